@@ -1,0 +1,82 @@
+# Helpers shared by every folder of the build.
+
+# varek_add_subdirs(DIR...): add each folder that has a CMakeLists.txt.
+function(varek_add_subdirs)
+  foreach(dir ${ARGN})
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+      add_subdirectory(${dir})
+    endif()
+  endforeach()
+endfunction()
+
+# varek_add_all_subdirs(): add every direct sub-folder that has a CMakeLists.txt.
+function(varek_add_all_subdirs)
+  file(GLOB children LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child ${children})
+    if(IS_DIRECTORY ${child} AND EXISTS ${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()
+
+# varek_library(NAME DIRS <folders> [FILES <files>] [DEPS <targets>])
+# A static library of every .cpp/.c file in the given folders (relative to the
+# source root). Everything includes headers by their path from the source root.
+function(varek_library name)
+  cmake_parse_arguments(A "" "" "DIRS;FILES;DEPS" ${ARGN})
+  set(srcs ${A_FILES})
+  foreach(d ${A_DIRS})
+    file(GLOB s CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${d}/*.cpp ${CMAKE_SOURCE_DIR}/${d}/*.c)
+    list(APPEND srcs ${s})
+  endforeach()
+  if(srcs)
+    add_library(${name} STATIC ${srcs})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${A_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${A_DEPS})
+  endif()
+endfunction()
+
+# Environment every test runs in: no person at the screen, no sound card.
+set(VAREK_TEST_ENV
+  VAREK_NONINTERACTIVE=1
+  ALSOFT_DRIVERS=null
+  SDL_AUDIODRIVER=dummy
+  LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1)
+
+# varek_test(NAME SOURCES <files> [DEPS <targets>] [ENV <VAR=value>...] [LABELS <l>])
+function(varek_test name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS;ENV;LABELS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${A_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    PROPERTIES ENVIRONMENT "${VAREK_TEST_ENV};${A_ENV}" LABELS "${A_LABELS}"
+    DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# varek_bench(NAME SOURCES <files> [DEPS <targets>]): a Google Benchmark program (not run by CI).
+function(varek_bench name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${A_DEPS} benchmark::benchmark)
+endfunction()
+
+# varek_fuzz(NAME SOURCES <files> [DEPS <targets>]): a libFuzzer target.
+# Its seed inputs live in fuzz/corpus/<NAME>/ when that folder exists.
+function(varek_fuzz name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${A_DEPS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  add_dependencies(fuzz_all ${name})
+endfunction()

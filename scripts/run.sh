@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds the game, makes its sample installation and starts it in a window.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+bash scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+if [ ! -x build/GAMES/Rulo2/Varek ]; then
+  echo "Built everything; the game program Varek is not part of the build yet."
+  exit 0
+fi
+sample=build/sample
+if [ -x build/tools/make-sample-data/make-sample-data ]; then
+  build/tools/make-sample-data/make-sample-data "$sample"
+fi
+cd "$sample"
+exec ../GAMES/Rulo2/Varek -window "$@"

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the normal build, the sanitizer build
+# (AddressSanitizer + UndefinedBehaviorSanitizer) and a short run of each fuzzer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+jobs=$(nproc)
+export VAREK_NONINTERACTIVE=1 ALSOFT_DRIVERS=null SDL_AUDIODRIVER=dummy
+# Tests open real windows: they run against a virtual X display.
+xrun() { xvfb-run -a -s "-screen 0 1024x768x24" "$@"; }
+
+echo "== normal build"
+bash scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+(cd build && xrun ctest --output-on-failure -j "$jobs" --timeout 600)
+
+echo "== sanitizer build (ASan + UBSan)"
+bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVAREK_SANITIZE=ON -DVAREK_BENCH=OFF
+(cd build-asan && xrun ctest --output-on-failure -j "$jobs" --timeout 900)
+
+echo "== fuzzers (libFuzzer, a few seconds each)"
+if [ ! -f build-fuzz/CMakeCache.txt ]; then
+  cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVAREK_FUZZ=ON \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+fi
+cmake --build build-fuzz -j "$jobs" --target fuzz_all
+ran=0
+for f in build-fuzz/fuzz/*/fuzz_* build-fuzz/fuzz/fuzz_*; do
+  [ -x "$f" ] && [ -f "$f" ] || continue
+  name=$(basename "$f")
+  work=$(mktemp -d)
+  if [ -d "fuzz/corpus/$name" ]; then cp -r "fuzz/corpus/$name/." "$work/"; fi
+  echo "-- $name"
+  "$f" -max_total_time=5 -rss_limit_mb=4096 -print_final_stats=0 "$work" 2>&1 | tail -n 3
+  rm -rf "$work"
+  ran=$((ran + 1))
+done
+echo "fuzzers run: $ran"
+echo "All tests passed."
