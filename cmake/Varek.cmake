@@ -80,3 +80,15 @@ function(varek_fuzz name)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   add_dependencies(fuzz_all ${name})
 endfunction()
+
+# varek_tests_per_file(PREFIX DEPS <targets> [ENV ...]): one test program per
+# *_test.cpp file in the current folder, named <PREFIX>_<file stem>. Several
+# people can add test files to one folder without touching its CMakeLists.txt.
+function(varek_tests_per_file prefix)
+  cmake_parse_arguments(A "" "" "DEPS;ENV;LABELS" ${ARGN})
+  file(GLOB files CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  foreach(f ${files})
+    get_filename_component(stem ${f} NAME_WE)
+    varek_test(${prefix}_${stem} SOURCES ${f} DEPS ${A_DEPS} ENV ${A_ENV} LABELS ${A_LABELS})
+  endforeach()
+endfunction()
