@@ -1,10 +1,18 @@
 #include "GAMES/Rulo2/interface/CTextTree.h"
 
+#include "GAMES/Rulo2/app/ShowKeys.h"
+#include "LIBS/System/LogPrintf.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -108,6 +116,40 @@ TEST(CTextTree, ClearEmptiesAndALongSortedChainIsFreedSafely)
     EXPECT_EQ(tree.Find("K0000001"), nullptr);
     EXPECT_TRUE(tree.Insert("K0000001", "again"));
     EXPECT_STREQ(tree.GetText("k0000001"), "again");
+}
+
+TEST(CTextTree, StatisticsGoToTheApplicationLog)
+{
+    auto path = std::filesystem::temp_directory_path() / ("textstat_" + std::to_string(::getpid()) + ".txt");
+    std::filesystem::remove(path);
+    uint8_t logging = 1;
+    LogPrintfSetTarget(&logging, path.string().c_str());
+    CTextTree tree;
+    tree.Insert("M", "");
+    tree.Insert("A", "");
+    tree.LogStatistics();
+    LogPrintfSetTarget(nullptr, "");
+    std::ifstream in(path);
+    std::stringstream got;
+    got << in.rdbuf();
+    EXPECT_EQ(got.str(),
+              "\nTextTreeStat Start----------------------\n"
+              "numelements: 2\n"
+              "mindepth: 0\nmaxdepth: 1\n"
+              "TextTreeStat End----------------------\n\n");
+    std::filesystem::remove(path);
+}
+
+TEST(CTextTree, DisplayTextFollowsTheShowKeysFlag)
+{
+    TextTree.Clear();
+    TextTree.Insert("RULO2", "Varek");
+    EXPECT_STREQ(GetDisplayText("RULO2"), "Varek");
+    EXPECT_STREQ(GetDisplayText("NOPE"), "text not found: NOPE");
+    ShowKeysFlag = 1;
+    EXPECT_STREQ(GetDisplayText("RULO2"), "RULO2");
+    ShowKeysFlag = 0;
+    TextTree.Clear();
 }
 
 } // namespace

@@ -1,5 +1,8 @@
 #include "GAMES/Rulo2/interface/CTextTree.h"
 
+#include "GAMES/Rulo2/app/ShowKeys.h"
+#include "LIBS/System/LogPrintf.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <new>
@@ -209,4 +212,21 @@ void CTextTree::Depths(int32_t* minDepth, int32_t* maxDepth) const
         *minDepth = lo;
     if (maxDepth)
         *maxDepth = hi;
+}
+
+void CTextTree::LogStatistics() const
+{
+    int32_t lo = 0, hi = 0;
+    Depths(&lo, &hi);
+    LogPrintf("\nTextTreeStat Start----------------------");
+    LogPrintf("numelements: %d", count);
+    LogPrintf("mindepth: %d\nmaxdepth: %d", lo, hi);
+    LogPrintf("TextTreeStat End----------------------\n");
+}
+
+const char* GetDisplayText(const char* key)
+{
+    if (ShowKeysFlag)
+        return key ? key : "";
+    return TextTree.GetText(key);
 }

@@ -48,6 +48,8 @@ public:
     // Shallowest node lacking a child, and height in edges (0 for one entry).
     // Both are -1 for an empty tree.
     void Depths(int32_t* minDepth, int32_t* maxDepth) const;
+    // Entry count and depths through the application log.
+    void LogStatistics() const;
 
 private:
     CTextTreeNode* root = nullptr;
@@ -56,3 +58,7 @@ private:
 
 // The one dictionary of the program, filled from the dialog text file at start-up.
 extern CTextTree TextTree;
+
+// The text a screen shows for a key: the key itself while the show-keys flag
+// is set, else its text from the global dictionary.
+const char* GetDisplayText(const char* key);

@@ -1,0 +1,3 @@
+#include "GAMES/Rulo2/app/ShowKeys.h"
+
+uint8_t ShowKeysFlag = 0;
