@@ -1,0 +1,2 @@
+# Extra link dependencies of the game libraries.
+target_link_libraries(rulo2_app PUBLIC platform_win platform_files rulo2_interface)
