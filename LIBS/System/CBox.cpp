@@ -29,24 +29,16 @@ bool inside(const CBox& b, const CVector& p)
 int segmentResult(const CVector& o, const CVector& v, double tNear, double tFar, double tEnd, CVector* entry,
                   CVector* exit)
 {
-    int result = 1;
-    if (tNear >= 0.0) {
-        if (entry)
-            *entry = along(o, v, tNear);
-    } else {
-        result |= 4;
-        if (entry)
-            *entry = o;
-    }
-    if (tFar <= tEnd) {
-        if (exit)
-            *exit = along(o, v, tFar);
-    } else {
-        result |= 8;
-        if (exit)
-            *exit = along(o, v, tEnd);
-    }
-    return result;
+    const bool startsInside = tNear < 0.0;
+    const bool endsInside = tFar > tEnd;
+    if (entry)
+        *entry = startsInside ? o : along(o, v, tNear);
+    if (exit)
+        *exit = along(o, v, endsInside ? tEnd : tFar);
+    // The stored codes: 1 hit, 5 starts inside, 9 ends inside, 15 both.
+    if (startsInside)
+        return endsInside ? 15 : 5;
+    return endsInside ? 9 : 1;
 }
 
 } // namespace

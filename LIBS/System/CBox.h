@@ -63,8 +63,8 @@ struct CBox
     bool overlap(const CBox& other) const;
     // Share of this box's x-z area covered by other.
     float overlapAmount(const CBox& other) const;
-    // Segment origin .. origin + v. Result bits: 1 hit, 4 starts inside,
-    // 8 ends inside; 0 on a miss. entry and exit may be null.
+    // Segment origin .. origin + v. Result: 1 hit, 5 starts inside,
+    // 9 ends inside, 15 both; 0 on a miss. entry and exit may be null.
     int intersectRay(const CVector& origin, const CVector& v, CVector* entry, CVector* exit) const;
     int longestAxis() const;
     int shortestAxis() const;
