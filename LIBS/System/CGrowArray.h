@@ -2,6 +2,7 @@
 // A growable array of pointers {data, count, capacity, growBy}, owned by one
 // object. It does not own the pointees.
 
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 

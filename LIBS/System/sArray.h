@@ -3,6 +3,7 @@
 // storage, owned by one object. Every slot of the storage is constructed;
 // slots past `count` hold default or left-over values.
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
