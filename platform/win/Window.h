@@ -244,6 +244,7 @@ public:
     virtual bool InitInstance() { return true; }
     // Called once each time no message is waiting; false = wait for the next message.
     virtual bool OnIdle(long count);
+    // The exit code given to PostQuitMessage, for ExitInstance.
     virtual int ExitInstance() { return exitCode_; }
 
     // InitInstance; when it succeeds the message loop until WM_QUIT; then ExitInstance.
@@ -255,8 +256,8 @@ public:
     Window* m_pMainWnd = nullptr;
 
 private:
-    friend void PostQuitMessage(int);
     int exitCode_ = 0;
+    int waitCount_ = 0;
 };
 
 Application* GetApp();

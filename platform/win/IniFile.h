@@ -1,0 +1,17 @@
+#pragma once
+// Reading ini files. Section and key names are compared ignoring ASCII case; the
+// file name is a Windows-style path.
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// The leading decimal number of the value (0 when it has none); `defaultValue` when
+// the file, the section or the key is missing.
+int GetPrivateProfileInt(std::string_view section, std::string_view key, int defaultValue,
+                         std::string_view fileName);
+std::string GetPrivateProfileString(std::string_view section, std::string_view key,
+                                    std::string_view defaultValue, std::string_view fileName);
+
+}  // namespace platform

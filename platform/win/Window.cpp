@@ -1,0 +1,883 @@
+#include "platform/win/Window.h"
+
+#include "platform/files/Cp1252.h"
+#include "platform/win/NativeWindow.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <map>
+#include <mutex>
+
+namespace platform {
+
+struct Window::Impl {
+    SDL_Window* sdl = nullptr;
+    uint32_t id = 0;
+    bool doubleClicks = true;
+    std::string title;
+};
+
+namespace {
+
+// Everything below is touched on the main thread only, except postEventType.
+std::map<uint32_t, Window*> windows;
+uint32_t postEventType = 0;
+bool quitPosted = false;
+int quitCode = 0;
+Application* theApp = nullptr;
+HWND captureWindow = nullptr;
+std::array<uint8_t, 256> keyDown{};
+std::array<uint8_t, 256> keyToggled{};
+int cursorCount = 0;
+int lastMouseX = 0, lastMouseY = 0;
+bool appActive = false;
+std::vector<std::string> pendingDrop;
+bool dropOpen = false;
+std::map<int, EventObserver> observers;
+int nextObserverId = 1;
+
+int VirtualKey(const SDL_Keysym& ks)
+{
+    SDL_Keycode k = ks.sym;
+    if (k >= 'a' && k <= 'z')
+        return int(k - 'a' + 'A');
+    if (k >= '0' && k <= '9')
+        return int(k);
+    if (k >= SDLK_F1 && k <= SDLK_F12)
+        return VK_F1 + int(k - SDLK_F1);
+    if (k >= SDLK_KP_1 && k <= SDLK_KP_9)
+        return VK_NUMPAD0 + 1 + int(k - SDLK_KP_1);
+    switch (k) {
+    case SDLK_BACKSPACE: return VK_BACK;
+    case SDLK_TAB: return VK_TAB;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_SPACE: return VK_SPACE;
+    case SDLK_PAGEUP: return VK_PRIOR;
+    case SDLK_PAGEDOWN: return VK_NEXT;
+    case SDLK_END: return VK_END;
+    case SDLK_HOME: return VK_HOME;
+    case SDLK_LEFT: return VK_LEFT;
+    case SDLK_UP: return VK_UP;
+    case SDLK_RIGHT: return VK_RIGHT;
+    case SDLK_DOWN: return VK_DOWN;
+    case SDLK_INSERT: return VK_INSERT;
+    case SDLK_DELETE: return VK_DELETE;
+    case SDLK_PAUSE: return VK_PAUSE;
+    case SDLK_PRINTSCREEN: return VK_SNAPSHOT;
+    case SDLK_CAPSLOCK: return VK_CAPITAL;
+    case SDLK_NUMLOCKCLEAR: return VK_NUMLOCK;
+    case SDLK_SCROLLLOCK: return VK_SCROLL;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return VK_SHIFT;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL: return VK_CONTROL;
+    case SDLK_LALT:
+    case SDLK_RALT: return VK_MENU;
+    case SDLK_KP_0: return VK_NUMPAD0;
+    case SDLK_KP_PERIOD: return VK_DECIMAL;
+    case SDLK_KP_PLUS: return VK_ADD;
+    case SDLK_KP_MINUS: return VK_SUBTRACT;
+    case SDLK_KP_MULTIPLY: return VK_MULTIPLY;
+    case SDLK_KP_DIVIDE: return VK_DIVIDE;
+    case SDLK_SEMICOLON: return VK_OEM_1;
+    case SDLK_EQUALS: return VK_OEM_PLUS;
+    case SDLK_COMMA: return VK_OEM_COMMA;
+    case SDLK_MINUS: return VK_OEM_MINUS;
+    case SDLK_PERIOD: return VK_OEM_PERIOD;
+    case SDLK_SLASH: return VK_OEM_2;
+    case SDLK_BACKQUOTE: return VK_OEM_3;
+    case SDLK_LEFTBRACKET: return VK_OEM_4;
+    case SDLK_BACKSLASH: return VK_OEM_5;
+    case SDLK_RIGHTBRACKET: return VK_OEM_6;
+    case SDLK_QUOTE: return VK_OEM_7;
+    default: break;
+    }
+    // Letters of other layouts: the key's position.
+    if (ks.scancode >= SDL_SCANCODE_A && ks.scancode <= SDL_SCANCODE_Z)
+        return 'A' + int(ks.scancode - SDL_SCANCODE_A);
+    return 0;
+}
+
+HWND FindWindow(uint32_t id)
+{
+    auto it = windows.find(id);
+    return it == windows.end() ? nullptr : it->second;
+}
+
+// Keyboard messages go to the focused window; pushed events without a window id
+// and events for unknown windows go to the main window (or the only window).
+HWND KeyboardTarget(uint32_t id)
+{
+    if (HWND w = FindWindow(id))
+        return w;
+    if (SDL_WasInit(SDL_INIT_VIDEO)) {
+        if (SDL_Window* focus = SDL_GetKeyboardFocus())
+            if (HWND w = FindWindow(SDL_GetWindowID(focus)))
+                return w;
+    }
+    if (theApp && theApp->m_pMainWnd && theApp->m_pMainWnd->IsWindow())
+        return theApp->m_pMainWnd;
+    return windows.size() == 1 ? windows.begin()->second : nullptr;
+}
+
+HWND MouseTarget(uint32_t id)
+{
+    if (captureWindow)
+        return captureWindow;
+    return KeyboardTarget(id);
+}
+
+LRESULT Deliver(HWND w, uint32_t message, WPARAM wParam, LPARAM lParam)
+{
+    if (!w || !w->IsWindow())
+        return 0;
+    Message m;
+    m.hwnd = w;
+    m.message = message;
+    m.wParam = wParam;
+    m.lParam = lParam;
+    return w->WindowProc(m);
+}
+
+WPARAM MouseKeyFlags()
+{
+    WPARAM f = 0;
+    if (keyDown[VK_LBUTTON])
+        f |= MK_LBUTTON;
+    if (keyDown[VK_RBUTTON])
+        f |= MK_RBUTTON;
+    if (keyDown[VK_MBUTTON])
+        f |= MK_MBUTTON;
+    if (keyDown[VK_SHIFT])
+        f |= MK_SHIFT;
+    if (keyDown[VK_CONTROL])
+        f |= MK_CONTROL;
+    return f;
+}
+
+void SetKey(int vk, bool down)
+{
+    if (vk <= 0 || vk > 255)
+        return;
+    if (down && !keyDown[vk])
+        keyToggled[vk] ^= 1;
+    keyDown[vk] = down ? 1 : 0;
+}
+
+void TranslateKey(const SDL_KeyboardEvent& e)
+{
+    int vk = VirtualKey(e.keysym);
+    bool down = e.type == SDL_KEYDOWN;
+    bool wasDown = vk > 0 && keyDown[vk];
+    SetKey(vk, down);
+    if (vk == 0)
+        return;
+    bool alt = (e.keysym.mod & KMOD_ALT) != 0 || keyDown[VK_MENU];
+    bool ctrl = (e.keysym.mod & KMOD_CTRL) != 0 || keyDown[VK_CONTROL];
+    // Alt combinations, Alt itself and F10 are system keys.
+    bool sys = (alt && !ctrl) || vk == VK_MENU || vk == VK_F10;
+    uint32_t scan = uint32_t(e.keysym.scancode) & 0xFF;
+    LPARAM lParam = LPARAM(1u | (scan << 16) | (alt ? 1u << 29 : 0u) |
+                           ((down ? wasDown : true) ? 1u << 30 : 0u) | (down ? 0u : 1u << 31));
+    HWND target = KeyboardTarget(e.windowID);
+    uint32_t msg = down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
+    Deliver(target, msg, WPARAM(vk), lParam);
+    if (!down || sys)
+        return;
+    // The control characters that arrive as no text of their own.
+    int ch = 0;
+    if (vk == VK_BACK)
+        ch = 8;
+    else if (vk == VK_TAB)
+        ch = 9;
+    else if (vk == VK_RETURN)
+        ch = 13;
+    else if (vk == VK_ESCAPE)
+        ch = 27;
+    else if (ctrl && vk >= 'A' && vk <= 'Z')
+        ch = vk - 'A' + 1;
+    if (ch)
+        Deliver(target, WM_CHAR, WPARAM(ch), lParam);
+}
+
+void TranslateText(const SDL_TextInputEvent& e)
+{
+    HWND target = KeyboardTarget(e.windowID);
+    for (char c : Utf8ToCp1252(e.text))
+        Deliver(target, WM_CHAR, WPARAM(uint8_t(c)), 1);
+}
+
+void TranslateButton(const SDL_MouseButtonEvent& e)
+{
+    if (e.which == SDL_TOUCH_MOUSEID)
+        return;
+    int vk;
+    uint32_t downMsg, upMsg, dblMsg;
+    switch (e.button) {
+    case SDL_BUTTON_LEFT: vk = VK_LBUTTON; downMsg = WM_LBUTTONDOWN; upMsg = WM_LBUTTONUP; dblMsg = WM_LBUTTONDBLCLK; break;
+    case SDL_BUTTON_RIGHT: vk = VK_RBUTTON; downMsg = WM_RBUTTONDOWN; upMsg = WM_RBUTTONUP; dblMsg = WM_RBUTTONDBLCLK; break;
+    case SDL_BUTTON_MIDDLE: vk = VK_MBUTTON; downMsg = WM_MBUTTONDOWN; upMsg = WM_MBUTTONUP; dblMsg = WM_MBUTTONDBLCLK; break;
+    default: return;
+    }
+    bool down = e.type == SDL_MOUSEBUTTONDOWN;
+    SetKey(vk, down);
+    lastMouseX = e.x;
+    lastMouseY = e.y;
+    HWND target = MouseTarget(e.windowID);
+    uint32_t msg = upMsg;
+    if (down) {
+        // Every second click of a series is the double click, as with CS_DBLCLKS.
+        bool dbl = target && target->impl()->doubleClicks && e.clicks >= 2 && e.clicks % 2 == 0;
+        msg = dbl ? dblMsg : downMsg;
+    }
+    Deliver(target, msg, MouseKeyFlags(), LPARAM(MAKELONG(e.x, e.y)));
+}
+
+void TranslateMotion(const SDL_MouseMotionEvent& e)
+{
+    if (e.which == SDL_TOUCH_MOUSEID)
+        return;
+    lastMouseX = e.x;
+    lastMouseY = e.y;
+    Deliver(MouseTarget(e.windowID), WM_MOUSEMOVE, MouseKeyFlags(), LPARAM(MAKELONG(e.x, e.y)));
+}
+
+void TranslateWheel(const SDL_MouseWheelEvent& e)
+{
+    if (e.which == SDL_TOUCH_MOUSEID || e.y == 0)
+        return;
+    int notches = e.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.y : e.y;
+    int delta = std::clamp(notches * WHEEL_DELTA, -32768, 32767);
+    HWND target = MouseTarget(e.windowID);
+    POINT p{lastMouseX, lastMouseY};
+    if (target)
+        target->ClientToScreen(p);
+    Deliver(target, WM_MOUSEWHEEL, MAKELONG(int(MouseKeyFlags()), delta), LPARAM(MAKELONG(p.x, p.y)));
+}
+
+bool FocusGainFollows()
+{
+    SDL_Event next[16];
+    int n = SDL_PeepEvents(next, 16, SDL_PEEKEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT);
+    for (int i = 0; i < n; ++i)
+        if (next[i].window.event == SDL_WINDOWEVENT_FOCUS_GAINED && FindWindow(next[i].window.windowID))
+            return true;
+    return false;
+}
+
+void SendToAll(uint32_t message, WPARAM wParam, LPARAM lParam)
+{
+    std::vector<HWND> all;
+    for (auto& [id, w] : windows)
+        all.push_back(w);
+    for (HWND w : all)
+        Deliver(w, message, wParam, lParam);
+}
+
+void TranslateWindowEvent(const SDL_WindowEvent& e)
+{
+    HWND w = FindWindow(e.windowID);
+    if (!w)
+        return;
+    switch (e.event) {
+    case SDL_WINDOWEVENT_EXPOSED:
+        Deliver(w, WM_PAINT, 0, 0);
+        break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED: {
+        WPARAM kind = (SDL_GetWindowFlags(w->impl()->sdl) & SDL_WINDOW_MAXIMIZED) ? SIZE_MAXIMIZED : SIZE_RESTORED;
+        Deliver(w, WM_SIZE, kind, LPARAM(MAKELONG(e.data1, e.data2)));
+        break;
+    }
+    case SDL_WINDOWEVENT_MINIMIZED:
+        Deliver(w, WM_SIZE, SIZE_MINIMIZED, 0);
+        break;
+    case SDL_WINDOWEVENT_MAXIMIZED:
+    case SDL_WINDOWEVENT_RESTORED: {
+        int cw = 0, ch = 0;
+        SDL_GetWindowSize(w->impl()->sdl, &cw, &ch);
+        Deliver(w, WM_SIZE, e.event == SDL_WINDOWEVENT_MAXIMIZED ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                LPARAM(MAKELONG(cw, ch)));
+        break;
+    }
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        if (!appActive) {
+            appActive = true;
+            SendToAll(WM_ACTIVATEAPP, 1, 0);
+        }
+        if (w->IsWindow())
+            Deliver(w, WM_ACTIVATE, MAKELONG(int(WA_ACTIVE), w->IsIconic() ? 1 : 0), 0);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        Deliver(w, WM_ACTIVATE, MAKELONG(int(WA_INACTIVE), w->IsIconic() ? 1 : 0), 0);
+        if (appActive && !FocusGainFollows()) {
+            appActive = false;
+            SendToAll(WM_ACTIVATEAPP, 0, 0);
+        }
+        break;
+    case SDL_WINDOWEVENT_CLOSE:
+        Deliver(w, WM_CLOSE, 0, 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void TranslateDrop(SDL_DropEvent& e)
+{
+    switch (e.type) {
+    case SDL_DROPBEGIN:
+        dropOpen = true;
+        pendingDrop.clear();
+        break;
+    case SDL_DROPFILE:
+        if (e.file) {
+            pendingDrop.emplace_back(e.file);
+            SDL_free(e.file);
+            e.file = nullptr;
+        }
+        if (dropOpen)
+            break;
+        [[fallthrough]];
+    case SDL_DROPCOMPLETE: {
+        dropOpen = false;
+        HWND w = FindWindow(e.windowID);
+        if (!w)
+            w = KeyboardTarget(0);
+        if (w && w->IsWindow() && w->AcceptsFiles() && !pendingDrop.empty()) {
+            Message m;
+            m.hwnd = w;
+            m.message = WM_DROPFILES;
+            m.files = std::move(pendingDrop);
+            w->WindowProc(m);
+        }
+        pendingDrop.clear();
+        break;
+    }
+    case SDL_DROPTEXT:
+        if (e.file)
+            SDL_free(e.file);
+        e.file = nullptr;
+        break;
+    default:
+        break;
+    }
+}
+
+void Dispatch(SDL_Event& e)
+{
+    if (postEventType && e.type == postEventType) {
+        auto* m = static_cast<Message*>(e.user.data1);
+        if (!m)
+            return;
+        if (m->message == WM_QUIT) {
+            quitPosted = true;
+            quitCode = int(m->wParam);
+        } else {
+            HWND w = FindWindow(e.user.windowID);
+            if (w && w->IsWindow()) {
+                m->hwnd = w;
+                w->WindowProc(*m);
+            }
+        }
+        delete m;
+        return;
+    }
+    for (auto it = observers.begin(); it != observers.end();) {
+        auto cur = it++;
+        if (cur->second && cur->second(e)) {
+            if (e.type == SDL_DROPFILE || e.type == SDL_DROPTEXT)
+                SDL_free(e.drop.file);
+            return;
+        }
+    }
+    switch (e.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: TranslateKey(e.key); break;
+    case SDL_TEXTINPUT: TranslateText(e.text); break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: TranslateButton(e.button); break;
+    case SDL_MOUSEMOTION: TranslateMotion(e.motion); break;
+    case SDL_MOUSEWHEEL: TranslateWheel(e.wheel); break;
+    case SDL_WINDOWEVENT: TranslateWindowEvent(e.window); break;
+    case SDL_DROPBEGIN:
+    case SDL_DROPFILE:
+    case SDL_DROPTEXT:
+    case SDL_DROPCOMPLETE: TranslateDrop(e.drop); break;
+    case SDL_QUIT:
+        // A signal or the session asks the program to end: as if the window were closed.
+        if (theApp && theApp->m_pMainWnd && theApp->m_pMainWnd->IsWindow())
+            Deliver(theApp->m_pMainWnd, WM_CLOSE, 0, 0);
+        else
+            PostQuitMessage(0);
+        break;
+    default: break;
+    }
+}
+
+bool PushPosted(uint32_t windowId, Message* m)
+{
+    if (!postEventType) {
+        delete m;
+        return false;
+    }
+    SDL_Event e{};
+    e.type = postEventType;
+    e.user.windowID = windowId;
+    e.user.data1 = m;
+    if (SDL_PushEvent(&e) != 1) {
+        delete m;
+        return false;
+    }
+    return true;
+}
+
+SDL_Cursor* WaitCursor()
+{
+    static SDL_Cursor* cursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_WAIT);
+    return cursor;
+}
+
+}  // namespace
+
+bool InitVideo()
+{
+    static std::once_flag once;
+    static bool ok = false;
+    std::call_once(once, [] {
+        SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+        SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+        if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+            std::fprintf(stderr, "Video system cannot be started: %s\n", SDL_GetError());
+            return;
+        }
+        postEventType = SDL_RegisterEvents(1);
+        ok = postEventType != uint32_t(-1);
+        if (!ok)
+            postEventType = 0;
+    });
+    return ok;
+}
+
+Window::Window() : impl_(new Impl) {}
+
+Window::~Window()
+{
+    if (impl_->sdl) {
+        windows.erase(impl_->id);
+        if (captureWindow == this)
+            ReleaseCapture();
+        if (theApp && theApp->m_pMainWnd == this)
+            theApp->m_pMainWnd = nullptr;
+        SDL_DestroyWindow(impl_->sdl);
+    }
+    delete impl_;
+}
+
+bool Window::Create(const WindowDesc& desc)
+{
+    if (impl_->sdl || !InitVideo())
+        return false;
+    uint32_t flags = 0;
+    if (desc.openGL)
+        flags |= SDL_WINDOW_OPENGL;
+    if (desc.popup)
+        flags |= SDL_WINDOW_BORDERLESS;
+    if (desc.resizable)
+        flags |= SDL_WINDOW_RESIZABLE;
+    flags |= desc.visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
+    int x = desc.x == CW_USEDEFAULT ? int(SDL_WINDOWPOS_UNDEFINED) : desc.x;
+    int y = desc.y == CW_USEDEFAULT ? int(SDL_WINDOWPOS_UNDEFINED) : desc.y;
+    impl_->title = desc.title;
+    impl_->sdl = SDL_CreateWindow(Cp1252ToUtf8(desc.title).c_str(), x, y, std::max(1, desc.width),
+                                  std::max(1, desc.height), flags);
+    if (!impl_->sdl) {
+        std::fprintf(stderr, "Window cannot be created: %s\n", SDL_GetError());
+        return false;
+    }
+    impl_->id = SDL_GetWindowID(impl_->sdl);
+    impl_->doubleClicks = desc.doubleClicks;
+    windows[impl_->id] = this;
+    SendMessage(WM_CREATE);
+    return true;
+}
+
+bool Window::DestroyWindow()
+{
+    if (!impl_->sdl)
+        return false;
+    SendMessage(WM_DESTROY);
+    if (!impl_->sdl)
+        return true;
+    windows.erase(impl_->id);
+    if (captureWindow == this)
+        ReleaseCapture();
+    SDL_DestroyWindow(impl_->sdl);
+    impl_->sdl = nullptr;
+    impl_->id = 0;
+    if (theApp && theApp->m_pMainWnd == this) {
+        theApp->m_pMainWnd = nullptr;
+        PostQuitMessage(0);
+    }
+    return true;
+}
+
+bool Window::IsWindow() const
+{
+    return impl_ && impl_->sdl;
+}
+
+LRESULT Window::WindowProc(const Message& msg)
+{
+    return DefWindowProc(msg);
+}
+
+LRESULT Window::DefWindowProc(const Message& msg)
+{
+    if (msg.message == WM_CLOSE)
+        DestroyWindow();
+    return 0;
+}
+
+LRESULT Window::SendMessage(uint32_t message, WPARAM wParam, LPARAM lParam)
+{
+    Message m;
+    m.hwnd = this;
+    m.message = message;
+    m.wParam = wParam;
+    m.lParam = lParam;
+    return WindowProc(m);
+}
+
+bool Window::PostMessage(uint32_t message, WPARAM wParam, LPARAM lParam)
+{
+    if (!IsWindow())
+        return false;
+    auto* m = new Message;
+    m->message = message;
+    m->wParam = wParam;
+    m->lParam = lParam;
+    return PushPosted(impl_->id, m);
+}
+
+void Window::SetWindowText(std::string_view text1252)
+{
+    impl_->title = text1252;
+    if (impl_->sdl)
+        SDL_SetWindowTitle(impl_->sdl, Cp1252ToUtf8(text1252).c_str());
+}
+
+std::string Window::GetWindowText() const
+{
+    return impl_->title;
+}
+
+bool Window::GetClientRect(RECT& rect) const
+{
+    if (!impl_->sdl)
+        return false;
+    int w = 0, h = 0;
+    SDL_GetWindowSize(impl_->sdl, &w, &h);
+    rect = RECT{0, 0, w, h};
+    return true;
+}
+
+bool Window::GetWindowRect(RECT& rect) const
+{
+    if (!impl_->sdl)
+        return false;
+    int x = 0, y = 0, w = 0, h = 0;
+    SDL_GetWindowPosition(impl_->sdl, &x, &y);
+    SDL_GetWindowSize(impl_->sdl, &w, &h);
+    rect = RECT{x, y, x + w, y + h};
+    return true;
+}
+
+bool Window::ClientToScreen(POINT& point) const
+{
+    if (!impl_->sdl)
+        return false;
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(impl_->sdl, &x, &y);
+    point.x += x;
+    point.y += y;
+    return true;
+}
+
+bool Window::ScreenToClient(POINT& point) const
+{
+    if (!impl_->sdl)
+        return false;
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(impl_->sdl, &x, &y);
+    point.x -= x;
+    point.y -= y;
+    return true;
+}
+
+bool Window::MoveWindow(int x, int y, int width, int height)
+{
+    if (!impl_->sdl)
+        return false;
+    SDL_SetWindowPosition(impl_->sdl, x, y);
+    SDL_SetWindowSize(impl_->sdl, std::max(1, width), std::max(1, height));
+    return true;
+}
+
+bool Window::SetClientSize(int width, int height)
+{
+    if (!impl_->sdl)
+        return false;
+    SDL_SetWindowSize(impl_->sdl, std::max(1, width), std::max(1, height));
+    return true;
+}
+
+bool Window::IsZoomed() const
+{
+    return impl_->sdl && (SDL_GetWindowFlags(impl_->sdl) & SDL_WINDOW_MAXIMIZED);
+}
+
+bool Window::IsIconic() const
+{
+    return impl_->sdl && (SDL_GetWindowFlags(impl_->sdl) & SDL_WINDOW_MINIMIZED);
+}
+
+bool Window::IsWindowVisible() const
+{
+    return impl_->sdl && (SDL_GetWindowFlags(impl_->sdl) & SDL_WINDOW_SHOWN);
+}
+
+bool Window::ShowWindow(int command)
+{
+    if (!impl_->sdl)
+        return false;
+    bool wasVisible = IsWindowVisible();
+    switch (command) {
+    case SW_HIDE: SDL_HideWindow(impl_->sdl); break;
+    case SW_MAXIMIZE: SDL_MaximizeWindow(impl_->sdl); break;
+    case SW_MINIMIZE: SDL_MinimizeWindow(impl_->sdl); break;
+    case SW_RESTORE: SDL_RestoreWindow(impl_->sdl); break;
+    default: SDL_ShowWindow(impl_->sdl); break;
+    }
+    return wasVisible;
+}
+
+void Window::SetPopup(bool popup)
+{
+    if (impl_->sdl)
+        SDL_SetWindowBordered(impl_->sdl, popup ? SDL_FALSE : SDL_TRUE);
+}
+
+bool Window::SetFullscreen(bool on, int width, int height)
+{
+    if (!impl_->sdl)
+        return false;
+    if (!on)
+        return SDL_SetWindowFullscreen(impl_->sdl, 0) == 0;
+    if (width <= 0 || height <= 0)
+        return SDL_SetWindowFullscreen(impl_->sdl, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+    SDL_DisplayMode want{}, got{};
+    want.w = width;
+    want.h = height;
+    int display = std::max(0, SDL_GetWindowDisplayIndex(impl_->sdl));
+    if (!SDL_GetClosestDisplayMode(display, &want, &got))
+        return false;
+    if (SDL_SetWindowDisplayMode(impl_->sdl, &got) != 0)
+        return false;
+    return SDL_SetWindowFullscreen(impl_->sdl, SDL_WINDOW_FULLSCREEN) == 0;
+}
+
+void Window::DragAcceptFiles(bool accept)
+{
+    acceptFiles_ = accept;
+    if (accept && SDL_WasInit(SDL_INIT_VIDEO))
+        SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
+}
+
+void Window::InvalidateRect()
+{
+    PostMessage(WM_PAINT);
+}
+
+HWND Window::SetCapture()
+{
+    HWND previous = captureWindow;
+    if (!IsWindow())
+        return previous;
+    captureWindow = this;
+    SDL_CaptureMouse(SDL_TRUE);
+    if (previous && previous != this)
+        Deliver(previous, WM_CAPTURECHANGED, 0, LPARAM(0));
+    return previous;
+}
+
+HWND GetCapture()
+{
+    return captureWindow;
+}
+
+bool ReleaseCapture()
+{
+    HWND previous = captureWindow;
+    captureWindow = nullptr;
+    if (SDL_WasInit(SDL_INIT_VIDEO))
+        SDL_CaptureMouse(SDL_FALSE);
+    if (previous)
+        Deliver(previous, WM_CAPTURECHANGED, 0, 0);
+    return true;
+}
+
+HWND GetFocus()
+{
+    if (!SDL_WasInit(SDL_INIT_VIDEO))
+        return nullptr;
+    SDL_Window* focus = SDL_GetKeyboardFocus();
+    return focus ? FindWindow(SDL_GetWindowID(focus)) : nullptr;
+}
+
+int16_t GetKeyState(int virtualKey)
+{
+    if (virtualKey <= 0 || virtualKey > 255)
+        return 0;
+    return int16_t((keyDown[virtualKey] ? 0x8000 : 0) | (keyToggled[virtualKey] ? 1 : 0));
+}
+
+int ShowCursor(bool show)
+{
+    cursorCount += show ? 1 : -1;
+    if (SDL_WasInit(SDL_INIT_VIDEO))
+        SDL_ShowCursor(cursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
+    return cursorCount;
+}
+
+bool GetCursorPos(POINT& screenPoint)
+{
+    if (!SDL_WasInit(SDL_INIT_VIDEO))
+        return false;
+    int x = 0, y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    screenPoint = POINT{x, y};
+    return true;
+}
+
+bool SetCursorPos(int x, int y)
+{
+    return SDL_WasInit(SDL_INIT_VIDEO) && SDL_WarpMouseGlobal(x, y) == 0;
+}
+
+Application::Application()
+{
+    theApp = this;
+}
+
+Application::~Application()
+{
+    if (theApp == this)
+        theApp = nullptr;
+}
+
+bool Application::OnIdle(long)
+{
+    return false;
+}
+
+int Application::Run()
+{
+    quitPosted = false;
+    if (!InitInstance())
+        return ExitInstance();
+    bool idle = true;
+    long idleCount = 0;
+    while (!quitPosted) {
+        SDL_PumpEvents();
+        while (idle && !quitPosted && !SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) {
+            if (!OnIdle(idleCount++))
+                idle = false;
+            SDL_PumpEvents();
+        }
+        if (quitPosted)
+            break;
+        SDL_Event e;
+        if (!SDL_WaitEvent(&e))
+            continue;
+        Dispatch(e);
+        while (!quitPosted && SDL_PollEvent(&e))
+            Dispatch(e);
+        idle = true;
+        idleCount = 0;
+    }
+    exitCode_ = quitCode;
+    return ExitInstance();
+}
+
+void Application::BeginWaitCursor()
+{
+    if (SDL_WasInit(SDL_INIT_VIDEO) && WaitCursor())
+        SDL_SetCursor(WaitCursor());
+    ++waitCount_;
+}
+
+void Application::EndWaitCursor()
+{
+    if (waitCount_ > 0 && --waitCount_ == 0 && SDL_WasInit(SDL_INIT_VIDEO))
+        SDL_SetCursor(SDL_GetDefaultCursor());
+}
+
+Application* GetApp()
+{
+    return theApp;
+}
+
+void PostQuitMessage(int exitCode)
+{
+    quitPosted = true;
+    quitCode = exitCode;
+}
+
+bool PumpMessages()
+{
+    if (!SDL_WasInit(SDL_INIT_VIDEO))
+        return !quitPosted;
+    SDL_Event e;
+    while (!quitPosted && SDL_PollEvent(&e))
+        Dispatch(e);
+    return !quitPosted;
+}
+
+bool WaitAndPumpMessages(int timeoutMs)
+{
+    if (!SDL_WasInit(SDL_INIT_VIDEO))
+        return !quitPosted;
+    SDL_Event e;
+    if (!quitPosted && SDL_WaitEventTimeout(&e, timeoutMs))
+        Dispatch(e);
+    return PumpMessages();
+}
+
+SDL_Window* NativeWindow(HWND hwnd)
+{
+    return hwnd && hwnd->impl() ? hwnd->impl()->sdl : nullptr;
+}
+
+HWND WindowFromNative(uint32_t sdlWindowId)
+{
+    return FindWindow(sdlWindowId);
+}
+
+int AddEventObserver(EventObserver observer)
+{
+    int id = nextObserverId++;
+    observers[id] = std::move(observer);
+    return id;
+}
+
+void RemoveEventObserver(int id)
+{
+    observers.erase(id);
+}
+
+}  // namespace platform

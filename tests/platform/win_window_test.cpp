@@ -1,0 +1,377 @@
+#include "platform/win/NativeWindow.h"
+#include "platform/win/Window.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace platform;
+
+namespace {
+
+class RecordingWindow : public Window {
+public:
+    std::vector<Message> got;
+    bool closeDestroys = true;
+
+    LRESULT WindowProc(const Message& msg) override
+    {
+        got.push_back(msg);
+        if (msg.message == WM_CLOSE && !closeDestroys)
+            return 0;
+        return DefWindowProc(msg);
+    }
+    std::vector<uint32_t> Ids(uint32_t except = 0) const
+    {
+        std::vector<uint32_t> ids;
+        for (const Message& m : got)
+            if (m.message != except && m.message != WM_PAINT && m.message != WM_ACTIVATE &&
+                m.message != WM_ACTIVATEAPP && m.message != WM_SIZE && m.message != WM_CAPTURECHANGED)
+                ids.push_back(m.message);
+        return ids;
+    }
+};
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        WindowDesc desc;
+        desc.title = "Test \xE4";  // Windows-1252 a-umlaut
+        desc.width = 320;
+        desc.height = 240;
+        ASSERT_TRUE(window.Create(desc));
+        id = SDL_GetWindowID(NativeWindow(&window));
+        // Let the window system's own start-up events pass.
+        for (int i = 0; i < 5; ++i)
+            WaitAndPumpMessages(20);
+        window.got.clear();
+    }
+
+    void Push(SDL_Event e)
+    {
+        ASSERT_EQ(SDL_PushEvent(&e), 1);
+    }
+    void Key(uint32_t type, SDL_Keycode sym, SDL_Scancode sc, uint16_t mod = 0)
+    {
+        SDL_Event e{};
+        e.type = type;
+        e.key.windowID = id;
+        e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+        e.key.keysym.sym = sym;
+        e.key.keysym.scancode = sc;
+        e.key.keysym.mod = mod;
+        Push(e);
+    }
+    void Text(const char* utf8)
+    {
+        SDL_Event e{};
+        e.type = SDL_TEXTINPUT;
+        e.text.windowID = id;
+        SDL_strlcpy(e.text.text, utf8, sizeof e.text.text);
+        Push(e);
+    }
+    void Button(uint32_t type, uint8_t button, uint8_t clicks, int x, int y)
+    {
+        SDL_Event e{};
+        e.type = type;
+        e.button.windowID = id;
+        e.button.button = button;
+        e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+        e.button.clicks = clicks;
+        e.button.x = x;
+        e.button.y = y;
+        Push(e);
+    }
+    void Wheel(int y, uint32_t direction = SDL_MOUSEWHEEL_NORMAL)
+    {
+        SDL_Event e{};
+        e.type = SDL_MOUSEWHEEL;
+        e.wheel.windowID = id;
+        e.wheel.y = y;
+        e.wheel.direction = direction;
+        Push(e);
+    }
+    void WindowEvent(uint8_t event, int d1 = 0, int d2 = 0)
+    {
+        SDL_Event e{};
+        e.type = SDL_WINDOWEVENT;
+        e.window.windowID = id;
+        e.window.event = event;
+        e.window.data1 = d1;
+        e.window.data2 = d2;
+        Push(e);
+    }
+
+    RecordingWindow window;
+    uint32_t id = 0;
+};
+
+TEST_F(WindowTest, KeyPressGivesDownCharacterUp)
+{
+    Key(SDL_KEYDOWN, SDLK_a, SDL_SCANCODE_A);
+    Text("a");
+    Key(SDL_KEYUP, SDLK_a, SDL_SCANCODE_A);
+    PumpMessages();
+    ASSERT_EQ(window.Ids(), (std::vector<uint32_t>{WM_KEYDOWN, WM_CHAR, WM_KEYUP}));
+    EXPECT_EQ(window.got[0].wParam, WPARAM('A'));
+    EXPECT_EQ(window.got[1].wParam, WPARAM('a'));
+    EXPECT_EQ(window.got[2].wParam, WPARAM('A'));
+    EXPECT_EQ(uintptr_t(window.got[0].lParam) >> 30, 0u) << "first press: not a repeat, key going down";
+    EXPECT_EQ(uintptr_t(window.got[2].lParam) >> 30, 3u) << "release: was down, going up";
+}
+
+TEST_F(WindowTest, ControlCharactersAndWindows1252Text)
+{
+    struct Case {
+        SDL_Keycode sym;
+        SDL_Scancode sc;
+        uint16_t mod;
+        int vk;
+        int ch;
+    } cases[] = {
+        {SDLK_BACKSPACE, SDL_SCANCODE_BACKSPACE, 0, VK_BACK, 8},
+        {SDLK_TAB, SDL_SCANCODE_TAB, 0, VK_TAB, 9},
+        {SDLK_RETURN, SDL_SCANCODE_RETURN, 0, VK_RETURN, 13},
+        {SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER, 0, VK_RETURN, 13},
+        {SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, 0, VK_ESCAPE, 27},
+        {SDLK_c, SDL_SCANCODE_C, KMOD_LCTRL, 'C', 3},
+    };
+    for (const Case& c : cases) {
+        window.got.clear();
+        Key(SDL_KEYDOWN, c.sym, c.sc, c.mod);
+        Key(SDL_KEYUP, c.sym, c.sc, c.mod);
+        PumpMessages();
+        ASSERT_EQ(window.Ids(), (std::vector<uint32_t>{WM_KEYDOWN, WM_CHAR, WM_KEYUP})) << c.vk;
+        EXPECT_EQ(window.got[0].wParam, WPARAM(c.vk));
+        EXPECT_EQ(window.got[1].wParam, WPARAM(c.ch));
+    }
+
+    window.got.clear();
+    Text("\xC3\xA4\xE2\x82\xAC\xE4\xB8\xAD");  // a-umlaut, euro sign, a character without a byte
+    PumpMessages();
+    ASSERT_EQ(window.got.size(), 3u);
+    EXPECT_EQ(window.got[0].wParam, 0xE4u);
+    EXPECT_EQ(window.got[1].wParam, 0x80u);
+    EXPECT_EQ(window.got[2].wParam, WPARAM('?'));
+}
+
+TEST_F(WindowTest, SystemKeysAndKeyState)
+{
+    Key(SDL_KEYDOWN, SDLK_LALT, SDL_SCANCODE_LALT, KMOD_LALT);
+    Key(SDL_KEYDOWN, SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT);
+    PumpMessages();
+    EXPECT_LT(GetKeyState(VK_MENU), 0) << "Alt is down";
+    Key(SDL_KEYUP, SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT);
+    Key(SDL_KEYUP, SDLK_LALT, SDL_SCANCODE_LALT, 0);
+    Key(SDL_KEYDOWN, SDLK_F10, SDL_SCANCODE_F10);
+    Key(SDL_KEYUP, SDLK_F10, SDL_SCANCODE_F10);
+    PumpMessages();
+    ASSERT_EQ(window.Ids(), (std::vector<uint32_t>{WM_SYSKEYDOWN, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_SYSKEYUP,
+                                                   WM_SYSKEYDOWN, WM_SYSKEYUP}));
+    EXPECT_EQ(window.got[2].wParam, WPARAM(VK_RETURN));
+    EXPECT_NE(uintptr_t(window.got[2].lParam) & (1u << 29), 0u) << "Alt context bit";
+    EXPECT_EQ(window.got[4].wParam, WPARAM(VK_F10));
+    EXPECT_GE(GetKeyState(VK_MENU), 0) << "Alt is up again";
+}
+
+TEST_F(WindowTest, DoubleClickIsItsOwnMessageAndCaptureFollowsTheCaller)
+{
+    Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1, 10, 20);
+    Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 1, 10, 20);
+    Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 2, 10, 20);
+    Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 2, 10, 20);
+    Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 1, 5, 6);
+    Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, 1, 5, 6);
+    Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_MIDDLE, 1, 5, 6);
+    Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_MIDDLE, 1, 5, 6);
+    PumpMessages();
+    ASSERT_EQ(window.Ids(), (std::vector<uint32_t>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP,
+                                                   WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MBUTTONDOWN, WM_MBUTTONUP}));
+    EXPECT_EQ(GET_X_LPARAM(window.got[0].lParam), 10);
+    EXPECT_EQ(GET_Y_LPARAM(window.got[0].lParam), 20);
+    EXPECT_EQ(window.got[0].wParam & MK_LBUTTON, MK_LBUTTON);
+    EXPECT_EQ(window.got[1].wParam & MK_LBUTTON, 0u);
+
+    EXPECT_EQ(window.SetCapture(), nullptr);
+    EXPECT_EQ(GetCapture(), &window);
+    // While captured, events naming no window still reach the capturing one.
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.windowID = 0;
+    e.motion.x = -5;
+    e.motion.y = 300;
+    window.got.clear();
+    Push(e);
+    PumpMessages();
+    ASSERT_EQ(window.Ids(), (std::vector<uint32_t>{WM_MOUSEMOVE}));
+    EXPECT_EQ(GET_X_LPARAM(window.got[0].lParam), -5);
+    EXPECT_TRUE(ReleaseCapture());
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(WindowTest, WheelNotchIs120)
+{
+    Wheel(1);
+    Wheel(-1);
+    Wheel(2, SDL_MOUSEWHEEL_FLIPPED);
+    PumpMessages();
+    ASSERT_EQ(window.Ids(), (std::vector<uint32_t>{WM_MOUSEWHEEL, WM_MOUSEWHEEL, WM_MOUSEWHEEL}));
+    EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(window.got[0].wParam), 120);
+    EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(window.got[1].wParam), -120);
+    EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(window.got[2].wParam), -240);
+}
+
+TEST_F(WindowTest, SizeActivationPaintAndClose)
+{
+    WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 400, 300);
+    WindowEvent(SDL_WINDOWEVENT_MINIMIZED);
+    WindowEvent(SDL_WINDOWEVENT_EXPOSED);
+    PumpMessages();
+    std::vector<Message> sizes;
+    for (const Message& m : window.got)
+        if (m.message == WM_SIZE)
+            sizes.push_back(m);
+    ASSERT_EQ(sizes.size(), 2u);
+    EXPECT_EQ(sizes[0].wParam, SIZE_RESTORED);
+    EXPECT_EQ(LOWORD(uintptr_t(sizes[0].lParam)), 400);
+    EXPECT_EQ(HIWORD(uintptr_t(sizes[0].lParam)), 300);
+    EXPECT_EQ(sizes[1].wParam, SIZE_MINIMIZED);
+    EXPECT_EQ(window.got.back().message, WM_PAINT);
+
+    window.got.clear();
+    WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    PumpMessages();
+    ASSERT_GE(window.got.size(), 2u);
+    EXPECT_EQ(window.got[0].message, WM_ACTIVATE);
+    EXPECT_EQ(LOWORD(window.got[0].wParam), WA_INACTIVE);
+    // Focus moved within the program: the application stayed active.
+    for (const Message& m : window.got)
+        EXPECT_FALSE(m.message == WM_ACTIVATEAPP && m.wParam == 0);
+
+    window.got.clear();
+    window.closeDestroys = false;
+    WindowEvent(SDL_WINDOWEVENT_CLOSE);
+    PumpMessages();
+    ASSERT_EQ(window.Ids(), (std::vector<uint32_t>{WM_CLOSE}));
+    EXPECT_TRUE(window.IsWindow()) << "a handler may refuse to close";
+    window.closeDestroys = true;
+    WindowEvent(SDL_WINDOWEVENT_CLOSE);
+    PumpMessages();
+    EXPECT_EQ(window.Ids(), (std::vector<uint32_t>{WM_CLOSE, WM_CLOSE, WM_DESTROY}));
+    EXPECT_FALSE(window.IsWindow());
+}
+
+TEST_F(WindowTest, RealResizeReportsTheNewClientSize)
+{
+    SDL_SetWindowSize(NativeWindow(&window), 200, 150);
+    bool seen = false;
+    for (int i = 0; i < 50 && !seen; ++i) {
+        WaitAndPumpMessages(20);
+        for (const Message& m : window.got)
+            if (m.message == WM_SIZE && LOWORD(uintptr_t(m.lParam)) == 200 && HIWORD(uintptr_t(m.lParam)) == 150)
+                seen = true;
+    }
+    EXPECT_TRUE(seen);
+    RECT r;
+    ASSERT_TRUE(window.GetClientRect(r));
+    EXPECT_EQ(r.right, 200);
+    EXPECT_EQ(r.bottom, 150);
+}
+
+TEST_F(WindowTest, DroppedFilesArriveTogetherOnlyWhenAccepted)
+{
+    auto drop = [&](std::vector<const char*> names) {
+        SDL_Event e{};
+        e.type = SDL_DROPBEGIN;
+        e.drop.windowID = id;
+        Push(e);
+        for (const char* n : names) {
+            e.type = SDL_DROPFILE;
+            e.drop.file = SDL_strdup(n);
+            Push(e);
+        }
+        e.type = SDL_DROPCOMPLETE;
+        e.drop.file = nullptr;
+        Push(e);
+        PumpMessages();
+    };
+    drop({"/tmp/a.wld"});
+    EXPECT_TRUE(window.Ids().empty());
+    window.DragAcceptFiles(true);
+    drop({"/tmp/one.wld", "/tmp/two.tmf", "/tmp/three.bmp"});
+    ASSERT_EQ(window.Ids(), (std::vector<uint32_t>{WM_DROPFILES}));
+    EXPECT_EQ(window.got[0].files, (std::vector<std::string>{"/tmp/one.wld", "/tmp/two.tmf", "/tmp/three.bmp"}));
+}
+
+TEST_F(WindowTest, PostedAndSentMessagesAndTitle)
+{
+    EXPECT_EQ(window.GetWindowText(), "Test \xE4");
+    EXPECT_STREQ(SDL_GetWindowTitle(NativeWindow(&window)), "Test \xC3\xA4");
+    window.SendMessage(WM_USER + 1, 7, 8);
+    ASSERT_EQ(window.got.size(), 1u);
+    EXPECT_TRUE(window.PostMessage(WM_MOUSEMOVE, 0, 0));
+    EXPECT_EQ(window.got.size(), 1u) << "posted: not yet delivered";
+    PumpMessages();
+    ASSERT_EQ(window.got.size(), 2u);
+    EXPECT_EQ(window.got[1].message, WM_MOUSEMOVE);
+}
+
+class CountingApp : public Application {
+public:
+    RecordingWindow* window = nullptr;
+    int idleCalls = 0;
+    int exitCalls = 0;
+    bool InitInstance() override
+    {
+        window = new RecordingWindow;
+        WindowDesc desc;
+        desc.title = "App";
+        if (!window->Create(desc))
+            return false;
+        m_pMainWnd = window;
+        return true;
+    }
+    bool OnIdle(long count) override
+    {
+        EXPECT_EQ(count, idleCalls % 3);
+        ++idleCalls;
+        // Three idle calls, then a message, until nine calls; then close the window.
+        if (idleCalls % 3 == 0 && idleCalls < 9)
+            window->PostMessage(WM_USER, 0, 0);
+        if (idleCalls == 9)
+            window->PostMessage(WM_CLOSE, 0, 0);
+        return idleCalls % 3 != 0;
+    }
+    int ExitInstance() override
+    {
+        ++exitCalls;
+        delete window;
+        return 5;
+    }
+};
+
+TEST(Application, IdlesWhileNothingWaitsAndEndsWhenTheMainWindowGoes)
+{
+    CountingApp app;
+    EXPECT_EQ(app.Run(), 5);
+    EXPECT_EQ(app.idleCalls, 9);
+    EXPECT_EQ(app.exitCalls, 1);
+    EXPECT_EQ(app.m_pMainWnd, nullptr);
+}
+
+TEST(Application, FailedStartGoesStraightToExit)
+{
+    struct FailingApp : Application {
+        int idle = 0;
+        bool InitInstance() override { return false; }
+        bool OnIdle(long) override { return ++idle < 2; }
+        int ExitInstance() override { return 3; }
+    } app;
+    EXPECT_EQ(app.Run(), 3);
+    EXPECT_EQ(app.idle, 0);
+}
+
+}  // namespace
