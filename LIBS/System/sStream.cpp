@@ -235,8 +235,11 @@ bool sStream::close()
     bool ok = true;
     if (kind == KindFile) {
         if (direct) {
-            if (file)
-                ok = std::fclose(file) == 0;
+            if (file) {
+                // An earlier write error leaves the file incomplete.
+                bool clean = std::ferror(file) == 0;
+                ok = std::fclose(file) == 0 && clean;
+            }
             file = nullptr;
         } else if (modified) {
             modified = 0;
