@@ -1,0 +1,72 @@
+#include "tools/varek-tool/ToolFiles.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data, std::string& error)
+{
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        error = "is a folder, not a file";
+        return false;
+    }
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        error = std::string("cannot open: ") + std::strerror(errno);
+        return false;
+    }
+    data.clear();
+    uint8_t buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        data.insert(data.end(), buf, buf + n);
+    const bool failed = std::ferror(f) != 0;
+    const int readErrno = errno;
+    std::fclose(f);
+    if (failed) {
+        error = std::string("cannot read: ") + std::strerror(readErrno);
+        return false;
+    }
+    return true;
+}
+
+bool WriteWholeFile(const std::string& path, const void* data, size_t size, std::string& error)
+{
+    const std::string temp = path + ".tmp";
+    std::FILE* f = std::fopen(temp.c_str(), "wb");
+    if (!f) {
+        error = std::string("cannot create: ") + std::strerror(errno);
+        return false;
+    }
+    bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
+    int writeErrno = errno;
+    if (std::fflush(f) != 0) {
+        ok = false;
+        writeErrno = errno;
+    }
+    if (std::fclose(f) != 0 && ok) {
+        ok = false;
+        writeErrno = errno;
+    }
+    if (!ok) {
+        std::remove(temp.c_str());
+        error = std::string("cannot write: ") + std::strerror(writeErrno);
+        return false;
+    }
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        const int renameErrno = errno;
+        std::remove(temp.c_str());
+        error = std::string("cannot replace: ") + std::strerror(renameErrno);
+        return false;
+    }
+    return true;
+}
+
+int ToolFail(const char* group, const std::string& file, const std::string& reason)
+{
+    std::fprintf(stderr, "varek-tool %s: %s: %s\n", group, file.c_str(), reason.c_str());
+    return 1;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+// Whole-file reading and writing for the tool's groups. Errors come back as
+// text (the reason only; the caller names the file).
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data, std::string& error);
+
+// Writes through a temporary file in the same folder that is renamed over
+// the target, so a failed write leaves the old file as it was.
+bool WriteWholeFile(const std::string& path, const void* data, size_t size, std::string& error);
+
+// "varek-tool GROUP: FILE: REASON" on stderr; returns 1 for the exit code.
+int ToolFail(const char* group, const std::string& file, const std::string& reason);

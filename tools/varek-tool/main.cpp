@@ -1,0 +1,45 @@
+// varek-tool <group> ...: each group is a function in cmd_<group>.cpp that
+// gets the arguments from the group name on (argv[0] is the group name)
+// and returns the exit code: 0 done, 1 failed with a message on stderr.
+
+#include <cstdio>
+#include <cstring>
+
+int cmd_pack(int argc, char** argv);
+int cmd_unpack(int argc, char** argv);
+
+namespace {
+
+struct Group
+{
+    const char* name;
+    int (*run)(int argc, char** argv);
+    const char* usage;
+};
+
+const Group kGroups[] = {
+    {"pack", cmd_pack, "pack IN OUT        pack a file with the program's packer"},
+    {"unpack", cmd_unpack, "unpack IN OUT      unpack a packed file"},
+};
+
+int usage()
+{
+    std::fprintf(stderr, "usage: varek-tool <group> ...\n");
+    for (const Group& g : kGroups)
+        std::fprintf(stderr, "  varek-tool %s\n", g.usage);
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return usage();
+    for (const Group& g : kGroups) {
+        if (std::strcmp(argv[1], g.name) == 0)
+            return g.run(argc - 1, argv + 1);
+    }
+    std::fprintf(stderr, "varek-tool: unknown group '%s'\n", argv[1]);
+    return usage();
+}
