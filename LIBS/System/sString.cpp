@@ -130,7 +130,7 @@ sString sString::mid(int32_t pos, int32_t n) const
         return result;
     if (pos < 0)
         pos = 0;
-    if (pos >= length)
+    if (pos > length)
         pos = length - 1;
     if (n < 0)
         n = 0;

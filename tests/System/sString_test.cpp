@@ -80,7 +80,7 @@ TEST(String, LeftRightMid)
     const Case cases[] = {
         {s.left(2), "ab"},     {s.left(-1), ""},       {s.left(99), "abcdef"}, {s.right(2), "ef"},
         {s.right(99), "abcdef"}, {s.right(-3), ""},    {s.mid(1, 3), "bcd"},   {s.mid(4, 10), "ef"},
-        {s.mid(10, 2), "f"},   {s.mid(2, -1), ""},     {sString().mid(0, 3), ""},
+        {s.mid(10, 2), "f"},   {s.mid(6, 2), ""},   {s.mid(2, -1), ""},     {sString().mid(0, 3), ""},
     };
     for (const Case& c : cases)
         expectValid(c.got, c.expected);
