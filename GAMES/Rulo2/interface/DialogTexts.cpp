@@ -3,6 +3,7 @@
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
 #include "LIBS/System/LogPrintf.h"
+#include "LIBS/System/sPack.h"
 #include "platform/files/Files.h"
 
 #include <cstdio>
@@ -67,66 +68,6 @@ void ParseLine(std::string_view raw, int32_t lineNo, size_t column0, CTextTree& 
         Note(notes, lineNo, column0, "key \"" + key + "\" defined before; its first text stays");
 }
 
-// Unpacks one packed block into `out` (its size is the room); the number of
-// bytes written, or -1 with a reason.
-long long UnpackDialogBlock(std::string_view block, std::string& out, std::string& reason)
-{
-    const auto* b = reinterpret_cast<const unsigned char*>(block.data());
-    if (block.size() < 8) {
-        reason = "block shorter than its 8-byte head";
-        return -1;
-    }
-    uint32_t s = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-                 static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
-    if (s < 4 || s > block.size() - 4) {
-        reason = "block size " + std::to_string(s) + " does not fit the file";
-        return -1;
-    }
-    size_t end = 4 + static_cast<size_t>(s);
-    size_t in = 8, o = 0;
-    if (b[4] == 1) {
-        size_t n = s - 4;
-        if (n > out.size()) {
-            reason = "stored bytes overrun the text";
-            return -1;
-        }
-        std::memcpy(out.data(), b + 8, n);
-        return static_cast<long long>(n);
-    }
-    while (in < end) {
-        if (in + 2 > end) {
-            reason = "flag word cut off";
-            return -1;
-        }
-        unsigned flags = b[in] | b[in + 1] << 8;
-        in += 2;
-        for (int k = 0; k < 16 && in < end; ++k, flags >>= 1) {
-            if (flags & 1) {
-                if (in + 2 > end) {
-                    reason = "copy item cut off";
-                    return -1;
-                }
-                size_t dist = static_cast<size_t>(b[in] >> 4) << 8 | b[in + 1];
-                size_t len = (b[in] & 15u) + 1;
-                in += 2;
-                if (dist == 0 || dist > o || o + len > out.size()) {
-                    reason = "copy item outside the text";
-                    return -1;
-                }
-                for (size_t i = 0; i < len; ++i, ++o)
-                    out[o] = out[o - dist];
-            } else {
-                if (o >= out.size()) {
-                    reason = "literal past the end of the text";
-                    return -1;
-                }
-                out[o++] = static_cast<char>(b[in++]);
-            }
-        }
-    }
-    return static_cast<long long>(o);
-}
-
 // The encoded form: header, decoded length, one packed block of inverted text.
 bool DecodeEncoded(std::string_view bytes, std::string& text, std::string& error)
 {
@@ -146,10 +87,10 @@ bool DecodeEncoded(std::string_view bytes, std::string& text, std::string& error
         return false;
     }
     std::string out(n, '\0');
-    std::string reason;
-    long long got = UnpackDialogBlock(block, out, reason);
+    const char* reason = nullptr;
+    int64_t got = sPack::unpack(block.data(), block.size(), out.data(), out.size(), &reason);
     if (got < 0) {
-        error = "damaged packed block: " + reason;
+        error = std::string("damaged packed block: ") + (reason ? reason : "cannot be unpacked");
         return false;
     }
     if (static_cast<uint64_t>(got) != n) {
