@@ -14,7 +14,7 @@ std::vector<T> values(const sArray<T>& a)
     return std::vector<T>(a.begin(), a.end());
 }
 
-TEST(Array, GrowRoundsUpToTheGrowStep)
+TEST(sArrayTest, GrowRoundsUpToTheGrowStep)
 {
     struct Case {
         int step, count, n, capacity;
@@ -35,7 +35,7 @@ TEST(Array, GrowRoundsUpToTheGrowStep)
     }
 }
 
-TEST(Array, AddInsertTakeRemove)
+TEST(sArrayTest, AddInsertTakeRemove)
 {
     sArray<int> a(2);
     for (int v : {1, 2, 3})
@@ -54,7 +54,7 @@ TEST(Array, AddInsertTakeRemove)
     EXPECT_GT(a.capacity, 0);
 }
 
-TEST(Array, PointerArrayRemoveAndNext)
+TEST(sArrayTest, PointerArrayRemoveAndNext)
 {
     int x = 0, y = 0, z = 0, w = 0;
     sArray<int*> a;
@@ -70,7 +70,7 @@ TEST(Array, PointerArrayRemoveAndNext)
     EXPECT_EQ(values(a), (std::vector<int*>{&x, &z}));
 }
 
-TEST(Array, FindByIdReadsTheFirstWord)
+TEST(sArrayTest, FindByIdReadsTheFirstWord)
 {
     struct Record {
         int id;
@@ -86,7 +86,7 @@ TEST(Array, FindByIdReadsTheFirstWord)
     EXPECT_EQ(a.findById(3), -1);
 }
 
-TEST(Array, SetCapacityKeepsOrCutsAndZeroFrees)
+TEST(sArrayTest, SetCapacityKeepsOrCutsAndZeroFrees)
 {
     sArray<sString> a;
     for (const char* s : {"a", "b", "c"})
@@ -107,7 +107,7 @@ TEST(Array, SetCapacityKeepsOrCutsAndZeroFrees)
     EXPECT_EQ(a.capacity, 0);
 }
 
-TEST(GrowArray, GrowsByItsStep)
+TEST(CGrowArrayTest, GrowsByItsStep)
 {
     int v[5] = {};
     CGrowArray<int> g;

@@ -11,7 +11,7 @@
 
 namespace {
 
-class Lists : public ::testing::Test {
+class sListTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -41,7 +41,7 @@ std::vector<int> values(const L& list)
 const char* const duplicateWarning =
     "sList::resize: dynamic resizable list referenced more than once, will duplicate the list";
 
-TEST_F(Lists, EmptyListsShareTheStaticBlockAndReleasingNeverTouchesIt)
+TEST_F(sListTest, EmptyListsShareTheStaticBlockAndReleasingNeverTouchesIt)
 {
     sList<int> a;
     sList<double> b;
@@ -62,7 +62,7 @@ TEST_F(Lists, EmptyListsShareTheStaticBlockAndReleasingNeverTouchesIt)
     EXPECT_EQ(log.str(), "");
 }
 
-TEST_F(Lists, CapacityDoublesWithAFloorOf16)
+TEST_F(sListTest, CapacityDoublesWithAFloorOf16)
 {
     sList<int> list;
     std::vector<int> seen;
@@ -78,7 +78,7 @@ TEST_F(Lists, CapacityDoublesWithAFloorOf16)
     EXPECT_EQ(list.refCount(), 1);
 }
 
-TEST_F(Lists, AppendingAnElementOfTheListItselfWhileGrowing)
+TEST_F(sListTest, AppendingAnElementOfTheListItselfWhileGrowing)
 {
     sList<sString> list;
     for (int i = 0; i < 16; ++i) {
@@ -98,7 +98,7 @@ TEST_F(Lists, AppendingAnElementOfTheListItselfWhileGrowing)
     EXPECT_EQ(ints[16], 150);
 }
 
-TEST_F(Lists, CopiedListAppendedByOneOwnerLeavesTheOtherUnchanged)
+TEST_F(sListTest, CopiedListAppendedByOneOwnerLeavesTheOtherUnchanged)
 {
     // Both with spare room in the shared block and with a full one.
     for (int filled : {3, 16}) {
@@ -125,7 +125,7 @@ TEST_F(Lists, CopiedListAppendedByOneOwnerLeavesTheOtherUnchanged)
     }
 }
 
-TEST_F(Lists, DuplicationWarningFollowsTheLogLevel)
+TEST_F(sListTest, DuplicationWarningFollowsTheLogLevel)
 {
     sLog.level = 1;
     sList<int> a;
@@ -136,7 +136,7 @@ TEST_F(Lists, DuplicationWarningFollowsTheLogLevel)
     EXPECT_EQ(a.count(), 1);
 }
 
-TEST_F(Lists, SharedElementsWithOwnStorageSurviveDuplication)
+TEST_F(sListTest, SharedElementsWithOwnStorageSurviveDuplication)
 {
     sList<sString> a;
     a.append(sString("one"));
@@ -151,7 +151,7 @@ TEST_F(Lists, SharedElementsWithOwnStorageSurviveDuplication)
     EXPECT_STREQ(a[1].c_str(), "two");
 }
 
-TEST_F(Lists, AddReservesSlotsAndSetCountConstructsThem)
+TEST_F(sListTest, AddReservesSlotsAndSetCountConstructsThem)
 {
     sList<int> list;
     EXPECT_EQ(list.add(), 0);
@@ -174,7 +174,7 @@ TEST_F(Lists, AddReservesSlotsAndSetCountConstructsThem)
     EXPECT_EQ(list.count(), 2);
 }
 
-TEST_F(Lists, RemoveRangeKeepsOrderAndEraseRangeFillsFromTheEnd)
+TEST_F(sListTest, RemoveRangeKeepsOrderAndEraseRangeFillsFromTheEnd)
 {
     struct Case {
         const char* what;
@@ -205,7 +205,7 @@ TEST_F(Lists, RemoveRangeKeepsOrderAndEraseRangeFillsFromTheEnd)
     }
 }
 
-TEST_F(Lists, EraseAndRemoveOfStringsKeepTheRightTexts)
+TEST_F(sListTest, EraseAndRemoveOfStringsKeepTheRightTexts)
 {
     sList<sString> list;
     for (const char* s : {"a", "b", "c", "d", "e"})
@@ -218,7 +218,7 @@ TEST_F(Lists, EraseAndRemoveOfStringsKeepTheRightTexts)
     EXPECT_EQ(joined, "ecd");
 }
 
-TEST_F(Lists, ResizeKeepsElementsAndZeroEmpties)
+TEST_F(sListTest, ResizeKeepsElementsAndZeroEmpties)
 {
     sList<int> list;
     for (int i = 0; i < 5; ++i)
@@ -233,7 +233,7 @@ TEST_F(Lists, ResizeKeepsElementsAndZeroEmpties)
     EXPECT_EQ(list.count(), 0);
 }
 
-TEST_F(Lists, ClearingASharedListWarns)
+TEST_F(sListTest, ClearingASharedListWarns)
 {
     sList<int> a;
     a.append(1);
@@ -245,7 +245,7 @@ TEST_F(Lists, ClearingASharedListWarns)
     EXPECT_EQ(b.count(), 0);
 }
 
-TEST_F(Lists, ListsOfListsReleaseInnerListsByTheSameRule)
+TEST_F(sListTest, ListsOfListsReleaseInnerListsByTheSameRule)
 {
     sList<int> inner;
     inner.append(7);
@@ -274,7 +274,7 @@ struct Item {
 int Item::alive = 0;
 std::vector<int> Item::order;
 
-TEST_F(Lists, PointerListOwnsItsPointeesByReference)
+TEST_F(sListTest, PointerListOwnsItsPointeesByReference)
 {
     Item::alive = 0;
     Item::order.clear();
@@ -299,7 +299,7 @@ TEST_F(Lists, PointerListOwnsItsPointeesByReference)
     EXPECT_EQ(log.str(), "");
 }
 
-TEST_F(Lists, SharedPointerListReleasedByOneOwnerKeepsThePointees)
+TEST_F(sListTest, SharedPointerListReleasedByOneOwnerKeepsThePointees)
 {
     Item::alive = 0;
     sPtrList<Item> a;

@@ -12,7 +12,7 @@
 namespace {
 
 // Redirects the library log into a string for one test and restores it.
-class LibraryLog : public ::testing::Test {
+class sLogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -24,7 +24,7 @@ protected:
     std::ostringstream out;
 };
 
-TEST_F(LibraryLog, LinesHaveTagSourcePathLineAndThreeBlanks)
+TEST_F(sLogTest, LinesHaveTagSourcePathLineAndThreeBlanks)
 {
     sLog.level = 3;
     int line = __LINE__ + 1;
@@ -38,7 +38,7 @@ TEST_F(LibraryLog, LinesHaveTagSourcePathLineAndThreeBlanks)
     EXPECT_EQ(out.str(), expected);
 }
 
-TEST_F(LibraryLog, LevelSelectsWhichLinesAreWritten)
+TEST_F(sLogTest, LevelSelectsWhichLinesAreWritten)
 {
     struct Case {
         int level;
@@ -63,14 +63,14 @@ TEST_F(LibraryLog, LevelSelectsWhichLinesAreWritten)
     }
 }
 
-TEST(SourcePath, FilesOutsideTheTreeKeepTheirPath)
+TEST(sLogSourcePath, FilesOutsideTheTreeKeepTheirPath)
 {
     EXPECT_STREQ(sLogSourcePath("/elsewhere/x.cpp"), "/elsewhere/x.cpp");
     EXPECT_STREQ(sLogSourcePath(nullptr), "");
 }
 
 // The application log, with a switch and a path of the test's own.
-class AppLog : public ::testing::Test {
+class LogPrintfTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -99,13 +99,13 @@ protected:
     std::string path;
 };
 
-TEST_F(AppLog, SwitchOffCreatesNoFile)
+TEST_F(LogPrintfTest, SwitchOffCreatesNoFile)
 {
     LogPrintf("Initializing memory...");
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
-TEST_F(AppLog, EachCallAppendsOneLine)
+TEST_F(LogPrintfTest, EachCallAppendsOneLine)
 {
     loggingSwitch = 1;
     LogPrintf("Initializing memory...");
@@ -116,7 +116,7 @@ TEST_F(AppLog, EachCallAppendsOneLine)
     EXPECT_EQ(contents(), "Initializing memory...\nReading Model-List (7)\n");
 }
 
-TEST_F(AppLog, OverlongLineIsCutNotOverrun)
+TEST_F(LogPrintfTest, OverlongLineIsCutNotOverrun)
 {
     loggingSwitch = 1;
     std::string big(5000, 'x');
@@ -124,7 +124,7 @@ TEST_F(AppLog, OverlongLineIsCutNotOverrun)
     EXPECT_EQ(contents(), std::string(LogPrintfLineMax - 1, 'x') + "\n");
 }
 
-TEST_F(AppLog, UnopenableFileDropsTheLine)
+TEST_F(LogPrintfTest, UnopenableFileDropsTheLine)
 {
     loggingSwitch = 1;
     std::string missing = (folder / "no" / "such" / "log.txt").string();

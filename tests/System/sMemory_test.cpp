@@ -8,7 +8,7 @@
 
 namespace {
 
-class MemoryBlocks : public ::testing::Test {
+class sMemoryTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -21,7 +21,7 @@ protected:
     std::ostringstream log;
 };
 
-TEST_F(MemoryBlocks, HeaderOfNewBlock)
+TEST_F(sMemoryTest, HeaderOfNewBlock)
 {
     struct Case {
         size_t elementSize, byteCount;
@@ -43,7 +43,7 @@ TEST_F(MemoryBlocks, HeaderOfNewBlock)
     }
 }
 
-TEST_F(MemoryBlocks, SmallRequestsOccupyFourDataBytes)
+TEST_F(sMemoryTest, SmallRequestsOccupyFourDataBytes)
 {
     // Writing all four bytes of a 1-byte block stays inside the allocation
     // (the sanitizer build checks this).
@@ -56,7 +56,7 @@ TEST_F(MemoryBlocks, SmallRequestsOccupyFourDataBytes)
     }
 }
 
-TEST_F(MemoryBlocks, ZeroBytesLogsOneFatalLineAndThrowsCode7)
+TEST_F(sMemoryTest, ZeroBytesLogsOneFatalLineAndThrowsCode7)
 {
     try {
         sMemory::operator new(1, 0, 0);
@@ -72,7 +72,7 @@ TEST_F(MemoryBlocks, ZeroBytesLogsOneFatalLineAndThrowsCode7)
     EXPECT_EQ(s.find('\n'), s.size() - 1) << "exactly one line";
 }
 
-TEST_F(MemoryBlocks, HugeRequestThrowsCode2WithoutLogging)
+TEST_F(sMemoryTest, HugeRequestThrowsCode2WithoutLogging)
 {
     try {
         sMemory::operator new(1, 0, size_t{1} << 40);
@@ -84,7 +84,7 @@ TEST_F(MemoryBlocks, HugeRequestThrowsCode2WithoutLogging)
     EXPECT_EQ(log.str(), "");
 }
 
-TEST(MemoryException, EveryCodeMapsToItsText)
+TEST(sMemoryExceptionTest, EveryCodeMapsToItsText)
 {
     const std::pair<int, const char*> table[] = {
         {1, "Attempted to allocate memory before initialisation of shared arena"},
@@ -106,7 +106,7 @@ TEST(MemoryException, EveryCodeMapsToItsText)
     }
 }
 
-TEST_F(MemoryBlocks, ReferenceCountingNeverFreesOnRelease)
+TEST_F(sMemoryTest, ReferenceCountingNeverFreesOnRelease)
 {
     void* p = sMemory::operator new(1, 0, 8);
     EXPECT_EQ(sMemory::addRef(p), 1);
@@ -117,7 +117,7 @@ TEST_F(MemoryBlocks, ReferenceCountingNeverFreesOnRelease)
     sMemory::operator delete(p);
 }
 
-TEST_F(MemoryBlocks, ForeignPointersAreNeitherFreedNorWritten)
+TEST_F(sMemoryTest, ForeignPointersAreNeitherFreedNorWritten)
 {
     alignas(16) unsigned char fake[sizeof(sMemory::Header) + 8] = {};
     void* volatile foreign = fake + sizeof(sMemory::Header);
@@ -143,7 +143,7 @@ void destroyCounted(void* e)
     Counted::order += static_cast<Counted*>(e)->tag;
 }
 
-TEST_F(MemoryBlocks, DeleteObjectsDestroysArraysLastFirstAndSingleObjectsOnce)
+TEST_F(sMemoryTest, DeleteObjectsDestroysArraysLastFirstAndSingleObjectsOnce)
 {
     Counted::destroyed = 0;
     Counted::order.clear();
@@ -164,7 +164,7 @@ TEST_F(MemoryBlocks, DeleteObjectsDestroysArraysLastFirstAndSingleObjectsOnce)
     EXPECT_EQ(Counted::destroyed, 4);
 }
 
-TEST_F(MemoryBlocks, ReleaseObjectsDestroysOnlyAtZero)
+TEST_F(sMemoryTest, ReleaseObjectsDestroysOnlyAtZero)
 {
     Counted::destroyed = 0;
     Counted::order.clear();
@@ -195,7 +195,7 @@ struct Derived : Other, Base {
 };
 int Derived::derivedGone = 0;
 
-TEST_F(MemoryBlocks, OneByteObjectsAreSingleObjectBlocks)
+TEST_F(sMemoryTest, OneByteObjectsAreSingleObjectBlocks)
 {
     char* c = sMemory::newObject<char>('q');
     EXPECT_EQ(*c, 'q');
@@ -204,7 +204,7 @@ TEST_F(MemoryBlocks, OneByteObjectsAreSingleObjectBlocks)
     sMemory::deleteObject(c);
 }
 
-TEST_F(MemoryBlocks, ObjectsReleasedThroughABasePointerAreDestroyedWhole)
+TEST_F(sMemoryTest, ObjectsReleasedThroughABasePointerAreDestroyedWhole)
 {
     Base::baseGone = Derived::derivedGone = 0;
     Base* p = sMemory::newObject<Derived>();
@@ -217,7 +217,7 @@ TEST_F(MemoryBlocks, ObjectsReleasedThroughABasePointerAreDestroyedWhole)
     EXPECT_EQ(Base::baseGone, 1);
 }
 
-TEST_F(MemoryBlocks, InitAndShutdownAreRepeatable)
+TEST_F(sMemoryTest, InitAndShutdownAreRepeatable)
 {
     sMemory::init();
     EXPECT_TRUE(sMemory::isInitialised());

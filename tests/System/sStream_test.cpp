@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class Streams : public ::testing::Test {
+class sStreamTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -55,7 +55,7 @@ protected:
     fs::path folder;
 };
 
-TEST_F(Streams, BufferedReadHoldsTheWholeFile)
+TEST_F(sStreamTest, BufferedReadHoldsTheWholeFile)
 {
     makeFile("in.bin", sequence(100));
     sStream s(path("in.bin").c_str(), sStream::Read);
@@ -85,7 +85,7 @@ TEST_F(Streams, BufferedReadHoldsTheWholeFile)
     EXPECT_TRUE(s.close());
 }
 
-TEST_F(Streams, GetcReturnsSignedBytes)
+TEST_F(sStreamTest, GetcReturnsSignedBytes)
 {
     makeFile("bytes.bin", {0x41, 0x80, 0xFF, 0x00});
     for (bool direct : {false, true}) {
@@ -105,7 +105,7 @@ TEST_F(Streams, GetcReturnsSignedBytes)
     }
 }
 
-TEST_F(Streams, BufferedWriteCreatesTheFileOnlyAtClose)
+TEST_F(sStreamTest, BufferedWriteCreatesTheFileOnlyAtClose)
 {
     std::string p = path("out.bin");
     {
@@ -131,7 +131,7 @@ TEST_F(Streams, BufferedWriteCreatesTheFileOnlyAtClose)
     EXPECT_FALSE(fs::exists(path("none.bin")));
 }
 
-TEST_F(Streams, ManySmallWritesRoundTrip)
+TEST_F(sStreamTest, ManySmallWritesRoundTrip)
 {
     std::vector<uint8_t> data = sequence(200000);
     {
@@ -146,7 +146,7 @@ TEST_F(Streams, ManySmallWritesRoundTrip)
     EXPECT_EQ(back, data);
 }
 
-TEST_F(Streams, DirectModeReadsAndWritesTheFile)
+TEST_F(sStreamTest, DirectModeReadsAndWritesTheFile)
 {
     std::string p = path("direct.bin");
     {
@@ -170,7 +170,7 @@ TEST_F(Streams, DirectModeReadsAndWritesTheFile)
     EXPECT_STREQ(all, "0123456789");
 }
 
-TEST_F(Streams, FailuresAreReportedNotHidden)
+TEST_F(sStreamTest, FailuresAreReportedNotHidden)
 {
     std::string missingFolder = (folder / "no" / "such" / "x.bin").string();
 
@@ -201,7 +201,7 @@ TEST_F(Streams, FailuresAreReportedNotHidden)
     EXPECT_TRUE(lateCreate.close()) << "nothing is pending any more";
 }
 
-TEST_F(Streams, WriteAndCloseFailuresOnAFullDevice)
+TEST_F(sStreamTest, WriteAndCloseFailuresOnAFullDevice)
 {
     if (!fs::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full";
@@ -217,7 +217,7 @@ TEST_F(Streams, WriteAndCloseFailuresOnAFullDevice)
     }
 }
 
-TEST_F(Streams, DestructorReportsDataItCouldNotWrite)
+TEST_F(sStreamTest, DestructorReportsDataItCouldNotWrite)
 {
     log.str("");
     sLog.level = 2;
@@ -228,7 +228,7 @@ TEST_F(Streams, DestructorReportsDataItCouldNotWrite)
     EXPECT_NE(log.str().find("[W] @ LIBS/System/sStream.cpp("), std::string::npos) << log.str();
 }
 
-TEST_F(Streams, ReopeningWritesWhatWasPending)
+TEST_F(sStreamTest, ReopeningWritesWhatWasPending)
 {
     makeFile("other.bin", {1, 2, 3});
     sStream s(path("first.bin").c_str(), sStream::Write);
@@ -238,7 +238,7 @@ TEST_F(Streams, ReopeningWritesWhatWasPending)
     EXPECT_EQ(fileBytes("first.bin"), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
 }
 
-TEST_F(Streams, MemoryStreamsStayInsideTheirBlock)
+TEST_F(sStreamTest, MemoryStreamsStayInsideTheirBlock)
 {
     const uint8_t image[6] = {10, 20, 30, 40, 50, 0xF0};
     sStream s;
@@ -269,7 +269,7 @@ TEST_F(Streams, MemoryStreamsStayInsideTheirBlock)
     EXPECT_TRUE(s.close());
 }
 
-TEST_F(Streams, FilenameSetAndDirectory)
+TEST_F(sStreamTest, FilenameSetAndDirectory)
 {
     makeFile("there.bmp", {1});
     sFilename f;

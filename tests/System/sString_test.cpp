@@ -21,7 +21,7 @@ void expectValid(const sString& s, const char* expected)
     }
 }
 
-TEST(String, AssignmentCopyAndNull)
+TEST(sStringTest, AssignmentCopyAndNull)
 {
     sString a("hello");
     expectValid(a, "hello");
@@ -44,7 +44,7 @@ TEST(String, AssignmentCopyAndNull)
     expectValid(sString::empty, "");
 }
 
-TEST(String, ConcatenationAndAppend)
+TEST(sStringTest, ConcatenationAndAppend)
 {
     sString a("ab");
     expectValid(a + sString("cd"), "abcd");
@@ -56,7 +56,7 @@ TEST(String, ConcatenationAndAppend)
     expectValid(a, "abcd");
 }
 
-TEST(String, CompareReturnsZeroOneTwo)
+TEST(sStringTest, CompareReturnsZeroOneTwo)
 {
     sString abc("abc");
     EXPECT_EQ(abc.compare("abd", 2), 1);
@@ -70,7 +70,7 @@ TEST(String, CompareReturnsZeroOneTwo)
     EXPECT_EQ(sString().compare(""), 1);
 }
 
-TEST(String, LeftRightMid)
+TEST(sStringTest, LeftRightMid)
 {
     sString s("abcdef");
     struct Case {
@@ -91,7 +91,7 @@ TEST(String, LeftRightMid)
     expectValid(t, "");
 }
 
-TEST(String, FindAndReverseFind)
+TEST(sStringTest, FindAndReverseFind)
 {
     sString s("a.b.c");
     EXPECT_EQ(s.find('.'), 1);
@@ -118,7 +118,7 @@ TEST(String, FindAndReverseFind)
     EXPECT_EQ(t.reverseFindText("abXabXabX", 0), -1);
 }
 
-TEST(String, ReplaceAndInsert)
+TEST(sStringTest, ReplaceAndInsert)
 {
     sString s("a b c");
     s.replace(' ', '_');
@@ -138,7 +138,7 @@ TEST(String, ReplaceAndInsert)
     expectValid(e, "new");
 }
 
-TEST(String, TrimRemovesSpacesOnly)
+TEST(sStringTest, TrimRemovesSpacesOnly)
 {
     struct Case {
         const char* in;
@@ -154,7 +154,7 @@ TEST(String, TrimRemovesSpacesOnly)
     }
 }
 
-TEST(String, SetLength)
+TEST(sStringTest, SetLength)
 {
     sString s("abcdef");
     s.setLength(3);
@@ -168,7 +168,7 @@ TEST(String, SetLength)
     expectValid(s, "");
 }
 
-TEST(String, FormatHandlesAnyLength)
+TEST(sStringTest, FormatHandlesAnyLength)
 {
     sString s;
     s.format("%s-%d-%.2f", "x", 42, 1.5);
@@ -185,7 +185,7 @@ TEST(String, FormatHandlesAnyLength)
     expectValid(s, "");
 }
 
-TEST(String, WordWrap)
+TEST(sStringTest, WordWrap)
 {
     struct Case {
         const char* in;
@@ -207,7 +207,7 @@ TEST(String, WordWrap)
     }
 }
 
-TEST(TextBuffer, SetAppendAndCapacity)
+TEST(CTextBufferTest, SetAppendAndCapacity)
 {
     CTextBuffer t;
     EXPECT_EQ(t.text, nullptr);
@@ -239,7 +239,7 @@ TEST(TextBuffer, SetAppendAndCapacity)
     EXPECT_STREQ(copy.text, "xy");
 }
 
-TEST(TextBuffer, FormatNeverGrowsOrOverruns)
+TEST(CTextBufferTest, FormatNeverGrowsOrOverruns)
 {
     CTextBuffer t;
     EXPECT_FALSE(t.Format("%d", 5));

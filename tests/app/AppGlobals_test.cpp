@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Runs each test in a folder of its own as the working folder.
-class AppLogFile : public ::testing::Test {
+class AppLogFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -42,13 +42,13 @@ protected:
     fs::path previous, folder;
 };
 
-TEST(AppGlobals, StartValues)
+TEST(AppGlobalsTest, StartValues)
 {
     EXPECT_EQ(GameModeFlag, 1);
     EXPECT_EQ(LoggingSwitch, 0);
 }
 
-TEST_F(AppLogFile, WithLoggingTheOldLogIsReplaced)
+TEST_F(AppLogFileTest, WithLoggingTheOldLogIsReplaced)
 {
     std::ofstream(folder / "log.txt") << "previous run\n";
     LoggingSwitch = 1;
@@ -60,7 +60,7 @@ TEST_F(AppLogFile, WithLoggingTheOldLogIsReplaced)
     EXPECT_EQ(read(folder / "log.txt"), "Initializing memory...\nGood bye\n");
 }
 
-TEST_F(AppLogFile, WithoutLoggingNothingIsWrittenOrDeleted)
+TEST_F(AppLogFileTest, WithoutLoggingNothingIsWrittenOrDeleted)
 {
     std::ofstream(folder / "log.txt") << "previous run\n";
     InitAppLog();
@@ -71,7 +71,7 @@ TEST_F(AppLogFile, WithoutLoggingNothingIsWrittenOrDeleted)
     EXPECT_FALSE(fs::exists(folder / "log.txt"));
 }
 
-TEST_F(AppLogFile, SwitchSetAfterHandOverIsSeen)
+TEST_F(AppLogFileTest, SwitchSetAfterHandOverIsSeen)
 {
     InitAppLog();
     LogPrintf("before");
