@@ -111,7 +111,7 @@ public:
             throw;
         }
         try {
-            adoptBlock(fresh, oldCount, 96);
+            adoptBlock(fresh, oldCount, __LINE__);
         } catch (...) {
             Ops::destroy(fresh + oldCount);
             sMemory::operator delete(fresh);
@@ -146,7 +146,7 @@ public:
         T* fresh = allocate(n);
         int32_t keep = count() < n ? count() : n;
         try {
-            adoptBlock(fresh, keep, 63);
+            adoptBlock(fresh, keep, __LINE__);
         } catch (...) {
             sMemory::operator delete(fresh);
             throw;
