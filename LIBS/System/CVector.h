@@ -14,7 +14,6 @@ struct CVector2
 
     CVector2() = default;
     constexpr CVector2(float x_, float y_) : x(x_), y(y_) {}
-    CVector2& operator=(const CVector2&) = default;
 
     // Divides by the length and returns it; a length of exactly 1 and
     // near-zero vectors (returns 0) are left as they are.
@@ -58,7 +57,6 @@ struct CVector
 
     CVector() = default;
     constexpr CVector(float x_, float y_, float z_) : x(x_), y(y_), z(z_) {}
-    CVector& operator=(const CVector&) = default;
 
     float& operator[](int i) { return i == 0 ? x : (i == 1 ? y : z); }
     float operator[](int i) const { return i == 0 ? x : (i == 1 ? y : z); }
