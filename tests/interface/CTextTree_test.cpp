@@ -2,6 +2,7 @@
 
 #include "GAMES/Rulo2/app/ShowKeys.h"
 #include "LIBS/System/LogPrintf.h"
+#include "LIBS/System/sLog.h"
 
 #include <gtest/gtest.h>
 
@@ -74,9 +75,9 @@ TEST(CTextTree, UnderscoreSortsBeforeLettersAndShapeFollowsInsertion)
     tree.Insert("Alpha", "1");
     tree.Insert("gamma", "3");
     ASSERT_NE(tree.Root(), nullptr);
-    EXPECT_STREQ(tree.Root()->key, "beta");
-    EXPECT_STREQ(tree.Root()->left->key, "Alpha");
-    EXPECT_STREQ(tree.Root()->right->key, "gamma");
+    EXPECT_STREQ(tree.Root()->key.c_str(), "beta");
+    EXPECT_STREQ(tree.Root()->left->key.c_str(), "Alpha");
+    EXPECT_STREQ(tree.Root()->right->key.c_str(), "gamma");
 }
 
 TEST(CTextTree, DepthsFollowTheTreeShape)
@@ -116,6 +117,96 @@ TEST(CTextTree, ClearEmptiesAndALongSortedChainIsFreedSafely)
     EXPECT_EQ(tree.Find("K0000001"), nullptr);
     EXPECT_TRUE(tree.Insert("K0000001", "again"));
     EXPECT_STREQ(tree.GetText("k0000001"), "again");
+}
+
+TEST(CTextTree, DumpListsEntriesInKeyOrderAndReplacesTheListContents)
+{
+    CTextTree tree;
+    const char* keys[] = {"beta", "Alpha", "gamma", "A_Z", "delta", "b"};
+    for (const char* k : keys)
+        tree.Insert(k, (std::string("t-") + k).c_str());
+    sList<sStringPair> list;
+    sStringPair stale;
+    stale.key = "STALE";
+    list.append(stale);
+    tree.Dump(list);
+    const char* expected[] = {"A_Z", "Alpha", "b", "beta", "delta", "gamma"};
+    ASSERT_EQ(list.count(), 6);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_STREQ(list[i].key.c_str(), expected[i]);
+        EXPECT_EQ(std::string(list[i].text.c_str()), std::string("t-") + expected[i]);
+    }
+
+    // A list still shared with another owner is emptied with the warning.
+    std::ostringstream warnings;
+    std::ostream* previous = sLog.stream;
+    int32_t level = sLog.level;
+    sLog.stream = &warnings;
+    sLog.level = 2;
+    sList<sStringPair> other = list;
+    tree.Dump(list);
+    sLog.stream = previous;
+    sLog.level = level;
+    EXPECT_NE(warnings.str().find("List cleared while referenced twice! Data may be corrupted."), std::string::npos);
+    EXPECT_EQ(list.count(), 6);
+}
+
+TEST(CTextTree, ExpandTextKeyListJoinsTheTextsOfKnownKeys)
+{
+    TextTree.Clear();
+    TextTree.Insert("Q_ONE", "First?");
+    TextTree.Insert("Q_THREE", "Third?");
+    struct Case { const char* list; bool result; const char* out; };
+    const Case cases[] = {
+        {"Q_ONE , Q_TWO ,Q_THREE", true, "First?\nThird?"},
+        {"Q_TWO", false, "unchanged"},
+        {"q_one", true, "First?"},
+        {"\tQ_ONE\t,\nQ_THREE\n", true, "First?\nThird?"},
+        {"Q_ONE,", true, "First?\n"},
+        {",,Q_THREE", true, "Third?"},
+        {"", false, "unchanged"},
+    };
+    for (const Case& c : cases) {
+        sString out("unchanged");
+        if (c.result)
+            out = "";
+        EXPECT_EQ(ExpandTextKeyList(c.list, &out), c.result) << c.list;
+        EXPECT_STREQ(out.c_str(), c.out) << c.list;
+        EXPECT_EQ(ExpandTextKeyList(c.list, nullptr), c.result) << c.list;
+    }
+    sString out("Before: ");
+    EXPECT_TRUE(ExpandTextKeyList("Q_THREE", &out));
+    EXPECT_STREQ(out.c_str(), "Before: Third?");
+    EXPECT_TRUE(ExpandTextKeyList(nullptr, &out));
+    EXPECT_STREQ(out.c_str(), "Before: Third?");
+    TextTree.Clear();
+}
+
+TEST(CTextTree, ParseNumberListReadsBlankSeparatedNumbersInRange)
+{
+    struct Case { const char* list; bool result; std::vector<int32_t> numbers; };
+    const Case cases[] = {
+        {"3 7", true, {3, 7}},
+        {"3 12", false, {3}},
+        {"x", false, {}},
+        {"", true, {}},
+        {" \t ", true, {}},
+        {"3\t7", true, {3}},
+        {"  10   1  ", true, {10, 1}},
+        {"0", false, {}},
+        {"5 abc 6", true, {5, 6}},
+        {"99999999999999999999 2", false, {}},
+        {"-2", false, {}},
+        {"4x 5", true, {4, 5}},
+    };
+    for (const Case& c : cases) {
+        sArray<int32_t> numbers(2);
+        EXPECT_EQ(ParseNumberList(c.list, 10, &numbers), c.result) << "'" << c.list << "'";
+        std::vector<int32_t> got(numbers.begin(), numbers.end());
+        EXPECT_EQ(got, c.numbers) << "'" << c.list << "'";
+        EXPECT_EQ(ParseNumberList(c.list, 10, nullptr), c.result);
+    }
+    EXPECT_TRUE(ParseNumberList(nullptr, 10, nullptr));
 }
 
 TEST(CTextTree, StatisticsGoToTheApplicationLog)

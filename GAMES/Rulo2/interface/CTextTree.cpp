@@ -17,28 +17,16 @@ namespace {
 // "text not found: " takes 16 bytes; the rest holds the key and its zero.
 char placeholder[70] = "text not found: xxxxxxxxx place for id xxxxxxxxxxxxxxxxxxxxxxxxxxxxx ";
 
-char* CopyText(const char* s)
-{
-    if (!s)
-        s = "";
-    size_t n = std::strlen(s);
-    char* p = static_cast<char*>(std::malloc(n + 1));
-    if (!p)
-        throw std::bad_alloc();
-    std::memcpy(p, s, n + 1);
-    return p;
-}
-
 unsigned char Fold(unsigned char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
 }
 
-void FreeNode(CTextTreeNode* n)
+// A node whose link has just been cut: gone once no link holds it.
+void ReleaseLink(CTextTreeNode* n, std::vector<CTextTreeNode*>& orphans)
 {
-    std::free(n->text);
-    std::free(n->key);
-    delete n;
+    if (sMemory::release(n) < 1)
+        orphans.push_back(n);
 }
 
 } // namespace
@@ -68,7 +56,7 @@ CTextTreeNode* CTextTree::FindNode(const char* key, CTextTreeNode* start)
 {
     CTextTreeNode* n = start;
     while (n) {
-        int c = CompareTextKeys(key, n->key);
+        int c = CompareTextKeys(key, n->key.c_str());
         if (c == 0)
             return n;
         n = c < 0 ? n->left : n->right;
@@ -80,7 +68,7 @@ CTextTreeNode* CTextTree::FindInsertParent(const char* key, CTextTreeNode* start
 {
     CTextTreeNode* n = start;
     while (n) {
-        int c = CompareTextKeys(key, n->key);
+        int c = CompareTextKeys(key, n->key.c_str());
         if (c == 0)
             return nullptr;
         CTextTreeNode* next = c < 0 ? n->left : n->right;
@@ -98,12 +86,13 @@ bool CTextTree::Insert(const char* key, const char* text)
     CTextTreeNode* parent = FindInsertParent(key, root);
     if (root && !parent)
         return false;
-    auto* node = new CTextTreeNode;
-    node->key = CopyText(key);
-    node->text = CopyText(text);
+    auto* node = sMemory::newObject<CTextTreeNode>();
+    node->key = key;
+    node->text = text;
+    sMemory::addRef(node);
     if (!parent)
         root = node;
-    else if (CompareTextKeys(key, parent->key) >= 0)
+    else if (CompareTextKeys(key, parent->key.c_str()) >= 0)
         parent->right = node;
     else
         parent->left = node;
@@ -116,7 +105,7 @@ const char* CTextTree::Find(const char* key) const
     if (!key)
         return nullptr;
     const CTextTreeNode* n = FindNode(key, root);
-    return n ? n->text : nullptr;
+    return n ? n->text.c_str() : nullptr;
 }
 
 const char* CTextTree::GetText(const char* key) const
@@ -143,9 +132,7 @@ bool CTextTree::SetText(const char* key, const char* text)
     CTextTreeNode* n = FindNode(key, root);
     if (!n)
         return false;
-    char* copy = CopyText(text);
-    std::free(n->text);
-    n->text = copy;
+    n->text = text;
     return true;
 }
 
@@ -153,19 +140,22 @@ void CTextTree::Clear()
 {
     // Iterative, so a tree that degenerated into a long chain (a sorted file)
     // cannot exhaust the stack.
-    std::vector<CTextTreeNode*> pending;
+    std::vector<CTextTreeNode*> orphans;
     if (root)
-        pending.push_back(root);
-    while (!pending.empty()) {
-        CTextTreeNode* n = pending.back();
-        pending.pop_back();
-        if (n->right)
-            pending.push_back(n->right);
-        if (n->left)
-            pending.push_back(n->left);
-        FreeNode(n);
-    }
+        ReleaseLink(root, orphans);
     root = nullptr;
+    while (!orphans.empty()) {
+        CTextTreeNode* n = orphans.back();
+        orphans.pop_back();
+        CTextTreeNode* right = n->right;
+        CTextTreeNode* left = n->left;
+        n->left = n->right = nullptr;
+        if (right)
+            ReleaseLink(right, orphans);
+        if (left)
+            ReleaseLink(left, orphans);
+        sMemory::deleteObject(n);
+    }
     count = 0;
 }
 
@@ -229,4 +219,108 @@ const char* GetDisplayText(const char* key)
     if (ShowKeysFlag)
         return key ? key : "";
     return TextTree.GetText(key);
+}
+
+void CTextTree::Dump(sList<sStringPair>& list) const
+{
+    list.clear();
+    // In order: down the left links, then the node, then its right subtree.
+    std::vector<const CTextTreeNode*> stack;
+    const CTextTreeNode* n = root;
+    while (n || !stack.empty()) {
+        while (n) {
+            stack.push_back(n);
+            n = n->left;
+        }
+        n = stack.back();
+        stack.pop_back();
+        sStringPair pair;
+        pair.key = n->key;
+        pair.text = n->text;
+        list.append(pair);
+        n = n->right;
+    }
+}
+
+namespace {
+
+// Appends a key's text; an empty out is simply assigned.
+void AppendText(sString* out, const char* text)
+{
+    if (out->isEmpty())
+        out->assign(text);
+    else
+        out->append(text);
+}
+
+bool IsBlankOrTab(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+} // namespace
+
+bool ExpandTextKeyList(const char* list, sString* out)
+{
+    if (!list)
+        return true;
+    sString work(list);
+    work.replace('\t', ' ');
+    work.replace('\n', ' ');
+    int32_t known = 0;
+    int32_t start = 0;
+    for (;;) {
+        int32_t comma = work.find(',', start);
+        if (comma < 0)
+            break;
+        sString key = work.mid(start, comma - start);
+        key.trim();
+        if (const char* text = TextTree.Find(key.c_str())) {
+            if (out) {
+                AppendText(out, text);
+                out->append("\n");
+            }
+            ++known;
+        }
+        start = comma + 1;
+    }
+    sString rest = start < work.length ? work.mid(start, work.length - start) : sString();
+    rest.trim();
+    if (!rest.isEmpty()) {
+        if (const char* text = TextTree.Find(rest.c_str())) {
+            if (out)
+                AppendText(out, text);
+            ++known;
+        }
+    }
+    return known > 0;
+}
+
+bool ParseNumberList(const char* list, int32_t maximum, sArray<int32_t>* out)
+{
+    if (!list)
+        return true;
+    const char* p = list;
+    while (IsBlankOrTab(*p))
+        ++p;
+    if (*p == 0)
+        return true;
+    int32_t counted = 0;
+    while (*p) {
+        char* end = nullptr;
+        long value = std::strtol(p, &end, 10);
+        if (end != p) {
+            // Out-of-range text reads as the nearest long, which fails the range test.
+            if (value < 1 || value > maximum)
+                return false;
+            if (out)
+                out->add(static_cast<int32_t>(value));
+            ++counted;
+        }
+        while (*p && *p != ' ')
+            ++p;
+        while (IsBlankOrTab(*p))
+            ++p;
+    }
+    return counted > 0;
 }

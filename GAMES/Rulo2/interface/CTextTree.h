@@ -1,15 +1,27 @@
 // The text-key dictionary: every text the game shows is looked up here by its key.
 #pragma once
 
+#include "LIBS/System/sArray.h"
+#include "LIBS/System/sList.h"
+#include "LIBS/System/sString.h"
+
 #include <cstdint>
 
-// One entry of the dictionary. Keys keep the case they were inserted with.
+// One entry of the dictionary, in a memory block of its own; every link holds
+// one reference. Keys keep the case they were inserted with.
 struct CTextTreeNode
 {
-    char* key = nullptr;
-    char* text = nullptr;
+    sString key;
+    sString text;
     CTextTreeNode* left = nullptr;   // keys that compare less
     CTextTreeNode* right = nullptr;  // keys that compare greater
+};
+
+// One entry as Dump hands it out.
+struct sStringPair
+{
+    sString key;
+    sString text;
 };
 
 // Keys compare byte by byte with only A-Z folded to a-z, so '_' sorts before
@@ -50,11 +62,23 @@ public:
     void Depths(int32_t* minDepth, int32_t* maxDepth) const;
     // Entry count and depths through the application log.
     void LogStatistics() const;
+    // Empties the list, then appends every entry in ascending key order.
+    void Dump(sList<sStringPair>& list) const;
 
 private:
     CTextTreeNode* root = nullptr;
     int32_t count = 0;
 };
+
+// Appends the texts of the known keys of a comma-separated key list to out,
+// a line feed after each but the last; unknown keys are skipped. True when at
+// least one key was known. A null list is true and changes nothing.
+bool ExpandTextKeyList(const char* list, sString* out);
+
+// Reads blank-separated numbers from 1 to maximum into out. False at the first
+// number outside that range (after appending the ones before it), and false
+// when the list holds no number; a null or blank list is true.
+bool ParseNumberList(const char* list, int32_t maximum, sArray<int32_t>* out);
 
 // The one dictionary of the program, filled from the dialog text file at start-up.
 extern CTextTree TextTree;
