@@ -3,6 +3,7 @@
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
 #include "LIBS/System/LogPrintf.h"
+#include "platform/crt/Crt.h"
 #include "platform/files/Files.h"
 #include "platform/files/WinPath.h"
 #include "platform/win/IniFile.h"
@@ -208,7 +209,7 @@ void WriteInt(const char* name, int32_t value)
 void WriteFloat(const char* name, float value)
 {
     char text[64];
-    std::snprintf(text, sizeof text, "%f", double(value));
+    crt::snprintf(text, sizeof text, "%f", double(value));
     RegWriteString(HKEY_CURRENT_USER, SettingsKey, name, text);
 }
 
