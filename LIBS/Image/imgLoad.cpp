@@ -123,7 +123,13 @@ int imgImage::loadType(sStream& stream, int type)
 
     int result = 0;
     if (ImageLoader::probe(src, type, header) == IMG_PROBE_ACCEPT) {
-        if (type != IMG_TYPE_JPEG && bytes.size() < ImageLoader::minimumData(type, header)) {
+        if (type == IMG_TYPE_JPEG || header.width <= 0 || header.height <= 0) {
+            // Nothing to allocate: the loader says why it cannot read the file.
+            if (type == IMG_TYPE_JPEG)
+                ImageLoader::load(src, type, *this, nullptr);
+            else
+                SLOG_WARNING("image file has no pixels! loading cancelled");
+        } else if (bytes.size() < ImageLoader::minimumData(type, header)) {
             SLOG_WARNING("image file too short for its %d x %d header! loading cancelled", header.width,
                          header.height);
         } else if (allocate(header.width, header.height, header.format, header.origin, header.zBufferSize > 0) != 1 ||

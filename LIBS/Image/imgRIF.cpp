@@ -61,6 +61,14 @@ size_t imgRunLengthCode(const uint8_t* in, size_t size, int unit, uint8_t* out)
         o += lit * unit;
         i += lit;
     }
+    // A last partial unit (padded lines) goes out as a literal filled with zeros.
+    const size_t rest = size - count * unit;
+    if (rest > 0) {
+        out[o++] = 0;
+        std::memcpy(out + o, in + count * unit, rest);
+        std::memset(out + o + rest, 0, size_t(unit) - rest);
+        o += size_t(unit);
+    }
     return o;
 }
 
@@ -100,7 +108,7 @@ int imgProbeRIF(const imgSource& src, imgHeader& h)
         return IMG_PROBE_REJECT;
     const int format = kRifFormats[index];
     const int bytes = d[8];
-    if (bytes * 8 != imgFormatBits(format))
+    if (bytes * 8 != imgFormatBits(format) || imgBytes::getLE16(d + 4) == 0 || imgBytes::getLE16(d + 6) == 0)
         return IMG_PROBE_REJECT;
     h.width = int(imgBytes::getLE16(d + 4));
     h.height = int(imgBytes::getLE16(d + 6));

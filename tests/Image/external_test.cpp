@@ -1,0 +1,141 @@
+// Files written by other programs (ImageMagick, ffmpeg, libtiff's tools)
+// load with the right pixels and the right way up.
+#include "LIBS/Image/ImageLoader.h"
+#include "LIBS/Image/imgImage.h"
+#include "tests/Image/ImageTestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const int kW = 13, kH = 7;
+
+// Runs of four equal pixels, so that coded files really code something; no
+// two runs are alike, so the picture shows any flip.
+std::vector<uint32_t> picture(bool alpha)
+{
+    std::vector<uint32_t> out;
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            const int run = x / 4;
+            const uint32_t r = uint32_t(run * 60 + y * 3), g = uint32_t(y * 37), b = uint32_t((run * 7 + y * 29) & 0xFF);
+            const uint32_t a = alpha ? uint32_t(255 - y * 20 - run) : 0xFF;
+            out.push_back(a << 24 | r << 16 | g << 8 | b);
+        }
+    return out;
+}
+
+void writePortable(const std::string& path, const std::vector<uint32_t>& words, bool alpha)
+{
+    std::string head = alpha ? "P7\nWIDTH " + std::to_string(kW) + "\nHEIGHT " + std::to_string(kH) +
+                                   "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n"
+                             : "P6\n" + std::to_string(kW) + " " + std::to_string(kH) + "\n255\n";
+    std::vector<uint8_t> bytes(head.begin(), head.end());
+    for (uint32_t w : words) {
+        bytes.push_back(uint8_t(w >> 16));
+        bytes.push_back(uint8_t(w >> 8));
+        bytes.push_back(uint8_t(w));
+        if (alpha)
+            bytes.push_back(uint8_t(w >> 24));
+    }
+    writeFile(path, bytes);
+}
+
+bool run(const std::string& command)
+{
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+struct External {
+    const char* file;
+    const char* command;  // %I input picture, %O output file
+    bool alpha;
+    int format;
+    int fileByte;  // offset of a header byte to check, -1 none
+    int fileValue;
+};
+
+std::string fill(std::string text, const std::string& in, const std::string& out)
+{
+    for (auto [key, value] : {std::pair<std::string, std::string>{"%I", in}, {"%O", out}}) {
+        for (size_t p; (p = text.find(key)) != std::string::npos;)
+            text.replace(p, 2, value);
+    }
+    return text;
+}
+
+class ExternalFiles : public ::testing::TestWithParam<External> {};
+
+TEST_P(ExternalFiles, LoadRightWayUp)
+{
+    const External& c = GetParam();
+    TempDir dir;
+    const auto words = picture(c.alpha);
+    const std::string in = dir.file(c.alpha ? "in.pam" : "in.ppm"), out = dir.file(c.file);
+    writePortable(in, words, c.alpha);
+    // ffmpeg takes the raw pixels.
+    std::vector<uint8_t> raw;
+    for (uint32_t w : words) {
+        for (int s : {16, 8, 0})
+            raw.push_back(uint8_t(w >> s));
+        if (c.alpha)
+            raw.push_back(uint8_t(w >> 24));
+    }
+    writeFile(dir.file("in.raw"), raw);
+    std::string command = fill(c.command, in, out);
+    for (size_t p; (p = command.find("%R")) != std::string::npos;)
+        command.replace(p, 2, dir.file("in.raw"));
+    for (size_t p; (p = command.find("%T")) != std::string::npos;)
+        command.replace(p, 2, dir.file("base.tif"));
+    if (!run(command))
+        GTEST_SKIP() << "cannot run: " << command;
+    const auto bytes = readFile(out);
+    if (c.fileByte >= 0)
+        ASSERT_EQ(bytes.at(size_t(c.fileByte)), c.fileValue) << "the tool did not write the expected variant";
+
+    imgImage img;
+    ASSERT_EQ(img.load(out.c_str()), 1);
+    EXPECT_EQ(img.format, c.format);
+    ASSERT_EQ(img.width, kW);
+    ASSERT_EQ(img.height, kH);
+    EXPECT_EQ(wordsOf(img), words);
+    // The same file from memory, found by probing (PCX has no probe).
+    if (!std::strstr(c.file, ".pcx")) {
+        imgImage mem;
+        ASSERT_EQ(mem.loadMemory(bytes.data(), bytes.size()), 1);
+        EXPECT_EQ(wordsOf(mem), words);
+    }
+}
+
+const External kExternal[] = {
+    {"b24.bmp", "convert %I BMP3:%O", false, FMT_RGB_888, 28, 24},
+    {"b8.bmp", "convert %I -type palette -compress none BMP3:%O", false, FMT_P_8, 30, 0},
+    {"b8rle.bmp", "convert %I -type palette -compress RLE BMP3:%O", false, FMT_P_8, 30, 1},
+    {"b32.bmp", "convert %I -define bmp3:alpha=true BMP3:%O", true, FMT_BGRA_8888, 28, 32},
+    {"p24.pcx", "convert %I %O", false, FMT_RGB_888, 65, 3},
+    {"p8.pcx", "convert %I -type palette %O", false, FMT_P_8, 65, 1},
+    {"g.gif", "convert %I %O", false, FMT_P_8, -1, 0},
+    {"gi.gif", "convert %I -interlace GIF %O", false, FMT_P_8, -1, 0},
+    {"t.tga", "ffmpeg -v error -y -f rawvideo -pix_fmt rgb24 -s 13x7 -i %R -rle 0 %O", false, FMT_RGB_888, 2, 2},
+    {"tr.tga", "ffmpeg -v error -y -f rawvideo -pix_fmt rgb24 -s 13x7 -i %R -rle 1 %O", false, FMT_RGB_888, 2, 10},
+    {"ta.tga", "ffmpeg -v error -y -f rawvideo -pix_fmt rgba -s 13x7 -i %R -pix_fmt bgra -rle 1 %O", true,
+     FMT_BGRA_8888, 2, 10},
+    {"tl.tif", "convert %I -compress none %T && tiffcp -c lzw %T %O", false, FMT_BGR_888, -1, 0},
+    {"tlp.tif", "convert %I -compress none %T && tiffcp -c lzw:2 %T %O", false, FMT_BGR_888, -1, 0},
+    {"tp.tif", "convert %I -compress none %T && tiffcp -c packbits %T %O", false, FMT_BGR_888, -1, 0},
+};
+
+INSTANTIATE_TEST_SUITE_P(Tools, ExternalFiles, ::testing::ValuesIn(kExternal),
+                         [](const ::testing::TestParamInfo<External>& info) {
+                             std::string n = info.param.file;
+                             for (char& ch : n)
+                                 if (!isalnum(static_cast<unsigned char>(ch)))
+                                     ch = '_';
+                             return n;
+                         });
+
+}  // namespace
