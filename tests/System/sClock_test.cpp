@@ -14,7 +14,8 @@ double MillisecondsSince(Steady::time_point t)
     return std::chrono::duration<double, std::milli>(Steady::now() - t).count();
 }
 
-// One program-wide record: the tests run in this order on purpose.
+// The record is program-wide: this test comes first so that it sees the
+// record before anything has measured.
 TEST(sClock, StartsUncalibratedAndMeasuresOnce)
 {
     sClock& c = sClock::instance();
