@@ -1,5 +1,6 @@
 #include "GAMES/Rulo2/interface/DialogTexts.h"
 
+#include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "LIBS/System/LogPrintf.h"
@@ -7,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -267,17 +269,29 @@ TEST_F(DialogTextFiles, LogShowsTheStepsTheStatisticsAndSkippedLinesWithFileLine
     EXPECT_NE(log.find(path + ":2:1: line without '=' ignored"), std::string::npos) << log;
 }
 
-TEST_F(DialogTextFiles, StartUpLoaderReadsTheEnglishFileOfTheStartFolderIntoTheGlobalDictionary)
+TEST_F(DialogTextFiles, StartUpLoaderReadsTheLanguagesFileOfTheStartFolderIntoTheGlobalDictionary)
 {
     Write("data/Dialogs_Eng_Demo.TXT", "RULO2 = Varek\nLEVEL_2 = a\nLEVEL_4 = b\n");
+    Write("data/dialogs_ger_demo.txt", "RULO2 = Der Varek\n");
     std::string previous = platform::GetCurrentDirectory();
     ASSERT_TRUE(platform::SetCurrentDirectory(folder.string()));
+    ASSERT_EQ(ProgramFolder[0], 0);
     ShowKeysFlag = 1;
     bool ok = LoadDialogTexts();
     platform::SetCurrentDirectory(previous);
     ASSERT_TRUE(ok);
     EXPECT_STREQ(TextTree.GetText("RULO2"), "Varek");
     EXPECT_STREQ(TextTree.GetText("LEVEL_2"), "LEVEL_4");
+
+    // Once set, the program folder decides; the language picks the file.
+    std::snprintf(ProgramFolder, sizeof ProgramFolder, "%s", folder.string().c_str());
+    Language = 0;
+    ShowKeysFlag = 0;
+    ok = LoadDialogTexts();
+    Language = 1;
+    ProgramFolder[0] = 0;
+    ASSERT_TRUE(ok);
+    EXPECT_STREQ(TextTree.GetText("RULO2"), "Der Varek");
     TextTree.Clear();
 }
 

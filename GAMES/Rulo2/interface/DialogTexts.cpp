@@ -1,6 +1,7 @@
 #include "GAMES/Rulo2/interface/DialogTexts.h"
 
 #include "GAMES/Rulo2/interface/CTextTree.h"
+#include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
 #include "LIBS/System/LogPrintf.h"
 #include "LIBS/System/sPack.h"
@@ -231,5 +232,7 @@ bool LoadDialogTextsFrom(const std::string& path, CTextTree& tree, bool showKeys
 
 bool LoadDialogTexts()
 {
-    return LoadDialogTextsFrom(DialogTextPath(platform::GetCurrentDirectory(), 1), TextTree, ShowKeysFlag != 0);
+    // Before the paths are set up the start folder is still the current one.
+    std::string folder = ProgramFolder[0] ? ProgramFolder : platform::GetCurrentDirectory();
+    return LoadDialogTextsFrom(DialogTextPath(folder, Language), TextTree, ShowKeysFlag != 0);
 }
