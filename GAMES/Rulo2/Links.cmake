@@ -1,2 +1,3 @@
 # Extra link dependencies of the game libraries.
 target_link_libraries(rulo2_app PUBLIC platform_win platform_files platform_crt rulo2_interface)
+target_link_libraries(rulo2_app PUBLIC platform_time)

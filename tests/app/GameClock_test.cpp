@@ -1,5 +1,6 @@
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/GameClock.h"
+#include "platform/time/Time.h"
 
 #include <gtest/gtest.h>
 
@@ -178,6 +179,20 @@ TEST_F(GameClockFrames, MovieFramesReplaceTheClockAndEndTheClosingSequence)
         EXPECT_EQ(events, c.events) << c.level;
     }
     EXPECT_EQ(clock.gameClock, 0);
+}
+
+TEST(GameClock, WithoutATimeSourceHookThePlatformClockIsRead)
+{
+    platform::ManualClock manual(5000);
+    manual.Install();
+    GameClockState clock;
+    FrameHooks none;
+    EXPECT_TRUE(FrameClockIdle(clock, none));
+    manual.AdvanceMs(40);
+    EXPECT_TRUE(FrameClockIdle(clock, none));
+    platform::SetTimeSource({});
+    EXPECT_EQ(clock.frameTime, 5040u);
+    EXPECT_EQ(clock.gameClock, 40);
 }
 
 TEST(GameClock, ResetReturnsToMidnightAtNormalSpeed)

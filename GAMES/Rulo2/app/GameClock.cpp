@@ -1,21 +1,14 @@
 #include "GAMES/Rulo2/app/GameClock.h"
 
 #include "GAMES/Rulo2/app/AppGlobals.h"
+#include "platform/time/Time.h"
 
-#include <chrono>
 #include <limits>
 
 GameClockState GameClock;
 FrameHooks FrameClockHooks;
 
 namespace {
-
-uint32_t MonotonicMs()
-{
-    using namespace std::chrono;
-    return static_cast<uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
 
 bool Ask(bool (*predicate)())
 {
@@ -91,7 +84,7 @@ bool FrameClockIdle(GameClockState& clock, const FrameHooks& hooks)
     if (clock.fakeRecording)
         clock.frameTime += FakeRecordingStepMs;
     else
-        clock.frameTime = hooks.timeSource ? hooks.timeSource() : MonotonicMs();
+        clock.frameTime = hooks.timeSource ? hooks.timeSource() : platform::timeGetTime();
 
     uint32_t sinceRate = clock.frameTime - clock.frameRateTime;
     if (sinceRate >= FrameRateIntervalMs) {

@@ -36,7 +36,7 @@ struct GameClockState
 extern GameClockState GameClock;
 
 // What a frame calls outside the clock. Null entries do nothing (a null time
-// source reads the platform's millisecond clock; null predicates say false).
+// source reads the platform's timeGetTime; null predicates say false).
 struct FrameHooks
 {
     uint32_t (*timeSource)() = nullptr;
