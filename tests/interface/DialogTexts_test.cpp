@@ -269,6 +269,41 @@ TEST_F(DialogTextFiles, LogShowsTheStepsTheStatisticsAndSkippedLinesWithFileLine
     EXPECT_NE(log.find(path + ":2:1: line without '=' ignored"), std::string::npos) << log;
 }
 
+// The encoded form with a stored (mode 1) packed block, made by hand.
+std::string StoredEncoded(const std::string& text)
+{
+    auto u32 = [](uint32_t v) {
+        std::string b(4, '\0');
+        for (int i = 0; i < 4; ++i)
+            b[i] = static_cast<char>(v >> (8 * i));
+        return b;
+    };
+    std::string inverted = text;
+    for (char& c : inverted)
+        c = static_cast<char>(~static_cast<unsigned char>(c));
+    return std::string("\0\0\x07\0", 4) + u32(static_cast<uint32_t>(text.size())) +
+           u32(static_cast<uint32_t>(text.size() + 4)) + std::string("\x01\0\0\0", 4) + inverted;
+}
+
+TEST_F(DialogTextFiles, EncodedFileIsRecognisedByItsHeaderWhateverItsName)
+{
+    std::string path = Write("data/dialogs_eng_demo.txt", StoredEncoded("RULO2 = Varek\nTWO = a\\nb\n"));
+    StartLogging();
+    CTextTree tree;
+    ASSERT_TRUE(LoadDialogTextsFrom(path, tree, false));
+    EXPECT_EQ(tree.Count(), 2);
+    EXPECT_STREQ(tree.GetText("RULO2"), "Varek");
+    EXPECT_STREQ(tree.GetText("TWO"), "a\nb");
+    EXPECT_NE(ReadLog().find("Parsing header...\nDecoding file...\n"), std::string::npos);
+
+    // The decoded text is taken as it is: a CR stays, a zero byte ends it.
+    Write("data/dialogs_eng_demo.txt", StoredEncoded(std::string("A = 1\r\nB = 2\0C = 3\n", 20)));
+    ASSERT_TRUE(LoadDialogTextsFrom(path, tree, false));
+    EXPECT_EQ(tree.Count(), 2);
+    EXPECT_STREQ(tree.GetText("A"), "1\r");
+    EXPECT_EQ(tree.Find("C"), nullptr);
+}
+
 TEST_F(DialogTextFiles, StartUpLoaderReadsTheLanguagesFileOfTheStartFolderIntoTheGlobalDictionary)
 {
     Write("data/Dialogs_Eng_Demo.TXT", "RULO2 = Varek\nLEVEL_2 = a\nLEVEL_4 = b\n");
