@@ -98,7 +98,7 @@ TEST(CNode, RemoveCheckRepairsStaleLastChildInTheEditor)
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_EQ(warnings[0], "CNode::Remove() failed with method 7");
     delete stray;
-    g_NodeCheckEnabled = nullptr;
+    g_NodeCheckEnabled = [] { return false; };
     g_NodeWarning = old;
 }
 

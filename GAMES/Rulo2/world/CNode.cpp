@@ -5,13 +5,21 @@
 #include <string>
 #include <strings.h>
 
-static void DefaultNodeWarning(const char* text)
+#include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/app/Settings.h"
+
+static void NodeWarningBox(const char* text)
 {
-    std::fprintf(stderr, "%s\n", text);
+    MessageBoxWarning(text);
 }
 
-NodeWarningFn g_NodeWarning = DefaultNodeWarning;
-NodeCheckEnabledFn g_NodeCheckEnabled = nullptr;
+static bool EditorRuns()
+{
+    return GameModeFlag == 0;
+}
+
+NodeWarningFn g_NodeWarning = NodeWarningBox;
+NodeCheckEnabledFn g_NodeCheckEnabled = EditorRuns;
 
 static bool IsSeparator(char c)
 {

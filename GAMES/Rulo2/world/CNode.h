@@ -18,10 +18,10 @@ enum : int
 };
 using NodeCallback = int (*)(CNode* node, void* argument);
 
-// Called by Remove's consistency check (editor only) with the warning text.
+// Called by Remove's consistency check with the warning text (a warning box).
 using NodeWarningFn = void (*)(const char* text);
 extern NodeWarningFn g_NodeWarning;
-// The check runs only while this returns true (the editor is active).
+// The check runs only while this returns true (while the editor runs).
 using NodeCheckEnabledFn = bool (*)();
 extern NodeCheckEnabledFn g_NodeCheckEnabled;
 
