@@ -1,0 +1,139 @@
+#include "platform/gdi/Gdi.h"
+
+#include "platform/files/Cp1252.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+namespace platform {
+
+struct TextFont::Impl {
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+    int pixelHeight = 0;
+    ~Impl()
+    {
+        if (face)
+            FT_Done_Face(face);
+        if (library)
+            FT_Done_FreeType(library);
+    }
+};
+
+namespace {
+
+std::string DefaultFontFile()
+{
+    const char* candidates[] = {
+        "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+        "/usr/share/fonts/TTF/DejaVuSans.ttf",
+        "/usr/share/fonts/dejavu/DejaVuSans.ttf",
+    };
+    std::error_code ec;
+    for (const char* c : candidates)
+        if (std::filesystem::exists(c, ec))
+            return c;
+    return candidates[0];
+}
+
+}  // namespace
+
+TextFont::TextFont() = default;
+TextFont::~TextFont() = default;
+
+bool TextFont::Create(int pixelHeight, const std::string& fontFile)
+{
+    impl_.reset();
+    if (pixelHeight <= 0 || pixelHeight > 1000)
+        return false;
+    auto impl = std::make_unique<Impl>();
+    std::string file = fontFile.empty() ? DefaultFontFile() : fontFile;
+    if (FT_Init_FreeType(&impl->library) != 0) {
+        std::fprintf(stderr, "Font engine cannot be started\n");
+        return false;
+    }
+    if (FT_New_Face(impl->library, file.c_str(), 0, &impl->face) != 0) {
+        std::fprintf(stderr, "%s: font cannot be loaded\n", file.c_str());
+        return false;
+    }
+    if (FT_Set_Pixel_Sizes(impl->face, 0, FT_UInt(pixelHeight)) != 0) {
+        std::fprintf(stderr, "%s: size %d not available\n", file.c_str(), pixelHeight);
+        return false;
+    }
+    impl->pixelHeight = pixelHeight;
+    impl_ = std::move(impl);
+    return true;
+}
+
+bool TextFont::IsLoaded() const
+{
+    return impl_ != nullptr;
+}
+
+int TextFont::LineHeight() const
+{
+    if (!impl_)
+        return 0;
+    return int(impl_->face->size->metrics.height >> 6);
+}
+
+int TextFont::TextWidth(std::string_view text) const
+{
+    if (!impl_)
+        return 0;
+    long advance = 0;
+    for (char c : text) {
+        FT_UInt glyph = FT_Get_Char_Index(impl_->face, Cp1252ToCodePoint(uint8_t(c)));
+        if (FT_Load_Glyph(impl_->face, glyph, FT_LOAD_DEFAULT) == 0)
+            advance += impl_->face->glyph->advance.x;
+    }
+    return int(advance >> 6);
+}
+
+void TextFont::DrawText(uint32_t* pixels, int width, int height, int pitchBytes, int x, int y, std::string_view text,
+                        uint32_t color) const
+{
+    if (!impl_ || !pixels || width <= 0 || height <= 0 || pitchBytes < width * 4)
+        return;
+    FT_Face face = impl_->face;
+    const int ascender = int(face->size->metrics.ascender >> 6);
+    long penX = long(x) << 6;
+    const int baseline = y + ascender;
+    const uint32_t sr = (color >> 16) & 0xFF, sg = (color >> 8) & 0xFF, sb = color & 0xFF;
+    for (char c : text) {
+        FT_UInt glyph = FT_Get_Char_Index(face, Cp1252ToCodePoint(uint8_t(c)));
+        if (FT_Load_Glyph(face, glyph, FT_LOAD_RENDER) != 0)
+            continue;
+        const FT_GlyphSlot slot = face->glyph;
+        const FT_Bitmap& bm = slot->bitmap;
+        int left = int(penX >> 6) + slot->bitmap_left;
+        int top = baseline - slot->bitmap_top;
+        for (int row = 0; row < int(bm.rows); ++row) {
+            int py = top + row;
+            if (py < 0 || py >= height)
+                continue;
+            auto* line = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(pixels) + size_t(py) * size_t(pitchBytes));
+            const uint8_t* src = bm.buffer + row * bm.pitch;
+            for (int col = 0; col < int(bm.width); ++col) {
+                int px = left + col;
+                if (px < 0 || px >= width)
+                    continue;
+                uint32_t a = src[col];
+                if (!a)
+                    continue;
+                uint32_t d = line[px];
+                uint32_t r = (sr * a + ((d >> 16) & 0xFF) * (255 - a) + 127) / 255;
+                uint32_t g = (sg * a + ((d >> 8) & 0xFF) * (255 - a) + 127) / 255;
+                uint32_t b = (sb * a + (d & 0xFF) * (255 - a) + 127) / 255;
+                line[px] = (d & 0xFF000000u) | (r << 16) | (g << 8) | b;
+            }
+        }
+        penX += slot->advance.x;
+    }
+}
+
+}  // namespace platform
