@@ -425,9 +425,12 @@ int loadPCX(const imgSource& src, imgImage& img, uint8_t* palette)
         std::memset(palette, 0, 768);
         const int bits = p.planes * p.bitsPerPlane;
         if (bits == 8) {
-            if (src.size >= 128 + 769 && src.data[src.size - 769] == 12)
+            if (src.size >= 128 + 769 && src.data[src.size - 769] == 12) {
                 std::memcpy(palette, src.data + src.size - 768, 768);
-            else
+            } else if (src.data[1] >= 5) {
+                SLOG_WARNING("pcx palette missing! loading cancelled");
+                return 0;
+            } else
                 for (int i = 0; i < 256; ++i)
                     palette[i * 3] = palette[i * 3 + 1] = palette[i * 3 + 2] = uint8_t(i);
         } else if (bits == 1) {
@@ -615,7 +618,11 @@ int loadGIF(const imgSource& src, imgImage& img, uint8_t* palette)
             SLOG_WARNING("gif data damaged! loading cancelled");
             return 0;
         }
-        indices.resize(want, uint8_t(background));
+        if (indices.size() < want) {
+            SLOG_WARNING("gif data truncated! loading cancelled");
+            return 0;
+        }
+        indices.resize(want);
         // Interlaced pictures store every 8th line, then the 4th, 2nd and the rest.
         std::vector<uint32_t> rows(h);
         if (f & 0x40) {

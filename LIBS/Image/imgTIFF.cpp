@@ -188,9 +188,10 @@ int imgLoadTIFF(const imgSource& src, imgImage& img)
         return 0;
     }
     // The raster comes in the corner order of the image's origin, so the
-    // first stored line is the one the origin names.
+    // first stored line is the one the origin names. A damaged strip fails
+    // the load rather than leaving part of the picture unread.
     const int ok = TIFFReadRGBAImageOriented(tif, w, h, reinterpret_cast<uint32_t*>(img.pixels),
-                                             orientationOfOrigin(img.origin), 0);
+                                             orientationOfOrigin(img.origin), 1);
     TIFFClose(tif);
     if (!ok)
         return 0;

@@ -91,11 +91,13 @@ TEST_P(ExternalFiles, LoadRightWayUp)
         command.replace(p, 2, dir.file("in.raw"));
     for (size_t p; (p = command.find("%T")) != std::string::npos;)
         command.replace(p, 2, dir.file("base.tif"));
-    if (!run(command))
+    if (!run(command)) {
         GTEST_SKIP() << "cannot run: " << command;
+    }
     const auto bytes = readFile(out);
-    if (c.fileByte >= 0)
+    if (c.fileByte >= 0) {
         ASSERT_EQ(bytes.at(size_t(c.fileByte)), c.fileValue) << "the tool did not write the expected variant";
+    }
 
     imgImage img;
     ASSERT_EQ(img.load(out.c_str()), 1);

@@ -207,7 +207,14 @@ int imgLoadIFF(const imgSource& src, imgImage& img)
         return 0;
     if (uint32_t(img.width) != t.width || uint32_t(img.height) != t.height)
         return 0;
-    imgBytes in(src.data, src.size);
+    const size_t formSize = imgBytes::getBE32(src.data + 4);
+    if (formSize > src.size - 8) {
+        SLOG_WARNING("ERROR:  FOR4 chunk size invalid.");
+        return 0;
+    }
+    // Parts that no tile covers stay black and transparent.
+    std::memset(img.pixels, 0, img.imageSize);
+    imgBytes in(src.data, formSize + 8);
     in.seek(12);
     while (in.has(8)) {
         const uint8_t* id = in.here();
