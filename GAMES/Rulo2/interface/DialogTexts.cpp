@@ -28,7 +28,7 @@ void Note(std::vector<DialogTextNote>* notes, int32_t line, size_t column, std::
         notes->push_back({line, static_cast<int32_t>(column), std::move(message)});
 }
 
-// Applies the grammar to one line; `line` and `column0` place it in the file
+// Applies the grammar to one line; `lineNo` and `column0` place it in the file
 // for the notes (column0 is the column of the line's first character).
 void ParseLine(std::string_view raw, int32_t lineNo, size_t column0, CTextTree& tree,
                std::vector<DialogTextNote>* notes)
