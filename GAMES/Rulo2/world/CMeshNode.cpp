@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "GAMES/Rulo2/world/CFrameNode.h"
 #include "LIBS/System/LogPrintf.h"
@@ -47,6 +48,100 @@ void CVertexTrack::SetKeys(int axis, int32_t n, const float* times, const float*
 CMeshNode::CMeshNode(const char* text) : CModelNode(text)
 {
     modelKind = KIND_MESH;
+}
+
+CMeshNode::CMeshNode(const char* text, int32_t count, const MeshVertex* source, int32_t polygonCount,
+                     const int32_t* polygons, const CSurfaceMaterial* surfaces, const int32_t* materialTable,
+                     const uint16_t* importerNumbers)
+    : CModelNode(text)
+{
+    modelKind = KIND_MESH;
+    if (count < 0 || !source)
+        count = 0;
+    const int32_t materialsWanted = materialTable && materialTable[0] > 0 ? materialTable[0] : 1;
+    SetMaterialCount(materialsWanted);
+    for (int32_t i = 0; i < materialCount; ++i)
+        if (surfaces)
+            *materials[i].surface = surfaces[i];
+    sourceVertexNumbers = count ? new uint16_t[size_t(count)] : nullptr;
+    for (int32_t i = 0; i < count; ++i)
+        sourceVertexNumbers[i] = importerNumbers ? importerNumbers[2 * i] : uint16_t(i);
+
+    // The triangle fans of every usable polygon, with its material.
+    struct Triangle
+    {
+        int32_t corner[3];
+        int32_t material;
+    };
+    std::vector<Triangle> triangles;
+    const int32_t* p = polygons;
+    for (int32_t k = 0; p && k < polygonCount; ++k) {
+        const int32_t n = *p++;
+        const int32_t* corners = p;
+        p += n > 0 ? n : 0;
+        const int32_t material = materialTable ? materialTable[2 + k] : 0;
+        bool usable = n >= 3 && material >= 0 && material < materialCount;
+        // Indices are 16 bits wide: one material's vertices must stay within reach.
+        for (int32_t c = 0; usable && c < n; ++c)
+            usable = corners[c] >= 0 && corners[c] < count && (materialCount > 1 || corners[c] <= 0xFFFF);
+        if (!usable) {
+            LogPrintf("Mesh '%s': polygon %d left out", text ? text : "unnamed", k);
+            continue;
+        }
+        for (int32_t c = 1; c + 1 < n; ++c)
+            triangles.push_back({{corners[0], corners[c], corners[c + 1]}, material});
+    }
+
+    std::vector<MeshVertex> outVertices;
+    std::vector<uint16_t> outIndices;
+    if (materialCount == 1) {
+        // One material: the indices name the vertex array directly.
+        outVertices.assign(source, source + count);
+        for (const Triangle& t : triangles)
+            for (int32_t c : t.corner)
+                outIndices.push_back(uint16_t(c));
+        CMeshMaterial& m = materials[0];
+        m.vertexCount = count;
+        m.indexCount = int32_t(outIndices.size());
+    } else {
+        // Several: each material gets its own copy of the vertices it uses,
+        // ranges laid out material by material, indices relative to the range.
+        std::vector<int32_t> local(size_t(count), -1);
+        for (int32_t mi = 0; mi < materialCount; ++mi) {
+            CMeshMaterial& m = materials[mi];
+            m.firstVertex = int32_t(outVertices.size());
+            m.firstIndex = int32_t(outIndices.size());
+            std::fill(local.begin(), local.end(), -1);
+            std::vector<uint16_t> copiedFrom;
+            for (const Triangle& t : triangles) {
+                if (t.material != mi)
+                    continue;
+                if (copiedFrom.size() + 3 > 0x10000) {
+                    LogPrintf("Mesh '%s': material %d has too many vertices", text ? text : "unnamed", mi);
+                    break;
+                }
+                for (int32_t c : t.corner) {
+                    if (local[size_t(c)] < 0) {
+                        local[size_t(c)] = int32_t(copiedFrom.size());
+                        copiedFrom.push_back(uint16_t(c));
+                        outVertices.push_back(source[c]);
+                    }
+                    outIndices.push_back(uint16_t(local[size_t(c)]));
+                }
+            }
+            m.vertexCount = int32_t(copiedFrom.size());
+            m.indexCount = int32_t(outIndices.size()) - m.firstIndex;
+            if (!copiedFrom.empty()) {
+                m.vertexList = new uint16_t[copiedFrom.size()];
+                std::copy(copiedFrom.begin(), copiedFrom.end(), m.vertexList);
+            }
+        }
+    }
+    SetVertices(outVertices.data(), int32_t(outVertices.size()));
+    SetIndices(outIndices.data(), int32_t(outIndices.size()));
+    const char* reason = nullptr;
+    if (!IndicesValid(&reason))
+        LogPrintf("WARNING: ILLEGAL INDICES WITHIN MESH!! '%s': %s", text ? text : "unnamed", reason);
 }
 
 CMeshNode::~CMeshNode()

@@ -86,6 +86,16 @@ public:
     static constexpr uint32_t kVersion = 14;
 
     explicit CMeshNode(const char* name = nullptr);
+    // From importer data. `polygons`: per polygon a corner count n, then n
+    // vertex numbers; each becomes a triangle fan. `surfaces` (optional): one
+    // per material, copied. `materialTable` (optional): material count, one
+    // further word, then one material number per polygon. `importerNumbers`
+    // (optional): u16 pairs per vertex whose first is the importer's number.
+    // Polygons with fewer than 3 corners, a vertex number outside the vertices
+    // or a material number outside the table are left out.
+    CMeshNode(const char* name, int32_t vertexCount, const MeshVertex* vertices, int32_t polygonCount,
+              const int32_t* polygons, const CSurfaceMaterial* surfaces, const int32_t* materialTable,
+              const uint16_t* importerNumbers);
     ~CMeshNode() override;
 
     bool ReadChunk(CChunkReader& body) override;
