@@ -1,0 +1,26 @@
+#include "GAMES/Rulo2/app/GameState.h"
+
+int32_t GamePhase = PHASE_REALTIME;
+int32_t RecordState = RECORD_NORMAL;
+int32_t InterfaceMode = 1;
+uint8_t MenuActive = 0;
+uint8_t ModalScreenOpen = 0;
+int32_t ViewFreeze = 0;
+int32_t InsetViewState = 0;
+int32_t HoldState = 0;
+int32_t GameStepFrame = 0;
+uint8_t AlarmRaised = 0;
+uint8_t AlarmOverride = 0;
+InputState Input;
+
+void ApplyDeferredButtonReleases(InputState& input, int32_t frame)
+{
+    if (input.leftReleaseDeferred && frame != input.leftPressFrame) {
+        input.leftReleaseDeferred = 0;
+        input.leftButton = 0;
+    }
+    if (input.rightReleaseDeferred && frame != input.rightPressFrame) {
+        input.rightReleaseDeferred = 0;
+        input.rightButton = 0;
+    }
+}

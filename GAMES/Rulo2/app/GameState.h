@@ -1,0 +1,56 @@
+#pragma once
+// Global state of the running game that the game step, the main window and the
+// later subsystems (behaviour, interface, editor) read and write each frame.
+
+#include <cstdint>
+
+// Game phase.
+enum : int32_t { PHASE_REALTIME = 0, PHASE_PLANNING = 1, PHASE_BURGLARY = 2 };
+// Record state.
+enum : int32_t { RECORD_NORMAL = 0, RECORD_RECORD = 1, RECORD_REPLAY = 2, RECORD_CONTINUE = 3, RECORD_LOAD = 4 };
+
+extern int32_t GamePhase;
+extern int32_t RecordState;
+
+// 0 plan selection or results, 1 planning overview, 2 in-game screen.
+extern int32_t InterfaceMode;
+// Set while a screen that takes the mouse is rendered; the clock stands still.
+extern uint8_t MenuActive;
+extern uint8_t ModalScreenOpen;
+// 0 live view, 1 copy of the next view requested, 2 the frozen picture is shown.
+extern int32_t ViewFreeze;
+// 0 none, 1 render the inset view next frame, 2 the inset picture is shown.
+extern int32_t InsetViewState;
+// Press-and-hold on an object: 0..3.
+extern int32_t HoldState;
+
+// The game step's own frame counter (increased at the start of every step).
+extern int32_t GameStepFrame;
+
+// The alarm has gone off; the override switch lets picking and the simulation go on.
+extern uint8_t AlarmRaised;
+extern uint8_t AlarmOverride;
+
+// The number of levels of this build.
+constexpr int32_t NumberOfLevels = 1;
+
+// The input state the main window fills and the game step and screens read.
+struct InputState {
+    int32_t menuKey = 0;         // 1 Right, 2 Left, 3 Enter, 4 End, 5 Home, 6 Up, 7 Down, 8 Esc, or a character
+    uint8_t leftButton = 0, middleButton = 0, rightButton = 0;
+    uint8_t leftClick = 0, rightClick = 0;
+    uint8_t doubleClick = 0;
+    int32_t wheel = 0;
+    // A release in the same frame as its press is handled one frame later.
+    uint8_t leftReleaseDeferred = 0, rightReleaseDeferred = 0;
+    int32_t leftPressFrame = 0, rightPressFrame = 0;
+    // The game step frame of the last button press (the "input frame").
+    int32_t inputFrame = 0;
+    uint8_t mouseMoveHandled = 0;  // cleared by every frame
+    float mouseDX = 0, mouseDY = 0;
+    int32_t cursorX = 0, cursorY = 0;
+};
+extern InputState Input;
+
+// Clears a deferred release once the frame counter has moved on from the press.
+void ApplyDeferredButtonReleases(InputState& input, int32_t frame);

@@ -1,0 +1,56 @@
+#pragma once
+// The per-frame game step: the simulation in fixed ticks of the game clock and
+// the calls out to the subsystems in the order of one frame.
+
+#include <cstdint>
+
+struct GameClockState;
+
+// The simulation advances the game clock in ticks aligned to multiples of this.
+constexpr int32_t SimulationTickMs = 50;
+
+// Work of the other subsystems that one step calls; null entries are skipped
+// until their subsystem registers them.
+struct GameStepHooks {
+    // One simulation tick of every active object; true ends the tick loop at once.
+    bool (*recordCharacterActions)() = nullptr;
+    // The ambient walkers at the new clock (REALTIME only).
+    void (*updateWalkers)(int32_t gameClock) = nullptr;
+    // Mouse movement since the last frame; false when the device gives none.
+    bool (*readMouse)(float* dx, float* dy) = nullptr;
+    // Sound manager: pause or resume all sounds, and its per-frame step.
+    void (*pauseSounds)(bool pause) = nullptr;
+    void (*updateSounds)() = nullptr;
+    // Camera input and camera update (also the sound listener), the editor camera.
+    void (*updateCameraInput)() = nullptr;
+    void (*updateEditorCamera)() = nullptr;
+    // Distance sort of the objects.
+    void (*sortObjects)() = nullptr;
+    // The world passes from begin scene to the markers, in the game view.
+    void (*drawWorld)() = nullptr;
+    // The screens of the interface inside the scene (HUD bar, in-game screen, map).
+    void (*drawScreens)() = nullptr;
+    // The screens that take the whole view while a modal screen is open.
+    void (*drawModalScreens)() = nullptr;
+    // True while a screen of the interface other than those the step itself
+    // knows is open modally (lists, options, message box, trade, item choice).
+    bool (*interfaceModal)() = nullptr;
+    // Tutorial and the full-screen fade, once per frame.
+    void (*updateTutorialAndFade)() = nullptr;
+    // The follow-up command of a finished fade.
+    void (*runFadeCommand)() = nullptr;
+    // Object overlays, world overlays and statistics, cursor image.
+    void (*drawObjectOverlays)() = nullptr;
+    void (*drawWorldOverlays)() = nullptr;
+    // Presents the frame; when null, the step presents the back buffer itself.
+    bool (*presentFrame)() = nullptr;
+};
+extern GameStepHooks StepHooks;
+
+// Step 7 of the game step: the game clock goes back to the previous clock and
+// moves toward the clock the frame loop set, one tick at a time; the recorder
+// runs after every move, at least once. Returns the number of recorder runs.
+int32_t RunSimulationTicks(GameClockState& clock);
+
+// The whole step; false when the device is not ready (nothing else is done).
+bool GameFrame();
