@@ -12,6 +12,9 @@
 #include "platform/d3d/D3DTypes.h"
 
 struct SDL_Window;
+namespace platform {
+class Window;
+}
 
 class IDirect3DDevice7;
 class IDirect3DVertexBuffer7;
@@ -115,6 +118,8 @@ class IDirect3D7;
 class IDirectDraw7 : public D3DObject {
 public:
   HRESULT SetCooperativeLevel(SDL_Window* window, uint32_t flags);
+  // The game's windows: the window must have been made with its OpenGL surface.
+  HRESULT SetCooperativeLevel(platform::Window* window, uint32_t flags);
   HRESULT CreateSurface(DDSURFACEDESC2* desc, IDirectDrawSurface7** out, void* outer);
   HRESULT SetDisplayMode(uint32_t width, uint32_t height, uint32_t bpp, uint32_t refresh, uint32_t flags);
   HRESULT RestoreDisplayMode();

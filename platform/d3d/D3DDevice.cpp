@@ -77,6 +77,7 @@ uint32_t vertexSize(uint32_t fvf) {
     case FVF_MESH: return 40;
     case FVF_LVERTEX: return 28;
     case FVF_TLVERTEX: return 32;
+    case D3DFVF_XYZ: return 12;  // positions only: the source of ProcessVertices
     default: return 0;
   }
 }

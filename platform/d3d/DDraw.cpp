@@ -7,6 +7,7 @@
 #include <set>
 
 #include "platform/d3d/D3DInternal.h"
+#include "platform/win/NativeWindow.h"
 
 namespace {
 
@@ -746,6 +747,10 @@ HRESULT IDirectDraw7::SetCooperativeLevel(SDL_Window* w, uint32_t flags) {
     window = w;
   }
   return DD_OK;
+}
+
+HRESULT IDirectDraw7::SetCooperativeLevel(platform::Window* w, uint32_t flags) {
+  return SetCooperativeLevel(w ? platform::NativeWindow(w) : nullptr, flags);
 }
 
 HRESULT IDirectDraw7::CreateSurface(DDSURFACEDESC2* in, IDirectDrawSurface7** out, void*) {

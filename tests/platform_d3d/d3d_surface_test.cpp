@@ -142,11 +142,11 @@ TEST_F(Surfaces, SphereVisibilityAndProcessVerticesUseTheTransforms) {
   EXPECT_NE(res[3] & D3DSTATUS_CLIPINTERSECTIONBACK, 0u);           // beyond the far plane
 
   D3DVERTEXBUFFERDESC sd;
-  sd.dwFVF = D3DFVF_XYZ;
+  sd.dwFVF = D3DFVF_XYZ | D3DFVF_TEX1;
   sd.dwNumVertices = 1;
   IDirect3DVertexBuffer7 *in = nullptr, *out = nullptr;
-  EXPECT_NE(rig.d3d->CreateVertexBuffer(&sd, &in, 0), D3D_OK);  // plain XYZ is not a drawn format
-  sd.dwFVF = FVF_LVERTEX;
+  EXPECT_NE(rig.d3d->CreateVertexBuffer(&sd, &in, 0), D3D_OK);  // a format the device does not draw
+  sd.dwFVF = D3DFVF_XYZ;
   ASSERT_EQ(rig.d3d->CreateVertexBuffer(&sd, &in, 0), D3D_OK);
   sd.dwFVF = FVF_TLVERTEX;
   ASSERT_EQ(rig.d3d->CreateVertexBuffer(&sd, &out, 0), D3D_OK);
