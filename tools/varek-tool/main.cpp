@@ -8,6 +8,7 @@
 int cmd_pack(int argc, char** argv);
 int cmd_unpack(int argc, char** argv);
 int cmd_model(int argc, char** argv);
+int cmd_image(int argc, char** argv);
 
 namespace {
 
@@ -21,6 +22,7 @@ struct Group
 const Group kGroups[] = {
     {"pack", cmd_pack, "pack IN OUT        pack a file with the program's packer"},
     {"unpack", cmd_unpack, "unpack IN OUT      unpack a packed file"},
+    {"image", cmd_image, "image info FILE | image convert IN OUT [FORMAT]   show or convert a picture"},
     {"model", cmd_model, "model dump FILE | model roundtrip IN OUT   show or re-save a model file"},
 };
 

@@ -1,0 +1,117 @@
+// varek-tool image: info and convert on pictures made here.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+struct ToolRun {
+    int exitCode;
+    std::string out, err;
+};
+
+class ImageTool : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir = fs::temp_directory_path() / ("varek_imagetool_" + std::to_string(::getpid()) + "_" + info->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        // A 3 x 2 picture in the library's own format: 24-bit blue, green,
+        // red, top-left origin, uncoded.
+        Bytes rif = {'R', 'I', 'F', '1', 3, 0, 2, 0, 3, 0x71, 18, 0, 0, 0};
+        for (int i = 0; i < 18; ++i)
+            rif.push_back(uint8_t(i * 13));
+        write("pic.rif", rif);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string path(const std::string& name) const { return (dir / name).string(); }
+
+    void write(const std::string& name, const Bytes& data) const
+    {
+        std::ofstream f(path(name), std::ios::binary);
+        f.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
+    }
+
+    static std::string slurp(const std::string& file)
+    {
+        std::ifstream f(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(f), {});
+    }
+
+    ToolRun tool(const std::string& args) const
+    {
+        const std::string outFile = path("stdout.txt"), errFile = path("stderr.txt");
+        const std::string cmd =
+            std::string("'") + VAREK_TOOL_PATH + "' " + args + " >'" + outFile + "' 2>'" + errFile + "'";
+        const int status = std::system(cmd.c_str());
+        ToolRun r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(outFile), slurp(errFile)};
+        EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
+        return r;
+    }
+
+    fs::path dir;
+};
+
+TEST_F(ImageTool, InfoShowsSizeFormatOriginAndPalette)
+{
+    const ToolRun r = tool("image info '" + path("pic.rif") + "'");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "width 3\nheight 2\nformat 1026 FMT_BGR_888\norigin 7 TOP LEFT\npalette 0\n");
+}
+
+TEST_F(ImageTool, ConvertByExtensionAndFormat)
+{
+    ToolRun r = tool("image convert '" + path("pic.rif") + "' '" + path("pic.bmp") + "'");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    r = tool("image info '" + path("pic.bmp") + "'");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "width 3\nheight 2\nformat 1025 FMT_RGB_888\norigin 5 BOTTOM LEFT\npalette 0\n");
+
+    r = tool("image convert '" + path("pic.bmp") + "' '" + path("pal.rif") + "' FMT_P_8");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    r = tool("image info '" + path("pal.rif") + "'");
+    EXPECT_EQ(r.out, "width 3\nheight 2\nformat 258 FMT_P_8\norigin 5 BOTTOM LEFT\npalette 256\n");
+
+    r = tool("image convert '" + path("pic.rif") + "' '" + path("small.rif") + "' 513");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(fs::file_size(path("small.rif")), 14u + 12);
+}
+
+TEST_F(ImageTool, ErrorsNameTheFileAndTheReason)
+{
+    struct Case {
+        std::string args, file, reason;
+    } cases[] = {
+        {"image info '" + path("none.bmp") + "'", "none.bmp", "No such file"},
+        {"image convert '" + path("pic.rif") + "' '" + path("o.rif") + "' 999", "pic.rif", "unknown pixel format"},
+        {"image convert '" + path("pic.rif") + "' '" + path("o.gif") + "'", "o.gif", "cannot write this file type"},
+        {"image convert '" + path("pic.rif") + "' '" + path("o.tga") + "' 513", "o.tga", "is not taken"},
+        {"image convert '" + path("pic.rif") + "' '" + path("no/dir/o.bmp") + "'", "o.bmp", "cannot be created"},
+        {"image info '" + path("stdout.txt") + "'", "stdout.txt", "not an image"},
+        {"image frobnicate", "", "usage"},
+    };
+    write("stdout.txt", Bytes{1, 2, 3});
+    for (const Case& c : cases) {
+        const ToolRun r = tool(c.args);
+        EXPECT_EQ(r.exitCode, 1) << c.args;
+        EXPECT_NE(r.err.find(c.file), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+    }
+}
+
+}  // namespace
