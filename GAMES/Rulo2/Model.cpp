@@ -118,6 +118,14 @@ void CModelNode::RemoveAnimation()
         n->OnRemoveAnimation();
 }
 
+bool CModelNode::HasAnimationIn(CModelNode* model)
+{
+    for (CModelNode* n = this; n; n = n->NextModel())
+        if (!n->OnHasAnimationIn(model))
+            return false;
+    return true;
+}
+
 void CModelNode::LendAnimationTo(CModelNode* otherTree)
 {
     for (CModelNode* n = this; n; n = n->NextModel())
@@ -233,6 +241,12 @@ void CModelNode::OnRemoveAnimation()
 {
     if (CModelNode* c = FirstModelChild())
         c->RemoveAnimation();
+}
+
+bool CModelNode::OnHasAnimationIn(CModelNode* model)
+{
+    CModelNode* c = FirstModelChild();
+    return !c || c->HasAnimationIn(model);
 }
 
 void CModelNode::OnLendAnimationTo(CModelNode* otherTree)

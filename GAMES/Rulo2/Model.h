@@ -58,6 +58,9 @@ public:
     bool HasShape();
     void AccumulateSize(uint32_t& total);
     void RemoveAnimation();
+    // True when every animated frame or joint of this tree has an animated
+    // namesake of the same kind in `model` (the model of a model entry).
+    bool HasAnimationIn(CModelNode* model);
     void LendAnimationTo(CModelNode* otherTree);
     // Meshes copy their vertices at a running offset; never past `capacity`.
     void FillVertexBuffer(MeshVertex* buffer, uint32_t capacity, uint32_t& offset);
@@ -106,6 +109,7 @@ protected:
     virtual void OnCountGeometry(uint32_t& triangles, uint32_t& vertices);
     virtual bool OnHasShape();
     virtual void OnRemoveAnimation();
+    virtual bool OnHasAnimationIn(CModelNode* model);
     virtual void OnLendAnimationTo(CModelNode* otherTree);
     virtual void OnFillVertexBuffer(MeshVertex* buffer, uint32_t capacity, uint32_t& offset);
     virtual bool OnGetPositionByPath(const char* path, CVector* out, const CMatrix& world, float time);

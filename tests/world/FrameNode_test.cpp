@@ -281,3 +281,31 @@ TEST(CRootNode, PreparationCentresAndMarksDeletions)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CFrameNode, AnimationsAreLentToNamesakes)
+{
+    CRootNode walker, runner;
+    auto* legA = static_cast<CFrameNode*>(walker.AddChild(new CFrameNode("Leg")));
+    legA->animation = new CFrameAnimation;
+    auto* legB = static_cast<CFrameNode*>(runner.AddChild(new CFrameNode("Leg")));
+    auto* armB = static_cast<CJointNode*>(runner.AddChild(new CJointNode("Arm")));
+    EXPECT_FALSE(walker.HasAnimationIn(&runner));  // the namesake is not animated
+    walker.LendAnimationTo(&runner);
+    EXPECT_EQ(legB->animation, legA->animation);
+    EXPECT_EQ(legB->animationBorrowed, 1);
+    EXPECT_TRUE(walker.HasAnimationIn(&runner));
+    // A joint named like an animated frame is not its namesake.
+    auto* armA = static_cast<CFrameNode*>(walker.AddChild(new CFrameNode("Arm")));
+    armA->animation = new CFrameAnimation;
+    EXPECT_FALSE(walker.HasAnimationIn(&runner));
+    walker.LendAnimationTo(&runner);
+    EXPECT_EQ(armB->animation, nullptr);
+    // The borrower neither frees nor writes the animation.
+    runner.RemoveAnimation();
+    EXPECT_EQ(legB->animation, nullptr);
+    EXPECT_NE(legA->animation, nullptr);
+}
+
+}  // namespace

@@ -59,3 +59,27 @@ TEST(CMeshNode, ImporterPolygonsBecomeFansPerMaterial)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CMeshNode, FreezeMovesVerticesAndRecomputesNormals)
+{
+    MeshVertex v[3] = {};
+    v[1].x = 1;
+    v[2].z = 1;
+    const int32_t tri[] = {3, 0, 1, 2};
+    CMeshNode mesh("m", 3, v, 1, tri, nullptr, nullptr, nullptr);
+    CMatrix world = CMatrix::Identity;
+    world[13] = 4;  // up by 4
+    mesh.UpdateWorldMatrix(world, 0);
+    mesh.FreezeTransforms();
+    EXPECT_EQ(mesh.vertices[1].y, 4);
+    EXPECT_EQ(mesh.worldMatrix[13], 0);
+    // (1, 0, 0) x (-1, 0, 1) = (0, -1, 0) for every corner.
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_FLOAT_EQ(mesh.vertices[i].ny, -1) << i;
+        EXPECT_FLOAT_EQ(mesh.vertices[i].nx, 0) << i;
+    }
+}
+
+}  // namespace

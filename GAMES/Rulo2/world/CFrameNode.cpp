@@ -238,6 +238,16 @@ void CFrameNode::OnRemoveAnimation()
     CModelNode::OnRemoveAnimation();
 }
 
+bool CFrameNode::OnHasAnimationIn(CModelNode* model)
+{
+    if (animation) {
+        auto* other = model && name ? static_cast<CModelNode*>(model->FindByName(name)) : nullptr;
+        if (!other || other->modelKind != modelKind || !static_cast<CFrameNode*>(other)->animation)
+            return false;
+    }
+    return CModelNode::OnHasAnimationIn(model);
+}
+
 void CFrameNode::OnLendAnimationTo(CModelNode* otherTree)
 {
     if (animation && otherTree && name) {

@@ -75,6 +75,7 @@ protected:
     void OnFreezeTransforms() override;
     void OnBakeStaticAnimation() override;
     void OnRemoveAnimation() override;
+    bool OnHasAnimationIn(CModelNode* model) override;
     void OnLendAnimationTo(CModelNode* otherTree) override;
     bool WriteOwnChunk(CChunkWriter& writer) override;
 

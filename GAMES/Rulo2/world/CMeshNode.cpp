@@ -359,6 +359,53 @@ void CMeshNode::OnUpdateWorldMatrix(const CMatrix& parentWorld, float time)
     CModelNode::OnUpdateWorldMatrix(parentWorld, time);
 }
 
+bool CMeshNode::ComputeNormals()
+{
+    std::vector<CVector> sum;
+    for (int32_t k = 0; k < materialCount; ++k) {
+        const CMeshMaterial& m = materials[k];
+        if (m.firstVertex < 0 || m.vertexCount <= 0 || int64_t(m.firstVertex) + m.vertexCount > vertexCount ||
+            m.firstIndex < 0 || m.indexCount < 0 || int64_t(m.firstIndex) + m.indexCount > indexCount)
+            continue;
+        MeshVertex* base = vertices + m.firstVertex;
+        sum.assign(size_t(m.vertexCount), CVector(0, 0, 0));
+        for (int32_t i = m.firstIndex; i + 2 < m.firstIndex + m.indexCount; i += 3) {
+            const uint16_t a = indices[i], b = indices[i + 1], c = indices[i + 2];
+            if (a >= m.vertexCount || b >= m.vertexCount || c >= m.vertexCount)
+                continue;
+            const CVector p0(base[a].x, base[a].y, base[a].z);
+            const CVector p1(base[b].x, base[b].y, base[b].z);
+            const CVector p2(base[c].x, base[c].y, base[c].z);
+            CVector n = CVector::cross(p1 - p0, p2 - p1);
+            n.normalize();
+            sum[a].add(n);
+            sum[b].add(n);
+            sum[c].add(n);
+        }
+        for (int32_t v = 0; v < m.vertexCount; ++v) {
+            sum[size_t(v)].normalize();
+            base[v].nx = sum[size_t(v)].x;
+            base[v].ny = sum[size_t(v)].y;
+            base[v].nz = sum[size_t(v)].z;
+        }
+    }
+    return true;
+}
+
+void CMeshNode::OnFreezeTransforms()
+{
+    for (int32_t i = 0; i < vertexCount; ++i) {
+        CVector p(vertices[i].x, vertices[i].y, vertices[i].z);
+        p.transform(worldMatrix);
+        vertices[i].x = p.x;
+        vertices[i].y = p.y;
+        vertices[i].z = p.z;
+    }
+    ComputeNormals();
+    worldMatrix = CMatrix::Identity;
+    CModelNode::OnFreezeTransforms();
+}
+
 void CMeshNode::OnBakeStaticAnimation()
 {
     if (!tracksShared) {

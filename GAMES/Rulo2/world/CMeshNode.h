@@ -114,6 +114,8 @@ public:
     void AddTrack(CVertexTrack* track);
 
     void BuildWireEdges();
+    // Face normals (p1 - p0) x (p2 - p1) summed per vertex and normalised.
+    bool ComputeNormals();
     // Every material range lies inside the arrays, every index of a material
     // names a vertex of that material's range, every index at all names a
     // vertex, every track names existing vertices and every shape edge an
@@ -149,6 +151,7 @@ protected:
     void OnGetAnimationStart(float& t) override;
     void OnGetAnimationEnd(float& t) override;
     void OnUpdateWorldMatrix(const CMatrix& parentWorld, float time) override;
+    void OnFreezeTransforms() override;
     void OnBakeStaticAnimation() override;
     void OnExtendBounds(const CMatrix& world, CVector& min, CVector& max) override;
     void OnCountGeometry(uint32_t& triangles, uint32_t& vertices) override;

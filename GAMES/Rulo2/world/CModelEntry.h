@@ -1,0 +1,64 @@
+#pragma once
+// Model entries: every model a world uses is loaded once and kept in the model
+// list, a tree of CModelEntry nodes under the model list root.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "GAMES/Rulo2/world/CNode.h"
+#include "GAMES/Rulo2/world/ChunkFile.h"
+
+class CRootNode;
+
+struct SModelCamera
+{
+    float vectorA[3] = {};
+    float vectorB[3] = {};
+    uint32_t word7 = 0, word8 = 0, word9 = 0, word10 = 0;
+};
+
+struct SModelPoint
+{
+    uint32_t words[4] = {};
+};
+
+class CModelEntry : public CNode
+{
+public:
+    CModelEntry();
+    ~CModelEntry() override;
+
+    CModelEntry* FirstEntry() const { return static_cast<CModelEntry*>(GetFirstChild()); }
+    CModelEntry* NextEntry() const { return static_cast<CModelEntry*>(GetNext()); }
+
+    // Writes the "MODL" chunks of this entry, its subtree and its following
+    // siblings in pre-order; entries without a model are not written.
+    bool WriteTree(CChunkWriter& writer);
+    bool WriteChunk(CChunkWriter& writer);
+    // Parses one "MODL" body. Appends copies that old bodies hold as siblings
+    // (they are returned through `copies`, in order). False when the body is
+    // damaged; `error` gets the reason.
+    bool ReadChunk(CChunkReader& body, std::vector<CModelEntry*>* copies = nullptr, std::string* error = nullptr);
+
+    CRootNode* model = nullptr;
+    CNode* group = nullptr;
+    bool flagA = false, flagB = false, flagC = false;
+    SModelCamera* camera = nullptr;
+    int32_t copyNumber = 0;
+    uint32_t word1 = 0;
+    uint32_t word2 = 0;
+    std::string groupPath;
+    int32_t animIndex = -1;
+    int32_t linkIndex = -1;
+    std::vector<SModelPoint> points;
+};
+
+constexpr uint32_t kModlVersion = 9;
+constexpr uint32_t kCameraMarker = 0x43414D52u;  // 'R','M','A','C' in the file
+
+bool WriteModelListSection(CModelEntry* root, CChunkWriter& writer);
+// Reads "MODL" and "MAKR" chunks up to "END " (the section tag already read).
+bool ReadModelListSection(CChunkReader& data, CModelEntry* root, std::string* error = nullptr);
+// Numbers the model list for saving: the root 1, then the entries that are
+// written (those with a model) in pre-order, matching the reader's counter.
+void NumberModelList(CModelEntry* root);

@@ -1,0 +1,201 @@
+#include "GAMES/Rulo2/world/CWorldObject.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/editor/CTerrainRules.h"
+#include "GAMES/Rulo2/world/CModelEntry.h"
+#include "GAMES/Rulo2/world/CObjectNode.h"
+#include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
+
+SWorldLightHooks g_WorldLightHooks;
+SShadowTextureHooks g_ShadowTextureHooks;
+bool g_ShadowTexturesOff = false;
+
+void FreeGroundMap(void* block)
+{
+    if (!block)
+        return;
+    void* cells = *static_cast<void**>(block);
+    std::free(cells);
+    std::free(block);
+}
+
+CWorldObject::CWorldObject(const char* text) : CNode(text)
+{
+}
+
+CWorldObject::~CWorldObject()
+{
+    if (SWorldLight* light = Light()) {
+        if (light->deviceLight && g_WorldLightHooks.destroy)
+            g_WorldLightHooks.destroy(light->deviceLight);
+        delete light;
+        auto it = std::find(g_LightNodes.begin(), g_LightNodes.end(), this);
+        if (it != g_LightNodes.end())
+            g_LightNodes.erase(it);
+    }
+    if (objectKind == KIND_GENERATOR)
+        delete static_cast<CTerrainRules*>(reference);
+    reference = nullptr;
+    // Connections both ways, so that no node keeps pointing here.
+    std::vector<CWorldObject*> targets;
+    for (const SConnection& c : connections)
+        if (c.target)
+            targets.push_back(c.target);
+    for (CWorldObject* target : targets) {
+        if (target != this)
+            target->RemoveConnection(this);
+        RemoveConnection(target);
+    }
+    connections.clear();
+    while (!incoming.empty()) {
+        const size_t before = incoming.size();
+        incoming.back()->RemoveConnection(this);
+        if (incoming.size() == before)
+            incoming.pop_back();
+    }
+    delete objectLogic;
+    objectLogic = nullptr;
+    if (shadowTexture) {
+        if (shadowTexture->surface && g_ShadowTextureHooks.destroy)
+            g_ShadowTextureHooks.destroy(shadowTexture->surface);
+        delete shadowTexture;
+        shadowTexture = nullptr;
+    }
+    FreeGroundMap(groundMap);
+    groundMap = nullptr;
+}
+
+SWorldLight* CWorldObject::MakeLight()
+{
+    if (objectKind == KIND_LIGHT && reference)
+        return static_cast<SWorldLight*>(reference);
+    objectKind = KIND_LIGHT;
+    auto* light = new SWorldLight;
+    // The default light: a white point light at the origin.
+    light->light.dltType = D3DLIGHT_POINT;
+    light->light.dcvDiffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+    light->light.dvRange = 1000.0f;
+    light->light.dvAttenuation0 = 1.0f;
+    reference = light;
+    return light;
+}
+
+CWorldObject* CWorldObject::FindByPath(const char* path)
+{
+    if (!path)
+        return nullptr;
+    CWorldObject* current = this;
+    std::string rest = path;
+    for (;;) {
+        std::string component;
+        bool last;
+        if (!rest.empty() && (rest[0] == '|' || rest[0] == '\\')) {
+            const size_t end = rest.find_first_of("|\\", 1);
+            component = rest.substr(1, end == std::string::npos ? std::string::npos : end - 1);
+            last = end == std::string::npos;
+            rest = last ? std::string() : rest.substr(end);
+        } else {
+            component = rest;
+            last = true;
+        }
+        auto* found = static_cast<CWorldObject*>(current->FindByName(component.c_str()));
+        if (!found) {
+            found = new CWorldObject(component.c_str());
+            current->AddChild(found);
+        }
+        current = found;
+        if (last)
+            return current;
+    }
+}
+
+bool CWorldObject::ForEach(int (*callback)(CWorldObject*, void*), void* argument)
+{
+    for (CWorldObject* n = this; n; n = n->NextObject()) {
+        const int result = callback(n, argument);
+        if (result & NODE_WALK_STOP)
+            return false;
+        if (!(result & NODE_WALK_SKIP_CHILDREN) && n->firstChild && !n->FirstObject()->ForEach(callback, argument))
+            return false;
+    }
+    return true;
+}
+
+bool CWorldObject::IsInSubtree(const CNode* node) const
+{
+    for (const CNode* n = node; n; n = n->parent) {
+        for (const CNode* s = this; s; s = s->next)
+            if (s == n)
+                return true;
+    }
+    return false;
+}
+
+CRootNode* CWorldObject::GetShapeRoot() const
+{
+    if (CModelEntry* entry = ModelEntry())
+        return entry->model;
+    if (objectKind == KIND_OBJECT) {
+        CObjectNode* def = Definition();
+        if (!def)
+            return g_EmptyModel;
+        CObjectState* state = def->FindState("OPEN");
+        if (!state)
+            state = def->firstState;
+        return state ? state->GetModelRoot() : g_EmptyModel;
+    }
+    return nullptr;
+}
+
+const char* CWorldObject::GetRefName() const
+{
+    if (CObjectNode* def = Definition())
+        return def->GetName();
+    if (CModelEntry* entry = ModelEntry())
+        return entry->GetName();
+    return nullptr;
+}
+
+const char* CWorldObject::GetStateName() const
+{
+    if (CObjectNode* def = Definition())
+        return def->GetName();
+    if (CModelEntry* entry = ModelEntry())
+        return entry->GetName();
+    return nullptr;
+}
+
+static int MarkDirty(CWorldObject* node, void* argument)
+{
+    const bool selectedOnly = *static_cast<bool*>(argument);
+    if (selectedOnly && !node->selected)
+        return NODE_WALK_CONTINUE;
+    for (CNode* p = node->parent; p; p = p->parent) {
+        auto* group = static_cast<CWorldObject*>(p);
+        if (group->objectKind == CWorldObject::KIND_GROUP)
+            group->angle2 = 100000.0f;
+    }
+    return NODE_WALK_CONTINUE;
+}
+
+void CWorldObject::MarkGroupsDirty(bool selectedOnly)
+{
+    ForEach(MarkDirty, &selectedOnly);
+}
+
+static int FreeMaps(CWorldObject* node, void*)
+{
+    FreeGroundMap(node->groundMap);
+    node->groundMap = nullptr;
+    return NODE_WALK_CONTINUE;
+}
+
+void CWorldObject::FreeGroundMaps()
+{
+    ForEach(FreeMaps, nullptr);
+}

@@ -1,0 +1,135 @@
+#pragma once
+// The node of the world tree: every placed thing of a level (a group, a model
+// instance, an object with states, a light, a terrain) is one CWorldObject
+// below the world root.
+#include <cstdint>
+#include <vector>
+
+#include "GAMES/Rulo2/world/CNode.h"
+#include "LIBS/System/CVector.h"
+#include "platform/d3d/D3DTypes.h"
+
+class CModelEntry;
+class CObjectNode;
+class CObjectLogic;
+class CRootNode;
+class CTerrainRules;
+class CWorldObject;
+
+// A light placed in the world: the Direct3D light block and the word kept after
+// it. The render engine binds it to a device light through g_WorldLightHooks.
+struct SWorldLight
+{
+    D3DLIGHT7 light;
+    uint32_t lightWord = 0;
+    void* deviceLight = nullptr;  // owned by the render engine
+};
+
+// The render engine's share of world lights; the world library works without.
+struct SWorldLightHooks
+{
+    // Makes the device light for a light that was just read, sets it on the device.
+    void* (*create)(SWorldLight& light) = nullptr;
+    void (*destroy)(void* deviceLight) = nullptr;
+};
+extern SWorldLightHooks g_WorldLightHooks;
+
+// A node's shadow texture as the world file stores it (16-bit pixels, rows
+// packed). The render engine makes its surface through g_ShadowTextureHooks.
+struct SShadowTexture
+{
+    uint32_t width = 0;
+    uint32_t height = 0;
+    std::vector<uint16_t> pixels;
+    void* surface = nullptr;
+};
+struct SShadowTextureHooks
+{
+    void* (*create)(SShadowTexture& texture) = nullptr;
+    void (*destroy)(void* surface) = nullptr;
+};
+extern SShadowTextureHooks g_ShadowTextureHooks;
+// The render engine's switch that turns shadow textures off.
+extern bool g_ShadowTexturesOff;
+
+// One path connection.
+struct SConnection
+{
+    CWorldObject* target = nullptr;
+    uint32_t targetNumber = 0;  // pre-order number while a file is read
+    int32_t distance = 0;       // straight-line distance x 1000, truncated
+    uint8_t flag = 0;
+};
+
+class CWorldObject : public CNode
+{
+public:
+    enum
+    {
+        KIND_GROUP = 0,
+        KIND_MODEL = 1,
+        KIND_OBJECT = 2,
+        KIND_LIGHT = 3,
+        KIND_GENERATOR = 4,
+    };
+
+    explicit CWorldObject(const char* name = nullptr);
+    ~CWorldObject() override;
+
+    CWorldObject* FindByPath(const char* path) override;
+    using CNode::ForEach;
+    bool ForEach(int (*callback)(CWorldObject*, void*), void* argument);
+    bool IsInSubtree(const CNode* node) const;
+
+    CRootNode* GetShapeRoot() const;
+    const char* GetRefName() const;
+    const char* GetStateName() const;
+    void MarkGroupsDirty(bool selectedOnly);
+    void FreeGroundMaps();
+
+    CModelEntry* ModelEntry() const { return objectKind == KIND_MODEL ? static_cast<CModelEntry*>(reference) : nullptr; }
+    CObjectNode* Definition() const { return objectKind == KIND_OBJECT ? static_cast<CObjectNode*>(reference) : nullptr; }
+    SWorldLight* Light() const { return objectKind == KIND_LIGHT ? static_cast<SWorldLight*>(reference) : nullptr; }
+    CTerrainRules* Terrain() const { return objectKind == KIND_GENERATOR ? static_cast<CTerrainRules*>(reference) : nullptr; }
+    CWorldObject* FirstObject() const { return static_cast<CWorldObject*>(firstChild); }
+    CWorldObject* NextObject() const { return static_cast<CWorldObject*>(next); }
+
+    // Path network (the navigation library implements these).
+    static void ResolveConnections(CWorldObject* first, CWorldObject* root, const std::vector<CWorldObject*>& table);
+    void RemoveConnection(CWorldObject* other);
+    void AddConnection(CWorldObject* target, bool flag);
+    static void CheckConnections(CWorldObject* root);
+
+    // The light block of a light node; creates the light when the node has none.
+    SWorldLight* MakeLight();
+
+    int32_t objectKind = KIND_GROUP;
+    void* reference = nullptr;
+    CVector position{0, 0, 0};
+    float angle = 0.0f;
+    float angle2 = 0.0f;
+    float scale = 1.0f;
+    CVector boundsAMin{3.4028235e38f, 3.4028235e38f, 3.4028235e38f};
+    CVector boundsAMax{-3.4028235e38f, -3.4028235e38f, -3.4028235e38f};
+    CVector boundsBMin{3.4028235e38f, 3.4028235e38f, 3.4028235e38f};
+    CVector boundsBMax{-3.4028235e38f, -3.4028235e38f, -3.4028235e38f};
+    CObjectLogic* objectLogic = nullptr;
+    SShadowTexture* shadowTexture = nullptr;
+    void* groundMap = nullptr;  // malloc'd block whose first word points to the cells
+    CVector savedPosition{0, 0, 0};
+    float savedAngle = 0.0f;
+    float savedAngle2 = 0.0f;
+    uint8_t selected = 0;
+    uint8_t flags = 0;
+    bool groupFlag = false;
+    float factor = 1.0f;
+    std::vector<CVector> points, points2;
+    std::vector<SConnection> connections;
+    // Nodes whose connections point here, so that none is left pointing at a
+    // destroyed node (connections need not be mutual).
+    std::vector<CWorldObject*> incoming;
+    int32_t lightColour = -1;
+};
+
+// Frees a ground-map block (the cells its first word points to, then the block).
+void FreeGroundMap(void* block);

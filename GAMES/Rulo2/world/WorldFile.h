@@ -1,0 +1,55 @@
+#pragma once
+// The world file (.wld): texture pages, the editor's folder trees, the model
+// list with its models, object definitions, macros and the world tree.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "GAMES/Rulo2/world/ChunkFile.h"
+
+enum ELoadWorldMode
+{
+    LOADWORLD_OPEN = 0,
+    LOADWORLD_MERGE = 1,
+    LOADWORLD_UPDATE = 2,
+    LOADWORLD_ADD = 3,
+};
+
+// Writes the world under a temporary name beside `path`; only when that file is
+// complete the old file becomes the ".bak" and the new one takes its place.
+// False (the world file and its ".bak" as they were) on any failure.
+bool SaveWorld(const char* path, std::string* error = nullptr);
+// The world file's bytes.
+bool WriteWorld(CChunkWriter& writer);
+bool LoadWorld(const char* path, int mode, std::string* error = nullptr);
+// As LoadWorld on a file image in memory; `name` serves the messages.
+bool LoadWorldFromMemory(const uint8_t* data, size_t size, int mode, const char* name,
+                         std::string* error = nullptr);
+
+// The path of the current world file (set by a load in mode 0).
+extern std::string CurrentWorldFile;
+
+// Texture pages ("TEXP"). Until the texture-page code takes these over, the
+// section is kept as its bytes and written back unchanged.
+struct STexturePageHooks
+{
+    // Reads the section after its tag up to and including "END ".
+    bool (*read)(CChunkReader& data, std::string* error) = nullptr;
+    // Writes the whole section (tag to "END "), or nothing when there are no pages.
+    bool (*write)(CChunkWriter& writer) = nullptr;
+    // Numbers the pages 1, 2, ... in list order; sets every number to -1 (merge).
+    void (*number)() = nullptr;
+    void (*excludeAll)() = nullptr;
+    // False when the device cannot hold texture pages.
+    bool (*deviceCanHoldPages)() = nullptr;
+    // Empties the page list.
+    void (*clear)() = nullptr;
+};
+extern STexturePageHooks g_TexturePageHooks;
+// The kept section bytes of the default hooks (tag to "END ").
+extern std::vector<uint8_t> g_KeptTexturePages;
+
+// Asked before a load in mode 0 replaces the world; false refuses. The default
+// empties the world.
+extern bool (*g_DiscardWorldHook)();

@@ -1,0 +1,25 @@
+#pragma once
+// The "TREE" section: one "NODE" chunk per world object in pre-order, each naming
+// its parent by pre-order number. Macros store their contents the same way.
+#include <string>
+#include <vector>
+
+#include "GAMES/Rulo2/world/ChunkFile.h"
+
+class CWorldObject;
+
+constexpr uint32_t kNodeVersion = 15;
+
+// Writes the nodes of the chain starting at `first` with their subtrees; with
+// skipRoot the first node itself is left out (only its children are written).
+bool WriteWorldNodes(CWorldObject* first, CChunkWriter& writer, bool skipRoot);
+// Reads "NODE" chunks up to "END " into `root`; fills the global node table and
+// the world bounding box, then resolves the connections.
+bool ReadWorldNodes(CChunkReader& data, CWorldObject* root, std::string* error = nullptr);
+// Reads "NODE" chunks up to "END " into `root` with the given table (its
+// entries 0 and 1 are the root); connections are resolved against that table.
+bool ReadNodeChunks(CChunkReader& data, CWorldObject* root, std::vector<CWorldObject*>& table,
+                    bool extendBounds, std::string* error);
+// Fills a new node from one "NODE" body; false when the body is damaged.
+bool ParseWorldNode(CWorldObject* node, CChunkReader& body, bool extendBounds = true);
+bool WriteWorldNode(CWorldObject* node, CChunkWriter& writer);
