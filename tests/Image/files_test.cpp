@@ -261,3 +261,25 @@ TEST(ImageFiles, SaveThroughStreamAtOffset)
 }
 
 }  // namespace
+
+namespace {
+
+// A stream that takes only so many bytes: every writer reports the short write.
+TEST(ImageFiles, WritersReportShortWrites)
+{
+    imgImage img;
+    fillBGRA(img, testPicture(64, 64, true), 64, 64);
+    for (int type : {IMG_TYPE_BMP, IMG_TYPE_TGA, IMG_TYPE_RIF, IMG_TYPE_TIFF, IMG_TYPE_RAW})
+        for (int option : {0, 1, 3}) {
+            if (option == 3 && type != IMG_TYPE_TIFF)
+                continue;
+            std::vector<uint8_t> small(300);
+            sStream stream;
+            stream.attachMemory(static_cast<void*>(small.data()), int32_t(small.size()));
+            LogCapture log;
+            EXPECT_EQ(img.saveType(stream, type, option), 0) << type << " option " << option;
+            EXPECT_EQ(log.count("save-operation NOT successful"), 1);
+        }
+}
+
+}  // namespace
