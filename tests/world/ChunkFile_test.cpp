@@ -281,3 +281,48 @@ TEST(ChunkReader, FileChunks)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ChunkReader, FileSectionLoopAndSkip)
+{
+    const auto path = std::filesystem::temp_directory_path() / "varek_chunk_section_test.bin";
+    {
+        FILE* f = std::fopen(path.c_str(), "wb");
+        CChunkWriter w(f);
+        w.WriteMarker(ChunkId("TREE"));
+        w.BeginChunk(ChunkId("NODE"), 1);
+        w.WriteVector(CVector(1, 2, 3));
+        w.EndChunk();
+        w.BeginChunk(ChunkId("ODD "), 1);
+        w.EndChunk();
+        w.WriteMarker(ChunkId("END "));
+        w.WriteMarker(ChunkId("GROU"));
+        w.WriteMarker(ChunkId("END "));
+        std::fclose(f);
+    }
+    FILE* f = std::fopen(path.c_str(), "rb");
+    SChunkHeader h;
+    std::vector<uint8_t> body;
+    ASSERT_EQ(ReadChunkFromFile(f, h, body), CHUNK_OK);
+    EXPECT_EQ(h.id, ChunkId("TREE"));
+    std::vector<CVector> nodes;
+    EXPECT_TRUE(ReadSection(f, [&](const SChunkHeader& header, CChunkReader& b) {
+        if (header.id == ChunkId("NODE")) {
+            EXPECT_EQ(b.ReadU32(), 1u);
+            nodes.push_back(b.ReadVector());
+            EXPECT_EQ(b.FileOffset(), 8u + 8u + 16u);
+        }
+        return SECTION_CONTINUE;
+    }));
+    ASSERT_EQ(nodes.size(), 1u);
+    EXPECT_EQ(nodes[0], CVector(1, 2, 3));
+    ASSERT_EQ(ReadChunkFromFile(f, h, body), CHUNK_OK);
+    EXPECT_EQ(h.id, ChunkId("GROU"));
+    EXPECT_EQ(SkipSection(f), size_t(8 + 24 + 12 + 8 + 8 + 8));
+    EXPECT_EQ(SkipSection(f), 0u);  // nothing left
+    std::fclose(f);
+    std::filesystem::remove(path);
+}
+
+}  // namespace

@@ -263,20 +263,6 @@ void CFrameNode::OnLendAnimationTo(CModelNode* otherTree)
     CModelNode::OnLendAnimationTo(otherTree);
 }
 
-static bool WriteVector(CChunkWriter& w, const CVector& v)
-{
-    return w.WriteF32(v.x) && w.WriteF32(v.y) && w.WriteF32(v.z);
-}
-
-static CVector ReadVector(CChunkReader& r)
-{
-    CVector v;
-    v.x = r.ReadF32();
-    v.y = r.ReadF32();
-    v.z = r.ReadF32();
-    return v;
-}
-
 bool CFrameNode::WriteAnimation(CChunkWriter& w)
 {
     if (!animation || animationBorrowed)
@@ -324,20 +310,20 @@ bool CFrameNode::ReadAnimation(CChunkReader& body, uint32_t version)
 
 bool CFrameNode::WriteOwnChunk(CChunkWriter& w)
 {
-    return BeginNodeChunk(w, *this, 2, ChunkIdForKind(modelKind)) && w.WriteFloats(localMatrix.m, 16) &&
-           WriteVector(w, translation) && WriteVector(w, scaling) && WriteVector(w, rotation) &&
-           WriteVector(w, rotatePivotTranslation) && WriteVector(w, rotatePivot) &&
-           WriteVector(w, scalePivotTranslation) && WriteVector(w, scalePivot) && WriteVector(w, shear) &&
+    return BeginNodeChunk(w, *this, 2, ChunkIdForKind(modelKind)) && w.WriteMatrix(localMatrix) &&
+           w.WriteVector(translation) && w.WriteVector(scaling) && w.WriteVector(rotation) &&
+           w.WriteVector(rotatePivotTranslation) && w.WriteVector(rotatePivot) &&
+           w.WriteVector(scalePivotTranslation) && w.WriteVector(scalePivot) && w.WriteVector(shear) &&
            WriteAnimation(w) && w.EndChunk();
 }
 
 bool CFrameNode::ReadBody(CChunkReader& body, uint32_t version)
 {
-    body.ReadFloats(localMatrix.m, 16);
+    localMatrix = body.ReadMatrix();
     if (version >= 1) {
-        translation = ReadVector(body);
-        scaling = ReadVector(body);
-        rotation = ReadVector(body);
+        translation = body.ReadVector();
+        scaling = body.ReadVector();
+        rotation = body.ReadVector();
     } else {
         translation = CVector(0, 0, 0);
         scaling = CVector(1, 1, 1);
@@ -351,11 +337,11 @@ bool CFrameNode::ReadChunk(CChunkReader& body)
     uint32_t version;
     if (!ReadHead(body, version) || !ReadBody(body, version))
         return false;
-    rotatePivotTranslation = ReadVector(body);
-    rotatePivot = ReadVector(body);
-    scalePivotTranslation = ReadVector(body);
-    scalePivot = ReadVector(body);
-    shear = ReadVector(body);
+    rotatePivotTranslation = body.ReadVector();
+    rotatePivot = body.ReadVector();
+    scalePivotTranslation = body.ReadVector();
+    scalePivot = body.ReadVector();
+    shear = body.ReadVector();
     return body.Ok() && ReadAnimation(body, version);
 }
 
@@ -429,10 +415,10 @@ CMatrix& CJointNode::evaluateAnimation(CMatrix& out, float time)
 
 bool CJointNode::WriteOwnChunk(CChunkWriter& w)
 {
-    return BeginNodeChunk(w, *this, 2, ChunkId("JOIN")) && w.WriteFloats(localMatrix.m, 16) &&
-           WriteVector(w, translation) && WriteVector(w, scaling) && WriteVector(w, rotation) &&
-           w.WriteFloats(jointOrient.m, 16) && WriteVector(w, minRotationLimit) &&
-           WriteVector(w, maxRotationLimit) && WriteAnimation(w) && w.EndChunk();
+    return BeginNodeChunk(w, *this, 2, ChunkId("JOIN")) && w.WriteMatrix(localMatrix) &&
+           w.WriteVector(translation) && w.WriteVector(scaling) && w.WriteVector(rotation) &&
+           w.WriteMatrix(jointOrient) && w.WriteVector(minRotationLimit) &&
+           w.WriteVector(maxRotationLimit) && WriteAnimation(w) && w.EndChunk();
 }
 
 bool CJointNode::ReadChunk(CChunkReader& body)
@@ -440,9 +426,9 @@ bool CJointNode::ReadChunk(CChunkReader& body)
     uint32_t version;
     if (!ReadHead(body, version) || !ReadBody(body, version))
         return false;
-    body.ReadFloats(jointOrient.m, 16);
-    minRotationLimit = ReadVector(body);
-    maxRotationLimit = ReadVector(body);
+    jointOrient = body.ReadMatrix();
+    minRotationLimit = body.ReadVector();
+    maxRotationLimit = body.ReadVector();
     return body.Ok() && ReadAnimation(body, version);
 }
 

@@ -638,9 +638,12 @@ bool CMeshNode::WriteOwnChunk(CChunkWriter& w)
     if (!BeginNodeChunk(w, *this, kVersion, ChunkId("MESH")) || !w.WriteI32(triangleCount) ||
         !w.WriteI32(vertexCount))
         return false;
-    for (int32_t i = 0; i < vertexCount; ++i)
-        if (!w.WriteFloats(&vertices[i].x, 10))
+    for (int32_t i = 0; i < vertexCount; ++i) {
+        const MeshVertex& mv = vertices[i];
+        const float fields[10] = {mv.x, mv.y, mv.z, mv.nx, mv.ny, mv.nz, mv.u, mv.v, mv.tu2, mv.tv2};
+        if (!w.WriteFloats(fields, 10))
             return false;
+    }
     for (int32_t i = 0; i < vertexCount; ++i) {
         const float u = baseTexCoords ? baseTexCoords[2 * i] : vertices[i].u;
         const float v = baseTexCoords ? baseTexCoords[2 * i + 1] : vertices[i].v;
@@ -661,7 +664,7 @@ bool CMeshNode::WriteOwnChunk(CChunkWriter& w)
     if (!WriteTracks(w) || !w.WriteI32(shapePointCount))
         return false;
     for (int32_t i = 0; i < shapePointCount; ++i)
-        if (!w.WriteF32(shapePoints[i].x) || !w.WriteF32(shapePoints[i].y) || !w.WriteF32(shapePoints[i].z))
+        if (!w.WriteVector(shapePoints[i]))
             return false;
     if (!w.WriteI32(shapeEdgeCount))
         return false;
@@ -690,7 +693,9 @@ bool CMeshNode::ReadChunk(CChunkReader& r)
     }
     for (uint32_t i = 0; i < v; ++i) {
         MeshVertex& mv = vertices[i];
-        r.ReadFloats(&mv.x, 8);
+        float fields[8];
+        r.ReadFloats(fields, 8);
+        mv = MeshVertex{fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], fields[6], fields[7], 0, 0};
         if (version >= 14) {
             mv.tu2 = r.ReadF32();
             mv.tv2 = r.ReadF32();
@@ -744,7 +749,7 @@ bool CMeshNode::ReadChunk(CChunkReader& r)
         if (p) {
             shapePoints = new CVector[p];
             for (uint32_t i = 0; i < p; ++i)
-                r.ReadFloats(&shapePoints[i].x, 3);
+                shapePoints[i] = r.ReadVector();
         }
     }
     if (version >= 2) {

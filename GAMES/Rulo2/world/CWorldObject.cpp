@@ -10,10 +10,13 @@
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/app/Settings.h"
 
 SWorldLightHooks g_WorldLightHooks;
 SShadowTextureHooks g_ShadowTextureHooks;
 bool g_ShadowTexturesOff = false;
+uint32_t g_ObjectIdCounter = 1;
 
 void FreeGroundMap(void* block)
 {
@@ -198,4 +201,26 @@ static int FreeMaps(CWorldObject* node, void*)
 void CWorldObject::FreeGroundMaps()
 {
     ForEach(FreeMaps, nullptr);
+}
+
+static int ResolveIds(CWorldObject* node, void*)
+{
+    CObjectNode* def = node->Definition();
+    if (!def)
+        return NODE_WALK_CONTINUE;
+    if (!node->objectLogic && def->objectLogic) {
+        node->objectLogic = new CObjectLogic;
+        node->objectLogic->owner = node;
+    }
+    if (node->objectLogic && node->objectLogic->objectId == 0) {
+        node->objectLogic->objectId = g_ObjectIdCounter++;
+        if (!GameModeFlag && g_ObjectIdCounter > kMaxObjectId + 1)
+            MessageBoxWarning("Illegal object-id");
+    }
+    return NODE_WALK_CONTINUE;
+}
+
+void CWorldObject::ResolveObjectIds()
+{
+    ForEach(ResolveIds, nullptr);
 }

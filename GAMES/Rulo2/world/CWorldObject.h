@@ -100,6 +100,9 @@ public:
     void AddConnection(CWorldObject* target, bool flag);
     static void CheckConnections(CWorldObject* root);
 
+    // Gives object logic and object ids to the placed objects of the subtree.
+    void ResolveObjectIds();
+
     // The light block of a light node; creates the light when the node has none.
     SWorldLight* MakeLight();
 
@@ -130,6 +133,10 @@ public:
     std::vector<CWorldObject*> incoming;
     int32_t lightColour = -1;
 };
+
+// The next object id to hand out; ids above 100000 are illegal.
+extern uint32_t g_ObjectIdCounter;
+constexpr uint32_t kMaxObjectId = 100000;
 
 // Frees a ground-map block (the cells its first word points to, then the block).
 void FreeGroundMap(void* block);

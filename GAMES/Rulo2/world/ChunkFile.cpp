@@ -291,6 +291,22 @@ bool CChunkReader::ReadFloats(float* out, size_t count)
     return m_ok;
 }
 
+CVector CChunkReader::ReadVector()
+{
+    CVector v;
+    v.x = ReadF32();
+    v.y = ReadF32();
+    v.z = ReadF32();
+    return v;
+}
+
+CMatrix CChunkReader::ReadMatrix()
+{
+    CMatrix m;
+    ReadFloats(m.m, 16);
+    return m;
+}
+
 EChunkResult CChunkReader::NextChunk(SChunkHeader& header, CChunkReader& body, size_t maxBody)
 {
     if (!m_ok)
@@ -342,5 +358,17 @@ bool SkipSection(CChunkReader& data)
             return false;
         if (header.id == ChunkId("END "))
             return true;
+    }
+}
+
+size_t SkipSection(FILE* file)
+{
+    std::vector<uint8_t> body;
+    for (;;) {
+        SChunkHeader header;
+        if (ReadChunkFromFile(file, header, body) != CHUNK_OK)
+            return 0;
+        if (header.id == ChunkId("END "))
+            return header.offset + 8 + header.length;
     }
 }

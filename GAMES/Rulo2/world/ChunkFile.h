@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "LIBS/System/CVector.h"
+
 class CNode;
 
 // A chunk id from its four characters: the first character is the high byte, so
@@ -60,6 +62,8 @@ public:
     bool WriteBytes(const void* data, size_t count);
     bool WriteVec4(float a, float b, float c, float d);
     bool WriteFloats(const float* values, size_t count);
+    bool WriteVector(const CVector& v) { return WriteF32(v.x) && WriteF32(v.y) && WriteF32(v.z); }
+    bool WriteMatrix(const CMatrix& m) { return WriteFloats(m.m, 16); }
     // Zero bytes up to the next multiple of 4 from the innermost body start.
     bool Pad();
 
@@ -139,6 +143,8 @@ public:
     const char* ReadPaddedString();
     bool ReadBytes(void* out, size_t count);
     bool ReadFloats(float* out, size_t count);
+    CVector ReadVector();
+    CMatrix ReadMatrix();
     // The next count bytes in place, or null (and failed) when they are not there.
     const uint8_t* Take(size_t count);
     bool Skip(size_t count) { return Take(count) != nullptr || count == 0; }
@@ -202,3 +208,32 @@ bool ReadSection(CChunkReader& data, Handler&& handler, std::string* error = nul
 
 // Skips chunks up to and including the next "END "; false when the data ends first.
 bool SkipSection(CChunkReader& data);
+// The same over an open file; returns the file position after "END ", or 0.
+size_t SkipSection(FILE* file);
+
+// The section loop over an open file: each body is read whole (at most
+// kMaxChunkBody bytes) and handed over as a bounded reader.
+template <class Handler>
+bool ReadSection(FILE* file, Handler&& handler, std::string* error = nullptr)
+{
+    std::vector<uint8_t> buffer;
+    for (;;) {
+        if (g_ChunkProgress)
+            g_ChunkProgress();
+        SChunkHeader header;
+        const EChunkResult r = ReadChunkFromFile(file, header, buffer);
+        if (r != CHUNK_OK) {
+            if (error)
+                *error = std::string(ChunkResultText(r)) + " at offset " + std::to_string(header.offset);
+            return false;
+        }
+        if (header.id == ChunkId("END "))
+            return true;
+        CChunkReader body(buffer.data(), buffer.size(), header.offset + 8);
+        if (handler(header, body) == SECTION_FAIL) {
+            if (error && error->empty())
+                *error = "bad chunk '" + ChunkIdText(header.id) + "' at offset " + std::to_string(header.offset);
+            return false;
+        }
+    }
+}

@@ -5,8 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 
-// Starts a load of `total` bytes; `position` is read for the progress bar.
-void BeginLoadingScreen(const size_t* position, size_t total);
+class CChunkReader;
+
+// Starts a load of `total` bytes; the reader's offset gives the progress.
+void BeginLoadingScreen(const CChunkReader* file, size_t total);
 // Releases the pictures and resets the shown picture.
 void EndLoadingScreen();
 void UpdateLoadingScreen();
@@ -23,6 +25,8 @@ struct SLoadingScreenHooks
     // filled to `fraction`, then presents; set once the device and the
     // interface quad exist.
     void (*draw)(int picture, int placement, float fraction) = nullptr;
+    // Loads the picture and the bar picture (when the shown picture changes).
+    void (*load)(int picture) = nullptr;
     // Releases the picture surfaces.
     void (*release)() = nullptr;
     // Milliseconds since an arbitrary start.

@@ -1,0 +1,171 @@
+#include "GAMES/Rulo2/world/WorldGlobals.h"
+
+#include <algorithm>
+
+#include "GAMES/Rulo2/world/CMacro.h"
+#include "GAMES/Rulo2/world/CModelEntry.h"
+#include "GAMES/Rulo2/world/CObjectNode.h"
+#include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/WorldFile.h"
+#include "LIBS/System/LogPrintf.h"
+
+CWorldObject* g_WorldRoot = nullptr;
+CModelEntry* g_ModelListRoot = nullptr;
+CObjectNode* g_ObjectList = nullptr;
+CMacro* g_MacroListRoot = nullptr;
+CNode* g_ModelsTree = nullptr;
+CNode* g_ObjectsTree = nullptr;
+CRootNode* g_EmptyModel = nullptr;
+
+std::vector<CWorldObject*> g_NodeTable;
+std::vector<CModelEntry*> g_ModelTable;
+std::vector<CObjectNode*> g_ObjectTable;
+std::vector<CWorldObject*> g_LightNodes;
+SWorldBounds g_WorldBounds;
+
+void SWorldBounds::Extend(const CVector& p)
+{
+    min.x = std::min(min.x, p.x);
+    min.y = std::min(min.y, p.y);
+    min.z = std::min(min.z, p.z);
+    max.x = std::max(max.x, p.x);
+    max.y = std::max(max.y, p.y);
+    max.z = std::max(max.z, p.z);
+}
+
+void CreateWorldRoots()
+{
+    if (!g_WorldRoot)
+        g_WorldRoot = new CWorldObject;
+    if (!g_ModelListRoot)
+        g_ModelListRoot = new CModelEntry;
+    if (!g_MacroListRoot)
+        g_MacroListRoot = new CMacro;
+    if (!g_ModelsTree)
+        g_ModelsTree = new CNode("Models");
+    if (!g_ObjectsTree)
+        g_ObjectsTree = new CNode("Objects");
+    if (!g_EmptyModel)
+        g_EmptyModel = new CRootNode;
+    g_WorldBounds.Reset();
+}
+
+static void DeleteDefinitions()
+{
+    // Each definition unlinks itself from the list as it goes.
+    while (g_ObjectList)
+        delete g_ObjectList;
+}
+
+void ClearWorld()
+{
+    // The world tree first: its nodes refer to models and definitions.
+    if (g_WorldRoot)
+        g_WorldRoot->DeleteChildren();
+    if (g_MacroListRoot)
+        g_MacroListRoot->DeleteChildren();
+    DeleteDefinitions();
+    if (g_ModelListRoot)
+        g_ModelListRoot->DeleteChildren();
+    if (g_ModelsTree)
+        g_ModelsTree->DeleteChildren();
+    if (g_ObjectsTree)
+        g_ObjectsTree->DeleteChildren();
+    if (g_TexturePageHooks.clear)
+        g_TexturePageHooks.clear();
+    g_NodeTable.clear();
+    g_ModelTable.clear();
+    g_ObjectTable.clear();
+    g_LightNodes.clear();
+    g_WorldBounds.Reset();
+}
+
+void DestroyWorldRoots()
+{
+    ClearWorld();
+    delete g_WorldRoot;
+    g_WorldRoot = nullptr;
+    delete g_MacroListRoot;
+    g_MacroListRoot = nullptr;
+    delete g_ModelListRoot;
+    g_ModelListRoot = nullptr;
+    delete g_ModelsTree;
+    g_ModelsTree = nullptr;
+    delete g_ObjectsTree;
+    g_ObjectsTree = nullptr;
+    delete g_EmptyModel;
+    g_EmptyModel = nullptr;
+}
+
+static void CollectEntries(CModelEntry* first, std::vector<CModelEntry*>& out)
+{
+    for (CModelEntry* e = first; e; e = e->NextEntry()) {
+        out.push_back(e);
+        if (e->GetFirstChild())
+            CollectEntries(e->FirstEntry(), out);
+    }
+}
+
+void BuildModelTable()
+{
+    std::vector<CModelEntry*> entries;
+    if (g_ModelListRoot && g_ModelListRoot->GetFirstChild())
+        CollectEntries(g_ModelListRoot->FirstEntry(), entries);
+    g_ModelTable.assign(1, nullptr);
+    // Numbers come from the file's order; one past the entry count bounds them.
+    const size_t limit = entries.size() + 2;
+    for (CModelEntry* e : entries) {
+        if (e->index == 0 || e->index >= limit)
+            continue;
+        if (g_ModelTable.size() <= e->index)
+            g_ModelTable.resize(e->index + 1, nullptr);
+        g_ModelTable[e->index] = e;
+    }
+}
+
+// ---------------------------------------------------------------- folder sections
+
+static bool WriteFolders(CNode* first, CChunkWriter& w)
+{
+    for (CNode* n = first; n; n = n->next) {
+        if (!w.BeginChunk(ChunkId("ENTR"), 0) || !w.WriteString(n->GetName()) ||
+            !w.WriteU32(n->parent ? n->parent->index : 1) || !w.EndChunk())
+            return false;
+        if (n->firstChild && !WriteFolders(n->firstChild, w))
+            return false;
+    }
+    return true;
+}
+
+bool WriteFolderSection(CNode* root, CChunkWriter& w, uint32_t sectionId)
+{
+    return w.WriteMarker(sectionId) && (!root || !root->firstChild || WriteFolders(root->firstChild, w)) &&
+           w.WriteMarker(ChunkId("END "));
+}
+
+bool ReadFolderSection(CChunkReader& data, CNode* root, std::string* error)
+{
+    std::vector<CNode*> table{nullptr, root};
+    return ReadSection(
+        data,
+        [&](const SChunkHeader& header, CChunkReader& body) {
+            if (header.id != ChunkId("ENTR"))
+                return SECTION_CONTINUE;
+            body.ReadU32();
+            const char* text = body.ReadPaddedString();
+            const uint32_t parentNumber = body.ReadU32();
+            CNode* parent = parentNumber < table.size() ? table[parentNumber] : nullptr;
+            if (!body.Ok() || !parent) {
+                LogPrintf("ENTR chunk at offset %zu skipped: %s", header.offset,
+                          body.Ok() ? "its parent is no earlier folder" : "body too short");
+                table.push_back(nullptr);
+                return SECTION_CONTINUE;
+            }
+            CNode* folder = new CNode(text);
+            table.push_back(folder);
+            parent->AddChild(folder);
+            return SECTION_CONTINUE;
+        },
+        error);
+}
