@@ -538,9 +538,27 @@ LRESULT Window::WindowProc(const Message& msg)
 
 LRESULT Window::DefWindowProc(const Message& msg)
 {
-    if (msg.message == WM_CLOSE)
+    switch (msg.message) {
+    case WM_CLOSE:
         DestroyWindow();
+        break;
+    case WM_SYSKEYDOWN:
+        if (msg.wParam == WPARAM(VK_F4) && (uintptr_t(msg.lParam) & (1u << 29)))
+            SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+        break;
+    case WM_SYSCOMMAND:
+        if ((msg.wParam & 0xFFF0) == SC_CLOSE)
+            SendMessage(WM_CLOSE);
+        break;
+    default:
+        break;
+    }
     return 0;
+}
+
+bool Window::BeginPaint(RECT& updateRect) const
+{
+    return GetClientRect(updateRect);
 }
 
 LRESULT Window::SendMessage(uint32_t message, WPARAM wParam, LPARAM lParam)
@@ -744,6 +762,16 @@ int16_t GetKeyState(int virtualKey)
     if (virtualKey <= 0 || virtualKey > 255)
         return 0;
     return int16_t((keyDown[virtualKey] ? 0x8000 : 0) | (keyToggled[virtualKey] ? 1 : 0));
+}
+
+void AllowScreenSaver(bool allow)
+{
+    if (!SDL_WasInit(SDL_INIT_VIDEO))
+        return;
+    if (allow)
+        SDL_EnableScreenSaver();
+    else
+        SDL_DisableScreenSaver();
 }
 
 int ShowCursor(bool show)

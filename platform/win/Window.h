@@ -73,6 +73,7 @@ constexpr WPARAM WA_ACTIVE = 1;
 // WM_SYSCOMMAND wParam.
 constexpr WPARAM SC_SCREENSAVE = 0xF140;
 constexpr WPARAM SC_MONITORPOWER = 0xF170;
+constexpr WPARAM SC_CLOSE = 0xF060;
 // Mouse message wParam.
 constexpr WPARAM MK_LBUTTON = 0x0001;
 constexpr WPARAM MK_RBUTTON = 0x0002;
@@ -113,6 +114,7 @@ constexpr int VK_SUBTRACT = 0x6D;
 constexpr int VK_DECIMAL = 0x6E;
 constexpr int VK_DIVIDE = 0x6F;
 constexpr int VK_F1 = 0x70;  // .. VK_F12 = 0x7B
+constexpr int VK_F4 = 0x73;
 constexpr int VK_F10 = 0x79;
 constexpr int VK_F12 = 0x7B;
 constexpr int VK_NUMLOCK = 0x90;
@@ -185,6 +187,8 @@ public:
     bool IsWindow() const;
 
     virtual LRESULT WindowProc(const Message& msg);
+    // WM_CLOSE destroys the window; Alt+F4 (WM_SYSKEYDOWN) becomes WM_SYSCOMMAND
+    // SC_CLOSE, which becomes WM_CLOSE.
     LRESULT DefWindowProc(const Message& msg);
 
     LRESULT SendMessage(uint32_t message, WPARAM wParam = 0, LPARAM lParam = 0);
@@ -211,6 +215,9 @@ public:
     bool AcceptsFiles() const { return acceptFiles_; }
     // Queues WM_PAINT.
     void InvalidateRect();
+    // Inside a WM_PAINT handler: the area to paint (the whole client area).
+    bool BeginPaint(RECT& updateRect) const;
+    void EndPaint() const {}
 
     // Mouse capture: button and move messages keep coming while the mouse is outside.
     HWND SetCapture();
@@ -229,6 +236,9 @@ HWND GetFocus();
 
 // Key and button state as the translated messages left it: bit 15 down, bit 0 toggled.
 int16_t GetKeyState(int virtualKey);
+
+// The screen saver may start (true) or is held off (false, the start-up state).
+void AllowScreenSaver(bool allow);
 
 // The cursor: ShowCursor counts like the original (visible while the count is >= 0).
 int ShowCursor(bool show);

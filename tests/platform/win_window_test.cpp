@@ -319,6 +319,44 @@ TEST_F(WindowTest, PostedAndSentMessagesAndTitle)
     EXPECT_EQ(window.got[1].message, WM_MOUSEMOVE);
 }
 
+TEST_F(WindowTest, AltF4ClosesThroughTheDefaultProcedure)
+{
+    Key(SDL_KEYDOWN, SDLK_F4, SDL_SCANCODE_F4, 0);
+    Key(SDL_KEYUP, SDLK_F4, SDL_SCANCODE_F4, 0);
+    PumpMessages();
+    EXPECT_TRUE(window.IsWindow()) << "F4 alone is a plain key";
+    window.got.clear();
+    Key(SDL_KEYDOWN, SDLK_LALT, SDL_SCANCODE_LALT, KMOD_LALT);
+    Key(SDL_KEYDOWN, SDLK_F4, SDL_SCANCODE_F4, KMOD_LALT);
+    PumpMessages();
+    EXPECT_EQ(window.Ids(), (std::vector<uint32_t>{WM_SYSKEYDOWN, WM_SYSKEYDOWN, WM_SYSCOMMAND, WM_CLOSE, WM_DESTROY}));
+    EXPECT_FALSE(window.IsWindow());
+}
+
+TEST(OpenGLWindow, CarriesAGLSurface)
+{
+    Window window;
+    WindowDesc desc;
+    desc.title = "gl";
+    desc.openGL = true;
+    desc.popup = true;
+    ASSERT_TRUE(window.Create(desc));
+    SDL_Window* native = NativeWindow(&window);
+    ASSERT_NE(native, nullptr);
+    EXPECT_NE(SDL_GetWindowFlags(native) & SDL_WINDOW_OPENGL, 0u);
+    EXPECT_EQ(WindowFromNative(SDL_GetWindowID(native)), &window);
+    SDL_GLContext context = SDL_GL_CreateContext(native);
+    EXPECT_NE(context, nullptr) << SDL_GetError();
+    if (context)
+        SDL_GL_DeleteContext(context);
+    RECT paint;
+    EXPECT_TRUE(window.BeginPaint(paint));
+    EXPECT_EQ(paint.right, 640);
+    EXPECT_TRUE(window.DestroyWindow());
+    EXPECT_EQ(NativeWindow(&window), nullptr);
+    EXPECT_FALSE(window.DestroyWindow());
+}
+
 class CountingApp : public Application {
 public:
     RecordingWindow* window = nullptr;
