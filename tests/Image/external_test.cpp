@@ -141,3 +141,50 @@ INSTANTIATE_TEST_SUITE_P(Tools, ExternalFiles, ::testing::ValuesIn(kExternal),
                          });
 
 }  // namespace
+
+namespace {
+
+// Pictures whose colours the writing program chooses itself: compared with
+// ImageMagick's own reading of the same file.
+TEST(ExternalFilesDecoded, MatchImageMagicksReading)
+{
+    struct Case {
+        const char* file;
+        const char* command;
+        int format;
+    } cases[] = {
+        {"b4.bmp", "convert %I -colors 16 -type palette BMP3:%O", FMT_P_8},
+        {"b1.bmp", "convert %I -monochrome BMP3:%O", FMT_P_8},
+        {"g.tga", "ffmpeg -v error -y -f rawvideo -pix_fmt rgb24 -s 13x7 -i %R -pix_fmt gray %O", FMT_P_8},
+    };
+    TempDir dir;
+    const auto words = picture(false);
+    writePortable(dir.file("in.ppm"), words, false);
+    std::vector<uint8_t> raw;
+    for (uint32_t w : words)
+        for (int s : {16, 8, 0})
+            raw.push_back(uint8_t(w >> s));
+    writeFile(dir.file("in.raw"), raw);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string out = dir.file(c.file);
+        std::string command = fill(c.command, dir.file("in.ppm"), out);
+        for (size_t p; (p = command.find("%R")) != std::string::npos;)
+            command.replace(p, 2, dir.file("in.raw"));
+        if (!run(command) || !run("convert '" + out + "' -depth 8 rgb:'" + out + ".rgb'")) {
+            GTEST_SKIP() << "cannot run: " << command;
+        }
+        const auto theirs = readFile(out + ".rgb");
+        imgImage img;
+        ASSERT_EQ(img.load(out.c_str()), 1);
+        EXPECT_EQ(img.format, c.format);
+        const auto ours = wordsOf(img);
+        ASSERT_EQ(theirs.size(), ours.size() * 3);
+        for (size_t i = 0; i < ours.size(); ++i)
+            ASSERT_EQ(ours[i], 0xFF000000u | uint32_t(theirs[i * 3]) << 16 | uint32_t(theirs[i * 3 + 1]) << 8 |
+                                   theirs[i * 3 + 2])
+                << "pixel " << i;
+    }
+}
+
+}  // namespace
