@@ -12,6 +12,7 @@
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "LIBS/System/LogPrintf.h"
+#include "platform/files/WinPath.h"
 
 size_t AppendText(char* text, size_t size, size_t used, const char* format, ...)
 {
@@ -492,7 +493,9 @@ CRootNode* LoadTmf(const char* path, std::string* error)
     };
     if (!path)
         return fail("no file name");
-    FILE* f = std::fopen(path, "rb");
+    // Model paths come from game data in the Windows form.
+    const std::filesystem::path native = platform::ResolvePath(path);
+    FILE* f = std::fopen(native.c_str(), "rb");
     if (!f)
         return fail("cannot open");
     std::vector<uint8_t> data;
@@ -517,7 +520,7 @@ CRootNode* LoadTmf(const char* path, std::string* error)
         return fail(why);
     // Texture names in the model are relative to its folder.
     std::error_code ec;
-    const auto folder = std::filesystem::path(path).parent_path();
+    const auto folder = native.parent_path();
     if (!folder.empty())
         std::filesystem::current_path(folder, ec);
     auto* root = new CRootNode(nullptr);

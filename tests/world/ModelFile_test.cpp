@@ -192,6 +192,21 @@ TEST_F(ModelFile, BuiltModelSavesLoadsAndSavesAgainIdentically)
     EXPECT_EQ(arm->minRotationLimit, CVector(-1, -0.5f, 0));
 }
 
+TEST_F(ModelFile, WindowsStylePathsAreResolved)
+{
+    auto model = BuildModel();
+    fs::create_directories(dir / "Models");
+    fs::current_path(dir);
+    ASSERT_TRUE(model->Save("models\\Door.tmf"));
+    EXPECT_TRUE(fs::exists(dir / "Models" / "Door.tmf"));
+    std::unique_ptr<CRootNode> loaded(LoadTmf("MODELS\\door.TMF"));
+    ASSERT_NE(loaded, nullptr);
+    // The model's folder is the current one afterwards: its textures are named from there.
+    EXPECT_EQ(fs::current_path(), fs::canonical(dir / "Models"));
+    CRootNode named("Models\\Door.tmf");
+    EXPECT_STREQ(named.GetName(), "Door");
+}
+
 TEST_F(ModelFile, SaveKeepsThePreviousFileWhenItCannotWrite)
 {
     auto model = BuildModel();

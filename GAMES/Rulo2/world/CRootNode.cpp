@@ -7,6 +7,7 @@
 
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "LIBS/System/LogPrintf.h"
+#include "platform/files/WinPath.h"
 
 SModelRenderHooks g_ModelRenderHooks;
 
@@ -14,7 +15,7 @@ CRootNode::CRootNode(const char* path) : CFrameNode(nullptr)
 {
     modelKind = KIND_ROOT;
     if (path && *path) {
-        const std::filesystem::path p(path);
+        const std::filesystem::path p = platform::ResolvePath(path);
         SetName(p.stem().string().c_str());
         std::error_code ec;
         if (!p.parent_path().empty())
@@ -164,7 +165,8 @@ bool CRootNode::Save(const char* path, std::string* error)
     CChunkWriter w;
     if (!SaveToMemory(w))
         return fail("cannot write the model");
-    const std::string temp = std::string(path) + ".tmp";
+    const std::string target = platform::ResolvePath(path).string();
+    const std::string temp = target + ".tmp";
     FILE* f = std::fopen(temp.c_str(), "wb");
     if (!f)
         return fail("cannot create " + temp);
@@ -174,7 +176,7 @@ bool CRootNode::Save(const char* path, std::string* error)
     ok = std::fclose(f) == 0 && ok;
     std::error_code ec;
     if (ok)
-        std::filesystem::rename(temp, path, ec);
+        std::filesystem::rename(temp, target, ec);
     if (!ok || ec) {
         std::filesystem::remove(temp, ec);
         return fail(ok ? "cannot replace the file" : "write failed");
