@@ -385,6 +385,18 @@ TEST(ModelFileChunks, DamagedNodesAreSkippedWithTheirChildren)
     EXPECT_EQ(TreeText(root.get()), "ROOT -\n FRAM keep\n  LOCA fine\n");
 }
 
+TEST(ModelFileChunks, TreesDeeperThanTheLimitAreCut)
+{
+    TmfBuilder b;
+    for (uint32_t i = 0; i < kMaxModelDepth + 50; ++i)
+        b.Locator(i + 1, "chain");  // each below the one before
+    STmfParseResult result;
+    auto root = Parse(b.Finish(), &result);
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(result.skipped, 50);
+    EXPECT_EQ(root->CountNodes(), int(kMaxModelDepth) + 1);
+}
+
 TEST(ModelFileChunks, CountsBeyondTheBodyAreRefusedBeforeAllocating)
 {
     struct Case { const char* what; uint32_t vertices; uint32_t indices; };
