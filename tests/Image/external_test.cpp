@@ -188,3 +188,55 @@ TEST(ExternalFilesDecoded, MatchImageMagicksReading)
 }
 
 }  // namespace
+
+namespace {
+
+// The files this library writes open in other programs with the same pixels.
+TEST(ExternalFilesWritten, OtherProgramsReadOurFiles)
+{
+    struct Case {
+        const char* file;
+        int format;
+        int origin;
+        int option;
+        bool alpha;
+    } cases[] = {
+        {"w.bmp", FMT_BGRA_8888, ORIGIN_TOP_LEFT, 0, false},
+        {"w.tga", FMT_RGB_888, ORIGIN_BOTTOM_LEFT, 0, false},
+        {"wr.tga", FMT_BGR_888, ORIGIN_TOP_LEFT, 1, false},
+        {"wa.tga", FMT_BGRA_8888, ORIGIN_TOP_LEFT, 1, true},
+        {"wp.tga", FMT_P_8, ORIGIN_TOP_LEFT, 0, false},
+        {"w.tif", FMT_BGR_888, ORIGIN_TOP_LEFT, 0, false},
+        {"wl.tif", FMT_RGB_888, ORIGIN_TOP_LEFT, 3, false},
+        {"wp.tif", FMT_BGR_888, ORIGIN_TOP_LEFT, 4, false},
+    };
+    TempDir dir;
+    const auto words = picture(true);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        imgImage img;
+        fillBGRA(img, words, kW, kH);
+        ASSERT_EQ(img.convertTo(c.format, c.origin), 1);
+        const std::string out = dir.file(c.file);
+        ASSERT_EQ(img.save(out.c_str(), c.option), 1);
+        // ImageMagick 6 reads bottom-up targa files upside down: ffmpeg reads those.
+        const std::string decode = std::strstr(c.file, ".tga")
+                                       ? "ffmpeg -v error -y -i '" + out + "' -f rawvideo -pix_fmt rgba '" + out + ".rgba'"
+                                       : "convert '" + out + "' -depth 8 rgba:'" + out + ".rgba'";
+        if (!run(decode)) {
+            GTEST_SKIP() << "cannot run: " << decode;
+        }
+        const auto theirs = readFile(out + ".rgba");
+        const auto ours = wordsOf(img);
+        ASSERT_EQ(theirs.size(), ours.size() * 4);
+        for (size_t i = 0; i < ours.size(); ++i) {
+            const uint32_t w = ours[i];
+            const uint32_t expected = (c.alpha ? w : (w | 0xFF000000u));
+            const uint32_t got = uint32_t(theirs[i * 4 + 3]) << 24 | uint32_t(theirs[i * 4]) << 16 |
+                                 uint32_t(theirs[i * 4 + 1]) << 8 | theirs[i * 4 + 2];
+            ASSERT_EQ(got, expected) << "pixel " << i;
+        }
+    }
+}
+
+}  // namespace
