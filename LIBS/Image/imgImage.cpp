@@ -10,9 +10,9 @@
 
 namespace {
 
-// Above this a pixel or depth buffer is refused as out of memory: it keeps a
-// damaged header from asking for gigabytes, and sizes within 32 bits.
-constexpr size_t kMaxBufferBytes = size_t(512) << 20;
+// Above this a pixel or depth buffer is refused as out of memory: it keeps
+// sizes within 32 bits.
+constexpr size_t kMaxBufferBytes = IMG_MAX_BUFFER_BYTES;
 
 }  // namespace
 

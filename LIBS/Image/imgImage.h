@@ -128,6 +128,9 @@ private:
     void defaults();
 };
 
+// Largest pixel or depth buffer the library allocates (512 MiB).
+constexpr size_t IMG_MAX_BUFFER_BYTES = size_t(512) << 20;
+
 // Reference protocol of the image's buffers: a new block has one owner.
 uint8_t* imgBlockNew(size_t bytes);
 void imgBlockAddRef(void* block);

@@ -129,6 +129,9 @@ int imgImage::loadType(sStream& stream, int type)
                 ImageLoader::load(src, type, *this, nullptr);
             else
                 SLOG_WARNING("image file has no pixels! loading cancelled");
+        } else if (size_t(imgLineBytes(header.width, header.format)) * size_t(header.height) > IMG_MAX_BUFFER_BYTES ||
+                   size_t(header.zBufferSize) > IMG_MAX_BUFFER_BYTES) {
+            SLOG_WARNING("image of %d x %d pixels is too large! loading cancelled", header.width, header.height);
         } else if (bytes.size() < ImageLoader::minimumData(type, header)) {
             SLOG_WARNING("image file too short for its %d x %d header! loading cancelled", header.width,
                          header.height);

@@ -283,3 +283,30 @@ TEST(ImageFiles, WritersReportShortWrites)
 }
 
 }  // namespace
+
+namespace {
+
+// A coded bitmap can claim a huge picture in a few bytes: refused by its size
+// before anything is allocated.
+TEST(ImageFiles, HugeClaimedSizeIsRefused)
+{
+    std::vector<uint8_t> bmp(54 + 1024 + 4, 0);
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    bmp[10] = 0x36;
+    bmp[11] = 0x04;
+    bmp[14] = 40;
+    bmp[18] = bmp[19] = 0xFF;  // 65535 x 65535
+    bmp[22] = bmp[23] = 0xFF;
+    bmp[26] = 1;
+    bmp[28] = 8;
+    bmp[30] = 1;  // run-length coded
+    bmp[54 + 1024 + 1] = 1;  // end of bitmap
+    LogCapture log;
+    imgImage img;
+    EXPECT_EQ(img.loadMemory(bmp.data(), bmp.size()), 0);
+    EXPECT_EQ(log.count("too large"), 1);
+    EXPECT_EQ(log.count("NO MEM"), 0);
+}
+
+}  // namespace
