@@ -1,4 +1,5 @@
 #include "platform/win/Registry.h"
+#include "platform/win/RegistryText.h"
 
 #include "platform/files/WinPath.h"
 
@@ -19,16 +20,6 @@ namespace platform {
 namespace {
 
 std::mutex registryMutex;
-
-struct RegKey {
-    std::string path;  // below the root, '\' separated
-    std::vector<std::pair<std::string, RegValue>> values;
-};
-
-struct RegFile {
-    std::vector<RegKey> keys;
-    int badLines = 0;
-};
 
 const char* RootName(HKEY root)
 {
@@ -171,18 +162,12 @@ RegKey* FindKey(RegFile& file, std::string_view path)
     return nullptr;
 }
 
-bool Load(HKEY root, RegFile& file, bool& exists)
+}  // namespace
+
+void ParseRegistryText(HKEY root, std::string_view textView, RegFile& file)
 {
     file = RegFile{};
-    fs::path p = RegistryFile(root);
-    std::error_code ec;
-    exists = fs::exists(p, ec);
-    if (!exists)
-        return true;
-    std::ifstream in(p, std::ios::binary);
-    if (!in)
-        return false;
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string text(textView);
     std::string prefix = std::string(RootName(root)) + "\\";
     RegKey* current = nullptr;
     bool header = false;
@@ -248,6 +233,23 @@ bool Load(HKEY root, RegFile& file, bool& exists)
         if (!replaced)
             current->values.emplace_back(name, value);
     }
+}
+
+namespace {
+
+bool Load(HKEY root, RegFile& file, bool& exists)
+{
+    file = RegFile{};
+    fs::path p = RegistryFile(root);
+    std::error_code ec;
+    exists = fs::exists(p, ec);
+    if (!exists)
+        return true;
+    std::ifstream in(p, std::ios::binary);
+    if (!in)
+        return false;
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ParseRegistryText(root, text, file);
     if (file.badLines)
         std::fprintf(stderr, "%s: %d unreadable line(s) skipped\n", p.c_str(), file.badLines);
     return true;
@@ -275,7 +277,9 @@ void AppendHex(std::string& out, const std::vector<uint8_t>& data)
     }
 }
 
-std::string Serialise(HKEY root, const RegFile& file)
+}  // namespace
+
+std::string RegistryToText(HKEY root, const RegFile& file)
 {
     std::string out = "REGEDIT4\n";
     for (const RegKey& k : file.keys) {
@@ -317,6 +321,8 @@ std::string Serialise(HKEY root, const RegFile& file)
     return out;
 }
 
+namespace {
+
 bool WriteAll(int fd, const std::string& bytes)
 {
     size_t done = 0;
@@ -346,7 +352,7 @@ bool Store(HKEY root, const RegFile& file, bool hadBadLines)
         std::fprintf(stderr, "%s: cannot be written\n", p.c_str());
         return false;
     }
-    bool ok = WriteAll(fd, Serialise(root, file)) && ::fsync(fd) == 0;
+    bool ok = WriteAll(fd, RegistryToText(root, file)) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok)
         ok = ::rename(tmpl.c_str(), p.c_str()) == 0;
