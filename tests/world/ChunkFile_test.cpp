@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "GAMES/Rulo2/world/CNode.h"
 
 namespace {
@@ -108,7 +110,7 @@ TEST(ChunkWriter, OddBodyIsPaddedAndNestedChunksGetTheirOwnLengths)
 
 TEST(ChunkWriter, FileWriterPatchesLengthsAndReportsFailedWrites)
 {
-    const auto path = std::filesystem::temp_directory_path() / "varek_chunk_writer_test.bin";
+    const auto path = std::filesystem::temp_directory_path() / ("varek_chunk_writer_test_" + std::to_string(::getpid()) + ".bin");
     FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr);
     {
@@ -261,7 +263,7 @@ TEST(ChunkReader, SectionWithoutEndFailsAndSkipSectionFindsEnd)
 
 TEST(ChunkReader, FileChunks)
 {
-    const auto path = std::filesystem::temp_directory_path() / "varek_chunk_reader_test.bin";
+    const auto path = std::filesystem::temp_directory_path() / ("varek_chunk_reader_test_" + std::to_string(::getpid()) + ".bin");
     std::vector<uint8_t> data;
     AppendChunk(data, "KNOW", Bytes({1, 0, 0, 0}));
     data.insert(data.end(), {'S', 'H', 'O', 'R', 0, 0, 0, 8, 1});
@@ -286,7 +288,7 @@ namespace {
 
 TEST(ChunkReader, FileSectionLoopAndSkip)
 {
-    const auto path = std::filesystem::temp_directory_path() / "varek_chunk_section_test.bin";
+    const auto path = std::filesystem::temp_directory_path() / ("varek_chunk_section_test_" + std::to_string(::getpid()) + ".bin");
     {
         FILE* f = std::fopen(path.c_str(), "wb");
         CChunkWriter w(f);

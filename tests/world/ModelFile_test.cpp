@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "GAMES/Rulo2/world/CFrameNode.h"
 #include "GAMES/Rulo2/world/CLocatorNode.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
@@ -135,7 +137,8 @@ protected:
     void SetUp() override
     {
         dir = fs::temp_directory_path() /
-              ("varek_tmf_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+              ("varek_tmf_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir);
     }
     void TearDown() override
