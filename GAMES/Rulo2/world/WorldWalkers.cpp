@@ -1,0 +1,266 @@
+#include "GAMES/Rulo2/world/WorldWalkers.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "GAMES/Rulo2/world/CModelEntry.h"
+#include "GAMES/Rulo2/world/CObjectNode.h"
+#include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+
+void (*g_WorldLightChanged)(SWorldLight& light) = nullptr;
+
+namespace WorldWalk {
+namespace {
+
+// Pre-order over the node, its subtree and its later siblings; `visit` returns
+// false to stop the walk.
+template <typename F> bool Walk(CWorldObject* first, F&& visit)
+{
+    for (CWorldObject* n = first; n; n = n->NextObject()) {
+        if (!visit(n))
+            return false;
+        if (n->firstChild && !Walk(n->FirstObject(), visit))
+            return false;
+    }
+    return true;
+}
+
+bool Handles(const CWorldObject* n, bool onlySelected)
+{
+    return n->objectKind != CWorldObject::KIND_GROUP && (!onlySelected || n->selected);
+}
+
+void LightFollows(CWorldObject* n, bool turn)
+{
+    SWorldLight* light = n->Light();
+    if (!light)
+        return;
+    light->light.dvPosition = D3DVECTOR{n->position.x, n->position.y, n->position.z};
+    if (turn && light->light.dltType == D3DLIGHT_SPOT) {
+        CVector d(std::sin(n->angle) * std::cos(n->angle2), std::sin(n->angle2),
+                  std::cos(n->angle) * std::cos(n->angle2));
+        d.normalize();
+        light->light.dvDirection = D3DVECTOR{d.x, d.y, d.z};
+    }
+    if (g_WorldLightChanged)
+        g_WorldLightChanged(*light);
+}
+
+}  // namespace
+
+void SelectAll(CWorldObject* first)
+{
+    Walk(first, [](CWorldObject* n) {
+        if (n->objectKind != CWorldObject::KIND_GROUP && !(n->flags & 1))
+            n->selected = 1;
+        return true;
+    });
+}
+
+void InvertSelection(CWorldObject* first)
+{
+    Walk(first, [](CWorldObject* n) {
+        if (n->objectKind != CWorldObject::KIND_GROUP && !(n->flags & 1))
+            n->selected = n->selected ? 0 : 1;
+        return true;
+    });
+}
+
+void ClearSelection(CWorldObject* first)
+{
+    Walk(first, [](CWorldObject* n) {
+        n->selected = 0;
+        return true;
+    });
+}
+
+bool HasSelection(const CWorldObject* first)
+{
+    return FindSelected(const_cast<CWorldObject*>(first)) != nullptr;
+}
+
+CWorldObject* FindSelected(CWorldObject* first)
+{
+    CWorldObject* found = nullptr;
+    Walk(first, [&](CWorldObject* n) {
+        if (n->selected)
+            found = n;
+        return found == nullptr;
+    });
+    return found;
+}
+
+void HideSelected(CWorldObject* first, bool onlySelected)
+{
+    Walk(first, [&](CWorldObject* n) {
+        if (!onlySelected || n->selected) {
+            n->selected = 0;
+            n->flags |= 1;
+        }
+        return true;
+    });
+}
+
+void UnhideAll(CWorldObject* first)
+{
+    Walk(first, [](CWorldObject* n) {
+        n->flags &= uint8_t(~1u);
+        return true;
+    });
+}
+
+void DeleteSelected(CWorldObject* first)
+{
+    for (CWorldObject* n = first; n; n = n->NextObject()) {
+        while (n->firstChild && n->FirstObject()->selected)
+            n->FirstObject()->Delete();
+        while (n->next && n->NextObject()->selected)
+            n->NextObject()->Delete();
+        if (n->firstChild)
+            DeleteSelected(n->FirstObject());
+    }
+}
+
+void StoreTransforms(CWorldObject* first)
+{
+    Walk(first, [](CWorldObject* n) {
+        n->savedPosition = n->position;
+        n->savedAngle = n->angle;
+        n->savedAngle2 = n->angle2;
+        return true;
+    });
+}
+
+void Move(CWorldObject* first, float dx, float dy, float dz, bool onlySelected)
+{
+    Walk(first, [&](CWorldObject* n) {
+        if (Handles(n, onlySelected)) {
+            n->position = n->position + CVector(dx, dy, dz);
+            LightFollows(n, false);
+        }
+        return true;
+    });
+}
+
+void MoveSelectionTo(CWorldObject* first, const CVector& offset, bool onlySelected)
+{
+    Walk(first, [&](CWorldObject* n) {
+        if (Handles(n, onlySelected)) {
+            n->position = n->savedPosition + offset;
+            LightFollows(n, false);
+        }
+        return true;
+    });
+}
+
+void RotateSelection(CWorldObject* first, float yaw, float pitch, const CVector& centre, bool onlySelected)
+{
+    const float c = std::cos(yaw), s = std::sin(yaw);
+    Walk(first, [&](CWorldObject* n) {
+        if (Handles(n, onlySelected)) {
+            const CVector d = n->savedPosition - centre;
+            // The same turn as the object matrix's rows (cos, 0, -sin), (sin, 0, cos).
+            n->position = centre + CVector(d.x * c + d.z * s, d.y, -d.x * s + d.z * c);
+            n->angle = n->savedAngle + yaw;
+            n->angle2 = n->savedAngle2 + pitch;
+            LightFollows(n, true);
+        }
+        return true;
+    });
+}
+
+void RandomRotate(CWorldObject* first, bool onlySelected)
+{
+    Walk(first, [&](CWorldObject* n) {
+        if (Handles(n, onlySelected)) {
+            const int k = (std::rand() + 1) & 3;
+            n->angle = float(k * 3.14159265358979 / 2.0);
+            LightFollows(n, true);
+        }
+        return true;
+    });
+}
+
+void SumPositions(CWorldObject* first, CVector& sum, int32_t& count, bool onlySelected)
+{
+    Walk(first, [&](CWorldObject* n) {
+        if (Handles(n, onlySelected)) {
+            sum = sum + n->position;
+            ++count;
+        }
+        return true;
+    });
+}
+
+int32_t CountNodes(const CWorldObject* first, bool onlySelected)
+{
+    int32_t count = 0;
+    Walk(const_cast<CWorldObject*>(first), [&](CWorldObject* n) {
+        if (Handles(n, onlySelected))
+            ++count;
+        return true;
+    });
+    return count;
+}
+
+CWorldObject* FindByModel(CWorldObject* first, const CModelEntry* entry)
+{
+    CWorldObject* found = nullptr;
+    Walk(first, [&](CWorldObject* n) {
+        if (n->objectKind == CWorldObject::KIND_MODEL && n->reference == entry)
+            found = n;
+        return found == nullptr;
+    });
+    return found;
+}
+
+CWorldObject* FindUserOfObject(CWorldObject* first, const CObjectNode* definition)
+{
+    CWorldObject* found = nullptr;
+    Walk(first, [&](CWorldObject* n) {
+        if (n->objectKind == CWorldObject::KIND_OBJECT && n->reference == definition)
+            found = n;
+        return found == nullptr;
+    });
+    return found;
+}
+
+void ComputeBounds(CWorldObject* first, CVector& min, CVector& max)
+{
+    for (CWorldObject* n = first; n; n = n->NextObject()) {
+        CVector bmin(100000, 100000, 100000), bmax(-100000, -100000, -100000);
+        if (n->objectKind == CWorldObject::KIND_GROUP) {
+            n->position = CVector(0, 0, 0);
+            n->angle = n->angle2 = 0.0f;
+            if (n->firstChild)
+                ComputeBounds(n->FirstObject(), bmin, bmax);
+            if (bmin.x != 100000.0f) {
+                CVector diagonal = bmax - bmin;
+                const float half = diagonal.length() * 0.5f;
+                n->angle = n->angle2 = half;
+                diagonal.normalize();
+                n->position = bmin + diagonal * half;
+                const float largest = std::fmax(bmax.x - bmin.x, std::fmax(bmax.y - bmin.y, bmax.z - bmin.z));
+                n->angle2 = largest * 0.5f;
+            }
+        } else if ((n->objectKind == CWorldObject::KIND_MODEL || n->objectKind == CWorldObject::KIND_OBJECT) &&
+                   n->reference) {
+            if (CRootNode* root = n->GetShapeRoot()) {
+                bmin = n->position + root->boundsMin * n->scale;
+                bmax = n->position + root->boundsMax * n->scale;
+            }
+        } else if (n->objectKind == CWorldObject::KIND_LIGHT && n->reference) {
+            bmin = n->position - CVector(0.05f, 0.05f, 0.05f);
+            bmax = n->position + CVector(0.05f, 0.05f, 0.05f);
+        } else if (n->objectKind == CWorldObject::KIND_GENERATOR && n->reference) {
+            const float r = 15.0f;
+            bmin = n->position - CVector(r, r, r);
+            bmax = n->position + CVector(r, r, r);
+        }
+        min = CVector(std::fmin(min.x, bmin.x), std::fmin(min.y, bmin.y), std::fmin(min.z, bmin.z));
+        max = CVector(std::fmax(max.x, bmax.x), std::fmax(max.y, bmax.y), std::fmax(max.z, bmax.z));
+    }
+}
+
+}  // namespace WorldWalk
