@@ -12,7 +12,23 @@
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "LIBS/System/LogPrintf.h"
+#include "platform/crt/Crt.h"
 #include "platform/files/WinPath.h"
+
+uint32_t (*g_ModelTreeSelectedItem)() = nullptr;
+
+bool IsSelectedInModelTree(const CNode* node)
+{
+    if (!node || node->id == 0 || !g_ModelTreeSelectedItem)
+        return false;
+    return node->id == g_ModelTreeSelectedItem();
+}
+
+std::string MakeTempFileName()
+{
+    const std::string name = "~temp" + std::to_string(crt::rand() % 256) + ".tmp";
+    return (platform::ProgramFolder() / name).string();
+}
 
 size_t AppendText(char* text, size_t size, size_t used, const char* format, ...)
 {

@@ -122,6 +122,16 @@ protected:
     bool ReadHead(CChunkReader& body, uint32_t& version);
 };
 
+// The editor's model tree: the item handle of its selected item, or 0. While
+// no tree window exists (the game, tests) nothing counts as selected.
+extern uint32_t (*g_ModelTreeSelectedItem)();
+// This node's tree item is the selected one.
+bool IsSelectedInModelTree(const CNode* node);
+
+// "~temp%d.tmp" with a random number from 0 to 255, in the program's folder:
+// the file through which models are copied.
+std::string MakeTempFileName();
+
 // Appends printf-style text at `used` without passing `size`; returns the new
 // length (never more than size - 1).
 size_t AppendText(char* text, size_t size, size_t used, const char* format, ...)

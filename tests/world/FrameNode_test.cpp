@@ -309,3 +309,25 @@ TEST(CFrameNode, AnimationsAreLentToNamesakes)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CModelNode, TreeSelectionAndTemporaryNames)
+{
+    CLocatorNode a("a"), b("b");
+    a.id = 7;
+    EXPECT_FALSE(IsSelectedInModelTree(&a));  // no tree window: nothing selected
+    g_ModelTreeSelectedItem = [] { return uint32_t(7); };
+    EXPECT_TRUE(IsSelectedInModelTree(&a));
+    EXPECT_FALSE(IsSelectedInModelTree(&b));  // id 0 is never selected
+    g_ModelTreeSelectedItem = nullptr;
+    const std::string name = MakeTempFileName();
+    const std::string file = name.substr(name.find_last_of('/') + 1);
+    ASSERT_EQ(file.substr(0, 5), "~temp");
+    ASSERT_EQ(file.substr(file.size() - 4), ".tmp");
+    const int number = std::stoi(file.substr(5));
+    EXPECT_GE(number, 0);
+    EXPECT_LE(number, 255);
+}
+
+}  // namespace
