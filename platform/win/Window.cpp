@@ -818,6 +818,8 @@ int Application::Run()
     quitPosted = false;
     if (!InitInstance())
         return ExitInstance();
+    if (!InitVideo())
+        return ExitInstance();
     bool idle = true;
     long idleCount = 0;
     while (!quitPosted) {
@@ -830,8 +832,10 @@ int Application::Run()
         if (quitPosted)
             break;
         SDL_Event e;
-        if (!SDL_WaitEvent(&e))
-            continue;
+        if (!SDL_WaitEvent(&e)) {
+            std::fprintf(stderr, "Waiting for events failed: %s\n", SDL_GetError());
+            break;
+        }
         Dispatch(e);
         while (!quitPosted && SDL_PollEvent(&e))
             Dispatch(e);

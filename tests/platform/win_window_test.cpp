@@ -357,6 +357,30 @@ TEST(OpenGLWindow, CarriesAGLSurface)
     EXPECT_FALSE(window.DestroyWindow());
 }
 
+TEST(Cursor, ShowCountAndWaitCursor)
+{
+    ASSERT_TRUE(InitVideo());
+    EXPECT_EQ(ShowCursor(false), -1);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+    EXPECT_EQ(ShowCursor(false), -2);
+    EXPECT_EQ(ShowCursor(true), -1);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE) << "hidden until the count is back at 0";
+    EXPECT_EQ(ShowCursor(true), 0);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+
+    Application app;
+    SDL_Cursor* normal = SDL_GetCursor();
+    app.BeginWaitCursor();
+    app.BeginWaitCursor();
+    EXPECT_NE(SDL_GetCursor(), normal);
+    app.EndWaitCursor();
+    EXPECT_NE(SDL_GetCursor(), normal) << "nested: still waiting";
+    app.EndWaitCursor();
+    EXPECT_EQ(SDL_GetCursor(), SDL_GetDefaultCursor());
+    app.EndWaitCursor();
+    EXPECT_EQ(SDL_GetCursor(), SDL_GetDefaultCursor());
+}
+
 class CountingApp : public Application {
 public:
     RecordingWindow* window = nullptr;
