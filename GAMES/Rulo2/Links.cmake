@@ -3,3 +3,8 @@ target_link_libraries(rulo2_app PUBLIC platform_win platform_files platform_crt 
 target_link_libraries(rulo2_app PUBLIC platform_time)
 target_link_libraries(rulo2_render PUBLIC platform_d3d platform_win platform_files rulo2_interface)
 target_link_libraries(rulo2_world PUBLIC platform_files)
+target_link_libraries(rulo2_app PUBLIC platform_input rulo2_render)
+# The game program.
+add_executable(Varek ${RULO2}/program/VarekMain.cpp)
+target_link_libraries(Varek PRIVATE rulo2_app rulo2_world rulo2_render rulo2_behaviour rulo2_navigation
+  rulo2_interface rulo2_editor)

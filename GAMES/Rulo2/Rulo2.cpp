@@ -1,0 +1,316 @@
+#include "GAMES/Rulo2/Rulo2.h"
+
+#include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/DirectXError.h"
+#include "GAMES/Rulo2/Enumerate.h"
+#include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/app/CMainWindow.h"
+#include "GAMES/Rulo2/app/CameraViews.h"
+#include "GAMES/Rulo2/app/GameClock.h"
+#include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/app/GameStep.h"
+#include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/app/ShowKeys.h"
+#include "GAMES/Rulo2/interface/DialogTexts.h"
+#include "GAMES/Rulo2/render/RenderStates.h"
+#include "LIBS/System/LogPrintf.h"
+#include "LIBS/System/sMemory.h"
+#include "platform/files/WinPath.h"
+#include "platform/input/Mouse.h"
+#include "platform/win/Com.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+StartupHooks AppHooks;
+uint8_t StartupInitFlag = 0;
+platform::MouseDevice* MouseInputDevice = nullptr;
+
+namespace {
+
+CGameApp* TheGameApp = nullptr;
+
+bool ReadMouse(float* dx, float* dy)
+{
+    if (!MouseInputDevice)
+        return false;
+    platform::DIMOUSESTATE state;
+    platform::HRESULT hr = MouseInputDevice->GetDeviceState(state);
+    if (hr != platform::DI_OK) {
+        MouseInputDevice->Acquire();
+        hr = MouseInputDevice->GetDeviceState(state);
+    }
+    if (hr != platform::DI_OK)
+        return false;
+    *dx = float(state.lX);
+    *dy = float(state.lY);
+    return true;
+}
+
+// Two frames of a black screen while the rest of start-up runs.
+void DrawLoadingFrames()
+{
+    for (int frame = 0; frame < 2; ++frame) {
+        if (DX.device && DX.device->BeginScene() == D3D_OK) {
+            const CVector2 corners[4] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+            DrawRect2D(corners, nullptr, CVector4(0, 0, 0, 1), 0.0f);
+            DX.device->EndScene();
+        }
+        if (DX.primary && DX.backSurface) {
+            if (WindowedFlag)
+                DX.primary->Blt(nullptr, DX.backSurface, nullptr, DDBLT_WAIT, nullptr);
+            else
+                DX.primary->Flip(nullptr, DDFLIP_WAIT);
+        }
+    }
+}
+
+void ReleaseMouseDevice()
+{
+    if (!MouseInputDevice)
+        return;
+    MouseInputDevice->Unacquire();
+    MouseInputDevice->Release();
+    delete MouseInputDevice;
+    MouseInputDevice = nullptr;
+}
+
+int32_t EnvNumber(const char* name, int32_t fallback)
+{
+    const char* v = std::getenv(name);
+    if (!v || !*v)
+        return fallback;
+    char* end = nullptr;
+    long n = std::strtol(v, &end, 10);
+    return (end && *end == '\0') ? int32_t(n) : fallback;
+}
+
+} // namespace
+
+void RunGameFrame()
+{
+    GameFrame();
+}
+
+CGameApp::CGameApp(int argc, const char* const* argv) : argc_(argc), argv_(argv)
+{
+    TheGameApp = this;
+    exitAfterFrames = EnvNumber("VAREK_EXIT_AFTER_FRAMES", -1);
+}
+
+bool CGameApp::InitDirectInput()
+{
+    auto fail = [](platform::HRESULT hr, int line) {
+        ReportDXError("GAMES/Rulo2/Rulo2", line, hr);
+        ReleaseMouseDevice();
+        return false;
+    };
+    ReleaseMouseDevice();
+    MouseInputDevice = new platform::MouseDevice();
+    platform::HRESULT hr = MouseInputDevice->Create();
+    if (hr != platform::DI_OK)
+        return fail(hr, __LINE__);
+    hr = MouseInputDevice->SetCooperativeLevel(m_pMainWnd, platform::DISCL_NONEXCLUSIVE | platform::DISCL_FOREGROUND);
+    if (hr != platform::DI_OK)
+        return fail(hr, __LINE__);
+    hr = MouseInputDevice->Acquire();
+    // A window without the focus cannot take the mouse yet; the frame acquires it later.
+    if (hr != platform::DI_OK && hr != platform::DIERR_NOTACQUIRED)
+        return fail(hr, __LINE__);
+    return true;
+}
+
+bool CGameApp::InitInstance()
+{
+    CGameCommandLineInfo info;
+    ParseCommandLine(info, argc_, argv_);
+    InitAppLog();
+
+    LogPrintf("Starting 'Der Rulo!2'...");
+    BeginWaitCursor();
+    struct WaitCursorEnd {
+        CGameApp* app;
+        ~WaitCursorEnd() { app->EndWaitCursor(); }
+    } waitEnd{this};
+
+    LogPrintf("Enabling ActiveX Containers...");
+
+    LogPrintf("Initializing memory...");
+    sMemory::init();
+    if (AppHooks.createWorldRoots)
+        AppHooks.createWorldRoots();
+
+    LogPrintf("Initializing registry...");
+    ReadWindowPlacementSettings();
+
+    LogPrintf("Retrieving device-caps...");
+
+    LogPrintf("Reading profile-settings...");
+    ReadSettings();
+    ShowKeysFlag = 0;
+
+    LogPrintf("Initializing game-paths...");
+    InitGamePaths();
+    // "c:\" in the game's paths is the folder the program started in.
+    platform::SetProgramFolder(ProgramFolder);
+
+    LogPrintf("Initializing dib and dc for CGround...");
+
+    LogPrintf("Loading Text...");
+    LoadDialogTexts();
+
+    if (platform::DirectXVersionProbe() < 0x700) {
+        MessageBoxWarning(GetDisplayText("ERROR_WRONGDXVERSION"));
+        return false;
+    }
+
+    MainWindow = new CMainWindow();
+    if (!MainWindow->CreateMainWindow()) {
+        delete MainWindow;
+        MainWindow = nullptr;
+        return false;
+    }
+    m_pMainWnd = MainWindow;
+    DX.mainWindow = MainWindow;
+
+    platform::CoInitialize(nullptr);
+    EnumerateDrivers();
+    bool ok = InitDirectX();
+    ok = ok && InitDirectInput();
+    ok = ok && (!AppHooks.loadGameResources || AppHooks.loadGameResources());
+    if (!ok) {
+        if (MainWindow->IsWindow())
+            MainWindow->DestroyWindow();
+        m_pMainWnd = nullptr;
+        return false;
+    }
+
+    DrawLoadingFrames();
+
+    if (AppHooks.clearWorld)
+        AppHooks.clearWorld();
+    if (GameModeFlag)
+        std::snprintf(WorldFileName, WorldFileNameSize, "%s", "Varek.wld");
+    if (WorldFileName[0]) {
+        if (AppHooks.loadWorld && AppHooks.loadWorld(WorldFileName)) {
+            if (AppHooks.afterWorldLoaded)
+                AppHooks.afterWorldLoaded();
+        } else if (AppHooks.importModel) {
+            AppHooks.importModel(WorldFileName);
+        }
+    }
+
+    if (GameModeFlag) {
+        StartupInitFlag = 1;
+        if (AppHooks.initGame)
+            AppHooks.initGame();
+    } else {
+        SelectView(VIEW_PERSPECTIVE);
+    }
+    MainWindow->switchMode();
+
+    if (std::getenv("VAREK_FAKE_RECORDING") && std::strcmp(std::getenv("VAREK_FAKE_RECORDING"), "0") != 0)
+        GameClock.fakeRecording = 1;
+
+    FrameClockHooks.gameFrame = RunGameFrame;
+    FrameClockHooks.saveSnapshot = [] { SaveSnapshot(); };
+    FrameClockHooks.destroyMainWindow = [] {
+        if (MainWindow && MainWindow->IsWindow())
+            MainWindow->DestroyWindow();
+    };
+    StepHooks.readMouse = ReadMouse;
+    return true;
+}
+
+bool CGameApp::OnIdle(long count)
+{
+    Input.mouseMoveHandled = 0;
+    platform::Application::OnIdle(count);
+    if (exitAfterFrames == 0) {
+        exitAfterFrames = -1;
+        if (MainWindow && MainWindow->IsWindow())
+            MainWindow->DestroyWindow();
+        return false;
+    }
+    bool again = FrameClockIdle(GameClock, FrameClockHooks);
+    if (exitAfterFrames > 0 && !GameClock.appPaused)
+        --exitAfterFrames;
+    // The test hook must end the run even while the frame loop waits for messages.
+    return again || exitAfterFrames >= 0;
+}
+
+int CGameApp::ExitInstance()
+{
+    if (IsGameView())
+        GameModeFlag = 1;
+    if (GameModeFlag) {
+        ReleaseMouseDevice();
+        platform::CoUninitialize();
+        ShutdownDirectDraw();
+        std::exit(0);
+    }
+    if (AppHooks.freeGameResources)
+        AppHooks.freeGameResources();
+    if (AppHooks.destroyWorldRoots)
+        AppHooks.destroyWorldRoots();
+    ReleaseDirectX();
+    ReleaseMouseDevice();
+    platform::CoUninitialize();
+    ShutdownDirectDraw();
+    FreeDriverList();
+    delete MainWindow;
+    MainWindow = nullptr;
+    DX.mainWindow = nullptr;
+    LogPrintf("Good bye");
+    sMemory::shutdown();
+    return platform::Application::ExitInstance();
+}
+
+bool SaveSnapshot()
+{
+    if (AppHooks.saveSnapshot)
+        return AppHooks.saveSnapshot();
+    static int counter = 0;
+    if (!DX.backSurface)
+        return false;
+    DDSURFACEDESC2 desc;
+    if (DX.backSurface->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_READONLY, nullptr) != DD_OK)
+        return false;
+    const int w = int(desc.dwWidth), h = int(desc.dwHeight);
+    const int bpp = int(desc.ddpfPixelFormat.dwRGBBitCount / 8);
+    const int rowBytes = (w * 3 + 3) & ~3;
+    std::vector<uint8_t> out(54 + size_t(rowBytes) * h, 0);
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            out[at + i] = uint8_t(v >> (8 * i));
+    };
+    out[0] = 'B';
+    out[1] = 'M';
+    put32(2, uint32_t(out.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, uint32_t(w));
+    put32(22, uint32_t(h));
+    out[26] = 1;
+    out[28] = 24;
+    put32(34, uint32_t(rowBytes) * h);
+    const uint8_t* pixels = static_cast<const uint8_t*>(desc.lpSurface);
+    for (int y = 0; y < h; ++y) {
+        uint8_t* row = out.data() + 54 + size_t(h - 1 - y) * rowBytes;
+        for (int x = 0; x < w; ++x) {
+            uint32_t argb = D3DReadARGB(desc.ddpfPixelFormat, pixels + size_t(y) * desc.lPitch + size_t(x) * bpp);
+            row[x * 3 + 0] = uint8_t(argb);
+            row[x * 3 + 1] = uint8_t(argb >> 8);
+            row[x * 3 + 2] = uint8_t(argb >> 16);
+        }
+    }
+    DX.backSurface->Unlock(nullptr);
+    char name[64];
+    std::snprintf(name, sizeof name, "c:\\snapshot%05d.bmp", counter++);
+    std::ofstream file(platform::ResolvePath(name), std::ios::binary);
+    file.write(reinterpret_cast<const char*>(out.data()), std::streamsize(out.size()));
+    return bool(file);
+}

@@ -1,0 +1,446 @@
+#include "GAMES/Rulo2/app/CMainWindow.h"
+
+#include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/app/CameraViews.h"
+#include "GAMES/Rulo2/app/GameClock.h"
+#include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/app/GameStep.h"
+#include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/app/ShowKeys.h"
+#include "GAMES/Rulo2/render/RenderStates.h"
+#include "LIBS/System/CMatrix.h"
+#include "LIBS/System/LogPrintf.h"
+
+#include <cstring>
+
+using namespace platform;
+
+uint8_t AppActiveFlag = 0;
+uint8_t DeviceReadyFlag = 0;
+float EditorNearPlane = 0.1f;
+float EditorFarPlane = 12.0f;
+int32_t SnappingMode = 1;
+int32_t GameCameraMode = 0;
+DropHooks DroppedFileHooks;
+void (*OpenQuitQuestion)() = nullptr;
+CMainWindow* MainWindow = nullptr;
+
+namespace {
+
+constexpr float Pi = 3.14159265f;
+// Longest dropped file name that is taken.
+constexpr size_t DroppedNameMax = 512;
+
+bool DeviceReady()
+{
+    return DX.initialised && DX.device;
+}
+
+bool MoviePlays()
+{
+    return GameClock.movieState == MoviePlaying;
+}
+
+bool KeyHeld(int key)
+{
+    return (GetKeyState(key) & 0x8000) != 0;
+}
+
+// The 3-D view is presented again (paint, after a resize).
+bool ShowBackBuffer()
+{
+    if (!DeviceReady() || !DX.primary || !DX.backSurface)
+        return false;
+    if (WindowedFlag)
+        return DX.primary->Blt(nullptr, DX.backSurface, nullptr, DDBLT_WAIT, nullptr) == DD_OK;
+    return DX.primary->Flip(nullptr, DDFLIP_WAIT) == DD_OK;
+}
+
+} // namespace
+
+bool CMainWindow::CreateMainWindow()
+{
+    WindowDesc desc;
+    desc.title = GetDisplayText("RULO2");
+    desc.openGL = true;
+    desc.popup = true;
+    desc.doubleClicks = true;
+    desc.width = Settings.mainWndW > 0 ? Settings.mainWndW : 640;
+    desc.height = Settings.mainWndH > 0 ? Settings.mainWndH : 480;
+    if (!Create(desc))
+        return false;
+    DragAcceptFiles(true);
+    return true;
+}
+
+void CMainWindow::updateMenu()
+{
+    // The editor menus come with the tool windows; until then no view has a menu.
+}
+
+void CMainWindow::switchMode()
+{
+    updateMenu();
+    if (DeviceReady()) {
+        CMatrix proj;
+        const CCameraView& v = *CurrentView;
+        bool game = IsGameView();
+        if (!v.orthographic) {
+            float nearPlane = game ? 0.1f : EditorNearPlane;
+            float farPlane = game ? Settings.fogEnd : EditorFarPlane;
+            proj.perspective(Pi / 4, 0.75f, nearPlane, farPlane);
+        } else {
+            proj.ortho(2 * v.zoom, 2 * v.zoom, EditorNearPlane, EditorFarPlane);
+        }
+        D3DMATRIX m;
+        std::memcpy(m.m, proj.m, sizeof(m.m));
+        DX.device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &m);
+    }
+    SetWindowText(TitleText());
+}
+
+std::string CMainWindow::TitleText() const
+{
+    std::string title = GetDisplayText("RULO2");
+    if (IsGameView())
+        return title;
+    const char* file = WorldFileName[0] ? WorldFileName : "unnamed";
+    return title + " - Editor [" + file + "]";
+}
+
+LRESULT CMainWindow::WindowProc(const Message& msg)
+{
+    int x = GET_X_LPARAM(msg.lParam), y = GET_Y_LPARAM(msg.lParam);
+    switch (msg.message) {
+    case WM_PAINT: OnPaint(); return 0;
+    case WM_KEYDOWN: OnKeyDown(int(msg.wParam)); return 0;
+    case WM_KEYUP: OnKeyUp(int(msg.wParam)); return 0;
+    case WM_CHAR: OnChar(int(msg.wParam)); return 0;
+    case WM_SYSKEYDOWN: return OnSysKeyDown(msg);
+    case WM_SYSKEYUP: return OnSysKeyUp(msg);
+    case WM_SYSCOMMAND: return OnSysCommand(msg);
+    case WM_ACTIVATEAPP: return OnActivateApp(msg);
+    case WM_ACTIVATE: return OnActivate(msg);
+    case WM_SIZE: return OnSize(msg);
+    case WM_DROPFILES: return OnDropFiles(msg);
+    case WM_DESTROY: return OnDestroy(msg);
+    case WM_CLOSE: return OnClose(msg);
+    case WM_LBUTTONDOWN: OnLButtonDown(x, y); return 0;
+    case WM_LBUTTONUP: OnLButtonUp(x, y); return 0;
+    case WM_LBUTTONDBLCLK: OnLButtonDblClk(x, y); return 0;
+    case WM_MBUTTONDOWN: OnMButtonDown(x, y); return 0;
+    case WM_MBUTTONUP: OnMButtonUp(x, y); return 0;
+    case WM_RBUTTONDOWN: OnRButtonDown(x, y); return 0;
+    case WM_RBUTTONUP: OnRButtonUp(x, y); return 0;
+    case WM_MOUSEMOVE: OnMouseMove(x, y); return 0;
+    case WM_MOUSEWHEEL: OnMouseWheel(GET_WHEEL_DELTA_WPARAM(msg.wParam)); return 0;
+    case MM_MCINOTIFY:
+        LogPrintf("MCI_NOTIFY");
+        return DefWindowProc(msg);
+    default: return DefWindowProc(msg);
+    }
+}
+
+void CMainWindow::OnPaint()
+{
+    ShowBackBuffer();
+}
+
+void CMainWindow::OnKeyDown(int key)
+{
+    if (MoviePlays())
+        return;
+    Input.menuKey = 0;
+    switch (key) {
+    case VK_RETURN: Input.menuKey = 3; break;
+    case VK_ESCAPE: Input.menuKey = 8; break;
+    case VK_END: Input.menuKey = 4; break;
+    case VK_HOME: Input.menuKey = 5; break;
+    case VK_LEFT: Input.menuKey = 2; break;
+    case VK_UP: Input.menuKey = 6; break;
+    case VK_RIGHT: Input.menuKey = 1; break;
+    case VK_DOWN: Input.menuKey = 7; break;
+    default: break;
+    }
+    if (IsGameView())
+        return;
+
+    bool ctrl = KeyHeld(VK_CONTROL);
+    switch (key) {
+    case '1': SnappingMode = 1; return;
+    case '2': SnappingMode = 2; return;
+    case '3': SnappingMode = 0; return;
+    default: break;
+    }
+    if (ctrl) {
+        switch (key) {
+        case 'B':
+            CullingFlag = !CullingFlag;
+            if (DeviceReady())
+                SetCulling(CullingFlag != 0);
+            return;
+        case 'G':
+            LightingFlag = !LightingFlag;
+            if (DeviceReady())
+                SetLighting(LightingFlag != 0);
+            return;
+        case 'T':
+            TexturesFlag = !TexturesFlag;
+            if (DeviceReady()) {
+                ClearTextureStage(0);
+                ClearTextureStage(1);
+            }
+            return;
+        default: return;
+        }
+    }
+    ViewIndex view = VIEW_COUNT;
+    switch (key) {
+    case VK_F1: view = VIEW_TOP; break;
+    case VK_F1 + 3: view = VIEW_PERSPECTIVE; break;
+    case VK_F1 + 4: view = VIEW_WORLD_GROUND; break;
+    case VK_F1 + 5: view = VIEW_MODEL; break;
+    case VK_F1 + 6: view = VIEW_MODEL_GROUND; break;
+    case VK_F1 + 7: view = VIEW_OBJECT_EDITOR; break;
+    default: break;
+    }
+    if (view != VIEW_COUNT) {
+        SelectView(view);
+        switchMode();
+    }
+}
+
+void CMainWindow::OnKeyUp(int key)
+{
+    if (key == VK_SPACE)
+        GameCameraMode = 0;
+}
+
+void CMainWindow::OnChar(int)
+{
+    // Typed characters reach the menu key word only through the in-game text entry.
+}
+
+LRESULT CMainWindow::OnSysKeyDown(const Message& msg)
+{
+    if (MoviePlays())
+        return 0;
+    if (IsGameView())
+        return DefWindowProc(msg);
+    // In editor views system keys other than F10 do nothing.
+    return 0;
+}
+
+LRESULT CMainWindow::OnSysKeyUp(const Message& msg)
+{
+    bool alt = (uintptr_t(msg.lParam) & (1u << 29)) != 0;
+    if (msg.wParam == WPARAM(VK_RETURN) && alt && !MoviePlays()) {
+        WindowedFlag = WindowedFlag ? 0 : 1;
+        LogPrintf("Switching to %s", WindowedFlag ? "window-mode" : "fullscreen-mode");
+        InitDirectX();
+    }
+    return DefWindowProc(msg);
+}
+
+LRESULT CMainWindow::OnSysCommand(const Message& msg)
+{
+    WPARAM cmd = msg.wParam & 0xFFF0;
+    if (AppActiveFlag && (cmd == SC_SCREENSAVE || cmd == SC_MONITORPOWER))
+        return 0;
+    return DefWindowProc(msg);
+}
+
+LRESULT CMainWindow::OnActivateApp(const Message& msg)
+{
+    bool active = msg.wParam != 0;
+    AppActiveFlag = active ? 1 : 0;
+    GameClock.appPaused = active ? 0 : 1;
+    LogPrintf("APPLICATION %s", active ? "ACTIVATED" : "DEACTIVATED");
+    if (StepHooks.pauseSounds)
+        StepHooks.pauseSounds(!active);
+    LRESULT r = DefWindowProc(msg);
+    if (active)
+        PostMessage(WM_MOUSEMOVE, 0, 0);
+    return r;
+}
+
+LRESULT CMainWindow::OnActivate(const Message& msg)
+{
+    GameClock.appPaused = HIWORD(msg.wParam) ? 1 : 0;
+    return DefWindowProc(msg);
+}
+
+LRESULT CMainWindow::OnSize(const Message& msg)
+{
+    LRESULT r = DefWindowProc(msg);
+    if (msg.wParam == SIZE_MINIMIZED) {
+        GameClock.appPaused = 1;
+        return r;
+    }
+    if (!DeviceReady() || !WindowedFlag || MoviePlays())
+        return r;
+    platform::RECT client;
+    if (!GetClientRect(client) || client.right < 1 || client.bottom < 1)
+        return r;
+    // The device is made again only when the render size really changed.
+    if (client.right == DX.screenWidth && client.bottom == DX.screenHeight)
+        return r;
+    Settings.mainWndW = client.right;
+    Settings.mainWndH = client.bottom;
+    if (InitDirectX())
+        GameFrame();
+    return r;
+}
+
+LRESULT CMainWindow::OnDropFiles(const Message& msg)
+{
+    if (msg.files.empty())
+        return 0;
+    std::string name = msg.files.front().substr(0, DroppedNameMax);
+    if (GetApp())
+        GetApp()->BeginWaitCursor();
+    LogPrintf("Dropped file '%s'", name.c_str());
+    bool taken = false;
+    if (DroppedFileHooks.loadWorld && DroppedFileHooks.loadWorld(name.c_str())) {
+        taken = true;
+        SelectView(VIEW_PERSPECTIVE);
+        switchMode();
+    } else if (DroppedFileHooks.importModel && DroppedFileHooks.importModel(name.c_str())) {
+        taken = true;
+    } else if (DroppedFileHooks.loadTexture && DroppedFileHooks.loadTexture(name.c_str())) {
+        taken = true;
+    }
+    if (taken && DroppedFileHooks.refreshEditor)
+        DroppedFileHooks.refreshEditor();
+    if (GetApp())
+        GetApp()->EndWaitCursor();
+    return 0;
+}
+
+LRESULT CMainWindow::OnDestroy(const Message& msg)
+{
+    WriteSettings();
+    return DefWindowProc(msg);
+}
+
+LRESULT CMainWindow::OnClose(const Message& msg)
+{
+    if (IsGameView()) {
+        if (OpenQuitQuestion)
+            OpenQuitQuestion();
+        else if (MessageBoxYesNo(GetDisplayText("REALLY_QUIT")))
+            DestroyWindow();
+        return 0;
+    }
+    return DefWindowProc(msg);
+}
+
+void CMainWindow::OnLButtonDown(int x, int y)
+{
+    Input.cursorX = x;
+    Input.cursorY = y;
+    if (!IsGameView() || MoviePlays() || GameCameraMode == 1)
+        return;
+    Input.leftButton = 1;
+    Input.inputFrame = GameStepFrame;
+    Input.leftPressFrame = GameStepFrame;
+    SetCapture();
+}
+
+void CMainWindow::OnLButtonUp(int x, int y)
+{
+    Input.cursorX = x;
+    Input.cursorY = y;
+    if (!IsGameView())
+        return;
+    if (Input.inputFrame == GameStepFrame) {
+        Input.leftClick = 1;
+        // Released in the frame of its press: the game step sees it held once more.
+        Input.leftReleaseDeferred = 1;
+    } else {
+        Input.leftClick = 0;
+        Input.doubleClick = 0;
+        Input.leftButton = 0;
+    }
+    if (!Input.rightButton && !Input.middleButton)
+        ReleaseCapture();
+}
+
+void CMainWindow::OnRButtonDown(int x, int y)
+{
+    Input.cursorX = x;
+    Input.cursorY = y;
+    if (!IsGameView())
+        return;
+    Input.rightButton = 1;
+    Input.inputFrame = GameStepFrame;
+    Input.rightPressFrame = GameStepFrame;
+    SetCapture();
+}
+
+void CMainWindow::OnRButtonUp(int x, int y)
+{
+    Input.cursorX = x;
+    Input.cursorY = y;
+    if (!IsGameView())
+        return;
+    if (Input.inputFrame == GameStepFrame) {
+        Input.rightClick = 1;
+        Input.rightReleaseDeferred = 1;
+    } else {
+        Input.rightClick = 0;
+        Input.rightButton = 0;
+    }
+    if (!Input.leftButton && !Input.middleButton)
+        ReleaseCapture();
+}
+
+void CMainWindow::OnMButtonDown(int, int)
+{
+    if (!IsGameView() || MoviePlays())
+        return;
+    Input.middleButton = 1;
+    SetCapture();
+    GameCameraMode = 1;
+}
+
+void CMainWindow::OnMButtonUp(int, int)
+{
+    if (!IsGameView())
+        return;
+    Input.middleButton = 0;
+    if (!Input.leftButton && !Input.rightButton)
+        ReleaseCapture();
+    GameCameraMode = 0;
+}
+
+void CMainWindow::OnLButtonDblClk(int, int)
+{
+    if (IsGameView())
+        Input.doubleClick = 1;
+}
+
+void CMainWindow::OnMouseMove(int x, int y)
+{
+    if (Input.mouseMoveHandled)
+        return;
+    Input.mouseMoveHandled = 1;
+    Input.cursorX = x;
+    Input.cursorY = y;
+}
+
+void CMainWindow::OnMouseWheel(int delta)
+{
+    if (MoviePlays())
+        return;
+    ReleaseCapture();
+    CurrentView->zoom -= 0.004f * float(delta);
+    Input.wheel = -delta;
+    if (IsGameView()) {
+        Input.middleButton = 0;
+        GameCameraMode = 0;
+    } else if (CurrentView->orthographic) {
+        switchMode();
+    }
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The camera records of the nine views: the game view and the eight editor views.
+// The camera code turns zoom, yaw, pitch and target into the eye.
+
+#include <cstdint>
+
+struct CCameraView {
+    float zoom = 4.0f;
+    float yaw = 3.14159265f;
+    float pitch = 0.78539816f;
+    float target[3] = {0, 0, 0};
+    uint8_t orthographic = 0;
+    uint8_t worldView = 1;
+};
+
+enum ViewIndex : int32_t {
+    VIEW_GAME = 0,
+    VIEW_FRONT,
+    VIEW_SIDE,
+    VIEW_TOP,
+    VIEW_PERSPECTIVE,
+    VIEW_WORLD_GROUND,
+    VIEW_MODEL,
+    VIEW_MODEL_GROUND,
+    VIEW_OBJECT_EDITOR,
+    VIEW_COUNT
+};
+
+extern CCameraView CameraViews[VIEW_COUNT];
+// The view whose camera and projection are in use.
+extern CCameraView* CurrentView;
+
+inline bool IsGameView()
+{
+    return CurrentView == &CameraViews[VIEW_GAME];
+}
+ViewIndex CurrentViewIndex();
+
+// Makes a view current. Perspective View and World Ground View share one camera:
+// leaving either copies its pose into the other. The model views start again
+// from their reset pose whenever they are chosen.
+void SelectView(ViewIndex view);

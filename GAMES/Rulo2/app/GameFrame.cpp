@@ -1,0 +1,126 @@
+#include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/app/CameraViews.h"
+#include "GAMES/Rulo2/app/GameClock.h"
+#include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/app/GameStep.h"
+#include "GAMES/Rulo2/app/Settings.h"
+
+#include <algorithm>
+
+namespace {
+
+uint32_t FogColour()
+{
+    auto c = [](int16_t v) { return uint32_t(std::clamp<int>(v, 0, 255)); };
+    return 0xFF000000u | (c(CurrentFogColor[0]) << 16) | (c(CurrentFogColor[1]) << 8) | c(CurrentFogColor[2]);
+}
+
+void Call(void (*hook)())
+{
+    if (hook)
+        hook();
+}
+
+bool Present()
+{
+    if (StepHooks.presentFrame)
+        return StepHooks.presentFrame();
+    if (!DX.primary || !DX.backSurface)
+        return false;
+    if (WindowedFlag)
+        return DX.primary->Blt(nullptr, DX.backSurface, nullptr, DDBLT_WAIT, nullptr) == DD_OK;
+    return DX.primary->Flip(nullptr, DDFLIP_WAIT) == DD_OK;
+}
+
+bool ComputeModalScreenOpen()
+{
+    if (GamePhase == PHASE_PLANNING && InterfaceMode == 1)
+        return true;
+    if (InterfaceMode == 0)
+        return true;
+    return StepHooks.interfaceModal && StepHooks.interfaceModal();
+}
+
+} // namespace
+
+bool GameFrame()
+{
+    ++GameStepFrame;
+    if (!DX.initialised || !DX.device)
+        return false;
+    IDirect3DDevice7* device = DX.device;
+    const bool gameView = IsGameView();
+
+    if (StepHooks.readMouse) {
+        float dx = 0, dy = 0;
+        if (StepHooks.readMouse(&dx, &dy)) {
+            Input.mouseDX = dx;
+            Input.mouseDY = dy;
+        }
+    }
+
+    uint32_t clearFlags = D3DCLEAR_TARGET | (DX.zBuffer ? D3DCLEAR_ZBUFFER : 0u);
+    device->Clear(0, nullptr, clearFlags, gameView ? FogColour() : 0xFF000000u, 1.0f, 0);
+    D3DMATRIX identity;
+    for (int i = 0; i < 4; ++i)
+        identity.m[i][i] = 1.0f;
+    device->SetTransform(D3DTRANSFORMSTATE_WORLD, &identity);
+    if (!gameView)
+        Call(StepHooks.updateEditorCamera);
+
+    if (gameView && StepHooks.pauseSounds) {
+        bool run;
+        if (ViewFreeze == 2)
+            run = false;
+        else if (GamePhase == PHASE_PLANNING)
+            run = GameClock.gameSpeed == 100 && RecordState == RECORD_RECORD;
+        else
+            run = GameClock.gameSpeed == 100;
+        StepHooks.pauseSounds(!run);
+    }
+
+    if (gameView && ViewFreeze == 2) {
+        Call(StepHooks.updateSounds);
+    } else {
+        RunSimulationTicks(GameClock);
+        Call(StepHooks.updateCameraInput);
+        Call(StepHooks.sortObjects);
+    }
+
+    ModalScreenOpen = ComputeModalScreenOpen() ? 1 : 0;
+
+    if (device->BeginScene() == D3D_OK) {
+        if (!gameView || ViewFreeze != 2)
+            Call(StepHooks.drawWorld);
+        if (gameView)
+            Call(StepHooks.drawScreens);
+        if (!ModalScreenOpen)
+            Call(StepHooks.updateTutorialAndFade);
+        device->EndScene();
+    }
+
+    Call(StepHooks.drawObjectOverlays);
+    MenuActive = 0;
+
+    if (gameView && ModalScreenOpen) {
+        if (DX.zBuffer)
+            device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+        if (device->BeginScene() == D3D_OK) {
+            Call(StepHooks.drawModalScreens);
+            Call(StepHooks.updateTutorialAndFade);
+            device->EndScene();
+        }
+    }
+
+    Call(StepHooks.runFadeCommand);
+    ApplyDeferredButtonReleases(Input, GameStepFrame);
+    Call(StepHooks.drawWorldOverlays);
+
+    if (InsetViewState == 1) {
+        // This frame's picture was the inset view: nothing is presented.
+        InsetViewState = 2;
+        return true;
+    }
+    Present();
+    return true;
+}

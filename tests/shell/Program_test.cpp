@@ -1,0 +1,151 @@
+// Runs the real program headless in a folder of its own and checks what it leaves.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ProgramRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir = fs::temp_directory_path() / ("varek_shell_" + std::to_string(::getpid()) + "_" + info->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir / "data");
+        std::ofstream(dir / "data" / "dialogs_eng_demo.txt") << "RULO2 = Varek Test\n";
+    }
+    void TearDown() override
+    {
+        if (!HasFailure())
+            fs::remove_all(dir);
+    }
+
+    // Runs the program in the folder; returns its exit code.
+    int Run(const std::string& env, const std::string& args)
+    {
+        std::string cmd = "cd '" + dir.string() + "' && env XDG_CONFIG_HOME='" + (dir / "config").string() +
+                          "' " + env + " '" VAREK_PROGRAM "' " + args + " > output.txt 2>&1";
+        int status = std::system(cmd.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::vector<std::string> LogLines()
+    {
+        std::vector<std::string> lines;
+        std::ifstream in(dir / "log.txt");
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+    std::string Output()
+    {
+        std::ifstream in(dir / "output.txt");
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    fs::path dir;
+};
+
+// Position of each expected line in the log, in order; -1 where it is missing.
+std::vector<long> FindInOrder(const std::vector<std::string>& log, const std::vector<std::string>& expected)
+{
+    std::vector<long> at;
+    size_t from = 0;
+    for (const std::string& e : expected) {
+        long found = -1;
+        for (size_t i = from; i < log.size(); ++i)
+            if (log[i] == e) {
+                found = long(i);
+                from = i + 1;
+                break;
+            }
+        at.push_back(found);
+    }
+    return at;
+}
+
+TEST_F(ProgramRun, StartsLogsItsStartUpInOrderAndLeavesAfterTheFrames)
+{
+    // An old log of an earlier run goes first.
+    std::ofstream(dir / "log.txt") << "old run\n";
+    ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=5", "-window -logging"), 0) << Output();
+
+    std::vector<std::string> log = LogLines();
+    ASSERT_FALSE(log.empty()) << Output();
+    EXPECT_EQ(log.front(), "Starting 'Der Rulo!2'...");
+    const std::vector<std::string> startUp = {
+        "Starting 'Der Rulo!2'...",     "Enabling ActiveX Containers...", "Initializing memory...",
+        "Initializing registry...",     "Retrieving device-caps...",      "Reading profile-settings...",
+        "Initializing game-paths...",   "Initializing dib and dc for CGround...", "Loading Text...",
+        "Initialized successfully",
+    };
+    std::vector<long> at = FindInOrder(log, startUp);
+    for (size_t i = 0; i < startUp.size(); ++i)
+        EXPECT_GE(at[i], 0) << "missing or out of order: " << startUp[i];
+    for (const std::string& line : log)
+        EXPECT_NE(line, "old run");
+    // The settings in use are written back when the window goes.
+    EXPECT_TRUE(fs::exists(dir / "config" / "varek" / "user.reg"));
+}
+
+TEST_F(ProgramRun, WithoutLoggingNoLogIsWritten)
+{
+    ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=2", "-window"), 0) << Output();
+    EXPECT_FALSE(fs::exists(dir / "log.txt"));
+}
+
+// Reads a 24-bit bottom-up BMP's pixel (x, y from the top) as 0xRRGGBB.
+bool BmpPixel(const fs::path& file, int x, int y, int* width, int* height, uint32_t* rgb)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::vector<uint8_t> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (b.size() < 54 || b[0] != 'B' || b[1] != 'M' || b[28] != 24)
+        return false;
+    auto u32 = [&](size_t at) { return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24; };
+    *width = int(u32(18));
+    *height = int(u32(22));
+    size_t row = (size_t(*width) * 3 + 3) & ~size_t(3);
+    size_t at = u32(10) + row * size_t(*height - 1 - y) + size_t(x) * 3;
+    if (at + 3 > b.size())
+        return false;
+    *rgb = uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 1]) << 8 | b[at];
+    return true;
+}
+
+TEST_F(ProgramRun, FixedStepRecordingSavesOnePicturePerFrame)
+{
+    ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=3 VAREK_FAKE_RECORDING=1", "-window"), 0) << Output();
+    for (int i = 0; i < 3; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "snapshot%05d.bmp", i);
+        int w = 0, h = 0;
+        uint32_t rgb = 0;
+        ASSERT_TRUE(BmpPixel(dir / name, 320, 240, &w, &h, &rgb)) << name;
+        EXPECT_EQ(w, 640);
+        EXPECT_EQ(h, 480);
+        // No world: the game view shows the walk fog colour (88, 88, 80) it was cleared to.
+        EXPECT_EQ(rgb, 0x585850u) << name;
+    }
+    EXPECT_FALSE(fs::exists(dir / "snapshot00003.bmp"));
+}
+
+TEST_F(ProgramRun, MissingDialogTextsStillStart)
+{
+    fs::remove(dir / "data" / "dialogs_eng_demo.txt");
+    ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=2", "-window -logging"), 0) << Output();
+    std::vector<std::string> log = LogLines();
+    EXPECT_GE(FindInOrder(log, {"Loading Text...", "Initialized successfully"})[1], 0);
+}
+
+} // namespace
