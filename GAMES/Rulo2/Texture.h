@@ -1,0 +1,97 @@
+// Textures: an image converted into a pixel format the device accepts and kept
+// in a texture surface. Surfaces hold their pixels in memory, so a worker thread
+// may create textures and read pixels back; only the main thread draws with them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/d3d/D3D.h"
+
+struct TextureFormatInfo;
+struct D3DDeviceInfo;
+class imgImage;
+
+// The surface part shared by textures and texture pages.
+class CTextureSurface
+{
+public:
+    CTextureSurface() = default;
+    virtual ~CTextureSurface();
+    CTextureSurface(const CTextureSurface&) = delete;
+    CTextureSurface& operator=(const CTextureSurface&) = delete;
+
+    // Releases the surface and clears the surface fields.
+    virtual void Release();
+
+    // One pixel of the surface, each channel 0..255; false outside the logical
+    // size or for pixel sizes other than 2 and 4 bytes.
+    bool GetPixel(int32_t x, int32_t y, int32_t* red, int32_t* green, int32_t* blue, int32_t* alpha);
+
+    IDirectDrawSurface7* surface = nullptr;
+    const TextureFormatInfo* format = nullptr;  // a record of the device's list; not owned
+    int32_t width = 0;   // logical size, before any halving
+    int32_t height = 0;
+    int32_t bitDepth = 0;
+
+protected:
+    void ReleaseSurface();
+};
+
+class CTexture : public CTextureSurface
+{
+public:
+    // An empty text counts as no name. Appends the texture to the global list.
+    explicit CTexture(const char* name = nullptr);
+    ~CTexture() override;
+
+    void Unload(bool freeNames);
+    bool Load(const char* path, bool colourKeyed);
+    // The image is converted and resized in place.
+    bool CreateFromImage(imgImage& image, bool colourKeyed);
+    bool Restore();
+
+    static CTexture* First() { return s_first; }
+    static CTexture* Last() { return s_last; }
+    // Moves the head of the list; the start-up loaders hide the interface
+    // textures from the list this way.
+    static void SetFirst(CTexture* first) { s_first = first; }
+
+    CTexture* next = nullptr;
+    CTexture* previous = nullptr;
+    std::string name;          // file name without folder and extension; empty: none
+    int32_t useCount = 1;
+    std::string sourcePath;    // the path given to Load
+    std::string resolvedPath;  // the file that was found and loaded
+    bool colourKeyed = false;
+    bool used = false;
+    intptr_t treeItem = 0;
+
+private:
+    void ClearNames();
+    void FailClear();
+
+    static CTexture* s_first;
+    static CTexture* s_last;
+};
+
+// Set when a texture file could not be loaded; the world loader clears and reads it.
+extern bool TextureLoadFailed;
+// Set by the world loader before it reads a world: also search the authoring share.
+extern bool TextureAuthoringShare;
+
+// The device the texture code works with (null members: no texturing).
+D3DDeviceInfo* TextureDeviceInfo();
+IDirectDraw7* TextureDirectDraw();
+bool TextureDeviceCanTexture();
+
+// The record of the device's list equal to `format` (bits, the four flags and
+// the four masks); null when none.
+const TextureFormatInfo* FindEqualTextureFormat(const TextureFormatInfo* format);
+// Whether a format's pixels carry alpha bits.
+bool TextureFormatHasAlpha(const TextureFormatInfo* format);
+// Number of set bits.
+int32_t CountBits(uint32_t mask);
+
+// Restores every texture and texture page after the device was made again.
+void RestoreAllTextures();
