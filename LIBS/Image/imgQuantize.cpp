@@ -239,11 +239,31 @@ bool imgQuantize::encode(uint8_t* target, int targetPitch, const uint32_t* sourc
     if (!fieldsOf(format, f))
         mode = 0;  // nothing is cut below 8 bits, so nothing to dither
     if (mode == 0) {
-        for (int y = 0; y < height; ++y) {
-            uint8_t* out = target + size_t(y) * targetPitch;
-            const uint32_t* in = source + size_t(y) * width;
-            for (int x = 0; x < width; ++x)
-                store(out + size_t(x) * bpp, bpp, encodePixel(in[x], format));
+        // The format is chosen once per image, not once per pixel.
+        auto lines = [&](auto encodeOne) {
+            for (int y = 0; y < height; ++y) {
+                uint8_t* out = target + size_t(y) * targetPitch;
+                const uint32_t* in = source + size_t(y) * width;
+                for (int x = 0; x < width; ++x)
+                    store(out + size_t(x) * bpp, bpp, encodeOne(in[x]));
+            }
+        };
+        switch (format) {
+        case FMT_RGB_565:
+            lines([](uint32_t w) { return (w >> 8 & 0xF800) | (w >> 5 & 0x07E0) | (w >> 3 & 0x001F); });
+            break;
+        case FMT_ARGB_1555:
+            lines([](uint32_t w) { return (w >> 16 & 0x8000) | (w >> 9 & 0x7C00) | (w >> 6 & 0x03E0) | (w >> 3 & 0x001F); });
+            break;
+        case FMT_ARGB_4444:
+            lines([](uint32_t w) { return (w >> 16 & 0xF000) | (w >> 12 & 0x0F00) | (w >> 8 & 0x00F0) | (w >> 4 & 0x000F); });
+            break;
+        case FMT_BGRA_8888:
+            lines([](uint32_t w) { return w; });
+            break;
+        default:
+            lines([format](uint32_t w) { return encodePixel(w, format); });
+            break;
         }
         return true;
     }
