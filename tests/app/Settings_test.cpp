@@ -214,6 +214,11 @@ TEST_F(SettingsTest, SwitchesOverrideStoredSettings)
     EXPECT_EQ(Settings.heroIsListener, 0);
     EXPECT_EQ(Settings.shadowmaps, 1) << "the stored choice is kept for the next run";
 
+    WriteSettings();
+    EXPECT_EQ(RegReadDword(HKEY_CURRENT_USER, SettingsKey, "Shadowmaps", 7), 1u);
+    EXPECT_EQ(RegReadDword(HKEY_CURRENT_USER, SettingsKey, "HeroIsListener", 7), 1u)
+        << "a switch for one run is not stored";
+
     RegWriteDword(HKEY_CURRENT_USER, SettingsKey, "HeroIsListener", 0);
     Parse({"/HEROISLISTENER"});
     ReadSettings();

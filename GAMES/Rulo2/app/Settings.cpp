@@ -172,6 +172,10 @@ bool RegReadMachineValue(const char* subKey, const char* name, char* buffer, uin
 
 namespace {
 
+// The listener choice as stored, written back when a switch chose the listener for
+// this run only.
+uint8_t storedHeroIsListener = 1;
+
 int32_t ReadInt(const char* name, int32_t def)
 {
     return int32_t(RegReadDword(HKEY_CURRENT_USER, SettingsKey, name, uint32_t(def)));
@@ -261,6 +265,7 @@ void ReadSettings()
     s.dynamicLights = uint32_t(ReadInt("DynamicLights", int32_t(d.dynamicLights)));
     s.invertMouse = ReadFlag("InvertMouse", d.invertMouse);
     s.heroIsListener = ReadFlag("HeroIsListener", d.heroIsListener);
+    storedHeroIsListener = s.heroIsListener;
     s.playIntro = ReadFlag("PlayIntro", d.playIntro);
     s.mipMap = ReadFlag("MipMap", d.mipMap);
     s.highResTextures = ReadFlag("HighResTextures", d.highResTextures);
@@ -273,8 +278,8 @@ void ReadSettings()
     Language = 1;
     ShowKeysFlag = 0;
 
-    // Switches that override the stored values for this run. The stored Shadowmaps
-    // value itself stays, so a one-run switch is not written back at exit.
+    // Switches that override the stored values for this run only: what is written
+    // back at exit is the stored choice.
     if (NoShadowsSwitch) {
         ShadowDisplayFlag = 0;
         NoShadowsFlag = 1;
@@ -337,7 +342,8 @@ void WriteSettings()
     WriteInt("DynamicCharacters", int32_t(s.dynamicCharacters));
     WriteInt("DynamicLights", int32_t(s.dynamicLights));
     WriteInt("InvertMouse", s.invertMouse ? 1 : 0);
-    WriteInt("HeroIsListener", s.heroIsListener ? 1 : 0);
+    uint8_t listener = ListenerSwitch == ListenerFromSettings ? s.heroIsListener : storedHeroIsListener;
+    WriteInt("HeroIsListener", listener ? 1 : 0);
 }
 
 // ---------------------------------------------------------------------------
