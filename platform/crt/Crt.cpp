@@ -28,37 +28,37 @@ std::string VFormat(const char* format, va_list args)
             continue;
         }
         // Collect one conversion: flags, width, precision, length, type.
-        std::string spec = "%";
+        std::string conv = "%";
         ++p;
         std::string flags;
         while (*p && std::strchr("-+ #0", *p))
             flags += *p++;
-        spec += flags;
+        conv += flags;
         int width = -1;
         if (*p == '*') {
             width = va_arg(args, int);
             ++p;
-            spec += std::to_string(width);
+            conv += std::to_string(width);
         } else {
             while (*p >= '0' && *p <= '9') {
                 width = (width < 0 ? 0 : width * 10) + (*p - '0');
-                spec += *p++;
+                conv += *p++;
             }
         }
         int precision = -1;
         if (*p == '.') {
-            spec += *p++;
+            conv += *p++;
             precision = 0;
             if (*p == '*') {
                 precision = va_arg(args, int);
                 ++p;
-                spec += std::to_string(precision < 0 ? 0 : precision);
+                conv += std::to_string(precision < 0 ? 0 : precision);
                 if (precision < 0)
                     precision = -1;
             } else {
                 while (*p >= '0' && *p <= '9') {
                     precision = precision * 10 + (*p - '0');
-                    spec += *p++;
+                    conv += *p++;
                 }
             }
         }
@@ -74,8 +74,8 @@ std::string VFormat(const char* format, va_list args)
         if (!type)
             break;
         ++p;
-        spec += length;
-        spec += type;
+        conv += length;
+        conv += type;
 
         char buf[512];
         int n = 0;
@@ -84,7 +84,7 @@ std::string VFormat(const char* format, va_list args)
         case 'F': {
             double v = length == "L" ? double(va_arg(args, long double)) : va_arg(args, double);
             if (!std::isfinite(v)) {
-                n = std::snprintf(buf, sizeof buf, spec.c_str(), v);
+                n = std::snprintf(buf, sizeof buf, conv.c_str(), v);
                 break;
             }
             std::string body = FormatFixed(std::fabs(v), precision < 0 ? 6 : precision);
@@ -116,9 +116,9 @@ std::string VFormat(const char* format, va_list args)
         case 'a':
         case 'A':
             if (length == "L")
-                n = std::snprintf(buf, sizeof buf, spec.c_str(), va_arg(args, long double));
+                n = std::snprintf(buf, sizeof buf, conv.c_str(), va_arg(args, long double));
             else
-                n = std::snprintf(buf, sizeof buf, spec.c_str(), va_arg(args, double));
+                n = std::snprintf(buf, sizeof buf, conv.c_str(), va_arg(args, double));
             break;
         case 'd':
         case 'i':
@@ -127,27 +127,27 @@ std::string VFormat(const char* format, va_list args)
         case 'x':
         case 'X':
             if (length == "ll" || length == "q" || length == "j")
-                n = std::snprintf(buf, sizeof buf, spec.c_str(), va_arg(args, long long));
+                n = std::snprintf(buf, sizeof buf, conv.c_str(), va_arg(args, long long));
             else if (length == "l" || length == "z" || length == "t")
-                n = std::snprintf(buf, sizeof buf, spec.c_str(), va_arg(args, long));
+                n = std::snprintf(buf, sizeof buf, conv.c_str(), va_arg(args, long));
             else
-                n = std::snprintf(buf, sizeof buf, spec.c_str(), va_arg(args, int));
+                n = std::snprintf(buf, sizeof buf, conv.c_str(), va_arg(args, int));
             break;
         case 'c':
-            n = std::snprintf(buf, sizeof buf, spec.c_str(), va_arg(args, int));
+            n = std::snprintf(buf, sizeof buf, conv.c_str(), va_arg(args, int));
             break;
         case 'p':
-            n = std::snprintf(buf, sizeof buf, spec.c_str(), va_arg(args, void*));
+            n = std::snprintf(buf, sizeof buf, conv.c_str(), va_arg(args, void*));
             break;
         case 's': {
             const char* s = va_arg(args, const char*);
             if (!s)
                 s = "(null)";
             // Long texts: format without the fixed buffer.
-            int need = std::snprintf(nullptr, 0, spec.c_str(), s);
+            int need = std::snprintf(nullptr, 0, conv.c_str(), s);
             if (need > 0) {
                 std::string tmp(size_t(need) + 1, '\0');
-                std::snprintf(tmp.data(), tmp.size(), spec.c_str(), s);
+                std::snprintf(tmp.data(), tmp.size(), conv.c_str(), s);
                 tmp.resize(size_t(need));
                 out += tmp;
             }
@@ -157,7 +157,7 @@ std::string VFormat(const char* format, va_list args)
             (void)va_arg(args, int*);
             continue;
         default:
-            out += spec;
+            out += conv;
             continue;
         }
         if (n > 0)
