@@ -34,6 +34,8 @@ public:
     MouseDevice& operator=(const MouseDevice&) = delete;
 
     HRESULT Create();
+    // The data comes in the standard mouse layout (DIMOUSESTATE) only.
+    HRESULT SetDataFormat() { return state_ ? DI_OK : DIERR_NOTINITIALIZED; }
     HRESULT SetCooperativeLevel(HWND window, uint32_t flags);
     HRESULT Acquire();
     HRESULT Unacquire();

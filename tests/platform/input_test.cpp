@@ -31,7 +31,9 @@ TEST(Mouse, MovementIsSummedPerRead)
     MouseDevice mouse;
     DIMOUSESTATE state;
     EXPECT_EQ(mouse.GetDeviceState(state), DIERR_NOTINITIALIZED);
+    EXPECT_EQ(mouse.SetDataFormat(), DIERR_NOTINITIALIZED);
     ASSERT_EQ(mouse.Create(), DI_OK);
+    EXPECT_EQ(mouse.SetDataFormat(), DI_OK);
     EXPECT_EQ(mouse.SetCooperativeLevel(&window, DISCL_NONEXCLUSIVE | DISCL_EXCLUSIVE), DIERR_INVALIDPARAM);
     ASSERT_EQ(mouse.SetCooperativeLevel(&window, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND), DI_OK);
     EXPECT_EQ(mouse.GetDeviceState(state), DIERR_NOTACQUIRED);
