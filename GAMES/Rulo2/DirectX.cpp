@@ -602,6 +602,7 @@ void ShutdownDirectDraw() {
   DX.deviceInfo = nullptr;
   DX.displayMode = nullptr;
   DX.zFormat = nullptr;
+  D3DDetachWindow();
 }
 
 bool RestoreSurfaces() {

@@ -1,5 +1,6 @@
 #include "GAMES/Rulo2/Enumerate.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "GAMES/Rulo2/DirectXError.h"
@@ -7,13 +8,6 @@
 CGrowArray<DDDriverInfo> DriverList;
 
 namespace {
-
-// The context of the device callback: the driver record and its DirectDraw objects.
-struct DriverContext {
-  DDDriverInfo* driver;
-  IDirectDraw7* dd;
-  IDirect3D7* d3d;
-};
 
 int bitCount(uint32_t v) { return __builtin_popcount(v); }
 
@@ -37,7 +31,9 @@ HRESULT modeCallback(DDSURFACEDESC2* desc, void* ctx) {
   mode->width = uint16_t(desc->dwWidth);
   mode->height = uint16_t(desc->dwHeight);
   mode->bitsPerPixel = uint16_t(desc->ddpfPixelFormat.dwRGBBitCount);
-  mode->name.Format("%dx%dx%d", mode->width, mode->height, mode->bitsPerPixel);
+  char name[48];
+  std::snprintf(name, sizeof name, "%dx%dx%d", mode->width, mode->height, mode->bitsPerPixel);
+  mode->name.Set(name);
   static_cast<DDDriverInfo*>(ctx)->modes.add(mode);
   return DDENUMRET_OK;
 }
@@ -68,16 +64,20 @@ HRESULT EnumTextureFormatCallback(DDPIXELFORMAT* pf, void* ctx) {
       return DDENUMRET_OK;
     }
     info->compressed = 1;
-    info->name.Format("DXT%c COMPRESSED", c[3]);
+    char name[32];
+    std::snprintf(name, sizeof name, "DXT%c COMPRESSED", c[3]);
+    info->name.Set(name);
   } else {
     info->rgb = (pf->dwFlags & DDPF_RGB) ? 1 : 0;
     info->hasAlpha = (pf->dwFlags & DDPF_ALPHAPIXELS) ? 1 : 0;
     info->palettised = (pf->dwFlags & (DDPF_PALETTEINDEXED1 | DDPF_PALETTEINDEXED2 | DDPF_PALETTEINDEXED4 |
                                        DDPF_PALETTEINDEXED8)) ? 1 : 0;
     info->bitsPerPixel = int32_t(pf->dwRGBBitCount);
-    info->name.Format("%2d bit %d%d%d%d %s%s%s", info->bitsPerPixel, bitCount(pf->dwRGBAlphaBitMask),
+    char name[64];
+    std::snprintf(name, sizeof name, "%2d bit %d%d%d%d %s%s%s", info->bitsPerPixel, bitCount(pf->dwRGBAlphaBitMask),
                       bitCount(pf->dwRBitMask), bitCount(pf->dwGBitMask), bitCount(pf->dwBBitMask),
                       info->rgb ? "RGB" : "", info->hasAlpha ? "ALPHA " : "", info->palettised ? "PAL " : "");
+    info->name.Set(name);
   }
   device->textureFormats.add(info);
   return DDENUMRET_OK;
@@ -93,7 +93,7 @@ void EnumerateTextureFormats(IDirect3DDevice7* device, D3DDeviceInfo* info) {
 }
 
 HRESULT EnumDeviceCallback(const char*, const char* name, D3DDEVICEDESC7* desc, void* ctx) {
-  auto* c = static_cast<DriverContext*>(ctx);
+  auto* c = static_cast<EnumDriverContext*>(ctx);
   const bool hardware = (desc->dwDevCaps & D3DDEVCAPS_HWRASTERIZATION) != 0;
   // A secondary display driver is only of use with its own hardware rasteriser.
   if (c->driver->guidPointer && !hardware) return DDENUMRET_OK;
@@ -196,7 +196,7 @@ HRESULT EnumDriverCallback(GUID* guid, const char*, const char*, void*, void* mo
   driver->windowCapable = !guid && (driver->halCaps.dwCaps2 & DDCAPS2_CANRENDERWINDOWED);
   driver->has3D = (driver->halCaps.dwCaps & DDCAPS_3D) != 0;
   dd->EnumDisplayModes(0, nullptr, driver, modeCallback);
-  DriverContext ctx{driver, dd, d3d};
+  EnumDriverContext ctx{driver, dd, d3d};
   d3d->EnumDevices(EnumDeviceCallback, &ctx);
   if (driver->devices.count > 0)
     DriverList.add(driver);

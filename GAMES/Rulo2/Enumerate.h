@@ -65,6 +65,13 @@ void EnumerateTextureFormats(IDirect3DDevice7* device, D3DDeviceInfo* info);
 // Frees every record (program exit, tests).
 void FreeDriverList();
 
+// What the device callback works with: the driver record and its DirectDraw objects.
+struct EnumDriverContext {
+  DDDriverInfo* driver;
+  IDirectDraw7* dd;
+  IDirect3D7* d3d;
+};
+
 // The enumeration callbacks, reachable for tests of their rules.
 HRESULT EnumDriverCallback(GUID* guid, const char* description, const char* name, void* context, void* monitor);
 HRESULT EnumDeviceCallback(const char* description, const char* name, D3DDEVICEDESC7* desc, void* driver);

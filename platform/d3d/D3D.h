@@ -276,6 +276,8 @@ extern const GUID IID_IDirect3DHALDevice;
 // OpenGL support; the GL context is made once and kept for the window's life.
 bool D3DAttachWindow(SDL_Window* window);
 SDL_Window* D3DGetWindow();
+// Drops the GL context (program exit, or before the window goes away).
+void D3DDetachWindow();
 // Makes a window with an OpenGL context for tools and tests that have no main window.
 SDL_Window* D3DCreateTestWindow(int width, int height);
 void D3DDestroyTestWindow(SDL_Window* window);
@@ -295,6 +297,9 @@ struct D3DCapsOverride {
   bool noMultitexture = false;
 };
 void D3DSetCapsOverride(const D3DCapsOverride* caps);
+
+// Devices made while this is set record their calls from the first one on (tests).
+extern bool D3DRecordCallsOfNewDevices;
 
 // Pixel conversion helpers shared with the blit code.
 uint32_t D3DReadARGB(const DDPIXELFORMAT& pf, const uint8_t* p);

@@ -178,6 +178,8 @@ const float kClipFix[16] = {1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 2, 0, 0, 0, -1, 1};
 
 }  // namespace
 
+bool D3DRecordCallsOfNewDevices = false;
+
 // ---------------------------------------------------------------- Direct3D
 
 HRESULT IDirect3D7::EnumDevices(EnumDevicesCallback cb, void* ctx) {
@@ -207,8 +209,9 @@ HRESULT IDirect3D7::CreateDevice(const GUID& guid, IDirectDrawSurface7* target, 
   *out = nullptr;
   if (!(guid == IID_IDirect3DHALDevice)) return MakeDDResult(705);
   if (!target->isRenderTarget()) return DDERR_INVALIDPARAMS;
-  if (!d3dgl::HaveContext() || !d3dgl::EnsureFramebuffer(target)) return MakeDDResult(706);
+  if (!d3dgl::EnsureContext() || !d3dgl::EnsureFramebuffer(target)) return MakeDDResult(706);
   auto* dev = new IDirect3DDevice7();
+  dev->recordCalls = D3DRecordCallsOfNewDevices;
   dev->caps = d3dgl::MakeDeviceCaps();
   dev->target = target;
   target->AddRef();

@@ -11,6 +11,8 @@ namespace d3dgl {
 
 // True when a GL context is current on the attached window.
 bool HaveContext();
+// Makes a context on a hidden window when no window is attached yet.
+bool EnsureContext();
 // Binds a render target's framebuffer (0 = the window), skipping redundant binds.
 void BindFramebuffer(GLuint fbo);
 // Creates or resizes the framebuffer of a render-target surface.

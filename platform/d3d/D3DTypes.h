@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/win/Window.h"
+
 using HRESULT = int32_t;
 using D3DCOLOR = uint32_t;  // 0xAARRGGBB
 
@@ -47,9 +49,8 @@ struct GUID {
   bool operator==(const GUID& o) const { return std::memcmp(this, &o, sizeof(GUID)) == 0; }
 };
 
-struct RECT {
-  int32_t left = 0, top = 0, right = 0, bottom = 0;
-};
+// The window layer's rectangle, so that both layers name one type.
+using RECT = platform::RECT;
 
 // Matrices are row-vector matrices: a point transforms as v * M.
 struct D3DMATRIX {

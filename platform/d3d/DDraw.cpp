@@ -12,6 +12,7 @@
 namespace {
 
 SDL_Window* gWindow = nullptr;
+SDL_Window* gHiddenWindow = nullptr;  // context holder until a real window comes
 SDL_GLContext gContext = nullptr;
 GLuint gBoundFbo = 0;
 GLuint gWhite = 0;
@@ -373,6 +374,8 @@ bool D3DAttachWindow(SDL_Window* window) {
     SDL_GL_MakeCurrent(gWindow, gContext);
     return true;
   }
+  SDL_Window* hidden = gHiddenWindow;
+  gHiddenWindow = nullptr;
   if (gContext) {
     // A new window needs its own context: GL objects of the old one are gone.
     for (IDirectDrawSurface7* s : gSurfaces) {
@@ -401,8 +404,26 @@ bool D3DAttachWindow(SDL_Window* window) {
   gBoundFbo = 0;
   SDL_GL_MakeCurrent(gWindow, gContext);
   SDL_GL_SetSwapInterval(0);
+  if (hidden && hidden != window) SDL_DestroyWindow(hidden);
   return true;
 }
+
+namespace d3dgl {
+
+bool EnsureContext() {
+  if (gContext) return true;
+  if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  SDL_Window* w = SDL_CreateWindow("", 0, 0, 16, 16, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  if (!w) return false;
+  if (!D3DAttachWindow(w)) {
+    SDL_DestroyWindow(w);
+    return false;
+  }
+  gHiddenWindow = w;
+  return true;
+}
+
+}  // namespace d3dgl
 
 SDL_Window* D3DGetWindow() { return gWindow; }
 
@@ -417,9 +438,8 @@ SDL_Window* D3DCreateTestWindow(int width, int height) {
   return w;
 }
 
-void D3DDestroyTestWindow(SDL_Window* window) {
-  if (!window) return;
-  if (window == gWindow) {
+void D3DDetachWindow() {
+  if (gContext) {
     for (IDirectDrawSurface7* s : gSurfaces) {
       s->glTexture = s->glTextureKeyed = s->glFbo = s->glColor = s->glDepth = 0;
       s->fboWidth = s->fboHeight = 0;
@@ -430,11 +450,18 @@ void D3DDestroyTestWindow(SDL_Window* window) {
     gWindow = nullptr;
     gWhite = 0;
     gBoundFbo = 0;
+    if (gHiddenWindow) SDL_DestroyWindow(gHiddenWindow);
+    gHiddenWindow = nullptr;
     std::lock_guard<std::mutex> lock(gGarbageLock);
     gDeadTextures.clear();
     gDeadFbos.clear();
     gDeadRenderbuffers.clear();
   }
+}
+
+void D3DDestroyTestWindow(SDL_Window* window) {
+  if (!window) return;
+  if (window == gWindow) D3DDetachWindow();
   SDL_DestroyWindow(window);
 }
 
