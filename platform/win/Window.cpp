@@ -387,9 +387,16 @@ void Dispatch(SDL_Event& e)
         delete m;
         return;
     }
-    for (auto it = observers.begin(); it != observers.end();) {
-        auto cur = it++;
-        if (cur->second && cur->second(e)) {
+    // By id, so that an observer may add or remove observers while it runs.
+    std::vector<int> ids;
+    for (auto& [id, fn] : observers)
+        ids.push_back(id);
+    for (int id : ids) {
+        auto cur = observers.find(id);
+        if (cur == observers.end() || !cur->second)
+            continue;
+        EventObserver fn = cur->second;
+        if (fn(e)) {
             if (e.type == SDL_DROPFILE || e.type == SDL_DROPTEXT)
                 SDL_free(e.drop.file);
             return;
@@ -455,6 +462,8 @@ bool InitVideo()
             std::fprintf(stderr, "Video system cannot be started: %s\n", SDL_GetError());
             return;
         }
+        if (cursorCount < 0)
+            SDL_ShowCursor(SDL_DISABLE);
         postEventType = SDL_RegisterEvents(1);
         ok = postEventType != uint32_t(-1);
         if (!ok)
