@@ -1,0 +1,288 @@
+// The main window's handlers on a real window and device.
+
+#include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/Enumerate.h"
+#include "GAMES/Rulo2/app/CMainWindow.h"
+#include "GAMES/Rulo2/app/CameraViews.h"
+#include "GAMES/Rulo2/app/GameClock.h"
+#include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/app/ShowKeys.h"
+#include "GAMES/Rulo2/interface/CTextTree.h"
+#include "platform/win/MessageBox.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+using namespace platform;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> droppedTextures;
+int editorRefreshes = 0;
+
+bool TakeTexture(const char* path)
+{
+    droppedTextures.push_back(path);
+    return true;
+}
+bool TakeWorld(const char* path)
+{
+    return std::string(path).ends_with(".wld");
+}
+void CountRefresh()
+{
+    ++editorRefreshes;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        config = fs::temp_directory_path() / ("varek_shell_window_" + std::to_string(::getpid()));
+        fs::remove_all(config);
+        fs::create_directories(config);
+        ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        TextTree.Insert("RULO2", "Varek Title");
+        TextTree.Insert("REALLY_QUIT", "Really quit?");
+    }
+    static void TearDownTestSuite()
+    {
+        fs::remove_all(config);
+    }
+
+    void SetUp() override
+    {
+        ShowKeysFlag = 0;
+        WindowedFlag = 1;
+        GameClock = GameClockState();
+        SelectView(VIEW_GAME);
+        Settings = GameSettings();
+        window = new CMainWindow();
+        ASSERT_TRUE(window->CreateMainWindow());
+        MainWindow = window;
+        DX.mainWindow = window;
+        for (int i = 0; i < 5; ++i)
+            WaitAndPumpMessages(10);
+    }
+    void TearDown() override
+    {
+        ReleaseDirectX();
+        ShutdownDirectDraw();
+        FreeDriverList();
+        DX.mainWindow = nullptr;
+        if (window->IsWindow())
+            window->DestroyWindow();
+        delete window;
+        MainWindow = nullptr;
+        ClearMessageBoxAnswers();
+        DroppedFileHooks = DropHooks();
+    }
+    bool StartDevice()
+    {
+        return EnumerateDrivers() && InitDirectX();
+    }
+    LRESULT Send(uint32_t msg, WPARAM w = 0, LPARAM l = 0)
+    {
+        return window->SendMessage(msg, w, l);
+    }
+
+    static fs::path config;
+    CMainWindow* window = nullptr;
+};
+fs::path MainWindowTest::config;
+
+TEST_F(MainWindowTest, TitleIsTheTextOfTheTitleKey)
+{
+    EXPECT_EQ(window->GetWindowText(), "Varek Title");
+    ShowKeysFlag = 1;
+    window->switchMode();
+    EXPECT_EQ(window->GetWindowText(), "RULO2");
+    ShowKeysFlag = 0;
+    SelectView(VIEW_PERSPECTIVE);
+    window->switchMode();
+    EXPECT_EQ(window->GetWindowText(), std::string("Varek Title - Editor [") + (WorldFileName[0] ? WorldFileName : "unnamed") + "]");
+}
+
+TEST_F(MainWindowTest, MinimiseAndRestorePauseUntilActivated)
+{
+    GameClock.prevFrameTime = GameClock.frameTime = 1000;
+    Send(WM_ACTIVATEAPP, 1);
+    EXPECT_EQ(GameClock.appPaused, 0);
+
+    Send(WM_SIZE, SIZE_MINIMIZED);
+    EXPECT_EQ(GameClock.appPaused, 1);
+    FrameHooks hooks;
+    uint32_t now = 1040;
+    static uint32_t* clockNow = &now;
+    hooks.timeSource = [] { return *clockNow; };
+    EXPECT_FALSE(FrameClockIdle(GameClock, hooks));
+    EXPECT_EQ(GameClock.gameClock, 0);
+
+    // Restoring alone keeps the pause.
+    Send(WM_SIZE, SIZE_RESTORED, LPARAM(MAKELONG(640, 480)));
+    now = 1080;
+    EXPECT_FALSE(FrameClockIdle(GameClock, hooks));
+    EXPECT_EQ(GameClock.gameClock, 0);
+
+    // Activation resumes; the time since the last frame counts.
+    Send(WM_ACTIVATEAPP, 1);
+    Send(WM_ACTIVATE, MAKELONG(int(WA_ACTIVE), 0));
+    EXPECT_EQ(GameClock.appPaused, 0);
+    now = 1120;
+    EXPECT_TRUE(FrameClockIdle(GameClock, hooks));
+    EXPECT_EQ(GameClock.gameClock, 40);
+
+    Send(WM_ACTIVATEAPP, 0);
+    EXPECT_EQ(GameClock.appPaused, 1);
+}
+
+TEST_F(MainWindowTest, AltEnterTogglesFullScreenAndBack)
+{
+    // Full screen takes the display's own mode (the virtual display has one).
+    ASSERT_TRUE(StartDevice());
+    ASSERT_TRUE(DX.directDraw);
+    EXPECT_FALSE(DX.directDraw->fullscreen);
+
+    const LPARAM alt = LPARAM(1u << 29);
+    Send(WM_SYSKEYUP, VK_RETURN, alt);
+    EXPECT_EQ(WindowedFlag, 0);
+    ASSERT_TRUE(DX.initialised);
+    EXPECT_TRUE(DX.directDraw->fullscreen);
+
+    // Enter without Alt is no toggle; nor is Alt+Enter while a movie plays.
+    Send(WM_SYSKEYUP, VK_RETURN, 0);
+    EXPECT_EQ(WindowedFlag, 0);
+    GameClock.movieState = MoviePlaying;
+    Send(WM_SYSKEYUP, VK_RETURN, alt);
+    EXPECT_EQ(WindowedFlag, 0);
+    GameClock.movieState = 0;
+
+    Send(WM_SYSKEYUP, VK_RETURN, alt);
+    EXPECT_EQ(WindowedFlag, 1);
+    ASSERT_TRUE(DX.initialised);
+    EXPECT_FALSE(DX.directDraw->fullscreen);
+}
+
+TEST_F(MainWindowTest, ResizingTheWindowMakesTheDeviceAtTheNewSize)
+{
+    ASSERT_TRUE(StartDevice());
+    ASSERT_EQ(DX.screenWidth, 640);
+    window->SetClientSize(400, 300);
+    Send(WM_SIZE, SIZE_RESTORED, LPARAM(MAKELONG(400, 300)));
+    EXPECT_TRUE(DX.initialised);
+    EXPECT_EQ(DX.screenWidth, 400);
+    EXPECT_EQ(DX.screenHeight, 300);
+    EXPECT_EQ(Settings.mainWndW, 400);
+    EXPECT_EQ(Settings.mainWndH, 300);
+}
+
+TEST_F(MainWindowTest, DroppingThreeFilesHandlesOnlyTheFirst)
+{
+    droppedTextures.clear();
+    editorRefreshes = 0;
+    DroppedFileHooks.loadWorld = TakeWorld;
+    DroppedFileHooks.loadTexture = TakeTexture;
+    DroppedFileHooks.refreshEditor = CountRefresh;
+
+    Message drop;
+    drop.hwnd = window;
+    drop.message = WM_DROPFILES;
+    drop.files = {"/tmp/first.bmp", "/tmp/second.bmp", "/tmp/third.wld"};
+    window->WindowProc(drop);
+    EXPECT_EQ(droppedTextures, std::vector<std::string>({"/tmp/first.bmp"}));
+    EXPECT_EQ(editorRefreshes, 1);
+    EXPECT_TRUE(IsGameView());
+
+    // A world becomes the current world and the view the perspective view.
+    drop.files = {"/tmp/world.wld", "/tmp/other.bmp"};
+    window->WindowProc(drop);
+    EXPECT_EQ(droppedTextures.size(), 1u);
+    EXPECT_EQ(CurrentViewIndex(), VIEW_PERSPECTIVE);
+    EXPECT_EQ(editorRefreshes, 2);
+
+    // A very long name is cut at 512 characters.
+    drop.files = {std::string(600, 'a')};
+    window->WindowProc(drop);
+    ASSERT_EQ(droppedTextures.size(), 2u);
+    EXPECT_EQ(droppedTextures[1].size(), 512u);
+}
+
+TEST_F(MainWindowTest, ClosingAsksInTheGameAndEndsAtOnceInTheEditor)
+{
+    // The game view asks first; no keeps the window.
+    QueueMessageBoxAnswer(IDNO);
+    Send(WM_CLOSE);
+    EXPECT_TRUE(window->IsWindow());
+
+    SelectView(VIEW_TOP);
+    Send(WM_CLOSE);
+    EXPECT_FALSE(window->IsWindow());
+}
+
+TEST_F(MainWindowTest, SettingsInUseAreWrittenBackWhenTheWindowGoes)
+{
+    Settings.sfxVolume = 37;
+    Settings.fogEnd = 7.25f;
+    Settings.mainWndW = 512;
+    Settings.walkFogColor[2] = -3;
+    Settings.invertMouse = 1;
+    window->DestroyWindow();
+    EXPECT_EQ(RegReadDword(HKEY_CURRENT_USER, SettingsKey, "SFXVolume", 0), 37u);
+    EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, SettingsKey, "FogEnd", ""), "7.250000");
+    EXPECT_EQ(RegReadDword(HKEY_CURRENT_USER, SettingsKey, "MainWnd-W", 0), 512u);
+    EXPECT_EQ(RegReadDword(HKEY_CURRENT_USER, SettingsKey, "WalkFogColorBlue", 0), 0xFFFFFFFDu);
+    EXPECT_EQ(RegReadDword(HKEY_CURRENT_USER, SettingsKey, "InvertMouse", 0), 1u);
+}
+
+TEST_F(MainWindowTest, EditorKeysSwitchViewsAndSnapping)
+{
+    SelectView(VIEW_PERSPECTIVE);
+    CurrentView->zoom = 9.0f;
+    Send(WM_KEYDOWN, VK_F1 + 4);  // F5
+    EXPECT_EQ(CurrentViewIndex(), VIEW_WORLD_GROUND);
+    EXPECT_FLOAT_EQ(CurrentView->zoom, 9.0f);  // the shared camera
+    Send(WM_KEYDOWN, VK_F1 + 5);  // F6
+    EXPECT_EQ(CurrentViewIndex(), VIEW_MODEL);
+    EXPECT_FLOAT_EQ(CurrentView->zoom, 2.5f);
+    Send(WM_KEYDOWN, VK_F1);
+    EXPECT_EQ(CurrentViewIndex(), VIEW_TOP);
+
+    for (auto [key, mode] : std::vector<std::pair<int, int>>{{'1', 1}, {'2', 2}, {'3', 0}}) {
+        Send(WM_KEYDOWN, WPARAM(key));
+        EXPECT_EQ(SnappingMode, mode);
+    }
+    Send(WM_KEYDOWN, VK_ESCAPE);
+    EXPECT_EQ(Input.menuKey, 8);
+
+    // In the game view the same keys change no view.
+    SelectView(VIEW_GAME);
+    Send(WM_KEYDOWN, VK_F1);
+    EXPECT_TRUE(IsGameView());
+}
+
+TEST_F(MainWindowTest, AClickReleasedInItsOwnFrameIsSeenOnce)
+{
+    GameStepFrame = 10;
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, LPARAM(MAKELONG(5, 6)));
+    Send(WM_LBUTTONUP, 0, LPARAM(MAKELONG(5, 6)));
+    EXPECT_EQ(Input.leftClick, 1);
+    EXPECT_EQ(Input.leftButton, 1);
+    ApplyDeferredButtonReleases(Input, 11);
+    EXPECT_EQ(Input.leftButton, 0);
+
+    // A press held over a frame is a drag, not a click.
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, LPARAM(MAKELONG(5, 6)));
+    GameStepFrame = 12;
+    Send(WM_LBUTTONUP, 0, LPARAM(MAKELONG(5, 6)));
+    EXPECT_EQ(Input.leftClick, 0);
+    EXPECT_EQ(Input.leftButton, 0);
+}
+
+} // namespace
