@@ -91,7 +91,7 @@ int probeBMP(const imgSource& src, imgHeader& h)
         h.format = FMT_BGRA_8888;
     }
     h.compression = info.compression;
-    h.imageSize = uint32_t(ImageLoader::lineSize(h.width, h.bitsPerPixel) * h.height);
+    h.imageSize = ImageLoader::probeSize(h.width, h.bitsPerPixel, h.height);
     return IMG_PROBE_ACCEPT;
 }
 
@@ -252,7 +252,7 @@ int probeTGA(const imgSource& src, imgHeader& h)
     h.paletteBytes = (t.mapType == 1 || t.bits == 8) ? 768 : 0;
     h.origin = 1 | ((t.descriptor & 0x20) ? ORIGIN_TOP_BIT : 0) | ((t.descriptor & 0x10) ? 0 : ORIGIN_LEFT_BIT);
     h.compression = t.imageType >= 9 ? 1 : 0;
-    h.imageSize = uint32_t(ImageLoader::lineSize(h.width, h.bitsPerPixel) * h.height);
+    h.imageSize = ImageLoader::probeSize(h.width, h.bitsPerPixel, h.height);
     return IMG_PROBE_ACCEPT;
 }
 
@@ -352,7 +352,7 @@ int probePCX(const imgSource& src, imgHeader& h)
     // Lines are stored top line first.
     h.origin = ORIGIN_TOP_LEFT;
     h.compression = 1;
-    h.imageSize = uint32_t(ImageLoader::lineSize(h.width, h.bitsPerPixel) * h.height);
+    h.imageSize = ImageLoader::probeSize(h.width, h.bitsPerPixel, h.height);
     return IMG_PROBE_ACCEPT;
 }
 
@@ -457,7 +457,7 @@ int probeGIF(const imgSource& src, imgHeader& h)
     h.format = FMT_P_8;
     h.paletteBytes = 768;
     h.origin = ORIGIN_TOP_LEFT;
-    h.imageSize = uint32_t(h.width * h.height);
+    h.imageSize = ImageLoader::probeSize(h.width, 8, h.height);
     return IMG_PROBE_ACCEPT;
 }
 
@@ -665,7 +665,7 @@ int probePIX(const imgSource& src, imgHeader& h)
     h.format = depth == 8 ? FMT_I_8 : FMT_BGR_888;
     h.origin = ORIGIN_BOTTOM_LEFT;
     h.compression = 1;
-    h.imageSize = uint32_t(ImageLoader::lineSize(w, depth) * hh);
+    h.imageSize = ImageLoader::probeSize(w, depth, hh);
     return IMG_PROBE_ACCEPT;
 }
 
@@ -709,6 +709,12 @@ int ImageLoader::lineSize(int width, int bits)
     if (bits >= 25 && bits <= 32)
         return 4 * width;
     return 0;
+}
+
+uint32_t ImageLoader::probeSize(int width, int bits, int height)
+{
+    const uint64_t size = uint64_t(uint32_t(lineSize(width, bits))) * uint64_t(uint32_t(std::max(height, 0)));
+    return size > 0xFFFFFFFFu ? 0xFFFFFFFFu : uint32_t(size);
 }
 
 int ImageLoader::bmpLineSize(imgHeader& h)

@@ -49,6 +49,8 @@ public:
     // Normalises a bitmap information header for writing; returns its line size.
     static int bmpLineSize(imgHeader& header);
     static int lineSize(int width, int bits);
+    // lineSize x height, held at the largest 32-bit value.
+    static uint32_t probeSize(int width, int bits, int height);
     // Type of an extension (".bmp" ...), 0 when unknown. `forSave` uses the
     // saver's list.
     static int typeOfName(const char* name, bool forSave);

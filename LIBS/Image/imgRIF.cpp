@@ -116,7 +116,7 @@ int imgProbeRIF(const imgSource& src, imgHeader& h)
     h.format = format;
     h.origin = 1 | ((d[9] & 0x20) ? ORIGIN_TOP_BIT : 0) | ((d[9] & 0x40) ? ORIGIN_LEFT_BIT : 0);
     h.compression = (d[9] & 0x80) ? 1 : 0;
-    h.imageSize = uint32_t(bytes) * h.width * h.height;
+    h.imageSize = ImageLoader::probeSize(h.width, bytes * 8, h.height);
     h.paletteBytes = hasFilePalette(format) ? 768 : 0;
     return IMG_PROBE_ACCEPT;
 }

@@ -160,7 +160,7 @@ int imgProbeTIFF(const imgSource& src, imgHeader& h)
     h.height = int32_t(hh);
     h.bitsPerPixel = 32;
     h.format = FMT_BGRA_8888;
-    h.imageSize = w * hh * 4;
+    h.imageSize = ImageLoader::probeSize(int(w), 32, int(hh));
     h.paletteBytes = 0;
     h.origin = originOfOrientation(orientation);
     return IMG_PROBE_ACCEPT;

@@ -4,6 +4,7 @@
 #include "LIBS/Image/imgBytes.h"
 #include "LIBS/System/sLog.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -193,10 +194,11 @@ int imgProbeIFF(const imgSource& src, imgHeader& h)
     h.height = int32_t(t.height);
     h.bitsPerPixel = uint16_t(t.channels * 8);
     h.format = t.channels == 4 ? FMT_BGRA_8888 : FMT_RGB_888;
-    h.zBufferSize = (t.flags & kFlagZ) ? int32_t(t.width * t.height * 4) : 0;
+    // Held below 2 GiB; anything that large is refused before allocating.
+    h.zBufferSize = (t.flags & kFlagZ) ? int32_t(std::min<uint32_t>(ImageLoader::probeSize(int(t.width), 32, int(t.height)), 0x7FFFFFFF)) : 0;
     h.origin = ORIGIN_BOTTOM_LEFT;
     h.paletteBytes = 0;
-    h.imageSize = t.width * t.height * uint32_t(t.channels);
+    h.imageSize = ImageLoader::probeSize(int(t.width), t.channels * 8, int(t.height));
     return IMG_PROBE_ACCEPT;
 }
 
