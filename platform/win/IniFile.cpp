@@ -19,18 +19,17 @@ std::string_view Trim(std::string_view s)
     return s;
 }
 
-std::optional<std::string> Lookup(std::string_view section, std::string_view key, std::string_view fileName)
+}  // namespace
+
+std::optional<std::string> FindProfileValue(std::string_view text, std::string_view section, std::string_view key)
 {
-    std::string text;
-    if (!ReadTextFile(fileName, text))
-        return std::nullopt;
     bool inSection = false;
     size_t pos = 0;
     while (pos < text.size()) {
         size_t end = text.find('\n', pos);
         if (end == std::string::npos)
             end = text.size();
-        std::string_view line = Trim(std::string_view(text).substr(pos, end - pos));
+        std::string_view line = Trim(text.substr(pos, end - pos));
         pos = end + 1;
         if (line.empty() || line.front() == ';')
             continue;
@@ -53,6 +52,16 @@ std::optional<std::string> Lookup(std::string_view section, std::string_view key
         }
     }
     return std::nullopt;
+}
+
+namespace {
+
+std::optional<std::string> Lookup(std::string_view section, std::string_view key, std::string_view fileName)
+{
+    std::string text;
+    if (!ReadTextFile(fileName, text))
+        return std::nullopt;
+    return FindProfileValue(text, section, key);
 }
 
 }  // namespace

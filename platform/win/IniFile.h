@@ -2,6 +2,7 @@
 // Reading ini files. Section and key names are compared ignoring ASCII case; the
 // file name is a Windows-style path.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,5 +14,9 @@ int GetPrivateProfileInt(std::string_view section, std::string_view key, int def
                          std::string_view fileName);
 std::string GetPrivateProfileString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue, std::string_view fileName);
+
+// The value of a key in ini text (already in text mode), without surrounding blanks
+// and quotes; nothing when the section or key is missing.
+std::optional<std::string> FindProfileValue(std::string_view text, std::string_view section, std::string_view key);
 
 }  // namespace platform
