@@ -78,6 +78,20 @@ void ReleaseMouseDevice()
     MouseInputDevice = nullptr;
 }
 
+// While a movie plays in a window, the settings keep the window's placement.
+void KeepMovieWindowPlacement()
+{
+    platform::RECT r;
+    if (!MainWindow->IsZoomed() && !MainWindow->IsIconic() && MainWindow->GetWindowRect(r)) {
+        Settings.mainWndX = r.left;
+        Settings.mainWndY = r.top;
+    }
+    if (MainWindow->GetClientRect(r)) {
+        Settings.mainWndW = r.right - r.left;
+        Settings.mainWndH = r.bottom - r.top;
+    }
+}
+
 int32_t EnvNumber(const char* name, int32_t fallback)
 {
     const char* v = std::getenv(name);
@@ -229,6 +243,8 @@ bool CGameApp::OnIdle(long count)
 {
     Input.mouseMoveHandled = 0;
     platform::Application::OnIdle(count);
+    if (GameModeFlag && GameClock.movieState == MoviePlaying && WindowedFlag && MainWindow)
+        KeepMovieWindowPlacement();
     if (exitAfterFrames == 0) {
         exitAfterFrames = -1;
         if (MainWindow && MainWindow->IsWindow())
@@ -250,6 +266,7 @@ int CGameApp::ExitInstance()
         ReleaseMouseDevice();
         platform::CoUninitialize();
         ShutdownDirectDraw();
+        FreeDriverList();
         std::exit(0);
     }
     if (AppHooks.freeGameResources)
