@@ -396,3 +396,14 @@ void CollectVisible(CWorldObject* first, int32_t mode, bool game)
     FlushBatch(mode);
     Descend(noted, mode, game);
 }
+
+void UpdateHouseState(const CWorldObject* character)
+{
+    CWorldObject *house = nullptr, *floor = nullptr;
+    int32_t number = 0;
+    uint8_t inside = 0;
+    GetLocation(character, &house, &floor, &number, &inside);
+    CurrentHouse = house;
+    CurrentFloor = number;
+    FloorMask = (number >= 1 && number <= 32 ? 1u << (number - 1) : 0u) | ExtraFloorMask(floor ? floor->GetName() : nullptr);
+}

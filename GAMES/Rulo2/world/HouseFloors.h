@@ -89,3 +89,7 @@ void CollectVisible(CWorldObject* first, int32_t mode, bool game);
 // The game frame's preparation: every node of the last list back to 0, the list
 // and its counters emptied.
 void ResetVisibleObjects();
+
+// Sets the house state from the location of the character in view: its house,
+// its floor, and the mask of its floor and the floors its floor name lists.
+void UpdateHouseState(const CWorldObject* character);

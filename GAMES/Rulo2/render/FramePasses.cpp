@@ -1,0 +1,496 @@
+#include "GAMES/Rulo2/render/FramePasses.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+
+#include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/Texture.h"
+#include "GAMES/Rulo2/TexturePage.h"
+#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/render/CD3DLight.h"
+#include "GAMES/Rulo2/render/CDynamicLights.h"
+#include "GAMES/Rulo2/render/CGameCamera.h"
+#include "GAMES/Rulo2/render/Markers.h"
+#include "GAMES/Rulo2/render/RenderStates.h"
+#include "GAMES/Rulo2/world/CMeshNode.h"
+#include "GAMES/Rulo2/world/CModelEntry.h"
+#include "GAMES/Rulo2/world/CObjectNode.h"
+#include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/HouseFloors.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "GAMES/Rulo2/world/WorldRays.h"
+
+std::vector<CWorldObject*> LightList;
+std::vector<STransparentBatch> TransparentBatches;
+std::vector<CWorldObject*> FadedObjects;
+std::vector<SFlare> FlareList;
+CWorldObject* PointedObject = nullptr;
+SCursorRay CursorRay;
+uint8_t ViewDragFlag = 0;
+SPassOptions PassOptions;
+int32_t PassClock = 0;
+
+CNamedMaterial::CNamedMaterial(const char* text)
+{
+    if (text)
+        std::strncpy(name, text, sizeof(name) - 1);
+    material.diffuse = {0.5f, 0.5f, 0.5f, 1.0f};
+    material.ambient = {0.5f, 0.5f, 0.5f, 1.0f};
+}
+
+namespace {
+
+bool IsCharacter(const CWorldObject* object)
+{
+    const CObjectLogic* logic = object->objectLogic;
+    return logic && logic->kind.kindId >= 4 && logic->kind.kindId <= 6;
+}
+
+IDirectDrawSurface7* TextureOf(const CMeshMaterial& m)
+{
+    if (m.page)
+        return m.page->surface;
+    if (m.texture)
+        return m.texture->surface;
+    return nullptr;
+}
+
+// Device lights of the dynamic lighting for one object.
+void FillLights(const CWorldObject* object)
+{
+    CD3DLight* const* device = DynamicLights.deviceLights;
+    const bool dynamic = PassOptions.dynamicLights && IsCharacter(object);
+    if (dynamic) {
+        CWorldObject *house = nullptr, *floor = nullptr;
+        int32_t number = 0;
+        uint8_t inside = 0;
+        GetLocation(object, &house, &floor, &number, &inside);
+        DynamicLights.FindNearestLights(object->position, true, inside != 0);
+    }
+    for (int i = 0; i < 3; ++i) {
+        CD3DLight* d = device[i];
+        if (!d || !DX.device)
+            continue;
+        if (dynamic) {
+            const SWorldLight* w = DynamicLights.nearest[i].light();
+            const CWorldObject* node = DynamicLights.nearest[i].node;
+            if (!w || !node) {
+                d->light.dvPosition = {0, 0, 0};
+                d->light.dcvDiffuse = {0, 0, 0, 0};
+                d->light.dvAttenuation0 = d->light.dvAttenuation1 = d->light.dvAttenuation2 = 0;
+            } else {
+                d->light.dcvDiffuse = w->light.dcvDiffuse;
+                d->light.dvPosition = {node->position.x, node->position.y, node->position.z};
+                d->light.dvAttenuation0 = w->light.dvAttenuation0;
+                d->light.dvAttenuation1 = 1.0f;
+                d->light.dvAttenuation2 = 1.0f;
+                d->light.dltType = D3DLIGHT_POINT;
+                d->light.dvRange = 3.0f;
+            }
+        }
+        DX.device->SetLight(uint32_t(d->slot), &d->light);
+    }
+}
+
+float AnimationTime(const CWorldObject* object, CRootNode* model)
+{
+    if (!model->animated || PassOptions.animationStop)
+        return kRestTime;
+    const float start = model->animationStart, end = model->animationEnd;
+    if (object->objectKind == CWorldObject::KIND_OBJECT) {
+        const CObjectNode* def = object->Definition();
+        const CObjectState* state = def ? def->FindState("OPEN") : nullptr;
+        if (!state && def)
+            state = def->firstState;
+        if (state)
+            return state->GetAnimTime(PassClock);
+    }
+    if (end - start <= 0.0f)
+        return start;
+    return start + float(std::fmod(double(PassClock) * 0.001, double(end - start)));
+}
+
+void PoseModel(CWorldObject* object, CRootNode* model)
+{
+    const float time = AnimationTime(object, model);
+    FrameData(object).animTime = time;
+    if (model->animated || !model->worldMatricesValid) {
+        model->UpdateWorldMatrix(CMatrix::Identity, time);
+        SetVisibility(object, VIS_CLIPPED);
+    }
+}
+
+void DrawOpaqueObject(CWorldObject* object, CRootNode* model)
+{
+    const CMatrix objectMatrix = ObjectWorldMatrix(object);
+    ForEachMesh(model, [&](CMeshNode* mesh) {
+        for (int32_t m = 0; m < mesh->materialCount; ++m) {
+            if (mesh->materials[m].transparency != 0) {
+                TransparentBatches.push_back({mesh, m, object, objectMatrix});
+                continue;
+            }
+            if (mesh->lightFlare) {
+                CVector origin = mesh->worldMatrix.translation();
+                origin.transform(objectMatrix);
+                FlareList.push_back({origin, 0xFFFFFFFFu});
+            }
+            DrawMeshBatch(mesh, m, objectMatrix);
+        }
+    });
+}
+
+}  // namespace
+
+void ScaleMatrixRows(CMatrix& matrix, float s)
+{
+    if (s == 1.0f)
+        return;
+    for (int i = 0; i < 12; ++i)
+        if (i % 4 != 3)
+            matrix[i] *= s;
+}
+
+CMatrix ObjectWorldMatrix(const CWorldObject* object)
+{
+    CMatrix m = ObjectMatrix(object);
+    ScaleMatrixRows(m, object->scale);
+    return m;
+}
+
+D3DMATERIAL7 MaterialOf(const CMeshMaterial& material)
+{
+    D3DMATERIAL7 d;
+    if (const CSurfaceMaterial* s = material.surface) {
+        d.diffuse = {s->colour[0], s->colour[1], s->colour[2], s->colour[3]};
+        d.ambient = {s->colour[4], s->colour[5], s->colour[6], s->colour[7]};
+        d.specular = {s->colour[8], s->colour[9], s->colour[10], s->colour[11]};
+        d.emissive = {s->colour[12], s->colour[13], s->colour[14], s->colour[15]};
+        d.power = s->colour[16];
+    } else {
+        d.diffuse = d.ambient = {0.5f, 0.5f, 0.5f, 1.0f};
+    }
+    return d;
+}
+
+void DrawMeshBatch(CMeshNode* mesh, int32_t material, const CMatrix& objectMatrix)
+{
+    if (!DX.device || material < 0 || material >= mesh->materialCount || !mesh->vertices || !mesh->indices)
+        return;
+    const CMeshMaterial& m = mesh->materials[material];
+    if (m.indexCount <= 0 || m.vertexCount <= 0 || m.firstVertex < 0 || m.firstIndex < 0 ||
+        m.firstVertex + m.vertexCount > mesh->vertexCount || m.firstIndex + m.indexCount > mesh->indexCount)
+        return;
+    CMatrix world;
+    CMatrix::multiply(world, mesh->worldMatrix, objectMatrix);
+    SetWorldMatrix(world);
+    SetCulling(mesh->backfaceCulling && PassOptions.culling);
+    const D3DMATERIAL7 d = MaterialOf(m);
+    SetMaterialCached(&d);
+    SetTextureCached(PassOptions.textures ? TextureOf(m) : nullptr, 0);
+    DX.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, kModelVertexFormat, mesh->vertices + m.firstVertex,
+                                    uint32_t(m.vertexCount), mesh->indices + m.firstIndex, uint32_t(m.indexCount), 0);
+}
+
+void DrawModelBatches(CRootNode* model, const CMatrix& objectMatrix, int32_t blendKind)
+{
+    ForEachMesh(model, [&](CMeshNode* mesh) {
+        for (int32_t m = 0; m < mesh->materialCount; ++m)
+            if (blendKind < 0 || mesh->materials[m].transparency == blendKind)
+                DrawMeshBatch(mesh, m, objectMatrix);
+    });
+}
+
+void CollectVisibleFrame(CWorldObject* root, bool game)
+{
+    ResetVisibleObjects();
+    LightList.clear();
+    TransparentBatches.clear();
+    FadedObjects.clear();
+    FlareList.clear();
+    PointedObject = nullptr;
+    if (!g_SphereVisibility)
+        g_SphereVisibility = [](const D3DVECTOR* c, const float* r, uint32_t n, uint32_t* out) -> HRESULT {
+            return DX.device ? DX.device->ComputeSphereVisibility(c, r, n, 0, out) : E_FAIL;
+        };
+    // The sphere test runs in world space.
+    if (DX.device) {
+        D3DMATRIX identity;
+        for (int i = 0; i < 4; ++i)
+            identity.m[i][i] = 1.0f;
+        DX.device->SetTransform(D3DTRANSFORMSTATE_WORLD, &identity);
+    }
+    CollectVisible(root, game ? 2 : 0, game);
+}
+
+void UpdateVisibleObjects(CWorldObject* hero)
+{
+    float best = 3.4028235e38f;
+    for (const SVisibleEntry& e : VisibleObjects) {
+        CWorldObject* object = e.node;
+        if (object->objectKind != CWorldObject::KIND_OBJECT || !object->objectLogic || !e.model)
+            continue;
+        if (ViewDragFlag || !CursorRay.valid)
+            continue;
+        const bool pointable = object->objectLogic->kind.pointable || (object == hero && PassOptions.heroPointable);
+        if (!pointable)
+            continue;
+        if (!RayHitsSphere(CursorRay.origin, CursorRay.direction, object->position, e.model->boundsRadius))
+            continue;
+        const CWorldObject* parent = static_cast<const CWorldObject*>(object->parent);
+        if (parent && parent->objectKind == CWorldObject::KIND_OBJECT)
+            continue;
+        const float d = float((object->position - CursorRay.origin).lengthSquared());
+        if (d < best) {
+            best = d;
+            PointedObject = object;
+        }
+    }
+}
+
+void DrawVisibleObjects(bool)
+{
+    if (!DX.device)
+        return;
+    SetLighting(PassOptions.lighting);
+    SetClipping(true);
+    SetCulling(false);
+    SetBlendMode(0);
+    std::vector<CWorldObject*> heldBack, selected;
+    for (const SVisibleEntry& e : VisibleObjects) {
+        CWorldObject* object = e.node;
+        switch (object->objectKind) {
+        case CWorldObject::KIND_LIGHT:
+            LightList.push_back(object);
+            continue;
+        case CWorldObject::KIND_MODEL:
+        case CWorldObject::KIND_OBJECT:
+            break;
+        default:
+            continue;
+        }
+        CRootNode* model = e.model;
+        if (!model)
+            continue;
+        PoseModel(object, model);
+        if (object->selected)
+            selected.push_back(object);
+        if (object->objectLogic && object->objectLogic->kind.kindId == 9) {
+            heldBack.push_back(object);
+            continue;
+        }
+        FillLights(object);
+        if (object->factor == 1.0f)
+            DrawOpaqueObject(object, model);
+        else
+            FadedObjects.push_back(object);
+    }
+    for (CWorldObject* object : heldBack) {
+        FillLights(object);
+        if (CRootNode* model = DrawModelOf(object, true))
+            DrawOpaqueObject(object, model);
+    }
+    if (!selected.empty()) {
+        static CNamedMaterial overlay("selection");
+        overlay.material.diffuse = {0, 0, 0, 1};
+        overlay.material.emissive = {0.5f, 0, 0.6f, 0};
+        if (DX.deviceInfo && DX.deviceInfo->zBias)
+            DX.device->SetRenderState(D3DRENDERSTATE_ZBIAS, 15);
+        SetLighting(true);
+        SetCulling(false);
+        for (CWorldObject* object : selected) {
+            SetClipping(GetVisibility(object) == VIS_CLIPPED);
+            CRootNode* model = DrawModelOf(object, true);
+            if (!model)
+                continue;
+            const CMatrix m = ObjectWorldMatrix(object);
+            ForEachMesh(model, [&](CMeshNode* mesh) {
+                for (int32_t k = 0; k < mesh->materialCount; ++k) {
+                    DrawMeshBatch(mesh, k, m);
+                }
+            });
+        }
+        DX.device->SetRenderState(D3DRENDERSTATE_ZBIAS, 0);
+        SetClipping(true);
+    }
+}
+
+void DrawShadowMaps()
+{
+    if (!DX.device)
+        return;
+    SetLighting(PassOptions.lighting);
+    SetBlendMode(3);
+    SetCulling(false);
+    for (const SVisibleEntry& e : VisibleObjects) {
+        CWorldObject* object = e.node;
+        if ((object->objectKind != CWorldObject::KIND_MODEL && object->objectKind != CWorldObject::KIND_OBJECT) ||
+            !object->shadowTexture || !object->shadowTexture->surface || !e.model)
+            continue;
+        SetTextureCached(static_cast<IDirectDrawSurface7*>(object->shadowTexture->surface), 0);
+        const CMatrix m = ObjectWorldMatrix(object);
+        ForEachMesh(e.model, [&](CMeshNode* mesh) {
+            for (int32_t k = 0; k < mesh->materialCount; ++k)
+                if (mesh->materials[k].transparency != 4)
+                    DrawMeshBatch(mesh, k, m);
+        });
+    }
+    SetBlendMode(0);
+}
+
+void DrawConnections(int32_t connectionFilter)
+{
+    if (!DX.device)
+        return;
+    SetLighting(false);
+    SetClipping(true);
+    DX.device->SetRenderState(D3DRENDERSTATE_ZENABLE, 0);
+    SetTextureCached(nullptr, 0);
+    SetWorldMatrix(CMatrix::Identity);
+    std::vector<LineVertex> lines;
+    for (const SVisibleEntry& e : VisibleObjects) {
+        CWorldObject* object = e.node;
+        for (size_t i = 0; i < object->connections.size(); ++i) {
+            const SConnection& c = object->connections[i];
+            if (!c.target || c.target->selected || GetVisibility(c.target) == VIS_HIDDEN)
+                continue;
+            const bool highlight = object->selected && (connectionFilter < 0 || connectionFilter == int32_t(i));
+            const uint32_t colour = highlight ? kMarkerSelectedColour : kMarkerColour;
+            LineVertex a, b;
+            SetLineVertex(a, object->position, colour);
+            SetLineVertex(b, c.target->position, colour);
+            lines.push_back(a);
+            lines.push_back(b);
+            bool backFlag = false;
+            for (const SConnection& back : c.target->connections)
+                if (back.target == object && back.flag)
+                    backFlag = true;
+            if (!c.flag && backFlag) {
+                CVector d = object->position - c.target->position;
+                d.normalize();
+                for (float turn : {0.7853982f, -0.7853982f}) {
+                    const float cs = std::cos(turn), sn = std::sin(turn);
+                    const CVector r(d.x * cs + d.z * sn, d.y, -d.x * sn + d.z * cs);
+                    LineVertex p, q;
+                    SetLineVertex(p, c.target->position, colour);
+                    SetLineVertex(q, c.target->position + r * 0.15f, colour);
+                    lines.push_back(p);
+                    lines.push_back(q);
+                }
+            }
+        }
+    }
+    if (!lines.empty())
+        DX.device->DrawPrimitive(D3DPT_LINELIST, kLineVertexFormat, lines.data(), uint32_t(lines.size()), 0);
+    DX.device->SetRenderState(D3DRENDERSTATE_ZENABLE, 1);
+}
+
+void DrawHighlight(CWorldObject* object)
+{
+    if (!DX.device || !object)
+        return;
+    CRootNode* model = object->GetShapeRoot();
+    if (!model)
+        return;
+    model->UpdateWorldMatrix(CMatrix::Identity, FrameData(object).animTime);
+    SetLighting(true);
+    SetClipping(true);
+    SetCulling(false);
+    SetBlendMode(2);
+    if (DX.deviceInfo && DX.deviceInfo->zBias)
+        DX.device->SetRenderState(D3DRENDERSTATE_ZBIAS, 1);
+    SetTextureCached(nullptr, 0);
+    static CNamedMaterial glow("highlight");
+    glow.material.diffuse = {0, 0, 0, 1};
+    glow.material.emissive = {0.3f, 0.3f, 0.3f, 0};
+    const CMatrix m = ObjectWorldMatrix(object);
+    ForEachMesh(model, [&](CMeshNode* mesh) {
+        for (int32_t k = 0; k < mesh->materialCount; ++k) {
+            if (mesh->materials[k].transparency != 0)
+                continue;
+            CMatrix world;
+            CMatrix::multiply(world, mesh->worldMatrix, m);
+            SetWorldMatrix(world);
+            SetMaterialCached(&glow.material);
+            const CMeshMaterial& mm = mesh->materials[k];
+            if (mm.indexCount > 0 && mm.firstVertex + mm.vertexCount <= mesh->vertexCount &&
+                mm.firstIndex + mm.indexCount <= mesh->indexCount)
+                DX.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, kModelVertexFormat,
+                                                mesh->vertices + mm.firstVertex, uint32_t(mm.vertexCount),
+                                                mesh->indices + mm.firstIndex, uint32_t(mm.indexCount), 0);
+        }
+    });
+    DX.device->SetRenderState(D3DRENDERSTATE_ZBIAS, 0);
+    SetBlendMode(0);
+}
+
+void DrawTransparentAndFaded()
+{
+    if (!DX.device)
+        return;
+    for (const STransparentBatch& b : TransparentBatches) {
+        SetBlendMode(b.mesh->materials[b.material].transparency);
+        DrawMeshBatch(b.mesh, b.material, b.objectMatrix);
+    }
+    for (CWorldObject* object : FadedObjects) {
+        CRootNode* model = DrawModelOf(object, true);
+        if (!model)
+            continue;
+        SetBlendMode(1);
+        const CMatrix m = ObjectWorldMatrix(object);
+        ForEachMesh(model, [&](CMeshNode* mesh) {
+            for (int32_t k = 0; k < mesh->materialCount; ++k) {
+                CMeshMaterial& mm = mesh->materials[k];
+                D3DMATERIAL7 d = MaterialOf(mm);
+                d.diffuse.a *= object->factor;
+                d.ambient.a *= object->factor;
+                CMatrix world;
+                CMatrix::multiply(world, mesh->worldMatrix, m);
+                SetWorldMatrix(world);
+                SetMaterialCached(&d);
+                SetTextureCached(PassOptions.textures ? TextureOf(mm) : nullptr, 0);
+                if (mm.indexCount > 0 && mm.firstVertex + mm.vertexCount <= mesh->vertexCount &&
+                    mm.firstIndex + mm.indexCount <= mesh->indexCount)
+                    DX.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, kModelVertexFormat,
+                                                    mesh->vertices + mm.firstVertex, uint32_t(mm.vertexCount),
+                                                    mesh->indices + mm.firstIndex, uint32_t(mm.indexCount), 0);
+            }
+        });
+    }
+    SetBlendMode(0);
+}
+
+void RenderWorldFrame(CWorldObject* hero, int32_t frameTime, SFrameTimes* times)
+{
+    if (!DX.device)
+        return;
+    using Clock = std::chrono::steady_clock;
+    DX.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    DX.device->BeginScene();
+    SCameraInput input;
+    input.hero = hero;
+    input.focus = hero;
+    input.frameTime = frameTime;
+    UpdateCameraInput(input);
+    PassClock = frameTime;
+    const auto t0 = Clock::now();
+    CollectVisibleFrame(g_WorldRoot, true);
+    const auto t1 = Clock::now();
+    UpdateVisibleObjects(hero);
+    DrawVisibleObjects(false);
+    DrawShadowMaps();
+    DrawTransparentAndFaded();
+    for (SFlare& f : FlareList)
+        if (PassOptions.lighting)
+            DrawLightFlare(f.point, f.colour, nullptr);
+    if (PointedObject)
+        DrawHighlight(PointedObject);
+    DX.device->EndScene();
+    const auto t2 = Clock::now();
+    if (times) {
+        times->collectMs += std::chrono::duration<double, std::milli>(t1 - t0).count();
+        times->drawMs += std::chrono::duration<double, std::milli>(t2 - t1).count();
+    }
+}

@@ -1,0 +1,98 @@
+#pragma once
+// The per-frame passes over the visible-object list: trim and pick, draw the
+// visible objects with animation, materials, textures and lights, shadow maps,
+// the editor's path connections and the highlight of the pointed object.
+#include <cstdint>
+#include <vector>
+
+#include "LIBS/System/CMatrix.h"
+#include "LIBS/System/CVector.h"
+#include "platform/d3d/D3DTypes.h"
+
+class CMeshNode;
+class CRootNode;
+class CWorldObject;
+struct CMeshMaterial;
+
+// A named material: a name and a device material (diffuse and ambient grey 0.5).
+struct CNamedMaterial
+{
+    explicit CNamedMaterial(const char* name);
+    char name[32] = {};
+    D3DMATERIAL7 material;
+};
+
+struct STransparentBatch
+{
+    CMeshNode* mesh = nullptr;
+    int32_t material = 0;
+    CWorldObject* object = nullptr;
+    CMatrix objectMatrix;
+};
+struct SFlare
+{
+    CVector point;
+    uint32_t colour = 0;
+};
+
+extern std::vector<CWorldObject*> LightList;
+extern std::vector<STransparentBatch> TransparentBatches;
+extern std::vector<CWorldObject*> FadedObjects;
+extern std::vector<SFlare> FlareList;
+extern CWorldObject* PointedObject;
+
+// The picking ray of the cursor, rebuilt after every camera update.
+struct SCursorRay
+{
+    CVector origin{0, 0, 0};
+    CVector direction{0, 0, 1};
+    bool valid = false;
+};
+extern SCursorRay CursorRay;
+// Set while the right button drags the view: nothing is pointed.
+extern uint8_t ViewDragFlag;
+
+// Options of the passes (the shell's toggles).
+struct SPassOptions
+{
+    uint8_t lighting = 1;
+    uint8_t culling = 0;
+    uint8_t textures = 1;
+    uint8_t dynamicLights = 1;
+    uint8_t animationStop = 0;
+    uint8_t heroPointable = 0;
+};
+extern SPassOptions PassOptions;
+// The game clock in milliseconds, read for animation.
+extern int32_t PassClock;
+// Rotation by the first angle, the scale on the rotation rows, the position.
+CMatrix ObjectWorldMatrix(const CWorldObject* object);
+void ScaleMatrixRows(CMatrix& matrix, float s);
+
+// The game frame's visibility step: states of the last list back to 0, the
+// list emptied, the frame's lists emptied, then the collection from the root.
+void CollectVisibleFrame(CWorldObject* root, bool game);
+void UpdateVisibleObjects(CWorldObject* hero);
+void DrawVisibleObjects(bool flag);
+void DrawShadowMaps();
+void DrawConnections(int32_t connectionFilter);
+void DrawHighlight(CWorldObject* object);
+// The game step's own drawing of the transparent batches and faded objects.
+void DrawTransparentAndFaded();
+
+// One batch (a material range of a mesh) with the given object matrix.
+void DrawMeshBatch(CMeshNode* mesh, int32_t material, const CMatrix& objectMatrix);
+// Every batch of a model of the given blend kind (-1: every kind).
+void DrawModelBatches(CRootNode* model, const CMatrix& objectMatrix, int32_t blendKind);
+// The device material of a mesh material.
+D3DMATERIAL7 MaterialOf(const CMeshMaterial& material);
+
+// One whole frame of the world from the game camera into the back surface:
+// clear, camera, visibility, the passes, the lists the game step draws, flares
+// and highlight. `hero` may be null (the view record is used as it is).
+struct SFrameTimes
+{
+    double collectMs = 0;
+    double drawMs = 0;
+};
+void RenderWorldFrame(CWorldObject* hero, int32_t frameTime, SFrameTimes* times = nullptr);

@@ -1,0 +1,289 @@
+#include "GAMES/Rulo2/render/Markers.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/render/CGameCamera.h"
+#include "GAMES/Rulo2/render/FramePasses.h"
+#include "GAMES/Rulo2/render/RenderStates.h"
+#include "GAMES/Rulo2/world/CMeshNode.h"
+#include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/WorldRays.h"
+
+namespace {
+
+D3DMATERIAL7 g_LastMaterial;
+
+D3DMATRIX ToD3D(const CMatrix& m)
+{
+    D3DMATRIX d;
+    std::memcpy(d.m, m.m, sizeof(d.m));
+    return d;
+}
+
+CMatrix FromD3D(const D3DMATRIX& d)
+{
+    CMatrix m;
+    std::memcpy(m.m, d.m, sizeof(d.m));
+    return m;
+}
+
+CMatrix CurrentBillboard()
+{
+    D3DMATRIX view;
+    DX.device->GetTransform(D3DTRANSFORMSTATE_VIEW, &view);
+    CMatrix b;
+    b.billboard(FromD3D(view));
+    return b;
+}
+
+void DrawSquare(const CVector& at, float half, uint32_t colour)
+{
+    CMatrix m = CurrentBillboard();
+    m[12] = at.x;
+    m[13] = at.y;
+    m[14] = at.z;
+    SetWorldMatrix(m);
+    LineVertex v[4];
+    SetLineVertex(v[0], CVector(-half, -half, 0), colour, 0, 1);
+    SetLineVertex(v[1], CVector(-half, half, 0), colour, 0, 0);
+    SetLineVertex(v[2], CVector(half, half, 0), colour, 1, 0);
+    SetLineVertex(v[3], CVector(half, -half, 0), colour, 1, 1);
+    DX.device->DrawPrimitive(D3DPT_TRIANGLEFAN, kLineVertexFormat, v, 4, 0);
+}
+
+}  // namespace
+
+void SetLineVertex(LineVertex& v, const CVector& p, uint32_t colour, float u, float w)
+{
+    v = LineVertex{p.x, p.y, p.z, colour, 0, u, w};
+}
+
+void SetMaterialCached(const D3DMATERIAL7* material)
+{
+    if (!material || !DX.device)
+        return;
+    if (RenderCache.material && std::memcmp(&g_LastMaterial, material, sizeof(D3DMATERIAL7)) == 0)
+        return;
+    g_LastMaterial = *material;
+    RenderCache.material = &g_LastMaterial;
+    DX.device->SetMaterial(material);
+}
+
+void SetTextureCached(IDirectDrawSurface7* texture, int32_t stage)
+{
+    if (stage < 0 || stage > 1 || !DX.device)
+        return;
+    if (RenderCache.stageTexture[stage] == texture)
+        return;
+    RenderCache.stageTexture[stage] = texture;
+    DX.device->SetTexture(uint32_t(stage), texture);
+}
+
+void DrawIndexedTriangles(D3DPRIMITIVETYPE type, const void* vertices, uint32_t vertexCount, const uint16_t* indices,
+                          uint32_t indexCount)
+{
+    if (DX.device)
+        DX.device->DrawIndexedPrimitive(type, kModelVertexFormat, vertices, vertexCount, indices, indexCount, 0);
+}
+
+void DrawIndexedLines(D3DPRIMITIVETYPE type, const LineVertex* vertices, uint32_t vertexCount,
+                      const uint16_t* indices, uint32_t indexCount)
+{
+    if (DX.device)
+        DX.device->DrawIndexedPrimitive(type, kLineVertexFormat, vertices, vertexCount, indices, indexCount, 0);
+}
+
+void SetWorldMatrix(const CMatrix& m)
+{
+    if (!DX.device)
+        return;
+    const D3DMATRIX d = ToD3D(m);
+    DX.device->SetTransform(D3DTRANSFORMSTATE_WORLD, &d);
+}
+
+float Vec3Normalize(CVector& v)
+{
+    const float len = v.length();
+    if (len > 0.0f)
+        Vec3DivScalar(v, len);
+    return len;
+}
+
+CMatrix MatrixFromAxisAngle(const CVector& axisIn, float angle)
+{
+    CVector a = axisIn;
+    Vec3Normalize(a);
+    const float c = std::cos(angle), s = std::sin(angle), t = 1 - c;
+    CMatrix m;
+    m.identity();
+    m[0] = t * a.x * a.x + c;
+    m[1] = t * a.x * a.y + s * a.z;
+    m[2] = t * a.x * a.z - s * a.y;
+    m[4] = t * a.x * a.y - s * a.z;
+    m[5] = t * a.y * a.y + c;
+    m[6] = t * a.y * a.z + s * a.x;
+    m[8] = t * a.x * a.z + s * a.y;
+    m[9] = t * a.y * a.z - s * a.x;
+    m[10] = t * a.z * a.z + c;
+    return m;
+}
+
+void DrawInterfaceModel(CRootNode* model, const CMatrix& world, bool highlight, float opacity, float time, bool lit,
+                        const CVector4& colour)
+{
+    if (!DX.device || !model)
+        return;
+    D3DMATRIX savedView;
+    DX.device->GetTransform(D3DTRANSFORMSTATE_VIEW, &savedView);
+    CMatrix view;
+    view.lookAt(CVector(0, 0, -2), CVector(0, 0, 0), CVector(0, 1, 0));
+    const D3DMATRIX v = ToD3D(view);
+    DX.device->SetTransform(D3DTRANSFORMSTATE_VIEW, &v);
+    if (model->animated || !model->worldMatricesValid)
+        model->UpdateWorldMatrix(CMatrix::Identity, time);
+    if (!highlight) {
+        SetLighting(false);
+        SetClipping(true);
+        SetBlendMode(5);
+        SetTextureCached(nullptr, 0);
+        DrawModelBatches(model, world, -1);
+    }
+    SetLighting(PassOptions.lighting && lit);
+    SetClipping(true);
+    SetCulling(false);
+    CNamedMaterial glow("interface");
+    if (highlight) {
+        glow.material.emissive = {colour.x, colour.y, colour.z, colour.w};
+        SetBlendMode(2);
+        if (DX.deviceInfo && DX.deviceInfo->zBias)
+            DX.device->SetRenderState(D3DRENDERSTATE_ZBIAS, 1);
+    }
+    ForEachMesh(model, [&](CMeshNode* mesh) {
+        for (int32_t k = 0; k < mesh->materialCount; ++k) {
+            CMeshMaterial& mm = mesh->materials[k];
+            if (highlight && mm.transparency != 0)
+                continue;
+            if (!highlight)
+                SetBlendMode(opacity == 1.0f ? mm.transparency : 1);
+            SetZFunc(4);  // less-or-equal
+            if (highlight) {
+                SetMaterialCached(&glow.material);
+                CMatrix full;
+                CMatrix::multiply(full, mesh->worldMatrix, world);
+                SetWorldMatrix(full);
+                if (mm.indexCount > 0 && mm.firstVertex + mm.vertexCount <= mesh->vertexCount &&
+                    mm.firstIndex + mm.indexCount <= mesh->indexCount)
+                    DrawIndexedTriangles(D3DPT_TRIANGLELIST, mesh->vertices + mm.firstVertex,
+                                         uint32_t(mm.vertexCount), mesh->indices + mm.firstIndex,
+                                         uint32_t(mm.indexCount));
+                continue;
+            }
+            if (opacity != 1.0f && mm.surface) {
+                // The material's alphas change for this draw only.
+                const float diffuse = mm.surface->colour[3], ambient = mm.surface->colour[7];
+                mm.surface->colour[3] *= opacity;
+                mm.surface->colour[7] *= opacity;
+                DrawMeshBatch(mesh, k, world);
+                mm.surface->colour[3] = diffuse;
+                mm.surface->colour[7] = ambient;
+            } else {
+                DrawMeshBatch(mesh, k, world);
+            }
+        }
+    });
+    DX.device->SetRenderState(D3DRENDERSTATE_ZBIAS, 0);
+    RenderCache.blendMode = -1;
+    DX.device->SetTransform(D3DTRANSFORMSTATE_VIEW, &savedView);
+}
+
+void DrawTargetMarker(CRootNode* marker, const CVector& position)
+{
+    if (!DX.device || !marker)
+        return;
+    CMatrix m;
+    m.identity();
+    m[0] = m[5] = m[10] = 0.5f;
+    m[12] = position.x;
+    m[13] = position.y;
+    m[14] = position.z;
+    static CNamedMaterial glow("marker");
+    glow.material.emissive = {0.5f, 1.0f, 0.6f, 0};
+    SetBlendMode(0);
+    SetLighting(true);
+    SetClipping(true);
+    SetCulling(false);
+    SetTextureCached(nullptr, 0);
+    ForEachMesh(marker, [&](CMeshNode* mesh) {
+        for (int32_t k = 0; k < mesh->materialCount; ++k) {
+            const CMeshMaterial& mm = mesh->materials[k];
+            if (mm.indexCount <= 0 || mm.firstVertex + mm.vertexCount > mesh->vertexCount ||
+                mm.firstIndex + mm.indexCount > mesh->indexCount)
+                continue;
+            CMatrix full;
+            CMatrix::multiply(full, mesh->worldMatrix, m);
+            SetWorldMatrix(full);
+            SetMaterialCached(&glow.material);
+            DrawIndexedTriangles(D3DPT_TRIANGLELIST, mesh->vertices + mm.firstVertex, uint32_t(mm.vertexCount),
+                                 mesh->indices + mm.firstIndex, uint32_t(mm.indexCount));
+        }
+    });
+}
+
+void DrawAxisCross(float x, float y, float z, uint32_t colour)
+{
+    if (!DX.device)
+        return;
+    CMatrix m;
+    m.identity();
+    m[12] = x;
+    m[13] = y;
+    m[14] = z;
+    SetWorldMatrix(m);
+    SetBlendMode(0);
+    SetTextureCached(nullptr, 0);
+    SetClipping(true);
+    SetLighting(false);
+    LineVertex v[6];
+    for (int a = 0; a < 3; ++a) {
+        CVector p(0, 0, 0);
+        p[a] = -0.05f;
+        SetLineVertex(v[2 * a], p, colour);
+        p[a] = 0.05f;
+        SetLineVertex(v[2 * a + 1], p, colour);
+    }
+    DX.device->DrawPrimitive(D3DPT_LINELIST, kLineVertexFormat, v, 6, 0);
+}
+
+void DrawLightFlare(CVector& position, uint32_t colour, IDirectDrawSurface7* flareTexture)
+{
+    CVector toEye = EyePosition - position;
+    Vec3Normalize(toEye);
+    position = position + toEye * 0.2f;
+    if (!DX.device)
+        return;
+    const float f = 0.75f + 0.25f * float(std::rand()) / 32767.0f;
+    uint32_t c = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const float b = float((colour >> shift) & 0xFF) * f;
+        c |= uint32_t(b > 255.0f ? 255.0f : b) << shift;
+    }
+    SetBlendMode(2);
+    SetTextureCached(flareTexture, 0);
+    SetClipping(true);
+    SetLighting(false);
+    DrawSquare(position, 0.15f, c);
+}
+
+void DrawPointMarker(float x, float y, float z, uint32_t colour)
+{
+    if (!DX.device)
+        return;
+    SetBlendMode(1);
+    SetTextureCached(nullptr, 0);
+    SetClipping(true);
+    SetLighting(false);
+    DrawSquare(CVector(x, y, z), 0.008f, colour);
+}

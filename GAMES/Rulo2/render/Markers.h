@@ -1,0 +1,49 @@
+#pragma once
+// Small drawing routines for things in the 3-D view that are not world objects:
+// interface models with their own camera, the walk-target marker, flares, axis
+// crosses, light markers and point markers, and the cached material and texture.
+#include <cstdint>
+
+#include "LIBS/System/CMatrix.h"
+#include "LIBS/System/CVector.h"
+#include "platform/d3d/D3D.h"
+
+class CRootNode;
+class CD3DLight;
+
+// Vertex format 0x1C2: position, diffuse, specular, one texture pair.
+struct LineVertex
+{
+    float x, y, z;
+    uint32_t diffuse;
+    uint32_t specular;
+    float u, v;
+};
+static_assert(sizeof(LineVertex) == 28);
+constexpr uint32_t kLineVertexFormat = 0x1C2;
+constexpr uint32_t kModelVertexFormat = 0x212;
+
+void SetLineVertex(LineVertex& v, const CVector& p, uint32_t colour, float u = 0, float w = 0);
+// Sends the material only when it differs from the last one sent.
+void SetMaterialCached(const D3DMATERIAL7* material);
+// Sets the texture on the stage only when it differs; null clears and records null.
+void SetTextureCached(IDirectDrawSurface7* texture, int32_t stage);
+void DrawIndexedTriangles(D3DPRIMITIVETYPE type, const void* vertices, uint32_t vertexCount, const uint16_t* indices,
+                          uint32_t indexCount);
+void DrawIndexedLines(D3DPRIMITIVETYPE type, const LineVertex* vertices, uint32_t vertexCount,
+                      const uint16_t* indices, uint32_t indexCount);
+void SetWorldMatrix(const CMatrix& m);
+float Vec3Normalize(CVector& v);
+CMatrix MatrixFromAxisAngle(const CVector& axis, float angle);
+
+// A model drawn from (0, 0, -2) looking at the origin; the view is restored after.
+void DrawInterfaceModel(CRootNode* model, const CMatrix& world, bool highlight, float opacity, float time, bool lit,
+                        const CVector4& colour);
+void DrawTargetMarker(CRootNode* marker, const CVector& position);
+void DrawAxisCross(float x, float y, float z, uint32_t colour);
+// Moves the point 0.2 towards the eye (the caller's point changes), then draws.
+void DrawLightFlare(CVector& position, uint32_t colour, IDirectDrawSurface7* flareTexture);
+void DrawPointMarker(float x, float y, float z, uint32_t colour);
+
+constexpr uint32_t kMarkerColour = 0xFFD09090;          // RGB (208, 144, 144)
+constexpr uint32_t kMarkerSelectedColour = 0xFF80FF99;  // RGB (128, 255, 153)

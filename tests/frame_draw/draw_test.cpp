@@ -1,0 +1,87 @@
+// Whole frames of the house world drawn from above through the device.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/render/CGameCamera.h"
+#include "GAMES/Rulo2/render/FramePasses.h"
+#include "GAMES/Rulo2/render/OffscreenView.h"
+#include "tests/frame_draw/HouseWorld.h"
+
+namespace {
+
+class HouseFromAbove : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(OpenOffscreenView(320, 240));
+        GameViewRecord.eye = CVector(0, 9, -0.5f);
+        GameViewRecord.position = CVector(0, 0, 0);
+    }
+    void TearDown() override
+    {
+        g_SphereVisibility = nullptr;
+        CloseOffscreenView();
+    }
+
+    // The screen pixel of a world point under the current view and projection.
+    uint32_t PixelAt(const CVector& p)
+    {
+        D3DMATRIX view, proj;
+        DX.device->GetTransform(D3DTRANSFORMSTATE_VIEW, &view);
+        DX.device->GetTransform(D3DTRANSFORMSTATE_PROJECTION, &proj);
+        float v[4] = {p.x, p.y, p.z, 1}, a[4] = {}, b[4] = {};
+        for (int j = 0; j < 4; ++j)
+            for (int i = 0; i < 4; ++i)
+                a[j] += v[i] * view.m[i][j];
+        for (int j = 0; j < 4; ++j)
+            for (int i = 0; i < 4; ++i)
+                b[j] += a[i] * proj.m[i][j];
+        const int x = int((b[0] / b[3] + 1) * 0.5f * DX.screenWidth);
+        const int y = int((1 - b[1] / b[3]) * 0.5f * DX.screenHeight);
+        uint32_t c = 0;
+        EXPECT_TRUE(DX.backSurface->ReadPixel(x, y, &c));
+        return c & 0xFFFFFF;
+    }
+};
+
+}  // namespace
+
+TEST_F(HouseFromAbove, UpperFloorAndStairsAreCutAwayInThePicture)
+{
+    HouseWorld w;
+    const CVector slabPoint(-1.0f, 0.1f, -1.0f), stairsTop(1.0f, 1.1f, 1.0f), upperSlab(-1.0f, 1.7f, -1.0f);
+
+    RenderWorldFrame(nullptr, 1000);
+    EXPECT_TRUE(IsListed(w.slab2));
+    EXPECT_EQ(PixelAt(upperSlab), 0x0000FFu);
+    EXPECT_EQ(PixelAt(CVector(1.0f, 1.7f, 1.0f)), 0x0000FFu);
+
+    CurrentFloor = 1;
+    FloorMask = 1u << 0;
+    RenderWorldFrame(nullptr, 1040);
+    EXPECT_FALSE(IsListed(w.slab2));
+    EXPECT_EQ(PixelAt(slabPoint), 0xFF0000u);
+    EXPECT_EQ(PixelAt(stairsTop), 0x00FF00u);
+
+    HideStairs = 1;
+    RenderWorldFrame(nullptr, 1080);
+    EXPECT_FALSE(IsListed(w.stairs));
+    EXPECT_TRUE(IsListed(w.slab1));
+    EXPECT_EQ(PixelAt(CVector(1.0f, 0.1f, 1.0f)), 0xFF0000u);
+    EXPECT_EQ(PixelAt(slabPoint), 0xFF0000u);
+}
+
+TEST_F(HouseFromAbove, FadedObjectsLeaveTheOpaquePass)
+{
+    HouseWorld w;
+    w.slab2->factor = 0.999f;
+    RenderWorldFrame(nullptr, 1000);
+    ASSERT_EQ(FadedObjects.size(), 1u);
+    EXPECT_EQ(FadedObjects[0], w.slab2);
+    // Still drawn, after the opaque pass, with its 0.999 opacity.
+    const uint32_t c = PixelAt(CVector(-1.0f, 1.7f, -1.0f));
+    EXPECT_GT(c & 0xFF, 0xF0u);
+}
