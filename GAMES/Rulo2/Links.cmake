@@ -3,6 +3,7 @@ target_link_libraries(rulo2_app PUBLIC platform_win platform_files platform_crt 
 target_link_libraries(rulo2_app PUBLIC platform_time)
 target_link_libraries(rulo2_render PUBLIC platform_d3d platform_win platform_files rulo2_interface)
 target_link_libraries(rulo2_world PUBLIC platform_files)
+target_link_libraries(rulo2_world PUBLIC rulo2_behaviour rulo2_navigation rulo2_editor platform_win)
 target_link_libraries(rulo2_app PUBLIC platform_input rulo2_render)
 # The game program.
 add_executable(Varek ${RULO2}/program/VarekMain.cpp)

@@ -20,7 +20,7 @@ enum ELoadWorldMode
 // complete the old file becomes the ".bak" and the new one takes its place.
 // False (the world file and its ".bak" as they were) on any failure.
 bool SaveWorld(const char* path, std::string* error = nullptr);
-// The world file's bytes.
+// The world file's bytes (numbers every tree first).
 bool WriteWorld(CChunkWriter& writer);
 bool LoadWorld(const char* path, int mode, std::string* error = nullptr);
 // As LoadWorld on a file image in memory; `name` serves the messages.

@@ -1,0 +1,50 @@
+#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/ChunkFile.h"
+
+bool CObjectLogic::LoadInfoChunk(const uint8_t* body, size_t size)
+{
+    if (!body && size)
+        return false;
+    info.assign(body, body + size);
+    saveWithWorld = 1;
+    return true;
+}
+
+bool CObjectLogic::SaveTaskLists(CChunkWriter& writer) const
+{
+    // The length is stored as it was read, so a kept chunk comes back byte for byte.
+    return writer.WriteId(ChunkId("INFO")) && writer.WriteId(uint32_t(info.size())) &&
+           writer.WriteBytes(info.data(), info.size());
+}
+
+void CObjectLogic::Init(CNode* node)
+{
+    owner = node;
+}
+
+void CObjectLogic::CreateMissingParts(const char* definitionName)
+{
+    if (!kindName[0] && definitionName)
+        std::snprintf(kindName, sizeof kindName, "%s", definitionName);
+}
+
+static int CountNode(CNode* node, void* argument)
+{
+    auto* object = static_cast<CWorldObject*>(node);
+    if (object->objectKind == CWorldObject::KIND_OBJECT)
+        ++*static_cast<int*>(argument);
+    return NODE_WALK_CONTINUE;
+}
+
+int CountWorldObjects(CWorldObject* worldRoot)
+{
+    int count = 0;
+    if (worldRoot)
+        worldRoot->CNode::ForEach(CountNode, &count);
+    return count;
+}

@@ -1,0 +1,64 @@
+#pragma once
+// The behaviour object of a placed object or of an object definition.
+//
+// Until the behaviour subsystem reads its "INFO" chunk, the chunk's body is kept
+// as its bytes and written back unchanged, so that worlds keep their objects'
+// tasks through a load and save.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class CChunkReader;
+class CChunkWriter;
+class CNode;
+class CObjectNode;
+class CWorldObject;
+
+// The kind record of an object logic.
+struct SObjectKind
+{
+    int32_t kindId = 0;  // 0 item, 1 loot, 2 tool, 3 fixed, 4..6 characters, 7 door, 8 window, 9 car
+    int32_t minBurglaryLevel = 0;
+    float weight = 0.0f;
+    float value = 0.0f;
+    uint8_t walk = 0;
+    uint8_t alwaysActive = 0;
+    uint8_t pointable = 0;
+};
+
+class CObjectLogic
+{
+public:
+    CObjectLogic() = default;
+    CObjectLogic(const CObjectLogic&) = delete;
+    CObjectLogic& operator=(const CObjectLogic&) = delete;
+
+    // The body of an "INFO" chunk (after its 8-byte header); marks the logic as
+    // saved with the world. False when the body is not there.
+    bool LoadInfoChunk(const uint8_t* body, size_t size);
+    // Writes the "INFO" chunk (header and the kept body); false on a write failure.
+    bool SaveTaskLists(CChunkWriter& writer) const;
+    bool HasInfoChunk() const { return saveWithWorld != 0; }
+
+    // Binds the logic to its node (start of a game).
+    void Init(CNode* node);
+    // Creates the missing parts of a definition's logic (kind entry named after
+    // the definition, an empty task list).
+    void CreateMissingParts(const char* definitionName);
+
+    SObjectKind kind;
+    char kindName[64] = {};
+    int32_t typeNumber = -1;  // -1: no type entry
+    CNode* owner = nullptr;
+    uint32_t objectId = 0;
+    int32_t logicNumber = 0;
+    uint8_t ownLogic = 0;
+    uint8_t recording = 0;
+    uint8_t saveWithWorld = 0;
+    uint8_t active = 0;
+    uint32_t runtimeWord = 0;
+    std::vector<uint8_t> info;  // the kept "INFO" body
+};
+
+// Counts the world's objects and prepares their logic for numbering.
+int CountWorldObjects(CWorldObject* worldRoot);

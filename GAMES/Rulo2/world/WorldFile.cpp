@@ -1,0 +1,355 @@
+#include "GAMES/Rulo2/world/WorldFile.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/navigation/Navigation.h"
+#include "GAMES/Rulo2/world/CMacro.h"
+#include "GAMES/Rulo2/world/CModelEntry.h"
+#include "GAMES/Rulo2/world/CObjectNode.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/LoadingScreen.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "GAMES/Rulo2/world/WorldTree.h"
+#include "LIBS/System/LogPrintf.h"
+#include "platform/files/Files.h"
+#include "platform/files/WinPath.h"
+
+std::string CurrentWorldFile;
+std::vector<uint8_t> g_KeptTexturePages;
+
+// ---------------------------------------------------------------- kept texture pages
+
+static bool KeepTexturePages(CChunkReader& data, std::string* error)
+{
+    // The section's tag lies just before the cursor.
+    const size_t start = data.Offset() >= 8 ? data.Offset() - 8 : 0;
+    if (!SkipSection(data)) {
+        if (error)
+            *error = "the section has no END";
+        return false;
+    }
+    // A merge keeps the pages already there.
+    if (g_KeptTexturePages.empty())
+        g_KeptTexturePages.assign(data.Data() + start, data.Data() + data.Offset());
+    return true;
+}
+
+static bool WriteKeptTexturePages(CChunkWriter& w)
+{
+    return w.WriteBytes(g_KeptTexturePages.data(), g_KeptTexturePages.size());
+}
+
+static void ClearKeptTexturePages()
+{
+    g_KeptTexturePages.clear();
+}
+
+STexturePageHooks g_TexturePageHooks{KeepTexturePages, WriteKeptTexturePages, nullptr, nullptr, nullptr,
+                                     ClearKeptTexturePages};
+
+static bool DiscardWorld()
+{
+    ClearWorld();
+    return true;
+}
+
+bool (*g_DiscardWorldHook)() = DiscardWorld;
+
+// ---------------------------------------------------------------- saving
+
+static void NumberAll()
+{
+    if (g_ModelsTree)
+        g_ModelsTree->NumberNodes();
+    if (g_ObjectsTree)
+        g_ObjectsTree->NumberNodes();
+    NumberModelList(g_ModelListRoot);
+    if (g_MacroListRoot) {
+        g_MacroListRoot->NumberNodes();
+        NumberMacroContents(g_MacroListRoot);
+    }
+    if (g_WorldRoot)
+        g_WorldRoot->NumberNodes();
+    if (g_ObjectList)
+        g_ObjectList->NumberNodes();
+    if (g_TexturePageHooks.number)
+        g_TexturePageHooks.number();
+}
+
+bool WriteWorld(CChunkWriter& w)
+{
+    CountWorldObjects(g_WorldRoot);
+    NumberAll();
+    if (g_WorldRoot)
+        g_WorldRoot->ResolveObjectIds();
+    bool ok = w.WriteMarker(ChunkId("WRLD"));
+    if (ok && g_TexturePageHooks.write)
+        ok = g_TexturePageHooks.write(w);
+    ok = ok && WriteFolderSection(g_ModelsTree, w, ChunkId("GROU"));
+    ok = ok && WriteFolderSection(g_ObjectsTree, w, ChunkId("OBGR"));
+    ok = ok && WriteModelListSection(g_ModelListRoot, w);
+    if (ok && g_ObjectList)
+        ok = WriteObjectSection(g_ObjectList, w);
+    ok = ok && WriteMacroSection(g_MacroListRoot, w);
+    ok = ok && w.WriteMarker(ChunkId("TREE")) && (!g_WorldRoot || WriteWorldNodes(g_WorldRoot, w, true)) &&
+         w.WriteMarker(ChunkId("END "));
+    return ok && w.WriteMarker(ChunkId("EOF "));
+}
+
+bool SaveWorld(const char* path, std::string* error)
+{
+    auto fail = [&](const std::string& why) {
+        if (error)
+            *error = why;
+        LogPrintf("%s", why.c_str());
+        return false;
+    };
+    if (!path || !*path)
+        return fail("Save world: no file name");
+    LogPrintf("Saving '%s'", path);
+
+    CChunkWriter w;
+    if (!WriteWorld(w))
+        return fail(std::string(path) + ": cannot build the world file");
+
+    namespace fs = std::filesystem;
+    const fs::path target = platform::ResolvePath(path);
+    fs::path temp = target;
+    temp += ".tmp";
+    FILE* f = std::fopen(temp.c_str(), "wb");
+    if (!f)
+        return fail(std::string(path) + ": cannot create " + temp.string() + ": " + std::strerror(errno));
+    const auto& data = w.Data();
+    bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
+    ok = std::fflush(f) == 0 && ok;
+    ok = std::fclose(f) == 0 && ok;
+    std::error_code ec;
+    if (!ok) {
+        fs::remove(temp, ec);
+        return fail(std::string(path) + ": writing " + temp.string() + " failed");
+    }
+    // Only now the previous file becomes the backup and the new one takes its place.
+    fs::path backup = target;
+    backup.replace_extension(".bak");
+    const bool hadOld = fs::exists(target, ec);
+    if (hadOld) {
+        fs::rename(target, backup, ec);
+        if (ec) {
+            fs::remove(temp, ec);
+            return fail(std::string(path) + ": cannot keep the previous file as " + backup.string());
+        }
+    }
+    fs::rename(temp, target, ec);
+    if (ec) {
+        std::error_code ignored;
+        if (hadOld)
+            fs::rename(backup, target, ignored);
+        fs::remove(temp, ignored);
+        return fail(std::string(path) + ": cannot move the new file into place: " + ec.message());
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- loading
+
+namespace {
+struct SLoad
+{
+    const char* name;
+    std::string* error;
+    bool Fail(const char* section, const std::string& why)
+    {
+        std::string text = std::string(name) + ": ";
+        if (section)
+            text += std::string("section \"") + section + "\": ";
+        text += why;
+        LogPrintf("%s", text.c_str());
+        if (error)
+            *error = text;
+        return false;
+    }
+};
+
+// Restores the chunk-progress hook and closes the loading screen on every way out.
+struct SProgressScope
+{
+    ChunkProgressFn saved;
+    SProgressScope(const CChunkReader* file, size_t total) : saved(g_ChunkProgress)
+    {
+        BeginLoadingScreen(file, total);
+        g_ChunkProgress = UpdateLoadingScreen;
+    }
+    ~SProgressScope()
+    {
+        g_ChunkProgress = saved;
+        EndLoadingScreen();
+    }
+};
+}  // namespace
+
+static void Finish()
+{
+    LogPrintf("Resetting ids...");
+    CountWorldObjects(g_WorldRoot);
+    NumberAll();
+    if (GameModeFlag) {
+        BuildModelTable();
+        CObjectNode::BuildIndexTable();
+    }
+    LogPrintf("Recreate anim-infos...");
+    LogPrintf("Recreate task-lists...");
+    if (g_ObjectList)
+        CObjectNode::RebuildTaskLists();
+    if (!GameModeFlag) {
+        LogPrintf("Updating Model-UVs...");
+        LogPrintf("Checking for invalid Texture-Pages...");
+        LogPrintf("Removing identical Texture-Pages...");
+        LogPrintf("Recreating Texture-Pages...");
+        LogPrintf("Updating world locators...");
+        LogPrintf("Checking for invalid connections...");
+        CWorldObject::CheckConnections(g_WorldRoot);
+    }
+    CStreetNet::Build(g_WorldRoot);
+    LogPrintf("World loaded successfuly");
+}
+
+static bool LoadWorldData(const uint8_t* data, size_t size, int mode, const char* name, const std::string* folder,
+                          std::string* error)
+{
+    SLoad load{name ? name : "world", error};
+    if (size < 8 || std::memcmp(data, "WRLD", 4) != 0)
+        return load.Fail(nullptr, "not a world file (it does not begin with \"WRLD\")");
+    if (mode == LOADWORLD_UPDATE)
+        return load.Fail(nullptr, "importing updated model folders is not available");
+    if (mode < LOADWORLD_OPEN || mode > LOADWORLD_ADD)
+        return load.Fail(nullptr, "unknown load mode " + std::to_string(mode));
+    CreateWorldRoots();
+
+    if (mode == LOADWORLD_MERGE) {
+        g_ModelsTree->ResetIndexes();
+        g_ObjectsTree->ResetIndexes();
+        g_ModelListRoot->ResetIndexes();
+        g_MacroListRoot->ResetIndexes();
+        g_WorldRoot->ResetIndexes();
+        if (g_ObjectList)
+            g_ObjectList->ResetIndexes();
+        if (g_TexturePageHooks.excludeAll)
+            g_TexturePageHooks.excludeAll();
+    }
+    if (mode == LOADWORLD_OPEN) {
+        if (g_DiscardWorldHook && !g_DiscardWorldHook())
+            return load.Fail(nullptr, "the current world was kept");
+        CurrentWorldFile = name ? name : "";
+    }
+    if (folder && !folder->empty())
+        platform::SetCurrentDirectory(*folder);
+
+    CChunkReader file(data, size);
+    SProgressScope progress(&file, size);
+    SChunkHeader header;
+    CChunkReader body;
+    file.NextChunk(header, body);  // the "WRLD" tag
+
+    for (;;) {
+        UpdateLoadingScreen();
+        const EChunkResult r = file.NextChunk(header, body);
+        if (r == CHUNK_NO_MORE)
+            return load.Fail(nullptr, "the file ends before \"EOF \"");
+        if (r != CHUNK_OK)
+            return load.Fail(nullptr, std::string(ChunkResultText(r)) + " at offset " +
+                                          std::to_string(file.FileOffset()));
+        const std::string id = ChunkIdText(header.id);
+        std::string why;
+        bool ok = true;
+        switch (header.id) {
+        case ChunkId("OBGR"):
+        case ChunkId("GROU"): {
+            const bool models = header.id == ChunkId("GROU");
+            if (GameModeFlag) {
+                ok = SkipSection(file);
+                why = "the section has no END";
+                break;
+            }
+            LogPrintf(models ? "Reading Model-List-Tree..." : "Reading Object-List-Tree...");
+            CNode* root = models ? g_ModelsTree : g_ObjectsTree;
+            ok = ReadFolderSection(file, root, &why);
+            root->index = 1;
+            root->NumberIncludedNodes();
+            break;
+        }
+        case ChunkId("LIST"):
+            LogPrintf("Reading Model-List...");
+            ok = ReadModelListSection(file, g_ModelListRoot, &why);
+            if (GameModeFlag)
+                BuildModelTable();
+            break;
+        case ChunkId("MAKL"):
+            if (GameModeFlag) {
+                ok = SkipSection(file);
+                why = "the section has no END";
+                break;
+            }
+            LogPrintf("Reading Makro-List...");
+            ok = ReadMacroSection(file, g_MacroListRoot, &why);
+            break;
+        case ChunkId("OBJS"):
+            LogPrintf("Reading Object-List...");
+            ok = ReadObjectSection(file, &why);
+            if (g_ObjectList)
+                g_ObjectList->NumberIncludedNodes();
+            if (GameModeFlag)
+                CObjectNode::BuildIndexTable();
+            break;
+        case ChunkId("TEXP"):
+            if (g_TexturePageHooks.deviceCanHoldPages && !g_TexturePageHooks.deviceCanHoldPages()) {
+                ok = SkipSection(file);
+                why = "the section has no END";
+                break;
+            }
+            LogPrintf("Reading Texture-Pages...");
+            ok = g_TexturePageHooks.read ? g_TexturePageHooks.read(file, &why) : SkipSection(file);
+            break;
+        case ChunkId("TREE"):
+            LogPrintf("Reading World-Tree...");
+            ok = ReadWorldNodes(file, g_WorldRoot, &why);
+            break;
+        case ChunkId("EOF "):
+            Finish();
+            return true;
+        default:
+            break;
+        }
+        if (!ok)
+            return load.Fail(id.c_str(), why.empty() ? "damaged section" : why);
+    }
+}
+
+bool LoadWorldFromMemory(const uint8_t* data, size_t size, int mode, const char* name, std::string* error)
+{
+    return LoadWorldData(data, size, mode, name, nullptr, error);
+}
+
+bool LoadWorld(const char* path, int mode, std::string* error)
+{
+    if (!path || !*path) {
+        if (error)
+            *error = "Load world: no file name";
+        return false;
+    }
+    const std::filesystem::path native = platform::ResolvePath(path);
+    std::string bytes;
+    if (!platform::ReadFile(native.string(), bytes)) {
+        const std::string text = std::string(path) + ": cannot open the file";
+        LogPrintf("%s", text.c_str());
+        if (error)
+            *error = text;
+        return false;
+    }
+    const std::string folder = native.parent_path().string();
+    return LoadWorldData(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), mode, path, &folder, error);
+}
