@@ -9,3 +9,4 @@ target_link_libraries(rulo2_app PUBLIC platform_input rulo2_render)
 add_executable(Varek ${RULO2}/program/VarekMain.cpp)
 target_link_libraries(Varek PRIVATE rulo2_app rulo2_world rulo2_render rulo2_behaviour rulo2_navigation
   rulo2_interface rulo2_editor)
+target_link_libraries(rulo2_world PUBLIC rulo2_render)

@@ -9,13 +9,21 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "GAMES/Rulo2/world/CNode.h"
 #include "GAMES/Rulo2/world/ChunkFile.h"
 #include "LIBS/System/CVector.h"
 
+class CMeshNode;
 class CRootNode;
+class CTexture;
+class CTexturePage;
+class IDirect3DVertexBuffer7;
+struct CSurfaceMaterial;
 struct MeshVertex;
+struct SDrawListEntry;
+struct STextureUse;
 
 // The time before every key: evaluating there yields every channel's first key.
 constexpr float kRestTime = -10000.0f;
@@ -64,6 +72,30 @@ public:
     void LendAnimationTo(CModelNode* otherTree);
     // Meshes copy their vertices at a running offset; never past `capacity`.
     void FillVertexBuffer(MeshVertex* buffer, uint32_t capacity, uint32_t& offset);
+
+    // Mesh materials' textures and texture coordinates (CMeshMaterials.cpp).
+    // Binds each material's stored texture name and page number to the loaded
+    // texture and page.
+    void ResolveTextureReferences();
+    void RefitAllTexCoords();
+    void ResetTextureCoords(CTexture* texture);
+    void RefitTextureCoords(CTexturePage* page, int32_t entry);
+    void RemoveTexture(CTexturePage* page, int32_t entry);
+    void ResetAllTexCoords();
+    void ReplacePage(CTexturePage* oldPage, CTexturePage* newPage);
+    bool IsTextureUsed(CTexturePage* page, int32_t entry);
+    void CollectTextures(std::vector<STextureUse>& uses, int32_t& pagedCount, int32_t& unpagedCount);
+    CMeshNode* FindTextureUser(CTexture* texture, CTexturePage* page, int32_t entry);
+    void MarkUsedTextures();
+
+    // Drawing meshes through the device (CMeshDrawing.cpp).
+    void CountMaterials(int32_t& count, int32_t& translucentCount);
+    void CollectSurfaces(std::vector<CSurfaceMaterial*>& surfaces);
+    // False when two material index ranges of one mesh overlap.
+    bool AddToDrawList(SDrawListEntry* entries, const std::vector<CSurfaceMaterial*>& surfaces, int32_t n,
+                       int32_t m);
+    void FillVertexBuffer(IDirect3DVertexBuffer7* vertexBuffer, int32_t& next);
+    void DrawEditorMarkers();
     // The position of the node that the path names ("Hand", or "|Body|Hand"
     // where each component matches the start of a name).
     bool GetPositionByPath(const char* path, CVector* out, const CMatrix& world, float time);

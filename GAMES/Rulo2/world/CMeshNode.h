@@ -114,6 +114,14 @@ public:
     void AddTrack(CVertexTrack* track);
 
     void BuildWireEdges();
+
+    // Texture coordinates of one material's vertex range: back to the base
+    // coordinates; flips, quarter turns and scale; fitted into its page entry.
+    void RestoreTexCoords(const CMeshMaterial& material);
+    void ApplyTexTransform(const CMeshMaterial& material);
+    void FitTexCoordsToPage(const CMeshMaterial& material);
+    bool MaterialHasTexCoords(int32_t material) const;
+    bool MaterialTexCoordsInRange(int32_t material) const;
     // Face normals (p1 - p0) x (p2 - p1) summed per vertex and normalised.
     bool ComputeNormals();
     // Every material range lies inside the arrays, every index of a material

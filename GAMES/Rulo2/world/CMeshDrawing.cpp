@@ -1,0 +1,313 @@
+// How meshes reach the device: the per-model draw list, vertex buffers and the
+// immediate draw of the editor's views.
+#include "GAMES/Rulo2/world/CMeshDrawing.h"
+
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+
+#include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/Texture.h"
+#include "GAMES/Rulo2/TexturePage.h"
+#include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/render/DeviceHelpers.h"
+#include "GAMES/Rulo2/render/RenderStates.h"
+#include "GAMES/Rulo2/render/FramePasses.h"
+#include "GAMES/Rulo2/world/CMeshNode.h"
+#include "GAMES/Rulo2/world/CRootNode.h"
+
+namespace {
+
+template <class F>
+void WalkMeshNodes(CModelNode* first, F&& f)
+{
+    for (CModelNode* n = first; n; n = n->NextModel()) {
+        if (n->modelKind == CModelNode::KIND_MESH)
+            f(*static_cast<CMeshNode*>(n));
+        if (CModelNode* c = n->FirstModelChild())
+            WalkMeshNodes(c, f);
+    }
+}
+
+bool SameSurface(const CSurfaceMaterial* a, const CSurfaceMaterial* b)
+{
+    if (!a || !b)
+        return a == b;
+    return std::memcmp(a->colour, b->colour, sizeof(a->colour)) == 0;
+}
+
+D3DMATERIAL7 ToD3D(const float c[17])
+{
+    D3DMATERIAL7 m;
+    D3DCOLORVALUE* parts[4] = {&m.diffuse, &m.ambient, &m.specular, &m.emissive};
+    for (int i = 0; i < 4; ++i) {
+        parts[i]->r = c[4 * i];
+        parts[i]->g = c[4 * i + 1];
+        parts[i]->b = c[4 * i + 2];
+        parts[i]->a = c[4 * i + 3];
+    }
+    m.power = c[16];
+    return m;
+}
+
+// The draw list in the root's auxiliary block: a count word, then the entries.
+struct SDrawListBlock
+{
+    int32_t count;
+    int32_t reserved;
+    SDrawListEntry entries[1];
+};
+
+void SetSurface(const CSurfaceMaterial* surface)
+{
+    // The cache compares pointers: materials that share a surface record are
+    // sent once.
+    const auto* key = reinterpret_cast<const D3DMATERIAL7*>(surface);
+    if (!DX.device || !surface || RenderCache.material == key)
+        return;
+    const D3DMATERIAL7 m = ToD3D(surface->colour);
+    DX.device->SetMaterial(&m);
+    RenderCache.material = key;
+}
+
+void SetStageTexture(IDirectDrawSurface7* texture)
+{
+    if (!DX.device || RenderCache.stageTexture[0] == texture)
+        return;
+    DX.device->SetTexture(0, texture);
+    RenderCache.stageTexture[0] = texture;
+}
+
+// The highlight of the mesh selected in the editor's model tree.
+const CSurfaceMaterial& HighlightSurface()
+{
+    static CSurfaceMaterial surface = [] {
+        CSurfaceMaterial s;
+        const float colour[17] = {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0.5f, 1.0f, 0.6f, 0, 0};
+        std::memcpy(s.colour, colour, sizeof(colour));
+        return s;
+    }();
+    return surface;
+}
+
+}  // namespace
+
+CTextureSurface* TextureKeyOf(const CMeshMaterial& m)
+{
+    if (m.page)
+        return m.page;
+    return m.texture;
+}
+
+void CModelNode::CountMaterials(int32_t& count, int32_t& translucentCount)
+{
+    WalkMeshNodes(this, [&](CMeshNode& mesh) {
+        for (int32_t i = 0; i < mesh.materialCount; ++i) {
+            if (mesh.materials[i].indexCount == 0)
+                continue;
+            ++count;
+            if (mesh.materials[i].transparency != 0)
+                ++translucentCount;
+        }
+    });
+}
+
+void CModelNode::CollectSurfaces(std::vector<CSurfaceMaterial*>& surfaces)
+{
+    WalkMeshNodes(this, [&](CMeshNode& mesh) {
+        for (int32_t i = 0; i < mesh.materialCount; ++i) {
+            const CMeshMaterial& m = mesh.materials[i];
+            if (m.indexCount == 0 || !m.surface)
+                continue;
+            bool known = false;
+            for (CSurfaceMaterial* s : surfaces)
+                known = known || SameSurface(s, m.surface);
+            if (!known)
+                surfaces.push_back(m.surface);
+        }
+    });
+}
+
+bool CModelNode::AddToDrawList(SDrawListEntry* e, const std::vector<CSurfaceMaterial*>& surfaces, int32_t n,
+                               int32_t m)
+{
+    bool ok = true;
+    WalkMeshNodes(this, [&](CMeshNode& mesh) {
+        for (int32_t k = 0; k < mesh.materialCount; ++k) {
+            CMeshMaterial& mat = mesh.materials[k];
+            if (mat.indexCount == 0)
+                continue;
+            const int32_t start = mat.firstIndex, end = mat.firstIndex + mat.indexCount;
+            for (int32_t j = 0; j < mesh.materialCount; ++j) {
+                const CMeshMaterial& other = mesh.materials[j];
+                if (j == k || other.indexCount == 0)
+                    continue;
+                const int32_t s2 = other.firstIndex, e2 = other.firstIndex + other.indexCount;
+                if ((start >= s2 && start < e2) || (end > s2 && end <= e2))
+                    ok = false;
+            }
+            CSurfaceMaterial* surface = mat.surface;
+            for (CSurfaceMaterial* s : surfaces)
+                if (SameSurface(s, mat.surface)) {
+                    surface = s;
+                    break;
+                }
+            const SDrawListEntry entry{&mesh, &mat, surface, TextureKeyOf(mat)};
+            const int32_t opaqueSlots = n - m;
+            if (mat.transparency == 0) {
+                int32_t i = 0;
+                while (i < opaqueSlots && e[i].mesh && e[i].textureKey != entry.textureKey)
+                    ++i;
+                if (i >= opaqueSlots)
+                    continue;
+                if (e[i].mesh) {
+                    while (i < opaqueSlots && e[i].mesh && e[i].textureKey == entry.textureKey &&
+                           e[i].surface != surface)
+                        ++i;
+                    if (i >= opaqueSlots)
+                        continue;
+                    for (int32_t j = opaqueSlots - 1; j > i; --j)
+                        e[j] = e[j - 1];
+                }
+                e[i] = entry;
+            } else {
+                int32_t i = n - 1;
+                while (i >= opaqueSlots && e[i].mesh && e[i].textureKey != entry.textureKey)
+                    --i;
+                if (i < opaqueSlots)
+                    continue;
+                if (e[i].mesh) {
+                    while (i >= opaqueSlots && e[i].mesh && e[i].textureKey == entry.textureKey &&
+                           e[i].surface != surface)
+                        --i;
+                    if (i < opaqueSlots)
+                        continue;
+                    for (int32_t j = opaqueSlots; j < i; ++j)
+                        e[j] = e[j + 1];
+                }
+                e[i] = entry;
+            }
+        }
+    });
+    return ok;
+}
+
+void CModelNode::FillVertexBuffer(IDirect3DVertexBuffer7* vertexBuffer, int32_t& next)
+{
+    void* data = nullptr;
+    uint32_t size = 0;
+    const bool locked = vertexBuffer && SUCCEEDED(vertexBuffer->Lock(DDLOCK_WRITEONLY, &data, &size));
+    uint32_t offset = uint32_t(next);
+    FillVertexBuffer(locked ? static_cast<MeshVertex*>(data) : nullptr,
+                     locked ? uint32_t(size / sizeof(MeshVertex)) : 0, offset);
+    if (locked)
+        vertexBuffer->Unlock();
+    next = int32_t(offset);
+}
+
+void CModelNode::DrawEditorMarkers()
+{
+    IDirect3DDevice7* device = DX.device;
+    if (!device)
+        return;
+    WalkMeshNodes(this, [&](CMeshNode& mesh) {
+        const bool selected = IsSelectedInModelTree(&mesh);
+        SetCulling(mesh.backfaceCulling && CullingFlag);
+        SetClipping(true);
+        D3DMATRIX world;
+        std::memcpy(&world.m[0][0], mesh.worldMatrix.m, sizeof(world.m));
+        device->SetTransform(D3DTRANSFORMSTATE_WORLD, &world);
+        if (RenderCache.blendMode != 0)
+            SetBlendMode(0);
+        for (int32_t k = 0; k < mesh.materialCount; ++k) {
+            CMeshMaterial& mat = mesh.materials[k];
+            CTextureSurface* key = TextureKeyOf(mat);
+            if (mat.transparency != 0) {
+                STransparentBatch batch;
+                batch.mesh = &mesh;
+                batch.material = k;
+                batch.objectMatrix = CMatrix::Identity;
+                TransparentBatches.push_back(batch);
+            } else if (mat.indexCount > 0 && mesh.vertices && mesh.indices) {
+                SetSurface(mat.surface);
+                if (TexturesFlag)
+                    SetStageTexture(key ? key->surface : nullptr);
+                SetLighting(LightingFlag != 0);
+                device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, FVF_MESH, mesh.vertices + mat.firstVertex,
+                                             uint32_t(mat.vertexCount), mesh.indices + mat.firstIndex,
+                                             uint32_t(mat.indexCount), 0);
+            }
+            if (selected && mesh.wireEdges && mat.indexCount > 0 && mesh.vertices) {
+                SetSurface(&HighlightSurface());
+                SetLighting(true);
+                SetStageTexture(nullptr);
+                device->DrawIndexedPrimitive(D3DPT_LINELIST, FVF_MESH, mesh.vertices + mat.firstVertex,
+                                             uint32_t(mat.vertexCount), mesh.wireEdges + mat.firstIndex * 2,
+                                             uint32_t(mat.indexCount * 2), 0);
+            }
+        }
+        if (mesh.lightFlare) {
+            SFlare flare;
+            flare.point = mesh.worldMatrix.translation();
+            flare.colour = 0xFFFFFFFFu;
+            FlareList.push_back(flare);
+        }
+    });
+}
+
+// ---- the root's draw list and the model hooks ------------------------------
+
+SDrawListEntry* DrawListOf(const CRootNode& root, int32_t* count)
+{
+    auto* block = static_cast<SDrawListBlock*>(root.auxiliaryBlock);
+    if (count)
+        *count = block ? block->count : 0;
+    return block ? block->entries : nullptr;
+}
+
+bool BuildDrawList(CRootNode& root)
+{
+    if (DX.device) {
+        ClearTextureStage(0);
+        ClearTextureStage(1);
+    }
+    RenderCache.material = nullptr;
+    std::free(root.auxiliaryBlock);
+    root.auxiliaryBlock = nullptr;
+    int32_t n = 0, m = 0;
+    root.CountMaterials(n, m);
+    if (n == 0)
+        return true;
+    std::vector<CSurfaceMaterial*> surfaces;
+    root.CollectSurfaces(surfaces);
+    const size_t bytes = offsetof(SDrawListBlock, entries) + sizeof(SDrawListEntry) * size_t(n);
+    auto* block = static_cast<SDrawListBlock*>(std::calloc(1, bytes));
+    if (!block)
+        return true;
+    block->count = n;
+    root.auxiliaryBlock = block;
+    CModelNode* children = root.FirstModelChild();
+    return !children || children->AddToDrawList(block->entries, surfaces, n, m);
+}
+
+void InstallModelRenderHooks()
+{
+    g_ModelRenderHooks.refresh = [](CRootNode& root) {
+        root.ResolveTextureReferences();
+        return BuildDrawList(root);
+    };
+    g_ModelRenderHooks.createVertexBuffer = [](CRootNode& root) -> void* {
+        if (!DX.device)
+            return nullptr;
+        IDirect3DVertexBuffer7* vb = CreateVertexBuffer(int32_t(root.vertexCount), FVF_MESH);
+        if (!vb)
+            return nullptr;
+        int32_t next = 0;
+        root.FillVertexBuffer(vb, next);
+        vb->Optimize(DX.device, 0);
+        return vb;
+    };
+    g_ModelRenderHooks.releaseVertexBuffer = [](void* buffer) {
+        static_cast<IDirect3DVertexBuffer7*>(buffer)->Release();
+    };
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The per-model draw list: one entry per material with indices, opaque
+// materials grouped by texture key in order of first appearance with equal
+// surfaces adjacent, translucent ones grouped at the end.
+#include <cstdint>
+
+class CMeshNode;
+class CRootNode;
+class CTextureSurface;
+struct CMeshMaterial;
+struct CSurfaceMaterial;
+
+struct SDrawListEntry
+{
+    CMeshNode* mesh = nullptr;
+    CMeshMaterial* material = nullptr;
+    CSurfaceMaterial* surface = nullptr;  // the shared surface to set
+    CTextureSurface* textureKey = nullptr;  // the page, else the texture, else null
+};
+
+// The material's texture key: its page when it has one, else its texture.
+CTextureSurface* TextureKeyOf(const CMeshMaterial& material);
+
+// Rebuilds the root's draw list (kept in its auxiliary block); false when a
+// mesh has overlapping material index ranges.
+bool BuildDrawList(CRootNode& root);
+// The root's draw list; null and 0 when it has none.
+SDrawListEntry* DrawListOf(const CRootNode& root, int32_t* count);
+
+// The render engine's model hooks: textures bound and the draw list rebuilt
+// on every refresh, vertex buffers through the device.
+void InstallModelRenderHooks();
