@@ -9,6 +9,7 @@ int cmd_pack(int argc, char** argv);
 int cmd_unpack(int argc, char** argv);
 int cmd_model(int argc, char** argv);
 int cmd_image(int argc, char** argv);
+int cmd_world(int argc, char** argv);
 
 namespace {
 
@@ -24,6 +25,7 @@ const Group kGroups[] = {
     {"unpack", cmd_unpack, "unpack IN OUT      unpack a packed file"},
     {"image", cmd_image, "image info FILE | image convert IN OUT [FORMAT]   show or convert a picture"},
     {"model", cmd_model, "model dump FILE | model roundtrip IN OUT   show or re-save a model file"},
+    {"world", cmd_world, "world dump FILE | world roundtrip IN OUT   show or re-save a world file"},
 };
 
 int usage()

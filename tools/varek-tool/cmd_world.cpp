@@ -1,0 +1,211 @@
+// varek-tool world dump FILE | world roundtrip IN OUT
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/world/CMacro.h"
+#include "GAMES/Rulo2/world/CModelEntry.h"
+#include "GAMES/Rulo2/world/CObjectNode.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/ChunkFile.h"
+#include "GAMES/Rulo2/world/WorldFile.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "tools/varek-tool/ToolFiles.h"
+
+namespace {
+
+int WorldUsage()
+{
+    std::fprintf(stderr, "usage: varek-tool world dump FILE | varek-tool world roundtrip IN OUT\n");
+    return 1;
+}
+
+int WorldFail(const std::string& text)
+{
+    std::fprintf(stderr, "varek-tool world: %s\n", text.c_str());
+    return 1;
+}
+
+// The sections of the file as they lie: chunk ids with their counts and versions.
+bool DumpSections(const std::vector<uint8_t>& data, std::string& error)
+{
+    CChunkReader file(data.data(), data.size());
+    for (;;) {
+        SChunkHeader header;
+        CChunkReader body;
+        const EChunkResult r = file.NextChunk(header, body);
+        if (r == CHUNK_NO_MORE)
+            return true;
+        if (r != CHUNK_OK) {
+            error = std::string(ChunkResultText(r)) + " at offset " + std::to_string(file.FileOffset());
+            return false;
+        }
+        const std::string id = ChunkIdText(header.id);
+        if (header.id == ChunkId("WRLD") || header.id == ChunkId("EOF ")) {
+            std::printf("%s\n", id.c_str());
+            if (header.id == ChunkId("EOF "))
+                return true;
+            continue;
+        }
+        std::map<std::string, std::pair<int, std::set<uint32_t>>> chunks;
+        bool ended = false;
+        for (;;) {
+            SChunkHeader inner;
+            CChunkReader innerBody;
+            const EChunkResult ri = file.NextChunk(inner, innerBody);
+            if (ri != CHUNK_OK) {
+                error = "section \"" + id + "\": " + ChunkResultText(ri) + " at offset " +
+                        std::to_string(file.FileOffset());
+                return false;
+            }
+            if (inner.id == ChunkId("END ")) {
+                ended = true;
+                break;
+            }
+            auto& entry = chunks[ChunkIdText(inner.id)];
+            ++entry.first;
+            if (innerBody.Size() >= 4)
+                entry.second.insert(innerBody.ReadU32());
+        }
+        std::printf("%s", id.c_str());
+        for (const auto& [chunk, info] : chunks) {
+            std::printf("  %d %s (version", info.first, chunk.c_str());
+            for (uint32_t v : info.second)
+                std::printf(" %u", v);
+            std::printf(")");
+        }
+        std::printf("%s\n", ended ? "" : " (no END)");
+    }
+}
+
+void DumpFolders(const CNode* first, int depth)
+{
+    for (const CNode* n = first; n; n = n->next) {
+        std::printf("%*s%s\n", depth * 2, "", n->GetName() ? n->GetName() : "(unnamed)");
+        DumpFolders(n->firstChild, depth + 1);
+    }
+}
+
+const char* Text(const char* s)
+{
+    return s ? s : "";
+}
+
+void DumpNodes(CWorldObject* first, int depth)
+{
+    for (CWorldObject* n = first; n; n = n->NextObject()) {
+        std::printf("%*s", depth * 2, "");
+        switch (n->objectKind) {
+        case CWorldObject::KIND_GROUP: std::printf("group \"%s\"", Text(n->GetName())); break;
+        case CWorldObject::KIND_MODEL:
+            if (CModelEntry* e = n->ModelEntry())
+                std::printf("model #%u \"%s\"", e->index, Text(e->GetName()));
+            else
+                std::printf("model (none)");
+            break;
+        case CWorldObject::KIND_OBJECT:
+            if (CObjectNode* d = n->Definition())
+                std::printf("object #%u \"%s\"", d->index, Text(d->name));
+            else
+                std::printf("object (none)");
+            break;
+        case CWorldObject::KIND_LIGHT: {
+            const SWorldLight* l = n->Light();
+            const int type = l ? l->light.dltType : 0;
+            std::printf("light %s", type == 1 ? "point" : type == 2 ? "spot" : type == 3 ? "directional" : "?");
+            break;
+        }
+        case CWorldObject::KIND_GENERATOR: std::printf("terrain \"%s\"", Text(n->GetName())); break;
+        default: std::printf("kind %d", n->objectKind); break;
+        }
+        std::printf(" at (%g, %g, %g)", n->position.x, n->position.y, n->position.z);
+        if (!n->connections.empty()) {
+            std::printf(" connections");
+            for (const SConnection& c : n->connections)
+                std::printf(" %u", c.target ? c.target->index : 0);
+        }
+        std::printf("\n");
+        DumpNodes(n->FirstObject(), depth + 1);
+    }
+}
+
+void DumpMacros(CMacro* first, int depth)
+{
+    for (CMacro* m = first; m; m = m->NextMacro()) {
+        std::printf("%*s%s \"%s\"\n", depth * 2, "", m->content ? "macro" : "folder", Text(m->GetName()));
+        if (m->content)
+            DumpNodes(m->content->FirstObject(), depth + 2);
+        DumpMacros(m->FirstMacro(), depth + 1);
+    }
+}
+
+int Dump(const char* path)
+{
+    std::vector<uint8_t> data;
+    std::string error;
+    if (!ReadWholeFile(path, data, error))
+        return ToolFail("world", path, error);
+    if (data.size() < 8 || std::memcmp(data.data(), "WRLD", 4) != 0)
+        return ToolFail("world", path, "not a world file (it does not begin with \"WRLD\")");
+    std::printf("file %s, %zu bytes\n", path, data.size());
+    const bool sectionsOk = DumpSections(data, error);
+    if (!sectionsOk)
+        return ToolFail("world", path, error);
+    GameModeFlag = 0;
+    CreateWorldRoots();
+    if (!LoadWorldFromMemory(data.data(), data.size(), LOADWORLD_OPEN, path, &error))
+        return WorldFail(error);
+    std::printf("Models folders:\n");
+    DumpFolders(g_ModelsTree->firstChild, 1);
+    std::printf("Objects folders:\n");
+    DumpFolders(g_ObjectsTree->firstChild, 1);
+    std::printf("Model list:\n");
+    for (CModelEntry* e = g_ModelListRoot->FirstEntry(); e; e = e->NextEntry())
+        std::printf("  #%u \"%s\" folder \"%s\"\n", e->index, Text(e->GetName()),
+                    e->group ? GetPath(e->group).c_str() : "");
+    std::printf("Object definitions:\n");
+    for (CObjectNode* d = g_ObjectList; d; d = d->NextDefinition()) {
+        std::printf("  #%u \"%s\" states", d->index, Text(d->name));
+        for (CObjectState* s = d->firstState; s; s = s->next)
+            std::printf(" %s(model #%u)", Text(s->name), s->modelEntry ? s->modelEntry->index : 0);
+        std::printf("\n");
+    }
+    std::printf("Macros:\n");
+    DumpMacros(g_MacroListRoot->FirstMacro(), 1);
+    std::printf("World tree:\n");
+    DumpNodes(g_WorldRoot->FirstObject(), 1);
+    DestroyWorldRoots();
+    return 0;
+}
+
+int Roundtrip(const char* in, const char* out)
+{
+    // Loading changes the current folder to the world's; both paths are fixed first.
+    const std::string inPath = std::filesystem::absolute(in).string();
+    const std::string outPath = std::filesystem::absolute(out).string();
+    GameModeFlag = 0;
+    CreateWorldRoots();
+    std::string error;
+    if (!LoadWorld(inPath.c_str(), LOADWORLD_OPEN, &error))
+        return WorldFail(error);
+    if (!SaveWorld(outPath.c_str(), &error))
+        return WorldFail(error);
+    DestroyWorldRoots();
+    return 0;
+}
+
+}  // namespace
+
+int cmd_world(int argc, char** argv)
+{
+    if (argc == 3 && std::strcmp(argv[1], "dump") == 0)
+        return Dump(argv[2]);
+    if (argc == 4 && std::strcmp(argv[1], "roundtrip") == 0)
+        return Roundtrip(argv[2], argv[3]);
+    return WorldUsage();
+}
