@@ -10,3 +10,4 @@ add_executable(Varek ${RULO2}/program/VarekMain.cpp)
 target_link_libraries(Varek PRIVATE rulo2_app rulo2_world rulo2_render rulo2_behaviour rulo2_navigation
   rulo2_interface rulo2_editor)
 target_link_libraries(rulo2_world PUBLIC rulo2_render)
+target_link_libraries(rulo2_render PUBLIC platform_resources)

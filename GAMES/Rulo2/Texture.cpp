@@ -228,11 +228,14 @@ CTexture::CTexture(const char* textureName)
 {
     if (textureName && *textureName)
         name = textureName;
-    previous = s_last;
-    if (s_last)
+    // A head set back by the start-up loaders leaves their textures behind it:
+    // the next texture starts the list again.
+    if (s_first) {
+        previous = s_last;
         s_last->next = this;
-    else
+    } else {
         s_first = this;
+    }
     s_last = this;
 }
 

@@ -1,5 +1,6 @@
 // Mesh drawing: the draw list's order and a textured mesh of a model file drawn
 // through the game's device and read back.
+#include "tests/textures/DeviceFixture.h"
 #include "tests/textures/TextureTestRig.h"
 
 #include <memory>
@@ -95,26 +96,12 @@ TEST(DrawList, OverlappingIndexRangesAreReported)
     EXPECT_EQ(count, 2) << "entries are still made";
 }
 
-// The game's device in a window, with a hand-set camera that shows clip space.
-class MeshDrawing : public ::testing::Test {
+// The game's device with a hand-set camera that shows clip space.
+class MeshDrawing : public DeviceFixture {
 protected:
-    static inline uint8_t logging = 1;
-
     void SetUp() override
     {
-        ASSERT_TRUE(platform::InitVideo());
-        Settings.mainWndW = 64;
-        Settings.mainWndH = 64;
-        WindowedFlag = 1;
-        platform::WindowDesc desc;
-        desc.title = "Varek";
-        desc.openGL = true;
-        desc.width = 64;
-        desc.height = 64;
-        ASSERT_TRUE(window.Create(desc));
-        DX.mainWindow = &window;
-        EnumerateDrivers();
-        ASSERT_TRUE(InitDirectX());
+        DeviceFixture::SetUp();
         InstallModelRenderHooks();
         D3DMATRIX identity;
         for (int i = 0; i < 4; ++i)
@@ -130,15 +117,7 @@ protected:
     void TearDown() override
     {
         LightingFlag = savedLighting;
-        g_ModelRenderHooks = SModelRenderHooks();
-        while (CTexture::First())
-            delete CTexture::First();
-        ReleaseDirectX();
-        ShutdownDirectDraw();
-        FreeDriverList();
-        DX.mainWindow = nullptr;
-        if (window.IsWindow())
-            window.DestroyWindow();
+        DeviceFixture::TearDown();
     }
 
     uint32_t Pixel(int x, int y)
@@ -148,7 +127,6 @@ protected:
         return c & 0xFFFFFF;
     }
 
-    platform::Window window;
     uint8_t savedLighting = 1;
 };
 
@@ -187,8 +165,6 @@ CMeshNode* Quad(const char* textureName, int32_t transparency)
 
 TEST_F(MeshDrawing, TexturedMeshOfAModelFileShowsItsTextureColours)
 {
-    const auto folder = std::filesystem::temp_directory_path() / ("varek_meshdraw_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
     const auto picture = folder / "four.bmp";
     // Red, green / blue, white.
     ASSERT_TRUE(WritePicture(picture, 2, 2, {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu}));
@@ -231,7 +207,6 @@ TEST_F(MeshDrawing, TexturedMeshOfAModelFileShowsItsTextureColours)
     ExpectNear(Pixel(48, 48), 0xFFFFFFu);
     EXPECT_TRUE(TransparentBatches.empty());
     GameModeFlag = savedMode;
-    std::filesystem::remove_all(folder);
 }
 
 TEST_F(MeshDrawing, TranslucentMaterialsAreDeferredAndFlaresListed)
