@@ -601,6 +601,8 @@ bool CTexturePage::ReadPage(CChunkReader& r)
         return true;
     r.ReadId();
     const bool alpha = r.ReadBool();
+    storedPixels = true;
+    storedAlpha = alpha;
     const size_t rowBytes = size_t(width) * 2;
     if (!r.Ok() || r.Remaining() / rowBytes < size_t(height)) {
         LogPrintf("Damaged texture-page pixels at offset %zu: %dx%d pixels do not fit the chunk", r.FileOffset(),

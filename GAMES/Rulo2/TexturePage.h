@@ -81,6 +81,9 @@ public:
     // The page's number in the world file (1, 2, ... in list order once saved;
     // -1 during a merge). Mesh materials refer to pages by it.
     int32_t number = -1;
+    // What the section stored: page pixels, and whether they carry alpha.
+    bool storedPixels = false;
+    bool storedAlpha = false;
 
 private:
     bool Overlaps(const RECT& r, int32_t except) const;

@@ -10,6 +10,7 @@ int cmd_unpack(int argc, char** argv);
 int cmd_model(int argc, char** argv);
 int cmd_image(int argc, char** argv);
 int cmd_world(int argc, char** argv);
+int cmd_texpage(int argc, char** argv);
 
 namespace {
 
@@ -26,6 +27,7 @@ const Group kGroups[] = {
     {"image", cmd_image, "image info FILE | image convert IN OUT [FORMAT]   show or convert a picture"},
     {"model", cmd_model, "model dump FILE | model roundtrip IN OUT   show or re-save a model file"},
     {"world", cmd_world, "world dump FILE | world roundtrip IN OUT   show or re-save a world file"},
+    {"texpage", cmd_texpage, "texpage dump FILE  show the texture pages of a world file"},
 };
 
 int usage()
