@@ -203,6 +203,8 @@ bool CGameApp::InitInstance()
     }
 
     DrawLoadingFrames();
+    if (AppHooks.installRenderHooks)
+        AppHooks.installRenderHooks();
 
     if (AppHooks.clearWorld)
         AppHooks.clearWorld();

@@ -13,6 +13,7 @@ class MouseDevice;
 // entries are skipped (their start-up line is still logged).
 struct StartupHooks {
     bool (*loadGameResources)() = nullptr;       // interface images and models
+    void (*installRenderHooks)() = nullptr;      // models drawn through the device
     void (*clearWorld)() = nullptr;              // the "New World" command
     bool (*loadWorld)(const char* path) = nullptr;
     void (*afterWorldLoaded)() = nullptr;        // vertex buffers, world bounds, editor trees

@@ -1,5 +1,9 @@
 // Runs the real program headless in a folder of its own and checks what it leaves.
 
+#include "GAMES/Rulo2/world/WorldFile.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "tests/worldfile/WorldTestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -105,11 +109,15 @@ TEST_F(ProgramRun, WithoutLoggingNoLogIsWritten)
     EXPECT_FALSE(fs::exists(dir / "log.txt"));
 }
 
-// Reads a 24-bit bottom-up BMP's pixel (x, y from the top) as 0xRRGGBB.
-bool BmpPixel(const fs::path& file, int x, int y, int* width, int* height, uint32_t* rgb)
+std::vector<uint8_t> ReadFileBytes(const fs::path& file)
 {
     std::ifstream in(file, std::ios::binary);
-    std::vector<uint8_t> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// A 24-bit bottom-up BMP's pixel (x, y from the top) as 0xRRGGBB.
+bool BmpPixel(const std::vector<uint8_t>& b, int x, int y, int* width, int* height, uint32_t* rgb)
+{
     if (b.size() < 54 || b[0] != 'B' || b[1] != 'M' || b[28] != 24)
         return false;
     auto u32 = [&](size_t at) { return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24; };
@@ -131,7 +139,7 @@ TEST_F(ProgramRun, FixedStepRecordingSavesOnePicturePerFrame)
         std::snprintf(name, sizeof name, "snapshot%05d.bmp", i);
         int w = 0, h = 0;
         uint32_t rgb = 0;
-        ASSERT_TRUE(BmpPixel(dir / name, 320, 240, &w, &h, &rgb)) << name;
+        ASSERT_TRUE(BmpPixel(ReadFileBytes(dir / name), 320, 240, &w, &h, &rgb)) << name;
         EXPECT_EQ(w, 640);
         EXPECT_EQ(h, 480);
         // No world: the game view shows the walk fog colour (88, 88, 80) it was cleared to.
@@ -146,6 +154,94 @@ TEST_F(ProgramRun, MissingDialogTextsStillStart)
     ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=2", "-window -logging"), 0) << Output();
     std::vector<std::string> log = LogLines();
     EXPECT_GE(FindInOrder(log, {"Loading Text...", "Initialized successfully"})[1], 0);
+}
+
+// A flat square of one material, seen from both sides, as the model file holds it.
+CRootNode* MakeTileModel(float size)
+{
+    CRootNode built;
+    built.SetName("Tile");
+    auto* frame = static_cast<CFrameNode*>(built.AddChild(new CFrameNode("Frame")));
+    frame->scaling = CVector(1, 1, 1);
+    auto* mesh = static_cast<CMeshNode*>(frame->AddChild(new CMeshNode("Mesh")));
+    const MeshVertex v[] = {{0, 0, 0, 0, 1, 0, 0, 0, 0, 0},
+                            {size, 0, 0, 0, 1, 0, 1, 0, 1, 0},
+                            {size, 0, size, 0, 1, 0, 1, 1, 1, 1},
+                            {0, 0, size, 0, 1, 0, 0, 1, 0, 1}};
+    mesh->SetVertices(v, 4);
+    const uint16_t idx[] = {0, 1, 2, 0, 2, 3, 0, 2, 1, 0, 3, 2};
+    mesh->SetIndices(idx, 12);
+    mesh->SetMaterialCount(1);
+    mesh->materials[0].indexCount = 12;
+    mesh->materials[0].vertexCount = 4;
+    CChunkWriter w;
+    EXPECT_TRUE(built.SaveToMemory(w));
+    auto* root = new CRootNode;
+    EXPECT_TRUE(ParseTmfChunks(w.Data().data(), w.Data().size(), root).ok);
+    return root;
+}
+
+// A world of a few model instances around the origin, where the game camera looks.
+void WriteStartWorld(const fs::path& file)
+{
+    CreateWorldRoots();
+    ClearWorld();
+    auto* tile = new CModelEntry;
+    tile->SetName("Tile");
+    tile->group = g_ModelsTree;
+    tile->model = MakeTileModel(1.5f);
+    g_ModelListRoot->AddChild(tile);
+    for (int i = 0; i < 4; ++i) {
+        CWorldObject* o = worldtest::AddNode(g_WorldRoot, CWorldObject::KIND_MODEL);
+        o->reference = tile;
+        o->position = CVector(float(i % 2) * -1.5f, 0, float(i / 2) * -1.5f);
+    }
+    ASSERT_TRUE(SaveWorld(file.string().c_str()));
+    ClearWorld();
+}
+
+int PixelsUnlike(const fs::path& file, uint32_t colour)
+{
+    const std::vector<uint8_t> bmp = ReadFileBytes(file);
+    int w = 0, h = 0, count = 0;
+    uint32_t rgb = 0;
+    if (!BmpPixel(bmp, 0, 0, &w, &h, &rgb))
+        return -1;
+    for (int y = 0; y < h; y += 4)
+        for (int x = 0; x < w; x += 4)
+            if (BmpPixel(bmp, x, y, &w, &h, &rgb) && rgb != colour)
+                ++count;
+    return count;
+}
+
+TEST_F(ProgramRun, LoadsTheWorldFileAndDrawsIt)
+{
+    WriteStartWorld(dir / "Varek.wld");
+    // In the game a world named on the command line is ignored.
+    ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=3 VAREK_FAKE_RECORDING=1", "-window -logging Other.wld"), 0) << Output();
+    std::vector<std::string> log = LogLines();
+    std::vector<long> at = FindInOrder(log, {"Initialized successfully", "Reading World-Tree...", "World loaded successfuly"});
+    EXPECT_GE(at[2], 0) << Output();
+    for (const std::string& line : log)
+        EXPECT_EQ(line.find("Other.wld"), std::string::npos) << line;
+    EXPECT_GT(PixelsUnlike(dir / "snapshot00002.bmp", 0x585850u), 100);
+}
+
+TEST_F(ProgramRun, WithoutAWorldFileTheFailedLoadIsLoggedAndTheGameGoesOn)
+{
+    ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=3", "-window -logging"), 0) << Output();
+    std::vector<std::string> log = LogLines();
+    EXPECT_GE(FindInOrder(log, {"Initialized successfully", "Varek.wld: cannot open the file"})[1], 0);
+}
+
+TEST_F(ProgramRun, ADamagedWorldFileIsRefusedAndTheGameGoesOn)
+{
+    std::ofstream(dir / "Varek.wld", std::ios::binary) << "WRLD\x01\x02garbage";
+    ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=3", "-window -logging"), 0) << Output();
+    std::vector<std::string> log = LogLines();
+    for (const std::string& line : log)
+        EXPECT_NE(line, "World loaded successfuly");
+    EXPECT_EQ(fs::file_size(dir / "Varek.wld"), 13u);  // the file is left as it was
 }
 
 } // namespace

@@ -1,0 +1,103 @@
+#include "GAMES/Rulo2/app/SubsystemHooks.h"
+
+#include "GAMES/Rulo2/Rulo2.h"
+#include "GAMES/Rulo2/app/CMainWindow.h"
+#include "GAMES/Rulo2/app/CameraViews.h"
+#include "GAMES/Rulo2/app/GameClock.h"
+#include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/app/GameStep.h"
+#include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/render/CGameCamera.h"
+#include "GAMES/Rulo2/render/DeviceHelpers.h"
+#include "GAMES/Rulo2/render/FramePasses.h"
+#include "GAMES/Rulo2/render/Markers.h"
+#include "GAMES/Rulo2/world/CMeshDrawing.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/WorldFile.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "GAMES/Rulo2/world/WorldWalkers.h"
+
+#include <cmath>
+
+namespace {
+
+bool LoadStartWorld(const char* path)
+{
+    return LoadWorld(path, LOADWORLD_OPEN);
+}
+
+void AfterWorldLoaded()
+{
+    CreateVertexBuffers();
+    g_WorldBounds.Reset();
+    if (g_WorldRoot)
+        WorldWalk::ComputeBounds(g_WorldRoot, g_WorldBounds.min, g_WorldBounds.max);
+}
+
+// Without a hero to follow, the game view's own pose places the camera.
+void PlaceGameViewFromRecord()
+{
+    const CCameraView& v = CameraViews[VIEW_GAME];
+    const CVector target(v.target[0], v.target[1], v.target[2]);
+    const float c = std::cos(v.pitch);
+    GameViewRecord.position = target;
+    GameViewRecord.eye = target + CVector(std::sin(v.yaw) * c, std::sin(v.pitch), std::cos(v.yaw) * c) * v.zoom;
+}
+
+void CameraStep()
+{
+    PlaceGameViewFromRecord();
+    SCameraInput input;
+    input.frameTime = int32_t(GameClock.frameTime);
+    input.mouseDX = Input.mouseDX;
+    input.mouseDY = Input.mouseDY;
+    input.leftButton = Input.leftButton;
+    input.rightButton = Input.rightButton;
+    input.zoomAccumulator = &Input.wheel;
+    UpdateCameraInput(input);
+    ViewDragFlag = input.viewDrag;
+}
+
+void CollectVisible()
+{
+    if (g_WorldRoot)
+        CollectVisibleFrame(g_WorldRoot, true);
+}
+
+void DrawWorld()
+{
+    if (!g_WorldRoot)
+        return;
+    PassClock = GameClock.gameClock;
+    PassOptions.lighting = LightingFlag;
+    PassOptions.culling = CullingFlag;
+    PassOptions.textures = TexturesFlag;
+    PassOptions.dynamicLights = Settings.dynamicLights != 0;
+    UpdateVisibleObjects(nullptr);
+    DrawVisibleObjects(false);
+    DrawShadowMaps();
+    DrawTransparentAndFaded();
+    if (PassOptions.lighting && LightFlaresFlag)
+        for (SFlare& f : FlareList)
+            DrawLightFlare(f.point, f.colour, nullptr);
+    if (PointedObject)
+        DrawHighlight(PointedObject);
+}
+
+} // namespace
+
+void InstallSubsystemHooks()
+{
+    AppHooks.createWorldRoots = CreateWorldRoots;
+    AppHooks.destroyWorldRoots = DestroyWorldRoots;
+    AppHooks.clearWorld = ClearWorld;
+    AppHooks.loadWorld = LoadStartWorld;
+    AppHooks.afterWorldLoaded = AfterWorldLoaded;
+    AppHooks.installRenderHooks = InstallModelRenderHooks;
+
+    StepHooks.updateCameraInput = CameraStep;
+    StepHooks.sortObjects = CollectVisible;
+    StepHooks.drawWorld = DrawWorld;
+
+    DroppedFileHooks.loadWorld = LoadStartWorld;
+}
