@@ -88,7 +88,10 @@ TEST_P(Visibility, OtherHousesShowOnlyTheirOutsideUnlessTheirInsideIsListed)
     EXPECT_FALSE(IsListed(w.slab1));
 }
 
-INSTANTIATE_TEST_SUITE_P(SphereResults, Visibility, ::testing::Values(&CrossingSpheres, &InsideSpheres));
+INSTANTIATE_TEST_SUITE_P(SphereResults, Visibility, ::testing::Values(&CrossingSpheres, &InsideSpheres),
+                         [](const ::testing::TestParamInfo<SphereVisibilityFn>& info) {
+                             return std::string(info.param == &CrossingSpheres ? "Crossing" : "Inside");
+                         });
 
 TEST(VisibilityBatches, FirstBatchAndItsSubtreesComeBeforeTheRemainingSiblings)
 {

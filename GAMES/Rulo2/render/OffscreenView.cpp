@@ -94,6 +94,16 @@ bool OpenOffscreenView(int width, int height)
     d->SetRenderState(D3DRENDERSTATE_DIFFUSEMATERIALSOURCE, D3DMCS_MATERIAL);
     d->SetRenderState(D3DRENDERSTATE_AMBIENTMATERIALSOURCE, D3DMCS_MATERIAL);
     d->SetRenderState(D3DRENDERSTATE_EMISSIVEMATERIALSOURCE, D3DMCS_MATERIAL);
+    // The game's single-texture stage set-up: texture times vertex colour, alpha too.
+    d->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    d->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    d->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    d->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    d->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    d->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTFN_LINEAR);
+    d->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTFG_LINEAR);
+    d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     CMatrix projection;
     projection.perspective(3.1415927f / 4.0f, float(height) / float(width), 0.1f, DefaultFarDistance);
     D3DMATRIX pm;
