@@ -9,6 +9,7 @@
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
+#include "GAMES/Rulo2/render/CGameCamera.h"
 #include "platform/win/MessageBox.h"
 
 #include <gtest/gtest.h>
@@ -261,10 +262,22 @@ TEST_F(MainWindowTest, EditorKeysSwitchViewsAndSnapping)
     Send(WM_KEYDOWN, VK_ESCAPE);
     EXPECT_EQ(Input.menuKey, 8);
 
-    // In the game view the same keys change no view.
+    const uint8_t animationStop = AnimationStopFlag;
+    Send(WM_KEYDOWN, VK_PAUSE);
+    EXPECT_NE(AnimationStopFlag, animationStop);
+    Send(WM_KEYDOWN, VK_PAUSE);
+    EXPECT_EQ(AnimationStopFlag, animationStop);
+
+    // In the game view the same keys change no view; Space looks along the heading while held.
     SelectView(VIEW_GAME);
     Send(WM_KEYDOWN, VK_F1);
     EXPECT_TRUE(IsGameView());
+    Send(WM_KEYDOWN, VK_SPACE);
+    EXPECT_EQ(GameCameraMode, 1);
+    EXPECT_EQ(GameCamera.firstPerson, 1);
+    Send(WM_KEYUP, VK_SPACE);
+    EXPECT_EQ(GameCameraMode, 0);
+    EXPECT_EQ(GameCamera.firstPerson, 0);
 }
 
 TEST_F(MainWindowTest, AClickReleasedInItsOwnFrameIsSeenOnce)

@@ -2,6 +2,7 @@
 
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "tests/shell/ShellWorld.h"
 #include "tests/worldfile/WorldTestUtil.h"
 
 #include <gtest/gtest.h>
@@ -156,41 +157,12 @@ TEST_F(ProgramRun, MissingDialogTextsStillStart)
     EXPECT_GE(FindInOrder(log, {"Loading Text...", "Initialized successfully"})[1], 0);
 }
 
-// A flat square of one material, seen from both sides, as the model file holds it.
-CRootNode* MakeTileModel(float size)
-{
-    CRootNode built;
-    built.SetName("Tile");
-    auto* frame = static_cast<CFrameNode*>(built.AddChild(new CFrameNode("Frame")));
-    frame->scaling = CVector(1, 1, 1);
-    auto* mesh = static_cast<CMeshNode*>(frame->AddChild(new CMeshNode("Mesh")));
-    const MeshVertex v[] = {{0, 0, 0, 0, 1, 0, 0, 0, 0, 0},
-                            {size, 0, 0, 0, 1, 0, 1, 0, 1, 0},
-                            {size, 0, size, 0, 1, 0, 1, 1, 1, 1},
-                            {0, 0, size, 0, 1, 0, 0, 1, 0, 1}};
-    mesh->SetVertices(v, 4);
-    const uint16_t idx[] = {0, 1, 2, 0, 2, 3, 0, 2, 1, 0, 3, 2};
-    mesh->SetIndices(idx, 12);
-    mesh->SetMaterialCount(1);
-    mesh->materials[0].indexCount = 12;
-    mesh->materials[0].vertexCount = 4;
-    CChunkWriter w;
-    EXPECT_TRUE(built.SaveToMemory(w));
-    auto* root = new CRootNode;
-    EXPECT_TRUE(ParseTmfChunks(w.Data().data(), w.Data().size(), root).ok);
-    return root;
-}
-
 // A world of a few model instances around the origin, where the game camera looks.
 void WriteStartWorld(const fs::path& file)
 {
     CreateWorldRoots();
     ClearWorld();
-    auto* tile = new CModelEntry;
-    tile->SetName("Tile");
-    tile->group = g_ModelsTree;
-    tile->model = MakeTileModel(1.5f);
-    g_ModelListRoot->AddChild(tile);
+    CModelEntry* tile = shelltest::AddTileEntry(1.5f);
     for (int i = 0; i < 4; ++i) {
         CWorldObject* o = worldtest::AddNode(g_WorldRoot, CWorldObject::KIND_MODEL);
         o->reference = tile;

@@ -8,6 +8,7 @@
 #include "GAMES/Rulo2/app/GameStep.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
+#include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
 #include "LIBS/System/CMatrix.h"
 #include "LIBS/System/LogPrintf.h"
@@ -45,6 +46,12 @@ bool MoviePlays()
 bool KeyHeld(int key)
 {
     return (GetKeyState(key) & 0x8000) != 0;
+}
+
+void SetGameCameraMode(int32_t mode)
+{
+    GameCameraMode = mode;
+    GameCamera.SetMode(mode == 1);
 }
 
 // The 3-D view is presented again (paint, after a resize).
@@ -163,11 +170,15 @@ void CMainWindow::OnKeyDown(int key)
     case VK_DOWN: Input.menuKey = 7; break;
     default: break;
     }
-    if (IsGameView())
+    if (IsGameView()) {
+        if (key == VK_SPACE)
+            SetGameCameraMode(1);
         return;
+    }
 
     bool ctrl = KeyHeld(VK_CONTROL);
     switch (key) {
+    case VK_PAUSE: AnimationStopFlag = !AnimationStopFlag; return;
     case '1': SnappingMode = 1; return;
     case '2': SnappingMode = 2; return;
     case '3': SnappingMode = 0; return;
@@ -184,6 +195,13 @@ void CMainWindow::OnKeyDown(int key)
             LightingFlag = !LightingFlag;
             if (DeviceReady())
                 SetLighting(LightingFlag != 0);
+            return;
+        case 'P':
+            ShadowDisplayFlag = !ShadowDisplayFlag;
+            if (DeviceReady()) {
+                ClearTextureStage(0);
+                ClearTextureStage(1);
+            }
             return;
         case 'T':
             TexturesFlag = !TexturesFlag;
@@ -213,8 +231,8 @@ void CMainWindow::OnKeyDown(int key)
 
 void CMainWindow::OnKeyUp(int key)
 {
-    if (key == VK_SPACE)
-        GameCameraMode = 0;
+    if (key == VK_SPACE && IsGameView())
+        SetGameCameraMode(0);
 }
 
 void CMainWindow::OnChar(int)
@@ -402,7 +420,7 @@ void CMainWindow::OnMButtonDown(int, int)
         return;
     Input.middleButton = 1;
     SetCapture();
-    GameCameraMode = 1;
+    SetGameCameraMode(1);
 }
 
 void CMainWindow::OnMButtonUp(int, int)
@@ -412,7 +430,7 @@ void CMainWindow::OnMButtonUp(int, int)
     Input.middleButton = 0;
     if (!Input.leftButton && !Input.rightButton)
         ReleaseCapture();
-    GameCameraMode = 0;
+    SetGameCameraMode(0);
 }
 
 void CMainWindow::OnLButtonDblClk(int, int)
@@ -439,7 +457,9 @@ void CMainWindow::OnMouseWheel(int delta)
     Input.wheel = -delta;
     if (IsGameView()) {
         Input.middleButton = 0;
-        GameCameraMode = 0;
+        if (!Input.leftButton && !Input.rightButton)
+            ReleaseCapture();
+        SetGameCameraMode(0);
     } else if (CurrentView->orthographic) {
         switchMode();
     }

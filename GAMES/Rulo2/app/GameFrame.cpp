@@ -6,8 +6,16 @@
 #include "GAMES/Rulo2/app/Settings.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
+
+using StepClock = std::chrono::steady_clock;
+
+double MsSince(StepClock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(StepClock::now() - start).count();
+}
 
 uint32_t FogColour()
 {
@@ -82,10 +90,15 @@ bool GameFrame()
     if (gameView && ViewFreeze == 2) {
         Call(StepHooks.updateSounds);
     } else {
+        auto start = StepClock::now();
         RunSimulationTicks(GameClock);
+        StepTimes.simulationMs += MsSince(start);
+        start = StepClock::now();
         Call(StepHooks.updateCameraInput);
         Call(StepHooks.sortObjects);
+        StepTimes.visibilityMs += MsSince(start);
     }
+    const auto drawStart = StepClock::now();
 
     ModalScreenOpen = ComputeModalScreenOpen() ? 1 : 0;
 
@@ -116,11 +129,14 @@ bool GameFrame()
     ApplyDeferredButtonReleases(Input, GameStepFrame);
     Call(StepHooks.drawWorldOverlays);
 
+    ++StepTimes.frames;
     if (InsetViewState == 1) {
         // This frame's picture was the inset view: nothing is presented.
         InsetViewState = 2;
+        StepTimes.drawingMs += MsSince(drawStart);
         return true;
     }
     Present();
+    StepTimes.drawingMs += MsSince(drawStart);
     return true;
 }

@@ -4,6 +4,7 @@
 #include "GAMES/Rulo2/app/GameState.h"
 
 GameStepHooks StepHooks;
+GameStepTimes StepTimes;
 
 namespace {
 

@@ -47,6 +47,16 @@ struct GameStepHooks {
 };
 extern GameStepHooks StepHooks;
 
+// Time spent in the parts of the game step, summed over frames (the statistics
+// and the benchmarks read it; whoever reads it may reset it).
+struct GameStepTimes {
+    double simulationMs = 0;
+    double visibilityMs = 0;
+    double drawingMs = 0;
+    int32_t frames = 0;
+};
+extern GameStepTimes StepTimes;
+
 // Step 7 of the game step: the game clock goes back to the previous clock and
 // moves toward the clock the frame loop set, one tick at a time; the recorder
 // runs after every move, at least once. Returns the number of recorder runs.

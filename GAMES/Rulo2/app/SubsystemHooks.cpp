@@ -10,6 +10,7 @@
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/DeviceHelpers.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
+#include "GAMES/Rulo2/render/GameResources.h"
 #include "GAMES/Rulo2/render/Markers.h"
 #include "GAMES/Rulo2/world/CMeshDrawing.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
@@ -94,6 +95,8 @@ void InstallSubsystemHooks()
     AppHooks.loadWorld = LoadStartWorld;
     AppHooks.afterWorldLoaded = AfterWorldLoaded;
     AppHooks.installRenderHooks = InstallModelRenderHooks;
+    AppHooks.loadGameResources = LoadGameResources;
+    AppHooks.freeGameResources = FreeGameResources;
 
     StepHooks.updateCameraInput = CameraStep;
     StepHooks.sortObjects = CollectVisible;

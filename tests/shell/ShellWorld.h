@@ -1,0 +1,66 @@
+#pragma once
+// Worlds for the shell's tests and benchmarks: flat tiles the game camera sees.
+
+#include "GAMES/Rulo2/Model.h"
+#include "GAMES/Rulo2/world/CFrameNode.h"
+#include "GAMES/Rulo2/world/CMeshNode.h"
+#include "GAMES/Rulo2/world/CModelEntry.h"
+#include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/ChunkFile.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
+
+namespace shelltest {
+
+// A flat square of one material, seen from both sides, as the model file holds it.
+inline CRootNode* MakeTileModel(float size)
+{
+    CRootNode built;
+    built.SetName("Tile");
+    auto* frame = static_cast<CFrameNode*>(built.AddChild(new CFrameNode("Frame")));
+    frame->scaling = CVector(1, 1, 1);
+    auto* mesh = static_cast<CMeshNode*>(frame->AddChild(new CMeshNode("Mesh")));
+    const MeshVertex v[] = {{0, 0, 0, 0, 1, 0, 0, 0, 0, 0},
+                            {size, 0, 0, 0, 1, 0, 1, 0, 1, 0},
+                            {size, 0, size, 0, 1, 0, 1, 1, 1, 1},
+                            {0, 0, size, 0, 1, 0, 0, 1, 0, 1}};
+    mesh->SetVertices(v, 4);
+    const uint16_t idx[] = {0, 1, 2, 0, 2, 3, 0, 2, 1, 0, 3, 2};
+    mesh->SetIndices(idx, 12);
+    mesh->SetMaterialCount(1);
+    mesh->materials[0].indexCount = 12;
+    mesh->materials[0].vertexCount = 4;
+    CChunkWriter w;
+    if (!built.SaveToMemory(w))
+        return nullptr;
+    auto* root = new CRootNode;
+    if (!ParseTmfChunks(w.Data().data(), w.Data().size(), root).ok) {
+        delete root;
+        return nullptr;
+    }
+    return root;
+}
+
+// A model entry "Tile" in the model list.
+inline CModelEntry* AddTileEntry(float size)
+{
+    auto* tile = new CModelEntry;
+    tile->SetName("Tile");
+    tile->group = g_ModelsTree;
+    tile->model = MakeTileModel(size);
+    g_ModelListRoot->AddChild(tile);
+    return tile;
+}
+
+// A model instance of an entry at a position below a parent.
+inline CWorldObject* AddInstance(CNode* parent, CModelEntry* entry, const CVector& position)
+{
+    auto* o = new CWorldObject;
+    o->objectKind = CWorldObject::KIND_MODEL;
+    o->reference = entry;
+    o->position = position;
+    parent->AddChild(o);
+    return o;
+}
+
+}  // namespace shelltest
