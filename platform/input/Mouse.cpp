@@ -51,7 +51,8 @@ HRESULT MouseDevice::Create()
             break;
         }
         case SDL_WINDOWEVENT:
-            if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST && s->acquired && (s->flags & DISCL_FOREGROUND) &&
+            if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST && FollowsSystemFocus() && s->acquired &&
+                (s->flags & DISCL_FOREGROUND) &&
                 s->window && WindowFromNative(e.window.windowID) == s->window) {
                 s->acquired = false;
                 s->lost = true;

@@ -1,6 +1,7 @@
 #include "platform/win/Window.h"
 
 #include "platform/files/Cp1252.h"
+#include "platform/win/MessageBox.h"
 #include "platform/win/NativeWindow.h"
 
 #include <SDL.h>
@@ -38,6 +39,7 @@ std::vector<std::string> pendingDrop;
 bool dropOpen = false;
 std::map<int, EventObserver> observers;
 int nextObserverId = 1;
+int followFocus = -1;  // -1: not decided yet
 
 int VirtualKey(const SDL_Keysym& ks)
 {
@@ -313,6 +315,8 @@ void TranslateWindowEvent(const SDL_WindowEvent& e)
             Deliver(w, WM_ACTIVATE, MAKELONG(int(WA_ACTIVE), w->IsIconic() ? 1 : 0), 0);
         break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
+        if (!FollowsSystemFocus())
+            break;
         Deliver(w, WM_ACTIVATE, MAKELONG(int(WA_INACTIVE), w->IsIconic() ? 1 : 0), 0);
         if (appActive && !FocusGainFollows()) {
             appActive = false;
@@ -771,6 +775,18 @@ int16_t GetKeyState(int virtualKey)
     if (virtualKey <= 0 || virtualKey > 255)
         return 0;
     return int16_t((keyDown[virtualKey] ? 0x8000 : 0) | (keyToggled[virtualKey] ? 1 : 0));
+}
+
+bool FollowsSystemFocus()
+{
+    if (followFocus < 0)
+        followFocus = NonInteractive() ? 0 : 1;
+    return followFocus != 0;
+}
+
+void SetFollowSystemFocus(bool follow)
+{
+    followFocus = follow ? 1 : 0;
 }
 
 void AllowScreenSaver(bool allow)

@@ -237,6 +237,13 @@ HWND GetFocus();
 // Key and button state as the translated messages left it: bit 15 down, bit 0 toggled.
 int16_t GetKeyState(int virtualKey);
 
+// Whether the window system's focus changes deactivate the program. Off by default
+// when VAREK_NONINTERACTIVE is set: there the windows of other programs (tests
+// running side by side on one display) take the focus, and a deactivated program
+// would wait for a person to bring it back. Gaining the focus is always reported.
+bool FollowsSystemFocus();
+void SetFollowSystemFocus(bool follow);
+
 // The screen saver may start (true) or is held off (false, the start-up state).
 void AllowScreenSaver(bool allow);
 

@@ -65,6 +65,7 @@ TEST(Mouse, MovementIsSummedPerRead)
     EXPECT_EQ(state.lX, 0) << "each read starts from zero";
     EXPECT_EQ(state.rgbButtons[1], 0x80) << "buttons keep their state";
 
+    SetFollowSystemFocus(true);
     SDL_Event lost{};
     lost.type = SDL_WINDOWEVENT;
     lost.window.windowID = id;

@@ -241,6 +241,7 @@ TEST_F(WindowTest, SizeActivationPaintAndClose)
     EXPECT_EQ(window.got.back().message, WM_PAINT);
 
     window.got.clear();
+    SetFollowSystemFocus(true);
     WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
     WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
     PumpMessages();
@@ -250,6 +251,23 @@ TEST_F(WindowTest, SizeActivationPaintAndClose)
     // Focus moved within the program: the application stayed active.
     for (const Message& m : window.got)
         EXPECT_FALSE(m.message == WM_ACTIVATEAPP && m.wParam == 0);
+
+    window.got.clear();
+    WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    PumpMessages();
+    ASSERT_EQ(window.got.size(), 2u);
+    EXPECT_EQ(window.got[1].message, WM_ACTIVATEAPP);
+    EXPECT_EQ(window.got[1].wParam, 0u) << "focus went elsewhere: the application is inactive";
+
+    // Without a person, other programs' windows taking the focus deactivate nothing.
+    SetFollowSystemFocus(false);
+    window.got.clear();
+    WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    PumpMessages();
+    for (const Message& m : window.got)
+        EXPECT_FALSE((m.message == WM_ACTIVATEAPP && m.wParam == 0) ||
+                     (m.message == WM_ACTIVATE && LOWORD(m.wParam) == WA_INACTIVE));
 
     window.got.clear();
     window.closeDestroys = false;
