@@ -1,10 +1,83 @@
+// The texture pages inside the world: the world file's "TEXP" section and the
+// models of the model list that refer to page entries.
 #include "GAMES/Rulo2/TexturePage.h"
 
+#include "GAMES/Rulo2/world/CModelEntry.h"
+#include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/ChunkFile.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "LIBS/System/LogPrintf.h"
+
+namespace {
+
+// Every model of the model list: entries, their sub-entries and their siblings.
+template <class F>
+void ForEachModel(CModelEntry* first, F&& f)
+{
+    for (CModelEntry* e = first; e; e = e->NextEntry()) {
+        if (e->model)
+            f(*e->model);
+        ForEachModel(e->FirstEntry(), f);
+    }
+}
+
+template <class F>
+void ForEachListedModel(F&& f)
+{
+    if (g_ModelListRoot)
+        ForEachModel(g_ModelListRoot->FirstEntry(), f);
+}
+
+}  // namespace
+
+void RemoveTextureFromModels(CTexturePage* page, int32_t index)
+{
+    ForEachListedModel([&](CRootNode& model) {
+        model.RemoveTexture(page, index);
+        model.Refresh();
+    });
+}
+
+void RefitAllTexturesInModels()
+{
+    ForEachListedModel([](CRootNode& model) {
+        model.RefitAllTexCoords();
+        model.Refresh();
+    });
+}
+
+void FinishTexturePagesAfterLoad()
+{
+    LogPrintf("Checking for invalid Texture-Pages...");
+    for (CTexturePage* p = CTexturePage::First(); p; p = p->next)
+        p->PurgeMissingTextures();
+    LogPrintf("Removing identical Texture-Pages...");
+    for (CTexturePage* p = CTexturePage::First(); p;) {
+        CTexturePage* twin = CTexturePage::First()->FindEqual(p);
+        if (!twin) {
+            p = p->next;
+            continue;
+        }
+        // The pages are equal: the models of the later one use the earlier.
+        ForEachListedModel([&](CRootNode& model) {
+            model.ReplacePage(twin, p);
+            model.Refresh();
+        });
+        delete twin;
+        p = CTexturePage::First();
+    }
+    LogPrintf("Recreating Texture-Pages...");
+    for (CTexturePage* p = CTexturePage::First(); p; p = p->next)
+        if (!p->surface) {
+            p->Release();
+            p->Build();
+        }
+}
 
 void InstallTexturePageHooks()
 {
+    RemoveTextureFromModelsHook = RemoveTextureFromModels;
     g_TexturePageHooks.read = [](CChunkReader& data, std::string* error) {
         return CTexturePage::LoadPages(data, error);
     };
