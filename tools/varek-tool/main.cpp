@@ -11,6 +11,7 @@ int cmd_model(int argc, char** argv);
 int cmd_image(int argc, char** argv);
 int cmd_world(int argc, char** argv);
 int cmd_texpage(int argc, char** argv);
+int cmd_view(int argc, char** argv);
 
 namespace {
 
@@ -28,6 +29,7 @@ const Group kGroups[] = {
     {"model", cmd_model, "model dump FILE | model roundtrip IN OUT   show or re-save a model file"},
     {"world", cmd_world, "world dump FILE | world roundtrip IN OUT   show or re-save a world file"},
     {"texpage", cmd_texpage, "texpage dump FILE  show the texture pages of a world file"},
+    {"view", cmd_view, "view FILE [--frames N --snapshot OUT.bmp] | world view ...   draw a world from the game camera"},
 };
 
 int usage()
@@ -44,6 +46,9 @@ int main(int argc, char** argv)
 {
     if (argc < 2)
         return usage();
+    // "world view" is the view group under the world group's name.
+    if (argc > 2 && std::strcmp(argv[1], "world") == 0 && std::strcmp(argv[2], "view") == 0)
+        return cmd_view(argc - 2, argv + 2);
     for (const Group& g : kGroups) {
         if (std::strcmp(argv[1], g.name) == 0)
             return g.run(argc - 1, argv + 1);
