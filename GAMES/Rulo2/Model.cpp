@@ -1,5 +1,6 @@
 #include "GAMES/Rulo2/Model.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -11,17 +12,24 @@
 #include "GAMES/Rulo2/world/CLocatorNode.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/TreeControl.h"
 #include "LIBS/System/LogPrintf.h"
 #include "platform/crt/Crt.h"
 #include "platform/files/WinPath.h"
 
+SModelTreeView g_ModelTreeView;
 uint32_t (*g_ModelTreeSelectedItem)() = nullptr;
+
+static uint32_t SelectedModelTreeItem()
+{
+    if (g_ModelTreeSelectedItem)
+        return g_ModelTreeSelectedItem();
+    return g_ModelTreeView.control ? g_ModelTreeView.control->GetSelectedItem() : 0;
+}
 
 bool IsSelectedInModelTree(const CNode* node)
 {
-    if (!node || node->id == 0 || !g_ModelTreeSelectedItem)
-        return false;
-    return node->id == g_ModelTreeSelectedItem();
+    return node && node->id != 0 && node->id == SelectedModelTreeItem();
 }
 
 std::string MakeTempFileName()
@@ -430,6 +438,71 @@ void CModelNode::DeleteMeshesByInside(bool deleteInside)
         if (CModelNode* first = n->FirstModelChild())
             first->DeleteMeshesByInside(deleteInside);
     }
+}
+
+// ---------------------------------------------------------------- model tree
+
+void CModelNode::InsertIntoTree(uint32_t parentItem, const char* inheritedName)
+{
+    CTreeControl* tree = g_ModelTreeView.control;
+    if (!tree)
+        return;
+    auto decorate = [tree](CModelNode* n) {
+        const int image = std::max(n->modelKind - 2, 0) + (n->spareFlag || n->deleteMark ? 4 : 0);
+        tree->SetItemImage(n->id, image, image);
+        tree->Expand(n->id);
+    };
+    if (parentItem == 0) {
+        tree->DeleteAllItems();
+        id = tree->InsertItem(name ? name : "", 0);
+        decorate(this);
+        tree->SelectItem(id);
+        if (CModelNode* c = FirstModelChild())
+            c->InsertIntoTree(id, nullptr);
+        return;
+    }
+    for (CModelNode* n = this; n; n = n->NextModel()) {
+        const char* text = n == this && inheritedName ? inheritedName : n->name;
+        CModelNode* c = n->FirstModelChild();
+        const bool merge =
+            !g_ModelTreeView.fullView && c && (c->modelKind == KIND_MESH || c->modelKind == KIND_LOCATOR);
+        const bool listed = !merge && (n->modelKind != KIND_LOCATOR || g_ModelTreeView.locatorDisplay);
+        n->id = listed ? tree->InsertItem(text ? text : "", parentItem) : 0;
+        if (n->id)
+            decorate(n);
+        if (c)
+            c->InsertIntoTree(n->id ? n->id : parentItem, merge ? text : nullptr);
+    }
+}
+
+CModelNode* CModelNode::FindSelectedInTree(CModelNode** node, CModelNode** child, uint32_t item)
+{
+    if (item == 0)
+        item = SelectedModelTreeItem();
+    if (item == 0)
+        return nullptr;
+    for (CModelNode* n = this; n; n = n->NextModel()) {
+        CModelNode* c = n->FirstModelChild();
+        if (n->id == item) {
+            if (node)
+                *node = n;
+            if (child)
+                *child = nullptr;
+            return n;
+        }
+        if (!g_ModelTreeView.fullView && n->id == 0 && c && c->id == item &&
+            (c->modelKind == KIND_MESH || c->modelKind == KIND_LOCATOR)) {
+            if (node)
+                *node = n;
+            if (child)
+                *child = c;
+            return n;
+        }
+        if (c)
+            if (CModelNode* found = c->FindSelectedInTree(node, child, item))
+                return found;
+    }
+    return nullptr;
 }
 
 // ---------------------------------------------------------------- model file

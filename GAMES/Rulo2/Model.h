@@ -122,6 +122,14 @@ public:
     void SetMeshFlagB(bool value);
     void DeleteMeshesByInside(bool deleteInside);
 
+    // The editor's model tree (g_ModelTreeView). Without a parent item the
+    // control is emptied and this node becomes the selected top item.
+    void InsertIntoTree(uint32_t parentItem, const char* inheritedName);
+    // The node whose item is `item` (0: the selected item), searching this
+    // node, its subtree and its following siblings. In the compact view a
+    // frame merged with its first child is returned with that child in `child`.
+    CModelNode* FindSelectedInTree(CModelNode** node, CModelNode** child, uint32_t item);
+
     int32_t modelKind = KIND_NODE;
     uint8_t spareFlag = 0;
     uint8_t deleteMark = 0;
@@ -154,8 +162,22 @@ protected:
     bool ReadHead(CChunkReader& body, uint32_t& version);
 };
 
-// The editor's model tree: the item handle of its selected item, or 0. While
-// no tree window exists (the game, tests) nothing counts as selected.
+class CTreeControl;
+
+// The editor's model tree window as the model nodes see it: its control (null
+// while no tree window exists, as in the game), the full-view switch (every
+// node listed, else frames merge with a mesh or locator first child) and the
+// locator display switch (locators listed only while it is set).
+struct SModelTreeView
+{
+    CTreeControl* control = nullptr;
+    uint8_t fullView = 0;
+    uint8_t locatorDisplay = 0;
+};
+extern SModelTreeView g_ModelTreeView;
+
+// The item handle of the model tree's selected item, or 0; when not set, the
+// view's control is asked. Without a tree window nothing counts as selected.
 extern uint32_t (*g_ModelTreeSelectedItem)();
 // This node's tree item is the selected one.
 bool IsSelectedInModelTree(const CNode* node);

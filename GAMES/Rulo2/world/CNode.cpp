@@ -7,6 +7,7 @@
 
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/world/TreeControl.h"
 
 static void NodeWarningBox(const char* text)
 {
@@ -395,5 +396,31 @@ void CNode::ClearTreeItems()
         n->id = 0;
         if (n->firstChild)
             n->firstChild->ClearTreeItems();
+    }
+}
+
+void CNode::InsertIntoTree(CTreeControl* control, uint32_t parentItem)
+{
+    if (!control)
+        return;
+    for (CNode* n = this; n; n = n->next) {
+        n->id = control->InsertItem(n->name ? n->name : "", parentItem);
+        if (n->firstChild)
+            n->firstChild->InsertIntoTree(control, n->id);
+        control->SetItemImage(n->id, n->kind, n->kind);
+        control->Expand(n->id);
+        control->EnsureVisible(n->id);
+    }
+}
+
+void CNode::EnsureVisibleInTree(CTreeControl* control)
+{
+    if (!control)
+        return;
+    for (CNode* n = this; n; n = n->next) {
+        if (n->id)
+            control->EnsureVisible(n->id);
+        if (n->firstChild)
+            n->firstChild->EnsureVisibleInTree(control);
     }
 }

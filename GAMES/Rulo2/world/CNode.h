@@ -8,6 +8,7 @@
 #include <cstdint>
 
 class CNode;
+class CTreeControl;
 
 // ForEach callback result bits.
 enum : int
@@ -69,6 +70,12 @@ public:
     void NumberIncludedNodes();
     void ResetIndexes();
     void ClearTreeItems();
+
+    // Editor tree control: this node as the last item under `parentItem`
+    // (0: top level), its children under it, its following siblings under
+    // the same parent; `id` keeps each node's item.
+    void InsertIntoTree(CTreeControl* control, uint32_t parentItem);
+    void EnsureVisibleInTree(CTreeControl* control);
 
     uint32_t index = 0;
     CNode* next = nullptr;
