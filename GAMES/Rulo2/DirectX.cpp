@@ -4,11 +4,13 @@
 #include <cstdlib>
 
 #include "GAMES/Rulo2/DirectXError.h"
+#include "GAMES/Rulo2/Texture.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
 #include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/render/DeviceHelpers.h"
+#include "GAMES/Rulo2/render/GameResources.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
 #include "LIBS/System/CMatrix.h"
 #include "LIBS/System/LogPrintf.h"
@@ -410,8 +412,16 @@ bool CreateD3DDevice() {
   d->SetMaterial(&defaultMaterial);
   RenderCache.material = &defaultMaterial;
 
-  // A texture on the stages while the state blocks are recorded and validated.
-  IDirectDrawSurface7* testTexture = CreateTestTexture();
+  // A texture on the stages while the state blocks are recorded and validated;
+  // a plain one stands in when the resource is missing.
+  CTexture* testTextureResource = LoadTextureResource(336, "Initialization Test-Texture", false);
+  IDirectDrawSurface7* testTexture = nullptr;
+  if (testTextureResource && testTextureResource->surface) {
+    testTexture = testTextureResource->surface;
+    testTexture->AddRef();
+  } else {
+    testTexture = CreateTestTexture();
+  }
   d->SetTexture(0, testTexture);
   if (info->multitexture) d->SetTexture(1, testTexture);
   const uint32_t filter = info->linearFilter ? D3DTFG_LINEAR : D3DTFG_POINT;
@@ -488,6 +498,7 @@ bool CreateD3DDevice() {
   d->SetTexture(0, nullptr);
   d->SetTexture(1, nullptr);
   if (testTexture) testTexture->Release();
+  delete testTextureResource;
   ApplyStateBlockCached(DX.stateBlockSingle);
 
   if (DXHooks.restoreTextures) DXHooks.restoreTextures();

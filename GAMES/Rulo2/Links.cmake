@@ -1,7 +1,7 @@
 # Extra link dependencies of the game libraries.
 target_link_libraries(rulo2_app PUBLIC platform_win platform_files platform_crt rulo2_interface)
 target_link_libraries(rulo2_app PUBLIC platform_time)
-target_link_libraries(rulo2_render PUBLIC platform_d3d platform_win platform_files rulo2_interface)
+target_link_libraries(rulo2_render PUBLIC platform_d3d platform_win platform_files platform_resources rulo2_interface)
 target_link_libraries(rulo2_world PUBLIC platform_files)
 target_link_libraries(rulo2_world PUBLIC rulo2_behaviour rulo2_navigation rulo2_editor platform_win)
 target_link_libraries(rulo2_app PUBLIC platform_input rulo2_render)
@@ -11,3 +11,4 @@ target_link_libraries(Varek PRIVATE rulo2_app rulo2_world rulo2_render rulo2_beh
   rulo2_interface rulo2_editor)
 target_link_libraries(rulo2_world PUBLIC rulo2_render)
 target_link_libraries(rulo2_render PUBLIC platform_resources)
+target_link_libraries(rulo2_navigation PUBLIC platform_gdi)

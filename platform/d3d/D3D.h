@@ -295,6 +295,8 @@ struct D3DCapsOverride {
   bool noZFormats = false;
   bool noAlphaTextures = false;
   bool noMultitexture = false;
+  bool softwareOnly = false;      // the device does not rasterise in hardware
+  uint32_t videoMemory = 0;       // free video memory reported; 0 = the usual large amount
 };
 void D3DSetCapsOverride(const D3DCapsOverride* caps);
 

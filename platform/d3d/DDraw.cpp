@@ -304,7 +304,9 @@ const D3DCapsOverride& CapsOverride() { return gCapsOverride; }
 
 D3DDEVICEDESC7 MakeDeviceCaps() {
   D3DDEVICEDESC7 d;
-  d.dwDevCaps = D3DDEVCAPS_HWRASTERIZATION | D3DDEVCAPS_HWTRANSFORMANDLIGHT | D3DDEVCAPS_TEXTUREVIDEOMEMORY;
+  d.dwDevCaps = gCapsOverride.softwareOnly
+                    ? 0u
+                    : uint32_t(D3DDEVCAPS_HWRASTERIZATION | D3DDEVCAPS_HWTRANSFORMANDLIGHT | D3DDEVCAPS_TEXTUREVIDEOMEMORY);
   D3DPRIMCAPS& t = d.dpcTriCaps;
   t.dwRasterCaps = D3DPRASTERCAPS_DITHER | D3DPRASTERCAPS_ZTEST | D3DPRASTERCAPS_FOGVERTEX |
                    D3DPRASTERCAPS_FOGTABLE | D3DPRASTERCAPS_ZBIAS | D3DPRASTERCAPS_FOGRANGE |
@@ -905,8 +907,9 @@ HRESULT IDirectDraw7::GetDisplayMode(DDSURFACEDESC2* out) {
 }
 
 HRESULT IDirectDraw7::GetAvailableVidMem(const DDSCAPS2*, uint32_t* total, uint32_t* free) {
-  if (total) *total = kVideoMemory;
-  if (free) *free = kVideoMemory;
+  const uint32_t amount = gCapsOverride.videoMemory ? gCapsOverride.videoMemory : kVideoMemory;
+  if (total) *total = amount;
+  if (free) *free = amount;
   return DD_OK;
 }
 

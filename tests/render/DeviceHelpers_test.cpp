@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "GAMES/Rulo2/render/DeviceHelpers.h"
-#include "platform/files/WinPath.h"
+#include "platform/resources/Resources.h"
 
 namespace {
 
@@ -14,12 +14,12 @@ protected:
     DeviceRig::SetUp();
     folder = std::filesystem::temp_directory_path() / ("varek_bitmaps_" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder / "resources" / "BITMAP");
-    oldFolder = platform::ProgramFolder();
-    platform::SetProgramFolder(folder);
+    oldFolder = platform::ResourceFolder();
+    platform::SetResourceFolder(folder / "resources");
     ASSERT_TRUE(InitDirectX());
   }
   void TearDown() override {
-    platform::SetProgramFolder(oldFolder);
+    platform::SetResourceFolder(oldFolder);
     std::filesystem::remove_all(folder);
     DeviceRig::TearDown();
   }

@@ -228,6 +228,73 @@ TEST_F(DeviceSetup, DeviceChoiceAndZFormatRules) {
   EXPECT_NE(logText().find("No appropriate 3D-driver found"), std::string::npos);
 }
 
+TEST_F(DeviceSetup, WindowSizesBelowOneBecomeOne) {
+  Settings.mainWndW = 0;
+  Settings.mainWndH = -5;
+  ASSERT_TRUE(InitDirectX());
+  EXPECT_EQ(DX.screenWidth, 1);
+  EXPECT_EQ(DX.screenHeight, 1);
+  Settings.mainWndW = 640;
+  Settings.mainWndH = 480;
+}
+
+class DeviceWithLittleMemory : public DeviceRig {
+protected:
+  const D3DCapsOverride* capsOverride() override {
+    static D3DCapsOverride o;
+    o.videoMemory = 0x600000;  // 6 MB
+    return &o;
+  }
+};
+
+TEST_F(DeviceWithLittleMemory, FullScreenFallsBackTo640x480AndHalvesNothingAbove4MB) {
+  const std::vector<D3DDisplayMode> modes = {{1024, 768, 16}, {640, 480, 16}, {800, 600, 16}};
+  D3DSetFakeDisplayModes(&modes);
+  FreeDriverList();
+  EnumerateDrivers();
+  Settings.mainWndW = 1024;
+  Settings.mainWndH = 768;
+  WindowedFlag = 0;
+  ASSERT_TRUE(ChooseDisplayDevice(false, false));
+  ASSERT_TRUE(SetupDisplayMode(&window, true));
+  EXPECT_EQ(DX.displayMode->width, 640);
+  EXPECT_FALSE(DX.halveTextureWidths);
+  // 6 MB minus three frames and a z-buffer leaves less than 4 MB: one back buffer.
+  EXPECT_NE(logText().find("Using '640x480x16' fullscreen-mode with double buffering"), std::string::npos) << logText();
+  ReleaseSurfaces(true);
+  D3DSetFakeDisplayModes(nullptr);
+  WindowedFlag = 1;
+  Settings.mainWndW = 640;
+  Settings.mainWndH = 480;
+}
+
+class SoftwareOnlyDevice : public DeviceRig {
+protected:
+  const D3DCapsOverride* capsOverride() override {
+    static D3DCapsOverride o;
+    o.softwareOnly = true;
+    return &o;
+  }
+};
+
+TEST_F(SoftwareOnlyDevice, NothingWorksSoStartUpFailsAndTheWindowGoes) {
+  EXPECT_FALSE(InitDirectX());
+  EXPECT_FALSE(DX.initialised);
+  EXPECT_EQ(DX.screenWidth, 640);
+  EXPECT_EQ(DX.screenHeight, 480);
+  EXPECT_FALSE(window.IsWindow());
+  EXPECT_EQ(WindowedFlag, 0);  // the full-screen retry cleared it
+  const std::string log = logText();
+  const char* lines[] = {"No appropriate 3D-driver found", "Initializing for window-mode failed. Retrying fullscreen-mode.",
+                         "Initializing failed"};
+  size_t at = 0;
+  for (const char* line : lines) {
+    at = log.find(line, at);
+    EXPECT_NE(at, std::string::npos) << line << "\n" << log;
+  }
+  WindowedFlag = 1;
+}
+
 class DeviceWithoutZ : public DeviceRig {
 protected:
   const D3DCapsOverride* capsOverride() override {

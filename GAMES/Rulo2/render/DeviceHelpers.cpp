@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <string>
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/DirectXError.h"
@@ -10,7 +9,7 @@
 #include "LIBS/Image/imgFormats.h"
 #include "LIBS/Image/imgImage.h"
 #include "LIBS/System/LogPrintf.h"
-#include "platform/files/WinPath.h"
+#include "platform/resources/Resources.h"
 
 VertexBufferSource VertexBufferModels;
 
@@ -117,9 +116,10 @@ void ProjectToScreen(const CVector& point, int32_t screen[2]) {
 
 IDirectDrawSurface7* LoadInterfaceBitmap(uint16_t resourceId, bool colourKeyed) {
   if (!DX.directDraw) return nullptr;
-  const std::string path = platform::ResolvePath("c:\\resources\\BITMAP\\" + std::to_string(resourceId) + ".bmp").string();
+  std::vector<uint8_t> bytes;
   imgImage image;
-  if (image.load(path.c_str()) == 0 || image.empty() || image.width <= 0 || image.height <= 0) {
+  if (!platform::LoadResource("BITMAP", resourceId, bytes) || image.loadMemory(bytes.data(), bytes.size()) == 0 ||
+      image.empty() || image.width <= 0 || image.height <= 0) {
     LogPrintf("Couldn't load interface bitmap %d", resourceId);
     return nullptr;
   }
