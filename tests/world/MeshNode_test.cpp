@@ -83,3 +83,37 @@ TEST(CMeshNode, FreezeMovesVerticesAndRecomputesNormals)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CMeshNode, SizeAndDescription)
+{
+    MeshVertex v[3] = {};
+    v[1].x = 2;
+    v[2].y = 2;
+    const int32_t tri[] = {3, 0, 1, 2};
+    CSurfaceMaterial surface;
+    surface.name = "glass";
+    surface.colour[3] = 0.5f;
+    CMeshNode mesh("pane", 3, v, 1, tri, &surface, nullptr, nullptr);
+    // 2 x (3 + 20 x 4) + 84 x 1 + name 4 + 16
+    EXPECT_EQ(mesh.GetSize(), 2u * (3 + 20 * 4) + 84 + 4 + 16);
+    auto* track = new CVertexTrack;
+    track->count = 2;
+    track->vertexIndexes = new int32_t[2]{0, 1};
+    const float t[] = {0, 1, 2};
+    track->SetKeys(2, 3, t, t);
+    mesh.AddTrack(track);
+    EXPECT_EQ(mesh.GetSize(), 2u * (3 + 20 * 4) + 84 + 4 + 16 + 68 + 4 * (2 + 2 * 3));
+    char text[256];
+    mesh.Describe(text, sizeof text);
+    EXPECT_STREQ(text,
+                 "MESH 'pane' (animated)\nTriangles: 1, Vertices: 3\nMaterial #1 ('glass'):\nR:127 G:127 B:127 A:127"
+                 "\nbsphere center: 1.00000/1.00000/0.00000\nbsphere radius: 2.82843");
+    // A short buffer is cut, never overrun.
+    char small[12];
+    EXPECT_EQ(mesh.Describe(small, sizeof small), 11u);
+    EXPECT_STREQ(small, "MESH 'pane'");
+}
+
+}  // namespace
