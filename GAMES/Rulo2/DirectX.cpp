@@ -531,7 +531,11 @@ bool InitDirectX() {
   if (!ok) {
     LogPrintf("Initializing failed");
     MessageBoxError(GetDisplayText("ERROR_DXINIT_FAILED"));
-    if (DX.mainWindow) DX.mainWindow->DestroyWindow();
+    if (DX.mainWindow) {
+      // The drawing context lives on the window: it goes first.
+      D3DDetachWindow();
+      DX.mainWindow->DestroyWindow();
+    }
     waitCursor(false);
     return false;
   }

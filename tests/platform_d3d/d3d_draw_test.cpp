@@ -109,6 +109,60 @@ TEST_F(DeviceDraw, LitFoggedTriangleFollowsFixedFunctionFormulas) {
   EXPECT_RGB_NEAR(r.pixel(320, 240), 198, 38, 128, 4);
 }
 
+TEST_F(DeviceDraw, LightsStayInWorldSpaceUnderATurnedView) {
+  // The camera looks along +x; the triangle faces it from x = 2; the light travels along +x.
+  D3DMATRIX proj = Perspective(1.5707963f, 640.0f / 480.0f, 0.5f, 10.0f), id = Identity(), view;
+  view.m[0][2] = 1;
+  view.m[1][1] = 1;
+  view.m[2][0] = -1;
+  view.m[3][3] = 1;
+  rig.dev->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &proj);
+  rig.dev->SetTransform(D3DTRANSFORMSTATE_VIEW, &view);
+  rig.dev->SetTransform(D3DTRANSFORMSTATE_WORLD, &id);
+  D3DLIGHT7 l;
+  l.dltType = D3DLIGHT_DIRECTIONAL;
+  l.dcvDiffuse = {1, 1, 1, 0};
+  l.dvDirection = {1, 0, 0};
+  rig.dev->SetLight(3, &l);
+  rig.dev->LightEnable(3, true);
+  D3DMATERIAL7 m;
+  m.diffuse = {1, 1, 1, 1};
+  rig.dev->SetMaterial(&m);
+  rig.dev->SetRenderState(D3DRENDERSTATE_LIGHTING, 1);
+  rig.dev->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_CCW);
+  D3DMeshVertex v[3] = {{2, -4, 4, -1, 0, 0, 0, 0, 0, 0}, {2, 4, 0, -1, 0, 0, 0, 0, 0, 0},
+                        {2, -4, -4, -1, 0, 0, 0, 0, 0, 0}};
+  rig.clear(0xFF000000);
+  ASSERT_EQ(rig.dev->DrawPrimitive(D3DPT_TRIANGLELIST, FVF_MESH, v, 3, 0), D3D_OK);
+  EXPECT_RGB_NEAR(rig.pixel(320, 240), 255, 255, 255, 2);
+}
+
+TEST_F(DeviceDraw, PointLightDoesNotReachObjectsBeyondItsRange) {
+  D3DMATRIX proj = Perspective(1.5707963f, 640.0f / 480.0f, 0.5f, 10.0f), id = Identity();
+  rig.dev->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &proj);
+  rig.dev->SetTransform(D3DTRANSFORMSTATE_VIEW, &id);
+  rig.dev->SetTransform(D3DTRANSFORMSTATE_WORLD, &id);
+  D3DMATERIAL7 m;
+  m.diffuse = {1, 1, 1, 1};
+  rig.dev->SetMaterial(&m);
+  rig.dev->SetRenderState(D3DRENDERSTATE_LIGHTING, 1);
+  D3DMeshVertex v[3] = {{-1, -1, 2, 0, 0, -1, 0, 0, 0, 0}, {0, 1, 2, 0, 0, -1, 0, 0, 0, 0},
+                        {1, -1, 2, 0, 0, -1, 0, 0, 0, 0}};
+  for (float range : {10.0f, 30.0f}) {
+    D3DLIGHT7 l;
+    l.dltType = D3DLIGHT_POINT;
+    l.dcvDiffuse = {1, 1, 1, 0};
+    l.dvPosition = {0, 0, -20};
+    l.dvRange = range;
+    l.dvAttenuation0 = 1;
+    rig.dev->SetLight(0, &l);
+    rig.dev->LightEnable(0, true);
+    rig.clear(0xFF000000);
+    ASSERT_EQ(rig.dev->DrawPrimitive(D3DPT_TRIANGLELIST, FVF_MESH, v, 3, 0), D3D_OK);
+    EXPECT_EQ((rig.pixel(320, 240) & 0xFF) > 200, range > 22) << range;
+  }
+}
+
 TEST_F(DeviceDraw, CounterClockwiseCullingKeepsClockwiseTriangles) {
   D3DMATRIX proj = Perspective(1.5707963f, 1.3333f, 0.5f, 10.0f), id = Identity();
   rig.dev->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &proj);
