@@ -61,6 +61,9 @@ protected:
         std::filesystem::remove_all(folder, ec);
     }
 
+    // Forgets what the device set-up logged.
+    void clearLog() const { std::ofstream(logPath, std::ios::trunc); }
+
     std::string logText() const
     {
         std::ifstream in(logPath);

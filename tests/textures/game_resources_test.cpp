@@ -18,6 +18,7 @@ protected:
         platform::SetResourceFolder(folder / "resources");
         std::filesystem::create_directories(folder / "resources" / "IMAGES");
         std::filesystem::create_directories(folder / "resources" / "MODELS");
+        clearLog();
     }
     void TearDown() override
     {
