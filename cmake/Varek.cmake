@@ -41,24 +41,28 @@ function(varek_library name)
   endif()
 endfunction()
 
-# Environment every test runs in: no person at the screen, no sound card.
-set(VAREK_TEST_ENV
-  VAREK_NONINTERACTIVE=1
-  ALSOFT_DRIVERS=null
-  SDL_AUDIODRIVER=dummy
-  LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0
-  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1)
+# Every test program shares one main (tests/support), which sets the environment
+# the tests run in: no person at the screen, no sound card, sanitizer options.
+if(VAREK_TESTS AND NOT TARGET varek_test_main)
+  add_library(varek_test_main STATIC ${CMAKE_SOURCE_DIR}/tests/support/VarekTestMain.cpp)
+  target_link_libraries(varek_test_main PUBLIC GTest::gtest GTest::gmock)
+endif()
 
-# varek_test(NAME SOURCES <files> [DEPS <targets>] [ENV <VAR=value>...] [LABELS <l>])
+# varek_test(NAME SOURCES <files> [DEPS <targets>] [LABELS <l>])
+# A test that needs more environment sets it itself (setenv) before using it.
 function(varek_test name)
-  cmake_parse_arguments(A "" "" "SOURCES;DEPS;ENV;LABELS" ${ARGN})
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS;LABELS" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
-  target_link_libraries(${name} PRIVATE ${A_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${A_DEPS} varek_test_main)
+  set(props)
+  if(A_LABELS)
+    list(APPEND props LABELS "${A_LABELS}")
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    PROPERTIES ENVIRONMENT "${VAREK_TEST_ENV};${A_ENV}" LABELS "${A_LABELS}"
+    PROPERTIES ${props}
     DISCOVERY_TIMEOUT 60)
 endfunction()
 
@@ -81,14 +85,14 @@ function(varek_fuzz name)
   add_dependencies(fuzz_all ${name})
 endfunction()
 
-# varek_tests_per_file(PREFIX DEPS <targets> [ENV ...]): one test program per
+# varek_tests_per_file(PREFIX DEPS <targets> [LABELS ...]): one test program per
 # *_test.cpp file in the current folder, named <PREFIX>_<file stem>. Several
 # people can add test files to one folder without touching its CMakeLists.txt.
 function(varek_tests_per_file prefix)
-  cmake_parse_arguments(A "" "" "DEPS;ENV;LABELS" ${ARGN})
+  cmake_parse_arguments(A "" "" "DEPS;LABELS" ${ARGN})
   file(GLOB files CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   foreach(f ${files})
     get_filename_component(stem ${f} NAME_WE)
-    varek_test(${prefix}_${stem} SOURCES ${f} DEPS ${A_DEPS} ENV ${A_ENV} LABELS ${A_LABELS})
+    varek_test(${prefix}_${stem} SOURCES ${f} DEPS ${A_DEPS} LABELS ${A_LABELS})
   endforeach()
 endfunction()

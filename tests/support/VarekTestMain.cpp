@@ -1,0 +1,37 @@
+// The main of every test program: the environment the tests need is set here,
+// so a test behaves the same under ctest, in a debugger or run by hand.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+// Leaks inside system libraries that window, GL and sound tests cannot avoid.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libdbus\n"
+           "leak:libX11\n"
+           "leak:libxcb\n"
+           "leak:libSDL2\n"
+           "leak:libGLX\n"
+           "leak:libGL.so\n"
+           "leak:libEGL\n"
+           "leak:libdrm\n"
+           "leak:_dri.so\n"
+           "leak:libLLVM\n"
+           "leak:libfontconfig\n"
+           "leak:libopenal\n";
+}
+
+extern "C" const char* __ubsan_default_options()
+{
+    return "print_stacktrace=1:halt_on_error=1";
+}
+
+int main(int argc, char** argv)
+{
+    // Nobody at the screen, no sound card: message boxes answer by themselves.
+    setenv("VAREK_NONINTERACTIVE", "1", 0);
+    setenv("ALSOFT_DRIVERS", "null", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
