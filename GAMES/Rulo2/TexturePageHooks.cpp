@@ -88,6 +88,11 @@ void InstallTexturePageHooks()
         int32_t n = 0;
         for (CTexturePage* p = CTexturePage::First(); p; p = p->next)
             p->number = ++n;
+        // The models store their pages by these numbers.
+        ForEachListedModel([](CRootNode& model) {
+            for (CTexturePage* p = CTexturePage::First(); p; p = p->next)
+                model.ReplacePage(p, p);
+        });
     };
     g_TexturePageHooks.excludeAll = [] {
         for (CTexturePage* p = CTexturePage::First(); p; p = p->next)

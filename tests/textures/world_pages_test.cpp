@@ -140,6 +140,21 @@ TEST_F(WorldPages, TheWorldFileKeepsItsPagesThroughSaveAndLoad)
     EXPECT_EQ(second.Data(), first.Data()) << "saved again byte for byte";
 }
 
+TEST_F(WorldPages, SavingRenumbersPagesAndTheModelsThatUseThem)
+{
+    CTexturePage* gone = Page(Load("red"), Load("green"));
+    CTexturePage* kept = Page(CTexture::First(), CTexture::First()->next);
+    gone->number = 1;
+    kept->number = 2;
+    CRootNode* model = Model("box", 2, 0, "textures\red.bmp");
+    ASSERT_EQ(MaterialOf(model).page, kept);
+    delete gone;
+    CChunkWriter w;
+    ASSERT_TRUE(WriteWorld(w));
+    EXPECT_EQ(kept->number, 1);
+    EXPECT_EQ(MaterialOf(model).pageNumber, 1) << "written with the page's new number";
+}
+
 TEST_F(WorldPages, AfterALoadDuplicatePagesMergeAndEntriesWithoutTextureGo)
 {
     CTexture* red = Load("red");
