@@ -5,7 +5,9 @@
 
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/world/CMacro.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "LIBS/System/LogPrintf.h"
@@ -183,6 +185,91 @@ void CObjectNode::ClearReference(const CNode* groupNode)
     for (CObjectNode* d = this; d; d = d->NextDefinition())
         if (d->group == groupNode)
             d->group = nullptr;
+}
+
+CObjectNode* CObjectNode::FindByNameAndGroupPath(const char* text, const char* path, const CNode* defaultGroup)
+{
+    if (!text || !path)
+        return nullptr;
+    for (CObjectNode* d = this; d; d = d->NextDefinition()) {
+        const char* own = d->GetName();
+        if (!own || std::strcmp(own, text) != 0)
+            continue;
+        if (GetPath(d->group ? d->group : defaultGroup) == path)
+            return d;
+    }
+    return nullptr;
+}
+
+static int MarkUsedNode(CWorldObject* node, void*)
+{
+    if (CObjectNode* def = node->Definition())
+        def->unused = 0;
+    return NODE_WALK_CONTINUE;
+}
+
+static void MarkUsedInMacros(CMacro* first)
+{
+    for (CMacro* m = first; m; m = m->NextMacro()) {
+        if (m->content)
+            m->content->ForEach(MarkUsedNode, nullptr);
+        MarkUsedInMacros(m->FirstMacro());
+    }
+}
+
+void CObjectNode::MarkUnused()
+{
+    for (CObjectNode* d = this; d; d = d->NextDefinition())
+        d->unused = 1;
+    if (g_WorldRoot)
+        g_WorldRoot->ForEach(MarkUsedNode, nullptr);
+    if (g_MacroListRoot)
+        MarkUsedInMacros(g_MacroListRoot->FirstMacro());
+}
+
+CObjectNode* CObjectNode::FindFirstUnused()
+{
+    for (CObjectNode* d = this; d; d = d->NextDefinition())
+        if (d->name && d->unused)
+            return d;
+    return nullptr;
+}
+
+CObjectNode* CObjectNode::Clone()
+{
+    CChunkWriter w;
+    if (!Write(w))
+        return nullptr;
+    CChunkReader file(w.Data().data(), w.Data().size());
+    SChunkHeader header;
+    CChunkReader body;
+    if (file.NextChunk(header, body) != CHUNK_OK)
+        return nullptr;
+    auto* copy = new CObjectNode;
+    if (!copy->Parse(body)) {
+        delete copy;
+        return nullptr;
+    }
+    copy->group = group;
+    // The models are taken over as they are, whatever the current numbering.
+    CObjectState* mine = firstState;
+    for (CObjectState* s = copy->firstState; s && mine; s = s->next, mine = mine->next)
+        s->modelEntry = mine->modelEntry;
+    return copy;
+}
+
+void CObjectNode::InitAllObjectLogic()
+{
+    for (CObjectNode* d = g_ObjectList; d; d = d->NextDefinition())
+        if (d->objectLogic)
+            d->objectLogic->Init(d);
+}
+
+void CObjectNode::ReleaseAllObjectLogic()
+{
+    for (CObjectNode* d = g_ObjectList; d; d = d->NextDefinition())
+        if (d->objectLogic)
+            d->objectLogic->owner = nullptr;
 }
 
 void CObjectNode::BuildIndexTable()

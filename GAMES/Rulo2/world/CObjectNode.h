@@ -64,6 +64,18 @@ public:
     void ClearModelEntryInStates(const CModelEntry* entry);
     void ReplaceModelEntryInStates(const CModelEntry* oldEntry, CModelEntry* newEntry);
     void ClearReference(const CNode* groupNode);
+    // The first definition whose name and folder path (the default folder's
+    // when it has none) equal the texts.
+    CObjectNode* FindByNameAndGroupPath(const char* name, const char* path, const CNode* defaultGroup);
+    // unused = 1 for every definition that no world node and no macro refers to.
+    void MarkUnused();
+    CObjectNode* FindFirstUnused();
+    // Copies this definition (through its "OBJ " chunk) into a new one; the
+    // folder is kept. Null when the copy cannot be read back.
+    CObjectNode* Clone();
+
+    static void InitAllObjectLogic();
+    static void ReleaseAllObjectLogic();
 
     static void BuildIndexTable();
     static bool RebuildTaskLists();

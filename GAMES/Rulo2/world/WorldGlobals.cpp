@@ -34,6 +34,16 @@ void SWorldBounds::Extend(const CVector& p)
     max.z = std::max(max.z, p.z);
 }
 
+// An empty world's roots carry number 1, so that files without a folder
+// section still find the root folders by that number.
+static void NumberRoots(bool always)
+{
+    for (CNode* root : {static_cast<CNode*>(g_WorldRoot), static_cast<CNode*>(g_MacroListRoot),
+                        static_cast<CNode*>(g_ModelListRoot), g_ModelsTree, g_ObjectsTree})
+        if (root && (always || root->index == 0))
+            root->index = 1;
+}
+
 void CreateWorldRoots()
 {
     if (!g_WorldRoot)
@@ -48,6 +58,7 @@ void CreateWorldRoots()
         g_ObjectsTree = new CNode("Objects");
     if (!g_EmptyModel)
         g_EmptyModel = new CRootNode;
+    NumberRoots(false);
     g_WorldBounds.Reset();
 }
 
@@ -74,6 +85,7 @@ void ClearWorld()
         g_ObjectsTree->DeleteChildren();
     if (g_TexturePageHooks.clear)
         g_TexturePageHooks.clear();
+    NumberRoots(true);
     g_NodeTable.clear();
     g_ModelTable.clear();
     g_ObjectTable.clear();
