@@ -27,6 +27,15 @@ void CObjectLogic::Init(CNode* node)
     owner = node;
 }
 
+PATHFINDER* CObjectLogic::GetPathfinder()
+{
+    if (!IsCharacter())
+        return nullptr;
+    if (!pathfinder)
+        pathfinder = std::make_unique<PATHFINDER>();
+    return pathfinder.get();
+}
+
 void CObjectLogic::CreateMissingParts(const char* definitionName)
 {
     if (!kindName[0] && definitionName)

@@ -6,11 +6,15 @@
 // tasks through a load and save.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+#include "GAMES/Rulo2/navigation/PathFinder.h"
 
 class CChunkReader;
 class CChunkWriter;
 class CNode;
+class CObjectState;
 class CObjectNode;
 class CWorldObject;
 
@@ -24,6 +28,14 @@ struct SObjectKind
     uint8_t walk = 0;
     uint8_t alwaysActive = 0;
     uint8_t pointable = 0;
+};
+
+// The character data of a logic: how much the character can carry and the
+// value that decides whether a kind-4 character shows at the current level.
+struct SCharacterData
+{
+    float capacity = 0.0f;
+    float second = 0.0f;
 };
 
 class CObjectLogic
@@ -46,6 +58,10 @@ public:
     // the definition, an empty task list).
     void CreateMissingParts(const char* definitionName);
 
+    // Characters (kinds 4 to 6) get their path finder on first use; others none.
+    PATHFINDER* GetPathfinder();
+    bool IsCharacter() const { return kind.kindId >= 4 && kind.kindId <= 6; }
+
     SObjectKind kind;
     char kindName[64] = {};
     int32_t typeNumber = -1;  // -1: no type entry
@@ -58,6 +74,10 @@ public:
     uint8_t active = 0;
     uint32_t runtimeWord = 0;
     std::vector<uint8_t> info;  // the kept "INFO" body
+    CObjectState* currentState = nullptr;  // not owned; null: the shape root is shown
+    std::unique_ptr<SCharacterData> characterData;  // null: no character data
+    std::unique_ptr<PATHFINDER> pathfinder;
+    uint8_t instance = 0;  // the logic of an object instance (a carried copy)
 };
 
 // Counts the world's objects and prepares their logic for numbering.

@@ -132,6 +132,12 @@ public:
     // destroyed node (connections need not be mutual).
     std::vector<CWorldObject*> incoming;
     int32_t lightColour = -1;
+    // Snap-point cache: the shown model's locator points in world space, the
+    // snapper points at the front. Valid while capacity and count equal the
+    // model's locator and snapper counts.
+    std::vector<CVector> snapPoints;
+    int32_t snapCapacity = 0;
+    int32_t snapCount = 0;
 };
 
 // The next object id to hand out; ids above 100000 are illegal.

@@ -1,0 +1,3 @@
+#include "GAMES/Rulo2/interface/TextBubbles.h"
+
+std::vector<STextBubble> TextBubbleList;

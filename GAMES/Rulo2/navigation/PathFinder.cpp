@@ -1,0 +1,3 @@
+#include "GAMES/Rulo2/navigation/PathFinder.h"
+
+std::vector<CWorldObject*> CarList;

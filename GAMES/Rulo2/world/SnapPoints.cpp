@@ -1,0 +1,194 @@
+#include "GAMES/Rulo2/world/SnapPoints.h"
+
+#include <algorithm>
+#include <cmath>
+#include <strings.h>
+
+#include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/behaviour/GameLists.h"
+#include "GAMES/Rulo2/navigation/PathFinder.h"
+#include "GAMES/Rulo2/world/CModelEntry.h"
+#include "GAMES/Rulo2/world/CObjectNode.h"
+#include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/ObjectInstances.h"
+
+CRootNode* SnapModelOf(const CWorldObject* node)
+{
+    if (!node || !node->reference)
+        return nullptr;
+    if (node->objectKind == CWorldObject::KIND_MODEL || node->objectKind == CWorldObject::KIND_OBJECT)
+        return node->GetShapeRoot();
+    return nullptr;
+}
+
+namespace {
+
+CMatrix NodeMatrix(const CWorldObject* node)
+{
+    CMatrix m = CMatrix::Identity;
+    const float c = std::cos(node->angle), s = std::sin(node->angle);
+    m[0] = c;
+    m[2] = -s;
+    m[8] = s;
+    m[10] = c;
+    m[12] = node->position.x;
+    m[13] = node->position.y;
+    m[14] = node->position.z;
+    return m;
+}
+
+bool TakesPart(const CWorldObject* node)
+{
+    return (node->objectKind == CWorldObject::KIND_MODEL || node->objectKind == CWorldObject::KIND_OBJECT) &&
+           node->reference;
+}
+
+template <class Visit>
+void Walk(CWorldObject* first, Visit&& visit)
+{
+    for (CWorldObject* n = first; n; n = n->NextObject()) {
+        visit(n);
+        if (CWorldObject* c = n->FirstObject())
+            Walk(c, visit);
+    }
+}
+
+}  // namespace
+
+void UpdateSnapPoints(CWorldObject* node)
+{
+    if (!node || !TakesPart(node))
+        return;
+    CRootNode* model = SnapModelOf(node);
+    if (!model)
+        return;
+    if (node->snapPoints.empty() || node->snapCapacity != model->locatorCount ||
+        node->snapCount != model->snapperCount) {
+        node->snapCapacity = model->locatorCount;
+        node->snapCount = model->snapperCount;
+        node->snapPoints.assign(size_t(std::max(node->snapCapacity, 0)), CVector(0, 0, 0));
+    }
+    if (node->snapPoints.empty())
+        return;
+    int32_t front = 0, back = node->snapCapacity - 1;
+    model->CollectLocatorPoints(NodeMatrix(node), node->factor, node->snapPoints.data(), node->snapCapacity, back,
+                                front);
+}
+
+void UpdateSnapPointsTree(CWorldObject* first, bool onlySelected)
+{
+    Walk(first, [onlySelected](CWorldObject* n) {
+        if (TakesPart(n) && (!onlySelected || n->selected))
+            UpdateSnapPoints(n);
+    });
+}
+
+void UpdateSnapPointsOfModel(CWorldObject* first, const CRootNode* model)
+{
+    Walk(first, [model](CWorldObject* n) {
+        if (TakesPart(n) && SnapModelOf(n) == model)
+            UpdateSnapPoints(n);
+    });
+}
+
+void CountSnapPoints(CWorldObject* first, int32_t& counter, bool all)
+{
+    Walk(first, [&counter, all](CWorldObject* n) {
+        if (TakesPart(n) && (all || n->selected))
+            counter += n->snapCount;
+    });
+}
+
+void CollectSnapPoints(CWorldObject* first, CVector* out, int32_t& index, bool all)
+{
+    Walk(first, [out, &index, all](CWorldObject* n) {
+        if (!TakesPart(n) || !(all || n->selected))
+            return;
+        UpdateSnapPoints(n);
+        const int32_t count = std::min(n->snapCount, int32_t(n->snapPoints.size()));
+        for (int32_t i = 0; i < count; ++i)
+            out[index++] = n->snapPoints[size_t(i)];
+    });
+}
+
+bool ApplySnapperShift(CRootNode* root)
+{
+    if (!root)
+        return false;
+    CVector p;
+    if (!root->GetPositionByPath("snapperShape", &p, CMatrix::Identity, kRestTime))
+        return false;
+    CMatrix shift = CMatrix::Identity;
+    shift[12] = -p.x;
+    shift[13] = -p.y;
+    shift[14] = -p.z;
+    CMatrix shifted;
+    CMatrix::multiply(shifted, root->localMatrix, shift);
+    root->localMatrix = shifted;
+    root->boundsCentre = root->originalCentre;
+    root->boundsCentre.transform(root->localMatrix);
+    return true;
+}
+
+void ClassifyModelEntry(CModelEntry* entry)
+{
+    if (!entry || GameModeFlag || !entry->group || !entry->group->name)
+        return;
+    const char* folder = entry->group->name;
+    if (strncasecmp(folder, "Char", 4) == 0 || strncasecmp(folder, "Terrain", 7) == 0)
+        ApplySnapperShift(entry->model);
+}
+
+namespace {
+
+bool IsChosen(const CWorldObject* node)
+{
+    const uint32_t id = node->objectLogic->objectId;
+    if (id && std::find(ChosenCharacterIds.begin(), ChosenCharacterIds.end(), id) != ChosenCharacterIds.end())
+        return true;
+    return std::any_of(PlanMemberArray.begin(), PlanMemberArray.end(),
+                       [node](const SPlanMember& m) { return m.member == node; });
+}
+
+void PrepareCharacter(CWorldObject* node)
+{
+    CObjectLogic* logic = node->objectLogic;
+    if (node->angle != node->savedAngle) {
+        if (RecordState == RECORD_RECORD && logic->recording)
+            RecordFloatChange(node, node->savedAngle, node->angle);
+        node->angle = node->savedAngle;
+    }
+    if (CObjectNode* def = node->Definition())
+        if (CObjectState* stand = def->FindState("STAND"))
+            logic->currentState = stand;
+    SelectBagVariant(node, 0);
+    if (GamePhase == PHASE_REALTIME || IsChosen(node)) {
+        ActiveCharacters.push_back(node);
+        logic->active = 1;
+        if (logic->kind.minBurglaryLevel > BurglaryLevel)
+            node->flags |= 4;
+        else
+            node->flags &= uint8_t(~4);
+    } else {
+        node->flags |= 4;
+    }
+    ApplySnapperShift(logic->currentState ? logic->currentState->GetModelRoot() : node->GetShapeRoot());
+}
+
+}  // namespace
+
+void PrepareCharacters(CWorldObject* first)
+{
+    Walk(first, [](CWorldObject* n) {
+        if (n->objectKind != CWorldObject::KIND_OBJECT || !n->objectLogic)
+            return;
+        const int32_t kind = n->objectLogic->kind.kindId;
+        if (kind >= 4 && kind <= 6)
+            PrepareCharacter(n);
+        else if (kind == 9)
+            CarList.push_back(n);
+    });
+}
