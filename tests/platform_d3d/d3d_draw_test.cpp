@@ -222,6 +222,26 @@ TEST_F(DeviceDraw, DepthTestAndBlendStates) {
   EXPECT_EQ(rig.pixel(150, 50) & 0xFFFFFF, 0xFF0000u);
 }
 
+TEST_F(DeviceDraw, DepthBiasPullsCoplanarGeometryForward) {
+  rig.dev->SetRenderState(D3DRENDERSTATE_ZENABLE, 1);
+  rig.dev->SetRenderState(D3DRENDERSTATE_ZFUNC, D3DCMP_LESS);
+  rig.clear(0xFF000000);
+  quad(0, 0, 100, 100, 0xFF0000FF, 0.5f);
+  quad(0, 0, 100, 100, 0xFFFF0000, 0.5f);  // same depth: fails LESS
+  EXPECT_EQ(rig.pixel(50, 50) & 0xFFFFFF, 0x0000FFu);
+  rig.dev->SetRenderState(D3DRENDERSTATE_ZBIAS, 2);
+  quad(0, 0, 100, 100, 0xFFFF0000, 0.5f);
+  EXPECT_EQ(rig.pixel(50, 50) & 0xFFFFFF, 0xFF0000u);
+}
+
+TEST_F(DeviceDraw, PresentingKeepsTheBackBuffer) {
+  rig.clear(0xFF123456);
+  EXPECT_EQ(rig.primary->Blt(nullptr, rig.back, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+  EXPECT_EQ(rig.pixel(10, 10) & 0xFFFFFF, 0x123456u);
+  // A window-mode primary has no flipping chain.
+  EXPECT_NE(rig.primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+}
+
 TEST_F(DeviceDraw, BadDrawsAreRefusedWithoutReadingOutside) {
   D3DLVertex v[3] = {};
   uint16_t bad[3] = {0, 1, 7};
