@@ -12,3 +12,7 @@ target_link_libraries(Varek PRIVATE rulo2_app rulo2_world rulo2_render rulo2_beh
 target_link_libraries(rulo2_world PUBLIC rulo2_render)
 target_link_libraries(rulo2_render PUBLIC platform_resources)
 target_link_libraries(rulo2_navigation PUBLIC platform_gdi)
+# The game libraries form one cycle; a program that uses only part of it needs
+# the cycle repeated often enough for every object pulled in late.
+set_property(TARGET rulo2_app rulo2_world rulo2_render rulo2_behaviour rulo2_navigation rulo2_interface
+  rulo2_editor PROPERTY LINK_INTERFACE_MULTIPLICITY 4)

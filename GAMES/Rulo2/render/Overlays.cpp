@@ -1,0 +1,212 @@
+#include "GAMES/Rulo2/render/Overlays.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+
+#include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/Texture.h"
+#include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/TexturePage.h"
+#include "GAMES/Rulo2/render/DeviceHelpers.h"
+#include "GAMES/Rulo2/world/CMeshNode.h"
+#include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/HouseFloors.h"
+#include "GAMES/Rulo2/world/WorldRays.h"
+#include "platform/gdi/Gdi.h"
+
+SWorldStatistics WorldStatistics;
+
+std::string FormatFrameRate(float rate)
+{
+    char text[64];
+    if (rate == 0.0f)
+        std::snprintf(text, sizeof text, "Framerate: 0");
+    else if (rate < 1.0f)
+        std::snprintf(text, sizeof text, "Framerate: %.2f", double(rate));
+    else if (rate < 10.0f)
+        std::snprintf(text, sizeof text, "Framerate: %.1f", double(rate));
+    else
+        std::snprintf(text, sizeof text, "Framerate: %.0f", double(rate));
+    return text;
+}
+
+std::string FormatGameClock(int32_t ms)
+{
+    char text[64];
+    const int32_t seconds = ms / 1000;
+    std::snprintf(text, sizeof text, "%2d:%02d.%02d", seconds / 3600, (seconds / 60) % 60, seconds % 60);
+    return text;
+}
+
+const char* GamePhaseWord(int32_t phase)
+{
+    switch (phase) {
+    case 0: return "REALTIME";
+    case 1: return "PLANNING";
+    case 2: return "BURGLARY";
+    default: return "UNDEFINFED";
+    }
+}
+
+const char* RecordStateWord(int32_t state)
+{
+    switch (state) {
+    case 0: return "NORMAL";
+    case 1: return "RECORD";
+    case 2: return "REPLAY";
+    case 3: return "CONTINUE";
+    case 4: return "LOAD";
+    default: return "UNDEFINFED";
+    }
+}
+
+namespace {
+
+uint32_t SurfaceBytes(const CTextureSurface* s)
+{
+    if (!s || !s->surface)
+        return 0;
+    DDSURFACEDESC2 d;
+    if (FAILED(s->surface->GetSurfaceDesc(&d)))
+        return 0;
+    return d.ddpfPixelFormat.dwRGBBitCount * d.dwHeight * d.dwWidth / 8;
+}
+
+std::string ByteSize(uint32_t bytes)
+{
+    char text[32];
+    FormatByteSize(bytes, text, int(sizeof text));
+    return text;
+}
+
+}  // namespace
+
+void RecountWorldStatistics(int32_t gameClock)
+{
+    SWorldStatistics& s = WorldStatistics;
+    if (std::abs(gameClock - s.lastRecount) <= 500)
+        return;
+    const int32_t last = gameClock;
+    s = SWorldStatistics();
+    s.lastRecount = last;
+    s.checkedGroups = VisibleGroupCount;
+    s.checkedModels = VisibleObjectCount;
+    std::set<const CTextureSurface*> used;
+    for (const SVisibleEntry& e : VisibleObjects) {
+        const CWorldObject* n = e.node;
+        if (n->objectKind == CWorldObject::KIND_GROUP) {
+            ++s.visibleGroups;
+            continue;
+        }
+        if (!e.model)
+            continue;
+        ++s.visibleModels;
+        if (n->objectKind == CWorldObject::KIND_OBJECT)
+            ++s.localObjects;
+        s.triangles += int32_t(e.model->triangleCount);
+        s.vertices += int32_t(e.model->vertexCount);
+        ForEachMesh(e.model, [&](CMeshNode* mesh) {
+            for (int32_t k = 0; k < mesh->materialCount; ++k) {
+                const CMeshMaterial& m = mesh->materials[k];
+                if (m.page)
+                    used.insert(m.page);
+                else if (m.texture)
+                    used.insert(m.texture);
+            }
+        });
+    }
+    for (const CTextureSurface* t : used)
+        s.textureMemory += SurfaceBytes(t);
+}
+
+void BuildStatisticsLines(const SStatisticsInput& in, std::vector<SOverlayLine>& lines)
+{
+    lines.clear();
+    char text[128];
+    const int width = DX.screenWidth;
+    if (in.statisticsOn) {
+        std::snprintf(text, sizeof text, "%dx%dx%d", DX.screenWidth, DX.screenHeight, DX.screenDepth);
+        lines.push_back({2, 2, false, text});
+        lines.push_back({2, 15, false, FormatFrameRate(in.frameRate)});
+    }
+    if (in.hudIsCurrent) {
+        const SWorldStatistics& s = WorldStatistics;
+        auto line = [&](int y, const char* format, int value) {
+            std::snprintf(text, sizeof text, format, value);
+            lines.push_back({2, y, false, text});
+        };
+        line(28, "Triangles: %d", s.triangles);
+        line(41, "Vertices: %d", s.vertices);
+        line(54, "Checked Groups: %d", s.checkedGroups);
+        line(67, "Visible Groups: %d", s.visibleGroups);
+        line(80, "Checked Models: %d", s.checkedModels);
+        line(93, "Visible Models: %d", s.visibleModels);
+        line(106, "Local Objects: %d", s.localObjects + s.localObjects2);
+        lines.push_back({2, 119, false, "Texture-Memory: " + ByteSize(s.textureMemory)});
+        lines.push_back({2, 132, false, "Shadow-Tex-Memory: " + ByteSize(GameModeFlag ? 0u : s.shadowTextureMemory)});
+        int hx = 0, hy = 0, hz = 0;
+        if (in.heroPosition) {
+            hx = int(std::lround(in.heroPosition[0]));
+            hy = int(std::lround(in.heroPosition[1]));
+            hz = int(std::lround(in.heroPosition[2]));
+        }
+        std::snprintf(text, sizeof text, "Hero Position: %d/%d/%d", hx, hy, hz);
+        lines.push_back({2, 145, false, text});
+        if (in.statisticsOn) {
+            lines.push_back({width - 2, 2, true, FormatGameClock(in.gameClock)});
+            std::snprintf(text, sizeof text, "%d%%", in.gameSpeed);
+            lines.push_back({width - 2, 15, true, text});
+            lines.push_back({width - 2, 28, true, GamePhaseWord(in.gamePhase)});
+            lines.push_back({width - 2, 41, true, RecordStateWord(in.recordState)});
+            if (in.pathFinished)
+                lines.push_back({width - 2, 54, true, "PATH FINISHED"});
+        }
+    } else if (in.viewName) {
+        lines.push_back({width - 2, 2, true, in.viewName});
+    }
+}
+
+void DrawStatistics(const SStatisticsInput& input)
+{
+    std::vector<SOverlayLine> lines;
+    BuildStatisticsLines(input, lines);
+    if (lines.empty() || !DX.backSurface)
+        return;
+    static platform::TextFont font;
+    if (!font.IsLoaded() && !font.Create(11))
+        return;
+    DDSURFACEDESC2 desc;
+    if (FAILED(DX.backSurface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr)) || !desc.lpSurface)
+        return;
+    const int w = int(desc.dwWidth), h = int(desc.dwHeight);
+    const int bytes = int(desc.ddpfPixelFormat.dwRGBBitCount / 8);
+    auto* base = static_cast<uint8_t*>(desc.lpSurface);
+    // Text is drawn on 32-bit pixels; other formats go through a converted copy.
+    std::vector<uint32_t> copy;
+    uint32_t* pixels = reinterpret_cast<uint32_t*>(base);
+    int pitch = int(desc.lPitch);
+    const bool direct = bytes == 4 && desc.ddpfPixelFormat.dwRBitMask == 0xFF0000;
+    if (!direct) {
+        copy.resize(size_t(w) * size_t(h));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                copy[size_t(y) * size_t(w) + size_t(x)] =
+                    D3DReadARGB(desc.ddpfPixelFormat, base + size_t(y) * size_t(desc.lPitch) + size_t(x * bytes));
+        pixels = copy.data();
+        pitch = w * 4;
+    }
+    for (const SOverlayLine& l : lines) {
+        const int x = l.rightAligned ? l.x - font.TextWidth(l.text) : l.x;
+        font.DrawText(pixels, w, h, pitch, x, l.y, l.text, 0xFFFFFF);
+    }
+    if (!direct) {
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                D3DWriteARGB(desc.ddpfPixelFormat, base + size_t(y) * size_t(desc.lPitch) + size_t(x * bytes),
+                             copy[size_t(y) * size_t(w) + size_t(x)]);
+    }
+    DX.backSurface->Unlock(nullptr);
+}

@@ -1,0 +1,54 @@
+#pragma once
+// What the engine draws over the finished 3-D picture: the statistics overlay
+// with its texts (through the platform's text drawing onto the back surface).
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The overlay's inputs, kept by the shell and the interface.
+struct SStatisticsInput
+{
+    uint8_t statisticsOn = 0;  // the statistics switch
+    uint8_t hudIsCurrent = 0;  // the HUD is the current menu
+    float frameRate = 0;
+    int32_t gameClock = 0;  // milliseconds of the day
+    int32_t gameSpeed = 100;
+    int32_t gamePhase = 0;
+    int32_t recordState = 0;
+    uint8_t pathFinished = 0;      // the current character's path finder reports its path done
+    const float* heroPosition = nullptr;  // x, y, z of the current character, or null
+    const char* viewName = nullptr;       // the current editor view outside the HUD
+};
+
+// World statistics, recounted at most every 500 ms of game clock.
+struct SWorldStatistics
+{
+    int32_t triangles = 0, vertices = 0;
+    int32_t checkedGroups = 0, visibleGroups = 0;
+    int32_t checkedModels = 0, visibleModels = 0;
+    int32_t localObjects = 0, localObjects2 = 0;
+    uint32_t textureMemory = 0, shadowTextureMemory = 0;
+    int32_t lastRecount = -1000000;
+};
+extern SWorldStatistics WorldStatistics;
+
+// Recounts from this frame's visible-object list when more than 500 ms of game
+// clock lie between the last recount and `gameClock`.
+void RecountWorldStatistics(int32_t gameClock);
+
+std::string FormatFrameRate(float rate);
+std::string FormatGameClock(int32_t milliseconds);
+const char* GamePhaseWord(int32_t phase);
+const char* RecordStateWord(int32_t state);
+
+// The lines of the overlay as text with their places, for drawing and tests.
+struct SOverlayLine
+{
+    int x;  // left edge, or the right edge when rightAligned
+    int y;
+    bool rightAligned;
+    std::string text;
+};
+void BuildStatisticsLines(const SStatisticsInput& input, std::vector<SOverlayLine>& lines);
+// Draws the lines onto the back surface; nothing when it cannot be locked.
+void DrawStatistics(const SStatisticsInput& input);

@@ -1,0 +1,145 @@
+#include "GAMES/Rulo2/render/UiSurfaces.h"
+
+#include <algorithm>
+
+#include "GAMES/Rulo2/DirectX.h"
+
+IDirectDrawSurface7* UiSlots[2] = {};
+int32_t CurrentUiSlot = 0;
+int32_t CaptureRequest = 0;
+IDirectDrawSurface7* PreviewSurface = nullptr;
+SPreviewState Preview;
+int32_t PreviewDelay = 300;
+bool (*PreviewAllowed)() = nullptr;
+void (*CollectPreviewObjects)(CWorldObject* source, std::vector<CWorldObject*>& out) = nullptr;
+void (*PreviewFocus)(CWorldObject* object) = nullptr;
+
+namespace {
+
+// A plain off-screen surface in system memory in the display's pixel format.
+IDirectDrawSurface7* MakeSurface(int32_t width, int32_t height)
+{
+    if (!DX.directDraw || width <= 0 || height <= 0)
+        return nullptr;
+    DDSURFACEDESC2 d;
+    d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    d.dwWidth = uint32_t(width);
+    d.dwHeight = uint32_t(height);
+    d.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+    if (DX.backSurface && SUCCEEDED(DX.backSurface->GetPixelFormat(&d.ddpfPixelFormat)))
+        d.dwFlags |= DDSD_PIXELFORMAT;
+    IDirectDrawSurface7* s = nullptr;
+    if (FAILED(DX.directDraw->CreateSurface(&d, &s, nullptr)))
+        return nullptr;
+    return s;
+}
+
+bool EnsurePreviewSurface()
+{
+    if (!PreviewSurface)
+        PreviewSurface = MakeSurface(DX.screenWidth / 3, DX.screenHeight / 3);
+    return PreviewSurface != nullptr;
+}
+
+void Show(CWorldObject* object)
+{
+    Preview.target = object;
+    if (PreviewFocus)
+        PreviewFocus(object);
+}
+
+}  // namespace
+
+void GetUiSurface(int32_t slot)
+{
+    if (slot < 0 || slot > 1)
+        return;
+    CurrentUiSlot = slot;
+    if (UiSlots[slot]) {
+        CaptureRequest = 2;
+        return;
+    }
+    if (IDirectDrawSurface7* s = MakeSurface(DX.screenWidth, DX.screenHeight)) {
+        UiSlots[slot] = s;
+        CaptureRequest = 1;
+    }
+}
+
+void ReleaseUiSurface(int32_t slot)
+{
+    if (slot < 0 || slot > 1)
+        return;
+    if (UiSlots[slot])
+        UiSlots[slot]->Release();
+    UiSlots[slot] = nullptr;
+    if (slot == CurrentUiSlot)
+        CaptureRequest = 0;
+}
+
+void ClearViewRequest() { CaptureRequest = 0; }
+
+void CaptureBackground()
+{
+    IDirectDrawSurface7* slot = UiSlots[CurrentUiSlot];
+    if (CaptureRequest != 1 || !slot || !DX.backSurface)
+        return;
+    RECT all{0, 0, DX.screenWidth, DX.screenHeight};
+    if (SUCCEEDED(slot->Blt(&all, DX.backSurface, &all, DDBLT_WAIT, nullptr)))
+        CaptureRequest = 2;
+}
+
+void ReleaseUiSurfaces()
+{
+    ReleaseUiSurface(0);
+    ReleaseUiSurface(1);
+    if (PreviewSurface)
+        PreviewSurface->Release();
+    PreviewSurface = nullptr;
+    CaptureRequest = 0;
+}
+
+void UpdatePreviewCycle(CWorldObject* source, int32_t now)
+{
+    if (PreviewAllowed && !PreviewAllowed())
+        return;
+    if (!EnsurePreviewSurface())
+        return;
+    if (source != Preview.source) {
+        Preview.source = source;
+        Preview.list.clear();
+        Preview.index = 0;
+        if (CollectPreviewObjects && source)
+            CollectPreviewObjects(source, Preview.list);
+        if (Preview.list.empty()) {
+            Preview.on = 0;
+            Preview.source = nullptr;
+            return;
+        }
+        Preview.on = 1;
+        Preview.startTime = now;
+        Show(Preview.list[0]);
+    }
+    if (Preview.list.empty())
+        return;
+    const int32_t step = std::max(0, (now - PreviewDelay - Preview.startTime) / 2000);
+    const int32_t index = step % int32_t(Preview.list.size());
+    if (index != Preview.index) {
+        Preview.index = index;
+        Preview.on = 1;
+        Show(Preview.list[size_t(index)]);
+    }
+}
+
+void SetPreviewTarget(CWorldObject* object, int32_t now)
+{
+    if (!EnsurePreviewSurface())
+        return;
+    if (object == Preview.source)
+        return;
+    Preview.source = object;
+    Preview.list.assign(1, object);
+    Preview.index = 0;
+    Preview.on = 1;
+    Preview.startTime = now;
+    Show(object);
+}

@@ -1,0 +1,47 @@
+#pragma once
+// Off-screen surfaces of the 2-D interface: two background slots that keep a
+// frozen picture of the 3-D view while a menu is open over the game, and the
+// preview surface (a third of the screen each way) with the list of objects it
+// cycles through every 2 seconds.
+#include <cstdint>
+#include <vector>
+
+#include "platform/d3d/D3D.h"
+
+class CWorldObject;
+
+extern IDirectDrawSurface7* UiSlots[2];
+extern int32_t CurrentUiSlot;
+// 0 none, 1 capture pending, 2 captured (the world is not rendered).
+extern int32_t CaptureRequest;
+extern IDirectDrawSurface7* PreviewSurface;
+
+struct SPreviewState
+{
+    std::vector<CWorldObject*> list;
+    int32_t index = 0;
+    CWorldObject* source = nullptr;
+    uint8_t on = 0;
+    int32_t startTime = 0;
+    CWorldObject* target = nullptr;
+};
+extern SPreviewState Preview;
+// Milliseconds subtracted from the elapsed preview time (the interface's delay).
+extern int32_t PreviewDelay;
+// Whether the preview may run (the game phase and the interface's flags allow it).
+extern bool (*PreviewAllowed)();
+// Fills the objects a source previews (the behaviour data's attached groups).
+extern void (*CollectPreviewObjects)(CWorldObject* source, std::vector<CWorldObject*>& out);
+// The camera focus moves to the previewed object.
+extern void (*PreviewFocus)(CWorldObject* object);
+
+void GetUiSurface(int32_t slot);
+void ReleaseUiSurface(int32_t slot);
+void ClearViewRequest();
+// After the world was rendered: copies the back surface into the current slot
+// while a capture is pending.
+void CaptureBackground();
+// Releases both slots and the preview surface; the request becomes 0.
+void ReleaseUiSurfaces();
+void UpdatePreviewCycle(CWorldObject* source, int32_t now);
+void SetPreviewTarget(CWorldObject* object, int32_t now);

@@ -1,0 +1,127 @@
+// The statistics overlay's texts and drawing, the background capture slots and
+// the preview cycle of the interface surfaces.
+#include <gtest/gtest.h>
+
+#include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/render/OffscreenView.h"
+#include "GAMES/Rulo2/render/Overlays.h"
+#include "GAMES/Rulo2/render/UiSurfaces.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+
+TEST(StatisticsTexts, FrameRateClockAndWords)
+{
+    const struct
+    {
+        float rate;
+        const char* text;
+    } rates[] = {{0.0f, "Framerate: 0"}, {0.5f, "Framerate: 0.50"}, {9.87f, "Framerate: 9.9"},
+                 {25.4f, "Framerate: 25"}, {10.0f, "Framerate: 10"}};
+    for (const auto& r : rates)
+        EXPECT_EQ(FormatFrameRate(r.rate), r.text) << r.rate;
+    EXPECT_EQ(FormatGameClock(3723450), " 1:02.03");
+    EXPECT_EQ(FormatGameClock(86399999), "23:59.59");
+    EXPECT_STREQ(RecordStateWord(7), "UNDEFINFED");
+    EXPECT_STREQ(RecordStateWord(2), "REPLAY");
+    EXPECT_STREQ(GamePhaseWord(2), "BURGLARY");
+    EXPECT_STREQ(GamePhaseWord(-1), "UNDEFINFED");
+}
+
+namespace {
+
+class OnBackSurface : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(OpenOffscreenView(320, 240)); }
+    void TearDown() override
+    {
+        ReleaseUiSurfaces();
+        Preview = SPreviewState();
+        CollectPreviewObjects = nullptr;
+        CloseOffscreenView();
+    }
+    int BrightPixels(int x0, int y0, int x1, int y1)
+    {
+        DDSURFACEDESC2 d;
+        EXPECT_EQ(DX.backSurface->Lock(nullptr, &d, DDLOCK_WAIT | DDLOCK_READONLY, nullptr), DD_OK);
+        int n = 0;
+        const int bytes = int(d.ddpfPixelFormat.dwRGBBitCount / 8);
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                n += (D3DReadARGB(d.ddpfPixelFormat, static_cast<uint8_t*>(d.lpSurface) + y * d.lPitch + x * bytes) &
+                      0xFF) > 0x80;
+        DX.backSurface->Unlock(nullptr);
+        return n;
+    }
+    void Black() { DX.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0); }
+};
+
+}  // namespace
+
+TEST_F(OnBackSurface, StatisticsAreWrittenOnlyWhenSwitchedOn)
+{
+    SStatisticsInput in;
+    in.frameRate = 25.0f;
+    Black();
+    DrawStatistics(in);
+    EXPECT_EQ(BrightPixels(0, 0, 320, 240), 0);
+
+    in.statisticsOn = 1;
+    in.hudIsCurrent = 1;
+    std::vector<SOverlayLine> lines;
+    BuildStatisticsLines(in, lines);
+    ASSERT_GE(lines.size(), 15u);
+    EXPECT_EQ(lines[0].text, "320x240x" + std::to_string(DX.screenDepth));
+    EXPECT_EQ(lines[1].y, 15);
+    EXPECT_EQ(lines.back().text, "NORMAL");  // record state 0; no path finished
+    Black();
+    DrawStatistics(in);
+    EXPECT_GT(BrightPixels(0, 0, 120, 30), 20);     // the left column
+    EXPECT_GT(BrightPixels(250, 0, 320, 15), 5);    // the clock, right-aligned
+    EXPECT_EQ(BrightPixels(0, 200, 320, 240), 0);   // nothing below the lines
+}
+
+TEST_F(OnBackSurface, BackgroundSlotsCaptureOnceAndAreReused)
+{
+    GetUiSurface(0);
+    ASSERT_NE(UiSlots[0], nullptr);
+    EXPECT_EQ(CaptureRequest, 1);
+    DX.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00u, 1.0f, 0);
+    CaptureBackground();
+    EXPECT_EQ(CaptureRequest, 2);
+    uint32_t c = 0;
+    ASSERT_TRUE(UiSlots[0]->ReadPixel(10, 10, &c));
+    EXPECT_EQ(c & 0xFFFFFF, 0x00FF00u);
+
+    ClearViewRequest();
+    GetUiSurface(0);  // the picture is reused
+    EXPECT_EQ(CaptureRequest, 2);
+    ReleaseUiSurface(1);  // not the current slot
+    EXPECT_EQ(CaptureRequest, 2);
+    ReleaseUiSurface(0);
+    EXPECT_EQ(CaptureRequest, 0);
+    EXPECT_EQ(UiSlots[0], nullptr);
+}
+
+TEST_F(OnBackSurface, PreviewCyclesThroughItsObjectsEveryTwoSeconds)
+{
+    static CWorldObject a, b, c, source;
+    CollectPreviewObjects = [](CWorldObject*, std::vector<CWorldObject*>& out) { out = {&a, &b, &c}; };
+    UpdatePreviewCycle(&source, 1000);
+    ASSERT_NE(PreviewSurface, nullptr);
+    DDSURFACEDESC2 d;
+    PreviewSurface->GetSurfaceDesc(&d);
+    EXPECT_EQ(d.dwWidth, 320u / 3);
+    EXPECT_EQ(Preview.target, &a);
+    const struct
+    {
+        int32_t now;
+        CWorldObject* shown;
+    } steps[] = {{3299, &a}, {3300, &b}, {5300, &c}, {7300, &a}, {9300, &b}};
+    for (const auto& s : steps) {
+        UpdatePreviewCycle(&source, s.now);
+        EXPECT_EQ(Preview.target, s.shown) << s.now;
+    }
+    SetPreviewTarget(&c, 10000);
+    EXPECT_EQ(Preview.target, &c);
+    EXPECT_EQ(Preview.list.size(), 1u);
+}
