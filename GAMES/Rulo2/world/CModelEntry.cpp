@@ -5,6 +5,7 @@
 #include "GAMES/Rulo2/Model.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/world/CMacro.h"
+#include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "LIBS/System/LogPrintf.h"
@@ -158,6 +159,41 @@ bool CModelEntry::ReadChunk(CChunkReader& r, std::vector<CModelEntry*>* copies, 
             delete copy;
     }
     return true;
+}
+
+bool CModelEntry::ReadChunkForUpdate(CChunkReader& r, std::string* error)
+{
+    std::vector<CModelEntry*> copies;
+    const bool ok = ReadChunk(r, &copies, error);
+    for (CModelEntry* c : copies)
+        delete c;
+    if (!group)
+        group = g_ModelsTree;
+    groupPath = GetPath(group);
+    return ok;
+}
+
+bool ReadModelListSectionForUpdate(CChunkReader& data, CModelEntry* root, std::string* error)
+{
+    const bool ok = ReadSection(
+        data,
+        [&](const SChunkHeader& header, CChunkReader& body) {
+            if (header.id != ChunkId("MODL"))
+                return SECTION_CONTINUE;
+            auto* entry = new CModelEntry;
+            std::string why;
+            if (!entry->ReadChunkForUpdate(body, &why)) {
+                LogPrintf("Damaged MODL chunk at offset %zu skipped: %s", header.offset, why.c_str());
+                delete entry;
+                return SECTION_CONTINUE;
+            }
+            root->AddChild(entry);
+            return SECTION_CONTINUE;
+        },
+        error);
+    root->index = 1;
+    root->NumberIncludedNodes();
+    return ok;
 }
 
 bool WriteModelListSection(CModelEntry* root, CChunkWriter& w)

@@ -39,6 +39,9 @@ public:
     // (they are returned through `copies`, in order). False when the body is
     // damaged; `error` gets the reason.
     bool ReadChunk(CChunkReader& body, std::vector<CModelEntry*>* copies = nullptr, std::string* error = nullptr);
+    // As ReadChunk; the folder is resolved in the "Models" tree (its root when
+    // missing) and its path kept in groupPath.
+    bool ReadChunkForUpdate(CChunkReader& body, std::string* error = nullptr);
 
     CRootNode* model = nullptr;
     CNode* group = nullptr;
@@ -59,6 +62,9 @@ constexpr uint32_t kCameraMarker = 0x43414D52u;  // 'R','M','A','C' in the file
 bool WriteModelListSection(CModelEntry* root, CChunkWriter& writer);
 // Reads "MODL" and "MAKR" chunks up to "END " (the section tag already read).
 bool ReadModelListSection(CChunkReader& data, CModelEntry* root, std::string* error = nullptr);
+// "MODL" chunks only, each read for an update, up to "END "; afterwards the
+// root is number 1 and the entries are numbered.
+bool ReadModelListSectionForUpdate(CChunkReader& data, CModelEntry* root, std::string* error = nullptr);
 // Numbers the model list for saving: the root 1, then the entries that are
 // written (those with a model) in pre-order, matching the reader's counter.
 void NumberModelList(CModelEntry* root);

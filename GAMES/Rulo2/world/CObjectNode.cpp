@@ -407,6 +407,33 @@ bool CObjectNode::Parse(CChunkReader& r, std::string* error)
     return true;
 }
 
+bool CObjectNode::ParseHeader(CChunkReader& r)
+{
+    const uint32_t v = r.ReadU32();
+    SetName(r.ReadPaddedString());
+    const uint32_t number = v >= 5 ? r.ReadU32() : 0;
+    group = g_ObjectsTree && number ? g_ObjectsTree->FindByIndex(number) : nullptr;
+    if (!group)
+        group = g_ObjectsTree;
+    groupPath = GetPath(group);
+    return r.Ok();
+}
+
+bool ReadObjectSectionForUpdate(CChunkReader& data, std::string* error)
+{
+    return ReadSection(
+        data,
+        [&](const SChunkHeader& header, CChunkReader& body) {
+            if (header.id != ChunkId("OBJ "))
+                return SECTION_CONTINUE;
+            auto* def = new CObjectNode;
+            if (!def->ParseHeader(body))
+                LogPrintf("Damaged OBJ chunk at offset %zu", header.offset);
+            return SECTION_CONTINUE;
+        },
+        error);
+}
+
 bool WriteObjectSection(CObjectNode* list, CChunkWriter& w)
 {
     bool ok = w.WriteMarker(ChunkId("OBJS"));

@@ -84,6 +84,9 @@ public:
     bool Write(CChunkWriter& writer);
     // Fills the definition from a version 0-6 body; false when it is damaged.
     bool Parse(CChunkReader& body, std::string* error = nullptr);
+    // Version, name and folder only: the folder is resolved in the "Objects"
+    // tree (its root when missing) and its path kept in groupPath.
+    bool ParseHeader(CChunkReader& body);
 
     CObjectState* firstState = nullptr;
     uint32_t word = 0;
@@ -100,3 +103,4 @@ std::string GetPath(const CNode* node);
 
 bool WriteObjectSection(CObjectNode* list, CChunkWriter& writer);
 bool ReadObjectSection(CChunkReader& data, std::string* error = nullptr);
+bool ReadObjectSectionForUpdate(CChunkReader& data, std::string* error = nullptr);

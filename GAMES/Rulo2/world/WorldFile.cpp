@@ -59,6 +59,7 @@ static bool DiscardWorld()
 }
 
 bool (*g_DiscardWorldHook)() = DiscardWorld;
+void (*g_ImportUpdatedWorldHook)(SWorldRoots& fresh) = nullptr;
 
 // ---------------------------------------------------------------- saving
 
@@ -175,6 +176,63 @@ struct SLoad
     }
 };
 
+// Update mode: the current roots are kept aside while the file is read into
+// fresh ones; whatever happens, the current world comes back.
+struct SUpdateScope
+{
+    SWorldRoots kept;
+    SWorldRoots fresh;
+    bool active = false;
+
+    void Begin()
+    {
+        kept = {g_WorldRoot, g_ModelListRoot, g_ObjectList, g_ModelsTree, g_ObjectsTree};
+        g_WorldRoot = new CWorldObject;
+        g_ModelListRoot = new CModelEntry;
+        g_ModelsTree = new CNode("Models");
+        g_ObjectsTree = new CNode("Objects");
+        g_ObjectList = nullptr;
+        for (CNode* root : {static_cast<CNode*>(g_WorldRoot), static_cast<CNode*>(g_ModelListRoot), g_ModelsTree,
+                            g_ObjectsTree})
+            root->index = 1;
+        active = true;
+    }
+    // Puts the current roots back; the read ones stay in `fresh`.
+    void Restore()
+    {
+        if (!active)
+            return;
+        fresh = {g_WorldRoot, g_ModelListRoot, g_ObjectList, g_ModelsTree, g_ObjectsTree};
+        g_WorldRoot = kept.world;
+        g_ModelListRoot = kept.models;
+        g_ObjectList = kept.objects;
+        g_ModelsTree = kept.modelsTree;
+        g_ObjectsTree = kept.objectsTree;
+        active = false;
+    }
+    void DestroyFresh()
+    {
+        delete fresh.world;
+        for (CObjectNode* d = fresh.objects; d;) {
+            CObjectNode* after = d->NextDefinition();
+            delete d;
+            d = after;
+        }
+        delete fresh.models;
+        delete fresh.modelsTree;
+        delete fresh.objectsTree;
+        fresh = {};
+        g_NodeTable.clear();
+    }
+    ~SUpdateScope()
+    {
+        if (active) {
+            Restore();
+            DestroyFresh();
+        }
+    }
+};
+
 // Restores the chunk-progress hook and closes the loading screen on every way out.
 struct SProgressScope
 {
@@ -224,8 +282,6 @@ static bool LoadWorldData(const uint8_t* data, size_t size, int mode, const char
     SLoad load{name ? name : "world", error};
     if (size < 8 || std::memcmp(data, "WRLD", 4) != 0)
         return load.Fail(nullptr, "not a world file (it does not begin with \"WRLD\")");
-    if (mode == LOADWORLD_UPDATE)
-        return load.Fail(nullptr, "importing updated model folders is not available");
     if (mode < LOADWORLD_OPEN || mode > LOADWORLD_ADD)
         return load.Fail(nullptr, "unknown load mode " + std::to_string(mode));
     CreateWorldRoots();
@@ -246,6 +302,9 @@ static bool LoadWorldData(const uint8_t* data, size_t size, int mode, const char
             return load.Fail(nullptr, "the current world was kept");
         CurrentWorldFile = name ? name : "";
     }
+    SUpdateScope update;
+    if (mode == LOADWORLD_UPDATE)
+        update.Begin();
     if (folder && !folder->empty())
         platform::SetCurrentDirectory(*folder);
 
@@ -284,12 +343,15 @@ static bool LoadWorldData(const uint8_t* data, size_t size, int mode, const char
         }
         case ChunkId("LIST"):
             LogPrintf("Reading Model-List...");
-            ok = ReadModelListSection(file, g_ModelListRoot, &why);
+            if (mode == LOADWORLD_UPDATE)
+                ok = ReadModelListSectionForUpdate(file, g_ModelListRoot, &why);
+            else
+                ok = ReadModelListSection(file, g_ModelListRoot, &why);
             if (GameModeFlag)
                 BuildModelTable();
             break;
         case ChunkId("MAKL"):
-            if (GameModeFlag) {
+            if (GameModeFlag || mode == LOADWORLD_UPDATE) {
                 ok = SkipSection(file);
                 why = "the section has no END";
                 break;
@@ -299,14 +361,15 @@ static bool LoadWorldData(const uint8_t* data, size_t size, int mode, const char
             break;
         case ChunkId("OBJS"):
             LogPrintf("Reading Object-List...");
-            ok = ReadObjectSection(file, &why);
+            ok = mode == LOADWORLD_UPDATE ? ReadObjectSectionForUpdate(file, &why) : ReadObjectSection(file, &why);
             if (g_ObjectList)
                 g_ObjectList->NumberIncludedNodes();
             if (GameModeFlag)
                 CObjectNode::BuildIndexTable();
             break;
         case ChunkId("TEXP"):
-            if (g_TexturePageHooks.deviceCanHoldPages && !g_TexturePageHooks.deviceCanHoldPages()) {
+            if (mode == LOADWORLD_UPDATE ||
+                (g_TexturePageHooks.deviceCanHoldPages && !g_TexturePageHooks.deviceCanHoldPages())) {
                 ok = SkipSection(file);
                 why = "the section has no END";
                 break;
@@ -319,6 +382,12 @@ static bool LoadWorldData(const uint8_t* data, size_t size, int mode, const char
             ok = ReadWorldNodes(file, g_WorldRoot, &why);
             break;
         case ChunkId("EOF "):
+            if (mode == LOADWORLD_UPDATE) {
+                update.Restore();
+                if (g_ImportUpdatedWorldHook)
+                    g_ImportUpdatedWorldHook(update.fresh);
+                update.DestroyFresh();
+            }
             Finish();
             return true;
         default:

@@ -50,6 +50,25 @@ extern STexturePageHooks g_TexturePageHooks;
 // The kept section bytes of the default hooks (tag to "END ").
 extern std::vector<uint8_t> g_KeptTexturePages;
 
+class CWorldObject;
+class CModelEntry;
+class CObjectNode;
+class CNode;
+
+// The roots of a world read in update mode, handed to the import.
+struct SWorldRoots
+{
+    CWorldObject* world = nullptr;
+    CModelEntry* models = nullptr;
+    CObjectNode* objects = nullptr;  // first definition of the read file's list
+    CNode* modelsTree = nullptr;
+    CNode* objectsTree = nullptr;
+};
+// Takes the updated parts of a world read in update mode into the current
+// world; the current roots are in place again when it is called, and `fresh`
+// is destroyed afterwards. Without it nothing is imported.
+extern void (*g_ImportUpdatedWorldHook)(SWorldRoots& fresh);
+
 // Asked before a load in mode 0 replaces the world; false refuses. The default
 // empties the world.
 extern bool (*g_DiscardWorldHook)();
