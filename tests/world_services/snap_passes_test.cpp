@@ -1,0 +1,233 @@
+// Snap points with their snapper shift, and the game passes over the world tree.
+#include "tests/world_services/ServicesFixture.h"
+
+#include <cmath>
+
+#include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/world/CFrameNode.h"
+#include "GAMES/Rulo2/world/ChunkFile.h"
+#include "GAMES/Rulo2/world/GamePasses.h"
+#include "GAMES/Rulo2/world/SnapPoints.h"
+
+namespace {
+
+// A prepared model with a mesh and locators at the given places.
+CRootNode* LocatorModel(const std::vector<std::pair<const char*, CVector>>& locators)
+{
+    auto* root = new CRootNode();
+    root->AddChild(TriangleMesh("body"));
+    for (const auto& [name, p] : locators) {
+        auto* frame = new CFrameNode("place");
+        frame->localMatrix[12] = p.x;
+        frame->localMatrix[13] = p.y;
+        frame->localMatrix[14] = p.z;
+        frame->AddChild(new CLocatorNode(name));
+        root->AddChild(frame);
+    }
+    root->Prepare();
+    return root;
+}
+
+void ExpectNear(const CVector& a, const CVector& b)
+{
+    EXPECT_NEAR(a.x, b.x, 1e-5);
+    EXPECT_NEAR(a.y, b.y, 1e-5);
+    EXPECT_NEAR(a.z, b.z, 1e-5);
+}
+
+using SnapTest = WorldServicesTest;
+
+}  // namespace
+
+TEST_F(SnapTest, CacheHoldsSnapperPointsFirstInWorldSpaceAndAnswersTheNearest)
+{
+    CRootNode* model = LocatorModel({{"lamp", {0, 1, 0}}, {"snapperEdge", {0.5f, 0, 0}}});
+    CModelEntry* entry = AddEntry("wall", model);
+    CWorldObject* a = Place(g_WorldRoot, "a", CWorldObject::KIND_MODEL, entry);
+    a->position = CVector(2, 0, 0);
+    a->angle = float(M_PI / 2);
+    CWorldObject* b = Place(g_WorldRoot, "b", CWorldObject::KIND_MODEL, entry);
+    b->selected = 1;
+    UpdateSnapPointsTree(g_WorldRoot, false);
+    ASSERT_EQ(a->snapCapacity, 2);
+    ASSERT_EQ(a->snapCount, 1);
+    // The root re-centres its model, so the locator moves with it.
+    CVector edge(0.5f, 0, 0);
+    edge.transform(model->localMatrix);
+    ExpectNear(a->snapPoints[0], CVector(2 + edge.z, edge.y, -edge.x));
+
+    int32_t count = 0;
+    CountSnapPoints(g_WorldRoot, count, false);
+    EXPECT_EQ(count, 1) << "only the selected node offers its points";
+    std::vector<CVector> offered(static_cast<size_t>(count));
+    int32_t index = 0;
+    CollectSnapPoints(g_WorldRoot, offered.data(), index, false);
+    ASSERT_EQ(index, 1);
+
+    VisibleObjects = {{a, model}, {b, model}};
+    float best = 100.0f;
+    CVector delta;
+    FindNearestSnapDelta(offered.data(), 1, best, delta);
+    // The nearest of a's two points (b is selected and never snaps to itself).
+    float nearest = 100.0f;
+    CVector expected;
+    for (const CVector& p : a->snapPoints)
+        if ((p - offered[0]).length() < nearest) {
+            nearest = (p - offered[0]).length();
+            expected = p - offered[0];
+        }
+    EXPECT_FLOAT_EQ(best, nearest);
+    ExpectNear(delta, expected);
+
+    float level = 0.0f;
+    FindSnapLevel(g_WorldRoot, true, level, 0.0f, 1);
+    EXPECT_EQ(level, 0.0f) << "hidden nodes offer no levels";
+    SetVisibility(g_WorldRoot, VIS_INSIDE);
+    SetVisibility(a, VIS_INSIDE);
+    FindSnapLevel(g_WorldRoot, true, level, 0.0f, 1);
+    EXPECT_NEAR(level, a->snapPoints[1].y, 1e-6);
+}
+
+TEST_F(SnapTest, CacheIsRebuiltWhenTheModelGainsLocators)
+{
+    CRootNode* model = LocatorModel({{"snapperA", {0, 0, 0}}});
+    CWorldObject* a = Place(g_WorldRoot, "a", CWorldObject::KIND_MODEL, AddEntry("m", model));
+    UpdateSnapPoints(a);
+    EXPECT_EQ(a->snapPoints.size(), 1u);
+    auto* frame = new CFrameNode("more");
+    frame->AddChild(new CLocatorNode("snapperB"));
+    model->AddChild(frame);
+    model->Prepare();
+    int32_t count = 0;
+    CountSnapPoints(g_WorldRoot, count, true);
+    EXPECT_EQ(count, 1) << "counting does not refresh";
+    UpdateSnapPointsOfModel(g_WorldRoot, model);
+    EXPECT_EQ(a->snapPoints.size(), 2u);
+    EXPECT_EQ(a->snapCount, 2);
+}
+
+TEST_F(SnapTest, CharacterModelIsShiftedOntoItsSnapperAndRegistered)
+{
+    CRootNode* model = LocatorModel({{"snapperShape", {0.25f, -0.5f, 0.1f}}});
+    CObjectNode* def = AddDefinition("Guard", AddEntry("guard", model), 4);
+    def->AddState("STAND")->modelEntry = def->firstState->modelEntry;
+    CWorldObject* guard = Place(g_WorldRoot, "guard", CWorldObject::KIND_OBJECT, def);
+    guard->objectLogic = new CObjectLogic;
+    guard->objectLogic->kind.kindId = 4;
+    guard->objectLogic->kind.minBurglaryLevel = 3;
+    guard->angle = 1.0f;
+    CWorldObject* car = Place(g_WorldRoot, "car", CWorldObject::KIND_OBJECT, AddDefinition("Car", nullptr, 9));
+    car->objectLogic = new CObjectLogic;
+    car->objectLogic->kind.kindId = 9;
+    BurglaryLevel = 2;
+
+    PrepareCharacters(g_WorldRoot);
+    CVector p;
+    ASSERT_TRUE(model->GetPositionByPath("snapperShape", &p, CMatrix::Identity, kRestTime));
+    ExpectNear(p, CVector(0, 0, 0));
+    EXPECT_EQ(guard->angle, 0.0f) << "back to the start angle";
+    EXPECT_EQ(guard->objectLogic->currentState, def->FindState("STAND"));
+    ASSERT_EQ(ActiveCharacters.size(), 1u);
+    EXPECT_EQ(guard->flags & 4, 4) << "registered but hidden below its burglary level";
+    EXPECT_EQ(CarList, std::vector<CWorldObject*>{car});
+
+    GamePhase = PHASE_PLANNING;
+    BurglaryLevel = 3;
+    ActiveCharacters.clear();
+    PrepareCharacters(g_WorldRoot);
+    EXPECT_TRUE(ActiveCharacters.empty()) << "not chosen for the plan";
+    EXPECT_EQ(guard->flags & 4, 4);
+    ChosenCharacterIds.push_back(guard->objectLogic->objectId = 17);
+    PrepareCharacters(g_WorldRoot);
+    EXPECT_EQ(ActiveCharacters.size(), 1u);
+    EXPECT_EQ(guard->flags & 4, 0);
+}
+
+TEST_F(SnapTest, ModelInCharacterFolderIsShiftedOnlyInTheEditor)
+{
+    auto* folder = new CNode("CHARACTERS");
+    g_ModelsTree->AddChild(folder);
+    struct Case {
+        CNode* group;
+        uint8_t gameMode;
+        bool shifted;
+    } cases[] = {{folder, 0, true}, {folder, 1, false}, {g_ModelsTree, 0, false}, {nullptr, 0, false}};
+    const uint8_t mode = GameModeFlag;
+    for (const Case& c : cases) {
+        CRootNode* model = LocatorModel({{"snapperShape", {0, -0.5f, 0}}});
+        CModelEntry* entry = AddEntry("figure", model);
+        entry->group = c.group;
+        GameModeFlag = c.gameMode;
+        ClassifyModelEntry(entry);
+        CVector p;
+        model->GetPositionByPath("snapperShape", &p, CMatrix::Identity, kRestTime);
+        EXPECT_EQ(std::fabs(p.y) < 1e-5, c.shifted);
+    }
+    GameModeFlag = mode;
+}
+
+TEST_F(SnapTest, StartResetAndSavePassesSetFlagsTransformsAndLightColours)
+{
+    CModelEntry* entry = AddEntry("chair", LocatorModel({}));
+    CWorldObject* near = Place(g_WorldRoot, "near", CWorldObject::KIND_MODEL, entry);
+    CWorldObject* far = Place(g_WorldRoot, "far", CWorldObject::KIND_MODEL, entry);
+    far->position = CVector(3, 0, 0);
+    auto light = [&](const char* name, float x, float red) {
+        CWorldObject* n = Place(g_WorldRoot, name, CWorldObject::KIND_LIGHT, nullptr);
+        SWorldLight* l = n->MakeLight();
+        l->light.dvPosition = {x, 0, 0};
+        l->light.dcvDiffuse = {red, 0.5f, 1.0f, 1.0f};
+    };
+    light("l1", 0.4f, 0.2f);
+    light("l2", -0.2f, 1.0f);
+    light("l3", 3.6f, 0.0f);
+    CollectLights(g_WorldRoot);
+    ASSERT_EQ(g_LightNodes.size(), 3u);
+    ComputeLightColours(g_WorldRoot);
+    EXPECT_EQ(near->lightColour, 0xFF7FFF) << "the nearer of two lights wins";
+    EXPECT_EQ(far->lightColour, -1) << "a light 0.6 away is too far";
+
+    near->angle = 0.5f;
+    near->angle2 = 0.25f;
+    near->flags = 0x0F;
+    SaveStartTransforms(g_WorldRoot);
+    near->position = CVector(9, 9, 9);
+    near->angle = 2.0f;
+    near->angle2 = 1.0f;
+    RestoreTransforms(g_WorldRoot);
+    ExpectNear(near->position, CVector(0, 0, 0));
+    EXPECT_EQ(near->angle, 0.5f);
+    EXPECT_EQ(near->angle2, 1.0f) << "angle2 is not saved";
+    ClearRuntimeFlags(g_WorldRoot);
+    EXPECT_EQ(near->flags, 0x05) << "bits 1 and 3 cleared at reset";
+
+    CObjectNode* def = AddDefinition("Safe", entry, 3);
+    CWorldObject* safe = Place(near, "safe", CWorldObject::KIND_OBJECT, def);
+    safe->factor = 0.3f;
+    CreateObjectLogic(g_WorldRoot);
+    ASSERT_NE(safe->objectLogic, nullptr);
+    EXPECT_EQ(safe->objectLogic->owner, safe);
+    EXPECT_EQ(safe->factor, 1.0f);
+    EXPECT_EQ(CurrentCharacter, safe);
+    FlagAllObjectLogic(g_WorldRoot);
+    EXPECT_EQ(safe->objectLogic->recording, 1);
+    safe->objectLogic->logicNumber = 4;
+    RegisterObjectLogicNumbers(g_WorldRoot);
+    ASSERT_EQ(ObjectLogicTable.size(), 5u);
+    EXPECT_EQ(ObjectLogicTable[0], nullptr);
+    EXPECT_EQ(ObjectLogicTable[4], safe);
+
+    safe->objectLogic->kind.minBurglaryLevel = 2;
+    CurrentCharacter = nullptr;
+    SetBurglaryLevel(1);
+    EXPECT_EQ(safe->flags & 4, 4);
+    SetBurglaryLevel(2);
+    EXPECT_EQ(safe->flags & 4, 0);
+
+    CChunkWriter writer;
+    ASSERT_TRUE(WriteTreeSection(g_WorldRoot, writer));
+    const std::vector<uint8_t>& bytes = writer.Data();
+    ASSERT_GE(bytes.size(), 16u);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "TREE");
+    EXPECT_EQ(std::string(bytes.end() - 8, bytes.end() - 4), "END ");
+}
