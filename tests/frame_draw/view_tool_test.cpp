@@ -16,9 +16,20 @@
 
 namespace {
 
+// The tool is a program of its own: under the leak checker it needs the same
+// allowance for the window system's libraries as the test programs.
+std::string LeakSuppressions()
+{
+    const std::filesystem::path file = std::filesystem::temp_directory_path() / "varek_view_tool_lsan.supp";
+    std::ofstream(file) << "leak:libdbus\nleak:libX11\nleak:libxcb\nleak:libSDL2\nleak:libGLX\nleak:libGL.so\n"
+                           "leak:libEGL\nleak:libdrm\nleak:_dri.so\nleak:libLLVM\nleak:libfontconfig\n";
+    return file.string();
+}
+
 std::string RunTool(const std::string& arguments, int* status)
 {
-    const std::string command = std::string(VAREK_TOOL_PATH) + " " + arguments + " 2>&1";
+    const std::string command = "LSAN_OPTIONS=suppressions=" + LeakSuppressions() + " " + VAREK_TOOL_PATH + " " +
+                                arguments + " 2>&1";
     std::string output;
     FILE* p = popen(command.c_str(), "r");
     if (!p) {
