@@ -16,10 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CreateWorldRoots();
     ClearWorld();
     g_ObjectIdCounter = 1;
-    // The last byte chooses game or editor and open or merge, so the file keeps its start.
+    // The last byte chooses game or editor and open, merge or update, so the file keeps its start.
     const uint8_t choice = size ? data[size - 1] : 0;
     GameModeFlag = choice & 1;
-    const int mode = (choice & 2) ? LOADWORLD_MERGE : LOADWORLD_OPEN;
+    const int mode = (choice & 2) ? LOADWORLD_MERGE : (choice & 4) ? LOADWORLD_UPDATE : LOADWORLD_OPEN;
     if (LoadWorldFromMemory(data, size, mode, "fuzz.wld") && !GameModeFlag) {
         CChunkWriter writer;
         if (WriteWorld(writer)) {

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/navigation/Navigation.h"
 #include "GAMES/Rulo2/world/CMacro.h"
@@ -18,8 +19,10 @@
 #include "LIBS/System/LogPrintf.h"
 #include "platform/files/Files.h"
 #include "platform/files/WinPath.h"
+#include "platform/win/Window.h"
 
 std::string CurrentWorldFile;
+bool g_TextureLoadFailed = false;
 std::vector<uint8_t> g_KeptTexturePages;
 
 // ---------------------------------------------------------------- kept texture pages
@@ -233,6 +236,21 @@ struct SUpdateScope
     }
 };
 
+// The wait cursor while the world loads.
+struct SWaitCursor
+{
+    SWaitCursor()
+    {
+        if (platform::Application* app = platform::GetApp())
+            app->BeginWaitCursor();
+    }
+    ~SWaitCursor()
+    {
+        if (platform::Application* app = platform::GetApp())
+            app->EndWaitCursor();
+    }
+};
+
 // Restores the chunk-progress hook and closes the loading screen on every way out.
 struct SProgressScope
 {
@@ -274,6 +292,8 @@ static void Finish()
     }
     CStreetNet::Build(g_WorldRoot);
     LogPrintf("World loaded successfuly");
+    if (!GameModeFlag && g_TextureLoadFailed)
+        MessageBoxWarning("Some textures could not be loaded!");
 }
 
 static bool LoadWorldData(const uint8_t* data, size_t size, int mode, const char* name, const std::string* folder,
@@ -310,6 +330,8 @@ static bool LoadWorldData(const uint8_t* data, size_t size, int mode, const char
 
     CChunkReader file(data, size);
     SProgressScope progress(&file, size);
+    SWaitCursor waitCursor;
+    g_TextureLoadFailed = false;
     SChunkHeader header;
     CChunkReader body;
     file.NextChunk(header, body);  // the "WRLD" tag
