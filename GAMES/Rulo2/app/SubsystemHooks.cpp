@@ -12,6 +12,7 @@
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/GameResources.h"
 #include "GAMES/Rulo2/render/Markers.h"
+#include "GAMES/Rulo2/render/Screenshot.h"
 #include "GAMES/Rulo2/world/CMeshDrawing.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
@@ -97,6 +98,7 @@ void InstallSubsystemHooks()
     AppHooks.installRenderHooks = InstallModelRenderHooks;
     AppHooks.loadGameResources = LoadGameResources;
     AppHooks.freeGameResources = FreeGameResources;
+    AppHooks.saveSnapshot = WriteSnapshot;
 
     StepHooks.updateCameraInput = CameraStep;
     StepHooks.sortObjects = CollectVisible;

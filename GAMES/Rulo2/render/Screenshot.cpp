@@ -1,0 +1,109 @@
+#include "GAMES/Rulo2/render/Screenshot.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "GAMES/Rulo2/DirectX.h"
+#include "LIBS/System/LogPrintf.h"
+#include "platform/files/WinPath.h"
+
+int32_t SnapshotCounter = 0;
+
+namespace {
+
+void Put16(std::vector<uint8_t>& out, size_t at, uint32_t v)
+{
+    out[at] = uint8_t(v);
+    out[at + 1] = uint8_t(v >> 8);
+}
+
+void Put32(std::vector<uint8_t>& out, size_t at, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out[at + size_t(i)] = uint8_t(v >> (8 * i));
+}
+
+int32_t BackBufferDepth()
+{
+    DDSURFACEDESC2 desc;
+    if (!DX.backSurface || DX.backSurface->GetSurfaceDesc(&desc) != DD_OK)
+        return 0;
+    return int32_t(desc.ddpfPixelFormat.dwRGBBitCount);
+}
+
+}  // namespace
+
+std::string SnapshotPath(int32_t number)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "c:\\snapshot%05d.bmp", number);
+    return platform::ResolvePath(name).string();
+}
+
+bool WriteSnapshot()
+{
+    if (BackBufferDepth() != 32)
+        return false;
+    const std::string path = SnapshotPath(SnapshotCounter);
+    ++SnapshotCounter;
+    return WriteBmpFile(path.c_str());
+}
+
+bool WriteBmpFile(const char* name)
+{
+    IDirectDrawSurface7* surface = DX.backSurface;
+    const int32_t depth = BackBufferDepth();
+    if (!name || (depth != 32 && depth != 16))
+        return false;
+    const int bytes = depth == 32 ? 3 : 2;
+    DDSURFACEDESC2 desc;
+    if (surface->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_READONLY, nullptr) != DD_OK) {
+        LogPrintf("Snapshot '%s': the back buffer cannot be read", name);
+        return false;
+    }
+    const uint32_t width = desc.dwWidth, height = desc.dwHeight;
+    const size_t rowBytes = (size_t(width) * size_t(bytes) + 3) & ~size_t(3);
+    const size_t imageBytes = rowBytes * height;
+    std::vector<uint8_t> out(54 + imageBytes, 0);
+    out[0] = 'B';
+    out[1] = 'M';
+    Put32(out, 2, uint32_t(out.size()));
+    Put32(out, 10, 54);
+    Put32(out, 14, 40);
+    Put32(out, 18, width);
+    Put32(out, 22, height);
+    Put16(out, 26, 1);
+    Put16(out, 28, uint32_t(bytes * 8));
+    Put32(out, 34, uint32_t(imageBytes));
+    const int source = depth / 8;
+    const auto* pixels = static_cast<const uint8_t*>(desc.lpSurface);
+    // Bottom-up: the last screen row comes first.
+    for (uint32_t y = 0; y < height; ++y) {
+        const uint8_t* row = pixels + size_t(height - 1 - y) * size_t(desc.lPitch);
+        uint8_t* dest = out.data() + 54 + size_t(y) * rowBytes;
+        for (uint32_t x = 0; x < width; ++x)
+            std::memcpy(dest + size_t(x) * size_t(bytes), row + size_t(x) * size_t(source), size_t(bytes));
+    }
+    surface->Unlock(nullptr);
+
+    const std::string temporary = std::string(name) + ".tmp";
+    FILE* file = std::fopen(temporary.c_str(), "wb");
+    if (!file) {
+        LogPrintf("Snapshot '%s' cannot be written: %s", name, std::strerror(errno));
+        return false;
+    }
+    bool ok = std::fwrite(out.data(), 1, out.size(), file) == out.size();
+    ok = std::fclose(file) == 0 && ok;
+    std::error_code ec;
+    if (ok)
+        std::filesystem::rename(temporary, name, ec);
+    if (!ok || ec) {
+        LogPrintf("Snapshot '%s' cannot be written: %s", name, ok ? ec.message().c_str() : "write failed");
+        std::filesystem::remove(temporary, ec);
+        return false;
+    }
+    return true;
+}
