@@ -12,6 +12,7 @@
 #include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/render/CDynamicLights.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
+#include "GAMES/Rulo2/render/GameResources.h"
 #include "GAMES/Rulo2/render/Markers.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
@@ -93,6 +94,8 @@ void FillLights(const CWorldObject* object)
         }
         DX.device->SetLight(uint32_t(d->slot), &d->light);
     }
+    if (CD3DLight* sun = GameResourceSun())
+        DX.device->SetLight(uint32_t(sun->slot), &sun->light);
 }
 
 float AnimationTime(const CWorldObject* object, CRootNode* model)
@@ -175,7 +178,7 @@ D3DMATERIAL7 MaterialOf(const CMeshMaterial& material)
     return d;
 }
 
-void DrawMeshBatch(CMeshNode* mesh, int32_t material, const CMatrix& objectMatrix)
+void DrawMeshBatch(CMeshNode* mesh, int32_t material, const CMatrix& objectMatrix, const D3DCOLORVALUE* emissive)
 {
     if (!DX.device || material < 0 || material >= mesh->materialCount || !mesh->vertices || !mesh->indices)
         return;
@@ -187,7 +190,9 @@ void DrawMeshBatch(CMeshNode* mesh, int32_t material, const CMatrix& objectMatri
     CMatrix::multiply(world, mesh->worldMatrix, objectMatrix);
     SetWorldMatrix(world);
     SetCulling(mesh->backfaceCulling && PassOptions.culling);
-    const D3DMATERIAL7 d = MaterialOf(m);
+    D3DMATERIAL7 d = MaterialOf(m);
+    if (emissive)
+        d.emissive = *emissive;
     SetMaterialCached(&d);
     SetTextureCached(PassOptions.textures ? TextureOf(m) : nullptr, 0);
     DX.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, kModelVertexFormat, mesh->vertices + m.firstVertex,
@@ -258,6 +263,16 @@ void DrawVisibleObjects(bool)
     SetClipping(true);
     SetCulling(false);
     SetBlendMode(0);
+    ApplyStateBlockCached(DX.stateBlockSingle);
+    if (CD3DLight* sun = GameResourceSun()) {
+        sun->light.dvPosition = {20.0f, 20.0f, -20.0f};
+        sun->light.dvAttenuation0 = 1.0f;
+        sun->light.dvAttenuation1 = 0.0f;
+        sun->light.dvAttenuation2 = 0.0f;
+        sun->light.dcvDiffuse = {2.0f, 2.0f, 2.0f, 0.0f};
+        sun->kind = 6;
+        DX.device->SetLight(uint32_t(sun->slot), &sun->light);
+    }
     std::vector<CWorldObject*> heldBack, selected;
     for (const SVisibleEntry& e : VisibleObjects) {
         CWorldObject* object = e.node;

@@ -81,7 +81,9 @@ void DrawHighlight(CWorldObject* object);
 void DrawTransparentAndFaded();
 
 // One batch (a material range of a mesh) with the given object matrix.
-void DrawMeshBatch(CMeshNode* mesh, int32_t material, const CMatrix& objectMatrix);
+// With `emissive`, that colour replaces the material's own emissive colour.
+void DrawMeshBatch(CMeshNode* mesh, int32_t material, const CMatrix& objectMatrix,
+                   const D3DCOLORVALUE* emissive = nullptr);
 // Every batch of a model of the given blend kind (-1: every kind).
 void DrawModelBatches(CRootNode* model, const CMatrix& objectMatrix, int32_t blendKind);
 // The device material of a mesh material.

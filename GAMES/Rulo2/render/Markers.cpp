@@ -11,10 +11,14 @@
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/WorldRays.h"
+#include "GAMES/Rulo2/render/CD3DLight.h"
 
 namespace {
 
 D3DMATERIAL7 g_LastMaterial;
+// Set while a greyed interface model is drawn: its batches glow grey.
+bool g_Grey = false;
+const D3DCOLORVALUE kGrey = {0.3f, 0.3f, 0.3f, 0.0f};
 
 D3DMATRIX ToD3D(const CMatrix& m)
 {
@@ -148,6 +152,9 @@ void DrawInterfaceModel(CRootNode* model, const CMatrix& world, bool highlight, 
         SetLighting(false);
         SetClipping(true);
         SetBlendMode(5);
+        // The depth pass keeps the nearest surface, so that the coloured pass
+        // shows only the front (with depth test "always" the last face drawn won).
+        SetZFunc(4);
         SetTextureCached(nullptr, 0);
         DrawModelBatches(model, world, -1);
     }
@@ -186,11 +193,11 @@ void DrawInterfaceModel(CRootNode* model, const CMatrix& world, bool highlight, 
                 const float diffuse = mm.surface->colour[3], ambient = mm.surface->colour[7];
                 mm.surface->colour[3] *= opacity;
                 mm.surface->colour[7] *= opacity;
-                DrawMeshBatch(mesh, k, world);
+                DrawMeshBatch(mesh, k, world, g_Grey ? &kGrey : nullptr);
                 mm.surface->colour[3] = diffuse;
                 mm.surface->colour[7] = ambient;
             } else {
-                DrawMeshBatch(mesh, k, world);
+                DrawMeshBatch(mesh, k, world, g_Grey ? &kGrey : nullptr);
             }
         }
     });
@@ -286,4 +293,157 @@ void DrawPointMarker(float x, float y, float z, uint32_t colour)
     SetClipping(true);
     SetLighting(false);
     DrawSquare(CVector(x, y, z), 0.008f, colour);
+}
+
+namespace {
+CVector4 g_GreyEmissive(0.3f, 0.3f, 0.3f, 0.0f);
+}  // namespace
+
+void DrawInterfaceModelAt(float x, float y, CRootNode* model, const CMatrix& world, bool highlight, float opacity,
+                          float time, bool lit, const CVector4& colour)
+{
+    if (!DX.device)
+        return;
+    D3DMATRIX saved;
+    DX.device->GetTransform(D3DTRANSFORMSTATE_PROJECTION, &saved);
+    CMatrix shift;
+    shift.identity();
+    shift[12] = x;
+    shift[13] = y;
+    CMatrix moved;
+    CMatrix::multiply(moved, FromD3D(saved), shift);
+    const D3DMATRIX m = ToD3D(moved);
+    DX.device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &m);
+    DrawInterfaceModel(model, world, highlight, opacity, time, lit, colour);
+    DX.device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &saved);
+}
+
+void DrawInterfaceModelGrey(CRootNode* model, const CMatrix& world, bool highlight, float opacity, float time, bool lit)
+{
+    g_Grey = true;
+    DrawInterfaceModel(model, world, highlight, opacity, time, lit, g_GreyEmissive);
+    g_Grey = false;
+}
+
+void DrawInterfaceModelAtGrey(float x, float y, CRootNode* model, const CMatrix& world, bool highlight,
+                              float opacity, float time, bool lit)
+{
+    g_Grey = true;
+    DrawInterfaceModelAt(x, y, model, world, highlight, opacity, time, lit, g_GreyEmissive);
+    g_Grey = false;
+}
+
+void SetMarkerColor(CNamedMaterial& material, float r, float g, float b)
+{
+    material.material.emissive = {r, g, b, 0.0f};
+}
+
+void DrawAttackPoint(const SAttackPoint& point, uint32_t colour)
+{
+    DrawAxisCross(point.x, point.y, point.z, colour);
+    if (!DX.device)
+        return;
+    CMatrix m;
+    m.rotationY(point.angle);
+    m[12] = point.x;
+    m[13] = point.y;
+    m[14] = point.z;
+    SetWorldMatrix(m);
+    LineVertex v[2];
+    SetLineVertex(v[0], CVector(0, 0, 0), colour);
+    SetLineVertex(v[1], CVector(0, 0, 0.1f), colour);
+    DX.device->DrawPrimitive(D3DPT_LINELIST, kLineVertexFormat, v, 2, 0);
+}
+
+void DrawLightStar(const CVector& position)
+{
+    if (!DX.device)
+        return;
+    const uint32_t g = 128 + uint32_t(std::rand() % 128);
+    const uint32_t colour = 0xFF000000u | g << 16 | g << 8 | g;
+    SetBlendMode(0);
+    SetTextureCached(nullptr, 0);
+    SetClipping(true);
+    SetLighting(false);
+    for (int cross = 0; cross < 2; ++cross) {
+        const CVector axis(float(std::rand()), float(std::rand()), float(std::rand()));
+        CMatrix m = MatrixFromAxisAngle(axis, float(std::rand()));
+        m[12] = position.x;
+        m[13] = position.y;
+        m[14] = position.z;
+        SetWorldMatrix(m);
+        LineVertex v[6];
+        for (int a = 0; a < 3; ++a) {
+            CVector p(0, 0, 0);
+            p[a] = -0.5f;
+            SetLineVertex(v[2 * a], p, colour);
+            p[a] = 0.5f;
+            SetLineVertex(v[2 * a + 1], p, colour);
+        }
+        DX.device->DrawPrimitive(D3DPT_LINELIST, kLineVertexFormat, v, 6, 0);
+    }
+}
+
+void DrawLightMarker(const CD3DLight& light, bool selected)
+{
+    if (!DX.device)
+        return;
+    const D3DCOLORVALUE& c = light.light.dcvDiffuse;
+    auto byte = [](float v) { return uint32_t(v <= 0 ? 0 : v >= 1 ? 255 : int(v * 255.0f)); };
+    const uint32_t colour = 0xFF000000u | byte(c.r) << 16 | byte(c.g) << 8 | byte(c.b);
+    const uint32_t drawn = selected ? kMarkerSelectedColour : colour;
+    SetLighting(false);
+    SetClipping(true);
+    SetCulling(false);
+    SetTextureCached(nullptr, 0);
+    const CVector at(light.light.dvPosition.x, light.light.dvPosition.y, light.light.dvPosition.z);
+    if (light.light.dltType == D3DLIGHT_POINT) {
+        const CVector axis(float(std::rand()), float(std::rand()), float(std::rand()));
+        CMatrix m = MatrixFromAxisAngle(axis, float(std::rand()));
+        m[12] = at.x;
+        m[13] = at.y;
+        m[14] = at.z;
+        SetWorldMatrix(m);
+        LineVertex v[6];
+        for (int a = 0; a < 3; ++a) {
+            CVector p(0, 0, 0);
+            p[a] = -0.05f;
+            SetLineVertex(v[2 * a], p, drawn);
+            p[a] = 0.05f;
+            SetLineVertex(v[2 * a + 1], p, drawn);
+        }
+        // Eight faces of the octahedron over the star's ends, plus the star itself.
+        static const uint16_t solid[18] = {0, 2, 4, 1, 2, 4, 0, 3, 4, 1, 3, 4, 0, 2, 5, 1, 3, 5};
+        SetBlendMode(0);
+        DrawIndexedLines(D3DPT_TRIANGLELIST, v, 6, solid, 18);
+        DX.device->DrawPrimitive(D3DPT_LINELIST, kLineVertexFormat, v, 6, 0);
+        return;
+    }
+    if (light.light.dltType != D3DLIGHT_SPOT)
+        return;
+    CVector d(light.light.dvDirection.x, light.light.dvDirection.y, light.light.dvDirection.z);
+    Vec3Normalize(d);
+    CMatrix m;
+    if (!m.basisFromVectors(d, CVector(0, 1, 0)))
+        m.identity();
+    m[12] = at.x;
+    m[13] = at.y;
+    m[14] = at.z;
+    SetWorldMatrix(m);
+    static const uint16_t outline[12] = {0, 1, 0, 3, 0, 5, 1, 3, 3, 5, 5, 1};
+    for (float cone : {light.light.dvTheta, light.light.dvPhi}) {
+        const float r = 0.1f * std::sin(cone), depth = 0.1f * std::cos(cone);
+        LineVertex v[8];
+        SetLineVertex(v[0], CVector(0, 0, 0), (drawn & 0x00FFFFFFu) | 0x80000000u);
+        for (int k = 0; k < 7; ++k) {
+            const float a = float(k) * 3.14159265f / 3.0f;
+            SetLineVertex(v[k + 1], CVector(r * std::cos(a), r * std::sin(a), depth), (drawn & 0x00FFFFFFu) | 0x80000000u);
+        }
+        SetBlendMode(1);
+        DX.device->DrawPrimitive(D3DPT_TRIANGLEFAN, kLineVertexFormat, v, 8, 0);
+        for (LineVertex& x : v)
+            x.diffuse = drawn;
+        SetBlendMode(0);
+        DrawIndexedLines(D3DPT_LINELIST, v, 8, outline, 12);
+    }
 }

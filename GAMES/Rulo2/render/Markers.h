@@ -47,3 +47,23 @@ void DrawPointMarker(float x, float y, float z, uint32_t colour);
 
 constexpr uint32_t kMarkerColour = 0xFFD09090;          // RGB (208, 144, 144)
 constexpr uint32_t kMarkerSelectedColour = 0xFF80FF99;  // RGB (128, 255, 153)
+
+// The same model moved on screen by (x, y) through the projection.
+void DrawInterfaceModelAt(float x, float y, CRootNode* model, const CMatrix& world, bool highlight, float opacity,
+                          float time, bool lit, const CVector4& colour);
+void DrawInterfaceModelGrey(CRootNode* model, const CMatrix& world, bool highlight, float opacity, float time,
+                            bool lit);
+void DrawInterfaceModelAtGrey(float x, float y, CRootNode* model, const CMatrix& world, bool highlight,
+                              float opacity, float time, bool lit);
+struct CNamedMaterial;
+void SetMarkerColor(CNamedMaterial& material, float r, float g, float b);
+// An axis cross and a 0.1 line along the record's heading.
+struct SAttackPoint
+{
+    float x, y, z, angle;
+};
+void DrawAttackPoint(const SAttackPoint& point, uint32_t colour);
+// Two randomly turned crosses at a light's position (the editor's sun marker).
+void DrawLightStar(const CVector& position);
+// The editor marker of one light: a star for point lights, two cones for spots.
+void DrawLightMarker(const CD3DLight& light, bool selected);
