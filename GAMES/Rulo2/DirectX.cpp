@@ -124,6 +124,7 @@ HRESULT findBackBuffer(IDirectDrawSurface7* s, DDSURFACEDESC2* d, void* ctx) {
 }
 
 bool setupFullscreenMode(platform::Window* window, bool preferNoTnL) {
+  if (window) window->SetPopup(true);  // no menu, caption or system menu in full screen
   uint32_t freeMemory = 0;
   if (!freeVideoMemory(DDSCAPS_PRIMARYSURFACE | DDSCAPS_LOCALVIDMEM, &freeMemory)) {
     LogPrintf("Couldn't compute available video-memory");
