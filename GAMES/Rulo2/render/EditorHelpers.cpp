@@ -66,10 +66,18 @@ void SetZEnable(bool on)
         DX.device->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_FALSE);
         return;
     }
-    if (DX.zBuffer || (DX.deviceInfo && DX.deviceInfo->zBufferlessHSR))
-        DX.device->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_TRUE);
-    else
+    if (!DX.zBuffer && !(DX.deviceInfo && DX.deviceInfo->zBufferlessHSR)) {
         RenderCache.zEnabled = false;
+        return;
+    }
+    DX.device->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_TRUE);
+    // Blend modes set while the test was off could not send their z writes;
+    // the current mode sends them now.
+    const int32_t mode = RenderCache.blendMode;
+    if (mode >= 0) {
+        RenderCache.blendMode = -1;
+        SetBlendMode(mode);
+    }
 }
 
 namespace {
