@@ -238,6 +238,28 @@ TEST_F(DeviceSetup, WindowSizesBelowOneBecomeOne) {
   Settings.mainWndH = 480;
 }
 
+TEST_F(DeviceSetup, TextureHalvingFollowsFreeTextureMemory) {
+  const struct {
+    uint32_t memory;
+    bool shrink, widths, heights;
+  } cases[] = {
+      {0x100000, false, true, true},   // below 2 MB: both
+      {0x300000, false, false, true},  // 2 to 4 MB: heights only
+      {0x400000, false, false, false}, // 4 MB or more: none
+      {0x400000, true, true, true},    // SHRINKTEXTURES: both
+  };
+  for (const auto& c : cases) {
+    D3DCapsOverride o;
+    o.videoMemory = c.memory;
+    D3DSetCapsOverride(&o);
+    ShrinkTexturesFlag = c.shrink;
+    ASSERT_TRUE(InitDirectX()) << c.memory;
+    EXPECT_EQ(DX.halveTextureWidths, c.widths) << c.memory << " " << c.shrink;
+    EXPECT_EQ(DX.halveTextureHeights, c.heights) << c.memory << " " << c.shrink;
+  }
+  ShrinkTexturesFlag = 0;
+}
+
 class DeviceWithLittleMemory : public DeviceRig {
 protected:
   const D3DCapsOverride* capsOverride() override {
