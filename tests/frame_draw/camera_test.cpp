@@ -2,6 +2,8 @@
 // time steps, and the dynamic lights' nearest search.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/render/CDynamicLights.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
@@ -204,4 +206,79 @@ TEST(DynamicLightsTest, GridSortsInsideAndOutsideAndClampsThePoint)
     EXPECT_EQ(DynamicLights.nearest[0].node, out);
     g_LightNodes.clear();
     DynamicLights.Clear();
+}
+
+TEST(GameCamera, ThumbnailFramesTheObjectForOneUpdateThenRestores)
+{
+    CameraWorld w;
+    CGameCamera cam = MakeCamera();
+    cam.Update(1000);
+    const CVector eyeBefore = cam.actualEye, lookBefore = cam.lookAt;
+    cam.SetThumbnailObject(w.slab1);
+    cam.Update(1040);
+    EXPECT_EQ(cam.lookAt, w.slab1->position);
+    // One unit away horizontally-ish, 0.45 above.
+    EXPECT_NEAR(cam.actualEye.y, w.slab1->position.y + 0.45f, 1e-5f);
+    EXPECT_NEAR((cam.actualEye - cam.lookAt).length(), std::sqrt(1.0f + 0.45f * 0.45f), 1e-4f);
+    cam.Update(1080);
+    EXPECT_EQ(cam.thumbnailState, 0);
+    EXPECT_NEAR((cam.lookAt - lookBefore).length(), 0.0f, 1e-3f);
+    EXPECT_NEAR((cam.actualEye - eyeBefore).length(), 0.0f, 1e-2f);
+}
+
+TEST(GameCamera, MouseLookPitchLimitsAndFirstPersonRefusal)
+{
+    CameraWorld w;
+    CameraSettings.cameraIntersection = 0;
+    CGameCamera cam = MakeCamera();
+    cam.Update(1000);
+    cam.MouseLook(true);
+    cam.mouseDY = -100000.0f;  // far past every limit
+    cam.viewHeight = 480;
+    cam.Update(1040);
+    EXPECT_NEAR(cam.pitchBase + cam.pitchDelta, 1.134464f, 1e-5f);
+    cam.mouseDY = 100000.0f;
+    cam.Update(1080);
+    EXPECT_NEAR(cam.pitchBase + cam.pitchDelta, 0.17453294f, 1e-5f);
+    cam.MouseLook(false);
+
+    CWorldObject* hero = w.slab1;
+    cam.focusObject = hero;
+    hero->flags = 2;  // out of play: no first-person view
+    cam.SetMode(true);
+    EXPECT_FALSE(cam.firstPerson);
+    hero->flags = 0;
+    cam.SetMode(true);
+    EXPECT_TRUE(cam.firstPerson);
+    EXPECT_EQ(hero->flags, 16);
+    cam.mouseDY = -100000.0f;
+    cam.Update(1120);
+    EXPECT_NEAR(cam.pitchBase + cam.pitchDelta, 2.9670596f, 1e-5f);
+    EXPECT_NEAR((cam.actualEye - cam.lookAt).length(), 0.01f, 1e-4f);
+    cam.SetMode(false);
+    EXPECT_EQ(hero->flags, 0);
+    EXPECT_TRUE(cam.restoreOffset);
+    CameraSettings.cameraIntersection = 1;
+}
+
+TEST(OrbitCamera, GlidesEasedAndPlacesTheEyeByZoom)
+{
+    SOrbitView view;
+    view.zoom = 2.0f;
+    view.yaw = 0.0f;
+    view.elevation = 0.0f;
+    view.glideStartTime = 1000;
+    view.glideFrom = CVector(0, 0, 0);
+    view.glideTo = CVector(6, 0, 0);
+    // Half the way (3 units at 3 units per second) lies at the middle of the ease.
+    CVector eye = UpdateOrbitCamera(view, 2000);
+    EXPECT_NEAR(view.lookAt.x, 3.0f, 1e-4f);
+    EXPECT_NEAR((eye - view.lookAt).length(), 1.69f, 1e-4f);
+    EXPECT_NEAR(eye.z - view.lookAt.z, 1.69f, 1e-4f);
+    UpdateOrbitCamera(view, 2500);
+    EXPECT_GT(view.lookAt.x, 3.0f);
+    UpdateOrbitCamera(view, 3000);
+    EXPECT_EQ(view.lookAt.x, 6.0f);
+    EXPECT_EQ(view.glideStartTime, 0);
+    EXPECT_NEAR(ViewDirection.z, -1.0f, 1e-5f);
 }

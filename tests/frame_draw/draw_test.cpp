@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/OffscreenView.h"
@@ -84,4 +85,30 @@ TEST_F(HouseFromAbove, FadedObjectsLeaveTheOpaquePass)
     // Still drawn, after the opaque pass, with its 0.999 opacity.
     const uint32_t c = PixelAt(CVector(-1.0f, 1.7f, -1.0f));
     EXPECT_GT(c & 0xFF, 0xF0u);
+}
+
+TEST_F(HouseFromAbove, CharactersLeaveWithTheRoomTheyStandIn)
+{
+    HouseWorld w;
+    static CWorldObject* room = nullptr;
+    room = w.slab1;
+    // A character is an object with the logic of kinds 4 to 6.
+    CObjectLogic logic;
+    logic.kind.kindId = 4;
+    CWorldObject* person = AddModel(w.inside1, "person", w.stairs->ModelEntry(), CVector(-1, 0.6f, -1));
+    person->objectLogic = &logic;
+    CharacterLocation = [](CWorldObject*) { return room; };
+    CurrentFloor = 1;
+    FloorMask = 1;
+    RenderWorldFrame(nullptr, 1000);
+    EXPECT_TRUE(IsListed(person));
+    // The room faded out: the character goes with it; the hero never does.
+    w.slab1->factor = 0.5f;
+    RenderWorldFrame(nullptr, 1040);
+    EXPECT_FALSE(IsListed(person));
+    EXPECT_EQ(GetVisibility(person), VIS_HIDDEN);
+    RenderWorldFrame(person, 1080);
+    EXPECT_TRUE(IsListed(person));
+    CharacterLocation = nullptr;
+    person->objectLogic = nullptr;
 }

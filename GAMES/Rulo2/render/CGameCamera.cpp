@@ -517,3 +517,24 @@ void UpdateCameraInput(SCameraInput& input)
     }
     ApplyViewTransform(GameViewRecord.eye, GameViewRecord.position);
 }
+
+CVector UpdateOrbitCamera(SOrbitView& view, int32_t gameClock)
+{
+    if (view.glideStartTime != 0) {
+        const float travelled = float(gameClock - view.glideStartTime) * 0.003f;
+        const CVector path = view.glideTo - view.glideFrom;
+        const float length = Length(path);
+        if (length <= 0.0f || length <= travelled) {
+            view.lookAt = view.glideTo;
+            view.glideStartTime = 0;
+        } else {
+            const float s = (1.0f + std::sin(kPi * travelled / length - kPi / 2)) / 2.0f;
+            view.lookAt = view.glideFrom + path * s;
+        }
+    }
+    const float c = std::cos(view.elevation);
+    const CVector eyePoint = view.lookAt + CVector(c * std::sin(view.yaw), std::sin(view.elevation),
+                                                   std::cos(view.yaw) * c) * std::pow(1.3f, view.zoom);
+    ApplyViewTransform(eyePoint, view.lookAt);
+    return eyePoint;
+}

@@ -118,3 +118,19 @@ void UpdateCameraInput(SCameraInput& input);
 void ApplyViewTransform(const CVector& eye, const CVector& position);
 // Divides a vector in place by s.
 void Vec3DivScalar(CVector& v, float s);
+
+// A view that is not the game view: zoom z, yaw a, elevation b around a look-at
+// point, with an optional glide of the look-at point to a goal.
+struct SOrbitView
+{
+    float zoom = 4.0f;
+    float yaw = 0.0f;
+    float elevation = 0.7853982f;
+    CVector lookAt{0, 0, 0};
+    int32_t glideStartTime = 0;  // 0: no glide
+    CVector glideFrom{0, 0, 0};
+    CVector glideTo{0, 0, 0};
+};
+// Moves a running glide at 3 units per second of game clock (eased in and out),
+// places the eye 1.3^zoom away and sets the view transform. Returns the eye.
+CVector UpdateOrbitCamera(SOrbitView& view, int32_t gameClock);

@@ -33,6 +33,7 @@ SCursorRay CursorRay;
 uint8_t ViewDragFlag = 0;
 SPassOptions PassOptions;
 int32_t PassClock = 0;
+CWorldObject* (*CharacterLocation)(CWorldObject* character) = nullptr;
 
 CNamedMaterial::CNamedMaterial(const char* text)
 {
@@ -232,6 +233,25 @@ void CollectVisibleFrame(CWorldObject* root, bool game)
 
 void UpdateVisibleObjects(CWorldObject* hero)
 {
+    // Characters disappear with the floor or room they stand in.
+    if (CharacterLocation) {
+        for (size_t i = VisibleObjects.size(); i-- > 0;) {
+            CWorldObject* c = VisibleObjects[i].node;
+            if (c == hero || !IsCharacter(c) || GetVisibility(c) == VIS_HIDDEN)
+                continue;
+            CWorldObject* location = CharacterLocation(c);
+            if (!location)
+                continue;
+            bool listed = false;
+            for (const SVisibleEntry& e : VisibleObjects)
+                if (e.node == location)
+                    listed = true;
+            if (!listed || location->factor != 1.0f) {
+                VisibleObjects.erase(VisibleObjects.begin() + std::ptrdiff_t(i));
+                SetVisibility(c, VIS_HIDDEN);
+            }
+        }
+    }
     float best = 3.4028235e38f;
     for (const SVisibleEntry& e : VisibleObjects) {
         CWorldObject* object = e.node;

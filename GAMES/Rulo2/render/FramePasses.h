@@ -63,6 +63,9 @@ struct SPassOptions
     uint8_t heroPointable = 0;
 };
 extern SPassOptions PassOptions;
+// The object a character's path data names as its location (the room or floor
+// it stands in); null when unknown. Navigation installs it.
+extern CWorldObject* (*CharacterLocation)(CWorldObject* character);
 // The game clock in milliseconds, read for animation.
 extern int32_t PassClock;
 // Rotation by the first angle, the scale on the rotation rows, the position.
