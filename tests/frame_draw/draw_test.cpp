@@ -5,6 +5,8 @@
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/render/CD3DLight.h"
+#include "GAMES/Rulo2/render/CDynamicLights.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/OffscreenView.h"
@@ -111,4 +113,43 @@ TEST_F(HouseFromAbove, CharactersLeaveWithTheRoomTheyStandIn)
     EXPECT_TRUE(IsListed(person));
     CharacterLocation = nullptr;
     person->objectLogic = nullptr;
+}
+
+TEST_F(HouseFromAbove, CharactersFarFromEveryLightGetThreeZeroLights)
+{
+    HouseWorld w;
+    CObjectLogic logic;
+    logic.kind.kindId = 5;
+    w.stairs->objectLogic = &logic;
+    g_LightNodes.clear();
+    for (float x : {40.0f, 42.0f}) {
+        auto* l = new CWorldObject("lamp");
+        l->MakeLight();
+        l->position = CVector(x, 0, 0);
+        w.outside1->AddChild(l);
+        g_LightNodes.push_back(l);
+    }
+    DynamicLights.Init();
+    CD3DLight* first = DynamicLights.deviceLights[0];
+    ASSERT_NE(first, nullptr);
+    first->light.dcvDiffuse = {0.7f, 0.7f, 0.7f, 0};
+
+    // Off: characters get the device lights as they are.
+    PassOptions.dynamicLights = 0;
+    RenderWorldFrame(nullptr, 1000);
+    D3DLIGHT7 sent;
+    DX.device->GetLight(uint32_t(first->slot), &sent);
+    EXPECT_FLOAT_EQ(sent.dcvDiffuse.r, 0.7f);
+
+    // On: the nearest lights are 40 units away, outside the searched cells.
+    PassOptions.dynamicLights = 1;
+    RenderWorldFrame(nullptr, 1040);
+    for (CD3DLight* d : DynamicLights.deviceLights) {
+        DX.device->GetLight(uint32_t(d->slot), &sent);
+        EXPECT_EQ(sent.dcvDiffuse.r, 0.0f);
+        EXPECT_EQ(sent.dvAttenuation0, 0.0f);
+    }
+    w.stairs->objectLogic = nullptr;
+    g_LightNodes.clear();
+    DynamicLights.Clear();
 }
