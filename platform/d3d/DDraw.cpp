@@ -16,6 +16,8 @@ SDL_Window* gHiddenWindow = nullptr;  // context holder until a real window come
 SDL_GLContext gContext = nullptr;
 GLuint gBoundFbo = 0;
 GLuint gWhite = 0;
+// Surfaces may be made and released on a worker thread (CPU copies only).
+std::mutex gSurfaceLock;
 std::set<IDirectDrawSurface7*> gSurfaces;
 std::mutex gGarbageLock;
 std::vector<GLuint> gDeadTextures, gDeadFbos, gDeadRenderbuffers;
@@ -331,8 +333,14 @@ D3DDEVICEDESC7 MakeDeviceCaps() {
   return d;
 }
 
-void Register(IDirectDrawSurface7* s) { gSurfaces.insert(s); }
-void Unregister(IDirectDrawSurface7* s) { gSurfaces.erase(s); }
+void Register(IDirectDrawSurface7* s) {
+  std::lock_guard<std::mutex> lock(gSurfaceLock);
+  gSurfaces.insert(s);
+}
+void Unregister(IDirectDrawSurface7* s) {
+  std::lock_guard<std::mutex> lock(gSurfaceLock);
+  gSurfaces.erase(s);
+}
 
 }  // namespace d3dgl
 
@@ -380,6 +388,7 @@ bool D3DAttachWindow(SDL_Window* window) {
   gHiddenWindow = nullptr;
   if (gContext) {
     // A new window needs its own context: GL objects of the old one are gone.
+    std::lock_guard<std::mutex> surfaceLock(gSurfaceLock);
     for (IDirectDrawSurface7* s : gSurfaces) {
       s->glTexture = s->glTextureKeyed = s->glFbo = s->glColor = s->glDepth = 0;
       s->fboWidth = s->fboHeight = 0;
@@ -442,6 +451,7 @@ SDL_Window* D3DCreateTestWindow(int width, int height) {
 
 void D3DDetachWindow() {
   if (gContext) {
+    std::lock_guard<std::mutex> surfaceLock(gSurfaceLock);
     for (IDirectDrawSurface7* s : gSurfaces) {
       s->glTexture = s->glTextureKeyed = s->glFbo = s->glColor = s->glDepth = 0;
       s->fboWidth = s->fboHeight = 0;

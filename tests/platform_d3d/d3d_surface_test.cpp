@@ -1,6 +1,9 @@
 // Surfaces, blits, state blocks and the CPU-side device queries.
 #include "tests/platform_d3d/D3DTestRig.h"
 
+#include <thread>
+#include <vector>
+
 namespace {
 
 const DDPIXELFORMAT k565 = D3DMakeRGBFormat(16, 0xF800, 0x07E0, 0x1F, 0);
@@ -78,6 +81,31 @@ TEST_F(Surfaces, LockedRenderTargetReadsAndWritesThePicture) {
   ASSERT_EQ(rig.back->Unlock(nullptr), DD_OK);
   EXPECT_EQ(rig.pixel(5, 0) & 0xFFFFFF, 0xABCDEFu);
   EXPECT_EQ(rig.back->Unlock(nullptr), DDERR_NOTLOCKED);
+}
+
+TEST_F(Surfaces, TexturesMadeOnAWorkerThreadDrawOnTheMainThread) {
+  // The editor's shadow maps are made in a worker: it touches CPU copies only.
+  IDirectDrawSurface7* made = nullptr;
+  std::vector<IDirectDrawSurface7*> dropped;
+  std::thread worker([&] {
+    for (int i = 0; i < 20; ++i) dropped.push_back(MakeSurface(rig.dd, 8, 8, DDSCAPS_TEXTURE, k565));
+    made = MakeSurface(rig.dd, 8, 8, DDSCAPS_TEXTURE, k565);
+    Fill(made, 0x07E0);
+  });
+  for (int i = 0; i < 20; ++i) rig.clear(0xFF000000);
+  worker.join();
+  std::thread releaser([&] {
+    for (IDirectDrawSurface7* s : dropped) s->Release();
+  });
+  rig.dev->SetRenderState(D3DRENDERSTATE_LIGHTING, 0);
+  rig.dev->SetTexture(0, made);
+  D3DTLVertex v[4] = {{0, 0, 0.5f, 1, 0xFFFFFFFF, 0, 0, 0}, {50, 0, 0.5f, 1, 0xFFFFFFFF, 0, 1, 0},
+                      {50, 50, 0.5f, 1, 0xFFFFFFFF, 0, 1, 1}, {0, 50, 0.5f, 1, 0xFFFFFFFF, 0, 0, 1}};
+  rig.dev->DrawPrimitive(D3DPT_TRIANGLEFAN, FVF_TLVERTEX, v, 4, 0);
+  releaser.join();
+  EXPECT_EQ(rig.pixel(25, 25) & 0xFFFFFF, 0x00FF00u);
+  rig.dev->SetTexture(0, nullptr);
+  made->Release();
 }
 
 TEST_F(Surfaces, BadSurfaceRequestsFail) {
