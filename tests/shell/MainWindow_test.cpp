@@ -217,14 +217,18 @@ TEST_F(MainWindowTest, DroppingThreeFilesHandlesOnlyTheFirst)
 
 TEST_F(MainWindowTest, ClosingAsksInTheGameAndEndsAtOnceInTheEditor)
 {
-    // The game view asks first; no keeps the window.
-    QueueMessageBoxAnswer(IDNO);
+    // The game view only opens the question.
+    static int questions = 0;
+    OpenQuitQuestion = [] { ++questions; };
     Send(WM_CLOSE);
+    EXPECT_EQ(questions, 1);
     EXPECT_TRUE(window->IsWindow());
 
     SelectView(VIEW_TOP);
     Send(WM_CLOSE);
+    EXPECT_EQ(questions, 1);
     EXPECT_FALSE(window->IsWindow());
+    OpenQuitQuestion = nullptr;
 }
 
 TEST_F(MainWindowTest, SettingsInUseAreWrittenBackWhenTheWindowGoes)

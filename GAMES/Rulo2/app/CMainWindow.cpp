@@ -345,9 +345,11 @@ LRESULT CMainWindow::OnDestroy(const Message& msg)
 LRESULT CMainWindow::OnClose(const Message& msg)
 {
     if (IsGameView()) {
+        // The in-game message box asks; until the interface offers it, closing
+        // (also a request to end from outside) ends the game as a confirmed quit.
         if (OpenQuitQuestion)
             OpenQuitQuestion();
-        else if (MessageBoxYesNo(GetDisplayText("REALLY_QUIT")))
+        else
             DestroyWindow();
         return 0;
     }

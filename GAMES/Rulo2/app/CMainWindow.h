@@ -27,7 +27,7 @@ struct DropHooks {
 };
 extern DropHooks DroppedFileHooks;
 
-// The game view's quit question; when null a Windows yes/no box asks instead.
+// Opens the game view's quit question; while null, closing the game view quits at once.
 extern void (*OpenQuitQuestion)();
 
 class CMainWindow : public platform::Window {
