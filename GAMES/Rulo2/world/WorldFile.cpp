@@ -53,7 +53,7 @@ static void ClearKeptTexturePages()
 }
 
 STexturePageHooks g_TexturePageHooks{KeepTexturePages, WriteKeptTexturePages, nullptr, nullptr, nullptr,
-                                     ClearKeptTexturePages};
+                                     ClearKeptTexturePages, nullptr};
 
 static bool DiscardWorld()
 {
@@ -283,9 +283,13 @@ static void Finish()
         CObjectNode::RebuildTaskLists();
     if (!GameModeFlag) {
         LogPrintf("Updating Model-UVs...");
-        LogPrintf("Checking for invalid Texture-Pages...");
-        LogPrintf("Removing identical Texture-Pages...");
-        LogPrintf("Recreating Texture-Pages...");
+        if (g_TexturePageHooks.afterLoad) {
+            g_TexturePageHooks.afterLoad();
+        } else {
+            LogPrintf("Checking for invalid Texture-Pages...");
+            LogPrintf("Removing identical Texture-Pages...");
+            LogPrintf("Recreating Texture-Pages...");
+        }
         LogPrintf("Updating world locators...");
         LogPrintf("Checking for invalid connections...");
         CWorldObject::CheckConnections(g_WorldRoot);

@@ -48,6 +48,9 @@ struct STexturePageHooks
     bool (*deviceCanHoldPages)() = nullptr;
     // Empties the page list.
     void (*clear)() = nullptr;
+    // The editor's pass over the pages at the end of a load (checks, merges
+    // duplicates, recreates surfaces).
+    void (*afterLoad)() = nullptr;
 };
 extern STexturePageHooks g_TexturePageHooks;
 // The kept section bytes of the default hooks (tag to "END ").
