@@ -90,3 +90,35 @@ TEST(WorldWalkers, GroupBoundsAndEmptyTrees)
     EXPECT_NEAR(max.z, 7.0f, 1e-5f);
     EXPECT_EQ(WorldWalk::FindByModel(g_WorldRoot, unit)->GetName(), std::string("a"));
 }
+
+TEST(WorldWalkers, CopiesLoseTheTreeShapeAndCopiedTreesNameTargetsByIndex)
+{
+    HouseWorld w;
+    w.slab1->selected = 1;
+    w.wall->selected = 1;
+    w.slab1->connections.push_back(SConnection{w.wall, 0, 1234, 1});
+    g_WorldRoot->NumberNodes();
+    CWorldObject* target = AddGroup(g_WorldRoot, "Ziel");
+    WorldWalk::DuplicateSelected(w.house, target, true, true);
+    ASSERT_EQ(target->CountNodes(), 3);  // the group and two copies side by side
+    CWorldObject* copy = target->FirstObject();
+    EXPECT_EQ(copy->reference, w.slab1->reference);
+    EXPECT_EQ(copy->NextObject()->position.x, w.wall->position.x);
+    EXPECT_EQ(copy->firstChild, nullptr);
+    EXPECT_FALSE(w.slab1->selected);
+
+    auto* clipboard = new CWorldObject("Ablage");
+    w.slab1->selected = 1;
+    WorldWalk::CopyTree(w.house, clipboard, false, true);
+    auto* pasted = static_cast<CWorldObject*>(clipboard->FindByName("slab1"));
+    ASSERT_NE(pasted, nullptr);
+    EXPECT_STREQ(pasted->parent->GetName(), "innen");
+    EXPECT_STREQ(pasted->parent->parent->GetName(), "Stockwerk_1");
+    EXPECT_EQ(pasted->index, w.slab1->index);
+    ASSERT_EQ(pasted->connections.size(), 1u);
+    EXPECT_EQ(pasted->connections[0].target, nullptr);
+    EXPECT_EQ(pasted->connections[0].targetNumber, w.wall->index);
+    EXPECT_EQ(pasted->connections[0].distance, 0);
+    EXPECT_EQ(pasted->connections[0].flag, 1);
+    delete clipboard;
+}

@@ -2,11 +2,16 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <algorithm>
+#include <iterator>
+#include <vector>
 
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include <string>
 
 void (*g_WorldLightChanged)(SWorldLight& light) = nullptr;
 
@@ -224,6 +229,94 @@ CWorldObject* FindUserOfObject(CWorldObject* first, const CObjectNode* definitio
         return found == nullptr;
     });
     return found;
+}
+
+namespace {
+
+CWorldObject* CopyOf(const CWorldObject* source)
+{
+    auto* copy = new CWorldObject();
+    copy->position = source->position;
+    copy->angle = source->angle;
+    copy->angle2 = source->angle2;
+    copy->scale = source->scale;
+    copy->objectKind = source->objectKind;
+    if (source->objectLogic && source->objectLogic->ownLogic) {
+        const CObjectLogic* from = source->objectLogic;
+        auto* logic = new CObjectLogic();
+        logic->kind = from->kind;
+        std::copy(std::begin(from->kindName), std::end(from->kindName), std::begin(logic->kindName));
+        logic->typeNumber = from->typeNumber;
+        logic->info = from->info;
+        logic->saveWithWorld = from->saveWithWorld;
+        logic->ownLogic = 1;
+        copy->objectLogic = logic;
+    }
+    if (const SWorldLight* light = source->Light()) {
+        auto* own = new SWorldLight;
+        own->light = light->light;
+        own->lightWord = light->lightWord;
+        copy->reference = own;
+        if (g_WorldLightHooks.create)
+            own->deviceLight = g_WorldLightHooks.create(*own);
+    } else {
+        copy->reference = source->reference;
+    }
+    return copy;
+}
+
+// The names from below the tree's root down to the node, each after '\'.
+std::string PathBelowRoot(const CNode* node)
+{
+    std::string path;
+    for (const CNode* n = node; n && n->parent; n = n->parent)
+        path = std::string("\\") + (n->GetName() ? n->GetName() : "") + path;
+    return path;
+}
+
+}  // namespace
+
+void DuplicateSelected(CWorldObject* first, CWorldObject* targetParent, bool deselect, bool onlySelected)
+{
+    std::vector<CWorldObject*> handled;
+    Walk(first, [&](CWorldObject* n) {
+        if (Handles(n, onlySelected))
+            handled.push_back(n);
+        return true;
+    });
+    // Collected first: the copies land in the tree that is being walked.
+    for (CWorldObject* n : handled) {
+        if (deselect)
+            n->selected = 0;
+        targetParent->AddChild(CopyOf(n));
+    }
+}
+
+void CopyTree(CWorldObject* first, CWorldObject* destinationRoot, bool deselect, bool onlySelected)
+{
+    std::vector<CWorldObject*> handled;
+    Walk(first, [&](CWorldObject* n) {
+        if (Handles(n, onlySelected))
+            handled.push_back(n);
+        return true;
+    });
+    for (CWorldObject* n : handled) {
+        if (deselect)
+            n->selected = 0;
+        CWorldObject* parent = destinationRoot;
+        if (n->parent && n->parent->parent)
+            parent = destinationRoot->FindByPath(PathBelowRoot(n->parent).c_str());
+        CWorldObject* copy = CopyOf(n);
+        copy->index = n->index;
+        copy->SetName(n->GetName());
+        for (const SConnection& c : n->connections) {
+            SConnection kept;
+            kept.targetNumber = c.target ? c.target->index : c.targetNumber;
+            kept.flag = c.flag;
+            copy->connections.push_back(kept);
+        }
+        parent->AddChild(copy);
+    }
 }
 
 void ComputeBounds(CWorldObject* first, CVector& min, CVector& max)

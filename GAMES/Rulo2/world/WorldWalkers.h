@@ -35,6 +35,13 @@ int32_t CountNodes(const CWorldObject* first, bool onlySelected);
 CWorldObject* FindByModel(CWorldObject* first, const CModelEntry* entry);
 CWorldObject* FindUserOfObject(CWorldObject* first, const CObjectNode* definition);
 
+// Copies of the handled nodes (kind other than 0) as last children of
+// `targetParent`, without the tree shape; lights get lights of their own.
+void DuplicateSelected(CWorldObject* first, CWorldObject* targetParent, bool deselect, bool onlySelected);
+// Copies into another tree (clipboard, macros) under the same parent path, with
+// name, pre-order index and connections that name their targets by index.
+void CopyTree(CWorldObject* first, CWorldObject* destinationRoot, bool deselect, bool onlySelected);
+
 // Group spheres: a group keeps its centre in position, half its box diagonal in
 // angle and half its largest edge in angle2 (the collection's radius).
 void ComputeBounds(CWorldObject* first, CVector& min, CVector& max);
