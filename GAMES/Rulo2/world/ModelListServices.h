@@ -1,0 +1,79 @@
+#pragma once
+// Model list services: the naming convention "base [variant] - suffix" by which
+// entries form families, the tree-wide walks over the model list and the macro
+// list, and the filling of the editor's model tree view.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CMacro;
+class CModelEntry;
+class CNode;
+class CObjectNode;
+class CRootNode;
+class CTexturePage;
+class CWorldObject;
+
+// Name helpers.
+bool HasBracketedPart(const CNode* node);
+bool GetBracketedPart(const CNode* node, std::string& out);
+bool GetBaseName(const CNode* node, std::string& out);
+// The suffix inside the name, or null.
+const char* GetNameAfterDash(const CNode* node);
+// Cuts the entry's name at the first " - ".
+void StripSuffix(CModelEntry* entry);
+
+// Variant searches over a model-list tree (the entry, its children, then the
+// next sibling). A null variant or suffix matches any.
+CModelEntry* FindByBaseName(CModelEntry* first, const char* base, const char* variant, const char* suffix);
+extern std::vector<std::string> VariantNames;
+void CollectVariantNames(CModelEntry* first, const char* base, const char* suffix);
+void CollectInstanceVariantNames(CWorldObject* first, CModelEntry* modelList, bool onlySelected);
+void ReplaceModelsByBaseName(CWorldObject* first, CModelEntry* modelList, const char* variant, bool onlySelected);
+int32_t CountVariants(CModelEntry* first, const char* base);
+
+// Model-list walkers.
+CModelEntry* FindEntryById(CModelEntry* first, uint32_t id);
+CModelEntry* FindByNameAndPath(CModelEntry* first, const char* name, const char* path);
+// The index table: slot i holds the entry whose index is i; slot 0 is null.
+extern std::vector<CModelEntry*> ModelIndexTable;
+void RegisterByIndex(CModelEntry* first);
+// The animation-info table, by animIndex.
+extern std::vector<CModelEntry*> AnimInfoTable;
+void RegisterInTable(CModelEntry* first);
+void ResetCopyNumbers(CModelEntry* first);
+void ResolveLinkedModels(CModelEntry* first);
+void ValidateModel(CModelEntry* first);
+void ReleaseVertexBuffers(CModelEntry* first);
+void RefitAllTexturesInModels(CModelEntry* first);
+void RemoveTextureFromModels(CModelEntry* first, CTexturePage* page, int32_t entry);
+bool IsTextureUsedByModels(CModelEntry* first, CTexturePage* page, int32_t entry);
+void ClearLinkTo(CModelEntry* first, const CModelEntry* target);
+
+// Macro-list walkers (each macro's stored world sub-tree).
+CMacro* FindMacroById(CMacro* first, uint32_t id);
+void DeleteMacroUsersOfModel(CMacro* first, const CModelEntry* entry);
+void DeleteMacroUsersOfObject(CMacro* first, const CObjectNode* definition);
+void ReplaceMacroModel(CMacro* first, const CModelEntry* entry, CModelEntry* other);
+void ReplaceMacroModelByObject(CMacro* first, const CModelEntry* entry, CObjectNode* definition);
+void ReplaceMacroObject(CMacro* first, const CObjectNode* definition, CObjectNode* other);
+CWorldObject* FindMacroUserOfModel(CMacro* first, const CModelEntry* entry);
+CWorldObject* FindMacroUserOfObject(CMacro* first, const CObjectNode* definition);
+
+// What the editor's model tree window shows.
+enum EModelListView : int32_t
+{
+    MODELVIEW_PLAIN = 0,
+    MODELVIEW_CATEGORIES = 1,
+    MODELVIEW_OBJECTS = 2,
+};
+struct SModelListView
+{
+    uint8_t showCategories = 1;
+    int32_t view = MODELVIEW_CATEGORIES;
+    // Item handles kept for the fixed items; 0 while absent.
+    uint32_t lightsItem = 0, spotItem = 0, pointItem = 0, macrosItem = 0, modelsItem = 0;
+};
+extern SModelListView ModelListView;
+// Empties the tree control and fills it from the model list (see the .cpp).
+void FillModelTree(CModelEntry* listRoot, bool includeVariants);
