@@ -22,8 +22,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <vector>
 
 StartupHooks AppHooks;
 uint8_t StartupInitFlag = 0;
@@ -291,46 +289,5 @@ int CGameApp::ExitInstance()
 
 bool SaveSnapshot()
 {
-    if (AppHooks.saveSnapshot)
-        return AppHooks.saveSnapshot();
-    static int counter = 0;
-    if (!DX.backSurface)
-        return false;
-    DDSURFACEDESC2 desc;
-    if (DX.backSurface->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_READONLY, nullptr) != DD_OK)
-        return false;
-    const int w = int(desc.dwWidth), h = int(desc.dwHeight);
-    const int bpp = int(desc.ddpfPixelFormat.dwRGBBitCount / 8);
-    const int rowBytes = (w * 3 + 3) & ~3;
-    std::vector<uint8_t> out(54 + size_t(rowBytes) * h, 0);
-    auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            out[at + i] = uint8_t(v >> (8 * i));
-    };
-    out[0] = 'B';
-    out[1] = 'M';
-    put32(2, uint32_t(out.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, uint32_t(w));
-    put32(22, uint32_t(h));
-    out[26] = 1;
-    out[28] = 24;
-    put32(34, uint32_t(rowBytes) * h);
-    const uint8_t* pixels = static_cast<const uint8_t*>(desc.lpSurface);
-    for (int y = 0; y < h; ++y) {
-        uint8_t* row = out.data() + 54 + size_t(h - 1 - y) * rowBytes;
-        for (int x = 0; x < w; ++x) {
-            uint32_t argb = D3DReadARGB(desc.ddpfPixelFormat, pixels + size_t(y) * desc.lPitch + size_t(x) * bpp);
-            row[x * 3 + 0] = uint8_t(argb);
-            row[x * 3 + 1] = uint8_t(argb >> 8);
-            row[x * 3 + 2] = uint8_t(argb >> 16);
-        }
-    }
-    DX.backSurface->Unlock(nullptr);
-    char name[64];
-    std::snprintf(name, sizeof name, "c:\\snapshot%05d.bmp", counter++);
-    std::ofstream file(platform::ResolvePath(name), std::ios::binary);
-    file.write(reinterpret_cast<const char*>(out.data()), std::streamsize(out.size()));
-    return bool(file);
+    return AppHooks.saveSnapshot && AppHooks.saveSnapshot();
 }

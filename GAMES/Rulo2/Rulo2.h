@@ -52,5 +52,5 @@ private:
 
 // The game step as the frame loop calls it (also the mouse read through the device).
 void RunGameFrame();
-// Writes the back buffer as the next "c:\snapshot%05d.bmp".
+// Writes the next "c:\snapshot%05d.bmp" through the screenshot writer.
 bool SaveSnapshot();

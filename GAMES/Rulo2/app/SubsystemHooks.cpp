@@ -8,6 +8,7 @@
 #include "GAMES/Rulo2/app/GameStep.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
+#include "GAMES/Rulo2/render/CScreenFade.h"
 #include "GAMES/Rulo2/render/DeviceHelpers.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/GameResources.h"
@@ -86,6 +87,12 @@ void DrawWorld()
         DrawHighlight(PointedObject);
 }
 
+void UpdateFade()
+{
+    FrameTimeMs = int32_t(GameClock.frameTime);
+    ScreenFade.Update();
+}
+
 } // namespace
 
 void InstallSubsystemHooks()
@@ -103,6 +110,7 @@ void InstallSubsystemHooks()
     StepHooks.updateCameraInput = CameraStep;
     StepHooks.sortObjects = CollectVisible;
     StepHooks.drawWorld = DrawWorld;
+    StepHooks.updateTutorialAndFade = UpdateFade;
 
     DroppedFileHooks.loadWorld = LoadStartWorld;
 }
