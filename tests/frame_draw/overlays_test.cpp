@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/render/OffscreenView.h"
 #include "GAMES/Rulo2/render/Overlays.h"
 #include "GAMES/Rulo2/render/UiSurfaces.h"
@@ -124,4 +125,20 @@ TEST_F(OnBackSurface, PreviewCyclesThroughItsObjectsEveryTwoSeconds)
     SetPreviewTarget(&c, 10000);
     EXPECT_EQ(Preview.target, &c);
     EXPECT_EQ(Preview.list.size(), 1u);
+}
+
+TEST_F(OnBackSurface, ViewUpdateNeedsTheDeviceAndPresentsOverAnOverlay)
+{
+    DX.initialised = false;
+    EXPECT_FALSE(UpdateViewRect());
+    DX.initialised = true;
+    const uint8_t windowed = WindowedFlag;
+    WindowedFlag = 0;
+    OverlayWindowVisible = [] { return true; };
+    EXPECT_TRUE(UpdateViewRect());
+    OverlayWindowVisible = nullptr;
+    // A window mode without a main window gives no client size.
+    WindowedFlag = 1;
+    EXPECT_FALSE(UpdateViewRect());
+    WindowedFlag = windowed;
 }

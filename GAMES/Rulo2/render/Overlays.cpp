@@ -8,6 +8,7 @@
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/Texture.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/TexturePage.h"
 #include "GAMES/Rulo2/render/DeviceHelpers.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
@@ -209,4 +210,57 @@ void DrawStatistics(const SStatisticsInput& input)
                              copy[size_t(y) * size_t(w) + size_t(x)]);
     }
     DX.backSurface->Unlock(nullptr);
+}
+
+int32_t ClientWidth = 0, ClientHeight = 0;
+bool (*OverlayWindowVisible)() = nullptr;
+bool (*RedrawGameFrame)() = nullptr;
+
+namespace {
+constexpr HRESULT kWasStillDrawing = MakeDDResult(540);
+}
+
+bool UpdateViewRect()
+{
+    if (!DX.initialised || !DX.primary || !DX.backSurface)
+        return false;
+    for (;;) {
+        HRESULT hr = DD_OK;
+        if (WindowedFlag) {
+            platform::Window* window = DX.mainWindow;
+            if (!window)
+                return false;
+            if (!window->IsZoomed() && !window->IsIconic()) {
+                platform::RECT frame;
+                if (window->GetWindowRect(frame)) {
+                    DX.windowX = frame.left;
+                    DX.windowY = frame.top;
+                }
+            }
+            platform::RECT client;
+            if (!window->GetClientRect(client))
+                return false;
+            ClientWidth = client.right - client.left;
+            ClientHeight = client.bottom - client.top;
+            platform::POINT origin;
+            window->ClientToScreen(origin);
+            ::RECT dest{origin.x, origin.y, origin.x + ClientWidth, origin.y + ClientHeight};
+            ::RECT source{0, 0, DX.screenWidth, DX.screenHeight};
+            hr = DX.primary->Blt(&dest, DX.backSurface, &source, DDBLT_WAIT, nullptr);
+            if (SUCCEEDED(hr) && (DX.screenWidth != ClientWidth || DX.screenHeight != ClientHeight))
+                return InitDirectX();
+        } else if (OverlayWindowVisible && OverlayWindowVisible()) {
+            hr = DX.primary->Blt(nullptr, DX.backSurface, nullptr, DDBLT_WAIT, nullptr);
+        } else {
+            hr = DX.primary->Flip(nullptr, DDFLIP_WAIT);
+        }
+        if (hr == DDERR_SURFACELOST) {
+            if ((RestoreSurfaces() || InitDirectX()) && RedrawGameFrame)
+                RedrawGameFrame();
+            return true;
+        }
+        if (hr == kWasStillDrawing)
+            continue;
+        return true;
+    }
 }

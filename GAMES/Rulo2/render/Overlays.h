@@ -52,3 +52,14 @@ struct SOverlayLine
 void BuildStatisticsLines(const SStatisticsInput& input, std::vector<SOverlayLine>& lines);
 // Draws the lines onto the back surface; nothing when it cannot be locked.
 void DrawStatistics(const SStatisticsInput& input);
+
+// The client size of the main window as the last view update found it.
+extern int32_t ClientWidth, ClientHeight;
+// Whether the application's overlay window is shown above the full-screen view.
+extern bool (*OverlayWindowVisible)();
+// One game frame, drawn again after a lost surface was restored.
+extern bool (*RedrawGameFrame)();
+// Brings the view in line with the window: presents the back surface into the
+// client area (window) or flips (full screen); restores lost surfaces or sets the
+// device up again. False when DirectX is not set up or the window gives no size.
+bool UpdateViewRect();
