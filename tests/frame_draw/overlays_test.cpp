@@ -142,3 +142,38 @@ TEST_F(OnBackSurface, ViewUpdateNeedsTheDeviceAndPresentsOverAnOverlay)
     EXPECT_FALSE(UpdateViewRect());
     WindowedFlag = windowed;
 }
+
+TEST_F(OnBackSurface, ActionBubbleClampsOpensAndFindsTheHoveredSlice)
+{
+    ActionBubble = SActionBubble();
+    ActionBubble.state = 2;
+    ActionBubble.startTime = 1000;
+    ActionBubble.anchor[0] = 0;
+    ActionBubble.anchor[1] = 0;
+    DrawActionBubble(false, nullptr, 1100, 0, 0);
+    EXPECT_EQ(ActionBubble.frame, 0);  // not the HUD: nothing happens
+
+    DrawActionBubble(true, nullptr, 1100, 0, 0);
+    EXPECT_EQ(ActionBubble.topLeft[0], -1);
+    EXPECT_EQ(ActionBubble.topLeft[1], 0);
+    EXPECT_EQ(ActionBubble.frame, 2);
+    EXPECT_EQ(ActionBubble.state, 2);
+    DrawActionBubble(true, nullptr, 1550, 0, 0);
+    EXPECT_EQ(ActionBubble.frame, 10);
+    EXPECT_EQ(ActionBubble.state, 3);
+
+    // Open: the middle slice is nearest to (left + 61, top + 20).
+    DrawActionBubble(true, nullptr, 2000, -1 + 61, 0 + 20);
+    EXPECT_EQ(ActionBubble.hovered, 0);
+    EXPECT_EQ(ActionBubble.startTime, 2000);
+    DrawActionBubble(true, nullptr, 2120, -1 + 99, 30);
+    EXPECT_EQ(ActionBubble.hovered, 2);
+    DrawActionBubble(true, nullptr, 2170, 300, 200);
+    EXPECT_EQ(ActionBubble.hovered, -1);
+
+    // The figure grid: index 7 is column 2, row 1 of 5 x 3.
+    ActionBubble.figure = 7;
+    DrawActionBubble(true, nullptr, 2200, 0, 0);
+    EXPECT_EQ(ActionBubble.anchor[0], 320 / 2);
+    EXPECT_EQ(ActionBubble.anchor[1], int(320 * -0.06f) + 240 / 2);
+}

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <set>
 
 #include "GAMES/Rulo2/DirectX.h"
@@ -262,5 +263,75 @@ bool UpdateViewRect()
         if (hr == kWasStillDrawing)
             continue;
         return true;
+    }
+}
+
+SActionBubble ActionBubble;
+
+void DrawActionBubble(bool hudIsCurrent, CWorldObject* target, int32_t now, int32_t mouseX, int32_t mouseY)
+{
+    SActionBubble& b = ActionBubble;
+    if (!hudIsCurrent || (b.state != 2 && b.state != 3))
+        return;
+    const int32_t w = DX.screenWidth, h = DX.screenHeight;
+    if (target) {
+        CRootNode* model = target->GetShapeRoot();
+        const float top = model ? model->boundsMax.y * target->scale : 0.0f;
+        int32_t screen[2];
+        ProjectToScreen(target->position + CVector(0, top, 0), screen);
+        b.anchor[0] = screen[0];
+        b.anchor[1] = screen[1];
+    } else if (b.figure >= 0) {
+        const int32_t i = b.figure;
+        b.anchor[0] = w / 2 - int32_t(float((i % 5) - 2) * float(w) * -0.14f);
+        b.anchor[1] = int32_t(float(w) * -0.06f) - int32_t(float(((i / 5) % 3) - 1) * float(h) * -0.2f) + h / 2;
+    }
+    const int32_t x = std::clamp(b.anchor[0], 60, std::max(60, w - 60));
+    const int32_t y = std::clamp(b.anchor[1], 30, std::max(30, h - 30));
+    const int32_t left = x - 61, topY = y - 30;
+    b.topLeft[0] = left;
+    b.topLeft[1] = topY;
+    if (b.state == 2) {
+        int32_t frame = (now - b.startTime) / 50;
+        if (frame > 10) {
+            frame = 10;
+            b.state = 3;
+        }
+        b.frame = std::max(frame, 0);
+        if (IDirectDrawSurface7* s = InterfaceBitmaps.table11[b.frame]) {
+            DDSURFACEDESC2 d;
+            s->GetSurfaceDesc(&d);
+            BlitSurfaceRect(s, left, topY, 0, 0, int32_t(d.dwWidth), int32_t(d.dwHeight));
+        }
+        return;
+    }
+    auto near = [&](int32_t cx, int32_t cy) {
+        const double dx = mouseX - cx, dy = mouseY - cy;
+        return std::sqrt(dx * dx + dy * dy) < 20.0;
+    };
+    int32_t hovered = -1;
+    if (near(left + 22, topY + 30))
+        hovered = 1;
+    if (near(left + 61, topY + 20))
+        hovered = 0;
+    if (near(left + 99, topY + 30))
+        hovered = 2;
+    if (hovered != b.hovered) {
+        b.hovered = hovered;
+        b.startTime = now;
+    }
+    const int32_t animation = ((now - b.startTime) / 50) % 20;
+    b.frame = animation;
+    const struct
+    {
+        int32_t x, width, value;
+    } slices[3] = {{0, 45, 1}, {45, 32, 0}, {77, 44, 2}};
+    for (const auto& slice : slices) {
+        const int32_t frame = slice.value == hovered ? std::max(animation, 0) : 0;
+        if (IDirectDrawSurface7* s = InterfaceBitmaps.table20[frame]) {
+            DDSURFACEDESC2 d;
+            s->GetSurfaceDesc(&d);
+            BlitSurfaceRect(s, left + slice.x, topY, slice.x, 0, slice.width, int32_t(d.dwHeight));
+        }
     }
 }

@@ -63,3 +63,20 @@ extern bool (*RedrawGameFrame)();
 // client area (window) or flips (full screen); restores lost surfaces or sets the
 // device up again. False when DirectX is not set up or the window gives no size.
 bool UpdateViewRect();
+
+class CWorldObject;
+// The three-button bubble of the in-game interface (its state is the interface's).
+struct SActionBubble
+{
+    int32_t state = 0;     // 2 opening, 3 open, anything else hidden
+    int32_t hovered = -1;  // -1 none, 1 left, 0 middle, 2 right
+    int32_t startTime = 0;
+    int32_t figure = -1;   // place in the 5 x 3 grid, negative: none
+    int32_t anchor[2] = {0, 0};
+    int32_t topLeft[2] = {0, 0};  // where the bubble was drawn last
+    int32_t frame = 0;            // the picture drawn last
+};
+extern SActionBubble ActionBubble;
+// Draws the bubble while the HUD is current; `target` is the preview target or
+// null, (mouseX, mouseY) the cursor in client pixels.
+void DrawActionBubble(bool hudIsCurrent, CWorldObject* target, int32_t now, int32_t mouseX, int32_t mouseY);
