@@ -170,6 +170,8 @@ bool CGameApp::InitInstance()
     platform::SetProgramFolder(ProgramFolder);
 
     LogPrintf("Initializing dib and dc for CGround...");
+    if (AppHooks.createGroundRaster)
+        AppHooks.createGroundRaster();
 
     LogPrintf("Loading Text...");
     LoadDialogTexts();

@@ -20,6 +20,7 @@ struct StartupHooks {
     bool (*importModel)(const char* path) = nullptr;
     void (*initGame)() = nullptr;
     void (*createWorldRoots)() = nullptr;
+    bool (*createGroundRaster)() = nullptr;      // the bitmap that ground maps are drawn into
     void (*destroyWorldRoots)() = nullptr;
     void (*freeGameResources)() = nullptr;
     bool (*saveSnapshot)() = nullptr;

@@ -7,6 +7,7 @@
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/GameStep.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/navigation/GroundMap.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/CScreenFade.h"
 #include "GAMES/Rulo2/render/DeviceHelpers.h"
@@ -100,6 +101,7 @@ void InstallSubsystemHooks()
     AppHooks.createWorldRoots = CreateWorldRoots;
     AppHooks.destroyWorldRoots = DestroyWorldRoots;
     AppHooks.clearWorld = ClearWorld;
+    AppHooks.createGroundRaster = CGround::CreateScratchBitmap;
     AppHooks.loadWorld = LoadStartWorld;
     AppHooks.afterWorldLoaded = AfterWorldLoaded;
     AppHooks.installRenderHooks = InstallModelRenderHooks;
