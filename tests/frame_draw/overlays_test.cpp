@@ -177,3 +177,39 @@ TEST_F(OnBackSurface, ActionBubbleClampsOpensAndFindsTheHoveredSlice)
     EXPECT_EQ(ActionBubble.anchor[0], 320 / 2);
     EXPECT_EQ(ActionBubble.anchor[1], int(320 * -0.06f) + 240 / 2);
 }
+
+TEST_F(OnBackSurface, ProgressBarsFillByTheirFraction)
+{
+    auto plain = [](uint32_t colour) {
+        DDSURFACEDESC2 d;
+        d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+        d.dwWidth = 40;
+        d.dwHeight = 6;
+        d.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+        IDirectDrawSurface7* s = nullptr;
+        EXPECT_EQ(DX.directDraw->CreateSurface(&d, &s, nullptr), DD_OK);
+        DDBLTFX fx;
+        fx.dwFillColor = colour;
+        s->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx);
+        return s;
+    };
+    IDirectDrawSurface7* back = plain(0x00800000u);
+    IDirectDrawSurface7* fill = plain(0x0000FF00u);
+    D3DMATRIX view;
+    for (int i = 0; i < 4; ++i)
+        view.m[i][i] = 1.0f;
+    view.m[3][2] = 5.0f;  // the character 5 units ahead, in the middle of the view
+    DX.device->SetTransform(D3DTRANSFORMSTATE_VIEW, &view);
+    CWorldObject person;
+    std::vector<SCharacterProgress> list{{&person, 0.5f}};
+    Black();
+    DrawObjectOverlays(list, back, fill, 0.0f);
+    uint32_t left = 0, right = 0;
+    // The bar sits above the projected point (160, 120), centred.
+    ASSERT_TRUE(DX.backSurface->ReadPixel(145, 117, &left));
+    ASSERT_TRUE(DX.backSurface->ReadPixel(175, 117, &right));
+    EXPECT_EQ(left & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(right & 0xFFFFFF, 0x800000u);
+    back->Release();
+    fill->Release();
+}

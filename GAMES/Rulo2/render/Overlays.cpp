@@ -335,3 +335,35 @@ void DrawActionBubble(bool hudIsCurrent, CWorldObject* target, int32_t now, int3
         }
     }
 }
+
+void DrawObjectOverlays(const std::vector<SCharacterProgress>& characters, IDirectDrawSurface7* background,
+                        IDirectDrawSurface7* fill, float heightOffset)
+{
+    if (!background || !DX.device)
+        return;
+    DDSURFACEDESC2 bd;
+    background->GetSurfaceDesc(&bd);
+    const int32_t bw = int32_t(bd.dwWidth), bh = int32_t(bd.dwHeight);
+    for (const SCharacterProgress& c : characters) {
+        if (!c.character || c.progress < 0.0f)
+            continue;
+        CRootNode* model = c.character->GetShapeRoot();
+        float top = (model ? model->boundsMax.y : 0.0f) + heightOffset;
+        if (c.character->scale != 1.0f)
+            top *= c.character->scale;
+        int32_t screen[2];
+        ProjectToScreen(c.character->position + CVector(0, top, 0), screen);
+        const int32_t x = std::clamp(screen[0] - bw / 2, 0, std::max(0, DX.screenWidth - bw));
+        const int32_t y = std::clamp(screen[1] - bh, 0, std::max(0, DX.screenHeight - bh));
+        BlitSurfaceRect(background, x, y, 0, 0, bw, bh);
+        if (fill) {
+            DDSURFACEDESC2 fd;
+            fill->GetSurfaceDesc(&fd);
+            const float f = std::min(c.progress, 1.0f);
+            const int32_t width = int32_t(float(fd.dwWidth) * f);
+            if (width > 0)
+                StretchBlitRect(fill, x, y, width, int32_t(fd.dwHeight), 0, 0, int32_t(fd.dwWidth),
+                                int32_t(fd.dwHeight));
+        }
+    }
+}

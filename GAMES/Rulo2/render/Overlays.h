@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+class IDirectDrawSurface7;
+
 // The overlay's inputs, kept by the shell and the interface.
 struct SStatisticsInput
 {
@@ -80,3 +82,15 @@ extern SActionBubble ActionBubble;
 // Draws the bubble while the HUD is current; `target` is the preview target or
 // null, (mouseX, mouseY) the cursor in client pixels.
 void DrawActionBubble(bool hudIsCurrent, CWorldObject* target, int32_t now, int32_t mouseX, int32_t mouseY);
+
+// One character of the interface's list with its progress (negative: none).
+struct SCharacterProgress
+{
+    CWorldObject* character = nullptr;
+    float progress = -1.0f;
+};
+// The progress bars over the characters: the background picture centred over
+// the point above the model (kept on screen), the fill scaled by the progress.
+// The caller decides when they show (HUD current, recording, interface flags).
+void DrawObjectOverlays(const std::vector<SCharacterProgress>& characters, IDirectDrawSurface7* background,
+                        IDirectDrawSurface7* fill, float heightOffset);
