@@ -19,6 +19,7 @@
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "GAMES/Rulo2/world/WorldImport.h"
 #include "GAMES/Rulo2/world/WorldWalkers.h"
 
 #include <cmath>
@@ -108,6 +109,7 @@ void InstallSubsystemHooks()
     AppHooks.loadGameResources = LoadGameResources;
     AppHooks.freeGameResources = FreeGameResources;
     AppHooks.saveSnapshot = WriteSnapshot;
+    g_ImportUpdatedWorldHook = ImportUpdatedGroups;
 
     StepHooks.updateCameraInput = CameraStep;
     StepHooks.sortObjects = CollectVisible;
