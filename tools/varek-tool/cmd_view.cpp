@@ -26,7 +26,7 @@ namespace {
 
 int ViewUsage()
 {
-    std::fprintf(stderr, "usage: varek-tool view FILE [--frames N] [--snapshot OUT.bmp]\n");
+    std::fprintf(stderr, "usage: varek-tool view FILE [--frames N] [--snapshot OUT.bmp]   (N frames off-screen, 1 unless given)\n");
     return 1;
 }
 
@@ -79,8 +79,6 @@ int cmd_view(int argc, char** argv)
             return ViewUsage();
         }
     }
-    if (!snapshot.empty() && frames == 0)
-        frames = 1;
     if (frames == 0)
         frames = 1;
 

@@ -127,6 +127,25 @@ void PoseModel(CWorldObject* object, CRootNode* model)
     }
 }
 
+// One batch with the given material and texture instead of its own.
+void DrawBatchAs(CMeshNode* mesh, int32_t k, const CMatrix& objectMatrix, const D3DMATERIAL7& material,
+                 IDirectDrawSurface7* texture)
+{
+    const CMeshMaterial& mm = mesh->materials[k];
+    if (!mesh->vertices || !mesh->indices || mm.indexCount <= 0 || mm.vertexCount <= 0 || mm.firstVertex < 0 ||
+        mm.firstIndex < 0 || mm.firstVertex + mm.vertexCount > mesh->vertexCount ||
+        mm.firstIndex + mm.indexCount > mesh->indexCount)
+        return;
+    CMatrix world;
+    CMatrix::multiply(world, mesh->worldMatrix, objectMatrix);
+    SetWorldMatrix(world);
+    SetMaterialCached(&material);
+    SetTextureCached(texture, 0);
+    DX.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, kModelVertexFormat, mesh->vertices + mm.firstVertex,
+                                    uint32_t(mm.vertexCount), mesh->indices + mm.firstIndex, uint32_t(mm.indexCount),
+                                    0);
+}
+
 void DrawOpaqueObject(CWorldObject* object, CRootNode* model)
 {
     const CMatrix objectMatrix = ObjectWorldMatrix(object);
@@ -342,9 +361,8 @@ void DrawVisibleObjects(bool)
                 continue;
             const CMatrix m = ObjectWorldMatrix(object);
             ForEachMesh(model, [&](CMeshNode* mesh) {
-                for (int32_t k = 0; k < mesh->materialCount; ++k) {
-                    DrawMeshBatch(mesh, k, m);
-                }
+                for (int32_t k = 0; k < mesh->materialCount; ++k)
+                    DrawBatchAs(mesh, k, m, overlay.material, nullptr);
             });
         }
         DX.device->SetRenderState(D3DRENDERSTATE_ZBIAS, 0);
@@ -359,20 +377,23 @@ void DrawShadowMaps()
     SetLighting(PassOptions.lighting);
     SetBlendMode(3);
     SetCulling(false);
+    ApplyStateBlockCached(DX.stateBlockClamped);
+    CNamedMaterial grey("shadow map");
     for (const SVisibleEntry& e : VisibleObjects) {
         CWorldObject* object = e.node;
         if ((object->objectKind != CWorldObject::KIND_MODEL && object->objectKind != CWorldObject::KIND_OBJECT) ||
             !object->shadowTexture || !object->shadowTexture->surface || !e.model)
             continue;
-        SetTextureCached(static_cast<IDirectDrawSurface7*>(object->shadowTexture->surface), 0);
+        auto* shadow = static_cast<IDirectDrawSurface7*>(object->shadowTexture->surface);
         const CMatrix m = ObjectWorldMatrix(object);
         ForEachMesh(e.model, [&](CMeshNode* mesh) {
             for (int32_t k = 0; k < mesh->materialCount; ++k)
                 if (mesh->materials[k].transparency != 4)
-                    DrawMeshBatch(mesh, k, m);
+                    DrawBatchAs(mesh, k, m, grey.material, shadow);
         });
     }
     SetBlendMode(0);
+    ApplyStateBlockCached(DX.stateBlockSingle);
 }
 
 void DrawConnections(int32_t connectionFilter)
