@@ -1,0 +1,102 @@
+// The sample world with texture pages and a model drawn from them: saved,
+// loaded in the editor and saved again, byte for byte.
+#include "tests/textures/TextureTestRig.h"
+
+#include <memory>
+
+#include "GAMES/Rulo2/world/CMeshDrawing.h"
+#include "platform/files/Files.h"
+#include "tests/worldfile/WorldTestUtil.h"
+
+using namespace worldtest;
+
+namespace {
+
+class WorldWithPagesTest : public WorldTest
+{
+protected:
+    void SetUp() override
+    {
+        WorldTest::SetUp();
+        rig = std::make_unique<TextureDeviceRig>();
+        savedHooks = g_TexturePageHooks;
+        InstallTexturePageHooks();
+        InstallModelRenderHooks();
+        fs::create_directories(dir / "textures");
+        ASSERT_TRUE(WritePicture(dir / "textures" / "red.bmp", 32, 32, std::vector<uint32_t>(32 * 32, 0xFFFF0000u)));
+        ASSERT_TRUE(
+            WritePicture(dir / "textures" / "blue.bmp", 32, 32, std::vector<uint32_t>(32 * 32, 0xFF0000FFu)));
+        ASSERT_TRUE(platform::SetCurrentDirectory(dir.string()));
+    }
+    void TearDown() override
+    {
+        ClearWorld();
+        g_TexturePageHooks = savedHooks;
+        g_ModelRenderHooks = SModelRenderHooks();
+        RemoveTextureFromModelsHook = nullptr;
+        rig.reset();
+        WorldTest::TearDown();
+    }
+
+    CTexture* Load(const char* name)
+    {
+        auto* t = new CTexture();
+        EXPECT_TRUE(t->Load((std::string("textures\\") + name + ".bmp").c_str(), false));
+        return t;
+    }
+
+    std::unique_ptr<TextureDeviceRig> rig;
+    STexturePageHooks savedHooks;
+};
+
+TEST_F(WorldWithPagesTest, SavesLoadsAndSavesAgainByteForByte)
+{
+    BuildSampleWorld();
+    auto* page = new CTexturePage();
+    ASSERT_TRUE(page->AddTexture(Load("red")));
+    ASSERT_TRUE(page->AddTexture(Load("blue")));
+    ASSERT_TRUE(page->Build());
+    page->number = 1;
+    // A model whose material uses the page's second entry.
+    CRootNode built;
+    built.SetName("Painted");
+    auto* mesh = new CMeshNode("Mesh");
+    const MeshVertex v[] = {{0, 0, 0, 0, 1, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 1, 0, 1, 0, 1, 0}, {0, 0, 1, 0, 1, 0, 0, 1, 0, 1}};
+    mesh->SetVertices(v, 3);
+    const uint16_t idx[] = {0, 1, 2};
+    mesh->SetIndices(idx, 3);
+    mesh->SetMaterialCount(1);
+    CMeshMaterial& m = mesh->materials[0];
+    m.vertexCount = 3;
+    m.indexCount = 3;
+    m.textureName = "textures\\blue.bmp";
+    m.pageNumber = 1;
+    m.pageEntry = 1;
+    m.entryRect[2] = m.entryRect[3] = 256;
+    built.AddChild(mesh);
+    CChunkWriter modelBytes;
+    ASSERT_TRUE(built.SaveToMemory(modelBytes));
+    auto* entry = new CModelEntry;
+    entry->SetName("Painted");
+    entry->model = new CRootNode;
+    ASSERT_TRUE(ParseTmfChunks(modelBytes.Data().data(), modelBytes.Data().size(), entry->model).ok);
+    g_ModelListRoot->AddChild(entry);
+    AddNode(g_WorldRoot, CWorldObject::KIND_MODEL)->reference = entry;
+
+    const std::string path = Path("Paged.wld");
+    ASSERT_TRUE(SaveWorld(path.c_str()));
+    const std::vector<uint8_t> first = ReadBytes(path);
+    ASSERT_NE(std::string::npos, std::string(first.begin(), first.end()).find("TEXP"));
+
+    ClearWorld();
+    ASSERT_EQ(nullptr, CTexturePage::First());
+    std::string error;
+    ASSERT_TRUE(LoadWorld(path.c_str(), LOADWORLD_OPEN, &error)) << error;
+    ASSERT_NE(nullptr, CTexturePage::First());
+    EXPECT_EQ(2, CTexturePage::First()->count());
+    ASSERT_TRUE(SaveWorld(path.c_str()));
+    EXPECT_EQ(first, ReadBytes(path));
+    EXPECT_EQ(first, ReadBytes(dir / "Paged.bak"));
+}
+
+}  // namespace
