@@ -6,6 +6,7 @@
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/Enumerate.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/render/EditorHelpers.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
 #include "platform/win/Window.h"
@@ -139,6 +140,23 @@ TEST_F(PickTest, HiddenNodesAreSkippedButTheirChildrenAreWalked)
     PickInRect(g_WorldRoot, nullptr, SPickRect{1, 1, 3, 3});
     EXPECT_EQ(inside->selected, 1);
     EXPECT_EQ(hidden->selected, 0);
+}
+
+TEST_F(PickTest, LightsArePickedByTheirMarker)
+{
+    CWorldObject* node = Place(g_WorldRoot, "lamp", CWorldObject::KIND_LIGHT, nullptr);
+    SWorldLight* light = node->MakeLight();
+    CD3DLight marker("lamp");
+    marker.light = light->light;
+    marker.light.dvPosition = {0, 0, 0.5f};  // the middle of the screen
+    light->deviceLight = &marker;
+    SetVisibility(node, VIS_INSIDE);
+    PickInRect(g_WorldRoot, nullptr, SPickRect{24, 24, 40, 40});
+    EXPECT_EQ(node->selected, 1);
+    node->selected = 0;
+    PickInRect(g_WorldRoot, nullptr, SPickRect{0, 0, 8, 8});
+    EXPECT_EQ(node->selected, 0);
+    light->deviceLight = nullptr;
 }
 
 TEST(EditorGrid, GroundFrontAndSideGridsLieInTheirPlanes)

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
@@ -205,10 +206,9 @@ void PickInRect(CWorldObject* first, CWorldObject** result, const SPickRect& rec
                     hit = EndPickTest(rect);
                     tested = true;
                 }
-            } else if (node->objectKind == CWorldObject::KIND_LIGHT && node->Light()) {
+            } else if (node->objectKind == CWorldObject::KIND_LIGHT && node->Light() && node->Light()->deviceLight) {
                 BeginPickTest(rect);
-                const D3DVECTOR& p = node->Light()->light.dvPosition;
-                DrawPointMarker(p.x, p.y, p.z, kMarkerColour);
+                DrawLightMarker(*static_cast<const CD3DLight*>(node->Light()->deviceLight), false);
                 hit = EndPickTest(rect);
                 tested = true;
             }
