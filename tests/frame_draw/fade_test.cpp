@@ -176,3 +176,41 @@ TEST(MenuQuadTrack, HitTestsAndVertexGuards)
     quad.DrawNormal(0);
     EXPECT_TRUE(quad.hoverEnded);
 }
+
+TEST_F(FadeOverFrame, QuadDepthsBlendChoiceAndHighlightGrowth)
+{
+    CMenu menu;
+    CMenuQuad quad(&menu);
+    quad.SetGeometry({-0.5f, -0.5f}, {0.5f, 0.5f}, {0.5f, 0.5f, 0.5f, 1.0f});
+    DX.device->recordCalls = true;
+    auto sourceBlends = [&] {
+        std::vector<uint32_t> values;
+        for (const D3DCall& c : DX.device->calls)
+            if (c.kind == D3DCallKind::RenderState && c.a == D3DRENDERSTATE_SRCBLEND)
+                values.push_back(c.b);
+        return values;
+    };
+    DX.device->calls.clear();
+    quad.DrawNormal(0);
+    EXPECT_EQ(quad.drawBuffer[0].sz, 0.5f);  // unset depth
+    // Depth pass (zero), then the opaque colour pass (one).
+    EXPECT_EQ(sourceBlends(), (std::vector<uint32_t>{D3DBLEND_ZERO, D3DBLEND_ONE}));
+    quad.SetColor({0.5f, 0.5f, 0.5f, 0.99f});
+    DX.device->calls.clear();
+    quad.DrawNormal(0);
+    EXPECT_EQ(sourceBlends(), (std::vector<uint32_t>{D3DBLEND_ZERO, D3DBLEND_SRCALPHA}));
+
+    // Untextured and highlighted without a track: brighter by 0.1 every frame, drawn clamped.
+    quad.SetColor({0.95f, 0.5f, 0.5f, 1.0f});
+    quad.DrawHighlighted(0);
+    quad.DrawHighlighted(0);
+    EXPECT_NEAR(quad.key.vertices[0].r, 1.15f, 1e-5f);
+    EXPECT_EQ(quad.drawBuffer[0].diffuse, 0xFFFFB2B2u);
+    // Colours above 1 draw as 1; negative ones are not clamped up.
+    quad.z = 0.3f;
+    quad.DrawActive(0);
+    EXPECT_EQ(quad.drawBuffer[0].sz, 0.3f);
+    EXPECT_EQ(quad.drawBuffer[0].diffuse, 0xFF7F7F7Fu);
+    EXPECT_NEAR(quad.key.vertices[0].r, 1.15f, 1e-5f);  // the pressed look is not kept
+    DX.device->recordCalls = false;
+}
