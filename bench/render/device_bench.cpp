@@ -83,6 +83,7 @@ struct Scene {
   }
 
   void setUpDevice() {
+    dev->InvalidateGLState();  // the plain GL runs change GL behind the device
     D3DMATRIX id, proj;
     for (int i = 0; i < 4; ++i) id.m[i][i] = 1;
     const float h = 1.0f / std::tan(0.5f), q = 20.0f / (20.0f - 0.5f);
@@ -173,6 +174,65 @@ void BM_PlainGLScene(benchmark::State& state) {
   state.counters["centre"] = centre(s);
 }
 
+// The world pass's pattern: many small draws, each with its own world transform
+// and material, against the same draws as plain GL calls.
+constexpr int kObjects = 2000, kObjectQuads = 6;
+
+void BM_DeviceManySmallDraws(benchmark::State& state) {
+  Scene& s = scene();
+  if (!s.ok) {
+    state.SkipWithError("no GL window (run under xvfb-run)");
+    return;
+  }
+  s.setUpDevice();
+  D3DMATERIAL7 m;
+  m.diffuse = {0.8f, 0.8f, 0.8f, 1};
+  D3DMATRIX world;
+  for (int i = 0; i < 4; ++i) world.m[i][i] = 1;
+  const uint32_t count = kObjectQuads * 6;
+  for (auto _ : state) {
+    s.dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    for (int i = 0; i < kObjects; ++i) {
+      world.m[3][0] = float(i % 40) * 0.01f;
+      s.dev->SetTransform(D3DTRANSFORMSTATE_WORLD, &world);
+      s.dev->SetMaterial(&m);
+      s.dev->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, FVF_MESH, s.vertices.data(), uint32_t(s.vertices.size()),
+                                  s.indices.data() + (i % 100) * count, count, 0);
+    }
+    glFinish();
+  }
+  state.counters["draws"] = kObjects;
+}
+
+void BM_PlainGLManySmallDraws(benchmark::State& state) {
+  Scene& s = scene();
+  if (!s.ok) {
+    state.SkipWithError("no GL window (run under xvfb-run)");
+    return;
+  }
+  s.setUpDevice();
+  s.dev->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, FVF_MESH, s.vertices.data(), uint32_t(s.vertices.size()),
+                              s.indices.data(), 3, 0);
+  glBindFramebuffer(GL_FRAMEBUFFER, s.back->glFbo);
+  const float diffuse[4] = {0.8f, 0.8f, 0.8f, 1};
+  const uint32_t count = kObjectQuads * 6;
+  D3DMATRIX view;
+  s.dev->GetTransform(D3DTRANSFORMSTATE_VIEW, &view);
+  for (auto _ : state) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    for (int i = 0; i < kObjects; ++i) {
+      glLoadMatrixf(&view.m[0][0]);
+      glTranslatef(float(i % 40) * 0.01f, 0, 0);
+      glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
+      glDrawElements(GL_TRIANGLES, GLsizei(count), GL_UNSIGNED_SHORT, s.indices.data() + (i % 100) * count);
+    }
+    glFinish();
+  }
+  state.counters["draws"] = kObjects;
+}
+
+BENCHMARK(BM_PlainGLManySmallDraws)->Unit(benchmark::kMillisecond)->MinTime(1.0)->UseRealTime();
+BENCHMARK(BM_DeviceManySmallDraws)->Unit(benchmark::kMillisecond)->MinTime(1.0)->UseRealTime();
 BENCHMARK(BM_PlainGLScene)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_DeviceScene)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 

@@ -252,9 +252,18 @@ public:
   std::vector<StateChange> pendingBlock;
   std::map<uint32_t, std::vector<StateChange>> blocks;
   uint32_t nextBlock = 1;
-  bool lightsDirty = true;
   int glMaxLights = 8;
   int glUnits = 2;
+  // What the last draw left in GL, so that unchanged state is not sent again.
+  bool lightsDirty = true;
+  bool materialDirty = true;
+  int appliedProjection = 0;  // 0 unknown, 1 the 3-D projection, 2 screen space
+  int appliedUnits = -1;      // texture units enabled by the last draw; -1 unknown
+  std::vector<uint32_t> appliedLights;
+  uint32_t appliedCombine[D3D_MAX_STAGES][8] = {};
+  bool combineValid[D3D_MAX_STAGES] = {};
+  // Forgets what GL holds (after GL calls made outside the device).
+  void InvalidateGLState();
 
   void record(D3DCallKind k, uint32_t a, uint32_t b = 0, uint32_t c = 0) {
     if (recordCalls) calls.push_back({k, a, b, c});

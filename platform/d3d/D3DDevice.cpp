@@ -481,6 +481,7 @@ HRESULT IDirect3DDevice7::SetRenderState(D3DRENDERSTATETYPE state, uint32_t valu
   }
   record(D3DCallKind::RenderState, state, value);
   rs[state] = value;
+  if (state == D3DRENDERSTATE_SPECULARENABLE) lightsDirty = true;
   d3dgl::BindFramebuffer(target->glFbo);
   applyRenderState(state, value);
   return D3D_OK;
@@ -536,11 +537,25 @@ HRESULT IDirect3DDevice7::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATR
   record(D3DCallKind::Transform, type);
   switch (type) {
     case D3DTRANSFORMSTATE_WORLD: world = *m; break;
-    case D3DTRANSFORMSTATE_VIEW: view = *m; break;
-    case D3DTRANSFORMSTATE_PROJECTION: proj = *m; break;
+    case D3DTRANSFORMSTATE_VIEW:
+      view = *m;
+      lightsDirty = true;
+      break;
+    case D3DTRANSFORMSTATE_PROJECTION:
+      proj = *m;
+      appliedProjection = 0;
+      break;
     default: return DDERR_INVALIDPARAMS;
   }
   return D3D_OK;
+}
+
+void IDirect3DDevice7::InvalidateGLState() {
+  lightsDirty = materialDirty = true;
+  appliedProjection = 0;
+  appliedUnits = -1;
+  appliedLights.clear();
+  for (bool& v : combineValid) v = false;
 }
 
 HRESULT IDirect3DDevice7::GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* m) const {
@@ -567,6 +582,7 @@ HRESULT IDirect3DDevice7::SetViewport(const D3DVIEWPORT7* vp) {
     return DDERR_INVALIDPARAMS;
   record(D3DCallKind::Viewport, vp->dwWidth, vp->dwHeight);
   viewport = *vp;
+  appliedProjection = 0;
   return D3D_OK;
 }
 
@@ -580,6 +596,7 @@ HRESULT IDirect3DDevice7::SetMaterial(const D3DMATERIAL7* m) {
   if (!m) return DDERR_INVALIDPARAMS;
   record(D3DCallKind::Material, 0);
   material = *m;
+  materialDirty = true;
   return D3D_OK;
 }
 
@@ -593,6 +610,7 @@ HRESULT IDirect3DDevice7::SetLight(uint32_t index, const D3DLIGHT7* light) {
   if (!light || light->dltType < D3DLIGHT_POINT || light->dltType > D3DLIGHT_DIRECTIONAL) return DDERR_INVALIDPARAMS;
   record(D3DCallKind::Light, index);
   lights[index] = *light;
+  lightsDirty = true;
   return D3D_OK;
 }
 
@@ -619,6 +637,7 @@ HRESULT IDirect3DDevice7::LightEnable(uint32_t index, bool on) {
     if (enabled >= caps.dwMaxActiveLights) return DDERR_INVALIDPARAMS;
   }
   lightOn[index] = on;
+  lightsDirty = true;
   return D3D_OK;
 }
 
@@ -780,19 +799,27 @@ HRESULT IDirect3DDevice7::draw(D3DPRIMITIVETYPE type, uint32_t fvf, const uint8_
 
   const bool transformed = fvf == FVF_TLVERTEX;
   const bool lit = !transformed && rs[D3DRENDERSTATE_LIGHTING];
-  glViewport(GLint(viewport.dwX), GLint(viewport.dwY), GLsizei(viewport.dwWidth), GLsizei(viewport.dwHeight));
-  glDepthRange(viewport.dvMinZ, viewport.dvMaxZ);
-
   // Transforms.
   std::vector<float> positions;
-  glMatrixMode(GL_PROJECTION);
+  const int projection = transformed ? 2 : 1;
+  if (appliedProjection != projection) {
+    appliedProjection = projection;
+    glViewport(GLint(viewport.dwX), GLint(viewport.dwY), GLsizei(viewport.dwWidth), GLsizei(viewport.dwHeight));
+    glDepthRange(viewport.dvMinZ, viewport.dvMaxZ);
+    glMatrixMode(GL_PROJECTION);
+    if (transformed) {
+      const float w = float(viewport.dwWidth), h = float(viewport.dwHeight);
+      const float ox = float(viewport.dwX), oy = float(viewport.dwY);
+      // Screen pixels to clip space; positions carry 1/rhw as w for perspective texturing.
+      const float px[16] = {2 / w, 0, 0, 0, 0, 2 / h, 0, 0, 0, 0, 2, 0, -1 - 2 * ox / w, -1 - 2 * oy / h, -1, 1};
+      glLoadMatrixf(px);
+    } else {
+      glLoadMatrixf(kClipFix);
+      glMultMatrixf(&proj.m[0][0]);
+    }
+  }
+  glMatrixMode(GL_MODELVIEW);
   if (transformed) {
-    const float w = float(viewport.dwWidth), h = float(viewport.dwHeight);
-    const float ox = float(viewport.dwX), oy = float(viewport.dwY);
-    // Screen pixels to clip space; positions carry 1/rhw as w for perspective texturing.
-    const float px[16] = {2 / w, 0, 0, 0, 0, 2 / h, 0, 0, 0, 0, 2, 0, -1 - 2 * ox / w, -1 - 2 * oy / h, -1, 1};
-    glLoadMatrixf(px);
-    glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     positions.resize(size_t(vertexCount) * 4);
     for (uint32_t i = 0; i < vertexCount; ++i) {
@@ -805,9 +832,6 @@ HRESULT IDirect3DDevice7::draw(D3DPRIMITIVETYPE type, uint32_t fvf, const uint8_
       positions[i * 4 + 3] = wv;
     }
   } else {
-    glLoadMatrixf(kClipFix);
-    glMultMatrixf(&proj.m[0][0]);
-    glMatrixMode(GL_MODELVIEW);
     glLoadMatrixf(&view.m[0][0]);
   }
 
@@ -829,9 +853,10 @@ HRESULT IDirect3DDevice7::draw(D3DPRIMITIVETYPE type, uint32_t fvf, const uint8_
         }
       }
     };
-    int gl = 0;
+    // The lights that reach this draw, in index order.
+    std::vector<uint32_t> reaching;
     for (auto& [index, on] : lightOn) {
-      if (!on || gl >= glMaxLights) continue;
+      if (!on || int(reaching.size()) >= glMaxLights) continue;
       const D3DLIGHT7& L = lights[index];
       if (L.dltType != D3DLIGHT_DIRECTIONAL && L.dvRange > 0) {
         bounds();
@@ -848,62 +873,76 @@ HRESULT IDirect3DDevice7::draw(D3DPRIMITIVETYPE type, uint32_t fvf, const uint8_
         float dx = c[0] - L.dvPosition.x, dy = c[1] - L.dvPosition.y, dz = c[2] - L.dvPosition.z;
         if (std::sqrt(dx * dx + dy * dy + dz * dz) - r > L.dvRange) continue;
       }
-      GLenum id = GL_LIGHT0 + gl++;
-      glEnable(id);
-      float diffuse[4] = {L.dcvDiffuse.r, L.dcvDiffuse.g, L.dcvDiffuse.b, L.dcvDiffuse.a};
-      float ambient[4] = {L.dcvAmbient.r, L.dcvAmbient.g, L.dcvAmbient.b, L.dcvAmbient.a};
-      float specular[4] = {0, 0, 0, 0};
-      if (rs[D3DRENDERSTATE_SPECULARENABLE]) {
-        specular[0] = L.dcvSpecular.r;
-        specular[1] = L.dcvSpecular.g;
-        specular[2] = L.dcvSpecular.b;
-        specular[3] = L.dcvSpecular.a;
-      }
-      glLightfv(id, GL_DIFFUSE, diffuse);
-      glLightfv(id, GL_AMBIENT, ambient);
-      glLightfv(id, GL_SPECULAR, specular);
-      if (L.dltType == D3DLIGHT_DIRECTIONAL) {
-        float dir[4] = {-L.dvDirection.x, -L.dvDirection.y, -L.dvDirection.z, 0};
-        glLightfv(id, GL_POSITION, dir);
-        glLightf(id, GL_SPOT_CUTOFF, 180.0f);
-        glLightf(id, GL_CONSTANT_ATTENUATION, 1.0f);
-        glLightf(id, GL_LINEAR_ATTENUATION, 0.0f);
-        glLightf(id, GL_QUADRATIC_ATTENUATION, 0.0f);
-      } else {
-        float pos[4] = {L.dvPosition.x, L.dvPosition.y, L.dvPosition.z, 1};
-        glLightfv(id, GL_POSITION, pos);
-        glLightf(id, GL_CONSTANT_ATTENUATION, L.dvAttenuation0);
-        glLightf(id, GL_LINEAR_ATTENUATION, L.dvAttenuation1);
-        glLightf(id, GL_QUADRATIC_ATTENUATION, L.dvAttenuation2);
-        if (L.dltType == D3DLIGHT_SPOT) {
-          float dir[3] = {L.dvDirection.x, L.dvDirection.y, L.dvDirection.z};
-          glLightfv(id, GL_SPOT_DIRECTION, dir);
-          glLightf(id, GL_SPOT_CUTOFF, std::min(90.0f, L.dvPhi * 0.5f * 57.29578f));
-          glLightf(id, GL_SPOT_EXPONENT, std::clamp(L.dvFalloff, 0.0f, 128.0f));
-        } else {
+      reaching.push_back(index);
+    }
+    if (lightsDirty || reaching != appliedLights) {
+      lightsDirty = false;
+      appliedLights = reaching;
+      int gl = 0;
+      for (uint32_t index : reaching) {
+        const D3DLIGHT7& L = lights[index];
+        GLenum id = GL_LIGHT0 + gl++;
+        glEnable(id);
+        float diffuse[4] = {L.dcvDiffuse.r, L.dcvDiffuse.g, L.dcvDiffuse.b, L.dcvDiffuse.a};
+        float ambient[4] = {L.dcvAmbient.r, L.dcvAmbient.g, L.dcvAmbient.b, L.dcvAmbient.a};
+        float specular[4] = {0, 0, 0, 0};
+        if (rs[D3DRENDERSTATE_SPECULARENABLE]) {
+          specular[0] = L.dcvSpecular.r;
+          specular[1] = L.dcvSpecular.g;
+          specular[2] = L.dcvSpecular.b;
+          specular[3] = L.dcvSpecular.a;
+        }
+        glLightfv(id, GL_DIFFUSE, diffuse);
+        glLightfv(id, GL_AMBIENT, ambient);
+        glLightfv(id, GL_SPECULAR, specular);
+        if (L.dltType == D3DLIGHT_DIRECTIONAL) {
+          float dir[4] = {-L.dvDirection.x, -L.dvDirection.y, -L.dvDirection.z, 0};
+          glLightfv(id, GL_POSITION, dir);
           glLightf(id, GL_SPOT_CUTOFF, 180.0f);
+          glLightf(id, GL_CONSTANT_ATTENUATION, 1.0f);
+          glLightf(id, GL_LINEAR_ATTENUATION, 0.0f);
+          glLightf(id, GL_QUADRATIC_ATTENUATION, 0.0f);
+        } else {
+          float pos[4] = {L.dvPosition.x, L.dvPosition.y, L.dvPosition.z, 1};
+          glLightfv(id, GL_POSITION, pos);
+          glLightf(id, GL_CONSTANT_ATTENUATION, L.dvAttenuation0);
+          glLightf(id, GL_LINEAR_ATTENUATION, L.dvAttenuation1);
+          glLightf(id, GL_QUADRATIC_ATTENUATION, L.dvAttenuation2);
+          if (L.dltType == D3DLIGHT_SPOT) {
+            float dir[3] = {L.dvDirection.x, L.dvDirection.y, L.dvDirection.z};
+            glLightfv(id, GL_SPOT_DIRECTION, dir);
+            glLightf(id, GL_SPOT_CUTOFF, std::min(90.0f, L.dvPhi * 0.5f * 57.29578f));
+            glLightf(id, GL_SPOT_EXPONENT, std::clamp(L.dvFalloff, 0.0f, 128.0f));
+          } else {
+            glLightf(id, GL_SPOT_CUTOFF, 180.0f);
+          }
         }
       }
+      for (int i = gl; i < glMaxLights; ++i) glDisable(GL_LIGHT0 + i);
     }
-    for (int i = gl; i < glMaxLights; ++i) glDisable(GL_LIGHT0 + i);
-    const D3DMATERIAL7& m = material;
-    float diffuse[4] = {m.diffuse.r, m.diffuse.g, m.diffuse.b, m.diffuse.a};
-    float ambient[4] = {m.ambient.r, m.ambient.g, m.ambient.b, m.ambient.a};
-    float specular[4] = {m.specular.r, m.specular.g, m.specular.b, m.specular.a};
-    float emissive[4] = {m.emissive.r, m.emissive.g, m.emissive.b, m.emissive.a};
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, emissive);
-    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(m.power, 0.0f, 128.0f));
     bool vertexDiffuse = (fvf & D3DFVF_DIFFUSE) && rs[D3DRENDERSTATE_COLORVERTEX] &&
                          rs[D3DRENDERSTATE_DIFFUSEMATERIALSOURCE] == D3DMCS_COLOR1;
+    // Colour tracking is switched before the material is sent, or it would overwrite it.
     if (vertexDiffuse) {
       glColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
       glEnable(GL_COLOR_MATERIAL);
     } else {
       glDisable(GL_COLOR_MATERIAL);
     }
+    if (materialDirty) {
+      materialDirty = false;
+      const D3DMATERIAL7& m = material;
+      float diffuse[4] = {m.diffuse.r, m.diffuse.g, m.diffuse.b, m.diffuse.a};
+      float ambient[4] = {m.ambient.r, m.ambient.g, m.ambient.b, m.ambient.a};
+      float specular[4] = {m.specular.r, m.specular.g, m.specular.b, m.specular.a};
+      float emissive[4] = {m.emissive.r, m.emissive.g, m.emissive.b, m.emissive.a};
+      glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
+      glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
+      glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
+      glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, emissive);
+      glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(m.power, 0.0f, 128.0f));
+    }
+    if (vertexDiffuse) materialDirty = true;  // vertex colours overwrite GL's diffuse: send it again next time
   } else {
     glDisable(GL_LIGHTING);
     glDisable(GL_COLOR_MATERIAL);
@@ -926,7 +965,8 @@ HRESULT IDirect3DDevice7::draw(D3DPRIMITIVETYPE type, uint32_t fvf, const uint8_
   glColorOf(rs[D3DRENDERSTATE_TEXTUREFACTOR], factor);
   const int sets = (fvf & 0xF00) >> 8;
   const size_t uvOffset = fvf == FVF_MESH ? 24 : fvf == FVF_LVERTEX ? 20 : 24;
-  for (int u = 0; u < glUnits; ++u) {
+  const int lastUnits = appliedUnits < 0 ? glUnits : appliedUnits;
+  for (int u = 0; u < std::max(int(stages), lastUnits); ++u) {
     glActiveTexture(GL_TEXTURE0 + u);
     glClientActiveTexture(GL_TEXTURE0 + u);
     if (uint32_t(u) >= stages) {
@@ -946,11 +986,16 @@ HRESULT IDirect3DDevice7::draw(D3DPRIMITIVETYPE type, uint32_t fvf, const uint8_
       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, glAddress(t[D3DTSS_ADDRESSU]));
       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, glAddress(t[D3DTSS_ADDRESSV]));
     }
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
-    glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, factor);
-    glCombine(false, t[D3DTSS_COLOROP], t[D3DTSS_COLORARG1], t[D3DTSS_COLORARG2]);
-    uint32_t aop = t[D3DTSS_ALPHAOP];
-    glCombine(true, aop, t[D3DTSS_ALPHAARG1], t[D3DTSS_ALPHAARG2]);
+    const uint32_t combine[8] = {t[D3DTSS_COLOROP], t[D3DTSS_COLORARG1], t[D3DTSS_COLORARG2], t[D3DTSS_ALPHAOP],
+                                 t[D3DTSS_ALPHAARG1], t[D3DTSS_ALPHAARG2], rs[D3DRENDERSTATE_TEXTUREFACTOR], 1};
+    if (!combineValid[u] || std::memcmp(combine, appliedCombine[u], sizeof combine) != 0) {
+      combineValid[u] = true;
+      std::memcpy(appliedCombine[u], combine, sizeof combine);
+      glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+      glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, factor);
+      glCombine(false, t[D3DTSS_COLOROP], t[D3DTSS_COLORARG1], t[D3DTSS_COLORARG2]);
+      glCombine(true, t[D3DTSS_ALPHAOP], t[D3DTSS_ALPHAARG1], t[D3DTSS_ALPHAARG2]);
+    }
     int set = int(t[D3DTSS_TEXCOORDINDEX] & 0xFFFF);
     if (set < sets) {
       glEnableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -960,6 +1005,7 @@ HRESULT IDirect3DDevice7::draw(D3DPRIMITIVETYPE type, uint32_t fvf, const uint8_
       glMultiTexCoord2f(GL_TEXTURE0 + u, 0, 0);
     }
   }
+  appliedUnits = int(stages);
   glActiveTexture(GL_TEXTURE0);
   glClientActiveTexture(GL_TEXTURE0);
 

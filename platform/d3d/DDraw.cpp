@@ -213,11 +213,15 @@ bool EnsureFramebuffer(IDirectDrawSurface7* s) {
   s->fboHasDepth = wantDepth;
   bool ok = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
   if (ok) {
+    // A new buffer starts black and far; the device's own states stay as they are.
+    glPushAttrib(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_SCISSOR_BIT | GL_ENABLE_BIT);
     glDisable(GL_SCISSOR_TEST);
     glClearColor(0, 0, 0, 0);
     glClearDepth(1.0);
     glDepthMask(GL_TRUE);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glClear(GL_COLOR_BUFFER_BIT | (wantDepth ? GL_DEPTH_BUFFER_BIT : 0));
+    glPopAttrib();
   }
   return ok;
 }

@@ -222,6 +222,51 @@ TEST_F(DeviceDraw, DepthTestAndBlendStates) {
   EXPECT_EQ(rig.pixel(150, 50) & 0xFFFFFF, 0xFF0000u);
 }
 
+TEST_F(DeviceDraw, StateChangesBetweenDrawsReachTheNextDraw) {
+  D3DMATRIX proj = Perspective(1.5707963f, 640.0f / 480.0f, 0.5f, 10.0f), id = Identity();
+  rig.dev->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &proj);
+  rig.dev->SetTransform(D3DTRANSFORMSTATE_VIEW, &id);
+  rig.dev->SetTransform(D3DTRANSFORMSTATE_WORLD, &id);
+  D3DLIGHT7 l;
+  l.dltType = D3DLIGHT_DIRECTIONAL;
+  l.dcvDiffuse = {1, 1, 1, 0};
+  l.dvDirection = {0, 0, 1};
+  rig.dev->SetLight(0, &l);
+  rig.dev->LightEnable(0, true);
+  rig.dev->SetRenderState(D3DRENDERSTATE_LIGHTING, 1);
+  D3DMeshVertex mesh[3] = {{-4, -4, 2, 0, 0, -1, 0, 0, 0, 0}, {0, 4, 2, 0, 0, -1, 0, 0, 0, 0},
+                           {4, -4, 2, 0, 0, -1, 0, 0, 0, 0}};
+  D3DLVertex coloured[3] = {{-4, -4, 2, 0xFF0000FF, 0, 0, 0}, {0, 4, 2, 0xFF0000FF, 0, 0, 0},
+                            {4, -4, 2, 0xFF0000FF, 0, 0, 0}};
+  D3DMATERIAL7 red, green;
+  red.diffuse = {1, 0, 0, 1};
+  green.diffuse = {0, 1, 0, 1};
+  auto drawMesh = [&]() {
+    rig.clear(0xFF000000);
+    rig.dev->DrawPrimitive(D3DPT_TRIANGLELIST, FVF_MESH, mesh, 3, 0);
+    return rig.pixel(320, 240) & 0xFFFFFF;
+  };
+  rig.dev->SetMaterial(&red);
+  EXPECT_EQ(drawMesh(), 0xFF0000u);
+  rig.dev->SetMaterial(&green);
+  EXPECT_EQ(drawMesh(), 0x00FF00u);
+  // Vertex colours as the diffuse source, then the material again.
+  rig.dev->SetRenderState(D3DRENDERSTATE_DIFFUSEMATERIALSOURCE, D3DMCS_COLOR1);
+  rig.clear(0xFF000000);
+  rig.dev->DrawPrimitive(D3DPT_TRIANGLELIST, FVF_LVERTEX, coloured, 3, 0);
+  EXPECT_EQ(rig.pixel(320, 240) & 0xFFFFFF, 0u);  // no normal: no diffuse light at all
+  EXPECT_EQ(drawMesh(), 0x00FF00u);
+  // A screen-space draw between two 3-D ones.
+  quad(0, 0, 10, 10, 0xFFFFFFFF);
+  EXPECT_EQ(drawMesh(), 0x00FF00u);
+  rig.dev->LightEnable(0, false);
+  EXPECT_EQ(drawMesh(), 0u);
+  rig.dev->LightEnable(0, true);
+  l.dcvDiffuse = {0.5f, 0.5f, 0.5f, 0};
+  rig.dev->SetLight(0, &l);
+  EXPECT_RGB_NEAR(drawMesh(), 0, 128, 0, 2);
+}
+
 TEST_F(DeviceDraw, DepthBiasPullsCoplanarGeometryForward) {
   rig.dev->SetRenderState(D3DRENDERSTATE_ZENABLE, 1);
   rig.dev->SetRenderState(D3DRENDERSTATE_ZFUNC, D3DCMP_LESS);
