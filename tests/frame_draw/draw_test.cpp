@@ -5,6 +5,7 @@
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/render/CDynamicLights.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
@@ -152,4 +153,40 @@ TEST_F(HouseFromAbove, CharactersFarFromEveryLightGetThreeZeroLights)
     w.stairs->objectLogic = nullptr;
     g_LightNodes.clear();
     DynamicLights.Clear();
+}
+
+TEST_F(HouseFromAbove, TheCursorPointsAtThePointableObjectUnderIt)
+{
+    HouseWorld w;
+    auto* safe = new CObjectNode("Tresor");
+    safe->AddState("OPEN")->modelEntry = w.stairs->ModelEntry();
+    CObjectLogic logic;
+    logic.kind.pointable = 1;
+    auto* object = new CWorldObject("tresor");
+    object->objectKind = CWorldObject::KIND_OBJECT;
+    object->reference = safe;
+    object->objectLogic = &logic;
+    object->position = CVector(0, 2.5f, 0);
+    g_WorldRoot->AddChild(object);
+    CVector min(100000, 100000, 100000), max(-100000, -100000, -100000);
+    WorldWalk::ComputeBounds(g_WorldRoot, min, max);
+
+    RenderWorldFrame(nullptr, 1000);
+    UpdateCursorRay(160, 120);  // the middle of the view
+    ASSERT_TRUE(CursorRay.valid);
+    EXPECT_NEAR(CursorRay.direction.y, ViewDirection.y, 1e-4f);
+    PointedObject = nullptr;
+    UpdateVisibleObjects(nullptr);
+    EXPECT_EQ(PointedObject, object);
+
+    // Dragging the view points at nothing; so does a cursor at the edge.
+    ViewDragFlag = 1;
+    PointedObject = nullptr;
+    UpdateVisibleObjects(nullptr);
+    EXPECT_EQ(PointedObject, nullptr);
+    ViewDragFlag = 0;
+    UpdateCursorRay(2, 2);
+    UpdateVisibleObjects(nullptr);
+    EXPECT_EQ(PointedObject, nullptr);
+    object->objectLogic = nullptr;
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
@@ -18,6 +19,7 @@ SCameraSettings CameraSettings;
 CVector EyePosition{0, 0, 0};
 CVector ViewDirection{0, 0, 1};
 SViewRecord GameViewRecord;
+CMatrix BillboardMatrix = CMatrix::Identity;
 
 namespace {
 constexpr float kPi = 3.14159265358979f;
@@ -478,11 +480,48 @@ void ApplyViewTransform(const CVector& eyePoint, const CVector& position)
     }
 }
 
+void UpdateCursorRay(int32_t x, int32_t y)
+{
+    CursorRay.valid = false;
+    if (!DX.device || x < 0 || y < 0 || DX.screenWidth <= 0 || DX.screenHeight <= 0)
+        return;
+    D3DMATRIX view, proj;
+    DX.device->GetTransform(D3DTRANSFORMSTATE_VIEW, &view);
+    DX.device->GetTransform(D3DTRANSFORMSTATE_PROJECTION, &proj);
+    if (proj.m[0][0] == 0.0f || proj.m[1][1] == 0.0f)
+        return;
+    // The pixel's direction in view space, then turned back into the world.
+    const float vx = (2.0f * float(x) / float(DX.screenWidth) - 1.0f) / proj.m[0][0];
+    const float vy = (1.0f - 2.0f * float(y) / float(DX.screenHeight)) / proj.m[1][1];
+    // The view's rotation rows are orthonormal: its transpose turns back.
+    CVector d(vx * view.m[0][0] + vy * view.m[0][1] + view.m[0][2], vx * view.m[1][0] + vy * view.m[1][1] + view.m[1][2],
+              vx * view.m[2][0] + vy * view.m[2][1] + view.m[2][2]);
+    d.normalize();
+    CursorRay.origin = EyePosition;
+    CursorRay.direction = d;
+    CursorRay.valid = true;
+}
+
+namespace {
+void RefreshViewHelpers(const SCameraInput& input)
+{
+    if (DX.device) {
+        D3DMATRIX view;
+        DX.device->GetTransform(D3DTRANSFORMSTATE_VIEW, &view);
+        CMatrix v;
+        std::memcpy(v.m, view.m, sizeof view.m);
+        BillboardMatrix.billboard(v);
+    }
+    UpdateCursorRay(input.cursorX, input.cursorY);
+}
+}  // namespace
+
 void UpdateCameraInput(SCameraInput& input)
 {
     CGameCamera& cam = GameCamera;
     if (!input.hero) {
         ApplyViewTransform(GameViewRecord.eye, GameViewRecord.position);
+        RefreshViewHelpers(input);
         return;
     }
     if (!input.cameraLock) {
@@ -516,6 +555,7 @@ void UpdateCameraInput(SCameraInput& input)
         GameViewRecord.eye = cam.actualEye;
     }
     ApplyViewTransform(GameViewRecord.eye, GameViewRecord.position);
+    RefreshViewHelpers(input);
 }
 
 CVector UpdateOrbitCamera(SOrbitView& view, int32_t gameClock)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "LIBS/System/CBox.h"
+#include "LIBS/System/CMatrix.h"
 #include "LIBS/System/CVector.h"
 
 class CWorldObject;
@@ -111,7 +112,13 @@ struct SCameraInput
     uint8_t cameraLock = 0, inputBlocked = 0;
     int32_t* zoomAccumulator = nullptr;  // minus the wheel delta; cleared here
     uint8_t viewDrag = 0;                // out: the right button drags the view
+    int32_t cursorX = -1, cursorY = -1;  // the cursor in client pixels; negative: none
 };
+// The camera-facing rotation of this frame's view (flares, point markers).
+extern CMatrix BillboardMatrix;
+// Rebuilds the cursor's picking ray (FramePasses' CursorRay) from a client pixel
+// through the current view and projection; no ray for a negative position.
+void UpdateCursorRay(int32_t x, int32_t y);
 void UpdateCameraInput(SCameraInput& input);
 // Writes the device's view transform from the view record and refreshes the
 // eye and direction globals.
