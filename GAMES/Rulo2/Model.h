@@ -96,6 +96,9 @@ public:
                        int32_t m);
     void FillVertexBuffer(IDirect3DVertexBuffer7* vertexBuffer, int32_t& next);
     void DrawEditorMarkers();
+    // Draws the meshes into the pick test over the screen rectangle; true when
+    // any was hit, with the last hit's tree item in hitId.
+    bool Pick(uint32_t& hitId, int32_t left, int32_t top, int32_t right, int32_t bottom);
     // The position of the node that the path names ("Hand", or "|Body|Hand"
     // where each component matches the start of a name).
     bool GetPositionByPath(const char* path, CVector* out, const CMatrix& world, float time);

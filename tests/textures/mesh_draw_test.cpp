@@ -239,4 +239,22 @@ TEST_F(MeshDrawing, TranslucentMaterialsAreDeferredAndFlaresListed)
     DX.device->recordCalls = false;
 }
 
+TEST_F(MeshDrawing, PickFindsTheMeshDrawnInsideTheRectangle)
+{
+    CRootNode root;
+    CMeshNode* quad = Quad("", 0);
+    // Only the left half of the screen.
+    quad->vertices[1].x = quad->vertices[2].x = 0.0f;
+    quad->id = 42;
+    root.AddChild(quad);
+    uint32_t hit = 0;
+    DX.device->BeginScene();
+    EXPECT_TRUE(root.FirstModelChild()->Pick(hit, 4, 4, 12, 12));
+    EXPECT_EQ(hit, 42u);
+    hit = 0;
+    EXPECT_FALSE(root.FirstModelChild()->Pick(hit, 40, 40, 50, 50));
+    EXPECT_EQ(hit, 0u);
+    DX.device->EndScene();
+}
+
 }  // namespace

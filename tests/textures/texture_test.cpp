@@ -3,6 +3,8 @@
 
 #include "platform/files/Files.h"
 
+#include <thread>
+
 namespace {
 
 constexpr uint32_t kMagenta = 0xFFFF00FFu;
@@ -290,6 +292,27 @@ TEST(CTexture, RestoreKeepsAKnownFormatAndReloadsOtherwise)
     EXPECT_EQ(fromFile.format->format.dwGBitMask, 0x03E0u);
     EXPECT_FALSE(fromMemory.Restore()) << "made from memory: its owner rebuilds it";
     delete old565;
+}
+
+TEST(CTexture, AWorkerThreadMakesTexturesAndReadsTheirPixels)
+{
+    TextureDeviceRig rig;
+    CTexture shadow;
+    bool made = false;
+    Rgba read;
+    // The worker only touches the textures' pixels in memory, never the GL context.
+    std::thread worker([&] {
+        imgImage img;
+        FillImage(img, 8, 8, std::vector<uint32_t>(64, 0xFF00FF00u));
+        img.convertTo(FMT_BGR_888, ORIGIN_TOP_LEFT);
+        made = shadow.CreateFromImage(img, false);
+        shadow.GetPixel(5, 5, &read.r, &read.g, &read.b, &read.a);
+    });
+    worker.join();
+    EXPECT_TRUE(made);
+    EXPECT_EQ(read.g, 255);
+    EXPECT_EQ(read.r, 0);
+    EXPECT_EQ(PixelOf(shadow, 7, 7).g, 255);
 }
 
 }  // namespace

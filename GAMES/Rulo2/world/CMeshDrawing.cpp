@@ -11,6 +11,7 @@
 #include "GAMES/Rulo2/TexturePage.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/render/DeviceHelpers.h"
+#include "GAMES/Rulo2/render/EditorHelpers.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
@@ -253,6 +254,43 @@ void CModelNode::DrawEditorMarkers()
             FlareList.push_back(flare);
         }
     });
+}
+
+bool CModelNode::Pick(uint32_t& hitId, int32_t left, int32_t top, int32_t right, int32_t bottom)
+{
+    IDirect3DDevice7* device = DX.device;
+    if (!device)
+        return false;
+    SPickRect rect;
+    rect.x0 = left;
+    rect.y0 = top;
+    rect.x1 = right;
+    rect.y1 = bottom;
+    bool hit = false;
+    WalkMeshNodes(this, [&](CMeshNode& mesh) {
+        SetCulling(mesh.backfaceCulling && CullingFlag);
+        SetClipping(true);
+        ClearTextureStage(0);
+        if (RenderCache.blendMode != 0)
+            SetBlendMode(0);
+        D3DMATRIX world;
+        std::memcpy(&world.m[0][0], mesh.worldMatrix.m, sizeof(world.m));
+        device->SetTransform(D3DTRANSFORMSTATE_WORLD, &world);
+        BeginPickTest(rect);
+        SetLighting(false);
+        for (int32_t k = 0; k < mesh.materialCount; ++k) {
+            const CMeshMaterial& mat = mesh.materials[k];
+            if (mat.indexCount > 0 && mesh.vertices && mesh.indices)
+                device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, FVF_MESH, mesh.vertices + mat.firstVertex,
+                                             uint32_t(mat.vertexCount), mesh.indices + mat.firstIndex,
+                                             uint32_t(mat.indexCount), 0);
+        }
+        if (EndPickTest(rect)) {
+            hitId = mesh.id;
+            hit = true;
+        }
+    });
+    return hit;
 }
 
 // ---- the root's draw list and the model hooks ------------------------------
