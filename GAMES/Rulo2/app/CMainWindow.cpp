@@ -151,7 +151,10 @@ LRESULT CMainWindow::WindowProc(const Message& msg)
 
 void CMainWindow::OnPaint()
 {
-    ShowBackBuffer();
+    if (StepHooks.presentFrame)
+        StepHooks.presentFrame();
+    else
+        ShowBackBuffer();
 }
 
 void CMainWindow::OnKeyDown(int key)

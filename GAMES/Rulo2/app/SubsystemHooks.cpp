@@ -14,6 +14,7 @@
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/GameResources.h"
 #include "GAMES/Rulo2/render/Markers.h"
+#include "GAMES/Rulo2/render/Overlays.h"
 #include "GAMES/Rulo2/render/Screenshot.h"
 #include "GAMES/Rulo2/world/CMeshDrawing.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
@@ -95,6 +96,32 @@ void UpdateFade()
     ScreenFade.Update();
 }
 
+const char* EditorViewName()
+{
+    static const char* const names[VIEW_COUNT] = {nullptr,           "Front View",        "Side View",
+                                                  "Top View",        "Perspective View",  "World Ground View",
+                                                  "Model View",      "Model Ground View", "Object Editor"};
+    return names[CurrentViewIndex()];
+}
+
+void DrawOverlays()
+{
+    SStatisticsInput input;
+    input.statisticsOn = StatisticsFlag;
+    input.frameRate = GameClock.frameRate;
+    input.gameClock = GameClock.gameClock;
+    input.gameSpeed = GameClock.gameSpeed;
+    input.gamePhase = GamePhase;
+    input.recordState = RecordState;
+    input.viewName = EditorViewName();
+    DrawStatistics(input);
+}
+
+bool RedrawFrame()
+{
+    return GameFrame();
+}
+
 } // namespace
 
 void InstallSubsystemHooks()
@@ -115,6 +142,9 @@ void InstallSubsystemHooks()
     StepHooks.sortObjects = CollectVisible;
     StepHooks.drawWorld = DrawWorld;
     StepHooks.updateTutorialAndFade = UpdateFade;
+    StepHooks.drawWorldOverlays = DrawOverlays;
+    StepHooks.presentFrame = UpdateViewRect;
+    RedrawGameFrame = RedrawFrame;
 
     DroppedFileHooks.loadWorld = LoadStartWorld;
 }
