@@ -11,6 +11,7 @@
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/HouseFloors.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "GAMES/Rulo2/world/WorldHelpers.h"
 #include "GAMES/Rulo2/world/WorldRays.h"
 #include "LIBS/System/CMatrix.h"
 
@@ -113,9 +114,29 @@ CVector CGameCamera::SmoothMove(const CVector& from, const CVector& to, float fa
 
 void CGameCamera::MouseLook(bool on)
 {
-    // The cursor itself (hide, put back) belongs to the main window's handlers.
-    if (on && !mouseLook) {
-        savedCursor[0] = savedCursor[1] = 0;
+    // The cursor is hidden while the mouse turns the view and comes back where
+    // it was pressed; without a main window there is no cursor to move.
+    // Only a change starts or ends it; the input step asks every frame.
+    if (uint8_t(on) == mouseLook)
+        return;
+    platform::Window* window = DX.mainWindow;
+    if (on) {
+        platform::POINT p;
+        if (window && platform::GetCursorPos(p) && window->ScreenToClient(p)) {
+            savedCursor[0] = float(p.x);
+            savedCursor[1] = float(p.y);
+        }
+        if (window)
+            ShowMouseCursor(false);
+    } else {
+        if (window) {
+            platform::POINT p;
+            p.x = int32_t(savedCursor[0]);
+            p.y = int32_t(savedCursor[1]);
+            if (window->ClientToScreen(p))
+                platform::SetCursorPos(p.x, p.y);
+            ShowMouseCursor(true);
+        }
     }
     orbitOffset = -direction;
     mouseLook = on ? 1 : 0;
