@@ -9,6 +9,7 @@
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
+#include "GAMES/Rulo2/render/EditorHelpers.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
 #include "LIBS/System/CMatrix.h"
 #include "LIBS/System/LogPrintf.h"
@@ -23,6 +24,7 @@ float EditorNearPlane = 0.1f;
 float EditorFarPlane = 12.0f;
 int32_t SnappingMode = 1;
 int32_t GameCameraMode = 0;
+float GridLevels[3] = {0, 0, 0};
 DropHooks DroppedFileHooks;
 void (*OpenQuitQuestion)() = nullptr;
 CMainWindow* MainWindow = nullptr;
@@ -105,6 +107,11 @@ void CMainWindow::switchMode()
         DX.device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &m);
     }
     SetWindowText(TitleText());
+    if (!IsGameView()) {
+        ViewIndex view = CurrentViewIndex();
+        EGridView grid = view == VIEW_FRONT ? GRID_FRONT : view == VIEW_SIDE ? GRID_SIDE : GRID_GROUND;
+        BuildEditorGrids(grid, CVector(GridLevels[0], GridLevels[1], GridLevels[2]));
+    }
 }
 
 std::string CMainWindow::TitleText() const

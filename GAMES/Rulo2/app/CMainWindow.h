@@ -15,6 +15,7 @@ extern float EditorNearPlane;     // 0.1
 extern float EditorFarPlane;      // 12.0
 extern int32_t SnappingMode;      // 0 none, 1 grid and locators, 2 grid level
 extern int32_t GameCameraMode;    // 0 normal, 1 along the current character's heading
+extern float GridLevels[3];       // the editor grid's level along x, y and z
 
 // What a dropped file becomes; each returns true when it took the file.
 // Null entries are skipped until their subsystem registers them.

@@ -11,6 +11,7 @@
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/CScreenFade.h"
 #include "GAMES/Rulo2/render/DeviceHelpers.h"
+#include "GAMES/Rulo2/render/EditorHelpers.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/GameResources.h"
 #include "GAMES/Rulo2/render/Markers.h"
@@ -40,19 +41,25 @@ void AfterWorldLoaded()
         WorldWalk::ComputeBounds(g_WorldRoot, g_WorldBounds.min, g_WorldBounds.max);
 }
 
-// Without a hero to follow, the game view's own pose places the camera.
-void PlaceGameViewFromRecord()
+// The eye of a view's pose: zoom away from the target, turned by yaw and pitch.
+CVector EyeOf(const CCameraView& v)
 {
-    const CCameraView& v = CameraViews[VIEW_GAME];
-    const CVector target(v.target[0], v.target[1], v.target[2]);
     const float c = std::cos(v.pitch);
-    GameViewRecord.position = target;
-    GameViewRecord.eye = target + CVector(std::sin(v.yaw) * c, std::sin(v.pitch), std::cos(v.yaw) * c) * v.zoom;
+    return CVector(v.target[0], v.target[1], v.target[2]) +
+           CVector(std::sin(v.yaw) * c, std::sin(v.pitch), std::cos(v.yaw) * c) * v.zoom;
 }
 
 void CameraStep()
 {
-    PlaceGameViewFromRecord();
+    if (!IsGameView()) {
+        const CCameraView& v = *CurrentView;
+        ApplyViewTransform(EyeOf(v), CVector(v.target[0], v.target[1], v.target[2]));
+        return;
+    }
+    // Without a hero to follow, the game view's own pose places the camera.
+    const CCameraView& game = CameraViews[VIEW_GAME];
+    GameViewRecord.position = CVector(game.target[0], game.target[1], game.target[2]);
+    GameViewRecord.eye = EyeOf(game);
     SCameraInput input;
     input.frameTime = int32_t(GameClock.frameTime);
     input.mouseDX = Input.mouseDX;
@@ -88,6 +95,8 @@ void DrawWorld()
             DrawLightFlare(f.point, f.colour, nullptr);
     if (PointedObject)
         DrawHighlight(PointedObject);
+    if (!IsGameView())
+        DrawEditorGrid();
 }
 
 void UpdateFade()
