@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "tests/frame_draw/HouseWorld.h"
@@ -20,7 +22,8 @@ namespace {
 // allowance for the window system's libraries as the test programs.
 std::string LeakSuppressions()
 {
-    const std::filesystem::path file = std::filesystem::temp_directory_path() / "varek_view_tool_lsan.supp";
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() / ("varek_view_tool_lsan_" + std::to_string(getpid()) + ".supp");
     std::ofstream(file) << "leak:libdbus\nleak:libX11\nleak:libxcb\nleak:libSDL2\nleak:libGLX\nleak:libGL.so\n"
                            "leak:libEGL\nleak:libdrm\nleak:_dri.so\nleak:libLLVM\nleak:libfontconfig\n";
     return file.string();
@@ -71,7 +74,8 @@ Bmp ReadBmp(const std::string& path)
 
 TEST(ViewTool, DrawsTheSavedHouseIntoABmp)
 {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "varek_view_tool";
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("varek_view_tool_" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     const std::string world = (dir / "haus.wld").string(), picture = (dir / "haus.bmp").string();
     {
@@ -116,6 +120,8 @@ TEST(ViewTool, DrawsTheSavedHouseIntoABmp)
     EXPECT_NE(missing.find("nothing.wld"), std::string::npos) << missing;
     RunTool("view " + world + " --frames x", &status);
     EXPECT_NE(status, 0);
-    if (!std::getenv("VAREK_KEEP_TEST_FILES"))
+    if (!std::getenv("VAREK_KEEP_TEST_FILES")) {
         std::filesystem::remove_all(dir);
+        std::filesystem::remove(LeakSuppressions());
+    }
 }
