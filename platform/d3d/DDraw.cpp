@@ -348,8 +348,8 @@ void Unregister(IDirectDrawSurface7* s) {
 
 }  // namespace d3dgl
 
-// 84 de 3c 84 ... the hardware device's identity (any fixed value serves).
-const GUID IID_IDirect3DHALDevice = {0x84E63DE0, 0x46AA, 0x11CF, {0x81, 0x6F, 0x00, 0x00, 0xC0, 0x20, 0x15, 0x6E}};
+// The identity of the one hardware device; any fixed value serves.
+const GUID IID_IDirect3DHALDevice = {0x7A2E0001, 0x0D3D, 0x4F6C, {0x9A, 0x61, 0x47, 0x4C, 0x44, 0x45, 0x56, 0x01}};
 
 // ---------------------------------------------------------------- pixels
 
