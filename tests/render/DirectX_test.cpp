@@ -203,6 +203,13 @@ TEST_F(DeviceSetup, FullScreenTakesTheNearest16BitMode) {
   EXPECT_EQ(DX.displayMode->bitsPerPixel, 16);
   EXPECT_NE(logText().find("Using '1024x768x16' fullscreen-mode with triple buffering"), std::string::npos)
       << logText();
+  // Set up again with the same driver: the chosen mode stays whatever the size settings say now.
+  ReleaseSurfaces(true);
+  Settings.mainWndW = 640;
+  Settings.mainWndH = 480;
+  ASSERT_TRUE(ChooseDisplayDevice(false, false));
+  ASSERT_TRUE(SetupDisplayMode(&window, true));
+  EXPECT_EQ(DX.displayMode->width, 1024);
   ReleaseSurfaces(true);
   D3DSetFakeDisplayModes(nullptr);
   WindowedFlag = 1;
