@@ -7,6 +7,7 @@
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/CScreenFade.h"
+#include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/Markers.h"
 #include "GAMES/Rulo2/render/OffscreenView.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
@@ -99,4 +100,36 @@ TEST_F(Markers, DropShadowOnStairsStaysOnTheStairs)
     // The second texture pairs are given back.
     CMeshNode* mesh = static_cast<CMeshNode*>(w.slab1->ModelEntry()->model->firstChild);
     EXPECT_EQ(mesh->vertices[0].tu2, 0.0f);
+}
+
+TEST_F(Markers, ConnectionsAreLinesWithArrowHeadsWhereOnlyTheWayBackIsMarked)
+{
+    HouseWorld w;
+    ResetVisibleObjects();
+    for (CWorldObject* n : {w.slab1, w.wall}) {
+        VisibleObjects.push_back({n, nullptr});
+        SetVisibility(n, VIS_INSIDE);
+    }
+    w.slab1->connections.push_back(SConnection{w.wall, 0, 0, 0});
+    w.wall->connections.push_back(SConnection{w.slab1, 0, 0, 1});
+    DX.device->recordCalls = true;
+    DX.device->calls.clear();
+    DrawConnections(-1);
+    uint32_t lineVertices = 0;
+    for (const D3DCall& c : DX.device->calls)
+        if (c.kind == D3DCallKind::Draw && c.a == D3DPT_LINELIST)
+            lineVertices += c.c;
+    // Two lines, plus two arrow strokes at the wall for the slab's unmarked way.
+    EXPECT_EQ(lineVertices, 2u * 2 + 2u * 2);
+
+    // A selected target is left out.
+    w.wall->selected = 1;
+    DX.device->calls.clear();
+    DrawConnections(-1);
+    lineVertices = 0;
+    for (const D3DCall& c : DX.device->calls)
+        if (c.kind == D3DCallKind::Draw && c.a == D3DPT_LINELIST)
+            lineVertices += c.c;
+    EXPECT_EQ(lineVertices, 2u);
+    ResetVisibleObjects();
 }
