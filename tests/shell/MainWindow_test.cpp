@@ -11,6 +11,9 @@
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "platform/win/MessageBox.h"
+#include "platform/win/NativeWindow.h"
+
+#include <SDL.h>
 
 #include <gtest/gtest.h>
 
@@ -282,6 +285,68 @@ TEST_F(MainWindowTest, EditorKeysSwitchViewsAndSnapping)
     Send(WM_KEYUP, VK_SPACE);
     EXPECT_EQ(GameCameraMode, 0);
     EXPECT_EQ(GameCamera.firstPerson, 0);
+}
+
+// Alt held as the window system reports it (modifier keys are read at the message).
+void HoldAlt(CMainWindow* window, bool down)
+{
+    SDL_Event e{};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.windowID = SDL_GetWindowID(NativeWindow(window));
+    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.sym = SDLK_LALT;
+    e.key.keysym.scancode = SDL_SCANCODE_LALT;
+    e.key.keysym.mod = down ? KMOD_LALT : KMOD_NONE;
+    SDL_PushEvent(&e);
+    PumpMessages();
+}
+
+TEST_F(MainWindowTest, AltDragOrbitsTheEditorViewFromTheThirdMoveWithThePitchClamped)
+{
+    SelectView(VIEW_PERSPECTIVE);
+    const float yaw = CurrentView->yaw, pitch = CurrentView->pitch;
+    auto move = [&](int x, int y) {
+        Input.mouseMoveHandled = 0;  // a new frame for every move
+        Send(WM_MOUSEMOVE, 0, LPARAM(MAKELONG(x, y)));
+    };
+
+    // Without Alt a left press starts no camera drag.
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, LPARAM(MAKELONG(100, 100)));
+    EXPECT_EQ(EditorDrag.mode, DRAG_NONE);
+    Send(WM_LBUTTONUP, 0, LPARAM(MAKELONG(100, 100)));
+
+    HoldAlt(window, true);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, LPARAM(MAKELONG(100, 100)));
+    EXPECT_EQ(EditorDrag.mode, DRAG_ORBIT);
+    move(110, 100);
+    move(120, 100);
+    EXPECT_FLOAT_EQ(CurrentView->yaw, yaw);  // the first two moves change nothing
+    move(130, 100);
+    EXPECT_FLOAT_EQ(CurrentView->yaw, yaw - 0.3f);
+    EXPECT_FLOAT_EQ(CurrentView->pitch, pitch);
+    // A second move in the same frame is ignored.
+    Send(WM_MOUSEMOVE, 0, LPARAM(MAKELONG(200, 100)));
+    EXPECT_FLOAT_EQ(CurrentView->yaw, yaw - 0.3f);
+    move(130, -1000);
+    EXPECT_FLOAT_EQ(CurrentView->pitch, MaxEditorPitch);
+    move(130, 1000);
+    EXPECT_FLOAT_EQ(CurrentView->pitch, -MaxEditorPitch);
+    Send(WM_LBUTTONUP, 0, LPARAM(MAKELONG(130, 1000)));
+    EXPECT_EQ(EditorDrag.mode, DRAG_NONE);
+    move(0, 0);
+    EXPECT_FLOAT_EQ(CurrentView->pitch, -MaxEditorPitch);
+
+    // Alt with the middle button pans: the target moves, the angles stay.
+    Send(WM_MBUTTONDOWN, MK_MBUTTON, LPARAM(MAKELONG(100, 100)));
+    EXPECT_EQ(EditorDrag.mode, DRAG_PAN);
+    const float yawBefore = CurrentView->yaw;
+    for (int i = 1; i <= 3; ++i)
+        move(100 + 20 * i, 100);
+    EXPECT_NE(CurrentView->target[0] * CurrentView->target[0] + CurrentView->target[2] * CurrentView->target[2], 0.0f);
+    EXPECT_FLOAT_EQ(CurrentView->yaw, yawBefore);
+    Send(WM_MBUTTONUP, 0, LPARAM(MAKELONG(160, 100)));
+    HoldAlt(window, false);
+    CameraViews[VIEW_PERSPECTIVE] = CCameraView();
 }
 
 TEST_F(MainWindowTest, AClickReleasedInItsOwnFrameIsSeenOnce)

@@ -14,6 +14,8 @@
 #include "LIBS/System/CMatrix.h"
 #include "LIBS/System/LogPrintf.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 using namespace platform;
@@ -25,6 +27,7 @@ float EditorFarPlane = 12.0f;
 int32_t SnappingMode = 1;
 int32_t GameCameraMode = 0;
 float GridLevels[3] = {0, 0, 0};
+EditorDragState EditorDrag;
 DropHooks DroppedFileHooks;
 void (*OpenQuitQuestion)() = nullptr;
 CMainWindow* MainWindow = nullptr;
@@ -366,11 +369,29 @@ LRESULT CMainWindow::OnClose(const Message& msg)
     return DefWindowProc(msg);
 }
 
+void CMainWindow::beginDrag(int32_t mode, int x, int y)
+{
+    EditorDrag.mode = mode;
+    EditorDrag.startX = x;
+    EditorDrag.startY = y;
+    EditorDrag.zoom = CurrentView->zoom;
+    EditorDrag.yaw = CurrentView->yaw;
+    EditorDrag.pitch = CurrentView->pitch;
+    std::copy(CurrentView->target, CurrentView->target + 3, EditorDrag.target);
+    EditorDrag.delay = 3;
+    SetCapture();
+}
+
 void CMainWindow::OnLButtonDown(int x, int y)
 {
     Input.cursorX = x;
     Input.cursorY = y;
-    if (!IsGameView() || MoviePlays() || GameCameraMode == 1)
+    if (!IsGameView()) {
+        if (KeyHeld(VK_MENU))
+            beginDrag(KeyHeld(VK_MBUTTON) ? DRAG_ZOOM : DRAG_ORBIT, x, y);
+        return;
+    }
+    if (MoviePlays() || GameCameraMode == 1)
         return;
     Input.leftButton = 1;
     Input.inputFrame = GameStepFrame;
@@ -382,8 +403,11 @@ void CMainWindow::OnLButtonUp(int x, int y)
 {
     Input.cursorX = x;
     Input.cursorY = y;
-    if (!IsGameView())
+    if (!IsGameView()) {
+        EditorDrag.mode = DRAG_NONE;
+        ReleaseCapture();
         return;
+    }
     if (Input.inputFrame == GameStepFrame) {
         Input.leftClick = 1;
         // Released in the frame of its press: the game step sees it held once more.
@@ -426,9 +450,14 @@ void CMainWindow::OnRButtonUp(int x, int y)
         ReleaseCapture();
 }
 
-void CMainWindow::OnMButtonDown(int, int)
+void CMainWindow::OnMButtonDown(int x, int y)
 {
-    if (!IsGameView() || MoviePlays())
+    if (!IsGameView()) {
+        if (KeyHeld(VK_MENU))
+            beginDrag(KeyHeld(VK_LBUTTON) ? DRAG_ZOOM : DRAG_PAN, x, y);
+        return;
+    }
+    if (MoviePlays())
         return;
     Input.middleButton = 1;
     SetCapture();
@@ -437,8 +466,11 @@ void CMainWindow::OnMButtonDown(int, int)
 
 void CMainWindow::OnMButtonUp(int, int)
 {
-    if (!IsGameView())
+    if (!IsGameView()) {
+        EditorDrag.mode = DRAG_NONE;
+        ReleaseCapture();
         return;
+    }
     Input.middleButton = 0;
     if (!Input.leftButton && !Input.rightButton)
         ReleaseCapture();
@@ -458,6 +490,38 @@ void CMainWindow::OnMouseMove(int x, int y)
     Input.mouseMoveHandled = 1;
     Input.cursorX = x;
     Input.cursorY = y;
+    if (IsGameView() || EditorDrag.mode == DRAG_NONE || GetCapture() != this)
+        return;
+    if (EditorDrag.delay > 1) {
+        --EditorDrag.delay;
+        return;
+    }
+    const float dx = float(x - EditorDrag.startX), dy = float(y - EditorDrag.startY);
+    CCameraView& v = *CurrentView;
+    switch (EditorDrag.mode) {
+    case DRAG_ORBIT:
+        v.yaw = EditorDrag.yaw - 0.01f * dx;
+        v.pitch = std::clamp(EditorDrag.pitch - 0.01f * dy, -MaxEditorPitch, MaxEditorPitch);
+        break;
+    case DRAG_ZOOM:
+        v.zoom = EditorDrag.zoom + 0.02f * dy;
+        break;
+    case DRAG_PAN: {
+        // Moves the target in the view plane so the point under the cursor stays there.
+        const int32_t w = DX.screenWidth > 0 ? DX.screenWidth : 640;
+        const int32_t h = DX.screenHeight > 0 ? DX.screenHeight : 480;
+        const float sx = dx * (640.0f / float(w)) * EditorDrag.zoom / 640.0f;
+        const float sy = dy * (480.0f / float(h)) * EditorDrag.zoom / 480.0f;
+        const float right[3] = {-std::cos(v.yaw), 0.0f, std::sin(v.yaw)};
+        const float up[3] = {-std::sin(v.pitch) * std::sin(v.yaw), std::cos(v.pitch), -std::sin(v.pitch) * std::cos(v.yaw)};
+        for (int i = 0; i < 3; ++i)
+            v.target[i] = EditorDrag.target[i] - right[i] * sx + up[i] * sy;
+        break;
+    }
+    default: break;
+    }
+    if (v.orthographic)
+        switchMode();
 }
 
 void CMainWindow::OnMouseWheel(int delta)

@@ -17,6 +17,20 @@ extern int32_t SnappingMode;      // 0 none, 1 grid and locators, 2 grid level
 extern int32_t GameCameraMode;    // 0 normal, 1 along the current character's heading
 extern float GridLevels[3];       // the editor grid's level along x, y and z
 
+// Editor drags: 0 none, 1 pan, 2 orbit, 3 zoom (the others come with the editor).
+enum EditorDragMode : int32_t { DRAG_NONE = 0, DRAG_PAN = 1, DRAG_ORBIT = 2, DRAG_ZOOM = 3 };
+struct EditorDragState {
+    int32_t mode = DRAG_NONE;
+    int32_t startX = 0, startY = 0;
+    float zoom = 0, yaw = 0, pitch = 0;
+    float target[3] = {0, 0, 0};
+    // The drag acts from the third captured move on.
+    int32_t delay = 0;
+};
+extern EditorDragState EditorDrag;
+// Orbiting never tips the pitch past this.
+constexpr float MaxEditorPitch = 1.5707864f;
+
 // What a dropped file becomes; each returns true when it took the file.
 // Null entries are skipped until their subsystem registers them.
 struct DropHooks {
@@ -67,6 +81,9 @@ public:
     void OnLButtonDblClk(int x, int y);
     void OnMouseMove(int x, int y);
     void OnMouseWheel(int delta);
+
+    // Starts an editor drag at the cursor position.
+    void beginDrag(int32_t mode, int x, int y);
 
     // The title the current view asks for.
     std::string TitleText() const;
