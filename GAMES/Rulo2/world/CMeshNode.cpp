@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "GAMES/Rulo2/world/CFrameNode.h"
+#include "GAMES/Rulo2/world/MeshShape.h"
 #include "LIBS/System/LogPrintf.h"
 
 CSurfaceMaterial::CSurfaceMaterial()
@@ -435,6 +436,7 @@ void CMeshNode::OnBakeStaticAnimation()
             *link = after;
         }
     }
+    WeldVertices(*this);
     CModelNode::OnBakeStaticAnimation();
 }
 

@@ -1,5 +1,7 @@
 #include "GAMES/Rulo2/world/MeshShape.h"
 
+#include <algorithm>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -299,4 +301,81 @@ void FlipFaceWinding(CMeshNode& mesh)
     for (int32_t i = 0; mesh.indices && i + 2 < mesh.indexCount; i += 3)
         std::swap(mesh.indices[i + 1], mesh.indices[i + 2]);
     FlipNormals(mesh);
+}
+
+void WeldVertices(CMeshNode& mesh)
+{
+    // Broken ranges or indices are left for the checks to report, never renumbered.
+    if (!mesh.vertices || !mesh.indices || mesh.materialCount <= 0 || mesh.tracksShared || !mesh.IndicesValid())
+        return;
+    const int32_t n = mesh.vertexCount;
+    std::vector<int32_t> absolute(size_t(mesh.indexCount), -1);
+    std::vector<bool> used(size_t(n), false);
+    for (int32_t m = 0; m < mesh.materialCount; ++m) {
+        const CMeshMaterial& mat = mesh.materials[m];
+        for (int32_t i = 0; i < mat.indexCount; ++i) {
+            const int32_t at = mat.firstIndex + i;
+            const int32_t v = mat.firstVertex + mesh.indices[at];
+            int32_t same = v;
+            for (int32_t k = mat.firstVertex; k < v; ++k)
+                if (std::memcmp(&mesh.vertices[k], &mesh.vertices[v], sizeof(MeshVertex)) == 0) {
+                    same = k;
+                    break;
+                }
+            absolute[size_t(at)] = same;
+            used[size_t(same)] = true;
+        }
+    }
+    std::vector<int32_t> renumber(size_t(n), -1);
+    std::vector<int32_t> order;
+    for (int32_t m = 0; m < mesh.materialCount; ++m) {
+        CMeshMaterial& mat = mesh.materials[m];
+        const int32_t first = int32_t(order.size());
+        for (int32_t v = mat.firstVertex; v < mat.firstVertex + mat.vertexCount; ++v)
+            if (used[size_t(v)] && renumber[size_t(v)] < 0) {
+                renumber[size_t(v)] = int32_t(order.size());
+                order.push_back(v);
+            }
+        mat.firstVertex = first;
+        mat.vertexCount = int32_t(order.size()) - first;
+    }
+    if (int32_t(order.size()) == n && std::all_of(absolute.begin(), absolute.end(), [&](int32_t a) {
+            return a < 0 || renumber[size_t(a)] == a;
+        }))
+        return;  // nothing welded, nothing dropped: the layout stays as it is
+    for (int32_t m = 0; m < mesh.materialCount; ++m) {
+        const CMeshMaterial& mat = mesh.materials[m];
+        for (int32_t i = 0; i < mat.indexCount; ++i) {
+            const int32_t at = mat.firstIndex + i;
+            mesh.indices[at] = uint16_t(renumber[size_t(absolute[size_t(at)])] - mat.firstVertex);
+        }
+    }
+    auto* vertices = new MeshVertex[order.size()];
+    auto* base = new float[2 * order.size()];
+    uint16_t* numbers = mesh.sourceVertexNumbers ? new uint16_t[order.size()] : nullptr;
+    for (size_t i = 0; i < order.size(); ++i) {
+        const int32_t old = order[i];
+        vertices[i] = mesh.vertices[old];
+        base[2 * i] = mesh.baseTexCoords ? mesh.baseTexCoords[2 * old] : vertices[i].u;
+        base[2 * i + 1] = mesh.baseTexCoords ? mesh.baseTexCoords[2 * old + 1] : vertices[i].v;
+        if (numbers)
+            numbers[i] = mesh.sourceVertexNumbers[old];
+    }
+    delete[] mesh.vertices;
+    delete[] mesh.baseTexCoords;
+    delete[] mesh.sourceVertexNumbers;
+    mesh.vertices = vertices;
+    mesh.baseTexCoords = base;
+    mesh.sourceVertexNumbers = numbers;
+    mesh.vertexCount = int32_t(order.size());
+    for (CVertexTrack* t = mesh.vertexTracks; t; t = t->next) {
+        int32_t kept = 0;
+        for (int32_t i = 0; i < t->count; ++i) {
+            const int32_t old = t->vertexIndexes[i];
+            if (old >= 0 && old < n && renumber[size_t(old)] >= 0)
+                t->vertexIndexes[kept++] = renumber[size_t(old)];
+        }
+        t->count = kept;
+    }
+    mesh.BuildWireEdges();
 }

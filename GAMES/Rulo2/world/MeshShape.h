@@ -33,6 +33,10 @@ void DrawShape(CModelNode* first);
 // The editor's Ctrl key state, read by PickShapePoint.
 extern bool (*g_ShapeEditCtrlDown)();
 
+// Welds each material's vertices that are equal in all their bytes and drops
+// the vertices no triangle uses (the last steps of baking static animation).
+void WeldVertices(CMeshNode& mesh);
+
 // Negates every vertex normal ("Inverse Normals").
 void FlipNormals(CMeshNode& mesh);
 // Swaps the second and third index of every triangle and negates every normal
