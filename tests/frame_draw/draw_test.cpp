@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/render/CD3DLight.h"
@@ -189,4 +190,49 @@ TEST_F(HouseFromAbove, TheCursorPointsAtThePointableObjectUnderIt)
     UpdateVisibleObjects(nullptr);
     EXPECT_EQ(PointedObject, nullptr);
     object->objectLogic = nullptr;
+}
+
+TEST(TrimPass, VariantsByGamePhaseAndRecordState)
+{
+    HouseWorld w;
+    CObjectLogic logic;
+    logic.kind.alwaysActive = 1;
+    auto* object = new CWorldObject("alarm");
+    object->objectKind = CWorldObject::KIND_OBJECT;
+    object->objectLogic = &logic;
+    g_WorldRoot->AddChild(object);
+    ResetVisibleObjects();
+    VisibleObjects.push_back({object, nullptr});
+    static int walks = 0, activations = 0;
+    ObjectPassHooks.stepWalk = [](CWorldObject*) { ++walks; };
+    ObjectPassHooks.activate = [](CWorldObject*) { ++activations; };
+    const struct
+    {
+        int32_t phase, record, speed;
+        uint8_t burglary;
+        int walks, activations;
+    } cases[] = {
+        {PHASE_PLANNING, RECORD_REPLAY, 100, 0, 1, 0},  // A, replaying: a walking step
+        {PHASE_PLANNING, RECORD_RECORD, 0, 0, 0, 0},    // A with the clock standing
+        {PHASE_PLANNING, RECORD_RECORD, 100, 0, 0, 1},  // B
+        {PHASE_BURGLARY, RECORD_NORMAL, 100, 0, 0, 0},  // A before the burglary began
+        {PHASE_BURGLARY, RECORD_NORMAL, 100, 1, 0, 1},  // B
+        {PHASE_REALTIME, RECORD_NORMAL, 100, 0, 0, 1},  // B
+    };
+    const int32_t phase = GamePhase, record = RecordState;
+    for (const auto& c : cases) {
+        walks = activations = 0;
+        GamePhase = c.phase;
+        RecordState = c.record;
+        ObjectPassHooks.gameSpeed = c.speed;
+        ObjectPassHooks.burglaryFlag = c.burglary;
+        UpdateVisibleObjects(nullptr);
+        EXPECT_EQ(walks, c.walks) << c.phase << " " << c.record << " " << c.speed;
+        EXPECT_EQ(activations, c.activations) << c.phase << " " << c.record << " " << c.speed;
+    }
+    GamePhase = phase;
+    RecordState = record;
+    ObjectPassHooks = SObjectPassHooks();
+    object->objectLogic = nullptr;
+    ResetVisibleObjects();
 }

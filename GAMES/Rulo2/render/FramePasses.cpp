@@ -7,6 +7,7 @@
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/Texture.h"
+#include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/TexturePage.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/render/CD3DLight.h"
@@ -34,6 +35,7 @@ uint8_t ViewDragFlag = 0;
 SPassOptions PassOptions;
 int32_t PassClock = 0;
 CWorldObject* (*CharacterLocation)(CWorldObject* character) = nullptr;
+SObjectPassHooks ObjectPassHooks;
 
 CNamedMaterial::CNamedMaterial(const char* text)
 {
@@ -271,10 +273,23 @@ void UpdateVisibleObjects(CWorldObject* hero)
             }
         }
     }
+    // Variant A while a plan is replayed or the clock stands in planning, and in
+    // the burglary before it has begun; variant B otherwise.
+    const bool variantA = (GamePhase == PHASE_PLANNING &&
+                           (RecordState == RECORD_REPLAY || ObjectPassHooks.gameSpeed == 0)) ||
+                          (GamePhase == PHASE_BURGLARY && !ObjectPassHooks.burglaryFlag);
     float best = 3.4028235e38f;
     for (const SVisibleEntry& e : VisibleObjects) {
         CWorldObject* object = e.node;
-        if (object->objectKind != CWorldObject::KIND_OBJECT || !object->objectLogic || !e.model)
+        if (object->objectKind != CWorldObject::KIND_OBJECT || !object->objectLogic)
+            continue;
+        if (variantA) {
+            if (RecordState == RECORD_REPLAY && ObjectPassHooks.stepWalk)
+                ObjectPassHooks.stepWalk(object);
+        } else if (object->objectLogic->kind.alwaysActive && ObjectPassHooks.activate) {
+            ObjectPassHooks.activate(object);
+        }
+        if (!e.model)
             continue;
         if (ViewDragFlag || !CursorRay.valid)
             continue;

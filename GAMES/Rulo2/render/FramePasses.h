@@ -66,6 +66,16 @@ extern SPassOptions PassOptions;
 // The object a character's path data names as its location (the room or floor
 // it stands in); null when unknown. Navigation installs it.
 extern CWorldObject* (*CharacterLocation)(CWorldObject* character);
+// The behaviour's share of the trim pass: a walking step of a character while a
+// plan is replayed, and putting an always-active object on the active list.
+struct SObjectPassHooks
+{
+    void (*stepWalk)(CWorldObject* object) = nullptr;
+    void (*activate)(CWorldObject* object) = nullptr;
+    int32_t gameSpeed = 100;
+    uint8_t burglaryFlag = 0;
+};
+extern SObjectPassHooks ObjectPassHooks;
 // The game clock in milliseconds, read for animation.
 extern int32_t PassClock;
 // Rotation by the first angle, the scale on the rotation rows, the position.
