@@ -545,7 +545,10 @@ void UpdateCameraInput(SCameraInput& input)
         RefreshViewHelpers(input);
         return;
     }
-    if (!input.cameraLock) {
+    if (input.ridePosition && input.rideOffset) {
+        GameViewRecord.position = *input.ridePosition + *input.rideOffset;
+        GameViewRecord.eye = *input.ridePosition;
+    } else if (!input.cameraLock) {
         cam.followMode = CameraSettings.fixedCamera ? 0 : 2;
         if (!input.inputBlocked) {
             if (!cam.firstPerson)

@@ -113,6 +113,10 @@ struct SCameraInput
     int32_t* zoomAccumulator = nullptr;  // minus the wheel delta; cleared here
     uint8_t viewDrag = 0;                // out: the right button drags the view
     int32_t cursorX = -1, cursorY = -1;  // the cursor in client pixels; negative: none
+    // While the hero rides in a car with a ride record (transport state 3): the
+    // record's position and offset place the view instead of the camera.
+    const CVector* ridePosition = nullptr;
+    const CVector* rideOffset = nullptr;
 };
 // The camera-facing rotation of this frame's view (flares, point markers).
 extern CMatrix BillboardMatrix;
