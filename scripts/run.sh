@@ -8,9 +8,12 @@ if [ ! -x build/GAMES/Rulo2/Varek ]; then
   echo "Built everything; the game program Varek is not part of the build yet."
   exit 0
 fi
+# The build writes the sample installation to build/sample; the program
+# reads its resources from its own folder, so it runs from there too.
 sample=build/sample
-if [ -x build/tools/make-sample-data/make-sample-data ]; then
+if [ ! -f "$sample/Varek.wld" ] && [ -x build/tools/make-sample-data/make-sample-data ]; then
   build/tools/make-sample-data/make-sample-data "$sample"
 fi
+cp build/GAMES/Rulo2/Varek "$sample/Varek"
 cd "$sample"
-exec ../GAMES/Rulo2/Varek -window "$@"
+exec ./Varek -window "$@"

@@ -1,0 +1,466 @@
+// The sample installation read back: the level through varek-tool and the world
+// reader, the resources through the image and model readers, the dialog texts
+// through the program's loader, the demo settings through the ini reader.
+#include "tests/sample/SampleTestUtil.h"
+
+#include <algorithm>
+#include <deque>
+#include <map>
+#include <memory>
+#include <set>
+
+#include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/Enumerate.h"
+#include "GAMES/Rulo2/Model.h"
+#include "GAMES/Rulo2/TexturePage.h"
+#include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/interface/CTextTree.h"
+#include "GAMES/Rulo2/interface/DialogTexts.h"
+#include "GAMES/Rulo2/world/CFrameNode.h"
+#include "GAMES/Rulo2/world/CMeshNode.h"
+#include "GAMES/Rulo2/world/CModelEntry.h"
+#include "GAMES/Rulo2/world/CObjectNode.h"
+#include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/HouseFloors.h"
+#include "GAMES/Rulo2/world/WorldFile.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "LIBS/Image/imgImage.h"
+#include "platform/files/Files.h"
+#include "platform/win/IniFile.h"
+
+namespace {
+
+using namespace sampletest;
+
+class SampleContent : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        dir = new fs::path(TempFolder("content"));
+        std::string output;
+        made = MakeSample(*dir, &output);
+        EXPECT_TRUE(made) << output;
+    }
+    static void TearDownTestSuite()
+    {
+        fs::remove_all(*dir);
+        delete dir;
+        dir = nullptr;
+    }
+    void SetUp() override { ASSERT_TRUE(made); }
+
+    std::string Tool(const std::string& args, int* rc)
+    {
+        const fs::path out = dir->string() + ".tool";
+        *rc = RunCommand(std::string("cd ") + Quote(*dir) + " && '" + VAREK_TOOL_PATH + "' " + args + " >" + Quote(out) +
+                  " 2>/dev/null");
+        std::string text = ReadText(out);
+        fs::remove(out);
+        return text;
+    }
+
+    static inline fs::path* dir = nullptr;
+    static inline bool made = false;
+};
+
+int Count(const std::string& text, const std::string& needle)
+{
+    int n = 0;
+    for (size_t p = text.find(needle); p != std::string::npos; p = text.find(needle, p + 1))
+        ++n;
+    return n;
+}
+
+TEST_F(SampleContent, TheWorldDumpListsHousesFloorsStairsDoorsWindowsLightsAndTheHero)
+{
+    int rc = 0;
+    const std::string dump = Tool("world dump Varek.wld", &rc);
+    ASSERT_EQ(rc, 0) << dump;
+    const std::pair<std::string, int> expected[] = {
+        {"TEXP  4 PAGE", 1},
+        {"group \"Haus_A\"", 1},
+        {"group \"Haus_B\"", 1},
+        {"group \"Haus_C\"", 1},
+        {"group \"Haus_D\"", 1},
+        {"group \"Stockwerk_1\"", 4},
+        {"group \"Stockwerk_2\"", 4},
+        {"group \"innen\"", 8},
+        {"group \"aussen\"", 8},
+        {"\"Treppe_Holz_L\" at", 2},
+        {"\"Treppe_Holz_R\" at", 2},
+        {"\"Door_Left\" at", 2},
+        {"\"Door_Right\" at", 2},
+        {"\"Window_Left\" at", 10},
+        {"\"Window_Right\" at", 10},
+        {"light spot", 2},
+        {"\"Hero\" at", 1},
+    };
+    for (const auto& [needle, n] : expected)
+        EXPECT_EQ(Count(dump, needle), n) << needle << "\n" << dump;
+    EXPECT_GE(Count(dump, "light point"), 11) << dump;
+    // Road, two pavements, four garden paths, and per house two floors and the stairs.
+    EXPECT_EQ(Count(dump, " connections "), 19) << dump;
+    // Doors and windows with the states their behaviour switches between.
+    for (const char* definition : {"\"Door_Left\" states", "\"Door_Right\" states", "\"Window_Left\" states",
+                                   "\"Window_Right\" states"}) {
+        const size_t at = dump.find(definition);
+        ASSERT_NE(at, std::string::npos) << definition;
+        const std::string line = dump.substr(at, dump.find('\n', at) - at);
+        size_t from = 0;
+        for (const char* state : {" CLOSED(", " OPENING(", " OPEN(", " CLOSING("}) {
+            const size_t p = line.find(state, from);
+            EXPECT_NE(p, std::string::npos) << line << ": " << state;
+            from = p == std::string::npos ? from : p;
+        }
+    }
+}
+
+TEST_F(SampleContent, TheWorldSurvivesAnEditorLoadAndSaveByteForByte)
+{
+    int rc = 0;
+    Tool("world roundtrip Varek.wld again.wld", &rc);
+    ASSERT_EQ(rc, 0);
+    const std::vector<uint8_t> first = ReadBytes(*dir / "Varek.wld"), second = ReadBytes(*dir / "again.wld");
+    EXPECT_GT(first.size(), 100000u);
+    EXPECT_TRUE(first == second) << "sizes " << first.size() << " and " << second.size();
+    fs::remove(*dir / "again.wld");
+    fs::remove(*dir / "again.bak");
+}
+
+// A device that keeps textures in memory only, so the editor reads the pages.
+struct STextureDevice
+{
+    STextureDevice()
+    {
+        EXPECT_EQ(DirectDrawCreateEx(nullptr, &dd), DD_OK);
+        info.texturing = true;
+        info.hardware = true;
+        info.maxTextureWidth = info.maxTextureHeight = 256;
+        auto format = [&](uint32_t bits, uint32_t r, uint32_t g, uint32_t b, uint32_t a) {
+            auto* f = new TextureFormatInfo();
+            f->format = D3DMakeRGBFormat(bits, r, g, b, a);
+            f->rgb = 1;
+            f->hasAlpha = a != 0;
+            f->bitsPerPixel = int32_t(bits);
+            info.textureFormats.add(f);
+        };
+        format(16, 0xF800, 0x07E0, 0x001F, 0);
+        format(16, 0x7C00, 0x03E0, 0x001F, 0x8000);
+        DX.directDraw = dd;
+        DX.deviceInfo = &info;
+    }
+    ~STextureDevice()
+    {
+        DX = saved;
+        for (TextureFormatInfo* f : info.textureFormats)
+            delete f;
+        if (dd)
+            dd->Release();
+    }
+    DirectXState saved = DX;
+    IDirectDraw7* dd = nullptr;
+    D3DDeviceInfo info;
+};
+
+// The level as the libraries read it, in the editor.
+class SampleWorld : public SampleContent {
+protected:
+    void SetUp() override
+    {
+        SampleContent::SetUp();
+        device = std::make_unique<STextureDevice>();
+        InstallTexturePageHooks();
+        savedMode = GameModeFlag;
+        GameModeFlag = 0;
+        savedFolder = platform::GetCurrentDirectory();
+        CreateWorldRoots();
+        std::string error;
+        ASSERT_TRUE(LoadWorld((*dir / "Varek.wld").string().c_str(), LOADWORLD_OPEN, &error)) << error;
+        Collect(g_WorldRoot->FirstObject());
+    }
+    void TearDown() override
+    {
+        DestroyWorldRoots();
+        CTexturePage::DeleteAll();
+        while (CTexture::First())
+            delete CTexture::First();
+        device.reset();
+        platform::SetCurrentDirectory(savedFolder);
+        GameModeFlag = savedMode;
+    }
+    void Collect(CWorldObject* first)
+    {
+        for (CWorldObject* n = first; n; n = n->NextObject()) {
+            nodes.push_back(n);
+            Collect(n->FirstObject());
+        }
+    }
+    std::vector<CWorldObject*> ObjectsOf(const char* definition) const
+    {
+        std::vector<CWorldObject*> found;
+        for (CWorldObject* n : nodes)
+            if (n->Definition() && std::string(n->Definition()->GetName()) == definition)
+                found.push_back(n);
+        return found;
+    }
+
+    std::unique_ptr<STextureDevice> device;
+    std::vector<CWorldObject*> nodes;
+    uint8_t savedMode = 1;
+    std::string savedFolder;
+};
+
+TEST_F(SampleWorld, StairsDoorsAndWindowsLieInTheirHousesAndFloors)
+{
+    int stairs = 0;
+    for (CWorldObject* n : nodes) {
+        if (!IsStairs(n))
+            continue;
+        ++stairs;
+        CWorldObject *house = nullptr, *floor = nullptr;
+        int32_t number = 0;
+        uint8_t inside = 0;
+        GetLocation(n, &house, &floor, &number, &inside);
+        ASSERT_NE(house, nullptr);
+        EXPECT_EQ(number, 1) << "the stairs start on the ground floor";
+        EXPECT_EQ(inside, 1) << "the cut-away hides the stairs with the inside";
+    }
+    EXPECT_EQ(stairs, 4);
+
+    for (const char* name : {"Door_Left", "Door_Right", "Window_Left", "Window_Right"}) {
+        const std::vector<CWorldObject*> objects = ObjectsOf(name);
+        ASSERT_FALSE(objects.empty()) << name;
+        for (CWorldObject* o : objects) {
+            CWorldObject *house = nullptr, *floor = nullptr;
+            int32_t number = 0;
+            uint8_t inside = 0;
+            GetLocation(o, &house, &floor, &number, &inside);
+            EXPECT_NE(house, nullptr) << name << " outside a house";
+            EXPECT_TRUE(number == 1 || number == 2) << name;
+            EXPECT_EQ(inside, 0) << name << " must stay visible from the street";
+        }
+        CObjectNode* d = objects.front()->Definition();
+        for (const char* state : {"CLOSED", "OPENING", "OPEN", "CLOSING"})
+            ASSERT_NE(d->FindState(state), nullptr) << name << " " << state;
+        // The node stands at the model's centre: open and closed must share it,
+        // or the object would jump when it changes state.
+        CRootNode* open = d->FindState("OPEN")->GetModelRoot();
+        CRootNode* closed = d->FindState("CLOSED")->GetModelRoot();
+        ASSERT_NE(open, nullptr);
+        ASSERT_NE(closed, nullptr);
+        EXPECT_NE(open, closed);
+        for (int a = 0; a < 3; ++a) {
+            EXPECT_NEAR(open->originalCentre[a], closed->originalCentre[a], 1e-5f) << name << " axis " << a;
+            EXPECT_NEAR(open->boundsMax[a] - open->boundsMin[a], closed->boundsMax[a] - closed->boundsMin[a], 1e-5f);
+        }
+    }
+}
+
+TEST_F(SampleWorld, LightsAndTheJointedHeroAreThere)
+{
+    std::map<int, int> lights;
+    for (CWorldObject* n : nodes)
+        if (SWorldLight* l = n->Light()) {
+            ++lights[l->light.dltType];
+            EXPECT_GT(l->light.dvRange, 0.0f);
+        }
+    EXPECT_GE(lights[D3DLIGHT_POINT], 4);
+    EXPECT_GE(lights[D3DLIGHT_SPOT], 1);
+
+    const std::vector<CWorldObject*> heroes = ObjectsOf("Hero");
+    ASSERT_EQ(heroes.size(), 1u);
+    CRootNode* hero = heroes.front()->Definition()->firstState->GetModelRoot();
+    ASSERT_NE(hero, nullptr);
+    EXPECT_EQ(hero->snapperCount, 1) << "the \"snapperShape\" locator";
+    int joints = 0;
+    std::deque<CNode*> open = {hero->firstChild};
+    while (!open.empty()) {
+        CNode* n = open.front();
+        open.pop_front();
+        for (; n; n = n->next) {
+            if (dynamic_cast<CJointNode*>(n))
+                ++joints;
+            if (n->firstChild)
+                open.push_back(n->firstChild);
+        }
+    }
+    EXPECT_GE(joints, 8);
+    EXPECT_GT(hero->vertexCount, 0u);
+}
+
+TEST_F(SampleWorld, PathConnectionsAreMutualAndJoinTheStreetToEveryFloor)
+{
+    CWorldObject* start = nullptr;
+    for (CWorldObject* n : nodes) {
+        if (n->ModelEntry() && std::string(n->ModelEntry()->GetName()) == "Gehweg_West")
+            start = n;
+        for (const SConnection& c : n->connections) {
+            ASSERT_NE(c.target, nullptr);
+            const auto& back = c.target->connections;
+            EXPECT_TRUE(std::any_of(back.begin(), back.end(), [&](const SConnection& b) { return b.target == n; }))
+                << "a one-way connection";
+        }
+    }
+    ASSERT_NE(start, nullptr);
+    std::set<CWorldObject*> reached = {start};
+    std::deque<CWorldObject*> queue = {start};
+    while (!queue.empty()) {
+        CWorldObject* n = queue.front();
+        queue.pop_front();
+        for (const SConnection& c : n->connections)
+            if (reached.insert(c.target).second)
+                queue.push_back(c.target);
+    }
+    int floors = 0;
+    for (CWorldObject* n : nodes) {
+        CWorldObject *house = nullptr, *floor = nullptr;
+        int32_t number = 0;
+        uint8_t inside = 0;
+        GetLocation(n, &house, &floor, &number, &inside);
+        if (house && inside && n->ModelEntry() && std::string(n->ModelEntry()->GetName()).rfind("Boden_", 0) == 0) {
+            ++floors;
+            EXPECT_TRUE(reached.count(n)) << "floor " << number << " of " << house->GetName() << " is cut off";
+        }
+    }
+    EXPECT_EQ(floors, 8);
+}
+
+TEST_F(SampleWorld, EveryTexturedMaterialNamesAnEntryOfTheStoredPages)
+{
+    int textured = 0;
+    for (CModelEntry* e = g_ModelListRoot->FirstEntry(); e; e = e->NextEntry()) {
+        std::deque<CNode*> open = {e->model};
+        while (!open.empty()) {
+            CNode* n = open.front();
+            open.pop_front();
+            for (; n; n = n->next) {
+                if (auto* mesh = dynamic_cast<CMeshNode*>(n)) {
+                    for (int32_t i = 0; i < mesh->materialCount; ++i) {
+                        const CMeshMaterial& m = mesh->materials[i];
+                        if (m.pageNumber < 0)
+                            continue;
+                        ++textured;
+                        CTexturePage* page = CTexturePage::FindByNumber(m.pageNumber);
+                        ASSERT_NE(page, nullptr) << e->GetName();
+                        ASSERT_GE(m.pageEntry, 0);
+                        ASSERT_LT(m.pageEntry, page->count()) << e->GetName();
+                        EXPECT_EQ(page->entries[size_t(m.pageEntry)].path, m.textureName) << e->GetName();
+                        EXPECT_TRUE(page->storedPixels) << "the game takes its textures from the pages";
+                    }
+                    const char* reason = nullptr;
+                    EXPECT_TRUE(mesh->IndicesValid(&reason)) << e->GetName() << ": " << reason;
+                }
+                if (n->firstChild)
+                    open.push_back(n->firstChild);
+            }
+        }
+    }
+    EXPECT_GT(textured, 20);
+    for (const char* name : {"brick", "plaster", "wood", "tiles", "asphalt", "grass"})
+        EXPECT_TRUE(fs::is_regular_file(*dir / "textures" / (std::string(name) + ".bmp"))) << name;
+}
+
+TEST_F(SampleContent, EveryResourceReadsAsWhatItsTypeNeeds)
+{
+    std::map<std::string, int> counts;
+    for (const char* type : {"IMAGES", "BITMAP", "MODELS"})
+        for (const auto& entry : fs::directory_iterator(*dir / "resources" / type)) {
+            const std::vector<uint8_t> bytes = ReadBytes(entry.path());
+            ++counts[type];
+            if (std::string(type) == "MODELS") {
+                CRootNode root;
+                ASSERT_TRUE(ParseTmfChunks(bytes.data(), bytes.size(), &root).ok) << entry.path();
+                root.Prepare();
+                EXPECT_GT(root.vertexCount, 0u) << entry.path();
+            } else {
+                imgImage image;
+                ASSERT_EQ(image.loadMemory(bytes.data(), bytes.size()), 1) << entry.path();
+                EXPECT_GT(image.width, 0);
+                EXPECT_FALSE(image.empty());
+            }
+        }
+    // Start-up asks for 48 distinct interface images, the loading screen for 4
+    // pictures; 37 bitmaps and 29 distinct interface models.
+    EXPECT_EQ(counts["IMAGES"], 52);
+    EXPECT_EQ(counts["BITMAP"], 37);
+    EXPECT_EQ(counts["MODELS"], 29);
+}
+
+TEST_F(SampleContent, DialogTextsReadTheSamePlainAndEncoded)
+{
+    CTextTree plain, encoded;
+    std::string error;
+    ASSERT_TRUE(LoadDialogTextsFrom((*dir / "data" / "dialogs_eng_demo.txt").string(), plain, false, &error)) << error;
+    ASSERT_TRUE(LoadDialogTextsFrom((*dir / "data" / "dialogs_eng_demo_encoded.txt").string(), encoded, false, &error))
+        << error;
+    const std::vector<uint8_t> head = ReadBytes(*dir / "data" / "dialogs_eng_demo_encoded.txt");
+    ASSERT_GE(head.size(), 8u);
+    EXPECT_TRUE(std::equal(head.begin(), head.begin() + 4, DialogTextEncodedHeader));
+    EXPECT_GT(plain.Count(), 30);
+    EXPECT_EQ(plain.Count(), encoded.Count());
+    std::istringstream lines(ReadText(*dir / "data" / "dialogs_eng_demo.txt"));
+    int keys = 0;
+    for (std::string line; std::getline(lines, line);) {
+        const size_t eq = line.find(" = ");
+        if (eq == std::string::npos)
+            continue;
+        const std::string key = line.substr(0, eq);
+        ++keys;
+        ASSERT_NE(plain.Find(key.c_str()), nullptr) << key;
+        ASSERT_NE(encoded.Find(key.c_str()), nullptr) << key;
+        EXPECT_STREQ(plain.Find(key.c_str()), encoded.Find(key.c_str())) << key;
+    }
+    EXPECT_EQ(keys, plain.Count());
+    EXPECT_STREQ(plain.Find("RULO2"), "Varek");
+    for (const char* key : {"ERROR_WRONGDXVERSION", "ERROR_DXINIT_WINDOW", "ERROR_DXINIT_FAILED", "REALLY_QUIT",
+                            "LEVEL_2", "MENU_BURG_2", "CHAR_DOORLOCKED", "CHAR_WINLOCKED"})
+        EXPECT_NE(plain.Find(key), nullptr) << key;
+}
+
+TEST_F(SampleContent, TheDemoSettingsPlayTrackThree)
+{
+    EXPECT_EQ(platform::GetPrivateProfileInt("DemoSettings", "AudioTrack", 0, (*dir / "VarekDemo.ini").string()), 3);
+}
+
+TEST_F(SampleContent, ASecondRunWritesTheSameBytes)
+{
+    const fs::path again = TempFolder("again");
+    ASSERT_TRUE(MakeSample(again));
+    int files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(*dir)) {
+        if (!entry.is_regular_file())
+            continue;
+        const fs::path relative = fs::relative(entry.path(), *dir);
+        ++files;
+        EXPECT_TRUE(ReadBytes(entry.path()) == ReadBytes(again / relative)) << relative;
+    }
+    EXPECT_GT(files, 100);
+    fs::remove_all(again);
+}
+
+TEST_F(SampleContent, BadCommandLinesAreRefusedWithAReason)
+{
+    const fs::path dir2 = TempFolder("bad");
+    const fs::path file = dir2 / "taken";
+    std::ofstream(file) << "a file, not a folder";
+    const fs::path out = dir2 / "out.txt";
+    struct Case {
+        std::string args;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"", "usage: make-sample-data OUTDIR"},
+        {"a b", "usage: make-sample-data OUTDIR"},
+        {Quote(file), file.string() + ": cannot create the folder"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RunCommand(std::string("'") + MAKE_SAMPLE_DATA_PATH + "' " + c.args + " >" + Quote(out) + " 2>&1"), 1)
+            << c.args;
+        EXPECT_NE(ReadText(out).find(c.message), std::string::npos) << ReadText(out);
+    }
+    EXPECT_EQ(ReadText(file), "a file, not a folder");
+    fs::remove_all(dir2);
+}
+
+}  // namespace

@@ -1,0 +1,138 @@
+// The game program started on the sample installation, headless, in fixed-step
+// recording mode: it draws the street block from the game camera and leaves by
+// itself; its log names no missing resource or texture.
+#include "tests/sample/SampleTestUtil.h"
+
+#include <algorithm>
+
+namespace {
+
+using namespace sampletest;
+
+// A 24-bit bottom-up BMP's pixel (x, y from the top) as 0xRRGGBB.
+bool BmpPixel(const std::vector<uint8_t>& b, int x, int y, int* width, int* height, uint32_t* rgb)
+{
+    if (b.size() < 54 || b[0] != 'B' || b[1] != 'M' || b[28] != 24)
+        return false;
+    auto u32 = [&](size_t at) {
+        return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+    };
+    *width = int(u32(18));
+    *height = int(u32(22));
+    if (x < 0 || y < 0 || x >= *width || y >= *height)
+        return false;
+    const size_t row = (size_t(*width) * 3 + 3) & ~size_t(3);
+    const size_t at = u32(10) + row * size_t(*height - 1 - y) + size_t(x) * 3;
+    if (at + 3 > b.size())
+        return false;
+    *rgb = uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 1]) << 8 | b[at];
+    return true;
+}
+
+struct SRegion
+{
+    double r = 0, g = 0, b = 0;
+    int pixels = 0;
+    int distinct = 0;  // different colours among the samples
+};
+
+// Mean colour of a rectangle of the picture, sampled every other pixel.
+SRegion Mean(const std::vector<uint8_t>& bmp, int x0, int y0, int x1, int y1)
+{
+    SRegion s;
+    std::vector<uint32_t> seen;
+    for (int y = y0; y < y1; y += 2)
+        for (int x = x0; x < x1; x += 2) {
+            int w = 0, h = 0;
+            uint32_t rgb = 0;
+            if (!BmpPixel(bmp, x, y, &w, &h, &rgb))
+                continue;
+            s.r += (rgb >> 16) & 0xFF;
+            s.g += (rgb >> 8) & 0xFF;
+            s.b += rgb & 0xFF;
+            ++s.pixels;
+            if (seen.size() < 64 && std::find(seen.begin(), seen.end(), rgb) == seen.end())
+                seen.push_back(rgb);
+        }
+    if (s.pixels) {
+        s.r /= s.pixels;
+        s.g /= s.pixels;
+        s.b /= s.pixels;
+    }
+    s.distinct = int(seen.size());
+    return s;
+}
+
+class SampleRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = TempFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::string output;
+        ASSERT_TRUE(MakeSample(dir, &output)) << output;
+        // The program reads its resources beside itself: it joins the installation.
+        std::error_code ec;
+        fs::create_hard_link(VAREK_PROGRAM, dir / "Varek", ec);
+        if (ec)
+            fs::copy_file(VAREK_PROGRAM, dir / "Varek", ec);
+        ASSERT_FALSE(ec) << ec.message();
+    }
+    void TearDown() override
+    {
+        if (!HasFailure())
+            fs::remove_all(dir);
+    }
+
+    int Start(int frames)
+    {
+        return RunCommand("cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
+                   " VAREK_EXIT_AFTER_FRAMES=" + std::to_string(frames) +
+                   " VAREK_FAKE_RECORDING=1 ./Varek -window -logging > output.txt 2>&1");
+    }
+
+    fs::path dir;
+};
+
+TEST_F(SampleRun, DrawsTheStreetBlockFromTheGameCameraAndLoadsEverything)
+{
+    constexpr int kFrames = 8;
+    ASSERT_EQ(Start(kFrames), 0) << ReadText(dir / "output.txt");
+    char name[32];
+    std::snprintf(name, sizeof name, "snapshot%05d.bmp", kFrames - 1);
+    const std::vector<uint8_t> shot = ReadBytes(dir / name);
+    int w = 0, h = 0;
+    uint32_t rgb = 0;
+    ASSERT_TRUE(BmpPixel(shot, 0, 0, &w, &h, &rgb)) << name;
+    ASSERT_EQ(w, 640);
+    ASSERT_EQ(h, 480);
+
+    // The camera looks down the street: the fog closes its far end at the top
+    // centre, the road runs down the middle, houses and verges line both sides.
+    const SRegion fog = Mean(shot, 240, 0, 440, 100);
+    EXPECT_EQ(fog.distinct, 1);
+    EXPECT_NEAR(fog.r, 88, 2);
+    EXPECT_NEAR(fog.g, 88, 2);
+    EXPECT_NEAR(fog.b, 80, 2);
+    const SRegion road = Mean(shot, 250, 250, 300, 450);
+    EXPECT_LT(road.r, 110);
+    EXPECT_NEAR(road.r, road.b, 20);
+    EXPECT_NEAR(road.g, road.b, 20);
+    EXPECT_GT(road.distinct, 8) << "the asphalt is textured";
+    const SRegion brickHouse = Mean(shot, 0, 100, 100, 400);
+    EXPECT_GT(brickHouse.r, brickHouse.g + 30);
+    EXPECT_GT(brickHouse.distinct, 40);
+    const SRegion rightHouses = Mean(shot, 560, 150, 640, 400);
+    EXPECT_GT(rightHouses.distinct, 40);
+    EXPECT_GT(rightHouses.r, 100) << "lit walls, not shadow";
+    const SRegion verge = Mean(shot, 130, 240, 170, 280);
+    EXPECT_GT(verge.g, verge.r + 20);
+    EXPECT_GT(verge.g, verge.b + 20);
+
+    const std::string log = ReadText(dir / "log.txt");
+    EXPECT_NE(log.find("World loaded successfuly"), std::string::npos) << log;
+    for (const char* failure : {"not found", "Couldn't load", "not a readable picture", "could not be loaded",
+                                "No appropriate texture-format", "ILLEGAL INDICES", "Damaged"})
+        EXPECT_EQ(log.find(failure), std::string::npos) << failure << "\n" << log;
+}
+
+}  // namespace

@@ -1,0 +1,369 @@
+// The program's resources: interface images ("IMAGES"), colour-keyed interface
+// bitmaps ("BITMAP", magenta is transparent) and small interface models
+// ("MODELS"), each drawn here in one clean style: dark blue-grey panels with
+// a light rim and warm amber accents.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/ChunkFile.h"
+#include "tools/make-sample-data/MeshBuilder.h"
+#include "tools/make-sample-data/SampleData.h"
+
+namespace sample {
+
+namespace {
+
+const uint32_t kPanel = Rgb(38, 46, 60);
+const uint32_t kPanelLight = Rgb(70, 84, 106);
+const uint32_t kRim = Rgb(180, 190, 204);
+const uint32_t kAccent = Rgb(236, 170, 60);
+const uint32_t kInk = Rgb(240, 236, 224);
+const uint32_t kKey = Rgb(255, 0, 255);
+constexpr float kPi = 3.14159265f;
+
+void Panel(SPicture& p, uint32_t face = kPanel)
+{
+    p.VerticalGradient(0, 0, p.width, p.height, Mix(face, kPanelLight, 0.5f), face);
+    p.Frame(0, 0, p.width, p.height, std::max(1, p.width / 64), kRim);
+}
+
+void CentredText(SPicture& p, const char* text, int scale, uint32_t colour, int y = -1)
+{
+    while (scale > 1 && SPicture::TextWidth(text, scale) > p.width - 4)
+        --scale;
+    const int x = (p.width - SPicture::TextWidth(text, scale)) / 2;
+    p.Text(x, y < 0 ? (p.height - 7 * scale) / 2 : y, text, scale, colour);
+}
+
+uint32_t WithAlpha(uint32_t rgb, int alpha)
+{
+    return (rgb & 0xFFFFFFu) | uint32_t(std::clamp(alpha, 0, 255)) << 24;
+}
+
+// A round glow (alpha falling off from the centre).
+void Glow(SPicture& p, uint32_t colour, float power)
+{
+    const float c = float(p.width) / 2;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) {
+            const float d = std::hypot(float(x) + 0.5f - c, float(y) + 0.5f - c) / c;
+            p.At(x, y) = WithAlpha(colour, int(255 * std::pow(std::max(0.0f, 1 - d), power)));
+        }
+}
+
+// A small town seen from the street at dusk, for photos and loading screens.
+void TownPicture(SPicture& p, CRandom& rnd, const char* caption)
+{
+    const int w = p.width, h = p.height, ground = h * 3 / 4;
+    p.VerticalGradient(0, 0, w, ground, Rgb(40, 60, 104), Rgb(226, 150, 96));
+    p.Disc(float(w) * 0.8f, float(h) * 0.22f, float(h) * 0.07f, Rgb(252, 236, 190));
+    p.VerticalGradient(0, ground, w, h, Rgb(70, 72, 78), Rgb(40, 40, 44));
+    int x = -rnd.Range(0, w / 8);
+    while (x < w) {
+        const int bw = w / 8 + rnd.Range(0, w / 10), bh = h / 5 + rnd.Range(0, h / 4);
+        const uint32_t wall = Mix(Rgb(120, 70, 56), Rgb(190, 170, 136), rnd.Unit());
+        p.Fill(x, ground - bh, x + bw, ground, wall);
+        for (int r = 0; r < bw / 2 + 2; ++r)
+            p.Fill(x - 3 + r, ground - bh - r * 2 / 3, x + bw + 3 - r, ground - bh - r * 2 / 3 + 1, Rgb(96, 36, 30));
+        for (int wy = ground - bh + bh / 6; wy < ground - h / 12; wy += h / 9)
+            for (int wx = x + bw / 8; wx < x + bw - bw / 6; wx += bw / 3)
+                p.Fill(wx, wy, wx + bw / 7, wy + h / 16, rnd.Unit() < 0.5f ? Rgb(250, 210, 120) : Rgb(50, 70, 100));
+        x += bw + rnd.Range(2, w / 20);
+    }
+    p.Fill(0, ground + (h - ground) / 2 - 1, w, ground + (h - ground) / 2 + 1, Rgb(220, 220, 200));
+    if (caption)
+        CentredText(p, caption, std::max(1, h / 40), kInk, h - h / 10 - std::max(1, h / 40) * 7);
+}
+
+void Icon(SPicture& p, const char* label, bool keyed)
+{
+    const uint32_t back = keyed ? kKey : kPanel;
+    p.Fill(0, 0, p.width, p.height, back);
+    const float r = float(std::min(p.width, p.height)) / 2 - 1;
+    p.Disc(float(p.width) / 2, float(p.height) / 2, r, kRim);
+    p.Disc(float(p.width) / 2, float(p.height) / 2, r - 2, kPanel);
+    CentredText(p, label, std::max(1, p.height / 14), kAccent);
+}
+
+enum EKind
+{
+    PANEL,
+    BUTTON,
+    SHADOW,
+    FLARE,
+    GRADIENT,
+    PHOTO,
+    DIGITS,
+    FONT,
+    SLIDER_BAR,
+    SLIDER_KNOB,
+    SLIDER_END,
+    CLOCK,
+    MAP,
+    BACKPACK,
+    LOADING,
+    BAR,
+};
+
+struct SImage
+{
+    int id;
+    EKind kind;
+    int width, height;
+    const char* label;
+};
+
+// Every interface image the start-up and the loading screen ask for.
+const SImage kImages[] = {
+    {336, SHADOW, 64, 64, nullptr},       {580, PANEL, 128, 64, "INFO"},       {581, PANEL, 128, 64, "NOTE"},
+    {582, GRADIENT, 256, 16, nullptr},    {569, PHOTO, 256, 256, "HOTEL"},     {393, FLARE, 64, 64, nullptr},
+    {571, BUTTON, 128, 32, "PLAN"},       {572, BUTTON, 128, 32, "GO"},        {573, BUTTON, 128, 32, "STOP"},
+    {577, BUTTON, 64, 64, "1"},           {576, BUTTON, 64, 64, "2"},          {575, BUTTON, 64, 64, "3"},
+    {574, BUTTON, 64, 64, "4"},           {609, PANEL, 256, 64, "TASKS"},      {592, BUTTON, 64, 64, "+"},
+    {591, BUTTON, 64, 64, "-"},           {600, PANEL, 128, 128, "MAP"},       {584, BUTTON, 64, 32, "OK"},
+    {585, BUTTON, 64, 32, "NO"},          {587, BUTTON, 64, 32, "BACK"},       {586, BUTTON, 64, 32, "NEXT"},
+    {465, PHOTO, 256, 256, "FRONT"},      {467, PHOTO, 256, 256, "YARD"},      {537, PANEL, 256, 64, "$ 0"},
+    {488, PANEL, 256, 256, nullptr},      {552, PANEL, 128, 256, nullptr},     {489, DIGITS, 256, 32, nullptr},
+    {531, BUTTON, 256, 64, nullptr},      {530, PANEL, 256, 64, nullptr},      {430, BACKPACK, 64, 64, nullptr},
+    {547, FONT, 256, 128, nullptr},       {548, FONT, 256, 128, nullptr},      {549, FONT, 256, 128, nullptr},
+    {550, FONT, 256, 128, nullptr},       {539, SLIDER_BAR, 256, 16, nullptr}, {540, SLIDER_KNOB, 32, 32, nullptr},
+    {542, SLIDER_END, 16, 16, "-"},       {543, SLIDER_END, 16, 16, "+"},      {541, SLIDER_KNOB, 16, 16, nullptr},
+    {471, CLOCK, 128, 128, nullptr},      {472, BUTTON, 32, 32, "1"},          {473, BUTTON, 32, 32, "2"},
+    {474, BUTTON, 32, 32, "3"},           {482, CLOCK, 64, 64, nullptr},       {567, MAP, 256, 256, nullptr},
+    {570, PANEL, 64, 64, nullptr},        {578, BUTTON, 64, 64, "<"},          {579, BUTTON, 64, 64, ">"},
+    {594, LOADING, 256, 192, "THE STREET"}, {595, LOADING, 256, 192, "THE HOUSES"},
+    {598, LOADING, 256, 192, "THE PLAN"}, {599, BAR, 256, 16, nullptr},
+};
+
+void DrawImage(const SImage& s, SPicture& p, CRandom& rnd)
+{
+    switch (s.kind) {
+    case PANEL:
+        Panel(p);
+        if (s.label)
+            CentredText(p, s.label, std::max(1, p.height / 16), kInk);
+        break;
+    case BUTTON:
+        Panel(p, Rgb(56, 66, 86));
+        p.Frame(2, 2, p.width - 2, p.height - 2, 1, kAccent);
+        if (s.label)
+            CentredText(p, s.label, std::max(1, p.height / 12), kInk);
+        break;
+    case SHADOW:
+        Glow(p, 0, 1.2f);
+        break;
+    case FLARE:
+        Glow(p, Rgb(255, 236, 190), 2.0f);
+        break;
+    case GRADIENT:
+        for (int x = 0; x < p.width; ++x)
+            p.Fill(x, 0, x + 1, p.height, WithAlpha(Mix(kPanel, kAccent, float(x) / float(p.width - 1)), 255 * x / (p.width - 1)));
+        break;
+    case PHOTO:
+        TownPicture(p, rnd, s.label);
+        p.Frame(0, 0, p.width, p.height, 4, Rgb(240, 236, 226));
+        break;
+    case DIGITS:
+        p.Fill(0, 0, p.width, p.height, kPanel);
+        for (int d = 0; d < 10; ++d) {
+            const char text[2] = {char('0' + d), 0};
+            p.Text(d * 25 + 3, 5, text, 3, kAccent);
+        }
+        break;
+    case FONT:
+        p.Fill(0, 0, p.width, p.height, 0);
+        for (int c = 32; c < 128; ++c) {
+            const char text[2] = {char(c), 0};
+            const int cell = c - 32;
+            p.Text((cell % 16) * 16 + 2, (cell / 16) * 16 + 1, text, 2, WithAlpha(kInk, 255));
+        }
+        break;
+    case SLIDER_BAR:
+        p.Fill(0, 0, p.width, p.height, kPanel);
+        p.Fill(0, p.height / 2 - 2, p.width, p.height / 2 + 2, kRim);
+        break;
+    case SLIDER_KNOB:
+        p.Fill(0, 0, p.width, p.height, kPanel);
+        p.Disc(float(p.width) / 2, float(p.height) / 2, float(p.width) / 2 - 1, kAccent);
+        break;
+    case SLIDER_END:
+        Panel(p);
+        CentredText(p, s.label, 1, kInk);
+        break;
+    case CLOCK: {
+        const float c = float(p.width) / 2;
+        p.Fill(0, 0, p.width, p.height, 0);
+        p.Disc(c, c, c - 1, WithAlpha(kRim, 255));
+        p.Disc(c, c, c - 4, WithAlpha(Rgb(246, 242, 230), 255));
+        for (int i = 0; i < 12; ++i) {
+            const float a = float(i) * kPi / 6;
+            p.Disc(c + std::sin(a) * (c - 10), c - std::cos(a) * (c - 10), std::max(1.5f, c / 20), WithAlpha(kPanel, 255));
+        }
+        for (int i = 0; i < int(c * 0.55f); ++i)
+            p.Disc(c + float(i) * 0.7f, c - float(i) * 0.7f, std::max(1.0f, c / 30), WithAlpha(kPanel, 255));
+        for (int i = 0; i < int(c * 0.8f); ++i)
+            p.Disc(c, c - float(i), std::max(1.0f, c / 40), WithAlpha(kAccent, 255));
+        break;
+    }
+    case MAP:
+        p.Fill(0, 0, p.width, p.height, Rgb(214, 222, 196));
+        p.Fill(0, 120, p.width, 150, Rgb(120, 120, 124));
+        p.Fill(0, 134, p.width, 136, Rgb(240, 240, 230));
+        p.Fill(30, 60, 110, 116, Rgb(170, 90, 70));
+        p.Fill(146, 60, 226, 116, Rgb(210, 190, 150));
+        p.Frame(0, 0, p.width, p.height, 3, kPanel);
+        CentredText(p, "MAP", 2, kPanel, 200);
+        break;
+    case BACKPACK:
+        p.Fill(0, 0, p.width, p.height, 0);
+        p.Fill(14, 16, 50, 58, WithAlpha(Rgb(110, 80, 50), 255));
+        p.Fill(18, 8, 46, 18, WithAlpha(Rgb(90, 64, 40), 255));
+        p.Fill(18, 30, 46, 42, WithAlpha(Rgb(140, 104, 66), 255));
+        break;
+    case LOADING:
+        TownPicture(p, rnd, s.label);
+        break;
+    case BAR:
+        p.Fill(0, 0, p.width, p.height, kAccent);
+        p.Frame(0, 0, p.width, p.height, 1, kRim);
+        break;
+    }
+}
+
+bool MakeImages(SContext& c)
+{
+    CRandom rnd(7u);
+    for (const SImage& s : kImages) {
+        SPicture p(s.width, s.height);
+        DrawImage(s, p, rnd);
+        const bool alpha = s.kind == SHADOW || s.kind == FLARE || s.kind == FONT || s.kind == CLOCK ||
+                           s.kind == GRADIENT || s.kind == BACKPACK;
+        const fs::path file = c.out / "resources" / "IMAGES" / (std::to_string(s.id) + (alpha ? ".tga" : ".bmp"));
+        if (!p.Save(file, c.error))
+            return false;
+    }
+    return true;
+}
+
+// Interface bitmaps: the eleven-entry and the twenty-entry tables are icon
+// rows; the single ones panels. Magenta is the colour key.
+bool MakeBitmaps(SContext& c)
+{
+    std::vector<std::pair<int, std::string>> icons;
+    icons.emplace_back(216, "V");
+    const int table11[] = {227, 217, 218, 219, 220, 221, 222, 223, 224, 225, 226};
+    for (int i = 0; i < 11; ++i)
+        icons.emplace_back(table11[i], std::to_string(i));
+    for (int i = 0; i < 20; ++i)
+        icons.emplace_back(277 + i, std::string(1, char('A' + i)));
+    for (int id : {399, 398, 413, 545})
+        icons.emplace_back(id, id == 399 ? "?" : id == 398 ? "!" : id == 413 ? "+" : "$");
+    for (const auto& [id, label] : icons) {
+        SPicture p(32, 32);
+        Icon(p, label.c_str(), true);
+        if (!p.Save(c.out / "resources" / "BITMAP" / (std::to_string(id) + ".bmp"), c.error))
+            return false;
+    }
+    SPicture panel(256, 64);
+    Panel(panel);
+    CentredText(panel, "VAREK", 4, kAccent);
+    return panel.Save(c.out / "resources" / "BITMAP" / "602.bmp", c.error);
+}
+
+// Small interface models: markers, arrows and tokens in plain colours.
+enum EShape
+{
+    MARKER,  // a flat ring on the ground
+    ARROW,   // an arrow pointing down
+    TOKEN,   // a standing token
+    CUBE,
+};
+
+struct SModelResource
+{
+    int id;
+    EShape shape;
+    float r, g, b;
+};
+
+const SModelResource kModels[] = {
+    {532, CUBE, 0.9f, 0.7f, 0.2f},   {566, MARKER, 0.2f, 0.9f, 0.3f}, {536, ARROW, 0.9f, 0.8f, 0.2f},
+    {460, MARKER, 0.9f, 0.3f, 0.2f}, {481, TOKEN, 0.3f, 0.5f, 0.9f},  {476, ARROW, 0.2f, 0.8f, 0.9f},
+    {477, ARROW, 0.9f, 0.4f, 0.2f},  {478, ARROW, 0.6f, 0.9f, 0.3f},  {483, MARKER, 0.9f, 0.9f, 0.9f},
+    {583, TOKEN, 0.9f, 0.2f, 0.2f},  {479, TOKEN, 0.2f, 0.9f, 0.4f},  {475, CUBE, 0.5f, 0.5f, 0.9f},
+    {480, MARKER, 0.2f, 0.4f, 0.9f}, {427, CUBE, 0.8f, 0.6f, 0.3f},   {414, TOKEN, 0.9f, 0.9f, 0.3f},
+    {417, ARROW, 0.9f, 0.2f, 0.6f},  {419, MARKER, 0.9f, 0.6f, 0.1f}, {421, CUBE, 0.3f, 0.8f, 0.8f},
+    {428, TOKEN, 0.7f, 0.3f, 0.9f},  {438, ARROW, 0.3f, 0.9f, 0.9f},  {442, MARKER, 0.5f, 0.9f, 0.5f},
+    {439, CUBE, 0.9f, 0.5f, 0.5f},   {441, TOKEN, 0.5f, 0.5f, 0.5f},  {440, ARROW, 0.8f, 0.8f, 0.8f},
+    {396, MARKER, 1.0f, 0.9f, 0.5f}, {429, CUBE, 0.6f, 0.4f, 0.2f},   {430, TOKEN, 0.4f, 0.7f, 0.2f},
+    {608, ARROW, 0.2f, 0.6f, 0.4f},  {606, MARKER, 0.7f, 0.7f, 0.9f},
+};
+
+CRootNode* BuildShape(const SModelResource& s)
+{
+    CMeshBuilder b;
+    SLook look;
+    look.r = s.r;
+    look.g = s.g;
+    look.b = s.b;
+    look.glow = 0.5f;
+    look.tile = 10;
+    const int m = b.Material(look);
+    switch (s.shape) {
+    case MARKER:
+        for (int i = 0; i < 16; ++i) {
+            const float a0 = float(i) * kPi / 8, a1 = float(i + 1) * kPi / 8;
+            const CVector o0(std::sin(a0) * 0.1f, 0.002f, std::cos(a0) * 0.1f), o1(std::sin(a1) * 0.1f, 0.002f, std::cos(a1) * 0.1f);
+            const CVector i0 = o0 * 0.7f, i1 = o1 * 0.7f;
+            b.Triangle(m, CVector(i0.x, 0.002f, i0.z), CVector(o0.x, 0.002f, o0.z), CVector(o1.x, 0.002f, o1.z));
+            b.Triangle(m, CVector(i0.x, 0.002f, i0.z), CVector(o1.x, 0.002f, o1.z), CVector(i1.x, 0.002f, i1.z));
+        }
+        break;
+    case ARROW:
+        b.Box(m, CVector(-0.01f, 0.06f, -0.01f), CVector(0.01f, 0.14f, 0.01f));
+        for (int i = 0; i < 4; ++i) {
+            const float a0 = float(i) * kPi / 2, a1 = float(i + 1) * kPi / 2;
+            b.Triangle(m, CVector(0, 0, 0), CVector(std::sin(a0) * 0.04f, 0.06f, std::cos(a0) * 0.04f),
+                       CVector(std::sin(a1) * 0.04f, 0.06f, std::cos(a1) * 0.04f));
+        }
+        break;
+    case TOKEN:
+        b.Box(m, CVector(-0.03f, 0, -0.005f), CVector(0.03f, 0.12f, 0.005f));
+        break;
+    case CUBE:
+        b.Box(m, CVector(-0.04f, 0, -0.04f), CVector(0.04f, 0.08f, 0.04f));
+        break;
+    }
+    const std::string name = "Interface_" + std::to_string(s.id);
+    return b.BuildModel(name.c_str(), nullptr);
+}
+
+bool MakeModels(SContext& c)
+{
+    for (const SModelResource& s : kModels) {
+        CRootNode* root = BuildShape(s);
+        CChunkWriter writer;
+        const bool built = root && root->SaveToMemory(writer);
+        delete root;
+        const fs::path file = c.out / "resources" / "MODELS" / (std::to_string(s.id) + ".tmf");
+        if (!built) {
+            c.error = file.string() + ": the model could not be written";
+            return false;
+        }
+        if (!WriteFileBytes(file, writer.Data().data(), writer.Data().size(), c.error))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool MakeInterfaceResources(SContext& c)
+{
+    return MakeImages(c) && MakeBitmaps(c) && MakeModels(c);
+}
+
+}  // namespace sample

@@ -1,0 +1,716 @@
+// "Varek.wld": a street block in the game's scale (one unit is about four
+// metres; the game camera sees a few units around the hero). A road with
+// pavements, two houses of two floors each with the inside and outside groups
+// that the house cut-away reads, doors and windows as objects with states,
+// stairs, furniture, street lamps and lights, trees, the hero, and path
+// connections between the ground nodes.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <vector>
+
+#include "GAMES/Rulo2/TexturePage.h"
+#include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/world/CFrameNode.h"
+#include "GAMES/Rulo2/world/CLocatorNode.h"
+#include "GAMES/Rulo2/world/CModelEntry.h"
+#include "GAMES/Rulo2/world/CObjectNode.h"
+#include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/WorldFile.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "tools/make-sample-data/MeshBuilder.h"
+#include "tools/make-sample-data/SampleData.h"
+
+namespace sample {
+
+namespace {
+
+// House measures, in house coordinates: x across the front, z from the front
+// wall to the back, y up from the ground.
+constexpr float kWallT = 0.04f;     // wall thickness
+constexpr float kStorey = 0.72f;    // floor to floor
+constexpr float kSlab = 0.02f;      // floor slab
+constexpr float kHouseW = 2.0f;
+constexpr float kHouseD = 1.6f;
+constexpr float kDoorW = 0.26f, kDoorH = 0.56f;
+constexpr float kWinW = 0.28f, kWinH = 0.26f, kWinSill = 0.24f;
+// The street runs along z, from behind the game camera's start to where the
+// fog closes the view.
+constexpr float kStreetZ0 = -4.0f, kStreetZ1 = 3.5f;
+constexpr float kStairX0 = 0.06f, kStairX1 = 0.36f, kStairZ0 = 0.7f, kStairZ1 = 1.5f;
+
+// An opening in a wall: from `a0` to `a1` along the wall, `b0` to `b1` up.
+struct SHole
+{
+    float a0, a1, b0, b1;
+};
+
+// Model entries with the offset at which a node must stand (see BuildModel).
+struct SModel
+{
+    CModelEntry* entry = nullptr;
+    CVector centre{0, 0, 0};
+};
+
+struct SDefinition
+{
+    CObjectNode* definition = nullptr;
+    CVector centre{0, 0, 0};
+};
+
+class CLevel
+{
+public:
+    explicit CLevel(SContext& c) : c_(c) {}
+
+    bool Build();
+
+private:
+    SLook Look(const char* texture, float tile, float shade = 1.0f) const
+    {
+        SLook l;
+        l.texture = &c_.Texture(texture);
+        l.tile = tile;
+        l.r = l.g = l.b = shade;
+        // Walls turned away from the sun keep some of their colour.
+        l.glow = 0.3f;
+        return l;
+    }
+    static SLook Plain(float r, float g, float b, float glow = 0)
+    {
+        SLook l;
+        l.r = r;
+        l.g = g;
+        l.b = b;
+        l.glow = glow;
+        return l;
+    }
+
+    CNode* ModelFolder(const char* name)
+    {
+        return g_ModelsTree->AddChild(new CNode(name));
+    }
+    SModel AddModel(const char* name, const CMeshBuilder& b, CNode* folder);
+    SModel AddModel(const char* name, CRootNode* root, const CVector& centre, CNode* folder);
+    static CWorldObject* Group(CNode* parent, const char* name);
+    static CWorldObject* Place(CNode* parent, const char* name, const SModel& m, const CVector& at);
+    static CWorldObject* PlaceObject(CNode* parent, const char* name, const SDefinition& d, const CVector& at);
+    static CWorldObject* PointLight(CNode* parent, const char* name, const CVector& at, float r, float g, float b,
+                                    float range);
+    static CWorldObject* SpotLight(CNode* parent, const char* name, const CVector& at, float r, float g, float b);
+    SDefinition Define(const char* name, CNode* folder, const std::vector<std::pair<const char*, SModel>>& states);
+
+    // Wall pieces around the holes: along x at depth z (front and back walls),
+    // or along z at x (side walls).
+    static void WallX(CMeshBuilder& b, int m, float x0, float x1, float z0, float z1, float y0, float y1,
+                      std::vector<SHole> holes);
+    static void WallZ(CMeshBuilder& b, int m, float z0, float z1, float x0, float x1, float y0, float y1,
+                      std::vector<SHole> holes);
+
+    void MakeStreetModels();
+    void MakeHouseModels();
+    void MakeFurniture();
+    void MakeDoorsAndWindows();
+    void MakeHero();
+    void BuildStreet();
+    void BuildHouse(const char* name, const CVector& origin, int turns, bool brick);
+    static std::string HouseModelName(const char* part, bool brick, int turns);
+
+    SContext& c_;
+    std::map<std::string, SModel> models_;
+    std::map<std::string, SDefinition> defs_;
+    CWorldObject* street_ = nullptr;
+    CWorldObject* pavements_[2] = {};
+};
+
+SModel CLevel::AddModel(const char* name, const CMeshBuilder& b, CNode* folder)
+{
+    CVector centre;
+    CRootNode* root = b.BuildModel(name, &centre);
+    return AddModel(name, root, centre, folder);
+}
+
+SModel CLevel::AddModel(const char* name, CRootNode* root, const CVector& centre, CNode* folder)
+{
+    SModel m;
+    auto* e = new CModelEntry();
+    e->SetName(name);
+    e->group = folder;
+    e->model = root;
+    g_ModelListRoot->AddChild(e);
+    m.entry = e;
+    m.centre = centre;
+    models_[name] = m;
+    return m;
+}
+
+CWorldObject* CLevel::Group(CNode* parent, const char* name)
+{
+    auto* g = new CWorldObject(name);
+    g->objectKind = CWorldObject::KIND_GROUP;
+    parent->AddChild(g);
+    return g;
+}
+
+CWorldObject* CLevel::Place(CNode* parent, const char* name, const SModel& m, const CVector& at)
+{
+    auto* o = new CWorldObject(name);
+    o->objectKind = CWorldObject::KIND_MODEL;
+    o->reference = m.entry;
+    o->position = at + m.centre;
+    parent->AddChild(o);
+    return o;
+}
+
+CWorldObject* CLevel::PlaceObject(CNode* parent, const char* name, const SDefinition& d, const CVector& at)
+{
+    auto* o = new CWorldObject(name);
+    o->objectKind = CWorldObject::KIND_OBJECT;
+    o->reference = d.definition;
+    o->position = at + d.centre;
+    parent->AddChild(o);
+    return o;
+}
+
+CWorldObject* CLevel::PointLight(CNode* parent, const char* name, const CVector& at, float r, float g, float b,
+                                 float range)
+{
+    auto* o = new CWorldObject(name);
+    parent->AddChild(o);
+    SWorldLight* l = o->MakeLight();
+    o->position = at;
+    l->light.dltType = D3DLIGHT_POINT;
+    l->light.dcvDiffuse = {r, g, b, 1};
+    l->light.dcvSpecular = {r * 0.3f, g * 0.3f, b * 0.3f, 1};
+    l->light.dvPosition = {at.x, at.y, at.z};
+    l->light.dvRange = range;
+    l->light.dvAttenuation0 = 1.0f;
+    l->light.dvAttenuation1 = 0.5f;
+    return o;
+}
+
+CWorldObject* CLevel::SpotLight(CNode* parent, const char* name, const CVector& at, float r, float g, float b)
+{
+    auto* o = new CWorldObject(name);
+    parent->AddChild(o);
+    SWorldLight* l = o->MakeLight();
+    o->position = at;
+    // Straight down: heading 0, pitch a quarter turn below the horizon.
+    o->angle = 0.0f;
+    o->angle2 = -1.5707964f;
+    l->light.dltType = D3DLIGHT_SPOT;
+    l->light.dcvDiffuse = {r, g, b, 1};
+    l->light.dvPosition = {at.x, at.y, at.z};
+    l->light.dvDirection = {0, -1, 0};
+    l->light.dvRange = 1.5f;
+    l->light.dvFalloff = 1.0f;
+    l->light.dvAttenuation0 = 1.0f;
+    l->light.dvTheta = 0.5f;
+    l->light.dvPhi = 1.0f;
+    return o;
+}
+
+SDefinition CLevel::Define(const char* name, CNode* folder, const std::vector<std::pair<const char*, SModel>>& states)
+{
+    SDefinition d;
+    d.definition = new CObjectNode(name);
+    d.definition->group = folder;
+    for (const auto& [state, model] : states)
+        d.definition->AddState(state)->modelEntry = model.entry;
+    // Every state's model has the same bounds, so one offset serves them all.
+    d.centre = states.front().second.centre;
+    defs_[name] = d;
+    return d;
+}
+
+void CLevel::WallX(CMeshBuilder& b, int m, float x0, float x1, float z0, float z1, float y0, float y1,
+                   std::vector<SHole> holes)
+{
+    std::sort(holes.begin(), holes.end(), [](const SHole& p, const SHole& q) { return p.a0 < q.a0; });
+    float x = x0;
+    for (const SHole& h : holes) {
+        if (h.a0 > x)
+            b.Box(m, CVector(x, y0, z0), CVector(h.a0, y1, z1));
+        if (h.b0 > y0)
+            b.Box(m, CVector(h.a0, y0, z0), CVector(h.a1, h.b0, z1));
+        if (h.b1 < y1)
+            b.Box(m, CVector(h.a0, h.b1, z0), CVector(h.a1, y1, z1));
+        x = h.a1;
+    }
+    if (x < x1)
+        b.Box(m, CVector(x, y0, z0), CVector(x1, y1, z1));
+}
+
+void CLevel::WallZ(CMeshBuilder& b, int m, float z0, float z1, float x0, float x1, float y0, float y1,
+                   std::vector<SHole> holes)
+{
+    std::sort(holes.begin(), holes.end(), [](const SHole& p, const SHole& q) { return p.a0 < q.a0; });
+    float z = z0;
+    for (const SHole& h : holes) {
+        if (h.a0 > z)
+            b.Box(m, CVector(x0, y0, z), CVector(x1, y1, h.a0));
+        if (h.b0 > y0)
+            b.Box(m, CVector(x0, y0, h.a0), CVector(x1, h.b0, h.a1));
+        if (h.b1 < y1)
+            b.Box(m, CVector(x0, h.b1, h.a0), CVector(x1, y1, h.a1));
+        z = h.a1;
+    }
+    if (z < z1)
+        b.Box(m, CVector(x0, y0, z), CVector(x1, y1, z1));
+}
+
+void CLevel::MakeStreetModels()
+{
+    CNode* folder = ModelFolder("Street");
+    {
+        CMeshBuilder b;
+        b.Box(b.Material(Look("asphalt", 0.5f)), CVector(-0.5f, -0.02f, kStreetZ0), CVector(0.5f, 0.008f, kStreetZ1), 16);
+        AddModel("Fahrbahn", b, folder);
+    }
+    {
+        CMeshBuilder b;
+        const int m = b.Material(Plain(0.95f, 0.95f, 0.9f, 0.3f));
+        for (float z = kStreetZ0 + 0.1f; z < kStreetZ1 - 0.3f; z += 0.6f)
+            b.Box(m, CVector(-0.015f, 0, z), CVector(0.015f, 0.011f, z + 0.3f), 16);
+        AddModel("Mittellinie", b, folder);
+    }
+    for (int east = 0; east < 2; ++east) {
+        CMeshBuilder b;
+        const float x0 = east ? 0.5f : -0.95f;
+        b.Box(b.Material(Look("paving", 0.25f)), CVector(x0, 0, kStreetZ0), CVector(x0 + 0.45f, 0.02f, kStreetZ1), 16);
+        // The kerb along the road, its face towards the road.
+        const int kerb = b.Material(Look("kerb", 0.5f));
+        if (east)
+            b.Box(kerb, CVector(0.5f, -0.01f, kStreetZ0), CVector(0.52f, 0.025f, kStreetZ1), 16 | 4);
+        else
+            b.Box(kerb, CVector(-0.52f, -0.01f, kStreetZ0), CVector(-0.5f, 0.025f, kStreetZ1), 16 | 8);
+        AddModel(east ? "Gehweg_Ost" : "Gehweg_West", b, folder);
+    }
+    {
+        CMeshBuilder b;
+        const int g = b.Material(Look("grass", 0.5f));
+        b.Box(g, CVector(-6, -0.02f, kStreetZ0), CVector(-0.95f, 0.004f, kStreetZ1), 16);
+        b.Box(g, CVector(0.95f, -0.02f, kStreetZ0), CVector(6, 0.004f, kStreetZ1), 16);
+        AddModel("Wiese", b, folder);
+    }
+    {
+        CMeshBuilder b;
+        b.Box(b.Material(Look("paving", 0.2f)), CVector(0, 0, 0), CVector(0.2f, 0.014f, 0.3f), 16);
+        AddModel("Gartenweg", b, folder);
+    }
+    {
+        CMeshBuilder b;
+        const int metal = b.Material(Plain(0.25f, 0.27f, 0.3f));
+        b.Box(metal, CVector(-0.012f, 0, -0.012f), CVector(0.012f, 0.66f, 0.012f));
+        b.Box(metal, CVector(-0.04f, 0.66f, -0.04f), CVector(0.04f, 0.68f, 0.04f));
+        b.Box(b.Material(Plain(1.0f, 0.9f, 0.6f, 0.9f)), CVector(-0.03f, 0.68f, -0.03f), CVector(0.03f, 0.74f, 0.03f));
+        b.Box(metal, CVector(-0.045f, 0.74f, -0.045f), CVector(0.045f, 0.755f, 0.045f));
+        AddModel("Laterne", b, folder);
+    }
+    {
+        CMeshBuilder b;
+        b.Box(b.Material(Look("wood", 0.3f, 0.6f)), CVector(-0.03f, 0, -0.03f), CVector(0.03f, 0.4f, 0.03f));
+        const int leaves = b.Material(Look("leaves", 0.3f));
+        b.Box(leaves, CVector(-0.22f, 0.3f, -0.22f), CVector(0.22f, 0.7f, 0.22f));
+        b.Box(leaves, CVector(-0.14f, 0.7f, -0.14f), CVector(0.14f, 0.9f, 0.14f));
+        AddModel("Baum", b, folder);
+    }
+}
+
+std::string CLevel::HouseModelName(const char* part, bool brick, int turns)
+{
+    return std::string(part) + (brick ? "_Ziegel" : "_Putz") + (turns == 1 ? "_L" : "_R");
+}
+
+void CLevel::MakeHouseModels()
+{
+    CNode* folder = ModelFolder("Houses");
+    const std::vector<float> frontWindows1 = {0.4f, 1.6f}, frontWindows2 = {0.4f, 1.0f, 1.6f};
+    for (int turns : {1, 3})
+        for (int brick = 0; brick < 2; ++brick) {
+            const char* wall = brick ? "brick" : "plaster";
+            for (int storey = 0; storey < 2; ++storey) {
+                CMeshBuilder b;
+                b.SetTurns(turns);
+                const int m = b.Material(Look(wall, brick ? 0.25f : 0.5f));
+                const int trim = b.Material(Look("plaster", 0.5f, 0.75f));
+                const float y0 = storey * kStorey, y1 = y0 + kStorey;
+                std::vector<SHole> front;
+                for (float x : storey ? frontWindows2 : frontWindows1)
+                    front.push_back({x - kWinW / 2, x + kWinW / 2, y0 + kWinSill, y0 + kWinSill + kWinH});
+                if (!storey)
+                    front.push_back({1.0f - kDoorW / 2, 1.0f + kDoorW / 2, y0, y0 + kDoorH});
+                WallX(b, m, 0, kHouseW, 0, kWallT, y0, y1, front);
+                std::vector<SHole> back;
+                for (float x : {0.5f, 1.5f})
+                    back.push_back({x - kWinW / 2, x + kWinW / 2, y0 + kWinSill, y0 + kWinSill + kWinH});
+                WallX(b, m, 0, kHouseW, kHouseD - kWallT, kHouseD, y0, y1, back);
+                const std::vector<SHole> side = {
+                    {0.8f - kWinW / 2, 0.8f + kWinW / 2, y0 + kWinSill, y0 + kWinSill + kWinH}};
+                WallZ(b, m, kWallT, kHouseD - kWallT, 0, kWallT, y0, y1, side);
+                WallZ(b, m, kWallT, kHouseD - kWallT, kHouseW - kWallT, kHouseW, y0, y1, side);
+                // A plinth below and a band between the floors make the storeys read.
+                if (!storey) {
+                    b.Box(trim, CVector(-0.01f, 0, -0.01f), CVector(kHouseW + 0.01f, 0.05f, kHouseD + 0.01f), 15);
+                    // The ground under the house: what shows through the door
+                    // while the insides are cut away.
+                    b.Box(b.Material(Look("tiles", 0.25f, 0.55f)), CVector(kWallT, 0, kWallT),
+                          CVector(kHouseW - kWallT, 0.01f, kHouseD - kWallT), 16);
+                } else {
+                    b.Box(trim, CVector(-0.01f, y0 - 0.02f, -0.01f), CVector(kHouseW + 0.01f, y0 + 0.02f, kHouseD + 0.01f));
+                }
+                // Fixed panes in the back and side openings.
+                const int glass = b.Material(Look("glass", 1.0f));
+                for (float x : {0.5f, 1.5f})
+                    b.Box(glass, CVector(x - kWinW / 2, y0 + kWinSill, kHouseD - kWallT / 2 - 0.005f),
+                          CVector(x + kWinW / 2, y0 + kWinSill + kWinH, kHouseD - kWallT / 2 + 0.005f), 3);
+                for (float x : {kWallT / 2, kHouseW - kWallT / 2})
+                    b.Box(glass, CVector(x - 0.005f, y0 + kWinSill, 0.8f - kWinW / 2),
+                          CVector(x + 0.005f, y0 + kWinSill + kWinH, 0.8f + kWinW / 2), 12);
+                const std::string part = std::string("Wand") + char('1' + storey);
+                AddModel(HouseModelName(part.c_str(), brick, turns).c_str(), b, folder);
+            }
+            CMeshBuilder roof;
+            roof.SetTurns(turns);
+            roof.Roof(roof.Material(Look("rooftiles", 0.25f)), roof.Material(Look(wall, brick ? 0.25f : 0.5f)),
+                      CVector(0, 2 * kStorey, 0), CVector(kHouseW, 2 * kStorey + 0.5f, kHouseD), 0.08f);
+            AddModel(HouseModelName("Dach", brick, turns).c_str(), roof, folder);
+        }
+
+    const float ix0 = kWallT, ix1 = kHouseW - kWallT, iz0 = kWallT, iz1 = kHouseD - kWallT;
+    for (int turns : {1, 3}) {
+        const char* side = turns == 1 ? "_L" : "_R";
+        for (int tiles = 0; tiles < 2; ++tiles) {
+            CMeshBuilder b;
+            b.SetTurns(turns);
+            b.Box(b.Material(Look(tiles ? "tiles" : "wood", tiles ? 0.25f : 0.4f)), CVector(ix0, 0, iz0),
+                  CVector(ix1, kSlab, iz1), 16);
+            AddModel((std::string(tiles ? "Boden_Fliesen" : "Boden_Holz") + side).c_str(), b, folder);
+        }
+        {
+            // The upper floor leaves the stairwell open.
+            CMeshBuilder b;
+            b.SetTurns(turns);
+            const int m = b.Material(Look("wood", 0.4f));
+            const float y0 = kStorey, y1 = kStorey + kSlab;
+            b.Box(m, CVector(kStairX1, y0, iz0), CVector(ix1, y1, iz1));
+            b.Box(m, CVector(ix0, y0, iz0), CVector(kStairX1, y1, kStairZ0));
+            b.Box(m, CVector(ix0, y0, kStairZ1), CVector(kStairX1, y1, iz1));
+            AddModel((std::string("Boden_Oben") + side).c_str(), b, folder);
+        }
+        {
+            CMeshBuilder b;
+            b.SetTurns(turns);
+            const int m = b.Material(Look("wood", 0.1f, 0.85f));
+            constexpr int steps = 8;
+            const float rise = (kStorey + kSlab) / steps, run = (kStairZ1 - kStairZ0) / steps;
+            for (int i = 0; i < steps; ++i)
+                b.Box(m, CVector(kStairX0, 0, kStairZ0 + i * run),
+                      CVector(kStairX1, (i + 1) * rise, kStairZ0 + (i + 1) * run));
+            AddModel((std::string("Treppe_Holz") + side).c_str(), b, folder);
+        }
+    }
+}
+
+void CLevel::MakeFurniture()
+{
+    CNode* folder = ModelFolder("Furniture");
+    const SLook wood = Look("wood", 0.2f, 0.8f);
+    {
+        CMeshBuilder b;
+        const int m = b.Material(wood);
+        b.Box(m, CVector(-0.15f, 0.15f, -0.1f), CVector(0.15f, 0.17f, 0.1f));
+        for (float x : {-0.13f, 0.11f})
+            for (float z : {-0.08f, 0.06f})
+                b.Box(m, CVector(x, 0, z), CVector(x + 0.02f, 0.15f, z + 0.02f));
+        AddModel("Tisch", b, folder);
+    }
+    {
+        CMeshBuilder b;
+        const int m = b.Material(wood);
+        b.Box(m, CVector(-0.045f, 0.09f, -0.045f), CVector(0.045f, 0.105f, 0.045f));
+        b.Box(m, CVector(-0.045f, 0.105f, 0.035f), CVector(0.045f, 0.22f, 0.045f));
+        for (float x : {-0.045f, 0.033f})
+            for (float z : {-0.045f, 0.033f})
+                b.Box(m, CVector(x, 0, z), CVector(x + 0.012f, 0.09f, z + 0.012f));
+        AddModel("Stuhl", b, folder);
+    }
+    {
+        CMeshBuilder b;
+        const int cloth = b.Material(Look("fabric", 0.2f));
+        b.Box(cloth, CVector(-0.22f, 0, -0.08f), CVector(0.22f, 0.08f, 0.08f));
+        b.Box(cloth, CVector(-0.22f, 0.08f, 0.05f), CVector(0.22f, 0.18f, 0.1f));
+        b.Box(cloth, CVector(-0.26f, 0, -0.08f), CVector(-0.22f, 0.12f, 0.1f));
+        b.Box(cloth, CVector(0.22f, 0, -0.08f), CVector(0.26f, 0.12f, 0.1f));
+        AddModel("Sofa", b, folder);
+    }
+    {
+        CMeshBuilder b;
+        b.Box(b.Material(wood), CVector(-0.14f, 0, -0.24f), CVector(0.14f, 0.06f, 0.24f));
+        b.Box(b.Material(Look("fabric", 0.3f, 0.9f)), CVector(-0.13f, 0.06f, -0.2f), CVector(0.13f, 0.1f, 0.23f));
+        b.Box(b.Material(Plain(0.92f, 0.92f, 0.88f)), CVector(-0.11f, 0.06f, -0.235f), CVector(0.11f, 0.11f, -0.18f));
+        b.Box(b.Material(wood), CVector(-0.14f, 0, -0.26f), CVector(0.14f, 0.16f, -0.24f));
+        AddModel("Bett", b, folder);
+    }
+    {
+        CMeshBuilder b;
+        const int m = b.Material(Look("wood", 0.2f, 0.6f));
+        b.Box(m, CVector(-0.16f, 0, -0.07f), CVector(0.16f, 0.44f, 0.07f));
+        b.Box(b.Material(Plain(0.8f, 0.7f, 0.3f, 0.2f)), CVector(-0.02f, 0.2f, -0.075f), CVector(0.02f, 0.24f, -0.07f));
+        AddModel("Schrank", b, folder);
+    }
+    {
+        CMeshBuilder b;
+        b.Box(b.Material(Plain(0.85f, 0.85f, 0.82f)), CVector(-0.3f, 0, -0.08f), CVector(0.3f, 0.2f, 0.08f));
+        b.Box(b.Material(Look("tiles", 0.16f)), CVector(-0.3f, 0.2f, -0.08f), CVector(0.3f, 0.215f, 0.08f));
+        AddModel("Kueche", b, folder);
+    }
+}
+
+void CLevel::MakeDoorsAndWindows()
+{
+    CNode* folder = ModelFolder("Doors and windows");
+    CNode* objects = g_ObjectsTree->AddChild(new CNode("Doors and windows"));
+    // The door in its opening: x across the opening centred on 0, the wall from
+    // z 0 to the wall thickness, inside towards +z. The mat inside the door
+    // keeps the bounds of the open and the closed door equal.
+    const float w = kDoorW, h = kDoorH, t = kWallT;
+    auto door = [&](const std::string& name, bool open, int turns) {
+        CMeshBuilder b;
+        b.SetTurns(turns);
+        const int frame = b.Material(Plain(0.95f, 0.95f, 0.92f));
+        b.Box(frame, CVector(-w / 2, 0, 0), CVector(-w / 2 + 0.015f, h, t));
+        b.Box(frame, CVector(w / 2 - 0.015f, 0, 0), CVector(w / 2, h, t));
+        b.Box(frame, CVector(-w / 2, h - 0.015f, 0), CVector(w / 2, h, t));
+        const int leaf = b.Material(Look("door", 1.0f));
+        if (open)
+            b.Box(leaf, CVector(-w / 2 + 0.015f, 0.002f, t), CVector(-w / 2 + 0.035f, h - 0.017f, t + w - 0.03f));
+        else
+            b.Box(leaf, CVector(-w / 2 + 0.015f, 0.002f, t / 2 - 0.01f), CVector(w / 2 - 0.015f, h - 0.017f, t / 2 + 0.01f));
+        b.Box(b.Material(Plain(0.35f, 0.25f, 0.18f)), CVector(-w / 2, 0, t), CVector(w / 2, 0.004f, t + w - 0.03f), 16);
+        return AddModel(name.c_str(), b, folder);
+    };
+    // The window: two casements; open, they turn inwards over the inner sill.
+    const float ww = kWinW, wh = kWinH;
+    auto window = [&](const std::string& name, bool open, int turns) {
+        CMeshBuilder b;
+        b.SetTurns(turns);
+        const int frame = b.Material(Plain(0.95f, 0.95f, 0.92f));
+        b.Box(frame, CVector(-ww / 2, 0, 0), CVector(ww / 2, 0.012f, t));
+        b.Box(frame, CVector(-ww / 2, wh - 0.012f, 0), CVector(ww / 2, wh, t));
+        b.Box(frame, CVector(-ww / 2, 0, 0), CVector(-ww / 2 + 0.012f, wh, t));
+        b.Box(frame, CVector(ww / 2 - 0.012f, 0, 0), CVector(ww / 2, wh, t));
+        b.Box(b.Material(Plain(0.9f, 0.9f, 0.88f)), CVector(-ww / 2 - 0.02f, -0.015f, -0.02f),
+              CVector(ww / 2 + 0.02f, 0, t + ww / 2));
+        const int glass = b.Material(Look("glass", 1.0f));
+        const float half = ww / 2 - 0.012f;
+        if (open) {
+            b.Box(glass, CVector(-ww / 2 + 0.012f, 0.012f, t), CVector(-ww / 2 + 0.02f, wh - 0.012f, t + half));
+            b.Box(glass, CVector(ww / 2 - 0.02f, 0.012f, t), CVector(ww / 2 - 0.012f, wh - 0.012f, t + half));
+        } else {
+            b.Box(glass, CVector(-half, 0.012f, t / 2 - 0.004f), CVector(half, wh - 0.012f, t / 2 + 0.004f));
+        }
+        return AddModel(name.c_str(), b, folder);
+    };
+    // Houses on the left of the street face +x, those on the right -x.
+    for (int turns : {1, 3}) {
+        const std::string side = turns == 1 ? "Left" : "Right";
+        const std::string tag = turns == 1 ? "_L" : "_R";
+        const SModel doorClosed = door("Tuer_zu" + tag, false, turns), doorOpen = door("Tuer_offen" + tag, true, turns);
+        Define(("Door_" + side).c_str(), objects,
+               {{"CLOSED", doorClosed}, {"OPENING", doorOpen}, {"OPEN", doorOpen}, {"CLOSING", doorClosed}});
+        const SModel winClosed = window("Fenster_zu" + tag, false, turns);
+        const SModel winOpen = window("Fenster_offen" + tag, true, turns);
+        Define(("Window_" + side).c_str(), objects,
+               {{"CLOSED", winClosed}, {"OPENING", winOpen}, {"OPEN", winOpen}, {"CLOSING", winClosed}});
+    }
+}
+
+// The hero: a jointed figure about 0.45 high (1.8 m), its feet on the model's
+// origin where the "snapperShape" locator stands.
+void CLevel::MakeHero()
+{
+    CNode* folder = ModelFolder("Characters");
+    CNode* objects = g_ObjectsTree->AddChild(new CNode("Characters"));
+    auto* root = new CRootNode();
+    root->SetName("Hero");
+    auto joint = [](CNode* parent, const char* name, const CVector& at) {
+        auto* j = new CJointNode(name);
+        j->translation = at;
+        j->scaling = CVector(1, 1, 1);
+        j->localMatrix = MatrixTranslation(at);
+        parent->AddChild(j);
+        return j;
+    };
+    auto part = [&](CNode* parent, const char* name, const SLook& look, const CVector& lo, const CVector& hi) {
+        CMeshBuilder b;
+        b.Box(b.Material(look), lo, hi);
+        parent->AddChild(b.BuildMesh(name));
+    };
+    const SLook jacket = Plain(0.18f, 0.2f, 0.26f), trousers = Plain(0.22f, 0.24f, 0.4f), skin = Plain(0.9f, 0.7f, 0.55f);
+    const SLook shoes = Plain(0.1f, 0.08f, 0.06f), cap = Plain(0.08f, 0.08f, 0.08f);
+    CJointNode* hips = joint(root, "Hips", CVector(0, 0.22f, 0));
+    part(hips, "Pelvis", trousers, CVector(-0.055f, -0.02f, -0.03f), CVector(0.055f, 0.03f, 0.03f));
+    for (int side = -1; side <= 1; side += 2) {
+        CJointNode* leg = joint(hips, side < 0 ? "LeftLeg" : "RightLeg", CVector(side * 0.03f, -0.02f, 0));
+        part(leg, side < 0 ? "LeftThigh" : "RightThigh", trousers, CVector(-0.022f, -0.19f, -0.022f), CVector(0.022f, 0, 0.022f));
+        CJointNode* foot = joint(leg, side < 0 ? "LeftFoot" : "RightFoot", CVector(0, -0.19f, 0));
+        part(foot, side < 0 ? "LeftShoe" : "RightShoe", shoes, CVector(-0.022f, -0.01f, -0.04f), CVector(0.022f, 0.01f, 0.025f));
+    }
+    CJointNode* spine = joint(hips, "Spine", CVector(0, 0.03f, 0));
+    part(spine, "Torso", jacket, CVector(-0.06f, 0, -0.035f), CVector(0.06f, 0.14f, 0.035f));
+    for (int side = -1; side <= 1; side += 2) {
+        CJointNode* arm = joint(spine, side < 0 ? "LeftArm" : "RightArm", CVector(side * 0.075f, 0.13f, 0));
+        part(arm, side < 0 ? "LeftSleeve" : "RightSleeve", jacket, CVector(-0.015f, -0.13f, -0.015f), CVector(0.015f, 0, 0.015f));
+        CJointNode* hand = joint(arm, side < 0 ? "LeftHand" : "RightHand", CVector(0, -0.13f, 0));
+        part(hand, side < 0 ? "LeftPalm" : "RightPalm", skin, CVector(-0.012f, -0.03f, -0.012f), CVector(0.012f, 0, 0.012f));
+    }
+    CJointNode* neck = joint(spine, "Neck", CVector(0, 0.14f, 0));
+    part(neck, "Head", skin, CVector(-0.03f, 0.01f, -0.03f), CVector(0.03f, 0.075f, 0.03f));
+    part(neck, "Cap", cap, CVector(-0.033f, 0.06f, -0.033f), CVector(0.033f, 0.085f, 0.033f));
+    // Centred on its origin like every other model; the feet keep the locator.
+    root->Prepare();
+    const CVector centre = root->originalCentre;
+    hips->translation = hips->translation - centre;
+    hips->localMatrix = MatrixTranslation(hips->translation);
+    CJointNode* ground = joint(root, "Ground", -centre);
+    ground->AddChild(new CLocatorNode("snapperShape"));
+    root->Prepare();
+    const SModel hero = AddModel("Hero", root, centre, folder);
+    Define("Hero", objects, {{"STAND", hero}});
+}
+
+void CLevel::BuildStreet()
+{
+    street_ = Group(g_WorldRoot, "Strasse");
+    CWorldObject* road = Place(street_, "Fahrbahn", models_["Fahrbahn"], CVector(0, 0, 0));
+    Place(street_, "Mittellinie", models_["Mittellinie"], CVector(0, 0, 0));
+    pavements_[0] = Place(street_, "Gehweg_West", models_["Gehweg_West"], CVector(0, 0, 0));
+    pavements_[1] = Place(street_, "Gehweg_Ost", models_["Gehweg_Ost"], CVector(0, 0, 0));
+    Place(street_, "Wiese", models_["Wiese"], CVector(0, 0, 0));
+    for (CWorldObject* pavement : pavements_) {
+        road->AddConnection(pavement, false);
+        pavement->AddConnection(road, false);
+    }
+
+    CWorldObject* lamps = Group(street_, "Laternen");
+    for (const CVector& at : {CVector(-0.88f, 0.02f, -1.2f), CVector(0.88f, 0.02f, 0.0f), CVector(-0.88f, 0.02f, 1.9f)}) {
+        Place(lamps, "Laterne", models_["Laterne"], at);
+        PointLight(lamps, "Laternenlicht", at + CVector(0, 0.7f, 0), 1.0f, 0.85f, 0.55f, 1.6f);
+    }
+    CWorldObject* trees = Group(street_, "Baeume");
+    for (const CVector& at : {CVector(-1.95f, 0, 0.0f), CVector(1.95f, 0, 0.05f), CVector(-1.5f, 0, 3.05f),
+                              CVector(1.6f, 0, 3.0f), CVector(-3.3f, 0, -1.4f), CVector(3.3f, 0, 1.3f)})
+        Place(trees, "Baum", models_["Baum"], at);
+}
+
+void CLevel::BuildHouse(const char* name, const CVector& o, int turns, bool brick)
+{
+    const std::string tag = turns == 1 ? "_L" : "_R";
+    const std::string side = turns == 1 ? "Left" : "Right";
+    auto at = [&](float x, float y, float z) { return o + Turn(CVector(x, y, z), turns); };
+    CWorldObject* house = Group(g_WorldRoot, name);
+    // The garden path from the pavement to the door.
+    CWorldObject* pavement = pavements_[turns == 1 ? 0 : 1];
+    const CVector door = at(1.0f, 0, 0);
+    CWorldObject* path = Place(street_, "Gartenweg", models_["Gartenweg"],
+                               CVector(turns == 1 ? -1.15f : 0.95f, 0, door.z - 0.15f));
+    pavement->AddConnection(path, false);
+    path->AddConnection(pavement, false);
+
+    CWorldObject* floors[2] = {};
+    CWorldObject* stairs = nullptr;
+    for (int storey = 0; storey < 2; ++storey) {
+        const float y = storey * kStorey, fy = y + kSlab;
+        char floorName[16];
+        std::snprintf(floorName, sizeof floorName, "Stockwerk_%d", storey + 1);
+        CWorldObject* floor = Group(house, floorName);
+        CWorldObject* outside = Group(floor, "aussen");
+        CWorldObject* inside = Group(floor, "innen");
+        const std::string part = std::string("Wand") + char('1' + storey);
+        Place(outside, "Wand", models_[HouseModelName(part.c_str(), brick, turns)], o);
+        if (storey == 1)
+            Place(outside, "Dach", models_[HouseModelName("Dach", brick, turns)], o);
+        const std::vector<float> windows = storey ? std::vector<float>{0.4f, 1.0f, 1.6f} : std::vector<float>{0.4f, 1.6f};
+        for (float x : windows)
+            PlaceObject(outside, "Fenster", defs_["Window_" + side], at(x, y + kWinSill, 0));
+
+        if (storey == 0) {
+            PlaceObject(outside, "Haustuer", defs_["Door_" + side], at(1.0f, y, 0));
+            floors[0] = Place(inside, "Boden", models_[(brick ? "Boden_Holz" : "Boden_Fliesen") + tag], o);
+            stairs = Place(inside, "Treppe", models_["Treppe_Holz" + tag], o);
+            if (brick) {
+                Place(inside, "Tisch", models_["Tisch"], at(1.3f, fy, 1.0f));
+                Place(inside, "Stuhl", models_["Stuhl"], at(1.3f, fy, 1.16f));
+                Place(inside, "Sofa", models_["Sofa"], at(1.5f, fy, 0.2f));
+                Place(inside, "Schrank", models_["Schrank"], at(0.7f, fy, kHouseD - 0.2f));
+            } else {
+                Place(inside, "Kueche", models_["Kueche"], at(1.4f, fy, kHouseD - 0.2f));
+                Place(inside, "Tisch", models_["Tisch"], at(1.2f, fy, 0.8f));
+                Place(inside, "Stuhl", models_["Stuhl"], at(1.0f, fy, 0.8f));
+            }
+        } else {
+            floors[1] = Place(inside, "Boden", models_["Boden_Oben" + tag], o);
+            Place(inside, "Bett", models_["Bett"], at(1.6f, fy, 1.1f));
+            Place(inside, "Schrank", models_["Schrank"], at(1.0f, fy, kHouseD - 0.2f));
+            Place(inside, "Stuhl", models_["Stuhl"], at(0.8f, fy, 0.4f));
+        }
+        PointLight(inside, "Deckenlampe", at(1.0f, y + kStorey - 0.06f, kHouseD / 2), 1.0f, 0.9f, 0.7f, 1.2f);
+    }
+    // From the garden path through the door to the ground floor, up the stairs.
+    path->AddConnection(floors[0], true);
+    floors[0]->AddConnection(path, true);
+    floors[0]->AddConnection(stairs, false);
+    stairs->AddConnection(floors[0], false);
+    stairs->AddConnection(floors[1], false);
+    floors[1]->AddConnection(stairs, false);
+    if (!brick)
+        SpotLight(street_, "Eingangslicht", at(1.0f, kDoorH + 0.12f, -0.08f), 1.0f, 1.0f, 0.8f);
+}
+
+bool CLevel::Build()
+{
+    MakeStreetModels();
+    MakeHouseModels();
+    MakeFurniture();
+    MakeDoorsAndWindows();
+    MakeHero();
+    BuildStreet();
+    // Two houses on each side of the street, their fronts towards it.
+    BuildHouse("Haus_A", CVector(-1.15f, 0, -2.4f), 1, true);
+    BuildHouse("Haus_B", CVector(1.15f, 0, -0.4f), 3, false);
+    BuildHouse("Haus_C", CVector(-1.15f, 0, 0.4f), 1, false);
+    BuildHouse("Haus_D", CVector(1.15f, 0, 2.4f), 3, true);
+    // The hero waits on the pavement, where the game camera looks.
+    PlaceObject(g_WorldRoot, "Held", defs_["Hero"], CVector(-0.72f, 0.02f, 0.1f));
+    return true;
+}
+
+}  // namespace
+
+bool MakeLevel(SContext& c)
+{
+    const uint8_t savedMode = GameModeFlag;
+    GameModeFlag = 0;
+    // The world file then stores the texture pages with their pixels.
+    InstallTexturePageHooks();
+    CreateWorldRoots();
+    CLevel level(c);
+    bool ok = level.Build();
+    const fs::path file = c.out / "Varek.wld";
+    std::string error;
+    if (ok && !SaveWorld(file.string().c_str(), &error)) {
+        c.error = file.string() + ": " + error;
+        ok = false;
+    }
+    // SaveWorld keeps the previous file as ".bak"; a fresh installation has none.
+    std::error_code ec;
+    fs::remove(c.out / "Varek.bak", ec);
+    DestroyWorldRoots();
+    GameModeFlag = savedMode;
+    return ok;
+}
+
+}  // namespace sample

@@ -1,0 +1,86 @@
+// The English dialog texts (plain and encoded with the program's own encoder)
+// and the demo settings file.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "GAMES/Rulo2/app/DialogTextEncoder.h"
+#include "tools/make-sample-data/SampleData.h"
+
+namespace sample {
+
+namespace {
+
+// A text for every key the program looks up so far, grouped as the screens use them.
+const std::vector<std::pair<const char*, const char*>> kTexts = {
+    {"// Window", nullptr},
+    {"RULO2", "Varek"},
+    {"// Start-up errors", nullptr},
+    {"ERROR_WRONGDXVERSION", "This program needs a newer version of the graphics system."},
+    {"ERROR_DXINIT_WINDOW", "The game could not start in a window and tries full screen instead."},
+    {"ERROR_DXINIT_FAILED", "The graphics could not be started. The game ends now."},
+    {"ERROR_CANTPLAYBACKMOVIE", "Movies cannot be played on this computer. The game goes on without them."},
+    {"// Levels", nullptr},
+    {"LEVEL_1", "The Corner Shop"},
+    {"LEVEL_2", "Linden Street"},
+    {"LEVEL_3", "The Old Mill"},
+    {"LEVEL_4", "Linden Street"},
+    {"MENU_BURG_1", "Burglary 1: The Corner Shop"},
+    {"MENU_BURG_2", "Burglary 2: Linden Street"},
+    {"MENU_BURG_3", "Burglary 3: The Old Mill"},
+    {"MENU_BURG_4", "Burglary 4: Linden Street"},
+    {"// Message boxes", nullptr},
+    {"REALLY_QUIT", "Do you really want to quit?"},
+    {"ERROR_LOADING_PLAN", "The plan could not be loaded."},
+    {"ERROR_EXECUTING_PLAN_MORE_THAN_ONCE", "This plan has already been carried out."},
+    {"ERROR_WRONGLEVEL", "This plan belongs to another burglary."},
+    {"ERROR_SAVING_PLAN", "The plan could not be saved."},
+    {"ERROR_LOADING_GAME", "The game could not be loaded."},
+    {"ERROR_SAVING_GAME", "The game could not be saved."},
+    {"NEWGAME_CONFIRMATION", "Start a new game? Progress that is not saved will be lost."},
+    {"DELETEPLAN_CONFIRMATION", "Delete this plan?"},
+    {"DELETEGAME_CONFIRMATION", "Delete this saved game?"},
+    {"TUTORIAL_CONFIRMATION", "Would you like to play the tutorial first?"},
+    {"HERO_TUTORIAL_COMPLETE", "Well done! The tutorial is complete."},
+    {"// Speech bubbles", nullptr},
+    {"HERO_NEWGAME", "Time to get to work."},
+    {"CHAR_DOORNOPLAN", "That house is not part of the plan."},
+    {"CHAR_DOORLOCKED", "Locked."},
+    {"CHAR_WINALREADYOPEN", "It is open already."},
+    {"CHAR_WINLOOKTHRUINSIDE", "I can't see much from in here."},
+    {"CHAR_WINBLOCKED", "Someone is climbing through."},
+    {"CHAR_WINLOCKED", "The window is locked."},
+    {"CHAR_WINJUMP", "Too far to jump."},
+    {"CHAR_WINWAY", "Something is in the way."},
+};
+
+}  // namespace
+
+bool MakeDialogTexts(SContext& c)
+{
+    std::string text = "// Varek: English texts of the demo\r\n";
+    for (const auto& [key, value] : kTexts) {
+        if (!value)
+            text += std::string("\r\n") + key + "\r\n";
+        else
+            text += std::string(key) + " = " + value + "\r\n";
+    }
+    const fs::path plain = c.out / "data" / "dialogs_eng_demo.txt";
+    if (!WriteFileBytes(plain, text.data(), text.size(), c.error))
+        return false;
+    std::string error;
+    const fs::path encoded = c.out / "data" / "dialogs_eng_demo_encoded.txt";
+    if (!EncodeDialogTextFile(plain.string(), encoded.string(), &error)) {
+        c.error = error;
+        return false;
+    }
+    return true;
+}
+
+bool MakeDemoSettings(SContext& c)
+{
+    const std::string ini = "[DemoSettings]\r\nAudioTrack=3\r\n";
+    return WriteFileBytes(c.out / "VarekDemo.ini", ini.data(), ini.size(), c.error);
+}
+
+}  // namespace sample

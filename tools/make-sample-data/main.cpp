@@ -1,0 +1,58 @@
+// make-sample-data OUTDIR: writes a complete sample installation of the game
+// (level, textures, interface resources, dialog texts, demo settings) made by
+// the project's own code.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "LIBS/System/sLog.h"
+#include "platform/files/Files.h"
+#include "tools/make-sample-data/SampleData.h"
+
+namespace {
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: make-sample-data OUTDIR\n");
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2 || !argv[1][0] || argv[1][0] == '-')
+        return Usage();
+    // Notes of every picture written would bury the one line that matters.
+    sLog.level = 2;
+    sample::SContext c;
+    std::error_code ec;
+    c.out = sample::fs::absolute(argv[1], ec);
+    sample::fs::create_directories(c.out, ec);
+    if (ec || !sample::fs::is_directory(c.out)) {
+        std::fprintf(stderr, "make-sample-data: %s: cannot create the folder%s%s\n", argv[1], ec ? ": " : "",
+                     ec ? ec.message().c_str() : "");
+        return 1;
+    }
+    // Nothing is shown: the video system only keeps surfaces in memory.
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    // Textures are found under the Windows-style paths the world keeps,
+    // relative to the installation folder.
+    const std::string savedFolder = platform::GetCurrentDirectory();
+    if (!platform::SetCurrentDirectory(c.out.string())) {
+        std::fprintf(stderr, "make-sample-data: %s: cannot enter the folder\n", c.out.string().c_str());
+        return 1;
+    }
+    bool ok = sample::OpenTextureDevice(c.error);
+    ok = ok && sample::MakeTextures(c) && sample::MakeLevel(c);
+    sample::CloseTextureDevice();
+    ok = ok && sample::MakeInterfaceResources(c) && sample::MakeDialogTexts(c) && sample::MakeDemoSettings(c);
+    platform::SetCurrentDirectory(savedFolder);
+    if (!ok) {
+        std::fprintf(stderr, "make-sample-data: %s\n", c.error.c_str());
+        return 1;
+    }
+    std::printf("Sample installation written to %s\n", c.out.string().c_str());
+    return 0;
+}
