@@ -159,3 +159,46 @@ TEST_F(InstanceTest, SpawnedNodeIsListedAndDeletedFromEveryRuntimeList)
     EXPECT_TRUE(VisibleObjects.empty());
     EXPECT_EQ(g_WorldRoot->lastChild, member);
 }
+
+TEST_F(InstanceTest, ClonesKeepTheirSourceNodeAndBurglaryLootTheGangFactors)
+{
+    GamePhase = PHASE_BURGLARY;
+    PlanMemberArray.resize(3);
+    PlanMemberArray[0].memberFactor = 0.5f;
+    PlanMemberArray[1].memberFactor = 0.25f;
+    PlanMemberArray[2].memberFactor = 0.75f;
+    CWorldObject* second = Place(g_WorldRoot, "second", CWorldObject::KIND_GROUP, nullptr);
+    PlanMemberArray[1].member = second;
+    CObjectNode* vase = AddDefinition("Vase", nullptr, 1, 0.01f);
+    vase->index = 9;
+    CWorldObject* placed = Place(g_WorldRoot, "vase", CWorldObject::KIND_OBJECT, vase);
+    placed->objectLogic = new CObjectLogic;
+    placed->objectLogic->kind = vase->objectLogic->kind;
+    placed->objectLogic->characterData = std::make_unique<SCharacterData>();
+    placed->objectLogic->characterData->second = 3.0f;
+    const int32_t id = CloneObjectInstance(placed, nullptr);
+    const int32_t at = FindInstanceByIdAndType(id, 9);
+    ASSERT_GE(at, 0);
+    const ObjectInstance& r = ObjectInstances[size_t(at)];
+    EXPECT_EQ(r.sourceNode, placed);
+    EXPECT_EQ(r.object->objectLogic->instance, 1);
+    EXPECT_EQ(r.memberFactor, 0.5f);
+    EXPECT_EQ(r.otherFactors[0], 0.25f);
+    EXPECT_EQ(r.otherMembers[0], second);
+    EXPECT_EQ(r.otherFactors[1], 0.75f);
+    EXPECT_EQ(r.otherFactors[2], 0.0f) << "only as many further members as the gang has";
+    EXPECT_EQ(FindInstanceByObject(r.object), at);
+
+    // The best instance of a type is the one with the greatest value; ties keep the first.
+    CreateObjectInstance(vase, nullptr);
+    ObjectInstances.back().object->objectLogic->characterData = std::make_unique<SCharacterData>();
+    ObjectInstances.back().object->objectLogic->characterData->second = 3.0f;
+    EXPECT_EQ(FindBestInstanceOfType(9), at);
+    ObjectInstances.back().object->objectLogic->characterData->second = 4.0f;
+    EXPECT_EQ(FindBestInstanceOfType(9), int32_t(ObjectInstances.size()) - 1);
+    EXPECT_EQ(FindBestInstanceOfType(10), -1);
+
+    RemoveObjectInstanceAt(placed, 9);
+    EXPECT_EQ(FindInstanceByIdAndType(id, 9), -1);
+    EXPECT_EQ(ObjectInstances.size(), 1u);
+}

@@ -159,6 +159,22 @@ TEST_F(PickTest, LightsArePickedByTheirMarker)
     light->deviceLight = nullptr;
 }
 
+TEST_F(PickTest, WithoutZBufferTheZTestStaysOff)
+{
+    IDirectDrawSurface7* zBuffer = DX.zBuffer;
+    const bool hsr = DX.deviceInfo->zBufferlessHSR;
+    DX.zBuffer = nullptr;
+    DX.deviceInfo->zBufferlessHSR = false;
+    SetZEnable(false);
+    SetZEnable(true);
+    EXPECT_FALSE(RenderCache.zEnabled);
+    DX.deviceInfo->zBufferlessHSR = true;
+    SetZEnable(true);
+    EXPECT_TRUE(RenderCache.zEnabled) << "a device that removes hidden surfaces itself";
+    DX.zBuffer = zBuffer;
+    DX.deviceInfo->zBufferlessHSR = hsr;
+}
+
 TEST(EditorGrid, GroundFrontAndSideGridsLieInTheirPlanes)
 {
     BuildEditorGrids(GRID_GROUND, CVector(0, 0, 0));

@@ -88,6 +88,43 @@ TEST_F(SnapTest, CacheHoldsSnapperPointsFirstInWorldSpaceAndAnswersTheNearest)
     EXPECT_NEAR(level, a->snapPoints[1].y, 1e-6);
 }
 
+TEST_F(SnapTest, NothingSelectedOffersNothingAndOtherKindsHaveNoPoints)
+{
+    CRootNode* model = LocatorModel({{"snapperA", {0, 0, 0}}});
+    Place(g_WorldRoot, "a", CWorldObject::KIND_MODEL, AddEntry("m", model));
+    CWorldObject* light = Place(g_WorldRoot, "l", CWorldObject::KIND_LIGHT, nullptr);
+    light->MakeLight();
+    CVector out[4];
+    int32_t index = 2;
+    CollectSnapPoints(g_WorldRoot, out, index, false);
+    EXPECT_EQ(index, 2);
+    CollectSnapPoints(g_WorldRoot, out, index, true);
+    EXPECT_EQ(index, 3);
+    EXPECT_EQ(SnapModelOf(light), nullptr);
+    EXPECT_TRUE(light->snapPoints.empty());
+}
+
+TEST_F(SnapTest, DrawStatisticsCountVisibleModelsAndShadowTextures)
+{
+    CRootNode* model = LocatorModel({});
+    CWorldObject* group = Place(g_WorldRoot, "g", CWorldObject::KIND_GROUP, nullptr);
+    CWorldObject* a = Place(group, "a", CWorldObject::KIND_MODEL, AddEntry("m", model));
+    a->shadowTexture = new SShadowTexture;
+    a->shadowTexture->width = 8;
+    a->shadowTexture->height = 4;
+    Place(group, "b", CWorldObject::KIND_MODEL, a->reference);
+    SetVisibility(group, VIS_INSIDE);
+    SetVisibility(a, VIS_CLIPPED);
+    uint32_t triangles = 0, vertices = 0, third = 7, bytes = 0;
+    GatherDrawStatistics(g_WorldRoot, triangles, vertices, third, bytes);
+    EXPECT_EQ(triangles, 0u) << "the hidden root hides everything below";
+    GatherDrawStatistics(group, triangles, vertices, third, bytes);
+    EXPECT_EQ(triangles, model->triangleCount) << "only the visible one of the two";
+    EXPECT_EQ(vertices, model->vertexCount);
+    EXPECT_EQ(bytes, 8u * 4u * 2u);
+    EXPECT_EQ(third, 7u);
+}
+
 TEST_F(SnapTest, CacheIsRebuiltWhenTheModelGainsLocators)
 {
     CRootNode* model = LocatorModel({{"snapperA", {0, 0, 0}}});
