@@ -10,15 +10,22 @@
 #include "GAMES/Rulo2/app/ShowKeys.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/WorldFile.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "platform/win/MessageBox.h"
+#include "LIBS/System/LogPrintf.h"
 #include "platform/win/NativeWindow.h"
 
 #include <SDL.h>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -111,7 +118,13 @@ TEST_F(MainWindowTest, TitleIsTheTextOfTheTitleKey)
     ShowKeysFlag = 0;
     SelectView(VIEW_PERSPECTIVE);
     window->switchMode();
-    EXPECT_EQ(window->GetWindowText(), std::string("Varek Title - Editor [") + (WorldFileName[0] ? WorldFileName : "unnamed") + "]");
+    CurrentWorldFile.clear();
+    window->switchMode();
+    EXPECT_EQ(window->GetWindowText(), "Varek Title - Editor [unnamed]");
+    CurrentWorldFile = "Level.wld";
+    window->switchMode();
+    EXPECT_EQ(window->GetWindowText(), "Varek Title - Editor [Level.wld]");
+    CurrentWorldFile.clear();
 }
 
 TEST_F(MainWindowTest, MinimiseAndRestorePauseUntilActivated)
@@ -287,18 +300,26 @@ TEST_F(MainWindowTest, EditorKeysSwitchViewsAndSnapping)
     EXPECT_EQ(GameCamera.firstPerson, 0);
 }
 
-// Alt held as the window system reports it (modifier keys are read at the message).
-void HoldAlt(CMainWindow* window, bool down)
+// A modifier held as the window system reports it (modifiers are read at the message).
+void HoldModifier(CMainWindow* window, SDL_Keycode sym, SDL_Scancode code, uint16_t mod, bool down)
 {
     SDL_Event e{};
     e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
     e.key.windowID = SDL_GetWindowID(NativeWindow(window));
     e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    e.key.keysym.sym = SDLK_LALT;
-    e.key.keysym.scancode = SDL_SCANCODE_LALT;
-    e.key.keysym.mod = down ? KMOD_LALT : KMOD_NONE;
+    e.key.keysym.sym = sym;
+    e.key.keysym.scancode = code;
+    e.key.keysym.mod = down ? mod : KMOD_NONE;
     SDL_PushEvent(&e);
     PumpMessages();
+}
+void HoldAlt(CMainWindow* window, bool down)
+{
+    HoldModifier(window, SDLK_LALT, SDL_SCANCODE_LALT, KMOD_LALT, down);
+}
+void HoldCtrl(CMainWindow* window, bool down)
+{
+    HoldModifier(window, SDLK_LCTRL, SDL_SCANCODE_LCTRL, KMOD_LCTRL, down);
 }
 
 TEST_F(MainWindowTest, AltDragOrbitsTheEditorViewFromTheThirdMoveWithThePitchClamped)
@@ -347,6 +368,68 @@ TEST_F(MainWindowTest, AltDragOrbitsTheEditorViewFromTheThirdMoveWithThePitchCla
     Send(WM_MBUTTONUP, 0, LPARAM(MAKELONG(160, 100)));
     HoldAlt(window, false);
     CameraViews[VIEW_PERSPECTIVE] = CCameraView();
+}
+
+TEST_F(MainWindowTest, EditorKeysSelectMoveTurnAndSaveTheWorld)
+{
+    CreateWorldRoots();
+    ClearWorld();
+    auto* a = new CWorldObject("a");
+    a->objectKind = CWorldObject::KIND_MODEL;
+    a->position = CVector(1, 0, 0);
+    g_WorldRoot->AddChild(a);
+    auto* b = new CWorldObject("b");
+    b->objectKind = CWorldObject::KIND_MODEL;
+    b->position = CVector(3, 0, 0);
+    g_WorldRoot->AddChild(b);
+    SelectView(VIEW_PERSPECTIVE);
+
+    // Arrows without a selection move nothing.
+    Send(WM_KEYDOWN, VK_LEFT);
+    EXPECT_FLOAT_EQ(a->position.z, 0.0f);
+
+    HoldCtrl(window, true);
+    Send(WM_KEYDOWN, 'A');
+    EXPECT_TRUE(a->selected && b->selected);
+    Send(WM_KEYDOWN, VK_LEFT);  // with Ctrl the larger step
+    HoldCtrl(window, false);
+    EXPECT_FLOAT_EQ(a->position.z, 0.02f);
+    Send(WM_KEYDOWN, VK_UP);
+    EXPECT_FLOAT_EQ(b->position.x, 3.001f);
+
+    // Space turns the selection a quarter about the mean of its positions.
+    a->position = CVector(1, 0, 0);
+    b->position = CVector(3, 0, 0);
+    Send(WM_KEYDOWN, VK_SPACE);
+    EXPECT_NEAR(a->position.x, 2.0f, 1e-5);
+    EXPECT_NEAR(std::fabs(a->position.z), 1.0f, 1e-5);
+    EXPECT_NEAR(a->position.z, -b->position.z, 1e-5);
+
+    // Esc clears the selection; Ctrl+I inverts it.
+    Send(WM_KEYDOWN, VK_ESCAPE);
+    EXPECT_FALSE(a->selected || b->selected);
+    HoldCtrl(window, true);
+    Send(WM_KEYDOWN, 'I');
+    EXPECT_TRUE(a->selected && b->selected);
+
+    // Ctrl+S writes the world to its own file; a file that cannot be written is reported.
+    CurrentWorldFile = (config / "Saved.wld").string();
+    Send(WM_KEYDOWN, 'S');
+    EXPECT_TRUE(fs::exists(config / "Saved.wld"));
+    // Boxes are logged while nobody is at the screen.
+    static const uint8_t logging = 1;
+    const fs::path logFile = config / "boxes.txt";
+    LogPrintfSetTarget(&logging, logFile.c_str());
+    CurrentWorldFile = (config / "missing" / "Saved.wld").string();
+    Send(WM_KEYDOWN, 'S');
+    LogPrintfSetTarget(nullptr, "");
+    EXPECT_FALSE(fs::exists(config / "missing"));
+    std::ifstream in(logFile);
+    std::string logged((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(logged.find("Save world failed!"), std::string::npos) << logged;
+    HoldCtrl(window, false);
+    CurrentWorldFile.clear();
+    ClearWorld();
 }
 
 TEST_F(MainWindowTest, AClickReleasedInItsOwnFrameIsSeenOnce)

@@ -11,6 +11,10 @@
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/EditorHelpers.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/WorldFile.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "GAMES/Rulo2/world/WorldWalkers.h"
 #include "LIBS/System/CMatrix.h"
 #include "LIBS/System/LogPrintf.h"
 
@@ -51,6 +55,71 @@ bool MoviePlays()
 bool KeyHeld(int key)
 {
     return (GetKeyState(key) & 0x8000) != 0;
+}
+
+CWorldObject* FirstWorldObject()
+{
+    return g_WorldRoot ? g_WorldRoot->FirstObject() : nullptr;
+}
+
+void RecomputeWorldBounds()
+{
+    g_WorldBounds.Reset();
+    if (g_WorldRoot)
+        WorldWalk::ComputeBounds(g_WorldRoot, g_WorldBounds.min, g_WorldBounds.max);
+}
+
+bool WorldViewWithSelectionEdits()
+{
+    return CurrentView->worldView && CurrentViewIndex() != VIEW_WORLD_GROUND;
+}
+
+// Ctrl+S: the world goes back to its own file.
+void SaveCurrentWorld()
+{
+    if (CurrentWorldFile.empty())
+        return;
+    if (GetApp())
+        GetApp()->BeginWaitCursor();
+    std::string error;
+    bool saved = SaveWorld(CurrentWorldFile.c_str(), &error);
+    if (GetApp())
+        GetApp()->EndWaitCursor();
+    if (!saved)
+        MessageBoxError("Save world failed!");
+}
+
+// Arrow keys and Space in the world views: move or turn the selection.
+bool EditSelectionByKey(int key, bool ctrl, bool shift)
+{
+    CWorldObject* first = FirstWorldObject();
+    if (!first || !WorldViewWithSelectionEdits())
+        return false;
+    const float step = ctrl ? 0.02f : 0.001f;
+    float dx = 0, dy = 0, dz = 0;
+    switch (key) {
+    case VK_LEFT: dz = step; break;
+    case VK_RIGHT: dz = -step; break;
+    case VK_UP: (shift ? dy : dx) = step; break;
+    case VK_DOWN: (shift ? dy : dx) = -step; break;
+    case VK_SPACE: {
+        CVector sum(0, 0, 0);
+        int32_t count = 0;
+        WorldWalk::SumPositions(first, sum, count, true);
+        if (count == 0)
+            return true;
+        WorldWalk::StoreTransforms(first);
+        WorldWalk::RotateSelection(first, 3.14159265f / 2, 0.0f, sum * (1.0f / float(count)), true);
+        RecomputeWorldBounds();
+        return true;
+    }
+    default: return false;
+    }
+    if (!WorldWalk::HasSelection(first))
+        return true;
+    WorldWalk::Move(first, dx, dy, dz, true);
+    RecomputeWorldBounds();
+    return true;
 }
 
 void SetGameCameraMode(int32_t mode)
@@ -122,7 +191,7 @@ std::string CMainWindow::TitleText() const
     std::string title = GetDisplayText("RULO2");
     if (IsGameView())
         return title;
-    const char* file = WorldFileName[0] ? WorldFileName : "unnamed";
+    const std::string file = CurrentWorldFile.empty() ? std::string("unnamed") : CurrentWorldFile;
     return title + " - Editor [" + file + "]";
 }
 
@@ -190,15 +259,41 @@ void CMainWindow::OnKeyDown(int key)
     }
 
     bool ctrl = KeyHeld(VK_CONTROL);
+    bool shift = KeyHeld(VK_SHIFT);
     switch (key) {
     case VK_PAUSE: AnimationStopFlag = !AnimationStopFlag; return;
+    case VK_ESCAPE:
+        if (CWorldObject* first = FirstWorldObject())
+            WorldWalk::ClearSelection(first);
+        EditorDrag.mode = DRAG_NONE;
+        return;
     case '1': SnappingMode = 1; return;
     case '2': SnappingMode = 2; return;
     case '3': SnappingMode = 0; return;
     default: break;
     }
     if (ctrl) {
+        CWorldObject* first = FirstWorldObject();
         switch (key) {
+        case 'A':
+            if (first)
+                WorldWalk::SelectAll(first);
+            return;
+        case 'I':
+            if (first)
+                WorldWalk::InvertSelection(first);
+            return;
+        case 'H':
+            if (first) {
+                if (shift)
+                    WorldWalk::UnhideAll(first);
+                else
+                    WorldWalk::HideSelected(first, true);
+            }
+            return;
+        case 'S':
+            SaveCurrentWorld();
+            return;
         case 'B':
             CullingFlag = !CullingFlag;
             if (DeviceReady())
@@ -223,9 +318,13 @@ void CMainWindow::OnKeyDown(int key)
                 ClearTextureStage(1);
             }
             return;
-        default: return;
+        default: break;
         }
     }
+    if (EditSelectionByKey(key, ctrl, shift))
+        return;
+    if (ctrl)
+        return;
     ViewIndex view = VIEW_COUNT;
     switch (key) {
     case VK_F1: view = VIEW_TOP; break;
