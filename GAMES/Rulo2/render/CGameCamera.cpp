@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
@@ -196,7 +197,10 @@ void CGameCamera::FrameThumbnail()
             CWorldObject* hitNode = nullptr;
             const bool ground = g_WorldRoot && IntersectRayWithNode(g_WorldRoot, eye + CVector(0, 0.15f, 0),
                                                                       CVector(0, -1, 0), &hit, &hitNode, false);
-            if (ground && !(hitNode && hitNode->IsInsideBuilding()))
+            // Doors and windows must be seen from outside.
+            const bool doorOrWindow = object->objectLogic &&
+                                      (object->objectLogic->kind.kindId == 7 || object->objectLogic->kind.kindId == 8);
+            if (ground && !(doorOrWindow && hitNode && hitNode->IsInsideBuilding()))
                 break;
         }
     }
