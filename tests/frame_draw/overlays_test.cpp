@@ -213,3 +213,47 @@ TEST_F(OnBackSurface, ProgressBarsFillByTheirFraction)
     back->Release();
     fill->Release();
 }
+
+TEST_F(OnBackSurface, EditorViewsShowModelCountsTheStatePanelAndTheBand)
+{
+    SStatisticsInput in;
+    in.viewName = "MODEL";
+    in.modelView = 1;
+    in.modelTriangles = 12;
+    in.modelVertices = 8;
+    in.modelTextureMemory = 2048;
+    SStatisticsInput::StatePanel panel;
+    panel.object = "Tresor";
+    panel.state = "OPEN";
+    panel.start = 0.5f;
+    panel.startLength = 1.25f;
+    panel.speed = 50;
+    panel.sounds = {{"knarren", 0.25f}, {"klick", 1.0f}};
+    in.statePanel = &panel;
+    std::vector<SOverlayLine> lines;
+    BuildStatisticsLines(in, lines);
+    std::vector<std::string> texts;
+    for (const SOverlayLine& l : lines)
+        texts.push_back(l.text);
+    const std::vector<std::string> expected = {"Triangles: 12", "Vertices: 8", "Texture-Memory: 2.00 KB",
+                                               "'Tresor' (OPEN)", "start: 0.50s (1.25s)", "end: 0.00s (0.00s)",
+                                               "speed: 50%", "event: not set",
+                                               "sounds: knarren (0.25s) klick (1.00s)", "MODEL"};
+    EXPECT_EQ(texts, expected);
+    EXPECT_EQ(lines[3].y, 240 - 95);
+    EXPECT_EQ(lines[8].y, 240 - 95 + 5 * 13);
+    EXPECT_TRUE(lines.back().rightAligned);
+
+    in.statePanel = nullptr;
+    in.modelView = 0;
+    in.viewName = nullptr;
+    in.rubberBand = 1;
+    in.bandStart[0] = 100;
+    in.bandStart[1] = 100;
+    in.bandEnd[0] = 140;
+    in.bandEnd[1] = 120;
+    Black();
+    DrawStatistics(in);
+    EXPECT_GT(BrightPixels(100, 100, 141, 101), 15);  // the top edge, dotted
+    EXPECT_EQ(BrightPixels(102, 102, 139, 119), 0);   // the inside stays
+}

@@ -166,8 +166,50 @@ void BuildStatisticsLines(const SStatisticsInput& in, std::vector<SOverlayLine>&
             if (in.pathFinished)
                 lines.push_back({width - 2, 54, true, "PATH FINISHED"});
         }
-    } else if (in.viewName) {
-        lines.push_back({width - 2, 2, true, in.viewName});
+    } else {
+        if (in.modelView) {
+            auto line = [&](int y, const char* format, int value) {
+                std::snprintf(text, sizeof text, format, value);
+                lines.push_back({2, y, false, text});
+            };
+            line(28, "Triangles: %d", in.modelTriangles);
+            line(41, "Vertices: %d", in.modelVertices);
+            if (!in.nodeSelected)
+                lines.push_back({2, 54, false, "Texture-Memory: " + ByteSize(in.modelTextureMemory)});
+        }
+        if (const SStatisticsInput::StatePanel* p = in.statePanel) {
+            int y = DX.screenHeight - 95;
+            auto add = [&](const std::string& t) {
+                lines.push_back({2, y, false, t});
+                y += 13;
+            };
+            std::snprintf(text, sizeof text, "'%s' (%s)", p->object, p->state);
+            add(text);
+            std::snprintf(text, sizeof text, "start: %.2fs (%.2fs)", double(p->start), double(p->startLength));
+            add(text);
+            std::snprintf(text, sizeof text, "end: %.2fs (%.2fs)", double(p->end), double(p->endLength));
+            add(text);
+            std::snprintf(text, sizeof text, "speed: %d%%", p->speed);
+            add(text);
+            if (p->event < 0.0f) {
+                add("event: not set");
+            } else {
+                std::snprintf(text, sizeof text, "event: %.2fs", double(p->event));
+                add(text);
+            }
+            if (p->sounds.empty()) {
+                add("sounds: none set");
+            } else {
+                std::string t = "sounds:";
+                for (const auto& [name, at] : p->sounds) {
+                    std::snprintf(text, sizeof text, " (%.2fs)", double(at));
+                    t += " " + name + text;
+                }
+                add(t);
+            }
+        }
+        if (in.viewName)
+            lines.push_back({width - 2, 2, true, in.viewName});
     }
 }
 
@@ -175,7 +217,7 @@ void DrawStatistics(const SStatisticsInput& input)
 {
     std::vector<SOverlayLine> lines;
     BuildStatisticsLines(input, lines);
-    if (lines.empty() || !DX.backSurface)
+    if ((lines.empty() && !input.rubberBand) || !DX.backSurface)
         return;
     static platform::TextFont font;
     if (!font.IsLoaded() && !font.Create(11))
@@ -203,6 +245,24 @@ void DrawStatistics(const SStatisticsInput& input)
     for (const SOverlayLine& l : lines) {
         const int x = l.rightAligned ? l.x - font.TextWidth(l.text) : l.x;
         font.DrawText(pixels, w, h, pitch, x, l.y, l.text, 0xFFFFFF);
+    }
+    if (!input.hudIsCurrent && input.rubberBand) {
+        // A white dotted frame from the drag start to the mouse.
+        const int x0 = std::min(input.bandStart[0], input.bandEnd[0]), x1 = std::max(input.bandStart[0], input.bandEnd[0]);
+        const int y0 = std::min(input.bandStart[1], input.bandEnd[1]), y1 = std::max(input.bandStart[1], input.bandEnd[1]);
+        auto dot = [&](int x, int y) {
+            if (x >= 0 && y >= 0 && x < w && y < h && ((x + y) & 1) == 0)
+                *reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(pixels) + size_t(y) * size_t(pitch) +
+                                             size_t(x) * 4) = 0xFFFFFFFFu;
+        };
+        for (int x = x0; x <= x1; ++x) {
+            dot(x, y0);
+            dot(x, y1);
+        }
+        for (int y = y0; y <= y1; ++y) {
+            dot(x0, y);
+            dot(x1, y);
+        }
     }
     if (!direct) {
         for (int y = 0; y < h; ++y)

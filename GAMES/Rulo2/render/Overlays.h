@@ -3,6 +3,7 @@
 // with its texts (through the platform's text drawing onto the back surface).
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 class IDirectDrawSurface7;
@@ -20,6 +21,26 @@ struct SStatisticsInput
     uint8_t pathFinished = 0;      // the current character's path finder reports its path done
     const float* heroPosition = nullptr;  // x, y, z of the current character, or null
     const char* viewName = nullptr;       // the current editor view outside the HUD
+    // The editor's model and ground views: the selected node's counts, or the
+    // model's totals with its texture memory when no node is selected.
+    uint8_t modelView = 0;
+    uint8_t nodeSelected = 0;
+    int32_t modelTriangles = 0, modelVertices = 0;
+    uint32_t modelTextureMemory = 0;
+    // The object editor's panel: object and state names and the edited values.
+    struct StatePanel
+    {
+        const char* object = "";
+        const char* state = "";
+        float start = 0, startLength = 0, end = 0, endLength = 0;
+        int32_t speed = 100;
+        float event = -1.0f;  // negative: not set
+        std::vector<std::pair<std::string, float>> sounds;
+    };
+    const StatePanel* statePanel = nullptr;
+    // The rubber-band tool's drag, in pixels: start and current point.
+    uint8_t rubberBand = 0;
+    int32_t bandStart[2] = {0, 0}, bandEnd[2] = {0, 0};
 };
 
 // World statistics, recounted at most every 500 ms of game clock.
