@@ -2,7 +2,9 @@
 // and walks over the model and macro lists, and the model tree view.
 #include "tests/world_services/ServicesFixture.h"
 
+#include <filesystem>
 #include <map>
+#include <unistd.h>
 #include <string>
 
 #include "GAMES/Rulo2/Model.h"
@@ -208,4 +210,50 @@ TEST_F(ModelListTest, ModelTreeViewListsCategoriesFoldersAndVariantsUnderTheirEn
     EXPECT_EQ(tree.PathOf(loose->id), "/vase");
     ModelListView = SModelListView();
     g_ModelTreeView.control = nullptr;
+}
+
+TEST_F(ModelListTest, UnusedEntriesAreThoseNothingRefersTo)
+{
+    CModelEntry* placed = AddEntry("placed", new CRootNode());
+    CModelEntry* inMacro = AddEntry("inMacro", new CRootNode());
+    CModelEntry* inState = AddEntry("inState", new CRootNode());
+    CModelEntry* idle = AddEntry("idle", new CRootNode());
+    CWorldObject* group = Place(g_WorldRoot, "g", CWorldObject::KIND_GROUP, nullptr);
+    Place(group, "p", CWorldObject::KIND_MODEL, placed);
+    auto* macro = new CMacro();
+    g_MacroListRoot->AddChild(macro);
+    macro->content = new CWorldObject();
+    Place(macro->content, "m", CWorldObject::KIND_MODEL, inMacro);
+    AddDefinition("Door", inState, 7);
+    MarkUnused(g_ModelListRoot->FirstEntry());
+    EXPECT_FALSE(placed->noUsers);
+    EXPECT_FALSE(inMacro->noUsers);
+    EXPECT_FALSE(inState->noUsers);
+    EXPECT_TRUE(idle->noUsers);
+    EXPECT_EQ(FindFirstUnused(g_ModelListRoot->FirstEntry()), idle);
+}
+
+TEST_F(ModelListTest, ReplacingFromAFileSwapsTheModelOnlyWhenItLoads)
+{
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("varek_replace_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    auto* saved = new CRootNode();
+    saved->SetName("crate");
+    saved->AddChild(TriangleMesh("box"));
+    const std::string file = (dir / "crate.tmf").string();
+    ASSERT_TRUE(saved->Save(file.c_str()));
+    delete saved;
+
+    CModelEntry* entry = AddEntry("old", new CRootNode());
+    CRootNode* before = entry->model;
+    EXPECT_FALSE(ReplaceModelFromFile(entry, (dir / "missing.tmf").string().c_str()));
+    EXPECT_FALSE(ReplaceModelFromFile(entry, (dir / "thing.obj").string().c_str())) << "no importer for it";
+    EXPECT_EQ(entry->model, before);
+    EXPECT_STREQ(entry->name, "old");
+    ASSERT_TRUE(ReplaceModelFromFile(entry, file.c_str()));
+    EXPECT_NE(entry->model, before);
+    EXPECT_STREQ(entry->name, "crate");
+    ASSERT_NE(entry->model->FirstModelChild(), nullptr);
+    std::filesystem::remove_all(dir);
 }

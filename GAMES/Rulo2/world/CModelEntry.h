@@ -54,6 +54,8 @@ public:
     int32_t animIndex = -1;
     int32_t linkIndex = -1;
     std::vector<SModelPoint> points;
+    // Set by the unused-models scan when nothing refers to the entry.
+    bool noUsers = false;
 };
 
 constexpr uint32_t kModlVersion = 9;

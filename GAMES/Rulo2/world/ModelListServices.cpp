@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <strings.h>
 
+#include "GAMES/Rulo2/Model.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/world/CMacro.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
@@ -370,6 +372,62 @@ void ClearLinkTo(CModelEntry* first, const CModelEntry* target)
         if (e->linkIndex == target->animIndex)
             e->linkIndex = -1;
     });
+}
+
+CRootNode* (*g_ImportModelFile)(const char* path) = nullptr;
+
+bool ReplaceModelFromFile(CModelEntry* entry, const char* path)
+{
+    if (!entry || !path)
+        return false;
+    const char* dot = std::strrchr(path, '.');
+    CRootNode* loaded = nullptr;
+    if (dot && strcasecmp(dot, ".tmf") == 0)
+        loaded = LoadTmf(path);
+    else if (g_ImportModelFile)
+        loaded = g_ImportModelFile(path);
+    if (!loaded)
+        return false;
+    entry->SetName(loaded->name);
+    delete entry->model;
+    entry->model = loaded;
+    return true;
+}
+
+void RepairModel(CModelEntry* first)
+{
+    WalkEntries(first, [](CModelEntry* e) {
+        if (!e->model)
+            return;
+        ValidateModel(e);
+        if (e->model->vertexCount == 0)
+            ValidateModel(e);
+    });
+}
+
+void MarkTexturesUsedByModels(CModelEntry* first)
+{
+    WalkEntries(first, [](CModelEntry* e) {
+        if (e->model)
+            e->model->MarkUsedTextures();
+    });
+}
+
+void MarkUnused(CModelEntry* first)
+{
+    WalkEntries(first, [](CModelEntry* e) {
+        const bool used = (g_WorldRoot && WorldWalk::FindByModel(g_WorldRoot, e)) ||
+                          (g_MacroListRoot && FindMacroUserOfModel(g_MacroListRoot, e)) ||
+                          (g_ObjectList && g_ObjectList->IsModelEntryUsed(e));
+        e->noUsers = !used;
+    });
+}
+
+CModelEntry* FindFirstUnused(CModelEntry* first)
+{
+    CModelEntry* found = nullptr;
+    FindEntry(first, [](CModelEntry* e) { return e->noUsers && e->name; }, &found);
+    return found;
 }
 
 // ---------------------------------------------------------------- macros
