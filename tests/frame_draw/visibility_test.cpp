@@ -211,3 +211,29 @@ TEST(HouseNames, LocationTakesTheOutermostMatches)
     EXPECT_TRUE(IsStairs(w.stairs));
     EXPECT_FALSE(IsStairs(w.slab1));
 }
+
+TEST(HouseNames, HouseStateFollowsTheCharacterAndItsStairs)
+{
+    HouseWorld w;
+    CWorldObject* person = AddModel(w.inside1, "person", nullptr, CVector(1, 0.2f, 1));
+    UpdateHouseState(person);
+    EXPECT_EQ(CurrentHouse, w.house);
+    EXPECT_EQ(CurrentFloor, 1);
+    EXPECT_EQ(FloorMask, 1u);
+    EXPECT_EQ(HideStairs, 0);
+    // Standing on the stairs, above their origin: the floor above counts.
+    person->position.y = 0.8f;
+    UpdateHouseState(person, w.stairs);
+    EXPECT_EQ(HideStairs, 1);
+    EXPECT_EQ(CurrentFloor, 2);
+    EXPECT_EQ(FloorMask, 1u << 1);
+    // Level with the stairs' origin: not on them yet.
+    person->position.y = 0.605f;
+    UpdateHouseState(person, w.stairs);
+    EXPECT_EQ(HideStairs, 0);
+    EXPECT_EQ(CurrentFloor, 1);
+    // A floor name that lists further floors keeps them visible.
+    w.floor1->SetName("Stockwerk_3__12");
+    UpdateHouseState(person);
+    EXPECT_EQ(FloorMask, (1u << 2) | (1u << 1));  // its own bit 2, and the listed 1 and 2
+}

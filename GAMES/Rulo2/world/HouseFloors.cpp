@@ -397,13 +397,19 @@ void CollectVisible(CWorldObject* first, int32_t mode, bool game)
     Descend(noted, mode, game);
 }
 
-void UpdateHouseState(const CWorldObject* character)
+void UpdateHouseState(const CWorldObject* character, const CWorldObject* ground)
 {
     CWorldObject *house = nullptr, *floor = nullptr;
     int32_t number = 0;
     uint8_t inside = 0;
     GetLocation(character, &house, &floor, &number, &inside);
     CurrentHouse = house;
+    HideStairs = 0;
+    if (ground && ground->objectKind == CWorldObject::KIND_MODEL && IsStairs(ground) &&
+        ground->position.y <= character->position.y - 0.01f) {
+        HideStairs = 1;
+        ++number;
+    }
     CurrentFloor = number;
     FloorMask = (number >= 1 && number <= 32 ? 1u << (number - 1) : 0u) | ExtraFloorMask(floor ? floor->GetName() : nullptr);
 }

@@ -91,5 +91,7 @@ void CollectVisible(CWorldObject* first, int32_t mode, bool game);
 void ResetVisibleObjects();
 
 // Sets the house state from the location of the character in view: its house,
-// its floor, and the mask of its floor and the floors its floor name lists.
-void UpdateHouseState(const CWorldObject* character);
+// its floor, and the mask of its floor and the floors its floor name lists. On
+// stairs (`ground` a "Treppe" model at least 0.01 below the character) the
+// stairs are hidden and the floor above counts.
+void UpdateHouseState(const CWorldObject* character, const CWorldObject* ground = nullptr);
