@@ -9,6 +9,7 @@
 #include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/render/EditorHelpers.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
+#include "GAMES/Rulo2/world/MeshShape.h"
 #include "platform/win/Window.h"
 
 namespace {
@@ -173,6 +174,50 @@ TEST_F(PickTest, WithoutZBufferTheZTestStaysOff)
     EXPECT_TRUE(RenderCache.zEnabled) << "a device that removes hidden surfaces itself";
     DX.zBuffer = zBuffer;
     DX.deviceInfo->zBufferlessHSR = hsr;
+}
+
+namespace {
+
+uint32_t g_SelectedItem = 0;
+bool g_CtrlDown = false;
+
+}  // namespace
+
+TEST_F(PickTest, ShapePointsAreAddedRemovedAndJoinedAtTheCursor)
+{
+    // Point markers are tiny squares: a projection that magnifies them.
+    CMatrix zoom = CMatrix::Identity;
+    zoom[0] = zoom[5] = 100.0f;
+    D3DMATRIX projection;
+    std::memcpy(&projection, zoom.m, sizeof projection);
+    DX.device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &projection);
+    auto root = std::make_unique<CRootNode>();
+    CMeshNode* mesh = TriangleMesh("floor", 0, 0, 0.5f, 0.5f);  // corners at the centre, right and up
+    root->AddChild(mesh);
+    root->UpdateWorldMatrix(CMatrix::Identity, kRestTime);
+    mesh->id = 9;
+    g_ModelTreeSelectedItem = [] { return g_SelectedItem; };
+    g_ShapeEditCtrlDown = [] { return g_CtrlDown; };
+
+    g_SelectedItem = 0;
+    EXPECT_FALSE(PickShapePoint(root.get(), 32, 32)) << "only the selected mesh is edited";
+    g_SelectedItem = 9;
+    ASSERT_TRUE(PickShapePoint(root.get(), 32, 32));
+    ASSERT_EQ(mesh->shapePointCount, 1);
+    EXPECT_EQ(mesh->shapePoints[0], CVector(0, 0, 0.5f));
+    g_CtrlDown = true;
+    ASSERT_TRUE(PickShapePoint(root.get(), 32, 32));
+    EXPECT_EQ(mesh->shapeEdgeCount, 1) << "with Ctrl the point joins the edge list";
+    EXPECT_EQ(mesh->shapeEdges[0], 0);
+    DrawShapeMarkers(root.get());
+    DrawShape(root.get());
+    g_CtrlDown = false;
+    ASSERT_TRUE(PickShapePoint(root.get(), 32, 32));
+    EXPECT_EQ(mesh->shapePointCount, 0) << "without Ctrl a shape point is taken away";
+    EXPECT_EQ(mesh->shapeEdgeCount, 0);
+    EXPECT_FALSE(PickShapePoint(root.get(), 2, 60)) << "no vertex under this pixel";
+    g_ModelTreeSelectedItem = nullptr;
+    g_ShapeEditCtrlDown = nullptr;
 }
 
 TEST(EditorGrid, GroundFrontAndSideGridsLieInTheirPlanes)

@@ -205,7 +205,8 @@ void DrawShapeMarkers(CModelNode* first)
             const CVector local(mesh->vertices[v].x, mesh->vertices[v].y, mesh->vertices[v].z);
             const CVector p = VertexPosition(mesh, v);
             const int32_t k = FindShapePoint(mesh, local);
-            const uint32_t colour = k < 0 ? 0x0080FF99u : (EdgeUses(mesh, k) ? 0x004000E0u : 0x00D09090u);
+            // Opaque: the markers are drawn blended, where an alpha of 0 would leave no trace.
+            const uint32_t colour = k < 0 ? 0xFF80FF99u : (EdgeUses(mesh, k) ? 0xFF4000E0u : 0xFFD09090u);
             DrawPointMarker(p.x, p.y, p.z, colour);
         }
         RestoreZTest();
@@ -222,7 +223,7 @@ bool PickShapePoint(CModelNode* first, int32_t x, int32_t y)
         for (uint16_t v : ReferencedVertices(mesh)) {
             const CVector p = VertexPosition(mesh, v);
             BeginPickTest(pixel);
-            DrawPointMarker(p.x, p.y, p.z, 0x00C0C0C0u);
+            DrawPointMarker(p.x, p.y, p.z, 0xFFC0C0C0u);
             if (!EndPickTest(pixel))
                 continue;
             const CVector local(mesh->vertices[v].x, mesh->vertices[v].y, mesh->vertices[v].z);
