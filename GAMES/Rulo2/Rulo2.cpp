@@ -263,8 +263,12 @@ bool CGameApp::OnIdle(long count)
 
 int CGameApp::ExitInstance()
 {
-    if (IsGameView())
+    if (IsGameView()) {
         GameModeFlag = 1;
+        if (AppHooks.releaseInterfaceSurfaces)
+            AppHooks.releaseInterfaceSurfaces();
+        ViewFreeze = 0;
+    }
     if (GameModeFlag) {
         ReleaseMouseDevice();
         platform::CoUninitialize();
@@ -272,11 +276,13 @@ int CGameApp::ExitInstance()
         FreeDriverList();
         std::exit(0);
     }
-    if (AppHooks.freeGameResources)
-        AppHooks.freeGameResources();
     if (AppHooks.destroyWorldRoots)
         AppHooks.destroyWorldRoots();
+    if (AppHooks.freeGameResources)
+        AppHooks.freeGameResources();
     ReleaseDirectX();
+    if (AppHooks.deleteTextures)
+        AppHooks.deleteTextures();
     ReleaseMouseDevice();
     platform::CoUninitialize();
     ShutdownDirectDraw();

@@ -24,6 +24,10 @@ struct StartupHooks {
     void (*destroyWorldRoots)() = nullptr;
     void (*freeGameResources)() = nullptr;
     bool (*saveSnapshot)() = nullptr;
+    // Shut-down of the game presentation: the off-screen interface pictures.
+    void (*releaseInterfaceSurfaces)() = nullptr;
+    // Editor shut-down: every texture page and texture.
+    void (*deleteTextures)() = nullptr;
 };
 extern StartupHooks AppHooks;
 

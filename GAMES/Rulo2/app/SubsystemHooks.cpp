@@ -16,6 +16,9 @@
 #include "GAMES/Rulo2/render/GameResources.h"
 #include "GAMES/Rulo2/render/Markers.h"
 #include "GAMES/Rulo2/render/Overlays.h"
+#include "GAMES/Rulo2/render/UiSurfaces.h"
+#include "GAMES/Rulo2/Texture.h"
+#include "GAMES/Rulo2/TexturePage.h"
 #include "GAMES/Rulo2/render/Screenshot.h"
 #include "GAMES/Rulo2/world/CMeshDrawing.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
@@ -126,6 +129,15 @@ void DrawOverlays()
     DrawStatistics(input);
 }
 
+// Each list is emptied by deleting its head until it is empty.
+void DeleteAllTextures()
+{
+    while (CTexturePage* page = CTexturePage::First())
+        delete page;
+    while (CTexture* texture = CTexture::First())
+        delete texture;
+}
+
 bool RedrawFrame()
 {
     return GameFrame();
@@ -144,6 +156,8 @@ void InstallSubsystemHooks()
     AppHooks.installRenderHooks = InstallModelRenderHooks;
     AppHooks.loadGameResources = LoadGameResources;
     AppHooks.freeGameResources = FreeGameResources;
+    AppHooks.releaseInterfaceSurfaces = ReleaseUiSurfaces;
+    AppHooks.deleteTextures = DeleteAllTextures;
     AppHooks.saveSnapshot = WriteSnapshot;
     g_ImportUpdatedWorldHook = ImportUpdatedGroups;
 
