@@ -148,3 +148,23 @@ TEST(GroundMapShapes, PlacementAndFrameMatricesMoveTheShape)
     EXPECT_FLOAT_EQ(box.min.x, 1.0f);
     EXPECT_FLOAT_EQ(box.max.z, -0.5f);
 }
+
+TEST(GroundMapShapes, PolygonsReachingPastTheScratchBitmapAreClipped)
+{
+    const int32_t rect[4] = {0, 0, 299, 3};  // wider than the 256-cell bitmap
+    MapHolder h;
+    h.map = GroundMap::Create(rect);
+    ASSERT_NE(h.map, nullptr);
+    const CVector wide[4] = {{-1, 0, 0}, {20, 0, 0}, {20, 0, 0.1f}, {-1, 0, 0.1f}};
+    h.map->RasterizePolygon(CMatrix::Identity, wide, 4, 'T');
+    EXPECT_EQ(h.At(0, 1), 'T');
+    EXPECT_EQ(h.At(254, 1), 'T');
+    EXPECT_EQ(h.At(260, 1), 'O') << "cells the bitmap cannot hold keep their code";
+    const std::string before(reinterpret_cast<char*>(h.map->cells), size_t(h.map->Width() * h.map->Height()));
+    const CVector far[2] = {{-50, 0, -50}, {-40, 0, -40}};
+    h.map->RasterizePolygon(CMatrix::Identity, far, 2, 'I');
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(h.map->cells), before.size()), before)
+        << "a segment wholly outside changes nothing";
+    const int32_t empty[4] = {5, 5, 4, 4};
+    EXPECT_EQ(GroundMap::Create(empty), nullptr);
+}
