@@ -38,17 +38,19 @@ protected:
     static void SetUpTestSuite()
     {
         dir = new fs::path(TempFolder("content"));
-        std::string output;
-        made = MakeSample(*dir, &output);
-        EXPECT_TRUE(made) << output;
+        output = new std::string;
+        made = MakeSample(*dir, output);
     }
     static void TearDownTestSuite()
     {
         fs::remove_all(*dir);
         delete dir;
         dir = nullptr;
+        delete output;
+        output = nullptr;
     }
-    void SetUp() override { ASSERT_TRUE(made); }
+    // Checked per test, so that a tool that fails fails every test.
+    void SetUp() override { ASSERT_TRUE(made) << *output; }
 
     std::string Tool(const std::string& args, int* rc)
     {
@@ -61,6 +63,7 @@ protected:
     }
 
     static inline fs::path* dir = nullptr;
+    static inline std::string* output = nullptr;
     static inline bool made = false;
 };
 
