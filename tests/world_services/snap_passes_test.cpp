@@ -7,6 +7,7 @@
 #include "GAMES/Rulo2/world/CFrameNode.h"
 #include "GAMES/Rulo2/world/ChunkFile.h"
 #include "GAMES/Rulo2/world/GamePasses.h"
+#include "GAMES/Rulo2/world/ObjectStates.h"
 #include "GAMES/Rulo2/world/SnapPoints.h"
 
 namespace {
@@ -267,4 +268,33 @@ TEST_F(SnapTest, StartResetAndSavePassesSetFlagsTransformsAndLightColours)
     ASSERT_GE(bytes.size(), 16u);
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "TREE");
     EXPECT_EQ(std::string(bytes.end() - 8, bytes.end() - 4), "END ");
+}
+
+TEST_F(SnapTest, SaveKeepsFlagBitsOneToThreeThatTheGameSet)
+{
+    CObjectNode* def = AddDefinition("Safe", nullptr, 3);
+    def->objectLogic->kind.minBurglaryLevel = 2;
+    CWorldObject* safe = Place(g_WorldRoot, "safe", CWorldObject::KIND_OBJECT, def);
+    safe->flags = 0x01;  // hidden in the editor: never the game's business
+    CreateObjectLogic(g_WorldRoot);
+    g_WorldRoot->ResolveObjectIds();
+    ASSERT_NE(safe->objectLogic->objectId, 0u);
+    CurrentCharacter = nullptr;
+    SetBurglaryLevel(1);  // sets bit 2
+    safe->flags |= 0x0A;  // bits 1 and 3 set during play
+    EXPECT_EQ(safe->flags, 0x0F);
+
+    CChunkWriter saved;
+    ASSERT_TRUE(WriteObjectStates(g_WorldRoot, saved));
+    ReleaseObjectLogicRuntime(g_WorldRoot);
+    EXPECT_EQ(safe->flags, 0x0F) << "the save pass leaves the flags alone";
+    ClearRuntimeFlags(g_WorldRoot);
+    EXPECT_EQ(safe->flags, 0x05) << "a reset clears bits 1 and 3";
+
+    CChunkReader data(saved.Data().data(), saved.Data().size());
+    SChunkHeader header;
+    CChunkReader body;
+    ASSERT_EQ(data.NextChunk(header, body), CHUNK_OK);
+    ASSERT_TRUE(RestoreObjectState(body));
+    EXPECT_EQ(safe->flags, 0x0F) << "bits 1 to 3 come back from the saved game";
 }
