@@ -7,6 +7,8 @@
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/app/SubsystemHooks.h"
+#include "GAMES/Rulo2/Texture.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
@@ -229,6 +231,39 @@ TEST_F(MainWindowTest, DroppingThreeFilesHandlesOnlyTheFirst)
     window->WindowProc(drop);
     ASSERT_EQ(droppedTextures.size(), 2u);
     EXPECT_EQ(droppedTextures[1].size(), 512u);
+}
+
+TEST_F(MainWindowTest, ADroppedPictureBecomesATextureAndADamagedFileChangesNothing)
+{
+    InstallSubsystemHooks();
+    CreateWorldRoots();
+    ASSERT_TRUE(StartDevice());
+    const fs::path picture = config / "Brick.bmp";
+    const fs::path damaged = config / "Broken.bmp";
+    ASSERT_EQ(std::system(("convert -size 8x8 xc:red -type TrueColor 'BMP3:" + picture.string() + "'").c_str()), 0);
+    std::ofstream(damaged, std::ios::binary) << "BM not really";
+
+    auto count = [] {
+        int n = 0;
+        for (CTexture* t = CTexture::First(); t; t = t->next)
+            ++n;
+        return n;
+    };
+    const int before = count();
+    Message drop;
+    drop.hwnd = window;
+    drop.message = WM_DROPFILES;
+    drop.files = {damaged.string(), picture.string()};
+    window->WindowProc(drop);
+    EXPECT_EQ(count(), before);
+    EXPECT_TRUE(IsGameView());
+
+    drop.files = {picture.string()};
+    window->WindowProc(drop);
+    ASSERT_EQ(count(), before + 1);
+    EXPECT_EQ(CTexture::Last()->name, "Brick");
+    delete CTexture::Last();
+    ClearWorld();
 }
 
 TEST_F(MainWindowTest, ClosingAsksInTheGameAndEndsAtOnceInTheEditor)

@@ -28,6 +28,8 @@
 #include "GAMES/Rulo2/world/WorldWalkers.h"
 
 #include <cmath>
+#include <filesystem>
+#include <string>
 
 namespace {
 
@@ -36,12 +38,17 @@ bool LoadStartWorld(const char* path)
     return LoadWorld(path, LOADWORLD_OPEN);
 }
 
-void AfterWorldLoaded()
+void RecomputeBounds()
 {
-    CreateVertexBuffers();
     g_WorldBounds.Reset();
     if (g_WorldRoot)
         WorldWalk::ComputeBounds(g_WorldRoot, g_WorldBounds.min, g_WorldBounds.max);
+}
+
+void AfterWorldLoaded()
+{
+    CreateVertexBuffers();
+    RecomputeBounds();
 }
 
 // The eye of a view's pose: zoom away from the target, turned by yaw and pitch.
@@ -129,6 +136,18 @@ void DrawOverlays()
     DrawStatistics(input);
 }
 
+// A dropped file that is neither a world nor a model: a texture named after the
+// file; the texture object goes again when the file cannot be loaded.
+bool LoadDroppedTexture(const char* path)
+{
+    const std::string name = std::filesystem::path(path).stem().string();
+    auto* texture = new CTexture(name.c_str());
+    if (texture->Load(path, false))
+        return true;
+    delete texture;
+    return false;
+}
+
 // Each list is emptied by deleting its head until it is empty.
 void DeleteAllTextures()
 {
@@ -170,4 +189,6 @@ void InstallSubsystemHooks()
     RedrawGameFrame = RedrawFrame;
 
     DroppedFileHooks.loadWorld = LoadStartWorld;
+    DroppedFileHooks.loadTexture = LoadDroppedTexture;
+    DroppedFileHooks.refreshEditor = RecomputeBounds;
 }
