@@ -54,10 +54,17 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "make-sample-data: %s: cannot enter the folder\n", c.out.string().c_str());
         return 1;
     }
+    // One step per kind of content, in this order: the level needs the
+    // textures' pages, everything else stands alone.
+    using Step = bool (*)(sample::SContext&);
+    const Step steps[] = {
+        sample::MakeTextures,           sample::MakeLevel,       sample::MakeInterfaceResources,
+        sample::MakeDialogTexts,        sample::MakeDemoSettings,
+    };
     bool ok = sample::OpenTextureDevice(c.error);
-    ok = ok && sample::MakeTextures(c) && sample::MakeLevel(c);
+    for (const Step step : steps)
+        ok = ok && step(c);
     sample::CloseTextureDevice();
-    ok = ok && sample::MakeInterfaceResources(c) && sample::MakeDialogTexts(c) && sample::MakeDemoSettings(c);
     platform::SetCurrentDirectory(savedFolder);
     if (!ok) {
         std::fprintf(stderr, "make-sample-data: %s\n", c.error.c_str());
