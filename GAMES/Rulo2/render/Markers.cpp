@@ -366,7 +366,7 @@ void DrawLightStar(const CVector& position)
     SetClipping(true);
     SetLighting(false);
     for (int cross = 0; cross < 2; ++cross) {
-        const CVector axis(float(std::rand()), float(std::rand()), float(std::rand()));
+        const CVector axis(static_cast<float>(std::rand()), static_cast<float>(std::rand()), static_cast<float>(std::rand()));
         CMatrix m = MatrixFromAxisAngle(axis, float(std::rand()));
         m[12] = position.x;
         m[13] = position.y;
@@ -398,7 +398,7 @@ void DrawLightMarker(const CD3DLight& light, bool selected)
     SetTextureCached(nullptr, 0);
     const CVector at(light.light.dvPosition.x, light.light.dvPosition.y, light.light.dvPosition.z);
     if (light.light.dltType == D3DLIGHT_POINT) {
-        const CVector axis(float(std::rand()), float(std::rand()), float(std::rand()));
+        const CVector axis(static_cast<float>(std::rand()), static_cast<float>(std::rand()), static_cast<float>(std::rand()));
         CMatrix m = MatrixFromAxisAngle(axis, float(std::rand()));
         m[12] = at.x;
         m[13] = at.y;
