@@ -137,6 +137,12 @@ bool CGameApp::InitDirectInput()
 
 bool CGameApp::InitInstance()
 {
+    startFailed_ = !StartUp();
+    return !startFailed_;
+}
+
+bool CGameApp::StartUp()
+{
     CGameCommandLineInfo info;
     ParseCommandLine(info, argc_, argv_);
     InitAppLog();
@@ -183,6 +189,7 @@ bool CGameApp::InitInstance()
 
     MainWindow = new CMainWindow();
     if (!MainWindow->CreateMainWindow()) {
+        LogPrintf("Creating the main window failed");
         delete MainWindow;
         MainWindow = nullptr;
         return false;
@@ -274,7 +281,7 @@ int CGameApp::ExitInstance()
         platform::CoUninitialize();
         ShutdownDirectDraw();
         FreeDriverList();
-        std::exit(0);
+        std::exit(startFailed_ ? 1 : 0);
     }
     if (AppHooks.destroyWorldRoots)
         AppHooks.destroyWorldRoots();
@@ -292,7 +299,8 @@ int CGameApp::ExitInstance()
     DX.mainWindow = nullptr;
     LogPrintf("Good bye");
     sMemory::shutdown();
-    return platform::Application::ExitInstance();
+    int code = platform::Application::ExitInstance();
+    return startFailed_ && code == 0 ? 1 : code;
 }
 
 bool SaveSnapshot()

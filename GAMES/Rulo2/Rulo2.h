@@ -51,6 +51,11 @@ public:
     int32_t exitAfterFrames = -1;
 
 private:
+    // The steps of InitInstance; false ends the program.
+    bool StartUp();
+
+    // A start that did not finish ends the process with exit code 1, not 0.
+    bool startFailed_ = false;
     int argc_;
     const char* const* argv_;
 };

@@ -166,6 +166,19 @@ TEST_F(ProgramRun, EndsOnARequestFromOutside)
     EXPECT_TRUE(fs::exists(dir / "config" / "varek" / "user.reg"));
 }
 
+TEST_F(ProgramRun, AStartThatCannotOpenItsWindowEndsWithAnError)
+{
+    std::string cmd = "cd '" + dir.string() + "' && env " + ProgramEnv + " SDL_VIDEODRIVER=nosuchdriver XDG_CONFIG_HOME='" +
+                      (dir / "config").string() + "' VAREK_EXIT_AFTER_FRAMES=3 '" VAREK_PROGRAM "' -window -logging > output.txt 2>&1";
+    int status = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1) << Output();
+    std::vector<std::string> log = LogLines();
+    EXPECT_GE(FindInOrder(log, {"Loading Text...", "Creating the main window failed"})[1], 0);
+    for (const std::string& line : log)
+        EXPECT_NE(line, "Initialized successfully");
+}
+
 TEST_F(ProgramRun, MissingDialogTextsStillStart)
 {
     fs::remove(dir / "data" / "dialogs_eng_demo.txt");
