@@ -122,3 +122,22 @@ TEST(WorldWalkers, CopiesLoseTheTreeShapeAndCopiedTreesNameTargetsByIndex)
     EXPECT_EQ(pasted->connections[0].flag, 1);
     delete clipboard;
 }
+
+TEST(WorldWalkers, GroupingMovesTheSelectionWithoutItsChildren)
+{
+    HouseWorld w;
+    CWorldObject* child = AddModel(w.stairs, "handlauf", w.wall->ModelEntry(), CVector(1, 1, 1));
+    w.stairs->selected = 1;
+    w.wall->selected = 1;
+    static std::vector<std::string> texts;
+    texts.clear();
+    CWorldObject* group =
+        WorldWalk::GroupSelected(g_WorldRoot, nullptr, [](CWorldObject*, const char* text) { texts.push_back(text); });
+    EXPECT_STREQ(group->GetName(), "New Group");
+    EXPECT_EQ(group->parent, g_WorldRoot);
+    EXPECT_EQ(w.stairs->parent, group);
+    EXPECT_EQ(w.wall->parent, group);
+    EXPECT_EQ(w.stairs->firstChild, nullptr);
+    EXPECT_EQ(child->parent, w.inside1);  // left where the stairs were
+    EXPECT_EQ(texts, (std::vector<std::string>{"Treppe_gruen", "W_Wand"}));
+}

@@ -319,6 +319,44 @@ void CopyTree(CWorldObject* first, CWorldObject* destinationRoot, bool deselect,
     }
 }
 
+const char* TreeText(const CWorldObject* node)
+{
+    if (const CModelEntry* entry = node->ModelEntry())
+        return entry->GetName() ? entry->GetName() : "unnamed";
+    if (node->objectKind == CWorldObject::KIND_OBJECT) {
+        if (node->objectLogic && node->objectLogic->kindName[0])
+            return node->objectLogic->kindName;
+        if (const CObjectNode* def = node->Definition())
+            return def->GetName() ? def->GetName() : "unnamed";
+    }
+    if (node->objectKind == CWorldObject::KIND_LIGHT)
+        return "Light";
+    return node->GetName() ? node->GetName() : "unnamed";
+}
+
+CWorldObject* GroupSelected(CWorldObject* worldRoot, CWorldObject* group,
+                            void (*moved)(CWorldObject* node, const char* text))
+{
+    if (!group) {
+        group = new CWorldObject("New Group");
+        worldRoot->AddChild(group);
+    }
+    // Collected first (children before the next sibling), moved afterwards:
+    // moving changes the links the walk follows.
+    std::vector<CWorldObject*> selected;
+    Walk(worldRoot, [&](CWorldObject* n) {
+        if (n != group && n->selected && n->objectKind != CWorldObject::KIND_GROUP)
+            selected.push_back(n);
+        return true;
+    });
+    for (CWorldObject* n : selected) {
+        n->MoveWithoutChildren(group);
+        if (moved)
+            moved(n, TreeText(n));
+    }
+    return group;
+}
+
 void ComputeBounds(CWorldObject* first, CVector& min, CVector& max)
 {
     for (CWorldObject* n = first; n; n = n->NextObject()) {

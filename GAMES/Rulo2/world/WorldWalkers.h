@@ -42,6 +42,16 @@ void DuplicateSelected(CWorldObject* first, CWorldObject* targetParent, bool des
 // name, pre-order index and connections that name their targets by index.
 void CopyTree(CWorldObject* first, CWorldObject* destinationRoot, bool deselect, bool onlySelected);
 
+// Moves every selected node (kind other than 0) without its children under
+// `group`, or under a new "New Group" appended to the world root when none is
+// given. Returns the group. `moved` (optional) hears of each move with the
+// text the editor's tree shows for the node.
+CWorldObject* GroupSelected(CWorldObject* worldRoot, CWorldObject* group,
+                            void (*moved)(CWorldObject* node, const char* text) = nullptr);
+// The tree text of a node: its model's name, its object's label, "Light", or
+// its own name ("unnamed" without one).
+const char* TreeText(const CWorldObject* node);
+
 // Group spheres: a group keeps its centre in position, half its box diagonal in
 // angle and half its largest edge in angle2 (the collection's radius).
 void ComputeBounds(CWorldObject* first, CVector& min, CVector& max);
