@@ -214,3 +214,27 @@ TEST_F(FadeOverFrame, QuadDepthsBlendChoiceAndHighlightGrowth)
     EXPECT_NEAR(quad.key.vertices[0].r, 1.15f, 1e-5f);  // the pressed look is not kept
     DX.device->recordCalls = false;
 }
+
+TEST(MenuQuadTrack, PanelFadesInAsAGradient)
+{
+    CMenu menu;
+    auto* panel = new CMenuPanel(&menu);
+    EXPECT_EQ(panel->type, CMenuElement::TYPE_PANEL);
+    panel->Setup({-0.5f, -0.5f}, {0.5f, 0.5f});
+    menu.AddElement(panel);
+    panel->Release();  // the menu holds it now
+    menu.time = 1000;
+    ASSERT_EQ(panel->PlayTrack("start"), 0);
+    panel->CurrentTrack()->Evaluate(1000, &panel->key);
+    EXPECT_EQ(panel->key.vertices[2].a, 0.0f);
+    panel->CurrentTrack()->Evaluate(1150, &panel->key);
+    EXPECT_NEAR(panel->key.vertices[2].a, 0.5f, 1e-5f);  // kind 3 is half-way at the middle
+    panel->CurrentTrack()->Evaluate(1300, &panel->key);
+    EXPECT_FLOAT_EQ(panel->key.vertices[0].a, 0.5f);
+    EXPECT_FLOAT_EQ(panel->key.vertices[1].a, 0.75f);
+    EXPECT_FLOAT_EQ(panel->key.vertices[2].a, 1.0f);
+    EXPECT_FLOAT_EQ(panel->key.vertices[2].b, 0.4f);
+    EXPECT_FLOAT_EQ(panel->key.vertices[3].r, 0.2f);
+    menu.time = 1301;
+    EXPECT_TRUE(panel->CurrentTrack()->IsFinished());
+}
