@@ -104,10 +104,6 @@ bool LoadTexturePageFile(const char* path, std::string* error = nullptr);
 // Takes over the world file's TEXP hooks and tells the model list about
 // removed page entries.
 void InstallTexturePageHooks();
-// The model list's share of page changes: every model loses (page, index), or
-// refits all its texture coordinates; each model's draw list is rebuilt.
-void RemoveTextureFromModels(CTexturePage* page, int32_t index);
-void RefitAllTexturesInModels();
 // The world loader's page pass in the editor: entries without texture go,
 // duplicate pages are merged into the first, pages without surface are built.
 void FinishTexturePagesAfterLoad();

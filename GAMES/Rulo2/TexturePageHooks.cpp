@@ -4,6 +4,7 @@
 
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/ModelListServices.h"
 #include "GAMES/Rulo2/world/ChunkFile.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
@@ -30,22 +31,6 @@ void ForEachListedModel(F&& f)
 }
 
 }  // namespace
-
-void RemoveTextureFromModels(CTexturePage* page, int32_t index)
-{
-    ForEachListedModel([&](CRootNode& model) {
-        model.RemoveTexture(page, index);
-        model.Refresh();
-    });
-}
-
-void RefitAllTexturesInModels()
-{
-    ForEachListedModel([](CRootNode& model) {
-        model.RefitAllTexCoords();
-        model.Refresh();
-    });
-}
 
 void FinishTexturePagesAfterLoad()
 {
@@ -77,7 +62,10 @@ void FinishTexturePagesAfterLoad()
 
 void InstallTexturePageHooks()
 {
-    RemoveTextureFromModelsHook = RemoveTextureFromModels;
+    RemoveTextureFromModelsHook = [](CTexturePage* page, int32_t index) {
+        if (g_ModelListRoot)
+            RemoveTextureFromModels(g_ModelListRoot, page, index);
+    };
     g_TexturePageHooks.read = [](CChunkReader& data, std::string* error) {
         return CTexturePage::LoadPages(data, error);
     };
