@@ -15,6 +15,8 @@
 #include "GAMES/Rulo2/render/DeviceHelpers.h"
 #include "GAMES/Rulo2/world/CMeshDrawing.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/ModelListServices.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "LIBS/Image/imgImage.h"
 #include "LIBS/System/LogPrintf.h"
 #include "platform/resources/Resources.h"
@@ -171,6 +173,8 @@ bool LoadGameResources()
 
 void FreeGameResources()
 {
+    if (g_ModelListRoot)
+        ReleaseVertexBuffers(g_ModelListRoot);
     for (SModelHolder& h : g_models)
         delete h.model;
     g_models.clear();
