@@ -257,4 +257,33 @@ TEST_F(MeshDrawing, PickFindsTheMeshDrawnInsideTheRectangle)
     DX.device->EndScene();
 }
 
+TEST_F(MeshDrawing, WithTexturesSwitchedOffStageZeroKeepsItsTexture)
+{
+    const auto picture = folder / "one.bmp";
+    ASSERT_TRUE(WritePicture(picture, 2, 2, std::vector<uint32_t>(4, 0xFFFF0000u)));
+    const uint8_t savedMode = GameModeFlag, savedTextures = TexturesFlag;
+    GameModeFlag = 0;
+    CRootNode root;
+    root.AddChild(Quad(picture.string().c_str(), 0));
+    root.Prepare();
+    auto* mesh = static_cast<CMeshNode*>(root.FirstModelChild());
+    ASSERT_NE(mesh->materials[0].texture, nullptr);
+
+    IDirectDrawSurface7* before = RenderCache.stageTexture[0];
+    TexturesFlag = 0;
+    DX.device->BeginScene();
+    mesh->DrawEditorMarkers();
+    DX.device->EndScene();
+    EXPECT_EQ(RenderCache.stageTexture[0], before);
+    TexturesFlag = 1;
+    DX.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    DX.device->BeginScene();
+    mesh->DrawEditorMarkers();
+    DX.device->EndScene();
+    EXPECT_EQ(RenderCache.stageTexture[0], mesh->materials[0].texture->surface);
+    ExpectNear(Pixel(32, 32), 0xFF0000u);
+    GameModeFlag = savedMode;
+    TexturesFlag = savedTextures;
+}
+
 }  // namespace

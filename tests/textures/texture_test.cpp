@@ -99,6 +99,28 @@ TEST(CTexture, FormatChoiceFollowsAlphaNeeds)
     EXPECT_EQ(rig.logCount("Using texture-format '16 bit 0565 RGB' for a shadow-texture"), 1);
 }
 
+TEST(CTexture, OfTwoFormatsEquallyNearSixteenBitsTheEarlierWins)
+{
+    for (bool fiveFiveFiveFirst : {false, true}) {
+        TextureDeviceRig rig(FormatSet::Only565);
+        TextureFormatInfo* other = MakeTextureFormat("16 bit 0555 RGB", 16, 0x7C00, 0x03E0, 0x001F, 0);
+        if (fiveFiveFiveFirst) {
+            TextureFormatInfo* first = rig.info.textureFormats[0];
+            rig.info.textureFormats[0] = other;
+            rig.info.textureFormats.add(first);
+        } else {
+            rig.info.textureFormats.add(other);
+        }
+        imgImage img;
+        FillImage(img, 4, 4, std::vector<uint32_t>(16, kWhite));
+        ASSERT_EQ(img.convertTo(FMT_BGR_888, ORIGIN_TOP_LEFT), 1);
+        CTexture t("t");
+        ASSERT_TRUE(t.CreateFromImage(img, false));
+        EXPECT_EQ(t.format, rig.info.textureFormats[0]) << fiveFiveFiveFirst;
+        EXPECT_EQ(PixelOf(t, 0, 0).g, 255);
+    }
+}
+
 TEST(CTexture, NoSuitableFormatClearsTheTexture)
 {
     TextureDeviceRig rig(FormatSet::Only565);
