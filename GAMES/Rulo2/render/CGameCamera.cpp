@@ -22,6 +22,7 @@ CVector EyePosition{0, 0, 0};
 CVector ViewDirection{0, 0, 1};
 SViewRecord GameViewRecord;
 CMatrix BillboardMatrix = CMatrix::Identity;
+void (*CameraListener)(const CVector& position, const CVector& eye) = nullptr;
 
 namespace {
 constexpr float kPi = 3.14159265358979f;
@@ -583,6 +584,8 @@ void UpdateCameraInput(SCameraInput& input)
         GameViewRecord.eye = cam.actualEye;
     }
     ApplyViewTransform(GameViewRecord.eye, GameViewRecord.position);
+    if (CameraListener)
+        CameraListener(GameViewRecord.position, GameViewRecord.eye);
     RefreshViewHelpers(input);
 }
 

@@ -124,6 +124,9 @@ extern CMatrix BillboardMatrix;
 // through the current view and projection; no ray for a negative position.
 void UpdateCursorRay(int32_t x, int32_t y);
 void UpdateCameraInput(SCameraInput& input);
+// The sound engine's listener, told the look-at point and the eye after each
+// camera step while the engine runs.
+extern void (*CameraListener)(const CVector& position, const CVector& eye);
 // Writes the device's view transform from the view record and refreshes the
 // eye and direction globals.
 void ApplyViewTransform(const CVector& eye, const CVector& position);
