@@ -82,6 +82,20 @@ TEST_F(ObjectStatesTest, PlacedObjectsGetIdsAndTheirStatesComeBack)
     EXPECT_FLOAT_EQ(9.0f, s.object->position.x);
 }
 
+TEST_F(ObjectStatesTest, IdsStartAgainWithAnEmptyWorld)
+{
+    BuildSampleWorld();
+    CChunkWriter w;
+    ASSERT_TRUE(WriteWorld(w));
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(LoadWorldFromMemory(w.Data().data(), w.Data().size(), LOADWORLD_OPEN, "again.wld"));
+        CChunkWriter again;
+        ASSERT_TRUE(WriteWorld(again));
+        // Two placed objects whose definitions have logic once read: ids 1 and 2 after every reload.
+        EXPECT_EQ(3u, g_ObjectIdCounter);
+    }
+}
+
 TEST_F(ObjectStatesTest, DamagedOrUnknownRecordsAreNotApplied)
 {
     const SSampleWorld s = BuildSampleWorld();

@@ -86,6 +86,9 @@ void ClearWorld()
     if (g_TexturePageHooks.clear)
         g_TexturePageHooks.clear();
     NumberRoots(true);
+    // No placed object keeps an id now; ids start again, so that reloading
+    // never runs the counter into the illegal range.
+    g_ObjectIdCounter = 1;
     g_NodeTable.clear();
     g_ModelTable.clear();
     g_ObjectTable.clear();
