@@ -151,6 +151,15 @@ void DrawBatchAs(CMeshNode* mesh, int32_t k, const CMatrix& objectMatrix, const 
 void DrawOpaqueObject(CWorldObject* object, CRootNode* model)
 {
     const CMatrix objectMatrix = ObjectWorldMatrix(object);
+    // With a shadow texture and a device that takes two textures at once, the
+    // shadow goes on the second stage; otherwise the shadow-map pass lays it on.
+    auto* shadow = object->shadowTexture ? static_cast<IDirectDrawSurface7*>(object->shadowTexture->surface) : nullptr;
+    if (shadow && DX.stateBlockMulti && DX.deviceInfo && DX.deviceInfo->multitexture) {
+        ApplyStateBlockCached(DX.stateBlockMulti);
+        SetTextureCached(shadow, 1);
+    } else {
+        ApplyStateBlockCached(DX.stateBlockSingle);
+    }
     ForEachMesh(model, [&](CMeshNode* mesh) {
         for (int32_t m = 0; m < mesh->materialCount; ++m) {
             if (mesh->materials[m].transparency != 0) {
