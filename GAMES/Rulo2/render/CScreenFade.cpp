@@ -7,6 +7,7 @@
 #include "GAMES/Rulo2/Texture.h"
 #include "GAMES/Rulo2/interface/CMenuQuad.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
+#include "GAMES/Rulo2/render/GameResources.h"
 #include "GAMES/Rulo2/render/Markers.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
@@ -74,6 +75,8 @@ void CDropShadow::Draw(const CVector& where, CWorldObject* object)
     SetMaterialCached(&grey.material);
     SetClipping(true);
     SetCulling(false);
+    if (!texture)
+        texture = GameResourceTexture(336);  // the "Shadow" picture of the start-up resources
     if (texture)
         SetTextureCached(texture->surface, 0);
     centre = where;

@@ -562,9 +562,10 @@ void RenderWorldFrame(CWorldObject* hero, int32_t frameTime, SFrameTimes* times)
     DrawVisibleObjects(false);
     DrawShadowMaps();
     DrawTransparentAndFaded();
+    CTexture* flare = GameResourceTexture(393);  // "Lightflare"
     for (SFlare& f : FlareList)
         if (PassOptions.lighting)
-            DrawLightFlare(f.point, f.colour, nullptr);
+            DrawLightFlare(f.point, f.colour, flare ? flare->surface : nullptr);
     if (PointedObject)
         DrawHighlight(PointedObject);
     DX.device->EndScene();
