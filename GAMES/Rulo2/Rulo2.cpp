@@ -29,8 +29,6 @@ platform::MouseDevice* MouseInputDevice = nullptr;
 
 namespace {
 
-CGameApp* TheGameApp = nullptr;
-
 bool ReadMouse(float* dx, float* dy)
 {
     if (!MouseInputDevice)
@@ -109,7 +107,6 @@ void RunGameFrame()
 
 CGameApp::CGameApp(int argc, const char* const* argv) : argc_(argc), argv_(argv)
 {
-    TheGameApp = this;
     exitAfterFrames = EnvNumber("VAREK_EXIT_AFTER_FRAMES", -1);
 }
 

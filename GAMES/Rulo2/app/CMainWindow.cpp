@@ -179,7 +179,10 @@ void CMainWindow::switchMode()
         DX.device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &m);
     }
     SetWindowText(TitleText());
-    if (!IsGameView()) {
+    if (IsGameView()) {
+        if (CWorldObject* first = FirstWorldObject())
+            WorldWalk::ClearSelection(first);
+    } else {
         ViewIndex view = CurrentViewIndex();
         EGridView grid = view == VIEW_FRONT ? GRID_FRONT : view == VIEW_SIDE ? GRID_SIDE : GRID_GROUND;
         BuildEditorGrids(grid, CVector(GridLevels[0], GridLevels[1], GridLevels[2]));
