@@ -39,6 +39,7 @@ CMainWindow* MainWindow = nullptr;
 namespace {
 
 constexpr float Pi = 3.14159265f;
+constexpr WPARAM MciNotifySuccessful = 0x0001;
 // Longest dropped file name that is taken.
 constexpr size_t DroppedNameMax = 512;
 
@@ -225,7 +226,9 @@ LRESULT CMainWindow::WindowProc(const Message& msg)
     case WM_MOUSEMOVE: OnMouseMove(x, y); return 0;
     case WM_MOUSEWHEEL: OnMouseWheel(GET_WHEEL_DELTA_WPARAM(msg.wParam)); return 0;
     case MM_MCINOTIFY:
-        LogPrintf("MCI_NOTIFY");
+        // The end of a CD track; the music itself comes with the CD player.
+        if (msg.wParam == MciNotifySuccessful)
+            LogPrintf("MCI_NOTIFY");
         return DefWindowProc(msg);
     default: return DefWindowProc(msg);
     }
