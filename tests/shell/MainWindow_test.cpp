@@ -282,6 +282,28 @@ TEST_F(MainWindowTest, ClosingAsksInTheGameAndEndsAtOnceInTheEditor)
     OpenQuitQuestion = nullptr;
 }
 
+TEST_F(MainWindowTest, SystemKeysAndTheScreenSaver)
+{
+    const LPARAM alt = LPARAM(1u << 29);
+    // In an editor view Alt+F4 does nothing.
+    SelectView(VIEW_TOP);
+    Send(WM_SYSKEYDOWN, VK_F4, alt);
+    EXPECT_TRUE(window->IsWindow());
+
+    // Active, the program holds the screen saver off; in the background it may start.
+    Send(WM_ACTIVATEAPP, 1);
+    EXPECT_FALSE(SDL_IsScreenSaverEnabled());
+    EXPECT_EQ(Send(WM_SYSCOMMAND, SC_SCREENSAVE), 0);
+    Send(WM_ACTIVATEAPP, 0);
+    EXPECT_TRUE(SDL_IsScreenSaverEnabled());
+    Send(WM_ACTIVATEAPP, 1);
+
+    // In the game view Alt+F4 closes as usual.
+    SelectView(VIEW_GAME);
+    Send(WM_SYSKEYDOWN, VK_F4, alt);
+    EXPECT_FALSE(window->IsWindow());
+}
+
 TEST_F(MainWindowTest, SettingsInUseAreWrittenBackWhenTheWindowGoes)
 {
     Settings.sfxVolume = 37;

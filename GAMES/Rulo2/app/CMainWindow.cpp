@@ -236,6 +236,9 @@ LRESULT CMainWindow::WindowProc(const Message& msg)
 
 void CMainWindow::OnPaint()
 {
+    platform::RECT update;
+    if (!BeginPaint(update) || update.right <= update.left || update.bottom <= update.top)
+        return;
     if (StepHooks.presentFrame)
         StepHooks.presentFrame();
     else
@@ -392,6 +395,8 @@ LRESULT CMainWindow::OnActivateApp(const Message& msg)
     bool active = msg.wParam != 0;
     AppActiveFlag = active ? 1 : 0;
     GameClock.appPaused = active ? 0 : 1;
+    // The screen saver stays off while the program is the active one.
+    AllowScreenSaver(!active);
     LogPrintf("APPLICATION %s", active ? "ACTIVATED" : "DEACTIVATED");
     if (StepHooks.pauseSounds)
         StepHooks.pauseSounds(!active);
