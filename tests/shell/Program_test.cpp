@@ -138,6 +138,29 @@ bool BmpPixel(const std::vector<uint8_t>& b, int x, int y, int* width, int* heig
     return true;
 }
 
+TEST_F(ProgramRun, SettingsReadAtStartAreWrittenBackAtExit)
+{
+    fs::create_directories(dir / "config" / "varek");
+    std::ofstream(dir / "config" / "varek" / "user.reg")
+        << "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\TuvSoftware\\TheVarek! Demo\\Settings]\n"
+           "\"MainWnd-W\"=dword:00000140\n\"MainWnd-H\"=dword:000000f0\n\"FogEnd\"=\"7.250000\"\n"
+           "\"SFXVolume\"=dword:00000021\n";
+    ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=2 VAREK_FAKE_RECORDING=1", "-window"), 0) << Output();
+    std::ifstream in(dir / "config" / "varek" / "user.reg");
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string reg = text.str();
+    for (const char* line : {"\"MainWnd-W\"=dword:00000140", "\"MainWnd-H\"=dword:000000f0", "\"FogEnd\"=\"7.250000\"",
+                             "\"SFXVolume\"=dword:00000021", "\"MusicVolume\"=dword:00000032"})
+        EXPECT_NE(reg.find(line), std::string::npos) << line << "\n" << reg;
+    // The window was made at the size the settings gave.
+    int w = 0, h = 0;
+    uint32_t rgb = 0;
+    ASSERT_TRUE(BmpPixel(ReadFileBytes(dir / "snapshot00000.bmp"), 0, 0, &w, &h, &rgb));
+    EXPECT_EQ(w, 320);
+    EXPECT_EQ(h, 240);
+}
+
 TEST_F(ProgramRun, FixedStepRecordingSavesOnePicturePerFrame)
 {
     ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=3 VAREK_FAKE_RECORDING=1", "-window"), 0) << Output();
