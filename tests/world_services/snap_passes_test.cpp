@@ -298,3 +298,32 @@ TEST_F(SnapTest, SaveKeepsFlagBitsOneToThreeThatTheGameSet)
     ASSERT_TRUE(RestoreObjectState(body));
     EXPECT_EQ(safe->flags, 0x0F) << "bits 1 to 3 come back from the saved game";
 }
+
+TEST_F(SnapTest, HouseStatisticsAddTheLootOfTheListedHousesOnly)
+{
+    CWorldObject* house = Place(g_WorldRoot, "Haus_A", CWorldObject::KIND_GROUP, nullptr);
+    CWorldObject* floor = Place(house, "Stockwerk_1", CWorldObject::KIND_GROUP, nullptr);
+    CWorldObject* other = Place(g_WorldRoot, "Haus_B", CWorldObject::KIND_GROUP, nullptr);
+    auto object = [&](CNode* parent, int32_t kind, float value, float weight) {
+        CObjectNode* def = AddDefinition("thing", nullptr, kind, weight);
+        CWorldObject* n = Place(parent, "thing", CWorldObject::KIND_OBJECT, def);
+        n->objectLogic = new CObjectLogic;
+        n->objectLogic->kind = def->objectLogic->kind;
+        n->objectLogic->kind.value = value;
+        return n;
+    };
+    CWorldObject* ring = object(floor, 1, 500, 0.01f);
+    CWorldObject* vase = object(house, 1, 200, 0.2f);
+    CWorldObject* alarm = object(house, 3, 0, 0);
+    object(other, 1, 900, 1.0f);
+    float value = 0, weight = 0;
+    std::vector<CWorldObject*> loot, secured{alarm}, others;
+    const uint8_t mode = GameModeFlag;
+    GameModeFlag = 0;
+    CollectHouseStatistics(g_WorldRoot, value, weight, &loot, &secured, &others, {house});
+    GameModeFlag = mode;
+    EXPECT_FLOAT_EQ(value, 700.0f);
+    EXPECT_FLOAT_EQ(weight, 21.0f);
+    EXPECT_EQ(loot, (std::vector<CWorldObject*>{ring, vase})) << "in walk order";
+    EXPECT_TRUE(others.empty()) << "the alarm is in the second list";
+}

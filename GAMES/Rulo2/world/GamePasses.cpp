@@ -295,8 +295,6 @@ void CollectHouseStatistics(CWorldObject* first, float& totalValue, float& total
                             std::vector<CWorldObject*>* loot, std::vector<CWorldObject*>* secured,
                             std::vector<CWorldObject*>* others, const std::vector<CWorldObject*>& houses)
 {
-    (void)secured;
-    (void)others;
     Walk(first, [&](CWorldObject* n) {
         if (!IsObjectNode(n) || !n->objectLogic)
             return;
@@ -309,6 +307,9 @@ void CollectHouseStatistics(CWorldObject* first, float& totalValue, float& total
             totalWeight += 100.0f * kind.weight;
             if (!GameModeFlag && loot)
                 loot->push_back(n);
+        } else if (!GameModeFlag && others &&
+                   (!secured || std::find(secured->begin(), secured->end(), n) == secured->end())) {
+            others->push_back(n);
         }
     });
 }

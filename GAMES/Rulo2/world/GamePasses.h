@@ -44,7 +44,9 @@ void FindNearestSnapDelta(const CVector* points, int32_t n, float& best, CVector
 void FindSnapLevel(CWorldObject* first, bool upward, float& value, float reference, int32_t axis);
 
 // Value and weight of the loot in the listed houses; in the editor also the
-// loot objects (first list).
+// loot objects (first list) and the houses' other objects that are not in the
+// second list (third list). The second list, the objects that secure a house,
+// is filled by the behaviour code from their task lists.
 void CollectHouseStatistics(CWorldObject* first, float& totalValue, float& totalWeight,
                             std::vector<CWorldObject*>* loot, std::vector<CWorldObject*>* secured,
                             std::vector<CWorldObject*>* others, const std::vector<CWorldObject*>& houses);
