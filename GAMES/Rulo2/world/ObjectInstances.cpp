@@ -390,8 +390,10 @@ void SelectBagVariant(CWorldObject* node, int32_t variant)
         if (!otherBag)
             entries[kept++] = entries[i];
     }
-    // The draw list block starts with its entry count.
-    *static_cast<int32_t*>(root->auxiliaryBlock) = kept;
+    // The draw list block starts with its entry count; shorten it there.
+    auto* countWord = static_cast<int32_t*>(root->auxiliaryBlock);
+    if (countWord && *countWord == count)
+        *countWord = kept;
 }
 
 CWorldObject* SpawnInstanceNode(CObjectNode* definition, bool withTaskLists)
