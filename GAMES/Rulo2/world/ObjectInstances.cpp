@@ -380,7 +380,9 @@ void SelectBagVariant(CWorldObject* node, int32_t variant)
     BuildDrawList(*root);
     int32_t count = 0;
     SDrawListEntry* entries = DrawListOf(*root, &count);
-    if (!entries)
+    // The draw list block starts with its entry count, where the list is shortened.
+    auto* countWord = static_cast<int32_t*>(root->auxiliaryBlock);
+    if (!entries || !countWord || *countWord != count)
         return;
     int32_t kept = 0;
     for (int32_t i = 0; i < count; ++i) {
@@ -390,10 +392,7 @@ void SelectBagVariant(CWorldObject* node, int32_t variant)
         if (!otherBag)
             entries[kept++] = entries[i];
     }
-    // The draw list block starts with its entry count; shorten it there.
-    auto* countWord = static_cast<int32_t*>(root->auxiliaryBlock);
-    if (countWord && *countWord == count)
-        *countWord = kept;
+    *countWord = kept;
 }
 
 CWorldObject* SpawnInstanceNode(CObjectNode* definition, bool withTaskLists)
