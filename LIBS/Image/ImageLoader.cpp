@@ -16,20 +16,35 @@ struct BmpInfo {
     int32_t width = 0, height = 0;
     uint32_t bits = 0, compression = 0, colorsUsed = 0;
     uint32_t infoSize = 0;
+    // Where the palette starts and how many bytes one entry takes (3 in the
+    // 12-byte core header, else 4).
+    uint32_t paletteAt = 0, paletteEntry = 4;
+    // Channel masks of 16- and 32-bit pixels; alpha 0 = opaque.
+    uint32_t red = 0, green = 0, blue = 0, alpha = 0;
+    // Pixels that are not plain blue, green, red (, alpha) bytes.
+    bool masked = false;
 };
+
+constexpr uint32_t kBmpFileHeader = 14;
+
+bool bmpHeaderSizeKnown(uint32_t size)
+{
+    // Core (12), OS/2 2.x (16 and 64), information (40) and its later
+    // versions (52, 56, 108, 124).
+    return size == 12 || size == 16 || size == 40 || size == 52 || size == 56 || size == 64 || size == 108 ||
+           size == 124;
+}
 
 bool readBmp(const imgSource& src, BmpInfo& info, bool warn)
 {
-    if (src.size < 54 || src.data[0] != 'B' || src.data[1] != 'M')
+    if (src.size < kBmpFileHeader + 4 || src.data[0] != 'B' || src.data[1] != 'M')
         return false;
     const uint8_t* d = src.data;
     info.offBits = imgBytes::getLE32(d + 10);
     info.infoSize = imgBytes::getLE32(d + 14);
-    if (info.infoSize != 40) {
+    if (!bmpHeaderSizeKnown(info.infoSize)) {
         if (warn) {
-            if (info.infoSize == 12)
-                SLOG_WARNING("OS/2 1.x bitmap not supportet! loading cancelled");
-            else if (info.infoSize == 240)
+            if (info.infoSize == 240)
                 SLOG_WARNING("OS/2 2.x bitmap not supportet! loading cancelled");
             else if (info.infoSize >= 65536)
                 SLOG_WARNING("wrong bitmap format ( maybe OS/2 bmp )! loading cancelled");
@@ -38,36 +53,99 @@ bool readBmp(const imgSource& src, BmpInfo& info, bool warn)
         }
         return false;
     }
-    info.width = int32_t(imgBytes::getLE32(d + 18));
-    info.height = int32_t(imgBytes::getLE32(d + 22));
-    info.bits = imgBytes::getLE16(d + 28);
-    info.compression = imgBytes::getLE32(d + 30);
-    info.colorsUsed = imgBytes::getLE32(d + 46);
+    const uint32_t headerEnd = kBmpFileHeader + info.infoSize;
+    if (src.size < headerEnd)
+        return false;
+    // Fields past the end of a short header count as 0.
+    auto field32 = [&](uint32_t at) { return at + 4 <= headerEnd ? imgBytes::getLE32(d + at) : 0u; };
+    auto field16 = [&](uint32_t at) { return at + 2 <= headerEnd ? imgBytes::getLE16(d + at) : 0u; };
+    const bool os2 = info.infoSize == 16 || info.infoSize == 64;
+    if (info.infoSize == 12) {
+        info.width = int32_t(imgBytes::getLE16(d + 18));
+        info.height = int32_t(imgBytes::getLE16(d + 20));
+        info.bits = imgBytes::getLE16(d + 24);
+        info.paletteEntry = 3;
+    } else {
+        info.width = int32_t(field32(18));
+        info.height = int32_t(field32(22));
+        info.bits = field16(28);
+        info.compression = field32(30);
+        info.colorsUsed = field32(46);
+    }
+    info.paletteAt = headerEnd;
     if (info.width <= 0 || info.width >= 65536 || info.height == 0 || info.height >= 65536 || info.height <= -65536) {
         if (warn)
             SLOG_WARNING("invalid bitmap size %d x %d! loading cancelled", info.width, info.height);
         return false;
     }
-    const bool depthOk = info.bits == 1 || info.bits == 4 || info.bits == 8 || info.bits == 24 || info.bits == 32;
+    // Compression 3 and 4 mean other codings in the OS/2 headers; 6 carries
+    // an alpha mask as well.
+    const bool fields = !os2 && (info.compression == 3 || info.compression == 6);
+    const bool depthOk = info.bits == 1 || info.bits == 4 || info.bits == 8 || info.bits == 16 || info.bits == 24 ||
+                         info.bits == 32;
     const bool codingOk = info.compression == 0 || (info.compression == 1 && info.bits == 8) ||
-                          (info.compression == 2 && info.bits == 4) || (info.compression == 3 && info.bits == 32);
+                          (info.compression == 2 && info.bits == 4) ||
+                          (fields && (info.bits == 16 || info.bits == 32));
     if (!depthOk || !codingOk) {
         if (warn)
             SLOG_WARNING("unsupported bitmap (%u bits, compression %u)! loading cancelled", info.bits,
                          info.compression);
         return false;
     }
-    if (info.compression == 3) {
-        // Bit fields are taken only in the plain layout (red 0xFF0000, green
-        // 0xFF00, blue 0xFF).
-        if (src.size < 66 || imgBytes::getLE32(d + 54) != 0xFF0000u || imgBytes::getLE32(d + 58) != 0xFF00u ||
-            imgBytes::getLE32(d + 62) != 0xFFu) {
+    if (info.bits == 16) {
+        info.red = 0x7C00u, info.green = 0x3E0u, info.blue = 0x1Fu;
+        info.masked = true;
+    } else if (info.bits == 32) {
+        info.red = 0xFF0000u, info.green = 0xFF00u, info.blue = 0xFFu, info.alpha = 0xFF000000u;
+    }
+    if (fields) {
+        // The masks end the newer headers; the 40-byte header is followed by them.
+        const uint32_t at = info.infoSize >= 52 ? kBmpFileHeader + 40 : headerEnd;
+        const bool withAlpha = info.infoSize >= 56 || info.compression == 6;
+        const uint32_t end = at + (withAlpha ? 16 : 12);
+        if (src.size < end) {
+            if (warn)
+                SLOG_WARNING("bitmap header truncated! loading cancelled");
+            return false;
+        }
+        info.red = imgBytes::getLE32(d + at);
+        info.green = imgBytes::getLE32(d + at + 4);
+        info.blue = imgBytes::getLE32(d + at + 8);
+        // Without a mask of its own the fourth byte is taken as alpha where
+        // the file has any (below).
+        info.alpha = withAlpha ? imgBytes::getLE32(d + at + 12) : info.bits == 32 ? 0xFF000000u : 0u;
+        if (info.infoSize == 40)
+            info.paletteAt = end;
+        const uint32_t limit = info.bits == 16 ? 0xFFFFu : 0xFFFFFFFFu;
+        if (!info.red || !info.green || !info.blue || (info.red | info.green | info.blue | info.alpha) & ~limit) {
             if (warn)
                 SLOG_WARNING("unsupported bitmap bit fields! loading cancelled");
             return false;
         }
+        info.masked = info.bits == 16 || info.red != 0xFF0000u || info.green != 0xFF00u || info.blue != 0xFFu ||
+                      (info.alpha != 0 && info.alpha != 0xFF000000u);
     }
     return true;
+}
+
+// One channel of a masked pixel widened (or narrowed) to 8 bits.
+uint8_t bmpChannel(uint32_t pixel, uint32_t mask)
+{
+    const int shift = __builtin_ctz(mask);
+    uint32_t m = mask >> shift;
+    int bits = 0;
+    while (m & 1) {
+        m >>= 1;
+        ++bits;
+    }
+    const uint32_t value = (pixel & mask) >> shift & ((bits >= 32 ? 0u : 1u << bits) - 1u);
+    if (bits >= 8)
+        return uint8_t(value >> (bits - 8));
+    // Narrow fields repeat their bits downwards, so that full stays full.
+    uint32_t out = value << (8 - bits);
+    for (int filled = bits; filled < 8; filled *= 2)
+        out |= out >> filled;
+    return uint8_t(out);
 }
 
 int probeBMP(const imgSource& src, imgHeader& h)
@@ -83,7 +161,7 @@ int probeBMP(const imgSource& src, imgHeader& h)
         h.bitsPerPixel = 8;
         h.format = FMT_P_8;
         h.paletteBytes = 768;
-    } else if (info.bits == 24) {
+    } else if (info.bits == 24 || (info.bits == 16 && !info.alpha)) {
         h.bitsPerPixel = 24;
         h.format = FMT_RGB_888;
     } else {
@@ -146,7 +224,7 @@ int loadBMP(const imgSource& src, imgImage& img, uint8_t* palette)
         return 0;
     const int w = img.width, h = img.height;
     imgBytes in(src.data, src.size);
-    in.seek(54 + (info.compression == 3 ? 12 : 0));
+    in.seek(info.paletteAt);
     if (info.bits <= 8) {
         uint32_t entries = 1u << info.bits;
         if (info.colorsUsed > 0 && info.colorsUsed < entries)
@@ -154,7 +232,7 @@ int loadBMP(const imgSource& src, imgImage& img, uint8_t* palette)
         std::memset(palette, 0, 768);
         for (uint32_t i = 0; i < entries; ++i) {
             uint8_t q[4];
-            if (!in.read(q, 4)) {
+            if (!in.read(q, info.paletteEntry)) {
                 SLOG_WARNING("bitmap palette truncated! loading cancelled");
                 return 0;
             }
@@ -192,13 +270,31 @@ int loadBMP(const imgSource& src, imgImage& img, uint8_t* palette)
                 out[x] = (x & 1) ? (line[x >> 1] & 15) : (line[x >> 1] >> 4);
             break;
         default:
-            std::memcpy(out, line, size_t(w) * (info.bits / 8));
+            if (info.masked) {
+                const int fileBytes = int(info.bits / 8), outBytes = img.bitsPerPixel / 8;
+                for (int x = 0; x < w; ++x) {
+                    const uint8_t* p = line + x * fileBytes;
+                    const uint32_t v = fileBytes == 2 ? imgBytes::getLE16(p) : imgBytes::getLE32(p);
+                    uint8_t* q = out + x * outBytes;
+                    // 24-bit results are red, green, blue; 32-bit ones blue, green, red, alpha.
+                    q[outBytes == 3 ? 0 : 2] = bmpChannel(v, info.red);
+                    q[1] = bmpChannel(v, info.green);
+                    q[outBytes == 3 ? 2 : 0] = bmpChannel(v, info.blue);
+                    if (outBytes == 4)
+                        q[3] = info.alpha ? bmpChannel(v, info.alpha) : 0xFF;
+                }
+            } else {
+                std::memcpy(out, line, size_t(w) * (info.bits / 8));
+            }
             break;
         }
     }
     if (info.bits == 24)
         ImageLoader::swapRedBlue(img);
-    if (info.bits == 32) {
+    if (info.bits == 32 && !info.alpha) {
+        for (uint32_t i = 3; i < img.imageSize; i += 4)
+            img.pixels[i] = 0xFF;
+    } else if (img.bitsPerPixel == 32) {
         // Most writers leave the fourth byte 0 when the picture has no alpha.
         bool anyAlpha = false;
         for (uint32_t i = 3; i < img.imageSize && !anyAlpha; i += 4)
@@ -770,7 +866,7 @@ size_t ImageLoader::minimumData(int type, const imgHeader& h)
         return h.compression ? 18 + (pixels + 127) / 128 * (1 + bpp) : 18 + pixels * bpp;
     case IMG_TYPE_BMP:
         // Delta escapes skip up to 255 lines in four bytes.
-        return h.compression ? 54 + 4 * (size_t(h.height) / 255) : 54;
+        return h.compression == 1 || h.compression == 2 ? 26 + 4 * (size_t(h.height) / 255) : 26;
     case IMG_TYPE_PCX:
         return 128 + (pixels + 62) / 63 / 2;
     case IMG_TYPE_GIF:

@@ -1,6 +1,7 @@
 // Files written by other programs (ImageMagick, ffmpeg, libtiff's tools)
 // load with the right pixels and the right way up.
 #include "LIBS/Image/ImageLoader.h"
+#include "LIBS/Image/imgBytes.h"
 #include "LIBS/Image/imgImage.h"
 #include "tests/Image/ImageTestUtil.h"
 
@@ -118,6 +119,13 @@ const External kExternal[] = {
     {"b8.bmp", "convert %I -type palette -compress none BMP3:%O", false, FMT_P_8, 30, 0},
     {"b8rle.bmp", "convert %I -type palette -compress RLE BMP3:%O", false, FMT_P_8, 30, 1},
     {"b32.bmp", "convert %I -define bmp3:alpha=true BMP3:%O", true, FMT_BGRA_8888, 28, 32},
+    // ImageMagick's own default: the 124-byte information header.
+    {"v24.bmp", "convert %I %O", false, FMT_RGB_888, 14, 124},
+    {"v8.bmp", "convert %I -type palette %O", false, FMT_P_8, 14, 124},
+    {"v32.bmp", "convert %I %O", true, FMT_BGRA_8888, 30, 3},
+    // The 12-byte core header with its three-byte palette entries.
+    {"c24.bmp", "convert %I -type truecolor BMP2:%O", false, FMT_RGB_888, 14, 12},
+    {"c8.bmp", "convert %I -type palette BMP2:%O", false, FMT_P_8, 14, 12},
     {"p24.pcx", "convert %I %O", false, FMT_RGB_888, 65, 3},
     {"p8.pcx", "convert %I -type palette %O", false, FMT_P_8, 65, 1},
     {"g.gif", "convert %I %O", false, FMT_P_8, -1, 0},
@@ -155,6 +163,8 @@ TEST(ExternalFilesDecoded, MatchImageMagicksReading)
     } cases[] = {
         {"b4.bmp", "convert %I -colors 16 -type palette BMP3:%O", FMT_P_8},
         {"b1.bmp", "convert %I -monochrome BMP3:%O", FMT_P_8},
+        {"v565.bmp", "convert %I -define bmp:subtype=RGB565 %O", FMT_RGB_888},
+        {"v555.bmp", "convert %I -define bmp:subtype=RGB555 %O", FMT_RGB_888},
         {"g.tga", "ffmpeg -v error -y -f rawvideo -pix_fmt rgb24 -s 13x7 -i %R -pix_fmt gray %O", FMT_P_8},
     };
     TempDir dir;
@@ -235,6 +245,44 @@ TEST(ExternalFilesWritten, OtherProgramsReadOurFiles)
             const uint32_t got = uint32_t(theirs[i * 4 + 3]) << 24 | uint32_t(theirs[i * 4]) << 16 |
                                  uint32_t(theirs[i * 4 + 1]) << 8 | theirs[i * 4 + 2];
             ASSERT_EQ(got, expected) << "pixel " << i;
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The 108-, 56- and 52-byte versions of the header, cut from ImageMagick's
+// 124-byte one: the pixels are found at the file's data offset.
+TEST(ExternalFilesDecoded, ShorterVersionHeaders)
+{
+    TempDir dir;
+    for (bool alpha : {false, true}) {
+        const auto words = picture(alpha);
+        const std::string in = dir.file(alpha ? "in.pam" : "in.ppm"), out = dir.file("v.bmp");
+        writePortable(in, words, alpha);
+        if (!run("convert '" + in + "' '" + out + "'")) {
+            GTEST_SKIP() << "cannot run convert";
+        }
+        const auto full = readFile(out);
+        ASSERT_EQ(full.at(14), 124);
+        for (uint32_t size : {108u, 56u, 52u}) {
+            SCOPED_TRACE(std::to_string(size) + (alpha ? " with alpha" : ""));
+            std::vector<uint8_t> bytes(full.begin(), full.begin() + 14 + size);
+            bytes.insert(bytes.end(), full.begin() + 14 + 124, full.end());
+            auto put32 = [&](size_t at, uint32_t v) {
+                for (int i = 0; i < 4; ++i)
+                    bytes[at + i] = uint8_t(v >> (8 * i));
+            };
+            const uint32_t cut = 124 - size;
+            put32(2, uint32_t(bytes.size()));
+            put32(10, imgBytes::getLE32(&full[10]) - cut);
+            put32(14, size);
+            imgImage img;
+            ASSERT_EQ(img.loadMemory(bytes.data(), bytes.size()), 1);
+            EXPECT_EQ(img.format, alpha ? FMT_BGRA_8888 : FMT_RGB_888);
+            EXPECT_EQ(wordsOf(img), words);
         }
     }
 }
