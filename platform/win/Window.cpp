@@ -905,6 +905,17 @@ bool PumpMessages()
     return !quitPosted;
 }
 
+bool PumpOneMessage()
+{
+    if (!SDL_WasInit(SDL_INIT_VIDEO) || quitPosted)
+        return false;
+    SDL_Event e;
+    if (!SDL_PollEvent(&e))
+        return false;
+    Dispatch(e);
+    return true;
+}
+
 bool WaitAndPumpMessages(int timeoutMs)
 {
     if (!SDL_WasInit(SDL_INIT_VIDEO))

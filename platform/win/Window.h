@@ -283,6 +283,9 @@ void PostQuitMessage(int exitCode);
 // Delivers every message that is waiting, without idling. False once WM_QUIT came.
 // For start-up code and tests that drive the loop themselves.
 bool PumpMessages();
+// Delivers the oldest waiting message only, if there is one; true when one was
+// taken. Long jobs call it between steps to keep the window answering.
+bool PumpOneMessage();
 // Waits up to `timeoutMs` for a message and delivers it and all others waiting.
 bool WaitAndPumpMessages(int timeoutMs);
 

@@ -337,6 +337,26 @@ TEST_F(WindowTest, PostedAndSentMessagesAndTitle)
     EXPECT_EQ(window.got[1].message, WM_MOUSEMOVE);
 }
 
+TEST_F(WindowTest, PumpOneMessageTakesOnlyTheOldest)
+{
+    for (uint32_t m : {WM_USER + 1, WM_USER + 2, WM_USER + 3})
+        ASSERT_TRUE(window.PostMessage(m));
+    // The window system may slip in events of its own; still, each call hands
+    // over at most one of ours, in the order posted.
+    int calls = 0;
+    while (window.Ids().size() < 3 && calls < 100) {
+        const size_t before = window.Ids().size();
+        ASSERT_TRUE(PumpOneMessage());
+        ++calls;
+        ASSERT_LE(window.Ids().size(), before + 1) << "call " << calls;
+    }
+    EXPECT_GE(calls, 3);
+    EXPECT_EQ(window.Ids(), (std::vector<uint32_t>{WM_USER + 1, WM_USER + 2, WM_USER + 3}));
+    for (int i = 0; i < 100 && PumpOneMessage(); ++i) {
+    }
+    EXPECT_FALSE(PumpOneMessage()) << "nothing waiting: nothing taken";
+}
+
 TEST_F(WindowTest, AltF4ClosesThroughTheDefaultProcedure)
 {
     Key(SDL_KEYDOWN, SDLK_F4, SDL_SCANCODE_F4, 0);

@@ -66,6 +66,26 @@ TEST_F(LoadingScreenTest, TheWindowAnswersWhileALargeWorldLoads)
     window.DestroyWindow();
 }
 
+TEST_F(LoadingScreenTest, EachUpdateTakesOnePendingMessageOnly)
+{
+    ASSERT_TRUE(platform::InitVideo());
+    CountingWindow window;
+    platform::WindowDesc desc;
+    desc.title = "load";
+    desc.visible = false;
+    ASSERT_TRUE(window.Create(desc));
+    platform::PumpMessages();
+    for (int i = 0; i < 40; ++i)
+        ASSERT_TRUE(window.PostMessage(platform::WM_USER + 7));
+    // The window system may slip in an event of its own, never more than one per call.
+    for (int i = 1; i <= 10; ++i) {
+        UpdateLoadingScreen();
+        ASSERT_LE(window.received, i);
+    }
+    EXPECT_GE(window.received, 5);
+    window.DestroyWindow();
+}
+
 int g_pumps = 0;
 
 TEST_F(LoadingScreenTest, OneMessageIsTakenBeforeEveryChunk)

@@ -8,7 +8,7 @@
 
 static void DefaultPump()
 {
-    platform::PumpMessages();
+    platform::PumpOneMessage();
 }
 
 static int64_t DefaultClock()
