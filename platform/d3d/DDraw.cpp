@@ -807,6 +807,12 @@ HRESULT IDirectDraw7::CreateSurface(DDSURFACEDESC2* in, IDirectDrawSurface7** ou
     if (w) SDL_GL_GetDrawableSize(w, &ww, &wh);
     DDSURFACEDESC2 mode;
     GetDisplayMode(&mode);
+    if (fullscreen) {
+      // The flipping chain has the mode's size whatever size the display gave
+      // the window; presenting scales it to the window.
+      ww = int(modeWidth);
+      wh = int(modeHeight);
+    }
     d.dwWidth = uint32_t(ww);
     d.dwHeight = uint32_t(wh);
     d.ddpfPixelFormat = displayFormat(fullscreen ? mode.ddpfPixelFormat.dwRGBBitCount : 32);

@@ -196,6 +196,44 @@ TEST_F(Surfaces, SphereVisibilityAndProcessVerticesUseTheTransforms) {
   out->Release();
 }
 
+TEST_F(Surfaces, FullScreenChainTakesTheModeSizeNotTheWindows) {
+  const std::vector<D3DDisplayMode> fake = {{800, 600, 16}};
+  D3DSetFakeDisplayModes(&fake);
+  ASSERT_EQ(rig.dd->SetCooperativeLevel(rig.window, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE), DD_OK);
+  ASSERT_EQ(rig.dd->SetDisplayMode(800, 600, 16, 0, 0), DD_OK);
+  DDSURFACEDESC2 pd;
+  pd.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+  pd.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE;
+  pd.dwBackBufferCount = 1;
+  IDirectDrawSurface7* front = nullptr;
+  ASSERT_EQ(rig.dd->CreateSurface(&pd, &front, nullptr), DD_OK);
+  DDSCAPS2 caps;
+  caps.dwCaps = DDSCAPS_BACKBUFFER;
+  IDirectDrawSurface7* back = nullptr;
+  ASSERT_EQ(front->GetAttachedSurface(&caps, &back), DD_OK);
+  DDSURFACEDESC2 d;
+  ASSERT_EQ(back->GetSurfaceDesc(&d), DD_OK);
+  EXPECT_EQ(d.dwWidth, 800u);
+  EXPECT_EQ(d.dwHeight, 600u);
+  DDPIXELFORMAT zf;
+  zf.dwFlags = DDPF_ZBUFFER;
+  zf.dwRGBBitCount = 16;
+  IDirectDrawSurface7* z = MakeSurface(rig.dd, 800, 600, DDSCAPS_ZBUFFER | DDSCAPS_VIDEOMEMORY, zf);
+  ASSERT_NE(z, nullptr);
+  EXPECT_EQ(back->AddAttachedSurface(z), DD_OK);
+  Fill(back, 0x001F);
+  EXPECT_EQ(front->Flip(nullptr, DDFLIP_WAIT), DD_OK);  // scaled to the window
+  uint32_t c = 0;
+  EXPECT_TRUE(back->ReadPixel(799, 599, &c));
+  EXPECT_EQ(c & 0xFFFFFF, 0x0000FFu);
+  back->DeleteAttachedSurface(0, z);
+  z->Release();
+  back->Release();
+  front->Release();
+  rig.dd->RestoreDisplayMode();
+  D3DSetFakeDisplayModes(nullptr);
+}
+
 TEST_F(Surfaces, EnumerationOffersOneHardwareDriverAndTheDocumentedFormats) {
   int drivers = 0;
   DirectDrawEnumerateEx(

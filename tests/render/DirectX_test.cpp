@@ -188,6 +188,68 @@ TEST_F(DeviceSetup, AltEnterAndResizeReinitialiseAndKeepTextures) {
   tex->Release();
 }
 
+TEST_F(DeviceSetup, AltEnterToAModeOfAnotherSizeAndBack) {
+  // A mode the display does not have: the picture is scaled to the window.
+  const std::vector<D3DDisplayMode> modes = {{800, 600, 16}};
+  D3DSetFakeDisplayModes(&modes);
+  FreeDriverList();
+  EnumerateDrivers();
+  ASSERT_TRUE(InitDirectX());
+  DDSURFACEDESC2 d;
+  d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+  d.dwWidth = d.dwHeight = 4;
+  d.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
+  d.ddpfPixelFormat = D3DMakeRGBFormat(16, 0xF800, 0x07E0, 0x1F, 0);
+  IDirectDrawSurface7* tex = nullptr;
+  ASSERT_EQ(DX.directDraw->CreateSurface(&d, &tex, nullptr), DD_OK);
+  DDBLTFX fx;
+  fx.dwFillColor = 0x001F;  // blue
+  tex->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx);
+  // A textured square in the lower right corner, nearer than a red one behind it.
+  auto drawAt = [&](float x, float y) -> uint32_t {
+    DX.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    SetBlendMode(0);
+    SetLighting(false);
+    DX.device->SetRenderState(D3DRENDERSTATE_ZENABLE, 1);
+    SetZFunc(D3DCMP_LESSEQUAL);
+    SetZWrite(true);
+    DX.device->SetTexture(0, tex);
+    RenderCache.stageTexture[0] = tex;
+    D3DTLVertex v[4] = {{x, y, 0.2f, 1, 0xFFFFFFFF, 0, 0, 0}, {x + 40, y, 0.2f, 1, 0xFFFFFFFF, 0, 1, 0},
+                        {x + 40, y + 40, 0.2f, 1, 0xFFFFFFFF, 0, 1, 1}, {x, y + 40, 0.2f, 1, 0xFFFFFFFF, 0, 0, 1}};
+    DX.device->DrawPrimitive(D3DPT_TRIANGLEFAN, FVF_TLVERTEX, v, 4, 0);
+    DX.device->SetTexture(0, nullptr);
+    RenderCache.stageTexture[0] = nullptr;
+    D3DTLVertex r[4] = {{x, y, 0.6f, 1, 0xFFFF0000, 0, 0, 0}, {x + 40, y, 0.6f, 1, 0xFFFF0000, 0, 1, 0},
+                        {x + 40, y + 40, 0.6f, 1, 0xFFFF0000, 0, 1, 1}, {x, y + 40, 0.6f, 1, 0xFFFF0000, 0, 0, 1}};
+    DX.device->DrawPrimitive(D3DPT_TRIANGLEFAN, FVF_TLVERTEX, r, 4, 0);
+    uint32_t c = 0;
+    DX.backSurface->ReadPixel(int(x) + 20, int(y) + 20, &c);
+    return c & 0xFFFFFF;
+  };
+  EXPECT_EQ(drawAt(580, 420), 0x0000FFu);
+
+  WindowedFlag = 0;  // Alt+Enter
+  ASSERT_TRUE(InitDirectX()) << logText();
+  EXPECT_EQ(DX.screenWidth, 800);
+  EXPECT_EQ(DX.screenHeight, 600);
+  DDSURFACEDESC2 back;
+  ASSERT_EQ(DX.backSurface->GetSurfaceDesc(&back), DD_OK);
+  EXPECT_EQ(back.dwWidth, 800u);
+  EXPECT_EQ(back.dwHeight, 600u);
+  ASSERT_NE(DX.zBuffer, nullptr);
+  EXPECT_EQ(logText().find("DDERR_CANNOTATTACHSURFACE"), std::string::npos);
+  EXPECT_EQ(drawAt(740, 540), 0x0000FFu);  // past the window's 640x480
+  EXPECT_EQ(DX.primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+
+  WindowedFlag = 1;  // and back
+  ASSERT_TRUE(InitDirectX()) << logText();
+  EXPECT_EQ(DX.screenWidth, 640);
+  EXPECT_EQ(drawAt(580, 420), 0x0000FFu);
+  tex->Release();
+  D3DSetFakeDisplayModes(nullptr);
+}
+
 TEST_F(DeviceSetup, FullScreenTakesTheNearest16BitMode) {
   const std::vector<D3DDisplayMode> modes = {{640, 480, 32}, {800, 600, 16}, {1024, 768, 16}, {640, 480, 16},
                                              {1280, 1024, 16}};
