@@ -13,7 +13,7 @@
 #include "GAMES/Rulo2/Enumerate.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "LIBS/System/LogPrintf.h"
-#include "platform/win/Window.h"
+#include "tests/support/TestDevice.h"
 
 class DeviceRig : public ::testing::Test {
 protected:
@@ -26,32 +26,17 @@ protected:
                   .string();
     std::remove(logPath.c_str());
     LogPrintfSetTarget(&logging, logPath.c_str());
-    ASSERT_TRUE(platform::InitVideo());
-    Settings.mainWndW = 640;
-    Settings.mainWndH = 480;
-    WindowedFlag = 1;
     PrimaryOnlyFlag = 0;
     NoTnLFlag = 1;
     ShrinkTexturesFlag = 0;
-    platform::WindowDesc desc;
-    desc.title = "Varek";
-    desc.openGL = true;
-    desc.width = 640;
-    desc.height = 480;
-    ASSERT_TRUE(window.Create(desc));
-    DX.mainWindow = &window;
     D3DSetCapsOverride(capsOverride());
-    EnumerateDrivers();
+    ASSERT_NO_FATAL_FAILURE(device.Open(640, 480, false));
   }
 
   void TearDown() override {
-    ReleaseDirectX();
-    ShutdownDirectDraw();
-    FreeDriverList();
+    device.Close();
     D3DSetCapsOverride(nullptr);
     D3DRecordCallsOfNewDevices = false;
-    DX.mainWindow = nullptr;
-    if (window.IsWindow()) window.DestroyWindow();
     LogPrintfSetTarget(nullptr, nullptr);
     std::remove(logPath.c_str());
   }
@@ -80,6 +65,7 @@ protected:
     return out;
   }
 
-  platform::Window window;
+  TestDevice device;
+  platform::Window& window = device.window;
   std::string logPath;
 };

@@ -15,7 +15,7 @@
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "LIBS/System/LogPrintf.h"
-#include "platform/win/Window.h"
+#include "tests/support/TestDevice.h"
 
 class DeviceFixture : public ::testing::Test {
 protected:
@@ -30,19 +30,7 @@ protected:
         std::filesystem::create_directories(folder);
         logPath = (folder / "log.txt").string();
         LogPrintfSetTarget(&logging, logPath.c_str());
-        ASSERT_TRUE(platform::InitVideo());
-        Settings.mainWndW = 64;
-        Settings.mainWndH = 64;
-        WindowedFlag = 1;
-        platform::WindowDesc desc;
-        desc.title = "Varek";
-        desc.openGL = true;
-        desc.width = 64;
-        desc.height = 64;
-        ASSERT_TRUE(window.Create(desc));
-        DX.mainWindow = &window;
-        EnumerateDrivers();
-        ASSERT_TRUE(InitDirectX());
+        ASSERT_NO_FATAL_FAILURE(device.Open(64, 64));
     }
 
     void TearDown() override
@@ -50,12 +38,7 @@ protected:
         g_ModelRenderHooks = SModelRenderHooks();
         while (CTexture::First())
             delete CTexture::First();
-        ReleaseDirectX();
-        ShutdownDirectDraw();
-        FreeDriverList();
-        DX.mainWindow = nullptr;
-        if (window.IsWindow())
-            window.DestroyWindow();
+        device.Close();
         LogPrintfSetTarget(nullptr, nullptr);
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);
@@ -80,7 +63,7 @@ protected:
         return n;
     }
 
-    platform::Window window;
+    TestDevice device;
     std::filesystem::path folder;
     std::string logPath;
 };

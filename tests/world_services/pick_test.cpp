@@ -4,13 +4,11 @@
 #include <cstring>
 
 #include "GAMES/Rulo2/DirectX.h"
-#include "GAMES/Rulo2/Enumerate.h"
-#include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/render/EditorHelpers.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
 #include "GAMES/Rulo2/world/MeshShape.h"
-#include "platform/win/Window.h"
+#include "tests/support/TestDevice.h"
 
 namespace {
 
@@ -43,19 +41,7 @@ protected:
     void SetUp() override
     {
         WorldServicesTest::SetUp();
-        ASSERT_TRUE(platform::InitVideo());
-        Settings.mainWndW = 64;
-        Settings.mainWndH = 64;
-        WindowedFlag = 1;
-        platform::WindowDesc desc;
-        desc.title = "Varek";
-        desc.openGL = true;
-        desc.width = 64;
-        desc.height = 64;
-        ASSERT_TRUE(window.Create(desc));
-        DX.mainWindow = &window;
-        EnumerateDrivers();
-        ASSERT_TRUE(InitDirectX());
+        ASSERT_NO_FATAL_FAILURE(device.Open(64, 64));
         D3DMATRIX identity;
         std::memcpy(&identity, CMatrix::Identity.m, sizeof identity);
         DX.device->SetTransform(D3DTRANSFORMSTATE_VIEW, &identity);
@@ -67,12 +53,7 @@ protected:
     {
         DX.device->EndScene();
         WorldServicesTest::TearDown();
-        ReleaseDirectX();
-        ShutdownDirectDraw();
-        FreeDriverList();
-        DX.mainWindow = nullptr;
-        if (window.IsWindow())
-            window.DestroyWindow();
+        device.Close();
     }
     CWorldObject* PlaceVisible(const char* name, CRootNode* model)
     {
@@ -82,7 +63,7 @@ protected:
         return node;
     }
 
-    platform::Window window;
+    TestDevice device;
 };
 
 }  // namespace

@@ -10,11 +10,9 @@
 #include <unistd.h>
 
 #include "GAMES/Rulo2/DirectX.h"
-#include "GAMES/Rulo2/Enumerate.h"
-#include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/render/Screenshot.h"
 #include "platform/files/WinPath.h"
-#include "platform/win/Window.h"
+#include "tests/support/TestDevice.h"
 
 namespace fs = std::filesystem;
 
@@ -50,29 +48,12 @@ protected:
         fs::remove_all(folder);
         fs::create_directories(folder);
         platform::SetProgramFolder(folder);
-        ASSERT_TRUE(platform::InitVideo());
         // 62 pixels of 3 bytes make rows that need padding to 4 bytes.
-        Settings.mainWndW = 62;
-        Settings.mainWndH = 40;
-        WindowedFlag = 1;
-        platform::WindowDesc desc;
-        desc.title = "Varek";
-        desc.openGL = true;
-        desc.width = 62;
-        desc.height = 40;
-        ASSERT_TRUE(window.Create(desc));
-        DX.mainWindow = &window;
-        EnumerateDrivers();
-        ASSERT_TRUE(InitDirectX());
+        ASSERT_NO_FATAL_FAILURE(device.Open(62, 40));
     }
     void TearDown() override
     {
-        ReleaseDirectX();
-        ShutdownDirectDraw();
-        FreeDriverList();
-        DX.mainWindow = nullptr;
-        if (window.IsWindow())
-            window.DestroyWindow();
+        device.Close();
         std::error_code ec;
         if (!HasFailure())
             fs::remove_all(folder, ec);
@@ -95,7 +76,7 @@ protected:
     }
 
     fs::path folder;
-    platform::Window window;
+    TestDevice device;
     int width = 0, height = 0;
 };
 
