@@ -133,6 +133,10 @@ void CRootNode::Prepare()
     for (int a = 0; a < 3; ++a)
         if (boundsMin[a] > boundsMax[a])
             std::swap(boundsMin[a], boundsMax[a]);
+    // The world matrices were taken before the re-centring: pose the model
+    // again, or it would be drawn, hit and snapped away from its bounds until
+    // something else happened to pose it.
+    UpdateWorldMatrix(CMatrix::Identity, kRestTime);
 }
 
 bool CRootNode::WriteOwnChunk(CChunkWriter& writer)
