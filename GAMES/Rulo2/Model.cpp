@@ -11,7 +11,9 @@
 #include "GAMES/Rulo2/world/CFrameNode.h"
 #include "GAMES/Rulo2/world/CLocatorNode.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
+#include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/ModelListServices.h"
 #include "GAMES/Rulo2/world/TreeControl.h"
 #include "LIBS/System/LogPrintf.h"
 #include "platform/crt/Crt.h"
@@ -143,8 +145,11 @@ void CModelNode::RemoveAnimation()
         n->OnRemoveAnimation();
 }
 
-bool CModelNode::HasAnimationIn(CModelNode* model)
+bool CModelNode::HasAnimationIn(int32_t tableIndex)
 {
+    CModelNode* model = nullptr;
+    if (tableIndex >= 0 && size_t(tableIndex) < AnimInfoTable.size() && AnimInfoTable[size_t(tableIndex)])
+        model = AnimInfoTable[size_t(tableIndex)]->model;
     for (CModelNode* n = this; n; n = n->NextModel())
         if (!n->OnHasAnimationIn(model))
             return false;
@@ -270,8 +275,10 @@ void CModelNode::OnRemoveAnimation()
 
 bool CModelNode::OnHasAnimationIn(CModelNode* model)
 {
-    CModelNode* c = FirstModelChild();
-    return !c || c->HasAnimationIn(model);
+    for (CModelNode* c = FirstModelChild(); c; c = c->NextModel())
+        if (!c->OnHasAnimationIn(model))
+            return false;
+    return true;
 }
 
 void CModelNode::OnLendAnimationTo(CModelNode* otherTree)

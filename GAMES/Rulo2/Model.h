@@ -67,8 +67,9 @@ public:
     void AccumulateSize(uint32_t& total);
     void RemoveAnimation();
     // True when every animated frame or joint of this tree has an animated
-    // namesake of the same kind in `model` (the model of a model entry).
-    bool HasAnimationIn(CModelNode* model);
+    // namesake of the same kind in the model of the entry at `tableIndex` of
+    // the animation-info table. A slot without a model has no namesakes.
+    bool HasAnimationIn(int32_t tableIndex);
     void LendAnimationTo(CModelNode* otherTree);
     // Meshes copy their vertices at a running offset; never past `capacity`.
     void FillVertexBuffer(MeshVertex* buffer, uint32_t capacity, uint32_t& offset);

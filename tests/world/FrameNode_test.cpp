@@ -8,7 +8,9 @@
 
 #include "GAMES/Rulo2/world/CLocatorNode.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
+#include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/ModelListServices.h"
 
 namespace {
 
@@ -286,26 +288,45 @@ namespace {
 
 TEST(CFrameNode, AnimationsAreLentToNamesakes)
 {
-    CRootNode walker, runner;
+    // The other model is found through the animation-info table.
+    CRootNode walker;
+    CModelEntry entry;
+    auto* runner = new CRootNode();
+    entry.model = runner;
+    AnimInfoTable.assign(4, nullptr);
+    AnimInfoTable[2] = &entry;
     auto* legA = static_cast<CFrameNode*>(walker.AddChild(new CFrameNode("Leg")));
     legA->animation = new CFrameAnimation;
-    auto* legB = static_cast<CFrameNode*>(runner.AddChild(new CFrameNode("Leg")));
-    auto* armB = static_cast<CJointNode*>(runner.AddChild(new CJointNode("Arm")));
-    EXPECT_FALSE(walker.HasAnimationIn(&runner));  // the namesake is not animated
-    walker.LendAnimationTo(&runner);
+    auto* legB = static_cast<CFrameNode*>(runner->AddChild(new CFrameNode("Leg")));
+    auto* armB = static_cast<CJointNode*>(runner->AddChild(new CJointNode("Arm")));
+    EXPECT_FALSE(walker.HasAnimationIn(2));  // the namesake is not animated
+    walker.LendAnimationTo(runner);
     EXPECT_EQ(legB->animation, legA->animation);
     EXPECT_EQ(legB->animationBorrowed, 1);
-    EXPECT_TRUE(walker.HasAnimationIn(&runner));
+    EXPECT_TRUE(walker.HasAnimationIn(2));
+    // Slots without an entry, and indices outside the table, hold no namesakes.
+    for (int32_t index : {-1, 1, 3, 4, 1000})
+        EXPECT_FALSE(walker.HasAnimationIn(index)) << index;
+    // A tree without animation needs nothing of the other model.
+    EXPECT_TRUE(runner->FirstModelChild()->NextModel()->HasAnimationIn(3));
     // A joint named like an animated frame is not its namesake.
     auto* armA = static_cast<CFrameNode*>(walker.AddChild(new CFrameNode("Arm")));
     armA->animation = new CFrameAnimation;
-    EXPECT_FALSE(walker.HasAnimationIn(&runner));
-    walker.LendAnimationTo(&runner);
+    EXPECT_FALSE(walker.HasAnimationIn(2));
+    walker.LendAnimationTo(runner);
     EXPECT_EQ(armB->animation, nullptr);
+    // An animated frame deep in the tree counts as much as one at the top.
+    armA->FreeAnimation();
+    auto* deep = static_cast<CFrameNode*>(armA->AddChild(new CFrameNode("Finger")));
+    deep->animation = new CFrameAnimation;
+    EXPECT_FALSE(walker.HasAnimationIn(2));
+    static_cast<CFrameNode*>(legB->AddChild(new CFrameNode("Finger")))->animation = new CFrameAnimation;
+    EXPECT_TRUE(walker.HasAnimationIn(2));
     // The borrower neither frees nor writes the animation.
-    runner.RemoveAnimation();
+    runner->RemoveAnimation();
     EXPECT_EQ(legB->animation, nullptr);
     EXPECT_NE(legA->animation, nullptr);
+    AnimInfoTable.clear();
 }
 
 }  // namespace
