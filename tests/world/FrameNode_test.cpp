@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "GAMES/Rulo2/Texture.h"
+#include "GAMES/Rulo2/TexturePage.h"
 #include "GAMES/Rulo2/world/CLocatorNode.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
@@ -285,6 +287,26 @@ TEST(CRootNode, PreparationCentresAndMarksDeletions)
 }  // namespace
 
 namespace {
+
+TEST(CRootNode, DescribingClearsTheUsedMarksOfEveryTextureAndPage)
+{
+    // A usage scan marked what it found; the description starts a new count.
+    CTexture a("a"), b("b");
+    CTexturePage first, second;
+    for (CTexture* t : {&a, &b})
+        t->used = true;
+    for (CTexturePage* p : {&first, &second})
+        p->used = true;
+    CRootNode root;
+    root.SetName("scanned");
+    char text[256];
+    root.Describe(text, sizeof text);
+    EXPECT_EQ(std::string(text).substr(0, 15), "ROOT 'scanned'\n");
+    for (CTexture* t = CTexture::First(); t; t = t->next)
+        EXPECT_FALSE(t->used) << t->name;
+    for (CTexturePage* p = CTexturePage::First(); p; p = p->next)
+        EXPECT_FALSE(p->used);
+}
 
 TEST(CFrameNode, AnimationsAreLentToNamesakes)
 {

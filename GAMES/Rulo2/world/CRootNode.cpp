@@ -5,6 +5,9 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "GAMES/Rulo2/Texture.h"
+#include "GAMES/Rulo2/TexturePage.h"
+#include "GAMES/Rulo2/editor/UsageScan.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "LIBS/System/LogPrintf.h"
 #include "platform/files/WinPath.h"
@@ -215,6 +218,8 @@ size_t CRootNode::Describe(char* text, size_t size)
     if (!text || size == 0)
         return 0;
     text[0] = '\0';
+    ClearUsedFlags(CTexture::First());
+    ClearUsedFlags(CTexturePage::First());
     uint32_t first = 0, second = 0;
     AccumulateSize(first);
     AccumulateSize(second);
