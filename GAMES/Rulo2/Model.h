@@ -170,13 +170,15 @@ class CTreeControl;
 
 // The editor's model tree window as the model nodes see it: its control (null
 // while no tree window exists, as in the game), the full-view switch (every
-// node listed, else frames merge with a mesh or locator first child) and the
-// locator display switch (locators listed only while it is set).
+// node listed, else frames merge with a mesh or locator first child), the
+// locator display switch (locators listed and their markers drawn only while
+// it is set) and the current model view's byte that keeps locator markers off.
 struct SModelTreeView
 {
     CTreeControl* control = nullptr;
     uint8_t fullView = 0;
     uint8_t locatorDisplay = 0;
+    uint8_t viewHidesLocators = 0;
 };
 extern SModelTreeView g_ModelTreeView;
 

@@ -239,6 +239,30 @@ void DrawTargetMarker(CRootNode* marker, const CVector& position)
     });
 }
 
+// A world matrix at `at`, turned about a random axis by a random angle, so a
+// star looks different every frame.
+static void SetRandomTurnAt(const CVector& at)
+{
+    const CVector axis(static_cast<float>(std::rand()), static_cast<float>(std::rand()), static_cast<float>(std::rand()));
+    CMatrix m = MatrixFromAxisAngle(axis, float(std::rand()));
+    m[12] = at.x;
+    m[13] = at.y;
+    m[14] = at.z;
+    SetWorldMatrix(m);
+}
+
+// Three lines through the origin along the axes, `half` long on each side.
+static void SetStarLines(LineVertex (&v)[6], float half, uint32_t colour)
+{
+    for (int a = 0; a < 3; ++a) {
+        CVector p(0, 0, 0);
+        p[a] = -half;
+        SetLineVertex(v[2 * a], p, colour);
+        p[a] = half;
+        SetLineVertex(v[2 * a + 1], p, colour);
+    }
+}
+
 void DrawAxisCross(float x, float y, float z, uint32_t colour)
 {
     if (!DX.device)
@@ -254,13 +278,7 @@ void DrawAxisCross(float x, float y, float z, uint32_t colour)
     SetClipping(true);
     SetLighting(false);
     LineVertex v[6];
-    for (int a = 0; a < 3; ++a) {
-        CVector p(0, 0, 0);
-        p[a] = -0.05f;
-        SetLineVertex(v[2 * a], p, colour);
-        p[a] = 0.05f;
-        SetLineVertex(v[2 * a + 1], p, colour);
-    }
+    SetStarLines(v, 0.05f, colour);
     DX.device->DrawPrimitive(D3DPT_LINELIST, kLineVertexFormat, v, 6, 0);
 }
 
@@ -293,6 +311,29 @@ void DrawPointMarker(float x, float y, float z, uint32_t colour)
     SetClipping(true);
     SetLighting(false);
     DrawSquare(CVector(x, y, z), 0.008f, colour);
+}
+
+void DrawCircle3D(const CVector& position, uint32_t colour)
+{
+    if (!DX.device)
+        return;
+    constexpr int kSegments = 16;
+    constexpr float kRadius = 0.025f;
+    CMatrix m = CurrentBillboard();
+    m[12] = position.x;
+    m[13] = position.y;
+    m[14] = position.z;
+    SetWorldMatrix(m);
+    SetBlendMode(0);
+    SetTextureCached(nullptr, 0);
+    SetClipping(true);
+    SetLighting(false);
+    LineVertex v[kSegments + 1];
+    for (int i = 0; i <= kSegments; ++i) {
+        const float a = 6.2831853f * float(i % kSegments) / kSegments;
+        SetLineVertex(v[i], CVector(kRadius * std::cos(a), kRadius * std::sin(a), 0), colour);
+    }
+    DX.device->DrawPrimitive(D3DPT_LINESTRIP, kLineVertexFormat, v, kSegments + 1, 0);
 }
 
 namespace {
@@ -366,20 +407,9 @@ void DrawLightStar(const CVector& position)
     SetClipping(true);
     SetLighting(false);
     for (int cross = 0; cross < 2; ++cross) {
-        const CVector axis(static_cast<float>(std::rand()), static_cast<float>(std::rand()), static_cast<float>(std::rand()));
-        CMatrix m = MatrixFromAxisAngle(axis, float(std::rand()));
-        m[12] = position.x;
-        m[13] = position.y;
-        m[14] = position.z;
-        SetWorldMatrix(m);
+        SetRandomTurnAt(position);
         LineVertex v[6];
-        for (int a = 0; a < 3; ++a) {
-            CVector p(0, 0, 0);
-            p[a] = -0.5f;
-            SetLineVertex(v[2 * a], p, colour);
-            p[a] = 0.5f;
-            SetLineVertex(v[2 * a + 1], p, colour);
-        }
+        SetStarLines(v, 0.5f, colour);
         DX.device->DrawPrimitive(D3DPT_LINELIST, kLineVertexFormat, v, 6, 0);
     }
 }
@@ -398,20 +428,9 @@ void DrawLightMarker(const CD3DLight& light, bool selected)
     SetTextureCached(nullptr, 0);
     const CVector at(light.light.dvPosition.x, light.light.dvPosition.y, light.light.dvPosition.z);
     if (light.light.dltType == D3DLIGHT_POINT) {
-        const CVector axis(static_cast<float>(std::rand()), static_cast<float>(std::rand()), static_cast<float>(std::rand()));
-        CMatrix m = MatrixFromAxisAngle(axis, float(std::rand()));
-        m[12] = at.x;
-        m[13] = at.y;
-        m[14] = at.z;
-        SetWorldMatrix(m);
+        SetRandomTurnAt(at);
         LineVertex v[6];
-        for (int a = 0; a < 3; ++a) {
-            CVector p(0, 0, 0);
-            p[a] = -0.05f;
-            SetLineVertex(v[2 * a], p, drawn);
-            p[a] = 0.05f;
-            SetLineVertex(v[2 * a + 1], p, drawn);
-        }
+        SetStarLines(v, 0.05f, drawn);
         // Eight faces of the octahedron over the star's ends, plus the star itself.
         static const uint16_t solid[18] = {0, 2, 4, 1, 2, 4, 0, 3, 4, 1, 3, 4, 0, 2, 5, 1, 3, 5};
         SetBlendMode(0);

@@ -44,6 +44,8 @@ void DrawAxisCross(float x, float y, float z, uint32_t colour);
 // Moves the point 0.2 towards the eye (the caller's point changes), then draws.
 void DrawLightFlare(CVector& position, uint32_t colour, IDirectDrawSurface7* flareTexture);
 void DrawPointMarker(float x, float y, float z, uint32_t colour);
+// A small camera-facing ring around the point (the editor's locator marker).
+void DrawCircle3D(const CVector& position, uint32_t colour);
 
 constexpr uint32_t kMarkerColour = 0xFFD09090;          // RGB (208, 144, 144)
 constexpr uint32_t kMarkerSelectedColour = 0xFF80FF99;  // RGB (128, 255, 153)

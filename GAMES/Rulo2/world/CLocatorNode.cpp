@@ -2,6 +2,9 @@
 
 #include <strings.h>
 
+#include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/render/Markers.h"
+
 CLocatorNode::CLocatorNode(const char* text) : CModelNode(text)
 {
     modelKind = KIND_LOCATOR;
@@ -37,6 +40,18 @@ void CLocatorNode::OnCollectLocatorPoints(const CMatrix& world, float time, CVec
     else
         --back;
     CModelNode::OnCollectLocatorPoints(world, time, points, capacity, back, front);
+}
+
+void CLocatorNode::DrawMarker() const
+{
+    if (GameModeFlag || !g_ModelTreeView.locatorDisplay || g_ModelTreeView.viewHidesLocators)
+        return;
+    uint32_t colour = 0xFFC0C0C0u;
+    if (IsSelectedInModelTree(this))
+        colour = kMarkerSelectedColour;
+    else if (IsSnapper())
+        colour = kMarkerColour;
+    DrawCircle3D(worldMatrix.translation(), colour);
 }
 
 size_t CLocatorNode::Describe(char* text, size_t size)

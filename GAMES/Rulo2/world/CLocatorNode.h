@@ -11,6 +11,9 @@ public:
     bool IsSnapper() const;
 
     size_t Describe(char* text, size_t size) override;
+    // The editor's marker at the position: only in the editor, while the
+    // locator display is on and the current model view does not hide it.
+    void DrawMarker() const;
 
     // The world matrix of the last UpdateWorldMatrix; its translation is the position.
     CMatrix worldMatrix = CMatrix::Identity;

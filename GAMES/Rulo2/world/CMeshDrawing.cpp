@@ -14,6 +14,7 @@
 #include "GAMES/Rulo2/render/EditorHelpers.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
+#include "GAMES/Rulo2/world/CLocatorNode.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 
@@ -27,6 +28,17 @@ void WalkMeshNodes(CModelNode* first, F&& f)
             f(*static_cast<CMeshNode*>(n));
         if (CModelNode* c = n->FirstModelChild())
             WalkMeshNodes(c, f);
+    }
+}
+
+// Every node of the tree in pre-order.
+template <class F>
+void WalkModelNodes(CModelNode* first, F&& f)
+{
+    for (CModelNode* n = first; n; n = n->NextModel()) {
+        f(*n);
+        if (CModelNode* c = n->FirstModelChild())
+            WalkModelNodes(c, f);
     }
 }
 
@@ -211,7 +223,14 @@ void CModelNode::DrawEditorMarkers()
     IDirect3DDevice7* device = DX.device;
     if (!device)
         return;
-    WalkMeshNodes(this, [&](CMeshNode& mesh) {
+    WalkModelNodes(this, [&](CModelNode& node) {
+        if (node.modelKind == KIND_LOCATOR) {
+            static_cast<CLocatorNode&>(node).DrawMarker();
+            return;
+        }
+        if (node.modelKind != KIND_MESH)
+            return;
+        CMeshNode& mesh = static_cast<CMeshNode&>(node);
         const bool selected = IsSelectedInModelTree(&mesh);
         SetCulling(mesh.backfaceCulling && CullingFlag);
         SetClipping(true);
