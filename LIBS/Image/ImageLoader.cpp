@@ -708,6 +708,12 @@ int loadGIF(const imgSource& src, imgImage& img, uint8_t* palette)
             return 0;
         std::vector<uint8_t> indices;
         const size_t want = size_t(w) * h;
+        // Only the part inside the picture is kept: a frame claiming far more
+        // than that would only cost memory.
+        if (want > 16 * size_t(img.imageSize) + 65536) {
+            SLOG_WARNING("gif frame larger than the picture! loading cancelled");
+            return 0;
+        }
         indices.reserve(want);
         static thread_local GifLzw lzw;
         if (!lzw.decode(in, int(minCode), indices, want)) {

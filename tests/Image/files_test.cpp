@@ -365,4 +365,16 @@ TEST(ImageFiles, HugeClaimedSizeIsRefused)
     EXPECT_EQ(log.count("NO MEM"), 0);
 }
 
+// A small picture whose frame claims 65535 x 65534 pixels is refused before
+// room for the frame is taken.
+TEST(ImageFiles, GifFrameFarLargerThanThePictureIsRefused)
+{
+    std::vector<uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a', 6, 0, 4, 0, 0, 0, 0,
+                                ',', 0, 0, 0, 0, 0xFF, 0xFF, 0xFE, 0xFF, 0, 2, 2, 0x4C, 0x01, 0, ';'};
+    LogCapture log;
+    imgImage img;
+    EXPECT_EQ(img.loadMemory(gif.data(), gif.size()), 0);
+    EXPECT_EQ(log.count("gif frame larger than the picture! loading cancelled"), 1);
+}
+
 }  // namespace
