@@ -27,8 +27,9 @@ struct TestDevice {
         ASSERT_TRUE(window.Create(desc));
         DX.mainWindow = &window;
         EnumerateDrivers();
-        if (makeDevice)
+        if (makeDevice) {
             ASSERT_TRUE(InitDirectX());
+        }
     }
 
     // Releases the device, the drivers and the window; safe after a failed Open.
