@@ -2,10 +2,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 
 #include "LIBS/Image/imgFormats.h"
 #include "LIBS/Image/imgImage.h"
+#include "platform/files/AtomicFile.h"
 #include "tools/make-sample-data/SampleData.h"
 
 namespace sample {
@@ -166,24 +166,12 @@ bool WriteFileBytes(const fs::path& path, const void* data, size_t size, std::st
 {
     std::error_code ec;
     fs::create_directories(path.parent_path(), ec);
-    const fs::path temporary = path.string() + ".part";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(static_cast<const char*>(data), std::streamsize(size));
-        out.flush();
-        if (!out) {
-            error = path.string() + ": cannot write the file";
-            fs::remove(temporary, ec);
-            return false;
-        }
-    }
-    fs::rename(temporary, path, ec);
-    if (ec) {
-        error = path.string() + ": " + ec.message();
-        fs::remove(temporary, ec);
-        return false;
-    }
-    return true;
+    const auto r = platform::WriteFileAtomically(path, data, size);
+    if (r.step == platform::AtomicWriteResult::Replace)
+        error = path.string() + ": " + r.error.message();
+    else if (!r)
+        error = path.string() + ": cannot write the file";
+    return bool(r);
 }
 
 }  // namespace sample

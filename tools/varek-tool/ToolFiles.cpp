@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/files/AtomicFile.h"
+
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data, std::string& error)
 {
     std::error_code ec;
@@ -35,34 +37,21 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data, std::str
 
 bool WriteWholeFile(const std::string& path, const void* data, size_t size, std::string& error)
 {
-    const std::string temp = path + ".tmp";
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) {
-        error = std::string("cannot create: ") + std::strerror(errno);
-        return false;
+    const auto r = platform::WriteFileAtomically(path, data, size);
+    switch (r.step) {
+    case platform::AtomicWriteResult::Done:
+        return true;
+    case platform::AtomicWriteResult::Create:
+        error = "cannot create: " + r.error.message();
+        break;
+    case platform::AtomicWriteResult::Write:
+        error = "cannot write: " + r.error.message();
+        break;
+    default:
+        error = "cannot replace: " + r.error.message();
+        break;
     }
-    bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
-    int writeErrno = errno;
-    if (std::fflush(f) != 0) {
-        ok = false;
-        writeErrno = errno;
-    }
-    if (std::fclose(f) != 0 && ok) {
-        ok = false;
-        writeErrno = errno;
-    }
-    if (!ok) {
-        std::remove(temp.c_str());
-        error = std::string("cannot write: ") + std::strerror(writeErrno);
-        return false;
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        const int renameErrno = errno;
-        std::remove(temp.c_str());
-        error = std::string("cannot replace: ") + std::strerror(renameErrno);
-        return false;
-    }
-    return true;
+    return false;
 }
 
 int ToolFail(const char* group, const std::string& file, const std::string& reason)

@@ -2,6 +2,7 @@
 
 #include "LIBS/System/LogPrintf.h"
 #include "LIBS/System/sPack.h"
+#include "platform/files/AtomicFile.h"
 #include "platform/files/Files.h"
 #include "platform/files/WinPath.h"
 
@@ -16,27 +17,6 @@ void PutU32(std::vector<uint8_t>& out, uint32_t v)
 {
     for (int i = 0; i < 4; ++i)
         out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-// Writes beside the target first, so a failed write leaves the old file whole.
-bool WriteReplacing(const std::filesystem::path& target, const std::vector<uint8_t>& bytes)
-{
-    std::filesystem::path temp = target;
-    temp += ".tmp";
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fflush(f) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
-    std::error_code ec;
-    if (ok)
-        std::filesystem::rename(temp, target, ec);
-    if (!ok || ec) {
-        std::filesystem::remove(temp, ec);
-        return false;
-    }
-    return true;
 }
 
 enum class EncodeResult { Done, NoInput, Failed };
@@ -65,7 +45,7 @@ EncodeResult Encode(const std::string& inPath, const std::string& outPath, std::
     // The packed stream is its size field plus the four bytes of that field.
     file.insert(file.end(), packed.begin(), packed.begin() + size + 4);
 
-    if (!WriteReplacing(platform::ResolvePath(outPath), file)) {
+    if (!platform::WriteFileAtomically(platform::ResolvePath(outPath), file.data(), file.size())) {
         if (error)
             *error = outPath + ": cannot be written";
         return EncodeResult::Failed;

@@ -1,13 +1,12 @@
 #include "GAMES/Rulo2/render/Screenshot.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <vector>
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "LIBS/System/LogPrintf.h"
+#include "platform/files/AtomicFile.h"
 #include "platform/files/WinPath.h"
 
 int32_t SnapshotCounter = 0;
@@ -89,20 +88,10 @@ bool WriteBmpFile(const char* name)
     }
     surface->Unlock(nullptr);
 
-    const std::string temporary = std::string(name) + ".tmp";
-    FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (!file) {
-        LogPrintf("Snapshot '%s' cannot be written: %s", name, std::strerror(errno));
-        return false;
-    }
-    bool ok = std::fwrite(out.data(), 1, out.size(), file) == out.size();
-    ok = std::fclose(file) == 0 && ok;
-    std::error_code ec;
-    if (ok)
-        std::filesystem::rename(temporary, name, ec);
-    if (!ok || ec) {
-        LogPrintf("Snapshot '%s' cannot be written: %s", name, ok ? ec.message().c_str() : "write failed");
-        std::filesystem::remove(temporary, ec);
+    const auto r = platform::WriteFileAtomically(name, out.data(), out.size());
+    if (!r) {
+        LogPrintf("Snapshot '%s' cannot be written: %s", name,
+                  r.step == platform::AtomicWriteResult::Write ? "write failed" : r.error.message().c_str());
         return false;
     }
     return true;

@@ -1,0 +1,85 @@
+#include "platform/files/AtomicFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+std::error_code LastError()
+{
+    return std::error_code(errno, std::generic_category());
+}
+
+bool WriteAll(int fd, const void* data, size_t size)
+{
+    const auto* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::write(fd, p, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+AtomicWriteResult WriteFileAtomically(const std::filesystem::path& path, const void* data, size_t size,
+                                      const std::filesystem::path* backup)
+{
+    namespace fs = std::filesystem;
+    AtomicWriteResult result;
+    fs::path temp = path;
+    temp += ".tmp";
+    auto failAndRemove = [&](AtomicWriteResult::Step step, std::error_code why) {
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        result.step = step;
+        result.error = why;
+        return result;
+    };
+
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        result.step = AtomicWriteResult::Create;
+        result.error = LastError();
+        return result;
+    }
+    bool ok = size == 0 || WriteAll(fd, data, size);
+    std::error_code why = ok ? std::error_code() : LastError();
+    if (ok && ::fsync(fd) != 0) {
+        ok = false;
+        why = LastError();
+    }
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        why = LastError();
+    }
+    if (!ok)
+        return failAndRemove(AtomicWriteResult::Write, why);
+
+    std::error_code ec;
+    const bool moveOld = backup && fs::exists(path, ec);
+    if (moveOld) {
+        fs::rename(path, *backup, ec);
+        if (ec)
+            return failAndRemove(AtomicWriteResult::Backup, ec);
+    }
+    fs::rename(temp, path, ec);
+    if (ec) {
+        if (moveOld) {
+            std::error_code ignored;
+            fs::rename(*backup, path, ignored);
+        }
+        return failAndRemove(AtomicWriteResult::Replace, ec);
+    }
+    return result;
+}
+
+}  // namespace platform
