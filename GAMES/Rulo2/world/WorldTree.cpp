@@ -56,35 +56,27 @@ static void ReadVector(CChunkReader& r, D3DVECTOR& v)
 static void ReadLight(CWorldObject* node, CChunkReader& r, uint32_t v)
 {
     D3DLIGHT7 l;
-    if (v <= 10) {
+    // Up to version 10 the light is framed by two words and has no specular or ambient colour.
+    const bool framed = v <= 10;
+    if (framed)
         r.ReadU32();
-        l.dltType = r.ReadI32();
-        ReadColour(r, l.dcvDiffuse);
-        ReadVector(r, l.dvPosition);
-        ReadVector(r, l.dvDirection);
-        l.dvRange = r.ReadF32();
-        l.dvFalloff = r.ReadF32();
-        l.dvAttenuation0 = r.ReadF32();
-        l.dvAttenuation1 = r.ReadF32();
-        l.dvAttenuation2 = r.ReadF32();
-        l.dvTheta = r.ReadF32();
-        l.dvPhi = r.ReadF32();
-        r.ReadU32();
-    } else {
-        l.dltType = r.ReadI32();
-        ReadColour(r, l.dcvDiffuse);
+    l.dltType = r.ReadI32();
+    ReadColour(r, l.dcvDiffuse);
+    if (!framed) {
         ReadColour(r, l.dcvSpecular);
         ReadColour(r, l.dcvAmbient);
-        ReadVector(r, l.dvPosition);
-        ReadVector(r, l.dvDirection);
-        l.dvRange = r.ReadF32();
-        l.dvFalloff = r.ReadF32();
-        l.dvAttenuation0 = r.ReadF32();
-        l.dvAttenuation1 = r.ReadF32();
-        l.dvAttenuation2 = r.ReadF32();
-        l.dvTheta = r.ReadF32();
-        l.dvPhi = r.ReadF32();
     }
+    ReadVector(r, l.dvPosition);
+    ReadVector(r, l.dvDirection);
+    l.dvRange = r.ReadF32();
+    l.dvFalloff = r.ReadF32();
+    l.dvAttenuation0 = r.ReadF32();
+    l.dvAttenuation1 = r.ReadF32();
+    l.dvAttenuation2 = r.ReadF32();
+    l.dvTheta = r.ReadF32();
+    l.dvPhi = r.ReadF32();
+    if (framed)
+        r.ReadU32();
     if (v <= 5) {
         // Old files kept one cone angle.
         const float a = l.dvTheta;
