@@ -363,6 +363,13 @@ bool Store(HKEY root, const RegFile& file, bool hadBadLines)
     return ok;
 }
 
+// True for the key `path` itself and for every key below it.
+bool IsKeyOrBelow(std::string_view key, std::string_view path)
+{
+    return EqualsNoCase(key, path) ||
+           (key.size() > path.size() && key[path.size()] == '\\' && EqualsNoCase(key.substr(0, path.size()), path));
+}
+
 }  // namespace
 
 std::string RegistryFile(HKEY root)
@@ -379,9 +386,7 @@ bool RegKeyExists(HKEY root, std::string_view subKey)
         return false;
     std::string path = NormaliseKey(subKey);
     for (const RegKey& k : file.keys)
-        if (EqualsNoCase(k.path, path) ||
-            (k.path.size() > path.size() && k.path[path.size()] == '\\' &&
-             EqualsNoCase(std::string_view(k.path).substr(0, path.size()), path)))
+        if (IsKeyOrBelow(k.path, path))
             return true;
     return false;
 }
@@ -458,11 +463,7 @@ bool RegDeleteKey(HKEY root, std::string_view subKey)
     if (path.empty())
         return false;
     size_t before = file.keys.size();
-    std::erase_if(file.keys, [&](const RegKey& k) {
-        return EqualsNoCase(k.path, path) ||
-               (k.path.size() > path.size() && k.path[path.size()] == '\\' &&
-                EqualsNoCase(std::string_view(k.path).substr(0, path.size()), path));
-    });
+    std::erase_if(file.keys, [&](const RegKey& k) { return IsKeyOrBelow(k.path, path); });
     if (file.keys.size() == before)
         return false;
     return Store(root, file, file.badLines > 0);
