@@ -229,6 +229,9 @@ int loadBMP(const imgSource& src, imgImage& img, uint8_t* palette)
         uint32_t entries = 1u << info.bits;
         if (info.colorsUsed > 0 && info.colorsUsed < entries)
             entries = info.colorsUsed;
+        // Core headers have no colour count: a shorter palette shows in the data offset.
+        if (info.offBits > info.paletteAt && (info.offBits - info.paletteAt) / info.paletteEntry < entries)
+            entries = (info.offBits - info.paletteAt) / info.paletteEntry;
         std::memset(palette, 0, 768);
         for (uint32_t i = 0; i < entries; ++i) {
             uint8_t q[4];

@@ -220,6 +220,21 @@ TEST(ImageFiles, BmpChannelMasks)
     }
 }
 
+// A core-header bitmap whose palette is shorter than its depth allows: the
+// data offset tells where the palette ends.
+TEST(ImageFiles, BmpCoreHeaderWithShortPalette)
+{
+    std::vector<uint8_t> b = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 32, 0, 0, 0,  // file header
+                              12, 0, 0, 0, 3, 0, 1, 0, 1, 0, 8, 0,            // 3 x 1, 8 bits
+                              0, 0, 255, 0, 255, 0};                          // red, green
+    b.insert(b.end(), {1, 0, 1, 0});
+    b[2] = uint8_t(b.size());
+    imgImage img;
+    ASSERT_EQ(img.loadMemory(b.data(), b.size()), 1);
+    EXPECT_EQ(img.format, FMT_P_8);
+    EXPECT_EQ(wordsOf(img), (std::vector<uint32_t>{0xFF00FF00u, 0xFFFF0000u, 0xFF00FF00u}));
+}
+
 TEST(ImageFiles, BmpHeadersThatAreRefused)
 {
     TempDir dir;
