@@ -10,6 +10,7 @@
 #include "GAMES/Rulo2/editor/UsageScan.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "LIBS/System/LogPrintf.h"
+#include "platform/files/AtomicFile.h"
 #include "platform/files/WinPath.h"
 
 SModelRenderHooks g_ModelRenderHooks;
@@ -173,22 +174,18 @@ bool CRootNode::Save(const char* path, std::string* error)
     if (!SaveToMemory(w))
         return fail("cannot write the model");
     const std::string target = platform::ResolvePath(path).string();
-    const std::string temp = target + ".tmp";
-    FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f)
-        return fail("cannot create " + temp);
     const auto& data = w.Data();
-    bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-    ok = std::fflush(f) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
-    std::error_code ec;
-    if (ok)
-        std::filesystem::rename(temp, target, ec);
-    if (!ok || ec) {
-        std::filesystem::remove(temp, ec);
-        return fail(ok ? "cannot replace the file" : "write failed");
+    const auto r = platform::WriteFileAtomically(target, data.data(), data.size());
+    switch (r.step) {
+    case platform::AtomicWriteResult::Done:
+        return true;
+    case platform::AtomicWriteResult::Create:
+        return fail("cannot create " + target + ".tmp");
+    case platform::AtomicWriteResult::Write:
+        return fail("write failed");
+    default:
+        return fail("cannot replace the file");
     }
-    return true;
 }
 
 void FormatByteSize(uint64_t bytes, char* text, size_t size)
