@@ -88,4 +88,12 @@ void InstallTexturePageHooks()
     };
     g_TexturePageHooks.deviceCanHoldPages = [] { return TextureDeviceCanTexture(); };
     g_TexturePageHooks.clear = [] { CTexturePage::DeleteAll(); };
+    g_TexturePageHooks.afterLoad = FinishTexturePagesAfterLoad;
+    g_TexturePageHooks.texturesMissing = [] {
+        for (CTexturePage* p = CTexturePage::First(); p; p = p->next)
+            for (const CTexturePageEntry& e : p->entries)
+                if (!e.texture && !e.path.empty())
+                    return true;
+        return false;
+    };
 }

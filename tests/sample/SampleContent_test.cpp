@@ -17,6 +17,7 @@
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/interface/DialogTexts.h"
 #include "GAMES/Rulo2/world/CFrameNode.h"
+#include "GAMES/Rulo2/world/CMeshDrawing.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
@@ -174,6 +175,8 @@ protected:
         SampleContent::SetUp();
         device = std::make_unique<STextureDevice>();
         InstallTexturePageHooks();
+        // As the program has them: models bind their materials to the pages.
+        InstallModelRenderHooks();
         savedMode = GameModeFlag;
         GameModeFlag = 0;
         savedFolder = platform::GetCurrentDirectory();
@@ -185,6 +188,7 @@ protected:
     void TearDown() override
     {
         DestroyWorldRoots();
+        g_ModelRenderHooks = SModelRenderHooks();
         CTexturePage::DeleteAll();
         while (CTexture::First())
             delete CTexture::First();

@@ -9,6 +9,7 @@
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/ModelListServices.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "platform/files/Files.h"
@@ -112,6 +113,8 @@ TEST_F(WorldPages, TheWorldFileKeepsItsPagesThroughSaveAndLoad)
     Page(Load("red"), Load("green"))->number = 1;
     CRootNode* model = Model("box", 1, 1, "textures\\green.bmp");
     EXPECT_EQ(MaterialOf(model).page, CTexturePage::First()) << "bound when the model was read";
+    // As the editor keeps them: the coordinates fitted to the page entry.
+    RefitAllTexturesInModels(g_ModelListRoot->FirstEntry());
 
     CChunkWriter first;
     ASSERT_TRUE(WriteWorld(first));

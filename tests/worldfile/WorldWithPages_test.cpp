@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "GAMES/Rulo2/world/CMeshDrawing.h"
+#include "GAMES/Rulo2/world/ModelListServices.h"
 #include "platform/files/Files.h"
 #include "tests/worldfile/WorldTestUtil.h"
 
@@ -82,6 +83,8 @@ TEST_F(WorldWithPagesTest, SavesLoadsAndSavesAgainByteForByte)
     ASSERT_TRUE(ParseTmfChunks(modelBytes.Data().data(), modelBytes.Data().size(), entry->model).ok);
     g_ModelListRoot->AddChild(entry);
     AddNode(g_WorldRoot, CWorldObject::KIND_MODEL)->reference = entry;
+    // As the editor keeps them: the coordinates fitted to the page entry.
+    RefitAllTexturesInModels(g_ModelListRoot->FirstEntry());
 
     const std::string path = Path("Paged.wld");
     ASSERT_TRUE(SaveWorld(path.c_str()));

@@ -14,6 +14,8 @@
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/LoadingScreen.h"
+#include "GAMES/Rulo2/world/ModelListServices.h"
+#include "GAMES/Rulo2/world/SnapPoints.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "GAMES/Rulo2/world/WorldTree.h"
 #include "LIBS/System/LogPrintf.h"
@@ -278,12 +280,24 @@ static void Finish()
         CObjectNode::BuildIndexTable();
     }
     LogPrintf("Recreate anim-infos...");
+    // Five empty slots lead the table; entries register at their own slot.
+    AnimInfoTable.assign(5, nullptr);
+    CModelEntry* models = g_ModelListRoot ? g_ModelListRoot->FirstEntry() : nullptr;
+    RegisterInTable(models);
+    ResolveLinkedModels(models);
     LogPrintf("Recreate task-lists...");
     if (g_ObjectList)
         CObjectNode::RebuildTaskLists();
     if (!GameModeFlag) {
         LogPrintf("Updating Model-UVs...");
-        if (g_TexturePageHooks.afterLoad) {
+        if (g_TexturePageHooks.texturesMissing && g_TexturePageHooks.texturesMissing()) {
+            // The fitting and the page checks would strip every entry whose
+            // file is missing from the pages and the models; a save would then
+            // lose them. The pages stay as stored and the warning says why.
+            g_TextureLoadFailed = true;
+            LogPrintf("Texture-Pages kept as stored: some of their textures could not be loaded");
+        } else if (g_TexturePageHooks.afterLoad) {
+            RefitAllTexturesInModels(models);
             g_TexturePageHooks.afterLoad();
         } else {
             LogPrintf("Checking for invalid Texture-Pages...");
@@ -291,6 +305,7 @@ static void Finish()
             LogPrintf("Recreating Texture-Pages...");
         }
         LogPrintf("Updating world locators...");
+        UpdateSnapPointsTree(g_WorldRoot, false);
         LogPrintf("Checking for invalid connections...");
         CWorldObject::CheckConnections(g_WorldRoot);
     }

@@ -51,6 +51,8 @@ struct STexturePageHooks
     // The editor's pass over the pages at the end of a load (checks, merges
     // duplicates, recreates surfaces).
     void (*afterLoad)() = nullptr;
+    // True when a page entry names a texture that could not be loaded.
+    bool (*texturesMissing)() = nullptr;
 };
 extern STexturePageHooks g_TexturePageHooks;
 // The kept section bytes of the default hooks (tag to "END ").

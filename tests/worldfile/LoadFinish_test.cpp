@@ -1,0 +1,213 @@
+// The steps that end a world load in the editor: animation slots, texture
+// coordinates fitted to the pages, the page clean-up and the snap points,
+// in the order the log shows.
+#include "tests/textures/TextureTestRig.h"
+
+#include <memory>
+
+#include "GAMES/Rulo2/world/CLocatorNode.h"
+#include "GAMES/Rulo2/world/CMeshDrawing.h"
+#include "GAMES/Rulo2/world/ModelListServices.h"
+#include "platform/files/Files.h"
+#include "tests/worldfile/WorldTestUtil.h"
+
+using namespace worldtest;
+
+namespace {
+
+class LoadFinishTest : public WorldTest
+{
+protected:
+    void SetUp() override
+    {
+        WorldTest::SetUp();
+        rig = std::make_unique<TextureDeviceRig>();
+        savedHooks = g_TexturePageHooks;
+        InstallTexturePageHooks();
+        InstallModelRenderHooks();
+        fs::create_directories(dir / "textures");
+        ASSERT_TRUE(WritePicture(dir / "textures" / "red.bmp", 32, 32, std::vector<uint32_t>(32 * 32, 0xFFFF0000u)));
+        ASSERT_TRUE(
+            WritePicture(dir / "textures" / "blue.bmp", 32, 32, std::vector<uint32_t>(32 * 32, 0xFF0000FFu)));
+        ASSERT_TRUE(platform::SetCurrentDirectory(dir.string()));
+    }
+    void TearDown() override
+    {
+        ClearWorld();
+        AnimInfoTable.clear();
+        g_TexturePageHooks = savedHooks;
+        g_ModelRenderHooks = SModelRenderHooks();
+        RemoveTextureFromModelsHook = nullptr;
+        rig.reset();
+        WorldTest::TearDown();
+    }
+
+    CTexturePage* RedBluePage(int32_t number)
+    {
+        auto* page = new CTexturePage();
+        for (const char* name : {"red", "blue"}) {
+            auto* t = new CTexture();
+            EXPECT_TRUE(t->Load((std::string("textures\\") + name + ".bmp").c_str(), false));
+            EXPECT_TRUE(page->AddTexture(t));
+        }
+        EXPECT_TRUE(page->Build());
+        page->number = number;
+        return page;
+    }
+
+    // A model whose one material shows the whole of (page, entry) with texture
+    // coordinates 0..1, and a snapper locator one unit above its frame.
+    static CRootNode* PagedModel(const char* name, int32_t pageNumber, int32_t pageEntry)
+    {
+        CRootNode built;
+        built.SetName(name);
+        auto* mesh = new CMeshNode("Mesh");
+        const MeshVertex v[] = {
+            {0, 0, 0, 0, 1, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 1, 0, 1, 0, 1, 0}, {0, 0, 1, 0, 1, 0, 0, 1, 0, 1}};
+        mesh->SetVertices(v, 3);
+        const uint16_t idx[] = {0, 1, 2};
+        mesh->SetIndices(idx, 3);
+        mesh->SetMaterialCount(1);
+        CMeshMaterial& m = mesh->materials[0];
+        m.vertexCount = 3;
+        m.indexCount = 3;
+        m.textureName = "textures\\blue.bmp";
+        m.pageNumber = pageNumber;
+        m.pageEntry = pageEntry;
+        m.entryRect[2] = m.entryRect[3] = 256;
+        built.AddChild(mesh);
+        auto* frame = new CFrameNode("Place");
+        frame->scaling = CVector(1, 1, 1);
+        frame->localMatrix[13] = 1.0f;
+        frame->AddChild(new CLocatorNode("snapperTop"));
+        built.AddChild(frame);
+        CChunkWriter bytes;
+        EXPECT_TRUE(built.SaveToMemory(bytes));
+        auto* root = new CRootNode;
+        EXPECT_TRUE(ParseTmfChunks(bytes.Data().data(), bytes.Data().size(), root).ok);
+        return root;
+    }
+
+    static CMeshNode* MeshOf(CModelEntry* entry)
+    {
+        return static_cast<CMeshNode*>(entry->model->FindByName("Mesh"));
+    }
+
+    std::unique_ptr<TextureDeviceRig> rig;
+    STexturePageHooks savedHooks;
+};
+
+CModelEntry* FindEntry(const char* name)
+{
+    for (CModelEntry* e = g_ModelListRoot->FirstEntry(); e; e = e->NextEntry())
+        if (e->GetName() && std::string(e->GetName()) == name)
+            return e;
+    return nullptr;
+}
+
+TEST_F(LoadFinishTest, EditorLoadFitsCoordinatesMergesPagesAndRefreshesSnapPointsInOrder)
+{
+    CTexturePage* first = RedBluePage(1);
+    RedBluePage(2);  // the same textures once more
+    auto* entry = new CModelEntry;
+    entry->SetName("Painted");
+    entry->model = PagedModel("Painted", 2, 1);
+    entry->animIndex = 7;
+    g_ModelListRoot->AddChild(entry);
+    auto* follower = new CModelEntry;
+    follower->SetName("Follower");
+    follower->model = PagedModel("Follower", 1, 0);
+    follower->linkIndex = 7;
+    g_ModelListRoot->AddChild(follower);
+    CWorldObject* placed = AddNode(g_WorldRoot, CWorldObject::KIND_MODEL);
+    placed->reference = entry;
+    placed->position = CVector(10, 0, 0);
+    const std::string path = Path("Finish.wld");
+    ASSERT_TRUE(SaveWorld(path.c_str()));
+    ClearWorld();
+    AnimInfoTable.assign(9, follower);  // stale slots from an earlier world
+
+    std::string error;
+    ASSERT_TRUE(LoadWorld(path.c_str(), LOADWORLD_OPEN, &error)) << error;
+
+    // The slots of the animation table start afresh with five empty ones.
+    ASSERT_EQ(AnimInfoTable.size(), 8u);
+    for (size_t i = 0; i < 7; ++i)
+        EXPECT_EQ(AnimInfoTable[i], nullptr) << i;
+    CModelEntry* painted = FindEntry("Painted");
+    ASSERT_NE(painted, nullptr);
+    EXPECT_EQ(AnimInfoTable[7], painted);
+
+    // The duplicate page is gone and the model draws from the remaining one.
+    ASSERT_NE(CTexturePage::First(), nullptr);
+    EXPECT_EQ(CTexturePage::First()->next, nullptr);
+    first = CTexturePage::First();
+    const CMeshMaterial& m = MeshOf(painted)->materials[0];
+    EXPECT_EQ(m.page, first);
+    EXPECT_EQ(m.pageEntry, 1);
+    // Coordinates lie inside the entry's place on the page, not 0..1.
+    const RECT& r = first->entries[1].pageRect;
+    for (int i = 0; i < 3; ++i) {
+        const MeshVertex& v = MeshOf(painted)->vertices[i];
+        EXPECT_GE(v.u * float(first->width), float(r.left) - 0.01f);
+        EXPECT_LE(v.u * float(first->width), float(r.right) + 0.01f);
+        EXPECT_GE(v.v * float(first->height), float(r.top) - 0.01f);
+        EXPECT_LE(v.v * float(first->height), float(r.bottom) + 0.01f);
+    }
+    EXPECT_LT(MeshOf(painted)->vertices[1].u, 1.0f);
+
+    // The placed model's snapper locator is cached in world space.
+    CWorldObject* loaded = g_WorldRoot->FirstObject();
+    ASSERT_NE(loaded, nullptr);
+    ASSERT_EQ(loaded->snapCount, 1);
+    ASSERT_EQ(loaded->snapPoints.size(), 1u);
+    EXPECT_NEAR(loaded->snapPoints[0].x - 10.0f, painted->model->localMatrix[12], 1e-4);
+
+    const std::string log = rig->log();
+    const char* steps[] = {"Recreate anim-infos...",
+                           "Updating Model-UVs...",
+                           "Checking for invalid Texture-Pages...",
+                           "Removing identical Texture-Pages...",
+                           "Recreating Texture-Pages...",
+                           "Updating world locators...",
+                           "Checking for invalid connections...",
+                           "World loaded successfuly"};
+    size_t at = 0;
+    for (const char* step : steps) {
+        const size_t found = log.find(step, at);
+        ASSERT_NE(found, std::string::npos) << step << " missing or out of order";
+        at = found;
+    }
+    EXPECT_EQ(rig->logCount("Checking for invalid Texture-Pages..."), 1);
+}
+
+TEST_F(LoadFinishTest, MissingTextureFileLeavesPagesAndModelsAsStored)
+{
+    RedBluePage(1);
+    auto* entry = new CModelEntry;
+    entry->SetName("Painted");
+    entry->model = PagedModel("Painted", 1, 1);
+    g_ModelListRoot->AddChild(entry);
+    RefitAllTexturesInModels(g_ModelListRoot->FirstEntry());
+    const std::string path = Path("Missing.wld");
+    ASSERT_TRUE(SaveWorld(path.c_str()));
+    const std::vector<uint8_t> saved = ReadBytes(path);
+    ClearWorld();
+    while (CTexture::First())
+        delete CTexture::First();
+    fs::remove(dir / "textures" / "blue.bmp");
+
+    std::string error;
+    ASSERT_TRUE(LoadWorld(path.c_str(), LOADWORLD_OPEN, &error)) << error;
+    EXPECT_TRUE(g_TextureLoadFailed) << "the editor warns that textures could not be loaded";
+    ASSERT_NE(CTexturePage::First(), nullptr);
+    EXPECT_EQ(CTexturePage::First()->count(), 2) << "the entry without its file stays on the page";
+    const CMeshMaterial& m = MeshOf(FindEntry("Painted"))->materials[0];
+    EXPECT_EQ(m.pageNumber, 1);
+    EXPECT_EQ(m.pageEntry, 1);
+    EXPECT_EQ(rig->logCount("Removed texture from texture-page"), 0);
+    ASSERT_TRUE(SaveWorld(path.c_str()));
+    EXPECT_EQ(ReadBytes(path), saved);
+}
+
+}  // namespace
