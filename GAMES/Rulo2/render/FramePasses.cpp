@@ -107,6 +107,10 @@ float AnimationTime(const CWorldObject* object, CRootNode* model)
         return kRestTime;
     const float start = model->animationStart, end = model->animationEnd;
     if (object->objectKind == CWorldObject::KIND_OBJECT) {
+        // The state whose model the visible list holds: the logic's current
+        // one, else "OPEN" or the first.
+        if (object->objectLogic && object->objectLogic->currentState)
+            return object->objectLogic->currentState->GetAnimTime(PassClock);
         const CObjectNode* def = object->Definition();
         const CObjectState* state = def ? def->FindState("OPEN") : nullptr;
         if (!state && def)

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/editor/CTerrainRules.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
@@ -134,13 +135,17 @@ void GetHouseAndFloor(const CWorldObject* node, CWorldObject** house, CWorldObje
 
 CRootNode* DrawModelOf(const CWorldObject* node, bool game)
 {
-    (void)game;  // the logic's current state is not kept yet; the shape root stands for it
     if (node->objectKind == CWorldObject::KIND_MODEL) {
         const CModelEntry* entry = node->ModelEntry();
         return entry ? entry->model : nullptr;
     }
-    if (node->objectKind == CWorldObject::KIND_OBJECT)
+    if (node->objectKind == CWorldObject::KIND_OBJECT) {
+        // In the game an object shows the state its logic is in; before the
+        // logic picks one, and in the editor, its "OPEN" or first state.
+        if (game && node->objectLogic && node->objectLogic->currentState)
+            return node->objectLogic->currentState->GetModelRoot();
         return node->GetShapeRoot();
+    }
     return nullptr;
 }
 
