@@ -17,6 +17,7 @@
 #include "GAMES/Rulo2/world/CLocatorNode.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/VertexBufferModels.h"
 
 namespace {
 
@@ -349,6 +350,7 @@ bool BuildDrawList(CRootNode& root)
 
 void InstallModelRenderHooks()
 {
+    InstallVertexBufferModels();
     g_ModelRenderHooks.refresh = [](CRootNode& root) {
         root.ResolveTextureReferences();
         return BuildDrawList(root);

@@ -1,0 +1,71 @@
+#include "GAMES/Rulo2/world/VertexBufferModels.h"
+
+#include "GAMES/Rulo2/render/DeviceHelpers.h"
+#include "GAMES/Rulo2/world/CModelEntry.h"
+#include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
+
+namespace {
+
+// Pre-order over a node, its subtree and its following siblings, without
+// recursion: world trees may be deep.
+template <class Node, class F>
+void WalkChain(Node* first, F&& f)
+{
+    std::vector<Node*> pending;
+    if (first)
+        pending.push_back(first);
+    while (!pending.empty()) {
+        Node* n = pending.back();
+        pending.pop_back();
+        f(n);
+        if (n->GetNext())
+            pending.push_back(static_cast<Node*>(n->GetNext()));
+        if (n->GetFirstChild())
+            pending.push_back(static_cast<Node*>(n->GetFirstChild()));
+    }
+}
+
+}  // namespace
+
+int32_t CountWorldNodes(const CWorldObject* first)
+{
+    int32_t count = 0;
+    WalkChain(const_cast<CWorldObject*>(first), [&](CWorldObject*) { ++count; });
+    return count;
+}
+
+void CountModelUses(const CWorldObject* first, std::unordered_map<const CModelEntry*, int32_t>& uses)
+{
+    WalkChain(const_cast<CWorldObject*>(first), [&](CWorldObject* n) {
+        if (const CModelEntry* entry = n->ModelEntry())
+            ++uses[entry];
+    });
+}
+
+void CollectVertexBufferModels(std::vector<VertexBufferCandidate>& out)
+{
+    if (!g_WorldRoot || !g_ModelListRoot)
+        return;
+    std::unordered_map<const CModelEntry*, int32_t> uses;
+    CountModelUses(g_WorldRoot, uses);
+    WalkChain(g_ModelListRoot->FirstEntry(), [&](CModelEntry* e) {
+        const auto use = uses.find(e);
+        CRootNode* model = e->model;
+        if (use == uses.end() || !model || model->vertexCount == 0 || model->animated)
+            return;
+        VertexBufferCandidate c;
+        c.useCount = use->second;
+        c.vertexCount = int32_t(model->vertexCount);
+        c.model = model;
+        c.createVertexBuffer = [](void* m) { static_cast<CRootNode*>(m)->CreateVertexBuffer(); };
+        out.push_back(c);
+    });
+}
+
+void InstallVertexBufferModels()
+{
+    VertexBufferModels.worldNodeCount = [] { return CountWorldNodes(g_WorldRoot); };
+    VertexBufferModels.collect = CollectVertexBufferModels;
+}
