@@ -7,6 +7,7 @@
 #include "GAMES/Rulo2/world/CMacro.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "LIBS/System/LogPrintf.h"
 
@@ -20,6 +21,8 @@ CModelEntry::~CModelEntry()
     camera = nullptr;
     delete model;
     model = nullptr;
+    FreeGroundMap(groundMap);
+    groundMap = nullptr;
 }
 
 bool CModelEntry::WriteChunk(CChunkWriter& w)

@@ -9,6 +9,7 @@
 #include "GAMES/Rulo2/world/ChunkFile.h"
 
 class CRootNode;
+struct GroundMap;
 
 struct SModelCamera
 {
@@ -49,13 +50,17 @@ public:
     SModelCamera* camera = nullptr;
     int32_t copyNumber = 0;
     uint32_t word1 = 0;
-    uint32_t word2 = 0;
+    // Model instances that use the entry, counted before the start-up gives
+    // the most used models vertex buffers; cleared when they are released.
+    uint32_t useCount = 0;
     std::string groupPath;
     int32_t animIndex = -1;
     int32_t linkIndex = -1;
     std::vector<SModelPoint> points;
     // Set by the unused-models scan when nothing refers to the entry.
     bool noUsers = false;
+    // The cells a walker may use on this model; owned, null when it has none.
+    GroundMap* groundMap = nullptr;
 };
 
 constexpr uint32_t kModlVersion = 9;

@@ -198,6 +198,18 @@ static int FreeMaps(CWorldObject* node, void*)
     return NODE_WALK_CONTINUE;
 }
 
+bool CWorldObject::HasGroundMap() const
+{
+    const CModelEntry* entry = nullptr;
+    if (objectKind == KIND_OBJECT) {
+        if (objectLogic && objectLogic->currentState)
+            entry = objectLogic->currentState->modelEntry;
+    } else {
+        entry = ModelEntry();
+    }
+    return entry && entry->groundMap;
+}
+
 void CWorldObject::FreeGroundMaps()
 {
     ForEach(FreeMaps, nullptr);

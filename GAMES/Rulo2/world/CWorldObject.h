@@ -86,6 +86,9 @@ public:
     const char* GetStateName() const;
     void MarkGroupsDirty(bool selectedOnly);
     void FreeGroundMaps();
+    // Whether the model this node walks on has a ground map: an object's
+    // current state's model (objects with logic only), an instance's model.
+    bool HasGroundMap() const;
 
     CModelEntry* ModelEntry() const { return objectKind == KIND_MODEL ? static_cast<CModelEntry*>(reference) : nullptr; }
     CObjectNode* Definition() const { return objectKind == KIND_OBJECT ? static_cast<CObjectNode*>(reference) : nullptr; }

@@ -335,6 +335,7 @@ void ReleaseVertexBuffers(CModelEntry* first)
     WalkEntries(first, [](CModelEntry* e) {
         if (e->model)
             e->model->ReleaseVertexBuffer();
+        e->useCount = 0;
     });
 }
 

@@ -231,6 +231,15 @@ CWorldObject* FindUserOfObject(CWorldObject* first, const CObjectNode* definitio
     return found;
 }
 
+void CountModelUses(CWorldObject* first)
+{
+    Walk(first, [](CWorldObject* n) {
+        if (CModelEntry* entry = n->ModelEntry())
+            ++entry->useCount;
+        return true;
+    });
+}
+
 namespace {
 
 CWorldObject* CopyOf(const CWorldObject* source)

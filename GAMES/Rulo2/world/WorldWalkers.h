@@ -34,6 +34,8 @@ int32_t CountNodes(const CWorldObject* first, bool onlySelected);
 
 CWorldObject* FindByModel(CWorldObject* first, const CModelEntry* entry);
 CWorldObject* FindUserOfObject(CWorldObject* first, const CObjectNode* definition);
+// Adds 1 to the use counter of the model entry of every model instance.
+void CountModelUses(CWorldObject* first);
 
 // Copies of the handled nodes (kind other than 0) as last children of
 // `targetParent`, without the tree shape; lights get lights of their own.
