@@ -114,6 +114,13 @@ TEST(ViewTool, DrawsTheSavedHouseIntoABmp)
             roofPixels += bmp.Pixel(x, y) == 0xFFFF00u;
     EXPECT_GT(roofPixels, 1000);
 
+    // A picture that cannot be saved leaves the previous one as it was.
+    std::filesystem::create_directory(picture + ".tmp");
+    const std::string blocked = RunTool("view " + world + " --frames 1 --snapshot " + picture, &status);
+    EXPECT_NE(status, 0) << blocked;
+    EXPECT_NE(blocked.find("haus.bmp: the file cannot be created"), std::string::npos) << blocked;
+    EXPECT_EQ(ReadBmp(picture).bytes, bmp.bytes);
+
     // "world view" is the same command; errors name the file.
     const std::string missing = RunTool("world view " + (dir / "nothing.wld").string() + " --frames 1", &status);
     EXPECT_NE(status, 0);

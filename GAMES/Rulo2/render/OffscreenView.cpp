@@ -7,6 +7,7 @@
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
 #include "LIBS/System/CMatrix.h"
+#include "platform/files/AtomicFile.h"
 
 namespace {
 
@@ -179,14 +180,11 @@ bool SaveBackSurfaceBMP(const std::string& path, std::string* error)
         }
     }
     DX.backSurface->Unlock(nullptr);
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
+    // A failed save keeps the picture that was there before.
+    const auto r = platform::WriteFileAtomically(path, file.data(), file.size());
+    if (r.step == platform::AtomicWriteResult::Create)
         return fail("the file cannot be created");
-    const bool written = std::fwrite(file.data(), 1, file.size(), f) == file.size();
-    const bool closed = std::fclose(f) == 0;
-    if (!written || !closed) {
-        std::remove(path.c_str());
+    if (!r)
         return fail("the file could not be written completely");
-    }
     return true;
 }
