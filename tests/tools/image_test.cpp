@@ -1,35 +1,25 @@
 // varek-tool image: info and convert on pictures made here.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "tests/tools/ToolTestRig.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-struct ToolRun {
-    int exitCode;
-    std::string out, err;
-};
-
-class ImageTool : public ::testing::Test {
+class ImageTool : public ToolTest {
 protected:
+    ImageTool() : ToolTest("imagetool") {}
+
     void SetUp() override
     {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = fs::temp_directory_path() / ("varek_imagetool_" + std::to_string(::getpid()) + "_" + info->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        ToolTest::SetUp();
         // A 3 x 2 picture in the library's own format: 24-bit blue, green,
         // red, top-left origin, uncoded.
         Bytes rif = {'R', 'I', 'F', '1', 3, 0, 2, 0, 3, 0x71, 18, 0, 0, 0};
@@ -37,34 +27,6 @@ protected:
             rif.push_back(uint8_t(i * 13));
         write("pic.rif", rif);
     }
-    void TearDown() override { fs::remove_all(dir); }
-
-    std::string path(const std::string& name) const { return (dir / name).string(); }
-
-    void write(const std::string& name, const Bytes& data) const
-    {
-        std::ofstream f(path(name), std::ios::binary);
-        f.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
-    }
-
-    static std::string slurp(const std::string& file)
-    {
-        std::ifstream f(file, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(f), {});
-    }
-
-    ToolRun tool(const std::string& args) const
-    {
-        const std::string outFile = path("stdout.txt"), errFile = path("stderr.txt");
-        const std::string cmd =
-            std::string("'") + VAREK_TOOL_PATH + "' " + args + " >'" + outFile + "' 2>'" + errFile + "'";
-        const int status = std::system(cmd.c_str());
-        ToolRun r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(outFile), slurp(errFile)};
-        EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
-        return r;
-    }
-
-    fs::path dir;
 };
 
 TEST_F(ImageTool, InfoShowsSizeFormatOriginAndPalette)

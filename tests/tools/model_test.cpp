@@ -1,22 +1,18 @@
 // varek-tool model: dump and roundtrip of model files, run as the built tool.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "tests/tools/ToolTestRig.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
 
 // A small model file put together by hand: root, an animated frame, a locator
 // and a mesh with one material and one triangle.
@@ -108,59 +104,16 @@ Bytes SampleModel()
     return t.data;
 }
 
-class ModelTool : public ::testing::Test
+class ModelTool : public ToolTest
 {
 protected:
-    void SetUp() override
-    {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = fs::temp_directory_path() / ("varek_model_" + std::to_string(::getpid()) + "_" + info->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    std::string path(const std::string& name) const { return (dir / name).string(); }
-
-    void write(const std::string& name, const Bytes& data) const
-    {
-        std::ofstream f(path(name), std::ios::binary);
-        f.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
-    }
-
-    Bytes read(const std::string& name) const
-    {
-        std::ifstream f(path(name), std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(f), {});
-    }
-
-    struct Run
-    {
-        int exitCode;
-        std::string out, err;
-    };
-
-    // Runs from the test folder, so relative file names are taken from there.
-    Run tool(const std::string& args) const
-    {
-        const std::string cmd = "cd '" + dir.string() + "' && '" + VAREK_TOOL_PATH + "' " + args + " >'" +
-                                path("stdout.txt") + "' 2>'" + path("stderr.txt") + "'";
-        const int status = std::system(cmd.c_str());
-        std::ifstream o(path("stdout.txt")), e(path("stderr.txt"));
-        Run r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::string(std::istreambuf_iterator<char>(o), {}),
-              std::string(std::istreambuf_iterator<char>(e), {})};
-        EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
-        EXPECT_EQ(r.err.find("runtime error"), std::string::npos) << r.err;
-        return r;
-    }
-
-    fs::path dir;
+    ModelTool() : ToolTest("model") {}
 };
 
 TEST_F(ModelTool, DumpShowsTheTreeWithItsCounts)
 {
     write("sample.tmf", SampleModel());
-    const Run r = tool("model dump sample.tmf");
+    const ToolRun r = tool("model dump sample.tmf");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out,
               "ROOT 'sample' vertices 3 faces 1 locators 1 keys 0\n"
@@ -175,7 +128,7 @@ TEST_F(ModelTool, RoundtripWritesTheSameBytes)
     write("in.tmf", model);
     fs::create_directories(dir / "sub");
     // The output name is relative to where the tool was started, not to the model's folder.
-    const Run r = tool("model roundtrip in.tmf sub/out.tmf");
+    const ToolRun r = tool("model roundtrip in.tmf sub/out.tmf");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(read("sub/out.tmf"), model);
 }
@@ -196,7 +149,7 @@ TEST_F(ModelTool, ErrorsNameTheFileAndTheReason)
         {"model roundtrip good.tmf nofolder/out.tmf", "nofolder/out.tmf", "cannot create"},
     };
     for (const auto& c : cases) {
-        const Run r = tool(c.args);
+        const ToolRun r = tool(c.args);
         EXPECT_EQ(r.exitCode, 1) << c.args;
         EXPECT_NE(r.err.find(c.file), std::string::npos) << r.err;
         EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;

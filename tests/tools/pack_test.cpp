@@ -2,68 +2,23 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
+
+#include "tests/tools/ToolTestRig.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-struct ToolRun
-{
-    int exitCode;
-    std::string err;
-};
-
-class PackTool : public ::testing::Test
+class PackTool : public ToolTest
 {
 protected:
-    void SetUp() override
-    {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = fs::temp_directory_path() / ("varek_pack_" + std::to_string(::getpid()) + "_" + info->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    std::string path(const std::string& name) const { return (dir / name).string(); }
-
-    void write(const std::string& name, const Bytes& data) const
-    {
-        std::ofstream f(path(name), std::ios::binary);
-        f.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
-    }
-
-    Bytes read(const std::string& name) const
-    {
-        std::ifstream f(path(name), std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(f), {});
-    }
-
-    ToolRun tool(const std::string& args) const
-    {
-        const std::string errFile = path("stderr.txt");
-        const std::string cmd = std::string("'") + VAREK_TOOL_PATH + "' " + args + " 2>'" + errFile + "'";
-        const int status = std::system(cmd.c_str());
-        std::ifstream f(errFile);
-        ToolRun r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::string(std::istreambuf_iterator<char>(f), {})};
-        // A sanitizer report also exits with 1; it must never be the reason.
-        EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
-        EXPECT_EQ(r.err.find("runtime error"), std::string::npos) << r.err;
-        return r;
-    }
-
-    fs::path dir;
+    PackTool() : ToolTest("pack") {}
 };
 
 Bytes SampleText()
