@@ -19,6 +19,7 @@
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "GAMES/Rulo2/world/WorldTree.h"
 #include "LIBS/System/LogPrintf.h"
+#include "platform/files/AtomicFile.h"
 #include "platform/files/Files.h"
 #include "platform/files/WinPath.h"
 #include "platform/win/Window.h"
@@ -127,36 +128,22 @@ bool SaveWorld(const char* path, std::string* error)
     const fs::path target = platform::ResolvePath(path);
     fs::path temp = target;
     temp += ".tmp";
-    FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f)
-        return fail(std::string(path) + ": cannot create " + temp.string() + ": " + std::strerror(errno));
-    const auto& data = w.Data();
-    bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-    ok = std::fflush(f) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
-    std::error_code ec;
-    if (!ok) {
-        fs::remove(temp, ec);
-        return fail(std::string(path) + ": writing " + temp.string() + " failed");
-    }
-    // Only now the previous file becomes the backup and the new one takes its place.
+    // The previous file becomes the backup only once the new one is complete.
     fs::path backup = target;
     backup.replace_extension(".bak");
-    const bool hadOld = fs::exists(target, ec);
-    if (hadOld) {
-        fs::rename(target, backup, ec);
-        if (ec) {
-            fs::remove(temp, ec);
-            return fail(std::string(path) + ": cannot keep the previous file as " + backup.string());
-        }
-    }
-    fs::rename(temp, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        if (hadOld)
-            fs::rename(backup, target, ignored);
-        fs::remove(temp, ignored);
-        return fail(std::string(path) + ": cannot move the new file into place: " + ec.message());
+    const auto& data = w.Data();
+    const auto r = platform::WriteFileAtomically(target, data.data(), data.size(), &backup);
+    switch (r.step) {
+    case platform::AtomicWriteResult::Done:
+        break;
+    case platform::AtomicWriteResult::Create:
+        return fail(std::string(path) + ": cannot create " + temp.string() + ": " + r.error.message());
+    case platform::AtomicWriteResult::Write:
+        return fail(std::string(path) + ": writing " + temp.string() + " failed");
+    case platform::AtomicWriteResult::Backup:
+        return fail(std::string(path) + ": cannot keep the previous file as " + backup.string());
+    case platform::AtomicWriteResult::Replace:
+        return fail(std::string(path) + ": cannot move the new file into place: " + r.error.message());
     }
     return true;
 }
