@@ -13,6 +13,7 @@
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/render/DeviceHelpers.h"
+#include "GAMES/Rulo2/render/WorldLightHooks.h"
 #include "GAMES/Rulo2/world/CMeshDrawing.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/ModelListServices.h"
@@ -112,6 +113,7 @@ bool LoadGameResources()
         return false;
     InstallModelRenderHooks();
     InstallTexturePageHooks();
+    InstallWorldLightHooks();
     g_loggingOnce = true;
     g_loggedMissing.clear();
 
