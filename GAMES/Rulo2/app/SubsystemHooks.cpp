@@ -100,9 +100,11 @@ void DrawWorld()
     DrawVisibleObjects(false);
     DrawShadowMaps();
     DrawTransparentAndFaded();
-    if (PassOptions.lighting && LightFlaresFlag)
+    if (PassOptions.lighting && LightFlaresFlag) {
+        CTexture* flare = GameResourceTexture(393);  // "Lightflare"
         for (SFlare& f : FlareList)
-            DrawLightFlare(f.point, f.colour, nullptr);
+            DrawLightFlare(f.point, f.colour, flare ? flare->surface : nullptr);
+    }
     if (PointedObject)
         DrawHighlight(PointedObject);
     if (!IsGameView())
