@@ -66,6 +66,14 @@ TEST_F(VertexBufferPass, UsedStillModelsGetTheirVerticesInABuffer)
     EXPECT_EQ(candidates[0].useCount, 3);
     EXPECT_EQ(candidates[1].model, table->model);
     EXPECT_EQ(candidates[1].useCount, 1);
+    // Counted afresh each time: a second collection gives the same counts.
+    candidates.clear();
+    CollectVertexBufferModels(candidates);
+    ASSERT_EQ(candidates.size(), 2u);
+    EXPECT_EQ(candidates[0].useCount, 3);
+    EXPECT_EQ(chair->useCount, 3u);
+    EXPECT_EQ(door->useCount, 2u);
+    EXPECT_EQ(spare->useCount, 0u);
 
     CreateVertexBuffers();
     EXPECT_NE(logText().find("Created 2 vertex-buffers (out of 2 possible ones)"), std::string::npos) << logText();

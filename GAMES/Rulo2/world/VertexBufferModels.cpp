@@ -5,6 +5,7 @@
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "GAMES/Rulo2/world/WorldWalkers.h"
 
 namespace {
 
@@ -36,27 +37,20 @@ int32_t CountWorldNodes(const CWorldObject* first)
     return count;
 }
 
-void CountModelUses(const CWorldObject* first, std::unordered_map<const CModelEntry*, int32_t>& uses)
-{
-    WalkChain(const_cast<CWorldObject*>(first), [&](CWorldObject* n) {
-        if (const CModelEntry* entry = n->ModelEntry())
-            ++uses[entry];
-    });
-}
-
 void CollectVertexBufferModels(std::vector<VertexBufferCandidate>& out)
 {
     if (!g_WorldRoot || !g_ModelListRoot)
         return;
-    std::unordered_map<const CModelEntry*, int32_t> uses;
-    CountModelUses(g_WorldRoot, uses);
+    // The counters start from 0 on every pass, so a second pass after another
+    // load does not count the same instances twice.
+    WalkChain(g_ModelListRoot->FirstEntry(), [](CModelEntry* e) { e->useCount = 0; });
+    WorldWalk::CountModelUses(g_WorldRoot);
     WalkChain(g_ModelListRoot->FirstEntry(), [&](CModelEntry* e) {
-        const auto use = uses.find(e);
         CRootNode* model = e->model;
-        if (use == uses.end() || !model || model->vertexCount == 0 || model->animated)
+        if (e->useCount == 0 || !model || model->vertexCount == 0 || model->animated)
             return;
         VertexBufferCandidate c;
-        c.useCount = use->second;
+        c.useCount = int32_t(e->useCount);
         c.vertexCount = int32_t(model->vertexCount);
         c.model = model;
         c.createVertexBuffer = [](void* m) { static_cast<CRootNode*>(m)->CreateVertexBuffer(); };
