@@ -320,6 +320,11 @@ bool CNode::IsInsideBuilding() const
 
 CNode* CNode::FindByPath(const char* path)
 {
+    return FindOrMakeByPath(path, [](const char* component) { return new CNode(component); });
+}
+
+CNode* CNode::FindOrMakeByPath(const char* path, CNode* (*make)(const char* name))
+{
     if (!path)
         return nullptr;
     CNode* current = this;
@@ -338,7 +343,7 @@ CNode* CNode::FindByPath(const char* path)
         }
         CNode* found = current->FindByName(component.c_str());
         if (!found)
-            found = current->AddChild(new CNode(component.c_str()));
+            found = current->AddChild(make(component.c_str()));
         current = found;
         if (last)
             return current;

@@ -88,6 +88,10 @@ public:
     int32_t kind = 17;
     int32_t chunkPosition = 0;
 
+protected:
+    // The walk behind FindByPath; `make` makes a missing component's node.
+    CNode* FindOrMakeByPath(const char* path, CNode* (*make)(const char* name));
+
 private:
     void CheckLastChild(int method);
     void Unlink();

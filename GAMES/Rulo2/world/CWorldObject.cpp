@@ -90,31 +90,8 @@ SWorldLight* CWorldObject::MakeLight()
 
 CWorldObject* CWorldObject::FindByPath(const char* path)
 {
-    if (!path)
-        return nullptr;
-    CWorldObject* current = this;
-    std::string rest = path;
-    for (;;) {
-        std::string component;
-        bool last;
-        if (!rest.empty() && (rest[0] == '|' || rest[0] == '\\')) {
-            const size_t end = rest.find_first_of("|\\", 1);
-            component = rest.substr(1, end == std::string::npos ? std::string::npos : end - 1);
-            last = end == std::string::npos;
-            rest = last ? std::string() : rest.substr(end);
-        } else {
-            component = rest;
-            last = true;
-        }
-        auto* found = static_cast<CWorldObject*>(current->FindByName(component.c_str()));
-        if (!found) {
-            found = new CWorldObject(component.c_str());
-            current->AddChild(found);
-        }
-        current = found;
-        if (last)
-            return current;
-    }
+    return static_cast<CWorldObject*>(
+        FindOrMakeByPath(path, [](const char* component) -> CNode* { return new CWorldObject(component); }));
 }
 
 bool CWorldObject::ForEach(int (*callback)(CWorldObject*, void*), void* argument)
