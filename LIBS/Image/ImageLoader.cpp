@@ -54,8 +54,11 @@ bool readBmp(const imgSource& src, BmpInfo& info, bool warn)
         return false;
     }
     const uint32_t headerEnd = kBmpFileHeader + info.infoSize;
-    if (src.size < headerEnd)
+    if (src.size < headerEnd) {
+        if (warn)
+            SLOG_WARNING("bitmap header truncated! loading cancelled");
         return false;
+    }
     // Fields past the end of a short header count as 0.
     auto field32 = [&](uint32_t at) { return at + 4 <= headerEnd ? imgBytes::getLE32(d + at) : 0u; };
     auto field16 = [&](uint32_t at) { return at + 2 <= headerEnd ? imgBytes::getLE16(d + at) : 0u; };
