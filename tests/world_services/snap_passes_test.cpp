@@ -163,6 +163,11 @@ TEST_F(SnapTest, CharacterModelIsShiftedOntoItsSnapperAndRegistered)
     CVector p;
     ASSERT_TRUE(model->GetPositionByPath("snapperShape", &p, CMatrix::Identity, kRestTime));
     ExpectNear(p, CVector(0, 0, 0));
+    // The drawn mesh (posed directly under the root) moves with the shift, so it
+    // stays where the shifted bounds say.
+    auto* body = static_cast<CMeshNode*>(model->GetFirstChild());
+    ExpectNear(CVector(body->worldMatrix[12], body->worldMatrix[13], body->worldMatrix[14]),
+               CVector(model->localMatrix[12], model->localMatrix[13], model->localMatrix[14]));
     EXPECT_EQ(guard->angle, 0.0f) << "back to the start angle";
     EXPECT_EQ(guard->objectLogic->currentState, def->FindState("STAND"));
     ASSERT_EQ(ActiveCharacters.size(), 1u);

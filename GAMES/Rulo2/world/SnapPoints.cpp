@@ -130,6 +130,8 @@ bool ApplySnapperShift(CRootNode* root)
     root->localMatrix = shifted;
     root->boundsCentre = root->originalCentre;
     root->boundsCentre.transform(root->localMatrix);
+    // Pose the model again, so its meshes are drawn where the shifted bounds are.
+    root->UpdateWorldMatrix(CMatrix::Identity, kRestTime);
     return true;
 }
 
