@@ -3,12 +3,15 @@
 #include "tests/render/DeviceRig.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/render/CD3DLight.h"
+#include "GAMES/Rulo2/render/EditorHelpers.h"
 #include "GAMES/Rulo2/render/WorldLightHooks.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
+#include "GAMES/Rulo2/world/HouseFloors.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "GAMES/Rulo2/world/WorldWalkers.h"
 
@@ -137,4 +140,24 @@ TEST_F(WorldLights, MovedAndCopiedLightsFollowOnTheDevice) {
 
   ClearWorld();
   EXPECT_EQ(LiveLightCount, 0);
+}
+
+TEST_F(WorldLights, TheEditorPicksALoadedLightByItsMarker) {
+  AddLight(D3DLIGHT_POINT, CVector(0, 0, 0.5f));  // the middle of the screen
+  Reload();
+  ASSERT_EQ(g_LightNodes.size(), 1u);
+  CWorldObject* node = g_LightNodes[0];
+  D3DMATRIX identity;
+  std::memcpy(&identity, CMatrix::Identity.m, sizeof identity);
+  DX.device->SetTransform(D3DTRANSFORMSTATE_VIEW, &identity);
+  DX.device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &identity);
+  DX.device->BeginScene();
+  DX.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+  SetVisibility(node, VIS_INSIDE);
+  const int32_t cx = DX.screenWidth / 2, cy = DX.screenHeight / 2;
+  CWorldObject* picked = nullptr;
+  PickInRect(g_WorldRoot, &picked, SPickRect{cx, cy, cx, cy});
+  DX.device->EndScene();
+  EXPECT_EQ(picked, node);
+  ClearFrameData();
 }
