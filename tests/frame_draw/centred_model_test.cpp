@@ -10,6 +10,7 @@
 #include "GAMES/Rulo2/render/OffscreenView.h"
 #include "GAMES/Rulo2/world/CFrameNode.h"
 #include "tests/frame_draw/HouseWorld.h"
+#include "tests/frame_draw/ScreenPoint.h"
 
 namespace {
 
@@ -73,23 +74,6 @@ protected:
     {
         GameViewRecord.position = target;
         GameViewRecord.eye = target + CVector(0, height, -0.01f);
-    }
-
-    bool ScreenOf(const CVector& p, int& x, int& y)
-    {
-        D3DMATRIX view, proj;
-        DX.device->GetTransform(D3DTRANSFORMSTATE_VIEW, &view);
-        DX.device->GetTransform(D3DTRANSFORMSTATE_PROJECTION, &proj);
-        float v[4] = {p.x, p.y, p.z, 1}, a[4] = {}, b[4] = {};
-        for (int j = 0; j < 4; ++j)
-            for (int i = 0; i < 4; ++i)
-                a[j] += v[i] * view.m[i][j];
-        for (int j = 0; j < 4; ++j)
-            for (int i = 0; i < 4; ++i)
-                b[j] += a[i] * proj.m[i][j];
-        x = int((b[0] / b[3] + 1) * 0.5f * DX.screenWidth);
-        y = int((1 - b[1] / b[3]) * 0.5f * DX.screenHeight);
-        return x >= 0 && y >= 0 && x < int(DX.screenWidth) && y < int(DX.screenHeight);
     }
 
     uint32_t PixelAt(const CVector& p)

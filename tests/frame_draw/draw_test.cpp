@@ -13,6 +13,7 @@
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/OffscreenView.h"
 #include "tests/frame_draw/HouseWorld.h"
+#include "tests/frame_draw/ScreenPoint.h"
 
 namespace {
 
@@ -34,18 +35,8 @@ protected:
     // The screen pixel of a world point under the current view and projection.
     uint32_t PixelAt(const CVector& p)
     {
-        D3DMATRIX view, proj;
-        DX.device->GetTransform(D3DTRANSFORMSTATE_VIEW, &view);
-        DX.device->GetTransform(D3DTRANSFORMSTATE_PROJECTION, &proj);
-        float v[4] = {p.x, p.y, p.z, 1}, a[4] = {}, b[4] = {};
-        for (int j = 0; j < 4; ++j)
-            for (int i = 0; i < 4; ++i)
-                a[j] += v[i] * view.m[i][j];
-        for (int j = 0; j < 4; ++j)
-            for (int i = 0; i < 4; ++i)
-                b[j] += a[i] * proj.m[i][j];
-        const int x = int((b[0] / b[3] + 1) * 0.5f * DX.screenWidth);
-        const int y = int((1 - b[1] / b[3]) * 0.5f * DX.screenHeight);
+        int x, y;
+        ScreenOf(p, x, y);
         uint32_t c = 0;
         EXPECT_TRUE(DX.backSurface->ReadPixel(x, y, &c));
         return c & 0xFFFFFF;

@@ -11,6 +11,7 @@
 #include "GAMES/Rulo2/world/CFrameNode.h"
 #include "GAMES/Rulo2/world/CLocatorNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
+#include "tests/frame_draw/ScreenPoint.h"
 
 namespace {
 
@@ -60,18 +61,8 @@ protected:
     // The colours drawn within 12 pixels of where a world point lands.
     std::set<uint32_t> ColoursAround(const CVector& p)
     {
-        D3DMATRIX view, proj;
-        DX.device->GetTransform(D3DTRANSFORMSTATE_VIEW, &view);
-        DX.device->GetTransform(D3DTRANSFORMSTATE_PROJECTION, &proj);
-        float v[4] = {p.x, p.y, p.z, 1}, a[4] = {}, b[4] = {};
-        for (int j = 0; j < 4; ++j)
-            for (int i = 0; i < 4; ++i)
-                a[j] += v[i] * view.m[i][j];
-        for (int j = 0; j < 4; ++j)
-            for (int i = 0; i < 4; ++i)
-                b[j] += a[i] * proj.m[i][j];
-        const int cx = int((b[0] / b[3] + 1) * 0.5f * DX.screenWidth);
-        const int cy = int((1 - b[1] / b[3]) * 0.5f * DX.screenHeight);
+        int cx, cy;
+        ScreenOf(p, cx, cy);
         std::set<uint32_t> colours;
         for (int y = cy - 12; y <= cy + 12; ++y)
             for (int x = cx - 12; x <= cx + 12; ++x) {
