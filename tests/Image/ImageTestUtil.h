@@ -2,36 +2,12 @@
 // Helpers shared by the image library's tests.
 #include "LIBS/Image/imgImage.h"
 #include "LIBS/System/sLog.h"
+#include "tests/support/LogCapture.h"
 
 #include <cstdint>
 #include <sstream>
 #include <string>
 #include <vector>
-
-// Collects the library log while it lives.
-class LogCapture {
-public:
-    LogCapture() : saved_(sLog.stream), level_(sLog.level) { sLog.stream = &text_; sLog.level = 3; }
-    ~LogCapture()
-    {
-        sLog.stream = saved_;
-        sLog.level = level_;
-    }
-    std::string text() const { return text_.str(); }
-    int count(const std::string& needle) const
-    {
-        std::string s = text_.str();
-        int n = 0;
-        for (size_t p = s.find(needle); p != std::string::npos; p = s.find(needle, p + 1))
-            ++n;
-        return n;
-    }
-
-private:
-    std::ostringstream text_;
-    std::ostream* saved_;
-    int level_;
-};
 
 // A picture whose every pixel differs from its neighbours: 0xAARRGGBB words,
 // top line first, left pixel first.

@@ -5,31 +5,16 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "tests/support/LogCapture.h"
 
 namespace {
 
 class sListTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        saved = sLog;
-        sLog.stream = &log;
-        sLog.level = 3;
-    }
-    void TearDown() override { sLog = saved; }
-    int countOf(const std::string& text) const
-    {
-        int n = 0;
-        std::string s = log.str();
-        for (size_t at = s.find(text); at != std::string::npos; at = s.find(text, at + 1))
-            ++n;
-        return n;
-    }
-    sLogSettings saved{};
-    std::ostringstream log;
+    LogCapture log;
 };
 
 template <class L>
@@ -59,7 +44,7 @@ TEST_F(sListTest, EmptyListsShareTheStaticBlockAndReleasingNeverTouchesIt)
     EXPECT_EQ(a.refCount(), 0);
     EXPECT_EQ(a.count(), 0);
     EXPECT_EQ(a.capacity(), 0);
-    EXPECT_EQ(log.str(), "");
+    EXPECT_EQ(log.text(), "");
 }
 
 TEST_F(sListTest, CapacityDoublesWithAFloorOf16)
@@ -102,7 +87,7 @@ TEST_F(sListTest, CopiedListAppendedByOneOwnerLeavesTheOtherUnchanged)
 {
     // Both with spare room in the shared block and with a full one.
     for (int filled : {3, 16}) {
-        log.str("");
+        log.clear();
         sList<int> first;
         for (int i = 0; i < filled; ++i)
             first.append(i);
@@ -120,8 +105,8 @@ TEST_F(sListTest, CopiedListAppendedByOneOwnerLeavesTheOtherUnchanged)
             EXPECT_EQ(second[i], i);
         }
         EXPECT_EQ(second[filled], 99);
-        EXPECT_EQ(countOf(duplicateWarning), 1) << log.str();
-        EXPECT_EQ(log.str().rfind("[W] @ LIBS/System/sList.h(", 0), 0u);
+        EXPECT_EQ(log.count(duplicateWarning), 1) << log.text();
+        EXPECT_EQ(log.text().rfind("[W] @ LIBS/System/sList.h(", 0), 0u);
     }
 }
 
@@ -132,7 +117,7 @@ TEST_F(sListTest, DuplicationWarningFollowsTheLogLevel)
     a.append(1);
     sList<int> b(a);
     b.append(2);
-    EXPECT_EQ(log.str(), "");
+    EXPECT_EQ(log.text(), "");
     EXPECT_EQ(a.count(), 1);
 }
 
@@ -239,7 +224,7 @@ TEST_F(sListTest, ClearingASharedListWarns)
     a.append(1);
     sList<int> b(a);
     b.clear();
-    EXPECT_EQ(countOf("List cleared while referenced twice! Data may be corrupted."), 1);
+    EXPECT_EQ(log.count("List cleared while referenced twice! Data may be corrupted."), 1);
     EXPECT_EQ(a.count(), 0);
     a.append(2);
     EXPECT_EQ(b.count(), 0);
@@ -296,7 +281,7 @@ TEST_F(sListTest, PointerListOwnsItsPointeesByReference)
     EXPECT_EQ(Item::alive, 1);
     sMemory::releaseObject(kept);
     EXPECT_EQ(Item::alive, 0);
-    EXPECT_EQ(log.str(), "");
+    EXPECT_EQ(log.text(), "");
 }
 
 TEST_F(sListTest, SharedPointerListReleasedByOneOwnerKeepsThePointees)
@@ -320,7 +305,7 @@ TEST_F(sListTest, SharedPointerListReleasedByOneOwnerKeepsThePointees)
     EXPECT_EQ(Item::alive, 1);
     sPtrList<Item> d(a);
     d.clear();
-    EXPECT_EQ(countOf("PtrList cleared while referenced twice! Data may be corrupted."), 1);
+    EXPECT_EQ(log.count("PtrList cleared while referenced twice! Data may be corrupted."), 1);
     EXPECT_EQ(Item::alive, 0);
 }
 

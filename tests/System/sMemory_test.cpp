@@ -3,22 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
+
+#include "tests/support/LogCapture.h"
 
 namespace {
 
 class sMemoryTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        saved = sLog;
-        sLog.stream = &log;
-        sLog.level = 3;
-    }
-    void TearDown() override { sLog = saved; }
-    sLogSettings saved{};
-    std::ostringstream log;
+    LogCapture log;
 };
 
 TEST_F(sMemoryTest, HeaderOfNewBlock)
@@ -65,7 +58,7 @@ TEST_F(sMemoryTest, ZeroBytesLogsOneFatalLineAndThrowsCode7)
         EXPECT_EQ(e.code, 7);
         EXPECT_STREQ(e.message, "Attempted to allocate memory block with NULL bytes");
     }
-    std::string s = log.str();
+    std::string s = log.text();
     EXPECT_EQ(s.rfind("[!]FATAL:  @ LIBS/System/sMemory.cpp(", 0), 0u) << s;
     EXPECT_NE(s.find("):   sMemory::operator new: Illegal size, attempted to allocate block with 0 Bytes\n"),
               std::string::npos);
@@ -81,7 +74,7 @@ TEST_F(sMemoryTest, HugeRequestThrowsCode2WithoutLogging)
         EXPECT_EQ(e.code, 2);
         EXPECT_STREQ(e.message, "No more memory for allocation on heap");
     }
-    EXPECT_EQ(log.str(), "");
+    EXPECT_EQ(log.text(), "");
 }
 
 TEST(sMemoryExceptionTest, EveryCodeMapsToItsText)
@@ -227,7 +220,7 @@ TEST_F(sMemoryTest, InitAndShutdownAreRepeatable)
     sMemory::shutdown();
     void* p = sMemory::operator new(1, 0, 4); // allocation does not need the arena
     sMemory::operator delete(p);
-    EXPECT_EQ(log.str(), "");
+    EXPECT_EQ(log.text(), "");
 }
 
 } // namespace

@@ -15,6 +15,8 @@
 
 #include <unistd.h>
 
+#include "tests/support/LogCapture.h"
+
 namespace {
 
 TEST(CTextTree, KeysMatchWithoutRegardToCaseAndFirstDefinitionWins)
@@ -138,16 +140,14 @@ TEST(CTextTree, DumpListsEntriesInKeyOrderAndReplacesTheListContents)
     }
 
     // A list still shared with another owner is emptied with the warning.
-    std::ostringstream warnings;
-    std::ostream* previous = sLog.stream;
-    int32_t level = sLog.level;
-    sLog.stream = &warnings;
-    sLog.level = 2;
     sList<sStringPair> other = list;
-    tree.Dump(list);
-    sLog.stream = previous;
-    sLog.level = level;
-    EXPECT_NE(warnings.str().find("List cleared while referenced twice! Data may be corrupted."), std::string::npos);
+    std::string warnings;
+    {
+        LogCapture capture(2);
+        tree.Dump(list);
+        warnings = capture.text();
+    }
+    EXPECT_NE(warnings.find("List cleared while referenced twice! Data may be corrupted."), std::string::npos);
     EXPECT_EQ(list.count(), 6);
 }
 
