@@ -3,7 +3,9 @@
 // in the order the log shows.
 #include "tests/textures/TextureTestRig.h"
 
+#include <cmath>
 #include <memory>
+#include <utility>
 
 #include "GAMES/Rulo2/world/CLocatorNode.h"
 #include "GAMES/Rulo2/world/CMeshDrawing.h"
@@ -208,6 +210,72 @@ TEST_F(LoadFinishTest, MissingTextureFileLeavesPagesAndModelsAsStored)
     EXPECT_EQ(rig->logCount("Removed texture from texture-page"), 0);
     ASSERT_TRUE(SaveWorld(path.c_str()));
     EXPECT_EQ(ReadBytes(path), saved);
+}
+
+TEST_F(LoadFinishTest, FiguresInCharacterFoldersStandOnTheirSnapperOnlyInTheEditor)
+{
+    // A model whose "snapperShape" sits half a unit below its frame.
+    auto snapperModel = [](const char* name) {
+        CRootNode built;
+        built.SetName(name);
+        auto* frame = new CFrameNode("Body");
+        frame->scaling = CVector(1, 1, 1);
+        auto* mesh = new CMeshNode("Mesh");
+        const MeshVertex v[] = {
+            {0, 0, 0, 0, 1, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 1, 0, 1, 0, 1, 0}, {0, 1, 0, 0, 1, 0, 0, 1, 0, 1}};
+        mesh->SetVertices(v, 3);
+        const uint16_t idx[] = {0, 1, 2};
+        mesh->SetIndices(idx, 3);
+        frame->AddChild(mesh);
+        auto* foot = new CFrameNode("Foot");
+        foot->scaling = CVector(1, 1, 1);
+        foot->localMatrix[13] = -0.5f;
+        foot->AddChild(new CLocatorNode("snapperShape"));
+        frame->AddChild(foot);
+        built.AddChild(frame);
+        CChunkWriter bytes;
+        EXPECT_TRUE(built.SaveToMemory(bytes));
+        auto* root = new CRootNode;
+        EXPECT_TRUE(ParseTmfChunks(bytes.Data().data(), bytes.Data().size(), root).ok);
+        return root;
+    };
+    CNode* characters = g_ModelsTree->AddChild(new CNode("Characters"));
+    CNode* props = g_ModelsTree->AddChild(new CNode("Props"));
+    for (auto [name, folder] : {std::pair<const char*, CNode*>{"Guard", characters}, {"Statue", props}}) {
+        auto* e = new CModelEntry;
+        e->SetName(name);
+        e->group = folder;
+        e->model = snapperModel(name);
+        g_ModelListRoot->AddChild(e);
+    }
+    const std::string path = Path("Figures.wld");
+    ASSERT_TRUE(SaveWorld(path.c_str()));
+    const std::vector<uint8_t> saved = ReadBytes(path);
+
+    auto snapperHeight = [](const char* name) {
+        CVector p;
+        EXPECT_TRUE(FindEntry(name)->model->GetPositionByPath("snapperShape", &p, CMatrix::Identity, kRestTime));
+        return p.y;
+    };
+    struct Case
+    {
+        uint8_t game;
+        bool guardShifted;
+    };
+    for (const Case c : {Case{0, true}, Case{1, false}}) {
+        ClearWorld();
+        GameModeFlag = c.game;
+        std::string error;
+        ASSERT_TRUE(LoadWorld(path.c_str(), LOADWORLD_OPEN, &error)) << error;
+        EXPECT_EQ(std::fabs(snapperHeight("Guard")) < 1e-5f, c.guardShifted) << "game " << int(c.game);
+        EXPECT_GT(std::fabs(snapperHeight("Statue")), 0.1f) << "not a character folder";
+    }
+    GameModeFlag = 0;
+    ClearWorld();
+    std::string error;
+    ASSERT_TRUE(LoadWorld(path.c_str(), LOADWORLD_OPEN, &error)) << error;
+    ASSERT_TRUE(SaveWorld(path.c_str()));
+    EXPECT_EQ(ReadBytes(path), saved) << "the shift is not stored";
 }
 
 }  // namespace

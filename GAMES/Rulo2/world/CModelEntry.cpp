@@ -8,6 +8,7 @@
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/SnapPoints.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "LIBS/System/LogPrintf.h"
 
@@ -124,7 +125,10 @@ bool CModelEntry::ReadChunk(CChunkReader& r, std::vector<CModelEntry*>* copies, 
     const std::string source = std::string("model '") + (GetName() ? GetName() : "") + "'";
     if (v >= 4) {
         model = ReadModelFile(r, source.c_str());
-        return model ? true : fail("damaged model file");
+        if (!model)
+            return fail("damaged model file");
+        ClassifyModelEntry(this);
+        return true;
     }
     // Old bodies: a copy count, from version 3 a replacing name, then the models.
     const uint32_t count = v >= 1 ? r.ReadU32() : 1;
@@ -138,6 +142,7 @@ bool CModelEntry::ReadChunk(CChunkReader& r, std::vector<CModelEntry*>* copies, 
     model = ReadModelFile(r, source.c_str());
     if (!model)
         return fail("damaged model file");
+    ClassifyModelEntry(this);
     const std::string base = GetName() ? GetName() : "";
     for (uint32_t n = 1; n < count; ++n) {
         std::string copyName;
@@ -156,6 +161,7 @@ bool CModelEntry::ReadChunk(CChunkReader& r, std::vector<CModelEntry*>* copies, 
         copy->copyNumber = int32_t(n);
         copy->model = copyModel;
         copy->group = group;
+        ClassifyModelEntry(copy);
         if (copies)
             copies->push_back(copy);
         else
