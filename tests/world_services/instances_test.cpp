@@ -202,3 +202,24 @@ TEST_F(InstanceTest, ClonesKeepTheirSourceNodeAndBurglaryLootTheGangFactors)
     EXPECT_EQ(FindInstanceByIdAndType(id, 9), -1);
     EXPECT_EQ(ObjectInstances.size(), 1u);
 }
+
+TEST_F(InstanceTest, RemovingAPlacedInstanceTakesItsCopyOutOfEveryHandAndBag)
+{
+    CObjectNode* vase = AddDefinition("Vase", nullptr, 1, 0.01f);
+    vase->index = 9;
+    CWorldObject* placed = Place(g_WorldRoot, "vase", CWorldObject::KIND_OBJECT, vase);
+    placed->objectLogic = new CObjectLogic;
+    placed->objectLogic->kind = vase->objectLogic->kind;
+    for (const int32_t phase : {PHASE_PLANNING, PHASE_REALTIME}) {
+        GamePhase = phase;
+        const int32_t at = FindInstanceByIdAndType(CloneObjectInstance(placed, nullptr), 9);
+        ASSERT_GE(at, 0) << phase;
+        CObjectNode* copy = ObjectInstances[size_t(at)].object;
+        PlanMemberArray[0].hands[0].item = copy;
+        PlanMemberArray[0].bag[1].item = copy;
+        RemoveObjectInstanceAt(placed, 9);
+        EXPECT_EQ(FindInstanceByObject(copy), -1) << phase;
+        EXPECT_EQ(PlanMemberArray[0].hands[0].item, nullptr) << phase;
+        EXPECT_EQ(PlanMemberArray[0].bag[1].item, nullptr) << phase;
+    }
+}

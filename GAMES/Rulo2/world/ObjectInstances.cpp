@@ -280,15 +280,7 @@ void RemoveObjectInstanceAt(const CWorldObject* sourceNode, int32_t objectType)
         if (ObjectInstances[i].sourceNode != sourceNode || InstanceObjectType(ObjectInstances[i].object) != objectType)
             continue;
         CObjectNode* copy = ObjectInstances[i].object;
-        if (PlanningOrBurglary())
-            for (SPlanMember& m : PlanMemberArray) {
-                for (SItemSlot& s : m.hands)
-                    if (s.item == copy)
-                        s = SItemSlot();
-                for (SItemSlot& s : m.bag)
-                    if (s.item == copy)
-                        s = SItemSlot();
-            }
+        // DeleteCopy takes the copy out of every hand and bag.
         ObjectInstances.erase(ObjectInstances.begin() + ptrdiff_t(i));
         DeleteCopy(copy);
         UpdateCarriedLoad();
