@@ -14,6 +14,7 @@
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/ObjectInstances.h"
+#include "GAMES/Rulo2/world/WorldRays.h"
 
 CRootNode* SnapModelOf(const CWorldObject* node)
 {
@@ -25,20 +26,6 @@ CRootNode* SnapModelOf(const CWorldObject* node)
 }
 
 namespace {
-
-CMatrix NodeMatrix(const CWorldObject* node)
-{
-    CMatrix m = CMatrix::Identity;
-    const float c = std::cos(node->angle), s = std::sin(node->angle);
-    m[0] = c;
-    m[2] = -s;
-    m[8] = s;
-    m[10] = c;
-    m[12] = node->position.x;
-    m[13] = node->position.y;
-    m[14] = node->position.z;
-    return m;
-}
 
 bool TakesPart(const CWorldObject* node)
 {
@@ -74,7 +61,7 @@ void UpdateSnapPoints(CWorldObject* node)
     if (node->snapPoints.empty())
         return;
     int32_t front = 0, back = node->snapCapacity - 1;
-    model->CollectLocatorPoints(NodeMatrix(node), node->factor, node->snapPoints.data(), node->snapCapacity, back,
+    model->CollectLocatorPoints(ObjectMatrix(node), node->factor, node->snapPoints.data(), node->snapCapacity, back,
                                 front);
 }
 
