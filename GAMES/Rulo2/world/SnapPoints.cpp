@@ -1,7 +1,6 @@
 #include "GAMES/Rulo2/world/SnapPoints.h"
 
 #include <algorithm>
-#include <cmath>
 #include <strings.h>
 
 #include "GAMES/Rulo2/app/AppGlobals.h"
