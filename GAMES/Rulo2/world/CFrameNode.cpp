@@ -151,31 +151,39 @@ void CFrameNode::SampleChannels(float values[9], float time)
                                   animation->easing != 0, time, rest[c]);
 }
 
+CFrameNode::SSampledFactors CFrameNode::SampleFactors(float time)
+{
+    float v[9];
+    SampleChannels(v, time);
+    SSampledFactors f;
+    f.scale.diagonal(v[CHANNEL_SX], v[CHANNEL_SY], v[CHANNEL_SZ]);
+    f.rotateX.rotationX(v[CHANNEL_RX]);
+    f.rotateY.rotationY(v[CHANNEL_RY]);
+    f.rotateZ = MatrixRotationZ(v[CHANNEL_RZ]);
+    f.translate = MatrixTranslation(CVector(v[CHANNEL_TX], v[CHANNEL_TY], v[CHANNEL_TZ]));
+    return f;
+}
+
 CMatrix& CFrameNode::evaluateAnimation(CMatrix& out, float time)
 {
     if (!animation) {
         out = localMatrix;
         return out;
     }
-    float v[9];
-    SampleChannels(v, time);
-    CMatrix s, rx, ry;
-    s.diagonal(v[CHANNEL_SX], v[CHANNEL_SY], v[CHANNEL_SZ]);
-    rx.rotationX(v[CHANNEL_RX]);
-    ry.rotationY(v[CHANNEL_RY]);
+    const SSampledFactors f = SampleFactors(time);
     const CMatrix factors[] = {
         MatrixTranslation(-scalePivot),
-        s,
+        f.scale,
         MatrixShear(shear),
         MatrixTranslation(scalePivot),
         MatrixTranslation(scalePivotTranslation),
         MatrixTranslation(-rotatePivot),
-        rx,
-        ry,
-        MatrixRotationZ(v[CHANNEL_RZ]),
+        f.rotateX,
+        f.rotateY,
+        f.rotateZ,
         MatrixTranslation(rotatePivot),
         MatrixTranslation(rotatePivotTranslation),
-        MatrixTranslation(CVector(v[CHANNEL_TX], v[CHANNEL_TY], v[CHANNEL_TZ])),
+        f.translate,
     };
     out = factors[0];
     for (size_t i = 1; i < sizeof factors / sizeof factors[0]; ++i)
@@ -394,22 +402,17 @@ CMatrix& CJointNode::evaluateAnimation(CMatrix& out, float time)
         out = localMatrix;
         return out;
     }
-    float v[9];
-    SampleChannels(v, time);
-    CMatrix s, rx, ry;
-    s.diagonal(v[CHANNEL_SX], v[CHANNEL_SY], v[CHANNEL_SZ]);
-    rx.rotationX(v[CHANNEL_RX]);
-    ry.rotationY(v[CHANNEL_RY]);
+    const SSampledFactors f = SampleFactors(time);
     const CMatrix factors[] = {
-        rx,
-        ry,
-        MatrixRotationZ(v[CHANNEL_RZ]),
+        f.rotateX,
+        f.rotateY,
+        f.rotateZ,
         jointOrient,
-        MatrixTranslation(CVector(v[CHANNEL_TX], v[CHANNEL_TY], v[CHANNEL_TZ])),
+        f.translate,
     };
-    out = s;
-    for (const CMatrix& f : factors)
-        out.multiply(out, f);
+    out = f.scale;
+    for (const CMatrix& factor : factors)
+        out.multiply(out, factor);
     return out;
 }
 

@@ -81,6 +81,11 @@ protected:
 
     // The nine channel values at `time` (rest values where a channel has no keys).
     void SampleChannels(float values[9], float time);
+    // The factors that frames and joints both compose from the channels at `time`.
+    struct SSampledFactors {
+        CMatrix scale, rotateX, rotateY, rotateZ, translate;
+    };
+    SSampledFactors SampleFactors(float time);
     bool ReadBody(CChunkReader& body, uint32_t version);
 };
 
