@@ -123,6 +123,17 @@ Scene& scene() {
   return s;
 }
 
+// The scene with the device set up, or null (and the benchmark skipped) without a GL window.
+Scene* readyScene(benchmark::State& state) {
+  Scene& s = scene();
+  if (!s.ok) {
+    state.SkipWithError("no GL window (run under xvfb-run)");
+    return nullptr;
+  }
+  s.setUpDevice();
+  return &s;
+}
+
 // Brightness of the picture's centre: both scenes must really draw.
 double centre(Scene& s) {
   uint32_t c = 0;
@@ -131,12 +142,9 @@ double centre(Scene& s) {
 }
 
 void BM_DeviceScene(benchmark::State& state) {
-  Scene& s = scene();
-  if (!s.ok) {
-    state.SkipWithError("no GL window (run under xvfb-run)");
-    return;
-  }
-  s.setUpDevice();
+  Scene* ready = readyScene(state);
+  if (!ready) return;
+  Scene& s = *ready;
   const auto start = std::chrono::steady_clock::now();
   for (auto _ : state) {
     s.dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
@@ -153,12 +161,9 @@ void BM_DeviceScene(benchmark::State& state) {
 // state and array in place, then each frame is only the GL clear and draw calls,
 // so the difference is what the device adds per frame.
 void BM_PlainGLScene(benchmark::State& state) {
-  Scene& s = scene();
-  if (!s.ok) {
-    state.SkipWithError("no GL window (run under xvfb-run)");
-    return;
-  }
-  s.setUpDevice();
+  Scene* ready = readyScene(state);
+  if (!ready) return;
+  Scene& s = *ready;
   s.dev->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, FVF_MESH, s.vertices.data(), uint32_t(s.vertices.size()),
                               s.indices.data(), uint32_t(s.indices.size()), 0);
   glBindFramebuffer(GL_FRAMEBUFFER, s.back->glFbo);
@@ -179,12 +184,9 @@ void BM_PlainGLScene(benchmark::State& state) {
 constexpr int kObjects = 2000, kObjectQuads = 6;
 
 void BM_DeviceManySmallDraws(benchmark::State& state) {
-  Scene& s = scene();
-  if (!s.ok) {
-    state.SkipWithError("no GL window (run under xvfb-run)");
-    return;
-  }
-  s.setUpDevice();
+  Scene* ready = readyScene(state);
+  if (!ready) return;
+  Scene& s = *ready;
   D3DMATERIAL7 m;
   m.diffuse = {0.8f, 0.8f, 0.8f, 1};
   D3DMATRIX world;
@@ -205,12 +207,9 @@ void BM_DeviceManySmallDraws(benchmark::State& state) {
 }
 
 void BM_PlainGLManySmallDraws(benchmark::State& state) {
-  Scene& s = scene();
-  if (!s.ok) {
-    state.SkipWithError("no GL window (run under xvfb-run)");
-    return;
-  }
-  s.setUpDevice();
+  Scene* ready = readyScene(state);
+  if (!ready) return;
+  Scene& s = *ready;
   s.dev->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, FVF_MESH, s.vertices.data(), uint32_t(s.vertices.size()),
                               s.indices.data(), 3, 0);
   glBindFramebuffer(GL_FRAMEBUFFER, s.back->glFbo);
