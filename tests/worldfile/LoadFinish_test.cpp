@@ -278,4 +278,57 @@ TEST_F(LoadFinishTest, FiguresInCharacterFoldersStandOnTheirSnapperOnlyInTheEdit
     EXPECT_EQ(ReadBytes(path), saved) << "the shift is not stored";
 }
 
+// The offset of the first chunk with this id at or after `from`.
+size_t FindChunk(const std::vector<uint8_t>& bytes, const char* id, size_t from)
+{
+    const std::string text(bytes.begin(), bytes.end());
+    return text.find(std::string(id, 4), from);
+}
+
+size_t ChunkSize(const std::vector<uint8_t>& bytes, size_t at)
+{
+    // The length after the id is stored most significant byte first.
+    return 8 + (size_t(bytes[at + 4]) << 24 | size_t(bytes[at + 5]) << 16 | size_t(bytes[at + 6]) << 8 |
+                size_t(bytes[at + 7]));
+}
+
+TEST_F(LoadFinishTest, GameFindsModelsNumberedAfterOldMacrosInTheModelList)
+{
+    // Older files kept macros in the model list, numbered in the same count as
+    // the models. Built here from a current file: the first of two models is
+    // replaced by a macro, so the second keeps its number 3.
+    auto* first = new CModelEntry;
+    first->SetName("Placeholder");
+    first->model = MakeModel("Placeholder", 1.0f);
+    g_ModelListRoot->AddChild(first);
+    CModelEntry* wall = AddEntry("Wall", nullptr, 2.0f);
+    AddNode(g_WorldRoot, CWorldObject::KIND_MODEL)->reference = wall;
+    auto* macro = new CMacro;
+    macro->SetName("OldMacro");
+    macro->content = new CWorldObject;
+    g_MacroListRoot->AddChild(macro);
+    CChunkWriter current;
+    ASSERT_TRUE(WriteWorld(current));
+    const std::vector<uint8_t>& bytes = current.Data();
+    const size_t list = FindChunk(bytes, "LIST", 8);
+    const size_t modl = FindChunk(bytes, "MODL", list);
+    const size_t makr = FindChunk(bytes, "MAKR", FindChunk(bytes, "MAKL", 8));
+    ASSERT_NE(list, std::string::npos);
+    ASSERT_NE(modl, std::string::npos);
+    ASSERT_NE(makr, std::string::npos);
+    std::vector<uint8_t> old(bytes.begin(), bytes.begin() + ptrdiff_t(modl));
+    old.insert(old.end(), bytes.begin() + ptrdiff_t(makr), bytes.begin() + ptrdiff_t(makr + ChunkSize(bytes, makr)));
+    old.insert(old.end(), bytes.begin() + ptrdiff_t(modl + ChunkSize(bytes, modl)), bytes.end());
+    ClearWorld();
+
+    GameModeFlag = 1;
+    std::string error;
+    ASSERT_TRUE(LoadWorldFromMemory(old.data(), old.size(), LOADWORLD_OPEN, "old.wld", &error)) << error;
+    ASSERT_NE(g_ModelListRoot->FirstEntry(), nullptr);
+    EXPECT_EQ(g_ModelListRoot->FirstEntry()->NextEntry(), nullptr) << "one model left";
+    ASSERT_NE(g_WorldRoot->FirstObject(), nullptr);
+    EXPECT_EQ(g_WorldRoot->FirstObject()->ModelEntry(), FindEntry("Wall")) << "the instance keeps its model";
+    GameModeFlag = 0;
+}
+
 }  // namespace

@@ -17,7 +17,7 @@
 #include "GAMES/Rulo2/world/WorldWalkers.h"
 
 std::vector<std::string> VariantNames;
-std::vector<CModelEntry*> ModelIndexTable;
+std::vector<CModelEntry*>& ModelIndexTable = g_ModelTable;
 std::vector<CModelEntry*> AnimInfoTable;
 SModelListView ModelListView;
 

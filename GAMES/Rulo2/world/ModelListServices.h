@@ -36,7 +36,8 @@ int32_t CountVariants(CModelEntry* first, const char* base);
 CModelEntry* FindEntryById(CModelEntry* first, uint32_t id);
 CModelEntry* FindByNameAndPath(CModelEntry* first, const char* name, const char* path);
 // The index table: slot i holds the entry whose index is i; slot 0 is null.
-extern std::vector<CModelEntry*> ModelIndexTable;
+// It is the game's model table (g_ModelTable) that the world readers use.
+extern std::vector<CModelEntry*>& ModelIndexTable;
 void RegisterByIndex(CModelEntry* first);
 // The animation-info table, by animIndex.
 extern std::vector<CModelEntry*> AnimInfoTable;

@@ -7,6 +7,7 @@
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/ModelListServices.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "LIBS/System/LogPrintf.h"
 
@@ -113,30 +114,11 @@ void DestroyWorldRoots()
     g_EmptyModel = nullptr;
 }
 
-static void CollectEntries(CModelEntry* first, std::vector<CModelEntry*>& out)
-{
-    for (CModelEntry* e = first; e; e = e->NextEntry()) {
-        out.push_back(e);
-        if (e->GetFirstChild())
-            CollectEntries(e->FirstEntry(), out);
-    }
-}
-
 void BuildModelTable()
 {
-    std::vector<CModelEntry*> entries;
-    if (g_ModelListRoot && g_ModelListRoot->GetFirstChild())
-        CollectEntries(g_ModelListRoot->FirstEntry(), entries);
-    g_ModelTable.assign(1, nullptr);
-    // Numbers come from the file's order; one past the entry count bounds them.
-    const size_t limit = entries.size() + 2;
-    for (CModelEntry* e : entries) {
-        if (e->index == 0 || e->index >= limit)
-            continue;
-        if (g_ModelTable.size() <= e->index)
-            g_ModelTable.resize(e->index + 1, nullptr);
-        g_ModelTable[e->index] = e;
-    }
+    // The numbers are the reader's running count over the section's chunks,
+    // which macros of older files share, so they can pass the entry count.
+    RegisterByIndex(g_ModelListRoot ? g_ModelListRoot->FirstEntry() : nullptr);
 }
 
 // ---------------------------------------------------------------- folder sections
