@@ -99,6 +99,15 @@ public:
   std::vector<IDirectDrawSurface7*> chain;  // back buffers of a flipping chain (owned)
   IDirectDrawSurface7* front = nullptr;     // primary of a chain this back buffer belongs to
   IDirectDrawPalette* palette = nullptr;
+  // Mip-mapped textures: the top level owns the smaller levels, largest first;
+  // a smaller level knows its top and its level number (1 = half size).
+  std::vector<IDirectDrawSurface7*> mipLevels;
+  IDirectDrawSurface7* mipTop = nullptr;
+  uint32_t mipLevel = 0;
+  // The CPU copy changed: GL copies of it, and of the texture it is a level of, are stale.
+  void pixelsChanged();
+  // The level below this one of its mip-mapped texture, or null.
+  IDirectDrawSurface7* nextMipLevel() const;
   bool isRenderTarget() const { return (desc.ddsCaps.dwCaps & DDSCAPS_3DDEVICE) && !(desc.ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE); }
   bool isPrimary() const { return (desc.ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE) != 0; }
   int bytesPerPixel() const { return int(desc.ddpfPixelFormat.dwRGBBitCount / 8); }

@@ -981,7 +981,13 @@ HRESULT IDirect3DDevice7::draw(D3DPRIMITIVETYPE type, uint32_t fvf, const uint8_
     glBindTexture(GL_TEXTURE_2D, id);
     if (tex) {
       bool linearMin = t[D3DTSS_MINFILTER] == D3DTFN_LINEAR, linearMag = t[D3DTSS_MAGFILTER] == D3DTFG_LINEAR;
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, linearMin ? GL_LINEAR : GL_NEAREST);
+      GLint minFilter = linearMin ? GL_LINEAR : GL_NEAREST;
+      // The mip filter only counts for textures that have smaller levels.
+      if (!tex->mipLevels.empty() && t[D3DTSS_MIPFILTER] == D3DTFP_POINT)
+        minFilter = linearMin ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+      else if (!tex->mipLevels.empty() && t[D3DTSS_MIPFILTER] == D3DTFP_LINEAR)
+        minFilter = linearMin ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, linearMag ? GL_LINEAR : GL_NEAREST);
       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, glAddress(t[D3DTSS_ADDRESSU]));
       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, glAddress(t[D3DTSS_ADDRESSV]));

@@ -226,6 +226,48 @@ bool EnsureFramebuffer(IDirectDrawSurface7* s) {
   return ok;
 }
 
+}  // namespace d3dgl
+
+namespace {
+
+// Sends one surface's CPU copy as a level of the bound GL texture.
+void uploadLevel(IDirectDrawSurface7* s, GLint level, bool keyed) {
+  int w = int(s->desc.dwWidth), h = int(s->desc.dwHeight);
+  const DDPIXELFORMAT& pf = s->desc.ddpfPixelFormat;
+  int bpp = s->bytesPerPixel();
+  // Rows are padded to 4 bytes; GL is told the row length, so that every level of
+  // a texture takes the same path and so the same internal format.
+  bool direct = !keyed && bpp > 0 && s->desc.lPitch % bpp == 0;
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, direct ? s->desc.lPitch / bpp : 0);
+  if (direct && bpp == 2 && pf.dwRBitMask == 0xF800 && pf.dwGBitMask == 0x07E0 && pf.dwBBitMask == 0x1F) {
+    glTexImage2D(GL_TEXTURE_2D, level, GL_RGB, w, h, 0, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, s->pixels.data());
+  } else if (direct && bpp == 2 && pf.dwRGBAlphaBitMask == 0x8000 && pf.dwRBitMask == 0x7C00) {
+    glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA, w, h, 0, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV, s->pixels.data());
+  } else if (direct && bpp == 2 && pf.dwRGBAlphaBitMask == 0xF000 && pf.dwRBitMask == 0x0F00) {
+    glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA, w, h, 0, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV, s->pixels.data());
+  } else if (direct && bpp == 4 && pf.dwRBitMask == 0xFF0000 && pf.dwRGBAlphaBitMask == 0xFF000000u) {
+    glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, s->pixels.data());
+  } else {
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    std::vector<uint32_t> argb(size_t(w) * h);
+    for (int y = 0; y < h; ++y) {
+      const uint8_t* row = s->pixels.data() + size_t(y) * s->desc.lPitch;
+      for (int x = 0; x < w; ++x) {
+        const uint8_t* p = row + x * bpp;
+        uint32_t c = D3DReadARGB(pf, p);
+        if (keyed && s->hasColorKey) c = isKey(s, readRaw(p, bpp)) ? 0 : (c | 0xFF000000u);
+        argb[size_t(y) * w + x] = c;
+      }
+    }
+    glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb.data());
+  }
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+}
+
+}  // namespace
+
+namespace d3dgl {
+
 GLuint EnsureTexture(IDirectDrawSurface7* s, bool keyed) {
   GLuint& tex = keyed ? s->glTextureKeyed : s->glTexture;
   bool& dirty = keyed ? s->keyedDirty : s->dirty;
@@ -239,32 +281,12 @@ GLuint EnsureTexture(IDirectDrawSurface7* s, bool keyed) {
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &prevTex);
   glBindTexture(GL_TEXTURE_2D, tex);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  int w = int(s->desc.dwWidth), h = int(s->desc.dwHeight);
-  const DDPIXELFORMAT& pf = s->desc.ddpfPixelFormat;
-  int bpp = s->bytesPerPixel();
-  bool direct = !keyed && s->desc.lPitch == w * bpp;
-  if (direct && bpp == 2 && pf.dwRBitMask == 0xF800 && pf.dwGBitMask == 0x07E0 && pf.dwBBitMask == 0x1F) {
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, w, h, 0, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, s->pixels.data());
-  } else if (direct && bpp == 2 && pf.dwRGBAlphaBitMask == 0x8000 && pf.dwRBitMask == 0x7C00) {
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV, s->pixels.data());
-  } else if (direct && bpp == 2 && pf.dwRGBAlphaBitMask == 0xF000 && pf.dwRBitMask == 0x0F00) {
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV, s->pixels.data());
-  } else if (direct && bpp == 4 && pf.dwRBitMask == 0xFF0000 && pf.dwRGBAlphaBitMask == 0xFF000000u) {
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, s->pixels.data());
-  } else {
-    std::vector<uint32_t> argb(size_t(w) * h);
-    for (int y = 0; y < h; ++y) {
-      const uint8_t* row = s->pixels.data() + size_t(y) * s->desc.lPitch;
-      for (int x = 0; x < w; ++x) {
-        const uint8_t* p = row + x * bpp;
-        uint32_t c = D3DReadARGB(pf, p);
-        if (keyed && s->hasColorKey) c = isKey(s, readRaw(p, bpp)) ? 0 : (c | 0xFF000000u);
-        argb[size_t(y) * w + x] = c;
-      }
-    }
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb.data());
-  }
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+  uploadLevel(s, 0, keyed);
+  // Keyed copies serve blits only, which read the top level.
+  GLint levels = 0;
+  if (!keyed)
+    for (IDirectDrawSurface7* level : s->mipLevels) uploadLevel(level, ++levels, false);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, levels);
   glBindTexture(GL_TEXTURE_2D, GLuint(prevTex));
   glActiveTexture(GLenum(prevActive));
   dirty = false;
@@ -322,7 +344,8 @@ D3DDEVICEDESC7 MakeDeviceCaps() {
   t.dwShadeCaps = 0xFFFFF;
   t.dwTextureCaps = D3DPTEXTURECAPS_PERSPECTIVE | D3DPTEXTURECAPS_TRANSPARENCY;
   if (!gCapsOverride.noAlphaTextures) t.dwTextureCaps |= D3DPTEXTURECAPS_ALPHA;
-  t.dwTextureFilterCaps = D3DPTFILTERCAPS_NEAREST | D3DPTFILTERCAPS_LINEAR;
+  t.dwTextureFilterCaps = D3DPTFILTERCAPS_NEAREST | D3DPTFILTERCAPS_LINEAR | D3DPTFILTERCAPS_MIPFPOINT |
+                          D3DPTFILTERCAPS_MIPFLINEAR;
   t.dwTextureBlendCaps = D3DPTBLENDCAPS_MODULATE | D3DPTBLENDCAPS_MODULATEALPHA;
   t.dwTextureAddressCaps = 0x7;
   d.dpcLineCaps = t;
@@ -514,10 +537,24 @@ IDirectDrawSurface7::~IDirectDrawSurface7() {
     s->front = nullptr;
     s->Release();
   }
+  for (IDirectDrawSurface7* s : mipLevels) {
+    s->mipTop = nullptr;
+    s->Release();
+  }
   if (palette) palette->Release();
   d3dgl::DeleteLater(glTexture, glFbo, glDepth);
   d3dgl::DeleteLater(glTextureKeyed, 0, 0);
   d3dgl::DeleteLater(glColor, 0, 0);
+}
+
+void IDirectDrawSurface7::pixelsChanged() {
+  dirty = keyedDirty = true;
+  if (mipTop) mipTop->dirty = true;
+}
+
+IDirectDrawSurface7* IDirectDrawSurface7::nextMipLevel() const {
+  const IDirectDrawSurface7* top = mipTop ? mipTop : this;
+  return mipLevel < top->mipLevels.size() ? top->mipLevels[mipLevel] : nullptr;
 }
 
 void IDirectDrawSurface7::syncFromGL() {
@@ -579,7 +616,7 @@ HRESULT IDirectDrawSurface7::Unlock(const RECT*) {
   if (!locked) return DDERR_NOTLOCKED;
   locked = false;
   if (!readOnlyLock) {
-    dirty = keyedDirty = true;
+    pixelsChanged();
     if (isRenderTarget()) syncToGL();
   }
   return DD_OK;
@@ -658,7 +695,7 @@ HRESULT IDirectDrawSurface7::Blt(const RECT* destRect, IDirectDrawSurface7* src,
     int bpp = bytesPerPixel();
     for (int y = d.top; y < d.bottom; ++y)
       for (int x = d.left; x < d.right; ++x) writeRaw(pixels.data() + size_t(y) * desc.lPitch + size_t(x) * bpp, bpp, fx->dwFillColor);
-    dirty = keyedDirty = true;
+    pixelsChanged();
     return DD_OK;
   }
   if (!src || src->pixels.empty()) return DDERR_INVALIDPARAMS;
@@ -685,6 +722,29 @@ HRESULT IDirectDrawSurface7::Blt(const RECT* destRect, IDirectDrawSurface7* src,
     copy = pixels;
     sp = copy.data();
   }
+  if ((desc.ddsCaps.dwCaps & DDSCAPS_MIPMAP) && !keyed && (swid > dwid || shgt > dhgt)) {
+    // Shrinking onto a mip level averages the source pixels each level pixel covers.
+    for (int y = 0; y < dhgt; ++y) {
+      int sy0 = s.top + int(int64_t(y) * shgt / dhgt);
+      int sy1 = std::max(sy0 + 1, s.top + int(int64_t(y + 1) * shgt / dhgt));
+      for (int x = 0; x < dwid; ++x) {
+        int sx0 = s.left + int(int64_t(x) * swid / dwid);
+        int sx1 = std::max(sx0 + 1, s.left + int(int64_t(x + 1) * swid / dwid));
+        uint64_t sum[4] = {};
+        for (int yy = sy0; yy < sy1; ++yy)
+          for (int xx = sx0; xx < sx1; ++xx) {
+            uint32_t c = D3DReadARGB(src->desc.ddpfPixelFormat, sp + size_t(yy) * src->desc.lPitch + size_t(xx) * sbpp);
+            for (int k = 0; k < 4; ++k) sum[k] += (c >> (8 * k)) & 0xFF;
+          }
+        const uint64_t n = uint64_t(sy1 - sy0) * uint64_t(sx1 - sx0);
+        uint32_t c = 0;
+        for (int k = 0; k < 4; ++k) c |= uint32_t((sum[k] + n / 2) / n) << (8 * k);
+        D3DWriteARGB(desc.ddpfPixelFormat, pixels.data() + size_t(d.top + y) * desc.lPitch + size_t(d.left + x) * dbpp, c);
+      }
+    }
+    pixelsChanged();
+    return DD_OK;
+  }
   for (int y = 0; y < dhgt; ++y) {
     int sy = s.top + int(int64_t(y) * shgt / dhgt);
     for (int x = 0; x < dwid; ++x) {
@@ -698,7 +758,7 @@ HRESULT IDirectDrawSurface7::Blt(const RECT* destRect, IDirectDrawSurface7* src,
         D3DWriteARGB(desc.ddpfPixelFormat, q, D3DReadARGB(src->desc.ddpfPixelFormat, p));
     }
   }
-  dirty = keyedDirty = true;
+  pixelsChanged();
   if (isRenderTarget()) syncToGL();
   return DD_OK;
 }
@@ -722,6 +782,7 @@ HRESULT IDirectDrawSurface7::GetAttachedSurface(const DDSCAPS2* caps, IDirectDra
   *out = nullptr;
   if ((caps->dwCaps & DDSCAPS_ZBUFFER) && zBuffer) *out = zBuffer;
   if ((caps->dwCaps & DDSCAPS_BACKBUFFER) && !chain.empty()) *out = chain.front();
+  if (IDirectDrawSurface7* next = nextMipLevel(); (caps->dwCaps & DDSCAPS_MIPMAP) && next) *out = next;
   if (!*out) return DDERR_NOTFOUND;
   (*out)->AddRef();
   return DD_OK;
@@ -731,6 +792,7 @@ HRESULT IDirectDrawSurface7::EnumAttachedSurfaces(void* ctx, EnumSurfacesCallbac
   if (!cb) return DDERR_INVALIDPARAMS;
   std::vector<IDirectDrawSurface7*> list = chain;
   if (zBuffer) list.push_back(zBuffer);
+  if (IDirectDrawSurface7* next = nextMipLevel()) list.push_back(next);
   for (IDirectDrawSurface7* s : list) {
     s->AddRef();
     DDSURFACEDESC2 d = s->desc;
@@ -835,6 +897,21 @@ HRESULT IDirectDraw7::CreateSurface(DDSURFACEDESC2* in, IDirectDrawSurface7** ou
   } else if (pf.dwRGBBitCount != 8 && pf.dwRGBBitCount != 16 && pf.dwRGBBitCount != 24 && pf.dwRGBBitCount != 32) {
     return MakeDDResult(145);
   }
+  // A complex mip-mapped texture gets its smaller levels attached, each half
+  // the size of the one above (at least 1); the whole chain when no count is given.
+  uint32_t mipCount = 1;
+  const bool mipChain = (caps & DDSCAPS_MIPMAP) && (caps & DDSCAPS_COMPLEX) && (caps & DDSCAPS_TEXTURE) && !zFormat &&
+                        !(caps & DDSCAPS_PRIMARYSURFACE);
+  if (mipChain) {
+    uint32_t most = 1;
+    while ((std::max(d.dwWidth, d.dwHeight) >> most) != 0) ++most;
+    mipCount = (d.dwFlags & DDSD_MIPMAPCOUNT) ? d.dwMipMapCount : most;
+    if (mipCount == 0 || mipCount > most) return DDERR_INVALIDPARAMS;
+    d.dwFlags |= DDSD_MIPMAPCOUNT;
+    d.dwMipMapCount = mipCount;
+  } else if ((d.dwFlags & DDSD_MIPMAPCOUNT) && d.dwMipMapCount > 1) {
+    return DDERR_INVALIDPARAMS;
+  }
   auto* s = new IDirectDrawSurface7();
   d.dwFlags |= DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT | DDSD_PITCH;
   if (caps & DDSCAPS_PRIMARYSURFACE) d.ddsCaps.dwCaps |= DDSCAPS_FRONTBUFFER | DDSCAPS_VIDEOMEMORY;
@@ -872,8 +949,36 @@ HRESULT IDirectDraw7::CreateSurface(DDSURFACEDESC2* in, IDirectDrawSurface7** ou
       s->chain.push_back(b);
     }
   }
+  for (uint32_t i = 1; i < mipCount; ++i) {
+    DDSURFACEDESC2 ld;
+    ld.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+    ld.dwWidth = std::max(1u, d.dwWidth >> i);
+    ld.dwHeight = std::max(1u, d.dwHeight >> i);
+    ld.ddpfPixelFormat = d.ddpfPixelFormat;
+    ld.ddsCaps.dwCaps = caps & ~uint32_t(DDSCAPS_COMPLEX);
+    ld.ddsCaps.dwCaps2 = d.ddsCaps.dwCaps2 | DDSCAPS2_MIPMAPSUBLEVEL;
+    ld.dwTextureStage = d.dwTextureStage;
+    IDirectDrawSurface7* level = nullptr;
+    if (FAILED(CreateSurface(&ld, &level, nullptr))) {
+      s->Release();
+      return DDERR_OUTOFVIDEOMEMORY;
+    }
+    level->desc.ddsCaps.dwCaps |= DDSCAPS_COMPLEX;
+    level->desc.dwFlags |= DDSD_MIPMAPCOUNT;
+    level->desc.dwMipMapCount = mipCount - i;
+    level->mipTop = s;
+    level->mipLevel = i;
+    s->mipLevels.push_back(level);
+  }
   *out = s;
   return DD_OK;
+}
+
+// While the picture is scaled to the window, the window hands the game mouse
+// positions in the picture's pixels.
+static void setLogicalClientSize(SDL_Window* w, int width, int height) {
+  if (platform::HWND hwnd = w ? platform::WindowFromNative(SDL_GetWindowID(w)) : nullptr)
+    hwnd->SetLogicalClientSize(width, height);
 }
 
 HRESULT IDirectDraw7::SetDisplayMode(uint32_t width, uint32_t height, uint32_t bpp, uint32_t, uint32_t) {
@@ -894,12 +999,16 @@ HRESULT IDirectDraw7::SetDisplayMode(uint32_t width, uint32_t height, uint32_t b
   modeWidth = width;
   modeHeight = height;
   modeBpp = bpp;
+  setLogicalClientSize(w, int(width), int(height));
   return DD_OK;
 }
 
 HRESULT IDirectDraw7::RestoreDisplayMode() {
   SDL_Window* w = window ? window : gWindow;
-  if (fullscreen && w) SDL_SetWindowFullscreen(w, 0);
+  if (fullscreen && w) {
+    setLogicalClientSize(w, 0, 0);
+    SDL_SetWindowFullscreen(w, 0);
+  }
   fullscreen = gFullscreen = false;
   return DD_OK;
 }
