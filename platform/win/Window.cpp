@@ -19,6 +19,7 @@ struct Window::Impl {
     uint32_t id = 0;
     bool doubleClicks = true;
     std::string title;
+    int logicalWidth = 0, logicalHeight = 0;  // 0: the window's own size
 };
 
 namespace {
@@ -103,6 +104,50 @@ int VirtualKey(const SDL_Keysym& ks)
     if (ks.scancode >= SDL_SCANCODE_A && ks.scancode <= SDL_SCANCODE_Z)
         return 'A' + int(ks.scancode - SDL_SCANCODE_A);
     return 0;
+}
+
+// Floor division, so that points left of or above a captured window stay outside it.
+int64_t FloorDiv(int64_t a, int64_t b)
+{
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
+// The window's size and its logical client size, when one is set and differs.
+struct ClientScale {
+    int windowW = 0, windowH = 0, logicalW = 0, logicalH = 0;
+};
+
+bool GetClientScale(const Window::Impl& impl, ClientScale& scale)
+{
+    if (!impl.sdl || impl.logicalWidth <= 0 || impl.logicalHeight <= 0)
+        return false;
+    SDL_GetWindowSize(impl.sdl, &scale.windowW, &scale.windowH);
+    if (scale.windowW <= 0 || scale.windowH <= 0)
+        return false;
+    scale.logicalW = impl.logicalWidth;
+    scale.logicalH = impl.logicalHeight;
+    return scale.windowW != scale.logicalW || scale.windowH != scale.logicalH;
+}
+
+// Window pixels to client pixels.
+void WindowToClient(const Window::Impl& impl, int32_t& x, int32_t& y)
+{
+    ClientScale s;
+    if (!GetClientScale(impl, s))
+        return;
+    x = int32_t(FloorDiv(int64_t(x) * s.logicalW, s.windowW));
+    y = int32_t(FloorDiv(int64_t(y) * s.logicalH, s.windowH));
+}
+
+// Client pixels to the first window pixel showing them, so that a cursor put there
+// reads back as the same client pixel whenever the window is not the smaller.
+void ClientToWindow(const Window::Impl& impl, int32_t& x, int32_t& y)
+{
+    ClientScale s;
+    if (!GetClientScale(impl, s))
+        return;
+    x = int32_t(-FloorDiv(-int64_t(x) * s.windowW, s.logicalW));
+    y = int32_t(-FloorDiv(-int64_t(y) * s.windowH, s.logicalH));
 }
 
 HWND FindWindow(uint32_t id)
@@ -228,25 +273,32 @@ void TranslateButton(const SDL_MouseButtonEvent& e)
     }
     bool down = e.type == SDL_MOUSEBUTTONDOWN;
     SetKey(vk, down);
-    lastMouseX = e.x;
-    lastMouseY = e.y;
     HWND target = MouseTarget(e.windowID);
+    int32_t x = e.x, y = e.y;
+    if (target)
+        WindowToClient(*target->impl(), x, y);
+    lastMouseX = x;
+    lastMouseY = y;
     uint32_t msg = upMsg;
     if (down) {
         // Every second click of a series is the double click, as with CS_DBLCLKS.
         bool dbl = target && target->impl()->doubleClicks && e.clicks >= 2 && e.clicks % 2 == 0;
         msg = dbl ? dblMsg : downMsg;
     }
-    Deliver(target, msg, MouseKeyFlags(), LPARAM(MAKELONG(e.x, e.y)));
+    Deliver(target, msg, MouseKeyFlags(), LPARAM(MAKELONG(x, y)));
 }
 
 void TranslateMotion(const SDL_MouseMotionEvent& e)
 {
     if (e.which == SDL_TOUCH_MOUSEID)
         return;
-    lastMouseX = e.x;
-    lastMouseY = e.y;
-    Deliver(MouseTarget(e.windowID), WM_MOUSEMOVE, MouseKeyFlags(), LPARAM(MAKELONG(e.x, e.y)));
+    HWND target = MouseTarget(e.windowID);
+    int32_t x = e.x, y = e.y;
+    if (target)
+        WindowToClient(*target->impl(), x, y);
+    lastMouseX = x;
+    lastMouseY = y;
+    Deliver(target, WM_MOUSEMOVE, MouseKeyFlags(), LPARAM(MAKELONG(x, y)));
 }
 
 void TranslateWheel(const SDL_MouseWheelEvent& e)
@@ -613,6 +665,10 @@ bool Window::GetClientRect(RECT& rect) const
         return false;
     int w = 0, h = 0;
     SDL_GetWindowSize(impl_->sdl, &w, &h);
+    if (impl_->logicalWidth > 0 && impl_->logicalHeight > 0) {
+        w = impl_->logicalWidth;
+        h = impl_->logicalHeight;
+    }
     rect = RECT{0, 0, w, h};
     return true;
 }
@@ -634,6 +690,7 @@ bool Window::ClientToScreen(POINT& point) const
         return false;
     int x = 0, y = 0;
     SDL_GetWindowPosition(impl_->sdl, &x, &y);
+    ClientToWindow(*impl_, point.x, point.y);
     point.x += x;
     point.y += y;
     return true;
@@ -647,7 +704,15 @@ bool Window::ScreenToClient(POINT& point) const
     SDL_GetWindowPosition(impl_->sdl, &x, &y);
     point.x -= x;
     point.y -= y;
+    WindowToClient(*impl_, point.x, point.y);
     return true;
+}
+
+void Window::SetLogicalClientSize(int width, int height)
+{
+    bool set = width > 0 && height > 0;
+    impl_->logicalWidth = set ? width : 0;
+    impl_->logicalHeight = set ? height : 0;
 }
 
 bool Window::MoveWindow(int x, int y, int width, int height)
@@ -707,8 +772,10 @@ bool Window::SetFullscreen(bool on, int width, int height)
 {
     if (!impl_->sdl)
         return false;
-    if (!on)
+    if (!on) {
+        SetLogicalClientSize(0, 0);
         return SDL_SetWindowFullscreen(impl_->sdl, 0) == 0;
+    }
     if (width <= 0 || height <= 0)
         return SDL_SetWindowFullscreen(impl_->sdl, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
     SDL_DisplayMode want{}, got{};

@@ -202,6 +202,12 @@ public:
     bool GetWindowRect(RECT& rect) const;   // screen coordinates of the client area's frame
     bool ClientToScreen(POINT& point) const;
     bool ScreenToClient(POINT& point) const;
+    // While full screen shows a picture of another size scaled to the window, the
+    // client area is that picture: mouse messages, GetClientRect and the client side
+    // of ClientToScreen/ScreenToClient are in its pixels, while screen coordinates
+    // (GetCursorPos, SetCursorPos, GetWindowRect) stay the window system's.
+    // (0, 0) goes back to the window's own size; so does leaving full screen.
+    void SetLogicalClientSize(int width, int height);
     bool MoveWindow(int x, int y, int width, int height);
     bool SetClientSize(int width, int height);
     bool IsZoomed() const;

@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 using namespace platform;
@@ -221,6 +222,113 @@ TEST_F(WindowTest, WheelNotchIs120)
     EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(window.got[0].wParam), 120);
     EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(window.got[1].wParam), -120);
     EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(window.got[2].wParam), -240);
+}
+
+TEST_F(WindowTest, LogicalClientSizeScalesMousePositionsAndTheClientSideOfConversions)
+{
+    int ww = 0, wh = 0;
+    SDL_GetWindowSize(NativeWindow(&window), &ww, &wh);
+    ASSERT_EQ(ww, 320);
+    ASSERT_EQ(wh, 240);
+    struct Case {
+        int logicalW, logicalH;
+        int x, y;                // window pixels, as the window system reports them
+        int clientX, clientY;    // what the messages carry
+        int capturedX, capturedY;  // for a captured move to (-5, 300), outside the window
+    } cases[] = {
+        {0, 0, 10, 20, 10, 20, -5, 300},         // no logical size: unchanged
+        {320, 240, 10, 20, 10, 20, -5, 300},     // the window's own size
+        {640, 480, 10, 20, 20, 40, -10, 600},
+        {800, 600, 3, 7, 7, 17, -13, 750},       // 2.5 times, rounded down, also left of the window
+        {160, 120, 11, 5, 5, 2, -3, 150},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.logicalW) + "x" + std::to_string(c.logicalH));
+        window.SetLogicalClientSize(c.logicalW, c.logicalH);
+        RECT client;
+        ASSERT_TRUE(window.GetClientRect(client));
+        EXPECT_EQ(client.right, c.logicalW ? c.logicalW : 320);
+        EXPECT_EQ(client.bottom, c.logicalH ? c.logicalH : 240);
+
+        window.got.clear();
+        Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1, c.x, c.y);
+        SDL_Event move{};
+        move.type = SDL_MOUSEMOTION;
+        move.motion.windowID = id;
+        move.motion.x = c.x;
+        move.motion.y = c.y;
+        Push(move);
+        Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 1, c.x, c.y);
+        Wheel(1);
+        PumpMessages();
+        ASSERT_EQ(window.Ids(), (std::vector<uint32_t>{WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONUP, WM_MOUSEWHEEL}));
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(GET_X_LPARAM(window.got[i].lParam), c.clientX) << i;
+            EXPECT_EQ(GET_Y_LPARAM(window.got[i].lParam), c.clientY) << i;
+        }
+        // The wheel's position is a screen position: back to the client it is the same point.
+        POINT wheel{GET_X_LPARAM(window.got[3].lParam), GET_Y_LPARAM(window.got[3].lParam)};
+        ASSERT_TRUE(window.ScreenToClient(wheel));
+        EXPECT_EQ(wheel.x, c.clientX);
+        EXPECT_EQ(wheel.y, c.clientY);
+
+        // A screen point in the window's pixels reads as the client pixel the messages give.
+        POINT origin;
+        ASSERT_TRUE(window.ClientToScreen(origin));
+        POINT p{origin.x + c.x, origin.y + c.y};
+        ASSERT_TRUE(window.ScreenToClient(p));
+        EXPECT_EQ(p.x, c.clientX);
+        EXPECT_EQ(p.y, c.clientY);
+
+        window.SetCapture();
+        window.got.clear();
+        move.motion.windowID = 0;
+        move.motion.x = -5;
+        move.motion.y = 300;
+        Push(move);
+        PumpMessages();
+        ReleaseCapture();
+        ASSERT_EQ(window.Ids(), (std::vector<uint32_t>{WM_MOUSEMOVE}));
+        EXPECT_EQ(GET_X_LPARAM(window.got[0].lParam), c.capturedX);
+        EXPECT_EQ(GET_Y_LPARAM(window.got[0].lParam), c.capturedY);
+    }
+}
+
+TEST_F(WindowTest, WarpingToAClientPointReadsItBackAndLeavingFullScreenDropsTheLogicalSize)
+{
+    // Putting the cursor at a saved client point and reading it again gives that
+    // point wherever the window has at least as many pixels as the picture.
+    for (int logical : {320, 200, 97}) {
+        window.SetLogicalClientSize(logical, logical * 3 / 4);
+        for (int x : {0, 1, 2, 50, logical / 3, logical - 1}) {
+            POINT p{x, (logical * 3 / 4) - 1 - x / 2};
+            POINT screen = p;
+            ASSERT_TRUE(window.ClientToScreen(screen));
+            ASSERT_TRUE(window.ScreenToClient(screen));
+            EXPECT_EQ(screen.x, p.x) << logical << " " << x;
+            EXPECT_EQ(screen.y, p.y) << logical << " " << x;
+        }
+    }
+    window.SetLogicalClientSize(640, 480);
+    POINT origin;
+    ASSERT_TRUE(window.ClientToScreen(origin));
+    POINT far{400, 300};
+    ASSERT_TRUE(window.ClientToScreen(far));
+    EXPECT_EQ(far.x - origin.x, 200);
+    EXPECT_EQ(far.y - origin.y, 150);
+
+    window.SetFullscreen(false);
+    RECT client;
+    ASSERT_TRUE(window.GetClientRect(client));
+    EXPECT_EQ(client.right, 320);
+    EXPECT_EQ(client.bottom, 240);
+    window.got.clear();
+    Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1, 10, 20);
+    Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 1, 10, 20);
+    PumpMessages();
+    ASSERT_EQ(window.Ids(), (std::vector<uint32_t>{WM_LBUTTONDOWN, WM_LBUTTONUP}));
+    EXPECT_EQ(GET_X_LPARAM(window.got[0].lParam), 10);
+    EXPECT_EQ(GET_Y_LPARAM(window.got[0].lParam), 20);
 }
 
 TEST_F(WindowTest, SizeActivationPaintAndClose)
