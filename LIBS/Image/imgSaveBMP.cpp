@@ -22,6 +22,25 @@ void put32(uint8_t* p, uint32_t v)
 
 }  // namespace
 
+void imgBmpHeader(uint8_t* out, uint32_t width, uint32_t height, uint32_t bitsPerPixel, uint32_t pixelsPerMetre)
+{
+    const uint32_t line = (width * (bitsPerPixel / 8) + 3) & ~3u;
+    const uint32_t dataSize = line * height;
+    std::memset(out, 0, imgBmpHeaderSize);
+    out[0] = 'B';
+    out[1] = 'M';
+    put32(out + 2, uint32_t(imgBmpHeaderSize) + dataSize);
+    put32(out + 10, uint32_t(imgBmpHeaderSize));
+    put32(out + 14, 40);
+    put32(out + 18, width);
+    put32(out + 22, height);
+    put16(out + 26, 1);
+    put16(out + 28, bitsPerPixel);
+    put32(out + 34, dataSize);
+    put32(out + 38, pixelsPerMetre);
+    put32(out + 42, pixelsPerMetre);
+}
+
 int imgSaveBMP(const imgImage& image, sStream& stream, int option)
 {
     if (!stream.isOpen || image.empty())
@@ -34,20 +53,8 @@ int imgSaveBMP(const imgImage& image, sStream& stream, int option)
         return 0;
     const uint32_t w = uint32_t(temp.width), h = uint32_t(temp.height);
     const uint32_t line = (w * 3 + 3) & ~3u;
-    const uint32_t dataSize = line * h;
-
-    uint8_t head[54] = {'B', 'M'};
-    put32(head + 2, 54 + dataSize);
-    put32(head + 10, 54);
-    put32(head + 14, 40);
-    put32(head + 18, w);
-    put32(head + 22, h);
-    put16(head + 26, 1);
-    put16(head + 28, 24);
-    put32(head + 30, 0);
-    put32(head + 34, dataSize);
-    put32(head + 38, 1024);
-    put32(head + 42, 1024);
+    uint8_t head[imgBmpHeaderSize];
+    imgBmpHeader(head, w, h, 24, 1024);
     if (!imgWriteAll(stream, head, sizeof head))
         return 0;
     std::vector<uint8_t> row(line, 0);

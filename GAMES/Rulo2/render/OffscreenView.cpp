@@ -6,6 +6,7 @@
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
+#include "LIBS/Image/imgSave.h"
 #include "LIBS/System/CMatrix.h"
 #include "platform/files/AtomicFile.h"
 
@@ -150,27 +151,14 @@ bool SaveBackSurfaceBMP(const std::string& path, std::string* error)
         return fail("there is no picture to save");
     const int w = DX.screenWidth, h = DX.screenHeight;
     const int rowBytes = (w * 3 + 3) & ~3;
-    std::vector<uint8_t> file(54 + size_t(rowBytes) * size_t(h), 0);
-    auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            file[at + size_t(i)] = uint8_t(v >> (8 * i));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(2, uint32_t(file.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, uint32_t(w));
-    put32(22, uint32_t(h));
-    file[26] = 1;
-    file[28] = 24;
-    put32(34, uint32_t(rowBytes) * uint32_t(h));
+    std::vector<uint8_t> file(imgBmpHeaderSize + size_t(rowBytes) * size_t(h), 0);
+    imgBmpHeader(file.data(), uint32_t(w), uint32_t(h), 24, 0);
     DDSURFACEDESC2 desc;
     if (FAILED(DX.backSurface->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_READONLY, nullptr)) || !desc.lpSurface)
         return fail("the picture cannot be read back");
     const int bytes = int(desc.ddpfPixelFormat.dwRGBBitCount / 8);
     for (int y = 0; y < h; ++y) {
-        uint8_t* row = file.data() + 54 + size_t(h - 1 - y) * size_t(rowBytes);
+        uint8_t* row = file.data() + imgBmpHeaderSize + size_t(h - 1 - y) * size_t(rowBytes);
         const uint8_t* source = static_cast<const uint8_t*>(desc.lpSurface) + size_t(y) * size_t(desc.lPitch);
         for (int x = 0; x < w; ++x) {
             const uint32_t argb = D3DReadARGB(desc.ddpfPixelFormat, source + size_t(x) * size_t(bytes));

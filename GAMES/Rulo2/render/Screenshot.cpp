@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "GAMES/Rulo2/DirectX.h"
+#include "LIBS/Image/imgSave.h"
 #include "LIBS/System/LogPrintf.h"
 #include "platform/files/AtomicFile.h"
 #include "platform/files/WinPath.h"
@@ -12,18 +13,6 @@
 int32_t SnapshotCounter = 0;
 
 namespace {
-
-void Put16(std::vector<uint8_t>& out, size_t at, uint32_t v)
-{
-    out[at] = uint8_t(v);
-    out[at + 1] = uint8_t(v >> 8);
-}
-
-void Put32(std::vector<uint8_t>& out, size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out[at + size_t(i)] = uint8_t(v >> (8 * i));
-}
 
 int32_t BackBufferDepth()
 {
@@ -66,23 +55,14 @@ bool WriteBmpFile(const char* name)
     const uint32_t width = desc.dwWidth, height = desc.dwHeight;
     const size_t rowBytes = (size_t(width) * size_t(bytes) + 3) & ~size_t(3);
     const size_t imageBytes = rowBytes * height;
-    std::vector<uint8_t> out(54 + imageBytes, 0);
-    out[0] = 'B';
-    out[1] = 'M';
-    Put32(out, 2, uint32_t(out.size()));
-    Put32(out, 10, 54);
-    Put32(out, 14, 40);
-    Put32(out, 18, width);
-    Put32(out, 22, height);
-    Put16(out, 26, 1);
-    Put16(out, 28, uint32_t(bytes * 8));
-    Put32(out, 34, uint32_t(imageBytes));
+    std::vector<uint8_t> out(imgBmpHeaderSize + imageBytes, 0);
+    imgBmpHeader(out.data(), width, height, uint32_t(bytes * 8), 0);
     const int source = depth / 8;
     const auto* pixels = static_cast<const uint8_t*>(desc.lpSurface);
     // Bottom-up: the last screen row comes first.
     for (uint32_t y = 0; y < height; ++y) {
         const uint8_t* row = pixels + size_t(height - 1 - y) * size_t(desc.lPitch);
-        uint8_t* dest = out.data() + 54 + size_t(y) * rowBytes;
+        uint8_t* dest = out.data() + imgBmpHeaderSize + size_t(y) * rowBytes;
         for (uint32_t x = 0; x < width; ++x)
             std::memcpy(dest + size_t(x) * size_t(bytes), row + size_t(x) * size_t(source), size_t(bytes));
     }
