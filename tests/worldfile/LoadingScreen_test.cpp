@@ -48,11 +48,10 @@ public:
     int received = 0;
 };
 
-TEST_F(LoadingScreenTest, TheWindowAnswersWhileALargeWorldLoads)
+// A hidden window with an empty queue, then forty of its own messages waiting.
+void OpenWithFortyMessages(CountingWindow& window)
 {
-    const std::vector<uint8_t> bytes = LargeWorld(500);
     ASSERT_TRUE(platform::InitVideo());
-    CountingWindow window;
     platform::WindowDesc desc;
     desc.title = "load";
     desc.visible = false;
@@ -60,6 +59,13 @@ TEST_F(LoadingScreenTest, TheWindowAnswersWhileALargeWorldLoads)
     platform::PumpMessages();
     for (int i = 0; i < 40; ++i)
         ASSERT_TRUE(window.PostMessage(platform::WM_USER + 7));
+}
+
+TEST_F(LoadingScreenTest, TheWindowAnswersWhileALargeWorldLoads)
+{
+    const std::vector<uint8_t> bytes = LargeWorld(500);
+    CountingWindow window;
+    ASSERT_NO_FATAL_FAILURE(OpenWithFortyMessages(window));
     ASSERT_TRUE(LoadWorldFromMemory(bytes.data(), bytes.size(), LOADWORLD_OPEN, "large.wld"));
     // Nothing pumped the queue but the load itself.
     EXPECT_EQ(40, window.received);
@@ -68,15 +74,8 @@ TEST_F(LoadingScreenTest, TheWindowAnswersWhileALargeWorldLoads)
 
 TEST_F(LoadingScreenTest, EachUpdateTakesOnePendingMessageOnly)
 {
-    ASSERT_TRUE(platform::InitVideo());
     CountingWindow window;
-    platform::WindowDesc desc;
-    desc.title = "load";
-    desc.visible = false;
-    ASSERT_TRUE(window.Create(desc));
-    platform::PumpMessages();
-    for (int i = 0; i < 40; ++i)
-        ASSERT_TRUE(window.PostMessage(platform::WM_USER + 7));
+    ASSERT_NO_FATAL_FAILURE(OpenWithFortyMessages(window));
     // The window system may slip in an event of its own, never more than one per call.
     for (int i = 1; i <= 10; ++i) {
         UpdateLoadingScreen();
