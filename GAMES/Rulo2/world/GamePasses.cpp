@@ -16,20 +16,11 @@
 #include "GAMES/Rulo2/world/SnapPoints.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "GAMES/Rulo2/world/WorldTree.h"
+#include "GAMES/Rulo2/world/WorldTreeWalk.h"
 
 std::vector<CWorldObject*> ObjectLogicTable;
 
 namespace {
-
-template <class Visit>
-void Walk(CWorldObject* first, Visit&& visit)
-{
-    for (CWorldObject* n = first; n; n = n->NextObject()) {
-        visit(n);
-        if (CWorldObject* c = n->FirstObject())
-            Walk(c, visit);
-    }
-}
 
 bool IsObjectNode(const CWorldObject* n)
 {
@@ -40,7 +31,7 @@ bool IsObjectNode(const CWorldObject* n)
 
 void SaveStartTransforms(CWorldObject* first)
 {
-    Walk(first, [](CWorldObject* n) {
+    WalkWorldTree(first, [](CWorldObject* n) {
         n->savedPosition = n->position;
         n->savedAngle = n->angle;
     });
@@ -48,7 +39,7 @@ void SaveStartTransforms(CWorldObject* first)
 
 void RestoreTransforms(CWorldObject* first)
 {
-    Walk(first, [](CWorldObject* n) {
+    WalkWorldTree(first, [](CWorldObject* n) {
         n->position = n->savedPosition;
         n->angle = n->savedAngle;
     });
@@ -56,12 +47,12 @@ void RestoreTransforms(CWorldObject* first)
 
 void ClearRuntimeFlags(CWorldObject* first)
 {
-    Walk(first, [](CWorldObject* n) { n->flags &= uint8_t(~0x0A); });
+    WalkWorldTree(first, [](CWorldObject* n) { n->flags &= uint8_t(~0x0A); });
 }
 
 void CreateObjectLogic(CWorldObject* first)
 {
-    Walk(first, [](CWorldObject* n) {
+    WalkWorldTree(first, [](CWorldObject* n) {
         n->factor = 1.0f;
         SetVisibility(n, VIS_HIDDEN);
         if (!IsObjectNode(n))
@@ -85,7 +76,7 @@ void CreateObjectLogic(CWorldObject* first)
 
 void CreateMissingObjectLogic(CWorldObject* first)
 {
-    Walk(first, [](CWorldObject* n) {
+    WalkWorldTree(first, [](CWorldObject* n) {
         if (!IsObjectNode(n))
             return;
         CObjectNode* def = n->Definition();
@@ -100,7 +91,7 @@ void CreateMissingObjectLogic(CWorldObject* first)
 
 void FlagAllObjectLogic(CWorldObject* first)
 {
-    Walk(first, [](CWorldObject* n) {
+    WalkWorldTree(first, [](CWorldObject* n) {
         if (n->objectLogic)
             n->objectLogic->recording = 1;
     });
@@ -108,7 +99,7 @@ void FlagAllObjectLogic(CWorldObject* first)
 
 void HideByBurglaryLevel(CWorldObject* first)
 {
-    Walk(first, [](CWorldObject* n) {
+    WalkWorldTree(first, [](CWorldObject* n) {
         if (!IsObjectNode(n) || !n->objectLogic)
             return;
         const CObjectLogic& logic = *n->objectLogic;
@@ -134,7 +125,7 @@ void SetBurglaryLevel(int32_t level)
 
 void ReleaseObjectLogicRuntime(CWorldObject* first)
 {
-    Walk(first, [](CWorldObject* n) {
+    WalkWorldTree(first, [](CWorldObject* n) {
         n->factor = 1.0f;
         SetVisibility(n, VIS_HIDDEN);
         if (IsObjectNode(n) && n->objectLogic) {
@@ -146,7 +137,7 @@ void ReleaseObjectLogicRuntime(CWorldObject* first)
 
 void DeleteAttachedObjects(CWorldObject* first)
 {
-    Walk(first, [](CWorldObject* n) {
+    WalkWorldTree(first, [](CWorldObject* n) {
         if (!n->shadowTexture)
             return;
         if (n->shadowTexture->surface && g_ShadowTextureHooks.destroy)
@@ -158,7 +149,7 @@ void DeleteAttachedObjects(CWorldObject* first)
 
 void MaxObjectLogicNumber(CWorldObject* first, int32_t& maximum)
 {
-    Walk(first, [&maximum](CWorldObject* n) {
+    WalkWorldTree(first, [&maximum](CWorldObject* n) {
         if (n->objectLogic)
             maximum = std::max(maximum, n->objectLogic->logicNumber);
     });
@@ -169,7 +160,7 @@ void RegisterObjectLogicNumbers(CWorldObject* first)
     int32_t maximum = 0;
     MaxObjectLogicNumber(first, maximum);
     ObjectLogicTable.assign(size_t(maximum) + 1, nullptr);
-    Walk(first, [](CWorldObject* n) {
+    WalkWorldTree(first, [](CWorldObject* n) {
         if (n->objectLogic && n->objectLogic->logicNumber > 0)
             ObjectLogicTable[size_t(n->objectLogic->logicNumber)] = n;
     });
@@ -177,7 +168,7 @@ void RegisterObjectLogicNumbers(CWorldObject* first)
 
 void CollectLights(CWorldObject* first)
 {
-    Walk(first, [](CWorldObject* n) {
+    WalkWorldTree(first, [](CWorldObject* n) {
         if (n->objectKind == CWorldObject::KIND_LIGHT && n->Light() &&
             std::find(g_LightNodes.begin(), g_LightNodes.end(), n) == g_LightNodes.end())
             g_LightNodes.push_back(n);
@@ -196,7 +187,7 @@ int32_t PackColour(const D3DCOLORVALUE& c)
 
 void ComputeLightColours(CWorldObject* first)
 {
-    Walk(first, [](CWorldObject* n) {
+    WalkWorldTree(first, [](CWorldObject* n) {
         if (n->objectKind != CWorldObject::KIND_MODEL && n->objectKind != CWorldObject::KIND_OBJECT)
             return;
         n->lightColour = -1;
@@ -295,7 +286,7 @@ void CollectHouseStatistics(CWorldObject* first, float& totalValue, float& total
                             std::vector<CWorldObject*>* loot, std::vector<CWorldObject*>* secured,
                             std::vector<CWorldObject*>* others, const std::vector<CWorldObject*>& houses)
 {
-    Walk(first, [&](CWorldObject* n) {
+    WalkWorldTree(first, [&](CWorldObject* n) {
         if (!IsObjectNode(n) || !n->objectLogic)
             return;
         CWorldObject* house = OutermostHouse(n);

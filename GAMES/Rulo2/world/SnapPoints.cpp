@@ -14,6 +14,7 @@
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/ObjectInstances.h"
 #include "GAMES/Rulo2/world/WorldRays.h"
+#include "GAMES/Rulo2/world/WorldTreeWalk.h"
 
 CRootNode* SnapModelOf(const CWorldObject* node)
 {
@@ -32,15 +33,6 @@ bool TakesPart(const CWorldObject* node)
            node->reference;
 }
 
-template <class Visit>
-void Walk(CWorldObject* first, Visit&& visit)
-{
-    for (CWorldObject* n = first; n; n = n->NextObject()) {
-        visit(n);
-        if (CWorldObject* c = n->FirstObject())
-            Walk(c, visit);
-    }
-}
 
 }  // namespace
 
@@ -66,7 +58,7 @@ void UpdateSnapPoints(CWorldObject* node)
 
 void UpdateSnapPointsTree(CWorldObject* first, bool onlySelected)
 {
-    Walk(first, [onlySelected](CWorldObject* n) {
+    WalkWorldTree(first, [onlySelected](CWorldObject* n) {
         if (TakesPart(n) && (!onlySelected || n->selected))
             UpdateSnapPoints(n);
     });
@@ -74,7 +66,7 @@ void UpdateSnapPointsTree(CWorldObject* first, bool onlySelected)
 
 void UpdateSnapPointsOfModel(CWorldObject* first, const CRootNode* model)
 {
-    Walk(first, [model](CWorldObject* n) {
+    WalkWorldTree(first, [model](CWorldObject* n) {
         if (TakesPart(n) && SnapModelOf(n) == model)
             UpdateSnapPoints(n);
     });
@@ -82,7 +74,7 @@ void UpdateSnapPointsOfModel(CWorldObject* first, const CRootNode* model)
 
 void CountSnapPoints(CWorldObject* first, int32_t& counter, bool all)
 {
-    Walk(first, [&counter, all](CWorldObject* n) {
+    WalkWorldTree(first, [&counter, all](CWorldObject* n) {
         if (TakesPart(n) && (all || n->selected))
             counter += n->snapCount;
     });
@@ -90,7 +82,7 @@ void CountSnapPoints(CWorldObject* first, int32_t& counter, bool all)
 
 void CollectSnapPoints(CWorldObject* first, CVector* out, int32_t& index, bool all)
 {
-    Walk(first, [out, &index, all](CWorldObject* n) {
+    WalkWorldTree(first, [out, &index, all](CWorldObject* n) {
         if (!TakesPart(n) || !(all || n->selected))
             return;
         UpdateSnapPoints(n);
@@ -170,7 +162,7 @@ void PrepareCharacter(CWorldObject* node)
 
 void PrepareCharacters(CWorldObject* first)
 {
-    Walk(first, [](CWorldObject* n) {
+    WalkWorldTree(first, [](CWorldObject* n) {
         if (n->objectKind != CWorldObject::KIND_OBJECT || !n->objectLogic)
             return;
         const int32_t kind = n->objectLogic->kind.kindId;

@@ -10,6 +10,7 @@
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/WorldTreeWalk.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include <string>
 
@@ -17,19 +18,6 @@ void (*g_WorldLightChanged)(SWorldLight& light) = nullptr;
 
 namespace WorldWalk {
 namespace {
-
-// Pre-order over the node, its subtree and its later siblings; `visit` returns
-// false to stop the walk.
-template <typename F> bool Walk(CWorldObject* first, F&& visit)
-{
-    for (CWorldObject* n = first; n; n = n->NextObject()) {
-        if (!visit(n))
-            return false;
-        if (n->firstChild && !Walk(n->FirstObject(), visit))
-            return false;
-    }
-    return true;
-}
 
 bool Handles(const CWorldObject* n, bool onlySelected)
 {
@@ -56,7 +44,7 @@ void LightFollows(CWorldObject* n, bool turn)
 
 void SelectAll(CWorldObject* first)
 {
-    Walk(first, [](CWorldObject* n) {
+    WalkWorldTree(first, [](CWorldObject* n) {
         if (n->objectKind != CWorldObject::KIND_GROUP && !(n->flags & 1))
             n->selected = 1;
         return true;
@@ -65,7 +53,7 @@ void SelectAll(CWorldObject* first)
 
 void InvertSelection(CWorldObject* first)
 {
-    Walk(first, [](CWorldObject* n) {
+    WalkWorldTree(first, [](CWorldObject* n) {
         if (n->objectKind != CWorldObject::KIND_GROUP && !(n->flags & 1))
             n->selected = n->selected ? 0 : 1;
         return true;
@@ -74,7 +62,7 @@ void InvertSelection(CWorldObject* first)
 
 void ClearSelection(CWorldObject* first)
 {
-    Walk(first, [](CWorldObject* n) {
+    WalkWorldTree(first, [](CWorldObject* n) {
         n->selected = 0;
         return true;
     });
@@ -88,7 +76,7 @@ bool HasSelection(const CWorldObject* first)
 CWorldObject* FindSelected(CWorldObject* first)
 {
     CWorldObject* found = nullptr;
-    Walk(first, [&](CWorldObject* n) {
+    WalkWorldTree(first, [&](CWorldObject* n) {
         if (n->selected)
             found = n;
         return found == nullptr;
@@ -98,7 +86,7 @@ CWorldObject* FindSelected(CWorldObject* first)
 
 void HideSelected(CWorldObject* first, bool onlySelected)
 {
-    Walk(first, [&](CWorldObject* n) {
+    WalkWorldTree(first, [&](CWorldObject* n) {
         if (!onlySelected || n->selected) {
             n->selected = 0;
             n->flags |= 1;
@@ -109,7 +97,7 @@ void HideSelected(CWorldObject* first, bool onlySelected)
 
 void UnhideAll(CWorldObject* first)
 {
-    Walk(first, [](CWorldObject* n) {
+    WalkWorldTree(first, [](CWorldObject* n) {
         n->flags &= uint8_t(~1u);
         return true;
     });
@@ -129,7 +117,7 @@ void DeleteSelected(CWorldObject* first)
 
 void StoreTransforms(CWorldObject* first)
 {
-    Walk(first, [](CWorldObject* n) {
+    WalkWorldTree(first, [](CWorldObject* n) {
         n->savedPosition = n->position;
         n->savedAngle = n->angle;
         n->savedAngle2 = n->angle2;
@@ -139,7 +127,7 @@ void StoreTransforms(CWorldObject* first)
 
 void Move(CWorldObject* first, float dx, float dy, float dz, bool onlySelected)
 {
-    Walk(first, [&](CWorldObject* n) {
+    WalkWorldTree(first, [&](CWorldObject* n) {
         if (Handles(n, onlySelected)) {
             n->position = n->position + CVector(dx, dy, dz);
             LightFollows(n, false);
@@ -150,7 +138,7 @@ void Move(CWorldObject* first, float dx, float dy, float dz, bool onlySelected)
 
 void MoveSelectionTo(CWorldObject* first, const CVector& offset, bool onlySelected)
 {
-    Walk(first, [&](CWorldObject* n) {
+    WalkWorldTree(first, [&](CWorldObject* n) {
         if (Handles(n, onlySelected)) {
             n->position = n->savedPosition + offset;
             LightFollows(n, false);
@@ -162,7 +150,7 @@ void MoveSelectionTo(CWorldObject* first, const CVector& offset, bool onlySelect
 void RotateSelection(CWorldObject* first, float yaw, float pitch, const CVector& centre, bool onlySelected)
 {
     const float c = std::cos(yaw), s = std::sin(yaw);
-    Walk(first, [&](CWorldObject* n) {
+    WalkWorldTree(first, [&](CWorldObject* n) {
         if (Handles(n, onlySelected)) {
             const CVector d = n->savedPosition - centre;
             // The same turn as the object matrix's rows (cos, 0, -sin), (sin, 0, cos).
@@ -177,7 +165,7 @@ void RotateSelection(CWorldObject* first, float yaw, float pitch, const CVector&
 
 void RandomRotate(CWorldObject* first, bool onlySelected)
 {
-    Walk(first, [&](CWorldObject* n) {
+    WalkWorldTree(first, [&](CWorldObject* n) {
         if (Handles(n, onlySelected)) {
             const int k = (std::rand() + 1) & 3;
             n->angle = float(k * 3.14159265358979 / 2.0);
@@ -189,7 +177,7 @@ void RandomRotate(CWorldObject* first, bool onlySelected)
 
 void SumPositions(CWorldObject* first, CVector& sum, int32_t& count, bool onlySelected)
 {
-    Walk(first, [&](CWorldObject* n) {
+    WalkWorldTree(first, [&](CWorldObject* n) {
         if (Handles(n, onlySelected)) {
             sum = sum + n->position;
             ++count;
@@ -201,7 +189,7 @@ void SumPositions(CWorldObject* first, CVector& sum, int32_t& count, bool onlySe
 int32_t CountNodes(const CWorldObject* first, bool onlySelected)
 {
     int32_t count = 0;
-    Walk(const_cast<CWorldObject*>(first), [&](CWorldObject* n) {
+    WalkWorldTree(const_cast<CWorldObject*>(first), [&](CWorldObject* n) {
         if (Handles(n, onlySelected))
             ++count;
         return true;
@@ -212,7 +200,7 @@ int32_t CountNodes(const CWorldObject* first, bool onlySelected)
 CWorldObject* FindByModel(CWorldObject* first, const CModelEntry* entry)
 {
     CWorldObject* found = nullptr;
-    Walk(first, [&](CWorldObject* n) {
+    WalkWorldTree(first, [&](CWorldObject* n) {
         if (n->objectKind == CWorldObject::KIND_MODEL && n->reference == entry)
             found = n;
         return found == nullptr;
@@ -223,7 +211,7 @@ CWorldObject* FindByModel(CWorldObject* first, const CModelEntry* entry)
 CWorldObject* FindUserOfObject(CWorldObject* first, const CObjectNode* definition)
 {
     CWorldObject* found = nullptr;
-    Walk(first, [&](CWorldObject* n) {
+    WalkWorldTree(first, [&](CWorldObject* n) {
         if (n->objectKind == CWorldObject::KIND_OBJECT && n->reference == definition)
             found = n;
         return found == nullptr;
@@ -233,7 +221,7 @@ CWorldObject* FindUserOfObject(CWorldObject* first, const CObjectNode* definitio
 
 void CountModelUses(CWorldObject* first)
 {
-    Walk(first, [](CWorldObject* n) {
+    WalkWorldTree(first, [](CWorldObject* n) {
         if (CModelEntry* entry = n->ModelEntry())
             ++entry->useCount;
         return true;
@@ -288,7 +276,7 @@ std::string PathBelowRoot(const CNode* node)
 void DuplicateSelected(CWorldObject* first, CWorldObject* targetParent, bool deselect, bool onlySelected)
 {
     std::vector<CWorldObject*> handled;
-    Walk(first, [&](CWorldObject* n) {
+    WalkWorldTree(first, [&](CWorldObject* n) {
         if (Handles(n, onlySelected))
             handled.push_back(n);
         return true;
@@ -304,7 +292,7 @@ void DuplicateSelected(CWorldObject* first, CWorldObject* targetParent, bool des
 void CopyTree(CWorldObject* first, CWorldObject* destinationRoot, bool deselect, bool onlySelected)
 {
     std::vector<CWorldObject*> handled;
-    Walk(first, [&](CWorldObject* n) {
+    WalkWorldTree(first, [&](CWorldObject* n) {
         if (Handles(n, onlySelected))
             handled.push_back(n);
         return true;
@@ -353,7 +341,7 @@ CWorldObject* GroupSelected(CWorldObject* worldRoot, CWorldObject* group,
     // Collected first (children before the next sibling), moved afterwards:
     // moving changes the links the walk follows.
     std::vector<CWorldObject*> selected;
-    Walk(worldRoot, [&](CWorldObject* n) {
+    WalkWorldTree(worldRoot, [&](CWorldObject* n) {
         if (n != group && n->selected && n->objectKind != CWorldObject::KIND_GROUP)
             selected.push_back(n);
         return true;
