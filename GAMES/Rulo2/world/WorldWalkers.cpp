@@ -197,26 +197,26 @@ int32_t CountNodes(const CWorldObject* first, bool onlySelected)
     return count;
 }
 
-CWorldObject* FindByModel(CWorldObject* first, const CModelEntry* entry)
+// The first node of `kind` that refers to `reference`.
+static CWorldObject* FindReferrer(CWorldObject* first, int32_t kind, const void* reference)
 {
     CWorldObject* found = nullptr;
     WalkWorldTree(first, [&](CWorldObject* n) {
-        if (n->objectKind == CWorldObject::KIND_MODEL && n->reference == entry)
+        if (n->objectKind == kind && n->reference == reference)
             found = n;
         return found == nullptr;
     });
     return found;
 }
 
+CWorldObject* FindByModel(CWorldObject* first, const CModelEntry* entry)
+{
+    return FindReferrer(first, CWorldObject::KIND_MODEL, entry);
+}
+
 CWorldObject* FindUserOfObject(CWorldObject* first, const CObjectNode* definition)
 {
-    CWorldObject* found = nullptr;
-    WalkWorldTree(first, [&](CWorldObject* n) {
-        if (n->objectKind == CWorldObject::KIND_OBJECT && n->reference == definition)
-            found = n;
-        return found == nullptr;
-    });
-    return found;
+    return FindReferrer(first, CWorldObject::KIND_OBJECT, definition);
 }
 
 void CountModelUses(CWorldObject* first)
