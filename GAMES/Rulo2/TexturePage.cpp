@@ -1,5 +1,7 @@
 #include "GAMES/Rulo2/TexturePage.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -635,6 +637,18 @@ bool CTexturePage::ReadPage(CChunkReader& r)
     format = chosen;
     bitDepth = chosen->bitsPerPixel;
 
+    // In the game, pages without alpha are compressed where the hardware offers
+    // DXT1; the 16-bit surface then only stages the stored pixels.
+    constexpr uint32_t kDXT1 = uint32_t('D') | uint32_t('X') << 8 | uint32_t('T') << 16 | uint32_t('1') << 24;
+    const TextureFormatInfo* compressed = nullptr;
+    D3DDeviceInfo* device = TextureDeviceInfo();
+    if (GameModeFlag && !alpha && device->hardware && device->hasCompressedFormats)
+        for (TextureFormatInfo* f : device->textureFormats)
+            if (f->compressed && (f->format.dwFlags & DDPF_FOURCC) && f->format.dwFourCC == kDXT1) {
+                compressed = f;
+                break;
+            }
+
     const bool halveW = DX.halveTextureWidths || !Settings.highResTextures;
     const bool halveH = DX.halveTextureHeights || !Settings.highResTextures;
     DDSURFACEDESC2 desc;
@@ -643,7 +657,7 @@ bool CTexturePage::ReadPage(CChunkReader& r)
     desc.ddsCaps.dwCaps2 = DDSCAPS2_HINTSTATIC;
     desc.dwTextureStage = 0;
     desc.ddpfPixelFormat = chosen->format;
-    if (TextureDeviceInfo()->hardware)
+    if (device->hardware && !compressed)
         desc.ddsCaps.dwCaps2 |= DDSCAPS2_TEXTUREMANAGE;
     else
         desc.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
@@ -681,7 +695,71 @@ bool CTexturePage::ReadPage(CChunkReader& r)
         }
     }
     surface->Unlock(nullptr);
-    LogPrintf("Using texture-format '%s' for a texture-page", chosen->name.c_str());
+
+    if (compressed || Settings.mipMap) {
+        if (compressed)
+            format = compressed;
+        // The final surface: mip-mapped when asked, every level a scaled copy of the staging surface.
+        DDSURFACEDESC2 finalDesc = desc;
+        finalDesc.ddpfPixelFormat = format->format;
+        finalDesc.ddsCaps.dwCaps &= ~uint32_t(DDSCAPS_SYSTEMMEMORY);
+        finalDesc.ddsCaps.dwCaps2 &= ~uint32_t(DDSCAPS2_TEXTUREMANAGE);
+        if (device->hardware)
+            finalDesc.ddsCaps.dwCaps2 |= DDSCAPS2_TEXTUREMANAGE;
+        else
+            finalDesc.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
+        if (Settings.mipMap) {
+            finalDesc.dwFlags |= DDSD_MIPMAPCOUNT;
+            finalDesc.ddsCaps.dwCaps |= DDSCAPS_MIPMAP | DDSCAPS_COMPLEX;
+            finalDesc.dwMipMapCount =
+                1 + uint32_t(std::min(std::countr_zero(finalDesc.dwWidth), std::countr_zero(finalDesc.dwHeight)));
+        }
+        IDirectDrawSurface7* staging = surface;
+        surface = nullptr;
+        hr = TextureDirectDraw()->CreateSurface(&finalDesc, &surface, nullptr);
+        if (FAILED(hr)) {
+            ReportDXError(__FILE__, __LINE__, hr);
+            staging->Release();
+            Release();
+            return true;
+        }
+        IDirectDrawSurface7* level = surface;
+        level->AddRef();
+        while (level) {
+            hr = level->Blt(nullptr, staging, nullptr, 0, nullptr);
+            if (FAILED(hr)) {
+                ReportDXError(__FILE__, __LINE__, hr);
+                level->Release();
+                staging->Release();
+                Release();
+                return true;
+            }
+            DDSCAPS2 caps;
+            caps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_MIPMAP;
+            IDirectDrawSurface7* below = nullptr;
+            if (FAILED(level->GetAttachedSurface(&caps, &below)))
+                below = nullptr;
+            level->Release();
+            level = below;
+        }
+        staging->Release();
+
+        if (compressed) {
+            DDSURFACEDESC2 lockedFinal;
+            if (SUCCEEDED(surface->Lock(nullptr, &lockedFinal, DDLOCK_WAIT | DDLOCK_READONLY, nullptr))) {
+                // A compressed surface reports its linear size where others report the pitch.
+                const int64_t linearSize = int64_t(uint32_t(lockedFinal.lPitch));
+                const int64_t plainSize = int64_t(bitDepth) * width * height / 8;
+                surface->Unlock(nullptr);
+                const int saved = plainSize > 0 ? int(100 - linearSize * 100 / plainSize) : 0;
+                if (saved != 0) {
+                    LogPrintf("Using texture-format '%s' for a texture-page (saved %d%%)", format->name.c_str(), saved);
+                    return true;
+                }
+            }
+        }
+    }
+    LogPrintf("Using texture-format '%s' for a texture-page", format->name.c_str());
     return true;
 }
 
