@@ -186,8 +186,8 @@ COLORREF MemoryDC::SetPixel(int x, int y, COLORREF color)
     if (!p)
         return CLR_INVALID;
     *p = bitmap_->NearestIndex(color);
-    const RGBQUAD& q = bitmap_->Colors()[*p];
-    return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue);
+    // The colour actually set: the palette entry nearest to the one asked for.
+    return GetPixel(x, y);
 }
 
 COLORREF MemoryDC::GetPixel(int x, int y) const
