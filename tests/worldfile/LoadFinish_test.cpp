@@ -331,4 +331,25 @@ TEST_F(LoadFinishTest, GameFindsModelsNumberedAfterOldMacrosInTheModelList)
     GameModeFlag = 0;
 }
 
+TEST_F(LoadFinishTest, AnAnimationSlotFarOutOfRangeIsLeftOutButKept)
+{
+    CModelEntry* damaged = AddEntry("Damaged", nullptr, 1.0f);
+    damaged->animIndex = 0x7FFFFFF0;
+    damaged->linkIndex = 0x7FFFFFF0;
+    CModelEntry* fine = AddEntry("Fine", nullptr, 1.0f);
+    fine->animIndex = 6;
+    const std::string path = Path("Slots.wld");
+    ASSERT_TRUE(SaveWorld(path.c_str()));
+    const std::vector<uint8_t> saved = ReadBytes(path);
+    ClearWorld();
+
+    std::string error;
+    ASSERT_TRUE(LoadWorld(path.c_str(), LOADWORLD_OPEN, &error)) << error;
+    ASSERT_EQ(AnimInfoTable.size(), 7u);
+    EXPECT_EQ(AnimInfoTable[6], FindEntry("Fine"));
+    EXPECT_EQ(FindEntry("Damaged")->animIndex, 0x7FFFFFF0);
+    ASSERT_TRUE(SaveWorld(path.c_str()));
+    EXPECT_EQ(ReadBytes(path), saved);
+}
+
 }  // namespace

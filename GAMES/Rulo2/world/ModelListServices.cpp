@@ -15,6 +15,7 @@
 #include "GAMES/Rulo2/world/TreeControl.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "GAMES/Rulo2/world/WorldWalkers.h"
+#include "LIBS/System/LogPrintf.h"
 
 std::vector<std::string> VariantNames;
 std::vector<CModelEntry*>& ModelIndexTable = g_ModelTable;
@@ -286,6 +287,13 @@ void RegisterInTable(CModelEntry* first)
     WalkEntries(first, [](CModelEntry* e) {
         if (e->animIndex < 0)
             return;
+        // A damaged file's slot must not size the table; the entry keeps its
+        // number and is only left out.
+        if (e->animIndex >= kMaxAnimSlot) {
+            LogPrintf("Model '%s': animation slot %d out of range, not registered", e->GetName() ? e->GetName() : "",
+                      e->animIndex);
+            return;
+        }
         if (AnimInfoTable.size() <= size_t(e->animIndex))
             AnimInfoTable.resize(size_t(e->animIndex) + 1, nullptr);
         AnimInfoTable[size_t(e->animIndex)] = e;

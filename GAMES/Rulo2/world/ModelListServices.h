@@ -39,8 +39,9 @@ CModelEntry* FindByNameAndPath(CModelEntry* first, const char* name, const char*
 // It is the game's model table (g_ModelTable) that the world readers use.
 extern std::vector<CModelEntry*>& ModelIndexTable;
 void RegisterByIndex(CModelEntry* first);
-// The animation-info table, by animIndex.
+// The animation-info table, by animIndex; slots from kMaxAnimSlot on are refused.
 extern std::vector<CModelEntry*> AnimInfoTable;
+constexpr int32_t kMaxAnimSlot = 65536;
 void RegisterInTable(CModelEntry* first);
 void ResetCopyNumbers(CModelEntry* first);
 void ResolveLinkedModels(CModelEntry* first);
