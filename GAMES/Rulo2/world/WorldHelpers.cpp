@@ -24,6 +24,11 @@ void RecordArray48::SetSize(size_t n)
     records.swap(fresh);
 }
 
+void ReleaseTextList(sList<sString>& list)
+{
+    list.release();
+}
+
 static bool s_cursorShown = true;
 
 int ShowMouseCursor(bool show)

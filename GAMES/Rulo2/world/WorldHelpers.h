@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "LIBS/System/CVector.h"
+#include "LIBS/System/sList.h"
+#include "LIBS/System/sString.h"
 
 // Frees the data of a {data, count, capacity} array and sets all three to 0.
 template <class Array>
@@ -52,3 +54,16 @@ struct RecordArray48
 // the system's count, or the flag when nothing was done.
 int ShowMouseCursor(bool show);
 bool IsMouseCursorShown();
+
+// Release helpers of a terrain's data block: its list of texts and its two
+// lists of rule records. This owner lets go of the list and is left with the
+// empty list; only the last owner releases the elements (each text; each record
+// with its name and its shared entry list) and then frees the array. The shared
+// empty block is never touched, and a list that other owners still hold keeps
+// its elements for them.
+void ReleaseTextList(sList<sString>& list);
+template <class Record>
+void ReleaseRecordList(sList<Record>& list)
+{
+    list.release();
+}
