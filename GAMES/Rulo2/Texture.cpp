@@ -111,6 +111,18 @@ int32_t CountBits(uint32_t mask)
     return __builtin_popcount(mask);
 }
 
+HRESULT SetNewPalette(IDirectDraw7* directDraw, IDirectDrawSurface7* surface, const PALETTEENTRY* entries)
+{
+    IDirectDrawPalette* palette = nullptr;
+    HRESULT hr = directDraw->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &palette, nullptr);
+    if (SUCCEEDED(hr))
+        hr = surface->SetPalette(palette);
+    // The surface holds its own reference.
+    if (palette)
+        palette->Release();
+    return hr;
+}
+
 D3DDeviceInfo* TextureDeviceInfo()
 {
     return DX.deviceInfo;
@@ -451,12 +463,7 @@ bool CTexture::CreateFromImage(imgImage& image, bool keyed)
             entries[i].peBlue = uint8_t(word);
             entries[i].peFlags = image.palette ? 0x40 : 0;
         }
-        IDirectDrawPalette* palette = nullptr;
-        HRESULT phr = dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &palette, nullptr);
-        if (SUCCEEDED(phr))
-            phr = surface->SetPalette(palette);
-        if (palette)
-            palette->Release();
+        const HRESULT phr = SetNewPalette(dd, surface, entries);
         if (FAILED(phr)) {
             ReportDXError(__FILE__, __LINE__, phr);
             FailClear();

@@ -92,6 +92,8 @@ const TextureFormatInfo* FindEqualTextureFormat(const TextureFormatInfo* format)
 bool TextureFormatHasAlpha(const TextureFormatInfo* format);
 // Number of set bits.
 int32_t CountBits(uint32_t mask);
+// Gives an 8-bit surface a palette of its own made from 256 entries.
+HRESULT SetNewPalette(IDirectDraw7* directDraw, IDirectDrawSurface7* surface, const PALETTEENTRY* entries);
 
 // Restores every texture and texture page after the device was made again.
 void RestoreAllTextures();

@@ -454,14 +454,8 @@ bool CTexturePage::Build()
                 source = e.texture->surface->palette;
                 break;
             }
-        IDirectDrawPalette* palette = nullptr;
-        PALETTEENTRY blank[256];
-        HRESULT phr = TextureDirectDraw()->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256,
-                                                         source ? source->entries : blank, &palette, nullptr);
-        if (SUCCEEDED(phr))
-            phr = surface->SetPalette(palette);
-        if (palette)
-            palette->Release();
+        const PALETTEENTRY blank[256];
+        const HRESULT phr = SetNewPalette(TextureDirectDraw(), surface, source ? source->entries : blank);
         if (FAILED(phr)) {
             ReportDXError(__FILE__, __LINE__, phr);
             Release();
