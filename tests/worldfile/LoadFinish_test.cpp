@@ -1,7 +1,7 @@
 // The steps that end a world load in the editor: animation slots, texture
 // coordinates fitted to the pages, the page clean-up and the snap points,
 // in the order the log shows.
-#include "tests/textures/TextureTestRig.h"
+#include "tests/worldfile/WorldTexturesFixture.h"
 
 #include <cmath>
 #include <memory>
@@ -17,41 +17,14 @@ using namespace worldtest;
 
 namespace {
 
-class LoadFinishTest : public WorldTest
+class LoadFinishTest : public WorldWithTexturesTest
 {
 protected:
-    void SetUp() override
-    {
-        WorldTest::SetUp();
-        rig = std::make_unique<TextureDeviceRig>();
-        savedHooks = g_TexturePageHooks;
-        InstallTexturePageHooks();
-        InstallModelRenderHooks();
-        fs::create_directories(dir / "textures");
-        ASSERT_TRUE(WritePicture(dir / "textures" / "red.bmp", 32, 32, std::vector<uint32_t>(32 * 32, 0xFFFF0000u)));
-        ASSERT_TRUE(
-            WritePicture(dir / "textures" / "blue.bmp", 32, 32, std::vector<uint32_t>(32 * 32, 0xFF0000FFu)));
-        ASSERT_TRUE(platform::SetCurrentDirectory(dir.string()));
-    }
-    void TearDown() override
-    {
-        ClearWorld();
-        AnimInfoTable.clear();
-        g_TexturePageHooks = savedHooks;
-        g_ModelRenderHooks = SModelRenderHooks();
-        RemoveTextureFromModelsHook = nullptr;
-        rig.reset();
-        WorldTest::TearDown();
-    }
-
     CTexturePage* RedBluePage(int32_t number)
     {
         auto* page = new CTexturePage();
-        for (const char* name : {"red", "blue"}) {
-            auto* t = new CTexture();
-            EXPECT_TRUE(t->Load((std::string("textures\\") + name + ".bmp").c_str(), false));
-            EXPECT_TRUE(page->AddTexture(t));
-        }
+        for (const char* name : {"red", "blue"})
+            EXPECT_TRUE(page->AddTexture(Load(name)));
         EXPECT_TRUE(page->Build());
         page->number = number;
         return page;
@@ -95,8 +68,6 @@ protected:
         return static_cast<CMeshNode*>(entry->model->FindByName("Mesh"));
     }
 
-    std::unique_ptr<TextureDeviceRig> rig;
-    STexturePageHooks savedHooks;
 };
 
 CModelEntry* FindEntry(const char* name)

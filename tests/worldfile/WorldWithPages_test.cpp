@@ -1,6 +1,6 @@
 // The sample world with texture pages and a model drawn from them: saved,
 // loaded in the editor and saved again, byte for byte.
-#include "tests/textures/TextureTestRig.h"
+#include "tests/worldfile/WorldTexturesFixture.h"
 
 #include <memory>
 
@@ -13,42 +13,7 @@ using namespace worldtest;
 
 namespace {
 
-class WorldWithPagesTest : public WorldTest
-{
-protected:
-    void SetUp() override
-    {
-        WorldTest::SetUp();
-        rig = std::make_unique<TextureDeviceRig>();
-        savedHooks = g_TexturePageHooks;
-        InstallTexturePageHooks();
-        InstallModelRenderHooks();
-        fs::create_directories(dir / "textures");
-        ASSERT_TRUE(WritePicture(dir / "textures" / "red.bmp", 32, 32, std::vector<uint32_t>(32 * 32, 0xFFFF0000u)));
-        ASSERT_TRUE(
-            WritePicture(dir / "textures" / "blue.bmp", 32, 32, std::vector<uint32_t>(32 * 32, 0xFF0000FFu)));
-        ASSERT_TRUE(platform::SetCurrentDirectory(dir.string()));
-    }
-    void TearDown() override
-    {
-        ClearWorld();
-        g_TexturePageHooks = savedHooks;
-        g_ModelRenderHooks = SModelRenderHooks();
-        RemoveTextureFromModelsHook = nullptr;
-        rig.reset();
-        WorldTest::TearDown();
-    }
-
-    CTexture* Load(const char* name)
-    {
-        auto* t = new CTexture();
-        EXPECT_TRUE(t->Load((std::string("textures\\") + name + ".bmp").c_str(), false));
-        return t;
-    }
-
-    std::unique_ptr<TextureDeviceRig> rig;
-    STexturePageHooks savedHooks;
-};
+using WorldWithPagesTest = WorldWithTexturesTest;
 
 TEST_F(WorldWithPagesTest, SavesLoadsAndSavesAgainByteForByte)
 {
