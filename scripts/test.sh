@@ -8,14 +8,34 @@ jobs=$(nproc)
 export VAREK_NONINTERACTIVE=1 ALSOFT_DRIVERS=null SDL_AUDIODRIVER=dummy
 # Tests open real windows: they run against a virtual X display.
 xrun() { xvfb-run -a -s "-screen 0 1024x768x24" "$@"; }
+passed=0
+failed=0
+# runtests DIR TIMEOUT: ctest in one build folder; its counts add to the totals.
+runtests() {
+  local out rc total bad
+  out=$(mktemp)
+  set +e
+  (cd "$1" && xrun ctest --output-on-failure -j "$jobs" --timeout "$2") 2>&1 | tee "$out"
+  rc=${PIPESTATUS[0]}
+  set -e
+  total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$out" | tail -n 1)
+  bad=$(sed -n 's/.*, \([0-9]*\) tests failed out of.*/\1/p' "$out" | tail -n 1)
+  rm -f "$out"
+  passed=$((passed + ${total:-0} - ${bad:-0}))
+  failed=$((failed + ${bad:-0}))
+  if [ "$rc" -ne 0 ]; then
+    echo "$passed passed, $failed failed"
+    exit "$rc"
+  fi
+}
 
 echo "== normal build"
 bash scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-(cd build && xrun ctest --output-on-failure -j "$jobs" --timeout 600)
+runtests build 600
 
 echo "== sanitizer build (ASan + UBSan)"
 bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVAREK_SANITIZE=ON -DVAREK_BENCH=OFF
-(cd build-asan && xrun ctest --output-on-failure -j "$jobs" --timeout 900)
+runtests build-asan 900
 
 echo "== fuzzers (libFuzzer, a few seconds each)"
 if [ ! -f build-fuzz/CMakeCache.txt ]; then
@@ -35,4 +55,4 @@ for f in build-fuzz/fuzz/*/fuzz_* build-fuzz/fuzz/fuzz_*; do
   ran=$((ran + 1))
 done
 echo "fuzzers run: $ran"
-echo "All tests passed."
+echo "$passed passed, $failed failed"
