@@ -48,6 +48,15 @@ if(VAREK_TESTS AND NOT TARGET varek_test_main)
   target_link_libraries(varek_test_main PUBLIC GTest::gtest GTest::gmock)
 endif()
 
+# Test programs that switch the shared virtual display to full screen: two
+# mode switches at once on one X screen can fail, so they never run together.
+set(VAREK_DISPLAY_MODE_TESTS
+  render_DirectX_test
+  render_FullScreenMouse_test
+  platform_d3d_surface_test
+  shell_MainWindow_test
+  frame_draw_overlays_test)
+
 # varek_test(NAME SOURCES <files> [DEPS <targets>] [LABELS <l>])
 # A test that needs more environment sets it itself (setenv) before using it.
 function(varek_test name)
@@ -58,6 +67,9 @@ function(varek_test name)
   set(props)
   if(A_LABELS)
     list(APPEND props LABELS "${A_LABELS}")
+  endif()
+  if(name IN_LIST VAREK_DISPLAY_MODE_TESTS)
+    list(APPEND props RESOURCE_LOCK display_mode)
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
