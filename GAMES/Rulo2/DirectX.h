@@ -8,44 +8,46 @@
 #include "platform/d3d/D3D.h"
 #include "platform/win/Window.h"
 
-struct DirectXState {
-  IDirectDraw7* directDraw = nullptr;
-  IDirect3D7* direct3D = nullptr;
-  IDirect3DDevice7* device = nullptr;
-  IDirectDrawSurface7* primary = nullptr;
-  IDirectDrawSurface7* backSurface = nullptr;
-  IDirectDrawSurface7* zBuffer = nullptr;
-  DDDriverInfo* displayDriver = nullptr;
-  D3DDeviceInfo* deviceInfo = nullptr;
-  DisplayModeInfo* displayMode = nullptr;
-  ZBufferFormatInfo* zFormat = nullptr;
-  int32_t screenWidth = 640, screenHeight = 480, screenDepth = 0;
-  int32_t windowX = 0, windowY = 0;
-  bool halveTextureWidths = false, halveTextureHeights = false;
-  bool initialised = false;
-  uint32_t stateBlockSingle = 0, stateBlockClamped = 0, stateBlockMulti = 0, stateBlockDecal = 0;
-  // The window the device draws into; the application sets it before InitDirectX.
-  platform::Window* mainWindow = nullptr;
+struct DirectXState
+{
+    IDirectDraw7* directDraw = nullptr;
+    IDirect3D7* direct3D = nullptr;
+    IDirect3DDevice7* device = nullptr;
+    IDirectDrawSurface7* primary = nullptr;
+    IDirectDrawSurface7* backSurface = nullptr;
+    IDirectDrawSurface7* zBuffer = nullptr;
+    DDDriverInfo* displayDriver = nullptr;
+    D3DDeviceInfo* deviceInfo = nullptr;
+    DisplayModeInfo* displayMode = nullptr;
+    ZBufferFormatInfo* zFormat = nullptr;
+    int32_t screenWidth = 640, screenHeight = 480, screenDepth = 0;
+    int32_t windowX = 0, windowY = 0;
+    bool halveTextureWidths = false, halveTextureHeights = false;
+    bool initialised = false;
+    uint32_t stateBlockSingle = 0, stateBlockClamped = 0, stateBlockMulti = 0, stateBlockDecal = 0;
+    // The window the device draws into; the application sets it before InitDirectX.
+    platform::Window* mainWindow = nullptr;
 };
 // The window mode, driver and texture switches are the command-line flags of the
 // application shell (WindowedFlag, PrimaryOnlyFlag, NoTnLFlag, ShrinkTexturesFlag).
 extern DirectXState DX;
 
 // The interface bitmaps loaded at the end of InitDirectX.
-struct InterfaceBitmapSet {
-  IDirectDrawSurface7* bitmap216 = nullptr;
-  IDirectDrawSurface7* table11[11] = {};  // 227, 217 .. 226
-  IDirectDrawSurface7* table20[20] = {};  // 277 .. 296
-  IDirectDrawSurface7* bitmap399 = nullptr;
-  IDirectDrawSurface7* bitmap398 = nullptr;
-  IDirectDrawSurface7* bitmap413 = nullptr;
-  IDirectDrawSurface7* bitmap545 = nullptr;
-  IDirectDrawSurface7* bitmap602 = nullptr;  // without colour key
+struct InterfaceBitmapSet
+{
+    IDirectDrawSurface7* bitmap216 = nullptr;
+    IDirectDrawSurface7* table11[11] = {}; // 227, 217 .. 226
+    IDirectDrawSurface7* table20[20] = {}; // 277 .. 296
+    IDirectDrawSurface7* bitmap399 = nullptr;
+    IDirectDrawSurface7* bitmap398 = nullptr;
+    IDirectDrawSurface7* bitmap413 = nullptr;
+    IDirectDrawSurface7* bitmap545 = nullptr;
+    IDirectDrawSurface7* bitmap602 = nullptr; // without colour key
 };
 extern InterfaceBitmapSet InterfaceBitmaps;
 
 // Far plane when neither the editor camera nor the far view asks for the fog end.
-extern float DefaultFarDistance;  // 12.0
+extern float DefaultFarDistance; // 12.0
 
 bool InitDirectX();
 void ReleaseDirectX();
@@ -60,9 +62,10 @@ bool RestoreSurfaces();
 
 // Work of the texture modules that the device set-up triggers; each is optional
 // until its module registers it.
-struct DeviceHooks {
-  void (*setMenuForMode)() = nullptr;          // the main window's menu for the current mode
-  void (*restoreTextures)() = nullptr;         // every texture and texture page
-  bool (*editorCameraActive)() = nullptr;      // far plane from the fog end
+struct DeviceHooks
+{
+    void (*setMenuForMode)() = nullptr;     // the main window's menu for the current mode
+    void (*restoreTextures)() = nullptr;    // every texture and texture page
+    bool (*editorCameraActive)() = nullptr; // far plane from the fog end
 };
 extern DeviceHooks DXHooks;

@@ -208,18 +208,25 @@ const DXErrorEntry DXErrorTable[DXErrorTableSize] = {
     {0, "Unknown Error"},
 };
 
-const char* DXErrorName(HRESULT code) {
-  const DXErrorEntry* e = DXErrorTable;
-  while (e->code != 0 && e->code != uint32_t(code)) ++e;
-  return e->name;
+const char* DXErrorName(HRESULT code)
+{
+    const DXErrorEntry* e = DXErrorTable;
+    while (e->code != 0 && e->code != uint32_t(code))
+        ++e;
+    return e->name;
 }
 
-void ReportDXError(const char* source, int line, HRESULT code) {
-  LogPrintf("%s(%d): DX Error 0x%08X: %s", source, line - 2, uint32_t(code), DXErrorName(code));
+void ReportDXError(const char* source, int line, HRESULT code)
+{
+    LogPrintf("%s(%d): DX Error 0x%08X: %s", source, line - 2, uint32_t(code), DXErrorName(code));
 }
 
-void LogDXError(const char* source, int line, HRESULT code) {
-  LogPrintf("%s(%d): DX Error 0x%08X: %s", source, line, uint32_t(code), DXErrorName(code));
+void LogDXError(const char* source, int line, HRESULT code)
+{
+    LogPrintf("%s(%d): DX Error 0x%08X: %s", source, line, uint32_t(code), DXErrorName(code));
 }
 
-uint32_t GetDXVersion() { return 0x700; }
+uint32_t GetDXVersion()
+{
+    return 0x700;
+}

@@ -5,9 +5,10 @@
 
 #include "platform/d3d/D3DTypes.h"
 
-struct DXErrorEntry {
-  uint32_t code;
-  const char* name;
+struct DXErrorEntry
+{
+    uint32_t code;
+    const char* name;
 };
 // 202 named codes and the terminator {0, "Unknown Error"}.
 constexpr int DXErrorTableSize = 203;

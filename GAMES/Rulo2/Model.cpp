@@ -559,9 +559,10 @@ STmfParseResult ParseTmfChunks(const void* data, size_t size, CRootNode* root, c
         else if (id == ChunkId("LOCA"))
             node = std::make_unique<CLocatorNode>();
         else
-            continue;  // unknown ids (and the file's magic) are skipped
+            continue; // unknown ids (and the file's magic) are skipped
         if (!node->ReadChunk(body)) {
-            LogPrintf("%s: damaged %s chunk at offset %zu skipped", source, ChunkIdText(id).c_str(), header.offset);
+            LogPrintf("%s: damaged %s chunk at offset %zu skipped", source, ChunkIdText(id).c_str(),
+                      header.offset);
             table.push_back(nullptr);
             depth.push_back(0);
             ++result.skipped;
@@ -571,7 +572,8 @@ STmfParseResult ParseTmfChunks(const void* data, size_t size, CRootNode* root, c
         CModelNode* parent = parentNumber > 0 && parentNumber < table.size() ? table[parentNumber] : nullptr;
         if (!parent || depth[parentNumber] >= kMaxModelDepth) {
             LogPrintf("%s: %s chunk at offset %zu names no earlier parent (%u)%s, skipped", source,
-                      ChunkIdText(id).c_str(), header.offset, parentNumber, parent ? " or lies too deep" : "");
+                      ChunkIdText(id).c_str(), header.offset, parentNumber,
+                      parent ? " or lies too deep" : "");
             table.push_back(nullptr);
             depth.push_back(0);
             ++result.skipped;

@@ -206,9 +206,9 @@ constexpr uint32_t kMaxModelDepth = 1000;
 
 struct STmfParseResult
 {
-    bool ok = false;    // an "END " chunk was reached
-    size_t end = 0;     // offset just after the "END " chunk
-    int skipped = 0;    // node chunks that were damaged or had no parent
+    bool ok = false; // an "END " chunk was reached
+    size_t end = 0;  // offset just after the "END " chunk
+    int skipped = 0; // node chunks that were damaged or had no parent
 };
 
 // Builds the tree of the chunk sequence at `data` into `root` and prepares it.

@@ -122,7 +122,8 @@ bool CGameApp::InitDirectInput()
     platform::HRESULT hr = MouseInputDevice->Create();
     if (hr != platform::DI_OK)
         return fail(hr, __LINE__);
-    hr = MouseInputDevice->SetCooperativeLevel(m_pMainWnd, platform::DISCL_NONEXCLUSIVE | platform::DISCL_FOREGROUND);
+    hr = MouseInputDevice->SetCooperativeLevel(m_pMainWnd,
+                                               platform::DISCL_NONEXCLUSIVE | platform::DISCL_FOREGROUND);
     if (hr != platform::DI_OK)
         return fail(hr, __LINE__);
     hr = MouseInputDevice->Acquire();
@@ -146,7 +147,8 @@ bool CGameApp::StartUp()
 
     LogPrintf("Starting 'Der Rulo!2'...");
     BeginWaitCursor();
-    struct WaitCursorEnd {
+    struct WaitCursorEnd
+    {
         CGameApp* app;
         ~WaitCursorEnd() { app->EndWaitCursor(); }
     } waitEnd{this};

@@ -11,16 +11,17 @@ class MouseDevice;
 
 // Start-up and shut-down work of subsystems that register themselves; null
 // entries are skipped (their start-up line is still logged).
-struct StartupHooks {
-    bool (*loadGameResources)() = nullptr;       // interface images and models
-    void (*installRenderHooks)() = nullptr;      // models drawn through the device
-    void (*clearWorld)() = nullptr;              // the "New World" command
+struct StartupHooks
+{
+    bool (*loadGameResources)() = nullptr;  // interface images and models
+    void (*installRenderHooks)() = nullptr; // models drawn through the device
+    void (*clearWorld)() = nullptr;         // the "New World" command
     bool (*loadWorld)(const char* path) = nullptr;
-    void (*afterWorldLoaded)() = nullptr;        // vertex buffers, world bounds, editor trees
+    void (*afterWorldLoaded)() = nullptr; // vertex buffers, world bounds, editor trees
     bool (*importModel)(const char* path) = nullptr;
     void (*initGame)() = nullptr;
     void (*createWorldRoots)() = nullptr;
-    bool (*createGroundRaster)() = nullptr;      // the bitmap that ground maps are drawn into
+    bool (*createGroundRaster)() = nullptr; // the bitmap that ground maps are drawn into
     void (*destroyWorldRoots)() = nullptr;
     void (*freeGameResources)() = nullptr;
     bool (*saveSnapshot)() = nullptr;
@@ -36,7 +37,8 @@ extern uint8_t StartupInitFlag;
 // The DirectInput mouse device (null when none).
 extern platform::MouseDevice* MouseInputDevice;
 
-class CGameApp : public platform::Application {
+class CGameApp : public platform::Application
+{
 public:
     CGameApp(int argc, const char* const* argv);
 

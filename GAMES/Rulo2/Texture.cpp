@@ -104,7 +104,7 @@ void WriteWord(uint8_t* p, int bytes, uint32_t v)
     std::memcpy(p, &v, size_t(bytes));
 }
 
-}  // namespace
+} // namespace
 
 int32_t CountBits(uint32_t mask)
 {
@@ -151,7 +151,8 @@ const TextureFormatInfo* FindEqualTextureFormat(const TextureFormatInfo* format)
     for (TextureFormatInfo* f : info->textureFormats) {
         if (f->bitsPerPixel == format->bitsPerPixel && f->compressed == format->compressed &&
             f->rgb == format->rgb && f->palettised == format->palettised && f->hasAlpha == format->hasAlpha &&
-            f->format.dwRBitMask == format->format.dwRBitMask && f->format.dwGBitMask == format->format.dwGBitMask &&
+            f->format.dwRBitMask == format->format.dwRBitMask &&
+            f->format.dwGBitMask == format->format.dwGBitMask &&
             f->format.dwBBitMask == format->format.dwBBitMask &&
             f->format.dwRGBAlphaBitMask == format->format.dwRGBAlphaBitMask)
             return f;
@@ -181,7 +182,8 @@ void CTextureSurface::Release()
     width = height = bitDepth = 0;
 }
 
-bool CTextureSurface::GetPixel(int32_t x, int32_t y, int32_t* red, int32_t* green, int32_t* blue, int32_t* alpha)
+bool CTextureSurface::GetPixel(int32_t x, int32_t y, int32_t* red, int32_t* green, int32_t* blue,
+                               int32_t* alpha)
 {
     if (x < 0 || x >= width || y < 0 || y >= height || !surface)
         return false;

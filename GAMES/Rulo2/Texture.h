@@ -29,8 +29,8 @@ public:
     bool GetPixel(int32_t x, int32_t y, int32_t* red, int32_t* green, int32_t* blue, int32_t* alpha);
 
     IDirectDrawSurface7* surface = nullptr;
-    const TextureFormatInfo* format = nullptr;  // a record of the device's list; not owned
-    int32_t width = 0;   // logical size, before any halving
+    const TextureFormatInfo* format = nullptr; // a record of the device's list; not owned
+    int32_t width = 0;                         // logical size, before any halving
     int32_t height = 0;
     int32_t bitDepth = 0;
 
@@ -59,10 +59,10 @@ public:
 
     CTexture* next = nullptr;
     CTexture* previous = nullptr;
-    std::string name;          // file name without folder and extension; empty: none
+    std::string name; // file name without folder and extension; empty: none
     int32_t useCount = 1;
-    std::string sourcePath;    // the path given to Load
-    std::string resolvedPath;  // the file that was found and loaded
+    std::string sourcePath;   // the path given to Load
+    std::string resolvedPath; // the file that was found and loaded
     bool colourKeyed = false;
     bool used = false;
     intptr_t treeItem = 0;

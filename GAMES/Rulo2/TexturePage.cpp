@@ -85,7 +85,7 @@ bool Is565(const TextureFormatInfo* f)
            CountBits(f->format.dwBBitMask) == 5;
 }
 
-}  // namespace
+} // namespace
 
 CTexturePage::CTexturePage()
 {
@@ -211,8 +211,8 @@ bool CTexturePage::ResizeEntry(int32_t index, int32_t dw, int32_t dh)
     return true;
 }
 
-bool CTexturePage::DragEntry(int32_t index, const RECT& startPage, const RECT& startTexture, int32_t dx, int32_t dy,
-                             uint32_t edges)
+bool CTexturePage::DragEntry(int32_t index, const RECT& startPage, const RECT& startTexture, int32_t dx,
+                             int32_t dy, uint32_t edges)
 {
     if (index < 0 || index >= count())
         return false;
@@ -303,7 +303,8 @@ bool CTexturePage::DragEntry(int32_t index, const RECT& startPage, const RECT& s
 
     if (edges & DRAG_CROP) {
         const int32_t spw = startPage.right - startPage.left, sph = startPage.bottom - startPage.top;
-        const int32_t stw = startTexture.right - startTexture.left, sth = startTexture.bottom - startTexture.top;
+        const int32_t stw = startTexture.right - startTexture.left,
+                      sth = startTexture.bottom - startTexture.top;
         if (spw != 0 && sph != 0) {
             RECT t;
             t.left = (target.left - startPage.left) * stw / spw + startTexture.left;
@@ -496,7 +497,8 @@ bool CTexturePage::WritePixels(CChunkWriter& w)
         const uint8_t* line = static_cast<const uint8_t*>(desc.lpSurface) + size_t(sy) * size_t(desc.lPitch);
         for (int32_t x = 0; x < width; ++x) {
             const uint32_t sx = uint32_t(int64_t(x) * sw / width);
-            const uint16_t p = To1555(D3DReadARGB(desc.ddpfPixelFormat, line + size_t(sx) * size_t(bytes)), alpha);
+            const uint16_t p =
+                To1555(D3DReadARGB(desc.ddpfPixelFormat, line + size_t(sx) * size_t(bytes)), alpha);
             row[size_t(x) * 2] = uint8_t(p);
             row[size_t(x) * 2 + 1] = uint8_t(p >> 8);
         }
@@ -557,7 +559,8 @@ bool CTexturePage::ReadPage(CChunkReader& r)
     const int32_t n = r.ReadI32();
     // An entry takes at least a 4-byte string and two rectangles.
     constexpr size_t kMinEntryBytes = 4 + 32;
-    if (!r.Ok() || w <= 0 || h <= 0 || w > 4096 || h > 4096 || n < 0 || size_t(n) > r.Remaining() / kMinEntryBytes) {
+    if (!r.Ok() || w <= 0 || h <= 0 || w > 4096 || h > 4096 || n < 0 ||
+        size_t(n) > r.Remaining() / kMinEntryBytes) {
         LogPrintf("Damaged texture-page at offset %zu: size %dx%d, %d entries", r.FileOffset(), w, h, n);
         return false;
     }
@@ -601,8 +604,8 @@ bool CTexturePage::ReadPage(CChunkReader& r)
     storedAlpha = alpha;
     const size_t rowBytes = size_t(width) * 2;
     if (!r.Ok() || r.Remaining() / rowBytes < size_t(height)) {
-        LogPrintf("Damaged texture-page pixels at offset %zu: %dx%d pixels do not fit the chunk", r.FileOffset(),
-                  width, height);
+        LogPrintf("Damaged texture-page pixels at offset %zu: %dx%d pixels do not fit the chunk",
+                  r.FileOffset(), width, height);
         return false;
     }
     const uint8_t* pixels = r.Take(rowBytes * size_t(height));
@@ -705,8 +708,8 @@ bool CTexturePage::ReadPage(CChunkReader& r)
         if (Settings.mipMap) {
             finalDesc.dwFlags |= DDSD_MIPMAPCOUNT;
             finalDesc.ddsCaps.dwCaps |= DDSCAPS_MIPMAP | DDSCAPS_COMPLEX;
-            finalDesc.dwMipMapCount =
-                1 + uint32_t(std::min(std::countr_zero(finalDesc.dwWidth), std::countr_zero(finalDesc.dwHeight)));
+            finalDesc.dwMipMapCount = 1 + uint32_t(std::min(std::countr_zero(finalDesc.dwWidth),
+                                                            std::countr_zero(finalDesc.dwHeight)));
         }
         IDirectDrawSurface7* staging = surface;
         surface = nullptr;
@@ -747,7 +750,8 @@ bool CTexturePage::ReadPage(CChunkReader& r)
                 surface->Unlock(nullptr);
                 const int saved = plainSize > 0 ? int(100 - linearSize * 100 / plainSize) : 0;
                 if (saved != 0) {
-                    LogPrintf("Using texture-format '%s' for a texture-page (saved %d%%)", format->name.c_str(), saved);
+                    LogPrintf("Using texture-format '%s' for a texture-page (saved %d%%)",
+                              format->name.c_str(), saved);
                     return true;
                 }
             }
@@ -780,8 +784,9 @@ bool CTexturePage::LoadPages(CChunkReader& data, std::string* error)
 bool SaveTexturePageFile(const char* path, std::string* error)
 {
     CChunkWriter w;
-    const bool ok = CTexturePage::First() ? CTexturePage::First()->SavePages(w)
-                                          : (w.WriteMarker(ChunkId("TEXP")) && w.WriteMarker(ChunkId("END ")));
+    const bool ok = CTexturePage::First()
+                        ? CTexturePage::First()->SavePages(w)
+                        : (w.WriteMarker(ChunkId("TEXP")) && w.WriteMarker(ChunkId("END ")));
     std::FILE* f = ok ? platform::OpenFile(path ? path : "", "wb") : nullptr;
     if (!f) {
         if (error)

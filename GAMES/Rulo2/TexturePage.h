@@ -14,9 +14,9 @@ class CChunkWriter;
 
 struct CTexturePageEntry
 {
-    CTexture* texture = nullptr;  // not owned; may be null after loading
-    RECT pageRect;                // page pixels, right and bottom exclusive
-    RECT textureRect;             // 1/256 of the texture's size
+    CTexture* texture = nullptr; // not owned; may be null after loading
+    RECT pageRect;               // page pixels, right and bottom exclusive
+    RECT textureRect;            // 1/256 of the texture's size
     // The stored source path; written back when the texture did not load, so
     // that a page saved without its textures loses none of its entries.
     std::string path;
@@ -48,8 +48,8 @@ public:
     bool AddTexture(CTexture* texture);
     void removeTexture(int32_t index);
     bool ResizeEntry(int32_t index, int32_t dw, int32_t dh);
-    bool DragEntry(int32_t index, const RECT& startPageRect, const RECT& startTextureRect, int32_t dx, int32_t dy,
-                   uint32_t edges);
+    bool DragEntry(int32_t index, const RECT& startPageRect, const RECT& startTextureRect, int32_t dx,
+                   int32_t dy, uint32_t edges);
     void PurgeMissingTextures();
     CTexturePage* FindEqual(CTexturePage* other);
     bool Build();

@@ -4,8 +4,8 @@
 
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
-#include "GAMES/Rulo2/world/ModelListServices.h"
 #include "GAMES/Rulo2/world/ChunkFile.h"
+#include "GAMES/Rulo2/world/ModelListServices.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "LIBS/System/LogPrintf.h"
@@ -30,7 +30,7 @@ void ForEachListedModel(F&& f)
         ForEachModel(g_ModelListRoot->FirstEntry(), f);
 }
 
-}  // namespace
+} // namespace
 
 void FinishTexturePagesAfterLoad()
 {

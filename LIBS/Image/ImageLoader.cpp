@@ -11,7 +11,8 @@ namespace {
 
 // ---------------------------------------------------------------- BMP
 
-struct BmpInfo {
+struct BmpInfo
+{
     uint32_t offBits = 0;
     int32_t width = 0, height = 0;
     uint32_t bits = 0, compression = 0, colorsUsed = 0;
@@ -76,7 +77,8 @@ bool readBmp(const imgSource& src, BmpInfo& info, bool warn)
         info.colorsUsed = field32(46);
     }
     info.paletteAt = headerEnd;
-    if (info.width <= 0 || info.width >= 65536 || info.height == 0 || info.height >= 65536 || info.height <= -65536) {
+    if (info.width <= 0 || info.width >= 65536 || info.height == 0 || info.height >= 65536 ||
+        info.height <= -65536) {
         if (warn)
             SLOG_WARNING("invalid bitmap size %d x %d! loading cancelled", info.width, info.height);
         return false;
@@ -84,8 +86,8 @@ bool readBmp(const imgSource& src, BmpInfo& info, bool warn)
     // Compression 3 and 4 mean other codings in the OS/2 headers; 6 carries
     // an alpha mask as well.
     const bool fields = !os2 && (info.compression == 3 || info.compression == 6);
-    const bool depthOk = info.bits == 1 || info.bits == 4 || info.bits == 8 || info.bits == 16 || info.bits == 24 ||
-                         info.bits == 32;
+    const bool depthOk = info.bits == 1 || info.bits == 4 || info.bits == 8 || info.bits == 16 ||
+                         info.bits == 24 || info.bits == 32;
     const bool codingOk = info.compression == 0 || (info.compression == 1 && info.bits == 8) ||
                           (info.compression == 2 && info.bits == 4) ||
                           (fields && (info.bits == 16 || info.bits == 32));
@@ -120,13 +122,14 @@ bool readBmp(const imgSource& src, BmpInfo& info, bool warn)
         if (info.infoSize == 40)
             info.paletteAt = end;
         const uint32_t limit = info.bits == 16 ? 0xFFFFu : 0xFFFFFFFFu;
-        if (!info.red || !info.green || !info.blue || (info.red | info.green | info.blue | info.alpha) & ~limit) {
+        if (!info.red || !info.green || !info.blue ||
+            (info.red | info.green | info.blue | info.alpha) & ~limit) {
             if (warn)
                 SLOG_WARNING("unsupported bitmap bit fields! loading cancelled");
             return false;
         }
-        info.masked = info.bits == 16 || info.red != 0xFF0000u || info.green != 0xFF00u || info.blue != 0xFFu ||
-                      (info.alpha != 0 && info.alpha != 0xFF000000u);
+        info.masked = info.bits == 16 || info.red != 0xFF0000u || info.green != 0xFF00u ||
+                      info.blue != 0xFFu || (info.alpha != 0 && info.alpha != 0xFF000000u);
     }
     return true;
 }
@@ -314,7 +317,8 @@ int loadBMP(const imgSource& src, imgImage& img, uint8_t* palette)
 
 // ---------------------------------------------------------------- TGA
 
-struct TgaInfo {
+struct TgaInfo
+{
     int idLength, mapType, imageType, mapFirst, mapLength, mapBits, width, height, bits, descriptor;
 };
 
@@ -323,8 +327,16 @@ bool readTga(const imgSource& src, TgaInfo& t)
     if (src.size < 18)
         return false;
     const uint8_t* d = src.data;
-    t = {d[0], d[1], d[2], int(imgBytes::getLE16(d + 3)), int(imgBytes::getLE16(d + 5)), d[7],
-         int(imgBytes::getLE16(d + 12)), int(imgBytes::getLE16(d + 14)), d[16], d[17]};
+    t = {d[0],
+         d[1],
+         d[2],
+         int(imgBytes::getLE16(d + 3)),
+         int(imgBytes::getLE16(d + 5)),
+         d[7],
+         int(imgBytes::getLE16(d + 12)),
+         int(imgBytes::getLE16(d + 14)),
+         d[16],
+         d[17]};
     const int base = t.imageType & 7;
     if (t.imageType != 1 && t.imageType != 2 && t.imageType != 3 && t.imageType != 9 && t.imageType != 10 &&
         t.imageType != 11)
@@ -352,7 +364,8 @@ int probeTGA(const imgSource& src, imgHeader& h)
     h.bitsPerPixel = uint16_t(t.bits);
     h.format = t.bits == 8 ? FMT_P_8 : t.bits == 24 ? FMT_RGB_888 : FMT_BGRA_8888;
     h.paletteBytes = (t.mapType == 1 || t.bits == 8) ? 768 : 0;
-    h.origin = 1 | ((t.descriptor & 0x20) ? ORIGIN_TOP_BIT : 0) | ((t.descriptor & 0x10) ? 0 : ORIGIN_LEFT_BIT);
+    h.origin =
+        1 | ((t.descriptor & 0x20) ? ORIGIN_TOP_BIT : 0) | ((t.descriptor & 0x10) ? 0 : ORIGIN_LEFT_BIT);
     h.compression = t.imageType >= 9 ? 1 : 0;
     h.imageSize = ImageLoader::probeSize(h.width, h.bitsPerPixel, h.height);
     return IMG_PROBE_ACCEPT;
@@ -417,7 +430,8 @@ int loadTGA(const imgSource& src, imgImage& img, uint8_t* palette)
 
 // ---------------------------------------------------------------- PCX
 
-struct PcxInfo {
+struct PcxInfo
+{
     int bitsPerPlane, planes, bytesPerLine, width, height;
 };
 
@@ -432,9 +446,10 @@ bool readPcx(const imgSource& src, PcxInfo& p)
     if (p.width <= 0 || p.height <= 0 || d[2] != 1)
         return false;
     const int bits = p.bitsPerPlane * p.planes;
-    const bool ok = (p.planes == 1 && (p.bitsPerPlane == 1 || p.bitsPerPlane == 2 || p.bitsPerPlane == 4 ||
-                                       p.bitsPerPlane == 8)) ||
-                    (p.bitsPerPlane == 1 && p.planes == 4) || (p.bitsPerPlane == 8 && (p.planes == 3 || p.planes == 4));
+    const bool ok =
+        (p.planes == 1 &&
+         (p.bitsPerPlane == 1 || p.bitsPerPlane == 2 || p.bitsPerPlane == 4 || p.bitsPerPlane == 8)) ||
+        (p.bitsPerPlane == 1 && p.planes == 4) || (p.bitsPerPlane == 8 && (p.planes == 3 || p.planes == 4));
     if (!ok || bits == 0)
         return false;
     return p.bytesPerLine * 8 >= p.width * p.bitsPerPlane;
@@ -498,7 +513,8 @@ int loadPCX(const imgSource& src, imgImage& img, uint8_t* palette)
         if (p.planes == 1) {
             for (int x = 0; x < w; ++x) {
                 const int bit = x * p.bitsPerPlane;
-                out[x] = uint8_t((l[bit >> 3] >> (8 - p.bitsPerPlane - (bit & 7))) & ((1 << p.bitsPerPlane) - 1));
+                out[x] =
+                    uint8_t((l[bit >> 3] >> (8 - p.bitsPerPlane - (bit & 7))) & ((1 << p.bitsPerPlane) - 1));
             }
         } else if (p.bitsPerPlane == 1) {
             for (int x = 0; x < w; ++x) {
@@ -564,7 +580,8 @@ int probeGIF(const imgSource& src, imgHeader& h)
 }
 
 // The published GIF variable-length LZW scheme.
-class GifLzw {
+class GifLzw
+{
 public:
     bool decode(imgBytes& in, int minCodeSize, std::vector<uint8_t>& out, size_t want)
     {
@@ -800,7 +817,7 @@ int loadPIX(const imgSource& src, imgImage& img)
     return 1;
 }
 
-}  // namespace
+} // namespace
 
 int ImageLoader::lineSize(int width, int bits)
 {
@@ -897,39 +914,57 @@ size_t ImageLoader::minimumData(int type, const imgHeader& h)
 int ImageLoader::probe(const imgSource& src, int type, imgHeader& h)
 {
     switch (type) {
-    case IMG_TYPE_TGA: return probeTGA(src, h);
-    case IMG_TYPE_GIF: return probeGIF(src, h);
-    case IMG_TYPE_PCX: return probePCX(src, h);
+    case IMG_TYPE_TGA:
+        return probeTGA(src, h);
+    case IMG_TYPE_GIF:
+        return probeGIF(src, h);
+    case IMG_TYPE_PCX:
+        return probePCX(src, h);
     case IMG_TYPE_JPEG:
         h.format = FMT_RGB_888;
         h.bitsPerPixel = 24;
         h.origin = ORIGIN_TOP_LEFT;
         return IMG_PROBE_ACCEPT;
-    case IMG_TYPE_RIF: return imgProbeRIF(src, h);
-    case IMG_TYPE_BMP: return probeBMP(src, h);
-    case IMG_TYPE_TIFF: return imgProbeTIFF(src, h);
-    case IMG_TYPE_IFF: return imgProbeIFF(src, h);
-    case IMG_TYPE_PIX: return probePIX(src, h);
-    default: return 0;
+    case IMG_TYPE_RIF:
+        return imgProbeRIF(src, h);
+    case IMG_TYPE_BMP:
+        return probeBMP(src, h);
+    case IMG_TYPE_TIFF:
+        return imgProbeTIFF(src, h);
+    case IMG_TYPE_IFF:
+        return imgProbeIFF(src, h);
+    case IMG_TYPE_PIX:
+        return probePIX(src, h);
+    default:
+        return 0;
     }
 }
 
 int ImageLoader::load(const imgSource& src, int type, imgImage& img, uint8_t* palette)
 {
     switch (type) {
-    case IMG_TYPE_TGA: return loadTGA(src, img, palette);
-    case IMG_TYPE_GIF: return loadGIF(src, img, palette);
-    case IMG_TYPE_PCX: return loadPCX(src, img, palette);
+    case IMG_TYPE_TGA:
+        return loadTGA(src, img, palette);
+    case IMG_TYPE_GIF:
+        return loadGIF(src, img, palette);
+    case IMG_TYPE_PCX:
+        return loadPCX(src, img, palette);
     case IMG_TYPE_JPEG:
         // There is no JPEG decoder; claiming success would hand out a picture
         // of whatever the buffer held.
         SLOG_WARNING("jpeg images are not supported! loading cancelled");
         return 0;
-    case IMG_TYPE_RIF: return imgLoadRIF(src, img, palette);
-    case IMG_TYPE_BMP: return loadBMP(src, img, palette);
-    case IMG_TYPE_TIFF: return imgLoadTIFF(src, img);
-    case IMG_TYPE_IFF: return imgLoadIFF(src, img);
-    case IMG_TYPE_PIX: return loadPIX(src, img);
-    default: return 0;
+    case IMG_TYPE_RIF:
+        return imgLoadRIF(src, img, palette);
+    case IMG_TYPE_BMP:
+        return loadBMP(src, img, palette);
+    case IMG_TYPE_TIFF:
+        return imgLoadTIFF(src, img);
+    case IMG_TYPE_IFF:
+        return imgLoadIFF(src, img);
+    case IMG_TYPE_PIX:
+        return loadPIX(src, img);
+    default:
+        return 0;
     }
 }

@@ -10,7 +10,8 @@
 
 class sStream;
 
-enum imgFileType : int {
+enum imgFileType : int
+{
     IMG_TYPE_TGA = 1,
     IMG_TYPE_GIF = 2,
     IMG_TYPE_PCX = 3,
@@ -26,7 +27,8 @@ enum imgFileType : int {
 
 // The file as a probe or loader sees it: its bytes from where it starts, and
 // the stream they came from (libtiff reads through the stream).
-struct imgSource {
+struct imgSource
+{
     sStream* stream = nullptr;
     int start = 0;
     const uint8_t* data = nullptr;
@@ -37,7 +39,8 @@ struct imgSource {
 constexpr int IMG_PROBE_ACCEPT = 1;
 constexpr int IMG_PROBE_REJECT = -10;
 
-class ImageLoader {
+class ImageLoader
+{
 public:
     // Extension first, then probing in the fixed order. 1 success, else 0 (or -2).
     static int loadAny(imgImage& image, sStream& stream, const char* name);

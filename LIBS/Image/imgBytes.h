@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
-class imgBytes {
+class imgBytes
+{
 public:
     imgBytes(const uint8_t* data, size_t size) : d_(data), n_(size) {}
 

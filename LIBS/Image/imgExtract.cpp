@@ -19,15 +19,21 @@ int clampCoordinate(int v, int limit)
 uint8_t channelOf(uint32_t word, int kind)
 {
     switch (kind) {
-    case CHANNEL_RED: return uint8_t(word >> 16);
-    case CHANNEL_GREEN: return uint8_t(word >> 8);
-    case CHANNEL_BLUE: return uint8_t(word);
-    case CHANNEL_ALPHA: return uint8_t(word >> 24);
-    default: return uint8_t(imgQuantize::intensity(int(word >> 16 & 0xFF), int(word >> 8 & 0xFF), int(word & 0xFF)));
+    case CHANNEL_RED:
+        return uint8_t(word >> 16);
+    case CHANNEL_GREEN:
+        return uint8_t(word >> 8);
+    case CHANNEL_BLUE:
+        return uint8_t(word);
+    case CHANNEL_ALPHA:
+        return uint8_t(word >> 24);
+    default:
+        return uint8_t(
+            imgQuantize::intensity(int(word >> 16 & 0xFF), int(word >> 8 & 0xFF), int(word & 0xFF)));
     }
 }
 
-}  // namespace
+} // namespace
 
 int imgImage::extract(int kind, void* destination, int fmt, int org, int x0, int y0, int x1, int y1,
                       int destinationPitch) const

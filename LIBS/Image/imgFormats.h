@@ -3,7 +3,8 @@
 // format code is its size class (0x100 8 bits, 0x200 16, 0x400 24, 0x800 32).
 #include <cstdint>
 
-enum imgFormat : int {
+enum imgFormat : int
+{
     FMT_RGB_332 = 257,
     FMT_P_8 = 258,
     FMT_A_8 = 259,
@@ -28,7 +29,8 @@ enum imgFormat : int {
 
 // Corner of the first stored pixel: bit 1 first line at the top, bit 2 first
 // pixel at the left, bit 0 always set.
-enum imgOrigin : int {
+enum imgOrigin : int
+{
     ORIGIN_BOTTOM_RIGHT = 1,
     ORIGIN_TOP_RIGHT = 3,
     ORIGIN_BOTTOM_LEFT = 5,

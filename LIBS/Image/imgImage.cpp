@@ -14,7 +14,7 @@ namespace {
 // sizes within 32 bits.
 constexpr size_t kMaxBufferBytes = IMG_MAX_BUFFER_BYTES;
 
-}  // namespace
+} // namespace
 
 uint8_t* imgBlockNew(size_t bytes)
 {
@@ -239,7 +239,10 @@ void imgImage::setOrigin(int org)
 int imgImage::formatFits(int kind, int fmt)
 {
     switch (kind) {
-    case CHANNEL_RED: case CHANNEL_GREEN: case CHANNEL_BLUE: case CHANNEL_INTENSITY:
+    case CHANNEL_RED:
+    case CHANNEL_GREEN:
+    case CHANNEL_BLUE:
+    case CHANNEL_INTENSITY:
         return fmt == FMT_RGB_332 || (fmt >= FMT_RGB_565 && fmt <= FMT_ARGB_8332) ||
                (fmt >= FMT_RGB_888 && fmt <= FMT_BGR_888_PADDED) || fmt == FMT_BGRA_8888 ||
                fmt == FMT_ARGB_8888;

@@ -11,7 +11,8 @@
 class sStream;
 
 // What a probe reports about a file before its pixels are read.
-struct imgHeader {
+struct imgHeader
+{
     uint32_t headerSize = 40;
     int32_t width = 0;
     int32_t height = 0;
@@ -30,7 +31,8 @@ struct imgHeader {
 };
 
 // Kinds of imgImage::formatFits / extract: single channels and whole pixels.
-enum imgChannel : int {
+enum imgChannel : int
+{
     CHANNEL_RED = 0,
     CHANNEL_GREEN = 1,
     CHANNEL_BLUE = 2,
@@ -42,7 +44,8 @@ enum imgChannel : int {
 // All bits set: destination lines are packed.
 constexpr int IMG_PACKED_PITCH = -1;
 
-class imgImage {
+class imgImage
+{
 public:
     explicit imgImage(int keepBuffers = 0);
     imgImage(int width, int height, int format, int keepBuffers = 0);
@@ -53,8 +56,8 @@ public:
 
     sFilename name;
     uint8_t* pixels = nullptr;
-    uint32_t* palette = nullptr;  // 256 entries 0x00RRGGBB
-    uint32_t* zBuffer = nullptr;  // one value per pixel
+    uint32_t* palette = nullptr; // 256 entries 0x00RRGGBB
+    uint32_t* zBuffer = nullptr; // one value per pixel
 
     uint32_t headerSize = 40;
     int32_t width = 0;

@@ -29,23 +29,25 @@ const char* extensionOf(const char* name)
 }
 
 // Order of the types when the extension does not decide.
-const int kProbeOrder[] = {IMG_TYPE_BMP, IMG_TYPE_PIX, IMG_TYPE_GIF, IMG_TYPE_RIF,
+const int kProbeOrder[] = {IMG_TYPE_BMP, IMG_TYPE_PIX,  IMG_TYPE_GIF, IMG_TYPE_RIF,
                            IMG_TYPE_TGA, IMG_TYPE_TIFF, IMG_TYPE_IFF};
 
-}  // namespace
+} // namespace
 
 int ImageLoader::typeOfName(const char* name, bool forSave)
 {
     const char* ext = extensionOf(name);
     if (!ext)
         return 0;
-    struct Entry {
+    struct Entry
+    {
         const char* ext;
         int type;
     };
-    static const Entry loadTable[] = {{".bmp", 6}, {".tga", 1}, {".pcx", 3}, {".gif", 2}, {".jpeg", 4}, {".jpg", 4},
-                                      {".rif", 5}, {".tif", 7}, {".tiff", 7}, {".iff", 8}, {".avi", 11}, {".pix", 9}};
-    static const Entry saveTable[] = {{".bmp", 6}, {".tga", 1}, {".tif", 7}, {".pcx", 3}, {".gif", 2},
+    static const Entry loadTable[] = {{".bmp", 6},  {".tga", 1}, {".pcx", 3},  {".gif", 2},
+                                      {".jpeg", 4}, {".jpg", 4}, {".rif", 5},  {".tif", 7},
+                                      {".tiff", 7}, {".iff", 8}, {".avi", 11}, {".pix", 9}};
+    static const Entry saveTable[] = {{".bmp", 6},  {".tga", 1}, {".tif", 7}, {".pcx", 3}, {".gif", 2},
                                       {".jpeg", 4}, {".jpg", 4}, {".rif", 5}, {".raw", 10}};
     if (forSave) {
         for (const Entry& e : saveTable)
@@ -129,13 +131,16 @@ int imgImage::loadType(sStream& stream, int type)
                 ImageLoader::load(src, type, *this, nullptr);
             else
                 SLOG_WARNING("image file has no pixels! loading cancelled");
-        } else if (size_t(imgLineBytes(header.width, header.format)) * size_t(header.height) > IMG_MAX_BUFFER_BYTES ||
+        } else if (size_t(imgLineBytes(header.width, header.format)) * size_t(header.height) >
+                       IMG_MAX_BUFFER_BYTES ||
                    size_t(header.zBufferSize) > IMG_MAX_BUFFER_BYTES) {
-            SLOG_WARNING("image of %d x %d pixels is too large! loading cancelled", header.width, header.height);
+            SLOG_WARNING("image of %d x %d pixels is too large! loading cancelled", header.width,
+                         header.height);
         } else if (bytes.size() < ImageLoader::minimumData(type, header)) {
             SLOG_WARNING("image file too short for its %d x %d header! loading cancelled", header.width,
                          header.height);
-        } else if (allocate(header.width, header.height, header.format, header.origin, header.zBufferSize > 0) != 1 ||
+        } else if (allocate(header.width, header.height, header.format, header.origin,
+                            header.zBufferSize > 0) != 1 ||
                    empty()) {
             result = -2;
         } else {
@@ -147,13 +152,14 @@ int imgImage::loadType(sStream& stream, int type)
             std::vector<uint8_t> filePalette(paletteBytes > 0 || header.paletteBytes > 0 ? 768 : 0);
             stream.seek(start, 0);
             src.stream = &stream;
-            const int loaded = ImageLoader::load(src, type, *this, filePalette.empty() ? nullptr : filePalette.data());
+            const int loaded =
+                ImageLoader::load(src, type, *this, filePalette.empty() ? nullptr : filePalette.data());
             if (loaded == 1) {
                 result = 1;
                 if (palette && !filePalette.empty())
                     for (int i = 0; i < 256; ++i)
-                        palette[i] = uint32_t(filePalette[i * 3]) << 16 | uint32_t(filePalette[i * 3 + 1]) << 8 |
-                                     uint32_t(filePalette[i * 3 + 2]);
+                        palette[i] = uint32_t(filePalette[i * 3]) << 16 |
+                                     uint32_t(filePalette[i * 3 + 1]) << 8 | uint32_t(filePalette[i * 3 + 2]);
             }
         }
     }

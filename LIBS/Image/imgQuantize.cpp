@@ -15,10 +15,22 @@ inline uint32_t word(int a, int r, int g, int b)
     return uint32_t(a) << 24 | uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b);
 }
 
-inline int chA(uint32_t w) { return int(w >> 24); }
-inline int chR(uint32_t w) { return int(w >> 16) & 0xFF; }
-inline int chG(uint32_t w) { return int(w >> 8) & 0xFF; }
-inline int chB(uint32_t w) { return int(w) & 0xFF; }
+inline int chA(uint32_t w)
+{
+    return int(w >> 24);
+}
+inline int chR(uint32_t w)
+{
+    return int(w >> 16) & 0xFF;
+}
+inline int chG(uint32_t w)
+{
+    return int(w >> 8) & 0xFF;
+}
+inline int chB(uint32_t w)
+{
+    return int(w) & 0xFF;
+}
 
 // Levels of a 4-bit luma field; the chroma fields of the YIQ formats carry no
 // table in this library, so those formats are shown and stored by luma alone.
@@ -107,20 +119,36 @@ void store(uint8_t* p, int bytes, uint32_t v)
 
 // Channel layout of the quantising targets: which channels are cut to fewer
 // than 8 bits, and how the fields are put together again.
-struct Fields {
-    int r, g, b;  // bits of the colour fields, 0 when the target has none
-    int i;        // bits of the intensity field, 0 when none
+struct Fields
+{
+    int r, g, b; // bits of the colour fields, 0 when the target has none
+    int i;       // bits of the intensity field, 0 when none
 };
 
 bool fieldsOf(int format, Fields& f)
 {
     switch (format) {
-    case FMT_RGB_332: case FMT_ARGB_8332: f = {3, 3, 2, 0}; return true;
-    case FMT_RGB_565: f = {5, 6, 5, 0}; return true;
-    case FMT_ARGB_1555: case FMT_RGBA_5551: f = {5, 5, 5, 0}; return true;
-    case FMT_ARGB_4444: f = {4, 4, 4, 0}; return true;
-    case FMT_AI_44: case FMT_YIQ_422: case FMT_AYIQ_8422: f = {0, 0, 0, 4}; return true;
-    default: return false;
+    case FMT_RGB_332:
+    case FMT_ARGB_8332:
+        f = {3, 3, 2, 0};
+        return true;
+    case FMT_RGB_565:
+        f = {5, 6, 5, 0};
+        return true;
+    case FMT_ARGB_1555:
+    case FMT_RGBA_5551:
+        f = {5, 5, 5, 0};
+        return true;
+    case FMT_ARGB_4444:
+        f = {4, 4, 4, 0};
+        return true;
+    case FMT_AI_44:
+    case FMT_YIQ_422:
+    case FMT_AYIQ_8422:
+        f = {0, 0, 0, 4};
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -129,16 +157,26 @@ bool fieldsOf(int format, Fields& f)
 uint32_t pack(int format, int r, int g, int b, int i, int a)
 {
     switch (format) {
-    case FMT_RGB_332: return uint32_t(r << 5 | g << 2 | b);
-    case FMT_ARGB_8332: return uint32_t(a << 8 | r << 5 | g << 2 | b);
-    case FMT_RGB_565: return uint32_t(r << 11 | g << 5 | b);
-    case FMT_ARGB_1555: return uint32_t((a >> 7) << 15 | r << 10 | g << 5 | b);
-    case FMT_RGBA_5551: return uint32_t(r << 11 | g << 6 | b << 1 | (a >> 7));
-    case FMT_ARGB_4444: return uint32_t((a >> 4) << 12 | r << 8 | g << 4 | b);
-    case FMT_AI_44: return uint32_t((a & 0xF0) | i);
-    case FMT_YIQ_422: return uint32_t(i << 4);
-    case FMT_AYIQ_8422: return uint32_t(a << 8 | i << 4);
-    default: return 0;
+    case FMT_RGB_332:
+        return uint32_t(r << 5 | g << 2 | b);
+    case FMT_ARGB_8332:
+        return uint32_t(a << 8 | r << 5 | g << 2 | b);
+    case FMT_RGB_565:
+        return uint32_t(r << 11 | g << 5 | b);
+    case FMT_ARGB_1555:
+        return uint32_t((a >> 7) << 15 | r << 10 | g << 5 | b);
+    case FMT_RGBA_5551:
+        return uint32_t(r << 11 | g << 6 | b << 1 | (a >> 7));
+    case FMT_ARGB_4444:
+        return uint32_t((a >> 4) << 12 | r << 8 | g << 4 | b);
+    case FMT_AI_44:
+        return uint32_t((a & 0xF0) | i);
+    case FMT_YIQ_422:
+        return uint32_t(i << 4);
+    case FMT_AYIQ_8422:
+        return uint32_t(a << 8 | i << 4);
+    default:
+        return 0;
     }
 }
 
@@ -156,9 +194,13 @@ int diffusionLevel(int v, int bits)
 
 // Error carried over a line and into the next one, per channel: 3/8 of a
 // pixel's error goes right, 3/8 down and 1/4 down-right.
-class Diffusion {
+class Diffusion
+{
 public:
-    Diffusion(int width, int channels) : w_(width + 1), ch_(channels), cur_(size_t(w_) * ch_), next_(size_t(w_) * ch_), carry_(ch_) {}
+    Diffusion(int width, int channels)
+        : w_(width + 1), ch_(channels), cur_(size_t(w_) * ch_), next_(size_t(w_) * ch_), carry_(ch_)
+    {
+    }
     void startRow()
     {
         std::swap(cur_, next_);
@@ -178,7 +220,7 @@ private:
     std::vector<int> cur_, next_, carry_;
 };
 
-}  // namespace
+} // namespace
 
 int imgQuantize::intensity(int r, int g, int b)
 {
@@ -195,14 +237,23 @@ uint32_t imgQuantize::encodePixel(uint32_t w, int format)
 {
     int a = chA(w), r = chR(w), g = chG(w), b = chB(w);
     switch (format) {
-    case FMT_A_8: return uint32_t(a);
-    case FMT_I_8: return uint32_t(intensity(r, g, b));
-    case FMT_AI_88: return uint32_t(a << 8 | intensity(r, g, b));
-    case FMT_RGB_888: return uint32_t(r | g << 8 | b << 16);
-    case FMT_BGR_888: case FMT_BGR_888_PADDED: return uint32_t(b | g << 8 | r << 16);
-    case FMT_BGRA_8888: return w;
-    case FMT_ARGB_8888: return uint32_t(a | r << 8 | g << 16 | b << 24);
-    default: break;
+    case FMT_A_8:
+        return uint32_t(a);
+    case FMT_I_8:
+        return uint32_t(intensity(r, g, b));
+    case FMT_AI_88:
+        return uint32_t(a << 8 | intensity(r, g, b));
+    case FMT_RGB_888:
+        return uint32_t(r | g << 8 | b << 16);
+    case FMT_BGR_888:
+    case FMT_BGR_888_PADDED:
+        return uint32_t(b | g << 8 | r << 16);
+    case FMT_BGRA_8888:
+        return w;
+    case FMT_ARGB_8888:
+        return uint32_t(a | r << 8 | g << 16 | b << 24);
+    default:
+        break;
     }
     Fields f;
     if (!fieldsOf(format, f))
@@ -230,14 +281,15 @@ bool imgQuantize::encode(uint8_t* target, int targetPitch, const uint32_t* sourc
                          int format, const uint32_t* palette, int ditherMode)
 {
     if (format == FMT_P_8 || format == FMT_AP_88)
-        return imgQuantizePal256::map(target, targetPitch, source, width, height, format, palette, ditherMode);
+        return imgQuantizePal256::map(target, targetPitch, source, width, height, format, palette,
+                                      ditherMode);
     int bpp = imgFormatBits(format) / 8;
     if (bpp == 0)
         return false;
     Fields f;
     int mode = ditherMode & 3;
     if (!fieldsOf(format, f))
-        mode = 0;  // nothing is cut below 8 bits, so nothing to dither
+        mode = 0; // nothing is cut below 8 bits, so nothing to dither
     if (mode == 0) {
         // The format is chosen once per image, not once per pixel.
         auto lines = [&](auto encodeOne) {
@@ -253,10 +305,14 @@ bool imgQuantize::encode(uint8_t* target, int targetPitch, const uint32_t* sourc
             lines([](uint32_t w) { return (w >> 8 & 0xF800) | (w >> 5 & 0x07E0) | (w >> 3 & 0x001F); });
             break;
         case FMT_ARGB_1555:
-            lines([](uint32_t w) { return (w >> 16 & 0x8000) | (w >> 9 & 0x7C00) | (w >> 6 & 0x03E0) | (w >> 3 & 0x001F); });
+            lines([](uint32_t w) {
+                return (w >> 16 & 0x8000) | (w >> 9 & 0x7C00) | (w >> 6 & 0x03E0) | (w >> 3 & 0x001F);
+            });
             break;
         case FMT_ARGB_4444:
-            lines([](uint32_t w) { return (w >> 16 & 0xF000) | (w >> 12 & 0x0F00) | (w >> 8 & 0x00F0) | (w >> 4 & 0x000F); });
+            lines([](uint32_t w) {
+                return (w >> 16 & 0xF000) | (w >> 12 & 0x0F00) | (w >> 8 & 0x00F0) | (w >> 4 & 0x000F);
+            });
             break;
         case FMT_BGRA_8888:
             lines([](uint32_t w) { return w; });
@@ -306,7 +362,8 @@ bool imgQuantize::encode(uint8_t* target, int targetPitch, const uint32_t* sourc
                 q[c] = diffusionLevel(std::clamp(v, 0, 255), bits[c]);
                 d.spread(x, c, v - level(q[c], bits[c]));
             }
-            uint32_t packed = f.i ? pack(format, 0, 0, 0, q[0], chA(w)) : pack(format, q[0], q[1], q[2], 0, chA(w));
+            uint32_t packed =
+                f.i ? pack(format, 0, 0, 0, q[0], chA(w)) : pack(format, q[0], q[1], q[2], 0, chA(w));
             store(out + size_t(x) * bpp, bpp, packed);
         }
     }
@@ -329,7 +386,8 @@ bool imgQuantizePal256::map(uint8_t* target, int targetPitch, const uint32_t* so
             uint8_t* out = target + size_t(y) * targetPitch;
             const uint32_t* in = source + size_t(y) * width;
             for (int x = 0; x < width; ++x)
-                put(out + size_t(x) * bpp, imgImage::nearestPaletteIndex(chR(in[x]), chG(in[x]), chB(in[x]), palette, 256),
+                put(out + size_t(x) * bpp,
+                    imgImage::nearestPaletteIndex(chR(in[x]), chG(in[x]), chB(in[x]), palette, 256),
                     chA(in[x]));
         }
         return true;
@@ -344,7 +402,7 @@ bool imgQuantizePal256::map(uint8_t* target, int targetPitch, const uint32_t* so
             uint32_t w = in[x];
             int v[3] = {d.value(x, 0, chR(w)), d.value(x, 1, chG(w)), d.value(x, 2, chB(w))};
             int index = imgImage::nearestPaletteIndex(std::clamp(v[0], 0, 255), std::clamp(v[1], 0, 255),
-                                               std::clamp(v[2], 0, 255), palette, 256);
+                                                      std::clamp(v[2], 0, 255), palette, 256);
             uint32_t p = palette[index];
             d.spread(x, 0, v[0] - chR(p));
             d.spread(x, 1, v[1] - chG(p));

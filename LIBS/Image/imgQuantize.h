@@ -7,13 +7,15 @@
 
 class imgImage;
 
-enum imgDither : int {
+enum imgDither : int
+{
     DITHER_NONE = 0,
     DITHER_ORDERED = 1,
     DITHER_DIFFUSION = 2,
 };
 
-class imgQuantize {
+class imgQuantize
+{
 public:
     // Expands width x height pixels of `format` (stored lines, 1027 with its
     // padding) into words. Walks from the last pixel to the first, so
@@ -43,7 +45,8 @@ public:
     static uint32_t encodePixel(uint32_t argb, int format);
 };
 
-class imgQuantizePal256 {
+class imgQuantizePal256
+{
 public:
     // Maps words onto the palette for formats 258 (one index byte) and 519
     // (alpha << 8 | index). With ditherMode & 3 set the mapping diffuses the

@@ -10,10 +10,10 @@
 namespace {
 
 // Format index of the file's format byte (bits 0-4) to pixel format code.
-const int kRifFormats[19] = {FMT_RGB_332,   FMT_P_8,       FMT_A_8,        FMT_I_8,       FMT_AI_44,
-                             FMT_YIQ_422,   FMT_RGB_565,   FMT_ARGB_1555,  FMT_ARGB_4444, FMT_ARGB_8332,
-                             FMT_AYIQ_8422, FMT_AP_88,     FMT_AI_88,      FMT_RGB_888,   FMT_BGRA_8888,
-                             FMT_RGBA_5551, FMT_ARGB_8888, FMT_BGR_888,    FMT_BGR_888_PADDED};
+const int kRifFormats[19] = {FMT_RGB_332,   FMT_P_8,       FMT_A_8,       FMT_I_8,           FMT_AI_44,
+                             FMT_YIQ_422,   FMT_RGB_565,   FMT_ARGB_1555, FMT_ARGB_4444,     FMT_ARGB_8332,
+                             FMT_AYIQ_8422, FMT_AP_88,     FMT_AI_88,     FMT_RGB_888,       FMT_BGRA_8888,
+                             FMT_RGBA_5551, FMT_ARGB_8888, FMT_BGR_888,   FMT_BGR_888_PADDED};
 
 int rifIndex(int format)
 {
@@ -33,7 +33,7 @@ bool samePixel(const uint8_t* a, const uint8_t* b, int unit)
     return std::memcmp(a, b, size_t(unit)) == 0;
 }
 
-}  // namespace
+} // namespace
 
 size_t imgRunLengthCode(const uint8_t* in, size_t size, int unit, uint8_t* out)
 {

@@ -39,11 +39,21 @@ int imgImage::saveType(sStream& stream, int type, int option)
         return 0;
     int result;
     switch (type) {
-    case IMG_TYPE_TGA: result = imgSaveTGA(*this, stream, option); break;
-    case IMG_TYPE_RIF: result = imgSaveRIF(*this, stream, option); break;
-    case IMG_TYPE_BMP: result = imgSaveBMP(*this, stream, option); break;
-    case IMG_TYPE_TIFF: result = imgSaveTIFF(*this, stream, option); break;
-    case IMG_TYPE_RAW: result = imgSaveRAW(*this, stream, option); break;
+    case IMG_TYPE_TGA:
+        result = imgSaveTGA(*this, stream, option);
+        break;
+    case IMG_TYPE_RIF:
+        result = imgSaveRIF(*this, stream, option);
+        break;
+    case IMG_TYPE_BMP:
+        result = imgSaveBMP(*this, stream, option);
+        break;
+    case IMG_TYPE_TIFF:
+        result = imgSaveTIFF(*this, stream, option);
+        break;
+    case IMG_TYPE_RAW:
+        result = imgSaveRAW(*this, stream, option);
+        break;
     default:
         SLOG_WARNING("unsupportet filetype for save-operation");
         return 0;

@@ -20,9 +20,10 @@ void put32(uint8_t* p, uint32_t v)
     put16(p + 2, v >> 16);
 }
 
-}  // namespace
+} // namespace
 
-void imgBmpHeader(uint8_t* out, uint32_t width, uint32_t height, uint32_t bitsPerPixel, uint32_t pixelsPerMetre)
+void imgBmpHeader(uint8_t* out, uint32_t width, uint32_t height, uint32_t bitsPerPixel,
+                  uint32_t pixelsPerMetre)
 {
     const uint32_t line = (width * (bitsPerPixel / 8) + 3) & ~3u;
     const uint32_t dataSize = line * height;

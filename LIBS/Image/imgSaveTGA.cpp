@@ -23,7 +23,7 @@ int imgSaveTGA(const imgImage& img, sStream& stream, int option)
     head[1] = pal ? 1 : 0;
     head[2] = uint8_t((pal ? 1 : 2) + (option == 1 ? 8 : 0));
     if (pal) {
-        head[5] = 0;  // 256 entries
+        head[5] = 0; // 256 entries
         head[6] = 1;
         head[7] = 24;
     }

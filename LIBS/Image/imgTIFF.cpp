@@ -15,7 +15,8 @@
 namespace {
 
 // The stream a libtiff handle works on, and where the file starts in it.
-struct TifClient {
+struct TifClient
+{
     sStream* stream;
     int32_t base;
 };
@@ -44,15 +45,20 @@ toff_t tifSeek(thandle_t h, toff_t offset, int whence)
     if (offset > 0x7FFFFFFF)
         return toff_t(-1);
     switch (whence) {
-    case SEEK_SET: s.seek(c->base + int32_t(offset), 0); break;
-    case SEEK_CUR: s.seek(int32_t(offset), 1); break;
+    case SEEK_SET:
+        s.seek(c->base + int32_t(offset), 0);
+        break;
+    case SEEK_CUR:
+        s.seek(int32_t(offset), 1);
+        break;
     case SEEK_END: {
         // libtiff counts forward from the end; the stream counts backward.
         const int32_t end = s.seek(0, 2);
         s.seek(end + int32_t(offset), 0);
         break;
     }
-    default: break;
+    default:
+        break;
     }
     return toff_t(s.position - c->base);
 }
@@ -110,36 +116,49 @@ TIFF* tifOpenStream(TifClient& client, const char* mode)
 {
     installHandlers();
     const char* name = mode[0] == 'r' ? "loadTif-imagelib v1.5" : "saveTif-imagelib v1.5";
-    return TIFFClientOpen(name, mode, &client, tifRead, tifWrite, tifSeek, tifClose, tifSize, tifMap, tifUnmap);
+    return TIFFClientOpen(name, mode, &client, tifRead, tifWrite, tifSeek, tifClose, tifSize, tifMap,
+                          tifUnmap);
 }
 
 int originOfOrientation(int orientation)
 {
     switch (orientation) {
-    case 1: case 5: return ORIGIN_TOP_LEFT;
-    case 2: case 6: return ORIGIN_TOP_RIGHT;
-    case 3: case 7: return ORIGIN_BOTTOM_RIGHT;
-    default: return ORIGIN_BOTTOM_LEFT;
+    case 1:
+    case 5:
+        return ORIGIN_TOP_LEFT;
+    case 2:
+    case 6:
+        return ORIGIN_TOP_RIGHT;
+    case 3:
+    case 7:
+        return ORIGIN_BOTTOM_RIGHT;
+    default:
+        return ORIGIN_BOTTOM_LEFT;
     }
 }
 
 int orientationOfOrigin(int origin)
 {
     switch (origin) {
-    case ORIGIN_TOP_LEFT: return ORIENTATION_TOPLEFT;
-    case ORIGIN_TOP_RIGHT: return ORIENTATION_TOPRIGHT;
-    case ORIGIN_BOTTOM_RIGHT: return ORIENTATION_BOTRIGHT;
-    default: return ORIENTATION_BOTLEFT;
+    case ORIGIN_TOP_LEFT:
+        return ORIENTATION_TOPLEFT;
+    case ORIGIN_TOP_RIGHT:
+        return ORIENTATION_TOPRIGHT;
+    case ORIGIN_BOTTOM_RIGHT:
+        return ORIENTATION_BOTRIGHT;
+    default:
+        return ORIENTATION_BOTLEFT;
     }
 }
 
-}  // namespace
+} // namespace
 
 int imgProbeTIFF(const imgSource& src, imgHeader& h)
 {
     // libtiff would complain about every file of another type: look at the
     // magic first.
-    if (src.size < 8 || !((src.data[0] == 'I' && src.data[1] == 'I') || (src.data[0] == 'M' && src.data[1] == 'M')))
+    if (src.size < 8 ||
+        !((src.data[0] == 'I' && src.data[1] == 'I') || (src.data[0] == 'M' && src.data[1] == 'M')))
         return IMG_PROBE_REJECT;
     if (!src.stream)
         return 0;
@@ -272,10 +291,18 @@ int imgSaveTIFF(const imgImage& image, sStream& stream, int option)
             const uint8_t* p = in + size_t(x) * spp;
             uint8_t* o = line.data() + size_t(x) * spp;
             switch (src->format) {
-            case FMT_RGB_888: o[0] = p[0], o[1] = p[1], o[2] = p[2]; break;
-            case FMT_BGR_888: o[0] = p[2], o[1] = p[1], o[2] = p[0]; break;
-            case FMT_BGRA_8888: o[0] = p[2], o[1] = p[1], o[2] = p[0], o[3] = p[3]; break;
-            default: o[0] = p[1], o[1] = p[2], o[2] = p[3], o[3] = p[0]; break;
+            case FMT_RGB_888:
+                o[0] = p[0], o[1] = p[1], o[2] = p[2];
+                break;
+            case FMT_BGR_888:
+                o[0] = p[2], o[1] = p[1], o[2] = p[0];
+                break;
+            case FMT_BGRA_8888:
+                o[0] = p[2], o[1] = p[1], o[2] = p[0], o[3] = p[3];
+                break;
+            default:
+                o[0] = p[1], o[1] = p[2], o[2] = p[3], o[3] = p[0];
+                break;
             }
         }
         if (TIFFWriteScanline(tif, line.data(), uint32_t(y), 0) < 0) {

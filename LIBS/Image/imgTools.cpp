@@ -27,7 +27,8 @@ bool workBuffer(std::vector<T>& v, size_t count)
 void uniformPalette(uint32_t* palette)
 {
     for (int i = 0; i < 256; ++i)
-        palette[i] = uint32_t(imgQuantize::level(i >> 5, 3)) << 16 | uint32_t(imgQuantize::level((i >> 2) & 7, 3)) << 8 |
+        palette[i] = uint32_t(imgQuantize::level(i >> 5, 3)) << 16 |
+                     uint32_t(imgQuantize::level((i >> 2) & 7, 3)) << 8 |
                      uint32_t(imgQuantize::level(i & 3, 2));
 }
 
@@ -63,7 +64,8 @@ int convertPixels(imgImage& image, int format, int dither, const uint32_t* targe
         return 0;
     if (image.palette)
         std::memcpy(image.palette, palette, sizeof palette);
-    return imgQuantize::encode(image.pixels, image.bytesPerLine, words.data(), w, h, format, image.palette, dither)
+    return imgQuantize::encode(image.pixels, image.bytesPerLine, words.data(), w, h, format, image.palette,
+                               dither)
                ? 1
                : 0;
 }
@@ -95,7 +97,7 @@ int convertImage(imgImage& image, int format, int origin, int dither, const uint
     return 1;
 }
 
-}  // namespace
+} // namespace
 
 int imgQuantize::convert(imgImage& target, const imgImage& source, int format, const uint32_t* palette,
                          int ditherMode)
@@ -256,7 +258,8 @@ void imgImage::resize(int newWidth, int newHeight, int quality, int dither)
                 return;
             temp.resample(newWidth, newHeight);
             take(temp);
-            convertImage(*this, oldFormat, origin, dither, keptPalette.empty() ? nullptr : keptPalette.data());
+            convertImage(*this, oldFormat, origin, dither,
+                         keptPalette.empty() ? nullptr : keptPalette.data());
         }
     } else if (quality == 1) {
         if (newWidth <= 0 || newHeight <= 0 || (newWidth == width && newHeight == height)) {
@@ -338,8 +341,14 @@ void imgImage::unpadLines()
 void imgImage::smooth()
 {
     switch (format) {
-    case FMT_RGB_888: case FMT_BGR_888: case FMT_BGR_888_PADDED: case FMT_BGRA_8888: case FMT_ARGB_8888:
-    case FMT_A_8: case FMT_I_8: case FMT_AI_88:
+    case FMT_RGB_888:
+    case FMT_BGR_888:
+    case FMT_BGR_888_PADDED:
+    case FMT_BGRA_8888:
+    case FMT_ARGB_8888:
+    case FMT_A_8:
+    case FMT_I_8:
+    case FMT_AI_88:
         break;
     default:
         return;
@@ -354,12 +363,18 @@ void imgImage::smooth()
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             for (int c = 0; c < bpp; ++c) {
-                auto v = [&](int xx, int yy) { return int(src[size_t(yy) * bytesPerLine + size_t(xx) * bpp + c]); };
+                auto v = [&](int xx, int yy) {
+                    return int(src[size_t(yy) * bytesPerLine + size_t(xx) * bpp + c]);
+                };
                 int sum = 3 * v(x, y), n = 3;
-                if (x > 0) sum += v(x - 1, y), ++n;
-                if (x + 1 < width) sum += v(x + 1, y), ++n;
-                if (y > 0) sum += v(x, y - 1), ++n;
-                if (y + 1 < height) sum += v(x, y + 1), ++n;
+                if (x > 0)
+                    sum += v(x - 1, y), ++n;
+                if (x + 1 < width)
+                    sum += v(x + 1, y), ++n;
+                if (y > 0)
+                    sum += v(x, y - 1), ++n;
+                if (y + 1 < height)
+                    sum += v(x, y + 1), ++n;
                 pixels[size_t(y) * bytesPerLine + size_t(x) * bpp + c] = uint8_t(sum / n);
             }
         }

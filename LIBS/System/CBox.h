@@ -117,5 +117,5 @@ inline const CSphere CSphere::Infinite{{0.0f, 0.0f, 0.0f}, 1e20f};
 
 // Coordinates of p in the frame o, e1, e2: p = o + u e1 + v e2 (in the
 // plane of the triangle). False for a degenerate triangle.
-bool TriangleCoordinates(const CVector& o, const CVector& e1, const CVector& e2, const CVector& p,
-                         float& u, float& v);
+bool TriangleCoordinates(const CVector& o, const CVector& e1, const CVector& e2, const CVector& p, float& u,
+                         float& v);

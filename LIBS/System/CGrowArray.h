@@ -7,7 +7,8 @@
 #include <utility>
 
 template <class T>
-class CGrowArray {
+class CGrowArray
+{
 public:
     CGrowArray() noexcept = default;
     CGrowArray(const CGrowArray& other) { *this = other; }

@@ -8,10 +8,22 @@ bool CMatrix::basisFromVectors(const CVector& d, const CVector& up)
     CVector v = CVector::cross(d, r);
     if (!(r.normalize() > 0.0f) || !(v.normalize() > 0.0f))
         return false;
-    m[0] = r.x;  m[1] = r.y;  m[2] = r.z;  m[3] = 0.0f;
-    m[4] = v.x;  m[5] = v.y;  m[6] = v.z;  m[7] = 0.0f;
-    m[8] = d.x;  m[9] = d.y;  m[10] = d.z; m[11] = 0.0f;
-    m[12] = 0.0f; m[13] = 0.0f; m[14] = 0.0f; m[15] = 1.0f;
+    m[0] = r.x;
+    m[1] = r.y;
+    m[2] = r.z;
+    m[3] = 0.0f;
+    m[4] = v.x;
+    m[5] = v.y;
+    m[6] = v.z;
+    m[7] = 0.0f;
+    m[8] = d.x;
+    m[9] = d.y;
+    m[10] = d.z;
+    m[11] = 0.0f;
+    m[12] = 0.0f;
+    m[13] = 0.0f;
+    m[14] = 0.0f;
+    m[15] = 1.0f;
     return true;
 }
 
@@ -46,9 +58,18 @@ bool CMatrix::lookAt(const CVector& eye, const CVector& target, const CVector& u
     }
     const CVector right = CVector::cross(u, view);
 
-    m[0] = right.x; m[1] = u.x; m[2] = view.x;  m[3] = 0.0f;
-    m[4] = right.y; m[5] = u.y; m[6] = view.y;  m[7] = 0.0f;
-    m[8] = right.z; m[9] = u.z; m[10] = view.z; m[11] = 0.0f;
+    m[0] = right.x;
+    m[1] = u.x;
+    m[2] = view.x;
+    m[3] = 0.0f;
+    m[4] = right.y;
+    m[5] = u.y;
+    m[6] = view.y;
+    m[7] = 0.0f;
+    m[8] = right.z;
+    m[9] = u.z;
+    m[10] = view.z;
+    m[11] = 0.0f;
     m[12] = -CVector::dot(eye, right);
     m[13] = -CVector::dot(eye, u);
     m[14] = -CVector::dot(eye, view);

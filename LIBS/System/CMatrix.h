@@ -87,11 +87,14 @@ struct CMatrix
         const float* A = a.m;
         const float* B = b.m;
         float* O = out.m;
-#define VAREK_MATRIX_ELEMENT(i, j) \
-    O[i * 4 + j] = float(double(A[i * 4 + 0]) * B[0 + j] + double(A[i * 4 + 1]) * B[4 + j] + \
+#define VAREK_MATRIX_ELEMENT(i, j)                                                                           \
+    O[i * 4 + j] = float(double(A[i * 4 + 0]) * B[0 + j] + double(A[i * 4 + 1]) * B[4 + j] +                 \
                          double(A[i * 4 + 2]) * B[8 + j] + double(A[i * 4 + 3]) * B[12 + j])
-#define VAREK_MATRIX_ROW(i) \
-    VAREK_MATRIX_ELEMENT(i, 0); VAREK_MATRIX_ELEMENT(i, 1); VAREK_MATRIX_ELEMENT(i, 2); VAREK_MATRIX_ELEMENT(i, 3)
+#define VAREK_MATRIX_ROW(i)                                                                                  \
+    VAREK_MATRIX_ELEMENT(i, 0);                                                                              \
+    VAREK_MATRIX_ELEMENT(i, 1);                                                                              \
+    VAREK_MATRIX_ELEMENT(i, 2);                                                                              \
+    VAREK_MATRIX_ELEMENT(i, 3)
         VAREK_MATRIX_ROW(0);
         VAREK_MATRIX_ROW(1);
         VAREK_MATRIX_ROW(2);
@@ -125,10 +128,8 @@ struct CMatrix
     void billboard(const CMatrix& view);
 };
 
-inline const CMatrix CMatrix::Identity{{1.0f, 0.0f, 0.0f, 0.0f,
-                                        0.0f, 1.0f, 0.0f, 0.0f,
-                                        0.0f, 0.0f, 1.0f, 0.0f,
-                                        0.0f, 0.0f, 0.0f, 1.0f}};
+inline const CMatrix CMatrix::Identity{
+    {1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f}};
 
 inline CVector& CVector::transform(const CMatrix& mat)
 {

@@ -3,7 +3,8 @@
 
 #include <cstdint>
 
-class CTextBuffer {
+class CTextBuffer
+{
 public:
     CTextBuffer() noexcept = default;
     CTextBuffer(const CTextBuffer& other);
@@ -22,7 +23,7 @@ public:
 
     const char* c_str() const noexcept { return text ? text : ""; }
 
-    char* text = nullptr;   // capacity + 1 bytes, or null
+    char* text = nullptr; // capacity + 1 bytes, or null
     int32_t length = 0;
     int32_t capacity = 0;
 };

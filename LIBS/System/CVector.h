@@ -153,19 +153,32 @@ struct CVector
     float angleAround(int selector) const
     {
         switch (selector) {
-        case 0: return CVector2(x, y).angle();
-        case 1: return CVector2(x, z).angle();
-        case 2: return CVector2(y, z).angle();
-        default: return 0.0f;
+        case 0:
+            return CVector2(x, y).angle();
+        case 1:
+            return CVector2(x, z).angle();
+        case 2:
+            return CVector2(y, z).angle();
+        default:
+            return 0.0f;
         }
     }
 
-    friend CVector operator+(const CVector& a, const CVector& b) { return CVector(a.x + b.x, a.y + b.y, a.z + b.z); }
-    friend CVector operator-(const CVector& a, const CVector& b) { return CVector(a.x - b.x, a.y - b.y, a.z - b.z); }
+    friend CVector operator+(const CVector& a, const CVector& b)
+    {
+        return CVector(a.x + b.x, a.y + b.y, a.z + b.z);
+    }
+    friend CVector operator-(const CVector& a, const CVector& b)
+    {
+        return CVector(a.x - b.x, a.y - b.y, a.z - b.z);
+    }
     friend CVector operator-(const CVector& a) { return CVector(-a.x, -a.y, -a.z); }
     friend CVector operator*(const CVector& a, float s) { return CVector(a.x * s, a.y * s, a.z * s); }
     friend CVector operator*(float s, const CVector& a) { return CVector(a.x * s, a.y * s, a.z * s); }
-    friend bool operator==(const CVector& a, const CVector& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
+    friend bool operator==(const CVector& a, const CVector& b)
+    {
+        return a.x == b.x && a.y == b.y && a.z == b.z;
+    }
 };
 
 inline const CVector CVector::UnitX{1.0f, 0.0f, 0.0f};

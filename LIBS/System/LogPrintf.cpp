@@ -7,7 +7,8 @@
 
 namespace {
 
-struct AppLogTarget {
+struct AppLogTarget
+{
     const uint8_t* loggingSwitch = nullptr;
     std::string path;
     std::mutex mutex;

@@ -10,7 +10,8 @@
 #include <utility>
 
 template <class T>
-class sArray {
+class sArray
+{
 public:
     explicit sArray(int32_t step = 16) noexcept : growStep(step) {}
     sArray(const sArray& other) : growStep(other.growStep) { copyFrom(other); }

@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-class sFilename {
+class sFilename
+{
 public:
     static constexpr int32_t MaxLength = 260;
 

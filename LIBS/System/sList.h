@@ -23,7 +23,8 @@ void* sListEmptyData() noexcept;
 
 // How a list instance copies, moves and destroys its elements.
 template <class T>
-struct sListValueOps {
+struct sListValueOps
+{
     static void copyConstruct(T* dst, const T& src) { ::new (static_cast<void*>(dst)) T(src); }
     static void defaultConstruct(T* dst) { ::new (static_cast<void*>(dst)) T(); }
     // Moves an element into uninitialised storage and ends the source.
@@ -41,7 +42,8 @@ struct sListValueOps {
 };
 
 template <class T, class Ops>
-class sListImpl {
+class sListImpl
+{
 public:
     using value_type = T;
 
@@ -276,8 +278,9 @@ protected:
         }
         Header* oh = sMemory::header(old);
         if (oh->refCount >= 2) {
-            sLogWarning(__FILE__, line,
-                        "sList::resize: dynamic resizable list referenced more than once, will duplicate the list");
+            sLogWarning(
+                __FILE__, line,
+                "sList::resize: dynamic resizable list referenced more than once, will duplicate the list");
             int32_t done = 0;
             try {
                 for (; done < keep; ++done)
@@ -319,7 +322,8 @@ protected:
 };
 
 template <class T>
-class sList : public sListImpl<T, sListValueOps<T>> {
+class sList : public sListImpl<T, sListValueOps<T>>
+{
 public:
     using sListImpl<T, sListValueOps<T>>::sListImpl;
 };

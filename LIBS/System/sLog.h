@@ -12,20 +12,18 @@
 #include <cstdint>
 #include <ostream>
 
-struct sLogSettings {
-    int32_t level;          // 1 fatal, 2 + warnings, 3 + notes
-    std::ostream* stream;   // where lines go; standard error by default
+struct sLogSettings
+{
+    int32_t level;        // 1 fatal, 2 + warnings, 3 + notes
+    std::ostream* stream; // where lines go; standard error by default
 };
 
 // Set up by a static initialiser before any other code runs.
 extern sLogSettings sLog;
 
-void sLogWarning(const char* file, int line, const char* fmt, ...)
-    __attribute__((format(printf, 3, 4)));
-void sLogNote(const char* file, int line, const char* fmt, ...)
-    __attribute__((format(printf, 3, 4)));
-void sLogFatal(const char* file, int line, const char* fmt, ...)
-    __attribute__((format(printf, 3, 4)));
+void sLogWarning(const char* file, int line, const char* fmt, ...) __attribute__((format(printf, 3, 4)));
+void sLogNote(const char* file, int line, const char* fmt, ...) __attribute__((format(printf, 3, 4)));
+void sLogFatal(const char* file, int line, const char* fmt, ...) __attribute__((format(printf, 3, 4)));
 
 // The path as it appears in log lines: relative to the source tree root when
 // the file lies inside it, unchanged otherwise.

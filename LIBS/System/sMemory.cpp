@@ -10,15 +10,22 @@ void* sMemory::arena = nullptr;
 const char* sMemory::Exception::textFor(int32_t code) noexcept
 {
     switch (code) {
-    case 1: return "Attempted to allocate memory before initialisation of shared arena";
-    case 2: return "No more memory for allocation on heap";
-    case 3: return "Unable to resize heap for memory allocation";
+    case 1:
+        return "Attempted to allocate memory before initialisation of shared arena";
+    case 2:
+        return "No more memory for allocation on heap";
+    case 3:
+        return "Unable to resize heap for memory allocation";
     case 4:
     case 5:
-    case 6: return "Memory block corrupted";
-    case 7: return "Attempted to allocate memory block with NULL bytes";
-    case 8: return "Memory block unreferenced to often";
-    default: return "Invalid exception handler";
+    case 6:
+        return "Memory block corrupted";
+    case 7:
+        return "Attempted to allocate memory block with NULL bytes";
+    case 8:
+        return "Memory block unreferenced to often";
+    default:
+        return "Invalid exception handler";
     }
 }
 
@@ -107,12 +114,13 @@ void sMemory::releaseObjects(void* p, size_t elementSize, DestroyFn destroy)
 
 namespace {
 // The arena's record: two words for its own header, then two zero words.
-struct ArenaData {
+struct ArenaData
+{
     void* first;
     void* last;
 };
 static_assert(sizeof(ArenaData) == 16);
-}
+} // namespace
 
 void sMemory::init()
 {

@@ -14,7 +14,8 @@
 #include <utility>
 
 // Base of the library's exceptions: a code and a constant message.
-class sException : public std::exception {
+class sException : public std::exception
+{
 public:
     sException(int32_t c, const char* m) noexcept : code(c), message(m) {}
     const char* what() const noexcept override { return message; }
@@ -23,7 +24,8 @@ public:
     const char* message;
 };
 
-class sMemory {
+class sMemory
+{
 public:
     static constexpr uint32_t MagicLive = 0xBABEB11Cu;
     static constexpr uint32_t MagicFreed = 0xDEADB00Cu;
@@ -31,22 +33,24 @@ public:
     // The nine words in front of the user pointer. The three leading pad words
     // keep user data 16-byte aligned on a 64-bit heap; they are not part of the
     // block's record.
-    struct Header {
+    struct Header
+    {
         uint32_t pad[3];
-        int32_t refCount;   // owners; 0 after allocation
-        uint32_t size;      // requested bytes, or the object size of a single-object block
-        uint32_t link;      // arena chain word, 0
-        int32_t single;     // 1: one object; 0: bytes or an array
-        int32_t capacity;   // element capacity, kept by the lists
-        int32_t count;      // element count, kept by the lists
-        uint32_t prev;      // arena chain words; blocks are not entered into the chain
+        int32_t refCount; // owners; 0 after allocation
+        uint32_t size;    // requested bytes, or the object size of a single-object block
+        uint32_t link;    // arena chain word, 0
+        int32_t single;   // 1: one object; 0: bytes or an array
+        int32_t capacity; // element capacity, kept by the lists
+        int32_t count;    // element count, kept by the lists
+        uint32_t prev;    // arena chain words; blocks are not entered into the chain
         uint32_t next;
-        uint32_t magic;     // MagicLive while live, MagicFreed after freeing
+        uint32_t magic; // MagicLive while live, MagicFreed after freeing
     };
     static_assert(sizeof(Header) == 48, "user data must stay 16-byte aligned");
     static constexpr size_t HeaderWords = 9;
 
-    class Exception : public sException {
+    class Exception : public sException
+    {
     public:
         explicit Exception(int32_t c) noexcept : sException(c, textFor(c)) {}
         static const char* textFor(int32_t code) noexcept;

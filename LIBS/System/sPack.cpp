@@ -223,7 +223,8 @@ uint32_t sPack::pack(const void* input, void* output, size_t length, uint8_t blo
     return code(in, out, length);
 }
 
-int64_t sPack::unpack(const void* packed, size_t packedSize, void* output, size_t capacity, const char** reason)
+int64_t sPack::unpack(const void* packed, size_t packedSize, void* output, size_t capacity,
+                      const char** reason)
 {
     if (!output)
         capacity = 0;

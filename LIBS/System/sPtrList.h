@@ -9,7 +9,8 @@
 #include "LIBS/System/sList.h"
 
 template <class T>
-struct sListPtrOps {
+struct sListPtrOps
+{
     static void copyConstruct(T** dst, T* const& src)
     {
         if (src)
@@ -24,12 +25,13 @@ struct sListPtrOps {
         *e = nullptr;
         sMemory::releaseObject(p);
     }
-    static constexpr const char* clearWarning = "PtrList cleared while referenced twice! Data may be corrupted.";
+    static constexpr const char* clearWarning =
+        "PtrList cleared while referenced twice! Data may be corrupted.";
 };
 
 template <class T>
-class sPtrList : public sListImpl<T*, sListPtrOps<T>> {
+class sPtrList : public sListImpl<T*, sListPtrOps<T>>
+{
 public:
     using sListImpl<T*, sListPtrOps<T>>::sListImpl;
-
 };

@@ -212,10 +212,17 @@ int32_t sStream::seek(int32_t offset, int32_t origin)
     }
     int64_t target = position;
     switch (origin) {
-    case 0: target = offset; break;
-    case 1: target = static_cast<int64_t>(position) + offset; break;
-    case 2: target = static_cast<int64_t>(size) - offset; break;
-    default: return size;
+    case 0:
+        target = offset;
+        break;
+    case 1:
+        target = static_cast<int64_t>(position) + offset;
+        break;
+    case 2:
+        target = static_cast<int64_t>(size) - offset;
+        break;
+    default:
+        return size;
     }
     if (target < 0)
         target = 0;

@@ -17,10 +17,19 @@
 #include <cstdint>
 #include <cstdio>
 
-class sStream {
+class sStream
+{
 public:
-    enum : int32_t { Read = 1, Write = 2 };
-    enum : int32_t { KindMemory = 0, KindFile = 1 };
+    enum : int32_t
+    {
+        Read = 1,
+        Write = 2
+    };
+    enum : int32_t
+    {
+        KindMemory = 0,
+        KindFile = 1
+    };
 
     explicit sStream(const char* name = nullptr, int32_t flags = 0, bool directMode = false);
     ~sStream();
@@ -49,7 +58,7 @@ public:
     int32_t flags = 0;
     sList<uint8_t> buffer;
     uint8_t* memory = nullptr;
-    int32_t size = 0;           // valid bytes in `buffer`, or the attached memory's length
+    int32_t size = 0; // valid bytes in `buffer`, or the attached memory's length
     int32_t position = 0;
     int32_t lastCount = 0;
     int32_t isOpen = 0;

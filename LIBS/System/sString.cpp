@@ -158,7 +158,8 @@ int32_t sString::find(char ch, int32_t start) const noexcept
 {
     if (length == 0 || start < 0 || start >= length)
         return -1;
-    const void* hit = std::memchr(text + start, static_cast<unsigned char>(ch), static_cast<size_t>(length - start));
+    const void* hit =
+        std::memchr(text + start, static_cast<unsigned char>(ch), static_cast<size_t>(length - start));
     return hit ? static_cast<int32_t>(static_cast<const char*>(hit) - text) : -1;
 }
 

@@ -8,7 +8,8 @@
 #include <cstdarg>
 #include <cstdint>
 
-class sString {
+class sString
+{
 public:
     constexpr sString() noexcept : length(0), text(emptyText) {}
     sString(const char* s) : sString() { assign(s); }

@@ -48,7 +48,8 @@ const std::string& rawInput()
             rgba[i * 4 + 2] = img.pixels[i * 4 + 3];
             rgba[i * 4 + 3] = img.pixels[i * 4];
         }
-        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(rgba.data()), std::streamsize(rgba.size()));
+        std::ofstream(p, std::ios::binary)
+            .write(reinterpret_cast<const char*>(rgba.data()), std::streamsize(rgba.size()));
         return p;
     }();
     return path;
@@ -66,7 +67,11 @@ void BM_Library_32To16(benchmark::State& state)
         benchmark::DoNotOptimize(img.pixels);
     }
 }
-BENCHMARK(BM_Library_32To16)->Arg(DITHER_NONE)->Arg(DITHER_ORDERED)->Arg(DITHER_DIFFUSION)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Library_32To16)
+    ->Arg(DITHER_NONE)
+    ->Arg(DITHER_ORDERED)
+    ->Arg(DITHER_DIFFUSION)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_Library_16To32(benchmark::State& state)
 {
@@ -98,7 +103,8 @@ BENCHMARK(BM_Library_ResizeHalf)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 void runConvert(benchmark::State& state, const std::string& job)
 {
     const std::string out = rawInput() + ".out";
-    const std::string cmd = "convert -size 1024x1024 -depth 8 rgba:'" + rawInput() + "' " + job + " >/dev/null 2>&1";
+    const std::string cmd =
+        "convert -size 1024x1024 -depth 8 rgba:'" + rawInput() + "' " + job + " >/dev/null 2>&1";
     for (auto _ : state)
         if (std::system(cmd.c_str()) != 0) {
             state.SkipWithError("ImageMagick's convert is not available");
@@ -125,7 +131,7 @@ void BM_ImageMagick_ResizeHalf(benchmark::State& state)
 }
 BENCHMARK(BM_ImageMagick_ResizeHalf)->UseRealTime()->Unit(benchmark::kMillisecond);
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

@@ -18,9 +18,9 @@ using Bytes = std::vector<uint8_t>;
 // Dialog-like text: words from a small vocabulary with keys and numbers.
 Bytes MakeText(size_t n)
 {
-    static const char* kWords[] = {"the",    "guard", "door",   "window", "locker", "alarm",  "plan",
-                                   "night",  "car",   "street", "key",    "safe",   "cash",   "opens",
-                                   "closes", "walks", "checks", "sensor", "floor",  "house",  "and"};
+    static const char* kWords[] = {"the",    "guard", "door",   "window", "locker", "alarm", "plan",
+                                   "night",  "car",   "street", "key",    "safe",   "cash",  "opens",
+                                   "closes", "walks", "checks", "sensor", "floor",  "house", "and"};
     std::mt19937 rng(1);
     std::string s;
     while (s.size() < n) {
@@ -40,9 +40,16 @@ Bytes MakeBinary(size_t n)
     Bytes b;
     b.reserve(n + 40);
     for (int i = 0; b.size() < n; ++i) {
-        const float rec[10] = {float(i % 64) * 0.25f, float(i / 64) * 0.25f, 0.0f, 0.0f, 1.0f, 0.0f,
-                               float(i % 64) / 64.0f, float(i / 64 % 64) / 64.0f,
-                               float(rng() % 1000) / 1000.0f, 0.5f};
+        const float rec[10] = {float(i % 64) * 0.25f,
+                               float(i / 64) * 0.25f,
+                               0.0f,
+                               0.0f,
+                               1.0f,
+                               0.0f,
+                               float(i % 64) / 64.0f,
+                               float(i / 64 % 64) / 64.0f,
+                               float(rng() % 1000) / 1000.0f,
+                               0.5f};
         const uint8_t* p = reinterpret_cast<const uint8_t*>(rec);
         b.insert(b.end(), p, p + sizeof rec);
     }

@@ -80,6 +80,6 @@ void BM_DrawEverythingWithoutCollection(benchmark::State& state)
 }
 BENCHMARK(BM_DrawEverythingWithoutCollection)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

@@ -57,8 +57,9 @@ bool LoadBigWorld()
     CModelEntry* tile = shelltest::AddTileEntry(0.2f);
     const int side = 45;
     for (int i = 0; i < WorldObjects; ++i)
-        shelltest::AddInstance(g_WorldRoot, tile, CVector(float(i % side - side / 2) * 0.25f, 0,
-                                                           float(i / side - side / 2) * 0.25f));
+        shelltest::AddInstance(
+            g_WorldRoot, tile,
+            CVector(float(i % side - side / 2) * 0.25f, 0, float(i / side - side / 2) * 0.25f));
     const std::string file = (workDir / "Bench.wld").string();
     if (!SaveWorld(file.c_str()))
         return false;

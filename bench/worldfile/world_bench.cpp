@@ -33,7 +33,8 @@ CRootNode* MakeModel(int seed, int vertices)
     std::vector<MeshVertex> v(static_cast<size_t>(vertices));
     for (int i = 0; i < vertices; ++i) {
         const float f = float(i + seed);
-        v[size_t(i)] = MeshVertex{f * 0.01f, float(i % 17), f * 0.02f, 0, 1, 0, f * 0.001f, 0.5f, 0.25f, 0.75f};
+        v[size_t(i)] =
+            MeshVertex{f * 0.01f, float(i % 17), f * 0.02f, 0, 1, 0, f * 0.001f, 0.5f, 0.25f, 0.75f};
     }
     mesh->SetVertices(v.data(), vertices);
     std::vector<uint16_t> idx;
@@ -87,7 +88,8 @@ const std::string& WorldPath()
                 previous = node;
             }
         }
-        const fs::path file = fs::temp_directory_path() / ("varek-bench-" + std::to_string(::getpid()) + ".wld");
+        const fs::path file =
+            fs::temp_directory_path() / ("varek-bench-" + std::to_string(::getpid()) + ".wld");
         SaveWorld(file.c_str());
         ClearWorld();
         return file.string();
@@ -156,7 +158,7 @@ void BM_SaveWorld(benchmark::State& state)
     fs::remove(bak.replace_extension(".bak"));
 }
 
-}  // namespace
+} // namespace
 
 BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadWorldGame)->Unit(benchmark::kMillisecond);

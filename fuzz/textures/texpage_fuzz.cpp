@@ -41,10 +41,10 @@ void SetUpDevice()
     info.textureFormats.add(Format(1, 0x7C00, 0x03E0, 0x001F, 0x8000));
     DX.directDraw = dd;
     DX.deviceInfo = &info;
-    GameModeFlag = 1;  // no texture files are looked for
+    GameModeFlag = 1; // no texture files are looked for
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

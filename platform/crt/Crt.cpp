@@ -90,9 +90,10 @@ std::string VFormat(const char* format, va_list args)
             std::string body = FormatFixed(std::fabs(v), precision < 0 ? 6 : precision);
             if (flags.find('#') != std::string::npos && body.find('.') == std::string::npos)
                 body += '.';
-            std::string sign = std::signbit(v) ? "-" : flags.find('+') != std::string::npos ? "+"
-                                                 : flags.find(' ') != std::string::npos   ? " "
-                                                                                          : "";
+            std::string sign = std::signbit(v)                        ? "-"
+                               : flags.find('+') != std::string::npos ? "+"
+                               : flags.find(' ') != std::string::npos ? " "
+                                                                      : "";
             size_t total = sign.size() + body.size();
             std::string padded;
             if (width > 0 && total < size_t(width)) {
@@ -166,7 +167,7 @@ std::string VFormat(const char* format, va_list args)
     return out;
 }
 
-}  // namespace
+} // namespace
 
 void srand(unsigned int seed)
 {
@@ -254,4 +255,4 @@ std::string Format(const char* format, ...)
     return text;
 }
 
-}  // namespace crt
+} // namespace crt

@@ -8,7 +8,7 @@
 
 namespace crt {
 
-constexpr int RandMax = 0x7FFF;  // the largest rand() result
+constexpr int RandMax = 0x7FFF; // the largest rand() result
 
 // Per thread, as in the multi-threaded run-time; a thread starts with seed 1.
 void srand(unsigned int seed);
@@ -24,4 +24,4 @@ std::string FormatFixed(double value, int precision);
 int snprintf(char* buffer, std::size_t size, const char* format, ...) __attribute__((format(printf, 3, 4)));
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-}  // namespace crt
+} // namespace crt

@@ -30,4 +30,4 @@ const D3DCapsOverride& CapsOverride();
 void Register(IDirectDrawSurface7* s);
 void Unregister(IDirectDrawSurface7* s);
 
-}  // namespace d3dgl
+} // namespace d3dgl

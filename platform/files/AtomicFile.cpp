@@ -28,7 +28,7 @@ bool WriteAll(int fd, const void* data, size_t size)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 AtomicWriteResult WriteFileAtomically(const std::filesystem::path& path, const void* data, size_t size,
                                       const std::filesystem::path* backup)
@@ -82,4 +82,4 @@ AtomicWriteResult WriteFileAtomically(const std::filesystem::path& path, const v
     return result;
 }
 
-}  // namespace platform
+} // namespace platform

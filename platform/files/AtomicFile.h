@@ -8,16 +8,18 @@
 
 namespace platform {
 
-struct AtomicWriteResult {
-    enum Step {
-        Done,     // the new file is in place
-        Create,   // the temporary file could not be made
-        Write,    // writing or flushing the temporary file failed
-        Backup,   // the previous file could not be moved aside
-        Replace,  // the temporary file could not be renamed over the target
+struct AtomicWriteResult
+{
+    enum Step
+    {
+        Done,    // the new file is in place
+        Create,  // the temporary file could not be made
+        Write,   // writing or flushing the temporary file failed
+        Backup,  // the previous file could not be moved aside
+        Replace, // the temporary file could not be renamed over the target
     };
     Step step = Done;
-    std::error_code error;  // why that step failed
+    std::error_code error; // why that step failed
 
     explicit operator bool() const { return step == Done; }
 };
@@ -29,4 +31,4 @@ struct AtomicWriteResult {
 AtomicWriteResult WriteFileAtomically(const std::filesystem::path& path, const void* data, size_t size,
                                       const std::filesystem::path* backup = nullptr);
 
-}  // namespace platform
+} // namespace platform

@@ -30,7 +30,7 @@ void AppendUtf8(std::string& out, uint32_t cp)
     }
 }
 
-}  // namespace
+} // namespace
 
 uint32_t Cp1252ToCodePoint(uint8_t byte)
 {
@@ -105,4 +105,4 @@ std::string Utf8ToCp1252(std::string_view text, char replacement)
     return out;
 }
 
-}  // namespace platform
+} // namespace platform

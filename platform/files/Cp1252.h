@@ -14,4 +14,4 @@ std::string Utf8ToCp1252(std::string_view text, char replacement = '?');
 // The Unicode code point of one Windows-1252 byte (undefined bytes map to themselves).
 uint32_t Cp1252ToCodePoint(uint8_t byte);
 
-}  // namespace platform
+} // namespace platform

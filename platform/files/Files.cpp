@@ -12,7 +12,8 @@ namespace fs = std::filesystem;
 
 namespace platform {
 
-struct FindState {
+struct FindState
+{
     std::vector<FindData> entries;
     size_t next = 0;
 };
@@ -29,7 +30,8 @@ bool LessNoCase(const std::string& a, const std::string& b)
 std::vector<FindData> Collect(std::string_view pattern)
 {
     size_t cut = pattern.find_last_of("\\/");
-    std::string_view folderPart = cut == std::string_view::npos ? std::string_view() : pattern.substr(0, cut + 1);
+    std::string_view folderPart =
+        cut == std::string_view::npos ? std::string_view() : pattern.substr(0, cut + 1);
     std::string_view namePart = cut == std::string_view::npos ? pattern : pattern.substr(cut + 1);
 
     fs::path folder;
@@ -66,7 +68,7 @@ std::vector<FindData> Collect(std::string_view pattern)
     return out;
 }
 
-}  // namespace
+} // namespace
 
 FindHandle FindFirstFile(std::string_view pattern, FindData& data)
 {
@@ -171,7 +173,8 @@ void SplitPath(std::string_view path, std::string* drive, std::string* dir, std:
         rest.remove_prefix(2);
     }
     size_t slash = rest.find_last_of("\\/");
-    std::string_view folder = slash == std::string_view::npos ? std::string_view() : rest.substr(0, slash + 1);
+    std::string_view folder =
+        slash == std::string_view::npos ? std::string_view() : rest.substr(0, slash + 1);
     std::string_view file = slash == std::string_view::npos ? rest : rest.substr(slash + 1);
     size_t dot = file.find_last_of('.');
     std::string_view name = dot == std::string_view::npos ? file : file.substr(0, dot);
@@ -228,4 +231,4 @@ bool ReadTextFile(std::string_view path, std::string& text)
     return true;
 }
 
-}  // namespace platform
+} // namespace platform

@@ -14,8 +14,9 @@ constexpr uint32_t FILE_ATTRIBUTE_READONLY = 0x01;
 constexpr uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
 constexpr uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
 
-struct FindData {
-    std::string cFileName;  // the name as stored on disk, without folder
+struct FindData
+{
+    std::string cFileName; // the name as stored on disk, without folder
     uint32_t dwFileAttributes = 0;
     uint64_t nFileSize = 0;
 };
@@ -65,4 +66,4 @@ bool ReadFile(std::string_view path, std::string& bytes);
 bool ReadTextFile(std::string_view path, std::string& text);
 std::string TextModeFilter(std::string_view raw);
 
-}  // namespace platform
+} // namespace platform

@@ -64,7 +64,7 @@ std::string FindNoCase(const fs::path& folder, const std::string& name)
     return hits.front();
 }
 
-}  // namespace
+} // namespace
 
 fs::path ProgramFolder()
 {
@@ -161,4 +161,4 @@ fs::path ResolvePath(std::string_view winPath)
     return out;
 }
 
-}  // namespace platform
+} // namespace platform

@@ -31,4 +31,4 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 // ASCII case. "*.*" matches every name, with or without a dot.
 bool MatchWildcard(std::string_view pattern, std::string_view name);
 
-}  // namespace platform
+} // namespace platform

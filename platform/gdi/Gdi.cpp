@@ -101,7 +101,7 @@ void MemoryDC::Line(int x0, int y0, int x1, int y1, uint8_t index)
         if (x >= 0 && y >= 0 && x < w && y < h)
             Put(int(x), int(y), index);
         else if ((x < 0 && sx < 0) || (y < 0 && sy < 0) || (x >= w && sx > 0) || (y >= h && sy > 0))
-            break;  // moving away from the bitmap: nothing more to draw
+            break; // moving away from the bitmap: nothing more to draw
         if (x == x1 && y == y1)
             break;
         int64_t e2 = 2 * err;
@@ -130,7 +130,8 @@ bool MemoryDC::Polygon(const GdiPoint* points, int count)
             maxY = std::max<int64_t>(maxY, points[i].y);
         }
         int64_t y0 = std::max<int64_t>(minY, 0), y1 = std::min<int64_t>(maxY, h - 1);
-        struct Crossing {
+        struct Crossing
+        {
             double x;
             int dir;
         };
@@ -151,7 +152,8 @@ bool MemoryDC::Polygon(const GdiPoint* points, int count)
                 double t = double(y - a.y) / double(int64_t(b.y) - a.y);
                 crossings.push_back({double(a.x) + t * double(int64_t(b.x) - a.x), down ? 1 : -1});
             }
-            std::sort(crossings.begin(), crossings.end(), [](const Crossing& l, const Crossing& r) { return l.x < r.x; });
+            std::sort(crossings.begin(), crossings.end(),
+                      [](const Crossing& l, const Crossing& r) { return l.x < r.x; });
             int winding = 0;
             for (size_t k = 0; k + 1 < crossings.size(); ++k) {
                 winding += fillMode_ == WINDING ? crossings[k].dir : 1;
@@ -201,4 +203,4 @@ COLORREF MemoryDC::GetPixel(int x, int y) const
     return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue);
 }
 
-}  // namespace platform
+} // namespace platform

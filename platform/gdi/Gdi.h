@@ -11,24 +11,39 @@
 
 namespace platform {
 
-using COLORREF = uint32_t;  // 0x00BBGGRR
-constexpr COLORREF RGB(uint8_t r, uint8_t g, uint8_t b) { return COLORREF(r) | COLORREF(g) << 8 | COLORREF(b) << 16; }
-constexpr uint8_t GetRValue(COLORREF c) { return uint8_t(c); }
-constexpr uint8_t GetGValue(COLORREF c) { return uint8_t(c >> 8); }
-constexpr uint8_t GetBValue(COLORREF c) { return uint8_t(c >> 16); }
+using COLORREF = uint32_t; // 0x00BBGGRR
+constexpr COLORREF RGB(uint8_t r, uint8_t g, uint8_t b)
+{
+    return COLORREF(r) | COLORREF(g) << 8 | COLORREF(b) << 16;
+}
+constexpr uint8_t GetRValue(COLORREF c)
+{
+    return uint8_t(c);
+}
+constexpr uint8_t GetGValue(COLORREF c)
+{
+    return uint8_t(c >> 8);
+}
+constexpr uint8_t GetBValue(COLORREF c)
+{
+    return uint8_t(c >> 16);
+}
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFFu;
 
-struct RGBQUAD {
+struct RGBQUAD
+{
     uint8_t rgbBlue = 0, rgbGreen = 0, rgbRed = 0, rgbReserved = 0;
 };
 
-struct GdiPoint {
+struct GdiPoint
+{
     int32_t x = 0, y = 0;
 };
 
 // An 8-bit palettised bitmap with rows padded to 4 bytes, top-down when created with
 // a negative height (row 0 is the top), bottom-up otherwise.
-class DibSection {
+class DibSection
+{
 public:
     bool Create(int width, int height, const std::vector<RGBQUAD>& colors);
     int Width() const { return width_; }
@@ -55,18 +70,21 @@ constexpr int WINDING = 2;
 constexpr int PS_SOLID = 0;
 constexpr int PS_NULL = 5;
 
-struct Pen {
+struct Pen
+{
     int style = PS_SOLID;
     int width = 1;
     COLORREF color = 0;
 };
-struct Brush {
+struct Brush
+{
     bool null = false;
     COLORREF color = 0;
 };
 
 // A memory device context drawing into a selected DIB section.
-class MemoryDC {
+class MemoryDC
+{
 public:
     void SelectBitmap(DibSection* bitmap) { bitmap_ = bitmap; }
     void SelectPen(const Pen& pen) { pen_ = pen; }
@@ -91,7 +109,8 @@ private:
 
 // Text onto 32-bit pixels (bytes B, G, R, X in memory), blended by coverage.
 // Texts are Windows-1252.
-class TextFont {
+class TextFont
+{
 public:
     TextFont();
     ~TextFont();
@@ -105,12 +124,12 @@ public:
     int LineHeight() const;
     int TextWidth(std::string_view text) const;
     // (x, y) is the top-left corner of the line; color is 0x00RRGGBB.
-    void DrawText(uint32_t* pixels, int width, int height, int pitchBytes, int x, int y, std::string_view text,
-                  uint32_t color) const;
+    void DrawText(uint32_t* pixels, int width, int height, int pitchBytes, int x, int y,
+                  std::string_view text, uint32_t color) const;
 
 private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace platform
+} // namespace platform

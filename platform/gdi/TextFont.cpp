@@ -11,7 +11,8 @@
 
 namespace platform {
 
-struct TextFont::Impl {
+struct TextFont::Impl
+{
     FT_Library library = nullptr;
     FT_Face face = nullptr;
     int pixelHeight = 0;
@@ -40,7 +41,7 @@ std::string DefaultFontFile()
     return candidates[0];
 }
 
-}  // namespace
+} // namespace
 
 TextFont::TextFont() = default;
 TextFont::~TextFont() = default;
@@ -94,8 +95,8 @@ int TextFont::TextWidth(std::string_view text) const
     return int(advance >> 6);
 }
 
-void TextFont::DrawText(uint32_t* pixels, int width, int height, int pitchBytes, int x, int y, std::string_view text,
-                        uint32_t color) const
+void TextFont::DrawText(uint32_t* pixels, int width, int height, int pitchBytes, int x, int y,
+                        std::string_view text, uint32_t color) const
 {
     if (!impl_ || !pixels || width <= 0 || height <= 0 || pitchBytes < width * 4)
         return;
@@ -116,7 +117,8 @@ void TextFont::DrawText(uint32_t* pixels, int width, int height, int pitchBytes,
             int py = top + row;
             if (py < 0 || py >= height)
                 continue;
-            auto* line = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(pixels) + size_t(py) * size_t(pitchBytes));
+            auto* line = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(pixels) +
+                                                     size_t(py) * size_t(pitchBytes));
             const uint8_t* src = bm.buffer + row * bm.pitch;
             for (int col = 0; col < int(bm.width); ++col) {
                 int px = left + col;
@@ -136,4 +138,4 @@ void TextFont::DrawText(uint32_t* pixels, int width, int height, int pitchBytes,
     }
 }
 
-}  // namespace platform
+} // namespace platform

@@ -8,7 +8,8 @@
 
 namespace platform {
 
-struct MouseDevice::State {
+struct MouseDevice::State
+{
     int observer = 0;
     HWND window = nullptr;
     uint32_t flags = DISCL_NONEXCLUSIVE | DISCL_FOREGROUND;
@@ -44,16 +45,19 @@ HRESULT MouseDevice::Create()
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
-            int index = e.button.button == SDL_BUTTON_LEFT ? 0 : e.button.button == SDL_BUTTON_RIGHT ? 1
-                        : e.button.button == SDL_BUTTON_MIDDLE ? 2 : e.button.button == SDL_BUTTON_X1 ? 3 : -1;
+            int index = e.button.button == SDL_BUTTON_LEFT     ? 0
+                        : e.button.button == SDL_BUTTON_RIGHT  ? 1
+                        : e.button.button == SDL_BUTTON_MIDDLE ? 2
+                        : e.button.button == SDL_BUTTON_X1     ? 3
+                                                               : -1;
             if (index >= 0)
                 s->sum.rgbButtons[index] = e.type == SDL_MOUSEBUTTONDOWN ? 0x80 : 0;
             break;
         }
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST && FollowsSystemFocus() && s->acquired &&
-                (s->flags & DISCL_FOREGROUND) &&
-                s->window && WindowFromNative(e.window.windowID) == s->window) {
+                (s->flags & DISCL_FOREGROUND) && s->window &&
+                WindowFromNative(e.window.windowID) == s->window) {
                 s->acquired = false;
                 s->lost = true;
             }
@@ -123,4 +127,4 @@ void MouseDevice::Release()
     state_ = nullptr;
 }
 
-}  // namespace platform
+} // namespace platform

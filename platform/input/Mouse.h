@@ -21,12 +21,14 @@ constexpr uint32_t DISCL_NONEXCLUSIVE = 0x02;
 constexpr uint32_t DISCL_FOREGROUND = 0x04;
 constexpr uint32_t DISCL_BACKGROUND = 0x08;
 
-struct DIMOUSESTATE {
-    int32_t lX = 0, lY = 0, lZ = 0;  // movement in pixels; wheel in 120 per notch
-    uint8_t rgbButtons[4] = {};      // 0x80 while held: left, right, middle, fourth
+struct DIMOUSESTATE
+{
+    int32_t lX = 0, lY = 0, lZ = 0; // movement in pixels; wheel in 120 per notch
+    uint8_t rgbButtons[4] = {};     // 0x80 while held: left, right, middle, fourth
 };
 
-class MouseDevice {
+class MouseDevice
+{
 public:
     MouseDevice() = default;
     ~MouseDevice();
@@ -49,4 +51,4 @@ private:
     State* state_ = nullptr;
 };
 
-}  // namespace platform
+} // namespace platform

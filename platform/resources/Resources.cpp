@@ -48,7 +48,7 @@ bool ReadAll(const fs::path& p, std::vector<uint8_t>& bytes)
     return !in.bad();
 }
 
-}  // namespace
+} // namespace
 
 fs::path ResourceFolder()
 {
@@ -91,4 +91,4 @@ bool LoadResource(std::string_view type, std::string_view name, std::vector<uint
     return ReadAll(FindResource(type, name), bytes);
 }
 
-}  // namespace platform
+} // namespace platform

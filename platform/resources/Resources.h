@@ -22,4 +22,4 @@ std::filesystem::path FindResource(std::string_view type, std::string_view name)
 bool LoadResource(std::string_view type, int id, std::vector<uint8_t>& bytes);
 bool LoadResource(std::string_view type, std::string_view name, std::vector<uint8_t>& bytes);
 
-}  // namespace platform
+} // namespace platform

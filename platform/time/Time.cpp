@@ -25,7 +25,8 @@ uint64_t Now()
 
 using Clock = std::chrono::steady_clock;
 
-struct Timer {
+struct Timer
+{
     uint32_t periodMs;
     bool periodic;
     LPTIMECALLBACK callback;
@@ -34,7 +35,8 @@ struct Timer {
 };
 
 // Lives for the whole process; its thread is detached and sleeps while no timer exists.
-struct TimerQueue {
+struct TimerQueue
+{
     std::mutex mutex;
     std::condition_variable wake;
     std::condition_variable finished;
@@ -87,7 +89,7 @@ TimerQueue& Queue()
     return *queue;
 }
 
-}  // namespace
+} // namespace
 
 void SetTimeSource(TimeSource source)
 {
@@ -190,4 +192,4 @@ uint32_t Event::Wait(uint32_t timeoutMs)
     return WAIT_OBJECT_0;
 }
 
-}  // namespace platform
+} // namespace platform

@@ -16,7 +16,7 @@ namespace platform {
 // Milliseconds, wrapping at 2^32.
 uint32_t timeGetTime();
 bool QueryPerformanceCounter(int64_t* count);
-bool QueryPerformanceFrequency(int64_t* frequency);  // counts per second
+bool QueryPerformanceFrequency(int64_t* frequency); // counts per second
 void Sleep(uint32_t milliseconds);
 
 // Nanoseconds on any fixed origin. An empty function restores the system clock.
@@ -24,14 +24,18 @@ using TimeSource = std::function<uint64_t()>;
 void SetTimeSource(TimeSource source);
 
 // A clock for tests: time moves only when the test says so.
-class ManualClock {
+class ManualClock
+{
 public:
     explicit ManualClock(uint64_t startMs = 0) : ns_(startMs * 1000000ull) {}
     void AdvanceMs(uint64_t ms) { ns_ += ms * 1000000ull; }
     void SetMs(uint64_t ms) { ns_ = ms * 1000000ull; }
     uint64_t Nanoseconds() const { return ns_; }
     // Installs this clock as the time source.
-    void Install() { SetTimeSource([this] { return ns_; }); }
+    void Install()
+    {
+        SetTimeSource([this] { return ns_; });
+    }
 
 private:
     uint64_t ns_;
@@ -51,11 +55,18 @@ uint32_t timeSetEvent(uint32_t delayMs, uint32_t resolutionMs, LPTIMECALLBACK ca
 // Stops a timer. When its callback is running on the timer thread, waits for it to
 // end (unless called from that callback), so nothing runs after the kill returns.
 uint32_t timeKillEvent(uint32_t timerId);
-inline uint32_t timeBeginPeriod(uint32_t) { return TIMERR_NOERROR; }
-inline uint32_t timeEndPeriod(uint32_t) { return TIMERR_NOERROR; }
+inline uint32_t timeBeginPeriod(uint32_t)
+{
+    return TIMERR_NOERROR;
+}
+inline uint32_t timeEndPeriod(uint32_t)
+{
+    return TIMERR_NOERROR;
+}
 
 // A critical section: re-entrant on the owning thread.
-class CriticalSection {
+class CriticalSection
+{
 public:
     void Enter() { mutex_.lock(); }
     bool TryEnter() { return mutex_.try_lock(); }
@@ -74,10 +85,13 @@ constexpr uint32_t WAIT_TIMEOUT = 0x102;
 
 // An event object: a manual-reset event stays set until Reset; an auto-reset event
 // lets one waiter through and clears itself.
-class Event {
+class Event
+{
 public:
     explicit Event(bool manualReset = true, bool initialState = false)
-        : manual_(manualReset), set_(initialState) {}
+        : manual_(manualReset), set_(initialState)
+    {
+    }
     void Set();
     void Reset();
     bool IsSet() const;
@@ -91,6 +105,9 @@ private:
     std::condition_variable cv_;
 };
 
-inline uint32_t WaitForSingleObject(Event& event, uint32_t timeoutMs) { return event.Wait(timeoutMs); }
+inline uint32_t WaitForSingleObject(Event& event, uint32_t timeoutMs)
+{
+    return event.Wait(timeoutMs);
+}
 
-}  // namespace platform
+} // namespace platform

@@ -7,9 +7,15 @@ namespace platform {
 
 constexpr int32_t S_OK = 0;
 
-inline int32_t CoInitialize(void*) { return S_OK; }
+inline int32_t CoInitialize(void*)
+{
+    return S_OK;
+}
 inline void CoUninitialize() {}
 // The installed DirectX version as the probe reports it: always 7.0.
-inline uint32_t DirectXVersionProbe() { return 0x700; }
+inline uint32_t DirectXVersionProbe()
+{
+    return 0x700;
+}
 
-}  // namespace platform
+} // namespace platform

@@ -19,9 +19,10 @@ std::string_view Trim(std::string_view s)
     return s;
 }
 
-}  // namespace
+} // namespace
 
-std::optional<std::string> FindProfileValue(std::string_view text, std::string_view section, std::string_view key)
+std::optional<std::string> FindProfileValue(std::string_view text, std::string_view section,
+                                            std::string_view key)
 {
     bool inSection = false;
     size_t pos = 0;
@@ -35,7 +36,8 @@ std::optional<std::string> FindProfileValue(std::string_view text, std::string_v
             continue;
         if (line.front() == '[') {
             size_t close = line.find(']');
-            std::string_view name = close == std::string_view::npos ? line.substr(1) : line.substr(1, close - 1);
+            std::string_view name =
+                close == std::string_view::npos ? line.substr(1) : line.substr(1, close - 1);
             inSection = EqualsNoCase(Trim(name), section);
             continue;
         }
@@ -46,7 +48,8 @@ std::optional<std::string> FindProfileValue(std::string_view text, std::string_v
             continue;
         if (EqualsNoCase(Trim(line.substr(0, eq)), key)) {
             std::string_view value = Trim(line.substr(eq + 1));
-            if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+            if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                value.back() == value.front())
                 value = value.substr(1, value.size() - 2);
             return std::string(value);
         }
@@ -64,7 +67,7 @@ std::optional<std::string> Lookup(std::string_view section, std::string_view key
     return FindProfileValue(text, section, key);
 }
 
-}  // namespace
+} // namespace
 
 int GetPrivateProfileInt(std::string_view section, std::string_view key, int defaultValue,
                          std::string_view fileName)
@@ -82,4 +85,4 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
     return value ? *value : std::string(defaultValue);
 }
 
-}  // namespace platform
+} // namespace platform

@@ -17,6 +17,7 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
 
 // The value of a key in ini text (already in text mode), without surrounding blanks
 // and quotes; nothing when the section or key is missing.
-std::optional<std::string> FindProfileValue(std::string_view text, std::string_view section, std::string_view key);
+std::optional<std::string> FindProfileValue(std::string_view text, std::string_view section,
+                                            std::string_view key);
 
-}  // namespace platform
+} // namespace platform

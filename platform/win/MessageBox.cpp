@@ -22,25 +22,33 @@ MessageBoxLogFn logHook = nullptr;
 int DefaultAnswer(uint32_t buttons)
 {
     switch (buttons) {
-    case MB_OKCANCEL: return IDCANCEL;
+    case MB_OKCANCEL:
+        return IDCANCEL;
     case MB_YESNO:
-    case MB_YESNOCANCEL: return IDNO;
-    default: return IDOK;
+    case MB_YESNOCANCEL:
+        return IDNO;
+    default:
+        return IDOK;
     }
 }
 
 const char* AnswerName(int answer)
 {
     switch (answer) {
-    case IDOK: return "OK";
-    case IDCANCEL: return "Cancel";
-    case IDYES: return "Yes";
-    case IDNO: return "No";
-    default: return "?";
+    case IDOK:
+        return "OK";
+    case IDCANCEL:
+        return "Cancel";
+    case IDYES:
+        return "Yes";
+    case IDNO:
+        return "No";
+    default:
+        return "?";
     }
 }
 
-}  // namespace
+} // namespace
 
 bool NonInteractive()
 {
@@ -77,7 +85,8 @@ int MessageBox(HWND owner, std::string_view text, std::string_view caption, uint
                 queuedAnswers.pop_front();
             }
         }
-        std::string line = "MessageBox [" + std::string(caption) + "] " + std::string(text) + " -> " + AnswerName(answer);
+        std::string line =
+            "MessageBox [" + std::string(caption) + "] " + std::string(text) + " -> " + AnswerName(answer);
         std::fprintf(stderr, "%s\n", Cp1252ToUtf8(line).c_str());
         if (logHook)
             logHook(line.c_str());
@@ -90,13 +99,25 @@ int MessageBox(HWND owner, std::string_view text, std::string_view caption, uint
     const uint32_t enter = SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
     const uint32_t escape = SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
     switch (buttons) {
-    case MB_OKCANCEL: add(IDOK, "OK", enter); add(IDCANCEL, "Cancel", escape); break;
-    case MB_YESNO: add(IDYES, "Yes", enter); add(IDNO, "No", escape); break;
-    case MB_YESNOCANCEL: add(IDYES, "Yes", enter); add(IDNO, "No", 0); add(IDCANCEL, "Cancel", escape); break;
-    default: add(IDOK, "OK", enter | escape); break;
+    case MB_OKCANCEL:
+        add(IDOK, "OK", enter);
+        add(IDCANCEL, "Cancel", escape);
+        break;
+    case MB_YESNO:
+        add(IDYES, "Yes", enter);
+        add(IDNO, "No", escape);
+        break;
+    case MB_YESNOCANCEL:
+        add(IDYES, "Yes", enter);
+        add(IDNO, "No", 0);
+        add(IDCANCEL, "Cancel", escape);
+        break;
+    default:
+        add(IDOK, "OK", enter | escape);
+        break;
     }
     uint32_t icon = type & 0xF0;
-    uint32_t flags = icon == MB_ICONHAND ? SDL_MESSAGEBOX_ERROR
+    uint32_t flags = icon == MB_ICONHAND          ? SDL_MESSAGEBOX_ERROR
                      : icon == MB_ICONEXCLAMATION ? SDL_MESSAGEBOX_WARNING
                                                   : SDL_MESSAGEBOX_INFORMATION;
     std::string utfText = Cp1252ToUtf8(text), utfCaption = Cp1252ToUtf8(caption);
@@ -115,4 +136,4 @@ int MessageBox(HWND owner, std::string_view text, std::string_view caption, uint
     return pressed;
 }
 
-}  // namespace platform
+} // namespace platform

@@ -37,4 +37,4 @@ void ClearMessageBoxAnswers();
 using MessageBoxLogFn = void (*)(const char* line);
 void SetMessageBoxLog(MessageBoxLogFn log);
 
-}  // namespace platform
+} // namespace platform

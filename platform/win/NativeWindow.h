@@ -22,4 +22,4 @@ using EventObserver = std::function<bool(const SDL_Event&)>;
 int AddEventObserver(EventObserver observer);
 void RemoveEventObserver(int id);
 
-}  // namespace platform
+} // namespace platform

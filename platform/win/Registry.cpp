@@ -162,7 +162,7 @@ RegKey* FindKey(RegFile& file, std::string_view path)
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 void ParseRegistryText(HKEY root, std::string_view textView, RegFile& file)
 {
@@ -182,7 +182,8 @@ void ParseRegistryText(HKEY root, std::string_view textView, RegFile& file)
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         // Continued hex lists end their lines with '\'.
-        while (!line.empty() && line.back() == '\\' && line.find("=hex") != std::string::npos && pos < text.size()) {
+        while (!line.empty() && line.back() == '\\' && line.find("=hex") != std::string::npos &&
+               pos < text.size()) {
             line.pop_back();
             size_t e2 = text.find('\n', pos);
             if (e2 == std::string::npos)
@@ -210,7 +211,8 @@ void ParseRegistryText(HKEY root, std::string_view textView, RegFile& file)
                 ++file.badLines;
                 continue;
             }
-            std::string path = NormaliseKey(std::string_view(line).substr(1 + prefix.size(), line.size() - prefix.size() - 2));
+            std::string path = NormaliseKey(
+                std::string_view(line).substr(1 + prefix.size(), line.size() - prefix.size() - 2));
             current = FindKey(file, path);
             if (!current) {
                 file.keys.push_back(RegKey{path, {}});
@@ -277,7 +279,7 @@ void AppendHex(std::string& out, const std::vector<uint8_t>& data)
     }
 }
 
-}  // namespace
+} // namespace
 
 std::string RegistryToText(HKEY root, const RegFile& file)
 {
@@ -299,7 +301,8 @@ std::string RegistryToText(HKEY root, const RegFile& file)
                 if (b == 0 || b == '\n' || b == '\r')
                     plainText = false;
             if (plainText) {
-                AppendQuoted(out, std::string_view(reinterpret_cast<const char*>(v.data.data()), v.data.size()));
+                AppendQuoted(out,
+                             std::string_view(reinterpret_cast<const char*>(v.data.data()), v.data.size()));
             } else if (v.type == REG_DWORD && v.data.size() == 4) {
                 char buf[16];
                 uint32_t d = uint32_t(v.data[0]) | uint32_t(v.data[1]) << 8 | uint32_t(v.data[2]) << 16 |
@@ -366,11 +369,11 @@ bool Store(HKEY root, const RegFile& file, bool hadBadLines)
 // True for the key `path` itself and for every key below it.
 bool IsKeyOrBelow(std::string_view key, std::string_view path)
 {
-    return EqualsNoCase(key, path) ||
-           (key.size() > path.size() && key[path.size()] == '\\' && EqualsNoCase(key.substr(0, path.size()), path));
+    return EqualsNoCase(key, path) || (key.size() > path.size() && key[path.size()] == '\\' &&
+                                       EqualsNoCase(key.substr(0, path.size()), path));
 }
 
-}  // namespace
+} // namespace
 
 std::string RegistryFile(HKEY root)
 {
@@ -469,4 +472,4 @@ bool RegDeleteKey(HKEY root, std::string_view subKey)
     return Store(root, file, file.badLines > 0);
 }
 
-}  // namespace platform
+} // namespace platform

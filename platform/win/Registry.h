@@ -13,7 +13,8 @@
 
 namespace platform {
 
-enum HKEY : uint32_t {
+enum HKEY : uint32_t
+{
     HKEY_CURRENT_USER = 0x80000001u,
     HKEY_LOCAL_MACHINE = 0x80000002u,
 };
@@ -23,9 +24,10 @@ constexpr uint32_t REG_SZ = 1;
 constexpr uint32_t REG_BINARY = 3;
 constexpr uint32_t REG_DWORD = 4;
 
-struct RegValue {
+struct RegValue
+{
     uint32_t type = REG_NONE;
-    std::vector<uint8_t> data;  // REG_SZ: the text bytes as stored; REG_DWORD: 4 bytes LE
+    std::vector<uint8_t> data; // REG_SZ: the text bytes as stored; REG_DWORD: 4 bytes LE
 };
 
 // The file behind a root key.
@@ -39,4 +41,4 @@ bool RegDeleteValue(HKEY root, std::string_view subKey, std::string_view name);
 // Deletes the key with its sub-keys.
 bool RegDeleteKey(HKEY root, std::string_view subKey);
 
-}  // namespace platform
+} // namespace platform

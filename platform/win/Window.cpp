@@ -14,12 +14,13 @@
 
 namespace platform {
 
-struct Window::Impl {
+struct Window::Impl
+{
     SDL_Window* sdl = nullptr;
     uint32_t id = 0;
     bool doubleClicks = true;
     std::string title;
-    int logicalWidth = 0, logicalHeight = 0;  // 0: the window's own size
+    int logicalWidth = 0, logicalHeight = 0; // 0: the window's own size
 };
 
 namespace {
@@ -40,7 +41,7 @@ std::vector<std::string> pendingDrop;
 bool dropOpen = false;
 std::map<int, EventObserver> observers;
 int nextObserverId = 1;
-int followFocus = -1;  // -1: not decided yet
+int followFocus = -1; // -1: not decided yet
 
 int VirtualKey(const SDL_Keysym& ks)
 {
@@ -54,51 +55,92 @@ int VirtualKey(const SDL_Keysym& ks)
     if (k >= SDLK_KP_1 && k <= SDLK_KP_9)
         return VK_NUMPAD0 + 1 + int(k - SDLK_KP_1);
     switch (k) {
-    case SDLK_BACKSPACE: return VK_BACK;
-    case SDLK_TAB: return VK_TAB;
+    case SDLK_BACKSPACE:
+        return VK_BACK;
+    case SDLK_TAB:
+        return VK_TAB;
     case SDLK_RETURN:
-    case SDLK_KP_ENTER: return VK_RETURN;
-    case SDLK_ESCAPE: return VK_ESCAPE;
-    case SDLK_SPACE: return VK_SPACE;
-    case SDLK_PAGEUP: return VK_PRIOR;
-    case SDLK_PAGEDOWN: return VK_NEXT;
-    case SDLK_END: return VK_END;
-    case SDLK_HOME: return VK_HOME;
-    case SDLK_LEFT: return VK_LEFT;
-    case SDLK_UP: return VK_UP;
-    case SDLK_RIGHT: return VK_RIGHT;
-    case SDLK_DOWN: return VK_DOWN;
-    case SDLK_INSERT: return VK_INSERT;
-    case SDLK_DELETE: return VK_DELETE;
-    case SDLK_PAUSE: return VK_PAUSE;
-    case SDLK_PRINTSCREEN: return VK_SNAPSHOT;
-    case SDLK_CAPSLOCK: return VK_CAPITAL;
-    case SDLK_NUMLOCKCLEAR: return VK_NUMLOCK;
-    case SDLK_SCROLLLOCK: return VK_SCROLL;
+    case SDLK_KP_ENTER:
+        return VK_RETURN;
+    case SDLK_ESCAPE:
+        return VK_ESCAPE;
+    case SDLK_SPACE:
+        return VK_SPACE;
+    case SDLK_PAGEUP:
+        return VK_PRIOR;
+    case SDLK_PAGEDOWN:
+        return VK_NEXT;
+    case SDLK_END:
+        return VK_END;
+    case SDLK_HOME:
+        return VK_HOME;
+    case SDLK_LEFT:
+        return VK_LEFT;
+    case SDLK_UP:
+        return VK_UP;
+    case SDLK_RIGHT:
+        return VK_RIGHT;
+    case SDLK_DOWN:
+        return VK_DOWN;
+    case SDLK_INSERT:
+        return VK_INSERT;
+    case SDLK_DELETE:
+        return VK_DELETE;
+    case SDLK_PAUSE:
+        return VK_PAUSE;
+    case SDLK_PRINTSCREEN:
+        return VK_SNAPSHOT;
+    case SDLK_CAPSLOCK:
+        return VK_CAPITAL;
+    case SDLK_NUMLOCKCLEAR:
+        return VK_NUMLOCK;
+    case SDLK_SCROLLLOCK:
+        return VK_SCROLL;
     case SDLK_LSHIFT:
-    case SDLK_RSHIFT: return VK_SHIFT;
+    case SDLK_RSHIFT:
+        return VK_SHIFT;
     case SDLK_LCTRL:
-    case SDLK_RCTRL: return VK_CONTROL;
+    case SDLK_RCTRL:
+        return VK_CONTROL;
     case SDLK_LALT:
-    case SDLK_RALT: return VK_MENU;
-    case SDLK_KP_0: return VK_NUMPAD0;
-    case SDLK_KP_PERIOD: return VK_DECIMAL;
-    case SDLK_KP_PLUS: return VK_ADD;
-    case SDLK_KP_MINUS: return VK_SUBTRACT;
-    case SDLK_KP_MULTIPLY: return VK_MULTIPLY;
-    case SDLK_KP_DIVIDE: return VK_DIVIDE;
-    case SDLK_SEMICOLON: return VK_OEM_1;
-    case SDLK_EQUALS: return VK_OEM_PLUS;
-    case SDLK_COMMA: return VK_OEM_COMMA;
-    case SDLK_MINUS: return VK_OEM_MINUS;
-    case SDLK_PERIOD: return VK_OEM_PERIOD;
-    case SDLK_SLASH: return VK_OEM_2;
-    case SDLK_BACKQUOTE: return VK_OEM_3;
-    case SDLK_LEFTBRACKET: return VK_OEM_4;
-    case SDLK_BACKSLASH: return VK_OEM_5;
-    case SDLK_RIGHTBRACKET: return VK_OEM_6;
-    case SDLK_QUOTE: return VK_OEM_7;
-    default: break;
+    case SDLK_RALT:
+        return VK_MENU;
+    case SDLK_KP_0:
+        return VK_NUMPAD0;
+    case SDLK_KP_PERIOD:
+        return VK_DECIMAL;
+    case SDLK_KP_PLUS:
+        return VK_ADD;
+    case SDLK_KP_MINUS:
+        return VK_SUBTRACT;
+    case SDLK_KP_MULTIPLY:
+        return VK_MULTIPLY;
+    case SDLK_KP_DIVIDE:
+        return VK_DIVIDE;
+    case SDLK_SEMICOLON:
+        return VK_OEM_1;
+    case SDLK_EQUALS:
+        return VK_OEM_PLUS;
+    case SDLK_COMMA:
+        return VK_OEM_COMMA;
+    case SDLK_MINUS:
+        return VK_OEM_MINUS;
+    case SDLK_PERIOD:
+        return VK_OEM_PERIOD;
+    case SDLK_SLASH:
+        return VK_OEM_2;
+    case SDLK_BACKQUOTE:
+        return VK_OEM_3;
+    case SDLK_LEFTBRACKET:
+        return VK_OEM_4;
+    case SDLK_BACKSLASH:
+        return VK_OEM_5;
+    case SDLK_RIGHTBRACKET:
+        return VK_OEM_6;
+    case SDLK_QUOTE:
+        return VK_OEM_7;
+    default:
+        break;
     }
     // Letters of other layouts: the key's position.
     if (ks.scancode >= SDL_SCANCODE_A && ks.scancode <= SDL_SCANCODE_Z)
@@ -113,7 +155,8 @@ int64_t FloorDiv(int64_t a, int64_t b)
 }
 
 // The window's size and its logical client size, when one is set and differs.
-struct ClientScale {
+struct ClientScale
+{
     int windowW = 0, windowH = 0, logicalW = 0, logicalH = 0;
 };
 
@@ -266,10 +309,26 @@ void TranslateButton(const SDL_MouseButtonEvent& e)
     int vk;
     uint32_t downMsg, upMsg, dblMsg;
     switch (e.button) {
-    case SDL_BUTTON_LEFT: vk = VK_LBUTTON; downMsg = WM_LBUTTONDOWN; upMsg = WM_LBUTTONUP; dblMsg = WM_LBUTTONDBLCLK; break;
-    case SDL_BUTTON_RIGHT: vk = VK_RBUTTON; downMsg = WM_RBUTTONDOWN; upMsg = WM_RBUTTONUP; dblMsg = WM_RBUTTONDBLCLK; break;
-    case SDL_BUTTON_MIDDLE: vk = VK_MBUTTON; downMsg = WM_MBUTTONDOWN; upMsg = WM_MBUTTONUP; dblMsg = WM_MBUTTONDBLCLK; break;
-    default: return;
+    case SDL_BUTTON_LEFT:
+        vk = VK_LBUTTON;
+        downMsg = WM_LBUTTONDOWN;
+        upMsg = WM_LBUTTONUP;
+        dblMsg = WM_LBUTTONDBLCLK;
+        break;
+    case SDL_BUTTON_RIGHT:
+        vk = VK_RBUTTON;
+        downMsg = WM_RBUTTONDOWN;
+        upMsg = WM_RBUTTONUP;
+        dblMsg = WM_RBUTTONDBLCLK;
+        break;
+    case SDL_BUTTON_MIDDLE:
+        vk = VK_MBUTTON;
+        downMsg = WM_MBUTTONDOWN;
+        upMsg = WM_MBUTTONUP;
+        dblMsg = WM_MBUTTONDBLCLK;
+        break;
+    default:
+        return;
     }
     bool down = e.type == SDL_MOUSEBUTTONDOWN;
     SetKey(vk, down);
@@ -343,7 +402,8 @@ void TranslateWindowEvent(const SDL_WindowEvent& e)
         Deliver(w, WM_PAINT, 0, 0);
         break;
     case SDL_WINDOWEVENT_SIZE_CHANGED: {
-        WPARAM kind = (SDL_GetWindowFlags(w->impl()->sdl) & SDL_WINDOW_MAXIMIZED) ? SIZE_MAXIMIZED : SIZE_RESTORED;
+        WPARAM kind =
+            (SDL_GetWindowFlags(w->impl()->sdl) & SDL_WINDOW_MAXIMIZED) ? SIZE_MAXIMIZED : SIZE_RESTORED;
         Deliver(w, WM_SIZE, kind, LPARAM(MAKELONG(e.data1, e.data2)));
         break;
     }
@@ -460,17 +520,31 @@ void Dispatch(SDL_Event& e)
     }
     switch (e.type) {
     case SDL_KEYDOWN:
-    case SDL_KEYUP: TranslateKey(e.key); break;
-    case SDL_TEXTINPUT: TranslateText(e.text); break;
+    case SDL_KEYUP:
+        TranslateKey(e.key);
+        break;
+    case SDL_TEXTINPUT:
+        TranslateText(e.text);
+        break;
     case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP: TranslateButton(e.button); break;
-    case SDL_MOUSEMOTION: TranslateMotion(e.motion); break;
-    case SDL_MOUSEWHEEL: TranslateWheel(e.wheel); break;
-    case SDL_WINDOWEVENT: TranslateWindowEvent(e.window); break;
+    case SDL_MOUSEBUTTONUP:
+        TranslateButton(e.button);
+        break;
+    case SDL_MOUSEMOTION:
+        TranslateMotion(e.motion);
+        break;
+    case SDL_MOUSEWHEEL:
+        TranslateWheel(e.wheel);
+        break;
+    case SDL_WINDOWEVENT:
+        TranslateWindowEvent(e.window);
+        break;
     case SDL_DROPBEGIN:
     case SDL_DROPFILE:
     case SDL_DROPTEXT:
-    case SDL_DROPCOMPLETE: TranslateDrop(e.drop); break;
+    case SDL_DROPCOMPLETE:
+        TranslateDrop(e.drop);
+        break;
     case SDL_QUIT:
         // A signal or the session asks the program to end: as if the window were closed.
         if (theApp && theApp->m_pMainWnd && theApp->m_pMainWnd->IsWindow())
@@ -478,7 +552,8 @@ void Dispatch(SDL_Event& e)
         else
             PostQuitMessage(0);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -505,7 +580,7 @@ SDL_Cursor* WaitCursor()
     return cursor;
 }
 
-}  // namespace
+} // namespace
 
 bool InitVideo()
 {
@@ -753,11 +828,21 @@ bool Window::ShowWindow(int command)
         return false;
     bool wasVisible = IsWindowVisible();
     switch (command) {
-    case SW_HIDE: SDL_HideWindow(impl_->sdl); break;
-    case SW_MAXIMIZE: SDL_MaximizeWindow(impl_->sdl); break;
-    case SW_MINIMIZE: SDL_MinimizeWindow(impl_->sdl); break;
-    case SW_RESTORE: SDL_RestoreWindow(impl_->sdl); break;
-    default: SDL_ShowWindow(impl_->sdl); break;
+    case SW_HIDE:
+        SDL_HideWindow(impl_->sdl);
+        break;
+    case SW_MAXIMIZE:
+        SDL_MaximizeWindow(impl_->sdl);
+        break;
+    case SW_MINIMIZE:
+        SDL_MinimizeWindow(impl_->sdl);
+        break;
+    case SW_RESTORE:
+        SDL_RestoreWindow(impl_->sdl);
+        break;
+    default:
+        SDL_ShowWindow(impl_->sdl);
+        break;
     }
     return wasVisible;
 }
@@ -1015,4 +1100,4 @@ void RemoveEventObserver(int id)
     observers.erase(id);
 }
 
-}  // namespace platform
+} // namespace platform

@@ -20,10 +20,12 @@ using WPARAM = uintptr_t;
 using LPARAM = intptr_t;
 using LRESULT = intptr_t;
 
-struct RECT {
+struct RECT
+{
     int32_t left = 0, top = 0, right = 0, bottom = 0;
 };
-struct POINT {
+struct POINT
+{
     int32_t x = 0, y = 0;
 };
 
@@ -107,13 +109,13 @@ constexpr int VK_DOWN = 0x28;
 constexpr int VK_SNAPSHOT = 0x2C;
 constexpr int VK_INSERT = 0x2D;
 constexpr int VK_DELETE = 0x2E;
-constexpr int VK_NUMPAD0 = 0x60;  // .. VK_NUMPAD9 = 0x69
+constexpr int VK_NUMPAD0 = 0x60; // .. VK_NUMPAD9 = 0x69
 constexpr int VK_MULTIPLY = 0x6A;
 constexpr int VK_ADD = 0x6B;
 constexpr int VK_SUBTRACT = 0x6D;
 constexpr int VK_DECIMAL = 0x6E;
 constexpr int VK_DIVIDE = 0x6F;
-constexpr int VK_F1 = 0x70;  // .. VK_F12 = 0x7B
+constexpr int VK_F1 = 0x70; // .. VK_F12 = 0x7B
 constexpr int VK_F4 = 0x73;
 constexpr int VK_F10 = 0x79;
 constexpr int VK_F12 = 0x7B;
@@ -132,16 +134,35 @@ constexpr int VK_OEM_6 = 0xDD;
 constexpr int VK_OEM_7 = 0xDE;
 constexpr int VK_OEM_102 = 0xE2;
 
-constexpr uint16_t LOWORD(uintptr_t v) { return uint16_t(v & 0xFFFF); }
-constexpr uint16_t HIWORD(uintptr_t v) { return uint16_t((v >> 16) & 0xFFFF); }
-constexpr int GET_X_LPARAM(LPARAM l) { return int16_t(uint16_t(uintptr_t(l) & 0xFFFF)); }
-constexpr int GET_Y_LPARAM(LPARAM l) { return int16_t(uint16_t((uintptr_t(l) >> 16) & 0xFFFF)); }
-constexpr int GET_WHEEL_DELTA_WPARAM(WPARAM w) { return int16_t(HIWORD(w)); }
-constexpr uintptr_t MAKELONG(int lo, int hi) { return (uintptr_t(uint16_t(lo)) | (uintptr_t(uint16_t(hi)) << 16)); }
+constexpr uint16_t LOWORD(uintptr_t v)
+{
+    return uint16_t(v & 0xFFFF);
+}
+constexpr uint16_t HIWORD(uintptr_t v)
+{
+    return uint16_t((v >> 16) & 0xFFFF);
+}
+constexpr int GET_X_LPARAM(LPARAM l)
+{
+    return int16_t(uint16_t(uintptr_t(l) & 0xFFFF));
+}
+constexpr int GET_Y_LPARAM(LPARAM l)
+{
+    return int16_t(uint16_t((uintptr_t(l) >> 16) & 0xFFFF));
+}
+constexpr int GET_WHEEL_DELTA_WPARAM(WPARAM w)
+{
+    return int16_t(HIWORD(w));
+}
+constexpr uintptr_t MAKELONG(int lo, int hi)
+{
+    return (uintptr_t(uint16_t(lo)) | (uintptr_t(uint16_t(hi)) << 16));
+}
 
 // One window message. For WM_DROPFILES `files` holds the dropped paths (UTF-8 as
 // the system gives them), in drop order.
-struct Message {
+struct Message
+{
     HWND hwnd = nullptr;
     uint32_t message = 0;
     WPARAM wParam = 0;
@@ -151,15 +172,16 @@ struct Message {
 
 constexpr int CW_USEDEFAULT = int(0x80000000);
 
-struct WindowDesc {
-    std::string title;  // Windows-1252
+struct WindowDesc
+{
+    std::string title; // Windows-1252
     int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
-    int width = 640, height = 480;  // client size
-    bool openGL = false;            // the window gets an OpenGL surface (platform/d3d)
-    bool popup = false;             // no frame or caption (WS_POPUP)
+    int width = 640, height = 480; // client size
+    bool openGL = false;           // the window gets an OpenGL surface (platform/d3d)
+    bool popup = false;            // no frame or caption (WS_POPUP)
     bool resizable = true;
     bool visible = true;
-    bool doubleClicks = true;  // double clicks come as their own message (CS_DBLCLKS)
+    bool doubleClicks = true; // double clicks come as their own message (CS_DBLCLKS)
 };
 
 // ShowWindow commands.
@@ -171,7 +193,8 @@ constexpr int SW_MINIMIZE = 6;
 constexpr int SW_SHOWNA = 8;
 constexpr int SW_RESTORE = 9;
 
-class Window {
+class Window
+{
 public:
     Window();
     virtual ~Window();
@@ -198,8 +221,8 @@ public:
     void SetWindowText(std::string_view text1252);
     std::string GetWindowText() const;
 
-    bool GetClientRect(RECT& rect) const;   // (0, 0, width, height)
-    bool GetWindowRect(RECT& rect) const;   // screen coordinates of the client area's frame
+    bool GetClientRect(RECT& rect) const; // (0, 0, width, height)
+    bool GetWindowRect(RECT& rect) const; // screen coordinates of the client area's frame
     bool ClientToScreen(POINT& point) const;
     bool ScreenToClient(POINT& point) const;
     // While full screen shows a picture of another size scaled to the window, the
@@ -259,7 +282,8 @@ bool GetCursorPos(POINT& screenPoint);
 bool SetCursorPos(int x, int y);
 
 // The application object with the message loop.
-class Application {
+class Application
+{
 public:
     Application();
     virtual ~Application();
@@ -298,4 +322,4 @@ bool WaitAndPumpMessages(int timeoutMs);
 // Starts the video system (once); false with a message on standard error when it fails.
 bool InitVideo();
 
-}  // namespace platform
+} // namespace platform

@@ -40,8 +40,8 @@ inline std::vector<uint32_t> wordsOf(const imgImage& img)
     std::vector<uint32_t> out(size_t(img.width) * img.height);
     if (img.empty() || out.empty())
         return out;
-    img.extract(CHANNEL_PIXELS, out.data(), FMT_BGRA_8888, ORIGIN_TOP_LEFT, 0, 0, img.width - 1, img.height - 1,
-                IMG_PACKED_PITCH);
+    img.extract(CHANNEL_PIXELS, out.data(), FMT_BGRA_8888, ORIGIN_TOP_LEFT, 0, 0, img.width - 1,
+                img.height - 1, IMG_PACKED_PITCH);
     return out;
 }
 
@@ -57,7 +57,8 @@ inline std::vector<uint32_t> opaque(std::vector<uint32_t> words)
 #include <unistd.h>
 
 // A folder of its own for one test, removed afterwards.
-class TempDir {
+class TempDir
+{
 public:
     TempDir()
     {

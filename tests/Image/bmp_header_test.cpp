@@ -15,13 +15,17 @@ uint32_t U32(const uint8_t* p)
 {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
-uint32_t U16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
+uint32_t U16(const uint8_t* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8;
+}
 
-}  // namespace
+} // namespace
 
 TEST(BmpHeader, FieldsForPaddedRowsAndEachDepth)
 {
-    const struct {
+    const struct
+    {
         uint32_t width, height, bits, ppm, rowBytes;
     } cases[] = {{62, 40, 24, 0, 188}, {62, 40, 16, 0, 124}, {3, 2, 24, 1024, 12}, {640, 480, 24, 0, 1920}};
     for (const auto& c : cases) {

@@ -9,9 +9,11 @@
 
 namespace {
 
-const int kAllFormats[] = {FMT_RGB_332, FMT_P_8, FMT_A_8, FMT_I_8, FMT_AI_44, FMT_YIQ_422, FMT_RGB_565,
-                           FMT_ARGB_1555, FMT_RGBA_5551, FMT_ARGB_4444, FMT_ARGB_8332, FMT_AYIQ_8422, FMT_AP_88,
-                           FMT_AI_88, FMT_RGB_888, FMT_BGR_888, FMT_BGR_888_PADDED, FMT_BGRA_8888, FMT_ARGB_8888};
+const int kAllFormats[] = {FMT_RGB_332,        FMT_P_8,       FMT_A_8,       FMT_I_8,
+                           FMT_AI_44,          FMT_YIQ_422,   FMT_RGB_565,   FMT_ARGB_1555,
+                           FMT_RGBA_5551,      FMT_ARGB_4444, FMT_ARGB_8332, FMT_AYIQ_8422,
+                           FMT_AP_88,          FMT_AI_88,     FMT_RGB_888,   FMT_BGR_888,
+                           FMT_BGR_888_PADDED, FMT_BGRA_8888, FMT_ARGB_8888};
 
 TEST(ImageFormat, LineSizesAndBuffers)
 {
@@ -212,4 +214,4 @@ TEST(ImageDither, PaletteMappingWithDiffusionMixesNeighbours)
     EXPECT_FALSE(imgQuantizePal256::map(plain.data(), n, words.data(), n, n, FMT_P_8, nullptr, 0));
 }
 
-}  // namespace
+} // namespace

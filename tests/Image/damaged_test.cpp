@@ -15,7 +15,8 @@ TEST(ImageDamaged, CutFilesOfEveryTypeAreRefused)
     const int w = 13, h = 7;
     imgImage img;
     fillBGRA(img, testPicture(w, h, true), w, h);
-    struct Made {
+    struct Made
+    {
         std::string file;
         int option;
         int format;
@@ -39,13 +40,15 @@ TEST(ImageDamaged, CutFilesOfEveryTypeAreRefused)
         writeFile(ppm, bytes);
     }
     for (const char* other : {"p.pcx", "q.gif"})
-        if (std::system(("convert " + ppm + " -type palette " + dir.file(other) + " >/dev/null 2>&1").c_str()) == 0)
+        if (std::system(
+                ("convert " + ppm + " -type palette " + dir.file(other) + " >/dev/null 2>&1").c_str()) == 0)
             files.push_back(other);
 
     for (const std::string& f : files) {
         const auto bytes = readFile(dir.file(f));
         imgImage whole;
-        ASSERT_EQ(whole.loadMemory(bytes.data(), bytes.size()) == 1 || f.find(".pcx") != std::string::npos, true)
+        ASSERT_EQ(whole.loadMemory(bytes.data(), bytes.size()) == 1 || f.find(".pcx") != std::string::npos,
+                  true)
             << f;
         for (size_t cut : {size_t(8), size_t(20), bytes.size() / 2, bytes.size() * 3 / 4}) {
             // A copy of exactly the cut length, so that a read past it is a fault.
@@ -62,4 +65,4 @@ TEST(ImageDamaged, CutFilesOfEveryTypeAreRefused)
     }
 }
 
-}  // namespace
+} // namespace

@@ -23,7 +23,8 @@ std::vector<uint32_t> picture(bool alpha)
     for (int y = 0; y < kH; ++y)
         for (int x = 0; x < kW; ++x) {
             const int run = x / 4;
-            const uint32_t r = uint32_t(run * 60 + y * 3), g = uint32_t(y * 37), b = uint32_t((run * 7 + y * 29) & 0xFF);
+            const uint32_t r = uint32_t(run * 60 + y * 3), g = uint32_t(y * 37),
+                           b = uint32_t((run * 7 + y * 29) & 0xFF);
             const uint32_t a = alpha ? uint32_t(255 - y * 20 - run) : 0xFF;
             out.push_back(a << 24 | r << 16 | g << 8 | b);
         }
@@ -51,12 +52,13 @@ bool run(const std::string& command)
     return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-struct External {
+struct External
+{
     const char* file;
-    const char* command;  // %I input picture, %O output file
+    const char* command; // %I input picture, %O output file
     bool alpha;
     int format;
-    int fileByte;  // offset of a header byte to check, -1 none
+    int fileByte; // offset of a header byte to check, -1 none
     int fileValue;
 };
 
@@ -69,7 +71,9 @@ std::string fill(std::string text, const std::string& in, const std::string& out
     return text;
 }
 
-class ExternalFiles : public ::testing::TestWithParam<External> {};
+class ExternalFiles : public ::testing::TestWithParam<External>
+{
+};
 
 TEST_P(ExternalFiles, LoadRightWayUp)
 {
@@ -130,8 +134,10 @@ const External kExternal[] = {
     {"p8.pcx", "convert %I -type palette %O", false, FMT_P_8, 65, 1},
     {"g.gif", "convert %I %O", false, FMT_P_8, -1, 0},
     {"gi.gif", "convert %I -interlace GIF %O", false, FMT_P_8, -1, 0},
-    {"t.tga", "ffmpeg -v error -y -f rawvideo -pix_fmt rgb24 -s 13x7 -i %R -rle 0 %O", false, FMT_RGB_888, 2, 2},
-    {"tr.tga", "ffmpeg -v error -y -f rawvideo -pix_fmt rgb24 -s 13x7 -i %R -rle 1 %O", false, FMT_RGB_888, 2, 10},
+    {"t.tga", "ffmpeg -v error -y -f rawvideo -pix_fmt rgb24 -s 13x7 -i %R -rle 0 %O", false, FMT_RGB_888, 2,
+     2},
+    {"tr.tga", "ffmpeg -v error -y -f rawvideo -pix_fmt rgb24 -s 13x7 -i %R -rle 1 %O", false, FMT_RGB_888, 2,
+     10},
     {"ta.tga", "ffmpeg -v error -y -f rawvideo -pix_fmt rgba -s 13x7 -i %R -pix_fmt bgra -rle 1 %O", true,
      FMT_BGRA_8888, 2, 10},
     {"tl.tif", "convert %I -compress none %T && tiffcp -c lzw %T %O", false, FMT_BGR_888, -1, 0},
@@ -148,7 +154,7 @@ INSTANTIATE_TEST_SUITE_P(Tools, ExternalFiles, ::testing::ValuesIn(kExternal),
                              return n;
                          });
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -156,7 +162,8 @@ namespace {
 // ImageMagick's own reading of the same file.
 TEST(ExternalFilesDecoded, MatchImageMagicksReading)
 {
-    struct Case {
+    struct Case
+    {
         const char* file;
         const char* command;
         int format;
@@ -191,20 +198,21 @@ TEST(ExternalFilesDecoded, MatchImageMagicksReading)
         const auto ours = wordsOf(img);
         ASSERT_EQ(theirs.size(), ours.size() * 3);
         for (size_t i = 0; i < ours.size(); ++i)
-            ASSERT_EQ(ours[i], 0xFF000000u | uint32_t(theirs[i * 3]) << 16 | uint32_t(theirs[i * 3 + 1]) << 8 |
-                                   theirs[i * 3 + 2])
+            ASSERT_EQ(ours[i], 0xFF000000u | uint32_t(theirs[i * 3]) << 16 |
+                                   uint32_t(theirs[i * 3 + 1]) << 8 | theirs[i * 3 + 2])
                 << "pixel " << i;
     }
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
 // The files this library writes open in other programs with the same pixels.
 TEST(ExternalFilesWritten, OtherProgramsReadOurFiles)
 {
-    struct Case {
+    struct Case
+    {
         const char* file;
         int format;
         int origin;
@@ -230,9 +238,10 @@ TEST(ExternalFilesWritten, OtherProgramsReadOurFiles)
         const std::string out = dir.file(c.file);
         ASSERT_EQ(img.save(out.c_str(), c.option), 1);
         // ImageMagick 6 reads bottom-up targa files upside down: ffmpeg reads those.
-        const std::string decode = std::strstr(c.file, ".tga")
-                                       ? "ffmpeg -v error -y -i '" + out + "' -f rawvideo -pix_fmt rgba '" + out + ".rgba'"
-                                       : "convert '" + out + "' -depth 8 rgba:'" + out + ".rgba'";
+        const std::string decode =
+            std::strstr(c.file, ".tga")
+                ? "ffmpeg -v error -y -i '" + out + "' -f rawvideo -pix_fmt rgba '" + out + ".rgba'"
+                : "convert '" + out + "' -depth 8 rgba:'" + out + ".rgba'";
         if (!run(decode)) {
             GTEST_SKIP() << "cannot run: " << decode;
         }
@@ -249,7 +258,7 @@ TEST(ExternalFilesWritten, OtherProgramsReadOurFiles)
     }
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -287,4 +296,4 @@ TEST(ExternalFilesDecoded, ShorterVersionHeaders)
     }
 }
 
-}  // namespace
+} // namespace

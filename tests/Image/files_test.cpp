@@ -12,12 +12,13 @@
 
 namespace {
 
-struct RoundTrip {
+struct RoundTrip
+{
     const char* file;
     int format;
     int origin;
     int option;
-    int loadedFormat;  // 0: the saved format
+    int loadedFormat; // 0: the saved format
     bool keepsAlpha;
 };
 
@@ -78,7 +79,10 @@ TEST(ImageFiles, BmpLinesArePaddedAndSizesRight)
     ASSERT_EQ(img.save(dir.file("p.bmp").c_str()), 1);
     const auto bytes = readFile(dir.file("p.bmp"));
     ASSERT_EQ(bytes.size(), 54u + 16 * 3);
-    auto le32 = [&](size_t o) { return uint32_t(bytes[o]) | uint32_t(bytes[o + 1]) << 8 | uint32_t(bytes[o + 2]) << 16 | uint32_t(bytes[o + 3]) << 24; };
+    auto le32 = [&](size_t o) {
+        return uint32_t(bytes[o]) | uint32_t(bytes[o + 1]) << 8 | uint32_t(bytes[o + 2]) << 16 |
+               uint32_t(bytes[o + 3]) << 24;
+    };
     EXPECT_EQ(le32(2), bytes.size());
     EXPECT_EQ(le32(10), 54u);
     EXPECT_EQ(le32(34), 48u);
@@ -128,7 +132,8 @@ TEST(ImageFiles, GreyTiffLoadsAsThirtyTwoBits)
     imgImage img;
     ASSERT_EQ(img.load(path.c_str()), 1);
     EXPECT_EQ(img.format, FMT_BGRA_8888);
-    EXPECT_EQ(wordsOf(img), (std::vector<uint32_t>{0xFF000000, 0xFF646464, 0xFFC8C8C8, 0xFF0A0A0A, 0xFF141414, 0xFF1E1E1E}));
+    EXPECT_EQ(wordsOf(img), (std::vector<uint32_t>{0xFF000000, 0xFF646464, 0xFFC8C8C8, 0xFF0A0A0A, 0xFF141414,
+                                                   0xFF1E1E1E}));
 }
 
 TEST(ImageFiles, DispatchByExtensionThenProbing)
@@ -169,8 +174,8 @@ TEST(ImageFiles, DispatchByExtensionThenProbing)
 // masks that a 16-bit pixel cannot hold.
 TEST(ImageFiles, BmpChannelMasks)
 {
-    auto bitmap = [](uint32_t infoSize, uint16_t bits, uint32_t compression, const std::vector<uint32_t>& masks,
-                     const std::vector<uint8_t>& pixels) {
+    auto bitmap = [](uint32_t infoSize, uint16_t bits, uint32_t compression,
+                     const std::vector<uint32_t>& masks, const std::vector<uint8_t>& pixels) {
         std::vector<uint8_t> b(14 + infoSize, 0);
         auto put = [&](size_t at, uint32_t v, int n) {
             for (int i = 0; i < n; ++i)
@@ -179,8 +184,8 @@ TEST(ImageFiles, BmpChannelMasks)
         b[0] = 'B';
         b[1] = 'M';
         put(14, infoSize, 4);
-        put(18, 2, 4);   // width
-        put(22, -1, 4);  // height: one line, top down
+        put(18, 2, 4);  // width
+        put(22, -1, 4); // height: one line, top down
         put(26, 1, 2);
         put(28, bits, 2);
         put(30, compression, 4);
@@ -191,18 +196,25 @@ TEST(ImageFiles, BmpChannelMasks)
         put(2, uint32_t(b.size()), 4);
         return b;
     };
-    struct Case {
+    struct Case
+    {
         const char* what;
         std::vector<uint8_t> file;
         int format;
         std::vector<uint32_t> words;
     } cases[] = {
-        {"rgba bytes", bitmap(124, 32, 3, {0xFF, 0xFF00, 0xFF0000, 0xFF000000}, {1, 2, 3, 4, 5, 6, 7, 8}),
-         FMT_BGRA_8888, {0x04010203u, 0x08050607u}},
-        {"no alpha mask", bitmap(124, 32, 3, {0xFF0000, 0xFF00, 0xFF, 0}, {1, 2, 3, 4, 5, 6, 7, 8}),
-         FMT_BGRA_8888, {0xFF030201u, 0xFF070605u}},
+        {"rgba bytes",
+         bitmap(124, 32, 3, {0xFF, 0xFF00, 0xFF0000, 0xFF000000}, {1, 2, 3, 4, 5, 6, 7, 8}),
+         FMT_BGRA_8888,
+         {0x04010203u, 0x08050607u}},
+        {"no alpha mask",
+         bitmap(124, 32, 3, {0xFF0000, 0xFF00, 0xFF, 0}, {1, 2, 3, 4, 5, 6, 7, 8}),
+         FMT_BGRA_8888,
+         {0xFF030201u, 0xFF070605u}},
         {"5-5-5", bitmap(40, 16, 0, {}, {0x1F, 0x00, 0xE0, 0x7F}), FMT_RGB_888, {0xFF0000FFu, 0xFFFFFF00u}},
-        {"4-4-4-4", bitmap(56, 16, 3, {0xF00, 0xF0, 0xF, 0xF000}, {0x21, 0x43, 0xFF, 0x0F}), FMT_BGRA_8888,
+        {"4-4-4-4",
+         bitmap(56, 16, 3, {0xF00, 0xF0, 0xF, 0xF000}, {0x21, 0x43, 0xFF, 0x0F}),
+         FMT_BGRA_8888,
          {0x44332211u, 0x00FFFFFFu}},
     };
     for (const Case& c : cases) {
@@ -224,9 +236,9 @@ TEST(ImageFiles, BmpChannelMasks)
 // data offset tells where the palette ends.
 TEST(ImageFiles, BmpCoreHeaderWithShortPalette)
 {
-    std::vector<uint8_t> b = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 32, 0, 0, 0,  // file header
-                              12, 0, 0, 0, 3, 0, 1, 0, 1, 0, 8, 0,            // 3 x 1, 8 bits
-                              0, 0, 255, 0, 255, 0};                          // red, green
+    std::vector<uint8_t> b = {'B', 'M', 0,   0, 0,   0, 0, 0, 0, 0, 32, 0, 0, 0, // file header
+                              12,  0,   0,   0, 3,   0, 1, 0, 1, 0, 8,  0,       // 3 x 1, 8 bits
+                              0,   0,   255, 0, 255, 0};                         // red, green
     b.insert(b.end(), {1, 0, 1, 0});
     b[2] = uint8_t(b.size());
     imgImage img;
@@ -242,7 +254,8 @@ TEST(ImageFiles, BmpHeadersThatAreRefused)
     fillBGRA(img, testPicture(4, 3, false), 4, 3);
     ASSERT_EQ(img.save(dir.file("x.bmp").c_str()), 1);
     const auto good = readFile(dir.file("x.bmp"));
-    struct Case {
+    struct Case
+    {
         uint32_t infoSize;
         const char* message;
     } cases[] = {{240, "OS/2 2.x bitmap not supportet! loading cancelled"},
@@ -331,7 +344,7 @@ TEST(ImageFiles, SaveThroughStreamAtOffset)
     EXPECT_EQ(wordsOf(back), wordsOf(img));
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -353,7 +366,7 @@ TEST(ImageFiles, WritersReportShortWrites)
         }
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -367,12 +380,12 @@ TEST(ImageFiles, HugeClaimedSizeIsRefused)
     bmp[10] = 0x36;
     bmp[11] = 0x04;
     bmp[14] = 40;
-    bmp[18] = bmp[19] = 0xFF;  // 65535 x 65535
+    bmp[18] = bmp[19] = 0xFF; // 65535 x 65535
     bmp[22] = bmp[23] = 0xFF;
     bmp[26] = 1;
     bmp[28] = 8;
-    bmp[30] = 1;  // run-length coded
-    bmp[54 + 1024 + 1] = 1;  // end of bitmap
+    bmp[30] = 1;            // run-length coded
+    bmp[54 + 1024 + 1] = 1; // end of bitmap
     LogCapture log;
     imgImage img;
     EXPECT_EQ(img.loadMemory(bmp.data(), bmp.size()), 0);
@@ -384,12 +397,12 @@ TEST(ImageFiles, HugeClaimedSizeIsRefused)
 // room for the frame is taken.
 TEST(ImageFiles, GifFrameFarLargerThanThePictureIsRefused)
 {
-    std::vector<uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a', 6, 0, 4, 0, 0, 0, 0,
-                                ',', 0, 0, 0, 0, 0xFF, 0xFF, 0xFE, 0xFF, 0, 2, 2, 0x4C, 0x01, 0, ';'};
+    std::vector<uint8_t> gif = {'G', 'I', 'F', '8',  '9',  'a',  6,    0, 4, 0, 0,    0,    0, ',', 0,
+                                0,   0,   0,   0xFF, 0xFF, 0xFE, 0xFF, 0, 2, 2, 0x4C, 0x01, 0, ';'};
     LogCapture log;
     imgImage img;
     EXPECT_EQ(img.loadMemory(gif.data(), gif.size()), 0);
     EXPECT_EQ(log.count("gif frame larger than the picture! loading cancelled"), 1);
 }
 
-}  // namespace
+} // namespace

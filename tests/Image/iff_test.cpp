@@ -67,7 +67,9 @@ Bytes file(const Bytes& head, const std::vector<Bytes>& tiles)
 TEST(ImageIff, UncompressedTilesOfRgbaImage)
 {
     const int n = 64;
-    auto colour = [](int x, int y) { return uint32_t((x * 4) << 16 | (y * 4) << 8 | ((x + y) & 0xFF) | (200u - x) << 24); };
+    auto colour = [](int x, int y) {
+        return uint32_t((x * 4) << 16 | (y * 4) << 8 | ((x + y) & 0xFF) | (200u - x) << 24);
+    };
     std::vector<Bytes> tiles;
     for (int ty = 0; ty < 2; ++ty)
         for (int tx = 0; tx < 2; ++tx) {
@@ -104,11 +106,13 @@ TEST(ImageIff, RunLengthTileAndDepth)
     Bytes z;
     for (int i = 0; i < 4; ++i)
         be(z, 0x3F800000u + uint32_t(i), 4);
-    const Bytes bytes = file(header(2, 2, 1 | 4, 1), {tile("RGBA", 0, 0, 1, 1, coded), tile("ZBUF", 0, 0, 1, 1, z)});
+    const Bytes bytes =
+        file(header(2, 2, 1 | 4, 1), {tile("RGBA", 0, 0, 1, 1, coded), tile("ZBUF", 0, 0, 1, 1, z)});
     imgImage img;
     ASSERT_EQ(img.loadMemory(bytes.data(), bytes.size()), 1);
     EXPECT_EQ(img.format, FMT_RGB_888);
-    EXPECT_EQ(Bytes(img.pixels, img.pixels + 12), (Bytes{1, 0x20, 0x10, 2, 0x20, 0x10, 3, 0x20, 0x10, 4, 0x20, 0x10}));
+    EXPECT_EQ(Bytes(img.pixels, img.pixels + 12),
+              (Bytes{1, 0x20, 0x10, 2, 0x20, 0x10, 3, 0x20, 0x10, 4, 0x20, 0x10}));
     ASSERT_NE(img.zBuffer, nullptr);
     EXPECT_EQ(img.zBufferSize, 16);
 }
@@ -120,7 +124,8 @@ TEST(ImageIff, RefusedHeadersAndTiles)
     imgImage ok;
     ASSERT_EQ(ok.loadMemory(good.data(), good.size()), 1);
 
-    struct Case {
+    struct Case
+    {
         const char* what;
         Bytes bytes;
         const char* message;
@@ -129,7 +134,8 @@ TEST(ImageIff, RefusedHeadersAndTiles)
         {"grey", file(header(2, 2, 1 | 16, 0), {}), nullptr},
         {"no colour", file(header(2, 2, 4, 0), {}), nullptr},
         {"compression 2", file(header(2, 2, 1, 2), {}), nullptr},
-        {"x2 = width", file(header(2, 2, 1, 0), {tile("RGBA", 0, 0, 2, 1, Bytes(18, 9))}), "ERROR:  RGBA coordinates invalid."},
+        {"x2 = width", file(header(2, 2, 1, 0), {tile("RGBA", 0, 0, 2, 1, Bytes(18, 9))}),
+         "ERROR:  RGBA coordinates invalid."},
         {"run past the data", file(header(2, 2, 1, 1), {tile("RGBA", 0, 0, 1, 1, {0x83, 1, 0x7F, 1})}),
          "ERROR:  RGBA data chunk size invalid."},
         {"deep colour", file(header(2, 2, 1, 1), {tile("RGB2", 0, 0, 1, 1, Bytes(30, 0))}),
@@ -170,4 +176,4 @@ TEST(ImagePix, RunsFillFromTheLastLineUp)
     EXPECT_EQ(cut.loadMemory(b.data(), b.size()), 0);
 }
 
-}  // namespace
+} // namespace

@@ -30,10 +30,12 @@ TEST(ImageRif, RoundTripsEveryFormatRawAndCoded)
     const int w = 9, h = 4;
     auto words = testPicture(w, h, true);
     for (int i = 0; i < 5; ++i)
-        words[i] = words[0];  // a run for the coder
-    const int formats[] = {FMT_RGB_332, FMT_P_8, FMT_A_8, FMT_I_8, FMT_AI_44, FMT_YIQ_422, FMT_RGB_565,
-                           FMT_ARGB_1555, FMT_RGBA_5551, FMT_ARGB_4444, FMT_ARGB_8332, FMT_AYIQ_8422, FMT_AP_88,
-                           FMT_AI_88, FMT_RGB_888, FMT_BGR_888, FMT_BGR_888_PADDED, FMT_BGRA_8888, FMT_ARGB_8888};
+        words[i] = words[0]; // a run for the coder
+    const int formats[] = {FMT_RGB_332,        FMT_P_8,       FMT_A_8,       FMT_I_8,
+                           FMT_AI_44,          FMT_YIQ_422,   FMT_RGB_565,   FMT_ARGB_1555,
+                           FMT_RGBA_5551,      FMT_ARGB_4444, FMT_ARGB_8332, FMT_AYIQ_8422,
+                           FMT_AP_88,          FMT_AI_88,     FMT_RGB_888,   FMT_BGR_888,
+                           FMT_BGR_888_PADDED, FMT_BGRA_8888, FMT_ARGB_8888};
     for (int f : formats)
         for (int coded : {0, 1}) {
             SCOPED_TRACE(std::string(imgFormatName(f)) + (coded ? " coded" : " raw"));
@@ -119,4 +121,4 @@ TEST(ImageRif, ProbeAndDamagedFiles)
     EXPECT_GE(log.count("unknown imageformat!"), 2);
 }
 
-}  // namespace
+} // namespace

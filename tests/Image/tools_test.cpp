@@ -34,7 +34,8 @@ TEST(ImageTools, FlipsAndOrigin)
     fillBGRA(padded, {0xFF010203, 0xFF040506}, 2, 1);
     padded.convertTo(FMT_BGR_888_PADDED, ORIGIN_TOP_LEFT);
     padded.flipX();
-    EXPECT_EQ(std::vector<uint8_t>(padded.pixels, padded.pixels + 6), (std::vector<uint8_t>{6, 5, 4, 3, 2, 1}));
+    EXPECT_EQ(std::vector<uint8_t>(padded.pixels, padded.pixels + 6),
+              (std::vector<uint8_t>{6, 5, 4, 3, 2, 1}));
 }
 
 TEST(ImageTools, EmptyImageOperationsWarnAndDoNothing)
@@ -139,14 +140,14 @@ TEST(ImageTools, SmoothWeighsCentreThreeTimes)
     imgImage img;
     grey(3, 3, {0, 0, 0, 0, 70, 0, 0, 0, 0}, img);
     img.smooth();
-    EXPECT_EQ(img.pixels[4], 30);  // 3 x 70 / 7
-    EXPECT_EQ(img.pixels[1], 11);  // 70 / 6 on the top line
-    EXPECT_EQ(img.pixels[0], 0);   // corner sees no neighbour of 70
+    EXPECT_EQ(img.pixels[4], 30); // 3 x 70 / 7
+    EXPECT_EQ(img.pixels[1], 11); // 70 / 6 on the top line
+    EXPECT_EQ(img.pixels[0], 0);  // corner sees no neighbour of 70
     imgImage other;
     other.allocate(3, 3, FMT_RGB_565);
     std::memset(other.pixels, 0x55, other.imageSize);
     other.smooth();
-    EXPECT_EQ(other.pixels[8], 0x55);  // not a format it smooths
+    EXPECT_EQ(other.pixels[8], 0x55); // not a format it smooths
 }
 
 TEST(ImageExtract, AreasChannelsAndClamping)
@@ -156,7 +157,9 @@ TEST(ImageExtract, AreasChannelsAndClamping)
     fillBGRA(img, words, 4, 4);
 
     std::vector<uint8_t> all(64);
-    ASSERT_EQ(img.extract(CHANNEL_PIXELS, all.data(), FMT_BGRA_8888, ORIGIN_TOP_LEFT, 0, 0, 3, 3, IMG_PACKED_PITCH), 1);
+    ASSERT_EQ(
+        img.extract(CHANNEL_PIXELS, all.data(), FMT_BGRA_8888, ORIGIN_TOP_LEFT, 0, 0, 3, 3, IMG_PACKED_PITCH),
+        1);
     EXPECT_EQ(std::memcmp(all.data(), img.pixels, 64), 0);
 
     {
@@ -205,4 +208,4 @@ TEST(ImageExtract, ConvertIntoCallersPitch)
     EXPECT_EQ(std::memcmp(back.pixels, expected.pixels, 12), 0);
 }
 
-}  // namespace
+} // namespace

@@ -68,16 +68,17 @@ TEST(CBox, ContainsOverlapAndOverlapAmount)
 
 TEST(CBox, IntersectSegment)
 {
-    const struct {
+    const struct
+    {
         CVector o, v;
         int result;
         CVector entry, exit;
     } cases[] = {
-        {{-1, 0.5f, 0.5f}, {3, 0, 0}, 1, {0, 0.5f, 0.5f}, {1, 0.5f, 0.5f}},        // through
+        {{-1, 0.5f, 0.5f}, {3, 0, 0}, 1, {0, 0.5f, 0.5f}, {1, 0.5f, 0.5f}},             // through
         {{0.5f, 0.5f, 0.5f}, {0.2f, 0, 0}, 15, {0.5f, 0.5f, 0.5f}, {0.7f, 0.5f, 0.5f}}, // inside
-        {{0.5f, 0.5f, 0.5f}, {1, 0, 0}, 5, {0.5f, 0.5f, 0.5f}, {1, 0.5f, 0.5f}},    // leaves
-        {{-1, 0.5f, 0.5f}, {1.5f, 0, 0}, 9, {0, 0.5f, 0.5f}, {0.5f, 0.5f, 0.5f}},   // enters
-        {{-1, -1, 0.5f}, {2, 2, 0}, 1, {0, 0, 0.5f}, {1, 1, 0.5f}},                 // diagonal
+        {{0.5f, 0.5f, 0.5f}, {1, 0, 0}, 5, {0.5f, 0.5f, 0.5f}, {1, 0.5f, 0.5f}},        // leaves
+        {{-1, 0.5f, 0.5f}, {1.5f, 0, 0}, 9, {0, 0.5f, 0.5f}, {0.5f, 0.5f, 0.5f}},       // enters
+        {{-1, -1, 0.5f}, {2, 2, 0}, 1, {0, 0, 0.5f}, {1, 1, 0.5f}},                     // diagonal
         {{-1, 2, 0.5f}, {3, 0, 0}, 0, {}, {}},       // parallel to the y slab, outside it
         {{-1, 0.5f, 0.5f}, {0.5f, 0, 0}, 0, {}, {}}, // stops short
         {{2, 0.5f, 0.5f}, {1, 0, 0}, 0, {}, {}},     // box behind
@@ -103,7 +104,8 @@ TEST(CBox, EmptyBoxIsNeverHit)
 
 TEST(CBox, LongestAndShortestAxis)
 {
-    const struct {
+    const struct
+    {
         CBox box;
         int longest, shortest;
     } cases[] = {
@@ -215,15 +217,16 @@ TEST(CPlane, FromPointsAndSegmentSides)
     EXPECT_EQ(n, CVector(0, 0, 1));
 
     const CPlane ground{{0, 1, 0}, 1}; // y = 1
-    const struct {
+    const struct
+    {
         CRay ray;
         int code;
         float t;
     } cases[] = {
-        {{{0, 3, 0}, {0, -1, 0}, 4}, 2 | 4, 2},   // from above to below: crosses
-        {{{0, -1, 0}, {0, 1, 0}, 4}, 1 | 8, 2},   // from below to above: crosses
-        {{{0, -1, 0}, {0, 1, 0}, 1}, 1 | 4, 2},   // stays below
-        {{{0, 1, 0}, {0, 1, 0}, 1}, 0 | 8, 0},    // starts on the plane
+        {{{0, 3, 0}, {0, -1, 0}, 4}, 2 | 4, 2},      // from above to below: crosses
+        {{{0, -1, 0}, {0, 1, 0}, 4}, 1 | 8, 2},      // from below to above: crosses
+        {{{0, -1, 0}, {0, 1, 0}, 1}, 1 | 4, 2},      // stays below
+        {{{0, 1, 0}, {0, 1, 0}, 1}, 0 | 8, 0},       // starts on the plane
         {{{0, 2, 0}, {1, 0, 0}, 5}, 2 | 8, FLT_MAX}, // parallel above
     };
     for (const auto& c : cases) {
@@ -236,7 +239,8 @@ TEST(CPlane, FromPointsAndSegmentSides)
 TEST(Triangle, Coordinates)
 {
     float u = -1, v = -1;
-    ASSERT_TRUE(TriangleCoordinates(CVector(0, 0, 0), CVector(2, 0, 0), CVector(0, 2, 0), CVector(1, 1, 0), u, v));
+    ASSERT_TRUE(
+        TriangleCoordinates(CVector(0, 0, 0), CVector(2, 0, 0), CVector(0, 2, 0), CVector(1, 1, 0), u, v));
     EXPECT_FLOAT_EQ(u, 0.5f);
     EXPECT_FLOAT_EQ(v, 0.5f);
     // Skewed edges and an offset origin.
@@ -265,12 +269,13 @@ TEST(CSphere, ExtendAndRelation)
     EXPECT_FLOAT_EQ(s.radius, 1.0f);
 
     const CSphere unitAtOrigin{{0, 0, 0}, 1};
-    const struct {
+    const struct
+    {
         CSphere other;
         int relation;
     } cases[] = {
-        {{{0, 0, 0}, 2}, 3},      {{{0.5f, 0, 0}, 0.25f}, 3}, {{{2, 0, 0}, 1}, 1},
-        {{{1.5f, 0, 0}, 1}, 1},   {{{3, 0, 0}, 1}, 0},        {CSphere::Empty, 0},
+        {{{0, 0, 0}, 2}, 3},    {{{0.5f, 0, 0}, 0.25f}, 3}, {{{2, 0, 0}, 1}, 1},
+        {{{1.5f, 0, 0}, 1}, 1}, {{{3, 0, 0}, 1}, 0},        {CSphere::Empty, 0},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(unitAtOrigin.relation(c.other), c.relation) << c.other.center.x << " r " << c.other.radius;
@@ -281,7 +286,8 @@ TEST(CSphere, ExtendAndRelation)
 TEST(CSphere, IntersectRay)
 {
     const CSphere s{{0, 0, 0}, 1};
-    const struct {
+    const struct
+    {
         CRay ray;
         int result;
         CVector entry, exit;
@@ -298,7 +304,8 @@ TEST(CSphere, IntersectRay)
     };
     for (const auto& c : cases) {
         CVector entry(99, 99, 99), exit(99, 99, 99);
-        EXPECT_EQ(s.intersectRay(c.ray, &entry, &exit), c.result) << c.ray.origin.x << " len " << c.ray.length;
+        EXPECT_EQ(s.intersectRay(c.ray, &entry, &exit), c.result)
+            << c.ray.origin.x << " len " << c.ray.length;
         if (c.result) {
             ExpectVec(entry, c.entry.x, c.entry.y, c.entry.z);
             ExpectVec(exit, c.exit.x, c.exit.y, c.exit.z);

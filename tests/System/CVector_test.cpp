@@ -112,11 +112,12 @@ TEST(CVector2, Normalize)
 
 TEST(CVector2, AngleFromPlusYTowardsPlusX)
 {
-    const struct {
+    const struct
+    {
         float x, y, angle;
     } cases[] = {
-        {0, 1, 0},           {1, 0, kPi / 2},         {0, -1, kPi},       {-1, 0, 3 * kPi / 2},
-        {1, 1, kPi / 4},     {-1, 1, 7 * kPi / 4},    {0, 5, 0},          {2, -2, 3 * kPi / 4},
+        {0, 1, 0},       {1, 0, kPi / 2},      {0, -1, kPi}, {-1, 0, 3 * kPi / 2},
+        {1, 1, kPi / 4}, {-1, 1, 7 * kPi / 4}, {0, 5, 0},    {2, -2, 3 * kPi / 4},
     };
     for (const auto& c : cases)
         EXPECT_NEAR(CVector2(c.x, c.y).angle(), c.angle, 1e-5f) << c.x << "," << c.y;
@@ -134,10 +135,11 @@ TEST(CVector, AngleAroundPicksThePair)
 
 TEST(Angles, AngleDiffTakesTheShorterWay)
 {
-    const struct {
+    const struct
+    {
         float from, to, diff;
     } cases[] = {
-        {0.1f, 6.2f, -0.1831853f}, {6.2f, 0.1f, 0.1831853f}, {0.0f, kPi / 2, kPi / 2},
+        {0.1f, 6.2f, -0.1831853f}, {6.2f, 0.1f, 0.1831853f},  {0.0f, kPi / 2, kPi / 2},
         {-0.1f, 0.1f, 0.2f},       {7.0f, 0.5f, -0.2168147f}, {1.0f, 1.0f, 0.0f},
     };
     for (const auto& c : cases)
@@ -146,7 +148,8 @@ TEST(Angles, AngleDiffTakesTheShorterWay)
 
 TEST(Angles, ApproachNeverOvershoots)
 {
-    const struct {
+    const struct
+    {
         float current, target, step, result;
     } cases[] = {
         {0, 10, 3, 3}, {9, 10, 3, 10}, {10, 0, 3, 7}, {5, 5, 0, 5}, {1, 0, 3, 0}, {-2, -4, 1, -3},

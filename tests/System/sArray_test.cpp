@@ -16,7 +16,8 @@ std::vector<T> values(const sArray<T>& a)
 
 TEST(sArrayTest, GrowRoundsUpToTheGrowStep)
 {
-    struct Case {
+    struct Case
+    {
         int step, count, n, capacity;
     };
     const Case cases[] = {{10, 9, 2, 20}, {10, 0, 10, 10}, {10, 0, 11, 20}, {4, 3, 1, 4}, {0, 0, 3, 3}};
@@ -72,7 +73,8 @@ TEST(sArrayTest, PointerArrayRemoveAndNext)
 
 TEST(sArrayTest, FindByIdReadsTheFirstWord)
 {
-    struct Record {
+    struct Record
+    {
         int id;
         float value;
     };

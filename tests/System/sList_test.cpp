@@ -12,7 +12,8 @@
 
 namespace {
 
-class sListTest : public ::testing::Test {
+class sListTest : public ::testing::Test
+{
 protected:
     LogCapture log;
 };
@@ -161,7 +162,8 @@ TEST_F(sListTest, AddReservesSlotsAndSetCountConstructsThem)
 
 TEST_F(sListTest, RemoveRangeKeepsOrderAndEraseRangeFillsFromTheEnd)
 {
-    struct Case {
+    struct Case
+    {
         const char* what;
         bool erase;
         int index, n;
@@ -245,7 +247,8 @@ TEST_F(sListTest, ListsOfListsReleaseInnerListsByTheSameRule)
 }
 
 // Pointees of a pointer list: counts live objects.
-struct Item {
+struct Item
+{
     explicit Item(int v) : value(v) { ++alive; }
     virtual ~Item()
     {

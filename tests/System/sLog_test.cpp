@@ -12,7 +12,8 @@
 namespace {
 
 // Redirects the library log into a string for one test and restores it.
-class sLogTest : public ::testing::Test {
+class sLogTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -32,15 +33,16 @@ TEST_F(sLogTest, LinesHaveTagSourcePathLineAndThreeBlanks)
     SLOG_NOTE("note");
     SLOG_FATAL("broken");
     std::string path = "tests/System/sLog_test.cpp";
-    std::string expected = "[W] @ " + path + "(" + std::to_string(line) + "):   List grew 16\n" +
-                           "[N] @ " + path + "(" + std::to_string(line + 1) + "):   note\n" +
-                           "[!]FATAL:  @ " + path + "(" + std::to_string(line + 2) + "):   broken\n";
+    std::string expected = "[W] @ " + path + "(" + std::to_string(line) + "):   List grew 16\n" + "[N] @ " +
+                           path + "(" + std::to_string(line + 1) + "):   note\n" + "[!]FATAL:  @ " + path +
+                           "(" + std::to_string(line + 2) + "):   broken\n";
     EXPECT_EQ(out.str(), expected);
 }
 
 TEST_F(sLogTest, LevelSelectsWhichLinesAreWritten)
 {
-    struct Case {
+    struct Case
+    {
         int level;
         bool fatal, warning, note;
     };
@@ -70,7 +72,8 @@ TEST(sLogSourcePath, FilesOutsideTheTreeKeepTheirPath)
 }
 
 // The application log, with a switch and a path of the test's own.
-class LogPrintfTest : public ::testing::Test {
+class LogPrintfTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {

@@ -9,14 +9,16 @@
 
 namespace {
 
-class sMemoryTest : public ::testing::Test {
+class sMemoryTest : public ::testing::Test
+{
 protected:
     LogCapture log;
 };
 
 TEST_F(sMemoryTest, HeaderOfNewBlock)
 {
-    struct Case {
+    struct Case
+    {
         size_t elementSize, byteCount;
         uint32_t size;
         int32_t single;
@@ -68,7 +70,7 @@ TEST_F(sMemoryTest, ZeroBytesLogsOneFatalLineAndThrowsCode7)
 TEST_F(sMemoryTest, HugeRequestThrowsCode2WithoutLogging)
 {
     try {
-        sMemory::operator new(1, 0, size_t{1} << 40);
+        sMemory::operator new (1, 0, size_t{1} << 40);
         FAIL() << "no exception";
     } catch (const sMemory::Exception& e) {
         EXPECT_EQ(e.code, 2);
@@ -121,7 +123,8 @@ TEST_F(sMemoryTest, ForeignPointersAreNeitherFreedNorWritten)
     sMemory::operator delete(nullptr);
 }
 
-struct Counted {
+struct Counted
+{
     static int destroyed;
     static std::string order;
     char tag = 0;
@@ -172,17 +175,20 @@ TEST_F(sMemoryTest, ReleaseObjectsDestroysOnlyAtZero)
     EXPECT_EQ(Counted::destroyed, 1);
 }
 
-struct Base {
+struct Base
+{
     virtual ~Base() { ++baseGone; }
     static int baseGone;
     int b = 1;
 };
 int Base::baseGone = 0;
-struct Other {
+struct Other
+{
     virtual ~Other() = default;
     int o = 2;
 };
-struct Derived : Other, Base {
+struct Derived : Other, Base
+{
     ~Derived() override { ++derivedGone; }
     static int derivedGone;
 };

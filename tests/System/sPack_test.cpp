@@ -60,8 +60,8 @@ TEST(sPack, HundredEqualBytesCodeAsOneGroup)
     const Bytes p = Pack(in);
     // A literal, a copy 1 back of 16, five copies 16 back of 16, three
     // literals: flag bits 0111111000 read from bit 0.
-    const Bytes expected = {22, 0, 0, 0, 0, 0, 0, 0, 0x7E, 0x00, 'a', 0x0F, 0x01, 0x0F, 0x10, 0x0F, 0x10,
-                            0x0F, 0x10, 0x0F, 0x10, 0x0F, 0x10, 'a', 'a', 'a'};
+    const Bytes expected = {22,   0,    0,    0,    0,    0,    0,    0,    0x7E, 0x00, 'a', 0x0F, 0x01,
+                            0x0F, 0x10, 0x0F, 0x10, 0x0F, 0x10, 0x0F, 0x10, 0x0F, 0x10, 'a', 'a',  'a'};
     EXPECT_EQ(p, expected);
     EXPECT_EQ(Unpack(p, 100), in);
     EXPECT_EQ(sPack::unpackedLength(p.data(), p.size()), 100);
@@ -103,14 +103,18 @@ TEST(sPack, RoundTripsAssortedInputs)
     for (int i = 0; i < 1000; ++i)
         pattern.insert(pattern.end(), {'a', 'b', 'c'});
 
-    const struct {
+    const struct
+    {
         const char* name;
         Bytes data;
         bool shrinks;
     } cases[] = {
-        {"text", Text(20000), true},       {"text with noise", mixed, true},
-        {"ramp", ramp, false},             {"abc pattern", pattern, true},
-        {"zeros", Bytes(65536, 0), true},  {"thirty-two", Bytes(32, 7), true},
+        {"text", Text(20000), true},
+        {"text with noise", mixed, true},
+        {"ramp", ramp, false},
+        {"abc pattern", pattern, true},
+        {"zeros", Bytes(65536, 0), true},
+        {"thirty-two", Bytes(32, 7), true},
         {"noise", RandomBytes(100000, 3), false},
     };
     for (const auto& c : cases) {
@@ -191,7 +195,8 @@ Bytes Stream(uint32_t size, uint8_t mode, std::initializer_list<uint8_t> payload
 
 TEST(sPack, RefusesDamagedStreams)
 {
-    const struct {
+    const struct
+    {
         const char* name;
         Bytes stream;
         size_t capacity;
@@ -207,12 +212,14 @@ TEST(sPack, RefusesDamagedStreams)
         {"literal past the room", Stream(9, 0, {0x00, 0x00, 'a', 'b', 'c'}), 2},
         {"ends inside a copy", Stream(8, 0, {0x02, 0x00, 'a', 0x02}), 100},
         {"ends inside a flag word", Stream(5, 0, {0x00}), 100},
-        {"ends inside the second flag word", Stream(23, 0, {0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 0}), 100},
+        {"ends inside the second flag word",
+         Stream(23, 0, {0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 0}), 100},
     };
     for (const auto& c : cases) {
         Bytes out(c.capacity + 16, 0xEE);
         const char* reason = nullptr;
-        EXPECT_EQ(sPack::unpack(c.stream.data(), c.stream.size(), out.data(), c.capacity, &reason), -1) << c.name;
+        EXPECT_EQ(sPack::unpack(c.stream.data(), c.stream.size(), out.data(), c.capacity, &reason), -1)
+            << c.name;
         EXPECT_NE(reason, nullptr) << c.name;
         for (size_t i = c.capacity; i < out.size(); ++i)
             ASSERT_EQ(out[i], 0xEE) << c.name << ": wrote past the room at " << i;

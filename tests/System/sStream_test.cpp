@@ -15,15 +15,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class sStreamTest : public ::testing::Test {
+class sStreamTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
         saved = sLog;
         sLog.stream = &log;
-        folder = fs::temp_directory_path() /
-                 ("varek_stream_" + std::to_string(::getpid()) + "_" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder =
+            fs::temp_directory_path() / ("varek_stream_" + std::to_string(::getpid()) + "_" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder);
         fs::create_directories(folder);
     }
@@ -122,7 +123,8 @@ TEST_F(sStreamTest, BufferedWriteCreatesTheFileOnlyAtClose)
         s.write("cd", 2);
         EXPECT_TRUE(s.close());
     }
-    EXPECT_EQ(fileBytes("out.bin"), (std::vector<uint8_t>{'A', 'B', 'c', 'd', 'E', 'F', 'G', 'H', 0, 0, 0, 0, 'Z'}));
+    EXPECT_EQ(fileBytes("out.bin"),
+              (std::vector<uint8_t>{'A', 'B', 'c', 'd', 'E', 'F', 'G', 'H', 0, 0, 0, 0, 'Z'}));
 
     {
         sStream untouched(path("none.bin").c_str(), sStream::Write);
@@ -292,7 +294,8 @@ TEST_F(sStreamTest, FilenameSetAndDirectory)
     EXPECT_EQ(std::strlen(f.c_str()), 260u);
     EXPECT_EQ(f.length, 260);
 
-    struct Case {
+    struct Case
+    {
         const char* name;
         const char* dir;
     };

@@ -73,14 +73,15 @@ TEST(sStringTest, CompareReturnsZeroOneTwo)
 TEST(sStringTest, LeftRightMid)
 {
     sString s("abcdef");
-    struct Case {
+    struct Case
+    {
         sString got;
         const char* expected;
     };
     const Case cases[] = {
-        {s.left(2), "ab"},     {s.left(-1), ""},       {s.left(99), "abcdef"}, {s.right(2), "ef"},
-        {s.right(99), "abcdef"}, {s.right(-3), ""},    {s.mid(1, 3), "bcd"},   {s.mid(4, 10), "ef"},
-        {s.mid(10, 2), "f"},   {s.mid(6, 2), ""},   {s.mid(2, -1), ""},     {sString().mid(0, 3), ""},
+        {s.left(2), "ab"},       {s.left(-1), ""},  {s.left(99), "abcdef"}, {s.right(2), "ef"},
+        {s.right(99), "abcdef"}, {s.right(-3), ""}, {s.mid(1, 3), "bcd"},   {s.mid(4, 10), "ef"},
+        {s.mid(10, 2), "f"},     {s.mid(6, 2), ""}, {s.mid(2, -1), ""},     {sString().mid(0, 3), ""},
     };
     for (const Case& c : cases)
         expectValid(c.got, c.expected);
@@ -140,7 +141,8 @@ TEST(sStringTest, ReplaceAndInsert)
 
 TEST(sStringTest, TrimRemovesSpacesOnly)
 {
-    struct Case {
+    struct Case
+    {
         const char* in;
         const char* out;
     };
@@ -187,7 +189,8 @@ TEST(sStringTest, FormatHandlesAnyLength)
 
 TEST(sStringTest, WordWrap)
 {
-    struct Case {
+    struct Case
+    {
         const char* in;
         int width;
         int lines;

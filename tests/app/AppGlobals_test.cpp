@@ -14,14 +14,15 @@ namespace fs = std::filesystem;
 namespace {
 
 // Runs each test in a folder of its own as the working folder.
-class AppLogFileTest : public ::testing::Test {
+class AppLogFileTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
         previous = fs::current_path();
-        folder = fs::temp_directory_path() /
-                 ("varek_app_" + std::to_string(::getpid()) + "_" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder =
+            fs::temp_directory_path() / ("varek_app_" + std::to_string(::getpid()) + "_" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder);
         fs::create_directories(folder);
         fs::current_path(folder);

@@ -28,10 +28,7 @@ protected:
         fs::remove_all(folder);
         fs::create_directories(folder / "data");
     }
-    void TearDown() override
-    {
-        fs::remove_all(folder);
-    }
+    void TearDown() override { fs::remove_all(folder); }
 
     void Write(const std::string& relative, const std::string& bytes)
     {
@@ -56,7 +53,8 @@ const char* const encodedNames[] = {"dialogs_ger_encoded.txt", "dialogs_eng_enco
 
 TEST_F(DialogTextEncoding, EncodedFileHasTheLayoutAndLoadsTheSameTexts)
 {
-    std::string plain = "// demo texts\r\nRULO2 = Varek\r\nMENU_BACK = Zur\xFC" "ck\r\n"
+    std::string plain = "// demo texts\r\nRULO2 = Varek\r\nMENU_BACK = Zur\xFC"
+                        "ck\r\n"
                         "TWO = a\\nb\r\nLEVEL_2 = x\r\nLEVEL_4 = Villa\r\n";
     for (int i = 0; i < 40; ++i)
         plain += "REPEATED_KEY_" + std::to_string(i) + " = the same words again and again\r\n";
@@ -83,10 +81,12 @@ TEST_F(DialogTextEncoding, EncodedFileHasTheLayoutAndLoadsTheSameTexts)
 
     CTextTree fromPlain, fromEncoded;
     ASSERT_TRUE(LoadDialogTextsFrom((folder / "data/dialogs_eng_demo.txt").string(), fromPlain, false));
-    ASSERT_TRUE(LoadDialogTextsFrom((folder / "data/dialogs_eng_demo_encoded.txt").string(), fromEncoded, false));
+    ASSERT_TRUE(
+        LoadDialogTextsFrom((folder / "data/dialogs_eng_demo_encoded.txt").string(), fromEncoded, false));
     EXPECT_EQ(fromEncoded.Count(), fromPlain.Count());
     EXPECT_EQ(fromEncoded.Count(), 45);
-    EXPECT_STREQ(fromEncoded.GetText("MENU_BACK"), "Zur\xFC" "ck");
+    EXPECT_STREQ(fromEncoded.GetText("MENU_BACK"), "Zur\xFC"
+                                                   "ck");
     EXPECT_STREQ(fromEncoded.GetText("TWO"), "a\nb");
     EXPECT_STREQ(fromEncoded.GetText("LEVEL_2"), "Villa");
     EXPECT_STREQ(fromEncoded.GetText("REPEATED_KEY_39"), "the same words again and again");
@@ -95,7 +95,8 @@ TEST_F(DialogTextEncoding, EncodedFileHasTheLayoutAndLoadsTheSameTexts)
 TEST_F(DialogTextEncoding, EmptyInputEncodesAndLoadsAsNoEntries)
 {
     Write("data/empty.txt", "");
-    ASSERT_TRUE(EncodeDialogTextFile((folder / "data/empty.txt").string(), (folder / "data/empty_encoded.txt").string()));
+    ASSERT_TRUE(EncodeDialogTextFile((folder / "data/empty.txt").string(),
+                                     (folder / "data/empty_encoded.txt").string()));
     std::string enc = Read("data/empty_encoded.txt");
     EXPECT_EQ(enc, std::string("\0\0\x07\0\0\0\0\0\x04\0\0\0\x01\0\0\0", 16));
     CTextTree tree;
@@ -113,7 +114,11 @@ TEST_F(DialogTextEncoding, DamagedEncodedFilesAreRefusedAndKeepTheDictionary)
     ASSERT_TRUE(EncodeDialogTextFile((folder / "data/in.txt").string(), (folder / "data/good.txt").string()));
     std::string good = Read("data/good.txt");
 
-    struct Case { const char* name; std::string bytes; };
+    struct Case
+    {
+        const char* name;
+        std::string bytes;
+    };
     std::string longer = good;
     longer[4] = static_cast<char>(longer[4] + 1);
     // All sixteen items of the first group become copies: the first one

@@ -14,10 +14,13 @@ int gameFrames = 0;
 int snapshots = 0;
 bool held = false;
 bool alarm = false;
-std::vector<int> events;  // 1 movie drawn, 2 movie ended, 100+n movie n played, 3 window destroyed
+std::vector<int> events; // 1 movie drawn, 2 movie ended, 100+n movie n played, 3 window destroyed
 bool movieGoesOn = false;
 
-uint32_t Now() { return fakeNow; }
+uint32_t Now()
+{
+    return fakeNow;
+}
 
 class GameClockFrames : public ::testing::Test
 {
@@ -33,7 +36,10 @@ protected:
         hooks.saveSnapshot = [] { ++snapshots; };
         hooks.clockHeld = [] { return held; };
         hooks.alarmActive = [] { return alarm; };
-        hooks.drawMovieFrame = [] { events.push_back(1); return movieGoesOn; };
+        hooks.drawMovieFrame = [] {
+            events.push_back(1);
+            return movieGoesOn;
+        };
         hooks.movieEnded = [] { events.push_back(2); };
         hooks.playMovie = [](int32_t n) { events.push_back(100 + n); };
         hooks.destroyMainWindow = [] { events.push_back(3); };
@@ -57,15 +63,17 @@ protected:
 
 TEST_F(GameClockFrames, SpeedScalesElapsedTimeTruncatingTowardZero)
 {
-    struct Case { int32_t speed; uint32_t frameMs; int32_t perFrame; };
+    struct Case
+    {
+        int32_t speed;
+        uint32_t frameMs;
+        int32_t perFrame;
+    };
     const Case cases[] = {
-        {100, 40, 40},
-        {50, 33, 16},      // 16.5 truncated
-        {-100, 40, -40},
-        {-50, 33, -16},    // truncated toward zero, not down
-        {0, 40, 0},
-        {300, 999, 2997},  // just under the gap limit
-        {100, 1000, 0},    // a gap of a second or more counts as nothing
+        {100, 40, 40},   {50, 33, 16},     // 16.5 truncated
+        {-100, 40, -40}, {-50, 33, -16},   // truncated toward zero, not down
+        {0, 40, 0},      {300, 999, 2997}, // just under the gap limit
+        {100, 1000, 0},                    // a gap of a second or more counts as nothing
         {100, 1200, 0},
     };
     for (const Case& c : cases) {
@@ -74,7 +82,7 @@ TEST_F(GameClockFrames, SpeedScalesElapsedTimeTruncatingTowardZero)
         for (int i = 0; i < 3; ++i)
             EXPECT_EQ(Frame(c.frameMs), c.perFrame) << "speed " << c.speed << ", " << c.frameMs << " ms";
     }
-    EXPECT_EQ(GameClockDelta(2000000000, 999), 2147483647);  // saturates instead of overflowing
+    EXPECT_EQ(GameClockDelta(2000000000, 999), 2147483647); // saturates instead of overflowing
 }
 
 TEST_F(GameClockFrames, ClockWrapsAtTheEndOfTheDayAndCountsTheDay)
@@ -119,7 +127,7 @@ TEST_F(GameClockFrames, PausedApplicationWaitsWithoutClockOrGameStep)
     EXPECT_FALSE(FrameClockIdle(clock, hooks));
     EXPECT_EQ(clock.gameClock, 0);
     EXPECT_EQ(gameFrames, 1);
-    EXPECT_EQ(clock.prevFrameTime, fakeNow);  // the bookkeeping still moves
+    EXPECT_EQ(clock.prevFrameTime, fakeNow); // the bookkeeping still moves
 
     // Back after a long deactivation: that time counts as nothing.
     clock.appPaused = 0;
@@ -140,7 +148,7 @@ TEST_F(GameClockFrames, HeldClockStillRunsTheGameStepAndAlarmStopsTheSpeed)
     EXPECT_EQ(Frame(40), 0);
     EXPECT_EQ(clock.gameSpeed, 0);
     alarm = false;
-    EXPECT_EQ(Frame(40), 0);  // the speed stays where the alarm left it
+    EXPECT_EQ(Frame(40), 0); // the speed stays where the alarm left it
 }
 
 TEST_F(GameClockFrames, FrameRateIsMeasuredOncePerSecond)
@@ -150,7 +158,7 @@ TEST_F(GameClockFrames, FrameRateIsMeasuredOncePerSecond)
     for (int i = 0; i < 49; ++i)
         Frame(20);
     EXPECT_EQ(clock.frameRate, 0.0f);
-    Frame(20);  // 1000 ms after the last update, 49 frames counted
+    Frame(20); // 1000 ms after the last update, 49 frames counted
     EXPECT_FLOAT_EQ(clock.frameRate, 49.0f);
     EXPECT_EQ(clock.frameCounter, 1);
 }
@@ -164,7 +172,13 @@ TEST_F(GameClockFrames, MovieFramesReplaceTheClockAndEndTheClosingSequence)
     EXPECT_EQ(gameFrames, 1);
     EXPECT_EQ(events, (std::vector<int>{1}));
 
-    struct Case { int32_t level; bool result; int32_t levelAfter; std::vector<int> events; };
+    struct Case
+    {
+        int32_t level;
+        bool result;
+        int32_t levelAfter;
+        std::vector<int> events;
+    };
     const Case cases[] = {
         {1, true, 1, {1, 2}},
         {FinalLevel + 1, true, FinalLevel + 2, {1, 2, 109}},

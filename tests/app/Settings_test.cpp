@@ -14,7 +14,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -92,7 +93,8 @@ TEST_F(SettingsTest, EmptyRegistryGivesTheDefaults)
 
 TEST_F(SettingsTest, StoredValuesAndTheirConversions)
 {
-    struct Flag {
+    struct Flag
+    {
         uint32_t stored;
         uint8_t expected;
     } flags[] = {{4294967295u, 0}, {2, 1}, {0, 0}, {1, 1}, {0x7FFFFFFF, 1}, {0x80000000u, 0}};
@@ -156,7 +158,8 @@ TEST_F(SettingsTest, SettingsWrittenAtExitReadBackTheSame)
     GameSettings written = Settings;
     WriteSettings();
     EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, SettingsKey, "FogStart", ""), "3.750000");
-    EXPECT_EQ(RegReadDword(HKEY_CURRENT_USER, SettingsKey, "WalkFogColorGreen", 0), 0xFFFFFFFFu) << "sign-extended";
+    EXPECT_EQ(RegReadDword(HKEY_CURRENT_USER, SettingsKey, "WalkFogColorGreen", 0), 0xFFFFFFFFu)
+        << "sign-extended";
     Settings = GameSettings();
     ReadWindowPlacementSettings();
     ReadSettings();
@@ -237,8 +240,9 @@ TEST_F(SettingsTest, GamePathsAndDemoIni)
 
     fs::create_directories(dir / "install");
     std::ofstream(dir / "install" / "varekdemo.ini") << "[DemoSettings]\r\nAudioTrack=6\r\n";
-    ASSERT_TRUE(platform::RegSetValue(HKEY_LOCAL_MACHINE, MachineKey, "InstallSourcePath",
-                                      platform::RegValue{platform::REG_SZ, {'i', 'n', 's', 't', 'a', 'l', 'l'}}));
+    ASSERT_TRUE(
+        platform::RegSetValue(HKEY_LOCAL_MACHINE, MachineKey, "InstallSourcePath",
+                              platform::RegValue{platform::REG_SZ, {'i', 'n', 's', 't', 'a', 'l', 'l'}}));
     std::string cd(600, 'c');
     ASSERT_TRUE(platform::RegSetValue(HKEY_LOCAL_MACHINE, MachineKey, "CdPath",
                                       platform::RegValue{platform::REG_SZ, {cd.begin(), cd.end()}}));
@@ -272,4 +276,4 @@ TEST_F(SettingsTest, MessageBoxesAnswerWithoutAPerson)
     EXPECT_TRUE(MessageBoxYesNo("Really?"));
 }
 
-}  // namespace
+} // namespace

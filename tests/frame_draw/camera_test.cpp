@@ -38,14 +38,14 @@ CGameCamera MakeCamera()
     return cam;
 }
 
-}  // namespace
+} // namespace
 
 TEST(GameCamera, WallBetweenEyeAndHeroPullsTheEyeToTheHerosSide)
 {
     CameraWorld w;
     CameraSettings.cameraIntersection = 1;
     CGameCamera cam = MakeCamera();
-    cam.Update(1000);  // a long step reaches every target at once
+    cam.Update(1000); // a long step reaches every target at once
     ASSERT_TRUE(cam.eyeBlocked);
     // The wanted eye lies at z = 8.8; the wall's far face at z = 9.2.
     EXPECT_GE(cam.actualEye.z, 9.2f - 1e-3f);
@@ -94,7 +94,7 @@ TEST(GameCamera, WheelNotchesStepTheDistanceWithinItsLimits)
     input.zoomAccumulator = &zoom;
     const float start = cam.distance;
     int32_t time = 0;
-    zoom = 120;  // one notch back: minus the wheel delta of -120
+    zoom = 120; // one notch back: minus the wheel delta of -120
     input.frameTime = (time += 40);
     UpdateCameraInput(input);
     EXPECT_NEAR(cam.distance, start + 0.12f, 1e-5f);
@@ -126,7 +126,7 @@ TEST(GameCamera, TimeStepsSmoothAndNeverOvershoot)
 {
     CGameCamera cam;
     cam.Reset();
-    cam.step = 1.0f;  // 10 ms
+    cam.step = 1.0f; // 10 ms
     cam.maxStep = cam.step * cam.maxSpeed;
     const CVector from(0, 0, 0), to(1, 0, 0);
     // 1 % of the gap per millisecond.
@@ -233,7 +233,7 @@ TEST(GameCamera, MouseLookPitchLimitsAndFirstPersonRefusal)
     CGameCamera cam = MakeCamera();
     cam.Update(1000);
     cam.MouseLook(true);
-    cam.mouseDY = -100000.0f;  // far past every limit
+    cam.mouseDY = -100000.0f; // far past every limit
     cam.viewHeight = 480;
     cam.Update(1040);
     EXPECT_NEAR(cam.pitchBase + cam.pitchDelta, 1.134464f, 1e-5f);
@@ -244,7 +244,7 @@ TEST(GameCamera, MouseLookPitchLimitsAndFirstPersonRefusal)
 
     CWorldObject* hero = w.slab1;
     cam.focusObject = hero;
-    hero->flags = 2;  // out of play: no first-person view
+    hero->flags = 2; // out of play: no first-person view
     cam.SetMode(true);
     EXPECT_FALSE(cam.firstPerson);
     hero->flags = 0;

@@ -30,7 +30,7 @@ CRootNode* MakeOffCentreModel(const CVector& centre, float size, const CVector& 
     // Both windings, so the square shows from above whatever the culling.
     const int32_t polygons[] = {4, 0, 1, 2, 3, 4, 3, 2, 1, 0};
     CSurfaceMaterial surface;
-    surface.colour[1] = surface.colour[13] = 1.0f;  // green
+    surface.colour[1] = surface.colour[13] = 1.0f; // green
     surface.colour[3] = surface.colour[15] = 1.0f;
     auto* mesh = new CMeshNode("square", 4, v, 2, polygons, &surface, nullptr, nullptr);
     auto* root = new CRootNode();
@@ -87,7 +87,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(CentredModel, DrawnAroundItsPositionWhereVisibilityLooks)
 {

@@ -6,12 +6,12 @@
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
-#include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/render/CDynamicLights.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/OffscreenView.h"
+#include "GAMES/Rulo2/world/CObjectNode.h"
 #include "tests/frame_draw/HouseWorld.h"
 #include "tests/frame_draw/ScreenPoint.h"
 
@@ -43,7 +43,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(HouseFromAbove, UpperFloorAndStairsAreCutAwayInThePicture)
 {
@@ -164,7 +164,7 @@ TEST_F(HouseFromAbove, TheCursorPointsAtThePointableObjectUnderIt)
     WorldWalk::ComputeBounds(g_WorldRoot, min, max);
 
     RenderWorldFrame(nullptr, 1000);
-    UpdateCursorRay(160, 120);  // the middle of the view
+    UpdateCursorRay(160, 120); // the middle of the view
     ASSERT_TRUE(CursorRay.valid);
     EXPECT_NEAR(CursorRay.direction.y, ViewDirection.y, 1e-4f);
     PointedObject = nullptr;
@@ -203,12 +203,12 @@ TEST(TrimPass, VariantsByGamePhaseAndRecordState)
         uint8_t burglary;
         int walks, activations;
     } cases[] = {
-        {PHASE_PLANNING, RECORD_REPLAY, 100, 0, 1, 0},  // A, replaying: a walking step
-        {PHASE_PLANNING, RECORD_RECORD, 0, 0, 0, 0},    // A with the clock standing
-        {PHASE_PLANNING, RECORD_RECORD, 100, 0, 0, 1},  // B
-        {PHASE_BURGLARY, RECORD_NORMAL, 100, 0, 0, 0},  // A before the burglary began
-        {PHASE_BURGLARY, RECORD_NORMAL, 100, 1, 0, 1},  // B
-        {PHASE_REALTIME, RECORD_NORMAL, 100, 0, 0, 1},  // B
+        {PHASE_PLANNING, RECORD_REPLAY, 100, 0, 1, 0}, // A, replaying: a walking step
+        {PHASE_PLANNING, RECORD_RECORD, 0, 0, 0, 0},   // A with the clock standing
+        {PHASE_PLANNING, RECORD_RECORD, 100, 0, 0, 1}, // B
+        {PHASE_BURGLARY, RECORD_NORMAL, 100, 0, 0, 0}, // A before the burglary began
+        {PHASE_BURGLARY, RECORD_NORMAL, 100, 1, 0, 1}, // B
+        {PHASE_REALTIME, RECORD_NORMAL, 100, 0, 0, 1}, // B
     };
     const int32_t phase = GamePhase, record = RecordState;
     for (const auto& c : cases) {

@@ -33,7 +33,7 @@ protected:
 const float kWhite[4] = {1, 1, 1, 1};
 const float kClearWhite[4] = {1, 1, 1, 0};
 
-}  // namespace
+} // namespace
 
 TEST_F(FadeOverFrame, WhiteFadesOutOverItsDurationAndFinishesOnTheSecondEndFrame)
 {
@@ -48,21 +48,21 @@ TEST_F(FadeOverFrame, WhiteFadesOutOverItsDurationAndFinishesOnTheSecondEndFrame
         Frame(time);
         if (ScreenFade.IsFinished() && ScreenFade.GetFollowUp() >= 1 && ScreenFade.GetFollowUp() <= 7) {
             ++followUpsRun;
-            ScreenFade.followUp = 0;  // the command ran; the game step clears or replaces it
+            ScreenFade.followUp = 0; // the command ran; the game step clears or replaces it
         }
     };
     step(1000);
-    EXPECT_EQ(Centre(), 0xFFFFFFu);  // opaque white over the black frame
+    EXPECT_EQ(Centre(), 0xFFFFFFu); // opaque white over the black frame
     step(1200);
     EXPECT_NEAR(ScreenFade.LastColour()[3], 0.5f, 1e-6f);
     EXPECT_NEAR(int(Centre() & 0xFF), 127, 2);
     EXPECT_FALSE(ScreenFade.IsFinished());
-    step(1400);  // first frame at the end colour
+    step(1400); // first frame at the end colour
     EXPECT_EQ(ScreenFade.framesAtEnd, 1);
     EXPECT_FALSE(ScreenFade.IsFinished());
     EXPECT_EQ(followUpsRun, 0);
     EXPECT_EQ(Centre(), 0x000000u);
-    step(1440);  // second: finished, the follow-up runs once
+    step(1440); // second: finished, the follow-up runs once
     EXPECT_TRUE(ScreenFade.IsFinished());
     EXPECT_EQ(followUpsRun, 1);
     EXPECT_FALSE(ScreenFade.running);
@@ -126,9 +126,9 @@ TEST(MenuQuadTrack, KeysIntervalsKindsAndTextures)
     EXPECT_FLOAT_EQ(at(0), 0.0f);
     EXPECT_FLOAT_EQ(at(200), 0.5f);
     EXPECT_EQ(quad.key.texture, texA);
-    EXPECT_FLOAT_EQ(at(400), 1.0f);  // the earlier interval ends here
+    EXPECT_FLOAT_EQ(at(400), 1.0f); // the earlier interval ends here
     EXPECT_EQ(quad.key.texture, texB);
-    EXPECT_FLOAT_EQ(at(600), 0.0f);  // kind 4 jumps to the later key at once
+    EXPECT_FLOAT_EQ(at(600), 0.0f); // kind 4 jumps to the later key at once
     EXPECT_FLOAT_EQ(at(800), 0.0f);
     // Past the last key: the last key applies (its texture only with the byte set), then it restarts.
     at(801);
@@ -151,7 +151,7 @@ TEST(MenuQuadTrack, HitTestsAndVertexGuards)
     CMenuQuad quad(&menu);
     quad.SetGeometry({-0.5f, -0.5f}, {0.5f, 0.5f}, {1, 1, 1, 1});
     const CMenuElement::Point edge{0.5f, -0.5f}, outside{0.6f, 0};
-    EXPECT_FALSE(quad.HitTest(&edge));  // not selectable
+    EXPECT_FALSE(quad.HitTest(&edge)); // not selectable
     quad.selectable = 1;
     EXPECT_TRUE(quad.HitTest(&edge));
     EXPECT_FALSE(quad.HitTest(&outside));
@@ -192,7 +192,7 @@ TEST_F(FadeOverFrame, QuadDepthsBlendChoiceAndHighlightGrowth)
     };
     DX.device->calls.clear();
     quad.DrawNormal(0);
-    EXPECT_EQ(quad.drawBuffer[0].sz, 0.5f);  // unset depth
+    EXPECT_EQ(quad.drawBuffer[0].sz, 0.5f); // unset depth
     // Depth pass (zero), then the opaque colour pass (one).
     EXPECT_EQ(sourceBlends(), (std::vector<uint32_t>{D3DBLEND_ZERO, D3DBLEND_ONE}));
     quad.SetColor({0.5f, 0.5f, 0.5f, 0.99f});
@@ -211,7 +211,7 @@ TEST_F(FadeOverFrame, QuadDepthsBlendChoiceAndHighlightGrowth)
     quad.DrawActive(0);
     EXPECT_EQ(quad.drawBuffer[0].sz, 0.3f);
     EXPECT_EQ(quad.drawBuffer[0].diffuse, 0xFF7F7F7Fu);
-    EXPECT_NEAR(quad.key.vertices[0].r, 1.15f, 1e-5f);  // the pressed look is not kept
+    EXPECT_NEAR(quad.key.vertices[0].r, 1.15f, 1e-5f); // the pressed look is not kept
     DX.device->recordCalls = false;
 }
 
@@ -222,13 +222,13 @@ TEST(MenuQuadTrack, PanelFadesInAsAGradient)
     EXPECT_EQ(panel->type, CMenuElement::TYPE_PANEL);
     panel->Setup({-0.5f, -0.5f}, {0.5f, 0.5f});
     menu.AddElement(panel);
-    panel->Release();  // the menu holds it now
+    panel->Release(); // the menu holds it now
     menu.time = 1000;
     ASSERT_EQ(panel->PlayTrack("start"), 0);
     panel->CurrentTrack()->Evaluate(1000, &panel->key);
     EXPECT_EQ(panel->key.vertices[2].a, 0.0f);
     panel->CurrentTrack()->Evaluate(1150, &panel->key);
-    EXPECT_NEAR(panel->key.vertices[2].a, 0.5f, 1e-5f);  // kind 3 is half-way at the middle
+    EXPECT_NEAR(panel->key.vertices[2].a, 0.5f, 1e-5f); // kind 3 is half-way at the middle
     panel->CurrentTrack()->Evaluate(1300, &panel->key);
     EXPECT_FLOAT_EQ(panel->key.vertices[0].a, 0.5f);
     EXPECT_FLOAT_EQ(panel->key.vertices[1].a, 0.75f);

@@ -79,7 +79,7 @@ protected:
     uint8_t savedGameMode = 1;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(LocatorMarkers, DrawnInTheEditorByKindAndSelectionWhileTheDisplayShowsThem)
 {

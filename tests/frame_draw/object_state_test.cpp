@@ -68,7 +68,7 @@ protected:
     void TearDown() override { g_SphereVisibility = nullptr; }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ObjectStates, GameListsTheLogicsStateAndTheEditorTheOpenOne)
 {
@@ -82,9 +82,9 @@ TEST_F(ObjectStates, GameListsTheLogicsStateAndTheEditorTheOpenOne)
     };
     const Case cases[] = {
         {true, true, true, w.closed->GetModelRoot()},
-        {true, false, true, w.open->GetModelRoot()},   // the logic has not picked a state yet
-        {true, true, false, w.open->GetModelRoot()},   // no logic, nothing to follow
-        {false, true, true, w.open->GetModelRoot()},   // the editor always shows "OPEN"
+        {true, false, true, w.open->GetModelRoot()}, // the logic has not picked a state yet
+        {true, true, false, w.open->GetModelRoot()}, // no logic, nothing to follow
+        {false, true, true, w.open->GetModelRoot()}, // the editor always shows "OPEN"
     };
     CObjectLogic* logic = w.door->objectLogic;
     for (const Case& c : cases) {
@@ -92,8 +92,8 @@ TEST_F(ObjectStates, GameListsTheLogicsStateAndTheEditorTheOpenOne)
         logic->currentState = c.withState ? w.closed : nullptr;
         ResetVisibleObjects();
         CollectVisible(g_WorldRoot, c.game ? 2 : 0, c.game);
-        EXPECT_EQ(w.Listed(), c.expected) << "game " << c.game << ", state " << c.withState << ", logic "
-                                          << c.withLogic;
+        EXPECT_EQ(w.Listed(), c.expected)
+            << "game " << c.game << ", state " << c.withState << ", logic " << c.withLogic;
     }
     w.door->objectLogic = logic;
 }

@@ -15,8 +15,11 @@ TEST(StatisticsTexts, FrameRateClockAndWords)
     {
         float rate;
         const char* text;
-    } rates[] = {{0.0f, "Framerate: 0"}, {0.5f, "Framerate: 0.50"}, {9.87f, "Framerate: 9.9"},
-                 {25.4f, "Framerate: 25"}, {10.0f, "Framerate: 10"}};
+    } rates[] = {{0.0f, "Framerate: 0"},
+                 {0.5f, "Framerate: 0.50"},
+                 {9.87f, "Framerate: 9.9"},
+                 {25.4f, "Framerate: 25"},
+                 {10.0f, "Framerate: 10"}};
     for (const auto& r : rates)
         EXPECT_EQ(FormatFrameRate(r.rate), r.text) << r.rate;
     EXPECT_EQ(FormatGameClock(3723450), " 1:02.03");
@@ -48,7 +51,8 @@ protected:
         const int bytes = int(d.ddpfPixelFormat.dwRGBBitCount / 8);
         for (int y = y0; y < y1; ++y)
             for (int x = x0; x < x1; ++x)
-                n += (D3DReadARGB(d.ddpfPixelFormat, static_cast<uint8_t*>(d.lpSurface) + y * d.lPitch + x * bytes) &
+                n += (D3DReadARGB(d.ddpfPixelFormat,
+                                  static_cast<uint8_t*>(d.lpSurface) + y * d.lPitch + x * bytes) &
                       0xFF) > 0x80;
         DX.backSurface->Unlock(nullptr);
         return n;
@@ -56,7 +60,7 @@ protected:
     void Black() { DX.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0); }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(OnBackSurface, StatisticsAreWrittenOnlyWhenSwitchedOn)
 {
@@ -73,12 +77,12 @@ TEST_F(OnBackSurface, StatisticsAreWrittenOnlyWhenSwitchedOn)
     ASSERT_GE(lines.size(), 15u);
     EXPECT_EQ(lines[0].text, "320x240x" + std::to_string(DX.screenDepth));
     EXPECT_EQ(lines[1].y, 15);
-    EXPECT_EQ(lines.back().text, "NORMAL");  // record state 0; no path finished
+    EXPECT_EQ(lines.back().text, "NORMAL"); // record state 0; no path finished
     Black();
     DrawStatistics(in);
-    EXPECT_GT(BrightPixels(0, 0, 120, 30), 20);     // the left column
-    EXPECT_GT(BrightPixels(250, 0, 320, 15), 5);    // the clock, right-aligned
-    EXPECT_EQ(BrightPixels(0, 200, 320, 240), 0);   // nothing below the lines
+    EXPECT_GT(BrightPixels(0, 0, 120, 30), 20);   // the left column
+    EXPECT_GT(BrightPixels(250, 0, 320, 15), 5);  // the clock, right-aligned
+    EXPECT_EQ(BrightPixels(0, 200, 320, 240), 0); // nothing below the lines
 }
 
 TEST_F(OnBackSurface, BackgroundSlotsCaptureOnceAndAreReused)
@@ -94,9 +98,9 @@ TEST_F(OnBackSurface, BackgroundSlotsCaptureOnceAndAreReused)
     EXPECT_EQ(c & 0xFFFFFF, 0x00FF00u);
 
     ClearViewRequest();
-    GetUiSurface(0);  // the picture is reused
+    GetUiSurface(0); // the picture is reused
     EXPECT_EQ(CaptureRequest, 2);
-    ReleaseUiSurface(1);  // not the current slot
+    ReleaseUiSurface(1); // not the current slot
     EXPECT_EQ(CaptureRequest, 2);
     ReleaseUiSurface(0);
     EXPECT_EQ(CaptureRequest, 0);
@@ -151,7 +155,7 @@ TEST_F(OnBackSurface, ActionBubbleClampsOpensAndFindsTheHoveredSlice)
     ActionBubble.anchor[0] = 0;
     ActionBubble.anchor[1] = 0;
     DrawActionBubble(false, nullptr, 1100, 0, 0);
-    EXPECT_EQ(ActionBubble.frame, 0);  // not the HUD: nothing happens
+    EXPECT_EQ(ActionBubble.frame, 0); // not the HUD: nothing happens
 
     DrawActionBubble(true, nullptr, 1100, 0, 0);
     EXPECT_EQ(ActionBubble.topLeft[0], -1);
@@ -198,7 +202,7 @@ TEST_F(OnBackSurface, ProgressBarsFillByTheirFraction)
     D3DMATRIX view;
     for (int i = 0; i < 4; ++i)
         view.m[i][i] = 1.0f;
-    view.m[3][2] = 5.0f;  // the character 5 units ahead, in the middle of the view
+    view.m[3][2] = 5.0f; // the character 5 units ahead, in the middle of the view
     DX.device->SetTransform(D3DTRANSFORMSTATE_VIEW, &view);
     CWorldObject person;
     std::vector<SCharacterProgress> list{{&person, 0.5f}};
@@ -235,10 +239,16 @@ TEST_F(OnBackSurface, EditorViewsShowModelCountsTheStatePanelAndTheBand)
     std::vector<std::string> texts;
     for (const SOverlayLine& l : lines)
         texts.push_back(l.text);
-    const std::vector<std::string> expected = {"Triangles: 12", "Vertices: 8", "Texture-Memory: 2.00 KB",
-                                               "'Tresor' (OPEN)", "start: 0.50s (1.25s)", "end: 0.00s (0.00s)",
-                                               "speed: 50%", "event: not set",
-                                               "sounds: knarren (0.25s) klick (1.00s)", "MODEL"};
+    const std::vector<std::string> expected = {"Triangles: 12",
+                                               "Vertices: 8",
+                                               "Texture-Memory: 2.00 KB",
+                                               "'Tresor' (OPEN)",
+                                               "start: 0.50s (1.25s)",
+                                               "end: 0.00s (0.00s)",
+                                               "speed: 50%",
+                                               "event: not set",
+                                               "sounds: knarren (0.25s) klick (1.00s)",
+                                               "MODEL"};
     EXPECT_EQ(texts, expected);
     EXPECT_EQ(lines[3].y, 240 - 95);
     EXPECT_EQ(lines[8].y, 240 - 95 + 5 * 13);
@@ -254,6 +264,6 @@ TEST_F(OnBackSurface, EditorViewsShowModelCountsTheStatePanelAndTheBand)
     in.bandEnd[1] = 120;
     Black();
     DrawStatistics(in);
-    EXPECT_GT(BrightPixels(100, 100, 141, 101), 15);  // the top edge, dotted
-    EXPECT_EQ(BrightPixels(102, 102, 139, 119), 0);   // the inside stays
+    EXPECT_GT(BrightPixels(100, 100, 141, 101), 15); // the top edge, dotted
+    EXPECT_EQ(BrightPixels(102, 102, 139, 119), 0);  // the inside stays
 }

@@ -12,10 +12,12 @@ TEST(RayPolygon, StartOnThePlaneMissesJustBeforeItHits)
 {
     CVector hit;
     EXPECT_FALSE(IntersectRayWithConvexPolygon(CVector(0.5f, 0, 0.5f), CVector(0, -1, 0), kSquare, 4, &hit));
-    EXPECT_TRUE(IntersectRayWithConvexPolygon(CVector(0.5f, 0.00002f, 0.5f), CVector(0, -1, 0), kSquare, 4, &hit));
+    EXPECT_TRUE(
+        IntersectRayWithConvexPolygon(CVector(0.5f, 0.00002f, 0.5f), CVector(0, -1, 0), kSquare, 4, &hit));
     EXPECT_NEAR(hit.y, 0.0f, 1e-6f);
     // Parallel to the plane.
-    EXPECT_FALSE(IntersectRayWithConvexPolygon(CVector(0.5f, 1, 0.5f), CVector(1, 0.000001f, 0), kSquare, 4, &hit));
+    EXPECT_FALSE(
+        IntersectRayWithConvexPolygon(CVector(0.5f, 1, 0.5f), CVector(1, 0.000001f, 0), kSquare, 4, &hit));
     // Through the plane but outside the square; the hit point is still written.
     EXPECT_FALSE(IntersectRayWithConvexPolygon(CVector(2, 1, 0.5f), CVector(0, -1, 0), kSquare, 4, &hit));
     EXPECT_NEAR(hit.x, 2.0f, 1e-6f);
@@ -30,7 +32,8 @@ TEST(RayPolygon, NonFlatPolygonsAreFansFlatOnesAreConvex)
                                          CMatrix::Identity));
     // ...while a wall of five points standing up is split into triangles.
     const CVector wall[5] = {{0, 0, 0}, {2, 0, 0}, {2, 1, 0}, {1, 1.5f, 0}, {0, 1, 0}};
-    EXPECT_TRUE(IntersectRayWithPolygon(CVector(1, 1.2f, -1), CVector(0, 0, 1), wall, 5, &hit, CMatrix::Identity));
+    EXPECT_TRUE(
+        IntersectRayWithPolygon(CVector(1, 1.2f, -1), CVector(0, 0, 1), wall, 5, &hit, CMatrix::Identity));
     EXPECT_NEAR(hit.z, 0.0f, 1e-6f);
     // The matrix moves the points before the test.
     CMatrix moved = CMatrix::Identity;
@@ -59,7 +62,8 @@ TEST(RayNodes, StraightDownFindsTheUpperFloorWhateverTheOrder)
     }
     CVector hit;
     CWorldObject* object = nullptr;
-    ASSERT_TRUE(IntersectRayWithNode(g_WorldRoot, CVector(0.5f, 5, 0.5f), CVector(0, -1, 0), &hit, &object, false));
+    ASSERT_TRUE(
+        IntersectRayWithNode(g_WorldRoot, CVector(0.5f, 5, 0.5f), CVector(0, -1, 0), &hit, &object, false));
     EXPECT_EQ(object, w.slab2);
     EXPECT_NEAR(hit.y, 1.7f, 1e-4f);
 
@@ -68,7 +72,8 @@ TEST(RayNodes, StraightDownFindsTheUpperFloorWhateverTheOrder)
     w.house->InsertFirst(w.floor2);
     ASSERT_EQ(w.house->firstChild, w.floor2);
     object = nullptr;
-    ASSERT_TRUE(IntersectRayWithNode(g_WorldRoot, CVector(0.5f, 5, 0.5f), CVector(0, -1, 0), &hit, &object, false));
+    ASSERT_TRUE(
+        IntersectRayWithNode(g_WorldRoot, CVector(0.5f, 5, 0.5f), CVector(0, -1, 0), &hit, &object, false));
     EXPECT_EQ(object, w.slab2);
 
     // Only solid objects: an object that is not drawn does not block.
@@ -76,13 +81,13 @@ TEST(RayNodes, StraightDownFindsTheUpperFloorWhateverTheOrder)
         SetVisibility(n, VIS_INSIDE);
     SetVisibility(w.slab2, VIS_HIDDEN);
     object = nullptr;
-    ASSERT_TRUE(IntersectRayWithNode(g_WorldRoot->FirstObject(), CVector(0.5f, 5, 0.5f), CVector(0, -1, 0), &hit,
-                                     &object, true));
+    ASSERT_TRUE(IntersectRayWithNode(g_WorldRoot->FirstObject(), CVector(0.5f, 5, 0.5f), CVector(0, -1, 0),
+                                     &hit, &object, true));
     EXPECT_EQ(object, w.slab1);
     SetVisibility(w.slab2, VIS_INSIDE);
-    w.slab2->factor = 0.5f;  // faded objects do not block either
-    ASSERT_TRUE(IntersectRayWithNode(g_WorldRoot->FirstObject(), CVector(0.5f, 5, 0.5f), CVector(0, -1, 0), &hit,
-                                     &object, true));
+    w.slab2->factor = 0.5f; // faded objects do not block either
+    ASSERT_TRUE(IntersectRayWithNode(g_WorldRoot->FirstObject(), CVector(0.5f, 5, 0.5f), CVector(0, -1, 0),
+                                     &hit, &object, true));
     EXPECT_EQ(object, w.slab1);
     EXPECT_TRUE(IntersectRayWithObjectShape(w.slab1, CVector(0.5f, 5, 0.5f), CVector(0, -1, 0)));
     EXPECT_TRUE(FindNearestHitOnShape(w.slab2, CVector(0.5f, 5, 0.5f), CVector(0, -1, 0), &hit));

@@ -22,17 +22,18 @@ namespace {
 // allowance for the window system's libraries as the test programs.
 std::string LeakSuppressions()
 {
-    const std::filesystem::path file =
-        std::filesystem::temp_directory_path() / ("varek_view_tool_lsan_" + std::to_string(getpid()) + ".supp");
-    std::ofstream(file) << "leak:libdbus\nleak:libX11\nleak:libxcb\nleak:libSDL2\nleak:libGLX\nleak:libGL.so\n"
-                           "leak:libEGL\nleak:libdrm\nleak:_dri.so\nleak:libLLVM\nleak:libfontconfig\n";
+    const std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                       ("varek_view_tool_lsan_" + std::to_string(getpid()) + ".supp");
+    std::ofstream(file)
+        << "leak:libdbus\nleak:libX11\nleak:libxcb\nleak:libSDL2\nleak:libGLX\nleak:libGL.so\n"
+           "leak:libEGL\nleak:libdrm\nleak:_dri.so\nleak:libLLVM\nleak:libfontconfig\n";
     return file.string();
 }
 
 std::string RunTool(const std::string& arguments, int* status)
 {
-    const std::string command = "LSAN_OPTIONS=suppressions=" + LeakSuppressions() + " " + VAREK_TOOL_PATH + " " +
-                                arguments + " 2>&1";
+    const std::string command =
+        "LSAN_OPTIONS=suppressions=" + LeakSuppressions() + " " + VAREK_TOOL_PATH + " " + arguments + " 2>&1";
     std::string output;
     FILE* p = popen(command.c_str(), "r");
     if (!p) {
@@ -70,7 +71,7 @@ Bmp ReadBmp(const std::string& path)
     return b;
 }
 
-}  // namespace
+} // namespace
 
 TEST(ViewTool, DrawsTheSavedHouseIntoABmp)
 {
@@ -122,7 +123,8 @@ TEST(ViewTool, DrawsTheSavedHouseIntoABmp)
     EXPECT_EQ(ReadBmp(picture).bytes, bmp.bytes);
 
     // "world view" is the same command; errors name the file.
-    const std::string missing = RunTool("world view " + (dir / "nothing.wld").string() + " --frames 1", &status);
+    const std::string missing =
+        RunTool("world view " + (dir / "nothing.wld").string() + " --frames 1", &status);
     EXPECT_NE(status, 0);
     EXPECT_NE(missing.find("nothing.wld"), std::string::npos) << missing;
     RunTool("view " + world + " --frames x", &status);

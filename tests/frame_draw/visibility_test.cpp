@@ -24,7 +24,10 @@ HRESULT InsideSpheres(const D3DVECTOR*, const float*, uint32_t count, uint32_t* 
         results[i] = 0;
     return D3D_OK;
 }
-HRESULT FailingSpheres(const D3DVECTOR*, const float*, uint32_t, uint32_t*) { return E_FAIL; }
+HRESULT FailingSpheres(const D3DVECTOR*, const float*, uint32_t, uint32_t*)
+{
+    return E_FAIL;
+}
 
 class Visibility : public ::testing::TestWithParam<SphereVisibilityFn>
 {
@@ -38,7 +41,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_P(Visibility, FloorsAboveTheCurrentOneAreCutAway)
 {
@@ -131,9 +134,9 @@ TEST(VisibilityBatches, OutsideSpheresFailedTestsAndFlagsHide)
 {
     HouseWorld w;
     g_SphereVisibility = &CrossingSpheres;
-    w.slab1->position.x = 5000.0f;  // its sphere lies wholly outside
-    w.wall->flags = 0x04;           // hidden by its logic in the game
-    w.stairs->flags = 0x01;         // hidden only in the editor
+    w.slab1->position.x = 5000.0f; // its sphere lies wholly outside
+    w.wall->flags = 0x04;          // hidden by its logic in the game
+    w.stairs->flags = 0x01;        // hidden only in the editor
     ResetVisibleObjects();
     CollectVisible(g_WorldRoot, 2, true);
     EXPECT_FALSE(IsListed(w.slab1));
@@ -235,5 +238,5 @@ TEST(HouseNames, HouseStateFollowsTheCharacterAndItsStairs)
     // A floor name that lists further floors keeps them visible.
     w.floor1->SetName("Stockwerk_3__12");
     UpdateHouseState(person);
-    EXPECT_EQ(FloorMask, (1u << 2) | (1u << 1));  // its own bit 2, and the listed 1 and 2
+    EXPECT_EQ(FloorMask, (1u << 2) | (1u << 1)); // its own bit 2, and the listed 1 and 2
 }

@@ -100,7 +100,7 @@ TEST(WorldWalkers, CopiesLoseTheTreeShapeAndCopiedTreesNameTargetsByIndex)
     g_WorldRoot->NumberNodes();
     CWorldObject* target = AddGroup(g_WorldRoot, "Ziel");
     WorldWalk::DuplicateSelected(w.house, target, true, true);
-    ASSERT_EQ(target->CountNodes(), 3);  // the group and two copies side by side
+    ASSERT_EQ(target->CountNodes(), 3); // the group and two copies side by side
     CWorldObject* copy = target->FirstObject();
     EXPECT_EQ(copy->reference, w.slab1->reference);
     EXPECT_EQ(copy->NextObject()->position.x, w.wall->position.x);
@@ -131,13 +131,13 @@ TEST(WorldWalkers, GroupingMovesTheSelectionWithoutItsChildren)
     w.wall->selected = 1;
     static std::vector<std::string> texts;
     texts.clear();
-    CWorldObject* group =
-        WorldWalk::GroupSelected(g_WorldRoot, nullptr, [](CWorldObject*, const char* text) { texts.push_back(text); });
+    CWorldObject* group = WorldWalk::GroupSelected(
+        g_WorldRoot, nullptr, [](CWorldObject*, const char* text) { texts.push_back(text); });
     EXPECT_STREQ(group->GetName(), "New Group");
     EXPECT_EQ(group->parent, g_WorldRoot);
     EXPECT_EQ(w.stairs->parent, group);
     EXPECT_EQ(w.wall->parent, group);
     EXPECT_EQ(w.stairs->firstChild, nullptr);
-    EXPECT_EQ(child->parent, w.inside1);  // left where the stairs were
+    EXPECT_EQ(child->parent, w.inside1); // left where the stairs were
     EXPECT_EQ(texts, (std::vector<std::string>{"Treppe_gruen", "W_Wand"}));
 }

@@ -84,7 +84,11 @@ TEST(CTextTree, UnderscoreSortsBeforeLettersAndShapeFollowsInsertion)
 
 TEST(CTextTree, DepthsFollowTheTreeShape)
 {
-    struct Case { std::vector<const char*> keys; int minDepth, maxDepth; };
+    struct Case
+    {
+        std::vector<const char*> keys;
+        int minDepth, maxDepth;
+    };
     const Case cases[] = {
         {{}, -1, -1},
         {{"M"}, 0, 0},
@@ -147,7 +151,8 @@ TEST(CTextTree, DumpListsEntriesInKeyOrderAndReplacesTheListContents)
         tree.Dump(list);
         warnings = capture.text();
     }
-    EXPECT_NE(warnings.find("List cleared while referenced twice! Data may be corrupted."), std::string::npos);
+    EXPECT_NE(warnings.find("List cleared while referenced twice! Data may be corrupted."),
+              std::string::npos);
     EXPECT_EQ(list.count(), 6);
 }
 
@@ -156,7 +161,12 @@ TEST(CTextTree, ExpandTextKeyListJoinsTheTextsOfKnownKeys)
     TextTree.Clear();
     TextTree.Insert("Q_ONE", "First?");
     TextTree.Insert("Q_THREE", "Third?");
-    struct Case { const char* list; bool result; const char* out; };
+    struct Case
+    {
+        const char* list;
+        bool result;
+        const char* out;
+    };
     const Case cases[] = {
         {"Q_ONE , Q_TWO ,Q_THREE", true, "First?\nThird?"},
         {"Q_TWO", false, "unchanged"},
@@ -184,7 +194,12 @@ TEST(CTextTree, ExpandTextKeyListJoinsTheTextsOfKnownKeys)
 
 TEST(CTextTree, ParseNumberListReadsBlankSeparatedNumbersInRange)
 {
-    struct Case { const char* list; bool result; std::vector<int32_t> numbers; };
+    struct Case
+    {
+        const char* list;
+        bool result;
+        std::vector<int32_t> numbers;
+    };
     const Case cases[] = {
         {"3 7", true, {3, 7}},
         {"3 12", false, {3}},
@@ -223,11 +238,10 @@ TEST(CTextTree, StatisticsGoToTheApplicationLog)
     std::ifstream in(path);
     std::stringstream got;
     got << in.rdbuf();
-    EXPECT_EQ(got.str(),
-              "\nTextTreeStat Start----------------------\n"
-              "numelements: 2\n"
-              "mindepth: 0\nmaxdepth: 1\n"
-              "TextTreeStat End----------------------\n\n");
+    EXPECT_EQ(got.str(), "\nTextTreeStat Start----------------------\n"
+                         "numelements: 2\n"
+                         "mindepth: 0\nmaxdepth: 1\n"
+                         "TextTreeStat End----------------------\n\n");
     std::filesystem::remove(path);
 }
 

@@ -61,10 +61,7 @@ protected:
         return s.str();
     }
 
-    void StartLogging()
-    {
-        LogPrintfSetTarget(&logging, (folder / "log.txt").string().c_str());
-    }
+    void StartLogging() { LogPrintfSetTarget(&logging, (folder / "log.txt").string().c_str()); }
 
     fs::path folder;
     uint8_t logging = 1;
@@ -72,7 +69,12 @@ protected:
 
 TEST(DialogTextGrammar, LinesBecomeKeysAndTexts)
 {
-    struct Case { const char* line; const char* key; const char* text; };
+    struct Case
+    {
+        const char* line;
+        const char* key;
+        const char* text;
+    };
     const Case cases[] = {
         {"MENU_BACK = Back", "MENU_BACK", "Back"},
         {"URL = see http://example.org", "URL", "see http:"},
@@ -124,13 +126,18 @@ TEST(DialogTextGrammar, IgnoredLinesAndDuplicatesAreNotedWithTheirPlace)
 
 TEST(DialogTextGrammar, OverlongLineIsSplitAfter1023Characters)
 {
-    const std::string head = "K=" + std::string(1021, 'v');  // exactly 1023 characters
-    struct Case { std::string line; std::vector<std::string> keys; size_t notes; };
+    const std::string head = "K=" + std::string(1021, 'v'); // exactly 1023 characters
+    struct Case
+    {
+        std::string line;
+        std::vector<std::string> keys;
+        size_t notes;
+    };
     const Case cases[] = {
         {head, {"K"}, 0},
-        {head + "NEXT=1", {"K", "EXT"}, 1},           // the 1024th character, 'N', is dropped
+        {head + "NEXT=1", {"K", "EXT"}, 1}, // the 1024th character, 'N', is dropped
         {head + "vvvNEXT=1", {"K", "vvNEXT"}, 1},
-        {head + "v" + std::string(1023, 'w') + "xY=2", {"K", "Y"}, 3},  // split twice
+        {head + "v" + std::string(1023, 'w') + "xY=2", {"K", "Y"}, 3}, // split twice
     };
     for (const Case& c : cases) {
         CTextTree tree;
@@ -164,15 +171,22 @@ TEST(DialogTextGrammar, ZeroByteEndsTheTextAndIsNoted)
 
 TEST(DialogTextDecode, PlainTextIsReadInTextModeAndDamageIsRefused)
 {
-    struct Case { std::string bytes; bool ok; std::string text; };
+    struct Case
+    {
+        std::string bytes;
+        bool ok;
+        std::string text;
+    };
     const Case cases[] = {
         {"A=1\r\nB=2\r\n", true, "A=1\nB=2\n"},
         {"A=1\rB\r\n", true, "A=1\rB\n"},
-        {"A=1\n\x1A" "B=2\n", true, "A=1\n"},
+        {"A=1\n\x1A"
+         "B=2\n",
+         true, "A=1\n"},
         {"", false, ""},
         {std::string("\0A=1\n", 5), false, ""},
-        {std::string("\0\0\x07\0\x05\0\0\0", 8), false, ""},          // header, no block
-        {std::string("\0\0\x07\0\xff\xff\xff\x7f\x05\0\0\0\x01\0\0\0A", 17), false, ""},  // absurd length
+        {std::string("\0\0\x07\0\x05\0\0\0", 8), false, ""},                             // header, no block
+        {std::string("\0\0\x07\0\xff\xff\xff\x7f\x05\0\0\0\x01\0\0\0A", 17), false, ""}, // absurd length
         {std::string("\0\0\x07", 3), false, ""},
     };
     for (const Case& c : cases) {
@@ -187,12 +201,11 @@ TEST(DialogTextDecode, PlainTextIsReadInTextModeAndDamageIsRefused)
 
 TEST_F(DialogTextFiles, FileFillsTheDictionaryAndAppliesTheLevelPatches)
 {
-    std::string path = Write("data/dialogs_eng_demo.txt",
-                             "RULO2 = Varek\r\n"
-                             "LEVEL_2 = Bank\r\n"
-                             "LEVEL_4 = Villa\r\n"
-                             "MENU_BURG_2 = Bank job\r\n"
-                             "MENU_BURG_4 = Villa job\r\n");
+    std::string path = Write("data/dialogs_eng_demo.txt", "RULO2 = Varek\r\n"
+                                                          "LEVEL_2 = Bank\r\n"
+                                                          "LEVEL_4 = Villa\r\n"
+                                                          "MENU_BURG_2 = Bank job\r\n"
+                                                          "MENU_BURG_4 = Villa job\r\n");
     EXPECT_EQ(DialogTextPath(folder.string(), 1), folder.string() + "\\data\\dialogs_eng_demo.txt");
     EXPECT_EQ(DialogTextPath(folder.string() + "/", 0), folder.string() + "/data\\dialogs_ger_demo.txt");
 
@@ -212,7 +225,7 @@ TEST_F(DialogTextFiles, FileFillsTheDictionaryAndAppliesTheLevelPatches)
     EXPECT_EQ(tree.Count(), 2);
     EXPECT_EQ(tree.Find("RULO2"), nullptr);
     EXPECT_STREQ(tree.GetText("LEVEL_2"), "LEVEL_4");
-    EXPECT_EQ(tree.Find("MENU_BURG_2"), nullptr);  // an absent target is not added
+    EXPECT_EQ(tree.Find("MENU_BURG_2"), nullptr); // an absent target is not added
 }
 
 TEST_F(DialogTextFiles, MissingSourceOfAPatchCopiesThePlaceholder)
@@ -229,7 +242,13 @@ TEST_F(DialogTextFiles, UnreadableFilesReportWhereAndKeepWhatWasLoaded)
     tree.Insert("KEPT", "still here");
     StartLogging();
 
-    struct Case { const char* name; std::string bytes; bool create; const char* reason; };
+    struct Case
+    {
+        const char* name;
+        std::string bytes;
+        bool create;
+        const char* reason;
+    };
     const Case cases[] = {
         {"missing.txt", "", false, "cannot be opened"},
         {"empty.txt", "", true, "empty"},
@@ -259,8 +278,8 @@ TEST_F(DialogTextFiles, LogShowsTheStepsTheStatisticsAndSkippedLinesWithFileLine
     CTextTree tree;
     ASSERT_TRUE(LoadDialogTextsFrom(path, tree, false));
     std::string log = ReadLog();
-    const char* steps[] = {"Checking FP...", "Clearing text-tree...", "Creating foldername...",
-                           "Checking file...", "Retrieving length...", "Reading file...",
+    const char* steps[] = {"Checking FP...",    "Clearing text-tree...",  "Creating foldername...",
+                           "Checking file...",  "Retrieving length...",   "Reading file...",
                            "Parsing header...", "Entering parse loop...", "Leaving parse loop...",
                            "numelements: 2\n"};
     for (const char* s : steps)

@@ -6,7 +6,8 @@
 #include <string>
 #include <unistd.h>
 
-struct TempDir {
+struct TempDir
+{
     std::filesystem::path path;
 
     TempDir()

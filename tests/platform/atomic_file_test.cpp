@@ -21,12 +21,13 @@ std::string Read(const fs::path& p)
     return s.str();
 }
 
-platform::AtomicWriteResult Write(const fs::path& p, const std::string& bytes, const fs::path* backup = nullptr)
+platform::AtomicWriteResult Write(const fs::path& p, const std::string& bytes,
+                                  const fs::path* backup = nullptr)
 {
     return platform::WriteFileAtomically(p, bytes.data(), bytes.size(), backup);
 }
 
-}  // namespace
+} // namespace
 
 TEST(AtomicFile, ReplacesTheFileAndLeavesNoTemporaryFile)
 {

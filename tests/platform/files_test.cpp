@@ -11,7 +11,8 @@ using namespace platform;
 namespace {
 
 // Runs each test inside a fresh folder that also serves as the program folder.
-class FilesTest : public ::testing::Test {
+class FilesTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -31,7 +32,8 @@ TEST_F(FilesTest, ResolvesBackslashesAndCaseOfEveryComponent)
     dir.Write("Savegame/game001.gam", "g");
     fs::create_directories(dir.path / "movies");
 
-    struct Case {
+    struct Case
+    {
         std::string win;
         fs::path expected;
     } cases[] = {
@@ -60,16 +62,22 @@ TEST_F(FilesTest, ExactNameWinsOverCaseVariant)
 
 TEST(Wildcard, MatchesLikeWindows)
 {
-    struct Case {
+    struct Case
+    {
         const char* pattern;
         const char* name;
         bool match;
     } cases[] = {
-        {"Plan*.pln", "plan001.pln", true},   {"plan???.pln", "PLAN123.PLN", true},
-        {"plan???.pln", "plan12.pln", false}, {"*.pln", "plan001.pln.bak", false},
-        {"*.*", "README", true},              {"*", ".hidden", true},
-        {"a*b*c", "aXXbYYc", true},           {"a*b*c", "aXXbYY", false},
-        {"game*.gam", "game.gam", true},      {"x.*", "x", true},
+        {"Plan*.pln", "plan001.pln", true},
+        {"plan???.pln", "PLAN123.PLN", true},
+        {"plan???.pln", "plan12.pln", false},
+        {"*.pln", "plan001.pln.bak", false},
+        {"*.*", "README", true},
+        {"*", ".hidden", true},
+        {"a*b*c", "aXXbYYc", true},
+        {"a*b*c", "aXXbYY", false},
+        {"game*.gam", "game.gam", true},
+        {"x.*", "x", true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(MatchWildcard(c.pattern, c.name), c.match) << c.pattern << " vs " << c.name;
@@ -160,12 +168,15 @@ TEST(SplitPathTest, Parts)
 
 TEST_F(FilesTest, TextModeDropsCrBeforeLfAndStopsAtCtrlZ)
 {
-    struct Case {
+    struct Case
+    {
         std::string raw, text;
     } cases[] = {
         {"a\r\nb\r\n", "a\nb\n"},
-        {"a\rb\r\r\n", "a\rb\r\n"},  // a lone CR stays
-        {"abc\x1a" "def", "abc"},
+        {"a\rb\r\r\n", "a\rb\r\n"}, // a lone CR stays
+        {"abc\x1a"
+         "def",
+         "abc"},
         {"\x1a", ""},
         {"end\r", "end\r"},
     };
@@ -179,4 +190,4 @@ TEST_F(FilesTest, TextModeDropsCrBeforeLfAndStopsAtCtrlZ)
     EXPECT_FALSE(ReadTextFile("data\\missing.txt", text));
 }
 
-}  // namespace
+} // namespace

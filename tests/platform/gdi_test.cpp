@@ -10,7 +10,8 @@ using namespace platform;
 namespace {
 
 // The ground-map set-up: 16 x 16 top-down, black with entry 1 white, white pen and brush.
-struct Raster {
+struct Raster
+{
     DibSection dib;
     MemoryDC dc;
     explicit Raster(int height = -16)
@@ -44,22 +45,10 @@ TEST(Polygon, FilledTriangleWithItsOutline)
     // Every cell with x >= 2, y >= 2 and x + y <= 14: the fill up to the diagonal,
     // the pen on the diagonal itself.
     const std::vector<std::string> expected = {
-        "................",
-        "................",
-        "..###########...",
-        "..##########....",
-        "..#########.....",
-        "..########......",
-        "..#######.......",
-        "..######........",
-        "..#####.........",
-        "..####..........",
-        "..###...........",
-        "..##............",
-        "..#.............",
-        "................",
-        "................",
-        "................",
+        "................", "................", "..###########...", "..##########....",
+        "..#########.....", "..########......", "..#######.......", "..######........",
+        "..#####.........", "..####..........", "..###...........", "..##............",
+        "..#.............", "................", "................", "................",
     };
     EXPECT_EQ(r.Picture(), expected);
     EXPECT_EQ(r.dc.GetPixel(3, 3), RGB(255, 255, 255));
@@ -74,22 +63,10 @@ TEST(Polygon, SelfIntersectingOutlineFillsByTheNonZeroRule)
     Raster winding;
     ASSERT_TRUE(winding.dc.Polygon(loopTwice, 8));
     const std::vector<std::string> nonZero = {
-        "................",
-        "................",
-        "....##########..",
-        "....##########..",
-        "..############..",
-        "..############..",
-        "..############..",
-        "..############..",
-        "..############..",
-        "..############..",
-        "..############..",
-        "..############..",
-        "..############..",
-        "..############..",
-        "................",
-        "................",
+        "................", "................", "....##########..", "....##########..",
+        "..############..", "..############..", "..############..", "..############..",
+        "..############..", "..############..", "..############..", "..############..",
+        "..############..", "..############..", "................", "................",
     };
     EXPECT_EQ(winding.Picture(), nonZero);
 
@@ -97,22 +74,10 @@ TEST(Polygon, SelfIntersectingOutlineFillsByTheNonZeroRule)
     alternate.dc.SetPolyFillMode(ALTERNATE);
     ASSERT_TRUE(alternate.dc.Polygon(loopTwice, 8));
     const std::vector<std::string> evenOdd = {
-        "................",
-        "................",
-        "....##########..",
-        "....##########..",
-        "..############..",
-        "..###......###..",
-        "..###......###..",
-        "..###......###..",
-        "..###......###..",
-        "..###......###..",
-        "..###......###..",
-        "..############..",
-        "..############..",
-        "..############..",
-        "................",
-        "................",
+        "................", "................", "....##########..", "....##########..",
+        "..############..", "..###......###..", "..###......###..", "..###......###..",
+        "..###......###..", "..###......###..", "..###......###..", "..############..",
+        "..############..", "..############..", "................", "................",
     };
     EXPECT_EQ(alternate.Picture(), evenOdd);
 }
@@ -147,7 +112,9 @@ TEST(Polygon, ClippedAtTheBitmapEdges)
             EXPECT_EQ(*r.dib.PixelAt(x, y), (x <= 8 && y <= 8) ? 1 : 0) << x << "," << y;
 
     Raster huge;
-    GdiPoint far[] = {{-2000000000, -2000000000}, {2000000000, -2000000000}, {2000000000, 2000000000},
+    GdiPoint far[] = {{-2000000000, -2000000000},
+                      {2000000000, -2000000000},
+                      {2000000000, 2000000000},
                       {-2000000000, 2000000000}};
     ASSERT_TRUE(huge.dc.Polygon(far, 4));
     for (const std::string& row : huge.Picture())
@@ -207,10 +174,11 @@ TEST(Text, DrawsBlendedGlyphsInsideTheirBox)
     EXPECT_GT(full, 5) << "the stems of H are fully covered";
 
     // Partly outside: clipped, nothing written beyond the surface (checked by the sanitizers).
-    font.DrawText(pixels.data(), w, h, w * 4, -5, -8, "Clipped text that runs far past the right edge", 0xFFFFFF);
+    font.DrawText(pixels.data(), w, h, w * 4, -5, -8, "Clipped text that runs far past the right edge",
+                  0xFFFFFF);
     TextFont missing;
     EXPECT_FALSE(missing.Create(16, "/nonexistent/font.ttf"));
     missing.DrawText(pixels.data(), w, h, w * 4, 0, 0, "x", 0);
 }
 
-}  // namespace
+} // namespace

@@ -80,4 +80,4 @@ TEST(Mouse, MovementIsSummedPerRead)
     EXPECT_EQ(mouse.Acquire(), DIERR_NOTINITIALIZED);
 }
 
-}  // namespace
+} // namespace

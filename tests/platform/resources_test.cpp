@@ -38,4 +38,4 @@ TEST(Resources, FoundByTypeAndIdBesideTheProgram)
     EXPECT_FALSE(LoadResource("IMAGES", 602, bytes));
 }
 
-}  // namespace
+} // namespace

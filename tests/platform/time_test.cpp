@@ -69,7 +69,8 @@ TEST(Timers, OneShotFiresOnce)
     EXPECT_EQ(timeSetEvent(10, 0, nullptr, 0, TIME_ONESHOT), 0u);
 }
 
-struct SlowState {
+struct SlowState
+{
     Event entered{true, false};
     std::atomic<bool> done{false};
 };
@@ -134,14 +135,22 @@ TEST(Sync, CriticalSectionIsReentrantAndExcludesOthers)
     cs.Enter();
     cs.Enter();
     std::atomic<bool> otherGot{true};
-    std::thread other([&] { otherGot = cs.TryEnter(); if (otherGot) cs.Leave(); });
+    std::thread other([&] {
+        otherGot = cs.TryEnter();
+        if (otherGot)
+            cs.Leave();
+    });
     other.join();
     EXPECT_FALSE(otherGot.load());
     cs.Leave();
     cs.Leave();
-    std::thread again([&] { otherGot = cs.TryEnter(); if (otherGot) cs.Leave(); });
+    std::thread again([&] {
+        otherGot = cs.TryEnter();
+        if (otherGot)
+            cs.Leave();
+    });
     again.join();
     EXPECT_TRUE(otherGot.load());
 }
 
-}  // namespace
+} // namespace

@@ -9,9 +9,9 @@
 
 #include <csignal>
 #include <cstdlib>
-#include <sys/resource.h>
 #include <fstream>
 #include <iterator>
+#include <sys/resource.h>
 
 namespace fs = std::filesystem;
 using namespace platform;
@@ -40,7 +40,8 @@ RegValue Dword(uint32_t d)
     return v;
 }
 
-class RegistryTest : public ::testing::Test {
+class RegistryTest : public ::testing::Test
+{
 protected:
     void SetUp() override { setenv("XDG_CONFIG_HOME", dir.path.c_str(), 1); }
     fs::path Folder() const { return dir.path / "varek"; }
@@ -75,13 +76,18 @@ TEST_F(RegistryTest, ValuesRoundTripThroughTheTextFile)
     ASSERT_TRUE(RegSetValue(HKEY_CURRENT_USER, key, "Empty", Text("")));
     ASSERT_TRUE(RegSetValue(HKEY_CURRENT_USER, key, "Flag", Dword(4294967295u)));
     ASSERT_TRUE(RegSetValue(HKEY_CURRENT_USER, key, "Bin", bin));
-    ASSERT_TRUE(RegSetValue(HKEY_LOCAL_MACHINE, "Software\\TuvSoftware\\TheVarek! Demo", "CdPath", Text("/media/cd")));
+    ASSERT_TRUE(RegSetValue(HKEY_LOCAL_MACHINE, "Software\\TuvSoftware\\TheVarek! Demo", "CdPath",
+                            Text("/media/cd")));
 
-    struct Case {
+    struct Case
+    {
         const char* name;
         RegValue expected;
-    } cases[] = {{"path", Text(tricky)}, {"BREAK", Text(withBreak)}, {"Empty", Text("")},
-                 {"flag", Dword(4294967295u)}, {"bin", bin}};
+    } cases[] = {{"path", Text(tricky)},
+                 {"BREAK", Text(withBreak)},
+                 {"Empty", Text("")},
+                 {"flag", Dword(4294967295u)},
+                 {"bin", bin}};
     for (const Case& c : cases) {
         RegValue got;
         ASSERT_TRUE(RegQueryValue(HKEY_CURRENT_USER, key, c.name, got)) << c.name;
@@ -94,12 +100,14 @@ TEST_F(RegistryTest, ValuesRoundTripThroughTheTextFile)
 
     std::string text = Slurp(Folder() / "user.reg");
     EXPECT_EQ(text.rfind("REGEDIT4\n", 0), 0u);
-    EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\TuvSoftware\\TheVarek! Demo\\Settings]\n"), std::string::npos);
+    EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\TuvSoftware\\TheVarek! Demo\\Settings]\n"),
+              std::string::npos);
     EXPECT_NE(text.find("\"Flag\"=dword:ffffffff\n"), std::string::npos);
     EXPECT_NE(text.find("\"Path\"=\"C:\\\\Games\\\\\\\"Varek\\\" \xE4\xF6\xFC\"\n"), std::string::npos);
     EXPECT_NE(text.find("\"Bin\"=hex:00,01,fe,ff\n"), std::string::npos);
-    EXPECT_NE(Slurp(Folder() / "system.reg").find("[HKEY_LOCAL_MACHINE\\Software\\TuvSoftware\\TheVarek! Demo]"),
-              std::string::npos);
+    EXPECT_NE(
+        Slurp(Folder() / "system.reg").find("[HKEY_LOCAL_MACHINE\\Software\\TuvSoftware\\TheVarek! Demo]"),
+        std::string::npos);
 }
 
 TEST_F(RegistryTest, ReadsFilesWrittenByHandAndReplacesValuesInPlace)
@@ -149,7 +157,9 @@ TEST_F(RegistryTest, FailedWriteLeavesTheOldFileAlone)
     fs::permissions(Folder(), fs::perms::owner_all);
 
     // A disk that fills up half-way through the new file.
-    struct rlimit old {};
+    struct rlimit old
+    {
+    };
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
     auto oldHandler = signal(SIGXFSZ, SIG_IGN);
     struct rlimit small = old;
@@ -165,7 +175,8 @@ TEST_F(RegistryTest, FailedWriteLeavesTheOldFileAlone)
 TEST_F(RegistryTest, DamagedFileIsKeptAsBackupWhenWrittenOver)
 {
     fs::create_directories(Folder());
-    const std::string damaged = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\X]\n\"Good\"=dword:00000001\n\"Bad\"=dword:zz\ngarbage\n";
+    const std::string damaged =
+        "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\X]\n\"Good\"=dword:00000001\n\"Bad\"=dword:zz\ngarbage\n";
     std::ofstream(Folder() / "user.reg") << damaged;
     RegValue v;
     ASSERT_TRUE(RegQueryValue(HKEY_CURRENT_USER, "Software\\X", "Good", v));
@@ -178,7 +189,8 @@ TEST_F(RegistryTest, DamagedFileIsKeptAsBackupWhenWrittenOver)
 TEST(IniFile, ReadsIntegersAndStringsIgnoringCase)
 {
     TempDir dir;
-    dir.Write("VarekDemo.ini", "; demo\r\n[Other]\r\nAudioTrack=9\r\n[demosettings]\r\n  audiotrack = 5 \r\nName=\"quoted\"\r\nBad=x1\r\n");
+    dir.Write("VarekDemo.ini", "; demo\r\n[Other]\r\nAudioTrack=9\r\n[demosettings]\r\n  audiotrack = 5 "
+                               "\r\nName=\"quoted\"\r\nBad=x1\r\n");
     std::string file = (dir.path / "VAREKDEMO.INI").string();
     EXPECT_EQ(GetPrivateProfileInt("DemoSettings", "AudioTrack", 3, file), 5);
     EXPECT_EQ(GetPrivateProfileInt("DemoSettings", "Bad", 3, file), 0);
@@ -214,4 +226,4 @@ TEST(Com, StartsAndReportsVersion7)
     EXPECT_EQ(DirectXVersionProbe(), 0x700u);
 }
 
-}  // namespace
+} // namespace

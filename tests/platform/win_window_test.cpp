@@ -11,7 +11,8 @@ using namespace platform;
 
 namespace {
 
-class RecordingWindow : public Window {
+class RecordingWindow : public Window
+{
 public:
     std::vector<Message> got;
     bool closeDestroys = true;
@@ -35,12 +36,13 @@ public:
     }
 };
 
-class WindowTest : public ::testing::Test {
+class WindowTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
         WindowDesc desc;
-        desc.title = "Test \xE4";  // Windows-1252 a-umlaut
+        desc.title = "Test \xE4"; // Windows-1252 a-umlaut
         desc.width = 320;
         desc.height = 240;
         ASSERT_TRUE(window.Create(desc));
@@ -51,10 +53,7 @@ protected:
         window.got.clear();
     }
 
-    void Push(SDL_Event e)
-    {
-        ASSERT_EQ(SDL_PushEvent(&e), 1);
-    }
+    void Push(SDL_Event e) { ASSERT_EQ(SDL_PushEvent(&e), 1); }
     void Key(uint32_t type, SDL_Keycode sym, SDL_Scancode sc, uint16_t mod = 0)
     {
         SDL_Event e{};
@@ -126,7 +125,8 @@ TEST_F(WindowTest, KeyPressGivesDownCharacterUp)
 
 TEST_F(WindowTest, ControlCharactersAndWindows1252Text)
 {
-    struct Case {
+    struct Case
+    {
         SDL_Keycode sym;
         SDL_Scancode sc;
         uint16_t mod;
@@ -151,7 +151,7 @@ TEST_F(WindowTest, ControlCharactersAndWindows1252Text)
     }
 
     window.got.clear();
-    Text("\xC3\xA4\xE2\x82\xAC\xE4\xB8\xAD");  // a-umlaut, euro sign, a character without a byte
+    Text("\xC3\xA4\xE2\x82\xAC\xE4\xB8\xAD"); // a-umlaut, euro sign, a character without a byte
     PumpMessages();
     ASSERT_EQ(window.got.size(), 3u);
     EXPECT_EQ(window.got[0].wParam, 0xE4u);
@@ -191,8 +191,9 @@ TEST_F(WindowTest, DoubleClickIsItsOwnMessageAndCaptureFollowsTheCaller)
     PumpMessages();
     // On a shared display the pointer may move over a new window by itself.
     std::erase_if(window.got, [](const Message& m) { return m.message == WM_MOUSEMOVE; });
-    ASSERT_EQ(window.Ids(), (std::vector<uint32_t>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP,
-                                                   WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MBUTTONDOWN, WM_MBUTTONUP}));
+    ASSERT_EQ(window.Ids(),
+              (std::vector<uint32_t>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP,
+                                     WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MBUTTONDOWN, WM_MBUTTONUP}));
     EXPECT_EQ(GET_X_LPARAM(window.got[0].lParam), 10);
     EXPECT_EQ(GET_Y_LPARAM(window.got[0].lParam), 20);
     EXPECT_EQ(window.got[0].wParam & MK_LBUTTON, MK_LBUTTON);
@@ -209,9 +210,8 @@ TEST_F(WindowTest, DoubleClickIsItsOwnMessageAndCaptureFollowsTheCaller)
     window.got.clear();
     Push(e);
     PumpMessages();
-    std::erase_if(window.got, [](const Message& m) {
-        return m.message == WM_MOUSEMOVE && GET_X_LPARAM(m.lParam) != -5;
-    });
+    std::erase_if(window.got,
+                  [](const Message& m) { return m.message == WM_MOUSEMOVE && GET_X_LPARAM(m.lParam) != -5; });
     ASSERT_EQ(window.Ids(), (std::vector<uint32_t>{WM_MOUSEMOVE}));
     EXPECT_EQ(GET_Y_LPARAM(window.got[0].lParam), 300);
     EXPECT_TRUE(ReleaseCapture());
@@ -236,16 +236,17 @@ TEST_F(WindowTest, LogicalClientSizeScalesMousePositionsAndTheClientSideOfConver
     SDL_GetWindowSize(NativeWindow(&window), &ww, &wh);
     ASSERT_EQ(ww, 320);
     ASSERT_EQ(wh, 240);
-    struct Case {
+    struct Case
+    {
         int logicalW, logicalH;
-        int x, y;                // window pixels, as the window system reports them
-        int clientX, clientY;    // what the messages carry
-        int capturedX, capturedY;  // for a captured move to (-5, 300), outside the window
+        int x, y;                 // window pixels, as the window system reports them
+        int clientX, clientY;     // what the messages carry
+        int capturedX, capturedY; // for a captured move to (-5, 300), outside the window
     } cases[] = {
-        {0, 0, 10, 20, 10, 20, -5, 300},         // no logical size: unchanged
-        {320, 240, 10, 20, 10, 20, -5, 300},     // the window's own size
+        {0, 0, 10, 20, 10, 20, -5, 300},     // no logical size: unchanged
+        {320, 240, 10, 20, 10, 20, -5, 300}, // the window's own size
         {640, 480, 10, 20, 20, 40, -10, 600},
-        {800, 600, 3, 7, 7, 17, -13, 750},       // 2.5 times, rounded down, also left of the window
+        {800, 600, 3, 7, 7, 17, -13, 750}, // 2.5 times, rounded down, also left of the window
         {160, 120, 11, 5, 5, 2, -3, 150},
     };
     for (const Case& c : cases) {
@@ -267,7 +268,8 @@ TEST_F(WindowTest, LogicalClientSizeScalesMousePositionsAndTheClientSideOfConver
         Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 1, c.x, c.y);
         Wheel(1);
         PumpMessages();
-        ASSERT_EQ(window.Ids(), (std::vector<uint32_t>{WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONUP, WM_MOUSEWHEEL}));
+        ASSERT_EQ(window.Ids(),
+                  (std::vector<uint32_t>{WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONUP, WM_MOUSEWHEEL}));
         for (int i = 0; i < 3; ++i) {
             EXPECT_EQ(GET_X_LPARAM(window.got[i].lParam), c.clientX) << i;
             EXPECT_EQ(GET_Y_LPARAM(window.got[i].lParam), c.clientY) << i;
@@ -403,7 +405,8 @@ TEST_F(WindowTest, RealResizeReportsTheNewClientSize)
     for (int i = 0; i < 50 && !seen; ++i) {
         WaitAndPumpMessages(20);
         for (const Message& m : window.got)
-            if (m.message == WM_SIZE && LOWORD(uintptr_t(m.lParam)) == 200 && HIWORD(uintptr_t(m.lParam)) == 150)
+            if (m.message == WM_SIZE && LOWORD(uintptr_t(m.lParam)) == 200 &&
+                HIWORD(uintptr_t(m.lParam)) == 150)
                 seen = true;
     }
     EXPECT_TRUE(seen);
@@ -435,7 +438,8 @@ TEST_F(WindowTest, DroppedFilesArriveTogetherOnlyWhenAccepted)
     window.DragAcceptFiles(true);
     drop({"/tmp/one.wld", "/tmp/two.tmf", "/tmp/three.bmp"});
     ASSERT_EQ(window.Ids(), (std::vector<uint32_t>{WM_DROPFILES}));
-    EXPECT_EQ(window.got[0].files, (std::vector<std::string>{"/tmp/one.wld", "/tmp/two.tmf", "/tmp/three.bmp"}));
+    EXPECT_EQ(window.got[0].files,
+              (std::vector<std::string>{"/tmp/one.wld", "/tmp/two.tmf", "/tmp/three.bmp"}));
 }
 
 TEST_F(WindowTest, PostedAndSentMessagesAndTitle)
@@ -481,7 +485,8 @@ TEST_F(WindowTest, AltF4ClosesThroughTheDefaultProcedure)
     Key(SDL_KEYDOWN, SDLK_LALT, SDL_SCANCODE_LALT, KMOD_LALT);
     Key(SDL_KEYDOWN, SDLK_F4, SDL_SCANCODE_F4, KMOD_LALT);
     PumpMessages();
-    EXPECT_EQ(window.Ids(), (std::vector<uint32_t>{WM_SYSKEYDOWN, WM_SYSKEYDOWN, WM_SYSCOMMAND, WM_CLOSE, WM_DESTROY}));
+    EXPECT_EQ(window.Ids(),
+              (std::vector<uint32_t>{WM_SYSKEYDOWN, WM_SYSKEYDOWN, WM_SYSCOMMAND, WM_CLOSE, WM_DESTROY}));
     EXPECT_FALSE(window.IsWindow());
 }
 
@@ -533,7 +538,8 @@ TEST(Cursor, ShowCountAndWaitCursor)
     EXPECT_EQ(SDL_GetCursor(), SDL_GetDefaultCursor());
 }
 
-class CountingApp : public Application {
+class CountingApp : public Application
+{
 public:
     RecordingWindow* window = nullptr;
     int idleCalls = 0;
@@ -578,7 +584,8 @@ TEST(Application, IdlesWhileNothingWaitsAndEndsWhenTheMainWindowGoes)
 
 TEST(Application, FailedStartGoesStraightToExit)
 {
-    struct FailingApp : Application {
+    struct FailingApp : Application
+    {
         int idle = 0;
         bool InitInstance() override { return false; }
         bool OnIdle(long) override { return ++idle < 2; }
@@ -588,4 +595,4 @@ TEST(Application, FailedStartGoesStraightToExit)
     EXPECT_EQ(app.idle, 0);
 }
 
-}  // namespace
+} // namespace

@@ -35,7 +35,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(VertexBufferPass, UsedStillModelsGetTheirVerticesInABuffer)
 {
@@ -76,7 +76,8 @@ TEST_F(VertexBufferPass, UsedStillModelsGetTheirVerticesInABuffer)
     EXPECT_EQ(spare->useCount, 0u);
 
     CreateVertexBuffers();
-    EXPECT_NE(logText().find("Created 2 vertex-buffers (out of 2 possible ones)"), std::string::npos) << logText();
+    EXPECT_NE(logText().find("Created 2 vertex-buffers (out of 2 possible ones)"), std::string::npos)
+        << logText();
     EXPECT_EQ(door->model->vertexBuffer, nullptr);
     EXPECT_EQ(spare->model->vertexBuffer, nullptr);
     for (CModelEntry* used : {chair, table}) {

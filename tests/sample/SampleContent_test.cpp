@@ -34,7 +34,8 @@ namespace {
 
 using namespace sampletest;
 
-class SampleContent : public ::testing::Test {
+class SampleContent : public ::testing::Test
+{
 protected:
     static void SetUpTestSuite()
     {
@@ -56,8 +57,8 @@ protected:
     std::string Tool(const std::string& args, int* rc)
     {
         const fs::path out = dir->string() + ".tool";
-        *rc = RunCommand(std::string("cd ") + Quote(*dir) + " && '" + VAREK_TOOL_PATH + "' " + args + " >" + Quote(out) +
-                  " 2>/dev/null");
+        *rc = RunCommand(std::string("cd ") + Quote(*dir) + " && '" + VAREK_TOOL_PATH + "' " + args + " >" +
+                         Quote(out) + " 2>/dev/null");
         std::string text = ReadText(out);
         fs::remove(out);
         return text;
@@ -82,22 +83,14 @@ TEST_F(SampleContent, TheWorldDumpListsHousesFloorsStairsDoorsWindowsLightsAndTh
     const std::string dump = Tool("world dump Varek.wld", &rc);
     ASSERT_EQ(rc, 0) << dump;
     const std::pair<std::string, int> expected[] = {
-        {"TEXP  4 PAGE", 1},
-        {"group \"Haus_A\"", 1},
-        {"group \"Haus_B\"", 1},
-        {"group \"Haus_C\"", 1},
-        {"group \"Haus_D\"", 1},
-        {"group \"Stockwerk_1\"", 4},
-        {"group \"Stockwerk_2\"", 4},
-        {"group \"innen\"", 8},
-        {"group \"aussen\"", 8},
-        {"\"Treppe_Holz_L\" at", 2},
-        {"\"Treppe_Holz_R\" at", 2},
-        {"\"Door_Left\" at", 2},
-        {"\"Door_Right\" at", 2},
-        {"\"Window_Left\" at", 10},
-        {"\"Window_Right\" at", 10},
-        {"light spot", 2},
+        {"TEXP  4 PAGE", 1},          {"group \"Haus_A\"", 1},
+        {"group \"Haus_B\"", 1},      {"group \"Haus_C\"", 1},
+        {"group \"Haus_D\"", 1},      {"group \"Stockwerk_1\"", 4},
+        {"group \"Stockwerk_2\"", 4}, {"group \"innen\"", 8},
+        {"group \"aussen\"", 8},      {"\"Treppe_Holz_L\" at", 2},
+        {"\"Treppe_Holz_R\" at", 2},  {"\"Door_Left\" at", 2},
+        {"\"Door_Right\" at", 2},     {"\"Window_Left\" at", 10},
+        {"\"Window_Right\" at", 10},  {"light spot", 2},
         {"\"Hero\" at", 1},
     };
     for (const auto& [needle, n] : expected)
@@ -168,7 +161,8 @@ struct STextureDevice
 };
 
 // The level as the libraries read it, in the editor.
-class SampleWorld : public SampleContent {
+class SampleWorld : public SampleContent
+{
 protected:
     void SetUp() override
     {
@@ -259,7 +253,8 @@ TEST_F(SampleWorld, StairsDoorsAndWindowsLieInTheirHousesAndFloors)
         EXPECT_NE(open, closed);
         for (int a = 0; a < 3; ++a) {
             EXPECT_NEAR(open->originalCentre[a], closed->originalCentre[a], 1e-5f) << name << " axis " << a;
-            EXPECT_NEAR(open->boundsMax[a] - open->boundsMin[a], closed->boundsMax[a] - closed->boundsMin[a], 1e-5f);
+            EXPECT_NEAR(open->boundsMax[a] - open->boundsMin[a], closed->boundsMax[a] - closed->boundsMin[a],
+                        1e-5f);
         }
     }
 }
@@ -305,8 +300,9 @@ TEST_F(SampleWorld, PathConnectionsAreMutualAndJoinTheStreetToEveryFloor)
         for (const SConnection& c : n->connections) {
             ASSERT_NE(c.target, nullptr);
             const auto& back = c.target->connections;
-            EXPECT_TRUE(std::any_of(back.begin(), back.end(), [&](const SConnection& b) { return b.target == n; }))
-                << "a one-way connection";
+            EXPECT_TRUE(std::any_of(back.begin(), back.end(), [&](const SConnection& b) {
+                return b.target == n;
+            })) << "a one-way connection";
         }
     }
     ASSERT_NE(start, nullptr);
@@ -325,9 +321,11 @@ TEST_F(SampleWorld, PathConnectionsAreMutualAndJoinTheStreetToEveryFloor)
         int32_t number = 0;
         uint8_t inside = 0;
         GetLocation(n, &house, &floor, &number, &inside);
-        if (house && inside && n->ModelEntry() && std::string(n->ModelEntry()->GetName()).rfind("Boden_", 0) == 0) {
+        if (house && inside && n->ModelEntry() &&
+            std::string(n->ModelEntry()->GetName()).rfind("Boden_", 0) == 0) {
             ++floors;
-            EXPECT_TRUE(reached.count(n)) << "floor " << number << " of " << house->GetName() << " is cut off";
+            EXPECT_TRUE(reached.count(n))
+                << "floor " << number << " of " << house->GetName() << " is cut off";
         }
     }
     EXPECT_EQ(floors, 8);
@@ -398,8 +396,10 @@ TEST_F(SampleContent, DialogTextsReadTheSamePlainAndEncoded)
 {
     CTextTree plain, encoded;
     std::string error;
-    ASSERT_TRUE(LoadDialogTextsFrom((*dir / "data" / "dialogs_eng_demo.txt").string(), plain, false, &error)) << error;
-    ASSERT_TRUE(LoadDialogTextsFrom((*dir / "data" / "dialogs_eng_demo_encoded.txt").string(), encoded, false, &error))
+    ASSERT_TRUE(LoadDialogTextsFrom((*dir / "data" / "dialogs_eng_demo.txt").string(), plain, false, &error))
+        << error;
+    ASSERT_TRUE(LoadDialogTextsFrom((*dir / "data" / "dialogs_eng_demo_encoded.txt").string(), encoded, false,
+                                    &error))
         << error;
     const std::vector<uint8_t> head = ReadBytes(*dir / "data" / "dialogs_eng_demo_encoded.txt");
     ASSERT_GE(head.size(), 8u);
@@ -420,14 +420,16 @@ TEST_F(SampleContent, DialogTextsReadTheSamePlainAndEncoded)
     }
     EXPECT_EQ(keys, plain.Count());
     EXPECT_STREQ(plain.Find("RULO2"), "Varek");
-    for (const char* key : {"ERROR_WRONGDXVERSION", "ERROR_DXINIT_WINDOW", "ERROR_DXINIT_FAILED", "REALLY_QUIT",
-                            "LEVEL_2", "MENU_BURG_2", "CHAR_DOORLOCKED", "CHAR_WINLOCKED"})
+    for (const char* key : {"ERROR_WRONGDXVERSION", "ERROR_DXINIT_WINDOW", "ERROR_DXINIT_FAILED",
+                            "REALLY_QUIT", "LEVEL_2", "MENU_BURG_2", "CHAR_DOORLOCKED", "CHAR_WINLOCKED"})
         EXPECT_NE(plain.Find(key), nullptr) << key;
 }
 
 TEST_F(SampleContent, TheDemoSettingsPlayTrackThree)
 {
-    EXPECT_EQ(platform::GetPrivateProfileInt("DemoSettings", "AudioTrack", 0, (*dir / "VarekDemo.ini").string()), 3);
+    EXPECT_EQ(
+        platform::GetPrivateProfileInt("DemoSettings", "AudioTrack", 0, (*dir / "VarekDemo.ini").string()),
+        3);
 }
 
 TEST_F(SampleContent, ASecondRunWritesTheSameBytes)
@@ -452,7 +454,8 @@ TEST_F(SampleContent, BadCommandLinesAreRefusedWithAReason)
     const fs::path file = dir2 / "taken";
     std::ofstream(file) << "a file, not a folder";
     const fs::path out = dir2 / "out.txt";
-    struct Case {
+    struct Case
+    {
         std::string args;
         std::string message;
     };
@@ -462,7 +465,9 @@ TEST_F(SampleContent, BadCommandLinesAreRefusedWithAReason)
         {Quote(file), file.string() + ": cannot create the folder"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(RunCommand(std::string("'") + MAKE_SAMPLE_DATA_PATH + "' " + c.args + " >" + Quote(out) + " 2>&1"), 1)
+        EXPECT_EQ(RunCommand(std::string("'") + MAKE_SAMPLE_DATA_PATH + "' " + c.args + " >" + Quote(out) +
+                             " 2>&1"),
+                  1)
             << c.args;
         EXPECT_NE(ReadText(out).find(c.message), std::string::npos) << ReadText(out);
     }
@@ -470,4 +475,4 @@ TEST_F(SampleContent, BadCommandLinesAreRefusedWithAReason)
     fs::remove_all(dir2);
 }
 
-}  // namespace
+} // namespace

@@ -15,7 +15,8 @@ bool BmpPixel(const std::vector<uint8_t>& b, int x, int y, int* width, int* heig
     if (b.size() < 54 || b[0] != 'B' || b[1] != 'M' || b[28] != 24)
         return false;
     auto u32 = [&](size_t at) {
-        return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+        return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
+               uint32_t(b[at + 3]) << 24;
     };
     *width = int(u32(18));
     *height = int(u32(22));
@@ -33,7 +34,7 @@ struct SRegion
 {
     double r = 0, g = 0, b = 0;
     int pixels = 0;
-    int distinct = 0;  // different colours among the samples
+    int distinct = 0; // different colours among the samples
 };
 
 // Mean colour of a rectangle of the picture, sampled every other pixel.
@@ -63,7 +64,8 @@ SRegion Mean(const std::vector<uint8_t>& bmp, int x0, int y0, int x1, int y1)
     return s;
 }
 
-class SampleRun : public ::testing::Test {
+class SampleRun : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -87,8 +89,8 @@ protected:
     {
         // The program's own leak check belongs to its own tests.
         return RunCommand("cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
-                   " LSAN_OPTIONS=detect_leaks=0 VAREK_EXIT_AFTER_FRAMES=" + std::to_string(frames) +
-                   " VAREK_FAKE_RECORDING=1 ./Varek -window -logging > output.txt 2>&1");
+                          " LSAN_OPTIONS=detect_leaks=0 VAREK_EXIT_AFTER_FRAMES=" + std::to_string(frames) +
+                          " VAREK_FAKE_RECORDING=1 ./Varek -window -logging > output.txt 2>&1");
     }
 
     fs::path dir;
@@ -136,4 +138,4 @@ TEST_F(SampleRun, DrawsTheStreetBlockFromTheGameCameraAndLoadsEverything)
         EXPECT_EQ(log.find(failure), std::string::npos) << failure << "\n" << log;
 }
 
-}  // namespace
+} // namespace

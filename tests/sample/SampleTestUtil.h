@@ -53,11 +53,12 @@ inline std::vector<uint8_t> ReadBytes(const fs::path& p)
 inline bool MakeSample(const fs::path& dir, std::string* output = nullptr)
 {
     const fs::path out = dir.string() + ".out";
-    const int rc = RunCommand(std::string("'") + MAKE_SAMPLE_DATA_PATH + "' " + Quote(dir) + " >" + Quote(out) + " 2>&1");
+    const int rc = RunCommand(std::string("'") + MAKE_SAMPLE_DATA_PATH + "' " + Quote(dir) + " >" +
+                              Quote(out) + " 2>&1");
     if (output)
         *output = ReadText(out);
     fs::remove(out);
     return rc == 0;
 }
 
-}  // namespace sampletest
+} // namespace sampletest

@@ -62,7 +62,8 @@ TEST(EditorStart, LoadsTheNamedWorldRunsFramesAndShutsDownInOrder)
         app.exitAfterFrames = 4;
         // A game step that counts, after the real one.
         static int* counter = &frames;
-        struct Counting {
+        struct Counting
+        {
             static void Frame()
             {
                 RunGameFrame();
@@ -73,9 +74,9 @@ TEST(EditorStart, LoadsTheNamedWorldRunsFramesAndShutsDownInOrder)
         EXPECT_EQ(CurrentViewIndex(), VIEW_PERSPECTIVE);
         ASSERT_TRUE(MainWindow);
         EXPECT_EQ(MainWindow->GetWindowText(), "Varek Test - Editor [Level.wld]");
-        EXPECT_TRUE(g_WorldRoot && g_WorldRoot->firstChild);  // the world of the command line
+        EXPECT_TRUE(g_WorldRoot && g_WorldRoot->firstChild); // the world of the command line
         FrameClockHooks.gameFrame = Counting::Frame;
-        Settings.sfxVolume = 42;  // a value in use at exit
+        Settings.sfxVolume = 42; // a value in use at exit
         // The message loop: frames until the hook closes the window.
         while (platform::PumpMessages())
             app.OnIdle(0);

@@ -27,7 +27,8 @@ void Walkers(int32_t clock)
     walkerClocks.push_back(clock);
 }
 
-class SimulationTicks : public ::testing::Test {
+class SimulationTicks : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -55,17 +56,18 @@ protected:
 
 TEST_F(SimulationTicks, TicksStopOnMultiplesAndEndOnTheTarget)
 {
-    struct Case {
+    struct Case
+    {
         int32_t from, to, speed;
         std::vector<int32_t> ticks;
     } cases[] = {
         {1030, 1180, 100, {1050, 1100, 1150, 1180}},
-        {1000, 1100, 100, {1050, 1100}},          // a clock on a multiple moves a full tick
+        {1000, 1100, 100, {1050, 1100}}, // a clock on a multiple moves a full tick
         {1000, 1020, 100, {1020}},
         {1180, 1030, -100, {1150, 1100, 1050, 1030}},
         {1100, 1000, -100, {1050, 1000}},
-        {-10, 10, 100, {0, 10}},                  // after the day wrapped, the previous clock is negative
-        {1030, 1030, 100, {1030}},                // the clock held: the recorder still runs once
+        {-10, 10, 100, {0, 10}},   // after the day wrapped, the previous clock is negative
+        {1030, 1030, 100, {1030}}, // the clock held: the recorder still runs once
     };
     for (const Case& c : cases) {
         recorderClocks.clear();
@@ -135,7 +137,7 @@ TEST(DeferredRelease, ClickIsSeenForAtLeastOneFrame)
     ApplyDeferredButtonReleases(in, 8);
     EXPECT_EQ(in.leftButton, 0);
     EXPECT_EQ(in.leftReleaseDeferred, 0);
-    EXPECT_EQ(in.rightButton, 1);  // nothing deferred for the right button
+    EXPECT_EQ(in.rightButton, 1); // nothing deferred for the right button
 }
 
 } // namespace

@@ -2,21 +2,21 @@
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/Enumerate.h"
+#include "GAMES/Rulo2/Texture.h"
 #include "GAMES/Rulo2/app/CMainWindow.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/Settings.h"
-#include "GAMES/Rulo2/app/SubsystemHooks.h"
-#include "GAMES/Rulo2/Texture.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
+#include "GAMES/Rulo2/app/SubsystemHooks.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
-#include "platform/win/MessageBox.h"
 #include "LIBS/System/LogPrintf.h"
+#include "platform/win/MessageBox.h"
 #include "platform/win/NativeWindow.h"
 
 #include <SDL.h>
@@ -54,7 +54,8 @@ void CountRefresh()
     ++editorRefreshes;
 }
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public ::testing::Test
+{
 protected:
     static void SetUpTestSuite()
     {
@@ -65,10 +66,7 @@ protected:
         TextTree.Insert("RULO2", "Varek Title");
         TextTree.Insert("REALLY_QUIT", "Really quit?");
     }
-    static void TearDownTestSuite()
-    {
-        fs::remove_all(config);
-    }
+    static void TearDownTestSuite() { fs::remove_all(config); }
 
     void SetUp() override
     {
@@ -97,14 +95,8 @@ protected:
         ClearMessageBoxAnswers();
         DroppedFileHooks = DropHooks();
     }
-    bool StartDevice()
-    {
-        return EnumerateDrivers() && InitDirectX();
-    }
-    LRESULT Send(uint32_t msg, WPARAM w = 0, LPARAM l = 0)
-    {
-        return window->SendMessage(msg, w, l);
-    }
+    bool StartDevice() { return EnumerateDrivers() && InitDirectX(); }
+    LRESULT Send(uint32_t msg, WPARAM w = 0, LPARAM l = 0) { return window->SendMessage(msg, w, l); }
 
     static fs::path config;
     CMainWindow* window = nullptr;
@@ -240,7 +232,8 @@ TEST_F(MainWindowTest, ADroppedPictureBecomesATextureAndADamagedFileChangesNothi
     ASSERT_TRUE(StartDevice());
     const fs::path picture = config / "Brick.bmp";
     const fs::path damaged = config / "Broken.bmp";
-    ASSERT_EQ(std::system(("convert -size 8x8 xc:red -type TrueColor 'BMP3:" + picture.string() + "'").c_str()), 0);
+    ASSERT_EQ(
+        std::system(("convert -size 8x8 xc:red -type TrueColor 'BMP3:" + picture.string() + "'").c_str()), 0);
     std::ofstream(damaged, std::ios::binary) << "BM not really";
 
     auto count = [] {
@@ -323,10 +316,10 @@ TEST_F(MainWindowTest, EditorKeysSwitchViewsAndSnapping)
 {
     SelectView(VIEW_PERSPECTIVE);
     CurrentView->zoom = 9.0f;
-    Send(WM_KEYDOWN, VK_F1 + 4);  // F5
+    Send(WM_KEYDOWN, VK_F1 + 4); // F5
     EXPECT_EQ(CurrentViewIndex(), VIEW_WORLD_GROUND);
-    EXPECT_FLOAT_EQ(CurrentView->zoom, 9.0f);  // the shared camera
-    Send(WM_KEYDOWN, VK_F1 + 5);  // F6
+    EXPECT_FLOAT_EQ(CurrentView->zoom, 9.0f); // the shared camera
+    Send(WM_KEYDOWN, VK_F1 + 5);              // F6
     EXPECT_EQ(CurrentViewIndex(), VIEW_MODEL);
     EXPECT_FLOAT_EQ(CurrentView->zoom, 2.5f);
     Send(WM_KEYDOWN, VK_F1);
@@ -384,7 +377,7 @@ TEST_F(MainWindowTest, AltDragOrbitsTheEditorViewFromTheThirdMoveWithThePitchCla
     SelectView(VIEW_PERSPECTIVE);
     const float yaw = CurrentView->yaw, pitch = CurrentView->pitch;
     auto move = [&](int x, int y) {
-        Input.mouseMoveHandled = 0;  // a new frame for every move
+        Input.mouseMoveHandled = 0; // a new frame for every move
         Send(WM_MOUSEMOVE, 0, LPARAM(MAKELONG(x, y)));
     };
 
@@ -398,7 +391,7 @@ TEST_F(MainWindowTest, AltDragOrbitsTheEditorViewFromTheThirdMoveWithThePitchCla
     EXPECT_EQ(EditorDrag.mode, DRAG_ORBIT);
     move(110, 100);
     move(120, 100);
-    EXPECT_FLOAT_EQ(CurrentView->yaw, yaw);  // the first two moves change nothing
+    EXPECT_FLOAT_EQ(CurrentView->yaw, yaw); // the first two moves change nothing
     move(130, 100);
     EXPECT_FLOAT_EQ(CurrentView->yaw, yaw - 0.3f);
     EXPECT_FLOAT_EQ(CurrentView->pitch, pitch);
@@ -420,7 +413,9 @@ TEST_F(MainWindowTest, AltDragOrbitsTheEditorViewFromTheThirdMoveWithThePitchCla
     const float yawBefore = CurrentView->yaw;
     for (int i = 1; i <= 3; ++i)
         move(100 + 20 * i, 100);
-    EXPECT_NE(CurrentView->target[0] * CurrentView->target[0] + CurrentView->target[2] * CurrentView->target[2], 0.0f);
+    EXPECT_NE(CurrentView->target[0] * CurrentView->target[0] +
+                  CurrentView->target[2] * CurrentView->target[2],
+              0.0f);
     EXPECT_FLOAT_EQ(CurrentView->yaw, yawBefore);
     Send(WM_MBUTTONUP, 0, LPARAM(MAKELONG(160, 100)));
     HoldAlt(window, false);
@@ -448,7 +443,7 @@ TEST_F(MainWindowTest, EditorKeysSelectMoveTurnAndSaveTheWorld)
     HoldCtrl(window, true);
     Send(WM_KEYDOWN, 'A');
     EXPECT_TRUE(a->selected && b->selected);
-    Send(WM_KEYDOWN, VK_LEFT);  // with Ctrl the larger step
+    Send(WM_KEYDOWN, VK_LEFT); // with Ctrl the larger step
     HoldCtrl(window, false);
     EXPECT_FLOAT_EQ(a->position.z, 0.02f);
     Send(WM_KEYDOWN, VK_UP);

@@ -25,7 +25,8 @@ namespace {
 // program's own memory is checked by the in-process window tests.
 const std::string ProgramEnv = "-u DISPLAY SDL_VIDEODRIVER=offscreen LSAN_OPTIONS=detect_leaks=0";
 
-class ProgramRun : public ::testing::Test {
+class ProgramRun : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -44,8 +45,9 @@ protected:
     // Runs the program in the folder; returns its exit code.
     int Run(const std::string& env, const std::string& args)
     {
-        std::string cmd = "cd '" + dir.string() + "' && env " + ProgramEnv + " XDG_CONFIG_HOME='" + (dir / "config").string() +
-                          "' " + env + " '" VAREK_PROGRAM "' " + args + " > output.txt 2>&1";
+        std::string cmd = "cd '" + dir.string() + "' && env " + ProgramEnv + " XDG_CONFIG_HOME='" +
+                          (dir / "config").string() + "' " + env + " '" VAREK_PROGRAM "' " + args +
+                          " > output.txt 2>&1";
         int status = std::system(cmd.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -96,9 +98,15 @@ TEST_F(ProgramRun, StartsLogsItsStartUpInOrderAndLeavesAfterTheFrames)
     ASSERT_FALSE(log.empty()) << Output();
     EXPECT_EQ(log.front(), "Starting 'Der Rulo!2'...");
     const std::vector<std::string> startUp = {
-        "Starting 'Der Rulo!2'...",     "Enabling ActiveX Containers...", "Initializing memory...",
-        "Initializing registry...",     "Retrieving device-caps...",      "Reading profile-settings...",
-        "Initializing game-paths...",   "Initializing dib and dc for CGround...", "Loading Text...",
+        "Starting 'Der Rulo!2'...",
+        "Enabling ActiveX Containers...",
+        "Initializing memory...",
+        "Initializing registry...",
+        "Retrieving device-caps...",
+        "Reading profile-settings...",
+        "Initializing game-paths...",
+        "Initializing dib and dc for CGround...",
+        "Loading Text...",
         "Initialized successfully",
     };
     std::vector<long> at = FindInOrder(log, startUp);
@@ -127,7 +135,10 @@ bool BmpPixel(const std::vector<uint8_t>& b, int x, int y, int* width, int* heig
 {
     if (b.size() < 54 || b[0] != 'B' || b[1] != 'M' || b[28] != 24)
         return false;
-    auto u32 = [&](size_t at) { return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24; };
+    auto u32 = [&](size_t at) {
+        return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
+               uint32_t(b[at + 3]) << 24;
+    };
     *width = int(u32(18));
     *height = int(u32(22));
     size_t row = (size_t(*width) * 3 + 3) & ~size_t(3);
@@ -150,8 +161,9 @@ TEST_F(ProgramRun, SettingsReadAtStartAreWrittenBackAtExit)
     std::stringstream text;
     text << in.rdbuf();
     const std::string reg = text.str();
-    for (const char* line : {"\"MainWnd-W\"=dword:00000140", "\"MainWnd-H\"=dword:000000f0", "\"FogEnd\"=\"7.250000\"",
-                             "\"SFXVolume\"=dword:00000021", "\"MusicVolume\"=dword:00000032"})
+    for (const char* line :
+         {"\"MainWnd-W\"=dword:00000140", "\"MainWnd-H\"=dword:000000f0", "\"FogEnd\"=\"7.250000\"",
+          "\"SFXVolume\"=dword:00000021", "\"MusicVolume\"=dword:00000032"})
         EXPECT_NE(reg.find(line), std::string::npos) << line << "\n" << reg;
     // The window was made at the size the settings gave.
     int w = 0, h = 0;
@@ -181,18 +193,20 @@ TEST_F(ProgramRun, FixedStepRecordingSavesOnePicturePerFrame)
 TEST_F(ProgramRun, EndsOnARequestFromOutside)
 {
     // No frame limit: the run ends only through the end request the test sends.
-    std::string cmd = "cd '" + dir.string() + "' && env " + ProgramEnv + " XDG_CONFIG_HOME='" +
-                      (dir / "config").string() + "' timeout --preserve-status -k 5 -s TERM 2 '" VAREK_PROGRAM "' -window -logging > output.txt 2>&1";
+    std::string cmd =
+        "cd '" + dir.string() + "' && env " + ProgramEnv + " XDG_CONFIG_HOME='" + (dir / "config").string() +
+        "' timeout --preserve-status -k 5 -s TERM 2 '" VAREK_PROGRAM "' -window -logging > output.txt 2>&1";
     int status = std::system(cmd.c_str());
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << Output();  // a kill after the grace time would give 137
+    EXPECT_EQ(WEXITSTATUS(status), 0) << Output(); // a kill after the grace time would give 137
     EXPECT_TRUE(fs::exists(dir / "config" / "varek" / "user.reg"));
 }
 
 TEST_F(ProgramRun, AStartThatCannotOpenItsWindowEndsWithAnError)
 {
-    std::string cmd = "cd '" + dir.string() + "' && env " + ProgramEnv + " SDL_VIDEODRIVER=nosuchdriver XDG_CONFIG_HOME='" +
-                      (dir / "config").string() + "' VAREK_EXIT_AFTER_FRAMES=3 '" VAREK_PROGRAM "' -window -logging > output.txt 2>&1";
+    std::string cmd = "cd '" + dir.string() + "' && env " + ProgramEnv +
+                      " SDL_VIDEODRIVER=nosuchdriver XDG_CONFIG_HOME='" + (dir / "config").string() +
+                      "' VAREK_EXIT_AFTER_FRAMES=3 '" VAREK_PROGRAM "' -window -logging > output.txt 2>&1";
     int status = std::system(cmd.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1) << Output();
@@ -243,9 +257,11 @@ TEST_F(ProgramRun, LoadsTheWorldFileAndDrawsIt)
 {
     WriteStartWorld(dir / "Varek.wld");
     // In the game a world named on the command line is ignored.
-    ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=3 VAREK_FAKE_RECORDING=1", "-window -logging Other.wld"), 0) << Output();
+    ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=3 VAREK_FAKE_RECORDING=1", "-window -logging Other.wld"), 0)
+        << Output();
     std::vector<std::string> log = LogLines();
-    std::vector<long> at = FindInOrder(log, {"Initialized successfully", "Reading World-Tree...", "World loaded successfuly"});
+    std::vector<long> at =
+        FindInOrder(log, {"Initialized successfully", "Reading World-Tree...", "World loaded successfuly"});
     EXPECT_GE(at[2], 0) << Output();
     for (const std::string& line : log)
         EXPECT_EQ(line.find("Other.wld"), std::string::npos) << line;
@@ -266,7 +282,7 @@ TEST_F(ProgramRun, ADamagedWorldFileIsRefusedAndTheGameGoesOn)
     std::vector<std::string> log = LogLines();
     for (const std::string& line : log)
         EXPECT_NE(line, "World loaded successfuly");
-    EXPECT_EQ(fs::file_size(dir / "Varek.wld"), 13u);  // the file is left as it was
+    EXPECT_EQ(fs::file_size(dir / "Varek.wld"), 13u); // the file is left as it was
 }
 
 } // namespace

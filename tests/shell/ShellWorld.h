@@ -63,4 +63,4 @@ inline CWorldObject* AddInstance(CNode* parent, CModelEntry* entry, const CVecto
     return o;
 }
 
-}  // namespace shelltest
+} // namespace shelltest

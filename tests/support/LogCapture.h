@@ -7,7 +7,8 @@
 
 #include "LIBS/System/sLog.h"
 
-class LogCapture {
+class LogCapture
+{
 public:
     explicit LogCapture(int level = 3) : saved_(sLog)
     {

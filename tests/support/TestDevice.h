@@ -9,7 +9,8 @@
 #include "GAMES/Rulo2/app/Settings.h"
 #include "platform/win/Window.h"
 
-struct TestDevice {
+struct TestDevice
+{
     // A windowed main window of width x height with the drivers listed. The
     // caller makes the device (InitDirectX) unless `makeDevice` is true.
     // Call it through ASSERT_NO_FATAL_FAILURE.

@@ -38,9 +38,9 @@ extern "C" const char* __ubsan_default_options()
 // driver loaded until exit lets the suppressions above match them.
 static void KeepGraphicsDriversLoaded()
 {
-    for (const char* lib : {"libGLX_mesa.so.0", "libEGL_mesa.so.0",
-                            "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so",
-                            "/usr/lib/x86_64-linux-gnu/dri/kms_swrast_dri.so"})
+    for (const char* lib :
+         {"libGLX_mesa.so.0", "libEGL_mesa.so.0", "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so",
+          "/usr/lib/x86_64-linux-gnu/dri/kms_swrast_dri.so"})
         dlopen(lib, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
 }
 #endif

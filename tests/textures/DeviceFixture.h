@@ -17,7 +17,8 @@
 #include "LIBS/System/LogPrintf.h"
 #include "tests/support/TestDevice.h"
 
-class DeviceFixture : public ::testing::Test {
+class DeviceFixture : public ::testing::Test
+{
 protected:
     static inline uint8_t logging = 1;
 

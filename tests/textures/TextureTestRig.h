@@ -17,8 +17,8 @@
 #include "LIBS/Image/imgImage.h"
 #include "LIBS/System/LogPrintf.h"
 
-inline TextureFormatInfo* MakeTextureFormat(const char* name, uint32_t bits, uint32_t r, uint32_t g, uint32_t b,
-                                            uint32_t a)
+inline TextureFormatInfo* MakeTextureFormat(const char* name, uint32_t bits, uint32_t r, uint32_t g,
+                                            uint32_t b, uint32_t a)
 {
     auto* f = new TextureFormatInfo();
     f->name.Set(name);
@@ -29,9 +29,14 @@ inline TextureFormatInfo* MakeTextureFormat(const char* name, uint32_t bits, uin
     return f;
 }
 
-enum class FormatSet { Usual, Only565 };
+enum class FormatSet
+{
+    Usual,
+    Only565
+};
 
-struct TextureDeviceRig {
+struct TextureDeviceRig
+{
     IDirectDraw7* dd = nullptr;
     D3DDeviceInfo info;
     std::filesystem::path folder;
@@ -48,8 +53,10 @@ struct TextureDeviceRig {
         info.maxTextureHeight = 256;
         info.textureFormats.add(MakeTextureFormat("16 bit 0565 RGB", 16, 0xF800, 0x07E0, 0x001F, 0));
         if (set == FormatSet::Usual) {
-            info.textureFormats.add(MakeTextureFormat("16 bit 1555 RGBALPHA ", 16, 0x7C00, 0x03E0, 0x001F, 0x8000));
-            info.textureFormats.add(MakeTextureFormat("16 bit 4444 RGBALPHA ", 16, 0x0F00, 0x00F0, 0x000F, 0xF000));
+            info.textureFormats.add(
+                MakeTextureFormat("16 bit 1555 RGBALPHA ", 16, 0x7C00, 0x03E0, 0x001F, 0x8000));
+            info.textureFormats.add(
+                MakeTextureFormat("16 bit 4444 RGBALPHA ", 16, 0x0F00, 0x00F0, 0x000F, 0xF000));
             info.textureFormats.add(
                 MakeTextureFormat("32 bit 8888 RGBALPHA ", 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000u));
         }
@@ -114,7 +121,8 @@ inline bool WritePicture(const std::filesystem::path& path, int w, int h, const 
     return img.save(path.string().c_str()) == 1;
 }
 
-struct Rgba {
+struct Rgba
+{
     int32_t r = -1, g = -1, b = -1, a = -1;
 };
 

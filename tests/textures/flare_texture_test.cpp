@@ -15,7 +15,8 @@
 
 namespace {
 
-class FlareTexture : public DeviceFixture {
+class FlareTexture : public DeviceFixture
+{
 protected:
     void SetUp() override
     {
@@ -48,7 +49,7 @@ protected:
     uint8_t savedLighting = 0, savedFlares = 0;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(FlareTexture, GameStepDrawsFlaresWithTheStartUpFlarePicture)
 {
@@ -65,7 +66,7 @@ TEST_F(FlareTexture, GameStepDrawsFlaresWithTheStartUpFlarePicture)
     LightFlaresFlag = 1;
     GameViewRecord.eye = CVector(0, 0, -6);
     GameViewRecord.position = CVector(0, 0, 0);
-    RenderWorldFrame(nullptr, 1000);  // places the camera
+    RenderWorldFrame(nullptr, 1000); // places the camera
 
     DX.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
     DX.device->BeginScene();

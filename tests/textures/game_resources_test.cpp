@@ -9,7 +9,8 @@
 
 namespace {
 
-class GameResources : public DeviceFixture {
+class GameResources : public DeviceFixture
+{
 protected:
     void SetUp() override
     {
@@ -48,7 +49,8 @@ protected:
         mesh->materials[0].vertexCount = 3;
         mesh->materials[0].indexCount = 3;
         root.AddChild(mesh);
-        ASSERT_TRUE(root.Save((folder / "resources" / "MODELS" / (std::to_string(id) + ".tmf")).string().c_str()));
+        ASSERT_TRUE(
+            root.Save((folder / "resources" / "MODELS" / (std::to_string(id) + ".tmf")).string().c_str()));
     }
 
     std::filesystem::path savedResources;
@@ -152,4 +154,4 @@ TEST_F(GameResources, ATextureLoadedWhileTheListHoldsTexturesStaysInIt)
     EXPECT_EQ(logCount("Resource IMAGES 601 not found"), 1);
 }
 
-}  // namespace
+} // namespace

@@ -8,8 +8,8 @@
 #include "GAMES/Rulo2/Model.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/Settings.h"
-#include "GAMES/Rulo2/render/RenderStates.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
+#include "GAMES/Rulo2/render/RenderStates.h"
 #include "GAMES/Rulo2/world/CMeshDrawing.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
@@ -18,10 +18,11 @@
 namespace {
 
 // Materials over one triangle each; surfaces given by colour, keys by pointer.
-struct MaterialSpec {
+struct MaterialSpec
+{
     CTexturePage* page;
     CTexture* texture;
-    float red;  // the surface's diffuse red: equal reds share a surface
+    float red; // the surface's diffuse red: equal reds share a surface
     int32_t transparency;
     int32_t indexCount;
 };
@@ -97,7 +98,8 @@ TEST(DrawList, OverlappingIndexRangesAreReported)
 }
 
 // The game's device with a hand-set camera that shows clip space.
-class MeshDrawing : public DeviceFixture {
+class MeshDrawing : public DeviceFixture
+{
 protected:
     void SetUp() override
     {
@@ -186,7 +188,8 @@ TEST_F(MeshDrawing, TexturedMeshOfAModelFileShowsItsTextureColours)
     }
     GameModeFlag = 0;
     CRootNode root;
-    const STmfParseResult parsed = ParseTmfChunks(writer.Data().data(), writer.Data().size(), &root, "quad.tmf");
+    const STmfParseResult parsed =
+        ParseTmfChunks(writer.Data().data(), writer.Data().size(), &root, "quad.tmf");
     ASSERT_TRUE(parsed.ok);
     auto* mesh = static_cast<CMeshNode*>(root.FirstModelChild());
     ASSERT_NE(mesh, nullptr);
@@ -286,4 +289,4 @@ TEST_F(MeshDrawing, WithTexturesSwitchedOffStageZeroKeepsItsTexture)
     TexturesFlag = savedTextures;
 }
 
-}  // namespace
+} // namespace

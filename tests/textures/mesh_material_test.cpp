@@ -30,7 +30,8 @@ std::unique_ptr<CMeshNode> MeshWithCoords(const std::vector<std::pair<float, flo
 }
 
 // A page with one 64-pixel entry at (128, 0).
-struct PageFixture {
+struct PageFixture
+{
     TextureDeviceRig rig;
     CTexture* texture = new CTexture("t");
     CTexturePage page;
@@ -44,7 +45,8 @@ struct PageFixture {
     }
 };
 
-void Pagify(CMeshMaterial& m, CTexturePage* page, int32_t entry, int32_t x0, int32_t y0, int32_t x1, int32_t y1)
+void Pagify(CMeshMaterial& m, CTexturePage* page, int32_t entry, int32_t x0, int32_t y0, int32_t x1,
+            int32_t y1)
 {
     m.page = page;
     m.pageEntry = entry;
@@ -57,7 +59,8 @@ void Pagify(CMeshMaterial& m, CTexturePage* page, int32_t entry, int32_t x0, int
 TEST(MeshMaterials, PageFittingPutsTheEdgesOnTheFirstAndLastTexels)
 {
     PageFixture f;
-    struct Case {
+    struct Case
+    {
         int32_t x0, y0, x1, y1;
         float u, v;
         float wantU, wantV;
@@ -84,19 +87,17 @@ TEST(MeshMaterials, PageFittingPutsTheEdgesOnTheFirstAndLastTexels)
 
 TEST(MeshMaterials, TransformFlipsThenTurnsThenScales)
 {
-    struct Case {
+    struct Case
+    {
         int32_t flipU, flipV, rotations;
         float scaleU, scaleV;
         float wantU, wantV;
     };
     // Base (0.25, 0.125).
     const Case cases[] = {
-        {0, 0, 0, 1, 1, 0.25f, 0.125f},
-        {1, 0, 0, 1, 1, 0.75f, 0.125f},
-        {0, 1, 0, 1, 1, 0.25f, 0.875f},
-        {0, 0, 1, 1, 1, 0.875f, 0.25f},
-        {0, 0, 2, 1, 1, 0.75f, 0.875f},
-        {1, 0, 1, 2, 4, 2 * 0.875f, 4 * 0.75f},
+        {0, 0, 0, 1, 1, 0.25f, 0.125f}, {1, 0, 0, 1, 1, 0.75f, 0.125f},
+        {0, 1, 0, 1, 1, 0.25f, 0.875f}, {0, 0, 1, 1, 1, 0.875f, 0.25f},
+        {0, 0, 2, 1, 1, 0.75f, 0.875f}, {1, 0, 1, 2, 4, 2 * 0.875f, 4 * 0.75f},
     };
     for (const Case& c : cases) {
         auto mesh = MeshWithCoords({{0.25f, 0.125f}});
@@ -231,4 +232,4 @@ TEST(MeshMaterials, UsageQueriesAndScans)
     EXPECT_FALSE(b->MaterialTexCoordsInRange(-1));
 }
 
-}  // namespace
+} // namespace

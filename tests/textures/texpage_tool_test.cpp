@@ -17,7 +17,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct ToolRun {
+struct ToolRun
+{
     int status = -1;
     std::string out;
 };
@@ -60,7 +61,8 @@ void WritePages(CChunkWriter& w)
     delete a;
 }
 
-class TexpageTool : public ::testing::Test {
+class TexpageTool : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -78,8 +80,10 @@ TEST_F(TexpageTool, DumpsASectionFileAndAWorldFile)
     Save(folder / "pages.bin", section.Data());
     ToolRun r = Tool("texpage dump " + (folder / "pages.bin").string());
     EXPECT_EQ(r.status, 0) << r.out;
-    EXPECT_NE(r.out.find("PAGE 1: 256x256, kept word 7, 2 entries, stored pixels none"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("0: 'textures\\wall.bmp' page (0, 0, 64, 64) texture (0, 0, 256, 256)"), std::string::npos)
+    EXPECT_NE(r.out.find("PAGE 1: 256x256, kept word 7, 2 entries, stored pixels none"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("0: 'textures\\wall.bmp' page (0, 0, 64, 64) texture (0, 0, 256, 256)"),
+              std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("1: 'textures\\floor.tga' page (64, 0, 128, 64)"), std::string::npos) << r.out;
 
@@ -102,7 +106,8 @@ TEST_F(TexpageTool, DumpsASectionFileAndAWorldFile)
 
 TEST_F(TexpageTool, BadFilesAreNamedWithTheirReason)
 {
-    struct Case {
+    struct Case
+    {
         const char* name;
         std::vector<uint8_t> bytes;
         const char* reason;
@@ -131,4 +136,4 @@ TEST_F(TexpageTool, BadFilesAreNamedWithTheirReason)
     EXPECT_EQ(Tool("texpage list x").status, 1);
 }
 
-}  // namespace
+} // namespace

@@ -16,7 +16,8 @@ namespace {
 constexpr uint16_t kBlack = 0x0000, kWhite = 0x7FFF, kRed = 0x7C00, kGreen = 0x03E0, kBlue = 0x001F;
 
 // A section with one stored page of 5-5-5 pixels given by a function of (x, y).
-std::vector<uint8_t> StoredPage(int32_t w, int32_t h, bool alpha, const std::function<uint16_t(int, int)>& pixel)
+std::vector<uint8_t> StoredPage(int32_t w, int32_t h, bool alpha,
+                                const std::function<uint16_t(int, int)>& pixel)
 {
     CChunkWriter wr;
     wr.WriteMarker(ChunkId("TEXP"));
@@ -81,7 +82,8 @@ void ExpectColour(IDirectDrawSurface7* s, int x, int y, int r, int g, int b, int
 }
 
 // The settings and the game-mode flag the page reader looks at, restored after each test.
-class SettingsGuard {
+class SettingsGuard
+{
 public:
     SettingsGuard(uint8_t mipMap)
     {
@@ -145,14 +147,15 @@ TEST(StoredPageMipMaps, A256PageGetsNineLevelsOfTheScaledDownPicture)
 
 TEST(StoredPageMipMaps, TheLevelCountFollowsTheSmallerSideAndTheHalvedSize)
 {
-    struct Case {
+    struct Case
+    {
         int32_t w, h;
         uint8_t highRes;
         size_t levels;
     };
     const Case cases[] = {
-        {64, 16, 1, 5},   // 16 has four trailing zero bits
-        {48, 32, 1, 5},   // 48 = 3 x 16
+        {64, 16, 1, 5}, // 16 has four trailing zero bits
+        {48, 32, 1, 5}, // 48 = 3 x 16
         {12, 64, 1, 3},
         {256, 256, 0, 8}, // low resolution halves the surface to 128 x 128
     };
@@ -188,7 +191,8 @@ TEST(StoredPageMipMaps, WithoutTheSettingThePageIsOneSurfaceOfTheStoredPixels)
 }
 
 // Drawn on the game's device, the page's smaller levels are what a small quad shows.
-class StoredPageMipMapDraw : public DeviceFixture {
+class StoredPageMipMapDraw : public DeviceFixture
+{
 protected:
     uint32_t DrawSmall(IDirectDrawSurface7* texture, uint32_t mipFilter)
     {
@@ -250,9 +254,10 @@ TEST_F(StoredPageMipMapDraw, ACheckerPageDrawnSmallReadsAsItsAverage)
         CTexturePage* page = CTexturePage::First();
         ASSERT_NE(page->surface, nullptr);
         const uint32_t c = DrawSmall(page->surface, D3DTFP_POINT);
-        EXPECT_TRUE(Channel(c, 16) < 16 || Channel(c, 16) > 240) << "no levels without the setting: " << std::hex << c;
+        EXPECT_TRUE(Channel(c, 16) < 16 || Channel(c, 16) > 240)
+            << "no levels without the setting: " << std::hex << c;
         delete page;
     }
 }
 
-}  // namespace
+} // namespace

@@ -50,13 +50,15 @@ CTexture* SizedTexture(int w, int h)
     return t;
 }
 
-struct RemovedEntry {
+struct RemovedEntry
+{
     CTexturePage* page;
     int32_t index;
 };
 std::vector<RemovedEntry> g_removed;
 
-class TexturePages : public ::testing::Test {
+class TexturePages : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -135,8 +137,8 @@ TEST_F(TexturePages, ResizeStaysInsideThePageAndOffOtherEntries)
 {
     TextureDeviceRig rig;
     CTexturePage page;
-    page.AddTexture(SizedTexture(256, 256));  // (0, 0, 64, 64)
-    page.AddTexture(SizedTexture(256, 256));  // (64, 0, 128, 64)
+    page.AddTexture(SizedTexture(256, 256)); // (0, 0, 64, 64)
+    page.AddTexture(SizedTexture(256, 256)); // (64, 0, 128, 64)
     EXPECT_TRUE(page.ResizeEntry(1, 10, 20));
     ExpectRect(page.entries[1].pageRect, 64, 0, 138, 84);
     EXPECT_FALSE(page.ResizeEntry(1, 200, 0)) << "beyond the page";
@@ -150,8 +152,8 @@ TEST_F(TexturePages, DragStopsAtEntriesBordersAndTheMinimumSize)
 {
     TextureDeviceRig rig;
     CTexturePage page;
-    page.AddTexture(SizedTexture(256, 256));  // (0, 0, 64, 64)
-    page.AddTexture(SizedTexture(256, 256));  // (64, 0, 128, 64)
+    page.AddTexture(SizedTexture(256, 256)); // (0, 0, 64, 64)
+    page.AddTexture(SizedTexture(256, 256)); // (64, 0, 128, 64)
     const uint32_t all = DRAG_LEFT | DRAG_TOP | DRAG_RIGHT | DRAG_BOTTOM;
     const RECT tex = R(0, 0, 256, 256);
 
@@ -179,7 +181,7 @@ TEST_F(TexturePages, CroppingDragMapsTheTextureRectangle)
 {
     TextureDeviceRig rig;
     CTexturePage page;
-    page.AddTexture(SizedTexture(256, 256));  // (0, 0, 64, 64)
+    page.AddTexture(SizedTexture(256, 256)); // (0, 0, 64, 64)
     const RECT start = page.entries[0].pageRect;
     const RECT tex = page.entries[0].textureRect;
     // The right edge moves 16 to the left: a quarter of the width, 64 of 256.
@@ -226,7 +228,8 @@ TEST_F(TexturePages, BuildTakesTheMajorityFormatAndRemovesTheOthers)
     EXPECT_EQ(page.bitDepth, 16);
     ASSERT_EQ(page.count(), 3);
     EXPECT_EQ(page.entries[0].texture, plain[0]);
-    EXPECT_EQ(rig.logCount("Some textures within texture-page use different texture-formats. Removing them."), 2);
+    EXPECT_EQ(rig.logCount("Some textures within texture-page use different texture-formats. Removing them."),
+              2);
     ASSERT_EQ(g_removed.size(), 2u);
     EXPECT_EQ(g_removed[0].index, 0);
     EXPECT_EQ(g_removed[1].index, 2);
@@ -403,7 +406,8 @@ TEST_F(TexturePages, PagesWithoutAMatchingFormatOrWithoutPixels)
 
 TEST_F(TexturePages, DamagedPagesAreRefused)
 {
-    struct Case {
+    struct Case
+    {
         const char* what;
         std::vector<uint8_t> bytes;
     };
@@ -506,4 +510,4 @@ TEST_F(TexturePages, LowResolutionSettingHalvesStoredPages)
     Settings.highResTextures = saved;
 }
 
-}  // namespace
+} // namespace

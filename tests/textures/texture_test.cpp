@@ -137,7 +137,8 @@ TEST(CTexture, NoSuitableFormatClearsTheTexture)
 
 TEST(CTexture, SizeRules)
 {
-    struct Case {
+    struct Case
+    {
         bool powerOfTwo, squareOnly, halveW, halveH;
         int w, h;
         int32_t wantW, wantH;
@@ -337,4 +338,4 @@ TEST(CTexture, AWorkerThreadMakesTexturesAndReadsTheirPixels)
     EXPECT_EQ(PixelOf(shadow, 7, 7).g, 255);
 }
 
-}  // namespace
+} // namespace

@@ -16,7 +16,8 @@
 
 namespace {
 
-class WorldPages : public ::testing::Test {
+class WorldPages : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -71,9 +72,8 @@ protected:
         CRootNode built;
         built.SetName(name);
         auto* mesh = new CMeshNode("Mesh");
-        const MeshVertex v[] = {{0, 0, 0, 0, 1, 0, 0, 0, 0, 0},
-                                {1, 0, 0, 0, 1, 0, 1, 0, 1, 0},
-                                {0, 0, 1, 0, 1, 0, 0, 1, 0, 1}};
+        const MeshVertex v[] = {
+            {0, 0, 0, 0, 1, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 1, 0, 1, 0, 1, 0}, {0, 0, 1, 0, 1, 0, 0, 1, 0, 1}};
         mesh->SetVertices(v, 3);
         const uint16_t idx[] = {0, 1, 2};
         mesh->SetIndices(idx, 3);
@@ -119,7 +119,8 @@ TEST_F(WorldPages, TheWorldFileKeepsItsPagesThroughSaveAndLoad)
     CChunkWriter first;
     ASSERT_TRUE(WriteWorld(first));
     std::string error;
-    ASSERT_TRUE(LoadWorldFromMemory(first.Data().data(), first.Data().size(), LOADWORLD_OPEN, "level.wld", &error))
+    ASSERT_TRUE(
+        LoadWorldFromMemory(first.Data().data(), first.Data().size(), LOADWORLD_OPEN, "level.wld", &error))
         << error;
     CTexturePage* page = CTexturePage::First();
     ASSERT_NE(page, nullptr);
@@ -187,4 +188,4 @@ TEST_F(WorldPages, AfterALoadDuplicatePagesMergeAndEntriesWithoutTextureGo)
     EXPECT_EQ(rig->logCount("Removed texture from texture-page due to lack of texture"), 1);
 }
 
-}  // namespace
+} // namespace

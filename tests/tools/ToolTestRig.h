@@ -16,12 +16,14 @@
 
 using Bytes = std::vector<uint8_t>;
 
-struct ToolRun {
+struct ToolRun
+{
     int exitCode;
     std::string out, err;
 };
 
-class ToolTest : public ::testing::Test {
+class ToolTest : public ::testing::Test
+{
 protected:
     // `kind` names the test's folder: varek_<kind>_<pid>_<test>.
     explicit ToolTest(const char* kind) : kind_(kind) {}
@@ -60,8 +62,8 @@ protected:
     ToolRun tool(const std::string& args) const
     {
         const std::string outFile = path("stdout.txt"), errFile = path("stderr.txt");
-        const std::string cmd = "cd '" + dir.string() + "' && '" + VAREK_TOOL_PATH + "' " + args + " >'" + outFile +
-                                "' 2>'" + errFile + "'";
+        const std::string cmd = "cd '" + dir.string() + "' && '" + VAREK_TOOL_PATH + "' " + args + " >'" +
+                                outFile + "' 2>'" + errFile + "'";
         const int status = std::system(cmd.c_str());
         ToolRun r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(outFile), slurp(errFile)};
         // A sanitizer report also exits with 1; it must never be the reason.

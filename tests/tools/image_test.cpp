@@ -13,7 +13,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class ImageTool : public ToolTest {
+class ImageTool : public ToolTest
+{
 protected:
     ImageTool() : ToolTest("imagetool") {}
 
@@ -56,14 +57,18 @@ TEST_F(ImageTool, ConvertByExtensionAndFormat)
 
 TEST_F(ImageTool, ErrorsNameTheFileAndTheReason)
 {
-    struct Case {
+    struct Case
+    {
         std::string args, file, reason;
     } cases[] = {
         {"image info '" + path("none.bmp") + "'", "none.bmp", "No such file"},
-        {"image convert '" + path("pic.rif") + "' '" + path("o.rif") + "' 999", "pic.rif", "unknown pixel format"},
-        {"image convert '" + path("pic.rif") + "' '" + path("o.gif") + "'", "o.gif", "cannot write this file type"},
+        {"image convert '" + path("pic.rif") + "' '" + path("o.rif") + "' 999", "pic.rif",
+         "unknown pixel format"},
+        {"image convert '" + path("pic.rif") + "' '" + path("o.gif") + "'", "o.gif",
+         "cannot write this file type"},
         {"image convert '" + path("pic.rif") + "' '" + path("o.tga") + "' 513", "o.tga", "is not taken"},
-        {"image convert '" + path("pic.rif") + "' '" + path("no/dir/o.bmp") + "'", "o.bmp", "cannot be created"},
+        {"image convert '" + path("pic.rif") + "' '" + path("no/dir/o.bmp") + "'", "o.bmp",
+         "cannot be created"},
         {"image info '" + path("stdout.txt") + "'", "stdout.txt", "not an image"},
         {"image frobnicate", "", "usage"},
     };
@@ -76,4 +81,4 @@ TEST_F(ImageTool, ErrorsNameTheFileAndTheReason)
     }
 }
 
-}  // namespace
+} // namespace

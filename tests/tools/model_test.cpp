@@ -86,19 +86,20 @@ Bytes SampleModel()
     t.Begin("FRAM", 2, 1, "Body").FrameBody(true).End();
     t.Begin("LOCA", 0, 2, "snapper1").End();
     t.Begin("MESH", 14, 2, "Box").U32(1).U32(3);
-    const float v[3][10] = {{-1, -1, 0, 0, 1, 0, 0, 0, 0, 0}, {1, -1, 0, 0, 1, 0, 1, 0, 1, 0}, {0, 1, 0, 0, 1, 0, 0, 1, 0, 1}};
+    const float v[3][10] = {
+        {-1, -1, 0, 0, 1, 0, 0, 0, 0, 0}, {1, -1, 0, 0, 1, 0, 1, 0, 1, 0}, {0, 1, 0, 0, 1, 0, 0, 1, 0, 1}};
     for (const auto& vertex : v)
         for (float f : vertex)
             t.F32(f);
     for (int i = 0; i < 6; ++i)
         t.F32(0.5f);
-    t.U32(3).U32(0x00010000).U32(2);  // indices 0, 1, 2 and padding
+    t.U32(3).U32(0x00010000).U32(2); // indices 0, 1, 2 and padding
     t.U32(1).U32(0).U32(0).U32(1).U32(0).U32(1);
     t.Raw("MTRL").Str("paint").U32(0).U32(0).U32(3).U32(0).U32(3).U32(0).U32(0).U32(0).F32(1).F32(1);
     for (int i = 0; i < 17; ++i)
         t.F32(0.5f);
     t.Raw("TEXT").Str("paint.tga");
-    t.U32(0).U32(0).U32(0);  // no tracks, no shape
+    t.U32(0).U32(0).U32(0); // no tracks, no shape
     t.End();
     t.Raw("END ").U32(0);
     return t.data;
@@ -115,11 +116,10 @@ TEST_F(ModelTool, DumpShowsTheTreeWithItsCounts)
     write("sample.tmf", SampleModel());
     const ToolRun r = tool("model dump sample.tmf");
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out,
-              "ROOT 'sample' vertices 3 faces 1 locators 1 keys 0\n"
-              "  FRAME 'Body' keys 2\n"
-              "    LOCATOR 'snapper1'\n"
-              "    MESH 'Box' vertices 3 faces 1 materials 1 tracks 0 keys 0\n");
+    EXPECT_EQ(r.out, "ROOT 'sample' vertices 3 faces 1 locators 1 keys 0\n"
+                     "  FRAME 'Body' keys 2\n"
+                     "    LOCATOR 'snapper1'\n"
+                     "    MESH 'Box' vertices 3 faces 1 materials 1 tracks 0 keys 0\n");
 }
 
 TEST_F(ModelTool, RoundtripWritesTheSameBytes)
@@ -140,7 +140,8 @@ TEST_F(ModelTool, ErrorsNameTheFileAndTheReason)
     write("truncated.tmf", truncated);
     write("text.tmf", Bytes{'h', 'e', 'l', 'l', 'o', '\n', 'x', 'y'});
     write("good.tmf", SampleModel());
-    const struct {
+    const struct
+    {
         std::string args, file, reason;
     } cases[] = {
         {"model dump missing.tmf", "missing.tmf", "cannot open"},
@@ -158,4 +159,4 @@ TEST_F(ModelTool, ErrorsNameTheFileAndTheReason)
         EXPECT_EQ(tool(bad).exitCode, 1) << bad;
 }
 
-}  // namespace
+} // namespace

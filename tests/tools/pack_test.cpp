@@ -35,11 +35,13 @@ TEST_F(PackTool, PackThenUnpackGivesTheFileBack)
     Bytes noise(5000);
     for (auto& b : noise)
         b = uint8_t(rng());
-    const struct {
+    const struct
+    {
         const char* name;
         Bytes data;
         uint8_t mode;
-    } cases[] = {{"text", SampleText(), 0}, {"noise", noise, 1}, {"empty", {}, 1}, {"hundred", Bytes(100, 'a'), 0}};
+    } cases[] = {
+        {"text", SampleText(), 0}, {"noise", noise, 1}, {"empty", {}, 1}, {"hundred", Bytes(100, 'a'), 0}};
     for (const auto& c : cases) {
         write("in", c.data);
         ASSERT_EQ(tool("pack " + path("in") + " " + path("packed")).exitCode, 0) << c.name;
@@ -63,7 +65,8 @@ TEST_F(PackTool, RefusesTruncatedAndDamagedStreams)
     ASSERT_EQ(good[4], 0);
 
     Bytes backwards = {8, 0, 0, 0, 0, 0, 0, 0, 0x01, 0x00, 0xF2, 0xFF}; // copy from before the start
-    const struct {
+    const struct
+    {
         const char* name;
         Bytes data;
         const char* reason;

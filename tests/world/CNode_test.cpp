@@ -92,7 +92,7 @@ TEST(CNode, RemoveCheckRepairsStaleLastChildInTheEditor)
     CNode* a = root.AddChild(new CNode("a"));
     root.AddChild(new CNode("b"));
     CNode* stray = new CNode("stray");
-    root.lastChild = stray;  // damaged by someone else
+    root.lastChild = stray; // damaged by someone else
     a->Delete();
     EXPECT_EQ(Children(&root), "b");
     ASSERT_EQ(warnings.size(), 1u);
@@ -109,11 +109,11 @@ TEST(CNode, DestroyingALinkedNodeTakesItsFollowingSiblings)
     root->AddChild(new Counted("a"));
     CNode* b = root->AddChild(new Counted("b"));
     root->AddChild(new Counted("c"))->AddChild(new Counted("c1"));
-    b->Remove();  // unlinked first: destroys b alone
+    b->Remove(); // unlinked first: destroys b alone
     delete b;
     EXPECT_EQ(g_destroyed, 1);
     EXPECT_EQ(Children(root), "ac");
-    delete root;  // the whole tree
+    delete root; // the whole tree
     EXPECT_EQ(g_destroyed, 5);
 
     // A long sibling chain does not recurse once per sibling.
@@ -158,7 +158,7 @@ TEST(CNode, FindByNameWholeNamesAndPaths)
     CNode* deep = other->AddChild(new CNode("C"));
     EXPECT_EQ(root.FindByName("|A|B"), b);
     EXPECT_EQ(root.FindByName("A|B"), odd);
-    EXPECT_EQ(root.FindByName("|A|C"), deep);  // first A lacks C: the search goes on
+    EXPECT_EQ(root.FindByName("|A|C"), deep); // first A lacks C: the search goes on
     EXPECT_EQ(root.FindByName("|root|A"), a);
     EXPECT_EQ(root.FindByName("B"), b);
     EXPECT_EQ(root.FindByName("|B|X"), nullptr);
@@ -186,7 +186,13 @@ TEST(CNode, ForEachSkipsAndStops)
     CNode* a = root.AddChild(new CNode("a"));
     a->AddChild(new CNode("a1"))->AddChild(new CNode("a11"));
     root.AddChild(new CNode("b"))->AddChild(new CNode("b1"));
-    struct Case { const char* skip; const char* stop; bool result; std::vector<std::string> order; };
+    struct Case
+    {
+        const char* skip;
+        const char* stop;
+        bool result;
+        std::vector<std::string> order;
+    };
     const Case cases[] = {
         {"", "", true, {"R", "a", "a1", "a11", "b", "b1"}},
         {"a", "", true, {"R", "a", "b", "b1"}},
@@ -265,4 +271,4 @@ TEST(CNode, InsideBuilding)
     EXPECT_TRUE(root.AddChild(new CNode("Inside walls"))->IsInsideBuilding());
 }
 
-}  // namespace
+} // namespace

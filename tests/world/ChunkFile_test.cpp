@@ -41,18 +41,22 @@ TEST(ChunkWriter, HeaderIsBigEndianFieldsLittleEndianLengthPatched)
     ASSERT_TRUE(w.WriteBool(false));
     ASSERT_TRUE(w.WriteId(ChunkId("ANIM")));
     ASSERT_TRUE(w.EndChunk());
-    const auto expected = Bytes({'N', 'O', 'D', 'E', 0, 0, 0, 24,          // id, length 24 big-endian
-                                 7, 0, 0, 0,                              // version
-                                 0x44, 0x33, 0x22, 0x11,                  // u32
-                                 0, 0, 0x80, 0x3F,                        // 1.0f
-                                 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0,      // booleans
-                                 'A', 'N', 'I', 'M'});
+    const auto expected = Bytes({'N',  'O',  'D',  'E',  0, 0, 0, 24, // id, length 24 big-endian
+                                 7,    0,    0,    0,                 // version
+                                 0x44, 0x33, 0x22, 0x11,              // u32
+                                 0,    0,    0x80, 0x3F,              // 1.0f
+                                 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0,  // booleans
+                                 'A',  'N',  'I',  'M'});
     EXPECT_EQ(w.Data(), expected);
 }
 
 TEST(ChunkWriter, StringsArePaddedFromTheBodyStart)
 {
-    struct Case { const char* text; size_t bytes; };
+    struct Case
+    {
+        const char* text;
+        size_t bytes;
+    };
     const Case cases[] = {{"abc", 4}, {"abcd", 8}, {"", 4}, {nullptr, 4}, {"abcdefg", 8}};
     for (const Case& c : cases) {
         CChunkWriter w;
@@ -81,7 +85,7 @@ TEST(ChunkWriter, OddBodyIsPaddedAndNestedChunksGetTheirOwnLengths)
     ASSERT_TRUE(w.Pad());
     ASSERT_TRUE(w.BeginChunk(ChunkId("INNR"), 2));
     ASSERT_TRUE(w.WriteBytes("xyz", 3));
-    ASSERT_TRUE(w.EndChunk());  // 4 version + 3 bytes + 1 pad
+    ASSERT_TRUE(w.EndChunk()); // 4 version + 3 bytes + 1 pad
     ASSERT_TRUE(w.WriteU32(5));
     ASSERT_TRUE(w.EndChunk());
     ASSERT_TRUE(w.BeginChunk(ChunkId("NEXT"), 3));
@@ -104,13 +108,14 @@ TEST(ChunkWriter, OddBodyIsPaddedAndNestedChunksGetTheirOwnLengths)
     EXPECT_TRUE(body.AtEnd());
     ASSERT_EQ(file.NextChunk(h, body), CHUNK_OK);
     EXPECT_EQ(h.id, ChunkId("NEXT"));
-    EXPECT_EQ(h.length, 4u);  // a body of only its version word
+    EXPECT_EQ(h.length, 4u); // a body of only its version word
     EXPECT_EQ(file.NextChunk(h, body), CHUNK_NO_MORE);
 }
 
 TEST(ChunkWriter, FileWriterPatchesLengthsAndReportsFailedWrites)
 {
-    const auto path = std::filesystem::temp_directory_path() / ("varek_chunk_writer_test_" + std::to_string(::getpid()) + ".bin");
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("varek_chunk_writer_test_" + std::to_string(::getpid()) + ".bin");
     FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr);
     {
@@ -162,11 +167,11 @@ TEST(ChunkReader, ReadsPastTheBodyFailWithoutTouchingOtherMemory)
     const auto data = Bytes({1, 0, 0, 0, 'a', 'b'});
     CChunkReader r(data.data(), data.size());
     EXPECT_EQ(r.ReadU32(), 1u);
-    EXPECT_EQ(r.ReadU32(), 0u);  // only two bytes left
+    EXPECT_EQ(r.ReadU32(), 0u); // only two bytes left
     EXPECT_FALSE(r.Ok());
-    EXPECT_EQ(r.ReadU32(), 0u);  // stays failed
+    EXPECT_EQ(r.ReadU32(), 0u); // stays failed
 
-    CChunkReader s(data.data() + 4, 2);  // "ab" without a NUL
+    CChunkReader s(data.data() + 4, 2); // "ab" without a NUL
     EXPECT_STREQ(s.ReadPaddedString(), "");
     EXPECT_FALSE(s.Ok());
 
@@ -177,16 +182,20 @@ TEST(ChunkReader, ReadsPastTheBodyFailWithoutTouchingOtherMemory)
 
 TEST(ChunkReader, ChunkSequenceErrors)
 {
-    struct Case { std::vector<uint8_t> data; EChunkResult result; };
+    struct Case
+    {
+        std::vector<uint8_t> data;
+        EChunkResult result;
+    };
     std::vector<uint8_t> longBody;
     AppendChunk(longBody, "BIG ", std::vector<uint8_t>(16));
-    longBody[7] = 100;  // length beyond the data
+    longBody[7] = 100; // length beyond the data
     const Case cases[] = {
         {{}, CHUNK_NO_MORE},
         {Bytes({'E', 'N', 'D'}), CHUNK_SHORT_HEADER},
         {Bytes({'A', 'B', 'C', 'D', 0, 0, 0, 8, 1, 2, 3, 4}), CHUNK_SHORT_BODY},
         {longBody, CHUNK_SHORT_BODY},
-        {Bytes({'A', 'B', 'C', 'D', 0, 0x0F, 0x42, 0x41}), CHUNK_TOO_LONG},  // 1,000,001
+        {Bytes({'A', 'B', 'C', 'D', 0, 0x0F, 0x42, 0x41}), CHUNK_TOO_LONG}, // 1,000,001
     };
     for (const Case& c : cases) {
         CChunkReader r(c.data.data(), c.data.size());
@@ -234,10 +243,13 @@ TEST(ChunkReader, SectionLoopStopsAtTheBodyLimit)
         CChunkReader r(data.data(), data.size());
         std::string error;
         int handled = 0;
-        const bool ok = ReadSection(r, [&](const SChunkHeader&, CChunkReader&) {
-            ++handled;
-            return SECTION_CONTINUE;
-        }, &error);
+        const bool ok = ReadSection(
+            r,
+            [&](const SChunkHeader&, CChunkReader&) {
+                ++handled;
+                return SECTION_CONTINUE;
+            },
+            &error);
         EXPECT_EQ(ok, length == 1000000) << length;
         EXPECT_EQ(handled, length == 1000000 ? 1 : 0);
         if (!ok) {
@@ -263,7 +275,8 @@ TEST(ChunkReader, SectionWithoutEndFailsAndSkipSectionFindsEnd)
 
 TEST(ChunkReader, FileChunks)
 {
-    const auto path = std::filesystem::temp_directory_path() / ("varek_chunk_reader_test_" + std::to_string(::getpid()) + ".bin");
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("varek_chunk_reader_test_" + std::to_string(::getpid()) + ".bin");
     std::vector<uint8_t> data;
     AppendChunk(data, "KNOW", Bytes({1, 0, 0, 0}));
     data.insert(data.end(), {'S', 'H', 'O', 'R', 0, 0, 0, 8, 1});
@@ -282,13 +295,14 @@ TEST(ChunkReader, FileChunks)
     std::filesystem::remove(path);
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
 TEST(ChunkReader, FileSectionLoopAndSkip)
 {
-    const auto path = std::filesystem::temp_directory_path() / ("varek_chunk_section_test_" + std::to_string(::getpid()) + ".bin");
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("varek_chunk_section_test_" + std::to_string(::getpid()) + ".bin");
     {
         FILE* f = std::fopen(path.c_str(), "wb");
         CChunkWriter w(f);
@@ -322,9 +336,9 @@ TEST(ChunkReader, FileSectionLoopAndSkip)
     ASSERT_EQ(ReadChunkFromFile(f, h, body), CHUNK_OK);
     EXPECT_EQ(h.id, ChunkId("GROU"));
     EXPECT_EQ(SkipSection(f), size_t(8 + 24 + 12 + 8 + 8 + 8));
-    EXPECT_EQ(SkipSection(f), 0u);  // nothing left
+    EXPECT_EQ(SkipSection(f), 0u); // nothing left
     std::fclose(f);
     std::filesystem::remove(path);
 }
 
-}  // namespace
+} // namespace

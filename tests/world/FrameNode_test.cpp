@@ -41,12 +41,17 @@ void SetConstantChannels(CFrameNode& f, const float (&values)[9])
 
 TEST(SampleChannel, LinearAndEasedBetweenTwoKeys)
 {
-    const float keys[] = {0, 10, 0, 1};  // times 0, 10; values 0, 1
-    struct Case { bool eased; float time; float expected; };
+    const float keys[] = {0, 10, 0, 1}; // times 0, 10; values 0, 1
+    struct Case
+    {
+        bool eased;
+        float time;
+        float expected;
+    };
     const Case cases[] = {
-        {false, 5, 0.5f},     {true, 5, 0.5f},       {false, 2.5f, 0.25f}, {true, 2.5f, 0.1464466f},
-        {false, -10000, 0},   {true, -10000, 0},     {false, 0, 0},        {false, 10, 1},
-        {false, 99, 1},       {true, 7.5f, 0.8535534f},
+        {false, 5, 0.5f},   {true, 5, 0.5f},          {false, 2.5f, 0.25f}, {true, 2.5f, 0.1464466f},
+        {false, -10000, 0}, {true, -10000, 0},        {false, 0, 0},        {false, 10, 1},
+        {false, 99, 1},     {true, 7.5f, 0.8535534f},
     };
     for (const Case& c : cases) {
         uint32_t cursor = 0;
@@ -77,7 +82,12 @@ TEST(SampleChannel, CursorFollowsTimeBothWays)
 
 TEST(CompressKeys, DropsStillKeys)
 {
-    struct Case { std::vector<float> times, values; std::vector<float> expected; uint32_t count; };
+    struct Case
+    {
+        std::vector<float> times, values;
+        std::vector<float> expected;
+        uint32_t count;
+    };
     const Case cases[] = {
         {{0, 1, 2, 3}, {1, 1, 1, 2}, {0, 2, 3, 1, 1, 2}, 3},
         {{0, 1, 2}, {0, 5, 0}, {0, 1, 2, 0, 5, 0}, 3},
@@ -152,7 +162,7 @@ TEST(CFrameNode, KeysAndRestValues)
         f.animation->easing = easing;
         f.evaluateAnimation(m, 5);
         EXPECT_NEAR(m[12], 0.5f, 1e-6f);
-        EXPECT_EQ(m[13], 7);  // no keys: the rest translation
+        EXPECT_EQ(m[13], 7); // no keys: the rest translation
     }
     f.evaluateAnimation(m, kRestTime);
     EXPECT_EQ(m[12], 0);
@@ -167,7 +177,7 @@ TEST(CJointNode, MatrixOrderIsScaleRotationOrientationTranslation)
 {
     CJointNode j("j");
     j.jointOrient.rotationX(kHalfPi);
-    j.scalePivot = CVector(5, 5, 5);  // not used by joints
+    j.scalePivot = CVector(5, 5, 5); // not used by joints
     j.shear = CVector(1, 1, 1);
     SetConstantChannels(j, {0, 0, 5, 0, 0, kHalfPi, 2, 1, 1});
     CMatrix m;
@@ -215,7 +225,7 @@ TEST(CLocatorNode, SnapPointsCountAndCollectFromTheFront)
     frame->AddChild(new CLocatorNode("SNAPPER_1"));
     frame->AddChild(new CLocatorNode("other"));
     root.AddChild(new CLocatorNode("snapperB"));
-    root.AddChild(new CLocatorNode("snappe"));  // six letters only
+    root.AddChild(new CLocatorNode("snappe")); // six letters only
     int32_t all = 0, snappers = 0;
     root.CountLocators(all, snappers);
     EXPECT_EQ(all, 4);
@@ -225,7 +235,7 @@ TEST(CLocatorNode, SnapPointsCountAndCollectFromTheFront)
     root.CollectLocatorPoints(CMatrix::Identity, 0, points, 4, back, front);
     EXPECT_EQ(front, 2);
     EXPECT_EQ(back, 1);
-    EXPECT_EQ(points[0].x, 5);  // SNAPPER_1 under the moved frame
+    EXPECT_EQ(points[0].x, 5); // SNAPPER_1 under the moved frame
     EXPECT_EQ(points[1].x, 0);
     // Counters running past the array do not write outside it.
     back = 7;
@@ -261,7 +271,8 @@ TEST(CRootNode, PreparationCentresAndMarksDeletions)
 {
     CRootNode root;
     auto* mesh = static_cast<CMeshNode*>(root.AddChild(new CMeshNode("m")));
-    const MeshVertex v[] = {{2, 0, 0, 0, 1, 0, 0, 0, 0, 0}, {4, 2, 0, 0, 1, 0, 0, 0, 0, 0}, {3, 1, 2, 0, 1, 0, 0, 0, 0, 0}};
+    const MeshVertex v[] = {
+        {2, 0, 0, 0, 1, 0, 0, 0, 0, 0}, {4, 2, 0, 0, 1, 0, 0, 0, 0, 0}, {3, 1, 2, 0, 1, 0, 0, 0, 0, 0}};
     mesh->SetVertices(v, 3);
     const uint16_t idx[] = {0, 1, 2};
     mesh->SetIndices(idx, 3);
@@ -279,12 +290,13 @@ TEST(CRootNode, PreparationCentresAndMarksDeletions)
     EXPECT_EQ(root.localMatrix.translation(), CVector(-3, -1, -1));
     char text[512];
     mesh->Describe(text, sizeof text);
-    EXPECT_NE(std::string(text).find("MESH 'm'\nTriangles: 1, Vertices: 3\nbsphere center: 3.00000/1.00000/1.00000"),
+    EXPECT_NE(std::string(text).find(
+                  "MESH 'm'\nTriangles: 1, Vertices: 3\nbsphere center: 3.00000/1.00000/1.00000"),
               std::string::npos)
         << text;
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -321,7 +333,7 @@ TEST(CFrameNode, AnimationsAreLentToNamesakes)
     legA->animation = new CFrameAnimation;
     auto* legB = static_cast<CFrameNode*>(runner->AddChild(new CFrameNode("Leg")));
     auto* armB = static_cast<CJointNode*>(runner->AddChild(new CJointNode("Arm")));
-    EXPECT_FALSE(walker.HasAnimationIn(2));  // the namesake is not animated
+    EXPECT_FALSE(walker.HasAnimationIn(2)); // the namesake is not animated
     walker.LendAnimationTo(runner);
     EXPECT_EQ(legB->animation, legA->animation);
     EXPECT_EQ(legB->animationBorrowed, 1);
@@ -351,7 +363,7 @@ TEST(CFrameNode, AnimationsAreLentToNamesakes)
     AnimInfoTable.clear();
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -359,10 +371,10 @@ TEST(CModelNode, TreeSelectionAndTemporaryNames)
 {
     CLocatorNode a("a"), b("b");
     a.id = 7;
-    EXPECT_FALSE(IsSelectedInModelTree(&a));  // no tree window: nothing selected
+    EXPECT_FALSE(IsSelectedInModelTree(&a)); // no tree window: nothing selected
     g_ModelTreeSelectedItem = [] { return uint32_t(7); };
     EXPECT_TRUE(IsSelectedInModelTree(&a));
-    EXPECT_FALSE(IsSelectedInModelTree(&b));  // id 0 is never selected
+    EXPECT_FALSE(IsSelectedInModelTree(&b)); // id 0 is never selected
     g_ModelTreeSelectedItem = nullptr;
     const std::string name = MakeTempFileName();
     const std::string file = name.substr(name.find_last_of('/') + 1);
@@ -373,4 +385,4 @@ TEST(CModelNode, TreeSelectionAndTemporaryNames)
     EXPECT_LE(number, 255);
 }
 
-}  // namespace
+} // namespace

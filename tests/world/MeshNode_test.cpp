@@ -39,26 +39,28 @@ TEST(CMeshNode, ImporterPolygonsBecomeFansPerMaterial)
     EXPECT_EQ(m1.vertexCount, 4);
     EXPECT_EQ(m1.firstIndex, 3);
     EXPECT_EQ(m1.indexCount, 6);
-    EXPECT_EQ(std::vector<uint16_t>(mesh.indices + 3, mesh.indices + 9), (std::vector<uint16_t>{0, 1, 2, 0, 2, 3}));
-    EXPECT_EQ(mesh.vertexCount, 7);  // vertex 0 and 2 serve both materials
+    EXPECT_EQ(std::vector<uint16_t>(mesh.indices + 3, mesh.indices + 9),
+              (std::vector<uint16_t>{0, 1, 2, 0, 2, 3}));
+    EXPECT_EQ(mesh.vertexCount, 7); // vertex 0 and 2 serve both materials
     EXPECT_EQ(mesh.vertices[3 + 2].x, 2.0f);
     EXPECT_FLOAT_EQ(mesh.baseTexCoords[2 * 1], 0.4f);
     EXPECT_EQ(mesh.sourceVertexNumbers[4], 14);
-    EXPECT_EQ(mesh.wireEdges[4], 2);  // i2, i0 of the first triangle
+    EXPECT_EQ(mesh.wireEdges[4], 2); // i2, i0 of the first triangle
     EXPECT_EQ(mesh.wireEdges[5], 0);
 
     // One material: the indices name the vertex array directly.
     const int32_t quad[] = {4, 4, 3, 2, 1};
     CMeshNode single("single", 5, v, 1, quad, nullptr, nullptr, nullptr);
     EXPECT_EQ(single.vertexCount, 5);
-    EXPECT_EQ(std::vector<uint16_t>(single.indices, single.indices + 6), (std::vector<uint16_t>{4, 3, 2, 4, 2, 1}));
+    EXPECT_EQ(std::vector<uint16_t>(single.indices, single.indices + 6),
+              (std::vector<uint16_t>{4, 3, 2, 4, 2, 1}));
     EXPECT_EQ(single.materials[0].indexCount, 6);
     EXPECT_EQ(single.materials[0].vertexCount, 5);
     EXPECT_EQ(single.materials[0].surface->colour[0], 0.5f);
     EXPECT_EQ(single.sourceVertexNumbers[3], 3);
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -70,7 +72,7 @@ TEST(CMeshNode, FreezeMovesVerticesAndRecomputesNormals)
     const int32_t tri[] = {3, 0, 1, 2};
     CMeshNode mesh("m", 3, v, 1, tri, nullptr, nullptr, nullptr);
     CMatrix world = CMatrix::Identity;
-    world[13] = 4;  // up by 4
+    world[13] = 4; // up by 4
     mesh.UpdateWorldMatrix(world, 0);
     mesh.FreezeTransforms();
     EXPECT_EQ(mesh.vertices[1].y, 4);
@@ -82,7 +84,7 @@ TEST(CMeshNode, FreezeMovesVerticesAndRecomputesNormals)
     }
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -107,13 +109,14 @@ TEST(CMeshNode, SizeAndDescription)
     EXPECT_EQ(mesh.GetSize(), 2u * (3 + 20 * 4) + 84 + 4 + 16 + 68 + 4 * (2 + 2 * 3));
     char text[256];
     mesh.Describe(text, sizeof text);
-    EXPECT_STREQ(text,
-                 "MESH 'pane' (animated)\nTriangles: 1, Vertices: 3\nMaterial #1 ('glass'):\nR:127 G:127 B:127 A:127"
-                 "\nbsphere center: 1.00000/1.00000/0.00000\nbsphere radius: 2.82843");
+    EXPECT_STREQ(
+        text,
+        "MESH 'pane' (animated)\nTriangles: 1, Vertices: 3\nMaterial #1 ('glass'):\nR:127 G:127 B:127 A:127"
+        "\nbsphere center: 1.00000/1.00000/0.00000\nbsphere radius: 2.82843");
     // A short buffer is cut, never overrun.
     char small[12];
     EXPECT_EQ(mesh.Describe(small, sizeof small), 11u);
     EXPECT_STREQ(small, "MESH 'pane'");
 }
 
-}  // namespace
+} // namespace

@@ -55,8 +55,9 @@ std::unique_ptr<CRootNode> BuildModel()
     arm->AddChild(new CLocatorNode("snapperHand"));
 
     auto* mesh = static_cast<CMeshNode*>(body->AddChild(new CMeshNode("Box")));
-    const MeshVertex v[] = {Vertex(-1, -1, -1, 0, 0),    Vertex(1, -1, 0, 1, 0), Vertex(0, 1, 0, 0, 1),
-                            Vertex(-1, 0, 1, 0.5f, 0.5f), Vertex(0, 0, -1, 1, 1), Vertex(1, 1, 1, 0.25f, 0.75f)};
+    const MeshVertex v[] = {Vertex(-1, -1, -1, 0, 0), Vertex(1, -1, 0, 1, 0),
+                            Vertex(0, 1, 0, 0, 1),    Vertex(-1, 0, 1, 0.5f, 0.5f),
+                            Vertex(0, 0, -1, 1, 1),   Vertex(1, 1, 1, 0.25f, 0.75f)};
     mesh->SetVertices(v, 6);
     const uint16_t idx[] = {0, 1, 2, 0, 1, 2};
     mesh->SetIndices(idx, 6);
@@ -136,9 +137,8 @@ class TempDir : public ::testing::Test
 protected:
     void SetUp() override
     {
-        dir = fs::temp_directory_path() /
-              ("varek_tmf_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = fs::temp_directory_path() / ("varek_tmf_" + std::to_string(::getpid()) + "_" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir);
     }
     void TearDown() override
@@ -248,13 +248,20 @@ TEST_F(ModelFile, MagicAndEndAloneLoadAsAnEmptyRoot)
 
 TEST_F(ModelFile, UnreadableFilesGiveNullAndAReason)
 {
-    struct Case { std::string name; std::vector<uint8_t> bytes; const char* reason; };
+    struct Case
+    {
+        std::string name;
+        std::vector<uint8_t> bytes;
+        const char* reason;
+    };
     const std::vector<Case> cases = {
         {"short", {'T', 'M', 'F'}, "not a model file"},
         {"magic", {'T', 'M', 'X', ' ', 0, 0, 0, 0, 'E', 'N', 'D', ' ', 0, 0, 0, 0}, "not a model file"},
-        {"noend", {'T', 'M', 'F', ' ', 0, 0, 0, 0, 'L', 'O', 'C', 'A', 0, 0, 0, 12, 0, 0, 0, 0, 1, 0, 0, 0},
+        {"noend",
+         {'T', 'M', 'F', ' ', 0, 0, 0, 0, 'L', 'O', 'C', 'A', 0, 0, 0, 12, 0, 0, 0, 0, 1, 0, 0, 0},
          "END"},
-        {"longchunk", {'T', 'M', 'F', ' ', 0, 0, 0, 0, 'F', 'R', 'A', 'M', 0x7F, 0, 0, 0, 'E', 'N', 'D', ' ', 0, 0, 0, 0},
+        {"longchunk",
+         {'T', 'M', 'F', ' ', 0, 0, 0, 0, 'F', 'R', 'A', 'M', 0x7F, 0, 0, 0, 'E', 'N', 'D', ' ', 0, 0, 0, 0},
          "END"},
     };
     for (const Case& c : cases) {
@@ -319,9 +326,9 @@ struct TmfBuilder
         w.WriteU16(1);
         w.WriteU16(badIndex);
         w.Pad();
-        w.WriteU32(0);  // culling off
-        w.WriteU32(0);  // no materials
-        w.WriteId(ChunkId("ANIM"));  // an old track: no ease word, so it eases
+        w.WriteU32(0);              // culling off
+        w.WriteU32(0);              // no materials
+        w.WriteId(ChunkId("ANIM")); // an old track: no ease word, so it eases
         w.WriteU32(1);
         w.WriteU32(2);
         for (int i = 0; i < 3; ++i)
@@ -331,8 +338,8 @@ struct TmfBuilder
         w.WriteU32(0);
         for (float f : {0.f, 1.f, 0.f, 0.5f})
             w.WriteF32(f);
-        w.WriteU32(0);  // end of tracks
-        w.WriteU32(1);  // one shape point
+        w.WriteU32(0); // end of tracks
+        w.WriteU32(1); // one shape point
         for (int i = 0; i < 3; ++i)
             w.WriteF32(1);
         w.WriteU32(0);
@@ -360,7 +367,7 @@ TEST(ModelFileChunks, OldVersionsReadWithTheirDefaults)
     EXPECT_EQ(mesh->vertices[2].tu2, 1.0f);
     EXPECT_EQ(mesh->baseTexCoords[4], 1.0f);
     EXPECT_EQ(mesh->backfaceCulling, 0);
-    EXPECT_EQ(mesh->smooth, 1);  // not stored before version 10
+    EXPECT_EQ(mesh->smooth, 1); // not stored before version 10
     ASSERT_NE(mesh->vertexTracks, nullptr);
     EXPECT_EQ(mesh->vertexTracks->ease, 1);
     EXPECT_EQ(mesh->shapePointCount, 1);
@@ -373,14 +380,14 @@ TEST(ModelFileChunks, OldVersionsReadWithTheirDefaults)
 TEST(ModelFileChunks, DamagedNodesAreSkippedWithTheirChildren)
 {
     TmfBuilder b;
-    b.Frame(2, 1, "keep");       // 2
-    b.OldMesh(2, 7);             // 3: index 7 of 3 vertices: refused
-    b.Locator(3, "underBad");    // 4: its parent was refused
-    b.Locator(9, "forward");     // 5: parent not read yet
-    b.Locator(0, "orphan");      // 6: parent 0 is nobody
-    b.w.BeginChunk(ChunkId("WHAT"), 1);  // unknown: skipped
+    b.Frame(2, 1, "keep");              // 2
+    b.OldMesh(2, 7);                    // 3: index 7 of 3 vertices: refused
+    b.Locator(3, "underBad");           // 4: its parent was refused
+    b.Locator(9, "forward");            // 5: parent not read yet
+    b.Locator(0, "orphan");             // 6: parent 0 is nobody
+    b.w.BeginChunk(ChunkId("WHAT"), 1); // unknown: skipped
     b.w.EndChunk();
-    b.Locator(2, "fine");        // 7
+    b.Locator(2, "fine"); // 7
     STmfParseResult result;
     auto root = Parse(b.Finish(), &result);
     EXPECT_TRUE(result.ok);
@@ -392,7 +399,7 @@ TEST(ModelFileChunks, TreesDeeperThanTheLimitAreCut)
 {
     TmfBuilder b;
     for (uint32_t i = 0; i < kMaxModelDepth + 50; ++i)
-        b.Locator(i + 1, "chain");  // each below the one before
+        b.Locator(i + 1, "chain"); // each below the one before
     STmfParseResult result;
     auto root = Parse(b.Finish(), &result);
     EXPECT_TRUE(result.ok);
@@ -402,7 +409,12 @@ TEST(ModelFileChunks, TreesDeeperThanTheLimitAreCut)
 
 TEST(ModelFileChunks, CountsBeyondTheBodyAreRefusedBeforeAllocating)
 {
-    struct Case { const char* what; uint32_t vertices; uint32_t indices; };
+    struct Case
+    {
+        const char* what;
+        uint32_t vertices;
+        uint32_t indices;
+    };
     for (const Case& c : {Case{"vertices", 0xFFFFFFFFu, 0}, Case{"indices", 0, 0x7FFFFFFFu}}) {
         TmfBuilder b;
         b.Head("MESH", 14, 1, "huge");
@@ -424,7 +436,11 @@ TEST(ModelFileChunks, MeshIndexChecks)
     auto* mesh = static_cast<CMeshNode*>(model->FindByName("Box"));
     const char* reason = nullptr;
     EXPECT_TRUE(mesh->IndicesValid(&reason));
-    struct Case { const char* what; void (*spoil)(CMeshNode*); };
+    struct Case
+    {
+        const char* what;
+        void (*spoil)(CMeshNode*);
+    };
     const Case cases[] = {
         {"index beyond the vertices", [](CMeshNode* m) { m->indices[4] = 6; }},
         {"index beyond its material's vertices", [](CMeshNode* m) { m->indices[4] = 3; }},
@@ -443,7 +459,7 @@ TEST(ModelFileChunks, MeshIndexChecks)
         // Such a mesh does not survive the file.
         STmfParseResult result;
         auto loaded = Parse(Save(*fresh), &result);
-        EXPECT_EQ(result.skipped, 2) << c.what;  // the mesh and its locator
+        EXPECT_EQ(result.skipped, 2) << c.what; // the mesh and its locator
         EXPECT_EQ(loaded->FindByName("Box"), nullptr) << c.what;
     }
 }
@@ -458,12 +474,12 @@ TEST(ModelFileChunks, TracksComeBackInReverseOrderAndSharedTracksAreNotWritten)
     const float t[] = {0, 5};
     const float v[] = {-1, 0};
     second->SetKeys(1, 2, t, v);
-    mesh->AddTrack(second);  // list: second, first
+    mesh->AddTrack(second); // list: second, first
     auto loaded = Parse(Save(*model));
     auto* again = static_cast<CMeshNode*>(loaded->FindByName("Box"));
     ASSERT_NE(again->vertexTracks, nullptr);
     ASSERT_NE(again->vertexTracks->next, nullptr);
-    EXPECT_EQ(again->vertexTracks->vertexIndexes[0], 5);  // reversed
+    EXPECT_EQ(again->vertexTracks->vertexIndexes[0], 5); // reversed
     EXPECT_EQ(again->vertexTracks->next->vertexIndexes[0], 0);
 
     // Shared tracks: only the terminating zero word.
@@ -489,7 +505,7 @@ TEST(ModelFileChunks, UnnamedNodesAndBorrowedAnimations)
     const auto bytes = Save(root);
     // The frame chunk: head with four zero bytes as name, and a zero word
     // where the borrowed animation would be.
-    const size_t frameAt = 8 + 8 + 4 + 4 + 4 + 64 + 8 * 12 + 4;  // magic, ROOT head..end
+    const size_t frameAt = 8 + 8 + 4 + 4 + 4 + 64 + 8 * 12 + 4; // magic, ROOT head..end
     ASSERT_GT(bytes.size(), frameAt + 20);
     EXPECT_EQ(std::memcmp(&bytes[frameAt], "FRAM", 4), 0);
     auto loaded = Parse(bytes);
@@ -504,4 +520,4 @@ TEST(ModelFileChunks, UnnamedNodesAndBorrowedAnimations)
     delete lender;
 }
 
-}  // namespace
+} // namespace

@@ -49,7 +49,8 @@ public:
     {
         std::string out;
         for (uint32_t i : order)
-            out += std::string(size_t(Depth(i)), ' ') + items[i].text + "(" + std::to_string(items[i].image) + ")\n";
+            out += std::string(size_t(Depth(i)), ' ') + items[i].text + "(" + std::to_string(items[i].image) +
+                   ")\n";
         return out;
     }
 
@@ -81,7 +82,11 @@ TEST(ModelTree, FullAndCompactViews)
     FakeTree tree;
     g_ModelTreeView.control = &tree;
     auto root = Model();
-    struct Case { uint8_t full, locators; const char* text; };
+    struct Case
+    {
+        uint8_t full, locators;
+        const char* text;
+    };
     const Case cases[] = {
         {1, 1, "figure(0)\n Body(0)\n  Box(2)\n  tip(7)\n Hand(0)\n  grip(3)\n"},
         {1, 0, "figure(0)\n Body(0)\n  Box(2)\n Hand(0)\n"},
@@ -107,7 +112,7 @@ TEST(ModelTree, SelectedNodesAreFoundAndMergedFramesComeWithTheirChild)
     g_ModelTreeView.control = &tree;
     g_ModelTreeView.locatorDisplay = 1;
     auto root = Model();
-    root->InsertIntoTree(0, nullptr);  // compact view
+    root->InsertIntoTree(0, nullptr); // compact view
     CModelNode* body = static_cast<CModelNode*>(root->FindByName("Body"));
     CModelNode* box = static_cast<CModelNode*>(root->FindByName("Box"));
     CModelNode* tip = static_cast<CModelNode*>(root->FindByName("tip"));
@@ -146,4 +151,4 @@ TEST(CNodeTree, ItemsFollowTheTreeAndCarryTheKind)
     EXPECT_EQ(folder->id, 0u);
 }
 
-}  // namespace
+} // namespace

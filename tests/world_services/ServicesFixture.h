@@ -43,7 +43,8 @@ inline CMeshNode* TriangleMesh(const char* name, float x = 0, float y = 0, float
 }
 
 // The world roots made fresh for each test and the game lists emptied.
-class WorldServicesTest : public ::testing::Test {
+class WorldServicesTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {

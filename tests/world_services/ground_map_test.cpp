@@ -21,7 +21,8 @@ CRootNode* ShapeModel(const std::vector<CVector>& points, const std::vector<int3
     return root;
 }
 
-struct MapHolder {
+struct MapHolder
+{
     GroundMap* map = nullptr;
     ~MapHolder() { FreeGroundMap(map); }
     char At(int32_t cellX, int32_t cellZ) const
@@ -51,7 +52,7 @@ MapHolder MapFor(CRootNode* model, const CMatrix& world)
 // A square 0.5 units wide: cells 0 to 10 on both axes.
 const std::vector<CVector> kSquare = {{0, 0, 0}, {0.5f, 0, 0}, {0.5f, 0, 0.5f}, {0, 0, 0.5f}};
 
-}  // namespace
+} // namespace
 
 TEST(GroundMapShapes, CellBoundsRoundHalvesAwayFromZeroAndTheMapGrowsByOneCell)
 {
@@ -125,14 +126,14 @@ TEST(GroundMapShapes, PlacementAndFrameMatricesMoveTheShape)
 {
     auto* root = new CRootNode();
     auto* frame = new CFrameNode("offset");
-    frame->localMatrix[12] = 1.0f;  // one unit along x inside the model
+    frame->localMatrix[12] = 1.0f; // one unit along x inside the model
     root->AddChild(frame);
     CMeshNode* mesh = TriangleMesh("floor");
     mesh->SetShape(kSquare.data(), 4, nullptr, 0);
     frame->AddChild(mesh);
     std::unique_ptr<CRootNode> model(root);
     CMatrix placement = CMatrix::Identity;
-    placement[14] = -1.0f;  // the object stands one unit back along z
+    placement[14] = -1.0f; // the object stands one unit back along z
     int32_t rect[4] = {INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
     GetShapeCellBounds(model.get(), placement, rect);
     EXPECT_EQ(rect[0], 20);
@@ -151,7 +152,7 @@ TEST(GroundMapShapes, PlacementAndFrameMatricesMoveTheShape)
 
 TEST(GroundMapShapes, PolygonsReachingPastTheScratchBitmapAreClipped)
 {
-    const int32_t rect[4] = {0, 0, 299, 3};  // wider than the 256-cell bitmap
+    const int32_t rect[4] = {0, 0, 299, 3}; // wider than the 256-cell bitmap
     MapHolder h;
     h.map = GroundMap::Create(rect);
     ASSERT_NE(h.map, nullptr);

@@ -18,7 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class ImportTest : public WorldServicesTest {
+class ImportTest : public WorldServicesTest
+{
 protected:
     void SetUp() override
     {
@@ -57,7 +58,7 @@ std::vector<std::string> ChildNames(const CNode* node)
     return names;
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(ImportTest, MarkedGroupsAreCollectedOnceByTheirOutermostMarkedGroup)
 {
@@ -99,8 +100,8 @@ TEST_F(ImportTest, UpdatedWorldReplacesTheMarkedGroupAndKeepsTheRest)
 
     g_ImportUpdatedWorldHook = ImportUpdatedGroups;
     std::string error;
-    ASSERT_TRUE(LoadWorldFromMemory(second.Data().data(), second.Data().size(), LOADWORLD_UPDATE, "second.wld",
-                                    &error))
+    ASSERT_TRUE(LoadWorldFromMemory(second.Data().data(), second.Data().size(), LOADWORLD_UPDATE,
+                                    "second.wld", &error))
         << error;
     CWorldObject* newKitchen = static_cast<CWorldObject*>(g_WorldRoot->FindByName("Kitchen"));
     ASSERT_NE(newKitchen, nullptr);
@@ -136,7 +137,8 @@ TEST_F(ImportTest, MissingModelsAreSubstitutedOnYesAndRemovedOtherwise)
     platform::QueueMessageBoxAnswer(platform::IDNO);
     ImportUpdatedWorld(group->FirstObject(), g_ModelListRoot, g_ObjectList);
     EXPECT_EQ(keep->reference, current);
-    EXPECT_EQ(ChildNames(group), (std::vector<std::string>{"keep", "child"})) << "a removed node's children move up";
+    EXPECT_EQ(ChildNames(group), (std::vector<std::string>{"keep", "child"}))
+        << "a removed node's children move up";
     EXPECT_EQ(child->parent, group);
 }
 
@@ -154,7 +156,7 @@ TEST_F(ImportTest, WallPairIsSplitIntoOutsideAndInsideTwins)
     model->AddChild(frame2);
     model->Prepare();
     CModelEntry* wall = AddEntry("wa_front", model);
-    CModelEntry* plainWall = AddEntry("Wall", new CRootNode());  // capital W: no wall entry
+    CModelEntry* plainWall = AddEntry("Wall", new CRootNode()); // capital W: no wall entry
     plainWall->model->AddChild(TriangleMesh("x"));
     static_cast<CMeshNode*>(plainWall->model->FirstModelChild())->inside = 1;
     CModelEntry* noFlag = AddEntry("wa_plain", new CRootNode());
@@ -176,7 +178,8 @@ TEST_F(ImportTest, WallPairIsSplitIntoOutsideAndInsideTwins)
     EXPECT_EQ(g_ModelListRoot->FindByName("Wall")->name, std::string("Wall"));
     ASSERT_NE(inner->model, nullptr);
     EXPECT_FALSE(wall->model->AnyMeshInside()) << "the source keeps the outer half";
-    EXPECT_TRUE(inner->model->AnyMeshInside() || inner->model->FirstModelChild()) << "the copy keeps the inner half";
+    EXPECT_TRUE(inner->model->AnyMeshInside() || inner->model->FirstModelChild())
+        << "the copy keeps the inner half";
     EXPECT_TRUE(WallSplitInfo(wall->model).done);
     EXPECT_TRUE(WallSplitInfo(inner->model).done);
 

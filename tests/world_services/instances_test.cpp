@@ -8,7 +8,8 @@
 
 namespace {
 
-class InstanceTest : public WorldServicesTest {
+class InstanceTest : public WorldServicesTest
+{
 protected:
     void SetUp() override
     {
@@ -26,7 +27,7 @@ protected:
         member->objectLogic->characterData->capacity = 30.0f;
         PlanMemberArray.resize(1);
         PlanMemberArray[0].member = member;
-        item = AddDefinition("Crowbar", nullptr, 2, 0.1f);  // a tool weighing 10
+        item = AddDefinition("Crowbar", nullptr, 2, 0.1f); // a tool weighing 10
         item->index = 7;
     }
 
@@ -45,7 +46,7 @@ protected:
     CObjectNode* item = nullptr;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(InstanceTest, LoadOfTenOfThirtyGivesSpeedAndBagVariantTwo)
 {
@@ -59,12 +60,14 @@ TEST_F(InstanceTest, LoadOfTenOfThirtyGivesSpeedAndBagVariantTwo)
     EXPECT_FLOAT_EQ(PlanMemberArray[0].carriedLoad, 10.0f);
     EXPECT_NEAR(Speed(), 1.0f - (10.0f / 30.0f) * 0.2f, 1e-6);
     EXPECT_EQ(DrawnMeshes(), "Bag2 Body") << "only the chosen bag is drawn";
-    EXPECT_EQ(g_ObjectList->NextDefinition()->NextDefinition(), nullptr) << "the copy is not on the object list";
+    EXPECT_EQ(g_ObjectList->NextDefinition()->NextDefinition(), nullptr)
+        << "the copy is not on the object list";
 }
 
 TEST_F(InstanceTest, LoadTableCoversEveryVariantAndTheFloor)
 {
-    struct Case {
+    struct Case
+    {
         float load, capacity, speed;
         int32_t variant;
     } cases[] = {{0, 30, 1.0f, 0},     {9.9f, 30, 0.934f, 1}, {10, 30, 0.9333f, 2},
@@ -105,7 +108,7 @@ TEST_F(InstanceTest, HeldItemStaysListedButNoLongerCounts)
     CObjectNode* copy = ObjectInstances[0].object;
     PlanMemberArray[0].hands[0].item = copy;
     PlanMemberArray[0].bag[0] = SItemSlot();
-    RemoveObjectInstance(item);  // by its template
+    RemoveObjectInstance(item); // by its template
     ASSERT_EQ(ObjectInstances.size(), 1u);
     EXPECT_EQ(ObjectInstances[0].held, 1);
     EXPECT_FLOAT_EQ(PlanMemberArray[0].carriedLoad, 0.0f);

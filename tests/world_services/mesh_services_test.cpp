@@ -20,11 +20,12 @@ CMeshNode* TrackedMesh(bool ease)
     return mesh;
 }
 
-}  // namespace
+} // namespace
 
 TEST(MeshServices, TrackValuesFollowTheKeysWithAndWithoutEasing)
 {
-    struct Case {
+    struct Case
+    {
         bool ease;
         float time, x;
     } cases[] = {{true, 5, 1.0f}, {true, 20, 2.0f}, {false, 2, 0.4f}, {false, -3, 0.0f}, {true, 10, 2.0f}};

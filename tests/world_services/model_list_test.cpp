@@ -4,8 +4,8 @@
 
 #include <filesystem>
 #include <map>
-#include <unistd.h>
 #include <string>
+#include <unistd.h>
 
 #include "GAMES/Rulo2/Model.h"
 #include "GAMES/Rulo2/world/CMacro.h"
@@ -17,7 +17,8 @@ namespace {
 using ModelListTest = WorldServicesTest;
 
 // Records the items as "parent/text" in insertion order.
-class RecordingTree : public CTreeControl {
+class RecordingTree : public CTreeControl
+{
 public:
     uint32_t InsertItem(const char* text, uint32_t parent) override
     {
@@ -51,15 +52,16 @@ public:
     uint32_t last = 0;
 };
 
-}  // namespace
+} // namespace
 
 TEST(EntryNames, BaseVariantAndSuffixFollowTheConvention)
 {
-    struct Case {
+    struct Case
+    {
         const char* name;
         const char* base;
-        const char* variant;  // null: none
-        const char* suffix;   // null: none
+        const char* variant; // null: none
+        const char* suffix;  // null: none
     } cases[] = {
         {"Chair [red] - low", "Chair", "red", "low"},
         {"Chair[red", "Chair", nullptr, nullptr},

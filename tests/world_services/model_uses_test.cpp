@@ -16,7 +16,7 @@ GroundMap* SmallMap()
     return GroundMap::Create(rect);
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(ModelUses, EveryInstanceAtAnyDepthCountsOnceForItsEntry)
 {
@@ -25,7 +25,7 @@ TEST_F(ModelUses, EveryInstanceAtAnyDepthCountsOnceForItsEntry)
     CModelEntry* unused = AddEntry("lamp", new CRootNode());
     CWorldObject* group = Place(g_WorldRoot, "group", CWorldObject::KIND_GROUP, nullptr);
     CWorldObject* a = Place(group, "a", CWorldObject::KIND_MODEL, wall);
-    Place(a, "under a", CWorldObject::KIND_MODEL, wall);  // below another instance
+    Place(a, "under a", CWorldObject::KIND_MODEL, wall); // below another instance
     Place(g_WorldRoot, "b", CWorldObject::KIND_MODEL, wall);
     Place(g_WorldRoot, "c", CWorldObject::KIND_MODEL, chair);
     // An object whose state shows the chair is no model instance.

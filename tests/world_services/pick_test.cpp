@@ -36,7 +36,8 @@ CRootNode* Square(float x0, float x1, float z)
     return root;
 }
 
-class PickTest : public WorldServicesTest {
+class PickTest : public WorldServicesTest
+{
 protected:
     void SetUp() override
     {
@@ -66,7 +67,7 @@ protected:
     TestDevice device;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(PickTest, RectanglePickFindsAnObjectHiddenBehindAnother)
 {
@@ -82,28 +83,29 @@ TEST_F(PickTest, RectanglePickFindsAnObjectHiddenBehindAnother)
     CWorldObject* hit = nullptr;
     PickInRect(g_WorldRoot, &hit, SPickRect{30, 30, 30, 30});
     EXPECT_EQ(hit, front) << "a point pick keeps the z test: the hidden square is not hit";
-
 }
 
 TEST_F(PickTest, OnePixelWideRectangleHitsAndMissesByColumn)
 {
     // The right half of the screen: columns 32 to 63.
     CWorldObject* half = PlaceVisible("half", Square(0, 1, 0.5f));
-    struct Case {
+    struct Case
+    {
         SPickRect rect;
         bool hit;
     } cases[] = {
-        {{40, 5, 40, 50}, true},   // one column wide, inside
-        {{10, 30, 40, 30}, true},  // one row high, reaching into the square
-        {{20, 5, 31, 50}, false},  // ends just left of the square
-        {{31, 5, 32, 50}, true},   // only its last column is covered
-        {{5, 5, 5, 5}, false},     // a point outside
-        {{50, 5, 50, 5}, true},    // a point inside
+        {{40, 5, 40, 50}, true},  // one column wide, inside
+        {{10, 30, 40, 30}, true}, // one row high, reaching into the square
+        {{20, 5, 31, 50}, false}, // ends just left of the square
+        {{31, 5, 32, 50}, true},  // only its last column is covered
+        {{5, 5, 5, 5}, false},    // a point outside
+        {{50, 5, 50, 5}, true},   // a point inside
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.rect.x0 << "," << c.rect.y0 << "-" << c.rect.x1 << "," << c.rect.y1);
+        SCOPED_TRACE(::testing::Message()
+                     << c.rect.x0 << "," << c.rect.y0 << "-" << c.rect.x1 << "," << c.rect.y1);
         half->selected = 0;
-        DX.device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);  // a new frame
+        DX.device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0); // a new frame
         CWorldObject* hit = nullptr;
         PickInRect(g_WorldRoot, &hit, c.rect);
         const bool found = c.rect.IsPoint() ? hit == half : half->selected == 1;
@@ -130,7 +132,7 @@ TEST_F(PickTest, LightsArePickedByTheirMarker)
     SWorldLight* light = node->MakeLight();
     CD3DLight marker("lamp");
     marker.light = light->light;
-    marker.light.dvPosition = {0, 0, 0.5f};  // the middle of the screen
+    marker.light.dvPosition = {0, 0, 0.5f}; // the middle of the screen
     light->deviceLight = &marker;
     SetVisibility(node, VIS_INSIDE);
     PickInRect(g_WorldRoot, nullptr, SPickRect{24, 24, 40, 40});
@@ -162,7 +164,7 @@ namespace {
 uint32_t g_SelectedItem = 0;
 bool g_CtrlDown = false;
 
-}  // namespace
+} // namespace
 
 TEST_F(PickTest, ShapePointsAreAddedRemovedAndJoinedAtTheCursor)
 {
@@ -173,7 +175,7 @@ TEST_F(PickTest, ShapePointsAreAddedRemovedAndJoinedAtTheCursor)
     std::memcpy(&projection, zoom.m, sizeof projection);
     DX.device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &projection);
     auto root = std::make_unique<CRootNode>();
-    CMeshNode* mesh = TriangleMesh("floor", 0, 0, 0.5f, 0.5f);  // corners at the centre, right and up
+    CMeshNode* mesh = TriangleMesh("floor", 0, 0, 0.5f, 0.5f); // corners at the centre, right and up
     root->AddChild(mesh);
     root->UpdateWorldMatrix(CMatrix::Identity, kRestTime);
     mesh->id = 9;

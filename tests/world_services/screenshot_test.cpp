@@ -35,16 +35,19 @@ std::string RunCommand(const std::string& command)
 std::string PixelOf(const fs::path& file, int x, int y)
 {
     return RunCommand("convert '" + file.string() + "' -format '%[fx:int(255*p{" + std::to_string(x) + "," +
-                      std::to_string(y) + "}.r)],%[fx:int(255*p{" + std::to_string(x) + "," + std::to_string(y) +
-                      "}.g)],%[fx:int(255*p{" + std::to_string(x) + "," + std::to_string(y) + "}.b)]' info: 2>&1");
+                      std::to_string(y) + "}.r)],%[fx:int(255*p{" + std::to_string(x) + "," +
+                      std::to_string(y) + "}.g)],%[fx:int(255*p{" + std::to_string(x) + "," +
+                      std::to_string(y) + "}.b)]' info: 2>&1");
 }
 
-class ScreenshotTest : public ::testing::Test {
+class ScreenshotTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
-        folder = fs::temp_directory_path() / ("varek_snapshots_" + std::to_string(::getpid()) + "_" +
-                                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder =
+            fs::temp_directory_path() / ("varek_snapshots_" + std::to_string(::getpid()) + "_" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder);
         fs::create_directories(folder);
         platform::SetProgramFolder(folder);
@@ -80,7 +83,7 @@ protected:
     int width = 0, height = 0;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ScreenshotTest, SnapshotIsAPaddedBitmapWithTheFramePixelsInTheProgramFolder)
 {
@@ -106,7 +109,7 @@ TEST_F(ScreenshotTest, UnwritableFileIsReportedAndLeavesNothing)
 {
     Paint();
     const fs::path blocked = folder / "blocked";
-    fs::create_directories(blocked / "snapshot.bmp");  // a folder where the file should go
+    fs::create_directories(blocked / "snapshot.bmp"); // a folder where the file should go
     EXPECT_FALSE(WriteBmpFile((blocked / "snapshot.bmp").string().c_str()));
     EXPECT_FALSE(WriteBmpFile((folder / "missing" / "x.bmp").string().c_str()));
     EXPECT_FALSE(fs::exists(folder / "missing"));
@@ -129,9 +132,10 @@ TEST(SnapshotRecording, FixedStepRunWritesOneReadableBitmapPerFrame)
     fs::create_directories(dir / "data");
     std::ofstream(dir / "data" / "dialogs_eng_demo.txt") << "RULO2 = Varek Test\n";
     // Leaks of the system libraries in the child are not this test's concern.
-    const std::string command = "cd '" + dir.string() + "' && env XDG_CONFIG_HOME='" + (dir / "config").string() +
-                                "' LSAN_OPTIONS=detect_leaks=0 VAREK_EXIT_AFTER_FRAMES=2 VAREK_FAKE_RECORDING=1 '" VAREK_PROGRAM
-                                "' -window > output.txt 2>&1";
+    const std::string command =
+        "cd '" + dir.string() + "' && env XDG_CONFIG_HOME='" + (dir / "config").string() +
+        "' LSAN_OPTIONS=detect_leaks=0 VAREK_EXIT_AFTER_FRAMES=2 VAREK_FAKE_RECORDING=1 '" VAREK_PROGRAM
+        "' -window > output.txt 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0);
     for (const char* name : {"snapshot00000.bmp", "snapshot00001.bmp"}) {
         SCOPED_TRACE(name);
@@ -139,7 +143,7 @@ TEST(SnapshotRecording, FixedStepRunWritesOneReadableBitmapPerFrame)
         ASSERT_TRUE(fs::exists(file));
         EXPECT_EQ(RunCommand("identify -format '%w %h' '" + file.string() + "' 2>&1"), "640 480");
         // Without a world the frame shows the fog colour it was cleared to. The
-    // program is checked for leaks by its own tests, not here.
+        // program is checked for leaks by its own tests, not here.
         EXPECT_EQ(PixelOf(file, 320, 240), "88,88,80");
     }
     EXPECT_FALSE(fs::exists(dir / "snapshot00002.bmp"));

@@ -38,7 +38,7 @@ void ExpectNear(const CVector& a, const CVector& b)
 
 using SnapTest = WorldServicesTest;
 
-}  // namespace
+} // namespace
 
 TEST_F(SnapTest, CacheHoldsSnapperPointsFirstInWorldSpaceAndAnswersTheNearest)
 {
@@ -154,7 +154,8 @@ TEST_F(SnapTest, CharacterModelIsShiftedOntoItsSnapperAndRegistered)
     guard->objectLogic->kind.kindId = 4;
     guard->objectLogic->kind.minBurglaryLevel = 3;
     guard->angle = 1.0f;
-    CWorldObject* car = Place(g_WorldRoot, "car", CWorldObject::KIND_OBJECT, AddDefinition("Car", nullptr, 9));
+    CWorldObject* car =
+        Place(g_WorldRoot, "car", CWorldObject::KIND_OBJECT, AddDefinition("Car", nullptr, 9));
     car->objectLogic = new CObjectLogic;
     car->objectLogic->kind.kindId = 9;
     BurglaryLevel = 2;
@@ -190,7 +191,8 @@ TEST_F(SnapTest, ModelInCharacterFolderIsShiftedOnlyInTheEditor)
 {
     auto* folder = new CNode("CHARACTERS");
     g_ModelsTree->AddChild(folder);
-    struct Case {
+    struct Case
+    {
         CNode* group;
         uint8_t gameMode;
         bool shifted;
@@ -280,13 +282,13 @@ TEST_F(SnapTest, SaveKeepsFlagBitsOneToThreeThatTheGameSet)
     CObjectNode* def = AddDefinition("Safe", nullptr, 3);
     def->objectLogic->kind.minBurglaryLevel = 2;
     CWorldObject* safe = Place(g_WorldRoot, "safe", CWorldObject::KIND_OBJECT, def);
-    safe->flags = 0x01;  // hidden in the editor: never the game's business
+    safe->flags = 0x01; // hidden in the editor: never the game's business
     CreateObjectLogic(g_WorldRoot);
     g_WorldRoot->ResolveObjectIds();
     ASSERT_NE(safe->objectLogic->objectId, 0u);
     CurrentCharacter = nullptr;
-    SetBurglaryLevel(1);  // sets bit 2
-    safe->flags |= 0x0A;  // bits 1 and 3 set during play
+    SetBurglaryLevel(1); // sets bit 2
+    safe->flags |= 0x0A; // bits 1 and 3 set during play
     EXPECT_EQ(safe->flags, 0x0F);
 
     CChunkWriter saved;

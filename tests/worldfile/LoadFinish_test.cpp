@@ -67,7 +67,6 @@ protected:
     {
         return static_cast<CMeshNode*>(entry->model->FindByName("Mesh"));
     }
-
 };
 
 CModelEntry* FindEntry(const char* name)
@@ -81,7 +80,7 @@ CModelEntry* FindEntry(const char* name)
 TEST_F(LoadFinishTest, EditorLoadFitsCoordinatesMergesPagesAndRefreshesSnapPointsInOrder)
 {
     CTexturePage* first = RedBluePage(1);
-    RedBluePage(2);  // the same textures once more
+    RedBluePage(2); // the same textures once more
     auto* entry = new CModelEntry;
     entry->SetName("Painted");
     entry->model = PagedModel("Painted", 2, 1);
@@ -98,7 +97,7 @@ TEST_F(LoadFinishTest, EditorLoadFitsCoordinatesMergesPagesAndRefreshesSnapPoint
     const std::string path = Path("Finish.wld");
     ASSERT_TRUE(SaveWorld(path.c_str()));
     ClearWorld();
-    AnimInfoTable.assign(9, follower);  // stale slots from an earlier world
+    AnimInfoTable.assign(9, follower); // stale slots from an earlier world
 
     std::string error;
     ASSERT_TRUE(LoadWorld(path.c_str(), LOADWORLD_OPEN, &error)) << error;
@@ -225,7 +224,8 @@ TEST_F(LoadFinishTest, FiguresInCharacterFoldersStandOnTheirSnapperOnlyInTheEdit
 
     auto snapperHeight = [](const char* name) {
         CVector p;
-        EXPECT_TRUE(FindEntry(name)->model->GetPositionByPath("snapperShape", &p, CMatrix::Identity, kRestTime));
+        EXPECT_TRUE(
+            FindEntry(name)->model->GetPositionByPath("snapperShape", &p, CMatrix::Identity, kRestTime));
         return p.y;
     };
     struct Case
@@ -288,7 +288,8 @@ TEST_F(LoadFinishTest, GameFindsModelsNumberedAfterOldMacrosInTheModelList)
     ASSERT_NE(modl, std::string::npos);
     ASSERT_NE(makr, std::string::npos);
     std::vector<uint8_t> old(bytes.begin(), bytes.begin() + ptrdiff_t(modl));
-    old.insert(old.end(), bytes.begin() + ptrdiff_t(makr), bytes.begin() + ptrdiff_t(makr + ChunkSize(bytes, makr)));
+    old.insert(old.end(), bytes.begin() + ptrdiff_t(makr),
+               bytes.begin() + ptrdiff_t(makr + ChunkSize(bytes, makr)));
     old.insert(old.end(), bytes.begin() + ptrdiff_t(modl + ChunkSize(bytes, modl)), bytes.end());
     ClearWorld();
 
@@ -323,4 +324,4 @@ TEST_F(LoadFinishTest, AnAnimationSlotFarOutOfRangeIsLeftOutButKept)
     EXPECT_EQ(ReadBytes(path), saved);
 }
 
-}  // namespace
+} // namespace

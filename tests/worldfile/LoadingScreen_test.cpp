@@ -132,10 +132,10 @@ TEST_F(LoadingScreenTest, TheGameDrawsPicturesByLoadTimeAtMostEveryTenthSecond)
     EXPECT_LE(g_draws.back().fraction, 1.0f);
     EXPECT_EQ((std::vector<int>{594, 0, 595, 0, 598}), g_loads);
 
-    const std::pair<int64_t, int> schedule[] = {{0, 0},    {1000, 0},   {1001, 594}, {3000, 594}, {3001, 0},
+    const std::pair<int64_t, int> schedule[] = {{0, 0},      {1000, 0}, {1001, 594}, {3000, 594}, {3001, 0},
                                                 {4001, 595}, {6001, 0}, {7001, 598}, {90000, 598}};
     for (auto [ms, picture] : schedule)
         EXPECT_EQ(picture, LoadingPictureFor(ms)) << ms;
 }
 
-}  // namespace
+} // namespace

@@ -68,4 +68,4 @@ TEST_F(ModelImportTest, ImportersAreTriedInTheirOrder)
     delete g_fromX;
 }
 
-}  // namespace
+} // namespace

@@ -119,4 +119,4 @@ TEST_F(ObjectStatesTest, DamagedOrUnknownRecordsAreNotApplied)
     }
 }
 
-}  // namespace
+} // namespace

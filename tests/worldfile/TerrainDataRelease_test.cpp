@@ -1,7 +1,6 @@
 // Releasing a terrain's shared lists: texts and rule records go with their last owner only.
 #include <gtest/gtest.h>
 
-
 #include "GAMES/Rulo2/world/WorldHelpers.h"
 #include "LIBS/System/sPtrList.h"
 
@@ -86,4 +85,4 @@ TEST(TerrainDataRelease, RuleRecordsReleaseTheirEntriesWithTheLastOwner)
     EXPECT_EQ(g_entriesAlive, 0);
 }
 
-}  // namespace
+} // namespace

@@ -247,4 +247,4 @@ TEST_F(WorldFileTest, TexturePagesAreKeptAndWrittenBackUnchanged)
     EXPECT_EQ(bytes, WorldBytes());
 }
 
-}  // namespace
+} // namespace

@@ -20,8 +20,10 @@ TEST_F(WorldHelpersTest, DefinitionsFoundByNameFolderAndUse)
     auto* otherDoor = new CObjectNode("FrontDoor");
     otherDoor->group = g_ObjectsTree->firstChild->next;
 
-    EXPECT_EQ(s.doorDef, g_ObjectList->FindByNameAndGroupPath("FrontDoor", "\\Objects\\Doors", g_ObjectsTree));
-    EXPECT_EQ(otherDoor, g_ObjectList->FindByNameAndGroupPath("FrontDoor", "\\Objects\\Safes", g_ObjectsTree));
+    EXPECT_EQ(s.doorDef,
+              g_ObjectList->FindByNameAndGroupPath("FrontDoor", "\\Objects\\Doors", g_ObjectsTree));
+    EXPECT_EQ(otherDoor,
+              g_ObjectList->FindByNameAndGroupPath("FrontDoor", "\\Objects\\Safes", g_ObjectsTree));
     EXPECT_EQ(s.safeDef, g_ObjectList->FindByNameAndGroupPath("Safe", "\\Objects", g_ObjectsTree));
     EXPECT_EQ(nullptr, g_ObjectList->FindByNameAndGroupPath("Safe", "\\Objects\\Doors", g_ObjectsTree));
 
@@ -110,7 +112,7 @@ TEST_F(WorldHelpersTest, RecordArraysKeepTheirFirstRecordsWhenResized)
 TEST_F(WorldHelpersTest, TheCursorIsShownOrHiddenOneStepAtATime)
 {
     ASSERT_TRUE(IsMouseCursorShown());
-    const int shown = ShowMouseCursor(true);  // already shown: nothing happens
+    const int shown = ShowMouseCursor(true); // already shown: nothing happens
     EXPECT_EQ(1, shown);
     const int hidden = ShowMouseCursor(false);
     EXPECT_FALSE(IsMouseCursorShown());
@@ -120,4 +122,4 @@ TEST_F(WorldHelpersTest, TheCursorIsShownOrHiddenOneStepAtATime)
     EXPECT_TRUE(IsMouseCursorShown());
 }
 
-}  // namespace
+} // namespace

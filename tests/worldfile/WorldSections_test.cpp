@@ -13,10 +13,7 @@ namespace {
 class WorldSectionsTest : public WorldTest
 {
 protected:
-    static std::vector<uint8_t> Section(LegacyWriter& w)
-    {
-        return w.Bytes();
-    }
+    static std::vector<uint8_t> Section(LegacyWriter& w) { return w.Bytes(); }
     // A version-15 group node with the given parent.
     static void Group(LegacyWriter& w, uint32_t parent, const char* name)
     {
@@ -53,19 +50,19 @@ protected:
 TEST_F(WorldSectionsTest, NodesNamingNoEarlierParentAndDamagedNodesAreSkipped)
 {
     LegacyWriter w;
-    Group(w, 0, "A");      // 2: parent 0 means the root
-    Group(w, 2, "B");      // 3: below A
-    Group(w, 7, "Ahead");  // 4: a parent that is not read yet
-    Group(w, 4, "Lost");   // 5: its parent was skipped
+    Group(w, 0, "A");     // 2: parent 0 means the root
+    Group(w, 2, "B");     // 3: below A
+    Group(w, 7, "Ahead"); // 4: a parent that is not read yet
+    Group(w, 4, "Lost");  // 5: its parent was skipped
     Group(w, 4000000, "Far");
-    w.Begin("NODE", 15);  // 7: cut short after its position
+    w.Begin("NODE", 15); // 7: cut short after its position
     w.U32(3);
     w.Str("Short");
     w.F32(1);
     w.End();
-    w.Begin("XXXX", 0);  // unknown chunks are passed over
+    w.Begin("XXXX", 0); // unknown chunks are passed over
     w.End();
-    Group(w, 3, "C");  // 8: below B
+    Group(w, 3, "C"); // 8: below B
     w.Marker("END ");
     CChunkReader data(w.Bytes().data(), w.Bytes().size());
     std::string error;
@@ -122,7 +119,7 @@ TEST_F(WorldSectionsTest, CountsPastTheBodyMakeTheNodeDamaged)
     w.U32(0);
     w.U32(0);
     w.U32(1);
-    w.U32(0x40000000);  // connections
+    w.U32(0x40000000); // connections
     w.End();
     w.Begin("NODE", 15);
     w.U32(1);
@@ -134,7 +131,7 @@ TEST_F(WorldSectionsTest, CountsPastTheBodyMakeTheNodeDamaged)
     w.U32(0);
     w.U32(0);
     w.w.WriteId(ChunkId("INFO"));
-    w.w.WriteId(0x7FFFFFF0);  // an object logic chunk longer than the node
+    w.w.WriteId(0x7FFFFFF0); // an object logic chunk longer than the node
     w.End();
     w.Begin("NODE", 15);
     w.U32(1);
@@ -148,7 +145,7 @@ TEST_F(WorldSectionsTest, CountsPastTheBodyMakeTheNodeDamaged)
     w.U32(0);
     w.w.WriteId(ChunkId("SHAD"));
     w.U32(0x10000);
-    w.U32(0x10000);  // a shadow texture larger than the node
+    w.U32(0x10000); // a shadow texture larger than the node
     w.End();
     w.Marker("END ");
     CChunkReader data(w.Bytes().data(), w.Bytes().size());
@@ -220,7 +217,7 @@ TEST_F(WorldSectionsTest, DestroyingANodeRemovesTheConnectionsThatPointAtIt)
     CWorldObject* c = AddNode(g_WorldRoot, CWorldObject::KIND_GROUP, "c");
     a->AddConnection(b, false);
     b->AddConnection(a, false);
-    c->AddConnection(b, true);  // one way only
+    c->AddConnection(b, true); // one way only
     b->Remove();
     delete b;
     EXPECT_TRUE(a->connections.empty());
@@ -236,8 +233,8 @@ TEST_F(WorldSectionsTest, EditorCheckRepairsAndRemovesConnections)
     CWorldObject* b = AddNode(g_WorldRoot, CWorldObject::KIND_GROUP, "b");
     b->position = CVector(0, 0, 2);
     CWorldObject outside;
-    a->AddConnection(b, true);   // b lacks the way back
-    a->AddConnection(a, false);  // to itself
+    a->AddConnection(b, true);  // b lacks the way back
+    a->AddConnection(a, false); // to itself
     a->AddConnection(&outside, false);
     CWorldObject::CheckConnections(g_WorldRoot);
     ASSERT_EQ(1u, a->connections.size());
@@ -277,4 +274,4 @@ TEST_F(WorldSectionsTest, ObjectStatesAndShapes)
     EXPECT_EQ("\\Objects", GetPath(g_ObjectsTree));
 }
 
-}  // namespace
+} // namespace

@@ -50,9 +50,8 @@ inline CRootNode* MakeModel(const char* name, float size)
     auto* frame = static_cast<CFrameNode*>(built.AddChild(new CFrameNode("Frame")));
     frame->scaling = CVector(1, 1, 1);
     auto* mesh = static_cast<CMeshNode*>(frame->AddChild(new CMeshNode("Mesh")));
-    const MeshVertex v[] = {{0, 0, 0, 0, 1, 0, 0, 0, 0, 0},
-                            {size, 0, 0, 0, 1, 0, 1, 0, 1, 0},
-                            {0, 0, size, 0, 1, 0, 0, 1, 0, 1}};
+    const MeshVertex v[] = {
+        {0, 0, 0, 0, 1, 0, 0, 0, 0, 0}, {size, 0, 0, 0, 1, 0, 1, 0, 1, 0}, {0, 0, size, 0, 1, 0, 0, 1, 0, 1}};
     mesh->SetVertices(v, 3);
     const uint16_t idx[] = {0, 1, 2};
     mesh->SetIndices(idx, 3);
@@ -258,4 +257,4 @@ protected:
     fs::path dir;
 };
 
-}  // namespace worldtest
+} // namespace worldtest

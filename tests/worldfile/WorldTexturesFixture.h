@@ -27,7 +27,8 @@ protected:
         InstallTexturePageHooks();
         InstallModelRenderHooks();
         fs::create_directories(dir / "textures");
-        ASSERT_TRUE(WritePicture(dir / "textures" / "red.bmp", 32, 32, std::vector<uint32_t>(32 * 32, 0xFFFF0000u)));
+        ASSERT_TRUE(
+            WritePicture(dir / "textures" / "red.bmp", 32, 32, std::vector<uint32_t>(32 * 32, 0xFFFF0000u)));
         ASSERT_TRUE(
             WritePicture(dir / "textures" / "blue.bmp", 32, 32, std::vector<uint32_t>(32 * 32, 0xFF0000FFu)));
         ASSERT_TRUE(platform::SetCurrentDirectory(dir.string()));
@@ -54,4 +55,4 @@ protected:
     STexturePageHooks savedHooks;
 };
 
-}  // namespace worldtest
+} // namespace worldtest

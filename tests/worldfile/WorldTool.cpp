@@ -49,10 +49,11 @@ TEST_F(WorldToolTest, RoundtripGivesTheSameBytesAndDumpShowsTheWorld)
 
     run = Run("world dump " + in);
     ASSERT_EQ(0, run.exitCode) << run.err;
-    for (const char* text : {"WRLD", "GROU  2 ENTR (version 0)", "LIST  3 MODL (version 9)", "OBJS  2 OBJ  (version 6)",
-                             "MAKL  2 MAKR (version 0)", "TREE  9 NODE (version 15)", "EOF ", "group \"Haus1\"",
-                             "model #2 \"Wall\"", "object #1 \"FrontDoor\"", "light spot", "terrain \"Hills\"",
-                             "folder \"Furniture\"", "macro \"TwoWalls\"", "Buildings", "CLOSED(model #3)"})
+    for (const char* text :
+         {"WRLD", "GROU  2 ENTR (version 0)", "LIST  3 MODL (version 9)", "OBJS  2 OBJ  (version 6)",
+          "MAKL  2 MAKR (version 0)", "TREE  9 NODE (version 15)", "EOF ", "group \"Haus1\"",
+          "model #2 \"Wall\"", "object #1 \"FrontDoor\"", "light spot", "terrain \"Hills\"",
+          "folder \"Furniture\"", "macro \"TwoWalls\"", "Buildings", "CLOSED(model #3)"})
         EXPECT_NE(std::string::npos, run.out.find(text)) << text << "\n" << run.out;
 }
 
@@ -88,4 +89,4 @@ TEST_F(WorldToolTest, ErrorsNameTheFileTheSectionAndTheReason)
     EXPECT_NE(1, Run("world").exitCode == 0);
 }
 
-}  // namespace
+} // namespace

@@ -10,7 +10,7 @@ namespace {
 
 struct SSeen
 {
-    std::vector<std::string> entries;  // name and folder path
+    std::vector<std::string> entries; // name and folder path
     std::vector<std::string> definitions;
     std::string firstGroup;
     bool currentInPlace = false;
@@ -59,14 +59,16 @@ TEST_F(WorldUpdateTest, TheImportSeesTheFilesRootsAndTheCurrentWorldStays)
         g_WorldRoot->AddChild(taken);
     };
     std::string error;
-    ASSERT_TRUE(LoadWorldFromMemory(file.Data().data(), file.Data().size(), LOADWORLD_UPDATE, "update.wld", &error))
+    ASSERT_TRUE(
+        LoadWorldFromMemory(file.Data().data(), file.Data().size(), LOADWORLD_UPDATE, "update.wld", &error))
         << error;
     EXPECT_TRUE(g_seen.currentInPlace);
     EXPECT_EQ((std::vector<std::string>{"Wall \\Models\\Buildings", "Door \\Models\\Buildings\\Doors",
                                         "DoorOpen \\Models\\Buildings\\Doors"}),
               g_seen.entries);
     // Only the headers of the definitions are read for an update.
-    EXPECT_EQ((std::vector<std::string>{"FrontDoor \\Objects\\Doors 0", "Safe \\Objects 0"}), g_seen.definitions);
+    EXPECT_EQ((std::vector<std::string>{"FrontDoor \\Objects\\Doors 0", "Safe \\Objects 0"}),
+              g_seen.definitions);
     EXPECT_EQ("Haus1", g_seen.firstGroup);
 
     EXPECT_EQ(g_currentWorld, g_WorldRoot);
@@ -101,4 +103,4 @@ TEST_F(WorldUpdateTest, AFailedUpdateLeavesTheCurrentWorld)
     EXPECT_EQ(before.Data(), after.Data());
 }
 
-}  // namespace
+} // namespace

@@ -40,7 +40,8 @@ protected:
         return LoadWorldFromMemory(bytes.data(), bytes.size(), LOADWORLD_OPEN, "old.wld", error);
     }
 
-    static void Head(LegacyWriter& w, uint32_t version, uint32_t parent, const char* name, float x, float y, float z)
+    static void Head(LegacyWriter& w, uint32_t version, uint32_t parent, const char* name, float x, float y,
+                     float z)
     {
         w.Begin("NODE", version);
         w.U32(parent);
@@ -48,7 +49,7 @@ protected:
         w.F32(x);
         w.F32(y);
         w.F32(z);
-        w.F32(0.5f);  // angle
+        w.F32(0.5f); // angle
     }
 
     // The 20-word light block of versions up to 10, a spot light with cone angle `theta`.
@@ -60,13 +61,13 @@ protected:
             w.F32(c);
         for (float p : {1.0f, 2.0f, 3.0f, 0.0f, -1.0f, 0.0f})
             w.F32(p);
-        w.F32(50.0f);  // range
-        w.F32(7.0f);   // falloff
+        w.F32(50.0f); // range
+        w.F32(7.0f);  // falloff
         w.F32(1.0f);
         w.F32(0.0f);
         w.F32(0.0f);
         w.F32(theta);
-        w.F32(2.0f);  // phi
+        w.F32(2.0f); // phi
         w.U32(0);
     }
 
@@ -111,13 +112,13 @@ TEST_F(WorldVersionsTest, OldNodeVersionsLoadWithTheirFields)
     w.End();
     // 5: version 12, connection with its flag.
     Head(w, 12, 1, "", 3, 0, 0);
-    w.F32(0.75f);  // angle2
+    w.F32(0.75f); // angle2
     w.U32(1);
     w.U32(2);
     w.U32(1);
     w.U32(2);
     w.U32(0xFFFFFFFF);
-    w.U32(0);  // no INFO
+    w.U32(0); // no INFO
     w.End();
     w.Marker("END ");
     std::string error;
@@ -161,10 +162,10 @@ TEST_F(WorldVersionsTest, LightBlocksOfEveryVersionLoad)
         uint32_t lightWord;
     };
     const Case cases[] = {
-        {5, 0.8f, 1.0f, 1.0f, 0},    // one cone angle: theta 0.8 a, phi a, falloff 1
-        {6, 1.0f, 2.0f, 7.0f, 0},    // one extra word after the block
-        {8, 1.0f, 2.0f, 7.0f, 42},   // the light word
-        {10, 1.0f, 2.0f, 7.0f, 42},  // groupFlag version, still 20 words
+        {5, 0.8f, 1.0f, 1.0f, 0},   // one cone angle: theta 0.8 a, phi a, falloff 1
+        {6, 1.0f, 2.0f, 7.0f, 0},   // one extra word after the block
+        {8, 1.0f, 2.0f, 7.0f, 42},  // the light word
+        {10, 1.0f, 2.0f, 7.0f, 42}, // groupFlag version, still 20 words
     };
     LegacyWriter w;
     w.Marker("TREE");
@@ -277,7 +278,8 @@ TEST_F(WorldVersionsTest, OldModelEntriesWithCopiesAndOptionalFields)
     for (CModelEntry* e = g_ModelListRoot->FirstEntry(); e; e = e->NextEntry())
         entries.push_back(e);
     ASSERT_EQ(8u, entries.size());
-    const char* names[] = {"Wall", "Crate", "Crate [Copy 1]", "Crate [Copy 2]", "Box", "Box [blue]", "Box [Copy 2]", "Cam"};
+    const char* names[] = {"Wall", "Crate",      "Crate [Copy 1]", "Crate [Copy 2]",
+                           "Box",  "Box [blue]", "Box [Copy 2]",   "Cam"};
     for (size_t i = 0; i < entries.size(); ++i) {
         EXPECT_STREQ(names[i], entries[i]->GetName());
         EXPECT_NE(nullptr, entries[i]->model);
@@ -402,4 +404,4 @@ TEST_F(WorldVersionsTest, TerrainRecordsOfVersionTwoHaveNoSeedAndNoJitter)
     EXPECT_EQ("rules.txt", t.rulesPath);
 }
 
-}  // namespace
+} // namespace

@@ -27,7 +27,8 @@ TEST_F(WorldWithPagesTest, SavesLoadsAndSavesAgainByteForByte)
     CRootNode built;
     built.SetName("Painted");
     auto* mesh = new CMeshNode("Mesh");
-    const MeshVertex v[] = {{0, 0, 0, 0, 1, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 1, 0, 1, 0, 1, 0}, {0, 0, 1, 0, 1, 0, 0, 1, 0, 1}};
+    const MeshVertex v[] = {
+        {0, 0, 0, 0, 1, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 1, 0, 1, 0, 1, 0}, {0, 0, 1, 0, 1, 0, 0, 1, 0, 1}};
     mesh->SetVertices(v, 3);
     const uint16_t idx[] = {0, 1, 2};
     mesh->SetIndices(idx, 3);
@@ -67,4 +68,4 @@ TEST_F(WorldWithPagesTest, SavesLoadsAndSavesAgainByteForByte)
     EXPECT_EQ(first, ReadBytes(dir / "Paged.bak"));
 }
 
-}  // namespace
+} // namespace

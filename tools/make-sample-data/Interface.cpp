@@ -67,10 +67,12 @@ void TownPicture(SPicture& p, CRandom& rnd, const char* caption)
         const uint32_t wall = Mix(Rgb(120, 70, 56), Rgb(190, 170, 136), rnd.Unit());
         p.Fill(x, ground - bh, x + bw, ground, wall);
         for (int r = 0; r < bw / 2 + 2; ++r)
-            p.Fill(x - 3 + r, ground - bh - r * 2 / 3, x + bw + 3 - r, ground - bh - r * 2 / 3 + 1, Rgb(96, 36, 30));
+            p.Fill(x - 3 + r, ground - bh - r * 2 / 3, x + bw + 3 - r, ground - bh - r * 2 / 3 + 1,
+                   Rgb(96, 36, 30));
         for (int wy = ground - bh + bh / 6; wy < ground - h / 12; wy += h / 9)
             for (int wx = x + bw / 8; wx < x + bw - bw / 6; wx += bw / 3)
-                p.Fill(wx, wy, wx + bw / 7, wy + h / 16, rnd.Unit() < 0.5f ? Rgb(250, 210, 120) : Rgb(50, 70, 100));
+                p.Fill(wx, wy, wx + bw / 7, wy + h / 16,
+                       rnd.Unit() < 0.5f ? Rgb(250, 210, 120) : Rgb(50, 70, 100));
         x += bw + rnd.Range(2, w / 20);
     }
     p.Fill(0, ground + (h - ground) / 2 - 1, w, ground + (h - ground) / 2 + 1, Rgb(220, 220, 200));
@@ -118,24 +120,58 @@ struct SImage
 
 // Every interface image the start-up and the loading screen ask for.
 const SImage kImages[] = {
-    {336, SHADOW, 64, 64, nullptr},       {580, PANEL, 128, 64, "INFO"},       {581, PANEL, 128, 64, "NOTE"},
-    {582, GRADIENT, 256, 16, nullptr},    {569, PHOTO, 256, 256, "HOTEL"},     {393, FLARE, 64, 64, nullptr},
-    {571, BUTTON, 128, 32, "PLAN"},       {572, BUTTON, 128, 32, "GO"},        {573, BUTTON, 128, 32, "STOP"},
-    {577, BUTTON, 64, 64, "1"},           {576, BUTTON, 64, 64, "2"},          {575, BUTTON, 64, 64, "3"},
-    {574, BUTTON, 64, 64, "4"},           {609, PANEL, 256, 64, "TASKS"},      {592, BUTTON, 64, 64, "+"},
-    {591, BUTTON, 64, 64, "-"},           {600, PANEL, 128, 128, "MAP"},       {584, BUTTON, 64, 32, "OK"},
-    {585, BUTTON, 64, 32, "NO"},          {587, BUTTON, 64, 32, "BACK"},       {586, BUTTON, 64, 32, "NEXT"},
-    {465, PHOTO, 256, 256, "FRONT"},      {467, PHOTO, 256, 256, "YARD"},      {537, PANEL, 256, 64, "$ 0"},
-    {488, PANEL, 256, 256, nullptr},      {552, PANEL, 128, 256, nullptr},     {489, DIGITS, 256, 32, nullptr},
-    {531, BUTTON, 256, 64, nullptr},      {530, PANEL, 256, 64, nullptr},      {430, BACKPACK, 64, 64, nullptr},
-    {547, FONT, 256, 128, nullptr},       {548, FONT, 256, 128, nullptr},      {549, FONT, 256, 128, nullptr},
-    {550, FONT, 256, 128, nullptr},       {539, SLIDER_BAR, 256, 16, nullptr}, {540, SLIDER_KNOB, 32, 32, nullptr},
-    {542, SLIDER_END, 16, 16, "-"},       {543, SLIDER_END, 16, 16, "+"},      {541, SLIDER_KNOB, 16, 16, nullptr},
-    {471, CLOCK, 128, 128, nullptr},      {472, BUTTON, 32, 32, "1"},          {473, BUTTON, 32, 32, "2"},
-    {474, BUTTON, 32, 32, "3"},           {482, CLOCK, 64, 64, nullptr},       {567, MAP, 256, 256, nullptr},
-    {570, PANEL, 64, 64, nullptr},        {578, BUTTON, 64, 64, "<"},          {579, BUTTON, 64, 64, ">"},
-    {594, LOADING, 256, 192, "THE STREET"}, {595, LOADING, 256, 192, "THE HOUSES"},
-    {598, LOADING, 256, 192, "THE PLAN"}, {599, BAR, 256, 16, nullptr},
+    {336, SHADOW, 64, 64, nullptr},
+    {580, PANEL, 128, 64, "INFO"},
+    {581, PANEL, 128, 64, "NOTE"},
+    {582, GRADIENT, 256, 16, nullptr},
+    {569, PHOTO, 256, 256, "HOTEL"},
+    {393, FLARE, 64, 64, nullptr},
+    {571, BUTTON, 128, 32, "PLAN"},
+    {572, BUTTON, 128, 32, "GO"},
+    {573, BUTTON, 128, 32, "STOP"},
+    {577, BUTTON, 64, 64, "1"},
+    {576, BUTTON, 64, 64, "2"},
+    {575, BUTTON, 64, 64, "3"},
+    {574, BUTTON, 64, 64, "4"},
+    {609, PANEL, 256, 64, "TASKS"},
+    {592, BUTTON, 64, 64, "+"},
+    {591, BUTTON, 64, 64, "-"},
+    {600, PANEL, 128, 128, "MAP"},
+    {584, BUTTON, 64, 32, "OK"},
+    {585, BUTTON, 64, 32, "NO"},
+    {587, BUTTON, 64, 32, "BACK"},
+    {586, BUTTON, 64, 32, "NEXT"},
+    {465, PHOTO, 256, 256, "FRONT"},
+    {467, PHOTO, 256, 256, "YARD"},
+    {537, PANEL, 256, 64, "$ 0"},
+    {488, PANEL, 256, 256, nullptr},
+    {552, PANEL, 128, 256, nullptr},
+    {489, DIGITS, 256, 32, nullptr},
+    {531, BUTTON, 256, 64, nullptr},
+    {530, PANEL, 256, 64, nullptr},
+    {430, BACKPACK, 64, 64, nullptr},
+    {547, FONT, 256, 128, nullptr},
+    {548, FONT, 256, 128, nullptr},
+    {549, FONT, 256, 128, nullptr},
+    {550, FONT, 256, 128, nullptr},
+    {539, SLIDER_BAR, 256, 16, nullptr},
+    {540, SLIDER_KNOB, 32, 32, nullptr},
+    {542, SLIDER_END, 16, 16, "-"},
+    {543, SLIDER_END, 16, 16, "+"},
+    {541, SLIDER_KNOB, 16, 16, nullptr},
+    {471, CLOCK, 128, 128, nullptr},
+    {472, BUTTON, 32, 32, "1"},
+    {473, BUTTON, 32, 32, "2"},
+    {474, BUTTON, 32, 32, "3"},
+    {482, CLOCK, 64, 64, nullptr},
+    {567, MAP, 256, 256, nullptr},
+    {570, PANEL, 64, 64, nullptr},
+    {578, BUTTON, 64, 64, "<"},
+    {579, BUTTON, 64, 64, ">"},
+    {594, LOADING, 256, 192, "THE STREET"},
+    {595, LOADING, 256, 192, "THE HOUSES"},
+    {598, LOADING, 256, 192, "THE PLAN"},
+    {599, BAR, 256, 16, nullptr},
 };
 
 void DrawImage(const SImage& s, SPicture& p, CRandom& rnd)
@@ -160,7 +196,8 @@ void DrawImage(const SImage& s, SPicture& p, CRandom& rnd)
         break;
     case GRADIENT:
         for (int x = 0; x < p.width; ++x)
-            p.Fill(x, 0, x + 1, p.height, WithAlpha(Mix(kPanel, kAccent, float(x) / float(p.width - 1)), 255 * x / (p.width - 1)));
+            p.Fill(x, 0, x + 1, p.height,
+                   WithAlpha(Mix(kPanel, kAccent, float(x) / float(p.width - 1)), 255 * x / (p.width - 1)));
         break;
     case PHOTO:
         TownPicture(p, rnd, s.label);
@@ -200,7 +237,8 @@ void DrawImage(const SImage& s, SPicture& p, CRandom& rnd)
         p.Disc(c, c, c - 4, WithAlpha(Rgb(246, 242, 230), 255));
         for (int i = 0; i < 12; ++i) {
             const float a = float(i) * kPi / 6;
-            p.Disc(c + std::sin(a) * (c - 10), c - std::cos(a) * (c - 10), std::max(1.5f, c / 20), WithAlpha(kPanel, 255));
+            p.Disc(c + std::sin(a) * (c - 10), c - std::cos(a) * (c - 10), std::max(1.5f, c / 20),
+                   WithAlpha(kPanel, 255));
         }
         for (int i = 0; i < int(c * 0.55f); ++i)
             p.Disc(c + float(i) * 0.7f, c - float(i) * 0.7f, std::max(1.0f, c / 30), WithAlpha(kPanel, 255));
@@ -241,7 +279,8 @@ bool MakeImages(SContext& c)
         DrawImage(s, p, rnd);
         const bool alpha = s.kind == SHADOW || s.kind == FLARE || s.kind == FONT || s.kind == CLOCK ||
                            s.kind == GRADIENT || s.kind == BACKPACK;
-        const fs::path file = c.out / "resources" / "IMAGES" / (std::to_string(s.id) + (alpha ? ".tga" : ".bmp"));
+        const fs::path file =
+            c.out / "resources" / "IMAGES" / (std::to_string(s.id) + (alpha ? ".tga" : ".bmp"));
         if (!p.Save(file, c.error))
             return false;
     }
@@ -276,9 +315,9 @@ bool MakeBitmaps(SContext& c)
 // Small interface models: markers, arrows and tokens in plain colours.
 enum EShape
 {
-    MARKER,  // a flat ring on the ground
-    ARROW,   // an arrow pointing down
-    TOKEN,   // a standing token
+    MARKER, // a flat ring on the ground
+    ARROW,  // an arrow pointing down
+    TOKEN,  // a standing token
     CUBE,
 };
 
@@ -316,10 +355,13 @@ CRootNode* BuildShape(const SModelResource& s)
     case MARKER:
         for (int i = 0; i < 16; ++i) {
             const float a0 = float(i) * kPi / 8, a1 = float(i + 1) * kPi / 8;
-            const CVector o0(std::sin(a0) * 0.1f, 0.002f, std::cos(a0) * 0.1f), o1(std::sin(a1) * 0.1f, 0.002f, std::cos(a1) * 0.1f);
+            const CVector o0(std::sin(a0) * 0.1f, 0.002f, std::cos(a0) * 0.1f),
+                o1(std::sin(a1) * 0.1f, 0.002f, std::cos(a1) * 0.1f);
             const CVector i0 = o0 * 0.7f, i1 = o1 * 0.7f;
-            b.Triangle(m, CVector(i0.x, 0.002f, i0.z), CVector(o0.x, 0.002f, o0.z), CVector(o1.x, 0.002f, o1.z));
-            b.Triangle(m, CVector(i0.x, 0.002f, i0.z), CVector(o1.x, 0.002f, o1.z), CVector(i1.x, 0.002f, i1.z));
+            b.Triangle(m, CVector(i0.x, 0.002f, i0.z), CVector(o0.x, 0.002f, o0.z),
+                       CVector(o1.x, 0.002f, o1.z));
+            b.Triangle(m, CVector(i0.x, 0.002f, i0.z), CVector(o1.x, 0.002f, o1.z),
+                       CVector(i1.x, 0.002f, i1.z));
         }
         break;
     case ARROW:
@@ -359,11 +401,11 @@ bool MakeModels(SContext& c)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool MakeInterfaceResources(SContext& c)
 {
     return MakeImages(c) && MakeBitmaps(c) && MakeModels(c);
 }
 
-}  // namespace sample
+} // namespace sample

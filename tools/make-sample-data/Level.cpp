@@ -29,9 +29,9 @@ namespace {
 
 // House measures, in house coordinates: x across the front, z from the front
 // wall to the back, y up from the ground.
-constexpr float kWallT = 0.04f;     // wall thickness
-constexpr float kStorey = 0.72f;    // floor to floor
-constexpr float kSlab = 0.02f;      // floor slab
+constexpr float kWallT = 0.04f;  // wall thickness
+constexpr float kStorey = 0.72f; // floor to floor
+constexpr float kSlab = 0.02f;   // floor slab
 constexpr float kHouseW = 2.0f;
 constexpr float kHouseD = 1.6f;
 constexpr float kDoorW = 0.26f, kDoorH = 0.56f;
@@ -88,19 +88,19 @@ private:
         return l;
     }
 
-    CNode* ModelFolder(const char* name)
-    {
-        return g_ModelsTree->AddChild(new CNode(name));
-    }
+    CNode* ModelFolder(const char* name) { return g_ModelsTree->AddChild(new CNode(name)); }
     SModel AddModel(const char* name, const CMeshBuilder& b, CNode* folder);
     SModel AddModel(const char* name, CRootNode* root, const CVector& centre, CNode* folder);
     static CWorldObject* Group(CNode* parent, const char* name);
     static CWorldObject* Place(CNode* parent, const char* name, const SModel& m, const CVector& at);
-    static CWorldObject* PlaceObject(CNode* parent, const char* name, const SDefinition& d, const CVector& at);
-    static CWorldObject* PointLight(CNode* parent, const char* name, const CVector& at, float r, float g, float b,
-                                    float range);
-    static CWorldObject* SpotLight(CNode* parent, const char* name, const CVector& at, float r, float g, float b);
-    SDefinition Define(const char* name, CNode* folder, const std::vector<std::pair<const char*, SModel>>& states);
+    static CWorldObject* PlaceObject(CNode* parent, const char* name, const SDefinition& d,
+                                     const CVector& at);
+    static CWorldObject* PointLight(CNode* parent, const char* name, const CVector& at, float r, float g,
+                                    float b, float range);
+    static CWorldObject* SpotLight(CNode* parent, const char* name, const CVector& at, float r, float g,
+                                   float b);
+    SDefinition Define(const char* name, CNode* folder,
+                       const std::vector<std::pair<const char*, SModel>>& states);
 
     // Wall pieces around the holes: along x at depth z (front and back walls),
     // or along z at x (side walls).
@@ -174,8 +174,8 @@ CWorldObject* CLevel::PlaceObject(CNode* parent, const char* name, const SDefini
     return o;
 }
 
-CWorldObject* CLevel::PointLight(CNode* parent, const char* name, const CVector& at, float r, float g, float b,
-                                 float range)
+CWorldObject* CLevel::PointLight(CNode* parent, const char* name, const CVector& at, float r, float g,
+                                 float b, float range)
 {
     auto* o = new CWorldObject(name);
     parent->AddChild(o);
@@ -212,7 +212,8 @@ CWorldObject* CLevel::SpotLight(CNode* parent, const char* name, const CVector& 
     return o;
 }
 
-SDefinition CLevel::Define(const char* name, CNode* folder, const std::vector<std::pair<const char*, SModel>>& states)
+SDefinition CLevel::Define(const char* name, CNode* folder,
+                           const std::vector<std::pair<const char*, SModel>>& states)
 {
     SDefinition d;
     d.definition = new CObjectNode(name);
@@ -266,7 +267,8 @@ void CLevel::MakeStreetModels()
     CNode* folder = ModelFolder("Street");
     {
         CMeshBuilder b;
-        b.Box(b.Material(Look("asphalt", 0.5f)), CVector(-0.5f, -0.02f, kStreetZ0), CVector(0.5f, 0.008f, kStreetZ1), 16);
+        b.Box(b.Material(Look("asphalt", 0.5f)), CVector(-0.5f, -0.02f, kStreetZ0),
+              CVector(0.5f, 0.008f, kStreetZ1), 16);
         AddModel("Fahrbahn", b, folder);
     }
     {
@@ -279,7 +281,8 @@ void CLevel::MakeStreetModels()
     for (int east = 0; east < 2; ++east) {
         CMeshBuilder b;
         const float x0 = east ? 0.5f : -0.95f;
-        b.Box(b.Material(Look("paving", 0.25f)), CVector(x0, 0, kStreetZ0), CVector(x0 + 0.45f, 0.02f, kStreetZ1), 16);
+        b.Box(b.Material(Look("paving", 0.25f)), CVector(x0, 0, kStreetZ0),
+              CVector(x0 + 0.45f, 0.02f, kStreetZ1), 16);
         // The kerb along the road, its face towards the road.
         const int kerb = b.Material(Look("kerb", 0.5f));
         if (east)
@@ -305,7 +308,8 @@ void CLevel::MakeStreetModels()
         const int metal = b.Material(Plain(0.25f, 0.27f, 0.3f));
         b.Box(metal, CVector(-0.012f, 0, -0.012f), CVector(0.012f, 0.66f, 0.012f));
         b.Box(metal, CVector(-0.04f, 0.66f, -0.04f), CVector(0.04f, 0.68f, 0.04f));
-        b.Box(b.Material(Plain(1.0f, 0.9f, 0.6f, 0.9f)), CVector(-0.03f, 0.68f, -0.03f), CVector(0.03f, 0.74f, 0.03f));
+        b.Box(b.Material(Plain(1.0f, 0.9f, 0.6f, 0.9f)), CVector(-0.03f, 0.68f, -0.03f),
+              CVector(0.03f, 0.74f, 0.03f));
         b.Box(metal, CVector(-0.045f, 0.74f, -0.045f), CVector(0.045f, 0.755f, 0.045f));
         AddModel("Laterne", b, folder);
     }
@@ -353,13 +357,15 @@ void CLevel::MakeHouseModels()
                 WallZ(b, m, kWallT, kHouseD - kWallT, kHouseW - kWallT, kHouseW, y0, y1, side);
                 // A plinth below and a band between the floors make the storeys read.
                 if (!storey) {
-                    b.Box(trim, CVector(-0.01f, 0, -0.01f), CVector(kHouseW + 0.01f, 0.05f, kHouseD + 0.01f), 15);
+                    b.Box(trim, CVector(-0.01f, 0, -0.01f), CVector(kHouseW + 0.01f, 0.05f, kHouseD + 0.01f),
+                          15);
                     // The ground under the house: what shows through the door
                     // while the insides are cut away.
                     b.Box(b.Material(Look("tiles", 0.25f, 0.55f)), CVector(kWallT, 0, kWallT),
                           CVector(kHouseW - kWallT, 0.01f, kHouseD - kWallT), 16);
                 } else {
-                    b.Box(trim, CVector(-0.01f, y0 - 0.02f, -0.01f), CVector(kHouseW + 0.01f, y0 + 0.02f, kHouseD + 0.01f));
+                    b.Box(trim, CVector(-0.01f, y0 - 0.02f, -0.01f),
+                          CVector(kHouseW + 0.01f, y0 + 0.02f, kHouseD + 0.01f));
                 }
                 // Fixed panes in the back and side openings.
                 const int glass = b.Material(Look("glass", 1.0f));
@@ -374,8 +380,9 @@ void CLevel::MakeHouseModels()
             }
             CMeshBuilder roof;
             roof.SetTurns(turns);
-            roof.Roof(roof.Material(Look("rooftiles", 0.25f)), roof.Material(Look(wall, brick ? 0.25f : 0.5f)),
-                      CVector(0, 2 * kStorey, 0), CVector(kHouseW, 2 * kStorey + 0.5f, kHouseD), 0.08f);
+            roof.Roof(roof.Material(Look("rooftiles", 0.25f)),
+                      roof.Material(Look(wall, brick ? 0.25f : 0.5f)), CVector(0, 2 * kStorey, 0),
+                      CVector(kHouseW, 2 * kStorey + 0.5f, kHouseD), 0.08f);
             AddModel(HouseModelName("Dach", brick, turns).c_str(), roof, folder);
         }
 
@@ -449,8 +456,10 @@ void CLevel::MakeFurniture()
     {
         CMeshBuilder b;
         b.Box(b.Material(wood), CVector(-0.14f, 0, -0.24f), CVector(0.14f, 0.06f, 0.24f));
-        b.Box(b.Material(Look("fabric", 0.3f, 0.9f)), CVector(-0.13f, 0.06f, -0.2f), CVector(0.13f, 0.1f, 0.23f));
-        b.Box(b.Material(Plain(0.92f, 0.92f, 0.88f)), CVector(-0.11f, 0.06f, -0.235f), CVector(0.11f, 0.11f, -0.18f));
+        b.Box(b.Material(Look("fabric", 0.3f, 0.9f)), CVector(-0.13f, 0.06f, -0.2f),
+              CVector(0.13f, 0.1f, 0.23f));
+        b.Box(b.Material(Plain(0.92f, 0.92f, 0.88f)), CVector(-0.11f, 0.06f, -0.235f),
+              CVector(0.11f, 0.11f, -0.18f));
         b.Box(b.Material(wood), CVector(-0.14f, 0, -0.26f), CVector(0.14f, 0.16f, -0.24f));
         AddModel("Bett", b, folder);
     }
@@ -458,7 +467,8 @@ void CLevel::MakeFurniture()
         CMeshBuilder b;
         const int m = b.Material(Look("wood", 0.2f, 0.6f));
         b.Box(m, CVector(-0.16f, 0, -0.07f), CVector(0.16f, 0.44f, 0.07f));
-        b.Box(b.Material(Plain(0.8f, 0.7f, 0.3f, 0.2f)), CVector(-0.02f, 0.2f, -0.075f), CVector(0.02f, 0.24f, -0.07f));
+        b.Box(b.Material(Plain(0.8f, 0.7f, 0.3f, 0.2f)), CVector(-0.02f, 0.2f, -0.075f),
+              CVector(0.02f, 0.24f, -0.07f));
         AddModel("Schrank", b, folder);
     }
     {
@@ -486,10 +496,13 @@ void CLevel::MakeDoorsAndWindows()
         b.Box(frame, CVector(-w / 2, h - 0.015f, 0), CVector(w / 2, h, t));
         const int leaf = b.Material(Look("door", 1.0f));
         if (open)
-            b.Box(leaf, CVector(-w / 2 + 0.015f, 0.002f, t), CVector(-w / 2 + 0.035f, h - 0.017f, t + w - 0.03f));
+            b.Box(leaf, CVector(-w / 2 + 0.015f, 0.002f, t),
+                  CVector(-w / 2 + 0.035f, h - 0.017f, t + w - 0.03f));
         else
-            b.Box(leaf, CVector(-w / 2 + 0.015f, 0.002f, t / 2 - 0.01f), CVector(w / 2 - 0.015f, h - 0.017f, t / 2 + 0.01f));
-        b.Box(b.Material(Plain(0.35f, 0.25f, 0.18f)), CVector(-w / 2, 0, t), CVector(w / 2, 0.004f, t + w - 0.03f), 16);
+            b.Box(leaf, CVector(-w / 2 + 0.015f, 0.002f, t / 2 - 0.01f),
+                  CVector(w / 2 - 0.015f, h - 0.017f, t / 2 + 0.01f));
+        b.Box(b.Material(Plain(0.35f, 0.25f, 0.18f)), CVector(-w / 2, 0, t),
+              CVector(w / 2, 0.004f, t + w - 0.03f), 16);
         return AddModel(name.c_str(), b, folder);
     };
     // The window: two casements; open, they turn inwards over the inner sill.
@@ -507,7 +520,8 @@ void CLevel::MakeDoorsAndWindows()
         const int glass = b.Material(Look("glass", 1.0f));
         const float half = ww / 2 - 0.012f;
         if (open) {
-            b.Box(glass, CVector(-ww / 2 + 0.012f, 0.012f, t), CVector(-ww / 2 + 0.02f, wh - 0.012f, t + half));
+            b.Box(glass, CVector(-ww / 2 + 0.012f, 0.012f, t),
+                  CVector(-ww / 2 + 0.02f, wh - 0.012f, t + half));
             b.Box(glass, CVector(ww / 2 - 0.02f, 0.012f, t), CVector(ww / 2 - 0.012f, wh - 0.012f, t + half));
         } else {
             b.Box(glass, CVector(-half, 0.012f, t / 2 - 0.004f), CVector(half, wh - 0.012f, t / 2 + 0.004f));
@@ -518,7 +532,8 @@ void CLevel::MakeDoorsAndWindows()
     for (int turns : {1, 3}) {
         const std::string side = turns == 1 ? "Left" : "Right";
         const std::string tag = turns == 1 ? "_L" : "_R";
-        const SModel doorClosed = door("Tuer_zu" + tag, false, turns), doorOpen = door("Tuer_offen" + tag, true, turns);
+        const SModel doorClosed = door("Tuer_zu" + tag, false, turns),
+                     doorOpen = door("Tuer_offen" + tag, true, turns);
         Define(("Door_" + side).c_str(), objects,
                {{"CLOSED", doorClosed}, {"OPENING", doorOpen}, {"OPEN", doorOpen}, {"CLOSING", doorClosed}});
         const SModel winClosed = window("Fenster_zu" + tag, false, turns);
@@ -544,28 +559,34 @@ void CLevel::MakeHero()
         parent->AddChild(j);
         return j;
     };
-    auto part = [&](CNode* parent, const char* name, const SLook& look, const CVector& lo, const CVector& hi) {
+    auto part = [&](CNode* parent, const char* name, const SLook& look, const CVector& lo,
+                    const CVector& hi) {
         CMeshBuilder b;
         b.Box(b.Material(look), lo, hi);
         parent->AddChild(b.BuildMesh(name));
     };
-    const SLook jacket = Plain(0.18f, 0.2f, 0.26f), trousers = Plain(0.22f, 0.24f, 0.4f), skin = Plain(0.9f, 0.7f, 0.55f);
+    const SLook jacket = Plain(0.18f, 0.2f, 0.26f), trousers = Plain(0.22f, 0.24f, 0.4f),
+                skin = Plain(0.9f, 0.7f, 0.55f);
     const SLook shoes = Plain(0.1f, 0.08f, 0.06f), cap = Plain(0.08f, 0.08f, 0.08f);
     CJointNode* hips = joint(root, "Hips", CVector(0, 0.22f, 0));
     part(hips, "Pelvis", trousers, CVector(-0.055f, -0.02f, -0.03f), CVector(0.055f, 0.03f, 0.03f));
     for (int side = -1; side <= 1; side += 2) {
         CJointNode* leg = joint(hips, side < 0 ? "LeftLeg" : "RightLeg", CVector(side * 0.03f, -0.02f, 0));
-        part(leg, side < 0 ? "LeftThigh" : "RightThigh", trousers, CVector(-0.022f, -0.19f, -0.022f), CVector(0.022f, 0, 0.022f));
+        part(leg, side < 0 ? "LeftThigh" : "RightThigh", trousers, CVector(-0.022f, -0.19f, -0.022f),
+             CVector(0.022f, 0, 0.022f));
         CJointNode* foot = joint(leg, side < 0 ? "LeftFoot" : "RightFoot", CVector(0, -0.19f, 0));
-        part(foot, side < 0 ? "LeftShoe" : "RightShoe", shoes, CVector(-0.022f, -0.01f, -0.04f), CVector(0.022f, 0.01f, 0.025f));
+        part(foot, side < 0 ? "LeftShoe" : "RightShoe", shoes, CVector(-0.022f, -0.01f, -0.04f),
+             CVector(0.022f, 0.01f, 0.025f));
     }
     CJointNode* spine = joint(hips, "Spine", CVector(0, 0.03f, 0));
     part(spine, "Torso", jacket, CVector(-0.06f, 0, -0.035f), CVector(0.06f, 0.14f, 0.035f));
     for (int side = -1; side <= 1; side += 2) {
         CJointNode* arm = joint(spine, side < 0 ? "LeftArm" : "RightArm", CVector(side * 0.075f, 0.13f, 0));
-        part(arm, side < 0 ? "LeftSleeve" : "RightSleeve", jacket, CVector(-0.015f, -0.13f, -0.015f), CVector(0.015f, 0, 0.015f));
+        part(arm, side < 0 ? "LeftSleeve" : "RightSleeve", jacket, CVector(-0.015f, -0.13f, -0.015f),
+             CVector(0.015f, 0, 0.015f));
         CJointNode* hand = joint(arm, side < 0 ? "LeftHand" : "RightHand", CVector(0, -0.13f, 0));
-        part(hand, side < 0 ? "LeftPalm" : "RightPalm", skin, CVector(-0.012f, -0.03f, -0.012f), CVector(0.012f, 0, 0.012f));
+        part(hand, side < 0 ? "LeftPalm" : "RightPalm", skin, CVector(-0.012f, -0.03f, -0.012f),
+             CVector(0.012f, 0, 0.012f));
     }
     CJointNode* neck = joint(spine, "Neck", CVector(0, 0.14f, 0));
     part(neck, "Head", skin, CVector(-0.03f, 0.01f, -0.03f), CVector(0.03f, 0.075f, 0.03f));
@@ -596,7 +617,8 @@ void CLevel::BuildStreet()
     }
 
     CWorldObject* lamps = Group(street_, "Laternen");
-    for (const CVector& at : {CVector(-0.88f, 0.02f, -1.2f), CVector(0.88f, 0.02f, 0.0f), CVector(-0.88f, 0.02f, 1.9f)}) {
+    for (const CVector& at :
+         {CVector(-0.88f, 0.02f, -1.2f), CVector(0.88f, 0.02f, 0.0f), CVector(-0.88f, 0.02f, 1.9f)}) {
         Place(lamps, "Laterne", models_["Laterne"], at);
         PointLight(lamps, "Laternenlicht", at + CVector(0, 0.7f, 0), 1.0f, 0.85f, 0.55f, 1.6f);
     }
@@ -633,7 +655,8 @@ void CLevel::BuildHouse(const char* name, const CVector& o, int turns, bool bric
         Place(outside, "Wand", models_[HouseModelName(part.c_str(), brick, turns)], o);
         if (storey == 1)
             Place(outside, "Dach", models_[HouseModelName("Dach", brick, turns)], o);
-        const std::vector<float> windows = storey ? std::vector<float>{0.4f, 1.0f, 1.6f} : std::vector<float>{0.4f, 1.6f};
+        const std::vector<float> windows =
+            storey ? std::vector<float>{0.4f, 1.0f, 1.6f} : std::vector<float>{0.4f, 1.6f};
         for (float x : windows)
             PlaceObject(outside, "Fenster", defs_["Window_" + side], at(x, y + kWinSill, 0));
 
@@ -688,7 +711,7 @@ bool CLevel::Build()
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool MakeLevel(SContext& c)
 {
@@ -713,4 +736,4 @@ bool MakeLevel(SContext& c)
     return ok;
 }
 
-}  // namespace sample
+} // namespace sample

@@ -33,10 +33,11 @@ MeshVertex Vertex(const CVector& p, const CVector& n, float u, float v)
 
 bool SameLook(const SLook& a, const SLook& b)
 {
-    return a.texture == b.texture && a.r == b.r && a.g == b.g && a.b == b.b && a.glow == b.glow && a.tile == b.tile;
+    return a.texture == b.texture && a.r == b.r && a.g == b.g && a.b == b.b && a.glow == b.glow &&
+           a.tile == b.tile;
 }
 
-}  // namespace
+} // namespace
 
 CVector Turn(const CVector& v, int quarterTurns)
 {
@@ -177,9 +178,9 @@ CMeshNode* CMeshBuilder::BuildMesh(const char* name, const CVector& shift) const
         float* colour = out.surface->colour;
         const float rgb[3] = {m.look.r, m.look.g, m.look.b};
         for (int i = 0; i < 3; ++i) {
-            colour[i] = rgb[i];                  // diffuse
-            colour[4 + i] = rgb[i];              // ambient
-            colour[12 + i] = rgb[i] * m.look.glow;  // emissive
+            colour[i] = rgb[i];                    // diffuse
+            colour[4 + i] = rgb[i];                // ambient
+            colour[12 + i] = rgb[i] * m.look.glow; // emissive
         }
         colour[3] = colour[7] = 1.0f;
         if (m.look.texture) {
@@ -225,4 +226,4 @@ CRootNode* CMeshBuilder::BuildModel(const char* name, CVector* centre) const
     return root;
 }
 
-}  // namespace sample
+} // namespace sample

@@ -20,8 +20,8 @@ struct SLook
 {
     const SSampleTexture* texture = nullptr;
     float r = 1, g = 1, b = 1;
-    float glow = 0;   // emissive share of the colour
-    float tile = 0.5f;  // world size of one texture tile
+    float glow = 0;    // emissive share of the colour
+    float tile = 0.5f; // world size of one texture tile
 };
 
 class CMeshBuilder
@@ -62,7 +62,8 @@ private:
         std::vector<MeshVertex> vertices;
         std::vector<uint16_t> indices;
     };
-    void Cell(SMaterial& m, const CVector& corner, const CVector& right, const CVector& up, const CVector& normal);
+    void Cell(SMaterial& m, const CVector& corner, const CVector& right, const CVector& up,
+              const CVector& normal);
     std::vector<SMaterial> materials_;
     int turns_ = 0;
 };
@@ -70,5 +71,4 @@ private:
 // A point or direction turned by quarter turns about the vertical axis.
 CVector Turn(const CVector& v, int quarterTurns);
 
-
-}  // namespace sample
+} // namespace sample

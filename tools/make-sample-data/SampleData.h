@@ -40,7 +40,10 @@ private:
 // 0xAARRGGBB pixels, top line first.
 struct SPicture
 {
-    SPicture(int w, int h, uint32_t fill = 0xFF000000u) : width(w), height(h), pixels(size_t(w) * size_t(h), fill) {}
+    SPicture(int w, int h, uint32_t fill = 0xFF000000u)
+        : width(w), height(h), pixels(size_t(w) * size_t(h), fill)
+    {
+    }
 
     uint32_t& At(int x, int y) { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
     void Fill(int x0, int y0, int x1, int y1, uint32_t argb);
@@ -68,8 +71,8 @@ uint32_t Mix(uint32_t a, uint32_t b, float t);
 // A texture of the level: its picture, file and place in a texture page.
 struct SSampleTexture
 {
-    std::string name;  // file name without extension
-    std::string path;  // as the materials store it, e.g. "textures\brick.bmp"
+    std::string name; // file name without extension
+    std::string path; // as the materials store it, e.g. "textures\brick.bmp"
     int32_t pageNumber = -1;
     int32_t pageEntry = -1;
     // Its place in the page: left, top, right, bottom (exclusive), page pixels.
@@ -106,4 +109,4 @@ bool MakeDemoSettings(SContext& c);
 // Writes bytes through a temporary file renamed over the target.
 bool WriteFileBytes(const fs::path& path, const void* data, size_t size, std::string& error);
 
-}  // namespace sample
+} // namespace sample

@@ -54,7 +54,7 @@ const std::vector<std::pair<const char*, const char*>> kTexts = {
     {"CHAR_WINWAY", "Something is in the way."},
 };
 
-}  // namespace
+} // namespace
 
 bool MakeDialogTexts(SContext& c)
 {
@@ -83,4 +83,4 @@ bool MakeDemoSettings(SContext& c)
     return WriteFileBytes(c.out / "VarekDemo.ini", ini.data(), ini.size(), c.error);
 }
 
-}  // namespace sample
+} // namespace sample

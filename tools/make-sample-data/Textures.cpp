@@ -14,7 +14,7 @@ namespace sample {
 
 namespace {
 
-constexpr int kSize = 128;  // texture size; four textures fill a 256 x 256 page
+constexpr int kSize = 128; // texture size; four textures fill a 256 x 256 page
 
 IDirectDraw7* g_directDraw = nullptr;
 D3DDeviceInfo* g_info = nullptr;
@@ -52,7 +52,8 @@ void Plaster(SPicture& p, CRandom& rnd)
 {
     p.Fill(0, 0, kSize, kSize, Rgb(226, 208, 166));
     for (int i = 0; i < 40; ++i)
-        p.Disc(rnd.Unit() * kSize, rnd.Unit() * kSize, 3 + rnd.Unit() * 9, Mix(Rgb(226, 208, 166), Rgb(200, 180, 140), rnd.Unit()));
+        p.Disc(rnd.Unit() * kSize, rnd.Unit() * kSize, 3 + rnd.Unit() * 9,
+               Mix(Rgb(226, 208, 166), Rgb(200, 180, 140), rnd.Unit()));
     p.Noise(rnd, 0.06f);
 }
 
@@ -63,7 +64,8 @@ void Wood(SPicture& p, CRandom& rnd)
         const float f = 0.85f + 0.25f * rnd.Unit();
         for (int y = row * plank; y < (row + 1) * plank; ++y) {
             for (int x = 0; x < kSize; ++x) {
-                const float grain = 0.9f + 0.1f * std::sin(float(x) * 0.15f + float(y) * 0.9f + float(row) * 3.0f);
+                const float grain =
+                    0.9f + 0.1f * std::sin(float(x) * 0.15f + float(y) * 0.9f + float(row) * 3.0f);
                 p.At(x, y) = Rgb(int(150 * f * grain), int(98 * f * grain), int(54 * f * grain));
             }
         }
@@ -151,7 +153,8 @@ void Glass(SPicture& p, CRandom& rnd)
 {
     p.VerticalGradient(0, 0, kSize, kSize, Rgb(150, 190, 220), Rgb(40, 70, 110));
     for (int i = 0; i < kSize; ++i)
-        p.Fill(i, kSize - i - 24, i + 1, kSize - i, Mix(p.At(i, std::max(0, kSize - i - 24)), Rgb(230, 240, 250), 0.4f));
+        p.Fill(i, kSize - i - 24, i + 1, kSize - i,
+               Mix(p.At(i, std::max(0, kSize - i - 24)), Rgb(230, 240, 250), 0.4f));
     p.Fill(kSize / 2 - 3, 0, kSize / 2 + 3, kSize, Rgb(240, 240, 236));
     p.Fill(0, kSize / 2 - 3, kSize, kSize / 2 + 3, Rgb(240, 240, 236));
     p.Frame(0, 0, kSize, kSize, 8, Rgb(240, 240, 236));
@@ -195,13 +198,13 @@ struct SDrawing
 
 // Page order is this order, four to a page.
 const SDrawing kDrawings[] = {
-    {"brick", Brick},   {"plaster", Plaster}, {"wood", Wood},         {"tiles", FloorTiles},
-    {"rooftiles", RoofTiles}, {"asphalt", Asphalt}, {"grass", Grass}, {"paving", Paving},
-    {"door", Door},     {"glass", Glass},     {"fabric", Fabric},     {"leaves", Leaves},
+    {"brick", Brick},         {"plaster", Plaster}, {"wood", Wood},     {"tiles", FloorTiles},
+    {"rooftiles", RoofTiles}, {"asphalt", Asphalt}, {"grass", Grass},   {"paving", Paving},
+    {"door", Door},           {"glass", Glass},     {"fabric", Fabric}, {"leaves", Leaves},
     {"kerb", Kerb},
 };
 
-}  // namespace
+} // namespace
 
 const SSampleTexture& SContext::Texture(const std::string& name) const
 {
@@ -281,7 +284,8 @@ bool MakeTextures(SContext& c)
         const int slot = page->count();
         CTexturePageEntry entry;
         entry.texture = texture;
-        entry.pageRect = RECT{(slot % 2) * kSize, (slot / 2) * kSize, (slot % 2 + 1) * kSize, (slot / 2 + 1) * kSize};
+        entry.pageRect =
+            RECT{(slot % 2) * kSize, (slot / 2) * kSize, (slot % 2 + 1) * kSize, (slot / 2 + 1) * kSize};
         entry.textureRect = RECT{0, 0, 256, 256};
         page->entries.push_back(entry);
         t.pageNumber = page->number;
@@ -302,4 +306,4 @@ bool MakeTextures(SContext& c)
     return true;
 }
 
-}  // namespace sample
+} // namespace sample

@@ -28,7 +28,7 @@ int Usage()
     return 1;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -58,8 +58,8 @@ int main(int argc, char** argv)
     // textures' pages, everything else stands alone.
     using Step = bool (*)(sample::SContext&);
     const Step steps[] = {
-        sample::MakeTextures,           sample::MakeLevel,       sample::MakeInterfaceResources,
-        sample::MakeDialogTexts,        sample::MakeDemoSettings,
+        sample::MakeTextures,    sample::MakeLevel,        sample::MakeInterfaceResources,
+        sample::MakeDialogTexts, sample::MakeDemoSettings,
     };
     bool ok = sample::OpenTextureDevice(c.error);
     for (const Step step : steps)

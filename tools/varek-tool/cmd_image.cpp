@@ -15,10 +15,11 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr,
-                 "usage: varek-tool image info FILE\n"
-                 "       varek-tool image convert IN OUT [FORMAT]   (FORMAT: a code such as 513 or a name such "
-                 "as FMT_RGB_565)\n");
+    std::fprintf(
+        stderr,
+        "usage: varek-tool image info FILE\n"
+        "       varek-tool image convert IN OUT [FORMAT]   (FORMAT: a code such as 513 or a name such "
+        "as FMT_RGB_565)\n");
     return 1;
 }
 
@@ -57,8 +58,9 @@ int info(const std::string& path)
     std::string reason;
     if (!loadPicture(img, path, reason))
         return ToolFail("image", path, reason);
-    std::printf("width %d\nheight %d\nformat %d %s\norigin %d %s\npalette %d\n", img.width, img.height, img.format,
-                imgFormatName(img.format), img.origin, imgOriginName(img.origin), img.palette ? 256 : 0);
+    std::printf("width %d\nheight %d\nformat %d %s\norigin %d %s\npalette %d\n", img.width, img.height,
+                img.format, imgFormatName(img.format), img.origin, imgOriginName(img.origin),
+                img.palette ? 256 : 0);
     return 0;
 }
 
@@ -87,7 +89,7 @@ int convert(const std::string& in, const std::string& out, const char* formatTex
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 int cmd_image(int argc, char** argv)
 {

@@ -33,7 +33,8 @@ uint32_t FrameKeys(const CFrameNode* f)
 void Dump(CModelNode* first, int depth)
 {
     for (CModelNode* n = first; n; n = n->NextModel()) {
-        std::printf("%*s%s '%s'", depth * 2, "", KindName(n->modelKind), n->GetName() ? n->GetName() : "unnamed");
+        std::printf("%*s%s '%s'", depth * 2, "", KindName(n->modelKind),
+                    n->GetName() ? n->GetName() : "unnamed");
         switch (n->modelKind) {
         case CModelNode::KIND_ROOT: {
             auto* r = static_cast<CRootNode*>(n);
@@ -52,8 +53,8 @@ void Dump(CModelNode* first, int depth)
                 ++tracks;
                 keys += uint32_t(t->keyCount[0] + t->keyCount[1] + t->keyCount[2]);
             }
-            std::printf(" vertices %d faces %d materials %d tracks %u keys %u", m->vertexCount, m->triangleCount,
-                        m->materialCount, tracks, keys);
+            std::printf(" vertices %d faces %d materials %d tracks %u keys %u", m->vertexCount,
+                        m->triangleCount, m->materialCount, tracks, keys);
             break;
         }
         default:

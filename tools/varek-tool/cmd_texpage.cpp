@@ -30,7 +30,8 @@ bool FindSection(CChunkReader& data, std::string& error)
     if (header.id == ChunkId("TEXP"))
         return true;
     if (header.id != ChunkId("WRLD")) {
-        error = "neither a world file nor a texture-page section (starts with '" + ChunkIdText(header.id) + "')";
+        error =
+            "neither a world file nor a texture-page section (starts with '" + ChunkIdText(header.id) + "')";
         return false;
     }
     for (;;) {
@@ -47,7 +48,8 @@ bool FindSection(CChunkReader& data, std::string& error)
         if (header.id == ChunkId("TEXP"))
             return true;
         if (!SkipSection(data)) {
-            error = "section '" + ChunkIdText(header.id) + "' at offset " + std::to_string(at) + " has no end";
+            error =
+                "section '" + ChunkIdText(header.id) + "' at offset " + std::to_string(at) + " has no end";
             return false;
         }
     }
@@ -58,22 +60,22 @@ void PrintPages()
     int index = 0;
     for (CTexturePage* p = CTexturePage::First(); p; p = p->next) {
         const char* pixels = !p->storedPixels ? "none" : (p->storedAlpha ? "1-5-5-5" : "5-5-5");
-        std::printf("PAGE %d: %dx%d, kept word %d, %d entries, stored pixels %s", ++index, p->width, p->height,
-                    p->keptWord, p->count(), pixels);
+        std::printf("PAGE %d: %dx%d, kept word %d, %d entries, stored pixels %s", ++index, p->width,
+                    p->height, p->keptWord, p->count(), pixels);
         if (p->format)
             std::printf(", format '%s'", p->format->name.c_str());
         std::printf("\n");
         for (int32_t i = 0; i < p->count(); ++i) {
             const CTexturePageEntry& e = p->entries[size_t(i)];
             std::printf("  %d: '%s' page (%d, %d, %d, %d) texture (%d, %d, %d, %d)\n", i, e.path.c_str(),
-                        e.pageRect.left, e.pageRect.top, e.pageRect.right, e.pageRect.bottom, e.textureRect.left,
-                        e.textureRect.top, e.textureRect.right, e.textureRect.bottom);
+                        e.pageRect.left, e.pageRect.top, e.pageRect.right, e.pageRect.bottom,
+                        e.textureRect.left, e.textureRect.top, e.textureRect.right, e.textureRect.bottom);
         }
     }
     std::printf("%d texture-page(s)\n", index);
 }
 
-}  // namespace
+} // namespace
 
 int cmd_texpage(int argc, char** argv)
 {

@@ -26,15 +26,16 @@ namespace {
 
 int ViewUsage()
 {
-    std::fprintf(stderr, "usage: varek-tool view FILE [--frames N] [--snapshot OUT.bmp]   (N frames off-screen, 1 unless given)\n");
+    std::fprintf(stderr, "usage: varek-tool view FILE [--frames N] [--snapshot OUT.bmp]   (N frames "
+                         "off-screen, 1 unless given)\n");
     return 1;
 }
 
 CWorldObject* FirstCharacter(CWorldObject* first)
 {
     for (CWorldObject* n = first; n; n = n->NextObject()) {
-        if (n->objectKind == CWorldObject::KIND_OBJECT && n->objectLogic && n->objectLogic->kind.kindId >= 4 &&
-            n->objectLogic->kind.kindId <= 6)
+        if (n->objectKind == CWorldObject::KIND_OBJECT && n->objectLogic &&
+            n->objectLogic->kind.kindId >= 4 && n->objectLogic->kind.kindId <= 6)
             return n;
         if (CWorldObject* c = FirstCharacter(n->FirstObject()))
             return c;
@@ -56,7 +57,7 @@ void FillObjectBoxes(CWorldObject* first)
     }
 }
 
-}  // namespace
+} // namespace
 
 int cmd_view(int argc, char** argv)
 {
@@ -70,7 +71,8 @@ int cmd_view(int argc, char** argv)
             char* end = nullptr;
             const long n = std::strtol(argv[++i], &end, 10);
             if (!end || *end || n < 1 || n > 1000000)
-                return ToolFail("view", path, std::string("--frames needs a number from 1 up, not '") + argv[i] + "'");
+                return ToolFail("view", path,
+                                std::string("--frames needs a number from 1 up, not '") + argv[i] + "'");
             frames = int(n);
         } else if (std::strcmp(argv[i], "--snapshot") == 0 && i + 1 < argc) {
             snapshot = argv[++i];

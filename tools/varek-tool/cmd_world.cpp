@@ -101,7 +101,9 @@ void DumpNodes(CWorldObject* first, int depth)
     for (CWorldObject* n = first; n; n = n->NextObject()) {
         std::printf("%*s", depth * 2, "");
         switch (n->objectKind) {
-        case CWorldObject::KIND_GROUP: std::printf("group \"%s\"", Text(n->GetName())); break;
+        case CWorldObject::KIND_GROUP:
+            std::printf("group \"%s\"", Text(n->GetName()));
+            break;
         case CWorldObject::KIND_MODEL:
             if (CModelEntry* e = n->ModelEntry())
                 std::printf("model #%u \"%s\"", e->index, Text(e->GetName()));
@@ -117,11 +119,18 @@ void DumpNodes(CWorldObject* first, int depth)
         case CWorldObject::KIND_LIGHT: {
             const SWorldLight* l = n->Light();
             const int type = l ? l->light.dltType : 0;
-            std::printf("light %s", type == 1 ? "point" : type == 2 ? "spot" : type == 3 ? "directional" : "?");
+            std::printf("light %s", type == 1   ? "point"
+                                    : type == 2 ? "spot"
+                                    : type == 3 ? "directional"
+                                                : "?");
             break;
         }
-        case CWorldObject::KIND_GENERATOR: std::printf("terrain \"%s\"", Text(n->GetName())); break;
-        default: std::printf("kind %d", n->objectKind); break;
+        case CWorldObject::KIND_GENERATOR:
+            std::printf("terrain \"%s\"", Text(n->GetName()));
+            break;
+        default:
+            std::printf("kind %d", n->objectKind);
+            break;
         }
         std::printf(" at (%g, %g, %g)", n->position.x, n->position.y, n->position.z);
         if (!n->connections.empty()) {
@@ -199,7 +208,7 @@ int Roundtrip(const char* in, const char* out)
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 int cmd_world(int argc, char** argv)
 {

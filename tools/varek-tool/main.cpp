@@ -29,7 +29,9 @@ const Group kGroups[] = {
     {"model", cmd_model, "model dump FILE | model roundtrip IN OUT   show or re-save a model file"},
     {"world", cmd_world, "world dump FILE | world roundtrip IN OUT   show or re-save a world file"},
     {"texpage", cmd_texpage, "texpage dump FILE  show the texture pages of a world file"},
-    {"view", cmd_view, "view FILE [--frames N] [--snapshot OUT.bmp] | world view ...   draw N frames (1 unless given) off-screen"},
+    {"view", cmd_view,
+     "view FILE [--frames N] [--snapshot OUT.bmp] | world view ...   draw N frames (1 unless given) "
+     "off-screen"},
 };
 
 int usage()

@@ -99,10 +99,18 @@ bool EditSelectionByKey(int key, bool ctrl, bool shift)
     const float step = ctrl ? 0.02f : 0.001f;
     float dx = 0, dy = 0, dz = 0;
     switch (key) {
-    case VK_LEFT: dz = step; break;
-    case VK_RIGHT: dz = -step; break;
-    case VK_UP: (shift ? dy : dx) = step; break;
-    case VK_DOWN: (shift ? dy : dx) = -step; break;
+    case VK_LEFT:
+        dz = step;
+        break;
+    case VK_RIGHT:
+        dz = -step;
+        break;
+    case VK_UP:
+        (shift ? dy : dx) = step;
+        break;
+    case VK_DOWN:
+        (shift ? dy : dx) = -step;
+        break;
     case VK_SPACE: {
         CVector sum(0, 0, 0);
         int32_t count = 0;
@@ -114,7 +122,8 @@ bool EditSelectionByKey(int key, bool ctrl, bool shift)
         RecomputeWorldBounds();
         return true;
     }
-    default: return false;
+    default:
+        return false;
     }
     if (!WorldWalk::HasSelection(first))
         return true;
@@ -203,34 +212,70 @@ LRESULT CMainWindow::WindowProc(const Message& msg)
 {
     int x = GET_X_LPARAM(msg.lParam), y = GET_Y_LPARAM(msg.lParam);
     switch (msg.message) {
-    case WM_PAINT: OnPaint(); return 0;
-    case WM_KEYDOWN: OnKeyDown(int(msg.wParam)); return 0;
-    case WM_KEYUP: OnKeyUp(int(msg.wParam)); return 0;
-    case WM_CHAR: OnChar(int(msg.wParam)); return 0;
-    case WM_SYSKEYDOWN: return OnSysKeyDown(msg);
-    case WM_SYSKEYUP: return OnSysKeyUp(msg);
-    case WM_SYSCOMMAND: return OnSysCommand(msg);
-    case WM_ACTIVATEAPP: return OnActivateApp(msg);
-    case WM_ACTIVATE: return OnActivate(msg);
-    case WM_SIZE: return OnSize(msg);
-    case WM_DROPFILES: return OnDropFiles(msg);
-    case WM_DESTROY: return OnDestroy(msg);
-    case WM_CLOSE: return OnClose(msg);
-    case WM_LBUTTONDOWN: OnLButtonDown(x, y); return 0;
-    case WM_LBUTTONUP: OnLButtonUp(x, y); return 0;
-    case WM_LBUTTONDBLCLK: OnLButtonDblClk(x, y); return 0;
-    case WM_MBUTTONDOWN: OnMButtonDown(x, y); return 0;
-    case WM_MBUTTONUP: OnMButtonUp(x, y); return 0;
-    case WM_RBUTTONDOWN: OnRButtonDown(x, y); return 0;
-    case WM_RBUTTONUP: OnRButtonUp(x, y); return 0;
-    case WM_MOUSEMOVE: OnMouseMove(x, y); return 0;
-    case WM_MOUSEWHEEL: OnMouseWheel(GET_WHEEL_DELTA_WPARAM(msg.wParam)); return 0;
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_KEYDOWN:
+        OnKeyDown(int(msg.wParam));
+        return 0;
+    case WM_KEYUP:
+        OnKeyUp(int(msg.wParam));
+        return 0;
+    case WM_CHAR:
+        OnChar(int(msg.wParam));
+        return 0;
+    case WM_SYSKEYDOWN:
+        return OnSysKeyDown(msg);
+    case WM_SYSKEYUP:
+        return OnSysKeyUp(msg);
+    case WM_SYSCOMMAND:
+        return OnSysCommand(msg);
+    case WM_ACTIVATEAPP:
+        return OnActivateApp(msg);
+    case WM_ACTIVATE:
+        return OnActivate(msg);
+    case WM_SIZE:
+        return OnSize(msg);
+    case WM_DROPFILES:
+        return OnDropFiles(msg);
+    case WM_DESTROY:
+        return OnDestroy(msg);
+    case WM_CLOSE:
+        return OnClose(msg);
+    case WM_LBUTTONDOWN:
+        OnLButtonDown(x, y);
+        return 0;
+    case WM_LBUTTONUP:
+        OnLButtonUp(x, y);
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        OnLButtonDblClk(x, y);
+        return 0;
+    case WM_MBUTTONDOWN:
+        OnMButtonDown(x, y);
+        return 0;
+    case WM_MBUTTONUP:
+        OnMButtonUp(x, y);
+        return 0;
+    case WM_RBUTTONDOWN:
+        OnRButtonDown(x, y);
+        return 0;
+    case WM_RBUTTONUP:
+        OnRButtonUp(x, y);
+        return 0;
+    case WM_MOUSEMOVE:
+        OnMouseMove(x, y);
+        return 0;
+    case WM_MOUSEWHEEL:
+        OnMouseWheel(GET_WHEEL_DELTA_WPARAM(msg.wParam));
+        return 0;
     case MM_MCINOTIFY:
         // The end of a CD track; the music itself comes with the CD player.
         if (msg.wParam == MciNotifySuccessful)
             LogPrintf("MCI_NOTIFY");
         return DefWindowProc(msg);
-    default: return DefWindowProc(msg);
+    default:
+        return DefWindowProc(msg);
     }
 }
 
@@ -251,15 +296,32 @@ void CMainWindow::OnKeyDown(int key)
         return;
     Input.menuKey = 0;
     switch (key) {
-    case VK_RETURN: Input.menuKey = 3; break;
-    case VK_ESCAPE: Input.menuKey = 8; break;
-    case VK_END: Input.menuKey = 4; break;
-    case VK_HOME: Input.menuKey = 5; break;
-    case VK_LEFT: Input.menuKey = 2; break;
-    case VK_UP: Input.menuKey = 6; break;
-    case VK_RIGHT: Input.menuKey = 1; break;
-    case VK_DOWN: Input.menuKey = 7; break;
-    default: break;
+    case VK_RETURN:
+        Input.menuKey = 3;
+        break;
+    case VK_ESCAPE:
+        Input.menuKey = 8;
+        break;
+    case VK_END:
+        Input.menuKey = 4;
+        break;
+    case VK_HOME:
+        Input.menuKey = 5;
+        break;
+    case VK_LEFT:
+        Input.menuKey = 2;
+        break;
+    case VK_UP:
+        Input.menuKey = 6;
+        break;
+    case VK_RIGHT:
+        Input.menuKey = 1;
+        break;
+    case VK_DOWN:
+        Input.menuKey = 7;
+        break;
+    default:
+        break;
     }
     if (IsGameView()) {
         if (key == VK_SPACE)
@@ -270,16 +332,25 @@ void CMainWindow::OnKeyDown(int key)
     bool ctrl = KeyHeld(VK_CONTROL);
     bool shift = KeyHeld(VK_SHIFT);
     switch (key) {
-    case VK_PAUSE: AnimationStopFlag = !AnimationStopFlag; return;
+    case VK_PAUSE:
+        AnimationStopFlag = !AnimationStopFlag;
+        return;
     case VK_ESCAPE:
         if (CWorldObject* first = FirstWorldObject())
             WorldWalk::ClearSelection(first);
         EditorDrag.mode = DRAG_NONE;
         return;
-    case '1': SnappingMode = 1; return;
-    case '2': SnappingMode = 2; return;
-    case '3': SnappingMode = 0; return;
-    default: break;
+    case '1':
+        SnappingMode = 1;
+        return;
+    case '2':
+        SnappingMode = 2;
+        return;
+    case '3':
+        SnappingMode = 0;
+        return;
+    default:
+        break;
     }
     if (ctrl) {
         CWorldObject* first = FirstWorldObject();
@@ -327,7 +398,8 @@ void CMainWindow::OnKeyDown(int key)
                 ClearTextureStage(1);
             }
             return;
-        default: break;
+        default:
+            break;
         }
     }
     if (EditSelectionByKey(key, ctrl, shift))
@@ -336,13 +408,26 @@ void CMainWindow::OnKeyDown(int key)
         return;
     ViewIndex view = VIEW_COUNT;
     switch (key) {
-    case VK_F1: view = VIEW_TOP; break;
-    case VK_F1 + 3: view = VIEW_PERSPECTIVE; break;
-    case VK_F1 + 4: view = VIEW_WORLD_GROUND; break;
-    case VK_F1 + 5: view = VIEW_MODEL; break;
-    case VK_F1 + 6: view = VIEW_MODEL_GROUND; break;
-    case VK_F1 + 7: view = VIEW_OBJECT_EDITOR; break;
-    default: break;
+    case VK_F1:
+        view = VIEW_TOP;
+        break;
+    case VK_F1 + 3:
+        view = VIEW_PERSPECTIVE;
+        break;
+    case VK_F1 + 4:
+        view = VIEW_WORLD_GROUND;
+        break;
+    case VK_F1 + 5:
+        view = VIEW_MODEL;
+        break;
+    case VK_F1 + 6:
+        view = VIEW_MODEL_GROUND;
+        break;
+    case VK_F1 + 7:
+        view = VIEW_OBJECT_EDITOR;
+        break;
+    default:
+        break;
     }
     if (view != VIEW_COUNT) {
         SelectView(view);
@@ -623,12 +708,14 @@ void CMainWindow::OnMouseMove(int x, int y)
         const float sx = dx * (640.0f / float(w)) * EditorDrag.zoom / 640.0f;
         const float sy = dy * (480.0f / float(h)) * EditorDrag.zoom / 480.0f;
         const float right[3] = {-std::cos(v.yaw), 0.0f, std::sin(v.yaw)};
-        const float up[3] = {-std::sin(v.pitch) * std::sin(v.yaw), std::cos(v.pitch), -std::sin(v.pitch) * std::cos(v.yaw)};
+        const float up[3] = {-std::sin(v.pitch) * std::sin(v.yaw), std::cos(v.pitch),
+                             -std::sin(v.pitch) * std::cos(v.yaw)};
         for (int i = 0; i < 3; ++i)
             v.target[i] = EditorDrag.target[i] - right[i] * sx + up[i] * sy;
         break;
     }
-    default: break;
+    default:
+        break;
     }
     if (v.orthographic)
         switchMode();

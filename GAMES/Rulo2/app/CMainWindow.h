@@ -9,17 +9,24 @@
 #include <string>
 
 // State of the window that the frame loop and the game step read.
-extern uint8_t AppActiveFlag;     // the application is the active one
-extern uint8_t DeviceReadyFlag;   // derived from the device: DX.initialised
-extern float EditorNearPlane;     // 0.1
-extern float EditorFarPlane;      // 12.0
-extern int32_t SnappingMode;      // 0 none, 1 grid and locators, 2 grid level
-extern int32_t GameCameraMode;    // 0 normal, 1 along the current character's heading
-extern float GridLevels[3];       // the editor grid's level along x, y and z
+extern uint8_t AppActiveFlag;   // the application is the active one
+extern uint8_t DeviceReadyFlag; // derived from the device: DX.initialised
+extern float EditorNearPlane;   // 0.1
+extern float EditorFarPlane;    // 12.0
+extern int32_t SnappingMode;    // 0 none, 1 grid and locators, 2 grid level
+extern int32_t GameCameraMode;  // 0 normal, 1 along the current character's heading
+extern float GridLevels[3];     // the editor grid's level along x, y and z
 
 // Editor drags: 0 none, 1 pan, 2 orbit, 3 zoom (the others come with the editor).
-enum EditorDragMode : int32_t { DRAG_NONE = 0, DRAG_PAN = 1, DRAG_ORBIT = 2, DRAG_ZOOM = 3 };
-struct EditorDragState {
+enum EditorDragMode : int32_t
+{
+    DRAG_NONE = 0,
+    DRAG_PAN = 1,
+    DRAG_ORBIT = 2,
+    DRAG_ZOOM = 3
+};
+struct EditorDragState
+{
     int32_t mode = DRAG_NONE;
     int32_t startX = 0, startY = 0;
     float zoom = 0, yaw = 0, pitch = 0;
@@ -33,7 +40,8 @@ constexpr float MaxEditorPitch = 1.5707864f;
 
 // What a dropped file becomes; each returns true when it took the file.
 // Null entries are skipped until their subsystem registers them.
-struct DropHooks {
+struct DropHooks
+{
     bool (*loadWorld)(const char* path) = nullptr;
     bool (*importModel)(const char* path) = nullptr;
     bool (*loadTexture)(const char* path) = nullptr;
@@ -45,7 +53,8 @@ extern DropHooks DroppedFileHooks;
 // Opens the game view's quit question; while null, closing the game view quits at once.
 extern void (*OpenQuitQuestion)();
 
-class CMainWindow : public platform::Window {
+class CMainWindow : public platform::Window
+{
 public:
     CMainWindow() = default;
 

@@ -17,15 +17,15 @@ CCameraView MakeView(float yaw, float pitch, bool ortho, bool world)
 } // namespace
 
 CCameraView CameraViews[VIEW_COUNT] = {
-    MakeView(Pi, Pi / 4, false, true),         // game view
-    MakeView(Pi, 0, true, true),               // Front View
-    MakeView(Pi / 2, 0, true, true),           // Side View
-    MakeView(Pi, 1.5706964f, true, true),      // Top View
-    MakeView(Pi, Pi / 4, false, true),         // Perspective View
-    MakeView(Pi, Pi / 4, false, true),         // World Ground View
-    MakeView(Pi, Pi / 4, false, false),        // Model View
-    MakeView(Pi, Pi / 4, false, false),        // Model Ground View
-    MakeView(Pi, Pi / 4, false, false),        // Object Editor
+    MakeView(Pi, Pi / 4, false, true),    // game view
+    MakeView(Pi, 0, true, true),          // Front View
+    MakeView(Pi / 2, 0, true, true),      // Side View
+    MakeView(Pi, 1.5706964f, true, true), // Top View
+    MakeView(Pi, Pi / 4, false, true),    // Perspective View
+    MakeView(Pi, Pi / 4, false, true),    // World Ground View
+    MakeView(Pi, Pi / 4, false, false),   // Model View
+    MakeView(Pi, Pi / 4, false, false),   // Model Ground View
+    MakeView(Pi, Pi / 4, false, false),   // Object Editor
 };
 
 CCameraView* CurrentView = &CameraViews[VIEW_GAME];

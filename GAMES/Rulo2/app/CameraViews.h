@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-struct CCameraView {
+struct CCameraView
+{
     float zoom = 4.0f;
     float yaw = 3.14159265f;
     float pitch = 0.78539816f;
@@ -13,7 +14,8 @@ struct CCameraView {
     uint8_t worldView = 1;
 };
 
-enum ViewIndex : int32_t {
+enum ViewIndex : int32_t
+{
     VIEW_GAME = 0,
     VIEW_FRONT,
     VIEW_SIDE,

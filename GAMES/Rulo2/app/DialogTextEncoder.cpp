@@ -19,7 +19,12 @@ void PutU32(std::vector<uint8_t>& out, uint32_t v)
         out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
-enum class EncodeResult { Done, NoInput, Failed };
+enum class EncodeResult
+{
+    Done,
+    NoInput,
+    Failed
+};
 
 EncodeResult Encode(const std::string& inPath, const std::string& outPath, std::string* error)
 {

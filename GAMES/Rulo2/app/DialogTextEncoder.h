@@ -8,7 +8,8 @@
 // Encodes one file. The input is read in text mode (a CR before an LF
 // dropped, the text ending at Ctrl-Z); the output replaces an older one only
 // once it is completely written. False with a reason naming the file.
-bool EncodeDialogTextFile(const std::string& inPath, const std::string& outPath, std::string* error = nullptr);
+bool EncodeDialogTextFile(const std::string& inPath, const std::string& outPath,
+                          std::string* error = nullptr);
 
 // Encodes the four dialog text files of the program folder, German full,
 // English full, German demo, English demo, each into its "_encoded" file.

@@ -23,12 +23,12 @@ struct GameClockState
     int32_t gameClock = 0;
     int32_t prevGameClock = 0;
     int32_t dayCounter = 0;
-    int32_t gameSpeed = 100;        // percent; 0 stops, negative runs backward
+    int32_t gameSpeed = 100; // percent; 0 stops, negative runs backward
     int32_t frameCounter = 0;
     uint32_t frameRateTime = 0;
     float frameRate = 0.0f;
-    uint8_t appPaused = 0;          // the application is deactivated
-    uint8_t fakeRecording = 0;      // fixed steps, a snapshot every frame
+    uint8_t appPaused = 0;     // the application is deactivated
+    uint8_t fakeRecording = 0; // fixed steps, a snapshot every frame
     int32_t movieState = 0;
     int32_t burglaryLevel = 1;
 };

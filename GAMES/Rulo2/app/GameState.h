@@ -5,9 +5,21 @@
 #include <cstdint>
 
 // Game phase.
-enum : int32_t { PHASE_REALTIME = 0, PHASE_PLANNING = 1, PHASE_BURGLARY = 2 };
+enum : int32_t
+{
+    PHASE_REALTIME = 0,
+    PHASE_PLANNING = 1,
+    PHASE_BURGLARY = 2
+};
 // Record state.
-enum : int32_t { RECORD_NORMAL = 0, RECORD_RECORD = 1, RECORD_REPLAY = 2, RECORD_CONTINUE = 3, RECORD_LOAD = 4 };
+enum : int32_t
+{
+    RECORD_NORMAL = 0,
+    RECORD_RECORD = 1,
+    RECORD_REPLAY = 2,
+    RECORD_CONTINUE = 3,
+    RECORD_LOAD = 4
+};
 
 extern int32_t GamePhase;
 extern int32_t RecordState;
@@ -35,8 +47,9 @@ extern uint8_t AlarmOverride;
 constexpr int32_t NumberOfLevels = 1;
 
 // The input state the main window fills and the game step and screens read.
-struct InputState {
-    int32_t menuKey = 0;         // 1 Right, 2 Left, 3 Enter, 4 End, 5 Home, 6 Up, 7 Down, 8 Esc, or a character
+struct InputState
+{
+    int32_t menuKey = 0; // 1 Right, 2 Left, 3 Enter, 4 End, 5 Home, 6 Up, 7 Down, 8 Esc, or a character
     uint8_t leftButton = 0, middleButton = 0, rightButton = 0;
     uint8_t leftClick = 0, rightClick = 0;
     uint8_t doubleClick = 0;
@@ -46,7 +59,7 @@ struct InputState {
     int32_t leftPressFrame = 0, rightPressFrame = 0;
     // The game step frame of the last button press (the "input frame").
     int32_t inputFrame = 0;
-    uint8_t mouseMoveHandled = 0;  // cleared by every frame
+    uint8_t mouseMoveHandled = 0; // cleared by every frame
     float mouseDX = 0, mouseDY = 0;
     int32_t cursorX = 0, cursorY = 0;
 };

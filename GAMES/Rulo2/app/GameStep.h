@@ -11,7 +11,8 @@ constexpr int32_t SimulationTickMs = 50;
 
 // Work of the other subsystems that one step calls; null entries are skipped
 // until their subsystem registers them.
-struct GameStepHooks {
+struct GameStepHooks
+{
     // One simulation tick of every active object; true ends the tick loop at once.
     bool (*recordCharacterActions)() = nullptr;
     // The ambient walkers at the new clock (REALTIME only).
@@ -49,7 +50,8 @@ extern GameStepHooks StepHooks;
 
 // Time spent in the parts of the game step, summed over frames (the statistics
 // and the benchmarks read it; whoever reads it may reset it).
-struct GameStepTimes {
+struct GameStepTimes
+{
     double simulationMs = 0;
     double visibilityMs = 0;
     double drawingMs = 0;

@@ -109,7 +109,8 @@ uint32_t RegReadDword(HKEY root, const char* subKey, const char* name, uint32_t 
     platform::RegValue v;
     if (!subKey || !name || !platform::RegQueryValue(root, subKey, name, v) || v.data.size() != 4)
         return defaultValue;
-    return uint32_t(v.data[0]) | uint32_t(v.data[1]) << 8 | uint32_t(v.data[2]) << 16 | uint32_t(v.data[3]) << 24;
+    return uint32_t(v.data[0]) | uint32_t(v.data[1]) << 8 | uint32_t(v.data[2]) << 16 |
+           uint32_t(v.data[3]) << 24;
 }
 
 std::string RegReadString(HKEY root, const char* subKey, const char* name, const char* defaultText)
@@ -230,7 +231,7 @@ int ShowBox(const char* text, uint32_t type)
     return platform::MessageBox(owner, text ? text : "", GetDisplayText("RULO2"), type);
 }
 
-}  // namespace
+} // namespace
 
 void ReadWindowPlacementSettings()
 {

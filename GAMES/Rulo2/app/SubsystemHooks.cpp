@@ -1,6 +1,8 @@
 #include "GAMES/Rulo2/app/SubsystemHooks.h"
 
 #include "GAMES/Rulo2/Rulo2.h"
+#include "GAMES/Rulo2/Texture.h"
+#include "GAMES/Rulo2/TexturePage.h"
 #include "GAMES/Rulo2/app/CMainWindow.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameClock.h"
@@ -16,10 +18,8 @@
 #include "GAMES/Rulo2/render/GameResources.h"
 #include "GAMES/Rulo2/render/Markers.h"
 #include "GAMES/Rulo2/render/Overlays.h"
-#include "GAMES/Rulo2/render/UiSurfaces.h"
-#include "GAMES/Rulo2/Texture.h"
-#include "GAMES/Rulo2/TexturePage.h"
 #include "GAMES/Rulo2/render/Screenshot.h"
+#include "GAMES/Rulo2/render/UiSurfaces.h"
 #include "GAMES/Rulo2/world/CMeshDrawing.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
@@ -101,7 +101,7 @@ void DrawWorld()
     DrawShadowMaps();
     DrawTransparentAndFaded();
     if (PassOptions.lighting && LightFlaresFlag) {
-        CTexture* flare = GameResourceTexture(393);  // "Lightflare"
+        CTexture* flare = GameResourceTexture(393); // "Lightflare"
         for (SFlare& f : FlareList)
             DrawLightFlare(f.point, f.colour, flare ? flare->surface : nullptr);
     }
@@ -119,9 +119,9 @@ void UpdateFade()
 
 const char* EditorViewName()
 {
-    static const char* const names[VIEW_COUNT] = {nullptr,           "Front View",        "Side View",
-                                                  "Top View",        "Perspective View",  "World Ground View",
-                                                  "Model View",      "Model Ground View", "Object Editor"};
+    static const char* const names[VIEW_COUNT] = {nullptr,      "Front View",        "Side View",
+                                                  "Top View",   "Perspective View",  "World Ground View",
+                                                  "Model View", "Model Ground View", "Object Editor"};
     return names[CurrentViewIndex()];
 }
 

@@ -21,7 +21,7 @@ class CWorldObject;
 // The kind record of an object logic.
 struct SObjectKind
 {
-    int32_t kindId = 0;  // 0 item, 1 loot, 2 tool, 3 fixed, 4..6 characters, 7 door, 8 window, 9 car
+    int32_t kindId = 0; // 0 item, 1 loot, 2 tool, 3 fixed, 4..6 characters, 7 door, 8 window, 9 car
     int32_t minBurglaryLevel = 0;
     float weight = 0.0f;
     float value = 0.0f;
@@ -64,7 +64,7 @@ public:
 
     SObjectKind kind;
     char kindName[64] = {};
-    int32_t typeNumber = -1;  // -1: no type entry
+    int32_t typeNumber = -1; // -1: no type entry
     CNode* owner = nullptr;
     uint32_t objectId = 0;
     int32_t logicNumber = 0;
@@ -73,11 +73,11 @@ public:
     uint8_t saveWithWorld = 0;
     uint8_t active = 0;
     uint32_t runtimeWord = 0;
-    std::vector<uint8_t> info;  // the kept "INFO" body
-    CObjectState* currentState = nullptr;  // not owned; null: the shape root is shown
-    std::unique_ptr<SCharacterData> characterData;  // null: no character data
+    std::vector<uint8_t> info;                     // the kept "INFO" body
+    CObjectState* currentState = nullptr;          // not owned; null: the shape root is shown
+    std::unique_ptr<SCharacterData> characterData; // null: no character data
     std::unique_ptr<PATHFINDER> pathfinder;
-    uint8_t instance = 0;  // the logic of an object instance (a carried copy)
+    uint8_t instance = 0; // the logic of an object instance (a carried copy)
 };
 
 // Counts the world's objects and prepares their logic for numbering.

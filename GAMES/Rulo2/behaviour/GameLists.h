@@ -37,7 +37,7 @@ extern std::vector<CWorldObject*> ActiveObjectList;
 struct SRecordedEvent
 {
     int32_t kind = 0;
-    CWorldObject* object = nullptr;  // the object or the owning gang member
+    CWorldObject* object = nullptr; // the object or the owning gang member
     uint32_t words[4] = {};
     float newValue = 0.0f, oldValue = 0.0f;
 };

@@ -12,7 +12,7 @@ struct SFind
     uint32_t id;
     CWorldObject* found;
 };
-}  // namespace
+} // namespace
 
 static int FindNode(CWorldObject* node, void* argument)
 {

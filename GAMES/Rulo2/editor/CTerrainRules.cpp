@@ -5,8 +5,7 @@
 
 #include "GAMES/Rulo2/world/ChunkFile.h"
 
-CTerrainRules::CTerrainRules()
-    : extra{0, 5, std::bit_cast<uint32_t>(50.0f), std::bit_cast<uint32_t>(10.0f)}
+CTerrainRules::CTerrainRules() : extra{0, 5, std::bit_cast<uint32_t>(50.0f), std::bit_cast<uint32_t>(10.0f)}
 {
     InitColorRecord();
 }

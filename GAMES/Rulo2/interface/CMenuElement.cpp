@@ -57,7 +57,10 @@ CMenuElement::~CMenuElement()
         tracks[i]->Release();
 }
 
-int32_t CMenuElement::OwnerTime() const { return owner ? owner->time : 0; }
+int32_t CMenuElement::OwnerTime() const
+{
+    return owner ? owner->time : 0;
+}
 
 void CMenuElement::DrawNormal(int32_t)
 {
@@ -73,7 +76,10 @@ void CMenuElement::DrawHighlighted(int32_t)
     hovered = 1;
 }
 
-void CMenuElement::DrawActive(int32_t time) { CMenuElement::DrawNormal(time); }
+void CMenuElement::DrawActive(int32_t time)
+{
+    CMenuElement::DrawNormal(time);
+}
 
 void CMenuElement::AddTrack(CAnimTrack* track)
 {
@@ -107,7 +113,10 @@ int32_t CMenuElement::PlayTrack(const char* trackName)
     return found;
 }
 
-CMenu::~CMenu() { RemoveElements(); }
+CMenu::~CMenu()
+{
+    RemoveElements();
+}
 
 void CMenu::AddElement(CMenuElement* element, uint32_t groupWord)
 {

@@ -151,7 +151,7 @@ void CMenuQuad::Draw(float depth)
     }
     SetClipping(true);
     SetLighting(false);
-    SetZFunc(4);  // less-or-equal
+    SetZFunc(4); // less-or-equal
     DX.device->DrawPrimitive(D3DPT_TRIANGLEFAN, FVF_TLVERTEX, drawBuffer, 4, 0);
     SetBlendMode(-1);
 }
@@ -171,13 +171,14 @@ void CMenuPanel::Setup(Corner topLeft, Corner bottomRight)
     const float us[4] = {0, 1, 1, 0};
     const float vs[4] = {0, 0, 1, 1};
     // Top-left dark grey, bottom-right blue-grey, the two sides their midpoint.
-    const float rgb[4][3] = {{0.1f, 0.1f, 0.1f}, {0.2f, 0.2f, 0.25f}, {0.3f, 0.3f, 0.4f}, {0.2f, 0.2f, 0.25f}};
+    const float rgb[4][3] = {
+        {0.1f, 0.1f, 0.1f}, {0.2f, 0.2f, 0.25f}, {0.3f, 0.3f, 0.4f}, {0.2f, 0.2f, 0.25f}};
     const float alphaEnd[4] = {0.5f, 0.75f, 1.0f, 0.75f};
     for (int k = 0; k < 2; ++k) {
         QuadKey q;
         for (int i = 0; i < 4; ++i)
-            q.vertices[i] = MenuVertex{xs[i], ys[i], us[i], vs[i], rgb[i][0], rgb[i][1], rgb[i][2],
-                                       k == 0 ? 0.0f : alphaEnd[i]};
+            q.vertices[i] = MenuVertex{xs[i],     ys[i],     us[i],     vs[i],
+                                       rgb[i][0], rgb[i][1], rgb[i][2], k == 0 ? 0.0f : alphaEnd[i]};
         track->AddKey(k == 0 ? 0 : 300, q, 3);
     }
     AddTrack(track);

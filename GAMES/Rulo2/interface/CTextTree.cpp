@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <new>
 #include <cstring>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -164,8 +164,15 @@ void CTextTree::Depths(int32_t* minDepth, int32_t* maxDepth) const
     int32_t lo = -1, hi = -1;
     if (root) {
         // Post-order over an explicit stack: a node's values need both children's.
-        struct Frame { const CTextTreeNode* n; bool expanded; };
-        struct Result { int32_t lo, hi; };
+        struct Frame
+        {
+            const CTextTreeNode* n;
+            bool expanded;
+        };
+        struct Result
+        {
+            int32_t lo, hi;
+        };
         std::vector<Frame> stack{{root, false}};
         std::vector<Result> results;
         while (!stack.empty()) {

@@ -13,8 +13,8 @@ struct CTextTreeNode
 {
     sString key;
     sString text;
-    CTextTreeNode* left = nullptr;   // keys that compare less
-    CTextTreeNode* right = nullptr;  // keys that compare greater
+    CTextTreeNode* left = nullptr;  // keys that compare less
+    CTextTreeNode* right = nullptr; // keys that compare greater
 };
 
 // One entry as Dump hands it out.

@@ -1,8 +1,8 @@
 #include "GAMES/Rulo2/interface/DialogTexts.h"
 
-#include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
+#include "GAMES/Rulo2/interface/CTextTree.h"
 #include "LIBS/System/LogPrintf.h"
 #include "LIBS/System/sPack.h"
 #include "platform/files/Files.h"
@@ -110,7 +110,7 @@ void ParseDialogText(std::string_view text, CTextTree& tree, std::vector<DialogT
 {
     size_t end = text.find('\0');
     int32_t lineNo = 1;
-    size_t lineStart = 0;  // offset of the current physical line, for columns
+    size_t lineStart = 0; // offset of the current physical line, for columns
     if (end != std::string_view::npos) {
         if (end + 1 < text.size()) {
             int32_t l = 1;

@@ -43,7 +43,8 @@ std::string DialogTextPath(const std::string& folder, int32_t language);
 // patches. A file that cannot be read leaves the tree as it was; the reason,
 // naming the file, goes to the log and to `error`. Skipped lines are logged
 // with file, line and column.
-bool LoadDialogTextsFrom(const std::string& path, CTextTree& tree, bool showKeys, std::string* error = nullptr);
+bool LoadDialogTextsFrom(const std::string& path, CTextTree& tree, bool showKeys,
+                         std::string* error = nullptr);
 
 // The start-up loader: the current language's file under the start folder
 // into the global dictionary.

@@ -7,7 +7,7 @@ class CNode;
 struct STextBubble
 {
     CNode* owner = nullptr;
-    char* text = nullptr;  // malloc'd
+    char* text = nullptr; // malloc'd
     int time = 0;
     int rect[4] = {};
 };

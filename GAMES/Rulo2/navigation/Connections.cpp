@@ -55,7 +55,7 @@ struct SResolve
     CWorldObject* root;
     const std::vector<CWorldObject*>* table;
 };
-}  // namespace
+} // namespace
 
 static int ResolveNode(CWorldObject* node, void* argument)
 {
@@ -76,7 +76,8 @@ static int ResolveNode(CWorldObject* node, void* argument)
     return NODE_WALK_CONTINUE;
 }
 
-void CWorldObject::ResolveConnections(CWorldObject* first, CWorldObject* root, const std::vector<CWorldObject*>& table)
+void CWorldObject::ResolveConnections(CWorldObject* first, CWorldObject* root,
+                                      const std::vector<CWorldObject*>& table)
 {
     if (!first)
         return;
@@ -91,7 +92,7 @@ struct SCheck
     int repaired = 0;
     int removed = 0;
 };
-}  // namespace
+} // namespace
 
 static bool HasConnectionTo(const CWorldObject* from, const CWorldObject* to)
 {
@@ -165,6 +166,4 @@ float GetNodeScale(const CNode* node)
     return 1.0f;
 }
 
-void CStreetNet::Build(CWorldObject*)
-{
-}
+void CStreetNet::Build(CWorldObject*) {}

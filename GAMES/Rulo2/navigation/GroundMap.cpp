@@ -19,7 +19,7 @@ std::unique_ptr<SScratch> g_Scratch;
 
 constexpr uint8_t kWhiteIndex = 255;
 
-}  // namespace
+} // namespace
 
 int32_t RoundHalfAway(float value)
 {

@@ -17,7 +17,7 @@ int32_t RoundHalfAway(float value);
 // whose first word points to the cells (FreeGroundMap).
 struct GroundMap
 {
-    uint8_t* cells = nullptr;  // rows along z, row length = width
+    uint8_t* cells = nullptr; // rows along z, row length = width
     int32_t minX = 0, minZ = 0, maxX = 0, maxZ = 0;
 
     int32_t Width() const { return maxX - minX + 1; }

@@ -7,22 +7,24 @@
 #include "LIBS/System/CTextBuffer.h"
 #include "platform/d3d/D3DTypes.h"
 
-class CD3DLight {
+class CD3DLight
+{
 public:
-  explicit CD3DLight(const char* name);
-  virtual ~CD3DLight();
-  CD3DLight(const CD3DLight&) = delete;
-  CD3DLight& operator=(const CD3DLight&) = delete;
+    explicit CD3DLight(const char* name);
+    virtual ~CD3DLight();
+    CD3DLight(const CD3DLight&) = delete;
+    CD3DLight& operator=(const CD3DLight&) = delete;
 
-  bool set(int32_t type, float x, float y, float z, float red, float green, float blue, float range, bool enable);
-  bool enable(bool on);
-  void Reapply();
+    bool set(int32_t type, float x, float y, float z, float red, float green, float blue, float range,
+             bool enable);
+    bool enable(bool on);
+    void Reapply();
 
-  CTextBuffer name;
-  D3DLIGHT7 light;
-  int32_t kind = 3;
-  int32_t slot = -1;
-  bool enabled = false;
+    CTextBuffer name;
+    D3DLIGHT7 light;
+    int32_t kind = 3;
+    int32_t slot = -1;
+    bool enabled = false;
 };
 
 // Light index -> light; null entries are free indexes.

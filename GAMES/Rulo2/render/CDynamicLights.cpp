@@ -31,9 +31,12 @@ int32_t CellIndex(float value, float origin, int32_t size)
     return std::clamp(int32_t(value - origin), 0, size - 1);
 }
 
-}  // namespace
+} // namespace
 
-const SWorldLight* SNearestLight::light() const { return node ? node->Light() : nullptr; }
+const SWorldLight* SNearestLight::light() const
+{
+    return node ? node->Light() : nullptr;
+}
 
 CDynamicLights::CDynamicLights() : lights(&g_LightNodes) {}
 
@@ -79,7 +82,8 @@ void CDynamicLights::Init()
     for (CWorldObject* l : *lights) {
         if (!l)
             continue;
-        Cell& cell = grid[size_t(CellIndex(l->position.y, originY, rows))][size_t(CellIndex(l->position.x, originX, columns))];
+        Cell& cell = grid[size_t(CellIndex(l->position.y, originY, rows))]
+                         [size_t(CellIndex(l->position.x, originX, columns))];
         (IsInsideNode(l) ? cell.inside : cell.outside).push_back(l);
     }
 }

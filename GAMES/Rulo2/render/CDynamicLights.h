@@ -13,7 +13,7 @@ struct SWorldLight;
 
 struct SNearestLight
 {
-    CWorldObject* node = nullptr;  // the light's world object; null for an empty slot
+    CWorldObject* node = nullptr; // the light's world object; null for an empty slot
     float distance = 3.4028235e38f;
     const SWorldLight* light() const;
 };
@@ -35,8 +35,8 @@ public:
 
     CD3DLight* deviceLights[3] = {};
     SNearestLight nearest[3];
-    std::vector<std::vector<Cell>> grid;  // grid[row][column]
-    std::vector<CWorldObject*>* lights;   // the world's light nodes
+    std::vector<std::vector<Cell>> grid; // grid[row][column]
+    std::vector<CWorldObject*>* lights;  // the world's light nodes
     float originX = 0, originY = 0;
     int32_t columns = 0, rows = 0;
 };

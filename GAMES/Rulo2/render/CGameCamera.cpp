@@ -27,7 +27,10 @@ void (*CameraListener)(const CVector& position, const CVector& eye) = nullptr;
 namespace {
 constexpr float kPi = 3.14159265358979f;
 
-float Length(const CVector& v) { return v.length(); }
+float Length(const CVector& v)
+{
+    return v.length();
+}
 
 // Scales v to length `len`; a zero vector stays as it is.
 CVector WithLength(const CVector& v, float len)
@@ -38,7 +41,10 @@ CVector WithLength(const CVector& v, float len)
     return v * (len / l);
 }
 
-float Heading(const CVector& v) { return std::atan2(v.x, v.z); }
+float Heading(const CVector& v)
+{
+    return std::atan2(v.x, v.z);
+}
 
 CVector TurnY(const CVector& v, float a)
 {
@@ -64,7 +70,7 @@ bool HasAncestorWithin(const CWorldObject* node, const CWorldObject* ancestor, i
             return true;
     return false;
 }
-}  // namespace
+} // namespace
 
 void Vec3DivScalar(CVector& v, float s)
 {
@@ -197,10 +203,10 @@ void CGameCamera::FrameThumbnail()
             CVector hit;
             CWorldObject* hitNode = nullptr;
             const bool ground = g_WorldRoot && IntersectRayWithNode(g_WorldRoot, eye + CVector(0, 0.15f, 0),
-                                                                      CVector(0, -1, 0), &hit, &hitNode, false);
+                                                                    CVector(0, -1, 0), &hit, &hitNode, false);
             // Doors and windows must be seen from outside.
-            const bool doorOrWindow = object->objectLogic &&
-                                      (object->objectLogic->kind.kindId == 7 || object->objectLogic->kind.kindId == 8);
+            const bool doorOrWindow = object->objectLogic && (object->objectLogic->kind.kindId == 7 ||
+                                                              object->objectLogic->kind.kindId == 8);
             if (ground && !(doorOrWindow && hitNode && hitNode->IsInsideBuilding()))
                 break;
         }
@@ -330,7 +336,8 @@ void CGameCamera::Update(int32_t time)
     lastTime = time;
 }
 
-bool CGameCamera::ClipEye(const CVector& eyePoint, const CVector& lookAtPoint, float minimum, CVector* clipped)
+bool CGameCamera::ClipEye(const CVector& eyePoint, const CVector& lookAtPoint, float minimum,
+                          CVector* clipped)
 {
     if (!CameraSettings.cameraIntersection) {
         *clipped = eyePoint;
@@ -464,7 +471,8 @@ bool CGameCamera::FindWallPoint(const CVector& point, CVector* wall)
                             point.y <= box.max.y && point.z >= box.min.z && point.z <= box.max.z;
         if (inside || point.y < box.min.y - 0.5f || point.y > box.max.y + 0.5f)
             continue;
-        const CVector near(std::clamp(point.x, box.min.x, box.max.x), point.y, std::clamp(point.z, box.min.z, box.max.z));
+        const CVector near(std::clamp(point.x, box.min.x, box.max.x), point.y,
+                           std::clamp(point.z, box.min.z, box.max.z));
         const float d = Length(near - point);
         if (d > 0.8f)
             continue;
@@ -482,7 +490,8 @@ bool CGameCamera::FindWallPoint(const CVector& point, CVector* wall)
     if (found == 1) {
         *wall = best[0].p;
     } else {
-        *wall = point + WithLength(best[0].p - point, 1.0f) * best[1].d + WithLength(best[1].p - point, 1.0f) * best[0].d;
+        *wall = point + WithLength(best[0].p - point, 1.0f) * best[1].d +
+                WithLength(best[1].p - point, 1.0f) * best[0].d;
     }
     CVector h = best[0].p - point;
     h.y = 0;
@@ -520,7 +529,8 @@ void UpdateCursorRay(int32_t x, int32_t y)
     const float vx = (2.0f * float(x) / float(DX.screenWidth) - 1.0f) / proj.m[0][0];
     const float vy = (1.0f - 2.0f * float(y) / float(DX.screenHeight)) / proj.m[1][1];
     // The view's rotation rows are orthonormal: its transpose turns back.
-    CVector d(vx * view.m[0][0] + vy * view.m[0][1] + view.m[0][2], vx * view.m[1][0] + vy * view.m[1][1] + view.m[1][2],
+    CVector d(vx * view.m[0][0] + vy * view.m[0][1] + view.m[0][2],
+              vx * view.m[1][0] + vy * view.m[1][1] + view.m[1][2],
               vx * view.m[2][0] + vy * view.m[2][1] + view.m[2][2]);
     d.normalize();
     CursorRay.origin = EyePosition;
@@ -540,7 +550,7 @@ void RefreshViewHelpers(const SCameraInput& input)
     }
     UpdateCursorRay(input.cursorX, input.cursorY);
 }
-}  // namespace
+} // namespace
 
 void UpdateCameraInput(SCameraInput& input)
 {
@@ -604,8 +614,9 @@ CVector UpdateOrbitCamera(SOrbitView& view, int32_t gameClock)
         }
     }
     const float c = std::cos(view.elevation);
-    const CVector eyePoint = view.lookAt + CVector(c * std::sin(view.yaw), std::sin(view.elevation),
-                                                   std::cos(view.yaw) * c) * std::pow(1.3f, view.zoom);
+    const CVector eyePoint =
+        view.lookAt + CVector(c * std::sin(view.yaw), std::sin(view.elevation), std::cos(view.yaw) * c) *
+                          std::pow(1.3f, view.zoom);
     ApplyViewTransform(eyePoint, view.lookAt);
     return eyePoint;
 }

@@ -19,7 +19,11 @@ public:
     void Update(int32_t time);
     void MouseLook(bool on);
     void SetMode(bool firstPersonOn);
-    void SetThumbnailObject(CWorldObject* object) { thumbnailObject = object; thumbnailState = object ? 2 : 0; }
+    void SetThumbnailObject(CWorldObject* object)
+    {
+        thumbnailObject = object;
+        thumbnailState = object ? 2 : 0;
+    }
     void SetShot(const int32_t shotWords[10], int32_t word);
     void ClearFocusObject() { focusObject = nullptr; }
     void ForgetObstacles();
@@ -39,7 +43,7 @@ public:
     uint8_t firstPerson = 0;
     CVector savedOffset{0, 0, 0};
     uint8_t restoreOffset = 0;
-    int32_t thumbnailState = 0;  // 0 idle, 2 frame thumbnailObject next, 1 restore next
+    int32_t thumbnailState = 0; // 0 idle, 2 frame thumbnailObject next, 1 restore next
     CWorldObject* thumbnailObject = nullptr;
     uint8_t mouseLook = 0;
     CVector orbitOffset{0, 0, 0};
@@ -105,14 +109,14 @@ extern SViewRecord GameViewRecord;
 struct SCameraInput
 {
     CWorldObject* hero = nullptr;
-    CWorldObject* focus = nullptr;  // the hero's own world object (or its car)
+    CWorldObject* focus = nullptr; // the hero's own world object (or its car)
     int32_t frameTime = 0;
     float mouseDX = 0, mouseDY = 0;
     uint8_t leftButton = 0, rightButton = 0;
     uint8_t cameraLock = 0, inputBlocked = 0;
-    int32_t* zoomAccumulator = nullptr;  // minus the wheel delta; cleared here
-    uint8_t viewDrag = 0;                // out: the right button drags the view
-    int32_t cursorX = -1, cursorY = -1;  // the cursor in client pixels; negative: none
+    int32_t* zoomAccumulator = nullptr; // minus the wheel delta; cleared here
+    uint8_t viewDrag = 0;               // out: the right button drags the view
+    int32_t cursorX = -1, cursorY = -1; // the cursor in client pixels; negative: none
     // While the hero rides in a car with a ride record (transport state 3): the
     // record's position and offset place the view instead of the camera.
     const CVector* ridePosition = nullptr;
@@ -141,7 +145,7 @@ struct SOrbitView
     float yaw = 0.0f;
     float elevation = 0.7853982f;
     CVector lookAt{0, 0, 0};
-    int32_t glideStartTime = 0;  // 0: no glide
+    int32_t glideStartTime = 0; // 0: no glide
     CVector glideFrom{0, 0, 0};
     CVector glideTo{0, 0, 0};
 };

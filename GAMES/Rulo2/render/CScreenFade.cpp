@@ -76,7 +76,7 @@ void CDropShadow::Draw(const CVector& where, CWorldObject* object)
     SetClipping(true);
     SetCulling(false);
     if (!texture)
-        texture = GameResourceTexture(336);  // the "Shadow" picture of the start-up resources
+        texture = GameResourceTexture(336); // the "Shadow" picture of the start-up resources
     if (texture)
         SetTextureCached(texture->surface, 0);
     centre = where;
@@ -114,7 +114,8 @@ void CDropShadow::CastOnModel(CRootNode* model, const CMatrix& matrix)
             return;
         for (int32_t k = 0; k < mesh->materialCount; ++k) {
             const CMeshMaterial& m = mesh->materials[k];
-            if (m.vertexCount <= 0 || m.indexCount <= 0 || m.firstVertex + m.vertexCount > mesh->vertexCount ||
+            if (m.vertexCount <= 0 || m.indexCount <= 0 ||
+                m.firstVertex + m.vertexCount > mesh->vertexCount ||
                 m.firstIndex + m.indexCount > mesh->indexCount)
                 continue;
             CMatrix full;
@@ -144,8 +145,9 @@ void CDropShadow::CastOnModel(CRootNode* model, const CMatrix& matrix)
                         overlap = true;
             if (overlap) {
                 SetWorldMatrix(full);
-                DX.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, kModelVertexFormat, v, uint32_t(m.vertexCount),
-                                                mesh->indices + m.firstIndex, uint32_t(m.indexCount), 0);
+                DX.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, kModelVertexFormat, v,
+                                                uint32_t(m.vertexCount), mesh->indices + m.firstIndex,
+                                                uint32_t(m.indexCount), 0);
             }
             for (int32_t i = 0; i < m.vertexCount; ++i) {
                 v[i].tu2 = scratch[size_t(2 * i)];

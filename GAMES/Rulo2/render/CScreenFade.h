@@ -20,7 +20,8 @@ class CScreenFade
 {
 public:
     // duration below 0 means 400 ms. Returns delayFrames.
-    int32_t Start(const float from[4], const float to[4], int32_t duration, bool stopAtEnd, int32_t delayFrames);
+    int32_t Start(const float from[4], const float to[4], int32_t duration, bool stopAtEnd,
+                  int32_t delayFrames);
     void Update();
     bool IsFinished() const { return framesAtEnd > 1; }
     int32_t GetFollowUp() const { return followUp; }
@@ -55,6 +56,6 @@ public:
     CVector centre{0, 0, 0};
     CBox box = CBox::Empty;
     CVector corners[4];
-    std::vector<float> scratch;  // saved second texture pairs
+    std::vector<float> scratch; // saved second texture pairs
 };
 extern CDropShadow DropShadow;

@@ -11,17 +11,19 @@
 IDirect3DVertexBuffer7* CreateVertexBuffer(int32_t vertexCount, uint32_t vertexFormat);
 
 // A model that may get a vertex buffer of its own at start-up.
-struct VertexBufferCandidate {
-  int32_t useCount = 0;
-  int32_t vertexCount = 0;
-  void* model = nullptr;
-  void (*createVertexBuffer)(void* model) = nullptr;
+struct VertexBufferCandidate
+{
+    int32_t useCount = 0;
+    int32_t vertexCount = 0;
+    void* model = nullptr;
+    void (*createVertexBuffer)(void* model) = nullptr;
 };
 // Filled by the world with its model-list entries in list order (use counts
 // already counted); how many nodes the world has decides whether it runs at all.
-struct VertexBufferSource {
-  int32_t (*worldNodeCount)() = nullptr;
-  void (*collect)(std::vector<VertexBufferCandidate>& out) = nullptr;
+struct VertexBufferSource
+{
+    int32_t (*worldNodeCount)() = nullptr;
+    void (*collect)(std::vector<VertexBufferCandidate>& out) = nullptr;
 };
 extern VertexBufferSource VertexBufferModels;
 void CreateVertexBuffers();

@@ -113,7 +113,7 @@ bool ClipToSurface(const SPickRect& rect, const DDSURFACEDESC2& desc, SPickRect&
     return out.x0 <= out.x1 && out.y0 <= out.y1;
 }
 
-}  // namespace
+} // namespace
 
 void BeginPickTest(const SPickRect& rect)
 {
@@ -192,21 +192,23 @@ void DrawPickCandidate(CWorldObject* node, CRootNode* model)
     PassOptions.textures = textures;
 }
 
-}  // namespace
+} // namespace
 
 void PickInRect(CWorldObject* first, CWorldObject** result, const SPickRect& rect)
 {
     for (CWorldObject* node = first; node; node = node->NextObject()) {
         if (GetVisibility(node) != VIS_HIDDEN) {
             bool tested = false, hit = false;
-            if (node->objectKind == CWorldObject::KIND_MODEL || node->objectKind == CWorldObject::KIND_OBJECT) {
+            if (node->objectKind == CWorldObject::KIND_MODEL ||
+                node->objectKind == CWorldObject::KIND_OBJECT) {
                 if (CRootNode* model = node->GetShapeRoot()) {
                     BeginPickTest(rect);
                     DrawPickCandidate(node, model);
                     hit = EndPickTest(rect);
                     tested = true;
                 }
-            } else if (node->objectKind == CWorldObject::KIND_LIGHT && node->Light() && node->Light()->deviceLight) {
+            } else if (node->objectKind == CWorldObject::KIND_LIGHT && node->Light() &&
+                       node->Light()->deviceLight) {
                 BeginPickTest(rect);
                 DrawLightMarker(*static_cast<const CD3DLight*>(node->Light()->deviceLight), false);
                 hit = EndPickTest(rect);

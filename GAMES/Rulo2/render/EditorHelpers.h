@@ -18,16 +18,16 @@ struct SPickRect
 };
 
 constexpr int32_t kGridVertexCount = 46;
-constexpr uint32_t kGridColour = 0xFF808080u;  // RGB (128, 128, 128)
+constexpr uint32_t kGridColour = 0xFF808080u; // RGB (128, 128, 128)
 extern LineVertex GridVertices[kGridVertexCount];
 
 // Which grid the editor's current view asks for.
 enum EGridView : int32_t
 {
-    GRID_FRONT = 0,     // looking along z, in the plane z of the grid point
-    GRID_SIDE = 1,      // looking along x, in the plane x of the grid point
-    GRID_GROUND = 2,    // every other editor view: the ground plane
-    GRID_UNCHANGED = 3  // the game view and the views that keep the buffer
+    GRID_FRONT = 0,    // looking along z, in the plane z of the grid point
+    GRID_SIDE = 1,     // looking along x, in the plane x of the grid point
+    GRID_GROUND = 2,   // every other editor view: the ground plane
+    GRID_UNCHANGED = 3 // the game view and the views that keep the buffer
 };
 void BuildEditorGrids(EGridView view, const CVector& gridPoint);
 // The game step's drawing of the grid while an editor view is shown.

@@ -7,8 +7,8 @@
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/Texture.h"
-#include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/TexturePage.h"
+#include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/render/CDynamicLights.h"
@@ -138,8 +138,8 @@ void DrawBatchAs(CMeshNode* mesh, int32_t k, const CMatrix& objectMatrix, const 
                  IDirectDrawSurface7* texture)
 {
     const CMeshMaterial& mm = mesh->materials[k];
-    if (!mesh->vertices || !mesh->indices || mm.indexCount <= 0 || mm.vertexCount <= 0 || mm.firstVertex < 0 ||
-        mm.firstIndex < 0 || mm.firstVertex + mm.vertexCount > mesh->vertexCount ||
+    if (!mesh->vertices || !mesh->indices || mm.indexCount <= 0 || mm.vertexCount <= 0 ||
+        mm.firstVertex < 0 || mm.firstIndex < 0 || mm.firstVertex + mm.vertexCount > mesh->vertexCount ||
         mm.firstIndex + mm.indexCount > mesh->indexCount)
         return;
     CMatrix world;
@@ -148,8 +148,8 @@ void DrawBatchAs(CMeshNode* mesh, int32_t k, const CMatrix& objectMatrix, const 
     SetMaterialCached(&material);
     SetTextureCached(texture, 0);
     DX.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, kModelVertexFormat, mesh->vertices + mm.firstVertex,
-                                    uint32_t(mm.vertexCount), mesh->indices + mm.firstIndex, uint32_t(mm.indexCount),
-                                    0);
+                                    uint32_t(mm.vertexCount), mesh->indices + mm.firstIndex,
+                                    uint32_t(mm.indexCount), 0);
 }
 
 void DrawOpaqueObject(CWorldObject* object, CRootNode* model)
@@ -157,7 +157,8 @@ void DrawOpaqueObject(CWorldObject* object, CRootNode* model)
     const CMatrix objectMatrix = ObjectWorldMatrix(object);
     // With a shadow texture and a device that takes two textures at once, the
     // shadow goes on the second stage; otherwise the shadow-map pass lays it on.
-    auto* shadow = object->shadowTexture ? static_cast<IDirectDrawSurface7*>(object->shadowTexture->surface) : nullptr;
+    auto* shadow =
+        object->shadowTexture ? static_cast<IDirectDrawSurface7*>(object->shadowTexture->surface) : nullptr;
     if (shadow && DX.stateBlockMulti && DX.deviceInfo && DX.deviceInfo->multitexture) {
         ApplyStateBlockCached(DX.stateBlockMulti);
         SetTextureCached(shadow, 1);
@@ -180,7 +181,7 @@ void DrawOpaqueObject(CWorldObject* object, CRootNode* model)
     });
 }
 
-}  // namespace
+} // namespace
 
 void ScaleMatrixRows(CMatrix& matrix, float s)
 {
@@ -213,7 +214,8 @@ D3DMATERIAL7 MaterialOf(const CMeshMaterial& material)
     return d;
 }
 
-void DrawMeshBatch(CMeshNode* mesh, int32_t material, const CMatrix& objectMatrix, const D3DCOLORVALUE* emissive)
+void DrawMeshBatch(CMeshNode* mesh, int32_t material, const CMatrix& objectMatrix,
+                   const D3DCOLORVALUE* emissive)
 {
     if (!DX.device || material < 0 || material >= mesh->materialCount || !mesh->vertices || !mesh->indices)
         return;
@@ -231,7 +233,8 @@ void DrawMeshBatch(CMeshNode* mesh, int32_t material, const CMatrix& objectMatri
     SetMaterialCached(&d);
     SetTextureCached(PassOptions.textures ? TextureOf(m) : nullptr, 0);
     DX.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, kModelVertexFormat, mesh->vertices + m.firstVertex,
-                                    uint32_t(m.vertexCount), mesh->indices + m.firstIndex, uint32_t(m.indexCount), 0);
+                                    uint32_t(m.vertexCount), mesh->indices + m.firstIndex,
+                                    uint32_t(m.indexCount), 0);
 }
 
 void DrawModelBatches(CRootNode* model, const CMatrix& objectMatrix, int32_t blendKind)
@@ -288,9 +291,9 @@ void UpdateVisibleObjects(CWorldObject* hero)
     }
     // Variant A while a plan is replayed or the clock stands in planning, and in
     // the burglary before it has begun; variant B otherwise.
-    const bool variantA = (GamePhase == PHASE_PLANNING &&
-                           (RecordState == RECORD_REPLAY || ObjectPassHooks.gameSpeed == 0)) ||
-                          (GamePhase == PHASE_BURGLARY && !ObjectPassHooks.burglaryFlag);
+    const bool variantA =
+        (GamePhase == PHASE_PLANNING && (RecordState == RECORD_REPLAY || ObjectPassHooks.gameSpeed == 0)) ||
+        (GamePhase == PHASE_BURGLARY && !ObjectPassHooks.burglaryFlag);
     float best = 3.4028235e38f;
     for (const SVisibleEntry& e : VisibleObjects) {
         CWorldObject* object = e.node;
@@ -306,7 +309,8 @@ void UpdateVisibleObjects(CWorldObject* hero)
             continue;
         if (ViewDragFlag || !CursorRay.valid)
             continue;
-        const bool pointable = object->objectLogic->kind.pointable || (object == hero && PassOptions.heroPointable);
+        const bool pointable =
+            object->objectLogic->kind.pointable || (object == hero && PassOptions.heroPointable);
         if (!pointable)
             continue;
         if (!RayHitsSphere(CursorRay.origin, CursorRay.direction, object->position, e.model->boundsRadius))
@@ -409,7 +413,8 @@ void DrawShadowMaps()
     CNamedMaterial grey("shadow map");
     for (const SVisibleEntry& e : VisibleObjects) {
         CWorldObject* object = e.node;
-        if ((object->objectKind != CWorldObject::KIND_MODEL && object->objectKind != CWorldObject::KIND_OBJECT) ||
+        if ((object->objectKind != CWorldObject::KIND_MODEL &&
+             object->objectKind != CWorldObject::KIND_OBJECT) ||
             !object->shadowTexture || !object->shadowTexture->surface || !e.model)
             continue;
         auto* shadow = static_cast<IDirectDrawSurface7*>(object->shadowTexture->surface);
@@ -440,7 +445,8 @@ void DrawConnections(int32_t connectionFilter)
             const SConnection& c = object->connections[i];
             if (!c.target || c.target->selected || GetVisibility(c.target) == VIS_HIDDEN)
                 continue;
-            const bool highlight = object->selected && (connectionFilter < 0 || connectionFilter == int32_t(i));
+            const bool highlight =
+                object->selected && (connectionFilter < 0 || connectionFilter == int32_t(i));
             const uint32_t colour = highlight ? kMarkerSelectedColour : kMarkerColour;
             LineVertex a, b;
             SetLineVertex(a, object->position, colour);
@@ -537,9 +543,9 @@ void DrawTransparentAndFaded()
                 SetTextureCached(PassOptions.textures ? TextureOf(mm) : nullptr, 0);
                 if (mm.indexCount > 0 && mm.firstVertex + mm.vertexCount <= mesh->vertexCount &&
                     mm.firstIndex + mm.indexCount <= mesh->indexCount)
-                    DX.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, kModelVertexFormat,
-                                                    mesh->vertices + mm.firstVertex, uint32_t(mm.vertexCount),
-                                                    mesh->indices + mm.firstIndex, uint32_t(mm.indexCount), 0);
+                    DX.device->DrawIndexedPrimitive(
+                        D3DPT_TRIANGLELIST, kModelVertexFormat, mesh->vertices + mm.firstVertex,
+                        uint32_t(mm.vertexCount), mesh->indices + mm.firstIndex, uint32_t(mm.indexCount), 0);
             }
         });
     }
@@ -566,7 +572,7 @@ void RenderWorldFrame(CWorldObject* hero, int32_t frameTime, SFrameTimes* times)
     DrawVisibleObjects(false);
     DrawShadowMaps();
     DrawTransparentAndFaded();
-    CTexture* flare = GameResourceTexture(393);  // "Lightflare"
+    CTexture* flare = GameResourceTexture(393); // "Lightflare"
     for (SFlare& f : FlareList)
         if (PassOptions.lighting)
             DrawLightFlare(f.point, f.colour, flare ? flare->surface : nullptr);

@@ -28,7 +28,7 @@ struct STextureHolder
 {
     uint16_t id;
     CTexture* texture;
-    bool owner;  // a texture kept in two holders is deleted once
+    bool owner; // a texture kept in two holders is deleted once
 };
 
 struct SModelHolder
@@ -69,7 +69,7 @@ void HoldModel(uint16_t id, bool hideTextures)
         CTexture::SetFirst(head);
 }
 
-}  // namespace
+} // namespace
 
 imgImage* LoadImageResource(uint16_t id)
 {
@@ -143,25 +143,39 @@ bool LoadGameResources()
         HoldTexture(id, nullptr);
     for (uint16_t id : {569, 465, 467})
         HoldTexture(id, "foto_hotel");
-    const std::pair<uint16_t, const char*> menu[] = {{537, "CounterCash"},      {488, "MenuBackGround"},
-                                                     {552, "MenuRightPanel"},   {489, "counter_zahlen00"},
-                                                     {531, "button_front00"},   {530, "button_back"}};
+    const std::pair<uint16_t, const char*> menu[] = {{537, "CounterCash"},    {488, "MenuBackGround"},
+                                                     {552, "MenuRightPanel"}, {489, "counter_zahlen00"},
+                                                     {531, "button_front00"}, {530, "button_back"}};
     for (const auto& t : menu)
         HoldTexture(t.first, t.second);
 
     HoldModel(532, false);
 
-    const std::pair<uint16_t, const char*> hud[] = {
-        {430, "rucksack"},      {547, "characterFont1"}, {548, "characterFont2"}, {549, "characterFont3"},
-        {550, "characterFont4"}, {539, "sliderbar"},      {540, "sliderbutton"},   {542, "sliderleft"},
-        {543, "sliderright"},   {541, "slidercenter"},   {471, "uhr"},            {472, "uhr_button1"},
-        {473, "uhr_button2"},   {474, "uhr_button3"},    {482, "ClockTrans"},     {567, "stadtplan"},
-        {570, nullptr},         {578, nullptr},          {579, nullptr}};
+    const std::pair<uint16_t, const char*> hud[] = {{430, "rucksack"},
+                                                    {547, "characterFont1"},
+                                                    {548, "characterFont2"},
+                                                    {549, "characterFont3"},
+                                                    {550, "characterFont4"},
+                                                    {539, "sliderbar"},
+                                                    {540, "sliderbutton"},
+                                                    {542, "sliderleft"},
+                                                    {543, "sliderright"},
+                                                    {541, "slidercenter"},
+                                                    {471, "uhr"},
+                                                    {472, "uhr_button1"},
+                                                    {473, "uhr_button2"},
+                                                    {474, "uhr_button3"},
+                                                    {482, "ClockTrans"},
+                                                    {567, "stadtplan"},
+                                                    {570, nullptr},
+                                                    {578, nullptr},
+                                                    {579, nullptr}};
     for (const auto& t : hud)
         HoldTexture(t.first, t.second);
 
     int copies460 = 0;
-    for (uint16_t id : {566, 536, 460, 460, 460, 481, 476, 477, 478, 483, 583, 479, 475, 480, 427, 414, 417, 419}) {
+    for (uint16_t id :
+         {566, 536, 460, 460, 460, 481, 476, 477, 478, 483, 583, 479, 475, 480, 427, 414, 417, 419}) {
         const bool hide = id == 566 || id == 476 || id == 483 || (id == 460 && ++copies460 == 2);
         HoldModel(id, hide);
     }

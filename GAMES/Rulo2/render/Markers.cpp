@@ -5,13 +5,13 @@
 #include <cstring>
 
 #include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/WorldRays.h"
-#include "GAMES/Rulo2/render/CD3DLight.h"
 
 namespace {
 
@@ -58,7 +58,7 @@ void DrawSquare(const CVector& at, float half, uint32_t colour)
     DX.device->DrawPrimitive(D3DPT_TRIANGLEFAN, kLineVertexFormat, v, 4, 0);
 }
 
-}  // namespace
+} // namespace
 
 void SetLineVertex(LineVertex& v, const CVector& p, uint32_t colour, float u, float w)
 {
@@ -86,18 +86,20 @@ void SetTextureCached(IDirectDrawSurface7* texture, int32_t stage)
     DX.device->SetTexture(uint32_t(stage), texture);
 }
 
-void DrawIndexedTriangles(D3DPRIMITIVETYPE type, const void* vertices, uint32_t vertexCount, const uint16_t* indices,
-                          uint32_t indexCount)
+void DrawIndexedTriangles(D3DPRIMITIVETYPE type, const void* vertices, uint32_t vertexCount,
+                          const uint16_t* indices, uint32_t indexCount)
 {
     if (DX.device)
-        DX.device->DrawIndexedPrimitive(type, kModelVertexFormat, vertices, vertexCount, indices, indexCount, 0);
+        DX.device->DrawIndexedPrimitive(type, kModelVertexFormat, vertices, vertexCount, indices, indexCount,
+                                        0);
 }
 
 void DrawIndexedLines(D3DPRIMITIVETYPE type, const LineVertex* vertices, uint32_t vertexCount,
                       const uint16_t* indices, uint32_t indexCount)
 {
     if (DX.device)
-        DX.device->DrawIndexedPrimitive(type, kLineVertexFormat, vertices, vertexCount, indices, indexCount, 0);
+        DX.device->DrawIndexedPrimitive(type, kLineVertexFormat, vertices, vertexCount, indices, indexCount,
+                                        0);
 }
 
 void SetWorldMatrix(const CMatrix& m)
@@ -135,8 +137,8 @@ CMatrix MatrixFromAxisAngle(const CVector& axisIn, float angle)
     return m;
 }
 
-void DrawInterfaceModel(CRootNode* model, const CMatrix& world, bool highlight, float opacity, float time, bool lit,
-                        const CVector4& colour)
+void DrawInterfaceModel(CRootNode* model, const CMatrix& world, bool highlight, float opacity, float time,
+                        bool lit, const CVector4& colour)
 {
     if (!DX.device || !model)
         return;
@@ -175,7 +177,7 @@ void DrawInterfaceModel(CRootNode* model, const CMatrix& world, bool highlight, 
                 continue;
             if (!highlight)
                 SetBlendMode(opacity == 1.0f ? mm.transparency : 1);
-            SetZFunc(4);  // less-or-equal
+            SetZFunc(4); // less-or-equal
             if (highlight) {
                 SetMaterialCached(&glow.material);
                 CMatrix full;
@@ -233,8 +235,9 @@ void DrawTargetMarker(CRootNode* marker, const CVector& position)
             CMatrix::multiply(full, mesh->worldMatrix, m);
             SetWorldMatrix(full);
             SetMaterialCached(&glow.material);
-            DrawIndexedTriangles(D3DPT_TRIANGLELIST, mesh->vertices + mm.firstVertex, uint32_t(mm.vertexCount),
-                                 mesh->indices + mm.firstIndex, uint32_t(mm.indexCount));
+            DrawIndexedTriangles(D3DPT_TRIANGLELIST, mesh->vertices + mm.firstVertex,
+                                 uint32_t(mm.vertexCount), mesh->indices + mm.firstIndex,
+                                 uint32_t(mm.indexCount));
         }
     });
 }
@@ -243,7 +246,8 @@ void DrawTargetMarker(CRootNode* marker, const CVector& position)
 // star looks different every frame.
 static void SetRandomTurnAt(const CVector& at)
 {
-    const CVector axis(static_cast<float>(std::rand()), static_cast<float>(std::rand()), static_cast<float>(std::rand()));
+    const CVector axis(static_cast<float>(std::rand()), static_cast<float>(std::rand()),
+                       static_cast<float>(std::rand()));
     CMatrix m = MatrixFromAxisAngle(axis, float(std::rand()));
     m[12] = at.x;
     m[13] = at.y;
@@ -338,10 +342,10 @@ void DrawCircle3D(const CVector& position, uint32_t colour)
 
 namespace {
 CVector4 g_GreyEmissive(0.3f, 0.3f, 0.3f, 0.0f);
-}  // namespace
+} // namespace
 
-void DrawInterfaceModelAt(float x, float y, CRootNode* model, const CMatrix& world, bool highlight, float opacity,
-                          float time, bool lit, const CVector4& colour)
+void DrawInterfaceModelAt(float x, float y, CRootNode* model, const CMatrix& world, bool highlight,
+                          float opacity, float time, bool lit, const CVector4& colour)
 {
     if (!DX.device)
         return;
@@ -359,7 +363,8 @@ void DrawInterfaceModelAt(float x, float y, CRootNode* model, const CMatrix& wor
     DX.device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &saved);
 }
 
-void DrawInterfaceModelGrey(CRootNode* model, const CMatrix& world, bool highlight, float opacity, float time, bool lit)
+void DrawInterfaceModelGrey(CRootNode* model, const CMatrix& world, bool highlight, float opacity, float time,
+                            bool lit)
 {
     g_Grey = true;
     DrawInterfaceModel(model, world, highlight, opacity, time, lit, g_GreyEmissive);
@@ -456,7 +461,8 @@ void DrawLightMarker(const CD3DLight& light, bool selected)
         SetLineVertex(v[0], CVector(0, 0, 0), (drawn & 0x00FFFFFFu) | 0x80000000u);
         for (int k = 0; k < 7; ++k) {
             const float a = float(k) * 3.14159265f / 3.0f;
-            SetLineVertex(v[k + 1], CVector(r * std::cos(a), r * std::sin(a), depth), (drawn & 0x00FFFFFFu) | 0x80000000u);
+            SetLineVertex(v[k + 1], CVector(r * std::cos(a), r * std::sin(a), depth),
+                          (drawn & 0x00FFFFFFu) | 0x80000000u);
         }
         SetBlendMode(1);
         DX.device->DrawPrimitive(D3DPT_TRIANGLEFAN, kLineVertexFormat, v, 8, 0);

@@ -28,8 +28,8 @@ void SetLineVertex(LineVertex& v, const CVector& p, uint32_t colour, float u = 0
 void SetMaterialCached(const D3DMATERIAL7* material);
 // Sets the texture on the stage only when it differs; null clears and records null.
 void SetTextureCached(IDirectDrawSurface7* texture, int32_t stage);
-void DrawIndexedTriangles(D3DPRIMITIVETYPE type, const void* vertices, uint32_t vertexCount, const uint16_t* indices,
-                          uint32_t indexCount);
+void DrawIndexedTriangles(D3DPRIMITIVETYPE type, const void* vertices, uint32_t vertexCount,
+                          const uint16_t* indices, uint32_t indexCount);
 void DrawIndexedLines(D3DPRIMITIVETYPE type, const LineVertex* vertices, uint32_t vertexCount,
                       const uint16_t* indices, uint32_t indexCount);
 void SetWorldMatrix(const CMatrix& m);
@@ -37,8 +37,8 @@ float Vec3Normalize(CVector& v);
 CMatrix MatrixFromAxisAngle(const CVector& axis, float angle);
 
 // A model drawn from (0, 0, -2) looking at the origin; the view is restored after.
-void DrawInterfaceModel(CRootNode* model, const CMatrix& world, bool highlight, float opacity, float time, bool lit,
-                        const CVector4& colour);
+void DrawInterfaceModel(CRootNode* model, const CMatrix& world, bool highlight, float opacity, float time,
+                        bool lit, const CVector4& colour);
 void DrawTargetMarker(CRootNode* marker, const CVector& position);
 void DrawAxisCross(float x, float y, float z, uint32_t colour);
 // Moves the point 0.2 towards the eye (the caller's point changes), then draws.
@@ -47,12 +47,12 @@ void DrawPointMarker(float x, float y, float z, uint32_t colour);
 // A small camera-facing ring around the point (the editor's locator marker).
 void DrawCircle3D(const CVector& position, uint32_t colour);
 
-constexpr uint32_t kMarkerColour = 0xFFD09090;          // RGB (208, 144, 144)
-constexpr uint32_t kMarkerSelectedColour = 0xFF80FF99;  // RGB (128, 255, 153)
+constexpr uint32_t kMarkerColour = 0xFFD09090;         // RGB (208, 144, 144)
+constexpr uint32_t kMarkerSelectedColour = 0xFF80FF99; // RGB (128, 255, 153)
 
 // The same model moved on screen by (x, y) through the projection.
-void DrawInterfaceModelAt(float x, float y, CRootNode* model, const CMatrix& world, bool highlight, float opacity,
-                          float time, bool lit, const CVector4& colour);
+void DrawInterfaceModelAt(float x, float y, CRootNode* model, const CMatrix& world, bool highlight,
+                          float opacity, float time, bool lit, const CVector4& colour);
 void DrawInterfaceModelGrey(CRootNode* model, const CMatrix& world, bool highlight, float opacity, float time,
                             bool lit);
 void DrawInterfaceModelAtGrey(float x, float y, CRootNode* model, const CMatrix& world, bool highlight,

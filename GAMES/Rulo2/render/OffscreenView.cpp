@@ -26,7 +26,7 @@ void Release(IDirectDrawSurface7*& s)
     s = nullptr;
 }
 
-}  // namespace
+} // namespace
 
 bool OpenOffscreenView(int width, int height)
 {
@@ -154,7 +154,8 @@ bool SaveBackSurfaceBMP(const std::string& path, std::string* error)
     std::vector<uint8_t> file(imgBmpHeaderSize + size_t(rowBytes) * size_t(h), 0);
     imgBmpHeader(file.data(), uint32_t(w), uint32_t(h), 24, 0);
     DDSURFACEDESC2 desc;
-    if (FAILED(DX.backSurface->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_READONLY, nullptr)) || !desc.lpSurface)
+    if (FAILED(DX.backSurface->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_READONLY, nullptr)) ||
+        !desc.lpSurface)
         return fail("the picture cannot be read back");
     const int bytes = int(desc.ddpfPixelFormat.dwRGBBitCount / 8);
     for (int y = 0; y < h; ++y) {

@@ -1,16 +1,16 @@
 #include "GAMES/Rulo2/render/Overlays.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <set>
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/Texture.h"
+#include "GAMES/Rulo2/TexturePage.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/Settings.h"
-#include "GAMES/Rulo2/TexturePage.h"
 #include "GAMES/Rulo2/render/DeviceHelpers.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
@@ -46,22 +46,32 @@ std::string FormatGameClock(int32_t ms)
 const char* GamePhaseWord(int32_t phase)
 {
     switch (phase) {
-    case 0: return "REALTIME";
-    case 1: return "PLANNING";
-    case 2: return "BURGLARY";
-    default: return "UNDEFINFED";
+    case 0:
+        return "REALTIME";
+    case 1:
+        return "PLANNING";
+    case 2:
+        return "BURGLARY";
+    default:
+        return "UNDEFINFED";
     }
 }
 
 const char* RecordStateWord(int32_t state)
 {
     switch (state) {
-    case 0: return "NORMAL";
-    case 1: return "RECORD";
-    case 2: return "REPLAY";
-    case 3: return "CONTINUE";
-    case 4: return "LOAD";
-    default: return "UNDEFINFED";
+    case 0:
+        return "NORMAL";
+    case 1:
+        return "RECORD";
+    case 2:
+        return "REPLAY";
+    case 3:
+        return "CONTINUE";
+    case 4:
+        return "LOAD";
+    default:
+        return "UNDEFINFED";
     }
 }
 
@@ -84,7 +94,7 @@ std::string ByteSize(uint32_t bytes)
     return text;
 }
 
-}  // namespace
+} // namespace
 
 void RecountWorldStatistics(int32_t gameClock)
 {
@@ -148,7 +158,8 @@ void BuildStatisticsLines(const SStatisticsInput& in, std::vector<SOverlayLine>&
         line(93, "Visible Models: %d", s.visibleModels);
         line(106, "Local Objects: %d", s.localObjects + s.localObjects2);
         lines.push_back({2, 119, false, "Texture-Memory: " + ByteSize(s.textureMemory)});
-        lines.push_back({2, 132, false, "Shadow-Tex-Memory: " + ByteSize(GameModeFlag ? 0u : s.shadowTextureMemory)});
+        lines.push_back(
+            {2, 132, false, "Shadow-Tex-Memory: " + ByteSize(GameModeFlag ? 0u : s.shadowTextureMemory)});
         int hx = 0, hy = 0, hz = 0;
         if (in.heroPosition) {
             hx = int(std::lround(in.heroPosition[0]));
@@ -185,7 +196,8 @@ void BuildStatisticsLines(const SStatisticsInput& in, std::vector<SOverlayLine>&
             };
             std::snprintf(text, sizeof text, "'%s' (%s)", p->object, p->state);
             add(text);
-            std::snprintf(text, sizeof text, "start: %.2fs (%.2fs)", double(p->start), double(p->startLength));
+            std::snprintf(text, sizeof text, "start: %.2fs (%.2fs)", double(p->start),
+                          double(p->startLength));
             add(text);
             std::snprintf(text, sizeof text, "end: %.2fs (%.2fs)", double(p->end), double(p->endLength));
             add(text);
@@ -237,8 +249,8 @@ void DrawStatistics(const SStatisticsInput& input)
         copy.resize(size_t(w) * size_t(h));
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
-                copy[size_t(y) * size_t(w) + size_t(x)] =
-                    D3DReadARGB(desc.ddpfPixelFormat, base + size_t(y) * size_t(desc.lPitch) + size_t(x * bytes));
+                copy[size_t(y) * size_t(w) + size_t(x)] = D3DReadARGB(
+                    desc.ddpfPixelFormat, base + size_t(y) * size_t(desc.lPitch) + size_t(x * bytes));
         pixels = copy.data();
         pitch = w * 4;
     }
@@ -248,8 +260,10 @@ void DrawStatistics(const SStatisticsInput& input)
     }
     if (!input.hudIsCurrent && input.rubberBand) {
         // A white dotted frame from the drag start to the mouse.
-        const int x0 = std::min(input.bandStart[0], input.bandEnd[0]), x1 = std::max(input.bandStart[0], input.bandEnd[0]);
-        const int y0 = std::min(input.bandStart[1], input.bandEnd[1]), y1 = std::max(input.bandStart[1], input.bandEnd[1]);
+        const int x0 = std::min(input.bandStart[0], input.bandEnd[0]),
+                  x1 = std::max(input.bandStart[0], input.bandEnd[0]);
+        const int y0 = std::min(input.bandStart[1], input.bandEnd[1]),
+                  y1 = std::max(input.bandStart[1], input.bandEnd[1]);
         auto dot = [&](int x, int y) {
             if (x >= 0 && y >= 0 && x < w && y < h && ((x + y) & 1) == 0)
                 *reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(pixels) + size_t(y) * size_t(pitch) +
@@ -344,7 +358,8 @@ void DrawActionBubble(bool hudIsCurrent, CWorldObject* target, int32_t now, int3
     } else if (b.figure >= 0) {
         const int32_t i = b.figure;
         b.anchor[0] = w / 2 - int32_t(float((i % 5) - 2) * float(w) * -0.14f);
-        b.anchor[1] = int32_t(float(w) * -0.06f) - int32_t(float(((i / 5) % 3) - 1) * float(h) * -0.2f) + h / 2;
+        b.anchor[1] =
+            int32_t(float(w) * -0.06f) - int32_t(float(((i / 5) % 3) - 1) * float(h) * -0.2f) + h / 2;
     }
     const int32_t x = std::clamp(b.anchor[0], 60, std::max(60, w - 60));
     const int32_t y = std::clamp(b.anchor[1], 30, std::max(30, h - 30));

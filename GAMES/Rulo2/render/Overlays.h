@@ -11,16 +11,16 @@ class IDirectDrawSurface7;
 // The overlay's inputs, kept by the shell and the interface.
 struct SStatisticsInput
 {
-    uint8_t statisticsOn = 0;  // the statistics switch
-    uint8_t hudIsCurrent = 0;  // the HUD is the current menu
+    uint8_t statisticsOn = 0; // the statistics switch
+    uint8_t hudIsCurrent = 0; // the HUD is the current menu
     float frameRate = 0;
-    int32_t gameClock = 0;  // milliseconds of the day
+    int32_t gameClock = 0; // milliseconds of the day
     int32_t gameSpeed = 100;
     int32_t gamePhase = 0;
     int32_t recordState = 0;
-    uint8_t pathFinished = 0;      // the current character's path finder reports its path done
-    const float* heroPosition = nullptr;  // x, y, z of the current character, or null
-    const char* viewName = nullptr;       // the current editor view outside the HUD
+    uint8_t pathFinished = 0;            // the current character's path finder reports its path done
+    const float* heroPosition = nullptr; // x, y, z of the current character, or null
+    const char* viewName = nullptr;      // the current editor view outside the HUD
     // The editor's model and ground views: the selected node's counts, or the
     // model's totals with its texture memory when no node is selected.
     uint8_t modelView = 0;
@@ -34,7 +34,7 @@ struct SStatisticsInput
         const char* state = "";
         float start = 0, startLength = 0, end = 0, endLength = 0;
         int32_t speed = 100;
-        float event = -1.0f;  // negative: not set
+        float event = -1.0f; // negative: not set
         std::vector<std::pair<std::string, float>> sounds;
     };
     const StatePanel* statePanel = nullptr;
@@ -67,7 +67,7 @@ const char* RecordStateWord(int32_t state);
 // The lines of the overlay as text with their places, for drawing and tests.
 struct SOverlayLine
 {
-    int x;  // left edge, or the right edge when rightAligned
+    int x; // left edge, or the right edge when rightAligned
     int y;
     bool rightAligned;
     std::string text;
@@ -91,13 +91,13 @@ class CWorldObject;
 // The three-button bubble of the in-game interface (its state is the interface's).
 struct SActionBubble
 {
-    int32_t state = 0;     // 2 opening, 3 open, anything else hidden
-    int32_t hovered = -1;  // -1 none, 1 left, 0 middle, 2 right
+    int32_t state = 0;    // 2 opening, 3 open, anything else hidden
+    int32_t hovered = -1; // -1 none, 1 left, 0 middle, 2 right
     int32_t startTime = 0;
-    int32_t figure = -1;   // place in the 5 x 3 grid, negative: none
+    int32_t figure = -1; // place in the 5 x 3 grid, negative: none
     int32_t anchor[2] = {0, 0};
-    int32_t topLeft[2] = {0, 0};  // where the bubble was drawn last
-    int32_t frame = 0;            // the picture drawn last
+    int32_t topLeft[2] = {0, 0}; // where the bubble was drawn last
+    int32_t frame = 0;           // the picture drawn last
 };
 extern SActionBubble ActionBubble;
 // Draws the bubble while the HUD is current; `target` is the preview target or

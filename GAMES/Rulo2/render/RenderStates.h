@@ -6,21 +6,22 @@
 #include "LIBS/System/CVector.h"
 #include "platform/d3d/D3D.h"
 
-struct RenderStateCache {
-  int32_t blendMode = -1;
-  int32_t zFunc = -1;
-  bool zEnabled = false;
-  bool zWrite = false;
-  bool alphaTest = false;
-  bool lighting = false;
-  bool clipping = false;
-  bool alphaBlend = false;
-  bool culling = false;
-  bool fog = false;
-  bool normalizeNormals = false;
-  IDirectDrawSurface7* stageTexture[2] = {};
-  const D3DMATERIAL7* material = nullptr;
-  uint32_t stateBlock = 0;
+struct RenderStateCache
+{
+    int32_t blendMode = -1;
+    int32_t zFunc = -1;
+    bool zEnabled = false;
+    bool zWrite = false;
+    bool alphaTest = false;
+    bool lighting = false;
+    bool clipping = false;
+    bool alphaBlend = false;
+    bool culling = false;
+    bool fog = false;
+    bool normalizeNormals = false;
+    IDirectDrawSurface7* stageTexture[2] = {};
+    const D3DMATERIAL7* material = nullptr;
+    uint32_t stateBlock = 0;
 };
 extern RenderStateCache RenderCache;
 
@@ -40,8 +41,8 @@ void SetBlendMode(int32_t mode);
 // Corners in normalised screen coordinates (-1 left/top .. 1), counter-clockwise
 // or clockwise as given; texCoords null for (0, 0); colour components 0..1.
 void DrawRect2D(const CVector2 corners[4], const CVector2* texCoords, const CVector4& colour, float z);
-void DrawLine2D(float x1, float y1, float x2, float y2, const CVector4& colour1, const CVector4& colour2, float z,
-                float width);
+void DrawLine2D(float x1, float y1, float x2, float y2, const CVector4& colour1, const CVector4& colour2,
+                float z, float width);
 
 // Applies a state block unless it is the one applied last.
 void ApplyStateBlockCached(uint32_t handle);

@@ -22,7 +22,7 @@ int32_t BackBufferDepth()
     return int32_t(desc.ddpfPixelFormat.dwRGBBitCount);
 }
 
-}  // namespace
+} // namespace
 
 std::string SnapshotPath(int32_t number)
 {

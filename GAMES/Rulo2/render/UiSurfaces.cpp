@@ -48,7 +48,7 @@ void Show(CWorldObject* object)
         PreviewFocus(object);
 }
 
-}  // namespace
+} // namespace
 
 void GetUiSurface(int32_t slot)
 {
@@ -76,7 +76,10 @@ void ReleaseUiSurface(int32_t slot)
         CaptureRequest = 0;
 }
 
-void ClearViewRequest() { CaptureRequest = 0; }
+void ClearViewRequest()
+{
+    CaptureRequest = 0;
+}
 
 void CaptureBackground()
 {

@@ -37,7 +37,7 @@ void WorldLightChanged(SWorldLight& world)
     SendToDevice(*d);
 }
 
-}  // namespace
+} // namespace
 
 void InstallWorldLightHooks()
 {

@@ -27,7 +27,8 @@ void CFrameAnimation::SetKeys(int channel, uint32_t count, const float* times, c
     std::memcpy(keys[channel] + count, values, count * sizeof(float));
 }
 
-float SampleChannel(const float* keys, uint32_t count, uint32_t& cursor, bool eased, float time, float fallback)
+float SampleChannel(const float* keys, uint32_t count, uint32_t& cursor, bool eased, float time,
+                    float fallback)
 {
     if (!keys || count == 0)
         return fallback;
@@ -361,9 +362,9 @@ size_t CFrameNode::DescribeTransform(char* text, size_t size, size_t used) const
                       "trabslation: %f/%f/%f\n",
                       rotatePivot.x, rotatePivot.y, rotatePivot.z, rotatePivotTranslation.x,
                       rotatePivotTranslation.y, rotatePivotTranslation.z, rotation.x, rotation.y, rotation.z,
-                      scalePivot.x, scalePivot.y, scalePivot.z, scalePivotTranslation.x, scalePivotTranslation.y,
-                      scalePivotTranslation.z, scaling.x, scaling.y, scaling.z, translation.x, translation.y,
-                      translation.z);
+                      scalePivot.x, scalePivot.y, scalePivot.z, scalePivotTranslation.x,
+                      scalePivotTranslation.y, scalePivotTranslation.z, scaling.x, scaling.y, scaling.z,
+                      translation.x, translation.y, translation.z);
 }
 
 size_t CFrameNode::Describe(char* text, size_t size)
@@ -404,11 +405,7 @@ CMatrix& CJointNode::evaluateAnimation(CMatrix& out, float time)
     }
     const SSampledFactors f = SampleFactors(time);
     const CMatrix factors[] = {
-        f.rotateX,
-        f.rotateY,
-        f.rotateZ,
-        jointOrient,
-        f.translate,
+        f.rotateX, f.rotateY, f.rotateZ, jointOrient, f.translate,
     };
     out = f.scale;
     for (const CMatrix& factor : factors)
@@ -420,8 +417,8 @@ bool CJointNode::WriteOwnChunk(CChunkWriter& w)
 {
     return BeginNodeChunk(w, *this, 2, ChunkId("JOIN")) && w.WriteMatrix(localMatrix) &&
            w.WriteVector(translation) && w.WriteVector(scaling) && w.WriteVector(rotation) &&
-           w.WriteMatrix(jointOrient) && w.WriteVector(minRotationLimit) &&
-           w.WriteVector(maxRotationLimit) && WriteAnimation(w) && w.EndChunk();
+           w.WriteMatrix(jointOrient) && w.WriteVector(minRotationLimit) && w.WriteVector(maxRotationLimit) &&
+           WriteAnimation(w) && w.EndChunk();
 }
 
 bool CJointNode::ReadChunk(CChunkReader& body)

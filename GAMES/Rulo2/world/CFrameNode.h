@@ -24,14 +24,21 @@ struct CFrameAnimation
 
 enum
 {
-    CHANNEL_TX = 0, CHANNEL_TY, CHANNEL_TZ,
-    CHANNEL_RX, CHANNEL_RY, CHANNEL_RZ,
-    CHANNEL_SX, CHANNEL_SY, CHANNEL_SZ,
+    CHANNEL_TX = 0,
+    CHANNEL_TY,
+    CHANNEL_TZ,
+    CHANNEL_RX,
+    CHANNEL_RY,
+    CHANNEL_RZ,
+    CHANNEL_SX,
+    CHANNEL_SY,
+    CHANNEL_SZ,
 };
 
 // One channel's value at `time`, linear or sine-eased between keys; `cursor`
 // caches the key before the last sampled time. No keys: `fallback`.
-float SampleChannel(const float* keys, uint32_t count, uint32_t& cursor, bool eased, float time, float fallback);
+float SampleChannel(const float* keys, uint32_t count, uint32_t& cursor, bool eased, float time,
+                    float fallback);
 
 // Drops inner keys that equal both neighbours; a channel left with two equal
 // keys keeps one, or none when the value is 0.
@@ -82,7 +89,8 @@ protected:
     // The nine channel values at `time` (rest values where a channel has no keys).
     void SampleChannels(float values[9], float time);
     // The factors that frames and joints both compose from the channels at `time`.
-    struct SSampledFactors {
+    struct SSampledFactors
+    {
         CMatrix scale, rotateX, rotateY, rotateZ, translate;
     };
     SSampledFactors SampleFactors(float time);

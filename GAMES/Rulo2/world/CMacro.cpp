@@ -6,9 +6,7 @@
 #include "GAMES/Rulo2/world/WorldTree.h"
 #include "LIBS/System/LogPrintf.h"
 
-CMacro::CMacro() : CNode(nullptr)
-{
-}
+CMacro::CMacro() : CNode(nullptr) {}
 
 CMacro::~CMacro()
 {
@@ -64,7 +62,8 @@ bool ReadMacroNodes(CChunkReader& data, CWorldObject* contentRoot, std::string* 
 
 bool WriteMacroSection(CMacro* root, CChunkWriter& w)
 {
-    return w.WriteMarker(ChunkId("MAKL")) && (!root || !root->GetFirstChild() || root->FirstMacro()->WriteTree(w)) &&
+    return w.WriteMarker(ChunkId("MAKL")) &&
+           (!root || !root->GetFirstChild() || root->FirstMacro()->WriteTree(w)) &&
            w.WriteMarker(ChunkId("END "));
 }
 

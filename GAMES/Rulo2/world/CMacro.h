@@ -21,7 +21,7 @@ public:
     bool WriteTree(CChunkWriter& writer);
     bool ReadChunk(CChunkReader& body, std::string* error = nullptr);
 
-    CWorldObject* content = nullptr;  // nameless root of the stored nodes; null for a folder
+    CWorldObject* content = nullptr; // nameless root of the stored nodes; null for a folder
 };
 
 bool WriteMacroSection(CMacro* root, CChunkWriter& writer);

@@ -12,8 +12,8 @@
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/render/DeviceHelpers.h"
 #include "GAMES/Rulo2/render/EditorHelpers.h"
-#include "GAMES/Rulo2/render/RenderStates.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
+#include "GAMES/Rulo2/render/RenderStates.h"
 #include "GAMES/Rulo2/world/CLocatorNode.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
@@ -104,7 +104,7 @@ const CSurfaceMaterial& HighlightSurface()
     return surface;
 }
 
-}  // namespace
+} // namespace
 
 CTextureSurface* TextureKeyOf(const CMeshMaterial& m)
 {

@@ -14,8 +14,8 @@ struct SDrawListEntry
 {
     CMeshNode* mesh = nullptr;
     CMeshMaterial* material = nullptr;
-    CSurfaceMaterial* surface = nullptr;  // the shared surface to set
-    CTextureSurface* textureKey = nullptr;  // the page, else the texture, else null
+    CSurfaceMaterial* surface = nullptr;   // the shared surface to set
+    CTextureSurface* textureKey = nullptr; // the page, else the texture, else null
 };
 
 // The material's texture key: its page when it has one, else its texture.

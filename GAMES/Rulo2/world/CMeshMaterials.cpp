@@ -67,7 +67,7 @@ void Retransform(CMeshNode& mesh, const CMeshMaterial& m)
     mesh.ApplyTexTransform(m);
 }
 
-}  // namespace
+} // namespace
 
 // ---- one mesh -------------------------------------------------------------
 
@@ -83,7 +83,7 @@ bool VertexRange(const CMeshNode& mesh, const CMeshMaterial& m, int32_t& first, 
     return mesh.vertices && first < end;
 }
 
-}  // namespace
+} // namespace
 
 void CMeshNode::RestoreTexCoords(const CMeshMaterial& m)
 {
@@ -290,7 +290,8 @@ CMeshNode* CModelNode::FindTextureUser(CTexture* texture, CTexturePage* page, in
     WalkMeshes(this, [&](CMeshNode& mesh) {
         for (int32_t i = 0; i < mesh.materialCount && !found; ++i) {
             const CMeshMaterial& m = mesh.materials[i];
-            if (page ? (m.page == page && (entry < 0 || m.pageEntry == entry)) : (!m.page && m.texture == texture))
+            if (page ? (m.page == page && (entry < 0 || m.pageEntry == entry))
+                     : (!m.page && m.texture == texture))
                 found = &mesh;
         }
         return found != nullptr;

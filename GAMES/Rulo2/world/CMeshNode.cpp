@@ -12,9 +12,9 @@
 CSurfaceMaterial::CSurfaceMaterial()
 {
     std::fill(std::begin(colour), std::end(colour), 0.0f);
-    colour[0] = colour[1] = colour[2] = 0.5f;  // diffuse
+    colour[0] = colour[1] = colour[2] = 0.5f; // diffuse
     colour[3] = 1.0f;
-    colour[4] = colour[5] = colour[6] = 0.5f;  // ambient
+    colour[4] = colour[5] = colour[6] = 0.5f; // ambient
     colour[7] = 1.0f;
 }
 
@@ -512,10 +512,12 @@ size_t CMeshNode::Describe(char* text, size_t size)
 
 uint32_t CMeshNode::GetSize()
 {
-    uint32_t bytes = 2 * (uint32_t(indexCount) + 20 * (uint32_t(vertexCount) + 1)) + 84 * uint32_t(materialCount);
+    uint32_t bytes =
+        2 * (uint32_t(indexCount) + 20 * (uint32_t(vertexCount) + 1)) + 84 * uint32_t(materialCount);
     if (!tracksShared)
         for (const CVertexTrack* t = vertexTracks; t; t = t->next)
-            bytes += 68 + 4 * (uint32_t(t->count) + 2 * uint32_t(t->keyCount[0] + t->keyCount[1] + t->keyCount[2]));
+            bytes += 68 + 4 * (uint32_t(t->count) +
+                               2 * uint32_t(t->keyCount[0] + t->keyCount[1] + t->keyCount[2]));
     return bytes + CModelNode::GetSize();
 }
 
@@ -528,8 +530,8 @@ bool CMeshNode::WriteMaterial(CChunkWriter& w, const CMeshMaterial& m)
     bool ok = w.WriteId(ChunkId("MTRL")) && w.WriteString(s.name.empty() ? nullptr : s.name.c_str()) &&
               w.WriteI32(m.transparency) && w.WriteI32(m.firstVertex) && w.WriteI32(m.vertexCount) &&
               w.WriteI32(m.firstIndex) && w.WriteI32(m.indexCount) && w.WriteI32(m.flipU) &&
-              w.WriteI32(m.flipV) && w.WriteI32(m.rotations) && w.WriteF32(m.scaleU) && w.WriteF32(m.scaleV) &&
-              w.WriteFloats(s.colour, 17);
+              w.WriteI32(m.flipV) && w.WriteI32(m.rotations) && w.WriteF32(m.scaleU) &&
+              w.WriteF32(m.scaleV) && w.WriteFloats(s.colour, 17);
     if (!ok)
         return false;
     const char* texture = m.textureName.empty() ? nullptr : m.textureName.c_str();
@@ -546,7 +548,7 @@ bool CMeshNode::WriteMaterial(CChunkWriter& w, const CMeshMaterial& m)
 bool CMeshNode::ReadMaterial(CChunkReader& r, uint32_t version, CMeshMaterial& m)
 {
     if (r.ReadId() != ChunkId("MTRL"))
-        return r.Ok();  // the material keeps its defaults
+        return r.Ok(); // the material keeps its defaults
     m.surface->name = r.ReadPaddedString();
     const int32_t transparency = r.ReadI32();
     if (version >= 6)
@@ -607,7 +609,7 @@ bool CMeshNode::ReadTracks(CChunkReader& r, uint32_t version)
     FreeTracks();
     while (r.ReadId() == ChunkId("ANIM") && r.Ok()) {
         auto* t = new CVertexTrack;
-        AddTrack(t);  // owned by the mesh from here on, also when the rest fails
+        AddTrack(t); // owned by the mesh from here on, also when the rest fails
         t->ease = version >= 7 ? (r.ReadU32() != 0) : 1;
         const uint32_t n = r.ReadU32();
         if (n > r.Remaining() / 4)
@@ -697,7 +699,8 @@ bool CMeshNode::ReadChunk(CChunkReader& r)
         MeshVertex& mv = vertices[i];
         float fields[8];
         r.ReadFloats(fields, 8);
-        mv = MeshVertex{fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], fields[6], fields[7], 0, 0};
+        mv = MeshVertex{fields[0], fields[1], fields[2], fields[3], fields[4],
+                        fields[5], fields[6], fields[7], 0,         0};
         if (version >= 14) {
             mv.tu2 = r.ReadF32();
             mv.tv2 = r.ReadF32();

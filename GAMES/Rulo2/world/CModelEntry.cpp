@@ -12,9 +12,7 @@
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "LIBS/System/LogPrintf.h"
 
-CModelEntry::CModelEntry() : CNode(nullptr)
-{
-}
+CModelEntry::CModelEntry() : CNode(nullptr) {}
 
 CModelEntry::~CModelEntry()
 {

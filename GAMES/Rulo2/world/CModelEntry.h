@@ -39,7 +39,8 @@ public:
     // Parses one "MODL" body. Appends copies that old bodies hold as siblings
     // (they are returned through `copies`, in order). False when the body is
     // damaged; `error` gets the reason.
-    bool ReadChunk(CChunkReader& body, std::vector<CModelEntry*>* copies = nullptr, std::string* error = nullptr);
+    bool ReadChunk(CChunkReader& body, std::vector<CModelEntry*>* copies = nullptr,
+                   std::string* error = nullptr);
     // As ReadChunk; the folder is resolved in the "Models" tree (its root when
     // missing) and its path kept in groupPath.
     bool ReadChunkForUpdate(CChunkReader& body, std::string* error = nullptr);
@@ -64,7 +65,7 @@ public:
 };
 
 constexpr uint32_t kModlVersion = 9;
-constexpr uint32_t kCameraMarker = 0x43414D52u;  // 'R','M','A','C' in the file
+constexpr uint32_t kCameraMarker = 0x43414D52u; // 'R','M','A','C' in the file
 
 bool WriteModelListSection(CModelEntry* root, CChunkWriter& writer);
 // Reads "MODL" and "MAKR" chunks up to "END " (the section tag already read).

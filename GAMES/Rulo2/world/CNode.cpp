@@ -162,7 +162,8 @@ void CNode::CheckLastChild(int method)
     if (!parent->firstChild) {
         if (parent->lastChild) {
             parent->lastChild = nullptr;
-            std::snprintf(text, sizeof text, "CNode::Remove() lastChild pointer not ZERO with method %d", method);
+            std::snprintf(text, sizeof text, "CNode::Remove() lastChild pointer not ZERO with method %d",
+                          method);
             if (g_NodeWarning)
                 g_NodeWarning(text);
         }
@@ -356,7 +357,8 @@ bool CNode::ForEach(NodeCallback callback, void* argument)
         const int result = callback(n, argument);
         if (result & NODE_WALK_STOP)
             return false;
-        if (!(result & NODE_WALK_SKIP_CHILDREN) && n->firstChild && !n->firstChild->ForEach(callback, argument))
+        if (!(result & NODE_WALK_SKIP_CHILDREN) && n->firstChild &&
+            !n->firstChild->ForEach(callback, argument))
             return false;
     }
     return true;

@@ -14,8 +14,8 @@ class CTreeControl;
 enum : int
 {
     NODE_WALK_CONTINUE = 0,
-    NODE_WALK_STOP = 1,           // end the whole walk; ForEach reports false
-    NODE_WALK_SKIP_CHILDREN = 2,  // do not descend into this node's children
+    NODE_WALK_STOP = 1,          // end the whole walk; ForEach reports false
+    NODE_WALK_SKIP_CHILDREN = 2, // do not descend into this node's children
 };
 using NodeCallback = int (*)(CNode* node, void* argument);
 

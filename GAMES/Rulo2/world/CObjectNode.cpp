@@ -7,8 +7,8 @@
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/world/CMacro.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
-#include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "LIBS/System/LogPrintf.h"
 
@@ -187,7 +187,8 @@ void CObjectNode::ClearReference(const CNode* groupNode)
             d->group = nullptr;
 }
 
-CObjectNode* CObjectNode::FindByNameAndGroupPath(const char* text, const char* path, const CNode* defaultGroup)
+CObjectNode* CObjectNode::FindByNameAndGroupPath(const char* text, const char* path,
+                                                 const CNode* defaultGroup)
 {
     if (!text || !path)
         return nullptr;
@@ -321,7 +322,8 @@ bool CObjectNode::Write(CChunkWriter& w)
         ++count;
     ok = ok && w.WriteU32(count);
     for (CObjectState* s = firstState; s; s = s->next) {
-        const uint32_t model = s->modelEntry && s->modelEntry->index != NODE_INDEX_EXCLUDED ? s->modelEntry->index : 0;
+        const uint32_t model =
+            s->modelEntry && s->modelEntry->index != NODE_INDEX_EXCLUDED ? s->modelEntry->index : 0;
         ok = ok && w.WriteString(s->name) && w.WriteU32(model);
         ok = ok && w.WriteF32(s->animStart) && w.WriteF32(s->animEnd) && w.WriteI32(s->animSpeed);
         ok = ok && w.WriteF32(s->value) && w.WriteBool(s->flagA) && w.WriteBool(s->flagB);

@@ -42,7 +42,7 @@ public:
 
     uint32_t vertexCount = 0;
     uint32_t triangleCount = 0;
-    void* auxiliaryBlock = nullptr;  // malloc'd; freed with the root
+    void* auxiliaryBlock = nullptr; // malloc'd; freed with the root
     uint32_t reserved = 0;
     int32_t snapperCount = 0;
     int32_t locatorCount = 0;

@@ -4,14 +4,14 @@
 #include <cstdlib>
 #include <string>
 
+#include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/editor/CTerrainRules.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
-#include "GAMES/Rulo2/app/AppGlobals.h"
-#include "GAMES/Rulo2/app/Settings.h"
 
 SWorldLightHooks g_WorldLightHooks;
 SShadowTextureHooks g_ShadowTextureHooks;
@@ -27,9 +27,7 @@ void FreeGroundMap(void* block)
     std::free(block);
 }
 
-CWorldObject::CWorldObject(const char* text) : CNode(text)
-{
-}
+CWorldObject::CWorldObject(const char* text) : CNode(text) {}
 
 CWorldObject::~CWorldObject()
 {
@@ -100,7 +98,8 @@ bool CWorldObject::ForEach(int (*callback)(CWorldObject*, void*), void* argument
         const int result = callback(n, argument);
         if (result & NODE_WALK_STOP)
             return false;
-        if (!(result & NODE_WALK_SKIP_CHILDREN) && n->firstChild && !n->FirstObject()->ForEach(callback, argument))
+        if (!(result & NODE_WALK_SKIP_CHILDREN) && n->firstChild &&
+            !n->FirstObject()->ForEach(callback, argument))
             return false;
     }
     return true;

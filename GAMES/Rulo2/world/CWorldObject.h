@@ -22,7 +22,7 @@ struct SWorldLight
 {
     D3DLIGHT7 light;
     uint32_t lightWord = 0;
-    void* deviceLight = nullptr;  // owned by the render engine
+    void* deviceLight = nullptr; // owned by the render engine
 };
 
 // The render engine's share of world lights; the world library works without.
@@ -56,8 +56,8 @@ extern bool g_ShadowTexturesOff;
 struct SConnection
 {
     CWorldObject* target = nullptr;
-    uint32_t targetNumber = 0;  // pre-order number while a file is read
-    int32_t distance = 0;       // straight-line distance x 1000, truncated
+    uint32_t targetNumber = 0; // pre-order number while a file is read
+    int32_t distance = 0;      // straight-line distance x 1000, truncated
     uint8_t flag = 0;
 };
 
@@ -90,15 +90,28 @@ public:
     // current state's model (objects with logic only), an instance's model.
     bool HasGroundMap() const;
 
-    CModelEntry* ModelEntry() const { return objectKind == KIND_MODEL ? static_cast<CModelEntry*>(reference) : nullptr; }
-    CObjectNode* Definition() const { return objectKind == KIND_OBJECT ? static_cast<CObjectNode*>(reference) : nullptr; }
-    SWorldLight* Light() const { return objectKind == KIND_LIGHT ? static_cast<SWorldLight*>(reference) : nullptr; }
-    CTerrainRules* Terrain() const { return objectKind == KIND_GENERATOR ? static_cast<CTerrainRules*>(reference) : nullptr; }
+    CModelEntry* ModelEntry() const
+    {
+        return objectKind == KIND_MODEL ? static_cast<CModelEntry*>(reference) : nullptr;
+    }
+    CObjectNode* Definition() const
+    {
+        return objectKind == KIND_OBJECT ? static_cast<CObjectNode*>(reference) : nullptr;
+    }
+    SWorldLight* Light() const
+    {
+        return objectKind == KIND_LIGHT ? static_cast<SWorldLight*>(reference) : nullptr;
+    }
+    CTerrainRules* Terrain() const
+    {
+        return objectKind == KIND_GENERATOR ? static_cast<CTerrainRules*>(reference) : nullptr;
+    }
     CWorldObject* FirstObject() const { return static_cast<CWorldObject*>(firstChild); }
     CWorldObject* NextObject() const { return static_cast<CWorldObject*>(next); }
 
     // Path network (the navigation library implements these).
-    static void ResolveConnections(CWorldObject* first, CWorldObject* root, const std::vector<CWorldObject*>& table);
+    static void ResolveConnections(CWorldObject* first, CWorldObject* root,
+                                   const std::vector<CWorldObject*>& table);
     void RemoveConnection(CWorldObject* other);
     void AddConnection(CWorldObject* target, bool flag);
     static void CheckConnections(CWorldObject* root);
@@ -121,7 +134,7 @@ public:
     CVector boundsBMax{-3.4028235e38f, -3.4028235e38f, -3.4028235e38f};
     CObjectLogic* objectLogic = nullptr;
     SShadowTexture* shadowTexture = nullptr;
-    void* groundMap = nullptr;  // malloc'd block whose first word points to the cells
+    void* groundMap = nullptr; // malloc'd block whose first word points to the cells
     CVector savedPosition{0, 0, 0};
     float savedAngle = 0.0f;
     float savedAngle2 = 0.0f;

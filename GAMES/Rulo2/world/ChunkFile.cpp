@@ -194,11 +194,16 @@ bool BeginNodeChunk(CChunkWriter& writer, CNode& node, uint32_t version, uint32_
 const char* ChunkResultText(EChunkResult result)
 {
     switch (result) {
-    case CHUNK_OK: return "ok";
-    case CHUNK_NO_MORE: return "unexpected end of data";
-    case CHUNK_SHORT_HEADER: return "short chunk header";
-    case CHUNK_TOO_LONG: return "chunk body too long";
-    case CHUNK_SHORT_BODY: return "chunk body runs past the end of the data";
+    case CHUNK_OK:
+        return "ok";
+    case CHUNK_NO_MORE:
+        return "unexpected end of data";
+    case CHUNK_SHORT_HEADER:
+        return "short chunk header";
+    case CHUNK_TOO_LONG:
+        return "chunk body too long";
+    case CHUNK_SHORT_BODY:
+        return "chunk body runs past the end of the data";
     }
     return "?";
 }

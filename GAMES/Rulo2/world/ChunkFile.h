@@ -97,16 +97,16 @@ struct SChunkHeader
 {
     uint32_t id = 0;
     uint32_t length = 0;
-    size_t offset = 0;  // of the header, from the start of the data or file
+    size_t offset = 0; // of the header, from the start of the data or file
 };
 
 enum EChunkResult
 {
     CHUNK_OK,
-    CHUNK_NO_MORE,       // no bytes left at all
-    CHUNK_SHORT_HEADER,  // fewer than 8 bytes left
-    CHUNK_TOO_LONG,      // body longer than the limit
-    CHUNK_SHORT_BODY,    // body runs past the end of the data
+    CHUNK_NO_MORE,      // no bytes left at all
+    CHUNK_SHORT_HEADER, // fewer than 8 bytes left
+    CHUNK_TOO_LONG,     // body longer than the limit
+    CHUNK_SHORT_BODY,   // body runs past the end of the data
 };
 
 const char* ChunkResultText(EChunkResult result);
@@ -200,7 +200,8 @@ bool ReadSection(CChunkReader& data, Handler&& handler, std::string* error = nul
             return true;
         if (handler(header, body) == SECTION_FAIL) {
             if (error && error->empty())
-                *error = "bad chunk '" + ChunkIdText(header.id) + "' at offset " + std::to_string(header.offset);
+                *error =
+                    "bad chunk '" + ChunkIdText(header.id) + "' at offset " + std::to_string(header.offset);
             return false;
         }
     }
@@ -232,7 +233,8 @@ bool ReadSection(FILE* file, Handler&& handler, std::string* error = nullptr)
         CChunkReader body(buffer.data(), buffer.size(), header.offset + 8);
         if (handler(header, body) == SECTION_FAIL) {
             if (error && error->empty())
-                *error = "bad chunk '" + ChunkIdText(header.id) + "' at offset " + std::to_string(header.offset);
+                *error =
+                    "bad chunk '" + ChunkIdText(header.id) + "' at offset " + std::to_string(header.offset);
             return false;
         }
     }

@@ -27,7 +27,7 @@ bool IsObjectNode(const CWorldObject* n)
     return n->objectKind == CWorldObject::KIND_OBJECT && n->Definition();
 }
 
-}  // namespace
+} // namespace
 
 void SaveStartTransforms(CWorldObject* first)
 {
@@ -64,7 +64,8 @@ void CreateObjectLogic(CWorldObject* first)
             std::copy(std::begin(def->objectLogic->kindName), std::end(def->objectLogic->kindName),
                       std::begin(n->objectLogic->kindName));
             if (def->objectLogic->characterData)
-                n->objectLogic->characterData = std::make_unique<SCharacterData>(*def->objectLogic->characterData);
+                n->objectLogic->characterData =
+                    std::make_unique<SCharacterData>(*def->objectLogic->characterData);
         }
         if (!n->objectLogic)
             return;
@@ -183,7 +184,7 @@ int32_t PackColour(const D3DCOLORVALUE& c)
     return int32_t(byte(c.r) << 16 | byte(c.g) << 8 | byte(c.b));
 }
 
-}  // namespace
+} // namespace
 
 void ComputeLightColours(CWorldObject* first)
 {
@@ -280,7 +281,7 @@ CWorldObject* OutermostHouse(const CWorldObject* node)
     return house;
 }
 
-}  // namespace
+} // namespace
 
 void CollectHouseStatistics(CWorldObject* first, float& totalValue, float& totalWeight,
                             std::vector<CWorldObject*>* loot, std::vector<CWorldObject*>* secured,

@@ -35,7 +35,7 @@ std::unordered_map<const CWorldObject*, SFrameData>& FrameTable()
     return table;
 }
 
-}  // namespace
+} // namespace
 
 SFrameData& FrameData(const CWorldObject* node)
 {
@@ -66,16 +66,29 @@ bool NameStartsWith(const char* name, const char* prefix)
     if (!name)
         return false;
     for (; *prefix; ++prefix, ++name) {
-        if (!*name || std::tolower(static_cast<unsigned char>(*name)) != std::tolower(static_cast<unsigned char>(*prefix)))
+        if (!*name || std::tolower(static_cast<unsigned char>(*name)) !=
+                          std::tolower(static_cast<unsigned char>(*prefix)))
             return false;
     }
     return true;
 }
 
-bool IsHouseName(const char* name) { return NameStartsWith(name, "Haus"); }
-bool IsFloorName(const char* name) { return NameStartsWith(name, "Stockwerk"); }
-bool IsInsideName(const char* name) { return NameStartsWith(name, "innen"); }
-bool IsStairsName(const char* name) { return NameStartsWith(name, "Treppe"); }
+bool IsHouseName(const char* name)
+{
+    return NameStartsWith(name, "Haus");
+}
+bool IsFloorName(const char* name)
+{
+    return NameStartsWith(name, "Stockwerk");
+}
+bool IsInsideName(const char* name)
+{
+    return NameStartsWith(name, "innen");
+}
+bool IsStairsName(const char* name)
+{
+    return NameStartsWith(name, "Treppe");
+}
 
 int32_t FloorNumberOf(const char* name)
 {
@@ -127,7 +140,8 @@ void GetLocation(const CWorldObject* node, CWorldObject** house, CWorldObject** 
     }
 }
 
-void GetHouseAndFloor(const CWorldObject* node, CWorldObject** house, CWorldObject** floor, int32_t* floorNumber)
+void GetHouseAndFloor(const CWorldObject* node, CWorldObject** house, CWorldObject** floor,
+                      int32_t* floorNumber)
 {
     uint8_t inside = 0;
     GetLocation(node, house, floor, floorNumber, &inside);
@@ -242,7 +256,8 @@ void FlushBatch(int32_t mode)
     SphereBatch& b = g_Batch;
     if (b.count == 0)
         return;
-    const bool ok = g_SphereVisibility && SUCCEEDED(g_SphereVisibility(b.centres, b.radii, uint32_t(b.count), b.results));
+    const bool ok =
+        g_SphereVisibility && SUCCEEDED(g_SphereVisibility(b.centres, b.radii, uint32_t(b.count), b.results));
     for (int i = 0; i < b.count; ++i) {
         CWorldObject* node = b.nodes[i];
         if (!ok || (b.results[i] & 0xFFF000u)) {
@@ -279,7 +294,7 @@ float TerrainRadius(const CWorldObject* node)
     return 0.5f * std::sqrt(rules->width * rules->width + rules->depth * rules->depth);
 }
 
-}  // namespace
+} // namespace
 
 void CollectVisible(CWorldObject* first, int32_t mode, bool game)
 {
@@ -416,5 +431,6 @@ void UpdateHouseState(const CWorldObject* character, const CWorldObject* ground)
         ++number;
     }
     CurrentFloor = number;
-    FloorMask = (number >= 1 && number <= 32 ? 1u << (number - 1) : 0u) | ExtraFloorMask(floor ? floor->GetName() : nullptr);
+    FloorMask = (number >= 1 && number <= 32 ? 1u << (number - 1) : 0u) |
+                ExtraFloorMask(floor ? floor->GetName() : nullptr);
 }

@@ -14,9 +14,9 @@ class CWorldObject;
 // Visibility state of a world object for this frame.
 enum : int32_t
 {
-    VIS_HIDDEN = 0,   // not drawn this frame
-    VIS_INSIDE = 1,   // sphere wholly inside the view volume
-    VIS_CLIPPED = 2,  // sphere crosses the view volume's boundary
+    VIS_HIDDEN = 0,  // not drawn this frame
+    VIS_INSIDE = 1,  // sphere wholly inside the view volume
+    VIS_CLIPPED = 2, // sphere crosses the view volume's boundary
 };
 
 // Per-node frame data that the world object does not carry itself: the
@@ -36,14 +36,14 @@ void ClearFrameData();
 struct SVisibleEntry
 {
     CWorldObject* node = nullptr;
-    CRootNode* model = nullptr;  // null for groups, lights and kind-4 nodes
+    CRootNode* model = nullptr; // null for groups, lights and kind-4 nodes
     float distance = 0.0f;
     int32_t word = 0;
     uint32_t spare = 0;
 };
 extern std::vector<SVisibleEntry> VisibleObjects;
-extern int32_t VisibleGroupCount;   // groups taken by the collection this frame
-extern int32_t VisibleObjectCount;  // objects taken by the collection this frame
+extern int32_t VisibleGroupCount;  // groups taken by the collection this frame
+extern int32_t VisibleObjectCount; // objects taken by the collection this frame
 
 // House state, written by the game step from the character in view.
 extern CWorldObject* CurrentHouse;
@@ -54,10 +54,10 @@ extern std::vector<CWorldObject*> VisibleInteriors;
 
 // Name rules; a node without a name never matches. Case-insensitive prefixes.
 bool NameStartsWith(const char* name, const char* prefix);
-bool IsHouseName(const char* name);   // "Haus"
-bool IsFloorName(const char* name);   // "Stockwerk"
-bool IsInsideName(const char* name);  // "innen"
-bool IsStairsName(const char* name);  // "Treppe"
+bool IsHouseName(const char* name);  // "Haus"
+bool IsFloorName(const char* name);  // "Stockwerk"
+bool IsInsideName(const char* name); // "innen"
+bool IsStairsName(const char* name); // "Treppe"
 // The floor number: the character at index 10 minus '0'. A name too short to
 // hold that character gives 0 (nothing past the end is read).
 int32_t FloorNumberOf(const char* name);
@@ -69,7 +69,8 @@ bool IsStairs(const CWorldObject* node);
 // Walks from the node's parent to the root; the outermost match wins.
 void GetLocation(const CWorldObject* node, CWorldObject** house, CWorldObject** floor, int32_t* floorNumber,
                  uint8_t* inside);
-void GetHouseAndFloor(const CWorldObject* node, CWorldObject** house, CWorldObject** floor, int32_t* floorNumber);
+void GetHouseAndFloor(const CWorldObject* node, CWorldObject** house, CWorldObject** floor,
+                      int32_t* floorNumber);
 
 // The model to draw for a kind-1 or kind-2 node (game: the logic's current state).
 CRootNode* DrawModelOf(const CWorldObject* node, bool game);

@@ -26,7 +26,7 @@ int64_t s_start = 0;
 int64_t s_lastDraw = 0;
 int s_shownPicture = 0;
 bool s_drawnOnce = false;
-}  // namespace
+} // namespace
 
 static int64_t Now()
 {

@@ -75,7 +75,7 @@ void DrawEdges(CMeshNode* mesh, const CMatrix& world, GroundMap& map, uint8_t co
     }
 }
 
-}  // namespace
+} // namespace
 
 void GetShapeCellBounds(CModelNode* first, const CMatrix& world, int32_t rect[4])
 {
@@ -193,7 +193,7 @@ void SetShapePoints(CMeshNode* mesh, const std::vector<CVector>& points, const s
     mesh->SetShape(points.data(), int32_t(points.size()), edges.data(), int32_t(edges.size()));
 }
 
-}  // namespace
+} // namespace
 
 void DrawShapeMarkers(CModelNode* first)
 {
@@ -227,7 +227,8 @@ bool PickShapePoint(CModelNode* first, int32_t x, int32_t y)
             if (!EndPickTest(pixel))
                 continue;
             const CVector local(mesh->vertices[v].x, mesh->vertices[v].y, mesh->vertices[v].z);
-            std::vector<CVector> points(mesh->shapePoints, mesh->shapePoints + std::max(mesh->shapePointCount, 0));
+            std::vector<CVector> points(mesh->shapePoints,
+                                        mesh->shapePoints + std::max(mesh->shapePointCount, 0));
             std::vector<int32_t> edges;
             if (mesh->shapeEdges)
                 edges.assign(mesh->shapeEdges, mesh->shapeEdges + std::max(mesh->shapeEdgeCount, 0));
@@ -266,7 +267,8 @@ void DrawShape(CModelNode* first)
             const bool bias = DX.deviceInfo && DX.deviceInfo->zBias;
             if (bias)
                 DX.device->SetRenderState(D3DRENDERSTATE_ZBIAS, 1);
-            DX.device->DrawPrimitive(D3DPT_TRIANGLEFAN, kLineVertexFormat, fan.data(), uint32_t(fan.size()), 0);
+            DX.device->DrawPrimitive(D3DPT_TRIANGLEFAN, kLineVertexFormat, fan.data(), uint32_t(fan.size()),
+                                     0);
             if (bias)
                 DX.device->SetRenderState(D3DRENDERSTATE_ZBIAS, 0);
         }
@@ -283,7 +285,8 @@ void DrawShape(CModelNode* first)
         }
         if (!lines.empty()) {
             SetBlendMode(0);
-            DX.device->DrawPrimitive(D3DPT_LINELIST, kLineVertexFormat, lines.data(), uint32_t(lines.size()), 0);
+            DX.device->DrawPrimitive(D3DPT_LINELIST, kLineVertexFormat, lines.data(), uint32_t(lines.size()),
+                                     0);
         }
     });
 }
@@ -307,7 +310,8 @@ void FlipFaceWinding(CMeshNode& mesh)
 void WeldVertices(CMeshNode& mesh)
 {
     // Broken ranges or indices are left for the checks to report, never renumbered.
-    if (!mesh.vertices || !mesh.indices || mesh.materialCount <= 0 || mesh.tracksShared || !mesh.IndicesValid())
+    if (!mesh.vertices || !mesh.indices || mesh.materialCount <= 0 || mesh.tracksShared ||
+        !mesh.IndicesValid())
         return;
     const int32_t n = mesh.vertexCount;
     std::vector<int32_t> absolute(size_t(mesh.indexCount), -1);
@@ -343,7 +347,7 @@ void WeldVertices(CMeshNode& mesh)
     if (int32_t(order.size()) == n && std::all_of(absolute.begin(), absolute.end(), [&](int32_t a) {
             return a < 0 || renumber[size_t(a)] == a;
         }))
-        return;  // nothing welded, nothing dropped: the layout stays as it is
+        return; // nothing welded, nothing dropped: the layout stays as it is
     for (int32_t m = 0; m < mesh.materialCount; ++m) {
         const CMeshMaterial& mat = mesh.materials[m];
         for (int32_t i = 0; i < mat.indexCount; ++i) {

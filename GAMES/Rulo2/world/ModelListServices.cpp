@@ -90,7 +90,7 @@ SNameParts PartsOf(const CNode* node)
     return parts;
 }
 
-}  // namespace
+} // namespace
 
 bool HasBracketedPart(const CNode* node)
 {
@@ -195,15 +195,17 @@ CModelEntry* FindPlain(CModelEntry* first, const SNameParts& like)
         first,
         [&](CModelEntry* e) {
             const SNameParts p = PartsOf(e);
-            return !p.hasVariant && p.base == like.base && p.hasSuffix == like.hasSuffix && p.suffix == like.suffix;
+            return !p.hasVariant && p.base == like.base && p.hasSuffix == like.hasSuffix &&
+                   p.suffix == like.suffix;
         },
         &found);
     return found;
 }
 
-}  // namespace
+} // namespace
 
-void ReplaceModelsByBaseName(CWorldObject* first, CModelEntry* modelList, const char* variant, bool onlySelected)
+void ReplaceModelsByBaseName(CWorldObject* first, CModelEntry* modelList, const char* variant,
+                             bool onlySelected)
 {
     for (CWorldObject* n = first; n; n = n->NextObject()) {
         CModelEntry* entry = n->ModelEntry();
@@ -253,7 +255,8 @@ int32_t CountVariants(CModelEntry* first, const char* base)
 CModelEntry* FindEntryById(CModelEntry* first, uint32_t id)
 {
     CModelEntry* found = nullptr;
-    FindEntry(first, [id](CModelEntry* e) { return e->id == id; }, &found);
+    FindEntry(
+        first, [id](CModelEntry* e) { return e->id == id; }, &found);
     return found;
 }
 
@@ -290,8 +293,8 @@ void RegisterInTable(CModelEntry* first)
         // A damaged file's slot must not size the table; the entry keeps its
         // number and is only left out.
         if (e->animIndex >= kMaxAnimSlot) {
-            LogPrintf("Model '%s': animation slot %d out of range, not registered", e->GetName() ? e->GetName() : "",
-                      e->animIndex);
+            LogPrintf("Model '%s': animation slot %d out of range, not registered",
+                      e->GetName() ? e->GetName() : "", e->animIndex);
             return;
         }
         if (AnimInfoTable.size() <= size_t(e->animIndex))
@@ -370,7 +373,8 @@ void RemoveTextureFromModels(CModelEntry* first, CTexturePage* page, int32_t ent
 bool IsTextureUsedByModels(CModelEntry* first, CTexturePage* page, int32_t entry)
 {
     CModelEntry* found = nullptr;
-    return FindEntry(first, [&](CModelEntry* e) { return e->model && e->model->IsTextureUsed(page, entry); }, &found);
+    return FindEntry(
+        first, [&](CModelEntry* e) { return e->model && e->model->IsTextureUsed(page, entry); }, &found);
 }
 
 void ClearLinkTo(CModelEntry* first, const CModelEntry* target)
@@ -435,7 +439,8 @@ void MarkUnused(CModelEntry* first)
 CModelEntry* FindFirstUnused(CModelEntry* first)
 {
     CModelEntry* found = nullptr;
-    FindEntry(first, [](CModelEntry* e) { return e->noUsers && e->name; }, &found);
+    FindEntry(
+        first, [](CModelEntry* e) { return e->noUsers && e->name; }, &found);
     return found;
 }
 
@@ -499,7 +504,7 @@ void ChangeAllIn(CMacro* first, Match match, Change change)
     });
 }
 
-}  // namespace
+} // namespace
 
 CMacro* FindMacroById(CMacro* first, uint32_t id)
 {
@@ -554,8 +559,9 @@ CWorldObject* FindMacroUserOfModel(CMacro* first, const CModelEntry* entry)
 {
     CWorldObject* found = nullptr;
     WalkMacros(first, [&](CMacro* m) {
-        found = m->content ? FindInTree(m->content, [entry](CWorldObject* n) { return n->ModelEntry() == entry; })
-                           : nullptr;
+        found = m->content
+                    ? FindInTree(m->content, [entry](CWorldObject* n) { return n->ModelEntry() == entry; })
+                    : nullptr;
         return found != nullptr;
     });
     return found;
@@ -566,7 +572,8 @@ CWorldObject* FindMacroUserOfObject(CMacro* first, const CObjectNode* definition
     CWorldObject* found = nullptr;
     WalkMacros(first, [&](CMacro* m) {
         found = m->content
-                    ? FindInTree(m->content, [definition](CWorldObject* n) { return n->Definition() == definition; })
+                    ? FindInTree(m->content,
+                                 [definition](CWorldObject* n) { return n->Definition() == definition; })
                     : nullptr;
         return found != nullptr;
     });
@@ -625,7 +632,7 @@ void InsertEntries(CTreeControl* tree, CModelEntry* first, CModelEntry* listRoot
     }
 }
 
-}  // namespace
+} // namespace
 
 void FillModelTree(CModelEntry* listRoot, bool includeVariants)
 {

@@ -29,7 +29,8 @@ CModelEntry* FindByBaseName(CModelEntry* first, const char* base, const char* va
 extern std::vector<std::string> VariantNames;
 void CollectVariantNames(CModelEntry* first, const char* base, const char* suffix);
 void CollectInstanceVariantNames(CWorldObject* first, CModelEntry* modelList, bool onlySelected);
-void ReplaceModelsByBaseName(CWorldObject* first, CModelEntry* modelList, const char* variant, bool onlySelected);
+void ReplaceModelsByBaseName(CWorldObject* first, CModelEntry* modelList, const char* variant,
+                             bool onlySelected);
 int32_t CountVariants(CModelEntry* first, const char* base);
 
 // Model-list walkers.

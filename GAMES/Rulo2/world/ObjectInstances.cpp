@@ -109,7 +109,8 @@ void AppendItemEvent(int32_t kind, CWorldObject* owner, const ObjectInstance& r,
     RecordingList.push_back(e);
 }
 
-int32_t AddInstance(CObjectNode* source, CWorldObject* owner, CWorldObject* sourceNode, const CObjectLogic* nodeLogic)
+int32_t AddInstance(CObjectNode* source, CWorldObject* owner, CWorldObject* sourceNode,
+                    const CObjectLogic* nodeLogic)
 {
     CObjectNode* copy = CopyDefinition(source);
     g_Templates[copy] = source;
@@ -159,7 +160,7 @@ CObjectLogic* LogicOf(const CWorldObject* node)
     return node ? node->objectLogic : nullptr;
 }
 
-}  // namespace
+} // namespace
 
 CObjectNode* TemplateOf(const CObjectNode* copy)
 {
@@ -197,7 +198,8 @@ int32_t CloneObjectInstance(CWorldObject* node, CWorldObject* owner)
         return 0;
     CObjectNode* source = TemplateOf(definition);
     static const CObjectLogic none;
-    return AddInstance(source ? source : definition, owner, node, node->objectLogic ? node->objectLogic : &none);
+    return AddInstance(source ? source : definition, owner, node,
+                       node->objectLogic ? node->objectLogic : &none);
 }
 
 int32_t FindInstanceByObject(const CObjectNode* copy)
@@ -277,7 +279,8 @@ void RemoveObjectInstance(const CObjectNode* object)
 void RemoveObjectInstanceAt(const CWorldObject* sourceNode, int32_t objectType)
 {
     for (size_t i = 0; i < ObjectInstances.size(); ++i) {
-        if (ObjectInstances[i].sourceNode != sourceNode || InstanceObjectType(ObjectInstances[i].object) != objectType)
+        if (ObjectInstances[i].sourceNode != sourceNode ||
+            InstanceObjectType(ObjectInstances[i].object) != objectType)
             continue;
         CObjectNode* copy = ObjectInstances[i].object;
         // DeleteCopy takes the copy out of every hand and bag.
@@ -418,7 +421,7 @@ void EraseLastMatch(std::vector<T>& list, Match match)
         }
 }
 
-}  // namespace
+} // namespace
 
 void DeleteRuntimeWorldObject(CWorldObject* node)
 {

@@ -11,14 +11,14 @@ class CWorldObject;
 struct ObjectInstance
 {
     uint8_t active = 0;
-    uint8_t held = 0;  // in a gang member's hand: stays listed when removed
-    CObjectNode* object = nullptr;  // owned private copy
+    uint8_t held = 0;              // in a gang member's hand: stays listed when removed
+    CObjectNode* object = nullptr; // owned private copy
     float memberFactor = 1.0f;
     float otherFactors[3] = {};
     CWorldObject* otherMembers[3] = {};
-    CWorldObject* sourceNode = nullptr;  // the world node a clone was made from
+    CWorldObject* sourceNode = nullptr; // the world node a clone was made from
     int32_t id = 0;
-    CWorldObject* owner = nullptr;  // the gang member that owns the item
+    CWorldObject* owner = nullptr; // the gang member that owns the item
 };
 
 extern std::vector<ObjectInstance> ObjectInstances;

@@ -33,8 +33,7 @@ bool TakesPart(const CWorldObject* node)
            node->reference;
 }
 
-
-}  // namespace
+} // namespace
 
 void UpdateSnapPoints(CWorldObject* node)
 {
@@ -52,8 +51,8 @@ void UpdateSnapPoints(CWorldObject* node)
     if (node->snapPoints.empty())
         return;
     int32_t front = 0, back = node->snapCapacity - 1;
-    model->CollectLocatorPoints(ObjectMatrix(node), node->factor, node->snapPoints.data(), node->snapCapacity, back,
-                                front);
+    model->CollectLocatorPoints(ObjectMatrix(node), node->factor, node->snapPoints.data(), node->snapCapacity,
+                                back, front);
 }
 
 void UpdateSnapPointsTree(CWorldObject* first, bool onlySelected)
@@ -158,7 +157,7 @@ void PrepareCharacter(CWorldObject* node)
     ApplySnapperShift(logic->currentState ? logic->currentState->GetModelRoot() : node->GetShapeRoot());
 }
 
-}  // namespace
+} // namespace
 
 void PrepareCharacters(CWorldObject* first)
 {

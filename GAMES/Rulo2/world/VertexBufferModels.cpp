@@ -28,7 +28,7 @@ void WalkChain(Node* first, F&& f)
     }
 }
 
-}  // namespace
+} // namespace
 
 int32_t CountWorldNodes(const CWorldObject* first)
 {

@@ -96,7 +96,7 @@ void AddInner(CWorldObject* first, CModelEntry* source, CModelEntry* inner)
     }
 }
 
-}  // namespace
+} // namespace
 
 SWallSplitInfo& WallSplitInfo(const CRootNode* model)
 {

@@ -55,8 +55,8 @@ static void ClearKeptTexturePages()
     g_KeptTexturePages.clear();
 }
 
-STexturePageHooks g_TexturePageHooks{KeepTexturePages, WriteKeptTexturePages, nullptr, nullptr, nullptr,
-                                     ClearKeptTexturePages, nullptr};
+STexturePageHooks g_TexturePageHooks{KeepTexturePages, WriteKeptTexturePages, nullptr, nullptr,
+                                     nullptr,          ClearKeptTexturePages, nullptr};
 
 static bool DiscardWorld()
 {
@@ -184,8 +184,8 @@ struct SUpdateScope
         g_ModelsTree = new CNode("Models");
         g_ObjectsTree = new CNode("Objects");
         g_ObjectList = nullptr;
-        for (CNode* root : {static_cast<CNode*>(g_WorldRoot), static_cast<CNode*>(g_ModelListRoot), g_ModelsTree,
-                            g_ObjectsTree})
+        for (CNode* root : {static_cast<CNode*>(g_WorldRoot), static_cast<CNode*>(g_ModelListRoot),
+                            g_ModelsTree, g_ObjectsTree})
             root->index = 1;
         active = true;
     }
@@ -255,7 +255,7 @@ struct SProgressScope
         EndLoadingScreen();
     }
 };
-}  // namespace
+} // namespace
 
 static void Finish()
 {
@@ -302,8 +302,8 @@ static void Finish()
         MessageBoxWarning("Some textures could not be loaded!");
 }
 
-static bool LoadWorldData(const uint8_t* data, size_t size, int mode, const char* name, const std::string* folder,
-                          std::string* error)
+static bool LoadWorldData(const uint8_t* data, size_t size, int mode, const char* name,
+                          const std::string* folder, std::string* error)
 {
     SLoad load{name ? name : "world", error};
     if (size < 8 || std::memcmp(data, "WRLD", 4) != 0)
@@ -340,7 +340,7 @@ static bool LoadWorldData(const uint8_t* data, size_t size, int mode, const char
     g_TextureLoadFailed = false;
     SChunkHeader header;
     CChunkReader body;
-    file.NextChunk(header, body);  // the "WRLD" tag
+    file.NextChunk(header, body); // the "WRLD" tag
 
     for (;;) {
         UpdateLoadingScreen();
@@ -389,7 +389,8 @@ static bool LoadWorldData(const uint8_t* data, size_t size, int mode, const char
             break;
         case ChunkId("OBJS"):
             LogPrintf("Reading Object-List...");
-            ok = mode == LOADWORLD_UPDATE ? ReadObjectSectionForUpdate(file, &why) : ReadObjectSection(file, &why);
+            ok = mode == LOADWORLD_UPDATE ? ReadObjectSectionForUpdate(file, &why)
+                                          : ReadObjectSection(file, &why);
             if (g_ObjectList)
                 g_ObjectList->NumberIncludedNodes();
             if (GameModeFlag)
@@ -448,5 +449,6 @@ bool LoadWorld(const char* path, int mode, std::string* error)
         return false;
     }
     const std::string folder = native.parent_path().string();
-    return LoadWorldData(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), mode, path, &folder, error);
+    return LoadWorldData(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), mode, path, &folder,
+                         error);
 }

@@ -68,7 +68,7 @@ struct SWorldRoots
 {
     CWorldObject* world = nullptr;
     CModelEntry* models = nullptr;
-    CObjectNode* objects = nullptr;  // first definition of the read file's list
+    CObjectNode* objects = nullptr; // first definition of the read file's list
     CNode* modelsTree = nullptr;
     CNode* objectsTree = nullptr;
 };

@@ -17,10 +17,10 @@ class CRootNode;
 
 extern CWorldObject* g_WorldRoot;
 extern CModelEntry* g_ModelListRoot;
-extern CObjectNode* g_ObjectList;  // first definition; null when empty
+extern CObjectNode* g_ObjectList; // first definition; null when empty
 extern CMacro* g_MacroListRoot;
-extern CNode* g_ModelsTree;   // "Models"
-extern CNode* g_ObjectsTree;  // "Objects"
+extern CNode* g_ModelsTree;  // "Models"
+extern CNode* g_ObjectsTree; // "Objects"
 extern CRootNode* g_EmptyModel;
 
 extern std::vector<CWorldObject*> g_NodeTable;

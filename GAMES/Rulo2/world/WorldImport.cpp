@@ -70,8 +70,8 @@ bool AskSubstitute(const char* what, const char* name)
 
 void WarnRemoved(const char* what, const char* name)
 {
-    const std::string format =
-        std::string("Error while importing updated world!\n") + what + " '%s' could not be found.\nRemoving world-node.";
+    const std::string format = std::string("Error while importing updated world!\n") + what +
+                               " '%s' could not be found.\nRemoving world-node.";
     MessageBoxWarning(Message(format.c_str(), name).c_str());
 }
 
@@ -81,8 +81,9 @@ bool Rebind(CWorldObject* node, CModelEntry* modelListRoot, CObjectNode* objectL
     if (node->objectKind == CWorldObject::KIND_MODEL && node->reference) {
         const CModelEntry* imported = node->ModelEntry();
         const char* name = imported->name;
-        CModelEntry* match = modelListRoot ? FindInList(modelListRoot->FirstEntry(), name, imported->groupPath.c_str())
-                                           : nullptr;
+        CModelEntry* match = modelListRoot
+                                 ? FindInList(modelListRoot->FirstEntry(), name, imported->groupPath.c_str())
+                                 : nullptr;
         if (!match && modelListRoot) {
             CNode* any = name ? modelListRoot->FindByName(name) : nullptr;
             if (any && any != modelListRoot) {
@@ -102,8 +103,9 @@ bool Rebind(CWorldObject* node, CModelEntry* modelListRoot, CObjectNode* objectL
         const CObjectNode* imported = node->Definition();
         const char* name = imported->GetName();
         CObjectNode* match =
-            objectList && name ? objectList->FindByNameAndGroupPath(name, imported->groupPath.c_str(), g_ObjectsTree)
-                               : nullptr;
+            objectList && name
+                ? objectList->FindByNameAndGroupPath(name, imported->groupPath.c_str(), g_ObjectsTree)
+                : nullptr;
         if (!match) {
             CObjectNode* any = nullptr;
             for (CObjectNode* d = objectList; d && !any; d = d->NextDefinition())
@@ -142,7 +144,7 @@ CNode* FindExisting(CNode* root, const std::string& path)
     return current;
 }
 
-}  // namespace
+} // namespace
 
 CModelEntry* FindByNameAndPathBelow(CModelEntry* parent, const char* name, const char* path)
 {

@@ -16,8 +16,8 @@ bool RayHitsSphere(const CVector& origin, const CVector& direction, const CVecto
     return wd * wd - (ww - double(radius) * radius) * dd >= 0.0;
 }
 
-bool IntersectRayWithConvexPolygon(const CVector& origin, const CVector& direction, const CVector* points, int count,
-                                   CVector* hit)
+bool IntersectRayWithConvexPolygon(const CVector& origin, const CVector& direction, const CVector* points,
+                                   int count, CVector* hit)
 {
     if (count < 3)
         return false;
@@ -48,8 +48,8 @@ bool IntersectRayWithConvexPolygon(const CVector& origin, const CVector& directi
     return true;
 }
 
-bool IntersectRayWithPolygon(const CVector& origin, const CVector& direction, const CVector* points, int count,
-                             CVector* hit, const CMatrix& matrix)
+bool IntersectRayWithPolygon(const CVector& origin, const CVector& direction, const CVector* points,
+                             int count, CVector* hit, const CMatrix& matrix)
 {
     if (count < 3)
         return false;
@@ -85,7 +85,8 @@ CMatrix ObjectMatrix(const CWorldObject* object)
     return m;
 }
 
-bool HitIsBetter(const CVector& origin, const CVector& direction, const CVector& candidate, const CVector& stored)
+bool HitIsBetter(const CVector& origin, const CVector& direction, const CVector& candidate,
+                 const CVector& stored)
 {
     if (direction.y == -1.0f)
         return (origin.y - candidate.y) < (origin.y - stored.y);
@@ -119,7 +120,8 @@ bool ShapeCandidate(CWorldObject* object, const CVector& origin, const CVector& 
 
 // Tests every triangle of every part, transformed by `partMatrix(mesh)`.
 template <typename M>
-bool NearestTriangleHit(CRootNode* root, const CVector& origin, const CVector& direction, CVector* hit, M&& transform)
+bool NearestTriangleHit(CRootNode* root, const CVector& origin, const CVector& direction, CVector* hit,
+                        M&& transform)
 {
     bool any = false;
     ForEachMesh(root, [&](CMeshNode* mesh) {
@@ -178,7 +180,8 @@ void NodeChain(CWorldObject* first, const CVector& origin, const CVector& direct
                 CMatrix full;
                 CMatrix::multiply(full, mesh->worldMatrix, objectMatrix);
                 CVector h;
-                if (!IntersectRayWithPolygon(origin, direction, mesh->shapePoints, mesh->shapePointCount, &h, full))
+                if (!IntersectRayWithPolygon(origin, direction, mesh->shapePoints, mesh->shapePointCount, &h,
+                                             full))
                     return;
                 if (!state.any || HitIsBetter(origin, direction, h, *hit)) {
                     state.any = true;
@@ -194,7 +197,7 @@ void NodeChain(CWorldObject* first, const CVector& origin, const CVector& direct
     }
 }
 
-}  // namespace
+} // namespace
 
 bool IntersectRayWithObjectShape(CWorldObject* object, const CVector& origin, const CVector& direction)
 {
@@ -209,7 +212,8 @@ bool IntersectRayWithObjectShape(CWorldObject* object, const CVector& origin, co
         CMatrix full;
         CMatrix::multiply(full, mesh->worldMatrix, objectMatrix);
         CVector h;
-        found = IntersectRayWithPolygon(origin, direction, mesh->shapePoints, mesh->shapePointCount, &h, full);
+        found =
+            IntersectRayWithPolygon(origin, direction, mesh->shapePoints, mesh->shapePointCount, &h, full);
     });
     return found;
 }
@@ -237,7 +241,8 @@ bool IntersectSegmentWithObjectShape(CWorldObject* object, const CVector& origin
     return found;
 }
 
-bool FindNearestHitOnShape(CWorldObject* object, const CVector& origin, const CVector& direction, CVector* hit)
+bool FindNearestHitOnShape(CWorldObject* object, const CVector& origin, const CVector& direction,
+                           CVector* hit)
 {
     *hit = origin + direction * 1000.0f;
     CRootNode* root = ShapeModel(object);
@@ -251,8 +256,8 @@ bool FindNearestHitOnShape(CWorldObject* object, const CVector& origin, const CV
     });
 }
 
-bool IntersectRayWithNodeList(CWorldObject* object, const CVector& origin, const CVector& direction, CVector* hit,
-                              const CMatrix& matrix)
+bool IntersectRayWithNodeList(CWorldObject* object, const CVector& origin, const CVector& direction,
+                              CVector* hit, const CMatrix& matrix)
 {
     *hit = origin + direction * 1000.0f;
     CRootNode* root = ShapeModel(object);

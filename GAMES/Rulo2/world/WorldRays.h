@@ -10,33 +10,37 @@ class CWorldObject;
 
 // The whole line counts: a sphere behind the origin is hit too.
 bool RayHitsSphere(const CVector& origin, const CVector& direction, const CVector& centre, float radius);
-bool IntersectRayWithConvexPolygon(const CVector& origin, const CVector& direction, const CVector* points, int count,
-                                   CVector* hit);
+bool IntersectRayWithConvexPolygon(const CVector& origin, const CVector& direction, const CVector* points,
+                                   int count, CVector* hit);
 // Points are transformed by `matrix` first; non-flat polygons of 4 or more
 // points are tested as a fan of triangles.
-bool IntersectRayWithPolygon(const CVector& origin, const CVector& direction, const CVector* points, int count,
-                             CVector* hit, const CMatrix& matrix);
+bool IntersectRayWithPolygon(const CVector& origin, const CVector& direction, const CVector* points,
+                             int count, CVector* hit, const CMatrix& matrix);
 bool IntersectRayWithObjectShape(CWorldObject* object, const CVector& origin, const CVector& direction);
 bool IntersectSegmentWithObjectShape(CWorldObject* object, const CVector& origin, const CVector& direction,
                                      CVector* hit);
-bool FindNearestHitOnShape(CWorldObject* object, const CVector& origin, const CVector& direction, CVector* hit);
-bool IntersectRayWithNodeList(CWorldObject* object, const CVector& origin, const CVector& direction, CVector* hit,
-                              const CMatrix& matrix);
+bool FindNearestHitOnShape(CWorldObject* object, const CVector& origin, const CVector& direction,
+                           CVector* hit);
+bool IntersectRayWithNodeList(CWorldObject* object, const CVector& origin, const CVector& direction,
+                              CVector* hit, const CMatrix& matrix);
 bool IntersectRayWithNode(CWorldObject* first, const CVector& origin, const CVector& direction, CVector* hit,
                           CWorldObject** hitObject, bool solidOnly);
 
 // Rotation about the vertical axis by the object's angle, translated to its position.
 CMatrix ObjectMatrix(const CWorldObject* object);
 // Calls `visit` for every mesh node of a model, in tree order.
-template <typename F> void ForEachMesh(CRootNode* root, F&& visit);
+template <typename F>
+void ForEachMesh(CRootNode* root, F&& visit);
 // Whether a hit replaces the stored one: straight down the higher one wins,
 // otherwise the nearer one; ties keep the stored hit.
-bool HitIsBetter(const CVector& origin, const CVector& direction, const CVector& candidate, const CVector& stored);
+bool HitIsBetter(const CVector& origin, const CVector& direction, const CVector& candidate,
+                 const CVector& stored);
 
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 
-template <typename F> void ForEachMesh(CRootNode* root, F&& visit)
+template <typename F>
+void ForEachMesh(CRootNode* root, F&& visit)
 {
     if (!root)
         return;

@@ -100,11 +100,11 @@ static bool WriteLight(CChunkWriter& w, const SWorldLight* light)
     const SWorldLight fallback;
     const D3DLIGHT7& l = light ? light->light : fallback.light;
     const float words[25] = {
-        l.dcvDiffuse.r,  l.dcvDiffuse.g,  l.dcvDiffuse.b,  l.dcvDiffuse.a,  l.dcvSpecular.r,
-        l.dcvSpecular.g, l.dcvSpecular.b, l.dcvSpecular.a, l.dcvAmbient.r,  l.dcvAmbient.g,
-        l.dcvAmbient.b,  l.dcvAmbient.a,  l.dvPosition.x,  l.dvPosition.y,  l.dvPosition.z,
-        l.dvDirection.x, l.dvDirection.y, l.dvDirection.z, l.dvRange,       l.dvFalloff,
-        l.dvAttenuation0, l.dvAttenuation1, l.dvAttenuation2, l.dvTheta,    l.dvPhi,
+        l.dcvDiffuse.r,   l.dcvDiffuse.g,   l.dcvDiffuse.b,   l.dcvDiffuse.a, l.dcvSpecular.r,
+        l.dcvSpecular.g,  l.dcvSpecular.b,  l.dcvSpecular.a,  l.dcvAmbient.r, l.dcvAmbient.g,
+        l.dcvAmbient.b,   l.dcvAmbient.a,   l.dvPosition.x,   l.dvPosition.y, l.dvPosition.z,
+        l.dvDirection.x,  l.dvDirection.y,  l.dvDirection.z,  l.dvRange,      l.dvFalloff,
+        l.dvAttenuation0, l.dvAttenuation1, l.dvAttenuation2, l.dvTheta,      l.dvPhi,
     };
     return w.WriteI32(l.dltType) && w.WriteFloats(words, 25) && w.WriteU32(light ? light->lightWord : 0);
 }
@@ -128,10 +128,12 @@ bool ParseWorldNode(CWorldObject* node, CChunkReader& r, bool extendBounds)
         const uint32_t type = v >= 2 ? r.ReadU32() : 0;
         if (type == 1000) {
             node->objectKind = CWorldObject::KIND_OBJECT;
-            node->reference = reference && g_ObjectList ? g_ObjectList->FindSiblingByIndex(reference) : nullptr;
+            node->reference =
+                reference && g_ObjectList ? g_ObjectList->FindSiblingByIndex(reference) : nullptr;
         } else {
             node->objectKind = CWorldObject::KIND_MODEL;
-            node->reference = reference && g_ModelListRoot ? g_ModelListRoot->FindByIndex(reference) : nullptr;
+            node->reference =
+                reference && g_ModelListRoot ? g_ModelListRoot->FindByIndex(reference) : nullptr;
         }
     } else {
         if (v >= 5)
@@ -246,17 +248,26 @@ bool WriteWorldNode(CWorldObject* node, CChunkWriter& w)
     ok = ok && w.WriteF32(node->angle) && w.WriteF32(node->angle2) && w.WriteF32(node->scale);
     ok = ok && w.WriteI32(node->lightColour) && w.WriteU32(uint32_t(kind));
     switch (kind) {
-    case CWorldObject::KIND_GROUP: ok = ok && w.WriteBool(node->groupFlag); break;
-    case CWorldObject::KIND_MODEL: ok = ok && w.WriteU32(NumberOf(node->ModelEntry())); break;
-    case CWorldObject::KIND_OBJECT: ok = ok && w.WriteU32(NumberOf(node->Definition())); break;
-    case CWorldObject::KIND_LIGHT: ok = ok && WriteLight(w, node->Light()); break;
+    case CWorldObject::KIND_GROUP:
+        ok = ok && w.WriteBool(node->groupFlag);
+        break;
+    case CWorldObject::KIND_MODEL:
+        ok = ok && w.WriteU32(NumberOf(node->ModelEntry()));
+        break;
+    case CWorldObject::KIND_OBJECT:
+        ok = ok && w.WriteU32(NumberOf(node->Definition()));
+        break;
+    case CWorldObject::KIND_LIGHT:
+        ok = ok && WriteLight(w, node->Light());
+        break;
     case CWorldObject::KIND_GENERATOR: {
         const CTerrainRules fallback;
         const CTerrainRules* terrain = node->Terrain() ? node->Terrain() : &fallback;
         ok = ok && terrain->WriteRecord(w, node->GetName());
         break;
     }
-    default: break;
+    default:
+        break;
     }
     ok = ok && w.WriteU32(uint32_t(node->connections.size()));
     for (const SConnection& c : node->connections)
@@ -288,8 +299,8 @@ bool WriteWorldNodes(CWorldObject* first, CChunkWriter& w, bool skipRoot)
 
 // ---------------------------------------------------------------- section
 
-bool ReadNodeChunks(CChunkReader& data, CWorldObject* root, std::vector<CWorldObject*>& table, bool extendBounds,
-                    std::string* error)
+bool ReadNodeChunks(CChunkReader& data, CWorldObject* root, std::vector<CWorldObject*>& table,
+                    bool extendBounds, std::string* error)
 {
     bool ok = ReadSection(
         data,

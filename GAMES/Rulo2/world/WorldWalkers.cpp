@@ -1,17 +1,17 @@
 #include "GAMES/Rulo2/world/WorldWalkers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <algorithm>
 #include <iterator>
 #include <vector>
 
+#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldTreeWalk.h"
-#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include <string>
 
 void (*g_WorldLightChanged)(SWorldLight& light) = nullptr;
@@ -40,7 +40,7 @@ void LightFollows(CWorldObject* n, bool turn)
         g_WorldLightChanged(*light);
 }
 
-}  // namespace
+} // namespace
 
 void SelectAll(CWorldObject* first)
 {
@@ -271,7 +271,7 @@ std::string PathBelowRoot(const CNode* node)
     return path;
 }
 
-}  // namespace
+} // namespace
 
 void DuplicateSelected(CWorldObject* first, CWorldObject* targetParent, bool deselect, bool onlySelected)
 {
@@ -372,7 +372,8 @@ void ComputeBounds(CWorldObject* first, CVector& min, CVector& max)
                 const float largest = std::fmax(bmax.x - bmin.x, std::fmax(bmax.y - bmin.y, bmax.z - bmin.z));
                 n->angle2 = largest * 0.5f;
             }
-        } else if ((n->objectKind == CWorldObject::KIND_MODEL || n->objectKind == CWorldObject::KIND_OBJECT) &&
+        } else if ((n->objectKind == CWorldObject::KIND_MODEL ||
+                    n->objectKind == CWorldObject::KIND_OBJECT) &&
                    n->reference) {
             if (CRootNode* root = n->GetShapeRoot()) {
                 bmin = n->position + root->boundsMin * n->scale;
@@ -391,4 +392,4 @@ void ComputeBounds(CWorldObject* first, CVector& min, CVector& max)
     }
 }
 
-}  // namespace WorldWalk
+} // namespace WorldWalk

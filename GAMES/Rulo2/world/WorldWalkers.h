@@ -58,7 +58,7 @@ const char* TreeText(const CWorldObject* node);
 // angle and half its largest edge in angle2 (the collection's radius).
 void ComputeBounds(CWorldObject* first, CVector& min, CVector& max);
 
-}  // namespace WorldWalk
+} // namespace WorldWalk
 
 // Called after a light node moved or turned, so the device light follows.
 extern void (*g_WorldLightChanged)(SWorldLight& light);

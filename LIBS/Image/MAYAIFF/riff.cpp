@@ -11,7 +11,8 @@
 
 namespace {
 
-struct Tbhd {
+struct Tbhd
+{
     uint32_t width = 0, height = 0, flags = 0, compression = 0;
     uint32_t aspectNum = 0, aspectDen = 0, channelCode = 0, tiles = 0;
     int channels = 0;
@@ -183,7 +184,7 @@ bool readTile(const uint8_t* id, const uint8_t* d, size_t size, const Tbhd& t, i
     return true;
 }
 
-}  // namespace
+} // namespace
 
 int imgProbeIFF(const imgSource& src, imgHeader& h)
 {
@@ -195,7 +196,10 @@ int imgProbeIFF(const imgSource& src, imgHeader& h)
     h.bitsPerPixel = uint16_t(t.channels * 8);
     h.format = t.channels == 4 ? FMT_BGRA_8888 : FMT_RGB_888;
     // Held below 2 GiB; anything that large is refused before allocating.
-    h.zBufferSize = (t.flags & kFlagZ) ? int32_t(std::min<uint32_t>(ImageLoader::probeSize(int(t.width), 32, int(t.height)), 0x7FFFFFFF)) : 0;
+    h.zBufferSize =
+        (t.flags & kFlagZ)
+            ? int32_t(std::min<uint32_t>(ImageLoader::probeSize(int(t.width), 32, int(t.height)), 0x7FFFFFFF))
+            : 0;
     h.origin = ORIGIN_BOTTOM_LEFT;
     h.paletteBytes = 0;
     h.imageSize = ImageLoader::probeSize(int(t.width), t.channels * 8, int(t.height));
