@@ -54,8 +54,8 @@ set(VAREK_DISPLAY_MODE_TESTS
   render_DirectX_test
   render_FullScreenMouse_test
   platform_d3d_surface_test
-  shell_MainWindow_test
-  frame_draw_overlays_test)
+  app_MainWindow_test
+  render_overlays_test)
 
 # varek_test(NAME SOURCES <files> [DEPS <targets>] [LABELS <l>])
 # A test that needs more environment sets it itself (setenv) before using it.

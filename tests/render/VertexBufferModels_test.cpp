@@ -8,7 +8,7 @@
 #include "GAMES/Rulo2/render/DeviceHelpers.h"
 #include "GAMES/Rulo2/world/CMeshDrawing.h"
 #include "GAMES/Rulo2/world/VertexBufferModels.h"
-#include "tests/frame_draw/HouseWorld.h"
+#include "tests/render/HouseWorld.h"
 #include "tests/render/DeviceRig.h"
 
 namespace {

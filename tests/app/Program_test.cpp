@@ -1,0 +1,288 @@
+// Runs the real program headless in a folder of its own and checks what it leaves.
+
+#include "GAMES/Rulo2/world/WorldFile.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "tests/app/ShellWorld.h"
+#include "tests/world/WorldTestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The off-screen video driver, so that parallel runs cannot take each other's
+// focus (a program without the focus pauses). Its GL driver is loaded and unloaded
+// at run time, which leaves leak reports the sanitizer cannot attribute; the
+// program's own memory is checked by the in-process window tests.
+const std::string ProgramEnv = "-u DISPLAY SDL_VIDEODRIVER=offscreen LSAN_OPTIONS=detect_leaks=0";
+
+class ProgramRun : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir = fs::temp_directory_path() / ("varek_shell_" + std::to_string(::getpid()) + "_" + info->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir / "data");
+        std::ofstream(dir / "data" / "dialogs_eng_demo.txt") << "RULO2 = Varek Test\n";
+    }
+    void TearDown() override
+    {
+        if (!HasFailure())
+            fs::remove_all(dir);
+    }
+
+    // Runs the program in the folder; returns its exit code.
+    int Run(const std::string& env, const std::string& args)
+    {
+        std::string cmd = "cd '" + dir.string() + "' && env " + ProgramEnv + " XDG_CONFIG_HOME='" +
+                          (dir / "config").string() + "' " + env + " '" VAREK_PROGRAM "' " + args +
+                          " > output.txt 2>&1";
+        int status = std::system(cmd.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::vector<std::string> LogLines()
+    {
+        std::vector<std::string> lines;
+        std::ifstream in(dir / "log.txt");
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+    std::string Output()
+    {
+        std::ifstream in(dir / "output.txt");
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    fs::path dir;
+};
+
+// Position of each expected line in the log, in order; -1 where it is missing.
+std::vector<long> FindInOrder(const std::vector<std::string>& log, const std::vector<std::string>& expected)
+{
+    std::vector<long> at;
+    size_t from = 0;
+    for (const std::string& e : expected) {
+        long found = -1;
+        for (size_t i = from; i < log.size(); ++i)
+            if (log[i] == e) {
+                found = long(i);
+                from = i + 1;
+                break;
+            }
+        at.push_back(found);
+    }
+    return at;
+}
+
+TEST_F(ProgramRun, StartsLogsItsStartUpInOrderAndLeavesAfterTheFrames)
+{
+    // An old log of an earlier run goes first.
+    std::ofstream(dir / "log.txt") << "old run\n";
+    ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=5", "-window -logging"), 0) << Output();
+
+    std::vector<std::string> log = LogLines();
+    ASSERT_FALSE(log.empty()) << Output();
+    EXPECT_EQ(log.front(), "Starting 'Der Rulo!2'...");
+    const std::vector<std::string> startUp = {
+        "Starting 'Der Rulo!2'...",
+        "Enabling ActiveX Containers...",
+        "Initializing memory...",
+        "Initializing registry...",
+        "Retrieving device-caps...",
+        "Reading profile-settings...",
+        "Initializing game-paths...",
+        "Initializing dib and dc for CGround...",
+        "Loading Text...",
+        "Initialized successfully",
+    };
+    std::vector<long> at = FindInOrder(log, startUp);
+    for (size_t i = 0; i < startUp.size(); ++i)
+        EXPECT_GE(at[i], 0) << "missing or out of order: " << startUp[i];
+    for (const std::string& line : log)
+        EXPECT_NE(line, "old run");
+    // The settings in use are written back when the window goes.
+    EXPECT_TRUE(fs::exists(dir / "config" / "varek" / "user.reg"));
+}
+
+TEST_F(ProgramRun, WithoutLoggingNoLogIsWritten)
+{
+    ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=2", "-window"), 0) << Output();
+    EXPECT_FALSE(fs::exists(dir / "log.txt"));
+}
+
+std::vector<uint8_t> ReadFileBytes(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// A 24-bit bottom-up BMP's pixel (x, y from the top) as 0xRRGGBB.
+bool BmpPixel(const std::vector<uint8_t>& b, int x, int y, int* width, int* height, uint32_t* rgb)
+{
+    if (b.size() < 54 || b[0] != 'B' || b[1] != 'M' || b[28] != 24)
+        return false;
+    auto u32 = [&](size_t at) {
+        return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
+               uint32_t(b[at + 3]) << 24;
+    };
+    *width = int(u32(18));
+    *height = int(u32(22));
+    size_t row = (size_t(*width) * 3 + 3) & ~size_t(3);
+    size_t at = u32(10) + row * size_t(*height - 1 - y) + size_t(x) * 3;
+    if (at + 3 > b.size())
+        return false;
+    *rgb = uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 1]) << 8 | b[at];
+    return true;
+}
+
+TEST_F(ProgramRun, SettingsReadAtStartAreWrittenBackAtExit)
+{
+    fs::create_directories(dir / "config" / "varek");
+    std::ofstream(dir / "config" / "varek" / "user.reg")
+        << "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\TuvSoftware\\TheVarek! Demo\\Settings]\n"
+           "\"MainWnd-W\"=dword:00000140\n\"MainWnd-H\"=dword:000000f0\n\"FogEnd\"=\"7.250000\"\n"
+           "\"SFXVolume\"=dword:00000021\n";
+    ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=2 VAREK_FAKE_RECORDING=1", "-window"), 0) << Output();
+    std::ifstream in(dir / "config" / "varek" / "user.reg");
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string reg = text.str();
+    for (const char* line :
+         {"\"MainWnd-W\"=dword:00000140", "\"MainWnd-H\"=dword:000000f0", "\"FogEnd\"=\"7.250000\"",
+          "\"SFXVolume\"=dword:00000021", "\"MusicVolume\"=dword:00000032"})
+        EXPECT_NE(reg.find(line), std::string::npos) << line << "\n" << reg;
+    // The window was made at the size the settings gave.
+    int w = 0, h = 0;
+    uint32_t rgb = 0;
+    ASSERT_TRUE(BmpPixel(ReadFileBytes(dir / "snapshot00000.bmp"), 0, 0, &w, &h, &rgb));
+    EXPECT_EQ(w, 320);
+    EXPECT_EQ(h, 240);
+}
+
+TEST_F(ProgramRun, FixedStepRecordingSavesOnePicturePerFrame)
+{
+    ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=3 VAREK_FAKE_RECORDING=1", "-window"), 0) << Output();
+    for (int i = 0; i < 3; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "snapshot%05d.bmp", i);
+        int w = 0, h = 0;
+        uint32_t rgb = 0;
+        ASSERT_TRUE(BmpPixel(ReadFileBytes(dir / name), 320, 240, &w, &h, &rgb)) << name;
+        EXPECT_EQ(w, 640);
+        EXPECT_EQ(h, 480);
+        // No world: the game view shows the walk fog colour (88, 88, 80) it was cleared to.
+        EXPECT_EQ(rgb, 0x585850u) << name;
+    }
+    EXPECT_FALSE(fs::exists(dir / "snapshot00003.bmp"));
+}
+
+TEST_F(ProgramRun, EndsOnARequestFromOutside)
+{
+    // No frame limit: the run ends only through the end request the test sends.
+    std::string cmd =
+        "cd '" + dir.string() + "' && env " + ProgramEnv + " XDG_CONFIG_HOME='" + (dir / "config").string() +
+        "' timeout --preserve-status -k 5 -s TERM 2 '" VAREK_PROGRAM "' -window -logging > output.txt 2>&1";
+    int status = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << Output(); // a kill after the grace time would give 137
+    EXPECT_TRUE(fs::exists(dir / "config" / "varek" / "user.reg"));
+}
+
+TEST_F(ProgramRun, AStartThatCannotOpenItsWindowEndsWithAnError)
+{
+    std::string cmd = "cd '" + dir.string() + "' && env " + ProgramEnv +
+                      " SDL_VIDEODRIVER=nosuchdriver XDG_CONFIG_HOME='" + (dir / "config").string() +
+                      "' VAREK_EXIT_AFTER_FRAMES=3 '" VAREK_PROGRAM "' -window -logging > output.txt 2>&1";
+    int status = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1) << Output();
+    std::vector<std::string> log = LogLines();
+    EXPECT_GE(FindInOrder(log, {"Loading Text...", "Creating the main window failed"})[1], 0);
+    for (const std::string& line : log)
+        EXPECT_NE(line, "Initialized successfully");
+}
+
+TEST_F(ProgramRun, MissingDialogTextsStillStart)
+{
+    fs::remove(dir / "data" / "dialogs_eng_demo.txt");
+    ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=2", "-window -logging"), 0) << Output();
+    std::vector<std::string> log = LogLines();
+    EXPECT_GE(FindInOrder(log, {"Loading Text...", "Initialized successfully"})[1], 0);
+}
+
+// A world of a few model instances around the origin, where the game camera looks.
+void WriteStartWorld(const fs::path& file)
+{
+    CreateWorldRoots();
+    ClearWorld();
+    CModelEntry* tile = shelltest::AddTileEntry(1.5f);
+    for (int i = 0; i < 4; ++i) {
+        CWorldObject* o = worldtest::AddNode(g_WorldRoot, CWorldObject::KIND_MODEL);
+        o->reference = tile;
+        o->position = CVector(float(i % 2) * -1.5f, 0, float(i / 2) * -1.5f);
+    }
+    ASSERT_TRUE(SaveWorld(file.string().c_str()));
+    ClearWorld();
+}
+
+int PixelsUnlike(const fs::path& file, uint32_t colour)
+{
+    const std::vector<uint8_t> bmp = ReadFileBytes(file);
+    int w = 0, h = 0, count = 0;
+    uint32_t rgb = 0;
+    if (!BmpPixel(bmp, 0, 0, &w, &h, &rgb))
+        return -1;
+    for (int y = 0; y < h; y += 4)
+        for (int x = 0; x < w; x += 4)
+            if (BmpPixel(bmp, x, y, &w, &h, &rgb) && rgb != colour)
+                ++count;
+    return count;
+}
+
+TEST_F(ProgramRun, LoadsTheWorldFileAndDrawsIt)
+{
+    WriteStartWorld(dir / "Varek.wld");
+    // In the game a world named on the command line is ignored.
+    ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=3 VAREK_FAKE_RECORDING=1", "-window -logging Other.wld"), 0)
+        << Output();
+    std::vector<std::string> log = LogLines();
+    std::vector<long> at =
+        FindInOrder(log, {"Initialized successfully", "Reading World-Tree...", "World loaded successfuly"});
+    EXPECT_GE(at[2], 0) << Output();
+    for (const std::string& line : log)
+        EXPECT_EQ(line.find("Other.wld"), std::string::npos) << line;
+    EXPECT_GT(PixelsUnlike(dir / "snapshot00002.bmp", 0x585850u), 100);
+}
+
+TEST_F(ProgramRun, WithoutAWorldFileTheFailedLoadIsLoggedAndTheGameGoesOn)
+{
+    ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=3", "-window -logging"), 0) << Output();
+    std::vector<std::string> log = LogLines();
+    EXPECT_GE(FindInOrder(log, {"Initialized successfully", "Varek.wld: cannot open the file"})[1], 0);
+}
+
+TEST_F(ProgramRun, ADamagedWorldFileIsRefusedAndTheGameGoesOn)
+{
+    std::ofstream(dir / "Varek.wld", std::ios::binary) << "WRLD\x01\x02garbage";
+    ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=3", "-window -logging"), 0) << Output();
+    std::vector<std::string> log = LogLines();
+    for (const std::string& line : log)
+        EXPECT_NE(line, "World loaded successfuly");
+    EXPECT_EQ(fs::file_size(dir / "Varek.wld"), 13u); // the file is left as it was
+}
+
+} // namespace

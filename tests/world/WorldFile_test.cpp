@@ -1,0 +1,250 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "tests/world/WorldTestUtil.h"
+
+using namespace worldtest;
+
+namespace {
+
+std::vector<uint8_t> WorldBytes()
+{
+    CChunkWriter w;
+    EXPECT_TRUE(WriteWorld(w));
+    return w.Data();
+}
+
+class WorldFileTest : public WorldTest
+{
+};
+
+TEST_F(WorldFileTest, SampleWorldSavesLoadsAndSavesAgainByteForByte)
+{
+    const SSampleWorld built = BuildSampleWorld();
+    const std::string path = Path("Level.wld");
+    ASSERT_TRUE(SaveWorld(path.c_str()));
+    const std::vector<uint8_t> first = ReadBytes(path);
+    ASSERT_GT(first.size(), 200u);
+    EXPECT_EQ(0, std::memcmp(first.data(), "WRLD\0\0\0\0", 8));
+    EXPECT_EQ(0, std::memcmp(first.data() + first.size() - 8, "EOF \0\0\0\0", 8));
+    EXPECT_FALSE(fs::exists(dir / "Level.bak"));
+
+    ClearWorld();
+    ASSERT_TRUE(LoadWorld(path.c_str(), LOADWORLD_OPEN));
+    const std::string again = Path("Again.wld");
+    ASSERT_TRUE(SaveWorld(again.c_str()));
+    EXPECT_EQ(first, ReadBytes(again));
+
+    // What came back, beside the bytes.
+    CNode* buildings = g_ModelsTree->firstChild;
+    ASSERT_NE(nullptr, buildings);
+    EXPECT_STREQ("Buildings", buildings->GetName());
+    ASSERT_NE(nullptr, buildings->firstChild);
+    EXPECT_STREQ("Doors", buildings->firstChild->GetName());
+    auto* wall = g_ModelListRoot->FirstEntry();
+    ASSERT_NE(nullptr, wall);
+    EXPECT_STREQ("Wall", wall->GetName());
+    EXPECT_EQ(buildings, wall->group);
+    ASSERT_NE(nullptr, wall->camera);
+    EXPECT_EQ(7u, wall->camera->word7);
+    EXPECT_EQ(8u, wall->camera->word8);
+    EXPECT_EQ(2u, wall->points.size());
+    ASSERT_NE(nullptr, wall->model);
+    ASSERT_NE(nullptr, g_ObjectList);
+    EXPECT_STREQ("FrontDoor", g_ObjectList->name);
+    CObjectState* open = g_ObjectList->FindState("OPEN");
+    ASSERT_NE(nullptr, open);
+    EXPECT_STREQ("DoorOpen", open->modelEntry->GetName());
+    ASSERT_EQ(1u, g_ObjectList->firstState->attachments.size());
+    EXPECT_STREQ("hinge", g_ObjectList->firstState->attachments[0].name);
+
+    auto* house = g_WorldRoot->FirstObject();
+    ASSERT_NE(nullptr, house);
+    EXPECT_STREQ("Haus1", house->GetName());
+    EXPECT_TRUE(house->groupFlag);
+    auto* inside = house->FirstObject();
+    auto* a = inside->FirstObject();
+    EXPECT_EQ(nullptr, a->GetName());
+    EXPECT_EQ(wall, a->ModelEntry());
+    EXPECT_FLOAT_EQ(1.5f, a->scale);
+    EXPECT_EQ(0x123456, a->lightColour);
+    auto* b = a->NextObject();
+    ASSERT_EQ(1u, a->connections.size());
+    EXPECT_EQ(b, a->connections[0].target);
+    EXPECT_EQ(3000, a->connections[0].distance);
+    auto* object = inside->NextObject();
+    EXPECT_EQ(g_ObjectList, object->Definition());
+    ASSERT_NE(nullptr, object->objectLogic);
+    EXPECT_TRUE(object->objectLogic->HasInfoChunk());
+    ASSERT_NE(nullptr, object->shadowTexture);
+    EXPECT_EQ(0xFFFF, object->shadowTexture->pixels[1]);
+    auto* terrain = house->NextObject()->NextObject()->NextObject();
+    ASSERT_NE(nullptr, terrain->Terrain());
+    EXPECT_STREQ("Hills", terrain->GetName());
+    EXPECT_EQ(1234u, terrain->Terrain()->seed);
+    EXPECT_EQ("hills.bmp", terrain->Terrain()->heightmapName);
+    EXPECT_EQ(2u, g_LightNodes.size());
+    auto* spot = house->NextObject()->NextObject();
+    ASSERT_NE(nullptr, spot->Light());
+    EXPECT_EQ(D3DLIGHT_SPOT, spot->Light()->light.dltType);
+    EXPECT_FLOAT_EQ(0.2f, spot->Light()->light.dcvAmbient.g);
+
+    CMacro* folder = g_MacroListRoot->FirstMacro();
+    ASSERT_NE(nullptr, folder);
+    EXPECT_EQ(nullptr, folder->content);
+    CMacro* macro = folder->FirstMacro();
+    ASSERT_NE(nullptr, macro);
+    EXPECT_STREQ("TwoWalls", macro->GetName());
+    ASSERT_NE(nullptr, macro->content);
+    CWorldObject* m1 = macro->content->FirstObject();
+    ASSERT_EQ(1u, m1->connections.size());
+    EXPECT_EQ(m1->NextObject(), m1->connections[0].target);
+    (void)built;
+}
+
+TEST_F(WorldFileTest, SavingOverAWorldKeepsThePreviousFileAsBak)
+{
+    BuildSampleWorld();
+    const std::string path = Path("Level.wld");
+    ASSERT_TRUE(SaveWorld(path.c_str()));
+    const std::vector<uint8_t> first = ReadBytes(path);
+    AddNode(g_WorldRoot, CWorldObject::KIND_GROUP, "Extra");
+    ASSERT_TRUE(SaveWorld(path.c_str()));
+    EXPECT_EQ(first, ReadBytes(dir / "Level.bak"));
+    EXPECT_NE(first, ReadBytes(path));
+    EXPECT_FALSE(fs::exists(path + ".tmp"));
+}
+
+TEST_F(WorldFileTest, AFailedSaveLeavesTheWorldFileAndItsBakAsTheyWere)
+{
+    BuildSampleWorld();
+    const std::string path = Path("Level.wld");
+    WriteBytes(path, {'o', 'l', 'd'});
+    WriteBytes(dir / "Level.bak", {'b', 'a', 'k'});
+    // The temporary file cannot be created where a folder of its name stands.
+    fs::create_directory(path + ".tmp");
+    EXPECT_FALSE(SaveWorld(path.c_str()));
+    EXPECT_EQ((std::vector<uint8_t>{'o', 'l', 'd'}), ReadBytes(path));
+    EXPECT_EQ((std::vector<uint8_t>{'b', 'a', 'k'}), ReadBytes(dir / "Level.bak"));
+
+    std::string error;
+    EXPECT_FALSE(SaveWorld((dir / "missing" / "Level.wld").c_str(), &error));
+    EXPECT_NE(std::string::npos, error.find("cannot create"));
+}
+
+TEST_F(WorldFileTest, AFileThatIsNotAWorldIsRefusedWithoutChangingTheWorld)
+{
+    BuildSampleWorld();
+    const std::vector<uint8_t> before = WorldBytes();
+    std::vector<uint8_t> bytes = before;
+    std::memcpy(bytes.data(), "WRLX", 4);
+    std::string error;
+    EXPECT_FALSE(LoadWorldFromMemory(bytes.data(), bytes.size(), LOADWORLD_OPEN, "bad.wld", &error));
+    EXPECT_NE(std::string::npos, error.find("bad.wld"));
+    EXPECT_EQ(before, WorldBytes());
+    EXPECT_FALSE(LoadWorldFromMemory(bytes.data(), 3, LOADWORLD_OPEN, "short.wld"));
+    EXPECT_EQ(before, WorldBytes());
+    EXPECT_FALSE(LoadWorld(Path("none.wld").c_str(), LOADWORLD_OPEN, &error));
+    EXPECT_EQ(before, WorldBytes());
+}
+
+TEST_F(WorldFileTest, AFileThatEndsAfterTheTreeWithoutEofFails)
+{
+    BuildSampleWorld();
+    std::vector<uint8_t> bytes = WorldBytes();
+    bytes.resize(bytes.size() - 8);
+    ClearWorld();
+    std::string error;
+    EXPECT_FALSE(LoadWorldFromMemory(bytes.data(), bytes.size(), LOADWORLD_OPEN, "cut.wld", &error));
+    EXPECT_NE(std::string::npos, error.find("EOF"));
+}
+
+TEST_F(WorldFileTest, DamagedSectionsFailWithTheSectionNamed)
+{
+    BuildSampleWorld();
+    const std::vector<uint8_t> good = WorldBytes();
+    // A length over the limit inside the tree section.
+    std::vector<uint8_t> bytes = good;
+    const size_t tree = std::string(bytes.begin(), bytes.end()).rfind("TREE");
+    ASSERT_NE(std::string::npos, tree);
+    bytes[tree + 8 + 4] = 0x7F;
+    ClearWorld();
+    std::string error;
+    EXPECT_FALSE(LoadWorldFromMemory(bytes.data(), bytes.size(), LOADWORLD_OPEN, "long.wld", &error));
+    EXPECT_NE(std::string::npos, error.find("\"TREE\"")) << error;
+}
+
+TEST_F(WorldFileTest, GameModeSkipsTheEditorSectionsAndUsesTheTables)
+{
+    BuildSampleWorld();
+    const std::vector<uint8_t> bytes = WorldBytes();
+    ClearWorld();
+    GameModeFlag = 1;
+    ASSERT_TRUE(LoadWorldFromMemory(bytes.data(), bytes.size(), LOADWORLD_OPEN, "game.wld"));
+    EXPECT_EQ(nullptr, g_ModelsTree->firstChild);
+    EXPECT_EQ(nullptr, g_ObjectsTree->firstChild);
+    EXPECT_EQ(nullptr, g_MacroListRoot->firstChild);
+    ASSERT_EQ(5u, g_ModelTable.size());
+    EXPECT_EQ(nullptr, g_ModelTable[1]);
+    EXPECT_STREQ("Door", g_ModelTable[3]->GetName());
+    // Groups are not resolved in the game.
+    EXPECT_EQ(nullptr, g_ModelTable[2]->group);
+    auto* inside = g_WorldRoot->FirstObject()->FirstObject();
+    EXPECT_EQ(g_ModelTable[2], inside->FirstObject()->ModelEntry());
+    EXPECT_EQ(g_ObjectTable[1], inside->NextObject()->Definition());
+}
+
+TEST_F(WorldFileTest, AWorldWithoutObjectsLoadsWithAnEmptyObjectList)
+{
+    AddEntry("Wall", nullptr, 1.0f);
+    AddNode(g_WorldRoot, CWorldObject::KIND_MODEL)->reference = g_ModelListRoot->firstChild;
+    const std::vector<uint8_t> bytes = WorldBytes();
+    EXPECT_EQ(std::string::npos, std::string(bytes.begin(), bytes.end()).find("OBJS"));
+    ClearWorld();
+    ASSERT_TRUE(LoadWorldFromMemory(bytes.data(), bytes.size(), LOADWORLD_OPEN, "plain.wld"));
+    EXPECT_EQ(nullptr, g_ObjectList);
+    EXPECT_EQ(bytes, WorldBytes());
+}
+
+TEST_F(WorldFileTest, MergeAddsTheFilesContentBesideTheCurrentWorld)
+{
+    BuildSampleWorld();
+    const std::vector<uint8_t> bytes = WorldBytes();
+    ASSERT_TRUE(LoadWorldFromMemory(bytes.data(), bytes.size(), LOADWORLD_MERGE, "merge.wld"));
+    EXPECT_EQ(1 + 2 * 3, g_ModelListRoot->CountNodes());
+    int definitions = 0;
+    for (CObjectNode* d = g_ObjectList; d; d = d->NextDefinition())
+        ++definitions;
+    EXPECT_EQ(4, definitions);
+    // The merged copy of the house refers to the merged copies of the models.
+    auto* secondHouse = g_WorldRoot->FirstObject();
+    for (int i = 0; i < 4; ++i)
+        secondHouse = secondHouse->NextObject();
+    ASSERT_NE(nullptr, secondHouse);
+    EXPECT_STREQ("Haus1", secondHouse->GetName());
+    CModelEntry* mergedWall = secondHouse->FirstObject()->FirstObject()->ModelEntry();
+    ASSERT_NE(nullptr, mergedWall);
+    EXPECT_NE(g_ModelListRoot->FirstEntry(), mergedWall);
+    EXPECT_STREQ("Wall", mergedWall->GetName());
+}
+
+TEST_F(WorldFileTest, TexturePagesAreKeptAndWrittenBackUnchanged)
+{
+    BuildSampleWorld();
+    LegacyWriter pages;
+    pages.Marker("TEXP");
+    pages.Begin("PAGE", 3);
+    pages.U32(256);
+    pages.Str("page1");
+    pages.End();
+    pages.Marker("END ");
+    std::vector<uint8_t> bytes = WorldBytes();
+    bytes.insert(bytes.begin() + 8, pages.Bytes().begin(), pages.Bytes().end());
+    ClearWorld();
+    ASSERT_TRUE(LoadWorldFromMemory(bytes.data(), bytes.size(), LOADWORLD_OPEN, "pages.wld"));
+    EXPECT_EQ(pages.Bytes(), g_KeptTexturePages);
+    EXPECT_EQ(bytes, WorldBytes());
+}
+
+} // namespace
