@@ -8,8 +8,8 @@
 #include "GAMES/Rulo2/render/DeviceHelpers.h"
 #include "GAMES/Rulo2/world/CMeshDrawing.h"
 #include "GAMES/Rulo2/world/VertexBufferModels.h"
-#include "tests/render/HouseWorld.h"
 #include "tests/render/DeviceRig.h"
+#include "tests/render/HouseWorld.h"
 
 namespace {
 

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Fails when a C or C++ file of the project differs from .clang-format's layout.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bad=$(git ls-files -z '*.cpp' '*.h' '*.c' |
+  xargs -0 -n 20 -P "$(nproc)" sh -c 'for f; do clang-format --dry-run -Werror "$f" >/dev/null 2>&1 || echo "$f"; done' sh)
+if [ -n "$bad" ]; then
+  echo "Not formatted (run clang-format -i on them):"
+  echo "$bad" | sed 's/^/  /'
+  exit 1
+fi
+echo "formatting: ok"
