@@ -14,6 +14,7 @@
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/ModelListServices.h"
+#include "GAMES/Rulo2/world/ParentTable.h"
 #include "GAMES/Rulo2/world/TreeControl.h"
 #include "LIBS/System/LogPrintf.h"
 #include "platform/crt/Crt.h"
@@ -522,9 +523,7 @@ STmfParseResult ParseTmfChunks(const void* data, size_t size, CRootNode* root, c
     // Entry 0 stands for "no parent", entry 1 is the root. Damaged nodes keep
     // their place as null so that later parent numbers still line up.
     std::vector<CModelNode*> table{nullptr, root};
-    // Depth below the root of each entry. Every tree walk recurses once per
-    // level, so a file cannot ask for more levels than the stack can take.
-    std::vector<uint32_t> depth{0, 0};
+    CParentTable<CModelNode> parents(table);
     CChunkReader file(data, size);
     for (;;) {
         SChunkHeader header;
@@ -563,25 +562,19 @@ STmfParseResult ParseTmfChunks(const void* data, size_t size, CRootNode* root, c
         if (!node->ReadChunk(body)) {
             LogPrintf("%s: damaged %s chunk at offset %zu skipped", source, ChunkIdText(id).c_str(),
                       header.offset);
-            table.push_back(nullptr);
-            depth.push_back(0);
+            parents.Skip();
             ++result.skipped;
             continue;
         }
         const uint32_t parentNumber = node->index;
-        CModelNode* parent = parentNumber > 0 && parentNumber < table.size() ? table[parentNumber] : nullptr;
-        if (!parent || depth[parentNumber] >= kMaxModelDepth) {
-            LogPrintf("%s: %s chunk at offset %zu names no earlier parent (%u)%s, skipped", source,
-                      ChunkIdText(id).c_str(), header.offset, parentNumber,
-                      parent ? " or lies too deep" : "");
-            table.push_back(nullptr);
-            depth.push_back(0);
+        const auto attached = parents.Attach(node.get(), parentNumber);
+        if (attached != parents.ATTACHED) {
+            LogPrintf("%s: %s chunk at offset %zu %s (%u), skipped", source, ChunkIdText(id).c_str(),
+                      header.offset, parents.Why(attached), parentNumber);
             ++result.skipped;
             continue;
         }
-        table.push_back(node.get());
-        depth.push_back(depth[parentNumber] + 1);
-        parent->AddChild(node.release());
+        node.release();
     }
     root->Prepare();
     return result;

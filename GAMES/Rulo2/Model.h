@@ -201,9 +201,6 @@ size_t AppendText(char* text, size_t size, size_t used, const char* format, ...)
 // also given in `error`) when it cannot be read.
 CRootNode* LoadTmf(const char* path, std::string* error = nullptr);
 
-// Nodes deeper below the root than this are not attached.
-constexpr uint32_t kMaxModelDepth = 1000;
-
 struct STmfParseResult
 {
     bool ok = false; // an "END " chunk was reached

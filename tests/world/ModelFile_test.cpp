@@ -15,6 +15,7 @@
 #include "GAMES/Rulo2/world/CLocatorNode.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/ParentTable.h"
 
 namespace {
 
@@ -398,13 +399,13 @@ TEST(ModelFileChunks, DamagedNodesAreSkippedWithTheirChildren)
 TEST(ModelFileChunks, TreesDeeperThanTheLimitAreCut)
 {
     TmfBuilder b;
-    for (uint32_t i = 0; i < kMaxModelDepth + 50; ++i)
+    for (uint32_t i = 0; i < kMaxTreeDepth + 50; ++i)
         b.Locator(i + 1, "chain"); // each below the one before
     STmfParseResult result;
     auto root = Parse(b.Finish(), &result);
     EXPECT_TRUE(result.ok);
     EXPECT_EQ(result.skipped, 50);
-    EXPECT_EQ(root->CountNodes(), int(kMaxModelDepth) + 1);
+    EXPECT_EQ(root->CountNodes(), int(kMaxTreeDepth) + 1);
 }
 
 TEST(ModelFileChunks, CountsBeyondTheBodyAreRefusedBeforeAllocating)

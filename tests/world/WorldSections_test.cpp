@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "GAMES/Rulo2/world/ParentTable.h"
 #include "GAMES/Rulo2/world/WorldTree.h"
 #include "tests/world/WorldTestUtil.h"
 
@@ -80,6 +81,34 @@ TEST_F(WorldSectionsTest, NodesNamingNoEarlierParentAndDamagedNodesAreSkipped)
     ASSERT_EQ(9u, g_NodeTable.size());
     EXPECT_EQ(nullptr, g_NodeTable[4]);
     EXPECT_EQ(b->FirstObject(), g_NodeTable[8]);
+}
+
+// Every walk of these trees recurses once per level: a file that chains its
+// records deeper than the limit gets the chain cut there, not a stack overflow.
+TEST_F(WorldSectionsTest, NodeAndFolderChainsDeeperThanTheLimitAreCut)
+{
+    const uint32_t chain = kMaxTreeDepth + 20;
+    LegacyWriter nodes;
+    for (uint32_t i = 0; i < chain; ++i)
+        Group(nodes, i + 1, "deep"); // each below the one before
+    nodes.Marker("END ");
+    CChunkReader nodeData(nodes.Bytes().data(), nodes.Bytes().size());
+    ASSERT_TRUE(ReadWorldNodes(nodeData, g_WorldRoot));
+    EXPECT_EQ(int(kMaxTreeDepth) + 1, g_WorldRoot->CountNodes());
+    EXPECT_EQ(chain + 2, g_NodeTable.size()) << "the cut records keep their numbers";
+
+    LegacyWriter folders;
+    for (uint32_t i = 0; i < chain; ++i) {
+        folders.Begin("ENTR", 0);
+        folders.Str("deep");
+        folders.U32(i + 1);
+        folders.End();
+    }
+    folders.Marker("END ");
+    CNode root("Models");
+    CChunkReader folderData(folders.Bytes().data(), folders.Bytes().size());
+    ASSERT_TRUE(ReadFolderSection(folderData, &root));
+    EXPECT_EQ(int(kMaxTreeDepth) + 1, root.CountNodes());
 }
 
 TEST_F(WorldSectionsTest, ModelAndObjectNumbersOutOfRangeGiveNullReferences)

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/ParentTable.h"
 #include "GAMES/Rulo2/world/WorldTree.h"
 #include "LIBS/System/LogPrintf.h"
 
@@ -70,6 +71,7 @@ bool WriteMacroSection(CMacro* root, CChunkWriter& w)
 bool ReadMacroSection(CChunkReader& data, CMacro* root, std::string* error)
 {
     std::vector<CMacro*> table{nullptr, root};
+    CParentTable<CMacro> parents(table);
     return ReadSection(
         data,
         [&](const SChunkHeader& header, CChunkReader& body) {
@@ -80,20 +82,16 @@ bool ReadMacroSection(CChunkReader& data, CMacro* root, std::string* error)
             if (!macro->ReadChunk(body, &why)) {
                 LogPrintf("Damaged MAKR chunk at offset %zu skipped: %s", header.offset, why.c_str());
                 delete macro;
-                table.push_back(nullptr);
+                parents.Skip();
                 return SECTION_CONTINUE;
             }
             const uint32_t parentNumber = macro->index;
-            CMacro* parent = parentNumber < table.size() ? table[parentNumber] : nullptr;
-            if (!parent) {
-                LogPrintf("MAKR chunk at offset %zu names no earlier parent (%u), skipped", header.offset,
+            const auto attached = parents.Attach(macro, parentNumber);
+            if (attached != parents.ATTACHED) {
+                LogPrintf("MAKR chunk at offset %zu %s (%u), skipped", header.offset, parents.Why(attached),
                           parentNumber);
                 delete macro;
-                table.push_back(nullptr);
-                return SECTION_CONTINUE;
             }
-            table.push_back(macro);
-            parent->AddChild(macro);
             return SECTION_CONTINUE;
         },
         error);

@@ -8,6 +8,7 @@
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/ModelListServices.h"
+#include "GAMES/Rulo2/world/ParentTable.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "LIBS/System/LogPrintf.h"
 
@@ -144,6 +145,7 @@ bool WriteFolderSection(CNode* root, CChunkWriter& w, uint32_t sectionId)
 bool ReadFolderSection(CChunkReader& data, CNode* root, std::string* error)
 {
     std::vector<CNode*> table{nullptr, root};
+    CParentTable<CNode> parents(table);
     return ReadSection(
         data,
         [&](const SChunkHeader& header, CChunkReader& body) {
@@ -152,16 +154,18 @@ bool ReadFolderSection(CChunkReader& data, CNode* root, std::string* error)
             body.ReadU32();
             const char* text = body.ReadPaddedString();
             const uint32_t parentNumber = body.ReadU32();
-            CNode* parent = parentNumber < table.size() ? table[parentNumber] : nullptr;
-            if (!body.Ok() || !parent) {
-                LogPrintf("ENTR chunk at offset %zu skipped: %s", header.offset,
-                          body.Ok() ? "its parent is no earlier folder" : "body too short");
-                table.push_back(nullptr);
+            if (!body.Ok()) {
+                LogPrintf("ENTR chunk at offset %zu skipped: body too short", header.offset);
+                parents.Skip();
                 return SECTION_CONTINUE;
             }
-            CNode* folder = new CNode(text);
-            table.push_back(folder);
-            parent->AddChild(folder);
+            auto* folder = new CNode(text);
+            const auto attached = parents.Attach(folder, parentNumber);
+            if (attached != parents.ATTACHED) {
+                LogPrintf("ENTR chunk at offset %zu skipped: it %s (%u)", header.offset,
+                          parents.Why(attached), parentNumber);
+                delete folder;
+            }
             return SECTION_CONTINUE;
         },
         error);

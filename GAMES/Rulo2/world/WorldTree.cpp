@@ -8,6 +8,7 @@
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/ParentTable.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "LIBS/System/LogPrintf.h"
 
@@ -302,6 +303,7 @@ bool WriteWorldNodes(CWorldObject* first, CChunkWriter& w, bool skipRoot)
 bool ReadNodeChunks(CChunkReader& data, CWorldObject* root, std::vector<CWorldObject*>& table,
                     bool extendBounds, std::string* error)
 {
+    CParentTable<CWorldObject> parents(table);
     bool ok = ReadSection(
         data,
         [&](const SChunkHeader& header, CChunkReader& body) {
@@ -313,20 +315,16 @@ bool ReadNodeChunks(CChunkReader& data, CWorldObject* root, std::vector<CWorldOb
             if (!ParseWorldNode(node, body, extendBounds)) {
                 LogPrintf("Damaged NODE chunk at offset %zu skipped", header.offset);
                 delete node;
-                table.push_back(nullptr);
+                parents.Skip();
                 return SECTION_CONTINUE;
             }
             const uint32_t parentNumber = node->index;
-            CWorldObject* parent = parentNumber < table.size() ? table[parentNumber] : nullptr;
-            if (!parent) {
-                LogPrintf("NODE chunk at offset %zu names no earlier parent (%u), skipped", header.offset,
+            const auto attached = parents.Attach(node, parentNumber);
+            if (attached != parents.ATTACHED) {
+                LogPrintf("NODE chunk at offset %zu %s (%u), skipped", header.offset, parents.Why(attached),
                           parentNumber);
                 delete node;
-                table.push_back(nullptr);
-                return SECTION_CONTINUE;
             }
-            table.push_back(node);
-            parent->AddChild(node);
             return SECTION_CONTINUE;
         },
         error);
