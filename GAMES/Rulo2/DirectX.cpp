@@ -450,12 +450,10 @@ bool CreateD3DDevice()
         d->SetRenderState(D3DRENDERSTATE_RANGEFOGENABLE, info->rangeFog);
     }
 
-    static D3DMATERIAL7 defaultMaterial;
-    defaultMaterial = D3DMATERIAL7{};
+    D3DMATERIAL7 defaultMaterial;
     defaultMaterial.diffuse = {0.5f, 0.5f, 0.5f, 1.0f};
     defaultMaterial.ambient = {0.5f, 0.5f, 0.5f, 1.0f};
-    d->SetMaterial(&defaultMaterial);
-    RenderCache.material = &defaultMaterial;
+    SetMaterialCached(&defaultMaterial);
 
     // A texture on the stages while the state blocks are recorded and validated;
     // a plain one stands in when the resource is missing.

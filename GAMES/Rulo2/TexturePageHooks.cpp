@@ -8,26 +8,19 @@
 #include "GAMES/Rulo2/world/ModelListServices.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "GAMES/Rulo2/world/WorldTreeWalk.h"
 #include "LIBS/System/LogPrintf.h"
 
 namespace {
-
-// Every model of the model list: entries, their sub-entries and their siblings.
-template <class F>
-void ForEachModel(CModelEntry* first, F&& f)
-{
-    for (CModelEntry* e = first; e; e = e->NextEntry()) {
-        if (e->model)
-            f(*e->model);
-        ForEachModel(e->FirstEntry(), f);
-    }
-}
 
 template <class F>
 void ForEachListedModel(F&& f)
 {
     if (g_ModelListRoot)
-        ForEachModel(g_ModelListRoot->FirstEntry(), f);
+        WalkModelList(g_ModelListRoot->FirstEntry(), [&](CModelEntry* e) {
+            if (e->model)
+                f(*e->model);
+        });
 }
 
 } // namespace

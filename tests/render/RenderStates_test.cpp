@@ -1,7 +1,13 @@
 // The render-state cache sends a state only when it changes, within the device's limits.
 #include "tests/render/DeviceRig.h"
 
+#include <cstring>
+#include <functional>
+
+#include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
+#include "GAMES/Rulo2/world/CMeshNode.h"
+#include "GAMES/Rulo2/world/CRootNode.h"
 
 namespace {
 
@@ -121,6 +127,52 @@ TEST_F(StateCache, LineWidthChoosesListOrStrip)
     EXPECT_EQ(c & 0xFFFFFF, 0xFF0000u);
     DX.backSurface->ReadPixel(320, 240 + 14, &c);
     EXPECT_EQ(c & 0xFFFFFF, 0u);
+}
+
+// One red triangle, as a model's mesh.
+CMeshNode* RedTriangle()
+{
+    auto* mesh = new CMeshNode("red");
+    MeshVertex v[3] = {};
+    v[1].x = 1;
+    v[2].y = 1;
+    const uint16_t idx[3] = {0, 1, 2};
+    mesh->SetVertices(v, 3);
+    mesh->SetIndices(idx, 3);
+    mesh->SetMaterialCount(1);
+    mesh->materials[0].vertexCount = 3;
+    mesh->materials[0].indexCount = 3;
+    mesh->materials[0].surface->colour[0] = 1.0f;
+    return mesh;
+}
+
+// Material A, a model drawn by one of the ways models reach the device, A
+// again: the device holds A, whatever the draw set in between.
+TEST_F(StateCache, MaterialSetAgainAfterAModelIsTheOneTheDeviceHolds)
+{
+    const std::pair<const char*, std::function<void(CMeshNode&)>> draws[] = {
+        {"editor view", [](CMeshNode& mesh) { mesh.DrawEditorMarkers(); }},
+        {"game batch", [](CMeshNode& mesh) { DrawMeshBatch(&mesh, 0, CMatrix::Identity); }},
+    };
+    for (const auto& [name, draw] : draws) {
+        CRootNode root;
+        CMeshNode* mesh = RedTriangle();
+        root.AddChild(mesh);
+        D3DMATERIAL7 a;
+        a.diffuse = {0.1f, 0.2f, 0.3f, 1.0f};
+        a.emissive = {0.4f, 0.5f, 0.6f, 0.0f};
+        SetMaterialCached(&a);
+        DX.device->BeginScene();
+        draw(*mesh);
+        DX.device->EndScene();
+        D3DMATERIAL7 held;
+        DX.device->GetMaterial(&held);
+        EXPECT_EQ(held.diffuse.r, 1.0f) << name << ": the model's own material was sent";
+        SetMaterialCached(&a);
+        DX.device->GetMaterial(&held);
+        EXPECT_EQ(std::memcmp(&held, &a, sizeof a), 0) << name;
+        TransparentBatches.clear();
+    }
 }
 
 class StateCacheWithoutZ : public StateCache

@@ -289,4 +289,56 @@ TEST_F(MeshDrawing, WithTexturesSwitchedOffStageZeroKeepsItsTexture)
     TexturesFlag = savedTextures;
 }
 
+// The one range check of every batch draw: a damaged material range draws
+// nothing instead of reading past the mesh's arrays.
+TEST_F(MeshDrawing, BatchesOutsideTheMeshArraysAreNotDrawn)
+{
+    struct Row
+    {
+        const char* what;
+        int32_t firstVertex, vertexCount, firstIndex, indexCount;
+        bool drawn;
+    };
+    // The quad has 4 vertices and 6 indices.
+    const Row rows[] = {
+        {"whole quad", 0, 4, 0, 6, true},
+        {"last triangle", 0, 4, 3, 3, true},
+        {"no indices", 0, 4, 0, 0, false},
+        {"no vertices", 0, 0, 0, 6, false},
+        {"negative first vertex", -1, 4, 0, 6, false},
+        {"negative first index", 0, 4, -3, 6, false},
+        {"vertices past the end", 1, 4, 0, 6, false},
+        {"indices past the end", 0, 4, 3, 6, false},
+        {"count that wraps", 0, 4, 3, INT32_MAX, false},
+    };
+    CRootNode root;
+    CMeshNode* mesh = Quad("", 0);
+    root.AddChild(mesh);
+    mesh->BuildWireEdges();
+    CMeshMaterial& m = mesh->materials[0];
+    DX.device->BeginScene();
+    for (const Row& r : rows) {
+        m.firstVertex = r.firstVertex;
+        m.vertexCount = r.vertexCount;
+        m.firstIndex = r.firstIndex;
+        m.indexCount = r.indexCount;
+        EXPECT_EQ(BatchInRange(*mesh, m), r.drawn) << r.what;
+        EXPECT_EQ(DrawBatch(*mesh, m), r.drawn) << r.what;
+        EXPECT_EQ(DrawBatchEdges(*mesh, m), r.drawn) << r.what;
+    }
+    // Edges exist for whole triangles only: a trailing index has none.
+    const uint16_t seven[7] = {0, 1, 2, 0, 2, 3, 0};
+    mesh->SetIndices(seven, 7);
+    mesh->BuildWireEdges();
+    m.firstVertex = 0;
+    m.vertexCount = 4;
+    m.firstIndex = 0;
+    m.indexCount = 7;
+    EXPECT_TRUE(DrawBatch(*mesh, m));
+    EXPECT_FALSE(DrawBatchEdges(*mesh, m));
+    m.indexCount = 6;
+    EXPECT_TRUE(DrawBatchEdges(*mesh, m));
+    DX.device->EndScene();
+}
+
 } // namespace

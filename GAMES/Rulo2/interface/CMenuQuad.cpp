@@ -144,11 +144,7 @@ void CMenuQuad::Draw(float depth)
     } else if (RenderCache.blendMode != blendMode) {
         SetBlendMode(blendMode);
     }
-    IDirectDrawSurface7* surface = key.texture ? key.texture->surface : nullptr;
-    if (RenderCache.stageTexture[0] != surface) {
-        RenderCache.stageTexture[0] = surface;
-        DX.device->SetTexture(0, surface);
-    }
+    SetTextureCached(key.texture ? key.texture->surface : nullptr, 0);
     SetClipping(true);
     SetLighting(false);
     SetZFunc(4); // less-or-equal

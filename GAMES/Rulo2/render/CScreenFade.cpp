@@ -10,6 +10,7 @@
 #include "GAMES/Rulo2/render/GameResources.h"
 #include "GAMES/Rulo2/render/Markers.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
+#include "GAMES/Rulo2/world/CMeshDrawing.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
@@ -110,13 +111,9 @@ void CDropShadow::CastOnModel(CRootNode* model, const CMatrix& matrix)
     if (!model || !DX.device)
         return;
     ForEachMesh(model, [&](CMeshNode* mesh) {
-        if (!mesh->vertices || !mesh->indices)
-            return;
         for (int32_t k = 0; k < mesh->materialCount; ++k) {
             const CMeshMaterial& m = mesh->materials[k];
-            if (m.vertexCount <= 0 || m.indexCount <= 0 ||
-                m.firstVertex + m.vertexCount > mesh->vertexCount ||
-                m.firstIndex + m.indexCount > mesh->indexCount)
+            if (!BatchInRange(*mesh, m))
                 continue;
             CMatrix full;
             CMatrix::multiply(full, mesh->worldMatrix, matrix);
@@ -145,9 +142,7 @@ void CDropShadow::CastOnModel(CRootNode* model, const CMatrix& matrix)
                         overlap = true;
             if (overlap) {
                 SetWorldMatrix(full);
-                DX.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, kModelVertexFormat, v,
-                                                uint32_t(m.vertexCount), mesh->indices + m.firstIndex,
-                                                uint32_t(m.indexCount), 0);
+                DrawBatch(*mesh, m);
             }
             for (int32_t i = 0; i < m.vertexCount; ++i) {
                 v[i].tu2 = scratch[size_t(2 * i)];

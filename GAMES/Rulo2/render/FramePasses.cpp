@@ -16,6 +16,7 @@
 #include "GAMES/Rulo2/render/GameResources.h"
 #include "GAMES/Rulo2/render/Markers.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
+#include "GAMES/Rulo2/world/CMeshDrawing.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
@@ -51,15 +52,6 @@ bool IsCharacter(const CWorldObject* object)
 {
     const CObjectLogic* logic = object->objectLogic;
     return logic && logic->kind.kindId >= 4 && logic->kind.kindId <= 6;
-}
-
-IDirectDrawSurface7* TextureOf(const CMeshMaterial& m)
-{
-    if (m.page)
-        return m.page->surface;
-    if (m.texture)
-        return m.texture->surface;
-    return nullptr;
 }
 
 // Device lights of the dynamic lighting for one object.
@@ -138,18 +130,14 @@ void DrawBatchAs(CMeshNode* mesh, int32_t k, const CMatrix& objectMatrix, const 
                  IDirectDrawSurface7* texture)
 {
     const CMeshMaterial& mm = mesh->materials[k];
-    if (!mesh->vertices || !mesh->indices || mm.indexCount <= 0 || mm.vertexCount <= 0 ||
-        mm.firstVertex < 0 || mm.firstIndex < 0 || mm.firstVertex + mm.vertexCount > mesh->vertexCount ||
-        mm.firstIndex + mm.indexCount > mesh->indexCount)
+    if (!BatchInRange(*mesh, mm))
         return;
     CMatrix world;
     CMatrix::multiply(world, mesh->worldMatrix, objectMatrix);
     SetWorldMatrix(world);
     SetMaterialCached(&material);
     SetTextureCached(texture, 0);
-    DX.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, kModelVertexFormat, mesh->vertices + mm.firstVertex,
-                                    uint32_t(mm.vertexCount), mesh->indices + mm.firstIndex,
-                                    uint32_t(mm.indexCount), 0);
+    DrawBatch(*mesh, mm);
 }
 
 void DrawOpaqueObject(CWorldObject* object, CRootNode* model)
@@ -199,42 +187,24 @@ CMatrix ObjectWorldMatrix(const CWorldObject* object)
     return m;
 }
 
-D3DMATERIAL7 MaterialOf(const CMeshMaterial& material)
-{
-    D3DMATERIAL7 d;
-    if (const CSurfaceMaterial* s = material.surface) {
-        d.diffuse = {s->colour[0], s->colour[1], s->colour[2], s->colour[3]};
-        d.ambient = {s->colour[4], s->colour[5], s->colour[6], s->colour[7]};
-        d.specular = {s->colour[8], s->colour[9], s->colour[10], s->colour[11]};
-        d.emissive = {s->colour[12], s->colour[13], s->colour[14], s->colour[15]};
-        d.power = s->colour[16];
-    } else {
-        d.diffuse = d.ambient = {0.5f, 0.5f, 0.5f, 1.0f};
-    }
-    return d;
-}
-
 void DrawMeshBatch(CMeshNode* mesh, int32_t material, const CMatrix& objectMatrix,
                    const D3DCOLORVALUE* emissive)
 {
-    if (!DX.device || material < 0 || material >= mesh->materialCount || !mesh->vertices || !mesh->indices)
+    if (!DX.device || material < 0 || material >= mesh->materialCount)
         return;
     const CMeshMaterial& m = mesh->materials[material];
-    if (m.indexCount <= 0 || m.vertexCount <= 0 || m.firstVertex < 0 || m.firstIndex < 0 ||
-        m.firstVertex + m.vertexCount > mesh->vertexCount || m.firstIndex + m.indexCount > mesh->indexCount)
+    if (!BatchInRange(*mesh, m))
         return;
     CMatrix world;
     CMatrix::multiply(world, mesh->worldMatrix, objectMatrix);
     SetWorldMatrix(world);
     SetCulling(mesh->backfaceCulling && PassOptions.culling);
-    D3DMATERIAL7 d = MaterialOf(m);
+    D3DMATERIAL7 d = MaterialOf(m.surface);
     if (emissive)
         d.emissive = *emissive;
     SetMaterialCached(&d);
-    SetTextureCached(PassOptions.textures ? TextureOf(m) : nullptr, 0);
-    DX.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, kModelVertexFormat, mesh->vertices + m.firstVertex,
-                                    uint32_t(m.vertexCount), mesh->indices + m.firstIndex,
-                                    uint32_t(m.indexCount), 0);
+    SetTextureCached(PassOptions.textures ? TextureSurfaceOf(m) : nullptr, 0);
+    DrawBatch(*mesh, m);
 }
 
 void DrawModelBatches(CRootNode* model, const CMatrix& objectMatrix, int32_t blendKind)
@@ -504,12 +474,7 @@ void DrawHighlight(CWorldObject* object)
             CMatrix::multiply(world, mesh->worldMatrix, m);
             SetWorldMatrix(world);
             SetMaterialCached(&glow.material);
-            const CMeshMaterial& mm = mesh->materials[k];
-            if (mm.indexCount > 0 && mm.firstVertex + mm.vertexCount <= mesh->vertexCount &&
-                mm.firstIndex + mm.indexCount <= mesh->indexCount)
-                DX.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, kModelVertexFormat,
-                                                mesh->vertices + mm.firstVertex, uint32_t(mm.vertexCount),
-                                                mesh->indices + mm.firstIndex, uint32_t(mm.indexCount), 0);
+            DrawBatch(*mesh, mesh->materials[k]);
         }
     });
     DX.device->SetRenderState(D3DRENDERSTATE_ZBIAS, 0);
@@ -533,19 +498,15 @@ void DrawTransparentAndFaded()
         ForEachMesh(model, [&](CMeshNode* mesh) {
             for (int32_t k = 0; k < mesh->materialCount; ++k) {
                 CMeshMaterial& mm = mesh->materials[k];
-                D3DMATERIAL7 d = MaterialOf(mm);
+                D3DMATERIAL7 d = MaterialOf(mm.surface);
                 d.diffuse.a *= object->factor;
                 d.ambient.a *= object->factor;
                 CMatrix world;
                 CMatrix::multiply(world, mesh->worldMatrix, m);
                 SetWorldMatrix(world);
                 SetMaterialCached(&d);
-                SetTextureCached(PassOptions.textures ? TextureOf(mm) : nullptr, 0);
-                if (mm.indexCount > 0 && mm.firstVertex + mm.vertexCount <= mesh->vertexCount &&
-                    mm.firstIndex + mm.indexCount <= mesh->indexCount)
-                    DX.device->DrawIndexedPrimitive(
-                        D3DPT_TRIANGLELIST, kModelVertexFormat, mesh->vertices + mm.firstVertex,
-                        uint32_t(mm.vertexCount), mesh->indices + mm.firstIndex, uint32_t(mm.indexCount), 0);
+                SetTextureCached(PassOptions.textures ? TextureSurfaceOf(mm) : nullptr, 0);
+                DrawBatch(*mesh, mm);
             }
         });
     }

@@ -99,8 +99,6 @@ void DrawMeshBatch(CMeshNode* mesh, int32_t material, const CMatrix& objectMatri
                    const D3DCOLORVALUE* emissive = nullptr);
 // Every batch of a model of the given blend kind (-1: every kind).
 void DrawModelBatches(CRootNode* model, const CMatrix& objectMatrix, int32_t blendKind);
-// The device material of a mesh material.
-D3DMATERIAL7 MaterialOf(const CMeshMaterial& material);
 
 // One whole frame of the world from the game camera into the back surface:
 // clear, camera, visibility, the passes, the lists the game step draws, flares

@@ -9,13 +9,13 @@
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
+#include "GAMES/Rulo2/world/CMeshDrawing.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/WorldRays.h"
 
 namespace {
 
-D3DMATERIAL7 g_LastMaterial;
 // Set while a greyed interface model is drawn: its batches glow grey.
 bool g_Grey = false;
 const D3DCOLORVALUE kGrey = {0.3f, 0.3f, 0.3f, 0.0f};
@@ -63,35 +63,6 @@ void DrawSquare(const CVector& at, float half, uint32_t colour)
 void SetLineVertex(LineVertex& v, const CVector& p, uint32_t colour, float u, float w)
 {
     v = LineVertex{p.x, p.y, p.z, colour, 0, u, w};
-}
-
-void SetMaterialCached(const D3DMATERIAL7* material)
-{
-    if (!material || !DX.device)
-        return;
-    if (RenderCache.material && std::memcmp(&g_LastMaterial, material, sizeof(D3DMATERIAL7)) == 0)
-        return;
-    g_LastMaterial = *material;
-    RenderCache.material = &g_LastMaterial;
-    DX.device->SetMaterial(material);
-}
-
-void SetTextureCached(IDirectDrawSurface7* texture, int32_t stage)
-{
-    if (stage < 0 || stage > 1 || !DX.device)
-        return;
-    if (RenderCache.stageTexture[stage] == texture)
-        return;
-    RenderCache.stageTexture[stage] = texture;
-    DX.device->SetTexture(uint32_t(stage), texture);
-}
-
-void DrawIndexedTriangles(D3DPRIMITIVETYPE type, const void* vertices, uint32_t vertexCount,
-                          const uint16_t* indices, uint32_t indexCount)
-{
-    if (DX.device)
-        DX.device->DrawIndexedPrimitive(type, kModelVertexFormat, vertices, vertexCount, indices, indexCount,
-                                        0);
 }
 
 void DrawIndexedLines(D3DPRIMITIVETYPE type, const LineVertex* vertices, uint32_t vertexCount,
@@ -183,11 +154,7 @@ void DrawInterfaceModel(CRootNode* model, const CMatrix& world, bool highlight, 
                 CMatrix full;
                 CMatrix::multiply(full, mesh->worldMatrix, world);
                 SetWorldMatrix(full);
-                if (mm.indexCount > 0 && mm.firstVertex + mm.vertexCount <= mesh->vertexCount &&
-                    mm.firstIndex + mm.indexCount <= mesh->indexCount)
-                    DrawIndexedTriangles(D3DPT_TRIANGLELIST, mesh->vertices + mm.firstVertex,
-                                         uint32_t(mm.vertexCount), mesh->indices + mm.firstIndex,
-                                         uint32_t(mm.indexCount));
+                DrawBatch(*mesh, mm);
                 continue;
             }
             if (opacity != 1.0f && mm.surface) {
@@ -228,16 +195,13 @@ void DrawTargetMarker(CRootNode* marker, const CVector& position)
     ForEachMesh(marker, [&](CMeshNode* mesh) {
         for (int32_t k = 0; k < mesh->materialCount; ++k) {
             const CMeshMaterial& mm = mesh->materials[k];
-            if (mm.indexCount <= 0 || mm.firstVertex + mm.vertexCount > mesh->vertexCount ||
-                mm.firstIndex + mm.indexCount > mesh->indexCount)
+            if (!BatchInRange(*mesh, mm))
                 continue;
             CMatrix full;
             CMatrix::multiply(full, mesh->worldMatrix, m);
             SetWorldMatrix(full);
             SetMaterialCached(&glow.material);
-            DrawIndexedTriangles(D3DPT_TRIANGLELIST, mesh->vertices + mm.firstVertex,
-                                 uint32_t(mm.vertexCount), mesh->indices + mm.firstIndex,
-                                 uint32_t(mm.indexCount));
+            DrawBatch(*mesh, mm);
         }
     });
 }

@@ -1,9 +1,10 @@
 #pragma once
 // Small drawing routines for things in the 3-D view that are not world objects:
 // interface models with their own camera, the walk-target marker, flares, axis
-// crosses, light markers and point markers, and the cached material and texture.
+// crosses, light markers and point markers.
 #include <cstdint>
 
+#include "GAMES/Rulo2/render/RenderStates.h"
 #include "LIBS/System/CMatrix.h"
 #include "LIBS/System/CVector.h"
 #include "platform/d3d/D3D.h"
@@ -24,12 +25,6 @@ constexpr uint32_t kLineVertexFormat = 0x1C2;
 constexpr uint32_t kModelVertexFormat = 0x212;
 
 void SetLineVertex(LineVertex& v, const CVector& p, uint32_t colour, float u = 0, float w = 0);
-// Sends the material only when it differs from the last one sent.
-void SetMaterialCached(const D3DMATERIAL7* material);
-// Sets the texture on the stage only when it differs; null clears and records null.
-void SetTextureCached(IDirectDrawSurface7* texture, int32_t stage);
-void DrawIndexedTriangles(D3DPRIMITIVETYPE type, const void* vertices, uint32_t vertexCount,
-                          const uint16_t* indices, uint32_t indexCount);
 void DrawIndexedLines(D3DPRIMITIVETYPE type, const LineVertex* vertices, uint32_t vertexCount,
                       const uint16_t* indices, uint32_t indexCount);
 void SetWorldMatrix(const CMatrix& m);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "GAMES/Rulo2/DirectX.h"
 
@@ -100,11 +101,26 @@ void SetCulling(bool on)
 
 void ClearTextureStage(int32_t stage)
 {
-    if (stage < 0 || stage > 1 || !RenderCache.stageTexture[stage])
+    SetTextureCached(nullptr, stage);
+}
+
+void SetMaterialCached(const D3DMATERIAL7* material)
+{
+    if (!material || !DX.device)
         return;
-    RenderCache.stageTexture[stage] = nullptr;
-    if (DX.device)
-        DX.device->SetTexture(uint32_t(stage), nullptr);
+    // By value: callers build their materials on the stack, so addresses say nothing.
+    if (RenderCache.material && std::memcmp(&*RenderCache.material, material, sizeof(D3DMATERIAL7)) == 0)
+        return;
+    RenderCache.material = *material;
+    DX.device->SetMaterial(material);
+}
+
+void SetTextureCached(IDirectDrawSurface7* texture, int32_t stage)
+{
+    if (stage < 0 || stage > 1 || !DX.device || RenderCache.stageTexture[stage] == texture)
+        return;
+    RenderCache.stageTexture[stage] = texture;
+    DX.device->SetTexture(uint32_t(stage), texture);
 }
 
 void SetBlendMode(int32_t mode)

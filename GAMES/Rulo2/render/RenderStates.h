@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "LIBS/System/CVector.h"
 #include "platform/d3d/D3D.h"
@@ -19,8 +20,10 @@ struct RenderStateCache
     bool culling = false;
     bool fog = false;
     bool normalizeNormals = false;
+    // The texture each stage holds.
     IDirectDrawSurface7* stageTexture[2] = {};
-    const D3DMATERIAL7* material = nullptr;
+    // The material the device holds, by value; none until one is sent.
+    std::optional<D3DMATERIAL7> material;
     uint32_t stateBlock = 0;
 };
 extern RenderStateCache RenderCache;
@@ -36,6 +39,10 @@ void SetClipping(bool on);
 void SetAlphaBlend(bool on);
 void SetCulling(bool on);
 void ClearTextureStage(int32_t stage);
+// Sends the material unless the device holds an equal one.
+void SetMaterialCached(const D3DMATERIAL7* material);
+// Sets the texture on the stage (0 or 1) only when it differs; null clears and records null.
+void SetTextureCached(IDirectDrawSurface7* texture, int32_t stage);
 void SetBlendMode(int32_t mode);
 
 // Corners in normalised screen coordinates (-1 left/top .. 1), counter-clockwise

@@ -18,50 +18,15 @@
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/VertexBufferModels.h"
+#include "GAMES/Rulo2/world/WorldTreeWalk.h"
 
 namespace {
-
-template <class F>
-void WalkMeshNodes(CModelNode* first, F&& f)
-{
-    for (CModelNode* n = first; n; n = n->NextModel()) {
-        if (n->modelKind == CModelNode::KIND_MESH)
-            f(*static_cast<CMeshNode*>(n));
-        if (CModelNode* c = n->FirstModelChild())
-            WalkMeshNodes(c, f);
-    }
-}
-
-// Every node of the tree in pre-order.
-template <class F>
-void WalkModelNodes(CModelNode* first, F&& f)
-{
-    for (CModelNode* n = first; n; n = n->NextModel()) {
-        f(*n);
-        if (CModelNode* c = n->FirstModelChild())
-            WalkModelNodes(c, f);
-    }
-}
 
 bool SameSurface(const CSurfaceMaterial* a, const CSurfaceMaterial* b)
 {
     if (!a || !b)
         return a == b;
     return std::memcmp(a->colour, b->colour, sizeof(a->colour)) == 0;
-}
-
-D3DMATERIAL7 ToD3D(const float c[17])
-{
-    D3DMATERIAL7 m;
-    D3DCOLORVALUE* parts[4] = {&m.diffuse, &m.ambient, &m.specular, &m.emissive};
-    for (int i = 0; i < 4; ++i) {
-        parts[i]->r = c[4 * i];
-        parts[i]->g = c[4 * i + 1];
-        parts[i]->b = c[4 * i + 2];
-        parts[i]->a = c[4 * i + 3];
-    }
-    m.power = c[16];
-    return m;
 }
 
 // The draw list in the root's auxiliary block: a count word, then the entries.
@@ -74,22 +39,8 @@ struct SDrawListBlock
 
 void SetSurface(const CSurfaceMaterial* surface)
 {
-    // The cache compares pointers: materials that share a surface record are
-    // sent once.
-    const auto* key = reinterpret_cast<const D3DMATERIAL7*>(surface);
-    if (!DX.device || !surface || RenderCache.material == key)
-        return;
-    const D3DMATERIAL7 m = ToD3D(surface->colour);
-    DX.device->SetMaterial(&m);
-    RenderCache.material = key;
-}
-
-void SetStageTexture(IDirectDrawSurface7* texture)
-{
-    if (!DX.device || RenderCache.stageTexture[0] == texture)
-        return;
-    DX.device->SetTexture(0, texture);
-    RenderCache.stageTexture[0] = texture;
+    const D3DMATERIAL7 m = MaterialOf(surface);
+    SetMaterialCached(&m);
 }
 
 // The highlight of the mesh selected in the editor's model tree.
@@ -113,14 +64,66 @@ CTextureSurface* TextureKeyOf(const CMeshMaterial& m)
     return m.texture;
 }
 
+IDirectDrawSurface7* TextureSurfaceOf(const CMeshMaterial& m)
+{
+    const CTextureSurface* key = TextureKeyOf(m);
+    return key ? key->surface : nullptr;
+}
+
+D3DMATERIAL7 MaterialOf(const CSurfaceMaterial* surface)
+{
+    D3DMATERIAL7 d;
+    if (!surface) {
+        d.diffuse = d.ambient = {0.5f, 0.5f, 0.5f, 1.0f};
+        return d;
+    }
+    const float* c = surface->colour;
+    d.diffuse = {c[0], c[1], c[2], c[3]};
+    d.ambient = {c[4], c[5], c[6], c[7]};
+    d.specular = {c[8], c[9], c[10], c[11]};
+    d.emissive = {c[12], c[13], c[14], c[15]};
+    d.power = c[16];
+    return d;
+}
+
+bool BatchInRange(const CMeshNode& mesh, const CMeshMaterial& m)
+{
+    // In 64 bits: a damaged file's counts must not wrap into range.
+    return mesh.vertices && mesh.indices && m.indexCount > 0 && m.vertexCount > 0 && m.firstVertex >= 0 &&
+           m.firstIndex >= 0 && int64_t(m.firstVertex) + m.vertexCount <= mesh.vertexCount &&
+           int64_t(m.firstIndex) + m.indexCount <= mesh.indexCount;
+}
+
+bool DrawBatch(const CMeshNode& mesh, const CMeshMaterial& m)
+{
+    if (!DX.device || !BatchInRange(mesh, m))
+        return false;
+    DX.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, FVF_MESH, mesh.vertices + m.firstVertex,
+                                    uint32_t(m.vertexCount), mesh.indices + m.firstIndex,
+                                    uint32_t(m.indexCount), 0);
+    return true;
+}
+
+bool DrawBatchEdges(const CMeshNode& mesh, const CMeshMaterial& m)
+{
+    // The edge list holds two pairs per index of the whole triangles only.
+    if (!DX.device || !mesh.wireEdges || !BatchInRange(mesh, m) ||
+        2 * (int64_t(m.firstIndex) + m.indexCount) > 6 * int64_t(mesh.indexCount / 3))
+        return false;
+    DX.device->DrawIndexedPrimitive(D3DPT_LINELIST, FVF_MESH, mesh.vertices + m.firstVertex,
+                                    uint32_t(m.vertexCount), mesh.wireEdges + 2 * m.firstIndex,
+                                    uint32_t(2 * m.indexCount), 0);
+    return true;
+}
+
 void CModelNode::CountMaterials(int32_t& count, int32_t& translucentCount)
 {
-    WalkMeshNodes(this, [&](CMeshNode& mesh) {
-        for (int32_t i = 0; i < mesh.materialCount; ++i) {
-            if (mesh.materials[i].indexCount == 0)
+    WalkMeshTree(this, [&](CMeshNode* mesh) {
+        for (int32_t i = 0; i < mesh->materialCount; ++i) {
+            if (mesh->materials[i].indexCount == 0)
                 continue;
             ++count;
-            if (mesh.materials[i].transparency != 0)
+            if (mesh->materials[i].transparency != 0)
                 ++translucentCount;
         }
     });
@@ -128,9 +131,9 @@ void CModelNode::CountMaterials(int32_t& count, int32_t& translucentCount)
 
 void CModelNode::CollectSurfaces(std::vector<CSurfaceMaterial*>& surfaces)
 {
-    WalkMeshNodes(this, [&](CMeshNode& mesh) {
-        for (int32_t i = 0; i < mesh.materialCount; ++i) {
-            const CMeshMaterial& m = mesh.materials[i];
+    WalkMeshTree(this, [&](CMeshNode* mesh) {
+        for (int32_t i = 0; i < mesh->materialCount; ++i) {
+            const CMeshMaterial& m = mesh->materials[i];
             if (m.indexCount == 0 || !m.surface)
                 continue;
             bool known = false;
@@ -146,14 +149,14 @@ bool CModelNode::AddToDrawList(SDrawListEntry* e, const std::vector<CSurfaceMate
                                int32_t m)
 {
     bool ok = true;
-    WalkMeshNodes(this, [&](CMeshNode& mesh) {
-        for (int32_t k = 0; k < mesh.materialCount; ++k) {
-            CMeshMaterial& mat = mesh.materials[k];
+    WalkMeshTree(this, [&](CMeshNode* mesh) {
+        for (int32_t k = 0; k < mesh->materialCount; ++k) {
+            CMeshMaterial& mat = mesh->materials[k];
             if (mat.indexCount == 0)
                 continue;
             const int32_t start = mat.firstIndex, end = mat.firstIndex + mat.indexCount;
-            for (int32_t j = 0; j < mesh.materialCount; ++j) {
-                const CMeshMaterial& other = mesh.materials[j];
+            for (int32_t j = 0; j < mesh->materialCount; ++j) {
+                const CMeshMaterial& other = mesh->materials[j];
                 if (j == k || other.indexCount == 0)
                     continue;
                 const int32_t s2 = other.firstIndex, e2 = other.firstIndex + other.indexCount;
@@ -166,7 +169,7 @@ bool CModelNode::AddToDrawList(SDrawListEntry* e, const std::vector<CSurfaceMate
                     surface = s;
                     break;
                 }
-            const SDrawListEntry entry{&mesh, &mat, surface, TextureKeyOf(mat)};
+            const SDrawListEntry entry{mesh, &mat, surface, TextureKeyOf(mat)};
             const int32_t opaqueSlots = n - m;
             if (mat.transparency == 0) {
                 int32_t i = 0;
@@ -224,14 +227,14 @@ void CModelNode::DrawEditorMarkers()
     IDirect3DDevice7* device = DX.device;
     if (!device)
         return;
-    WalkModelNodes(this, [&](CModelNode& node) {
-        if (node.modelKind == KIND_LOCATOR) {
-            static_cast<CLocatorNode&>(node).DrawMarker();
+    WalkModelTree(this, [&](CModelNode* node) {
+        if (node->modelKind == KIND_LOCATOR) {
+            static_cast<CLocatorNode*>(node)->DrawMarker();
             return;
         }
-        if (node.modelKind != KIND_MESH)
+        if (node->modelKind != KIND_MESH)
             return;
-        CMeshNode& mesh = static_cast<CMeshNode&>(node);
+        CMeshNode& mesh = *static_cast<CMeshNode*>(node);
         const bool selected = IsSelectedInModelTree(&mesh);
         SetCulling(mesh.backfaceCulling && CullingFlag);
         SetClipping(true);
@@ -242,29 +245,24 @@ void CModelNode::DrawEditorMarkers()
             SetBlendMode(0);
         for (int32_t k = 0; k < mesh.materialCount; ++k) {
             CMeshMaterial& mat = mesh.materials[k];
-            CTextureSurface* key = TextureKeyOf(mat);
             if (mat.transparency != 0) {
                 STransparentBatch batch;
                 batch.mesh = &mesh;
                 batch.material = k;
                 batch.objectMatrix = CMatrix::Identity;
                 TransparentBatches.push_back(batch);
-            } else if (mat.indexCount > 0 && mesh.vertices && mesh.indices) {
+            } else if (BatchInRange(mesh, mat)) {
                 SetSurface(mat.surface);
                 if (TexturesFlag)
-                    SetStageTexture(key ? key->surface : nullptr);
+                    SetTextureCached(TextureSurfaceOf(mat), 0);
                 SetLighting(LightingFlag != 0);
-                device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, FVF_MESH, mesh.vertices + mat.firstVertex,
-                                             uint32_t(mat.vertexCount), mesh.indices + mat.firstIndex,
-                                             uint32_t(mat.indexCount), 0);
+                DrawBatch(mesh, mat);
             }
-            if (selected && mesh.wireEdges && mat.indexCount > 0 && mesh.vertices) {
+            if (selected && mesh.wireEdges && BatchInRange(mesh, mat)) {
                 SetSurface(&HighlightSurface());
                 SetLighting(true);
-                SetStageTexture(nullptr);
-                device->DrawIndexedPrimitive(D3DPT_LINELIST, FVF_MESH, mesh.vertices + mat.firstVertex,
-                                             uint32_t(mat.vertexCount), mesh.wireEdges + mat.firstIndex * 2,
-                                             uint32_t(mat.indexCount * 2), 0);
+                SetTextureCached(nullptr, 0);
+                DrawBatchEdges(mesh, mat);
             }
         }
         if (mesh.lightFlare) {
@@ -287,26 +285,21 @@ bool CModelNode::Pick(uint32_t& hitId, int32_t left, int32_t top, int32_t right,
     rect.x1 = right;
     rect.y1 = bottom;
     bool hit = false;
-    WalkMeshNodes(this, [&](CMeshNode& mesh) {
-        SetCulling(mesh.backfaceCulling && CullingFlag);
+    WalkMeshTree(this, [&](CMeshNode* mesh) {
+        SetCulling(mesh->backfaceCulling && CullingFlag);
         SetClipping(true);
         ClearTextureStage(0);
         if (RenderCache.blendMode != 0)
             SetBlendMode(0);
         D3DMATRIX world;
-        std::memcpy(&world.m[0][0], mesh.worldMatrix.m, sizeof(world.m));
+        std::memcpy(&world.m[0][0], mesh->worldMatrix.m, sizeof(world.m));
         device->SetTransform(D3DTRANSFORMSTATE_WORLD, &world);
         BeginPickTest(rect);
         SetLighting(false);
-        for (int32_t k = 0; k < mesh.materialCount; ++k) {
-            const CMeshMaterial& mat = mesh.materials[k];
-            if (mat.indexCount > 0 && mesh.vertices && mesh.indices)
-                device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, FVF_MESH, mesh.vertices + mat.firstVertex,
-                                             uint32_t(mat.vertexCount), mesh.indices + mat.firstIndex,
-                                             uint32_t(mat.indexCount), 0);
-        }
+        for (int32_t k = 0; k < mesh->materialCount; ++k)
+            DrawBatch(*mesh, mesh->materials[k]);
         if (EndPickTest(rect)) {
-            hitId = mesh.id;
+            hitId = mesh->id;
             hit = true;
         }
     });
@@ -329,7 +322,6 @@ bool BuildDrawList(CRootNode& root)
         ClearTextureStage(0);
         ClearTextureStage(1);
     }
-    RenderCache.material = nullptr;
     std::free(root.auxiliaryBlock);
     root.auxiliaryBlock = nullptr;
     int32_t n = 0, m = 0;

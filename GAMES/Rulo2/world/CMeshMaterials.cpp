@@ -8,31 +8,16 @@
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/world/CMeshMaterials.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
+#include "GAMES/Rulo2/world/WorldTreeWalk.h"
 
 namespace {
-
-// Calls f on every mesh of the node, its subtree and its following siblings,
-// depth first; stops when f returns true.
-template <class F>
-bool WalkMeshes(CModelNode* first, F&& f)
-{
-    for (CModelNode* n = first; n; n = n->NextModel()) {
-        if (n->modelKind == CModelNode::KIND_MESH && f(*static_cast<CMeshNode*>(n)))
-            return true;
-        if (CModelNode* c = n->FirstModelChild())
-            if (WalkMeshes(c, f))
-                return true;
-    }
-    return false;
-}
 
 template <class F>
 void ForEachMaterial(CModelNode* first, F&& f)
 {
-    WalkMeshes(first, [&](CMeshNode& mesh) {
-        for (int32_t i = 0; i < mesh.materialCount; ++i)
-            f(mesh, mesh.materials[i]);
-        return false;
+    WalkMeshTree(first, [&](CMeshNode* mesh) {
+        for (int32_t i = 0; i < mesh->materialCount; ++i)
+            f(*mesh, mesh->materials[i]);
     });
 }
 
@@ -258,13 +243,14 @@ void CModelNode::ReplacePage(CTexturePage* oldPage, CTexturePage* newPage)
 
 bool CModelNode::IsTextureUsed(CTexturePage* page, int32_t entry)
 {
-    return WalkMeshes(this, [&](CMeshNode& mesh) {
-        for (int32_t i = 0; i < mesh.materialCount; ++i) {
-            const CMeshMaterial& m = mesh.materials[i];
+    // The walk stops (returns false) at the first mesh that uses it.
+    return !WalkMeshTree(this, [&](CMeshNode* mesh) {
+        for (int32_t i = 0; i < mesh->materialCount; ++i) {
+            const CMeshMaterial& m = mesh->materials[i];
             if (m.page == page && (entry == -1 || m.pageEntry == entry))
-                return true;
+                return false;
         }
-        return false;
+        return true;
     });
 }
 
@@ -287,14 +273,14 @@ void CModelNode::CollectTextures(std::vector<STextureUse>& uses, int32_t& pagedC
 CMeshNode* CModelNode::FindTextureUser(CTexture* texture, CTexturePage* page, int32_t entry)
 {
     CMeshNode* found = nullptr;
-    WalkMeshes(this, [&](CMeshNode& mesh) {
-        for (int32_t i = 0; i < mesh.materialCount && !found; ++i) {
-            const CMeshMaterial& m = mesh.materials[i];
+    WalkMeshTree(this, [&](CMeshNode* mesh) {
+        for (int32_t i = 0; i < mesh->materialCount && !found; ++i) {
+            const CMeshMaterial& m = mesh->materials[i];
             if (page ? (m.page == page && (entry < 0 || m.pageEntry == entry))
                      : (!m.page && m.texture == texture))
-                found = &mesh;
+                found = mesh;
         }
-        return found != nullptr;
+        return found == nullptr;
     });
     return found;
 }

@@ -9,6 +9,7 @@
 #include "GAMES/Rulo2/TexturePage.h"
 #include "GAMES/Rulo2/editor/UsageScan.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
+#include "GAMES/Rulo2/world/WorldTreeWalk.h"
 #include "LIBS/System/LogPrintf.h"
 #include "platform/files/AtomicFile.h"
 #include "platform/files/WinPath.h"
@@ -48,21 +49,10 @@ void CRootNode::CreateVertexBuffer()
         vertexBuffer = g_ModelRenderHooks.createVertexBuffer(*this);
 }
 
-static bool AllMeshIndicesValid(CModelNode* first)
-{
-    for (CModelNode* n = first; n; n = n->NextModel()) {
-        if (n->modelKind == CModelNode::KIND_MESH && !static_cast<CMeshNode*>(n)->IndicesValid())
-            return false;
-        if (n->FirstModelChild() && !AllMeshIndicesValid(n->FirstModelChild()))
-            return false;
-    }
-    return true;
-}
-
 bool CRootNode::Refresh()
 {
     // Whatever the engine does, a mesh that would be drawn out of bounds is reported.
-    bool ok = AllMeshIndicesValid(this);
+    bool ok = WalkMeshTree(this, [](CMeshNode* mesh) { return mesh->IndicesValid(); });
     if (g_ModelRenderHooks.refresh && !g_ModelRenderHooks.refresh(*this))
         ok = false;
     return ok;

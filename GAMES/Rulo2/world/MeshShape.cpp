@@ -12,6 +12,7 @@
 #include "GAMES/Rulo2/render/RenderStates.h"
 #include "GAMES/Rulo2/world/CFrameNode.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
+#include "GAMES/Rulo2/world/WorldTreeWalk.h"
 
 bool (*g_ShapeEditCtrlDown)() = nullptr;
 
@@ -42,12 +43,6 @@ void WalkMeshes(CModelNode* first, const CMatrix& world, Visit&& visit)
             WalkMeshes(child, world, visit);
         }
     }
-}
-
-template <class Visit>
-void ForEachMesh(CModelNode* first, Visit&& visit)
-{
-    WalkMeshes(first, CMatrix::Identity, [&](CMeshNode* mesh, const CMatrix&) { visit(mesh); });
 }
 
 bool HasOutline(const CMeshNode* mesh)
@@ -197,7 +192,7 @@ void SetShapePoints(CMeshNode* mesh, const std::vector<CVector>& points, const s
 
 void DrawShapeMarkers(CModelNode* first)
 {
-    ForEachMesh(first, [](CMeshNode* mesh) {
+    WalkMeshTree(first, [](CMeshNode* mesh) {
         if (!IsSelectedInModelTree(mesh) || !DX.device)
             return;
         SetZEnable(false);
@@ -216,7 +211,7 @@ void DrawShapeMarkers(CModelNode* first)
 bool PickShapePoint(CModelNode* first, int32_t x, int32_t y)
 {
     bool anyHit = false;
-    ForEachMesh(first, [&](CMeshNode* mesh) {
+    WalkMeshTree(first, [&](CMeshNode* mesh) {
         if (!IsSelectedInModelTree(mesh) || !DX.device)
             return;
         const SPickRect pixel{x, y, x, y};
@@ -252,7 +247,7 @@ bool PickShapePoint(CModelNode* first, int32_t x, int32_t y)
 
 void DrawShape(CModelNode* first)
 {
-    ForEachMesh(first, [](CMeshNode* mesh) {
+    WalkMeshTree(first, [](CMeshNode* mesh) {
         if (!IsSelectedInModelTree(mesh) || !DX.device || !mesh->shapePoints)
             return;
         SetWorldMatrix(mesh->worldMatrix);

@@ -14,6 +14,7 @@
 #include "GAMES/Rulo2/world/SnapPoints.h"
 #include "GAMES/Rulo2/world/TreeControl.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "GAMES/Rulo2/world/WorldTreeWalk.h"
 #include "GAMES/Rulo2/world/WorldWalkers.h"
 #include "LIBS/System/LogPrintf.h"
 
@@ -48,28 +49,14 @@ bool SameOrAny(const char* wanted, const std::string& have, bool has)
 }
 
 template <class Visit>
-void WalkEntries(CModelEntry* first, Visit&& visit)
-{
-    for (CModelEntry* e = first; e; e = e->NextEntry()) {
-        visit(e);
-        if (CModelEntry* c = e->FirstEntry())
-            WalkEntries(c, visit);
-    }
-}
-
-template <class Visit>
 bool FindEntry(CModelEntry* first, Visit&& match, CModelEntry** out)
 {
-    for (CModelEntry* e = first; e; e = e->NextEntry()) {
-        if (match(e)) {
-            *out = e;
+    return !WalkModelList(first, [&](CModelEntry* e) {
+        if (!match(e))
             return true;
-        }
-        if (CModelEntry* c = e->FirstEntry())
-            if (FindEntry(c, match, out))
-                return true;
-    }
-    return false;
+        *out = e;
+        return false;
+    });
 }
 
 struct SNameParts
@@ -163,7 +150,7 @@ CModelEntry* FindByBaseName(CModelEntry* first, const char* base, const char* va
 
 void CollectVariantNames(CModelEntry* first, const char* base, const char* suffix)
 {
-    WalkEntries(first, [&](CModelEntry* e) {
+    WalkModelList(first, [&](CModelEntry* e) {
         const SNameParts p = PartsOf(e);
         if (!p.hasVariant || !base || p.base != base || !SameOrAny(suffix, p.suffix, p.hasSuffix))
             return;
@@ -242,7 +229,7 @@ void ReplaceModelsByBaseName(CWorldObject* first, CModelEntry* modelList, const 
 int32_t CountVariants(CModelEntry* first, const char* base)
 {
     int32_t count = 0;
-    WalkEntries(first, [&](CModelEntry* e) {
+    WalkModelList(first, [&](CModelEntry* e) {
         const SNameParts p = PartsOf(e);
         if (p.hasVariant && base && p.base == base)
             ++count;
@@ -276,7 +263,7 @@ CModelEntry* FindByNameAndPath(CModelEntry* first, const char* name, const char*
 void RegisterByIndex(CModelEntry* first)
 {
     ModelIndexTable.assign(1, nullptr);
-    WalkEntries(first, [](CModelEntry* e) {
+    WalkModelList(first, [](CModelEntry* e) {
         if (e->index == 0 || e->index == NODE_INDEX_EXCLUDED)
             return;
         if (ModelIndexTable.size() <= e->index)
@@ -287,7 +274,7 @@ void RegisterByIndex(CModelEntry* first)
 
 void RegisterInTable(CModelEntry* first)
 {
-    WalkEntries(first, [](CModelEntry* e) {
+    WalkModelList(first, [](CModelEntry* e) {
         if (e->animIndex < 0)
             return;
         // A damaged file's slot must not size the table; the entry keeps its
@@ -305,12 +292,12 @@ void RegisterInTable(CModelEntry* first)
 
 void ResetCopyNumbers(CModelEntry* first)
 {
-    WalkEntries(first, [](CModelEntry* e) { e->copyNumber = -1; });
+    WalkModelList(first, [](CModelEntry* e) { e->copyNumber = -1; });
 }
 
 void ResolveLinkedModels(CModelEntry* first)
 {
-    WalkEntries(first, [](CModelEntry* e) {
+    WalkModelList(first, [](CModelEntry* e) {
         if (!e->model || e->linkIndex < 0 || size_t(e->linkIndex) >= AnimInfoTable.size())
             return;
         CModelEntry* linked = AnimInfoTable[size_t(e->linkIndex)];
@@ -333,7 +320,7 @@ void ResolveLinkedModels(CModelEntry* first)
 
 void ValidateModel(CModelEntry* first)
 {
-    WalkEntries(first, [](CModelEntry* e) {
+    WalkModelList(first, [](CModelEntry* e) {
         if (!e->model)
             return;
         e->model->Prepare();
@@ -343,7 +330,7 @@ void ValidateModel(CModelEntry* first)
 
 void ReleaseVertexBuffers(CModelEntry* first)
 {
-    WalkEntries(first, [](CModelEntry* e) {
+    WalkModelList(first, [](CModelEntry* e) {
         if (e->model)
             e->model->ReleaseVertexBuffer();
         e->useCount = 0;
@@ -352,7 +339,7 @@ void ReleaseVertexBuffers(CModelEntry* first)
 
 void RefitAllTexturesInModels(CModelEntry* first)
 {
-    WalkEntries(first, [](CModelEntry* e) {
+    WalkModelList(first, [](CModelEntry* e) {
         if (!e->model)
             return;
         e->model->RefitAllTexCoords();
@@ -362,7 +349,7 @@ void RefitAllTexturesInModels(CModelEntry* first)
 
 void RemoveTextureFromModels(CModelEntry* first, CTexturePage* page, int32_t entry)
 {
-    WalkEntries(first, [&](CModelEntry* e) {
+    WalkModelList(first, [&](CModelEntry* e) {
         if (!e->model)
             return;
         e->model->RemoveTexture(page, entry);
@@ -381,7 +368,7 @@ void ClearLinkTo(CModelEntry* first, const CModelEntry* target)
 {
     if (!target || target->animIndex < 0)
         return;
-    WalkEntries(first, [target](CModelEntry* e) {
+    WalkModelList(first, [target](CModelEntry* e) {
         if (e->linkIndex == target->animIndex)
             e->linkIndex = -1;
     });
@@ -409,7 +396,7 @@ bool ReplaceModelFromFile(CModelEntry* entry, const char* path)
 
 void RepairModel(CModelEntry* first)
 {
-    WalkEntries(first, [](CModelEntry* e) {
+    WalkModelList(first, [](CModelEntry* e) {
         if (!e->model)
             return;
         ValidateModel(e);
@@ -420,7 +407,7 @@ void RepairModel(CModelEntry* first)
 
 void MarkTexturesUsedByModels(CModelEntry* first)
 {
-    WalkEntries(first, [](CModelEntry* e) {
+    WalkModelList(first, [](CModelEntry* e) {
         if (e->model)
             e->model->MarkUsedTextures();
     });
@@ -428,7 +415,7 @@ void MarkTexturesUsedByModels(CModelEntry* first)
 
 void MarkUnused(CModelEntry* first)
 {
-    WalkEntries(first, [](CModelEntry* e) {
+    WalkModelList(first, [](CModelEntry* e) {
         const bool used = (g_WorldRoot && WorldWalk::FindByModel(g_WorldRoot, e)) ||
                           (g_MacroListRoot && FindMacroUserOfModel(g_MacroListRoot, e)) ||
                           (g_ObjectList && g_ObjectList->IsModelEntryUsed(e));

@@ -12,6 +12,7 @@
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/SnapPoints.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "GAMES/Rulo2/world/WorldTreeWalk.h"
 #include "LIBS/System/LogPrintf.h"
 
 namespace {
@@ -113,17 +114,10 @@ void SplitWalls(CModelEntry* first)
 {
     // The list grows while it is walked; collect the walls first.
     std::vector<CModelEntry*> walls;
-    for (CModelEntry* e = first; e; e = e->NextEntry()) {
-        std::vector<CModelEntry*> stack{e};
-        while (!stack.empty()) {
-            CModelEntry* x = stack.back();
-            stack.pop_back();
-            if (IsWallName(x->name) && x->model && x->model->AnyMeshInside())
-                walls.push_back(x);
-            for (CModelEntry* c = x->FirstEntry(); c; c = c->NextEntry())
-                stack.push_back(c);
-        }
-    }
+    WalkModelList(first, [&](CModelEntry* e) {
+        if (IsWallName(e->name) && e->model && e->model->AnyMeshInside())
+            walls.push_back(e);
+    });
     for (CModelEntry* source : walls) {
         auto* inner = new CModelEntry();
         inner->model = CopyModel(source->model);

@@ -10,6 +10,7 @@
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "GAMES/Rulo2/world/WorldTreeWalk.h"
 #include "LIBS/System/LogPrintf.h"
 
 void CollectFlaggedGroups(CWorldObject* first, std::vector<CWorldObject*>& groups)
@@ -40,13 +41,13 @@ bool SameText(const char* a, const char* b)
 
 CModelEntry* FindInList(CModelEntry* first, const char* name, const char* path)
 {
-    for (CModelEntry* e = first; e; e = e->NextEntry()) {
+    CModelEntry* found = nullptr;
+    WalkModelList(first, [&](CModelEntry* e) {
         if (SameText(e->name, name) && GetPath(e->group ? e->group : g_ModelsTree) == path)
-            return e;
-        if (CModelEntry* found = FindByNameAndPathBelow(e, name, path))
-            return found;
-    }
-    return nullptr;
+            found = e;
+        return !found;
+    });
+    return found;
 }
 
 // The message with the name, cut to fit the 512-character buffer.

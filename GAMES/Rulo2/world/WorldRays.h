@@ -36,27 +36,13 @@ void ForEachMesh(CRootNode* root, F&& visit);
 bool HitIsBetter(const CVector& origin, const CVector& direction, const CVector& candidate,
                  const CVector& stored);
 
-#include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/WorldTreeWalk.h"
 
 template <typename F>
 void ForEachMesh(CRootNode* root, F&& visit)
 {
-    if (!root)
-        return;
-    // Explicit stack: models may be deep, and the visit order is pre-order.
-    CNode* stack[256];
-    int top = 0;
-    stack[top++] = root;
-    while (top > 0) {
-        CNode* n = stack[--top];
-        auto* model = static_cast<CModelNode*>(n);
-        if (model->modelKind == CModelNode::KIND_MESH)
-            visit(static_cast<CMeshNode*>(model));
-        // Push the next sibling first so that the children come before it (not for the root).
-        if (n != root && n->next && top < 256)
-            stack[top++] = n->next;
-        if (n->firstChild && top < 256)
-            stack[top++] = n->firstChild;
-    }
+    // The root's own siblings are not part of its model.
+    if (root)
+        WalkMeshTree(root->FirstModelChild(), [&](CMeshNode* mesh) { visit(mesh); });
 }
