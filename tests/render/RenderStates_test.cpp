@@ -6,8 +6,7 @@
 
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
-#include "GAMES/Rulo2/world/CMeshNode.h"
-#include "GAMES/Rulo2/world/CRootNode.h"
+#include "tests/world/ServicesFixture.h"
 
 namespace {
 
@@ -129,23 +128,6 @@ TEST_F(StateCache, LineWidthChoosesListOrStrip)
     EXPECT_EQ(c & 0xFFFFFF, 0u);
 }
 
-// One red triangle, as a model's mesh.
-CMeshNode* RedTriangle()
-{
-    auto* mesh = new CMeshNode("red");
-    MeshVertex v[3] = {};
-    v[1].x = 1;
-    v[2].y = 1;
-    const uint16_t idx[3] = {0, 1, 2};
-    mesh->SetVertices(v, 3);
-    mesh->SetIndices(idx, 3);
-    mesh->SetMaterialCount(1);
-    mesh->materials[0].vertexCount = 3;
-    mesh->materials[0].indexCount = 3;
-    mesh->materials[0].surface->colour[0] = 1.0f;
-    return mesh;
-}
-
 // Material A, a model drawn by one of the ways models reach the device, A
 // again: the device holds A, whatever the draw set in between.
 TEST_F(StateCache, MaterialSetAgainAfterAModelIsTheOneTheDeviceHolds)
@@ -156,7 +138,8 @@ TEST_F(StateCache, MaterialSetAgainAfterAModelIsTheOneTheDeviceHolds)
     };
     for (const auto& [name, draw] : draws) {
         CRootNode root;
-        CMeshNode* mesh = RedTriangle();
+        CMeshNode* mesh = TriangleMesh("red", 0, 0, 0, 1.0f);
+        mesh->materials[0].surface->colour[0] = 1.0f;
         root.AddChild(mesh);
         D3DMATERIAL7 a;
         a.diffuse = {0.1f, 0.2f, 0.3f, 1.0f};
