@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "GAMES/Rulo2/behaviour/GameLists.h"
+#include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/ChunkFile.h"
 
@@ -56,4 +58,35 @@ int CountWorldObjects(CWorldObject* worldRoot)
     if (worldRoot)
         worldRoot->CNode::ForEach(CountNode, &count);
     return count;
+}
+
+void CObjectLogic::SetFlagBit(int32_t bit)
+{
+    if (bit >= 0 && bit < 32)
+        flagWord |= 1u << bit;
+}
+
+void CObjectLogic::ClearFlagBit(int32_t bit)
+{
+    if (bit >= 0 && bit < 32)
+        flagWord &= ~(1u << bit);
+}
+
+bool CObjectLogic::PlayAnimation(const char* name)
+{
+    auto* object = dynamic_cast<CWorldObject*>(owner);
+    CObjectNode* definition = object ? object->Definition() : nullptr;
+    CObjectState* state = definition && name ? definition->FindState(name) : nullptr;
+    if (!state)
+        return false;
+    currentState = state;
+    animationStart = GameTime;
+    animationEnded = 0;
+    return true;
+}
+
+bool CObjectLogic::IsPlayOnceRunning() const
+{
+    // flagA is the state's play-once byte.
+    return currentState && currentState->flagA && !animationEnded;
 }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "GAMES/Rulo2/behaviour/CActionEntry.h"
 #include "GAMES/Rulo2/navigation/PathFinder.h"
 
 class CChunkReader;
@@ -62,6 +63,15 @@ public:
     PATHFINDER* GetPathfinder();
     bool IsCharacter() const { return kind.kindId >= 4 && kind.kindId <= 6; }
 
+    // Local flag bits 0 to 31 that tasks set and dependencies test.
+    void SetFlagBit(int32_t bit);
+    void ClearFlagBit(int32_t bit);
+    // Starts the named state of the object's definition as its animation;
+    // false when the definition has no state of that name.
+    bool PlayAnimation(const char* name);
+    // A play-once animation that has not reached its end yet.
+    bool IsPlayOnceRunning() const;
+
     SObjectKind kind;
     char kindName[64] = {};
     int32_t typeNumber = -1; // -1: no type entry
@@ -78,6 +88,12 @@ public:
     std::unique_ptr<SCharacterData> characterData; // null: no character data
     std::unique_ptr<PATHFINDER> pathfinder;
     uint8_t instance = 0; // the logic of an object instance (a carried copy)
+    uint32_t flagWord = 0;
+    uint8_t busy = 0;           // the object waits for an animation to end
+    uint8_t animationEnded = 0; // set by the animation step at a play-once end
+    int32_t animationStart = 0; // game time
+    int32_t lastActivity = 0;   // game time
+    CActionEntry action;        // the request the current task list runs under
 };
 
 // Counts the world's objects and prepares their logic for numbering.

@@ -1,0 +1,269 @@
+#include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
+
+#include <initializer_list>
+
+#include "GAMES/Rulo2/behaviour/CTask.h"
+#include "GAMES/Rulo2/behaviour/CTaskParam.h"
+
+namespace {
+
+// Kind masks: bit k for object kind k.
+constexpr uint32_t ALL = kAllKinds;
+constexpr uint32_t HIDDEN = kHiddenTaskType;
+constexpr uint32_t ITEMS = 0x7;  // 0, 1, 2
+constexpr uint32_t FIXED = 0x8;  // 3
+constexpr uint32_t CHARS = 0x70; // 4, 5, 6
+constexpr uint32_t CHAR_A = 0x10;
+constexpr uint32_t CHARS_AB = 0x30;
+constexpr uint32_t CHAR_C = 0x40;
+constexpr uint32_t DOOR = 0x80;
+constexpr uint32_t WINDOW = 0x100;
+constexpr uint32_t CAR = 0x200;
+constexpr uint32_t PASSAGES = FIXED | DOOR | WINDOW;
+
+// One parameter slot, or a run of equal unlabelled ones.
+struct P
+{
+    int32_t type;
+    const char* label = nullptr;
+    int32_t repeat = 1;
+};
+
+template <class T>
+CTask* Make()
+{
+    return new T;
+}
+
+// Task types whose own classes come later run as plain tasks until then.
+CTask* MakePlain()
+{
+    return new CTask;
+}
+
+STaskTypeRow Row(const char* name, uint32_t mask, std::initializer_list<P> params = {},
+                 CTask* (*factory)() = MakePlain)
+{
+    STaskTypeRow row;
+    row.factory = factory;
+    row.name = name;
+    row.kindMask = mask;
+    for (const P& p : params)
+        for (int32_t i = 0; i < p.repeat && row.paramCount < uint32_t(kTaskParamSlots); ++i)
+            row.params[row.paramCount++] = {p.type, p.label};
+    return row;
+}
+
+STaskTypeRow Empty(const char* name)
+{
+    STaskTypeRow row = Row(name, 0);
+    row.factory = nullptr;
+    return row;
+}
+
+constexpr const char* kCrackAction = "action (0..mid, 1..low, 2..high)";
+constexpr const char* kSoundFlag = "soundflag (0..walk to sound, 1..call alarm)";
+constexpr const char* kInterpolation = "InterpolationMode (0..start, 1..end, 2..linear, 3..sinus, 4..set)";
+constexpr const char* kRemoteState = "State (0..Clear, 1..Set)";
+
+const STaskTypeRow g_Rows[kTaskTypeRows] = {
+    Empty("None"),
+    Row("SetFlag", ALL, {{PARAM_FLAG}}, Make<CSetFlagTask>),
+    Row("ClearFlag", ALL, {{PARAM_FLAG}}, Make<CClearFlagTask>),
+    Row("PlayAction", ALL, {{PARAM_ACTIONNAME}}, Make<CPlayActionTask>),
+    Row("Door", DOOR),
+    Row("FrozenCharacter", CHARS | HIDDEN),
+    Row("Crack", ALL, {{PARAM_NUMBER, kCrackAction}}),
+    Row("Taxi", CAR),
+    Row("Walk", CHARS, {{PARAM_POSITION}}),
+    Row("AddInventoryItem", ALL, {{PARAM_INVITEM}}),
+    Row("RemoveInventoryItem", ALL, {{PARAM_INVITEM}}),
+    Row("Hero", CHAR_A),
+    Row("BirdEating", CHAR_C, {{PARAM_POSITION}, {PARAM_RADIUS}}),
+    Empty("EMPTY"),
+    Row("Alarmanlage", FIXED,
+        {{PARAM_FLAG, "Mode (0..Crack, 1..Open, 2..Pick)"},
+         {PARAM_TIME, "Delayzeit"},
+         {PARAM_FLAG, "Failsafe-system? (0/1)"},
+         {PARAM_TIME, "Failsafe-Delay"},
+         {PARAM_OBJECT, nullptr, 15}}),
+    Row("Sound Sensor", FIXED, {{PARAM_NUMBER, "Sensitivity (0..255)"}}),
+    Row("Video Sensor", FIXED, {{PARAM_NUMBER, "field of view (0..180)"}}),
+    Row("Set Open State", PASSAGES),
+    Row("Clear Open State", PASSAGES),
+    Row("Set Active State", FIXED),
+    Row("Clear Active State", FIXED),
+    Row("Set Locked State", PASSAGES),
+    Row("Clear Locked State", PASSAGES),
+    Row("Set Alarm State", FIXED),
+    Row("Clear Alarm State", FIXED),
+    Row("Set Broken State", PASSAGES),
+    Row("Clear Broken State", PASSAGES),
+    Row("Pick", ITEMS),
+    Row("Hide", ALL, {{PARAM_OBJECT}}),
+    Row("Show", ALL, {{PARAM_OBJECT}}),
+    Row("Inventory Object", ITEMS,
+        {{PARAM_NUMBER, "nehmen? (0..einbruch, 1..immer)"}, {PARAM_NUMBER, kCrackAction}}),
+    Row("Say", ALL, {{PARAM_OBJECT, "Sprecher"}, {PARAM_TEXTID, "Textid"}}),
+    Row("Window", WINDOW),
+    Row("Wait", ALL, {{PARAM_NUMBER, "Delay"}, {PARAM_NUMBER, "Random Delay"}}),
+    Row("Kasterl", FIXED,
+        {{PARAM_NUMBER, kCrackAction}, {PARAM_NUMBER, "item appear (0..when open, 1..when opening)"}}),
+    Row("Lichtschranke", FIXED),
+    Row("Aufsperren", DOOR),
+    Row("BirdFlying", CHAR_C, {{PARAM_POSITION, nullptr, 10}}),
+    Row("Polizeiauto", CAR, {{PARAM_OBJECT, "destination"}}),
+    Row("Fluchtwagen", CAR, {{PARAM_OBJECT, "destination"}}),
+    Empty("EMPTY"),
+    Empty("EMPTY"),
+    Row("Plan Mode", ALL),
+    Row("Dialog", CHARS_AB),
+    Row("Guard", CHARS, {{PARAM_NUMBER, kSoundFlag}, {PARAM_POSITION, "position"}, {PARAM_OBJECT, "object"}}),
+    Row("Check Objects", CHARS, {{PARAM_OBJECT, nullptr, 10}}),
+    Row("Check doors and windows", CHARS,
+        {{PARAM_OBJECT, "object"},
+         {PARAM_NUMBER, kSoundFlag},
+         {PARAM_NUMBER, "checking locked 0/1"},
+         {PARAM_NUMBER, "checking damaged 0/1"}}),
+    Row("GenerateActionCode", ALL, {{PARAM_ACTIONCODE}}),
+    Row("Turn", CHARS, {{PARAM_NUMBER, "Angle (degrees)"}}),
+    Row("CharacterC walk", CHAR_C),
+    Row("PlayActionSender", ALL, {{PARAM_ACTIONNAME}}, Make<CPlayActionSenderTask>),
+    Row("Dynamic Car", CAR),
+    Row("Check Lockers", CHARS,
+        {{PARAM_OBJECT, "object"},
+         {PARAM_NUMBER, kSoundFlag},
+         {PARAM_NUMBER, "checking locked 0/1"},
+         {PARAM_NUMBER, "checking opened 0/1"},
+         {PARAM_NUMBER, "checking damaged 0/1"}}),
+    Row("StopWalking", CHARS | HIDDEN),
+    Row("DoNothing", ALL),
+    Row("WalkAndDo", CHARS | HIDDEN,
+        {{PARAM_NUMBER, "Finish (0/1)"},
+         {PARAM_TIME, "Finishing Time"},
+         {PARAM_RECORDEDOBJECT},
+         {PARAM_RECORDEDACTION}}),
+    Row("Camera", CHARS,
+        {{PARAM_TIME, "Duration"},
+         {PARAM_POSITION, "Position"},
+         {PARAM_POSITION, "Target"},
+         {PARAM_NUMBER, kInterpolation}}),
+    Row("WalkTo", CHARS | HIDDEN,
+        {{PARAM_NUMBER, "Finish (0/1)"}, {PARAM_TIME, "Finishing Time"}, {PARAM_POSITION}}),
+    Row("Bar Server", ALL,
+        {{PARAM_POSITION, "Talk 1/1"},
+         {PARAM_POSITION, "Talk 1/2"},
+         {PARAM_POSITION, "Talk 2/1"},
+         {PARAM_POSITION, "Talk 2/2"},
+         {PARAM_POSITION, "Talk 3/1"},
+         {PARAM_POSITION, "Talk 3/2"},
+         {PARAM_POSITION, "Shake 1"},
+         {PARAM_POSITION, "Shake 2"},
+         {PARAM_POSITION, "Shake 3"}}),
+    Row("Bar Client", CHARS, {{PARAM_OBJECT, "Bar Server"}}),
+    Row("Fog", CHARS,
+        {{PARAM_TIME, "Duration"},
+         {PARAM_RADIUS, "Start"},
+         {PARAM_RADIUS, "End"},
+         {PARAM_NUMBER, "Red"},
+         {PARAM_NUMBER, "Green"},
+         {PARAM_NUMBER, "Blue"},
+         {PARAM_NUMBER, kInterpolation}}),
+    Row("Action Walk", CHARS,
+        {{PARAM_POSITION, "Position"},
+         {PARAM_ACTIONNAME, "Action1"},
+         {PARAM_ACTIONNAME, "Action2"},
+         {PARAM_ACTIONNAME, "Action3"},
+         {PARAM_NUMBER, "random from (ms)"},
+         {PARAM_NUMBER, "random to (ms)"}}),
+    Row("HeroRecord", CHAR_A | HIDDEN),
+    Row("BurglaryTarget", ALL,
+        {{PARAM_NUMBER, "Burglary Number (1..)"},
+         {PARAM_RADIUS},
+         {PARAM_POSITION, "Car"},
+         {PARAM_POSITION, "Hero"},
+         {PARAM_POSITION, "Gang-Member 1"},
+         {PARAM_POSITION, "Gang-Member 2"},
+         {PARAM_POSITION, "Gang-Member 3"},
+         {PARAM_POSITION, "Unused"},
+         {PARAM_POSITION, "Unused"},
+         {PARAM_OBJECT, nullptr, 10},
+         {PARAM_NUMBER, "Loot Needed (0..100%)"},
+         {PARAM_TIME, "Par-Time"},
+         {PARAM_NUMBER, "Car Angle (0-359)"}}),
+    Row("SetRemoteOpenState", ALL, {{PARAM_NUMBER, kRemoteState}, {PARAM_OBJECT}}),
+    Row("SetRemoteBrokenState", ALL, {{PARAM_NUMBER, kRemoteState}, {PARAM_OBJECT}}),
+    Row("SetRemoteAlarmState", ALL, {{PARAM_NUMBER, kRemoteState}, {PARAM_OBJECT}}),
+    Row("SetRemoteLockedState", ALL, {{PARAM_NUMBER, kRemoteState}, {PARAM_OBJECT}}),
+    Row("SetRemoteActiveState", ALL, {{PARAM_NUMBER, kRemoteState}, {PARAM_OBJECT}}),
+    Row("AddToKnownPeople", CHAR_A, {{PARAM_OBJECT}}),
+    Row("WaitGuard", CHARS,
+        {{PARAM_NUMBER, kSoundFlag}, {PARAM_NUMBER, "Delay"}, {PARAM_NUMBER, "Random Delay"}}),
+    Row("Buy", CHARS,
+        {{PARAM_NUMBER, "Type: 1:tool, 2:car, 4:loot"},
+         {PARAM_NUMBER, "Storylevel from"},
+         {PARAM_NUMBER, "Storylevel to"},
+         {PARAM_TEXTID, "Text if list empty"},
+         {PARAM_TEXTID, "Text if too expensive"},
+         {PARAM_TEXTID, "Text if successful"}}),
+    Row("Sell", CHARS,
+        {{PARAM_NUMBER, "Type: 1:tool, 2:car, 4:loot"},
+         {PARAM_NUMBER, "Percentage usury (wucher)"},
+         {PARAM_TEXTID, "Text if list empty"},
+         {PARAM_TEXTID, "Text if value = 0"},
+         {PARAM_TEXTID, "Text if successful"}}),
+    Row("Environment Sound", ALL,
+        {{PARAM_RADIUS, "radius"}, {PARAM_SOUNDID, "sound id"}, {PARAM_RADIUS, "volume (0..1)"}}),
+    Row("PlaySound", ALL,
+        {{PARAM_SOUNDID, "sound id"}, {PARAM_RADIUS, "volume (0..1)"}, {PARAM_NUMBER, "3d sound (0,1)"}}),
+    Row("Finish Burglary", CAR),
+    Row("Direct Camera", CHARS,
+        {{PARAM_TIME, "Duration"}, {PARAM_CAMERA, "Camera"}, {PARAM_NUMBER, kInterpolation}}),
+    Row("Car Target", CAR,
+        {{PARAM_POSITION, "Target"},
+         {PARAM_NUMBER, "Drive Mode (0..start, 1..end, 2..linear, 3..start+end)"}}),
+    Row("Map Area", ALL,
+        {{PARAM_POSITION, "Area Center"},
+         {PARAM_RADIUS, "Area Radius"},
+         {PARAM_POSITION, "Taxi Position"},
+         {PARAM_TEXTID, "Area Name"}}),
+    Row("Activate Dialog", CHARS, {{PARAM_NUMBER, "Dialog Number"}}),
+    Row("Deactivate Dialog", CHARS, {{PARAM_NUMBER, "Dialog Number"}}),
+    Row("Enable Burglary Success", ALL),
+    Row("InitFakeHero", CHARS),
+    Row("InitOutro", ALL),
+    Row("Music", ALL, {{PARAM_NUMBER, "Track Number"}, {PARAM_RADIUS, "Active Radius"}}),
+    Row("Reduce Crimerate", ALL, {{PARAM_NUMBER, "Percent (0..100)"}}),
+    Empty(nullptr),
+};
+
+} // namespace
+
+const STaskTypeRow (&TaskTypeTable)[kTaskTypeRows] = g_Rows;
+
+const STaskTypeRow* TaskTypeRow(int32_t taskType)
+{
+    return taskType >= 0 && taskType < kTaskTypeRows ? &g_Rows[taskType] : nullptr;
+}
+
+std::unique_ptr<CTask> CreateTaskForKind(int32_t taskType, int32_t kind)
+{
+    const STaskTypeRow* row = TaskTypeRow(taskType);
+    // The mask is a 16-bit value: kinds beyond bit 15 never match.
+    const bool applies = row && row->factory && kind >= 0 && kind < 16 &&
+                         (int16_t(uint16_t(row->kindMask)) & (1 << kind)) != 0;
+    if (applies)
+        return std::unique_ptr<CTask>(row->factory());
+    return std::make_unique<CTask>();
+}
+
+std::vector<int32_t> EditorTaskTypes(int32_t kind)
+{
+    std::vector<int32_t> types;
+    if (kind < 0 || kind >= 14)
+        return types;
+    for (int32_t i = 0; i < kTaskTypeRows && g_Rows[i].name; ++i)
+        if (!(g_Rows[i].kindMask & kHiddenTaskType) && (g_Rows[i].kindMask & (1u << kind)))
+            types.push_back(i);
+    return types;
+}
