@@ -9,6 +9,8 @@ PACKAGES=(
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
   liblitehtml-dev libgumbo-dev libtiff-dev libtiff-tools libfreetype-dev fonts-dejavu-core
   zlib1g-dev clang clang-format libfuzzer-14-dev imagemagick
+  # models made by other programs, read by the importer tests
+  assimp-testmodels libirrlicht-doc assimp-utils
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

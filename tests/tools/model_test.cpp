@@ -160,3 +160,65 @@ TEST_F(ModelTool, ErrorsNameTheFileAndTheReason)
 }
 
 } // namespace
+
+// Other programs' models through the importers, saved as model files.
+TEST_F(ModelTool, ImportTakesObjXAndMayaFiles)
+{
+    auto text = [](const std::string& s) { return Bytes(s.begin(), s.end()); };
+    write("crate.obj",
+          text("v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\ng lid\nf 1// 2// 3// 4//\nf 1//1 2//1 3//1\n"));
+    write("crate.x",
+          text("xof 0303txt 0032\nFrame Lid { Mesh Top { 3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;;"
+               " 1; 3;0,1,2;; } }\n"));
+    write("crate.ma", text("//Maya ASCII 3.0 scene\ncreateNode transform -name \"lid\";\n"
+                           "createNode mesh -name \"top\" -parent \"lid\";\n"
+                           "\tsetAttr -size 3 \".vrts[0:2]\" 0 0 0 1 0 0 0 1 0;\n"
+                           "\tsetAttr -size 3 \".edge[0:2]\" 0 1 0 1 2 0 2 0 0;\n"
+                           "\tsetAttr -size 1 \".face[0]\" -type \"polyFaces\" f 3 0 1 2;\n"));
+    const struct
+    {
+        const char* in;
+        const char* dump;
+    } cases[] = {
+        {"crate.obj", "ROOT 'crate' vertices 3 faces 1 locators 0 keys 0\n"
+                      "  MESH 'lid' vertices 3 faces 1 materials 1 tracks 0 keys 0\n"},
+        {"crate.x", "ROOT 'crate' vertices 3 faces 1 locators 0 keys 0\n"
+                    "  FRAME 'Lid' keys 0\n"
+                    "    MESH 'Top' vertices 3 faces 1 materials 1 tracks 0 keys 0\n"},
+        {"crate.ma", "ROOT 'crate' vertices 3 faces 1 locators 0 keys 0\n"
+                     "  FRAME 'lid' keys 0\n"
+                     "    MESH 'top' vertices 3 faces 1 materials 1 tracks 0 keys 0\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.in);
+        ToolRun r = tool(std::string("model import ") + c.in + " out.tmf");
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        r = tool("model dump out.tmf");
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.out, c.dump);
+    }
+
+    write("packed.x", text("xof 0303bzip0032 packed"));
+    write("notes.txt", text("# only a comment\n"));
+    const struct
+    {
+        const char* args;
+        const char* file;
+        const char* reasons[2];
+    } errors[] = {
+        {"model import missing.obj out.tmf", "missing.obj", {"cannot be read", "cannot be read"}},
+        {"model import packed.x out.tmf",
+         "packed.x",
+         {"compressed .x files are not supported", "no importer takes it"}},
+        {"model import notes.txt out.tmf", "notes.txt", {"no importer takes it", "no importer takes it"}},
+        {"model import crate.obj nofolder/out.tmf", "nofolder/out.tmf", {"cannot create", "cannot create"}},
+    };
+    for (const auto& e : errors) {
+        const ToolRun r = tool(e.args);
+        EXPECT_EQ(r.exitCode, 1) << e.args;
+        EXPECT_NE(r.err.find(e.file), std::string::npos) << r.err;
+        for (const char* reason : e.reasons)
+            EXPECT_NE(r.err.find(reason), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(tool("model import crate.obj").exitCode, 1);
+}

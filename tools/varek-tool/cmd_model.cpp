@@ -1,16 +1,24 @@
 // Group "model": the model file (tmf) on the command line.
 //   varek-tool model dump FILE         the node tree with its counts
 //   varek-tool model roundtrip IN OUT  load, then save
+//   varek-tool model import IN OUT     any model the importers take (.x, Maya
+//                                      ASCII, model file, OBJ), saved as a model file
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
+#include <unistd.h>
 
 #include "GAMES/Rulo2/Model.h"
+#include "GAMES/Rulo2/editor/EditorInstall.h"
 #include "GAMES/Rulo2/world/CFrameNode.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/ModelImport.h"
+#include "LIBS/System/LogPrintf.h"
+#include "platform/files/Files.h"
 #include "tools/varek-tool/ToolFiles.h"
 
 namespace {
@@ -68,8 +76,38 @@ void Dump(CModelNode* first, int depth)
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: varek-tool model dump FILE\n       varek-tool model roundtrip IN OUT\n");
+    std::fprintf(stderr, "usage: varek-tool model dump FILE\n       varek-tool model roundtrip IN OUT\n"
+                         "       varek-tool model import IN OUT.tmf\n");
     return 1;
+}
+
+// The importers say in the log why they leave out parts of a file or refuse
+// it: those lines go to stderr before the tool's own message.
+int Import(const char* inArg, const std::string& in, const char* outArg, const std::string& out)
+{
+    InstallEditor();
+    const std::filesystem::path log =
+        std::filesystem::temp_directory_path() / ("varek_import_" + std::to_string(::getpid()) + ".log");
+    std::filesystem::remove(log);
+    static const uint8_t loggingOn = 1;
+    LogPrintfSetTarget(&loggingOn, log.c_str());
+    std::unique_ptr<CRootNode> root(ImportModelFile(in.c_str()));
+    LogPrintfSetTarget(nullptr, nullptr);
+    {
+        std::ifstream lines(log);
+        for (std::string line; std::getline(lines, line);)
+            std::fprintf(stderr, "%s\n", line.c_str());
+    }
+    std::filesystem::remove(log);
+    if (!root)
+        return ToolFail("model", inArg,
+                        platform::Access(in, 4) != 0
+                            ? "cannot be read"
+                            : "no importer takes it (.x, Maya ASCII, model file, OBJ)");
+    std::string error;
+    if (!root->Save(out.c_str(), &error))
+        return ToolFail("model", outArg, error);
+    return 0;
 }
 
 } // namespace
@@ -79,12 +117,14 @@ int cmd_model(int argc, char** argv)
     if (argc < 2)
         return Usage();
     const std::string action = argv[1];
-    if (!((action == "dump" && argc == 3) || (action == "roundtrip" && argc == 4)))
+    if (!((action == "dump" && argc == 3) || ((action == "roundtrip" || action == "import") && argc == 4)))
         return Usage();
     // Loading a model makes its folder the current one: settle both paths first.
     std::error_code ec;
     const std::string in = std::filesystem::absolute(argv[2], ec).string();
     const std::string out = argc == 4 ? std::filesystem::absolute(argv[3], ec).string() : std::string();
+    if (action == "import")
+        return Import(argv[2], in, argv[3], out);
     std::string error;
     std::unique_ptr<CRootNode> root(LoadTmf(in.c_str(), &error));
     if (!root)

@@ -26,7 +26,9 @@ const Group kGroups[] = {
     {"pack", cmd_pack, "pack IN OUT        pack a file with the program's packer"},
     {"unpack", cmd_unpack, "unpack IN OUT      unpack a packed file"},
     {"image", cmd_image, "image info FILE | image convert IN OUT [FORMAT]   show or convert a picture"},
-    {"model", cmd_model, "model dump FILE | model roundtrip IN OUT   show or re-save a model file"},
+    {"model", cmd_model,
+     "model dump FILE | model roundtrip IN OUT | model import IN OUT.tmf   show, re-save or import a "
+     "model"},
     {"world", cmd_world, "world dump FILE | world roundtrip IN OUT   show or re-save a world file"},
     {"texpage", cmd_texpage, "texpage dump FILE  show the texture pages of a world file"},
     {"view", cmd_view,

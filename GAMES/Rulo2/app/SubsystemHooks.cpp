@@ -9,6 +9,7 @@
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/GameStep.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/editor/EditorInstall.h"
 #include "GAMES/Rulo2/navigation/GroundMap.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/CScreenFade.h"
@@ -22,6 +23,7 @@
 #include "GAMES/Rulo2/render/UiSurfaces.h"
 #include "GAMES/Rulo2/world/CMeshDrawing.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/ModelImport.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "GAMES/Rulo2/world/WorldImport.h"
@@ -173,6 +175,7 @@ void InstallSubsystemHooks()
     AppHooks.clearWorld = ClearWorld;
     AppHooks.createGroundRaster = CGround::CreateScratchBitmap;
     AppHooks.loadWorld = LoadStartWorld;
+    AppHooks.importModel = ImportModelFromProject;
     AppHooks.afterWorldLoaded = AfterWorldLoaded;
     AppHooks.installRenderHooks = InstallModelRenderHooks;
     AppHooks.loadGameResources = LoadGameResources;
@@ -191,6 +194,9 @@ void InstallSubsystemHooks()
     RedrawGameFrame = RedrawFrame;
 
     DroppedFileHooks.loadWorld = LoadStartWorld;
+    DroppedFileHooks.importModel = ImportModelFromProject;
     DroppedFileHooks.loadTexture = LoadDroppedTexture;
     DroppedFileHooks.refreshEditor = RecomputeBounds;
+
+    InstallEditor();
 }

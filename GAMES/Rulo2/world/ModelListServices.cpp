@@ -11,6 +11,7 @@
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/ModelImport.h"
 #include "GAMES/Rulo2/world/SnapPoints.h"
 #include "GAMES/Rulo2/world/TreeControl.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
@@ -374,8 +375,6 @@ void ClearLinkTo(CModelEntry* first, const CModelEntry* target)
     });
 }
 
-CRootNode* (*g_ImportModelFile)(const char* path) = nullptr;
-
 bool ReplaceModelFromFile(CModelEntry* entry, const char* path)
 {
     if (!entry || !path)
@@ -384,8 +383,8 @@ bool ReplaceModelFromFile(CModelEntry* entry, const char* path)
     CRootNode* loaded = nullptr;
     if (dot && strcasecmp(dot, ".tmf") == 0)
         loaded = LoadTmf(path);
-    else if (g_ImportModelFile)
-        loaded = g_ImportModelFile(path);
+    else
+        loaded = ImportModelFile(path);
     if (!loaded)
         return false;
     entry->SetName(loaded->name);

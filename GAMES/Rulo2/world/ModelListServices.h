@@ -52,13 +52,10 @@ void RefitAllTexturesInModels(CModelEntry* first);
 void RemoveTextureFromModels(CModelEntry* first, CTexturePage* page, int32_t entry);
 bool IsTextureUsedByModels(CModelEntry* first, CTexturePage* page, int32_t entry);
 void ClearLinkTo(CModelEntry* first, const CModelEntry* target);
-// Loads the file with the importer for its type and puts the new model in
-// place of the entry's model, taking its name; false (nothing changed) when
-// it cannot be loaded.
+// Loads the file (a model file, or any other through ImportModelFile) and
+// puts the new model in place of the entry's model, taking its name; false
+// (nothing changed) when it cannot be loaded.
 bool ReplaceModelFromFile(CModelEntry* entry, const char* path);
-// Importers of other model files (".x", Maya ASCII, OBJ) that the editor
-// provides; each returns a new model root or null.
-extern CRootNode* (*g_ImportModelFile)(const char* path);
 // Validates the models again; a model left with nothing to draw is validated once more.
 void RepairModel(CModelEntry* first);
 // Marks the textures of every model as in use.

@@ -1,0 +1,13 @@
+#include "GAMES/Rulo2/editor/EditorInstall.h"
+
+#include "GAMES/Rulo2/editor/import/MayaImport.h"
+#include "GAMES/Rulo2/editor/import/ObjImport.h"
+#include "GAMES/Rulo2/editor/import/XImport.h"
+#include "GAMES/Rulo2/world/ModelImport.h"
+
+void InstallEditor()
+{
+    g_ModelImporters.loadX = LoadXFile;
+    g_ModelImporters.importMayaAscii = ImportMayaAscii;
+    g_ModelImporters.importObj = ImportObj;
+}
