@@ -374,6 +374,30 @@ TEST_F(MayaImportTest, DamagedStatementsAreDroppedWithTheirLine)
     EXPECT_TRUE(Logged("key 5 of curve 'pCube1_translateZ' beyond its 1 keys dropped")) << Log();
 }
 
+// A chain of parents deeper than a model file may hold, and counts far
+// beyond the data: refused with a line, without reserving their memory.
+TEST_F(MayaImportTest, DeepTreesAndHugeCountsStayBounded)
+{
+    std::string scene = std::string(kHeader) + "createNode transform -name \"t0\";\n";
+    for (int i = 1; i <= 1001; ++i)
+        scene += "createNode transform -name \"t" + std::to_string(i) + "\" -parent \"t" +
+                 std::to_string(i - 1) + "\";\n";
+    // A mesh at the bottom keeps the chain from being pruned as empty.
+    scene += "createNode mesh -name \"leaf\" -parent \"t999\";\n"
+             "\tsetAttr \".vrts[0:2]\" 0 0 0 1 0 0 0 1 0;\n"
+             "\tsetAttr \".edge[0:2]\" 0 1 0 1 2 0 2 0 0;\n"
+             "\tsetAttr \".face[0]\" -type \"polyFaces\" f 3 0 1 2;\n";
+    scene += "createNode animCurveTL -name \"t0_translateX\";\n"
+             "\tsetAttr -size 2000000000 \".keyTimeValue[1999999999]\" 0 1;\n"
+             "createNode mesh -name \"far\";\n"
+             "\tsetAttr \".vrts[2000000]\" 1 2 3;\n";
+    auto root = Import(scene);
+    ASSERT_TRUE(root);
+    EXPECT_TRUE(Logged("FrameNode 't1000' lies deeper than 1000 nodes: left out")) << Log();
+    EXPECT_TRUE(Logged("keys dropped: the file asks for more than the importer holds")) << Log();
+    EXPECT_TRUE(Logged(".vrts[2000000:2000000] of mesh 'far' outside its")) << Log();
+}
+
 TEST_F(MayaImportTest, CutAndUnterminatedStatementsEndTheFileQuietly)
 {
     const std::string whole = std::string(kHeader) + Triangle() +

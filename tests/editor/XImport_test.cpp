@@ -299,6 +299,20 @@ TEST_F(XImportTest, CutFilesAreRefusedOrReadInPart)
     EXPECT_TRUE(Logged("frame 'A' refers to itself"));
 }
 
+// References may chain frames deeper than their nesting in the file: the
+// chain is cut where a model file would cut it.
+TEST_F(XImportTest, ReferenceChainsStayWithinTheModelDepth)
+{
+    std::string text = "xof 0303txt 0032\nFrame F0 { { F1 } }\nHolder {\n";
+    for (int i = 1; i <= 1100; ++i)
+        text += " Frame F" + std::to_string(i) + " { { F" + std::to_string(i + 1) + " } }\n";
+    text += " Frame F1101 { Mesh M { 3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; 3;0,1,2;; } }\n}\n";
+    CRootNode root;
+    ASSERT_TRUE(LoadXFileBytes(text, root, "chain.x"));
+    EXPECT_TRUE(Logged("frame 'F999' left out: the file makes too many nodes or nests them too deep"))
+        << Log();
+}
+
 TEST_F(XImportTest, CompressedFilesAreRefusedAndTheNextReaderTried)
 {
     auto root = Import("packed.x", "xof 0303tzip0032\x10\x20\x30");

@@ -2,6 +2,9 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+
+#include "platform/files/Files.h"
 
 namespace importtext {
 
@@ -55,6 +58,17 @@ bool ParseLong(std::string_view text, long& value)
     if (ec != std::errc() || end == text.data() + i)
         return false;
     value = parsed;
+    return true;
+}
+
+bool ReadFileHead(const char* path, size_t size, std::string& head)
+{
+    std::FILE* f = path ? platform::OpenFile(path, "rb") : nullptr;
+    if (!f)
+        return false;
+    head.resize(size);
+    head.resize(std::fread(head.data(), 1, size, f));
+    std::fclose(f);
     return true;
 }
 

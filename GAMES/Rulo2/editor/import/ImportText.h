@@ -3,6 +3,7 @@
 // atof/atoi (a leading part that parses counts, the rest is ignored), never
 // past the end of the view they are given.
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace importtext {
@@ -22,6 +23,11 @@ bool ParseLong(std::string_view text, long& value);
 // The next blank-separated word from `pos` on (pos moves past it); empty at
 // the end.
 std::string_view NextWord(std::string_view text, size_t& pos);
+
+// Up to `size` bytes from the start of a file: the dispatcher asks every
+// importer in turn, and each looks at the head before it reads a whole file.
+// False when the file cannot be opened.
+bool ReadFileHead(const char* path, size_t size, std::string& head);
 
 // Calls `line(view, number)` for every line (LF-separated, numbered from 1).
 template <typename Fn>

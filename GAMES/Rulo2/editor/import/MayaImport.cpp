@@ -19,70 +19,11 @@ namespace maya {
 namespace {
 
 constexpr float kDegrees = 3.1415927f / 180.0f;
-// "-size" of a curve beyond this is taken as this many keys (with a log
-// line): a damaged count must not reserve gigabytes.
-constexpr long kMaxKeys = 1L << 20;
 
 bool StartsWith(std::string_view text, std::string_view head)
 {
     return text.substr(0, head.size()) == head;
 }
-
-// Numbers after an attribute; "-type" and its type name come before them.
-class MayaArgs
-{
-public:
-    MayaArgs(std::string_view statement, size_t pos) : s_(statement), pos_(pos) {}
-
-    bool Token(std::string& t) { return MayaReadToken(s_, pos_, t); }
-    bool Value(std::string& t)
-    {
-        while (Token(t)) {
-            if (t != "-type")
-                return true;
-            if (!Token(t))
-                return false;
-        }
-        return false;
-    }
-    bool Float(float& v)
-    {
-        std::string t;
-        if (!Value(t))
-            return false;
-        v = 0.0f;
-        importtext::ParseFloat(t, v);
-        return true;
-    }
-    bool Floats(float* v, int n)
-    {
-        for (int i = 0; i < n; ++i)
-            if (!Float(v[i]))
-                return false;
-        return true;
-    }
-    bool Long(long& v)
-    {
-        std::string t;
-        if (!Value(t))
-            return false;
-        v = 0;
-        importtext::ParseLong(t, v);
-        return true;
-    }
-    bool Bool(bool& v)
-    {
-        std::string t;
-        if (!Value(t))
-            return false;
-        v = MayaBool(t);
-        return true;
-    }
-
-private:
-    std::string_view s_;
-    size_t pos_;
-};
 
 // The statement's keyword ("setAttr"/"addAttr") and its first token.
 bool FirstAttrToken(std::string_view statement, size_t& pos, std::string& token)
@@ -144,9 +85,8 @@ void ComposeRestMatrix(CFrameNode& node)
 // logged) when the parent does not exist.
 bool AttachNode(MayaImport& im, CModelNode* node, const MayaNodeFlags& flags, const char* kind)
 {
-    CNode* parent = flags.hasParent ? im.root.FindByName(flags.parent.c_str()) : &im.root;
+    CNode* parent = MayaFindParent(im, flags, kind);
     if (!parent) {
-        LogPrintf("Couldn't find parent '%s' for %s '%s'", flags.parent.c_str(), kind, flags.name.c_str());
         delete node;
         return false;
     }
@@ -185,7 +125,7 @@ std::string MayaReadFrameOrJoint(MayaImport& im, std::string_view rest, bool joi
             (!joint && (StartsWith(attr, "-cachedInternally") || StartsWith(attr, ".displayHandle") ||
                         StartsWith(attr, ".selectHandle"))))
             continue;
-        MayaArgs args(statement, pos);
+        MayaValues args(statement, pos);
         long first, last;
         bool flag = false;
         float v[3];
@@ -278,7 +218,7 @@ std::string MayaReadMaterialNode(MayaImport& im, std::string_view rest, int32_t 
         std::string attr;
         if (!FirstAttrToken(statement, pos, attr))
             continue;
-        MayaArgs args(statement, pos);
+        MayaValues args(statement, pos);
         long first, last;
         bool known = false;
         for (int c = 0; c < 6 && !known; ++c)
@@ -320,7 +260,7 @@ std::string MayaReadFileNode(MayaImport& im, std::string_view rest)
         if (!FirstAttrToken(statement, pos, attr))
             continue;
         long first, last;
-        MayaArgs args(statement, pos);
+        MayaValues args(statement, pos);
         if (MayaMatchAttr(attr, ".fileTextureName", first, last))
             args.Value(file->fileName);
         else
@@ -365,7 +305,7 @@ std::string MayaReadAnimCurveNode(MayaImport& im, std::string_view rest)
         std::string attr;
         if (!FirstAttrToken(statement, pos, attr))
             continue;
-        MayaArgs args(statement, pos);
+        MayaValues args(statement, pos);
         long first, last;
         // "-size N" comes before the attribute it sizes.
         while (MayaMatchAttr(attr, "-size", first, last)) {
@@ -381,14 +321,8 @@ std::string MayaReadAnimCurveNode(MayaImport& im, std::string_view rest)
                 curve->tangentType = int32_t(type);
         } else if (MayaMatchAttr(attr, ".keyTimeValue", first, last)) {
             if (!allocated) {
-                long count = size > 0 ? size : 1;
-                if (count > kMaxKeys) {
-                    LogPrintf("%s:%d: curve '%s' of %ld keys read as %ld", im.source, im.line,
-                              flags.name.c_str(), count, kMaxKeys);
-                    count = kMaxKeys;
-                }
-                curve->keyCount = int32_t(count);
-                curve->keys.assign(2 * size_t(count), 0.0f);
+                // The count is fixed by the first such statement.
+                curve->keyCount = size > 0 && size <= INT32_MAX ? int32_t(size) : 1;
                 allocated = true;
             }
             if (last < 0)
@@ -402,8 +336,14 @@ std::string MayaReadAnimCurveNode(MayaImport& im, std::string_view rest)
                               k, flags.name.c_str(), curve->keyCount);
                     continue;
                 }
-                curve->keys[size_t(k)] = time / 24.0f;
-                curve->keys[size_t(curve->keyCount + k)] = value;
+                if (size_t(k) >= curve->times.size()) {
+                    if (!im.Grow(2 * (size_t(k) + 1 - curve->times.size()), "keys"))
+                        break;
+                    curve->times.resize(size_t(k) + 1, 0.0f);
+                    curve->values.resize(size_t(k) + 1, 0.0f);
+                }
+                curve->times[size_t(k)] = time / 24.0f;
+                curve->values[size_t(k)] = value;
             }
         } else if (!MayaMatchAttr(attr, ".preInfinity", first, last) &&
                    !MayaMatchAttr(attr, ".postInfinity", first, last) && !StartsWith(attr, ".keyTan")) {
@@ -528,7 +468,8 @@ void ResolveAnimation(MayaImport& im)
     CNode* target = nullptr;
     const std::string* targetName = nullptr;
     for (auto& r : im.records) {
-        if (r->kind != MayaRecord::ANIM_CURVE || r->keyCount <= 0)
+        // Keys the file never filled at the end of a curve are left out.
+        if (r->kind != MayaRecord::ANIM_CURVE || r->times.empty())
             continue;
         if (!targetName || *targetName != r->name) {
             target = im.root.FindByName(r->name.c_str());
@@ -538,9 +479,9 @@ void ResolveAnimation(MayaImport& im)
         if (!model)
             continue;
         const bool eased = r->tangentType != 2 && r->tangentType != 4;
-        const uint32_t n = uint32_t(r->keyCount);
-        float* times = r->keys.data();
-        float* values = times + n;
+        const uint32_t n = uint32_t(r->times.size());
+        float* times = r->times.data();
+        float* values = r->values.data();
         if (r->channel >= 1 && r->channel <= 9 &&
             (model->modelKind == CModelNode::KIND_FRAME || model->modelKind == CModelNode::KIND_JOINT)) {
             auto* frame = static_cast<CFrameNode*>(model);
@@ -673,6 +614,60 @@ bool MayaMatchAttr(std::string& token, std::string_view name, long& first, long&
     return true;
 }
 
+bool MayaValues::Value(std::string& t)
+{
+    while (Token(t)) {
+        if (t != "-type")
+            return true;
+        if (!Token(t))
+            return false;
+    }
+    return false;
+}
+
+bool MayaValues::Float(float& v)
+{
+    std::string t;
+    if (!Value(t))
+        return false;
+    v = 0.0f;
+    importtext::ParseFloat(t, v);
+    return true;
+}
+
+bool MayaValues::Floats(float* v, int n)
+{
+    for (int i = 0; i < n; ++i)
+        if (!Float(v[i]))
+            return false;
+    return true;
+}
+
+bool MayaValues::Number(long& v)
+{
+    std::string t;
+    if (!Value(t))
+        return false;
+    v = -1;
+    importtext::ParseLong(t, v);
+    return true;
+}
+
+bool MayaValues::Long(long& v)
+{
+    std::string t;
+    return Value(t) && importtext::ParseLong(t, v);
+}
+
+bool MayaValues::Bool(bool& v)
+{
+    std::string t;
+    if (!Value(t))
+        return false;
+    v = MayaBool(t);
+    return true;
+}
+
 bool MayaBool(std::string_view token)
 {
     return StartsWith(token, "on") || StartsWith(token, "true") || StartsWith(token, "yes");
@@ -697,6 +692,25 @@ MayaNodeFlags MayaReadNodeFlags(std::string_view rest)
     return flags;
 }
 
+CNode* MayaFindParent(MayaImport& im, const MayaNodeFlags& flags, const char* kind)
+{
+    CNode* parent = flags.hasParent ? im.root.FindByName(flags.parent.c_str()) : &im.root;
+    if (!parent) {
+        LogPrintf("Couldn't find parent '%s' for %s '%s'", flags.parent.c_str(), kind, flags.name.c_str());
+        return nullptr;
+    }
+    // As in model files: a tree deeper than this is not attached.
+    uint32_t depth = 0;
+    for (CNode* n = parent; n && n != &im.root; n = n->parent)
+        ++depth;
+    if (depth >= kMaxModelDepth) {
+        LogPrintf("%s:%d: %s '%s' lies deeper than %u nodes: left out", im.source, im.line, kind,
+                  flags.name.c_str(), kMaxModelDepth);
+        return nullptr;
+    }
+    return parent;
+}
+
 std::string MayaImport::MayaSkipAttrLines()
 {
     std::string statement;
@@ -712,6 +726,16 @@ MayaRecord* MayaImport::MayaFindRecord(std::string_view name, int32_t kind)
         if (r->name == name && (kind == 0 || r->kind == kind))
             return r.get();
     return nullptr;
+}
+
+bool MayaImport::Grow(size_t more, const char* what)
+{
+    if (more <= elementsLeft) {
+        elementsLeft -= more;
+        return true;
+    }
+    LogPrintf("%s:%d: %s dropped: the file asks for more than the importer holds", source, line, what);
+    return false;
 }
 
 MayaRecord* MayaImport::AddRecord(int32_t kind, std::string name)
@@ -811,10 +835,17 @@ bool ImportMayaAsciiText(std::string_view text, CRootNode& root, const char* sou
 
 CRootNode* ImportMayaAscii(const char* path)
 {
-    std::string text;
-    if (!path || !platform::ReadTextFile(path, text))
+    // The header line, after empty lines, decides before the whole file is read.
+    std::string head;
+    if (!importtext::ReadFileHead(path, 4096, head))
         return nullptr;
-    // Only a file that starts like a scene gets a root (which moves into its folder).
+    const size_t start = head.find_first_not_of("\r\n\t");
+    if (start != std::string::npos && head.compare(start, 13, "//Maya ASCII ") != 0 &&
+        head.size() - start >= 13)
+        return nullptr;
+    std::string text;
+    if (!platform::ReadTextFile(path, text))
+        return nullptr;
     {
         MayaStatements first(text);
         std::string statement;
@@ -822,6 +853,7 @@ CRootNode* ImportMayaAscii(const char* path)
         if (!first.MayaReadLine(statement, line) || !StartsWith(statement, "//Maya ASCII "))
             return nullptr;
     }
+    // Only a scene gets a root (which moves into the file's folder).
     auto root = std::make_unique<CRootNode>(path);
     if (!ImportMayaAsciiText(text, *root, path))
         return nullptr;

@@ -41,60 +41,11 @@ struct MeshBuild
     long size = -1; // "-size" for the next array
 };
 
-class Values
-{
-public:
-    Values(std::string_view statement, size_t pos) : s_(statement), pos_(pos) {}
-    bool Token(std::string& t) { return MayaReadToken(s_, pos_, t); }
-    // The next value; "-type" with its type name is skipped.
-    bool Value(std::string& t)
-    {
-        while (Token(t)) {
-            if (t != "-type")
-                return true;
-            if (!Token(t))
-                return false;
-        }
-        return false;
-    }
-    bool Float(float& v)
-    {
-        std::string t;
-        if (!Value(t))
-            return false;
-        v = 0.0f;
-        importtext::ParseFloat(t, v);
-        return true;
-    }
-    bool Long(long& v)
-    {
-        std::string t;
-        if (!Value(t))
-            return false;
-        v = 0;
-        return importtext::ParseLong(t, v);
-    }
-    bool Number(float& v) { return Float(v); }
-    bool Number(long& v)
-    {
-        std::string t;
-        if (!Value(t))
-            return false;
-        v = -1;
-        importtext::ParseLong(t, v);
-        return true;
-    }
-
-private:
-    std::string_view s_;
-    size_t pos_;
-};
-
 // Fills elements first..last of an array of `width` floats per element from
 // the statement's values. The range is checked against the "-size" count (when
 // given) and the reader's bound; values that run out end the range.
 template <typename T>
-void ReadArray(MayaImport& im, Values& values, long first, long last, long& size, int width,
+void ReadArray(MayaImport& im, MayaValues& values, long first, long last, long& size, int width,
                std::vector<T>& out, const char* what, const std::string& mesh)
 {
     const long limit = size > 0 && size < kMaxElements ? size : kMaxElements;
@@ -111,8 +62,12 @@ void ReadArray(MayaImport& im, Values& values, long first, long last, long& size
         for (int i = 0; i < width; ++i)
             if (!values.Number(v[i]))
                 return;
-        if (out.size() < size_t(k + 1) * size_t(width))
-            out.resize(size_t(k + 1) * size_t(width), T());
+        const size_t needed = size_t(k + 1) * size_t(width);
+        if (out.size() < needed) {
+            if (!im.Grow(needed - out.size(), what))
+                return;
+            out.resize(needed, T());
+        }
         for (int i = 0; i < width; ++i)
             out[size_t(k) * size_t(width) + size_t(i)] = v[i];
     }
@@ -173,7 +128,7 @@ void ApplyTexturePoints(MayaImport& im, MeshBuild& b, size_t faceStart, const st
             if (b.vertices[size_t(copy)].u == u && b.vertices[size_t(copy)].v == w)
                 found = copy;
         if (found < 0) {
-            if (b.vertices.size() >= size_t(kMaxElements)) {
+            if (b.vertices.size() >= size_t(kMaxElements) || !im.Grow(sizeof(MeshVertex) / 4, "vertex")) {
                 LogPrintf("%s:%d: mesh '%s' has too many vertices: texture point left out", im.source,
                           im.line, mesh.c_str());
                 continue;
@@ -195,7 +150,7 @@ void ApplyTexturePoints(MayaImport& im, MeshBuild& b, size_t faceStart, const st
 // reversed); "h" marks a hole; "mf n t..." gives the current face's corners
 // texture points. A face that names a missing edge or point is kept as an
 // empty face, so that the numbers of the faces after it stay.
-void ReadFaces(MayaImport& im, MeshBuild& b, Values& values, const std::string& mesh)
+void ReadFaces(MayaImport& im, MeshBuild& b, MayaValues& values, const std::string& mesh)
 {
     MakeVertices(b);
     const size_t pointCount = b.points.size() / 3;
@@ -209,6 +164,9 @@ void ReadFaces(MayaImport& im, MeshBuild& b, Values& values, const std::string& 
             return;
         }
         std::vector<long> numbers;
+        if (!im.Grow(size_t(n) + 1, "face")) {
+            return;
+        }
         for (long i = 0; i < n; ++i) {
             long v = 0;
             if (!values.Long(v))
@@ -265,7 +223,8 @@ void ReadFaces(MayaImport& im, MeshBuild& b, Values& values, const std::string& 
     }
 }
 
-void ReadObjectGroup(MayaImport& im, MeshBuild& b, std::string& attr, Values& values, const std::string& mesh)
+void ReadObjectGroup(MayaImport& im, MeshBuild& b, std::string& attr, MayaValues& values,
+                     const std::string& mesh)
 {
     long m = 0, unused = 0;
     if (!MayaMatchAttr(attr, ".objectGroups", m, unused))
@@ -412,11 +371,9 @@ std::string MayaReadMeshNode(MayaImport& im, std::string_view rest)
     const MayaNodeFlags flags = MayaReadNodeFlags(rest);
     if (!flags.hasName)
         return im.MayaSkipAttrLines();
-    CNode* parent = flags.hasParent ? im.root.FindByName(flags.parent.c_str()) : &im.root;
-    if (!parent) {
-        LogPrintf("Couldn't find parent '%s' for MeshNode '%s'", flags.parent.c_str(), flags.name.c_str());
+    CNode* parent = MayaFindParent(im, flags, "MeshNode");
+    if (!parent)
         return im.MayaSkipAttrLines();
-    }
     const std::string& name = flags.name;
     MeshBuild b;
     std::string statement;
@@ -427,7 +384,7 @@ std::string MayaReadMeshNode(MayaImport& im, std::string_view rest)
         std::string keyword, attr;
         if (!MayaReadToken(statement, pos, keyword) || !MayaReadToken(statement, pos, attr))
             continue;
-        Values values(statement, pos);
+        MayaValues values(statement, pos);
         long first = 0, last = -1;
         // "-size N" sizes the array this statement (or the next) fills.
         bool more = true;

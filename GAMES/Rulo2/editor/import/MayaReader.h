@@ -43,6 +43,29 @@ bool MayaMatchAttr(std::string& token, std::string_view name, long& first, long&
 // "on", "true" and "yes" (and longer words that start so) are true.
 bool MayaBool(std::string_view token);
 
+// The values after an attribute, token by token; "-type" and its type name
+// are skipped where a value is expected. A number reads like atof/atoi.
+class MayaValues
+{
+public:
+    MayaValues(std::string_view statement, size_t pos) : s_(statement), pos_(pos) {}
+
+    bool Token(std::string& t) { return MayaReadToken(s_, pos_, t); }
+    bool Value(std::string& t);
+    // False when the values have run out (a word that is no number reads as 0).
+    bool Float(float& v);
+    bool Floats(float* v, int n);
+    bool Number(float& v) { return Float(v); }
+    bool Number(long& v);
+    // False also when the value is no number.
+    bool Long(long& v);
+    bool Bool(bool& v);
+
+private:
+    std::string_view s_;
+    size_t pos_;
+};
+
 struct MayaRecord
 {
     enum Kind
@@ -73,10 +96,11 @@ struct MayaRecord
     std::vector<Member> members;
     // File texture.
     std::string fileName;
-    // Animation curve: key times, then key values.
+    // Animation curve: its "-size" count, and the key times and values as far
+    // as the file filled them.
     int32_t channel = 0;
     int32_t keyCount = 0;
-    std::vector<float> keys;
+    std::vector<float> times, values;
     int32_t pointIndex = -1;
     int32_t tangentType = 4;
 };
@@ -103,6 +127,11 @@ struct MayaImport
     // The next statement, or false at the end; `line` is where it starts.
     bool Next(std::string& statement) { return statements.MayaReadLine(statement, line); }
 
+    // Arrays grow as the file fills them; all of one import share this
+    // bound, so that a small damaged file cannot make the reader reserve
+    // gigabytes. False (with a log line) when `more` elements do not fit.
+    bool Grow(size_t more, const char* what);
+
     MayaRecord* MayaFindRecord(std::string_view name, int32_t kind = 0);
     MayaRecord* AddRecord(int32_t kind, std::string name);
 
@@ -110,6 +139,7 @@ struct MayaImport
     CRootNode& root;
     const char* source;
     int line = 0;
+    size_t elementsLeft = size_t(1) << 25;
     std::vector<std::unique_ptr<MayaRecord>> records;
     std::unordered_map<CMeshNode*, MayaMeshInfo> meshes;
 };
@@ -125,6 +155,10 @@ struct MayaNodeFlags
     bool hasParent = false;
 };
 MayaNodeFlags MayaReadNodeFlags(std::string_view rest);
+
+// The node that "-parent" names (the root without one); null, with the log
+// line for a missing parent, when the node cannot be attached.
+CNode* MayaFindParent(MayaImport& im, const MayaNodeFlags& flags, const char* kind);
 
 // The reader of `createNode mesh`; returns the statement after its attributes.
 std::string MayaReadMeshNode(MayaImport& im, std::string_view rest);

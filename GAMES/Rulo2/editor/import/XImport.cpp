@@ -6,6 +6,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "GAMES/Rulo2/editor/import/ImportText.h"
 #include "GAMES/Rulo2/editor/import/XFile.h"
 #include "GAMES/Rulo2/world/CFrameNode.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
@@ -30,6 +31,7 @@ struct XReader
     const XFile& file;
     int nodes = 0;
     size_t vertices = 0;
+    uint32_t depth = 0;
     // Frames being read: a reference back to one of them would never end.
     std::unordered_set<const XObject*> open;
 
@@ -233,12 +235,15 @@ bool XReadFrame(CModelNode& parent, const XObject& o, XReader& r)
         LogPrintf("%s: frame '%s' refers to itself: left out", r.Where(o).c_str(), o.name.c_str());
         return false;
     }
-    if (r.nodes >= kMaxNodes) {
-        LogPrintf("%s: frame '%s' left out: the file makes too many nodes", r.Where(o).c_str(),
-                  o.name.c_str());
+    // References can chain frames deeper than the file nests them; the meshes
+    // of a frame must stay within what a model file holds.
+    if (r.nodes >= kMaxNodes || r.depth + 1 >= kMaxModelDepth) {
+        LogPrintf("%s: frame '%s' left out: the file makes too many nodes or nests them too deep",
+                  r.Where(o).c_str(), o.name.c_str());
         return false;
     }
     ++r.nodes;
+    ++r.depth;
     r.open.insert(&o);
     auto frame = std::make_unique<CFrameNode>(o.name.c_str());
     frame->scaling = CVector(1, 1, 1);
@@ -258,6 +263,7 @@ bool XReadFrame(CModelNode& parent, const XObject& o, XReader& r)
         }
     }
     r.open.erase(&o);
+    --r.depth;
     parent.AddChild(frame.release());
     return true;
 }
@@ -279,7 +285,7 @@ bool LoadXFileBytes(std::string_view bytes, CRootNode& root, const char* source)
         LogPrintf("%s", file.Error().c_str());
         return false;
     }
-    XReader reader{file, 0, 0, {}};
+    XReader reader{file, 0, 0, 0, {}};
     for (const XObject* o : file.TopLevel()) {
         if (o->type == "Frame")
             XReadFrame(root, *o, reader);
@@ -294,11 +300,11 @@ CRootNode* LoadXFile(const char* name)
 {
     if (!name || !*name)
         return nullptr;
-    std::string bytes;
     const std::filesystem::path resource = platform::FindResource("Model", name);
-    const bool read =
-        resource.empty() ? platform::ReadFile(name, bytes) : platform::ReadFile(resource.string(), bytes);
-    if (!read || bytes.compare(0, 4, "xof ") != 0)
+    const std::string path = resource.empty() ? std::string(name) : resource.string();
+    std::string bytes;
+    if (!importtext::ReadFileHead(path.c_str(), 4, bytes) || bytes != "xof " ||
+        !platform::ReadFile(path, bytes))
         return nullptr;
     auto root = std::make_unique<CRootNode>(name);
     if (!LoadXFileBytes(bytes, *root, name))
