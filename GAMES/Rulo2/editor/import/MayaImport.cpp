@@ -11,6 +11,7 @@
 #include "GAMES/Rulo2/world/CFrameNode.h"
 #include "GAMES/Rulo2/world/CLocatorNode.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
+#include "GAMES/Rulo2/world/ParentTable.h"
 #include "LIBS/System/LogPrintf.h"
 #include "platform/files/Files.h"
 
@@ -703,9 +704,9 @@ CNode* MayaFindParent(MayaImport& im, const MayaNodeFlags& flags, const char* ki
     uint32_t depth = 0;
     for (CNode* n = parent; n && n != &im.root; n = n->parent)
         ++depth;
-    if (depth >= kMaxModelDepth) {
+    if (depth >= kMaxTreeDepth) {
         LogPrintf("%s:%d: %s '%s' lies deeper than %u nodes: left out", im.source, im.line, kind,
-                  flags.name.c_str(), kMaxModelDepth);
+                  flags.name.c_str(), kMaxTreeDepth);
         return nullptr;
     }
     return parent;

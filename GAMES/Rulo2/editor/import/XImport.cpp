@@ -11,6 +11,7 @@
 #include "GAMES/Rulo2/world/CFrameNode.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/ParentTable.h"
 #include "LIBS/System/LogPrintf.h"
 #include "platform/files/Files.h"
 #include "platform/resources/Resources.h"
@@ -237,7 +238,7 @@ bool XReadFrame(CModelNode& parent, const XObject& o, XReader& r)
     }
     // References can chain frames deeper than the file nests them; the meshes
     // of a frame must stay within what a model file holds.
-    if (r.nodes >= kMaxNodes || r.depth + 1 >= kMaxModelDepth) {
+    if (r.nodes >= kMaxNodes || r.depth + 1 >= kMaxTreeDepth) {
         LogPrintf("%s: frame '%s' left out: the file makes too many nodes or nests them too deep",
                   r.Where(o).c_str(), o.name.c_str());
         return false;
