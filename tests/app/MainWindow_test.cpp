@@ -503,3 +503,41 @@ TEST_F(MainWindowTest, AClickReleasedInItsOwnFrameIsSeenOnce)
 }
 
 } // namespace
+
+TEST_F(MainWindowTest, TypedCharactersReachTheMenuKeyOnlyDuringTextEntry)
+{
+    auto type = [&](const char* utf8) {
+        SDL_Event e{};
+        e.type = SDL_TEXTINPUT;
+        e.text.windowID = SDL_GetWindowID(NativeWindow(window));
+        std::snprintf(e.text.text, sizeof e.text.text, "%s", utf8);
+        SDL_PushEvent(&e);
+        for (int i = 0; i < 3; ++i)
+            WaitAndPumpMessages(5);
+    };
+    TextEntryActive = 0;
+    Input.menuKey = 0;
+    type("\xC3\xA9"); // é
+    EXPECT_EQ(Input.menuKey, 0);
+
+    TextEntryActive = 1;
+    type("\xC3\xA9");
+    EXPECT_EQ(Input.menuKey, 0xE9);
+    type("x"); // a key not yet taken is kept
+    EXPECT_EQ(Input.menuKey, 0xE9);
+    Input.menuKey = 0;
+    type("\xE2\x82\xAC"); // the euro sign is 0x80 in the code page
+    EXPECT_EQ(Input.menuKey, 0x80);
+
+    // Keys still set the menu key word, but nothing else happens while typing.
+    SelectView(VIEW_TOP);
+    SnappingMode = 1;
+    Send(WM_KEYDOWN, '3');
+    EXPECT_EQ(SnappingMode, 1);
+    Send(WM_KEYDOWN, VK_RETURN);
+    EXPECT_EQ(Input.menuKey, 3);
+    TextEntryActive = 0;
+    Send(WM_KEYDOWN, '3');
+    EXPECT_EQ(SnappingMode, 0);
+    SelectView(VIEW_GAME);
+}

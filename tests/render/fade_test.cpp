@@ -206,7 +206,7 @@ TEST_F(FadeOverFrame, QuadDepthsBlendChoiceAndHighlightGrowth)
     quad.DrawHighlighted(0);
     EXPECT_NEAR(quad.key.vertices[0].r, 1.15f, 1e-5f);
     EXPECT_EQ(quad.drawBuffer[0].diffuse, 0xFFFFB2B2u);
-    // Colours above 1 draw as 1; negative ones are not clamped up.
+    // Colours draw clamped to 0..1.
     quad.z = 0.3f;
     quad.DrawActive(0);
     EXPECT_EQ(quad.drawBuffer[0].sz, 0.3f);

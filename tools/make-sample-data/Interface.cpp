@@ -6,9 +6,12 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/ChunkFile.h"
+#include "platform/gdi/Gdi.h"
 #include "tools/make-sample-data/MeshBuilder.h"
 #include "tools/make-sample-data/SampleData.h"
 
@@ -90,6 +93,38 @@ void Icon(SPicture& p, const char* label, bool keyed)
     CentredText(p, label, std::max(1, p.height / 14), kAccent);
 }
 
+// One page of the interface font: 8 x 8 cells, the glyph of Windows-1252 code
+// c in cell (c - 1) mod 64 of page (c - 1) / 64, white on black (text is drawn
+// additively), inside the part of each cell the text element samples (the
+// cell less its first eighth at the left and top).
+void FontPage(SPicture& p, int page)
+{
+    p.Fill(0, 0, p.width, p.height, 0xFF000000u);
+    const int cellW = p.width / 8, cellH = p.height / 8;
+    const int insetX = cellW / 8, insetY = cellH / 8;
+    platform::TextFont font;
+    if (!font.Create(cellH - insetY - 2))
+        return;
+    std::vector<uint32_t> cell(size_t(cellW) * size_t(cellH));
+    for (int index = 0; index < 64; ++index) {
+        const int code = (page * 64 + index + 1) & 0xFF;
+        if (code < 33 || code == 127 || code == 129 || code == 141 || code == 143 || code == 144 ||
+            code == 157 || code == 160)
+            continue; // controls, space and the code page's gaps draw nothing
+        const char ch = char(code);
+        const std::string_view text(&ch, 1);
+        std::fill(cell.begin(), cell.end(), 0xFF000000u);
+        const int inner = cellW - insetX;
+        const int x = std::max(0, (inner - font.TextWidth(text)) / 2);
+        font.DrawText(cell.data() + size_t(insetY) * size_t(cellW) + size_t(insetX), inner, cellH - insetY,
+                      cellW * 4, x, 0, text, 0xFFFFFF);
+        const int cx = (index % 8) * cellW, cy = (index / 8) * cellH;
+        for (int y = 0; y < cellH; ++y)
+            for (int xx = 0; xx < cellW; ++xx)
+                p.At(cx + xx, cy + y) = cell[size_t(y) * size_t(cellW) + size_t(xx)] | 0xFF000000u;
+    }
+}
+
 enum EKind
 {
     PANEL,
@@ -102,12 +137,17 @@ enum EKind
     FONT,
     SLIDER_BAR,
     SLIDER_KNOB,
-    SLIDER_END,
     CLOCK,
     MAP,
     BACKPACK,
     LOADING,
     BAR,
+    PLATE_BACK,  // the square plate behind a 3-D button (alpha-tested)
+    PLATE_FRONT, // the rim drawn additively over it
+    CHECK_BOX,
+    CHECK_MARK,
+    SLIDER_GROOVE,
+    SLIDER_CAP, // the arrow at the left end; the right end is its mirror
 };
 
 struct SImage
@@ -147,18 +187,18 @@ const SImage kImages[] = {
     {488, PANEL, 256, 256, nullptr},
     {552, PANEL, 128, 256, nullptr},
     {489, DIGITS, 256, 32, nullptr},
-    {531, BUTTON, 256, 64, nullptr},
-    {530, PANEL, 256, 64, nullptr},
+    {531, PLATE_FRONT, 64, 64, nullptr},
+    {530, PLATE_BACK, 64, 64, nullptr},
     {430, BACKPACK, 64, 64, nullptr},
-    {547, FONT, 256, 128, nullptr},
-    {548, FONT, 256, 128, nullptr},
-    {549, FONT, 256, 128, nullptr},
-    {550, FONT, 256, 128, nullptr},
+    {547, FONT, 256, 256, nullptr},
+    {548, FONT, 256, 256, nullptr},
+    {549, FONT, 256, 256, nullptr},
+    {550, FONT, 256, 256, nullptr},
     {539, SLIDER_BAR, 256, 16, nullptr},
     {540, SLIDER_KNOB, 32, 32, nullptr},
-    {542, SLIDER_END, 16, 16, "-"},
-    {543, SLIDER_END, 16, 16, "+"},
-    {541, SLIDER_KNOB, 16, 16, nullptr},
+    {542, SLIDER_CAP, 32, 32, nullptr},
+    {543, SLIDER_CAP, 32, 32, nullptr},
+    {541, SLIDER_GROOVE, 64, 32, nullptr},
     {471, CLOCK, 128, 128, nullptr},
     {472, BUTTON, 32, 32, "1"},
     {473, BUTTON, 32, 32, "2"},
@@ -166,8 +206,8 @@ const SImage kImages[] = {
     {482, CLOCK, 64, 64, nullptr},
     {567, MAP, 256, 256, nullptr},
     {570, PANEL, 64, 64, nullptr},
-    {578, BUTTON, 64, 64, "<"},
-    {579, BUTTON, 64, 64, ">"},
+    {578, CHECK_BOX, 64, 64, nullptr},
+    {579, CHECK_MARK, 64, 64, nullptr},
     {594, LOADING, 256, 192, "THE STREET"},
     {595, LOADING, 256, 192, "THE HOUSES"},
     {598, LOADING, 256, 192, "THE PLAN"},
@@ -211,24 +251,16 @@ void DrawImage(const SImage& s, SPicture& p, CRandom& rnd)
         }
         break;
     case FONT:
-        p.Fill(0, 0, p.width, p.height, 0);
-        for (int c = 32; c < 128; ++c) {
-            const char text[2] = {char(c), 0};
-            const int cell = c - 32;
-            p.Text((cell % 16) * 16 + 2, (cell / 16) * 16 + 1, text, 2, WithAlpha(kInk, 255));
-        }
+        FontPage(p, s.id - 547);
         break;
     case SLIDER_BAR:
         p.Fill(0, 0, p.width, p.height, kPanel);
         p.Fill(0, p.height / 2 - 2, p.width, p.height / 2 + 2, kRim);
         break;
     case SLIDER_KNOB:
-        p.Fill(0, 0, p.width, p.height, kPanel);
-        p.Disc(float(p.width) / 2, float(p.height) / 2, float(p.width) / 2 - 1, kAccent);
-        break;
-    case SLIDER_END:
-        Panel(p);
-        CentredText(p, s.label, 1, kInk);
+        p.Fill(0, 0, p.width, p.height, 0);
+        p.Disc(float(p.width) / 2, float(p.height) / 2, float(p.width) / 2 - 1, WithAlpha(kAccent, 255));
+        p.Disc(float(p.width) / 2, float(p.height) / 2, float(p.width) / 4, WithAlpha(kRim, 255));
         break;
     case CLOCK: {
         const float c = float(p.width) / 2;
@@ -268,6 +300,44 @@ void DrawImage(const SImage& s, SPicture& p, CRandom& rnd)
         p.Fill(0, 0, p.width, p.height, kAccent);
         p.Frame(0, 0, p.width, p.height, 1, kRim);
         break;
+    case PLATE_BACK:
+        p.Fill(0, 0, p.width, p.height, 0);
+        p.VerticalGradient(4, 4, p.width - 4, p.height - 4, WithAlpha(kPanelLight, 255),
+                           WithAlpha(kPanel, 255));
+        break;
+    case PLATE_FRONT:
+        p.Fill(0, 0, p.width, p.height, 0xFF000000u);
+        p.Frame(4, 4, p.width - 4, p.height - 4, 3, WithAlpha(kAccent, 255));
+        break;
+    case CHECK_BOX:
+        p.Fill(0, 0, p.width, p.height, 0);
+        p.Fill(6, 6, p.width - 6, p.height - 6, WithAlpha(kPanel, 255));
+        p.Frame(6, 6, p.width - 6, p.height - 6, 4, WithAlpha(kRim, 255));
+        break;
+    case CHECK_MARK: {
+        p.Fill(0, 0, p.width, p.height, 0);
+        // A tick: down to the lower third, then up to the top right.
+        const float x0 = 16, y0 = 34, x1 = 28, y1 = 48, x2 = 50, y2 = 14;
+        for (int i = 0; i <= 40; ++i) {
+            const float t = float(i) / 40;
+            p.Disc(x0 + (x1 - x0) * t, y0 + (y1 - y0) * t, 4, WithAlpha(kAccent, 255));
+            p.Disc(x1 + (x2 - x1) * t, y1 + (y2 - y1) * t, 4, WithAlpha(kAccent, 255));
+        }
+        break;
+    }
+    case SLIDER_GROOVE:
+        p.Fill(0, 0, p.width, p.height, 0);
+        p.Fill(0, p.height / 2 - 4, p.width, p.height / 2 + 4, WithAlpha(kRim, 255));
+        p.Fill(0, p.height / 2 - 2, p.width, p.height / 2 + 2, WithAlpha(kPanel, 255));
+        break;
+    case SLIDER_CAP:
+        p.Fill(0, 0, p.width, p.height, 0);
+        // A triangle pointing left.
+        for (int x = 6; x < p.width - 6; ++x) {
+            const int half = (x - 6) * (p.height / 2 - 6) / (p.width - 12);
+            p.Fill(x, p.height / 2 - half, x + 1, p.height / 2 + half + 1, WithAlpha(kAccent, 255));
+        }
+        break;
     }
 }
 
@@ -278,9 +348,15 @@ bool MakeImages(SContext& c)
         SPicture p(s.width, s.height);
         DrawImage(s, p, rnd);
         const bool alpha = s.kind == SHADOW || s.kind == FLARE || s.kind == FONT || s.kind == CLOCK ||
-                           s.kind == GRADIENT || s.kind == BACKPACK;
+                           s.kind == GRADIENT || s.kind == BACKPACK || s.kind == PLATE_BACK ||
+                           s.kind == PLATE_FRONT || s.kind == CHECK_BOX || s.kind == CHECK_MARK ||
+                           s.kind == SLIDER_GROOVE || s.kind == SLIDER_CAP || s.kind == SLIDER_KNOB;
         const fs::path file =
             c.out / "resources" / "IMAGES" / (std::to_string(s.id) + (alpha ? ".tga" : ".bmp"));
+        // An earlier installation may hold the picture under the other extension.
+        std::error_code ignored;
+        fs::remove(c.out / "resources" / "IMAGES" / (std::to_string(s.id) + (alpha ? ".bmp" : ".tga")),
+                   ignored);
         if (!p.Save(file, c.error))
             return false;
     }
@@ -319,6 +395,10 @@ enum EShape
     ARROW,  // an arrow pointing down
     TOKEN,  // a standing token
     CUBE,
+    DISC,    // a round button facing the viewer
+    POINTER, // a flat arrow pointing right, facing the viewer
+    TOOLS,   // a wrench
+    INFO,    // the letter i
 };
 
 struct SModelResource
@@ -329,15 +409,15 @@ struct SModelResource
 };
 
 const SModelResource kModels[] = {
-    {532, CUBE, 0.9f, 0.7f, 0.2f},   {566, MARKER, 0.2f, 0.9f, 0.3f}, {536, ARROW, 0.9f, 0.8f, 0.2f},
-    {460, MARKER, 0.9f, 0.3f, 0.2f}, {481, TOKEN, 0.3f, 0.5f, 0.9f},  {476, ARROW, 0.2f, 0.8f, 0.9f},
-    {477, ARROW, 0.9f, 0.4f, 0.2f},  {478, ARROW, 0.6f, 0.9f, 0.3f},  {483, MARKER, 0.9f, 0.9f, 0.9f},
-    {583, TOKEN, 0.9f, 0.2f, 0.2f},  {479, TOKEN, 0.2f, 0.9f, 0.4f},  {475, CUBE, 0.5f, 0.5f, 0.9f},
-    {480, MARKER, 0.2f, 0.4f, 0.9f}, {427, CUBE, 0.8f, 0.6f, 0.3f},   {414, TOKEN, 0.9f, 0.9f, 0.3f},
-    {417, ARROW, 0.9f, 0.2f, 0.6f},  {419, MARKER, 0.9f, 0.6f, 0.1f}, {421, CUBE, 0.3f, 0.8f, 0.8f},
-    {428, TOKEN, 0.7f, 0.3f, 0.9f},  {438, ARROW, 0.3f, 0.9f, 0.9f},  {442, MARKER, 0.5f, 0.9f, 0.5f},
-    {439, CUBE, 0.9f, 0.5f, 0.5f},   {441, TOKEN, 0.5f, 0.5f, 0.5f},  {440, ARROW, 0.8f, 0.8f, 0.8f},
-    {396, MARKER, 1.0f, 0.9f, 0.5f}, {429, CUBE, 0.6f, 0.4f, 0.2f},   {430, TOKEN, 0.4f, 0.7f, 0.2f},
+    {532, CUBE, 0.9f, 0.7f, 0.2f},   {566, INFO, 0.2f, 0.6f, 0.9f},    {536, ARROW, 0.9f, 0.8f, 0.2f},
+    {460, MARKER, 0.9f, 0.3f, 0.2f}, {481, TOKEN, 0.3f, 0.5f, 0.9f},   {476, ARROW, 0.2f, 0.8f, 0.9f},
+    {477, ARROW, 0.9f, 0.4f, 0.2f},  {478, ARROW, 0.6f, 0.9f, 0.3f},   {483, MARKER, 0.9f, 0.9f, 0.9f},
+    {583, TOKEN, 0.9f, 0.2f, 0.2f},  {479, TOKEN, 0.2f, 0.9f, 0.4f},   {475, CUBE, 0.5f, 0.5f, 0.9f},
+    {480, MARKER, 0.2f, 0.4f, 0.9f}, {427, POINTER, 0.9f, 0.7f, 0.2f}, {414, DISC, 0.9f, 0.8f, 0.3f},
+    {417, DISC, 0.3f, 0.7f, 0.9f},   {419, TOOLS, 0.8f, 0.8f, 0.85f},  {421, CUBE, 0.3f, 0.8f, 0.8f},
+    {428, TOKEN, 0.7f, 0.3f, 0.9f},  {438, ARROW, 0.3f, 0.9f, 0.9f},   {442, MARKER, 0.5f, 0.9f, 0.5f},
+    {439, CUBE, 0.9f, 0.5f, 0.5f},   {441, TOKEN, 0.5f, 0.5f, 0.5f},   {440, ARROW, 0.8f, 0.8f, 0.8f},
+    {396, MARKER, 1.0f, 0.9f, 0.5f}, {429, CUBE, 0.6f, 0.4f, 0.2f},    {430, TOKEN, 0.4f, 0.7f, 0.2f},
     {608, ARROW, 0.2f, 0.6f, 0.4f},  {606, MARKER, 0.7f, 0.7f, 0.9f},
 };
 
@@ -377,6 +457,31 @@ CRootNode* BuildShape(const SModelResource& s)
         break;
     case CUBE:
         b.Box(m, CVector(-0.04f, 0, -0.04f), CVector(0.04f, 0.08f, 0.04f));
+        break;
+    case DISC:
+        for (int i = 0; i < 24; ++i) {
+            const float a0 = float(i) * kPi / 12, a1 = float(i + 1) * kPi / 12;
+            const CVector o0(std::sin(a0) * 0.1f, std::cos(a0) * 0.1f, 0),
+                o1(std::sin(a1) * 0.1f, std::cos(a1) * 0.1f, 0);
+            const CVector front(0, 0, -0.02f);
+            b.Triangle(m, front, o0 + front, o1 + front);
+            b.Quad(m, o0 + front, o1 - o0, CVector(0, 0, 0.02f));
+        }
+        break;
+    case POINTER:
+        b.Box(m, CVector(-0.08f, -0.02f, -0.01f), CVector(0.02f, 0.02f, 0.01f));
+        b.Triangle(m, CVector(0.02f, 0.05f, -0.01f), CVector(0.09f, 0, -0.01f),
+                   CVector(0.02f, -0.05f, -0.01f));
+        b.Triangle(m, CVector(0.02f, -0.05f, 0.01f), CVector(0.09f, 0, 0.01f), CVector(0.02f, 0.05f, 0.01f));
+        break;
+    case TOOLS:
+        b.Box(m, CVector(-0.012f, -0.09f, -0.01f), CVector(0.012f, 0.04f, 0.01f));
+        b.Box(m, CVector(-0.04f, 0.04f, -0.01f), CVector(-0.012f, 0.09f, 0.01f));
+        b.Box(m, CVector(0.012f, 0.04f, -0.01f), CVector(0.04f, 0.09f, 0.01f));
+        break;
+    case INFO:
+        b.Box(m, CVector(-0.015f, -0.09f, -0.01f), CVector(0.015f, 0.03f, 0.01f));
+        b.Box(m, CVector(-0.015f, 0.05f, -0.01f), CVector(0.015f, 0.08f, 0.01f));
         break;
     }
     const std::string name = "Interface_" + std::to_string(s.id);

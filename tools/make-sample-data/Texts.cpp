@@ -20,6 +20,8 @@ const std::vector<std::pair<const char*, const char*>> kTexts = {
     {"ERROR_DXINIT_WINDOW", "The game could not start in a window and tries full screen instead."},
     {"ERROR_DXINIT_FAILED", "The graphics could not be started. The game ends now."},
     {"ERROR_CANTPLAYBACKMOVIE", "Movies cannot be played on this computer. The game goes on without them."},
+    {"// Character labels", nullptr},
+    {"CHR_Hero", "Hero"},
     {"// Levels", nullptr},
     {"LEVEL_1", "The Corner Shop"},
     {"LEVEL_2", "Linden Street"},

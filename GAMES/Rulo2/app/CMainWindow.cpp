@@ -323,6 +323,8 @@ void CMainWindow::OnKeyDown(int key)
     default:
         break;
     }
+    if (TextEntryActive)
+        return;
     if (IsGameView()) {
         if (key == VK_SPACE)
             SetGameCameraMode(1);
@@ -441,9 +443,12 @@ void CMainWindow::OnKeyUp(int key)
         SetGameCameraMode(0);
 }
 
-void CMainWindow::OnChar(int)
+void CMainWindow::OnChar(int character)
 {
-    // Typed characters reach the menu key word only through the in-game text entry.
+    // Typed characters (Windows-1252 bytes) reach the menu key word only through
+    // the in-game text entry, and never over a key not yet taken.
+    if (TextEntryActive && Input.menuKey == 0)
+        Input.menuKey = character & 0xFF;
 }
 
 LRESULT CMainWindow::OnSysKeyDown(const Message& msg)

@@ -29,6 +29,20 @@ extern int32_t InterfaceMode;
 // Set while a screen that takes the mouse is rendered; the clock stands still.
 extern uint8_t MenuActive;
 extern uint8_t ModalScreenOpen;
+// While set, the screens' hover handling finds no element.
+extern uint8_t MenuInputBlocked;
+// Set while a message box or tutorial page has the input.
+extern uint8_t ModalMenuFlag;
+// The in-game text entry: typed characters reach the menu key word.
+extern uint8_t TextEntryActive;
+// The main window's drag rectangle in client pixels: the whole screen while a
+// slider knob is dragged, empty otherwise.
+struct SDragRect
+{
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+    bool IsEmpty() const { return right <= left || bottom <= top; }
+};
+extern SDragRect MenuDragRect;
 // 0 live view, 1 copy of the next view requested, 2 the frozen picture is shown.
 extern int32_t ViewFreeze;
 // 0 none, 1 render the inset view next frame, 2 the inset picture is shown.

@@ -109,8 +109,12 @@ void DrawWorld()
     }
     if (PointedObject)
         DrawHighlight(PointedObject);
-    if (!IsGameView())
+    if (!IsGameView()) {
         DrawEditorGrid();
+        return;
+    }
+    DrawCharacterLabels(VisibleCharacters());
+    DrawTextBubbles();
 }
 
 void UpdateFade()

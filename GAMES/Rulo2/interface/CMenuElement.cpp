@@ -1,5 +1,7 @@
 #include "GAMES/Rulo2/interface/CMenuElement.h"
 
+#include "GAMES/Rulo2/interface/CMenu.h"
+
 #include <cmath>
 #include <strings.h>
 
@@ -111,26 +113,4 @@ int32_t CMenuElement::PlayTrack(const char* trackName)
     currentStart = OwnerTime();
     tracks[size_t(found)]->start = OwnerTime();
     return found;
-}
-
-CMenu::~CMenu()
-{
-    RemoveElements();
-}
-
-void CMenu::AddElement(CMenuElement* element, uint32_t groupWord)
-{
-    if (!element)
-        return;
-    element->AddRef();
-    if (groupWord)
-        element->group = groupWord;
-    elements.push_back(element);
-}
-
-void CMenu::RemoveElements()
-{
-    for (size_t i = elements.size(); i-- > 0;)
-        elements[i]->Release();
-    elements.clear();
 }

@@ -13,6 +13,10 @@ class CMenu;
 class CMenuObject
 {
 public:
+    CMenuObject() = default;
+    // A copy is a new object with its own single reference.
+    CMenuObject(const CMenuObject&) : refs_(1) {}
+    CMenuObject& operator=(const CMenuObject&) { return *this; }
     virtual ~CMenuObject() = default;
     int32_t AddRef() { return ++refs_; }
     int32_t Release()
@@ -103,21 +107,4 @@ public:
     int32_t currentTrack = -1;
     int32_t currentStart = 0;
     std::vector<CAnimTrack*> tracks;
-};
-
-// The smallest screen: the clock its elements and tracks run on, and the
-// elements it holds (one reference each).
-class CMenu
-{
-public:
-    CMenu() = default;
-    virtual ~CMenu();
-    CMenu(const CMenu&) = delete;
-    CMenu& operator=(const CMenu&) = delete;
-
-    void AddElement(CMenuElement* element, uint32_t group = 0);
-    void RemoveElements();
-
-    int32_t time = 0;
-    std::vector<CMenuElement*> elements;
 };

@@ -118,10 +118,10 @@ void CMenuQuad::Draw(float depth)
         d.specular = 0;
         d.u = v.u;
         d.v = v.v;
+        // Each component is clamped both ways: a negative one would wrap to a bright byte.
         float c[4] = {v.r, v.g, v.b, v.a};
         for (float& x : c)
-            if (x > 1.0f)
-                x = 1.0f;
+            x = std::clamp(x, 0.0f, 1.0f);
         if (blendMode == 2)
             for (int k = 0; k < 3; ++k)
                 c[k] *= c[3];

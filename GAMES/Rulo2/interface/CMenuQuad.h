@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "GAMES/Rulo2/interface/CMenu.h"
 #include "GAMES/Rulo2/interface/CMenuElement.h"
 #include "platform/d3d/D3DTypes.h"
 

@@ -5,18 +5,27 @@
 #include <cstdio>
 #include <cstdlib>
 #include <set>
+#include <string>
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/Texture.h"
 #include "GAMES/Rulo2/TexturePage.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/interface/CMenu.h"
+#include "GAMES/Rulo2/interface/CMenuGlow.h"
+#include "GAMES/Rulo2/interface/CMenuText.h"
+#include "GAMES/Rulo2/interface/CTextTree.h"
+#include "GAMES/Rulo2/interface/TextBubbles.h"
 #include "GAMES/Rulo2/render/DeviceHelpers.h"
+#include "GAMES/Rulo2/render/EditorHelpers.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/HouseFloors.h"
 #include "GAMES/Rulo2/world/WorldRays.h"
+#include "LIBS/System/sString.h"
 #include "platform/gdi/Gdi.h"
 
 SWorldStatistics WorldStatistics;
@@ -440,5 +449,113 @@ void DrawObjectOverlays(const std::vector<SCharacterProgress>& characters, IDire
                 StretchBlitRect(fill, x, y, width, int32_t(fd.dwHeight), 0, 0, int32_t(fd.dwWidth),
                                 int32_t(fd.dwHeight));
         }
+    }
+}
+
+namespace {
+
+// The labels' text: small glyphs, at most this many characters per line.
+constexpr float kLabelGlyph[2] = {0.03f, 0.05f};
+constexpr float kLabelSpacing[2] = {0.025f, 0.045f};
+constexpr int32_t kLabelWrap = 24;
+constexpr float kLabelMargin = 0.02f;
+
+// The point just above a character's model, in interface units; false when
+// the device cannot project it.
+bool HeadPoint(const CWorldObject* object, float* x, float* y)
+{
+    if (!object || DX.screenWidth < 2 || DX.screenHeight < 2)
+        return false;
+    CRootNode* model = object->GetShapeRoot();
+    float top = model ? model->boundsMax.y : 0.0f;
+    if (object->scale != 1.0f)
+        top *= object->scale;
+    int32_t screen[2];
+    ProjectToScreen(object->position + CVector(0, top, 0), screen);
+    if (screen[0] == -1 && screen[1] == -1)
+        return false;
+    *x = float(screen[0]) / float(DX.screenWidth / 2) - 1.0f;
+    *y = float(screen[1]) / float(DX.screenHeight / 2) - 1.0f;
+    return true;
+}
+
+// A framed box with the text inside, drawn once; returns the box.
+SLabelBox DrawTextBox(const char* text, float headX, float headY)
+{
+    sString wrapped(text);
+    wrapped.wordWrap(kLabelWrap);
+    CMenu menu;
+    menu.time = MenuClock();
+    CMenuText label(&menu);
+    label.SetPosition({0, 0});
+    label.text.assign(wrapped.c_str(), size_t(wrapped.length));
+    label.glyphWidth = kLabelGlyph[0];
+    label.glyphHeight = kLabelGlyph[1];
+    label.advance = kLabelSpacing[0];
+    label.lineHeight = kLabelSpacing[1];
+    float size[2];
+    label.GetTextSize(size);
+    const SLabelBox box = PlaceLabelBox(headX, headY, size[0] + 2 * kLabelMargin, size[1] + 2 * kLabelMargin);
+
+    // Over the world whatever its depth; the box's own passes keep the text on top.
+    SetZEnable(false);
+    CMenuGlow glow(&menu);
+    glow.Setup({box.left, box.top}, {0.0f, 0.0f, 0.0f, 0.6f}, {box.right, box.bottom},
+               {0.2f, 0.2f, 0.3f, 0.6f});
+    glow.PlayTrack("none");
+    glow.DrawNormal(menu.time);
+    label.SetPosition({box.left + kLabelMargin, box.top + kLabelMargin});
+    label.DrawNormal(menu.time);
+    SetZEnable(true);
+    return box;
+}
+
+} // namespace
+
+std::vector<CWorldObject*> VisibleCharacters()
+{
+    std::vector<CWorldObject*> out;
+    for (const SVisibleEntry& e : VisibleObjects)
+        if (e.node && e.node->objectLogic && e.node->objectLogic->IsCharacter() &&
+            std::find(out.begin(), out.end(), e.node) == out.end())
+            out.push_back(e.node);
+    return out;
+}
+
+SLabelBox PlaceLabelBox(float headX, float headY, float width, float height)
+{
+    SLabelBox b{headX - width / 2, headY - height - 0.01f, 0, 0};
+    b.left = std::clamp(b.left, -1.0f, std::max(-1.0f, 1.0f - width));
+    b.top = std::clamp(b.top, -1.0f, std::max(-1.0f, 1.0f - height));
+    b.right = b.left + width;
+    b.bottom = b.top + height;
+    return b;
+}
+
+void DrawCharacterLabels(const std::vector<CWorldObject*>& characters)
+{
+    for (CWorldObject* c : characters) {
+        CRootNode* model = c ? c->GetShapeRoot() : nullptr;
+        float x = 0, y = 0;
+        if (!model || !HeadPoint(c, &x, &y))
+            continue;
+        const std::string key = std::string("CHR_") + (model->GetName() ? model->GetName() : "");
+        DrawTextBox(GetDisplayText(key.c_str()), x, y);
+    }
+}
+
+void DrawTextBubbles()
+{
+    for (STextBubble& bubble : TextBubbleList) {
+        auto* owner = dynamic_cast<CWorldObject*>(bubble.owner);
+        float x = 0, y = 0;
+        if (!owner || !bubble.text || !HeadPoint(owner, &x, &y))
+            continue;
+        const SLabelBox box = DrawTextBox(bubble.text, x, y);
+        const int32_t halfW = DX.screenWidth / 2, halfH = DX.screenHeight / 2;
+        bubble.rect[0] = int32_t((box.left + 1.0f) * float(halfW));
+        bubble.rect[1] = int32_t((box.top + 1.0f) * float(halfH));
+        bubble.rect[2] = int32_t((box.right + 1.0f) * float(halfW));
+        bubble.rect[3] = int32_t((box.bottom + 1.0f) * float(halfH));
     }
 }

@@ -115,3 +115,19 @@ struct SCharacterProgress
 // The caller decides when they show (HUD current, recording, interface flags).
 void DrawObjectOverlays(const std::vector<SCharacterProgress>& characters, IDirectDrawSurface7* background,
                         IDirectDrawSurface7* fill, float heightOffset);
+
+// The characters among this frame's visible objects (object logic of a character kind).
+std::vector<CWorldObject*> VisibleCharacters();
+// Where a label or bubble box goes: its size centred over the head point (in
+// interface units), moved inside the screen.
+struct SLabelBox
+{
+    float left, top, right, bottom;
+};
+SLabelBox PlaceLabelBox(float headX, float headY, float width, float height);
+// The name label of each character: the text of "CHR_<model name>" in a framed
+// box above its head, kept inside the screen.
+void DrawCharacterLabels(const std::vector<CWorldObject*>& characters);
+// Each live speech bubble's text in a framed box above its owner, placed as the
+// labels are; the entry's screen rectangle (pixels) is filled.
+void DrawTextBubbles();

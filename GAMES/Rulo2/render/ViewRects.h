@@ -1,0 +1,17 @@
+#pragma once
+// The screen areas that the interface's screens claim from the 3-D view, in
+// pixels: 0 to 2 the HUD bar, 3 the map and the planning screen, 6 the whole
+// screen while the bar's speed knob is dragged. An empty entry claims nothing.
+#include <cstdint>
+
+struct SViewRect
+{
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+    bool IsEmpty() const { return right <= left || bottom <= top; }
+    bool Contains(int32_t x, int32_t y) const { return left <= x && x < right && top <= y && y < bottom; }
+};
+
+constexpr int32_t ViewRectCount = 8;
+extern SViewRect ViewRectTable[ViewRectCount];
+
+void ClearViewRects();
