@@ -1,9 +1,12 @@
 // A test screen in the sample installation's interface images (a framed box, a
-// text in the sample font, a slider and a check box) and the name label of a
-// character, read back from the back surface where the layout puts them.
+// text in the sample font, a slider and a check box), the name label of a
+// character and a speech bubble, read back from the back surface where the
+// layout puts them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 
 #include "GAMES/Rulo2/DirectX.h"
@@ -11,8 +14,10 @@
 #include "GAMES/Rulo2/interface/CMenuCheckBox.h"
 #include "GAMES/Rulo2/interface/CMenuContainer.h"
 #include "GAMES/Rulo2/interface/CMenuGlow.h"
+#include "GAMES/Rulo2/interface/CMenuQuad.h"
 #include "GAMES/Rulo2/interface/CMenuText.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
+#include "GAMES/Rulo2/interface/TextBubbles.h"
 #include "GAMES/Rulo2/render/DeviceHelpers.h"
 #include "GAMES/Rulo2/render/GameResources.h"
 #include "GAMES/Rulo2/render/OffscreenView.h"
@@ -98,7 +103,6 @@ TEST_F(InterfacePicture, ScreenElementsLandWhereTheLayoutPutsThem)
     check->checked = 1;
     menu.Render(0);
     Finish();
-    SaveBackSurfaceBMP("/tmp/h26_screen.bmp");
 
     // The box: a gold frame line along its top edge, the dark body inside.
     EXPECT_GT(Count(PX(-0.85f), PY(-0.9f), PX(-0.15f), PY(-0.9f) + 2, Gold), 30);
@@ -150,7 +154,6 @@ TEST_F(InterfacePicture, CharacterLabelsAboveTheHeadAndInsideTheScreen)
     ASSERT_LT(far[0], W);
     DrawCharacterLabels({&edge});
     Finish();
-    SaveBackSurfaceBMP("/tmp/h26_labels.bmp");
 
     // The label's box ends just above the head, centred on it, with text inside.
     EXPECT_GT(Count(head[0] - 40, head[1] - 40, head[0] + 40, head[1] - 1, DimGold), 20);
@@ -164,5 +167,52 @@ TEST_F(InterfacePicture, CharacterLabelsAboveTheHeadAndInsideTheScreen)
     const SLabelBox top = PlaceLabelBox(-1.2f, -0.95f, 0.3f, 0.1f);
     EXPECT_FLOAT_EQ(top.left, -1.0f);
     EXPECT_FLOAT_EQ(top.top, -1.0f);
+    delete entry;
+}
+
+TEST_F(InterfacePicture, SpeechBubblesFillTheirRectangleAndQuadsAreNeverFogged)
+{
+    // Full fog in red: the world would vanish in it, the interface not.
+    DX.device->SetRenderState(D3DRENDERSTATE_FOGENABLE, 1);
+    DX.device->SetRenderState(D3DRENDERSTATE_FOGCOLOR, 0xFFFF0000u);
+    DX.device->SetRenderState(D3DRENDERSTATE_FOGTABLEMODE, D3DFOG_LINEAR);
+    const float start = 0.0f, end = 0.001f;
+    uint32_t bits;
+    std::memcpy(&bits, &start, 4);
+    DX.device->SetRenderState(D3DRENDERSTATE_FOGSTART, bits);
+    std::memcpy(&bits, &end, 4);
+    DX.device->SetRenderState(D3DRENDERSTATE_FOGEND, bits);
+    CMenu menu;
+    CMenuQuad quad(&menu);
+    quad.SetGeometry({0.5f, 0.5f}, {0.9f, 0.9f}, {1, 1, 1, 1});
+    quad.DrawNormal(0);
+
+    auto* entry = new CModelEntry();
+    entry->model = new CRootNode();
+    entry->model->boundsMax = CVector(0.2f, 1.0f, 0.2f);
+    CWorldObject person("talker");
+    person.objectKind = CWorldObject::KIND_MODEL;
+    person.reference = entry;
+    D3DMATRIX view;
+    for (int i = 0; i < 4; ++i)
+        view.m[i][i] = 1.0f;
+    view.m[3][2] = 5.0f;
+    DX.device->SetTransform(D3DTRANSFORMSTATE_VIEW, &view);
+    TextBubbleList.push_back(STextBubble{&person, strdup("Who goes there?"), -1, {0, 0, 0, 0}});
+    DrawTextBubbles();
+    Finish();
+    DX.device->SetRenderState(D3DRENDERSTATE_FOGENABLE, 0);
+
+    EXPECT_EQ(Pixel(PX(0.7f), PY(0.7f)), 0xFFFFFFu);
+    const int* r = TextBubbleList.back().rect;
+    int32_t head[2];
+    ProjectToScreen(CVector(0, 1.0f, 0), head);
+    EXPECT_LT(r[0], head[0]);
+    EXPECT_GT(r[2], head[0]);
+    EXPECT_LE(r[3], head[1]);
+    EXPECT_GT(r[2] - r[0], 40); // the whole sentence on one line
+    EXPECT_GT(Count(r[0], r[1], r[2], r[3], Yellow), 20);
+    std::free(TextBubbleList.back().text);
+    TextBubbleList.clear();
     delete entry;
 }
