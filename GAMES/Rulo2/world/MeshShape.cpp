@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -311,17 +313,21 @@ void WeldVertices(CMeshNode& mesh)
     const int32_t n = mesh.vertexCount;
     std::vector<int32_t> absolute(size_t(mesh.indexCount), -1);
     std::vector<bool> used(size_t(n), false);
+    // Each vertex welds to the first of its material's range with the same bytes.
+    std::vector<int32_t> firstEqual(size_t(n), -1);
+    std::unordered_map<std::string_view, int32_t> seen;
     for (int32_t m = 0; m < mesh.materialCount; ++m) {
         const CMeshMaterial& mat = mesh.materials[m];
+        seen.clear();
+        for (int32_t v = mat.firstVertex; v < mat.firstVertex + mat.vertexCount; ++v) {
+            const std::string_view bytes(reinterpret_cast<const char*>(&mesh.vertices[v]),
+                                         sizeof(MeshVertex));
+            firstEqual[size_t(v)] = seen.emplace(bytes, v).first->second;
+        }
         for (int32_t i = 0; i < mat.indexCount; ++i) {
             const int32_t at = mat.firstIndex + i;
             const int32_t v = mat.firstVertex + mesh.indices[at];
-            int32_t same = v;
-            for (int32_t k = mat.firstVertex; k < v; ++k)
-                if (std::memcmp(&mesh.vertices[k], &mesh.vertices[v], sizeof(MeshVertex)) == 0) {
-                    same = k;
-                    break;
-                }
+            const int32_t same = firstEqual[size_t(v)];
             absolute[size_t(at)] = same;
             used[size_t(same)] = true;
         }
