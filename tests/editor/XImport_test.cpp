@@ -1,6 +1,7 @@
 // .x models, text and binary, through the model import dispatcher.
 #include "tests/editor/ImportTestUtil.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <zlib.h>
 
