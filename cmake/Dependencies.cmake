@@ -9,6 +9,12 @@ find_package(OpenGL REQUIRED COMPONENTS OpenGL)
 pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
 find_package(OpenAL REQUIRED)
 pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavformat libavcodec libswscale libavutil)
+# The sample movies and the tests' movies are made with the ffmpeg command.
+find_program(VAREK_FFMPEG ffmpeg)
+if(NOT VAREK_FFMPEG)
+  message(FATAL_ERROR "The ffmpeg command is missing: it makes the sample movies and the test movies "
+                      "(bash scripts/deps.sh installs it).")
+endif()
 if(VAREK_TESTS)
   find_package(GTest REQUIRED)
 endif()

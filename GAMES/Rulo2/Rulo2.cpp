@@ -4,6 +4,7 @@
 #include "GAMES/Rulo2/DirectXError.h"
 #include "GAMES/Rulo2/Enumerate.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/app/CGameSoundManager.h"
 #include "GAMES/Rulo2/app/CMainWindow.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameClock.h"
@@ -209,6 +210,14 @@ bool CGameApp::StartUp()
     }
 
     DrawLoadingFrames();
+
+    if (!NoSoundFlag) {
+        CreateSoundManager();
+        if (SoundManager)
+            SoundManager->setGroupVolume(float(Settings.sfxVolume) / 100.0f, 1);
+        LoadSoundDefinitions();
+    }
+
     if (AppHooks.installRenderHooks)
         AppHooks.installRenderHooks();
 
@@ -276,12 +285,16 @@ int CGameApp::ExitInstance()
         ViewFreeze = 0;
     }
     if (GameModeFlag) {
+        if (!NoSoundFlag)
+            DestroySoundManager();
         ReleaseMouseDevice();
         platform::CoUninitialize();
         ShutdownDirectDraw();
         FreeDriverList();
         std::exit(startFailed_ ? 1 : 0);
     }
+    if (!NoSoundFlag)
+        DestroySoundManager();
     if (AppHooks.destroyWorldRoots)
         AppHooks.destroyWorldRoots();
     if (AppHooks.freeGameResources)

@@ -105,6 +105,10 @@ bool MakeInterfaceResources(SContext& c);
 bool MakeDialogTexts(SContext& c);
 // VarekDemo.ini.
 bool MakeDemoSettings(SContext& c);
+// data\sounds.txt with its WAV files in sounds\, and music\track03.wav.
+bool MakeSounds(SContext& c);
+// movies\movie0.mpg and movie9.mpg, made with the ffmpeg command (VAREK_FFMPEG names it).
+bool MakeMovies(SContext& c);
 
 // Writes bytes through a temporary file renamed over the target.
 bool WriteFileBytes(const fs::path& path, const void* data, size_t size, std::string& error);

@@ -59,7 +59,8 @@ int main(int argc, char** argv)
     using Step = bool (*)(sample::SContext&);
     const Step steps[] = {
         sample::MakeTextures,    sample::MakeLevel,        sample::MakeInterfaceResources,
-        sample::MakeDialogTexts, sample::MakeDemoSettings,
+        sample::MakeDialogTexts, sample::MakeDemoSettings, sample::MakeSounds,
+        sample::MakeMovies,
     };
     bool ok = sample::OpenTextureDevice(c.error);
     for (const Step step : steps)

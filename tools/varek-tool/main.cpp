@@ -12,6 +12,7 @@ int cmd_image(int argc, char** argv);
 int cmd_world(int argc, char** argv);
 int cmd_texpage(int argc, char** argv);
 int cmd_view(int argc, char** argv);
+int cmd_sounds(int argc, char** argv);
 
 namespace {
 
@@ -31,6 +32,7 @@ const Group kGroups[] = {
      "model"},
     {"world", cmd_world, "world dump FILE | world roundtrip IN OUT   show or re-save a world file"},
     {"texpage", cmd_texpage, "texpage dump FILE  show the texture pages of a world file"},
+    {"sounds", cmd_sounds, "sounds check [FILE]   read a sound definition file and check its WAV files"},
     {"view", cmd_view,
      "view FILE [--frames N] [--snapshot OUT.bmp] | world view ...   draw N frames (1 unless given) "
      "off-screen"},

@@ -3,12 +3,14 @@
 #include "GAMES/Rulo2/Rulo2.h"
 #include "GAMES/Rulo2/Texture.h"
 #include "GAMES/Rulo2/TexturePage.h"
+#include "GAMES/Rulo2/app/CGameSoundManager.h"
 #include "GAMES/Rulo2/app/CMainWindow.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/GameStep.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/editor/EditorInstall.h"
 #include "GAMES/Rulo2/navigation/GroundMap.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
@@ -170,6 +172,27 @@ bool RedrawFrame()
     return GameFrame();
 }
 
+void PauseOrResumeSounds(bool pause)
+{
+    if (pause)
+        PauseAllSounds();
+    else
+        ResumeAllSounds();
+}
+
+// The sound listener follows the camera; the hero is the character the player
+// controls, or the camera's look-at point while there is none.
+void ListenAt(const CVector& position, const CVector& eye)
+{
+    if (SoundManager)
+        SoundManager->update(eye, position, CurrentCharacter ? CurrentCharacter->position : position);
+}
+
+void UpdateSounds()
+{
+    ListenAt(GameViewRecord.position, GameViewRecord.eye);
+}
+
 } // namespace
 
 void InstallSubsystemHooks()
@@ -189,6 +212,9 @@ void InstallSubsystemHooks()
     AppHooks.saveSnapshot = WriteSnapshot;
     g_ImportUpdatedWorldHook = ImportUpdatedGroups;
 
+    StepHooks.pauseSounds = PauseOrResumeSounds;
+    StepHooks.updateSounds = UpdateSounds;
+    CameraListener = ListenAt;
     StepHooks.updateCameraInput = CameraStep;
     StepHooks.sortObjects = CollectVisible;
     StepHooks.drawWorld = DrawWorld;
