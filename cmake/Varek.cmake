@@ -57,6 +57,18 @@ set(VAREK_DISPLAY_MODE_TESTS
   app_MainWindow_test
   render_overlays_test)
 
+# Test programs whose code runs on more than one thread: they carry the label
+# "thread", and the target varek_thread_tests builds just them (the
+# ThreadSanitizer run of scripts/test.sh).
+set(VAREK_THREAD_TESTS
+  platform_time_test
+  platform_sound_test
+  platform_cdaudio_test
+  app_SoundManager_test)
+if(VAREK_TESTS AND NOT TARGET varek_thread_tests)
+  add_custom_target(varek_thread_tests)
+endif()
+
 # varek_test(NAME SOURCES <files> [DEPS <targets>] [LABELS <l>])
 # A test that needs more environment sets it itself (setenv) before using it.
 function(varek_test name)
@@ -65,8 +77,13 @@ function(varek_test name)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${A_DEPS} varek_test_main)
   set(props)
-  if(A_LABELS)
-    list(APPEND props LABELS "${A_LABELS}")
+  set(labels ${A_LABELS})
+  if(name IN_LIST VAREK_THREAD_TESTS)
+    list(APPEND labels thread)
+    add_dependencies(varek_thread_tests ${name})
+  endif()
+  if(labels)
+    list(APPEND props LABELS "${labels}")
   endif()
   if(name IN_LIST VAREK_DISPLAY_MODE_TESTS)
     list(APPEND props RESOURCE_LOCK display_mode)

@@ -11,12 +11,13 @@ export VAREK_NONINTERACTIVE=1 ALSOFT_DRIVERS=null SDL_AUDIODRIVER=dummy
 xrun() { xvfb-run -a -s "-screen 0 1024x768x24" "$@"; }
 passed=0
 failed=0
-# runtests DIR TIMEOUT: ctest in one build folder; its counts add to the totals.
+# runtests DIR TIMEOUT [CTEST OPTIONS]: ctest in one build folder; its counts add to the totals.
 runtests() {
-  local out rc total bad
+  local out rc total bad dir=$1 timeout=$2
+  shift 2
   out=$(mktemp)
   set +e
-  (cd "$1" && xrun ctest --output-on-failure -j "$jobs" --timeout "$2") 2>&1 | tee "$out"
+  (cd "$dir" && xrun ctest --output-on-failure -j "$jobs" --timeout "$timeout" "$@") 2>&1 | tee "$out"
   rc=${PIPESTATUS[0]}
   set -e
   total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$out" | tail -n 1)
@@ -37,6 +38,14 @@ runtests build 600
 echo "== sanitizer build (ASan + UBSan)"
 bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVAREK_SANITIZE=ON -DVAREK_BENCH=OFF
 runtests build-asan 900
+
+echo "== thread tests under ThreadSanitizer"
+if [ ! -f build-tsan/CMakeCache.txt ]; then
+  cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVAREK_TSAN=ON -DVAREK_BENCH=OFF
+fi
+cmake --build build-tsan -j "$jobs" --target varek_thread_tests
+export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
+runtests build-tsan 600 -L thread
 
 echo "== fuzzers (libFuzzer, a few seconds each)"
 if [ ! -f build-fuzz/CMakeCache.txt ]; then
