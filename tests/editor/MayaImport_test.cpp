@@ -398,6 +398,23 @@ TEST_F(MayaImportTest, DeepTreesAndHugeCountsStayBounded)
     EXPECT_TRUE(Logged(".vrts[2000000:2000000] of mesh 'far' outside its")) << Log();
 }
 
+// Points that come after the face list get no vertex; a curve on one of them
+// names no point of the mesh.
+TEST_F(MayaImportTest, PointsAfterTheFaceListAreLeftOut)
+{
+    auto root = Import(std::string(kHeader) + Triangle() +
+                       "\tsetAttr \".vrts[3:4]\" 5 5 5 6 6 6;\n"
+                       "\tsetAttr \".face[1]\" -type \"polyFaces\" f 3 0 -2 2;\n"
+                       "createNode animCurveTL -name \"pCubeShape1_pnts4pntx\";\n"
+                       "\tsetAttr -size 2 \".keyTimeValue[0:1]\" 0 0 12 2;\n");
+    ASSERT_TRUE(root);
+    CMeshNode* mesh = OnlyMesh(root.get());
+    ASSERT_TRUE(mesh);
+    EXPECT_EQ(mesh->triangleCount, 2);
+    EXPECT_EQ(mesh->vertexTracks, nullptr);
+    EXPECT_TRUE(Logged("Point 4 animated by 'pCubeShape1' is no point of mesh 'pCubeShape1'")) << Log();
+}
+
 TEST_F(MayaImportTest, CutAndUnterminatedStatementsEndTheFileQuietly)
 {
     const std::string whole = std::string(kHeader) + Triangle() +

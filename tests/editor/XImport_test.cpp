@@ -300,6 +300,25 @@ TEST_F(XImportTest, CutFilesAreRefusedOrReadInPart)
     EXPECT_TRUE(Logged("frame 'A' refers to itself"));
 }
 
+// Equal vertices of one material are welded when the model is prepared; the
+// importer's vertex numbers (one per vertex of the file) stay as they are.
+TEST_F(XImportTest, EqualVerticesOfSeveralMaterialsAreWelded)
+{
+    const char* text = "xof 0303txt 0032\n"
+                       "Mesh Twice { 4; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;, 0.0;0.0;0.0;;\n"
+                       " 2; 3;0,1,2;, 3;0,3,1;;\n"
+                       " MeshNormals { 4; 0.0;0.0;1.0;, 0.0;0.0;1.0;, 0.0;0.0;1.0;, 0.0;0.0;1.0;; 0; }\n"
+                       " MeshMaterialList { 2; 2; 0, 1;; } }\n";
+    CRootNode root;
+    ASSERT_TRUE(LoadXFileBytes(text, root, "twice.x"));
+    const auto meshes = Meshes(root.FirstModelChild());
+    ASSERT_EQ(meshes.size(), 1u);
+    ASSERT_EQ(meshes[0]->materialCount, 2);
+    // Material 1 uses vertices 0, 3 and 1, of which 0 and 3 are equal.
+    EXPECT_EQ(meshes[0]->vertexCount, 5);
+    EXPECT_EQ(meshes[0]->sourceVertexNumbers[3], 3);
+}
+
 // References may chain frames deeper than their nesting in the file: the
 // chain is cut where a model file would cut it.
 TEST_F(XImportTest, ReferenceChainsStayWithinTheModelDepth)

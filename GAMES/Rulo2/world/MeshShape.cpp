@@ -358,7 +358,11 @@ void WeldVertices(CMeshNode& mesh)
     }
     auto* vertices = new MeshVertex[order.size()];
     auto* base = new float[2 * order.size()];
-    uint16_t* numbers = mesh.sourceVertexNumbers ? new uint16_t[order.size()] : nullptr;
+    // The importer's numbers run one per vertex as the importer gave them, which
+    // is one per vertex of the mesh only with a single material; with several
+    // they stay as they are.
+    const bool renumberSources = mesh.sourceVertexNumbers && mesh.materialCount == 1;
+    uint16_t* numbers = renumberSources ? new uint16_t[order.size()] : nullptr;
     for (size_t i = 0; i < order.size(); ++i) {
         const int32_t old = order[i];
         vertices[i] = mesh.vertices[old];
@@ -369,10 +373,12 @@ void WeldVertices(CMeshNode& mesh)
     }
     delete[] mesh.vertices;
     delete[] mesh.baseTexCoords;
-    delete[] mesh.sourceVertexNumbers;
     mesh.vertices = vertices;
     mesh.baseTexCoords = base;
-    mesh.sourceVertexNumbers = numbers;
+    if (renumberSources) {
+        delete[] mesh.sourceVertexNumbers;
+        mesh.sourceVertexNumbers = numbers;
+    }
     mesh.vertexCount = int32_t(order.size());
     for (CVertexTrack* t = mesh.vertexTracks; t; t = t->next) {
         int32_t kept = 0;

@@ -37,6 +37,8 @@ struct MeshBuild
     std::vector<int32_t> faces;               // per face: corner count, vertex numbers
     int32_t faceCount = 0;
     bool verticesMade = false;
+    // Points read after the face list arrived get no vertex: only these count.
+    size_t pointCount = 0;
     bool hidden = false, hole = false, opposite = false;
     long size = -1; // "-size" for the next array
 };
@@ -79,6 +81,7 @@ void MakeVertices(MeshBuild& b)
         return;
     b.verticesMade = true;
     const size_t count = b.points.size() / 3;
+    b.pointCount = count;
     b.vertices.assign(count, MeshVertex{});
     b.vertexPoint.resize(count);
     b.hasTexCoords.assign(count, 0);
@@ -153,7 +156,7 @@ void ApplyTexturePoints(MayaImport& im, MeshBuild& b, size_t faceStart, const st
 void ReadFaces(MayaImport& im, MeshBuild& b, MayaValues& values, const std::string& mesh)
 {
     MakeVertices(b);
-    const size_t pointCount = b.points.size() / 3;
+    const size_t pointCount = b.pointCount;
     long current = -1; // start of the current face in b.faces
     std::string t;
     while (values.Value(t)) {
@@ -343,7 +346,7 @@ CMeshNode* BuildMesh(MayaImport& im, MeshBuild& b, const std::string& name, CNod
     MayaMeshInfo& info = im.meshes[mesh];
     for (const MeshBuild::Group* g : groups)
         info.groupNumbers.push_back(int32_t(g->number));
-    const size_t pointCount = b.points.size() / 3;
+    const size_t pointCount = b.pointCount;
     info.pointVertices.assign(pointCount, {});
     info.pointPositions.resize(3 * pointCount);
     for (size_t p = 0; p < pointCount; ++p) {
