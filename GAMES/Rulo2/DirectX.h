@@ -23,6 +23,8 @@ struct DirectXState
     int32_t screenWidth = 640, screenHeight = 480, screenDepth = 0;
     int32_t windowX = 0, windowY = 0;
     bool halveTextureWidths = false, halveTextureHeights = false;
+    // Ctrl+O: the world drawing runs its shadow-map pass only while this is set.
+    bool DeviceShadowFlag = true;
     bool initialised = false;
     uint32_t stateBlockSingle = 0, stateBlockClamped = 0, stateBlockMulti = 0, stateBlockDecal = 0;
     // The window the device draws into; the application sets it before InitDirectX.

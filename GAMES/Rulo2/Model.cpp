@@ -532,7 +532,7 @@ STmfParseResult ParseTmfChunks(const void* data, size_t size, CRootNode* root, c
         // section limit of the world file's own chunks.
         const EChunkResult r = file.NextChunk(header, body, SIZE_MAX);
         if (r != CHUNK_OK) {
-            LogPrintf("%s: %s at offset %zu, no END chunk", source, ChunkResultText(r), file.FileOffset());
+            NoteLoadLoss("%s: %s at offset %zu, no END chunk", source, ChunkResultText(r), file.FileOffset());
             break;
         }
         const uint32_t id = header.id;
@@ -544,7 +544,7 @@ STmfParseResult ParseTmfChunks(const void* data, size_t size, CRootNode* root, c
         if (id == ChunkId("ROOT")) {
             const uint32_t keep = root->index;
             if (!root->ReadChunk(body))
-                LogPrintf("%s: damaged ROOT chunk at offset %zu", source, header.offset);
+                NoteLoadLoss("%s: damaged ROOT chunk at offset %zu", source, header.offset);
             root->index = keep;
             continue;
         }
@@ -560,8 +560,8 @@ STmfParseResult ParseTmfChunks(const void* data, size_t size, CRootNode* root, c
         else
             continue; // unknown ids (and the file's magic) are skipped
         if (!node->ReadChunk(body)) {
-            LogPrintf("%s: damaged %s chunk at offset %zu skipped", source, ChunkIdText(id).c_str(),
-                      header.offset);
+            NoteLoadLoss("%s: damaged %s chunk at offset %zu skipped", source, ChunkIdText(id).c_str(),
+                         header.offset);
             parents.Skip();
             ++result.skipped;
             continue;
@@ -569,8 +569,8 @@ STmfParseResult ParseTmfChunks(const void* data, size_t size, CRootNode* root, c
         const uint32_t parentNumber = node->index;
         const auto attached = parents.Attach(node.get(), parentNumber);
         if (attached != parents.ATTACHED) {
-            LogPrintf("%s: %s chunk at offset %zu %s (%u), skipped", source, ChunkIdText(id).c_str(),
-                      header.offset, parents.Why(attached), parentNumber);
+            NoteLoadLoss("%s: %s chunk at offset %zu %s (%u), skipped", source, ChunkIdText(id).c_str(),
+                         header.offset, parents.Why(attached), parentNumber);
             ++result.skipped;
             continue;
         }

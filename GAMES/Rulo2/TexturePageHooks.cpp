@@ -38,10 +38,8 @@ void FinishTexturePagesAfterLoad()
             continue;
         }
         // The pages are equal: the models of the later one use the earlier.
-        ForEachListedModel([&](CRootNode& model) {
-            model.ReplacePage(twin, p);
-            model.Refresh();
-        });
+        if (g_ModelListRoot)
+            ApplyToModelsSlot18(g_ModelListRoot->FirstEntry(), twin, p);
         delete twin;
         p = CTexturePage::First();
     }

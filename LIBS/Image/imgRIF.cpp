@@ -51,10 +51,10 @@ size_t imgRunLengthCode(const uint8_t* in, size_t size, int unit, uint8_t* out)
             i += run;
             continue;
         }
-        // Literal pixels up to the next pair of equal ones.
+        // Literal pixels while each differs from the one before it: the stored files' grouping
+        // (1 2 3 3 3 packs as a literal 1 2 3 and a run of two 3s), so files code as they always did.
         size_t lit = 1;
-        while (i + lit < count && lit < 126 &&
-               !(i + lit + 1 < count && samePixel(px(i + lit), px(i + lit + 1), unit)))
+        while (i + lit < count && lit < 126 && !samePixel(px(i + lit), px(i + lit - 1), unit))
             ++lit;
         out[o++] = uint8_t(lit - 1);
         std::memcpy(out + o, px(i), lit * unit);

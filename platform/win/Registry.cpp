@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <mutex>
+#include <set>
 #include <system_error>
 #include <unistd.h>
 
@@ -252,7 +253,9 @@ bool Load(HKEY root, RegFile& file, bool& exists)
         return false;
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ParseRegistryText(root, text, file);
-    if (file.badLines)
+    // Every read loads the file again; the damage is told once per file, not once per value.
+    static std::set<std::string> reported;
+    if (file.badLines && reported.insert(p.string()).second)
         std::fprintf(stderr, "%s: %d unreadable line(s) skipped\n", p.c_str(), file.badLines);
     return true;
 }

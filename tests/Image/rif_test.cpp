@@ -78,6 +78,95 @@ TEST(ImageRif, RunLengthCoder)
     EXPECT_EQ(imgRunLengthDecode(out.data(), 8, 3, small.data(), small.size()), 3u);
 }
 
+// The stored grouping: a run is two or more equal pixels at the packet's start, otherwise a
+// literal goes on while each pixel differs from the one before it. RIF, TGA and RAW share it.
+TEST(ImageRif, RunLengthGroupingInEveryWriter)
+{
+    struct Row
+    {
+        const char* name;
+        std::vector<uint8_t> pixels, coded;
+    };
+    std::vector<Row> rows = {
+        {"all literals", {1, 2, 3, 4}, {0x03, 1, 2, 3, 4}},
+        {"all repeats", {5, 5, 5, 5}, {0x83, 5}},
+        {"runs of two", {1, 1, 2, 2}, {0x81, 1, 0x81, 2}},
+        {"literal then run", {1, 2, 3, 3, 3}, {0x02, 1, 2, 3, 0x81, 3}},
+        {"pair inside literals", {1, 2, 2, 3}, {0x01, 1, 2, 0x01, 2, 3}},
+        {"single pixel", {9}, {0x00, 9}},
+        {"128 equal", std::vector<uint8_t>(128, 7), {0xFE, 7, 0x00, 7}},
+        {"129 equal", std::vector<uint8_t>(129, 7), {0xFE, 7, 0x81, 7}},
+    };
+    Row literals{"127 different", {}, {0x7D}};
+    for (int i = 0; i < 127; ++i)
+        literals.pixels.push_back(uint8_t(i));
+    for (int i = 0; i < 126; ++i)
+        literals.coded.push_back(uint8_t(i));
+    literals.coded.insert(literals.coded.end(), {0x00, 126});
+    rows.push_back(literals);
+
+    TempDir dir;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const int w = int(row.pixels.size());
+        std::vector<uint8_t> out(row.pixels.size() * 2 + 1);
+        out.resize(imgRunLengthCode(row.pixels.data(), row.pixels.size(), 1, out.data()));
+        EXPECT_EQ(out, row.coded);
+
+        imgImage alpha(w, 1, FMT_A_8), indexed(w, 1, FMT_P_8);
+        std::memcpy(alpha.pixels, row.pixels.data(), row.pixels.size());
+        std::memcpy(indexed.pixels, row.pixels.data(), row.pixels.size());
+        ASSERT_EQ(alpha.save(dir.file("row.rif").c_str(), 1), 1);
+        ASSERT_EQ(indexed.save(dir.file("row.tga").c_str(), 1), 1);
+        ASSERT_EQ(alpha.save(dir.file("row.raw").c_str(), 1), 1);
+        const auto rif = readFile(dir.file("row.rif"));
+        const auto tga = readFile(dir.file("row.tga"));
+        EXPECT_EQ(std::vector<uint8_t>(rif.begin() + 14, rif.end()), row.coded);
+        EXPECT_EQ(rif[10] | rif[11] << 8, int(row.coded.size()));
+        EXPECT_EQ(std::vector<uint8_t>(tga.begin() + 18 + 768, tga.end()), row.coded);
+        EXPECT_EQ(readFile(dir.file("row.raw")), row.coded);
+        // 24-bit pixels group the same way, three bytes to the unit.
+        std::vector<uint8_t> wide;
+        for (uint8_t p : row.pixels)
+            wide.insert(wide.end(), {p, uint8_t(p + 1), 0x40});
+        std::vector<uint8_t> wideOut(wide.size() * 2 + 3);
+        wideOut.resize(imgRunLengthCode(wide.data(), wide.size(), 3, wideOut.data()));
+        size_t headers = 0;
+        for (size_t i = 0; i < row.coded.size(); ++i, ++headers)
+            i += (row.coded[i] & 0x80) ? 1 : (row.coded[i] & 0x7F) + 1;
+        EXPECT_EQ(wideOut.size(), headers + (row.coded.size() - headers) * 3);
+
+        imgImage rifBack, tgaBack;
+        ASSERT_EQ(rifBack.load(dir.file("row.rif").c_str()), 1);
+        ASSERT_EQ(tgaBack.load(dir.file("row.tga").c_str()), 1);
+        EXPECT_EQ(std::memcmp(rifBack.pixels, row.pixels.data(), row.pixels.size()), 0);
+        EXPECT_EQ(std::memcmp(tgaBack.pixels, row.pixels.data(), row.pixels.size()), 0);
+    }
+}
+
+// Files coded with the tighter grouping (a literal ending before a pair) still read.
+TEST(ImageRif, EarlierGroupingStillLoads)
+{
+    TempDir dir;
+    const std::vector<uint8_t> pixels = {1, 2, 3, 3, 3}, older = {0x01, 1, 2, 0x82, 3};
+    imgImage alpha(5, 1, FMT_A_8), indexed(5, 1, FMT_P_8);
+    ASSERT_EQ(alpha.save(dir.file("old.rif").c_str(), 1), 1);
+    ASSERT_EQ(indexed.save(dir.file("old.tga").c_str(), 1), 1);
+    auto rif = readFile(dir.file("old.rif"));
+    auto tga = readFile(dir.file("old.tga"));
+    rif.resize(14);
+    rif.insert(rif.end(), older.begin(), older.end());
+    rif[10] = uint8_t(older.size());
+    tga.resize(18 + 768);
+    tga.insert(tga.end(), older.begin(), older.end());
+    for (auto* bytes : {&rif, &tga}) {
+        imgImage back;
+        ASSERT_EQ(back.loadMemory(bytes->data(), bytes->size()), 1);
+        ASSERT_EQ(back.imageSize, 5u);
+        EXPECT_EQ(std::vector<uint8_t>(back.pixels, back.pixels + 5), pixels);
+    }
+}
+
 TEST(ImageRif, ProbeAndDamagedFiles)
 {
     TempDir dir;

@@ -1,10 +1,12 @@
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "LIBS/System/LogPrintf.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Registry.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -125,6 +127,47 @@ TEST_F(SettingsTest, StoredValuesAndTheirConversions)
     EXPECT_FLOAT_EQ(Settings.fogEnd, 0.0f) << "a text that is not a number gives 0";
     EXPECT_FLOAT_EQ(Settings.fov, 1.0471976f) << "empty gives the default";
     EXPECT_EQ(Settings.toolTipDelay, 500);
+}
+
+// Stored window sizes and positions that no window can have fall back to the defaults, with one
+// log line for all of them, and what is written back afterwards holds the defaults.
+TEST_F(SettingsTest, WindowPlacementOutOfRangeFallsBackToTheDefaults)
+{
+    struct Case
+    {
+        uint32_t x, y, w, h;
+        int32_t expected[4];
+        bool logged;
+    } cases[] = {
+        {10, 20, 800, 600, {10, 20, 800, 600}, false},
+        {uint32_t(-300), 0, 64, 16384, {-300, 0, 64, 16384}, false},
+        {180, 100, 0x7FFFFFFF, uint32_t(-5), {180, 100, 640, 480}, true},
+        {180, 100, 1024, 0, {180, 100, 1024, 480}, true},
+        {0x80000000u, 0x7FFFFFFF, 63, 16385, {180, 100, 640, 480}, true},
+    };
+    const fs::path log = dir / "log.txt";
+    uint8_t logging = 1;
+    LogPrintfSetTarget(&logging, log.c_str());
+    for (const Case& c : cases) {
+        fs::remove(log);
+        RegWriteDword(HKEY_CURRENT_USER, SettingsKey, "MainWnd-X", c.x);
+        RegWriteDword(HKEY_CURRENT_USER, SettingsKey, "MainWnd-Y", c.y);
+        RegWriteDword(HKEY_CURRENT_USER, SettingsKey, "MainWnd-W", c.w);
+        RegWriteDword(HKEY_CURRENT_USER, SettingsKey, "MainWnd-H", c.h);
+        ReadWindowPlacementSettings();
+        const int32_t got[4] = {Settings.mainWndX, Settings.mainWndY, Settings.mainWndW, Settings.mainWndH};
+        EXPECT_EQ(std::vector<int32_t>(got, got + 4), std::vector<int32_t>(c.expected, c.expected + 4))
+            << c.w << "x" << c.h;
+        std::ifstream in(log);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), c.logged ? 1 : 0) << text;
+        if (c.logged)
+            EXPECT_NE(text.find("out of range"), std::string::npos) << text;
+        WriteSettings();
+        EXPECT_EQ(int32_t(RegReadDword(HKEY_CURRENT_USER, SettingsKey, "MainWnd-W", 0)), c.expected[2]);
+        EXPECT_EQ(int32_t(RegReadDword(HKEY_CURRENT_USER, SettingsKey, "MainWnd-H", 0)), c.expected[3]);
+    }
+    LogPrintfSetTarget(nullptr, "");
 }
 
 TEST_F(SettingsTest, StringsRoundTripWithoutTerminator)

@@ -179,8 +179,16 @@ TEST_F(RegistryTest, DamagedFileIsKeptAsBackupWhenWrittenOver)
         "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\X]\n\"Good\"=dword:00000001\n\"Bad\"=dword:zz\ngarbage\n";
     std::ofstream(Folder() / "user.reg") << damaged;
     RegValue v;
+    testing::internal::CaptureStderr();
     ASSERT_TRUE(RegQueryValue(HKEY_CURRENT_USER, "Software\\X", "Good", v));
     EXPECT_FALSE(RegQueryValue(HKEY_CURRENT_USER, "Software\\X", "Bad", v));
+    for (int i = 0; i < 30; ++i)
+        RegQueryValue(HKEY_CURRENT_USER, "Software\\X", "Other", v);
+    const std::string told = testing::internal::GetCapturedStderr();
+    size_t times = 0;
+    for (size_t at = told.find("unreadable"); at != std::string::npos; at = told.find("unreadable", at + 1))
+        ++times;
+    EXPECT_EQ(times, 1u) << "told once per file, not once per value read:\n" << told;
     ASSERT_TRUE(RegSetValue(HKEY_CURRENT_USER, "Software\\X", "New", Dword(2)));
     EXPECT_EQ(Slurp(Folder() / "user.reg.bak"), damaged);
     EXPECT_TRUE(RegQueryValue(HKEY_CURRENT_USER, "Software\\X", "Good", v));

@@ -208,6 +208,45 @@ TEST(DynamicLightsTest, GridSortsInsideAndOutsideAndClampsThePoint)
     DynamicLights.Clear();
 }
 
+// A character inside a house lights itself only from the lights of its own floor once the house
+// state has followed it there.
+TEST(DynamicLightsTest, InsideLightsKeepToTheFloorTheCharacterStandsOn)
+{
+    HouseWorld w;
+    g_LightNodes.clear();
+    auto addLight = [&](CNode* parent, CVector p) {
+        auto* l = new CWorldObject("light");
+        l->objectKind = CWorldObject::KIND_LIGHT;
+        l->MakeLight();
+        l->position = p;
+        parent->AddChild(l);
+        g_LightNodes.push_back(l);
+        return l;
+    };
+    CWorldObject* ground = addLight(w.inside1, CVector(1.5f, 0.5f, 0));
+    CWorldObject* upstairs = addLight(w.inside2, CVector(1.0f, 0.5f, 0));
+    DynamicLights.Init();
+    CWorldObject* person = AddModel(w.inside1, "person", nullptr, CVector(1, 0.2f, 0));
+    UpdateHouseState(person);
+    EXPECT_EQ(CurrentLocationFloor, w.floor1);
+    DynamicLights.FindNearestLights(person->position, true, true);
+    EXPECT_EQ(DynamicLights.nearest[0].node, ground);
+    EXPECT_EQ(DynamicLights.nearest[1].node, nullptr) << "the nearer light upstairs is left out";
+    DynamicLights.FindNearestLights(person->position, false, true);
+    EXPECT_EQ(DynamicLights.nearest[0].node, upstairs);
+
+    // Moved upstairs, the same search finds the other light.
+    person->MoveTo(w.inside2);
+    UpdateHouseState(person);
+    EXPECT_EQ(CurrentLocationFloor, w.floor2);
+    DynamicLights.FindNearestLights(person->position, true, true);
+    EXPECT_EQ(DynamicLights.nearest[0].node, upstairs);
+    EXPECT_EQ(DynamicLights.nearest[1].node, nullptr);
+    CurrentLocationFloor = nullptr;
+    g_LightNodes.clear();
+    DynamicLights.Clear();
+}
+
 TEST(GameCamera, ThumbnailFramesTheObjectForOneUpdateThenRestores)
 {
     CameraWorld w;

@@ -133,6 +133,26 @@ TEST_F(ModelTool, RoundtripWritesTheSameBytes)
     EXPECT_EQ(read("sub/out.tmf"), model);
 }
 
+// A damaged mesh is skipped: the copy is written, but the exit code and stderr say it is not whole.
+TEST_F(ModelTool, RoundtripOfADamagedMeshExitsWithLosses)
+{
+    Bytes model = SampleModel();
+    const std::string text(model.begin(), model.end());
+    const size_t mesh = text.find("MESH");
+    ASSERT_NE(mesh, std::string::npos);
+    const size_t length = size_t(model[mesh + 6]) << 8 | model[mesh + 7];
+    for (size_t i = mesh + 8 + 8; i < mesh + 8 + length; ++i)
+        model[i] = 'A';
+    write("damaged.tmf", model);
+    const ToolRun r = tool("model roundtrip damaged.tmf out.tmf");
+    EXPECT_EQ(r.exitCode, 2) << r.err;
+    // The file's magic and reserved word come before the chunks, outside the counted offsets.
+    EXPECT_NE(r.err.find("damaged MESH chunk at offset " + std::to_string(mesh - 8)), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("loaded with losses"), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::exists(dir / "out.tmf"));
+}
+
 TEST_F(ModelTool, ErrorsNameTheFileAndTheReason)
 {
     Bytes truncated = SampleModel();

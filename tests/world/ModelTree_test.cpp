@@ -42,6 +42,7 @@ public:
         selected = 0;
     }
     void SelectItem(uint32_t item) override { selected = item; }
+    void AddToSelection(uint32_t item) override { selected = item; }
     uint32_t GetSelectedItem() override { return selected; }
 
     int Depth(uint32_t item) { return items[item].parent ? Depth(items[item].parent) + 1 : 0; }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "LIBS/System/LogPrintf.h"
 #include "tests/world/WorldTestUtil.h"
 
 using namespace worldtest;
@@ -173,6 +174,45 @@ TEST_F(WorldFileTest, DamagedSectionsFailWithTheSectionNamed)
     std::string error;
     EXPECT_FALSE(LoadWorldFromMemory(bytes.data(), bytes.size(), LOADWORLD_OPEN, "long.wld", &error));
     EXPECT_NE(std::string::npos, error.find("\"TREE\"")) << error;
+}
+
+// A node the reader cannot parse is left out and listed as a loss with its section and offset; a
+// clean load lists nothing. Without texture pages the editor load names no page checks.
+TEST_F(WorldFileTest, SkippedNodesAreListedAsLossesAndNoPageChecksAreClaimed)
+{
+    BuildSampleWorld();
+    std::vector<uint8_t> bytes = WorldBytes();
+    const STexturePageHooks saved = g_TexturePageHooks;
+    g_TexturePageHooks = STexturePageHooks();
+    const fs::path logPath = dir / "log.txt";
+    uint8_t logging = 1;
+    LogPrintfSetTarget(&logging, logPath.c_str());
+
+    ClearWorld();
+    ASSERT_TRUE(LoadWorldFromMemory(bytes.data(), bytes.size(), LOADWORLD_OPEN, "clean.wld"));
+    EXPECT_TRUE(LoadLosses().empty());
+    const std::vector<uint8_t> logBytes = ReadBytes(logPath.string());
+    const std::string log(logBytes.begin(), logBytes.end());
+    EXPECT_NE(std::string::npos, log.find("Updating Model-UVs...")) << log;
+    EXPECT_EQ(std::string::npos, log.find("Texture-Pages")) << log;
+
+    const std::string text(bytes.begin(), bytes.end());
+    const size_t node = text.find("NODE", text.find("NODE", text.rfind("TREE")) + 4);
+    ASSERT_NE(std::string::npos, node);
+    const size_t length = size_t(bytes[node + 6]) << 8 | bytes[node + 7];
+    for (size_t i = node + 16; i < node + 8 + length; ++i)
+        bytes[i] = 'A'; // the name never ends
+    ClearWorld();
+    ASSERT_TRUE(LoadWorldFromMemory(bytes.data(), bytes.size(), LOADWORLD_OPEN, "damaged.wld"));
+    // The node's children go with it, each named.
+    ASSERT_GE(LoadLosses().size(), 2u);
+    EXPECT_EQ("section \"TREE\": Damaged NODE chunk at offset " + std::to_string(node) + " skipped",
+              LoadLosses()[0]);
+    for (size_t i = 1; i < LoadLosses().size(); ++i)
+        EXPECT_NE(std::string::npos, LoadLosses()[i].find("names no earlier parent")) << LoadLosses()[i];
+
+    LogPrintfSetTarget(nullptr, "");
+    g_TexturePageHooks = saved;
 }
 
 TEST_F(WorldFileTest, GameModeSkipsTheEditorSectionsAndUsesTheTables)

@@ -57,6 +57,45 @@ TEST_F(WorldToolTest, RoundtripGivesTheSameBytesAndDumpShowsTheWorld)
         EXPECT_NE(std::string::npos, run.out.find(text)) << text << "\n" << run.out;
 }
 
+// Fills a chunk's body from `from` on with non-zero bytes: its name can no longer be read.
+void DamageChunk(std::vector<uint8_t>& bytes, size_t chunk, size_t from)
+{
+    const size_t length = size_t(bytes[chunk + 4]) << 24 | size_t(bytes[chunk + 5]) << 16 |
+                          size_t(bytes[chunk + 6]) << 8 | bytes[chunk + 7];
+    for (size_t i = chunk + 8 + from; i < chunk + 8 + length; ++i)
+        bytes[i] = 'A';
+}
+
+// A copy that lost parts of the file is not a clean copy: exit 2, each skip named on stderr.
+TEST_F(WorldToolTest, RoundtripOfADamagedNodeExitsWithLosses)
+{
+    BuildSampleWorld();
+    CChunkWriter w;
+    ASSERT_TRUE(WriteWorld(w));
+    std::vector<uint8_t> bytes = w.Data();
+    const std::string text(bytes.begin(), bytes.end());
+    const size_t tree = text.find("TREE");
+    ASSERT_NE(std::string::npos, tree);
+    size_t node = text.find("NODE", tree);
+    node = text.find("NODE", node + 4);
+    node = text.find("NODE", node + 4);
+    ASSERT_NE(std::string::npos, node);
+    DamageChunk(bytes, node, 8); // after version and parent number
+    WriteBytes(dir / "damaged.wld", bytes);
+    ToolRun run = Run("world roundtrip " + Path("damaged.wld") + " " + Path("out.wld"));
+    EXPECT_EQ(2, run.exitCode) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find("damaged.wld")) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find("section \"TREE\"")) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find("NODE chunk at offset " + std::to_string(node))) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find("loaded with losses")) << run.err;
+    EXPECT_TRUE(fs::exists(dir / "out.wld")) << "what could be read is still saved";
+
+    // The copy itself is whole again.
+    run = Run("world roundtrip " + Path("out.wld") + " " + Path("again.wld"));
+    EXPECT_EQ(0, run.exitCode) << run.err;
+    EXPECT_EQ("", run.err);
+}
+
 TEST_F(WorldToolTest, ErrorsNameTheFileTheSectionAndTheReason)
 {
     BuildSampleWorld();

@@ -2,13 +2,17 @@
 // and walks over the model and macro lists, and the model tree view.
 #include "tests/world/ServicesFixture.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
 #include <unistd.h>
 
 #include "GAMES/Rulo2/Model.h"
+#include "GAMES/Rulo2/Texture.h"
+#include "GAMES/Rulo2/TexturePage.h"
 #include "GAMES/Rulo2/world/CMacro.h"
+#include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/ModelListServices.h"
 #include "GAMES/Rulo2/world/TreeControl.h"
 
@@ -34,6 +38,11 @@ public:
         images.clear();
     }
     void SelectItem(uint32_t) override {}
+    void AddToSelection(uint32_t item) override
+    {
+        if (std::find(selection.begin(), selection.end(), item) == selection.end())
+            selection.push_back(item);
+    }
     uint32_t GetSelectedItem() override { return 0; }
 
     std::string PathOf(uint32_t item) const
@@ -49,6 +58,7 @@ public:
 
     std::map<uint32_t, std::pair<std::string, uint32_t>> items;
     std::map<uint32_t, int> images;
+    std::vector<uint32_t> selection;
     uint32_t last = 0;
 };
 
@@ -119,6 +129,90 @@ TEST_F(ModelListTest, VariantSearchesAndInstanceReplacement)
 
     StripSuffix(red);
     EXPECT_STREQ(red->name, "Chair [red]");
+}
+
+TEST_F(ModelListTest, FamiliesShareBaseNameAndSuffixWhateverTheirVariant)
+{
+    CModelEntry* plain = AddEntry("Chair - low", new CRootNode());
+    CModelEntry* red = AddEntry("Chair [red] - low", new CRootNode());
+    AddEntry("Chair [red] - high", new CRootNode());
+    AddEntry("chair - low", new CRootNode());
+    CModelEntry* single = AddEntry("Table", new CRootNode());
+    CModelEntry* list = g_ModelListRoot->FirstEntry();
+    EXPECT_EQ(CompareBaseNames(list, red), plain);
+    EXPECT_EQ(CompareBaseNames(list, plain), red);
+    EXPECT_EQ(CompareBaseNames(list, single), nullptr) << "no other member";
+    std::vector<CModelEntry*> family;
+    EXPECT_EQ(MatchBaseNames(list, red, family), 2);
+    EXPECT_EQ(family, (std::vector<CModelEntry*>{plain, red})) << "case and suffix count";
+}
+
+namespace {
+// A model with one mesh whose materials show the given textures and pages.
+CRootNode* TexturedModel(std::vector<std::pair<CTexture*, CTexturePage*>> uses)
+{
+    auto* root = new CRootNode();
+    auto* mesh = new CMeshNode("Mesh");
+    mesh->SetMaterialCount(int32_t(uses.size()));
+    for (size_t i = 0; i < uses.size(); ++i) {
+        mesh->materials[i].texture = uses[i].first;
+        mesh->materials[i].page = uses[i].second;
+        mesh->materials[i].pageEntry = uses[i].second ? 0 : -1;
+    }
+    root->AddChild(mesh);
+    return root;
+}
+CMeshMaterial& MaterialOf(CModelEntry* e, int i)
+{
+    return static_cast<CMeshNode*>(e->model->FindByName("Mesh"))->materials[i];
+}
+} // namespace
+
+// The texture users are found through each model's texture uses and added to the tree's
+// selection; the material services reach every model.
+TEST_F(ModelListTest, TextureUsersAreSelectedAndMaterialServicesReachEveryModel)
+{
+    auto brick = std::make_unique<CTexture>(), wood = std::make_unique<CTexture>();
+    auto page = std::make_unique<CTexturePage>(), other = std::make_unique<CTexturePage>();
+    CModelEntry* wall = AddEntry("wall", TexturedModel({{brick.get(), nullptr}}));
+    CModelEntry* paged = AddEntry("paged", TexturedModel({{brick.get(), page.get()}}));
+    CModelEntry* both = AddEntry("both", TexturedModel({{wood.get(), nullptr}, {brick.get(), page.get()}}));
+    CModelEntry* bare = AddEntry("bare", new CRootNode());
+    uint32_t id = 10;
+    for (CModelEntry* e : {wall, paged, both, bare})
+        e->id = ++id;
+    RecordingTree tree;
+    g_ModelTreeView.control = &tree;
+    CModelEntry* list = g_ModelListRoot->FirstEntry();
+    auto selects = [&](auto&& select, std::vector<CModelEntry*> expected) {
+        tree.selection.clear();
+        const int32_t n = select();
+        std::vector<uint32_t> ids;
+        for (CModelEntry* e : expected)
+            ids.push_back(e->id);
+        EXPECT_EQ(n, int32_t(expected.size()));
+        EXPECT_EQ(tree.selection, ids);
+    };
+    selects([&] { return SelectUsersInTree(list, page.get()); }, {paged, both});
+    selects([&] { return SelectInTreeByTexture(list, brick.get()); }, {wall}); // the unpaged use only
+    selects([&] { return SelectInTreeByMaterial(list, MaterialOf(both, 0)); }, {both});
+    selects([&] { return SelectInTreeByMaterial(list, MaterialOf(both, 1)); }, {paged, both});
+    selects([&] { return SelectInTreeByModel(list, wall); }, {wall});
+    selects([&] { return SelectInTreeByModel(list, both); }, {paged, both});
+    g_ModelTreeView.control = nullptr;
+    EXPECT_EQ(SelectUsersInTree(list, page.get()), 2) << "counted without a tree window";
+
+    ApplyToModelsSlot18(list, page.get(), other.get());
+    EXPECT_EQ(MaterialOf(paged, 0).page, other.get());
+    EXPECT_EQ(MaterialOf(both, 1).page, other.get());
+    page->used = brick->used = wood->used = other->used = false;
+    ApplyToModelsSlot41(list);
+    EXPECT_TRUE(other->used);
+    EXPECT_TRUE(brick->used);
+    EXPECT_TRUE(wood->used);
+    EXPECT_FALSE(page->used);
+    ApplyToModelsSlot14(list, wood.get()); // no vertices: nothing to restore, nothing breaks
+    ClearWorld();
 }
 
 TEST_F(ModelListTest, TablesAndLinkedAnimation)

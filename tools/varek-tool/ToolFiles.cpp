@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "GAMES/Rulo2/world/ChunkFile.h"
 #include "platform/files/AtomicFile.h"
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data, std::string& error)
@@ -58,4 +59,16 @@ int ToolFail(const char* group, const std::string& file, const std::string& reas
 {
     std::fprintf(stderr, "varek-tool %s: %s: %s\n", group, file.c_str(), reason.c_str());
     return 1;
+}
+
+int ToolLosses(const char* group, const std::string& file)
+{
+    const std::vector<std::string>& losses = LoadLosses();
+    if (losses.empty())
+        return 0;
+    for (const std::string& line : losses)
+        std::fprintf(stderr, "varek-tool %s: %s: %s\n", group, file.c_str(), line.c_str());
+    std::fprintf(stderr, "varek-tool %s: %s: loaded with losses (%zu skipped)\n", group, file.c_str(),
+                 losses.size());
+    return 2;
 }

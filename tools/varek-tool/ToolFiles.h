@@ -16,3 +16,7 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t size, std:
 
 // "varek-tool GROUP: FILE: REASON" on stderr; returns 1 for the exit code.
 int ToolFail(const char* group, const std::string& file, const std::string& reason);
+
+// After a load that went through: every part the loader skipped, one line each on stderr, then
+// "loaded with losses". Returns 2 when anything was skipped, else 0.
+int ToolLosses(const char* group, const std::string& file);

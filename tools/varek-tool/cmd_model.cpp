@@ -16,6 +16,7 @@
 #include "GAMES/Rulo2/world/CFrameNode.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/ChunkFile.h"
 #include "GAMES/Rulo2/world/ModelImport.h"
 #include "LIBS/System/LogPrintf.h"
 #include "platform/files/Files.h"
@@ -126,6 +127,7 @@ int cmd_model(int argc, char** argv)
     if (action == "import")
         return Import(argv[2], in, argv[3], out);
     std::string error;
+    LoadLosses().clear();
     std::unique_ptr<CRootNode> root(LoadTmf(in.c_str(), &error));
     if (!root)
         return ToolFail("model", argv[2], error);
@@ -135,5 +137,5 @@ int cmd_model(int argc, char** argv)
     }
     if (!root->Save(out.c_str(), &error))
         return ToolFail("model", argv[3], error);
-    return 0;
+    return ToolLosses("model", argv[2]);
 }

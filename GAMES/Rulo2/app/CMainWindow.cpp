@@ -386,6 +386,9 @@ void CMainWindow::OnKeyDown(int key)
             if (DeviceReady())
                 SetLighting(LightingFlag != 0);
             return;
+        case 'O':
+            DX.DeviceShadowFlag = !DX.DeviceShadowFlag;
+            return;
         case 'P':
             ShadowDisplayFlag = !ShadowDisplayFlag;
             if (DeviceReady()) {

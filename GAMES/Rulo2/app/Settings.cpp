@@ -236,10 +236,35 @@ int ShowBox(const char* text, uint32_t type)
 void ReadWindowPlacementSettings()
 {
     const GameSettings defaults;
-    Settings.mainWndX = ReadInt("MainWnd-X", defaults.mainWndX);
-    Settings.mainWndY = ReadInt("MainWnd-Y", defaults.mainWndY);
-    Settings.mainWndW = ReadInt("MainWnd-W", defaults.mainWndW);
-    Settings.mainWndH = ReadInt("MainWnd-H", defaults.mainWndH);
+    struct Entry
+    {
+        const char* name;
+        int32_t GameSettings::*field;
+        int32_t low, high;
+    };
+    // A size or position no window can have (a damaged or hand-edited file) would end every
+    // start or give a picture of one line; the default replaces it, so the next write-back
+    // mends the file.
+    const Entry entries[] = {
+        {"MainWnd-X", &GameSettings::mainWndX, -MaxWindowPosition, MaxWindowPosition},
+        {"MainWnd-Y", &GameSettings::mainWndY, -MaxWindowPosition, MaxWindowPosition},
+        {"MainWnd-W", &GameSettings::mainWndW, MinWindowSize, MaxWindowSize},
+        {"MainWnd-H", &GameSettings::mainWndH, MinWindowSize, MaxWindowSize},
+    };
+    std::string rejected;
+    for (const Entry& e : entries) {
+        const int32_t v = ReadInt(e.name, defaults.*e.field);
+        if (v >= e.low && v <= e.high) {
+            Settings.*e.field = v;
+            continue;
+        }
+        Settings.*e.field = defaults.*e.field;
+        char part[64];
+        crt::snprintf(part, sizeof part, "%s%s %d", rejected.empty() ? "" : ", ", e.name, v);
+        rejected += part;
+    }
+    if (!rejected.empty())
+        LogPrintf("Stored window placement out of range (%s); using the defaults", rejected.c_str());
 }
 
 void ReadSettings()

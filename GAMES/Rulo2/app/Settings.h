@@ -104,6 +104,11 @@ extern std::string DemoIniFile;               // InstallSourcePath + "\VarekDemo
 extern int32_t AudioTrack;                    // [DemoSettings] AudioTrack, default 3
 extern std::string TempGameFile;              // "%s\data\~TempGame.tmp" with ProgramFolder
 
+// Stored window sizes and positions outside these bounds are replaced by the defaults.
+constexpr int32_t MinWindowSize = 64;
+constexpr int32_t MaxWindowSize = 16384;
+constexpr int32_t MaxWindowPosition = 16384;
+
 // Start-up reading, in the order of start-up.
 void ReadWindowPlacementSettings(); // MainWnd-X, -Y, -W, -H
 // Every other value in table order, then the derived flags and the switches that

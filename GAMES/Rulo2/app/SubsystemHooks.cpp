@@ -1,5 +1,6 @@
 #include "GAMES/Rulo2/app/SubsystemHooks.h"
 
+#include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/Rulo2.h"
 #include "GAMES/Rulo2/Texture.h"
 #include "GAMES/Rulo2/TexturePage.h"
@@ -102,7 +103,8 @@ void DrawWorld()
     PassOptions.dynamicLights = Settings.dynamicLights != 0;
     UpdateVisibleObjects(nullptr);
     DrawVisibleObjects(false);
-    DrawShadowMaps();
+    if (ShadowDisplayFlag && DX.DeviceShadowFlag)
+        DrawShadowMaps();
     DrawTransparentAndFaded();
     if (PassOptions.lighting && LightFlaresFlag) {
         CTexture* flare = GameResourceTexture(393); // "Lightflare"

@@ -80,7 +80,7 @@ bool ReadMacroSection(CChunkReader& data, CMacro* root, std::string* error)
             auto* macro = new CMacro;
             std::string why;
             if (!macro->ReadChunk(body, &why)) {
-                LogPrintf("Damaged MAKR chunk at offset %zu skipped: %s", header.offset, why.c_str());
+                NoteLoadLoss("Damaged MAKR chunk at offset %zu skipped: %s", header.offset, why.c_str());
                 delete macro;
                 parents.Skip();
                 return SECTION_CONTINUE;
@@ -88,8 +88,8 @@ bool ReadMacroSection(CChunkReader& data, CMacro* root, std::string* error)
             const uint32_t parentNumber = macro->index;
             const auto attached = parents.Attach(macro, parentNumber);
             if (attached != parents.ATTACHED) {
-                LogPrintf("MAKR chunk at offset %zu %s (%u), skipped", header.offset, parents.Why(attached),
-                          parentNumber);
+                NoteLoadLoss("MAKR chunk at offset %zu %s (%u), skipped", header.offset,
+                             parents.Why(attached), parentNumber);
                 delete macro;
             }
             return SECTION_CONTINUE;

@@ -190,7 +190,7 @@ bool ReadModelListSectionForUpdate(CChunkReader& data, CModelEntry* root, std::s
             auto* entry = new CModelEntry;
             std::string why;
             if (!entry->ReadChunkForUpdate(body, &why)) {
-                LogPrintf("Damaged MODL chunk at offset %zu skipped: %s", header.offset, why.c_str());
+                NoteLoadLoss("Damaged MODL chunk at offset %zu skipped: %s", header.offset, why.c_str());
                 delete entry;
                 return SECTION_CONTINUE;
             }
@@ -220,7 +220,7 @@ bool ReadModelListSection(CChunkReader& data, CModelEntry* root, std::string* er
                 std::vector<CModelEntry*> copies;
                 std::string why;
                 if (!entry->ReadChunk(body, &copies, &why)) {
-                    LogPrintf("Damaged MODL chunk at offset %zu skipped: %s", header.offset, why.c_str());
+                    NoteLoadLoss("Damaged MODL chunk at offset %zu skipped: %s", header.offset, why.c_str());
                     delete entry;
                     for (CModelEntry* c : copies)
                         delete c;
@@ -237,7 +237,7 @@ bool ReadModelListSection(CChunkReader& data, CModelEntry* root, std::string* er
                 auto* macro = new CMacro;
                 std::string why;
                 if (!macro->ReadChunk(body, &why) || !g_MacroListRoot) {
-                    LogPrintf("Damaged MAKR chunk at offset %zu skipped: %s", header.offset, why.c_str());
+                    NoteLoadLoss("Damaged MAKR chunk at offset %zu skipped: %s", header.offset, why.c_str());
                     delete macro;
                     return SECTION_CONTINUE;
                 }

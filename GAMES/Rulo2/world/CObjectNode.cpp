@@ -430,7 +430,7 @@ bool ReadObjectSectionForUpdate(CChunkReader& data, std::string* error)
                 return SECTION_CONTINUE;
             auto* def = new CObjectNode;
             if (!def->ParseHeader(body))
-                LogPrintf("Damaged OBJ chunk at offset %zu", header.offset);
+                NoteLoadLoss("Damaged OBJ chunk at offset %zu", header.offset);
             return SECTION_CONTINUE;
         },
         error);
@@ -455,7 +455,7 @@ bool ReadObjectSection(CChunkReader& data, std::string* error)
             std::string why;
             if (!def->Parse(body, &why)) {
                 // Kept as far as it was read, so that later definitions keep their numbers.
-                LogPrintf("Damaged OBJ chunk at offset %zu: %s", header.offset, why.c_str());
+                NoteLoadLoss("Damaged OBJ chunk at offset %zu: %s", header.offset, why.c_str());
                 if (!def->objectLogic)
                     def->objectLogic = new CObjectLogic;
             }

@@ -15,7 +15,6 @@
 
 SWorldLightHooks g_WorldLightHooks;
 SShadowTextureHooks g_ShadowTextureHooks;
-bool g_ShadowTexturesOff = false;
 uint32_t g_ObjectIdCounter = 1;
 
 void FreeGroundMap(void* block)

@@ -49,8 +49,6 @@ struct SShadowTextureHooks
     void (*destroy)(void* surface) = nullptr;
 };
 extern SShadowTextureHooks g_ShadowTextureHooks;
-// The render engine's switch that turns shadow textures off.
-extern bool g_ShadowTexturesOff;
 
 // One path connection.
 struct SConnection

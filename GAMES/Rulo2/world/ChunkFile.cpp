@@ -1,9 +1,12 @@
 #include "GAMES/Rulo2/world/ChunkFile.h"
 
 #include <bit>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 #include "GAMES/Rulo2/world/CNode.h"
+#include "LIBS/System/LogPrintf.h"
 
 ChunkProgressFn g_ChunkProgress = nullptr;
 
@@ -376,4 +379,39 @@ size_t SkipSection(FILE* file)
         if (header.id == ChunkId("END "))
             return header.offset + 8 + header.length;
     }
+}
+
+namespace {
+uint32_t lossSection = 0;
+} // namespace
+
+std::vector<std::string>& LoadLosses()
+{
+    static std::vector<std::string> losses;
+    return losses;
+}
+
+void NoteLoadLoss(const char* fmt, ...)
+{
+    char text[LogPrintfLineMax];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(text, sizeof text, fmt, args);
+    va_end(args);
+    std::string line;
+    if (lossSection)
+        line = "section \"" + ChunkIdText(lossSection) + "\": ";
+    line += text;
+    LogPrintf("%s", line.c_str());
+    LoadLosses().push_back(line);
+}
+
+CLoadLossSection::CLoadLossSection(uint32_t id) : saved_(lossSection)
+{
+    lossSection = id;
+}
+
+CLoadLossSection::~CLoadLossSection()
+{
+    lossSection = saved_;
 }

@@ -171,6 +171,25 @@ EChunkResult ReadChunkFromFile(FILE* file, SChunkHeader& header, std::vector<uin
 using ChunkProgressFn = void (*)();
 extern ChunkProgressFn g_ChunkProgress;
 
+// What a load left behind of a damaged file: one line per skipped chunk or lost reference, naming
+// the section being read (when there is one) and the offset. Each line also goes to the
+// application log. A world load empties the list when it begins; callers that load a model file
+// alone empty it themselves. An empty list after a load means nothing was dropped.
+void NoteLoadLoss(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+std::vector<std::string>& LoadLosses();
+// While it lives, the losses noted name this section.
+class CLoadLossSection
+{
+public:
+    explicit CLoadLossSection(uint32_t id);
+    ~CLoadLossSection();
+    CLoadLossSection(const CLoadLossSection&) = delete;
+    CLoadLossSection& operator=(const CLoadLossSection&) = delete;
+
+private:
+    uint32_t saved_;
+};
+
 // What a section handler made of one chunk.
 enum ESectionStep
 {

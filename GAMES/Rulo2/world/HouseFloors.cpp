@@ -7,6 +7,7 @@
 
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/editor/CTerrainRules.h"
+#include "GAMES/Rulo2/render/CDynamicLights.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
@@ -424,6 +425,8 @@ void UpdateHouseState(const CWorldObject* character, const CWorldObject* ground)
     uint8_t inside = 0;
     GetLocation(character, &house, &floor, &number, &inside);
     CurrentHouse = house;
+    // The dynamic lights of an inside keep to the lights of this floor.
+    CurrentLocationFloor = floor;
     HideStairs = 0;
     if (ground && ground->objectKind == CWorldObject::KIND_MODEL && IsStairs(ground) &&
         ground->position.y <= character->position.y - 0.01f) {

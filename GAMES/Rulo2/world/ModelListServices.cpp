@@ -7,6 +7,8 @@
 #include "GAMES/Rulo2/Model.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/world/CMacro.h"
+#include "GAMES/Rulo2/world/CMeshMaterials.h"
+#include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
@@ -238,6 +240,40 @@ int32_t CountVariants(CModelEntry* first, const char* base)
     return count;
 }
 
+CModelEntry* CompareBaseNames(CModelEntry* first, const CNode* node)
+{
+    if (!node || !node->name)
+        return nullptr;
+    const SNameParts like = PartsOf(node);
+    CModelEntry* found = nullptr;
+    FindEntry(
+        first,
+        [&](CModelEntry* e) {
+            if (e == node)
+                return false;
+            const SNameParts p = PartsOf(e);
+            return e->name && p.base == like.base && p.hasSuffix == like.hasSuffix && p.suffix == like.suffix;
+        },
+        &found);
+    return found;
+}
+
+int32_t MatchBaseNames(CModelEntry* first, const CNode* node, std::vector<CModelEntry*>& out)
+{
+    if (!node || !node->name)
+        return 0;
+    const SNameParts like = PartsOf(node);
+    int32_t count = 0;
+    WalkEntries(first, [&](CModelEntry* e) {
+        const SNameParts p = PartsOf(e);
+        if (e->name && p.base == like.base && p.hasSuffix == like.hasSuffix && p.suffix == like.suffix) {
+            out.push_back(e);
+            ++count;
+        }
+    });
+    return count;
+}
+
 // ---------------------------------------------------------------- model-list walkers
 
 CModelEntry* FindEntryById(CModelEntry* first, uint32_t id)
@@ -404,11 +440,89 @@ void RepairModel(CModelEntry* first)
     });
 }
 
-void MarkTexturesUsedByModels(CModelEntry* first)
+void ApplyToModelsSlot14(CModelEntry* first, CTexture* texture)
+{
+    WalkEntries(first, [&](CModelEntry* e) {
+        if (!e->model)
+            return;
+        e->model->ResetTextureCoords(texture);
+        e->model->Refresh();
+    });
+}
+
+void ApplyToModelsSlot18(CModelEntry* first, CTexturePage* oldPage, CTexturePage* newPage)
+{
+    WalkEntries(first, [&](CModelEntry* e) {
+        if (!e->model)
+            return;
+        e->model->ReplacePage(oldPage, newPage);
+        e->model->Refresh();
+    });
+}
+
+void ApplyToModelsSlot41(CModelEntry* first)
 {
     WalkModelList(first, [](CModelEntry* e) {
         if (e->model)
             e->model->MarkUsedTextures();
+    });
+}
+
+namespace {
+
+template <class Match>
+int32_t SelectWhere(CModelEntry* first, Match&& match)
+{
+    CTreeControl* tree = g_ModelTreeView.control;
+    int32_t selected = 0;
+    WalkEntries(first, [&](CModelEntry* e) {
+        if (!e->model)
+            return;
+        std::vector<STextureUse> uses;
+        int32_t paged = 0, unpaged = 0;
+        e->model->CollectTextures(uses, paged, unpaged);
+        if (std::none_of(uses.begin(), uses.end(), match))
+            return;
+        ++selected;
+        if (tree && e->id) {
+            tree->AddToSelection(e->id);
+            tree->EnsureVisible(e->id);
+        }
+    });
+    return selected;
+}
+
+} // namespace
+
+int32_t SelectUsersInTree(CModelEntry* first, const CTexturePage* page)
+{
+    return SelectWhere(first, [page](const STextureUse& u) { return page && u.page == page; });
+}
+
+int32_t SelectInTreeByTexture(CModelEntry* first, const CTexture* texture)
+{
+    return SelectWhere(
+        first, [texture](const STextureUse& u) { return texture && !u.page && u.texture == texture; });
+}
+
+int32_t SelectInTreeByMaterial(CModelEntry* first, const CMeshMaterial& material)
+{
+    if (material.page)
+        return SelectUsersInTree(first, material.page);
+    return SelectInTreeByTexture(first, material.texture);
+}
+
+int32_t SelectInTreeByModel(CModelEntry* first, const CModelEntry* model)
+{
+    if (!model || !model->model)
+        return 0;
+    std::vector<STextureUse> wanted;
+    int32_t paged = 0, unpaged = 0;
+    model->model->CollectTextures(wanted, paged, unpaged);
+    return SelectWhere(first, [&](const STextureUse& u) {
+        return std::any_of(wanted.begin(), wanted.end(), [&](const STextureUse& w) {
+            return u.page ? u.page == w.page : (!w.page && u.texture == w.texture);
+        });
     });
 }
 

@@ -7,6 +7,8 @@
 #include <vector>
 
 class CMacro;
+struct CMeshMaterial;
+class CTexture;
 class CModelEntry;
 class CNode;
 class CObjectNode;
@@ -32,6 +34,11 @@ void CollectInstanceVariantNames(CWorldObject* first, CModelEntry* modelList, bo
 void ReplaceModelsByBaseName(CWorldObject* first, CModelEntry* modelList, const char* variant,
                              bool onlySelected);
 int32_t CountVariants(CModelEntry* first, const char* base);
+// Families: entries whose base name and suffix equal those of `node` (exactly, case included),
+// whatever their variant. The first such entry other than `node`, or null.
+CModelEntry* CompareBaseNames(CModelEntry* first, const CNode* node);
+// Every entry of `node`'s family, `node` included when it is listed; returns their number.
+int32_t MatchBaseNames(CModelEntry* first, const CNode* node, std::vector<CModelEntry*>& out);
 
 // Model-list walkers.
 CModelEntry* FindEntryById(CModelEntry* first, uint32_t id);
@@ -58,8 +65,20 @@ void ClearLinkTo(CModelEntry* first, const CModelEntry* target);
 bool ReplaceModelFromFile(CModelEntry* entry, const char* path);
 // Validates the models again; a model left with nothing to draw is validated once more.
 void RepairModel(CModelEntry* first);
-// Marks the textures of every model as in use.
-void MarkTexturesUsedByModels(CModelEntry* first);
+// The texture-coordinate services on each model, each refreshed afterwards: coordinates of the
+// unpaged materials of `texture` restored (14), materials of one page moved to another (18).
+void ApplyToModelsSlot14(CModelEntry* first, CTexture* texture);
+void ApplyToModelsSlot18(CModelEntry* first, CTexturePage* oldPage, CTexturePage* newPage);
+// Marks the textures and pages of every model as in use.
+void ApplyToModelsSlot41(CModelEntry* first);
+// Add every entry whose model's texture uses hold a matching record to the editor's tree
+// selection and make its item visible; each returns the number of entries selected. Users of a
+// page (one record per page), of a texture without a page, of what a material shows (its page, or
+// its texture without one), and of any texture use of another entry's model.
+int32_t SelectUsersInTree(CModelEntry* first, const CTexturePage* page);
+int32_t SelectInTreeByTexture(CModelEntry* first, const CTexture* texture);
+int32_t SelectInTreeByMaterial(CModelEntry* first, const CMeshMaterial& material);
+int32_t SelectInTreeByModel(CModelEntry* first, const CModelEntry* model);
 // Sets noUsers on every entry that no world node, no macro and no object
 // state refers to (clears it on the others).
 void MarkUnused(CModelEntry* first);

@@ -17,6 +17,8 @@ public:
     virtual void EnsureVisible(uint32_t item) = 0;
     virtual void DeleteAllItems() = 0;
     virtual void SelectItem(uint32_t item) = 0;
+    // Adds an item to the tree's selection list when it is not there yet.
+    virtual void AddToSelection(uint32_t item) = 0;
     // The selected item, or 0.
     virtual uint32_t GetSelectedItem() = 0;
 };

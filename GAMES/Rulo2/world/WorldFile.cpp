@@ -284,12 +284,9 @@ static void Finish()
             g_TextureLoadFailed = true;
             LogPrintf("Texture-Pages kept as stored: some of their textures could not be loaded");
         } else if (g_TexturePageHooks.afterLoad) {
+            // Its own log lines say what it checks; without the pages nothing is checked or said.
             RefitAllTexturesInModels(models);
             g_TexturePageHooks.afterLoad();
-        } else {
-            LogPrintf("Checking for invalid Texture-Pages...");
-            LogPrintf("Removing identical Texture-Pages...");
-            LogPrintf("Recreating Texture-Pages...");
         }
         LogPrintf("Updating world locators...");
         UpdateSnapPointsTree(g_WorldRoot, false);
@@ -338,6 +335,7 @@ static bool LoadWorldData(const uint8_t* data, size_t size, int mode, const char
     SProgressScope progress(&file, size);
     SWaitCursor waitCursor;
     g_TextureLoadFailed = false;
+    LoadLosses().clear();
     SChunkHeader header;
     CChunkReader body;
     file.NextChunk(header, body); // the "WRLD" tag
@@ -351,6 +349,7 @@ static bool LoadWorldData(const uint8_t* data, size_t size, int mode, const char
             return load.Fail(nullptr, std::string(ChunkResultText(r)) + " at offset " +
                                           std::to_string(file.FileOffset()));
         const std::string id = ChunkIdText(header.id);
+        CLoadLossSection lossSection(header.id);
         std::string why;
         bool ok = true;
         switch (header.id) {

@@ -155,15 +155,15 @@ bool ReadFolderSection(CChunkReader& data, CNode* root, std::string* error)
             const char* text = body.ReadPaddedString();
             const uint32_t parentNumber = body.ReadU32();
             if (!body.Ok()) {
-                LogPrintf("ENTR chunk at offset %zu skipped: body too short", header.offset);
+                NoteLoadLoss("ENTR chunk at offset %zu skipped: body too short", header.offset);
                 parents.Skip();
                 return SECTION_CONTINUE;
             }
             auto* folder = new CNode(text);
             const auto attached = parents.Attach(folder, parentNumber);
             if (attached != parents.ATTACHED) {
-                LogPrintf("ENTR chunk at offset %zu skipped: it %s (%u)", header.offset,
-                          parents.Why(attached), parentNumber);
+                NoteLoadLoss("ENTR chunk at offset %zu skipped: it %s (%u)", header.offset,
+                             parents.Why(attached), parentNumber);
                 delete folder;
             }
             return SECTION_CONTINUE;

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/editor/CTerrainRules.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
@@ -157,14 +158,14 @@ bool ParseWorldNode(CWorldObject* node, CChunkReader& r, bool extendBounds)
                 r.ReadU32();
             node->reference = ModelByNumber(number);
             if (number && !node->reference)
-                LogPrintf("World node at offset %zu: model number %u is unknown", r.FileOffset(), number);
+                NoteLoadLoss("World node at offset %zu: model number %u is unknown", r.FileOffset(), number);
             break;
         }
         case CWorldObject::KIND_OBJECT: {
             const uint32_t number = r.ReadU32();
             node->reference = DefinitionByNumber(number);
             if (number && !node->reference)
-                LogPrintf("World node at offset %zu: object number %u is unknown", r.FileOffset(), number);
+                NoteLoadLoss("World node at offset %zu: object number %u is unknown", r.FileOffset(), number);
             break;
         }
         case CWorldObject::KIND_LIGHT:
@@ -215,7 +216,7 @@ bool ParseWorldNode(CWorldObject* node, CChunkReader& r, bool extendBounds)
         (node->objectKind == CWorldObject::KIND_MODEL || node->objectKind == CWorldObject::KIND_OBJECT))
         g_WorldBounds.Extend(node->position);
     if (v >= 13) {
-        if (r.PeekId() == ChunkId("SHAD") && !g_ShadowTexturesOff) {
+        if (r.PeekId() == ChunkId("SHAD")) {
             r.ReadId();
             auto* shadow = new SShadowTexture;
             shadow->width = r.ReadU32();
@@ -228,7 +229,9 @@ bool ParseWorldNode(CWorldObject* node, CChunkReader& r, bool extendBounds)
             shadow->pixels.resize(size_t(pixels));
             for (uint16_t& p : shadow->pixels)
                 p = r.ReadU16();
-            if (g_ShadowTextureHooks.create)
+            // With shadow maps off (the settings or NOSHADOWS) the texture gets no surface and is
+            // never drawn; its pixels stay so that an editor save does not drop them.
+            if (!NoShadowsFlag && g_ShadowTextureHooks.create)
                 shadow->surface = g_ShadowTextureHooks.create(*shadow);
             node->shadowTexture = shadow;
         } else {
@@ -309,11 +312,13 @@ bool ReadNodeChunks(CChunkReader& data, CWorldObject* root, std::vector<CWorldOb
         [&](const SChunkHeader& header, CChunkReader& body) {
             if (header.id != ChunkId("NODE")) {
                 LogPrintf("Unknown chunkID!");
+                NoteLoadLoss("Unknown chunk '%s' at offset %zu skipped", ChunkIdText(header.id).c_str(),
+                             header.offset);
                 return SECTION_CONTINUE;
             }
             auto* node = new CWorldObject;
             if (!ParseWorldNode(node, body, extendBounds)) {
-                LogPrintf("Damaged NODE chunk at offset %zu skipped", header.offset);
+                NoteLoadLoss("Damaged NODE chunk at offset %zu skipped", header.offset);
                 delete node;
                 parents.Skip();
                 return SECTION_CONTINUE;
@@ -321,8 +326,8 @@ bool ReadNodeChunks(CChunkReader& data, CWorldObject* root, std::vector<CWorldOb
             const uint32_t parentNumber = node->index;
             const auto attached = parents.Attach(node, parentNumber);
             if (attached != parents.ATTACHED) {
-                LogPrintf("NODE chunk at offset %zu %s (%u), skipped", header.offset, parents.Why(attached),
-                          parentNumber);
+                NoteLoadLoss("NODE chunk at offset %zu %s (%u), skipped", header.offset,
+                             parents.Why(attached), parentNumber);
                 delete node;
             }
             return SECTION_CONTINUE;
