@@ -138,4 +138,30 @@ TEST_F(SampleRun, DrawsTheStreetBlockFromTheGameCameraAndLoadsEverything)
         EXPECT_EQ(log.find(failure), std::string::npos) << failure << "\n" << log;
 }
 
+// A stored window size no window can have (a damaged or hand-edited settings file) neither ends
+// the start nor squeezes the picture: the defaults take its place and are what is written back.
+TEST_F(SampleRun, OutOfRangeWindowSettingsStartWithTheDefaultsAndAreMended)
+{
+    fs::create_directories(dir / "config" / "varek");
+    const fs::path reg = dir / "config" / "varek" / "user.reg";
+    std::ofstream(reg) << "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\TuvSoftware\\TheVarek! Demo\\Settings]\n"
+                          "\"MainWnd-W\"=dword:7fffffff\n\"MainWnd-H\"=dword:fffffffb\n";
+    ASSERT_EQ(Start(2), 0) << ReadText(dir / "output.txt");
+    const std::vector<uint8_t> shot = ReadBytes(dir / "snapshot00001.bmp");
+    int w = 0, h = 0;
+    uint32_t rgb = 0;
+    ASSERT_TRUE(BmpPixel(shot, 0, 0, &w, &h, &rgb));
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(h, 480);
+    const std::string log = ReadText(dir / "log.txt");
+    EXPECT_NE(log.find("Stored window placement out of range (MainWnd-W 2147483647, MainWnd-H -5)"),
+              std::string::npos)
+        << log;
+    const std::string stored = ReadText(reg);
+    EXPECT_EQ(stored.find("7fffffff"), std::string::npos) << stored;
+    EXPECT_EQ(stored.find("fffffffb"), std::string::npos) << stored;
+    EXPECT_NE(stored.find("\"MainWnd-W\"=dword:00000280"), std::string::npos) << stored;
+    EXPECT_NE(stored.find("\"MainWnd-H\"=dword:000001e0"), std::string::npos) << stored;
+}
+
 } // namespace
