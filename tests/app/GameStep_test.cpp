@@ -141,3 +141,69 @@ TEST(DeferredRelease, ClickIsSeenForAtLeastOneFrame)
 }
 
 } // namespace
+
+#include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/app/CameraViews.h"
+#include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/render/OffscreenView.h"
+#include "GAMES/Rulo2/render/UiSurfaces.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+
+namespace {
+
+uint32_t BackPixel(int x, int y)
+{
+    uint32_t c = 0;
+    EXPECT_TRUE(DX.backSurface->ReadPixel(x, y, &c));
+    return c & 0xFFFFFF;
+}
+
+// A copy of the view asked for by a screen is taken in the next frame; while a modal screen is
+// open the frozen picture stands in for the world. Marks of the passes become ids once each.
+TEST(GameFrameStep, FrozenViewIsTakenOnceAndShownUnderModalScreensAndMarksBecomeIds)
+{
+    ASSERT_TRUE(OpenOffscreenView(160, 120));
+    const GameStepHooks savedHooks = StepHooks;
+    StepHooks = GameStepHooks();
+    CurrentView = &CameraViews[VIEW_GAME];
+    const int16_t savedFog[3] = {CurrentFogColor[0], CurrentFogColor[1], CurrentFogColor[2]};
+    CurrentFogColor[0] = 0, CurrentFogColor[1] = 255, CurrentFogColor[2] = 0;
+    InterfaceMode = 2;
+    GamePhase = PHASE_REALTIME;
+
+    CWorldObject a, b;
+    a.objectLogic = new CObjectLogic;
+    a.objectLogic->objectId = 7;
+    b.objectLogic = new CObjectLogic;
+    b.objectLogic->objectId = 9;
+    PassMarkedObjects = {&a, &b, &a, nullptr};
+
+    GetUiSurface(0);
+    ASSERT_EQ(ViewFreeze, 1);
+    EXPECT_TRUE(GameFrame());
+    EXPECT_EQ(ViewFreeze, 2);
+    uint32_t c = 0;
+    ASSERT_TRUE(UiSlots[0]->ReadPixel(5, 5, &c));
+    EXPECT_EQ(c & 0xFFFFFF, 0x00FF00u) << "the view of that frame";
+    EXPECT_EQ(MarkedIds, (std::vector<uint32_t>{7, 9}));
+    EXPECT_TRUE(PassMarkedObjects.empty());
+
+    // The live world now clears to red, but a modal screen shows the frozen picture.
+    CurrentFogColor[0] = 255, CurrentFogColor[1] = 0;
+    InterfaceMode = 0;
+    EXPECT_TRUE(GameFrame());
+    EXPECT_EQ(BackPixel(5, 5), 0x00FF00u);
+    ClearViewRequest();
+    EXPECT_TRUE(GameFrame());
+    EXPECT_EQ(BackPixel(5, 5), 0xFF0000u) << "the live view once the freeze ends";
+
+    InterfaceMode = 1;
+    ReleaseUiSurfaces();
+    StepHooks = savedHooks;
+    for (int i = 0; i < 3; ++i)
+        CurrentFogColor[i] = savedFog[i];
+    CloseOffscreenView();
+}
+
+} // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/render/OffscreenView.h"
 #include "GAMES/Rulo2/render/Overlays.h"
@@ -89,21 +90,41 @@ TEST_F(OnBackSurface, BackgroundSlotsCaptureOnceAndAreReused)
 {
     GetUiSurface(0);
     ASSERT_NE(UiSlots[0], nullptr);
-    EXPECT_EQ(CaptureRequest, 1);
+    EXPECT_EQ(ViewFreeze, 1);
     DX.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00u, 1.0f, 0);
     CaptureBackground();
-    EXPECT_EQ(CaptureRequest, 2);
+    EXPECT_EQ(ViewFreeze, 2);
     uint32_t c = 0;
     ASSERT_TRUE(UiSlots[0]->ReadPixel(10, 10, &c));
     EXPECT_EQ(c & 0xFFFFFF, 0x00FF00u);
 
+    // The frozen picture stands in for the world on the back surface; the cursor image is drawn
+    // over it only without a hardware cursor.
+    DX.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFF0000u, 1.0f, 0);
+    ShowFrozenView();
+    ASSERT_TRUE(DX.backSurface->ReadPixel(10, 10, &c));
+    EXPECT_EQ(c & 0xFFFFFF, 0x00FF00u);
+    CursorSurface = UiSlots[0];
+    DX.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFF0000u, 1.0f, 0);
+    DrawCursorImage(100, 100);
+    ASSERT_TRUE(DX.backSurface->ReadPixel(110, 110, &c));
+    EXPECT_EQ(c & 0xFFFFFF, 0xFF0000u) << "the window system draws the pointer";
+    HardwareCursor = false;
+    DrawCursorImage(100, 100);
+    ASSERT_TRUE(DX.backSurface->ReadPixel(99, 99, &c));
+    EXPECT_EQ(c & 0xFFFFFF, 0xFF0000u);
+    ASSERT_TRUE(DX.backSurface->ReadPixel(110, 110, &c));
+    EXPECT_EQ(c & 0xFFFFFF, 0x00FF00u);
+    HardwareCursor = true;
+    CursorSurface = nullptr;
+
     ClearViewRequest();
     GetUiSurface(0); // the picture is reused
-    EXPECT_EQ(CaptureRequest, 2);
+    EXPECT_EQ(ViewFreeze, 2);
     ReleaseUiSurface(1); // not the current slot
-    EXPECT_EQ(CaptureRequest, 2);
+    EXPECT_EQ(ViewFreeze, 2);
     ReleaseUiSurface(0);
-    EXPECT_EQ(CaptureRequest, 0);
+    EXPECT_EQ(ViewFreeze, 0);
     EXPECT_EQ(UiSlots[0], nullptr);
 }
 

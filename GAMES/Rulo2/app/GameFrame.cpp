@@ -4,6 +4,7 @@
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/GameStep.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/render/UiSurfaces.h"
 
 #include <algorithm>
 #include <chrono>
@@ -95,6 +96,7 @@ bool GameFrame()
         StepTimes.simulationMs += MsSince(start);
         start = StepClock::now();
         Call(StepHooks.updateCameraInput);
+        CollectMarkedIds();
         Call(StepHooks.sortObjects);
         StepTimes.visibilityMs += MsSince(start);
     }
@@ -105,6 +107,10 @@ bool GameFrame()
     if (device->BeginScene() == D3D_OK) {
         if (!gameView || ViewFreeze != 2)
             Call(StepHooks.drawWorld);
+        // A requested copy of the view is taken from the world just drawn; from then on the
+        // frozen picture stands in for it.
+        if (gameView && ViewFreeze == 1)
+            CaptureBackground();
         if (gameView)
             Call(StepHooks.drawScreens);
         if (!ModalScreenOpen)
@@ -116,6 +122,7 @@ bool GameFrame()
     MenuActive = 0;
 
     if (gameView && ModalScreenOpen) {
+        ShowFrozenView();
         if (DX.zBuffer)
             device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
         if (device->BeginScene() == D3D_OK) {
@@ -128,6 +135,7 @@ bool GameFrame()
     Call(StepHooks.runFadeCommand);
     ApplyDeferredButtonReleases(Input, GameStepFrame);
     Call(StepHooks.drawWorldOverlays);
+    DrawCursorImage(Input.cursorX, Input.cursorY);
 
     ++StepTimes.frames;
     if (InsetViewState == 1) {

@@ -2,9 +2,15 @@
 
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+
+#include <algorithm>
 
 GameStepHooks StepHooks;
 GameStepTimes StepTimes;
+std::vector<CWorldObject*> PassMarkedObjects;
+std::vector<uint32_t> MarkedIds;
 
 namespace {
 
@@ -53,4 +59,17 @@ int32_t RunSimulationTicks(GameClockState& clock)
             break;
     }
     return runs;
+}
+
+void CollectMarkedIds()
+{
+    MarkedIds.clear();
+    for (CWorldObject* object : PassMarkedObjects) {
+        if (!object || !object->objectLogic)
+            continue;
+        const uint32_t id = object->objectLogic->objectId;
+        if (std::find(MarkedIds.begin(), MarkedIds.end(), id) == MarkedIds.end())
+            MarkedIds.push_back(id);
+    }
+    PassMarkedObjects.clear();
 }

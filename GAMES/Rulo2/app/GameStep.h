@@ -3,7 +3,9 @@
 // the calls out to the subsystems in the order of one frame.
 
 #include <cstdint>
+#include <vector>
 
+class CWorldObject;
 struct GameClockState;
 
 // The simulation advances the game clock in ticks aligned to multiples of this.
@@ -63,6 +65,12 @@ extern GameStepTimes StepTimes;
 // moves toward the clock the frame loop set, one tick at a time; the recorder
 // runs after every move, at least once. Returns the number of recorder runs.
 int32_t RunSimulationTicks(GameClockState& clock);
+
+// Objects that a frame's passes marked, and the ids of those the step found marked: step 8 puts
+// the id of each marked object (its object logic's id) into MarkedIds once and clears the marks.
+extern std::vector<CWorldObject*> PassMarkedObjects;
+extern std::vector<uint32_t> MarkedIds;
+void CollectMarkedIds();
 
 // The whole step; false when the device is not ready (nothing else is done).
 bool GameFrame();

@@ -3,10 +3,13 @@
 #include <algorithm>
 
 #include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/render/DeviceHelpers.h"
 
 IDirectDrawSurface7* UiSlots[2] = {};
 int32_t CurrentUiSlot = 0;
-int32_t CaptureRequest = 0;
+IDirectDrawSurface7* CursorSurface = nullptr;
+bool HardwareCursor = true;
 IDirectDrawSurface7* PreviewSurface = nullptr;
 SPreviewState Preview;
 int32_t PreviewDelay = 300;
@@ -56,12 +59,12 @@ void GetUiSurface(int32_t slot)
         return;
     CurrentUiSlot = slot;
     if (UiSlots[slot]) {
-        CaptureRequest = 2;
+        ViewFreeze = 2;
         return;
     }
     if (IDirectDrawSurface7* s = MakeSurface(DX.screenWidth, DX.screenHeight)) {
         UiSlots[slot] = s;
-        CaptureRequest = 1;
+        ViewFreeze = 1;
     }
 }
 
@@ -73,22 +76,38 @@ void ReleaseUiSurface(int32_t slot)
         UiSlots[slot]->Release();
     UiSlots[slot] = nullptr;
     if (slot == CurrentUiSlot)
-        CaptureRequest = 0;
+        ViewFreeze = 0;
 }
 
 void ClearViewRequest()
 {
-    CaptureRequest = 0;
+    ViewFreeze = 0;
 }
 
 void CaptureBackground()
 {
     IDirectDrawSurface7* slot = UiSlots[CurrentUiSlot];
-    if (CaptureRequest != 1 || !slot || !DX.backSurface)
+    if (ViewFreeze != 1 || !slot || !DX.backSurface)
         return;
     RECT all{0, 0, DX.screenWidth, DX.screenHeight};
     if (SUCCEEDED(slot->Blt(&all, DX.backSurface, &all, DDBLT_WAIT, nullptr)))
-        CaptureRequest = 2;
+        ViewFreeze = 2;
+}
+
+void ShowFrozenView()
+{
+    IDirectDrawSurface7* slot = UiSlots[CurrentUiSlot];
+    if (ViewFreeze != 2 || !slot || !DX.backSurface)
+        return;
+    RECT all{0, 0, DX.screenWidth, DX.screenHeight};
+    DX.backSurface->Blt(&all, slot, &all, DDBLT_WAIT, nullptr);
+}
+
+void DrawCursorImage(int32_t x, int32_t y)
+{
+    if (HardwareCursor || !CursorSurface)
+        return;
+    BlitSurfaceRect(CursorSurface, x, y, 0, 0, 10000, 10000);
 }
 
 void ReleaseUiSurfaces()
@@ -98,7 +117,7 @@ void ReleaseUiSurfaces()
     if (PreviewSurface)
         PreviewSurface->Release();
     PreviewSurface = nullptr;
-    CaptureRequest = 0;
+    ViewFreeze = 0;
 }
 
 void UpdatePreviewCycle(CWorldObject* source, int32_t now)

@@ -12,8 +12,8 @@ class CWorldObject;
 
 extern IDirectDrawSurface7* UiSlots[2];
 extern int32_t CurrentUiSlot;
-// 0 none, 1 capture pending, 2 captured (the world is not rendered).
-extern int32_t CaptureRequest;
+// The capture state is the game state's ViewFreeze: 0 none, 1 capture pending, 2 captured (the
+// world is not rendered, the frozen picture stands in for it).
 extern IDirectDrawSurface7* PreviewSurface;
 
 struct SPreviewState
@@ -41,6 +41,13 @@ void ClearViewRequest();
 // After the world was rendered: copies the back surface into the current slot
 // while a capture is pending.
 void CaptureBackground();
+// While the view is frozen: copies the current slot's picture onto the back surface.
+void ShowFrozenView();
+// The cursor image the interface sets, drawn by the game step at the cursor unless the display
+// shows a hardware cursor (the window system's own pointer).
+extern IDirectDrawSurface7* CursorSurface;
+extern bool HardwareCursor;
+void DrawCursorImage(int32_t x, int32_t y);
 // Releases both slots and the preview surface; the request becomes 0.
 void ReleaseUiSurfaces();
 void UpdatePreviewCycle(CWorldObject* source, int32_t now);
