@@ -264,7 +264,7 @@ int32_t MatchBaseNames(CModelEntry* first, const CNode* node, std::vector<CModel
         return 0;
     const SNameParts like = PartsOf(node);
     int32_t count = 0;
-    WalkEntries(first, [&](CModelEntry* e) {
+    WalkModelList(first, [&](CModelEntry* e) {
         const SNameParts p = PartsOf(e);
         if (e->name && p.base == like.base && p.hasSuffix == like.hasSuffix && p.suffix == like.suffix) {
             out.push_back(e);
@@ -442,7 +442,7 @@ void RepairModel(CModelEntry* first)
 
 void ApplyToModelsSlot14(CModelEntry* first, CTexture* texture)
 {
-    WalkEntries(first, [&](CModelEntry* e) {
+    WalkModelList(first, [&](CModelEntry* e) {
         if (!e->model)
             return;
         e->model->ResetTextureCoords(texture);
@@ -452,7 +452,7 @@ void ApplyToModelsSlot14(CModelEntry* first, CTexture* texture)
 
 void ApplyToModelsSlot18(CModelEntry* first, CTexturePage* oldPage, CTexturePage* newPage)
 {
-    WalkEntries(first, [&](CModelEntry* e) {
+    WalkModelList(first, [&](CModelEntry* e) {
         if (!e->model)
             return;
         e->model->ReplacePage(oldPage, newPage);
@@ -475,7 +475,7 @@ int32_t SelectWhere(CModelEntry* first, Match&& match)
 {
     CTreeControl* tree = g_ModelTreeView.control;
     int32_t selected = 0;
-    WalkEntries(first, [&](CModelEntry* e) {
+    WalkModelList(first, [&](CModelEntry* e) {
         if (!e->model)
             return;
         std::vector<STextureUse> uses;
