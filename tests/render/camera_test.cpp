@@ -181,21 +181,24 @@ TEST(DynamicLightsTest, NearestThreeInOrderAndEmptyWithOneLight)
     DynamicLights.Clear();
 }
 
+// A world light under a parent, listed among the world's lights.
+static CWorldObject* AddWorldLight(CNode* parent, CVector p)
+{
+    auto* l = new CWorldObject("light");
+    l->objectKind = CWorldObject::KIND_LIGHT;
+    l->MakeLight();
+    l->position = p;
+    parent->AddChild(l);
+    g_LightNodes.push_back(l);
+    return l;
+}
+
 TEST(DynamicLightsTest, GridSortsInsideAndOutsideAndClampsThePoint)
 {
     HouseWorld w;
     g_LightNodes.clear();
-    auto addLight = [&](CNode* parent, CVector p) {
-        auto* l = new CWorldObject("light");
-        l->objectKind = CWorldObject::KIND_LIGHT;
-        l->MakeLight();
-        l->position = p;
-        parent->AddChild(l);
-        g_LightNodes.push_back(l);
-        return l;
-    };
-    CWorldObject* in = addLight(w.inside1, CVector(0.5f, 0.5f, 0));
-    CWorldObject* out = addLight(w.outside1, CVector(3.5f, 2.5f, 0));
+    CWorldObject* in = AddWorldLight(w.inside1, CVector(0.5f, 0.5f, 0));
+    CWorldObject* out = AddWorldLight(w.outside1, CVector(3.5f, 2.5f, 0));
     DynamicLights.Init();
     EXPECT_EQ(DynamicLights.columns, 5);
     EXPECT_EQ(DynamicLights.rows, 4);
@@ -214,17 +217,8 @@ TEST(DynamicLightsTest, InsideLightsKeepToTheFloorTheCharacterStandsOn)
 {
     HouseWorld w;
     g_LightNodes.clear();
-    auto addLight = [&](CNode* parent, CVector p) {
-        auto* l = new CWorldObject("light");
-        l->objectKind = CWorldObject::KIND_LIGHT;
-        l->MakeLight();
-        l->position = p;
-        parent->AddChild(l);
-        g_LightNodes.push_back(l);
-        return l;
-    };
-    CWorldObject* ground = addLight(w.inside1, CVector(1.5f, 0.5f, 0));
-    CWorldObject* upstairs = addLight(w.inside2, CVector(1.0f, 0.5f, 0));
+    CWorldObject* ground = AddWorldLight(w.inside1, CVector(1.5f, 0.5f, 0));
+    CWorldObject* upstairs = AddWorldLight(w.inside2, CVector(1.0f, 0.5f, 0));
     DynamicLights.Init();
     CWorldObject* person = AddModel(w.inside1, "person", nullptr, CVector(1, 0.2f, 0));
     UpdateHouseState(person);
