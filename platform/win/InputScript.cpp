@@ -1,6 +1,7 @@
 #include "platform/win/InputScript.h"
 
 #include "platform/files/Cp1252.h"
+#include "platform/win/IniFile.h"
 #include "platform/win/Window.h"
 
 #include <algorithm>
@@ -244,24 +245,15 @@ std::string_view StripComment(std::string_view line)
     return line;
 }
 
-std::string_view Trim(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
-}
-
 // Splits off the first word.
 std::string_view NextWord(std::string_view& s)
 {
-    s = Trim(s);
+    s = TrimLine(s);
     size_t end = 0;
     while (end < s.size() && s[end] != ' ' && s[end] != '\t')
         ++end;
     std::string_view word = s.substr(0, end);
-    s = Trim(s.substr(end));
+    s = TrimLine(s.substr(end));
     return word;
 }
 
@@ -311,7 +303,7 @@ bool InputScript::Parse(std::string_view text, std::string_view name, std::strin
         std::string_view line = text.substr(0, eol);
         text = eol == std::string_view::npos ? std::string_view() : text.substr(eol + 1);
         ++lineNumber;
-        line = Trim(StripComment(line));
+        line = TrimLine(StripComment(line));
         if (line.empty())
             continue;
         auto fail = [&](const std::string& reason) {
