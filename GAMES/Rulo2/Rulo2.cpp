@@ -10,6 +10,7 @@
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/GameStep.h"
+#include "GAMES/Rulo2/app/ScriptedRun.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
 #include "GAMES/Rulo2/interface/DialogTexts.h"
@@ -22,7 +23,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <string>
 
 StartupHooks AppHooks;
 uint8_t StartupInitFlag = 0;
@@ -187,6 +188,14 @@ bool CGameApp::StartUp()
         return false;
     }
 
+    // A run driven from outside learns of a bad switch or script line before any window opens.
+    std::string runError;
+    if (!ReadScriptedRun(runError)) {
+        LogPrintf("%s", runError.c_str());
+        std::fprintf(stderr, "%s\n", runError.c_str());
+        return false;
+    }
+
     MainWindow = new CMainWindow();
     if (!MainWindow->CreateMainWindow()) {
         LogPrintf("Creating the main window failed");
@@ -243,9 +252,8 @@ bool CGameApp::StartUp()
     }
     MainWindow->switchMode();
 
-    if (std::getenv("VAREK_FAKE_RECORDING") && std::strcmp(std::getenv("VAREK_FAKE_RECORDING"), "0") != 0)
-        GameClock.fakeRecording = 1;
-
+    if (ScriptedRun.fixedStep)
+        FrameClockHooks.timeSource = FixedStepTime;
     FrameClockHooks.gameFrame = RunGameFrame;
     FrameClockHooks.saveSnapshot = [] { SaveSnapshot(); };
     FrameClockHooks.destroyMainWindow = [] {
@@ -258,17 +266,25 @@ bool CGameApp::StartUp()
 
 bool CGameApp::OnIdle(long count)
 {
+    // A script's input for the coming frame goes through the message queue first,
+    // as a person's would.
+    if (ScriptedRunBeforeFrame())
+        return true;
     Input.mouseMoveHandled = 0;
     platform::Application::OnIdle(count);
     if (GameModeFlag && GameClock.movieState == MoviePlaying && WindowedFlag && MainWindow)
         KeepMovieWindowPlacement();
-    if (exitAfterFrames == 0) {
+    if (exitAfterFrames == 0 || ScriptedRun.quit) {
         exitAfterFrames = -1;
+        ScriptedRun.quit = false;
         if (MainWindow && MainWindow->IsWindow())
             MainWindow->DestroyWindow();
         return false;
     }
+    const bool paused = GameClock.appPaused != 0;
     bool again = FrameClockIdle(GameClock, FrameClockHooks);
+    if (!paused)
+        ScriptedRunAfterFrame();
     // Every pass of the loop counts, paused or not, so the run ends even when the
     // window never gets the focus; and it must not wait for messages meanwhile.
     if (exitAfterFrames > 0)
@@ -278,6 +294,7 @@ bool CGameApp::OnIdle(long count)
 
 int CGameApp::ExitInstance()
 {
+    EndScriptedRun();
     if (IsGameView()) {
         GameModeFlag = 1;
         if (AppHooks.releaseInterfaceSurfaces)

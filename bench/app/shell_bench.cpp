@@ -8,6 +8,7 @@
 #include "GAMES/Rulo2/app/CMainWindow.h"
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameStep.h"
+#include "GAMES/Rulo2/app/ScriptedRun.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/SubsystemHooks.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
@@ -73,8 +74,8 @@ bool LoadBigWorld()
 void RunFrames(benchmark::State& state)
 {
     GameClock = GameClockState();
-    GameClock.fakeRecording = 1;
     FrameHooks hooks;
+    hooks.timeSource = FixedStepTime;
     hooks.gameFrame = RunGameFrame;
     StepTimes = GameStepTimes();
     for (auto _ : state)

@@ -8,9 +8,7 @@
 
 namespace platform {
 
-namespace {
-
-std::string_view Trim(std::string_view s)
+std::string_view TrimLine(std::string_view s)
 {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
         s.remove_prefix(1);
@@ -18,8 +16,6 @@ std::string_view Trim(std::string_view s)
         s.remove_suffix(1);
     return s;
 }
-
-} // namespace
 
 std::optional<std::string> FindProfileValue(std::string_view text, std::string_view section,
                                             std::string_view key)
@@ -30,7 +26,7 @@ std::optional<std::string> FindProfileValue(std::string_view text, std::string_v
         size_t end = text.find('\n', pos);
         if (end == std::string::npos)
             end = text.size();
-        std::string_view line = Trim(text.substr(pos, end - pos));
+        std::string_view line = TrimLine(text.substr(pos, end - pos));
         pos = end + 1;
         if (line.empty() || line.front() == ';')
             continue;
@@ -38,7 +34,7 @@ std::optional<std::string> FindProfileValue(std::string_view text, std::string_v
             size_t close = line.find(']');
             std::string_view name =
                 close == std::string_view::npos ? line.substr(1) : line.substr(1, close - 1);
-            inSection = EqualsNoCase(Trim(name), section);
+            inSection = EqualsNoCase(TrimLine(name), section);
             continue;
         }
         if (!inSection)
@@ -46,8 +42,8 @@ std::optional<std::string> FindProfileValue(std::string_view text, std::string_v
         size_t eq = line.find('=');
         if (eq == std::string_view::npos)
             continue;
-        if (EqualsNoCase(Trim(line.substr(0, eq)), key)) {
-            std::string_view value = Trim(line.substr(eq + 1));
+        if (EqualsNoCase(TrimLine(line.substr(0, eq)), key)) {
+            std::string_view value = TrimLine(line.substr(eq + 1));
             if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
                 value.back() == value.front())
                 value = value.substr(1, value.size() - 2);

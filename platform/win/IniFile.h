@@ -20,4 +20,8 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
 std::optional<std::string> FindProfileValue(std::string_view text, std::string_view section,
                                             std::string_view key);
 
+// A text line without blanks and tabs at either end or a CR at its end (the line
+// readers of ini files and input scripts share it).
+std::string_view TrimLine(std::string_view s);
+
 } // namespace platform

@@ -42,6 +42,67 @@ bool dropOpen = false;
 std::map<int, EventObserver> observers;
 int nextObserverId = 1;
 int followFocus = -1; // -1: not decided yet
+// Mouse events queued by the program itself carry this device id; while the last
+// pointer position came from them, GetCursorPos reports it (as a moved cursor would).
+constexpr uint32_t kQueuedMouseId = 0x56524B31;
+bool queuedCursorSet = false;
+POINT queuedCursor;                         // screen position
+int pointerWindowX = 0, pointerWindowY = 0; // last pointer position in window pixels
+
+// Keys whose virtual-key code is not their character; the first entry of a code
+// is the key that makes it when input is queued by code.
+struct KeyCode
+{
+    SDL_Keycode sym;
+    SDL_Scancode scan;
+    int vk;
+};
+constexpr KeyCode kKeyCodes[] = {
+    {SDLK_BACKSPACE, SDL_SCANCODE_BACKSPACE, VK_BACK},
+    {SDLK_TAB, SDL_SCANCODE_TAB, VK_TAB},
+    {SDLK_RETURN, SDL_SCANCODE_RETURN, VK_RETURN},
+    {SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER, VK_RETURN},
+    {SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, VK_ESCAPE},
+    {SDLK_SPACE, SDL_SCANCODE_SPACE, VK_SPACE},
+    {SDLK_PAGEUP, SDL_SCANCODE_PAGEUP, VK_PRIOR},
+    {SDLK_PAGEDOWN, SDL_SCANCODE_PAGEDOWN, VK_NEXT},
+    {SDLK_END, SDL_SCANCODE_END, VK_END},
+    {SDLK_HOME, SDL_SCANCODE_HOME, VK_HOME},
+    {SDLK_LEFT, SDL_SCANCODE_LEFT, VK_LEFT},
+    {SDLK_UP, SDL_SCANCODE_UP, VK_UP},
+    {SDLK_RIGHT, SDL_SCANCODE_RIGHT, VK_RIGHT},
+    {SDLK_DOWN, SDL_SCANCODE_DOWN, VK_DOWN},
+    {SDLK_INSERT, SDL_SCANCODE_INSERT, VK_INSERT},
+    {SDLK_DELETE, SDL_SCANCODE_DELETE, VK_DELETE},
+    {SDLK_PAUSE, SDL_SCANCODE_PAUSE, VK_PAUSE},
+    {SDLK_PRINTSCREEN, SDL_SCANCODE_PRINTSCREEN, VK_SNAPSHOT},
+    {SDLK_CAPSLOCK, SDL_SCANCODE_CAPSLOCK, VK_CAPITAL},
+    {SDLK_NUMLOCKCLEAR, SDL_SCANCODE_NUMLOCKCLEAR, VK_NUMLOCK},
+    {SDLK_SCROLLLOCK, SDL_SCANCODE_SCROLLLOCK, VK_SCROLL},
+    {SDLK_LSHIFT, SDL_SCANCODE_LSHIFT, VK_SHIFT},
+    {SDLK_RSHIFT, SDL_SCANCODE_RSHIFT, VK_SHIFT},
+    {SDLK_LCTRL, SDL_SCANCODE_LCTRL, VK_CONTROL},
+    {SDLK_RCTRL, SDL_SCANCODE_RCTRL, VK_CONTROL},
+    {SDLK_LALT, SDL_SCANCODE_LALT, VK_MENU},
+    {SDLK_RALT, SDL_SCANCODE_RALT, VK_MENU},
+    {SDLK_KP_0, SDL_SCANCODE_KP_0, VK_NUMPAD0},
+    {SDLK_KP_PERIOD, SDL_SCANCODE_KP_PERIOD, VK_DECIMAL},
+    {SDLK_KP_PLUS, SDL_SCANCODE_KP_PLUS, VK_ADD},
+    {SDLK_KP_MINUS, SDL_SCANCODE_KP_MINUS, VK_SUBTRACT},
+    {SDLK_KP_MULTIPLY, SDL_SCANCODE_KP_MULTIPLY, VK_MULTIPLY},
+    {SDLK_KP_DIVIDE, SDL_SCANCODE_KP_DIVIDE, VK_DIVIDE},
+    {SDLK_SEMICOLON, SDL_SCANCODE_SEMICOLON, VK_OEM_1},
+    {SDLK_EQUALS, SDL_SCANCODE_EQUALS, VK_OEM_PLUS},
+    {SDLK_COMMA, SDL_SCANCODE_COMMA, VK_OEM_COMMA},
+    {SDLK_MINUS, SDL_SCANCODE_MINUS, VK_OEM_MINUS},
+    {SDLK_PERIOD, SDL_SCANCODE_PERIOD, VK_OEM_PERIOD},
+    {SDLK_SLASH, SDL_SCANCODE_SLASH, VK_OEM_2},
+    {SDLK_BACKQUOTE, SDL_SCANCODE_GRAVE, VK_OEM_3},
+    {SDLK_LEFTBRACKET, SDL_SCANCODE_LEFTBRACKET, VK_OEM_4},
+    {SDLK_BACKSLASH, SDL_SCANCODE_BACKSLASH, VK_OEM_5},
+    {SDLK_RIGHTBRACKET, SDL_SCANCODE_RIGHTBRACKET, VK_OEM_6},
+    {SDLK_QUOTE, SDL_SCANCODE_APOSTROPHE, VK_OEM_7},
+};
 
 int VirtualKey(const SDL_Keysym& ks)
 {
@@ -54,98 +115,47 @@ int VirtualKey(const SDL_Keysym& ks)
         return VK_F1 + int(k - SDLK_F1);
     if (k >= SDLK_KP_1 && k <= SDLK_KP_9)
         return VK_NUMPAD0 + 1 + int(k - SDLK_KP_1);
-    switch (k) {
-    case SDLK_BACKSPACE:
-        return VK_BACK;
-    case SDLK_TAB:
-        return VK_TAB;
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER:
-        return VK_RETURN;
-    case SDLK_ESCAPE:
-        return VK_ESCAPE;
-    case SDLK_SPACE:
-        return VK_SPACE;
-    case SDLK_PAGEUP:
-        return VK_PRIOR;
-    case SDLK_PAGEDOWN:
-        return VK_NEXT;
-    case SDLK_END:
-        return VK_END;
-    case SDLK_HOME:
-        return VK_HOME;
-    case SDLK_LEFT:
-        return VK_LEFT;
-    case SDLK_UP:
-        return VK_UP;
-    case SDLK_RIGHT:
-        return VK_RIGHT;
-    case SDLK_DOWN:
-        return VK_DOWN;
-    case SDLK_INSERT:
-        return VK_INSERT;
-    case SDLK_DELETE:
-        return VK_DELETE;
-    case SDLK_PAUSE:
-        return VK_PAUSE;
-    case SDLK_PRINTSCREEN:
-        return VK_SNAPSHOT;
-    case SDLK_CAPSLOCK:
-        return VK_CAPITAL;
-    case SDLK_NUMLOCKCLEAR:
-        return VK_NUMLOCK;
-    case SDLK_SCROLLLOCK:
-        return VK_SCROLL;
-    case SDLK_LSHIFT:
-    case SDLK_RSHIFT:
-        return VK_SHIFT;
-    case SDLK_LCTRL:
-    case SDLK_RCTRL:
-        return VK_CONTROL;
-    case SDLK_LALT:
-    case SDLK_RALT:
-        return VK_MENU;
-    case SDLK_KP_0:
-        return VK_NUMPAD0;
-    case SDLK_KP_PERIOD:
-        return VK_DECIMAL;
-    case SDLK_KP_PLUS:
-        return VK_ADD;
-    case SDLK_KP_MINUS:
-        return VK_SUBTRACT;
-    case SDLK_KP_MULTIPLY:
-        return VK_MULTIPLY;
-    case SDLK_KP_DIVIDE:
-        return VK_DIVIDE;
-    case SDLK_SEMICOLON:
-        return VK_OEM_1;
-    case SDLK_EQUALS:
-        return VK_OEM_PLUS;
-    case SDLK_COMMA:
-        return VK_OEM_COMMA;
-    case SDLK_MINUS:
-        return VK_OEM_MINUS;
-    case SDLK_PERIOD:
-        return VK_OEM_PERIOD;
-    case SDLK_SLASH:
-        return VK_OEM_2;
-    case SDLK_BACKQUOTE:
-        return VK_OEM_3;
-    case SDLK_LEFTBRACKET:
-        return VK_OEM_4;
-    case SDLK_BACKSLASH:
-        return VK_OEM_5;
-    case SDLK_RIGHTBRACKET:
-        return VK_OEM_6;
-    case SDLK_QUOTE:
-        return VK_OEM_7;
-    default:
-        break;
-    }
+    for (const KeyCode& c : kKeyCodes)
+        if (c.sym == k)
+            return c.vk;
     // Letters of other layouts: the key's position.
     if (ks.scancode >= SDL_SCANCODE_A && ks.scancode <= SDL_SCANCODE_Z)
         return 'A' + int(ks.scancode - SDL_SCANCODE_A);
     return 0;
+}
+
+// The key of a US keyboard that gives the virtual-key code; false when none does.
+bool KeyOfVirtualKey(int vk, SDL_Keysym& ks)
+{
+    ks = SDL_Keysym{};
+    if (vk >= 'A' && vk <= 'Z') {
+        ks.sym = SDL_Keycode('a' + (vk - 'A'));
+        ks.scancode = SDL_Scancode(SDL_SCANCODE_A + (vk - 'A'));
+    } else if (vk >= '1' && vk <= '9') {
+        ks.sym = SDL_Keycode(vk);
+        ks.scancode = SDL_Scancode(SDL_SCANCODE_1 + (vk - '1'));
+    } else if (vk == '0') {
+        ks.sym = SDLK_0;
+        ks.scancode = SDL_SCANCODE_0;
+    } else if (vk >= VK_F1 && vk <= VK_F12) {
+        ks.sym = SDL_Keycode(SDLK_F1 + (vk - VK_F1));
+        ks.scancode = SDL_Scancode(SDL_SCANCODE_F1 + (vk - VK_F1));
+    } else if (vk > VK_NUMPAD0 && vk <= VK_NUMPAD0 + 9) {
+        ks.sym = SDL_Keycode(SDLK_KP_1 + (vk - VK_NUMPAD0 - 1));
+        ks.scancode = SDL_Scancode(SDL_SCANCODE_KP_1 + (vk - VK_NUMPAD0 - 1));
+    } else {
+        const KeyCode* found = nullptr;
+        for (const KeyCode& c : kKeyCodes)
+            if (c.vk == vk) {
+                found = &c;
+                break;
+            }
+        if (!found)
+            return false;
+        ks.sym = found->sym;
+        ks.scancode = found->scan;
+    }
+    return VirtualKey(ks) == vk;
 }
 
 // Floor division, so that points left of or above a captured window stay outside it.
@@ -259,6 +269,21 @@ void SetKey(int vk, bool down)
     keyDown[vk] = down ? 1 : 0;
 }
 
+// The pointer's window position as the last event gave it; queued events also move
+// the cursor that GetCursorPos reads.
+void NotePointer(HWND target, int x, int y, uint32_t which)
+{
+    pointerWindowX = x;
+    pointerWindowY = y;
+    queuedCursorSet = false;
+    if (which != kQueuedMouseId || !target || !target->impl()->sdl)
+        return;
+    int wx = 0, wy = 0;
+    SDL_GetWindowPosition(target->impl()->sdl, &wx, &wy);
+    queuedCursor = POINT{wx + x, wy + y};
+    queuedCursorSet = true;
+}
+
 void TranslateKey(const SDL_KeyboardEvent& e)
 {
     int vk = VirtualKey(e.keysym);
@@ -333,6 +358,7 @@ void TranslateButton(const SDL_MouseButtonEvent& e)
     bool down = e.type == SDL_MOUSEBUTTONDOWN;
     SetKey(vk, down);
     HWND target = MouseTarget(e.windowID);
+    NotePointer(target, e.x, e.y, e.which);
     int32_t x = e.x, y = e.y;
     if (target)
         WindowToClient(*target->impl(), x, y);
@@ -352,6 +378,7 @@ void TranslateMotion(const SDL_MouseMotionEvent& e)
     if (e.which == SDL_TOUCH_MOUSEID)
         return;
     HWND target = MouseTarget(e.windowID);
+    NotePointer(target, e.x, e.y, e.which);
     int32_t x = e.x, y = e.y;
     if (target)
         WindowToClient(*target->impl(), x, y);
@@ -963,6 +990,10 @@ bool GetCursorPos(POINT& screenPoint)
 {
     if (!SDL_WasInit(SDL_INIT_VIDEO))
         return false;
+    if (queuedCursorSet) {
+        screenPoint = queuedCursor;
+        return true;
+    }
     int x = 0, y = 0;
     SDL_GetGlobalMouseState(&x, &y);
     screenPoint = POINT{x, y};
@@ -972,6 +1003,152 @@ bool GetCursorPos(POINT& screenPoint)
 bool SetCursorPos(int x, int y)
 {
     return SDL_WasInit(SDL_INIT_VIDEO) && SDL_WarpMouseGlobal(x, y) == 0;
+}
+
+namespace {
+
+HWND InputWindow(HWND window)
+{
+    if (window && window->IsWindow())
+        return window;
+    HWND w = KeyboardTarget(0);
+    return w && w->IsWindow() ? w : nullptr;
+}
+
+bool PushInput(SDL_Event& e)
+{
+    return SDL_WasInit(SDL_INIT_VIDEO) && SDL_PushEvent(&e) == 1;
+}
+
+// A client point of the window as the window system gives it (window pixels).
+void ClientPointToWindow(HWND w, int& x, int& y)
+{
+    int32_t cx = x, cy = y;
+    ClientToWindow(*w->impl(), cx, cy);
+    x = cx;
+    y = cy;
+}
+
+uint8_t SdlButton(MouseButton button)
+{
+    switch (button) {
+    case MouseButton::Left:
+        return SDL_BUTTON_LEFT;
+    case MouseButton::Right:
+        return SDL_BUTTON_RIGHT;
+    case MouseButton::Middle:
+        return SDL_BUTTON_MIDDLE;
+    }
+    return SDL_BUTTON_LEFT;
+}
+
+} // namespace
+
+bool HasKeyForVirtualKey(int virtualKey)
+{
+    SDL_Keysym ks;
+    return KeyOfVirtualKey(virtualKey, ks);
+}
+
+bool QueueKeyInput(int virtualKey, bool down)
+{
+    SDL_Event e{};
+    if (!KeyOfVirtualKey(virtualKey, e.key.keysym))
+        return false;
+    HWND w = InputWindow(nullptr);
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.windowID = w ? w->impl()->id : 0;
+    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    return PushInput(e);
+}
+
+bool QueueTextInput(std::string_view text1252)
+{
+    HWND w = InputWindow(nullptr);
+    // One event carries a few characters; whole characters per event.
+    std::string utf8;
+    auto flush = [&] {
+        if (utf8.empty())
+            return true;
+        SDL_Event e{};
+        e.type = SDL_TEXTINPUT;
+        e.text.windowID = w ? w->impl()->id : 0;
+        SDL_strlcpy(e.text.text, utf8.c_str(), sizeof e.text.text);
+        utf8.clear();
+        return PushInput(e);
+    };
+    for (char c : text1252) {
+        std::string one = Cp1252ToUtf8(std::string_view(&c, 1));
+        if (utf8.size() + one.size() >= sizeof(SDL_TextInputEvent::text) && !flush())
+            return false;
+        utf8 += one;
+    }
+    return flush();
+}
+
+bool QueueMouseMove(HWND window, int x, int y)
+{
+    HWND w = InputWindow(window);
+    if (!w)
+        return false;
+    ClientPointToWindow(w, x, y);
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.windowID = w->impl()->id;
+    e.motion.which = kQueuedMouseId;
+    e.motion.x = x;
+    e.motion.y = y;
+    e.motion.xrel = x - pointerWindowX;
+    e.motion.yrel = y - pointerWindowY;
+    if (keyDown[VK_LBUTTON])
+        e.motion.state |= SDL_BUTTON_LMASK;
+    if (keyDown[VK_RBUTTON])
+        e.motion.state |= SDL_BUTTON_RMASK;
+    if (keyDown[VK_MBUTTON])
+        e.motion.state |= SDL_BUTTON_MMASK;
+    // Later moves queued before this one is delivered measure from here.
+    pointerWindowX = x;
+    pointerWindowY = y;
+    return PushInput(e);
+}
+
+bool QueueMouseButton(HWND window, MouseButton button, bool down, int clicks, int x, int y)
+{
+    HWND w = InputWindow(window);
+    if (!w)
+        return false;
+    int wx = x, wy = y;
+    ClientPointToWindow(w, wx, wy);
+    // A hand moves the mouse there before it presses.
+    if ((wx != pointerWindowX || wy != pointerWindowY) && !QueueMouseMove(w, x, y))
+        return false;
+    x = wx;
+    y = wy;
+    SDL_Event e{};
+    e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    e.button.windowID = w->impl()->id;
+    e.button.which = kQueuedMouseId;
+    e.button.button = SdlButton(button);
+    e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    e.button.clicks = uint8_t(std::clamp(clicks, 1, 255));
+    e.button.x = x;
+    e.button.y = y;
+    return PushInput(e);
+}
+
+bool QueueMouseWheel(HWND window, int notches)
+{
+    HWND w = InputWindow(window);
+    if (!w)
+        return false;
+    SDL_Event e{};
+    e.type = SDL_MOUSEWHEEL;
+    e.wheel.windowID = w->impl()->id;
+    e.wheel.which = kQueuedMouseId;
+    e.wheel.y = notches;
+    e.wheel.preciseY = float(notches);
+    e.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
+    return PushInput(e);
 }
 
 Application::Application()

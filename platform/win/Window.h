@@ -281,6 +281,28 @@ int ShowCursor(bool show);
 bool GetCursorPos(POINT& screenPoint);
 bool SetCursorPos(int x, int y);
 
+// Input as a person gives it, queued behind whatever waits: the window system's
+// own events are made, so the input takes every path real input takes (window
+// messages, key state, double clicks, the mouse device). Positions are client
+// pixels of `window` (null: the main window); a button pressed away from the
+// pointer moves the pointer there first. False when nothing could be queued
+// (no video system, no window, or no key gives the code).
+enum class MouseButton
+{
+    Left,
+    Right,
+    Middle
+};
+bool HasKeyForVirtualKey(int virtualKey);
+bool QueueKeyInput(int virtualKey, bool down);
+// One WM_CHAR per byte; the control characters of Return, Escape, Backspace and
+// Tab come with their keys instead.
+bool QueueTextInput(std::string_view text1252);
+bool QueueMouseMove(HWND window, int x, int y);
+bool QueueMouseButton(HWND window, MouseButton button, bool down, int clicks, int x, int y);
+// Notches away from the user are positive (120 wheel units each).
+bool QueueMouseWheel(HWND window, int notches);
+
 // The application object with the message loop.
 class Application
 {

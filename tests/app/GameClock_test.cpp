@@ -1,5 +1,6 @@
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/GameClock.h"
+#include "GAMES/Rulo2/app/ScriptedRun.h"
 #include "platform/time/Time.h"
 
 #include <gtest/gtest.h>
@@ -118,6 +119,20 @@ TEST_F(GameClockFrames, FakeRecordingStepsFortyMillisecondsWhateverTheRealTime)
     EXPECT_EQ(clock.frameTime, start + 5 * 40);
     EXPECT_EQ(gameFrames, 1 + 5);
     EXPECT_EQ(snapshots, 5);
+}
+
+TEST_F(GameClockFrames, FixedStepRunStepsFortyMillisecondsWithoutTheFakeRecording)
+{
+    // The program's fixed step replaces the time source; the recorder's flag and
+    // its picture per frame stay out of it.
+    hooks.timeSource = FixedStepTime;
+    Frame(0);
+    const int32_t clockBefore = clock.gameClock;
+    for (uint32_t gap : {0u, 3000u, 17u})
+        EXPECT_EQ(Frame(gap), 40);
+    EXPECT_EQ(clock.gameClock - clockBefore, 120);
+    EXPECT_EQ(clock.fakeRecording, 0);
+    EXPECT_EQ(snapshots, 0);
 }
 
 TEST_F(GameClockFrames, PausedApplicationWaitsWithoutClockOrGameStep)

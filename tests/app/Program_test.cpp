@@ -156,7 +156,8 @@ TEST_F(ProgramRun, SettingsReadAtStartAreWrittenBackAtExit)
         << "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\TuvSoftware\\TheVarek! Demo\\Settings]\n"
            "\"MainWnd-W\"=dword:00000140\n\"MainWnd-H\"=dword:000000f0\n\"FogEnd\"=\"7.250000\"\n"
            "\"SFXVolume\"=dword:00000021\n";
-    ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=2 VAREK_FAKE_RECORDING=1", "-window"), 0) << Output();
+    ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=2 VAREK_FIXED_STEP=1 VAREK_SNAPSHOTS=all", "-window"), 0)
+        << Output();
     std::ifstream in(dir / "config" / "varek" / "user.reg");
     std::stringstream text;
     text << in.rdbuf();
@@ -173,9 +174,10 @@ TEST_F(ProgramRun, SettingsReadAtStartAreWrittenBackAtExit)
     EXPECT_EQ(h, 240);
 }
 
-TEST_F(ProgramRun, FixedStepRecordingSavesOnePicturePerFrame)
+TEST_F(ProgramRun, FixedStepRunSavesOnePicturePerFrame)
 {
-    ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=3 VAREK_FAKE_RECORDING=1", "-window"), 0) << Output();
+    ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=3 VAREK_FIXED_STEP=1 VAREK_SNAPSHOTS=all", "-window"), 0)
+        << Output();
     for (int i = 0; i < 3; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "snapshot%05d.bmp", i);
@@ -188,6 +190,58 @@ TEST_F(ProgramRun, FixedStepRecordingSavesOnePicturePerFrame)
         EXPECT_EQ(rgb, 0x585850u) << name;
     }
     EXPECT_FALSE(fs::exists(dir / "snapshot00003.bmp"));
+}
+
+TEST_F(ProgramRun, ChosenFramesAndScriptedSnapshotsInAFixedStepRunThatTheScriptEnds)
+{
+    std::ofstream(dir / "script.txt") << "# pictures and the end\n1 snapshot pictures/one.bmp\n3 quit\n";
+    fs::create_directories(dir / "pictures");
+    ASSERT_EQ(Run("VAREK_FIXED_STEP=1 VAREK_SNAPSHOTS=0,2 VAREK_INPUT_SCRIPT=script.txt", "-window -logging"),
+              0)
+        << Output();
+    for (const char* name : {"snapshot00000.bmp", "snapshot00002.bmp", "pictures/one.bmp"}) {
+        int w = 0, h = 0;
+        uint32_t rgb = 0;
+        EXPECT_TRUE(BmpPixel(ReadFileBytes(dir / name), 320, 240, &w, &h, &rgb)) << name;
+        EXPECT_EQ(rgb, 0x585850u) << name;
+    }
+    EXPECT_FALSE(fs::exists(dir / "snapshot00001.bmp"));
+    EXPECT_FALSE(fs::exists(dir / "snapshot00003.bmp")) << "the script ended the run before frame 3";
+    // The game's own fake recording belongs to the plan recorder: never on here.
+    const std::vector<std::string> log = LogLines();
+    EXPECT_GE(FindInOrder(log, {"Fixed step: 40 ms a frame", "Input script 'script.txt': 2 events",
+                                "Initialized successfully",
+                                "Scripted run ended after 3 frames; fake recording was on in 0"})[3],
+              0)
+        << Output();
+}
+
+TEST_F(ProgramRun, ABadScriptLineOrSwitchEndsTheStartBeforeAnyWindowOpens)
+{
+    struct Case
+    {
+        const char* script;
+        const char* env;
+        const char* message;
+    } cases[] = {
+        {"# zoom in\n5 wheel 3\n6 fly away\n", "", "script.txt(3): unknown verb 'fly'"},
+        {"5x wheel 3\n", "", "script.txt(1): '5x' is no frame number"},
+        {"", "VAREK_SNAPSHOTS=4,x",
+         "VAREK_SNAPSHOTS: '4,x' is neither \"all\" nor a list of frame numbers such as 7,20"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        std::ofstream(dir / "script.txt") << c.script;
+        // A video system that cannot start: the run must end before it is needed.
+        const std::string env = std::string("SDL_VIDEODRIVER=nosuchdriver VAREK_EXIT_AFTER_FRAMES=3 ") +
+                                (*c.script ? "VAREK_INPUT_SCRIPT=script.txt " : "") + c.env;
+        EXPECT_EQ(Run(env, "-window -logging"), 1);
+        EXPECT_NE(Output().find(c.message), std::string::npos) << Output();
+        const std::vector<std::string> log = LogLines();
+        EXPECT_GE(FindInOrder(log, {"Loading Text...", c.message})[1], 0);
+        for (const std::string& line : log)
+            EXPECT_NE(line, "Creating the main window failed");
+    }
 }
 
 TEST_F(ProgramRun, EndsOnARequestFromOutside)
@@ -257,7 +311,9 @@ TEST_F(ProgramRun, LoadsTheWorldFileAndDrawsIt)
 {
     WriteStartWorld(dir / "Varek.wld");
     // In the game a world named on the command line is ignored.
-    ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=3 VAREK_FAKE_RECORDING=1", "-window -logging Other.wld"), 0)
+    ASSERT_EQ(
+        Run("VAREK_EXIT_AFTER_FRAMES=3 VAREK_FIXED_STEP=1 VAREK_SNAPSHOTS=all", "-window -logging Other.wld"),
+        0)
         << Output();
     std::vector<std::string> log = LogLines();
     std::vector<long> at =

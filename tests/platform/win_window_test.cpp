@@ -11,14 +11,26 @@ using namespace platform;
 
 namespace {
 
+// Posted behind a test's own events: what the window system itself sends (a
+// pointer entering the new window, focus, exposure) may come at any time, but
+// never ahead of events that were queued before this marker.
+constexpr uint32_t kEndOfPushed = WM_USER + 0x7F0;
+
 class RecordingWindow : public Window
 {
 public:
     std::vector<Message> got;
     bool closeDestroys = true;
+    bool sealed = false; // the marker came: later messages are the window system's
 
     LRESULT WindowProc(const Message& msg) override
     {
+        if (msg.message == kEndOfPushed) {
+            sealed = true;
+            return 0;
+        }
+        if (sealed)
+            return DefWindowProc(msg);
         got.push_back(msg);
         if (msg.message == WM_CLOSE && !closeDestroys)
             return 0;
@@ -47,10 +59,18 @@ protected:
         desc.height = 240;
         ASSERT_TRUE(window.Create(desc));
         id = SDL_GetWindowID(NativeWindow(&window));
-        // Let the window system's own start-up events pass.
-        for (int i = 0; i < 5; ++i)
-            WaitAndPumpMessages(20);
+        PumpMessages();
         window.got.clear();
+    }
+
+    // Delivers the events the test pushed, and only those: whatever the window
+    // system adds while they are delivered is left out, however late it comes.
+    void DeliverPushed()
+    {
+        window.sealed = false;
+        ASSERT_TRUE(window.PostMessage(kEndOfPushed));
+        PumpMessages();
+        ASSERT_TRUE(!window.IsWindow() || window.sealed);
     }
 
     void Push(SDL_Event e) { ASSERT_EQ(SDL_PushEvent(&e), 1); }
@@ -114,7 +134,7 @@ TEST_F(WindowTest, KeyPressGivesDownCharacterUp)
     Key(SDL_KEYDOWN, SDLK_a, SDL_SCANCODE_A);
     Text("a");
     Key(SDL_KEYUP, SDLK_a, SDL_SCANCODE_A);
-    PumpMessages();
+    DeliverPushed();
     ASSERT_EQ(window.Ids(), (std::vector<uint32_t>{WM_KEYDOWN, WM_CHAR, WM_KEYUP}));
     EXPECT_EQ(window.got[0].wParam, WPARAM('A'));
     EXPECT_EQ(window.got[1].wParam, WPARAM('a'));
@@ -144,7 +164,7 @@ TEST_F(WindowTest, ControlCharactersAndWindows1252Text)
         window.got.clear();
         Key(SDL_KEYDOWN, c.sym, c.sc, c.mod);
         Key(SDL_KEYUP, c.sym, c.sc, c.mod);
-        PumpMessages();
+        DeliverPushed();
         ASSERT_EQ(window.Ids(), (std::vector<uint32_t>{WM_KEYDOWN, WM_CHAR, WM_KEYUP})) << c.vk;
         EXPECT_EQ(window.got[0].wParam, WPARAM(c.vk));
         EXPECT_EQ(window.got[1].wParam, WPARAM(c.ch));
@@ -152,7 +172,7 @@ TEST_F(WindowTest, ControlCharactersAndWindows1252Text)
 
     window.got.clear();
     Text("\xC3\xA4\xE2\x82\xAC\xE4\xB8\xAD"); // a-umlaut, euro sign, a character without a byte
-    PumpMessages();
+    DeliverPushed();
     ASSERT_EQ(window.got.size(), 3u);
     EXPECT_EQ(window.got[0].wParam, 0xE4u);
     EXPECT_EQ(window.got[1].wParam, 0x80u);
@@ -163,13 +183,13 @@ TEST_F(WindowTest, SystemKeysAndKeyState)
 {
     Key(SDL_KEYDOWN, SDLK_LALT, SDL_SCANCODE_LALT, KMOD_LALT);
     Key(SDL_KEYDOWN, SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT);
-    PumpMessages();
+    DeliverPushed();
     EXPECT_LT(GetKeyState(VK_MENU), 0) << "Alt is down";
     Key(SDL_KEYUP, SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT);
     Key(SDL_KEYUP, SDLK_LALT, SDL_SCANCODE_LALT, 0);
     Key(SDL_KEYDOWN, SDLK_F10, SDL_SCANCODE_F10);
     Key(SDL_KEYUP, SDLK_F10, SDL_SCANCODE_F10);
-    PumpMessages();
+    DeliverPushed();
     ASSERT_EQ(window.Ids(), (std::vector<uint32_t>{WM_SYSKEYDOWN, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_SYSKEYUP,
                                                    WM_SYSKEYDOWN, WM_SYSKEYUP}));
     EXPECT_EQ(window.got[2].wParam, WPARAM(VK_RETURN));
@@ -188,7 +208,7 @@ TEST_F(WindowTest, DoubleClickIsItsOwnMessageAndCaptureFollowsTheCaller)
     Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, 1, 5, 6);
     Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_MIDDLE, 1, 5, 6);
     Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_MIDDLE, 1, 5, 6);
-    PumpMessages();
+    DeliverPushed();
     // On a shared display the pointer may move over a new window by itself.
     std::erase_if(window.got, [](const Message& m) { return m.message == WM_MOUSEMOVE; });
     ASSERT_EQ(window.Ids(),
@@ -209,7 +229,7 @@ TEST_F(WindowTest, DoubleClickIsItsOwnMessageAndCaptureFollowsTheCaller)
     e.motion.y = 300;
     window.got.clear();
     Push(e);
-    PumpMessages();
+    DeliverPushed();
     std::erase_if(window.got,
                   [](const Message& m) { return m.message == WM_MOUSEMOVE && GET_X_LPARAM(m.lParam) != -5; });
     ASSERT_EQ(window.Ids(), (std::vector<uint32_t>{WM_MOUSEMOVE}));
@@ -223,7 +243,7 @@ TEST_F(WindowTest, WheelNotchIs120)
     Wheel(1);
     Wheel(-1);
     Wheel(2, SDL_MOUSEWHEEL_FLIPPED);
-    PumpMessages();
+    DeliverPushed();
     ASSERT_EQ(window.Ids(), (std::vector<uint32_t>{WM_MOUSEWHEEL, WM_MOUSEWHEEL, WM_MOUSEWHEEL}));
     EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(window.got[0].wParam), 120);
     EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(window.got[1].wParam), -120);
@@ -267,7 +287,7 @@ TEST_F(WindowTest, LogicalClientSizeScalesMousePositionsAndTheClientSideOfConver
         Push(move);
         Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 1, c.x, c.y);
         Wheel(1);
-        PumpMessages();
+        DeliverPushed();
         ASSERT_EQ(window.Ids(),
                   (std::vector<uint32_t>{WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONUP, WM_MOUSEWHEEL}));
         for (int i = 0; i < 3; ++i) {
@@ -294,7 +314,7 @@ TEST_F(WindowTest, LogicalClientSizeScalesMousePositionsAndTheClientSideOfConver
         move.motion.x = -5;
         move.motion.y = 300;
         Push(move);
-        PumpMessages();
+        DeliverPushed();
         ReleaseCapture();
         ASSERT_EQ(window.Ids(), (std::vector<uint32_t>{WM_MOUSEMOVE}));
         EXPECT_EQ(GET_X_LPARAM(window.got[0].lParam), c.capturedX);
@@ -333,7 +353,7 @@ TEST_F(WindowTest, WarpingToAClientPointReadsItBackAndLeavingFullScreenDropsTheL
     window.got.clear();
     Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1, 10, 20);
     Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 1, 10, 20);
-    PumpMessages();
+    DeliverPushed();
     ASSERT_EQ(window.Ids(), (std::vector<uint32_t>{WM_LBUTTONDOWN, WM_LBUTTONUP}));
     EXPECT_EQ(GET_X_LPARAM(window.got[0].lParam), 10);
     EXPECT_EQ(GET_Y_LPARAM(window.got[0].lParam), 20);
@@ -344,7 +364,7 @@ TEST_F(WindowTest, SizeActivationPaintAndClose)
     WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 400, 300);
     WindowEvent(SDL_WINDOWEVENT_MINIMIZED);
     WindowEvent(SDL_WINDOWEVENT_EXPOSED);
-    PumpMessages();
+    DeliverPushed();
     std::vector<Message> sizes;
     for (const Message& m : window.got)
         if (m.message == WM_SIZE)
@@ -360,7 +380,7 @@ TEST_F(WindowTest, SizeActivationPaintAndClose)
     SetFollowSystemFocus(true);
     WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
     WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
-    PumpMessages();
+    DeliverPushed();
     ASSERT_GE(window.got.size(), 2u);
     EXPECT_EQ(window.got[0].message, WM_ACTIVATE);
     EXPECT_EQ(LOWORD(window.got[0].wParam), WA_INACTIVE);
@@ -370,7 +390,7 @@ TEST_F(WindowTest, SizeActivationPaintAndClose)
 
     window.got.clear();
     WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
-    PumpMessages();
+    DeliverPushed();
     ASSERT_EQ(window.got.size(), 2u);
     EXPECT_EQ(window.got[1].message, WM_ACTIVATEAPP);
     EXPECT_EQ(window.got[1].wParam, 0u) << "focus went elsewhere: the application is inactive";
@@ -380,7 +400,7 @@ TEST_F(WindowTest, SizeActivationPaintAndClose)
     window.got.clear();
     WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
     WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
-    PumpMessages();
+    DeliverPushed();
     for (const Message& m : window.got)
         EXPECT_FALSE((m.message == WM_ACTIVATEAPP && m.wParam == 0) ||
                      (m.message == WM_ACTIVATE && LOWORD(m.wParam) == WA_INACTIVE));
@@ -388,12 +408,12 @@ TEST_F(WindowTest, SizeActivationPaintAndClose)
     window.got.clear();
     window.closeDestroys = false;
     WindowEvent(SDL_WINDOWEVENT_CLOSE);
-    PumpMessages();
+    DeliverPushed();
     ASSERT_EQ(window.Ids(), (std::vector<uint32_t>{WM_CLOSE}));
     EXPECT_TRUE(window.IsWindow()) << "a handler may refuse to close";
     window.closeDestroys = true;
     WindowEvent(SDL_WINDOWEVENT_CLOSE);
-    PumpMessages();
+    DeliverPushed();
     EXPECT_EQ(window.Ids(), (std::vector<uint32_t>{WM_CLOSE, WM_CLOSE, WM_DESTROY}));
     EXPECT_FALSE(window.IsWindow());
 }
@@ -431,7 +451,7 @@ TEST_F(WindowTest, DroppedFilesArriveTogetherOnlyWhenAccepted)
         e.type = SDL_DROPCOMPLETE;
         e.drop.file = nullptr;
         Push(e);
-        PumpMessages();
+        DeliverPushed();
     };
     drop({"/tmp/a.wld"});
     EXPECT_TRUE(window.Ids().empty());
@@ -450,7 +470,7 @@ TEST_F(WindowTest, PostedAndSentMessagesAndTitle)
     ASSERT_EQ(window.got.size(), 1u);
     EXPECT_TRUE(window.PostMessage(WM_MOUSEMOVE, 0, 0));
     EXPECT_EQ(window.got.size(), 1u) << "posted: not yet delivered";
-    PumpMessages();
+    DeliverPushed();
     ASSERT_EQ(window.got.size(), 2u);
     EXPECT_EQ(window.got[1].message, WM_MOUSEMOVE);
 }
@@ -479,12 +499,12 @@ TEST_F(WindowTest, AltF4ClosesThroughTheDefaultProcedure)
 {
     Key(SDL_KEYDOWN, SDLK_F4, SDL_SCANCODE_F4, 0);
     Key(SDL_KEYUP, SDLK_F4, SDL_SCANCODE_F4, 0);
-    PumpMessages();
+    DeliverPushed();
     EXPECT_TRUE(window.IsWindow()) << "F4 alone is a plain key";
     window.got.clear();
     Key(SDL_KEYDOWN, SDLK_LALT, SDL_SCANCODE_LALT, KMOD_LALT);
     Key(SDL_KEYDOWN, SDLK_F4, SDL_SCANCODE_F4, KMOD_LALT);
-    PumpMessages();
+    DeliverPushed();
     EXPECT_EQ(window.Ids(),
               (std::vector<uint32_t>{WM_SYSKEYDOWN, WM_SYSKEYDOWN, WM_SYSCOMMAND, WM_CLOSE, WM_DESTROY}));
     EXPECT_FALSE(window.IsWindow());

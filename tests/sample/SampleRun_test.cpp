@@ -1,9 +1,11 @@
-// The game program started on the sample installation, headless, in fixed-step
-// recording mode: it draws the street block from the game camera and leaves by
+// The game program started on the sample installation, headless, with fixed
+// steps and a snapshot of every frame: it draws the street block from the game camera and leaves by
 // itself; its log names no missing resource or texture.
 #include "tests/sample/SampleTestUtil.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -85,12 +87,12 @@ protected:
             fs::remove_all(dir);
     }
 
-    int Start(int frames)
+    int Start(int frames, const std::string& env = "VAREK_SNAPSHOTS=all")
     {
         // The program's own leak check belongs to its own tests.
         return RunCommand("cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
                           " LSAN_OPTIONS=detect_leaks=0 VAREK_EXIT_AFTER_FRAMES=" + std::to_string(frames) +
-                          " VAREK_FAKE_RECORDING=1 ./Varek -window -logging > output.txt 2>&1");
+                          " VAREK_FIXED_STEP=1 " + env + " ./Varek -window -logging > output.txt 2>&1");
     }
 
     fs::path dir;
@@ -162,6 +164,67 @@ TEST_F(SampleRun, OutOfRangeWindowSettingsStartWithTheDefaultsAndAreMended)
     EXPECT_EQ(stored.find("fffffffb"), std::string::npos) << stored;
     EXPECT_NE(stored.find("\"MainWnd-W\"=dword:00000280"), std::string::npos) << stored;
     EXPECT_NE(stored.find("\"MainWnd-H\"=dword:000001e0"), std::string::npos) << stored;
+}
+
+bool Asphalt(const std::vector<uint8_t>& bmp, int x, int y)
+{
+    int w = 0, h = 0;
+    uint32_t rgb = 0;
+    if (!BmpPixel(bmp, x, y, &w, &h, &rgb))
+        return false;
+    const int r = int(rgb >> 16), g = int((rgb >> 8) & 0xFF), b = int(rgb & 0xFF);
+    return std::max({r, g, b}) < 120 && std::abs(r - b) < 25 && std::abs(g - b) < 25;
+}
+
+// The road's dark span on a picture row, found from either side of the centre line.
+std::pair<int, int> RoadSpan(const std::vector<uint8_t>& bmp, int y)
+{
+    int left = 300, right = 340;
+    while (left > 0 && Asphalt(bmp, left - 1, y))
+        --left;
+    while (right < 639 && Asphalt(bmp, right + 1, y))
+        ++right;
+    return {left, right};
+}
+
+TEST_F(SampleRun, TheWheelOfAScriptZoomsTheGameCameraByItsSteps)
+{
+    std::ofstream(dir / "zoom.txt") << "# three notches towards the street\n5 wheel 3\n";
+    ASSERT_EQ(Start(13, "VAREK_SNAPSHOTS=4,12 VAREK_INPUT_SCRIPT=zoom.txt"), 0)
+        << ReadText(dir / "output.txt");
+    const std::vector<uint8_t> before = ReadBytes(dir / "snapshot00004.bmp");
+    const std::vector<uint8_t> after = ReadBytes(dir / "snapshot00012.bmp");
+    ASSERT_FALSE(before.empty());
+    ASSERT_FALSE(after.empty());
+    EXPECT_FALSE(fs::exists(dir / "snapshot00005.bmp")) << "only the chosen frames";
+
+    // The game view stands 4 units from its target, which the picture's centre
+    // shows; each notch (120 units) brings it 120 x 0.004 closer. On the row of the
+    // target everything grows by the ratio of the two distances about the centre.
+    const double expected = 4.0 / (4.0 - 3 * 120 * 0.004);
+    const auto [l0, r0] = RoadSpan(before, 240);
+    const auto [l1, r1] = RoadSpan(after, 240);
+    EXPECT_NEAR(double(r1 - l1) / double(r0 - l0), expected, 0.06)
+        << l0 << ".." << r0 << " -> " << l1 << ".." << r1;
+    EXPECT_NEAR(l0 + r0, 640, 8);
+    EXPECT_NEAR(l1 + r1, 640, 8);
+    // Nearer rows show the street wider too; the fog at the street's far end has
+    // left the picture's top for the road.
+    for (int y : {300, 400}) {
+        const auto [a0, b0] = RoadSpan(before, y);
+        const auto [a1, b1] = RoadSpan(after, y);
+        EXPECT_GT(double(b1 - a1), 1.3 * double(b0 - a0)) << y;
+    }
+    const SRegion fogBefore = Mean(before, 280, 0, 360, 60);
+    const SRegion topAfter = Mean(after, 280, 0, 360, 60);
+    EXPECT_EQ(fogBefore.distinct, 1);
+    EXPECT_GT(topAfter.distinct, 8) << "textured asphalt";
+
+    // A normal run: it ended by itself, with the game's fake recording off throughout.
+    const std::string log = ReadText(dir / "log.txt");
+    EXPECT_NE(log.find("World loaded successfuly"), std::string::npos) << log;
+    EXPECT_NE(log.find("Scripted run ended after 13 frames; fake recording was on in 0"), std::string::npos)
+        << log;
 }
 
 } // namespace

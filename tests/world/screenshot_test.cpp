@@ -132,10 +132,10 @@ TEST(SnapshotRecording, FixedStepRunWritesOneReadableBitmapPerFrame)
     fs::create_directories(dir / "data");
     std::ofstream(dir / "data" / "dialogs_eng_demo.txt") << "RULO2 = Varek Test\n";
     // Leaks of the system libraries in the child are not this test's concern.
-    const std::string command =
-        "cd '" + dir.string() + "' && env XDG_CONFIG_HOME='" + (dir / "config").string() +
-        "' LSAN_OPTIONS=detect_leaks=0 VAREK_EXIT_AFTER_FRAMES=2 VAREK_FAKE_RECORDING=1 '" VAREK_PROGRAM
-        "' -window > output.txt 2>&1";
+    const std::string command = "cd '" + dir.string() + "' && env XDG_CONFIG_HOME='" +
+                                (dir / "config").string() +
+                                "' LSAN_OPTIONS=detect_leaks=0 VAREK_EXIT_AFTER_FRAMES=2 VAREK_FIXED_STEP=1 "
+                                "VAREK_SNAPSHOTS=all '" VAREK_PROGRAM "' -window > output.txt 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0);
     for (const char* name : {"snapshot00000.bmp", "snapshot00001.bmp"}) {
         SCOPED_TRACE(name);

@@ -35,9 +35,14 @@ bool WriteSnapshot()
 {
     if (BackBufferDepth() != 32)
         return false;
-    const std::string path = SnapshotPath(SnapshotCounter);
-    ++SnapshotCounter;
-    return WriteBmpFile(path.c_str());
+    return WriteSnapshot(SnapshotCounter++);
+}
+
+bool WriteSnapshot(int32_t number)
+{
+    if (BackBufferDepth() != 32)
+        return false;
+    return WriteBmpFile(SnapshotPath(number).c_str());
 }
 
 bool WriteBmpFile(const char* name)

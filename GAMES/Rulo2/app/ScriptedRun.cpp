@@ -1,0 +1,128 @@
+#include "GAMES/Rulo2/app/ScriptedRun.h"
+
+#include "GAMES/Rulo2/app/GameClock.h"
+#include "GAMES/Rulo2/render/Screenshot.h"
+#include "LIBS/System/LogPrintf.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+SScriptedRun ScriptedRun;
+
+namespace {
+
+bool Switch(const char* name)
+{
+    const char* v = std::getenv(name);
+    return v && *v && std::strcmp(v, "0") != 0;
+}
+
+bool ReadSnapshotFrames(const char* value, std::string& error)
+{
+    ScriptedRun.snapshotAll = false;
+    ScriptedRun.snapshotFrames.clear();
+    if (!value || !*value)
+        return true;
+    if (std::strcmp(value, "all") == 0) {
+        ScriptedRun.snapshotAll = true;
+        return true;
+    }
+    const char* p = value;
+    while (*p) {
+        char* end = nullptr;
+        const long n = std::strtol(p, &end, 10);
+        if (end == p || n < 0 || n > INT32_MAX || *p == '-' || *p == '+' || (*end && *end != ',')) {
+            error = std::string("VAREK_SNAPSHOTS: '") + value +
+                    "' is neither \"all\" nor a list of frame numbers such as 7,20";
+            return false;
+        }
+        ScriptedRun.snapshotFrames.push_back(int32_t(n));
+        p = *end ? end + 1 : end;
+    }
+    return true;
+}
+
+// The game's own verbs: a picture of a frame, and the end of the run.
+void AddGameVerbs()
+{
+    platform::RegisterScriptVerb("snapshot", [](const platform::ScriptArgs& a, platform::ScriptStep& step) {
+        if (a.text.empty())
+            return std::string("snapshot FILE expected");
+        // Relative to the folder the run started in, whatever the game makes current later.
+        std::error_code ec;
+        const std::string path = std::filesystem::absolute(a.text, ec).string();
+        if (ec)
+            return "'" + a.text + "' is no usable file name";
+        step.afterFrame = true;
+        step.run = [path] { WriteBmpFile(path.c_str()); };
+        return std::string();
+    });
+    platform::RegisterScriptVerb("quit", [](const platform::ScriptArgs& a, platform::ScriptStep& step) {
+        if (!a.words.empty())
+            return std::string("quit takes no arguments");
+        step.run = [] { ScriptedRun.quit = true; };
+        return std::string();
+    });
+}
+
+} // namespace
+
+bool ReadScriptedRun(std::string& error)
+{
+    ScriptedRun = SScriptedRun();
+    ScriptedRun.fixedStep = Switch("VAREK_FIXED_STEP");
+    if (!ReadSnapshotFrames(std::getenv("VAREK_SNAPSHOTS"), error))
+        return false;
+    const char* script = std::getenv("VAREK_INPUT_SCRIPT");
+    if (script && *script) {
+        AddGameVerbs();
+        if (!ScriptedRun.script.Load(script, error))
+            return false;
+    }
+    if (ScriptedRun.fixedStep)
+        LogPrintf("Fixed step: %u ms a frame", unsigned(FakeRecordingStepMs));
+    if (script && *script)
+        LogPrintf("Input script '%s': %u events", script, unsigned(ScriptedRun.script.Size()));
+    return true;
+}
+
+bool ScriptedRunActive()
+{
+    return ScriptedRun.fixedStep || ScriptedRun.snapshotAll || !ScriptedRun.snapshotFrames.empty() ||
+           ScriptedRun.script.Size() > 0;
+}
+
+bool ScriptedRunBeforeFrame()
+{
+    if (ScriptedRun.queuedFrame >= ScriptedRun.frame)
+        return false;
+    ScriptedRun.queuedFrame = ScriptedRun.frame;
+    return ScriptedRun.script.RunBeforeFrame(ScriptedRun.frame);
+}
+
+void ScriptedRunAfterFrame()
+{
+    const int32_t frame = ScriptedRun.frame++;
+    if (GameClock.fakeRecording)
+        ++ScriptedRun.fakeRecordingFrames;
+    const auto& frames = ScriptedRun.snapshotFrames;
+    if (ScriptedRun.snapshotAll || std::find(frames.begin(), frames.end(), frame) != frames.end())
+        WriteSnapshot(frame);
+    ScriptedRun.script.RunAfterFrame(frame);
+}
+
+void EndScriptedRun()
+{
+    if (!ScriptedRunActive())
+        return;
+    LogPrintf("Scripted run ended after %d frames; fake recording was on in %d", int(ScriptedRun.frame),
+              int(ScriptedRun.fakeRecordingFrames));
+}
+
+uint32_t FixedStepTime()
+{
+    ScriptedRun.stepTime += FakeRecordingStepMs;
+    return ScriptedRun.stepTime;
+}
