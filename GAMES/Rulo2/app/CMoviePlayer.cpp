@@ -193,14 +193,8 @@ void MovieEnded()
 
 void SkipMovie()
 {
-    static const float white[4] = {1, 1, 1, 1};
-    static const float clear[4] = {1, 1, 1, 0};
-    static const float second[4] = {1, 1, 0, 0};
-    StartWhiteFade(white, clear);
-    MoviePlayer.close();
-    SyncClockState();
-    ResumeAllSounds();
-    platform::ShowCursor(true);
+    // The end of the movie, then the closing sequence, then a second fade.
+    MovieEnded();
     if (GameClock.burglaryLevel == FinalLevel + 1) {
         GameClock.burglaryLevel = FinalLevel + 2;
         PlayMovie(9);
@@ -208,6 +202,8 @@ void SkipMovie()
         if (MainWindow && MainWindow->IsWindow())
             MainWindow->DestroyWindow();
     }
+    static const float second[4] = {1, 1, 0, 0};
+    static const float clear[4] = {1, 1, 1, 0};
     StartWhiteFade(second, clear);
     Input.menuKey = 0;
 }
