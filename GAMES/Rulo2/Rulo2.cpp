@@ -4,8 +4,10 @@
 #include "GAMES/Rulo2/DirectXError.h"
 #include "GAMES/Rulo2/Enumerate.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/app/CCdAudio.h"
 #include "GAMES/Rulo2/app/CGameSoundManager.h"
 #include "GAMES/Rulo2/app/CMainWindow.h"
+#include "GAMES/Rulo2/app/CMoviePlayer.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
@@ -220,11 +222,15 @@ bool CGameApp::StartUp()
 
     DrawLoadingFrames();
 
+    if (DX.directDraw && !MoviePlayer.probe(DX.directDraw))
+        MessageBoxWarning(GetDisplayText("ERROR_CANTPLAYBACKMOVIE"));
+    CdMusic.Open(InstallSourcePath);
     if (!NoSoundFlag) {
         CreateSoundManager();
         if (SoundManager)
             SoundManager->setGroupVolume(float(Settings.sfxVolume) / 100.0f, 1);
         LoadSoundDefinitions();
+        CdMusic.SetVolume(Settings.musicVolume & 0xFF);
     }
 
     if (AppHooks.installRenderHooks)
@@ -261,6 +267,9 @@ bool CGameApp::StartUp()
             MainWindow->DestroyWindow();
     };
     StepHooks.readMouse = ReadMouse;
+    // The intro plays before the first game frame.
+    if (GameModeFlag)
+        PlayMovie(0);
     return true;
 }
 
@@ -282,18 +291,22 @@ bool CGameApp::OnIdle(long count)
         return false;
     }
     const bool paused = GameClock.appPaused != 0;
+    // A movie's frames are not the game's: a run of N frames sees N game frames.
+    const bool movieFrame = GameModeFlag && GameClock.movieState == MoviePlaying;
     bool again = FrameClockIdle(GameClock, FrameClockHooks);
-    if (!paused)
+    // Script frames are game frames: the intro movie does not use them up.
+    if (!paused && !movieFrame)
         ScriptedRunAfterFrame();
     // Every pass of the loop counts, paused or not, so the run ends even when the
     // window never gets the focus; and it must not wait for messages meanwhile.
-    if (exitAfterFrames > 0)
+    if (exitAfterFrames > 0 && !movieFrame)
         --exitAfterFrames;
     return again || exitAfterFrames >= 0;
 }
 
 int CGameApp::ExitInstance()
 {
+    CdMusic.Stop();
     EndScriptedRun();
     if (IsGameView()) {
         GameModeFlag = 1;

@@ -2,6 +2,8 @@
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/app/CCdAudio.h"
+#include "GAMES/Rulo2/app/CMoviePlayer.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
@@ -263,9 +265,11 @@ LRESULT CMainWindow::WindowProc(const Message& msg)
         OnMouseWheel(GET_WHEEL_DELTA_WPARAM(msg.wParam));
         return 0;
     case MM_MCINOTIFY:
-        // The end of a CD track; the music itself comes with the CD player.
-        if (msg.wParam == MciNotifySuccessful)
+        // The end of the CD track: the music starts again.
+        if (msg.wParam == MciNotifySuccessful) {
             LogPrintf("MCI_NOTIFY");
+            CdMusic.Replay();
+        }
         return DefWindowProc(msg);
     default:
         return DefWindowProc(msg);
@@ -285,8 +289,12 @@ void CMainWindow::OnPaint()
 
 void CMainWindow::OnKeyDown(int key)
 {
-    if (MoviePlays())
+    if (MoviePlays()) {
+        // Only Esc acts while a movie plays: it skips the movie.
+        if (key == VK_ESCAPE)
+            SkipMovie();
         return;
+    }
     Input.menuKey = 0;
     switch (key) {
     case VK_RETURN:
@@ -484,8 +492,12 @@ LRESULT CMainWindow::OnActivateApp(const Message& msg)
     // The screen saver stays off while the program is the active one.
     AllowScreenSaver(!active);
     LogPrintf("APPLICATION %s", active ? "ACTIVATED" : "DEACTIVATED");
+    if (!active)
+        StopMovie();
     if (StepHooks.pauseSounds)
         StepHooks.pauseSounds(!active);
+    if (active)
+        ResumeMovie();
     LRESULT r = DefWindowProc(msg);
     if (active)
         PostMessage(WM_MOUSEMOVE, 0, 0);

@@ -6,6 +6,7 @@
 #include "GAMES/Rulo2/TexturePage.h"
 #include "GAMES/Rulo2/app/CGameSoundManager.h"
 #include "GAMES/Rulo2/app/CMainWindow.h"
+#include "GAMES/Rulo2/app/CMoviePlayer.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
@@ -210,6 +211,7 @@ void InstallSubsystemHooks()
     StepHooks.pauseSounds = PauseOrResumeSounds;
     StepHooks.updateSounds = UpdateSounds;
     CameraListener = ListenAt;
+    InstallMovieHooks();
     StepHooks.updateCameraInput = CameraStep;
     StepHooks.sortObjects = CollectVisible;
     StepHooks.drawWorld = DrawWorld;
