@@ -5,17 +5,10 @@
 #include "GAMES/Rulo2/interface/CMenuQuad.h"
 #include "GAMES/Rulo2/render/GameResources.h"
 
-void CTextTrack::AddKey(int32_t time, const TextKey& value, int32_t kind)
-{
-    times.push_back(time);
-    keys.push_back(value);
-    kinds.push_back(kind);
-}
-
 void CTextTrack::Interpolate(int32_t local, int32_t from, int32_t to, void* target)
 {
     TextKey& out = *static_cast<TextKey*>(target);
-    if (from < 0 || from >= int32_t(keys.size()) || to < 0 || to >= int32_t(keys.size()))
+    if (!HasKeys(from, to))
         return;
     if (from == to) {
         if (keys[size_t(from)].apply != 0.0f)
