@@ -251,15 +251,8 @@ void CMenuEditField::DrawText()
             penX += glyphWidth;
             continue;
         }
-        const GlyphCell cell = GlyphCellOf(ch);
-        const float x0 = topLeft.x + marginX + penX, y0 = topLeft.y + marginY + penY;
-        glyphQuad->key.texture = FontPage(cell.page);
-        const float xs[4] = {x0, x0 + glyphWidth, x0 + glyphWidth, x0};
-        const float ys[4] = {y0, y0, y0 + glyphHeight, y0 + glyphHeight};
-        const float us[4] = {cell.u0, cell.u1, cell.u1, cell.u0},
-                    vs[4] = {cell.v0, cell.v0, cell.v1, cell.v1};
-        for (int c = 0; c < 4; ++c)
-            glyphQuad->key.vertices[c] = MenuVertex{xs[c], ys[c], us[c], vs[c], 1, 1, 1, 1};
+        PlaceGlyph(*glyphQuad, ch, topLeft.x + marginX + penX, topLeft.y + marginY + penY, glyphWidth,
+                   glyphHeight);
         glyphQuad->DrawNormal(0);
         penX += glyphWidth;
     }

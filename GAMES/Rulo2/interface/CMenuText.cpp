@@ -42,6 +42,22 @@ GlyphCell GlyphCellOf(uint8_t code)
     return c;
 }
 
+void PlaceGlyph(CMenuQuad& quad, uint8_t code, float left, float top, float width, float height)
+{
+    const GlyphCell cell = GlyphCellOf(code);
+    quad.key.texture = FontPage(cell.page);
+    const float right = left + width, bottom = top + height;
+    const float xs[4] = {left, right, right, left}, ys[4] = {top, top, bottom, bottom};
+    const float us[4] = {cell.u0, cell.u1, cell.u1, cell.u0}, vs[4] = {cell.v0, cell.v0, cell.v1, cell.v1};
+    for (int c = 0; c < 4; ++c) {
+        MenuVertex& v = quad.key.vertices[c];
+        v.x = xs[c];
+        v.y = ys[c];
+        v.u = us[c];
+        v.v = vs[c];
+    }
+}
+
 CMenuText::CMenuText(CMenu* menu) : CMenuElement(menu)
 {
     type = TYPE_TEXT;
@@ -149,24 +165,12 @@ void CMenuText::DrawGlyphs()
             column += advance;
             continue;
         }
-        const GlyphCell cell = GlyphCellOf(code);
         const float left = lineX + column, top = anchorY + lineOffset;
-        const float right = left + glyphWidth, bottom = top + glyphHeight;
-        QuadKey& k = glyphQuad->key;
-        k.texture = FontPage(cell.page);
-        const float xs[4] = {left, right, right, left}, ys[4] = {top, top, bottom, bottom};
-        const float us[4] = {cell.u0, cell.u1, cell.u1, cell.u0},
-                    vs[4] = {cell.v0, cell.v0, cell.v1, cell.v1};
-        for (int c = 0; c < 4; ++c) {
-            k.vertices[c].x = xs[c];
-            k.vertices[c].y = ys[c];
-            k.vertices[c].u = us[c];
-            k.vertices[c].v = vs[c];
-            drawnMinX = std::min(drawnMinX, xs[c]);
-            drawnMaxX = std::max(drawnMaxX, xs[c]);
-            drawnMinY = std::min(drawnMinY, ys[c]);
-            drawnMaxY = std::max(drawnMaxY, ys[c]);
-        }
+        PlaceGlyph(*glyphQuad, code, left, top, glyphWidth, glyphHeight);
+        drawnMinX = std::min(drawnMinX, left);
+        drawnMaxX = std::max(drawnMaxX, left + glyphWidth);
+        drawnMinY = std::min(drawnMinY, top);
+        drawnMaxY = std::max(drawnMaxY, top + glyphHeight);
         glyphQuad->DrawNormal(0);
         column += advance;
     }

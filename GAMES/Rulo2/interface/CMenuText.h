@@ -39,6 +39,9 @@ struct GlyphCell
     float u0, v0, u1, v1;
 };
 GlyphCell GlyphCellOf(uint8_t code);
+// Puts the glyph of a code into a quad: its font page, and its cell over the
+// rectangle from (left, top) of the given size; the corner colours stay.
+void PlaceGlyph(CMenuQuad& quad, uint8_t code, float left, float top, float width, float height);
 
 class CMenuText : public CMenuElement
 {
