@@ -79,6 +79,27 @@ protected:
     static int PX(float x) { return int((x + 1.0f) * (W / 2)); }
     static int PY(float y) { return int((y + 1.0f) * (H / 2)); }
 
+    // A model entry whose model is one unit high (the caller deletes the entry).
+    static CModelEntry* ModelOneHigh(const char* name)
+    {
+        auto* entry = new CModelEntry();
+        entry->model = new CRootNode();
+        entry->model->SetName(name);
+        entry->model->boundsMax = CVector(0.2f, 1.0f, 0.2f);
+        return entry;
+    }
+    // The object shows the entry's model; the camera looks along z from 5 units before the origin.
+    static void Place(CWorldObject& object, CModelEntry* entry)
+    {
+        object.objectKind = CWorldObject::KIND_MODEL;
+        object.reference = entry;
+        D3DMATRIX view;
+        for (int i = 0; i < 4; ++i)
+            view.m[i][i] = 1.0f;
+        view.m[3][2] = 5.0f;
+        DX.device->SetTransform(D3DTRANSFORMSTATE_VIEW, &view);
+    }
+
     std::filesystem::path saved;
     TestDevice device;
 };
@@ -125,26 +146,16 @@ TEST_F(InterfacePicture, ScreenElementsLandWhereTheLayoutPutsThem)
 TEST_F(InterfacePicture, CharacterLabelsAboveTheHeadAndInsideTheScreen)
 {
     TextTree.Insert("CHR_Labelled", "Vince");
-    auto* entry = new CModelEntry();
-    entry->model = new CRootNode();
-    entry->model->SetName("Labelled");
-    entry->model->boundsMax = CVector(0.2f, 1.0f, 0.2f);
+    CModelEntry* entry = ModelOneHigh("Labelled");
     CWorldObject person("person");
-    person.objectKind = CWorldObject::KIND_MODEL;
-    person.reference = entry;
-    D3DMATRIX view;
-    for (int i = 0; i < 4; ++i)
-        view.m[i][i] = 1.0f;
-    view.m[3][2] = 5.0f;
-    DX.device->SetTransform(D3DTRANSFORMSTATE_VIEW, &view);
+    Place(person, entry);
 
     int32_t head[2];
     ProjectToScreen(person.position + CVector(0, 1.0f, 0), head);
     DrawCharacterLabels({&person});
     // A second character at the right edge: its label stays inside the screen.
     CWorldObject edge("edge");
-    edge.objectKind = CWorldObject::KIND_MODEL;
-    edge.reference = entry;
+    Place(edge, entry);
     int32_t far[2] = {0, 0};
     for (float x = 0.0f; x < 50.0f && far[0] < W - 4; x += 0.05f) {
         edge.position = CVector(x, -1.0f, 0.0f);
@@ -187,17 +198,9 @@ TEST_F(InterfacePicture, SpeechBubblesFillTheirRectangleAndQuadsAreNeverFogged)
     quad.SetGeometry({0.5f, 0.5f}, {0.9f, 0.9f}, {1, 1, 1, 1});
     quad.DrawNormal(0);
 
-    auto* entry = new CModelEntry();
-    entry->model = new CRootNode();
-    entry->model->boundsMax = CVector(0.2f, 1.0f, 0.2f);
+    CModelEntry* entry = ModelOneHigh("Talker");
     CWorldObject person("talker");
-    person.objectKind = CWorldObject::KIND_MODEL;
-    person.reference = entry;
-    D3DMATRIX view;
-    for (int i = 0; i < 4; ++i)
-        view.m[i][i] = 1.0f;
-    view.m[3][2] = 5.0f;
-    DX.device->SetTransform(D3DTRANSFORMSTATE_VIEW, &view);
+    Place(person, entry);
     TextBubbleList.push_back(STextBubble{&person, strdup("Who goes there?"), -1, {0, 0, 0, 0}});
     DrawTextBubbles();
     Finish();

@@ -14,11 +14,6 @@ namespace {
 
 constexpr uint16_t kCheckBoxImage = 578, kCheckMarkImage = 579;
 
-bool Inside(MenuPoint topLeft, MenuPoint bottomRight, const MenuPoint& p)
-{
-    return topLeft.x <= p.x && p.x <= bottomRight.x && topLeft.y <= p.y && p.y <= bottomRight.y;
-}
-
 CMenuQuad* MakeChild(CMenu* owner, CQuadTrack* track)
 {
     auto* quad = new CMenuQuad(owner);
@@ -29,26 +24,16 @@ CMenuQuad* MakeChild(CMenu* owner, CQuadTrack* track)
 
 } // namespace
 
-void CCheckBoxTrack::AddKey(int32_t time, const CheckBoxKey& value, int32_t kind)
+bool SRectHit::Test(const CMenuElement& element, const CMenuElement::Point* point)
 {
-    times.push_back(time);
-    keys.push_back(value);
-    kinds.push_back(kind);
-}
-
-void CCheckBoxTrack::Interpolate(int32_t local, int32_t from, int32_t to, void* target)
-{
-    CheckBoxKey& out = *static_cast<CheckBoxKey*>(target);
-    if (from < 0 || to < 0 || from >= int32_t(keys.size()) || to >= int32_t(keys.size()))
-        return;
-    if (from == to) {
-        if (keys[size_t(from)].apply)
-            out.value = keys[size_t(from)].value;
-        return;
-    }
-    if (keys[size_t(to)].apply)
-        out.value = keys[size_t(from)].value +
-                    (keys[size_t(to)].value - keys[size_t(from)].value) * Factor(local, from, to);
+    if (!point)
+        return false;
+    lastPoint = *point;
+    over = 0;
+    if (element.shown && element.selectable && !element.active && topLeft.x <= point->x &&
+        point->x <= bottomRight.x && topLeft.y <= point->y && point->y <= bottomRight.y)
+        over = 1;
+    return over != 0;
 }
 
 CMenuCheckBox::CMenuCheckBox(CMenu* menu) : CMenuElement(menu)
@@ -86,15 +71,7 @@ void CMenuCheckBox::Setup(MenuPoint from, MenuPoint to)
 
 bool CMenuCheckBox::HitTest(const Point* point)
 {
-    if (!point)
-        return false;
-    lastPoint = *point;
-    over = 0;
-    if (shown && selectable && !active && Inside(topLeft, bottomRight, *point)) {
-        over = 1;
-        return true;
-    }
-    return false;
+    return Test(*this, point);
 }
 
 void CMenuCheckBox::Toggle()
@@ -246,15 +223,7 @@ void CMenuEditField::ProcessKey()
 
 bool CMenuEditField::HitTest(const Point* point)
 {
-    if (!point)
-        return false;
-    lastPoint = *point;
-    over = 0;
-    if (shown && selectable && !active && Inside(topLeft, bottomRight, *point)) {
-        over = 1;
-        return true;
-    }
-    return false;
+    return Test(*this, point);
 }
 
 int32_t CMenuEditField::CellCount() const
@@ -282,15 +251,8 @@ void CMenuEditField::DrawText()
             penX += glyphWidth;
             continue;
         }
-        const GlyphCell cell = GlyphCellOf(ch);
-        const float x0 = topLeft.x + marginX + penX, y0 = topLeft.y + marginY + penY;
-        glyphQuad->key.texture = FontPage(cell.page);
-        const float xs[4] = {x0, x0 + glyphWidth, x0 + glyphWidth, x0};
-        const float ys[4] = {y0, y0, y0 + glyphHeight, y0 + glyphHeight};
-        const float us[4] = {cell.u0, cell.u1, cell.u1, cell.u0},
-                    vs[4] = {cell.v0, cell.v0, cell.v1, cell.v1};
-        for (int c = 0; c < 4; ++c)
-            glyphQuad->key.vertices[c] = MenuVertex{xs[c], ys[c], us[c], vs[c], 1, 1, 1, 1};
+        PlaceGlyph(*glyphQuad, ch, topLeft.x + marginX + penX, topLeft.y + marginY + penY, glyphWidth,
+                   glyphHeight);
         glyphQuad->DrawNormal(0);
         penX += glyphWidth;
     }

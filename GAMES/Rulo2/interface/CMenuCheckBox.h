@@ -7,27 +7,26 @@
 #include <vector>
 
 #include "GAMES/Rulo2/interface/CMenu.h"
+#include "GAMES/Rulo2/interface/CMenuText.h"
 
 class CMenuQuad;
 class CMenuGlow;
 
-struct CheckBoxKey
+// The check box's own track: a flag and a float, interpolated as a text's alpha.
+using CheckBoxKey = TextKey;
+using CCheckBoxTrack = CTextTrack;
+
+// The hit test of the two: inside the rectangle, bounds included, while shown,
+// selectable and not active; remembers the point and the answer.
+struct SRectHit
 {
-    uint8_t apply = 0;
-    float value = 1.0f;
+    MenuPoint topLeft{0, 0}, bottomRight{0, 0};
+    MenuPoint lastPoint{0, 0};
+    uint8_t over = 0;
+    bool Test(const CMenuElement& element, const CMenuElement::Point* point);
 };
 
-class CCheckBoxTrack : public CAnimTrack
-{
-public:
-    explicit CCheckBoxTrack(CMenu* owner) : CAnimTrack(owner) {}
-    void AddKey(int32_t time, const CheckBoxKey& value, int32_t kind);
-    void Interpolate(int32_t local, int32_t from, int32_t to, void* target) override;
-
-    std::vector<CheckBoxKey> keys;
-};
-
-class CMenuCheckBox : public CMenuElement
+class CMenuCheckBox : public CMenuElement, public SRectHit
 {
 public:
     explicit CMenuCheckBox(CMenu* owner);
@@ -44,9 +43,6 @@ public:
     void Toggle();
 
     int32_t checked = 0;
-    MenuPoint topLeft{0, 0}, bottomRight{0, 0};
-    MenuPoint lastPoint{0, 0};
-    uint8_t over = 0;
     CheckBoxKey block;
     CMenuQuad* back = nullptr;
     CMenuQuad* mark = nullptr;
@@ -55,7 +51,7 @@ private:
     void EvaluateOwnTrack(int32_t time);
 };
 
-class CMenuEditField : public CMenuElement
+class CMenuEditField : public CMenuElement, public SRectHit
 {
 public:
     enum
@@ -93,12 +89,9 @@ public:
     int32_t cursor = 0;
     int32_t firstVisible = 0;
     float glyphDepth = 0.1f;
-    MenuPoint topLeft{0, 0}, bottomRight{0, 0};
     std::string text;
     float marginX = 0.03f, marginY = 0.05f;
     float glyphWidth = 0.02f, glyphHeight = 0.04f;
-    MenuPoint lastPoint{0, 0};
-    uint8_t over = 0;
     CMenuQuad* cursorQuad = nullptr;
     CMenuQuad* glyphQuad = nullptr;
     CMenuGlow* frame = nullptr;

@@ -55,6 +55,26 @@ public:
     int32_t start = 0;
 };
 
+// A track whose keys hold values of one type, parallel to the key times and kinds.
+template <typename Key>
+class CKeyTrack : public CAnimTrack
+{
+public:
+    explicit CKeyTrack(CMenu* owner) : CAnimTrack(owner) {}
+    void AddKey(int32_t time, const Key& value, int32_t kind)
+    {
+        times.push_back(time);
+        keys.push_back(value);
+        kinds.push_back(kind);
+    }
+    bool HasKeys(int32_t from, int32_t to) const
+    {
+        return from >= 0 && to >= 0 && from < int32_t(keys.size()) && to < int32_t(keys.size());
+    }
+
+    std::vector<Key> keys;
+};
+
 class CMenuElement : public CMenuObject
 {
 public:

@@ -10,13 +10,6 @@
 #include "GAMES/Rulo2/render/Markers.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 
-void CFigureTrack::AddKey(int32_t time, const FigureKey& value, int32_t kind)
-{
-    times.push_back(time);
-    keys.push_back(value);
-    kinds.push_back(kind);
-}
-
 namespace {
 
 void Blend(float* out, const float* a, const float* b, int n, float f)
@@ -30,7 +23,7 @@ void Blend(float* out, const float* a, const float* b, int n, float f)
 void CFigureTrack::Interpolate(int32_t local, int32_t from, int32_t to, void* target)
 {
     FigureState& out = *static_cast<FigureState*>(target);
-    if (from < 0 || to < 0 || from >= int32_t(keys.size()) || to >= int32_t(keys.size()))
+    if (!HasKeys(from, to))
         return;
     const FigureKey& a = keys[size_t(from)];
     if (from == to) {

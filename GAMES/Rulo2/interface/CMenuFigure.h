@@ -31,14 +31,11 @@ struct FigureKey
             hasMaterial = 0;
 };
 
-class CFigureTrack : public CAnimTrack
+class CFigureTrack : public CKeyTrack<FigureKey>
 {
 public:
-    explicit CFigureTrack(CMenu* owner) : CAnimTrack(owner) {}
-    void AddKey(int32_t time, const FigureKey& value, int32_t kind);
+    explicit CFigureTrack(CMenu* owner) : CKeyTrack(owner) {}
     void Interpolate(int32_t local, int32_t from, int32_t to, void* target) override;
-
-    std::vector<FigureKey> keys;
 };
 
 // A key that sets only the alpha.

@@ -181,13 +181,6 @@ void CMenuPanel::Setup(Corner topLeft, Corner bottomRight)
     track->Release();
 }
 
-void CQuadTrack::AddKey(int32_t time, const QuadKey& value, int32_t kind)
-{
-    times.push_back(time);
-    keys.push_back(value);
-    kinds.push_back(kind);
-}
-
 void CQuadTrack::Interpolate(int32_t local, int32_t from, int32_t to, void* target)
 {
     QuadKey& out = *static_cast<QuadKey*>(target);

@@ -67,12 +67,9 @@ public:
     void Setup(Corner topLeft, Corner bottomRight);
 };
 
-class CQuadTrack : public CAnimTrack
+class CQuadTrack : public CKeyTrack<QuadKey>
 {
 public:
-    explicit CQuadTrack(CMenu* owner) : CAnimTrack(owner) {}
-    void AddKey(int32_t time, const QuadKey& value, int32_t kind);
+    explicit CQuadTrack(CMenu* owner) : CKeyTrack(owner) {}
     void Interpolate(int32_t local, int32_t from, int32_t to, void* target) override;
-
-    std::vector<QuadKey> keys;
 };

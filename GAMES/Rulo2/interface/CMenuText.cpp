@@ -5,17 +5,10 @@
 #include "GAMES/Rulo2/interface/CMenuQuad.h"
 #include "GAMES/Rulo2/render/GameResources.h"
 
-void CTextTrack::AddKey(int32_t time, const TextKey& value, int32_t kind)
-{
-    times.push_back(time);
-    keys.push_back(value);
-    kinds.push_back(kind);
-}
-
 void CTextTrack::Interpolate(int32_t local, int32_t from, int32_t to, void* target)
 {
     TextKey& out = *static_cast<TextKey*>(target);
-    if (from < 0 || from >= int32_t(keys.size()) || to < 0 || to >= int32_t(keys.size()))
+    if (!HasKeys(from, to))
         return;
     if (from == to) {
         if (keys[size_t(from)].apply != 0.0f)
@@ -47,6 +40,22 @@ GlyphCell GlyphCellOf(uint8_t code)
     c.v0 = float(c.row) * 0.125f + 0.015625f;
     c.v1 = float(c.row) * 0.125f + 0.125f;
     return c;
+}
+
+void PlaceGlyph(CMenuQuad& quad, uint8_t code, float left, float top, float width, float height)
+{
+    const GlyphCell cell = GlyphCellOf(code);
+    quad.key.texture = FontPage(cell.page);
+    const float right = left + width, bottom = top + height;
+    const float xs[4] = {left, right, right, left}, ys[4] = {top, top, bottom, bottom};
+    const float us[4] = {cell.u0, cell.u1, cell.u1, cell.u0}, vs[4] = {cell.v0, cell.v0, cell.v1, cell.v1};
+    for (int c = 0; c < 4; ++c) {
+        MenuVertex& v = quad.key.vertices[c];
+        v.x = xs[c];
+        v.y = ys[c];
+        v.u = us[c];
+        v.v = vs[c];
+    }
 }
 
 CMenuText::CMenuText(CMenu* menu) : CMenuElement(menu)
@@ -156,24 +165,12 @@ void CMenuText::DrawGlyphs()
             column += advance;
             continue;
         }
-        const GlyphCell cell = GlyphCellOf(code);
         const float left = lineX + column, top = anchorY + lineOffset;
-        const float right = left + glyphWidth, bottom = top + glyphHeight;
-        QuadKey& k = glyphQuad->key;
-        k.texture = FontPage(cell.page);
-        const float xs[4] = {left, right, right, left}, ys[4] = {top, top, bottom, bottom};
-        const float us[4] = {cell.u0, cell.u1, cell.u1, cell.u0},
-                    vs[4] = {cell.v0, cell.v0, cell.v1, cell.v1};
-        for (int c = 0; c < 4; ++c) {
-            k.vertices[c].x = xs[c];
-            k.vertices[c].y = ys[c];
-            k.vertices[c].u = us[c];
-            k.vertices[c].v = vs[c];
-            drawnMinX = std::min(drawnMinX, xs[c]);
-            drawnMaxX = std::max(drawnMaxX, xs[c]);
-            drawnMinY = std::min(drawnMinY, ys[c]);
-            drawnMaxY = std::max(drawnMaxY, ys[c]);
-        }
+        PlaceGlyph(*glyphQuad, code, left, top, glyphWidth, glyphHeight);
+        drawnMinX = std::min(drawnMinX, left);
+        drawnMaxX = std::max(drawnMaxX, left + glyphWidth);
+        drawnMinY = std::min(drawnMinY, top);
+        drawnMaxY = std::max(drawnMaxY, top + glyphHeight);
         glyphQuad->DrawNormal(0);
         column += advance;
     }

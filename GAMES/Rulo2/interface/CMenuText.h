@@ -20,15 +20,12 @@ struct TextKey
     float alpha = 1.0f;
 };
 
-// Interpolates the alpha of text-like elements (texts, sliders).
-class CTextTrack : public CAnimTrack
+// Interpolates the alpha of text-like elements (texts, sliders, check boxes).
+class CTextTrack : public CKeyTrack<TextKey>
 {
 public:
-    explicit CTextTrack(CMenu* owner) : CAnimTrack(owner) {}
-    void AddKey(int32_t time, const TextKey& value, int32_t kind);
+    explicit CTextTrack(CMenu* owner) : CKeyTrack(owner) {}
     void Interpolate(int32_t local, int32_t from, int32_t to, void* target) override;
-
-    std::vector<TextKey> keys;
 };
 
 // The four pages of the interface font ("characterFont1" .. 4); null when missing.
@@ -42,6 +39,9 @@ struct GlyphCell
     float u0, v0, u1, v1;
 };
 GlyphCell GlyphCellOf(uint8_t code);
+// Puts the glyph of a code into a quad: its font page, and its cell over the
+// rectangle from (left, top) of the given size; the corner colours stay.
+void PlaceGlyph(CMenuQuad& quad, uint8_t code, float left, float top, float width, float height);
 
 class CMenuText : public CMenuElement
 {
