@@ -25,12 +25,6 @@ namespace {
 constexpr std::array<const char*, 0> kAuthoringRoots{};
 constexpr std::array<const char*, 0> kAuthoringShareFolders{};
 
-// The device layer calls this after the device was made again.
-struct RegisterRestore
-{
-    RegisterRestore() { DXHooks.restoreTextures = RestoreAllTextures; }
-} registerRestore;
-
 size_t FilePartStart(const std::string& path)
 {
     const size_t p = path.find_last_of("\\/:");

@@ -1,4 +1,4 @@
-#include "GAMES/Rulo2/app/SubsystemHooks.h"
+#include "GAMES/Rulo2/app/InstallApp.h"
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/Rulo2.h"
@@ -20,16 +20,17 @@
 #include "GAMES/Rulo2/render/EditorHelpers.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/GameResources.h"
+#include "GAMES/Rulo2/render/InstallRender.h"
 #include "GAMES/Rulo2/render/Markers.h"
 #include "GAMES/Rulo2/render/Overlays.h"
 #include "GAMES/Rulo2/render/Screenshot.h"
 #include "GAMES/Rulo2/render/UiSurfaces.h"
 #include "GAMES/Rulo2/world/CMeshDrawing.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/InstallWorld.h"
 #include "GAMES/Rulo2/world/ModelImport.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
-#include "GAMES/Rulo2/world/WorldImport.h"
 #include "GAMES/Rulo2/world/WorldWalkers.h"
 
 #include <cmath>
@@ -41,19 +42,6 @@ namespace {
 bool LoadStartWorld(const char* path)
 {
     return LoadWorld(path, LOADWORLD_OPEN);
-}
-
-void RecomputeBounds()
-{
-    g_WorldBounds.Reset();
-    if (g_WorldRoot)
-        WorldWalk::ComputeBounds(g_WorldRoot, g_WorldBounds.min, g_WorldBounds.max);
-}
-
-void AfterWorldLoaded()
-{
-    CreateVertexBuffers();
-    RecomputeBounds();
 }
 
 // The eye of a view's pose: zoom away from the target, turned by yaw and pitch.
@@ -160,15 +148,6 @@ bool LoadDroppedTexture(const char* path)
     return false;
 }
 
-// Each list is emptied by deleting its head until it is empty.
-void DeleteAllTextures()
-{
-    while (CTexturePage* page = CTexturePage::First())
-        delete page;
-    while (CTexture* texture = CTexture::First())
-        delete texture;
-}
-
 bool RedrawFrame()
 {
     return GameFrame();
@@ -197,22 +176,45 @@ void UpdateSounds()
 
 } // namespace
 
-void InstallSubsystemHooks()
+void RecomputeWorldBounds()
 {
-    AppHooks.createWorldRoots = CreateWorldRoots;
-    AppHooks.destroyWorldRoots = DestroyWorldRoots;
-    AppHooks.clearWorld = ClearWorld;
-    AppHooks.createGroundRaster = CGround::CreateScratchBitmap;
-    AppHooks.loadWorld = LoadStartWorld;
-    AppHooks.importModel = ImportModelFromProject;
-    AppHooks.afterWorldLoaded = AfterWorldLoaded;
-    AppHooks.installRenderHooks = InstallModelRenderHooks;
-    AppHooks.loadGameResources = LoadGameResources;
-    AppHooks.freeGameResources = FreeGameResources;
-    AppHooks.releaseInterfaceSurfaces = ReleaseUiSurfaces;
-    AppHooks.deleteTextures = DeleteAllTextures;
-    AppHooks.saveSnapshot = WriteSnapshot;
-    g_ImportUpdatedWorldHook = ImportUpdatedGroups;
+    g_WorldBounds.Reset();
+    if (g_WorldRoot)
+        WorldWalk::ComputeBounds(g_WorldRoot, g_WorldBounds.min, g_WorldBounds.max);
+}
+
+void AfterWorldLoaded()
+{
+    CreateVertexBuffers();
+    RecomputeWorldBounds();
+}
+
+// Each list is emptied by deleting its head until it is empty.
+void DeleteAllTextures()
+{
+    while (CTexturePage* page = CTexturePage::First())
+        delete page;
+    while (CTexture* texture = CTexture::First())
+        delete texture;
+}
+
+void InstallSubsystems()
+{
+    InstallWorld();
+    InstallRender();
+    InstallEditor();
+    InstallApp();
+}
+
+void InstallApp()
+{
+    FrameClockHooks.gameFrame = RunGameFrame;
+    FrameClockHooks.saveSnapshot = [] { SaveSnapshot(); };
+    FrameClockHooks.destroyMainWindow = [] {
+        if (MainWindow && MainWindow->IsWindow())
+            MainWindow->DestroyWindow();
+    };
+    StepHooks.readMouse = ReadMouse;
 
     StepHooks.pauseSounds = PauseOrResumeSounds;
     StepHooks.updateSounds = UpdateSounds;
@@ -228,7 +230,5 @@ void InstallSubsystemHooks()
     DroppedFileHooks.loadWorld = LoadStartWorld;
     DroppedFileHooks.importModel = ImportModelFromProject;
     DroppedFileHooks.loadTexture = LoadDroppedTexture;
-    DroppedFileHooks.refreshEditor = RecomputeBounds;
-
-    InstallEditor();
+    DroppedFileHooks.refreshEditor = RecomputeWorldBounds;
 }
