@@ -559,8 +559,7 @@ bool CreateD3DDevice()
     delete testTextureResource;
     ApplyStateBlockCached(DX.stateBlockSingle);
 
-    if (DXHooks.restoreTextures)
-        DXHooks.restoreTextures();
+    RestoreAllTextures();
     EnabledLightCount = 0;
     ReapplyAllLights();
     return true;

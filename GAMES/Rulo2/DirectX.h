@@ -62,12 +62,10 @@ void ReleaseDevice();
 void ShutdownDirectDraw();
 bool RestoreSurfaces();
 
-// Work of the texture modules that the device set-up triggers; each is optional
-// until its module registers it.
+// Work of later subsystems that the device set-up triggers.
 struct DeviceHooks
 {
     void (*setMenuForMode)() = nullptr;     // the main window's menu for the current mode
-    void (*restoreTextures)() = nullptr;    // every texture and texture page
     bool (*editorCameraActive)() = nullptr; // far plane from the fog end
 };
 extern DeviceHooks DXHooks;

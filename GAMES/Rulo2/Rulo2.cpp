@@ -12,11 +12,19 @@
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/GameStep.h"
+#include "GAMES/Rulo2/app/InstallApp.h"
 #include "GAMES/Rulo2/app/ScriptedRun.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
 #include "GAMES/Rulo2/interface/DialogTexts.h"
+#include "GAMES/Rulo2/navigation/GroundMap.h"
+#include "GAMES/Rulo2/render/GameResources.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
+#include "GAMES/Rulo2/render/Screenshot.h"
+#include "GAMES/Rulo2/render/UiSurfaces.h"
+#include "GAMES/Rulo2/world/ModelImport.h"
+#include "GAMES/Rulo2/world/WorldFile.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "LIBS/System/LogPrintf.h"
 #include "LIBS/System/sMemory.h"
 #include "platform/files/WinPath.h"
@@ -32,23 +40,6 @@ uint8_t StartupInitFlag = 0;
 platform::MouseDevice* MouseInputDevice = nullptr;
 
 namespace {
-
-bool ReadMouse(float* dx, float* dy)
-{
-    if (!MouseInputDevice)
-        return false;
-    platform::DIMOUSESTATE state;
-    platform::HRESULT hr = MouseInputDevice->GetDeviceState(state);
-    if (hr != platform::DI_OK) {
-        MouseInputDevice->Acquire();
-        hr = MouseInputDevice->GetDeviceState(state);
-    }
-    if (hr != platform::DI_OK)
-        return false;
-    *dx = float(state.lX);
-    *dy = float(state.lY);
-    return true;
-}
 
 // Two frames of a black screen while the rest of start-up runs.
 void DrawLoadingFrames()
@@ -103,6 +94,23 @@ int32_t EnvNumber(const char* name, int32_t fallback)
 }
 
 } // namespace
+
+bool ReadMouse(float* dx, float* dy)
+{
+    if (!MouseInputDevice)
+        return false;
+    platform::DIMOUSESTATE state;
+    platform::HRESULT hr = MouseInputDevice->GetDeviceState(state);
+    if (hr != platform::DI_OK) {
+        MouseInputDevice->Acquire();
+        hr = MouseInputDevice->GetDeviceState(state);
+    }
+    if (hr != platform::DI_OK)
+        return false;
+    *dx = float(state.lX);
+    *dy = float(state.lY);
+    return true;
+}
 
 void RunGameFrame()
 {
@@ -161,8 +169,7 @@ bool CGameApp::StartUp()
 
     LogPrintf("Initializing memory...");
     sMemory::init();
-    if (AppHooks.createWorldRoots)
-        AppHooks.createWorldRoots();
+    CreateWorldRoots();
 
     LogPrintf("Initializing registry...");
     ReadWindowPlacementSettings();
@@ -179,8 +186,7 @@ bool CGameApp::StartUp()
     platform::SetProgramFolder(ProgramFolder);
 
     LogPrintf("Initializing dib and dc for CGround...");
-    if (AppHooks.createGroundRaster)
-        AppHooks.createGroundRaster();
+    CGround::CreateScratchBitmap();
 
     LogPrintf("Loading Text...");
     LoadDialogTexts();
@@ -212,7 +218,7 @@ bool CGameApp::StartUp()
     EnumerateDrivers();
     bool ok = InitDirectX();
     ok = ok && InitDirectInput();
-    ok = ok && (!AppHooks.loadGameResources || AppHooks.loadGameResources());
+    ok = ok && LoadGameResources();
     if (!ok) {
         if (MainWindow->IsWindow())
             MainWindow->DestroyWindow();
@@ -233,19 +239,14 @@ bool CGameApp::StartUp()
         CdMusic.SetVolume(Settings.musicVolume & 0xFF);
     }
 
-    if (AppHooks.installRenderHooks)
-        AppHooks.installRenderHooks();
-
-    if (AppHooks.clearWorld)
-        AppHooks.clearWorld();
+    ClearWorld();
     if (GameModeFlag)
         std::snprintf(WorldFileName, WorldFileNameSize, "%s", "Varek.wld");
     if (WorldFileName[0]) {
-        if (AppHooks.loadWorld && AppHooks.loadWorld(WorldFileName)) {
-            if (AppHooks.afterWorldLoaded)
-                AppHooks.afterWorldLoaded();
-        } else if (AppHooks.importModel) {
-            AppHooks.importModel(WorldFileName);
+        if (LoadWorld(WorldFileName, LOADWORLD_OPEN)) {
+            AfterWorldLoaded();
+        } else {
+            ImportModelFromProject(WorldFileName);
         }
     }
 
@@ -260,13 +261,6 @@ bool CGameApp::StartUp()
 
     if (ScriptedRun.fixedStep)
         FrameClockHooks.timeSource = FixedStepTime;
-    FrameClockHooks.gameFrame = RunGameFrame;
-    FrameClockHooks.saveSnapshot = [] { SaveSnapshot(); };
-    FrameClockHooks.destroyMainWindow = [] {
-        if (MainWindow && MainWindow->IsWindow())
-            MainWindow->DestroyWindow();
-    };
-    StepHooks.readMouse = ReadMouse;
     // The intro plays before the first game frame.
     if (GameModeFlag)
         PlayMovie(0);
@@ -310,8 +304,7 @@ int CGameApp::ExitInstance()
     EndScriptedRun();
     if (IsGameView()) {
         GameModeFlag = 1;
-        if (AppHooks.releaseInterfaceSurfaces)
-            AppHooks.releaseInterfaceSurfaces();
+        ReleaseUiSurfaces();
         ViewFreeze = 0;
     }
     if (GameModeFlag) {
@@ -325,13 +318,10 @@ int CGameApp::ExitInstance()
     }
     if (!NoSoundFlag)
         DestroySoundManager();
-    if (AppHooks.destroyWorldRoots)
-        AppHooks.destroyWorldRoots();
-    if (AppHooks.freeGameResources)
-        AppHooks.freeGameResources();
+    DestroyWorldRoots();
+    FreeGameResources();
     ReleaseDirectX();
-    if (AppHooks.deleteTextures)
-        AppHooks.deleteTextures();
+    DeleteAllTextures();
     ReleaseMouseDevice();
     platform::CoUninitialize();
     ShutdownDirectDraw();
@@ -347,5 +337,5 @@ int CGameApp::ExitInstance()
 
 bool SaveSnapshot()
 {
-    return AppHooks.saveSnapshot && AppHooks.saveSnapshot();
+    return WriteSnapshot();
 }

@@ -9,26 +9,10 @@ namespace platform {
 class MouseDevice;
 }
 
-// Start-up and shut-down work of subsystems that register themselves; null
-// entries are skipped (their start-up line is still logged).
+// Start-up work of subsystems not built yet; null entries are skipped.
 struct StartupHooks
 {
-    bool (*loadGameResources)() = nullptr;  // interface images and models
-    void (*installRenderHooks)() = nullptr; // models drawn through the device
-    void (*clearWorld)() = nullptr;         // the "New World" command
-    bool (*loadWorld)(const char* path) = nullptr;
-    void (*afterWorldLoaded)() = nullptr; // vertex buffers, world bounds, editor trees
-    bool (*importModel)(const char* path) = nullptr;
     void (*initGame)() = nullptr;
-    void (*createWorldRoots)() = nullptr;
-    bool (*createGroundRaster)() = nullptr; // the bitmap that ground maps are drawn into
-    void (*destroyWorldRoots)() = nullptr;
-    void (*freeGameResources)() = nullptr;
-    bool (*saveSnapshot)() = nullptr;
-    // Shut-down of the game presentation: the off-screen interface pictures.
-    void (*releaseInterfaceSurfaces)() = nullptr;
-    // Editor shut-down: every texture page and texture.
-    void (*deleteTextures)() = nullptr;
 };
 extern StartupHooks AppHooks;
 
@@ -62,7 +46,9 @@ private:
     const char* const* argv_;
 };
 
-// The game step as the frame loop calls it (also the mouse read through the device).
+// The game step as the frame loop calls it.
 void RunGameFrame();
+// Mouse movement since the last frame through the input device; false when it gives none.
+bool ReadMouse(float* dx, float* dy);
 // Writes the next "c:\snapshot%05d.bmp" through the screenshot writer.
 bool SaveSnapshot();

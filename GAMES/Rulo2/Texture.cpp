@@ -25,12 +25,6 @@ namespace {
 constexpr std::array<const char*, 0> kAuthoringRoots{};
 constexpr std::array<const char*, 0> kAuthoringShareFolders{};
 
-// The device layer calls this after the device was made again.
-struct RegisterRestore
-{
-    RegisterRestore() { DXHooks.restoreTextures = RestoreAllTextures; }
-} registerRestore;
-
 std::string JoinPath(const std::string& dir, const std::string& file)
 {
     if (dir.empty())

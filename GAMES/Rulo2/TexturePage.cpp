@@ -12,11 +12,12 @@
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/world/ChunkFile.h"
+#include "GAMES/Rulo2/world/ModelListServices.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "LIBS/System/LogPrintf.h"
 #include "platform/files/Files.h"
 
 CTexturePage* CTexturePage::s_first = nullptr;
-void (*RemoveTextureFromModelsHook)(CTexturePage* page, int32_t index) = nullptr;
 
 namespace {
 
@@ -40,10 +41,12 @@ RECT MakeRect(int32_t l, int32_t t, int32_t r, int32_t b)
     return rc;
 }
 
+// Before an entry of a page is removed: every material that uses (page, index)
+// loses it and higher indexes of that page move down by one.
 void DropFromModels(CTexturePage* page, int32_t index)
 {
-    if (RemoveTextureFromModelsHook)
-        RemoveTextureFromModelsHook(page, index);
+    if (g_ModelListRoot)
+        RemoveTextureFromModels(g_ModelListRoot, page, index);
 }
 
 int32_t Clamp(int32_t v, int32_t lo, int32_t hi)

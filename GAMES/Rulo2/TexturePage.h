@@ -101,10 +101,6 @@ private:
     static CTexturePage* s_first;
 };
 
-// Told before an entry of a page is removed: every material that uses (page,
-// index) loses it and higher indexes of that page move down by one.
-extern void (*RemoveTextureFromModelsHook)(CTexturePage* page, int32_t index);
-
 // The TEXP section in a file of its own (tools and tests): the "TEXP" tag,
 // the pages and "END ".
 bool SaveTexturePageFile(const char* path, std::string* error = nullptr);

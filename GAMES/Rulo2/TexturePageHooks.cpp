@@ -53,10 +53,6 @@ void FinishTexturePagesAfterLoad()
 
 void InstallTexturePageHooks()
 {
-    RemoveTextureFromModelsHook = [](CTexturePage* page, int32_t index) {
-        if (g_ModelListRoot)
-            RemoveTextureFromModels(g_ModelListRoot, page, index);
-    };
     g_TexturePageHooks.read = [](CChunkReader& data, std::string* error) {
         return CTexturePage::LoadPages(data, error);
     };

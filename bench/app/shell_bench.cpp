@@ -8,9 +8,9 @@
 #include "GAMES/Rulo2/app/CMainWindow.h"
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameStep.h"
+#include "GAMES/Rulo2/app/InstallApp.h"
 #include "GAMES/Rulo2/app/ScriptedRun.h"
 #include "GAMES/Rulo2/app/Settings.h"
-#include "GAMES/Rulo2/app/SubsystemHooks.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "tests/app/ShellWorld.h"
@@ -36,7 +36,7 @@ bool StartDevice()
     workDir = fs::temp_directory_path() / ("varek_bench_shell_" + std::to_string(::getpid()));
     fs::create_directories(workDir);
     ::setenv("XDG_CONFIG_HOME", workDir.c_str(), 1);
-    InstallSubsystemHooks();
+    InstallSubsystems();
     WindowedFlag = 1;
     auto* window = new CMainWindow();
     if (!window->CreateMainWindow())
@@ -45,7 +45,6 @@ bool StartDevice()
     DX.mainWindow = window;
     if (!EnumerateDrivers() || !InitDirectX())
         return false;
-    AppHooks.installRenderHooks();
     CreateWorldRoots();
     window->switchMode();
     return true;
@@ -65,9 +64,9 @@ bool LoadBigWorld()
     if (!SaveWorld(file.c_str()))
         return false;
     ClearWorld();
-    if (!AppHooks.loadWorld(file.c_str()))
+    if (!LoadWorld(file.c_str(), LOADWORLD_OPEN))
         return false;
-    AppHooks.afterWorldLoaded();
+    AfterWorldLoaded();
     return true;
 }
 

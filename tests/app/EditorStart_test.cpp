@@ -7,8 +7,8 @@
 #include "GAMES/Rulo2/app/CMainWindow.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameClock.h"
+#include "GAMES/Rulo2/app/InstallApp.h"
 #include "GAMES/Rulo2/app/Settings.h"
-#include "GAMES/Rulo2/app/SubsystemHooks.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "tests/app/ShellWorld.h"
@@ -45,7 +45,7 @@ TEST(EditorStart, LoadsTheNamedWorldRunsFramesAndShutsDownInOrder)
     ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
     fs::current_path(dir);
 
-    InstallSubsystemHooks();
+    InstallSubsystems();
     CreateWorldRoots();
     ClearWorld();
     CModelEntry* tile = shelltest::AddTileEntry(1.0f);

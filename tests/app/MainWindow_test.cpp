@@ -7,9 +7,9 @@
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/app/InstallApp.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
-#include "GAMES/Rulo2/app/SubsystemHooks.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
@@ -227,7 +227,7 @@ TEST_F(MainWindowTest, DroppingThreeFilesHandlesOnlyTheFirst)
 
 TEST_F(MainWindowTest, ADroppedPictureBecomesATextureAndADamagedFileChangesNothing)
 {
-    InstallSubsystemHooks();
+    InstallSubsystems();
     CreateWorldRoots();
     ASSERT_TRUE(StartDevice());
     const fs::path picture = config / "Brick.bmp";

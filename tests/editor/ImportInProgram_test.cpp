@@ -13,7 +13,7 @@
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/CMainWindow.h"
 #include "GAMES/Rulo2/app/GameClock.h"
-#include "GAMES/Rulo2/app/SubsystemHooks.h"
+#include "GAMES/Rulo2/app/InstallApp.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
@@ -45,7 +45,7 @@ TEST(ImportInProgram, AnObjOnTheCommandLineAndDroppedOnTheWindow)
     ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
     fs::current_path(dir);
 
-    InstallSubsystemHooks();
+    InstallSubsystems();
     GameModeFlag = 0;
     const char* argv[] = {"Varek", "-window", "Crate.obj"};
     {

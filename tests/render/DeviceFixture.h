@@ -36,7 +36,6 @@ protected:
 
     void TearDown() override
     {
-        g_ModelRenderHooks = SModelRenderHooks();
         while (CTexture::First())
             delete CTexture::First();
         device.Close();

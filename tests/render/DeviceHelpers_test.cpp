@@ -140,26 +140,21 @@ TEST_F(Helpers, VertexBuffersAndTheStartUpPass)
     EXPECT_EQ(CreateVertexBuffer(10, 0x999), nullptr);
 
     // Most used first, equal counts in list order, until 200,000 vertices are reached.
-    static std::vector<int> made;
-    made.clear();
-    static int nodes = 1;
-    VertexBufferModels.worldNodeCount = [] { return nodes; };
-    VertexBufferModels.collect = [](std::vector<VertexBufferCandidate>& out) {
-        auto create = [](void* m) { made.push_back(int(reinterpret_cast<intptr_t>(m))); };
-        const int uses[5] = {1, 5, 0, 5, 9};
-        const int verts[5] = {10, 150000, 10, 60000, 20};
-        for (int i = 0; i < 5; ++i)
-            out.push_back({uses[i], verts[i], reinterpret_cast<void*>(intptr_t(i)), create});
-    };
-    CreateVertexBuffers(); // a world of one node: nothing, not even a log line
-    EXPECT_TRUE(made.empty());
-    EXPECT_EQ(logText().find("Creating vertex-buffers"), std::string::npos);
-    nodes = 50;
+    auto tag = [](int i) { return reinterpret_cast<CRootNode*>(intptr_t(i + 1)); };
+    std::vector<VertexBufferCandidate> all;
+    const int uses[5] = {1, 5, 0, 5, 9};
+    const int verts[5] = {10, 150000, 10, 60000, 20};
+    for (int i = 0; i < 5; ++i)
+        all.push_back({uses[i], verts[i], tag(i)});
+    int32_t possible = 0;
+    std::vector<CRootNode*> made;
+    for (const VertexBufferCandidate& c : ChooseVertexBufferModels(all, &possible))
+        made.push_back(c.model);
+    EXPECT_EQ(made, (std::vector<CRootNode*>{tag(4), tag(1), tag(3)}));
+    EXPECT_EQ(possible, 4);
+    // Without a world of more than its root: nothing, not even a log line.
     CreateVertexBuffers();
-    EXPECT_EQ(made, (std::vector<int>{4, 1, 3}));
-    EXPECT_NE(logText().find("Created 3 vertex-buffers (out of 4 possible ones)"), std::string::npos)
-        << logText();
-    VertexBufferModels = VertexBufferSource{};
+    EXPECT_EQ(logText().find("Creating vertex-buffers"), std::string::npos);
 }
 
 } // namespace

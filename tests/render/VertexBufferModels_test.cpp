@@ -24,13 +24,10 @@ protected:
         UseVertexBuffersFlag = 1;
         ClearWorld();
         CreateWorldRoots();
-        VertexBufferModels = VertexBufferSource{};
-        InstallModelRenderHooks();
     }
     void TearDown() override
     {
         ClearWorld();
-        VertexBufferModels = VertexBufferSource{};
         DeviceRig::TearDown();
     }
 };
@@ -81,7 +78,7 @@ TEST_F(VertexBufferPass, UsedStillModelsGetTheirVerticesInABuffer)
     EXPECT_EQ(door->model->vertexBuffer, nullptr);
     EXPECT_EQ(spare->model->vertexBuffer, nullptr);
     for (CModelEntry* used : {chair, table}) {
-        auto* vb = static_cast<IDirect3DVertexBuffer7*>(used->model->vertexBuffer);
+        IDirect3DVertexBuffer7* vb = used->model->vertexBuffer;
         ASSERT_NE(vb, nullptr) << used->GetName();
         const auto* mesh = static_cast<const CMeshNode*>(used->model->FirstModelChild());
         void* data = nullptr;

@@ -8,7 +8,7 @@
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/render/EditorHelpers.h"
-#include "GAMES/Rulo2/render/WorldLightHooks.h"
+#include "GAMES/Rulo2/render/WorldLights.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/HouseFloors.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
@@ -26,18 +26,13 @@ protected:
         ASSERT_TRUE(InitDirectX());
         ASSERT_EQ(LiveLightCount, 0);
         LightSlotTable.count = 0;
-        savedHooks = g_WorldLightHooks;
-        savedChanged = g_WorldLightChanged;
         savedMode = GameModeFlag;
         GameModeFlag = 0;
-        InstallWorldLightHooks();
         CreateWorldRoots();
     }
     void TearDown() override
     {
         ClearWorld();
-        g_WorldLightHooks = savedHooks;
-        g_WorldLightChanged = savedChanged;
         GameModeFlag = savedMode;
         DeviceRig::TearDown();
     }
@@ -75,11 +70,9 @@ protected:
 
     static CD3DLight* DeviceLightOf(const CWorldObject* node)
     {
-        return node && node->Light() ? static_cast<CD3DLight*>(node->Light()->deviceLight) : nullptr;
+        return node && node->Light() ? node->Light()->deviceLight : nullptr;
     }
 
-    SWorldLightHooks savedHooks;
-    void (*savedChanged)(SWorldLight&) = nullptr;
     uint8_t savedMode = 0;
 };
 

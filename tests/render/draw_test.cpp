@@ -10,6 +10,7 @@
 #include "GAMES/Rulo2/render/CDynamicLights.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
+#include "GAMES/Rulo2/render/InstallRender.h"
 #include "GAMES/Rulo2/render/OffscreenView.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "tests/render/HouseWorld.h"
@@ -23,6 +24,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(OpenOffscreenView(320, 240));
+        InstallRender();
         GameViewRecord.eye = CVector(0, 9, -0.5f);
         GameViewRecord.position = CVector(0, 0, 0);
     }

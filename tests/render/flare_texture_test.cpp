@@ -5,8 +5,8 @@
 
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameStep.h"
+#include "GAMES/Rulo2/app/InstallApp.h"
 #include "GAMES/Rulo2/app/Settings.h"
-#include "GAMES/Rulo2/app/SubsystemHooks.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/GameResources.h"
@@ -59,7 +59,7 @@ TEST_F(FlareTexture, GameStepDrawsFlaresWithTheStartUpFlarePicture)
     ASSERT_TRUE(LoadGameResources());
     ASSERT_NE(GameResourceTexture(393), nullptr);
     ASSERT_NE(GameResourceTexture(393)->surface, nullptr);
-    InstallSubsystemHooks();
+    InstallSubsystems();
     ASSERT_NE(StepHooks.drawWorld, nullptr);
     CurrentView = &CameraViews[VIEW_GAME];
     LightingFlag = 1;

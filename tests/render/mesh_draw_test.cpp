@@ -104,7 +104,6 @@ protected:
     void SetUp() override
     {
         DeviceFixture::SetUp();
-        InstallModelRenderHooks();
         D3DMATRIX identity;
         for (int i = 0; i < 4; ++i)
             identity.m[i][i] = 1.0f;

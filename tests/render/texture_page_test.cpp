@@ -2,11 +2,14 @@
 // building by majority format, and the TEXP section.
 #include "tests/render/TextureTestRig.h"
 
+#include <string>
+
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/world/ChunkFile.h"
 #include "platform/files/Files.h"
 #include "platform/win/MessageBox.h"
+#include "tests/render/HouseWorld.h"
 
 namespace {
 
@@ -50,27 +53,42 @@ CTexture* SizedTexture(int w, int h)
     return t;
 }
 
-struct RemovedEntry
+// One model of the model list for each of the first n entries of the page,
+// its material bound to that entry.
+std::vector<CMeshMaterial*> PageUsers(CTexturePage& page, int n)
 {
-    CTexturePage* page;
-    int32_t index;
-};
-std::vector<RemovedEntry> g_removed;
+    std::vector<CMeshMaterial*> users;
+    for (int i = 0; i < n; ++i) {
+        const std::string name = "user" + std::to_string(i);
+        CModelEntry* e = MakeEntry(name.c_str(), MakeBoxModel(name.c_str(), 1, 1, 1, 1, 1, 1));
+        CMeshMaterial& m = static_cast<CMeshNode*>(e->model->FirstModelChild())->materials[0];
+        m.page = &page;
+        m.pageEntry = i;
+        users.push_back(&m);
+    }
+    return users;
+}
+
+// The page of the test goes before the model list does.
+void ReleaseUsers(const std::vector<CMeshMaterial*>& users)
+{
+    for (CMeshMaterial* m : users)
+        m->page = nullptr;
+}
 
 class TexturePages : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        g_removed.clear();
-        RemoveTextureFromModelsHook = [](CTexturePage* p, int32_t i) { g_removed.push_back({p, i}); };
+        CreateWorldRoots();
         platform::ClearMessageBoxAnswers();
         savedGameMode = GameModeFlag;
         GameModeFlag = 0;
     }
     void TearDown() override
     {
-        RemoveTextureFromModelsHook = nullptr;
+        DestroyWorldRoots();
         GameModeFlag = savedGameMode;
     }
     uint8_t savedGameMode = 0;
@@ -223,6 +241,7 @@ TEST_F(TexturePages, BuildTakesTheMajorityFormatAndRemovesTheOthers)
     page.AddTexture(plain[1]);
     page.AddTexture(keyed[1]);
     page.AddTexture(plain[2]);
+    const std::vector<CMeshMaterial*> users = PageUsers(page, 5);
     ASSERT_TRUE(page.Build());
     EXPECT_EQ(page.format, plain[0]->format);
     EXPECT_EQ(page.bitDepth, 16);
@@ -230,9 +249,15 @@ TEST_F(TexturePages, BuildTakesTheMajorityFormatAndRemovesTheOthers)
     EXPECT_EQ(page.entries[0].texture, plain[0]);
     EXPECT_EQ(rig.logCount("Some textures within texture-page use different texture-formats. Removing them."),
               2);
-    ASSERT_EQ(g_removed.size(), 2u);
-    EXPECT_EQ(g_removed[0].index, 0);
-    EXPECT_EQ(g_removed[1].index, 2);
+    // The models lose the removed entries; the later ones move down.
+    EXPECT_EQ(users[0]->page, nullptr);
+    EXPECT_EQ(users[3]->page, nullptr);
+    for (int i : {1, 2, 4})
+        ASSERT_EQ(users[size_t(i)]->page, &page) << i;
+    EXPECT_EQ(users[1]->pageEntry, 0);
+    EXPECT_EQ(users[2]->pageEntry, 1);
+    EXPECT_EQ(users[4]->pageEntry, 2);
+    ReleaseUsers(users);
     // The entries' textures were copied (scaled down to 16 by 16) into the page.
     const Rgba green = PixelOf(page, 16 + 8, 8);
     EXPECT_EQ(green.g, 255);
@@ -261,11 +286,15 @@ TEST_F(TexturePages, PurgeRemovesEntriesWithoutTexture)
         page.AddTexture(SizedTexture(64, 64));
     page.entries[0].texture = nullptr;
     page.entries[2].texture = nullptr;
+    const std::vector<CMeshMaterial*> users = PageUsers(page, 3);
     page.PurgeMissingTextures();
     EXPECT_EQ(page.count(), 1);
-    ASSERT_EQ(g_removed.size(), 2u);
-    EXPECT_EQ(g_removed[0].index, 2) << "from the last entry down";
-    EXPECT_EQ(g_removed[1].index, 0);
+    // From the last entry down: the kept entry's user moves to 0 exactly once.
+    EXPECT_EQ(users[0]->page, nullptr);
+    EXPECT_EQ(users[2]->page, nullptr);
+    ASSERT_EQ(users[1]->page, &page);
+    EXPECT_EQ(users[1]->pageEntry, 0);
+    ReleaseUsers(users);
     EXPECT_EQ(rig.logCount("Removed texture from texture-page due to lack of texture"), 2);
 }
 

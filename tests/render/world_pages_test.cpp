@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/render/InstallRender.h"
 #include "GAMES/Rulo2/world/CMeshDrawing.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
@@ -34,16 +35,13 @@ protected:
             ASSERT_TRUE(WritePicture(rig->folder / "textures" / (std::string(names[i]) + ".bmp"), 64, 64,
                                      std::vector<uint32_t>(64 * 64, colours[i])));
         CreateWorldRoots();
-        InstallTexturePageHooks();
-        InstallModelRenderHooks();
+        InstallRender();
     }
     void TearDown() override
     {
         DestroyWorldRoots();
         CTexturePage::DeleteAll();
         g_TexturePageHooks = savedHooks;
-        g_ModelRenderHooks = SModelRenderHooks();
-        RemoveTextureFromModelsHook = nullptr;
         GameModeFlag = savedMode;
         platform::SetCurrentDirectory(savedCwd);
         rig.reset();

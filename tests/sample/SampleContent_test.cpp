@@ -16,6 +16,7 @@
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/interface/DialogTexts.h"
+#include "GAMES/Rulo2/render/InstallRender.h"
 #include "GAMES/Rulo2/world/CFrameNode.h"
 #include "GAMES/Rulo2/world/CMeshDrawing.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
@@ -168,9 +169,8 @@ protected:
     {
         SampleContent::SetUp();
         device = std::make_unique<STextureDevice>();
-        InstallTexturePageHooks();
         // As the program has them: models bind their materials to the pages.
-        InstallModelRenderHooks();
+        InstallRender();
         savedMode = GameModeFlag;
         GameModeFlag = 0;
         savedFolder = platform::GetCurrentDirectory();
@@ -182,7 +182,6 @@ protected:
     void TearDown() override
     {
         DestroyWorldRoots();
-        g_ModelRenderHooks = SModelRenderHooks();
         CTexturePage::DeleteAll();
         while (CTexture::First())
             delete CTexture::First();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "GAMES/Rulo2/render/InstallRender.h"
 #include "GAMES/Rulo2/world/CMeshDrawing.h"
 #include "GAMES/Rulo2/world/ModelListServices.h"
 #include "platform/files/Files.h"
@@ -24,8 +25,7 @@ protected:
         WorldTest::SetUp();
         rig = std::make_unique<TextureDeviceRig>();
         savedHooks = g_TexturePageHooks;
-        InstallTexturePageHooks();
-        InstallModelRenderHooks();
+        InstallRender();
         fs::create_directories(dir / "textures");
         ASSERT_TRUE(
             WritePicture(dir / "textures" / "red.bmp", 32, 32, std::vector<uint32_t>(32 * 32, 0xFFFF0000u)));
@@ -38,8 +38,6 @@ protected:
         ClearWorld();
         AnimInfoTable.clear();
         g_TexturePageHooks = savedHooks;
-        g_ModelRenderHooks = SModelRenderHooks();
-        RemoveTextureFromModelsHook = nullptr;
         rig.reset();
         WorldTest::TearDown();
     }

@@ -717,8 +717,6 @@ bool MakeLevel(SContext& c)
 {
     const uint8_t savedMode = GameModeFlag;
     GameModeFlag = 0;
-    // The world file then stores the texture pages with their pixels.
-    InstallTexturePageHooks();
     CreateWorldRoots();
     CLevel level(c);
     bool ok = level.Build();

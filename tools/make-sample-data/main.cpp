@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "GAMES/Rulo2/render/InstallRender.h"
+#include "GAMES/Rulo2/world/InstallWorld.h"
 #include "LIBS/System/sLog.h"
 #include "platform/files/Files.h"
 #include "tools/make-sample-data/SampleData.h"
@@ -62,6 +64,9 @@ int main(int argc, char** argv)
         sample::MakeDialogTexts, sample::MakeDemoSettings, sample::MakeSounds,
         sample::MakeMovies,
     };
+    // As the game has them: the world file stores the texture pages with their pixels.
+    InstallWorld();
+    InstallRender();
     bool ok = sample::OpenTextureDevice(c.error);
     for (const Step step : steps)
         ok = ok && step(c);

@@ -12,6 +12,7 @@
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
+#include "GAMES/Rulo2/render/InstallRender.h"
 #include "GAMES/Rulo2/render/OffscreenView.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
@@ -95,6 +96,7 @@ int cmd_view(int argc, char** argv)
 
     if (!OpenOffscreenView(640, 480))
         return ToolFail("view", path, "no 3-D device could be made (is there a display?)");
+    InstallRender();
 
     CWorldObject* hero = FirstCharacter(g_WorldRoot->FirstObject());
     GameCamera.Reset();

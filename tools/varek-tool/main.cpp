@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "GAMES/Rulo2/world/InstallWorld.h"
+
 int cmd_pack(int argc, char** argv);
 int cmd_unpack(int argc, char** argv);
 int cmd_model(int argc, char** argv);
@@ -54,6 +56,8 @@ int main(int argc, char** argv)
 {
     if (argc < 2)
         return usage();
+    // Without a device the world file's texture pages are kept as their bytes.
+    InstallWorld();
     // "world view" is the view group under the world group's name.
     if (argc > 2 && std::strcmp(argv[1], "world") == 0 && std::strcmp(argv[2], "view") == 0)
         return cmd_view(argc - 2, argv + 2);

@@ -2,11 +2,11 @@
 // application object and runs it.
 
 #include "GAMES/Rulo2/Rulo2.h"
-#include "GAMES/Rulo2/app/SubsystemHooks.h"
+#include "GAMES/Rulo2/app/InstallApp.h"
 
 int main(int argc, char** argv)
 {
-    InstallSubsystemHooks();
+    InstallSubsystems();
     CGameApp app(argc, argv);
     return app.Run();
 }

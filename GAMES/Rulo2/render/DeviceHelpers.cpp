@@ -6,12 +6,13 @@
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/DirectXError.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/VertexBufferModels.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "LIBS/Image/imgFormats.h"
 #include "LIBS/Image/imgImage.h"
 #include "LIBS/System/LogPrintf.h"
 #include "platform/resources/Resources.h"
-
-VertexBufferSource VertexBufferModels;
 
 namespace {
 
@@ -50,11 +51,36 @@ IDirect3DVertexBuffer7* CreateVertexBuffer(int32_t vertexCount, uint32_t vertexF
     return vb;
 }
 
+std::vector<VertexBufferCandidate> ChooseVertexBufferModels(const std::vector<VertexBufferCandidate>& all,
+                                                            int32_t* possible)
+{
+    std::vector<VertexBufferCandidate> sorted;
+    for (const VertexBufferCandidate& c : all) {
+        if (c.useCount <= 0 || c.vertexCount <= 0)
+            continue;
+        // Before the first entry with a smaller count: equal counts keep list order.
+        auto at = std::find_if(sorted.begin(), sorted.end(),
+                               [&](const VertexBufferCandidate& o) { return o.useCount < c.useCount; });
+        sorted.insert(at, c);
+    }
+    if (possible)
+        *possible = int32_t(sorted.size());
+    std::vector<VertexBufferCandidate> chosen;
+    int64_t vertices = 0;
+    for (const VertexBufferCandidate& c : sorted) {
+        chosen.push_back(c);
+        vertices += c.vertexCount;
+        if (vertices >= 200000)
+            break;
+    }
+    return chosen;
+}
+
 void CreateVertexBuffers()
 {
     if (!DX.deviceInfo || !DX.deviceInfo->hardwareTnL || !UseVertexBuffersFlag)
         return;
-    if (!VertexBufferModels.worldNodeCount || VertexBufferModels.worldNodeCount() <= 1)
+    if (CountWorldNodes(g_WorldRoot) <= 1)
         return;
     LogPrintf("Creating vertex-buffers...");
     DDSCAPS2 caps;
@@ -64,34 +90,22 @@ void CreateVertexBuffers()
         freeMemory == 0)
         return;
     char text[64];
-    FormatByteSize(freeMemory, text, sizeof text);
+    FormatByteSize(freeMemory, text, int(sizeof text));
     LogPrintf("%s available for textures and vertex-buffers", text);
-    std::vector<VertexBufferCandidate> all, chosen;
-    if (VertexBufferModels.collect)
-        VertexBufferModels.collect(all);
-    for (const VertexBufferCandidate& c : all) {
-        if (c.useCount <= 0 || c.vertexCount <= 0)
-            continue;
-        // Before the first entry with a smaller count: equal counts keep list order.
-        auto at = std::find_if(chosen.begin(), chosen.end(),
-                               [&](const VertexBufferCandidate& o) { return o.useCount < c.useCount; });
-        chosen.insert(at, c);
-    }
-    int32_t made = 0;
+    std::vector<VertexBufferCandidate> all;
+    CollectVertexBufferModels(all);
+    int32_t possible = 0;
     int64_t vertices = 0;
+    const std::vector<VertexBufferCandidate> chosen = ChooseVertexBufferModels(all, &possible);
     for (const VertexBufferCandidate& c : chosen) {
-        if (c.createVertexBuffer)
-            c.createVertexBuffer(c.model);
-        ++made;
+        c.model->CreateVertexBuffer();
         vertices += c.vertexCount;
-        if (vertices >= 200000)
-            break;
     }
-    FormatByteSize(uint32_t(std::min<int64_t>(vertices * 40, 0xFFFFFFFF)), text, sizeof text);
-    LogPrintf("Created %d vertex-buffers (out of %d possible ones), which use %s", made,
-              int32_t(chosen.size()), text);
+    FormatByteSize(uint32_t(std::min<int64_t>(vertices * 40, 0xFFFFFFFF)), text, int(sizeof text));
+    LogPrintf("Created %d vertex-buffers (out of %d possible ones), which use %s", int32_t(chosen.size()),
+              possible, text);
     if (SUCCEEDED(DX.directDraw->GetAvailableVidMem(&caps, &total, &freeMemory))) {
-        FormatByteSize(freeMemory, text, sizeof text);
+        FormatByteSize(freeMemory, text, int(sizeof text));
         LogPrintf("%s available for textures", text);
     }
     LogPrintf("Creating vertex-buffers finished successfully");

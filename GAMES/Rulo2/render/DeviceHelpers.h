@@ -10,22 +10,22 @@
 
 IDirect3DVertexBuffer7* CreateVertexBuffer(int32_t vertexCount, uint32_t vertexFormat);
 
+class CRootNode;
+
 // A model that may get a vertex buffer of its own at start-up.
 struct VertexBufferCandidate
 {
     int32_t useCount = 0;
     int32_t vertexCount = 0;
-    void* model = nullptr;
-    void (*createVertexBuffer)(void* model) = nullptr;
+    CRootNode* model = nullptr;
 };
-// Filled by the world with its model-list entries in list order (use counts
-// already counted); how many nodes the world has decides whether it runs at all.
-struct VertexBufferSource
-{
-    int32_t (*worldNodeCount)() = nullptr;
-    void (*collect)(std::vector<VertexBufferCandidate>& out) = nullptr;
-};
-extern VertexBufferSource VertexBufferModels;
+// The candidates that get a buffer: most used first (equal counts keep list
+// order), until 200,000 vertices are reached; `possible` gets the number of
+// candidates with uses and vertices.
+std::vector<VertexBufferCandidate> ChooseVertexBufferModels(const std::vector<VertexBufferCandidate>& all,
+                                                            int32_t* possible = nullptr);
+// The start-up pass over the world's used still models (nothing for a world of
+// its root alone).
 void CreateVertexBuffers();
 
 // Screen pixels of a world point; (-1, -1) when the device cannot transform it.

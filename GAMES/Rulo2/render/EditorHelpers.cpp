@@ -210,7 +210,7 @@ void PickInRect(CWorldObject* first, CWorldObject** result, const SPickRect& rec
             } else if (node->objectKind == CWorldObject::KIND_LIGHT && node->Light() &&
                        node->Light()->deviceLight) {
                 BeginPickTest(rect);
-                DrawLightMarker(*static_cast<const CD3DLight*>(node->Light()->deviceLight), false);
+                DrawLightMarker(*node->Light()->deviceLight, false);
                 hit = EndPickTest(rect);
                 tested = true;
             }

@@ -145,8 +145,7 @@ void DrawOpaqueObject(CWorldObject* object, CRootNode* model)
     const CMatrix objectMatrix = ObjectWorldMatrix(object);
     // With a shadow texture and a device that takes two textures at once, the
     // shadow goes on the second stage; otherwise the shadow-map pass lays it on.
-    auto* shadow =
-        object->shadowTexture ? static_cast<IDirectDrawSurface7*>(object->shadowTexture->surface) : nullptr;
+    auto* shadow = object->shadowTexture ? object->shadowTexture->surface : nullptr;
     if (shadow && DX.stateBlockMulti && DX.deviceInfo && DX.deviceInfo->multitexture) {
         ApplyStateBlockCached(DX.stateBlockMulti);
         SetTextureCached(shadow, 1);
@@ -224,10 +223,6 @@ void CollectVisibleFrame(CWorldObject* root, bool game)
     FadedObjects.clear();
     FlareList.clear();
     PointedObject = nullptr;
-    if (!g_SphereVisibility)
-        g_SphereVisibility = [](const D3DVECTOR* c, const float* r, uint32_t n, uint32_t* out) -> HRESULT {
-            return DX.device ? DX.device->ComputeSphereVisibility(c, r, n, 0, out) : E_FAIL;
-        };
     // The sphere test runs in world space.
     if (DX.device) {
         D3DMATRIX identity;
@@ -387,7 +382,7 @@ void DrawShadowMaps()
              object->objectKind != CWorldObject::KIND_OBJECT) ||
             !object->shadowTexture || !object->shadowTexture->surface || !e.model)
             continue;
-        auto* shadow = static_cast<IDirectDrawSurface7*>(object->shadowTexture->surface);
+        IDirectDrawSurface7* shadow = object->shadowTexture->surface;
         const CMatrix m = ObjectWorldMatrix(object);
         ForEachMesh(e.model, [&](CMeshNode* mesh) {
             for (int32_t k = 0; k < mesh->materialCount; ++k)

@@ -13,7 +13,6 @@
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/render/DeviceHelpers.h"
-#include "GAMES/Rulo2/render/WorldLightHooks.h"
 #include "GAMES/Rulo2/world/CMeshDrawing.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/ModelListServices.h"
@@ -111,9 +110,6 @@ bool LoadGameResources()
 {
     if (!DX.initialised)
         return false;
-    InstallModelRenderHooks();
-    InstallTexturePageHooks();
-    InstallWorldLightHooks();
     g_loggingOnce = true;
     g_loggedMissing.clear();
 

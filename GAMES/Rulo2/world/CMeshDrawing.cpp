@@ -17,7 +17,6 @@
 #include "GAMES/Rulo2/world/CLocatorNode.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
-#include "GAMES/Rulo2/world/VertexBufferModels.h"
 #include "GAMES/Rulo2/world/WorldTreeWalk.h"
 
 namespace {
@@ -338,27 +337,4 @@ bool BuildDrawList(CRootNode& root)
     root.auxiliaryBlock = block;
     CModelNode* children = root.FirstModelChild();
     return !children || children->AddToDrawList(block->entries, surfaces, n, m);
-}
-
-void InstallModelRenderHooks()
-{
-    InstallVertexBufferModels();
-    g_ModelRenderHooks.refresh = [](CRootNode& root) {
-        root.ResolveTextureReferences();
-        return BuildDrawList(root);
-    };
-    g_ModelRenderHooks.createVertexBuffer = [](CRootNode& root) -> void* {
-        if (!DX.device)
-            return nullptr;
-        IDirect3DVertexBuffer7* vb = CreateVertexBuffer(int32_t(root.vertexCount), FVF_MESH);
-        if (!vb)
-            return nullptr;
-        int32_t next = 0;
-        root.FillVertexBuffer(vb, next);
-        vb->Optimize(DX.device, 0);
-        return vb;
-    };
-    g_ModelRenderHooks.releaseVertexBuffer = [](void* buffer) {
-        static_cast<IDirect3DVertexBuffer7*>(buffer)->Release();
-    };
 }

@@ -41,7 +41,3 @@ bool DrawBatchEdges(const CMeshNode& mesh, const CMeshMaterial& material);
 bool BuildDrawList(CRootNode& root);
 // The root's draw list; null and 0 when it has none.
 SDrawListEntry* DrawListOf(const CRootNode& root, int32_t* count);
-
-// The render engine's model hooks: textures bound and the draw list rebuilt
-// on every refresh, vertex buffers through the device.
-void InstallModelRenderHooks();

@@ -5,16 +5,17 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/Texture.h"
 #include "GAMES/Rulo2/TexturePage.h"
 #include "GAMES/Rulo2/editor/UsageScan.h"
+#include "GAMES/Rulo2/render/DeviceHelpers.h"
+#include "GAMES/Rulo2/world/CMeshDrawing.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/WorldTreeWalk.h"
 #include "LIBS/System/LogPrintf.h"
 #include "platform/files/AtomicFile.h"
 #include "platform/files/WinPath.h"
-
-SModelRenderHooks g_ModelRenderHooks;
 
 CRootNode::CRootNode(const char* path) : CFrameNode(nullptr)
 {
@@ -37,23 +38,30 @@ CRootNode::~CRootNode()
 
 void CRootNode::ReleaseVertexBuffer()
 {
-    if (vertexBuffer && g_ModelRenderHooks.releaseVertexBuffer)
-        g_ModelRenderHooks.releaseVertexBuffer(vertexBuffer);
+    if (vertexBuffer)
+        vertexBuffer->Release();
     vertexBuffer = nullptr;
 }
 
 void CRootNode::CreateVertexBuffer()
 {
     ReleaseVertexBuffer();
-    if (!animated && vertexCount > 0 && g_ModelRenderHooks.createVertexBuffer)
-        vertexBuffer = g_ModelRenderHooks.createVertexBuffer(*this);
+    if (animated || vertexCount == 0 || !DX.device)
+        return;
+    vertexBuffer = ::CreateVertexBuffer(int32_t(vertexCount), FVF_MESH);
+    if (!vertexBuffer)
+        return;
+    int32_t next = 0;
+    FillVertexBuffer(vertexBuffer, next);
+    vertexBuffer->Optimize(DX.device, 0);
 }
 
 bool CRootNode::Refresh()
 {
     // Whatever the engine does, a mesh that would be drawn out of bounds is reported.
     bool ok = WalkMeshTree(this, [](CMeshNode* mesh) { return mesh->IndicesValid(); });
-    if (g_ModelRenderHooks.refresh && !g_ModelRenderHooks.refresh(*this))
+    ResolveTextureReferences();
+    if (!BuildDrawList(*this))
         ok = false;
     return ok;
 }
@@ -211,8 +219,8 @@ size_t CRootNode::Describe(char* text, size_t size)
     AccumulateSize(first);
     AccumulateSize(second);
     char total[33], difference[33];
-    FormatByteSize(first, total, sizeof total);
-    FormatByteSize(second - first, difference, sizeof difference);
+    FormatByteSize(uint64_t(first), total, sizeof total);
+    FormatByteSize(uint64_t(second - first), difference, sizeof difference);
     size_t used = AppendText(text, size, 0, "ROOT '%s'", name ? name : "unnamed");
     used = AppendText(text, size, used, "\nNumber of triangles: %d", int(triangleCount));
     used = AppendText(text, size, used, "\nNumber of vertices: %d", int(vertexCount));

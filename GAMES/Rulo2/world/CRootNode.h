@@ -7,17 +7,7 @@
 
 #include "GAMES/Rulo2/world/CFrameNode.h"
 
-// The render engine's share of preparing a model for drawing. The world
-// library builds and tests without a device; the engine fills these in.
-struct SModelRenderHooks
-{
-    // Rebuilds the model's draw list; false when a mesh holds illegal indices.
-    bool (*refresh)(CRootNode& root) = nullptr;
-    // Creates and fills the shared vertex buffer (FillVertexBuffer); null on failure.
-    void* (*createVertexBuffer)(CRootNode& root) = nullptr;
-    void (*releaseVertexBuffer)(void* buffer) = nullptr;
-};
-extern SModelRenderHooks g_ModelRenderHooks;
+class IDirect3DVertexBuffer7;
 
 class CRootNode : public CFrameNode
 {
@@ -28,9 +18,11 @@ public:
 
     void Prepare();
     void ComputeBounds();
+    // The shared vertex buffer of the still model's meshes (none without a device).
     void CreateVertexBuffer();
     void ReleaseVertexBuffer();
-    // The draw list after edits of textures or materials; false on illegal indices.
+    // Binds the textures and rebuilds the draw list after edits of textures or
+    // materials; false on illegal indices.
     bool Refresh();
     // Writes the model file: to a temporary file beside `path`, renamed over it
     // once complete, so a failed save leaves the previous file as it was.
@@ -57,7 +49,7 @@ public:
     CVector boundsMax{0, 0, 0};
     CVector originalCentre{0, 0, 0};
     uint8_t worldMatricesValid = 1;
-    void* vertexBuffer = nullptr;
+    IDirect3DVertexBuffer7* vertexBuffer = nullptr;
     // The root's matrix before preparation re-centred the model. The model
     // file keeps this one, so that loading a saved model does not move it by
     // its centre once more on every round.

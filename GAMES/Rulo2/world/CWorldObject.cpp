@@ -4,16 +4,18 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/d3d/D3D.h"
+
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/editor/CTerrainRules.h"
+#include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 
-SWorldLightHooks g_WorldLightHooks;
 SShadowTextureHooks g_ShadowTextureHooks;
 uint32_t g_ObjectIdCounter = 1;
 
@@ -31,8 +33,7 @@ CWorldObject::CWorldObject(const char* text) : CNode(text) {}
 CWorldObject::~CWorldObject()
 {
     if (SWorldLight* light = Light()) {
-        if (light->deviceLight && g_WorldLightHooks.destroy)
-            g_WorldLightHooks.destroy(light->deviceLight);
+        delete light->deviceLight;
         delete light;
         auto it = std::find(g_LightNodes.begin(), g_LightNodes.end(), this);
         if (it != g_LightNodes.end())
@@ -61,8 +62,8 @@ CWorldObject::~CWorldObject()
     delete objectLogic;
     objectLogic = nullptr;
     if (shadowTexture) {
-        if (shadowTexture->surface && g_ShadowTextureHooks.destroy)
-            g_ShadowTextureHooks.destroy(shadowTexture->surface);
+        if (shadowTexture->surface)
+            shadowTexture->surface->Release();
         delete shadowTexture;
         shadowTexture = nullptr;
     }

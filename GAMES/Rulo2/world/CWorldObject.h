@@ -9,6 +9,9 @@
 #include "LIBS/System/CVector.h"
 #include "platform/d3d/D3DTypes.h"
 
+class IDirectDrawSurface7;
+
+class CD3DLight;
 class CModelEntry;
 class CObjectNode;
 class CObjectLogic;
@@ -17,36 +20,28 @@ class CTerrainRules;
 class CWorldObject;
 
 // A light placed in the world: the Direct3D light block and the word kept after
-// it. The render engine binds it to a device light through g_WorldLightHooks.
+// it, bound to a device light of its own.
 struct SWorldLight
 {
     D3DLIGHT7 light;
     uint32_t lightWord = 0;
-    void* deviceLight = nullptr; // owned by the render engine
+    CD3DLight* deviceLight = nullptr; // owned; goes with the light
 };
-
-// The render engine's share of world lights; the world library works without.
-struct SWorldLightHooks
-{
-    // Makes the device light for a light that was just read, sets it on the device.
-    void* (*create)(SWorldLight& light) = nullptr;
-    void (*destroy)(void* deviceLight) = nullptr;
-};
-extern SWorldLightHooks g_WorldLightHooks;
 
 // A node's shadow texture as the world file stores it (16-bit pixels, rows
-// packed). The render engine makes its surface through g_ShadowTextureHooks.
+// packed) and the device surface made from it (released with it).
 struct SShadowTexture
 {
     uint32_t width = 0;
     uint32_t height = 0;
     std::vector<uint16_t> pixels;
-    void* surface = nullptr;
+    IDirectDrawSurface7* surface = nullptr;
 };
 struct SShadowTextureHooks
 {
-    void* (*create)(SShadowTexture& texture) = nullptr;
-    void (*destroy)(void* surface) = nullptr;
+    // The device surface of a shadow texture that was just read; while empty the
+    // pixels are kept without a surface.
+    IDirectDrawSurface7* (*create)(const SShadowTexture& texture) = nullptr;
 };
 extern SShadowTextureHooks g_ShadowTextureHooks;
 

@@ -17,6 +17,7 @@
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "GAMES/Rulo2/world/WorldTree.h"
 #include "GAMES/Rulo2/world/WorldTreeWalk.h"
+#include "platform/d3d/D3D.h"
 
 std::vector<CWorldObject*> ObjectLogicTable;
 
@@ -141,8 +142,8 @@ void DeleteAttachedObjects(CWorldObject* first)
     WalkWorldTree(first, [](CWorldObject* n) {
         if (!n->shadowTexture)
             return;
-        if (n->shadowTexture->surface && g_ShadowTextureHooks.destroy)
-            g_ShadowTextureHooks.destroy(n->shadowTexture->surface);
+        if (n->shadowTexture->surface)
+            n->shadowTexture->surface->Release();
         delete n->shadowTexture;
         n->shadowTexture = nullptr;
     });

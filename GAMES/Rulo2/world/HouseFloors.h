@@ -75,7 +75,7 @@ void GetHouseAndFloor(const CWorldObject* node, CWorldObject** house, CWorldObje
 // The model to draw for a kind-1 or kind-2 node (game: the logic's current state).
 CRootNode* DrawModelOf(const CWorldObject* node, bool game);
 
-// The device's sphere test; the render engine installs it. Without it (or when
+// The device's sphere test; the render engine installs it (InstallRender). Without it (or when
 // it fails) a batch counts as not visible.
 using SphereVisibilityFn = HRESULT (*)(const D3DVECTOR* centres, const float* radii, uint32_t count,
                                        uint32_t* results);

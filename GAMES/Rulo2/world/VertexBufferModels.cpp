@@ -31,13 +31,6 @@ void CollectVertexBufferModels(std::vector<VertexBufferCandidate>& out)
         c.useCount = int32_t(e->useCount);
         c.vertexCount = int32_t(model->vertexCount);
         c.model = model;
-        c.createVertexBuffer = [](void* m) { static_cast<CRootNode*>(m)->CreateVertexBuffer(); };
         out.push_back(c);
     });
-}
-
-void InstallVertexBufferModels()
-{
-    VertexBufferModels.worldNodeCount = [] { return CountWorldNodes(g_WorldRoot); };
-    VertexBufferModels.collect = CollectVertexBufferModels;
 }

@@ -13,5 +13,3 @@ int32_t CountWorldNodes(const CWorldObject* first);
 // gives the entries of the model list in list order whose model is used, has
 // vertices and is not animated, each with its use count.
 void CollectVertexBufferModels(std::vector<VertexBufferCandidate>& out);
-// Points the render engine's VertexBufferModels at the functions above.
-void InstallVertexBufferModels();

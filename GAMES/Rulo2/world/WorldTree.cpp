@@ -6,6 +6,7 @@
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/editor/CTerrainRules.h"
+#include "GAMES/Rulo2/render/WorldLights.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
@@ -92,8 +93,7 @@ static void ReadLight(CWorldObject* node, CChunkReader& r, uint32_t v)
     light->light = l;
     if (v >= 8)
         light->lightWord = r.ReadU32();
-    if (g_WorldLightHooks.create)
-        light->deviceLight = g_WorldLightHooks.create(*light);
+    light->deviceLight = CreateWorldDeviceLight(*light);
     g_LightNodes.push_back(node);
 }
 

@@ -7,14 +7,13 @@
 #include <vector>
 
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/render/WorldLights.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldTreeWalk.h"
 #include <string>
-
-void (*g_WorldLightChanged)(SWorldLight& light) = nullptr;
 
 namespace WorldWalk {
 namespace {
@@ -36,8 +35,7 @@ void LightFollows(CWorldObject* n, bool turn)
         d.normalize();
         light->light.dvDirection = D3DVECTOR{d.x, d.y, d.z};
     }
-    if (g_WorldLightChanged)
-        g_WorldLightChanged(*light);
+    WorldLightChanged(*light);
 }
 
 } // namespace
@@ -254,8 +252,7 @@ CWorldObject* CopyOf(const CWorldObject* source)
         own->light = light->light;
         own->lightWord = light->lightWord;
         copy->reference = own;
-        if (g_WorldLightHooks.create)
-            own->deviceLight = g_WorldLightHooks.create(*own);
+        own->deviceLight = CreateWorldDeviceLight(*own);
     } else {
         copy->reference = source->reference;
     }

@@ -59,6 +59,3 @@ const char* TreeText(const CWorldObject* node);
 void ComputeBounds(CWorldObject* first, CVector& min, CVector& max);
 
 } // namespace WorldWalk
-
-// Called after a light node moved or turned, so the device light follows.
-extern void (*g_WorldLightChanged)(SWorldLight& light);

@@ -1,4 +1,4 @@
-#include "GAMES/Rulo2/app/SubsystemHooks.h"
+#include "GAMES/Rulo2/app/InstallApp.h"
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/Rulo2.h"
@@ -21,16 +21,17 @@
 #include "GAMES/Rulo2/render/EditorHelpers.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/GameResources.h"
+#include "GAMES/Rulo2/render/InstallRender.h"
 #include "GAMES/Rulo2/render/Markers.h"
 #include "GAMES/Rulo2/render/Overlays.h"
 #include "GAMES/Rulo2/render/Screenshot.h"
 #include "GAMES/Rulo2/render/UiSurfaces.h"
 #include "GAMES/Rulo2/world/CMeshDrawing.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/InstallWorld.h"
 #include "GAMES/Rulo2/world/ModelImport.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
-#include "GAMES/Rulo2/world/WorldImport.h"
 #include "GAMES/Rulo2/world/WorldWalkers.h"
 
 #include <cmath>
@@ -42,12 +43,6 @@ namespace {
 bool LoadStartWorld(const char* path)
 {
     return LoadWorld(path, LOADWORLD_OPEN);
-}
-
-void AfterWorldLoaded()
-{
-    CreateVertexBuffers();
-    RecomputeWorldBounds();
 }
 
 // The eye of a view's pose: zoom away from the target, turned by yaw and pitch.
@@ -154,15 +149,6 @@ bool LoadDroppedTexture(const char* path)
     return false;
 }
 
-// Each list is emptied by deleting its head until it is empty.
-void DeleteAllTextures()
-{
-    while (CTexturePage* page = CTexturePage::First())
-        delete page;
-    while (CTexture* texture = CTexture::First())
-        delete texture;
-}
-
 bool RedrawFrame()
 {
     return GameFrame();
@@ -191,22 +177,38 @@ void UpdateSounds()
 
 } // namespace
 
-void InstallSubsystemHooks()
+void AfterWorldLoaded()
 {
-    AppHooks.createWorldRoots = CreateWorldRoots;
-    AppHooks.destroyWorldRoots = DestroyWorldRoots;
-    AppHooks.clearWorld = ClearWorld;
-    AppHooks.createGroundRaster = CGround::CreateScratchBitmap;
-    AppHooks.loadWorld = LoadStartWorld;
-    AppHooks.importModel = ImportModelFromProject;
-    AppHooks.afterWorldLoaded = AfterWorldLoaded;
-    AppHooks.installRenderHooks = InstallModelRenderHooks;
-    AppHooks.loadGameResources = LoadGameResources;
-    AppHooks.freeGameResources = FreeGameResources;
-    AppHooks.releaseInterfaceSurfaces = ReleaseUiSurfaces;
-    AppHooks.deleteTextures = DeleteAllTextures;
-    AppHooks.saveSnapshot = WriteSnapshot;
-    g_ImportUpdatedWorldHook = ImportUpdatedGroups;
+    CreateVertexBuffers();
+    RecomputeWorldBounds();
+}
+
+// Each list is emptied by deleting its head until it is empty.
+void DeleteAllTextures()
+{
+    while (CTexturePage* page = CTexturePage::First())
+        delete page;
+    while (CTexture* texture = CTexture::First())
+        delete texture;
+}
+
+void InstallSubsystems()
+{
+    InstallWorld();
+    InstallRender();
+    InstallEditor();
+    InstallApp();
+}
+
+void InstallApp()
+{
+    FrameClockHooks.gameFrame = RunGameFrame;
+    FrameClockHooks.saveSnapshot = [] { SaveSnapshot(); };
+    FrameClockHooks.destroyMainWindow = [] {
+        if (MainWindow && MainWindow->IsWindow())
+            MainWindow->DestroyWindow();
+    };
+    StepHooks.readMouse = ReadMouse;
 
     StepHooks.pauseSounds = PauseOrResumeSounds;
     StepHooks.updateSounds = UpdateSounds;
@@ -224,6 +226,4 @@ void InstallSubsystemHooks()
     DroppedFileHooks.importModel = ImportModelFromProject;
     DroppedFileHooks.loadTexture = LoadDroppedTexture;
     DroppedFileHooks.refreshEditor = RecomputeWorldBounds;
-
-    InstallEditor();
 }

@@ -1,9 +1,8 @@
-#include "GAMES/Rulo2/render/WorldLightHooks.h"
+#include "GAMES/Rulo2/render/WorldLights.h"
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
-#include "GAMES/Rulo2/world/WorldWalkers.h"
 
 namespace {
 
@@ -13,7 +12,9 @@ void SendToDevice(const CD3DLight& d)
         DX.device->SetLight(uint32_t(d.slot), &d.light);
 }
 
-void* CreateDeviceLight(SWorldLight& world)
+} // namespace
+
+CD3DLight* CreateWorldDeviceLight(const SWorldLight& world)
 {
     auto* d = new CD3DLight(nullptr);
     // The defaults first, so that a block the file left short still has them.
@@ -23,25 +24,11 @@ void* CreateDeviceLight(SWorldLight& world)
     return d;
 }
 
-void DestroyDeviceLight(void* deviceLight)
-{
-    delete static_cast<CD3DLight*>(deviceLight);
-}
-
 void WorldLightChanged(SWorldLight& world)
 {
-    auto* d = static_cast<CD3DLight*>(world.deviceLight);
+    CD3DLight* d = world.deviceLight;
     if (!d)
         return;
     d->light = world.light;
     SendToDevice(*d);
-}
-
-} // namespace
-
-void InstallWorldLightHooks()
-{
-    g_WorldLightHooks.create = CreateDeviceLight;
-    g_WorldLightHooks.destroy = DestroyDeviceLight;
-    g_WorldLightChanged = WorldLightChanged;
 }

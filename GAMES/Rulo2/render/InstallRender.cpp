@@ -1,0 +1,21 @@
+#include "GAMES/Rulo2/render/InstallRender.h"
+
+#include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/TexturePage.h"
+#include "GAMES/Rulo2/world/HouseFloors.h"
+
+namespace {
+
+HRESULT DeviceSphereVisibility(const D3DVECTOR* centres, const float* radii, uint32_t count,
+                               uint32_t* results)
+{
+    return DX.device ? DX.device->ComputeSphereVisibility(centres, radii, count, 0, results) : E_FAIL;
+}
+
+} // namespace
+
+void InstallRender()
+{
+    InstallTexturePageHooks();
+    g_SphereVisibility = DeviceSphereVisibility;
+}
