@@ -13,6 +13,7 @@ int cmd_world(int argc, char** argv);
 int cmd_texpage(int argc, char** argv);
 int cmd_view(int argc, char** argv);
 int cmd_sounds(int argc, char** argv);
+int cmd_tasks(int argc, char** argv);
 
 namespace {
 
@@ -33,6 +34,7 @@ const Group kGroups[] = {
     {"world", cmd_world, "world dump FILE | world roundtrip IN OUT   show or re-save a world file"},
     {"texpage", cmd_texpage, "texpage dump FILE  show the texture pages of a world file"},
     {"sounds", cmd_sounds, "sounds check [FILE]   read a sound definition file and check its WAV files"},
+    {"tasks", cmd_tasks, "tasks dump FILE    show the task list of a file holding a \"TALI\" chunk"},
     {"view", cmd_view,
      "view FILE [--frames N] [--snapshot OUT.bmp] | world view ...   draw N frames (1 unless given) "
      "off-screen"},

@@ -1,0 +1,83 @@
+// varek-tool tasks dump FILE: a file holding one "TALI" chunk (a task list as
+// plan and world files store it) as a tree of tasks and dependencies.
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "GAMES/Rulo2/behaviour/CTaskList.h"
+#include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
+#include "GAMES/Rulo2/world/ChunkFile.h"
+#include "LIBS/System/LogPrintf.h"
+#include "tools/varek-tool/ToolFiles.h"
+
+namespace {
+
+int TasksUsage()
+{
+    std::fprintf(stderr, "usage: varek-tool tasks dump FILE\n");
+    return 1;
+}
+
+void DumpList(const CTaskList& list, int depth)
+{
+    const std::string indent(size_t(depth) * 2, ' ');
+    for (const auto& t : list.tasks) {
+        const STaskTypeRow* row = TaskTypeRow(t->taskType);
+        const char* name = row && row->name ? row->name : "?";
+        std::printf("%stask %d \"%s\" start %d%s%s\n", indent.c_str(), t->taskType, name, t->startTime,
+                    t->critical ? " critical" : "", t->isDefault ? " default" : "");
+        for (size_t i = 0; i < t->parameters.size(); ++i) {
+            const char* label = row && i < row->paramCount ? row->params[i].label : nullptr;
+            std::printf("%s  %s\n", indent.c_str(), t->parameters[i]->Print(label).c_str());
+        }
+    }
+    for (size_t i = 0; i < list.dependencies.size(); ++i) {
+        const CDependency& d = *list.dependencies[i];
+        std::printf("%sdependency %zu: %s (%zu linked tasks)\n", indent.c_str(), i + 1, d.Describe().c_str(),
+                    d.linkedTasks.size());
+        DumpList(*d.childList, depth + 1);
+    }
+}
+
+} // namespace
+
+int cmd_tasks(int argc, char** argv)
+{
+    if (argc != 3 || std::string(argv[1]) != "dump")
+        return TasksUsage();
+    const std::string path = argv[2];
+    std::vector<uint8_t> data;
+    std::string error;
+    if (!ReadWholeFile(path, data, error))
+        return ToolFail("tasks", path, error);
+    CChunkReader all(data.data(), data.size());
+    SChunkHeader header;
+    CChunkReader body;
+    const EChunkResult r = all.NextChunk(header, body);
+    if (r != CHUNK_OK)
+        return ToolFail("tasks", path, std::string(ChunkResultText(r)) + " at offset 0");
+    if (header.id != ChunkId("TALI"))
+        return ToolFail("tasks", path, "no task list (starts with '" + ChunkIdText(header.id) + "')");
+    // The reader tells where a damaged list breaks through the log; its lines
+    // are caught in a scratch file and passed on.
+    static const uint8_t on = 1;
+    const std::filesystem::path logFile =
+        std::filesystem::temp_directory_path() / ("varek-tool-tasks-" + std::to_string(::getpid()) + ".log");
+    LogPrintfSetTarget(&on, logFile.string().c_str());
+    CTaskList list;
+    const bool ok = list.Read(body);
+    LogPrintfSetTarget(nullptr, "");
+    std::vector<uint8_t> log;
+    std::string ignored;
+    if (ReadWholeFile(logFile.string(), log, ignored))
+        std::fwrite(log.data(), 1, log.size(), stderr);
+    std::error_code removed;
+    std::filesystem::remove(logFile, removed);
+    if (!ok)
+        return ToolFail("tasks", path, "damaged task list");
+    DumpList(list, 0);
+    return 0;
+}
