@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "GAMES/Rulo2/behaviour/CActionEntry.h"
+#include "GAMES/Rulo2/behaviour/CKindState.h"
 #include "GAMES/Rulo2/navigation/PathFinder.h"
 
 class CChunkReader;
@@ -89,11 +90,12 @@ public:
     std::unique_ptr<PATHFINDER> pathfinder;
     uint8_t instance = 0; // the logic of an object instance (a carried copy)
     uint32_t flagWord = 0;
-    uint8_t busy = 0;           // the object waits for an animation to end
-    uint8_t animationEnded = 0; // set by the animation step at a play-once end
-    int32_t animationStart = 0; // game time
-    int32_t lastActivity = 0;   // game time
-    CActionEntry action;        // the request the current task list runs under
+    uint8_t busy = 0;                          // the object waits for an animation to end
+    uint8_t animationEnded = 0;                // set by the animation step at a play-once end
+    int32_t animationStart = 0;                // game time
+    int32_t lastActivity = 0;                  // game time
+    CActionEntry action;                       // the request the current task list runs under
+    std::unique_ptr<CKindState> ownConditions; // the object's own initial conditions
 };
 
 // Counts the world's objects and prepares their logic for numbering.
