@@ -15,7 +15,7 @@ TEST_F(ActionCodeTest, SlotCodesNameGangTableSlots)
 {
     CObjectNode* tool = Item("Lockpick", 3, 2);
     CObjectNode* other = Item("Bottle", 4, 0);
-    PlanMemberArray.resize(3);
+    PlanMemberArray.add(3);
     PlanMemberArray[0].hands[1].item = tool;
     PlanMemberArray[2].bag[3].item = tool;
     PlanMemberArray[1].hands[0].item = other;
@@ -38,12 +38,12 @@ TEST_F(ActionCodeTest, SlotCodesNameGangTableSlots)
         {1, tool},          {256, other},       {512 + 67, tool},   {3, nullptr},  {63, nullptr},
         {64 + 10, nullptr}, {5 * 256, nullptr}, {3 * 256, nullptr}, {-2, nullptr}, {0x7FFFFFFF, nullptr},
     };
-    PlanMemberArray.resize(3);
     for (const Case& c : cases)
         EXPECT_EQ(ActionCode::SlotItem(c.code), c.item) << c.code;
 
     // A two-record table: member 5 names nothing.
-    PlanMemberArray.resize(2);
+    PlanMemberArray.clear();
+    PlanMemberArray.add(2);
     CActionEntry far;
     far.slotCode = 5 * 256 + 64;
     EXPECT_EQ(ActionCode::GetTarget(far), nullptr);

@@ -25,7 +25,7 @@ protected:
         member->objectLogic->kind.kindId = 4;
         member->objectLogic->characterData = std::make_unique<SCharacterData>();
         member->objectLogic->characterData->capacity = 30.0f;
-        PlanMemberArray.resize(1);
+        PlanMemberArray.add(1);
         PlanMemberArray[0].member = member;
         item = AddDefinition("Crowbar", nullptr, 2, 0.1f); // a tool weighing 10
         item->index = 7;
@@ -166,7 +166,7 @@ TEST_F(InstanceTest, SpawnedNodeIsListedAndDeletedFromEveryRuntimeList)
 TEST_F(InstanceTest, ClonesKeepTheirSourceNodeAndBurglaryLootTheGangFactors)
 {
     GamePhase = PHASE_BURGLARY;
-    PlanMemberArray.resize(3);
+    PlanMemberArray.add(2); // beside the hero's record
     PlanMemberArray[0].memberFactor = 0.5f;
     PlanMemberArray[1].memberFactor = 0.25f;
     PlanMemberArray[2].memberFactor = 0.75f;
