@@ -407,3 +407,25 @@ TEST_F(TaskListTest, DamagedTaskRecordsFailWithTheirReason)
         EXPECT_NE(Log().find(c.logged), std::string::npos) << Log();
     }
 }
+
+TEST_F(TaskListTest, ListsLargerThanAWorldSectionChunkRead)
+{
+    CTaskList top;
+    auto d = std::make_unique<CDependency>();
+    for (int i = 0; i < 2000; ++i) {
+        auto t = Task(i, 3);
+        t->SyncParameters(nullptr);
+        static_cast<CTextParam&>(*t->parameters[0]).text = std::string(600, 'A');
+        d->childList->AddTask(std::move(t));
+    }
+    top.AddDependency(std::move(d));
+    const std::vector<uint8_t> data = Written(top);
+    ASSERT_GT(data.size(), kMaxChunkBody);
+    CChunkReader all(data.data(), data.size());
+    SChunkHeader header;
+    CChunkReader body;
+    ASSERT_EQ(all.NextChunk(header, body, data.size()), CHUNK_OK);
+    CTaskList loaded;
+    ASSERT_TRUE(loaded.Read(body)) << Log();
+    EXPECT_EQ(loaded.dependencies[0]->childList->tasks.size(), 2000u);
+}

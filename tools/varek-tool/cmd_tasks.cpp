@@ -56,7 +56,7 @@ int cmd_tasks(int argc, char** argv)
     CChunkReader all(data.data(), data.size());
     SChunkHeader header;
     CChunkReader body;
-    const EChunkResult r = all.NextChunk(header, body);
+    const EChunkResult r = all.NextChunk(header, body, data.size());
     if (r != CHUNK_OK)
         return ToolFail("tasks", path, std::string(ChunkResultText(r)) + " at offset 0");
     if (header.id != ChunkId("TALI"))

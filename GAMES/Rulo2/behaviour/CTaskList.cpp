@@ -430,10 +430,11 @@ bool CTaskList::Read(CChunkReader& body)
         LogPrintf("Task list ends early at offset %zu", body.FileOffset());
         return false;
     }
+    // Records inside a list are bounded by the list's body, whatever its size.
     for (;;) {
         SChunkHeader header;
         CChunkReader record;
-        const EChunkResult r = body.NextChunk(header, record);
+        const EChunkResult r = body.NextChunk(header, record, body.Size());
         if (r == CHUNK_NO_MORE)
             return true; // a list without its end record ends with its chunk
         if (r != CHUNK_OK) {
@@ -564,7 +565,7 @@ bool CDependency::Read(CChunkReader& body, CTaskList& parent)
     const uint32_t version = body.ReadU32();
     SChunkHeader header;
     CChunkReader record;
-    if (body.NextChunk(header, record) != CHUNK_OK || header.id != ChunkId("ACOD")) {
+    if (body.NextChunk(header, record, body.Size()) != CHUNK_OK || header.id != ChunkId("ACOD")) {
         LogPrintf("Dependency without its action code at offset %zu", body.FileOffset());
         return false;
     }
@@ -581,7 +582,8 @@ bool CDependency::Read(CChunkReader& body, CTaskList& parent)
     flagValues = body.ReadU32();
     story = body.ReadI32();
     suppressAction = body.ReadBool();
-    if (!body.Ok() || body.NextChunk(header, record) != CHUNK_OK || header.id != ChunkId("TALI")) {
+    if (!body.Ok() || body.NextChunk(header, record, body.Size()) != CHUNK_OK ||
+        header.id != ChunkId("TALI")) {
         LogPrintf("Dependency without its task list at offset %zu", body.FileOffset());
         return false;
     }

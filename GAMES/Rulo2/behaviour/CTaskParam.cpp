@@ -63,7 +63,7 @@ EActionRead ReadActionChunk(CChunkReader& body, SStoredAction& out)
     }
     SChunkHeader header;
     CChunkReader chunk;
-    if (body.NextChunk(header, chunk) != CHUNK_OK)
+    if (body.NextChunk(header, chunk, body.Size()) != CHUNK_OK)
         return ACTION_BAD;
     return ActionCode::ReadBody(chunk, out) ? ACTION_READ : ACTION_BAD;
 }
