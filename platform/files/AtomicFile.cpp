@@ -4,6 +4,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <string>
+
 namespace platform {
 
 namespace {
@@ -31,12 +34,20 @@ bool WriteAll(int fd, const void* data, size_t size)
 } // namespace
 
 AtomicWriteResult WriteFileAtomically(const std::filesystem::path& path, const void* data, size_t size,
-                                      const std::filesystem::path* backup)
+                                      const std::filesystem::path* backup, TempName tempName)
 {
     namespace fs = std::filesystem;
     AtomicWriteResult result;
     fs::path temp = path;
-    temp += ".tmp";
+    int fd = -1;
+    if (tempName == TempName::Unique) {
+        std::string pattern = path.string() + ".XXXXXX";
+        fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+        temp = pattern;
+    } else {
+        temp += ".tmp";
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    }
     auto failAndRemove = [&](AtomicWriteResult::Step step, std::error_code why) {
         std::error_code ignored;
         fs::remove(temp, ignored);
@@ -45,7 +56,6 @@ AtomicWriteResult WriteFileAtomically(const std::filesystem::path& path, const v
         return result;
     };
 
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) {
         result.step = AtomicWriteResult::Create;
         result.error = LastError();

@@ -24,11 +24,20 @@ struct AtomicWriteResult
     explicit operator bool() const { return step == Done; }
 };
 
-// Writes `size` bytes to `path` through "<path>.tmp". On failure the temporary file is
-// removed and the previous file, if any, is as it was. With a `backup` path the previous
-// file is moved there just before the new one takes its place (and moved back should
-// that last rename fail).
+// The temporary file's name: "<path>.tmp", or "<path>.XXXXXX" made unique (readable by
+// the owner only) for files that several programs may save at the same time.
+enum class TempName
+{
+    Fixed,
+    Unique
+};
+
+// Writes `size` bytes to `path` through the temporary file. On failure the temporary
+// file is removed and the previous file, if any, is as it was. With a `backup` path the
+// previous file is moved there just before the new one takes its place (and moved back
+// should that last rename fail).
 AtomicWriteResult WriteFileAtomically(const std::filesystem::path& path, const void* data, size_t size,
-                                      const std::filesystem::path* backup = nullptr);
+                                      const std::filesystem::path* backup = nullptr,
+                                      TempName tempName = TempName::Fixed);
 
 } // namespace platform

@@ -1,18 +1,17 @@
 #include "platform/win/Registry.h"
 #include "platform/win/RegistryText.h"
 
+#include "platform/files/AtomicFile.h"
 #include "platform/files/WinPath.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <mutex>
 #include <set>
 #include <system_error>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -329,19 +328,8 @@ std::string RegistryToText(HKEY root, const RegFile& file)
 
 namespace {
 
-bool WriteAll(int fd, const std::string& bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0)
-            return false;
-        done += size_t(n);
-    }
-    return true;
-}
-
-// Replaces the file through a temporary file in the same folder.
+// Replaces the file through a temporary file in the same folder, named uniquely:
+// two programs may save at the same time.
 bool Store(HKEY root, const RegFile& file, bool hadBadLines)
 {
     fs::path p = RegistryFile(root);
@@ -352,21 +340,12 @@ bool Store(HKEY root, const RegFile& file, bool hadBadLines)
         fs::copy_file(p, p.string() + ".bak", fs::copy_options::overwrite_existing, ec);
         std::fprintf(stderr, "%s: damaged; the old content is kept in %s.bak\n", p.c_str(), p.c_str());
     }
-    std::string tmpl = p.string() + ".XXXXXX";
-    int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) {
-        std::fprintf(stderr, "%s: cannot be written\n", p.c_str());
-        return false;
-    }
-    bool ok = WriteAll(fd, RegistryToText(root, file)) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok)
-        ok = ::rename(tmpl.c_str(), p.c_str()) == 0;
-    if (!ok) {
-        ::unlink(tmpl.c_str());
-        std::fprintf(stderr, "%s: cannot be written\n", p.c_str());
-    }
-    return ok;
+    const std::string text = RegistryToText(root, file);
+    const platform::AtomicWriteResult saved =
+        platform::WriteFileAtomically(p, text.data(), text.size(), nullptr, platform::TempName::Unique);
+    if (!saved)
+        std::fprintf(stderr, "%s: cannot be written: %s\n", p.c_str(), saved.error.message().c_str());
+    return bool(saved);
 }
 
 // True for the key `path` itself and for every key below it.

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "platform/files/AtomicFile.h"
 #include "tests/platform/TempDir.h"
@@ -95,4 +96,26 @@ TEST(AtomicFile, BackupTakesThePreviousFileOnlyWhenTheNewOneIsInPlace)
     EXPECT_EQ(r.step, platform::AtomicWriteResult::Backup);
     EXPECT_EQ(Read(target), "two");
     EXPECT_FALSE(fs::exists(dir.path / "w.wld.tmp"));
+}
+
+TEST(AtomicFile, UniqueTemporaryNamesLetTwoWritersSaveTheSameFileAtOnce)
+{
+    TempDir dir;
+    const fs::path target = dir.path / "user.reg";
+    // Large enough that a shared temporary file would mix the two contents.
+    const std::string a(256 * 1024, 'a'), b(256 * 1024, 'b');
+    auto writer = [&](const std::string& bytes) {
+        for (int i = 0; i < 20; ++i)
+            EXPECT_TRUE(platform::WriteFileAtomically(target, bytes.data(), bytes.size(), nullptr,
+                                                      platform::TempName::Unique));
+    };
+    std::thread first(writer, std::cref(a)), second(writer, std::cref(b));
+    first.join();
+    second.join();
+    const std::string now = Read(target);
+    EXPECT_TRUE(now == a || now == b) << "a whole save of one writer";
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(dir.path))
+        files += entry.path() != target;
+    EXPECT_EQ(files, 0) << "no temporary file is left";
 }
