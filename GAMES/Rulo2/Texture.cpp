@@ -31,18 +31,6 @@ struct RegisterRestore
     RegisterRestore() { DXHooks.restoreTextures = RestoreAllTextures; }
 } registerRestore;
 
-size_t FilePartStart(const std::string& path)
-{
-    const size_t p = path.find_last_of("\\/:");
-    return p == std::string::npos ? 0 : p + 1;
-}
-
-std::string WithoutExtension(const std::string& fileName)
-{
-    const size_t dot = fileName.find_last_of('.');
-    return dot == std::string::npos ? fileName : fileName.substr(0, dot);
-}
-
 std::string JoinPath(const std::string& dir, const std::string& file)
 {
     if (dir.empty())
@@ -286,14 +274,25 @@ void CTexture::Unload(bool freeNames)
         ClearNames();
 }
 
+CTexture* CTexture::FindByFileName(const std::string& path)
+{
+    std::string wanted;
+    platform::SplitPath(path, nullptr, nullptr, &wanted, nullptr);
+    for (CTexture* t = s_first; t; t = t->next)
+        if (!t->name.empty() && t->name == wanted)
+            return t;
+    return nullptr;
+}
+
 bool CTexture::Load(const char* path, bool keyed)
 {
     if (!TextureDeviceInfo() || !TextureDeviceInfo()->texturing)
         return false;
     const std::string given = path ? path : "";
-    const size_t filePart = FilePartStart(given);
-    const std::string searchDir = given.substr(0, filePart);
-    const std::string fileName = given.substr(filePart);
+    std::string drive, folder, stem, extension;
+    platform::SplitPath(given, &drive, &folder, &stem, &extension);
+    const std::string searchDir = drive + folder;
+    const std::string fileName = stem + extension;
     const std::string textureFolder = JoinPath(platform::GetCurrentDirectory(), "textures");
 
     std::vector<std::string> dirs;
@@ -311,7 +310,6 @@ bool CTexture::Load(const char* path, bool keyed)
             dirs.push_back(folder);
     }
 
-    const std::string stem = WithoutExtension(fileName);
     const char* const replacements[3] = {".rif", ".tif", ".iff"};
     std::string candidate;
     bool found = false;

@@ -56,6 +56,9 @@ public:
     // Moves the head of the list; the start-up loaders hide the interface
     // textures from the list this way.
     static void SetFirst(CTexture* first) { s_first = first; }
+    // The first texture named like the file of `path` (without folder and
+    // extension); null when none is.
+    static CTexture* FindByFileName(const std::string& path);
 
     CTexture* next = nullptr;
     CTexture* previous = nullptr;

@@ -46,18 +46,6 @@ void DropFromModels(CTexturePage* page, int32_t index)
         RemoveTextureFromModelsHook(page, index);
 }
 
-std::string ShortName(const char* path)
-{
-    std::string s = path ? path : "";
-    const size_t slash = s.find_last_of("\\/:");
-    if (slash != std::string::npos)
-        s = s.substr(slash + 1);
-    const size_t dot = s.find_last_of('.');
-    if (dot != std::string::npos)
-        s = s.substr(0, dot);
-    return s;
-}
-
 int32_t Clamp(int32_t v, int32_t lo, int32_t hi)
 {
     return v < lo ? lo : (v > hi ? hi : v);
@@ -572,10 +560,7 @@ bool CTexturePage::ReadPage(CChunkReader& r)
         CTexturePageEntry e;
         e.path = r.ReadPaddedString();
         if (!GameModeFlag && !e.path.empty()) {
-            const std::string shortName = ShortName(e.path.c_str());
-            for (CTexture* t = CTexture::First(); t && !e.texture; t = t->next)
-                if (!t->name.empty() && t->name == shortName)
-                    e.texture = t;
+            e.texture = CTexture::FindByFileName(e.path);
             if (!e.texture) {
                 auto t = std::make_unique<CTexture>();
                 if (t->Load(e.path.c_str(), false))

@@ -21,18 +21,6 @@ void ForEachMaterial(CModelNode* first, F&& f)
     });
 }
 
-std::string ShortName(const std::string& path)
-{
-    std::string s = path;
-    const size_t slash = s.find_last_of("\\/:");
-    if (slash != std::string::npos)
-        s = s.substr(slash + 1);
-    const size_t dot = s.find_last_of('.');
-    if (dot != std::string::npos)
-        s = s.substr(0, dot);
-    return s;
-}
-
 bool EntryHoldsTexture(const CMeshMaterial& m)
 {
     return m.page && m.pageEntry >= 0 && m.pageEntry < m.page->count() &&
@@ -164,13 +152,10 @@ void CModelNode::ResolveTextureReferences()
             return;
         const bool paged = m.pageNumber >= 0;
         if (!GameModeFlag && !m.textureName.empty()) {
-            const std::string wanted = ShortName(m.textureName);
-            for (CTexture* t = CTexture::First(); t; t = t->next)
-                if (!t->name.empty() && t->name == wanted) {
-                    m.texture = t;
-                    ++t->useCount;
-                    break;
-                }
+            if (CTexture* t = CTexture::FindByFileName(m.textureName)) {
+                m.texture = t;
+                ++t->useCount;
+            }
             if (!m.texture) {
                 auto t = std::make_unique<CTexture>();
                 if (t->Load(m.textureName.c_str(), false))
