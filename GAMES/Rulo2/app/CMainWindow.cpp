@@ -65,13 +65,6 @@ CWorldObject* FirstWorldObject()
     return g_WorldRoot ? g_WorldRoot->FirstObject() : nullptr;
 }
 
-void RecomputeWorldBounds()
-{
-    g_WorldBounds.Reset();
-    if (g_WorldRoot)
-        WorldWalk::ComputeBounds(g_WorldRoot, g_WorldBounds.min, g_WorldBounds.max);
-}
-
 bool WorldViewWithSelectionEdits()
 {
     return CurrentView->worldView && CurrentViewIndex() != VIEW_WORLD_GROUND;

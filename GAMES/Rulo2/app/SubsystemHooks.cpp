@@ -44,17 +44,10 @@ bool LoadStartWorld(const char* path)
     return LoadWorld(path, LOADWORLD_OPEN);
 }
 
-void RecomputeBounds()
-{
-    g_WorldBounds.Reset();
-    if (g_WorldRoot)
-        WorldWalk::ComputeBounds(g_WorldRoot, g_WorldBounds.min, g_WorldBounds.max);
-}
-
 void AfterWorldLoaded()
 {
     CreateVertexBuffers();
-    RecomputeBounds();
+    RecomputeWorldBounds();
 }
 
 // The eye of a view's pose: zoom away from the target, turned by yaw and pitch.
@@ -230,7 +223,7 @@ void InstallSubsystemHooks()
     DroppedFileHooks.loadWorld = LoadStartWorld;
     DroppedFileHooks.importModel = ImportModelFromProject;
     DroppedFileHooks.loadTexture = LoadDroppedTexture;
-    DroppedFileHooks.refreshEditor = RecomputeBounds;
+    DroppedFileHooks.refreshEditor = RecomputeWorldBounds;
 
     InstallEditor();
 }

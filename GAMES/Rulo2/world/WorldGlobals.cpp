@@ -10,6 +10,7 @@
 #include "GAMES/Rulo2/world/ModelListServices.h"
 #include "GAMES/Rulo2/world/ParentTable.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
+#include "GAMES/Rulo2/world/WorldWalkers.h"
 #include "LIBS/System/LogPrintf.h"
 
 CWorldObject* g_WorldRoot = nullptr;
@@ -24,16 +25,13 @@ std::vector<CWorldObject*> g_NodeTable;
 std::vector<CModelEntry*> g_ModelTable;
 std::vector<CObjectNode*> g_ObjectTable;
 std::vector<CWorldObject*> g_LightNodes;
-SWorldBounds g_WorldBounds;
+CBox g_WorldBounds = CBox::Empty;
 
-void SWorldBounds::Extend(const CVector& p)
+void RecomputeWorldBounds()
 {
-    min.x = std::min(min.x, p.x);
-    min.y = std::min(min.y, p.y);
-    min.z = std::min(min.z, p.z);
-    max.x = std::max(max.x, p.x);
-    max.y = std::max(max.y, p.y);
-    max.z = std::max(max.z, p.z);
+    g_WorldBounds = CBox::Empty;
+    if (g_WorldRoot)
+        WorldWalk::ComputeBounds(g_WorldRoot, g_WorldBounds.min, g_WorldBounds.max);
 }
 
 // An empty world's roots carry number 1, so that files without a folder
@@ -61,7 +59,7 @@ void CreateWorldRoots()
     if (!g_EmptyModel)
         g_EmptyModel = new CRootNode;
     NumberRoots(false);
-    g_WorldBounds.Reset();
+    g_WorldBounds = CBox::Empty;
 }
 
 static void DeleteDefinitions()
@@ -95,7 +93,7 @@ void ClearWorld()
     g_ModelTable.clear();
     g_ObjectTable.clear();
     g_LightNodes.clear();
-    g_WorldBounds.Reset();
+    g_WorldBounds = CBox::Empty;
 }
 
 void DestroyWorldRoots()

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "GAMES/Rulo2/world/ChunkFile.h"
+#include "LIBS/System/CBox.h"
 #include "LIBS/System/CVector.h"
 
 class CNode;
@@ -28,14 +29,10 @@ extern std::vector<CModelEntry*> g_ModelTable;
 extern std::vector<CObjectNode*> g_ObjectTable;
 extern std::vector<CWorldObject*> g_LightNodes;
 
-struct SWorldBounds
-{
-    CVector min{3.4028235e38f, 3.4028235e38f, 3.4028235e38f};
-    CVector max{-3.4028235e38f, -3.4028235e38f, -3.4028235e38f};
-    void Reset() { *this = SWorldBounds(); }
-    void Extend(const CVector& p);
-};
-extern SWorldBounds g_WorldBounds;
+// The box around the world's model and object nodes; empty without any.
+extern CBox g_WorldBounds;
+// Computes it again from the world tree (group centres and sizes on the way).
+void RecomputeWorldBounds();
 
 // Creates the roots (once); the world is empty afterwards.
 void CreateWorldRoots();

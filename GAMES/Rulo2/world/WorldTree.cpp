@@ -214,7 +214,7 @@ bool ParseWorldNode(CWorldObject* node, CChunkReader& r, bool extendBounds)
     }
     if (extendBounds && node->reference &&
         (node->objectKind == CWorldObject::KIND_MODEL || node->objectKind == CWorldObject::KIND_OBJECT))
-        g_WorldBounds.Extend(node->position);
+        g_WorldBounds.extend(node->position);
     if (v >= 13) {
         if (r.PeekId() == ChunkId("SHAD")) {
             r.ReadId();
@@ -342,6 +342,6 @@ bool ReadWorldNodes(CChunkReader& data, CWorldObject* root, std::string* error)
     g_NodeTable.clear();
     g_NodeTable.push_back(root);
     g_NodeTable.push_back(root);
-    g_WorldBounds.Reset();
+    g_WorldBounds = CBox::Empty;
     return ReadNodeChunks(data, root, g_NodeTable, true, error);
 }
