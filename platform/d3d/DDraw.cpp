@@ -487,6 +487,30 @@ void D3DWriteARGB(const DDPIXELFORMAT& pf, uint8_t* p, uint32_t argb)
 
 // ---------------------------------------------------------------- window
 
+namespace {
+
+// The GL objects die with the context: the surfaces forget theirs and make them
+// again from their pixels when next used.
+void DeleteContext()
+{
+    std::lock_guard<std::mutex> surfaceLock(gSurfaceLock);
+    for (IDirectDrawSurface7* s : gSurfaces) {
+        s->glTexture = s->glTextureKeyed = s->glFbo = s->glColor = s->glDepth = 0;
+        s->fboWidth = s->fboHeight = 0;
+        s->dirty = s->keyedDirty = true;
+    }
+    SDL_GL_DeleteContext(gContext);
+    gContext = nullptr;
+    gWhite = 0;
+    gBoundFbo = 0;
+    std::lock_guard<std::mutex> lock(gGarbageLock);
+    gDeadTextures.clear();
+    gDeadFbos.clear();
+    gDeadRenderbuffers.clear();
+}
+
+} // namespace
+
 bool D3DAttachWindow(SDL_Window* window)
 {
     if (!window)
@@ -497,22 +521,9 @@ bool D3DAttachWindow(SDL_Window* window)
     }
     SDL_Window* hidden = gHiddenWindow;
     gHiddenWindow = nullptr;
-    if (gContext) {
-        // A new window needs its own context: GL objects of the old one are gone.
-        std::lock_guard<std::mutex> surfaceLock(gSurfaceLock);
-        for (IDirectDrawSurface7* s : gSurfaces) {
-            s->glTexture = s->glTextureKeyed = s->glFbo = s->glColor = s->glDepth = 0;
-            s->fboWidth = s->fboHeight = 0;
-            s->dirty = s->keyedDirty = true;
-        }
-        SDL_GL_DeleteContext(gContext);
-        gContext = nullptr;
-        gWhite = 0;
-        std::lock_guard<std::mutex> lock(gGarbageLock);
-        gDeadTextures.clear();
-        gDeadFbos.clear();
-        gDeadRenderbuffers.clear();
-    }
+    // A new window needs its own context.
+    if (gContext)
+        DeleteContext();
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
@@ -573,24 +584,11 @@ SDL_Window* D3DCreateTestWindow(int width, int height)
 void D3DDetachWindow()
 {
     if (gContext) {
-        std::lock_guard<std::mutex> surfaceLock(gSurfaceLock);
-        for (IDirectDrawSurface7* s : gSurfaces) {
-            s->glTexture = s->glTextureKeyed = s->glFbo = s->glColor = s->glDepth = 0;
-            s->fboWidth = s->fboHeight = 0;
-            s->dirty = s->keyedDirty = true;
-        }
-        SDL_GL_DeleteContext(gContext);
-        gContext = nullptr;
+        DeleteContext();
         gWindow = nullptr;
-        gWhite = 0;
-        gBoundFbo = 0;
         if (gHiddenWindow)
             SDL_DestroyWindow(gHiddenWindow);
         gHiddenWindow = nullptr;
-        std::lock_guard<std::mutex> lock(gGarbageLock);
-        gDeadTextures.clear();
-        gDeadFbos.clear();
-        gDeadRenderbuffers.clear();
     }
 }
 
