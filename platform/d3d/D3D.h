@@ -317,6 +317,16 @@ public:
     void applyRenderState(uint32_t state, uint32_t value);
     HRESULT draw(D3DPRIMITIVETYPE type, uint32_t fvf, const uint8_t* vertices, uint32_t vertexCount,
                  const uint16_t* indices, uint32_t indexCount);
+    // The steps of a draw, in the order they run.
+    void applyTransforms(bool transformed, const uint8_t* vertices, uint32_t vertexCount, uint32_t stride,
+                         std::vector<float>& positions);
+    std::vector<uint32_t> reachingLights(const uint8_t* vertices, uint32_t vertexCount, uint32_t stride);
+    void applyLights(const std::vector<uint32_t>& reaching);
+    void applyMaterial(uint32_t fvf);
+    void applyFog(bool transformed);
+    void applyTextureStages(uint32_t fvf, const uint8_t* vertices, uint32_t stride);
+    void setVertexArrays(uint32_t fvf, bool transformed, const uint8_t* vertices, uint32_t vertexCount,
+                         uint32_t stride, const std::vector<float>& positions, std::vector<uint8_t>& colors);
 };
 
 // Driver enumeration: one primary display driver with one hardware device.

@@ -1027,32 +1027,9 @@ HRESULT IDirect3DDevice7::DrawIndexedPrimitiveVB(D3DPRIMITIVETYPE type, IDirect3
                 indexCount);
 }
 
-HRESULT IDirect3DDevice7::draw(D3DPRIMITIVETYPE type, uint32_t fvf, const uint8_t* v, uint32_t vertexCount,
-                               const uint16_t* indices, uint32_t indexCount)
+void IDirect3DDevice7::applyTransforms(bool transformed, const uint8_t* v, uint32_t vertexCount,
+                                       uint32_t stride, std::vector<float>& positions)
 {
-    uint32_t stride = vertexSize(fvf);
-    if (!stride)
-        return D3DERR_INVALIDVERTEXTYPE;
-    GLenum prim = glPrimitive(type);
-    if (prim == GL_INVALID_ENUM)
-        return D3DERR_INVALIDPRIMITIVETYPE;
-    if (indices)
-        for (uint32_t i = 0; i < indexCount; ++i)
-            if (indices[i] >= vertexCount)
-                return DDERR_INVALIDPARAMS; // never read outside the vertices
-    uint32_t n = indices ? indexCount : vertexCount;
-    record(D3DCallKind::Draw, type, fvf, n);
-    ++drawCalls;
-    if (n == 0 || vertexCount == 0)
-        return D3D_OK;
-    if (!d3dgl::EnsureFramebuffer(target))
-        return DDERR_SURFACELOST;
-    d3dgl::BindFramebuffer(target->glFbo);
-
-    const bool transformed = fvf == FVF_TLVERTEX;
-    const bool lit = !transformed && rs[D3DRENDERSTATE_LIGHTING];
-    // Transforms.
-    std::vector<float> positions;
     const int projection = transformed ? 2 : 1;
     if (appliedProjection != projection) {
         appliedProjection = projection;
@@ -1088,129 +1065,135 @@ HRESULT IDirect3DDevice7::draw(D3DPRIMITIVETYPE type, uint32_t fvf, const uint8_
     } else {
         glLoadMatrixf(&view.m[0][0]);
     }
+}
 
-    // Lights are given in world space: place them under the view matrix only.
-    if (lit) {
-        glEnable(GL_LIGHTING);
-        // The drawn vertices' bounds decide which ranged lights reach them.
-        float lo[3] = {1e30f, 1e30f, 1e30f}, hi[3] = {-1e30f, -1e30f, -1e30f};
-        bool haveBounds = false;
-        auto bounds = [&]() {
-            if (haveBounds)
-                return;
-            haveBounds = true;
-            for (uint32_t i = 0; i < vertexCount; ++i) {
-                float p[3];
-                std::memcpy(p, v + size_t(i) * stride, sizeof p);
-                for (int k = 0; k < 3; ++k) {
-                    lo[k] = std::min(lo[k], p[k]);
-                    hi[k] = std::max(hi[k], p[k]);
-                }
+std::vector<uint32_t> IDirect3DDevice7::reachingLights(const uint8_t* v, uint32_t vertexCount,
+                                                       uint32_t stride)
+{
+    // The drawn vertices' bounds decide which ranged lights reach them.
+    float lo[3] = {1e30f, 1e30f, 1e30f}, hi[3] = {-1e30f, -1e30f, -1e30f};
+    bool haveBounds = false;
+    auto bounds = [&]() {
+        if (haveBounds)
+            return;
+        haveBounds = true;
+        for (uint32_t i = 0; i < vertexCount; ++i) {
+            float p[3];
+            std::memcpy(p, v + size_t(i) * stride, sizeof p);
+            for (int k = 0; k < 3; ++k) {
+                lo[k] = std::min(lo[k], p[k]);
+                hi[k] = std::max(hi[k], p[k]);
             }
-        };
-        // The lights that reach this draw, in index order.
-        std::vector<uint32_t> reaching;
-        for (auto& [index, on] : lightOn) {
-            if (!on || int(reaching.size()) >= glMaxLights)
+        }
+    };
+    // The lights that reach this draw, in index order.
+    std::vector<uint32_t> reaching;
+    for (auto& [index, on] : lightOn) {
+        if (!on || int(reaching.size()) >= glMaxLights)
+            continue;
+        const D3DLIGHT7& L = lights[index];
+        if (L.dltType != D3DLIGHT_DIRECTIONAL && L.dvRange > 0) {
+            bounds();
+            float c[3], r = 0;
+            float mc[3] = {(lo[0] + hi[0]) / 2, (lo[1] + hi[1]) / 2, (lo[2] + hi[2]) / 2};
+            for (int k = 0; k < 3; ++k)
+                c[k] = mc[0] * world.m[0][k] + mc[1] * world.m[1][k] + mc[2] * world.m[2][k] + world.m[3][k];
+            float half[3] = {(hi[0] - lo[0]) / 2, (hi[1] - lo[1]) / 2, (hi[2] - lo[2]) / 2};
+            float scale = 0;
+            for (int row = 0; row < 3; ++row)
+                scale = std::max(scale, std::sqrt(world.m[row][0] * world.m[row][0] +
+                                                  world.m[row][1] * world.m[row][1] +
+                                                  world.m[row][2] * world.m[row][2]));
+            r = std::sqrt(half[0] * half[0] + half[1] * half[1] + half[2] * half[2]) * scale;
+            float dx = c[0] - L.dvPosition.x, dy = c[1] - L.dvPosition.y, dz = c[2] - L.dvPosition.z;
+            if (std::sqrt(dx * dx + dy * dy + dz * dz) - r > L.dvRange)
                 continue;
+        }
+        reaching.push_back(index);
+    }
+    return reaching;
+}
+
+void IDirect3DDevice7::applyLights(const std::vector<uint32_t>& reaching)
+{
+    if (lightsDirty || reaching != appliedLights) {
+        lightsDirty = false;
+        appliedLights = reaching;
+        int gl = 0;
+        for (uint32_t index : reaching) {
             const D3DLIGHT7& L = lights[index];
-            if (L.dltType != D3DLIGHT_DIRECTIONAL && L.dvRange > 0) {
-                bounds();
-                float c[3], r = 0;
-                float mc[3] = {(lo[0] + hi[0]) / 2, (lo[1] + hi[1]) / 2, (lo[2] + hi[2]) / 2};
-                for (int k = 0; k < 3; ++k)
-                    c[k] =
-                        mc[0] * world.m[0][k] + mc[1] * world.m[1][k] + mc[2] * world.m[2][k] + world.m[3][k];
-                float half[3] = {(hi[0] - lo[0]) / 2, (hi[1] - lo[1]) / 2, (hi[2] - lo[2]) / 2};
-                float scale = 0;
-                for (int row = 0; row < 3; ++row)
-                    scale = std::max(scale, std::sqrt(world.m[row][0] * world.m[row][0] +
-                                                      world.m[row][1] * world.m[row][1] +
-                                                      world.m[row][2] * world.m[row][2]));
-                r = std::sqrt(half[0] * half[0] + half[1] * half[1] + half[2] * half[2]) * scale;
-                float dx = c[0] - L.dvPosition.x, dy = c[1] - L.dvPosition.y, dz = c[2] - L.dvPosition.z;
-                if (std::sqrt(dx * dx + dy * dy + dz * dz) - r > L.dvRange)
-                    continue;
+            GLenum id = GL_LIGHT0 + gl++;
+            glEnable(id);
+            float diffuse[4] = {L.dcvDiffuse.r, L.dcvDiffuse.g, L.dcvDiffuse.b, L.dcvDiffuse.a};
+            float ambient[4] = {L.dcvAmbient.r, L.dcvAmbient.g, L.dcvAmbient.b, L.dcvAmbient.a};
+            float specular[4] = {0, 0, 0, 0};
+            if (rs[D3DRENDERSTATE_SPECULARENABLE]) {
+                specular[0] = L.dcvSpecular.r;
+                specular[1] = L.dcvSpecular.g;
+                specular[2] = L.dcvSpecular.b;
+                specular[3] = L.dcvSpecular.a;
             }
-            reaching.push_back(index);
-        }
-        if (lightsDirty || reaching != appliedLights) {
-            lightsDirty = false;
-            appliedLights = reaching;
-            int gl = 0;
-            for (uint32_t index : reaching) {
-                const D3DLIGHT7& L = lights[index];
-                GLenum id = GL_LIGHT0 + gl++;
-                glEnable(id);
-                float diffuse[4] = {L.dcvDiffuse.r, L.dcvDiffuse.g, L.dcvDiffuse.b, L.dcvDiffuse.a};
-                float ambient[4] = {L.dcvAmbient.r, L.dcvAmbient.g, L.dcvAmbient.b, L.dcvAmbient.a};
-                float specular[4] = {0, 0, 0, 0};
-                if (rs[D3DRENDERSTATE_SPECULARENABLE]) {
-                    specular[0] = L.dcvSpecular.r;
-                    specular[1] = L.dcvSpecular.g;
-                    specular[2] = L.dcvSpecular.b;
-                    specular[3] = L.dcvSpecular.a;
-                }
-                glLightfv(id, GL_DIFFUSE, diffuse);
-                glLightfv(id, GL_AMBIENT, ambient);
-                glLightfv(id, GL_SPECULAR, specular);
-                if (L.dltType == D3DLIGHT_DIRECTIONAL) {
-                    float dir[4] = {-L.dvDirection.x, -L.dvDirection.y, -L.dvDirection.z, 0};
-                    glLightfv(id, GL_POSITION, dir);
-                    glLightf(id, GL_SPOT_CUTOFF, 180.0f);
-                    glLightf(id, GL_CONSTANT_ATTENUATION, 1.0f);
-                    glLightf(id, GL_LINEAR_ATTENUATION, 0.0f);
-                    glLightf(id, GL_QUADRATIC_ATTENUATION, 0.0f);
+            glLightfv(id, GL_DIFFUSE, diffuse);
+            glLightfv(id, GL_AMBIENT, ambient);
+            glLightfv(id, GL_SPECULAR, specular);
+            if (L.dltType == D3DLIGHT_DIRECTIONAL) {
+                float dir[4] = {-L.dvDirection.x, -L.dvDirection.y, -L.dvDirection.z, 0};
+                glLightfv(id, GL_POSITION, dir);
+                glLightf(id, GL_SPOT_CUTOFF, 180.0f);
+                glLightf(id, GL_CONSTANT_ATTENUATION, 1.0f);
+                glLightf(id, GL_LINEAR_ATTENUATION, 0.0f);
+                glLightf(id, GL_QUADRATIC_ATTENUATION, 0.0f);
+            } else {
+                float pos[4] = {L.dvPosition.x, L.dvPosition.y, L.dvPosition.z, 1};
+                glLightfv(id, GL_POSITION, pos);
+                glLightf(id, GL_CONSTANT_ATTENUATION, L.dvAttenuation0);
+                glLightf(id, GL_LINEAR_ATTENUATION, L.dvAttenuation1);
+                glLightf(id, GL_QUADRATIC_ATTENUATION, L.dvAttenuation2);
+                if (L.dltType == D3DLIGHT_SPOT) {
+                    float dir[3] = {L.dvDirection.x, L.dvDirection.y, L.dvDirection.z};
+                    glLightfv(id, GL_SPOT_DIRECTION, dir);
+                    glLightf(id, GL_SPOT_CUTOFF, std::min(90.0f, L.dvPhi * 0.5f * 57.29578f));
+                    glLightf(id, GL_SPOT_EXPONENT, std::clamp(L.dvFalloff, 0.0f, 128.0f));
                 } else {
-                    float pos[4] = {L.dvPosition.x, L.dvPosition.y, L.dvPosition.z, 1};
-                    glLightfv(id, GL_POSITION, pos);
-                    glLightf(id, GL_CONSTANT_ATTENUATION, L.dvAttenuation0);
-                    glLightf(id, GL_LINEAR_ATTENUATION, L.dvAttenuation1);
-                    glLightf(id, GL_QUADRATIC_ATTENUATION, L.dvAttenuation2);
-                    if (L.dltType == D3DLIGHT_SPOT) {
-                        float dir[3] = {L.dvDirection.x, L.dvDirection.y, L.dvDirection.z};
-                        glLightfv(id, GL_SPOT_DIRECTION, dir);
-                        glLightf(id, GL_SPOT_CUTOFF, std::min(90.0f, L.dvPhi * 0.5f * 57.29578f));
-                        glLightf(id, GL_SPOT_EXPONENT, std::clamp(L.dvFalloff, 0.0f, 128.0f));
-                    } else {
-                        glLightf(id, GL_SPOT_CUTOFF, 180.0f);
-                    }
+                    glLightf(id, GL_SPOT_CUTOFF, 180.0f);
                 }
             }
-            for (int i = gl; i < glMaxLights; ++i)
-                glDisable(GL_LIGHT0 + i);
         }
-        bool vertexDiffuse = (fvf & D3DFVF_DIFFUSE) && rs[D3DRENDERSTATE_COLORVERTEX] &&
-                             rs[D3DRENDERSTATE_DIFFUSEMATERIALSOURCE] == D3DMCS_COLOR1;
-        // Colour tracking is switched before the material is sent, or it would overwrite it.
-        if (vertexDiffuse) {
-            glColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
-            glEnable(GL_COLOR_MATERIAL);
-        } else {
-            glDisable(GL_COLOR_MATERIAL);
-        }
-        if (materialDirty) {
-            materialDirty = false;
-            const D3DMATERIAL7& m = material;
-            float diffuse[4] = {m.diffuse.r, m.diffuse.g, m.diffuse.b, m.diffuse.a};
-            float ambient[4] = {m.ambient.r, m.ambient.g, m.ambient.b, m.ambient.a};
-            float specular[4] = {m.specular.r, m.specular.g, m.specular.b, m.specular.a};
-            float emissive[4] = {m.emissive.r, m.emissive.g, m.emissive.b, m.emissive.a};
-            glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
-            glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
-            glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
-            glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, emissive);
-            glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(m.power, 0.0f, 128.0f));
-        }
-        if (vertexDiffuse)
-            materialDirty = true; // vertex colours overwrite GL's diffuse: send it again next time
+        for (int i = gl; i < glMaxLights; ++i)
+            glDisable(GL_LIGHT0 + i);
+    }
+}
+
+void IDirect3DDevice7::applyMaterial(uint32_t fvf)
+{
+    bool vertexDiffuse = (fvf & D3DFVF_DIFFUSE) && rs[D3DRENDERSTATE_COLORVERTEX] &&
+                         rs[D3DRENDERSTATE_DIFFUSEMATERIALSOURCE] == D3DMCS_COLOR1;
+    // Colour tracking is switched before the material is sent, or it would overwrite it.
+    if (vertexDiffuse) {
+        glColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
+        glEnable(GL_COLOR_MATERIAL);
     } else {
-        glDisable(GL_LIGHTING);
         glDisable(GL_COLOR_MATERIAL);
     }
-    if (!transformed)
-        glMultMatrixf(&world.m[0][0]);
+    if (materialDirty) {
+        materialDirty = false;
+        const D3DMATERIAL7& m = material;
+        float diffuse[4] = {m.diffuse.r, m.diffuse.g, m.diffuse.b, m.diffuse.a};
+        float ambient[4] = {m.ambient.r, m.ambient.g, m.ambient.b, m.ambient.a};
+        float specular[4] = {m.specular.r, m.specular.g, m.specular.b, m.specular.a};
+        float emissive[4] = {m.emissive.r, m.emissive.g, m.emissive.b, m.emissive.a};
+        glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
+        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
+        glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
+        glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, emissive);
+        glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(m.power, 0.0f, 128.0f));
+    }
+    if (vertexDiffuse)
+        materialDirty = true; // vertex colours overwrite GL's diffuse: send it again next time
+}
 
+void IDirect3DDevice7::applyFog(bool transformed)
+{
     // Fog: linear, exponential or squared over the eye distance; not on screen-space vertices.
     uint32_t fogMode =
         rs[D3DRENDERSTATE_FOGTABLEMODE] ? rs[D3DRENDERSTATE_FOGTABLEMODE] : rs[D3DRENDERSTATE_FOGVERTEXMODE];
@@ -1220,7 +1203,10 @@ HRESULT IDirect3DDevice7::draw(D3DPRIMITIVETYPE type, uint32_t fvf, const uint8_
     } else {
         glDisable(GL_FOG);
     }
+}
 
+void IDirect3DDevice7::applyTextureStages(uint32_t fvf, const uint8_t* v, uint32_t stride)
+{
     // Texture stages up to the first disabled one, each on its own unit.
     uint32_t stages = 0;
     while (stages < uint32_t(glUnits) && ts[stages][D3DTSS_COLOROP] != D3DTOP_DISABLE)
@@ -1285,7 +1271,12 @@ HRESULT IDirect3DDevice7::draw(D3DPRIMITIVETYPE type, uint32_t fvf, const uint8_
     appliedUnits = int(stages);
     glActiveTexture(GL_TEXTURE0);
     glClientActiveTexture(GL_TEXTURE0);
+}
 
+void IDirect3DDevice7::setVertexArrays(uint32_t fvf, bool transformed, const uint8_t* v, uint32_t vertexCount,
+                                       uint32_t stride, const std::vector<float>& positions,
+                                       std::vector<uint8_t>& colors)
+{
     // Vertex arrays.
     glEnableClientState(GL_VERTEX_ARRAY);
     if (transformed)
@@ -1299,7 +1290,6 @@ HRESULT IDirect3DDevice7::draw(D3DPRIMITIVETYPE type, uint32_t fvf, const uint8_
         glDisableClientState(GL_NORMAL_ARRAY);
         glNormal3f(0, 0, 0);
     }
-    std::vector<uint8_t> colors;
     if (fvf & D3DFVF_DIFFUSE) {
         const size_t offset = transformed ? 16 : 12;
         colors.resize(size_t(vertexCount) * 4);
@@ -1317,6 +1307,48 @@ HRESULT IDirect3DDevice7::draw(D3DPRIMITIVETYPE type, uint32_t fvf, const uint8_
         glDisableClientState(GL_COLOR_ARRAY);
         glColor4f(1, 1, 1, 1);
     }
+}
+
+HRESULT IDirect3DDevice7::draw(D3DPRIMITIVETYPE type, uint32_t fvf, const uint8_t* v, uint32_t vertexCount,
+                               const uint16_t* indices, uint32_t indexCount)
+{
+    uint32_t stride = vertexSize(fvf);
+    if (!stride)
+        return D3DERR_INVALIDVERTEXTYPE;
+    GLenum prim = glPrimitive(type);
+    if (prim == GL_INVALID_ENUM)
+        return D3DERR_INVALIDPRIMITIVETYPE;
+    if (indices)
+        for (uint32_t i = 0; i < indexCount; ++i)
+            if (indices[i] >= vertexCount)
+                return DDERR_INVALIDPARAMS; // never read outside the vertices
+    uint32_t n = indices ? indexCount : vertexCount;
+    record(D3DCallKind::Draw, type, fvf, n);
+    ++drawCalls;
+    if (n == 0 || vertexCount == 0)
+        return D3D_OK;
+    if (!d3dgl::EnsureFramebuffer(target))
+        return DDERR_SURFACELOST;
+    d3dgl::BindFramebuffer(target->glFbo);
+
+    const bool transformed = fvf == FVF_TLVERTEX;
+    std::vector<float> positions;
+    applyTransforms(transformed, v, vertexCount, stride, positions);
+    // Lights are given in world space: place them under the view matrix only.
+    if (!transformed && rs[D3DRENDERSTATE_LIGHTING]) {
+        glEnable(GL_LIGHTING);
+        applyLights(reachingLights(v, vertexCount, stride));
+        applyMaterial(fvf);
+    } else {
+        glDisable(GL_LIGHTING);
+        glDisable(GL_COLOR_MATERIAL);
+    }
+    if (!transformed)
+        glMultMatrixf(&world.m[0][0]);
+    applyFog(transformed);
+    applyTextureStages(fvf, v, stride);
+    std::vector<uint8_t> colors;
+    setVertexArrays(fvf, transformed, v, vertexCount, stride, positions, colors);
 
     if (indices)
         glDrawElements(prim, GLsizei(indexCount), GL_UNSIGNED_SHORT, indices);
