@@ -535,9 +535,69 @@ bool CTexturePage::SaveUsedPages(CTexturePage* first, CChunkWriter& w)
     return w.WriteMarker(ChunkId("END "));
 }
 
+namespace {
+
+// A 16-bit device format for the stored X1R5G5B5 or A1R5G5B5 pixels; without
+// alpha, R5G6B5 will do (`convert`: the pixels must be converted to it).
+const TextureFormatInfo* PageFormat(bool alpha, bool& convert)
+{
+    convert = false;
+    D3DDeviceInfo* info = TextureDeviceInfo();
+    if (!info)
+        return nullptr;
+    for (TextureFormatInfo* f : info->textureFormats)
+        if (!f->compressed && f->bitsPerPixel == 16 && bool(f->hasAlpha) == alpha && Is555(f))
+            return f;
+    if (alpha)
+        return nullptr;
+    for (TextureFormatInfo* f : info->textureFormats)
+        if (!f->compressed && f->bitsPerPixel == 16 && !f->hasAlpha && Is565(f)) {
+            convert = true;
+            return f;
+        }
+    return nullptr;
+}
+
+// In the game, pages without alpha are compressed where the hardware offers
+// DXT1; the 16-bit surface then only stages the stored pixels.
+const TextureFormatInfo* CompressedPageFormat(bool alpha)
+{
+    constexpr uint32_t kDXT1 = uint32_t('D') | uint32_t('X') << 8 | uint32_t('T') << 16 | uint32_t('1') << 24;
+    D3DDeviceInfo* device = TextureDeviceInfo();
+    if (!GameModeFlag || alpha || !device || !device->hardware || !device->hasCompressedFormats)
+        return nullptr;
+    for (TextureFormatInfo* f : device->textureFormats)
+        if (f->compressed && (f->format.dwFlags & DDPF_FOURCC) && f->format.dwFourCC == kDXT1)
+            return f;
+    return nullptr;
+}
+
+} // namespace
+
 bool CTexturePage::ReadPage(CChunkReader& r)
 {
     const uint32_t version = r.ReadU32();
+    if (!ReadEntries(r, version))
+        return false;
+    if (version < 2 || r.PeekId() != ChunkId("TXPG"))
+        return true;
+    r.ReadId();
+    const bool alpha = r.ReadBool();
+    storedPixels = true;
+    storedAlpha = alpha;
+    const size_t rowBytes = size_t(width) * 2;
+    if (!r.Ok() || r.Remaining() / rowBytes < size_t(height)) {
+        LogPrintf("Damaged texture-page pixels at offset %zu: %dx%d pixels do not fit the chunk",
+                  r.FileOffset(), width, height);
+        return false;
+    }
+    // A page the device cannot take keeps its entries: the body is not damaged.
+    MakeSurface(r.Take(rowBytes * size_t(height)), alpha);
+    return true;
+}
+
+bool CTexturePage::ReadEntries(CChunkReader& r, uint32_t version)
+{
     int32_t w = 256, h = 256;
     if (version >= 1) {
         w = r.ReadI32();
@@ -580,65 +640,46 @@ bool CTexturePage::ReadPage(CChunkReader& r)
         }
         entries.push_back(e);
     }
+    return true;
+}
 
-    if (version < 2 || r.PeekId() != ChunkId("TXPG"))
-        return true;
-    r.ReadId();
-    const bool alpha = r.ReadBool();
-    storedPixels = true;
-    storedAlpha = alpha;
-    const size_t rowBytes = size_t(width) * 2;
-    if (!r.Ok() || r.Remaining() / rowBytes < size_t(height)) {
-        LogPrintf("Damaged texture-page pixels at offset %zu: %dx%d pixels do not fit the chunk",
-                  r.FileOffset(), width, height);
-        return false;
-    }
-    const uint8_t* pixels = r.Take(rowBytes * size_t(height));
-
-    const TextureFormatInfo* chosen = nullptr;
+void CTexturePage::MakeSurface(const uint8_t* pixels, bool alpha)
+{
     bool convert = false;
-    if (D3DDeviceInfo* info = TextureDeviceInfo()) {
-        for (TextureFormatInfo* f : info->textureFormats)
-            if (!f->compressed && f->bitsPerPixel == 16 && bool(f->hasAlpha) == alpha && Is555(f)) {
-                chosen = f;
-                break;
-            }
-        if (!chosen && !alpha) {
-            for (TextureFormatInfo* f : info->textureFormats)
-                if (!f->compressed && f->bitsPerPixel == 16 && !f->hasAlpha && Is565(f)) {
-                    chosen = f;
-                    convert = true;
-                    break;
-                }
-        }
-    }
+    const TextureFormatInfo* chosen = PageFormat(alpha, convert);
     if (!chosen || !TextureDirectDraw()) {
         LogPrintf("No appropriate texture-format found");
-        return true;
+        return;
     }
     format = chosen;
     bitDepth = chosen->bitsPerPixel;
+    const TextureFormatInfo* compressed = CompressedPageFormat(alpha);
+    DDSURFACEDESC2 desc;
+    if (!FillStagingSurface(pixels, convert, compressed != nullptr, desc))
+        return;
+    if (compressed || Settings.mipMap) {
+        if (compressed)
+            format = compressed;
+        if (!CopyToFinalSurface(desc))
+            return;
+        if (compressed && LogCompressionSaving())
+            return;
+    }
+    LogPrintf("Using texture-format '%s' for a texture-page", format->name.c_str());
+}
 
-    // In the game, pages without alpha are compressed where the hardware offers
-    // DXT1; the 16-bit surface then only stages the stored pixels.
-    constexpr uint32_t kDXT1 = uint32_t('D') | uint32_t('X') << 8 | uint32_t('T') << 16 | uint32_t('1') << 24;
-    const TextureFormatInfo* compressed = nullptr;
+bool CTexturePage::FillStagingSurface(const uint8_t* pixels, bool convert, bool compressed,
+                                      DDSURFACEDESC2& desc)
+{
     D3DDeviceInfo* device = TextureDeviceInfo();
-    if (GameModeFlag && !alpha && device->hardware && device->hasCompressedFormats)
-        for (TextureFormatInfo* f : device->textureFormats)
-            if (f->compressed && (f->format.dwFlags & DDPF_FOURCC) && f->format.dwFourCC == kDXT1) {
-                compressed = f;
-                break;
-            }
-
+    const size_t rowBytes = size_t(width) * 2;
     const bool halveW = DX.halveTextureWidths || !Settings.highResTextures;
     const bool halveH = DX.halveTextureHeights || !Settings.highResTextures;
-    DDSURFACEDESC2 desc;
     desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT | DDSD_TEXTURESTAGE;
     desc.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
     desc.ddsCaps.dwCaps2 = DDSCAPS2_HINTSTATIC;
     desc.dwTextureStage = 0;
-    desc.ddpfPixelFormat = chosen->format;
+    desc.ddpfPixelFormat = format->format;
     if (device->hardware && !compressed)
         desc.ddsCaps.dwCaps2 |= DDSCAPS2_TEXTUREMANAGE;
     else
@@ -650,13 +691,13 @@ bool CTexturePage::ReadPage(CChunkReader& r)
     if (FAILED(hr)) {
         ReportDXError(__FILE__, __LINE__, hr);
         Release();
-        return true;
+        return false;
     }
     DDSURFACEDESC2 locked;
     hr = surface->Lock(nullptr, &locked, DDLOCK_WAIT | DDLOCK_WRITEONLY, nullptr);
     if (FAILED(hr)) {
         Release();
-        return true;
+        return false;
     }
     const int32_t stepX = halveW ? 2 : 1, stepY = halveH ? 2 : 1;
     for (int32_t y = 0; y < height; y += stepY) {
@@ -677,73 +718,75 @@ bool CTexturePage::ReadPage(CChunkReader& r)
         }
     }
     surface->Unlock(nullptr);
+    return true;
+}
 
-    if (compressed || Settings.mipMap) {
-        if (compressed)
-            format = compressed;
-        // The final surface: mip-mapped when asked, every level a scaled copy of the staging surface.
-        DDSURFACEDESC2 finalDesc = desc;
-        finalDesc.ddpfPixelFormat = format->format;
-        finalDesc.ddsCaps.dwCaps &= ~uint32_t(DDSCAPS_SYSTEMMEMORY);
-        finalDesc.ddsCaps.dwCaps2 &= ~uint32_t(DDSCAPS2_TEXTUREMANAGE);
-        if (device->hardware)
-            finalDesc.ddsCaps.dwCaps2 |= DDSCAPS2_TEXTUREMANAGE;
-        else
-            finalDesc.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
-        if (Settings.mipMap) {
-            finalDesc.dwFlags |= DDSD_MIPMAPCOUNT;
-            finalDesc.ddsCaps.dwCaps |= DDSCAPS_MIPMAP | DDSCAPS_COMPLEX;
-            finalDesc.dwMipMapCount = 1 + uint32_t(std::min(std::countr_zero(finalDesc.dwWidth),
-                                                            std::countr_zero(finalDesc.dwHeight)));
-        }
-        IDirectDrawSurface7* staging = surface;
-        surface = nullptr;
-        hr = TextureDirectDraw()->CreateSurface(&finalDesc, &surface, nullptr);
+bool CTexturePage::CopyToFinalSurface(const DDSURFACEDESC2& desc)
+{
+    D3DDeviceInfo* device = TextureDeviceInfo();
+    // The final surface: mip-mapped when asked, every level a scaled copy of the staging surface.
+    DDSURFACEDESC2 finalDesc = desc;
+    finalDesc.ddpfPixelFormat = format->format;
+    finalDesc.ddsCaps.dwCaps &= ~uint32_t(DDSCAPS_SYSTEMMEMORY);
+    finalDesc.ddsCaps.dwCaps2 &= ~uint32_t(DDSCAPS2_TEXTUREMANAGE);
+    if (device->hardware)
+        finalDesc.ddsCaps.dwCaps2 |= DDSCAPS2_TEXTUREMANAGE;
+    else
+        finalDesc.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
+    if (Settings.mipMap) {
+        finalDesc.dwFlags |= DDSD_MIPMAPCOUNT;
+        finalDesc.ddsCaps.dwCaps |= DDSCAPS_MIPMAP | DDSCAPS_COMPLEX;
+        finalDesc.dwMipMapCount =
+            1 + uint32_t(std::min(std::countr_zero(finalDesc.dwWidth), std::countr_zero(finalDesc.dwHeight)));
+    }
+    IDirectDrawSurface7* staging = surface;
+    surface = nullptr;
+    HRESULT hr = TextureDirectDraw()->CreateSurface(&finalDesc, &surface, nullptr);
+    if (FAILED(hr)) {
+        ReportDXError(__FILE__, __LINE__, hr);
+        staging->Release();
+        Release();
+        return false;
+    }
+    IDirectDrawSurface7* level = surface;
+    level->AddRef();
+    while (level) {
+        hr = level->Blt(nullptr, staging, nullptr, 0, nullptr);
         if (FAILED(hr)) {
             ReportDXError(__FILE__, __LINE__, hr);
+            level->Release();
             staging->Release();
             Release();
+            return false;
+        }
+        DDSCAPS2 caps;
+        caps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_MIPMAP;
+        IDirectDrawSurface7* below = nullptr;
+        if (FAILED(level->GetAttachedSurface(&caps, &below)))
+            below = nullptr;
+        level->Release();
+        level = below;
+    }
+    staging->Release();
+    return true;
+}
+
+bool CTexturePage::LogCompressionSaving()
+{
+    DDSURFACEDESC2 lockedFinal;
+    if (SUCCEEDED(surface->Lock(nullptr, &lockedFinal, DDLOCK_WAIT | DDLOCK_READONLY, nullptr))) {
+        // A compressed surface reports its linear size where others report the pitch.
+        const int64_t linearSize = int64_t(uint32_t(lockedFinal.lPitch));
+        const int64_t plainSize = int64_t(bitDepth) * width * height / 8;
+        surface->Unlock(nullptr);
+        const int saved = plainSize > 0 ? int(100 - linearSize * 100 / plainSize) : 0;
+        if (saved != 0) {
+            LogPrintf("Using texture-format '%s' for a texture-page (saved %d%%)", format->name.c_str(),
+                      saved);
             return true;
         }
-        IDirectDrawSurface7* level = surface;
-        level->AddRef();
-        while (level) {
-            hr = level->Blt(nullptr, staging, nullptr, 0, nullptr);
-            if (FAILED(hr)) {
-                ReportDXError(__FILE__, __LINE__, hr);
-                level->Release();
-                staging->Release();
-                Release();
-                return true;
-            }
-            DDSCAPS2 caps;
-            caps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_MIPMAP;
-            IDirectDrawSurface7* below = nullptr;
-            if (FAILED(level->GetAttachedSurface(&caps, &below)))
-                below = nullptr;
-            level->Release();
-            level = below;
-        }
-        staging->Release();
-
-        if (compressed) {
-            DDSURFACEDESC2 lockedFinal;
-            if (SUCCEEDED(surface->Lock(nullptr, &lockedFinal, DDLOCK_WAIT | DDLOCK_READONLY, nullptr))) {
-                // A compressed surface reports its linear size where others report the pitch.
-                const int64_t linearSize = int64_t(uint32_t(lockedFinal.lPitch));
-                const int64_t plainSize = int64_t(bitDepth) * width * height / 8;
-                surface->Unlock(nullptr);
-                const int saved = plainSize > 0 ? int(100 - linearSize * 100 / plainSize) : 0;
-                if (saved != 0) {
-                    LogPrintf("Using texture-format '%s' for a texture-page (saved %d%%)",
-                              format->name.c_str(), saved);
-                    return true;
-                }
-            }
-        }
     }
-    LogPrintf("Using texture-format '%s' for a texture-page", format->name.c_str());
-    return true;
+    return false;
 }
 
 bool CTexturePage::LoadPages(CChunkReader& data, std::string* error)
