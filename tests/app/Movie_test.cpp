@@ -8,8 +8,8 @@
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/app/InstallApp.h"
 #include "GAMES/Rulo2/app/Settings.h"
-#include "GAMES/Rulo2/app/SubsystemHooks.h"
 #include "GAMES/Rulo2/render/CScreenFade.h"
 #include "tests/platform/TempDir.h"
 
@@ -54,7 +54,7 @@ protected:
         WindowedFlag = 1;
         GameClock = GameClockState();
         SelectView(VIEW_GAME);
-        InstallSubsystemHooks();
+        InstallSubsystems();
         window = new CMainWindow();
         ASSERT_TRUE(window->CreateMainWindow());
         MainWindow = window;
