@@ -191,14 +191,15 @@ std::pair<int, int> RoadSpan(const std::vector<uint8_t>& bmp, int y)
 
 TEST_F(SampleRun, TheWheelOfAScriptZoomsTheGameCameraByItsSteps)
 {
-    std::ofstream(dir / "zoom.txt") << "# three notches towards the street\n5 wheel 3\n";
-    ASSERT_EQ(Start(13, "VAREK_SNAPSHOTS=4,12 VAREK_INPUT_SCRIPT=zoom.txt"), 0)
+    std::ofstream(dir / "zoom.txt")
+        << "# three notches towards the street, after the intro's white fade\n15 wheel 3\n";
+    ASSERT_EQ(Start(23, "VAREK_SNAPSHOTS=14,22 VAREK_INPUT_SCRIPT=zoom.txt"), 0)
         << ReadText(dir / "output.txt");
-    const std::vector<uint8_t> before = ReadBytes(dir / "snapshot00004.bmp");
-    const std::vector<uint8_t> after = ReadBytes(dir / "snapshot00012.bmp");
+    const std::vector<uint8_t> before = ReadBytes(dir / "snapshot00014.bmp");
+    const std::vector<uint8_t> after = ReadBytes(dir / "snapshot00022.bmp");
     ASSERT_FALSE(before.empty());
     ASSERT_FALSE(after.empty());
-    EXPECT_FALSE(fs::exists(dir / "snapshot00005.bmp")) << "only the chosen frames";
+    EXPECT_FALSE(fs::exists(dir / "snapshot00015.bmp")) << "only the chosen frames";
 
     // The game view stands 4 units from its target, which the picture's centre
     // shows; each notch (120 units) brings it 120 x 0.004 closer. On the row of the
@@ -225,7 +226,7 @@ TEST_F(SampleRun, TheWheelOfAScriptZoomsTheGameCameraByItsSteps)
     // A normal run: it ended by itself, with the game's fake recording off throughout.
     const std::string log = ReadText(dir / "log.txt");
     EXPECT_NE(log.find("World loaded successfuly"), std::string::npos) << log;
-    EXPECT_NE(log.find("Scripted run ended after 13 frames; fake recording was on in 0"), std::string::npos)
+    EXPECT_NE(log.find("Scripted run ended after 23 frames; fake recording was on in 0"), std::string::npos)
         << log;
 }
 
