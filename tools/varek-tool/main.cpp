@@ -16,6 +16,8 @@ int cmd_texpage(int argc, char** argv);
 int cmd_view(int argc, char** argv);
 int cmd_sounds(int argc, char** argv);
 int cmd_tasks(int argc, char** argv);
+int cmd_dialogs(int argc, char** argv);
+int cmd_encode_dialogs(int argc, char** argv);
 
 namespace {
 
@@ -37,6 +39,9 @@ const Group kGroups[] = {
     {"texpage", cmd_texpage, "texpage dump FILE  show the texture pages of a world file"},
     {"sounds", cmd_sounds, "sounds check [FILE]   read a sound definition file and check its WAV files"},
     {"tasks", cmd_tasks, "tasks dump FILE    show the task list of a file holding a \"TALI\" chunk"},
+    {"dialogs", cmd_dialogs, "dialogs dump FILE  show the entries of a plain or encoded dialog text file"},
+    {"encode-dialogs", cmd_encode_dialogs,
+     "encode-dialogs FOLDER   encode the four dialog text files under FOLDER\\data"},
     {"view", cmd_view,
      "view FILE [--frames N] [--snapshot OUT.bmp] | world view ...   draw N frames (1 unless given) "
      "off-screen"},

@@ -65,7 +65,7 @@ bool EncodeDialogTextFile(const std::string& inPath, const std::string& outPath,
     return Encode(inPath, outPath, error) == EncodeResult::Done;
 }
 
-bool EncodeDialogTexts(const std::string& programFolder)
+bool EncodeDialogTexts(const std::string& programFolder, std::string* errorOut)
 {
     static const char* const pairs[4][2] = {
         {"\\data\\dialogs_ger.txt", "\\data\\dialogs_ger_encoded.txt"},
@@ -78,16 +78,18 @@ bool EncodeDialogTexts(const std::string& programFolder)
         std::string out = programFolder + pair[1];
         std::string error;
         EncodeResult r = Encode(in, out, &error);
+        if (r == EncodeResult::Done)
+            continue;
         if (r == EncodeResult::NoInput) {
             std::fputs("can't open infile\n", stdout);
             LogPrintf("can't open infile: %s", error.c_str());
-            return false;
-        }
-        if (r != EncodeResult::Done) {
+        } else {
             std::printf("%s\n", error.c_str());
             LogPrintf("%s", error.c_str());
-            return false;
         }
+        if (errorOut)
+            *errorOut = error;
+        return false;
     }
     return true;
 }

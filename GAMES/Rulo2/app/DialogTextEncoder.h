@@ -14,5 +14,6 @@ bool EncodeDialogTextFile(const std::string& inPath, const std::string& outPath,
 // Encodes the four dialog text files of the program folder, German full,
 // English full, German demo, English demo, each into its "_encoded" file.
 // Stops at the first file that cannot be read or written; the files already
-// written stay. True when all four were written.
-bool EncodeDialogTexts(const std::string& programFolder);
+// written stay. True when all four were written; otherwise the reason, naming
+// the file, goes to `error` as well as to the log.
+bool EncodeDialogTexts(const std::string& programFolder, std::string* error = nullptr);
