@@ -110,6 +110,9 @@ bool MakeSounds(SContext& c);
 // movies\movie0.mpg and movie9.mpg, made with the ffmpeg command (VAREK_FFMPEG names it).
 bool MakeMovies(SContext& c);
 
+// resources\BITMAP\113.bmp, the launcher's picture, and Manual\ with the manual
+// and the two home pages.
+bool MakeLauncherContent(SContext& c);
 // Writes bytes through a temporary file renamed over the target.
 bool WriteFileBytes(const fs::path& path, const void* data, size_t size, std::string& error);
 

@@ -62,7 +62,7 @@ int main(int argc, char** argv)
     const Step steps[] = {
         sample::MakeTextures,    sample::MakeLevel,        sample::MakeInterfaceResources,
         sample::MakeDialogTexts, sample::MakeDemoSettings, sample::MakeSounds,
-        sample::MakeMovies,
+        sample::MakeMovies,      sample::MakeLauncherContent,
     };
     // As the game has them: the world file stores the texture pages with their pixels.
     InstallWorld();
