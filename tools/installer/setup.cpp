@@ -1,7 +1,7 @@
 // setup: records its own folder as the game's installation folder and the
 // uninstall program beside it, as the game's installer would.
-#include "tools/installer/Installer.h"
 #include "platform/win/Registry.h"
+#include "tools/installer/Installer.h"
 
 #include <cstdio>
 
@@ -20,10 +20,10 @@ platform::RegValue Text(const std::string& s)
 int main()
 {
     const std::string folder = installer::ProgramFolder();
-    const bool ok =
-        platform::RegSetValue(platform::HKEY_LOCAL_MACHINE, installer::kProductKey, "InstallPath", Text(folder)) &&
-        platform::RegSetValue(platform::HKEY_LOCAL_MACHINE, installer::kProductKey, "UninstallCommand",
-                              Text(folder + "/uninstall"));
+    const bool ok = platform::RegSetValue(platform::HKEY_LOCAL_MACHINE, installer::kProductKey, "InstallPath",
+                                          Text(folder)) &&
+                    platform::RegSetValue(platform::HKEY_LOCAL_MACHINE, installer::kProductKey,
+                                          "UninstallCommand", Text(folder + "/uninstall"));
     if (!ok) {
         std::fprintf(stderr, "setup: %s: cannot be written\n",
                      platform::RegistryFile(platform::HKEY_LOCAL_MACHINE).c_str());

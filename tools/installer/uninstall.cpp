@@ -1,6 +1,6 @@
 // uninstall: removes what setup recorded; the game's files stay where they are.
-#include "tools/installer/Installer.h"
 #include "platform/win/Registry.h"
+#include "tools/installer/Installer.h"
 
 #include <cstdio>
 

@@ -60,8 +60,8 @@ int main(int argc, char** argv)
     // textures' pages, everything else stands alone.
     using Step = bool (*)(sample::SContext&);
     const Step steps[] = {
-        sample::MakeTextures,    sample::MakeLevel,        sample::MakeInterfaceResources,
-        sample::MakeDialogTexts, sample::MakeDemoSettings, sample::MakeSounds,
+        sample::MakeTextures,    sample::MakeLevel,           sample::MakeInterfaceResources,
+        sample::MakeDialogTexts, sample::MakeDemoSettings,    sample::MakeSounds,
         sample::MakeMovies,      sample::MakeLauncherContent,
     };
     // As the game has them: the world file stores the texture pages with their pixels.
