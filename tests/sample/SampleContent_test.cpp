@@ -385,9 +385,15 @@ TEST_F(SampleContent, EveryResourceReadsAsWhatItsTypeNeeds)
             }
         }
     // Start-up asks for 48 distinct interface images, the loading screen for 4
-    // pictures; 37 bitmaps and 29 distinct interface models.
+    // pictures; 37 bitmaps, the launcher's picture and 29 distinct interface models.
     EXPECT_EQ(counts["IMAGES"], 52);
-    EXPECT_EQ(counts["BITMAP"], 37);
+    EXPECT_EQ(counts["BITMAP"], 38);
+    imgImage launcher;
+    const std::vector<uint8_t> bytes = ReadBytes(*dir / "resources" / "BITMAP" / "113.bmp");
+    ASSERT_EQ(launcher.loadMemory(bytes.data(), bytes.size()), 1);
+    EXPECT_EQ(launcher.width, 388);
+    EXPECT_EQ(launcher.height, 193);
+    EXPECT_EQ(launcher.format, FMT_P_8);
     EXPECT_EQ(counts["MODELS"], 29);
 }
 
