@@ -1,10 +1,13 @@
-// Loading a generated world of about 20 MB, in the game and in the editor,
-// against a plain read of the same file in the same run. MB/s is the
+// Loading and saving generated worlds of 5,000 to 80,000 nodes (25 to 400
+// models, about 2.5 to 40 MB), in the game and in the editor, against a plain
+// read and a plain atomic write of the same bytes in the same run. The first
+// argument is the node count, the second the model count; MB/s is the
 // bytes-per-second figure of each.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -19,6 +22,8 @@
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "platform/files/AtomicFile.h"
+#include "platform/files/Files.h"
 
 namespace {
 
@@ -51,16 +56,16 @@ CRootNode* MakeModel(int seed, int vertices)
     return root;
 }
 
-// 200 models of 1,500 vertices, two object definitions and 40,000 placed nodes
-// in groups of 100, with path connections between neighbours.
-const std::string& WorldPath()
+// Models of 1,500 vertices, two object definitions and placed nodes in groups
+// of 100, with path connections between neighbours.
+std::string MakeWorld(int nodes, int modelCount)
 {
-    static const std::string path = [] {
+    {
         GameModeFlag = 0;
         CreateWorldRoots();
         ClearWorld();
         std::vector<CModelEntry*> models;
-        for (int m = 0; m < 200; ++m) {
+        for (int m = 0; m < modelCount; ++m) {
             auto* e = new CModelEntry;
             e->SetName(("model" + std::to_string(m)).c_str());
             e->model = MakeModel(m, 1500);
@@ -71,14 +76,15 @@ const std::string& WorldPath()
         door->AddState("CLOSED")->modelEntry = models[0];
         door->AddState("OPEN")->modelEntry = models[1];
         new CObjectNode("Safe");
-        for (int g = 0; g < 400; ++g) {
+        for (int g = 0; g < nodes / 100; ++g) {
             auto* group = new CWorldObject(("group" + std::to_string(g)).c_str());
             g_WorldRoot->AddChild(group);
             CWorldObject* previous = nullptr;
             for (int n = 0; n < 100; ++n) {
                 auto* node = new CWorldObject;
                 node->objectKind = n % 10 == 0 ? CWorldObject::KIND_OBJECT : CWorldObject::KIND_MODEL;
-                node->reference = n % 10 == 0 ? static_cast<void*>(door) : models[size_t((g + n) % 200)];
+                node->reference =
+                    n % 10 == 0 ? static_cast<void*>(door) : models[size_t((g + n) % modelCount)];
                 node->position = CVector(float(g), 0, float(n));
                 group->AddChild(node);
                 if (previous) {
@@ -88,24 +94,45 @@ const std::string& WorldPath()
                 previous = node;
             }
         }
-        const fs::path file =
-            fs::temp_directory_path() / ("varek-bench-" + std::to_string(::getpid()) + ".wld");
+        const fs::path file = fs::temp_directory_path() / ("varek-bench-" + std::to_string(::getpid()) + "-" +
+                                                           std::to_string(nodes) + ".wld");
         SaveWorld(file.c_str());
         ClearWorld();
         return file.string();
-    }();
-    return path;
+    }
 }
 
-size_t FileSize()
+struct SWorldFiles
 {
-    return size_t(fs::file_size(WorldPath()));
+    std::map<int, std::string> paths;
+    ~SWorldFiles()
+    {
+        for (const auto& [nodes, path] : paths) {
+            std::error_code ec;
+            fs::remove(path, ec);
+        }
+    }
+};
+
+const std::string& WorldPath(const benchmark::State& state)
+{
+    static SWorldFiles files;
+    const int nodes = int(state.range(0));
+    auto it = files.paths.find(nodes);
+    if (it == files.paths.end())
+        it = files.paths.emplace(nodes, MakeWorld(nodes, int(state.range(1)))).first;
+    return it->second;
+}
+
+size_t FileSize(const benchmark::State& state)
+{
+    return size_t(fs::file_size(WorldPath(state)));
 }
 
 void BM_PlainRead(benchmark::State& state)
 {
-    const std::string& path = WorldPath();
-    std::vector<char> buffer(FileSize());
+    const std::string& path = WorldPath(state);
+    std::vector<char> buffer(FileSize(state));
     for (auto _ : state) {
         FILE* f = std::fopen(path.c_str(), "rb");
         const size_t got = std::fread(buffer.data(), 1, buffer.size(), f);
@@ -116,9 +143,21 @@ void BM_PlainRead(benchmark::State& state)
     state.counters["MB"] = double(buffer.size()) / 1e6;
 }
 
+void BM_PlainWrite(benchmark::State& state)
+{
+    std::string bytes;
+    platform::ReadFile(WorldPath(state), bytes);
+    const std::string out = WorldPath(state) + ".plain.wld";
+    for (auto _ : state)
+        if (!platform::WriteFileAtomically(out, bytes.data(), bytes.size()))
+            state.SkipWithError("the file was not written");
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
+    fs::remove(out);
+}
+
 void LoadBench(benchmark::State& state, uint8_t game)
 {
-    const std::string& path = WorldPath();
+    const std::string& path = WorldPath(state);
     const fs::path cwd = fs::current_path();
     for (auto _ : state) {
         GameModeFlag = game;
@@ -129,7 +168,7 @@ void LoadBench(benchmark::State& state, uint8_t game)
         state.ResumeTiming();
     }
     fs::current_path(cwd);
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(FileSize()));
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(FileSize(state)));
 }
 
 void BM_LoadWorldGame(benchmark::State& state)
@@ -144,14 +183,14 @@ void BM_LoadWorldEditor(benchmark::State& state)
 
 void BM_SaveWorld(benchmark::State& state)
 {
-    const std::string& path = WorldPath();
+    const std::string& path = WorldPath(state);
     GameModeFlag = 0;
     LoadWorld(path.c_str(), LOADWORLD_OPEN);
     const std::string out = path + ".out.wld";
     for (auto _ : state)
         if (!SaveWorld(out.c_str()))
             state.SkipWithError("the world was not saved");
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(FileSize()));
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(FileSize(state)));
     ClearWorld();
     fs::remove(out);
     fs::path bak = out;
@@ -160,17 +199,24 @@ void BM_SaveWorld(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LoadWorldGame)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LoadWorldEditor)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SaveWorld)->Unit(benchmark::kMillisecond);
+// Sizes as node and model counts; each figure sits beside its reference.
+void Sizes(benchmark::internal::Benchmark* b)
+{
+    for (const int nodes : {5000, 10000, 20000, 40000, 80000})
+        b->Args({nodes, nodes / 200});
+    b->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(BM_PlainRead)->Apply(Sizes);
+BENCHMARK(BM_LoadWorldGame)->Apply(Sizes);
+BENCHMARK(BM_LoadWorldEditor)->Apply(Sizes);
+BENCHMARK(BM_PlainWrite)->Apply(Sizes);
+BENCHMARK(BM_SaveWorld)->Apply(Sizes);
 
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::error_code ec;
-    fs::remove(WorldPath(), ec);
     return 0;
 }

@@ -3,8 +3,11 @@
 #include "platform/files/WinPath.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -198,13 +201,67 @@ std::FILE* OpenFile(std::string_view path, const char* mode)
     return std::fopen(ResolvePath(path).c_str(), m.c_str());
 }
 
+namespace {
+
+// One read of the size the file has; a file that grows meanwhile is read on.
+template <class Buffer>
+bool ReadAll(std::string_view path, Buffer& bytes, std::error_code* error)
+{
+    auto fail = [&](int code) {
+        if (error)
+            *error = std::error_code(code, std::generic_category());
+        return false;
+    };
+    const int fd = ::open(ResolvePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return fail(errno);
+    struct stat st
+    {
+    };
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        const int code = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        return fail(code);
+    }
+    Buffer out;
+    out.resize(st.st_size > 0 ? size_t(st.st_size) : 0);
+    size_t used = 0;
+    int readError = 0;
+    char more[16384];
+    for (;;) {
+        // Past the expected size, read into a small buffer: reaching the end
+        // then costs no growth of the whole buffer.
+        const bool past = used == out.size();
+        const ssize_t n =
+            past ? ::read(fd, more, sizeof more) : ::read(fd, out.data() + used, out.size() - used);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            readError = errno;
+        if (n <= 0)
+            break;
+        if (past)
+            out.insert(out.end(), more, more + n);
+        used += size_t(n);
+    }
+    ::close(fd);
+    if (readError)
+        return fail(readError);
+    out.resize(used);
+    bytes = std::move(out);
+    return true;
+}
+
+} // namespace
+
 bool ReadFile(std::string_view path, std::string& bytes)
 {
-    std::ifstream in(ResolvePath(path), std::ios::binary);
-    if (!in)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    return ReadAll(path, bytes, nullptr);
+}
+
+bool ReadFile(std::string_view path, std::vector<uint8_t>& bytes, std::error_code* error)
+{
+    return ReadAll(path, bytes, error);
 }
 
 std::string TextModeFilter(std::string_view raw)

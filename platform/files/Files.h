@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace platform {
@@ -60,6 +61,8 @@ std::FILE* OpenFile(std::string_view path, const char* mode);
 
 // Reads a whole file in binary.
 bool ReadFile(std::string_view path, std::string& bytes);
+// The same into a byte vector; `error` (when given) says why it failed.
+bool ReadFile(std::string_view path, std::vector<uint8_t>& bytes, std::error_code* error = nullptr);
 
 // Reads a whole file as the original run-time's text mode does: a CR directly before
 // an LF is dropped and the text ends at the first Ctrl-Z.

@@ -8,32 +8,18 @@
 
 #include "GAMES/Rulo2/world/ChunkFile.h"
 #include "platform/files/AtomicFile.h"
+#include "platform/files/Files.h"
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data, std::string& error)
 {
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        error = "is a folder, not a file";
-        return false;
-    }
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        error = std::string("cannot open: ") + std::strerror(errno);
-        return false;
-    }
-    data.clear();
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        data.insert(data.end(), buf, buf + n);
-    const bool failed = std::ferror(f) != 0;
-    const int readErrno = errno;
-    std::fclose(f);
-    if (failed) {
-        error = std::string("cannot read: ") + std::strerror(readErrno);
-        return false;
-    }
-    return true;
+    if (platform::ReadFile(path, data, &ec))
+        return true;
+    error = ec == std::errc::is_a_directory ? "is a folder, not a file"
+            : ec == std::errc::no_such_file_or_directory || ec == std::errc::permission_denied
+                ? "cannot open: " + ec.message()
+                : "cannot read: " + ec.message();
+    return false;
 }
 
 bool WriteWholeFile(const std::string& path, const void* data, size_t size, std::string& error)

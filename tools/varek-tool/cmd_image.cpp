@@ -76,6 +76,15 @@ int convert(const std::string& in, const std::string& out, const char* formatTex
         savable = savable || (dot && strcasecmp(dot, ext) == 0);
     if (!savable)
         return ToolFail("image", out, "cannot write this file type (.bmp, .tga, .tif, .rif or .raw)");
+    // BMP files hold 24-bit colour only and TIFF files 24- or 32-bit: another
+    // format asked for would silently become one of those.
+    const bool bmp = strcasecmp(dot, ".bmp") == 0, tif = strcasecmp(dot, ".tif") == 0;
+    const bool colour24 = format == FMT_RGB_888 || format == FMT_BGR_888 || format == FMT_BGR_888_PADDED;
+    const bool colour32 = format == FMT_BGRA_8888 || format == FMT_ARGB_8888;
+    if (format && ((bmp && !colour24) || (tif && !colour24 && !colour32)))
+        return ToolFail("image", out,
+                        std::string("a ") + dot + " file cannot keep " + imgFormatName(format) +
+                            (bmp ? " (24-bit colour only)" : " (24- or 32-bit colour only)"));
     imgImage img;
     std::string reason;
     if (!loadPicture(img, in, reason))

@@ -4,6 +4,7 @@
 #include "tools/varek-tool/ToolFiles.h"
 
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 int cmd_pack(int argc, char** argv)
@@ -16,12 +17,13 @@ int cmd_pack(int argc, char** argv)
     std::string error;
     if (!ReadWholeFile(argv[1], in, error))
         return ToolFail("pack", argv[1], error);
-    std::vector<uint8_t> out(sPack::packBound(in.size()));
+    // Not zero-filled: the packer writes every byte it reports.
+    std::unique_ptr<uint8_t[]> out(new uint8_t[sPack::packBound(in.size())]);
     // The program itself packs with block size 1 and no pre-pass.
-    const uint32_t size = sPack::pack(in.data(), out.data(), in.size(), 1, 0);
+    const uint32_t size = sPack::pack(in.data(), out.get(), in.size(), 1, 0);
     if (size == 0)
         return ToolFail("pack", argv[1], "too large to pack (4 GiB at most)");
-    if (!WriteWholeFile(argv[2], out.data(), size_t(size) + 4, error))
+    if (!WriteWholeFile(argv[2], out.get(), size_t(size) + 4, error))
         return ToolFail("pack", argv[2], error);
     return 0;
 }

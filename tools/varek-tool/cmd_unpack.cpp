@@ -4,6 +4,7 @@
 #include "tools/varek-tool/ToolFiles.h"
 
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 int cmd_unpack(int argc, char** argv)
@@ -21,11 +22,12 @@ int cmd_unpack(int argc, char** argv)
     const int64_t length = sPack::unpackedLength(in.data(), in.size(), &reason);
     if (length < 0)
         return ToolFail("unpack", argv[1], reason);
-    std::vector<uint8_t> out(size_t(length) + 1);
-    const int64_t n = sPack::unpack(in.data(), in.size(), out.data(), size_t(length), &reason);
+    // Not zero-filled: the unpacker writes every byte it reports.
+    std::unique_ptr<uint8_t[]> out(new uint8_t[size_t(length) + 1]);
+    const int64_t n = sPack::unpack(in.data(), in.size(), out.get(), size_t(length), &reason);
     if (n != length)
         return ToolFail("unpack", argv[1], n < 0 ? reason : "unpacked length changed");
-    if (!WriteWholeFile(argv[2], out.data(), size_t(n), error))
+    if (!WriteWholeFile(argv[2], out.get(), size_t(n), error))
         return ToolFail("unpack", argv[2], error);
     return 0;
 }

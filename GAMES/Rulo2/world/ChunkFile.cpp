@@ -178,6 +178,9 @@ bool CChunkWriter::WriteVec4(float a, float b, float c, float d)
 
 bool CChunkWriter::WriteFloats(const float* values, size_t count)
 {
+    // The file's byte order is the machine's: the whole run in one step.
+    if constexpr (std::endian::native == std::endian::little)
+        return Put(values, count * sizeof(float));
     for (size_t i = 0; i < count; ++i)
         if (!WriteF32(values[i]))
             return false;

@@ -67,6 +67,9 @@ public:
     // Zero bytes up to the next multiple of 4 from the innermost body start.
     bool Pad();
 
+    // Room for this many bytes in memory, so that a large file grows in one step.
+    void Reserve(size_t bytes) { m_data.reserve(bytes); }
+
     // Bytes written so far (the file position for file writers).
     size_t Position() const { return m_position; }
     size_t OpenChunks() const { return m_open.size(); }

@@ -21,6 +21,7 @@
 #include "LIBS/System/LogPrintf.h"
 #include "platform/files/AtomicFile.h"
 #include "platform/files/Files.h"
+#include "platform/files/MappedFile.h"
 #include "platform/files/WinPath.h"
 #include "platform/win/Window.h"
 
@@ -108,6 +109,11 @@ bool WriteWorld(CChunkWriter& w)
     return ok && w.WriteMarker(ChunkId("EOF "));
 }
 
+namespace {
+// The size of the world file last read: the estimate for the next save.
+size_t s_loadedWorldBytes = 0;
+} // namespace
+
 bool SaveWorld(const char* path, std::string* error)
 {
     auto fail = [&](const std::string& why) {
@@ -121,6 +127,8 @@ bool SaveWorld(const char* path, std::string* error)
     LogPrintf("Saving '%s'", path);
 
     CChunkWriter w;
+    // A world saved again is about as large as when it was loaded.
+    w.Reserve(s_loadedWorldBytes + s_loadedWorldBytes / 8);
     if (!WriteWorld(w))
         return fail(std::string(path) + ": cannot build the world file");
 
@@ -439,15 +447,15 @@ bool LoadWorld(const char* path, int mode, std::string* error)
         return false;
     }
     const std::filesystem::path native = platform::ResolvePath(path);
-    std::string bytes;
-    if (!platform::ReadFile(native.string(), bytes)) {
+    platform::CMappedFile bytes;
+    if (!bytes.Open(native.string())) {
         const std::string text = std::string(path) + ": cannot open the file";
         LogPrintf("%s", text.c_str());
         if (error)
             *error = text;
         return false;
     }
+    s_loadedWorldBytes = bytes.Size();
     const std::string folder = native.parent_path().string();
-    return LoadWorldData(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), mode, path, &folder,
-                         error);
+    return LoadWorldData(bytes.Data(), bytes.Size(), mode, path, &folder, error);
 }
