@@ -28,6 +28,15 @@ public:
     // size or for pixel sizes other than 2 and 4 bytes.
     bool GetPixel(int32_t x, int32_t y, int32_t* red, int32_t* green, int32_t* blue, int32_t* alpha);
 
+    // The surface of stored 16-bit pixels (texture pages, shadow textures): `pixels` holds
+    // height rows of width little-endian X1R5G5B5 or A1R5G5B5 pixels. A 5-5-5 device format is
+    // taken, else 5-6-5 (the pixels converted); in the game a `compressible` picture without
+    // alpha goes into DXT1 where the device offers it; halved as the reduced-texture settings
+    // say. Logs "Using texture-format '%s' for <what>". False, without surface, when the device
+    // has no such format or the surface cannot be made.
+    bool CreateFromStoredPixels(const uint8_t* pixels, bool alpha, uint32_t textureStage, bool mipMap,
+                                bool compressible, const char* what);
+
     IDirectDrawSurface7* surface = nullptr;
     const TextureFormatInfo* format = nullptr; // a record of the device's list; not owned
     int32_t width = 0;                         // logical size, before any halving
@@ -36,6 +45,15 @@ public:
 
 protected:
     void ReleaseSurface();
+
+private:
+    // The steps of CreateFromStoredPixels: the pixels staged in 16 bits, copied into the
+    // compressed or mip-mapped surface where one is wanted. On failure the surface is released.
+    bool FillStagingSurface(const uint8_t* pixels, bool convert, bool compressed, uint32_t textureStage,
+                            DDSURFACEDESC2& desc);
+    bool CopyToFinalSurface(const DDSURFACEDESC2& desc, bool mipMap);
+    // Logs the format with what compression saved; false when it saved nothing.
+    bool LogCompressionSaving(const char* what);
 };
 
 class CTexture : public CTextureSurface

@@ -595,7 +595,8 @@ bool CTexturePage::ReadPage(CChunkReader& r)
         return false;
     }
     // A page the device cannot take keeps its entries: the body is not damaged.
-    MakeSurface(r.Take(rowBytes * size_t(height)), alpha);
+    CreateFromStoredPixels(r.Take(rowBytes * size_t(height)), alpha, 0, Settings.mipMap, true,
+                           "a texture-page");
     return true;
 }
 
@@ -646,33 +647,35 @@ bool CTexturePage::ReadEntries(CChunkReader& r, uint32_t version)
     return true;
 }
 
-void CTexturePage::MakeSurface(const uint8_t* pixels, bool alpha)
+bool CTextureSurface::CreateFromStoredPixels(const uint8_t* pixels, bool alpha, uint32_t textureStage,
+                                             bool mipMap, bool compressible, const char* what)
 {
     bool convert = false;
     const TextureFormatInfo* chosen = PageFormat(alpha, convert);
     if (!chosen || !TextureDirectDraw()) {
         LogPrintf("No appropriate texture-format found");
-        return;
+        return false;
     }
     format = chosen;
     bitDepth = chosen->bitsPerPixel;
-    const TextureFormatInfo* compressed = CompressedPageFormat(alpha);
+    const TextureFormatInfo* compressed = compressible ? CompressedPageFormat(alpha) : nullptr;
     DDSURFACEDESC2 desc;
-    if (!FillStagingSurface(pixels, convert, compressed != nullptr, desc))
-        return;
-    if (compressed || Settings.mipMap) {
+    if (!FillStagingSurface(pixels, convert, compressed != nullptr, textureStage, desc))
+        return false;
+    if (compressed || mipMap) {
         if (compressed)
             format = compressed;
-        if (!CopyToFinalSurface(desc))
-            return;
-        if (compressed && LogCompressionSaving())
-            return;
+        if (!CopyToFinalSurface(desc, mipMap))
+            return false;
+        if (compressed && LogCompressionSaving(what))
+            return true;
     }
-    LogPrintf("Using texture-format '%s' for a texture-page", format->name.c_str());
+    LogPrintf("Using texture-format '%s' for %s", format->name.c_str(), what);
+    return true;
 }
 
-bool CTexturePage::FillStagingSurface(const uint8_t* pixels, bool convert, bool compressed,
-                                      DDSURFACEDESC2& desc)
+bool CTextureSurface::FillStagingSurface(const uint8_t* pixels, bool convert, bool compressed,
+                                         uint32_t textureStage, DDSURFACEDESC2& desc)
 {
     D3DDeviceInfo* device = TextureDeviceInfo();
     const size_t rowBytes = size_t(width) * 2;
@@ -681,7 +684,7 @@ bool CTexturePage::FillStagingSurface(const uint8_t* pixels, bool convert, bool 
     desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT | DDSD_TEXTURESTAGE;
     desc.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
     desc.ddsCaps.dwCaps2 = DDSCAPS2_HINTSTATIC;
-    desc.dwTextureStage = 0;
+    desc.dwTextureStage = textureStage;
     desc.ddpfPixelFormat = format->format;
     if (device->hardware && !compressed)
         desc.ddsCaps.dwCaps2 |= DDSCAPS2_TEXTUREMANAGE;
@@ -724,7 +727,7 @@ bool CTexturePage::FillStagingSurface(const uint8_t* pixels, bool convert, bool 
     return true;
 }
 
-bool CTexturePage::CopyToFinalSurface(const DDSURFACEDESC2& desc)
+bool CTextureSurface::CopyToFinalSurface(const DDSURFACEDESC2& desc, bool mipMap)
 {
     D3DDeviceInfo* device = TextureDeviceInfo();
     // The final surface: mip-mapped when asked, every level a scaled copy of the staging surface.
@@ -736,7 +739,7 @@ bool CTexturePage::CopyToFinalSurface(const DDSURFACEDESC2& desc)
         finalDesc.ddsCaps.dwCaps2 |= DDSCAPS2_TEXTUREMANAGE;
     else
         finalDesc.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
-    if (Settings.mipMap) {
+    if (mipMap) {
         finalDesc.dwFlags |= DDSD_MIPMAPCOUNT;
         finalDesc.ddsCaps.dwCaps |= DDSCAPS_MIPMAP | DDSCAPS_COMPLEX;
         finalDesc.dwMipMapCount =
@@ -774,7 +777,7 @@ bool CTexturePage::CopyToFinalSurface(const DDSURFACEDESC2& desc)
     return true;
 }
 
-bool CTexturePage::LogCompressionSaving()
+bool CTextureSurface::LogCompressionSaving(const char* what)
 {
     DDSURFACEDESC2 lockedFinal;
     if (SUCCEEDED(surface->Lock(nullptr, &lockedFinal, DDLOCK_WAIT | DDLOCK_READONLY, nullptr))) {
@@ -784,8 +787,7 @@ bool CTexturePage::LogCompressionSaving()
         surface->Unlock(nullptr);
         const int saved = plainSize > 0 ? int(100 - linearSize * 100 / plainSize) : 0;
         if (saved != 0) {
-            LogPrintf("Using texture-format '%s' for a texture-page (saved %d%%)", format->name.c_str(),
-                      saved);
+            LogPrintf("Using texture-format '%s' for %s (saved %d%%)", format->name.c_str(), what, saved);
             return true;
         }
     }

@@ -88,15 +88,8 @@ public:
 private:
     bool Overlaps(const RECT& r, int32_t except) const;
     bool WritePixels(CChunkWriter& writer);
-    // The steps of ReadPage: size and entries; then the device surface of the
-    // stored pixels, staged in 16 bits, copied into the compressed or
-    // mip-mapped surface where one is wanted. On failure the surface is released.
+    // The first step of ReadPage: size and entries; then the stored pixels make the surface.
     bool ReadEntries(CChunkReader& body, uint32_t version);
-    void MakeSurface(const uint8_t* pixels, bool alpha);
-    bool FillStagingSurface(const uint8_t* pixels, bool convert, bool compressed, DDSURFACEDESC2& desc);
-    bool CopyToFinalSurface(const DDSURFACEDESC2& desc);
-    // Logs the format with what compression saved; false when it saved nothing.
-    bool LogCompressionSaving();
 
     static CTexturePage* s_first;
 };

@@ -145,7 +145,7 @@ void DrawOpaqueObject(CWorldObject* object, CRootNode* model)
     const CMatrix objectMatrix = ObjectWorldMatrix(object);
     // With a shadow texture and a device that takes two textures at once, the
     // shadow goes on the second stage; otherwise the shadow-map pass lays it on.
-    auto* shadow = object->shadowTexture ? object->shadowTexture->surface : nullptr;
+    auto* shadow = object->shadowTexture ? object->shadowTexture->texture.surface : nullptr;
     if (shadow && DX.stateBlockMulti && DX.deviceInfo && DX.deviceInfo->multitexture) {
         ApplyStateBlockCached(DX.stateBlockMulti);
         SetTextureCached(shadow, 1);
@@ -380,9 +380,9 @@ void DrawShadowMaps()
         CWorldObject* object = e.node;
         if ((object->objectKind != CWorldObject::KIND_MODEL &&
              object->objectKind != CWorldObject::KIND_OBJECT) ||
-            !object->shadowTexture || !object->shadowTexture->surface || !e.model)
+            !object->shadowTexture || !object->shadowTexture->texture.surface || !e.model)
             continue;
-        IDirectDrawSurface7* shadow = object->shadowTexture->surface;
+        IDirectDrawSurface7* shadow = object->shadowTexture->texture.surface;
         const CMatrix m = ObjectWorldMatrix(object);
         ForEachMesh(e.model, [&](CMeshNode* mesh) {
             for (int32_t k = 0; k < mesh->materialCount; ++k)

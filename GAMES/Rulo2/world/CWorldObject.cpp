@@ -16,7 +16,6 @@
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 
-SShadowTextureHooks g_ShadowTextureHooks;
 uint32_t g_ObjectIdCounter = 1;
 
 void FreeGroundMap(void* block)
@@ -61,12 +60,8 @@ CWorldObject::~CWorldObject()
     }
     delete objectLogic;
     objectLogic = nullptr;
-    if (shadowTexture) {
-        if (shadowTexture->surface)
-            shadowTexture->surface->Release();
-        delete shadowTexture;
-        shadowTexture = nullptr;
-    }
+    delete shadowTexture;
+    shadowTexture = nullptr;
     FreeGroundMap(groundMap);
     groundMap = nullptr;
 }

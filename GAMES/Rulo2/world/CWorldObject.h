@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "GAMES/Rulo2/Texture.h"
 #include "GAMES/Rulo2/world/CNode.h"
 #include "LIBS/System/CVector.h"
 #include "platform/d3d/D3DTypes.h"
@@ -29,21 +30,14 @@ struct SWorldLight
 };
 
 // A node's shadow texture as the world file stores it (16-bit pixels, rows
-// packed) and the device surface made from it (released with it).
+// packed) and the texture surface made from it (released with it).
 struct SShadowTexture
 {
     uint32_t width = 0;
     uint32_t height = 0;
     std::vector<uint16_t> pixels;
-    IDirectDrawSurface7* surface = nullptr;
+    CTextureSurface texture;
 };
-struct SShadowTextureHooks
-{
-    // The device surface of a shadow texture that was just read; while empty the
-    // pixels are kept without a surface.
-    IDirectDrawSurface7* (*create)(const SShadowTexture& texture) = nullptr;
-};
-extern SShadowTextureHooks g_ShadowTextureHooks;
 
 // One path connection.
 struct SConnection

@@ -140,10 +140,6 @@ void ReleaseObjectLogicRuntime(CWorldObject* first)
 void DeleteAttachedObjects(CWorldObject* first)
 {
     WalkWorldTree(first, [](CWorldObject* n) {
-        if (!n->shadowTexture)
-            return;
-        if (n->shadowTexture->surface)
-            n->shadowTexture->surface->Release();
         delete n->shadowTexture;
         n->shadowTexture = nullptr;
     });

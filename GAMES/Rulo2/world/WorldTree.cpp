@@ -39,6 +39,27 @@ static uint32_t NumberOf(const CNode* node)
     return node && node->index != NODE_INDEX_EXCLUDED ? node->index : 0;
 }
 
+// ---------------------------------------------------------------- shadow textures
+
+// The texture surface of a shadow texture that was just read: its stored pixels on texture
+// stage 1, the stage the shadow goes on beside the mesh's own texture.
+static void MakeShadowSurface(SShadowTexture& shadow)
+{
+    if (shadow.width == 0 || shadow.height == 0 || !TextureDeviceCanTexture())
+        return;
+    std::vector<uint8_t> bytes(shadow.pixels.size() * 2);
+    for (size_t i = 0; i < shadow.pixels.size(); ++i) {
+        bytes[i * 2] = uint8_t(shadow.pixels[i]);
+        bytes[i * 2 + 1] = uint8_t(shadow.pixels[i] >> 8);
+    }
+    CTextureSurface& t = shadow.texture;
+    t.width = int32_t(shadow.width);
+    t.height = int32_t(shadow.height);
+    const bool compressible = shadow.width > 3 && shadow.height > 3;
+    if (!t.CreateFromStoredPixels(bytes.data(), false, 1, false, compressible, "a shadow-texture"))
+        t.Release();
+}
+
 // ---------------------------------------------------------------- lights
 
 static void ReadColour(CChunkReader& r, D3DCOLORVALUE& c)
@@ -231,8 +252,9 @@ bool ParseWorldNode(CWorldObject* node, CChunkReader& r, bool extendBounds)
                 p = r.ReadU16();
             // With shadow maps off (the settings or NOSHADOWS) the texture gets no surface and is
             // never drawn; its pixels stay so that an editor save does not drop them.
-            if (!NoShadowsFlag && g_ShadowTextureHooks.create)
-                shadow->surface = g_ShadowTextureHooks.create(*shadow);
+            if (!NoShadowsFlag)
+                MakeShadowSurface(*shadow);
+            delete node->shadowTexture;
             node->shadowTexture = shadow;
         } else {
             r.ReadU32();
