@@ -324,6 +324,73 @@ TEST_F(ProgramRun, LoadsTheWorldFileAndDrawsIt)
     EXPECT_GT(PixelsUnlike(dir / "snapshot00002.bmp", 0x585850u), 100);
 }
 
+// Stored shadow textures darken what their node draws: two of the four tiles carry a dark grey
+// one. With shadow maps on (the "Shadowmaps" setting) those tiles are drawn darker than with
+// NOSHADOWS, which leaves every shadow texture without a surface; the other tiles stay as they are.
+TEST_F(ProgramRun, AStoredShadowTextureDarkensItsNodeUnlessShadowsAreOff)
+{
+    CreateWorldRoots();
+    ClearWorld();
+    CModelEntry* tile = shelltest::AddTileEntry(1.5f);
+    for (int i = 0; i < 4; ++i) {
+        CWorldObject* o =
+            shelltest::AddInstance(g_WorldRoot, tile, CVector(float(i % 2) * -1.5f, 0, float(i / 2) * -1.5f));
+        if (i % 2)
+            continue;
+        o->shadowTexture = new SShadowTexture;
+        o->shadowTexture->width = o->shadowTexture->height = 8;
+        o->shadowTexture->pixels.assign(64, 0x2108); // a quarter of full brightness
+    }
+    ASSERT_TRUE(SaveWorld((dir / "Varek.wld").string().c_str()));
+    ClearWorld();
+    fs::create_directories(dir / "config" / "varek");
+    std::ofstream(dir / "config" / "varek" / "user.reg")
+        << "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\TuvSoftware\\TheVarek! Demo\\Settings]\n"
+           "\"Shadowmaps\"=dword:00000001\n";
+
+    const std::string env = "VAREK_EXIT_AFTER_FRAMES=3 VAREK_FIXED_STEP=1 VAREK_SNAPSHOTS=2";
+    std::vector<std::vector<uint8_t>> shots;
+    std::vector<std::vector<std::string>> logs;
+    for (const char* args : {"-window -logging", "-window -logging -NOSHADOWS"}) {
+        ASSERT_EQ(Run(env, args), 0) << Output();
+        shots.push_back(ReadFileBytes(dir / "snapshot00002.bmp"));
+        logs.push_back(LogLines());
+        fs::remove(dir / "snapshot00002.bmp");
+    }
+    auto made = [](const std::vector<std::string>& log) {
+        return std::count_if(log.begin(), log.end(), [](const std::string& line) {
+            return line.rfind("Using texture-format '", 0) == 0 && line.size() > 22 &&
+                   line.compare(line.size() - 22, 22, "' for a shadow-texture") == 0;
+        });
+    };
+    EXPECT_EQ(made(logs[0]), 2);
+    EXPECT_EQ(made(logs[1]), 0);
+
+    // Pixels of the tiles (not the fog's clear colour) in the run without shadows.
+    int tilePixels = 0, darker = 0, unchanged = 0, brighter = 0;
+    int w = 0, h = 0;
+    uint32_t lit = 0, shadowed = 0;
+    ASSERT_TRUE(BmpPixel(shots[1], 0, 0, &w, &h, &lit));
+    for (int y = 0; y < h; y += 2)
+        for (int x = 0; x < w; x += 2) {
+            ASSERT_TRUE(BmpPixel(shots[1], x, y, &w, &h, &lit));
+            ASSERT_TRUE(BmpPixel(shots[0], x, y, &w, &h, &shadowed));
+            if (lit == 0x585850u)
+                continue;
+            ++tilePixels;
+            const int a = int((lit >> 8) & 0xFF), b = int((shadowed >> 8) & 0xFF);
+            if (b * 2 < a)
+                ++darker;
+            else if (b == a)
+                ++unchanged;
+            else if (b > a)
+                ++brighter;
+        }
+    EXPECT_GT(darker, tilePixels / 5);
+    EXPECT_GT(unchanged, tilePixels / 5);
+    EXPECT_EQ(brighter, 0);
+}
+
 TEST_F(ProgramRun, WithoutAWorldFileTheFailedLoadIsLoggedAndTheGameGoesOn)
 {
     ASSERT_EQ(Run("VAREK_EXIT_AFTER_FRAMES=3", "-window -logging"), 0) << Output();
