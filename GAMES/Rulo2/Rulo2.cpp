@@ -19,6 +19,7 @@
 #include "GAMES/Rulo2/interface/DialogTexts.h"
 #include "GAMES/Rulo2/navigation/GroundMap.h"
 #include "GAMES/Rulo2/render/GameResources.h"
+#include "GAMES/Rulo2/render/LoadingPictures.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
 #include "GAMES/Rulo2/render/Screenshot.h"
 #include "GAMES/Rulo2/render/UiSurfaces.h"
@@ -50,12 +51,7 @@ void DrawLoadingFrames()
             DrawRect2D(corners, nullptr, CVector4(0, 0, 0, 1), 0.0f);
             DX.device->EndScene();
         }
-        if (DX.primary && DX.backSurface) {
-            if (WindowedFlag)
-                DX.primary->Blt(nullptr, DX.backSurface, nullptr, DDBLT_WAIT, nullptr);
-            else
-                DX.primary->Flip(nullptr, DDFLIP_WAIT);
-        }
+        PresentLoadingFrame();
     }
 }
 
@@ -203,6 +199,7 @@ bool CGameApp::StartUp()
         std::fprintf(stderr, "%s\n", runError.c_str());
         return false;
     }
+    UseScriptedLoadingScreen();
 
     MainWindow = new CMainWindow();
     if (!MainWindow->CreateMainWindow()) {

@@ -227,7 +227,11 @@ TEST_F(ProgramRun, ABadScriptLineOrSwitchEndsTheStartBeforeAnyWindowOpens)
         {"# zoom in\n5 wheel 3\n6 fly away\n", "", "script.txt(3): unknown verb 'fly'"},
         {"5x wheel 3\n", "", "script.txt(1): '5x' is no frame number"},
         {"", "VAREK_SNAPSHOTS=4,x",
-         "VAREK_SNAPSHOTS: '4,x' is neither \"all\" nor a list of frame numbers such as 7,20"},
+         "VAREK_SNAPSHOTS: '4,x' is neither \"all\" nor a list of frame numbers such as 7,20 (L3: "
+         "loading-screen frame 3)"},
+        {"", "VAREK_SNAPSHOTS=L2,LL3",
+         "VAREK_SNAPSHOTS: 'L2,LL3' is neither \"all\" nor a list of frame numbers such as 7,20 (L3: "
+         "loading-screen frame 3)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);

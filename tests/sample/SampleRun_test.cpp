@@ -230,4 +230,55 @@ TEST_F(SampleRun, TheWheelOfAScriptZoomsTheGameCameraByItsSteps)
         << log;
 }
 
+// While the world loads the game shows the loading screen: with fixed steps every chunk takes 40 ms
+// of the loading screen's clock and it redraws every third chunk, so its frame N shows the load at
+// N x 120 ms. Past 1 s picture 594, between 3 and 4 s none, past 7 s picture 598, each centred
+// across the screen with its top at 20 percent of the height; the progress bar below. Then the street.
+TEST_F(SampleRun, ShowsTheLoadingScreenWhileTheWorldLoadsThenTheStreet)
+{
+    ASSERT_EQ(Start(14, "VAREK_SNAPSHOTS=L0,L10,L30,L60,13"), 0) << ReadText(dir / "output.txt");
+    std::vector<std::vector<uint8_t>> loading;
+    for (const char* name :
+         {"loading00000.bmp", "loading00010.bmp", "loading00030.bmp", "loading00060.bmp"}) {
+        loading.push_back(ReadBytes(dir / name));
+        int w = 0, h = 0;
+        uint32_t rgb = 0;
+        ASSERT_TRUE(BmpPixel(loading.back(), 0, 0, &w, &h, &rgb)) << name;
+        ASSERT_EQ(w, 640);
+        ASSERT_EQ(h, 480);
+    }
+    // The sample's loading pictures are 256 x 192: x 192..448, y 96..288 on a 640 x 480 screen.
+    const int x0 = 192, x1 = 448, y0 = 96, y1 = 288;
+    for (size_t i = 0; i < loading.size(); ++i) {
+        SCOPED_TRACE(i);
+        const bool picture = i == 1 || i == 3;
+        const SRegion inside = Mean(loading[i], x0 + 2, y0 + 2, x1 - 2, y1 - 2);
+        EXPECT_EQ(inside.distinct > 40, picture);
+        EXPECT_EQ(Mean(loading[i], 0, 0, 640, y0 - 2).distinct, 1) << "black above the picture";
+        EXPECT_EQ(Mean(loading[i], 0, y0, x0 - 2, y1).distinct, 1) << "black left of the picture";
+        EXPECT_EQ(Mean(loading[i], x1 + 2, y0, 640, y1).distinct, 1) << "black right of the picture";
+        EXPECT_GT(Mean(loading[i], x0, y1 + 20, x1, y1 + 44).distinct, 1) << "the progress bar";
+    }
+    EXPECT_NE(Mean(loading[1], x0, y0, x1, y1).r, Mean(loading[3], x0, y0, x1, y1).r)
+        << "two different pictures";
+
+    const std::vector<uint8_t> street = ReadBytes(dir / "snapshot00013.bmp");
+    const SRegion fog = Mean(street, 240, 0, 440, 100);
+    EXPECT_EQ(fog.distinct, 1);
+    EXPECT_NEAR(fog.r, 88, 2);
+    EXPECT_GT(Mean(street, 250, 250, 300, 450).distinct, 8) << "the textured road";
+
+    // The load's steps in their order.
+    const std::string log = ReadText(dir / "log.txt");
+    size_t at = 0;
+    for (const char* step : {"Reading Texture-Pages...", "Reading Model-List...", "Reading Object-List...",
+                             "Reading World-Tree...", "Resetting ids...", "Recreate anim-infos...",
+                             "Recreate task-lists...", "World loaded successfuly"}) {
+        const size_t found = log.find(step, at);
+        EXPECT_NE(found, std::string::npos) << "missing or out of order: " << step << "\n" << log;
+        if (found != std::string::npos)
+            at = found;
+    }
+}
+
 } // namespace

@@ -2,9 +2,13 @@
 
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/render/Screenshot.h"
+#include "GAMES/Rulo2/world/LoadingScreen.h"
 #include "LIBS/System/LogPrintf.h"
+#include "platform/files/WinPath.h"
+#include "platform/win/Window.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -23,6 +27,7 @@ bool ReadSnapshotFrames(const char* value, std::string& error)
 {
     ScriptedRun.snapshotAll = false;
     ScriptedRun.snapshotFrames.clear();
+    ScriptedRun.loadingSnapshotFrames.clear();
     if (!value || !*value)
         return true;
     if (std::strcmp(value, "all") == 0) {
@@ -31,17 +36,49 @@ bool ReadSnapshotFrames(const char* value, std::string& error)
     }
     const char* p = value;
     while (*p) {
+        const bool loading = *p == 'L';
+        if (loading)
+            ++p;
         char* end = nullptr;
         const long n = std::strtol(p, &end, 10);
-        if (end == p || n < 0 || n > INT32_MAX || *p == '-' || *p == '+' || (*end && *end != ',')) {
-            error = std::string("VAREK_SNAPSHOTS: '") + value +
-                    "' is neither \"all\" nor a list of frame numbers such as 7,20";
+        if (end == p || n < 0 || n > INT32_MAX || *p == '-' || *p == '+' || *p == ' ' ||
+            (*end && *end != ',')) {
+            error =
+                std::string("VAREK_SNAPSHOTS: '") + value +
+                "' is neither \"all\" nor a list of frame numbers such as 7,20 (L3: loading-screen frame 3)";
             return false;
         }
-        ScriptedRun.snapshotFrames.push_back(int32_t(n));
+        (loading ? ScriptedRun.loadingSnapshotFrames : ScriptedRun.snapshotFrames).push_back(int32_t(n));
         p = *end ? end + 1 : end;
     }
     return true;
+}
+
+uint32_t s_loadingTime = 0;
+void (*s_drawLoadingScreen)(int picture, int placement, float fraction) = nullptr;
+
+uint32_t FixedLoadingClock()
+{
+    return s_loadingTime;
+}
+
+void FixedLoadingStep()
+{
+    s_loadingTime += FakeRecordingStepMs;
+    platform::PumpOneMessage();
+}
+
+void DrawAndSaveLoadingScreen(int picture, int placement, float fraction)
+{
+    if (s_drawLoadingScreen)
+        s_drawLoadingScreen(picture, placement, fraction);
+    const int32_t frame = ScriptedRun.loadingFrame++;
+    const auto& frames = ScriptedRun.loadingSnapshotFrames;
+    if (ScriptedRun.snapshotAll || std::find(frames.begin(), frames.end(), frame) != frames.end()) {
+        char name[32];
+        std::snprintf(name, sizeof name, "c:\\loading%05d.bmp", int(frame));
+        WriteBmpFile(platform::ResolvePath(name).string().c_str());
+    }
 }
 
 // The game's own verbs: a picture of a frame, and the end of the run.
@@ -91,7 +128,7 @@ bool ReadScriptedRun(std::string& error)
 bool ScriptedRunActive()
 {
     return ScriptedRun.fixedStep || ScriptedRun.snapshotAll || !ScriptedRun.snapshotFrames.empty() ||
-           ScriptedRun.script.Size() > 0;
+           !ScriptedRun.loadingSnapshotFrames.empty() || ScriptedRun.script.Size() > 0;
 }
 
 bool ScriptedRunBeforeFrame()
@@ -119,6 +156,19 @@ void EndScriptedRun()
         return;
     LogPrintf("Scripted run ended after %d frames; fake recording was on in %d", int(ScriptedRun.frame),
               int(ScriptedRun.fakeRecordingFrames));
+}
+
+void UseScriptedLoadingScreen()
+{
+    if (ScriptedRun.fixedStep) {
+        g_LoadingScreenHooks.clock = [] { return int64_t(FixedLoadingClock()); };
+        g_LoadingScreenHooks.pumpMessage = FixedLoadingStep;
+    }
+    const bool saving = ScriptedRun.snapshotAll || !ScriptedRun.loadingSnapshotFrames.empty();
+    if (saving && g_LoadingScreenHooks.draw && g_LoadingScreenHooks.draw != DrawAndSaveLoadingScreen) {
+        s_drawLoadingScreen = g_LoadingScreenHooks.draw;
+        g_LoadingScreenHooks.draw = DrawAndSaveLoadingScreen;
+    }
 }
 
 uint32_t FixedStepTime()

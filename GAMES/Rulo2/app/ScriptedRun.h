@@ -2,7 +2,8 @@
 // Runs driven from outside, the way tests and demonstrations play the game:
 //   VAREK_FIXED_STEP=1         every frame takes 40 ms of frame time, whatever the real time
 //   VAREK_SNAPSHOTS=all|N,M,.. those frames are saved as "c:\snapshot%05d.bmp" with the
-//                              frame number
+//                              frame number; an entry LN names frame N of the loading
+//                              screen, saved as "c:\loading%05d.bmp" ("all" saves those too)
 //   VAREK_INPUT_SCRIPT=FILE    the script's input is queued before the frame it names
 // Frames count from 0. None of this touches the game's fake-recording flag, which
 // belongs to the plan recorder.
@@ -18,6 +19,8 @@ struct SScriptedRun
     bool fixedStep = false;
     bool snapshotAll = false;
     std::vector<int32_t> snapshotFrames;
+    std::vector<int32_t> loadingSnapshotFrames;
+    int32_t loadingFrame = 0; // the loading screen's next frame
     platform::InputScript script;
     int32_t frame = 0;        // the frame that runs next
     int32_t queuedFrame = -1; // the last frame whose input has been queued
@@ -42,6 +45,10 @@ bool ScriptedRunBeforeFrame();
 void ScriptedRunAfterFrame();
 // Logs how the run went (frames, fake recording never on).
 void EndScriptedRun();
+
+// In a fixed-step run every chunk a world load reads takes one 40 ms step of the loading screen's
+// clock, so its pictures come at the same chunk every time; chosen loading-screen frames are saved.
+void UseScriptedLoadingScreen();
 
 // Frame time of the fixed step: 40 ms more at each call.
 uint32_t FixedStepTime();

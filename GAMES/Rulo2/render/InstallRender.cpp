@@ -2,7 +2,9 @@
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/TexturePage.h"
+#include "GAMES/Rulo2/render/LoadingPictures.h"
 #include "GAMES/Rulo2/world/HouseFloors.h"
+#include "GAMES/Rulo2/world/LoadingScreen.h"
 
 namespace {
 
@@ -18,4 +20,7 @@ void InstallRender()
 {
     InstallTexturePageHooks();
     g_SphereVisibility = DeviceSphereVisibility;
+    g_LoadingScreenHooks.draw = DrawLoadingPictures;
+    g_LoadingScreenHooks.load = LoadLoadingPictures;
+    g_LoadingScreenHooks.release = ReleaseLoadingPictures;
 }

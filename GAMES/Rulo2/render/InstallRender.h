@@ -3,6 +3,6 @@
 
 // Fills the hooks the render engine serves: the world file's texture pages
 // through the texture-page code, the device's sphere test for the visibility
-// collection. Tools without a device leave it out, so that the world file's
+// collection, the loading screen's pictures. Tools without a device leave it out, so that the world file's
 // texture pages are kept as their bytes.
 void InstallRender();
