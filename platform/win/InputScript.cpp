@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -219,6 +220,19 @@ std::string WheelVerb(const ScriptArgs& a, ScriptStep& step)
     return {};
 }
 
+// A file let go over the window; relative to the folder the run started in.
+std::string DropVerb(const ScriptArgs& a, ScriptStep& step)
+{
+    if (a.text.empty())
+        return "drop FILE expected";
+    std::error_code ec;
+    const std::string path = std::filesystem::absolute(a.text, ec).string();
+    if (ec)
+        return "'" + a.text + "' is no usable file name";
+    step.run = [path] { QueueFileDrop(nullptr, {path}); };
+    return {};
+}
+
 std::map<std::string, ScriptVerb>& Verbs()
 {
     static std::map<std::string, ScriptVerb> verbs = [] {
@@ -231,6 +245,7 @@ std::map<std::string, ScriptVerb>& Verbs()
         v["CLICK"] = ButtonVerb(1, true);
         v["DBLCLICK"] = ButtonVerb(2, true);
         v["WHEEL"] = WheelVerb;
+        v["DROP"] = DropVerb;
         return v;
     }();
     return verbs;

@@ -8,6 +8,7 @@
 // program add to from their install functions; the input verbs are always there:
 //   key NAME|CODE down|up|press      char TEXT            move X Y
 //   down|up|click|dblclick left|right|middle X Y          wheel STEPS
+//   drop FILE                        the file let go over the window (relative to the start folder)
 
 #include <cstdint>
 #include <functional>

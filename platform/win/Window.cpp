@@ -1151,6 +1151,30 @@ bool QueueMouseWheel(HWND window, int notches)
     return PushInput(e);
 }
 
+bool QueueFileDrop(HWND window, const std::vector<std::string>& paths)
+{
+    HWND w = InputWindow(window);
+    if (!w || paths.empty())
+        return false;
+    SDL_Event e{};
+    e.type = SDL_DROPBEGIN;
+    e.drop.windowID = w->impl()->id;
+    if (!PushInput(e))
+        return false;
+    for (const std::string& path : paths) {
+        e.type = SDL_DROPFILE;
+        // The receiver frees the name, as it does the system's.
+        e.drop.file = SDL_strdup(path.c_str());
+        if (!PushInput(e)) {
+            SDL_free(e.drop.file);
+            return false;
+        }
+    }
+    e.type = SDL_DROPCOMPLETE;
+    e.drop.file = nullptr;
+    return PushInput(e);
+}
+
 Application::Application()
 {
     theApp = this;

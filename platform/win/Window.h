@@ -302,6 +302,9 @@ bool QueueMouseMove(HWND window, int x, int y);
 bool QueueMouseButton(HWND window, MouseButton button, bool down, int clicks, int x, int y);
 // Notches away from the user are positive (120 wheel units each).
 bool QueueMouseWheel(HWND window, int notches);
+// Files dragged from the file manager and let go over the window (WM_DROPFILES, in this order);
+// paths as the system gives them (UTF-8).
+bool QueueFileDrop(HWND window, const std::vector<std::string>& paths);
 
 // The application object with the message loop.
 class Application

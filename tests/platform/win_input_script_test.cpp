@@ -45,6 +45,7 @@ TEST(InputScript, BadLinesNameTheFileAndLine)
         {"3 click left 1 2 3\n", "s.txt(1): two numbers X Y expected"},
         {"3 click top 1 2\n", "s.txt(1): 'top': left, right or middle expected"},
         {"3 char\n", "s.txt(1): char needs a text"},
+        {"3 drop\n", "s.txt(1): drop FILE expected"},
         {"3 char a\xE4\xB8\xAD\n",
          "s.txt(1): 'a\xE4\xB8\xAD' has a character that Windows-1252 does not have"},
     };
@@ -159,7 +160,8 @@ TEST(InputScript, QueuedInputArrivesAsTheMessagesAndMouseStateOfRealInput)
                            "1 up right 300 200\n"
                            "1 dblclick middle 40 20\n"
                            "1 wheel 3\n"
-                           "1 key shift down\n";
+                           "1 key shift down\n"
+                           "2 drop models/Crate One.tmf\n";
     InputScript script;
     std::string error;
     ASSERT_TRUE(script.Load(file.string(), error)) << error;
@@ -231,6 +233,17 @@ TEST(InputScript, QueuedInputArrivesAsTheMessagesAndMouseStateOfRealInput)
     EXPECT_EQ(state.lY, -90);
     EXPECT_EQ(state.lZ, 360);
     EXPECT_EQ(state.rgbButtons[1], 0);
+
+    // A dropped file arrives as the window system's drop, its path taken from the folder the run
+    // started in.
+    window.got.clear();
+    window.DragAcceptFiles(true);
+    ASSERT_TRUE(script.RunBeforeFrame(2));
+    PumpMessages();
+    ASSERT_EQ(window.got.size(), 1u);
+    EXPECT_EQ(window.got[0].message, WM_DROPFILES);
+    EXPECT_EQ(window.got[0].files,
+              std::vector<std::string>{(std::filesystem::current_path() / "models/Crate One.tmf").string()});
     mouse.Release();
 }
 

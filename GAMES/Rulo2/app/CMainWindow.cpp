@@ -78,7 +78,9 @@ void SaveCurrentWorld()
     if (GetApp())
         GetApp()->BeginWaitCursor();
     std::string error;
-    bool saved = SaveWorld(CurrentWorldFile.c_str(), &error);
+    // A model imported since may have made its own folder current.
+    const std::string& path = CurrentWorldPath.empty() ? CurrentWorldFile : CurrentWorldPath;
+    bool saved = SaveWorld(path.c_str(), &error);
     if (GetApp())
         GetApp()->EndWaitCursor();
     if (!saved)

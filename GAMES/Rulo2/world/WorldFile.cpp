@@ -26,6 +26,7 @@
 #include "platform/win/Window.h"
 
 std::string CurrentWorldFile;
+std::string CurrentWorldPath;
 bool g_TextureLoadFailed = false;
 std::vector<uint8_t> g_KeptTexturePages;
 
@@ -332,6 +333,9 @@ static bool LoadWorldData(const uint8_t* data, size_t size, int mode, const char
         if (g_DiscardWorldHook && !g_DiscardWorldHook())
             return load.Fail(nullptr, "the current world was kept");
         CurrentWorldFile = name ? name : "";
+        std::error_code ec;
+        CurrentWorldPath =
+            folder && name ? std::filesystem::absolute(platform::ResolvePath(name), ec).string() : "";
     }
     SUpdateScope update;
     if (mode == LOADWORLD_UPDATE)

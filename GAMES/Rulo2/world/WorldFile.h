@@ -29,6 +29,9 @@ bool LoadWorldFromMemory(const uint8_t* data, size_t size, int mode, const char*
 
 // The path of the current world file (set by a load in mode 0).
 extern std::string CurrentWorldFile;
+// The same file as a full path: saves go back to it whatever folder a model import made current
+// since (empty for a world loaded from memory).
+extern std::string CurrentWorldPath;
 // Set by the texture code when a texture of the world could not be loaded; a
 // load clears it and, in the editor, says so at its end.
 extern bool g_TextureLoadFailed;
