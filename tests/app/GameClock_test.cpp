@@ -1,5 +1,7 @@
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/GameClock.h"
+#include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/app/InstallApp.h"
 #include "GAMES/Rulo2/app/ScriptedRun.h"
 #include "platform/time/Time.h"
 
@@ -236,6 +238,62 @@ TEST(GameClock, ResetReturnsToMidnightAtNormalSpeed)
     EXPECT_EQ(clock.prevGameClock, 0);
     EXPECT_EQ(clock.gameSpeed, 100);
     EXPECT_EQ(clock.dayCounter, 3);
+}
+
+// The program's frame loop holds the clock by the game state the screens set, and the raised
+// alarm stops the game speed.
+TEST(GameClock, TheProgramHoldsTheClockByTheScreensState)
+{
+    InstallSubsystems();
+    struct SCase
+    {
+        const char* what;
+        void (*set)();
+        bool held;
+    } cases[] = {
+        {"nothing open", [] {}, false},
+        {"a screen takes the mouse", [] { MenuActive = 1; }, true},
+        {"hold state 1", [] { HoldState = 1; }, false},
+        {"hold state 2", [] { HoldState = 2; }, true},
+        {"hold state 3", [] { HoldState = 3; }, true},
+        {"trade list", [] { TradeListOpen = 1; }, true},
+        {"item choice", [] { ItemChoiceOpen = 1; }, true},
+        {"planning overview",
+         [] {
+             GamePhase = PHASE_PLANNING;
+             InterfaceMode = 1;
+         },
+         true},
+        {"planning in-game screen",
+         [] {
+             GamePhase = PHASE_PLANNING;
+             InterfaceMode = 2;
+         },
+         false},
+    };
+    FrameHooks hooks = FrameClockHooks;
+    hooks.timeSource = Now;
+    hooks.gameFrame = [] {};
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.set();
+        GameClockState clock;
+        fakeNow = 100000;
+        FrameClockIdle(clock, hooks);
+        fakeNow += 40;
+        FrameClockIdle(clock, hooks);
+        EXPECT_EQ(clock.gameClock, c.held ? 0 : 40);
+        MenuActive = 0;
+        HoldState = 0;
+        TradeListOpen = ItemChoiceOpen = 0;
+        GamePhase = PHASE_REALTIME;
+        InterfaceMode = 1;
+    }
+    GameClockState clock;
+    AlarmRaised = 1;
+    FrameClockIdle(clock, hooks);
+    AlarmRaised = 0;
+    EXPECT_EQ(clock.gameSpeed, 0);
 }
 
 } // namespace

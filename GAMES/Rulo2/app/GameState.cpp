@@ -12,10 +12,18 @@ SDragRect MenuDragRect;
 int32_t ViewFreeze = 0;
 int32_t InsetViewState = 0;
 int32_t HoldState = 0;
+uint8_t TradeListOpen = 0;
+uint8_t ItemChoiceOpen = 0;
 int32_t GameStepFrame = 0;
 uint8_t AlarmRaised = 0;
 uint8_t AlarmOverride = 0;
 InputState Input;
+
+bool GameClockHeld()
+{
+    return MenuActive == 1 || HoldState == 2 || HoldState == 3 || TradeListOpen != 0 || ItemChoiceOpen != 0 ||
+           (GamePhase == PHASE_PLANNING && InterfaceMode == 1);
+}
 
 void ApplyDeferredButtonReleases(InputState& input, int32_t frame)
 {

@@ -49,6 +49,13 @@ extern int32_t ViewFreeze;
 extern int32_t InsetViewState;
 // Press-and-hold on an object: 0..3.
 extern int32_t HoldState;
+// The in-game trade list and item choice screens are open.
+extern uint8_t TradeListOpen;
+extern uint8_t ItemChoiceOpen;
+// The frame loop's game clock stands still this frame: a screen takes the mouse, the step holds
+// an object (hold state 2 or 3), the trade list or the item choice is open, or the planning
+// overview is shown.
+bool GameClockHeld();
 
 // The game step's own frame counter (increased at the start of every step).
 extern int32_t GameStepFrame;

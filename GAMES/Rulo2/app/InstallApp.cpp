@@ -203,6 +203,8 @@ void InstallSubsystems()
 void InstallApp()
 {
     FrameClockHooks.gameFrame = RunGameFrame;
+    FrameClockHooks.clockHeld = GameClockHeld;
+    FrameClockHooks.alarmActive = [] { return AlarmRaised != 0; };
     FrameClockHooks.saveSnapshot = [] { SaveSnapshot(); };
     FrameClockHooks.destroyMainWindow = [] {
         if (MainWindow && MainWindow->IsWindow())
