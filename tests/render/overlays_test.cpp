@@ -5,6 +5,7 @@
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/OffscreenView.h"
 #include "GAMES/Rulo2/render/Overlays.h"
 #include "GAMES/Rulo2/render/UiSurfaces.h"
@@ -138,6 +139,7 @@ TEST_F(OnBackSurface, PreviewCyclesThroughItsObjectsEveryTwoSeconds)
     PreviewSurface->GetSurfaceDesc(&d);
     EXPECT_EQ(d.dwWidth, 320u / 3);
     EXPECT_EQ(Preview.target, &a);
+    EXPECT_EQ(GameCamera.thumbnailObject, &a) << "the camera frames the previewed object";
     const struct
     {
         int32_t now;
@@ -146,7 +148,9 @@ TEST_F(OnBackSurface, PreviewCyclesThroughItsObjectsEveryTwoSeconds)
     for (const auto& s : steps) {
         UpdatePreviewCycle(&source, s.now);
         EXPECT_EQ(Preview.target, s.shown) << s.now;
+        EXPECT_EQ(GameCamera.thumbnailObject, s.shown) << s.now;
     }
+    GameCamera.SetThumbnailObject(nullptr);
     SetPreviewTarget(&c, 10000);
     EXPECT_EQ(Preview.target, &c);
     EXPECT_EQ(Preview.list.size(), 1u);

@@ -4,6 +4,7 @@
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/DeviceHelpers.h"
 
 IDirectDrawSurface7* UiSlots[2] = {};
@@ -15,7 +16,6 @@ SPreviewState Preview;
 int32_t PreviewDelay = 300;
 bool (*PreviewAllowed)() = nullptr;
 void (*CollectPreviewObjects)(CWorldObject* source, std::vector<CWorldObject*>& out) = nullptr;
-void (*PreviewFocus)(CWorldObject* object) = nullptr;
 
 namespace {
 
@@ -47,8 +47,8 @@ bool EnsurePreviewSurface()
 void Show(CWorldObject* object)
 {
     Preview.target = object;
-    if (PreviewFocus)
-        PreviewFocus(object);
+    // The game camera frames the object for the preview picture and then restores its view.
+    GameCamera.SetThumbnailObject(object);
 }
 
 } // namespace

@@ -32,8 +32,6 @@ extern int32_t PreviewDelay;
 extern bool (*PreviewAllowed)();
 // Fills the objects a source previews (the behaviour data's attached groups).
 extern void (*CollectPreviewObjects)(CWorldObject* source, std::vector<CWorldObject*>& out);
-// The camera focus moves to the previewed object.
-extern void (*PreviewFocus)(CWorldObject* object);
 
 void GetUiSurface(int32_t slot);
 void ReleaseUiSurface(int32_t slot);
