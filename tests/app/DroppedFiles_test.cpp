@@ -35,14 +35,9 @@ std::string ReadText(const fs::path& p)
 
 TEST(DroppedFiles, AModelFileJoinsTheSavedModelListAndAPictureBecomesATexture)
 {
-    const fs::path cwd = fs::current_path();
-    const fs::path dir = fs::temp_directory_path() / ("varek_shell_drop_" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir / "data");
+    fs::path cwd;
+    const fs::path dir = shelltest::EnterRunFolder("varek_shell_drop", &cwd);
     fs::create_directories(dir / "drops");
-    std::ofstream(dir / "data" / "dialogs_eng_demo.txt") << "RULO2 = Varek Test\n";
-    ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-    fs::current_path(dir);
 
     InstallSubsystems();
     CreateWorldRoots();

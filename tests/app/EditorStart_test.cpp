@@ -37,13 +37,8 @@ std::vector<std::string> ReadLines(const fs::path& file)
 
 TEST(EditorStart, LoadsTheNamedWorldRunsFramesAndShutsDownInOrder)
 {
-    const fs::path cwd = fs::current_path();
-    const fs::path dir = fs::temp_directory_path() / ("varek_shell_editor_" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir / "data");
-    std::ofstream(dir / "data" / "dialogs_eng_demo.txt") << "RULO2 = Varek Test\n";
-    ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-    fs::current_path(dir);
+    fs::path cwd;
+    const fs::path dir = shelltest::EnterRunFolder("varek_shell_editor", &cwd);
 
     InstallSubsystems();
     CreateWorldRoots();

@@ -10,6 +10,12 @@
 #include "GAMES/Rulo2/world/ChunkFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
 namespace shelltest {
 
 // A flat square of one material, seen from both sides, as the model file holds it.
@@ -61,6 +67,22 @@ inline CWorldObject* AddInstance(CNode* parent, CModelEntry* entry, const CVecto
     o->position = position;
     parent->AddChild(o);
     return o;
+}
+
+// A fresh folder for a run of the program in process, named after `name` and the process: it
+// holds the dialog texts the start-up reads and the settings, and becomes the current folder.
+// `previous` gets the folder that was current.
+inline std::filesystem::path EnterRunFolder(const std::string& name, std::filesystem::path* previous)
+{
+    namespace fs = std::filesystem;
+    *previous = fs::current_path();
+    const fs::path dir = fs::temp_directory_path() / (name + "_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "data");
+    std::ofstream(dir / "data" / "dialogs_eng_demo.txt") << "RULO2 = Varek Test\n";
+    ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    fs::current_path(dir);
+    return dir;
 }
 
 } // namespace shelltest
