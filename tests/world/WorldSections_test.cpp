@@ -265,7 +265,7 @@ TEST_F(WorldSectionsTest, EditorCheckRepairsAndRemovesConnections)
     a->AddConnection(b, true);  // b lacks the way back
     a->AddConnection(a, false); // to itself
     a->AddConnection(&outside, false);
-    CWorldObject::CheckConnections(g_WorldRoot);
+    CWorldObject::RepairConnections(g_WorldRoot);
     ASSERT_EQ(1u, a->connections.size());
     EXPECT_EQ(b, a->connections[0].target);
     ASSERT_EQ(1u, b->connections.size());

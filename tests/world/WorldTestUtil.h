@@ -108,8 +108,8 @@ inline SSampleWorld BuildSampleWorld()
     g_ObjectsTree->AddChild(new CNode("Safes"));
 
     s.wall = AddEntry("Wall", buildings, 2.0f);
-    s.wall->flagA = true;
-    s.wall->flagC = true;
+    s.wall->influencesCamera = true;
+    s.wall->antiGround = true;
     s.wall->animIndex = 3;
     s.wall->camera = new SModelCamera{{1, 2, 3}, {4, 5, 6}, 7, 8, 9, 10};
     s.wall->points.push_back({{1, 2, 3, 4}});

@@ -288,9 +288,9 @@ TEST_F(WorldVersionsTest, OldModelEntriesWithCopiesAndOptionalFields)
     EXPECT_EQ(2, entries[3]->copyNumber);
     EXPECT_NE(entries[1]->model, entries[2]->model);
     CModelEntry* cam = entries[7];
-    EXPECT_TRUE(cam->flagA);
-    EXPECT_FALSE(cam->flagB);
-    EXPECT_FALSE(cam->flagC);
+    EXPECT_TRUE(cam->influencesCamera);
+    EXPECT_FALSE(cam->noCameraCheck);
+    EXPECT_FALSE(cam->antiGround);
     EXPECT_EQ(-1, cam->animIndex);
     ASSERT_NE(nullptr, cam->camera);
     EXPECT_EQ(7u, cam->camera->word7);

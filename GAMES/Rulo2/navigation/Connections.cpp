@@ -5,6 +5,7 @@
 
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/navigation/Navigation.h"
+#include "GAMES/Rulo2/navigation/PathFinder.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "LIBS/System/LogPrintf.h"
 
@@ -28,6 +29,9 @@ void CWorldObject::AddConnection(CWorldObject* target, bool flag)
 {
     if (!target)
         return;
+    for (const SConnection& existing : connections)
+        if (existing.target == target)
+            return;
     SConnection c;
     c.target = target;
     c.flag = flag ? 1 : 0;
@@ -38,13 +42,12 @@ void CWorldObject::AddConnection(CWorldObject* target, bool flag)
 
 void CWorldObject::RemoveConnection(CWorldObject* other)
 {
-    for (size_t i = 0; i < connections.size();) {
+    for (size_t i = 0; i < connections.size(); ++i) {
         if (connections[i].target == other) {
             if (other)
                 Unregister(other, this);
             connections.erase(connections.begin() + long(i));
-        } else {
-            ++i;
+            return;
         }
     }
 }
@@ -72,7 +75,9 @@ static int ResolveNode(CWorldObject* node, void* argument)
             c.target->incoming.push_back(node);
         }
     }
-    node->RemoveConnection(nullptr);
+    while (std::any_of(node->connections.begin(), node->connections.end(),
+                       [](const SConnection& c) { return !c.target; }))
+        node->RemoveConnection(nullptr);
     return NODE_WALK_CONTINUE;
 }
 
@@ -132,12 +137,61 @@ static int CheckNode(CWorldObject* node, void* argument)
     return NODE_WALK_CONTINUE;
 }
 
-void CWorldObject::CheckConnections(CWorldObject* root)
+void CWorldObject::RepairConnections(CWorldObject* root)
 {
     if (!root)
         return;
     SCheck s{root};
     root->ForEach(CheckNode, &s);
+}
+
+static int UpdateDistances(CWorldObject* node, void*)
+{
+    for (SConnection& c : node->connections)
+        if (c.target)
+            c.distance = Distance(node, c.target);
+    return NODE_WALK_CONTINUE;
+}
+
+void CWorldObject::UpdateConnectionDistances(CWorldObject* first)
+{
+    if (first)
+        first->ForEach(UpdateDistances, nullptr);
+}
+
+static int CheckWalkable(CWorldObject* node, void*)
+{
+    for (size_t i = 0; i < node->connections.size();) {
+        CWorldObject* target = node->connections[i].target;
+        bool walkable = true;
+        if (target) {
+            PATHFINDER probe;
+            probe.SetStartNode(node, node->position);
+            probe.SetEndNode(target, target->position);
+            walkable = probe.Replan();
+        }
+        if (walkable) {
+            ++i;
+            continue;
+        }
+        target->RemoveConnection(node);
+        node->RemoveConnection(target);
+        LogPrintf("Invalid path connection found (removed)");
+        i = 0;
+    }
+    return NODE_WALK_CONTINUE;
+}
+
+void CWorldObject::CheckConnections(CWorldObject* root)
+{
+    if (!root)
+        return;
+    LogPrintf("Checking for crossed-over paths...");
+    root->FreeGroundMaps();
+    root->ForEach(CheckWalkable, nullptr);
+    root->FreeGroundMaps();
+    LogPrintf("Checking for invalid connections...");
+    RepairConnections(root);
 }
 
 static bool StartsWith(const char* text, const char* prefix)

@@ -388,7 +388,7 @@ float CGameCamera::FindObstacles(const CVector& eyePoint, const CVector& lookAtP
     auto test = [&](CWorldObject* object) {
         if (object->objectKind != CWorldObject::KIND_MODEL || !object->ModelEntry())
             return;
-        if (!(object->boundsAMin.x <= object->boundsAMax.x) || object->ModelEntry()->flagB)
+        if (!(object->boundsAMin.x <= object->boundsAMax.x) || object->ModelEntry()->noCameraCheck)
             return;
         if (std::find(ignore_.begin(), ignore_.end(), object) != ignore_.end())
             return;
@@ -456,7 +456,7 @@ bool CGameCamera::FindWallPoint(const CVector& point, CVector* wall)
             continue;
         const CModelEntry* entry = w->ModelEntry();
         const char* name = entry->GetName();
-        if (!entry->flagA && !(name && std::strncmp(name, "W_", 2) == 0))
+        if (!entry->influencesCamera && !(name && std::strncmp(name, "W_", 2) == 0))
             continue;
         if (filter) {
             const CNode* gp = w->parent ? w->parent->parent : nullptr;

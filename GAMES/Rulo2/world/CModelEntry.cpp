@@ -27,7 +27,7 @@ CModelEntry::~CModelEntry()
 bool CModelEntry::WriteChunk(CChunkWriter& w)
 {
     bool ok = BeginNodeChunk(w, *this, kModlVersion, ChunkId("MODL"));
-    ok = ok && w.WriteBool(flagA) && w.WriteBool(flagB) && w.WriteBool(flagC);
+    ok = ok && w.WriteBool(influencesCamera) && w.WriteBool(noCameraCheck) && w.WriteBool(antiGround);
     ok = ok && w.WriteI32(animIndex) && w.WriteI32(linkIndex);
     if (camera) {
         const SModelCamera& c = *camera;
@@ -82,11 +82,11 @@ bool CModelEntry::ReadChunk(CChunkReader& r, std::vector<CModelEntry*>* copies, 
     index = r.ReadU32();
     SetName(r.ReadPaddedString());
     if (v >= 5) {
-        flagA = r.ReadBool();
-        flagB = r.ReadBool();
+        influencesCamera = r.ReadBool();
+        noCameraCheck = r.ReadBool();
     }
     if (v >= 7)
-        flagC = r.ReadBool();
+        antiGround = r.ReadBool();
     if (v >= 9) {
         animIndex = r.ReadI32();
         linkIndex = r.ReadI32();

@@ -47,7 +47,7 @@ public:
 
     CRootNode* model = nullptr;
     CNode* group = nullptr;
-    bool flagA = false, flagB = false, flagC = false;
+    bool influencesCamera = false, noCameraCheck = false, antiGround = false;
     SModelCamera* camera = nullptr;
     int32_t copyNumber = 0;
     uint32_t word1 = 0;

@@ -101,7 +101,27 @@ public:
                                    const std::vector<CWorldObject*>& table);
     void RemoveConnection(CWorldObject* other);
     void AddConnection(CWorldObject* target, bool flag);
+    // Makes every connection two-way and drops those leaving the tree.
+    static void RepairConnections(CWorldObject* root);
+    // Removes the connections that the path finder cannot walk.
     static void CheckConnections(CWorldObject* root);
+    static void UpdateConnectionDistances(CWorldObject* first);
+
+    // Ground nodes (navigation implements these).
+    static void CalculateBoundingBoxes(CWorldObject* first);
+    static void CalculateAntiGroundConnections();
+    bool CreateGroundMap();
+
+    // Attack points in world coordinates (navigation implements these).
+    bool FindAttackPointOnPath(CVector* point, CWorldObject* const* nodes, int32_t count);
+    bool FindNearestAttackPoint(const CVector& position, CVector* groundPoint, CWorldObject** groundNode,
+                                CWorldObject* required);
+    bool FindFarthestAttackPoint(const CVector& position, CVector* groundPoint, CWorldObject** groundNode,
+                                 CWorldObject* required);
+    bool FindAttackPointCell(float height, int32_t* cellX, int32_t* cellZ, int32_t minX, int32_t minZ);
+    bool IsCharacterAtAttackPoint(CWorldObject* character);
+    bool AreAttackPointsOverGround(CWorldObject* node);
+    bool AreAttackPointsOverGrounds(CWorldObject* a, CWorldObject* b);
 
     // Gives object logic and object ids to the placed objects of the subtree.
     void ResolveObjectIds();
@@ -131,6 +151,9 @@ public:
     float factor = 1.0f;
     std::vector<CVector> points, points2;
     std::vector<SConnection> connections;
+    // Obstacles and stairs standing on a ground node, and its doors.
+    std::vector<CWorldObject*> antiGround;
+    std::vector<CWorldObject*> doorList;
     // Nodes whose connections point here, so that none is left pointing at a
     // destroyed node (connections need not be mutual).
     std::vector<CWorldObject*> incoming;

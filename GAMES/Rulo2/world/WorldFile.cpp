@@ -300,7 +300,7 @@ static void Finish()
         LogPrintf("Updating world locators...");
         UpdateSnapPointsTree(g_WorldRoot, false);
         LogPrintf("Checking for invalid connections...");
-        CWorldObject::CheckConnections(g_WorldRoot);
+        CWorldObject::RepairConnections(g_WorldRoot);
     }
     CStreetNet::Build(g_WorldRoot);
     LogPrintf("World loaded successfuly");

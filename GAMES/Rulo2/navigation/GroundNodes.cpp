@@ -1,0 +1,238 @@
+// Ground nodes: which world objects the path finder walks on, the world boxes
+// of all objects, the obstacles and doors standing on each ground node, and
+// the ground map of a node.
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <vector>
+
+#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/navigation/Navigation.h"
+#include "GAMES/Rulo2/world/CModelEntry.h"
+#include "GAMES/Rulo2/world/CObjectNode.h"
+#include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/HouseFloors.h"
+#include "GAMES/Rulo2/world/MeshShape.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "GAMES/Rulo2/world/WorldRays.h"
+#include "LIBS/System/CBox.h"
+
+static CModelEntry* FirstStateEntry(const CWorldObject* o)
+{
+    CObjectNode* def = o->Definition();
+    return def && def->firstState ? def->firstState->modelEntry : nullptr;
+}
+
+static bool HasGround(const CModelEntry* entry)
+{
+    return entry && entry->model && entry->model->hasShape;
+}
+
+NodeClass ClassifyNode(const CWorldObject* o)
+{
+    if (!o)
+        return NODE_NONE;
+    if (o->objectKind == CWorldObject::KIND_MODEL) {
+        const CModelEntry* entry = o->ModelEntry();
+        if (!HasGround(entry))
+            return NODE_NONE;
+        if (entry->antiGround)
+            return NODE_OBSTACLE;
+        return NameStartsWith(entry->GetName(), "Treppe") ? NODE_STAIRS : NODE_GROUND;
+    }
+    if (o->objectKind == CWorldObject::KIND_OBJECT) {
+        if (o->objectLogic && o->objectLogic->kind.kindId == 7)
+            return NODE_DOOR;
+        const CModelEntry* entry = FirstStateEntry(o);
+        if (HasGround(entry) && entry->antiGround)
+            return NODE_OBSTACLE;
+    }
+    return NODE_NONE;
+}
+
+CWorldObject* FloorNodeOf(const CWorldObject* o)
+{
+    for (CNode* p = o ? o->parent : nullptr; p; p = p->parent)
+        if (NameStartsWith(p->GetName(), "Stockwerk"))
+            return static_cast<CWorldObject*>(p);
+    return nullptr;
+}
+
+static int BoxesOf(CWorldObject* o, void*)
+{
+    if ((o->objectKind != CWorldObject::KIND_MODEL && o->objectKind != CWorldObject::KIND_OBJECT) ||
+        !o->reference)
+        return NODE_WALK_CONTINUE;
+    CRootNode* root = o->GetShapeRoot();
+    if (!root)
+        return NODE_WALK_CONTINUE;
+    CVector corners[8];
+    for (int i = 0; i < 8; ++i)
+        corners[i] = CVector(i & 1 ? root->boundsMax.x : root->boundsMin.x,
+                             i & 2 ? root->boundsMax.y : root->boundsMin.y,
+                             i & 4 ? root->boundsMax.z : root->boundsMin.z);
+    const CMatrix m = ObjectMatrix(o);
+    CBox shape;
+    BBoxReset(shape);
+    for (CVector& c : corners) {
+        c.transform(m);
+        shape.extend(c);
+    }
+    o->boundsAMin = shape.min;
+    o->boundsAMax = shape.max;
+    CVector size = shape.max - shape.min;
+    const CModelEntry* entry = o->ModelEntry();
+    if (o->objectKind == CWorldObject::KIND_MODEL && HasGround(entry) && !entry->antiGround)
+        size.y = std::max(size.y, 0.15f);
+    else
+        size.y *= 0.66f;
+    CBox test;
+    test.min = shape.min;
+    test.max = shape.min + size;
+    test.scaleAboutCenter(1.05f);
+    o->boundsBMin = test.min;
+    o->boundsBMax = test.max;
+    return NODE_WALK_CONTINUE;
+}
+
+void CWorldObject::CalculateBoundingBoxes(CWorldObject* first)
+{
+    if (first)
+        first->ForEach(BoxesOf, nullptr);
+}
+
+static CBox TestBox(const CWorldObject* o)
+{
+    CBox b;
+    b.min = o->boundsBMin;
+    b.max = o->boundsBMax;
+    return b;
+}
+
+namespace {
+struct SCell
+{
+    std::vector<CWorldObject*> grounds, obstacles, doors;
+};
+struct SGrid
+{
+    int32_t n = 0;
+    float originX = 0, originZ = 0;
+    std::vector<SCell> cells;
+    SCell* At(int32_t row, int32_t column)
+    {
+        if (row < 0 || column < 0 || row >= 2 * n || column >= 2 * n)
+            return nullptr;
+        return &cells[size_t(row) * size_t(2 * n) + size_t(column)];
+    }
+};
+} // namespace
+
+static int Enter(CWorldObject* o, void* argument)
+{
+    auto& grid = *static_cast<SGrid*>(argument);
+    o->antiGround.clear();
+    o->antiGround.shrink_to_fit();
+    o->doorList.clear();
+    o->doorList.shrink_to_fit();
+    const NodeClass c = ClassifyNode(o);
+    if (c == NODE_NONE)
+        return NODE_WALK_CONTINUE;
+    const int32_t row = int32_t(std::trunc(o->position.z - grid.originZ)) + grid.n;
+    const int32_t column = int32_t(std::trunc(o->position.x - grid.originX)) + grid.n;
+    SCell* cell = grid.At(row, column);
+    if (!cell)
+        return NODE_WALK_CONTINUE;
+    if (c == NODE_GROUND)
+        cell->grounds.push_back(o);
+    else if (c == NODE_DOOR)
+        cell->doors.push_back(o);
+    else
+        cell->obstacles.push_back(o);
+    return NODE_WALK_CONTINUE;
+}
+
+void CWorldObject::CalculateAntiGroundConnections()
+{
+    CWorldObject* root = g_WorldRoot;
+    if (!root)
+        return;
+    // One-unit cells over the world's bounds, so that every object has a cell
+    // and no ground node lies on the grid's border.
+    SGrid grid;
+    float half = 2.0f + std::trunc(root->angle);
+    if (!g_WorldBounds.isEmpty()) {
+        const float reach = std::max({std::fabs(g_WorldBounds.min.x - root->position.x),
+                                      std::fabs(g_WorldBounds.max.x - root->position.x),
+                                      std::fabs(g_WorldBounds.min.z - root->position.z),
+                                      std::fabs(g_WorldBounds.max.z - root->position.z)});
+        half = std::max(half, 2.0f + std::ceil(std::min(reach, 100000.0f)));
+    }
+    grid.n = int32_t(std::min(half, 4096.0f));
+    grid.originX = root->position.x;
+    grid.originZ = root->position.z;
+    grid.cells.resize(size_t(2 * grid.n) * size_t(2 * grid.n));
+    root->ForEach(Enter, &grid);
+
+    for (int32_t column = 2 * grid.n - 2; column >= 1; --column)
+        for (int32_t row = 2 * grid.n - 2; row >= 1; --row) {
+            SCell* cell = grid.At(row, column);
+            for (CWorldObject* g : cell->grounds) {
+                const CBox gb = TestBox(g);
+                const CWorldObject* floor = FloorNodeOf(g);
+                auto sameFloor = [&](const CWorldObject* o) { return !floor || o->IsDescendantOf(floor); };
+                for (int32_t dr = -1; dr <= 1; ++dr)
+                    for (int32_t dc = -1; dc <= 1; ++dc) {
+                        SCell* near = grid.At(row + dr, column + dc);
+                        for (CWorldObject* o : near->obstacles) {
+                            const float amount = gb.overlapAmount(TestBox(o));
+                            const float threshold = NameStartsWith(o->GetRefName(), "Treppe") ? 0.2f : 0.0f;
+                            if (amount != 0.0f && amount > threshold && sameFloor(o))
+                                g->antiGround.push_back(o);
+                        }
+                        for (CWorldObject* d : near->doors)
+                            if (gb.overlap(TestBox(d)) && sameFloor(d))
+                                g->doorList.push_back(d);
+                    }
+            }
+        }
+}
+
+static CMatrix ScaledMatrix(const CWorldObject* o)
+{
+    CMatrix m = ObjectMatrix(o);
+    if (o->scale != 1.0f)
+        for (int i : {0, 1, 2, 4, 5, 6, 8, 9, 10})
+            m[i] *= o->scale;
+    return m;
+}
+
+bool CWorldObject::CreateGroundMap()
+{
+    // Stairs are walked like ground: a route up a staircase joins its map.
+    const NodeClass c = ClassifyNode(this);
+    if (c != NODE_GROUND && c != NODE_STAIRS)
+        return false;
+    CRootNode* root = GetShapeRoot();
+    const CMatrix m = ObjectMatrix(this);
+    int32_t rect[4] = {1000000, 1000000, -1000000, -1000000};
+    GetShapeCellBounds(root->FirstModelChild(), m, rect);
+    FreeGroundMap(groundMap);
+    groundMap = nullptr;
+    GroundMap* map = GroundMap::Create(rect);
+    if (!map)
+        return false;
+    RasterizeShapeOpen(root->FirstModelChild(), m, *map);
+    for (CWorldObject* o : antiGround) {
+        CRootNode* shape = o->GetShapeRoot();
+        if (!shape)
+            continue;
+        if (NameStartsWith(o->GetRefName(), "Treppe"))
+            RasterizeShapeT(shape->FirstModelChild(), ScaledMatrix(o), *map);
+        else
+            RasterizeShapeObstacle(shape->FirstModelChild(), ScaledMatrix(o), *map);
+    }
+    groundMap = map;
+    return true;
+}
