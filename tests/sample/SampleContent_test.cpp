@@ -465,8 +465,9 @@ TEST_F(SampleContent, BadCommandLinesAreRefusedWithAReason)
         std::string message;
     };
     const Case cases[] = {
-        {"", "usage: make-sample-data OUTDIR"},
-        {"a b", "usage: make-sample-data OUTDIR"},
+        {"", "usage: make-sample-data [--variant sample|large] OUTDIR"},
+        {"a b", "usage: make-sample-data [--variant sample|large] OUTDIR"},
+        {"--variant huge x", "usage: make-sample-data [--variant sample|large] OUTDIR"},
         {Quote(file), file.string() + ": cannot create the folder"},
     };
     for (const Case& c : cases) {

@@ -11,61 +11,6 @@ namespace {
 
 using namespace sampletest;
 
-// A 24-bit bottom-up BMP's pixel (x, y from the top) as 0xRRGGBB.
-bool BmpPixel(const std::vector<uint8_t>& b, int x, int y, int* width, int* height, uint32_t* rgb)
-{
-    if (b.size() < 54 || b[0] != 'B' || b[1] != 'M' || b[28] != 24)
-        return false;
-    auto u32 = [&](size_t at) {
-        return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
-               uint32_t(b[at + 3]) << 24;
-    };
-    *width = int(u32(18));
-    *height = int(u32(22));
-    if (x < 0 || y < 0 || x >= *width || y >= *height)
-        return false;
-    const size_t row = (size_t(*width) * 3 + 3) & ~size_t(3);
-    const size_t at = u32(10) + row * size_t(*height - 1 - y) + size_t(x) * 3;
-    if (at + 3 > b.size())
-        return false;
-    *rgb = uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 1]) << 8 | b[at];
-    return true;
-}
-
-struct SRegion
-{
-    double r = 0, g = 0, b = 0;
-    int pixels = 0;
-    int distinct = 0; // different colours among the samples
-};
-
-// Mean colour of a rectangle of the picture, sampled every other pixel.
-SRegion Mean(const std::vector<uint8_t>& bmp, int x0, int y0, int x1, int y1)
-{
-    SRegion s;
-    std::vector<uint32_t> seen;
-    for (int y = y0; y < y1; y += 2)
-        for (int x = x0; x < x1; x += 2) {
-            int w = 0, h = 0;
-            uint32_t rgb = 0;
-            if (!BmpPixel(bmp, x, y, &w, &h, &rgb))
-                continue;
-            s.r += (rgb >> 16) & 0xFF;
-            s.g += (rgb >> 8) & 0xFF;
-            s.b += rgb & 0xFF;
-            ++s.pixels;
-            if (seen.size() < 64 && std::find(seen.begin(), seen.end(), rgb) == seen.end())
-                seen.push_back(rgb);
-        }
-    if (s.pixels) {
-        s.r /= s.pixels;
-        s.g /= s.pixels;
-        s.b /= s.pixels;
-    }
-    s.distinct = int(seen.size());
-    return s;
-}
-
 class SampleRun : public ::testing::Test
 {
 protected:

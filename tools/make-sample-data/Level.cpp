@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -66,8 +67,14 @@ public:
     explicit CLevel(SContext& c) : c_(c) {}
 
     bool Build();
+    // A town of ten street blocks: two parallel streets of five blocks each,
+    // their houses, lamps and trees varied by the seed.
+    bool BuildTown(uint32_t seed);
 
 private:
+    // Up to +-amount, or 0 for the sample itself, which never varies.
+    float Jitter(float amount) { return rnd_ ? (rnd_->Unit() * 2 - 1) * amount : 0.0f; }
+
     SLook Look(const char* texture, float tile, float shade = 1.0f) const
     {
         SLook l;
@@ -123,6 +130,9 @@ private:
     std::map<std::string, SDefinition> defs_;
     CWorldObject* street_ = nullptr;
     CWorldObject* pavements_[2] = {};
+    // Where the street block being built lies.
+    CVector offset_{0, 0, 0};
+    CRandom* rnd_ = nullptr;
 };
 
 SModel CLevel::AddModel(const char* name, const CMeshBuilder& b, CNode* folder)
@@ -606,11 +616,11 @@ void CLevel::MakeHero()
 void CLevel::BuildStreet()
 {
     street_ = Group(g_WorldRoot, "Strasse");
-    CWorldObject* road = Place(street_, "Fahrbahn", models_["Fahrbahn"], CVector(0, 0, 0));
-    Place(street_, "Mittellinie", models_["Mittellinie"], CVector(0, 0, 0));
-    pavements_[0] = Place(street_, "Gehweg_West", models_["Gehweg_West"], CVector(0, 0, 0));
-    pavements_[1] = Place(street_, "Gehweg_Ost", models_["Gehweg_Ost"], CVector(0, 0, 0));
-    Place(street_, "Wiese", models_["Wiese"], CVector(0, 0, 0));
+    CWorldObject* road = Place(street_, "Fahrbahn", models_["Fahrbahn"], offset_);
+    Place(street_, "Mittellinie", models_["Mittellinie"], offset_);
+    pavements_[0] = Place(street_, "Gehweg_West", models_["Gehweg_West"], offset_);
+    pavements_[1] = Place(street_, "Gehweg_Ost", models_["Gehweg_Ost"], offset_);
+    Place(street_, "Wiese", models_["Wiese"], offset_);
     for (CWorldObject* pavement : pavements_) {
         road->AddConnection(pavement, false);
         pavement->AddConnection(road, false);
@@ -619,13 +629,14 @@ void CLevel::BuildStreet()
     CWorldObject* lamps = Group(street_, "Laternen");
     for (const CVector& at :
          {CVector(-0.88f, 0.02f, -1.2f), CVector(0.88f, 0.02f, 0.0f), CVector(-0.88f, 0.02f, 1.9f)}) {
-        Place(lamps, "Laterne", models_["Laterne"], at);
-        PointLight(lamps, "Laternenlicht", at + CVector(0, 0.7f, 0), 1.0f, 0.85f, 0.55f, 1.6f);
+        const CVector where = at + offset_ + CVector(0, 0, Jitter(0.3f));
+        Place(lamps, "Laterne", models_["Laterne"], where);
+        PointLight(lamps, "Laternenlicht", where + CVector(0, 0.7f, 0), 1.0f, 0.85f, 0.55f, 1.6f);
     }
     CWorldObject* trees = Group(street_, "Baeume");
     for (const CVector& at : {CVector(-1.95f, 0, 0.0f), CVector(1.95f, 0, 0.05f), CVector(-1.5f, 0, 3.05f),
                               CVector(1.6f, 0, 3.0f), CVector(-3.3f, 0, -1.4f), CVector(3.3f, 0, 1.3f)})
-        Place(trees, "Baum", models_["Baum"], at);
+        Place(trees, "Baum", models_["Baum"], at + offset_ + CVector(Jitter(0.15f), 0, Jitter(0.3f)));
 }
 
 void CLevel::BuildHouse(const char* name, const CVector& o, int turns, bool brick)
@@ -638,7 +649,7 @@ void CLevel::BuildHouse(const char* name, const CVector& o, int turns, bool bric
     CWorldObject* pavement = pavements_[turns == 1 ? 0 : 1];
     const CVector door = at(1.0f, 0, 0);
     CWorldObject* path = Place(street_, "Gartenweg", models_["Gartenweg"],
-                               CVector(turns == 1 ? -1.15f : 0.95f, 0, door.z - 0.15f));
+                               CVector(offset_.x + (turns == 1 ? -1.15f : 0.95f), 0, door.z - 0.15f));
     pavement->AddConnection(path, false);
     path->AddConnection(pavement, false);
 
@@ -711,15 +722,46 @@ bool CLevel::Build()
     return true;
 }
 
-} // namespace
+bool CLevel::BuildTown(uint32_t seed)
+{
+    CRandom random(seed);
+    rnd_ = &random;
+    MakeStreetModels();
+    MakeHouseModels();
+    MakeFurniture();
+    MakeDoorsAndWindows();
+    MakeHero();
+    // The streets lie 12 units apart (the width of a block with its gardens),
+    // the blocks 7.5 units along each street.
+    int house = 0;
+    for (int street = 0; street < 2; ++street)
+        for (int block = 0; block < 5; ++block) {
+            offset_ = CVector(12.0f * float(street), 0, 7.5f * float(block));
+            BuildStreet();
+            const std::pair<CVector, int> places[] = {{CVector(-1.15f, 0, -2.4f), 1},
+                                                      {CVector(1.15f, 0, -0.4f), 3},
+                                                      {CVector(-1.15f, 0, 0.4f), 1},
+                                                      {CVector(1.15f, 0, 2.4f), 3}};
+            for (const auto& [origin, turns] : places) {
+                char name[24];
+                std::snprintf(name, sizeof name, "Haus_%02d", ++house);
+                BuildHouse(name, origin + offset_ + CVector(0, 0, Jitter(0.05f)), turns,
+                           (random.Next() & 1) != 0);
+            }
+        }
+    offset_ = CVector(0, 0, 0);
+    PlaceObject(g_WorldRoot, "Held", defs_["Hero"], CVector(-0.72f, 0.02f, 0.1f));
+    rnd_ = nullptr;
+    return true;
+}
 
-bool MakeLevel(SContext& c)
+bool SaveLevel(SContext& c, const std::function<bool(CLevel&)>& build)
 {
     const uint8_t savedMode = GameModeFlag;
     GameModeFlag = 0;
     CreateWorldRoots();
     CLevel level(c);
-    bool ok = level.Build();
+    bool ok = build(level);
     const fs::path file = c.out / "Varek.wld";
     std::string error;
     if (ok && !SaveWorld(file.string().c_str(), &error)) {
@@ -732,6 +774,18 @@ bool MakeLevel(SContext& c)
     DestroyWorldRoots();
     GameModeFlag = savedMode;
     return ok;
+}
+
+} // namespace
+
+bool MakeLevel(SContext& c)
+{
+    return SaveLevel(c, [](CLevel& level) { return level.Build(); });
+}
+
+bool MakeLargeTown(SContext& c)
+{
+    return SaveLevel(c, [](CLevel& level) { return level.BuildTown(20261210u); });
 }
 
 } // namespace sample

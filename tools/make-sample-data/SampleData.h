@@ -99,6 +99,9 @@ void CloseTextureDevice();
 bool MakeTextures(SContext& c);
 // "Varek.wld": the street block.
 bool MakeLevel(SContext& c);
+// "Varek.wld" as a town of ten street blocks, for measuring the game on a
+// larger level (the "large" variant).
+bool MakeLargeTown(SContext& c);
 // resources/IMAGES, resources/MODELS and resources/BITMAP.
 bool MakeInterfaceResources(SContext& c);
 // data\dialogs_eng_demo.txt and its encoded variant.

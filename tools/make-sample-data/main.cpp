@@ -26,7 +26,7 @@ namespace {
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: make-sample-data OUTDIR\n");
+    std::fprintf(stderr, "usage: make-sample-data [--variant sample|large] OUTDIR\n");
     return 1;
 }
 
@@ -34,6 +34,16 @@ int Usage()
 
 int main(int argc, char** argv)
 {
+    // "large": the town of ten street blocks in place of the sample street.
+    bool large = false;
+    if (argc == 4 && std::strcmp(argv[1], "--variant") == 0) {
+        if (std::strcmp(argv[2], "large") == 0)
+            large = true;
+        else if (std::strcmp(argv[2], "sample") != 0)
+            return Usage();
+        argv += 2;
+        argc -= 2;
+    }
     if (argc != 2 || !argv[1][0] || argv[1][0] == '-')
         return Usage();
     // Notes of every picture written would bury the one line that matters.
@@ -60,9 +70,14 @@ int main(int argc, char** argv)
     // textures' pages, everything else stands alone.
     using Step = bool (*)(sample::SContext&);
     const Step steps[] = {
-        sample::MakeTextures,    sample::MakeLevel,           sample::MakeInterfaceResources,
-        sample::MakeDialogTexts, sample::MakeDemoSettings,    sample::MakeSounds,
-        sample::MakeMovies,      sample::MakeLauncherContent,
+        sample::MakeTextures,
+        large ? sample::MakeLargeTown : sample::MakeLevel,
+        sample::MakeInterfaceResources,
+        sample::MakeDialogTexts,
+        sample::MakeDemoSettings,
+        sample::MakeSounds,
+        sample::MakeMovies,
+        sample::MakeLauncherContent,
     };
     // As the game has them: the world file stores the texture pages with their pixels.
     InstallWorld();
