@@ -20,3 +20,9 @@ int ToolFail(const char* group, const std::string& file, const std::string& reas
 // After a load that went through: every part the loader skipped, one line each on stderr, then
 // "loaded with losses". Returns 2 when anything was skipped, else 0.
 int ToolLosses(const char* group, const std::string& file);
+
+class CTaskList;
+// A task list as a tree: items with type, start time and parameter prints, then
+// each dependency with its description, its path code below `root` (when given)
+// and its child list one level deeper.
+void DumpTaskList(const CTaskList& list, int depth, const CTaskList* root = nullptr);

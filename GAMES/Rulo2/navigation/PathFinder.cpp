@@ -36,7 +36,7 @@ bool PATHFINDER::Logging() const
 static const char* AnimationName(const CWorldObject* character)
 {
     const CObjectLogic* logic = character ? character->objectLogic : nullptr;
-    return logic && logic->currentState ? logic->currentState->GetName() : nullptr;
+    return logic && logic->animation ? logic->animation->GetName() : nullptr;
 }
 
 static bool Plays(const CWorldObject* character, const char* name)
@@ -71,7 +71,7 @@ bool PATHFINDER::Init(CWorldObject* character)
     enabled = 1;
     mapNodeCount = 0;
     speedFactor = 1.0f;
-    if (!character || (character->objectLogic && character->objectLogic->kind.kindId == 9))
+    if (!character || (character->objectLogic && character->objectLogic->Kind() == KIND_CAR))
         return true;
     CVector hit;
     CWorldObject* node = nullptr;
