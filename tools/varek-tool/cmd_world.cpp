@@ -155,14 +155,24 @@ void DumpMacros(CMacro* first, int depth)
     }
 }
 
+// The whole file, refused with a reason when it cannot be read or is no world file.
+bool ReadWorldFile(const char* path, std::vector<uint8_t>& data, std::string& error)
+{
+    if (!ReadWholeFile(path, data, error))
+        return false;
+    if (data.size() < 8 || std::memcmp(data.data(), "WRLD", 4) != 0) {
+        error = "not a world file (it does not begin with \"WRLD\")";
+        return false;
+    }
+    return true;
+}
+
 int Dump(const char* path)
 {
     std::vector<uint8_t> data;
     std::string error;
-    if (!ReadWholeFile(path, data, error))
+    if (!ReadWorldFile(path, data, error))
         return ToolFail("world", path, error);
-    if (data.size() < 8 || std::memcmp(data.data(), "WRLD", 4) != 0)
-        return ToolFail("world", path, "not a world file (it does not begin with \"WRLD\")");
     std::printf("file %s, %zu bytes\n", path, data.size());
     const bool sectionsOk = DumpSections(data, error);
     if (!sectionsOk)
@@ -264,10 +274,8 @@ int Logic(const char* path)
 {
     std::vector<uint8_t> data;
     std::string error;
-    if (!ReadWholeFile(path, data, error))
+    if (!ReadWorldFile(path, data, error))
         return ToolFail("world", path, error);
-    if (data.size() < 8 || std::memcmp(data.data(), "WRLD", 4) != 0)
-        return ToolFail("world", path, "not a world file (it does not begin with \"WRLD\")");
     GameModeFlag = 0;
     CreateWorldRoots();
     if (!LoadWorldFromMemory(data.data(), data.size(), LOADWORLD_OPEN, path, &error))
