@@ -42,11 +42,7 @@ TEST(ScriptedInput, MovesAndPressesReachTheInputStateInTheFrameTheyName)
     fs::path cwd;
     const fs::path dir = shelltest::EnterRunFolder("varek_shell_script", &cwd);
     InstallSubsystems();
-    CreateWorldRoots();
-    ClearWorld();
-    shelltest::AddInstance(g_WorldRoot, shelltest::AddTileEntry(1.0f), CVector(0, 0, 0));
-    ASSERT_TRUE(SaveWorld((dir / "Level.wld").c_str()));
-    ClearWorld();
+    ASSERT_TRUE(shelltest::SaveTileWorld(dir / "Level.wld"));
     std::ofstream(dir / "input.txt") << "2 move 100 80\n"
                                         "4 move 320 200\n"
                                         "4 down left 320 200\n"
