@@ -79,7 +79,9 @@ function(varek_test name)
   set(props)
   set(labels ${A_LABELS})
   if(name IN_LIST VAREK_THREAD_TESTS)
-    list(APPEND labels thread)
+    # One label only: the discovered tests' properties are a flat list, so a second label would be
+    # read as a property name and the ThreadSanitizer step would find no test.
+    set(labels thread)
     add_dependencies(varek_thread_tests ${name})
   endif()
   if(labels)

@@ -208,7 +208,9 @@ TEST(PathSearch, GlobalSearchGivesUpBeyondOneHundredOpenRecords)
     EXPECT_GT(g_SearchPool.openCount, 100);
 
     // A short chain is found, first = start, last = end.
-    hub->connections.clear();
+    // Through the connection calls, so the targets' incoming lists stay right for the clean-up.
+    while (!hub->connections.empty())
+        hub->RemoveConnection(hub->connections.back().target);
     hub->AddConnection(last, false);
     EXPECT_TRUE(p.FindGlobalPath());
     ASSERT_EQ(3u, p.globalWayPoints.size());
