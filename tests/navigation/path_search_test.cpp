@@ -90,7 +90,7 @@ struct MapFinder
     PATHFINDER p;
     explicit MapFinder(const std::vector<std::string>& rows)
     {
-        CreateSearchPool();
+        PATHFINDER::CreateSearchPool();
         p.mapWidth = int32_t(rows[0].size());
         p.mapHeight = int32_t(rows.size());
         p.mapCells = static_cast<uint8_t*>(std::malloc(size_t(p.mapWidth) * size_t(p.mapHeight)));
@@ -201,7 +201,7 @@ TEST(PathSearch, GlobalSearchGivesUpBeyondOneHundredOpenRecords)
         last = static_cast<CWorldObject*>(last->GetNext());
     last->AddConnection(goal, false); // a path exists, beyond the frontier limit
     PATHFINDER p;
-    CreateSearchPool();
+    PATHFINDER::CreateSearchPool();
     p.startNode = hub;
     p.endNode = goal;
     EXPECT_FALSE(p.FindGlobalPath());
