@@ -57,8 +57,8 @@ TEST(GroundNodes, BoxesAndAntiGroundListsFollowOverlapAndFloors)
     CWorldObject* floorA = w.Group("Stockwerk_1");
     CWorldObject* floorB = w.Group("Stockwerk_2");
     CWorldObject* ground = w.Place(ShapeEntry("floor", Square(0, 0, 1, 1), kClosedEdges), {0, 0, 0}, floorA);
-    // Overlap amounts are measured on the ground's box (x by z): 0.2 of it for the
-    // stairs that stand at the edge.
+    // Overlap amounts are the share of the obstacle's box (x by z) over the
+    // ground's: stairs at the floor's edge need more than 0.2 of theirs on it.
     CWorldObject* stairs =
         w.Place(ShapeEntry("Treppe_Holz", Square(0, 0, 1, 1), kClosedEdges), {0, 0, 0}, floorA);
     CWorldObject* crate =
@@ -71,17 +71,17 @@ TEST(GroundNodes, BoxesAndAntiGroundListsFollowOverlapAndFloors)
     EXPECT_NEAR(0.15f * 1.05f, ground->boundsBMax.y - ground->boundsBMin.y, 1e-4f)
         << "ground boxes are 0.15 high";
 
-    // Test boxes with an overlap of exactly 0.2 of the ground's box (0.25 x 0.8).
+    // Test boxes where exactly 0.2 of the stairs' area stands on the ground.
     ground->boundsBMin = CVector(0, 0, 0);
     ground->boundsBMax = CVector(1, 0.2f, 1);
     stairs->boundsBMin = CVector(0.75f, 0, 0);
-    stairs->boundsBMax = CVector(1.75f, 0.2f, 0.8f);
+    stairs->boundsBMax = CVector(2.0f, 0.2f, 1);
     CBox gb, sb;
     gb.min = ground->boundsBMin;
     gb.max = ground->boundsBMax;
     sb.min = stairs->boundsBMin;
     sb.max = stairs->boundsBMax;
-    ASSERT_EQ(0.2f, gb.overlapAmount(sb));
+    ASSERT_EQ(0.2f, sb.overlapAmount(gb));
     // The pass recomputes no boxes: it reads the test boxes as they are.
     CWorldObject::CalculateAntiGroundConnections();
     const auto& list = ground->antiGround;

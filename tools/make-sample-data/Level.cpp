@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <vector>
@@ -423,13 +424,14 @@ void CLevel::MakeHouseModels()
             // The walls, with the front door's opening; the ground reaches into
             // the opening to meet the garden path.
             const float d0 = 1.0f - kDoorW / 2, d1 = 1.0f + kDoorW / 2;
-            b.Outline({{ix0, kSlab, 0},
-                       {d0, kSlab, 0},
-                       {d1, kSlab, 0},
-                       {ix1, kSlab, 0},
+            // The first three points span the plane the ray tests use.
+            b.Outline({{ix1, kSlab, 0},
                        {ix1, kSlab, iz1},
-                       {ix0, kSlab, iz1}},
-                      {0, 1, 2, 3, 3, 4, 4, 5, 5, 0});
+                       {ix0, kSlab, iz1},
+                       {ix0, kSlab, 0},
+                       {d0, kSlab, 0},
+                       {d1, kSlab, 0}},
+                      {0, 1, 1, 2, 2, 3, 3, 4, 5, 0});
             AddModel((std::string(tiles ? "Boden_Fliesen" : "Boden_Holz") + side).c_str(), b, folder);
         }
         {
@@ -471,7 +473,20 @@ void CLevel::MakeHouseModels()
                        {kStairX1, top, kStairZ1},
                        {kStairX0, top, kStairZ1}},
                       {1, 2, 3, 4, 4, 0});
-            AddModel((std::string("Treppe_Holz") + side).c_str(), b, folder);
+            // Where a walk changes between the stairs and a floor: at the foot
+            // and at the side exit, in the model's own frame.
+            const SModel stairs = AddModel((std::string("Treppe_Holz") + side).c_str(), b, folder);
+            const float footZ = kStairZ0 + 0.02f, exitZ = kStairExit + 0.1f;
+            for (const CVector& p :
+                 {CVector((kStairX0 + kStairX1) / 2, kSlab, footZ),
+                  CVector(kStairX1 - 0.03f,
+                          kSlab + (exitZ - kStairZ0) / (kStairZ1 - kStairZ0) * (top - kSlab), exitZ)}) {
+                const CVector at = Turn(p, turns) - stairs.centre;
+                const float values[4] = {at.x, at.y, at.z, 0.0f};
+                SModelPoint point;
+                std::memcpy(point.words, values, sizeof values);
+                stairs.entry->points.push_back(point);
+            }
         }
     }
 }

@@ -196,7 +196,10 @@ void CWorldObject::CalculateAntiGroundConnections()
                     if (!near)
                         continue;
                     for (CWorldObject* o : near->obstacles) {
-                        const float amount = gb.overlapAmount(TestBox(o));
+                        // The share of the obstacle's area that stands on the
+                        // ground: stairs that only touch a floor's edge stay
+                        // off its list, stairs standing on it go on.
+                        const float amount = TestBox(o).overlapAmount(gb);
                         const float threshold = NameStartsWith(o->GetRefName(), "Treppe") ? 0.2f : 0.0f;
                         if (amount != 0.0f && amount > threshold && sameFloor(o))
                             g->antiGround.push_back(o);

@@ -236,10 +236,11 @@ bool PATHFINDER::SetLocalMap(CWorldObject* node)
                             : (at >= 0 && at < int32_t(globalWayPoints.size()) ? globalWayPoints[size_t(at)]
                                                                                : nullptr);
     }
-    bool neverFinal = false;
+    bool neverFinal = false, stairs = false;
     if (traceDepth == 3)
         for (int32_t i = 0; i < 3; ++i)
             if (IsStairsNode(nodes[i])) {
+                stairs = true;
                 if (i < 2)
                     count = 2;
                 else
@@ -266,7 +267,8 @@ bool PATHFINDER::SetLocalMap(CWorldObject* node)
     count = joined;
     if (count == 0)
         return false;
-    if (!final && !neverFinal && !globalWayPoints.empty() && nodes[count - 1] == globalWayPoints.back())
+    // A stretch over stairs ends at the next floor's edge: the walk goes on from there.
+    if (!final && !stairs && !globalWayPoints.empty() && nodes[count - 1] == globalWayPoints.back())
         final = 1;
     if (neverFinal)
         final = 0;
