@@ -1,6 +1,8 @@
 #pragma once
 // What the world model needs of navigation: area tests, node scale and the
 // street network.
+#include <vector>
+
 #include "LIBS/System/CVector.h"
 
 class CNode;
@@ -32,3 +34,21 @@ NodeClass ClassifyNode(const CWorldObject* object);
 CWorldObject* FloorNodeOf(const CWorldObject* object);
 // Whether the character is in the gang table.
 bool IsGangMember(const CWorldObject* character);
+// Open and locked flags of a door or window; false for other objects.
+bool DoorState(const CWorldObject* object, bool* open, bool* locked);
+// The attack points of an object in the world (turned by its angle, moved to
+// its position), optionally scaled by the object's scale first.
+std::vector<CVector> AttackPointsOf(const CWorldObject* object, bool scaled);
+
+// Start-up: the search pool. Editor shut-down: the pool freed and the
+// connections repaired (before the world roots go).
+void StartNavigation();
+void StopNavigation(CWorldObject* worldRoot);
+// The passes a new game runs, each after its log line: ground maps freed,
+// connections repaired, boxes computed ("Deleting ground-maps...",
+// "Checking for invalid connections...", "Calculating bounding boxes...").
+void PrepareGroundNodes(CWorldObject* worldRoot);
+// The obstacle and door lists of every ground node ("Calculating anti-ground connections...").
+void BuildFloorTable();
+// The shape and test boxes of the objects from the first on (doors from their open state).
+void UpdateDoorBounds(CWorldObject* first);
