@@ -128,6 +128,8 @@ public:
 
     // The rule file.
     void Parse(const char* path);
+    // The reading of Parse over a text already read (`fileName` names it in messages).
+    void ParseText(const std::string& text, const char* fileName);
     bool Write(const char* path);
     // The rule file's text as Write makes it (paths lower-cased as Write does).
     std::string WriteText();

@@ -418,6 +418,11 @@ void CTerrainRules::Parse(const char* path)
         return;
     }
     rulesPath = path;
+    ParseText(text, path);
+}
+
+void CTerrainRules::ParseText(const std::string& text, const char* fileName)
+{
     ruleProblems.clear();
     const TextureListHidden hidden;
 
@@ -435,7 +440,7 @@ void CTerrainRules::Parse(const char* path)
         textureTable.append(placeholder);
 
     SRuleReader reader;
-    reader.file = path;
+    reader.file = fileName ? fileName : "";
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
