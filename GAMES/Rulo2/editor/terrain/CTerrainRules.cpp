@@ -220,8 +220,17 @@ void CTerrainRules::Render(CWorldObject* object)
         if (indices.empty())
             continue;
         if (int32_t(k) < textureCount && int32_t(k) < textureTable.count()) {
-            const CGeneratorEntry* entry = textureTable[int32_t(k)];
+            CGeneratorEntry* entry = textureTable[int32_t(k)];
             CTexture* texture = entry ? entry->texture.get() : nullptr;
+            // A terrain built before the device existed (a world read by a
+            // tool) gets its surfaces when it is first drawn.
+            if (texture && !texture->surface && !entry->surfaceTried && entry->image &&
+                !entry->image->empty()) {
+                entry->surfaceTried = true;
+                imgImage copy;
+                if (copy.copy(*entry->image) == 1)
+                    texture->CreateFromImage(copy, false);
+            }
             SetTextureCached(texture ? texture->surface : nullptr, 0);
         }
         const std::vector<STerrainVertex>& vertices = groupVertices[k];

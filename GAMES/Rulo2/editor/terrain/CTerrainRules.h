@@ -33,6 +33,7 @@ struct CGeneratorEntry
     // The texture's name as the rule file gave it ("V0"); the writer writes it
     // whether or not the file could be loaded.
     sString key;
+    bool surfaceTried = false;
 };
 
 // What a rule chooses among on an object rule: a definition by its number.
