@@ -1,6 +1,7 @@
 #pragma once
 // What the world model needs of navigation: area tests, node scale and the
 // street network.
+#include <cstdint>
 #include <vector>
 
 #include "LIBS/System/CVector.h"
@@ -12,6 +13,23 @@ class CWorldObject;
 bool IsInside(const CNode* node);
 // The scale factor of a node, or of its parent's model.
 float GetNodeScale(const CNode* node);
+
+// What ClassifyInsideOutside finds below a node: world objects inside houses and out in
+// the open, and the inside groups the lightmap renderer forms from them, once with the
+// insides of a house combined into one group and once with every inside node its own.
+struct SInsideOutside
+{
+    int32_t insideNodes = 0;
+    int32_t outsideNodes = 0;
+    int32_t houseGroups = 0;  // houses ("haus...", "Bld_...") not below another house
+    int32_t insideGroups = 0; // "innen" / "inside" nodes not below another one
+};
+// Names of houses (the first four letters, without case) and of inside nodes (the
+// whole name, without case).
+bool IsInsideGroupHouse(const char* name);
+bool IsInsideGroupNode(const char* name);
+// Clears the record and counts the subtree of `root` (the node itself included).
+void ClassifyInsideOutside(CNode* root, SInsideOutside* record);
 
 class CStreetNet
 {
