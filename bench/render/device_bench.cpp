@@ -209,28 +209,51 @@ void BM_PlainGLScene(benchmark::State& state)
 // and material, against the same draws as plain GL calls.
 constexpr int kObjects = 2000, kObjectQuads = 6;
 
-void BM_DeviceManySmallDraws(benchmark::State& state)
+// One frame of `objects` small draws through the device: each object its own
+// world transform and material.
+void DeviceSmallDraws(Scene& s, int objects)
 {
-    Scene* ready = readyScene(state);
-    if (!ready)
-        return;
-    Scene& s = *ready;
     D3DMATERIAL7 m;
     m.diffuse = {0.8f, 0.8f, 0.8f, 1};
     D3DMATRIX world;
     for (int i = 0; i < 4; ++i)
         world.m[i][i] = 1;
     const uint32_t count = kObjectQuads * 6;
+    s.dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    for (int i = 0; i < objects; ++i) {
+        world.m[3][0] = float(i % 40) * 0.01f;
+        s.dev->SetTransform(D3DTRANSFORMSTATE_WORLD, &world);
+        s.dev->SetMaterial(&m);
+        s.dev->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, FVF_MESH, s.vertices.data(),
+                                    uint32_t(s.vertices.size()), s.indices.data() + (i % 100) * count, count,
+                                    0);
+    }
+}
+
+// The same frame as plain GL calls; a device draw has put the arrays, texture
+// and lights in place and bound the framebuffer.
+void PlainSmallDraws(Scene& s, int objects)
+{
+    const float diffuse[4] = {0.8f, 0.8f, 0.8f, 1};
+    const uint32_t count = kObjectQuads * 6;
+    D3DMATRIX view;
+    s.dev->GetTransform(D3DTRANSFORMSTATE_VIEW, &view);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    for (int i = 0; i < objects; ++i) {
+        glLoadMatrixf(&view.m[0][0]);
+        glTranslatef(float(i % 40) * 0.01f, 0, 0);
+        glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
+        glDrawElements(GL_TRIANGLES, GLsizei(count), GL_UNSIGNED_SHORT, s.indices.data() + (i % 100) * count);
+    }
+}
+
+void BM_DeviceManySmallDraws(benchmark::State& state)
+{
+    Scene* ready = readyScene(state);
+    if (!ready)
+        return;
     for (auto _ : state) {
-        s.dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-        for (int i = 0; i < kObjects; ++i) {
-            world.m[3][0] = float(i % 40) * 0.01f;
-            s.dev->SetTransform(D3DTRANSFORMSTATE_WORLD, &world);
-            s.dev->SetMaterial(&m);
-            s.dev->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, FVF_MESH, s.vertices.data(),
-                                        uint32_t(s.vertices.size()), s.indices.data() + (i % 100) * count,
-                                        count, 0);
-        }
+        DeviceSmallDraws(*ready, kObjects);
         glFinish();
     }
     state.counters["draws"] = kObjects;
@@ -245,19 +268,8 @@ void BM_PlainGLManySmallDraws(benchmark::State& state)
     s.dev->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, FVF_MESH, s.vertices.data(), uint32_t(s.vertices.size()),
                                 s.indices.data(), 3, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, s.back->glFbo);
-    const float diffuse[4] = {0.8f, 0.8f, 0.8f, 1};
-    const uint32_t count = kObjectQuads * 6;
-    D3DMATRIX view;
-    s.dev->GetTransform(D3DTRANSFORMSTATE_VIEW, &view);
     for (auto _ : state) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        for (int i = 0; i < kObjects; ++i) {
-            glLoadMatrixf(&view.m[0][0]);
-            glTranslatef(float(i % 40) * 0.01f, 0, 0);
-            glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
-            glDrawElements(GL_TRIANGLES, GLsizei(count), GL_UNSIGNED_SHORT,
-                           s.indices.data() + (i % 100) * count);
-        }
+        PlainSmallDraws(s, kObjects);
         glFinish();
     }
     state.counters["draws"] = kObjects;
@@ -315,39 +327,8 @@ void BM_PairedManySmallDraws(benchmark::State& state)
         return;
     Scene& s = *ready;
     const int objects = int(state.range(0));
-    const uint32_t count = kObjectQuads * 6;
-    D3DMATERIAL7 m;
-    m.diffuse = {0.8f, 0.8f, 0.8f, 1};
-    const float diffuse[4] = {0.8f, 0.8f, 0.8f, 1};
-    D3DMATRIX world;
-    for (int i = 0; i < 4; ++i)
-        world.m[i][i] = 1;
-    D3DMATRIX view;
-    s.dev->GetTransform(D3DTRANSFORMSTATE_VIEW, &view);
     Pairs(
-        state, s,
-        [&] {
-            s.dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-            for (int i = 0; i < objects; ++i) {
-                world.m[3][0] = float(i % 40) * 0.01f;
-                s.dev->SetTransform(D3DTRANSFORMSTATE_WORLD, &world);
-                s.dev->SetMaterial(&m);
-                s.dev->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, FVF_MESH, s.vertices.data(),
-                                            uint32_t(s.vertices.size()), s.indices.data() + (i % 100) * count,
-                                            count, 0);
-            }
-        },
-        [&] {
-            // The device's last draw left the arrays, texture and lights in place.
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            for (int i = 0; i < objects; ++i) {
-                glLoadMatrixf(&view.m[0][0]);
-                glTranslatef(float(i % 40) * 0.01f, 0, 0);
-                glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
-                glDrawElements(GL_TRIANGLES, GLsizei(count), GL_UNSIGNED_SHORT,
-                               s.indices.data() + (i % 100) * count);
-            }
-        });
+        state, s, [&] { DeviceSmallDraws(s, objects); }, [&] { PlainSmallDraws(s, objects); });
     state.counters["draws"] = objects;
 }
 
