@@ -128,3 +128,12 @@ function(varek_tests_per_file prefix)
     varek_test(${prefix}_${stem} SOURCES ${f} DEPS ${A_DEPS} LABELS ${A_LABELS})
   endforeach()
 endfunction()
+
+# varek_headers_of(TARGET LIB...): TARGET compiles against LIB's headers without
+# linking it; platform/dynlib opens the library when it is first used.
+function(varek_headers_of target)
+  foreach(lib ${ARGN})
+    target_include_directories(${target} PUBLIC $<TARGET_PROPERTY:${lib},INTERFACE_INCLUDE_DIRECTORIES>)
+    target_compile_definitions(${target} PUBLIC $<TARGET_PROPERTY:${lib},INTERFACE_COMPILE_DEFINITIONS>)
+  endforeach()
+endfunction()
