@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "LIBS/System/CVector.h"
+
 class CObjectNode;
 class CWorldObject;
 

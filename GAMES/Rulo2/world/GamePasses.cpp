@@ -9,6 +9,7 @@
 #include "GAMES/Rulo2/behaviour/CTaskList.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
+#include "GAMES/Rulo2/editor/terrain/CTerrainRules.h"
 #include "GAMES/Rulo2/interface/HudState.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
@@ -364,6 +365,10 @@ void GatherDrawStatistics(CWorldObject* first, uint32_t& a, uint32_t& b, uint32_
             a += model->triangleCount;
             b += model->vertexCount;
             model->MarkUsedTextures();
+        }
+        if (const CTerrainRules* terrain = n->Terrain()) {
+            a += uint32_t(terrain->doubleVertexCount);
+            b += uint32_t(terrain->vertexCount);
         }
         if (n->shadowTexture)
             d += uint32_t(int32_t(n->shadowTexture->width * n->shadowTexture->height * 16) / 8);
