@@ -64,7 +64,8 @@ set(VAREK_THREAD_TESTS
   platform_time_test
   platform_sound_test
   platform_cdaudio_test
-  app_SoundManager_test)
+  app_SoundManager_test
+  editor_ShadowMapRun_test)
 if(VAREK_TESTS AND NOT TARGET varek_thread_tests)
   add_custom_target(varek_thread_tests)
 endif()
