@@ -26,6 +26,8 @@ namespace {
 // program's own memory is checked by the in-process window tests.
 const std::string ProgramEnv = "-u DISPLAY SDL_VIDEODRIVER=offscreen LSAN_OPTIONS=detect_leaks=0";
 
+std::vector<uint8_t> ReadFileBytes(const fs::path& file);
+
 class ProgramRun : public ::testing::Test
 {
 protected:
@@ -66,6 +68,28 @@ protected:
         std::stringstream s;
         s << in.rdbuf();
         return s.str();
+    }
+
+    // Saves the current world as the folder's Varek.wld with shadow maps switched on in the
+    // settings, then runs the game on it with them and with NOSHADOWS: frame 2 and the log of
+    // each run.
+    void SaveAndRunWithAndWithoutShadows(std::vector<std::vector<uint8_t>>& shots,
+                                         std::vector<std::vector<std::string>>& logs)
+    {
+        ASSERT_TRUE(SaveWorld((dir / "Varek.wld").string().c_str()));
+        ClearWorld();
+        fs::create_directories(dir / "config" / "varek");
+        std::ofstream(dir / "config" / "varek" / "user.reg")
+            << "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\TuvSoftware\\TheVarek! Demo\\Settings]\n"
+               "\"Shadowmaps\"=dword:00000001\n";
+
+        const std::string env = "VAREK_EXIT_AFTER_FRAMES=3 VAREK_FIXED_STEP=1 VAREK_SNAPSHOTS=2";
+        for (const char* args : {"-window -logging", "-window -logging -NOSHADOWS"}) {
+            ASSERT_EQ(Run(env, args), 0) << Output();
+            shots.push_back(ReadFileBytes(dir / "snapshot00002.bmp"));
+            logs.push_back(LogLines());
+            fs::remove(dir / "snapshot00002.bmp");
+        }
     }
 
     fs::path dir;
@@ -380,22 +404,10 @@ TEST_F(ProgramRun, AStoredShadowTextureDarkensItsNodeUnlessShadowsAreOff)
         o->shadowTexture->width = o->shadowTexture->height = 8;
         o->shadowTexture->pixels.assign(64, 0x2108); // a quarter of full brightness
     }
-    ASSERT_TRUE(SaveWorld((dir / "Varek.wld").string().c_str()));
-    ClearWorld();
-    fs::create_directories(dir / "config" / "varek");
-    std::ofstream(dir / "config" / "varek" / "user.reg")
-        << "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\TuvSoftware\\TheVarek! Demo\\Settings]\n"
-           "\"Shadowmaps\"=dword:00000001\n";
-
-    const std::string env = "VAREK_EXIT_AFTER_FRAMES=3 VAREK_FIXED_STEP=1 VAREK_SNAPSHOTS=2";
     std::vector<std::vector<uint8_t>> shots;
     std::vector<std::vector<std::string>> logs;
-    for (const char* args : {"-window -logging", "-window -logging -NOSHADOWS"}) {
-        ASSERT_EQ(Run(env, args), 0) << Output();
-        shots.push_back(ReadFileBytes(dir / "snapshot00002.bmp"));
-        logs.push_back(LogLines());
-        fs::remove(dir / "snapshot00002.bmp");
-    }
+    SaveAndRunWithAndWithoutShadows(shots, logs);
+    ASSERT_EQ(shots.size(), 2u);
     auto made = [](const std::vector<std::string>& log) {
         return std::count_if(log.begin(), log.end(), [](const std::string& line) {
             return line.rfind("Using texture-format '", 0) == 0 && line.size() > 22 &&
@@ -457,20 +469,10 @@ TEST_F(ProgramRun, TheGameDrawsTheLightmapsOfABakedAndSavedWorld)
         renderer.HandOverToWorld();
         ASSERT_EQ(renderer.textureCount, 2);
     }
-    ASSERT_TRUE(SaveWorld((dir / "Varek.wld").string().c_str()));
-    ClearWorld();
-    fs::create_directories(dir / "config" / "varek");
-    std::ofstream(dir / "config" / "varek" / "user.reg")
-        << "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\TuvSoftware\\TheVarek! Demo\\Settings]\n"
-           "\"Shadowmaps\"=dword:00000001\n";
-
-    const std::string env = "VAREK_EXIT_AFTER_FRAMES=3 VAREK_FIXED_STEP=1 VAREK_SNAPSHOTS=2";
     std::vector<std::vector<uint8_t>> shots;
-    for (const char* args : {"-window -logging", "-window -logging -NOSHADOWS"}) {
-        ASSERT_EQ(Run(env, args), 0) << Output();
-        shots.push_back(ReadFileBytes(dir / "snapshot00002.bmp"));
-        fs::remove(dir / "snapshot00002.bmp");
-    }
+    std::vector<std::vector<std::string>> logs;
+    SaveAndRunWithAndWithoutShadows(shots, logs);
+    ASSERT_EQ(shots.size(), 2u);
     const ShadowedPixels p = CompareShadowed(shots[0], shots[1]);
     ASSERT_EQ(p.unreadable, 0);
     EXPECT_GT(p.darker, p.tilePixels / 5);
