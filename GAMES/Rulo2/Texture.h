@@ -74,6 +74,8 @@ public:
     // Moves the head of the list; the start-up loaders hide the interface
     // textures from the list this way.
     static void SetFirst(CTexture* first) { s_first = first; }
+    // Moves the tail, for code that puts the whole list back as it found it.
+    static void SetLast(CTexture* last) { s_last = last; }
     // The first texture named like the file of `path` (without folder and
     // extension); null when none is.
     static CTexture* FindByFileName(const std::string& path);

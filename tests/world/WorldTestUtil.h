@@ -15,7 +15,7 @@
 #include "GAMES/Rulo2/Model.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
-#include "GAMES/Rulo2/editor/CTerrainRules.h"
+#include "GAMES/Rulo2/editor/terrain/CTerrainRules.h"
 #include "GAMES/Rulo2/world/CFrameNode.h"
 #include "GAMES/Rulo2/world/CMacro.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"

@@ -3,11 +3,13 @@
 // (or looks at the world's centre) and draws frames off-screen; the last one can
 // be written as a BMP picture.
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
@@ -109,7 +111,10 @@ int cmd_view(int argc, char** argv)
         const CVector centre = min.x <= max.x ? (min + max) * 0.5f : CVector(0, 0, 0);
         const float size = min.x <= max.x ? (max - min).length() : 4.0f;
         GameViewRecord.position = centre;
-        GameViewRecord.eye = centre + CVector(0, 1.0f, -1.2f) * (0.6f * size + 1.0f);
+        // A large world is looked at from within the view's far distance, so
+        // that its middle is drawn rather than nothing.
+        const float distance = std::fmin(0.6f * size + 1.0f, 0.35f * DefaultFarDistance);
+        GameViewRecord.eye = centre + CVector(0, 1.0f, -1.2f) * distance;
     }
 
     SFrameTimes times;

@@ -18,6 +18,7 @@ int cmd_sounds(int argc, char** argv);
 int cmd_tasks(int argc, char** argv);
 int cmd_dialogs(int argc, char** argv);
 int cmd_encode_dialogs(int argc, char** argv);
+int cmd_rules(int argc, char** argv);
 
 namespace {
 
@@ -42,6 +43,7 @@ const Group kGroups[] = {
     {"dialogs", cmd_dialogs, "dialogs dump FILE  show the entries of a plain or encoded dialog text file"},
     {"encode-dialogs", cmd_encode_dialogs,
      "encode-dialogs FOLDER   encode the four dialog text files under FOLDER\\data"},
+    {"rules", cmd_rules, "rules FILE         show a terrain rule file as read and as written back"},
     {"view", cmd_view,
      "view FILE [--frames N] [--snapshot OUT.bmp] | world view ...   draw N frames (1 unless given) "
      "off-screen"},

@@ -10,6 +10,7 @@
 #include "GAMES/Rulo2/TexturePage.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/editor/terrain/CTerrainRules.h"
 #include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/render/CDynamicLights.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
@@ -319,6 +320,13 @@ void DrawVisibleObjects(bool)
         case CWorldObject::KIND_MODEL:
         case CWorldObject::KIND_OBJECT:
             break;
+        case CWorldObject::KIND_GENERATOR:
+            if (CTerrainRules* terrain = object->Terrain()) {
+                terrain->Render(object);
+                // The models drawn after it expect culling off.
+                SetCulling(false);
+            }
+            continue;
         default:
             continue;
         }

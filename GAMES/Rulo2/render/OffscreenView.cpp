@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/Enumerate.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
 #include "LIBS/Image/imgSave.h"
 #include "LIBS/System/CMatrix.h"
@@ -76,6 +77,11 @@ bool OpenOffscreenView(int width, int height)
     info.zBias = true;
     info.hasZFormats = true;
     info.maxActiveLights = 8;
+    // Textures as on the game's device, so that what a world builds from
+    // pictures (terrains) is drawn with them.
+    info.texturing = true;
+    info.maxTextureWidth = info.maxTextureHeight = 2048;
+    EnumerateTextureFormats(DX.device, &info);
     DX.deviceInfo = &info;
 
     D3DVIEWPORT7 vp;
@@ -92,6 +98,7 @@ bool OpenOffscreenView(int width, int height)
     d->SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, 1);
     d->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
     d->SetRenderState(D3DRENDERSTATE_LIGHTING, RenderCache.lighting);
+    d->SetRenderState(D3DRENDERSTATE_AMBIENT, 0x606060);
     d->SetRenderState(D3DRENDERSTATE_CLIPPING, RenderCache.clipping);
     d->SetRenderState(D3DRENDERSTATE_DIFFUSEMATERIALSOURCE, D3DMCS_MATERIAL);
     d->SetRenderState(D3DRENDERSTATE_AMBIENTMATERIALSOURCE, D3DMCS_MATERIAL);

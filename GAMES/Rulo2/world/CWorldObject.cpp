@@ -9,7 +9,7 @@
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
-#include "GAMES/Rulo2/editor/CTerrainRules.h"
+#include "GAMES/Rulo2/editor/terrain/CTerrainRules.h"
 #include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"

@@ -7,6 +7,7 @@
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
+#include "GAMES/Rulo2/editor/terrain/CTerrainRules.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
@@ -213,6 +214,10 @@ void GatherDrawStatistics(CWorldObject* first, uint32_t& a, uint32_t& b, uint32_
             a += model->triangleCount;
             b += model->vertexCount;
             model->MarkUsedTextures();
+        }
+        if (const CTerrainRules* terrain = n->Terrain()) {
+            a += uint32_t(terrain->doubleVertexCount);
+            b += uint32_t(terrain->vertexCount);
         }
         if (n->shadowTexture)
             d += uint32_t(int32_t(n->shadowTexture->width * n->shadowTexture->height * 16) / 8);

@@ -6,7 +6,7 @@
 #include <unordered_map>
 
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
-#include "GAMES/Rulo2/editor/CTerrainRules.h"
+#include "GAMES/Rulo2/editor/terrain/CTerrainRules.h"
 #include "GAMES/Rulo2/render/CDynamicLights.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"

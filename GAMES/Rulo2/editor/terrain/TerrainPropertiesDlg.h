@@ -1,0 +1,65 @@
+#pragma once
+// The Terrain Properties window's data and handlers: it edits one terrain
+// record's parameters and rebuilds the terrain from them. The window's drawing
+// belongs to the editor toolkit; everything it does is here.
+#include <string>
+
+class CTerrainRules;
+
+class TerrainPropertiesDlg
+{
+public:
+    enum
+    {
+        IDD = 432,
+        IDC_WIDTH = 1035,
+        IDC_HEIGHT = 1036,
+        IDC_DEVX = 1037,
+        IDC_DEVY = 1038,
+        IDC_TEXRESX = 1039,
+        IDC_TEXRESY = 1040,
+        IDC_MAXHEIGHT = 1041,
+        IDC_RANDX = 1042,
+        IDC_RANDY = 1043,
+        IDC_CALC_HEIGHTMAP = 1109,
+        IDC_IMAGENAME = 1189,
+        IDC_BROWSE_IMAGE = 1324,
+        IDC_TEXRULES = 1190,
+        IDC_BROWSE_RULES = 1325,
+        IDC_RECALC = 1327,
+        IDC_CALC = 1323,
+        IDC_EDIT = 1326,
+    };
+
+    TerrainPropertiesDlg();
+    ~TerrainPropertiesDlg();
+
+    void SetTerrain(CTerrainRules* terrain);
+    CTerrainRules* Terrain() const { return terrain_; }
+
+    // The members checked as the standard exchange does: false (nothing
+    // written) with a message when RandX or RandY lies outside 0 to 100.
+    bool ReadControls(std::string* message = nullptr);
+    void OnRecalc();
+    void OnCalc();
+    // Opens the placement rules dialog through `runDialog`, which returns
+    // whether it ended with OK.
+    void OnEdit(bool (*runDialog)(CTerrainRules* terrain));
+    void OnBrowseImage(const char* chosen);
+    void OnBrowseRules(const char* chosen);
+
+    // A terrain record going away unbinds every window bound to it.
+    static void ForgetTerrain(const CTerrainRules* terrain);
+
+    int calcHeightmap = 0;
+    float width = 0.0f, depth = 0.0f, devX = 0.0f, devY = 0.0f;
+    float texResX = 0.0f, texResY = 0.0f, maxHeight = 0.0f;
+    std::string imageName, rulesName;
+    float randX = 0.0f, randY = 0.0f;
+
+private:
+    CTerrainRules* terrain_ = nullptr;
+};
+
+// The one window of the editor (created hidden at start-up in editor mode).
+extern TerrainPropertiesDlg* g_TerrainProperties;
