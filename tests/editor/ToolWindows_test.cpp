@@ -44,8 +44,8 @@ std::vector<CToolWindow*> Framed()
 TEST_F(ToolWindows, FirstStartPlacesSizeableWindowsAtTheOriginAndShowsNone)
 {
     CreateToolWindows(nullptr);
-    ASSERT_TRUE(g_TerrainPropertiesDlg);
-    EXPECT_FALSE(g_TerrainPropertiesDlg->IsWindowVisible());
+    ASSERT_TRUE(g_TerrainProperties);
+    EXPECT_FALSE(g_TerrainProperties->IsWindowVisible());
     for (CToolWindow* w : Framed()) {
         ASSERT_TRUE(w);
         EXPECT_FALSE(w->IsWindowVisible()) << w->ClassName();
@@ -111,9 +111,9 @@ TEST_F(ToolWindows, EnterAndEscLeaveAToolWindowOpenAndTogglesTakeNoFocus)
         EXPECT_TRUE(g_TaskListDlg->IsWindowVisible()) << key;
     }
     // The terrain window keeps the standard handling: either key hides it.
-    g_TerrainPropertiesDlg->ShowWindow(platform::SW_SHOW);
-    g_TerrainPropertiesDlg->PressKey(platform::VK_ESCAPE);
-    EXPECT_FALSE(g_TerrainPropertiesDlg->IsWindowVisible());
+    g_TerrainProperties->ShowWindow(platform::SW_SHOW);
+    g_TerrainProperties->PressKey(platform::VK_ESCAPE);
+    EXPECT_FALSE(g_TerrainProperties->IsWindowVisible());
     ToggleToolWindow(g_TaskListDlg);
     EXPECT_FALSE(g_TaskListDlg->IsWindowVisible());
     EXPECT_FALSE(g_ShowTaskList);

@@ -9,7 +9,6 @@
 using platform::HKEY_CURRENT_USER;
 
 ModelTreeDlg* g_ModelTreeDlg = nullptr;
-TerrainPropertiesDlg* g_TerrainPropertiesDlg = nullptr;
 WorldTreeDlg* g_WorldTreeDlg = nullptr;
 ModelListDlg* g_ModelListDlg = nullptr;
 TextureListDlg* g_TextureListDlg = nullptr;
@@ -126,8 +125,6 @@ void CToolWindow::OnSize(int clientWidth, int clientHeight)
     }
 }
 
-TerrainPropertiesDlg::TerrainPropertiesDlg() : platform::ui::Dialog(432, "Terrain Properties", 300, 400) {}
-
 ModelTreeDlg::ModelTreeDlg()
     : CToolWindow(183, "ModelTreeDlg", "Model Tree", true, "ShowModelTree", &g_ShowModelTree, kDefaultW,
                   kDefaultH)
@@ -176,8 +173,8 @@ DependencyListDlg::DependencyListDlg()
 void CreateToolWindows(platform::HWND owner)
 {
     (g_ModelTreeDlg = new ModelTreeDlg())->Create(owner);
-    (g_TerrainPropertiesDlg = new TerrainPropertiesDlg())->Create(owner);
-    g_TerrainPropertiesDlg->ShowWindow(platform::SW_HIDE);
+    (g_TerrainProperties = new TerrainPropertiesDlg())->Create(owner);
+    g_TerrainProperties->ShowWindow(platform::SW_HIDE);
     (g_WorldTreeDlg = new WorldTreeDlg())->Create(owner);
     (g_ModelListDlg = new ModelListDlg())->Create(owner);
     (g_TextureListDlg = new TextureListDlg())->Create(owner);
@@ -190,7 +187,7 @@ void CreateToolWindows(platform::HWND owner)
 
 void DestroyToolWindows()
 {
-    DestroyAndDelete(g_TerrainPropertiesDlg);
+    DestroyAndDelete(g_TerrainProperties);
     DestroyAndDelete(g_ModelTreeDlg);
     DestroyAndDelete(g_WorldTreeDlg);
     DestroyAndDelete(g_ModelListDlg);

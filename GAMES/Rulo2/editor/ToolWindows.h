@@ -4,6 +4,7 @@
 // deaf to Enter and Esc, and saved back when they are destroyed. Their content
 // comes with each window; this file holds the frame all of them share.
 
+#include "GAMES/Rulo2/editor/terrain/TerrainPropertiesDlg.h"
 #include "platform/ui/Ui.h"
 
 #include <cstdint>
@@ -39,13 +40,6 @@ private:
     bool sizeable_;
     int sizedControl_ = 0;
     int marginW_ = 0, marginH_ = 0;
-};
-
-// The terrain window keeps the standard OK and Cancel (either hides it) and stores nothing.
-class TerrainPropertiesDlg : public platform::ui::Dialog
-{
-public:
-    TerrainPropertiesDlg();
 };
 
 class ModelTreeDlg : public CToolWindow
@@ -96,7 +90,6 @@ public:
 
 // One pointer per window: set at start-up in editor mode, null in game mode.
 extern ModelTreeDlg* g_ModelTreeDlg;
-extern TerrainPropertiesDlg* g_TerrainPropertiesDlg;
 extern WorldTreeDlg* g_WorldTreeDlg;
 extern ModelListDlg* g_ModelListDlg;
 extern TextureListDlg* g_TextureListDlg;
