@@ -17,7 +17,7 @@ std::vector<TerrainPropertiesDlg*>& Windows()
 }
 } // namespace
 
-TerrainPropertiesDlg::TerrainPropertiesDlg() : platform::ui::Dialog(IDD, "Terrain Properties", 300, 400)
+TerrainPropertiesDlg::TerrainPropertiesDlg()
 {
     Windows().push_back(this);
 }

@@ -1,15 +1,12 @@
 #pragma once
 // The Terrain Properties window's data and handlers: it edits one terrain
 // record's parameters and rebuilds the terrain from them. The window's drawing
-// belongs to the editor toolkit; everything it does is here. It keeps the
-// standard OK and Cancel (either hides it) and stores no placement.
-#include "platform/ui/Ui.h"
-
+// belongs to the editor toolkit; everything it does is here.
 #include <string>
 
 class CTerrainRules;
 
-class TerrainPropertiesDlg : public platform::ui::Dialog
+class TerrainPropertiesDlg
 {
 public:
     enum
@@ -35,7 +32,7 @@ public:
     };
 
     TerrainPropertiesDlg();
-    ~TerrainPropertiesDlg() override;
+    ~TerrainPropertiesDlg();
 
     void SetTerrain(CTerrainRules* terrain);
     CTerrainRules* Terrain() const { return terrain_; }
