@@ -12,6 +12,7 @@
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/InstallRender.h"
@@ -99,6 +100,12 @@ int cmd_view(int argc, char** argv)
     if (!OpenOffscreenView(640, 480))
         return ToolFail("view", path, "no 3-D device could be made (is there a display?)");
     InstallRender();
+    // The world's lights were made before the device: send and switch them on.
+    for (CWorldObject* node : g_LightNodes)
+        if (SWorldLight* light = node->Light(); light && light->deviceLight) {
+            light->deviceLight->Reapply();
+            light->deviceLight->enable(true);
+        }
 
     CWorldObject* hero = FirstCharacter(g_WorldRoot->FirstObject());
     GameCamera.Reset();

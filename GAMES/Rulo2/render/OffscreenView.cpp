@@ -98,7 +98,6 @@ bool OpenOffscreenView(int width, int height)
     d->SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, 1);
     d->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
     d->SetRenderState(D3DRENDERSTATE_LIGHTING, RenderCache.lighting);
-    d->SetRenderState(D3DRENDERSTATE_AMBIENT, 0x606060);
     d->SetRenderState(D3DRENDERSTATE_CLIPPING, RenderCache.clipping);
     d->SetRenderState(D3DRENDERSTATE_DIFFUSEMATERIALSOURCE, D3DMCS_MATERIAL);
     d->SetRenderState(D3DRENDERSTATE_AMBIENTMATERIALSOURCE, D3DMCS_MATERIAL);
