@@ -64,7 +64,8 @@ set(VAREK_THREAD_TESTS
   platform_time_test
   platform_sound_test
   platform_cdaudio_test
-  app_SoundManager_test)
+  app_SoundManager_test
+  editor_ShadowMapRun_test)
 if(VAREK_TESTS AND NOT TARGET varek_thread_tests)
   add_custom_target(varek_thread_tests)
 endif()
@@ -79,7 +80,9 @@ function(varek_test name)
   set(props)
   set(labels ${A_LABELS})
   if(name IN_LIST VAREK_THREAD_TESTS)
-    list(APPEND labels thread)
+    # One label only: the discovered tests' properties are a flat list, so a second label would be
+    # read as a property name and the ThreadSanitizer step would find no test.
+    set(labels thread)
     add_dependencies(varek_thread_tests ${name})
   endif()
   if(labels)
@@ -123,5 +126,14 @@ function(varek_tests_per_file prefix)
   foreach(f ${files})
     get_filename_component(stem ${f} NAME_WE)
     varek_test(${prefix}_${stem} SOURCES ${f} DEPS ${A_DEPS} LABELS ${A_LABELS})
+  endforeach()
+endfunction()
+
+# varek_headers_of(TARGET LIB...): TARGET compiles against LIB's headers without
+# linking it; platform/dynlib opens the library when it is first used.
+function(varek_headers_of target)
+  foreach(lib ${ARGN})
+    target_include_directories(${target} PUBLIC $<TARGET_PROPERTY:${lib},INTERFACE_INCLUDE_DIRECTORIES>)
+    target_compile_definitions(${target} PUBLIC $<TARGET_PROPERTY:${lib},INTERFACE_COMPILE_DEFINITIONS>)
   endforeach()
 endfunction()

@@ -18,6 +18,7 @@
 #include "GAMES/Rulo2/app/ShowKeys.h"
 #include "GAMES/Rulo2/interface/DialogTexts.h"
 #include "GAMES/Rulo2/navigation/GroundMap.h"
+#include "GAMES/Rulo2/navigation/Navigation.h"
 #include "GAMES/Rulo2/render/GameResources.h"
 #include "GAMES/Rulo2/render/LoadingPictures.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
@@ -166,6 +167,7 @@ bool CGameApp::StartUp()
     LogPrintf("Initializing memory...");
     sMemory::init();
     CreateWorldRoots();
+    StartNavigation();
 
     LogPrintf("Initializing registry...");
     ReadWindowPlacementSettings();
@@ -315,6 +317,7 @@ int CGameApp::ExitInstance()
     }
     if (!NoSoundFlag)
         DestroySoundManager();
+    StopNavigation(g_WorldRoot);
     DestroyWorldRoots();
     FreeGameResources();
     ReleaseDirectX();

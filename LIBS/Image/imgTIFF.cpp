@@ -3,7 +3,7 @@
 #include "LIBS/System/sLog.h"
 #include "LIBS/System/sStream.h"
 
-#include <tiffio.h>
+#include "LIBS/Image/TiffApi.h"
 
 #include <algorithm>
 #include <cstdarg>

@@ -5,9 +5,11 @@
 #include <GL/glext.h>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <vector>
 
 #include "platform/d3d/D3D.h"
@@ -207,28 +209,51 @@ void BM_PlainGLScene(benchmark::State& state)
 // and material, against the same draws as plain GL calls.
 constexpr int kObjects = 2000, kObjectQuads = 6;
 
-void BM_DeviceManySmallDraws(benchmark::State& state)
+// One frame of `objects` small draws through the device: each object its own
+// world transform and material.
+void DeviceSmallDraws(Scene& s, int objects)
 {
-    Scene* ready = readyScene(state);
-    if (!ready)
-        return;
-    Scene& s = *ready;
     D3DMATERIAL7 m;
     m.diffuse = {0.8f, 0.8f, 0.8f, 1};
     D3DMATRIX world;
     for (int i = 0; i < 4; ++i)
         world.m[i][i] = 1;
     const uint32_t count = kObjectQuads * 6;
+    s.dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    for (int i = 0; i < objects; ++i) {
+        world.m[3][0] = float(i % 40) * 0.01f;
+        s.dev->SetTransform(D3DTRANSFORMSTATE_WORLD, &world);
+        s.dev->SetMaterial(&m);
+        s.dev->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, FVF_MESH, s.vertices.data(),
+                                    uint32_t(s.vertices.size()), s.indices.data() + (i % 100) * count, count,
+                                    0);
+    }
+}
+
+// The same frame as plain GL calls; a device draw has put the arrays, texture
+// and lights in place and bound the framebuffer.
+void PlainSmallDraws(Scene& s, int objects)
+{
+    const float diffuse[4] = {0.8f, 0.8f, 0.8f, 1};
+    const uint32_t count = kObjectQuads * 6;
+    D3DMATRIX view;
+    s.dev->GetTransform(D3DTRANSFORMSTATE_VIEW, &view);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    for (int i = 0; i < objects; ++i) {
+        glLoadMatrixf(&view.m[0][0]);
+        glTranslatef(float(i % 40) * 0.01f, 0, 0);
+        glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
+        glDrawElements(GL_TRIANGLES, GLsizei(count), GL_UNSIGNED_SHORT, s.indices.data() + (i % 100) * count);
+    }
+}
+
+void BM_DeviceManySmallDraws(benchmark::State& state)
+{
+    Scene* ready = readyScene(state);
+    if (!ready)
+        return;
     for (auto _ : state) {
-        s.dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-        for (int i = 0; i < kObjects; ++i) {
-            world.m[3][0] = float(i % 40) * 0.01f;
-            s.dev->SetTransform(D3DTRANSFORMSTATE_WORLD, &world);
-            s.dev->SetMaterial(&m);
-            s.dev->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, FVF_MESH, s.vertices.data(),
-                                        uint32_t(s.vertices.size()), s.indices.data() + (i % 100) * count,
-                                        count, 0);
-        }
+        DeviceSmallDraws(*ready, kObjects);
         glFinish();
     }
     state.counters["draws"] = kObjects;
@@ -243,24 +268,99 @@ void BM_PlainGLManySmallDraws(benchmark::State& state)
     s.dev->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, FVF_MESH, s.vertices.data(), uint32_t(s.vertices.size()),
                                 s.indices.data(), 3, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, s.back->glFbo);
-    const float diffuse[4] = {0.8f, 0.8f, 0.8f, 1};
-    const uint32_t count = kObjectQuads * 6;
-    D3DMATRIX view;
-    s.dev->GetTransform(D3DTRANSFORMSTATE_VIEW, &view);
     for (auto _ : state) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        for (int i = 0; i < kObjects; ++i) {
-            glLoadMatrixf(&view.m[0][0]);
-            glTranslatef(float(i % 40) * 0.01f, 0, 0);
-            glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
-            glDrawElements(GL_TRIANGLES, GLsizei(count), GL_UNSIGNED_SHORT,
-                           s.indices.data() + (i % 100) * count);
-        }
+        PlainSmallDraws(s, kObjects);
         glFinish();
     }
     state.counters["draws"] = kObjects;
 }
 
+// Device and plain GL frames one after the other, so that both see the same
+// machine load: the median of the pairs' time ratios, by the wall clock and by
+// the drawing thread's processor time (with LP_NUM_THREADS=0 Mesa draws on it).
+double ThreadSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+double MedianOf(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+template <class Device, class Plain>
+void Pairs(benchmark::State& state, Scene& s, Device device, Plain plain)
+{
+    std::vector<double> wall, cpu, deviceMs, plainMs;
+    for (auto _ : state) {
+        s.setUpDevice();
+        const auto t0 = std::chrono::steady_clock::now();
+        const double c0 = ThreadSeconds();
+        device();
+        glFinish();
+        const auto t1 = std::chrono::steady_clock::now();
+        const double c1 = ThreadSeconds();
+        plain();
+        glFinish();
+        const auto t2 = std::chrono::steady_clock::now();
+        const double c2 = ThreadSeconds();
+        const double d = std::chrono::duration<double>(t1 - t0).count(),
+                     p = std::chrono::duration<double>(t2 - t1).count();
+        deviceMs.push_back(d * 1000);
+        plainMs.push_back(p * 1000);
+        wall.push_back(d / p);
+        cpu.push_back((c1 - c0) / (c2 - c1));
+    }
+    state.counters["device_ms"] = MedianOf(deviceMs);
+    state.counters["plain_ms"] = MedianOf(plainMs);
+    state.counters["ratio"] = MedianOf(wall);
+    state.counters["cpu_ratio"] = MedianOf(cpu);
+}
+
+void BM_PairedManySmallDraws(benchmark::State& state)
+{
+    Scene* ready = readyScene(state);
+    if (!ready)
+        return;
+    Scene& s = *ready;
+    const int objects = int(state.range(0));
+    Pairs(
+        state, s, [&] { DeviceSmallDraws(s, objects); }, [&] { PlainSmallDraws(s, objects); });
+    state.counters["draws"] = objects;
+}
+
+void BM_PairedOneLargeDraw(benchmark::State& state)
+{
+    Scene* ready = readyScene(state);
+    if (!ready)
+        return;
+    Scene& s = *ready;
+    Pairs(
+        state, s,
+        [&] {
+            s.dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+            s.dev->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, FVF_MESH, s.vertices.data(),
+                                        uint32_t(s.vertices.size()), s.indices.data(),
+                                        uint32_t(s.indices.size()), 0);
+        },
+        [&] {
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            glDrawElements(GL_TRIANGLES, GLsizei(s.indices.size()), GL_UNSIGNED_SHORT, s.indices.data());
+        });
+    state.counters["triangles"] = double(s.indices.size() / 3);
+}
+
+BENCHMARK(BM_PairedManySmallDraws)
+    ->Arg(500)
+    ->Arg(2000)
+    ->Arg(8000)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0)
+    ->UseRealTime();
+BENCHMARK(BM_PairedOneLargeDraw)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_PlainGLManySmallDraws)->Unit(benchmark::kMillisecond)->MinTime(1.0)->UseRealTime();
 BENCHMARK(BM_DeviceManySmallDraws)->Unit(benchmark::kMillisecond)->MinTime(1.0)->UseRealTime();
 BENCHMARK(BM_PlainGLScene)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();

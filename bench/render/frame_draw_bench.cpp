@@ -1,7 +1,11 @@
-// A world of 2,000 objects in 40 groups drawn from the game camera: frames per
-// second and the time spent in the visibility collection against drawing. The
-// reference draws every object without the collection in the same run.
+// A world of 500 to 32,000 objects (the argument) in groups of 50 on a square
+// field drawn from the game camera: frames per second and the time spent in the
+// visibility collection against drawing. The reference draws every object
+// without the collection in the same run.
 #include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
@@ -14,16 +18,19 @@ namespace {
 struct BenchWorld
 {
     std::vector<CWorldObject*> objects;
-    BenchWorld()
+    explicit BenchWorld(int count)
     {
         ClearWorld();
         CreateWorldRoots();
         CModelEntry* box = MakeEntry("Kiste", MakeBoxModel("Kiste", 0.6f, 0.6f, 0.6f, 0.8f, 0.4f, 0.2f));
-        for (int g = 0; g < 40; ++g) {
+        // The field's side grows with the count, so the camera sees a part of it.
+        const int side = std::max(45, int(std::sqrt(double(count))));
+        for (int g = 0; g < count / 50; ++g) {
             CWorldObject* group = AddGroup(g_WorldRoot, "Gruppe");
             for (int i = 0; i < 50; ++i) {
                 const int n = g * 50 + i;
-                objects.push_back(AddModel(group, "kiste", box, CVector(float(n % 45), 0.3f, float(n / 45))));
+                objects.push_back(
+                    AddModel(group, "kiste", box, CVector(float(n % side), 0.3f, float(n / side))));
             }
         }
         CVector min(100000, 100000, 100000), max(-100000, -100000, -100000);
@@ -42,7 +49,7 @@ void BM_FrameFromGameCamera(benchmark::State& state)
         state.SkipWithError("no 3-D device");
         return;
     }
-    BenchWorld world;
+    BenchWorld world(int(state.range(0)));
     SFrameTimes times;
     int32_t time = 0;
     size_t visible = 0;
@@ -57,7 +64,11 @@ void BM_FrameFromGameCamera(benchmark::State& state)
     state.counters["visible"] = double(visible);
     CloseOffscreenView();
 }
-BENCHMARK(BM_FrameFromGameCamera)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FrameFromGameCamera)
+    ->RangeMultiplier(4)
+    ->Range(500, 32000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_DrawEverythingWithoutCollection(benchmark::State& state)
 {
@@ -65,7 +76,7 @@ void BM_DrawEverythingWithoutCollection(benchmark::State& state)
         state.SkipWithError("no 3-D device");
         return;
     }
-    BenchWorld world;
+    BenchWorld world(int(state.range(0)));
     SCameraInput input;
     UpdateCameraInput(input);
     for (auto _ : state) {
@@ -78,7 +89,11 @@ void BM_DrawEverythingWithoutCollection(benchmark::State& state)
     state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
     CloseOffscreenView();
 }
-BENCHMARK(BM_DrawEverythingWithoutCollection)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DrawEverythingWithoutCollection)
+    ->RangeMultiplier(4)
+    ->Range(500, 32000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace
 

@@ -32,8 +32,9 @@ struct SRun
     int exitCode = -1;
 };
 
-// Runs the game in its installation for a number of frames.
-SRun RunGame(const fs::path& dir, int frames)
+// Runs the game in its installation for a number of frames (or, with `program`,
+// that program in the same folder and environment).
+SRun RunGame(const fs::path& dir, int frames, const char* program = nullptr)
 {
     // The child must not repeat what this process has buffered.
     std::fflush(stdout);
@@ -51,7 +52,10 @@ SRun RunGame(const fs::path& dir, int frames)
         setenv("ALSOFT_DRIVERS", "null", 1);
         freopen("/dev/null", "w", stdout);
         freopen("/dev/null", "w", stderr);
-        execl("./Varek", "./Varek", "-window", static_cast<char*>(nullptr));
+        if (program)
+            execl(program, program, static_cast<char*>(nullptr));
+        else
+            execl("./Varek", "./Varek", "-window", static_cast<char*>(nullptr));
         _exit(127);
     }
     SRun run;
@@ -119,6 +123,21 @@ int main()
     std::printf("%-8s %10s %10s %12s %14s %12s %10s %8s\n", "world", "MB", "fps", "first ms", "peak MB",
                 "load ms", "read ms", "ratio");
     int failures = 0;
+    // A bare window's start, one frame and exit: what the first-frame times compare with.
+    std::vector<double> bare;
+    long barePeak = 0;
+    for (int i = 0; i < 5; ++i) {
+        const SRun run = RunGame(fs::temp_directory_path(), 1, BARE_WINDOW_PATH);
+        if (run.exitCode != 0) {
+            std::fprintf(stderr, "the bare window did not open (%d)\n", run.exitCode);
+            ++failures;
+            break;
+        }
+        bare.push_back(run.seconds);
+        barePeak = std::max(barePeak, run.peakKb);
+    }
+    const double bareMs = bare.empty() ? 0 : Median(bare) * 1000;
+    std::printf("%-8s %10s %10s %12.0f %14.1f\n", "bare", "-", "-", bareMs, double(barePeak) / 1024);
     for (const char* variant : variants) {
         const fs::path dir = base / variant;
         if (!Make(dir, variant)) {
@@ -145,9 +164,10 @@ int main()
         double load = 0, plain = 0;
         LoadTimes(dir / "Varek.wld", &load, &plain);
         const double fps = 600.0 / std::max(1e-6, Median(whole) - Median(first));
-        std::printf("%-8s %10.2f %10.1f %12.0f %14.1f %12.2f %10.3f %8.1f\n", variant,
+        std::printf("%-8s %10.2f %10.1f %12.0f %14.1f %12.2f %10.3f %8.1f   first / bare %.2f\n", variant,
                     double(fs::file_size(dir / "Varek.wld")) / 1e6, fps, Median(first) * 1000,
-                    double(peak) / 1024, load, plain, load / std::max(1e-6, plain));
+                    double(peak) / 1024, load, plain, load / std::max(1e-6, plain),
+                    Median(first) * 1000 / std::max(1e-6, bareMs));
     }
     std::error_code ec;
     fs::remove_all(base, ec);

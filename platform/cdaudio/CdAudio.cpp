@@ -2,10 +2,7 @@
 
 #include "platform/media/Media.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-}
+#include "platform/media/AvApi.h"
 
 #include <algorithm>
 #include <cctype>

@@ -111,6 +111,10 @@ public:
     std::vector<IDirectDrawSurface7*> mipLevels;
     IDirectDrawSurface7* mipTop = nullptr;
     uint32_t mipLevel = 0;
+    // The filter and wrap parameters a draw last gave glTexture (min, mag, wrap s,
+    // wrap t), valid while the device module's GL epoch is appliedParamsEpoch.
+    int32_t appliedParams[4] = {};
+    uint64_t appliedParamsEpoch = 0;
     // The CPU copy changed: GL copies of it, and of the texture it is a level of, are stale.
     void pixelsChanged();
     // The level below this one of its mip-mapped texture, or null.
@@ -300,12 +304,39 @@ public:
     int glUnits = 2;
     // What the last draw left in GL, so that unchanged state is not sent again.
     bool lightsDirty = true;
-    bool materialDirty = true;
-    int appliedProjection = 0; // 0 unknown, 1 the 3-D projection, 2 screen space
-    int appliedUnits = -1;     // texture units enabled by the last draw; -1 unknown
+    bool materialDirty = true;              // GL's material unknown: the next lit draw sends all of it
+    D3DMATERIAL7 appliedMaterial;           // valid unless materialDirty
+    bool appliedDiffuseOverwritten = false; // by vertex colours (colour tracking)
+    int appliedProjection = 0;              // 0 unknown, 1 the 3-D projection, 2 screen space
+    int appliedUnits = -1;                  // texture units enabled by the last draw; -1 unknown
     std::vector<uint32_t> appliedLights;
     uint32_t appliedCombine[D3D_MAX_STAGES][8] = {};
     bool combineValid[D3D_MAX_STAGES] = {};
+    // Switches, client arrays and texture units as the last draw left them (-1:
+    // unknown), so that a draw sends GL only what differs. Code outside the draws
+    // that changes them moves the module's GL epoch on, which forgets them.
+    struct SAppliedGL
+    {
+        int8_t lighting, colorMaterial, fog, vertexArray, normalArray, colorArray;
+        int fogMode;
+        const void* vertexPointer;
+        int vertexSize, vertexStride;
+        const void* normalPointer;
+        int normalStride;
+        const void* colorPointer;
+        int activeUnit;
+        int8_t texture2D[D3D_MAX_STAGES], texCoordArray[D3D_MAX_STAGES];
+        const void* texCoordPointer[D3D_MAX_STAGES];
+        int texCoordStride[D3D_MAX_STAGES];
+        uint32_t boundTexture[D3D_MAX_STAGES];
+        uint64_t epoch;
+        SAppliedGL() { Forget(0); }
+        void Forget(uint64_t now);
+    } appliedGL;
+    // Per-draw buffers kept between draws, so that a draw allocates nothing.
+    std::vector<uint32_t> reaching;
+    std::vector<float> positions;
+    std::vector<uint8_t> colors;
     // Forgets what GL holds (after GL calls made outside the device).
     void InvalidateGLState();
 
@@ -318,15 +349,17 @@ public:
     HRESULT draw(D3DPRIMITIVETYPE type, uint32_t fvf, const uint8_t* vertices, uint32_t vertexCount,
                  const uint16_t* indices, uint32_t indexCount);
     // The steps of a draw, in the order they run.
-    void applyTransforms(bool transformed, const uint8_t* vertices, uint32_t vertexCount, uint32_t stride,
-                         std::vector<float>& positions);
-    std::vector<uint32_t> reachingLights(const uint8_t* vertices, uint32_t vertexCount, uint32_t stride);
-    void applyLights(const std::vector<uint32_t>& reaching);
+    void applyTransforms(bool transformed, const uint8_t* vertices, uint32_t vertexCount, uint32_t stride);
+    // Fills `reaching` with the enabled lights that reach the drawn vertices.
+    void reachingLights(const uint8_t* vertices, uint32_t vertexCount, uint32_t stride);
+    void applyLights();
+    void forgetGLIfChangedOutside();
+    void selectUnit(int unit);
     void applyMaterial(uint32_t fvf);
     void applyFog(bool transformed);
     void applyTextureStages(uint32_t fvf, const uint8_t* vertices, uint32_t stride);
     void setVertexArrays(uint32_t fvf, bool transformed, const uint8_t* vertices, uint32_t vertexCount,
-                         uint32_t stride, const std::vector<float>& positions, std::vector<uint8_t>& colors);
+                         uint32_t stride);
 };
 
 // Driver enumeration: one primary display driver with one hardware device.

@@ -261,6 +261,9 @@ GLint glAddress(uint32_t a)
 // buffer, which is stored top row first: flip y and remap z for GL.
 const float kClipFix[16] = {1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 2, 0, 0, 0, -1, 1};
 
+// The device whose draws GL saw last: another device's record of GL is stale.
+const IDirect3DDevice7* gLastDrawingDevice = nullptr;
+
 } // namespace
 
 bool D3DRecordCallsOfNewDevices = false;
@@ -456,6 +459,8 @@ IDirect3DDevice7::~IDirect3DDevice7()
         }
     if (target)
         target->Release();
+    if (gLastDrawingDevice == this)
+        gLastDrawingDevice = nullptr; // a new device may get this address
 }
 
 HRESULT IDirect3DDevice7::GetCaps(D3DDEVICEDESC7* out) const
@@ -732,8 +737,65 @@ HRESULT IDirect3DDevice7::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATR
     return D3D_OK;
 }
 
+void IDirect3DDevice7::SAppliedGL::Forget(uint64_t now)
+{
+    lighting = colorMaterial = fog = vertexArray = normalArray = colorArray = -1;
+    fogMode = -1;
+    vertexPointer = normalPointer = colorPointer = nullptr;
+    vertexSize = vertexStride = normalStride = -1;
+    activeUnit = -1;
+    for (uint32_t u = 0; u < D3D_MAX_STAGES; ++u) {
+        texture2D[u] = texCoordArray[u] = -1;
+        texCoordPointer[u] = nullptr;
+        texCoordStride[u] = -1;
+        boundTexture[u] = ~0u;
+    }
+    epoch = now;
+}
+
+namespace {
+
+// GL's switch and client array calls, sent only when the recorded state differs.
+void glSwitch(GLenum cap, bool on, int8_t& applied)
+{
+    if (applied == int8_t(on))
+        return;
+    applied = int8_t(on);
+    on ? glEnable(cap) : glDisable(cap);
+}
+
+void glClientSwitch(GLenum array, bool on, int8_t& applied)
+{
+    if (applied == int8_t(on))
+        return;
+    applied = int8_t(on);
+    on ? glEnableClientState(array) : glDisableClientState(array);
+}
+
+} // namespace
+
+void IDirect3DDevice7::forgetGLIfChangedOutside()
+{
+    if (gLastDrawingDevice != this) {
+        gLastDrawingDevice = this;
+        d3dgl::GLChangedOutsideDraws();
+    }
+    if (appliedGL.epoch != d3dgl::GLEpoch())
+        InvalidateGLState();
+}
+
+void IDirect3DDevice7::selectUnit(int unit)
+{
+    if (appliedGL.activeUnit == unit)
+        return;
+    appliedGL.activeUnit = unit;
+    glActiveTexture(GL_TEXTURE0 + unit);
+    glClientActiveTexture(GL_TEXTURE0 + unit);
+}
+
 void IDirect3DDevice7::InvalidateGLState()
 {
+    appliedGL.Forget(d3dgl::GLEpoch());
     lightsDirty = materialDirty = true;
     appliedProjection = 0;
     appliedUnits = -1;
@@ -795,8 +857,7 @@ HRESULT IDirect3DDevice7::SetMaterial(const D3DMATERIAL7* m)
     if (!m)
         return DDERR_INVALIDPARAMS;
     record(D3DCallKind::Material, 0);
-    material = *m;
-    materialDirty = true;
+    material = *m; // the draw compares it with what GL holds
     return D3D_OK;
 }
 
@@ -1028,7 +1089,7 @@ HRESULT IDirect3DDevice7::DrawIndexedPrimitiveVB(D3DPRIMITIVETYPE type, IDirect3
 }
 
 void IDirect3DDevice7::applyTransforms(bool transformed, const uint8_t* v, uint32_t vertexCount,
-                                       uint32_t stride, std::vector<float>& positions)
+                                       uint32_t stride)
 {
     const int projection = transformed ? 2 : 1;
     if (appliedProjection != projection) {
@@ -1067,8 +1128,7 @@ void IDirect3DDevice7::applyTransforms(bool transformed, const uint8_t* v, uint3
     }
 }
 
-std::vector<uint32_t> IDirect3DDevice7::reachingLights(const uint8_t* v, uint32_t vertexCount,
-                                                       uint32_t stride)
+void IDirect3DDevice7::reachingLights(const uint8_t* v, uint32_t vertexCount, uint32_t stride)
 {
     // The drawn vertices' bounds decide which ranged lights reach them.
     float lo[3] = {1e30f, 1e30f, 1e30f}, hi[3] = {-1e30f, -1e30f, -1e30f};
@@ -1087,7 +1147,7 @@ std::vector<uint32_t> IDirect3DDevice7::reachingLights(const uint8_t* v, uint32_
         }
     };
     // The lights that reach this draw, in index order.
-    std::vector<uint32_t> reaching;
+    reaching.clear();
     for (auto& [index, on] : lightOn) {
         if (!on || int(reaching.size()) >= glMaxLights)
             continue;
@@ -1111,10 +1171,9 @@ std::vector<uint32_t> IDirect3DDevice7::reachingLights(const uint8_t* v, uint32_
         }
         reaching.push_back(index);
     }
-    return reaching;
 }
 
-void IDirect3DDevice7::applyLights(const std::vector<uint32_t>& reaching)
+void IDirect3DDevice7::applyLights()
 {
     if (lightsDirty || reaching != appliedLights) {
         lightsDirty = false;
@@ -1169,27 +1228,34 @@ void IDirect3DDevice7::applyMaterial(uint32_t fvf)
     bool vertexDiffuse = (fvf & D3DFVF_DIFFUSE) && rs[D3DRENDERSTATE_COLORVERTEX] &&
                          rs[D3DRENDERSTATE_DIFFUSEMATERIALSOURCE] == D3DMCS_COLOR1;
     // Colour tracking is switched before the material is sent, or it would overwrite it.
-    if (vertexDiffuse) {
+    if (vertexDiffuse && appliedGL.colorMaterial != 1)
         glColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
-        glEnable(GL_COLOR_MATERIAL);
-    } else {
-        glDisable(GL_COLOR_MATERIAL);
-    }
-    if (materialDirty) {
-        materialDirty = false;
-        const D3DMATERIAL7& m = material;
-        float diffuse[4] = {m.diffuse.r, m.diffuse.g, m.diffuse.b, m.diffuse.a};
-        float ambient[4] = {m.ambient.r, m.ambient.g, m.ambient.b, m.ambient.a};
-        float specular[4] = {m.specular.r, m.specular.g, m.specular.b, m.specular.a};
-        float emissive[4] = {m.emissive.r, m.emissive.g, m.emissive.b, m.emissive.a};
-        glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
-        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
-        glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
-        glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, emissive);
+    glSwitch(GL_COLOR_MATERIAL, vertexDiffuse, appliedGL.colorMaterial);
+    // Only the parts that differ from what GL holds: a draw that sets the same
+    // material again costs no GL call.
+    const D3DMATERIAL7& m = material;
+    const bool all = materialDirty;
+    auto differs = [&](const D3DCOLORVALUE& now, const D3DCOLORVALUE& sent) {
+        return all || std::memcmp(&now, &sent, sizeof now) != 0;
+    };
+    auto send = [](GLenum what, const D3DCOLORVALUE& c) {
+        const float v[4] = {c.r, c.g, c.b, c.a};
+        glMaterialfv(GL_FRONT_AND_BACK, what, v);
+    };
+    if (differs(m.diffuse, appliedMaterial.diffuse) || appliedDiffuseOverwritten)
+        send(GL_DIFFUSE, m.diffuse);
+    if (differs(m.ambient, appliedMaterial.ambient))
+        send(GL_AMBIENT, m.ambient);
+    if (differs(m.specular, appliedMaterial.specular))
+        send(GL_SPECULAR, m.specular);
+    if (differs(m.emissive, appliedMaterial.emissive))
+        send(GL_EMISSION, m.emissive);
+    if (all || m.power != appliedMaterial.power)
         glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(m.power, 0.0f, 128.0f));
-    }
-    if (vertexDiffuse)
-        materialDirty = true; // vertex colours overwrite GL's diffuse: send it again next time
+    appliedMaterial = m;
+    materialDirty = false;
+    // Vertex colours overwrite GL's diffuse: send it again next time.
+    appliedDiffuseOverwritten = vertexDiffuse;
 }
 
 void IDirect3DDevice7::applyFog(bool transformed)
@@ -1197,11 +1263,12 @@ void IDirect3DDevice7::applyFog(bool transformed)
     // Fog: linear, exponential or squared over the eye distance; not on screen-space vertices.
     uint32_t fogMode =
         rs[D3DRENDERSTATE_FOGTABLEMODE] ? rs[D3DRENDERSTATE_FOGTABLEMODE] : rs[D3DRENDERSTATE_FOGVERTEXMODE];
-    if (rs[D3DRENDERSTATE_FOGENABLE] && fogMode != D3DFOG_NONE && !transformed) {
-        glEnable(GL_FOG);
-        glFogi(GL_FOG_MODE, fogMode == D3DFOG_EXP ? GL_EXP : fogMode == D3DFOG_EXP2 ? GL_EXP2 : GL_LINEAR);
-    } else {
-        glDisable(GL_FOG);
+    const bool on = rs[D3DRENDERSTATE_FOGENABLE] && fogMode != D3DFOG_NONE && !transformed;
+    glSwitch(GL_FOG, on, appliedGL.fog);
+    const int mode = fogMode == D3DFOG_EXP ? GL_EXP : fogMode == D3DFOG_EXP2 ? GL_EXP2 : GL_LINEAR;
+    if (on && appliedGL.fogMode != mode) {
+        appliedGL.fogMode = mode;
+        glFogi(GL_FOG_MODE, mode);
     }
 }
 
@@ -1217,18 +1284,25 @@ void IDirect3DDevice7::applyTextureStages(uint32_t fvf, const uint8_t* v, uint32
     const size_t uvOffset = fvf == FVF_MESH ? 24 : fvf == FVF_LVERTEX ? 20 : 24;
     const int lastUnits = appliedUnits < 0 ? glUnits : appliedUnits;
     for (int u = 0; u < std::max(int(stages), lastUnits); ++u) {
-        glActiveTexture(GL_TEXTURE0 + u);
-        glClientActiveTexture(GL_TEXTURE0 + u);
         if (uint32_t(u) >= stages) {
-            glDisable(GL_TEXTURE_2D);
-            glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+            if (appliedGL.texture2D[u] != 0 || appliedGL.texCoordArray[u] != 0) {
+                selectUnit(u);
+                glSwitch(GL_TEXTURE_2D, false, appliedGL.texture2D[u]);
+                glClientSwitch(GL_TEXTURE_COORD_ARRAY, false, appliedGL.texCoordArray[u]);
+            }
             continue;
         }
         const uint32_t* t = ts[u];
         IDirectDrawSurface7* tex = textures[u];
+        // An upload here binds and sets GL outside the record: check it afterwards.
         GLuint id = tex ? d3dgl::EnsureTexture(tex, false) : d3dgl::WhiteTexture();
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, id);
+        forgetGLIfChangedOutside();
+        selectUnit(u);
+        glSwitch(GL_TEXTURE_2D, true, appliedGL.texture2D[u]);
+        if (appliedGL.boundTexture[u] != id) {
+            appliedGL.boundTexture[u] = id;
+            glBindTexture(GL_TEXTURE_2D, id);
+        }
         if (tex) {
             bool linearMin = t[D3DTSS_MINFILTER] == D3DTFN_LINEAR,
                  linearMag = t[D3DTSS_MAGFILTER] == D3DTFG_LINEAR;
@@ -1238,10 +1312,17 @@ void IDirect3DDevice7::applyTextureStages(uint32_t fvf, const uint8_t* v, uint32
                 minFilter = linearMin ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
             else if (!tex->mipLevels.empty() && t[D3DTSS_MIPFILTER] == D3DTFP_LINEAR)
                 minFilter = linearMin ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, linearMag ? GL_LINEAR : GL_NEAREST);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, glAddress(t[D3DTSS_ADDRESSU]));
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, glAddress(t[D3DTSS_ADDRESSV]));
+            const int32_t params[4] = {minFilter, linearMag ? GL_LINEAR : GL_NEAREST,
+                                       glAddress(t[D3DTSS_ADDRESSU]), glAddress(t[D3DTSS_ADDRESSV])};
+            if (tex->appliedParamsEpoch != appliedGL.epoch ||
+                std::memcmp(params, tex->appliedParams, sizeof params) != 0) {
+                tex->appliedParamsEpoch = appliedGL.epoch;
+                std::memcpy(tex->appliedParams, params, sizeof params);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, params[0]);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, params[1]);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, params[2]);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, params[3]);
+            }
         }
         const uint32_t combine[8] = {t[D3DTSS_COLOROP],
                                      t[D3DTSS_COLORARG1],
@@ -1260,34 +1341,44 @@ void IDirect3DDevice7::applyTextureStages(uint32_t fvf, const uint8_t* v, uint32
             glCombine(true, t[D3DTSS_ALPHAOP], t[D3DTSS_ALPHAARG1], t[D3DTSS_ALPHAARG2]);
         }
         int set = int(t[D3DTSS_TEXCOORDINDEX] & 0xFFFF);
+        glClientSwitch(GL_TEXTURE_COORD_ARRAY, set < sets, appliedGL.texCoordArray[u]);
         if (set < sets) {
-            glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-            glTexCoordPointer(2, GL_FLOAT, GLsizei(stride), v + uvOffset + size_t(set) * 8);
+            const uint8_t* uv = v + uvOffset + size_t(set) * 8;
+            if (appliedGL.texCoordPointer[u] != uv || appliedGL.texCoordStride[u] != int(stride)) {
+                appliedGL.texCoordPointer[u] = uv;
+                appliedGL.texCoordStride[u] = int(stride);
+                glTexCoordPointer(2, GL_FLOAT, GLsizei(stride), uv);
+            }
         } else {
-            glDisableClientState(GL_TEXTURE_COORD_ARRAY);
             glMultiTexCoord2f(GL_TEXTURE0 + u, 0, 0);
         }
     }
     appliedUnits = int(stages);
-    glActiveTexture(GL_TEXTURE0);
-    glClientActiveTexture(GL_TEXTURE0);
+    selectUnit(0);
 }
 
 void IDirect3DDevice7::setVertexArrays(uint32_t fvf, bool transformed, const uint8_t* v, uint32_t vertexCount,
-                                       uint32_t stride, const std::vector<float>& positions,
-                                       std::vector<uint8_t>& colors)
+                                       uint32_t stride)
 {
-    // Vertex arrays.
-    glEnableClientState(GL_VERTEX_ARRAY);
-    if (transformed)
-        glVertexPointer(4, GL_FLOAT, 0, positions.data());
-    else
-        glVertexPointer(3, GL_FLOAT, GLsizei(stride), v);
+    // Vertex arrays; GL reads them at the draw, so an unchanged pointer needs no call.
+    glClientSwitch(GL_VERTEX_ARRAY, true, appliedGL.vertexArray);
+    const void* position = transformed ? static_cast<const void*>(positions.data()) : v;
+    const int size = transformed ? 4 : 3, positionStride = transformed ? 0 : int(stride);
+    if (appliedGL.vertexPointer != position || appliedGL.vertexSize != size ||
+        appliedGL.vertexStride != positionStride) {
+        appliedGL.vertexPointer = position;
+        appliedGL.vertexSize = size;
+        appliedGL.vertexStride = positionStride;
+        glVertexPointer(size, GL_FLOAT, positionStride, position);
+    }
+    glClientSwitch(GL_NORMAL_ARRAY, fvf & D3DFVF_NORMAL, appliedGL.normalArray);
     if (fvf & D3DFVF_NORMAL) {
-        glEnableClientState(GL_NORMAL_ARRAY);
-        glNormalPointer(GL_FLOAT, GLsizei(stride), v + 12);
+        if (appliedGL.normalPointer != v + 12 || appliedGL.normalStride != int(stride)) {
+            appliedGL.normalPointer = v + 12;
+            appliedGL.normalStride = int(stride);
+            glNormalPointer(GL_FLOAT, GLsizei(stride), v + 12);
+        }
     } else {
-        glDisableClientState(GL_NORMAL_ARRAY);
         glNormal3f(0, 0, 0);
     }
     if (fvf & D3DFVF_DIFFUSE) {
@@ -1301,10 +1392,13 @@ void IDirect3DDevice7::setVertexArrays(uint32_t fvf, bool transformed, const uin
             colors[i * 4 + 2] = uint8_t(c);
             colors[i * 4 + 3] = uint8_t(c >> 24);
         }
-        glEnableClientState(GL_COLOR_ARRAY);
-        glColorPointer(4, GL_UNSIGNED_BYTE, 0, colors.data());
+        glClientSwitch(GL_COLOR_ARRAY, true, appliedGL.colorArray);
+        if (appliedGL.colorPointer != colors.data()) {
+            appliedGL.colorPointer = colors.data();
+            glColorPointer(4, GL_UNSIGNED_BYTE, 0, colors.data());
+        }
     } else {
-        glDisableClientState(GL_COLOR_ARRAY);
+        glClientSwitch(GL_COLOR_ARRAY, false, appliedGL.colorArray);
         glColor4f(1, 1, 1, 1);
     }
 }
@@ -1332,23 +1426,23 @@ HRESULT IDirect3DDevice7::draw(D3DPRIMITIVETYPE type, uint32_t fvf, const uint8_
     d3dgl::BindFramebuffer(target->glFbo);
 
     const bool transformed = fvf == FVF_TLVERTEX;
-    std::vector<float> positions;
-    applyTransforms(transformed, v, vertexCount, stride, positions);
+    forgetGLIfChangedOutside();
+    applyTransforms(transformed, v, vertexCount, stride);
     // Lights are given in world space: place them under the view matrix only.
     if (!transformed && rs[D3DRENDERSTATE_LIGHTING]) {
-        glEnable(GL_LIGHTING);
-        applyLights(reachingLights(v, vertexCount, stride));
+        glSwitch(GL_LIGHTING, true, appliedGL.lighting);
+        reachingLights(v, vertexCount, stride);
+        applyLights();
         applyMaterial(fvf);
     } else {
-        glDisable(GL_LIGHTING);
-        glDisable(GL_COLOR_MATERIAL);
+        glSwitch(GL_LIGHTING, false, appliedGL.lighting);
+        glSwitch(GL_COLOR_MATERIAL, false, appliedGL.colorMaterial);
     }
     if (!transformed)
         glMultMatrixf(&world.m[0][0]);
     applyFog(transformed);
     applyTextureStages(fvf, v, stride);
-    std::vector<uint8_t> colors;
-    setVertexArrays(fvf, transformed, v, vertexCount, stride, positions, colors);
+    setVertexArrays(fvf, transformed, v, vertexCount, stride);
 
     if (indices)
         glDrawElements(prim, GLsizei(indexCount), GL_UNSIGNED_SHORT, indices);

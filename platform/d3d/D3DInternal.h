@@ -1,9 +1,7 @@
 // Shared between the device module's source files only.
 #pragma once
 
-#define GL_GLEXT_PROTOTYPES 1
-#include <GL/gl.h>
-#include <GL/glext.h>
+#include "platform/d3d/GlApi.h"
 
 #include "platform/d3d/D3D.h"
 
@@ -21,6 +19,10 @@ bool EnsureFramebuffer(IDirectDrawSurface7* s);
 GLuint EnsureTexture(IDirectDrawSurface7* s, bool keyed);
 // A 1x1 opaque white texture: what a stage without a texture reads.
 GLuint WhiteTexture();
+// Moves on whenever code outside the device's draws binds textures, sets texture
+// parameters or deletes GL objects: what the draws recorded of GL is then stale.
+uint64_t GLEpoch();
+void GLChangedOutsideDraws();
 // Deletes GL objects of surfaces released off the main thread, on the main thread.
 void CollectGarbage();
 void DeleteLater(GLuint texture, GLuint fbo, GLuint renderbuffer);

@@ -1,5 +1,5 @@
 // Display driver, surfaces, blits and presentation.
-#include <SDL.h>
+#include "platform/win/SdlApi.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -178,6 +178,7 @@ void drawTexturedQuad(GLuint tex, int fbW, int fbH, const RECT& d, const RECT& s
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
     glPopAttrib();
+    d3dgl::GLChangedOutsideDraws(); // the quad's texture got its own parameters
 }
 
 void present(IDirectDrawSurface7* src)
@@ -210,6 +211,18 @@ void present(IDirectDrawSurface7* src)
 
 namespace d3dgl {
 
+static uint64_t gEpoch = 1;
+
+uint64_t GLEpoch()
+{
+    return gEpoch;
+}
+
+void GLChangedOutsideDraws()
+{
+    ++gEpoch;
+}
+
 bool HaveContext()
 {
     return gContext != nullptr;
@@ -231,6 +244,7 @@ bool EnsureFramebuffer(IDirectDrawSurface7* s)
     bool wantDepth = s->zBuffer != nullptr;
     if (s->glFbo && s->fboWidth == w && s->fboHeight == h && s->fboHasDepth == wantDepth)
         return true;
+    GLChangedOutsideDraws();
     if (!s->glFbo) {
         glGenFramebuffers(1, &s->glFbo);
         glGenTextures(1, &s->glColor);
@@ -331,6 +345,7 @@ GLuint EnsureTexture(IDirectDrawSurface7* s, bool keyed)
         return 0;
     if (tex && !dirty)
         return tex;
+    GLChangedOutsideDraws();
     if (!tex)
         glGenTextures(1, &tex);
     GLint prevActive = 0;
@@ -356,6 +371,7 @@ GLuint EnsureTexture(IDirectDrawSurface7* s, bool keyed)
 GLuint WhiteTexture()
 {
     if (!gWhite && HaveContext()) {
+        GLChangedOutsideDraws();
         uint32_t white = 0xFFFFFFFFu;
         glGenTextures(1, &gWhite);
         glBindTexture(GL_TEXTURE_2D, gWhite);
@@ -383,6 +399,8 @@ void CollectGarbage()
     if (!HaveContext())
         return;
     std::lock_guard<std::mutex> lock(gGarbageLock);
+    if (!gDeadTextures.empty() || !gDeadFbos.empty())
+        GLChangedOutsideDraws(); // a deleted texture's name may come back for another
     if (!gDeadTextures.empty())
         glDeleteTextures(GLsizei(gDeadTextures.size()), gDeadTextures.data());
     if (!gDeadRenderbuffers.empty())
@@ -501,6 +519,7 @@ void DeleteContext()
     }
     SDL_GL_DeleteContext(gContext);
     gContext = nullptr;
+    d3dgl::GLChangedOutsideDraws();
     gWhite = 0;
     gBoundFbo = 0;
     std::lock_guard<std::mutex> lock(gGarbageLock);
@@ -535,6 +554,7 @@ bool D3DAttachWindow(SDL_Window* window)
     }
     gWindow = window;
     gBoundFbo = 0;
+    d3dgl::GLChangedOutsideDraws();
     SDL_GL_MakeCurrent(gWindow, gContext);
     SDL_GL_SetSwapInterval(0);
     if (hidden && hidden != window)
@@ -705,6 +725,7 @@ void IDirectDrawSurface7::syncToGL()
             argb[size_t(y) * w + x] =
                 D3DReadARGB(desc.ddpfPixelFormat, pixels.data() + size_t(y) * desc.lPitch + x * bpp);
     GLint prevTex = 0;
+    d3dgl::GLChangedOutsideDraws();
     glActiveTexture(GL_TEXTURE0);
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &prevTex);
     glBindTexture(GL_TEXTURE_2D, glColor);

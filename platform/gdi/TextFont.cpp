@@ -2,8 +2,7 @@
 
 #include "platform/files/Cp1252.h"
 
-#include <ft2build.h>
-#include FT_FREETYPE_H
+#include "platform/gdi/FreeTypeApi.h"
 
 #include <algorithm>
 #include <cstdio>

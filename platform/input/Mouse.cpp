@@ -2,7 +2,7 @@
 
 #include "platform/win/NativeWindow.h"
 
-#include <SDL.h>
+#include "platform/win/SdlApi.h"
 
 #include <mutex>
 

@@ -1,10 +1,6 @@
 #include "platform/media/Media.h"
 
-extern "C" {
-#include <libavutil/error.h>
-#include <libavutil/frame.h>
-#include <libavutil/samplefmt.h>
-}
+#include "platform/media/AvApi.h"
 
 #include <algorithm>
 #include <cmath>

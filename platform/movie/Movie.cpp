@@ -3,11 +3,7 @@
 #include "platform/media/Media.h"
 #include "platform/sound/Sound.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libswscale/swscale.h>
-}
+#include "platform/media/AvApi.h"
 
 #include <chrono>
 #include <thread>
@@ -45,14 +41,17 @@ struct MovieStream::Impl
     void Close()
     {
         sound.Close();
-        sws_freeContext(scaler);
-        scaler = nullptr;
-        av_frame_free(&frame);
-        av_frame_free(&audioFrame);
-        av_packet_free(&packet);
-        avcodec_free_context(&video);
-        avcodec_free_context(&audio);
-        avformat_close_input(&format);
+        // A stream never opened has nothing to free: its close loads no decoder library.
+        if (scaler || frame || audioFrame || packet || video || audio || format) {
+            sws_freeContext(scaler);
+            scaler = nullptr;
+            av_frame_free(&frame);
+            av_frame_free(&audioFrame);
+            av_packet_free(&packet);
+            avcodec_free_context(&video);
+            avcodec_free_context(&audio);
+            avformat_close_input(&format);
+        }
         videoStream = audioStream = -1;
         draining = ended = haveFrame = playing = false;
         played = {};

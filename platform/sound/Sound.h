@@ -169,6 +169,10 @@ public:
 // Opens the default output device.
 SOUNDRESULT DirectSoundCreate(DirectSound** out);
 
+// A sine tone of `frequency` Hz for `milliseconds`, as the system speaker gives it: returns
+// when the tone has played. Without a sound device it is silent and returns false at once.
+bool Beep(uint32_t frequency, uint32_t milliseconds);
+
 // The number of hardware 3-D buffers a device offers (64 unless a test lowers it);
 // each live 3-D buffer takes one.
 void SetHardware3DBuffers(uint32_t count);

@@ -1,7 +1,6 @@
 #include "platform/sound/Sound.h"
 
-#include <AL/al.h>
-#include <AL/alc.h>
+#include "platform/sound/AlApi.h"
 
 #include <algorithm>
 #include <atomic>

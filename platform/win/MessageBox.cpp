@@ -3,7 +3,7 @@
 #include "platform/files/Cp1252.h"
 #include "platform/win/NativeWindow.h"
 
-#include <SDL.h>
+#include "platform/win/SdlApi.h"
 
 #include <cstdio>
 #include <cstdlib>

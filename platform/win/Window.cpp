@@ -4,7 +4,7 @@
 #include "platform/win/MessageBox.h"
 #include "platform/win/NativeWindow.h"
 
-#include <SDL.h>
+#include "platform/win/SdlApi.h"
 
 #include <algorithm>
 #include <array>

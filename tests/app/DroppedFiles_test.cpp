@@ -40,11 +40,7 @@ TEST(DroppedFiles, AModelFileJoinsTheSavedModelListAndAPictureBecomesATexture)
     fs::create_directories(dir / "drops");
 
     InstallSubsystems();
-    CreateWorldRoots();
-    ClearWorld();
-    shelltest::AddInstance(g_WorldRoot, shelltest::AddTileEntry(1.0f), CVector(0, 0, 0));
-    ASSERT_TRUE(SaveWorld((dir / "Level.wld").c_str()));
-    ClearWorld();
+    ASSERT_TRUE(shelltest::SaveTileWorld(dir / "Level.wld"));
     fs::remove(dir / "Level.bak");
     std::unique_ptr<CRootNode> crate(shelltest::MakeTileModel(0.5f));
     ASSERT_TRUE(crate && crate->Save((dir / "drops" / "Crate.tmf").c_str()));

@@ -125,11 +125,13 @@ TEST_F(MovieTest, EscSkipsAndDeactivationStopsTheMovie)
     EXPECT_EQ(MoviePlayer.state, CMoviePlayer::Playing);
     window->SendMessage(WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_EQ(MoviePlayer.state, CMoviePlayer::Playing); // only Esc acts
+    MovieSequenceFlag = 1;
     window->SendMessage(WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_EQ(MoviePlayer.state, CMoviePlayer::Closed);
     EXPECT_EQ(GameClock.movieState, 0);
     EXPECT_EQ(ScreenFade.followUp, 4);
     EXPECT_EQ(Input.menuKey, 0);
+    EXPECT_EQ(MovieSequenceFlag, 0);
 
     // After the last level the end of a movie plays the closing movie.
     GameClock.burglaryLevel = FinalLevel + 1;

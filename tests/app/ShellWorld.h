@@ -8,6 +8,7 @@
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/ChunkFile.h"
+#include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 
 #include <cstdlib>
@@ -67,6 +68,17 @@ inline CWorldObject* AddInstance(CNode* parent, CModelEntry* entry, const CVecto
     o->position = position;
     parent->AddChild(o);
     return o;
+}
+
+// Saves a world of one tile at the origin as `file` and leaves the world empty.
+inline bool SaveTileWorld(const std::filesystem::path& file)
+{
+    CreateWorldRoots();
+    ClearWorld();
+    AddInstance(g_WorldRoot, AddTileEntry(1.0f), CVector(0, 0, 0));
+    const bool saved = SaveWorld(file.c_str());
+    ClearWorld();
+    return saved;
 }
 
 // A fresh folder for a run of the program in process, named after `name` and the process: it

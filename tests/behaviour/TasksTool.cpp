@@ -54,6 +54,28 @@ TEST_F(TasksToolTest, DumpShowsTasksParametersAndNestedDependencies)
         << run.err;
     EXPECT_NE(run.err.find("bad.tali"), std::string::npos) << run.err;
 
+    // A dependency linking to a task its list does not have: the rest is shown, the link is a loss.
+    CTaskList linked;
+    linked.AddTask(std::make_unique<CTaskItem>(0, 33));
+    auto door = std::make_unique<CDependency>();
+    door->linkedTasks.push_back(linked.tasks[0].get());
+    linked.AddDependency(std::move(door));
+    CChunkWriter lw;
+    ASSERT_TRUE(linked.Write(lw));
+    Bytes damaged = lw.Data();
+    // The link count 1 and index 0 are the last non-zero bytes before the list's end marker.
+    size_t count = damaged.size() - 9;
+    while (count > 0 && damaged[count] == 0)
+        --count;
+    ASSERT_EQ(damaged[count], 1);
+    damaged[count + 4] = 7;
+    write("linked.tali", damaged);
+    run = tool("tasks dump linked.tali");
+    EXPECT_EQ(run.exitCode, 2) << run.err;
+    EXPECT_NE(run.out.find("task 33"), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find("linked task 7 of 1 at offset"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("linked.tali: loaded with losses (1 skipped)"), std::string::npos) << run.err;
+
     write("other.bin", Bytes{'W', 'R', 'L', 'D', 0, 0, 0, 0});
     run = tool("tasks dump other.bin");
     EXPECT_EQ(run.exitCode, 1);

@@ -4,78 +4,11 @@
 
 #include "GAMES/Rulo2/navigation/Navigation.h"
 #include "GAMES/Rulo2/navigation/PathFinder.h"
-#include "tests/world/ServicesFixture.h"
+#include "tests/navigation/NavWorld.h"
+
+using namespace navtest;
 
 namespace {
-
-CModelEntry* ShapeEntry(const char* name, const std::vector<CVector>& points,
-                        const std::vector<int32_t>& edges, bool antiGround = false)
-{
-    auto* entry = new CModelEntry();
-    entry->SetName(name);
-    auto* root = new CRootNode();
-    CMeshNode* mesh = TriangleMesh("shape");
-    mesh->SetShape(points.data(), int32_t(points.size()), edges.empty() ? nullptr : edges.data(),
-                   int32_t(edges.size()));
-    root->AddChild(mesh);
-    root->hasShape = 1;
-    CBox box;
-    BBoxReset(box);
-    for (const CVector& p : points)
-        box.extend(p);
-    root->boundsMin = box.min;
-    root->boundsMax = CVector(box.max.x, box.min.y + 0.1f, box.max.z);
-    entry->model = root;
-    entry->antiGround = antiGround;
-    return entry;
-}
-
-std::vector<CVector> Square(float x0, float z0, float x1, float z1)
-{
-    return {{x0, 0, z0}, {x1, 0, z0}, {x1, 0, z1}, {x0, 0, z1}};
-}
-const std::vector<int32_t> kClosedEdges = {0, 1, 1, 2, 2, 3, 3, 0};
-
-struct World
-{
-    CWorldObject* savedRoot = g_WorldRoot;
-    CBox savedBounds = g_WorldBounds;
-    std::unique_ptr<CWorldObject> root = std::make_unique<CWorldObject>("root");
-    std::vector<std::unique_ptr<CModelEntry>> entries;
-    World()
-    {
-        g_WorldRoot = root.get();
-        BBoxReset(g_WorldBounds);
-    }
-    ~World()
-    {
-        root->FreeGroundMaps();
-        root->DeleteChildren();
-        for (auto& e : entries) {
-            delete e->model;
-            e->model = nullptr;
-        }
-        g_WorldRoot = savedRoot;
-        g_WorldBounds = savedBounds;
-    }
-    CWorldObject* Place(CModelEntry* entry, const CVector& at, CNode* parent = nullptr, float scale = 1.0f)
-    {
-        entries.emplace_back(entry);
-        auto* o = new CWorldObject(entry->GetName());
-        o->objectKind = CWorldObject::KIND_MODEL;
-        o->reference = entry;
-        o->position = at;
-        o->scale = scale;
-        (parent ? parent : root.get())->AddChild(o);
-        return o;
-    }
-    CWorldObject* Group(const char* name)
-    {
-        auto* g = new CWorldObject(name);
-        root->AddChild(g);
-        return g;
-    }
-};
 
 int Count(const GroundMap* m, char code)
 {
@@ -124,8 +57,8 @@ TEST(GroundNodes, BoxesAndAntiGroundListsFollowOverlapAndFloors)
     CWorldObject* floorA = w.Group("Stockwerk_1");
     CWorldObject* floorB = w.Group("Stockwerk_2");
     CWorldObject* ground = w.Place(ShapeEntry("floor", Square(0, 0, 1, 1), kClosedEdges), {0, 0, 0}, floorA);
-    // Overlap amounts are measured on the ground's box (x by z): 0.2 of it for the
-    // stairs that stand at the edge.
+    // Overlap amounts are the share of the obstacle's box (x by z) over the
+    // ground's: stairs at the floor's edge need more than 0.2 of theirs on it.
     CWorldObject* stairs =
         w.Place(ShapeEntry("Treppe_Holz", Square(0, 0, 1, 1), kClosedEdges), {0, 0, 0}, floorA);
     CWorldObject* crate =
@@ -138,17 +71,17 @@ TEST(GroundNodes, BoxesAndAntiGroundListsFollowOverlapAndFloors)
     EXPECT_NEAR(0.15f * 1.05f, ground->boundsBMax.y - ground->boundsBMin.y, 1e-4f)
         << "ground boxes are 0.15 high";
 
-    // Test boxes with an overlap of exactly 0.2 of the ground's box (0.25 x 0.8).
+    // Test boxes where exactly 0.2 of the stairs' area stands on the ground.
     ground->boundsBMin = CVector(0, 0, 0);
     ground->boundsBMax = CVector(1, 0.2f, 1);
     stairs->boundsBMin = CVector(0.75f, 0, 0);
-    stairs->boundsBMax = CVector(1.75f, 0.2f, 0.8f);
+    stairs->boundsBMax = CVector(2.0f, 0.2f, 1);
     CBox gb, sb;
     gb.min = ground->boundsBMin;
     gb.max = ground->boundsBMax;
     sb.min = stairs->boundsBMin;
     sb.max = stairs->boundsBMax;
-    ASSERT_EQ(0.2f, gb.overlapAmount(sb));
+    ASSERT_EQ(0.2f, sb.overlapAmount(gb));
     // The pass recomputes no boxes: it reads the test boxes as they are.
     CWorldObject::CalculateAntiGroundConnections();
     const auto& list = ground->antiGround;

@@ -2,9 +2,15 @@
 // the preview cycle of the interface surfaces.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <memory>
+
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/behaviour/CTaskList.h"
+#include "GAMES/Rulo2/behaviour/CTaskParam.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/OffscreenView.h"
 #include "GAMES/Rulo2/render/Overlays.h"
@@ -42,7 +48,9 @@ protected:
     {
         ReleaseUiSurfaces();
         Preview = SPreviewState();
-        CollectPreviewObjects = nullptr;
+        PreviewTaskList = nullptr;
+        GamePhase = PHASE_REALTIME;
+        CharacterBarsOff[0] = CharacterBarsOff[1] = 0;
         CloseOffscreenView();
     }
     int BrightPixels(int x0, int y0, int x1, int y1)
@@ -129,10 +137,28 @@ TEST_F(OnBackSurface, BackgroundSlotsCaptureOnceAndAreReused)
     EXPECT_EQ(UiSlots[0], nullptr);
 }
 
+// A task of the type naming the objects as its object parameters, after a parameter of another type.
+void AddTask(CTaskList& list, int32_t start, int32_t type, std::initializer_list<CWorldObject*> objects)
+{
+    auto task = std::make_unique<CTaskItem>(start, type);
+    task->AddParameter(PARAM_NUMBER);
+    for (CWorldObject* o : objects) {
+        task->AddParameter(PARAM_OBJECT);
+        static_cast<CObjectRefParam&>(*task->parameters.back()).Set(o);
+    }
+    list.AddTask(std::move(task));
+}
+
+CTaskList* PreviewLists = nullptr;
+
 TEST_F(OnBackSurface, PreviewCyclesThroughItsObjectsEveryTwoSeconds)
 {
     static CWorldObject a, b, c, source;
-    CollectPreviewObjects = [](CWorldObject*, std::vector<CWorldObject*>& out) { out = {&a, &b, &c}; };
+    CTaskList alarm;
+    // Parameters are taken last to first.
+    AddTask(alarm, 0, 14, {&c, &b, &a});
+    PreviewLists = &alarm;
+    PreviewTaskList = [](const CWorldObject*) -> const CTaskList* { return PreviewLists; };
     UpdatePreviewCycle(&source, 1000);
     ASSERT_NE(PreviewSurface, nullptr);
     DDSURFACEDESC2 d;
@@ -154,6 +180,57 @@ TEST_F(OnBackSurface, PreviewCyclesThroughItsObjectsEveryTwoSeconds)
     SetPreviewTarget(&c, 10000);
     EXPECT_EQ(Preview.target, &c);
     EXPECT_EQ(Preview.list.size(), 1u);
+}
+
+// The preview walks the source's whole tree of task lists: alarm-system (14) and remote-switch
+// (64 to 68) tasks, last to first in each list, the first child list before the second; hidden
+// objects and repeats are left out, and so is every other task type.
+TEST_F(OnBackSurface, PreviewListComesFromTheAlarmAndRemoteTasksOfTheWholeTree)
+{
+    static CWorldObject a, b, c, d, e, hidden, other, source;
+    hidden.flags = 2;
+    CTaskList root;
+    AddTask(root, 0, 14, {&a, &b});
+    AddTask(root, 1, 3, {&other});
+    AddTask(root, 2, 65, {&hidden, &c});
+    for (CWorldObject* child : {&d, &e}) {
+        auto dependency = std::make_unique<CDependency>();
+        AddTask(*dependency->childList, 0, 68, {child, &a});
+        AddTask(*dependency->childList, 1, 63, {&other});
+        root.AddDependency(std::move(dependency));
+    }
+    PreviewLists = &root;
+    PreviewTaskList = [](const CWorldObject*) -> const CTaskList* { return PreviewLists; };
+    std::vector<CWorldObject*> list;
+    CollectPreviewObjects(&source, list);
+    EXPECT_EQ(list, (std::vector<CWorldObject*>{&c, &b, &a, &d, &e}));
+
+    // A character previews nothing, nor does an object without behaviour.
+    CObjectLogic character;
+    character.kind.kindId = 5;
+    source.objectLogic = &character;
+    list.clear();
+    CollectPreviewObjects(&source, list);
+    EXPECT_TRUE(list.empty());
+    source.objectLogic = nullptr;
+    PreviewLists = nullptr;
+    CollectPreviewObjects(&source, list);
+    EXPECT_TRUE(list.empty());
+    UpdatePreviewCycle(&source, 0);
+    EXPECT_EQ(Preview.on, 0);
+    EXPECT_EQ(Preview.source, nullptr);
+
+    // Outside REALTIME a character-bar flag holds the preview back.
+    PreviewLists = &root;
+    GamePhase = PHASE_PLANNING;
+    CharacterBarsOff[1] = 1;
+    UpdatePreviewCycle(&source, 0);
+    EXPECT_EQ(Preview.source, nullptr);
+    GamePhase = PHASE_REALTIME;
+    UpdatePreviewCycle(&source, 0);
+    EXPECT_EQ(Preview.target, &c);
+    GameCamera.SetThumbnailObject(nullptr);
+    PreviewLists = nullptr;
 }
 
 TEST_F(OnBackSurface, ViewUpdateNeedsTheDeviceAndPresentsOverAnOverlay)

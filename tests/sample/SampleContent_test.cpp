@@ -14,8 +14,11 @@
 #include "GAMES/Rulo2/Model.h"
 #include "GAMES/Rulo2/TexturePage.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/interface/DialogTexts.h"
+#include "GAMES/Rulo2/navigation/Navigation.h"
+#include "GAMES/Rulo2/navigation/PathFinder.h"
 #include "GAMES/Rulo2/render/InstallRender.h"
 #include "GAMES/Rulo2/world/CFrameNode.h"
 #include "GAMES/Rulo2/world/CMeshDrawing.h"
@@ -482,3 +485,71 @@ TEST_F(SampleContent, BadCommandLinesAreRefusedWithAReason)
 }
 
 } // namespace
+
+TEST_F(SampleWorld, AWalkFromTheStreetReachesARoomUpstairsInHausBThroughItsDoorAndStairs)
+{
+    RecomputeWorldBounds();
+    PrepareGroundNodes(g_WorldRoot);
+    BuildFloorTable();
+    for (CWorldObject* n : nodes)
+        if (n->objectKind == CWorldObject::KIND_MODEL && n->reference)
+            EXPECT_LT(n->boundsAMin.x, n->boundsAMax.x) << n->GetName() << " has no shape box";
+
+    // Haus_B's floors, stairs and door.
+    CWorldObject *ground = nullptr, *stairs = nullptr, *upstairs = nullptr, *door = nullptr, *hero = nullptr;
+    for (CWorldObject* n : nodes) {
+        CWorldObject *house = nullptr, *floor = nullptr;
+        int32_t number = 0;
+        GetHouseAndFloor(n, &house, &floor, &number);
+        if (n->Definition() && std::string(n->Definition()->GetName()) == "Hero")
+            hero = n;
+        if (!house || std::string(house->GetName()) != "Haus_B")
+            continue;
+        const std::string name = n->GetRefName() ? n->GetRefName() : "";
+        if (name.rfind("Boden_", 0) == 0)
+            (number == 1 ? ground : upstairs) = n;
+        else if (name.rfind("Treppe", 0) == 0)
+            stairs = n;
+        else if (name.rfind("Door_", 0) == 0)
+            door = n;
+    }
+    ASSERT_TRUE(ground && stairs && upstairs && door && hero);
+    EXPECT_FALSE(upstairs->antiGround.empty()) << "the furniture upstairs";
+
+    PATHFINDER::CreateSearchPool();
+    GameClock.gameClock = 0;
+    PATHFINDER walker;
+    ASSERT_TRUE(walker.Init(hero));
+    // The room beside the bed and the wardrobe.
+    const CVector goal = upstairs->position;
+    ASSERT_TRUE(walker.WalkTo(goal, nullptr));
+    const auto& way = walker.globalWayPoints;
+    const auto at = [&](CWorldObject* n) { return std::find(way.begin(), way.end(), n) - way.begin(); };
+    ASSERT_LT(at(upstairs), long(way.size()));
+    EXPECT_LT(at(ground), at(stairs));
+    EXPECT_LT(at(stairs), at(upstairs));
+
+    // Walked on 10 ms frames: over the ground floor past the door, up the stairs.
+    std::vector<CWorldObject*> walkedOn;
+    float nearestToDoor = 1000.0f;
+    while (walker.Update() && GameClock.gameClock < 120000) {
+        GameClock.gameClock += 10;
+        if (walkedOn.empty() || walkedOn.back() != walker.groundNode)
+            walkedOn.push_back(walker.groundNode);
+        const float dx = hero->position.x - door->position.x, dz = hero->position.z - door->position.z;
+        nearestToDoor = std::min(nearestToDoor, std::sqrt(dx * dx + dz * dz));
+    }
+    EXPECT_EQ(1, walker.arrived) << "stopped at " << hero->position.x << ", " << hero->position.y << ", "
+                                 << hero->position.z;
+    EXPECT_NEAR(goal.x, hero->position.x, 0.1f);
+    EXPECT_NEAR(goal.z, hero->position.z, 0.1f);
+    EXPECT_NEAR(upstairs->boundsAMax.y, hero->position.y, 0.03f);
+    EXPECT_LT(nearestToDoor, 0.2f);
+    const auto walked = [&](CWorldObject* n) {
+        return std::find(walkedOn.begin(), walkedOn.end(), n) - walkedOn.begin();
+    };
+    EXPECT_LT(walked(ground), walked(stairs));
+    EXPECT_LT(walked(stairs), walked(upstairs));
+    EXPECT_EQ(upstairs, walkedOn.back());
+    GameClock.gameClock = 0;
+}

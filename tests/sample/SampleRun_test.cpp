@@ -32,12 +32,13 @@ protected:
             fs::remove_all(dir);
     }
 
-    int Start(int frames, const std::string& env = "VAREK_SNAPSHOTS=all")
+    int Start(int frames, const std::string& env = "VAREK_SNAPSHOTS=all", const std::string& switches = "")
     {
         // The program's own leak check belongs to its own tests.
         return RunCommand("cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
                           " LSAN_OPTIONS=detect_leaks=0 VAREK_EXIT_AFTER_FRAMES=" + std::to_string(frames) +
-                          " VAREK_FIXED_STEP=1 " + env + " ./Varek -window -logging > output.txt 2>&1");
+                          " VAREK_FIXED_STEP=1 " + env + " ./Varek -window -logging " + switches +
+                          " > output.txt 2>&1");
     }
 
     fs::path dir;
@@ -224,6 +225,92 @@ TEST_F(SampleRun, ShowsTheLoadingScreenWhileTheWorldLoadsThenTheStreet)
         if (found != std::string::npos)
             at = found;
     }
+}
+
+// The intro movie plays before the first game frame: its end starts the fade from white that the
+// first game frames show. Without the movie the game starts on the street at once.
+TEST_F(SampleRun, TheIntroPlaysBeforeTheFirstGameFrameWhichFadesInFromWhite)
+{
+    ASSERT_EQ(Start(14, "VAREK_SNAPSHOTS=0,5,13"), 0) << ReadText(dir / "output.txt");
+    const SRegion first = Mean(ReadBytes(dir / "snapshot00000.bmp"), 0, 0, 640, 480);
+    const SRegion half = Mean(ReadBytes(dir / "snapshot00005.bmp"), 0, 0, 640, 480);
+    const SRegion street = Mean(ReadBytes(dir / "snapshot00013.bmp"), 0, 0, 640, 480);
+    EXPECT_GT(first.r, 240);
+    EXPECT_GT(first.g, 240);
+    EXPECT_GT(first.b, 240);
+    EXPECT_LT(half.g, first.g);
+    EXPECT_GT(half.g, street.g);
+    EXPECT_LT(street.g, 160);
+
+    for (const auto& movie : fs::directory_iterator(dir / "movies"))
+        if (movie.path().filename().string().rfind("movie0.", 0) == 0)
+            fs::remove(movie.path());
+    ASSERT_EQ(Start(1, "VAREK_SNAPSHOTS=0"), 0) << ReadText(dir / "output.txt");
+    const SRegion withoutIntro = Mean(ReadBytes(dir / "snapshot00000.bmp"), 0, 0, 640, 480);
+    EXPECT_NEAR(withoutIntro.g, street.g, 4) << "no fade without the movie";
+}
+
+// A script of mouse moves, presses, a wheel turn and keys gives the same pictures every run.
+TEST_F(SampleRun, TheSameScriptTwiceGivesTheSamePictures)
+{
+    std::ofstream(dir / "input.txt") << "11 move 320 240\n"
+                                        "12 down left 320 240\n"
+                                        "13 move 400 260\n"
+                                        "14 up left 400 260\n"
+                                        "15 wheel 2\n"
+                                        "16 key LEFT down\n"
+                                        "19 key LEFT up\n"
+                                        "20 click right 100 100\n";
+    std::vector<std::vector<std::vector<uint8_t>>> runs;
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_EQ(Start(24, "VAREK_SNAPSHOTS=all VAREK_INPUT_SCRIPT=input.txt"), 0)
+            << ReadText(dir / "output.txt");
+        runs.emplace_back();
+        for (int frame = 0; frame < 24; ++frame) {
+            char name[32];
+            std::snprintf(name, sizeof name, "snapshot%05d.bmp", frame);
+            runs.back().push_back(ReadBytes(dir / name));
+            ASSERT_FALSE(runs.back().back().empty()) << name;
+            fs::remove(dir / name);
+        }
+    }
+    for (int frame = 0; frame < 24; ++frame)
+        EXPECT_TRUE(runs[0][size_t(frame)] == runs[1][size_t(frame)]) << "frame " << frame;
+    EXPECT_FALSE(runs[0][14] == runs[0][23]) << "the wheel and the keys moved the camera";
+}
+
+// The program reads the installation's sound definitions at start-up: the sample's file gives no
+// message, lines spoiled afterwards give theirs. With NOSOUND the file is not even read.
+TEST_F(SampleRun, ReadsTheSoundDefinitionsUnlessStartedWithNoSound)
+{
+    ASSERT_EQ(Start(2, ""), 0) << ReadText(dir / "output.txt");
+    std::string log = ReadText(dir / "log.txt");
+    for (const char* message : {"komma expexted", "no valid group specifyer"})
+        EXPECT_EQ(log.find(message), std::string::npos) << log;
+
+    const fs::path definitions = dir / "data" / "sounds.txt";
+    std::string text = ReadText(definitions);
+    int lines = int(std::count(text.begin(), text.end(), '\n'));
+    if (!text.empty() && text.back() != '\n') {
+        text += '\n';
+        ++lines;
+    }
+    text += "LONELY = lonely.wav\nODD_GROUP = door1.wav, FX, , 1, \n";
+    std::ofstream(definitions, std::ios::binary) << text;
+    ASSERT_EQ(Start(2, ""), 0) << ReadText(dir / "output.txt");
+    log = ReadText(dir / "log.txt");
+    EXPECT_NE(log.find("sounds.txt line " + std::to_string(lines + 1) + ", komma expexted"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("sound.txt line " + std::to_string(lines + 2) + ": no valid group specifyer"),
+              std::string::npos)
+        << log;
+
+    ASSERT_EQ(Start(2, "", "-NOSOUND"), 0) << ReadText(dir / "output.txt");
+    log = ReadText(dir / "log.txt");
+    EXPECT_NE(log.find("World loaded successfuly"), std::string::npos) << log;
+    EXPECT_EQ(log.find("komma expexted"), std::string::npos) << log;
+    EXPECT_EQ(log.find("no valid group specifyer"), std::string::npos) << log;
 }
 
 } // namespace

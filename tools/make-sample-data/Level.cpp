@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <vector>
@@ -41,6 +42,8 @@ constexpr float kWinW = 0.28f, kWinH = 0.26f, kWinSill = 0.24f;
 // fog closes the view.
 constexpr float kStreetZ0 = -4.0f, kStreetZ1 = 3.5f;
 constexpr float kStairX0 = 0.06f, kStairX1 = 0.36f, kStairZ0 = 0.7f, kStairZ1 = 1.5f;
+// Where the stairs come within a step of the upper floor.
+constexpr float kStairExit = 1.3f;
 
 // An opening in a wall: from `a0` to `a1` along the wall, `b0` to `b1` up.
 struct SHole
@@ -279,6 +282,12 @@ void CLevel::MakeStreetModels()
         CMeshBuilder b;
         b.Box(b.Material(Look("asphalt", 0.5f)), CVector(-0.5f, -0.02f, kStreetZ0),
               CVector(0.5f, 0.008f, kStreetZ1), 16);
+        // Open towards the pavements; the street's ends are walls.
+        b.Outline({{-0.5f, 0.008f, kStreetZ0},
+                   {0.5f, 0.008f, kStreetZ0},
+                   {0.5f, 0.008f, kStreetZ1},
+                   {-0.5f, 0.008f, kStreetZ1}},
+                  {0, 1, 2, 3});
         AddModel("Fahrbahn", b, folder);
     }
     {
@@ -293,6 +302,12 @@ void CLevel::MakeStreetModels()
         const float x0 = east ? 0.5f : -0.95f;
         b.Box(b.Material(Look("paving", 0.25f)), CVector(x0, 0, kStreetZ0),
               CVector(x0 + 0.45f, 0.02f, kStreetZ1), 16);
+        // Open towards the road and the garden paths.
+        b.Outline({{x0, 0.02f, kStreetZ0},
+                   {x0 + 0.45f, 0.02f, kStreetZ0},
+                   {x0 + 0.45f, 0.02f, kStreetZ1},
+                   {x0, 0.02f, kStreetZ1}},
+                  {0, 1, 2, 3});
         // The kerb along the road, its face towards the road.
         const int kerb = b.Material(Look("kerb", 0.5f));
         if (east)
@@ -311,6 +326,8 @@ void CLevel::MakeStreetModels()
     {
         CMeshBuilder b;
         b.Box(b.Material(Look("paving", 0.2f)), CVector(0, 0, 0), CVector(0.2f, 0.014f, 0.3f), 16);
+        // Open at the pavement and at the door.
+        b.Outline({{0, 0.014f, 0}, {0.2f, 0.014f, 0}, {0.2f, 0.014f, 0.3f}, {0, 0.014f, 0.3f}}, {0, 1, 2, 3});
         AddModel("Gartenweg", b, folder);
     }
     {
@@ -404,6 +421,17 @@ void CLevel::MakeHouseModels()
             b.SetTurns(turns);
             b.Box(b.Material(Look(tiles ? "tiles" : "wood", tiles ? 0.25f : 0.4f)), CVector(ix0, 0, iz0),
                   CVector(ix1, kSlab, iz1), 16);
+            // The walls, with the front door's opening; the ground reaches into
+            // the opening to meet the garden path.
+            const float d0 = 1.0f - kDoorW / 2, d1 = 1.0f + kDoorW / 2;
+            // The first three points span the plane the ray tests use.
+            b.Outline({{ix1, kSlab, 0},
+                       {ix1, kSlab, iz1},
+                       {ix0, kSlab, iz1},
+                       {ix0, kSlab, 0},
+                       {d0, kSlab, 0},
+                       {d1, kSlab, 0}},
+                      {0, 1, 1, 2, 2, 3, 3, 4, 5, 0});
             AddModel((std::string(tiles ? "Boden_Fliesen" : "Boden_Holz") + side).c_str(), b, folder);
         }
         {
@@ -415,6 +443,15 @@ void CLevel::MakeHouseModels()
             b.Box(m, CVector(kStairX1, y0, iz0), CVector(ix1, y1, iz1));
             b.Box(m, CVector(ix0, y0, iz0), CVector(kStairX1, y1, kStairZ0));
             b.Box(m, CVector(ix0, y0, kStairZ1), CVector(kStairX1, y1, iz1));
+            // The room beside the stairwell, open where the top of the stairs
+            // comes level with it.
+            b.Outline({{kStairX1, y1, iz0},
+                       {ix1, y1, iz0},
+                       {ix1, y1, iz1},
+                       {kStairX1, y1, iz1},
+                       {kStairX1, y1, kStairZ1},
+                       {kStairX1, y1, kStairExit}},
+                      {0, 1, 1, 2, 2, 3, 3, 4, 5, 0});
             AddModel((std::string("Boden_Oben") + side).c_str(), b, folder);
         }
         {
@@ -426,7 +463,30 @@ void CLevel::MakeHouseModels()
             for (int i = 0; i < steps; ++i)
                 b.Box(m, CVector(kStairX0, 0, kStairZ0 + i * run),
                       CVector(kStairX1, (i + 1) * rise, kStairZ0 + (i + 1) * run));
-            AddModel((std::string("Treppe_Holz") + side).c_str(), b, folder);
+            // A slope from the floor up to the upper floor: entered at the foot,
+            // left sideways at the top where the heights meet.
+            const float top = kStorey + kSlab;
+            const float exitY = kSlab + (kStairExit - kStairZ0) / (kStairZ1 - kStairZ0) * (top - kSlab);
+            b.Outline({{kStairX0, kSlab, kStairZ0},
+                       {kStairX1, kSlab, kStairZ0},
+                       {kStairX1, exitY, kStairExit},
+                       {kStairX1, top, kStairZ1},
+                       {kStairX0, top, kStairZ1}},
+                      {1, 2, 3, 4, 4, 0});
+            // Where a walk changes between the stairs and a floor: at the foot
+            // and at the side exit, in the model's own frame.
+            const SModel stairs = AddModel((std::string("Treppe_Holz") + side).c_str(), b, folder);
+            const float footZ = kStairZ0 + 0.02f, exitZ = kStairExit + 0.1f;
+            for (const CVector& p :
+                 {CVector((kStairX0 + kStairX1) / 2, kSlab, footZ),
+                  CVector(kStairX1 - 0.03f,
+                          kSlab + (exitZ - kStairZ0) / (kStairZ1 - kStairZ0) * (top - kSlab), exitZ)}) {
+                const CVector at = Turn(p, turns) - stairs.centre;
+                const float values[4] = {at.x, at.y, at.z, 0.0f};
+                SModelPoint point;
+                std::memcpy(point.words, values, sizeof values);
+                stairs.entry->points.push_back(point);
+            }
         }
     }
 }
@@ -434,6 +494,11 @@ void CLevel::MakeHouseModels()
 void CLevel::MakeFurniture()
 {
     CNode* folder = ModelFolder("Furniture");
+    // Furniture blocks the ground it stands on: a closed footprint, and the
+    // model entry marked "Anti Ground".
+    auto Obstacle = [](CMeshBuilder& b, float x0, float z0, float x1, float z1) {
+        b.ClosedOutline({{x0, 0, z0}, {x1, 0, z0}, {x1, 0, z1}, {x0, 0, z1}});
+    };
     const SLook wood = Look("wood", 0.2f, 0.8f);
     {
         CMeshBuilder b;
@@ -442,7 +507,8 @@ void CLevel::MakeFurniture()
         for (float x : {-0.13f, 0.11f})
             for (float z : {-0.08f, 0.06f})
                 b.Box(m, CVector(x, 0, z), CVector(x + 0.02f, 0.15f, z + 0.02f));
-        AddModel("Tisch", b, folder);
+        Obstacle(b, -0.15f, -0.1f, 0.15f, 0.1f);
+        AddModel("Tisch", b, folder).entry->antiGround = true;
     }
     {
         CMeshBuilder b;
@@ -452,7 +518,8 @@ void CLevel::MakeFurniture()
         for (float x : {-0.045f, 0.033f})
             for (float z : {-0.045f, 0.033f})
                 b.Box(m, CVector(x, 0, z), CVector(x + 0.012f, 0.09f, z + 0.012f));
-        AddModel("Stuhl", b, folder);
+        Obstacle(b, -0.045f, -0.045f, 0.045f, 0.045f);
+        AddModel("Stuhl", b, folder).entry->antiGround = true;
     }
     {
         CMeshBuilder b;
@@ -461,7 +528,8 @@ void CLevel::MakeFurniture()
         b.Box(cloth, CVector(-0.22f, 0.08f, 0.05f), CVector(0.22f, 0.18f, 0.1f));
         b.Box(cloth, CVector(-0.26f, 0, -0.08f), CVector(-0.22f, 0.12f, 0.1f));
         b.Box(cloth, CVector(0.22f, 0, -0.08f), CVector(0.26f, 0.12f, 0.1f));
-        AddModel("Sofa", b, folder);
+        Obstacle(b, -0.26f, -0.08f, 0.26f, 0.1f);
+        AddModel("Sofa", b, folder).entry->antiGround = true;
     }
     {
         CMeshBuilder b;
@@ -471,7 +539,8 @@ void CLevel::MakeFurniture()
         b.Box(b.Material(Plain(0.92f, 0.92f, 0.88f)), CVector(-0.11f, 0.06f, -0.235f),
               CVector(0.11f, 0.11f, -0.18f));
         b.Box(b.Material(wood), CVector(-0.14f, 0, -0.26f), CVector(0.14f, 0.16f, -0.24f));
-        AddModel("Bett", b, folder);
+        Obstacle(b, -0.14f, -0.26f, 0.14f, 0.24f);
+        AddModel("Bett", b, folder).entry->antiGround = true;
     }
     {
         CMeshBuilder b;
@@ -479,13 +548,15 @@ void CLevel::MakeFurniture()
         b.Box(m, CVector(-0.16f, 0, -0.07f), CVector(0.16f, 0.44f, 0.07f));
         b.Box(b.Material(Plain(0.8f, 0.7f, 0.3f, 0.2f)), CVector(-0.02f, 0.2f, -0.075f),
               CVector(0.02f, 0.24f, -0.07f));
-        AddModel("Schrank", b, folder);
+        Obstacle(b, -0.16f, -0.075f, 0.16f, 0.07f);
+        AddModel("Schrank", b, folder).entry->antiGround = true;
     }
     {
         CMeshBuilder b;
         b.Box(b.Material(Plain(0.85f, 0.85f, 0.82f)), CVector(-0.3f, 0, -0.08f), CVector(0.3f, 0.2f, 0.08f));
         b.Box(b.Material(Look("tiles", 0.16f)), CVector(-0.3f, 0.2f, -0.08f), CVector(0.3f, 0.215f, 0.08f));
-        AddModel("Kueche", b, folder);
+        Obstacle(b, -0.3f, -0.08f, 0.3f, 0.08f);
+        AddModel("Kueche", b, folder).entry->antiGround = true;
     }
 }
 

@@ -208,7 +208,30 @@ CMeshNode* CMeshBuilder::BuildMesh(const char* name, const CVector& shift) const
     }
     mesh->SetIndices(indices.data(), int32_t(indices.size()));
     mesh->triangleCount = int32_t(indices.size() / 3);
+    if (!outline_.empty()) {
+        std::vector<CVector> points;
+        for (const CVector& p : outline_)
+            points.push_back(Turn(p, turns_) + shift);
+        mesh->SetShape(points.data(), int32_t(points.size()), outlineEdges_.data(),
+                       int32_t(outlineEdges_.size()));
+    }
     return mesh;
+}
+
+void CMeshBuilder::Outline(const std::vector<CVector>& points, const std::vector<int32_t>& edges)
+{
+    outline_ = points;
+    outlineEdges_ = edges;
+}
+
+void CMeshBuilder::ClosedOutline(const std::vector<CVector>& points)
+{
+    std::vector<int32_t> edges;
+    for (size_t i = 0; i < points.size(); ++i) {
+        edges.push_back(int32_t(i));
+        edges.push_back(int32_t((i + 1) % points.size()));
+    }
+    Outline(points, edges);
 }
 
 CRootNode* CMeshBuilder::BuildModel(const char* name, CVector* centre) const

@@ -44,6 +44,13 @@ public:
     // is built: one turn brings the front (-z) to +x, three bring it to -x.
     void SetTurns(int quarterTurns) { turns_ = ((quarterTurns % 4) + 4) % 4; }
 
+    // The ground outline the path finder walks on (or, for an "Anti Ground"
+    // model, the obstacle it stands for): points in building coordinates and
+    // index pairs of the edges that are walls.
+    void Outline(const std::vector<CVector>& points, const std::vector<int32_t>& edges);
+    // A closed outline: every side an edge.
+    void ClosedOutline(const std::vector<CVector>& points);
+
     bool Empty() const;
     // The mesh of everything added, moved by `shift`; null when nothing was added.
     CMeshNode* BuildMesh(const char* name, const CVector& shift = CVector(0, 0, 0)) const;
@@ -65,6 +72,8 @@ private:
     void Cell(SMaterial& m, const CVector& corner, const CVector& right, const CVector& up,
               const CVector& normal);
     std::vector<SMaterial> materials_;
+    std::vector<CVector> outline_;
+    std::vector<int32_t> outlineEdges_;
     int turns_ = 0;
 };
 

@@ -47,12 +47,12 @@ int ToolFail(const char* group, const std::string& file, const std::string& reas
     return 1;
 }
 
-int ToolLosses(const char* group, const std::string& file)
+int ToolLosses(const char* group, const std::string& file, bool listed)
 {
     const std::vector<std::string>& losses = LoadLosses();
     if (losses.empty())
         return 0;
-    for (const std::string& line : losses)
+    for (const std::string& line : listed ? std::vector<std::string>{} : losses)
         std::fprintf(stderr, "varek-tool %s: %s: %s\n", group, file.c_str(), line.c_str());
     std::fprintf(stderr, "varek-tool %s: %s: loaded with losses (%zu skipped)\n", group, file.c_str(),
                  losses.size());

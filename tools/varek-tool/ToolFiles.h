@@ -18,5 +18,6 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t size, std:
 int ToolFail(const char* group, const std::string& file, const std::string& reason);
 
 // After a load that went through: every part the loader skipped, one line each on stderr, then
-// "loaded with losses". Returns 2 when anything was skipped, else 0.
-int ToolLosses(const char* group, const std::string& file);
+// "loaded with losses". Returns 2 when anything was skipped, else 0. With `listed` the lines
+// have reached stderr already (through the loader's log) and only the summary follows.
+int ToolLosses(const char* group, const std::string& file, bool listed = false);

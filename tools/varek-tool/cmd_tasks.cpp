@@ -1,5 +1,6 @@
 // varek-tool tasks dump FILE: a file holding one "TALI" chunk (a task list as
-// plan and world files store it) as a tree of tasks and dependencies.
+// plan and world files store it) as a tree of tasks and dependencies. Exit code 2 when the
+// reader left something out.
 #include <unistd.h>
 
 #include <cstdio>
@@ -67,6 +68,7 @@ int cmd_tasks(int argc, char** argv)
     const std::filesystem::path logFile =
         std::filesystem::temp_directory_path() / ("varek-tool-tasks-" + std::to_string(::getpid()) + ".log");
     LogPrintfSetTarget(&on, logFile.string().c_str());
+    LoadLosses().clear();
     CTaskList list;
     const bool ok = list.Read(body);
     LogPrintfSetTarget(nullptr, "");
@@ -79,5 +81,5 @@ int cmd_tasks(int argc, char** argv)
     if (!ok)
         return ToolFail("tasks", path, "damaged task list");
     DumpList(list, 0);
-    return 0;
+    return ToolLosses("tasks", path, true);
 }

@@ -100,6 +100,8 @@ int cmd_view(int argc, char** argv)
     if (!OpenOffscreenView(640, 480))
         return ToolFail("view", path, "no 3-D device could be made (is there a display?)");
     InstallRender();
+    // The game's ambient light, so that unlit parts of the world are not black.
+    DX.device->SetRenderState(D3DRENDERSTATE_AMBIENT, 0x606060);
     // The world's lights were made before the device: send and switch them on.
     for (CWorldObject* node : g_LightNodes)
         if (SWorldLight* light = node->Light(); light && light->deviceLight) {

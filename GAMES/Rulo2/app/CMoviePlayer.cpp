@@ -206,6 +206,7 @@ void SkipMovie()
     static const float clear[4] = {1, 1, 1, 0};
     StartWhiteFade(second, clear);
     Input.menuKey = 0;
+    MovieSequenceFlag = 0;
 }
 
 void InstallMovieHooks()

@@ -52,6 +52,11 @@ extern int32_t HoldState;
 // The in-game trade list and item choice screens are open.
 extern uint8_t TradeListOpen;
 extern uint8_t ItemChoiceOpen;
+// The two interface flags that hide the characters' progress bars; outside REALTIME the object
+// preview waits while either is set.
+extern uint8_t CharacterBarsOff[2];
+// Read by the options screen and the game loader; skipping a movie clears it.
+extern uint8_t MovieSequenceFlag;
 // The frame loop's game clock stands still this frame: a screen takes the mouse, the step holds
 // an object (hold state 2 or 3), the trade list or the item choice is open, or the planning
 // overview is shown.

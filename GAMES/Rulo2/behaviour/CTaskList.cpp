@@ -592,10 +592,18 @@ bool CDependency::Read(CChunkReader& body, CTaskList& parent)
         return false;
     const uint32_t linked = body.ReadU32();
     for (uint32_t i = 0; i < linked && body.Ok(); ++i) {
+        const size_t at = body.FileOffset();
         const int32_t index = body.ReadI32();
+        if (!body.Ok())
+            break;
         // The writer stores -1 for a task it could not find; such entries name nothing.
-        if (!body.Ok() || index < 0 || size_t(index) >= parent.tasks.size())
+        if (index == -1)
             continue;
+        if (index < 0 || size_t(index) >= parent.tasks.size()) {
+            NoteLoadLoss("linked task %d of %zu at offset %zu names no task of its list", index,
+                         parent.tasks.size(), at);
+            continue;
+        }
         CTaskItem* task = parent.tasks[size_t(index)].get();
         if (std::find(linkedTasks.begin(), linkedTasks.end(), task) == linkedTasks.end())
             linkedTasks.push_back(task);

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "LIBS/System/CVector.h"
+
 class CObjectNode;
 class CWorldObject;
 
@@ -78,10 +80,15 @@ struct SRecordedEvent
     CWorldObject* object = nullptr; // the object or the owning gang member
     uint32_t words[4] = {};
     float newValue = 0.0f, oldValue = 0.0f;
+    // Path events: the way-points; stop: the position; placement: new, old.
+    std::vector<CVector> points;
 };
 enum : int32_t
 {
     EVENT_FLOAT_CHANGE = 1,
+    EVENT_PATH = 3,      // words: game clock, start time (float bits), count
+    EVENT_STOP = 4,      // words: game clock, index of the path event
+    EVENT_PLACEMENT = 5, // words: game clock
     EVENT_ITEM_ADDED = 26,
     EVENT_ITEM_REMOVED = 27,
 };

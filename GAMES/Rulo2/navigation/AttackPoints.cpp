@@ -8,6 +8,7 @@
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/editor/GroundProbe.h"
+#include "GAMES/Rulo2/navigation/Navigation.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
@@ -47,6 +48,24 @@ static std::vector<SPoint> WorldPoints(const CWorldObject* o)
         CVector w(v[0], v[1], v[2]);
         w.transform(m);
         out.push_back({w, v[3]});
+    }
+    return out;
+}
+
+std::vector<CVector> AttackPointsOf(const CWorldObject* o, bool scaled)
+{
+    std::vector<CVector> out;
+    const CModelEntry* entry = AttackPointEntry(o);
+    if (!entry)
+        return out;
+    const CMatrix m = ObjectMatrix(o);
+    const float factor = scaled && o->scale != 1.0f ? o->scale : 1.0f;
+    for (const SModelPoint& p : entry->points) {
+        float v[4];
+        std::memcpy(v, p.words, sizeof v);
+        CVector w(v[0] * factor, v[1] * factor, v[2] * factor);
+        w.transform(m);
+        out.push_back(w);
     }
     return out;
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <map>
 #include <vector>
 
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
@@ -115,16 +116,21 @@ struct SCell
 {
     std::vector<CWorldObject*> grounds, obstacles, doors;
 };
+// The one-unit cells that hold objects, kept sparse: a large world costs only
+// the cells that are used.
 struct SGrid
 {
     int32_t n = 0;
     float originX = 0, originZ = 0;
-    std::vector<SCell> cells;
+    std::map<std::pair<int32_t, int32_t>, SCell> cells; // (column, row)
+    bool Inside(int32_t row, int32_t column) const
+    {
+        return row >= 0 && column >= 0 && row < 2 * n && column < 2 * n;
+    }
     SCell* At(int32_t row, int32_t column)
     {
-        if (row < 0 || column < 0 || row >= 2 * n || column >= 2 * n)
-            return nullptr;
-        return &cells[size_t(row) * size_t(2 * n) + size_t(column)];
+        auto it = cells.find({column, row});
+        return it == cells.end() ? nullptr : &it->second;
     }
 };
 } // namespace
@@ -141,15 +147,15 @@ static int Enter(CWorldObject* o, void* argument)
         return NODE_WALK_CONTINUE;
     const int32_t row = int32_t(std::trunc(o->position.z - grid.originZ)) + grid.n;
     const int32_t column = int32_t(std::trunc(o->position.x - grid.originX)) + grid.n;
-    SCell* cell = grid.At(row, column);
-    if (!cell)
+    if (!grid.Inside(row, column))
         return NODE_WALK_CONTINUE;
+    SCell& cell = grid.cells[{column, row}];
     if (c == NODE_GROUND)
-        cell->grounds.push_back(o);
+        cell.grounds.push_back(o);
     else if (c == NODE_DOOR)
-        cell->doors.push_back(o);
+        cell.doors.push_back(o);
     else
-        cell->obstacles.push_back(o);
+        cell.obstacles.push_back(o);
     return NODE_WALK_CONTINUE;
 }
 
@@ -158,45 +164,52 @@ void CWorldObject::CalculateAntiGroundConnections()
     CWorldObject* root = g_WorldRoot;
     if (!root)
         return;
-    // One-unit cells over the world's bounds, so that every object has a cell
-    // and no ground node lies on the grid's border.
+    // Centred on the root; the half size from the world's bounds (the root's
+    // rotation field alone may leave objects without a cell), so that every
+    // object has a cell and none lies on the grid's border.
     SGrid grid;
-    float half = 2.0f + std::trunc(root->angle);
+    float half = 2.0f + std::trunc(std::clamp(root->angle, 0.0f, 1.0e6f));
     if (!g_WorldBounds.isEmpty()) {
         const float reach = std::max({std::fabs(g_WorldBounds.min.x - root->position.x),
                                       std::fabs(g_WorldBounds.max.x - root->position.x),
                                       std::fabs(g_WorldBounds.min.z - root->position.z),
                                       std::fabs(g_WorldBounds.max.z - root->position.z)});
-        half = std::max(half, 2.0f + std::ceil(std::min(reach, 100000.0f)));
+        half = std::max(half, 2.0f + std::ceil(std::min(reach, 1.0e6f)));
     }
-    grid.n = int32_t(std::min(half, 4096.0f));
+    grid.n = int32_t(half);
     grid.originX = root->position.x;
     grid.originZ = root->position.z;
-    grid.cells.resize(size_t(2 * grid.n) * size_t(2 * grid.n));
     root->ForEach(Enter, &grid);
 
-    for (int32_t column = 2 * grid.n - 2; column >= 1; --column)
-        for (int32_t row = 2 * grid.n - 2; row >= 1; --row) {
-            SCell* cell = grid.At(row, column);
-            for (CWorldObject* g : cell->grounds) {
-                const CBox gb = TestBox(g);
-                const CWorldObject* floor = FloorNodeOf(g);
-                auto sameFloor = [&](const CWorldObject* o) { return !floor || o->IsDescendantOf(floor); };
-                for (int32_t dr = -1; dr <= 1; ++dr)
-                    for (int32_t dc = -1; dc <= 1; ++dc) {
-                        SCell* near = grid.At(row + dr, column + dc);
-                        for (CWorldObject* o : near->obstacles) {
-                            const float amount = gb.overlapAmount(TestBox(o));
-                            const float threshold = NameStartsWith(o->GetRefName(), "Treppe") ? 0.2f : 0.0f;
-                            if (amount != 0.0f && amount > threshold && sameFloor(o))
-                                g->antiGround.push_back(o);
-                        }
-                        for (CWorldObject* d : near->doors)
-                            if (gb.overlap(TestBox(d)) && sameFloor(d))
-                                g->doorList.push_back(d);
+    // Columns from the last to the first, rows within a column likewise.
+    for (auto it = grid.cells.rbegin(); it != grid.cells.rend(); ++it) {
+        const auto [column, row] = it->first;
+        if (row < 1 || column < 1 || row > 2 * grid.n - 2 || column > 2 * grid.n - 2)
+            continue;
+        for (CWorldObject* g : it->second.grounds) {
+            const CBox gb = TestBox(g);
+            const CWorldObject* floor = FloorNodeOf(g);
+            auto sameFloor = [&](const CWorldObject* o) { return !floor || o->IsDescendantOf(floor); };
+            for (int32_t dr = -1; dr <= 1; ++dr)
+                for (int32_t dc = -1; dc <= 1; ++dc) {
+                    SCell* near = grid.At(row + dr, column + dc);
+                    if (!near)
+                        continue;
+                    for (CWorldObject* o : near->obstacles) {
+                        // The share of the obstacle's area that stands on the
+                        // ground: stairs that only touch a floor's edge stay
+                        // off its list, stairs standing on it go on.
+                        const float amount = TestBox(o).overlapAmount(gb);
+                        const float threshold = NameStartsWith(o->GetRefName(), "Treppe") ? 0.2f : 0.0f;
+                        if (amount != 0.0f && amount > threshold && sameFloor(o))
+                            g->antiGround.push_back(o);
                     }
-            }
+                    for (CWorldObject* d : near->doors)
+                        if (gb.overlap(TestBox(d)) && sameFloor(d))
+                            g->doorList.push_back(d);
+                }
         }
+    }
 }
 
 static CMatrix ScaledMatrix(const CWorldObject* o)

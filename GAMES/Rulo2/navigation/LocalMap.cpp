@@ -68,9 +68,9 @@ static int32_t IndexOf(const std::vector<CWorldObject*>& list, const CWorldObjec
 }
 
 // Open and locked flags of a door or window (kinds 7 and 8).
-static bool DoorFlags(CWorldObject* object, bool* open, bool* locked)
+bool DoorState(const CWorldObject* object, bool* open, bool* locked)
 {
-    CObjectLogic* logic = object ? object->objectLogic : nullptr;
+    const CObjectLogic* logic = object ? object->objectLogic : nullptr;
     if (!logic || (logic->kind.kindId != 7 && logic->kind.kindId != 8))
         return false;
     const auto* state = dynamic_cast<const CPassageState*>(logic->ownConditions.get());
@@ -236,10 +236,11 @@ bool PATHFINDER::SetLocalMap(CWorldObject* node)
                             : (at >= 0 && at < int32_t(globalWayPoints.size()) ? globalWayPoints[size_t(at)]
                                                                                : nullptr);
     }
-    bool neverFinal = false;
+    bool neverFinal = false, stairs = false;
     if (traceDepth == 3)
         for (int32_t i = 0; i < 3; ++i)
             if (IsStairsNode(nodes[i])) {
+                stairs = true;
                 if (i < 2)
                     count = 2;
                 else
@@ -266,7 +267,8 @@ bool PATHFINDER::SetLocalMap(CWorldObject* node)
     count = joined;
     if (count == 0)
         return false;
-    if (!final && !neverFinal && !globalWayPoints.empty() && nodes[count - 1] == globalWayPoints.back())
+    // A stretch over stairs ends at the next floor's edge: the walk goes on from there.
+    if (!final && !stairs && !globalWayPoints.empty() && nodes[count - 1] == globalWayPoints.back())
         final = 1;
     if (neverFinal)
         final = 0;
@@ -375,7 +377,7 @@ bool PATHFINDER::SetLocalMap(CWorldObject* node)
             if (lastOfOpenMap && !d->AreAttackPointsOverGrounds(nodes[i - 1], nodes[i]))
                 continue;
             bool open = false, locked = false;
-            if (!DoorFlags(d, &open, &locked))
+            if (!DoorState(d, &open, &locked))
                 continue;
             if (IndexOf(closedDoors, d) >= 0 || IndexOf(openDoors, d) >= 0)
                 continue;
@@ -599,6 +601,7 @@ void PATHFINDER::BeginWayPoints()
     walking = 1;
     traceDepth = 3;
     arrived = 0;
+    RecordPath();
 }
 
 bool PATHFINDER::CreateLocalWayPoints(int32_t goal)

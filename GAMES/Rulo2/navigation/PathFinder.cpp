@@ -11,6 +11,8 @@
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/editor/GroundProbe.h"
+#include "GAMES/Rulo2/interface/CTextTree.h"
+#include "GAMES/Rulo2/navigation/Navigation.h"
 #include "GAMES/Rulo2/navigation/PathFinderLog.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
@@ -19,6 +21,8 @@
 #include "platform/win/Window.h"
 
 std::vector<CWorldObject*> CarList;
+std::vector<SDoorRequest> DoorRequests;
+void (*ShowTextBubbleHook)(CWorldObject* character, const char* text) = nullptr;
 
 PATHFINDER::PATHFINDER() = default;
 
@@ -51,7 +55,7 @@ static void Play(CWorldObject* character, const char* name)
         character->objectLogic->PlayAnimation(name);
 }
 
-static bool ProbeGround(const CVector& point, CVector* hit, CWorldObject** node)
+bool PATHFINDER::ProbeGround(const CVector& point, CVector* hit, CWorldObject** node)
 {
     CVector origin, direction;
     MakeGroundProbe(&origin, &direction, point);
@@ -59,9 +63,84 @@ static bool ProbeGround(const CVector& point, CVector* hit, CWorldObject** node)
     CWorldObject* n = nullptr;
     if (!g_WorldRoot || !IntersectRayWithNode(g_WorldRoot, origin, direction, &h, &n, false) || !n)
         return false;
+    CVector refined;
+    if (IntersectRayWithNodeList(n, origin, direction, &refined, ObjectMatrix(n)))
+        h = refined;
     *hit = h;
     *node = n;
     return true;
+}
+
+static bool Recording(const CWorldObject* owner, bool orContinue)
+{
+    const CObjectLogic* logic = owner ? owner->objectLogic : nullptr;
+    return logic && logic->recording &&
+           (RecordState == RECORD_RECORD || (orContinue && RecordState == RECORD_CONTINUE));
+}
+
+static int32_t Now()
+{
+    return GameClock.gameClock;
+}
+
+static uint32_t FloatBits(float value)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+void PATHFINDER::RecordStop()
+{
+    if (recordedPathEvent < 0 || !owner)
+        return;
+    SRecordedEvent e;
+    e.kind = EVENT_STOP;
+    e.object = owner;
+    e.words[0] = uint32_t(Now());
+    e.words[1] = uint32_t(recordedPathEvent);
+    e.points.push_back(owner->position);
+    RecordingList.push_back(e);
+    recordedPathEvent = -1;
+    recordedCount = 0;
+}
+
+void PATHFINDER::RecordPath()
+{
+    if (!Recording(owner, true))
+        return;
+    RecordStop();
+    recordedStart = walkStartTime;
+    recordedPoints = localWayPoints;
+    recordedCount = int32_t(localWayPoints.size());
+    SRecordedEvent e;
+    e.kind = EVENT_PATH;
+    e.object = owner;
+    e.words[0] = uint32_t(Now());
+    e.words[1] = FloatBits(recordedStart);
+    e.words[2] = uint32_t(recordedCount);
+    e.points = localWayPoints;
+    RecordingList.push_back(e);
+    recordedPathEvent = int32_t(RecordingList.size()) - 1;
+}
+
+void PATHFINDER::RecordPlacement(const CVector& to, const CVector& from)
+{
+    SRecordedEvent e;
+    e.kind = EVENT_PLACEMENT;
+    e.object = owner;
+    e.words[0] = uint32_t(Now());
+    e.points = {to, from};
+    RecordingList.push_back(e);
+}
+
+void PATHFINDER::SetHeading(float angle)
+{
+    if (!owner || owner->angle == angle)
+        return;
+    if (Recording(owner, false))
+        RecordFloatChange(owner, angle, owner->angle);
+    owner->angle = angle;
 }
 
 bool PATHFINDER::Init(CWorldObject* character)
@@ -159,44 +238,44 @@ bool PATHFINDER::Step(CWorldObject* object)
 {
     if (!enabled || !object)
         return false;
-    if (!object->GetShapeRoot()) {
+    if (object->objectKind != CWorldObject::KIND_MODEL && object->objectKind != CWorldObject::KIND_OBJECT) {
         StandStill(*this);
         return false;
     }
     const CVector from = owner ? owner->position : startPosition;
+    // Every attack point with ground under it competes: the fewest global
+    // way-points win, then the point nearer to the character.
     CVector bestPoint;
     CWorldObject* bestNode = nullptr;
     size_t bestCount = 0;
     float bestDistance = 0.0f;
-    const CModelEntry* entry = nullptr;
-    (void)entry;
-    // Every attack point whose ground has a global path competes.
-    CVector hit;
-    CWorldObject* ground = nullptr;
-    for (int pass = 0; pass < 1; ++pass) {
-        CVector point;
+    for (const CVector& point : AttackPointsOf(object, true)) {
+        CVector hit;
         CWorldObject* node = nullptr;
-        // The nearest one stands for all; a full comparison of the paths comes with the tasks.
-        if (object->FindNearestAttackPoint(from, &point, &node, nullptr)) {
-            startNode = groundNode;
-            endNode = node;
-            if (groundNode && FindGlobalPath()) {
-                const CVector d = point - from;
-                bestCount = globalWayPoints.size();
-                bestDistance = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
-                bestPoint = point;
-                bestNode = node;
-            }
-        }
+        if (!groundNode || !ProbeGround(point, &hit, &node))
+            continue;
+        startNode = groundNode;
+        endNode = node;
+        if (!FindGlobalPath())
+            continue;
+        const CVector d = point - from;
+        const float distance = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+        const size_t count = globalWayPoints.size();
+        if (bestNode && (count > bestCount || (count == bestCount && !(distance < bestDistance))))
+            continue;
+        bestCount = count;
+        bestDistance = distance;
+        bestPoint = point;
+        bestNode = node;
     }
-    (void)bestCount;
-    (void)bestDistance;
-    door = nullptr;
     if (bestNode) {
         targetObject = nullptr;
+        door = nullptr;
         SetStartNode(groundNode, from);
         SetEndNode(bestNode, bestPoint);
     } else {
+        CVector hit;
+        CWorldObject* ground = nullptr;
         if (!ProbeGround(object->position, &hit, &ground)) {
             StandStill(*this);
             return false;
@@ -214,15 +293,26 @@ bool PATHFINDER::Step(CWorldObject* object)
 
 bool PATHFINDER::GoTo(const CVector& position, CWorldObject* node)
 {
+    if (Recording(owner, false))
+        RecordStop();
     walking = arrived = 0;
     CVector hit = position;
     if (!node) {
         if (!ProbeGround(position, &hit, &node))
             return false;
+    } else {
+        CVector origin, direction, refined;
+        MakeGroundProbe(&origin, &direction, position);
+        if (IntersectRayWithNodeList(node, origin, direction, &refined, ObjectMatrix(node)))
+            hit = refined;
     }
     groundNode = node;
-    if (owner)
-        owner->position = CVector(position.x, hit.y, position.z);
+    if (owner) {
+        const CVector to(position.x, hit.y, position.z);
+        if (Recording(owner, false))
+            RecordPlacement(to, owner->position);
+        owner->position = to;
+    }
     return true;
 }
 
@@ -237,14 +327,12 @@ bool PATHFINDER::Retarget()
     if (!ProbeGround(owner->position, &hit, &node))
         return false;
     SetStartNode(node, owner->position);
-    if (targetObject) {
-        CVector at;
-        CWorldObject* targetGround = nullptr;
-        if (ProbeGround(targetObject->position, &at, &targetGround))
-            SetEndNode(targetGround, at);
-    } else {
+    CVector at;
+    CWorldObject* targetGround = nullptr;
+    if (targetObject && ProbeGround(targetObject->position, &at, &targetGround))
+        SetEndNode(targetGround, at);
+    else
         SetEndNode(endNode, targetPosition);
-    }
     return Replan();
 }
 
@@ -254,12 +342,14 @@ void PATHFINDER::Stop()
     if (!walking) {
         if (Plays(owner, "WALK"))
             Play(owner, "STAND");
-        return;
+    } else {
+        targetObject = nullptr;
+        door = nullptr;
+        walking = 0;
+        Play(owner, "STAND");
     }
-    targetObject = nullptr;
-    door = nullptr;
-    walking = 0;
-    Play(owner, "STAND");
+    if (Recording(owner, false))
+        RecordStop();
 }
 
 bool PATHFINDER::SettleAnimation()
@@ -269,6 +359,15 @@ bool PATHFINDER::SettleAnimation()
     return walking != 0;
 }
 
+// The walking speed: the animation's speed (0.0 counting as 1.0) x 0.4 x the factor.
+static float WalkSpeed(const PATHFINDER& p)
+{
+    const CObjectLogic* logic = p.owner ? p.owner->objectLogic : nullptr;
+    const float animation =
+        logic && logic->currentState ? float(logic->currentState->animSpeed) * 0.01f : 0.0f;
+    return (animation == 0.0f ? 1.0f : animation) * 0.4f * p.speedFactor;
+}
+
 bool PATHFINDER::Update()
 {
     if (!walking) {
@@ -276,12 +375,15 @@ bool PATHFINDER::Update()
             Play(owner, "STAND");
         return false;
     }
-    // The object logic keeps no animation speed yet: it counts as 0.0, i.e. 1.0.
-    const float animationSpeed = 0.0f;
-    const float speed = (animationSpeed == 0.0f ? 1.0f : animationSpeed) * 0.4f * speedFactor;
     CVector position = owner ? owner->position : preciseStart;
-    const bool going = Walk(position, owner ? owner->angle : 0.0f, speed);
-    return going;
+    return Walk(position, owner ? owner->angle : 0.0f, WalkSpeed(*this));
+}
+
+static bool TestSubtree(CWorldObject* node, const CVector& origin, const CVector& direction, CVector* hit,
+                        CWorldObject** hitNode)
+{
+    return node && node->GetFirstChild() &&
+           IntersectRayWithNode(node->FirstObject(), origin, direction, hit, hitNode, false) && *hitNode;
 }
 
 bool PATHFINDER::ScanGround(const CVector& origin, const CVector& direction, CVector* hit,
@@ -292,88 +394,158 @@ bool PATHFINDER::ScanGround(const CVector& origin, const CVector& direction, CVe
     CVector h;
     CWorldObject* n = nullptr;
     bool found = false;
-    CWorldObject* grand =
-        groundNode && groundNode->parent ? static_cast<CWorldObject*>(groundNode->parent->parent) : nullptr;
-    if (grand && grand->GetFirstChild()) {
-        found = IntersectRayWithNode(grand->FirstObject(), origin, direction, &h, &n, false);
-    } else if (g_WorldRoot) {
-        found = IntersectRayWithNode(g_WorldRoot, origin, direction, &h, &n, false);
-    }
-    for (int32_t i = 0; i < mapNodeCount; ++i) {
-        CVector s;
-        if (mapNodes[i] && FindNearestHitOnShape(mapNodes[i], origin, direction, &s)) {
-            if (!found || HitIsBetter(origin, direction, s, h)) {
+    // The shapes of the local-map nodes: the highest hit below the probe, so
+    // that a floor under a staircase does not win over the stairs.
+    auto mapNodesScan = [&]() {
+        for (int32_t i = 0; i < mapNodeCount; ++i) {
+            CVector s;
+            if (mapNodes[i] && FindNearestHitOnShape(mapNodes[i], origin, direction, &s) &&
+                (!found || HitIsBetter(origin, direction, s, h))) {
                 h = s;
                 n = mapNodes[i];
                 found = true;
             }
         }
+    };
+    auto parentsScan = [&]() {
+        for (CNode* p = groundNode ? groundNode->parent : nullptr; p && !found; p = p->parent)
+            found = TestSubtree(static_cast<CWorldObject*>(p), origin, direction, &h, &n);
+    };
+    if (GamePhase != PHASE_REALTIME) {
+        CNode* parent = groundNode ? groundNode->parent : nullptr;
+        auto* grand = parent ? static_cast<CWorldObject*>(parent->parent) : nullptr;
+        if (grand)
+            found = TestSubtree(grand, origin, direction, &h, &n);
+        else if (g_WorldRoot)
+            found = IntersectRayWithNode(g_WorldRoot, origin, direction, &h, &n, false) && n;
+        mapNodesScan();
+    } else {
+        if (scanParentsFirst)
+            parentsScan();
+        mapNodesScan();
+        if (!found && !scanParentsFirst)
+            parentsScan();
+        if (!found && !groundNode && g_WorldRoot)
+            found = IntersectRayWithNode(g_WorldRoot, origin, direction, &h, &n, false) && n;
     }
-    if (found) {
-        *hit = h;
-        *hitNode = n;
-    }
-    return found && n;
+    if (!found || !n)
+        return false;
+    CVector refined;
+    if (IntersectRayWithNodeList(n, origin, direction, &refined, ObjectMatrix(n)))
+        h = refined;
+    *hit = h;
+    *hitNode = n;
+    return true;
 }
 
-static int32_t Now()
+bool PATHFINDER::EndWalk(bool tick)
 {
-    return GameClock.gameClock;
+    if (!tick) {
+        walking = 1;
+        return true;
+    }
+    if (Recording(owner, false))
+        RecordStop();
+    if (Plays(owner, "WALK"))
+        Play(owner, "STAND");
+    walking = 0;
+    return false;
 }
 
-bool PATHFINDER::Walk(CVector& position, float, float speed)
+void PATHFINDER::RequestDoor()
 {
+    DoorRequests.push_back({0, owner, door});
+}
+
+bool PATHFINDER::PassOpenedDoor(bool tick)
+{
+    doorWaitTime = 0;
+    bool open = false, locked = false;
+    DoorState(door, &open, &locked);
+    if (!SkipLockTest && locked && IsGangMember(owner)) {
+        if (ShowTextBubbleHook)
+            ShowTextBubbleHook(owner, GetDisplayText("CHAR_DOOROPENBUTLOCKED"));
+        return EndWalk(tick);
+    }
+    if (Retarget())
+        return true;
+    return EndWalk(tick);
+}
+
+bool PATHFINDER::PlanNextStretch(const CVector& from)
+{
+    return SetLocalMap(localMapNode) && SetStart(from) && SetEnd(endPosition) && FindLocalPath();
+}
+
+// Where a node stands on the global path after the local-map node (-1: not ahead).
+static int32_t AheadOnPath(const PATHFINDER& p, const CWorldObject* node)
+{
+    const auto& w = p.globalWayPoints;
+    const auto here = std::find(w.begin(), w.end(), p.localMapNode);
+    if (here == w.end())
+        return -1;
+    const auto at = std::find(here + 1, w.end(), node);
+    return at == w.end() ? -1 : int32_t(at - w.begin());
+}
+
+bool PATHFINDER::Walk(CVector& position, float orientation, float speed)
+{
+    (void)orientation;
     if (!walking)
         return false;
-    const float now = float(Now()) * 0.001f;
-    const bool tick = Now() % 50 == 0;
+    const int32_t clock = Now();
+    const float now = float(clock) * 0.001f;
+    const bool tick = clock % 50 == 0;
     walking = 0;
     traceDepth = 3;
-    auto stop = [&]() {
-        if (!tick) {
-            walking = 1;
-            return true;
-        }
-        if (Plays(owner, "WALK"))
-            Play(owner, "STAND");
-        walking = 0;
-        return false;
-    };
     float d = (now - segmentStart) * speed;
+
     if (doorWaitTime) {
         if (!tick) {
             walking = 1;
             return true;
         }
-        bool open = false;
-        (void)open;
-        if (Now() < doorWaitTime) {
+        bool open = false, locked = false;
+        DoorState(door, &open, &locked);
+        if (open)
+            return PassOpenedDoor(tick);
+        if (clock <= doorWaitTime) {
             walking = 1;
             return true;
         }
         doorWaitTime = 0;
-        return stop();
+        if (GamePhase == PHASE_BURGLARY && IsGangMember(owner)) {
+            RequestDoor();
+            doorWaitTime = clock + 2000;
+            walking = 1;
+            return true;
+        }
+        return EndWalk(tick);
     }
+
     const int32_t count = int32_t(localWayPoints.size());
-    bool last = false;
-    if (!tick) {
-        if (d >= segmentLength)
+    bool last = localIndex >= count - 1;
+    if (!last && d >= segmentLength) {
+        if (!tick) {
             d = segmentLength;
-    } else {
-        while (d >= segmentLength) {
-            d -= segmentLength;
-            ++localIndex;
-            segmentStart += speed > 0.0f ? segmentLength / speed : 0.0f;
-            if (localIndex >= count - 1) {
-                last = true;
-                break;
+        } else {
+            while (d >= segmentLength) {
+                d -= segmentLength;
+                ++localIndex;
+                if (speed > 0.0f)
+                    segmentStart += segmentLength / speed;
+                if (localIndex >= count - 1) {
+                    last = true;
+                    break;
+                }
+                const CVector s = localWayPoints[size_t(localIndex) + 1] - localWayPoints[size_t(localIndex)];
+                segmentLength = std::sqrt(s.x * s.x + s.z * s.z);
+                segmentDirection = segmentLength > 0.0f ? CVector(s.x / segmentLength, 0, s.z / segmentLength)
+                                                        : CVector(0, 0, 0);
             }
-            const CVector s = localWayPoints[size_t(localIndex) + 1] - localWayPoints[size_t(localIndex)];
-            segmentLength = std::sqrt(s.x * s.x + s.z * s.z);
-            segmentDirection = segmentLength > 0.0f ? CVector(s.x / segmentLength, 0, s.z / segmentLength)
-                                                    : CVector(0, 0, 0);
         }
     }
+
     if (last) {
         const CVector& end = localWayPoints.back();
         position = CVector(end.x, position.y, end.z);
@@ -384,101 +556,104 @@ bool PATHFINDER::Walk(CVector& position, float, float speed)
             CVector ahead = position;
             if (segmentLength > 0.00001f)
                 ahead = ahead + segmentDirection * 0.03f;
-            CVector hit;
+            CVector origin, direction, hit;
             CWorldObject* node = nullptr;
-            CVector origin, direction;
             MakeGroundProbe(&origin, &direction, ahead);
-            if (ScanGround(origin, direction, &hit, &node)) {
-                const int32_t at = int32_t(std::find(globalWayPoints.begin(), globalWayPoints.end(), node) -
-                                           globalWayPoints.begin());
-                const int32_t here =
-                    int32_t(std::find(globalWayPoints.begin(), globalWayPoints.end(), localMapNode) -
-                            globalWayPoints.begin());
-                if (at < int32_t(globalWayPoints.size()) && at > here) {
-                    NavLog("PATHFINDER::Walk(): actually reached next global way-point too");
-                    localMapNode = node;
-                }
+            if (ScanGround(origin, direction, &hit, &node) && AheadOnPath(*this, node) >= 0) {
+                NavLog("PATHFINDER::Walk(): actually reached next global way-point too");
+                localMapNode = node;
             }
-            if (SetLocalMap(localMapNode) && SetStart(position) && SetEnd(endPosition) && FindLocalPath())
-                return true;
-            return stop();
+            if (!PlanNextStretch(ahead))
+                return EndWalk(tick);
+            // The new stretch begins now: walk on along it in this frame.
+            return Walk(position, orientation, speed);
         }
-        NavLog("PATHFINDER::Walk(): goal reached");
+        if (door && owner && door->IsCharacterAtAttackPoint(owner)) {
+            bool open = false, locked = false;
+            DoorState(door, &open, &locked);
+            if (open)
+                return PassOpenedDoor(tick);
+            RequestDoor();
+            if (Recording(owner, false))
+                RecordStop();
+            Play(owner, "STAND");
+            doorWaitTime = clock + 2000;
+            walking = 1;
+            return true;
+        }
         if (!tick) {
             walking = 1;
             return true;
         }
+        NavLog("PATHFINDER::Walk(): goal reached");
         arrived = 1;
         enabled = 1;
-        if (owner && segmentLength > 0.00001f)
-            owner->angle = std::atan2(segmentDirection.x, segmentDirection.z) + 1.5707964f;
-        return stop();
+        if (segmentLength > 0.00001f)
+            SetHeading(std::atan2(segmentDirection.x, segmentDirection.z) + 1.5707964f);
+        return EndWalk(tick);
     }
 
-    // Moving: the ground is looked for at the new point and a little beyond.
+    // Moving: the ground is looked for at the new point and a little beyond it.
     const CVector base = localWayPoints[size_t(localIndex)];
-    float extra = 0.0f;
     CVector taken;
     CWorldObject* node = nullptr;
-    bool ok = false;
-    bool tooFar = false;
-    for (int scan = 0; scan < 5; ++scan, extra += 0.01f) {
+    bool ok = false, tooFar = false;
+    int32_t scan = 0;
+    for (float extra = 0.0f; scan < 5; ++scan, extra = 0.01f * float(scan)) {
         const CVector point(base.x + segmentDirection.x * (d + extra), position.y,
                             base.z + segmentDirection.z * (d + extra));
         CVector origin, direction, hit;
         MakeGroundProbe(&origin, &direction, point);
         CWorldObject* n = nullptr;
-        if (ScanGround(origin, direction, &hit, &n)) {
-            if (std::fabs(hit.y - position.y) <= 0.15f) {
-                if (extra != 0.0f)
-                    NavLog("PATHFINDER::Walk(): gap found");
-                taken = CVector(base.x + segmentDirection.x * d, hit.y, base.z + segmentDirection.z * d);
-                node = n;
-                ok = true;
-                break;
-            }
-            tooFar = true;
-        } else {
+        if (!ScanGround(origin, direction, &hit, &n)) {
             tooFar = false;
+            continue;
         }
+        if (std::fabs(hit.y - position.y) > 0.15f) {
+            tooFar = true;
+            continue;
+        }
+        if (extra != 0.0f)
+            NavLog("PATHFINDER::Walk(): gap found");
+        taken = CVector(base.x + segmentDirection.x * d, hit.y, base.z + segmentDirection.z * d);
+        node = n;
+        ok = true;
+        break;
     }
     if (!ok) {
         if (tooFar)
             NavLog("PATHFINDER::Walk(): newly scanned position too far from origin (preventing jump)");
         else
             NavLog("PATHFINDER::Walk(): failed to calculate to scan for ground at new position");
-        return stop();
+        return EndWalk(tick);
     }
+    lastScanCount = scan + 1;
     const CWorldObject* previous = groundNode;
     groundNode = node;
     position = taken;
-    if (owner) {
+    if (owner)
         owner->position = position;
-        owner->angle = std::atan2(segmentDirection.x, segmentDirection.z) + 1.5707964f;
-    }
+    SetHeading(std::atan2(segmentDirection.x, segmentDirection.z) + 1.5707964f);
     if (tick && node != previous && node != localMapNode && node != squareNode) {
-        const auto here = std::find(globalWayPoints.begin(), globalWayPoints.end(), localMapNode);
-        const bool predecessor =
-            here != globalWayPoints.end() && here != globalWayPoints.begin() && *(here - 1) == node;
+        const auto& w = globalWayPoints;
+        const auto here = std::find(w.begin(), w.end(), localMapNode);
+        const bool predecessor = here != w.end() && here != w.begin() && *(here - 1) == node;
         if (!predecessor) {
-            const auto ahead =
-                here == globalWayPoints.end() ? here : std::find(here + 1, globalWayPoints.end(), node);
-            if (ahead != globalWayPoints.end()) {
+            if (AheadOnPath(*this, node) >= 0) {
                 localMapNode = node;
                 if (!final) {
                     NavLog("PATHFINDER::Walk(): calculating new local path after reaching next global-path "
                            "waypoint");
                     NavLog("PATHFINDER::Walk(): new ground node = '%s'",
                            node->GetName() ? node->GetName() : "");
-                    if (!(SetLocalMap(localMapNode) && SetStart(position) && SetEnd(endPosition) &&
-                          FindLocalPath()))
-                        return stop();
+                    if (!PlanNextStretch(position))
+                        return EndWalk(tick);
                 }
             } else {
                 NavLog("PATHFINDER::Walk(): calculating completely new path after leaving global-path");
                 NavLog("PATHFINDER::Walk(): new ground node = '%s'", node->GetName() ? node->GetName() : "");
                 if (!Retarget())
-                    return stop();
+                    return EndWalk(tick);
             }
         }
     }
@@ -514,15 +689,14 @@ void PATHFINDER::FollowRecordedPath()
 {
     if (recordedCount < 2 || int32_t(recordedPoints.size()) < 2)
         return;
-    const float speed = 0.4f * speedFactor;
-    const float d0 = (float(Now()) * 0.001f - recordedStart) * speed;
+    const float d0 = (float(Now()) * 0.001f - recordedStart) * WalkSpeed(*this);
     CVector p = recordedPoints.front();
     if (d0 >= 0.0f) {
         float d = d0;
         p = recordedPoints.back();
         for (size_t i = 0; i + 1 < recordedPoints.size(); ++i) {
             const CVector s = recordedPoints[i + 1] - recordedPoints[i];
-            const float length = std::sqrt(s.x * s.x + s.y * s.y + s.z * s.z);
+            const float length = std::sqrt(s.x * s.x + s.z * s.z);
             if (d >= length) {
                 d -= length;
                 continue;

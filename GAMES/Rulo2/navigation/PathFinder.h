@@ -36,8 +36,6 @@ struct SearchPool
     uint8_t* where = nullptr;
 };
 extern SearchPool g_SearchPool;
-bool CreateSearchPool();
-void FreeSearchPool();
 
 // Neighbour offsets and step costs (thousandths of a cell) for directions 0..7.
 extern const int32_t kNeighbourX[8];
@@ -52,6 +50,9 @@ public:
     PATHFINDER(const PATHFINDER&) = delete;
     PATHFINDER& operator=(const PATHFINDER&) = delete;
 
+    // The shared search pool: made at start-up, freed at exit.
+    static bool CreateSearchPool();
+    static void FreeSearchPool();
     static bool InitPool() { return CreateSearchPool(); }
     static void FreePool() { FreeSearchPool(); }
 
@@ -69,8 +70,12 @@ public:
     void SetEndNode(CWorldObject* node, const CVector& position);
     void SetStartNodeOnly(CWorldObject* node) { startNode = node; }
     void SetEndNodeOnly(CWorldObject* node) { endNode = node; }
+    // The names the behaviour's landing test uses for the two node setters.
+    void SetUserValue(CWorldObject* node) { SetStartNodeOnly(node); }
+    void SetUserList(CWorldObject* node) { SetEndNodeOnly(node); }
     bool RandomPointInWayPointMap(int32_t index, CVector* point);
     bool IsFreeCell(const CVector& position) const;
+    bool IsFreeAt(const CVector& position) const { return IsFreeCell(position); }
 
     // Walking.
     void Stop();
@@ -113,6 +118,23 @@ public:
     bool RebuildStretch();
     // Whether an object lies on one of the joined nodes of the local map.
     bool IsMapNode(const CWorldObject* node) const;
+    // The ground under a point (a probe from 0.15 above, straight down) with
+    // the height the ground object's own test gives.
+    static bool ProbeGround(const CVector& point, CVector* hit, CWorldObject** node);
+    // Recording of path, stop and placement events while a plan is recorded.
+    void RecordPath();
+    void RecordStop();
+    void RecordPlacement(const CVector& to, const CVector& from);
+    // Turns the owner about the vertical axis, recording the change.
+    void SetHeading(float angle);
+    // Walking ends: on a tick "STAND" and false, else true to decide again.
+    bool EndWalk(bool tick);
+    // A door being waited at has opened (or is found open at the goal).
+    bool PassOpenedDoor(bool tick);
+    // The character asks its gang to open the door.
+    void RequestDoor();
+    // Plans the next stretch from a position on the way.
+    bool PlanNextStretch(const CVector& from);
 
     // Last path handed to the recorder.
     float recordedStart = 0.0f;
@@ -157,13 +179,31 @@ public:
     CWorldObject* squareNode = nullptr;
     GroundMap mapView; // the local map's cells, not owned
 
+    // Index of the last path event in the recording list (-1 none).
+    int32_t recordedPathEvent = -1;
+    // Real-time phase: scan the ground node's parents before the local-map nodes.
+    uint8_t scanParentsFirst = 0;
+
     // Statistics for the benchmark: records handed out by the last search.
     int32_t lastRecordCount = 0;
-    int32_t lastGoal = 0; // the goal record of the last local search that arrived
+    int32_t lastGoal = 0;      // the goal record of the last local search that arrived
+    int32_t lastScanCount = 0; // ground scans of the last step walked
 };
 
 // The placed cars (object kind 9).
 extern std::vector<CWorldObject*> CarList;
+
+// A door request that the path finder sends: kind 0, the character, the door.
+struct SDoorRequest
+{
+    int32_t kind = 0;
+    CWorldObject* character = nullptr;
+    CWorldObject* door = nullptr;
+};
+// Door requests not yet taken by the object behaviour.
+extern std::vector<SDoorRequest> DoorRequests;
+// Shows a speech bubble over a character; the behaviour fills it (null: nothing shown).
+extern void (*ShowTextBubbleHook)(CWorldObject* character, const char* text);
 
 // Set to skip the lock test of doors.
 extern uint8_t SkipLockTest;

@@ -32,7 +32,7 @@ std::vector<int32_t> g_CellRecord;
 std::unordered_map<const CWorldObject*, int32_t> g_NodeRecord;
 } // namespace
 
-bool CreateSearchPool()
+bool PATHFINDER::CreateSearchPool()
 {
     SearchPool& p = g_SearchPool;
     if (p.records)
@@ -46,7 +46,7 @@ bool CreateSearchPool()
     return p.records && p.indexList && p.where;
 }
 
-void FreeSearchPool()
+void PATHFINDER::FreeSearchPool()
 {
     SearchPool& p = g_SearchPool;
     std::free(p.records);
@@ -60,7 +60,7 @@ void FreeSearchPool()
 
 static void ResetPool()
 {
-    CreateSearchPool();
+    PATHFINDER::CreateSearchPool();
     g_SearchPool.nextFree = 1;
     g_SearchPool.openCount = 0;
     g_SearchPool.closedCount = 0;

@@ -4,8 +4,12 @@
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/behaviour/CTaskList.h"
+#include "GAMES/Rulo2/behaviour/CTaskParam.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/DeviceHelpers.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
 
 IDirectDrawSurface7* UiSlots[2] = {};
 int32_t CurrentUiSlot = 0;
@@ -14,8 +18,7 @@ bool HardwareCursor = true;
 IDirectDrawSurface7* PreviewSurface = nullptr;
 SPreviewState Preview;
 int32_t PreviewDelay = 300;
-bool (*PreviewAllowed)() = nullptr;
-void (*CollectPreviewObjects)(CWorldObject* source, std::vector<CWorldObject*>& out) = nullptr;
+const CTaskList* (*PreviewTaskList)(const CWorldObject* source) = nullptr;
 
 namespace {
 
@@ -120,9 +123,52 @@ void ReleaseUiSurfaces()
     ViewFreeze = 0;
 }
 
+bool PreviewAllowed()
+{
+    return GamePhase == 0 || (!CharacterBarsOff[0] && !CharacterBarsOff[1]);
+}
+
+namespace {
+
+bool IsPreviewTask(int32_t type)
+{
+    return type == 14 || (type >= 64 && type <= 68);
+}
+
+} // namespace
+
+void CollectPreviewObjects(const CWorldObject* source, std::vector<CWorldObject*>& out)
+{
+    if (!source || (source->objectLogic && source->objectLogic->IsCharacter()) || !PreviewTaskList)
+        return;
+    const CTaskList* root = PreviewTaskList(source);
+    if (!root)
+        return;
+    // Depth first with the first child list visited first.
+    std::vector<const CTaskList*> stack{root};
+    while (!stack.empty()) {
+        const CTaskList* list = stack.back();
+        stack.pop_back();
+        for (auto d = list->dependencies.rbegin(); d != list->dependencies.rend(); ++d)
+            if ((*d)->childList)
+                stack.push_back((*d)->childList.get());
+        for (auto t = list->tasks.rbegin(); t != list->tasks.rend(); ++t) {
+            if (!IsPreviewTask((*t)->taskType))
+                continue;
+            for (auto p = (*t)->parameters.rbegin(); p != (*t)->parameters.rend(); ++p) {
+                if ((*p)->typeId != PARAM_OBJECT)
+                    continue;
+                CWorldObject* o = static_cast<const CObjectRefParam&>(**p).object;
+                if (o && !(o->flags & 2) && std::find(out.begin(), out.end(), o) == out.end())
+                    out.push_back(o);
+            }
+        }
+    }
+}
+
 void UpdatePreviewCycle(CWorldObject* source, int32_t now)
 {
-    if (PreviewAllowed && !PreviewAllowed())
+    if (!PreviewAllowed())
         return;
     if (!EnsurePreviewSurface())
         return;
@@ -130,8 +176,7 @@ void UpdatePreviewCycle(CWorldObject* source, int32_t now)
         Preview.source = source;
         Preview.list.clear();
         Preview.index = 0;
-        if (CollectPreviewObjects && source)
-            CollectPreviewObjects(source, Preview.list);
+        CollectPreviewObjects(source, Preview.list);
         if (Preview.list.empty()) {
             Preview.on = 0;
             Preview.source = nullptr;

@@ -8,6 +8,7 @@
 
 #include "platform/d3d/D3D.h"
 
+class CTaskList;
 class CWorldObject;
 
 extern IDirectDrawSurface7* UiSlots[2];
@@ -28,10 +29,14 @@ struct SPreviewState
 extern SPreviewState Preview;
 // Milliseconds subtracted from the elapsed preview time (the interface's delay).
 extern int32_t PreviewDelay;
-// Whether the preview may run (the game phase and the interface's flags allow it).
-extern bool (*PreviewAllowed)();
-// Fills the objects a source previews (the behaviour data's attached groups).
-extern void (*CollectPreviewObjects)(CWorldObject* source, std::vector<CWorldObject*>& out);
+// The outermost task list of a source object's behaviour; null when it has none.
+extern const CTaskList* (*PreviewTaskList)(const CWorldObject* source);
+// Outside REALTIME the preview runs only while the interface shows no character bars.
+bool PreviewAllowed();
+// The objects a source previews: those named by the object parameters of its alarm-system and
+// remote-switch tasks, over its whole tree of task lists, each once and only while shown.
+// Characters preview nothing.
+void CollectPreviewObjects(const CWorldObject* source, std::vector<CWorldObject*>& out);
 
 void GetUiSurface(int32_t slot);
 void ReleaseUiSurface(int32_t slot);

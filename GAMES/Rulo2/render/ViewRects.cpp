@@ -7,3 +7,9 @@ void ClearViewRects()
     for (SViewRect& r : ViewRectTable)
         r = SViewRect{};
 }
+
+void SetRects(SRectPair& record, int32_t left, int32_t top, int32_t right, int32_t bottom)
+{
+    record.current = SViewRect{left, top, right, bottom};
+    record.second = record.current;
+}

@@ -15,3 +15,11 @@ constexpr int32_t ViewRectCount = 8;
 extern SViewRect ViewRectTable[ViewRectCount];
 
 void ClearViewRects();
+
+// A record that keeps a rectangle twice: the one in use and a second one.
+struct SRectPair
+{
+    SViewRect current, second;
+};
+// Both rectangles of the record become the same one.
+void SetRects(SRectPair& record, int32_t left, int32_t top, int32_t right, int32_t bottom);

@@ -120,6 +120,7 @@ public:
                                  CWorldObject* required);
     bool FindAttackPointCell(float height, int32_t* cellX, int32_t* cellZ, int32_t minX, int32_t minZ);
     bool IsCharacterAtAttackPoint(CWorldObject* character);
+    bool IsAtAttackPoint(CWorldObject* character) { return IsCharacterAtAttackPoint(character); }
     bool AreAttackPointsOverGround(CWorldObject* node);
     bool AreAttackPointsOverGrounds(CWorldObject* a, CWorldObject* b);
 

@@ -43,7 +43,7 @@ static uint32_t NumberOf(const CNode* node)
 
 // The texture surface of a shadow texture that was just read: its stored pixels on texture
 // stage 1, the stage the shadow goes on beside the mesh's own texture.
-static void MakeShadowSurface(SShadowTexture& shadow)
+void MakeShadowSurface(SShadowTexture& shadow)
 {
     if (shadow.width == 0 || shadow.height == 0 || !TextureDeviceCanTexture())
         return;

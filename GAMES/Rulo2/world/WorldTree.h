@@ -7,6 +7,7 @@
 #include "GAMES/Rulo2/world/ChunkFile.h"
 
 class CWorldObject;
+struct SShadowTexture;
 
 constexpr uint32_t kNodeVersion = 15;
 
@@ -23,3 +24,7 @@ bool ReadNodeChunks(CChunkReader& data, CWorldObject* root, std::vector<CWorldOb
 // Fills a new node from one "NODE" body; false when the body is damaged.
 bool ParseWorldNode(CWorldObject* node, CChunkReader& body, bool extendBounds = true);
 bool WriteWorldNode(CWorldObject* node, CChunkWriter& writer);
+// The texture surface of a shadow texture's stored pixels, on texture stage 1; none when
+// the device cannot texture or the picture is empty. The world load and the lightmap
+// renderer's hand-over both make it here, so a baked and a reloaded world draw the same.
+void MakeShadowSurface(SShadowTexture& shadow);
