@@ -96,6 +96,14 @@ function(varek_test name)
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     PROPERTIES ${props}
     DISCOVERY_TIMEOUT 60)
+  # The discovery passes on only the first of several labels; the discovered tests get all
+  # of them here, after they are listed.
+  list(LENGTH labels label_count)
+  if(label_count GREATER 1)
+    set(labels_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
+    file(WRITE ${labels_file} "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${labels}\")\nendif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels_file})
+  endif()
 endfunction()
 
 # varek_bench(NAME SOURCES <files> [DEPS <targets>]): a Google Benchmark program (not run by CI).

@@ -71,11 +71,11 @@ struct Street
         CreateWorldRoots();
         ClearWorld();
         CModelEntry* ground = AddEntry(MakeQuadsModel("Ground", 24.0f, {CVector(0, 0, 0)}));
-        Instance(g_WorldRoot, ground, CVector(-2, 0, -4));
+        AddInstance(g_WorldRoot, ground, CVector(-2, 0, -4));
         for (int32_t i = 0; i < 10; ++i) {
             // Every house is a model of its own, as a town's houses are.
             CModelEntry* house = AddEntry(MakeHouse(1.5f, 14));
-            Instance(g_WorldRoot, house, CVector(float(i % 5) * 4.0f, 0, i < 5 ? 0.0f : 6.0f));
+            AddInstance(g_WorldRoot, house, CVector(float(i % 5) * 4.0f, 0, i < 5 ? 0.0f : 6.0f));
         }
         for (int32_t i = 0; i < 8; ++i)
             PointLight(g_WorldRoot, CVector(float(i % 4) * 5.0f + 1.0f, 2.5f, i < 4 ? 3.0f : 4.5f), 6.0f);

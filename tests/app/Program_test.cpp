@@ -1,5 +1,6 @@
 // Runs the real program headless in a folder of its own and checks what it leaves.
 
+#include "GAMES/Rulo2/editor/shadowmap/ShadowMapRenderer.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "tests/app/ShellWorld.h"
@@ -24,6 +25,8 @@ namespace {
 // at run time, which leaves leak reports the sanitizer cannot attribute; the
 // program's own memory is checked by the in-process window tests.
 const std::string ProgramEnv = "-u DISPLAY SDL_VIDEODRIVER=offscreen LSAN_OPTIONS=detect_leaks=0";
+
+std::vector<uint8_t> ReadFileBytes(const fs::path& file);
 
 class ProgramRun : public ::testing::Test
 {
@@ -65,6 +68,28 @@ protected:
         std::stringstream s;
         s << in.rdbuf();
         return s.str();
+    }
+
+    // Saves the current world as the folder's Varek.wld with shadow maps switched on in the
+    // settings, then runs the game on it with them and with NOSHADOWS: frame 2 and the log of
+    // each run.
+    void SaveAndRunWithAndWithoutShadows(std::vector<std::vector<uint8_t>>& shots,
+                                         std::vector<std::vector<std::string>>& logs)
+    {
+        ASSERT_TRUE(SaveWorld((dir / "Varek.wld").string().c_str()));
+        ClearWorld();
+        fs::create_directories(dir / "config" / "varek");
+        std::ofstream(dir / "config" / "varek" / "user.reg")
+            << "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\TuvSoftware\\TheVarek! Demo\\Settings]\n"
+               "\"Shadowmaps\"=dword:00000001\n";
+
+        const std::string env = "VAREK_EXIT_AFTER_FRAMES=3 VAREK_FIXED_STEP=1 VAREK_SNAPSHOTS=2";
+        for (const char* args : {"-window -logging", "-window -logging -NOSHADOWS"}) {
+            ASSERT_EQ(Run(env, args), 0) << Output();
+            shots.push_back(ReadFileBytes(dir / "snapshot00002.bmp"));
+            logs.push_back(LogLines());
+            fs::remove(dir / "snapshot00002.bmp");
+        }
     }
 
     fs::path dir;
@@ -303,6 +328,40 @@ void WriteStartWorld(const fs::path& file)
     ClearWorld();
 }
 
+// The tiles' pixels (not the fog's clear colour) of a run with shadow maps against the same
+// run without them, by their green channel: much darker, unchanged, brighter.
+struct ShadowedPixels
+{
+    int tilePixels = 0, darker = 0, unchanged = 0, brighter = 0;
+    int unreadable = 0;
+};
+
+ShadowedPixels CompareShadowed(const std::vector<uint8_t>& shadowed, const std::vector<uint8_t>& plain)
+{
+    ShadowedPixels p;
+    int w = 0, h = 0;
+    uint32_t a = 0, b = 0;
+    if (!BmpPixel(plain, 0, 0, &w, &h, &a)) {
+        ++p.unreadable;
+        return p;
+    }
+    for (int y = 0; y < h; y += 2)
+        for (int x = 0; x < w; x += 2) {
+            if (!BmpPixel(plain, x, y, &w, &h, &a) || !BmpPixel(shadowed, x, y, &w, &h, &b)) {
+                ++p.unreadable;
+                continue;
+            }
+            if (a == 0x585850u)
+                continue;
+            ++p.tilePixels;
+            const int lit = int((a >> 8) & 0xFF), dim = int((b >> 8) & 0xFF);
+            p.darker += dim * 2 < lit;
+            p.unchanged += dim == lit;
+            p.brighter += dim > lit;
+        }
+    return p;
+}
+
 int PixelsUnlike(const fs::path& file, uint32_t colour)
 {
     const std::vector<uint8_t> bmp = ReadFileBytes(file);
@@ -351,22 +410,10 @@ TEST_F(ProgramRun, AStoredShadowTextureDarkensItsNodeUnlessShadowsAreOff)
         o->shadowTexture->width = o->shadowTexture->height = 8;
         o->shadowTexture->pixels.assign(64, 0x2108); // a quarter of full brightness
     }
-    ASSERT_TRUE(SaveWorld((dir / "Varek.wld").string().c_str()));
-    ClearWorld();
-    fs::create_directories(dir / "config" / "varek");
-    std::ofstream(dir / "config" / "varek" / "user.reg")
-        << "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\TuvSoftware\\TheVarek! Demo\\Settings]\n"
-           "\"Shadowmaps\"=dword:00000001\n";
-
-    const std::string env = "VAREK_EXIT_AFTER_FRAMES=3 VAREK_FIXED_STEP=1 VAREK_SNAPSHOTS=2";
     std::vector<std::vector<uint8_t>> shots;
     std::vector<std::vector<std::string>> logs;
-    for (const char* args : {"-window -logging", "-window -logging -NOSHADOWS"}) {
-        ASSERT_EQ(Run(env, args), 0) << Output();
-        shots.push_back(ReadFileBytes(dir / "snapshot00002.bmp"));
-        logs.push_back(LogLines());
-        fs::remove(dir / "snapshot00002.bmp");
-    }
+    SaveAndRunWithAndWithoutShadows(shots, logs);
+    ASSERT_EQ(shots.size(), 2u);
     auto made = [](const std::vector<std::string>& log) {
         return std::count_if(log.begin(), log.end(), [](const std::string& line) {
             return line.rfind("Using texture-format '", 0) == 0 && line.size() > 22 &&
@@ -376,29 +423,11 @@ TEST_F(ProgramRun, AStoredShadowTextureDarkensItsNodeUnlessShadowsAreOff)
     EXPECT_EQ(made(logs[0]), 2);
     EXPECT_EQ(made(logs[1]), 0);
 
-    // Pixels of the tiles (not the fog's clear colour) in the run without shadows.
-    int tilePixels = 0, darker = 0, unchanged = 0, brighter = 0;
-    int w = 0, h = 0;
-    uint32_t lit = 0, shadowed = 0;
-    ASSERT_TRUE(BmpPixel(shots[1], 0, 0, &w, &h, &lit));
-    for (int y = 0; y < h; y += 2)
-        for (int x = 0; x < w; x += 2) {
-            ASSERT_TRUE(BmpPixel(shots[1], x, y, &w, &h, &lit));
-            ASSERT_TRUE(BmpPixel(shots[0], x, y, &w, &h, &shadowed));
-            if (lit == 0x585850u)
-                continue;
-            ++tilePixels;
-            const int a = int((lit >> 8) & 0xFF), b = int((shadowed >> 8) & 0xFF);
-            if (b * 2 < a)
-                ++darker;
-            else if (b == a)
-                ++unchanged;
-            else if (b > a)
-                ++brighter;
-        }
-    EXPECT_GT(darker, tilePixels / 5);
-    EXPECT_GT(unchanged, tilePixels / 5);
-    EXPECT_EQ(brighter, 0);
+    const ShadowedPixels p = CompareShadowed(shots[0], shots[1]);
+    ASSERT_EQ(p.unreadable, 0);
+    EXPECT_GT(p.darker, p.tilePixels / 5);
+    EXPECT_GT(p.unchanged, p.tilePixels / 5);
+    EXPECT_EQ(p.brighter, 0);
 }
 
 TEST_F(ProgramRun, WithoutAWorldFileTheFailedLoadIsLoggedAndTheGameGoesOn)
@@ -416,6 +445,45 @@ TEST_F(ProgramRun, ADamagedWorldFileIsRefusedAndTheGameGoesOn)
     for (const std::string& line : log)
         EXPECT_NE(line, "World loaded successfuly");
     EXPECT_EQ(fs::file_size(dir / "Varek.wld"), 13u); // the file is left as it was
+}
+
+// A world baked by the lightmap renderer and saved: the game started on it draws the baked
+// light. A light near the edge of two tiles lights part of them; two tiles of another model
+// lie out of its range and keep the ambient colour, so they are drawn much darker than with
+// NOSHADOWS, while the lit texels keep their pixels at half their brightness or more.
+TEST_F(ProgramRun, TheGameDrawsTheLightmapsOfABakedAndSavedWorld)
+{
+    CreateWorldRoots();
+    ClearWorld();
+    CModelEntry* lit = shelltest::AddTileEntry(1.5f);
+    CModelEntry* dark = shelltest::AddTileEntry(1.5f);
+    dark->SetName("Tile2");
+    for (int i = 0; i < 4; ++i)
+        shelltest::AddInstance(g_WorldRoot, i % 2 ? dark : lit,
+                               CVector(float(i % 2) * -1.5f, 0, float(i / 2) * -1.5f));
+    auto* lamp = new CWorldObject("Lamp");
+    lamp->position = CVector(1.2f, 0.5f, 0);
+    SWorldLight* light = lamp->MakeLight();
+    light->light.dvRange = 1.2f;
+    light->lightWord = 1;
+    g_WorldRoot->AddChild(lamp);
+    {
+        CShadowMapRenderer renderer;
+        renderer.textureSize = 16;
+        renderer.PrepareRun(g_WorldRoot);
+        renderer.RenderPasses();
+        renderer.HandOverToWorld();
+        ASSERT_EQ(renderer.textureCount, 2);
+    }
+    std::vector<std::vector<uint8_t>> shots;
+    std::vector<std::vector<std::string>> logs;
+    SaveAndRunWithAndWithoutShadows(shots, logs);
+    ASSERT_EQ(shots.size(), 2u);
+    const ShadowedPixels p = CompareShadowed(shots[0], shots[1]);
+    ASSERT_EQ(p.unreadable, 0);
+    EXPECT_GT(p.darker, p.tilePixels / 5);
+    // The lit texels keep their tile's pixels at half their brightness or more.
+    EXPECT_GT(p.tilePixels - p.darker, p.tilePixels / 20);
 }
 
 } // namespace

@@ -98,7 +98,7 @@ TEST_F(ShadowMap, APointLightInRangeLightsAboveAmbientAndAnUnlitTexelKeepsAmbien
         g_ShadowAmbient[1] = c.ambient / 255.0f;
         g_ShadowAmbient[2] = c.ambient == 0 ? 0 : 70.0f / 255.0f;
         CModelEntry* quad = AddEntry(MakeQuadsModel("Quad", 1.0f, {CVector(0, 0, 0)}));
-        Instance(g_WorldRoot, quad, CVector(0, 0, 0));
+        AddInstance(g_WorldRoot, quad, CVector(0, 0, 0));
         SWorldLight* light = PointLight(g_WorldRoot, CVector(0.5f, 1.0f, 0.5f), c.range)->Light();
         if (c.linear) {
             light->light.dvAttenuation0 = 0;
@@ -129,7 +129,7 @@ TEST_F(ShadowMap, APointLightInRangeLightsAboveAmbientAndAnUnlitTexelKeepsAmbien
 TEST_F(ShadowMap, ALightOutOfRangeLeavesTheWholeMapAmbientAndOneTexel)
 {
     CModelEntry* quad = AddEntry(MakeQuadsModel("Quad", 1.0f, {CVector(0, 0, 0)}));
-    Instance(g_WorldRoot, quad, CVector(0, 0, 0));
+    AddInstance(g_WorldRoot, quad, CVector(0, 0, 0));
     PointLight(g_WorldRoot, CVector(0.5f, 1.0f, 0.5f), 0.5f);
     r.textureSize = 16;
     r.PrepareRun(g_WorldRoot);
@@ -148,8 +148,8 @@ TEST_F(ShadowMap, AnOccluderCastsAShadowAndALockedObjectNeitherReceivesNorCastsN
     // A floor, a small roof above its middle, a light above both.
     CModelEntry* floor = AddEntry(MakeQuadsModel("Floor", 2.0f, {CVector(0, 0, 0)}));
     CModelEntry* roof = AddEntry(MakeQuadsModel("Roof", 1.0f, {CVector(0, 0, 0)}));
-    Instance(g_WorldRoot, floor, CVector(0, 0, 0));
-    CWorldObject* roofObject = Instance(g_WorldRoot, roof, CVector(0.5f, 0.5f, 0.5f));
+    AddInstance(g_WorldRoot, floor, CVector(0, 0, 0));
+    CWorldObject* roofObject = AddInstance(g_WorldRoot, roof, CVector(0.5f, 0.5f, 0.5f));
     CWorldObject* light = PointLight(g_WorldRoot, CVector(1.0f, 2.0f, 1.0f), 10.0f);
     r.textureSize = 16;
 
@@ -186,8 +186,8 @@ TEST_F(ShadowMap, TransparentOccludersLetLightThroughByTheirAlpha)
     TextureDeviceRig rig;
     CModelEntry* floor = AddEntry(MakeQuadsModel("Floor", 2.0f, {CVector(0, 0, 0)}));
     CModelEntry* roof = AddEntry(MakeQuadsModel("Roof", 4.0f, {CVector(-1, 0, -1)}));
-    Instance(g_WorldRoot, floor, CVector(0, 0, 0));
-    Instance(g_WorldRoot, roof, CVector(0, 0.5f, 0));
+    AddInstance(g_WorldRoot, floor, CVector(0, 0, 0));
+    AddInstance(g_WorldRoot, roof, CVector(0, 0.5f, 0));
     PointLight(g_WorldRoot, CVector(1.0f, 2.0f, 1.0f), 10.0f);
     r.textureSize = 8;
     r.transparentTextures = true;
@@ -218,7 +218,7 @@ TEST_F(ShadowMap, TransparentOccludersLetLightThroughByTheirAlpha)
 TEST_F(ShadowMap, LayoutGivesTheExtentInTexelsLessTwoAndPacksPatchesApart)
 {
     CModelEntry* quad = AddEntry(MakeQuadsModel("Quad", 1.0f, {CVector(0, 0, 0)}));
-    Instance(g_WorldRoot, quad, CVector(0, 0, 0));
+    AddInstance(g_WorldRoot, quad, CVector(0, 0, 0));
     r.textureSize = 16;
     LayOutAndLight(g_WorldRoot);
     ShadowMeshLayout* l = r.LayoutOf(MeshOf(quad));
@@ -236,7 +236,7 @@ TEST_F(ShadowMap, LayoutGivesTheExtentInTexelsLessTwoAndPacksPatchesApart)
     CModelEntry* steps = AddEntry(MakeQuadsModel(
         "Steps", 1.0f, {CVector(0, 0, 0), CVector(1, 0.5f, 0), CVector(2, 1, 0), CVector(3, 1.5f, 0)}));
     MeshOf(steps)->complex = 1;
-    Instance(g_WorldRoot, steps, CVector(0, 0, 3));
+    AddInstance(g_WorldRoot, steps, CVector(0, 0, 3));
     LayOutAndLight(g_WorldRoot);
     l = r.LayoutOf(MeshOf(steps));
     ASSERT_NE(l, nullptr);
@@ -334,8 +334,8 @@ TEST_F(ShadowMap, CustomPhaseRendersThreePhasesAndCustomLightsShineInAll)
 {
     CModelEntry* left = AddEntry(MakeQuadsModel("Left", 1.0f, {CVector(0, 0, 0)}));
     CModelEntry* right = AddEntry(MakeQuadsModel("Right", 1.0f, {CVector(0, 0, 0)}));
-    Instance(g_WorldRoot, left, CVector(0, 0, 0));
-    Instance(g_WorldRoot, right, CVector(10, 0, 0));
+    AddInstance(g_WorldRoot, left, CVector(0, 0, 0));
+    AddInstance(g_WorldRoot, right, CVector(10, 0, 0));
     PointLight(g_WorldRoot, CVector(0.5f, 1, 0.5f), 3.0f, 0x8 | 0x7);  // custom, every phase
     PointLight(g_WorldRoot, CVector(10.5f, 1, 0.5f), 3.0f, 0x8 | 0x2); // custom, 06:00 only
     r.textureSize = 8;
@@ -367,8 +367,8 @@ TEST_F(ShadowMap, InsideGroupsAreEachInsideNodeOrTheWholeHouse)
                               Group(Group(house, "Stockwerk_2"), "innen")};
     CModelEntry* floors[2] = {AddEntry(MakeQuadsModel("FloorA", 1.0f, {CVector(0, 0, 0)})),
                               AddEntry(MakeQuadsModel("FloorB", 1.0f, {CVector(0, 0, 0)}))};
-    Instance(rooms[0], floors[0], CVector(0, 0, 0));
-    Instance(rooms[1], floors[1], CVector(1.2f, 0, 0));
+    AddInstance(rooms[0], floors[0], CVector(0, 0, 0));
+    AddInstance(rooms[1], floors[1], CVector(1.2f, 0, 0));
     PointLight(rooms[0], CVector(1.1f, 1, 0.5f), 3.0f, 1, 1, 0, 0); // red
     PointLight(rooms[1], CVector(1.1f, 1, 0.5f), 3.0f, 1, 0, 0, 1); // blue
     r.textureSize = 8;
@@ -401,8 +401,8 @@ TEST_F(ShadowMap, BakedTexturesReachTheInstancesAndASavedWorldKeepsThem)
     NoShadowsFlag = 0;
     // One model of two meshes (their lightmaps share one object texture) placed twice.
     CModelEntry* pair = AddEntry(MakeQuadsModel("Pair", 1.0f, {CVector(0, 0, 0), CVector(2, 0, 0)}, true));
-    CWorldObject* a = Instance(g_WorldRoot, pair, CVector(0, 0, 0));
-    CWorldObject* b = Instance(g_WorldRoot, pair, CVector(0, 0, 5));
+    CWorldObject* a = AddInstance(g_WorldRoot, pair, CVector(0, 0, 0));
+    CWorldObject* b = AddInstance(g_WorldRoot, pair, CVector(0, 0, 5));
     PointLight(g_WorldRoot, CVector(0.5f, 1, 0.5f), 2.0f);
     r.textureSize = 8;
     r.PrepareRun(g_WorldRoot);

@@ -40,10 +40,10 @@ protected:
             char name[16];
             std::snprintf(name, sizeof name, "Haus_%d", i);
             CWorldObject* inside = Group(Group(g_WorldRoot, name), "innen");
-            Instance(inside, floor, CVector(float(i) * 3, 0, 0));
+            AddInstance(inside, floor, CVector(float(i) * 3, 0, 0));
             PointLight(inside, CVector(float(i) * 3 + 1, 1, 1), 3.0f);
         }
-        Instance(g_WorldRoot, square, CVector(0, 0, 4));
+        AddInstance(g_WorldRoot, square, CVector(0, 0, 4));
         PointLight(g_WorldRoot, CVector(2, 2, 6), 10.0f);
         PointLight(g_WorldRoot, CVector(6, 2, 8), 10.0f);
     }
@@ -213,7 +213,7 @@ TEST_F(ShadowMapRun, RendererMessagesReachTheMainThreadInOrder)
     CRootNode* model = MakeQuadsModel("Broken", 1.0f, {CVector(0, 0, 0)});
     auto* mesh = static_cast<CMeshNode*>(model->FirstModelChild());
     mesh->indices[1] = 40;
-    Instance(g_WorldRoot, AddEntry(model), CVector(0, 0, 0));
+    AddInstance(g_WorldRoot, AddEntry(model), CVector(0, 0, 0));
     AnswerProperties(16, true);
     std::vector<std::string> logged;
     static std::vector<std::string>* sink = nullptr;

@@ -13,6 +13,7 @@
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "LIBS/Image/imgImage.h"
+#include "tests/app/ShellWorld.h"
 
 namespace shadowtest {
 
@@ -69,15 +70,7 @@ inline CWorldObject* Group(CNode* parent, const char* name)
     return g;
 }
 
-inline CWorldObject* Instance(CNode* parent, CModelEntry* entry, const CVector& position)
-{
-    auto* o = new CWorldObject;
-    o->objectKind = CWorldObject::KIND_MODEL;
-    o->reference = entry;
-    o->position = position;
-    parent->AddChild(o);
-    return o;
-}
+using shelltest::AddInstance;
 
 // A white point light of the given range with constant attenuation 1, shining in the
 // phases of `phases` (bit 0 00:00, 1 06:00, 2 12:00, 3 custom).

@@ -30,6 +30,17 @@ TEST_F(TerrainView, WorldViewDrawsTheTerrainTextured)
     t->maxHeight = 2;
     t->Rebuild(map.c_str(), rules.c_str(), true);
     ASSERT_EQ(1, t->valid);
+    // A light over the terrain, as a world has.
+    auto* lamp = new CWorldObject("Lamp");
+    lamp->objectKind = CWorldObject::KIND_LIGHT;
+    g_WorldRoot->AddChild(lamp);
+    SWorldLight* light = lamp->MakeLight();
+    light->light.dltType = D3DLIGHT_DIRECTIONAL;
+    light->light.dcvDiffuse = {1, 1, 1, 1};
+    light->light.dcvAmbient = {1, 1, 1, 1};
+    light->light.dvDirection = {0.2f, -1, 0.3f};
+    light->light.dvRange = 1000;
+    light->lightWord = 0xFFFFFFFFu;
     const std::string world = Path("terrain.wld"), picture = Path("terrain.bmp");
     std::string error;
     ASSERT_TRUE(SaveWorld(world.c_str(), &error)) << error;

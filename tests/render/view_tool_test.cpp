@@ -106,13 +106,18 @@ TEST(ViewTool, DrawsTheSavedHouseIntoABmp)
     ASSERT_EQ(bmp.width, 640);
     ASSERT_EQ(bmp.height, 480);
     // The camera looks at the world's centre from above and behind: the roof
-    // fills the middle, the background the top corners.
-    EXPECT_EQ(bmp.Pixel(320, 240), 0xFFFF00u);
+    // fills the middle, the background the top corners. The game's ambient light
+    // lifts the roof's blue, so the roof is a saturated yellow rather than exact.
+    const auto roof = [](uint32_t p) {
+        const uint32_t r = p >> 16, g = (p >> 8) & 0xFF, b = p & 0xFF;
+        return r >= 0xF0 && g >= 0xF0 && b < 0xF0;
+    };
+    EXPECT_TRUE(roof(bmp.Pixel(320, 240))) << std::hex << bmp.Pixel(320, 240);
     EXPECT_EQ(bmp.Pixel(5, 5), 0x000000u);
     int roofPixels = 0;
     for (int y = 0; y < 480; y += 4)
         for (int x = 0; x < 640; x += 4)
-            roofPixels += bmp.Pixel(x, y) == 0xFFFF00u;
+            roofPixels += roof(bmp.Pixel(x, y));
     EXPECT_GT(roofPixels, 1000);
 
     // A picture that cannot be saved leaves the previous one as it was.

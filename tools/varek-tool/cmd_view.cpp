@@ -12,6 +12,7 @@
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/InstallRender.h"
@@ -100,6 +101,12 @@ int cmd_view(int argc, char** argv)
     InstallRender();
     // The game's ambient light, so that unlit parts of the world are not black.
     DX.device->SetRenderState(D3DRENDERSTATE_AMBIENT, 0x606060);
+    // The world's lights were made before the device: send and switch them on.
+    for (CWorldObject* node : g_LightNodes)
+        if (SWorldLight* light = node->Light(); light && light->deviceLight) {
+            light->deviceLight->Reapply();
+            light->deviceLight->enable(true);
+        }
 
     CWorldObject* hero = FirstCharacter(g_WorldRoot->FirstObject());
     GameCamera.Reset();

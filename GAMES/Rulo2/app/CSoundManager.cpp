@@ -157,6 +157,10 @@ CSound::~CSound()
 bool CSound::setup(const char* soundName, const char* fileName, int32_t soundGroup, uint32_t options,
                    int32_t count)
 {
+    // The sound is in the manager's slots since its construction: the tick reads these fields.
+    std::unique_lock<CriticalSection> guard;
+    if (manager)
+        guard = std::unique_lock<CriticalSection>(manager->lock);
     name = soundName ? soundName : "";
     file = fileName ? fileName : "";
     group = soundGroup;

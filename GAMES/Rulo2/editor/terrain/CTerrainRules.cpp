@@ -8,6 +8,7 @@
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/Texture.h"
 #include "GAMES/Rulo2/editor/terrain/TerrainPropertiesDlg.h"
+#include "GAMES/Rulo2/editor/terrain/TerrainTextures.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/ChunkFile.h"
@@ -57,7 +58,7 @@ void CTerrainRules::SetHeightmap(const char* name)
     }
     heightmapName = name;
     auto image = std::make_shared<imgImage>();
-    image->load(platform::ResolvePath(name).string().c_str());
+    LoadTerrainImage(*image, name);
     // The mesh reads one byte per pixel, row after row.
     if (!image->empty() && (imgFormatBits(image->format) != 8 || image->bytesPerLine != image->width)) {
         if (imgFormatBits(image->format) != 8)

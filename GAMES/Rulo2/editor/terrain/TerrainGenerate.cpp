@@ -68,6 +68,14 @@ TextureListHidden::~TextureListHidden()
     CTexture::SetLast(last_);
 }
 
+bool LoadTerrainImage(imgImage& image, const std::string& path)
+{
+    const std::string file = platform::ResolvePath(path).string();
+    if (platform::Access(file, 4) != 0)
+        return false;
+    return image.load(file.c_str()) == 1;
+}
+
 std::shared_ptr<CTexture> MakeGeneratedTexture(const imgImage& image, const char* name)
 {
     auto texture = std::make_shared<CTexture>(name);
@@ -422,7 +430,7 @@ void CTerrainRules::BuildTransitions()
             const std::string file = FindTransitionFile(names[k].c_str());
             if (file.empty())
                 continue;
-            entry->image->load(platform::ResolvePath(file).string().c_str());
+            LoadTerrainImage(*entry->image, file);
             if (!entry->image->empty()) {
                 entry->image->name.set(names[k].c_str());
                 entry->texture = MakeGeneratedTexture(*entry->image, names[k].c_str());

@@ -9,6 +9,7 @@
 
 #include "GAMES/Rulo2/Texture.h"
 #include "GAMES/Rulo2/editor/terrain/CTerrainRules.h"
+#include "GAMES/Rulo2/editor/terrain/TerrainText.h"
 #include "GAMES/Rulo2/editor/terrain/TerrainTextures.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
@@ -26,23 +27,6 @@ namespace {
 // Lines longer than this are refused whole rather than read in pieces.
 constexpr size_t kMaxRuleLine = 4095;
 
-std::string Trim(const std::string& text)
-{
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return std::string();
-    const size_t last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
-
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    return text;
-}
-
 std::string Lower(std::string text)
 {
     for (char& c : text)
@@ -56,35 +40,15 @@ std::string FolderValue(std::string value)
     for (char& c : value)
         if (c == '\t' || c == '\n')
             c = ' ';
-    value = Trim(value);
+    value = TrimBlanks(value);
     if (!value.empty() && value.back() != '\\')
         value += '\\';
     return value;
 }
 
-float DegreesToRadians(float degrees)
-{
-    return degrees / 180.0f * 3.1415927f;
-}
-
 float RadiansToDegrees(float radians)
 {
     return radians * 180.0f / 3.1415927f;
-}
-
-CModelEntry* FindModelByName(const std::string& name)
-{
-    CModelEntry* found = nullptr;
-    WalkModelList(g_ModelListRoot, [&](CModelEntry* e) {
-        const char* own = e->model ? e->model->GetName() : nullptr;
-        if (e->model && ((own && platform::EqualsNoCase(own, name)) ||
-                         (e->name && platform::EqualsNoCase(e->name, name)))) {
-            found = e;
-            return false;
-        }
-        return true;
-    });
-    return found;
 }
 
 // "KEY (value)": the text from the key up to its "(" and the value up to ")"
@@ -141,6 +105,21 @@ std::string Number(double value)
 
 } // namespace
 
+CModelEntry* FindGeneratorModel(const std::string& name)
+{
+    CModelEntry* found = nullptr;
+    WalkModelList(g_ModelListRoot, [&](CModelEntry* e) {
+        const char* own = e->model ? e->model->GetName() : nullptr;
+        if (e->model && ((own && platform::EqualsNoCase(own, name)) ||
+                         (e->name && platform::EqualsNoCase(e->name, name)))) {
+            found = e;
+            return false;
+        }
+        return true;
+    });
+    return found;
+}
+
 struct SRuleReader
 {
     std::string file;
@@ -174,7 +153,7 @@ CGeneratorEntry* CTerrainRules::LoadEntry(const std::string& file)
 {
     auto* entry = sMemory::newObject<CGeneratorEntry>();
     entry->image = std::make_shared<imgImage>();
-    entry->image->load(platform::ResolvePath(file).string().c_str());
+    LoadTerrainImage(*entry->image, file);
     entry->image->name.set(file.c_str());
     if (!entry->image->empty())
         entry->texture = MakeGeneratedTexture(*entry->image, file.c_str());
@@ -203,7 +182,7 @@ void CTerrainRules::ReadTextureEntry(SRuleReader& reader, const std::string& val
         weightText = value;
     } else {
         name = value.substr(0, blank);
-        weightText = Trim(value.substr(blank + 1));
+        weightText = TrimBlanks(value.substr(blank + 1));
     }
     const std::string file = standardPath + FamilyName(reader.family) + "_" + name + ".tif";
     CGeneratorEntry* entry = nullptr;
@@ -244,18 +223,18 @@ void CTerrainRules::ReadObjectDefinition(SRuleReader& reader, std::string value)
     if (TakeParenthesised(value, "ROTATE", part))
         ReadRange(part, definition.rotatePercentFlag, definition.rotatePercent, definition.rotateFrom,
                   definition.rotateTo);
-    value = Trim(value);
+    value = TrimBlanks(value);
     const size_t blank = value.find(' ');
     if (blank == std::string::npos)
         return;
     const int32_t index = std::atoi(value.substr(0, blank).c_str());
-    const std::string name = Trim(value.substr(blank + 1));
+    const std::string name = TrimBlanks(value.substr(blank + 1));
     if (index < 0 || index > kMaxObjectDefinition) {
         Problem(reader, "object definition number %d outside 0 to %d ignored", index, kMaxObjectDefinition);
         return;
     }
     definition.modelName = name.c_str();
-    definition.model = FindModelByName(name);
+    definition.model = FindGeneratorModel(name);
     if (!definition.model)
         LogPrintf("%s(%d): model '%s' of object definition %d not found", reader.file.c_str(), reader.line,
                   name.c_str(), index);
@@ -266,7 +245,7 @@ void CTerrainRules::ReadObjectDefinition(SRuleReader& reader, std::string value)
 
 void CTerrainRules::ParseLine(std::string line, SRuleReader& reader)
 {
-    line = Upper(line);
+    line = UpperAscii(line);
     const size_t comment = line.find("//");
     if (comment != std::string::npos)
         line.erase(comment);
@@ -281,7 +260,7 @@ void CTerrainRules::ParseLine(std::string line, SRuleReader& reader)
             return false;
         value = line;
         value.erase(at, std::strlen(keyword));
-        value = Trim(value);
+        value = TrimBlanks(value);
         return true;
     };
     auto drop = [&line](const char* keyword) {
@@ -326,7 +305,8 @@ void CTerrainRules::ParseLine(std::string line, SRuleReader& reader)
             Problem(reader, "family number %d outside 0 to 3 ignored", family);
             return;
         }
-        const std::string name = blank == std::string::npos ? std::string() : Trim(value.substr(blank + 1));
+        const std::string name =
+            blank == std::string::npos ? std::string() : TrimBlanks(value.substr(blank + 1));
         families[family] = name.c_str();
         ReadFamilyEntry(family, name);
         return;
@@ -389,7 +369,7 @@ void CTerrainRules::ParseLine(std::string line, SRuleReader& reader)
         std::string weightText = value;
         if (blank != std::string::npos) {
             index = std::atoi(value.substr(0, blank).c_str());
-            weightText = Trim(value.substr(blank + 1));
+            weightText = TrimBlanks(value.substr(blank + 1));
         }
         if (index < 0 || index > kMaxObjectDefinition) {
             Problem(reader, "object number %d outside 0 to %d ignored", index, kMaxObjectDefinition);

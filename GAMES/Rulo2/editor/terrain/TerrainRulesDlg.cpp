@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "GAMES/Rulo2/editor/terrain/CTerrainRules.h"
+#include "GAMES/Rulo2/editor/terrain/TerrainText.h"
 #include "GAMES/Rulo2/editor/terrain/TerrainTextures.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
@@ -17,27 +18,6 @@
 namespace {
 
 constexpr const char* kDegree = "\xB0";
-
-std::string Trimmed(const std::string& text)
-{
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return std::string();
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    return text;
-}
-
-float ToRadians(float degrees)
-{
-    return degrees / 180.0f * 3.1415927f;
-}
 
 float ToDegrees(float radians)
 {
@@ -54,24 +34,11 @@ const char* ModelName(const CGeneratorObject& d)
     return d.model && d.model->name ? d.model->name : d.modelName.c_str();
 }
 
-CModelEntry* FindModel(const std::string& name)
-{
-    CModelEntry* found = nullptr;
-    WalkModelList(g_ModelListRoot, [&](CModelEntry* e) {
-        if (e->model && e->name && platform::EqualsNoCase(e->name, name)) {
-            found = e;
-            return false;
-        }
-        return true;
-    });
-    return found;
-}
-
 // The variant number of a texture name: the digit after its last "_V", -1 without one.
 int32_t VariantOf(const sString& key, const char* file)
 {
     const std::string name = file ? file : "";
-    const size_t at = Upper(name).rfind("_V");
+    const size_t at = UpperAscii(name).rfind("_V");
     if (at != std::string::npos && at + 2 < name.size())
         return std::atoi(name.c_str() + at + 2);
     if (!key.isEmpty() && (key.c_str()[0] == 'V' || key.c_str()[0] == 'v'))
@@ -178,7 +145,7 @@ void TerrainRulesDlg::OnAddFamily()
 {
     if (!terrain)
         return;
-    const std::string name = Trimmed(familyName);
+    const std::string name = TrimBlanks(familyName);
     if (name.empty())
         return;
     const int32_t n = std::atoi(familyNumber.c_str());
@@ -194,7 +161,7 @@ void TerrainRulesDlg::OnAddFamily()
 
 void TerrainRulesDlg::OnRemoveFamily()
 {
-    if (!terrain || Trimmed(familyName).empty())
+    if (!terrain || TrimBlanks(familyName).empty())
         return;
     const int32_t n = std::atoi(familyNumber.c_str());
     if (n < 0 || n > 3) {
@@ -260,7 +227,7 @@ void TerrainRulesDlg::OnAddObject()
     }
     while (terrain->objectDefinitions.count() < n + 1)
         terrain->objectDefinitions.append(CGeneratorObject());
-    CModelEntry* model = FindModel(Trimmed(objectName));
+    CModelEntry* model = FindGeneratorModel(TrimBlanks(objectName));
     if (!model)
         return;
     CGeneratorObject d;
@@ -391,7 +358,7 @@ void TerrainRulesDlg::OnAddRule()
         directionEnd = 360.0f;
     if (slopeStart == 0.0f && slopeEnd == 0.0f)
         slopeEnd = 90.0f;
-    const std::string name = Upper(Trimmed(ruleName));
+    const std::string name = UpperAscii(TrimBlanks(ruleName));
     if (name.empty())
         return;
     const bool objectRule = ObjectRuleChosen();
@@ -405,10 +372,10 @@ void TerrainRulesDlg::OnAddRule()
     CGeneratorRule& r = list[index];
     r.heightStart = heightStart;
     r.heightEnd = heightEnd;
-    r.slopeStart = ToRadians(slopeStart);
-    r.slopeEnd = ToRadians(slopeEnd);
-    r.directionStart = ToRadians(directionStart);
-    r.directionEnd = ToRadians(directionEnd);
+    r.slopeStart = DegreesToRadians(slopeStart);
+    r.slopeEnd = DegreesToRadians(slopeEnd);
+    r.directionStart = DegreesToRadians(directionStart);
+    r.directionEnd = DegreesToRadians(directionEnd);
     if (!objectRule)
         r.density = density;
     FillRules();
@@ -446,7 +413,7 @@ void TerrainRulesDlg::OnAddEntry()
     if (!terrain)
         return;
     const bool objectRule = ObjectRuleChosen();
-    const int32_t index = FindRule(objectRule, Trimmed(ruleName));
+    const int32_t index = FindRule(objectRule, TrimBlanks(ruleName));
     if (index < 0 || indexSelected < 0 || indexSelected >= int32_t(indexBox.size()))
         return;
     const std::string key = indexBox[size_t(indexSelected)];
@@ -483,7 +450,7 @@ void TerrainRulesDlg::OnAddEntry()
         if (!entry->image) {
             const TextureListHidden hidden;
             entry->image = std::make_shared<imgImage>();
-            entry->image->load(platform::ResolvePath(file).string().c_str());
+            LoadTerrainImage(*entry->image, file);
             entry->image->name.set(file.c_str());
             if (!entry->image->empty())
                 entry->texture = MakeGeneratedTexture(*entry->image, file.c_str());
@@ -520,7 +487,7 @@ void TerrainRulesDlg::OnRemoveEntry()
     if (!terrain)
         return;
     const bool objectRule = ObjectRuleChosen();
-    const int32_t index = FindRule(objectRule, Trimmed(ruleName));
+    const int32_t index = FindRule(objectRule, TrimBlanks(ruleName));
     if (index < 0 || indexSelected < 0 || indexSelected >= int32_t(indexBox.size()))
         return;
     const std::string key = indexBox[size_t(indexSelected)];

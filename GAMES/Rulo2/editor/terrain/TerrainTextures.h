@@ -2,6 +2,7 @@
 // The generator's textures stay out of the global texture list, so that the
 // texture windows and the world's texture saving never see them.
 #include <memory>
+#include <string>
 
 class CTexture;
 class imgImage;
@@ -23,3 +24,8 @@ private:
 
 // A texture named `name` made from a copy of the image (the image stays as it is).
 std::shared_ptr<CTexture> MakeGeneratedTexture(const imgImage& image, const char* name);
+
+// Loads a picture named by a Windows-style path. A file that is not there is
+// left unread (the image stays empty) without the image library's warning:
+// the generator says in its own log what it could not use.
+bool LoadTerrainImage(imgImage& image, const std::string& path);
