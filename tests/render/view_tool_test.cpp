@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/render/WorldFrame.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "tests/render/HouseWorld.h"
 
@@ -105,14 +106,18 @@ TEST(ViewTool, DrawsTheSavedHouseIntoABmp)
     const Bmp bmp = ReadBmp(picture);
     ASSERT_EQ(bmp.width, 640);
     ASSERT_EQ(bmp.height, 480);
-    // The camera looks at the world's centre from above and behind: the roof
-    // fills the middle, the background the top corners.
-    EXPECT_EQ(bmp.Pixel(320, 240), 0xFFFF00u);
-    EXPECT_EQ(bmp.Pixel(5, 5), 0x000000u);
+    // The camera stands as the game view's pose places it, behind and above the
+    // centre of the world's ground: the roof fills the upper half, the game's clear
+    // colour (the walk fog's) shows past its front edge. The roof is yellow under the
+    // game's lights: full red and green, a little blue from the ambient light.
+    auto yellowRoof = [](uint32_t c) { return (c >> 8) == 0xFFFFu && (c & 0xFF) < 0x40; };
+    EXPECT_PRED1(yellowRoof, bmp.Pixel(320, 120)) << std::hex << bmp.Pixel(320, 120);
+    EXPECT_PRED1(yellowRoof, bmp.Pixel(5, 5)) << std::hex << bmp.Pixel(5, 5);
+    EXPECT_EQ(bmp.Pixel(320, 470), FrameClearColour(true) & 0xFFFFFFu);
     int roofPixels = 0;
     for (int y = 0; y < 480; y += 4)
         for (int x = 0; x < 640; x += 4)
-            roofPixels += bmp.Pixel(x, y) == 0xFFFF00u;
+            roofPixels += yellowRoof(bmp.Pixel(x, y));
     EXPECT_GT(roofPixels, 1000);
 
     // A picture that cannot be saved leaves the previous one as it was.

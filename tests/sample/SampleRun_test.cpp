@@ -227,3 +227,53 @@ TEST_F(SampleRun, ShowsTheLoadingScreenWhileTheWorldLoadsThenTheStreet)
 }
 
 } // namespace
+
+// The view tool draws the sample world as the game's first frames do: the world's texture pages on
+// the game's device states, lit by the sun and the ambient light over the walk fog's colour (the tool
+// drew it black before), from the game view's pose around the ground's centre, which on the sample
+// is where the game's own camera looks. A relative --snapshot lands in the folder the tool was
+// started in, not in the world's.
+TEST_F(SampleRun, TheViewToolDrawsTheStreetWhereTheGameDoes)
+{
+    ASSERT_EQ(Start(14, "VAREK_SNAPSHOTS=13"), 0) << ReadText(dir / "output.txt");
+    const std::vector<uint8_t> game = ReadBytes(dir / "snapshot00013.bmp");
+    const fs::path elsewhere = dir / "elsewhere";
+    fs::create_directories(elsewhere);
+    const int rc = RunCommand("cd " + Quote(elsewhere) +
+                              " && LSAN_OPTIONS=detect_leaks=0 '" VAREK_TOOL_PATH
+                              "' world view ../Varek.wld --snapshot out.bmp > view.txt 2>&1");
+    ASSERT_EQ(rc, 0) << ReadText(elsewhere / "view.txt");
+    EXPECT_FALSE(fs::exists(dir / "out.bmp"));
+    const std::vector<uint8_t> tool = ReadBytes(elsewhere / "out.bmp");
+    int w = 0, h = 0;
+    uint32_t rgb = 0;
+    ASSERT_TRUE(BmpPixel(tool, 0, 0, &w, &h, &rgb)) << ReadText(elsewhere / "view.txt");
+    ASSERT_EQ(w, 640);
+    ASSERT_EQ(h, 480);
+
+    for (const auto* shot : {&game, &tool}) {
+        SCOPED_TRACE(shot == &game ? "game" : "tool");
+        // The road down the middle, as wide in both pictures; the kerbs' paving, lighter than
+        // the asphalt, on both sides of it.
+        for (int y : {240, 400}) {
+            const auto [left, right] = RoadSpan(*shot, y);
+            const auto [gameLeft, gameRight] = RoadSpan(game, y);
+            EXPECT_NEAR(left + right, 640, 16) << y;
+            EXPECT_NEAR(double(right - left), double(gameRight - gameLeft), 0.12 * (gameRight - gameLeft))
+                << y;
+            const SRegion road = Mean(*shot, left + 10, y - 5, right - 10, y + 5);
+            for (int x : {left - 30, right + 10}) {
+                const SRegion paving = Mean(*shot, x, y - 5, x + 20, y + 5);
+                EXPECT_GT(paving.r, road.r + 30) << x << "," << y;
+                EXPECT_NEAR(paving.r, paving.b, 25) << x << "," << y;
+            }
+        }
+        // Lit house fronts: the brick house on the left, the plastered one on the right.
+        const SRegion brickHouse = Mean(*shot, 0, 100, 100, 400);
+        EXPECT_GT(brickHouse.r, brickHouse.g + 30);
+        EXPECT_GT(brickHouse.distinct, 40);
+        const SRegion rightHouses = Mean(*shot, 560, 150, 640, 400);
+        EXPECT_GT(rightHouses.distinct, 40);
+        EXPECT_GT(rightHouses.r, 100) << "lit walls, not shadow";
+    }
+}

@@ -1,19 +1,26 @@
 // varek-tool view FILE [--frames N] [--snapshot OUT.bmp]   (also: varek-tool world view ...)
-// Loads a world as the game does, puts the game camera on the first character
-// (or looks at the world's centre) and draws frames off-screen; the last one can
-// be written as a BMP picture.
+// Loads a world as the game does (device, subsystems, the game's resources with the
+// sun, then the world), puts the game camera on the first character (or looks at the
+// world's centre from the game view's pose) and draws frames off-screen through the
+// game's own frame function; the last one can be written as a BMP picture, its path
+// taken from the current folder.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
+#include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/app/CameraViews.h"
+#include "GAMES/Rulo2/app/InstallApp.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
-#include "GAMES/Rulo2/render/InstallRender.h"
+#include "GAMES/Rulo2/render/GameResources.h"
 #include "GAMES/Rulo2/render/OffscreenView.h"
+#include "GAMES/Rulo2/render/WorldFrame.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
@@ -21,6 +28,7 @@
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "GAMES/Rulo2/world/WorldWalkers.h"
+#include "platform/resources/Resources.h"
 #include "tools/varek-tool/ToolFiles.h"
 
 namespace {
@@ -76,7 +84,11 @@ int cmd_view(int argc, char** argv)
                                 std::string("--frames needs a number from 1 up, not '") + argv[i] + "'");
             frames = int(n);
         } else if (std::strcmp(argv[i], "--snapshot") == 0 && i + 1 < argc) {
-            snapshot = argv[++i];
+            // Loading the world makes its folder current: the path is fixed first.
+            std::error_code ec;
+            snapshot = std::filesystem::absolute(argv[++i], ec).string();
+            if (ec)
+                return ToolFail("view", argv[i], ec.message());
         } else {
             std::fprintf(stderr, "varek-tool view: unknown switch '%s'\n", argv[i]);
             return ViewUsage();
@@ -86,17 +98,36 @@ int cmd_view(int argc, char** argv)
         frames = 1;
 
     GameModeFlag = 1;
+    // As the game starts: the device, every subsystem's wiring, the game's resources
+    // (the sun among them; the installation's own pictures when the world sits in one),
+    // then the world.
+    if (!OpenOffscreenView(640, 480))
+        return ToolFail("view", path, "no 3-D device could be made (is there a display?)");
+    // The device's capabilities and texture formats, as the game's enumeration finds them.
+    D3DDEVICEDESC7 caps;
+    if (SUCCEEDED(DX.device->GetCaps(&caps)))
+        FillDeviceCaps(*DX.deviceInfo, caps);
+    EnumerateTextureFormats(DX.device, DX.deviceInfo);
+    SetFogStates(*DX.deviceInfo);
+    SetWorldLightingStates();
+    InstallSubsystems();
+    std::error_code ec;
+    const std::filesystem::path installation =
+        std::filesystem::absolute(path, ec).parent_path() / "resources";
+    if (!ec && std::filesystem::is_directory(installation, ec))
+        platform::SetResourceFolder(installation);
+    LoadGameResources();
     CreateWorldRoots();
     std::string error;
-    if (!LoadWorld(path.c_str(), LOADWORLD_OPEN, &error))
+    if (!LoadWorld(path.c_str(), LOADWORLD_OPEN, &error)) {
+        FreeGameResources();
+        CloseOffscreenView();
         return ToolFail("view", path, error.empty() ? "the world cannot be loaded" : error);
+    }
+    AfterWorldLoaded();
     CVector min(100000, 100000, 100000), max(-100000, -100000, -100000);
     WorldWalk::ComputeBounds(g_WorldRoot, min, max);
     FillObjectBoxes(g_WorldRoot->FirstObject());
-
-    if (!OpenOffscreenView(640, 480))
-        return ToolFail("view", path, "no 3-D device could be made (is there a display?)");
-    InstallRender();
 
     CWorldObject* hero = FirstCharacter(g_WorldRoot->FirstObject());
     GameCamera.Reset();
@@ -105,11 +136,17 @@ int cmd_view(int argc, char** argv)
         GameCamera.lookAt = hero->position;
         GameCamera.actualEye = hero->position + GameCamera.offset;
     } else {
+        // The game view's own pose, as the game frames a start without a hero, around
+        // the centre of the world's ground.
         CurrentHouse = nullptr;
-        const CVector centre = min.x <= max.x ? (min + max) * 0.5f : CVector(0, 0, 0);
-        const float size = min.x <= max.x ? (max - min).length() : 4.0f;
-        GameViewRecord.position = centre;
-        GameViewRecord.eye = centre + CVector(0, 1.0f, -1.2f) * (0.6f * size + 1.0f);
+        CCameraView view = CameraViews[VIEW_GAME];
+        if (min.x <= max.x) {
+            view.target[0] = (min.x + max.x) * 0.5f;
+            view.target[1] = min.y;
+            view.target[2] = (min.z + max.z) * 0.5f;
+        }
+        GameViewRecord.position = CVector(view.target[0], view.target[1], view.target[2]);
+        GameViewRecord.eye = ViewEye(view);
     }
 
     SFrameTimes times;
@@ -122,7 +159,8 @@ int cmd_view(int argc, char** argv)
     int result = 0;
     if (!snapshot.empty() && !SaveBackSurfaceBMP(snapshot, &error))
         result = ToolFail("view", snapshot, error);
-    CloseOffscreenView();
     ClearWorld();
+    FreeGameResources();
+    CloseOffscreenView();
     return result;
 }

@@ -24,13 +24,8 @@ struct GameStepHooks
     // Sound manager: pause or resume all sounds, and its per-frame step.
     void (*pauseSounds)(bool pause) = nullptr;
     void (*updateSounds)() = nullptr;
-    // Camera input and camera update (also the sound listener), the editor camera.
-    void (*updateCameraInput)() = nullptr;
+    // The editor camera's own step (mouse and keys move the editor views).
     void (*updateEditorCamera)() = nullptr;
-    // Distance sort of the objects.
-    void (*sortObjects)() = nullptr;
-    // The world passes from begin scene to the markers, in the game view.
-    void (*drawWorld)() = nullptr;
     // The screens of the interface inside the scene (HUD bar, in-game screen, map).
     void (*drawScreens)() = nullptr;
     // The screens that take the whole view while a modal screen is open.
@@ -42,9 +37,8 @@ struct GameStepHooks
     void (*updateTutorialAndFade)() = nullptr;
     // The follow-up command of a finished fade.
     void (*runFadeCommand)() = nullptr;
-    // Object overlays, world overlays and statistics, cursor image.
+    // Object overlays (progress bars over the characters).
     void (*drawObjectOverlays)() = nullptr;
-    void (*drawWorldOverlays)() = nullptr;
     // Presents the frame; when null, the step presents the back buffer itself.
     bool (*presentFrame)() = nullptr;
 };

@@ -6,15 +6,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "GAMES/Rulo2/render/RenderGlobals.h"
 #include "platform/d3d/D3D.h"
 
 class CWorldObject;
-
-extern IDirectDrawSurface7* UiSlots[2];
-extern int32_t CurrentUiSlot;
-// The capture state is the game state's ViewFreeze: 0 none, 1 capture pending, 2 captured (the
-// world is not rendered, the frozen picture stands in for it).
-extern IDirectDrawSurface7* PreviewSurface;
 
 struct SPreviewState
 {
@@ -26,8 +21,6 @@ struct SPreviewState
     CWorldObject* target = nullptr;
 };
 extern SPreviewState Preview;
-// Milliseconds subtracted from the elapsed preview time (the interface's delay).
-extern int32_t PreviewDelay;
 // Whether the preview may run (the game phase and the interface's flags allow it).
 extern bool (*PreviewAllowed)();
 // Fills the objects a source previews (the behaviour data's attached groups).
@@ -41,10 +34,6 @@ void ClearViewRequest();
 void CaptureBackground();
 // While the view is frozen: copies the current slot's picture onto the back surface.
 void ShowFrozenView();
-// The cursor image the interface sets, drawn by the game step at the cursor unless the display
-// shows a hardware cursor (the window system's own pointer).
-extern IDirectDrawSurface7* CursorSurface;
-extern bool HardwareCursor;
 void DrawCursorImage(int32_t x, int32_t y);
 // Releases both slots and the preview surface; the request becomes 0.
 void ReleaseUiSurfaces();
