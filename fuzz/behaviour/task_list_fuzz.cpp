@@ -27,7 +27,7 @@ void SetUpWorld()
         auto* node = new CWorldObject("object");
         node->objectKind = CWorldObject::KIND_OBJECT;
         node->objectLogic = new CObjectLogic;
-        node->objectLogic->recorderId = i;
+        node->objectLogic->logicNumber = i;
         g_WorldRoot->AddChild(node);
         ObjectLogicTable[size_t(i)] = node;
     }

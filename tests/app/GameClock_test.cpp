@@ -3,7 +3,6 @@
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/InstallApp.h"
 #include "GAMES/Rulo2/app/ScriptedRun.h"
-#include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "platform/time/Time.h"
 
 #include <gtest/gtest.h>
@@ -205,12 +204,11 @@ TEST_F(GameClockFrames, MovieFramesReplaceTheClockAndEndTheClosingSequence)
     movieGoesOn = false;
     for (const Case& c : cases) {
         events.clear();
-        BurglaryLevel = c.level;
+        clock.burglaryLevel = c.level;
         EXPECT_EQ(FrameClockIdle(clock, hooks), c.result) << c.level;
-        EXPECT_EQ(BurglaryLevel, c.levelAfter);
+        EXPECT_EQ(clock.burglaryLevel, c.levelAfter);
         EXPECT_EQ(events, c.events) << c.level;
     }
-    BurglaryLevel = 1;
     EXPECT_EQ(clock.gameClock, 0);
 }
 

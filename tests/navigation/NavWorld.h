@@ -95,11 +95,9 @@ struct World
         o->position = at;
         (parent ? parent : root.get())->AddChild(o);
         auto* logic = new CObjectLogic; // the world object deletes it
-        logic->ownKindData = CKindData::Create(kind);
-        if (kind >= KIND_CHARACTER_A && kind <= KIND_CHARACTER_C)
-            logic->conditions = CKindState::Create(kind); // holds the character's path finder
-        logic->worldNode = o;
-        logic->animation = def->firstState;
+        logic->kind.kindId = kind;
+        logic->owner = o;
+        logic->currentState = def->firstState;
         o->objectLogic = logic;
         return o;
     }

@@ -8,7 +8,6 @@
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
-#include "GAMES/Rulo2/behaviour/RecordEvents.h"
 #include "GAMES/Rulo2/navigation/PathFinder.h"
 #include "GAMES/Rulo2/world/CLocatorNode.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
@@ -61,7 +60,7 @@ protected:
         DestroyWorldRoots();
         GamePhase = PHASE_REALTIME;
         RecordState = RECORD_NORMAL;
-        BurglaryLevel = 1;
+        BurglaryLevel = 0;
     }
     static void ResetLists()
     {
@@ -69,8 +68,7 @@ protected:
         ChosenCharacterIds.clear();
         ActiveCharacters.clear();
         ActiveObjectList.clear();
-        ClearRecordingList();
-        OpenPassages.clear();
+        RecordingList.clear();
         CarList.clear();
         CurrentCharacter = nullptr;
         g_LightNodes.clear();
@@ -92,10 +90,8 @@ protected:
         CObjectState* state = def->AddState("OPEN");
         state->modelEntry = entry;
         def->objectLogic = new CObjectLogic;
-        def->objectLogic->ownKindData = CKindData::Create(kind);
-        if (CKindData* data = def->objectLogic->ownKindData.get();
-            data && data->ValueCount() > 0 && kind <= KIND_TOOL)
-            data->Values()[0] = FloatAsWord(weight);
+        def->objectLogic->kind.kindId = kind;
+        def->objectLogic->kind.weight = weight;
         return def;
     }
     CWorldObject* Place(CNode* parent, const char* name, int32_t kind, void* reference)

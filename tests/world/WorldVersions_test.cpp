@@ -327,11 +327,9 @@ TEST_F(WorldVersionsTest, OldObjectDefinitionsLoad)
     w.U32(0xFFFFFFFF);
     w.U32(0);
     w.w.WriteId(ChunkId("INFO"));
-    w.w.WriteId(20);
+    w.w.WriteId(8);
     w.U32(3);
-    w.U32(7); // a door
-    w.U32(5); // its recorder id
-    w.Marker("END ");
+    w.U32(77);
     w.End();
     w.Marker("END ");
     std::string error;
@@ -346,7 +344,7 @@ TEST_F(WorldVersionsTest, OldObjectDefinitionsLoad)
     EXPECT_EQ(50, old->firstState->animSpeed);
     EXPECT_FLOAT_EQ(2.0f, old->firstState->GetAnimTime(2000));
     ASSERT_NE(nullptr, old->objectLogic);
-    EXPECT_FALSE(old->objectLogic->ownDefinition);
+    EXPECT_FALSE(old->objectLogic->HasInfoChunk());
 
     CObjectNode* newer = old->NextDefinition();
     ASSERT_NE(nullptr, newer);
@@ -355,8 +353,8 @@ TEST_F(WorldVersionsTest, OldObjectDefinitionsLoad)
     EXPECT_EQ(1, newer->firstState->flagA);
     EXPECT_EQ(nullptr, newer->firstState->modelEntry);
     ASSERT_NE(nullptr, newer->objectLogic);
-    EXPECT_TRUE(newer->objectLogic->ownDefinition);
-    EXPECT_EQ(5, newer->objectLogic->recorderId);
+    EXPECT_TRUE(newer->objectLogic->HasInfoChunk());
+    EXPECT_EQ(8u, newer->objectLogic->info.size());
 
     // Written again: the missing group becomes the "Objects" root.
     CChunkWriter out;
@@ -364,7 +362,7 @@ TEST_F(WorldVersionsTest, OldObjectDefinitionsLoad)
     ClearWorld();
     ASSERT_TRUE(LoadWorldFromMemory(out.Data().data(), out.Data().size(), LOADWORLD_OPEN, "again.wld"));
     EXPECT_EQ(g_ObjectsTree, g_ObjectList->NextDefinition()->group);
-    EXPECT_EQ(5, g_ObjectList->NextDefinition()->objectLogic->recorderId);
+    EXPECT_EQ(8u, g_ObjectList->NextDefinition()->objectLogic->info.size());
 }
 
 TEST_F(WorldVersionsTest, TerrainRecordsOfVersionTwoHaveNoSeedAndNoJitter)

@@ -22,9 +22,7 @@ int TasksUsage()
     return 1;
 }
 
-} // namespace
-
-void DumpTaskList(const CTaskList& list, int depth, const CTaskList* root)
+void DumpList(const CTaskList& list, int depth)
 {
     const std::string indent(size_t(depth) * 2, ' ');
     for (const auto& t : list.tasks) {
@@ -39,15 +37,13 @@ void DumpTaskList(const CTaskList& list, int depth, const CTaskList* root)
     }
     for (size_t i = 0; i < list.dependencies.size(); ++i) {
         const CDependency& d = *list.dependencies[i];
-        std::printf("%sdependency %zu: %s (%zu linked tasks)", indent.c_str(), i + 1, d.Describe().c_str(),
+        std::printf("%sdependency %zu: %s (%zu linked tasks)\n", indent.c_str(), i + 1, d.Describe().c_str(),
                     d.linkedTasks.size());
-        uint32_t code = 0;
-        if (root && d.childList && root->FindPathCode(code, d.childList.get()))
-            std::printf(" path 0x%x", code);
-        std::printf("\n");
-        DumpTaskList(*d.childList, depth + 1, root);
+        DumpList(*d.childList, depth + 1);
     }
 }
+
+} // namespace
 
 int cmd_tasks(int argc, char** argv)
 {
@@ -84,6 +80,6 @@ int cmd_tasks(int argc, char** argv)
     std::filesystem::remove(logFile, removed);
     if (!ok)
         return ToolFail("tasks", path, "damaged task list");
-    DumpTaskList(list, 0);
+    DumpList(list, 0);
     return ToolLosses("tasks", path, true);
 }

@@ -38,7 +38,8 @@ int ViewUsage()
 CWorldObject* FirstCharacter(CWorldObject* first)
 {
     for (CWorldObject* n = first; n; n = n->NextObject()) {
-        if (n->objectKind == CWorldObject::KIND_OBJECT && n->objectLogic && n->objectLogic->IsCharacter())
+        if (n->objectKind == CWorldObject::KIND_OBJECT && n->objectLogic &&
+            n->objectLogic->kind.kindId >= 4 && n->objectLogic->kind.kindId <= 6)
             return n;
         if (CWorldObject* c = FirstCharacter(n->FirstObject()))
             return c;
