@@ -6,6 +6,7 @@
 
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "tests/editor/TerrainTestUtil.h"
+#include "tests/support/ToolLeakSuppressions.h"
 
 namespace terraintest {
 namespace {
@@ -45,7 +46,8 @@ TEST_F(TerrainView, WorldViewDrawsTheTerrainTextured)
     std::string error;
     ASSERT_TRUE(SaveWorld(world.c_str(), &error)) << error;
 
-    const std::string command = std::string(VAREK_TOOL_PATH) + " world view '" + world +
+    const std::string command = "LSAN_OPTIONS=suppressions=" + ToolLeakSuppressions() + " " +
+                                std::string(VAREK_TOOL_PATH) + " world view '" + world +
                                 "' --frames 2 --snapshot '" + picture + "' > '" + Path("out.txt") + "' 2>&1";
     ASSERT_EQ(0, std::system(command.c_str())) << Log();
     if (const char* keep = std::getenv("VAREK_KEEP_TEST_FILES"); keep && *keep == '/')

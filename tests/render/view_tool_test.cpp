@@ -1,5 +1,6 @@
 // varek-tool view on a saved house world: the last frame as a BMP picture that
 // ImageMagick opens and that shows the house.
+#include "tests/support/ToolLeakSuppressions.h"
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -18,22 +19,10 @@
 
 namespace {
 
-// The tool is a program of its own: under the leak checker it needs the same
-// allowance for the window system's libraries as the test programs.
-std::string LeakSuppressions()
-{
-    const std::filesystem::path file = std::filesystem::temp_directory_path() /
-                                       ("varek_view_tool_lsan_" + std::to_string(getpid()) + ".supp");
-    std::ofstream(file)
-        << "leak:libdbus\nleak:libX11\nleak:libxcb\nleak:libSDL2\nleak:libGLX\nleak:libGL.so\n"
-           "leak:libEGL\nleak:libdrm\nleak:_dri.so\nleak:libLLVM\nleak:libfontconfig\n";
-    return file.string();
-}
-
 std::string RunTool(const std::string& arguments, int* status)
 {
-    const std::string command =
-        "LSAN_OPTIONS=suppressions=" + LeakSuppressions() + " " + VAREK_TOOL_PATH + " " + arguments + " 2>&1";
+    const std::string command = "LSAN_OPTIONS=suppressions=" + ToolLeakSuppressions() + " " +
+                                VAREK_TOOL_PATH + " " + arguments + " 2>&1";
     std::string output;
     FILE* p = popen(command.c_str(), "r");
     if (!p) {
@@ -136,6 +125,6 @@ TEST(ViewTool, DrawsTheSavedHouseIntoABmp)
     EXPECT_NE(status, 0);
     if (!std::getenv("VAREK_KEEP_TEST_FILES")) {
         std::filesystem::remove_all(dir);
-        std::filesystem::remove(LeakSuppressions());
+        std::filesystem::remove(ToolLeakSuppressions());
     }
 }

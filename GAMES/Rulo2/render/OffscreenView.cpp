@@ -17,6 +17,12 @@ struct OffscreenState
 {
     SDL_Window* window = nullptr;
     D3DDeviceInfo info;
+    // The texture formats the device listed belong to this view's device record.
+    ~OffscreenState()
+    {
+        for (TextureFormatInfo* t : info.textureFormats)
+            delete t;
+    }
 };
 OffscreenState* g_View = nullptr;
 
