@@ -408,15 +408,25 @@ void TerrainRulesDlg::OnEntriesClick(int32_t row)
     entryDensity = float(std::atof(entries[size_t(row)][1].c_str()));
 }
 
-void TerrainRulesDlg::OnAddEntry()
+bool TerrainRulesDlg::ChosenRuleAndKey(bool& objectRule, int32_t& index, std::string& key) const
 {
     if (!terrain)
-        return;
-    const bool objectRule = ObjectRuleChosen();
-    const int32_t index = FindRule(objectRule, TrimBlanks(ruleName));
+        return false;
+    objectRule = ObjectRuleChosen();
+    index = FindRule(objectRule, TrimBlanks(ruleName));
     if (index < 0 || indexSelected < 0 || indexSelected >= int32_t(indexBox.size()))
+        return false;
+    key = indexBox[size_t(indexSelected)];
+    return true;
+}
+
+void TerrainRulesDlg::OnAddEntry()
+{
+    bool objectRule = false;
+    int32_t index = -1;
+    std::string key;
+    if (!ChosenRuleAndKey(objectRule, index, key))
         return;
-    const std::string key = indexBox[size_t(indexSelected)];
     if (!objectRule) {
         CGeneratorRule& r = terrain->textureRules[index];
         int32_t family = 0;
@@ -484,13 +494,11 @@ void TerrainRulesDlg::OnAddEntry()
 
 void TerrainRulesDlg::OnRemoveEntry()
 {
-    if (!terrain)
+    bool objectRule = false;
+    int32_t index = -1;
+    std::string key;
+    if (!ChosenRuleAndKey(objectRule, index, key))
         return;
-    const bool objectRule = ObjectRuleChosen();
-    const int32_t index = FindRule(objectRule, TrimBlanks(ruleName));
-    if (index < 0 || indexSelected < 0 || indexSelected >= int32_t(indexBox.size()))
-        return;
-    const std::string key = indexBox[size_t(indexSelected)];
     if (!objectRule) {
         CGeneratorRule& r = terrain->textureRules[index];
         for (int32_t k = 0; k < r.entries.count(); ++k)

@@ -82,6 +82,8 @@ private:
     void RefreshShownRule();
     int32_t FindRule(bool objectRule, const std::string& name) const;
     bool ObjectRuleChosen() const;
+    // The rule named in the dialog and the entry key chosen for it; false when either is missing.
+    bool ChosenRuleAndKey(bool& objectRule, int32_t& index, std::string& key) const;
     int32_t shownIndex_ = -1;
     bool shownObjectRule_ = false;
 };
