@@ -27,7 +27,7 @@ void SetUpWorld()
         auto* node = new CWorldObject("object");
         node->objectKind = CWorldObject::KIND_OBJECT;
         node->objectLogic = new CObjectLogic;
-        node->objectLogic->logicNumber = i;
+        node->objectLogic->recorderId = i;
         g_WorldRoot->AddChild(node);
         ObjectLogicTable[size_t(i)] = node;
     }

@@ -3,6 +3,7 @@
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/InstallApp.h"
 #include "GAMES/Rulo2/app/ScriptedRun.h"
+#include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "platform/time/Time.h"
 
 #include <gtest/gtest.h>
@@ -204,11 +205,12 @@ TEST_F(GameClockFrames, MovieFramesReplaceTheClockAndEndTheClosingSequence)
     movieGoesOn = false;
     for (const Case& c : cases) {
         events.clear();
-        clock.burglaryLevel = c.level;
+        BurglaryLevel = c.level;
         EXPECT_EQ(FrameClockIdle(clock, hooks), c.result) << c.level;
-        EXPECT_EQ(clock.burglaryLevel, c.levelAfter);
+        EXPECT_EQ(BurglaryLevel, c.levelAfter);
         EXPECT_EQ(events, c.events) << c.level;
     }
+    BurglaryLevel = 1;
     EXPECT_EQ(clock.gameClock, 0);
 }
 

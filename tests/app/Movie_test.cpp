@@ -10,6 +10,7 @@
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/InstallApp.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/render/CScreenFade.h"
 #include "tests/platform/TempDir.h"
 
@@ -134,10 +135,10 @@ TEST_F(MovieTest, EscSkipsAndDeactivationStopsTheMovie)
     EXPECT_EQ(MovieSequenceFlag, 0);
 
     // After the last level the end of a movie plays the closing movie.
-    GameClock.burglaryLevel = FinalLevel + 1;
+    BurglaryLevel = FinalLevel + 1;
     ASSERT_TRUE(PlayMovie(0));
     window->SendMessage(WM_KEYDOWN, VK_ESCAPE, 0);
-    EXPECT_EQ(GameClock.burglaryLevel, FinalLevel + 2);
+    EXPECT_EQ(BurglaryLevel, FinalLevel + 2);
     EXPECT_EQ(MoviePlayer.state, CMoviePlayer::Playing);
     ShowCursor(true);
 }

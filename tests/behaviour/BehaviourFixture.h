@@ -46,8 +46,8 @@ protected:
     {
         CWorldObject* node = Place(g_WorldRoot, name, CWorldObject::KIND_OBJECT, nullptr);
         node->objectLogic = new CObjectLogic;
-        node->objectLogic->kind.kindId = kind;
-        node->objectLogic->logicNumber = number;
+        node->objectLogic->ownKindData = CKindData::Create(kind);
+        node->objectLogic->recorderId = number;
         if (ObjectLogicTable.size() <= size_t(number))
             ObjectLogicTable.resize(size_t(number) + 1, nullptr);
         ObjectLogicTable[size_t(number)] = node;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <typeinfo>
 
+#include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/behaviour/CTask.h"
 #include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
 
@@ -79,14 +80,14 @@ TEST_F(TaskTypeTest, FlagTasksSetAndClearBits)
     static_cast<CIntParam&>(*params[0]).value = 31;
     auto set = CreateTaskForKind(1, 4);
     set->Start(logic, params);
-    EXPECT_EQ(logic.flagWord, 0x80000000u);
+    EXPECT_EQ(logic.flags, 0x80000000u);
     EXPECT_FALSE(set->Update(logic));
     static_cast<CIntParam&>(*params[0]).value = 40; // names no bit
     set->Start(logic, params);
-    EXPECT_EQ(logic.flagWord, 0x80000000u);
+    EXPECT_EQ(logic.flags, 0x80000000u);
     static_cast<CIntParam&>(*params[0]).value = 31;
     CreateTaskForKind(2, 4)->Start(logic, params);
-    EXPECT_EQ(logic.flagWord, 0u);
+    EXPECT_EQ(logic.flags, 0u);
 }
 
 TEST_F(TaskTypeTest, PlayActionTasks)
@@ -102,22 +103,22 @@ TEST_F(TaskTypeTest, PlayActionTasks)
     params.push_back(CreateTaskParam(PARAM_ACTIONNAME));
     auto play = CreateTaskForKind(3, 5);
     play->Start(logic, params);
-    EXPECT_EQ(logic.currentState, nullptr) << "an empty name plays nothing";
+    EXPECT_EQ(logic.animation, def->firstState) << "an empty name plays nothing";
     EXPECT_FALSE(play->Update(logic));
 
     static_cast<CTextParam&>(*params[0]).text = "WAVE";
     logic.busy = 1;
     play->Start(logic, params);
-    EXPECT_EQ(logic.currentState, nullptr) << "a busy object plays nothing";
+    EXPECT_EQ(logic.animation, def->firstState) << "a busy object plays nothing";
     logic.busy = 0;
-    GameTime = 1234;
+    GameClock.gameClock = 1234;
     play->Start(logic, params);
-    ASSERT_NE(logic.currentState, nullptr);
+    ASSERT_TRUE(logic.IsCurrentAnimation("WAVE"));
     EXPECT_TRUE(play->Update(logic));
     EXPECT_EQ(logic.lastActivity, 1234);
     logic.animationEnded = 1;
     EXPECT_FALSE(play->Update(logic));
-    GameTime = 0;
+    GameClock.gameClock = 0;
 
     // The sender plays on the actor of the current request and makes it wait.
     CObjectLogic door;

@@ -95,9 +95,11 @@ struct World
         o->position = at;
         (parent ? parent : root.get())->AddChild(o);
         auto* logic = new CObjectLogic; // the world object deletes it
-        logic->kind.kindId = kind;
-        logic->owner = o;
-        logic->currentState = def->firstState;
+        logic->ownKindData = CKindData::Create(kind);
+        if (kind >= KIND_CHARACTER_A && kind <= KIND_CHARACTER_C)
+            logic->conditions = CKindState::Create(kind); // holds the character's path finder
+        logic->worldNode = o;
+        logic->animation = def->firstState;
         o->objectLogic = logic;
         return o;
     }

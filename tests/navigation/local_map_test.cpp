@@ -52,7 +52,7 @@ protected:
         std::memcpy(p.words, values, sizeof values);
         entry->points.push_back(p);
         door->Definition()->firstState->modelEntry = entry;
-        door->objectLogic->currentState = door->Definition()->firstState;
+        door->objectLogic->animation = door->Definition()->firstState;
         floor->doorList.push_back(door);
         return door;
     }

@@ -129,13 +129,14 @@ TEST_F(Perception, AClosedDoorInAHouseWallBlocksAndOpenItLetsSightPass)
 TEST_F(Perception, TypeRatioAndRotation)
 {
     CWorldObject* crate = world->Object("Crate", 0, {0, 0, 0}, {"OPEN"});
+    crate->objectLogic->ownKindData.reset();
     EXPECT_EQ(0.0f, GetTypeRatioPercent(crate->objectLogic)) << "no type";
-    crate->objectLogic->typeNumber = 3;
-    crate->objectLogic->kind.weight = 0.25f;
+    crate->objectLogic->ownKindData = CKindData::Create(KIND_ITEM);
+    crate->objectLogic->ownKindData->Values()[0] = FloatAsWord(0.25f);
     EXPECT_FLOAT_EQ(25.0f, GetTypeRatioPercent(crate->objectLogic));
     auto* typed = new CObjectLogic;
-    typed->typeNumber = 1;
-    typed->kind.weight = 1.5f;
+    typed->ownKindData = CKindData::Create(KIND_LOOT);
+    typed->ownKindData->Values()[0] = FloatAsWord(1.5f);
     crate->Definition()->objectLogic = typed;
     EXPECT_FLOAT_EQ(150.0f, GetTypeRatioPercent(crate->objectLogic)) << "the definition's type wins";
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "GAMES/Rulo2/app/GameClock.h"
+#include "GAMES/Rulo2/behaviour/RecordEvents.h"
 #include "tests/navigation/NavWorld.h"
 
 using namespace navtest;
@@ -59,7 +60,7 @@ protected:
         }
         return going;
     }
-    const char* Animation() const { return character->objectLogic->currentState->GetName(); }
+    const char* Animation() const { return character->objectLogic->animation->GetName(); }
 
     std::unique_ptr<World> world;
     std::unique_ptr<PATHFINDER> walker;
@@ -148,25 +149,28 @@ TEST_F(Walking, RecordedPathsStopsAndPlacementsGoToTheRecordingList)
 {
     Floor(0, 4);
     character = world->Character({0.5f, 0, 1});
-    character->objectLogic->recording = 1;
+    character->objectLogic->recordable = 1;
     RecordState = RECORD_RECORD;
     walker = std::make_unique<PATHFINDER>();
     ASSERT_TRUE(walker->Init(character));
     ASSERT_TRUE(walker->WalkTo({2.5f, 0, 1}, nullptr));
-    ASSERT_EQ(1u, RecordingList.size());
-    EXPECT_EQ(EVENT_PATH, RecordingList[0].kind);
-    EXPECT_EQ(walker->localWayPoints.size(), RecordingList[0].points.size());
+    ASSERT_EQ(1, RecordingList.count());
+    EXPECT_EQ(EVENT_WALK_START, RecordingList.at(0)->kind);
+    EXPECT_EQ(character->objectLogic, RecordingList.at(0)->object);
+    EXPECT_EQ(walker->localWayPoints.size(), RecordingList.at(0)->points.size());
     ASSERT_TRUE(RunUntil(500));
-    ASSERT_EQ(2u, RecordingList.size()) << "the turn to the walking direction";
-    EXPECT_EQ(EVENT_FLOAT_CHANGE, RecordingList[1].kind);
+    ASSERT_EQ(3, RecordingList.count()) << "the turn to the walking direction and the walk animation";
+    EXPECT_EQ(EVENT_FLOAT, RecordingList.at(1)->kind);
+    EXPECT_EQ(EVENT_ANIMATION, RecordingList.at(2)->kind);
     walker->Stop();
-    ASSERT_EQ(3u, RecordingList.size());
-    EXPECT_EQ(EVENT_STOP, RecordingList[2].kind);
-    EXPECT_EQ(0u, RecordingList[2].words[1]) << "names the path event";
+    ASSERT_EQ(5, RecordingList.count()) << "the stand animation, then the stop";
+    EXPECT_EQ(EVENT_ANIMATION, RecordingList.at(3)->kind);
+    EXPECT_EQ(EVENT_WALK_STOP, RecordingList.at(4)->kind);
+    EXPECT_EQ(0, RecordingList.at(4)->words[2]) << "names the path event";
     ASSERT_TRUE(walker->GoTo({3, 0, 1}, nullptr));
-    ASSERT_EQ(4u, RecordingList.size()) << "no path is open: only the placement";
-    EXPECT_EQ(EVENT_PLACEMENT, RecordingList[3].kind);
-    EXPECT_NEAR(3.0f, RecordingList[3].points[0].x, 1e-5f);
+    ASSERT_EQ(6, RecordingList.count()) << "no path is open: only the placement";
+    EXPECT_EQ(EVENT_JUMP, RecordingList.at(5)->kind);
+    EXPECT_NEAR(3.0f, RecordingList.at(5)->position[0], 1e-5f);
     EXPECT_NEAR(character->position.x, 3.0f, 1e-5f);
 }
 

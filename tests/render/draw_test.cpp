@@ -91,7 +91,7 @@ TEST_F(HouseFromAbove, CharactersLeaveWithTheRoomTheyStandIn)
     room = w.slab1;
     // A character is an object with the logic of kinds 4 to 6.
     CObjectLogic logic;
-    logic.kind.kindId = 4;
+    logic.ownKindData = CKindData::Create(KIND_CHARACTER_A);
     CWorldObject* person = AddModel(w.inside1, "person", w.stairs->ModelEntry(), CVector(-1, 0.6f, -1));
     person->objectLogic = &logic;
     CharacterLocation = [](CWorldObject*) { return room; };
@@ -114,7 +114,7 @@ TEST_F(HouseFromAbove, CharactersFarFromEveryLightGetThreeZeroLights)
 {
     HouseWorld w;
     CObjectLogic logic;
-    logic.kind.kindId = 5;
+    logic.ownKindData = CKindData::Create(KIND_CHARACTER_B);
     w.stairs->objectLogic = &logic;
     g_LightNodes.clear();
     for (float x : {40.0f, 42.0f}) {
@@ -155,7 +155,8 @@ TEST_F(HouseFromAbove, TheCursorPointsAtThePointableObjectUnderIt)
     auto* safe = new CObjectNode("Tresor");
     safe->AddState("OPEN")->modelEntry = w.stairs->ModelEntry();
     CObjectLogic logic;
-    logic.kind.pointable = 1;
+    logic.ownKindData = CKindData::Create(KIND_FIXED);
+    logic.ownKindData->clickable = 1;
     auto* object = new CWorldObject("tresor");
     object->objectKind = CWorldObject::KIND_OBJECT;
     object->reference = safe;
@@ -189,7 +190,9 @@ TEST(TrimPass, VariantsByGamePhaseAndRecordState)
 {
     HouseWorld w;
     CObjectLogic logic;
-    logic.kind.alwaysActive = 1;
+    logic.ownKindData = CKindData::Create(KIND_FIXED);
+    logic.ownKindData->clickable = 0;
+    logic.ownKindData->processWhenVisible = 1;
     auto* object = new CWorldObject("alarm");
     object->objectKind = CWorldObject::KIND_OBJECT;
     object->objectLogic = &logic;

@@ -89,7 +89,7 @@ TEST_F(ObjectStates, GameListsTheLogicsStateAndTheEditorTheOpenOne)
     CObjectLogic* logic = w.door->objectLogic;
     for (const Case& c : cases) {
         w.door->objectLogic = c.withLogic ? logic : nullptr;
-        logic->currentState = c.withState ? w.closed : nullptr;
+        logic->animation = c.withState ? w.closed : nullptr;
         ResetVisibleObjects();
         CollectVisible(g_WorldRoot, c.game ? 2 : 0, c.game);
         EXPECT_EQ(w.Listed(), c.expected)
@@ -111,13 +111,14 @@ TEST_F(ObjectStates, PoseTakesTheTimeOfTheShownState)
             model->animationStart = 0.0f;
             model->animationEnd = 10.0f;
         }
-        w.door->objectLogic->currentState = w.closed;
+        // The logic's animation shows the frame its ticks reached, not one taken from the clock.
+        w.door->objectLogic->animation = w.closed;
+        w.door->objectLogic->animationFrame = 2.5f;
         RenderWorldFrame(nullptr, 1500);
         ASSERT_EQ(w.Listed(), w.closed->GetModelRoot());
-        EXPECT_FLOAT_EQ(FrameData(w.door).animTime, w.closed->GetAnimTime(1500));
         EXPECT_FLOAT_EQ(FrameData(w.door).animTime, 2.5f);
 
-        w.door->objectLogic->currentState = nullptr;
+        w.door->objectLogic->animation = nullptr;
         RenderWorldFrame(nullptr, 1500);
         EXPECT_FLOAT_EQ(FrameData(w.door).animTime, 6.5f) << "without a current state the open one's time";
     }

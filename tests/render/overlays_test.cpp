@@ -207,7 +207,7 @@ TEST_F(OnBackSurface, PreviewListComesFromTheAlarmAndRemoteTasksOfTheWholeTree)
 
     // A character previews nothing, nor does an object without behaviour.
     CObjectLogic character;
-    character.kind.kindId = 5;
+    character.ownKindData = CKindData::Create(KIND_CHARACTER_B);
     source.objectLogic = &character;
     list.clear();
     CollectPreviewObjects(&source, list);

@@ -117,6 +117,34 @@ TEST_F(SampleContent, TheWorldDumpListsHousesFloorsStairsDoorsWindowsLightsAndTh
     }
 }
 
+TEST_F(SampleContent, TheWorldLogicListsTheHeroTheDoorsAndTheWindows)
+{
+    int rc = 0;
+    const std::string logic = Tool("world logic Varek.wld", &rc);
+    ASSERT_EQ(rc, 0) << logic;
+    const struct
+    {
+        const char* definition;
+        const char* kind;
+        const char* task;
+    } expected[] = {
+        {"\"Hero\" recorder id", "kind 4 \"Hero\"", "\"Hero\" start 0"},
+        {"\"Door_Left\" recorder id", "kind 7 \"Door_Left\"", "\"Door\" start 0"},
+        {"\"Door_Right\" recorder id", "kind 7 \"Door_Right\"", "\"Door\" start 0"},
+        {"\"Window_Left\" recorder id", "kind 8 \"Window_Left\"", "\"Window\" start 0"},
+        {"\"Window_Right\" recorder id", "kind 8 \"Window_Right\"", "\"Window\" start 0"},
+    };
+    for (const auto& e : expected) {
+        const size_t at = logic.find(e.definition);
+        ASSERT_NE(at, std::string::npos) << e.definition << "\n" << logic;
+        const size_t end = logic.find("\n  #", at + 1);
+        const std::string block = logic.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        EXPECT_NE(block.find(e.kind), std::string::npos) << block;
+        EXPECT_NE(block.find(e.task), std::string::npos) << block;
+    }
+    EXPECT_NE(logic.find("Strength: 25"), std::string::npos) << "the hero's carrying capacity\n" << logic;
+}
+
 TEST_F(SampleContent, TheWorldSurvivesAnEditorLoadAndSaveByteForByte)
 {
     int rc = 0;

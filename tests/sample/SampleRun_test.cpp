@@ -225,6 +225,11 @@ TEST_F(SampleRun, ShowsTheLoadingScreenWhileTheWorldLoadsThenTheStreet)
         if (found != std::string::npos)
             at = found;
     }
+    // The objects' task lists resolve against the world without a warning.
+    const size_t tasks = log.find("Recreate task-lists..."), loaded = log.find("World loaded successfuly");
+    ASSERT_NE(tasks, std::string::npos);
+    ASSERT_NE(loaded, std::string::npos);
+    EXPECT_EQ(log.substr(tasks, loaded - tasks).find("WARNING"), std::string::npos) << log;
 }
 
 // The intro movie plays before the first game frame: its end starts the fade from white that the

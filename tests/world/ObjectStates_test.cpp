@@ -53,7 +53,6 @@ TEST_F(ObjectStatesTest, PlacedObjectsGetIdsAndTheirStatesComeBack)
     s.object->flags = 0x0B;
     s.object->objectLogic->active = 1;
     s.object->objectLogic->runtimeWord = 77;
-    s.object->objectLogic->typeNumber = 5;
     CChunkWriter w;
     ASSERT_TRUE(WriteObjectStates(g_WorldRoot, w));
 
@@ -75,8 +74,9 @@ TEST_F(ObjectStatesTest, PlacedObjectsGetIdsAndTheirStatesComeBack)
     RestoreAll(w.Data());
     EXPECT_EQ(1u, ActiveObjectList.size());
 
-    // A record for an object whose type changed leaves it untouched.
-    s.object->objectLogic->typeNumber = 6;
+    // A record for an object whose type (its kind) changed leaves it untouched.
+    s.object->objectLogic->ownKindData = CKindData::Create(KIND_WINDOW);
+    s.object->objectLogic->Init(s.object);
     s.object->position = CVector(9, 9, 9);
     EXPECT_EQ(0, RestoreAll(w.Data()));
     EXPECT_FLOAT_EQ(9.0f, s.object->position.x);

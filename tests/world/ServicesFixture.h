@@ -8,6 +8,7 @@
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
+#include "GAMES/Rulo2/behaviour/RecordEvents.h"
 #include "GAMES/Rulo2/navigation/PathFinder.h"
 #include "GAMES/Rulo2/world/CLocatorNode.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
@@ -60,7 +61,7 @@ protected:
         DestroyWorldRoots();
         GamePhase = PHASE_REALTIME;
         RecordState = RECORD_NORMAL;
-        BurglaryLevel = 0;
+        BurglaryLevel = 1;
     }
     static void ResetLists()
     {
@@ -68,7 +69,8 @@ protected:
         ChosenCharacterIds.clear();
         ActiveCharacters.clear();
         ActiveObjectList.clear();
-        RecordingList.clear();
+        ClearRecordingList();
+        OpenPassages.clear();
         CarList.clear();
         CurrentCharacter = nullptr;
         g_LightNodes.clear();
@@ -90,8 +92,10 @@ protected:
         CObjectState* state = def->AddState("OPEN");
         state->modelEntry = entry;
         def->objectLogic = new CObjectLogic;
-        def->objectLogic->kind.kindId = kind;
-        def->objectLogic->kind.weight = weight;
+        def->objectLogic->ownKindData = CKindData::Create(kind);
+        if (CKindData* data = def->objectLogic->ownKindData.get();
+            data && data->ValueCount() > 0 && kind <= KIND_TOOL)
+            data->Values()[0] = FloatAsWord(weight);
         return def;
     }
     CWorldObject* Place(CNode* parent, const char* name, int32_t kind, void* reference)

@@ -77,7 +77,10 @@ TEST_F(WorldFileTest, SampleWorldSavesLoadsAndSavesAgainByteForByte)
     auto* object = inside->NextObject();
     EXPECT_EQ(g_ObjectList, object->Definition());
     ASSERT_NE(nullptr, object->objectLogic);
-    EXPECT_TRUE(object->objectLogic->HasInfoChunk());
+    EXPECT_TRUE(object->objectLogic->ownDefinition);
+    ASSERT_NE(nullptr, object->objectLogic->ownTaskList);
+    EXPECT_EQ(1u, object->objectLogic->ownTaskList->tasks.size());
+    EXPECT_EQ(nullptr, object->objectLogic->ownKindData) << "the definition's kind data serves it";
     ASSERT_NE(nullptr, object->shadowTexture);
     EXPECT_EQ(0xFFFF, object->shadowTexture->pixels[1]);
     auto* terrain = house->NextObject()->NextObject()->NextObject();

@@ -65,7 +65,11 @@ TEST_F(WorldHelpersTest, CloneCopiesStatesAttachmentsAndLogicChunk)
     ASSERT_EQ(1u, copy->firstState->attachments.size());
     EXPECT_EQ(77u, copy->firstState->attachments[0].value);
     ASSERT_NE(nullptr, copy->objectLogic);
-    EXPECT_EQ(s.doorDef->objectLogic->info, copy->objectLogic->info);
+    ASSERT_NE(nullptr, copy->objectLogic->ownKindData);
+    EXPECT_EQ(KIND_DOOR, copy->objectLogic->ownKindData->kind);
+    ASSERT_NE(nullptr, copy->objectLogic->ownTaskList);
+    EXPECT_EQ(s.doorDef->objectLogic->ownTaskList->tasks.size(),
+              copy->objectLogic->ownTaskList->tasks.size());
     EXPECT_EQ(copy, s.safeDef->next);
 }
 

@@ -15,6 +15,7 @@
 #include "GAMES/Rulo2/Model.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
 #include "GAMES/Rulo2/editor/terrain/CTerrainRules.h"
 #include "GAMES/Rulo2/world/CFrameNode.h"
 #include "GAMES/Rulo2/world/CMacro.h"
@@ -133,8 +134,11 @@ inline SSampleWorld BuildSampleWorld()
     CObjectState* open = s.doorDef->AddState("OPEN");
     open->modelEntry = s.doorOpen;
     s.doorDef->objectLogic = new CObjectLogic;
-    const uint8_t info[] = {3, 0, 0, 0, 'O', 'P', 'T', 'S', 0, 0, 0, 4, 1, 2, 3, 4};
-    s.doorDef->objectLogic->LoadInfoChunk(info, sizeof info);
+    s.doorDef->objectLogic->ownKindData = CKindData::Create(KIND_DOOR);
+    s.doorDef->objectLogic->ownKindData->name = "FrontDoor";
+    s.doorDef->objectLogic->ownTaskList = std::make_unique<CTaskList>();
+    s.doorDef->objectLogic->ownTaskList->AddTask(std::make_unique<CTaskItem>(0, TaskTypeByName("Door")));
+    s.doorDef->objectLogic->ownDefinition = 1;
     s.safeDef = new CObjectNode("Safe");
     s.safeDef->AddState("LOCKED")->modelEntry = s.wall;
 
@@ -169,9 +173,12 @@ inline SSampleWorld BuildSampleWorld()
     s.object = AddNode(s.house, CWorldObject::KIND_OBJECT);
     s.object->reference = s.doorDef;
     s.object->position = CVector(3, 0, 1);
+    // Its own task list but the definition's kind data.
     s.object->objectLogic = new CObjectLogic;
-    const uint8_t nodeInfo[] = {3, 0, 0, 0, 9, 9, 9, 9};
-    s.object->objectLogic->LoadInfoChunk(nodeInfo, sizeof nodeInfo);
+    s.object->objectLogic->ownTaskList = std::make_unique<CTaskList>();
+    s.object->objectLogic->ownTaskList->AddTask(std::make_unique<CTaskItem>(500, TASK_DO_NOTHING));
+    s.object->objectLogic->recorderId = 1;
+    s.object->objectLogic->ownDefinition = 1;
     s.object->shadowTexture = new SShadowTexture;
     s.object->shadowTexture->width = 3;
     s.object->shadowTexture->height = 1;

@@ -327,9 +327,11 @@ TEST_F(WorldVersionsTest, OldObjectDefinitionsLoad)
     w.U32(0xFFFFFFFF);
     w.U32(0);
     w.w.WriteId(ChunkId("INFO"));
-    w.w.WriteId(8);
+    w.w.WriteId(20);
     w.U32(3);
-    w.U32(77);
+    w.U32(7); // a door
+    w.U32(5); // its recorder id
+    w.Marker("END ");
     w.End();
     w.Marker("END ");
     std::string error;
@@ -344,7 +346,7 @@ TEST_F(WorldVersionsTest, OldObjectDefinitionsLoad)
     EXPECT_EQ(50, old->firstState->animSpeed);
     EXPECT_FLOAT_EQ(2.0f, old->firstState->GetAnimTime(2000));
     ASSERT_NE(nullptr, old->objectLogic);
-    EXPECT_FALSE(old->objectLogic->HasInfoChunk());
+    EXPECT_FALSE(old->objectLogic->ownDefinition);
 
     CObjectNode* newer = old->NextDefinition();
     ASSERT_NE(nullptr, newer);
@@ -353,8 +355,8 @@ TEST_F(WorldVersionsTest, OldObjectDefinitionsLoad)
     EXPECT_EQ(1, newer->firstState->flagA);
     EXPECT_EQ(nullptr, newer->firstState->modelEntry);
     ASSERT_NE(nullptr, newer->objectLogic);
-    EXPECT_TRUE(newer->objectLogic->HasInfoChunk());
-    EXPECT_EQ(8u, newer->objectLogic->info.size());
+    EXPECT_TRUE(newer->objectLogic->ownDefinition);
+    EXPECT_EQ(5, newer->objectLogic->recorderId);
 
     // Written again: the missing group becomes the "Objects" root.
     CChunkWriter out;
@@ -362,7 +364,7 @@ TEST_F(WorldVersionsTest, OldObjectDefinitionsLoad)
     ClearWorld();
     ASSERT_TRUE(LoadWorldFromMemory(out.Data().data(), out.Data().size(), LOADWORLD_OPEN, "again.wld"));
     EXPECT_EQ(g_ObjectsTree, g_ObjectList->NextDefinition()->group);
-    EXPECT_EQ(8u, g_ObjectList->NextDefinition()->objectLogic->info.size());
+    EXPECT_EQ(5, g_ObjectList->NextDefinition()->objectLogic->recorderId);
 }
 
 TEST_F(WorldVersionsTest, TerrainRecordsOfVersionTwoHaveNoSeedAndNoJitter)

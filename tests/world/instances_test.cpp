@@ -22,9 +22,10 @@ protected:
         CObjectNode* character = AddDefinition("Thief", entry, 4);
         member = Place(g_WorldRoot, "thief", CWorldObject::KIND_OBJECT, character);
         member->objectLogic = new CObjectLogic;
-        member->objectLogic->kind.kindId = 4;
-        member->objectLogic->characterData = std::make_unique<SCharacterData>();
-        member->objectLogic->characterData->capacity = 30.0f;
+        auto conditions = std::make_unique<CCharacterAState>();
+        conditions->strength = 30.0f;
+        member->objectLogic->ownConditions = std::move(conditions);
+        member->objectLogic->Init(member); // its runtime conditions and path finder
         PlanMemberArray.add(1);
         PlanMemberArray[0].member = member;
         item = AddDefinition("Crowbar", nullptr, 2, 0.1f); // a tool weighing 10
@@ -93,11 +94,11 @@ TEST_F(InstanceTest, LootCountsForItsOwnerWithoutTakingABagSlot)
 
 TEST_F(InstanceTest, MemberWithoutCapacityWalksAtFullSpeedWithoutBag)
 {
-    member->objectLogic->characterData->capacity = 0.0f;
+    static_cast<CCharacterAState&>(*member->objectLogic->conditions).strength = 0.0f;
     CreateObjectInstance(item, member);
     EXPECT_FLOAT_EQ(Speed(), 1.0f);
     EXPECT_EQ(DrawnMeshes(), "Bag0 Body");
-    member->objectLogic->characterData.reset();
+    member->objectLogic->ownConditions.reset();
     UpdateCarriedLoad();
     EXPECT_FLOAT_EQ(Speed(), 1.0f);
 }
@@ -120,15 +121,15 @@ TEST_F(InstanceTest, RemovingTwiceLeavesTheTableAndRecordsTheRemoval)
     RecordState = RECORD_RECORD;
     CreateObjectInstance(item, member);
     CreateObjectInstance(item, member);
-    ASSERT_EQ(RecordingList.size(), 2u);
-    EXPECT_EQ(RecordingList[0].kind, EVENT_ITEM_ADDED);
+    ASSERT_EQ(size_t(RecordingList.count()), 2u);
+    EXPECT_EQ(RecordingList.at(0)->kind, EVENT_ITEM_ADDED);
     CObjectNode* second = ObjectInstances[1].object;
     RemoveObjectInstance(second);
     ASSERT_EQ(ObjectInstances.size(), 1u);
     EXPECT_EQ(ObjectInstances[0].id, 1);
-    ASSERT_EQ(RecordingList.size(), 3u);
-    EXPECT_EQ(RecordingList[2].kind, EVENT_ITEM_REMOVED);
-    EXPECT_EQ(RecordingList[2].object, member);
+    ASSERT_EQ(size_t(RecordingList.count()), 3u);
+    EXPECT_EQ(RecordingList.at(2)->kind, EVENT_ITEM_REMOVED);
+    EXPECT_EQ(RecordingList.at(2)->object, member->objectLogic);
     RemoveObjectInstance(second);
     EXPECT_EQ(ObjectInstances.size(), 1u);
     EXPECT_EQ(FindInstanceByIdAndType(1, 7), 0);
@@ -176,9 +177,9 @@ TEST_F(InstanceTest, ClonesKeepTheirSourceNodeAndBurglaryLootTheGangFactors)
     vase->index = 9;
     CWorldObject* placed = Place(g_WorldRoot, "vase", CWorldObject::KIND_OBJECT, vase);
     placed->objectLogic = new CObjectLogic;
-    placed->objectLogic->kind = vase->objectLogic->kind;
-    placed->objectLogic->characterData = std::make_unique<SCharacterData>();
-    placed->objectLogic->characterData->second = 3.0f;
+    auto rated = std::make_unique<CCharacterAState>();
+    rated->crimeRecords = 3.0f;
+    placed->objectLogic->ownConditions = std::move(rated);
     const int32_t id = CloneObjectInstance(placed, nullptr);
     const int32_t at = FindInstanceByIdAndType(id, 9);
     ASSERT_GE(at, 0);
@@ -193,11 +194,15 @@ TEST_F(InstanceTest, ClonesKeepTheirSourceNodeAndBurglaryLootTheGangFactors)
     EXPECT_EQ(FindInstanceByObject(r.object), at);
 
     // The best instance of a type is the one with the greatest value; ties keep the first.
+    // Both copies are rated by the conditions they carry (the clone's came from the placed object).
+    r.object->objectLogic->conditions.reset();
     CreateObjectInstance(vase, nullptr);
-    ObjectInstances.back().object->objectLogic->characterData = std::make_unique<SCharacterData>();
-    ObjectInstances.back().object->objectLogic->characterData->second = 3.0f;
+    auto rated2 = std::make_unique<CCharacterAState>();
+    rated2->crimeRecords = 3.0f;
+    CCharacterAState* value = rated2.get();
+    ObjectInstances.back().object->objectLogic->ownConditions = std::move(rated2);
     EXPECT_EQ(FindBestInstanceOfType(9), at);
-    ObjectInstances.back().object->objectLogic->characterData->second = 4.0f;
+    value->crimeRecords = 4.0f;
     EXPECT_EQ(FindBestInstanceOfType(9), int32_t(ObjectInstances.size()) - 1);
     EXPECT_EQ(FindBestInstanceOfType(10), -1);
 
@@ -212,7 +217,6 @@ TEST_F(InstanceTest, RemovingAPlacedInstanceTakesItsCopyOutOfEveryHandAndBag)
     vase->index = 9;
     CWorldObject* placed = Place(g_WorldRoot, "vase", CWorldObject::KIND_OBJECT, vase);
     placed->objectLogic = new CObjectLogic;
-    placed->objectLogic->kind = vase->objectLogic->kind;
     for (const int32_t phase : {PHASE_PLANNING, PHASE_REALTIME}) {
         GamePhase = phase;
         const int32_t at = FindInstanceByIdAndType(CloneObjectInstance(placed, nullptr), 9);

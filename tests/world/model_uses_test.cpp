@@ -65,9 +65,9 @@ TEST_F(ModelUses, GroundMapOfTheInstancesModelOrTheObjectsCurrentState)
     EXPECT_FALSE(hatch->HasGroundMap()) << "no logic";
     hatch->objectLogic = new CObjectLogic;
     EXPECT_FALSE(hatch->HasGroundMap()) << "the logic is in no state yet";
-    hatch->objectLogic->currentState = shut;
+    hatch->objectLogic->animation = shut;
     EXPECT_FALSE(hatch->HasGroundMap());
-    hatch->objectLogic->currentState = def->FindState("OPEN");
+    hatch->objectLogic->animation = def->FindState("OPEN");
     EXPECT_TRUE(hatch->HasGroundMap());
 
     EXPECT_FALSE(g_WorldRoot->HasGroundMap()) << "a group";

@@ -151,13 +151,13 @@ TEST_F(SnapTest, CharacterModelIsShiftedOntoItsSnapperAndRegistered)
     def->AddState("STAND")->modelEntry = def->firstState->modelEntry;
     CWorldObject* guard = Place(g_WorldRoot, "guard", CWorldObject::KIND_OBJECT, def);
     guard->objectLogic = new CObjectLogic;
-    guard->objectLogic->kind.kindId = 4;
-    guard->objectLogic->kind.minBurglaryLevel = 3;
+    guard->objectLogic->worldNode = guard;
+    def->objectLogic->ownKindData->minBurglaryLevel = 3;
     guard->angle = 1.0f;
     CWorldObject* car =
         Place(g_WorldRoot, "car", CWorldObject::KIND_OBJECT, AddDefinition("Car", nullptr, 9));
     car->objectLogic = new CObjectLogic;
-    car->objectLogic->kind.kindId = 9;
+    car->objectLogic->worldNode = car;
     BurglaryLevel = 2;
 
     PrepareCharacters(g_WorldRoot);
@@ -170,7 +170,7 @@ TEST_F(SnapTest, CharacterModelIsShiftedOntoItsSnapperAndRegistered)
     ExpectNear(CVector(body->worldMatrix[12], body->worldMatrix[13], body->worldMatrix[14]),
                CVector(model->localMatrix[12], model->localMatrix[13], model->localMatrix[14]));
     EXPECT_EQ(guard->angle, 0.0f) << "back to the start angle";
-    EXPECT_EQ(guard->objectLogic->currentState, def->FindState("STAND"));
+    EXPECT_EQ(guard->objectLogic->animation, def->FindState("STAND"));
     ASSERT_EQ(ActiveCharacters.size(), 1u);
     EXPECT_EQ(guard->flags & 4, 4) << "registered but hidden below its burglary level";
     EXPECT_EQ(CarList, std::vector<CWorldObject*>{car});
@@ -251,18 +251,18 @@ TEST_F(SnapTest, StartResetAndSavePassesSetFlagsTransformsAndLightColours)
     safe->factor = 0.3f;
     CreateObjectLogic(g_WorldRoot);
     ASSERT_NE(safe->objectLogic, nullptr);
-    EXPECT_EQ(safe->objectLogic->owner, safe);
+    EXPECT_EQ(safe->objectLogic->worldNode, safe);
     EXPECT_EQ(safe->factor, 1.0f);
     EXPECT_EQ(CurrentCharacter, safe);
     FlagAllObjectLogic(g_WorldRoot);
-    EXPECT_EQ(safe->objectLogic->recording, 1);
-    safe->objectLogic->logicNumber = 4;
+    EXPECT_EQ(safe->objectLogic->recordable, 1);
+    safe->objectLogic->recorderId = 4;
     RegisterObjectLogicNumbers(g_WorldRoot);
     ASSERT_EQ(ObjectLogicTable.size(), 5u);
     EXPECT_EQ(ObjectLogicTable[0], nullptr);
     EXPECT_EQ(ObjectLogicTable[4], safe);
 
-    safe->objectLogic->kind.minBurglaryLevel = 2;
+    def->objectLogic->ownKindData->minBurglaryLevel = 2;
     CurrentCharacter = nullptr;
     SetBurglaryLevel(1);
     EXPECT_EQ(safe->flags & 4, 4);
@@ -280,7 +280,7 @@ TEST_F(SnapTest, StartResetAndSavePassesSetFlagsTransformsAndLightColours)
 TEST_F(SnapTest, SaveKeepsFlagBitsOneToThreeThatTheGameSet)
 {
     CObjectNode* def = AddDefinition("Safe", nullptr, 3);
-    def->objectLogic->kind.minBurglaryLevel = 2;
+    def->objectLogic->ownKindData->minBurglaryLevel = 2;
     CWorldObject* safe = Place(g_WorldRoot, "safe", CWorldObject::KIND_OBJECT, def);
     safe->flags = 0x01; // hidden in the editor: never the game's business
     CreateObjectLogic(g_WorldRoot);
@@ -315,8 +315,9 @@ TEST_F(SnapTest, HouseStatisticsAddTheLootOfTheListedHousesOnly)
         CObjectNode* def = AddDefinition("thing", nullptr, kind, weight);
         CWorldObject* n = Place(parent, "thing", CWorldObject::KIND_OBJECT, def);
         n->objectLogic = new CObjectLogic;
-        n->objectLogic->kind = def->objectLogic->kind;
-        n->objectLogic->kind.value = value;
+        n->objectLogic->worldNode = n;
+        if (def->objectLogic->ownKindData->ValueCount() > 1)
+            def->objectLogic->ownKindData->Values()[1] = FloatAsWord(value);
         return n;
     };
     CWorldObject* ring = object(floor, 1, 500, 0.01f);

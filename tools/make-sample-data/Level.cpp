@@ -14,6 +14,8 @@
 
 #include "GAMES/Rulo2/TexturePage.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
 #include "GAMES/Rulo2/world/CFrameNode.h"
 #include "GAMES/Rulo2/world/CLocatorNode.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
@@ -103,6 +105,8 @@ private:
     SModel AddModel(const char* name, CRootNode* root, const CVector& centre, CNode* folder);
     static CWorldObject* Group(CNode* parent, const char* name);
     static CWorldObject* Place(CNode* parent, const char* name, const SModel& m, const CVector& at);
+    // The definition's behaviour: its kind and a task list with one item of the named type.
+    static CObjectLogic* GiveLogic(const SDefinition& d, int32_t kind, const char* task);
     static CWorldObject* PlaceObject(CNode* parent, const char* name, const SDefinition& d,
                                      const CVector& at);
     static CWorldObject* PointLight(CNode* parent, const char* name, const CVector& at, float r, float g,
@@ -175,6 +179,20 @@ CWorldObject* CLevel::Place(CNode* parent, const char* name, const SModel& m, co
     o->position = at + m.centre;
     parent->AddChild(o);
     return o;
+}
+
+CObjectLogic* CLevel::GiveLogic(const SDefinition& d, int32_t kind, const char* task)
+{
+    auto* logic = new CObjectLogic;
+    logic->objectNode = d.definition;
+    logic->ownKindData = CKindData::Create(kind);
+    logic->ownKindData->name = d.definition->name;
+    logic->ownTaskList = std::make_unique<CTaskList>();
+    logic->ownTaskList->AddTask(std::make_unique<CTaskItem>(0, TaskTypeByName(task)));
+    logic->ownDefinition = 1;
+    delete d.definition->objectLogic;
+    d.definition->objectLogic = logic;
+    return logic;
 }
 
 CWorldObject* CLevel::PlaceObject(CNode* parent, const char* name, const SDefinition& d, const CVector& at)
@@ -617,10 +635,12 @@ void CLevel::MakeDoorsAndWindows()
                      doorOpen = door("Tuer_offen" + tag, true, turns);
         Define(("Door_" + side).c_str(), objects,
                {{"CLOSED", doorClosed}, {"OPENING", doorOpen}, {"OPEN", doorOpen}, {"CLOSING", doorClosed}});
+        GiveLogic(defs_["Door_" + side], KIND_DOOR, "Door");
         const SModel winClosed = window("Fenster_zu" + tag, false, turns);
         const SModel winOpen = window("Fenster_offen" + tag, true, turns);
         Define(("Window_" + side).c_str(), objects,
                {{"CLOSED", winClosed}, {"OPENING", winOpen}, {"OPEN", winOpen}, {"CLOSING", winClosed}});
+        GiveLogic(defs_["Window_" + side], KIND_WINDOW, "Window");
     }
 }
 
@@ -682,6 +702,10 @@ void CLevel::MakeHero()
     root->Prepare();
     const SModel hero = AddModel("Hero", root, centre, folder);
     Define("Hero", objects, {{"STAND", hero}});
+    CObjectLogic* logic = GiveLogic(defs_["Hero"], KIND_CHARACTER_A, "Hero");
+    auto conditions = std::make_unique<CCharacterAState>();
+    conditions->strength = 25.0f; // what the hero carries before it slows down
+    logic->ownConditions = std::move(conditions);
 }
 
 void CLevel::BuildStreet()

@@ -21,3 +21,9 @@ int ToolFail(const char* group, const std::string& file, const std::string& reas
 // "loaded with losses". Returns 2 when anything was skipped, else 0. With `listed` the lines
 // have reached stderr already (through the loader's log) and only the summary follows.
 int ToolLosses(const char* group, const std::string& file, bool listed = false);
+
+class CTaskList;
+// A task list as a tree: items with type, start time and parameter prints, then
+// each dependency with its description, its path code below `root` (when given)
+// and its child list one level deeper.
+void DumpTaskList(const CTaskList& list, int depth, const CTaskList* root = nullptr);

@@ -22,7 +22,9 @@ int TasksUsage()
     return 1;
 }
 
-void DumpList(const CTaskList& list, int depth)
+} // namespace
+
+void DumpTaskList(const CTaskList& list, int depth, const CTaskList* root)
 {
     const std::string indent(size_t(depth) * 2, ' ');
     for (const auto& t : list.tasks) {
@@ -37,13 +39,15 @@ void DumpList(const CTaskList& list, int depth)
     }
     for (size_t i = 0; i < list.dependencies.size(); ++i) {
         const CDependency& d = *list.dependencies[i];
-        std::printf("%sdependency %zu: %s (%zu linked tasks)\n", indent.c_str(), i + 1, d.Describe().c_str(),
+        std::printf("%sdependency %zu: %s (%zu linked tasks)", indent.c_str(), i + 1, d.Describe().c_str(),
                     d.linkedTasks.size());
-        DumpList(*d.childList, depth + 1);
+        uint32_t code = 0;
+        if (root && d.childList && root->FindPathCode(code, d.childList.get()))
+            std::printf(" path 0x%x", code);
+        std::printf("\n");
+        DumpTaskList(*d.childList, depth + 1, root);
     }
 }
-
-} // namespace
 
 int cmd_tasks(int argc, char** argv)
 {
@@ -80,6 +84,6 @@ int cmd_tasks(int argc, char** argv)
     std::filesystem::remove(logFile, removed);
     if (!ok)
         return ToolFail("tasks", path, "damaged task list");
-    DumpList(list, 0);
+    DumpTaskList(list, 0);
     return ToolLosses("tasks", path, true);
 }

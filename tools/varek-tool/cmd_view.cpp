@@ -38,8 +38,7 @@ int ViewUsage()
 CWorldObject* FirstCharacter(CWorldObject* first)
 {
     for (CWorldObject* n = first; n; n = n->NextObject()) {
-        if (n->objectKind == CWorldObject::KIND_OBJECT && n->objectLogic &&
-            n->objectLogic->kind.kindId >= 4 && n->objectLogic->kind.kindId <= 6)
+        if (n->objectKind == CWorldObject::KIND_OBJECT && n->objectLogic && n->objectLogic->IsCharacter())
             return n;
         if (CWorldObject* c = FirstCharacter(n->FirstObject()))
             return c;

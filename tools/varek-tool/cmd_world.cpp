@@ -1,4 +1,4 @@
-// varek-tool world dump FILE | world roundtrip IN OUT
+// varek-tool world dump FILE | world logic FILE | world roundtrip IN OUT
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/world/CMacro.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
@@ -21,7 +22,8 @@ namespace {
 
 int WorldUsage()
 {
-    std::fprintf(stderr, "usage: varek-tool world dump FILE | varek-tool world roundtrip IN OUT\n");
+    std::fprintf(stderr, "usage: varek-tool world dump FILE | varek-tool world logic FILE | varek-tool world "
+                         "roundtrip IN OUT\n");
     return 1;
 }
 
@@ -153,14 +155,24 @@ void DumpMacros(CMacro* first, int depth)
     }
 }
 
+// The whole file, refused with a reason when it cannot be read or is no world file.
+bool ReadWorldFile(const char* path, std::vector<uint8_t>& data, std::string& error)
+{
+    if (!ReadWholeFile(path, data, error))
+        return false;
+    if (data.size() < 8 || std::memcmp(data.data(), "WRLD", 4) != 0) {
+        error = "not a world file (it does not begin with \"WRLD\")";
+        return false;
+    }
+    return true;
+}
+
 int Dump(const char* path)
 {
     std::vector<uint8_t> data;
     std::string error;
-    if (!ReadWholeFile(path, data, error))
+    if (!ReadWorldFile(path, data, error))
         return ToolFail("world", path, error);
-    if (data.size() < 8 || std::memcmp(data.data(), "WRLD", 4) != 0)
-        return ToolFail("world", path, "not a world file (it does not begin with \"WRLD\")");
     std::printf("file %s, %zu bytes\n", path, data.size());
     const bool sectionsOk = DumpSections(data, error);
     if (!sectionsOk)
@@ -192,6 +204,106 @@ int Dump(const char* path)
     return 0;
 }
 
+// The editor's labels of the kind-specific values, in file order.
+const std::vector<const char*>& KindLabels(int32_t kind)
+{
+    static const std::vector<const char*> labels[kObjectKinds] = {
+        {"Weight:"},
+        {"Weight:", "Value:"},
+        {"Weight:", "Value:", "AlarmSystems:", "PickLocks:", "PickSafes:", "Strength:", "Volume:", "Damaging",
+         "Glas:", "Wood:", "Steel:", "Noise:", "Applicability:", "HighTech:", "Speed:", "Speed:"},
+        {"WorkingTime:", "Material:", "CrackType:"},
+        {"Speed:"},
+        {"Speed:"},
+        {"Speed:"},
+        {"WorkingTime:", "Material:", "CrackType:"},
+        {"WorkingTime:", "Material:", "CrackType:"},
+        {"Transp.Space:", "MaxSpeed:", "Acceleration:", "Value:", "Driving:"},
+    };
+    static const std::vector<const char*> none;
+    return kind >= 0 && kind < kObjectKinds ? labels[kind] : none;
+}
+
+void DumpConditions(const CKindState& c)
+{
+    std::printf("    conditions of kind %d:", c.kind);
+    if (auto* t = dynamic_cast<const CToolState*>(&c))
+        std::printf(" Condition: %g", t->condition);
+    if (auto* f = dynamic_cast<const CFixedState*>(&c))
+        std::printf(" open %d locked %d broken %d active %d alarm %d progress %g", f->open, f->locked,
+                    f->broken, f->active, f->alarm, f->progress);
+    if (auto* p = dynamic_cast<const CPassageState*>(&c))
+        std::printf(" open %d locked %d broken %d progress %g", p->open, p->locked, p->broken, p->progress);
+    if (auto* ch = dynamic_cast<const CCharacterState*>(&c))
+        std::printf(" alarm %d flag %d, %zu conversation entries", ch->alarm, ch->characterFlag,
+                    ch->entries.size());
+    if (auto* a = dynamic_cast<const CCharacterAState*>(&c))
+        std::printf(", Age: %d Skillfulness: %g AlarmSystems: %g Weight: %g PickLocks: %g PickSafes: %g "
+                    "Fighting: %g Strength: %g CrimeRecords: %g Coolness: %g",
+                    a->age, a->skillfulness, a->alarmSystems, a->weight, a->pickLocks, a->pickSafes,
+                    a->fighting, a->strength, a->crimeRecords, a->coolness);
+    std::printf("\n");
+}
+
+void DumpLogic(const CObjectLogic& logic)
+{
+    if (const CKindData* k = logic.ownKindData.get()) {
+        std::printf(
+            "    kind %d \"%s\" level %d Clickable %d \"Process When Visible\" %d \"Process Always\" %d\n",
+            k->kind, k->name.c_str(), k->minBurglaryLevel, k->clickable, k->processWhenVisible,
+            k->processAlways);
+        const auto& labels = KindLabels(k->kind);
+        const uint32_t* values = k->Values();
+        for (int32_t i = 0; values && i < k->ValueCount(); ++i)
+            std::printf("      %s %g (0x%08x)\n", i < int32_t(labels.size()) ? labels[size_t(i)] : "?",
+                        WordAsFloat(values[i]), values[i]);
+        if (auto* a = dynamic_cast<const CCharacterAKindData*>(k))
+            std::printf("      Occupation: \"%s\"\n", a->occupation.c_str());
+    } else {
+        std::printf("    kind %d (of the definition)\n", logic.Kind());
+    }
+    if (logic.ownConditions)
+        DumpConditions(*logic.ownConditions);
+    if (logic.ownTaskList) {
+        std::printf("    task list:\n");
+        DumpTaskList(*logic.ownTaskList, 3, logic.ownTaskList.get());
+    }
+}
+
+int Logic(const char* path)
+{
+    std::vector<uint8_t> data;
+    std::string error;
+    if (!ReadWorldFile(path, data, error))
+        return ToolFail("world", path, error);
+    GameModeFlag = 0;
+    CreateWorldRoots();
+    if (!LoadWorldFromMemory(data.data(), data.size(), LOADWORLD_OPEN, path, &error))
+        return WorldFail(error);
+    std::printf("Definitions:\n");
+    for (CObjectNode* d = g_ObjectList; d; d = d->NextDefinition()) {
+        if (!d->objectLogic)
+            continue;
+        std::printf("  #%u \"%s\" recorder id %d\n", d->index, Text(d->name), d->objectLogic->recorderId);
+        DumpLogic(*d->objectLogic);
+    }
+    std::printf("Placed objects with their own definition:\n");
+    auto visit = [](CWorldObject* n, auto& self) -> void {
+        for (; n; n = n->NextObject()) {
+            if (n->objectLogic && n->objectLogic->ownDefinition) {
+                const CObjectNode* def = n->Definition();
+                std::printf("  \"%s\" of \"%s\" recorder id %d\n", Text(n->name), def ? Text(def->name) : "",
+                            n->objectLogic->recorderId);
+                DumpLogic(*n->objectLogic);
+            }
+            self(n->FirstObject(), self);
+        }
+    };
+    visit(g_WorldRoot->FirstObject(), visit);
+    DestroyWorldRoots();
+    return ToolLosses("world", path);
+}
+
 int Roundtrip(const char* in, const char* out)
 {
     // Loading changes the current folder to the world's; both paths are fixed first.
@@ -215,6 +327,8 @@ int cmd_world(int argc, char** argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "dump") == 0)
         return Dump(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "logic") == 0)
+        return Logic(argv[2]);
     if (argc == 4 && std::strcmp(argv[1], "roundtrip") == 0)
         return Roundtrip(argv[2], argv[3]);
     return WorldUsage();

@@ -36,7 +36,9 @@ const Group kGroups[] = {
     {"model", cmd_model,
      "model dump FILE | model roundtrip IN OUT | model import IN OUT.tmf   show, re-save or import a "
      "model"},
-    {"world", cmd_world, "world dump FILE | world roundtrip IN OUT   show or re-save a world file"},
+    {"world", cmd_world,
+     "world dump FILE | world logic FILE | world roundtrip IN OUT   show a world file, its objects' "
+     "behaviour, or re-save it"},
     {"texpage", cmd_texpage, "texpage dump FILE  show the texture pages of a world file"},
     {"sounds", cmd_sounds, "sounds check [FILE]   read a sound definition file and check its WAV files"},
     {"tasks", cmd_tasks, "tasks dump FILE    show the task list of a file holding a \"TALI\" chunk"},

@@ -7,6 +7,7 @@
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/render/CScreenFade.h"
 #include "LIBS/System/LogPrintf.h"
 #include "platform/files/WinPath.h"
@@ -195,10 +196,10 @@ void SkipMovie()
 {
     // The end of the movie, then the closing sequence, then a second fade.
     MovieEnded();
-    if (GameClock.burglaryLevel == FinalLevel + 1) {
-        GameClock.burglaryLevel = FinalLevel + 2;
+    if (BurglaryLevel == FinalLevel + 1) {
+        BurglaryLevel = FinalLevel + 2;
         PlayMovie(9);
-    } else if (GameClock.burglaryLevel > FinalLevel + 1) {
+    } else if (BurglaryLevel > FinalLevel + 1) {
         if (MainWindow && MainWindow->IsWindow())
             MainWindow->DestroyWindow();
     }

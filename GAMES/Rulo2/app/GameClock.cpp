@@ -1,4 +1,5 @@
 #include "GAMES/Rulo2/app/GameClock.h"
+#include "GAMES/Rulo2/behaviour/GameLists.h"
 
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "platform/time/Time.h"
@@ -22,13 +23,13 @@ bool MovieFrame(GameClockState& clock, const FrameHooks& hooks)
         return true;
     if (hooks.movieEnded)
         hooks.movieEnded();
-    if (clock.burglaryLevel == FinalLevel + 1) {
-        clock.burglaryLevel = FinalLevel + 2;
+    if (BurglaryLevel == FinalLevel + 1) {
+        BurglaryLevel = FinalLevel + 2;
         if (hooks.playMovie)
             hooks.playMovie(9);
         return true;
     }
-    if (clock.burglaryLevel > FinalLevel + 1) {
+    if (BurglaryLevel > FinalLevel + 1) {
         if (hooks.destroyMainWindow)
             hooks.destroyMainWindow();
         return false;

@@ -30,7 +30,6 @@ struct GameClockState
     uint8_t appPaused = 0;     // the application is deactivated
     uint8_t fakeRecording = 0; // fixed steps, a snapshot every frame
     int32_t movieState = 0;
-    int32_t burglaryLevel = 1;
 };
 
 extern GameClockState GameClock;

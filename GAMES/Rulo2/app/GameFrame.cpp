@@ -4,6 +4,7 @@
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/GameStep.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/behaviour/Feedback.h"
 #include "GAMES/Rulo2/render/UiSurfaces.h"
 
 #include <algorithm>
@@ -93,6 +94,8 @@ bool GameFrame()
     } else {
         auto start = StepClock::now();
         RunSimulationTicks(GameClock);
+        // Bubbles run on real time, paused game or not.
+        DropExpiredTextBubbles(GameClock.frameTime);
         StepTimes.simulationMs += MsSince(start);
         start = StepClock::now();
         Call(StepHooks.updateCameraInput);

@@ -13,6 +13,7 @@
 #include "GAMES/Rulo2/app/GameStep.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
+#include "GAMES/Rulo2/behaviour/InstallBehaviour.h"
 #include "GAMES/Rulo2/editor/EditorInstall.h"
 #include "GAMES/Rulo2/navigation/GroundMap.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
@@ -198,13 +199,13 @@ void InstallSubsystems()
     InstallRender();
     InstallEditor();
     InstallApp();
+    InstallBehaviour();
 }
 
 void InstallApp()
 {
     FrameClockHooks.gameFrame = RunGameFrame;
     FrameClockHooks.clockHeld = GameClockHeld;
-    FrameClockHooks.alarmActive = [] { return AlarmRaised != 0; };
     FrameClockHooks.saveSnapshot = [] { SaveSnapshot(); };
     FrameClockHooks.destroyMainWindow = [] {
         if (MainWindow && MainWindow->IsWindow())

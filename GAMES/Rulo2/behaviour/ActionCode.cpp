@@ -173,7 +173,7 @@ CObjectNode* ItemFromTableIndex(int32_t index)
 
 int32_t ObjectTableIndex(const CWorldObject* object)
 {
-    return object && object->objectLogic ? object->objectLogic->logicNumber : 0;
+    return object && object->objectLogic ? object->objectLogic->recorderId : 0;
 }
 
 int32_t ItemTableIndex(const CObjectNode* item)
@@ -187,5 +187,5 @@ int32_t RecorderIdOf(const CWorldObject* object)
         return 0;
     if (object == g_SpecialObject)
         return int32_t(kSpecialObjectId);
-    return object->objectLogic ? object->objectLogic->logicNumber : 0;
+    return object->objectLogic ? object->objectLogic->recorderId : 0;
 }

@@ -1,5 +1,6 @@
 #include "GAMES/Rulo2/behaviour/CTask.h"
 
+#include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
@@ -41,7 +42,7 @@ bool CPlayActionTask::Update(CObjectLogic& logic)
 {
     if (!logic.IsPlayOnceRunning())
         return false;
-    logic.lastActivity = GameTime;
+    logic.lastActivity = GameClock.gameClock;
     return true;
 }
 
@@ -52,5 +53,6 @@ void CPlayActionSenderTask::Start(CObjectLogic& logic, TaskParamList& parameters
     if (!name || name->text.empty() || !actor || !actor->objectLogic)
         return;
     // The actor waits until the animation has played.
-    actor->objectLogic->busy = actor->objectLogic->PlayAnimation(name->text.c_str()) ? 1 : 0;
+    const bool playing = actor->objectLogic->PlayAnimation(name->text.c_str());
+    actor->objectLogic->SetStateByte(playing ? 1 : 0);
 }

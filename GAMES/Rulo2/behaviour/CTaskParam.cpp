@@ -340,7 +340,8 @@ CWorldObject* FindRecordedObject(int32_t recorderId)
 {
     if (recorderId == int32_t(kSpecialObjectId))
         return g_SpecialObject;
-    if (recorderId < 0 || size_t(recorderId) >= ObjectLogicTable.size())
+    // Id 0 is none: slot 0 of the table stays empty.
+    if (recorderId < 1 || size_t(recorderId) >= ObjectLogicTable.size())
         return nullptr;
     return ObjectLogicTable[size_t(recorderId)];
 }

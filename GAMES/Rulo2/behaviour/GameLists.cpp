@@ -4,20 +4,8 @@ CPlanMemberArray PlanMemberArray;
 std::vector<uint32_t> ChosenCharacterIds;
 std::vector<CWorldObject*> ActiveCharacters;
 std::vector<CWorldObject*> ActiveObjectList;
-std::vector<SRecordedEvent> RecordingList;
-int32_t BurglaryLevel = 0;
+int32_t BurglaryLevel = 1;
 CWorldObject* CurrentCharacter = nullptr;
-int32_t GameTime = 0;
-
-void RecordFloatChange(CWorldObject* object, float newValue, float oldValue)
-{
-    SRecordedEvent e;
-    e.kind = EVENT_FLOAT_CHANGE;
-    e.object = object;
-    e.newValue = newValue;
-    e.oldValue = oldValue;
-    RecordingList.push_back(e);
-}
 
 int32_t CPlanMemberArray::add(int32_t n)
 {

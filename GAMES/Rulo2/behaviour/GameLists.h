@@ -72,32 +72,7 @@ extern std::vector<CWorldObject*> ActiveCharacters;
 // Objects whose logic runs every frame.
 extern std::vector<CWorldObject*> ActiveObjectList;
 
-// A recorded event: its kind, its object and up to four words (the item
-// events keep game time, instance id, object type and held byte).
-struct SRecordedEvent
-{
-    int32_t kind = 0;
-    CWorldObject* object = nullptr; // the object or the owning gang member
-    uint32_t words[4] = {};
-    float newValue = 0.0f, oldValue = 0.0f;
-    // Path events: the way-points; stop: the position; placement: new, old.
-    std::vector<CVector> points;
-};
-enum : int32_t
-{
-    EVENT_FLOAT_CHANGE = 1,
-    EVENT_PATH = 3,      // words: game clock, start time (float bits), count
-    EVENT_STOP = 4,      // words: game clock, index of the path event
-    EVENT_PLACEMENT = 5, // words: game clock
-    EVENT_ITEM_ADDED = 26,
-    EVENT_ITEM_REMOVED = 27,
-};
-extern std::vector<SRecordedEvent> RecordingList;
-// Appends a float-change event for an object's value (the angle of a character).
-void RecordFloatChange(CWorldObject* object, float newValue, float oldValue);
-
+// The burglary level, 1 to the number of levels; +1 finished, +2 while the closing movie runs.
 extern int32_t BurglaryLevel;
 // The character the player controls; null until the game sets one.
 extern CWorldObject* CurrentCharacter;
-// Milliseconds of the game clock, stamped on recorded events.
-extern int32_t GameTime;

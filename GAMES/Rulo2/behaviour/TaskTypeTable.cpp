@@ -1,5 +1,6 @@
 #include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
 
+#include <cstring>
 #include <initializer_list>
 
 #include "GAMES/Rulo2/behaviour/CTask.h"
@@ -266,4 +267,12 @@ std::vector<int32_t> EditorTaskTypes(int32_t kind)
         if (!(g_Rows[i].kindMask & kHiddenTaskType) && (g_Rows[i].kindMask & (1u << kind)))
             types.push_back(i);
     return types;
+}
+
+int32_t TaskTypeByName(const char* name)
+{
+    for (int32_t i = 0; name && i < kTaskTypeRows; ++i)
+        if (g_Rows[i].name && std::strcmp(g_Rows[i].name, name) == 0)
+            return i;
+    return -1;
 }

@@ -13,6 +13,21 @@ constexpr int32_t kTaskParamSlots = 23;
 constexpr uint32_t kAllKinds = 0x3fff;
 constexpr uint32_t kHiddenTaskType = 0x4000; // not offered by the editor
 
+// Task type numbers the object logic and the game passes name.
+enum ETaskType : int32_t
+{
+    TASK_HERO = 11,
+    TASK_ALARMANLAGE = 14,
+    TASK_DO_NOTHING = 54,
+    TASK_WALK_AND_DO = 55,
+    TASK_WALK_TO = 57,
+    TASK_HERO_RECORD = 62,
+    TASK_BURGLARY_TARGET = 63,
+};
+
+// The type number of a named row; -1 when no row has that name.
+int32_t TaskTypeByName(const char* name);
+
 struct STaskParamSlot
 {
     int32_t type = 0;

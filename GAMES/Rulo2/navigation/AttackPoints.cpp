@@ -7,6 +7,7 @@
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
+#include "GAMES/Rulo2/behaviour/RecordEvents.h"
 #include "GAMES/Rulo2/editor/GroundProbe.h"
 #include "GAMES/Rulo2/navigation/Navigation.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
@@ -26,8 +27,7 @@ struct SPoint
 static const CModelEntry* AttackPointEntry(const CWorldObject* o)
 {
     if (o->objectKind == CWorldObject::KIND_OBJECT)
-        return o->objectLogic && o->objectLogic->currentState ? o->objectLogic->currentState->modelEntry
-                                                              : nullptr;
+        return o->objectLogic && o->objectLogic->animation ? o->objectLogic->animation->modelEntry : nullptr;
     if (o->objectKind == CWorldObject::KIND_MODEL)
         return o->ModelEntry();
     return nullptr;
@@ -169,13 +169,7 @@ bool CWorldObject::IsCharacterAtAttackPoint(CWorldObject* character)
         if (!(std::fabs(c.x - p.world.x) < 0.075f && std::fabs(c.y - p.world.y) < 0.25f &&
               std::fabs(c.z - p.world.z) < 0.075f))
             continue;
-        CObjectLogic* logic = character->objectLogic;
-        const float facing = p.angle + angle + 1.5707964f;
-        if (facing != character->angle) {
-            if (RecordState == RECORD_RECORD && logic && logic->recording)
-                RecordFloatChange(character, facing, character->angle);
-            character->angle = facing;
-        }
+        SetRecordedFloat(character, p.angle + angle + 1.5707964f);
         return true;
     }
     return false;

@@ -43,7 +43,7 @@ NodeClass ClassifyNode(const CWorldObject* o)
         return NameStartsWith(entry->GetName(), "Treppe") ? NODE_STAIRS : NODE_GROUND;
     }
     if (o->objectKind == CWorldObject::KIND_OBJECT) {
-        if (o->objectLogic && o->objectLogic->kind.kindId == 7)
+        if (o->objectLogic && o->objectLogic->Kind() == KIND_DOOR)
             return NODE_DOOR;
         const CModelEntry* entry = FirstStateEntry(o);
         if (HasGround(entry) && entry->antiGround)

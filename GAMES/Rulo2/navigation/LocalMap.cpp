@@ -71,9 +71,9 @@ static int32_t IndexOf(const std::vector<CWorldObject*>& list, const CWorldObjec
 bool DoorState(const CWorldObject* object, bool* open, bool* locked)
 {
     const CObjectLogic* logic = object ? object->objectLogic : nullptr;
-    if (!logic || (logic->kind.kindId != 7 && logic->kind.kindId != 8))
+    if (!logic || (logic->Kind() != KIND_DOOR && logic->Kind() != KIND_WINDOW))
         return false;
-    const auto* state = dynamic_cast<const CPassageState*>(logic->ownConditions.get());
+    const auto* state = dynamic_cast<const CPassageState*>(logic->EffectiveConditions());
     *open = state && state->open;
     *locked = state && state->locked;
     return true;

@@ -5,11 +5,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
+#include "GAMES/Rulo2/behaviour/RecordEvents.h"
 #include "GAMES/Rulo2/editor/GroundProbe.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/navigation/Navigation.h"
@@ -40,7 +42,7 @@ bool PATHFINDER::Logging() const
 static const char* AnimationName(const CWorldObject* character)
 {
     const CObjectLogic* logic = character ? character->objectLogic : nullptr;
-    return logic && logic->currentState ? logic->currentState->GetName() : nullptr;
+    return logic && logic->animation ? logic->animation->GetName() : nullptr;
 }
 
 static bool Plays(const CWorldObject* character, const char* name)
@@ -74,7 +76,7 @@ bool PATHFINDER::ProbeGround(const CVector& point, CVector* hit, CWorldObject** 
 static bool Recording(const CWorldObject* owner, bool orContinue)
 {
     const CObjectLogic* logic = owner ? owner->objectLogic : nullptr;
-    return logic && logic->recording &&
+    return logic && logic->recordable &&
            (RecordState == RECORD_RECORD || (orContinue && RecordState == RECORD_CONTINUE));
 }
 
@@ -83,24 +85,28 @@ static int32_t Now()
     return GameClock.gameClock;
 }
 
-static uint32_t FloatBits(float value)
+static int32_t FloatBits(float value)
 {
-    uint32_t bits;
+    int32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     return bits;
+}
+
+static void CopyPosition(const CVector& from, float* to)
+{
+    to[0] = from.x;
+    to[1] = from.y;
+    to[2] = from.z;
 }
 
 void PATHFINDER::RecordStop()
 {
     if (recordedPathEvent < 0 || !owner)
         return;
-    SRecordedEvent e;
-    e.kind = EVENT_STOP;
-    e.object = owner;
-    e.words[0] = uint32_t(Now());
-    e.words[1] = uint32_t(recordedPathEvent);
-    e.points.push_back(owner->position);
-    RecordingList.push_back(e);
+    auto e = std::make_unique<CRecordEvent>(EVENT_WALK_STOP, owner->objectLogic);
+    e->words[2] = recordedPathEvent;
+    CopyPosition(owner->position, e->position);
+    RecordingList.Append(std::move(e));
     recordedPathEvent = -1;
     recordedCount = 0;
 }
@@ -113,34 +119,24 @@ void PATHFINDER::RecordPath()
     recordedStart = walkStartTime;
     recordedPoints = localWayPoints;
     recordedCount = int32_t(localWayPoints.size());
-    SRecordedEvent e;
-    e.kind = EVENT_PATH;
-    e.object = owner;
-    e.words[0] = uint32_t(Now());
-    e.words[1] = FloatBits(recordedStart);
-    e.words[2] = uint32_t(recordedCount);
-    e.points = localWayPoints;
-    RecordingList.push_back(e);
-    recordedPathEvent = int32_t(RecordingList.size()) - 1;
+    auto e = std::make_unique<CRecordEvent>(EVENT_WALK_START, owner->objectLogic);
+    e->words[0] = FloatBits(recordedStart);
+    e->points = localWayPoints;
+    recordedPathEvent = RecordingList.Append(std::move(e));
 }
 
 void PATHFINDER::RecordPlacement(const CVector& to, const CVector& from)
 {
-    SRecordedEvent e;
-    e.kind = EVENT_PLACEMENT;
-    e.object = owner;
-    e.words[0] = uint32_t(Now());
-    e.points = {to, from};
-    RecordingList.push_back(e);
+    auto e = std::make_unique<CRecordEvent>(EVENT_JUMP, owner ? owner->objectLogic : nullptr);
+    CopyPosition(to, e->position);
+    CopyPosition(from, e->position + 3);
+    RecordingList.Append(std::move(e));
 }
 
 void PATHFINDER::SetHeading(float angle)
 {
-    if (!owner || owner->angle == angle)
-        return;
-    if (Recording(owner, false))
-        RecordFloatChange(owner, angle, owner->angle);
-    owner->angle = angle;
+    if (owner)
+        SetRecordedFloat(owner, angle);
 }
 
 bool PATHFINDER::Init(CWorldObject* character)
@@ -150,7 +146,7 @@ bool PATHFINDER::Init(CWorldObject* character)
     enabled = 1;
     mapNodeCount = 0;
     speedFactor = 1.0f;
-    if (!character || (character->objectLogic && character->objectLogic->kind.kindId == 9))
+    if (!character || (character->objectLogic && character->objectLogic->Kind() == KIND_CAR))
         return true;
     CVector hit;
     CWorldObject* node = nullptr;
@@ -363,8 +359,7 @@ bool PATHFINDER::SettleAnimation()
 static float WalkSpeed(const PATHFINDER& p)
 {
     const CObjectLogic* logic = p.owner ? p.owner->objectLogic : nullptr;
-    const float animation =
-        logic && logic->currentState ? float(logic->currentState->animSpeed) * 0.01f : 0.0f;
+    const float animation = logic && logic->animation ? float(logic->animation->animSpeed) * 0.01f : 0.0f;
     return (animation == 0.0f ? 1.0f : animation) * 0.4f * p.speedFactor;
 }
 

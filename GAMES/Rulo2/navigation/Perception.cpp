@@ -60,8 +60,8 @@ bool IsCharacter(const CWorldObject* o)
 // The ground node under a character, else the object itself.
 CWorldObject* ReferenceNode(CWorldObject* o)
 {
-    if (IsCharacter(o) && o->objectLogic->pathfinder && o->objectLogic->pathfinder->groundNode)
-        return o->objectLogic->pathfinder->groundNode;
+    if (IsCharacter(o) && o->objectLogic->GetPathfinder() && o->objectLogic->GetPathfinder()->groundNode)
+        return o->objectLogic->GetPathfinder()->groundNode;
     return o;
 }
 
@@ -122,7 +122,7 @@ int CollectOccluder(CWorldObject* n, void* argument)
             (NameStartsWith(name, "street") && n->boundsBMax.y - n->boundsBMin.y > 0.3f))
             type = 0;
     } else if (n->objectKind == CWorldObject::KIND_OBJECT && n->objectLogic &&
-               (n->objectLogic->kind.kindId == 7 || n->objectLogic->kind.kindId == 8)) {
+               (n->objectLogic->Kind() == KIND_DOOR || n->objectLogic->Kind() == KIND_WINDOW)) {
         type = 1;
     }
     if (type < 0)
@@ -330,12 +330,16 @@ float GetTypeRatioPercent(const CObjectLogic* logic)
 {
     if (!logic)
         return 0.0f;
-    const auto* object = dynamic_cast<const CWorldObject*>(logic->owner);
-    const CObjectNode* def = object ? object->Definition() : nullptr;
-    const CObjectLogic* typed = def && def->objectLogic ? def->objectLogic : logic;
-    if (typed->typeNumber < 0)
+    const CObjectLogic* typed = logic->Template() ? logic->Template() : logic;
+    const CKindData* data = typed->EffectiveKindData();
+    if (!data)
         return 0.0f;
-    return typed->kind.weight * 100.0f;
+    // The type record's scalar: an item's weight, a character's speed, a car's capacity.
+    if (data->kind == KIND_CAR)
+        return data->ValueCount() > 0 ? WordAsFloat(data->Values()[0]) * 100.0f : 0.0f;
+    if (data->kind >= KIND_CHARACTER_A && data->kind <= KIND_CHARACTER_C)
+        return data->SpeedFactor() * 100.0f;
+    return data->Weight() * 100.0f;
 }
 
 void Rotate2D(float out[2], const float v[2], float angle)

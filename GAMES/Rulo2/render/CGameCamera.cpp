@@ -205,8 +205,8 @@ void CGameCamera::FrameThumbnail()
             const bool ground = g_WorldRoot && IntersectRayWithNode(g_WorldRoot, eye + CVector(0, 0.15f, 0),
                                                                     CVector(0, -1, 0), &hit, &hitNode, false);
             // Doors and windows must be seen from outside.
-            const bool doorOrWindow = object->objectLogic && (object->objectLogic->kind.kindId == 7 ||
-                                                              object->objectLogic->kind.kindId == 8);
+            const int32_t kind = object->objectLogic ? object->objectLogic->Kind() : -1;
+            const bool doorOrWindow = kind == KIND_DOOR || kind == KIND_WINDOW;
             if (ground && !(doorOrWindow && hitNode && hitNode->IsInsideBuilding()))
                 break;
         }

@@ -52,7 +52,19 @@ namespace {
 bool IsCharacter(const CWorldObject* object)
 {
     const CObjectLogic* logic = object->objectLogic;
-    return logic && logic->kind.kindId >= 4 && logic->kind.kindId <= 6;
+    return logic && logic->IsCharacter();
+}
+
+bool ProcessWhenVisible(const CWorldObject* object)
+{
+    const CKindData* data = object->objectLogic->EffectiveKindData();
+    return data && data->processWhenVisible;
+}
+
+bool Clickable(const CWorldObject* object)
+{
+    const CKindData* data = object->objectLogic->EffectiveKindData();
+    return data && data->clickable;
 }
 
 // Device lights of the dynamic lighting for one object.
@@ -100,10 +112,10 @@ float AnimationTime(const CWorldObject* object, CRootNode* model)
         return kRestTime;
     const float start = model->animationStart, end = model->animationEnd;
     if (object->objectKind == CWorldObject::KIND_OBJECT) {
-        // The state whose model the visible list holds: the logic's current
-        // one, else "OPEN" or the first.
-        if (object->objectLogic && object->objectLogic->currentState)
-            return object->objectLogic->currentState->GetAnimTime(PassClock);
+        // The logic's animation shows the frame its ticks advanced; without
+        // one, "OPEN" or the first state runs on the clock.
+        if (object->objectLogic && object->objectLogic->animation)
+            return object->objectLogic->animationFrame;
         const CObjectNode* def = object->Definition();
         const CObjectState* state = def ? def->FindState("OPEN") : nullptr;
         if (!state && def)
@@ -268,15 +280,14 @@ void UpdateVisibleObjects(CWorldObject* hero)
         if (variantA) {
             if (RecordState == RECORD_REPLAY && ObjectPassHooks.stepWalk)
                 ObjectPassHooks.stepWalk(object);
-        } else if (object->objectLogic->kind.alwaysActive && ObjectPassHooks.activate) {
+        } else if (ProcessWhenVisible(object) && ObjectPassHooks.activate) {
             ObjectPassHooks.activate(object);
         }
         if (!e.model)
             continue;
         if (ViewDragFlag || !CursorRay.valid)
             continue;
-        const bool pointable =
-            object->objectLogic->kind.pointable || (object == hero && PassOptions.heroPointable);
+        const bool pointable = Clickable(object) || (object == hero && PassOptions.heroPointable);
         if (!pointable)
             continue;
         if (!RayHitsSphere(CursorRay.origin, CursorRay.direction, object->position, e.model->boundsRadius))
@@ -336,7 +347,7 @@ void DrawVisibleObjects(bool)
         PoseModel(object, model);
         if (object->selected)
             selected.push_back(object);
-        if (object->objectLogic && object->objectLogic->kind.kindId == 9) {
+        if (object->objectLogic && object->objectLogic->Kind() == KIND_CAR) {
             heldBack.push_back(object);
             continue;
         }

@@ -5,11 +5,14 @@
 
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/behaviour/CTaskList.h"
 #include "GAMES/Rulo2/world/CMacro.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/GamePasses.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "GAMES/Rulo2/world/WorldTreeWalk.h"
 #include "LIBS/System/LogPrintf.h"
 
 // ---------------------------------------------------------------- states
@@ -91,8 +94,8 @@ CObjectNode::~CObjectNode()
 
 const char* CObjectNode::GetName() const
 {
-    if (objectLogic && objectLogic->kindName[0])
-        return objectLogic->kindName;
+    if (objectLogic && objectLogic->ownKindData && !objectLogic->ownKindData->name.empty())
+        return objectLogic->ownKindData->name.c_str();
     return name;
 }
 
@@ -263,14 +266,14 @@ void CObjectNode::InitAllObjectLogic()
 {
     for (CObjectNode* d = g_ObjectList; d; d = d->NextDefinition())
         if (d->objectLogic)
-            d->objectLogic->Init(d);
+            d->objectLogic->objectNode = d;
 }
 
 void CObjectNode::ReleaseAllObjectLogic()
 {
     for (CObjectNode* d = g_ObjectList; d; d = d->NextDefinition())
         if (d->objectLogic)
-            d->objectLogic->owner = nullptr;
+            d->objectLogic->ReleaseRuntime();
 }
 
 void CObjectNode::BuildIndexTable()
@@ -291,7 +294,17 @@ void CObjectNode::BuildIndexTable()
 
 bool CObjectNode::RebuildTaskLists()
 {
-    return true;
+    // Stored object numbers are recorder ids: the table must be filled first.
+    RegisterObjectLogicNumbers(g_WorldRoot);
+    bool ok = true;
+    for (CObjectNode* d = g_ObjectList; d; d = d->NextDefinition())
+        if (d->objectLogic && d->objectLogic->ownTaskList)
+            ok = d->objectLogic->ownTaskList->ResolveReferences() && ok;
+    WalkWorldTree(g_WorldRoot, [&ok](CWorldObject* n) {
+        if (n->objectLogic && n->objectLogic->ownTaskList)
+            ok = n->objectLogic->ownTaskList->ResolveReferences() && ok;
+    });
+    return ok;
 }
 
 std::string GetPath(const CNode* node)
@@ -331,7 +344,7 @@ bool CObjectNode::Write(CChunkWriter& w)
         for (const SStateAttachment& a : s->attachments)
             ok = ok && w.WriteString(a.name) && w.WriteU32(a.value);
     }
-    if (objectLogic && objectLogic->HasInfoChunk())
+    if (objectLogic && objectLogic->ownDefinition)
         ok = ok && objectLogic->SaveTaskLists(w);
     else
         ok = ok && w.WriteU32(0);
@@ -393,18 +406,21 @@ bool CObjectNode::Parse(CChunkReader& r, std::string* error)
         }
     }
     if (v >= 4 && r.PeekId() == ChunkId("INFO")) {
-        r.ReadId();
-        const uint32_t length = r.ReadId();
-        const uint8_t* body = r.Take(length);
-        if (!body && length)
+        SChunkHeader header;
+        CChunkReader info;
+        if (r.NextChunk(header, info, r.Remaining()) != CHUNK_OK)
             return fail("INFO chunk runs past the chunk");
         objectLogic = new CObjectLogic;
-        objectLogic->LoadInfoChunk(body, length);
+        objectLogic->objectNode = this;
+        if (!objectLogic->ReadDefinition(info))
+            NoteLoadLoss("Object '%s': damaged INFO chunk at offset %zu", name ? name : "", header.offset);
     }
     if (!r.Ok())
         return fail("chunk body too short");
-    if (!objectLogic)
+    if (!objectLogic) {
         objectLogic = new CObjectLogic;
+        objectLogic->objectNode = this;
+    }
     objectLogic->CreateMissingParts(name);
     return true;
 }

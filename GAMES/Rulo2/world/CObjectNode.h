@@ -15,7 +15,8 @@ class CRootNode;
 struct SStateAttachment
 {
     char name[64] = {};
-    uint32_t value = 0;
+    uint32_t value = 0; // a sound event's frame, as float bits
+    uint8_t fired = 0;  // the sound event has played in this run of the animation
 };
 
 class CObjectState

@@ -173,8 +173,8 @@ bool CWorldObject::HasGroundMap() const
 {
     const CModelEntry* entry = nullptr;
     if (objectKind == KIND_OBJECT) {
-        if (objectLogic && objectLogic->currentState)
-            entry = objectLogic->currentState->modelEntry;
+        if (objectLogic && objectLogic->animation)
+            entry = objectLogic->animation->modelEntry;
     } else {
         entry = ModelEntry();
     }
@@ -193,7 +193,7 @@ static int ResolveIds(CWorldObject* node, void*)
         return NODE_WALK_CONTINUE;
     if (!node->objectLogic && def->objectLogic) {
         node->objectLogic = new CObjectLogic;
-        node->objectLogic->owner = node;
+        node->objectLogic->worldNode = node;
     }
     if (node->objectLogic && node->objectLogic->objectId == 0) {
         node->objectLogic->objectId = g_ObjectIdCounter++;

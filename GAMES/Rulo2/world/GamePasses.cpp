@@ -6,8 +6,13 @@
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/behaviour/CTaskList.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
+#include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
 #include "GAMES/Rulo2/editor/terrain/CTerrainRules.h"
+#include "GAMES/Rulo2/interface/HudState.h"
+#include "GAMES/Rulo2/render/CGameCamera.h"
+#include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
@@ -18,6 +23,7 @@
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "GAMES/Rulo2/world/WorldTree.h"
 #include "GAMES/Rulo2/world/WorldTreeWalk.h"
+#include "LIBS/System/LogPrintf.h"
 #include "platform/d3d/D3D.h"
 
 std::vector<CWorldObject*> ObjectLogicTable;
@@ -52,6 +58,27 @@ void ClearRuntimeFlags(CWorldObject* first)
     WalkWorldTree(first, [](CWorldObject* n) { n->flags &= uint8_t(~0x0A); });
 }
 
+namespace {
+
+bool IsGangMember(const CWorldObject* n)
+{
+    return std::any_of(PlanMemberArray.begin(), PlanMemberArray.end(),
+                       [n](const SPlanMember& m) { return m.member == n; });
+}
+
+// The BurglaryTarget item a logic's task list offers, else null.
+CTaskItem* BurglaryItem(const CObjectLogic& logic)
+{
+    if (!logic.taskList)
+        return nullptr;
+    for (auto& item : logic.taskList->tasks)
+        if (item->taskType == TASK_BURGLARY_TARGET)
+            return item.get();
+    return nullptr;
+}
+
+} // namespace
+
 void CreateObjectLogic(CWorldObject* first)
 {
     WalkWorldTree(first, [](CWorldObject* n) {
@@ -60,20 +87,25 @@ void CreateObjectLogic(CWorldObject* first)
         if (!IsObjectNode(n))
             return;
         CObjectNode* def = n->Definition();
-        if (!n->objectLogic && def->objectLogic) {
+        if (!n->objectLogic && def->objectLogic && def->objectLogic->ownKindData)
             n->objectLogic = new CObjectLogic;
-            n->objectLogic->kind = def->objectLogic->kind;
-            std::copy(std::begin(def->objectLogic->kindName), std::end(def->objectLogic->kindName),
-                      std::begin(n->objectLogic->kindName));
-            if (def->objectLogic->characterData)
-                n->objectLogic->characterData =
-                    std::make_unique<SCharacterData>(*def->objectLogic->characterData);
-        }
-        if (!n->objectLogic)
+        CObjectLogic* logic = n->objectLogic;
+        if (!logic)
             return;
-        n->objectLogic->Init(n);
+        logic->Init(n);
+        // The hero's own task makes it what the camera follows.
+        const CTaskItem* first = logic->taskList ? logic->taskList->FirstTask() : nullptr;
+        const CTaskItem* current = logic->currentItem ? logic->currentItem : first;
+        if (current && current->taskType == TASK_HERO && GameCamera.focusObject != n) {
+            GameCamera.focusObject = n;
+            GameCamera.lookAt = n->position;
+            GameCamera.eye = n->position + CVector(0.3f, 1.0f, 0.0f);
+        }
         if (!CurrentCharacter)
             CurrentCharacter = n;
+        if (GamePhase == PHASE_BURGLARY && IsGangMember(n))
+            if (CTaskItem* burglary = BurglaryItem(*logic))
+                logic->currentItem = burglary;
     });
 }
 
@@ -83,12 +115,126 @@ void CreateMissingObjectLogic(CWorldObject* first)
         if (!IsObjectNode(n))
             return;
         CObjectNode* def = n->Definition();
-        if (!n->objectLogic && def->objectLogic) {
+        if (!n->objectLogic && def->objectLogic && def->objectLogic->ownKindData)
             n->objectLogic = new CObjectLogic;
-            n->objectLogic->kind = def->objectLogic->kind;
-        }
         if (n->objectLogic)
-            n->objectLogic->logicNumber = 0;
+            n->objectLogic->recorderId = 0;
+    });
+}
+
+void ActivateObjectLogic(CWorldObject* first)
+{
+    WalkWorldTree(first, [](CWorldObject* n) {
+        CObjectLogic* logic = IsObjectNode(n) ? n->objectLogic : nullptr;
+        if (!logic || !logic->taskList)
+            return;
+        logic->NextTask();
+        if (ObjectPassHooks.stepWalk)
+            ObjectPassHooks.stepWalk(n);
+        const CKindData* data = logic->EffectiveKindData();
+        if (data && data->processAlways)
+            logic->Activate();
+    });
+}
+
+void SkipStartTasks(CWorldObject* first)
+{
+    WalkWorldTree(first, [](CWorldObject* n) {
+        CObjectLogic* logic = IsObjectNode(n) ? n->objectLogic : nullptr;
+        if (!logic || !logic->currentItem || logic->currentItem->taskType != TASK_BURGLARY_TARGET ||
+            !logic->taskList)
+            return;
+        const int32_t i = logic->taskList->IndexOf(logic->currentItem);
+        logic->currentItem = size_t(i + 1) < logic->taskList->tasks.size()
+                                 ? logic->taskList->tasks[size_t(i + 1)].get()
+                                 : nullptr;
+        logic->NextTask();
+    });
+}
+
+namespace {
+
+void AddReferrer(CWorldObject* target, CWorldObject* referrer)
+{
+    if (!target || !target->objectLogic || target == referrer)
+        return;
+    auto& list = target->objectLogic->referrers;
+    if (std::find(list.begin(), list.end(), referrer) == list.end())
+        list.push_back(referrer);
+}
+
+void CollectReferences(const CTaskList* list, CWorldObject* n)
+{
+    if (!list)
+        return;
+    for (const auto& item : list->tasks) {
+        if (item->taskType != TASK_ALARMANLAGE)
+            continue;
+        for (const auto& p : item->parameters)
+            if (p && p->typeId == PARAM_OBJECT)
+                AddReferrer(static_cast<const CObjectRefParam*>(p.get())->object, n);
+    }
+    for (const auto& d : list->dependencies) {
+        AddReferrer(d->action.target, n);
+        CollectReferences(d->childList.get(), n);
+    }
+}
+
+bool TaskListValid(const CTaskList* list)
+{
+    if (!list)
+        return true;
+    for (const auto& item : list->tasks) {
+        const STaskTypeRow* row = TaskTypeRow(item->taskType);
+        if (!row || !row->name)
+            return false;
+    }
+    for (const auto& d : list->dependencies)
+        if (!TaskListValid(d->childList.get()))
+            return false;
+    return true;
+}
+
+} // namespace
+
+void UpdateIdLists(CWorldObject* first)
+{
+    WalkWorldTree(first, [](CWorldObject* n) {
+        if (IsObjectNode(n) && n->objectLogic)
+            CollectReferences(
+                n->objectLogic->taskList ? n->objectLogic->taskList : n->objectLogic->ownTaskList.get(), n);
+    });
+}
+
+void SyncObjectLogicForRecording(CWorldObject* first)
+{
+    static CTaskItem idle(-1, TASK_DO_NOTHING);
+    WalkWorldTree(first, [](CWorldObject* n) {
+        CObjectLogic* logic = IsObjectNode(n) ? n->objectLogic : nullptr;
+        if (!logic)
+            return;
+        RecordState = RECORD_CONTINUE;
+        if (IsGangMember(n) && (!logic->taskList || !logic->GetPlannedTaskList()))
+            logic->StartTask(&idle, kNoTimeLimit);
+        else
+            logic->NextTask();
+        RecordState = RECORD_RECORD;
+    });
+}
+
+bool AllObjectLogicValid(CWorldObject* first)
+{
+    return WalkWorldTree(first, [](CWorldObject* n) {
+        const CObjectLogic* logic = n->objectLogic;
+        return !logic || TaskListValid(logic->ownTaskList.get());
+    });
+}
+
+void DeletePlannedTaskLists(CWorldObject* first)
+{
+    WalkWorldTree(first, [](CWorldObject* n) {
+        if (IsObjectNode(n) && n->objectLogic)
+            n->objectLogic->RemovePlannedTaskLists();
     });
 }
 
@@ -96,7 +242,7 @@ void FlagAllObjectLogic(CWorldObject* first)
 {
     WalkWorldTree(first, [](CWorldObject* n) {
         if (n->objectLogic)
-            n->objectLogic->recording = 1;
+            n->objectLogic->recordable = 1;
     });
 }
 
@@ -106,13 +252,16 @@ void HideByBurglaryLevel(CWorldObject* first)
         if (!IsObjectNode(n) || !n->objectLogic)
             return;
         const CObjectLogic& logic = *n->objectLogic;
+        const CKindData* data = logic.EffectiveKindData();
+        if (!data)
+            return;
         bool hide = false;
-        if (n == CurrentCharacter)
+        if (n == CurrentCharacter || n == HudExemptObject)
             hide = false;
-        else if (logic.kind.minBurglaryLevel > BurglaryLevel)
+        else if (data->minBurglaryLevel > BurglaryLevel)
             hide = true;
-        else if (logic.kind.kindId == 4)
-            hide = logic.characterData && logic.characterData->second >= 0.5f;
+        else if (data->kind == KIND_CHARACTER_A)
+            hide = logic.CrimeRecords() >= 0.5f;
         if (hide)
             n->flags |= 4;
         else
@@ -122,6 +271,8 @@ void HideByBurglaryLevel(CWorldObject* first)
 
 void SetBurglaryLevel(int32_t level)
 {
+    if (level < 1)
+        LogPrintf("WARNING: illegale burglary-level");
     BurglaryLevel = level;
     HideByBurglaryLevel(g_WorldRoot);
 }
@@ -132,8 +283,8 @@ void ReleaseObjectLogicRuntime(CWorldObject* first)
         n->factor = 1.0f;
         SetVisibility(n, VIS_HIDDEN);
         if (IsObjectNode(n) && n->objectLogic) {
-            n->objectLogic->pathfinder.reset();
-            n->objectLogic->currentState = nullptr;
+            n->objectLogic->ReleaseRuntime();
+            n->objectLogic->ReleaseTaskLists();
         }
     });
 }
@@ -150,7 +301,7 @@ void MaxObjectLogicNumber(CWorldObject* first, int32_t& maximum)
 {
     WalkWorldTree(first, [&maximum](CWorldObject* n) {
         if (n->objectLogic)
-            maximum = std::max(maximum, n->objectLogic->logicNumber);
+            maximum = std::max(maximum, n->objectLogic->recorderId);
     });
 }
 
@@ -160,8 +311,8 @@ void RegisterObjectLogicNumbers(CWorldObject* first)
     MaxObjectLogicNumber(first, maximum);
     ObjectLogicTable.assign(size_t(maximum) + 1, nullptr);
     WalkWorldTree(first, [](CWorldObject* n) {
-        if (n->objectLogic && n->objectLogic->logicNumber > 0)
-            ObjectLogicTable[size_t(n->objectLogic->logicNumber)] = n;
+        if (n->objectLogic && n->objectLogic->recorderId > 0)
+            ObjectLogicTable[size_t(n->objectLogic->recorderId)] = n;
     });
 }
 
@@ -285,20 +436,63 @@ CWorldObject* OutermostHouse(const CWorldObject* node)
 
 } // namespace
 
+namespace {
+
+bool IsSecuringTask(int32_t type)
+{
+    return type == 14 || type == 15 || type == 16 || (type >= 64 && type <= 68);
+}
+
+void AddOnce(std::vector<CWorldObject*>& list, CWorldObject* n)
+{
+    if (n && std::find(list.begin(), list.end(), n) == list.end())
+        list.push_back(n);
+}
+
+// An alarm system, sensor or remote switch in the lists secures its owner and the objects it names.
+void CollectSecuringObjects(const CTaskList* list, CWorldObject* owner, std::vector<CWorldObject*>& secured)
+{
+    if (!list)
+        return;
+    for (const auto& item : list->tasks) {
+        if (!IsSecuringTask(item->taskType))
+            continue;
+        AddOnce(secured, owner);
+        for (const auto& p : item->parameters)
+            if (p && (p->typeId == PARAM_OBJECT || p->typeId == PARAM_WALKAREA))
+                AddOnce(secured, static_cast<const CObjectRefParam*>(p.get())->object);
+    }
+    for (const auto& d : list->dependencies)
+        CollectSecuringObjects(d->childList.get(), owner, secured);
+}
+
+} // namespace
+
 void CollectHouseStatistics(CWorldObject* first, float& totalValue, float& totalWeight,
                             std::vector<CWorldObject*>* loot, std::vector<CWorldObject*>* secured,
                             std::vector<CWorldObject*>* others, const std::vector<CWorldObject*>& houses)
 {
+    if (!GameModeFlag && secured)
+        WalkWorldTree(first, [&](CWorldObject* n) {
+            CObjectLogic* logic = IsObjectNode(n) ? n->objectLogic : nullptr;
+            if (!logic || logic->Kind() != KIND_FIXED)
+                return;
+            CWorldObject* house = OutermostHouse(n);
+            if (house && std::find(houses.begin(), houses.end(), house) != houses.end())
+                CollectSecuringObjects(logic->taskList ? logic->taskList : logic->ownTaskList.get(), n,
+                                       *secured);
+        });
     WalkWorldTree(first, [&](CWorldObject* n) {
         if (!IsObjectNode(n) || !n->objectLogic)
             return;
         CWorldObject* house = OutermostHouse(n);
         if (!house || std::find(houses.begin(), houses.end(), house) == houses.end())
             return;
-        const SObjectKind& kind = n->objectLogic->kind;
-        if (kind.kindId == 1) {
-            totalValue += kind.value;
-            totalWeight += 100.0f * kind.weight;
+        const CKindData* data = n->objectLogic->EffectiveKindData();
+        const int32_t kind = data ? data->kind : -1;
+        if (kind == KIND_LOOT) {
+            totalValue += data->Price();
+            totalWeight += 100.0f * data->Weight();
             if (!GameModeFlag && loot)
                 loot->push_back(n);
         } else if (!GameModeFlag && others &&

@@ -16,6 +16,18 @@ void RestoreTransforms(CWorldObject* first);
 void ClearRuntimeFlags(CWorldObject* first);
 void CreateObjectLogic(CWorldObject* first);
 void CreateMissingObjectLogic(CWorldObject* first);
+// Next task, first walking step and, for "Process Always" kinds, activation.
+void ActivateObjectLogic(CWorldObject* first);
+// Objects whose current task is BurglaryTarget go on to their next task.
+void SkipStartTasks(CWorldObject* first);
+// Alarm systems and dependency targets learn which objects refer to them.
+void UpdateIdLists(CWorldObject* first);
+// Restarts every object's tasks under CONTINUE, which the first start turns into RECORD.
+void SyncObjectLogicForRecording(CWorldObject* first);
+// False as soon as one object's task list names a task type the table lacks.
+bool AllObjectLogicValid(CWorldObject* first);
+// Before a world save: the gang's planned task lists are not part of the world.
+void DeletePlannedTaskLists(CWorldObject* first);
 void FlagAllObjectLogic(CWorldObject* first);
 void HideByBurglaryLevel(CWorldObject* first);
 // Stores the level and hides what it rules out.

@@ -157,8 +157,8 @@ CRootNode* DrawModelOf(const CWorldObject* node, bool game)
     if (node->objectKind == CWorldObject::KIND_OBJECT) {
         // In the game an object shows the state its logic is in; before the
         // logic picks one, and in the editor, its "OPEN" or first state.
-        if (game && node->objectLogic && node->objectLogic->currentState)
-            return node->objectLogic->currentState->GetModelRoot();
+        if (game && node->objectLogic && node->objectLogic->animation)
+            return node->objectLogic->animation->GetModelRoot();
         return node->GetShapeRoot();
     }
     return nullptr;

@@ -7,7 +7,9 @@
 
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/behaviour/Feedback.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
+#include "GAMES/Rulo2/behaviour/RecordEvents.h"
 #include "GAMES/Rulo2/interface/TextBubbles.h"
 #include "GAMES/Rulo2/navigation/PathFinder.h"
 #include "GAMES/Rulo2/world/CMeshDrawing.h"
@@ -33,13 +35,7 @@ bool PlanningOrBurglary()
 
 void CopyLogic(CObjectLogic& to, const CObjectLogic& from)
 {
-    to.kind = from.kind;
-    std::copy(std::begin(from.kindName), std::end(from.kindName), std::begin(to.kindName));
-    to.typeNumber = from.typeNumber;
-    to.info = from.info;
-    to.saveWithWorld = from.saveWithWorld;
-    if (from.characterData)
-        to.characterData = std::make_unique<SCharacterData>(*from.characterData);
+    to.CopyDefinition(from);
 }
 
 // A copy of the definition that is not put on the object list.
@@ -94,19 +90,8 @@ void DeleteCopy(CObjectNode* copy)
 
 void AppendItemEvent(int32_t kind, CWorldObject* owner, const ObjectInstance& r, uint32_t last)
 {
-    SRecordedEvent e;
-    e.kind = kind;
-    e.object = owner;
-    if (kind == EVENT_ITEM_ADDED) {
-        e.words[0] = uint32_t(GameTime);
-        e.words[1] = uint32_t(r.id);
-        e.words[2] = uint32_t(InstanceObjectType(r.object));
-    } else {
-        e.words[0] = uint32_t(r.id);
-        e.words[1] = uint32_t(InstanceObjectType(r.object));
-        e.words[2] = last;
-    }
-    RecordingList.push_back(e);
+    const int32_t words[3] = {r.id, InstanceObjectType(r.object), int32_t(last)};
+    RecordItemEvent(kind, owner ? owner->objectLogic : nullptr, r.sourceNode, r.object, words);
 }
 
 int32_t AddInstance(CObjectNode* source, CWorldObject* owner, CWorldObject* sourceNode,
@@ -115,9 +100,18 @@ int32_t AddInstance(CObjectNode* source, CWorldObject* owner, CWorldObject* sour
     CObjectNode* copy = CopyDefinition(source);
     g_Templates[copy] = source;
     if (nodeLogic) {
-        copy->objectLogic->kind = nodeLogic->kind;
-        copy->objectLogic->characterData.reset(
-            nodeLogic->characterData ? new SCharacterData(*nodeLogic->characterData) : nullptr);
+        // The placed object's own parts go with the carried copy; the others stay the definition's.
+        if (nodeLogic->ownKindData || nodeLogic->ownConditions || nodeLogic->ownTaskList) {
+            CObjectLogic own;
+            own.CopyDefinition(*nodeLogic);
+            CObjectLogic& to = *copy->objectLogic;
+            if (own.ownKindData)
+                to.ownKindData = std::move(own.ownKindData);
+            if (own.ownConditions)
+                to.ownConditions = std::move(own.ownConditions);
+            if (own.ownTaskList)
+                to.ownTaskList = std::move(own.ownTaskList);
+        }
         copy->objectLogic->instance = 1;
         copy->objectLogic->Init(nullptr);
     }
@@ -175,12 +169,14 @@ int32_t InstanceObjectType(const CObjectNode* copy)
 
 int32_t InstanceObjectKind(const CObjectNode* copy)
 {
-    return copy && copy->objectLogic ? copy->objectLogic->kind.kindId : -1;
+    return copy && copy->objectLogic ? copy->objectLogic->Kind() : -1;
 }
 
 float CarriedWeight(const CObjectNode* object)
 {
-    return object && object->objectLogic ? 100.0f * object->objectLogic->kind.weight : 0.0f;
+    const CKindData* data =
+        object && object->objectLogic ? object->objectLogic->EffectiveKindData() : nullptr;
+    return data ? 100.0f * data->Weight() : 0.0f;
 }
 
 int32_t CreateObjectInstance(CObjectNode* definition, CWorldObject* owner)
@@ -227,7 +223,7 @@ int32_t FindBestInstanceOfType(int32_t objectType)
         if (InstanceObjectType(object) != objectType)
             continue;
         const CObjectLogic* logic = object->objectLogic;
-        const float value = logic && logic->characterData ? logic->characterData->second : 0.0f;
+        const float value = logic ? logic->CrimeRecords() : 0.0f;
         if (best < 0 || value > bestValue) {
             best = int32_t(i);
             bestValue = value;
@@ -348,7 +344,7 @@ void UpdateCarriedLoad()
             if (r.active && !r.held && r.owner && r.owner == m.member && InstanceObjectKind(r.object) != 2)
                 load += CarriedWeight(r.object);
         CObjectLogic* logic = LogicOf(m.member);
-        const float capacity = logic && logic->characterData ? logic->characterData->capacity : 0.0f;
+        const float capacity = logic ? logic->CarryingCapacity() : 0.0f;
         float speed = 1.0f;
         int32_t variant = 0;
         LoadEffects(load, capacity, &speed, &variant);
@@ -366,8 +362,8 @@ void SelectBagVariant(CWorldObject* node, int32_t variant)
     if (!node)
         return;
     CRootNode* root = nullptr;
-    if (node->objectLogic && node->objectLogic->currentState)
-        root = node->objectLogic->currentState->GetModelRoot();
+    if (node->objectLogic && node->objectLogic->animation)
+        root = node->objectLogic->animation->GetModelRoot();
     else
         root = node->GetShapeRoot();
     if (!root || !node->reference)
@@ -401,7 +397,7 @@ CWorldObject* SpawnInstanceNode(CObjectNode* definition, bool withTaskLists)
     if (withTaskLists && definition && definition->objectLogic)
         CopyLogic(*node->objectLogic, *definition->objectLogic);
     node->objectLogic->Init(node);
-    const int32_t kind = node->objectLogic->kind.kindId;
+    const int32_t kind = node->objectLogic->Kind();
     if (kind >= 4 && kind <= 6)
         ActiveCharacters.push_back(node);
     else if (kind == 9)
@@ -429,18 +425,12 @@ void DeleteRuntimeWorldObject(CWorldObject* node)
         return;
     EraseLastMatch(VisibleObjects, [node](const SVisibleEntry& e) { return e.node == node; });
     std::erase(ActiveObjectList, node);
-    EraseLastMatch(TextBubbleList, [node](STextBubble& b) {
-        if (b.owner != node)
-            return false;
-        std::free(b.text);
-        b.text = nullptr;
-        return true;
-    });
+    RemoveTextBubble(node);
     std::erase(ActiveCharacters, node);
     std::erase(CarList, node);
     if (node == CurrentCharacter)
         CurrentCharacter = nullptr;
     if (node->objectLogic)
-        node->objectLogic->pathfinder.reset();
+        node->objectLogic->ReleaseRuntime();
     node->Delete();
 }

@@ -5,11 +5,14 @@
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/behaviour/ObjectIds.h"
+#include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 
+// The type number is the kind of the effective kind data (4 to 6 are characters).
 static uint32_t TypeNumber(const CObjectLogic* logic)
 {
-    return logic->typeNumber < 0 ? 0xFFFFFFFFu : uint32_t(logic->typeNumber);
+    const int32_t kind = logic->Kind();
+    return kind < 0 ? 0xFFFFFFFFu : uint32_t(kind);
 }
 
 static bool WriteState(CWorldObject* node, CChunkWriter& w)
@@ -19,7 +22,9 @@ static bool WriteState(CWorldObject* node, CChunkWriter& w)
     ok = ok && w.WriteU32(logic->objectId) && w.WriteU32(TypeNumber(logic));
     ok = ok && w.WriteF32(node->position.x) && w.WriteF32(node->position.y) && w.WriteF32(node->position.z);
     ok = ok && w.WriteF32(node->angle) && w.WriteU32(node->flags & 14u) && w.WriteBool(logic->active != 0);
-    ok = ok && w.WriteU32(logic->runtimeWord);
+    ok = ok && w.WriteU32(logic->runtimeWord) && logic->Save(w);
+    if (ok && logic->conditions)
+        ok = WriteCondChunk(*logic->conditions, w);
     return ok && w.EndChunk();
 }
 
@@ -32,19 +37,6 @@ bool WriteObjectStates(CWorldObject* first, CChunkWriter& w)
             return false;
     }
     return true;
-}
-
-static void Deactivate(CWorldObject* node)
-{
-    auto it = std::find(ActiveObjectList.begin(), ActiveObjectList.end(), node);
-    if (it != ActiveObjectList.end())
-        ActiveObjectList.erase(it);
-}
-
-static void Activate(CWorldObject* node)
-{
-    if (std::find(ActiveObjectList.begin(), ActiveObjectList.end(), node) == ActiveObjectList.end())
-        ActiveObjectList.push_back(node);
 }
 
 bool RestoreObjectState(CChunkReader& r)
@@ -71,21 +63,41 @@ bool RestoreObjectState(CChunkReader& r)
     if (!r.Ok())
         return false;
     const bool character = logic->IsCharacter();
+    logic->ReleaseRuntime();
     if (!character)
-        Deactivate(node);
+        logic->Deactivate();
     node->position = position;
     logic->Init(node);
     node->angle = angle;
     node->flags = uint8_t((node->flags & ~14u) | (visibility & 14u));
     if (character) {
         logic->active = 1;
-        if (PATHFINDER* path = logic->GetPathfinder())
-            path->speedFactor = 1.0f;
-    } else {
-        logic->active = active ? 1 : 0;
-        if (active)
-            Activate(node);
+    } else if (active) {
+        logic->Activate();
     }
     logic->runtimeWord = runtimeWord;
+    if (!logic->ReadRunState(r))
+        return false;
+    if (r.PeekId() == ChunkId("COND")) {
+        SChunkHeader header;
+        CChunkReader cond;
+        if (r.NextChunk(header, cond, r.Remaining()) == CHUNK_OK && logic->conditions) {
+            if (auto* state = dynamic_cast<CCharacterState*>(logic->conditions.get()))
+                state->entries.clear();
+            ReadCondChunk(*logic->conditions, cond);
+        }
+    }
+    if (character) {
+        if (PATHFINDER* path = logic->GetPathfinder()) {
+            path->Init(node);
+            path->speedFactor = 1.0f;
+        }
+        logic->PlayAnimation("STAND");
+    }
+    if (logic->currentItem) {
+        logic->NextTask();
+        if (ObjectPassHooks.stepWalk)
+            ObjectPassHooks.stepWalk(node);
+    }
     return true;
 }

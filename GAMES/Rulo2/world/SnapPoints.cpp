@@ -7,6 +7,7 @@
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
+#include "GAMES/Rulo2/behaviour/RecordEvents.h"
 #include "GAMES/Rulo2/navigation/PathFinder.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
@@ -135,26 +136,23 @@ bool IsChosen(const CWorldObject* node)
 void PrepareCharacter(CWorldObject* node)
 {
     CObjectLogic* logic = node->objectLogic;
-    if (node->angle != node->savedAngle) {
-        if (RecordState == RECORD_RECORD && logic->recording)
-            RecordFloatChange(node, node->savedAngle, node->angle);
-        node->angle = node->savedAngle;
-    }
+    SetRecordedFloat(node, node->savedAngle);
     if (CObjectNode* def = node->Definition())
         if (CObjectState* stand = def->FindState("STAND"))
-            logic->currentState = stand;
+            logic->RestoreAnimation(stand, logic->animationStart);
     SelectBagVariant(node, 0);
     if (GamePhase == PHASE_REALTIME || IsChosen(node)) {
         ActiveCharacters.push_back(node);
         logic->active = 1;
-        if (logic->kind.minBurglaryLevel > BurglaryLevel)
+        const CKindData* data = logic->EffectiveKindData();
+        if (data && data->minBurglaryLevel > BurglaryLevel)
             node->flags |= 4;
         else
             node->flags &= uint8_t(~4);
     } else {
         node->flags |= 4;
     }
-    ApplySnapperShift(logic->currentState ? logic->currentState->GetModelRoot() : node->GetShapeRoot());
+    ApplySnapperShift(logic->animation ? logic->animation->GetModelRoot() : node->GetShapeRoot());
 }
 
 } // namespace
@@ -164,7 +162,7 @@ void PrepareCharacters(CWorldObject* first)
     WalkWorldTree(first, [](CWorldObject* n) {
         if (n->objectKind != CWorldObject::KIND_OBJECT || !n->objectLogic)
             return;
-        const int32_t kind = n->objectLogic->kind.kindId;
+        const int32_t kind = n->objectLogic->Kind();
         if (kind >= 4 && kind <= 6)
             PrepareCharacter(n);
         else if (kind == 9)

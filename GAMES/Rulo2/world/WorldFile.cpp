@@ -13,6 +13,7 @@
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/GamePasses.h"
 #include "GAMES/Rulo2/world/LoadingScreen.h"
 #include "GAMES/Rulo2/world/ModelListServices.h"
 #include "GAMES/Rulo2/world/SnapPoints.h"
@@ -92,6 +93,7 @@ static void NumberAll()
 
 bool WriteWorld(CChunkWriter& w)
 {
+    DeletePlannedTaskLists(g_WorldRoot);
     CountWorldObjects(g_WorldRoot);
     NumberAll();
     if (g_WorldRoot)
@@ -282,8 +284,10 @@ static void Finish()
     RegisterInTable(models);
     ResolveLinkedModels(models);
     LogPrintf("Recreate task-lists...");
-    if (g_ObjectList)
-        CObjectNode::RebuildTaskLists();
+    if (g_ObjectList && !CObjectNode::RebuildTaskLists())
+        LogPrintf("Some task-lists name objects the world lacks");
+    if (!AllObjectLogicValid(g_WorldRoot))
+        LogPrintf("WARNING: task-list with an unknown task type");
     if (!GameModeFlag) {
         LogPrintf("Updating Model-UVs...");
         if (g_TexturePageHooks.texturesMissing && g_TexturePageHooks.texturesMissing()) {

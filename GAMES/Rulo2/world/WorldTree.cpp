@@ -219,14 +219,15 @@ bool ParseWorldNode(CWorldObject* node, CChunkReader& r, bool extendBounds)
     }
     if (v >= 9) {
         if (r.PeekId() == ChunkId("INFO")) {
-            r.ReadId();
-            const uint32_t length = r.ReadId();
-            const uint8_t* body = r.Take(length);
-            if (!body && length)
+            SChunkHeader header;
+            CChunkReader info;
+            if (r.NextChunk(header, info, r.Remaining()) != CHUNK_OK)
                 return false;
             auto* logic = new CObjectLogic;
-            logic->LoadInfoChunk(body, length);
-            logic->owner = node;
+            logic->worldNode = node;
+            if (!logic->ReadDefinition(info))
+                NoteLoadLoss("Object '%s': damaged INFO chunk at offset %zu", node->name ? node->name : "",
+                             header.offset);
             delete node->objectLogic;
             node->objectLogic = logic;
         } else {
@@ -298,9 +299,12 @@ bool WriteWorldNode(CWorldObject* node, CChunkWriter& w)
     ok = ok && w.WriteU32(uint32_t(node->connections.size()));
     for (const SConnection& c : node->connections)
         ok = ok && w.WriteU32(c.target ? NumberOf(c.target) : c.targetNumber) && w.WriteBool(c.flag != 0);
-    if (node->objectLogic && node->objectLogic->HasInfoChunk())
+    if (node->objectLogic && node->objectLogic->ownDefinition) {
+        // The kind written without own kind data is the definition's, found through the node.
+        if (!node->objectLogic->worldNode)
+            node->objectLogic->worldNode = node;
         ok = ok && node->objectLogic->SaveTaskLists(w);
-    else
+    } else
         ok = ok && w.WriteU32(0);
     if (const SShadowTexture* shadow = node->shadowTexture) {
         ok = ok && w.WriteId(ChunkId("SHAD")) && w.WriteU32(shadow->width) && w.WriteU32(shadow->height);

@@ -236,15 +236,11 @@ CWorldObject* CopyOf(const CWorldObject* source)
     copy->angle2 = source->angle2;
     copy->scale = source->scale;
     copy->objectKind = source->objectKind;
-    if (source->objectLogic && source->objectLogic->ownLogic) {
-        const CObjectLogic* from = source->objectLogic;
+    if (source->objectLogic && source->objectLogic->ownDefinition) {
+        // The copy is a new object: its own definition goes along, its recorder id does not.
         auto* logic = new CObjectLogic();
-        logic->kind = from->kind;
-        std::copy(std::begin(from->kindName), std::end(from->kindName), std::begin(logic->kindName));
-        logic->typeNumber = from->typeNumber;
-        logic->info = from->info;
-        logic->saveWithWorld = from->saveWithWorld;
-        logic->ownLogic = 1;
+        logic->CopyDefinition(*source->objectLogic);
+        logic->worldNode = copy;
         copy->objectLogic = logic;
     }
     if (const SWorldLight* light = source->Light()) {
@@ -318,8 +314,9 @@ const char* TreeText(const CWorldObject* node)
     if (const CModelEntry* entry = node->ModelEntry())
         return entry->GetName() ? entry->GetName() : "unnamed";
     if (node->objectKind == CWorldObject::KIND_OBJECT) {
-        if (node->objectLogic && node->objectLogic->kindName[0])
-            return node->objectLogic->kindName;
+        const CKindData* own = node->objectLogic ? node->objectLogic->ownKindData.get() : nullptr;
+        if (own && !own->name.empty())
+            return own->name.c_str();
         if (const CObjectNode* def = node->Definition())
             return def->GetName() ? def->GetName() : "unnamed";
     }

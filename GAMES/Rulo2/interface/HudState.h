@@ -1,0 +1,33 @@
+#pragma once
+// The HUD state that the behaviour code reads and sets: who is selected, which
+// object the burglary level never hides, the feedback id of the highlighted
+// request and the flags that abort the HUD bar's stepping loops. The hero is
+// CurrentCharacter (behaviour/GameLists.h).
+#include <cstdint>
+#include <vector>
+
+class CWorldObject;
+
+// The character the HUD has selected; null: the hero.
+extern CWorldObject* HudSelectedCharacter;
+// The gang's characters that the HUD offers.
+extern std::vector<CWorldObject*> HudGangCharacters;
+// Shown whatever the burglary level says.
+extern CWorldObject* HudExemptObject;
+// The owner id of the highlighted request (-1 none) that feedback refreshes.
+extern int32_t HudFeedbackId;
+// Refreshed with the game clock when a request with the highlighted id gives feedback.
+extern int32_t HudFeedbackTime;
+// Cleared when a recording stops.
+extern uint8_t HudRecordByte;
+// The stepping loops end while the first is set and the second clear.
+extern uint8_t HudAbortFlag;
+extern uint8_t HudAbortBlockFlag;
+// 1: the house and floor follow HudFocusObject instead of the selected character.
+extern int32_t HudViewMode;
+extern CWorldObject* HudFocusObject;
+
+// The selected character, else the hero.
+CWorldObject* HudReferenceCharacter();
+// Feedback for a request: refreshes the highlight when the id is the highlighted one.
+void RefreshRecordHighlight(int32_t feedbackId);
