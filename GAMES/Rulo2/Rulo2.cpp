@@ -16,6 +16,7 @@
 #include "GAMES/Rulo2/app/ScriptedRun.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
+#include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/interface/DialogTexts.h"
 #include "GAMES/Rulo2/navigation/GroundMap.h"
 #include "GAMES/Rulo2/navigation/Navigation.h"

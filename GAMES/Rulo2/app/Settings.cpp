@@ -2,6 +2,7 @@
 
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
+#include "GAMES/Rulo2/interface/CTextTree.h"
 #include "LIBS/System/LogPrintf.h"
 #include "platform/crt/Crt.h"
 #include "platform/files/Files.h"
