@@ -220,4 +220,3 @@ float GetNodeScale(const CNode* node)
     return 1.0f;
 }
 
-void CStreetNet::Build(CWorldObject*) {}
