@@ -9,6 +9,7 @@
 #include "GAMES/Rulo2/app/CMoviePlayer.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameClock.h"
+#include "GAMES/Rulo2/app/GameFlow.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/GameStep.h"
 #include "GAMES/Rulo2/app/Settings.h"
@@ -61,11 +62,15 @@ void CameraStep()
         ApplyViewTransform(EyeOf(v), CVector(v.target[0], v.target[1], v.target[2]));
         return;
     }
-    // Without a hero to follow, the game view's own pose places the camera.
-    const CCameraView& game = CameraViews[VIEW_GAME];
-    GameViewRecord.position = CVector(game.target[0], game.target[1], game.target[2]);
-    GameViewRecord.eye = EyeOf(game);
     SCameraInput input;
+    input.hero = Hero;
+    input.focus = GameCamera.focusObject ? GameCamera.focusObject : Hero;
+    if (!input.hero) {
+        // Without a hero to follow, the game view's own pose places the camera.
+        const CCameraView& game = CameraViews[VIEW_GAME];
+        GameViewRecord.position = CVector(game.target[0], game.target[1], game.target[2]);
+        GameViewRecord.eye = EyeOf(game);
+    }
     input.frameTime = int32_t(GameClock.frameTime);
     input.mouseDX = Input.mouseDX;
     input.mouseDY = Input.mouseDY;
@@ -91,7 +96,9 @@ void DrawWorld()
     PassOptions.culling = CullingFlag;
     PassOptions.textures = TexturesFlag;
     PassOptions.dynamicLights = Settings.dynamicLights != 0;
-    UpdateVisibleObjects(nullptr);
+    ObjectPassHooks.gameSpeed = GameClock.gameSpeed;
+    ObjectPassHooks.burglaryFlag = BurglaryFlag;
+    UpdateVisibleObjects(IsGameView() ? Hero : nullptr);
     DrawVisibleObjects(false);
     if (ShadowDisplayFlag && DX.DeviceShadowFlag)
         DrawShadowMaps();
@@ -204,6 +211,7 @@ void InstallSubsystems()
 
 void InstallApp()
 {
+    AppHooks.initGame = InitGame;
     FrameClockHooks.gameFrame = RunGameFrame;
     FrameClockHooks.clockHeld = GameClockHeld;
     FrameClockHooks.saveSnapshot = [] { SaveSnapshot(); };
