@@ -64,6 +64,27 @@ extern uint8_t MovieSequenceFlag;
 // overview is shown.
 bool GameClockHeld();
 
+// The open flags of the screens the game step renders on demand; it clears a flag when the
+// screen returns something other than -1.
+extern uint8_t ListMenuOpen;
+extern uint8_t GameLoadListOpen;
+extern uint8_t GameSaveListOpen;
+extern uint8_t PlanLoadListOpen;
+extern uint8_t PlanSaveListOpen;
+extern uint8_t MessageMenuOpen;
+extern uint8_t ResultsMenuOpen;
+extern uint8_t MapMenuOpen;
+extern uint8_t OptionsMenuOpen;
+extern uint8_t PictureMenuOpen;
+// The game slot list was opened for deleting.
+extern uint8_t DeleteGameMode;
+// A request to go back to the plan selection.
+extern uint8_t ReturnToPlanSelect;
+// What the message box was opened for (0..11), read when it closes.
+extern int32_t MessagePurpose;
+// What a plan chosen from the plan slot list is for: 0 execute, 1 edit, 2 delete.
+extern int32_t PlanSlotPurpose;
+
 // The game step's own frame counter (increased at the start of every step).
 extern int32_t GameStepFrame;
 
