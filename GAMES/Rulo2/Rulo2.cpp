@@ -10,6 +10,7 @@
 #include "GAMES/Rulo2/app/CMoviePlayer.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameClock.h"
+#include "GAMES/Rulo2/app/GameFlow.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/GameStep.h"
 #include "GAMES/Rulo2/app/InstallApp.h"
@@ -304,6 +305,7 @@ int CGameApp::ExitInstance()
     EndScriptedRun();
     if (IsGameView()) {
         GameModeFlag = 1;
+        AutoSave();
         ReleaseUiSurfaces();
         ViewFreeze = 0;
     }

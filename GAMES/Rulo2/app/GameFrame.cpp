@@ -1,6 +1,7 @@
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameClock.h"
+#include "GAMES/Rulo2/app/GameFlow.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/GameStep.h"
 #include "GAMES/Rulo2/app/Settings.h"
@@ -38,6 +39,13 @@ SWorldFrame ShellWorldFrame(bool gameView)
     frame.camera.rightButton = Input.rightButton;
     frame.camera.zoomAccumulator = &Input.wheel;
     frame.clock = GameClock.gameClock;
+    frame.gameSpeed = GameClock.gameSpeed;
+    frame.burglaryFlag = BurglaryFlag;
+    if (gameView) {
+        // The camera follows the hero, looking at the focus the game flow set.
+        frame.camera.hero = Hero;
+        frame.camera.focus = GameCamera.focusObject ? GameCamera.focusObject : Hero;
+    }
     return frame;
 }
 

@@ -9,6 +9,7 @@
 #include "GAMES/Rulo2/app/CMoviePlayer.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameClock.h"
+#include "GAMES/Rulo2/app/GameFlow.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/GameStep.h"
 #include "GAMES/Rulo2/app/Settings.h"
@@ -118,6 +119,7 @@ void InstallSubsystems()
 
 void InstallApp()
 {
+    AppHooks.initGame = InitGame;
     FrameClockHooks.gameFrame = RunGameFrame;
     FrameClockHooks.clockHeld = GameClockHeld;
     FrameClockHooks.saveSnapshot = [] { SaveSnapshot(); };

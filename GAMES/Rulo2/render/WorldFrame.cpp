@@ -96,6 +96,8 @@ void DrawWorldFrame(const SWorldFrame& frame)
     PassOptions.culling = CullingFlag;
     PassOptions.textures = TexturesFlag;
     PassOptions.dynamicLights = Settings.dynamicLights != 0;
+    ObjectPassHooks.gameSpeed = frame.gameSpeed;
+    ObjectPassHooks.burglaryFlag = frame.burglaryFlag;
     UpdateVisibleObjects(frame.camera.hero);
     DrawVisibleObjects(false);
     if (ShadowDisplayFlag && DX.DeviceShadowFlag)

@@ -32,6 +32,9 @@ struct SWorldFrame
     CVector target{0, 0, 0};
     // The game clock in milliseconds, for animation.
     int32_t clock = 0;
+    // The game speed and the burglary flag the object passes read.
+    int32_t gameSpeed = 100;
+    uint8_t burglaryFlag = 0;
 };
 
 // The colour a frame starts from: the walk fog colour in the game view, black in the editor's.
