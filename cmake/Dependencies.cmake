@@ -7,6 +7,8 @@ find_package(TIFF REQUIRED)
 find_package(SDL2 CONFIG REQUIRED)
 find_package(OpenGL REQUIRED COMPONENTS OpenGL)
 pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
+find_package(litehtml CONFIG REQUIRED)
+pkg_check_modules(STB REQUIRED IMPORTED_TARGET stb)
 find_package(OpenAL REQUIRED)
 pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavformat libavcodec libswscale libavutil)
 # The sample movies and the tests' movies are made with the ffmpeg command.

@@ -48,9 +48,10 @@ std::string Cp1252ToUtf8(std::string_view text)
     return out;
 }
 
-std::string Utf8ToCp1252(std::string_view text, char replacement)
+std::vector<uint32_t> Utf8ToCodePoints(std::string_view text, uint32_t replacement)
 {
-    std::string out;
+    std::vector<uint32_t> out;
+    out.reserve(text.size());
     size_t i = 0;
     while (i < text.size()) {
         uint8_t b = uint8_t(text[i]);
@@ -69,12 +70,12 @@ std::string Utf8ToCp1252(std::string_view text, char replacement)
             cp = b & 0x07;
             len = 4;
         } else {
-            out += replacement;
+            out.push_back(replacement);
             ++i;
             continue;
         }
         if (i + len > text.size()) {
-            out += replacement;
+            out.push_back(replacement);
             break;
         }
         bool ok = true;
@@ -87,11 +88,26 @@ std::string Utf8ToCp1252(std::string_view text, char replacement)
             cp = (cp << 6) | (c & 0x3F);
         }
         if (!ok) {
-            out += replacement;
+            out.push_back(replacement);
             ++i;
             continue;
         }
         i += len;
+        out.push_back(cp);
+    }
+    return out;
+}
+
+std::string Utf8ToCp1252(std::string_view text, char replacement)
+{
+    // A code point no sequence can give marks the undecodable bytes.
+    constexpr uint32_t kBad = 0xFFFFFFFFu;
+    std::string out;
+    for (uint32_t cp : Utf8ToCodePoints(text, kBad)) {
+        if (cp == kBad) {
+            out += replacement;
+            continue;
+        }
         if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
             out += char(cp);
             continue;

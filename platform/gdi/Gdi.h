@@ -120,14 +120,27 @@ public:
     // `fontFile` empty: the system's DejaVu Sans. False with a message on standard
     // error when the font cannot be loaded.
     bool Create(int pixelHeight, const std::string& fontFile = std::string());
+    // DejaVu Sans in its bold and/or oblique cut (the regular cut where one is missing).
+    bool CreateStyled(int pixelHeight, bool bold, bool italic);
     bool IsLoaded() const;
     int LineHeight() const;
+    // Pixels above and below the baseline.
+    int Ascent() const;
+    int Descent() const;
     int TextWidth(std::string_view text) const;
     // (x, y) is the top-left corner of the line; color is 0x00RRGGBB.
     void DrawText(uint32_t* pixels, int width, int height, int pitchBytes, int x, int y,
                   std::string_view text, uint32_t color) const;
+    // The same for UTF-8 text (HTML pages are converted to UTF-8 before parsing).
+    int TextWidthUtf8(std::string_view text) const;
+    void DrawTextUtf8(uint32_t* pixels, int width, int height, int pitchBytes, int x, int y,
+                      std::string_view text, uint32_t color) const;
 
 private:
+    int Width(const std::vector<uint32_t>& codePoints) const;
+    void Draw(uint32_t* pixels, int width, int height, int pitchBytes, int x, int y,
+              const std::vector<uint32_t>& codePoints, uint32_t color) const;
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -26,18 +26,32 @@ struct TextFont::Impl
 
 namespace {
 
-std::string DefaultFontFile()
+std::string FontFile(const char* name)
 {
-    const char* candidates[] = {
-        "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
-        "/usr/share/fonts/TTF/DejaVuSans.ttf",
-        "/usr/share/fonts/dejavu/DejaVuSans.ttf",
+    const char* folders[] = {
+        "/usr/share/fonts/truetype/dejavu/",
+        "/usr/share/fonts/TTF/",
+        "/usr/share/fonts/dejavu/",
     };
     std::error_code ec;
-    for (const char* c : candidates)
-        if (std::filesystem::exists(c, ec))
-            return c;
-    return candidates[0];
+    for (const char* f : folders)
+        if (std::filesystem::exists(std::string(f) + name, ec))
+            return std::string(f) + name;
+    return std::string(folders[0]) + name;
+}
+
+std::string DefaultFontFile()
+{
+    return FontFile("DejaVuSans.ttf");
+}
+
+std::vector<uint32_t> Cp1252CodePoints(std::string_view text)
+{
+    std::vector<uint32_t> out;
+    out.reserve(text.size());
+    for (char c : text)
+        out.push_back(Cp1252ToCodePoint(uint8_t(c)));
+    return out;
 }
 
 } // namespace
@@ -81,21 +95,64 @@ int TextFont::LineHeight() const
     return int(impl_->face->size->metrics.height >> 6);
 }
 
+bool TextFont::CreateStyled(int pixelHeight, bool bold, bool italic)
+{
+    const char* name = bold && italic ? "DejaVuSans-BoldOblique.ttf"
+                       : bold         ? "DejaVuSans-Bold.ttf"
+                       : italic       ? "DejaVuSans-Oblique.ttf"
+                                      : "DejaVuSans.ttf";
+    std::error_code ec;
+    const std::string file = FontFile(name);
+    return Create(pixelHeight, std::filesystem::exists(file, ec) ? file : std::string());
+}
+
+int TextFont::Ascent() const
+{
+    return impl_ ? int(impl_->face->size->metrics.ascender >> 6) : 0;
+}
+
+int TextFont::Descent() const
+{
+    return impl_ ? int(-impl_->face->size->metrics.descender >> 6) : 0;
+}
+
 int TextFont::TextWidth(std::string_view text) const
+{
+    return Width(Cp1252CodePoints(text));
+}
+
+int TextFont::TextWidthUtf8(std::string_view text) const
+{
+    return Width(Utf8ToCodePoints(text));
+}
+
+void TextFont::DrawText(uint32_t* pixels, int width, int height, int pitchBytes, int x, int y,
+                        std::string_view text, uint32_t color) const
+{
+    Draw(pixels, width, height, pitchBytes, x, y, Cp1252CodePoints(text), color);
+}
+
+void TextFont::DrawTextUtf8(uint32_t* pixels, int width, int height, int pitchBytes, int x, int y,
+                            std::string_view text, uint32_t color) const
+{
+    Draw(pixels, width, height, pitchBytes, x, y, Utf8ToCodePoints(text), color);
+}
+
+int TextFont::Width(const std::vector<uint32_t>& codePoints) const
 {
     if (!impl_)
         return 0;
     long advance = 0;
-    for (char c : text) {
-        FT_UInt glyph = FT_Get_Char_Index(impl_->face, Cp1252ToCodePoint(uint8_t(c)));
+    for (uint32_t cp : codePoints) {
+        FT_UInt glyph = FT_Get_Char_Index(impl_->face, cp);
         if (FT_Load_Glyph(impl_->face, glyph, FT_LOAD_DEFAULT) == 0)
             advance += impl_->face->glyph->advance.x;
     }
     return int(advance >> 6);
 }
 
-void TextFont::DrawText(uint32_t* pixels, int width, int height, int pitchBytes, int x, int y,
-                        std::string_view text, uint32_t color) const
+void TextFont::Draw(uint32_t* pixels, int width, int height, int pitchBytes, int x, int y,
+                    const std::vector<uint32_t>& codePoints, uint32_t color) const
 {
     if (!impl_ || !pixels || width <= 0 || height <= 0 || pitchBytes < width * 4)
         return;
@@ -104,8 +161,8 @@ void TextFont::DrawText(uint32_t* pixels, int width, int height, int pitchBytes,
     long penX = long(x) << 6;
     const int baseline = y + ascender;
     const uint32_t sr = (color >> 16) & 0xFF, sg = (color >> 8) & 0xFF, sb = color & 0xFF;
-    for (char c : text) {
-        FT_UInt glyph = FT_Get_Char_Index(face, Cp1252ToCodePoint(uint8_t(c)));
+    for (uint32_t cp : codePoints) {
+        FT_UInt glyph = FT_Get_Char_Index(face, cp);
         if (FT_Load_Glyph(face, glyph, FT_LOAD_RENDER) != 0)
             continue;
         const FT_GlyphSlot slot = face->glyph;

@@ -181,4 +181,24 @@ TEST(Text, DrawsBlendedGlyphsInsideTheirBox)
     missing.DrawText(pixels.data(), w, h, w * 4, 0, 0, "x", 0);
 }
 
+TEST(Text, Utf8TextAndStyledCutsDrawTheSameLetters)
+{
+    TextFont regular, bold, italic;
+    ASSERT_TRUE(regular.Create(16));
+    ASSERT_TRUE(bold.CreateStyled(16, true, false));
+    ASSERT_TRUE(italic.CreateStyled(16, false, true));
+    EXPECT_EQ(regular.TextWidthUtf8("Hi\xC3\xA4"), regular.TextWidth("Hi\xE4"));
+    EXPECT_GT(bold.TextWidth("Heist"), regular.TextWidth("Heist")) << "the bold cut is wider";
+    EXPECT_GT(regular.Ascent(), 0);
+    EXPECT_GT(regular.Descent(), 0);
+
+    const int w = 64, h = 24;
+    std::vector<uint32_t> a(w * h, 0), b(w * h, 0), c(w * h, 0);
+    regular.DrawText(a.data(), w, h, w * 4, 2, 2, "Hi\xE4\x80", 0xFFFFFF);
+    regular.DrawTextUtf8(b.data(), w, h, w * 4, 2, 2, "Hi\xC3\xA4\xE2\x82\xAC", 0xFFFFFF);
+    italic.DrawText(c.data(), w, h, w * 4, 2, 2, "Hi\xE4\x80", 0xFFFFFF);
+    EXPECT_EQ(a, b) << "the euro sign and a-umlaut are the same glyphs either way";
+    EXPECT_NE(a, c) << "the oblique cut slants";
+}
+
 } // namespace
