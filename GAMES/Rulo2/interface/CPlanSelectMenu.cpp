@@ -5,7 +5,6 @@
 #include <strings.h>
 
 #include "GAMES/Rulo2/DirectX.h"
-#include "GAMES/Rulo2/app/CGameSoundManager.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
@@ -16,6 +15,7 @@
 #include "GAMES/Rulo2/interface/CTutorial.h"
 #include "GAMES/Rulo2/interface/HudState.h"
 #include "GAMES/Rulo2/interface/OpenScreens.h"
+#include "GAMES/Rulo2/interface/ScreenTracks.h"
 #include "GAMES/Rulo2/render/ViewRects.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
@@ -29,17 +29,6 @@ namespace {
 
 constexpr float kPi = 3.14159265358979f;
 constexpr float kItemSizes[4] = {0.07f, 0.09f, 0.05f, 0.07f};
-
-void AddAlphaTrack(CMenuElement* element, const char* name,
-                   std::initializer_list<std::pair<int32_t, float>> keys)
-{
-    auto* track = new CTextTrack(element->owner);
-    track->name = name;
-    for (const auto& k : keys)
-        track->AddKey(k.first, TextKey{1.0f, k.second}, 0);
-    element->AddTrack(track);
-    track->Release();
-}
 
 // The name of the model a character shows now.
 const char* CurrentModelName(const CWorldObject* node)
@@ -98,12 +87,7 @@ void CPlanSelectMenu::Build(int32_t now)
             AddText(GetDisplayText(items[i].first), MenuPoint{0.0f, items[i].second}, 2, kItemSizes);
 
     PlayAll();
-    for (CMenuElement* e : elements)
-        if (e && e->type == CMenuElement::TYPE_TEXT) {
-            AddAlphaTrack(e, "start", {{0, 0.0f}, {200, 1.0f}});
-            AddAlphaTrack(e, "end", {{0, 1.0f}, {200, 0.0f}});
-            AddAlphaTrack(e, "default", {{0, 1.0f}});
-        }
+    AddTextFadeTracks(*this, 200);
     for (int32_t* index : indexes)
         if (CMenuElement* e = Element(*index)) {
             e->SetState(0);
@@ -174,8 +158,8 @@ void CPlanSelectMenu::HandleInput()
             cancelChosen = 0;
         }
     }
-    if (leftPressed && !rightHeld && hoveredIndex >= 0 && SoundManager)
-        SoundManager->play("MENUCLICK", nullptr, 0, 0, 0, 5.0f, 1.0f, 1.0f, 1);
+    if (leftPressed && !rightHeld && hoveredIndex >= 0)
+        PlayMenuClick();
 }
 
 int32_t CPlanSelectMenu::Render(int32_t now)
@@ -187,7 +171,7 @@ int32_t CPlanSelectMenu::Render(int32_t now)
     HandleInput();
 
     CMenuElement* panel = Element(panelIndex);
-    if (introRunning && (!panel || !panel->CurrentTrack() || panel->CurrentTrack()->IsFinished())) {
+    if (introRunning && TrackEnded(panel)) {
         introRunning = 0;
         for (int32_t index : {newPlanIndex, editPlanIndex, startPlanIndex, deletePlanIndex, backIndex})
             if (CMenuElement* e = Element(index)) {

@@ -7,7 +7,6 @@
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/Texture.h"
-#include "GAMES/Rulo2/app/CGameSoundManager.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/Feedback.h"
@@ -16,6 +15,7 @@
 #include "GAMES/Rulo2/interface/CMenuQuad.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/interface/CTutorial.h"
+#include "GAMES/Rulo2/interface/ScreenTracks.h"
 #include "GAMES/Rulo2/navigation/Navigation.h"
 #include "GAMES/Rulo2/render/GameResources.h"
 #include "GAMES/Rulo2/render/ViewRects.h"
@@ -75,12 +75,6 @@ void AddPanelTrack(CMenuQuad* panel, const char* name,
 QuadKey KeyOf(const SPanelRect& r, float alpha)
 {
     return PanelKey(r.left, r.top, r.right, r.bottom, alpha);
-}
-
-void PlaySound(const char* name)
-{
-    if (SoundManager)
-        SoundManager->play(name, nullptr, 0, 0, 0, 5.0f, 1.0f, 1.0f, 0);
 }
 
 // The object kind of the entry's data, -1 without.
@@ -451,7 +445,7 @@ void CSelectMenu::HandleInput()
 
     if (leftPressed && hoverElement >= 0) {
         pressedHere = 1;
-        PlaySound("MENUCLICK");
+        PlayMenuClick();
     }
 }
 
@@ -619,8 +613,7 @@ int32_t CSelectMenu::Render(int32_t now)
             cancel->PlaceOnSnapper(1);
         }
 
-    CMenuElement* a = Element(panelA);
-    const bool panelDone = !a || !a->CurrentTrack() || a->CurrentTrack()->IsFinished();
+    const bool panelDone = TrackEnded(Element(panelA));
     if (zoomState != 0 && panelDone) {
         if (zoomState == 1) {
             zoomState = 2;
