@@ -85,6 +85,11 @@ extern int32_t MessagePurpose;
 // What a plan chosen from the plan slot list is for: 0 execute, 1 edit, 2 delete.
 extern int32_t PlanSlotPurpose;
 
+// The plan activity: 0 none, 1 a new plan is being set up, 2 a plan is recorded or replayed under
+// the recording overlay; and the two plan counters a new plan starts from.
+extern int32_t PlanActivity;
+extern int32_t PlanCounters[2];
+
 // The game step's own frame counter (increased at the start of every step).
 extern int32_t GameStepFrame;
 

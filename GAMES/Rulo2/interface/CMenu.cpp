@@ -158,17 +158,8 @@ int32_t CMenu::Render(int32_t now)
                           float(Input.cursorY - halfH) / float(halfH)};
     UpdateHover(&mouse);
 
-    for (int32_t i = 0; i < ElementCount(); ++i) {
-        CMenuElement* e = elements[size_t(i)];
-        if (!e)
-            continue;
-        if (e->active)
-            e->DrawActive(now);
-        else if (i == hovered || i == pressed)
-            e->DrawHighlighted(now);
-        else
-            e->DrawNormal(now);
-    }
+    for (int32_t i = 0; i < ElementCount(); ++i)
+        DrawElement(i, now);
 
     if (DX.device)
         DX.device->SetTransform(D3DTRANSFORMSTATE_VIEW, &savedView);
@@ -180,6 +171,19 @@ int32_t CMenu::Render(int32_t now)
             DX.device->SetRenderState(D3DRENDERSTATE_AMBIENT, ambient);
     }
     return -1;
+}
+
+void CMenu::DrawElement(int32_t index, int32_t now)
+{
+    CMenuElement* e = Element(index);
+    if (!e)
+        return;
+    if (e->active)
+        e->DrawActive(now);
+    else if (index == hovered || index == pressed)
+        e->DrawHighlighted(now);
+    else
+        e->DrawNormal(now);
 }
 
 void CMenu::SetTooltip(const char* key, int32_t delay)

@@ -39,6 +39,8 @@ public:
     virtual void BeforeInput() {}
     // hovered = the first element in list order that the point hits, else -1.
     virtual void UpdateHover(const MenuPoint* point);
+    // Draws one element in the look its state asks for: active, hovered or pressed, else normal.
+    virtual void DrawElement(int32_t index, int32_t now);
 
     void RemoveAllElements() { RemoveElements(0, ElementCount()); }
     int32_t ElementCount() const { return int32_t(elements.size()); }

@@ -13,3 +13,15 @@ void SetRects(SRectPair& record, int32_t left, int32_t top, int32_t right, int32
     record.current = SViewRect{left, top, right, bottom};
     record.second = record.current;
 }
+
+SViewRect WorldViewRect;
+
+void SetViewRect(int32_t left, int32_t top, int32_t right, int32_t bottom)
+{
+    WorldViewRect = SViewRect{left, top, right, bottom};
+}
+
+void ClearViewRect()
+{
+    WorldViewRect = SViewRect{};
+}

@@ -23,3 +23,9 @@ struct SRectPair
 };
 // Both rectangles of the record become the same one.
 void SetRects(SRectPair& record, int32_t left, int32_t top, int32_t right, int32_t bottom);
+
+// The part of the screen the 3-D world is drawn into, in pixels: the whole screen under a
+// full-screen menu, a framed window under the picture and map screens. Empty: the normal view.
+extern SViewRect WorldViewRect;
+void SetViewRect(int32_t left, int32_t top, int32_t right, int32_t bottom);
+void ClearViewRect();

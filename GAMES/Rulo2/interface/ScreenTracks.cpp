@@ -1,0 +1,49 @@
+#include "GAMES/Rulo2/interface/ScreenTracks.h"
+
+#include <utility>
+
+#include "GAMES/Rulo2/app/CGameSoundManager.h"
+#include "GAMES/Rulo2/interface/CMenu.h"
+#include "GAMES/Rulo2/interface/CMenuText.h"
+
+namespace {
+
+void AddAlphaTrack(CMenuElement* element, const char* name,
+                   std::initializer_list<std::pair<int32_t, float>> keys)
+{
+    auto* track = new CTextTrack(element->owner);
+    track->name = name;
+    for (const auto& k : keys)
+        track->AddKey(k.first, TextKey{1.0f, k.second}, 0);
+    element->AddTrack(track);
+    track->Release();
+}
+
+} // namespace
+
+void AddTextFadeTracks(CMenuElement* element, int32_t fadeTime)
+{
+    if (!element)
+        return;
+    AddAlphaTrack(element, "start", {{0, 0.0f}, {fadeTime, 1.0f}});
+    AddAlphaTrack(element, "end", {{0, 1.0f}, {fadeTime, 0.0f}});
+    AddAlphaTrack(element, "default", {{0, 1.0f}});
+}
+
+void AddTextFadeTracks(CMenu& menu, int32_t fadeTime)
+{
+    for (CMenuElement* e : menu.elements)
+        if (e && e->type == CMenuElement::TYPE_TEXT)
+            AddTextFadeTracks(e, fadeTime);
+}
+
+bool TrackEnded(const CMenuElement* element)
+{
+    return !element || !element->CurrentTrack() || element->CurrentTrack()->IsFinished();
+}
+
+void PlayMenuClick()
+{
+    if (SoundManager)
+        SoundManager->play("MENUCLICK", nullptr, 0, 0, 0, 5.0f, 1.0f, 1.0f, 1);
+}
