@@ -1,6 +1,7 @@
 #include "GAMES/Rulo2/interface/OpenScreens.h"
 
 #include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/interface/CTutorialMenu.h"
 
 void OpenSelectMenu(int32_t, uint8_t, int32_t) {}
 
@@ -9,7 +10,10 @@ void OpenGameMenu(int32_t) {}
 void OpenHudBarMenu(int32_t) {}
 
 void OpenMapMenu(int32_t) {}
-void OpenTutorialMenu(int32_t) {}
+void OpenTutorialMenu(int32_t time)
+{
+    TutorialMenu.Build(time);
+}
 void OpenPlanSelectMenu(int32_t) {}
 void OpenPPMenu(int32_t) {}
 void OpenOptionsMenu(int32_t) {}
