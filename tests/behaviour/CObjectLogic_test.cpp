@@ -6,10 +6,11 @@
 
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/app/GameStep.h"
+#include "GAMES/Rulo2/app/InstallApp.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/CTaskList.h"
 #include "GAMES/Rulo2/behaviour/Feedback.h"
-#include "GAMES/Rulo2/behaviour/InstallBehaviour.h"
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
 #include "GAMES/Rulo2/behaviour/RecordEvents.h"
 #include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
@@ -62,6 +63,11 @@ protected:
         RemoveAllTextBubbles();
         ResetAlarm();
         HudSelectedCharacter = nullptr;
+        TriggerAreaList.clear();
+        ProximityList.clear();
+        PlayerCommand = CActionEntry();
+        RequestQueue.clear();
+        RequestPending = 0;
         GameClock = GameClockState();
         BehaviourTest::TearDown();
     }
@@ -73,6 +79,37 @@ protected:
         return o;
     }
     static CTaskList& List(CWorldObject* o) { return *o->objectLogic->ownTaskList; }
+    // The same, placed from a definition of its own, as the world walks find objects.
+    CWorldObject* Defined(const char* name, int32_t number, int32_t kind)
+    {
+        CWorldObject* o =
+            Place(g_WorldRoot, name, CWorldObject::KIND_OBJECT, AddDefinition(name, nullptr, kind));
+        o->objectLogic = new CObjectLogic;
+        o->objectLogic->ownKindData = CKindData::Create(kind);
+        o->objectLogic->ownTaskList = std::make_unique<CTaskList>();
+        o->objectLogic->recorderId = number;
+        return o;
+    }
+    // A dependency of the list that an action `verb` on the list's owner starts.
+    static CTaskList& OnAction(CTaskList& list, int32_t verb)
+    {
+        auto d = std::make_unique<CDependency>();
+        d->useAction = 1;
+        d->action.action = verb;
+        d->suppressAction = 1;
+        d->childList = std::make_unique<CTaskList>();
+        d->childList->AddTask(NewItem("DoNothing", 0));
+        d->childList->AddTask(NewItem("DoNothing", 80'000'000));
+        CTaskList& child = *d->childList;
+        list.AddDependency(std::move(d));
+        return child;
+    }
+    // The object step at the next 50 ms tick.
+    static void StepTick()
+    {
+        GameClock.gameClock = (GameClock.gameClock / 50 + 1) * 50;
+        RecordCharacterActions();
+    }
 };
 
 TEST_F(ObjectLogicTest, AnItemOfAnotherKindRunsAsAPlainTaskAndTheListGoesOn)
@@ -385,9 +422,19 @@ TEST_F(ObjectLogicTest, TheFirstAlarmStaysAndStopsTheNextFramesClock)
     TriggerAlarm("SENSOR", 9);
     EXPECT_EQ(AlarmText, "GUARD");
     EXPECT_EQ(AlarmSource, 7);
-    InstallBehaviour();
-    ASSERT_TRUE(FrameClockHooks.alarmActive);
-    EXPECT_TRUE(FrameClockHooks.alarmActive());
+    // The program's frame loop: the clock does not move in the next frame.
+    InstallSubsystems();
+    FrameHooks hooks = FrameClockHooks;
+    static uint32_t now = 100'000;
+    hooks.timeSource = [] { return now; };
+    hooks.gameFrame = [] {};
+    GameClockState clock;
+    clock.gameClock = 5000;
+    FrameClockIdle(clock, hooks);
+    now += 40;
+    FrameClockIdle(clock, hooks);
+    EXPECT_EQ(clock.gameSpeed, 0);
+    EXPECT_EQ(clock.gameClock, 5000);
 }
 
 TEST_F(ObjectLogicTest, BuyingTruncatesThePriceFirst)
@@ -453,4 +500,161 @@ TEST_F(ObjectLogicTest, AThreeLevelRunStateRoundTripsThroughTheObjectRecord)
     CChunkWriter again;
     ASSERT_TRUE(WriteObjectStates(o, again));
     EXPECT_EQ(again.Data(), w.Data());
+}
+
+TEST_F(ObjectLogicTest, GangMembersEnteringAndLeavingAreasAndRadiiSendRequests)
+{
+    CWorldObject* member = Place(g_WorldRoot, "member", CWorldObject::KIND_OBJECT, nullptr);
+    CWorldObject* area = Place(g_WorldRoot, "area", CWorldObject::KIND_OBJECT, nullptr);
+    CWorldObject* guard = Place(g_WorldRoot, "guard", CWorldObject::KIND_OBJECT, nullptr);
+    PlanMemberArray.add(2);
+    PlanMemberArray.at(1)->member = member;
+    TriggerAreaList.push_back({area, {{1.0f, 0.0f, 1.0f}, {2.0f, 1.0f, 2.0f}}, 0});
+    guard->position = CVector(5.0f, 0.0f, 0.0f);
+    ProximityList.push_back({guard, 1.0f, 0});
+    const struct
+    {
+        CVector at;
+        std::vector<std::pair<int32_t, CWorldObject*>> sent;
+    } steps[] = {
+        {{0.0f, 0.0f, 0.0f}, {}},
+        {{0.96f, 0.0f, 1.5f}, {{12, area}}}, // the feet reach 0.05 into the box
+        {{0.96f, 0.0f, 1.5f}, {}},           // no change, no request
+        {{1.5f, -0.3f, 1.5f}, {{13, area}}}, // below the box the feet are out again
+        {{4.5f, 0.0f, 0.0f}, {{15, guard}}},
+        {{1.5f, 0.5f, 1.5f}, {{12, area}, {16, guard}}},
+    };
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        RequestQueue.clear();
+        member->position = steps[i].at;
+        StepTick();
+        ASSERT_EQ(RequestQueue.size(), steps[i].sent.size()) << i;
+        for (size_t k = 0; k < RequestQueue.size(); ++k) {
+            EXPECT_EQ(RequestQueue[k].action, steps[i].sent[k].first) << i;
+            EXPECT_EQ(RequestQueue[k].source, member) << i;
+            EXPECT_EQ(RequestQueue[k].target, steps[i].sent[k].second) << i;
+        }
+    }
+    EXPECT_EQ(TriggerAreaList[0].mask, 2u) << "member 1's bit";
+}
+
+TEST_F(ObjectLogicTest, ANewOrderOfTheSelectedCharacterEndsTheListItsLastOrderStarted)
+{
+    CWorldObject* hero = Running("hero", 1, KIND_CHARACTER_A);
+    CWorldObject* other = Running("other", 2, KIND_CHARACTER_A);
+    List(hero).AddTask(NewItem("DoNothing", 0));
+    CTaskList& useOnSelf = OnAction(List(hero), 6);
+    hero->objectLogic->Init(hero);
+    other->objectLogic->Init(other);
+    hero->objectLogic->NextTask();
+    CurrentCharacter = hero;
+    GamePhase = PHASE_BURGLARY;
+
+    CActionEntry order;
+    order.action = 6;
+    order.source = hero;
+    order.target = hero;
+    PushRequest(order);
+    StepTick();
+    EXPECT_EQ(PlayerCommand.action, 6);
+    ASSERT_EQ(hero->objectLogic->taskList, &useOnSelf) << "the order started its list";
+    EXPECT_TRUE(RequestQueue.empty());
+    StepTick();
+    EXPECT_EQ(hero->objectLogic->taskList, &useOnSelf) << "no new order, the list runs on";
+
+    // Another character's order is taken over too, but leaves the hero's list alone.
+    order.action = 8;
+    order.source = other;
+    order.target = nullptr;
+    PushRequest(order);
+    StepTick();
+    EXPECT_EQ(PlayerCommand.source, other);
+    EXPECT_EQ(hero->objectLogic->taskList, &useOnSelf);
+
+    RequestQueue.clear();
+    order.source = hero;
+    PushRequest(order);
+    StepTick();
+    EXPECT_EQ(PlayerCommand.source, hero);
+    EXPECT_EQ(PlayerCommand.action, 8);
+    EXPECT_EQ(hero->objectLogic->taskList, &List(hero)) << "the walk order replaced the list";
+    EXPECT_TRUE(hero->objectLogic->listStack.empty());
+    EXPECT_TRUE(hero->objectLogic->active);
+}
+
+TEST_F(ObjectLogicTest, StartingARecordingHandsTheHeroItsOrdersAndAFakeRecordingOnlyGoesOn)
+{
+    CWorldObject* hero = Defined("hero", 1, KIND_CHARACTER_A);
+    CWorldObject* member = Defined("member", 2, KIND_CHARACTER_A);
+    CWorldObject* lamp = Defined("lamp", 3, KIND_FIXED);
+    List(hero).AddTask(NewItem("DoNothing", 0));
+    CTaskList& aside = OnAction(List(hero), 6);
+    List(member).AddTask(NewItem("DoNothing", 0));
+    List(lamp).AddTask(FlagItem(2, 0));
+    PlanMemberArray.add(2);
+    PlanMemberArray.at(0)->member = hero;
+    PlanMemberArray.at(1)->member = member;
+    for (CWorldObject* o : {hero, member, lamp})
+        o->objectLogic->Init(o);
+    CurrentCharacter = hero;
+    GamePhase = PHASE_PLANNING;
+
+    for (bool fake : {false, true}) {
+        CObjectLogic& h = *hero->objectLogic;
+        h.StartTaskList(&aside, CActionEntry());
+        lamp->objectLogic->flags = 0;
+        member->objectLogic->currentItem = nullptr;
+        ClearRecordingList();
+        AppendStartMarker();
+        GameClock.gameClock = 100;
+        RecordState = RECORD_REPLAY;
+        if (fake)
+            StartFakeRecording();
+        else
+            SetRecordState(0);
+        EXPECT_EQ(RecordState, RECORD_RECORD) << fake;
+        EXPECT_EQ(RecordingControl.character, hero) << fake;
+        EXPECT_EQ(RecordingControl.skip, 0) << "only for the walk";
+        EXPECT_EQ(lamp->objectLogic->flags, 4u) << "every other object goes on with its list";
+        if (fake) {
+            // Everyone goes on, the hero and the member with no plan too.
+            EXPECT_EQ(h.taskList, &aside);
+            EXPECT_EQ(h.currentItem, aside.tasks[0].get());
+            EXPECT_EQ(member->objectLogic->currentItem, List(member).tasks[0].get());
+        } else {
+            // The hero is back on its start list, taking orders instead of items;
+            // the member without a plan waits.
+            EXPECT_EQ(h.taskList, &List(hero));
+            EXPECT_TRUE(h.listStack.empty());
+            EXPECT_EQ(h.currentItem, nullptr);
+            EXPECT_NE(h.Task(), nullptr);
+            EXPECT_EQ(member->objectLogic->currentItem, nullptr);
+            EXPECT_NE(member->objectLogic->Task(), nullptr);
+        }
+    }
+    GameClock.fakeRecording = 0;
+}
+
+// What the program's own install gives the game step: active objects tick on
+// every 50 ms of the clock, and one idle for three seconds leaves the list.
+TEST_F(ObjectLogicTest, TheProgramsGameStepTicksTheActiveObjects)
+{
+    InstallSubsystems();
+    CWorldObject* lamp = Running("lamp", 1, KIND_FIXED);
+    List(lamp).AddTask(FlagItem(0, 0));
+    List(lamp).AddTask(FlagItem(1, 100));
+    List(lamp).AddTask(FlagItem(2, 150));
+    CObjectLogic& logic = *lamp->objectLogic;
+    logic.Init(lamp);
+    logic.NextTask();
+    logic.Activate();
+    GameClock.prevGameClock = 0;
+    GameClock.gameClock = 120;
+    EXPECT_EQ(RunSimulationTicks(GameClock), 3) << "50, 100 and the frame's end at 120";
+    EXPECT_EQ(logic.flags, 3u);
+    GameClock.prevGameClock = 120;
+    GameClock.gameClock = 3100;
+    RunSimulationTicks(GameClock);
+    EXPECT_EQ(logic.flags, 7u);
+    EXPECT_TRUE(ActiveObjectList.empty()) << "no activity since its activation at 0";
 }

@@ -645,6 +645,13 @@ bool CObjectLogic::PopTaskList()
     return true;
 }
 
+void CObjectLogic::ResetTaskLists()
+{
+    task.reset();
+    while (PopTaskList()) {
+    }
+}
+
 void CObjectLogic::ReleaseRuntime()
 {
     task.reset();
@@ -991,8 +998,10 @@ bool CObjectLogic::IsAlarm() const
     return c && c->alarm;
 }
 
-void CObjectLogic::SetCondition(int32_t state, bool value)
+void CObjectLogic::SetState(int32_t state, bool value)
 {
+    if (state < STATE_OPEN || state > STATE_ALARM)
+        return;
     uint8_t* field = nullptr;
     if (auto* f = dynamic_cast<CFixedState*>(conditions.get())) {
         uint8_t* fields[] = {&f->open, &f->locked, &f->broken, &f->active, &f->alarm};
@@ -1015,23 +1024,23 @@ void CObjectLogic::SetCondition(int32_t state, bool value)
 
 void CObjectLogic::SetOpenState(bool value)
 {
-    SetCondition(STATE_OPEN, value);
+    SetState(STATE_OPEN, value);
 }
 void CObjectLogic::SetLockedState(bool value)
 {
-    SetCondition(STATE_LOCKED, value);
+    SetState(STATE_LOCKED, value);
 }
 void CObjectLogic::SetBrokenState(bool value)
 {
-    SetCondition(STATE_BROKEN, value);
+    SetState(STATE_BROKEN, value);
 }
 void CObjectLogic::SetActiveState(bool value)
 {
-    SetCondition(STATE_ACTIVE, value);
+    SetState(STATE_ACTIVE, value);
 }
 void CObjectLogic::SetAlarmState(bool value)
 {
-    SetCondition(STATE_ALARM, value);
+    SetState(STATE_ALARM, value);
 }
 
 void CObjectLogic::SetCharacterFlag(uint8_t value)
@@ -1044,24 +1053,24 @@ void CObjectLogic::SetCharacterFlag(uint8_t value)
     c->characterFlag = value;
 }
 
-void CObjectLogic::SetFlagBit(int32_t bit)
+void CObjectLogic::ChangeFlags(uint32_t value)
 {
-    if (bit < 0 || bit >= 32)
-        return;
     const uint32_t old = flags;
-    flags |= 1u << bit;
+    flags = value;
     if (Records())
         RecordWordChange(this, EVENT_FLAGS, flags, old);
 }
 
+void CObjectLogic::SetFlagBit(int32_t bit)
+{
+    if (bit >= 0 && bit < 32)
+        ChangeFlags(flags | 1u << bit);
+}
+
 void CObjectLogic::ClearFlagBit(int32_t bit)
 {
-    if (bit < 0 || bit >= 32)
-        return;
-    const uint32_t old = flags;
-    flags &= ~(1u << bit);
-    if (Records())
-        RecordWordChange(this, EVENT_FLAGS, flags, old);
+    if (bit >= 0 && bit < 32)
+        ChangeFlags(flags & ~(1u << bit));
 }
 
 void CObjectLogic::SetStateByte(uint8_t value)

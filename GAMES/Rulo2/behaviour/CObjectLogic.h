@@ -76,6 +76,8 @@ public:
     void StartTaskList(CTaskList* list, const CActionEntry& entry);
     void RestoreTaskList(CTaskList* list, const CActionEntry& entry, int32_t startTime);
     bool PopTaskList();
+    // Back to the start list: the running task goes and every suspended list is resumed in turn.
+    void ResetTaskLists();
     void DeleteCurrentTask();
     void SetCurrentTask(CTaskItem* item);
     void ReleaseRuntime();
@@ -111,6 +113,8 @@ public:
     void SetFlagBit(int32_t bit);
     void ClearFlagBit(int32_t bit);
     void SetFlagWord(uint32_t value) { flags = value; }
+    // One condition by number (0 open .. 4 alarm), recorded as its event.
+    void SetState(int32_t state, bool value);
     void SetStateByte(uint8_t value);
     float GetProgress() const;
     void SetProgress(float value);
@@ -219,7 +223,7 @@ public:
 private:
     std::unique_ptr<CTask> CreateTask(const CTaskItem& item) const;
     void ResetRuntimeFields();
-    void SetCondition(int32_t state, bool value);
+    void ChangeFlags(uint32_t value);
 };
 
 // The shared item run while an object waits for its next task's start time.

@@ -24,6 +24,9 @@ CWorldObject* PendingStopCharacter = nullptr;
 int32_t PendingStopTime = 0;
 uint8_t RecordStateFlag = 0;
 std::vector<SProximity> ProximityList;
+std::vector<STriggerArea> TriggerAreaList;
+SRecordingControl RecordingControl;
+CActionEntry PlayerCommand;
 
 namespace {
 
@@ -81,6 +84,16 @@ void ResumeFromReplay()
     TruncateRecording();
     RecordState = RECORD_RECORD;
     DeleteActiveTasks();
+}
+
+// The world walk that restarts every object's tasks: the hero records the
+// player's orders, unless a fake recording only lets the plan run on.
+void RestartTasksForRecording(bool fake)
+{
+    RecordingControl.character = CurrentCharacter;
+    RecordingControl.skip = fake ? 1 : 0;
+    SyncObjectLogicForRecording(g_WorldRoot);
+    RecordingControl.skip = 0;
 }
 
 void FormatClock(char* out, size_t size, int32_t clock)
@@ -163,7 +176,7 @@ void SetRecordState(uint8_t flag)
             std::find(HudGangCharacters.begin(), HudGangCharacters.end(), selected) !=
                 HudGangCharacters.end()) {
             CurrentCharacter = selected;
-            SyncObjectLogicForRecording(g_WorldRoot);
+            RestartTasksForRecording(false);
         }
         Speed() = 100;
     } else if (RecordState == RECORD_REPLAY) {
@@ -171,7 +184,7 @@ void SetRecordState(uint8_t flag)
         if (selected && selected != CurrentCharacter && IsPlanMember(selected))
             CurrentCharacter = selected;
         ResetCharacters(CurrentCharacter);
-        SyncObjectLogicForRecording(g_WorldRoot);
+        RestartTasksForRecording(false);
         RecordState = RECORD_RECORD;
         Speed() = 100;
         RefreshActivity();
@@ -184,7 +197,7 @@ void StartFakeRecording()
     PendingStopCharacter = nullptr;
     ResumeFromReplay();
     ResetCharacters(nullptr);
-    SyncObjectLogicForRecording(g_WorldRoot);
+    RestartTasksForRecording(true);
     RecordState = RECORD_RECORD;
     Speed() = 100;
     RefreshActivity();
@@ -201,27 +214,39 @@ void RecordIdleDeactivation(CWorldObject* object)
 
 namespace {
 
-// Gang members entering or leaving the radius of a listed object send requests 15 and 16.
-void UpdateProximity()
+// A bit of an entry's member mask changed: the member entered (request
+// `enter`) or left (`leave`) the target.
+void UpdateMemberBit(uint32_t& mask, int32_t member, bool inside, CWorldObject* character,
+                     CWorldObject* target, int32_t enter, int32_t leave)
 {
-    for (SProximity& p : ProximityList) {
-        if (!p.object)
+    const uint32_t bit = 1u << member;
+    if (inside == ((mask & bit) != 0))
+        return;
+    mask ^= bit;
+    CActionEntry request;
+    request.action = inside ? enter : leave;
+    request.source = character;
+    request.target = target;
+    PushRequest(request);
+}
+
+// Gang members entering or leaving a trigger area (requests 12, 13) or the
+// radius of a listed object (15, 16).
+void UpdateTriggers()
+{
+    for (int32_t m = 0; m < PlanMemberArray.count() && m < 32; ++m) {
+        CWorldObject* member = PlanMemberArray.at(m)->member;
+        if (!member)
             continue;
-        for (int32_t m = 0; m < PlanMemberArray.count() && m < 32; ++m) {
-            CWorldObject* member = PlanMemberArray.at(m)->member;
-            if (!member)
-                continue;
-            const bool inside = (member->position - p.object->position).length() < p.radius;
-            const bool was = (p.mask >> m) & 1u;
-            if (inside == was)
-                continue;
-            p.mask ^= 1u << m;
-            CActionEntry request;
-            request.action = inside ? 15 : 16;
-            request.source = member;
-            request.target = p.object;
-            PushRequest(request);
-        }
+        const CVector& p = member->position;
+        const CBox feet{{p.x - 0.05f, p.y, p.z - 0.05f}, {p.x + 0.05f, p.y + 0.2f, p.z + 0.05f}};
+        for (STriggerArea& a : TriggerAreaList)
+            if (a.area)
+                UpdateMemberBit(a.mask, m, a.box.overlap(feet), member, a.area, 12, 13);
+        for (SProximity& r : ProximityList)
+            if (r.object)
+                UpdateMemberBit(r.mask, m, (p - r.object->position).length() < r.radius, member, r.object, 15,
+                                16);
     }
 }
 
@@ -247,7 +272,28 @@ void DeactivateIdleObjects()
     }
 }
 
-void TickObjects()
+// A pending order that no one has handled yet, given to a character,
+// becomes the player command; true when one was taken over in this step.
+bool TakePlayerCommand()
+{
+    if (!RequestPending || RequestQueue.empty())
+        return false;
+    const CActionEntry& pending = RequestQueue.front();
+    if (pending.handled || !pending.source || !pending.source->objectLogic ||
+        !pending.source->objectLogic->IsCharacter())
+        return false;
+    PlayerCommand = pending;
+    return true;
+}
+
+// The list an earlier order of the character made it run (a request it gave
+// about itself), which a new order of the player replaces.
+bool RunsPlayerCommandList(const CObjectLogic& logic)
+{
+    return !logic.listStack.empty() && logic.action.action >= 0 && logic.action.source == logic.worldNode;
+}
+
+void TickObjects(bool newCommand)
 {
     CWorldObject* selected = HudReferenceCharacter();
     std::vector<CWorldObject*> ticked;
@@ -263,8 +309,11 @@ void TickObjects()
     for (CWorldObject* c : std::vector<CWorldObject*>(ActiveCharacters))
         tick(c);
     if (selected && selected->objectLogic) {
-        selected->objectLogic->Tick();
-        selected->objectLogic->Activate();
+        CObjectLogic& logic = *selected->objectLogic;
+        if (newCommand && PlayerCommand.source == selected && RunsPlayerCommandList(logic))
+            logic.PopTaskList();
+        logic.Tick();
+        logic.Activate();
     }
 }
 
@@ -344,9 +393,10 @@ bool RecordCharacterActions()
     } else {
         if (RecordState == RECORD_RECORD)
             MaxRecordedTime = std::max(MaxRecordedTime, Clock());
-        UpdateProximity();
+        UpdateTriggers();
+        const bool newCommand = TakePlayerCommand();
         DeactivateIdleObjects();
-        TickObjects();
+        TickObjects(newCommand);
         UpdateHouseAndFloor();
     }
     if (GameClock.fakeRecording)

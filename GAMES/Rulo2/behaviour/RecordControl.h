@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "GAMES/Rulo2/behaviour/CActionEntry.h"
+#include "LIBS/System/CBox.h"
+
 class CWorldObject;
 
 // The latest clock reached while recording.
@@ -26,6 +29,29 @@ struct SProximity
     uint32_t mask = 0;
 };
 extern std::vector<SProximity> ProximityList;
+
+// A trigger area of the world: a gang member whose feet enter or leave the
+// box sends request 12 or 13 naming the area; one bit per member.
+struct STriggerArea
+{
+    CWorldObject* area = nullptr;
+    CBox box = CBox::Empty;
+    uint32_t mask = 0;
+};
+extern std::vector<STriggerArea> TriggerAreaList;
+
+// Who the world walk that starts a recording treats as the recording hero;
+// while `skip` is set (fake recording) every object just goes on with its tasks.
+struct SRecordingControl
+{
+    CWorldObject* character = nullptr;
+    uint8_t skip = 0;
+};
+extern SRecordingControl RecordingControl;
+
+// The player's latest order for a character, taken over from the request
+// queue by the object step; action -1 until there is one.
+extern CActionEntry PlayerCommand;
 
 void SetPlanMode(int32_t phase);
 void PauseGame();

@@ -366,35 +366,6 @@ CRecordEvent* EventAt(int32_t index)
     return index >= 0 && index < RecordingList.count() ? RecordingList.at(index) : nullptr;
 }
 
-void SetCondition(CObjectLogic& logic, int32_t kind, bool value)
-{
-    switch (kind) {
-    case EVENT_OPEN:
-        logic.SetOpenState(value);
-        break;
-    case EVENT_LOCKED:
-        logic.SetLockedState(value);
-        break;
-    case EVENT_BROKEN:
-        logic.SetBrokenState(value);
-        break;
-    case EVENT_ACTIVE:
-        logic.SetActiveState(value);
-        break;
-    case EVENT_ALARM:
-        logic.SetAlarmState(value);
-        break;
-    case EVENT_STATE_BYTE:
-        logic.SetStateByte(value ? 1 : 0);
-        break;
-    case EVENT_CHARACTER_FLAG:
-        logic.SetCharacterFlag(value ? 1 : 0);
-        break;
-    default:
-        break;
-    }
-}
-
 void Stop(const CRecordEvent& e)
 {
     GameClock.gameSpeed = 0;
@@ -431,221 +402,186 @@ void RecreateItem(const CRecordEvent& e)
         CloneObjectInstance(e.node, Owner(e));
 }
 
-// Forward: true when the replay stops here.
-bool Apply(CRecordEvent& e, int32_t index)
+// Forward over an event that keeps a back-link or a path: what it started.
+void ApplyChained(CObjectLogic& logic, CRecordEvent& e, int32_t index)
 {
-    CObjectLogic* logic = e.object;
-    switch (e.kind) {
-    case EVENT_END:
-        Stop(e);
-        return true;
-    case EVENT_ITEM_ADDED:
-        RecreateItem(e);
-        return false;
-    case EVENT_ITEM_REMOVED:
-        RemoveItem(e);
-        return false;
-    default:
-        break;
-    }
-    if (!logic)
-        return false;
     switch (e.kind) {
     case EVENT_ANIMATION:
-        logic->chainIds[CHAIN_ANIMATION] = index;
-        logic->RestoreAnimation(e.animation, e.time);
+        logic.chainIds[CHAIN_ANIMATION] = index;
+        logic.RestoreAnimation(e.animation, e.time);
         break;
     case EVENT_WALK_START:
-        logic->chainIds[CHAIN_WALK] = index;
-        ReplayWalk(*logic, e);
+        logic.chainIds[CHAIN_WALK] = index;
+        ReplayWalk(logic, e);
         break;
     case EVENT_WALK_STOP:
-        logic->chainIds[CHAIN_WALK] = -1;
-        PlaceAt(*logic, e.position);
+        logic.chainIds[CHAIN_WALK] = -1;
+        PlaceAt(logic, e.position);
         break;
     case EVENT_JUMP:
-        PlaceAt(*logic, e.position);
-        break;
-    case EVENT_FLOAT:
-        if (logic->worldNode)
-            logic->worldNode->angle = BitsFloat(e.words[0]);
-        break;
-    case EVENT_DISPLAY_FLAGS:
-        if (logic->worldNode)
-            logic->worldNode->flags = uint8_t((logic->worldNode->flags & ~0x0A) | (e.words[0] & 0x0A));
-        break;
-    case EVENT_PASSAGE_ADDED:
-        InsertPassage(logic->worldNode, e.node);
-        break;
-    case EVENT_PASSAGE_REMOVED:
-        ErasePassage(logic->worldNode);
+        PlaceAt(logic, e.position);
         break;
     case EVENT_TASK_LIST:
-        logic->chainIds[CHAIN_TASK_LIST] = index;
+        logic.chainIds[CHAIN_TASK_LIST] = index;
         if (!e.list)
-            logic->PopTaskList();
+            logic.PopTaskList();
         else
-            logic->RestoreTaskList(e.list, e.entry ? *e.entry : CActionEntry(), e.time);
+            logic.RestoreTaskList(e.list, e.entry ? *e.entry : CActionEntry(), e.time);
         break;
     case EVENT_TASK_ITEM:
-        logic->chainIds[CHAIN_TASK_ITEM] = index;
-        logic->SetCurrentTask(e.item);
-        break;
-    case EVENT_OPEN:
-    case EVENT_LOCKED:
-    case EVENT_BROKEN:
-    case EVENT_ACTIVE:
-    case EVENT_ALARM:
-    case EVENT_STATE_BYTE:
-    case EVENT_CHARACTER_FLAG:
-        SetCondition(*logic, e.kind, e.words[0] != 0);
+        logic.chainIds[CHAIN_TASK_ITEM] = index;
+        logic.SetCurrentTask(e.item);
         break;
     case EVENT_CHOICES:
-        logic->chainIds[CHAIN_CHOICES] = index;
-        logic->SetRecordedChoices(e.choices);
-        break;
-    case EVENT_ACTIVATE:
-        logic->Activate();
-        break;
-    case EVENT_DEACTIVATE:
-        logic->Deactivate();
+        logic.chainIds[CHAIN_CHOICES] = index;
+        logic.SetRecordedChoices(e.choices);
         break;
     case EVENT_RAMP_START:
-        logic->chainIds[CHAIN_RAMP] = index;
-        logic->StartProgressRamp(e.words[0], BitsFloat(e.words[1]), e.words[2]);
+        logic.chainIds[CHAIN_RAMP] = index;
+        logic.StartProgressRamp(e.words[0], BitsFloat(e.words[1]), e.words[2]);
         break;
     case EVENT_RAMP_END:
-        logic->chainIds[CHAIN_RAMP] = -1;
-        logic->StopProgressRamp();
-        break;
-    case EVENT_TOOL_VALUE:
-        logic->SetKindValue(BitsFloat(e.words[0]));
-        break;
-    case EVENT_FLAGS:
-        logic->SetFlagWord(uint32_t(e.words[0]));
+        logic.chainIds[CHAIN_RAMP] = -1;
+        logic.StopProgressRamp();
         break;
     default:
         break;
     }
-    return false;
 }
 
-// Backward: true when the replay stops here.
-bool Undo(CRecordEvent& e, int32_t index)
+// Backward over the same kinds: back to what the previous event of the chain left.
+void UndoChained(CObjectLogic& logic, CRecordEvent& e)
 {
-    CObjectLogic* logic = e.object;
-    switch (e.kind) {
-    case EVENT_START:
-        Stop(e);
-        return true;
-    case EVENT_ITEM_ADDED:
-        RemoveItem(e);
-        return false;
-    case EVENT_ITEM_REMOVED:
-        RecreateItem(e);
-        return false;
-    default:
-        break;
-    }
-    if (!logic)
-        return false;
     const int32_t previous = e.words[2];
+    const CRecordEvent* p = EventAt(previous);
     switch (e.kind) {
     case EVENT_ANIMATION:
-        logic->chainIds[CHAIN_ANIMATION] = previous;
-        if (const CRecordEvent* p = EventAt(previous))
-            logic->RestoreAnimation(p->animation, p->time);
+        logic.chainIds[CHAIN_ANIMATION] = previous;
+        if (p)
+            logic.RestoreAnimation(p->animation, p->time);
         break;
     case EVENT_WALK_START:
-        logic->chainIds[CHAIN_WALK] = -1;
+        logic.chainIds[CHAIN_WALK] = -1;
         if (!e.points.empty())
-            PlaceAt(*logic, &e.points.front().x);
+            PlaceAt(logic, &e.points.front().x);
         break;
     case EVENT_WALK_STOP:
-        PlaceAt(*logic, e.position);
-        logic->chainIds[CHAIN_WALK] = previous;
-        if (const CRecordEvent* p = EventAt(previous))
-            ReplayWalk(*logic, *p);
+        PlaceAt(logic, e.position);
+        logic.chainIds[CHAIN_WALK] = previous;
+        if (p)
+            ReplayWalk(logic, *p);
         break;
     case EVENT_JUMP:
-        PlaceAt(*logic, e.position + 3);
-        break;
-    case EVENT_FLOAT:
-        if (logic->worldNode && BitsFloat(e.words[1]) != kUnsetAngle)
-            logic->worldNode->angle = BitsFloat(e.words[1]);
-        break;
-    case EVENT_DISPLAY_FLAGS:
-        if (logic->worldNode)
-            logic->worldNode->flags = uint8_t((logic->worldNode->flags & ~0x0A) | (e.words[1] & 0x0A));
-        break;
-    case EVENT_PASSAGE_ADDED:
-        ErasePassage(logic->worldNode);
-        break;
-    case EVENT_PASSAGE_REMOVED:
-        InsertPassage(logic->worldNode, e.node);
+        PlaceAt(logic, e.position + 3);
         break;
     case EVENT_TASK_LIST: {
-        logic->chainIds[CHAIN_TASK_LIST] = previous;
-        const CRecordEvent* p = EventAt(previous);
-        CTaskItem* keep = logic->currentItem;
-        while (logic->PopTaskList()) {
+        logic.chainIds[CHAIN_TASK_LIST] = previous;
+        CTaskItem* keep = logic.currentItem;
+        while (logic.PopTaskList()) {
         }
         if (p && p->list) {
             const CRecordEvent* atCursor = EventAt(RecordingList.cursor);
-            const bool keepItem = atCursor && atCursor->kind == EVENT_TASK_ITEM && atCursor->object == logic;
-            logic->RestoreTaskList(p->list, p->entry ? *p->entry : CActionEntry(), p->time);
-            logic->currentItem = keepItem ? keep : nullptr;
+            const bool keepItem = atCursor && atCursor->kind == EVENT_TASK_ITEM && atCursor->object == &logic;
+            logic.RestoreTaskList(p->list, p->entry ? *p->entry : CActionEntry(), p->time);
+            logic.currentItem = keepItem ? keep : nullptr;
         }
         break;
     }
-    case EVENT_TASK_ITEM: {
-        logic->chainIds[CHAIN_TASK_ITEM] = previous;
-        const CRecordEvent* p = EventAt(previous);
-        logic->SetCurrentTask(p ? p->item : nullptr);
+    case EVENT_TASK_ITEM:
+        logic.chainIds[CHAIN_TASK_ITEM] = previous;
+        logic.SetCurrentTask(p ? p->item : nullptr);
+        break;
+    case EVENT_CHOICES:
+        logic.chainIds[CHAIN_CHOICES] = previous;
+        logic.SetRecordedChoices(p ? p->choices : std::vector<int32_t>());
+        break;
+    case EVENT_RAMP_START:
+        logic.chainIds[CHAIN_RAMP] = -1;
+        logic.StopProgressRamp();
+        break;
+    case EVENT_RAMP_END: {
+        logic.chainIds[CHAIN_RAMP] = e.words[0];
+        logic.StopProgressRamp();
+        if (const CRecordEvent* start = EventAt(e.words[0]))
+            logic.StartProgressRamp(start->words[0], BitsFloat(start->words[1]), start->words[2]);
         break;
     }
+    default:
+        break;
+    }
+}
+
+// One event forward or backward; true when the replay stops here. Value
+// events set their new value forward and their old one backward; of a pair of
+// opposite kinds (added/removed, activated/deactivated) backward does the other.
+bool ReplayEvent(CRecordEvent& e, int32_t index, bool forward)
+{
+    if (e.kind == (forward ? EVENT_END : EVENT_START)) {
+        Stop(e);
+        return true;
+    }
+    if (e.kind == EVENT_ITEM_ADDED || e.kind == EVENT_ITEM_REMOVED) {
+        if ((e.kind == EVENT_ITEM_ADDED) == forward)
+            RecreateItem(e);
+        else
+            RemoveItem(e);
+        return false;
+    }
+    CObjectLogic* logic = e.object;
+    if (!logic)
+        return false;
+    const int32_t value = forward ? e.words[0] : e.words[1];
+    CWorldObject* node = logic->worldNode;
+    switch (e.kind) {
+    case EVENT_FLOAT:
+        // An old angle that was never set is not restored.
+        if (node && (forward || BitsFloat(value) != kUnsetAngle))
+            node->angle = BitsFloat(value);
+        break;
+    case EVENT_DISPLAY_FLAGS:
+        if (node)
+            node->flags = uint8_t((node->flags & ~0x0A) | (value & 0x0A));
+        break;
+    case EVENT_PASSAGE_ADDED:
+    case EVENT_PASSAGE_REMOVED:
+        if ((e.kind == EVENT_PASSAGE_ADDED) == forward)
+            InsertPassage(node, e.node);
+        else
+            ErasePassage(node);
+        break;
     case EVENT_OPEN:
     case EVENT_LOCKED:
     case EVENT_BROKEN:
     case EVENT_ACTIVE:
     case EVENT_ALARM:
+        logic->SetState(e.kind - EVENT_OPEN, value != 0);
+        break;
     case EVENT_STATE_BYTE:
+        logic->SetStateByte(uint8_t(value));
+        break;
     case EVENT_CHARACTER_FLAG:
-        SetCondition(*logic, e.kind, e.words[1] != 0);
+        logic->SetCharacterFlag(uint8_t(value));
         break;
-    case EVENT_CHOICES: {
-        logic->chainIds[CHAIN_CHOICES] = previous;
-        const CRecordEvent* p = EventAt(previous);
-        logic->SetRecordedChoices(p ? p->choices : std::vector<int32_t>());
-        break;
-    }
     case EVENT_ACTIVATE:
-        logic->Deactivate();
-        break;
     case EVENT_DEACTIVATE:
-        logic->Activate();
+        if ((e.kind == EVENT_ACTIVATE) == forward)
+            logic->Activate();
+        else
+            logic->Deactivate();
         break;
-    case EVENT_RAMP_START:
-        logic->chainIds[CHAIN_RAMP] = -1;
-        logic->StopProgressRamp();
-        break;
-    case EVENT_RAMP_END: {
-        logic->chainIds[CHAIN_RAMP] = e.words[0];
-        logic->StopProgressRamp();
-        if (const CRecordEvent* p = EventAt(e.words[0]))
-            logic->StartProgressRamp(p->words[0], BitsFloat(p->words[1]), p->words[2]);
-        break;
-    }
     case EVENT_TOOL_VALUE:
-        logic->SetKindValue(BitsFloat(e.words[1]));
+        logic->SetKindValue(BitsFloat(value));
         break;
     case EVENT_FLAGS:
-        logic->SetFlagWord(uint32_t(e.words[1]));
+        logic->SetFlagWord(uint32_t(value));
         break;
     default:
+        if (forward)
+            ApplyChained(*logic, e, index);
+        else
+            UndoChained(*logic, e);
         break;
     }
-    (void)index;
     return false;
 }
 
@@ -660,7 +596,7 @@ bool ReplayEvents()
             CRecordEvent& e = *list.at(list.cursor - 1);
             if (e.time < GameClock.gameClock)
                 break;
-            if (Undo(e, list.cursor - 1))
+            if (ReplayEvent(e, list.cursor - 1, false))
                 return true;
             --list.cursor;
         }
@@ -671,7 +607,7 @@ bool ReplayEvents()
             CRecordEvent& e = *list.at(list.cursor);
             if (e.time > GameClock.gameClock)
                 break;
-            if (Apply(e, list.cursor))
+            if (ReplayEvent(e, list.cursor, true))
                 return true;
             ++list.cursor;
         }

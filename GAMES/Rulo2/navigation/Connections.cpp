@@ -219,5 +219,3 @@ float GetNodeScale(const CNode* node)
             return object->scale;
     return 1.0f;
 }
-
-void CStreetNet::Build(CWorldObject*) {}

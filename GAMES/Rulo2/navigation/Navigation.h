@@ -1,9 +1,10 @@
 #pragma once
 // What the world model needs of navigation: area tests, node scale and the
-// street network.
+// street network (StreetNet.h).
 #include <cstdint>
 #include <vector>
 
+#include "GAMES/Rulo2/navigation/StreetNet.h"
 #include "LIBS/System/CVector.h"
 
 class CNode;
@@ -30,13 +31,6 @@ bool IsInsideGroupHouse(const char* name);
 bool IsInsideGroupNode(const char* name);
 // Clears the record and counts the subtree of `root` (the node itself included).
 void ClassifyInsideOutside(CNode* root, SInsideOutside* record);
-
-class CStreetNet
-{
-public:
-    // Builds the street network from the "street_" nodes of the world.
-    static void Build(CWorldObject* worldRoot);
-};
 
 // What a world object is to the path finder.
 enum NodeClass

@@ -1,12 +1,14 @@
 // Navigation's share of start-up, shut-down and game initialisation.
 #include "GAMES/Rulo2/navigation/Navigation.h"
 #include "GAMES/Rulo2/navigation/PathFinder.h"
+#include "GAMES/Rulo2/navigation/StreetPieces.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "LIBS/System/LogPrintf.h"
 
 void StartNavigation()
 {
+    BuildStreetPieceLanes();
     PATHFINDER::CreateSearchPool();
 }
 

@@ -8,6 +8,7 @@
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/CTaskList.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
+#include "GAMES/Rulo2/behaviour/RecordControl.h"
 #include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
 #include "GAMES/Rulo2/editor/terrain/CTerrainRules.h"
 #include "GAMES/Rulo2/interface/HudState.h"
@@ -208,16 +209,26 @@ void UpdateIdLists(CWorldObject* first)
 
 void SyncObjectLogicForRecording(CWorldObject* first)
 {
+    static CTaskItem heroRecord(-1, TASK_HERO_RECORD);
     static CTaskItem idle(-1, TASK_DO_NOTHING);
     WalkWorldTree(first, [](CWorldObject* n) {
         CObjectLogic* logic = IsObjectNode(n) ? n->objectLogic : nullptr;
         if (!logic)
             return;
         RecordState = RECORD_CONTINUE;
-        if (IsGangMember(n) && (!logic->taskList || !logic->GetPlannedTaskList()))
-            logic->StartTask(&idle, kNoTimeLimit);
-        else
+        if (RecordingControl.skip) {
             logic->NextTask();
+        } else if (n == RecordingControl.character) {
+            // The recording hero takes the player's orders from its start list.
+            if (logic->taskList) {
+                logic->ResetTaskLists();
+                logic->StartTask(&heroRecord, kNoTimeLimit);
+            }
+        } else if (IsGangMember(n) && (!logic->taskList || !logic->GetPlannedTaskList())) {
+            logic->StartTask(&idle, kNoTimeLimit);
+        } else {
+            logic->NextTask();
+        }
         RecordState = RECORD_RECORD;
     });
 }

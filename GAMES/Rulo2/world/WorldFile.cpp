@@ -306,7 +306,7 @@ static void Finish()
         LogPrintf("Checking for invalid connections...");
         CWorldObject::RepairConnections(g_WorldRoot);
     }
-    CStreetNet::Build(g_WorldRoot);
+    StreetNet.Build(g_WorldRoot);
     LogPrintf("World loaded successfuly");
     if (!GameModeFlag && g_TextureLoadFailed)
         MessageBoxWarning("Some textures could not be loaded!");
