@@ -16,6 +16,7 @@
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/behaviour/InstallBehaviour.h"
 #include "GAMES/Rulo2/editor/EditorInstall.h"
+#include "GAMES/Rulo2/interface/CTutorial.h"
 #include "GAMES/Rulo2/navigation/GroundMap.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/CScreenFade.h"
@@ -50,6 +51,10 @@ bool LoadStartWorld(const char* path)
 void UpdateFade()
 {
     FrameTimeMs = int32_t(GameClock.frameTime);
+    if (IsGameView()) {
+        Tutorial.UpdateHover(Input.cursorX, Input.cursorY);
+        Tutorial.Update();
+    }
     ScreenFade.Update();
 }
 

@@ -6,6 +6,7 @@
 #include "GAMES/Rulo2/interface/CMessageMenu.h"
 #include "GAMES/Rulo2/interface/CPlanSelectMenu.h"
 #include "GAMES/Rulo2/interface/CSelectMenu.h"
+#include "GAMES/Rulo2/interface/CTutorialMenu.h"
 #include "GAMES/Rulo2/interface/InfoTexts.h"
 #include "GAMES/Rulo2/render/UiSurfaces.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
@@ -39,7 +40,10 @@ void OpenGameMenu(int32_t) {}
 void OpenHudBarMenu(int32_t) {}
 
 void OpenMapMenu(int32_t) {}
-void OpenTutorialMenu(int32_t) {}
+void OpenTutorialMenu(int32_t time)
+{
+    TutorialMenu.Build(time);
+}
 
 void OpenPlanSelectMenu(int32_t time)
 {
