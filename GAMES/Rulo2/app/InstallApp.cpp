@@ -16,6 +16,7 @@
 #include "GAMES/Rulo2/behaviour/InstallBehaviour.h"
 #include "GAMES/Rulo2/editor/EditorInstall.h"
 #include "GAMES/Rulo2/navigation/GroundMap.h"
+#include "GAMES/Rulo2/navigation/InstallNavigation.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/CScreenFade.h"
 #include "GAMES/Rulo2/render/DeviceHelpers.h"
@@ -200,6 +201,7 @@ void InstallSubsystems()
     InstallEditor();
     InstallApp();
     InstallBehaviour();
+    InstallNavigation();
 }
 
 void InstallApp()
