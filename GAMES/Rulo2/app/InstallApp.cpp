@@ -18,6 +18,7 @@
 #include "GAMES/Rulo2/editor/EditorInstall.h"
 #include "GAMES/Rulo2/interface/CTutorial.h"
 #include "GAMES/Rulo2/navigation/GroundMap.h"
+#include "GAMES/Rulo2/navigation/InstallNavigation.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/CScreenFade.h"
 #include "GAMES/Rulo2/render/DeviceHelpers.h"
@@ -120,6 +121,7 @@ void InstallSubsystems()
     InstallEditor();
     InstallApp();
     InstallBehaviour();
+    InstallNavigation();
 }
 
 void InstallApp()
