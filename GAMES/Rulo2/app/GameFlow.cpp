@@ -17,6 +17,7 @@
 #include "GAMES/Rulo2/behaviour/ObjectIds.h"
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
 #include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
+#include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/navigation/Navigation.h"
 #include "GAMES/Rulo2/render/CDynamicLights.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
