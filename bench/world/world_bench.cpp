@@ -5,10 +5,16 @@
 // bytes-per-second figure of each.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <map>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
@@ -213,10 +219,127 @@ BENCHMARK(BM_LoadWorldEditor)->Apply(Sizes);
 BENCHMARK(BM_PlainWrite)->Apply(Sizes);
 BENCHMARK(BM_SaveWorld)->Apply(Sizes);
 
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// With `--cpu` the pairs count the thread's processor time instead of the wall
+// clock: on a machine busy with other work, the wall clock mostly measures the
+// waits for a processor, which hit a long load more often than a short read.
+bool g_cpuClock = false;
+
+double NowMs()
+{
+    if (!g_cpuClock)
+        return std::chrono::duration<double, std::milli>(Clock::now().time_since_epoch()).count();
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+double Ms(double since)
+{
+    return NowMs() - since;
+}
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// One plain read of the whole file into a buffer, as the reference for a load.
+double PlainReadMs(const std::string& path, std::vector<char>& buffer)
+{
+    const double t = NowMs();
+    FILE* f = std::fopen(path.c_str(), "rb");
+    const size_t got = f ? std::fread(buffer.data(), 1, buffer.size(), f) : 0;
+    if (f)
+        std::fclose(f);
+    benchmark::DoNotOptimize(got);
+    return Ms(t);
+}
+
+double LoadMs(const std::string& path, uint8_t game)
+{
+    const fs::path cwd = fs::current_path();
+    GameModeFlag = game;
+    const double t = NowMs();
+    LoadWorld(path.c_str(), LOADWORLD_OPEN);
+    const double ms = Ms(t);
+    ClearWorld();
+    fs::current_path(cwd);
+    return ms;
+}
+
+// Each figure as the median of interleaved pairs with its reference, so that a
+// busy machine slows both alike: game and editor load against one plain read of
+// the file, save against one plain atomic write of the same bytes (flush and
+// rename included). Sizes from 3 to 35 MB.
+void PrintPairs(int pairs, int onlyNodes)
+{
+    std::printf("\n%-12s %8s | %9s %9s %6s | %9s %9s %6s | %9s %9s %6s\n", "nodes/models", "MB", "read ms",
+                "game ms", "ratio", "read ms", "edit ms", "ratio", "write ms", "save ms", "ratio");
+    for (const int nodes : {6500, 10000, 20000, 35000, 50000, 70000}) {
+        if (onlyNodes && nodes != onlyNodes)
+            continue;
+        static SWorldFiles files;
+        const std::string path = MakeWorld(nodes, nodes / 200);
+        files.paths.emplace(-nodes, path);
+        std::vector<char> buffer(size_t(fs::file_size(path)));
+        std::vector<double> readG, game, readE, editor, write, save;
+        for (int i = 0; i < pairs; ++i) {
+            readG.push_back(PlainReadMs(path, buffer));
+            game.push_back(LoadMs(path, 1));
+            readE.push_back(PlainReadMs(path, buffer));
+            editor.push_back(LoadMs(path, 0));
+        }
+        GameModeFlag = 0;
+        LoadWorld(path.c_str(), LOADWORLD_OPEN);
+        const std::string plainOut = path + ".plain.wld", savedOut = path + ".out.wld";
+        for (int i = 0; i < pairs; ++i) {
+            double t = NowMs();
+            platform::WriteFileAtomically(plainOut, buffer.data(), buffer.size());
+            write.push_back(Ms(t));
+            t = NowMs();
+            SaveWorld(savedOut.c_str());
+            save.push_back(Ms(t));
+        }
+        ClearWorld();
+        for (const std::string& out : {plainOut, savedOut, path + ".out.bak"}) {
+            std::error_code ec;
+            fs::remove(out, ec);
+        }
+        const double r = Median(readG), g = Median(game), re = Median(readE), e = Median(editor),
+                     w = Median(write), sv = Median(save);
+        std::printf("%5d/%-6d %8.2f | %9.3f %9.2f %6.1f | %9.3f %9.2f %6.1f | %9.2f %9.2f %6.1f\n", nodes,
+                    nodes / 200, double(buffer.size()) / 1e6, r, g, g / r, re, e, e / re, w, sv, sv / w);
+        std::fflush(stdout);
+    }
+}
+
+} // namespace
+
+// `--pairs=N` prints only the table of interleaved pairs (N of each);
+// `--nodes=N` keeps only the row of that size; `--cpu` times processor use.
 int main(int argc, char** argv)
 {
+    int pairs = 0, nodes = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--pairs=", 8) == 0)
+            pairs = std::max(1, std::atoi(argv[i] + 8));
+        if (std::strncmp(argv[i], "--nodes=", 8) == 0)
+            nodes = std::atoi(argv[i] + 8);
+        if (std::strcmp(argv[i], "--cpu") == 0)
+            g_cpuClock = true;
+    }
+    if (pairs) {
+        PrintPairs(pairs, nodes);
+        return 0;
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    PrintPairs(7, 0);
     return 0;
 }

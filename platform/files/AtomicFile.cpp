@@ -34,7 +34,7 @@ bool WriteAll(int fd, const void* data, size_t size)
 } // namespace
 
 AtomicWriteResult WriteFileAtomically(const std::filesystem::path& path, const void* data, size_t size,
-                                      const std::filesystem::path* backup, TempName tempName)
+                                      const std::filesystem::path* backup, TempName tempName, Flush flush)
 {
     namespace fs = std::filesystem;
     AtomicWriteResult result;
@@ -63,7 +63,7 @@ AtomicWriteResult WriteFileAtomically(const std::filesystem::path& path, const v
     }
     bool ok = size == 0 || WriteAll(fd, data, size);
     std::error_code why = ok ? std::error_code() : LastError();
-    if (ok && ::fsync(fd) != 0) {
+    if (ok && flush == Flush::ToDisk && ::fsync(fd) != 0) {
         ok = false;
         why = LastError();
     }

@@ -32,13 +32,23 @@ enum class TempName
     Unique
 };
 
+// Whether the temporary file reaches the disk before it takes the target's place. The
+// program's own saves wait for it; a command-line tool's output, like that of other
+// file tools, need only never be seen half-written, and a flush can cost more than
+// the whole rest of a short run.
+enum class Flush
+{
+    ToDisk,
+    No
+};
+
 // Writes `size` bytes to `path` through the temporary file. On failure the temporary
 // file is removed and the previous file, if any, is as it was. With a `backup` path the
 // previous file is moved there just before the new one takes its place (and moved back
 // should that last rename fail).
 AtomicWriteResult WriteFileAtomically(const std::filesystem::path& path, const void* data, size_t size,
                                       const std::filesystem::path* backup = nullptr,
-                                      TempName tempName = TempName::Fixed);
+                                      TempName tempName = TempName::Fixed, Flush flush = Flush::ToDisk);
 
 } // namespace platform
 

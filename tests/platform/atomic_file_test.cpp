@@ -23,27 +23,32 @@ std::string Read(const fs::path& p)
 }
 
 platform::AtomicWriteResult Write(const fs::path& p, const std::string& bytes,
-                                  const fs::path* backup = nullptr)
+                                  const fs::path* backup = nullptr,
+                                  platform::Flush flush = platform::Flush::ToDisk)
 {
-    return platform::WriteFileAtomically(p, bytes.data(), bytes.size(), backup);
+    return platform::WriteFileAtomically(p, bytes.data(), bytes.size(), backup, platform::TempName::Fixed,
+                                         flush);
 }
 
 } // namespace
 
 TEST(AtomicFile, ReplacesTheFileAndLeavesNoTemporaryFile)
 {
-    TempDir dir;
-    const fs::path target = dir.Write("a.bin", "old content");
-    const std::string bytes("new\0bytes", 9);
-    const auto r = Write(target, bytes);
-    EXPECT_TRUE(r);
-    EXPECT_EQ(Read(target), bytes);
-    EXPECT_FALSE(fs::exists(dir.path / "a.bin.tmp"));
+    // Flushed to disk or not, the file is replaced whole.
+    for (const platform::Flush flush : {platform::Flush::ToDisk, platform::Flush::No}) {
+        TempDir dir;
+        const fs::path target = dir.Write("a.bin", "old content");
+        const std::string bytes("new\0bytes", 9);
+        const auto r = Write(target, bytes, nullptr, flush);
+        EXPECT_TRUE(r);
+        EXPECT_EQ(Read(target), bytes);
+        EXPECT_FALSE(fs::exists(dir.path / "a.bin.tmp"));
 
-    const fs::path empty = dir.path / "empty.bin";
-    EXPECT_TRUE(Write(empty, ""));
-    EXPECT_TRUE(fs::exists(empty));
-    EXPECT_EQ(fs::file_size(empty), 0u);
+        const fs::path empty = dir.path / "empty.bin";
+        EXPECT_TRUE(Write(empty, "", nullptr, flush));
+        EXPECT_TRUE(fs::exists(empty));
+        EXPECT_EQ(fs::file_size(empty), 0u);
+    }
 }
 
 TEST(AtomicFile, EachFailedStepKeepsTheOldFileAndSaysWhichStepFailed)

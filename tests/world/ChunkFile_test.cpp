@@ -180,6 +180,43 @@ TEST(ChunkReader, ReadsPastTheBodyFailWithoutTouchingOtherMemory)
     EXPECT_FALSE(t.ReadFloats(f, 2));
 }
 
+TEST(ChunkReader, RunsReadLittleEndianValuesAndAShortRunKeepsWhatIsThere)
+{
+    // 1.0f, -2.0f, then 0x0102, 0x0304, then -1 and 5.
+    const auto data =
+        Bytes({0, 0, 0x80, 0x3F, 0, 0, 0, 0xC0, 2, 1, 4, 3, 0xFF, 0xFF, 0xFF, 0xFF, 5, 0, 0, 0});
+    CChunkReader r(data.data(), data.size());
+    float f[2];
+    uint16_t h[2];
+    int32_t i[2];
+    EXPECT_TRUE(r.ReadFloats(f, 2));
+    EXPECT_TRUE(r.ReadU16s(h, 2));
+    EXPECT_TRUE(r.ReadI32s(i, 2));
+    EXPECT_EQ(f[0], 1.0f);
+    EXPECT_EQ(f[1], -2.0f);
+    EXPECT_EQ(h[0], 0x0102);
+    EXPECT_EQ(h[1], 0x0304);
+    EXPECT_EQ(i[0], -1);
+    EXPECT_EQ(i[1], 5);
+    EXPECT_TRUE(r.AtEnd());
+    EXPECT_TRUE(r.ReadI32s(i, 0));
+
+    // Five bytes for three 16-bit values: two are read, the third is zero and the
+    // reader fails, as value-by-value reads would leave them.
+    CChunkReader s(data.data() + 8, 5);
+    uint16_t three[3] = {9, 9, 9};
+    EXPECT_FALSE(s.ReadU16s(three, 3));
+    EXPECT_EQ(three[0], 0x0102);
+    EXPECT_EQ(three[1], 0x0304);
+    EXPECT_EQ(three[2], 0);
+    EXPECT_FALSE(s.Ok());
+    EXPECT_TRUE(s.AtEnd());
+    // Once failed, a run is all zeros.
+    float after[1] = {7};
+    EXPECT_FALSE(s.ReadFloats(after, 1));
+    EXPECT_EQ(after[0], 0.0f);
+}
+
 TEST(ChunkReader, ChunkSequenceErrors)
 {
     struct Case

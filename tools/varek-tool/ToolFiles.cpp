@@ -24,7 +24,11 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data, std::str
 
 bool WriteWholeFile(const std::string& path, const void* data, size_t size, std::string& error)
 {
-    const auto r = platform::WriteFileAtomically(path, data, size);
+    // As other file tools do, the output is renamed into place whole but not
+    // flushed to disk: the caller decides on that (sync), and it would cost more
+    // than the rest of a pack or unpack.
+    const auto r = platform::WriteFileAtomically(path, data, size, nullptr, platform::TempName::Fixed,
+                                                 platform::Flush::No);
     switch (r.step) {
     case platform::AtomicWriteResult::Done:
         return true;

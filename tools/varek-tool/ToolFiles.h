@@ -11,7 +11,8 @@
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data, std::string& error);
 
 // Writes through a temporary file in the same folder that is renamed over
-// the target, so a failed write leaves the old file as it was.
+// the target, so a failed write leaves the old file as it was; not flushed to
+// disk before the rename.
 bool WriteWholeFile(const std::string& path, const void* data, size_t size, std::string& error);
 
 // "varek-tool GROUP: FILE: REASON" on stderr; returns 1 for the exit code.

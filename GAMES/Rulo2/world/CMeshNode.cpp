@@ -617,8 +617,7 @@ bool CMeshNode::ReadTracks(CChunkReader& r, uint32_t version)
         t->count = int32_t(n);
         if (n) {
             t->vertexIndexes = new int32_t[n];
-            for (uint32_t i = 0; i < n; ++i)
-                t->vertexIndexes[i] = r.ReadI32();
+            r.ReadI32s(t->vertexIndexes, n);
         }
         r.ReadFloats(t->base, 3);
         uint32_t counts[3];
@@ -695,19 +694,17 @@ bool CMeshNode::ReadChunk(CChunkReader& r)
         vertices = new MeshVertex[v];
         baseTexCoords = new float[2 * size_t(v)];
     }
+    // Ten floats a vertex, the last two (second texture coordinates) only from
+    // version 14 on; older files repeat the first pair there.
+    const size_t fieldCount = version >= 14 ? 10 : 8;
     for (uint32_t i = 0; i < v; ++i) {
-        MeshVertex& mv = vertices[i];
-        float fields[8];
-        r.ReadFloats(fields, 8);
-        mv = MeshVertex{fields[0], fields[1], fields[2], fields[3], fields[4],
-                        fields[5], fields[6], fields[7], 0,         0};
-        if (version >= 14) {
-            mv.tu2 = r.ReadF32();
-            mv.tv2 = r.ReadF32();
-        } else {
-            mv.tu2 = mv.u;
-            mv.tv2 = mv.v;
+        float f[10];
+        r.ReadFloats(f, fieldCount);
+        if (fieldCount == 8) {
+            f[8] = f[6];
+            f[9] = f[7];
         }
+        vertices[i] = MeshVertex{f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9]};
     }
     if (version >= 3) {
         if (!r.ReadFloats(baseTexCoords, 2 * size_t(v)))
@@ -724,8 +721,7 @@ bool CMeshNode::ReadChunk(CChunkReader& r)
     indexCount = int32_t(n);
     if (n) {
         indices = new uint16_t[n];
-        for (uint32_t i = 0; i < n; ++i)
-            indices[i] = r.ReadU16();
+        r.ReadU16s(indices, n);
     }
     r.Align4();
     backfaceCulling = uint8_t(r.ReadU32());
@@ -764,8 +760,7 @@ bool CMeshNode::ReadChunk(CChunkReader& r)
         shapeEdgeCount = int32_t(e);
         if (e) {
             shapeEdges = new int32_t[e];
-            for (uint32_t i = 0; i < e; ++i)
-                shapeEdges[i] = r.ReadI32();
+            r.ReadI32s(shapeEdges, e);
         }
     }
     if (!r.Ok())

@@ -1,12 +1,15 @@
 #include "GAMES/Rulo2/world/ChunkFile.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <type_traits>
 
 #include "GAMES/Rulo2/world/CNode.h"
 #include "LIBS/System/LogPrintf.h"
+#include "platform/crt/LargePages.h"
 
 ChunkProgressFn g_ChunkProgress = nullptr;
 
@@ -42,11 +45,6 @@ static void StoreBE(uint8_t* p, uint32_t v)
     p[3] = uint8_t(v);
 }
 
-static uint32_t LoadLE(const uint8_t* p)
-{
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-
 static uint32_t LoadBE(const uint8_t* p)
 {
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
@@ -76,11 +74,23 @@ bool CChunkWriter::Put(const void* data, size_t count)
             return false;
         }
     } else {
+        if (count > m_data.capacity() - m_data.size())
+            Reserve(std::max(m_data.size() + count, 2 * m_data.capacity()));
         const uint8_t* p = static_cast<const uint8_t*>(data);
         m_data.insert(m_data.end(), p, p + count);
     }
     m_position += count;
     return true;
+}
+
+void CChunkWriter::Reserve(size_t bytes)
+{
+    if (bytes <= m_data.capacity())
+        return;
+    m_data.reserve(bytes);
+    // The new room is filled from here on: whole large pages rather than a
+    // fault for every small one.
+    crt::AdviseLargePages(m_data.data() + m_data.size(), m_data.capacity() - m_data.size());
 }
 
 bool CChunkWriter::Patch(size_t position, uint32_t value)
@@ -219,27 +229,11 @@ CChunkReader::CChunkReader(const void* data, size_t size, size_t fileOffset)
 {
 }
 
-const uint8_t* CChunkReader::Take(size_t count)
+const uint8_t* CChunkReader::Overrun()
 {
-    if (!m_ok || count > m_size - m_pos) {
-        m_ok = false;
-        m_pos = m_size;
-        return nullptr;
-    }
-    const uint8_t* p = m_data + m_pos;
-    m_pos += count;
-    return p;
-}
-
-uint32_t CChunkReader::ReadU32()
-{
-    const uint8_t* p = Take(4);
-    return p ? LoadLE(p) : 0;
-}
-
-float CChunkReader::ReadF32()
-{
-    return std::bit_cast<float>(ReadU32());
+    m_ok = false;
+    m_pos = m_size;
+    return nullptr;
 }
 
 uint16_t CChunkReader::ReadU16()
@@ -295,11 +289,49 @@ bool CChunkReader::ReadBytes(void* out, size_t count)
     return true;
 }
 
+// A run of little-endian values: copied as they stand on a little-endian
+// machine. As with single reads, the values that are there are read and the
+// rest are zeros when the body is short.
+template <class T>
+bool CChunkReader::ReadRun(T* out, size_t count)
+{
+    const size_t have = m_ok ? std::min(count, Remaining() / sizeof(T)) : 0;
+    const uint8_t* p = m_data + m_pos;
+    if constexpr (std::endian::native == std::endian::little) {
+        if (have)
+            std::memcpy(out, p, have * sizeof(T));
+    } else {
+        using Word = std::conditional_t<sizeof(T) == 2, uint16_t, uint32_t>;
+        for (size_t i = 0; i < have; ++i, p += sizeof(T)) {
+            Word v = 0;
+            for (size_t b = 0; b < sizeof(T); ++b)
+                v = Word(v | Word(p[b]) << (8 * b));
+            std::memcpy(out + i, &v, sizeof(T));
+        }
+    }
+    if (have < count) {
+        std::memset(out + have, 0, (count - have) * sizeof(T));
+        m_ok = false;
+        m_pos = m_size;
+        return false;
+    }
+    m_pos += have * sizeof(T);
+    return m_ok;
+}
+
 bool CChunkReader::ReadFloats(float* out, size_t count)
 {
-    for (size_t i = 0; i < count; ++i)
-        out[i] = ReadF32();
-    return m_ok;
+    return ReadRun(out, count);
+}
+
+bool CChunkReader::ReadU16s(uint16_t* out, size_t count)
+{
+    return ReadRun(out, count);
+}
+
+bool CChunkReader::ReadI32s(int32_t* out, size_t count)
+{
+    return ReadRun(out, count);
 }
 
 CVector CChunkReader::ReadVector()

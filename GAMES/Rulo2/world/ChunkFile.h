@@ -6,6 +6,7 @@
 // body; the body is zero-padded to a multiple of 4. Fields inside a body are
 // little-endian, booleans are 0 or 0xFFFFFFFF, strings are NUL-terminated and
 // padded to 4 from the body start.
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -68,7 +69,7 @@ public:
     bool Pad();
 
     // Room for this many bytes in memory, so that a large file grows in one step.
-    void Reserve(size_t bytes) { m_data.reserve(bytes); }
+    void Reserve(size_t bytes);
 
     // Bytes written so far (the file position for file writers).
     size_t Position() const { return m_position; }
@@ -132,9 +133,14 @@ public:
     size_t FileOffset() const { return m_fileOffset + m_pos; }
     const uint8_t* Data() const { return m_data; }
 
-    uint32_t ReadU32();
+    uint32_t ReadU32()
+    {
+        const uint8_t* p = Take(4);
+        return p ? uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24)
+                 : 0;
+    }
     int32_t ReadI32() { return int32_t(ReadU32()); }
-    float ReadF32();
+    float ReadF32() { return std::bit_cast<float>(ReadU32()); }
     uint16_t ReadU16();
     uint32_t ReadId();
     // Any non-zero word is true.
@@ -145,11 +151,22 @@ public:
     // body start. A text without NUL inside the data fails the reader and gives "".
     const char* ReadPaddedString();
     bool ReadBytes(void* out, size_t count);
+    // Runs of little-endian values in one step.
     bool ReadFloats(float* out, size_t count);
+    bool ReadU16s(uint16_t* out, size_t count);
+    bool ReadI32s(int32_t* out, size_t count);
     CVector ReadVector();
     CMatrix ReadMatrix();
     // The next count bytes in place, or null (and failed) when they are not there.
-    const uint8_t* Take(size_t count);
+    // Inline: every field read of a load goes through here.
+    const uint8_t* Take(size_t count)
+    {
+        if (!m_ok || count > m_size - m_pos) [[unlikely]]
+            return Overrun();
+        const uint8_t* p = m_data + m_pos;
+        m_pos += count;
+        return p;
+    }
     bool Skip(size_t count) { return Take(count) != nullptr || count == 0; }
     // Moves to the next multiple of 4 from the body start.
     bool Align4();
@@ -159,6 +176,11 @@ public:
     EChunkResult NextChunk(SChunkHeader& header, CChunkReader& body, size_t maxBody = kMaxChunkBody);
 
 private:
+    template <class T>
+    bool ReadRun(T* out, size_t count);
+    // Fails the reader and moves it to the end.
+    const uint8_t* Overrun();
+
     const uint8_t* m_data = nullptr;
     size_t m_size = 0;
     size_t m_pos = 0;

@@ -1,6 +1,6 @@
 #include "GAMES/Rulo2/world/LoadingScreen.h"
 
-#include <chrono>
+#include <ctime>
 
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/world/ChunkFile.h"
@@ -11,10 +11,13 @@ static void DefaultPump()
     platform::PumpOneMessage();
 }
 
+// The coarse clock: read before every chunk of a load, where a precise reading
+// costs more than parsing a small chunk, while pictures change by the second.
 static int64_t DefaultClock()
 {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    return int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
 SLoadingScreenHooks LoadingScreenHooks{DefaultPump, nullptr, nullptr, nullptr, DefaultClock};
@@ -65,7 +68,7 @@ int LoadingPictureFor(int64_t e)
     return 0;
 }
 
-void DrawLoadingScreen(int picture, int placement)
+static void DrawLoadingScreenAt(int picture, int placement, int64_t elapsed)
 {
     if (picture != s_shownPicture) {
         if (LoadingScreenHooks.release)
@@ -74,7 +77,6 @@ void DrawLoadingScreen(int picture, int placement)
             LoadingScreenHooks.load(picture);
         s_shownPicture = picture;
     }
-    const int64_t elapsed = Now() - s_start;
     if (s_drawnOnce && elapsed - s_lastDraw < 100)
         return;
     s_drawnOnce = true;
@@ -84,10 +86,17 @@ void DrawLoadingScreen(int picture, int placement)
         LoadingScreenHooks.draw(picture, placement, fraction);
 }
 
+void DrawLoadingScreen(int picture, int placement)
+{
+    DrawLoadingScreenAt(picture, placement, Now() - s_start);
+}
+
 void UpdateLoadingScreen()
 {
-    if (GameModeFlag)
-        DrawLoadingScreen(LoadingPictureFor(Now() - s_start), 20);
+    if (GameModeFlag) {
+        const int64_t elapsed = Now() - s_start;
+        DrawLoadingScreenAt(LoadingPictureFor(elapsed), 20, elapsed);
+    }
     if (LoadingScreenHooks.pumpMessage)
         LoadingScreenHooks.pumpMessage();
 }

@@ -12,16 +12,35 @@
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/ParentTable.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "GAMES/Rulo2/world/WorldTreeWalk.h"
 #include "LIBS/System/LogPrintf.h"
 
 // ---------------------------------------------------------------- references
 
-static CModelEntry* ModelByNumber(uint32_t number)
+// The model list by number in the editor, where no model table is kept: the
+// first node of each number in pre-order, as CNode::FindByIndex finds it, so that
+// a load looks each node's model up at once instead of searching the list.
+CModelNumbers::CModelNumbers()
+{
+    if (!g_ModelListRoot)
+        return;
+    WalkTree(static_cast<CNode*>(g_ModelListRoot), [this](CNode* n) { m_byNumber.emplace(n->index, n); });
+}
+
+CNode* CModelNumbers::Find(uint32_t number) const
+{
+    const auto it = m_byNumber.find(number);
+    return it == m_byNumber.end() ? nullptr : it->second;
+}
+
+static CModelEntry* ModelByNumber(uint32_t number, const CModelNumbers* models)
 {
     if (number == 0)
         return nullptr;
     if (GameModeFlag)
         return number < g_ModelTable.size() ? g_ModelTable[number] : nullptr;
+    if (models)
+        return static_cast<CModelEntry*>(models->Find(number));
     return g_ModelListRoot ? static_cast<CModelEntry*>(g_ModelListRoot->FindByIndex(number)) : nullptr;
 }
 
@@ -134,7 +153,7 @@ static bool WriteLight(CChunkWriter& w, const SWorldLight* light)
 
 // ---------------------------------------------------------------- one node
 
-bool ParseWorldNode(CWorldObject* node, CChunkReader& r, bool extendBounds)
+bool ParseWorldNode(CWorldObject* node, CChunkReader& r, bool extendBounds, const CModelNumbers* models)
 {
     const uint32_t v = r.ReadU32();
     node->index = r.ReadU32();
@@ -155,8 +174,10 @@ bool ParseWorldNode(CWorldObject* node, CChunkReader& r, bool extendBounds)
                 reference && g_ObjectList ? g_ObjectList->FindSiblingByIndex(reference) : nullptr;
         } else {
             node->objectKind = CWorldObject::KIND_MODEL;
-            node->reference =
-                reference && g_ModelListRoot ? g_ModelListRoot->FindByIndex(reference) : nullptr;
+            node->reference = !reference        ? nullptr
+                              : models          ? models->Find(reference)
+                              : g_ModelListRoot ? g_ModelListRoot->FindByIndex(reference)
+                                                : nullptr;
         }
     } else {
         if (v >= 5)
@@ -177,7 +198,7 @@ bool ParseWorldNode(CWorldObject* node, CChunkReader& r, bool extendBounds)
             const uint32_t number = r.ReadU32();
             if (v == 3)
                 r.ReadU32();
-            node->reference = ModelByNumber(number);
+            node->reference = ModelByNumber(number, models);
             if (number && !node->reference)
                 NoteLoadLoss("World node at offset %zu: model number %u is unknown", r.FileOffset(), number);
             break;
@@ -333,6 +354,7 @@ bool ReadNodeChunks(CChunkReader& data, CWorldObject* root, std::vector<CWorldOb
                     bool extendBounds, std::string* error)
 {
     CParentTable<CWorldObject> parents(table);
+    const CModelNumbers models;
     bool ok = ReadSection(
         data,
         [&](const SChunkHeader& header, CChunkReader& body) {
@@ -343,7 +365,7 @@ bool ReadNodeChunks(CChunkReader& data, CWorldObject* root, std::vector<CWorldOb
                 return SECTION_CONTINUE;
             }
             auto* node = new CWorldObject;
-            if (!ParseWorldNode(node, body, extendBounds)) {
+            if (!ParseWorldNode(node, body, extendBounds, &models)) {
                 NoteLoadLoss("Damaged NODE chunk at offset %zu skipped", header.offset);
                 delete node;
                 parents.Skip();
