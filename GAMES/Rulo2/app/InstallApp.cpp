@@ -12,6 +12,7 @@
 #include "GAMES/Rulo2/app/GameFlow.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/GameStep.h"
+#include "GAMES/Rulo2/app/ScreenResults.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/behaviour/InstallBehaviour.h"
@@ -229,6 +230,10 @@ void InstallApp()
     StepHooks.sortObjects = CollectVisible;
     StepHooks.drawWorld = DrawWorld;
     StepHooks.updateTutorialAndFade = UpdateFade;
+    StepHooks.drawScreens = DrawScreens;
+    StepHooks.drawModalScreens = DrawModalScreens;
+    StepHooks.interfaceModal = InterfaceModal;
+    StepHooks.runFadeCommand = RunFadeCommand;
     StepHooks.drawWorldOverlays = DrawOverlays;
     StepHooks.presentFrame = UpdateViewRect;
     RedrawGameFrame = RedrawFrame;
