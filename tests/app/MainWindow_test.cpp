@@ -10,8 +10,11 @@
 #include "GAMES/Rulo2/app/InstallApp.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
+#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
+#include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
@@ -500,6 +503,57 @@ TEST_F(MainWindowTest, AClickReleasedInItsOwnFrameIsSeenOnce)
     Send(WM_LBUTTONUP, 0, LPARAM(MAKELONG(5, 6)));
     EXPECT_EQ(Input.leftClick, 0);
     EXPECT_EQ(Input.leftButton, 0);
+}
+
+// A click in the game view orders the character the player controls: over the ground a walk to
+// the point under the pick ray (kind 8), over an object a walk to it (kind 9).
+TEST_F(MainWindowTest, AClickOverTheGroundOrdersAWalkThereAndOverAnObjectAWalkToIt)
+{
+    CWorldObject hero("Hero"), door("Door");
+    CurrentCharacter = &hero;
+    GamePhase = PHASE_REALTIME;
+    RequestQueue.clear();
+    CursorRay.direction = CVector(0, -1, 0);
+    PickedObject = nullptr;
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, LPARAM(MAKELONG(50, 60)));
+    Send(WM_LBUTTONUP, 0, LPARAM(MAKELONG(50, 60)));
+    PickedObject = &door;
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, LPARAM(MAKELONG(300, 200)));
+    Send(WM_LBUTTONUP, 0, LPARAM(MAKELONG(300, 200)));
+    ASSERT_EQ(RequestQueue.size(), 2u);
+    EXPECT_EQ(RequestQueue[0].action, 8);
+    EXPECT_EQ(RequestQueue[0].source, &hero);
+    EXPECT_EQ(RequestQueue[0].position[1], -1.0f) << "the pick ray's direction";
+    EXPECT_EQ(RequestQueue[1].action, 9);
+    EXPECT_EQ(RequestQueue[1].target, &door);
+    RequestQueue.clear();
+    PickedObject = nullptr;
+    CurrentCharacter = nullptr;
+    Input = InputState();
+}
+
+// Keys 1 to 4 choose a gang member only in the burglary.
+TEST_F(MainWindowTest, GangMemberKeysActOnlyInTheBurglary)
+{
+    CWorldObject hero("Hero"), second("Second");
+    PlanMemberArray.clear();
+    PlanMemberArray.at(PlanMemberArray.add(1))->member = &hero;
+    PlanMemberArray.at(PlanMemberArray.add(1))->member = &second;
+    for (int32_t phase : {PHASE_REALTIME, PHASE_PLANNING, PHASE_BURGLARY}) {
+        CurrentCharacter = &hero;
+        GamePhase = phase;
+        InterfaceMode = 2;
+        Send(WM_KEYDOWN, '2');
+        EXPECT_EQ(CurrentCharacter, phase == PHASE_BURGLARY ? &second : &hero) << phase;
+        Send(WM_KEYDOWN, VK_NUMPAD0 + 3);
+        EXPECT_EQ(CurrentCharacter, phase == PHASE_BURGLARY ? &second : &hero) << "no third member";
+    }
+    EXPECT_EQ(second.flags & 0x10, 0x10);
+    EXPECT_EQ(hero.flags & 0x10, 0);
+    PlanMemberArray.clear();
+    CurrentCharacter = nullptr;
+    GamePhase = PHASE_REALTIME;
+    InterfaceMode = 1;
 }
 
 } // namespace

@@ -537,3 +537,18 @@ TEST_F(ProgramRun, TheExitWritesTheAutosaveWhichLoadsBack)
     EXPECT_EQ(BurglaryLevel, 1);
     ClearWorld();
 }
+
+// Esc in the street opens the options; the game goes to the temporary file first.
+TEST_F(ProgramRun, AScriptedEscInTheStreetSavesTheTemporaryGame)
+{
+    WriteStartWorld(dir / "Varek.wld");
+    std::ofstream(dir / "script.txt") << "3 key ESCAPE press\n";
+    ASSERT_EQ(
+        Run("VAREK_EXIT_AFTER_FRAMES=6 VAREK_FIXED_STEP=1 VAREK_INPUT_SCRIPT=script.txt", "-window -logging"),
+        0)
+        << Output();
+    const std::vector<uint8_t> temp = ReadFileBytes(dir / "data" / "~TempGame.tmp");
+    ASSERT_GE(temp.size(), 8u) << Output();
+    EXPECT_EQ(std::string(temp.begin(), temp.begin() + 4), "GAME");
+    EXPECT_GE(FindInOrder(LogLines(), {"Game initialization complete", "Saving Game...", "finished."})[2], 0);
+}

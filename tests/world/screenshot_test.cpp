@@ -137,14 +137,17 @@ TEST(SnapshotRecording, FixedStepRunWritesOneReadableBitmapPerFrame)
                                 "' LSAN_OPTIONS=detect_leaks=0 VAREK_EXIT_AFTER_FRAMES=2 VAREK_FIXED_STEP=1 "
                                 "VAREK_SNAPSHOTS=all '" VAREK_PROGRAM "' -window > output.txt 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    for (const char* name : {"snapshot00000.bmp", "snapshot00001.bmp"}) {
+    // Without a world the frame shows the fog colour it was cleared to, under the game's start
+    // fade from black, which lifts by a tenth a frame. The program is checked for leaks by its own
+    // tests, not here.
+    const std::pair<const char*, const char*> frames[] = {{"snapshot00000.bmp", "0,0,0"},
+                                                          {"snapshot00001.bmp", "9,9,8"}};
+    for (const auto& [name, colour] : frames) {
         SCOPED_TRACE(name);
         const fs::path file = dir / name;
         ASSERT_TRUE(fs::exists(file));
         EXPECT_EQ(RunCommand("identify -format '%w %h' '" + file.string() + "' 2>&1"), "640 480");
-        // Without a world the frame shows the fog colour it was cleared to. The
-        // program is checked for leaks by its own tests, not here.
-        EXPECT_EQ(PixelOf(file, 320, 240), "88,88,80");
+        EXPECT_EQ(PixelOf(file, 320, 240), colour);
     }
     EXPECT_FALSE(fs::exists(dir / "snapshot00002.bmp"));
     fs::remove_all(dir);

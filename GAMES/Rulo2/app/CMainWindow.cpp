@@ -2,18 +2,27 @@
 #include "GAMES/Rulo2/interface/CTutorial.h"
 
 #include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/Rulo2.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/CCdAudio.h"
 #include "GAMES/Rulo2/app/CMoviePlayer.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameClock.h"
+#include "GAMES/Rulo2/app/GameFlow.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/GameStep.h"
+#include "GAMES/Rulo2/app/ScreenResults.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
+#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/behaviour/Feedback.h"
+#include "GAMES/Rulo2/behaviour/GameLists.h"
+#include "GAMES/Rulo2/behaviour/RecordControl.h"
+#include "GAMES/Rulo2/interface/TextBubbles.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/EditorHelpers.h"
+#include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
@@ -135,6 +144,76 @@ void SetGameCameraMode(int32_t mode)
 {
     GameCameraMode = mode;
     GameCamera.SetMode(mode == 1);
+}
+
+// A screen that takes the keys is open, or the plan selection or planning overview is up.
+bool InterfaceBusy()
+{
+    return ListMenuOpen || MessageMenuOpen || GameLoadListOpen || GameSaveListOpen || PlanLoadListOpen ||
+           PlanSaveListOpen || OptionsMenuOpen || InterfaceMode == 0 ||
+           (InterfaceMode == 1 && GamePhase == PHASE_PLANNING);
+}
+
+// A click on speech bubbles removes them, the last first, and does nothing else.
+bool RemoveTextBubblesAt(int x, int y)
+{
+    bool any = false;
+    for (size_t i = TextBubbleList.size(); i-- > 0;) {
+        const int* r = TextBubbleList[i].rect;
+        if (x >= r[0] && x < r[2] && y >= r[1] && y < r[3]) {
+            RemoveTextBubbleAt(int32_t(i));
+            any = true;
+        }
+    }
+    return any;
+}
+
+// Keys 1-4 in the burglary: that gang member becomes the character the player controls.
+void SelectGangMember(size_t index)
+{
+    if (GamePhase != PHASE_BURGLARY || index >= PlanMemberArray.size() || !PlanMemberArray[index].member)
+        return;
+    RequestPending = 0;
+    if (CurrentCharacter)
+        CurrentCharacter->flags &= uint8_t(~0x10);
+    CurrentCharacter = PlanMemberArray[index].member;
+    CurrentCharacter->flags |= 0x10;
+}
+
+void GameViewKey(int key)
+{
+    if (key == VK_SPACE) {
+        SetGameCameraMode(1);
+        return;
+    }
+    if (key >= '1' && key <= '4') {
+        SelectGangMember(size_t(key - '1'));
+        return;
+    }
+    if (key >= VK_NUMPAD0 + 1 && key <= VK_NUMPAD0 + 4) {
+        SelectGangMember(size_t(key - VK_NUMPAD0 - 1));
+        return;
+    }
+    const bool functionKey = key >= VK_F1 && key <= VK_F12 && key != VK_F10;
+    if (key != VK_ESCAPE && !functionKey)
+        return;
+    if (InterfaceBusy() || (key == VK_ESCAPE && GamePhase != PHASE_REALTIME))
+        return;
+    Input.menuKey = 0;
+    OpenOptionsFromGame();
+}
+
+// F9, F11 and F12 in an editor view start the game on the edited world.
+bool StartGameKey(int key)
+{
+    if (key != VK_F1 + 8 && key != VK_F1 + 10 && key != VK_F12)
+        return false;
+    SetPlanMode(key == VK_F1 + 8 ? PHASE_BURGLARY : PHASE_REALTIME);
+    RecordState = RECORD_NORMAL;
+    // The world's positions are stored before the game moves anything, as at start-up.
+    StartupInitFlag = 1;
+    InitGame();
+    return true;
 }
 
 // The 3-D view is presented again (paint, after a resize).
@@ -331,10 +410,11 @@ void CMainWindow::OnKeyDown(int key)
     if (TextEntryActive)
         return;
     if (IsGameView()) {
-        if (key == VK_SPACE)
-            SetGameCameraMode(1);
+        GameViewKey(key);
         return;
     }
+    if (StartGameKey(key))
+        return;
 
     bool ctrl = KeyHeld(VK_CONTROL);
     bool shift = KeyHeld(VK_SHIFT);
@@ -612,6 +692,28 @@ void CMainWindow::OnLButtonDown(int x, int y)
     // The tutorial's page and emblem take their clicks; the game makes no order of them.
     if (Tutorial.TakeClick(x, y))
         return;
+    if (RemoveTextBubblesAt(x, y))
+        return;
+    if (GamePhase == PHASE_PLANNING && (RecordState != RECORD_RECORD || GameClock.gameSpeed == 0))
+        return;
+    if (GamePhase != PHASE_PLANNING && ViewDragFlag)
+        return;
+    if (!CurrentCharacter || ListMenuOpen || GameLoadListOpen || GameSaveListOpen || PlanLoadListOpen ||
+        PlanSaveListOpen)
+        return;
+    // Over the ground the order carries the pick ray, which the walking tasks meet with the ground.
+    CActionEntry order;
+    order.source = CurrentCharacter;
+    if (PickedObject && PickedObject != CurrentCharacter) {
+        order.action = 9;
+        order.target = PickedObject;
+    } else {
+        order.action = 8;
+        order.position[0] = CursorRay.direction.x;
+        order.position[1] = CursorRay.direction.y;
+        order.position[2] = CursorRay.direction.z;
+    }
+    PushRequest(order);
 }
 
 void CMainWindow::OnLButtonUp(int x, int y)

@@ -215,6 +215,8 @@ void ResetGame()
     ItemChoiceOpen = 0;
     TradeListOpen = 0;
     PointedObject = nullptr;
+    PickedObject = nullptr;
+    HeldObject = nullptr;
     PendingStopCharacter = nullptr;
     PendingStopTime = 0;
     BurglaryFlag = 0;
@@ -337,7 +339,8 @@ void InitGame()
         DX.device->SetRenderState(D3DRENDERSTATE_AMBIENT, 0x606060);
     const float opaque[4] = {0, 0, 0, 1};
     const float clear[4] = {0, 0, 0, 0};
-    ScreenFade.Start(opaque, clear, -1, false, 1);
+    // Mode 1: the fade goes away when it has arrived.
+    ScreenFade.Start(opaque, clear, -1, true, 1);
 }
 
 void StartNewGame()

@@ -5,6 +5,7 @@
 #include "GAMES/Rulo2/app/GameFlow.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/GameStep.h"
+#include "GAMES/Rulo2/app/ScreenResults.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/behaviour/Feedback.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
@@ -99,6 +100,27 @@ bool ComputeModalScreenOpen()
     return StepHooks.interfaceModal && StepHooks.interfaceModal();
 }
 
+// The hold of the left button over an object keeps that object picked.
+void UpdateHold()
+{
+    if (ItemChoiceOpen || TradeListOpen)
+        PickedObject = nullptr;
+    if (!Input.leftButton) {
+        HoldState = 0;
+        HeldObject = nullptr;
+        return;
+    }
+    const bool mayHold = GamePhase != PHASE_PLANNING || RecordState != RECORD_REPLAY;
+    if (HoldState == 1 || (HoldState == 0 && PickedObject && mayHold)) {
+        if (HoldState == 0)
+            HeldObject = PickedObject;
+        HoldState = 2;
+        HoldStartTime = int32_t(GameClock.frameTime);
+    }
+    if (HoldState >= 2)
+        PickedObject = HeldObject;
+}
+
 } // namespace
 
 bool GameFrame()
@@ -142,6 +164,9 @@ bool GameFrame()
     if (gameView && ViewFreeze == 2) {
         Call(StepHooks.updateSounds);
     } else {
+        // Last frame's candidate under the cursor is what a click acts on.
+        PickedObject = PointedObject;
+        PointedObject = nullptr;
         auto start = StepClock::now();
         RunSimulationTicks(GameClock);
         // Bubbles run on real time, paused game or not.
@@ -153,6 +178,8 @@ bool GameFrame()
         ViewDragFlag = frame.camera.viewDrag;
         CollectMarkedIds();
         CollectFrameVisibility(frame);
+        if (gameView)
+            UpdateHold();
         StepTimes.visibilityMs += MsSince(start);
     }
     const auto drawStart = StepClock::now();
@@ -172,6 +199,7 @@ bool GameFrame()
             Call(StepHooks.updateTutorialAndFade);
         device->EndScene();
     }
+    HandleReturnToPlanSelect();
 
     Call(StepHooks.drawObjectOverlays);
     MenuActive = 0;

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+class CWorldObject;
+
 // Game phase.
 enum : int32_t
 {
@@ -49,8 +51,12 @@ extern SDragRect MenuDragRect;
 extern int32_t ViewFreeze;
 // 0 none, 1 render the inset view next frame, 2 the inset picture is shown.
 extern int32_t InsetViewState;
-// Press-and-hold on an object: 0..3.
+// Press-and-hold on an object: 0..3, since when and on what.
 extern int32_t HoldState;
+extern int32_t HoldStartTime;
+extern CWorldObject* HeldObject;
+// The world object under the cursor that a click acts on: last frame's candidate.
+extern CWorldObject* PickedObject;
 // The in-game trade list and item choice screens are open.
 extern uint8_t TradeListOpen;
 extern uint8_t ItemChoiceOpen;

@@ -12,6 +12,7 @@
 #include "GAMES/Rulo2/app/GameFlow.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/GameStep.h"
+#include "GAMES/Rulo2/app/ScreenResults.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/behaviour/InstallBehaviour.h"
@@ -141,6 +142,10 @@ void InstallApp()
     CameraListener = ListenAt;
     InstallMovieHooks();
     StepHooks.updateTutorialAndFade = UpdateFade;
+    StepHooks.drawScreens = DrawScreens;
+    StepHooks.drawModalScreens = DrawModalScreens;
+    StepHooks.interfaceModal = InterfaceModal;
+    StepHooks.runFadeCommand = RunFadeCommand;
     StepHooks.presentFrame = UpdateViewRect;
     RedrawGameFrame = RedrawFrame;
 

@@ -1,0 +1,81 @@
+#pragma once
+// What the game step does with the results of the in-game screens: loading,
+// saving and deleting games and plans, the phase and record state, the next
+// screen, the message box's purposes and the commands a finished fade carries.
+#include <cstdint>
+#include <string>
+
+// The screens the game step renders and whose results it handles.
+enum EScreen : int32_t
+{
+    SCREEN_HUD_BAR,
+    SCREEN_PP, // the in-game screen
+    SCREEN_MAP,
+    SCREEN_GAME,        // the planning overview
+    SCREEN_PLAN_SELECT, // the plan selection
+    SCREEN_RESULTS,
+    SCREEN_OPTIONS,
+    SCREEN_SELECT,  // the slot list, the item choice and the trade list
+    SCREEN_LIST,    // the two-list choice (title entry)
+    SCREEN_MESSAGE, // the message box
+    SCREEN_PICTURE,
+    SCREEN_COUNT
+};
+
+// The interface's screens: each render draws the screen once and returns -1
+// while it stays open. A screen not drawn yet stays open and draws nothing.
+struct ScreenRenderHooks
+{
+    int32_t (*render[SCREEN_COUNT])(int32_t time) = {};
+    // The title typed into the two-list choice.
+    const char* (*listChoice)() = nullptr;
+    // A slot of the slot list: its text and its file name.
+    const char* (*slotText)(int32_t slot) = nullptr;
+    const char* (*slotFile)(int32_t slot) = nullptr;
+};
+extern ScreenRenderHooks ScreenRenders;
+
+// Fade follow-up commands.
+enum : int32_t
+{
+    FADE_START_BURGLARY = 1,
+    FADE_CLEAR = 2,
+    FADE_QUIT = 3,
+    FADE_GREET = 4,
+    FADE_LOAD_GAME = 5,
+    FADE_NEW_GAME = 6,
+    FADE_LAST_LEVEL = 7,
+};
+// The file the next fade command acts on, and the file the message box deletes.
+extern std::string FadeFileName;
+extern std::string MessageFileName;
+// The interface's mode words that the results set.
+extern int32_t HudBarMode;
+extern int32_t MapMenuMode;
+// Read by the results screen: 0 for the burglaries 11, 16 and 17.
+extern int32_t ResultsSwitch;
+// Set by fade command 6.
+extern uint8_t NewGameSwitch;
+// The CD track the results last asked for (-1 none).
+extern int32_t CdTrackRequest;
+// The lowest burglary level each target can be burgled at.
+extern const int32_t TargetMinimumLevel[];
+
+// Step 11 of the game step: the screens inside the scene (HUD bar, in-game screen, map).
+void DrawScreens();
+// Step 14: the screens over the frozen view while a modal screen is open.
+void DrawModalScreens();
+// A screen other than those the step itself knows is open modally.
+bool InterfaceModal();
+// Step 15: the command of a finished fade.
+void RunFadeCommand();
+// Step 12: a requested return to the plan selection.
+void HandleReturnToPlanSelect();
+// A plan slot's file in the current plans folder (a name with '\\' is a path).
+std::string SavePlanPath(const std::string& file);
+// Loads the temporary game and opens the plan selection in REALTIME/NORMAL.
+void ReturnToPlanSelection();
+
+// The in-game keys that open the options screen (Esc, F1-F9, F11, F12); the
+// game goes to the temporary file first in REALTIME.
+void OpenOptionsFromGame();
