@@ -15,6 +15,7 @@
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/behaviour/InstallBehaviour.h"
 #include "GAMES/Rulo2/editor/EditorInstall.h"
+#include "GAMES/Rulo2/interface/InstallInterface.h"
 #include "GAMES/Rulo2/navigation/GroundMap.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/CScreenFade.h"
@@ -200,6 +201,7 @@ void InstallSubsystems()
     InstallEditor();
     InstallApp();
     InstallBehaviour();
+    InstallInterface();
 }
 
 void InstallApp()

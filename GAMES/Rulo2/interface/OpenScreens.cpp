@@ -4,6 +4,7 @@
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/interface/CListMenu.h"
 #include "GAMES/Rulo2/interface/CMessageMenu.h"
+#include "GAMES/Rulo2/interface/CPPMenu.h"
 #include "GAMES/Rulo2/interface/CPlanSelectMenu.h"
 #include "GAMES/Rulo2/interface/CSelectMenu.h"
 #include "GAMES/Rulo2/interface/InfoTexts.h"
@@ -49,7 +50,11 @@ void OpenPlanSelectMenu(int32_t time)
     GetUiSurface(0);
 }
 
-void OpenPPMenu(int32_t) {}
+void OpenPPMenu(int32_t time)
+{
+    PPMenu.RemoveAllElements();
+    PPMenu.Build(time);
+}
 void OpenOptionsMenu(int32_t) {}
 void OpenResultsMenu(int32_t) {}
 
