@@ -6,6 +6,7 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 jobs=$(nproc)
 bash scripts/check-format.sh
+bash scripts/check-floor-plan.sh
 export VAREK_NONINTERACTIVE=1 ALSOFT_DRIVERS=null SDL_AUDIODRIVER=dummy
 # Tests open real windows: they run against a virtual X display.
 xrun() { xvfb-run -a -s "-screen 0 1024x768x24" "$@"; }

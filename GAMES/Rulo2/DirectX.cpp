@@ -8,10 +8,12 @@
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
+#include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/render/DeviceHelpers.h"
 #include "GAMES/Rulo2/render/GameResources.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
+#include "GAMES/Rulo2/render/WorldFrame.h"
 #include "LIBS/System/CMatrix.h"
 #include "LIBS/System/LogPrintf.h"
 
@@ -26,13 +28,6 @@ namespace {
 #define DX_FAIL(hr) LogDXError("DirectX", __LINE__, (hr))
 
 const uint16_t kTable11[11] = {227, 217, 218, 219, 220, 221, 222, 223, 224, 225, 226};
-
-uint32_t floatBits(float f)
-{
-    uint32_t v;
-    std::memcpy(&v, &f, 4);
-    return v;
-}
 
 uint32_t depthFlag(int32_t depth)
 {
@@ -430,25 +425,7 @@ bool CreateD3DDevice()
     d->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &pm);
     d->SetTexture(0, nullptr);
     d->SetTexture(1, nullptr);
-    d->SetRenderState(D3DRENDERSTATE_FOGENABLE, RenderCache.fog);
-
-    const uint32_t fogColour = uint32_t(uint8_t(CurrentFogColor[0])) << 16 |
-                               uint32_t(uint8_t(CurrentFogColor[1])) << 8 |
-                               uint32_t(uint8_t(CurrentFogColor[2]));
-    if (info->hardware && info->tableFog) {
-        d->SetRenderState(D3DRENDERSTATE_FOGCOLOR, fogColour);
-        d->SetRenderState(D3DRENDERSTATE_FOGTABLEMODE, D3DFOG_LINEAR);
-        d->SetRenderState(D3DRENDERSTATE_FOGVERTEXMODE, D3DFOG_NONE);
-        d->SetRenderState(D3DRENDERSTATE_FOGSTART, floatBits(Settings.fogStart));
-        d->SetRenderState(D3DRENDERSTATE_FOGEND, floatBits(Settings.fogEnd));
-    } else if (info->vertexFog) {
-        d->SetRenderState(D3DRENDERSTATE_FOGCOLOR, fogColour);
-        d->SetRenderState(D3DRENDERSTATE_FOGVERTEXMODE, D3DFOG_LINEAR);
-        d->SetRenderState(D3DRENDERSTATE_FOGTABLEMODE, D3DFOG_NONE);
-        d->SetRenderState(D3DRENDERSTATE_FOGSTART, floatBits(Settings.fogStart));
-        d->SetRenderState(D3DRENDERSTATE_FOGEND, floatBits(Settings.fogEnd));
-        d->SetRenderState(D3DRENDERSTATE_RANGEFOGENABLE, info->rangeFog);
-    }
+    SetFogStates(*info);
 
     D3DMATERIAL7 defaultMaterial;
     defaultMaterial.diffuse = {0.5f, 0.5f, 0.5f, 1.0f};
@@ -607,9 +584,7 @@ bool InitDirectX()
     } else {
         DX.device->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_TRUE);
     }
-    SetCulling(CullingFlag != 0);
-    SetLighting(LightingFlag != 0);
-    DX.device->SetRenderState(D3DRENDERSTATE_AMBIENT, 0x606060);
+    SetWorldLightingStates();
     DX.initialised = true;
     LogPrintf("Initialized successfully");
 

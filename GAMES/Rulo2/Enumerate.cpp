@@ -102,6 +102,37 @@ HRESULT EnumTextureFormatCallback(DDPIXELFORMAT* pf, void* ctx)
     return DDENUMRET_OK;
 }
 
+void FillDeviceCaps(D3DDeviceInfo& d, const D3DDEVICEDESC7& desc)
+{
+    const D3DPRIMCAPS& tri = desc.dpcTriCaps;
+    d.hardwareTnL = (desc.dwDevCaps & D3DDEVCAPS_HWTRANSFORMANDLIGHT) != 0;
+    d.texturing = tri.dwTextureBlendCaps != 0;
+    d.zBufferlessHSR = (tri.dwRasterCaps & D3DPRASTERCAPS_ZBUFFERLESSHSR) != 0;
+    d.hasZFormats = d.zFormats.count > 0;
+    d.zBias = (tri.dwRasterCaps & D3DPRASTERCAPS_ZBIAS) != 0;
+    d.multitexture = desc.wMaxSimultaneousTextures > 1;
+    d.transparency = (tri.dwTextureCaps & D3DPTEXTURECAPS_TRANSPARENCY) != 0;
+    d.alphaTextures = (tri.dwTextureCaps & D3DPTEXTURECAPS_ALPHA) != 0;
+    d.linearFilter = (tri.dwTextureFilterCaps & D3DPTFILTERCAPS_LINEAR) != 0;
+    d.perspective = (tri.dwTextureCaps & D3DPTEXTURECAPS_PERSPECTIVE) != 0;
+    d.dither = (tri.dwRasterCaps & D3DPRASTERCAPS_DITHER) != 0;
+    d.antialiasSortDependent = (tri.dwRasterCaps & D3DPRASTERCAPS_ANTIALIASSORTDEPENDENT) != 0;
+    d.nonLocalTextures = (desc.dwDevCaps & D3DDEVCAPS_TEXTURENONLOCALVIDMEM) != 0;
+    d.powerOfTwo = (tri.dwTextureCaps & D3DPTEXTURECAPS_POW2) != 0;
+    d.squareOnly = (tri.dwTextureCaps & D3DPTEXTURECAPS_SQUAREONLY) != 0;
+    d.tableFog = (tri.dwRasterCaps & D3DPRASTERCAPS_FOGTABLE) != 0;
+    d.wFog = (tri.dwRasterCaps & D3DPRASTERCAPS_WFOG) != 0;
+    d.vertexFog = (tri.dwRasterCaps & D3DPRASTERCAPS_FOGVERTEX) != 0;
+    d.rangeFog = (tri.dwRasterCaps & D3DPRASTERCAPS_FOGRANGE) != 0;
+    d.minTextureWidth = desc.dwMinTextureWidth;
+    d.minTextureHeight = desc.dwMinTextureHeight;
+    d.maxTextureWidth = desc.dwMaxTextureWidth ? desc.dwMaxTextureWidth : 256;
+    d.maxTextureHeight = desc.dwMaxTextureHeight;
+    d.maxTextureBlendStages = desc.wMaxTextureBlendStages;
+    d.maxSimultaneousTextures = desc.wMaxSimultaneousTextures;
+    d.maxActiveLights = int32_t(desc.dwMaxActiveLights) < 0 ? 1000000 : int32_t(desc.dwMaxActiveLights);
+}
+
 void EnumerateTextureFormats(IDirect3DDevice7* device, D3DDeviceInfo* info)
 {
     if (!device || !info || info->textureFormats.count > 0)
@@ -131,34 +162,9 @@ HRESULT EnumDeviceCallback(const char*, const char* name, D3DDEVICEDESC7* desc, 
     HRESULT hr = c->d3d->EnumZBufferFormats(d->guid, zFormatCallback, d);
     if (FAILED(hr))
         ReportDXError("Enumerate", __LINE__, hr);
-    const D3DPRIMCAPS& tri = desc->dpcTriCaps;
     d->hardware = hardware;
-    d->hardwareTnL = (desc->dwDevCaps & D3DDEVCAPS_HWTRANSFORMANDLIGHT) != 0;
-    d->texturing = tri.dwTextureBlendCaps != 0;
-    d->zBufferlessHSR = (tri.dwRasterCaps & D3DPRASTERCAPS_ZBUFFERLESSHSR) != 0;
-    d->hasZFormats = d->zFormats.count > 0;
-    d->zBias = (tri.dwRasterCaps & D3DPRASTERCAPS_ZBIAS) != 0;
-    d->multitexture = desc->wMaxSimultaneousTextures > 1;
-    d->transparency = (tri.dwTextureCaps & D3DPTEXTURECAPS_TRANSPARENCY) != 0;
-    d->alphaTextures = (tri.dwTextureCaps & D3DPTEXTURECAPS_ALPHA) != 0;
-    d->linearFilter = (tri.dwTextureFilterCaps & D3DPTFILTERCAPS_LINEAR) != 0;
-    d->perspective = (tri.dwTextureCaps & D3DPTEXTURECAPS_PERSPECTIVE) != 0;
-    d->dither = (tri.dwRasterCaps & D3DPRASTERCAPS_DITHER) != 0;
-    d->antialiasSortDependent = (tri.dwRasterCaps & D3DPRASTERCAPS_ANTIALIASSORTDEPENDENT) != 0;
-    d->nonLocalTextures = (desc->dwDevCaps & D3DDEVCAPS_TEXTURENONLOCALVIDMEM) != 0;
-    d->powerOfTwo = (tri.dwTextureCaps & D3DPTEXTURECAPS_POW2) != 0;
-    d->squareOnly = (tri.dwTextureCaps & D3DPTEXTURECAPS_SQUAREONLY) != 0;
-    d->tableFog = (tri.dwRasterCaps & D3DPRASTERCAPS_FOGTABLE) != 0 && !tableFogBroken(c->driver);
-    d->wFog = (tri.dwRasterCaps & D3DPRASTERCAPS_WFOG) != 0;
-    d->vertexFog = (tri.dwRasterCaps & D3DPRASTERCAPS_FOGVERTEX) != 0;
-    d->rangeFog = (tri.dwRasterCaps & D3DPRASTERCAPS_FOGRANGE) != 0;
-    d->minTextureWidth = desc->dwMinTextureWidth;
-    d->minTextureHeight = desc->dwMinTextureHeight;
-    d->maxTextureWidth = desc->dwMaxTextureWidth ? desc->dwMaxTextureWidth : 256;
-    d->maxTextureHeight = desc->dwMaxTextureHeight;
-    d->maxTextureBlendStages = desc->wMaxTextureBlendStages;
-    d->maxSimultaneousTextures = desc->wMaxSimultaneousTextures;
-    d->maxActiveLights = int32_t(desc->dwMaxActiveLights) < 0 ? 1000000 : int32_t(desc->dwMaxActiveLights);
+    FillDeviceCaps(*d, *desc);
+    d->tableFog = d->tableFog && !tableFogBroken(c->driver);
     c->driver->devices.add(d);
 
     // A throw-away device on a temporary surface lists the texture formats.

@@ -67,6 +67,9 @@ extern CGrowArray<DDDriverInfo> DriverList;
 bool EnumerateDrivers();
 // Lists the device's texture formats once, the first time a real device exists.
 void EnumerateTextureFormats(IDirect3DDevice7* device, D3DDeviceInfo* info);
+// The device's capabilities as the entry keeps them (texturing, fog kinds, z-bias,
+// texture sizes, lights ...); the driver's own exceptions are the caller's.
+void FillDeviceCaps(D3DDeviceInfo& info, const D3DDEVICEDESC7& desc);
 // Frees every record (program exit, tests).
 void FreeDriverList();
 

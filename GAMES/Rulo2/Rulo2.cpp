@@ -10,12 +10,14 @@
 #include "GAMES/Rulo2/app/CMoviePlayer.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameClock.h"
+#include "GAMES/Rulo2/app/GameFlow.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/GameStep.h"
 #include "GAMES/Rulo2/app/InstallApp.h"
 #include "GAMES/Rulo2/app/ScriptedRun.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
+#include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/interface/DialogTexts.h"
 #include "GAMES/Rulo2/navigation/GroundMap.h"
 #include "GAMES/Rulo2/navigation/Navigation.h"
@@ -303,6 +305,7 @@ int CGameApp::ExitInstance()
     EndScriptedRun();
     if (IsGameView()) {
         GameModeFlag = 1;
+        AutoSave();
         ReleaseUiSurfaces();
         ViewFreeze = 0;
     }

@@ -53,13 +53,13 @@ void FinishTexturePagesAfterLoad()
 
 void InstallTexturePageHooks()
 {
-    g_TexturePageHooks.read = [](CChunkReader& data, std::string* error) {
+    TexturePageHooks.read = [](CChunkReader& data, std::string* error) {
         return CTexturePage::LoadPages(data, error);
     };
-    g_TexturePageHooks.write = [](CChunkWriter& writer) {
+    TexturePageHooks.write = [](CChunkWriter& writer) {
         return !CTexturePage::First() || CTexturePage::First()->SavePages(writer);
     };
-    g_TexturePageHooks.number = [] {
+    TexturePageHooks.number = [] {
         int32_t n = 0;
         for (CTexturePage* p = CTexturePage::First(); p; p = p->next)
             p->number = ++n;
@@ -69,14 +69,14 @@ void InstallTexturePageHooks()
                 model.ReplacePage(p, p);
         });
     };
-    g_TexturePageHooks.excludeAll = [] {
+    TexturePageHooks.excludeAll = [] {
         for (CTexturePage* p = CTexturePage::First(); p; p = p->next)
             p->number = -1;
     };
-    g_TexturePageHooks.deviceCanHoldPages = [] { return TextureDeviceCanTexture(); };
-    g_TexturePageHooks.clear = [] { CTexturePage::DeleteAll(); };
-    g_TexturePageHooks.afterLoad = FinishTexturePagesAfterLoad;
-    g_TexturePageHooks.texturesMissing = [] {
+    TexturePageHooks.deviceCanHoldPages = [] { return TextureDeviceCanTexture(); };
+    TexturePageHooks.clear = [] { CTexturePage::DeleteAll(); };
+    TexturePageHooks.afterLoad = FinishTexturePagesAfterLoad;
+    TexturePageHooks.texturesMissing = [] {
         for (CTexturePage* p = CTexturePage::First(); p; p = p->next)
             for (const CTexturePageEntry& e : p->entries)
                 if (!e.texture && !e.path.empty())

@@ -11,6 +11,7 @@
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/OffscreenView.h"
+#include "GAMES/Rulo2/render/WorldFrame.h"
 #include "tests/render/HouseWorld.h"
 
 namespace {

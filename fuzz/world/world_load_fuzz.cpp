@@ -12,7 +12,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // No window in the fuzzer: nothing to pump.
-    g_LoadingScreenHooks.pumpMessage = nullptr;
+    LoadingScreenHooks.pumpMessage = nullptr;
     CreateWorldRoots();
     ClearWorld();
     g_ObjectIdCounter = 1;

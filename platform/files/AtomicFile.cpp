@@ -93,3 +93,32 @@ AtomicWriteResult WriteFileAtomically(const std::filesystem::path& path, const v
 }
 
 } // namespace platform
+
+namespace platform {
+
+bool ReplaceFolder(const std::filesystem::path& fresh, const std::filesystem::path& target,
+                   std::error_code& error)
+{
+    namespace fs = std::filesystem;
+    error.clear();
+    fs::path old = target;
+    old += ".old";
+    std::error_code ignored;
+    fs::remove_all(old, ignored);
+    const bool hadOld = fs::exists(target, ignored);
+    if (hadOld) {
+        fs::rename(target, old, error);
+        if (error)
+            return false;
+    }
+    fs::rename(fresh, target, error);
+    if (error) {
+        if (hadOld)
+            fs::rename(old, target, ignored);
+        return false;
+    }
+    fs::remove_all(old, ignored);
+    return true;
+}
+
+} // namespace platform

@@ -41,3 +41,14 @@ AtomicWriteResult WriteFileAtomically(const std::filesystem::path& path, const v
                                       TempName tempName = TempName::Fixed);
 
 } // namespace platform
+
+namespace platform {
+
+// Puts the folder `fresh` in the place of `target` (which may not exist): the old
+// folder is moved aside, the fresh one renamed into place, and only then is the old
+// one removed; should the rename fail the old folder is moved back. `fresh` must lie
+// on the same file system as `target`.
+bool ReplaceFolder(const std::filesystem::path& fresh, const std::filesystem::path& target,
+                   std::error_code& error);
+
+} // namespace platform

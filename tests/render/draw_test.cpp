@@ -5,6 +5,7 @@
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/render/CDynamicLights.h"
@@ -12,6 +13,7 @@
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/InstallRender.h"
 #include "GAMES/Rulo2/render/OffscreenView.h"
+#include "GAMES/Rulo2/render/WorldFrame.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "tests/render/HouseWorld.h"
 #include "tests/render/ScreenPoint.h"
@@ -129,21 +131,24 @@ TEST_F(HouseFromAbove, CharactersFarFromEveryLightGetThreeZeroLights)
     ASSERT_NE(first, nullptr);
     first->light.dcvDiffuse = {0.7f, 0.7f, 0.7f, 0};
 
-    // Off: characters get the device lights as they are.
-    PassOptions.dynamicLights = 0;
+    // Off: characters get the device lights as they are. The frame takes the switch
+    // from the settings, as the game's does.
+    const uint32_t savedDynamicLights = Settings.dynamicLights;
+    Settings.dynamicLights = 0;
     RenderWorldFrame(nullptr, 1000);
     D3DLIGHT7 sent;
     DX.device->GetLight(uint32_t(first->slot), &sent);
     EXPECT_FLOAT_EQ(sent.dcvDiffuse.r, 0.7f);
 
     // On: the nearest lights are 40 units away, outside the searched cells.
-    PassOptions.dynamicLights = 1;
+    Settings.dynamicLights = 1;
     RenderWorldFrame(nullptr, 1040);
     for (CD3DLight* d : DynamicLights.deviceLights) {
         DX.device->GetLight(uint32_t(d->slot), &sent);
         EXPECT_EQ(sent.dcvDiffuse.r, 0.0f);
         EXPECT_EQ(sent.dvAttenuation0, 0.0f);
     }
+    Settings.dynamicLights = savedDynamicLights;
     w.stairs->objectLogic = nullptr;
     g_LightNodes.clear();
     DynamicLights.Clear();

@@ -1,4 +1,4 @@
-// The game step's world drawing lays its light flares with the start-up
+// The game frame's world drawing lays its light flares with the start-up
 // resources' flare picture.
 #include "tests/render/DeviceFixture.h"
 #include "tests/render/TextureTestRig.h"
@@ -10,6 +10,7 @@
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/GameResources.h"
+#include "GAMES/Rulo2/render/WorldFrame.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "platform/resources/Resources.h"
 
@@ -60,7 +61,6 @@ TEST_F(FlareTexture, GameStepDrawsFlaresWithTheStartUpFlarePicture)
     ASSERT_NE(GameResourceTexture(393), nullptr);
     ASSERT_NE(GameResourceTexture(393)->surface, nullptr);
     InstallSubsystems();
-    ASSERT_NE(StepHooks.drawWorld, nullptr);
     CurrentView = &CameraViews[VIEW_GAME];
     LightingFlag = 1;
     LightFlaresFlag = 1;
@@ -72,7 +72,8 @@ TEST_F(FlareTexture, GameStepDrawsFlaresWithTheStartUpFlarePicture)
     DX.device->BeginScene();
     FlareList.clear();
     FlareList.push_back({CVector(0, 0, 0), 0xFFFFFFFFu});
-    StepHooks.drawWorld();
+    SWorldFrame frame;
+    DrawWorldFrame(frame);
     DX.device->EndScene();
     uint32_t c = 0;
     ASSERT_TRUE(DX.backSurface->ReadPixel(DX.screenWidth / 2, DX.screenHeight / 2, &c));

@@ -7,6 +7,7 @@
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/OffscreenView.h"
+#include "GAMES/Rulo2/render/WorldFrame.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "tests/render/HouseWorld.h"
 

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/render/WorldFrame.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "tests/render/HouseWorld.h"
 
@@ -95,14 +96,15 @@ TEST(ViewTool, DrawsTheSavedHouseIntoABmp)
     ASSERT_EQ(bmp.width, 640);
     ASSERT_EQ(bmp.height, 480);
     // The camera looks at the world's centre from above and behind: the roof
-    // fills the middle, the background the top corners. The game's ambient light
-    // lifts the roof's blue, so the roof is a saturated yellow rather than exact.
+    // fills the middle, the game's clear colour (the walk fog's) the top corners. The
+    // game's ambient light lifts the roof's blue, so the roof is a saturated yellow
+    // rather than exact.
     const auto roof = [](uint32_t p) {
         const uint32_t r = p >> 16, g = (p >> 8) & 0xFF, b = p & 0xFF;
         return r >= 0xF0 && g >= 0xF0 && b < 0xF0;
     };
     EXPECT_TRUE(roof(bmp.Pixel(320, 240))) << std::hex << bmp.Pixel(320, 240);
-    EXPECT_EQ(bmp.Pixel(5, 5), 0x000000u);
+    EXPECT_EQ(bmp.Pixel(5, 5), FrameClearColour(true) & 0xFFFFFFu);
     int roofPixels = 0;
     for (int y = 0; y < 480; y += 4)
         for (int x = 0; x < 640; x += 4)

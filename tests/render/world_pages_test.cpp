@@ -25,7 +25,7 @@ protected:
         rig = std::make_unique<TextureDeviceRig>();
         savedMode = GameModeFlag;
         GameModeFlag = 0;
-        savedHooks = g_TexturePageHooks;
+        savedHooks = TexturePageHooks;
         savedCwd = platform::GetCurrentDirectory();
         ASSERT_TRUE(platform::SetCurrentDirectory(rig->folder.string()));
         std::filesystem::create_directories(rig->folder / "textures");
@@ -41,7 +41,7 @@ protected:
     {
         DestroyWorldRoots();
         CTexturePage::DeleteAll();
-        g_TexturePageHooks = savedHooks;
+        TexturePageHooks = savedHooks;
         GameModeFlag = savedMode;
         platform::SetCurrentDirectory(savedCwd);
         rig.reset();

@@ -26,11 +26,11 @@ protected:
     void SetUp() override
     {
         WorldTest::SetUp();
-        saved = g_LoadingScreenHooks;
+        saved = LoadingScreenHooks;
     }
     void TearDown() override
     {
-        g_LoadingScreenHooks = saved;
+        LoadingScreenHooks = saved;
         WorldTest::TearDown();
     }
     SLoadingScreenHooks saved;
@@ -91,7 +91,7 @@ TEST_F(LoadingScreenTest, OneMessageIsTakenBeforeEveryChunk)
 {
     const std::vector<uint8_t> bytes = LargeWorld(300);
     g_pumps = 0;
-    g_LoadingScreenHooks.pumpMessage = [] { ++g_pumps; };
+    LoadingScreenHooks.pumpMessage = [] { ++g_pumps; };
     ASSERT_TRUE(LoadWorldFromMemory(bytes.data(), bytes.size(), LOADWORLD_OPEN, "large.wld"));
     // 300 nodes, the section headers and their END markers.
     EXPECT_GE(g_pumps, 300 + 6);
@@ -115,14 +115,14 @@ TEST_F(LoadingScreenTest, TheGameDrawsPicturesByLoadTimeAtMostEveryTenthSecond)
     g_now = 0;
     g_draws.clear();
     g_loads.clear();
-    g_LoadingScreenHooks.pumpMessage = nullptr;
+    LoadingScreenHooks.pumpMessage = nullptr;
     // Every reading of the clock is 25 ms later.
-    g_LoadingScreenHooks.clock = [] { return g_now += 25; };
-    g_LoadingScreenHooks.draw = [](int picture, int placement, float fraction) {
+    LoadingScreenHooks.clock = [] { return g_now += 25; };
+    LoadingScreenHooks.draw = [](int picture, int placement, float fraction) {
         EXPECT_EQ(20, placement);
         g_draws.push_back({picture, fraction, g_now});
     };
-    g_LoadingScreenHooks.load = [](int picture) { g_loads.push_back(picture); };
+    LoadingScreenHooks.load = [](int picture) { g_loads.push_back(picture); };
     ASSERT_TRUE(LoadWorldFromMemory(bytes.data(), bytes.size(), LOADWORLD_OPEN, "Varek.wld"));
     ASSERT_GT(g_draws.size(), 10u);
     for (size_t i = 1; i < g_draws.size(); ++i) {

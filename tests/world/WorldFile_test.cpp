@@ -185,8 +185,8 @@ TEST_F(WorldFileTest, SkippedNodesAreListedAsLossesAndNoPageChecksAreClaimed)
 {
     BuildSampleWorld();
     std::vector<uint8_t> bytes = WorldBytes();
-    const STexturePageHooks saved = g_TexturePageHooks;
-    g_TexturePageHooks = STexturePageHooks();
+    const STexturePageHooks saved = TexturePageHooks;
+    TexturePageHooks = STexturePageHooks();
     const fs::path logPath = dir / "log.txt";
     uint8_t logging = 1;
     LogPrintfSetTarget(&logging, logPath.c_str());
@@ -215,7 +215,7 @@ TEST_F(WorldFileTest, SkippedNodesAreListedAsLossesAndNoPageChecksAreClaimed)
         EXPECT_NE(std::string::npos, LoadLosses()[i].find("names no earlier parent")) << LoadLosses()[i];
 
     LogPrintfSetTarget(nullptr, "");
-    g_TexturePageHooks = saved;
+    TexturePageHooks = saved;
 }
 
 TEST_F(WorldFileTest, GameModeSkipsTheEditorSectionsAndUsesTheTables)

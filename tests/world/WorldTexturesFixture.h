@@ -24,7 +24,7 @@ protected:
     {
         WorldTest::SetUp();
         rig = std::make_unique<TextureDeviceRig>();
-        savedHooks = g_TexturePageHooks;
+        savedHooks = TexturePageHooks;
         InstallRender();
         fs::create_directories(dir / "textures");
         ASSERT_TRUE(
@@ -37,7 +37,7 @@ protected:
     {
         ClearWorld();
         AnimInfoTable.clear();
-        g_TexturePageHooks = savedHooks;
+        TexturePageHooks = savedHooks;
         rig.reset();
         WorldTest::TearDown();
     }

@@ -1,22 +1,25 @@
 // varek-tool view FILE [--frames N] [--snapshot OUT.bmp]   (also: varek-tool world view ...)
-// Loads a world as the game does, puts the game camera on the first character
-// (or looks at the world's centre) and draws frames off-screen; the last one can
-// be written as a BMP picture.
+// Loads a world as the game does (device, subsystems, the game's resources with the
+// sun, then the world), puts the game camera on the first character (or looks at the
+// world's centre) and draws frames off-screen through the game's own frame function;
+// the last one can be written as a BMP picture, its path taken from the current folder.
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/app/InstallApp.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
-#include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
-#include "GAMES/Rulo2/render/InstallRender.h"
+#include "GAMES/Rulo2/render/GameResources.h"
 #include "GAMES/Rulo2/render/OffscreenView.h"
+#include "GAMES/Rulo2/render/WorldFrame.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
@@ -24,6 +27,7 @@
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "GAMES/Rulo2/world/WorldWalkers.h"
+#include "platform/resources/Resources.h"
 #include "tools/varek-tool/ToolFiles.h"
 
 namespace {
@@ -78,7 +82,11 @@ int cmd_view(int argc, char** argv)
                                 std::string("--frames needs a number from 1 up, not '") + argv[i] + "'");
             frames = int(n);
         } else if (std::strcmp(argv[i], "--snapshot") == 0 && i + 1 < argc) {
-            snapshot = argv[++i];
+            // Loading the world makes its folder current: the path is fixed first.
+            std::error_code ec;
+            snapshot = std::filesystem::absolute(argv[++i], ec).string();
+            if (ec)
+                return ToolFail("view", argv[i], ec.message());
         } else {
             std::fprintf(stderr, "varek-tool view: unknown switch '%s'\n", argv[i]);
             return ViewUsage();
@@ -88,25 +96,35 @@ int cmd_view(int argc, char** argv)
         frames = 1;
 
     GameModeFlag = 1;
+    // As the game starts: the device, every subsystem's wiring, the game's resources
+    // (the sun among them; the installation's own pictures when the world sits in one),
+    // then the world.
+    if (!OpenOffscreenView(640, 480))
+        return ToolFail("view", path, "no 3-D device could be made (is there a display?)");
+    // The device's capabilities (its fog kinds among them), as the game's enumeration finds them.
+    D3DDEVICEDESC7 caps;
+    if (SUCCEEDED(DX.device->GetCaps(&caps)))
+        FillDeviceCaps(*DX.deviceInfo, caps);
+    SetFogStates(*DX.deviceInfo);
+    SetWorldLightingStates();
+    InstallSubsystems();
+    std::error_code ec;
+    const std::filesystem::path installation =
+        std::filesystem::absolute(path, ec).parent_path() / "resources";
+    if (!ec && std::filesystem::is_directory(installation, ec))
+        platform::SetResourceFolder(installation);
+    LoadGameResources();
     CreateWorldRoots();
     std::string error;
-    if (!LoadWorld(path.c_str(), LOADWORLD_OPEN, &error))
+    if (!LoadWorld(path.c_str(), LOADWORLD_OPEN, &error)) {
+        FreeGameResources();
+        CloseOffscreenView();
         return ToolFail("view", path, error.empty() ? "the world cannot be loaded" : error);
+    }
+    AfterWorldLoaded();
     CVector min(100000, 100000, 100000), max(-100000, -100000, -100000);
     WorldWalk::ComputeBounds(g_WorldRoot, min, max);
     FillObjectBoxes(g_WorldRoot->FirstObject());
-
-    if (!OpenOffscreenView(640, 480))
-        return ToolFail("view", path, "no 3-D device could be made (is there a display?)");
-    InstallRender();
-    // The game's ambient light, so that unlit parts of the world are not black.
-    DX.device->SetRenderState(D3DRENDERSTATE_AMBIENT, 0x606060);
-    // The world's lights were made before the device: send and switch them on.
-    for (CWorldObject* node : g_LightNodes)
-        if (SWorldLight* light = node->Light(); light && light->deviceLight) {
-            light->deviceLight->Reapply();
-            light->deviceLight->enable(true);
-        }
 
     CWorldObject* hero = FirstCharacter(g_WorldRoot->FirstObject());
     GameCamera.Reset();
@@ -135,7 +153,8 @@ int cmd_view(int argc, char** argv)
     int result = 0;
     if (!snapshot.empty() && !SaveBackSurfaceBMP(snapshot, &error))
         result = ToolFail("view", snapshot, error);
-    CloseOffscreenView();
     ClearWorld();
+    FreeGameResources();
+    CloseOffscreenView();
     return result;
 }

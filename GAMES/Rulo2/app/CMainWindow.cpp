@@ -10,6 +10,7 @@
 #include "GAMES/Rulo2/app/GameStep.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
+#include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/EditorHelpers.h"
 #include "GAMES/Rulo2/render/RenderStates.h"

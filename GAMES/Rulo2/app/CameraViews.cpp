@@ -1,5 +1,7 @@
 #include "GAMES/Rulo2/app/CameraViews.h"
 
+#include <cmath>
+
 namespace {
 
 constexpr float Pi = 3.14159265f;
@@ -50,4 +52,11 @@ void SelectView(ViewIndex view)
         v.target[0] = v.target[1] = v.target[2] = 0;
     }
     CurrentView = &v;
+}
+
+CVector ViewEye(const CCameraView& v)
+{
+    const float c = std::cos(v.pitch);
+    return CVector(v.target[0], v.target[1], v.target[2]) +
+           CVector(std::sin(v.yaw) * c, std::sin(v.pitch), std::cos(v.yaw) * c) * v.zoom;
 }

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "LIBS/System/CVector.h"
+
 struct CCameraView
 {
     float zoom = 4.0f;
@@ -37,6 +39,8 @@ inline bool IsGameView()
     return CurrentView == &CameraViews[VIEW_GAME];
 }
 ViewIndex CurrentViewIndex();
+// The eye of a view's pose: zoom away from the target, turned by yaw and pitch.
+CVector ViewEye(const CCameraView& view);
 
 // Makes a view current. Perspective View and World Ground View share one camera:
 // leaving either copies its pose into the other. The model views start again

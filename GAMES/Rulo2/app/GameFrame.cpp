@@ -1,13 +1,16 @@
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameClock.h"
+#include "GAMES/Rulo2/app/GameFlow.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/GameStep.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/behaviour/Feedback.h"
+#include "GAMES/Rulo2/render/FramePasses.h"
+#include "GAMES/Rulo2/render/Overlays.h"
 #include "GAMES/Rulo2/render/UiSurfaces.h"
+#include "GAMES/Rulo2/render/WorldFrame.h"
 
-#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -19,10 +22,52 @@ double MsSince(StepClock::time_point start)
     return std::chrono::duration<double, std::milli>(StepClock::now() - start).count();
 }
 
-uint32_t FogColour()
+// The world frame as the shell's state gives it: the current view's pose (the game
+// view's own while there is no hero to follow), the mouse and the game clock.
+SWorldFrame ShellWorldFrame(bool gameView)
 {
-    auto c = [](int16_t v) { return uint32_t(std::clamp<int>(v, 0, 255)); };
-    return 0xFF000000u | (c(CurrentFogColor[0]) << 16) | (c(CurrentFogColor[1]) << 8) | c(CurrentFogColor[2]);
+    SWorldFrame frame;
+    frame.gameView = gameView;
+    const CCameraView& v = gameView ? CameraViews[VIEW_GAME] : *CurrentView;
+    frame.posed = true;
+    frame.target = CVector(v.target[0], v.target[1], v.target[2]);
+    frame.eye = ViewEye(v);
+    frame.camera.frameTime = int32_t(GameClock.frameTime);
+    frame.camera.mouseDX = Input.mouseDX;
+    frame.camera.mouseDY = Input.mouseDY;
+    frame.camera.leftButton = Input.leftButton;
+    frame.camera.rightButton = Input.rightButton;
+    frame.camera.zoomAccumulator = &Input.wheel;
+    frame.clock = GameClock.gameClock;
+    frame.gameSpeed = GameClock.gameSpeed;
+    frame.burglaryFlag = BurglaryFlag;
+    if (gameView) {
+        // The camera follows the hero, looking at the focus the game flow set.
+        frame.camera.hero = Hero;
+        frame.camera.focus = GameCamera.focusObject ? GameCamera.focusObject : Hero;
+    }
+    return frame;
+}
+
+const char* EditorViewName()
+{
+    static const char* const names[VIEW_COUNT] = {nullptr,      "Front View",        "Side View",
+                                                  "Top View",   "Perspective View",  "World Ground View",
+                                                  "Model View", "Model Ground View", "Object Editor"};
+    return names[CurrentViewIndex()];
+}
+
+SStatisticsInput ShellStatistics()
+{
+    SStatisticsInput input;
+    input.statisticsOn = StatisticsFlag;
+    input.frameRate = GameClock.frameRate;
+    input.gameClock = GameClock.gameClock;
+    input.gameSpeed = GameClock.gameSpeed;
+    input.gamePhase = GamePhase;
+    input.recordState = RecordState;
+    input.viewName = EditorViewName();
+    return input;
 }
 
 void Call(void (*hook)())
@@ -60,6 +105,8 @@ bool GameFrame()
         return false;
     IDirect3DDevice7* device = DX.device;
     const bool gameView = IsGameView();
+    // Built after the simulation ticks, so that the view and the clock are this frame's.
+    SWorldFrame frame;
 
     if (StepHooks.readMouse) {
         float dx = 0, dy = 0;
@@ -70,7 +117,7 @@ bool GameFrame()
     }
 
     uint32_t clearFlags = D3DCLEAR_TARGET | (DX.zBuffer ? D3DCLEAR_ZBUFFER : 0u);
-    device->Clear(0, nullptr, clearFlags, gameView ? FogColour() : 0xFF000000u, 1.0f, 0);
+    device->Clear(0, nullptr, clearFlags, FrameClearColour(gameView), 1.0f, 0);
     D3DMATRIX identity;
     for (int i = 0; i < 4; ++i)
         identity.m[i][i] = 1.0f;
@@ -98,9 +145,11 @@ bool GameFrame()
         DropExpiredTextBubbles(GameClock.frameTime);
         StepTimes.simulationMs += MsSince(start);
         start = StepClock::now();
-        Call(StepHooks.updateCameraInput);
+        frame = ShellWorldFrame(gameView);
+        UpdateFrameView(frame);
+        ViewDragFlag = frame.camera.viewDrag;
         CollectMarkedIds();
-        Call(StepHooks.sortObjects);
+        CollectFrameVisibility(frame);
         StepTimes.visibilityMs += MsSince(start);
     }
     const auto drawStart = StepClock::now();
@@ -109,7 +158,7 @@ bool GameFrame()
 
     if (device->BeginScene() == D3D_OK) {
         if (!gameView || ViewFreeze != 2)
-            Call(StepHooks.drawWorld);
+            DrawWorldFrame(frame);
         // A requested copy of the view is taken from the world just drawn; from then on the
         // frozen picture stands in for it.
         if (gameView && ViewFreeze == 1)
@@ -137,7 +186,7 @@ bool GameFrame()
 
     Call(StepHooks.runFadeCommand);
     ApplyDeferredButtonReleases(Input, GameStepFrame);
-    Call(StepHooks.drawWorldOverlays);
+    DrawFrameOverlays(ShellStatistics());
     DrawCursorImage(Input.cursorX, Input.cursorY);
 
     ++StepTimes.frames;

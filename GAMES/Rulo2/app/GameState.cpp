@@ -2,6 +2,7 @@
 
 int32_t GamePhase = PHASE_REALTIME;
 int32_t RecordState = RECORD_NORMAL;
+uint8_t BurglaryFlag = 0;
 int32_t InterfaceMode = 1;
 uint8_t MenuActive = 0;
 uint8_t ModalScreenOpen = 0;

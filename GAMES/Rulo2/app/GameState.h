@@ -23,6 +23,8 @@ enum : int32_t
 
 extern int32_t GamePhase;
 extern int32_t RecordState;
+// Set once the burglary has begun; the frame's object pass chooses its variant by it.
+extern uint8_t BurglaryFlag;
 
 // 0 plan selection or results, 1 planning overview, 2 in-game screen.
 extern int32_t InterfaceMode;

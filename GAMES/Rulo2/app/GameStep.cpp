@@ -41,7 +41,7 @@ int32_t NextTick(int32_t now, int32_t target, int32_t speed)
 
 } // namespace
 
-int32_t RunSimulationTicks(GameClockState& clock)
+int32_t RunSimulationTicks(GameClockState& clock, bool (*recorder)())
 {
     const int32_t target = clock.gameClock;
     clock.gameClock = clock.prevGameClock;
@@ -49,7 +49,7 @@ int32_t RunSimulationTicks(GameClockState& clock)
     for (;;) {
         clock.gameClock = NextTick(clock.gameClock, target, clock.gameSpeed);
         ++runs;
-        if (StepHooks.recordCharacterActions && StepHooks.recordCharacterActions())
+        if (recorder && recorder())
             break;
         if (GamePhase == PHASE_REALTIME && StepHooks.updateWalkers)
             StepHooks.updateWalkers(clock.gameClock);

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "GAMES/Rulo2/behaviour/RecordControl.h"
+
 class CWorldObject;
 struct GameClockState;
 
@@ -15,8 +17,6 @@ constexpr int32_t SimulationTickMs = 50;
 // until their subsystem registers them.
 struct GameStepHooks
 {
-    // One simulation tick of every active object; true ends the tick loop at once.
-    bool (*recordCharacterActions)() = nullptr;
     // The ambient walkers at the new clock (REALTIME only).
     void (*updateWalkers)(int32_t gameClock) = nullptr;
     // Mouse movement since the last frame; false when the device gives none.
@@ -24,13 +24,8 @@ struct GameStepHooks
     // Sound manager: pause or resume all sounds, and its per-frame step.
     void (*pauseSounds)(bool pause) = nullptr;
     void (*updateSounds)() = nullptr;
-    // Camera input and camera update (also the sound listener), the editor camera.
-    void (*updateCameraInput)() = nullptr;
+    // The editor camera's own step (mouse and keys move the editor views).
     void (*updateEditorCamera)() = nullptr;
-    // Distance sort of the objects.
-    void (*sortObjects)() = nullptr;
-    // The world passes from begin scene to the markers, in the game view.
-    void (*drawWorld)() = nullptr;
     // The screens of the interface inside the scene (HUD bar, in-game screen, map).
     void (*drawScreens)() = nullptr;
     // The screens that take the whole view while a modal screen is open.
@@ -42,9 +37,8 @@ struct GameStepHooks
     void (*updateTutorialAndFade)() = nullptr;
     // The follow-up command of a finished fade.
     void (*runFadeCommand)() = nullptr;
-    // Object overlays, world overlays and statistics, cursor image.
+    // Object overlays (progress bars over the characters).
     void (*drawObjectOverlays)() = nullptr;
-    void (*drawWorldOverlays)() = nullptr;
     // Presents the frame; when null, the step presents the back buffer itself.
     bool (*presentFrame)() = nullptr;
 };
@@ -63,8 +57,9 @@ extern GameStepTimes StepTimes;
 
 // Step 7 of the game step: the game clock goes back to the previous clock and
 // moves toward the clock the frame loop set, one tick at a time; the recorder
-// runs after every move, at least once. Returns the number of recorder runs.
-int32_t RunSimulationTicks(GameClockState& clock);
+// (the object logic's step; true ends the loop at once) runs after every move, at
+// least once. Returns the number of recorder runs.
+int32_t RunSimulationTicks(GameClockState& clock, bool (*recorder)() = RecordCharacterActions);
 
 // Objects that a frame's passes marked, and the ids of those the step found marked: step 8 puts
 // the id of each marked object (its object logic's id) into MarkedIds once and clears the marks.

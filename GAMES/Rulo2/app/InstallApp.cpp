@@ -9,6 +9,7 @@
 #include "GAMES/Rulo2/app/CMoviePlayer.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameClock.h"
+#include "GAMES/Rulo2/app/GameFlow.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/GameStep.h"
 #include "GAMES/Rulo2/app/Settings.h"
@@ -47,96 +48,10 @@ bool LoadStartWorld(const char* path)
     return LoadWorld(path, LOADWORLD_OPEN);
 }
 
-// The eye of a view's pose: zoom away from the target, turned by yaw and pitch.
-CVector EyeOf(const CCameraView& v)
-{
-    const float c = std::cos(v.pitch);
-    return CVector(v.target[0], v.target[1], v.target[2]) +
-           CVector(std::sin(v.yaw) * c, std::sin(v.pitch), std::cos(v.yaw) * c) * v.zoom;
-}
-
-void CameraStep()
-{
-    if (!IsGameView()) {
-        const CCameraView& v = *CurrentView;
-        ApplyViewTransform(EyeOf(v), CVector(v.target[0], v.target[1], v.target[2]));
-        return;
-    }
-    // Without a hero to follow, the game view's own pose places the camera.
-    const CCameraView& game = CameraViews[VIEW_GAME];
-    GameViewRecord.position = CVector(game.target[0], game.target[1], game.target[2]);
-    GameViewRecord.eye = EyeOf(game);
-    SCameraInput input;
-    input.frameTime = int32_t(GameClock.frameTime);
-    input.mouseDX = Input.mouseDX;
-    input.mouseDY = Input.mouseDY;
-    input.leftButton = Input.leftButton;
-    input.rightButton = Input.rightButton;
-    input.zoomAccumulator = &Input.wheel;
-    UpdateCameraInput(input);
-    ViewDragFlag = input.viewDrag;
-}
-
-void CollectVisible()
-{
-    if (g_WorldRoot)
-        CollectVisibleFrame(g_WorldRoot, true);
-}
-
-void DrawWorld()
-{
-    if (!g_WorldRoot)
-        return;
-    PassClock = GameClock.gameClock;
-    PassOptions.lighting = LightingFlag;
-    PassOptions.culling = CullingFlag;
-    PassOptions.textures = TexturesFlag;
-    PassOptions.dynamicLights = Settings.dynamicLights != 0;
-    UpdateVisibleObjects(nullptr);
-    DrawVisibleObjects(false);
-    if (ShadowDisplayFlag && DX.DeviceShadowFlag)
-        DrawShadowMaps();
-    DrawTransparentAndFaded();
-    if (PassOptions.lighting && LightFlaresFlag) {
-        CTexture* flare = GameResourceTexture(393); // "Lightflare"
-        for (SFlare& f : FlareList)
-            DrawLightFlare(f.point, f.colour, flare ? flare->surface : nullptr);
-    }
-    if (PointedObject)
-        DrawHighlight(PointedObject);
-    if (!IsGameView()) {
-        DrawEditorGrid();
-        return;
-    }
-    DrawCharacterLabels(VisibleCharacters());
-    DrawTextBubbles();
-}
-
 void UpdateFade()
 {
     FrameTimeMs = int32_t(GameClock.frameTime);
     ScreenFade.Update();
-}
-
-const char* EditorViewName()
-{
-    static const char* const names[VIEW_COUNT] = {nullptr,      "Front View",        "Side View",
-                                                  "Top View",   "Perspective View",  "World Ground View",
-                                                  "Model View", "Model Ground View", "Object Editor"};
-    return names[CurrentViewIndex()];
-}
-
-void DrawOverlays()
-{
-    SStatisticsInput input;
-    input.statisticsOn = StatisticsFlag;
-    input.frameRate = GameClock.frameRate;
-    input.gameClock = GameClock.gameClock;
-    input.gameSpeed = GameClock.gameSpeed;
-    input.gamePhase = GamePhase;
-    input.recordState = RecordState;
-    input.viewName = EditorViewName();
-    DrawStatistics(input);
 }
 
 // A dropped file that is neither a world nor a model: a texture named after the
@@ -206,6 +121,7 @@ void InstallSubsystems()
 
 void InstallApp()
 {
+    AppHooks.initGame = InitGame;
     FrameClockHooks.gameFrame = RunGameFrame;
     FrameClockHooks.clockHeld = GameClockHeld;
     FrameClockHooks.saveSnapshot = [] { SaveSnapshot(); };
@@ -219,11 +135,7 @@ void InstallApp()
     StepHooks.updateSounds = UpdateSounds;
     CameraListener = ListenAt;
     InstallMovieHooks();
-    StepHooks.updateCameraInput = CameraStep;
-    StepHooks.sortObjects = CollectVisible;
-    StepHooks.drawWorld = DrawWorld;
     StepHooks.updateTutorialAndFade = UpdateFade;
-    StepHooks.drawWorldOverlays = DrawOverlays;
     StepHooks.presentFrame = UpdateViewRect;
     RedrawGameFrame = RedrawFrame;
 

@@ -161,13 +161,13 @@ void EndScriptedRun()
 void UseScriptedLoadingScreen()
 {
     if (ScriptedRun.fixedStep) {
-        g_LoadingScreenHooks.clock = [] { return int64_t(FixedLoadingClock()); };
-        g_LoadingScreenHooks.pumpMessage = FixedLoadingStep;
+        LoadingScreenHooks.clock = [] { return int64_t(FixedLoadingClock()); };
+        LoadingScreenHooks.pumpMessage = FixedLoadingStep;
     }
     const bool saving = ScriptedRun.snapshotAll || !ScriptedRun.loadingSnapshotFrames.empty();
-    if (saving && g_LoadingScreenHooks.draw && g_LoadingScreenHooks.draw != DrawAndSaveLoadingScreen) {
-        s_drawLoadingScreen = g_LoadingScreenHooks.draw;
-        g_LoadingScreenHooks.draw = DrawAndSaveLoadingScreen;
+    if (saving && LoadingScreenHooks.draw && LoadingScreenHooks.draw != DrawAndSaveLoadingScreen) {
+        s_drawLoadingScreen = LoadingScreenHooks.draw;
+        LoadingScreenHooks.draw = DrawAndSaveLoadingScreen;
     }
 }
 

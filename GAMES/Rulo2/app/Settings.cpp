@@ -1,7 +1,9 @@
 #include "GAMES/Rulo2/app/Settings.h"
 
 #include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/app/SaveGame.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
+#include "GAMES/Rulo2/interface/CTextTree.h"
 #include "LIBS/System/LogPrintf.h"
 #include "platform/crt/Crt.h"
 #include "platform/files/Files.h"
@@ -335,6 +337,7 @@ void InitGamePaths()
     char temp[ProgramFolderSize + 32];
     std::snprintf(temp, sizeof temp, "%s\\data\\~TempGame.tmp", ProgramFolder);
     TempGameFile = temp;
+    CreateSaveFolders(ProgramFolder);
 }
 
 void WriteSettings()

@@ -2,15 +2,12 @@
 
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
-#include "GAMES/Rulo2/app/GameStep.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
-#include "GAMES/Rulo2/behaviour/RecordControl.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 
 void InstallBehaviour()
 {
-    StepHooks.recordCharacterActions = RecordCharacterActions;
     ObjectPassHooks.stepWalk = [](CWorldObject* object) {
         if (object && object->objectLogic)
             object->objectLogic->AdvanceAnimation();

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "GAMES/Rulo2/render/RenderGlobals.h"
 #include "LIBS/System/CGrowArray.h"
 #include "LIBS/System/CTextBuffer.h"
 #include "platform/d3d/D3DTypes.h"
@@ -26,11 +27,6 @@ public:
     int32_t slot = -1;
     bool enabled = false;
 };
-
-// Light index -> light; null entries are free indexes.
-extern CGrowArray<CD3DLight> LightSlotTable;
-extern int32_t LiveLightCount;
-extern int32_t EnabledLightCount;
 
 // Sends every occupied slot again, lowest index first (after the device was made).
 void ReapplyAllLights();

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "GAMES/Rulo2/render/RenderGlobals.h"
 #include "LIBS/System/CVector.h"
 
 class CD3DLight;
@@ -41,7 +42,3 @@ public:
     int32_t columns = 0, rows = 0;
 };
 extern CDynamicLights DynamicLights;
-
-// The location value of the character in view (the floor node's identity here);
-// lights are kept to it when inside and sameLocation are both set.
-extern CWorldObject* CurrentLocationFloor;

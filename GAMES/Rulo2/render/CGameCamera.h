@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "GAMES/Rulo2/render/RenderGlobals.h"
 #include "LIBS/System/CBox.h"
 #include "LIBS/System/CMatrix.h"
 #include "LIBS/System/CVector.h"
@@ -94,9 +95,6 @@ struct SCameraSettings
 };
 extern SCameraSettings CameraSettings;
 
-// The eye and the normalised view direction of this frame, for the rest of the engine.
-extern CVector EyePosition;
-extern CVector ViewDirection;
 // The game view record: the look-at point and the eye.
 struct SViewRecord
 {
@@ -122,8 +120,6 @@ struct SCameraInput
     const CVector* ridePosition = nullptr;
     const CVector* rideOffset = nullptr;
 };
-// The camera-facing rotation of this frame's view (flares, point markers).
-extern CMatrix BillboardMatrix;
 // Rebuilds the cursor's picking ray (FramePasses' CursorRay) from a client pixel
 // through the current view and projection; no ray for a negative position.
 void UpdateCursorRay(int32_t x, int32_t y);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "GAMES/Rulo2/render/RenderGlobals.h"
 #include "LIBS/System/CBox.h"
 #include "LIBS/System/CMatrix.h"
 #include "LIBS/System/CVector.h"
@@ -12,9 +13,6 @@
 class CRootNode;
 class CTexture;
 class CWorldObject;
-
-// The frame time in milliseconds that the game step sets each frame.
-extern int32_t FrameTimeMs;
 
 class CScreenFade
 {

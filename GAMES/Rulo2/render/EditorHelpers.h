@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "GAMES/Rulo2/render/Markers.h"
+#include "GAMES/Rulo2/render/RenderGlobals.h"
 #include "LIBS/System/CVector.h"
 
 class CWorldObject;
@@ -17,9 +18,7 @@ struct SPickRect
     bool IsPoint() const { return x0 == x1 && y0 == y1; }
 };
 
-constexpr int32_t kGridVertexCount = 46;
 constexpr uint32_t kGridColour = 0xFF808080u; // RGB (128, 128, 128)
-extern LineVertex GridVertices[kGridVertexCount];
 
 // Which grid the editor's current view asks for.
 enum EGridView : int32_t

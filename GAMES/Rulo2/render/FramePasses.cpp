@@ -1,7 +1,6 @@
 #include "GAMES/Rulo2/render/FramePasses.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstring>
 
@@ -525,38 +524,4 @@ void DrawTransparentAndFaded()
         });
     }
     SetBlendMode(0);
-}
-
-void RenderWorldFrame(CWorldObject* hero, int32_t frameTime, SFrameTimes* times)
-{
-    if (!DX.device)
-        return;
-    using Clock = std::chrono::steady_clock;
-    DX.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
-    DX.device->BeginScene();
-    SCameraInput input;
-    input.hero = hero;
-    input.focus = hero;
-    input.frameTime = frameTime;
-    UpdateCameraInput(input);
-    PassClock = frameTime;
-    const auto t0 = Clock::now();
-    CollectVisibleFrame(g_WorldRoot, true);
-    const auto t1 = Clock::now();
-    UpdateVisibleObjects(hero);
-    DrawVisibleObjects(false);
-    DrawShadowMaps();
-    DrawTransparentAndFaded();
-    CTexture* flare = GameResourceTexture(393); // "Lightflare"
-    for (SFlare& f : FlareList)
-        if (PassOptions.lighting)
-            DrawLightFlare(f.point, f.colour, flare ? flare->surface : nullptr);
-    if (PointedObject)
-        DrawHighlight(PointedObject);
-    DX.device->EndScene();
-    const auto t2 = Clock::now();
-    if (times) {
-        times->collectMs += std::chrono::duration<double, std::milli>(t1 - t0).count();
-        times->drawMs += std::chrono::duration<double, std::milli>(t2 - t1).count();
-    }
 }

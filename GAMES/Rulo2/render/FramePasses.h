@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "GAMES/Rulo2/render/RenderGlobals.h"
 #include "LIBS/System/CMatrix.h"
 #include "LIBS/System/CVector.h"
 #include "platform/d3d/D3DTypes.h"
@@ -22,25 +23,6 @@ struct CNamedMaterial
     D3DMATERIAL7 material;
 };
 
-struct STransparentBatch
-{
-    CMeshNode* mesh = nullptr;
-    int32_t material = 0;
-    CWorldObject* object = nullptr;
-    CMatrix objectMatrix;
-};
-struct SFlare
-{
-    CVector point;
-    uint32_t colour = 0;
-};
-
-extern std::vector<CWorldObject*> LightList;
-extern std::vector<STransparentBatch> TransparentBatches;
-extern std::vector<CWorldObject*> FadedObjects;
-extern std::vector<SFlare> FlareList;
-extern CWorldObject* PointedObject;
-
 // The picking ray of the cursor, rebuilt after every camera update.
 struct SCursorRay
 {
@@ -49,8 +31,6 @@ struct SCursorRay
     bool valid = false;
 };
 extern SCursorRay CursorRay;
-// Set while the right button drags the view: nothing is pointed.
-extern uint8_t ViewDragFlag;
 
 // Options of the passes (the shell's toggles).
 struct SPassOptions
@@ -76,8 +56,6 @@ struct SObjectPassHooks
     uint8_t burglaryFlag = 0;
 };
 extern SObjectPassHooks ObjectPassHooks;
-// The game clock in milliseconds, read for animation.
-extern int32_t PassClock;
 // Rotation by the first angle, the scale on the rotation rows, the position.
 CMatrix ObjectWorldMatrix(const CWorldObject* object);
 void ScaleMatrixRows(CMatrix& matrix, float s);
@@ -99,13 +77,3 @@ void DrawMeshBatch(CMeshNode* mesh, int32_t material, const CMatrix& objectMatri
                    const D3DCOLORVALUE* emissive = nullptr);
 // Every batch of a model of the given blend kind (-1: every kind).
 void DrawModelBatches(CRootNode* model, const CMatrix& objectMatrix, int32_t blendKind);
-
-// One whole frame of the world from the game camera into the back surface:
-// clear, camera, visibility, the passes, the lists the game step draws, flares
-// and highlight. `hero` may be null (the view record is used as it is).
-struct SFrameTimes
-{
-    double collectMs = 0;
-    double drawMs = 0;
-};
-void RenderWorldFrame(CWorldObject* hero, int32_t frameTime, SFrameTimes* times = nullptr);

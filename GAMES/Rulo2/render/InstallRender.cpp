@@ -20,7 +20,7 @@ void InstallRender()
 {
     InstallTexturePageHooks();
     g_SphereVisibility = DeviceSphereVisibility;
-    g_LoadingScreenHooks.draw = DrawLoadingPictures;
-    g_LoadingScreenHooks.load = LoadLoadingPictures;
-    g_LoadingScreenHooks.release = ReleaseLoadingPictures;
+    LoadingScreenHooks.draw = DrawLoadingPictures;
+    LoadingScreenHooks.load = LoadLoadingPictures;
+    LoadingScreenHooks.release = ReleaseLoadingPictures;
 }

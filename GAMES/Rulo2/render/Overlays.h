@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "GAMES/Rulo2/render/RenderGlobals.h"
+
 class IDirectDrawSurface7;
 
 // The overlay's inputs, kept by the shell and the interface.
@@ -76,8 +78,6 @@ void BuildStatisticsLines(const SStatisticsInput& input, std::vector<SOverlayLin
 // Draws the lines onto the back surface; nothing when it cannot be locked.
 void DrawStatistics(const SStatisticsInput& input);
 
-// The client size of the main window as the last view update found it.
-extern int32_t ClientWidth, ClientHeight;
 // Whether the application's overlay window is shown above the full-screen view.
 extern bool (*OverlayWindowVisible)();
 // One game frame, drawn again after a lost surface was restored.

@@ -4,8 +4,7 @@
 #include <cstdint>
 #include <string>
 
-// Starts at 0 with the program and counts every snapshot written.
-extern int32_t SnapshotCounter;
+#include "GAMES/Rulo2/render/RenderGlobals.h"
 
 // At 32 bits per pixel: writes "c:\snapshot%05d.bmp" (in the program's folder)
 // with the counter, counts it and returns true; at other depths nothing.

@@ -6,16 +6,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "GAMES/Rulo2/render/RenderGlobals.h"
 #include "platform/d3d/D3D.h"
 
 class CTaskList;
 class CWorldObject;
-
-extern IDirectDrawSurface7* UiSlots[2];
-extern int32_t CurrentUiSlot;
-// The capture state is the game state's ViewFreeze: 0 none, 1 capture pending, 2 captured (the
-// world is not rendered, the frozen picture stands in for it).
-extern IDirectDrawSurface7* PreviewSurface;
 
 struct SPreviewState
 {
@@ -27,8 +22,6 @@ struct SPreviewState
     CWorldObject* target = nullptr;
 };
 extern SPreviewState Preview;
-// Milliseconds subtracted from the elapsed preview time (the interface's delay).
-extern int32_t PreviewDelay;
 // The outermost task list of a source object's behaviour; null when it has none.
 extern const CTaskList* (*PreviewTaskList)(const CWorldObject* source);
 // Outside REALTIME the preview runs only while the interface shows no character bars.
@@ -46,10 +39,6 @@ void ClearViewRequest();
 void CaptureBackground();
 // While the view is frozen: copies the current slot's picture onto the back surface.
 void ShowFrozenView();
-// The cursor image the interface sets, drawn by the game step at the cursor unless the display
-// shows a hardware cursor (the window system's own pointer).
-extern IDirectDrawSurface7* CursorSurface;
-extern bool HardwareCursor;
 void DrawCursorImage(int32_t x, int32_t y);
 // Releases both slots and the preview surface; the request becomes 0.
 void ReleaseUiSurfaces();

@@ -17,7 +17,7 @@ static int64_t DefaultClock()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-SLoadingScreenHooks g_LoadingScreenHooks{DefaultPump, nullptr, nullptr, nullptr, DefaultClock};
+SLoadingScreenHooks LoadingScreenHooks{DefaultPump, nullptr, nullptr, nullptr, DefaultClock};
 
 namespace {
 const CChunkReader* s_file = nullptr;
@@ -30,7 +30,7 @@ bool s_drawnOnce = false;
 
 static int64_t Now()
 {
-    return g_LoadingScreenHooks.clock ? g_LoadingScreenHooks.clock() : DefaultClock();
+    return LoadingScreenHooks.clock ? LoadingScreenHooks.clock() : DefaultClock();
 }
 
 void BeginLoadingScreen(const CChunkReader* file, size_t total)
@@ -44,8 +44,8 @@ void BeginLoadingScreen(const CChunkReader* file, size_t total)
 
 void EndLoadingScreen()
 {
-    if (g_LoadingScreenHooks.release)
-        g_LoadingScreenHooks.release();
+    if (LoadingScreenHooks.release)
+        LoadingScreenHooks.release();
     s_shownPicture = 0;
     s_file = nullptr;
 }
@@ -68,10 +68,10 @@ int LoadingPictureFor(int64_t e)
 void DrawLoadingScreen(int picture, int placement)
 {
     if (picture != s_shownPicture) {
-        if (g_LoadingScreenHooks.release)
-            g_LoadingScreenHooks.release();
-        if (g_LoadingScreenHooks.load)
-            g_LoadingScreenHooks.load(picture);
+        if (LoadingScreenHooks.release)
+            LoadingScreenHooks.release();
+        if (LoadingScreenHooks.load)
+            LoadingScreenHooks.load(picture);
         s_shownPicture = picture;
     }
     const int64_t elapsed = Now() - s_start;
@@ -80,14 +80,14 @@ void DrawLoadingScreen(int picture, int placement)
     s_drawnOnce = true;
     s_lastDraw = elapsed;
     const float fraction = s_file && s_total ? float(double(s_file->Offset()) / double(s_total)) : 0.0f;
-    if (g_LoadingScreenHooks.draw)
-        g_LoadingScreenHooks.draw(picture, placement, fraction);
+    if (LoadingScreenHooks.draw)
+        LoadingScreenHooks.draw(picture, placement, fraction);
 }
 
 void UpdateLoadingScreen()
 {
     if (GameModeFlag)
         DrawLoadingScreen(LoadingPictureFor(Now() - s_start), 20);
-    if (g_LoadingScreenHooks.pumpMessage)
-        g_LoadingScreenHooks.pumpMessage();
+    if (LoadingScreenHooks.pumpMessage)
+        LoadingScreenHooks.pumpMessage();
 }

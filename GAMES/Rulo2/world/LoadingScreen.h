@@ -32,4 +32,4 @@ struct SLoadingScreenHooks
     // Milliseconds since an arbitrary start.
     int64_t (*clock)() = nullptr;
 };
-extern SLoadingScreenHooks g_LoadingScreenHooks;
+extern SLoadingScreenHooks LoadingScreenHooks;

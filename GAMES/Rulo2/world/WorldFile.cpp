@@ -58,8 +58,8 @@ static void ClearKeptTexturePages()
     g_KeptTexturePages.clear();
 }
 
-STexturePageHooks g_TexturePageHooks{KeepTexturePages, WriteKeptTexturePages, nullptr, nullptr,
-                                     nullptr,          ClearKeptTexturePages, nullptr};
+STexturePageHooks TexturePageHooks{KeepTexturePages, WriteKeptTexturePages, nullptr, nullptr,
+                                   nullptr,          ClearKeptTexturePages, nullptr};
 
 static bool DiscardWorld()
 {
@@ -87,8 +87,8 @@ static void NumberAll()
         g_WorldRoot->NumberNodes();
     if (g_ObjectList)
         g_ObjectList->NumberNodes();
-    if (g_TexturePageHooks.number)
-        g_TexturePageHooks.number();
+    if (TexturePageHooks.number)
+        TexturePageHooks.number();
 }
 
 bool WriteWorld(CChunkWriter& w)
@@ -99,8 +99,8 @@ bool WriteWorld(CChunkWriter& w)
     if (g_WorldRoot)
         g_WorldRoot->ResolveObjectIds();
     bool ok = w.WriteMarker(ChunkId("WRLD"));
-    if (ok && g_TexturePageHooks.write)
-        ok = g_TexturePageHooks.write(w);
+    if (ok && TexturePageHooks.write)
+        ok = TexturePageHooks.write(w);
     ok = ok && WriteFolderSection(g_ModelsTree, w, ChunkId("GROU"));
     ok = ok && WriteFolderSection(g_ObjectsTree, w, ChunkId("OBGR"));
     ok = ok && WriteModelListSection(g_ModelListRoot, w);
@@ -290,16 +290,16 @@ static void Finish()
         LogPrintf("WARNING: task-list with an unknown task type");
     if (!GameModeFlag) {
         LogPrintf("Updating Model-UVs...");
-        if (g_TexturePageHooks.texturesMissing && g_TexturePageHooks.texturesMissing()) {
+        if (TexturePageHooks.texturesMissing && TexturePageHooks.texturesMissing()) {
             // The fitting and the page checks would strip every entry whose
             // file is missing from the pages and the models; a save would then
             // lose them. The pages stay as stored and the warning says why.
             g_TextureLoadFailed = true;
             LogPrintf("Texture-Pages kept as stored: some of their textures could not be loaded");
-        } else if (g_TexturePageHooks.afterLoad) {
+        } else if (TexturePageHooks.afterLoad) {
             // Its own log lines say what it checks; without the pages nothing is checked or said.
             RefitAllTexturesInModels(models);
-            g_TexturePageHooks.afterLoad();
+            TexturePageHooks.afterLoad();
         }
         LogPrintf("Updating world locators...");
         UpdateSnapPointsTree(g_WorldRoot, false);
@@ -330,8 +330,8 @@ static bool LoadWorldData(const uint8_t* data, size_t size, int mode, const char
         g_WorldRoot->ResetIndexes();
         if (g_ObjectList)
             g_ObjectList->ResetIndexes();
-        if (g_TexturePageHooks.excludeAll)
-            g_TexturePageHooks.excludeAll();
+        if (TexturePageHooks.excludeAll)
+            TexturePageHooks.excludeAll();
     }
     if (mode == LOADWORLD_OPEN) {
         if (g_DiscardWorldHook && !g_DiscardWorldHook())
@@ -413,13 +413,13 @@ static bool LoadWorldData(const uint8_t* data, size_t size, int mode, const char
             break;
         case ChunkId("TEXP"):
             if (mode == LOADWORLD_UPDATE ||
-                (g_TexturePageHooks.deviceCanHoldPages && !g_TexturePageHooks.deviceCanHoldPages())) {
+                (TexturePageHooks.deviceCanHoldPages && !TexturePageHooks.deviceCanHoldPages())) {
                 ok = SkipSection(file);
                 why = "the section has no END";
                 break;
             }
             LogPrintf("Reading Texture-Pages...");
-            ok = g_TexturePageHooks.read ? g_TexturePageHooks.read(file, &why) : SkipSection(file);
+            ok = TexturePageHooks.read ? TexturePageHooks.read(file, &why) : SkipSection(file);
             break;
         case ChunkId("TREE"):
             LogPrintf("Reading World-Tree...");

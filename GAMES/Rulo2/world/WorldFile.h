@@ -57,7 +57,7 @@ struct STexturePageHooks
     // True when a page entry names a texture that could not be loaded.
     bool (*texturesMissing)() = nullptr;
 };
-extern STexturePageHooks g_TexturePageHooks;
+extern STexturePageHooks TexturePageHooks;
 // The kept section bytes of the default hooks (tag to "END ").
 extern std::vector<uint8_t> g_KeptTexturePages;
 

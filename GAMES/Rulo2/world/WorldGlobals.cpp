@@ -83,8 +83,8 @@ void ClearWorld()
         g_ModelsTree->DeleteChildren();
     if (g_ObjectsTree)
         g_ObjectsTree->DeleteChildren();
-    if (g_TexturePageHooks.clear)
-        g_TexturePageHooks.clear();
+    if (TexturePageHooks.clear)
+        TexturePageHooks.clear();
     NumberRoots(true);
     // No placed object keeps an id now; ids start again, so that reloading
     // never runs the counter into the illegal range.

@@ -1,0 +1,51 @@
+#pragma once
+// The life stages of a game: a loaded world becomes a playable game (InitGame),
+// a running game goes back to its start state (ResetGame), a new game starts on
+// the running world (StartNewGame), and the game is saved into slot 0 and ended
+// (AutoSave).
+#include <cstdint>
+#include <vector>
+
+#include "LIBS/System/CVector.h"
+
+class CObjectNode;
+class CWorldObject;
+
+// The burglary targets of this build.
+constexpr int32_t LevelCount = 2;
+
+// Written by AutoSave from the controlled character; InitGame clears it unless Shift is held.
+extern CVector StoredStartPosition;
+// Definitions of kind 9 whose name begins with "*", in definition-list order.
+extern std::vector<CObjectNode*> AvailableCars;
+// The cars the gang starts with.
+extern std::vector<CObjectNode*> GangCars;
+// One byte per burglary target: it has been burgled.
+extern uint8_t LevelFlags[LevelCount];
+// The gang record the HUD has selected (cleared with every new game).
+extern int32_t SelectedGangRecord;
+// The object instance kept outside the instance table (the saved-game reader and a task make it).
+extern CWorldObject* ExtraInstance;
+// The plan word the plan file's header stores (the burglary the plan is for).
+extern int32_t PlanBurglaryNumber;
+// The hero: the character with the "Hero" task, found when the object logic is created.
+extern CWorldObject* Hero;
+
+// Screen rectangles the game step's cursor tests leave out (15 empty ones after a reset).
+struct SExclusionRect
+{
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+extern std::vector<SExclusionRect> ExclusionRects;
+
+void ResetGame();
+void InitGame();
+void StartNewGame();
+// Saves slot 0 titled "AUTOSAVE" and ends the running game.
+void AutoSave();
+
+// The first available car named "*hero_ca..." (any case) joins the gang's cars.
+void TakeHeroCar();
+// The gang members' logic, the objects the stands and tasks listed, and the
+// extra instance get the logable mark (PLANNING).
+void MarkLogableObjects();
