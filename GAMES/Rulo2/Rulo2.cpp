@@ -17,7 +17,9 @@
 #include "GAMES/Rulo2/app/ScriptedRun.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
+#include "GAMES/Rulo2/editor/WebBrowserDlg.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
+#include "GAMES/Rulo2/interface/CTutorial.h"
 #include "GAMES/Rulo2/interface/DialogTexts.h"
 #include "GAMES/Rulo2/navigation/GroundMap.h"
 #include "GAMES/Rulo2/navigation/Navigation.h"
@@ -262,9 +264,12 @@ bool CGameApp::StartUp()
 
     if (ScriptedRun.fixedStep)
         FrameClockHooks.timeSource = FixedStepTime;
-    // The intro plays before the first game frame.
-    if (GameModeFlag)
+    // The intro plays before the first game frame; the tutorial starts with the game.
+    if (GameModeFlag) {
         PlayMovie(0);
+        CreateBrowserDialog();
+        Tutorial.Start();
+    }
     return true;
 }
 
@@ -310,6 +315,8 @@ int CGameApp::ExitInstance()
         ViewFreeze = 0;
     }
     if (GameModeFlag) {
+        // The game ends: its page window goes before the device it draws with.
+        DestroyBrowserDialog();
         if (!NoSoundFlag)
             DestroySoundManager();
         ReleaseMouseDevice();

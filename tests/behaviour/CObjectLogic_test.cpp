@@ -8,6 +8,7 @@
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/GameStep.h"
 #include "GAMES/Rulo2/app/InstallApp.h"
+#include "GAMES/Rulo2/app/ScriptedRun.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/CTaskList.h"
 #include "GAMES/Rulo2/behaviour/Feedback.h"
@@ -337,14 +338,23 @@ TEST_F(ObjectLogicTest, ResumingMidReplayDropsEverythingFromTheCursorOn)
 
 TEST_F(ObjectLogicTest, RealtimeStepKeepsSpeedAndRecordState)
 {
+    // The harness's fixed step is on, as in the whole-program runs: the
+    // recording code neither reads it nor turns it into a fake recording.
+    ::setenv("VAREK_FIXED_STEP", "1", 1);
+    std::string error;
+    ASSERT_TRUE(ReadScriptedRun(error)) << error;
+    InstallSubsystems();
     GamePhase = PHASE_REALTIME;
     RecordState = RECORD_NORMAL;
-    for (int32_t clock : {50, 75, 100}) {
-        GameClock.gameClock = clock;
-        RecordCharacterActions();
-        EXPECT_EQ(GameClock.gameSpeed, 100);
-        EXPECT_EQ(RecordState, RECORD_NORMAL);
-    }
+    GameClock.prevGameClock = 0;
+    GameClock.gameClock = 175;
+    EXPECT_EQ(RunSimulationTicks(GameClock), 4) << "50, 100, 150 and 175";
+    EXPECT_EQ(GameClock.gameSpeed, 100);
+    EXPECT_EQ(RecordState, RECORD_NORMAL);
+    EXPECT_EQ(GameClock.fakeRecording, 0);
+    EXPECT_TRUE(ScriptedRun.fixedStep);
+    ::unsetenv("VAREK_FIXED_STEP");
+    ScriptedRun = SScriptedRun();
 }
 
 TEST_F(ObjectLogicTest, FeedbackKeysFollowTheVerbAndTheTargetKind)

@@ -61,3 +61,89 @@ private:
 };
 
 } // namespace navtest
+
+#include "GAMES/Rulo2/app/GameClock.h"
+#include "GAMES/Rulo2/behaviour/CKindState.h"
+#include "GAMES/Rulo2/navigation/CCar.h"
+#include "GAMES/Rulo2/world/CFrameNode.h"
+
+namespace navtest {
+
+// A car model with the wheel, chassis and body frames the car binds; the front
+// left wheel carries a mesh 0.1 high. `leaveOut` names a frame not made.
+inline CModelEntry* CarModel(const char* leaveOut = nullptr, bool secondRearWheels = false)
+{
+    auto* entry = new CModelEntry();
+    entry->SetName("carmodel");
+    auto* root = new CRootNode();
+    root->SetName("carmodel");
+    std::vector<const char*> names = {"ch", "car", "vrl", "vrr", "hrl", "hrr"};
+    if (secondRearWheels) {
+        names.push_back("hrl2");
+        names.push_back("hrr2");
+    }
+    for (const char* name : names) {
+        if (leaveOut && std::string(leaveOut) == name)
+            continue;
+        auto* frame = new CFrameNode(name);
+        frame->localMatrix.m[12] = 0.05f;
+        if (std::string(name) == "vrl")
+            frame->AddChild(TriangleMesh("tyre", 0, 0, 0, 0.1f));
+        root->AddChild(frame);
+    }
+    root->boundsRadius = 0.6f;
+    entry->model = root;
+    return entry;
+}
+
+// A car object (kind 9) with its conditions, kind data and model, facing the
+// way-point yaw `yaw` (0 along +z).
+inline CWorldObject* PlaceCar(World& world, const CVector& at, float yaw, CModelEntry* model,
+                              float maxSpeed = 3.0f, float acceleration = 2.0f)
+{
+    CWorldObject* car = world.Object("car", KIND_CAR, at, {"STAND"});
+    world.entries.emplace_back(model);
+    car->Definition()->firstState->modelEntry = model;
+    car->angle = yaw + 1.5707964f;
+    CObjectLogic* logic = car->objectLogic;
+    logic->conditions = CKindState::Create(KIND_CAR);
+    uint32_t* values = logic->ownKindData->Values();
+    values[1] = FloatAsWord(maxSpeed);
+    values[2] = FloatAsWord(acceleration);
+    car->boundsAMin = at + CVector(-0.2f, 0, -0.1f);
+    car->boundsAMax = at + CVector(0.2f, 0.2f, 0.1f);
+    return car;
+}
+
+inline CCar* CarOf(CWorldObject* car)
+{
+    return car->objectLogic->GetCar();
+}
+
+// A straight road of two-lane pieces along +x, one unit apart, from x = 0.
+inline std::vector<CWorldObject*> StraightRoad(World& world, int count)
+{
+    std::vector<CWorldObject*> pieces;
+    for (int i = 0; i < count; ++i) {
+        pieces.push_back(PlacePiece(world, kStraight2, {float(i), 0, 0}, 0.5f, 1.0f));
+        if (i > 0)
+            Connect(pieces[size_t(i) - 1], pieces[size_t(i)]);
+    }
+    return pieces;
+}
+
+// Drives a car frame by frame on the game clock until it stands at the end of
+// its way-points or `frames` ran out; the number of frames driven.
+inline int DriveToEnd(CCar* car, int frames, int32_t step = 40)
+{
+    int n = 0;
+    for (; n < frames && size_t(car->wayPointIndex) < car->wayPoints.size(); ++n) {
+        GameClock.gameClock += step;
+        car->Drive(car->carNode);
+    }
+    GameClock.gameClock += step;
+    car->Drive(car->carNode);
+    return n;
+}
+
+} // namespace navtest

@@ -323,3 +323,61 @@ TEST_F(SampleRun, ReadsTheSoundDefinitionsUnlessStartedWithNoSound)
 }
 
 } // namespace
+
+namespace {
+
+// Pixels of the emblem's amber plaque in a region of a picture.
+int AmberPixels(const std::vector<uint8_t>& bmp, int x0, int y0, int x1, int y1)
+{
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            int w = 0, h = 0;
+            uint32_t rgb = 0;
+            if (BmpPixel(bmp, x, y, &w, &h, &rgb) && ((rgb >> 16) & 0xFF) > 180 &&
+                ((rgb >> 8) & 0xFF) > 120 && (rgb & 0xFF) < 120)
+                ++n;
+        }
+    return n;
+}
+
+} // namespace
+
+// The tutorial starts with the game: its emblem drops in at the right edge; a click on it slides
+// the panel open and the frame shows page 1 over the street; the close button hides the page.
+TEST_F(SampleRun, TheTutorialEmblemOpensThePageOverTheViewAndItsCloseButtonHidesIt)
+{
+    // 250 frames of 40 ms: the emblem has had its 8 seconds to drop in. The maximised frame's
+    // close button sits at the top right of the frame.
+    std::ofstream(dir / "input.txt") << "250 move 580 35\n"
+                                        "251 snapshot emblem.bmp\n"
+                                        "252 click left 580 35\n"
+                                        "300 snapshot open.bmp\n"
+                                        "310 move 611 12\n"
+                                        "312 click left 611 12\n"
+                                        "320 snapshot closed.bmp\n";
+    ASSERT_EQ(Start(322, "VAREK_SNAPSHOTS=5 VAREK_INPUT_SCRIPT=input.txt"), 0)
+        << ReadText(dir / "output.txt");
+    const std::vector<uint8_t> early = ReadBytes(dir / "snapshot00005.bmp");
+    const std::vector<uint8_t> emblem = ReadBytes(dir / "emblem.bmp");
+    const std::vector<uint8_t> open = ReadBytes(dir / "open.bmp");
+    const std::vector<uint8_t> closed = ReadBytes(dir / "closed.bmp");
+    ASSERT_FALSE(early.empty() || emblem.empty() || open.empty() || closed.empty());
+
+    EXPECT_EQ(AmberPixels(early, 540, 0, 640, 100), 0) << "still above the screen";
+    EXPECT_GT(AmberPixels(emblem, 540, 0, 640, 100), 30) << "hanging at the right edge";
+
+    // Page 1's background colour (#1C2A3A) below its table, inside the frame's page area.
+    const SRegion page = Mean(open, 30, 366, 200, 390);
+    EXPECT_EQ(page.distinct, 1);
+    EXPECT_NEAR(page.r, 0x1C, 2);
+    EXPECT_NEAR(page.g, 0x2A, 2);
+    EXPECT_NEAR(page.b, 0x3A, 2);
+    const SRegion heading = Mean(open, 180, 60, 380, 120);
+    EXPECT_GT(heading.distinct, 4) << "the heading's letters";
+
+    const SRegion after = Mean(closed, 30, 366, 200, 390);
+    EXPECT_GT(after.distinct, 4) << "the street again";
+    const std::string log = ReadText(dir / "log.txt");
+    EXPECT_EQ(log.find("page cannot be read"), std::string::npos) << log;
+}

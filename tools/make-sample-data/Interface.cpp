@@ -399,6 +399,10 @@ enum EShape
     POINTER, // a flat arrow pointing right, facing the viewer
     TOOLS,   // a wrench
     INFO,    // the letter i
+    // The tutorial's emblem: an amber plaque with a question mark that sways,
+    // and a silver ring that turns around it.
+    EMBLEM_PLAQUE,
+    EMBLEM_RING,
 };
 
 struct SModelResource
@@ -409,16 +413,21 @@ struct SModelResource
 };
 
 const SModelResource kModels[] = {
-    {532, CUBE, 0.9f, 0.7f, 0.2f},   {566, INFO, 0.2f, 0.6f, 0.9f},    {536, ARROW, 0.9f, 0.8f, 0.2f},
-    {460, MARKER, 0.9f, 0.3f, 0.2f}, {481, TOKEN, 0.3f, 0.5f, 0.9f},   {476, ARROW, 0.2f, 0.8f, 0.9f},
-    {477, ARROW, 0.9f, 0.4f, 0.2f},  {478, ARROW, 0.6f, 0.9f, 0.3f},   {483, MARKER, 0.9f, 0.9f, 0.9f},
-    {583, TOKEN, 0.9f, 0.2f, 0.2f},  {479, TOKEN, 0.2f, 0.9f, 0.4f},   {475, CUBE, 0.5f, 0.5f, 0.9f},
-    {480, MARKER, 0.2f, 0.4f, 0.9f}, {427, POINTER, 0.9f, 0.7f, 0.2f}, {414, DISC, 0.9f, 0.8f, 0.3f},
-    {417, DISC, 0.3f, 0.7f, 0.9f},   {419, TOOLS, 0.8f, 0.8f, 0.85f},  {421, CUBE, 0.3f, 0.8f, 0.8f},
-    {428, TOKEN, 0.7f, 0.3f, 0.9f},  {438, ARROW, 0.3f, 0.9f, 0.9f},   {442, MARKER, 0.5f, 0.9f, 0.5f},
-    {439, CUBE, 0.9f, 0.5f, 0.5f},   {441, TOKEN, 0.5f, 0.5f, 0.5f},   {440, ARROW, 0.8f, 0.8f, 0.8f},
-    {396, MARKER, 1.0f, 0.9f, 0.5f}, {429, CUBE, 0.6f, 0.4f, 0.2f},    {430, TOKEN, 0.4f, 0.7f, 0.2f},
-    {608, ARROW, 0.2f, 0.6f, 0.4f},  {606, MARKER, 0.7f, 0.7f, 0.9f},
+    {532, CUBE, 0.9f, 0.7f, 0.2f},         {566, INFO, 0.2f, 0.6f, 0.9f},
+    {536, ARROW, 0.9f, 0.8f, 0.2f},        {460, MARKER, 0.9f, 0.3f, 0.2f},
+    {481, TOKEN, 0.3f, 0.5f, 0.9f},        {476, ARROW, 0.2f, 0.8f, 0.9f},
+    {477, ARROW, 0.9f, 0.4f, 0.2f},        {478, ARROW, 0.6f, 0.9f, 0.3f},
+    {483, MARKER, 0.9f, 0.9f, 0.9f},       {583, TOKEN, 0.9f, 0.2f, 0.2f},
+    {479, TOKEN, 0.2f, 0.9f, 0.4f},        {475, CUBE, 0.5f, 0.5f, 0.9f},
+    {480, MARKER, 0.2f, 0.4f, 0.9f},       {427, POINTER, 0.9f, 0.7f, 0.2f},
+    {414, DISC, 0.9f, 0.8f, 0.3f},         {417, DISC, 0.3f, 0.7f, 0.9f},
+    {419, TOOLS, 0.8f, 0.8f, 0.85f},       {421, CUBE, 0.3f, 0.8f, 0.8f},
+    {428, TOKEN, 0.7f, 0.3f, 0.9f},        {438, ARROW, 0.3f, 0.9f, 0.9f},
+    {442, MARKER, 0.5f, 0.9f, 0.5f},       {439, CUBE, 0.9f, 0.5f, 0.5f},
+    {441, TOKEN, 0.5f, 0.5f, 0.5f},        {440, ARROW, 0.8f, 0.8f, 0.8f},
+    {396, MARKER, 1.0f, 0.9f, 0.5f},       {429, CUBE, 0.6f, 0.4f, 0.2f},
+    {430, TOKEN, 0.4f, 0.7f, 0.2f},        {608, EMBLEM_PLAQUE, 0.93f, 0.67f, 0.24f},
+    {606, EMBLEM_RING, 0.7f, 0.72f, 0.8f},
 };
 
 CRootNode* BuildShape(const SModelResource& s)
@@ -482,6 +491,31 @@ CRootNode* BuildShape(const SModelResource& s)
     case INFO:
         b.Box(m, CVector(-0.015f, -0.09f, -0.01f), CVector(0.015f, 0.03f, 0.01f));
         b.Box(m, CVector(-0.015f, 0.05f, -0.01f), CVector(0.015f, 0.08f, 0.01f));
+        break;
+    case EMBLEM_PLAQUE: {
+        b.Box(m, CVector(-0.07f, -0.01f, -0.09f), CVector(0.07f, 0.01f, 0.09f));
+        SLook ink;
+        ink.r = ink.g = ink.b = 0.15f;
+        ink.glow = 0.2f;
+        ink.tile = 10;
+        const int q = b.Material(ink);
+        // A question mark standing out of the plaque's face; the plaque is turned upright to
+        // face the viewer, so +y becomes the side toward the viewer and +z up.
+        b.Box(q, CVector(-0.035f, 0.01f, 0.045f), CVector(0.035f, 0.02f, 0.06f));
+        b.Box(q, CVector(0.02f, 0.01f, 0.0f), CVector(0.035f, 0.02f, 0.06f));
+        b.Box(q, CVector(-0.01f, 0.01f, -0.01f), CVector(0.035f, 0.02f, 0.005f));
+        b.Box(q, CVector(-0.01f, 0.01f, -0.03f), CVector(0.005f, 0.02f, 0.0f));
+        b.Box(q, CVector(-0.01f, 0.01f, -0.06f), CVector(0.005f, 0.02f, -0.045f));
+        break;
+    }
+    case EMBLEM_RING:
+        for (int i = 0; i < 24; ++i) {
+            const float a0 = float(i) * kPi / 12, a1 = float(i + 1) * kPi / 12;
+            const CVector o0(std::sin(a0) * 0.12f, 0, std::cos(a0) * 0.12f),
+                o1(std::sin(a1) * 0.12f, 0, std::cos(a1) * 0.12f);
+            b.Quad(m, o0 + CVector(0, -0.012f, 0), o1 - o0, CVector(0, 0.024f, 0));
+            b.Quad(m, o0 * 0.85f + CVector(0, -0.012f, 0), (o1 - o0) * 0.85f, CVector(0, 0.024f, 0));
+        }
         break;
     }
     const std::string name = "Interface_" + std::to_string(s.id);

@@ -1,4 +1,5 @@
 #include "GAMES/Rulo2/app/CMainWindow.h"
+#include "GAMES/Rulo2/interface/CTutorial.h"
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
@@ -608,6 +609,9 @@ void CMainWindow::OnLButtonDown(int x, int y)
     Input.inputFrame = GameStepFrame;
     Input.leftPressFrame = GameStepFrame;
     SetCapture();
+    // The tutorial's page and emblem take their clicks; the game makes no order of them.
+    if (Tutorial.TakeClick(x, y))
+        return;
 }
 
 void CMainWindow::OnLButtonUp(int x, int y)

@@ -1,4 +1,5 @@
 #include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/app/CGameSoundManager.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameFlow.h"
@@ -6,6 +7,8 @@
 #include "GAMES/Rulo2/app/GameStep.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/behaviour/Feedback.h"
+#include "GAMES/Rulo2/behaviour/GameLists.h"
+#include "GAMES/Rulo2/navigation/CCar.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/Overlays.h"
 #include "GAMES/Rulo2/render/UiSurfaces.h"
@@ -182,6 +185,8 @@ bool GameFrame()
             Call(StepHooks.updateTutorialAndFade);
             device->EndScene();
         }
+    } else if (GamePhase == PHASE_REALTIME && SoundManager && BurglaryLevel <= FinalLevel) {
+        CCar::UpdateSounds();
     }
 
     Call(StepHooks.runFadeCommand);

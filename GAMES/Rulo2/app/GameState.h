@@ -67,6 +67,10 @@ bool GameClockHeld();
 // The open flags of the screens the game step renders on demand; it clears a flag when the
 // screen returns something other than -1.
 extern uint8_t ListMenuOpen;
+// The tutorial's page is shown in its frame screen.
+extern uint8_t TutorialBrowserOpen;
+// The editor's tool windows the application lists as open; none in game mode.
+extern int32_t AppWindowListCount;
 extern uint8_t GameLoadListOpen;
 extern uint8_t GameSaveListOpen;
 extern uint8_t PlanLoadListOpen;

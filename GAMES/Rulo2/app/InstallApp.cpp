@@ -16,8 +16,10 @@
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/behaviour/InstallBehaviour.h"
 #include "GAMES/Rulo2/editor/EditorInstall.h"
+#include "GAMES/Rulo2/interface/CTutorial.h"
 #include "GAMES/Rulo2/interface/InstallInterface.h"
 #include "GAMES/Rulo2/navigation/GroundMap.h"
+#include "GAMES/Rulo2/navigation/InstallNavigation.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/CScreenFade.h"
 #include "GAMES/Rulo2/render/DeviceHelpers.h"
@@ -51,6 +53,10 @@ bool LoadStartWorld(const char* path)
 void UpdateFade()
 {
     FrameTimeMs = int32_t(GameClock.frameTime);
+    if (IsGameView()) {
+        Tutorial.UpdateHover(Input.cursorX, Input.cursorY);
+        Tutorial.Update();
+    }
     ScreenFade.Update();
 }
 
@@ -116,6 +122,7 @@ void InstallSubsystems()
     InstallEditor();
     InstallApp();
     InstallBehaviour();
+    InstallNavigation();
     InstallInterface();
 }
 

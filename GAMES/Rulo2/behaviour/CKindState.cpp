@@ -1,5 +1,6 @@
 #include "GAMES/Rulo2/behaviour/CKindState.h"
 
+#include "GAMES/Rulo2/navigation/CCar.h"
 #include "GAMES/Rulo2/world/ChunkFile.h"
 
 namespace {
@@ -236,4 +237,16 @@ bool ReadCondChunk(CKindState& state, CChunkReader& body)
 {
     const uint32_t version = body.ReadU32();
     return body.Ok() && state.Read(body, version);
+}
+
+CCarState::~CCarState()
+{
+    delete car;
+}
+
+CCar* CCarState::GetCar()
+{
+    if (!car)
+        car = new CCar;
+    return car;
 }

@@ -129,9 +129,9 @@ class CCarState : public CKindState
 {
 public:
     CCarState() : CKindState(9) {}
-    // The car is made on first request by the street network; until that
-    // exists none is made and the request gives null.
-    CCar* GetCar() { return car; }
+    ~CCarState() override;
+    // The car, made on first request; it goes with the conditions.
+    CCar* GetCar();
     CCar* car = nullptr;
 };
 

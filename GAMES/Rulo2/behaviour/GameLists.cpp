@@ -6,6 +6,8 @@ std::vector<CWorldObject*> ActiveCharacters;
 std::vector<CWorldObject*> ActiveObjectList;
 int32_t BurglaryLevel = 1;
 CWorldObject* CurrentCharacter = nullptr;
+int32_t HeroTravelMode = 0;
+CWorldObject* HeroCar = nullptr;
 
 int32_t CPlanMemberArray::add(int32_t n)
 {

@@ -76,3 +76,6 @@ extern std::vector<CWorldObject*> ActiveObjectList;
 extern int32_t BurglaryLevel;
 // The character the player controls; null until the game sets one.
 extern CWorldObject* CurrentCharacter;
+// How the hero travels: 0 on foot, 1 in a car (HeroCar), 2 and 3 taxi states.
+extern int32_t HeroTravelMode;
+extern CWorldObject* HeroCar;

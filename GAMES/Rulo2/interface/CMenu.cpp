@@ -125,6 +125,15 @@ void CMenu::UpdateHover(const MenuPoint* point)
         }
 }
 
+MenuPoint MenuCursor()
+{
+    const int32_t halfW = DX.screenWidth / 2, halfH = DX.screenHeight / 2;
+    if (halfW <= 0 || halfH <= 0)
+        return MenuPoint{0, 0};
+    return MenuPoint{float(Input.cursorX - halfW) / float(halfW),
+                     float(Input.cursorY - halfH) / float(halfH)};
+}
+
 int32_t CMenu::Render(int32_t now)
 {
     time = now;
@@ -152,10 +161,8 @@ int32_t CMenu::Render(int32_t now)
         DX.device->SetTransform(D3DTRANSFORMSTATE_VIEW, &v);
     }
 
-    const int32_t halfW = DX.screenWidth / 2, halfH = DX.screenHeight / 2;
-    if (halfW > 0 && halfH > 0)
-        mouse = MenuPoint{float(Input.cursorX - halfW) / float(halfW),
-                          float(Input.cursorY - halfH) / float(halfH)};
+    if (DX.screenWidth / 2 > 0 && DX.screenHeight / 2 > 0)
+        mouse = MenuCursor();
     UpdateHover(&mouse);
 
     for (int32_t i = 0; i < ElementCount(); ++i)

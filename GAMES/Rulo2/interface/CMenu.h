@@ -121,6 +121,9 @@ std::string FormatWeight(float weight, bool withUnit);
 // Drops one reference of an element held outside a list.
 void ReleaseElement(CMenuElement* element);
 
+// The cursor in screen-relative units.
+MenuPoint MenuCursor();
+
 // Screen height over width, to keep squares square.
 float MenuAspect();
 // The application clock the interface reads (the frame time).

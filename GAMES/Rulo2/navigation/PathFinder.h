@@ -92,6 +92,9 @@ public:
     int32_t NewNodeRecord(CWorldObject* node, int32_t g, int32_t parent);
     bool FindLocalPath();
     bool FindGlobalPath();
+    // The global search for a car over the street pieces, leaving its start
+    // piece in the direction it faces.
+    bool FindCarPath();
     bool MakeGlobalWayPoints(int32_t goal);
     bool IsLineFree(int32_t x0, int32_t z0, int32_t x1, int32_t z1) const;
 

@@ -10,6 +10,7 @@
 #include "GAMES/Rulo2/navigation/PathFinder.h"
 #include "GAMES/Rulo2/navigation/PathFinderLog.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/HouseFloors.h"
 
 SearchPool g_SearchPool;
 
@@ -259,6 +260,106 @@ bool PATHFINDER::FindGlobalPath()
     }
     lastRecordCount = g_SearchPool.nextFree - 1;
     NavLog("PATHFINDER::FindGlobalPath(): failed");
+    return false;
+}
+
+// A street piece that a car may drive onto over a connection.
+static bool IsCarConnection(const SConnection& c)
+{
+    return c.target && c.flag == 0 && NameStartsWith(c.target->GetRefName(), "street_");
+}
+
+// The global search over the street pieces from the start node's connections
+// as they stand.
+static bool SearchCarPath(PATHFINDER& finder, bool* securityExit)
+{
+    ResetPool();
+    g_NodeRecord.clear();
+    const int32_t first = finder.NewNodeRecord(finder.startNode, 0, 0);
+    g_NodeRecord[finder.startNode] = first;
+    InsertOpen(first);
+    while (g_SearchPool.openCount > 0) {
+        const int32_t current = TakeLastOpen();
+        const SearchRecord cur = g_SearchPool.records[current];
+        if (cur.node == finder.endNode) {
+            finder.lastRecordCount = g_SearchPool.nextFree - 1;
+            return finder.MakeGlobalWayPoints(current);
+        }
+        if (cur.node)
+            for (const SConnection& c : cur.node->connections) {
+                if (!IsCarConnection(c))
+                    continue;
+                const int32_t g = cur.g + c.distance;
+                auto it = g_NodeRecord.find(c.target);
+                Relax(it == g_NodeRecord.end() ? 0 : it->second, g, current, [&] {
+                    const int32_t made = finder.NewNodeRecord(c.target, g, current);
+                    g_NodeRecord[c.target] = made;
+                    return made;
+                });
+            }
+        AppendClosed(current);
+        if (g_SearchPool.openCount > 100) {
+            finder.lastRecordCount = g_SearchPool.nextFree - 1;
+            *securityExit = true;
+            return false;
+        }
+    }
+    finder.lastRecordCount = g_SearchPool.nextFree - 1;
+    return false;
+}
+
+bool PATHFINDER::FindCarPath()
+{
+    CWorldObject* start = startNode;
+    if (!start || !endNode)
+        return false;
+    // The car leaves its piece over the connection best aligned with its heading.
+    constexpr float kPi = 3.14159265f;
+    const float h = owner ? owner->angle : 0.0f;
+    int32_t best = -1;
+    float bestMiss = 1000.0f;
+    for (size_t i = 0; i < start->connections.size(); ++i) {
+        const SConnection& c = start->connections[i];
+        if (!IsCarConnection(c))
+            continue;
+        const float dx = c.target->position.x - start->position.x;
+        const float dz = c.target->position.z - start->position.z;
+        const float length = std::sqrt(dx * dx + dz * dz);
+        if (length <= 0.00001f)
+            continue;
+        const float a = std::atan2(dx / length, dz / length) + kPi / 2;
+        const float miss =
+            std::min({std::fabs(a - h), std::fabs(a + 2 * kPi - h), std::fabs(a - (h + 2 * kPi))});
+        if (miss < bestMiss) {
+            bestMiss = miss;
+            best = int32_t(i);
+        }
+    }
+    if (best < 0)
+        return false;
+    // The node's own list comes back on every way out.
+    std::vector<SConnection> own = std::move(start->connections);
+    start->connections = {own[size_t(best)]};
+    struct Restore
+    {
+        CWorldObject* node;
+        std::vector<SConnection>& own;
+        ~Restore() { node->connections = std::move(own); }
+    } restore{start, own};
+    bool securityExit = false;
+    if (SearchCarPath(*this, &securityExit))
+        return true;
+    if (securityExit) {
+        NavLog("PATHFINDER::FindCarPath(): failed (security exit)");
+        return false;
+    }
+    start->connections = own;
+    if (SearchCarPath(*this, &securityExit))
+        return true;
+    if (securityExit)
+        NavLog("PATHFINDER::FindCarPath(): failed (security exit)");
+    else
+        NavLog("PATHFINDER::FindCarPath(): failed");
     return false;
 }
 

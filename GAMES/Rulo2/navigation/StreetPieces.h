@@ -11,6 +11,7 @@ class CWorldObject;
 
 struct StreetPiece
 {
+    StreetPiece(const char* pieceName) : name(pieceName) {}
     const char* name = nullptr; // Windows-1252 bytes
     // Each lane is an ordered point list that a car drives from first to last.
     std::vector<std::vector<CVector>> lanes;

@@ -1,6 +1,7 @@
 #include "GAMES/Rulo2/render/ViewRects.h"
 
 SViewRect ViewRectTable[ViewRectCount];
+SViewRect TutorialCutout;
 
 void ClearViewRects()
 {

@@ -16,6 +16,9 @@ extern SViewRect ViewRectTable[ViewRectCount];
 
 void ClearViewRects();
 
+// The part of the 3-D view the tutorial's page covers (empty while no page shows).
+extern SViewRect TutorialCutout;
+
 // A record that keeps a rectangle twice: the one in use and a second one.
 struct SRectPair
 {
