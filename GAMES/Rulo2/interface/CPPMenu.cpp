@@ -190,23 +190,7 @@ void CPPMenu::UpdateHover(const MenuPoint* point)
         underMouse = hovered = i;
         break;
     }
-    for (int32_t i = firstButton; i <= lastButton; ++i) {
-        CMenuElement* e = Element(i);
-        if (!e || e->type != CMenuElement::TYPE_FIGURE)
-            continue;
-        if (i == underMouse) {
-            e->PlayTrack("mouseover");
-            continue;
-        }
-        const CAnimTrack* track = e->CurrentTrack();
-        if (!e->shown || (track && (track->name == "start" || track->name == "end")))
-            continue;
-        auto* figure = static_cast<CMenuFigure*>(e);
-        const float radius =
-            figure->model && figure->model->boundsRadius > 0 ? figure->model->boundsRadius : 1.0f;
-        figure->state.scale[0] = figure->state.scale[1] = figure->state.scale[2] = kButtonSize / radius;
-        figure->PlayTrack("default");
-    }
+    RestButtonFigures(*this, firstButton, lastButton, underMouse, kButtonSize, true);
 }
 
 void CPPMenu::HandleInput()
