@@ -1,5 +1,13 @@
 // The plan selection: which items react, what each choice records and what Render returns.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "GAMES/Rulo2/app/SaveGame.h"
+#include "GAMES/Rulo2/interface/CSelectMenu.h"
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/app/GameClock.h"
@@ -12,14 +20,7 @@
 
 namespace {
 
-bool NoPlans()
-{
-    return false;
-}
-bool SomePlans()
-{
-    return true;
-}
+constexpr bool NoPlans = false, SomePlans = true;
 
 // The mouse is put over an item by index; the texts' hit areas exist only once drawn.
 class TestPlanSelect : public CPlanSelectMenu
@@ -44,10 +45,17 @@ protected:
         DX.screenHeight = 480;
         PlanLoadListOpen = 0;
         PlanSlotPurpose = 0;
+        folder = std::filesystem::temp_directory_path() / ("varek_plansel_" + std::to_string(::getpid()));
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        savedFolder = SaveManager.plansFolder;
+        SaveManager.plansFolder = folder.string();
     }
     void TearDown() override
     {
-        PlanFilesPresent = nullptr;
+        SaveManager.plansFolder = savedFolder;
+        std::filesystem::remove_all(folder);
+        ShowPlanSlotsCleanup();
         PlanLoadListOpen = 0;
         PlanSlotPurpose = 0;
         SetPlanMode(PHASE_REALTIME);
@@ -55,9 +63,18 @@ protected:
         PlanMemberArray.clear();
         ClearViewRect();
     }
-    void Open(bool (*plans)())
+    static void ShowPlanSlotsCleanup()
     {
-        PlanFilesPresent = plans;
+        SelectMenu.RemoveAllElements();
+        SelectMenu.ClearEntries();
+    }
+    // With plans a plan file lies in the plan folder.
+    void Open(bool plans)
+    {
+        if (plans)
+            std::ofstream(folder / "plan001.pln") << "plan";
+        else
+            std::filesystem::remove(folder / "plan001.pln");
         menu.RemoveAllElements();
         menu.Build(now);
         Frame();
@@ -81,6 +98,8 @@ protected:
 
     TestPlanSelect menu;
     int32_t now = 5000;
+    std::filesystem::path folder;
+    std::string savedFolder;
 };
 
 } // namespace

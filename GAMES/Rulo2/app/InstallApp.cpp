@@ -18,6 +18,7 @@
 #include "GAMES/Rulo2/behaviour/InstallBehaviour.h"
 #include "GAMES/Rulo2/editor/EditorInstall.h"
 #include "GAMES/Rulo2/interface/CTutorial.h"
+#include "GAMES/Rulo2/interface/InstallInterface.h"
 #include "GAMES/Rulo2/navigation/GroundMap.h"
 #include "GAMES/Rulo2/navigation/InstallNavigation.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
@@ -123,6 +124,7 @@ void InstallSubsystems()
     InstallApp();
     InstallBehaviour();
     InstallNavigation();
+    InstallInterface();
 }
 
 void InstallApp()

@@ -79,20 +79,7 @@ void CListMenu::UpdateHover(const MenuPoint* point)
         SetTooltip(GetDisplayText("OK"), -1);
     else if (underMouse == cancelButton)
         SetTooltip(GetDisplayText("CANCEL"), -1);
-    for (int32_t i = 0; i < ElementCount(); ++i) {
-        CMenuElement* e = elements[size_t(i)];
-        if (!e || e->type != CMenuElement::TYPE_FIGURE)
-            continue;
-        if (i == underMouse) {
-            e->PlayTrack("mouseover");
-            continue;
-        }
-        auto* figure = static_cast<CMenuFigure*>(e);
-        const float radius =
-            figure->model && figure->model->boundsRadius > 0 ? figure->model->boundsRadius : 1.0f;
-        figure->state.scale[0] = figure->state.scale[1] = figure->state.scale[2] = kButtonSize / radius;
-        figure->PlayTrack("default");
-    }
+    RestButtonFigures(*this, 0, ElementCount() - 1, underMouse, kButtonSize, false);
 }
 
 void CListMenu::HandleInput()

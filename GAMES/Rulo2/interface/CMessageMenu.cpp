@@ -67,20 +67,7 @@ void CMessageMenu::UpdateHover(const MenuPoint* point)
             hoveredIndex = hovered = i;
             break;
         }
-    for (int32_t i = 0; i < ElementCount(); ++i) {
-        CMenuElement* e = elements[size_t(i)];
-        if (!e || e->type != CMenuElement::TYPE_FIGURE)
-            continue;
-        if (i == hoveredIndex) {
-            e->PlayTrack("mouseover");
-            continue;
-        }
-        auto* figure = static_cast<CMenuFigure*>(e);
-        const float radius =
-            figure->model && figure->model->boundsRadius > 0 ? figure->model->boundsRadius : 1.0f;
-        figure->state.scale[0] = figure->state.scale[1] = figure->state.scale[2] = kButtonSize / radius;
-        figure->PlayTrack("default");
-    }
+    RestButtonFigures(*this, 0, ElementCount() - 1, hoveredIndex, kButtonSize, false);
 }
 
 void CMessageMenu::HandleInput()

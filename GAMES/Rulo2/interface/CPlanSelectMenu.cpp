@@ -6,6 +6,7 @@
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/app/SaveGame.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
@@ -23,7 +24,6 @@
 #include "GAMES/Rulo2/world/WorldHelpers.h"
 
 CPlanSelectMenu PlanSelectMenu;
-bool (*PlanFilesPresent)() = nullptr;
 
 namespace {
 
@@ -94,7 +94,7 @@ void CPlanSelectMenu::Build(int32_t now)
             e->PlayTrack("default");
         }
 
-    plansExist = PlanFilesPresent && PlanFilesPresent() ? 1 : 0;
+    plansExist = HasPlans() ? 1 : 0;
     backChosen = cancelChosen = listOpened = 0;
     introRunning = 1;
     hoveredIndex = -1;

@@ -25,6 +25,3 @@ public:
 };
 
 extern CPlanSelectMenu PlanSelectMenu;
-
-// Whether a stored plan file exists; filled by the plan files' owner. Without it no plan is offered.
-extern bool (*PlanFilesPresent)();

@@ -1,17 +1,25 @@
 #include "GAMES/Rulo2/interface/OpenScreens.h"
 
+#include <string>
+
 #include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/app/SaveGame.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/interface/CListMenu.h"
 #include "GAMES/Rulo2/interface/CMessageMenu.h"
+#include "GAMES/Rulo2/interface/CPPMenu.h"
 #include "GAMES/Rulo2/interface/CPlanSelectMenu.h"
 #include "GAMES/Rulo2/interface/CSelectMenu.h"
+#include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/interface/CTutorialMenu.h"
 #include "GAMES/Rulo2/interface/InfoTexts.h"
+#include "GAMES/Rulo2/render/GameResources.h"
 #include "GAMES/Rulo2/render/UiSurfaces.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/ObjectInstances.h"
 #include "GAMES/Rulo2/world/WorldHelpers.h"
+#include "platform/crt/Crt.h"
+#include "platform/files/Files.h"
 
 void OpenSelectMenu(int32_t time, uint8_t startInGrid, int32_t okMode)
 {
@@ -53,7 +61,11 @@ void OpenPlanSelectMenu(int32_t time)
     GetUiSurface(0);
 }
 
-void OpenPPMenu(int32_t) {}
+void OpenPPMenu(int32_t time)
+{
+    PPMenu.RemoveAllElements();
+    PPMenu.Build(time);
+}
 void OpenOptionsMenu(int32_t) {}
 void OpenResultsMenu(int32_t) {}
 
@@ -77,18 +89,78 @@ void OpenMessageMenu(int32_t time, const char* text, int32_t purpose, uint8_t co
     MessageMenuOpen = 1;
 }
 
+namespace {
+
+// The model every save slot shows, textured with the slot's picture.
+constexpr uint16_t kSlotPreviewModel = 532;
+
+bool FilePresent(const std::string& path)
+{
+    return platform::Access(path, 0) == 0;
+}
+
+MenuSlot SlotEntry()
+{
+    MenuSlot slot;
+    slot.rotation[0] = 1.9707963f;
+    slot.rotation[1] = 3.14159265f;
+    slot.spin = 0;
+    slot.textAlign = 2;
+    slot.previewModel = GameResourceModel(kSlotPreviewModel);
+    return slot;
+}
+
+// Lists the used slots of the folder (a slot whose information cannot be read is left out and
+// does not count as free) and, when saving, one empty entry at the lowest free slot.
+void ListSlots(const std::string& folder, const char* pattern, int32_t firstSlot, bool saving)
+{
+    SelectMenu.RemoveAllElements();
+    SelectMenu.ClearEntries();
+    std::string freePath;
+    for (int32_t i = firstSlot; i <= 999; ++i) {
+        const std::string path = folder + crt::Format(pattern, i);
+        if (!FilePresent(path)) {
+            if (freePath.empty())
+                freePath = path;
+            continue;
+        }
+        MenuSlot slot = SlotEntry();
+        slot.fileExists = 1;
+        if (!ReadSaveInfo(path, slot.text, nullptr))
+            continue;
+        slot.fileName = path;
+        SelectMenu.entries.push_back(slot);
+    }
+    if (saving && !freePath.empty()) {
+        MenuSlot slot = SlotEntry();
+        slot.text = GetDisplayText("EMPTY_SLOT");
+        slot.fileName = freePath;
+        SelectMenu.entries.push_back(slot);
+    }
+}
+
+} // namespace
+
 void ShowGameSlots(bool saving)
 {
+    if (!FilePresent(SaveManager.savegameFolder))
+        platform::CreateDirectory(SaveManager.savegameFolder);
+    ListSlots(SaveManager.savegameFolder, "\\game%03d.gam", saving ? 1 : 0, saving);
     if (saving)
         GameSaveListOpen = 1;
     else
         GameLoadListOpen = 1;
+    SelectMenu.Build(MenuClock(), 1, 0);
+    SelectMenu.thumbnails = 1;
 }
 
 void ShowPlanSlots(bool saving)
 {
+    ListSlots(SaveManager.plansFolder, "\\plan%03d.pln", 0, saving);
     if (saving)
         PlanSaveListOpen = 1;
     else
         PlanLoadListOpen = 1;
+    SelectMenu.Build(MenuClock(), 1, 0);
+    SelectMenu.thumbnails = 1;
 }

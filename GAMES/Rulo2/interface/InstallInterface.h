@@ -1,0 +1,3 @@
+#pragma once
+// Fills the hooks the in-game screens serve for other subsystems.
+void InstallInterface();
