@@ -85,3 +85,31 @@ TEST_F(ImageTool, ErrorsNameTheFileAndTheReason)
 }
 
 } // namespace
+
+namespace {
+
+class PageTool : public ToolTest
+{
+protected:
+    PageTool() : ToolTest("pagetool") {}
+};
+
+TEST_F(PageTool, PaintsAPageIntoAPictureAndNamesAnUnreadableOne)
+{
+    const std::string html = "<body bgcolor=#00FF00><center><font color=red>Gr\xFC\xDF"
+                             "e</font></center></body>";
+    write("page.htm", Bytes(html.begin(), html.end()));
+    ToolRun r = tool("page render '" + path("page.htm") + "' '" + path("page.bmp") + "' 64 32");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    r = tool("image info '" + path("page.bmp") + "'");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("width 64\nheight 32\n"), std::string::npos) << r.out;
+
+    r = tool("page render '" + path("missing.htm") + "' '" + path("out.bmp") + "'");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("missing.htm"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(path("out.bmp")));
+    EXPECT_EQ(tool("page render").exitCode, 1);
+}
+
+} // namespace

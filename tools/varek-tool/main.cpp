@@ -19,6 +19,7 @@ int cmd_tasks(int argc, char** argv);
 int cmd_dialogs(int argc, char** argv);
 int cmd_encode_dialogs(int argc, char** argv);
 int cmd_rules(int argc, char** argv);
+int cmd_page(int argc, char** argv);
 
 namespace {
 
@@ -46,6 +47,7 @@ const Group kGroups[] = {
     {"encode-dialogs", cmd_encode_dialogs,
      "encode-dialogs FOLDER   encode the four dialog text files under FOLDER\\data"},
     {"rules", cmd_rules, "rules FILE         show a terrain rule file as read and as written back"},
+    {"page", cmd_page, "page render PAGE OUT [WIDTH [HEIGHT]]   paint a tutorial page into a picture"},
     {"view", cmd_view,
      "view FILE [--frames N] [--snapshot OUT.bmp] | world view ...   draw N frames (1 unless given) "
      "off-screen"},

@@ -13,6 +13,7 @@
 #include "GAMES/Rulo2/interface/CMenuGlow.h"
 #include "GAMES/Rulo2/interface/CMenuQuad.h"
 #include "GAMES/Rulo2/interface/CMenuText.h"
+#include "GAMES/Rulo2/interface/CTutorial.h"
 #include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/render/EditorHelpers.h"
 #include "GAMES/Rulo2/render/GameResources.h"
@@ -116,7 +117,8 @@ void CMenu::HandleInput()
 void CMenu::UpdateHover(const MenuPoint* point)
 {
     hovered = -1;
-    if (MenuInputBlocked || !point)
+    // Over the tutorial's emblem no screen hovers anything.
+    if (MenuInputBlocked || !point || Tutorial.hovered)
         return;
     for (int32_t i = 0; i < ElementCount(); ++i)
         if (CMenuElement* e = elements[size_t(i)]; e && e->HitTest(point)) {

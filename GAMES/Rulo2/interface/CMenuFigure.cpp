@@ -205,13 +205,12 @@ void CMenuFigure::DrawOverlay(int32_t time, const float colour[3])
                          CVector4(colour[0], colour[1], colour[2], 1.0f));
 }
 
-bool CMenuFigure::HitTest(const Point* point)
+bool InterfaceModelScreenBox(const CRootNode* model, const CMatrix& world, float box[4])
 {
-    if (!point || !shown || !selectable || active || !model)
+    if (!model)
         return false;
-    // The model's box as the menu camera shows it: its corners through the
-    // figure's transform, the look-at view from (0, 0, -2) and the device's
-    // projection, moved by the screen point as the drawing moves them.
+    // The model's corners through its world matrix, the look-at view from (0, 0, -2) and
+    // the device's projection.
     CMatrix projection;
     projection.identity();
     if (DX.device) {
@@ -221,9 +220,8 @@ bool CMenuFigure::HitTest(const Point* point)
     }
     CMatrix view, m;
     view.lookAt(CVector(0, 0, -2), CVector(0, 0, 0), CVector(0, 1, 0));
-    m.multiply(Transform(), view);
+    m.multiply(world, view);
     m.multiply(m, projection);
-    const MenuPoint at = ScreenPoint();
     float minX = 3e38f, maxX = -3e38f, minY = 3e38f, maxY = -3e38f;
     for (int i = 0; i < 8; ++i) {
         const CVector c((i & 1) ? model->boundsMax.x : model->boundsMin.x,
@@ -234,11 +232,29 @@ bool CMenuFigure::HitTest(const Point* point)
         const float w = c.x * m[3] + c.y * m[7] + c.z * m[11] + m[15];
         if (w <= 0.0f)
             return false;
-        const float sx = x / w + at.x, sy = -(y / w + at.y); // screen y points down
+        const float sx = x / w, sy = -(y / w); // screen y points down
         minX = std::min(minX, sx);
         maxX = std::max(maxX, sx);
         minY = std::min(minY, sy);
         maxY = std::max(maxY, sy);
     }
-    return minX <= point->x && point->x <= maxX && minY <= point->y && point->y <= maxY;
+    box[0] = minX;
+    box[1] = minY;
+    box[2] = maxX;
+    box[3] = maxY;
+    return true;
+}
+
+bool CMenuFigure::HitTest(const Point* point)
+{
+    if (!point || !shown || !selectable || active || !model)
+        return false;
+    // The model's box as the menu camera shows it, moved by the screen point as the
+    // drawing moves it.
+    float box[4];
+    if (!InterfaceModelScreenBox(model, Transform(), box))
+        return false;
+    const MenuPoint at = ScreenPoint();
+    return box[0] + at.x <= point->x && point->x <= box[2] + at.x && box[1] - at.y <= point->y &&
+           point->y <= box[3] - at.y;
 }

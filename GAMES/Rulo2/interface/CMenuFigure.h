@@ -38,6 +38,11 @@ public:
     void Interpolate(int32_t local, int32_t from, int32_t to, void* target) override;
 };
 
+// The box of a model drawn by the interface camera (from (0, 0, -2)) with a world matrix,
+// in screen-relative units (y down): left, top, right, bottom. False when a corner lies
+// behind the eye.
+bool InterfaceModelScreenBox(const CRootNode* model, const CMatrix& world, float box[4]);
+
 // A key that sets only the alpha.
 FigureKey AlphaKey(float alpha);
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "GAMES/Rulo2/DirectX.h"
@@ -11,6 +10,7 @@
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/editor/WebBrowserDlg.h"
 #include "GAMES/Rulo2/interface/CMenu.h"
+#include "GAMES/Rulo2/interface/CMenuFigure.h"
 #include "GAMES/Rulo2/interface/CTutorialMenu.h"
 #include "GAMES/Rulo2/interface/OpenScreens.h"
 #include "GAMES/Rulo2/render/GameResources.h"
@@ -49,35 +49,21 @@ CMatrix EmblemMatrix(const CRootNode* model, float turn, float x, float y)
 // The model's box on the screen in pixels, as the interface camera shows it.
 void GrowArea(SViewRect& area, bool& any, const CRootNode* model, const CMatrix& world)
 {
-    if (!model || !DX.device)
+    float box[4];
+    if (!DX.device || !InterfaceModelScreenBox(model, world, box))
         return;
-    D3DMATRIX p;
-    DX.device->GetTransform(D3DTRANSFORMSTATE_PROJECTION, &p);
-    CMatrix projection, view, m;
-    std::memcpy(projection.m, p.m, sizeof(p.m));
-    view.lookAt(CVector(0, 0, -2), CVector(0, 0, 0), CVector(0, 1, 0));
-    m.multiply(world, view);
-    m.multiply(m, projection);
     const float halfW = float(DX.screenWidth) / 2, halfH = float(DX.screenHeight) / 2;
-    for (int i = 0; i < 8; ++i) {
-        const CVector c((i & 1) ? model->boundsMax.x : model->boundsMin.x,
-                        (i & 2) ? model->boundsMax.y : model->boundsMin.y,
-                        (i & 4) ? model->boundsMax.z : model->boundsMin.z);
-        const float x = c.x * m[0] + c.y * m[4] + c.z * m[8] + m[12];
-        const float y = c.x * m[1] + c.y * m[5] + c.z * m[9] + m[13];
-        const float w = c.x * m[3] + c.y * m[7] + c.z * m[11] + m[15];
-        if (w <= 0.0f)
-            continue;
-        const int32_t px = int32_t((x / w + 1) * halfW), py = int32_t((1 - y / w) * halfH);
-        if (!any) {
-            area = SViewRect{px, py, px + 1, py + 1};
-            any = true;
-        }
-        area.left = std::min(area.left, px);
-        area.top = std::min(area.top, py);
-        area.right = std::max(area.right, px + 1);
-        area.bottom = std::max(area.bottom, py + 1);
+    const SViewRect r{int32_t((box[0] + 1) * halfW), int32_t((box[1] + 1) * halfH),
+                      int32_t((box[2] + 1) * halfW) + 1, int32_t((box[3] + 1) * halfH) + 1};
+    if (!any) {
+        area = r;
+        any = true;
+        return;
     }
+    area.left = std::min(area.left, r.left);
+    area.top = std::min(area.top, r.top);
+    area.right = std::max(area.right, r.right);
+    area.bottom = std::max(area.bottom, r.bottom);
 }
 
 void DrawEmblemModel(CRootNode* model, const CMatrix& world, bool hovered)
