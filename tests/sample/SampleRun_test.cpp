@@ -60,6 +60,18 @@ int HeroPixels(const std::vector<uint8_t>& shot)
     return count;
 }
 
+// Lit houses on both sides of the street: brick between rows `leftTop` and `leftBottom` on the
+// left, lit walls on the right.
+void ExpectLitHouses(const std::vector<uint8_t>& shot, int leftTop, int leftBottom)
+{
+    const SRegion brickHouse = Mean(shot, 0, leftTop, 100, leftBottom);
+    EXPECT_GT(brickHouse.r, brickHouse.g + 30);
+    EXPECT_GT(brickHouse.distinct, 40);
+    const SRegion rightHouses = Mean(shot, 560, 150, 640, 400);
+    EXPECT_GT(rightHouses.distinct, 40);
+    EXPECT_GT(rightHouses.r, 100) << "lit walls, not shadow";
+}
+
 TEST_F(SampleRun, DrawsTheStreetBlockFromTheGameCameraAndLoadsEverything)
 {
     // The game frames after the intro movie fade in from white for 400 ms (ten
@@ -380,4 +392,40 @@ TEST_F(SampleRun, TheTutorialEmblemOpensThePageOverTheViewAndItsCloseButtonHides
     EXPECT_GT(after.distinct, 4) << "the street again";
     const std::string log = ReadText(dir / "log.txt");
     EXPECT_EQ(log.find("page cannot be read"), std::string::npos) << log;
+}
+
+// The view tool draws the sample world lit, as the game's first frames do: the world's texture
+// pages on the game's device states, the sun and the ambient light over the walk fog's colour (the
+// tool drew it black before). A relative --snapshot lands in the folder the tool was started in,
+// not in the world's.
+TEST_F(SampleRun, TheViewToolDrawsTheLitStreetIntoTheFolderItStartedIn)
+{
+    const fs::path elsewhere = dir / "elsewhere";
+    fs::create_directories(elsewhere);
+    const int rc = RunCommand("cd " + Quote(elsewhere) +
+                              " && LSAN_OPTIONS=detect_leaks=0 '" VAREK_TOOL_PATH
+                              "' world view ../Varek.wld --snapshot out.bmp > view.txt 2>&1");
+    ASSERT_EQ(rc, 0) << ReadText(elsewhere / "view.txt");
+    EXPECT_FALSE(fs::exists(dir / "out.bmp"));
+    const std::vector<uint8_t> tool = ReadBytes(elsewhere / "out.bmp");
+    int w = 0, h = 0;
+    uint32_t rgb = 0;
+    ASSERT_TRUE(BmpPixel(tool, 0, 0, &w, &h, &rgb)) << ReadText(elsewhere / "view.txt");
+    ASSERT_EQ(w, 640);
+    ASSERT_EQ(h, 480);
+
+    // The road down the middle; the kerbs' paving, lighter than the asphalt, on both sides of it.
+    for (int y : {240, 400}) {
+        const auto [left, right] = RoadSpan(tool, y);
+        EXPECT_NEAR(left + right, 640, 16) << y;
+        EXPECT_GT(right - left, 40) << y;
+        const SRegion road = Mean(tool, left + 10, y - 5, right - 10, y + 5);
+        for (int x : {left - 30, right + 10}) {
+            const SRegion paving = Mean(tool, x, y - 5, x + 20, y + 5);
+            EXPECT_GT(paving.r, road.r + 30) << x << "," << y;
+            EXPECT_NEAR(paving.r, paving.b, 25) << x << "," << y;
+        }
+    }
+    // Seen from farther away, the left houses' bricks and roof tiles start lower down.
+    ExpectLitHouses(tool, 220, 460);
 }
