@@ -1,5 +1,9 @@
 #include "GAMES/Rulo2/Rulo2.h"
 
+#include "GAMES/Rulo2/app/EditorMenus.h"
+#include "GAMES/Rulo2/editor/ToolWindows.h"
+#include "platform/ui/Ui.h"
+
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/DirectXError.h"
 #include "GAMES/Rulo2/Enumerate.h"
@@ -212,6 +216,8 @@ bool CGameApp::StartUp()
     }
     m_pMainWnd = MainWindow;
     DX.mainWindow = MainWindow;
+    GameMenu = LoadMenuResource(197).release();
+    EditorMenu = LoadMenuResource(1202).release();
 
     platform::CoInitialize(nullptr);
     EnumerateDrivers();
@@ -224,6 +230,10 @@ bool CGameApp::StartUp()
         m_pMainWnd = nullptr;
         return false;
     }
+
+    // The tool windows and menus are drawn over the device's pictures.
+    if (!GameModeFlag && !platform::ui::AttachToWindow(MainWindow))
+        LogPrintf("The editor's windows cannot be drawn over the 3-D view");
 
     DrawLoadingFrames();
 
@@ -238,7 +248,10 @@ bool CGameApp::StartUp()
         CdMusic.SetVolume(Settings.musicVolume & 0xFF);
     }
 
-    ClearWorld();
+    if (!GameModeFlag)
+        CreateToolWindows(MainWindow);
+
+    NewWorld();
     if (GameModeFlag)
         std::snprintf(WorldFileName, WorldFileNameSize, "%s", "Varek.wld");
     if (WorldFileName[0]) {
@@ -324,8 +337,15 @@ int CGameApp::ExitInstance()
     DeleteAllTextures();
     ReleaseMouseDevice();
     platform::CoUninitialize();
+    // The UI's GL objects go while the context is there; the windows stay objects.
+    platform::ui::DetachFromWindow();
     ShutdownDirectDraw();
     FreeDriverList();
+    DestroyToolWindows();
+    delete GameMenu;
+    GameMenu = nullptr;
+    delete EditorMenu;
+    EditorMenu = nullptr;
     delete MainWindow;
     MainWindow = nullptr;
     DX.mainWindow = nullptr;
