@@ -1,5 +1,6 @@
 // The launcher program: one instance at a time, its folder made current, dialog 111.
 #include "launcher/LauncherWindow.h"
+#include "platform/ui/draw/UiDraw.h"
 
 #include <climits>
 #include <filesystem>

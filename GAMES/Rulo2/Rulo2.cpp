@@ -1,8 +1,10 @@
 #include "GAMES/Rulo2/Rulo2.h"
 
 #include "GAMES/Rulo2/app/EditorMenus.h"
+#include "GAMES/Rulo2/editor/EditorTree.h"
 #include "GAMES/Rulo2/editor/ToolWindows.h"
-#include "platform/ui/Ui.h"
+#include "platform/d3d/D3DOverlay.h"
+#include "platform/ui/draw/UiDraw.h"
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/DirectXError.h"
@@ -287,6 +289,10 @@ bool CGameApp::OnIdle(long count)
         return true;
     Input.mouseMoveHandled = 0;
     platform::Application::OnIdle(count);
+    if (EditorFramePause) {
+        D3DPresentAgain();
+        return true;
+    }
     if (GameModeFlag && GameClock.movieState == MoviePlaying && WindowedFlag && MainWindow)
         KeepMovieWindowPlacement();
     if (exitAfterFrames == 0 || ScriptedRun.quit) {

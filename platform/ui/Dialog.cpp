@@ -1,5 +1,7 @@
 #include "platform/ui/UiInternal.h"
 
+#include "platform/ui/Tree.h"
+
 #include "platform/time/Time.h"
 #include "platform/win/MessageBox.h"
 
@@ -287,6 +289,14 @@ Control& Dialog::AddControl(ControlKind kind, int id, std::string text, int x, i
     return controls_.back();
 }
 
+Control& Dialog::AddTree(int id, TreeCtrl& tree, int x, int y, int width, int height)
+{
+    Control& c = AddControl(ControlKind::Tree, id, std::string(), x, y, width, height);
+    c.tree = &tree;
+    tree.SetClientSize(width, height);
+    return c;
+}
+
 Control* Dialog::GetDlgItem(int id)
 {
     for (Control& c : controls_)
@@ -427,8 +437,10 @@ int Dialog::DoModal(HWND owner)
     if (!ended_) {
         LogLine(("Dialog " + std::to_string(resourceId_) + " \"" + caption_ + "\" was not answered: Cancel")
                     .c_str());
-        ended_ = true;
-        result_ = IDCANCEL;
+        // Cancel as the dialog itself answers it (its own result for Cancel).
+        OnCancel();
+        if (!ended_)
+            EndDialog(IDCANCEL);
     }
     visible_ = false;
     DestroyWindow();
@@ -491,6 +503,10 @@ void Dialog::Click(int id)
 
 void Dialog::PressKey(int virtualKey)
 {
+    if (const Control* c = focusControl_ ? GetDlgItem(focusControl_) : nullptr; c && c->tree) {
+        if (c->tree->PreTranslateKey(virtualKey) || c->tree->KeyDown(virtualKey))
+            return;
+    }
     if (virtualKey == VK_RETURN)
         OnOK();
     else if (virtualKey == VK_ESCAPE)
@@ -509,16 +525,27 @@ bool Dialog::UpdateData(bool saveAndValidate)
     return !dx.Failed();
 }
 
+void SetTimerIn(std::vector<Dialog::Timer>& timers, uint32_t id, uint32_t elapseMs)
+{
+    KillTimerIn(timers, id);
+    timers.push_back(Dialog::Timer{id, std::max<uint32_t>(elapseMs, 1), timeGetTime()});
+}
+
+void KillTimerIn(std::vector<Dialog::Timer>& timers, uint32_t id)
+{
+    timers.erase(
+        std::remove_if(timers.begin(), timers.end(), [id](const Dialog::Timer& t) { return t.id == id; }),
+        timers.end());
+}
+
 void Dialog::SetTimer(uint32_t id, uint32_t elapseMs)
 {
-    KillTimer(id);
-    timers_.push_back(Timer{id, std::max<uint32_t>(elapseMs, 1), timeGetTime()});
+    SetTimerIn(timers_, id, elapseMs);
 }
 
 void Dialog::KillTimer(uint32_t id)
 {
-    timers_.erase(std::remove_if(timers_.begin(), timers_.end(), [id](const Timer& t) { return t.id == id; }),
-                  timers_.end());
+    KillTimerIn(timers_, id);
 }
 
 const std::vector<Dialog*>& Dialogs()
@@ -537,26 +564,44 @@ Dialog* FindDialog(int resourceId)
 void ForgetDialog(Dialog* dialog)
 {
     liveDialogs.erase(std::remove(liveDialogs.begin(), liveDialogs.end(), dialog), liveDialogs.end());
-    ForgetDrawnDialog(dialog);
+    ForgetHostedDialog(dialog);
 }
+
+namespace {
+
+// The ids of the timers that are due now, their periods restarted.
+std::vector<uint32_t> DueTimers(std::vector<Dialog::Timer>& timers, uint32_t now)
+{
+    std::vector<uint32_t> due;
+    for (Dialog::Timer& t : timers)
+        if (now - t.last >= t.elapse) {
+            t.last = now;
+            due.push_back(t.id);
+        }
+    return due;
+}
+
+} // namespace
 
 void RunTimers()
 {
     const uint32_t now = timeGetTime();
-    // A handler may destroy windows: walk a copy and check each is still there.
+    // A handler may destroy windows or kill timers: walk copies and check that the
+    // window and the timer are still there.
+    auto has = [](std::vector<Dialog::Timer>& timers, uint32_t id) {
+        return std::any_of(timers.begin(), timers.end(), [id](const Dialog::Timer& t) { return t.id == id; });
+    };
     const std::vector<Dialog*> dialogs = liveDialogs;
-    for (Dialog* d : dialogs) {
-        if (std::find(liveDialogs.begin(), liveDialogs.end(), d) == liveDialogs.end())
-            continue;
-        std::vector<uint32_t> due;
-        for (Dialog::Timer& t : d->Timers())
-            if (now - t.last >= t.elapse) {
-                t.last = now;
-                due.push_back(t.id);
-            }
-        for (uint32_t id : due)
-            d->OnTimer(id);
-    }
+    for (Dialog* d : dialogs)
+        for (uint32_t id : IsLiveDialog(d) ? DueTimers(d->Timers(), now) : std::vector<uint32_t>())
+            if (IsLiveDialog(d) && has(d->Timers(), id))
+                d->OnTimer(id);
+    const std::vector<TreeCtrl*> trees = Trees();
+    auto live = [](TreeCtrl* t) { return std::find(Trees().begin(), Trees().end(), t) != Trees().end(); };
+    for (TreeCtrl* t : trees)
+        for (uint32_t id : live(t) ? DueTimers(t->Timers(), now) : std::vector<uint32_t>())
+            if (live(t) && has(t->Timers(), id))
+                t->OnTimer(id);
 }
 
 void QueueDialogAnswer(DialogAnswer answer)

@@ -8,7 +8,8 @@
 // into the same handler calls that tests and input scripts make by control id:
 //   dialog.Click(IDOK);  dialog.PressKey(VK_ESCAPE);  dialog.CloseBox();
 //
-// Two ways to show them:
+// Nothing here draws or needs a window system: programs that show the objects link
+// platform/ui/draw (UiDraw.h) as well, which shows them in two ways:
 // - Over the 3-D view: AttachToWindow(host) draws the tool windows, the menu bar of
 //   the host's menu and any modal dialog after the device presents a picture
 //   (platform/d3d's present overlay), and sees every SDL event before the window
@@ -121,7 +122,10 @@ enum class ControlKind
     Edit,
     ComboBox, // editable: text and a list
     ListBox,
+    Tree, // a TreeCtrl (platform/ui/Tree.h) the dialog's owner keeps
 };
+
+class TreeCtrl;
 
 constexpr int BST_UNCHECKED = 0;
 constexpr int BST_CHECKED = 1;
@@ -151,7 +155,16 @@ struct Control
     std::vector<std::string> list; // combo and list boxes
     int selection = -1;            // combo and list boxes
     std::shared_ptr<Bitmap> picture;
+    TreeCtrl* tree = nullptr; // ControlKind::Tree
 };
+
+// The size of a text in the UI's font (lines split at '\n'; an empty text is one
+// line high). Without the drawing: 7 x 13 pixels per character.
+struct TextSize
+{
+    int cx = 0, cy = 0;
+};
+TextSize TextExtent(std::string_view text);
 
 // ---------------------------------------------------------------- data exchange
 
@@ -203,12 +216,18 @@ public:
 
     // Controls, created in the constructor or in OnInitDialog.
     Control& AddControl(ControlKind kind, int id, std::string text, int x, int y, int width, int height);
+    void ClearControls() { controls_.clear(); }
     Control* GetDlgItem(int id);
     const Control* GetDlgItem(int id) const;
     void SetDlgItemText(int id, std::string text);
     std::string GetDlgItemText(int id) const;
     void EnableDlgItem(int id, bool enable);
     const std::vector<Control>& Controls() const { return controls_; }
+    // A tree control: the tree object stays the caller's and must outlive the dialog.
+    Control& AddTree(int id, TreeCtrl& tree, int x, int y, int width, int height);
+    // The control that takes the keys (0: the dialog itself); a click sets it.
+    int FocusControl() const { return focusControl_; }
+    void SetFocusControl(int id) { focusControl_ = id; }
 
     // Modeless: creates the window hidden, runs OnInitDialog. Owner: the host window.
     bool Create(HWND owner);
@@ -225,6 +244,11 @@ public:
     bool SetWindowPos(int x, int y, int width, int height, uint32_t flags);
     void SetResizable(bool resizable) { resizable_ = resizable; }
     bool Resizable() const { return resizable_; }
+    // A pop-up: no caption, never takes the focus or the pointer, drawn on top with
+    // a one-pixel frame in `popupBack` (a tooltip).
+    void SetPopup(bool popup) { popup_ = popup; }
+    bool Popup() const { return popup_; }
+    uint32_t popupBack = 0xFFFFE1;
     // Client size (outer size less the caption bar).
     int ClientWidth() const;
     int ClientHeight() const;
@@ -238,7 +262,8 @@ public:
     // Input as a person gives it, through the handlers.
     // A button (also IDOK and IDCANCEL) or a check box (which toggles first).
     void Click(int id);
-    // Enter: OnOK; Escape: OnCancel; the rest is the control's.
+    // The focused control sees the key first (a tree's PreTranslateKey, then its
+    // KeyDown); then Enter: OnOK; Escape: OnCancel.
     void PressKey(int virtualKey);
     // The caption's close box: OnClose.
     void CloseBox();
@@ -289,9 +314,11 @@ private:
     HWND owner_ = nullptr;
     int x_ = 0, y_ = 0, width_, height_;
     bool resizable_ = false;
+    bool popup_ = false;
     bool created_ = false;
     bool visible_ = false;
     bool focus_ = false;
+    int focusControl_ = 0;
     bool modal_ = false;
     bool ended_ = false;
     int result_ = 0;
@@ -341,12 +368,9 @@ void SetLog(LogFn log);
 
 // ---------------------------------------------------------------- the module
 
-// Draws the dialogs and the host's menu over the device's pictures and takes the
-// host's SDL events first. Needs the device attached to the host's window (GL).
-bool AttachToWindow(HWND host);
-void DetachFromWindow();
 // Whether the UI takes the pointer (over a window or the menu bar, or dragging) or
-// the keyboard (a text field or a modal dialog); the 3-D view gets the rest.
+// the keyboard (a text field or a modal dialog); the 3-D view gets the rest. Nothing
+// is wanted while nothing draws the UI (platform/ui/draw attaches the drawing).
 bool WantsMouse();
 bool WantsKeyboard();
 // Runs the timers and the clicks the last drawing collected. The idle hook of
@@ -361,14 +385,6 @@ int MenuBarHeight();
 //   control WINDOW ID                  a click on control ID of window (resource) WINDOW
 //   close WINDOW                       the close box of window WINDOW
 void RegisterScriptVerbs();
-
-// One dialog as the whole content of a window of its own (caption = the dialog's),
-// until the dialog ends or the window closes; returns the dialog's result. Reads
-// VAREK_INPUT_SCRIPT (its verbs and "snapshot FILE", "quit", relative to
-// `startFolder`) and VAREK_SNAPSHOTS (frames saved as "snapshotNNNNN.bmp" in
-// `startFolder`). A bad script or switch: -1 with the reason on standard error.
-// Non-interactive, the dialog ends with IDCANCEL once the script has run out.
-int RunDialogWindow(Dialog& dialog, const std::filesystem::path& startFolder);
 
 // Writes 24-bit BMP from 0xAARRGGBB pixels, top row first (atomic write).
 bool SaveBmp24(const std::filesystem::path& file, int width, int height, const std::vector<uint32_t>& pixels);

@@ -2,7 +2,8 @@
 // checks, modal answers, timers, the bitmaps of picture controls, the script verbs,
 // and one dialog as a window of its own clicked through ImGui.
 #include "platform/time/Time.h"
-#include "platform/ui/Ui.h"
+#include "platform/ui/Tree.h"
+#include "platform/ui/draw/UiDraw.h"
 #include "platform/win/InputScript.h"
 #include "platform/win/MessageBox.h"
 #include "tests/platform/TempDir.h"
@@ -358,6 +359,40 @@ TEST_F(UiTest, WindowModeTakesAClickThroughImGuiAndSnapshotsTheDialog)
     Ask idle;
     EXPECT_EQ(RunDialogWindow(idle, dir.path), IDCANCEL);
     unsetenv("VAREK_INPUT_SCRIPT");
+}
+
+// A tree in a window of its own: a click on a row's pixels reaches the tree
+// through ImGui's input, which selects the row by mouse on the release.
+TEST_F(UiTest, ATreeRowClickedThroughImGuiBecomesTheCaretByMouse)
+{
+    TempDir dir;
+    struct Trees : Dialog
+    {
+        TreeCtrl tree;
+        HTREEITEM rows[3] = {};
+        TreeAction action = TreeAction::Unknown;
+        Trees() : Dialog(701, "Trees", 240, 120)
+        {
+            AddTree(5, tree, 0, 0, 240, 120);
+            for (int i = 0; i < 3; ++i)
+                rows[i] = tree.InsertItem("row " + std::to_string(i));
+            tree.notify = [this](const TreeNotify& n) {
+                if (n.code == TreeCode::SelChanged) {
+                    action = n.action;
+                    EndDialog(int(n.item));
+                }
+            };
+        }
+    };
+    // Row 1 spans y 20..39; its label starts after the first indent.
+    dir.Write("s.txt", "2 click left 40 30\n");
+    setenv("VAREK_INPUT_SCRIPT", "s.txt", 1);
+    Trees trees;
+    const int result = RunDialogWindow(trees, dir.path);
+    unsetenv("VAREK_INPUT_SCRIPT");
+    EXPECT_EQ(result, int(trees.rows[1]));
+    EXPECT_EQ(trees.action, TreeAction::ByMouse);
+    EXPECT_EQ(trees.tree.GetSelectedItem(), trees.rows[1]);
 }
 
 } // namespace

@@ -116,6 +116,8 @@ bool MakeMovies(SContext& c);
 // resources\BITMAP\113.bmp, the launcher's picture, and Manual\ with the manual
 // and the two home pages.
 bool MakeLauncherContent(SContext& c);
+// The image list of the editor trees, bitmap 184.
+bool MakeEditorImages(SContext& c);
 // Writes bytes through a temporary file renamed over the target.
 bool WriteFileBytes(const fs::path& path, const void* data, size_t size, std::string& error);
 

@@ -78,6 +78,7 @@ int main(int argc, char** argv)
         sample::MakeSounds,
         sample::MakeMovies,
         sample::MakeLauncherContent,
+        sample::MakeEditorImages,
     };
     // As the game has them: the world file stores the texture pages with their pixels.
     InstallWorld();

@@ -5,6 +5,7 @@
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/DialogTextEncoder.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/editor/EditorDialogs.h"
 #include "GAMES/Rulo2/editor/ToolWindows.h"
 #include "GAMES/Rulo2/world/CMacro.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
@@ -124,17 +125,6 @@ CWorldObject* FirstWorldObject()
 }
 
 // The About box: resource 103, one OK button.
-class AboutDlg : public platform::ui::Dialog
-{
-public:
-    AboutDlg() : platform::ui::Dialog(103, "About", 260, 120)
-    {
-        AddControl(platform::ui::ControlKind::Static, 0, "The Varek! Demo", 16, 12, 220, 20);
-        AddControl(platform::ui::ControlKind::Static, 0, VersionText, 16, 36, 220, 20);
-        AddControl(platform::ui::ControlKind::Button, platform::ui::IDOK, "OK", 170, 64, 72, 24);
-    }
-};
-
 bool NotYet(uint32_t id)
 {
     LogPrintf("Editor command %u is not available yet", unsigned(id));
@@ -305,6 +295,25 @@ bool OnEditorCommand(uint32_t id)
         return true;
     case ID_VIEW_AMBIENT_PROPERTIES:
         return true;
+    case ID_WORLD_LIGHT_PROPERTIES: {
+        CWorldObject* first = FirstWorldObject();
+        CWorldObject* selected = first ? WorldWalk::FindSelected(first) : nullptr;
+        if (SWorldLight* light = selected ? selected->Light() : nullptr)
+            EditLightProperties(*light);
+        return true;
+    }
+    case ID_VIEW_CLIPPING_PLANE: {
+        ClippingPlaneDlg dialog;
+        dialog.farPlane = EditorFarPlane;
+        dialog.nearPlane = EditorNearPlane;
+        if (dialog.DoModal(MainWindow) == platform::ui::IDOK) {
+            EditorFarPlane = dialog.farPlane;
+            EditorNearPlane = dialog.nearPlane;
+            if (MainWindow)
+                MainWindow->switchMode();
+        }
+        return true;
+    }
     case ID_APP_ABOUT: {
         AboutDlg about;
         about.DoModal(MainWindow);
@@ -323,8 +332,7 @@ bool OnEditorCommand(uint32_t id)
         id == ID_VIEW_SHADOW_MAPS || id == ID_VIEW_FOG || id == ID_VIEW_FOG_PROPERTIES ||
         id == ID_VIEW_RENDER_INNER_GROUPS || id == ID_VIEW_SUN || id == ID_VIEW_LIGHTS ||
         id == ID_VIEW_LIGHT_FLARES || id == ID_VIEW_LIGHT_OBJECTS || id == ID_VIEW_SUN_PROPERTIES ||
-        id == ID_VIEW_CLIPPING_PLANE || id == ID_WORLD_SELECT_GROUP || id == ID_WORLD_LIGHT_PROPERTIES ||
-        (id >= ID_WORLD_SWITCH_TO_ORIGINAL && id <= ID_WORLD_SWITCH_TO_LAST);
+        id == ID_WORLD_SELECT_GROUP || (id >= ID_WORLD_SWITCH_TO_ORIGINAL && id <= ID_WORLD_SWITCH_TO_LAST);
     return known ? NotYet(id) : false;
 }
 

@@ -1,7 +1,9 @@
 #include "GAMES/Rulo2/editor/ToolWindows.h"
 
+#include "GAMES/Rulo2/Model.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "LIBS/System/LogPrintf.h"
 
 #include <algorithm>
 #include <string>
@@ -125,20 +127,55 @@ void CToolWindow::OnSize(int clientWidth, int clientHeight)
     }
 }
 
+std::shared_ptr<platform::ui::Bitmap> EditorTreeImages()
+{
+    static std::shared_ptr<platform::ui::Bitmap> images;
+    static bool tried = false;
+    if (!tried) {
+        tried = true;
+        auto bitmap = std::make_shared<platform::ui::Bitmap>();
+        std::string error;
+        if (platform::ui::LoadBitmapResource(184, *bitmap, error))
+            images = bitmap;
+        else
+            LogPrintf("The editor trees show no images: %s", error.c_str());
+    }
+    return images;
+}
+
+void CToolWindow::AddSizedTree(int id, CEditorTree& tree)
+{
+    AddTree(id, tree, 0, 0, ClientWidth(), ClientHeight());
+    tree.SetImageList(EditorTreeImages());
+    SetSizedControl(id);
+}
+
 ModelTreeDlg::ModelTreeDlg()
     : CToolWindow(183, "ModelTreeDlg", "Model Tree", true, "ShowModelTree", &g_ShowModelTree, kDefaultW,
                   kDefaultH)
 {
+    AddSizedTree(IDC_MODEL_TREE, tree);
+    // The model nodes fill this tree from now on.
+    g_ModelTreeView.control = &tree;
+}
+ModelTreeDlg::~ModelTreeDlg()
+{
+    if (g_ModelTreeView.control == &tree)
+        g_ModelTreeView.control = nullptr;
 }
 WorldTreeDlg::WorldTreeDlg()
     : CToolWindow(198, "WorldTreeDlg", "World Tree", true, "ShowWorldTree", &g_ShowWorldTree, kDefaultW,
                   kDefaultH)
 {
+    AddSizedTree(IDC_WORLD_TREE, tree);
 }
 ModelListDlg::ModelListDlg()
     : CToolWindow(190, "ModelListDlg", "Model List", true, "ShowModelList", &g_ShowModelList, kDefaultW,
                   kDefaultH)
 {
+    AddSizedTree(IDC_MODEL_LIST_TREE, tree);
+    // The Model List holds many entries at once.
+    tree.multiSelect = true;
 }
 TextureListDlg::TextureListDlg()
     : CToolWindow(193, "TextureListDlg", "Texture List", true, "ShowTextureList", &g_ShowTextureList,

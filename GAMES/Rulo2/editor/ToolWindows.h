@@ -4,6 +4,7 @@
 // deaf to Enter and Esc, and saved back when they are destroyed. Their content
 // comes with each window; this file holds the frame all of them share.
 
+#include "GAMES/Rulo2/editor/EditorTree.h"
 #include "GAMES/Rulo2/editor/terrain/TerrainPropertiesDlg.h"
 #include "platform/ui/Ui.h"
 
@@ -32,6 +33,9 @@ public:
     // The one tree or list control that follows the window's size (0: none). Call
     // once the control exists: the margins are taken then.
     void SetSizedControl(int id);
+    // A tree over the whole client area that follows the window's size, with the
+    // editor trees' images.
+    void AddSizedTree(int id, CEditorTree& tree);
 
 private:
     const char* className_;
@@ -42,20 +46,29 @@ private:
     int marginW_ = 0, marginH_ = 0;
 };
 
+// The tree of a tree window, filling the client area.
+constexpr int IDC_MODEL_TREE = 1025;
+constexpr int IDC_MODEL_LIST_TREE = 1026;
+constexpr int IDC_WORLD_TREE = 1028;
+
 class ModelTreeDlg : public CToolWindow
 {
 public:
     ModelTreeDlg();
+    ~ModelTreeDlg() override;
+    CEditorTree tree;
 };
 class WorldTreeDlg : public CToolWindow
 {
 public:
     WorldTreeDlg();
+    CEditorTree tree;
 };
 class ModelListDlg : public CToolWindow
 {
 public:
     ModelListDlg();
+    CEditorTree tree;
 };
 class TextureListDlg : public CToolWindow
 {
@@ -104,6 +117,10 @@ extern DependencyListDlg* g_DependencyListDlg;
 // object properties window.
 extern bool g_ShowModelTree, g_ShowWorldTree, g_ShowModelList, g_ShowTextureList, g_ShowTextureManager,
     g_ShowMaterialManager, g_ShowObjectProperties, g_ShowTaskList;
+
+// The image list of the editor trees (bitmap 184); null when the bitmap is
+// missing (logged once: the trees then show no images).
+std::shared_ptr<platform::ui::Bitmap> EditorTreeImages();
 
 // Start-up: the ten windows in their order, owned by the main window.
 void CreateToolWindows(platform::HWND owner);

@@ -1,6 +1,6 @@
 // One dialog as the whole content of a window of its own, without the 3-D device:
 // its own GL context, its own frame count for input scripts and snapshots.
-#include "platform/ui/UiDraw.h"
+#include "platform/ui/draw/UiDraw.h"
 
 #include "platform/files/WinPath.h"
 #include "platform/win/InputScript.h"

@@ -1,10 +1,11 @@
 // ImGui draws the retained dialogs and menus and turns a person's input into their
 // handler calls, which run after the drawing (Defer), never inside a present.
-#include "platform/ui/UiDraw.h"
+#include "platform/ui/draw/UiDraw.h"
 
 #include "platform/d3d/D3D.h"
 #include "platform/d3d/D3DOverlay.h"
 #include "platform/files/Cp1252.h"
+#include "platform/ui/Tree.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/NativeWindow.h"
 
@@ -37,15 +38,15 @@ struct State
     HWND host = nullptr;
     int observer = 0;
     MouseTrack mouse;
-    std::vector<std::function<void()>> pending;
-    std::map<HWND, Menu*> menus;
-    float menuBarHeight = 0;
-    Menu* tracked = nullptr;
-    Dialog* trackedOwner = nullptr;
-    float trackX = 0, trackY = 0;
-    bool trackOpened = false;
     std::map<const Menu*, bool> openPopups;
     std::map<const Control*, GLuint> textures;
+    // Image lists of trees: the texture stays while its bitmap lives.
+    struct ImageTexture
+    {
+        std::weak_ptr<Bitmap> bitmap;
+        GLuint texture = 0;
+    };
+    std::map<const Bitmap*, ImageTexture> imageLists;
     Dialog* fullWindow = nullptr; // the one dialog of a window of its own
     uint64_t lastFrame = 0;
 };
@@ -75,25 +76,17 @@ int ButtonIndex(uint8_t sdlButton)
     }
 }
 
-Dialog* ModalDialog()
-{
-    for (Dialog* d : Dialogs())
-        if (d->Modal() && d->IsWindowVisible() && !d->Ended())
-            return d;
-    return nullptr;
-}
-
 bool PointInUi(float x, float y)
 {
     State& s = S();
     if (s.fullWindow || ModalDialog())
         return true;
-    if (s.menuBarHeight > 0 && y < s.menuBarHeight)
+    if (Host().menuBarHeight > 0 && y < Host().menuBarHeight)
         return true;
-    if (s.tracked)
+    if (Host().tracked)
         return true;
     for (Dialog* d : Dialogs()) {
-        if (!d->IsWindowVisible())
+        if (!d->IsWindowVisible() || d->Popup())
             continue;
         RECT r = d->GetWindowRect();
         if (x >= float(r.left) && x < float(r.right) && y >= float(r.top) && y < float(r.bottom))
@@ -107,23 +100,13 @@ Dialog* DialogAt(float x, float y)
 {
     Dialog* hit = nullptr;
     for (Dialog* d : Dialogs()) {
-        if (!d->IsWindowVisible())
+        if (!d->IsWindowVisible() || d->Popup())
             continue;
         RECT r = d->GetWindowRect();
         if (x >= float(r.left) && x < float(r.right) && y >= float(r.top) && y < float(r.bottom))
             hit = d;
     }
     return hit;
-}
-
-Dialog* FocusedDialog()
-{
-    if (Dialog* m = ModalDialog())
-        return m;
-    for (Dialog* d : Dialogs())
-        if (d->IsWindowVisible() && d->HasFocus())
-            return d;
-    return nullptr;
 }
 
 int VirtualKeyOf(SDL_Keycode k)
@@ -214,21 +197,209 @@ bool Observe(const SDL_Event& e)
     }
 }
 
+// A texture of 0xAARRGGBB pixels, top row first.
+GLuint UploadTexture(int width, int height, const uint32_t* pixels, GLint filter)
+{
+    GLuint tex = 0;
+    glGenTextures(1, &tex);
+    glBindTexture(GL_TEXTURE_2D, tex);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
+    return tex;
+}
+
 void UploadPicture(Control& c)
 {
     State& s = S();
     if (!c.picture || s.textures.count(&c))
         return;
-    GLuint tex = 0;
-    glGenTextures(1, &tex);
-    glBindTexture(GL_TEXTURE_2D, tex);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, c.picture->width, c.picture->height, 0, GL_BGRA,
-                 GL_UNSIGNED_INT_8_8_8_8_REV, c.picture->pixels.data());
-    s.textures[&c] = tex;
+    s.textures[&c] = UploadTexture(c.picture->width, c.picture->height, c.picture->pixels.data(), GL_LINEAR);
+}
+
+ImU32 Colour(uint32_t rgb)
+{
+    return IM_COL32((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF, 0xFF);
+}
+
+// The texture of a tree's image list; white pixels are the mask (transparent).
+GLuint ImageListTexture(const std::shared_ptr<Bitmap>& strip)
+{
+    State& s = S();
+    auto it = s.imageLists.find(strip.get());
+    if (it != s.imageLists.end() && !it->second.bitmap.expired())
+        return it->second.texture;
+    if (it != s.imageLists.end()) {
+        glDeleteTextures(1, &it->second.texture);
+        s.imageLists.erase(it);
+    }
+    std::vector<uint32_t> pixels = strip->pixels;
+    for (uint32_t& p : pixels)
+        p = (p & 0xFFFFFF) == 0xFFFFFF ? 0 : (p | 0xFF000000u);
+    const GLuint tex = UploadTexture(strip->width, strip->height, pixels.data(), GL_NEAREST);
+    s.imageLists[strip.get()] = State::ImageTexture{strip, tex};
+    return tex;
+}
+
+// Runs `work` on the tree after the drawing, when the tree still exists then.
+void DeferTree(TreeCtrl* tree, std::function<void(TreeCtrl&)> work)
+{
+    Defer([tree, work = std::move(work)] {
+        const auto& all = Trees();
+        if (std::find(all.begin(), all.end(), tree) != all.end())
+            work(*tree);
+    });
+}
+
+// The rows on screen only (a tree of many thousands of items costs what its
+// window shows), input turned into the tree's own mouse and key calls.
+void DrawTree(Dialog& d, Control& c, float top)
+{
+    TreeCtrl& t = *c.tree;
+    constexpr int kScrollBar = 14;
+    const int rowsWidth = std::max(c.width - kScrollBar, 1);
+    if (t.ClientWidth() != rowsWidth || t.ClientHeight() != c.height)
+        t.SetClientSize(rowsWidth, c.height);
+    ImGui::SetCursorPos(ImVec2(float(c.x), float(c.y) + top));
+    const ImVec2 origin = ImGui::GetCursorScreenPos();
+    t.SetScreenOrigin(int(origin.x), int(origin.y));
+    ImDrawList* draw = ImGui::GetWindowDrawList();
+    const ImVec2 end(origin.x + float(c.width), origin.y + float(c.height));
+    draw->PushClipRect(origin, end, true);
+    draw->AddRectFilled(origin, end, Colour(GetSysColour(SysColour::Window)));
+
+    const auto& rows = t.Rows();
+    const int first = t.TopRow();
+    const int shown = t.ClientHeight() / TreeCtrl::kRowHeight + 1;
+    const int last = std::min(int(rows.size()), first + shown);
+    const float fontHeight = ImGui::GetFontSize();
+    GLuint images = t.ImageList() ? ImageListTexture(t.ImageList()) : 0;
+    for (int r = first; r < last; ++r) {
+        const HTREEITEM item = rows[size_t(r)];
+        const float y = origin.y + float((r - first) * TreeCtrl::kRowHeight);
+        const float indent = float(t.Depth(item) * TreeCtrl::kIndent);
+        float x = origin.x + indent;
+        if (t.ItemHasChildren(item)) {
+            const ImVec2 box(x + 5, y + 6);
+            draw->AddRect(box, ImVec2(box.x + 9, box.y + 9), IM_COL32(128, 128, 128, 255));
+            draw->AddLine(ImVec2(box.x + 2, box.y + 4.5f), ImVec2(box.x + 7, box.y + 4.5f),
+                          IM_COL32(0, 0, 0, 255));
+            if (!t.IsExpanded(item))
+                draw->AddLine(ImVec2(box.x + 4.5f, box.y + 2), ImVec2(box.x + 4.5f, box.y + 7),
+                              IM_COL32(0, 0, 0, 255));
+        }
+        x += float(TreeCtrl::kIndent);
+        if (images) {
+            int image = 0, selectedImage = 0;
+            t.GetItemImage(item, image, selectedImage);
+            const int index = item == t.GetSelectedItem() ? selectedImage : image;
+            const Bitmap& strip = *t.ImageList();
+            const float u0 = float(index * TreeCtrl::kImageSize) / float(strip.width);
+            const float u1 = float((index + 1) * TreeCtrl::kImageSize) / float(strip.width);
+            draw->AddImage(reinterpret_cast<ImTextureID>(uintptr_t(images)), ImVec2(x, y),
+                           ImVec2(x + float(TreeCtrl::kImageSize), y + float(TreeCtrl::kImageSize)),
+                           ImVec2(u0, 0), ImVec2(u1, 1));
+            x += float(TreeCtrl::kImageSize);
+        }
+        const std::string label = Utf8(t.GetItemText(item));
+        const float labelWidth = ImGui::CalcTextSize(label.c_str()).x + 4;
+        TreeRowColours colours = t.RowColours(item);
+        if (!colours.custom) {
+            const bool marked =
+                (item == t.GetSelectedItem() && t.PaintsCaret()) || item == t.GetDropHilightItem();
+            colours.text = GetSysColour(marked ? SysColour::HighlightText : SysColour::WindowText);
+            colours.back = GetSysColour(marked ? SysColour::Highlight : SysColour::Window);
+        }
+        draw->AddRectFilled(ImVec2(x, y + 1), ImVec2(x + labelWidth, y + float(TreeCtrl::kRowHeight) - 1),
+                            Colour(colours.back));
+        if (item == t.EditingItem()) {
+            ImGui::SetCursorScreenPos(ImVec2(x, y + 1));
+            std::string text = Utf8(t.EditText());
+            std::vector<char> buf(text.begin(), text.end());
+            buf.resize(std::max<size_t>(buf.size() + 256, 512), '\0');
+            ImGui::SetNextItemWidth(std::max(labelWidth + 40, 80.0f));
+            ImGui::SetKeyboardFocusHere();
+            Dialog* dp = &d;
+            if (ImGui::InputText(("##edit" + std::to_string(item)).c_str(), buf.data(), buf.size(),
+                                 ImGuiInputTextFlags_EnterReturnsTrue | ImGuiInputTextFlags_AutoSelectAll))
+                Defer([dp] {
+                    if (IsLiveDialog(dp))
+                        dp->PressKey(VK_RETURN);
+                });
+            t.EditText() = Utf8ToCp1252(buf.data());
+            if (ImGui::IsKeyPressed(ImGuiKey_Escape))
+                Defer([dp] {
+                    if (IsLiveDialog(dp))
+                        dp->PressKey(VK_ESCAPE);
+                });
+        } else {
+            draw->AddText(ImVec2(x + 2, y + (float(TreeCtrl::kRowHeight) - fontHeight) / 2),
+                          Colour(colours.text), label.c_str());
+        }
+    }
+
+    // The scroll bar: a thumb for the shown share of the rows.
+    const int total = int(rows.size());
+    const int page = std::max(t.GetVisibleCount(), 1);
+    const ImVec2 barTop(origin.x + float(rowsWidth), origin.y);
+    draw->AddRectFilled(barTop, end, IM_COL32(212, 208, 200, 255));
+    if (total > page) {
+        const float h = float(c.height);
+        const float thumbH = std::max(h * float(page) / float(total), 12.0f);
+        const float thumbY = barTop.y + (h - thumbH) * float(first) / float(total - page);
+        draw->AddRectFilled(ImVec2(barTop.x + 2, thumbY), ImVec2(end.x - 2, thumbY + thumbH),
+                            IM_COL32(128, 128, 128, 255));
+    }
+    draw->PopClipRect();
+
+    // Input: one invisible button over the rows, one over the scroll bar.
+    const ImGuiIO& io = ImGui::GetIO();
+    TreeCtrl* tp = &t;
+    Dialog* dp = &d;
+    const int controlId = c.id;
+    ImGui::SetCursorScreenPos(barTop);
+    ImGui::InvisibleButton(("##bar" + std::to_string(c.id)).c_str(),
+                           ImVec2(float(kScrollBar), std::max(float(c.height), 1.0f)));
+    if (ImGui::IsItemActive() && total > page) {
+        const float share =
+            std::clamp((io.MousePos.y - origin.y) / std::max(float(c.height), 1.0f), 0.0f, 1.0f);
+        const int row = int(share * float(total - page) + 0.5f);
+        DeferTree(tp, [row](TreeCtrl& tree) { tree.SetTopRow(row); });
+    }
+    if (t.EditingItem() && t.RowOf(t.EditingItem()) >= first && t.RowOf(t.EditingItem()) < last)
+        return; // the edit field takes the pointer over its row
+    ImGui::SetCursorScreenPos(origin);
+    ImGui::InvisibleButton(("##tree" + std::to_string(c.id)).c_str(),
+                           ImVec2(float(rowsWidth), std::max(float(c.height), 1.0f)),
+                           ImGuiButtonFlags_MouseButtonLeft | ImGuiButtonFlags_MouseButtonRight);
+    const bool hovered = ImGui::IsItemHovered();
+    const bool active = ImGui::IsItemActive();
+    const int lx = int(io.MousePos.x - origin.x), ly = int(io.MousePos.y - origin.y);
+    for (int b = 0; b < 2; ++b) {
+        if (hovered && ImGui::IsMouseClicked(b)) {
+            const bool twice = b == 0 && ImGui::IsMouseDoubleClicked(0);
+            Defer([dp, controlId] {
+                if (IsLiveDialog(dp))
+                    dp->SetFocusControl(controlId);
+            });
+            DeferTree(tp, [b, lx, ly, twice](TreeCtrl& tree) {
+                if (twice)
+                    tree.DoubleClick(lx, ly);
+                else
+                    tree.MouseDown(b, lx, ly);
+            });
+        }
+        if (ImGui::IsMouseReleased(b) && (hovered || tp->LeftHeld() || tp->HasCapture()))
+            DeferTree(tp, [b, lx, ly](TreeCtrl& tree) { tree.MouseUp(b, lx, ly); });
+    }
+    if ((hovered || active || t.HasCapture()) && (io.MouseDelta.x != 0 || io.MouseDelta.y != 0))
+        DeferTree(tp, [lx, ly](TreeCtrl& tree) { tree.MouseMove(lx, ly); });
+    if (hovered && io.MouseWheel != 0) {
+        const int lines = -int(io.MouseWheel * 3);
+        DeferTree(tp, [lines](TreeCtrl& tree) { tree.ScrollLines(lines); });
+    }
 }
 
 void DrawControl(Dialog& d, Control& c, float top)
@@ -290,6 +461,10 @@ void DrawControl(Dialog& d, Control& c, float top)
             c.text = Utf8ToCp1252(buf.data());
         break;
     }
+    case ControlKind::Tree:
+        if (c.tree)
+            DrawTree(d, c, top);
+        break;
     case ControlKind::ListBox:
         if (ImGui::BeginListBox(label.c_str(), size)) {
             for (size_t i = 0; i < c.list.size(); ++i)
@@ -309,7 +484,20 @@ void DrawDialog(Dialog& d, bool fullWindow, float width, float height)
     if (!d.Resizable())
         flags |= ImGuiWindowFlags_NoResize;
     float top = 0;
-    if (fullWindow) {
+    const bool popup = d.Popup() && !fullWindow;
+    if (popup) {
+        flags |= ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoInputs | ImGuiWindowFlags_NoNav |
+                 ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize;
+        const RECT r = d.GetWindowRect();
+        ImGui::SetNextWindowPos(ImVec2(float(r.left), float(r.top)));
+        ImGui::SetNextWindowSize(ImVec2(float(r.right - r.left), float(r.bottom - r.top)));
+        ImGui::SetNextWindowBgAlpha(1.0f);
+        ImGui::PushStyleColor(ImGuiCol_WindowBg, ImGui::ColorConvertU32ToFloat4(Colour(d.popupBack)));
+        ImGui::PushStyleColor(ImGuiCol_Border, ImVec4(0, 0, 0, 1));
+        ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(0, 0, 0, 1));
+        ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, 1.0f);
+        ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, 0.0f);
+    } else if (fullWindow) {
         flags |= ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize |
                  ImGuiWindowFlags_NoBringToFrontOnFocus;
         ImGui::SetNextWindowPos(ImVec2(0, 0));
@@ -328,10 +516,14 @@ void DrawDialog(Dialog& d, bool fullWindow, float width, float height)
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0, 0));
     bool open = true;
     const std::string title = Utf8(d.Caption()) + "###dlg" + std::to_string(uintptr_t(&d));
-    const bool shown = ImGui::Begin(title.c_str(), fullWindow ? nullptr : &open, flags);
+    const bool shown = ImGui::Begin(title.c_str(), fullWindow || popup ? nullptr : &open, flags);
     ImGui::PopStyleVar();
+    if (popup) {
+        ImGui::PopStyleVar(2);
+        ImGui::PopStyleColor(3);
+    }
     if (shown) {
-        if (!fullWindow) {
+        if (!fullWindow && !popup) {
             const ImVec2 p = ImGui::GetWindowPos(), sz = ImGui::GetWindowSize();
             RECT r = d.GetWindowRect();
             if (int(p.x) != r.left || int(p.y) != r.top || int(sz.x) != r.right - r.left ||
@@ -403,21 +595,21 @@ void DrawMenuItems(HWND owner, Menu& menu, Dialog* dialogOwner)
 
 void DrawMenuBar()
 {
-    State& s = S();
-    s.menuBarHeight = 0;
-    auto it = s.menus.find(s.host);
-    if (it == s.menus.end() || !it->second)
+    HostState& h = Host();
+    h.menuBarHeight = 0;
+    Menu* menu = GetMenu(S().host);
+    if (!menu)
         return;
     if (ImGui::BeginMainMenuBar()) {
-        DrawMenuItems(s.host, *it->second, nullptr);
-        s.menuBarHeight = ImGui::GetWindowSize().y;
+        DrawMenuItems(S().host, *menu, nullptr);
+        h.menuBarHeight = ImGui::GetWindowSize().y;
         ImGui::EndMainMenuBar();
     }
 }
 
 void DrawTrackedMenu()
 {
-    State& s = S();
+    HostState& s = Host();
     if (!s.tracked)
         return;
     if (!s.trackOpened) {
@@ -449,6 +641,64 @@ void IdleWork()
     RunPending();
 }
 
+bool DrawnWantsMouse()
+{
+    State& s = S();
+    return PointInUi(s.mouse.x, s.mouse.y) || ImGui::GetIO().WantCaptureMouse;
+}
+
+bool DrawnWantsKeyboard()
+{
+    return FocusedDialog() != nullptr || ImGui::GetIO().WantCaptureKeyboard;
+}
+
+void ForgetDrawnDialog(Dialog* dialog)
+{
+    State& s = S();
+    for (const Control& c : dialog->Controls()) {
+        auto it = s.textures.find(&c);
+        if (it != s.textures.end()) {
+            glDeleteTextures(1, &it->second);
+            s.textures.erase(it);
+        }
+    }
+    if (s.fullWindow == dialog)
+        s.fullWindow = nullptr;
+}
+
+void DrawnModalLoop(Dialog& dialog)
+{
+    if (S().fullWindow == &dialog) {
+        RunWindowLoop(dialog);
+        return;
+    }
+    if (NonInteractive())
+        return;
+    while (!dialog.Ended()) {
+        if (!WaitAndPumpMessages(16))
+            break;
+        RunPending();
+        if (!D3DPresentAgain())
+            break;
+    }
+}
+
+TextSize DrawnTextExtent(std::string_view text)
+{
+    TextSize size;
+    // The font exists from the first frame on; before it, the fixed metrics.
+    if (!ImGui::GetCurrentContext() || !ImGui::GetFont())
+        return FixedTextExtent(text);
+    const std::string utf8 = Utf8(text);
+    const ImVec2 extent = ImGui::CalcTextSize(utf8.c_str(), utf8.c_str() + utf8.size());
+    size.cx = int(extent.x + 0.5f);
+    size.cy = int(extent.y + 0.5f);
+    return size;
+}
+
+const Drawer kDrawer = {DrawnWantsMouse, DrawnWantsKeyboard, DrawnModalLoop, ForgetDrawnDialog,
+                        DrawnTextExtent};
+
 } // namespace
 
 bool EnsureContext(SDL_Window* window)
@@ -472,6 +722,7 @@ bool EnsureContext(SDL_Window* window)
     s.window = window;
     s.observer = AddEventObserver(Observe);
     SetIdleHook(IdleWork);
+    SetDrawer(&kDrawer);
     return true;
 }
 
@@ -480,9 +731,13 @@ void DropContext()
     State& s = S();
     if (!s.context)
         return;
+    SetDrawer(nullptr);
     for (auto& [control, tex] : s.textures)
         glDeleteTextures(1, &tex);
     s.textures.clear();
+    for (auto& [bitmap, image] : s.imageLists)
+        glDeleteTextures(1, &image.texture);
+    s.imageLists.clear();
     RemoveEventObserver(s.observer);
     SetIdleHook(nullptr);
     ImGui_ImplOpenGL2_Shutdown();
@@ -528,10 +783,13 @@ void DrawFrame(int width, int height)
     } else {
         DrawMenuBar();
         for (Dialog* d : std::vector<Dialog*>(Dialogs()))
-            if (d->IsWindowVisible() && !d->Modal())
+            if (d->IsWindowVisible() && !d->Modal() && !d->Popup())
                 DrawDialog(*d, false, 0, 0);
         if (Dialog* m = ModalDialog())
             DrawDialog(*m, false, 0, 0);
+        for (Dialog* d : std::vector<Dialog*>(Dialogs()))
+            if (d->IsWindowVisible() && d->Popup())
+                DrawDialog(*d, false, 0, 0);
         DrawTrackedMenu();
     }
     ImGui::Render();
@@ -555,157 +813,9 @@ void DetachFromWindow()
 {
     D3DSetPresentOverlay(nullptr);
     DropContext();
-    S().menus.clear();
-    S().tracked = nullptr;
-}
-
-bool WantsMouse()
-{
-    State& s = S();
-    if (!s.context)
-        return false;
-    return PointInUi(s.mouse.x, s.mouse.y) || ImGui::GetIO().WantCaptureMouse;
-}
-
-bool WantsKeyboard()
-{
-    State& s = S();
-    if (!s.context)
-        return FocusedDialog() != nullptr;
-    return FocusedDialog() != nullptr || ImGui::GetIO().WantCaptureKeyboard;
-}
-
-int MenuBarHeight()
-{
-    return int(S().menuBarHeight);
-}
-
-int CaptionHeight()
-{
-    // ImGui's title bar: the default font (13 pixels) and twice the frame padding (3).
-    return 19;
-}
-
-void Defer(std::function<void()> work)
-{
-    S().pending.push_back(std::move(work));
-}
-
-void RunPending()
-{
-    RunTimers();
-    std::vector<std::function<void()>> work;
-    work.swap(S().pending);
-    for (auto& w : work)
-        w();
-}
-
-void ForgetDrawnDialog(Dialog* dialog)
-{
-    State& s = S();
-    for (const Control& c : dialog->Controls()) {
-        auto it = s.textures.find(&c);
-        if (it != s.textures.end()) {
-            if (s.context)
-                glDeleteTextures(1, &it->second);
-            s.textures.erase(it);
-        }
-    }
-    if (s.trackedOwner == dialog) {
-        s.tracked = nullptr;
-        s.trackedOwner = nullptr;
-    }
-    if (s.fullWindow == dialog)
-        s.fullWindow = nullptr;
-}
-
-void RunModalLoop(Dialog& dialog)
-{
-    if (S().fullWindow == &dialog) {
-        RunWindowLoop(dialog);
-        return;
-    }
-    if (NonInteractive())
-        return;
-    while (!dialog.Ended()) {
-        if (!WaitAndPumpMessages(16))
-            break;
-        RunPending();
-        if (!D3DPresentAgain())
-            break;
-    }
-}
-
-void SetMenu(HWND window, Menu* menu)
-{
-    if (menu)
-        S().menus[window] = menu;
-    else
-        S().menus.erase(window);
-}
-
-Menu* GetMenu(HWND window)
-{
-    auto it = S().menus.find(window);
-    return it == S().menus.end() ? nullptr : it->second;
-}
-
-namespace {
-
-// The position of the top-level pop-up holding `id`, -1 when none.
-int PopupHolding(Menu& menu, uint32_t id)
-{
-    for (int i = 0; i < menu.GetItemCount(); ++i)
-        if (Menu* sub = menu.GetSubMenu(i); sub && sub->FindItem(id))
-            return i;
-    return -1;
-}
-
-} // namespace
-
-bool ChooseMenuItem(HWND window, uint32_t id)
-{
-    Menu* menu = GetMenu(window);
-    if (!menu || !window)
-        return false;
-    const int pos = PopupHolding(*menu, id);
-    if (pos >= 0)
-        window->SendMessage(WM_INITMENUPOPUP, WPARAM(menu->GetSubMenu(pos)), LPARAM(pos));
-    const Menu::Item* item = menu->FindItem(id);
-    if (!item || !item->enabled)
-        return false;
-    window->SendMessage(WM_COMMAND, WPARAM(id), 0);
-    return true;
-}
-
-void TrackPopupMenu(Menu& menu, int x, int y, Dialog& owner)
-{
-    State& s = S();
-    s.tracked = &menu;
-    s.trackedOwner = &owner;
-    s.trackX = float(x);
-    s.trackY = float(y);
-    s.trackOpened = false;
-}
-
-Menu* TrackedMenu()
-{
-    return S().tracked;
-}
-
-bool ChooseTrackedItem(uint32_t id)
-{
-    State& s = S();
-    if (!s.tracked || !s.trackedOwner)
-        return false;
-    const Menu::Item* item = s.tracked->FindItem(id);
-    Dialog* owner = s.trackedOwner;
-    s.tracked = nullptr;
-    s.trackedOwner = nullptr;
-    if (!item || !item->enabled)
-        return false;
-    owner->OnCommand(int(id));
-    return true;
+    Host().menus.clear();
+    Host().tracked = nullptr;
+    Host().trackedOwner = nullptr;
 }
 
 } // namespace platform::ui
