@@ -9,6 +9,8 @@ find_package(OpenGL REQUIRED COMPONENTS OpenGL)
 pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
 find_package(litehtml CONFIG REQUIRED)
 pkg_check_modules(STB REQUIRED IMPORTED_TARGET stb)
+# Dear ImGui for the editor's windows and the launcher (static, SDL2 and OpenGL2 back ends inside).
+pkg_check_modules(IMGUI REQUIRED IMPORTED_TARGET imgui)
 find_package(OpenAL REQUIRED)
 pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavformat libavcodec libswscale libavutil)
 # The sample movies and the tests' movies are made with the ffmpeg command.

@@ -43,6 +43,9 @@ std::filesystem::path ProgramFile(const std::string& file)
     return platform::ResolvePath(file.substr(0, file.size() - 4));
 }
 
+// The single-instance lock's descriptor (-1: none).
+int lockFd = -1;
+
 // Forks twice so that the started program is adopted by init and never left
 // as a zombie of ours; the launcher does not wait for it.
 void StartDetached(const std::vector<std::string>& argv, const std::string& dir)
@@ -51,6 +54,12 @@ void StartDetached(const std::vector<std::string>& argv, const std::string& dir)
     if (child < 0)
         return;
     if (child == 0) {
+        // A forked copy shares the lock until it closes its descriptor; close-on-exec
+        // alone would leave it held until the exec, so a launcher ending meanwhile
+        // (even killed) would still count as running. Closed here, before the
+        // program's own fork, no descendant holds it once this returns.
+        if (lockFd >= 0)
+            close(lockFd);
         if (fork() != 0)
             _exit(0);
         setsid();
@@ -88,6 +97,7 @@ bool IsAlreadyRunning()
         close(fd);
         return true;
     }
+    lockFd = fd;
     return false;
 }
 

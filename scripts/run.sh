@@ -16,4 +16,9 @@ if [ ! -f "$sample/Varek.wld" ] && [ -x build/tools/make-sample-data/make-sample
 fi
 cp build/GAMES/Rulo2/Varek "$sample/Varek"
 cd "$sample"
+if [ "${1:-}" = "--editor" ]; then
+  shift
+  cp ../GAMES/Rulo2/VarekEdit ./VarekEdit
+  exec ./VarekEdit -window "$@" Varek.wld
+fi
 exec ./Varek -window "$@"

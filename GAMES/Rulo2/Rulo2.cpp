@@ -1,5 +1,11 @@
 #include "GAMES/Rulo2/Rulo2.h"
 
+#include "GAMES/Rulo2/app/EditorMenus.h"
+#include "GAMES/Rulo2/editor/EditorTree.h"
+#include "GAMES/Rulo2/editor/ToolWindows.h"
+#include "platform/d3d/D3DOverlay.h"
+#include "platform/ui/draw/UiDraw.h"
+
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/DirectXError.h"
 #include "GAMES/Rulo2/Enumerate.h"
@@ -216,6 +222,8 @@ bool CGameApp::StartUp()
     }
     m_pMainWnd = MainWindow;
     DX.mainWindow = MainWindow;
+    GameMenu = LoadMenuResource(197).release();
+    EditorMenu = LoadMenuResource(1202).release();
 
     platform::CoInitialize(nullptr);
     EnumerateDrivers();
@@ -228,6 +236,10 @@ bool CGameApp::StartUp()
         m_pMainWnd = nullptr;
         return false;
     }
+
+    // The tool windows and menus are drawn over the device's pictures.
+    if (!GameModeFlag && !platform::ui::AttachToWindow(MainWindow))
+        LogPrintf("The editor's windows cannot be drawn over the 3-D view");
 
     DrawLoadingFrames();
 
@@ -242,7 +254,10 @@ bool CGameApp::StartUp()
         CdMusic.SetVolume(Settings.musicVolume & 0xFF);
     }
 
-    ClearWorld();
+    if (!GameModeFlag)
+        CreateToolWindows(MainWindow);
+
+    NewWorld();
     if (GameModeFlag)
         std::snprintf(WorldFileName, WorldFileNameSize, "%s", "Varek.wld");
     if (WorldFileName[0]) {
@@ -281,6 +296,10 @@ bool CGameApp::OnIdle(long count)
         return true;
     Input.mouseMoveHandled = 0;
     platform::Application::OnIdle(count);
+    if (EditorFramePause) {
+        D3DPresentAgain();
+        return true;
+    }
     if (GameModeFlag && GameClock.movieState == MoviePlaying && WindowedFlag && MainWindow)
         KeepMovieWindowPlacement();
     if (exitAfterFrames == 0 || ScriptedRun.quit) {
@@ -334,8 +353,15 @@ int CGameApp::ExitInstance()
     DeleteAllTextures();
     ReleaseMouseDevice();
     platform::CoUninitialize();
+    // The UI's GL objects go while the context is there; the windows stay objects.
+    platform::ui::DetachFromWindow();
     ShutdownDirectDraw();
     FreeDriverList();
+    DestroyToolWindows();
+    delete GameMenu;
+    GameMenu = nullptr;
+    delete EditorMenu;
+    EditorMenu = nullptr;
     delete MainWindow;
     MainWindow = nullptr;
     DX.mainWindow = nullptr;

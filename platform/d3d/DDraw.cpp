@@ -7,6 +7,7 @@
 #include <set>
 
 #include "platform/d3d/D3DInternal.h"
+#include "platform/d3d/D3DOverlay.h"
 #include "platform/win/NativeWindow.h"
 
 namespace {
@@ -16,6 +17,8 @@ SDL_Window* gHiddenWindow = nullptr; // context holder until a real window comes
 SDL_GLContext gContext = nullptr;
 GLuint gBoundFbo = 0;
 GLuint gWhite = 0;
+D3DPresentOverlay gOverlay = nullptr;
+IDirectDrawSurface7* gLastPresented = nullptr;
 // Surfaces may be made and released on a worker thread (CPU copies only).
 std::mutex gSurfaceLock;
 std::set<IDirectDrawSurface7*> gSurfaces;
@@ -201,6 +204,18 @@ void present(IDirectDrawSurface7* src)
         RECT full{0, 0, int(src->desc.dwWidth), int(src->desc.dwHeight)};
         RECT d{0, 0, ww, wh};
         drawTexturedQuad(tex, ww, wh, d, full, full.right, full.bottom, false, true);
+    }
+    gLastPresented = src;
+    if (gOverlay) {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glPushAttrib(GL_ALL_ATTRIB_BITS);
+        glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
+        GLint program = 0;
+        glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+        gOverlay(gWindow);
+        glUseProgram(GLuint(program));
+        glPopClientAttrib();
+        glPopAttrib();
     }
     SDL_GL_SwapWindow(gWindow);
     gBoundFbo = ~0u;
@@ -599,6 +614,26 @@ SDL_Window* D3DCreateTestWindow(int width, int height)
         return nullptr;
     }
     return w;
+}
+
+void D3DSetPresentOverlay(D3DPresentOverlay overlay)
+{
+    gOverlay = overlay;
+}
+
+bool D3DPresentAgain()
+{
+    IDirectDrawSurface7* last = nullptr;
+    {
+        // The surface may have been released since; only a live one is shown.
+        std::lock_guard<std::mutex> lock(gSurfaceLock);
+        if (gLastPresented && gSurfaces.count(gLastPresented))
+            last = gLastPresented;
+    }
+    if (!last || !gWindow)
+        return false;
+    present(last);
+    return true;
 }
 
 void D3DDetachWindow()

@@ -74,8 +74,10 @@
     X(glPolygonMode)                                                                                         \
     X(glPolygonOffset)                                                                                       \
     X(glPopAttrib)                                                                                           \
+    X(glPopClientAttrib)                                                                                     \
     X(glPopMatrix)                                                                                           \
     X(glPushAttrib)                                                                                          \
+    X(glPushClientAttrib)                                                                                    \
     X(glPushMatrix)                                                                                          \
     X(glReadPixels)                                                                                          \
     X(glRenderbufferStorage)                                                                                 \
@@ -89,6 +91,7 @@
     X(glTexImage2D)                                                                                          \
     X(glTexParameteri)                                                                                       \
     X(glTexSubImage2D)                                                                                       \
+    X(glUseProgram)                                                                                          \
     X(glVertex2f)                                                                                            \
     X(glVertexPointer)                                                                                       \
     X(glViewport)
@@ -157,8 +160,10 @@ VAREK_DYN_TABLE(GlApi, VAREK_GL_FUNCTIONS)
 #define glPolygonMode (GlApi::Get().glPolygonMode)
 #define glPolygonOffset (GlApi::Get().glPolygonOffset)
 #define glPopAttrib (GlApi::Get().glPopAttrib)
+#define glPopClientAttrib (GlApi::Get().glPopClientAttrib)
 #define glPopMatrix (GlApi::Get().glPopMatrix)
 #define glPushAttrib (GlApi::Get().glPushAttrib)
+#define glPushClientAttrib (GlApi::Get().glPushClientAttrib)
 #define glPushMatrix (GlApi::Get().glPushMatrix)
 #define glReadPixels (GlApi::Get().glReadPixels)
 #define glRenderbufferStorage (GlApi::Get().glRenderbufferStorage)
@@ -172,6 +177,7 @@ VAREK_DYN_TABLE(GlApi, VAREK_GL_FUNCTIONS)
 #define glTexImage2D (GlApi::Get().glTexImage2D)
 #define glTexParameteri (GlApi::Get().glTexParameteri)
 #define glTexSubImage2D (GlApi::Get().glTexSubImage2D)
+#define glUseProgram (GlApi::Get().glUseProgram)
 #define glVertex2f (GlApi::Get().glVertex2f)
 #define glVertexPointer (GlApi::Get().glVertexPointer)
 #define glViewport (GlApi::Get().glViewport)

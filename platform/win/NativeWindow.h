@@ -22,4 +22,9 @@ using EventObserver = std::function<bool(const SDL_Event&)>;
 int AddEventObserver(EventObserver observer);
 void RemoveEventObserver(int id);
 
+// Work of another platform module that runs on the main thread once per pass of the
+// idle loop (Application::OnIdle), such as the tool windows' timers and the clicks
+// their drawing collected. Null: none.
+void SetIdleHook(void (*hook)());
+
 } // namespace platform

@@ -42,6 +42,7 @@ bool dropOpen = false;
 std::map<int, EventObserver> observers;
 int nextObserverId = 1;
 int followFocus = -1; // -1: not decided yet
+void (*idleHook)() = nullptr;
 // Mouse events queued by the program itself carry this device id; while the last
 // pointer position came from them, GetCursorPos reports it (as a moved cursor would).
 constexpr uint32_t kQueuedMouseId = 0x56524B31;
@@ -1188,7 +1189,14 @@ Application::~Application()
 
 bool Application::OnIdle(long)
 {
+    if (idleHook)
+        idleHook();
     return false;
+}
+
+void SetIdleHook(void (*hook)())
+{
+    idleHook = hook;
 }
 
 int Application::Run()

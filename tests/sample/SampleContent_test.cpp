@@ -416,15 +416,21 @@ TEST_F(SampleContent, EveryResourceReadsAsWhatItsTypeNeeds)
             }
         }
     // Start-up asks for 48 distinct interface images, the loading screen for 4
-    // pictures; 37 bitmaps, the launcher's picture and 29 distinct interface models.
+    // pictures; 37 bitmaps, the launcher's picture, the editor trees' images and 29
+    // distinct interface models.
     EXPECT_EQ(counts["IMAGES"], 52);
-    EXPECT_EQ(counts["BITMAP"], 38);
+    EXPECT_EQ(counts["BITMAP"], 39);
     imgImage launcher;
     const std::vector<uint8_t> bytes = ReadBytes(*dir / "resources" / "BITMAP" / "113.bmp");
     ASSERT_EQ(launcher.loadMemory(bytes.data(), bytes.size()), 1);
     EXPECT_EQ(launcher.width, 388);
     EXPECT_EQ(launcher.height, 193);
     EXPECT_EQ(launcher.format, FMT_P_8);
+    imgImage trees;
+    const std::vector<uint8_t> strip = ReadBytes(*dir / "resources" / "BITMAP" / "184.bmp");
+    ASSERT_EQ(trees.loadMemory(strip.data(), strip.size()), 1);
+    EXPECT_EQ(trees.height, 20);
+    EXPECT_GE(trees.width, 22 * 20) << "images 0 to 21";
     EXPECT_EQ(counts["MODELS"], 29);
 }
 

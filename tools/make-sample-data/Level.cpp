@@ -859,6 +859,9 @@ bool SaveLevel(SContext& c, const std::function<bool(CLevel&)>& build)
     bool ok = build(level);
     const fs::path file = c.out / "Varek.wld";
     std::string error;
+    // Groups keep their bounding spheres, as a world saved by the editor has them.
+    if (ok)
+        RecomputeWorldBounds();
     if (ok && !SaveWorld(file.string().c_str(), &error)) {
         c.error = file.string() + ": " + error;
         ok = false;

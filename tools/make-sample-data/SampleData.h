@@ -118,6 +118,8 @@ bool MakeMovies(SContext& c);
 bool MakeLauncherContent(SContext& c);
 // Tutorial\Tutorial1_1.htm to Tutorial8_1.htm with their pictures.
 bool MakeTutorialPages(SContext& c);
+// The image list of the editor trees, bitmap 184.
+bool MakeEditorImages(SContext& c);
 // Writes bytes through a temporary file renamed over the target.
 bool WriteFileBytes(const fs::path& path, const void* data, size_t size, std::string& error);
 

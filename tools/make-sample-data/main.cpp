@@ -79,6 +79,7 @@ int main(int argc, char** argv)
         sample::MakeMovies,
         sample::MakeLauncherContent,
         sample::MakeTutorialPages,
+        sample::MakeEditorImages,
     };
     // As the game has them: the world file stores the texture pages with their pixels.
     InstallWorld();

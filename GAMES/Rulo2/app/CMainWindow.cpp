@@ -7,6 +7,7 @@
 #include "GAMES/Rulo2/app/CCdAudio.h"
 #include "GAMES/Rulo2/app/CMoviePlayer.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
+#include "GAMES/Rulo2/app/EditorMenus.h"
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameFlow.h"
 #include "GAMES/Rulo2/app/GameState.h"
@@ -14,11 +15,12 @@
 #include "GAMES/Rulo2/app/ScreenResults.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
-#include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/Feedback.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
+#include "GAMES/Rulo2/editor/ToolWindows.h"
+#include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/interface/TextBubbles.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/EditorHelpers.h"
@@ -41,9 +43,7 @@ uint8_t AppActiveFlag = 0;
 uint8_t DeviceReadyFlag = 0;
 float EditorNearPlane = 0.1f;
 float EditorFarPlane = 12.0f;
-int32_t SnappingMode = 1;
 int32_t GameCameraMode = 0;
-float GridLevels[3] = {0, 0, 0};
 EditorDragState EditorDrag;
 DropHooks DroppedFileHooks;
 void (*OpenQuitQuestion)() = nullptr;
@@ -79,23 +79,6 @@ CWorldObject* FirstWorldObject()
 bool WorldViewWithSelectionEdits()
 {
     return CurrentView->worldView && CurrentViewIndex() != VIEW_WORLD_GROUND;
-}
-
-// Ctrl+S: the world goes back to its own file.
-void SaveCurrentWorld()
-{
-    if (CurrentWorldFile.empty())
-        return;
-    if (GetApp())
-        GetApp()->BeginWaitCursor();
-    std::string error;
-    // A model imported since may have made its own folder current.
-    const std::string& path = CurrentWorldPath.empty() ? CurrentWorldFile : CurrentWorldPath;
-    bool saved = SaveWorld(path.c_str(), &error);
-    if (GetApp())
-        GetApp()->EndWaitCursor();
-    if (!saved)
-        MessageBoxError("Save world failed!");
 }
 
 // Arrow keys and Space in the world views: move or turn the selection.
@@ -228,6 +211,23 @@ bool ShowBackBuffer()
 
 } // namespace
 
+bool SaveCurrentWorld()
+{
+    if (CurrentWorldFile.empty())
+        return false;
+    if (GetApp())
+        GetApp()->BeginWaitCursor();
+    std::string error;
+    // A model imported since may have made its own folder current.
+    const std::string& path = CurrentWorldPath.empty() ? CurrentWorldFile : CurrentWorldPath;
+    bool saved = SaveWorld(path.c_str(), &error);
+    if (GetApp())
+        GetApp()->EndWaitCursor();
+    if (!saved)
+        MessageBoxError("Save world failed!");
+    return saved;
+}
+
 bool CMainWindow::CreateMainWindow()
 {
     WindowDesc desc;
@@ -245,7 +245,12 @@ bool CMainWindow::CreateMainWindow()
 
 void CMainWindow::updateMenu()
 {
-    // The editor menus come with the tool windows; until then no view has a menu.
+    if (!IsWindow() || !WindowedFlag || GameModeFlag) {
+        if (IsWindow())
+            platform::ui::SetMenu(this, nullptr);
+        return;
+    }
+    platform::ui::SetMenu(this, IsGameView() ? GameMenu : EditorMenu);
 }
 
 void CMainWindow::switchMode()
@@ -275,6 +280,8 @@ void CMainWindow::switchMode()
         EGridView grid = view == VIEW_FRONT ? GRID_FRONT : view == VIEW_SIDE ? GRID_SIDE : GRID_GROUND;
         BuildEditorGrids(grid, CVector(GridLevels[0], GridLevels[1], GridLevels[2]));
     }
+    if (!GameModeFlag)
+        ShowToolWindowsForView(CurrentViewIndex());
 }
 
 std::string CMainWindow::TitleText() const
@@ -347,6 +354,18 @@ LRESULT CMainWindow::WindowProc(const Message& msg)
     case WM_MOUSEWHEEL:
         OnMouseWheel(GET_WHEEL_DELTA_WPARAM(msg.wParam));
         return 0;
+    case WM_COMMAND:
+        if (!GameModeFlag && OnEditorCommand(LOWORD(msg.wParam)))
+            return 0;
+        return DefWindowProc(msg);
+    case WM_INITMENUPOPUP: {
+        LRESULT r = DefWindowProc(msg);
+        auto* popup = reinterpret_cast<platform::ui::Menu*>(msg.wParam);
+        const int position = LOWORD(msg.lParam);
+        if (popup && EditorMenu && EditorMenu->GetSubMenu(position) == popup)
+            OnEditorInitMenuPopup(*popup, position);
+        return r;
+    }
     case MM_MCINOTIFY:
         // The end of the CD track: the music starts again.
         if (msg.wParam == MciNotifySuccessful) {

@@ -3,6 +3,7 @@
 // the editor, receives the window messages, keyboard and mouse input and dropped
 // files, and writes the settings back when it is destroyed.
 
+#include "GAMES/Rulo2/editor/EditorSelection.h"
 #include "platform/win/Window.h"
 
 #include <cstdint>
@@ -13,9 +14,7 @@ extern uint8_t AppActiveFlag;   // the application is the active one
 extern uint8_t DeviceReadyFlag; // derived from the device: DX.initialised
 extern float EditorNearPlane;   // 0.1
 extern float EditorFarPlane;    // 12.0
-extern int32_t SnappingMode;    // 0 none, 1 grid and locators, 2 grid level
 extern int32_t GameCameraMode;  // 0 normal, 1 along the current character's heading
-extern float GridLevels[3];     // the editor grid's level along x, y and z
 
 // Editor drags: 0 none, 1 pan, 2 orbit, 3 zoom (the others come with the editor).
 enum EditorDragMode : int32_t

@@ -40,7 +40,11 @@
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "GAMES/Rulo2/world/WorldWalkers.h"
 
+#include "LIBS/System/LogPrintf.h"
+#include "platform/ui/Ui.h"
+
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -138,6 +142,11 @@ void InstallApp()
             MainWindow->DestroyWindow();
     };
     StepHooks.readMouse = ReadMouse;
+    // Unanswered dialogs and the UI's other notes: standard error and the log.
+    platform::ui::SetLog([](const char* line) {
+        std::fprintf(stderr, "%s\n", line);
+        LogPrintf("%s", line);
+    });
 
     StepHooks.pauseSounds = PauseOrResumeSounds;
     StepHooks.updateSounds = UpdateSounds;

@@ -5,6 +5,7 @@
 #include "GAMES/Rulo2/world/LoadingScreen.h"
 #include "LIBS/System/LogPrintf.h"
 #include "platform/files/WinPath.h"
+#include "platform/ui/Ui.h"
 #include "platform/win/Window.h"
 
 #include <algorithm>
@@ -84,6 +85,7 @@ void DrawAndSaveLoadingScreen(int picture, int placement, float fraction)
 // The game's own verbs: a picture of a frame, and the end of the run.
 void AddGameVerbs()
 {
+    platform::ui::RegisterScriptVerbs();
     platform::RegisterScriptVerb("snapshot", [](const platform::ScriptArgs& a, platform::ScriptStep& step) {
         if (a.text.empty())
             return std::string("snapshot FILE expected");

@@ -17,7 +17,7 @@ std::vector<TerrainPropertiesDlg*>& Windows()
 }
 } // namespace
 
-TerrainPropertiesDlg::TerrainPropertiesDlg()
+TerrainPropertiesDlg::TerrainPropertiesDlg() : platform::ui::Dialog(IDD, "Terrain Properties", 300, 400)
 {
     Windows().push_back(this);
 }

@@ -1,12 +1,15 @@
 #pragma once
 // The Terrain Properties window's data and handlers: it edits one terrain
 // record's parameters and rebuilds the terrain from them. The window's drawing
-// belongs to the editor toolkit; everything it does is here.
+// belongs to the editor toolkit; everything it does is here. It keeps the
+// standard OK and Cancel (either hides it) and stores no placement.
+#include "platform/ui/Ui.h"
+
 #include <string>
 
 class CTerrainRules;
 
-class TerrainPropertiesDlg
+class TerrainPropertiesDlg : public platform::ui::Dialog
 {
 public:
     enum
@@ -32,7 +35,7 @@ public:
     };
 
     TerrainPropertiesDlg();
-    ~TerrainPropertiesDlg();
+    ~TerrainPropertiesDlg() override;
 
     void SetTerrain(CTerrainRules* terrain);
     CTerrainRules* Terrain() const { return terrain_; }

@@ -1,0 +1,151 @@
+#pragma once
+// The editor's small modal dialogs: the question over many items, the naming
+// dialogs, and the About, clipping-plane, camera-range, colour-and-range and
+// light-properties dialogs.
+
+#include "platform/ui/Ui.h"
+
+#include <string>
+
+struct SWorldLight;
+
+// The question with Yes, Yes to all, No, No to all and Cancel.
+class YesAllNoAllDlg : public platform::ui::Dialog
+{
+public:
+    static constexpr int IDD = 405;
+    static constexpr int kQuestion = 1100;
+    enum Answer
+    {
+        kYes = 1,
+        kYesToAll = 2,
+        kNo = 3,
+        kNoToAll = 4,
+        kCancel = -1,
+    };
+    explicit YesAllNoAllDlg(platform::HWND parent = nullptr);
+    bool OnInitDialog() override;
+    // Shows `text` and returns the answer (kCancel for Cancel, Esc or the close box).
+    int Ask(const std::string& text);
+    bool OnCommand(int id) override;
+    void OnCancel() override { EndDialog(kCancel); }
+    void DoDataExchange(platform::ui::DataExchange& dx) override;
+
+    std::string question;
+
+private:
+    platform::HWND parent_;
+};
+
+// The question dialog's result for `text`.
+int ShowPromptDialog(const std::string& text);
+
+// One name for a new folder, group, object, action or macro, or the action whose
+// holders get the current object's actions.
+class NameDlg : public platform::ui::Dialog
+{
+public:
+    enum Kind
+    {
+        NewFolder,
+        NewGroup,
+        NewObject,
+        NewAction,
+        NewMacro,
+        ApplyActions,
+    };
+    explicit NameDlg(Kind kind);
+    bool OnInitDialog() override;
+    int EditId() const { return editId_; }
+    void DoDataExchange(platform::ui::DataExchange& dx) override;
+
+    std::string name;
+
+private:
+    int editId_;
+};
+
+// The name the user gave, empty when the dialog was cancelled or left empty: the
+// caller then creates nothing.
+std::string AskName(NameDlg::Kind kind);
+
+class AboutDlg : public platform::ui::Dialog
+{
+public:
+    static constexpr int IDD = 103;
+    static constexpr int kBuild = 1287;
+    AboutDlg();
+    bool OnInitDialog() override;
+};
+// "%s %s" of the build's date and time, formatted once at start.
+const std::string& BuildString();
+
+class ClippingPlaneDlg : public platform::ui::Dialog
+{
+public:
+    static constexpr int IDD = 394;
+    static constexpr int kFar = 1191, kNear = 1189;
+    ClippingPlaneDlg();
+    bool OnInitDialog() override;
+    void DoDataExchange(platform::ui::DataExchange& dx) override;
+    float farPlane = 0, nearPlane = 0;
+};
+
+class CameraRangeDlg : public platform::ui::Dialog
+{
+public:
+    static constexpr int IDD = 338;
+    static constexpr int kInner = 1105, kOuter = 1106;
+    CameraRangeDlg();
+    bool OnInitDialog() override;
+    void DoDataExchange(platform::ui::DataExchange& dx) override;
+    float innerRange = 0, outerRange = 0;
+};
+
+// Colour and start/end distances (the fog).
+class SelectColorDlg : public platform::ui::Dialog
+{
+public:
+    static constexpr int IDD = 433;
+    static constexpr int kSwatch = 1334, kSelect = 1333, kBlue = 1090, kStart = 1327, kGreen = 1089,
+                         kRed = 1088, kEnd = 1055;
+    SelectColorDlg();
+    bool OnInitDialog() override;
+    bool OnCommand(int id) override;
+    void DoDataExchange(platform::ui::DataExchange& dx) override;
+    int blue = 0;
+    std::string start;
+    int green = 0, red = 0;
+    std::string end;
+};
+
+class LightPropertiesDlg : public platform::ui::Dialog
+{
+public:
+    static constexpr int IDD = 332;
+    static constexpr int kBlue = 1090, kGreen = 1089, kLinear = 1094, kQuadratic = 1095, kRed = 1088,
+                         kSpotlight = 1092, kOuter = 1097, kInner = 1096, kRange = 1099, kConstant = 1093,
+                         kSelect = 1091, kPhase1 = 1109, kPhase2 = 1110, kPhase3 = 1111, kCustom = 1112;
+    LightPropertiesDlg();
+    bool OnInitDialog() override;
+    bool OnCommand(int id) override;
+    void DoDataExchange(platform::ui::DataExchange& dx) override;
+
+    int blue = 0, green = 0;
+    float linearAttenuation = 0, quadraticAttenuation = 0;
+    int red = 0;
+    int spotlight = 0;
+    float outerAngle = 0, innerAngle = 0, range = 0, constantAttenuation = 0;
+    int phase[4] = {0, 0, 0, 0};
+
+private:
+    void EnableAngles();
+};
+
+// The light properties dialog over a world light; on OK the light block, its
+// phase flags and its device light change. False when cancelled.
+bool EditLightProperties(SWorldLight& light);
+
+// The system colour dialog, preset to (red, green, blue) and fully open; false
+// when cancelled (the values stay).
+bool ChooseColour(int& red, int& green, int& blue);

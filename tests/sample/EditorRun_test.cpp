@@ -1,0 +1,52 @@
+// The editor build started on the sample installation, driven by an input script
+// through its menu: "Save World As..." answered with a name, "View World-Tree",
+// then "Exit". The saved world holds what the sample's did, and the tool window's
+// placement and show value are in the registry.
+#include "tests/sample/SampleTestUtil.h"
+
+namespace {
+
+using namespace sampletest;
+
+std::string DumpAfterFirstLine(const fs::path& dir, const char* file)
+{
+    const fs::path out = dir / (std::string(file) + ".dump");
+    const int rc = RunCommand("cd " + Quote(dir) + " && '" + VAREK_TOOL_PATH + "' world dump " + file + " >" +
+                              Quote(out) + " 2>&1");
+    std::string text = ReadText(out);
+    EXPECT_EQ(rc, 0) << text;
+    const size_t eol = text.find('\n');
+    return eol == std::string::npos ? std::string() : text.substr(eol + 1);
+}
+
+TEST(EditorRun, SavesTheWorldAsTogglesTheWorldTreeAndExits)
+{
+    const fs::path dir = TempFolder("editor_run");
+    std::string output;
+    ASSERT_TRUE(MakeSample(dir, &output)) << output;
+    std::error_code ec;
+    fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
+    ASSERT_FALSE(ec) << ec.message();
+    std::ofstream(dir / "script.txt") << "2 dialog 1537 ok 1152=town.txt   # the file dialog's answer\n"
+                                         "3 command 32793                   # Save World As...\n"
+                                         "5 command 32837                   # View World-Tree\n"
+                                         "9 command 32771                   # Exit\n";
+    const int rc = RunCommand("cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
+                              " LSAN_OPTIONS=detect_leaks=0 VAREK_NONINTERACTIVE=1 VAREK_FIXED_STEP=1"
+                              " VAREK_EXIT_AFTER_FRAMES=40 VAREK_INPUT_SCRIPT=script.txt"
+                              " ./VarekEdit -window -logging Varek.wld > output.txt 2>&1");
+    const std::string log = ReadText(dir / "log.txt");
+    ASSERT_EQ(rc, 0) << ReadText(dir / "output.txt") << log;
+    ASSERT_TRUE(fs::exists(dir / "town.wld"));
+    EXPECT_FALSE(fs::exists(dir / "town.txt"));
+    EXPECT_EQ(DumpAfterFirstLine(dir, "town.wld"), DumpAfterFirstLine(dir, "Varek.wld"));
+    EXPECT_EQ(log.find("text not found"), std::string::npos) << log;
+    const std::string reg = ReadText(dir / "config" / "varek" / "user.reg");
+    EXPECT_NE(reg.find("\"WorldTreeDlg-X\"=dword:"), std::string::npos) << reg;
+    EXPECT_NE(reg.find("\"ShowWorldTree\"=dword:00000001"), std::string::npos) << reg;
+    EXPECT_NE(reg.find("\"ShowModelList\"=dword:00000000"), std::string::npos) << reg;
+    if (!::testing::Test::HasFailure())
+        fs::remove_all(dir);
+}
+
+} // namespace
