@@ -274,7 +274,8 @@ void DumpLogic(const CObjectLogic& logic)
     }
 }
 
-int Logic(const char* path)
+// Reads and loads a world as the editor does; a nonzero result is the exit code of a failure.
+int LoadForTool(const char* path)
 {
     std::vector<uint8_t> data;
     std::string error;
@@ -284,6 +285,13 @@ int Logic(const char* path)
     CreateWorldRoots();
     if (!LoadWorldFromMemory(data.data(), data.size(), LOADWORLD_OPEN, path, &error))
         return WorldFail(error);
+    return 0;
+}
+
+int Logic(const char* path)
+{
+    if (const int rc = LoadForTool(path))
+        return rc;
     std::printf("Definitions:\n");
     for (CObjectNode* d = g_ObjectList; d; d = d->NextDefinition()) {
         if (!d->objectLogic)
@@ -312,14 +320,8 @@ int Logic(const char* path)
 // placed in the world (point count, first and last point).
 int Streets(const char* path)
 {
-    std::vector<uint8_t> data;
-    std::string error;
-    if (!ReadWorldFile(path, data, error))
-        return ToolFail("world", path, error);
-    GameModeFlag = 0;
-    CreateWorldRoots();
-    if (!LoadWorldFromMemory(data.data(), data.size(), LOADWORLD_OPEN, path, &error))
-        return WorldFail(error);
+    if (const int rc = LoadForTool(path))
+        return rc;
     BuildStreetPieceLanes();
     std::printf("street network: %zu elements\n", StreetNet.elements.size());
     for (size_t i = 0; i < StreetNet.elements.size(); ++i) {
