@@ -19,6 +19,7 @@
 #include "GAMES/Rulo2/interface/DialogTexts.h"
 #include "GAMES/Rulo2/navigation/Navigation.h"
 #include "GAMES/Rulo2/navigation/PathFinder.h"
+#include "GAMES/Rulo2/navigation/StreetNet.h"
 #include "GAMES/Rulo2/render/InstallRender.h"
 #include "GAMES/Rulo2/world/CFrameNode.h"
 #include "GAMES/Rulo2/world/CMeshDrawing.h"
@@ -33,6 +34,7 @@
 #include "LIBS/Image/imgImage.h"
 #include "platform/files/Files.h"
 #include "platform/win/IniFile.h"
+#include "tests/navigation/StreetWorld.h"
 
 namespace {
 
@@ -100,8 +102,9 @@ TEST_F(SampleContent, TheWorldDumpListsHousesFloorsStairsDoorsWindowsLightsAndTh
     for (const auto& [needle, n] : expected)
         EXPECT_EQ(Count(dump, needle), n) << needle << "\n" << dump;
     EXPECT_GE(Count(dump, "light point"), 11) << dump;
-    // Road, two pavements, four garden paths, and per house two floors and the stairs.
-    EXPECT_EQ(Count(dump, " connections "), 19) << dump;
+    // The road's eight street pieces, two pavements, four garden paths, and per house two floors
+    // and the stairs.
+    EXPECT_EQ(Count(dump, " connections "), 26) << dump;
     // Doors and windows with the states their behaviour switches between.
     for (const char* definition : {"\"Door_Left\" states", "\"Door_Right\" states", "\"Window_Left\" states",
                                    "\"Window_Right\" states"}) {
@@ -585,5 +588,55 @@ TEST_F(SampleWorld, AWalkFromTheStreetReachesARoomUpstairsInHausBThroughItsDoorA
     EXPECT_LT(walked(ground), walked(stairs));
     EXPECT_LT(walked(stairs), walked(upstairs));
     EXPECT_EQ(upstairs, walkedOn.back());
+    GameClock.gameClock = 0;
+}
+
+// The load builds the road's street network; a car bound at the road's south
+// end with the north end as its target drives the lane there and stops.
+TEST_F(SampleWorld, ACarDrivesTheRoadsLaneFromOneEndToTheOther)
+{
+    ASSERT_EQ(StreetNet.elements.size(), 8u);
+    std::vector<CWorldObject*> pieces;
+    for (const auto& e : StreetNet.elements)
+        pieces.push_back(e->node);
+    std::sort(pieces.begin(), pieces.end(),
+              [](const CWorldObject* a, const CWorldObject* b) { return a->position.z < b->position.z; });
+    for (size_t i = 0; i < pieces.size(); ++i)
+        EXPECT_EQ(StreetNet.Find(pieces[i])->links.size(), (i == 0 || i + 1 == pieces.size()) ? 2u : 4u);
+    RecomputeWorldBounds();
+    PrepareGroundNodes(g_WorldRoot);
+    StartNavigation(); // the lanes and the search pool, as at start-up
+    GameClock.gameClock = 0;
+
+    auto* definition = new CObjectNode("car");
+    CObjectState* stand = definition->AddState("STAND");
+    std::unique_ptr<CModelEntry> model(navtest::CarModel());
+    stand->modelEntry = model.get();
+    auto* car = new CWorldObject("car");
+    car->objectKind = CWorldObject::KIND_OBJECT;
+    car->reference = definition;
+    car->position = pieces.front()->position;
+    car->angle = 1.5707964f; // facing north (+z)
+    g_WorldRoot->AddChild(car);
+    auto* logic = new CObjectLogic;
+    logic->ownKindData = CKindData::Create(KIND_CAR);
+    logic->ownKindData->Values()[1] = FloatAsWord(2.0f);
+    logic->ownKindData->Values()[2] = FloatAsWord(1.0f);
+    logic->conditions = CKindState::Create(KIND_CAR);
+    logic->worldNode = car;
+    car->objectLogic = logic;
+    CCar* driver = logic->GetCar();
+    ASSERT_TRUE(driver);
+    ASSERT_NE(driver->BindModel(logic, pieces.back()->position, true), 0);
+    ASSERT_EQ(driver->isDriving, 1);
+    EXPECT_EQ(driver->pathNodes.size(), 8u);
+    navtest::DriveToEnd(driver, 5000);
+    EXPECT_EQ(size_t(driver->wayPointIndex), driver->wayPoints.size());
+    EXPECT_EQ(driver->speed, 0.0f);
+    EXPECT_EQ(driver->currentPiece, pieces.back());
+    EXPECT_NEAR(car->position.z, pieces.back()->position.z, 0.05f);
+    EXPECT_NEAR(car->position.x, pieces.back()->position.x, 0.05f);
+    car->Delete();
+    delete definition;
     GameClock.gameClock = 0;
 }

@@ -110,6 +110,9 @@ TEST_F(SampleRun, DrawsTheStreetBlockFromTheGameCameraAndLoadsEverything)
 
     const std::string log = ReadText(dir / "log.txt");
     EXPECT_NE(log.find("World loaded successfuly"), std::string::npos) << log;
+    // The load built the street network of the road's eight pieces.
+    EXPECT_NE(log.find("starting street traversal"), std::string::npos) << log;
+    EXPECT_NE(log.find("(found 8 elements"), std::string::npos) << log;
     for (const char* failure : {"not found", "Couldn't load", "not a readable picture", "could not be loaded",
                                 "No appropriate texture-format", "ILLEGAL INDICES", "Damaged"})
         EXPECT_EQ(log.find(failure), std::string::npos) << failure << "\n" << log;

@@ -43,6 +43,11 @@ constexpr float kWinW = 0.28f, kWinH = 0.26f, kWinSill = 0.24f;
 // The street runs along z, from behind the game camera's start to where the
 // fog closes the view.
 constexpr float kStreetZ0 = -4.0f, kStreetZ1 = 3.5f;
+// The road's street pieces (Windows-1252 name) and their length along the street.
+constexpr const char* kRoadPiece = "street_Stra\xDF"
+                                   "e_Gerade1";
+constexpr int kRoadPieces = 8;
+constexpr float kPieceLength = (kStreetZ1 - kStreetZ0) / float(kRoadPieces);
 constexpr float kStairX0 = 0.06f, kStairX1 = 0.36f, kStairZ0 = 0.7f, kStairZ1 = 1.5f;
 // Where the stairs come within a step of the upper floor.
 constexpr float kStairExit = 1.3f;
@@ -297,16 +302,16 @@ void CLevel::MakeStreetModels()
 {
     CNode* folder = ModelFolder("Street");
     {
+        // The road is a row of straight one-lane street pieces; a piece's lanes
+        // run along its own x axis, so the pieces stand turned a quarter turn.
         CMeshBuilder b;
-        b.Box(b.Material(Look("asphalt", 0.5f)), CVector(-0.5f, -0.02f, kStreetZ0),
-              CVector(0.5f, 0.008f, kStreetZ1), 16);
-        // Open towards the pavements; the street's ends are walls.
-        b.Outline({{-0.5f, 0.008f, kStreetZ0},
-                   {0.5f, 0.008f, kStreetZ0},
-                   {0.5f, 0.008f, kStreetZ1},
-                   {-0.5f, 0.008f, kStreetZ1}},
-                  {0, 1, 2, 3});
-        AddModel("Fahrbahn", b, folder);
+        const float half = kPieceLength / 2;
+        b.Box(b.Material(Look("asphalt", 0.5f)), CVector(-half, -0.02f, -0.5f), CVector(half, 0.008f, 0.5f),
+              16);
+        // Open on every side: the pavements, and the next piece at each end.
+        b.Outline(
+            {{-half, 0.008f, -0.5f}, {half, 0.008f, -0.5f}, {half, 0.008f, 0.5f}, {-half, 0.008f, 0.5f}}, {});
+        AddModel(kRoadPiece, b, folder);
     }
     {
         CMeshBuilder b;
@@ -711,14 +716,25 @@ void CLevel::MakeHero()
 void CLevel::BuildStreet()
 {
     street_ = Group(g_WorldRoot, "Strasse");
-    CWorldObject* road = Place(street_, "Fahrbahn", models_["Fahrbahn"], offset_);
+    std::vector<CWorldObject*> road;
+    for (int i = 0; i < kRoadPieces; ++i) {
+        const float z = kStreetZ0 + (float(i) + 0.5f) * kPieceLength;
+        road.push_back(Place(street_, "Fahrbahn", models_[kRoadPiece], offset_ + CVector(0, 0, z)));
+        road.back()->angle = 1.5707964f;
+    }
     Place(street_, "Mittellinie", models_["Mittellinie"], offset_);
     pavements_[0] = Place(street_, "Gehweg_West", models_["Gehweg_West"], offset_);
     pavements_[1] = Place(street_, "Gehweg_Ost", models_["Gehweg_Ost"], offset_);
     Place(street_, "Wiese", models_["Wiese"], offset_);
-    for (CWorldObject* pavement : pavements_) {
-        road->AddConnection(pavement, false);
-        pavement->AddConnection(road, false);
+    auto join = [](CWorldObject* a, CWorldObject* b) {
+        a->AddConnection(b, false);
+        b->AddConnection(a, false);
+    };
+    for (size_t i = 0; i < road.size(); ++i) {
+        if (i > 0)
+            join(road[i - 1], road[i]);
+        for (CWorldObject* pavement : pavements_)
+            join(road[i], pavement);
     }
 
     CWorldObject* lamps = Group(street_, "Laternen");

@@ -1,4 +1,5 @@
-// varek-tool world dump FILE | world logic FILE | world roundtrip IN OUT
+// varek-tool world dump FILE | world logic FILE | world streets FILE | world roundtrip IN OUT
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -9,6 +10,8 @@
 
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/navigation/StreetNet.h"
+#include "GAMES/Rulo2/navigation/StreetPieces.h"
 #include "GAMES/Rulo2/world/CMacro.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
@@ -23,6 +26,7 @@ namespace {
 int WorldUsage()
 {
     std::fprintf(stderr, "usage: varek-tool world dump FILE | varek-tool world logic FILE | varek-tool world "
+                         "streets FILE | varek-tool world "
                          "roundtrip IN OUT\n");
     return 1;
 }
@@ -270,7 +274,8 @@ void DumpLogic(const CObjectLogic& logic)
     }
 }
 
-int Logic(const char* path)
+// Reads and loads a world as the editor does; a nonzero result is the exit code of a failure.
+int LoadForTool(const char* path)
 {
     std::vector<uint8_t> data;
     std::string error;
@@ -280,6 +285,13 @@ int Logic(const char* path)
     CreateWorldRoots();
     if (!LoadWorldFromMemory(data.data(), data.size(), LOADWORLD_OPEN, path, &error))
         return WorldFail(error);
+    return 0;
+}
+
+int Logic(const char* path)
+{
+    if (const int rc = LoadForTool(path))
+        return rc;
     std::printf("Definitions:\n");
     for (CObjectNode* d = g_ObjectList; d; d = d->NextDefinition()) {
         if (!d->objectLogic)
@@ -300,6 +312,42 @@ int Logic(const char* path)
         }
     };
     visit(g_WorldRoot->FirstObject(), visit);
+    DestroyWorldRoots();
+    return ToolLosses("world", path);
+}
+
+// The street network the load built, with each piece's links and its lanes
+// placed in the world (point count, first and last point).
+int Streets(const char* path)
+{
+    if (const int rc = LoadForTool(path))
+        return rc;
+    BuildStreetPieceLanes();
+    std::printf("street network: %zu elements\n", StreetNet.elements.size());
+    for (size_t i = 0; i < StreetNet.elements.size(); ++i) {
+        const StreetElement& e = *StreetNet.elements[i];
+        const int32_t kind = StreetPieceOf(e.node);
+        std::printf("  [%zu] \"%s\" piece %d \"%s\" at (%.3f, %.3f, %.3f) yaw %.4f\n", i, Text(e.node->name),
+                    kind, Text(e.node->GetRefName()), e.node->position.x, e.node->position.y,
+                    e.node->position.z, e.node->angle);
+        for (const StreetLink& link : e.links) {
+            const auto it = std::find_if(StreetNet.elements.begin(), StreetNet.elements.end(),
+                                         [&](const auto& other) { return other.get() == link.target; });
+            std::printf("    link to [%td] distance %.0f\n", it - StreetNet.elements.begin(), link.distance);
+        }
+        if (kind < 0)
+            continue;
+        const StreetPiece& piece = StreetPieceTable[kind];
+        for (size_t l = 0; l < piece.lanes.size(); ++l) {
+            const CVector a = PlaceLanePoint(piece.lanes[l].front(), e.node);
+            const CVector b = PlaceLanePoint(piece.lanes[l].back(), e.node);
+            std::printf("    lane %zu: %zu points (%.3f, %.3f, %.3f) -> (%.3f, %.3f, %.3f) turn %.4f\n", l,
+                        piece.lanes[l].size(), a.x, a.y, a.z, b.x, b.y, b.z, piece.laneTurn[l]);
+        }
+        for (size_t l = 0; l < piece.sideLines.size(); ++l)
+            std::printf("    side line %zu: %zu points\n", l, piece.sideLines[l].size());
+    }
+    StreetNet.Clear();
     DestroyWorldRoots();
     return ToolLosses("world", path);
 }
@@ -329,6 +377,8 @@ int cmd_world(int argc, char** argv)
         return Dump(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "logic") == 0)
         return Logic(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "streets") == 0)
+        return Streets(argv[2]);
     if (argc == 4 && std::strcmp(argv[1], "roundtrip") == 0)
         return Roundtrip(argv[2], argv[3]);
     return WorldUsage();

@@ -38,8 +38,8 @@ const Group kGroups[] = {
      "model dump FILE | model roundtrip IN OUT | model import IN OUT.tmf   show, re-save or import a "
      "model"},
     {"world", cmd_world,
-     "world dump FILE | world logic FILE | world roundtrip IN OUT   show a world file, its objects' "
-     "behaviour, or re-save it"},
+     "world dump FILE | world logic FILE | world streets FILE | world roundtrip IN OUT   show a world file, "
+     "its objects' behaviour, its street network, or re-save it"},
     {"texpage", cmd_texpage, "texpage dump FILE  show the texture pages of a world file"},
     {"sounds", cmd_sounds, "sounds check [FILE]   read a sound definition file and check its WAV files"},
     {"tasks", cmd_tasks, "tasks dump FILE    show the task list of a file holding a \"TALI\" chunk"},
