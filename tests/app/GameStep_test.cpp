@@ -36,7 +36,6 @@ protected:
         walkerClocks.clear();
         stopAfterRuns = -1;
         StepHooks = GameStepHooks();
-        StepHooks.updateWalkers = Walkers;
         GamePhase = PHASE_REALTIME;
         AlarmRaised = AlarmOverride = 0;
         current = &clock;
@@ -48,7 +47,7 @@ protected:
         clock.gameClock = to;
         clock.gameSpeed = speed;
         speedAfterFirstRun = speed;
-        RunSimulationTicks(clock, Recorder);
+        RunSimulationTicks(clock, Recorder, Walkers);
     }
     GameClockState clock;
 };
@@ -109,7 +108,7 @@ TEST_F(SimulationTicks, LoopEndsEarly)
     clock.gameClock = 1300;
     clock.gameSpeed = 100;
     speedAfterFirstRun = 0;
-    RunSimulationTicks(clock, Recorder);
+    RunSimulationTicks(clock, Recorder, Walkers);
     EXPECT_EQ(recorderClocks, std::vector<int32_t>({1050}));
     EXPECT_EQ(clock.gameClock, 1050);
 }

@@ -64,7 +64,6 @@ std::vector<Slot> AllSlots()
 {
     return {
         SLOT(AppHooks, initGame),
-        SLOT(StepHooks, updateWalkers),
         SLOT(StepHooks, readMouse),
         SLOT(StepHooks, pauseSounds),
         SLOT(StepHooks, updateSounds),

@@ -11,6 +11,7 @@
 #include "GAMES/Rulo2/behaviour/Feedback.h"
 #include "GAMES/Rulo2/behaviour/ObjectIds.h"
 #include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
+#include "GAMES/Rulo2/interface/CTextTree.h"
 #include "tests/behaviour/BehaviourFixture.h"
 
 #include <csignal>

@@ -37,11 +37,11 @@ protected:
         for (int32_t& r : Results)
             r = -1;
         for (int i = 0; i < SCREEN_COUNT; ++i)
-            ScreenRenders.render[i] = [](int32_t) { return -1; };
-        ScreenRenders.render[SCREEN_SELECT] = [](int32_t) { return Results[SCREEN_SELECT]; };
-        ScreenRenders.render[SCREEN_MESSAGE] = [](int32_t) { return Results[SCREEN_MESSAGE]; };
-        ScreenRenders.render[SCREEN_OPTIONS] = [](int32_t) { return Results[SCREEN_OPTIONS]; };
-        ScreenRenders.slotFile = [](int32_t) { return SlotFileName.c_str(); };
+            ScreenRenderHooks.render[i] = [](int32_t) { return -1; };
+        ScreenRenderHooks.render[SCREEN_SELECT] = [](int32_t) { return Results[SCREEN_SELECT]; };
+        ScreenRenderHooks.render[SCREEN_MESSAGE] = [](int32_t) { return Results[SCREEN_MESSAGE]; };
+        ScreenRenderHooks.render[SCREEN_OPTIONS] = [](int32_t) { return Results[SCREEN_OPTIONS]; };
+        ScreenRenderHooks.slotFile = [](int32_t) { return SlotFileName.c_str(); };
         GamePhase = PHASE_REALTIME;
         RecordState = RECORD_NORMAL;
         InterfaceMode = 0;
@@ -57,7 +57,7 @@ protected:
     }
     void TearDown() override
     {
-        ScreenRenders = ScreenRenderHooks();
+        ScreenRenderHooks = ScreenResultHooks();
         KnownPeople.clear();
         Possessions.clear();
         PlanCar = nullptr;

@@ -214,8 +214,6 @@ TEST_F(PassersBy, TheGameStepsTickLoopUpdatesThemInRealTimeOnly)
 {
     const GameStepHooks saved = StepHooks;
     StepHooks = GameStepHooks();
-    InstallNavigation();
-    ASSERT_TRUE(StepHooks.updateWalkers);
     CWorldObject* c = Candidate();
     DynamicCharacters.Init(true);
     HeroTravelMode = 2;

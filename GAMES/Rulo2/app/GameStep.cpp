@@ -41,7 +41,7 @@ int32_t NextTick(int32_t now, int32_t target, int32_t speed)
 
 } // namespace
 
-int32_t RunSimulationTicks(GameClockState& clock, bool (*recorder)())
+int32_t RunSimulationTicks(GameClockState& clock, bool (*recorder)(), void (*walkers)(int32_t gameClock))
 {
     const int32_t target = clock.gameClock;
     clock.gameClock = clock.prevGameClock;
@@ -51,8 +51,8 @@ int32_t RunSimulationTicks(GameClockState& clock, bool (*recorder)())
         ++runs;
         if (recorder && recorder())
             break;
-        if (GamePhase == PHASE_REALTIME && StepHooks.updateWalkers)
-            StepHooks.updateWalkers(clock.gameClock);
+        if (GamePhase == PHASE_REALTIME && walkers)
+            walkers(clock.gameClock);
         if (AlarmRaised && !AlarmOverride)
             break;
         if (clock.gameSpeed == 0 || clock.gameClock == target)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
+#include "GAMES/Rulo2/navigation/DynamicCharacters.h"
 
 class CWorldObject;
 struct GameClockState;
@@ -18,7 +19,6 @@ constexpr int32_t SimulationTickMs = 50;
 struct GameStepHooks
 {
     // The ambient walkers at the new clock (REALTIME only).
-    void (*updateWalkers)(int32_t gameClock) = nullptr;
     // Mouse movement since the last frame; false when the device gives none.
     bool (*readMouse)(float* dx, float* dy) = nullptr;
     // Sound manager: pause or resume all sounds, and its per-frame step.
@@ -59,7 +59,8 @@ extern GameStepTimes StepTimes;
 // moves toward the clock the frame loop set, one tick at a time; the recorder
 // (the object logic's step; true ends the loop at once) runs after every move, at
 // least once. Returns the number of recorder runs.
-int32_t RunSimulationTicks(GameClockState& clock, bool (*recorder)() = RecordCharacterActions);
+int32_t RunSimulationTicks(GameClockState& clock, bool (*recorder)() = RecordCharacterActions,
+                           void (*walkers)(int32_t gameClock) = UpdateDynamicCharacters);
 
 // Objects that a frame's passes marked, and the ids of those the step found marked: step 8 puts
 // the id of each marked object (its object logic's id) into MarkedIds once and clears the marks.

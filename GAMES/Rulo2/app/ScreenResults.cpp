@@ -15,6 +15,7 @@
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
 #include "GAMES/Rulo2/behaviour/RecordEvents.h"
+#include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/interface/CTutorial.h"
 #include "GAMES/Rulo2/interface/OpenScreens.h"
 #include "GAMES/Rulo2/render/CScreenFade.h"
@@ -25,7 +26,7 @@
 
 #include <cstring>
 
-ScreenRenderHooks ScreenRenders;
+ScreenResultHooks ScreenRenderHooks;
 std::string FadeFileName;
 std::string MessageFileName;
 int32_t HudBarMode = 0;
@@ -45,7 +46,7 @@ int32_t Now()
 
 int32_t Render(EScreen screen)
 {
-    auto render = ScreenRenders.render[screen];
+    auto render = ScreenRenderHooks.render[screen];
     return render ? render(Now()) : -1;
 }
 
@@ -127,14 +128,14 @@ void ClearSlotFlags()
 
 std::string SlotFile(int32_t slot)
 {
-    const char* file = ScreenRenders.slotFile ? ScreenRenders.slotFile(slot) : nullptr;
+    const char* file = ScreenRenderHooks.slotFile ? ScreenRenderHooks.slotFile(slot) : nullptr;
     return file ? file : "";
 }
 
 // The slot's old title without its date line; empty for the empty slot.
 std::string ProposedTitle(int32_t slot)
 {
-    const char* text = ScreenRenders.slotText ? ScreenRenders.slotText(slot) : nullptr;
+    const char* text = ScreenRenderHooks.slotText ? ScreenRenderHooks.slotText(slot) : nullptr;
     if (!text || std::strcmp(text, GetDisplayText("EMPTY_SLOT")) == 0)
         return "";
     const std::string title = text;
@@ -145,7 +146,7 @@ std::string ProposedTitle(int32_t slot)
 void HandleListMenu(int32_t r)
 {
     ListMenuOpen = 0;
-    const char* typed = ScreenRenders.listChoice ? ScreenRenders.listChoice() : nullptr;
+    const char* typed = ScreenRenderHooks.listChoice ? ScreenRenderHooks.listChoice() : nullptr;
     const std::string title = typed ? typed : "";
     if (r == 1 && GameSaveListOpen) {
         if (!FadeFileName.empty() && !SaveGameWithTitle(FadeFileName, title, false)) {

@@ -24,7 +24,7 @@ enum EScreen : int32_t
 
 // The interface's screens: each render draws the screen once and returns -1
 // while it stays open. A screen not drawn yet stays open and draws nothing.
-struct ScreenRenderHooks
+struct ScreenResultHooks
 {
     int32_t (*render[SCREEN_COUNT])(int32_t time) = {};
     // The title typed into the two-list choice.
@@ -33,7 +33,7 @@ struct ScreenRenderHooks
     const char* (*slotText)(int32_t slot) = nullptr;
     const char* (*slotFile)(int32_t slot) = nullptr;
 };
-extern ScreenRenderHooks ScreenRenders;
+extern ScreenResultHooks ScreenRenderHooks;
 
 // Fade follow-up commands.
 enum : int32_t

@@ -5,7 +5,3 @@
 #include <cstdint>
 
 extern uint8_t ShowKeysFlag;
-
-// The text to show for a key under this flag: the key itself while it is set,
-// else the key's text from the text-key dictionary (which defines this).
-const char* GetDisplayText(const char* key);

@@ -200,3 +200,8 @@ void CDynamicCharacters::NewPath(CWorldObject* character)
     std::vector<CWorldObject*> nodes = RouteNodes(route);
     finder->SetPath(nodes.data(), int32_t(nodes.size()), true, character->position, false, CVector(0, 0, 0));
 }
+
+void UpdateDynamicCharacters(int32_t gameClock)
+{
+    DynamicCharacters.Update(gameClock);
+}

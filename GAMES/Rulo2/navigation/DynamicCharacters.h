@@ -40,5 +40,8 @@ private:
 };
 extern CDynamicCharacters DynamicCharacters;
 
+// The game step's tick: the passers-by of the one instance move on to `gameClock`.
+void UpdateDynamicCharacters(int32_t gameClock);
+
 // The flag bit that takes a world object out of play.
 constexpr uint8_t kOutOfPlay = 2;

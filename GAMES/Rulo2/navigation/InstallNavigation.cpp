@@ -1,9 +1,5 @@
 #include "GAMES/Rulo2/navigation/InstallNavigation.h"
 
-#include "GAMES/Rulo2/app/GameStep.h"
-#include "GAMES/Rulo2/navigation/DynamicCharacters.h"
-
-void InstallNavigation()
-{
-    StepHooks.updateWalkers = [](int32_t gameClock) { DynamicCharacters.Update(gameClock); };
-}
+// The game step calls the passers-by directly; navigation has no hook of another
+// subsystem to fill yet.
+void InstallNavigation() {}
