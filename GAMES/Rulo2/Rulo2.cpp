@@ -4,7 +4,6 @@
 #include "GAMES/Rulo2/editor/EditorTree.h"
 #include "GAMES/Rulo2/editor/ToolWindows.h"
 #include "platform/d3d/D3DOverlay.h"
-#include "platform/ui/draw/UiDraw.h"
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/DirectXError.h"
@@ -49,7 +48,6 @@
 
 StartupHooks AppHooks;
 uint8_t StartupInitFlag = 0;
-platform::MouseDevice* MouseInputDevice = nullptr;
 
 namespace {
 
@@ -101,23 +99,6 @@ int32_t EnvNumber(const char* name, int32_t fallback)
 }
 
 } // namespace
-
-bool ReadMouse(float* dx, float* dy)
-{
-    if (!MouseInputDevice)
-        return false;
-    platform::DIMOUSESTATE state;
-    platform::HRESULT hr = MouseInputDevice->GetDeviceState(state);
-    if (hr != platform::DI_OK) {
-        MouseInputDevice->Acquire();
-        hr = MouseInputDevice->GetDeviceState(state);
-    }
-    if (hr != platform::DI_OK)
-        return false;
-    *dx = float(state.lX);
-    *dy = float(state.lY);
-    return true;
-}
 
 void RunGameFrame()
 {
@@ -238,7 +219,7 @@ bool CGameApp::StartUp()
     }
 
     // The tool windows and menus are drawn over the device's pictures.
-    if (!GameModeFlag && !platform::ui::AttachToWindow(MainWindow))
+    if (!GameModeFlag && !(AppHooks.attachUi && AppHooks.attachUi(MainWindow)))
         LogPrintf("The editor's windows cannot be drawn over the 3-D view");
 
     DrawLoadingFrames();
@@ -354,7 +335,8 @@ int CGameApp::ExitInstance()
     ReleaseMouseDevice();
     platform::CoUninitialize();
     // The UI's GL objects go while the context is there; the windows stay objects.
-    platform::ui::DetachFromWindow();
+    if (AppHooks.detachUi)
+        AppHooks.detachUi();
     ShutdownDirectDraw();
     FreeDriverList();
     DestroyToolWindows();

@@ -7,12 +7,17 @@
 
 namespace platform {
 class MouseDevice;
-}
+class Window;
+} // namespace platform
 
 // Start-up work of subsystems not built yet; null entries are skipped.
 struct StartupHooks
 {
     void (*initGame)() = nullptr;
+    // The editor's tool windows and menus drawn over the 3-D view: filled by the
+    // programs that show them, so the tools that share this code draw nothing.
+    bool (*attachUi)(platform::Window* host) = nullptr;
+    void (*detachUi)() = nullptr;
 };
 extern StartupHooks AppHooks;
 

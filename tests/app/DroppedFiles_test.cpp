@@ -40,6 +40,7 @@ TEST(DroppedFiles, AModelFileJoinsTheSavedModelListAndAPictureBecomesATexture)
     fs::create_directories(dir / "drops");
 
     InstallSubsystems();
+    InstallWindowDrawing();
     ASSERT_TRUE(shelltest::SaveTileWorld(dir / "Level.wld"));
     fs::remove(dir / "Level.bak");
     std::unique_ptr<CRootNode> crate(shelltest::MakeTileModel(0.5f));

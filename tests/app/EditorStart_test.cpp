@@ -41,6 +41,7 @@ TEST(EditorStart, LoadsTheNamedWorldRunsFramesAndShutsDownInOrder)
     const fs::path dir = shelltest::EnterRunFolder("varek_shell_editor", &cwd);
 
     InstallSubsystems();
+    InstallWindowDrawing();
     CreateWorldRoots();
     ClearWorld();
     CModelEntry* tile = shelltest::AddTileEntry(1.0f);

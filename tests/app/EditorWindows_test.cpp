@@ -42,6 +42,7 @@ TEST(EditorWindows, TogglesLeaveTheKeysToTheViewAndToolWindowsTakeTheirClicks)
     fs::path cwd;
     const fs::path dir = shelltest::EnterRunFolder("varek_editor_windows", &cwd);
     InstallSubsystems();
+    InstallWindowDrawing();
     CreateWorldRoots();
     ClearWorld();
     shelltest::AddInstance(g_WorldRoot, shelltest::AddTileEntry(1.0f), CVector(0, 0, 0));

@@ -50,8 +50,8 @@ struct Slot
 // A table whose size differs from its listed slots got a slot this list lacks.
 #define TABLE_SLOTS(type, count, extra)                                                                      \
     static_assert(sizeof(type) == (count) * sizeof(void*) + (extra), "list every slot of " #type " below")
-TABLE_SLOTS(StartupHooks, 1, 0);
-TABLE_SLOTS(GameStepHooks, 12, 0);
+TABLE_SLOTS(StartupHooks, 3, 0);
+TABLE_SLOTS(GameStepHooks, 11, 0);
 TABLE_SLOTS(FrameHooks, 9, 0);
 TABLE_SLOTS(DropHooks, 4, 0);
 TABLE_SLOTS(STexturePageHooks, 8, 0);
@@ -64,6 +64,8 @@ std::vector<Slot> AllSlots()
 {
     return {
         SLOT(AppHooks, initGame),
+        SLOT(AppHooks, attachUi),
+        SLOT(AppHooks, detachUi),
         SLOT(StepHooks, readMouse),
         SLOT(StepHooks, pauseSounds),
         SLOT(StepHooks, updateSounds),

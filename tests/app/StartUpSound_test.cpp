@@ -78,6 +78,7 @@ TEST(StartUpSound, DefinitionsAndMusicVolumeUnlessNoSound)
     fs::path cwd;
     const fs::path dir = shelltest::EnterRunFolder("varek_shell_sound", &cwd);
     InstallSubsystems();
+    InstallWindowDrawing();
     CreateWorldRoots();
     fs::create_directories(dir / "sounds");
     fs::create_directories(dir / "music");

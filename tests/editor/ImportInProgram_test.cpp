@@ -46,6 +46,7 @@ TEST(ImportInProgram, AnObjOnTheCommandLineAndDroppedOnTheWindow)
     fs::current_path(dir);
 
     InstallSubsystems();
+    InstallWindowDrawing();
     GameModeFlag = 0;
     const char* argv[] = {"Varek", "-window", "Crate.obj"};
     {

@@ -72,7 +72,6 @@ const std::vector<std::pair<const char*, const char*>> kTexts = {
     {"TTIP_SEL_ZOOM", "Switch between the large view and the overview"},
     {"TTIP_SEL_UP", "Earlier entries"},
     {"TTIP_SEL_DOWN", "Later entries"},
-    {"EMPTY_SLOT", "Empty slot"},
     {"SELL_NOTTOBESOLD", "Not for sale"},
     {"SELL_SOLD", "Sold"},
     {"SELL_LAUNDERED", "Laundered"},
@@ -111,8 +110,6 @@ const std::vector<std::pair<const char*, const char*>> kTexts = {
     {"MENU_PS_STARTPLAN", "Carry out a plan"},
     {"MENU_PS_DELETEPLAN", "Delete a plan"},
     {"MENU_BACK", "Back"},
-    {"ENTER_GAME_INFO", "A title for this game:"},
-    {"ENTER_PLAN_INFO", "A title for this plan:"},
     {"OK", "OK"},
     {"CANCEL", "Cancel"},
 };

@@ -9,6 +9,7 @@ int main(int argc, char** argv)
 {
     GameModeFlag = 0;
     InstallSubsystems();
+    InstallWindowDrawing();
     CGameApp app(argc, argv);
     return app.Run();
 }

@@ -7,6 +7,7 @@
 int main(int argc, char** argv)
 {
     InstallSubsystems();
+    InstallWindowDrawing();
     CGameApp app(argc, argv);
     return app.Run();
 }
