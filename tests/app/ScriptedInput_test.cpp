@@ -42,7 +42,6 @@ TEST(ScriptedInput, MovesAndPressesReachTheInputStateInTheFrameTheyName)
     fs::path cwd;
     const fs::path dir = shelltest::EnterRunFolder("varek_shell_script", &cwd);
     InstallSubsystems();
-    InstallWindowDrawing();
     ASSERT_TRUE(shelltest::SaveTileWorld(dir / "Level.wld"));
     std::ofstream(dir / "input.txt") << "2 move 100 80\n"
                                         "4 move 320 200\n"

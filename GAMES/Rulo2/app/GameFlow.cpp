@@ -10,6 +10,7 @@
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/SaveGame.h"
+#include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/Feedback.h"
@@ -18,6 +19,7 @@
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
 #include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
+#include "GAMES/Rulo2/navigation/DynamicCharacters.h"
 #include "GAMES/Rulo2/navigation/Navigation.h"
 #include "GAMES/Rulo2/render/CDynamicLights.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
@@ -261,6 +263,7 @@ void ResetGame()
         RecordState = recordState;
     }
 
+    DynamicCharacters.RemoveAll();
     LogPrintf("Recalcing gang-members weight & speed...");
     UpdateCarriedLoad();
     RemoveAllTextBubbles();
@@ -324,8 +327,8 @@ void InitGame()
 
     LogPrintf("Creating list of all characters in the world...");
     BuildCharacterList();
-    // The ambient walkers start with the streets; until then this step has nothing to start.
     LogPrintf("Initializing dynamic characters engine...");
+    DynamicCharacters.Init(Settings.dynamicCharacters != 0);
     LogPrintf("Initializing Tasks...");
     ActivateObjectLogic(g_WorldRoot);
     UpdateCarriedLoad();
@@ -383,6 +386,7 @@ void AutoSave()
     ReleaseObjectLogicRuntime(g_WorldRoot);
     CObjectNode::ReleaseAllObjectLogic();
     RestoreTransforms(g_WorldRoot);
+    DynamicCharacters.Clear();
     GameRunning = false;
 
     if (!GameModeFlag) {
