@@ -21,8 +21,9 @@ function(varek_add_all_subdirs)
 endfunction()
 
 # varek_library(NAME DIRS <folders> [FILES <files>] [DEPS <targets>])
-# A static library of every .cpp/.c file in the given folders (relative to the
-# source root). Everything includes headers by their path from the source root.
+# A library of every .cpp/.c file in the given folders (relative to the source
+# root): static, or shared where VAREK_SHARED_LIBS asks for it. Everything
+# includes headers by their path from the source root.
 function(varek_library name)
   cmake_parse_arguments(A "" "" "DIRS;FILES;DEPS" ${ARGN})
   set(srcs ${A_FILES})
@@ -31,7 +32,7 @@ function(varek_library name)
     list(APPEND srcs ${s})
   endforeach()
   if(srcs)
-    add_library(${name} STATIC ${srcs})
+    add_library(${name} ${VAREK_LIBRARY_TYPE} ${srcs})
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
     target_link_libraries(${name} PUBLIC ${A_DEPS})
   else()

@@ -45,6 +45,11 @@ protected:
 
 TEST_F(ToolLibraries, CommandsThatDrawNothingLoadNoneOfTheDrawingOrMediaLibraries)
 {
+#ifdef VAREK_SHARED_LIBS
+    // With the libraries shared, the game library loads its own dependencies whatever the
+    // command; the static build (the one that ships) is the one this test speaks for.
+    GTEST_SKIP() << "libraries built shared";
+#endif
     write("empty", {});
     // A 3 x 2 picture in the image library's own format (24-bit, uncoded).
     Bytes rif = {'R', 'I', 'F', '1', 3, 0, 2, 0, 3, 0x71, 18, 0, 0, 0};
