@@ -19,6 +19,7 @@
 #include "GAMES/Rulo2/behaviour/Feedback.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
+#include "GAMES/Rulo2/editor/EditorEditing.h"
 #include "GAMES/Rulo2/editor/ToolWindows.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/interface/TextBubbles.h"
@@ -103,6 +104,14 @@ bool EditSelectionByKey(int key, bool ctrl, bool shift)
         (shift ? dy : dx) = -step;
         break;
     case VK_SPACE: {
+        if (!PasteBufferEmpty()) {
+            // The buffer turns about its origin, a single node in place.
+            CWorldObject* copies = g_PasteRoot->FirstObject();
+            WorldWalk::StoreTransforms(copies);
+            const CVector origin = copies->NextObject() ? CVector(0, 0, 0) : copies->position;
+            WorldWalk::RotateSelection(copies, 3.14159265f / 2, 0.0f, origin, false);
+            return true;
+        }
         CVector sum(0, 0, 0);
         int32_t count = 0;
         WorldWalk::SumPositions(first, sum, count, true);
@@ -191,12 +200,35 @@ bool StartGameKey(int key)
 {
     if (key != VK_F1 + 8 && key != VK_F1 + 10 && key != VK_F12)
         return false;
-    SetPlanMode(key == VK_F1 + 8 ? PHASE_BURGLARY : PHASE_REALTIME);
-    RecordState = RECORD_NORMAL;
-    // The world's positions are stored before the game moves anything, as at start-up.
-    StartupInitFlag = 1;
-    InitGame();
+    StartGameFromEditor(key == VK_F1 + 8);
     return true;
+}
+
+int RenderWidth()
+{
+    return DX.screenWidth > 0 ? DX.screenWidth : 640;
+}
+
+int RenderHeight()
+{
+    return DX.screenHeight > 0 ? DX.screenHeight : 480;
+}
+
+CVector CursorPoint(int x, int y)
+{
+    return CursorPointInView(*CurrentView, float(x), float(y), RenderWidth(), RenderHeight());
+}
+
+// Space and Enter in World Ground View edit the selected object's path connections.
+bool GroundViewKey(int key)
+{
+    if (CurrentViewIndex() != VIEW_WORLD_GROUND)
+        return false;
+    if (key == VK_RETURN)
+        return StepConnectionBlock() || true;
+    if (key == VK_SPACE)
+        return NextConnection() || true;
+    return false;
 }
 
 // The 3-D view is presented again (paint, after a resize).
@@ -261,8 +293,10 @@ void CMainWindow::switchMode()
         const CCameraView& v = *CurrentView;
         bool game = IsGameView();
         if (!v.orthographic) {
-            float nearPlane = game ? 0.1f : EditorNearPlane;
-            float farPlane = game ? Settings.fogEnd : EditorFarPlane;
+            // While fog is on, its end is the far plane (always in the game view).
+            const bool fogged = game || RenderCache.fog;
+            float nearPlane = fogged ? 0.1f : EditorNearPlane;
+            float farPlane = fogged ? Settings.fogEnd : EditorFarPlane;
             proj.perspective(Pi / 4, 0.75f, nearPlane, farPlane);
         } else {
             proj.ortho(2 * v.zoom, 2 * v.zoom, EditorNearPlane, EditorFarPlane);
@@ -442,9 +476,17 @@ void CMainWindow::OnKeyDown(int key)
         AnimationStopFlag = !AnimationStopFlag;
         return;
     case VK_ESCAPE:
-        if (CWorldObject* first = FirstWorldObject())
-            WorldWalk::ClearSelection(first);
+        // The trees and the material manager follow with their windows' refresh.
+        ClearEditorSelection();
         EditorDrag.mode = DRAG_NONE;
+        return;
+    case VK_DELETE:
+        OnEditorCommand(ID_EDIT_DELETE);
+        return;
+    case VK_PRIOR:
+    case VK_NEXT:
+        if (StepGridLevel(CurrentViewIndex(), key == VK_PRIOR))
+            switchMode();
         return;
     case '1':
         SnappingMode = 1;
@@ -493,6 +535,27 @@ void CMainWindow::OnKeyDown(int key)
         case 'O':
             DX.DeviceShadowFlag = !DX.DeviceShadowFlag;
             return;
+        case 'C':
+            OnEditorCommand(ID_EDIT_COPY);
+            return;
+        case 'X':
+            OnEditorCommand(ID_EDIT_CUT);
+            return;
+        case 'L':
+            OnEditorCommand(ID_FILE_LOAD_WORLD);
+            return;
+        case 'M':
+            OnEditorCommand(ID_EDIT_ADD_MACRO);
+            return;
+        case 'N':
+            OnEditorCommand(ID_VIEW_SUN);
+            return;
+        case 'J':
+            OnEditorCommand(ID_VIEW_LIGHTS);
+            return;
+        case 'R':
+            OnEditorCommand(ID_EDIT_RECORD_CAMERA);
+            return;
         case 'P':
             ShadowDisplayFlag = !ShadowDisplayFlag;
             if (DeviceReady()) {
@@ -511,6 +574,8 @@ void CMainWindow::OnKeyDown(int key)
             break;
         }
     }
+    if (GroundViewKey(key))
+        return;
     if (EditSelectionByKey(key, ctrl, shift))
         return;
     if (ctrl)
@@ -700,6 +765,8 @@ void CMainWindow::OnLButtonDown(int x, int y)
     if (!IsGameView()) {
         if (KeyHeld(VK_MENU))
             beginDrag(KeyHeld(VK_MBUTTON) ? DRAG_ZOOM : DRAG_ORBIT, x, y);
+        else if (WorldViewWithSelectionEdits())
+            EditorLeftDown(x, y);
         return;
     }
     if (MoviePlays() || GameCameraMode == 1)
@@ -740,6 +807,17 @@ void CMainWindow::OnLButtonUp(int x, int y)
     Input.cursorX = x;
     Input.cursorY = y;
     if (!IsGameView()) {
+        switch (EditorDrag.mode) {
+        case DRAG_RUBBER_BAND:
+            SelectInRect(EditorDrag.startX, EditorDrag.startY, EditorDrag.bandX, EditorDrag.bandY);
+            break;
+        case DRAG_MOVE_SELECTION:
+        case DRAG_MOVE_POINT:
+            EndSelectionDrag();
+            break;
+        default:
+            break;
+        }
         EditorDrag.mode = DRAG_NONE;
         ReleaseCapture();
         return;
@@ -761,8 +839,11 @@ void CMainWindow::OnRButtonDown(int x, int y)
 {
     Input.cursorX = x;
     Input.cursorY = y;
-    if (!IsGameView())
+    if (!IsGameView()) {
+        if (WorldViewWithSelectionEdits())
+            OpenWorldContextMenu(x, y);
         return;
+    }
     Input.rightButton = 1;
     Input.inputFrame = GameStepFrame;
     Input.rightPressFrame = GameStepFrame;
@@ -791,6 +872,8 @@ void CMainWindow::OnMButtonDown(int x, int y)
     if (!IsGameView()) {
         if (KeyHeld(VK_MENU))
             beginDrag(KeyHeld(VK_LBUTTON) ? DRAG_ZOOM : DRAG_PAN, x, y);
+        else if (WorldViewWithSelectionEdits() && BeginSelectionDrag())
+            beginDrag(DRAG_ROTATE_SELECTION, x, y);
         return;
     }
     if (MoviePlays())
@@ -803,6 +886,8 @@ void CMainWindow::OnMButtonDown(int x, int y)
 void CMainWindow::OnMButtonUp(int, int)
 {
     if (!IsGameView()) {
+        if (EditorDrag.mode == DRAG_ROTATE_SELECTION)
+            EndSelectionDrag();
         EditorDrag.mode = DRAG_NONE;
         ReleaseCapture();
         return;
@@ -813,10 +898,42 @@ void CMainWindow::OnMButtonUp(int, int)
     SetGameCameraMode(0);
 }
 
-void CMainWindow::OnLButtonDblClk(int, int)
+void CMainWindow::OnLButtonDblClk(int x, int y)
 {
-    if (IsGameView())
+    if (IsGameView()) {
         Input.doubleClick = 1;
+        return;
+    }
+    EditorDrag.mode = DRAG_NONE;
+    SelectAtCursor(x, y, KeyHeld(VK_CONTROL) || KeyHeld(VK_MENU));
+}
+
+void CMainWindow::EditorLeftDown(int x, int y)
+{
+    if (EditorDraggedPoint) {
+        if (EditorPointSkip)
+            EditorPointSkip = false;
+        else
+            beginDrag(DRAG_MOVE_POINT, x, y);
+        return;
+    }
+    if (PlaceNewObject())
+        return;
+    if (!PasteBufferEmpty()) {
+        PasteAt(CursorPoint(x, y));
+        return;
+    }
+    const bool ctrl = KeyHeld(VK_CONTROL), modifier = ctrl || KeyHeld(VK_SHIFT);
+    if (!modifier && BeginSelectionDrag()) {
+        beginDrag(DRAG_MOVE_SELECTION, x, y);
+        return;
+    }
+    if (!ctrl)
+        if (CWorldObject* first = FirstWorldObject())
+            WorldWalk::ClearSelection(first);
+    beginDrag(DRAG_RUBBER_BAND, x, y);
+    EditorDrag.bandX = x;
+    EditorDrag.bandY = y;
 }
 
 void CMainWindow::OnMouseMove(int x, int y)
@@ -826,7 +943,11 @@ void CMainWindow::OnMouseMove(int x, int y)
     Input.mouseMoveHandled = 1;
     Input.cursorX = x;
     Input.cursorY = y;
-    if (IsGameView() || EditorDrag.mode == DRAG_NONE || GetCapture() != this)
+    if (IsGameView())
+        return;
+    if (EditorDrag.mode == DRAG_NONE && WorldViewWithSelectionEdits())
+        SnapSelection(CursorPoint(x, y));
+    if (EditorDrag.mode == DRAG_NONE || GetCapture() != this)
         return;
     if (EditorDrag.delay > 1) {
         --EditorDrag.delay;
@@ -855,6 +976,20 @@ void CMainWindow::OnMouseMove(int x, int y)
             v.target[i] = EditorDrag.target[i] - right[i] * sx + up[i] * sy;
         break;
     }
+    case DRAG_MOVE_SELECTION:
+        MoveSelectionBy(CursorOffsetInView(v, dx, dy, RenderWidth(), RenderHeight()));
+        return;
+    case DRAG_ROTATE_SELECTION:
+        TurnSelectionBy(0.01f * dx);
+        return;
+    case DRAG_MOVE_POINT:
+        MovePointTo(CursorPoint(x, y));
+        SnapDraggedNode();
+        return;
+    case DRAG_RUBBER_BAND:
+        EditorDrag.bandX = std::clamp(x, 0, RenderWidth() - 1);
+        EditorDrag.bandY = std::clamp(y, 0, RenderHeight() - 1);
+        return;
     default:
         break;
     }

@@ -16,13 +16,17 @@ extern float EditorNearPlane;   // 0.1
 extern float EditorFarPlane;    // 12.0
 extern int32_t GameCameraMode;  // 0 normal, 1 along the current character's heading
 
-// Editor drags: 0 none, 1 pan, 2 orbit, 3 zoom (the others come with the editor).
+// Editor drags (6, 9 and 10 come with the model views' attack points).
 enum EditorDragMode : int32_t
 {
     DRAG_NONE = 0,
     DRAG_PAN = 1,
     DRAG_ORBIT = 2,
-    DRAG_ZOOM = 3
+    DRAG_ZOOM = 3,
+    DRAG_MOVE_SELECTION = 4,
+    DRAG_ROTATE_SELECTION = 5,
+    DRAG_RUBBER_BAND = 7,
+    DRAG_MOVE_POINT = 8
 };
 struct EditorDragState
 {
@@ -32,6 +36,8 @@ struct EditorDragState
     float target[3] = {0, 0, 0};
     // The drag acts from the third captured move on.
     int32_t delay = 0;
+    // The rubber band's moving corner, clamped to the render area.
+    int32_t bandX = 0, bandY = 0;
 };
 extern EditorDragState EditorDrag;
 // Orbiting never tips the pitch past this.
@@ -92,6 +98,9 @@ public:
 
     // Starts an editor drag at the cursor position.
     void beginDrag(int32_t mode, int x, int y);
+    // Left button in a world view other than World Ground View: place the preview
+    // or the paste buffer, move the selection or start a rubber band.
+    void EditorLeftDown(int x, int y);
 
     // The title the current view asks for.
     std::string TitleText() const;

@@ -1,27 +1,45 @@
 #include "GAMES/Rulo2/app/EditorMenus.h"
 
+#include "GAMES/Rulo2/DirectX.h"
+#include "GAMES/Rulo2/Rulo2.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/CMainWindow.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/DialogTextEncoder.h"
+#include "GAMES/Rulo2/app/GameFlow.h"
+#include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/behaviour/RecordControl.h"
 #include "GAMES/Rulo2/editor/EditorDialogs.h"
+#include "GAMES/Rulo2/editor/EditorEditing.h"
 #include "GAMES/Rulo2/editor/ToolWindows.h"
+#include "GAMES/Rulo2/render/CD3DLight.h"
+#include "GAMES/Rulo2/render/GameResources.h"
+#include "GAMES/Rulo2/render/RenderStates.h"
+#include "GAMES/Rulo2/render/WorldFrame.h"
 #include "GAMES/Rulo2/world/CMacro.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/ModelImport.h"
+#include "GAMES/Rulo2/world/ModelListServices.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "GAMES/Rulo2/world/WorldWalkers.h"
 #include "LIBS/System/LogPrintf.h"
 
+#include <algorithm>
+#include <exception>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 using platform::ui::Menu;
 
 platform::ui::Menu* GameMenu = nullptr;
 platform::ui::Menu* EditorMenu = nullptr;
+uint8_t RenderInnerGroupsFlag = 0;
+uint8_t LightObjectsFlag = 0;
+uint8_t EditorLightsFlag = 1;
 
 namespace {
 
@@ -124,7 +142,114 @@ CWorldObject* FirstWorldObject()
     return g_WorldRoot ? g_WorldRoot->FirstObject() : nullptr;
 }
 
-// The About box: resource 103, one OK button.
+constexpr const char* WorldFilter = "World Files|*.wld|All Files|*.*|";
+constexpr const char* ModelFilter =
+    "Models|*.ma;*.x;*.obj;*.tmf|Maya-Ascii Files|*.ma|Tuv-Model Files|*.tmf|X "
+    "Files|*.x|Wavefront-Object Files|*.obj|All Files|*.*|";
+
+// A file chosen in an open dialog starting in `folder`, which then remembers its
+// folder; empty when cancelled.
+std::string ChooseFile(const char* filter, std::string& folder)
+{
+    platform::ui::FileDialog dialog(true, filter, folder);
+    if (dialog.DoModal(MainWindow) != platform::ui::IDOK)
+        return std::string();
+    const std::filesystem::path chosen = dialog.GetPathName();
+    folder = chosen.parent_path().string();
+    return chosen.string();
+}
+
+void UnbindTextureStages()
+{
+    if (DX.initialised && DX.device) {
+        ClearTextureStage(0);
+        ClearTextureStage(1);
+    }
+}
+
+// The projection follows the fog: its end is the far plane while fog is on.
+void RefreshProjection()
+{
+    if (MainWindow)
+        MainWindow->switchMode();
+}
+
+void SwitchWorldLights(bool on)
+{
+    if (!g_WorldRoot)
+        return;
+    g_WorldRoot->ForEach(
+        [](CWorldObject* n, void* argument) {
+            if (SWorldLight* light = n->Light())
+                if (light->deviceLight)
+                    light->deviceLight->enable(*static_cast<bool*>(argument));
+            return int(NODE_WALK_CONTINUE);
+        },
+        &on);
+}
+
+// The sun's light block through the light properties dialog.
+void EditSunProperties()
+{
+    CD3DLight* sun = GameResourceSun();
+    if (!sun)
+        return;
+    SWorldLight block;
+    block.light = sun->light;
+    block.lightWord = 0xFF;
+    if (!EditLightProperties(block))
+        return;
+    sun->light = block.light;
+    sun->Reapply();
+}
+
+void AddMacro()
+{
+    CWorldObject* first = FirstWorldObject();
+    if (!PasteBufferEmpty() || !first || !WorldWalk::HasSelection(first) || !g_MacroListRoot)
+        return;
+    const std::string name = AskName(NameDlg::NewMacro);
+    if (name.empty())
+        return;
+    auto* macro = new CMacro;
+    macro->SetName(name.c_str());
+    macro->content = new CWorldObject;
+    WorldWalk::CopyTree(g_WorldRoot, macro->content, false, true);
+    g_MacroListRoot->AddChild(macro);
+}
+
+// "Select Group": the whole group of the first selected node.
+void SelectGroup()
+{
+    CWorldObject* first = FirstWorldObject();
+    CWorldObject* selected = first ? WorldWalk::FindSelected(first) : nullptr;
+    if (!selected || !selected->parent || selected->parent == g_WorldRoot)
+        return;
+    auto* group = static_cast<CWorldObject*>(selected->parent);
+    if (CWorldObject* member = group->FirstObject())
+        WorldWalk::SelectAll(member);
+}
+
+void SwitchSelectionTo(uint32_t id)
+{
+    CWorldObject* first = FirstWorldObject();
+    if (!first || !g_ModelListRoot)
+        return;
+    if (id == ID_WORLD_SWITCH_TO_ORIGINAL) {
+        ReplaceModelsByBaseName(first, g_ModelListRoot, nullptr, true);
+        return;
+    }
+    const size_t n = id - ID_WORLD_SWITCH_TO_FIRST;
+    // The names are those the menu offered: collected again for the same selection.
+    VariantNames.clear();
+    CollectInstanceVariantNames(first, g_ModelListRoot, true);
+    if (n < VariantNames.size()) {
+        const std::string variant = VariantNames[n];
+        ReplaceModelsByBaseName(first, g_ModelListRoot, variant.c_str(), true);
+    }
+}
+
+// Commands whose dialogs or data come with later windows.
 bool NotYet(uint32_t id)
 {
     LogPrintf("Editor command %u is not available yet", unsigned(id));
@@ -193,8 +318,69 @@ bool SaveWorldAs(const std::string& chosen)
     return SaveCurrentWorld();
 }
 
+bool LoadWorldInEditor(const std::string& path, int mode)
+{
+    if (path.empty())
+        return false;
+    if (platform::GetApp())
+        platform::GetApp()->BeginWaitCursor();
+    EmptyPasteBuffer();
+    std::string error;
+    const bool loaded = LoadWorld(path.c_str(), mode, &error);
+    if (loaded && mode == LOADWORLD_OPEN) {
+        CurrentWorldFile = path;
+        std::error_code ec;
+        CurrentWorldPath = std::filesystem::absolute(path, ec).string();
+    }
+    if (!loaded)
+        LogPrintf("Loading '%s' failed: %s", path.c_str(), error.c_str());
+    RecomputeWorldBounds();
+    if (platform::GetApp())
+        platform::GetApp()->EndWaitCursor();
+    EditorDrag.mode = DRAG_NONE;
+    if (MainWindow)
+        MainWindow->switchMode();
+    return loaded;
+}
+
+void StartGameFromEditor(bool burglary)
+{
+    SetPlanMode(burglary ? PHASE_BURGLARY : PHASE_REALTIME);
+    RecordState = RECORD_NORMAL;
+    // The world's positions are stored before the game moves anything, as at start-up.
+    StartupInitFlag = 1;
+    InitGame();
+}
+
+bool OpenWorldContextMenu(int x, int y)
+{
+    CWorldObject* first = FirstWorldObject();
+    if (!first || !WorldWalk::HasSelection(first) || !g_ModelTreeDlg)
+        return false;
+    static std::unique_ptr<Menu> resource;
+    resource = LoadMenuResource(186);
+    Menu* world = resource ? resource->FindSubMenu("World") : nullptr;
+    if (!world)
+        return false;
+    CWorldObject* selected = WorldWalk::FindSelected(first);
+    world->EnableMenuItem(ID_WORLD_LIGHT_PROPERTIES, selected && selected->Light());
+    VariantNames.clear();
+    if (g_ModelListRoot)
+        CollectInstanceVariantNames(first, g_ModelListRoot, true);
+    const size_t offered =
+        std::min<size_t>(VariantNames.size(), ID_WORLD_SWITCH_TO_LAST - ID_WORLD_SWITCH_TO_FIRST + 1);
+    for (size_t i = 0; i < offered; ++i)
+        world->AddItem(ID_WORLD_SWITCH_TO_FIRST + uint32_t(i), "Switch To '" + VariantNames[i] + "'");
+    platform::ui::TrackPopupMenu(*world, x, y, *g_ModelTreeDlg);
+    return true;
+}
+
 bool OnEditorCommand(uint32_t id)
 {
+    if (id >= ID_WORLD_SWITCH_TO_ORIGINAL && id <= ID_WORLD_SWITCH_TO_LAST) {
+        SwitchSelectionTo(id);
+        return true;
+    }
     switch (id) {
     case ID_FILE_NEW_WORLD:
         NewWorld();
@@ -314,6 +500,117 @@ bool OnEditorCommand(uint32_t id)
         }
         return true;
     }
+    case ID_FILE_LOAD_WORLD:
+    case ID_FILE_IMPORT_WORLD:
+    case ID_FILE_IMPORT_UPDATED_WORLD: {
+        if (id != ID_FILE_LOAD_WORLD && !WorldHasName())
+            return true;
+        const std::string path = ChooseFile(WorldFilter, Settings.worldPath);
+        if (!path.empty())
+            LoadWorldInEditor(path, id == ID_FILE_LOAD_WORLD     ? LOADWORLD_OPEN
+                                    : id == ID_FILE_IMPORT_WORLD ? LOADWORLD_MERGE
+                                                                 : LOADWORLD_UPDATE);
+        return true;
+    }
+    case ID_FILE_IMPORT_MODEL: {
+        const std::string path = ChooseFile(ModelFilter, Settings.modelPath);
+        if (!path.empty() && !ImportModelFromProject(path.c_str()))
+            LogPrintf("Importing '%s' failed", path.c_str());
+        return true;
+    }
+    case ID_FILE_START_GAME:
+        StartGameFromEditor(false);
+        return true;
+    case ID_EDIT_CUT:
+        if (WorldViewButGround())
+            CutSelection();
+        return true;
+    case ID_EDIT_COPY:
+        if (WorldViewButGround())
+            CopySelection();
+        return true;
+    case ID_EDIT_DELETE:
+        if (CurrentView->worldView && !IsGameView())
+            DeleteSelection(CurrentViewIndex());
+        return true;
+    case ID_EDIT_ADD_MACRO:
+        AddMacro();
+        return true;
+    case ID_VIEW_BACKFACE_CULLING:
+        CullingFlag = !CullingFlag;
+        if (DX.initialised && DX.device)
+            SetCulling(CullingFlag != 0);
+        return true;
+    case ID_VIEW_TEXTURES:
+        TexturesFlag = !TexturesFlag;
+        UnbindTextureStages();
+        return true;
+    case ID_VIEW_LIGHTING:
+        LightingFlag = !LightingFlag;
+        if (DX.initialised && DX.device)
+            SetLighting(LightingFlag != 0);
+        return true;
+    case ID_VIEW_SHADOW_MAPS:
+        ShadowDisplayFlag = !ShadowDisplayFlag;
+        UnbindTextureStages();
+        return true;
+    case ID_VIEW_FOG:
+        if (!WorldViewButGround())
+            return true;
+        RenderCache.fog = !RenderCache.fog;
+        if (DX.initialised && DX.device && DX.deviceInfo)
+            SetFogStates(*DX.deviceInfo);
+        RefreshProjection();
+        return true;
+    case ID_VIEW_FOG_PROPERTIES: {
+        SelectColorDlg dialog;
+        dialog.red = CurrentFogColor[0];
+        dialog.green = CurrentFogColor[1];
+        dialog.blue = CurrentFogColor[2];
+        dialog.start = std::to_string(Settings.fogStart);
+        dialog.end = std::to_string(Settings.fogEnd);
+        if (dialog.DoModal(MainWindow) != platform::ui::IDOK)
+            return true;
+        CurrentFogColor[0] = int16_t(dialog.red);
+        CurrentFogColor[1] = int16_t(dialog.green);
+        CurrentFogColor[2] = int16_t(dialog.blue);
+        try {
+            Settings.fogStart = std::stof(dialog.start);
+            Settings.fogEnd = std::stof(dialog.end);
+        } catch (const std::exception&) {
+            LogPrintf("Fog range '%s' to '%s' is no number", dialog.start.c_str(), dialog.end.c_str());
+        }
+        RefreshProjection();
+        if (DX.initialised && DX.device && DX.deviceInfo)
+            SetFogStates(*DX.deviceInfo);
+        return true;
+    }
+    case ID_VIEW_RENDER_INNER_GROUPS:
+        if (WorldViewButGround())
+            RenderInnerGroupsFlag = !RenderInnerGroupsFlag;
+        return true;
+    case ID_VIEW_SUN:
+        SunLightFlag = !SunLightFlag;
+        SwitchSun(SunLightFlag != 0);
+        return true;
+    case ID_VIEW_LIGHTS:
+        if (WorldViewButGround()) {
+            EditorLightsFlag = !EditorLightsFlag;
+            SwitchWorldLights(EditorLightsFlag != 0);
+        }
+        return true;
+    case ID_VIEW_LIGHT_FLARES:
+        LightFlaresFlag = !LightFlaresFlag;
+        return true;
+    case ID_VIEW_LIGHT_OBJECTS:
+        LightObjectsFlag = !LightObjectsFlag;
+        return true;
+    case ID_VIEW_SUN_PROPERTIES:
+        EditSunProperties();
+        return true;
+    case ID_WORLD_SELECT_GROUP:
+        SelectGroup();
+        return true;
     case ID_APP_ABOUT: {
         AboutDlg about;
         about.DoModal(MainWindow);
@@ -323,16 +620,8 @@ bool OnEditorCommand(uint32_t id)
         break;
     }
     const bool known =
-        id == ID_FILE_LOAD_WORLD || id == ID_FILE_IMPORT_WORLD || id == ID_FILE_IMPORT_UPDATED_WORLD ||
-        id == ID_FILE_IMPORT_MODEL || id == ID_FILE_IMPORT_TEXTURE || id == ID_FILE_UPDATE_MODELLIST ||
-        id == ID_FILE_ACCUMULATE_TEXTURES || id == ID_FILE_START_GAME || id == ID_EDIT_CUT ||
-        id == ID_EDIT_COPY || id == ID_EDIT_DELETE || id == ID_EDIT_ADD_MACRO ||
-        (id >= ID_EDIT_RECORD_CAMERA && id <= ID_EDIT_DELETE_CAMERA) || id == ID_EDIT_ATTACK_POINTS ||
-        id == ID_VIEW_BACKFACE_CULLING || id == ID_VIEW_TEXTURES || id == ID_VIEW_LIGHTING ||
-        id == ID_VIEW_SHADOW_MAPS || id == ID_VIEW_FOG || id == ID_VIEW_FOG_PROPERTIES ||
-        id == ID_VIEW_RENDER_INNER_GROUPS || id == ID_VIEW_SUN || id == ID_VIEW_LIGHTS ||
-        id == ID_VIEW_LIGHT_FLARES || id == ID_VIEW_LIGHT_OBJECTS || id == ID_VIEW_SUN_PROPERTIES ||
-        id == ID_WORLD_SELECT_GROUP || (id >= ID_WORLD_SWITCH_TO_ORIGINAL && id <= ID_WORLD_SWITCH_TO_LAST);
+        id == ID_FILE_IMPORT_TEXTURE || id == ID_FILE_UPDATE_MODELLIST || id == ID_FILE_ACCUMULATE_TEXTURES ||
+        (id >= ID_EDIT_RECORD_CAMERA && id <= ID_EDIT_DELETE_CAMERA) || id == ID_EDIT_ATTACK_POINTS;
     return known ? NotYet(id) : false;
 }
 
@@ -400,6 +689,20 @@ void OnEditorInitMenuPopup(Menu& popup, int position)
             popup.CheckMenuItem(t.id, t.window && t.window->IsWindowVisible());
         }
         popup.EnableMenuItem(ID_VIEW_RENDER_INNER_GROUPS, !ground);
+        const std::pair<uint32_t, bool> marks[] = {
+            {ID_VIEW_BACKFACE_CULLING, CullingFlag != 0},
+            {ID_VIEW_TEXTURES, TexturesFlag != 0},
+            {ID_VIEW_LIGHTING, LightingFlag != 0},
+            {ID_VIEW_SHADOW_MAPS, ShadowDisplayFlag != 0},
+            {ID_VIEW_FOG, RenderCache.fog},
+            {ID_VIEW_RENDER_INNER_GROUPS, RenderInnerGroupsFlag != 0},
+            {ID_VIEW_SUN, SunLightFlag != 0},
+            {ID_VIEW_LIGHTS, EditorLightsFlag != 0},
+            {ID_VIEW_LIGHT_FLARES, LightFlaresFlag != 0},
+            {ID_VIEW_LIGHT_OBJECTS, LightObjectsFlag != 0},
+        };
+        for (const auto& [item, on] : marks)
+            popup.CheckMenuItem(item, on);
         const uint32_t viewItem = ID_VIEW_TOP + uint32_t(view == VIEW_TOP            ? 0
                                                          : view == VIEW_SIDE         ? 1
                                                          : view == VIEW_FRONT        ? 2

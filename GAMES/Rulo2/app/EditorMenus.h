@@ -106,3 +106,14 @@ bool NewWorld();
 bool SaveCurrentWorld();
 // "Save World As...": the name chosen gets ".wld"; false when nothing was saved.
 bool SaveWorldAs(const std::string& chosen);
+// "Load World..." (LOADWORLD_OPEN), "Import World..." (LOADWORLD_MERGE) and "Import
+// Updated World..." (LOADWORLD_UPDATE) of a chosen file; false when it failed.
+bool LoadWorldInEditor(const std::string& path, int mode);
+// F9 (burglary), F11/F12 and "Start Game": the game on the edited world.
+void StartGameFromEditor(bool burglary);
+// The "World" context menu for the selection (Light Properties greyed unless a
+// light is selected, one "Switch To" item per alternative, at most 60), shown at
+// the cursor; false without a selection.
+bool OpenWorldContextMenu(int x, int y);
+// Display toggles of the editor menu that the render passes read.
+extern uint8_t RenderInnerGroupsFlag, LightObjectsFlag, EditorLightsFlag;

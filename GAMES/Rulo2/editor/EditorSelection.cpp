@@ -1,8 +1,12 @@
 #include "GAMES/Rulo2/editor/EditorSelection.h"
 
+#include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/GamePasses.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "GAMES/Rulo2/world/WorldWalkers.h"
 
 #include <cmath>
+#include <vector>
 
 int32_t SnappingMode = 1;
 float GridLevels[3] = {0, 0, 0};
@@ -56,4 +60,38 @@ CVector ComputeSnapOffset(const CVector* points, int32_t count, ViewIndex view)
 CVector ComputeSnapOffset(const CVector* points, int32_t count)
 {
     return ComputeSnapOffset(points, count, CurrentViewIndex());
+}
+
+void SnapSelection(const CVector& cursorPoint)
+{
+    CWorldObject* first = g_PreviewRoot ? g_PreviewRoot->FirstObject() : nullptr;
+    if (!first)
+        return;
+    // The preview root's own position is where its origin stands now.
+    CVector move = cursorPoint - g_PreviewRoot->position;
+    WorldWalk::Move(first, move.x, move.y, move.z, false);
+    std::vector<CVector> points;
+    for (CWorldObject* n = first; n; n = n->NextObject())
+        points.push_back(n->position);
+    const CVector snap = ComputeSnapOffset(points.data(), int32_t(points.size()));
+    WorldWalk::Move(first, snap.x, snap.y, snap.z, false);
+    g_PreviewRoot->position = cursorPoint + snap;
+}
+
+bool PlaceNewObject()
+{
+    if (!g_PreviewRoot || !g_PreviewRoot->firstChild || !g_WorldRoot)
+        return false;
+    WorldWalk::ClearSelection(g_WorldRoot);
+    std::vector<CWorldObject*> placed;
+    for (CWorldObject* n = g_PreviewRoot->FirstObject(); n; n = n->NextObject())
+        placed.push_back(n);
+    for (auto it = placed.rbegin(); it != placed.rend(); ++it) {
+        (*it)->selected = 1;
+        (*it)->MoveTo(g_WorldRoot);
+    }
+    g_PreviewRoot->position = CVector(0, 0, 0);
+    g_WorldRoot->FirstObject()->ResolveObjectIds();
+    RecomputeWorldBounds();
+    return true;
 }

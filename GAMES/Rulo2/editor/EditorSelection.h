@@ -22,3 +22,10 @@ int DepthAxis(ViewIndex view);
 // selected; (0, 0, 0) when nothing lies within SnapDistance or snapping is off.
 CVector ComputeSnapOffset(const CVector* points, int32_t count, ViewIndex view);
 CVector ComputeSnapOffset(const CVector* points, int32_t count);
+
+// Follow the mouse: the placement preview (g_PreviewRoot's children) moves so that
+// its origin lies at `cursorPoint`, then snaps as a whole.
+void SnapSelection(const CVector& cursorPoint);
+// Places the preview's world objects into the world, selected, with their object
+// logic; the preview is empty afterwards. False when it held nothing.
+bool PlaceNewObject();

@@ -163,6 +163,15 @@ ModelTreeDlg::~ModelTreeDlg()
     if (g_ModelTreeView.control == &tree)
         g_ModelTreeView.control = nullptr;
 }
+bool ModelTreeDlg::OnCommand(int id)
+{
+    if (CToolWindow::OnCommand(id))
+        return true;
+    if (!Owner())
+        return false;
+    Owner()->SendMessage(platform::WM_COMMAND, platform::WPARAM(id));
+    return true;
+}
 WorldTreeDlg::WorldTreeDlg()
     : CToolWindow(198, "WorldTreeDlg", "World Tree", true, "ShowWorldTree", &g_ShowWorldTree, kDefaultW,
                   kDefaultH)

@@ -56,6 +56,9 @@ class ModelTreeDlg : public CToolWindow
 public:
     ModelTreeDlg();
     ~ModelTreeDlg() override;
+    // The 3-D view's context menus are tracked with this window as owner: what it
+    // does not handle itself goes on to the main window's command table.
+    bool OnCommand(int id) override;
     CEditorTree tree;
 };
 class WorldTreeDlg : public CToolWindow

@@ -113,16 +113,8 @@ bool LoadGameResources()
     g_loggingOnce = true;
     g_loggedMissing.clear();
 
-    if (SunLightFlag) {
-        g_sun = new CD3DLight("Sun");
-        g_sun->set(D3DLIGHT_POINT, 20.0f, 20.0f, -20.0f, 2.0f, 2.0f, 2.0f, 100.0f, true);
-        g_sun->light.dvAttenuation0 = 1.0f;
-        g_sun->light.dvAttenuation1 = 0.0f;
-        g_sun->light.dvAttenuation2 = 0.0f;
-        g_sun->kind = 6;
-        if (DX.device && g_sun->slot >= 0)
-            DX.device->SetLight(uint32_t(g_sun->slot), &g_sun->light);
-    }
+    if (SunLightFlag)
+        SwitchSun(true);
 
     HoldTexture(336, "Shadow");
     g_textures.push_back({336, g_textures.back().texture, false});
@@ -224,4 +216,20 @@ imgImage* GameResourceImage()
 CD3DLight* GameResourceSun()
 {
     return g_sun;
+}
+
+void SwitchSun(bool on)
+{
+    delete g_sun;
+    g_sun = nullptr;
+    if (!on)
+        return;
+    g_sun = new CD3DLight("Sun");
+    g_sun->set(D3DLIGHT_POINT, 20.0f, 20.0f, -20.0f, 2.0f, 2.0f, 2.0f, 100.0f, true);
+    g_sun->light.dvAttenuation0 = 1.0f;
+    g_sun->light.dvAttenuation1 = 0.0f;
+    g_sun->light.dvAttenuation2 = 0.0f;
+    g_sun->kind = 6;
+    if (DX.device && g_sun->slot >= 0)
+        DX.device->SetLight(uint32_t(g_sun->slot), &g_sun->light);
 }

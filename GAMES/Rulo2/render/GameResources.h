@@ -29,3 +29,5 @@ CRootNode* GameResourceModel(uint16_t id, int copy = 0);
 imgImage* GameResourceImage();
 // The interface light "Sun"; null while the sun-light switch is off.
 CD3DLight* GameResourceSun();
+// The editor's "Sun" switch: deletes the sun, or creates it as at start-up.
+void SwitchSun(bool on);

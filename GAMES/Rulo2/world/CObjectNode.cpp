@@ -227,6 +227,8 @@ void CObjectNode::MarkUnused()
         d->unused = 1;
     if (g_WorldRoot)
         g_WorldRoot->ForEach(MarkUsedNode, nullptr);
+    if (g_PasteRoot)
+        g_PasteRoot->ForEach(MarkUsedNode, nullptr);
     if (g_MacroListRoot)
         MarkUsedInMacros(g_MacroListRoot->FirstMacro());
 }

@@ -207,3 +207,32 @@ void CWorldObject::ResolveObjectIds()
 {
     ForEach(ResolveIds, nullptr);
 }
+
+namespace {
+void ScanPositions(const CWorldObject* first, int axis, float from, int direction, float& best, bool& found)
+{
+    for (const CWorldObject* n = first; n; n = n->NextObject()) {
+        if (n->objectKind == CWorldObject::KIND_MODEL || n->objectKind == CWorldObject::KIND_OBJECT) {
+            const float p = n->position[axis];
+            const bool beyond = direction ? p > from : p < from;
+            if (beyond && (!found || (direction ? p < best : p > best))) {
+                best = p;
+                found = true;
+            }
+        }
+        ScanPositions(n->FirstObject(), axis, from, direction, best, found);
+    }
+}
+} // namespace
+
+bool CWorldObject::ScanObjectPositions(const CWorldObject* root, int axis, float& value, int direction)
+{
+    if (!root || axis < 0 || axis > 2)
+        return false;
+    float best = value;
+    bool found = false;
+    ScanPositions(root->FirstObject(), axis, value, direction, best, found);
+    if (found)
+        value = best;
+    return found;
+}

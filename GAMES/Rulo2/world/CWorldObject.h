@@ -108,6 +108,10 @@ public:
     static void UpdateConnectionDistances(CWorldObject* first);
 
     // Ground nodes (navigation implements these).
+    // Moves `value` to the nearest position along `axis` (0 x, 1 y, 2 z) of a
+    // model or object node below `root` that lies above it (direction 1) or below
+    // it (direction 0); unchanged when there is none. False when it stayed.
+    static bool ScanObjectPositions(const CWorldObject* root, int axis, float& value, int direction);
     static void CalculateBoundingBoxes(CWorldObject* first);
     static void CalculateAntiGroundConnections();
     bool CreateGroundMap();

@@ -530,6 +530,7 @@ void MarkUnused(CModelEntry* first)
 {
     WalkModelList(first, [](CModelEntry* e) {
         const bool used = (g_WorldRoot && WorldWalk::FindByModel(g_WorldRoot, e)) ||
+                          (g_PasteRoot && WorldWalk::FindByModel(g_PasteRoot, e)) ||
                           (g_MacroListRoot && FindMacroUserOfModel(g_MacroListRoot, e)) ||
                           (g_ObjectList && g_ObjectList->IsModelEntryUsed(e));
         e->noUsers = !used;

@@ -14,6 +14,8 @@
 #include "LIBS/System/LogPrintf.h"
 
 CWorldObject* g_WorldRoot = nullptr;
+CWorldObject* g_PasteRoot = nullptr;
+CWorldObject* g_PreviewRoot = nullptr;
 CModelEntry* g_ModelListRoot = nullptr;
 CObjectNode* g_ObjectList = nullptr;
 CMacro* g_MacroListRoot = nullptr;
@@ -48,6 +50,10 @@ void CreateWorldRoots()
 {
     if (!g_WorldRoot)
         g_WorldRoot = new CWorldObject;
+    if (!g_PasteRoot)
+        g_PasteRoot = new CWorldObject;
+    if (!g_PreviewRoot)
+        g_PreviewRoot = new CWorldObject;
     if (!g_ModelListRoot)
         g_ModelListRoot = new CModelEntry;
     if (!g_MacroListRoot)
@@ -74,6 +80,11 @@ void ClearWorld()
     // The world tree first: its nodes refer to models and definitions.
     if (g_WorldRoot)
         g_WorldRoot->DeleteChildren();
+    for (CWorldObject* spare : {g_PasteRoot, g_PreviewRoot})
+        if (spare) {
+            spare->DeleteChildren();
+            spare->position = CVector(0, 0, 0);
+        }
     if (g_MacroListRoot)
         g_MacroListRoot->DeleteChildren();
     DeleteDefinitions();
@@ -101,6 +112,10 @@ void DestroyWorldRoots()
     ClearWorld();
     delete g_WorldRoot;
     g_WorldRoot = nullptr;
+    delete g_PasteRoot;
+    g_PasteRoot = nullptr;
+    delete g_PreviewRoot;
+    g_PreviewRoot = nullptr;
     delete g_MacroListRoot;
     g_MacroListRoot = nullptr;
     delete g_ModelListRoot;

@@ -17,6 +17,11 @@ class CMacro;
 class CRootNode;
 
 extern CWorldObject* g_WorldRoot;
+// The editor's paste buffer: a spare world root whose children are the copies
+// that Cut and Copy made; emptied with the world, since its nodes refer to models.
+extern CWorldObject* g_PasteRoot;
+// The editor's placement preview: what the Model List's current entry would place.
+extern CWorldObject* g_PreviewRoot;
 extern CModelEntry* g_ModelListRoot;
 extern CObjectNode* g_ObjectList; // first definition; null when empty
 extern CMacro* g_MacroListRoot;
