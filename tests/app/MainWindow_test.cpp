@@ -12,15 +12,18 @@
 #include "GAMES/Rulo2/app/ShowKeys.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
+#include "GAMES/Rulo2/editor/EditorSelection.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
+#include "GAMES/Rulo2/render/WorldFrame.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "LIBS/System/LogPrintf.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/NativeWindow.h"
+#include "tests/app/ShellWorld.h"
 
 #include <SDL.h>
 
@@ -384,9 +387,9 @@ TEST_F(MainWindowTest, AltDragOrbitsTheEditorViewFromTheThirdMoveWithThePitchCla
         Send(WM_MOUSEMOVE, 0, LPARAM(MAKELONG(x, y)));
     };
 
-    // Without Alt a left press starts no camera drag.
+    // Without Alt a left press starts no camera drag (a rubber band instead).
     Send(WM_LBUTTONDOWN, MK_LBUTTON, LPARAM(MAKELONG(100, 100)));
-    EXPECT_EQ(EditorDrag.mode, DRAG_NONE);
+    EXPECT_EQ(EditorDrag.mode, DRAG_RUBBER_BAND);
     Send(WM_LBUTTONUP, 0, LPARAM(MAKELONG(100, 100)));
 
     HoldAlt(window, true);
@@ -484,6 +487,81 @@ TEST_F(MainWindowTest, EditorKeysSelectMoveTurnAndSaveTheWorld)
     EXPECT_NE(logged.find("Save world failed!"), std::string::npos) << logged;
     HoldCtrl(window, false);
     CurrentWorldFile.clear();
+    ClearWorld();
+}
+
+// Top view, zoom 4, 640 x 480: one world unit is 80 pixels across and 60 down, the
+// origin in the middle, +z up the screen. A tile is centred on its position.
+TEST_F(MainWindowTest, RubberBandDoubleClickAndDragSelectAndMoveInTheTopView)
+{
+    InstallSubsystems();
+    ASSERT_TRUE(StartDevice());
+    CreateWorldRoots();
+    ClearWorld();
+    CModelEntry* tile = shelltest::AddTileEntry(1.0f);
+    CWorldObject* tiles[3];
+    for (int i = 0; i < 3; ++i)
+        tiles[i] = shelltest::AddInstance(g_WorldRoot, tile, CVector(-2.0f + 2.0f * float(i), 0, 0));
+    RecomputeWorldBounds();
+    const CCameraView saved = CameraViews[VIEW_TOP];
+    SelectView(VIEW_TOP);
+    CameraViews[VIEW_TOP].zoom = 4;
+    window->switchMode();
+    auto draw = [&] {
+        SWorldFrame frame;
+        frame.gameView = false;
+        frame.eye = ViewEye(*CurrentView);
+        frame.target = CVector(CurrentView->target[0], CurrentView->target[1], CurrentView->target[2]);
+        RenderWorldFrame(frame);
+    };
+    auto at = [](int x, int y) { return LPARAM(MAKELONG(x, y)); };
+    auto move = [&](int x, int y) {
+        Input.mouseMoveHandled = 0;
+        Send(WM_MOUSEMOVE, MK_LBUTTON, at(x, y));
+    };
+
+    // A band over the first two tiles (x 120-200 and 280-360, y 210-270).
+    draw();
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, at(100, 190));
+    EXPECT_EQ(EditorDrag.mode, DRAG_RUBBER_BAND);
+    for (int x : {200, 300, 370})
+        move(x, 280);
+    Send(WM_LBUTTONUP, 0, at(370, 280));
+    EXPECT_EQ(EditorDrag.mode, DRAG_NONE);
+    EXPECT_TRUE(tiles[0]->selected && tiles[1]->selected);
+    EXPECT_FALSE(tiles[2]->selected);
+
+    // A double click on the third selects it alone; a left drag then moves it.
+    draw();
+    Send(WM_LBUTTONDBLCLK, MK_LBUTTON, at(480, 240));
+    Send(WM_LBUTTONUP, 0, at(480, 240));
+    EXPECT_FALSE(tiles[0]->selected || tiles[1]->selected);
+    ASSERT_TRUE(tiles[2]->selected);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, at(480, 240));
+    EXPECT_EQ(EditorDrag.mode, DRAG_MOVE_SELECTION);
+    for (int x : {500, 520, 560})
+        move(x, 240);
+    Send(WM_LBUTTONUP, 0, at(560, 240));
+    EXPECT_NEAR(tiles[2]->position.x, 3.0f, 1e-3f);
+    EXPECT_NEAR(tiles[2]->position.z, 0.0f, 1e-3f);
+    EXPECT_NEAR(tiles[0]->position.x, -2.0f, 1e-6f);
+
+    // Copy, Esc's empty selection, then a click in the view pastes the copy there.
+    HoldCtrl(window, true);
+    Send(WM_KEYDOWN, 'C');
+    HoldCtrl(window, false);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, at(320, 120)); // (0, 0, 2) on the grid
+    Send(WM_LBUTTONUP, 0, at(320, 120));
+    CWorldObject* pasted = tiles[2]->NextObject();
+    ASSERT_NE(pasted, nullptr);
+    EXPECT_NEAR(pasted->position.x, 0.0f, 1e-3f);
+    EXPECT_NEAR(pasted->position.z, 2.0f, 1e-3f);
+    EXPECT_TRUE(pasted->selected);
+    Send(WM_KEYDOWN, VK_ESCAPE);
+    EXPECT_EQ(g_PasteRoot->firstChild, nullptr);
+    EXPECT_FALSE(pasted->selected);
+
+    CameraViews[VIEW_TOP] = saved;
     ClearWorld();
 }
 

@@ -211,12 +211,27 @@ int32_t DeleteSelection(ViewIndex view)
 
 // ---------------------------------------------------------------- picking
 
+namespace {
+// The pick test draws: inside a scene of its own unless one is open.
+void PickInScene(CWorldObject** result, const SPickRect& rect)
+{
+    const bool began = DX.device->BeginScene() == D3D_OK;
+    PickInRect(g_WorldRoot, result, rect);
+    if (began)
+        DX.device->EndScene();
+}
+} // namespace
+
 CWorldObject* EditorPickAtCursor(int x, int y)
 {
     if (!g_WorldRoot || !DX.device)
         return nullptr;
+    // The candidates meet each other's depth only, not the shown frame's: the
+    // nearest one drawn at the pixel is the hit. The next frame draws all again.
+    if (DX.zBuffer)
+        DX.device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
     CWorldObject* hit = nullptr;
-    PickInRect(g_WorldRoot, &hit, SPickRect{x, y, x, y});
+    PickInScene(&hit, SPickRect{x, y, x, y});
     return hit;
 }
 
@@ -230,7 +245,7 @@ void SelectInRect(int x0, int y0, int x1, int y1)
     // A band no larger than a point selects nothing.
     if (rect.IsPoint())
         return;
-    PickInRect(g_WorldRoot, nullptr, rect);
+    PickInScene(nullptr, rect);
 }
 
 CWorldObject* SelectAtCursor(int x, int y, bool keep)
