@@ -3,7 +3,12 @@
 #include "GAMES/Rulo2/app/CMainWindow.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/EditorMenus.h"
+#include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/editor/EditorEditing.h"
 #include "GAMES/Rulo2/editor/ToolWindows.h"
+#include "GAMES/Rulo2/render/RenderStates.h"
+#include "GAMES/Rulo2/world/CModelEntry.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "platform/win/MessageBox.h"
@@ -156,6 +161,103 @@ TEST_F(EditorMenus, NewWorldAsksOnlyWhenThereIsSomethingToLose)
     CurrentWorldFile = "Level.wld"; // a name alone is worth the question
     EXPECT_FALSE(NewWorld());
     EXPECT_EQ(CurrentWorldFile, "Level.wld");
+}
+
+TEST_F(EditorMenus, TheWorldContextMenuOffersSixtyAlternativesAndSwitchToReachesTheLast)
+{
+    CreateToolWindows(nullptr);
+    SelectView(VIEW_PERSPECTIVE);
+    auto entry = [](const std::string& name) {
+        auto* e = new CModelEntry;
+        e->SetName(name.c_str());
+        g_ModelListRoot->AddChild(e);
+        return e;
+    };
+    CModelEntry* plain = entry("Chair");
+    std::vector<CModelEntry*> variants;
+    for (int i = 1; i <= 61; ++i)
+        variants.push_back(entry("Chair [v" + std::to_string(i) + "]"));
+    CWorldObject* chair = shelltest::AddInstance(g_WorldRoot, plain, CVector(0, 0, 0));
+
+    EXPECT_FALSE(OpenWorldContextMenu(10, 10)) << "no selection, no menu";
+    chair->selected = 1;
+    ASSERT_TRUE(OpenWorldContextMenu(10, 10));
+    Menu* tracked = platform::ui::TrackedMenu();
+    ASSERT_NE(tracked, nullptr);
+    EXPECT_FALSE(tracked->FindItem(ID_WORLD_LIGHT_PROPERTIES)->enabled) << "no light selected";
+    ASSERT_NE(tracked->FindItem(ID_WORLD_SWITCH_TO_LAST), nullptr);
+    EXPECT_EQ(tracked->FindItem(ID_WORLD_SWITCH_TO_LAST)->caption, "Switch To 'v60'");
+    EXPECT_EQ(tracked->FindItem(ID_WORLD_SWITCH_TO_LAST + 1), nullptr) << "more are not offered";
+
+    EXPECT_TRUE(OnEditorCommand(ID_WORLD_SWITCH_TO_LAST));
+    EXPECT_EQ(chair->reference, variants[59]);
+    EXPECT_TRUE(OnEditorCommand(ID_WORLD_SWITCH_TO_ORIGINAL));
+    EXPECT_EQ(chair->reference, plain);
+    chair->selected = 0;
+    EXPECT_TRUE(OnEditorCommand(ID_WORLD_SWITCH_TO_FIRST));
+    EXPECT_EQ(chair->reference, plain) << "only the selection switches";
+}
+
+TEST_F(EditorMenus, DisplayTogglesFlipTheirFlagAndCarryACheckMark)
+{
+    SelectView(VIEW_PERSPECTIVE);
+    struct Toggle
+    {
+        uint32_t id;
+        uint8_t* flag;
+    } toggles[] = {
+        {ID_VIEW_BACKFACE_CULLING, &CullingFlag},
+        {ID_VIEW_TEXTURES, &TexturesFlag},
+        {ID_VIEW_LIGHTING, &LightingFlag},
+        {ID_VIEW_SHADOW_MAPS, &ShadowDisplayFlag},
+        {ID_VIEW_RENDER_INNER_GROUPS, &RenderInnerGroupsFlag},
+        {ID_VIEW_LIGHTS, &EditorLightsFlag},
+        {ID_VIEW_LIGHT_FLARES, &LightFlaresFlag},
+        {ID_VIEW_LIGHT_OBJECTS, &LightObjectsFlag},
+        {ID_VIEW_SUN, &SunLightFlag},
+    };
+    Menu& view = *menu->GetSubMenu(POPUP_VIEW);
+    for (const Toggle& t : toggles) {
+        const uint8_t before = *t.flag;
+        EXPECT_TRUE(OnEditorCommand(t.id));
+        EXPECT_NE(*t.flag, before) << t.id;
+        OnEditorInitMenuPopup(view, POPUP_VIEW);
+        EXPECT_EQ(view.FindItem(t.id)->checked, *t.flag != 0) << t.id;
+        OnEditorCommand(t.id);
+        EXPECT_EQ(*t.flag, before) << t.id;
+    }
+    // Fog: world views other than World Ground View only.
+    EXPECT_TRUE(OnEditorCommand(ID_VIEW_FOG));
+    EXPECT_TRUE(RenderCache.fog);
+    SelectView(VIEW_WORLD_GROUND);
+    OnEditorCommand(ID_VIEW_FOG);
+    EXPECT_TRUE(RenderCache.fog);
+    SelectView(VIEW_PERSPECTIVE);
+    OnEditorCommand(ID_VIEW_FOG);
+    EXPECT_FALSE(RenderCache.fog);
+}
+
+TEST_F(EditorMenus, CopyNeedsAWorldViewAndDeleteInWorldGroundViewKeepsTheObjects)
+{
+    CModelEntry* tile = shelltest::AddTileEntry(1.0f);
+    CWorldObject* a = shelltest::AddInstance(g_WorldRoot, tile, CVector(0, 0, 0));
+    a->selected = 1;
+    SelectView(VIEW_MODEL);
+    OnEditorCommand(ID_EDIT_COPY);
+    EXPECT_TRUE(PasteBufferEmpty()) << "not in the model views";
+    SelectView(VIEW_WORLD_GROUND);
+    OnEditorCommand(ID_EDIT_COPY);
+    EXPECT_TRUE(PasteBufferEmpty()) << "not in World Ground View";
+    OnEditorCommand(ID_EDIT_DELETE);
+    EXPECT_EQ(g_WorldRoot->FirstObject(), a);
+    SelectView(VIEW_TOP);
+    OnEditorCommand(ID_EDIT_CUT);
+    EXPECT_FALSE(PasteBufferEmpty());
+    EXPECT_EQ(g_WorldRoot->firstChild, nullptr);
+    // A new world takes the buffer with it.
+    platform::QueueMessageBoxAnswer(platform::IDOK);
+    EXPECT_TRUE(NewWorld());
+    EXPECT_TRUE(PasteBufferEmpty());
 }
 
 } // namespace
