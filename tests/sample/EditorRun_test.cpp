@@ -4,6 +4,8 @@
 // placement and show value are in the registry.
 #include "tests/sample/SampleTestUtil.h"
 
+#include <sstream>
+
 namespace {
 
 using namespace sampletest;
@@ -45,6 +47,48 @@ TEST(EditorRun, SavesTheWorldAsTogglesTheWorldTreeAndExits)
     EXPECT_NE(reg.find("\"WorldTreeDlg-X\"=dword:"), std::string::npos) << reg;
     EXPECT_NE(reg.find("\"ShowWorldTree\"=dword:00000001"), std::string::npos) << reg;
     EXPECT_NE(reg.find("\"ShowModelList\"=dword:00000000"), std::string::npos) << reg;
+    if (!::testing::Test::HasFailure())
+        fs::remove_all(dir);
+}
+
+// The placed models and objects of a world dump's tree.
+size_t PlacedCount(const std::string& dump)
+{
+    size_t count = 0;
+    std::istringstream lines(dump);
+    for (std::string line; std::getline(lines, line);) {
+        const size_t word = line.find_first_not_of(' ');
+        if (word != std::string::npos &&
+            (line.compare(word, 6, "model ") == 0 || line.compare(word, 7, "object ") == 0))
+            ++count;
+    }
+    return count;
+}
+
+TEST(EditorRun, SelectAllCopyAndAClickInTheViewPasteTheCopiesIntoTheSavedWorld)
+{
+    const fs::path dir = TempFolder("editor_paste");
+    std::string output;
+    ASSERT_TRUE(MakeSample(dir, &output)) << output;
+    std::error_code ec;
+    fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
+    ASSERT_FALSE(ec) << ec.message();
+    const size_t before = PlacedCount(DumpAfterFirstLine(dir, "Varek.wld"));
+    ASSERT_GT(before, 0u);
+    std::ofstream(dir / "script.txt") << "3 key F4 press\n"
+                                         "4 key CTRL down\n"
+                                         "5 key A press      # Select All\n"
+                                         "6 key C press      # Copy\n"
+                                         "7 key CTRL up\n"
+                                         "9 click left 320 300\n"
+                                         "12 command 32825   # Save World\n"
+                                         "14 command 32771   # Exit\n";
+    const int rc = RunCommand("cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
+                              " LSAN_OPTIONS=detect_leaks=0 VAREK_NONINTERACTIVE=1 VAREK_FIXED_STEP=1"
+                              " VAREK_EXIT_AFTER_FRAMES=40 VAREK_INPUT_SCRIPT=script.txt"
+                              " ./VarekEdit -window -logging Varek.wld > output.txt 2>&1");
+    ASSERT_EQ(rc, 0) << ReadText(dir / "output.txt") << ReadText(dir / "log.txt");
+    EXPECT_EQ(PlacedCount(DumpAfterFirstLine(dir, "Varek.wld")), 2 * before);
     if (!::testing::Test::HasFailure())
         fs::remove_all(dir);
 }
