@@ -1,4 +1,5 @@
 #include "platform/win/Window.h"
+#include "platform/win/CursorShape.h"
 
 #include "platform/files/Cp1252.h"
 #include "platform/win/MessageBox.h"
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <iterator>
 #include <map>
 #include <mutex>
 
@@ -977,6 +979,39 @@ void AllowScreenSaver(bool allow)
         SDL_EnableScreenSaver();
     else
         SDL_DisableScreenSaver();
+}
+
+namespace {
+int cursorShape = 32512;
+} // namespace
+
+void SetCursorShape(int id)
+{
+    struct Shape
+    {
+        int id;
+        SDL_SystemCursor system;
+    };
+    static const Shape shapes[] = {
+        {32648, SDL_SYSTEM_CURSOR_NO}, {208, SDL_SYSTEM_CURSOR_HAND}, {209, SDL_SYSTEM_CURSOR_SIZEALL}};
+    static SDL_Cursor* made[std::size(shapes)] = {};
+    cursorShape = 32512;
+    SDL_Cursor* cursor = nullptr;
+    for (size_t i = 0; i < std::size(shapes); ++i)
+        if (shapes[i].id == id) {
+            cursorShape = id;
+            if (SDL_WasInit(SDL_INIT_VIDEO) && !made[i])
+                made[i] = SDL_CreateSystemCursor(shapes[i].system);
+            cursor = made[i];
+        }
+    if (!SDL_WasInit(SDL_INIT_VIDEO))
+        return;
+    SDL_SetCursor(cursor ? cursor : SDL_GetDefaultCursor());
+}
+
+int CursorShape()
+{
+    return cursorShape;
 }
 
 int ShowCursor(bool show)

@@ -5,6 +5,8 @@
 #include "GAMES/Rulo2/editor/IntelliTip.h"
 #include "platform/time/Time.h"
 #include "platform/ui/Ui.h"
+#include "platform/win/CursorShape.h"
+#include "platform/win/Window.h"
 
 #include <gtest/gtest.h>
 
@@ -130,6 +132,7 @@ TEST_F(EditorTreeTest, ADragDropsOnlyWhereTheOwnerAcceptsAndScrollsFourLinesEver
     ASSERT_TRUE(tree.dragging());
     EXPECT_TRUE(EditorFramePause);
     EXPECT_EQ(tree.cursor(), IDC_NO);
+    EXPECT_EQ(platform::CursorShape(), IDC_NO) << "the pointer shows it";
     EXPECT_EQ(tree.dropTarget(), 0u);
     tree.MouseUp(0, kLabelX, RowY(2));
     EXPECT_FALSE(tree.dragging());
@@ -142,7 +145,9 @@ TEST_F(EditorTreeTest, ADragDropsOnlyWhereTheOwnerAcceptsAndScrollsFourLinesEver
     EXPECT_EQ(tree.dropTarget(), items[3]);
     EXPECT_EQ(tree.GetDropHilightItem(), items[3]);
     EXPECT_EQ(tree.cursor(), IDC_DRAG_ONE);
+    EXPECT_EQ(platform::CursorShape(), IDC_DRAG_ONE);
     tree.MouseUp(0, kLabelX, RowY(3));
+    EXPECT_EQ(platform::CursorShape(), IDC_ARROW) << "the arrow again after the drop";
     ASSERT_EQ(drops.size(), 1u);
     EXPECT_EQ(drops[0], std::make_pair(items[0], items[3]));
     EXPECT_EQ(tree.GetDropHilightItem(), 0u);

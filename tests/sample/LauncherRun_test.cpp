@@ -4,7 +4,12 @@
 #include "tests/sample/SampleTestUtil.h"
 
 #include <chrono>
+#include <csignal>
+#include <string>
 #include <thread>
+
+#include <signal.h>
+#include <sys/types.h>
 
 namespace {
 
@@ -65,6 +70,64 @@ TEST(LauncherRun, ShowsThePictureAndButtonsAndPlayStartsTheGame)
     }
     const fs::path kept = fs::path(::testing::TempDir()) / "launcher_snapshot.bmp";
     fs::copy_file(dir / "snapshot00001.bmp", kept, fs::copy_options::overwrite_existing, ec);
+    if (!::testing::Test::HasFailure())
+        fs::remove_all(dir);
+}
+
+// One launcher at a time, as programs: a second one ends at once with 0 and opens no
+// window; the first killed leaves the way free; Play does not wait for the game, and
+// the game it started holds no lock.
+TEST(LauncherRun, ASecondLauncherEndsAtOnceAndTheGameItStartsHoldsNoLock)
+{
+    const fs::path dir = TempFolder("launcher_once");
+    std::string output;
+    ASSERT_TRUE(MakeSample(dir, &output)) << output;
+    std::error_code ec;
+    for (const auto& [from, to] :
+         {std::pair<const char*, const char*>{LAUNCHER_PROGRAM, "launcher"}, {SETUP_PROGRAM, "setup"}}) {
+        fs::copy_file(from, dir / to, fs::copy_options::overwrite_existing, ec);
+        ASSERT_FALSE(ec) << to << ": " << ec.message();
+    }
+    // A game that takes its time before it notes that it ran.
+    std::ofstream(dir / "Varek") << "#!/bin/sh\nsleep 5\ntouch '" << (dir / "played.txt").string() << "'\n";
+    fs::permissions(dir / "Varek", fs::perms::owner_all);
+    const std::string vars = "env XDG_CONFIG_HOME=" + Quote(dir / "config") +
+                             " XDG_RUNTIME_DIR=" + Quote(dir) +
+                             " LSAN_OPTIONS=detect_leaks=0 VAREK_NONINTERACTIVE=1 VAREK_SNAPSHOTS=1 ";
+    const std::string env = "cd " + Quote(dir) + " && " + vars;
+    ASSERT_EQ(RunCommand(env + "./setup > setup.txt 2>&1"), 0) << ReadText(dir / "setup.txt");
+    auto waitFor = [](const fs::path& file) {
+        for (int i = 0; i < 500 && !fs::exists(file); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return fs::exists(file);
+    };
+
+    // The first runs until it is killed.
+    std::ofstream(dir / "first.txt") << "1 snapshot first.bmp\n1000000 quit\n";
+    // env runs the launcher in its own process: $! is the launcher.
+    ASSERT_EQ(RunCommand("cd " + Quote(dir) + " && (" + vars +
+                         "VAREK_INPUT_SCRIPT=first.txt ./launcher > first.out 2>&1 & echo $! > first.pid)"),
+              0);
+    ASSERT_TRUE(waitFor(dir / "first.bmp")) << ReadText(dir / "first.out");
+    std::ofstream(dir / "second.txt") << "1 snapshot second.bmp\n2 quit\n";
+    EXPECT_EQ(RunCommand(env + "VAREK_INPUT_SCRIPT=second.txt ./launcher > second.out 2>&1"), 0);
+    EXPECT_FALSE(fs::exists(dir / "second.bmp")) << "no window while the first runs";
+    const pid_t first = pid_t(std::stol(ReadText(dir / "first.pid")));
+    ASSERT_GT(first, 0);
+    ::kill(first, SIGKILL);
+    for (int i = 0; i < 250 && ::kill(first, 0) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+
+    // After it, a new one opens; Play starts the game and the launcher ends before it.
+    std::ofstream(dir / "third.txt") << "1 snapshot third.bmp\n3 click left 204 219\n";
+    EXPECT_EQ(RunCommand(env + "VAREK_INPUT_SCRIPT=third.txt ./launcher > third.out 2>&1"), 0);
+    EXPECT_TRUE(fs::exists(dir / "third.bmp")) << ReadText(dir / "third.out");
+    EXPECT_FALSE(fs::exists(dir / "played.txt")) << "the launcher did not wait for the game";
+    // The game still runs and holds no lock: a launcher opens beside it.
+    std::ofstream(dir / "fourth.txt") << "1 snapshot fourth.bmp\n2 quit\n";
+    EXPECT_EQ(RunCommand(env + "VAREK_INPUT_SCRIPT=fourth.txt ./launcher > fourth.out 2>&1"), 0);
+    EXPECT_TRUE(fs::exists(dir / "fourth.bmp")) << ReadText(dir / "fourth.out");
+    EXPECT_TRUE(waitFor(dir / "played.txt"));
     if (!::testing::Test::HasFailure())
         fs::remove_all(dir);
 }

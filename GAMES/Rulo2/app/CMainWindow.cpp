@@ -287,6 +287,8 @@ void CMainWindow::updateMenu()
 
 void CMainWindow::switchMode()
 {
+    if (EditorDrag.mode == DRAG_RUBBER_BAND)
+        EditorDrag.mode = DRAG_NONE;
     updateMenu();
     if (DeviceReady()) {
         CMatrix proj;
@@ -306,10 +308,18 @@ void CMainWindow::switchMode()
         DX.device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &m);
     }
     SetWindowText(TitleText());
+    const ViewIndex current = CurrentViewIndex();
+    // The game view and the views that edit grounds or models work without the
+    // world's lights; the other world views follow the "Lights" toggle.
+    const bool lightsOn = !IsGameView() && CurrentView->worldView && current != VIEW_WORLD_GROUND &&
+                          EditorLightsFlag != 0;
+    SwitchWorldLights(lightsOn);
     if (IsGameView()) {
         if (CWorldObject* first = FirstWorldObject())
             WorldWalk::ClearSelection(first);
     } else {
+        if (current == VIEW_WORLD_GROUND && g_WorldRoot)
+            CWorldObject::UpdateConnectionDistances(g_WorldRoot);
         ViewIndex view = CurrentViewIndex();
         EGridView grid = view == VIEW_FRONT ? GRID_FRONT : view == VIEW_SIDE ? GRID_SIDE : GRID_GROUND;
         BuildEditorGrids(grid, CVector(GridLevels[0], GridLevels[1], GridLevels[2]));

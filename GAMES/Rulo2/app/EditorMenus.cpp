@@ -174,20 +174,6 @@ void RefreshProjection()
         MainWindow->switchMode();
 }
 
-void SwitchWorldLights(bool on)
-{
-    if (!g_WorldRoot)
-        return;
-    g_WorldRoot->ForEach(
-        [](CWorldObject* n, void* argument) {
-            if (SWorldLight* light = n->Light())
-                if (light->deviceLight)
-                    light->deviceLight->enable(*static_cast<bool*>(argument));
-            return int(NODE_WALK_CONTINUE);
-        },
-        &on);
-}
-
 // The sun's light block through the light properties dialog.
 void EditSunProperties()
 {
@@ -316,6 +302,20 @@ bool SaveWorldAs(const std::string& chosen)
     if (MainWindow)
         MainWindow->switchMode();
     return SaveCurrentWorld();
+}
+
+void SwitchWorldLights(bool on)
+{
+    if (!g_WorldRoot)
+        return;
+    g_WorldRoot->ForEach(
+        [](CWorldObject* n, void* argument) {
+            if (SWorldLight* light = n->Light())
+                if (light->deviceLight)
+                    light->deviceLight->enable(*static_cast<bool*>(argument));
+            return int(NODE_WALK_CONTINUE);
+        },
+        &on);
 }
 
 bool LoadWorldInEditor(const std::string& path, int mode)

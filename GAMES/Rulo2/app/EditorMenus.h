@@ -115,5 +115,7 @@ void StartGameFromEditor(bool burglary);
 // light is selected, one "Switch To" item per alternative, at most 60), shown at
 // the cursor; false without a selection.
 bool OpenWorldContextMenu(int x, int y);
+// Every light of the world (the sun is none of them) on or off.
+void SwitchWorldLights(bool on);
 // Display toggles of the editor menu that the render passes read.
 extern uint8_t RenderInnerGroupsFlag, LightObjectsFlag, EditorLightsFlag;

@@ -1,6 +1,7 @@
 #include "GAMES/Rulo2/editor/EditorTree.h"
 
 #include "GAMES/Rulo2/app/AppGlobals.h"
+#include "platform/win/CursorShape.h"
 #include "platform/win/Window.h"
 
 #include <algorithm>
@@ -179,18 +180,24 @@ void CEditorTree::BeginDrag(HTREEITEM item)
     dragBottom_ = ClientHeight();
     SetTimer(kDragTimer, kDragTimerMs);
     SetCapture();
-    cursor_ = IDC_NO;
+    ShowDragCursor(IDC_NO);
     dragging_ = true;
     EditorFramePause = true;
+}
+
+void CEditorTree::ShowDragCursor(int id)
+{
+    cursor_ = id;
+    platform::SetCursorShape(id);
 }
 
 void CEditorTree::TrackDropTarget(HTREEITEM item)
 {
     if (canDrop_ && canDrop_(dragged_, item)) {
-        cursor_ = selection_.size() >= 2 ? IDC_DRAG_MANY : IDC_DRAG_ONE;
+        ShowDragCursor(selection_.size() >= 2 ? IDC_DRAG_MANY : IDC_DRAG_ONE);
         dropTarget_ = item;
     } else {
-        cursor_ = IDC_NO;
+        ShowDragCursor(IDC_NO);
         dropTarget_ = 0;
     }
     SelectDropTarget(dropTarget_);
@@ -217,7 +224,7 @@ bool CEditorTree::OnLButtonUpMsg(int /*x*/, int /*y*/)
         return false;
     KillTimer(kDragTimer);
     SelectDropTarget(0);
-    cursor_ = IDC_ARROW;
+    ShowDragCursor(IDC_ARROW);
     ReleaseCapture();
     EditorFramePause = false;
     dragging_ = false;

@@ -98,6 +98,8 @@ private:
     std::vector<HTREEITEM> selection_;
     HTREEITEM anchor_ = 0;
     int cursor_ = IDC_ARROW;
+    // Sets the shape the drag shows, on screen too.
+    void ShowDragCursor(int id);
     bool keepSelection_ = false;
 };
 
