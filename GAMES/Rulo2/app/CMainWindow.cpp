@@ -311,8 +311,8 @@ void CMainWindow::switchMode()
     const ViewIndex current = CurrentViewIndex();
     // The game view and the views that edit grounds or models work without the
     // world's lights; the other world views follow the "Lights" toggle.
-    const bool lightsOn = !IsGameView() && CurrentView->worldView && current != VIEW_WORLD_GROUND &&
-                          EditorLightsFlag != 0;
+    const bool lightsOn =
+        !IsGameView() && CurrentView->worldView && current != VIEW_WORLD_GROUND && EditorLightsFlag != 0;
     SwitchWorldLights(lightsOn);
     if (IsGameView()) {
         if (CWorldObject* first = FirstWorldObject())
