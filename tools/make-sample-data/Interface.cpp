@@ -101,8 +101,6 @@ void MapPicture(SPicture& p, CRandom& rnd)
     p.Fill(0, 0, p.width, p.height, land);
     // A park and the river in the north, the harbour basin in the east.
     area(-60, 16, 60, 40, grass);
-    area(-60, 22, 60, 26, water);
-    area(30, -40, 60, -8, water);
     // The streets run along z every 12 units, the cross streets along x every 7.5.
     for (int s = -6; s <= 3; ++s) {
         const float x = 12.0f * float(s);
@@ -114,7 +112,6 @@ void MapPicture(SPicture& p, CRandom& rnd)
         area(-60, z - 0.75f, 60, z + 0.75f, kerb);
         area(-60, z - 0.4f, 60, z + 0.4f, road);
     }
-    area(-60, 22, 60, 26, water);
     // Houses along every street but the sample's own block, which follows.
     for (int s = -6; s <= 3; ++s)
         for (int b = -5; b <= 2; ++b) {
@@ -127,6 +124,10 @@ void MapPicture(SPicture& p, CRandom& rnd)
                     area(x0, z0, x0 + float(side) * 1.6f, z0 + 1.8f, rnd.Unit() < 0.5f ? brick : plaster);
                 }
         }
+    // Water over the streets' ends: the river and the harbour basin with its quay.
+    area(-60, 22, 60, 26, water);
+    area(29.2f, -40, 60, -8.6f, kerb);
+    area(30, -40, 60, -9.4f, water);
     // The sample's block: grass, the four houses, the trees.
     area(-6, -4, -0.95f, 3.5f, grass);
     area(0.95f, -4, 6, 3.5f, grass);
@@ -155,7 +156,12 @@ void AlarmPanel(SPicture& p, bool header)
         for (int r = p.height / 3; r > 0; --r)
             p.Disc(float(p.height) / 2, float(p.height) / 2, float(r),
                    Mix(amber, red, float(r) / float(p.height / 3)));
-        CentredText(p, "ALARM", std::max(1, p.height / 16), amber);
+        // The word right of the beacon.
+        int scale = std::max(1, p.height / 16);
+        while (scale > 1 && SPicture::TextWidth("ALARM", scale) > p.width - p.height - 4)
+            --scale;
+        const int left = p.height + (p.width - p.height - SPicture::TextWidth("ALARM", scale)) / 2;
+        p.Text(left, (p.height - 7 * scale) / 2, "ALARM", scale, amber);
     } else {
         // Warning stripes.
         for (int x = -p.height; x < p.width; x += 16)
