@@ -395,4 +395,69 @@ TEST_F(UiTest, ATreeRowClickedThroughImGuiBecomesTheCaretByMouse)
     EXPECT_EQ(trees.tree.GetSelectedItem(), trees.rows[1]);
 }
 
+TEST_F(UiTest, TheTreeVerbPressesItemsByTheirLabelPath)
+{
+    RegisterScriptVerbs();
+    struct Bad
+    {
+        const char* text;
+        const char* error;
+    } bad[] = {
+        {"1 tree 600 5 click\n",
+         "s.txt(1): tree needs a window id, a tree control id, click, dblclick, rclick "
+         "or drag, and an item path"},
+        {"1 tree 600 5 poke Houses\n",
+         "s.txt(1): tree needs a window id, a tree control id, click, dblclick, "
+         "rclick or drag, and an item path"},
+        {"1 tree 600 5 drag Houses\n", "s.txt(1): tree drag needs SOURCE > TARGET"},
+    };
+    for (const Bad& b : bad) {
+        InputScript s;
+        std::string error;
+        EXPECT_FALSE(s.Parse(b.text, "s.txt", error));
+        EXPECT_EQ(error, b.error);
+    }
+
+    struct Trees : Dialog
+    {
+        TreeCtrl tree;
+        HTREEITEM houses = 0, house = 0, street = 0;
+        std::vector<std::pair<TreeCode, HTREEITEM>> seen;
+        Trees() : Dialog(600, "Trees", 240, 200)
+        {
+            AddTree(5, tree, 0, 0, 240, 200);
+            houses = tree.InsertItem("Houses");
+            house = tree.InsertItem("Haus A", houses);
+            street = tree.InsertItem("Street");
+            tree.notify = [this](const TreeNotify& n) {
+                if (n.code == TreeCode::DblClk || n.code == TreeCode::RClick || n.code == TreeCode::BeginDrag)
+                    seen.emplace_back(n.code, n.item);
+            };
+        }
+    } trees;
+    trees.Create(nullptr);
+    trees.ShowWindow(SW_SHOWNA);
+    InputScript s;
+    std::string error;
+    ASSERT_TRUE(s.Parse("1 tree 600 5 click Houses\\Haus A\n"
+                        "2 tree 600 5 dblclick Street\n"
+                        "3 tree 600 5 rclick Houses\n"
+                        "4 tree 600 5 click Houses\\Nothing\n"
+                        "5 tree 600 5 drag Street > Houses\\Haus A\n",
+                        "s.txt", error))
+        << error;
+    s.RunBeforeFrame(1);
+    EXPECT_EQ(trees.tree.GetSelectedItem(), trees.house) << "the branch opened to reach it";
+    s.RunBeforeFrame(2);
+    s.RunBeforeFrame(3);
+    const HTREEITEM caret = trees.tree.GetSelectedItem();
+    s.RunBeforeFrame(4);
+    EXPECT_EQ(trees.tree.GetSelectedItem(), caret) << "a missing item is no click";
+    s.RunBeforeFrame(5);
+    const std::vector<std::pair<TreeCode, HTREEITEM>> expected = {{TreeCode::DblClk, trees.street},
+                                                                  {TreeCode::RClick, trees.houses},
+                                                                  {TreeCode::BeginDrag, trees.street}};
+    EXPECT_EQ(trees.seen, expected);
+}
+
 } // namespace

@@ -533,14 +533,10 @@ void CMainWindow::OnKeyDown(int key)
             SaveCurrentWorld();
             return;
         case 'B':
-            CullingFlag = !CullingFlag;
-            if (DeviceReady())
-                SetCulling(CullingFlag != 0);
+            OnEditorCommand(ID_VIEW_BACKFACE_CULLING);
             return;
         case 'G':
-            LightingFlag = !LightingFlag;
-            if (DeviceReady())
-                SetLighting(LightingFlag != 0);
+            OnEditorCommand(ID_VIEW_LIGHTING);
             return;
         case 'O':
             DX.DeviceShadowFlag = !DX.DeviceShadowFlag;
@@ -567,18 +563,10 @@ void CMainWindow::OnKeyDown(int key)
             OnEditorCommand(ID_EDIT_RECORD_CAMERA);
             return;
         case 'P':
-            ShadowDisplayFlag = !ShadowDisplayFlag;
-            if (DeviceReady()) {
-                ClearTextureStage(0);
-                ClearTextureStage(1);
-            }
+            OnEditorCommand(ID_VIEW_SHADOW_MAPS);
             return;
         case 'T':
-            TexturesFlag = !TexturesFlag;
-            if (DeviceReady()) {
-                ClearTextureStage(0);
-                ClearTextureStage(1);
-            }
+            OnEditorCommand(ID_VIEW_TEXTURES);
             return;
         default:
             break;
