@@ -7,7 +7,6 @@
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
-#include "GAMES/Rulo2/app/GameStep.h"
 #include "GAMES/Rulo2/app/InstallApp.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
@@ -277,26 +276,6 @@ TEST_F(MainWindowTest, ClosingAsksInTheGameAndEndsAtOnceInTheEditor)
     EXPECT_EQ(questions, 1);
     EXPECT_FALSE(window->IsWindow());
     OpenQuitQuestion = nullptr;
-}
-
-// The program's own question: the message box asks "REALLY_QUIT" with the purpose the game step
-// ends the game on.
-TEST_F(MainWindowTest, ClosingTheGameViewOpensTheQuitBox)
-{
-    const GameStepHooks savedStep = StepHooks;
-    const FrameHooks savedFrame = FrameClockHooks;
-    const DropHooks savedDrop = DroppedFileHooks;
-    InstallApp();
-    MessagePurpose = -1;
-    Send(WM_CLOSE);
-    EXPECT_TRUE(MessageMenuOpen);
-    EXPECT_EQ(MessagePurpose, 0);
-    EXPECT_TRUE(window->IsWindow());
-    MessageMenuOpen = 0;
-    OpenQuitQuestion = nullptr;
-    StepHooks = savedStep;
-    FrameClockHooks = savedFrame;
-    DroppedFileHooks = savedDrop;
 }
 
 TEST_F(MainWindowTest, SystemKeysAndTheScreenSaver)

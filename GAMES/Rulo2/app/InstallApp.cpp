@@ -17,11 +17,8 @@
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/behaviour/InstallBehaviour.h"
 #include "GAMES/Rulo2/editor/EditorInstall.h"
-#include "GAMES/Rulo2/interface/CMenu.h"
-#include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/interface/CTutorial.h"
 #include "GAMES/Rulo2/interface/InstallInterface.h"
-#include "GAMES/Rulo2/interface/OpenScreens.h"
 #include "GAMES/Rulo2/navigation/GroundMap.h"
 #include "GAMES/Rulo2/navigation/InstallNavigation.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
@@ -160,7 +157,6 @@ void InstallApp()
     StepHooks.drawModalScreens = DrawModalScreens;
     StepHooks.interfaceModal = InterfaceModal;
     StepHooks.runFadeCommand = RunFadeCommand;
-    OpenQuitQuestion = [] { OpenMessageMenu(MenuClock(), GetDisplayText("REALLY_QUIT"), 0, 1); };
     StepHooks.presentFrame = UpdateViewRect;
     RedrawGameFrame = RedrawFrame;
 
