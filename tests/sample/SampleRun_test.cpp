@@ -116,6 +116,18 @@ TEST_F(SampleRun, DrawsTheStreetBlockFromTheGameCameraAndLoadsEverything)
     for (const char* failure : {"not found", "Couldn't load", "not a readable picture", "could not be loaded",
                                 "No appropriate texture-format", "ILLEGAL INDICES", "Damaged"})
         EXPECT_EQ(log.find(failure), std::string::npos) << failure << "\n" << log;
+    // The game's start prepares navigation in its order; the sample's connections are two-way.
+    size_t at = log.find("Initializing game...");
+    for (const char* line :
+         {"Deleting ground-maps...", "Checking for invalid connections...", "Calculating bounding boxes...",
+          "Resetting object infos...", "Creating cross-references...",
+          "Calculating anti-ground connections...", "Creating list of all characters in the world...",
+          "Game initialization complete"}) {
+        ASSERT_NE(at, std::string::npos);
+        at = log.find(line, at);
+        EXPECT_NE(at, std::string::npos) << "missing or out of order: " << line;
+    }
+    EXPECT_EQ(log.find("Missing connection (repaired)"), std::string::npos);
 }
 
 // A stored window size no window can have (a damaged or hand-edited settings file) neither ends

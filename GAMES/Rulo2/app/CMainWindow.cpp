@@ -5,6 +5,7 @@
 #include "GAMES/Rulo2/Rulo2.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/CCdAudio.h"
+#include "GAMES/Rulo2/app/CGameSoundManager.h"
 #include "GAMES/Rulo2/app/CMoviePlayer.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/EditorMenus.h"
@@ -12,6 +13,7 @@
 #include "GAMES/Rulo2/app/GameFlow.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/GameStep.h"
+#include "GAMES/Rulo2/app/Picking.h"
 #include "GAMES/Rulo2/app/ScreenResults.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
@@ -19,12 +21,14 @@
 #include "GAMES/Rulo2/behaviour/Feedback.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
+#include "GAMES/Rulo2/editor/EditorDialogs.h"
 #include "GAMES/Rulo2/editor/ToolWindows.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/interface/TextBubbles.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/EditorHelpers.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
+#include "GAMES/Rulo2/render/Overlays.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
@@ -46,7 +50,6 @@ float EditorFarPlane = 12.0f;
 int32_t GameCameraMode = 0;
 EditorDragState EditorDrag;
 DropHooks DroppedFileHooks;
-void (*OpenQuitQuestion)() = nullptr;
 CMainWindow* MainWindow = nullptr;
 
 namespace {
@@ -134,7 +137,7 @@ bool InterfaceBusy()
 {
     return ListMenuOpen || MessageMenuOpen || GameLoadListOpen || GameSaveListOpen || PlanLoadListOpen ||
            PlanSaveListOpen || OptionsMenuOpen || InterfaceMode == 0 ||
-           (InterfaceMode == 1 && GamePhase == PHASE_PLANNING);
+           (InterfaceMode == 1 && GamePhase == PHASE_PLANNING) || TransitionWord != 0;
 }
 
 // A click on speech bubbles removes them, the last first, and does nothing else.
@@ -177,10 +180,16 @@ void GameViewKey(int key)
         SelectGangMember(size_t(key - VK_NUMPAD0 - 1));
         return;
     }
+    // Esc first ends the camera's special shot.
+    if (key == VK_ESCAPE && GameCamera.thumbnailState != 0) {
+        GameCamera.thumbnailState = 0;
+        Input.menuKey = 0;
+        return;
+    }
     const bool functionKey = key >= VK_F1 && key <= VK_F12 && key != VK_F10;
     if (key != VK_ESCAPE && !functionKey)
         return;
-    if (InterfaceBusy() || (key == VK_ESCAPE && GamePhase != PHASE_REALTIME))
+    if (InterfaceBusy() || ControlModeWord == 1 || (key == VK_ESCAPE && GamePhase != PHASE_REALTIME))
         return;
     Input.menuKey = 0;
     OpenOptionsFromGame();
@@ -565,6 +574,11 @@ LRESULT CMainWindow::OnSysKeyDown(const Message& msg)
     if (IsGameView())
         return DefWindowProc(msg);
     // In editor views system keys other than F10 do nothing.
+    if (msg.wParam == WPARAM(VK_F10)) {
+        int32_t number = PlanningBurglaryNumber;
+        if (AskStartPlanningMode(number))
+            StartPlanningMode(number);
+    }
     return 0;
 }
 
@@ -669,12 +683,8 @@ LRESULT CMainWindow::OnDestroy(const Message& msg)
 LRESULT CMainWindow::OnClose(const Message& msg)
 {
     if (IsGameView()) {
-        // The in-game message box asks; until the interface offers it, closing
-        // (also a request to end from outside) ends the game as a confirmed quit.
-        if (OpenQuitQuestion)
-            OpenQuitQuestion();
-        else
-            DestroyWindow();
+        // The in-game message box asks; the game step quits when it is confirmed.
+        OpenQuitQuestion();
         return 0;
     }
     return DefWindowProc(msg);
@@ -711,6 +721,8 @@ void CMainWindow::OnLButtonDown(int x, int y)
     // The tutorial's page and emblem take their clicks; the game makes no order of them.
     if (Tutorial.TakeClick(x, y))
         return;
+    if (OverInterfaceRect(x, y))
+        return;
     if (RemoveTextBubblesAt(x, y))
         return;
     if (GamePhase == PHASE_PLANNING && (RecordState != RECORD_RECORD || GameClock.gameSpeed == 0))
@@ -718,7 +730,7 @@ void CMainWindow::OnLButtonDown(int x, int y)
     if (GamePhase != PHASE_PLANNING && ViewDragFlag)
         return;
     if (!CurrentCharacter || ListMenuOpen || GameLoadListOpen || GameSaveListOpen || PlanLoadListOpen ||
-        PlanSaveListOpen)
+        PlanSaveListOpen || TransitionWord == 2)
         return;
     // Over the ground the order carries the pick ray, which the walking tasks meet with the ground.
     CActionEntry order;
@@ -755,6 +767,19 @@ void CMainWindow::OnLButtonUp(int x, int y)
     }
     if (!Input.rightButton && !Input.middleButton)
         ReleaseCapture();
+    if (TutorialBrowserOpen || OverInterfaceRect(x, y) || !PickedObject)
+        return;
+    // The action the bubble over the held object offers under the cursor.
+    const int32_t code = ActionBubble.hovered;
+    if (SoundManager)
+        SoundManager->play("MENUCLICK", nullptr, 0, 0, 0, 5.0f, 1.0f, 1.0f, 1);
+    if (code == -1 || !CurrentCharacter)
+        return;
+    CActionEntry order;
+    order.action = code;
+    order.source = CurrentCharacter;
+    order.target = PickedObject;
+    PushRequest(order);
 }
 
 void CMainWindow::OnRButtonDown(int x, int y)

@@ -38,6 +38,17 @@ struct SExclusionRect
 };
 extern std::vector<SExclusionRect> ExclusionRects;
 
+// The inventory list's records; a reset removes those whose second flag is set, with their objects.
+struct SInventoryRecord
+{
+    uint8_t flags[2] = {0, 0};
+    CWorldObject* object = nullptr;
+    float scale = 1.0f;
+    CVector vectors[2] = {CVector(0, 0, 0), CVector(0, 0, 0)};
+    int32_t words[3] = {0, 0, 0};
+};
+extern std::vector<SInventoryRecord> InventoryList;
+
 void ResetGame();
 void InitGame();
 void StartNewGame();

@@ -55,6 +55,11 @@ extern int32_t InsetViewState;
 extern int32_t HoldState;
 extern int32_t HoldStartTime;
 extern CWorldObject* HeldObject;
+// The game step's transition word: while it is not 0 the keys find the interface busy, and at 2
+// a click orders nothing.
+extern int32_t TransitionWord;
+// The control mode word: at 1 Esc and the function keys open no options.
+extern int32_t ControlModeWord;
 // The world object under the cursor that a click acts on: last frame's candidate.
 extern CWorldObject* PickedObject;
 // The in-game trade list and item choice screens are open.

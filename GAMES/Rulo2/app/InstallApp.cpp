@@ -58,10 +58,8 @@ bool LoadStartWorld(const char* path)
 void UpdateFade()
 {
     FrameTimeMs = int32_t(GameClock.frameTime);
-    if (IsGameView()) {
-        Tutorial.UpdateHover(Input.cursorX, Input.cursorY);
+    if (IsGameView())
         Tutorial.Update();
-    }
     ScreenFade.Update();
 }
 

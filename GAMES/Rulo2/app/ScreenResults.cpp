@@ -1,5 +1,6 @@
 #include "GAMES/Rulo2/app/ScreenResults.h"
 
+#include "GAMES/Rulo2/Rulo2.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/CCdAudio.h"
 #include "GAMES/Rulo2/app/CGameSoundManager.h"
@@ -447,6 +448,29 @@ std::string SavePlanPath(const std::string& file)
     if (file.find('\\') != std::string::npos)
         return file;
     return SaveManager.plansFolder + "\\" + file;
+}
+
+int32_t PlanningBurglaryNumber = 0;
+
+void StartPlanningMode(int32_t burglaryNumber)
+{
+    PlanningBurglaryNumber = burglaryNumber;
+    SetPlanMode(PHASE_PLANNING);
+    RecordState = RECORD_RECORD;
+    InterfaceMode = 2;
+    GameClock.gameSpeed = 0;
+    OpenPPMenu(Now());
+    StartRecordingList();
+    // Started from the editor: the world's positions are stored before the game moves anything.
+    StartupInitFlag = 1;
+    InitGame();
+    GameClock.gameSpeed = 0;
+    MapMenuMode = 3;
+}
+
+void OpenQuitQuestion()
+{
+    OpenMessageMenu(Now(), GetDisplayText("REALLY_QUIT"), 0, 1);
 }
 
 void ReturnToPlanSelection()

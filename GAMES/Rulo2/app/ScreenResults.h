@@ -40,6 +40,12 @@ void RunFadeCommand();
 void HandleReturnToPlanSelect();
 // A plan slot's file in the current plans folder (a name with '\\' is a path).
 std::string SavePlanPath(const std::string& file);
+// The burglary number last chosen for a planning start from the editor (F10).
+extern int32_t PlanningBurglaryNumber;
+// The editor's planning start: PLANNING and RECORD on a new recording, then the game starts.
+void StartPlanningMode(int32_t burglaryNumber);
+// The game view's quit question: the message box with "REALLY_QUIT", purpose 0.
+void OpenQuitQuestion();
 // Loads the temporary game and opens the plan selection in REALTIME/NORMAL.
 void ReturnToPlanSelection();
 
