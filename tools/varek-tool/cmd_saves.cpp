@@ -32,6 +32,7 @@
 #include "GAMES/Rulo2/world/ChunkFile.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "GAMES/Rulo2/world/WorldWalkers.h"
 #include "tools/varek-tool/SaveFiles.h"
 #include "tools/varek-tool/ToolFiles.h"
 
@@ -145,7 +146,12 @@ struct SNames
         const CObjectNode* d = ItemFromTableIndex(number);
         return d ? std::string(" \"") + Name(d) + "\"" : " (no such definition)";
     }
-    static const char* Name(const CNode* node) { return node->GetName() ? node->GetName() : ""; }
+    static const char* Name(const CObjectNode* node) { return node->GetName() ? node->GetName() : ""; }
+    // A placed object's own name, else the name the editor's tree shows for it.
+    static const char* Name(const CWorldObject* node)
+    {
+        return node->GetName() && *node->GetName() ? node->GetName() : WorldWalk::TreeText(node);
+    }
 };
 
 void PrintInfo(const SSaveInfoChunk& info)
