@@ -297,11 +297,11 @@ struct SChunkBodyWriter
     bool operator()(const SRawChunk& raw) const { return WriteRaw(w, raw); }
     bool operator()(const SSaveInfoChunk& info) const
     {
-        bool ok = w.BeginChunk(id, info.version) && w.WriteString(info.caption.c_str());
+        // The marker is a tag: it goes back as it was read, big-endian.
+        bool ok =
+            w.BeginChunk(id, info.version) && w.WriteString(info.caption.c_str()) && w.WriteId(info.marker);
         if (ok && info.marker == kPrev)
-            ok = w.WriteId(kPrev) && w.WriteBytes(info.preview.data(), info.preview.size());
-        else if (ok)
-            ok = w.WriteU32(info.marker);
+            ok = w.WriteBytes(info.preview.data(), info.preview.size());
         return ok;
     }
     bool operator()(const SGameHeadChunk& head) const
