@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <sstream>
 #include <utility>
 
 namespace {
@@ -483,4 +484,85 @@ TEST_F(SampleRun, TheViewToolDrawsTheLitStreetIntoTheFolderItStartedIn)
     }
     // Seen from farther away, the left houses' bricks and roof tiles start lower down.
     ExpectLitHouses(tool, 220, 460);
+}
+
+// The autosave the program writes as it ends goes through varek-tool: read and written again as it
+// stands it comes back byte for byte; loaded into the game on the same world and saved again it
+// differs only where the game recomputes positions and the camera. A plan naming a member the world
+// does not have is refused with exit code 2 and the reason.
+TEST_F(SampleRun, TheAutosaveSurvivesTheToolsRoundTripsAndAPlanOfNobodyIsRefused)
+{
+    ASSERT_EQ(Start(14), 0) << ReadText(dir / "output.txt");
+    const fs::path save = dir / "Savegame" / "game000.gam";
+    ASSERT_TRUE(fs::exists(save)) << ReadText(dir / "log.txt");
+    auto tool = [&](const std::string& args, const char* output) {
+        return RunCommand("cd " + Quote(dir) + " && LSAN_OPTIONS=detect_leaks=0 '" VAREK_TOOL_PATH "' " +
+                          args + " > " + output + " 2>&1");
+    };
+    ASSERT_EQ(tool("game roundtrip Savegame/game000.gam file.gam", "tool.txt"), 0)
+        << ReadText(dir / "tool.txt");
+    EXPECT_EQ(ReadBytes(dir / "file.gam"), ReadBytes(save));
+    ASSERT_EQ(tool("game roundtrip Savegame/game000.gam game.gam --world Varek.wld", "tool.txt"), 0)
+        << ReadText(dir / "tool.txt");
+
+    ASSERT_EQ(tool("game dump Savegame/game000.gam --world Varek.wld", "before.txt"), 0)
+        << ReadText(dir / "before.txt");
+    ASSERT_EQ(tool("game dump game.gam --world Varek.wld", "after.txt"), 0) << ReadText(dir / "after.txt");
+    auto lines = [](const std::string& text) {
+        std::vector<std::string> out;
+        std::stringstream in(text);
+        for (std::string line; std::getline(in, line);)
+            out.push_back(line);
+        return out;
+    };
+    const std::string before = ReadText(dir / "before.txt");
+    const std::vector<std::string> a = lines(before), b = lines(ReadText(dir / "after.txt"));
+    ASSERT_EQ(a.size(), b.size()) << before;
+    for (size_t i = 1; i < a.size(); ++i)
+        if (a[i] != b[i]) {
+            const bool recomputed = a[i].rfind("  position ", 0) == 0 || a[i].rfind("  eye ", 0) == 0 ||
+                                    a[i].rfind("  look-at ", 0) == 0 || a[i].rfind("  view ", 0) == 0 ||
+                                    a[i].rfind("  eye offset ", 0) == 0 || a[i].rfind("  zoom ", 0) == 0;
+            EXPECT_TRUE(recomputed) << a[i] << "\n" << b[i];
+        }
+    // The objects carry the world's names.
+    for (const char* name : {"\"Hero\"", "\"Door_Left\"", "\"Window_Right\"", "task 11 \"Hero\""})
+        EXPECT_NE(before.find(name), std::string::npos) << name << "\n" << before;
+    // The sample's objects carry no recorder ids: a plan member of any number names nobody.
+    const uint32_t stranger = 999;
+
+    // A plan of one member the world does not have.
+    std::vector<uint8_t> plan;
+    auto id = [&](const char* text) { plan.insert(plan.end(), text, text + 4); };
+    auto word = [&](uint32_t v, bool bigEndian = false) {
+        for (int i = 0; i < 4; ++i)
+            plan.push_back(uint8_t(v >> (bigEndian ? 24 - 8 * i : 8 * i)));
+    };
+    id("BURG");
+    word(0);
+    id("INFO");
+    word(16, true);
+    word(1);
+    id("Nemo");
+    word(0);
+    word(0);
+    id("HEAD");
+    // Version 2, burglary 1, no end time, no car, one member without tools or task list.
+    word(4 * 14, true);
+    for (uint32_t v : {2u, 1u, 0u, 0u, 1u, stranger, 0u, 0u, 0u, 0u, 0u, 0u, 0u, 0u})
+        word(v);
+    id("EOF ");
+    word(0);
+    std::ofstream(dir / "stranger.pln", std::ios::binary)
+        .write(reinterpret_cast<const char*>(plan.data()), std::streamsize(plan.size()));
+    ASSERT_EQ(tool("plan dump stranger.pln", "plan.txt"), 0) << ReadText(dir / "plan.txt");
+    for (const char* game : {"", " --game Savegame/game000.gam"}) {
+        EXPECT_EQ(
+            tool(std::string("plan roundtrip stranger.pln out.pln --world Varek.wld") + game, "plan.txt"), 2)
+            << ReadText(dir / "plan.txt");
+        EXPECT_NE(ReadText(dir / "plan.txt").find("refused: ERROR_LOADING_PLAN_UNKNOWNERROR"),
+                  std::string::npos)
+            << ReadText(dir / "plan.txt");
+        EXPECT_FALSE(fs::exists(dir / "out.pln"));
+    }
 }
