@@ -37,12 +37,12 @@ protected:
         DX.screenWidth = 640;
         DX.screenHeight = 480;
         SellMode = 0;
-        ClearViewRect();
+        ClearScreenRect();
     }
     void TearDown() override
     {
         SellMode = 0;
-        ClearViewRect();
+        ClearScreenRect();
     }
     void Open(int32_t count, uint8_t inGrid, uint8_t withOk)
     {
@@ -93,7 +93,7 @@ TEST_F(SelectList, OneCarouselEntryIsCentredWithBothArrowsDisabled)
     EXPECT_TRUE(Disabled(menu.downButton));
     // The centred entry is the choice.
     EXPECT_EQ(Click(menu.firstEntry), 0);
-    EXPECT_TRUE(WorldViewRect.IsEmpty());
+    EXPECT_TRUE(ScreenRect.IsEmpty());
 }
 
 TEST_F(SelectList, CarouselScrollsOneEntryAndStopsAtTheEnds)

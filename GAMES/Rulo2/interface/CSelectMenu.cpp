@@ -603,7 +603,7 @@ int32_t CSelectMenu::Render(int32_t now)
     const int32_t dt = now - lastTime;
     lastTime = now;
     time = now;
-    SetViewRect(0, 0, DX.screenWidth, DX.screenHeight);
+    SetScreenRect(0, 0, DX.screenWidth, DX.screenHeight);
     BeforeInput();
     HandleInput();
 
@@ -681,7 +681,7 @@ int32_t CSelectMenu::Render(int32_t now)
 
     if (Input.menuKey == 8 || cancelled) {
         Input.menuKey = 0;
-        ClearViewRect();
+        ClearScreenRect();
         return -2;
     }
     if (finished) {
@@ -689,7 +689,7 @@ int32_t CSelectMenu::Render(int32_t now)
             return -2;
         result = selected - firstEntry;
         if (EntryChoosable(selected)) {
-            ClearViewRect();
+            ClearScreenRect();
             return result;
         }
         finished = cancelled = 0;
