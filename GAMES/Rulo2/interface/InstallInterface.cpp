@@ -1,10 +1,14 @@
 #include "GAMES/Rulo2/interface/InstallInterface.h"
 
-#include "GAMES/Rulo2/app/ScreenResults.h"
+#include "GAMES/Rulo2/app/ScreenHooks.h"
 #include "GAMES/Rulo2/interface/CListMenu.h"
+#include "GAMES/Rulo2/interface/CMapMenu.h"
 #include "GAMES/Rulo2/interface/CMessageMenu.h"
+#include "GAMES/Rulo2/interface/COptionsMenu.h"
 #include "GAMES/Rulo2/interface/CPPMenu.h"
+#include "GAMES/Rulo2/interface/CPictureMenu.h"
 #include "GAMES/Rulo2/interface/CPlanSelectMenu.h"
+#include "GAMES/Rulo2/interface/CResultsMenu.h"
 #include "GAMES/Rulo2/interface/CSelectMenu.h"
 #include "GAMES/Rulo2/navigation/Perception.h"
 
@@ -33,6 +37,10 @@ void InstallInterface()
     ScreenRenderHooks.render[SCREEN_SELECT] = RenderScreen<SelectMenu>;
     ScreenRenderHooks.render[SCREEN_LIST] = RenderScreen<ListMenu>;
     ScreenRenderHooks.render[SCREEN_MESSAGE] = RenderScreen<MessageMenu>;
+    ScreenRenderHooks.render[SCREEN_RESULTS] = RenderScreen<ResultsMenu>;
+    ScreenRenderHooks.render[SCREEN_OPTIONS] = RenderScreen<OptionsMenu>;
+    ScreenRenderHooks.render[SCREEN_MAP] = RenderScreen<MapMenu>;
+    ScreenRenderHooks.render[SCREEN_PICTURE] = RenderScreen<PictureMenu>;
 
     ScreenRenderHooks.listChoice = [] { return ListMenu.GetChoice(); };
     ScreenRenderHooks.slotText = [](int32_t slot) { return Slot(slot) ? Slot(slot)->text.c_str() : nullptr; };
