@@ -107,5 +107,18 @@ std::unique_ptr<Menu> LoadContextMenus()
                                        {0, nullptr},
                                        {33015, "New Terrain..."},
                                        {33033, "Show Objects Using That Group"}});
+    // 9 and 10: the Model Tree's, on a mesh in the model view and elsewhere.
+    Fill(menu->AddPopup("Mesh"), {{32780, "Inverse Culling"},
+                                  {32890, "Inverse Normals"},
+                                  {0, nullptr},
+                                  {32781, "Backface Culling On"},
+                                  {32915, "Complex"},
+                                  {32938, "Inside"},
+                                  {32951, "Smooth"},
+                                  {32886, "Light Flare"},
+                                  {0, nullptr},
+                                  {32783, "Show All Nodes"},
+                                  {32812, "Show Locators"}});
+    Fill(menu->AddPopup("ModelTree"), {{32783, "Show All Nodes"}, {32812, "Show Locators"}});
     return menu;
 }

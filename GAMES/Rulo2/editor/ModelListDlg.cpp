@@ -12,6 +12,7 @@
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/ModelListServices.h"
+#include "GAMES/Rulo2/world/WaitCursor.h"
 #include "GAMES/Rulo2/world/WallSplit.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "GAMES/Rulo2/world/WorldTreeWalk.h"
@@ -30,20 +31,6 @@ namespace {
 
 constexpr int VK_F2 = 0x71;
 constexpr int VK_F5 = 0x74;
-
-struct SWaitCursor
-{
-    SWaitCursor()
-    {
-        if (platform::GetApp())
-            platform::GetApp()->BeginWaitCursor();
-    }
-    ~SWaitCursor()
-    {
-        if (platform::GetApp())
-            platform::GetApp()->EndWaitCursor();
-    }
-};
 
 CModelEntry* FirstEntry()
 {

@@ -155,19 +155,6 @@ void CToolWindow::AddSizedTree(int id, CEditorTree& tree)
     SetSizedControl(id);
 }
 
-ModelTreeDlg::ModelTreeDlg()
-    : CToolWindow(183, "ModelTreeDlg", "Model Tree", true, "ShowModelTree", &g_ShowModelTree, kDefaultW,
-                  kDefaultH)
-{
-    AddSizedTree(IDC_MODEL_TREE, tree);
-    // The model nodes fill this tree from now on.
-    g_ModelTreeView.control = &tree;
-}
-ModelTreeDlg::~ModelTreeDlg()
-{
-    if (g_ModelTreeView.control == &tree)
-        g_ModelTreeView.control = nullptr;
-}
 TextureListDlg::TextureListDlg()
     : CToolWindow(193, "TextureListDlg", "Texture List", true, "ShowTextureList", &g_ShowTextureList,
                   kDefaultW, kDefaultH)

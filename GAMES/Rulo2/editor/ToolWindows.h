@@ -51,13 +51,7 @@ constexpr int IDC_MODEL_TREE = 1025;
 constexpr int IDC_MODEL_LIST_TREE = 1026;
 constexpr int IDC_WORLD_TREE = 1028;
 
-class ModelTreeDlg : public CToolWindow
-{
-public:
-    ModelTreeDlg();
-    ~ModelTreeDlg() override;
-    CEditorTree tree;
-};
+class ModelTreeDlg;
 class WorldTreeDlg;
 class ModelListDlg;
 class TextureListDlg : public CToolWindow
@@ -133,5 +127,6 @@ void RefillToolWindowsForView();
 
 // The windows whose content lives in files of their own.
 #include "GAMES/Rulo2/editor/ModelListDlg.h"
+#include "GAMES/Rulo2/editor/ModelTreeDlg.h"
 #include "GAMES/Rulo2/editor/ObjectPropertiesDlg.h"
 #include "GAMES/Rulo2/editor/WorldTreeDlg.h"

@@ -12,6 +12,7 @@
 #include "GAMES/Rulo2/editor/terrain/CTerrainRules.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/GamePasses.h"
+#include "GAMES/Rulo2/world/WaitCursor.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "GAMES/Rulo2/world/WorldTreeWalk.h"
 #include "GAMES/Rulo2/world/WorldWalkers.h"
@@ -37,21 +38,6 @@ bool IsGroup(const CWorldObject* node)
 {
     return node && node->objectKind == CWorldObject::KIND_GROUP;
 }
-
-// The wait cursor around a command that walks the whole world.
-struct SWaitCursor
-{
-    SWaitCursor()
-    {
-        if (platform::GetApp())
-            platform::GetApp()->BeginWaitCursor();
-    }
-    ~SWaitCursor()
-    {
-        if (platform::GetApp())
-            platform::GetApp()->EndWaitCursor();
-    }
-};
 
 void RecomputeBounds()
 {
