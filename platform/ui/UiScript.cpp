@@ -2,8 +2,10 @@
 // clicks on tool-window controls, through the same calls ImGui input makes.
 #include "platform/ui/UiInternal.h"
 
+#include "platform/ui/Tree.h"
 #include "platform/win/InputScript.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -40,6 +42,65 @@ HWND MainWindow()
 {
     Application* app = GetApp();
     return app ? app->m_pMainWnd : nullptr;
+}
+
+bool SameText(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+std::string Trimmed(std::string_view text)
+{
+    const size_t first = text.find_first_not_of(" \t");
+    const size_t last = text.find_last_not_of(" \t");
+    return first == std::string_view::npos ? std::string()
+                                           : std::string(text.substr(first, last - first + 1));
+}
+
+// The item at a path of item texts from the top level, separated by '\'
+// (compared without case); 0 when there is none.
+HTREEITEM FindTreeItem(const TreeCtrl& tree, const std::string& path)
+{
+    HTREEITEM found = 0;
+    HTREEITEM level = tree.GetRootItem();
+    size_t start = 0;
+    while (start <= path.size()) {
+        const size_t end = std::min(path.find('\\', start), path.size());
+        const std::string part = Trimmed(std::string_view(path).substr(start, end - start));
+        HTREEITEM h = level;
+        while (h && !SameText(tree.GetItemText(h), part))
+            h = tree.GetNextSiblingItem(h);
+        if (!h)
+            return 0;
+        found = h;
+        level = tree.GetChildItem(h);
+        start = end + 1;
+    }
+    return found;
+}
+
+// A client point on the item's label, scrolled into view first.
+void LabelPoint(TreeCtrl& tree, HTREEITEM item, int& x, int& y)
+{
+    tree.EnsureVisible(item);
+    y = (tree.RowOf(item) - tree.TopRow()) * TreeCtrl::kRowHeight + TreeCtrl::kRowHeight / 2;
+    x = (tree.Depth(item) + 1) * TreeCtrl::kIndent + (tree.ImageList() ? TreeCtrl::kImageSize : 0) + 2;
+}
+
+TreeCtrl* WindowTree(int window)
+{
+    Dialog* d = FindDialog(window);
+    if (!d || !d->IsWindowVisible())
+        return nullptr;
+    for (const Control& c : d->Controls())
+        if (c.kind == ControlKind::Tree && c.tree)
+            return c.tree;
+    return nullptr;
 }
 
 } // namespace
@@ -90,6 +151,71 @@ void RegisterScriptVerbs()
                 d->Click(control);
             else
                 LogLine(("Script: window " + std::to_string(window) + " is not shown").c_str());
+        };
+        return {};
+    });
+    RegisterScriptVerb("tree", [](const ScriptArgs& a, ScriptStep& step) -> std::string {
+        static const char* const kUsage =
+            "tree needs a window (dialog resource) id, an action (select, rclick, dblclick or drag) and an "
+            "item path (texts separated by \\; drag: SOURCE -> TARGET)";
+        int window = 0;
+        if (a.words.size() < 3 || !Number(a.words[0], window))
+            return kUsage;
+        std::string action = a.words[1];
+        for (char& c : action)
+            c = char(std::tolower(static_cast<unsigned char>(c)));
+        // The path is the rest of the line as written: item texts may hold blanks.
+        std::string rest = a.text;
+        for (int skip = 0; skip < 2; ++skip) {
+            rest = Trimmed(rest);
+            const size_t blank = rest.find_first_of(" \t");
+            rest = blank == std::string::npos ? std::string() : rest.substr(blank);
+        }
+        rest = Trimmed(rest);
+        std::string source = rest, target;
+        if (action == "drag") {
+            const size_t arrow = rest.find("->");
+            if (arrow == std::string::npos)
+                return kUsage;
+            source = Trimmed(std::string_view(rest).substr(0, arrow));
+            target = Trimmed(std::string_view(rest).substr(arrow + 2));
+        } else if (action != "select" && action != "rclick" && action != "dblclick") {
+            return kUsage;
+        }
+        if (source.empty() || (action == "drag" && target.empty()))
+            return kUsage;
+        step.run = [window, action, source, target] {
+            TreeCtrl* tree = WindowTree(window);
+            const HTREEITEM item = tree ? FindTreeItem(*tree, source) : 0;
+            if (!item) {
+                LogLine(
+                    ("Script: no tree item '" + source + "' in window " + std::to_string(window)).c_str());
+                return;
+            }
+            int x = 0, y = 0;
+            LabelPoint(*tree, item, x, y);
+            if (action == "select") {
+                tree->MouseDown(0, x, y);
+                tree->MouseUp(0, x, y);
+            } else if (action == "rclick") {
+                tree->MouseDown(1, x, y);
+                tree->MouseUp(1, x, y);
+            } else if (action == "dblclick") {
+                tree->DoubleClick(x, y);
+            } else {
+                const HTREEITEM to = FindTreeItem(*tree, target);
+                if (!to) {
+                    LogLine(("Script: no tree item '" + target + "' in window " + std::to_string(window))
+                                .c_str());
+                    return;
+                }
+                tree->MouseDown(0, x, y);
+                tree->MouseMove(x + 8, y);
+                int tx = 0, ty = 0;
+                LabelPoint(*tree, to, tx, ty);
+                tree->MouseMove(tx, ty);
+                tree->MouseUp(0, tx, ty);
+            }
         };
         return {};
     });

@@ -289,8 +289,10 @@ void CMainWindow::switchMode()
         EGridView grid = view == VIEW_FRONT ? GRID_FRONT : view == VIEW_SIDE ? GRID_SIDE : GRID_GROUND;
         BuildEditorGrids(grid, CVector(GridLevels[0], GridLevels[1], GridLevels[2]));
     }
-    if (!GameModeFlag)
+    if (!GameModeFlag) {
         ShowToolWindowsForView(CurrentViewIndex());
+        RefillToolWindowsForView();
+    }
 }
 
 std::string CMainWindow::TitleText() const

@@ -5,6 +5,7 @@
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/DialogTextEncoder.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/editor/ContextMenus.h"
 #include "GAMES/Rulo2/editor/EditorDialogs.h"
 #include "GAMES/Rulo2/editor/ToolWindows.h"
 #include "GAMES/Rulo2/world/CMacro.h"
@@ -144,14 +145,8 @@ std::unique_ptr<Menu> LoadMenuResource(int id)
         // The game view's menu: only the way out.
         menu->AddPopup("&File").AddItem(ID_APP_EXIT, "Exit");
         break;
-    case 186: {
-        Menu& world = menu->AddPopup("World");
-        world.AddItem(ID_WORLD_SELECT_GROUP, "Select Group")
-            .AddItem(ID_WORLD_LIGHT_PROPERTIES, "Light Properties...")
-            .AddSeparator()
-            .AddItem(ID_WORLD_SWITCH_TO_ORIGINAL, "Switch To Original");
-        break;
-    }
+    case 186:
+        return LoadContextMenus();
     default:
         return nullptr;
     }

@@ -15,8 +15,11 @@ class CModelEntry;
 class CObjectNode;
 class CMacro;
 class CRootNode;
+class CTreeControl;
 
 extern CWorldObject* g_WorldRoot;
+// The World Tree's control; null while no such window exists (the game, the tools).
+extern CTreeControl* WorldTreeControl;
 extern CModelEntry* g_ModelListRoot;
 extern CObjectNode* g_ObjectList; // first definition; null when empty
 extern CMacro* g_MacroListRoot;
