@@ -18,6 +18,7 @@
 #include "GAMES/Rulo2/behaviour/ObjectIds.h"
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
 #include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
+#include "GAMES/Rulo2/interface/CMapMenu.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/navigation/DynamicCharacters.h"
 #include "GAMES/Rulo2/navigation/Navigation.h"
@@ -26,6 +27,7 @@
 #include "GAMES/Rulo2/render/CScreenFade.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/UiSurfaces.h"
+#include "GAMES/Rulo2/render/ViewRects.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
@@ -196,6 +198,7 @@ void ResetGame()
     RestoreTransforms(g_WorldRoot);
 
     LogPrintf("Resetting game...");
+    ClearViewRect();
     if (GamePhase == PHASE_REALTIME)
         RemoveExtraInstance();
 
@@ -275,6 +278,8 @@ void InitGame()
     if (StartupInitFlag)
         SaveStartTransforms(g_WorldRoot);
     LogPrintf("Initializing game...");
+    MapSpots.clear();
+    MapMenu.mode = 0;
     if (!KeyHeld(platform::VK_SHIFT))
         StoredStartPosition = CVector(0, 0, 0);
     PlaceGroups();
