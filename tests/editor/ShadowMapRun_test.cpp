@@ -214,7 +214,7 @@ TEST_F(ShadowMapRun, ARootWithoutInstancesReportsNothingReducedAndZeroPercent)
     EXPECT_EQ(result, "0 textures reduces ( 0% or 0 bytes saved");
 }
 
-TEST_F(ShadowMapRun, CalcShadowMapsBakesOneGroupAndTheFinishedRunClosesWithoutAPerson)
+TEST_F(ShadowMapRun, CalcGroupShadowMapsBakesOneGroupAndTheFinishedRunClosesWithoutAPerson)
 {
     BuildStreet(2);
     auto child = [](CWorldObject* group, const char* name) {
@@ -235,12 +235,12 @@ TEST_F(ShadowMapRun, CalcShadowMapsBakesOneGroupAndTheFinishedRunClosesWithoutAP
     uiLog.clear();
     platform::ui::SetLog([](const char* line) { uiLog.push_back(line); });
     for (CWorldObject* node : {static_cast<CWorldObject*>(nullptr), floor0, empty})
-        CalcShadowMaps(node, nullptr);
+        CalcGroupShadowMaps(node);
     EXPECT_TRUE(uiLog.empty()) << uiLog.front();
 
     // No answer for the progress dialog: it closes itself once the worker has finished.
     AnswerProperties(16, true);
-    CalcShadowMaps(house0, nullptr);
+    CalcGroupShadowMaps(house0);
     platform::ui::SetLog(nullptr);
     EXPECT_EQ(g_RunningShadowMapRenderer.load(), nullptr);
     EXPECT_NE(floor0->shadowTexture, nullptr);

@@ -1,11 +1,8 @@
 // The Terrain Properties window and the placement rules dialog through their
-// controls, as a person or a script gives them, and what the World Tree window
-// asks of the terrain generator.
+// controls, as a person or a script gives them, and the World Tree's way into
+// the window.
 #include "tests/editor/TerrainTestUtil.h"
 
-#include "GAMES/Rulo2/app/CameraViews.h"
-#include "GAMES/Rulo2/editor/ToolWindows.h"
-#include "GAMES/Rulo2/editor/terrain/TerrainCommands.h"
 #include "GAMES/Rulo2/editor/terrain/TerrainPropertiesDlg.h"
 #include "GAMES/Rulo2/editor/terrain/TerrainRulesDlg.h"
 #include "platform/win/MessageBox.h"
@@ -23,14 +20,6 @@ std::string ReadText(const std::string& file)
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
-}
-
-int CountChildren(const CWorldObject* group)
-{
-    int n = 0;
-    for (const CWorldObject* c = group->FirstObject(); c; c = c->NextObject())
-        ++n;
-    return n;
 }
 
 class TerrainWindows : public TerrainTest
@@ -196,97 +185,38 @@ TEST_F(TerrainWindows, RulesDialogControlsDriveTheRuleSet)
     EXPECT_NE(std::string::npos, written.find("made\\")) << written;
 }
 
-TEST_F(TerrainWindows, NewTerrainMakesOrReusesTheGroupAndTheDoubleClickBindsTheWindow)
+TEST_F(TerrainWindows, ShowingATerrainBindsTheWindowUntilItsGroupIsDeleted)
 {
-    CWorldObject* caret = g_WorldRoot;
+    auto* group = new CWorldObject("Hill");
+    g_WorldRoot->AddChild(group);
+    CTerrainRules* t = NewTerrain("Hill");
+    CWorldObject* terrain = t->owner;
+    terrain->Remove();
+    group->AddChild(terrain);
     auto* model = new CWorldObject("Tree");
     model->objectKind = CWorldObject::KIND_MODEL;
-    caret->AddChild(model);
-    struct Refused
-    {
-        CWorldObject* group;
-        const char* name;
-    };
-    for (const Refused r :
-         {Refused{caret, ""}, Refused{caret, nullptr}, Refused{model, "Hill"}, Refused{nullptr, "Hill"}})
-        EXPECT_EQ(nullptr, ::NewTerrain(r.group, r.name));
-    EXPECT_EQ(1, CountChildren(caret));
-
-    CWorldObject* first = ::NewTerrain(caret, "Hill");
-    ASSERT_NE(nullptr, first);
-    CWorldObject* group = caret->FirstObject();
-    EXPECT_STREQ("Hill", group->GetName());
-    EXPECT_EQ(first, group->FirstObject());
-    ASSERT_NE(nullptr, first->Terrain());
-    EXPECT_EQ(30.0f, first->Terrain()->width);
-    EXPECT_STREQ("NONE", first->Terrain()->FamilyName(3));
-    EXPECT_EQ(first, first->Terrain()->owner);
-
-    // Again with the name in other case: the group is found, not linked a second time.
-    CWorldObject* second = ::NewTerrain(caret, "HILL");
-    ASSERT_NE(nullptr, second);
-    EXPECT_EQ(2, CountChildren(caret));
-    EXPECT_EQ(second, group->FirstObject());
-    EXPECT_EQ(first, second->NextObject());
+    group->AddChild(model);
 
     TerrainPropertiesDlg window;
     ASSERT_TRUE(window.Create(nullptr));
     window.ShowWindow(platform::SW_HIDE);
     TerrainPropertiesDlg* const saved = g_TerrainProperties;
     g_TerrainProperties = &window;
-    second->position = CVector(4, 5, 6);
-    OpenTerrainProperties(model);
+    for (CWorldObject* other : {static_cast<CWorldObject*>(nullptr), model, group})
+        ShowTerrainProperties(other);
     EXPECT_FALSE(window.IsWindowVisible());
-    OpenTerrainProperties(second);
-    EXPECT_TRUE(window.IsWindowVisible());
-    EXPECT_EQ(second->Terrain(), window.Terrain());
-    EXPECT_EQ(4.0f, CurrentView->target[0]);
-    EXPECT_EQ(6.0f, CurrentView->target[2]);
+    ShowTerrainProperties(terrain);
     g_TerrainProperties = saved;
+    EXPECT_TRUE(window.IsWindowVisible());
+    EXPECT_EQ(t, window.Terrain());
+    EXPECT_EQ("30", window.GetDlgItemText(TerrainPropertiesDlg::IDC_WIDTH));
 
     // Deleting the group unbinds the window: its buttons then do nothing.
     group->DeleteWithChildren();
     EXPECT_EQ(nullptr, window.Terrain());
-    window.Click(TerrainPropertiesDlg::IDC_RECALC);
-    window.Click(TerrainPropertiesDlg::IDC_CALC);
-    window.Click(TerrainPropertiesDlg::IDC_EDIT);
-}
-
-TEST_F(TerrainWindows, WorldTreeNewTerrainAndDoubleClickWorkOnTheCaretItem)
-{
-    WorldTreeDlg world;
-    g_WorldRoot->InsertIntoTree(&world.tree, 0);
-    TerrainPropertiesDlg window;
-    ASSERT_TRUE(window.Create(nullptr));
-    window.ShowWindow(platform::SW_HIDE);
-    TerrainPropertiesDlg* const saved = g_TerrainProperties;
-    g_TerrainProperties = &window;
-
-    // Without a caret item nothing is asked or made.
-    platform::ui::QueueDialogAnswer({370, {{1174, "Hill"}}, platform::ui::IDOK});
-    world.Click(WorldTreeDlg::ID_NEW_TERRAIN);
-    EXPECT_EQ(nullptr, g_WorldRoot->FirstObject());
-
-    world.tree.SelectItem(g_WorldRoot->id);
-    world.Click(WorldTreeDlg::ID_NEW_TERRAIN);
-    CWorldObject* group = g_WorldRoot->FirstObject();
-    ASSERT_NE(nullptr, group);
-    CWorldObject* terrain = group->FirstObject();
-    ASSERT_TRUE(terrain && terrain->Terrain());
-    const platform::ui::TreeCtrl& items = world.tree;
-    EXPECT_EQ(group->id, items.GetChildItem(g_WorldRoot->id));
-    EXPECT_EQ(terrain->id, items.GetChildItem(group->id));
-    EXPECT_EQ("Hill", items.GetItemText(terrain->id));
-
-    // A double click on the group does nothing; on the terrain it opens the window on it.
-    world.tree.SelectItem(group->id);
-    world.tree.Notify({platform::ui::TreeCode::DblClk, group->id});
-    EXPECT_FALSE(window.IsWindowVisible());
-    world.tree.SelectItem(terrain->id);
-    world.tree.Notify({platform::ui::TreeCode::DblClk, terrain->id});
-    EXPECT_TRUE(window.IsWindowVisible());
-    EXPECT_EQ(terrain->Terrain(), window.Terrain());
-    g_TerrainProperties = saved;
+    for (int button :
+         {TerrainPropertiesDlg::IDC_RECALC, TerrainPropertiesDlg::IDC_CALC, TerrainPropertiesDlg::IDC_EDIT})
+        window.Click(button);
 }
 
 } // namespace

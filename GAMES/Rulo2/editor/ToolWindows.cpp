@@ -3,11 +3,6 @@
 #include "GAMES/Rulo2/Model.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/Settings.h"
-#include "GAMES/Rulo2/editor/EditorDialogs.h"
-#include "GAMES/Rulo2/editor/shadowmap/ShadowMapDialogs.h"
-#include "GAMES/Rulo2/editor/terrain/TerrainCommands.h"
-#include "GAMES/Rulo2/world/CWorldObject.h"
-#include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "LIBS/System/LogPrintf.h"
 
 #include <algorithm>
@@ -173,57 +168,7 @@ WorldTreeDlg::WorldTreeDlg()
                   kDefaultH)
 {
     AddSizedTree(IDC_WORLD_TREE, tree);
-    tree.notify = [this](const platform::ui::TreeNotify& n) {
-        if (n.code == platform::ui::TreeCode::DblClk)
-            OnDoubleClick();
-    };
 }
-
-CWorldObject* WorldTreeDlg::CaretNode() const
-{
-    const platform::ui::HTREEITEM item = static_cast<const platform::ui::TreeCtrl&>(tree).GetSelectedItem();
-    return item && g_WorldRoot ? static_cast<CWorldObject*>(g_WorldRoot->FindById(item)) : nullptr;
-}
-
-bool WorldTreeDlg::OnCommand(int id)
-{
-    switch (id) {
-    case ID_NEW_TERRAIN:
-        OnNewTerrain(CaretNode());
-        return true;
-    case ID_CALC_SHADOW_MAPS:
-        CalcShadowMaps(CaretNode(), Owner());
-        return true;
-    default:
-        return CToolWindow::OnCommand(id);
-    }
-}
-
-void WorldTreeDlg::OnDoubleClick()
-{
-    CWorldObject* node = CaretNode();
-    if (node && node->Terrain())
-        OpenTerrainProperties(node);
-}
-
-void WorldTreeDlg::OnNewTerrain(CWorldObject* caret)
-{
-    if (!caret || caret->objectKind != CWorldObject::KIND_GROUP)
-        return;
-    CWorldObject* terrain = NewTerrain(caret, AskName(NameDlg::NewGroup).c_str());
-    if (!terrain)
-        return;
-    // A new group's item becomes the caret item's first child; the terrain's item the group's.
-    platform::ui::TreeCtrl& items = tree;
-    CNode* group = terrain->parent;
-    if (!group->id || !items.ItemExists(group->id))
-        group->id =
-            items.InsertItem(group->GetName(), group->kind, group->kind, caret->id, platform::ui::TVI_FIRST);
-    terrain->id = items.InsertItem(terrain->GetName(), terrain->kind, terrain->kind, group->id,
-                                   platform::ui::TVI_FIRST);
-    items.EnsureVisible(terrain->id);
-}
-
 ModelListDlg::ModelListDlg()
     : CToolWindow(190, "ModelListDlg", "Model List", true, "ShowModelList", &g_ShowModelList, kDefaultW,
                   kDefaultH)

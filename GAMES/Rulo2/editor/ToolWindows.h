@@ -58,25 +58,11 @@ public:
     ~ModelTreeDlg() override;
     CEditorTree tree;
 };
-class CWorldObject;
 class WorldTreeDlg : public CToolWindow
 {
 public:
-    enum
-    {
-        ID_CALC_SHADOW_MAPS = 32921,
-        ID_NEW_TERRAIN = 33015,
-    };
     WorldTreeDlg();
-    // The context menu's commands, on the node of the caret item.
-    bool OnCommand(int id) override;
-    // The node of the caret item; null when there is none.
-    CWorldObject* CaretNode() const;
     CEditorTree tree;
-
-private:
-    void OnDoubleClick();
-    void OnNewTerrain(CWorldObject* caret);
 };
 class ModelListDlg : public CToolWindow
 {

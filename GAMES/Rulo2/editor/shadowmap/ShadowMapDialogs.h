@@ -108,4 +108,4 @@ private:
 // "Calc ShadowMaps..." of the World Tree window: for a group with children, a renderer
 // with the default settings runs on the group's children and is destroyed afterwards.
 // Nothing for other nodes.
-void CalcShadowMaps(CWorldObject* group, platform::HWND owner);
+void CalcGroupShadowMaps(CWorldObject* group);

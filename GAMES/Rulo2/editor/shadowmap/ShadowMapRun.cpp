@@ -317,11 +317,11 @@ void CShadowMapRenderer::HandOverToWorld()
     LogPrintf("ShadowMaps: %d textures for %d models", textureCount.load(), int(made.size()));
 }
 
-void CalcShadowMaps(CWorldObject* group, platform::HWND owner)
+void CalcGroupShadowMaps(CWorldObject* group)
 {
     if (!group || group->objectKind != CWorldObject::KIND_GROUP || !group->FirstObject())
         return;
     // The walks of the passes take the group with everything below it, not its siblings.
     CShadowMapRenderer renderer;
-    renderer.Run(group, owner);
+    renderer.Run(group, nullptr);
 }

@@ -6,6 +6,7 @@
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/editor/terrain/CTerrainRules.h"
 #include "GAMES/Rulo2/editor/terrain/TerrainRulesDlg.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 
 using platform::ui::ControlKind;
@@ -230,4 +231,13 @@ void TerrainPropertiesDlg::OnBrowseRules(const char* chosen)
     rulesName = chosen;
     if (IsWindow())
         SetDlgItemText(IDC_TEXRULES, rulesName);
+}
+
+void ShowTerrainProperties(CWorldObject* terrain)
+{
+    CTerrainRules* record = terrain ? terrain->Terrain() : nullptr;
+    if (!record || !g_TerrainProperties)
+        return;
+    g_TerrainProperties->ShowWindow(platform::SW_SHOW);
+    g_TerrainProperties->SetTerrain(record);
 }

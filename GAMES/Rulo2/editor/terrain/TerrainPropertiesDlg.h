@@ -70,3 +70,8 @@ private:
 
 // The one window of the editor (created hidden at start-up in editor mode).
 extern TerrainPropertiesDlg* g_TerrainProperties;
+
+class CWorldObject;
+// The World Tree's double click on a terrain: the window is shown and bound to
+// the terrain's record. Nothing for a node without one.
+void ShowTerrainProperties(CWorldObject* terrain);

@@ -566,25 +566,9 @@ namespace {
 std::string RowText(const std::vector<std::string>& row)
 {
     std::string text;
-    for (const std::string& column : row)
-        text += (text.empty() ? "" : "  |  ") + column;
+    for (size_t i = 0; i < row.size(); ++i)
+        text += (i ? "  |  " : "") + row[i];
     return text;
-}
-
-void ExchangeList(platform::ui::DataExchange& dx, int id, const TerrainRulesDlg::Rows& rows,
-                  int32_t& selected)
-{
-    platform::ui::Control* c = dx.Owner().GetDlgItem(id);
-    if (!c || dx.Failed())
-        return;
-    if (dx.Saving()) {
-        selected = c->selection >= 0 && c->selection < int(rows.size()) ? c->selection : -1;
-        return;
-    }
-    c->list.clear();
-    for (const auto& row : rows)
-        c->list.push_back(RowText(row));
-    c->selection = selected >= 0 && selected < int32_t(rows.size()) ? selected : -1;
 }
 
 void ExchangeBox(platform::ui::DataExchange& dx, int id, const std::vector<std::string>& items,
@@ -600,6 +584,15 @@ void ExchangeBox(platform::ui::DataExchange& dx, int id, const std::vector<std::
     c->list = items;
     c->selection = selected >= 0 && selected < int32_t(items.size()) ? selected : -1;
     c->text = c->selection >= 0 ? items[size_t(c->selection)] : std::string();
+}
+
+void ExchangeList(platform::ui::DataExchange& dx, int id, const TerrainRulesDlg::Rows& rows,
+                  int32_t& selected)
+{
+    std::vector<std::string> texts;
+    for (const auto& row : rows)
+        texts.push_back(RowText(row));
+    ExchangeBox(dx, id, texts, selected);
 }
 
 void ExchangeFlag(platform::ui::DataExchange& dx, int id, bool& flag)
