@@ -9,7 +9,9 @@
 #include "GAMES/Rulo2/editor/ContextMenus.h"
 #include "GAMES/Rulo2/editor/EditorCurrent.h"
 #include "GAMES/Rulo2/editor/EditorDialogs.h"
+#include "GAMES/Rulo2/editor/shadowmap/ShadowMapDialogs.h"
 #include "GAMES/Rulo2/editor/terrain/CTerrainRules.h"
+#include "GAMES/Rulo2/editor/terrain/TerrainPropertiesDlg.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/GamePasses.h"
 #include "GAMES/Rulo2/world/WaitCursor.h"
@@ -512,11 +514,3 @@ void WorldTreeDlg::ShowObjectsUsingGroup()
     }
     Redraw();
 }
-
-void CalcGroupShadowMaps(CWorldObject* group)
-{
-    LogPrintf("Calc ShadowMaps for '%s' is not available yet",
-              group && group->GetName() ? group->GetName() : "");
-}
-
-void ShowTerrainProperties(CWorldObject*) {}

@@ -89,8 +89,3 @@ struct SSphereMarker
 };
 extern SSphereMarker ViewSphereMarker;
 
-// What the World Tree hands to the terrain and shadow-map windows: the group
-// whose shadow maps "Calc ShadowMaps..." computes, and the terrain a double
-// click opens in the Terrain Properties window.
-void CalcGroupShadowMaps(CWorldObject* group);
-void ShowTerrainProperties(CWorldObject* terrain);
