@@ -3,6 +3,11 @@
 // itself; its log names no missing resource or texture.
 #include "tests/sample/SampleTestUtil.h"
 
+#include "GAMES/Rulo2/app/SaveGame.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/WorldFile.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <utility>
@@ -431,4 +436,33 @@ TEST_F(SampleRun, TheViewToolDrawsTheLitStreetIntoTheFolderItStartedIn)
     }
     // Seen from farther away, the left houses' bricks and roof tiles start lower down.
     ExpectLitHouses(tool, 220, 460);
+}
+
+// The town's passer-by walks up the pavement and turns to the street; a click on the pavement
+// ahead walks the hero there. The autosave written at the exit holds both where they ended.
+TEST_F(SampleRun, ThePasserByWalksAndTurnsAndAClickOnThePavementWalksTheHero)
+{
+    std::ofstream(dir / "script.txt")
+        << "16 click left " << kPavementAhead[0] << " " << kPavementAhead[1] << "\n";
+    ASSERT_EQ(Start(110, "VAREK_INPUT_SCRIPT=script.txt"), 0) << ReadText(dir / "output.txt");
+    const std::string log = ReadText(dir / "log.txt");
+    for (const char* failure :
+         {"Warning: task skipped", "WARNING: Character could not be initialized correctly."})
+        EXPECT_EQ(log.find(failure), std::string::npos) << failure << "\n" << log;
+
+    const fs::path saved = dir / "Savegame" / "game000.gam";
+    ASSERT_TRUE(fs::exists(saved)) << log;
+    ASSERT_TRUE(LoadWorld((dir / "Varek.wld").string().c_str(), LOADWORLD_OPEN));
+    CreateSaveFolders(dir.string().c_str());
+    ASSERT_TRUE(LoadGame(saved.string(), false));
+    auto* walker = static_cast<CWorldObject*>(g_WorldRoot->FindByName("Passant"));
+    auto* hero = static_cast<CWorldObject*>(g_WorldRoot->FindByName("Held"));
+    ASSERT_NE(walker, nullptr);
+    ASSERT_NE(hero, nullptr);
+    EXPECT_NEAR(walker->position.x, -0.66f, 0.05f);
+    EXPECT_NEAR(walker->position.z, 1.3f, 0.05f);
+    EXPECT_EQ(walker->angle, 1.5707964f);
+    EXPECT_NEAR(hero->position.x, kPavementAheadGround[0], 0.05f);
+    EXPECT_NEAR(hero->position.z, kPavementAheadGround[1], 0.05f);
+    ClearWorld();
 }

@@ -731,6 +731,9 @@ void CMainWindow::OnLButtonDown(int x, int y)
         order.position[0] = CursorRay.direction.x;
         order.position[1] = CursorRay.direction.y;
         order.position[2] = CursorRay.direction.z;
+        order.rayOrigin[0] = CursorRay.origin.x;
+        order.rayOrigin[1] = CursorRay.origin.y;
+        order.rayOrigin[2] = CursorRay.origin.z;
     }
     PushRequest(order);
 }
