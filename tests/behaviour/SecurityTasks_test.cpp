@@ -169,3 +169,20 @@ TEST_F(Security, AVideoSensorDoesNotSeeAGangMemberStraightBelowIt)
         EXPECT_EQ(ViewConeList[0].key, 0.5f);
     }
 }
+
+TEST_F(Security, AVideoSensorsViewConeOutlivesItsTaskButNotItsObject)
+{
+    CWorldObject* camera = Object("Kamera", KIND_FIXED, {0, 0.5f, 0}, {"IDLE"});
+    Start<CVideoSensorTask>(camera, List(Number(PARAM_NUMBER, 90)));
+    ASSERT_EQ(ProximityList.size(), 1u);
+    tasks.clear();
+    EXPECT_TRUE(ProximityList.empty());
+    ASSERT_EQ(ViewConeList.size(), 1u);
+    // A later start adds no second cone.
+    Start<CVideoSensorTask>(camera, List(Number(PARAM_NUMBER, 90)));
+    EXPECT_EQ(ViewConeList.size(), 1u);
+    tasks.clear();
+    delete camera->objectLogic;
+    camera->objectLogic = nullptr;
+    EXPECT_TRUE(ViewConeList.empty()) << "no cone is left to draw a freed object";
+}

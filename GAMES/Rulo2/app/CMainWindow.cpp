@@ -720,7 +720,9 @@ void CMainWindow::OnLButtonDown(int x, int y)
     if (!CurrentCharacter || ListMenuOpen || GameLoadListOpen || GameSaveListOpen || PlanLoadListOpen ||
         PlanSaveListOpen)
         return;
-    // Over the ground the order carries the pick ray, which the walking tasks meet with the ground.
+    // Over the ground the order carries the pick ray, which the walking tasks meet with the ground;
+    // it goes through the clicked pixel of the view drawn last.
+    UpdateCursorRay(x, y);
     CActionEntry order;
     order.source = CurrentCharacter;
     if (PickedObject && PickedObject != CurrentCharacter) {

@@ -37,7 +37,9 @@ bool GroundHit(const CActionEntry& order, CVector* hit)
     const CVector origin(order.rayOrigin[0], order.rayOrigin[1], order.rayOrigin[2]);
     const CVector direction(order.position[0], order.position[1], order.position[2]);
     CWorldObject* node = nullptr;
-    return g_WorldRoot && IntersectRayWithNode(g_WorldRoot, origin, direction, hit, &node, true);
+    // Only ground the frame shows: a hidden floor above the clicked one takes no click.
+    return g_WorldRoot &&
+           IntersectRayWithNode(g_WorldRoot->FirstObject(), origin, direction, hit, &node, true);
 }
 
 CActionEntry FollowUpOf(CActionEntry& order)
