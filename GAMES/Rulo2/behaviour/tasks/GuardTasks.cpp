@@ -64,24 +64,6 @@ bool BeginSnapshot(CObjectLogic& logic)
     return !logic.recordedValues.empty();
 }
 
-template <class T>
-T* Param(TaskParamList& parameters, size_t i)
-{
-    return i < parameters.size() ? dynamic_cast<T*>(parameters[i].get()) : nullptr;
-}
-
-int32_t Number(TaskParamList& parameters, size_t i)
-{
-    auto* p = Param<CIntParam>(parameters, i);
-    return p ? p->value : 0;
-}
-
-CWorldObject* ObjectParam(TaskParamList& parameters, size_t i)
-{
-    auto* p = Param<CObjectRefParam>(parameters, i);
-    return p ? p->object : nullptr;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------- perception
@@ -150,9 +132,9 @@ void CTacticTask::Perceive(const SNeeds& needs)
 void CGuardTask::Start(CObjectLogic& logic, TaskParamList& parameters)
 {
     Watch(logic);
-    if (auto* p = Param<CPositionParam>(parameters, 1))
+    if (auto* p = ParamAs<CPositionParam>(parameters, 1))
         m_postPosition = CVector(p->x, p->y, p->z);
-    m_post = ObjectParam(parameters, 2);
+    m_post = ObjectAt(parameters, 2);
     m_path = logic.GetPathfinder();
     if (!m_path)
         return;
@@ -183,7 +165,7 @@ void CCheckObjectsTask::Start(CObjectLogic& logic, TaskParamList& parameters)
     logic.PlayAnimation("STAND");
     m_position = logic.GetPosition();
     for (size_t i = 0; i < 10; ++i)
-        if (CWorldObject* o = ObjectParam(parameters, i))
+        if (CWorldObject* o = ObjectAt(parameters, i))
             m_objects.push_back(o);
     if (resumed) {
         m_lastTurn = ReadValue(logic);
@@ -227,13 +209,13 @@ void CCheckPassageTask::Start(CObjectLogic& logic, TaskParamList& parameters)
 {
     const bool resumed = BeginSnapshot(logic);
     Watch(logic);
-    m_object = ObjectParam(parameters, 0);
-    m_checkLocked = Number(parameters, 2) != 0;
+    m_object = ObjectAt(parameters, 0);
+    m_checkLocked = NumberAt(parameters, 2) != 0;
     if (m_lockers) {
-        m_checkOpened = Number(parameters, 3) != 0;
-        m_checkDamaged = Number(parameters, 4) != 0;
+        m_checkOpened = NumberAt(parameters, 3) != 0;
+        m_checkDamaged = NumberAt(parameters, 4) != 0;
     } else {
-        m_checkDamaged = Number(parameters, 3) != 0;
+        m_checkDamaged = NumberAt(parameters, 3) != 0;
     }
     m_path = logic.GetPathfinder();
     if (!m_path)
@@ -310,7 +292,7 @@ void CWaitGuardTask::Start(CObjectLogic& logic, TaskParamList& parameters)
 {
     const bool resumed = BeginSnapshot(logic);
     Watch(logic);
-    m_delay = Number(parameters, 1);
+    m_delay = NumberAt(parameters, 1);
     if (resumed) {
         m_start = ReadValue(logic);
     } else {

@@ -21,21 +21,9 @@ namespace {
 
 constexpr int32_t kFrozenMs = 5000;
 
-template <class T>
-T* Param(TaskParamList& parameters, size_t i)
-{
-    return i < parameters.size() ? dynamic_cast<T*>(parameters[i].get()) : nullptr;
-}
-
-int32_t Number(TaskParamList& parameters, size_t i)
-{
-    auto* p = Param<CIntParam>(parameters, i);
-    return p ? p->value : 0;
-}
-
 bool WalkToParam(CObjectLogic& logic, TaskParamList& parameters, size_t i)
 {
-    auto* p = Param<CPositionParam>(parameters, i);
+    auto* p = ParamAs<CPositionParam>(parameters, i);
     PATHFINDER* path = logic.GetPathfinder();
     return p && path && path->WalkTo(CVector(p->x, p->y, p->z), nullptr);
 }
@@ -78,7 +66,7 @@ bool CWalkTask::Update(CObjectLogic& logic)
 
 void CWalkToTask::Start(CObjectLogic& logic, TaskParamList& parameters)
 {
-    if (Number(parameters, 0) == 0)
+    if (NumberAt(parameters, 0) == 0)
         logic.timeLimited = 1;
     WalkToParam(logic, parameters, 2);
     m_logic = &logic;
@@ -87,11 +75,11 @@ void CWalkToTask::Start(CObjectLogic& logic, TaskParamList& parameters)
 void CWalkAndDoTask::Start(CObjectLogic& logic, TaskParamList& parameters)
 {
     m_logic = &logic;
-    if (Number(parameters, 0) == 0)
+    if (NumberAt(parameters, 0) == 0)
         logic.timeLimited = 1;
-    auto* target = Param<CRecordedObjectParam>(parameters, 2);
+    auto* target = ParamAs<CRecordedObjectParam>(parameters, 2);
     m_target = target ? target->object : nullptr;
-    if (auto* code = Param<CActionParam>(parameters, 3))
+    if (auto* code = ParamAs<CActionParam>(parameters, 3))
         m_request = code->action;
     m_request.source = logic.worldNode;
     if (!m_target || !logic.worldNode)
@@ -141,7 +129,7 @@ void CDoNothingTask::Start(CObjectLogic& logic, TaskParamList&)
 
 void CTurnTask::Start(CObjectLogic& logic, TaskParamList& parameters)
 {
-    SetRecordedFloat(logic.worldNode, float(Number(parameters, 0)) * 3.1415927f / 180.0f);
+    SetRecordedFloat(logic.worldNode, float(NumberAt(parameters, 0)) * 3.1415927f / 180.0f);
 }
 
 // ---------------------------------------------------------------- frozen
@@ -177,7 +165,7 @@ bool CFrozenCharacterTask::Update(CObjectLogic& logic)
 
 void CGenerateActionCodeTask::Start(CObjectLogic& logic, TaskParamList& parameters)
 {
-    auto* code = Param<CActionParam>(parameters, 0);
+    auto* code = ParamAs<CActionParam>(parameters, 0);
     if (!code)
         return;
     CActionEntry request = code->action;
@@ -188,11 +176,11 @@ void CGenerateActionCodeTask::Start(CObjectLogic& logic, TaskParamList& paramete
 template <int32_t State>
 void CSetRemoteStateTask<State>::Start(CObjectLogic&, TaskParamList& parameters)
 {
-    auto* object = Param<CObjectRefParam>(parameters, 1);
+    auto* object = ParamAs<CObjectRefParam>(parameters, 1);
     CWorldObject* target = object ? object->object : nullptr;
     if (!target || !target->objectLogic)
         return;
-    target->objectLogic->SetState(State, Number(parameters, 0) != 0);
+    target->objectLogic->SetState(State, NumberAt(parameters, 0) != 0);
     target->objectLogic->Activate();
 }
 
@@ -204,14 +192,14 @@ template class CSetRemoteStateTask<STATE_ALARM>;
 
 void CAddInventoryItemTask::Start(CObjectLogic&, TaskParamList& parameters)
 {
-    auto* item = Param<CInvItemParam>(parameters, 0);
+    auto* item = ParamAs<CInvItemParam>(parameters, 0);
     if (item && item->item && CurrentCharacter)
         CreateObjectInstance(item->item, CurrentCharacter);
 }
 
 void CRemoveInventoryItemTask::Start(CObjectLogic&, TaskParamList& parameters)
 {
-    auto* item = Param<CInvItemParam>(parameters, 0);
+    auto* item = ParamAs<CInvItemParam>(parameters, 0);
     if (!item || !item->item)
         return;
     for (const ObjectInstance& instance : ObjectInstances)

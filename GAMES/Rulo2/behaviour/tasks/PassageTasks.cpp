@@ -1,7 +1,6 @@
 #include "GAMES/Rulo2/behaviour/tasks/PassageTasks.h"
 
 #include <cmath>
-#include <cstring>
 
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/behaviour/ActionCode.h"
@@ -23,20 +22,6 @@ namespace {
 constexpr int32_t kCheckInterval = 500;
 constexpr float kDoorReach = 0.3f;
 constexpr float kWindowReach = 0.35f;
-
-int32_t Bits(float f)
-{
-    int32_t b;
-    std::memcpy(&b, &f, sizeof b);
-    return b;
-}
-
-float Float(int32_t b)
-{
-    float f;
-    std::memcpy(&f, &b, sizeof f);
-    return f;
-}
 
 // The pending request when it is a request of the kind on this object that nobody took yet.
 CActionEntry* PendingRequest(int32_t kind, const CWorldObject* target)
@@ -209,19 +194,20 @@ void CWindowTask::Start(CObjectLogic& logic, TaskParamList&)
     m_opener = FindRecordedObject(ReadValue(logic));
     m_waiting = ReadValue(logic) != 0;
     m_climbing = ReadValue(logic) != 0;
-    m_openerPosition.x = Float(ReadValue(logic));
-    m_openerPosition.y = Float(ReadValue(logic));
-    m_openerPosition.z = Float(ReadValue(logic));
+    m_openerPosition.x = BitsFloat(ReadValue(logic));
+    m_openerPosition.y = BitsFloat(ReadValue(logic));
+    m_openerPosition.z = BitsFloat(ReadValue(logic));
     m_feedbackId = ReadValue(logic);
     m_looking = ReadValue(logic) != 0;
-    m_openerAngle = Float(ReadValue(logic));
+    m_openerAngle = BitsFloat(ReadValue(logic));
 }
 
 void CWindowTask::Record(CObjectLogic& logic)
 {
-    StoreSnapshot(logic, {RecorderIdOf(m_opener), m_waiting ? 1 : 0, m_climbing ? 1 : 0,
-                          Bits(m_openerPosition.x), Bits(m_openerPosition.y), Bits(m_openerPosition.z),
-                          m_feedbackId, m_looking ? 1 : 0, Bits(m_openerAngle)});
+    StoreSnapshot(logic,
+                  {RecorderIdOf(m_opener), m_waiting ? 1 : 0, m_climbing ? 1 : 0,
+                   FloatBits(m_openerPosition.x), FloatBits(m_openerPosition.y),
+                   FloatBits(m_openerPosition.z), m_feedbackId, m_looking ? 1 : 0, FloatBits(m_openerAngle)});
 }
 
 bool CWindowTask::OpenerInPlace() const

@@ -24,18 +24,6 @@ namespace {
 constexpr float kSensorCone = 0.5f;
 constexpr float kSensorReach = 0.5f;
 
-int32_t Number(TaskParamList& parameters, size_t i)
-{
-    auto* p = i < parameters.size() ? dynamic_cast<CIntParam*>(parameters[i].get()) : nullptr;
-    return p ? p->value : 0;
-}
-
-CWorldObject* ObjectAt(TaskParamList& parameters, size_t i)
-{
-    auto* p = i < parameters.size() ? dynamic_cast<CObjectRefParam*>(parameters[i].get()) : nullptr;
-    return p ? p->object : nullptr;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------- Alarmanlage
@@ -43,13 +31,13 @@ CWorldObject* ObjectAt(TaskParamList& parameters, size_t i)
 void CAlarmanlageTask::Start(CObjectLogic& logic, TaskParamList& parameters)
 {
     logic.timeLimited = 1;
-    const int32_t mode = Number(parameters, 0);
+    const int32_t mode = NumberAt(parameters, 0);
     // The editor offers Crack, Open, Pick; the checks test open, broken, taken.
     static const int32_t kModes[] = {1, 0, 2};
     m_mode = mode >= 0 && mode <= 2 ? kModes[mode] : -1;
-    m_delay = Number(parameters, 1);
-    m_failsafe = Number(parameters, 2) > 0 ? 1 : 0;
-    m_failsafeDelay = Number(parameters, 3);
+    m_delay = NumberAt(parameters, 1);
+    m_failsafe = NumberAt(parameters, 2) > 0 ? 1 : 0;
+    m_failsafeDelay = NumberAt(parameters, 3);
     if (m_mode < 0) {
         LogPrintf("Alarmanlage: invalid mode %d, nothing is watched", mode);
     } else {
@@ -129,7 +117,7 @@ void CSoundSensorTask::Start(CObjectLogic& logic, TaskParamList& parameters)
     logic.timeLimited = 1;
     m_object = logic.worldNode;
     m_enabled = 1;
-    m_sensitivity = Number(parameters, 0);
+    m_sensitivity = NumberAt(parameters, 0);
     m_reference = Now();
     const SLocation l = LocationOf(m_object);
     m_location = l.Where();
@@ -179,7 +167,7 @@ void CVideoSensorTask::Start(CObjectLogic& logic, TaskParamList& parameters)
     AddIdEntry(ViewConeList, &logic, kSensorCone);
     m_object = logic.worldNode;
     m_enabled = 1;
-    m_viewAngle = float(Number(parameters, 0)) * 3.1415927f / 180.0f;
+    m_viewAngle = float(NumberAt(parameters, 0)) * 3.1415927f / 180.0f;
     m_reference = Now();
     m_location = LocationOf(m_object).Where();
     if (m_object)

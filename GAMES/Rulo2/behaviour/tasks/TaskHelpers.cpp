@@ -4,6 +4,7 @@
 
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/behaviour/CTaskParam.h"
 #include "GAMES/Rulo2/behaviour/Feedback.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
@@ -84,6 +85,18 @@ int32_t ReadValue(CObjectLogic& logic, int32_t fallback)
     if (logic.readPosition < 0 || size_t(logic.readPosition) >= logic.recordedValues.size())
         return fallback;
     return logic.recordedValues[size_t(logic.readPosition++)];
+}
+
+int32_t NumberAt(TaskParamList& parameters, size_t i)
+{
+    auto* p = ParamAs<CIntParam>(parameters, i);
+    return p ? p->value : 0;
+}
+
+CWorldObject* ObjectAt(TaskParamList& parameters, size_t i)
+{
+    auto* p = ParamAs<CObjectRefParam>(parameters, i);
+    return p ? p->object : nullptr;
 }
 
 CActionEntry Request(int32_t kind, CWorldObject* source, CWorldObject* target)

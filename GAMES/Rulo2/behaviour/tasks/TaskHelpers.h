@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "GAMES/Rulo2/behaviour/CActionEntry.h"
+#include "GAMES/Rulo2/behaviour/CTask.h"
 #include "LIBS/System/CVector.h"
 
 class CObjectLogic;
@@ -53,6 +54,17 @@ bool HeroInside();
 void StoreSnapshot(CObjectLogic& logic, std::initializer_list<int32_t> values);
 // The next recorded value (read position advances); `fallback` past the end.
 int32_t ReadValue(CObjectLogic& logic, int32_t fallback = 0);
+
+// Parameter i of a task item's list as the class, null when it is missing or of another class.
+template <class T>
+T* ParamAs(TaskParamList& parameters, size_t i)
+{
+    return i < parameters.size() ? dynamic_cast<T*>(parameters[i].get()) : nullptr;
+}
+// The value of a flag, number or time parameter; 0 when missing.
+int32_t NumberAt(TaskParamList& parameters, size_t i);
+// The object of an object parameter; null when missing.
+CWorldObject* ObjectAt(TaskParamList& parameters, size_t i);
 
 // A request that nobody takes, as CActionEntry::init leaves it, with a kind.
 CActionEntry Request(int32_t kind, CWorldObject* source, CWorldObject* target);
