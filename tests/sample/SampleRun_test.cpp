@@ -3,8 +3,17 @@
 // itself; its log names no missing resource or texture.
 #include "tests/sample/SampleTestUtil.h"
 
+#include "GAMES/Rulo2/app/SaveGame.h"
+#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/world/CObjectNode.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/GamePasses.h"
+#include "GAMES/Rulo2/world/WorldFile.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
+
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 #include <utility>
 
@@ -565,4 +574,46 @@ TEST_F(SampleRun, TheAutosaveSurvivesTheToolsRoundTripsAndAPlanOfNobodyIsRefused
             << ReadText(dir / "plan.txt");
         EXPECT_FALSE(fs::exists(dir / "out.pln"));
     }
+// The town's passer-by walks up the pavement and turns to the street; a click on the pavement
+// ahead of the hero walks it there. The autosave written at the exit holds both where they ended.
+TEST_F(SampleRun, ThePasserByWalksAndTurnsAndAClickOnThePavementWalksTheHero)
+{
+    std::ofstream(dir / "script.txt") << "16 click left 265 125\n";
+    ASSERT_EQ(Start(110, "VAREK_INPUT_SCRIPT=script.txt"), 0) << ReadText(dir / "output.txt");
+    const std::string log = ReadText(dir / "log.txt");
+    for (const char* failure :
+         {"Warning: task skipped", "WARNING: Character could not be initialized correctly."})
+        EXPECT_EQ(log.find(failure), std::string::npos) << failure << "\n" << log;
+
+    const fs::path saved = dir / "Savegame" / "game000.gam";
+    ASSERT_TRUE(fs::exists(saved)) << log;
+    ASSERT_TRUE(LoadWorld((dir / "Varek.wld").string().c_str(), LOADWORLD_OPEN));
+    // The objects get their logic and ids as a new game gives them.
+    CreateObjectLogic(g_WorldRoot);
+    CObjectNode::InitAllObjectLogic();
+    CountWorldObjects(g_WorldRoot);
+    g_WorldRoot->ResolveObjectIds();
+    CreateSaveFolders(dir.string().c_str());
+    ASSERT_TRUE(LoadGame(saved.string(), false));
+    // Placed objects keep no names of their own: they go by their definitions'.
+    auto placed = [](const char* definition) -> CWorldObject* {
+        for (CNode* n = g_WorldRoot->firstChild; n; n = n->next) {
+            auto* o = static_cast<CWorldObject*>(n);
+            if (o->Definition() && std::strcmp(o->Definition()->GetName(), definition) == 0)
+                return o;
+        }
+        return nullptr;
+    };
+    CWorldObject* walker = placed("Passant");
+    CWorldObject* hero = placed("Hero");
+    ASSERT_NE(walker, nullptr);
+    ASSERT_NE(hero, nullptr);
+    EXPECT_NEAR(walker->position.x, -0.66f, 0.05f);
+    EXPECT_NEAR(walker->position.z, 1.3f, 0.05f);
+    EXPECT_EQ(walker->angle, 1.5707964f);
+    // The hero started at (-0.72, 0.1) and stands a few steps up the west pavement.
+    EXPECT_GT(hero->position.z, 0.6f);
+    EXPECT_GT(hero->position.x, -0.95f);
+    EXPECT_LT(hero->position.x, -0.45f);
+    ClearWorld();
 }

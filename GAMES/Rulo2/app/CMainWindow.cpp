@@ -734,7 +734,9 @@ void CMainWindow::OnLButtonDown(int x, int y)
     if (!CurrentCharacter || ListMenuOpen || GameLoadListOpen || GameSaveListOpen || PlanLoadListOpen ||
         PlanSaveListOpen || TransitionWord == 2)
         return;
-    // Over the ground the order carries the pick ray, which the walking tasks meet with the ground.
+    // Over the ground the order carries the pick ray, which the walking tasks meet with the ground;
+    // it goes through the clicked pixel of the view drawn last.
+    UpdateCursorRay(x, y);
     CActionEntry order;
     order.source = CurrentCharacter;
     if (PickedObject && PickedObject != CurrentCharacter) {
@@ -745,6 +747,9 @@ void CMainWindow::OnLButtonDown(int x, int y)
         order.position[0] = CursorRay.direction.x;
         order.position[1] = CursorRay.direction.y;
         order.position[2] = CursorRay.direction.z;
+        order.rayOrigin[0] = CursorRay.origin.x;
+        order.rayOrigin[1] = CursorRay.origin.y;
+        order.rayOrigin[2] = CursorRay.origin.z;
     }
     PushRequest(order);
 }

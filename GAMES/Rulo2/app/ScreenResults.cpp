@@ -9,6 +9,7 @@
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameFlow.h"
 #include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/app/GangValues.h"
 #include "GAMES/Rulo2/app/SaveGame.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
@@ -352,6 +353,7 @@ void HandleResults(int32_t r)
                 FadeToBlack(1, FADE_QUIT);
             BurglaryLevel += 1;
         }
+        DriftGangValues();
     } else {
         FadeFromBlack();
     }

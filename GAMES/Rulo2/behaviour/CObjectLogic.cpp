@@ -12,6 +12,7 @@
 #include "GAMES/Rulo2/behaviour/ObjectIds.h"
 #include "GAMES/Rulo2/behaviour/RecordEvents.h"
 #include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
+#include "GAMES/Rulo2/behaviour/WatchLists.h"
 #include "GAMES/Rulo2/interface/HudState.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
@@ -71,6 +72,8 @@ CObjectLogic::CObjectLogic()
 CObjectLogic::~CObjectLogic()
 {
     task.reset();
+    // A video sensor's view cone outlives its task, but never its object.
+    RemoveIdEntry(ViewConeList, this);
 }
 
 // ------------------------------------------------------------------ accessors

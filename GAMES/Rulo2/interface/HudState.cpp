@@ -24,3 +24,6 @@ void RefreshRecordHighlight(int32_t feedbackId)
     if (feedbackId != -1 && feedbackId == HudFeedbackId)
         HudFeedbackTime = GameClock.gameClock;
 }
+
+int32_t VehicleMode = 0;
+std::vector<SGangMember> GangMemberList;

@@ -31,3 +31,15 @@ extern CWorldObject* HudFocusObject;
 CWorldObject* HudReferenceCharacter();
 // Feedback for a request: refreshes the highlight when the id is the highlighted one.
 void RefreshRecordHighlight(int32_t feedbackId);
+
+// How the hero travels: 0 on foot, 1 in a taxi, 2 in the getaway car, 3 hidden in a locker.
+extern int32_t VehicleMode;
+
+// The player's gang in the burglary; members that escaped are no longer watched for.
+struct SGangMember
+{
+    CWorldObject* object = nullptr;
+    uint8_t escaped = 0;
+    uint8_t caught = 0;
+};
+extern std::vector<SGangMember> GangMemberList;
