@@ -19,6 +19,7 @@
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
 #include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
+#include "GAMES/Rulo2/interface/OpenScreens.h"
 #include "GAMES/Rulo2/navigation/DynamicCharacters.h"
 #include "GAMES/Rulo2/navigation/Navigation.h"
 #include "GAMES/Rulo2/render/CDynamicLights.h"
@@ -303,6 +304,7 @@ void InitGame()
     CollectAvailableCars();
     StartGameCounters();
     RemoveAllTextBubbles();
+    OpenHudBarMenu(GameClock.gameClock);
 
     if (StartupInitFlag && KeyHeld(platform::VK_CONTROL))
         for (CObjectNode* d = g_ObjectList; d; d = d->NextDefinition()) {
@@ -331,6 +333,7 @@ void InitGame()
     DynamicCharacters.Init(Settings.dynamicCharacters != 0);
     LogPrintf("Initializing Tasks...");
     ActivateObjectLogic(g_WorldRoot);
+    HudBarMode = 3;
     UpdateCarriedLoad();
 
     LogPrintf("Game initialization complete");

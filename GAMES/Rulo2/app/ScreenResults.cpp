@@ -29,7 +29,6 @@
 ScreenResultHooks ScreenRenderHooks;
 std::string FadeFileName;
 std::string MessageFileName;
-int32_t HudBarMode = 0;
 int32_t MapMenuMode = 0;
 int32_t ResultsSwitch = 0;
 uint8_t NewGameSwitch = 0;
@@ -365,6 +364,7 @@ void HandlePlanningOverview(int32_t r)
         PlanSlotPurpose = 0;
     } else if (r == 1 && PlanSlotPurpose == 1) {
         SetPlanMode(PHASE_PLANNING);
+        PlanActivity = 2;
         RecordState = RECORD_LOAD;
         InterfaceMode = 2;
         GameClock.gameSpeed = 0;
@@ -376,6 +376,7 @@ void HandlePlanningOverview(int32_t r)
     } else if (r == 1) {
         Tutorial.NextPage(3);
         SetPlanMode(PHASE_PLANNING);
+        PlanActivity = 2;
         RecordState = RECORD_RECORD;
         InterfaceMode = 2;
         OpenPPMenu(Now());

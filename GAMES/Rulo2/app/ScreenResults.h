@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "GAMES/Rulo2/app/GameState.h"
+
 // The screens the game step renders and whose results it handles.
 enum EScreen : int32_t
 {
@@ -49,8 +51,7 @@ enum : int32_t
 // The file the next fade command acts on, and the file the message box deletes.
 extern std::string FadeFileName;
 extern std::string MessageFileName;
-// The interface's mode words that the results set.
-extern int32_t HudBarMode;
+// The interface's mode word that the results set (the HUD bar's is in GameState.h).
 extern int32_t MapMenuMode;
 // Read by the results screen: 0 for the burglaries 11, 16 and 17.
 extern int32_t ResultsSwitch;
@@ -58,8 +59,6 @@ extern int32_t ResultsSwitch;
 extern uint8_t NewGameSwitch;
 // The CD track the results last asked for (-1 none).
 extern int32_t CdTrackRequest;
-// The lowest burglary level each target can be burgled at.
-extern const int32_t TargetMinimumLevel[];
 
 // Step 11 of the game step: the screens inside the scene (HUD bar, in-game screen, map).
 void DrawScreens();
