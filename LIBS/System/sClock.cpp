@@ -57,7 +57,10 @@ bool MeasureCpuClock(uint64_t milliseconds)
     while (int64_t(referenceNanoseconds() - p0) < int64_t(ticks)) {
     }
     const uint64_t s1 = ReadTimeStamp();
-    const uint64_t rate = (s1 - s0) * 1000 / milliseconds;
+    // Divided by the time that really passed, not the interval asked for: a
+    // wait preempted at its end would otherwise count the delay as clock rate.
+    const uint64_t p1 = referenceNanoseconds();
+    const uint64_t rate = uint64_t(double(s1 - s0) * 1e9 / double(p1 - p0));
     if (rate == 0)
         return false;
     sClock& c = sClock::instance();

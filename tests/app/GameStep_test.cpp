@@ -205,3 +205,58 @@ TEST(GameFrameStep, FrozenViewIsTakenOnceAndShownUnderModalScreensAndMarksBecome
 }
 
 } // namespace
+
+#include "GAMES/Rulo2/app/InstallApp.h"
+#include "GAMES/Rulo2/app/SaveGame.h"
+#include "GAMES/Rulo2/interface/CMenu.h"
+#include "GAMES/Rulo2/interface/OpenScreens.h"
+
+namespace {
+
+uint32_t FixedNow = 100000;
+
+// While the options screen is open over the running game the game clock stands still; it runs
+// again once the screen has closed.
+TEST(GameFrameStep, TheOptionsScreenHoldsTheGameClockUntilItCloses)
+{
+    ASSERT_TRUE(OpenOffscreenView(160, 120));
+    InstallSubsystems();
+    CurrentView = &CameraViews[VIEW_GAME];
+    GamePhase = PHASE_REALTIME;
+    InterfaceMode = 1;
+    Input = InputState();
+    GameClock = GameClockState();
+    GameClock.gameSpeed = 100;
+    const uint8_t savedFirstStart = OptionsFirstStart;
+    OptionsFirstStart = 0;
+    FrameHooks hooks = FrameClockHooks;
+    hooks.timeSource = [] { return FixedNow += 40; };
+    hooks.saveSnapshot = nullptr;
+    auto frame = [&] {
+        const int32_t before = GameClock.gameClock;
+        FrameClockIdle(GameClock, hooks);
+        return GameClock.gameClock - before;
+    };
+    frame();
+    EXPECT_EQ(frame(), 40) << "the game runs";
+
+    OptionsMenuOpen = 1;
+    OpenOptionsMenu(MenuClock());
+    frame();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(frame(), 0) << "frame " << i << " under the options screen";
+    EXPECT_TRUE(OptionsMenuOpen);
+
+    // Escape resumes the game.
+    Input.menuKey = 8;
+    frame();
+    EXPECT_FALSE(OptionsMenuOpen);
+    frame();
+    EXPECT_EQ(frame(), 40) << "the game runs again";
+
+    OptionsFirstStart = savedFirstStart;
+    ReleaseUiSurfaces();
+    CloseOffscreenView();
+}
+
+} // namespace

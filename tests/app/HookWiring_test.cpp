@@ -16,6 +16,7 @@
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameStep.h"
 #include "GAMES/Rulo2/app/InstallApp.h"
+#include "GAMES/Rulo2/app/ScreenResults.h"
 #include "GAMES/Rulo2/navigation/PathFinder.h"
 #include "GAMES/Rulo2/navigation/Perception.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
@@ -59,10 +60,33 @@ TABLE_SLOTS(SLoadingScreenHooks, 5, 0);
 TABLE_SLOTS(SObjectPassHooks, 2, sizeof(void*)); // and the game speed and burglary flag
 TABLE_SLOTS(DeviceHooks, 2, 0);
 TABLE_SLOTS(SModelImporters, 4, 0);
+TABLE_SLOTS(ScreenResultHooks, SCREEN_COUNT + 3, 0);
+
+// The screens' renders, one slot per screen, named after the screen.
+#define SCREEN(screen)                                                                                       \
+    Slot                                                                                                     \
+    {                                                                                                        \
+        "ScreenRenderHooks.render[" #screen "]", ScreenRenderHooks.render[screen] != nullptr                 \
+    }
 
 std::vector<Slot> AllSlots()
 {
+    static_assert(SCREEN_COUNT == 11, "list every screen below");
     return {
+        SCREEN(SCREEN_HUD_BAR),
+        SCREEN(SCREEN_PP),
+        SCREEN(SCREEN_MAP),
+        SCREEN(SCREEN_GAME),
+        SCREEN(SCREEN_PLAN_SELECT),
+        SCREEN(SCREEN_RESULTS),
+        SCREEN(SCREEN_OPTIONS),
+        SCREEN(SCREEN_SELECT),
+        SCREEN(SCREEN_LIST),
+        SCREEN(SCREEN_MESSAGE),
+        SCREEN(SCREEN_PICTURE),
+        SLOT(ScreenRenderHooks, listChoice),
+        SLOT(ScreenRenderHooks, slotText),
+        SLOT(ScreenRenderHooks, slotFile),
         SLOT(AppHooks, initGame),
         SLOT(AppHooks, attachUi),
         SLOT(AppHooks, detachUi),

@@ -61,7 +61,7 @@ protected:
         SetPlanMode(PHASE_REALTIME);
         PlanActivity = 0;
         PlanMemberArray.clear();
-        ClearViewRect();
+        ClearScreenRect();
     }
     static void ShowPlanSlotsCleanup()
     {
@@ -115,7 +115,7 @@ TEST_F(PlanSelect, WithoutPlansOnlyNewAndBackReact)
     EXPECT_EQ(PlanLoadListOpen, 0);
     EXPECT_EQ(menu.Element(menu.newPlanIndex)->active, 0);
     EXPECT_EQ(Click(menu.backIndex), 1);
-    EXPECT_TRUE(WorldViewRect.IsEmpty());
+    EXPECT_TRUE(ScreenRect.IsEmpty());
 }
 
 TEST_F(PlanSelect, PlanActionsRecordThePurposeAndOpenThePlanList)

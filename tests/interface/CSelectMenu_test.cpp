@@ -6,9 +6,15 @@
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/behaviour/CKindData.h"
+#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/Feedback.h"
 #include "GAMES/Rulo2/interface/CSelectMenu.h"
 #include "GAMES/Rulo2/render/ViewRects.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+
+#include <memory>
+#include <string>
 
 namespace {
 
@@ -37,12 +43,12 @@ protected:
         DX.screenWidth = 640;
         DX.screenHeight = 480;
         SellMode = 0;
-        ClearViewRect();
+        ClearScreenRect();
     }
     void TearDown() override
     {
         SellMode = 0;
-        ClearViewRect();
+        ClearScreenRect();
     }
     void Open(int32_t count, uint8_t inGrid, uint8_t withOk)
     {
@@ -93,7 +99,7 @@ TEST_F(SelectList, OneCarouselEntryIsCentredWithBothArrowsDisabled)
     EXPECT_TRUE(Disabled(menu.downButton));
     // The centred entry is the choice.
     EXPECT_EQ(Click(menu.firstEntry), 0);
-    EXPECT_TRUE(WorldViewRect.IsEmpty());
+    EXPECT_TRUE(ScreenRect.IsEmpty());
 }
 
 TEST_F(SelectList, CarouselScrollsOneEntryAndStopsAtTheEnds)
@@ -251,4 +257,53 @@ TEST_F(SelectList, MarkingForSaleAndUnmarkingLeavesTheCash)
     EXPECT_EQ(menu.entries[1].marked, 0);
     EXPECT_EQ(Cash, 1000);
     Cash = 0;
+}
+
+TEST_F(SelectList, SellingOnClickBuysTheEntryWhileTheCashLasts)
+{
+    SellMode = 2;
+    Cash = 300;
+    TradeSelectionState = 131; // paid for, not handed over: no inventory here
+    CWorldObject dealerItem("Geldbuendel");
+    dealerItem.objectLogic = new CObjectLogic();
+    auto kind = std::make_unique<CLootKindData>();
+    kind->values[1] = FloatAsWord(120.0f);
+    dealerItem.objectLogic->ownKindData = std::move(kind);
+    menu.RemoveAllElements();
+    menu.ClearEntries();
+    menu.entries.resize(1);
+    menu.entries[0].worldObject = &dealerItem;
+    menu.entries[0].price = 120;
+    menu.Build(now, 0, 0);
+    Frame();
+    now += 400;
+    Frame();
+    for (const int32_t cash : {180, 60, 60}) {
+        EXPECT_EQ(Click(menu.top + 1), -1) << "the screen stays for the next sale";
+        EXPECT_EQ(Cash, cash);
+    }
+    TradeSelectionState = 0;
+    Cash = 0;
+}
+
+TEST_F(SelectList, SaveSlotPicturesAreReadOnlyForEntriesOnScreenAndOnlyOnce)
+{
+    menu.RemoveAllElements();
+    menu.ClearEntries();
+    for (int32_t i = 0; i < 5; ++i) {
+        MenuSlot slot;
+        slot.text = "Slot\nbody";
+        slot.fileExists = 1;
+        slot.fileName = "/nonexistent/game00" + std::to_string(i) + ".gam";
+        menu.entries.push_back(slot);
+    }
+    menu.Build(now, 0, 0);
+    menu.thumbnails = 1;
+    Frame();
+    // The carousel starts with entries 0 and 1 on screen: their files were tried (no picture,
+    // so not again); the others were not touched.
+    for (int32_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(menu.entries[size_t(i)].fileExists, i < 2 ? 0 : 1) << i;
+        EXPECT_EQ(menu.entries[size_t(i)].thumbnail, nullptr);
+    }
 }

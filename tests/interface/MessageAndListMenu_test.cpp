@@ -31,7 +31,7 @@ protected:
     {
         MessageMenuOpen = ListMenuOpen = 0;
         TextEntryActive = 0;
-        ClearViewRect();
+        ClearScreenRect();
     }
     int32_t now = 2000;
 };
@@ -85,7 +85,7 @@ TEST_F(Screens, MessageTextWrapsAndTheButtonsFollowIt)
 
     // A click before the text has faded in counts; the second button answers 0.
     EXPECT_EQ(Click(box, box.secondButtonIndex, now), 0);
-    EXPECT_TRUE(WorldViewRect.IsEmpty());
+    EXPECT_TRUE(ScreenRect.IsEmpty());
     box.RemoveAllElements();
     box.Build(now, "Saved.", 0);
     EXPECT_EQ(box.secondButtonIndex, -2);

@@ -13,6 +13,7 @@
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/InstallRender.h"
 #include "GAMES/Rulo2/render/OffscreenView.h"
+#include "GAMES/Rulo2/render/ViewRects.h"
 #include "GAMES/Rulo2/render/WorldFrame.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "tests/render/HouseWorld.h"
@@ -72,6 +73,35 @@ TEST_F(HouseFromAbove, UpperFloorAndStairsAreCutAwayInThePicture)
     EXPECT_TRUE(IsListed(w.slab1));
     EXPECT_EQ(PixelAt(CVector(1.0f, 0.1f, 1.0f)), 0xFF0000u);
     EXPECT_EQ(PixelAt(slabPoint), 0xFF0000u);
+}
+
+// While a screen sets the view rectangle the world is drawn into it alone; the rest of the picture
+// keeps the frame's clear colour, and the screens after it draw on the whole picture again.
+TEST_F(HouseFromAbove, TheViewRectangleFramesTheWorld)
+{
+    HouseWorld w;
+    RenderWorldFrame(nullptr, 1000);
+    int cx = 0, cy = 0;
+    ScreenOf(CVector(-1.0f, 1.7f, -1.0f), cx, cy);
+    ASSERT_LT(cx, 160) << "the upper slab lies in the left half of the full view";
+    EXPECT_EQ(PixelAt(CVector(-1.0f, 1.7f, -1.0f)), 0x0000FFu);
+
+    SetViewRect(160, 0, 320, 240);
+    RenderWorldFrame(nullptr, 1040);
+    ClearViewRect();
+    const uint32_t clear = FrameClearColour(true) & 0xFFFFFF;
+    uint32_t c = 0;
+    ASSERT_TRUE(DX.backSurface->ReadPixel(cx, cy, &c));
+    EXPECT_EQ(c & 0xFFFFFF, clear) << "nothing of the world left of the rectangle";
+    int drawn = 0;
+    for (int y = 0; y < 240; y += 8)
+        for (int x = 160; x < 320; x += 8)
+            drawn += DX.backSurface->ReadPixel(x, y, &c) && (c & 0xFFFFFF) != clear;
+    EXPECT_GT(drawn, 40) << "the world inside it";
+    D3DVIEWPORT7 vp;
+    ASSERT_EQ(DX.device->GetViewport(&vp), D3D_OK);
+    EXPECT_EQ(vp.dwX, 0u);
+    EXPECT_EQ(vp.dwWidth, 320u);
 }
 
 TEST_F(HouseFromAbove, FadedObjectsLeaveTheOpaquePass)

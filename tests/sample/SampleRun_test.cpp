@@ -397,6 +397,46 @@ TEST_F(SampleRun, TheTutorialEmblemOpensThePageOverTheViewAndItsCloseButtonHides
     EXPECT_EQ(log.find("page cannot be read"), std::string::npos) << log;
 }
 
+// Esc after the intro opens the options screen over the game; its "Quit" asks in a message box
+// over the frozen view, and yes fades out, plays the closing movie and ends the program by itself.
+TEST_F(SampleRun, QuitFromTheOptionsScreenAsksFirstAndThenEndsTheProgram)
+{
+    // "Quit" is the last of the main page's ten entries; yes is the box's left button.
+    std::ofstream(dir / "input.txt") << "20 key ESCAPE press\n"
+                                        "40 snapshot options.bmp\n"
+                                        "41 move 320 384\n"
+                                        "43 click left 320 384\n"
+                                        "60 snapshot box.bmp\n"
+                                        "61 move 256 194\n"
+                                        "63 click left 256 194\n";
+    ASSERT_EQ(Start(200, "VAREK_SNAPSHOTS=19 VAREK_INPUT_SCRIPT=input.txt"), 0)
+        << ReadText(dir / "output.txt");
+    const std::vector<uint8_t> before = ReadBytes(dir / "snapshot00019.bmp");
+    const std::vector<uint8_t> options = ReadBytes(dir / "options.bmp");
+    const std::vector<uint8_t> box = ReadBytes(dir / "box.bmp");
+    ASSERT_FALSE(before.empty() || options.empty() || box.empty());
+
+    // The main page's yellow entries in the frame, where the street showed none.
+    EXPECT_EQ(AmberPixels(before, 200, 370, 440, 400), 0);
+    EXPECT_GT(AmberPixels(options, 280, 370, 360, 400), 40) << "Quit";
+    EXPECT_GT(AmberPixels(options, 240, 70, 400, 100), 40) << "New game";
+    // The box's question in its place, the options gone.
+    EXPECT_GT(AmberPixels(box, 180, 120, 460, 170), 60);
+    EXPECT_EQ(AmberPixels(box, 280, 370, 360, 400), 0);
+    // Outside both screens the frozen view stays as it was.
+    const SRegion optionsCorner = Mean(options, 520, 300, 640, 480);
+    const SRegion boxCorner = Mean(box, 520, 300, 640, 480);
+    EXPECT_NEAR(optionsCorner.r, boxCorner.r, 1);
+    EXPECT_NEAR(optionsCorner.g, boxCorner.g, 1);
+    EXPECT_NEAR(optionsCorner.b, boxCorner.b, 1);
+
+    // Ended by itself, long before the frame limit.
+    const std::string log = ReadText(dir / "log.txt");
+    const size_t ended = log.find("Scripted run ended after ");
+    ASSERT_NE(ended, std::string::npos) << log;
+    EXPECT_LT(std::atoi(log.c_str() + ended + 25), 100) << log.substr(ended, 60);
+}
+
 // The view tool draws the sample world lit, as the game's first frames do: the world's texture
 // pages on the game's device states, the sun and the ambient light over the walk fog's colour (the
 // tool drew it black before). A relative --snapshot lands in the folder the tool was started in,

@@ -83,6 +83,124 @@ void TownPicture(SPicture& p, CRandom& rnd, const char* caption)
         CentredText(p, caption, std::max(1, h / 40), kInk, h - h / 10 - std::max(1, h / 40) * 7);
 }
 
+// The town plan the map screen shows, 512 pixels square, in the map's own mapping of the world:
+// x = 84 + (wx + 12) / 35 * 234, y = 427 - (wz + 21) / 54 * 382. The sample's street block lies
+// where the game puts it; the streets around it are a plan of the rest of the town.
+void MapPicture(SPicture& p, CRandom& rnd)
+{
+    auto px = [](float wx) { return int(std::lround(84.0f + (wx + 12.0f) / 35.0f * 234.0f)); };
+    auto py = [](float wz) { return int(std::lround(427.0f - (wz + 21.0f) / 54.0f * 382.0f)); };
+    // A world rectangle (x0..x1, z0..z1) on the plan.
+    auto area = [&](float x0, float z0, float x1, float z1, uint32_t colour) {
+        p.Fill(std::min(px(x0), px(x1)), std::min(py(z0), py(z1)), std::max(px(x0), px(x1)),
+               std::max(py(z0), py(z1)), colour);
+    };
+    const uint32_t land = Rgb(222, 226, 206), grass = Rgb(186, 212, 160), road = Rgb(250, 250, 244);
+    const uint32_t kerb = Rgb(150, 150, 150), water = Rgb(150, 190, 224);
+    const uint32_t brick = Rgb(196, 108, 84), plaster = Rgb(214, 196, 160), tree = Rgb(96, 150, 84);
+    p.Fill(0, 0, p.width, p.height, land);
+    // A park and the river in the north, the harbour basin in the east.
+    area(-60, 16, 60, 40, grass);
+    // The streets run along z every 12 units, the cross streets along x every 7.5.
+    for (int s = -6; s <= 3; ++s) {
+        const float x = 12.0f * float(s);
+        area(x - 0.95f, -40, x + 0.95f, 22, kerb);
+        area(x - 0.5f, -40, x + 0.5f, 22, road);
+    }
+    for (int b = -5; b <= 2; ++b) {
+        const float z = 7.5f * float(b) - 4.0f;
+        area(-60, z - 0.75f, 60, z + 0.75f, kerb);
+        area(-60, z - 0.4f, 60, z + 0.4f, road);
+    }
+    // Houses along every street but the sample's own block, which follows.
+    for (int s = -6; s <= 3; ++s)
+        for (int b = -5; b <= 2; ++b) {
+            const float x = 12.0f * float(s), z = 7.5f * float(b) - 4.0f + 0.9f;
+            if (s == 0 && b == 0)
+                continue;
+            for (int k = 0; k < 3; ++k)
+                for (int side : {-1, 1}) {
+                    const float z0 = z + 2.1f * float(k), x0 = x + float(side) * 1.15f;
+                    area(x0, z0, x0 + float(side) * 1.6f, z0 + 1.8f, rnd.Unit() < 0.5f ? brick : plaster);
+                }
+        }
+    // Water over the streets' ends: the river and the harbour basin with its quay.
+    area(-60, 22, 60, 26, water);
+    area(29.2f, -40, 60, -8.6f, kerb);
+    area(30, -40, 60, -9.4f, water);
+    // The sample's block: grass, the four houses, the trees.
+    area(-6, -4, -0.95f, 3.5f, grass);
+    area(0.95f, -4, 6, 3.5f, grass);
+    area(-0.95f, -4, 0.95f, 3.5f, kerb);
+    area(-0.5f, -4, 0.5f, 3.5f, road);
+    area(-2.75f, -2.4f, -1.15f, -0.4f, brick);
+    area(1.15f, -2.4f, 2.75f, -0.4f, plaster);
+    area(-2.75f, 0.4f, -1.15f, 2.4f, plaster);
+    area(1.15f, 0.4f, 2.75f, 2.4f, brick);
+    for (const auto& [x, z] : {std::pair{-1.95f, 0.0f},
+                               {1.95f, 0.05f},
+                               {-1.5f, 3.05f},
+                               {1.6f, 3.0f},
+                               {-3.3f, -1.4f},
+                               {3.3f, 1.3f}})
+        p.Disc(float(px(x)), float(py(z)), 3.0f, tree);
+    p.Frame(0, 0, p.width, p.height, 4, kPanel);
+}
+
+// The alarm display of the recording overlay: a red beacon over a panel that reads "ALARM".
+void AlarmPanel(SPicture& p, bool header)
+{
+    Panel(p, Rgb(70, 20, 24));
+    const uint32_t red = Rgb(232, 48, 40), amber = Rgb(250, 196, 80);
+    if (header) {
+        for (int r = p.height / 3; r > 0; --r)
+            p.Disc(float(p.height) / 2, float(p.height) / 2, float(r),
+                   Mix(amber, red, float(r) / float(p.height / 3)));
+        // The word right of the beacon.
+        int scale = std::max(1, p.height / 16);
+        while (scale > 1 && SPicture::TextWidth("ALARM", scale) > p.width - p.height - 4)
+            --scale;
+        const int left = p.height + (p.width - p.height - SPicture::TextWidth("ALARM", scale)) / 2;
+        p.Text(left, (p.height - 7 * scale) / 2, "ALARM", scale, amber);
+    } else {
+        // Warning stripes.
+        for (int x = -p.height; x < p.width; x += 16)
+            for (int y = 4; y < p.height - 4; ++y)
+                p.Fill(std::max(0, x + y), y, std::min(p.width, x + y + 8), y + 1, red);
+        p.Frame(0, 0, p.width, p.height, 3, amber);
+    }
+}
+
+// A sheet of icons: the recording overlay cuts one square of it (u 0.142-0.258 or 0.442-0.558,
+// v 0.752-0.868). The first square holds the "take over" hand, the second the "select" figure.
+void IconSheet(SPicture& p, uint32_t tint)
+{
+    Panel(p);
+    const int size = p.width * 116 / 1000;
+    const int top = p.height * 752 / 1000;
+    for (int icon = 0; icon < 2; ++icon) {
+        const int left = p.width * (icon == 0 ? 142 : 442) / 1000;
+        p.Fill(left, top, left + size, top + size, Rgb(24, 28, 36));
+        p.Frame(left, top, left + size, top + size, 1, tint);
+        const float cx = float(left) + float(size) / 2, cy = float(top) + float(size) / 2,
+                    r = float(size) / 2;
+        if (icon == 0) {
+            // An open hand: palm and four fingers, the thumb aside.
+            p.Disc(cx, cy + r * 0.25f, r * 0.38f, tint);
+            for (int f = 0; f < 4; ++f) {
+                const int fx = int(cx - r * 0.42f + float(f) * r * 0.28f);
+                p.Fill(fx, int(cy - r * 0.6f), fx + std::max(2, size / 12), int(cy + r * 0.2f), tint);
+            }
+            p.Disc(cx - r * 0.55f, cy + r * 0.05f, r * 0.14f, tint);
+        } else {
+            // A person: head and shoulders.
+            p.Disc(cx, cy - r * 0.3f, r * 0.28f, tint);
+            p.Disc(cx, cy + r * 0.6f, r * 0.5f, tint);
+            p.Fill(left + 1, int(cy + r * 0.72f), left + size - 1, top + size - 1, Rgb(24, 28, 36));
+        }
+    }
+}
+
 void Icon(SPicture& p, const char* label, bool keyed)
 {
     const uint32_t back = keyed ? kKey : kPanel;
@@ -139,6 +257,9 @@ enum EKind
     SLIDER_KNOB,
     CLOCK,
     MAP,
+    ALARM_HEADER,  // the alarm display's beacon and word
+    ALARM_STRIPES, // its warning stripes
+    ICON_SHEET,    // a sheet with two icons where the overlay cuts them
     BACKPACK,
     LOADING,
     BAR,
@@ -161,8 +282,8 @@ struct SImage
 // Every interface image the start-up and the loading screen ask for.
 const SImage kImages[] = {
     {336, SHADOW, 64, 64, nullptr},
-    {580, PANEL, 128, 64, "INFO"},
-    {581, PANEL, 128, 64, "NOTE"},
+    {580, ALARM_STRIPES, 128, 64, nullptr},
+    {581, ALARM_HEADER, 128, 64, nullptr},
     {582, GRADIENT, 256, 16, nullptr},
     {569, PHOTO, 256, 256, "HOTEL"},
     {393, FLARE, 64, 64, nullptr},
@@ -177,8 +298,8 @@ const SImage kImages[] = {
     {592, BUTTON, 64, 64, "+"},
     {591, BUTTON, 64, 64, "-"},
     {600, PANEL, 128, 128, "MAP"},
-    {584, BUTTON, 64, 32, "OK"},
-    {585, BUTTON, 64, 32, "NO"},
+    {584, ICON_SHEET, 256, 256, nullptr},
+    {585, ICON_SHEET, 256, 256, nullptr},
     {587, BUTTON, 64, 32, "BACK"},
     {586, BUTTON, 64, 32, "NEXT"},
     {465, PHOTO, 256, 256, "FRONT"},
@@ -204,7 +325,7 @@ const SImage kImages[] = {
     {473, BUTTON, 32, 32, "2"},
     {474, BUTTON, 32, 32, "3"},
     {482, CLOCK, 64, 64, nullptr},
-    {567, MAP, 256, 256, nullptr},
+    {567, MAP, 512, 512, nullptr},
     {570, PANEL, 64, 64, nullptr},
     {578, CHECK_BOX, 64, 64, nullptr},
     {579, CHECK_MARK, 64, 64, nullptr},
@@ -279,13 +400,14 @@ void DrawImage(const SImage& s, SPicture& p, CRandom& rnd)
         break;
     }
     case MAP:
-        p.Fill(0, 0, p.width, p.height, Rgb(214, 222, 196));
-        p.Fill(0, 120, p.width, 150, Rgb(120, 120, 124));
-        p.Fill(0, 134, p.width, 136, Rgb(240, 240, 230));
-        p.Fill(30, 60, 110, 116, Rgb(170, 90, 70));
-        p.Fill(146, 60, 226, 116, Rgb(210, 190, 150));
-        p.Frame(0, 0, p.width, p.height, 3, kPanel);
-        CentredText(p, "MAP", 2, kPanel, 200);
+        MapPicture(p, rnd);
+        break;
+    case ALARM_HEADER:
+    case ALARM_STRIPES:
+        AlarmPanel(p, s.kind == ALARM_HEADER);
+        break;
+    case ICON_SHEET:
+        IconSheet(p, s.id == 584 ? kAccent : Rgb(120, 180, 240));
         break;
     case BACKPACK:
         p.Fill(0, 0, p.width, p.height, 0);
@@ -399,6 +521,7 @@ enum EShape
     POINTER, // a flat arrow pointing right, facing the viewer
     TOOLS,   // a wrench
     INFO,    // the letter i
+    BEACON,  // the alarm's rotating light: a red dome on a dark base
     // The tutorial's emblem: an amber plaque with a question mark that sways,
     // and a silver ring that turns around it.
     EMBLEM_PLAQUE,
@@ -417,7 +540,7 @@ const SModelResource kModels[] = {
     {536, ARROW, 0.9f, 0.8f, 0.2f},        {460, MARKER, 0.9f, 0.3f, 0.2f},
     {481, TOKEN, 0.3f, 0.5f, 0.9f},        {476, ARROW, 0.2f, 0.8f, 0.9f},
     {477, ARROW, 0.9f, 0.4f, 0.2f},        {478, ARROW, 0.6f, 0.9f, 0.3f},
-    {483, MARKER, 0.9f, 0.9f, 0.9f},       {583, TOKEN, 0.9f, 0.2f, 0.2f},
+    {483, MARKER, 0.9f, 0.9f, 0.9f},       {583, BEACON, 0.95f, 0.15f, 0.1f},
     {479, TOKEN, 0.2f, 0.9f, 0.4f},        {475, CUBE, 0.5f, 0.5f, 0.9f},
     {480, MARKER, 0.2f, 0.4f, 0.9f},       {427, POINTER, 0.9f, 0.7f, 0.2f},
     {414, DISC, 0.9f, 0.8f, 0.3f},         {417, DISC, 0.3f, 0.7f, 0.9f},
@@ -441,6 +564,32 @@ CRootNode* BuildShape(const SModelResource& s)
     look.tile = 10;
     const int m = b.Material(look);
     switch (s.shape) {
+    case BEACON: {
+        SLook baseLook;
+        baseLook.r = baseLook.g = baseLook.b = 0.2f;
+        const int base = b.Material(baseLook);
+        b.Box(base, CVector(-0.05f, 0, -0.05f), CVector(0.05f, 0.02f, 0.05f));
+        // The dome: rings of quads from the rim up to the top.
+        const int sides = 16, rings = 4;
+        auto at = [&](int side, int ring) {
+            const float a = float(side) * 2 * kPi / float(sides), t = float(ring) * kPi / 2 / float(rings);
+            return CVector(std::sin(a) * std::cos(t) * 0.04f, 0.02f + 0.02f + std::sin(t) * 0.04f,
+                           std::cos(a) * std::cos(t) * 0.04f);
+        };
+        for (int side = 0; side < sides; ++side) {
+            const float a0 = float(side) * 2 * kPi / float(sides),
+                        a1 = float(side + 1) * 2 * kPi / float(sides);
+            // The glass's straight lower part.
+            const CVector l0(std::sin(a0) * 0.04f, 0.02f, std::cos(a0) * 0.04f),
+                l1(std::sin(a1) * 0.04f, 0.02f, std::cos(a1) * 0.04f);
+            b.Quad(m, l0, l1 - l0, CVector(0, 0.02f, 0));
+            for (int ring = 0; ring < rings; ++ring) {
+                b.Triangle(m, at(side, ring), at(side + 1, ring), at(side + 1, ring + 1));
+                b.Triangle(m, at(side, ring), at(side + 1, ring + 1), at(side, ring + 1));
+            }
+        }
+        break;
+    }
     case MARKER:
         for (int i = 0; i < 16; ++i) {
             const float a0 = float(i) * kPi / 8, a1 = float(i + 1) * kPi / 8;

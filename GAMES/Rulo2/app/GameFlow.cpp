@@ -10,6 +10,7 @@
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/SaveGame.h"
+#include "GAMES/Rulo2/app/ScreenHooks.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
@@ -18,6 +19,7 @@
 #include "GAMES/Rulo2/behaviour/ObjectIds.h"
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
 #include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
+#include "GAMES/Rulo2/interface/CMapMenu.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/interface/OpenScreens.h"
 #include "GAMES/Rulo2/navigation/DynamicCharacters.h"
@@ -27,6 +29,7 @@
 #include "GAMES/Rulo2/render/CScreenFade.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/UiSurfaces.h"
+#include "GAMES/Rulo2/render/ViewRects.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
@@ -197,6 +200,7 @@ void ResetGame()
     RestoreTransforms(g_WorldRoot);
 
     LogPrintf("Resetting game...");
+    ClearViewRect();
     if (GamePhase == PHASE_REALTIME)
         RemoveExtraInstance();
 
@@ -276,6 +280,8 @@ void InitGame()
     if (StartupInitFlag)
         SaveStartTransforms(g_WorldRoot);
     LogPrintf("Initializing game...");
+    MapSpots.clear();
+    MapMenu.mode = 0;
     if (!KeyHeld(platform::VK_SHIFT))
         StoredStartPosition = CVector(0, 0, 0);
     PlaceGroups();

@@ -37,7 +37,6 @@ uint8_t ReturnToPlanSelect = 0;
 int32_t MessagePurpose = 0;
 int32_t PlanSlotPurpose = 0;
 int32_t PlanActivity = 0;
-int32_t HudBarMode = 0;
 uint8_t HudHiddenFlag = 0;
 int32_t CameraInputWord = 0;
 int32_t PlanCounters[2] = {};

@@ -129,9 +129,6 @@ struct SExclusionRect
 };
 extern std::vector<SExclusionRect> ExclusionRects;
 
-// The HUD bar's part mask: bit 0 the time controls, bit 1 the side panels and the inventory.
-// The game step and the screens write it to hide or show the bar's parts.
-extern int32_t HudBarMode;
 // While set the HUD bar draws nothing.
 extern uint8_t HudHiddenFlag;
 // The camera's input word that the bar's knob and replay buttons clear.

@@ -29,6 +29,7 @@
 ScreenResultHooks ScreenRenderHooks;
 std::string FadeFileName;
 std::string MessageFileName;
+int32_t HudBarMode = 0;
 int32_t MapMenuMode = 0;
 int32_t ResultsSwitch = 0;
 uint8_t NewGameSwitch = 0;

@@ -5,37 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "GAMES/Rulo2/app/GameState.h"
-
-// The screens the game step renders and whose results it handles.
-enum EScreen : int32_t
-{
-    SCREEN_HUD_BAR,
-    SCREEN_PP, // the in-game screen
-    SCREEN_MAP,
-    SCREEN_GAME,        // the planning overview
-    SCREEN_PLAN_SELECT, // the plan selection
-    SCREEN_RESULTS,
-    SCREEN_OPTIONS,
-    SCREEN_SELECT,  // the slot list, the item choice and the trade list
-    SCREEN_LIST,    // the two-list choice (title entry)
-    SCREEN_MESSAGE, // the message box
-    SCREEN_PICTURE,
-    SCREEN_COUNT
-};
-
-// The interface's screens: each render draws the screen once and returns -1
-// while it stays open. A screen not drawn yet stays open and draws nothing.
-struct ScreenResultHooks
-{
-    int32_t (*render[SCREEN_COUNT])(int32_t time) = {};
-    // The title typed into the two-list choice.
-    const char* (*listChoice)() = nullptr;
-    // A slot of the slot list: its text and its file name.
-    const char* (*slotText)(int32_t slot) = nullptr;
-    const char* (*slotFile)(int32_t slot) = nullptr;
-};
-extern ScreenResultHooks ScreenRenderHooks;
+#include "GAMES/Rulo2/app/ScreenHooks.h"
 
 // Fade follow-up commands.
 enum : int32_t
@@ -51,10 +21,6 @@ enum : int32_t
 // The file the next fade command acts on, and the file the message box deletes.
 extern std::string FadeFileName;
 extern std::string MessageFileName;
-// The interface's mode word that the results set (the HUD bar's is in GameState.h).
-extern int32_t MapMenuMode;
-// Read by the results screen: 0 for the burglaries 11, 16 and 17.
-extern int32_t ResultsSwitch;
 // Set by fade command 6.
 extern uint8_t NewGameSwitch;
 // The CD track the results last asked for (-1 none).

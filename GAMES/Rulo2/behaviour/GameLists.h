@@ -72,6 +72,13 @@ extern std::vector<CWorldObject*> ActiveCharacters;
 // Objects whose logic runs every frame.
 extern std::vector<CWorldObject*> ActiveObjectList;
 
+// The burglary target: its total loot value, the share of it the gang must take (a fraction) and
+// its par time in ms, set by the burglary target task; the loot gathered, summed by the results.
+extern float TargetLootValue;
+extern float RequiredLootShare;
+extern int32_t BurglaryParTime;
+extern float GatheredLoot;
+
 // The burglary level, 1 to the number of levels; +1 finished, +2 while the closing movie runs.
 extern int32_t BurglaryLevel;
 // The character the player controls; null until the game sets one.

@@ -33,11 +33,6 @@
 
 CGameMenu PlanningScreen;
 
-int32_t RenderGameMenu(int32_t now)
-{
-    return PlanningScreen.Render(now);
-}
-
 namespace {
 
 constexpr float kPi = 3.14159265358979f;

@@ -168,6 +168,3 @@ private:
 };
 
 extern CGameMenu PlanningScreen;
-
-// The game step's call while the planning screen is open.
-int32_t RenderGameMenu(int32_t now);

@@ -7,6 +7,7 @@
 #include "GAMES/Rulo2/app/CGameSoundManager.h"
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/app/ScreenHooks.h"
 #include "GAMES/Rulo2/behaviour/CKindData.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/Feedback.h"
@@ -153,11 +154,6 @@ SPlanMember* FindGangRecord(const CWorldObject* character)
         if (record.member == character)
             return &record;
     return nullptr;
-}
-
-int32_t RenderHudBar(int32_t now)
-{
-    return HudBarMenu.Render(now);
 }
 
 int32_t CHudBarMenu::AddQuad(CTexture* texture, float x0, float x1, float y0, float y1, float uLeft,

@@ -3,7 +3,7 @@
 // digital one), the spring-loaded speed knob, the six replay and record buttons, the cash or
 // loot value, the selected character's load, and the map and inventory buttons.
 //
-// The bar's part mask is the shell's HudBarMode (app/GameState.h): bit 0 shows the time
+// The bar's part mask is the shell's HudBarMode (app/ScreenHooks.h): bit 0 shows the time
 // controls, bit 1 the side panels and the inventory button; the game step and other screens
 // write it while they are open.
 #include <cstdint>
@@ -102,5 +102,3 @@ extern CHudBarMenu HudBarMenu;
 
 // The gang record of a character, null when it has none.
 SPlanMember* FindGangRecord(const CWorldObject* character);
-// The game step's call: the bar of the game with the real-time clock.
-int32_t RenderHudBar(int32_t now);

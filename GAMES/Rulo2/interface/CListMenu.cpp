@@ -113,10 +113,10 @@ int32_t CListMenu::Render(int32_t now)
     CMenu::Render(now);
     if (!MenuInputBlocked && ScreenFade.IsFinished())
         DrawTooltip();
-    SetViewRect(0, 0, DX.screenWidth, DX.screenHeight);
+    SetScreenRect(0, 0, DX.screenWidth, DX.screenHeight);
     if (cancelled) {
         TextEntryActive = 0;
-        ClearViewRect();
+        ClearScreenRect();
         return 0;
     }
     const bool confirmedInField = field && field->confirmed;
@@ -124,7 +124,7 @@ int32_t CListMenu::Render(int32_t now)
         field->confirmed = 0;
     if (confirmedInField || clicked) {
         TextEntryActive = 0;
-        ClearViewRect();
+        ClearScreenRect();
         return 1;
     }
     return -1;

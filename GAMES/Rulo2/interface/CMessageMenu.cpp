@@ -98,13 +98,13 @@ int32_t CMessageMenu::Render(int32_t now)
     }
     lastTime = now;
     CMenu::Render(now);
-    SetViewRect(0, 0, DX.screenWidth, DX.screenHeight);
+    SetScreenRect(0, 0, DX.screenWidth, DX.screenHeight);
     if (cancelled) {
-        ClearViewRect();
+        ClearScreenRect();
         return 0;
     }
     if (confirmed) {
-        ClearViewRect();
+        ClearScreenRect();
         return 1;
     }
     return -1;

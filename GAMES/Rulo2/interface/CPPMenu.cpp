@@ -294,6 +294,8 @@ void CPPMenu::DrawMeter(int32_t now)
 int32_t CPPMenu::Render(int32_t now)
 {
     time = now;
+    // The overlay takes the mouse; the frame clears the flag after its 3-D drawing.
+    MenuActive = 1;
     if (GamePhase == PHASE_BURGLARY) {
         ShowGroup(proceedButton, AlarmRaised ? 1 : 0);
         ShowGroup(cancelButton, AlarmRaised ? 0 : 1);
@@ -340,16 +342,16 @@ int32_t CPPMenu::Render(int32_t now)
     if (!MenuInputBlocked && ScreenFade.IsFinished())
         DrawTooltip();
     if (cancelled) {
-        ClearViewRect();
+        ClearScreenRect();
         return -2;
     }
     if (closed) {
-        ClearViewRect();
+        ClearScreenRect();
         return 1;
     }
     if (CMenuElement* strip = Element(stripBackdrop); strip && strip->shown)
-        SetViewRect(0, 0, DX.screenWidth, DX.screenHeight);
+        SetScreenRect(0, 0, DX.screenWidth, DX.screenHeight);
     else
-        ClearViewRect();
+        ClearScreenRect();
     return -1;
 }

@@ -166,7 +166,7 @@ int32_t CPlanSelectMenu::Render(int32_t now)
 {
     time = now;
     ShowMouseCursor(true);
-    SetViewRect(0, 0, DX.screenWidth, DX.screenHeight);
+    SetScreenRect(0, 0, DX.screenWidth, DX.screenHeight);
     BeforeInput();
     HandleInput();
 
@@ -186,16 +186,16 @@ int32_t CPlanSelectMenu::Render(int32_t now)
     CMenu::Render(now);
 
     if (listOpened) {
-        ClearViewRect();
+        ClearScreenRect();
         return -2;
     }
     if (cancelChosen || Input.menuKey == 8) {
         Input.menuKey = 0;
-        ClearViewRect();
+        ClearScreenRect();
         return 0;
     }
     if (backChosen) {
-        ClearViewRect();
+        ClearScreenRect();
         return 1;
     }
     return -1;

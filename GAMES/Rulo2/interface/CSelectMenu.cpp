@@ -7,7 +7,9 @@
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/Texture.h"
+#include "GAMES/Rulo2/app/CGameSoundManager.h"
 #include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/app/SaveGame.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/Feedback.h"
 #include "GAMES/Rulo2/interface/CMenuFigure.h"
@@ -23,6 +25,7 @@
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/ObjectInstances.h"
+#include "GAMES/Rulo2/world/WorldTreeWalk.h"
 #include "LIBS/System/sString.h"
 #include "platform/crt/Crt.h"
 
@@ -349,7 +352,32 @@ void CSelectMenu::ActOnEntry(int32_t element)
         cancelled = 0;
     } else if (SellMode == 1) {
         ToggleForSale(*slot);
+    } else if (SellMode == 2) {
+        // Bought at once: the entry stands for the dealer's object in the world.
+        if (!BuyItem(slot->worldObject))
+            return;
+        if (Tutorial.active)
+            Tutorial.SetProgress(7, 1);
+        if (SoundManager)
+            SoundManager->play("CASHREGISTER_CLING", nullptr, 0, 0, 0, 5.0f, 1.0f, 1.0f, 1);
     }
+}
+
+void CSelectMenu::LoadThumbnail(MenuSlot& slot)
+{
+    slot.shown = 1;
+    if (slot.thumbnail || !slot.fileExists)
+        return;
+    std::string scratch;
+    CTexture* picture = nullptr;
+    if (ReadSaveInfo(slot.fileName, scratch, &picture) && picture) {
+        slot.thumbnail = picture;
+        slot.ownsThumbnail = 1;
+        return;
+    }
+    delete picture;
+    // Read once: a save without a picture is not read again every frame.
+    slot.fileExists = 0;
 }
 
 void CSelectMenu::HandleInput()
@@ -463,7 +491,7 @@ void CSelectMenu::LayOutEntries(int32_t dt)
             return;
         MenuSlot& slot = entries[size_t(element - firstEntry)];
         if (thumbnails)
-            slot.shown = 1;
+            LoadThumbnail(slot);
         if (!figure->model)
             return;
         figure->SetState(1);
@@ -603,7 +631,7 @@ int32_t CSelectMenu::Render(int32_t now)
     const int32_t dt = now - lastTime;
     lastTime = now;
     time = now;
-    SetViewRect(0, 0, DX.screenWidth, DX.screenHeight);
+    SetScreenRect(0, 0, DX.screenWidth, DX.screenHeight);
     BeforeInput();
     HandleInput();
 
@@ -681,7 +709,7 @@ int32_t CSelectMenu::Render(int32_t now)
 
     if (Input.menuKey == 8 || cancelled) {
         Input.menuKey = 0;
-        ClearViewRect();
+        ClearScreenRect();
         return -2;
     }
     if (finished) {
@@ -689,7 +717,7 @@ int32_t CSelectMenu::Render(int32_t now)
             return -2;
         result = selected - firstEntry;
         if (EntryChoosable(selected)) {
-            ClearViewRect();
+            ClearScreenRect();
             return result;
         }
         finished = cancelled = 0;
@@ -703,6 +731,27 @@ void CSelectMenu::DrawElement(int32_t index, int32_t now)
     MenuSlot* slot = EntryOf(index);
     if (e && slot && slot->marked && !e->active && index != hovered && e->type == CMenuElement::TYPE_FIGURE) {
         static_cast<CMenuFigure*>(e)->DrawOverlay(now, slot->colour);
+        return;
+    }
+    if (e && slot && slot->thumbnail && e->type == CMenuElement::TYPE_FIGURE) {
+        // The slot's picture on every material of the preview, for this drawing only.
+        auto* model = static_cast<CMenuFigure*>(e)->model;
+        std::vector<std::pair<CMeshMaterial*, std::pair<CTexture*, CTexturePage*>>> saved;
+        if (model)
+            WalkModelTree(static_cast<CModelNode*>(model->firstChild), [&](CModelNode* node) {
+                if (auto* mesh = dynamic_cast<CMeshNode*>(node))
+                    for (int32_t m = 0; m < mesh->materialCount; ++m) {
+                        CMeshMaterial& material = mesh->materials[m];
+                        saved.push_back({&material, {material.texture, material.page}});
+                        material.texture = slot->thumbnail;
+                        material.page = nullptr;
+                    }
+            });
+        CMenu::DrawElement(index, now);
+        for (auto& [material, binding] : saved) {
+            material->texture = binding.first;
+            material->page = binding.second;
+        }
         return;
     }
     CMenu::DrawElement(index, now);

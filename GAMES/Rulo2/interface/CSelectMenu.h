@@ -81,6 +81,8 @@ public:
 protected:
     void ActOnEntry(int32_t element);
     void ToggleForSale(MenuSlot& slot);
+    // An entry placed on screen reads its save's picture once, when it has none yet.
+    void LoadThumbnail(MenuSlot& slot);
     void ScrollBy(int32_t direction);
     void LayOutEntries(int32_t dt);
     void DrawDescription();

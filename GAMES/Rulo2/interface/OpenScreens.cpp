@@ -4,13 +4,18 @@
 
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/SaveGame.h"
+#include "GAMES/Rulo2/app/ScreenHooks.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/interface/CGameMenu.h"
 #include "GAMES/Rulo2/interface/CHudBarMenu.h"
 #include "GAMES/Rulo2/interface/CListMenu.h"
+#include "GAMES/Rulo2/interface/CMapMenu.h"
 #include "GAMES/Rulo2/interface/CMessageMenu.h"
+#include "GAMES/Rulo2/interface/COptionsMenu.h"
 #include "GAMES/Rulo2/interface/CPPMenu.h"
+#include "GAMES/Rulo2/interface/CPictureMenu.h"
 #include "GAMES/Rulo2/interface/CPlanSelectMenu.h"
+#include "GAMES/Rulo2/interface/CResultsMenu.h"
 #include "GAMES/Rulo2/interface/CSelectMenu.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/interface/CTutorialMenu.h"
@@ -62,7 +67,11 @@ void OpenHudBarMenu(int32_t time)
     HudBarMenu.Build(time);
 }
 
-void OpenMapMenu(int32_t) {}
+void OpenMapMenu(int32_t time)
+{
+    MapMenu.Clear();
+    MapMenu.Build(time);
+}
 void OpenTutorialMenu(int32_t time)
 {
     TutorialMenu.Build(time);
@@ -73,6 +82,7 @@ void OpenPlanSelectMenu(int32_t time)
     ShowMouseCursor(true);
     PlanSelectMenu.RemoveAllElements();
     PlanSelectMenu.Build(time);
+    MapMenuMode = 0;
     GetUiSurface(0);
 }
 
@@ -81,8 +91,22 @@ void OpenPPMenu(int32_t time)
     PPMenu.RemoveAllElements();
     PPMenu.Build(time);
 }
-void OpenOptionsMenu(int32_t) {}
-void OpenResultsMenu(int32_t) {}
+void OpenOptionsMenu(int32_t time)
+{
+    ShowMouseCursor(true);
+    OptionsMenu.RemoveAllElements();
+    OptionsMenu.Build(time);
+    MapMenuMode = 0;
+    GetUiSurface(0);
+}
+
+void OpenResultsMenu(int32_t time)
+{
+    ShowMouseCursor(true);
+    ResultsMenu.RemoveAllElements();
+    ResultsMenu.Build(time);
+    GetUiSurface(0);
+}
 
 void OpenListMenu(int32_t time, const char* prompt, const char* initialText)
 {
@@ -91,8 +115,10 @@ void OpenListMenu(int32_t time, const char* prompt, const char* initialText)
     ListMenuOpen = 1;
 }
 
-void OpenPictureMenu(int32_t, CMenuElement::Point, CMenuElement::Point)
+void OpenPictureMenu(int32_t time, CMenuElement::Point topLeft, CMenuElement::Point bottomRight)
 {
+    PictureMenu.RemoveAllElements();
+    PictureMenu.Build(time, topLeft, bottomRight);
     PictureMenuOpen = 1;
 }
 

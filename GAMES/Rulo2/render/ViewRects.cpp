@@ -26,3 +26,15 @@ void ClearViewRect()
 {
     WorldViewRect = SViewRect{};
 }
+
+SViewRect ScreenRect;
+
+void SetScreenRect(int32_t left, int32_t top, int32_t right, int32_t bottom)
+{
+    ScreenRect = SViewRect{left, top, right, bottom};
+}
+
+void ClearScreenRect()
+{
+    ScreenRect = SViewRect{};
+}

@@ -27,8 +27,14 @@ struct SRectPair
 // Both rectangles of the record become the same one.
 void SetRects(SRectPair& record, int32_t left, int32_t top, int32_t right, int32_t bottom);
 
-// The part of the screen the 3-D world is drawn into, in pixels: the whole screen under a
-// full-screen menu, a framed window under the picture and map screens. Empty: the normal view.
+// The part of the screen the 3-D world is drawn into, in pixels: the framed window of the picture
+// screen. Empty: the whole screen.
 extern SViewRect WorldViewRect;
 void SetViewRect(int32_t left, int32_t top, int32_t right, int32_t bottom);
 void ClearViewRect();
+
+// The main window's screen rectangle, in pixels: the whole screen while a full-screen screen has
+// the mouse, so that no click reaches the world under it. Empty: no screen claims the mouse.
+extern SViewRect ScreenRect;
+void SetScreenRect(int32_t left, int32_t top, int32_t right, int32_t bottom);
+void ClearScreenRect();

@@ -13,6 +13,7 @@
 #include "GAMES/Rulo2/render/Markers.h"
 #include "GAMES/Rulo2/render/Overlays.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
+#include "GAMES/Rulo2/render/ViewRects.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 
 namespace {
@@ -23,6 +24,42 @@ uint32_t FloatBits(float f)
     std::memcpy(&bits, &f, sizeof bits);
     return bits;
 }
+
+// While the view rectangle is set, the world is drawn into it alone; the whole screen is the
+// viewport again afterwards, for the screens drawn over it.
+class CViewRectViewport
+{
+public:
+    CViewRectViewport()
+    {
+        IDirect3DDevice7* d = DX.device;
+        if (!d || WorldViewRect.IsEmpty() || FAILED(d->GetViewport(&full_)))
+            return;
+        const int32_t w = int32_t(full_.dwX + full_.dwWidth), h = int32_t(full_.dwY + full_.dwHeight);
+        const int32_t left = std::clamp(WorldViewRect.left, 0, w), top = std::clamp(WorldViewRect.top, 0, h);
+        const int32_t right = std::clamp(WorldViewRect.right, 0, w);
+        const int32_t bottom = std::clamp(WorldViewRect.bottom, 0, h);
+        if (right <= left || bottom <= top)
+            return;
+        D3DVIEWPORT7 vp = full_;
+        vp.dwX = uint32_t(left);
+        vp.dwY = uint32_t(top);
+        vp.dwWidth = uint32_t(right - left);
+        vp.dwHeight = uint32_t(bottom - top);
+        set_ = d->SetViewport(&vp) == D3D_OK;
+    }
+    ~CViewRectViewport()
+    {
+        if (set_)
+            DX.device->SetViewport(&full_);
+    }
+    CViewRectViewport(const CViewRectViewport&) = delete;
+    CViewRectViewport& operator=(const CViewRectViewport&) = delete;
+
+private:
+    D3DVIEWPORT7 full_;
+    bool set_ = false;
+};
 
 } // namespace
 
@@ -91,6 +128,7 @@ void DrawWorldFrame(const SWorldFrame& frame)
 {
     if (!g_WorldRoot)
         return;
+    const CViewRectViewport viewport;
     PassClock = frame.clock;
     PassOptions.lighting = LightingFlag;
     PassOptions.culling = CullingFlag;
