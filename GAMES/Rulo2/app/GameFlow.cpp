@@ -12,6 +12,7 @@
 #include "GAMES/Rulo2/app/Picking.h"
 #include "GAMES/Rulo2/app/SaveGame.h"
 #include "GAMES/Rulo2/app/ScreenResults.h"
+#include "GAMES/Rulo2/app/ScreenHooks.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"

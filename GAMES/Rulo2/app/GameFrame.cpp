@@ -66,6 +66,8 @@ SStatisticsInput ShellStatistics()
 {
     SStatisticsInput input;
     input.statisticsOn = StatisticsFlag;
+    // In the game view the HUD is the menu that takes the input.
+    input.hudIsCurrent = CurrentViewIndex() == VIEW_GAME ? 1 : 0;
     input.frameRate = GameClock.frameRate;
     input.gameClock = GameClock.gameClock;
     input.gameSpeed = GameClock.gameSpeed;

@@ -26,6 +26,7 @@
 #include <bit>
 
 CObjectNode* PlanCar = nullptr;
+float PlanCarCapacity = 0.0f;
 int32_t PlanRecordedEndTime = 0;
 
 namespace {

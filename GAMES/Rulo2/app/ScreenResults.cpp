@@ -368,6 +368,7 @@ void HandlePlanningOverview(int32_t r)
         PlanSlotPurpose = 0;
     } else if (r == 1 && PlanSlotPurpose == 1) {
         SetPlanMode(PHASE_PLANNING);
+        PlanActivity = 2;
         RecordState = RECORD_LOAD;
         InterfaceMode = 2;
         GameClock.gameSpeed = 0;
@@ -379,6 +380,7 @@ void HandlePlanningOverview(int32_t r)
     } else if (r == 1) {
         Tutorial.NextPage(3);
         SetPlanMode(PHASE_PLANNING);
+        PlanActivity = 2;
         RecordState = RECORD_RECORD;
         InterfaceMode = 2;
         OpenPPMenu(Now());

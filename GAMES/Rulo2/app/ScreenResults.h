@@ -25,8 +25,6 @@ extern std::string MessageFileName;
 extern uint8_t NewGameSwitch;
 // The CD track the results last asked for (-1 none).
 extern int32_t CdTrackRequest;
-// The lowest burglary level each target can be burgled at.
-extern const int32_t TargetMinimumLevel[];
 
 // Step 11 of the game step: the screens inside the scene (HUD bar, in-game screen, map).
 void DrawScreens();
