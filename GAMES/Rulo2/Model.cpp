@@ -8,6 +8,9 @@
 #include <memory>
 #include <vector>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "GAMES/Rulo2/world/CFrameNode.h"
 #include "GAMES/Rulo2/world/CLocatorNode.h"
 #include "GAMES/Rulo2/world/CMeshNode.h"
@@ -37,8 +40,33 @@ bool IsSelectedInModelTree(const CNode* node)
 
 std::string MakeTempFileName()
 {
-    const std::string name = "~temp" + std::to_string(crt::rand() % 256) + ".tmp";
-    return (platform::ProgramFolder() / name).string();
+    const int start = crt::rand() % 256;
+    for (int i = 0; i < 256; ++i) {
+        const std::string name = "~temp" + std::to_string((start + i) % 256) + ".tmp";
+        const std::string path = (platform::ProgramFolder() / name).string();
+        // Exclusive: a file someone else made is never written or removed.
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        if (fd >= 0) {
+            ::close(fd);
+            return path;
+        }
+    }
+    return std::string();
+}
+
+CRootNode* CopyModelThroughTempFile(CRootNode* source, std::string* error)
+{
+    if (!source)
+        return nullptr;
+    const std::string path = MakeTempFileName();
+    if (path.empty()) {
+        if (error)
+            *error = "no temporary file can be made in " + platform::ProgramFolder().string();
+        return nullptr;
+    }
+    CRootNode* copy = source->Save(path.c_str(), error) ? LoadTmf(path.c_str(), error) : nullptr;
+    std::remove(path.c_str());
+    return copy;
 }
 
 size_t AppendText(char* text, size_t size, size_t used, const char* format, ...)

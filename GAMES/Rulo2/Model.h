@@ -188,9 +188,14 @@ extern uint32_t (*g_ModelTreeSelectedItem)();
 // This node's tree item is the selected one.
 bool IsSelectedInModelTree(const CNode* node);
 
-// "~temp%d.tmp" with a random number from 0 to 255, in the program's folder:
-// the file through which models are copied.
+// "~temp%d.tmp" in the program's folder, created here and empty: the file
+// through which models are copied. The number starts at a random one from 0 to
+// 255 and the others are tried in turn; a file that exists is never taken.
+// Empty when none can be made.
 std::string MakeTempFileName();
+// A copy of the model, saved into such a file, read back, and the file removed;
+// null (the reason in `error`) when that fails.
+CRootNode* CopyModelThroughTempFile(CRootNode* source, std::string* error = nullptr);
 
 // Appends printf-style text at `used` without passing `size`; returns the new
 // length (never more than size - 1).

@@ -22,7 +22,6 @@
 #include "GAMES/Rulo2/app/ScriptedRun.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
-#include "GAMES/Rulo2/editor/WebBrowserDlg.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/interface/CTutorial.h"
 #include "GAMES/Rulo2/interface/DialogTexts.h"
@@ -263,7 +262,6 @@ bool CGameApp::StartUp()
     // The intro plays before the first game frame; the tutorial starts with the game.
     if (GameModeFlag) {
         PlayMovie(0);
-        CreateBrowserDialog();
         Tutorial.Start();
     }
     return true;
@@ -315,8 +313,6 @@ int CGameApp::ExitInstance()
         ViewFreeze = 0;
     }
     if (GameModeFlag) {
-        // The game ends: its page window goes before the device it draws with.
-        DestroyBrowserDialog();
         if (!NoSoundFlag)
             DestroySoundManager();
         ReleaseMouseDevice();

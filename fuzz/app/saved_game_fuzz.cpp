@@ -1,8 +1,11 @@
 // The saved-game and plan readers over arbitrary bytes, against a small world
 // with two characters, an item definition and a car the gang owns. The first
-// byte chooses the reader; whatever loads is written again.
+// byte chooses the reader; whatever loads is written again. The file-level
+// reader sees the same bytes: what it parses writes again, and that writing
+// parses to the same bytes once more.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "GAMES/Rulo2/app/GameFlow.h"
@@ -13,9 +16,11 @@
 #include "GAMES/Rulo2/behaviour/ObjectIds.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/ChunkFile.h"
 #include "GAMES/Rulo2/world/GamePasses.h"
 #include "GAMES/Rulo2/world/ObjectInstances.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "tools/varek-tool/SaveFiles.h"
 
 namespace {
 
@@ -60,6 +65,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     RegisterObjectLogicNumbers(g_WorldRoot);
     std::vector<uint8_t> again;
+    SSaveFile file;
+    std::string error;
+    const uint32_t magic = (data[0] & 1) ? ChunkId("GAME") : ChunkId("BURG");
+    if (ParseSaveFile(data + 1, size - 1, magic, file, error)) {
+        std::vector<uint8_t> first, second;
+        if (!WriteSaveFile(file, first) || !ParseSaveFile(first.data(), first.size(), magic, file, error) ||
+            !WriteSaveFile(file, second) || first != second)
+            __builtin_trap();
+    }
     if (data[0] & 1) {
         if (LoadGameFromMemory(data + 1, size - 1, (data[0] & 2) != 0))
             BuildGameFile("again", again);

@@ -132,6 +132,9 @@ public:
         }
         if (t == "body")
             add("color", Color(attr("text")));
+        // The body's link colour is the page's; an inline colour outranks the master sheet.
+        if (t == "a" && has("href"))
+            add("color", linkColour_);
         if (t == "table" || cell || t == "img" || t == "hr") {
             add("width", Length(attr("width")));
             if (t != "hr")
@@ -198,6 +201,9 @@ public:
 
     void Open(const Tag& tag)
     {
+        if (tag.name == "body")
+            if (const Attribute* a = tag.Find("link"))
+                linkColour_ = Color(a->value);
         if (tag.name == "table") {
             TableState s;
             if (const Attribute* a = tag.Find("cellpadding"))
@@ -220,6 +226,7 @@ private:
         bool border = false;
     };
     std::vector<TableState> tables_;
+    std::string linkColour_;
 };
 
 // Parses the tag that starts at html[i] ('<' followed by a letter); `end` gets

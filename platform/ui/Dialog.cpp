@@ -434,6 +434,11 @@ int Dialog::DoModal(HWND owner)
         ApplyAnswer(*this, answer);
     if (!ended_)
         RunModalLoop(*this);
+    while (!ended_ && endsItself_) {
+        RunPending();
+        if (!ended_)
+            Sleep(10);
+    }
     if (!ended_) {
         LogLine(("Dialog " + std::to_string(resourceId_) + " \"" + caption_ + "\" was not answered: Cancel")
                     .c_str());

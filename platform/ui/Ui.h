@@ -122,7 +122,8 @@ enum class ControlKind
     Edit,
     ComboBox, // editable: text and a list
     ListBox,
-    Tree, // a TreeCtrl (platform/ui/Tree.h) the dialog's owner keeps
+    Tree,     // a TreeCtrl (platform/ui/Tree.h) the dialog's owner keeps
+    Progress, // a progress bar: `position` within `rangeLow`..`rangeHigh`
 };
 
 class TreeCtrl;
@@ -155,7 +156,8 @@ struct Control
     std::vector<std::string> list; // combo and list boxes
     int selection = -1;            // combo and list boxes
     std::shared_ptr<Bitmap> picture;
-    TreeCtrl* tree = nullptr; // ControlKind::Tree
+    TreeCtrl* tree = nullptr;                        // ControlKind::Tree
+    int rangeLow = 0, rangeHigh = 100, position = 0; // ControlKind::Progress
 };
 
 // The size of a text in the UI's font (lines split at '\n'; an empty text is one
@@ -255,6 +257,11 @@ public:
 
     // Modal: runs until EndDialog; returns its result. No game frame runs meanwhile.
     int DoModal(HWND owner = nullptr);
+    // A modal dialog that ends itself (it shows work going on elsewhere): its loop runs
+    // its timers until EndDialog also in non-interactive runs and without the drawing,
+    // where an unanswered dialog would otherwise end at once.
+    void SetEndsItself(bool endsItself) { endsItself_ = endsItself; }
+    bool EndsItself() const { return endsItself_; }
     void EndDialog(int result);
     bool Ended() const { return ended_; }
     int Result() const { return result_; }
@@ -320,6 +327,7 @@ private:
     bool focus_ = false;
     int focusControl_ = 0;
     bool modal_ = false;
+    bool endsItself_ = false;
     bool ended_ = false;
     int result_ = 0;
 };

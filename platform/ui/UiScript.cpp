@@ -4,6 +4,7 @@
 #include "platform/ui/Tree.h"
 #include "platform/ui/UiInternal.h"
 
+#include "platform/ui/Tree.h"
 #include "platform/win/InputScript.h"
 
 #include <algorithm>
@@ -45,111 +46,69 @@ HWND MainWindow()
     return app ? app->m_pMainWnd : nullptr;
 }
 
-// The item reached by a path of labels from the roots ("Houses\\Haus_A"), or 0.
-HTREEITEM ItemByPath(const TreeCtrl& tree, const std::string& path)
+bool SameText(std::string_view a, std::string_view b)
 {
-    HTREEITEM item = 0;
-    size_t from = 0;
-    while (from <= path.size()) {
-        const size_t end = std::min(path.find('\\', from), path.size());
-        const std::string label = path.substr(from, end - from);
-        HTREEITEM found = 0;
-        for (HTREEITEM i = item ? tree.GetChildItem(item) : tree.GetRootItem(); i && !found;
-             i = tree.GetNextSiblingItem(i))
-            if (tree.GetItemText(i) == label)
-                found = i;
-        if (!found)
-            return 0;
-        item = found;
-        from = end + 1;
-    }
-    return item;
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
 }
 
-// A point on the item's label in client pixels, the item scrolled into view.
-bool LabelPoint(TreeCtrl& tree, HTREEITEM item, int& x, int& y)
+std::string Trimmed(std::string_view text)
+{
+    const size_t first = text.find_first_not_of(" \t");
+    const size_t last = text.find_last_not_of(" \t");
+    return first == std::string_view::npos ? std::string()
+                                           : std::string(text.substr(first, last - first + 1));
+}
+
+// The item at a path of item texts from the top level, separated by '\'
+// (compared without case); 0 when there is none.
+HTREEITEM FindTreeItem(const TreeCtrl& tree, const std::string& path)
+{
+    HTREEITEM found = 0;
+    HTREEITEM level = tree.GetRootItem();
+    size_t start = 0;
+    while (start <= path.size()) {
+        const size_t end = std::min(path.find('\\', start), path.size());
+        const std::string part = Trimmed(std::string_view(path).substr(start, end - start));
+        HTREEITEM h = level;
+        while (h && !SameText(tree.GetItemText(h), part))
+            h = tree.GetNextSiblingItem(h);
+        if (!h)
+            return 0;
+        found = h;
+        level = tree.GetChildItem(h);
+        start = end + 1;
+    }
+    return found;
+}
+
+// A client point on the item's label, scrolled into view first.
+void LabelPoint(TreeCtrl& tree, HTREEITEM item, int& x, int& y)
 {
     tree.EnsureVisible(item);
-    const int row = tree.RowOf(item);
-    if (row < 0)
-        return false;
-    y = (row - tree.TopRow()) * TreeCtrl::kRowHeight + TreeCtrl::kRowHeight / 2;
-    for (x = 0; x < std::max(tree.ClientWidth(), 1000); ++x) {
-        uint32_t flags = 0;
-        if (tree.HitTest(x, y, &flags) == item && (flags & TVHT_ONITEMLABEL))
-            return true;
-    }
-    return false;
+    y = (tree.RowOf(item) - tree.TopRow()) * TreeCtrl::kRowHeight + TreeCtrl::kRowHeight / 2;
+    x = (tree.Depth(item) + 1) * TreeCtrl::kIndent + (tree.ImageList() ? TreeCtrl::kImageSize : 0) + 2;
 }
 
-// "tree WINDOW CONTROL click|dblclick|rclick PATH" and "... drag PATH > PATH": the
-// presses a person gives on the items' labels.
-std::string TreeVerb(const ScriptArgs& a, ScriptStep& step)
+TreeCtrl* WindowTree(int window)
 {
-    static const char* const usage =
-        "tree needs a window id, a tree control id, click, dblclick, rclick or drag, and an item path";
-    int window = 0, control = 0;
-    if (a.words.size() < 4 || !Number(a.words[0], window) || !Number(a.words[1], control))
-        return usage;
-    const std::string action = a.words[2];
-    // The path is the rest of the line as written: labels may hold spaces.
-    size_t at = 0;
-    for (int word = 0; word < 3; ++word) {
-        at = a.text.find_first_not_of(' ', at);
-        at = a.text.find(' ', at);
-    }
-    std::string path = a.text.substr(a.text.find_first_not_of(' ', at));
-    std::string target;
-    if (action == "drag") {
-        const size_t arrow = path.find(" > ");
-        if (arrow == std::string::npos)
-            return "tree drag needs SOURCE > TARGET";
-        target = path.substr(arrow + 3);
-        path = path.substr(0, arrow);
-    } else if (action != "click" && action != "dblclick" && action != "rclick") {
-        return usage;
-    }
-    step.run = [window, control, action, path, target] {
-        Dialog* d = FindDialog(window);
-        Control* c = d && d->IsWindowVisible() ? d->GetDlgItem(control) : nullptr;
-        TreeCtrl* tree = c ? c->tree : nullptr;
-        const HTREEITEM item = tree ? ItemByPath(*tree, path) : 0;
-        int x = 0, y = 0;
-        if (!item || !LabelPoint(*tree, item, x, y)) {
-            LogLine(("Script: no tree item '" + path + "' in window " + std::to_string(window)).c_str());
-            return;
-        }
-        if (action == "dblclick") {
-            tree->DoubleClick(x, y);
-            return;
-        }
-        const int button = action == "rclick" ? 1 : 0;
-        tree->MouseDown(button, x, y);
-        if (action == "drag") {
-            const HTREEITEM to = ItemByPath(*tree, target);
-            int tx = 0, ty = 0;
-            if (!to || !LabelPoint(*tree, to, tx, ty)) {
-                tree->MouseUp(button, x, y);
-                LogLine(
-                    ("Script: no tree item '" + target + "' in window " + std::to_string(window)).c_str());
-                return;
-            }
-            // Past the drag threshold, then over the target.
-            tree->MouseMove(x + 8, y + 8);
-            tree->MouseMove(tx, ty);
-            x = tx;
-            y = ty;
-        }
-        tree->MouseUp(button, x, y);
-    };
-    return {};
+    Dialog* d = FindDialog(window);
+    if (!d || !d->IsWindowVisible())
+        return nullptr;
+    for (const Control& c : d->Controls())
+        if (c.kind == ControlKind::Tree && c.tree)
+            return c.tree;
+    return nullptr;
 }
 
 } // namespace
 
 void RegisterScriptVerbs()
 {
-    RegisterScriptVerb("tree", TreeVerb);
     RegisterScriptVerb("command", [](const ScriptArgs& a, ScriptStep& step) -> std::string {
         int id = 0;
         if (a.words.size() != 1 || !Number(a.words[0], id))
@@ -194,6 +153,71 @@ void RegisterScriptVerbs()
                 d->Click(control);
             else
                 LogLine(("Script: window " + std::to_string(window) + " is not shown").c_str());
+        };
+        return {};
+    });
+    RegisterScriptVerb("tree", [](const ScriptArgs& a, ScriptStep& step) -> std::string {
+        static const char* const kUsage =
+            "tree needs a window (dialog resource) id, an action (select, rclick, dblclick or drag) and an "
+            "item path (texts separated by \\; drag: SOURCE -> TARGET)";
+        int window = 0;
+        if (a.words.size() < 3 || !Number(a.words[0], window))
+            return kUsage;
+        std::string action = a.words[1];
+        for (char& c : action)
+            c = char(std::tolower(static_cast<unsigned char>(c)));
+        // The path is the rest of the line as written: item texts may hold blanks.
+        std::string rest = a.text;
+        for (int skip = 0; skip < 2; ++skip) {
+            rest = Trimmed(rest);
+            const size_t blank = rest.find_first_of(" \t");
+            rest = blank == std::string::npos ? std::string() : rest.substr(blank);
+        }
+        rest = Trimmed(rest);
+        std::string source = rest, target;
+        if (action == "drag") {
+            const size_t arrow = rest.find("->");
+            if (arrow == std::string::npos)
+                return kUsage;
+            source = Trimmed(std::string_view(rest).substr(0, arrow));
+            target = Trimmed(std::string_view(rest).substr(arrow + 2));
+        } else if (action != "select" && action != "rclick" && action != "dblclick") {
+            return kUsage;
+        }
+        if (source.empty() || (action == "drag" && target.empty()))
+            return kUsage;
+        step.run = [window, action, source, target] {
+            TreeCtrl* tree = WindowTree(window);
+            const HTREEITEM item = tree ? FindTreeItem(*tree, source) : 0;
+            if (!item) {
+                LogLine(
+                    ("Script: no tree item '" + source + "' in window " + std::to_string(window)).c_str());
+                return;
+            }
+            int x = 0, y = 0;
+            LabelPoint(*tree, item, x, y);
+            if (action == "select") {
+                tree->MouseDown(0, x, y);
+                tree->MouseUp(0, x, y);
+            } else if (action == "rclick") {
+                tree->MouseDown(1, x, y);
+                tree->MouseUp(1, x, y);
+            } else if (action == "dblclick") {
+                tree->DoubleClick(x, y);
+            } else {
+                const HTREEITEM to = FindTreeItem(*tree, target);
+                if (!to) {
+                    LogLine(("Script: no tree item '" + target + "' in window " + std::to_string(window))
+                                .c_str());
+                    return;
+                }
+                tree->MouseDown(0, x, y);
+                tree->MouseMove(x + 8, y);
+                int tx = 0, ty = 0;
+                LabelPoint(*tree, to, tx, ty);
+                tree->MouseMove(tx, ty);
+                tree->MouseUp(0, tx, ty);
+            }
         };
         return {};
     });

@@ -576,9 +576,11 @@ void Dispatch(SDL_Event& e)
         TranslateDrop(e.drop);
         break;
     case SDL_QUIT:
-        // A signal or the session asks the program to end: as if the window were closed.
+        // A signal or the session ends the program (closing the last window does not come here):
+        // the main window goes at once, since a question on the screen could keep it running with
+        // nobody to answer.
         if (theApp && theApp->m_pMainWnd && theApp->m_pMainWnd->IsWindow())
-            Deliver(theApp->m_pMainWnd, WM_CLOSE, 0, 0);
+            theApp->m_pMainWnd->DestroyWindow();
         else
             PostQuitMessage(0);
         break;

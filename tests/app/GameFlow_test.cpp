@@ -105,6 +105,7 @@ TEST_F(GameFlowTest, TheFirstStartLogsResetAndInitialisationInOrderAndFindsTheHe
     EXPECT_EQ(GameClock.gameClock, 0);
     EXPECT_EQ(GameClock.gameSpeed, 100);
     EXPECT_TRUE(IsGameView());
+    EXPECT_EQ(PictureMenuOpen, 1) << "the picture screen is opened at the start";
 
     // A later reset runs the object steps too.
     std::filesystem::remove(logPath);
@@ -166,6 +167,28 @@ TEST_F(GameFlowTest, AResetInPlanningKeepsALoadedPlanOnlyInLoad)
         EXPECT_EQ(hero->objectLogic->GetPlannedTaskList()->tasks.size(), state == RECORD_LOAD ? tasks : 2u);
         EXPECT_EQ(hero->objectLogic->recordable, 1);
     }
+}
+
+// A reset takes the records marked for removal out of the inventory, with their objects, and
+// keeps the others in their order.
+TEST_F(GameFlowTest, AResetRemovesTheMarkedInventoryRecordsWithTheirObjects)
+{
+    CWorldObject* dropped = Place(g_WorldRoot, "Dropped", CWorldObject::KIND_OBJECT, nullptr);
+    CWorldObject* kept = Place(g_WorldRoot, "Kept", CWorldObject::KIND_OBJECT, nullptr);
+    auto record = [](CWorldObject* object, uint8_t removable) {
+        SInventoryRecord r;
+        r.object = object;
+        r.flags[1] = removable;
+        return r;
+    };
+    InventoryList = {record(kept, 0), record(dropped, 1), record(nullptr, 1), record(nullptr, 0)};
+    ResetGame();
+    ASSERT_EQ(InventoryList.size(), 2u);
+    EXPECT_EQ(InventoryList[0].object, kept);
+    EXPECT_EQ(InventoryList[1].object, nullptr);
+    EXPECT_EQ(g_WorldRoot->FindByName("Dropped"), nullptr);
+    EXPECT_EQ(g_WorldRoot->FindByName("Kept"), kept);
+    InventoryList.clear();
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/InstallApp.h"
+#include "GAMES/Rulo2/app/ScreenResults.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
@@ -16,6 +17,8 @@
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
+#include "GAMES/Rulo2/render/Overlays.h"
+#include "GAMES/Rulo2/render/ViewRects.h"
 #include "GAMES/Rulo2/render/WorldFrame.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
@@ -267,18 +270,19 @@ TEST_F(MainWindowTest, ADroppedPictureBecomesATextureAndADamagedFileChangesNothi
 
 TEST_F(MainWindowTest, ClosingAsksInTheGameAndEndsAtOnceInTheEditor)
 {
-    // The game view only opens the question.
-    static int questions = 0;
-    OpenQuitQuestion = [] { ++questions; };
+    // The game view only opens the quit question.
+    MessageMenuOpen = 0;
+    MessagePurpose = -1;
     Send(WM_CLOSE);
-    EXPECT_EQ(questions, 1);
+    EXPECT_EQ(MessageMenuOpen, 1);
+    EXPECT_EQ(MessagePurpose, 0);
     EXPECT_TRUE(window->IsWindow());
+    MessageMenuOpen = 0;
 
     SelectView(VIEW_TOP);
     Send(WM_CLOSE);
-    EXPECT_EQ(questions, 1);
+    EXPECT_EQ(MessageMenuOpen, 0);
     EXPECT_FALSE(window->IsWindow());
-    OpenQuitQuestion = nullptr;
 }
 
 TEST_F(MainWindowTest, SystemKeysAndTheScreenSaver)
@@ -297,10 +301,14 @@ TEST_F(MainWindowTest, SystemKeysAndTheScreenSaver)
     EXPECT_TRUE(SDL_IsScreenSaverEnabled());
     Send(WM_ACTIVATEAPP, 1);
 
-    // In the game view Alt+F4 closes as usual.
+    // In the game view Alt+F4 closes as usual: the quit question opens.
     SelectView(VIEW_GAME);
+    MessageMenuOpen = 0;
     Send(WM_SYSKEYDOWN, VK_F4, alt);
-    EXPECT_FALSE(window->IsWindow());
+    EXPECT_EQ(MessageMenuOpen, 1);
+    EXPECT_EQ(MessagePurpose, 0);
+    EXPECT_TRUE(window->IsWindow());
+    MessageMenuOpen = 0;
 }
 
 TEST_F(MainWindowTest, SettingsInUseAreWrittenBackWhenTheWindowGoes)
@@ -608,6 +616,99 @@ TEST_F(MainWindowTest, AClickOverTheGroundOrdersAWalkThereAndOverAnObjectAWalkTo
     PickedObject = nullptr;
     CurrentCharacter = nullptr;
     Input = InputState();
+}
+
+// A release over the object under the cursor orders the action the bubble offers there, unless
+// the tutorial's page or a screen has the cursor.
+TEST_F(MainWindowTest, AReleaseOverAnObjectOrdersTheBubblesAction)
+{
+    CWorldObject hero("Hero"), door("Door");
+    struct Case
+    {
+        const char* what;
+        int32_t hovered;
+        bool picked, character, page, overScreen;
+        bool ordered;
+    };
+    const Case cases[] = {
+        {"the bubble's right slice", 2, true, true, false, false, true},
+        {"the bubble's middle slice", 0, true, true, false, false, true},
+        {"no slice under the cursor", -1, true, true, false, false, false},
+        {"nothing under the cursor", 1, false, true, false, false, false},
+        {"no character to order", 1, true, false, false, false, false},
+        {"the tutorial's page is shown", 1, true, true, true, false, false},
+        {"over a screen's rectangle", 1, true, true, false, true, false},
+    };
+    for (const Case& c : cases) {
+        RequestQueue.clear();
+        ActionBubble.hovered = c.hovered;
+        PickedObject = c.picked ? &door : nullptr;
+        CurrentCharacter = c.character ? &hero : nullptr;
+        TutorialBrowserOpen = c.page ? 1 : 0;
+        ClearViewRects();
+        if (c.overScreen)
+            ViewRectTable[0] = {0, 400, 640, 480};
+        Send(WM_LBUTTONUP, 0, LPARAM(MAKELONG(300, 440)));
+        ASSERT_EQ(RequestQueue.size(), c.ordered ? 1u : 0u) << c.what;
+        if (c.ordered) {
+            EXPECT_EQ(RequestQueue[0].action, c.hovered) << c.what;
+            EXPECT_EQ(RequestQueue[0].source, &hero) << c.what;
+            EXPECT_EQ(RequestQueue[0].target, &door) << c.what;
+        }
+    }
+    // A press over a screen's rectangle orders nothing either.
+    RequestQueue.clear();
+    CurrentCharacter = &hero;
+    PickedObject = &door;
+    GamePhase = PHASE_REALTIME;
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, LPARAM(MAKELONG(300, 440)));
+    EXPECT_TRUE(RequestQueue.empty());
+    ClearViewRects();
+    TutorialBrowserOpen = 0;
+    ActionBubble.hovered = -1;
+    RequestQueue.clear();
+    PickedObject = nullptr;
+    CurrentCharacter = nullptr;
+    Input = InputState();
+}
+
+// Esc first ends the camera's special shot; the options open only while the interface is idle
+// and the control mode allows them.
+TEST_F(MainWindowTest, EscEndsTheCameraShotAndBusyStatesKeepTheOptionsClosed)
+{
+    struct Case
+    {
+        const char* what;
+        int key;
+        int32_t cameraState, controlMode, transition;
+        bool options;
+    };
+    const Case cases[] = {
+        {"F1 when idle", VK_F1, 0, 0, 0, true},
+        {"Esc during a camera shot", VK_ESCAPE, 2, 0, 0, false},
+        {"F1 in control mode 1", VK_F1, 0, 1, 0, false},
+        {"F1 in control mode 2", VK_F1, 0, 2, 0, true},
+        {"F1 during a transition", VK_F1, 0, 0, 1, false},
+    };
+    GamePhase = PHASE_BURGLARY;
+    InterfaceMode = 2;
+    MessageMenuOpen = ListMenuOpen = 0;
+    for (const Case& c : cases) {
+        OptionsMenuOpen = 0;
+        GameCamera.thumbnailState = c.cameraState;
+        ControlModeWord = c.controlMode;
+        TransitionWord = c.transition;
+        Send(WM_KEYDOWN, WPARAM(c.key));
+        EXPECT_EQ(OptionsMenuOpen, c.options ? 1 : 0) << c.what;
+        EXPECT_EQ(GameCamera.thumbnailState, 0) << c.what;
+        if (c.cameraState) {
+            EXPECT_EQ(Input.menuKey, 0) << c.what << ": the key is used up";
+        }
+    }
+    OptionsMenuOpen = 0;
+    ControlModeWord = TransitionWord = 0;
+    GamePhase = PHASE_REALTIME;
+    InterfaceMode = 1;
 }
 
 // Keys 1 to 4 choose a gang member only in the burglary.

@@ -2,6 +2,7 @@
 // the slot list and the fade, a plan that cannot be loaded, the options screen
 // from the game, and the message box's purposes.
 #include "GAMES/Rulo2/Rulo2.h"
+#include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameFlow.h"
 #include "GAMES/Rulo2/app/SaveGame.h"
@@ -9,6 +10,9 @@
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/behaviour/CKindState.h"
 #include "GAMES/Rulo2/behaviour/Feedback.h"
+#include "GAMES/Rulo2/behaviour/RecordEvents.h"
+#include "GAMES/Rulo2/editor/WebBrowserDlg.h"
+#include "GAMES/Rulo2/interface/CTutorial.h"
 #include "GAMES/Rulo2/render/CScreenFade.h"
 #include "GAMES/Rulo2/world/GamePasses.h"
 #include "tests/behaviour/BehaviourFixture.h"
@@ -166,6 +170,70 @@ TEST_F(ScreenResultsTest, ABurgledTargetFailsAlsoForEditing)
         EXPECT_EQ(GamePhase, PHASE_REALTIME);
     }
     LevelFlags[0] = 0;
+}
+
+// The tutorial stops for a new game and when the hero finishes it, and starts again on request;
+// a "no" leaves it as it was.
+TEST_F(ScreenResultsTest, TheNewGameAndTutorialAnswersStopAndStartTheTutorial)
+{
+    struct Case
+    {
+        int32_t purpose, answer;
+        uint8_t runningBefore, runningAfter;
+    };
+    const Case cases[] = {{7, 1, 1, 0},  {7, 0, 1, 1},  {10, 1, 0, 1},
+                          {10, 0, 0, 0}, {11, 1, 1, 0}, {11, 0, 1, 1}};
+    for (const Case& c : cases) {
+        if (c.runningBefore)
+            Tutorial.Start();
+        else
+            Tutorial.Stop();
+        MessageMenuOpen = 1;
+        MessagePurpose = c.purpose;
+        Results[SCREEN_MESSAGE] = c.answer;
+        DrawModalScreens();
+        EXPECT_EQ(MessageMenuOpen, 0) << c.purpose << "/" << c.answer;
+        EXPECT_EQ(Tutorial.active, c.runningAfter) << c.purpose << "/" << c.answer;
+        if (c.answer == 1 && c.purpose != 11)
+            EXPECT_EQ(ScreenFade.followUp, FADE_NEW_GAME) << c.purpose;
+        ScreenFade = CScreenFade();
+        OptionsMenuOpen = 0;
+        ReturnToPlanSelect = 0;
+    }
+    Tutorial.Stop();
+}
+
+// The tutorial's page window lives while a game runs: the start makes it, the autosave ends it.
+TEST_F(ScreenResultsTest, TheGamesStartMakesTheTutorialsPageWindowAndTheAutosaveEndsIt)
+{
+    DestroyBrowserDialog();
+    StartupInitFlag = 1;
+    InitGame();
+    ASSERT_NE(BrowserDialog, nullptr);
+    EXPECT_FALSE(BrowserDialog->IsWindowVisible());
+    AutoSave();
+    EXPECT_EQ(BrowserDialog, nullptr);
+    EXPECT_TRUE(fs::exists(folder / "Savegame" / "game000.gam"));
+}
+
+// F10 in the editor starts planning the chosen burglary on a new recording.
+TEST_F(ScreenResultsTest, ThePlanningStartRecordsANewPlanOfTheChosenBurglary)
+{
+    SelectView(VIEW_PERSPECTIVE);
+    GameClock.gameClock = 5000;
+    StartPlanningMode(2);
+    EXPECT_EQ(PlanningBurglaryNumber, 2);
+    EXPECT_EQ(GamePhase, PHASE_PLANNING);
+    EXPECT_EQ(RecordState, RECORD_RECORD);
+    EXPECT_EQ(InterfaceMode, 2);
+    EXPECT_EQ(GameClock.gameSpeed, 0);
+    EXPECT_EQ(StartupInitFlag, 0);
+    EXPECT_EQ(MapMenuMode, 3);
+    EXPECT_TRUE(IsGameView());
+    ASSERT_EQ(RecordingList.count(), 1) << "one start event";
+    EXPECT_EQ(RecordingList.cursor, 1);
+    EXPECT_NE(Log().find("Game initialization complete"), std::string::npos);
+    AutoSave();
 }
 
 // Esc and the function keys open the options; in REALTIME the game goes to the temporary file first.

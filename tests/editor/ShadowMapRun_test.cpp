@@ -4,7 +4,9 @@
 
 #include "GAMES/Rulo2/editor/shadowmap/ShadowMapDialogs.h"
 #include "platform/win/MessageBox.h"
+
 #include "tests/editor/ShadowMapTestWorld.h"
+#include <cstring>
 
 using namespace shadowtest;
 
@@ -19,12 +21,12 @@ protected:
         GameModeFlag = 0;
         CreateWorldRoots();
         ClearWorld();
-        ShadowMapRendererPropertiesDlg::ClearAnswers();
+        platform::ui::ClearDialogAnswers();
         ShadowMapRendererDlg::ClearAnswers();
     }
     void TearDown() override
     {
-        ShadowMapRendererPropertiesDlg::ClearAnswers();
+        platform::ui::ClearDialogAnswers();
         ShadowMapRendererDlg::ClearAnswers();
         DestroyWorldRoots();
         GameModeFlag = savedMode;
@@ -48,17 +50,14 @@ protected:
         PointLight(g_WorldRoot, CVector(6, 2, 8), 10.0f);
     }
 
-    // The properties dialog answered with a texture size and the button.
+    // The properties dialog answered with a texture size and the button, as a script answers it.
     static void AnswerProperties(uint32_t textureSize, bool ok, bool multipleRays = false)
     {
-        ShadowMapRendererPropertiesDlg::QueueAnswer([=](ShadowMapRendererPropertiesDlg& d) {
-            d.TypeText(ShadowMapRendererPropertiesDlg::IDC_TEXTURE_SIZE, std::to_string(textureSize));
-            d.SetCheck(ShadowMapRendererPropertiesDlg::IDC_MULTIPLE_RAYS, multipleRays);
-            if (ok)
-                d.OnOK();
-            else
-                d.OnCancel();
-        });
+        platform::ui::QueueDialogAnswer(
+            {ShadowMapRendererPropertiesDlg::IDD,
+             {{ShadowMapRendererPropertiesDlg::IDC_TEXTURE_SIZE, std::to_string(textureSize)},
+              {ShadowMapRendererPropertiesDlg::IDC_MULTIPLE_RAYS, multipleRays ? "1" : "0"}},
+             ok ? platform::ui::IDOK : platform::ui::IDCANCEL});
     }
 
     CShadowMapRenderer r;
@@ -83,7 +82,7 @@ TEST_F(ShadowMapRun, PropertiesRefuseATextureSizeOutsideOneTo1024)
 {
     ShadowMapRendererPropertiesDlg d;
     d.textureSize = 16;
-    d.OnInitDialog();
+    d.Create(nullptr);
     struct Case
     {
         const char* typed;
@@ -93,7 +92,7 @@ TEST_F(ShadowMapRun, PropertiesRefuseATextureSizeOutsideOneTo1024)
                          Case{"1024", true}, Case{"6x4", true}}) {
         SCOPED_TRACE(c.typed);
         d.TypeText(ShadowMapRendererPropertiesDlg::IDC_TEXTURE_SIZE, c.typed);
-        EXPECT_EQ(d.SaveFields(), c.accepted);
+        EXPECT_EQ(d.UpdateData(true), c.accepted);
     }
     EXPECT_EQ(d.textureSize, 64u) << "digits only";
     // The colour dialog starts from the transferred values, not from what was typed, and
@@ -102,7 +101,7 @@ TEST_F(ShadowMapRun, PropertiesRefuseATextureSizeOutsideOneTo1024)
     d.TypeText(ShadowMapRendererPropertiesDlg::IDC_RED, "99");
     EXPECT_EQ(d.SelectStartColour(), 10u | 20u << 8 | 30u << 16);
     d.OnColourChosen(1u | 2u << 8 | 3u << 16);
-    EXPECT_EQ(d.text[ShadowMapRendererPropertiesDlg::IDC_RED], "1");
+    EXPECT_EQ(d.GetDlgItemText(ShadowMapRendererPropertiesDlg::IDC_RED), "1");
     EXPECT_EQ(d.blue, 3);
 }
 
@@ -110,10 +109,15 @@ TEST_F(ShadowMapRun, ARunRendersOnTheWorkerKeepsTheBarsInTheirHalvesAndReportsAt
 {
     BuildStreet(4);
     AnswerProperties(96, true, true);
-    int32_t insideSeen = 0, outsideSeen = 0, outOfRange = 0;
-    std::string result, step;
+    int32_t insideSeen = 0, outsideSeen = 0, outOfRange = 0, unlikeSnapshot = 0;
+    std::string result, step, button;
     ShadowMapRendererDlg::QueueAnswer([&](ShadowMapRendererDlg& d) {
         const ShadowProgress& p = d.shown;
+        // The controls show the snapshot of this frame.
+        unlikeSnapshot +=
+            d.GetDlgItemText(ShadowMapRendererDlg::IDC_STEP) != p.stepLine ||
+            d.GetDlgItem(ShadowMapRendererDlg::IDC_OVERALL_BAR)->position != p.overallPosition ||
+            d.GetDlgItem(ShadowMapRendererDlg::IDC_PASS_BAR)->position != p.passPosition;
         if (p.stepLine.rfind("Rendering inside group", 0) == 0) {
             ++insideSeen;
             outOfRange += p.overallPosition < 0 || p.overallPosition > 500;
@@ -124,8 +128,9 @@ TEST_F(ShadowMapRun, ARunRendersOnTheWorkerKeepsTheBarsInTheirHalvesAndReportsAt
         if (!d.renderer->finished)
             return false;
         d.Poll();
-        result = d.shown.resultLine;
-        step = d.shown.stepLine;
+        result = d.GetDlgItemText(ShadowMapRendererDlg::IDC_RESULT);
+        step = d.GetDlgItemText(ShadowMapRendererDlg::IDC_STEP);
+        button = d.GetDlgItemText(ShadowMapRendererDlg::IDC_BUTTON);
         d.OnButton();
         return true;
     });
@@ -135,6 +140,8 @@ TEST_F(ShadowMapRun, ARunRendersOnTheWorkerKeepsTheBarsInTheirHalvesAndReportsAt
     EXPECT_GT(insideSeen, 0);
     EXPECT_GT(outsideSeen, 0);
     EXPECT_EQ(outOfRange, 0);
+    EXPECT_EQ(unlikeSnapshot, 0);
+    EXPECT_EQ(button, "OK");
     EXPECT_EQ(step, "ShadowMap calculation finished");
     EXPECT_NE(result.find("textures reduces ("), std::string::npos) << result;
     EXPECT_EQ(r.groupTotal, 4);
@@ -154,7 +161,7 @@ TEST_F(ShadowMapRun, CancelStopsTheWorkerWithinOneTriangleAndClosesTheDialogAtOn
         raysAtCancel = d.renderer->tracedRays.load();
         finishedAtCancel = d.renderer->finished;
         d.OnButton();
-        endedAtOnce = d.ended && d.result == platform::IDCANCEL;
+        endedAtOnce = d.Ended() && d.Result() == platform::IDCANCEL;
         return true;
     });
     r.Run(g_WorldRoot, nullptr);
@@ -205,6 +212,40 @@ TEST_F(ShadowMapRun, ARootWithoutInstancesReportsNothingReducedAndZeroPercent)
     });
     r.Run(g_WorldRoot, nullptr);
     EXPECT_EQ(result, "0 textures reduces ( 0% or 0 bytes saved");
+}
+
+TEST_F(ShadowMapRun, CalcGroupShadowMapsBakesOneGroupAndTheFinishedRunClosesWithoutAPerson)
+{
+    BuildStreet(2);
+    auto child = [](CWorldObject* group, const char* name) {
+        for (CWorldObject* c = group->FirstObject(); c; c = c->NextObject())
+            if (std::strcmp(c->GetName(), name) == 0)
+                return c;
+        return static_cast<CWorldObject*>(nullptr);
+    };
+    CWorldObject* house0 = child(g_WorldRoot, "Haus_0");
+    CWorldObject* house1 = child(g_WorldRoot, "Haus_1");
+    ASSERT_TRUE(house0 && house1);
+    CWorldObject* floor0 = house0->FirstObject()->FirstObject();
+    CWorldObject* floor1 = house1->FirstObject()->FirstObject();
+    CWorldObject* empty = Group(g_WorldRoot, "Empty");
+
+    // Nodes that are no group with children ask nothing.
+    static std::vector<std::string> uiLog;
+    uiLog.clear();
+    platform::ui::SetLog([](const char* line) { uiLog.push_back(line); });
+    for (CWorldObject* node : {static_cast<CWorldObject*>(nullptr), floor0, empty})
+        CalcGroupShadowMaps(node);
+    EXPECT_TRUE(uiLog.empty()) << uiLog.front();
+
+    // No answer for the progress dialog: it closes itself once the worker has finished.
+    AnswerProperties(16, true);
+    CalcGroupShadowMaps(house0);
+    platform::ui::SetLog(nullptr);
+    EXPECT_EQ(g_RunningShadowMapRenderer.load(), nullptr);
+    EXPECT_NE(floor0->shadowTexture, nullptr);
+    EXPECT_EQ(floor1->shadowTexture, nullptr) << "another house is not baked";
+    EXPECT_TRUE(uiLog.empty()) << uiLog.front();
 }
 
 TEST_F(ShadowMapRun, RendererMessagesReachTheMainThreadInOrder)

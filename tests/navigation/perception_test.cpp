@@ -1,5 +1,6 @@
 // What guards hear and see: noise levels by distance, height and area, and the
 // line of sight outdoors, through walls and doors and at the edge of the view.
+#include "GAMES/Rulo2/navigation/Navigation.h"
 #include "GAMES/Rulo2/navigation/Perception.h"
 
 #include <cmath>
@@ -145,4 +146,34 @@ TEST_F(Perception, TypeRatioAndRotation)
     Rotate2D(out, v, 1.5707964f);
     EXPECT_NEAR(0.0f, out[0], 1e-6f);
     EXPECT_NEAR(-1.0f, out[1], 1e-6f);
+}
+
+// Inside or outside: the node's own name counts, then its nearest ancestor named "innen" or
+// "aussen" (either case) decides; no such name is outside.
+TEST(InsideTest, TheNodeOrItsNearestInsideOrOutsideAncestorDecides)
+{
+    CNode root("Welt");
+    CNode* house = root.AddChild(new CNode("Haus_A"));
+    CNode* inside = house->AddChild(new CNode("innen_1"));
+    CNode* lamp = inside->AddChild(new CNode("Lampe"));
+    CNode* porch = inside->AddChild(new CNode("Aussen_Veranda"));
+    CNode* porchLamp = porch->AddChild(new CNode("Lampe"));
+    CNode* upper = house->AddChild(new CNode("INNEN_2"));
+    struct Case
+    {
+        const CNode* node;
+        bool inside;
+        const char* what;
+    };
+    const Case cases[] = {
+        {lamp, true, "below an inside group"},
+        {inside, true, "the inside group itself"},
+        {porch, false, "an outside group inside a house"},
+        {porchLamp, false, "the nearest group decides"},
+        {upper, true, "upper case"},
+        {house, false, "no such name"},
+        {nullptr, false, "no node"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsInside(c.node), c.inside) << c.what;
 }

@@ -155,6 +155,30 @@ TEST_F(BrowserTest, PagesAsOtherToolsWriteThemRenderReadably)
     EXPECT_GT(rightMost, 370) << "ALIGN=RIGHT in capitals";
 }
 
+// The body's LINK colour paints its links, a font inside the link still wins, and
+// without it links keep the master sheet's blue.
+TEST_F(BrowserTest, TheBodysLinkColourPaintsItsLinks)
+{
+    struct Case
+    {
+        const char* body;
+        uint32_t linkColour;
+        uint32_t absent;
+    };
+    const Case cases[] = {{"<body link=#00C000>", 0x00C000u, 0x0000CCu},
+                          {"<BODY LINK=\"00C000\">", 0x00C000u, 0x0000CCu},
+                          {"<body>", 0x0000CCu, 0x00C000u}};
+    for (const Case& c : cases) {
+        const Shot s = Render("l.htm", std::string(c.body) +
+                                           "<p><a href='next.htm'><font size=5>Next page</font></a></p>"
+                                           "<p><a href='x.htm'><font color=#FF0000 size=5>Red</font></a></p>"
+                                           "<p><font size=5>Plain words</font></p></body>");
+        EXPECT_GT(s.count(c.linkColour), 30) << c.body;
+        EXPECT_EQ(s.count(c.absent), 0) << c.body;
+        EXPECT_GT(s.count(0xFF0000u), 20) << c.body << ": a font colour inside the link";
+    }
+}
+
 TEST_F(BrowserTest, AMissingPageLogsItsPathOnceAndShowsEmpty)
 {
     const std::string missing = (dir.path / "Tutorial" / "Tutorial9_1.htm").string();

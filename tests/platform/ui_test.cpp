@@ -403,13 +403,15 @@ TEST_F(UiTest, TheTreeVerbPressesItemsByTheirLabelPath)
         const char* text;
         const char* error;
     } bad[] = {
-        {"1 tree 600 5 click\n",
-         "s.txt(1): tree needs a window id, a tree control id, click, dblclick, rclick "
-         "or drag, and an item path"},
-        {"1 tree 600 5 poke Houses\n",
-         "s.txt(1): tree needs a window id, a tree control id, click, dblclick, "
-         "rclick or drag, and an item path"},
-        {"1 tree 600 5 drag Houses\n", "s.txt(1): tree drag needs SOURCE > TARGET"},
+        {"1 tree 600 select\n", "s.txt(1): tree needs a window (dialog resource) id, an action (select, "
+                                "rclick, dblclick or drag) and an "
+                                "item path (texts separated by \\; drag: SOURCE -> TARGET)"},
+        {"1 tree 600 poke Houses\n", "s.txt(1): tree needs a window (dialog resource) id, an action (select, "
+                                     "rclick, dblclick or drag) and an "
+                                     "item path (texts separated by \\; drag: SOURCE -> TARGET)"},
+        {"1 tree 600 drag Houses\n", "s.txt(1): tree needs a window (dialog resource) id, an action (select, "
+                                     "rclick, dblclick or drag) and an "
+                                     "item path (texts separated by \\; drag: SOURCE -> TARGET)"},
     };
     for (const Bad& b : bad) {
         InputScript s;
@@ -439,11 +441,11 @@ TEST_F(UiTest, TheTreeVerbPressesItemsByTheirLabelPath)
     trees.ShowWindow(SW_SHOWNA);
     InputScript s;
     std::string error;
-    ASSERT_TRUE(s.Parse("1 tree 600 5 click Houses\\Haus A\n"
-                        "2 tree 600 5 dblclick Street\n"
-                        "3 tree 600 5 rclick Houses\n"
-                        "4 tree 600 5 click Houses\\Nothing\n"
-                        "5 tree 600 5 drag Street > Houses\\Haus A\n",
+    ASSERT_TRUE(s.Parse("1 tree 600 select Houses\\Haus A\n"
+                        "2 tree 600 dblclick Street\n"
+                        "3 tree 600 rclick Houses\n"
+                        "4 tree 600 select Houses\\Nothing\n"
+                        "5 tree 600 drag Street -> Houses\\Haus A\n",
                         "s.txt", error))
         << error;
     s.RunBeforeFrame(1);

@@ -15,6 +15,7 @@
 #include "GAMES/Rulo2/render/OffscreenView.h"
 #include "GAMES/Rulo2/render/Overlays.h"
 #include "GAMES/Rulo2/render/UiSurfaces.h"
+#include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 
 TEST(StatisticsTexts, FrameRateClockAndWords)
@@ -48,7 +49,6 @@ protected:
     {
         ReleaseUiSurfaces();
         Preview = SPreviewState();
-        PreviewTaskList = nullptr;
         GamePhase = PHASE_REALTIME;
         CharacterBarsOff[0] = CharacterBarsOff[1] = 0;
         CloseOffscreenView();
@@ -149,16 +149,14 @@ void AddTask(CTaskList& list, int32_t start, int32_t type, std::initializer_list
     list.AddTask(std::move(task));
 }
 
-CTaskList* PreviewLists = nullptr;
-
 TEST_F(OnBackSurface, PreviewCyclesThroughItsObjectsEveryTwoSeconds)
 {
     static CWorldObject a, b, c, source;
-    CTaskList alarm;
-    // Parameters are taken last to first.
-    AddTask(alarm, 0, 14, {&c, &b, &a});
-    PreviewLists = &alarm;
-    PreviewTaskList = [](const CWorldObject*) -> const CTaskList* { return PreviewLists; };
+    // The source's behaviour: an alarm system whose parameters are taken last to first.
+    CObjectLogic logic;
+    logic.ownTaskList = std::make_unique<CTaskList>();
+    AddTask(*logic.ownTaskList, 0, 14, {&c, &b, &a});
+    source.objectLogic = &logic;
     UpdatePreviewCycle(&source, 1000);
     ASSERT_NE(PreviewSurface, nullptr);
     DDSURFACEDESC2 d;
@@ -180,6 +178,7 @@ TEST_F(OnBackSurface, PreviewCyclesThroughItsObjectsEveryTwoSeconds)
     SetPreviewTarget(&c, 10000);
     EXPECT_EQ(Preview.target, &c);
     EXPECT_EQ(Preview.list.size(), 1u);
+    source.objectLogic = nullptr;
 }
 
 // The preview walks the source's whole tree of task lists: alarm-system (14) and remote-switch
@@ -189,7 +188,13 @@ TEST_F(OnBackSurface, PreviewListComesFromTheAlarmAndRemoteTasksOfTheWholeTree)
 {
     static CWorldObject a, b, c, d, e, hidden, other, source;
     hidden.flags = 2;
-    CTaskList root;
+    // A definition's behaviour: a placed object without its own list previews from it.
+    CObjectNode definition("Alarm");
+    definition.objectLogic = new CObjectLogic;
+    definition.objectLogic->ownTaskList = std::make_unique<CTaskList>();
+    CTaskList& root = *definition.objectLogic->ownTaskList;
+    CObjectLogic logic;
+    logic.objectNode = &definition;
     AddTask(root, 0, 14, {&a, &b});
     AddTask(root, 1, 3, {&other});
     AddTask(root, 2, 65, {&hidden, &c});
@@ -199,8 +204,7 @@ TEST_F(OnBackSurface, PreviewListComesFromTheAlarmAndRemoteTasksOfTheWholeTree)
         AddTask(*dependency->childList, 1, 63, {&other});
         root.AddDependency(std::move(dependency));
     }
-    PreviewLists = &root;
-    PreviewTaskList = [](const CWorldObject*) -> const CTaskList* { return PreviewLists; };
+    source.objectLogic = &logic;
     std::vector<CWorldObject*> list;
     CollectPreviewObjects(&source, list);
     EXPECT_EQ(list, (std::vector<CWorldObject*>{&c, &b, &a, &d, &e}));
@@ -213,7 +217,6 @@ TEST_F(OnBackSurface, PreviewListComesFromTheAlarmAndRemoteTasksOfTheWholeTree)
     CollectPreviewObjects(&source, list);
     EXPECT_TRUE(list.empty());
     source.objectLogic = nullptr;
-    PreviewLists = nullptr;
     CollectPreviewObjects(&source, list);
     EXPECT_TRUE(list.empty());
     UpdatePreviewCycle(&source, 0);
@@ -221,7 +224,7 @@ TEST_F(OnBackSurface, PreviewListComesFromTheAlarmAndRemoteTasksOfTheWholeTree)
     EXPECT_EQ(Preview.source, nullptr);
 
     // Outside REALTIME a character-bar flag holds the preview back.
-    PreviewLists = &root;
+    source.objectLogic = &logic;
     GamePhase = PHASE_PLANNING;
     CharacterBarsOff[1] = 1;
     UpdatePreviewCycle(&source, 0);
@@ -230,7 +233,7 @@ TEST_F(OnBackSurface, PreviewListComesFromTheAlarmAndRemoteTasksOfTheWholeTree)
     UpdatePreviewCycle(&source, 0);
     EXPECT_EQ(Preview.target, &c);
     GameCamera.SetThumbnailObject(nullptr);
-    PreviewLists = nullptr;
+    source.objectLogic = nullptr;
 }
 
 TEST_F(OnBackSurface, ViewUpdateNeedsTheDeviceAndPresentsOverAnOverlay)

@@ -93,4 +93,57 @@ TEST(EditorRun, SelectAllCopyAndAClickInTheViewPasteTheCopiesIntoTheSavedWorld)
         fs::remove_all(dir);
 }
 
+// The World Tree and the Model List driven as a person drives them: a new group
+// in a house takes a chair dropped on it, a model is copied, and the world saved.
+TEST(EditorRun, OrganisesTheWorldInItsToolWindowsAndSavesIt)
+{
+    const fs::path dir = TempFolder("editor_windows_run");
+    std::string output;
+    ASSERT_TRUE(MakeSample(dir, &output)) << output;
+    std::error_code ec;
+    fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
+    ASSERT_FALSE(ec) << ec.message();
+    std::ofstream(dir / "script.txt")
+        << "3 command 32837                      # View World-Tree\n"
+           "4 tree 198 select unnamed\\Haus_B     # the houses of the town are shown\n"
+           "4 tree 198 select unnamed\\Haus_C\n"
+           "4 tree 198 select unnamed\\Haus_D\n"
+           "4 tree 198 select unnamed\\Strasse\n"
+           "5 tree 198 rclick unnamed\\Haus_A\n"
+           "6 dialog 370 ok 1174=Test            # the name of the new group\n"
+           "7 command 32894                      # New Group...\n"
+           "9 tree 198 select unnamed\\Haus_A\\Stockwerk_1\\innen\\Stuhl\n"
+           "10 tree 198 drag unnamed\\Haus_A\\Stockwerk_1\\innen\\Stuhl -> unnamed\\Haus_A\\Test\n"
+           "12 command 32784                     # View Model-List\n"
+           "13 tree 190 rclick Models\\Furniture\\Stuhl\n"
+           "14 command 32875                     # Copy Model\n"
+           "16 command 32825                     # Save World\n"
+           "18 command 32771                     # Exit\n";
+    const int rc = RunCommand("cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
+                              " LSAN_OPTIONS=detect_leaks=0 VAREK_NONINTERACTIVE=1 VAREK_FIXED_STEP=1"
+                              " VAREK_EXIT_AFTER_FRAMES=40 VAREK_INPUT_SCRIPT=script.txt"
+                              " ./VarekEdit -window -logging Varek.wld > output.txt 2>&1");
+    const std::string log = ReadText(dir / "log.txt");
+    ASSERT_EQ(rc, 0) << ReadText(dir / "output.txt") << log;
+    EXPECT_EQ(log.find("no tree item"), std::string::npos) << log;
+    const std::string dump = DumpAfterFirstLine(dir, "Varek.wld");
+    EXPECT_NE(dump.find("#45 \"Stuhl [Copy 2]\" folder \"\\Models\\Furniture\""), std::string::npos) << dump;
+    const size_t house = dump.find("\n  group \"Haus_A\"");
+    ASSERT_NE(house, std::string::npos) << dump;
+    // The new group comes first in the house and holds the chair.
+    EXPECT_EQ(dump.find("\n    group \"Test\"", house), dump.find('\n', house + 1)) << dump;
+    const size_t test = dump.find("\n    group \"Test\"", house);
+    ASSERT_NE(test, std::string::npos) << dump;
+    const size_t afterTest = dump.find('\n', test + 1);
+    EXPECT_EQ(dump.find("\n      model #31 \"Stuhl\"", afterTest), afterTest) << dump;
+    const size_t inside = dump.find("group \"innen\"", afterTest);
+    const size_t nextHouse = dump.find("\n  group \"Haus_B\"");
+    // The first floor's inside group has no chair left.
+    EXPECT_EQ(dump.substr(inside, dump.find("group \"Stockwerk_2\"", inside) - inside).find("Stuhl"),
+              std::string::npos);
+    EXPECT_LT(inside, nextHouse);
+    if (!::testing::Test::HasFailure())
+        fs::remove_all(dir);
+}
+
 } // namespace

@@ -3,8 +3,18 @@
 // itself; its log names no missing resource or texture.
 #include "tests/sample/SampleTestUtil.h"
 
+#include "GAMES/Rulo2/app/SaveGame.h"
+#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/world/CObjectNode.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/GamePasses.h"
+#include "GAMES/Rulo2/world/WorldFile.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
+
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <sstream>
 #include <utility>
 
 namespace {
@@ -116,6 +126,18 @@ TEST_F(SampleRun, DrawsTheStreetBlockFromTheGameCameraAndLoadsEverything)
     for (const char* failure : {"not found", "Couldn't load", "not a readable picture", "could not be loaded",
                                 "No appropriate texture-format", "ILLEGAL INDICES", "Damaged"})
         EXPECT_EQ(log.find(failure), std::string::npos) << failure << "\n" << log;
+    // The game's start prepares navigation in its order; the sample's connections are two-way.
+    size_t at = log.find("Initializing game...");
+    for (const char* line :
+         {"Deleting ground-maps...", "Checking for invalid connections...", "Calculating bounding boxes...",
+          "Resetting object infos...", "Creating cross-references...",
+          "Calculating anti-ground connections...", "Creating list of all characters in the world...",
+          "Game initialization complete"}) {
+        ASSERT_NE(at, std::string::npos);
+        at = log.find(line, at);
+        EXPECT_NE(at, std::string::npos) << "missing or out of order: " << line;
+    }
+    EXPECT_EQ(log.find("Missing connection (repaired)"), std::string::npos);
 }
 
 // A stored window size no window can have (a damaged or hand-edited settings file) neither ends
@@ -471,4 +493,127 @@ TEST_F(SampleRun, TheViewToolDrawsTheLitStreetIntoTheFolderItStartedIn)
     }
     // Seen from farther away, the left houses' bricks and roof tiles start lower down.
     ExpectLitHouses(tool, 220, 460);
+}
+
+// The autosave the program writes as it ends goes through varek-tool: read and written again as it
+// stands it comes back byte for byte; loaded into the game on the same world and saved again it
+// differs only where the game recomputes positions and the camera. A plan naming a member the world
+// does not have is refused with exit code 2 and the reason.
+TEST_F(SampleRun, TheAutosaveSurvivesTheToolsRoundTripsAndAPlanOfNobodyIsRefused)
+{
+    ASSERT_EQ(Start(14), 0) << ReadText(dir / "output.txt");
+    const fs::path save = dir / "Savegame" / "game000.gam";
+    ASSERT_TRUE(fs::exists(save)) << ReadText(dir / "log.txt");
+    auto tool = [&](const std::string& args, const char* output) {
+        return RunCommand("cd " + Quote(dir) + " && LSAN_OPTIONS=detect_leaks=0 '" VAREK_TOOL_PATH "' " +
+                          args + " > " + output + " 2>&1");
+    };
+    ASSERT_EQ(tool("game roundtrip Savegame/game000.gam file.gam", "tool.txt"), 0)
+        << ReadText(dir / "tool.txt");
+    EXPECT_EQ(ReadBytes(dir / "file.gam"), ReadBytes(save));
+    ASSERT_EQ(tool("game roundtrip Savegame/game000.gam game.gam --world Varek.wld", "tool.txt"), 0)
+        << ReadText(dir / "tool.txt");
+
+    ASSERT_EQ(tool("game dump Savegame/game000.gam --world Varek.wld", "before.txt"), 0)
+        << ReadText(dir / "before.txt");
+    ASSERT_EQ(tool("game dump game.gam --world Varek.wld", "after.txt"), 0) << ReadText(dir / "after.txt");
+    auto lines = [](const std::string& text) {
+        std::vector<std::string> out;
+        std::stringstream in(text);
+        for (std::string line; std::getline(in, line);)
+            out.push_back(line);
+        return out;
+    };
+    const std::string before = ReadText(dir / "before.txt");
+    const std::vector<std::string> a = lines(before), b = lines(ReadText(dir / "after.txt"));
+    ASSERT_EQ(a.size(), b.size()) << before;
+    for (size_t i = 1; i < a.size(); ++i)
+        if (a[i] != b[i]) {
+            const bool recomputed = a[i].rfind("  position ", 0) == 0 || a[i].rfind("  eye ", 0) == 0 ||
+                                    a[i].rfind("  look-at ", 0) == 0 || a[i].rfind("  view ", 0) == 0 ||
+                                    a[i].rfind("  eye offset ", 0) == 0 || a[i].rfind("  zoom ", 0) == 0;
+            EXPECT_TRUE(recomputed) << a[i] << "\n" << b[i];
+        }
+    // The objects carry the world's names.
+    for (const char* name : {"\"Hero\"", "\"Door_Left\"", "\"Window_Right\"", "task 11 \"Hero\""})
+        EXPECT_NE(before.find(name), std::string::npos) << name << "\n" << before;
+    // The sample's objects carry no recorder ids: a plan member of any number names nobody.
+    const uint32_t stranger = 999;
+
+    // A plan of one member the world does not have.
+    std::vector<uint8_t> plan;
+    auto id = [&](const char* text) { plan.insert(plan.end(), text, text + 4); };
+    auto word = [&](uint32_t v, bool bigEndian = false) {
+        for (int i = 0; i < 4; ++i)
+            plan.push_back(uint8_t(v >> (bigEndian ? 24 - 8 * i : 8 * i)));
+    };
+    id("BURG");
+    word(0);
+    id("INFO");
+    word(16, true);
+    word(1);
+    id("Nemo");
+    word(0);
+    word(0);
+    id("HEAD");
+    // Version 2, burglary 1, no end time, no car, one member without tools or task list.
+    word(4 * 14, true);
+    for (uint32_t v : {2u, 1u, 0u, 0u, 1u, stranger, 0u, 0u, 0u, 0u, 0u, 0u, 0u, 0u})
+        word(v);
+    id("EOF ");
+    word(0);
+    std::ofstream(dir / "stranger.pln", std::ios::binary)
+        .write(reinterpret_cast<const char*>(plan.data()), std::streamsize(plan.size()));
+    ASSERT_EQ(tool("plan dump stranger.pln", "plan.txt"), 0) << ReadText(dir / "plan.txt");
+    for (const char* game : {"", " --game Savegame/game000.gam"}) {
+        EXPECT_EQ(
+            tool(std::string("plan roundtrip stranger.pln out.pln --world Varek.wld") + game, "plan.txt"), 2)
+            << ReadText(dir / "plan.txt");
+        EXPECT_NE(ReadText(dir / "plan.txt").find("refused: ERROR_LOADING_PLAN_UNKNOWNERROR"),
+                  std::string::npos)
+            << ReadText(dir / "plan.txt");
+        EXPECT_FALSE(fs::exists(dir / "out.pln"));
+    }
+// The town's passer-by walks up the pavement and turns to the street; a click on the pavement
+// ahead of the hero walks it there. The autosave written at the exit holds both where they ended.
+TEST_F(SampleRun, ThePasserByWalksAndTurnsAndAClickOnThePavementWalksTheHero)
+{
+    std::ofstream(dir / "script.txt") << "16 click left 265 125\n";
+    ASSERT_EQ(Start(110, "VAREK_INPUT_SCRIPT=script.txt"), 0) << ReadText(dir / "output.txt");
+    const std::string log = ReadText(dir / "log.txt");
+    for (const char* failure :
+         {"Warning: task skipped", "WARNING: Character could not be initialized correctly."})
+        EXPECT_EQ(log.find(failure), std::string::npos) << failure << "\n" << log;
+
+    const fs::path saved = dir / "Savegame" / "game000.gam";
+    ASSERT_TRUE(fs::exists(saved)) << log;
+    ASSERT_TRUE(LoadWorld((dir / "Varek.wld").string().c_str(), LOADWORLD_OPEN));
+    // The objects get their logic and ids as a new game gives them.
+    CreateObjectLogic(g_WorldRoot);
+    CObjectNode::InitAllObjectLogic();
+    CountWorldObjects(g_WorldRoot);
+    g_WorldRoot->ResolveObjectIds();
+    CreateSaveFolders(dir.string().c_str());
+    ASSERT_TRUE(LoadGame(saved.string(), false));
+    // Placed objects keep no names of their own: they go by their definitions'.
+    auto placed = [](const char* definition) -> CWorldObject* {
+        for (CNode* n = g_WorldRoot->firstChild; n; n = n->next) {
+            auto* o = static_cast<CWorldObject*>(n);
+            if (o->Definition() && std::strcmp(o->Definition()->GetName(), definition) == 0)
+                return o;
+        }
+        return nullptr;
+    };
+    CWorldObject* walker = placed("Passant");
+    CWorldObject* hero = placed("Hero");
+    ASSERT_NE(walker, nullptr);
+    ASSERT_NE(hero, nullptr);
+    EXPECT_NEAR(walker->position.x, -0.66f, 0.05f);
+    EXPECT_NEAR(walker->position.z, 1.3f, 0.05f);
+    EXPECT_EQ(walker->angle, 1.5707964f);
+    // The hero started at (-0.72, 0.1) and stands a few steps up the west pavement.
+    EXPECT_GT(hero->position.z, 0.6f);
+    EXPECT_GT(hero->position.x, -0.95f);
+    EXPECT_LT(hero->position.x, -0.45f);
+    ClearWorld();
 }

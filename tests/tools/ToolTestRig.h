@@ -22,6 +22,26 @@ struct ToolRun
     std::string out, err;
 };
 
+inline std::string SlurpFile(const std::string& file)
+{
+    std::ifstream f(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+// Runs the built tool from `dir`, so relative file names are taken from there.
+inline ToolRun RunTool(const std::filesystem::path& dir, const std::string& args)
+{
+    const std::string outFile = (dir / "stdout.txt").string(), errFile = (dir / "stderr.txt").string();
+    const std::string cmd = "cd '" + dir.string() + "' && '" + VAREK_TOOL_PATH + "' " + args + " >'" +
+                            outFile + "' 2>'" + errFile + "'";
+    const int status = std::system(cmd.c_str());
+    ToolRun r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, SlurpFile(outFile), SlurpFile(errFile)};
+    // A sanitizer report also exits with 1; it must never be the reason.
+    EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("runtime error"), std::string::npos) << r.err;
+    return r;
+}
+
 class ToolTest : public ::testing::Test
 {
 protected:
@@ -52,25 +72,10 @@ protected:
         return Bytes(std::istreambuf_iterator<char>(f), {});
     }
 
-    static std::string slurp(const std::string& file)
-    {
-        std::ifstream f(file, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(f), {});
-    }
+    static std::string slurp(const std::string& file) { return SlurpFile(file); }
 
     // Runs from the test folder, so relative file names are taken from there.
-    ToolRun tool(const std::string& args) const
-    {
-        const std::string outFile = path("stdout.txt"), errFile = path("stderr.txt");
-        const std::string cmd = "cd '" + dir.string() + "' && '" + VAREK_TOOL_PATH + "' " + args + " >'" +
-                                outFile + "' 2>'" + errFile + "'";
-        const int status = std::system(cmd.c_str());
-        ToolRun r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(outFile), slurp(errFile)};
-        // A sanitizer report also exits with 1; it must never be the reason.
-        EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
-        EXPECT_EQ(r.err.find("runtime error"), std::string::npos) << r.err;
-        return r;
-    }
+    ToolRun tool(const std::string& args) const { return RunTool(dir, args); }
 
     std::filesystem::path dir;
 

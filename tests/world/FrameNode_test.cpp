@@ -383,6 +383,7 @@ TEST(CModelNode, TreeSelectionAndTemporaryNames)
     const int number = std::stoi(file.substr(5));
     EXPECT_GE(number, 0);
     EXPECT_LE(number, 255);
+    std::remove(name.c_str());
 }
 
 } // namespace

@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/behaviour/CTaskList.h"
+#include "GAMES/Rulo2/behaviour/CTaskParam.h"
+#include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
 #include "LIBS/System/LogPrintf.h"
 #include "tests/world/WorldTestUtil.h"
 
@@ -216,6 +220,37 @@ TEST_F(WorldFileTest, SkippedNodesAreListedAsLossesAndNoPageChecksAreClaimed)
 
     LogPrintfSetTarget(nullptr, "");
     TexturePageHooks = saved;
+}
+
+// A task naming an object the world lacks loses that reference: the load lists it, so a copy is
+// known to be incomplete; a reference the world has comes back.
+TEST_F(WorldFileTest, ATaskNamingAMissingObjectIsListedAsALoss)
+{
+    const SSampleWorld s = BuildSampleWorld();
+    CTaskList& list = *s.object->objectLogic->ownTaskList;
+    for (const char* type : {"Hide", "Show"}) {
+        auto task = std::make_unique<CTaskItem>(1000, TaskTypeByName(type));
+        task->AddParameter(PARAM_OBJECT);
+        list.AddTask(std::move(task));
+    }
+    auto& kept = static_cast<CObjectRefParam&>(*list.tasks[1]->parameters[0]);
+    kept.Set(s.object);
+    auto& missing = static_cast<CObjectRefParam&>(*list.tasks[2]->parameters[0]);
+    missing.stored = 9;
+    missing.pending = true;
+    const std::vector<uint8_t> bytes = WorldBytes();
+
+    ClearWorld();
+    ASSERT_TRUE(LoadWorldFromMemory(bytes.data(), bytes.size(), LOADWORLD_OPEN, "tasks.wld"));
+    ASSERT_EQ(LoadLosses().size(), 1u);
+    EXPECT_NE(std::string::npos, LoadLosses()[0].find("Task 2 of a task list names object 9"))
+        << LoadLosses()[0];
+    CWorldObject* object = g_WorldRoot->FirstObject()->FirstObject()->NextObject();
+    ASSERT_NE(nullptr, object->objectLogic);
+    const CTaskList& loaded = *object->objectLogic->ownTaskList;
+    ASSERT_EQ(loaded.tasks.size(), 3u);
+    EXPECT_EQ(static_cast<const CObjectRefParam&>(*loaded.tasks[1]->parameters[0]).object, object);
+    EXPECT_EQ(static_cast<const CObjectRefParam&>(*loaded.tasks[2]->parameters[0]).object, nullptr);
 }
 
 TEST_F(WorldFileTest, GameModeSkipsTheEditorSectionsAndUsesTheTables)

@@ -182,7 +182,7 @@ TEST_F(ModelListTest, TextureUsersAreSelectedAndMaterialServicesReachEveryModel)
     for (CModelEntry* e : {wall, paged, both, bare})
         e->id = ++id;
     RecordingTree tree;
-    g_ModelTreeView.control = &tree;
+    ModelListView.control = &tree;
     CModelEntry* list = g_ModelListRoot->FirstEntry();
     auto selects = [&](auto&& select, std::vector<CModelEntry*> expected) {
         tree.selection.clear();
@@ -199,7 +199,7 @@ TEST_F(ModelListTest, TextureUsersAreSelectedAndMaterialServicesReachEveryModel)
     selects([&] { return SelectInTreeByMaterial(list, MaterialOf(both, 1)); }, {paged, both});
     selects([&] { return SelectInTreeByModel(list, wall); }, {wall});
     selects([&] { return SelectInTreeByModel(list, both); }, {paged, both});
-    g_ModelTreeView.control = nullptr;
+    ModelListView.control = nullptr;
     EXPECT_EQ(SelectUsersInTree(list, page.get()), 2) << "counted without a tree window";
 
     ApplyToModelsSlot18(list, page.get(), other.get());
@@ -276,7 +276,7 @@ TEST_F(ModelListTest, MacroWalkersReachNestedUsesInEveryMacro)
 TEST_F(ModelListTest, ModelTreeViewListsCategoriesFoldersAndVariantsUnderTheirEntry)
 {
     RecordingTree tree;
-    g_ModelTreeView.control = &tree;
+    ModelListView.control = &tree;
     auto* walls = new CNode("Walls");
     g_ModelsTree->AddChild(walls);
     CModelEntry* wall = AddEntry("wall - big", new CRootNode());
@@ -305,7 +305,7 @@ TEST_F(ModelListTest, ModelTreeViewListsCategoriesFoldersAndVariantsUnderTheirEn
     EXPECT_EQ(macro->id, 0u);
     EXPECT_EQ(tree.PathOf(loose->id), "/vase");
     ModelListView = SModelListView();
-    g_ModelTreeView.control = nullptr;
+    ModelListView.control = nullptr;
 }
 
 TEST_F(ModelListTest, UnusedEntriesAreThoseNothingRefersTo)

@@ -47,6 +47,9 @@ constexpr float kStreetZ0 = -4.0f, kStreetZ1 = 3.5f;
 constexpr const char* kRoadPiece = "street_Stra\xDF"
                                    "e_Gerade1";
 constexpr int kRoadPieces = 8;
+// The passer-by's walk up the west pavement.
+const CVector kWalkerStart(-0.66f, 0.02f, 0.7f);
+const CVector kWalkerGoal(-0.66f, 0.02f, 1.3f);
 constexpr float kPieceLength = (kStreetZ1 - kStreetZ0) / float(kRoadPieces);
 constexpr float kStairX0 = 0.06f, kStairX1 = 0.36f, kStairZ0 = 0.7f, kStairZ1 = 1.5f;
 // Where the stairs come within a step of the upper floor.
@@ -711,6 +714,19 @@ void CLevel::MakeHero()
     auto conditions = std::make_unique<CCharacterAState>();
     conditions->strength = 25.0f; // what the hero carries before it slows down
     logic->ownConditions = std::move(conditions);
+    // A passer-by in the hero's clothes that walks up the pavement and turns to the street.
+    Define("Passant", objects, {{"STAND", hero}});
+    CObjectLogic* walker = GiveLogic(defs_["Passant"], KIND_CHARACTER_B, "Walk");
+    CTaskItem* walk = walker->ownTaskList->tasks.front().get();
+    walk->AddParameter(PARAM_POSITION);
+    auto* to = static_cast<CPositionParam*>(walk->parameters.back().get());
+    to->x = kWalkerGoal.x;
+    to->y = kWalkerGoal.y;
+    to->z = kWalkerGoal.z;
+    auto turn = std::make_unique<CTaskItem>(0, TaskTypeByName("Turn"));
+    turn->AddParameter(PARAM_NUMBER);
+    static_cast<CIntParam*>(turn->parameters.back().get())->value = 90;
+    walker->ownTaskList->AddTask(std::move(turn));
 }
 
 void CLevel::BuildStreet()
@@ -830,6 +846,7 @@ bool CLevel::Build()
     BuildHouse("Haus_D", CVector(1.15f, 0, 2.4f), 3, true);
     // The hero waits on the pavement, where the game camera looks.
     PlaceObject(g_WorldRoot, "Held", defs_["Hero"], CVector(-0.72f, 0.02f, 0.1f));
+    PlaceObject(g_WorldRoot, "Passant", defs_["Passant"], kWalkerStart);
     return true;
 }
 

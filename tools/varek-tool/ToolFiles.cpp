@@ -6,7 +6,10 @@
 #include <filesystem>
 #include <system_error>
 
+#include <unistd.h>
+
 #include "GAMES/Rulo2/world/ChunkFile.h"
+#include "LIBS/System/LogPrintf.h"
 #include "platform/files/AtomicFile.h"
 #include "platform/files/Files.h"
 
@@ -61,4 +64,29 @@ int ToolLosses(const char* group, const std::string& file, bool listed)
     std::fprintf(stderr, "varek-tool %s: %s: loaded with losses (%zu skipped)\n", group, file.c_str(),
                  losses.size());
     return 2;
+}
+
+CToolLog::CToolLog()
+    : path_((std::filesystem::temp_directory_path() / ("varek-tool-" + std::to_string(::getpid()) + ".log"))
+                .string())
+{
+    static const uint8_t on = 1;
+    std::error_code ignored;
+    std::filesystem::remove(path_, ignored);
+    LogPrintfSetTarget(&on, path_.c_str());
+}
+
+CToolLog::~CToolLog()
+{
+    LogPrintfSetTarget(nullptr, "");
+    std::error_code ignored;
+    std::filesystem::remove(path_, ignored);
+}
+
+void CToolLog::Pass() const
+{
+    std::vector<uint8_t> log;
+    std::string ignored;
+    if (ReadWholeFile(path_, log, ignored))
+        std::fwrite(log.data(), 1, log.size(), stderr);
 }

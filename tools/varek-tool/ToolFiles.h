@@ -23,7 +23,27 @@ int ToolFail(const char* group, const std::string& file, const std::string& reas
 // have reached stderr already (through the loader's log) and only the summary follows.
 int ToolLosses(const char* group, const std::string& file, bool listed = false);
 
+// While it lives, the program's log lines are caught in a scratch file; Pass()
+// sends what was caught to stderr (the loaders say there where a file breaks).
+class CToolLog
+{
+public:
+    CToolLog();
+    ~CToolLog();
+    CToolLog(const CToolLog&) = delete;
+    CToolLog& operator=(const CToolLog&) = delete;
+    void Pass() const;
+
+private:
+    std::string path_;
+};
+
+class CKindData;
+class CKindState;
 class CTaskList;
+// Kind data and conditions as `world logic` shows them, indented by `depth` steps.
+void DumpKindData(const CKindData& data, int depth);
+void DumpConditions(const CKindState& conditions, int depth);
 // A task list as a tree: items with type, start time and parameter prints, then
 // each dependency with its description, its path code below `root` (when given)
 // and its child list one level deeper.

@@ -1,17 +1,13 @@
 // varek-tool tasks dump FILE: a file holding one "TALI" chunk (a task list as
 // plan and world files store it) as a tree of tasks and dependencies. Exit code 2 when the
 // reader left something out.
-#include <unistd.h>
-
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "GAMES/Rulo2/behaviour/CTaskList.h"
 #include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
 #include "GAMES/Rulo2/world/ChunkFile.h"
-#include "LIBS/System/LogPrintf.h"
 #include "tools/varek-tool/ToolFiles.h"
 
 namespace {
@@ -66,22 +62,15 @@ int cmd_tasks(int argc, char** argv)
         return ToolFail("tasks", path, std::string(ChunkResultText(r)) + " at offset 0");
     if (header.id != ChunkId("TALI"))
         return ToolFail("tasks", path, "no task list (starts with '" + ChunkIdText(header.id) + "')");
-    // The reader tells where a damaged list breaks through the log; its lines
-    // are caught in a scratch file and passed on.
-    static const uint8_t on = 1;
-    const std::filesystem::path logFile =
-        std::filesystem::temp_directory_path() / ("varek-tool-tasks-" + std::to_string(::getpid()) + ".log");
-    LogPrintfSetTarget(&on, logFile.string().c_str());
+    // The reader tells where a damaged list breaks through the log.
     LoadLosses().clear();
     CTaskList list;
-    const bool ok = list.Read(body);
-    LogPrintfSetTarget(nullptr, "");
-    std::vector<uint8_t> log;
-    std::string ignored;
-    if (ReadWholeFile(logFile.string(), log, ignored))
-        std::fwrite(log.data(), 1, log.size(), stderr);
-    std::error_code removed;
-    std::filesystem::remove(logFile, removed);
+    bool ok = false;
+    {
+        CToolLog log;
+        ok = list.Read(body);
+        log.Pass();
+    }
     if (!ok)
         return ToolFail("tasks", path, "damaged task list");
     DumpTaskList(list, 0);

@@ -228,46 +228,15 @@ const std::vector<const char*>& KindLabels(int32_t kind)
     return kind >= 0 && kind < kObjectKinds ? labels[kind] : none;
 }
 
-void DumpConditions(const CKindState& c)
-{
-    std::printf("    conditions of kind %d:", c.kind);
-    if (auto* t = dynamic_cast<const CToolState*>(&c))
-        std::printf(" Condition: %g", t->condition);
-    if (auto* f = dynamic_cast<const CFixedState*>(&c))
-        std::printf(" open %d locked %d broken %d active %d alarm %d progress %g", f->open, f->locked,
-                    f->broken, f->active, f->alarm, f->progress);
-    if (auto* p = dynamic_cast<const CPassageState*>(&c))
-        std::printf(" open %d locked %d broken %d progress %g", p->open, p->locked, p->broken, p->progress);
-    if (auto* ch = dynamic_cast<const CCharacterState*>(&c))
-        std::printf(" alarm %d flag %d, %zu conversation entries", ch->alarm, ch->characterFlag,
-                    ch->entries.size());
-    if (auto* a = dynamic_cast<const CCharacterAState*>(&c))
-        std::printf(", Age: %d Skillfulness: %g AlarmSystems: %g Weight: %g PickLocks: %g PickSafes: %g "
-                    "Fighting: %g Strength: %g CrimeRecords: %g Coolness: %g",
-                    a->age, a->skillfulness, a->alarmSystems, a->weight, a->pickLocks, a->pickSafes,
-                    a->fighting, a->strength, a->crimeRecords, a->coolness);
-    std::printf("\n");
-}
-
 void DumpLogic(const CObjectLogic& logic)
 {
     if (const CKindData* k = logic.ownKindData.get()) {
-        std::printf(
-            "    kind %d \"%s\" level %d Clickable %d \"Process When Visible\" %d \"Process Always\" %d\n",
-            k->kind, k->name.c_str(), k->minBurglaryLevel, k->clickable, k->processWhenVisible,
-            k->processAlways);
-        const auto& labels = KindLabels(k->kind);
-        const uint32_t* values = k->Values();
-        for (int32_t i = 0; values && i < k->ValueCount(); ++i)
-            std::printf("      %s %g (0x%08x)\n", i < int32_t(labels.size()) ? labels[size_t(i)] : "?",
-                        WordAsFloat(values[i]), values[i]);
-        if (auto* a = dynamic_cast<const CCharacterAKindData*>(k))
-            std::printf("      Occupation: \"%s\"\n", a->occupation.c_str());
+        DumpKindData(*k, 2);
     } else {
         std::printf("    kind %d (of the definition)\n", logic.Kind());
     }
     if (logic.ownConditions)
-        DumpConditions(*logic.ownConditions);
+        DumpConditions(*logic.ownConditions, 2);
     if (logic.ownTaskList) {
         std::printf("    task list:\n");
         DumpTaskList(*logic.ownTaskList, 3, logic.ownTaskList.get());
@@ -370,6 +339,52 @@ int Roundtrip(const char* in, const char* out)
 }
 
 } // namespace
+
+void DumpKindData(const CKindData& data, int depth)
+{
+    const std::string indent(size_t(depth) * 2, ' ');
+    std::printf("%skind %d \"%s\" level %d Clickable %d \"Process When Visible\" %d \"Process Always\" %d\n",
+                indent.c_str(), data.kind, data.name.c_str(), data.minBurglaryLevel, data.clickable,
+                data.processWhenVisible, data.processAlways);
+    const auto& labels = KindLabels(data.kind);
+    const uint32_t* values = data.Values();
+    for (int32_t i = 0; values && i < data.ValueCount(); ++i)
+        std::printf("%s  %s %g (0x%08x)\n", indent.c_str(),
+                    i < int32_t(labels.size()) ? labels[size_t(i)] : "?", WordAsFloat(values[i]), values[i]);
+    if (auto* a = dynamic_cast<const CCharacterAKindData*>(&data))
+        std::printf("%s  Occupation: \"%s\"\n", indent.c_str(), a->occupation.c_str());
+}
+
+void DumpConditions(const CKindState& c, int depth)
+{
+    const std::string indent(size_t(depth) * 2, ' ');
+    std::printf("%sconditions of kind %d:", indent.c_str(), c.kind);
+    if (auto* t = dynamic_cast<const CToolState*>(&c))
+        std::printf(" Condition: %g", t->condition);
+    if (auto* f = dynamic_cast<const CFixedState*>(&c))
+        std::printf(" open %d locked %d broken %d active %d alarm %d progress %g", f->open, f->locked,
+                    f->broken, f->active, f->alarm, f->progress);
+    if (auto* p = dynamic_cast<const CPassageState*>(&c))
+        std::printf(" open %d locked %d broken %d progress %g", p->open, p->locked, p->broken, p->progress);
+    if (auto* ch = dynamic_cast<const CCharacterState*>(&c))
+        std::printf(" alarm %d flag %d, %zu conversation entries", ch->alarm, ch->characterFlag,
+                    ch->entries.size());
+    if (auto* a = dynamic_cast<const CCharacterAState*>(&c))
+        std::printf(", Age: %d Skillfulness: %g AlarmSystems: %g Weight: %g PickLocks: %g PickSafes: %g "
+                    "Fighting: %g Strength: %g CrimeRecords: %g Coolness: %g",
+                    a->age, a->skillfulness, a->alarmSystems, a->weight, a->pickLocks, a->pickSafes,
+                    a->fighting, a->strength, a->crimeRecords, a->coolness);
+    std::printf("\n");
+    // The entries' text keys as stored, so that a missing text can be found.
+    if (auto* ch = dynamic_cast<const CCharacterState*>(&c))
+        for (size_t i = 0; i < ch->entries.size(); ++i) {
+            const CDialogEntry& e = *ch->entries[i];
+            std::printf(
+                "%s  entry %zu: question \"%s\" answer \"%s\" active %d story %d coolness %d event %d\n",
+                indent.c_str(), i + 1, e.question.c_str(), e.answer.c_str(), e.active, e.story, e.coolness,
+                e.dialogEvent);
+        }
+}
 
 int cmd_world(int argc, char** argv)
 {

@@ -1,6 +1,7 @@
 // varek-tool <group> ...: each group is a function in cmd_<group>.cpp that
 // gets the arguments from the group name on (argv[0] is the group name)
-// and returns the exit code: 0 done, 1 failed with a message on stderr.
+// and returns the exit code: 0 done, 1 failed with a message on stderr (2 where
+// a group says so).
 
 #include <cstdio>
 #include <cstring>
@@ -20,6 +21,8 @@ int cmd_dialogs(int argc, char** argv);
 int cmd_encode_dialogs(int argc, char** argv);
 int cmd_rules(int argc, char** argv);
 int cmd_page(int argc, char** argv);
+int cmd_game(int argc, char** argv);
+int cmd_plan(int argc, char** argv);
 
 namespace {
 
@@ -48,6 +51,12 @@ const Group kGroups[] = {
      "encode-dialogs FOLDER   encode the four dialog text files under FOLDER\\data"},
     {"rules", cmd_rules, "rules FILE         show a terrain rule file as read and as written back"},
     {"page", cmd_page, "page render PAGE OUT [WIDTH [HEIGHT]]   paint a tutorial page into a picture"},
+    {"game", cmd_game,
+     "game dump FILE [--world WORLD] | game roundtrip IN OUT [--world WORLD]   show or re-save a saved game"},
+    {"plan", cmd_plan,
+     "plan dump FILE [--world WORLD] | plan roundtrip IN OUT [--world WORLD [--game GAME]]   show or re-save "
+     "a "
+     "plan"},
     {"view", cmd_view,
      "view FILE [--frames N] [--snapshot OUT.bmp] | world view ...   draw N frames (1 unless given) "
      "off-screen"},

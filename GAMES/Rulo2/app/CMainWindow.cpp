@@ -5,6 +5,7 @@
 #include "GAMES/Rulo2/Rulo2.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/CCdAudio.h"
+#include "GAMES/Rulo2/app/CGameSoundManager.h"
 #include "GAMES/Rulo2/app/CMoviePlayer.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/EditorMenus.h"
@@ -12,6 +13,7 @@
 #include "GAMES/Rulo2/app/GameFlow.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/GameStep.h"
+#include "GAMES/Rulo2/app/Picking.h"
 #include "GAMES/Rulo2/app/ScreenResults.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
@@ -19,6 +21,7 @@
 #include "GAMES/Rulo2/behaviour/Feedback.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
+#include "GAMES/Rulo2/editor/EditorDialogs.h"
 #include "GAMES/Rulo2/editor/EditorEditing.h"
 #include "GAMES/Rulo2/editor/ToolWindows.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
@@ -26,6 +29,7 @@
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/EditorHelpers.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
+#include "GAMES/Rulo2/render/Overlays.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
@@ -47,7 +51,6 @@ float EditorFarPlane = 12.0f;
 int32_t GameCameraMode = 0;
 EditorDragState EditorDrag;
 DropHooks DroppedFileHooks;
-void (*OpenQuitQuestion)() = nullptr;
 CMainWindow* MainWindow = nullptr;
 
 namespace {
@@ -143,7 +146,7 @@ bool InterfaceBusy()
 {
     return ListMenuOpen || MessageMenuOpen || GameLoadListOpen || GameSaveListOpen || PlanLoadListOpen ||
            PlanSaveListOpen || OptionsMenuOpen || InterfaceMode == 0 ||
-           (InterfaceMode == 1 && GamePhase == PHASE_PLANNING);
+           (InterfaceMode == 1 && GamePhase == PHASE_PLANNING) || TransitionWord != 0;
 }
 
 // A click on speech bubbles removes them, the last first, and does nothing else.
@@ -186,10 +189,16 @@ void GameViewKey(int key)
         SelectGangMember(size_t(key - VK_NUMPAD0 - 1));
         return;
     }
+    // Esc first ends the camera's special shot.
+    if (key == VK_ESCAPE && GameCamera.thumbnailState != 0) {
+        GameCamera.thumbnailState = 0;
+        Input.menuKey = 0;
+        return;
+    }
     const bool functionKey = key >= VK_F1 && key <= VK_F12 && key != VK_F10;
     if (key != VK_ESCAPE && !functionKey)
         return;
-    if (InterfaceBusy() || (key == VK_ESCAPE && GamePhase != PHASE_REALTIME))
+    if (InterfaceBusy() || ControlModeWord == 1 || (key == VK_ESCAPE && GamePhase != PHASE_REALTIME))
         return;
     Input.menuKey = 0;
     OpenOptionsFromGame();
@@ -324,8 +333,10 @@ void CMainWindow::switchMode()
         EGridView grid = view == VIEW_FRONT ? GRID_FRONT : view == VIEW_SIDE ? GRID_SIDE : GRID_GROUND;
         BuildEditorGrids(grid, CVector(GridLevels[0], GridLevels[1], GridLevels[2]));
     }
-    if (!GameModeFlag)
+    if (!GameModeFlag) {
         ShowToolWindowsForView(CurrentViewIndex());
+        RefillToolWindowsForView();
+    }
 }
 
 std::string CMainWindow::TitleText() const
@@ -628,6 +639,11 @@ LRESULT CMainWindow::OnSysKeyDown(const Message& msg)
     if (IsGameView())
         return DefWindowProc(msg);
     // In editor views system keys other than F10 do nothing.
+    if (msg.wParam == WPARAM(VK_F10)) {
+        int32_t number = PlanningBurglaryNumber;
+        if (AskStartPlanningMode(number))
+            StartPlanningMode(number);
+    }
     return 0;
 }
 
@@ -732,12 +748,8 @@ LRESULT CMainWindow::OnDestroy(const Message& msg)
 LRESULT CMainWindow::OnClose(const Message& msg)
 {
     if (IsGameView()) {
-        // The in-game message box asks; until the interface offers it, closing
-        // (also a request to end from outside) ends the game as a confirmed quit.
-        if (OpenQuitQuestion)
-            OpenQuitQuestion();
-        else
-            DestroyWindow();
+        // The in-game message box asks; the game step quits when it is confirmed.
+        OpenQuitQuestion();
         return 0;
     }
     return DefWindowProc(msg);
@@ -776,6 +788,8 @@ void CMainWindow::OnLButtonDown(int x, int y)
     // The tutorial's page and emblem take their clicks; the game makes no order of them.
     if (Tutorial.TakeClick(x, y))
         return;
+    if (OverInterfaceRect(x, y))
+        return;
     if (RemoveTextBubblesAt(x, y))
         return;
     if (GamePhase == PHASE_PLANNING && (RecordState != RECORD_RECORD || GameClock.gameSpeed == 0))
@@ -783,9 +797,11 @@ void CMainWindow::OnLButtonDown(int x, int y)
     if (GamePhase != PHASE_PLANNING && ViewDragFlag)
         return;
     if (!CurrentCharacter || ListMenuOpen || GameLoadListOpen || GameSaveListOpen || PlanLoadListOpen ||
-        PlanSaveListOpen)
+        PlanSaveListOpen || TransitionWord == 2)
         return;
-    // Over the ground the order carries the pick ray, which the walking tasks meet with the ground.
+    // Over the ground the order carries the pick ray, which the walking tasks meet with the ground;
+    // it goes through the clicked pixel of the view drawn last.
+    UpdateCursorRay(x, y);
     CActionEntry order;
     order.source = CurrentCharacter;
     if (PickedObject && PickedObject != CurrentCharacter) {
@@ -796,6 +812,9 @@ void CMainWindow::OnLButtonDown(int x, int y)
         order.position[0] = CursorRay.direction.x;
         order.position[1] = CursorRay.direction.y;
         order.position[2] = CursorRay.direction.z;
+        order.rayOrigin[0] = CursorRay.origin.x;
+        order.rayOrigin[1] = CursorRay.origin.y;
+        order.rayOrigin[2] = CursorRay.origin.z;
     }
     PushRequest(order);
 }
@@ -831,6 +850,19 @@ void CMainWindow::OnLButtonUp(int x, int y)
     }
     if (!Input.rightButton && !Input.middleButton)
         ReleaseCapture();
+    if (TutorialBrowserOpen || OverInterfaceRect(x, y) || !PickedObject)
+        return;
+    // The action the bubble over the held object offers under the cursor.
+    const int32_t code = ActionBubble.hovered;
+    if (SoundManager)
+        SoundManager->play("MENUCLICK", nullptr, 0, 0, 0, 5.0f, 1.0f, 1.0f, 1);
+    if (code == -1 || !CurrentCharacter)
+        return;
+    CActionEntry order;
+    order.action = code;
+    order.source = CurrentCharacter;
+    order.target = PickedObject;
+    PushRequest(order);
 }
 
 void CMainWindow::OnRButtonDown(int x, int y)

@@ -55,9 +55,6 @@ struct DropHooks
 };
 extern DropHooks DroppedFileHooks;
 
-// Opens the game view's quit question; while null, closing the game view quits at once.
-extern void (*OpenQuitQuestion)();
-
 class CMainWindow : public platform::Window
 {
 public:

@@ -10,6 +10,7 @@
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
+#include "GAMES/Rulo2/editor/ContextMenus.h"
 #include "GAMES/Rulo2/editor/EditorDialogs.h"
 #include "GAMES/Rulo2/editor/EditorEditing.h"
 #include "GAMES/Rulo2/editor/ToolWindows.h"
@@ -255,14 +256,8 @@ std::unique_ptr<Menu> LoadMenuResource(int id)
         // The game view's menu: only the way out.
         menu->AddPopup("&File").AddItem(ID_APP_EXIT, "Exit");
         break;
-    case 186: {
-        Menu& world = menu->AddPopup("World");
-        world.AddItem(ID_WORLD_SELECT_GROUP, "Select Group")
-            .AddItem(ID_WORLD_LIGHT_PROPERTIES, "Light Properties...")
-            .AddSeparator()
-            .AddItem(ID_WORLD_SWITCH_TO_ORIGINAL, "Switch To Original");
-        break;
-    }
+    case 186:
+        return LoadContextMenus();
     default:
         return nullptr;
     }

@@ -9,7 +9,10 @@
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/app/Picking.h"
 #include "GAMES/Rulo2/app/SaveGame.h"
+#include "GAMES/Rulo2/app/ScreenResults.h"
+#include "GAMES/Rulo2/app/ScreenHooks.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
@@ -18,8 +21,10 @@
 #include "GAMES/Rulo2/behaviour/ObjectIds.h"
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
 #include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
+#include "GAMES/Rulo2/editor/WebBrowserDlg.h"
 #include "GAMES/Rulo2/interface/CMapMenu.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
+#include "GAMES/Rulo2/interface/OpenScreens.h"
 #include "GAMES/Rulo2/navigation/DynamicCharacters.h"
 #include "GAMES/Rulo2/navigation/Navigation.h"
 #include "GAMES/Rulo2/render/CDynamicLights.h"
@@ -52,6 +57,7 @@ CWorldObject* ExtraInstance = nullptr;
 int32_t PlanBurglaryNumber = 0;
 CWorldObject* Hero = nullptr;
 std::vector<SExclusionRect> ExclusionRects;
+std::vector<SInventoryRecord> InventoryList;
 
 namespace {
 
@@ -217,6 +223,8 @@ void ResetGame()
     AlarmRaised = 0;
     AlarmOverride = 0;
     HoldState = 0;
+    TransitionWord = 0;
+    ControlModeWord = 0;
     ItemChoiceOpen = 0;
     TradeListOpen = 0;
     PointedObject = nullptr;
@@ -224,6 +232,7 @@ void ResetGame()
     HeldObject = nullptr;
     PendingStopCharacter = nullptr;
     PendingStopTime = 0;
+    HeroControlSwitch = 0;
     BurglaryFlag = 0;
     ResetGameClock(GameClock);
     if (GamePhase == PHASE_PLANNING && RecordState != RECORD_LOAD)
@@ -237,6 +246,12 @@ void ResetGame()
     GameCamera.Reset();
 
     LogPrintf("Resetting inventory...");
+    for (size_t i = InventoryList.size(); i-- > 0;) {
+        if (!InventoryList[i].flags[1])
+            continue;
+        DeleteRuntimeWorldObject(InventoryList[i].object);
+        InventoryList.erase(InventoryList.begin() + std::ptrdiff_t(i));
+    }
 
     if (!StartupInitFlag) {
         LogPrintf("Resetting object infos...");
@@ -308,6 +323,7 @@ void InitGame()
     CollectAvailableCars();
     StartGameCounters();
     RemoveAllTextBubbles();
+    OpenHudBarMenu(GameClock.gameClock);
 
     if (StartupInitFlag && KeyHeld(platform::VK_CONTROL))
         for (CObjectNode* d = g_ObjectList; d; d = d->NextDefinition()) {
@@ -336,6 +352,9 @@ void InitGame()
     DynamicCharacters.Init(Settings.dynamicCharacters != 0);
     LogPrintf("Initializing Tasks...");
     ActivateObjectLogic(g_WorldRoot);
+    HudBarMode = 3;
+    // The picture screen starts at the inset's place, the view's top-left corner.
+    OpenPictureMenu(GameClock.gameClock, {-0.95f, -0.95f}, {-0.28333f, -0.28333f});
     UpdateCarriedLoad();
 
     LogPrintf("Game initialization complete");
@@ -349,6 +368,8 @@ void InitGame()
     const float clear[4] = {0, 0, 0, 0};
     // Mode 1: the fade goes away when it has arrived.
     ScreenFade.Start(opaque, clear, -1, true, 1);
+    // The tutorial's page window; it draws into the main window, which keeps the focus.
+    CreateBrowserDialog();
 }
 
 void StartNewGame()
@@ -358,17 +379,20 @@ void StartNewGame()
     ReleaseObjectLogicRuntime(g_WorldRoot);
     StartGameCounters();
     RemoveAllTextBubbles();
+    OpenHudBarMenu(GameClock.gameClock);
     DeleteCurrentPlans();
 }
 
 void AutoSave()
 {
+    DestroyBrowserDialog();
     if (!GameRunning)
         return;
     if (!SaveGameWithTitle("game000.gam", GetDisplayText("AUTOSAVE"), false))
         LogPrintf("The autosave could not be written");
 
     ReleaseUiSurfaces();
+    ClearViewRect();
     ViewFreeze = 0;
     GameClock.gameSpeed = 100;
     if (!IsMouseCursorShown())

@@ -6,13 +6,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "GAMES/Rulo2/app/GameState.h"
 #include "LIBS/System/CVector.h"
 
 class CObjectNode;
 class CWorldObject;
-
-// The burglary targets of this build.
-constexpr int32_t LevelCount = 2;
 
 // Written by AutoSave from the controlled character; InitGame clears it unless Shift is held.
 extern CVector StoredStartPosition;
@@ -20,23 +18,23 @@ extern CVector StoredStartPosition;
 extern std::vector<CObjectNode*> AvailableCars;
 // The cars the gang starts with.
 extern std::vector<CObjectNode*> GangCars;
-// One byte per burglary target: it has been burgled.
-extern uint8_t LevelFlags[LevelCount];
 // The gang record the HUD has selected (cleared with every new game).
 extern int32_t SelectedGangRecord;
 // The object instance kept outside the instance table (the saved-game reader and a task make it).
 extern CWorldObject* ExtraInstance;
-// The plan word the plan file's header stores (the burglary the plan is for).
-extern int32_t PlanBurglaryNumber;
 // The hero: the character with the "Hero" task, found when the object logic is created.
 extern CWorldObject* Hero;
 
-// Screen rectangles the game step's cursor tests leave out (15 empty ones after a reset).
-struct SExclusionRect
+// The inventory list's records; a reset removes those whose second flag is set, with their objects.
+struct SInventoryRecord
 {
-    int32_t left = 0, top = 0, right = 0, bottom = 0;
+    uint8_t flags[2] = {0, 0};
+    CWorldObject* object = nullptr;
+    float scale = 1.0f;
+    CVector vectors[2] = {CVector(0, 0, 0), CVector(0, 0, 0)};
+    int32_t words[3] = {0, 0, 0};
 };
-extern std::vector<SExclusionRect> ExclusionRects;
+extern std::vector<SInventoryRecord> InventoryList;
 
 void ResetGame();
 void InitGame();

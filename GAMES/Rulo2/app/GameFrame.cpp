@@ -5,6 +5,7 @@
 #include "GAMES/Rulo2/app/GameFlow.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/GameStep.h"
+#include "GAMES/Rulo2/app/Picking.h"
 #include "GAMES/Rulo2/app/ScreenResults.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/behaviour/Feedback.h"
@@ -65,6 +66,8 @@ SStatisticsInput ShellStatistics()
 {
     SStatisticsInput input;
     input.statisticsOn = StatisticsFlag;
+    // In the game view the HUD is the menu that takes the input.
+    input.hudIsCurrent = CurrentViewIndex() == VIEW_GAME ? 1 : 0;
     input.frameRate = GameClock.frameRate;
     input.gameClock = GameClock.gameClock;
     input.gameSpeed = GameClock.gameSpeed;
@@ -98,27 +101,6 @@ bool ComputeModalScreenOpen()
     if (InterfaceMode == 0)
         return true;
     return StepHooks.interfaceModal && StepHooks.interfaceModal();
-}
-
-// The hold of the left button over an object keeps that object picked.
-void UpdateHold()
-{
-    if (ItemChoiceOpen || TradeListOpen)
-        PickedObject = nullptr;
-    if (!Input.leftButton) {
-        HoldState = 0;
-        HeldObject = nullptr;
-        return;
-    }
-    const bool mayHold = GamePhase != PHASE_PLANNING || RecordState != RECORD_REPLAY;
-    if (HoldState == 1 || (HoldState == 0 && PickedObject && mayHold)) {
-        if (HoldState == 0)
-            HeldObject = PickedObject;
-        HoldState = 2;
-        HoldStartTime = int32_t(GameClock.frameTime);
-    }
-    if (HoldState >= 2)
-        PickedObject = HeldObject;
 }
 
 } // namespace
@@ -161,12 +143,13 @@ bool GameFrame()
         StepHooks.pauseSounds(!run);
     }
 
+    const int32_t viewW = DX.screenWidth, viewH = DX.screenHeight;
     if (gameView && ViewFreeze == 2) {
+        UpdateCursorZones(Input.cursorX, Input.cursorY, viewW, viewH);
         Call(StepHooks.updateSounds);
     } else {
         // Last frame's candidate under the cursor is what a click acts on.
-        PickedObject = PointedObject;
-        PointedObject = nullptr;
+        PickFromCandidate();
         auto start = StepClock::now();
         RunSimulationTicks(GameClock);
         // Bubbles run on real time, paused game or not.
@@ -179,7 +162,7 @@ bool GameFrame()
         CollectMarkedIds();
         CollectFrameVisibility(frame);
         if (gameView)
-            UpdateHold();
+            PickUnderCursor(Input.cursorX, Input.cursorY, viewW, viewH);
         StepTimes.visibilityMs += MsSince(start);
     }
     const auto drawStart = StepClock::now();

@@ -3,6 +3,7 @@
 // later subsystems (behaviour, interface, editor) read and write each frame.
 
 #include <cstdint>
+#include <vector>
 
 class CWorldObject;
 
@@ -55,6 +56,11 @@ extern int32_t InsetViewState;
 extern int32_t HoldState;
 extern int32_t HoldStartTime;
 extern CWorldObject* HeldObject;
+// The game step's transition word: while it is not 0 the keys find the interface busy, and at 2
+// a click orders nothing.
+extern int32_t TransitionWord;
+// The control mode word: at 1 Esc and the function keys open no options.
+extern int32_t ControlModeWord;
 // The world object under the cursor that a click acts on: last frame's candidate.
 extern CWorldObject* PickedObject;
 // The in-game trade list and item choice screens are open.
@@ -109,6 +115,29 @@ extern uint8_t AlarmOverride;
 
 // The number of levels of this build.
 constexpr int32_t NumberOfLevels = 1;
+// The burglary targets of this build.
+constexpr int32_t LevelCount = 2;
+// The lowest burglary level each target can be burgled at.
+extern const int32_t TargetMinimumLevel[LevelCount];
+// One byte per burglary target: it has been burgled.
+extern uint8_t LevelFlags[LevelCount];
+// The plan word the plan file's header stores (the burglary the plan is for, 1-based; 0 none).
+extern int32_t PlanBurglaryNumber;
+
+// Screen rectangles in client pixels that belong to the interface, so the game step's cursor
+// tests leave them out (15 empty ones after a reset): 0-2 the HUD bar's background and side
+// panels, 3 a screen over the whole view (map, planning), 6 the whole screen while the bar's
+// speed knob is dragged.
+struct SExclusionRect
+{
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+extern std::vector<SExclusionRect> ExclusionRects;
+
+// While set the HUD bar draws nothing.
+extern uint8_t HudHiddenFlag;
+// The camera's input word that the bar's knob and replay buttons clear.
+extern int32_t CameraInputWord;
 
 // The input state the main window fills and the game step and screens read.
 struct InputState

@@ -4,6 +4,7 @@
 #include "GAMES/Rulo2/Rulo2.h"
 #include "GAMES/Rulo2/Texture.h"
 #include "GAMES/Rulo2/TexturePage.h"
+#include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/CGameSoundManager.h"
 #include "GAMES/Rulo2/app/CMainWindow.h"
 #include "GAMES/Rulo2/app/CMoviePlayer.h"
@@ -17,6 +18,7 @@
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/behaviour/InstallBehaviour.h"
 #include "GAMES/Rulo2/editor/EditorInstall.h"
+#include "GAMES/Rulo2/editor/ToolWindows.h"
 #include "GAMES/Rulo2/interface/CTutorial.h"
 #include "GAMES/Rulo2/interface/InstallInterface.h"
 #include "GAMES/Rulo2/navigation/GroundMap.h"
@@ -58,10 +60,8 @@ bool LoadStartWorld(const char* path)
 void UpdateFade()
 {
     FrameTimeMs = int32_t(GameClock.frameTime);
-    if (IsGameView()) {
-        Tutorial.UpdateHover(Input.cursorX, Input.cursorY);
+    if (IsGameView())
         Tutorial.Update();
-    }
     ScreenFade.Update();
 }
 
@@ -109,7 +109,19 @@ void AfterWorldLoaded()
 {
     CreateVertexBuffers();
     RecomputeWorldBounds();
+    if (!GameModeFlag)
+        RefillToolWindowsAfterLoad();
 }
+
+namespace {
+
+void RefreshEditorAfterDrop()
+{
+    RecomputeWorldBounds();
+    RefillToolWindowsAfterLoad();
+}
+
+} // namespace
 
 // Each list is emptied by deleting its head until it is empty.
 void DeleteAllTextures()
@@ -163,5 +175,5 @@ void InstallApp()
     DroppedFileHooks.loadWorld = LoadStartWorld;
     DroppedFileHooks.importModel = ImportModelFromProject;
     DroppedFileHooks.loadTexture = LoadDroppedTexture;
-    DroppedFileHooks.refreshEditor = RecomputeWorldBounds;
+    DroppedFileHooks.refreshEditor = RefreshEditorAfterDrop;
 }

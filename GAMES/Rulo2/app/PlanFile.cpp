@@ -26,6 +26,7 @@
 #include <bit>
 
 CObjectNode* PlanCar = nullptr;
+float PlanCarCapacity = 0.0f;
 int32_t PlanRecordedEndTime = 0;
 
 namespace {
@@ -109,7 +110,11 @@ bool ReadMemberTaskList(CChunkReader& body, SPlanMember& m)
     CTaskList* planned = logic->ResetPlannedTaskList();
     while (!planned->tasks.empty())
         planned->RemoveTask(planned->tasks.back().get());
-    return planned->Read(list) && planned->ResolveReferences();
+    if (!planned->Read(list))
+        return false;
+    // A planned task that names an object the world lacks loses that reference, not the plan.
+    planned->ResolveReferences();
+    return true;
 }
 
 bool KnownOrHero(const CWorldObject* person)

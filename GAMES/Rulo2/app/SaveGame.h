@@ -37,6 +37,8 @@ extern std::vector<CObjectNode*> Possessions;
 extern uint8_t OptionsFirstStart;
 // The plan: its car and the latest clock reached while it was recorded.
 extern CObjectNode* PlanCar;
+// The chosen car's capacity (its type record's ratio x 100), written with PlanCar.
+extern float PlanCarCapacity;
 extern int32_t PlanRecordedEndTime;
 
 // "<base>\Savegame" and "<base>\Savegame\CurrentPlans", each made when missing.

@@ -1,5 +1,6 @@
 #include "GAMES/Rulo2/app/ScreenResults.h"
 
+#include "GAMES/Rulo2/Rulo2.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/CCdAudio.h"
 #include "GAMES/Rulo2/app/CGameSoundManager.h"
@@ -8,6 +9,7 @@
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameFlow.h"
 #include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/app/GangValues.h"
 #include "GAMES/Rulo2/app/SaveGame.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
@@ -351,6 +353,7 @@ void HandleResults(int32_t r)
                 FadeToBlack(1, FADE_QUIT);
             BurglaryLevel += 1;
         }
+        DriftGangValues();
     } else {
         FadeFromBlack();
     }
@@ -365,6 +368,7 @@ void HandlePlanningOverview(int32_t r)
         PlanSlotPurpose = 0;
     } else if (r == 1 && PlanSlotPurpose == 1) {
         SetPlanMode(PHASE_PLANNING);
+        PlanActivity = 2;
         RecordState = RECORD_LOAD;
         InterfaceMode = 2;
         GameClock.gameSpeed = 0;
@@ -376,6 +380,7 @@ void HandlePlanningOverview(int32_t r)
     } else if (r == 1) {
         Tutorial.NextPage(3);
         SetPlanMode(PHASE_PLANNING);
+        PlanActivity = 2;
         RecordState = RECORD_RECORD;
         InterfaceMode = 2;
         OpenPPMenu(Now());
@@ -447,6 +452,29 @@ std::string SavePlanPath(const std::string& file)
     if (file.find('\\') != std::string::npos)
         return file;
     return SaveManager.plansFolder + "\\" + file;
+}
+
+int32_t PlanningBurglaryNumber = 0;
+
+void StartPlanningMode(int32_t burglaryNumber)
+{
+    PlanningBurglaryNumber = burglaryNumber;
+    SetPlanMode(PHASE_PLANNING);
+    RecordState = RECORD_RECORD;
+    InterfaceMode = 2;
+    GameClock.gameSpeed = 0;
+    OpenPPMenu(Now());
+    StartRecordingList();
+    // Started from the editor: the world's positions are stored before the game moves anything.
+    StartupInitFlag = 1;
+    InitGame();
+    GameClock.gameSpeed = 0;
+    MapMenuMode = 3;
+}
+
+void OpenQuitQuestion()
+{
+    OpenMessageMenu(Now(), GetDisplayText("REALLY_QUIT"), 0, 1);
 }
 
 void ReturnToPlanSelection()

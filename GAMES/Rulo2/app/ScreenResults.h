@@ -25,8 +25,6 @@ extern std::string MessageFileName;
 extern uint8_t NewGameSwitch;
 // The CD track the results last asked for (-1 none).
 extern int32_t CdTrackRequest;
-// The lowest burglary level each target can be burgled at.
-extern const int32_t TargetMinimumLevel[];
 
 // Step 11 of the game step: the screens inside the scene (HUD bar, in-game screen, map).
 void DrawScreens();
@@ -40,6 +38,12 @@ void RunFadeCommand();
 void HandleReturnToPlanSelect();
 // A plan slot's file in the current plans folder (a name with '\\' is a path).
 std::string SavePlanPath(const std::string& file);
+// The burglary number last chosen for a planning start from the editor (F10).
+extern int32_t PlanningBurglaryNumber;
+// The editor's planning start: PLANNING and RECORD on a new recording, then the game starts.
+void StartPlanningMode(int32_t burglaryNumber);
+// The game view's quit question: the message box with "REALLY_QUIT", purpose 0.
+void OpenQuitQuestion();
 // Loads the temporary game and opens the plan selection in REALTIME/NORMAL.
 void ReturnToPlanSelection();
 

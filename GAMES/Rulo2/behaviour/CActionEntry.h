@@ -3,6 +3,7 @@
 // code appends them to the request queue, task parameters, dependencies and
 // recorded events hold one by value.
 #include <cstdint>
+#include <memory>
 
 class CObjectNode;
 class CWorldObject;
@@ -14,11 +15,13 @@ struct CActionEntry
     CWorldObject* target = nullptr; // the object acted on (not owned)
     CObjectNode* item = nullptr;    // the item or tool used (not owned)
     int32_t slotCode = -1;          // gang-table slot naming the item, -1: `item` names it
-    int32_t followUp = 0;           // the request a walk-to-object order performs on arrival
+    // The request a walk-to-object order (kind 9) performs on arrival; shared by copies.
+    std::shared_ptr<CActionEntry> followUp;
     CWorldObject* walkTarget = nullptr;
-    int32_t choice = -1;                    // the conversation question picked
-    float position[3] = {0.0f, 0.0f, 0.0f}; // a point or a pick-ray direction
-    uint32_t words[3] = {0, 0, 0};          // carried for the interaction code
+    int32_t choice = -1;                     // the conversation question picked
+    float position[3] = {0.0f, 0.0f, 0.0f};  // a point or a pick-ray direction
+    float rayOrigin[3] = {0.0f, 0.0f, 0.0f}; // where the pick ray of a walk order (kind 8) starts
+    uint32_t words[3] = {0, 0, 0};           // carried for the interaction code
     uint8_t handled = 0;
     int32_t feedbackId = -1;
 

@@ -12,6 +12,7 @@
 #include "GAMES/Rulo2/behaviour/ObjectIds.h"
 #include "GAMES/Rulo2/behaviour/RecordEvents.h"
 #include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
+#include "GAMES/Rulo2/behaviour/WatchLists.h"
 #include "GAMES/Rulo2/interface/HudState.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
@@ -71,6 +72,8 @@ CObjectLogic::CObjectLogic()
 CObjectLogic::~CObjectLogic()
 {
     task.reset();
+    // A video sensor's view cone outlives its task, but never its object.
+    RemoveIdEntry(ViewConeList, this);
 }
 
 // ------------------------------------------------------------------ accessors
@@ -231,12 +234,12 @@ bool CObjectLogic::ReadDefinition(CChunkReader& body)
             if (!ownConditions) {
                 ownConditions = CKindState::Create(kind);
                 if (!ownConditions) {
-                    LogPrintf("INFO: conditions for kind %d at offset %zu skipped", kind, header.offset);
+                    NoteLoadLoss("INFO: conditions for kind %d at offset %zu skipped", kind, header.offset);
                     continue;
                 }
             }
             if (!ReadCondChunk(*ownConditions, record))
-                LogPrintf("INFO: damaged COND at offset %zu", header.offset);
+                NoteLoadLoss("INFO: damaged COND at offset %zu", header.offset);
         } else if (header.id == ChunkId("OPTS")) {
             int32_t optsKind = kind;
             if (version == 0) {
@@ -250,11 +253,11 @@ bool CObjectLogic::ReadDefinition(CChunkReader& body)
             }
             ownKindData = CKindData::Create(optsKind);
             if (!ownKindData) {
-                LogPrintf("INFO: options of kind %d at offset %zu skipped", optsKind, header.offset);
+                NoteLoadLoss("INFO: options of kind %d at offset %zu skipped", optsKind, header.offset);
                 continue;
             }
             if (!ReadOptsChunk(*ownKindData, record, this))
-                LogPrintf("INFO: damaged OPTS at offset %zu", header.offset);
+                NoteLoadLoss("INFO: damaged OPTS at offset %zu", header.offset);
         } else if (header.id == ChunkId("TALI")) {
             ownTaskList = std::make_unique<CTaskList>();
             if (!ownTaskList->Read(record)) {
@@ -343,11 +346,16 @@ CTaskItem* ItemAt(const CTaskList* list, int32_t index)
 
 } // namespace
 
+CTaskList* CObjectLogic::MainTaskList() const
+{
+    const CObjectLogic* t = Template();
+    return ownTaskList ? ownTaskList.get() : (t ? t->ownTaskList.get() : nullptr);
+}
+
 bool CObjectLogic::Save(CChunkWriter& w) const
 {
     const size_t depth = listStack.size();
-    CTaskList* start =
-        ownTaskList ? ownTaskList.get() : (Template() ? Template()->ownTaskList.get() : nullptr);
+    CTaskList* start = MainTaskList();
     if (depth == 0 && start != taskList)
         LogPrintf("WARNING: Start task-list is not equal to main task-list");
     bool ok = w.WriteU32(uint32_t(depth));
@@ -431,7 +439,7 @@ void CObjectLogic::Init(CWorldObject* node)
     worldNode = node;
     objectNode = node ? node->Definition() : nullptr;
     CObjectLogic* t = Template();
-    taskList = ownTaskList ? ownTaskList.get() : (t ? t->ownTaskList.get() : nullptr);
+    taskList = MainTaskList();
     kindData = ownKindData ? ownKindData.get() : (t ? t->ownKindData.get() : nullptr);
     const int32_t kind = kindData ? kindData->kind : -1;
     const bool character = kind >= KIND_CHARACTER_A && kind <= KIND_CHARACTER_C;

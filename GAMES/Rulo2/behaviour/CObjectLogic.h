@@ -91,6 +91,8 @@ public:
 
     // --- planned task list ---
     CTaskList* GetPlannedTaskList() const;
+    // The list the behaviour starts from: its own, else its definition's.
+    CTaskList* MainTaskList() const;
     CTaskList* ResetPlannedTaskList();
     void ClearPlannedTasksFromNow();
     void RemovePlannedTaskLists();

@@ -378,25 +378,47 @@ void CTaskList::Copy(const CTaskList& from)
 
 bool CTaskList::ResolveReferences()
 {
-    for (auto& t : tasks) {
-        for (auto& p : t->parameters) {
+    // A number that names nothing becomes no reference: the next save drops it, so the load notes it.
+    bool ok = true;
+    auto lost = [&ok](size_t task, const char* what, int32_t number) {
+        NoteLoadLoss("Task %zu of a task list names %s %d, which the world lacks", task, what, number);
+        ok = false;
+    };
+    for (size_t i = 0; i < tasks.size(); ++i) {
+        for (auto& p : tasks[i]->parameters) {
             switch (p->typeId) {
             case PARAM_WALKAREA:
             case PARAM_OBJECT: {
                 auto& r = static_cast<CObjectRefParam&>(*p);
-                if (r.pending)
-                    r.Set(ObjectFromTableIndex(r.stored));
+                if (!r.pending)
+                    break;
+                const int32_t number = r.stored;
+                r.Set(ObjectFromTableIndex(number));
+                if (!r.object && number != 0)
+                    lost(i, "object", number);
                 break;
             }
             case PARAM_INVITEM: {
                 auto& r = static_cast<CInvItemParam&>(*p);
-                if (r.pending)
-                    r.Set(ItemFromTableIndex(r.stored));
+                if (!r.pending)
+                    break;
+                const int32_t number = r.stored;
+                r.Set(ItemFromTableIndex(number));
+                if (!r.item && number != 0)
+                    lost(i, "item", number);
                 break;
             }
             case PARAM_ACTIONCODE: {
                 auto& r = static_cast<CActionCodeParam&>(*p);
+                const bool wasPending = r.pending;
+                // A slot code names the item through the gang's slots, not the item table.
+                const bool bySlot = r.action.slotCode != -1;
+                const SStoredAction stored = r.stored;
                 ResolveAction(r.action, r.stored, r.pending);
+                if (wasPending && !r.action.target && stored.target != 0)
+                    lost(i, "object", stored.target);
+                if (wasPending && !bySlot && !r.action.item && stored.item != 0)
+                    lost(i, "item", stored.item);
                 break;
             }
             default:
@@ -404,7 +426,6 @@ bool CTaskList::ResolveReferences()
             }
         }
     }
-    bool ok = true;
     for (auto& d : dependencies)
         ok = d->ResolveReferences() && ok;
     return ok;

@@ -315,6 +315,11 @@ void TickObjects(bool newCommand)
         logic.Tick();
         logic.Activate();
     }
+    // A request a task has taken leaves the queue once every object has seen
+    // it, so that the next one becomes the pending request.
+    while (!RequestQueue.empty() && RequestQueue.front().handled)
+        RequestQueue.erase(RequestQueue.begin());
+    RequestPending = RequestQueue.empty() ? 0 : 1;
 }
 
 void UpdateHouseAndFloor()

@@ -218,6 +218,8 @@ bool RecordsFor(const CWorldObject* object)
     return object && object->objectLogic && object->objectLogic->Records();
 }
 
+} // namespace
+
 int32_t FloatBits(float f)
 {
     int32_t bits;
@@ -231,8 +233,6 @@ float BitsFloat(int32_t bits)
     std::memcpy(&f, &bits, sizeof f);
     return f;
 }
-
-} // namespace
 
 void SetRecordedFloat(CWorldObject* object, float value)
 {

@@ -112,6 +112,10 @@ int32_t RecordChoices(CObjectLogic* object, const std::vector<int32_t>& choices,
 int32_t RecordItemEvent(int32_t kind, CObjectLogic* object, CWorldObject* node, CObjectNode* instance,
                         const int32_t (&words)[3]);
 
+// A float as the 32-bit word recorded values and events keep, and back.
+int32_t FloatBits(float f);
+float BitsFloat(int32_t bits);
+
 // The world-object setters that record.
 void SetRecordedFloat(CWorldObject* object, float value);
 void SetDisplayFlags(CWorldObject* object, bool hidden, bool taken);

@@ -17,6 +17,7 @@ constexpr uint32_t kHiddenTaskType = 0x4000; // not offered by the editor
 enum ETaskType : int32_t
 {
     TASK_HERO = 11,
+    TASK_DIALOG = 43,
     TASK_ALARMANLAGE = 14,
     TASK_DO_NOTHING = 54,
     TASK_WALK_AND_DO = 55,

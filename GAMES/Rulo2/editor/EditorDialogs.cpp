@@ -2,6 +2,7 @@
 
 #include "GAMES/Rulo2/render/WorldLights.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
+#include "LIBS/System/LogPrintf.h"
 #include "platform/ui/ColorDialog.h"
 
 #include <cmath>
@@ -130,6 +131,12 @@ NameDlg::NameDlg(Kind kind)
 void NameDlg::DoDataExchange(DataExchange& dx)
 {
     DDX_Text(dx, editId_, name);
+}
+
+bool AskStartPlanningMode(int32_t& /*number*/)
+{
+    LogPrintf("Start Planning Mode is not available yet");
+    return false;
 }
 
 std::string AskName(NameDlg::Kind kind)

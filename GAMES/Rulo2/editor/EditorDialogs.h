@@ -5,6 +5,7 @@
 
 #include "platform/ui/Ui.h"
 
+#include <cstdint>
 #include <string>
 
 struct SWorldLight;
@@ -36,6 +37,10 @@ public:
 private:
     platform::HWND parent_;
 };
+
+// The "Start Planning Mode" dialog over the burglary number (F10 in the editor); true on OK
+// with the entered number in `number`.
+bool AskStartPlanningMode(int32_t& number);
 
 // The question dialog's result for `text`.
 int ShowPromptDialog(const std::string& text);

@@ -1,5 +1,6 @@
 #include "GAMES/Rulo2/editor/EditorInstall.h"
 
+#include "GAMES/Rulo2/editor/ModelListDlg.h"
 #include "GAMES/Rulo2/editor/import/MayaImport.h"
 #include "GAMES/Rulo2/editor/import/ObjImport.h"
 #include "GAMES/Rulo2/editor/import/XImport.h"
@@ -10,4 +11,5 @@ void InstallEditor()
     g_ModelImporters.loadX = LoadXFile;
     g_ModelImporters.importMayaAscii = ImportMayaAscii;
     g_ModelImporters.importObj = ImportObj;
+    g_ModelImporters.showEntry = ShowNewEntry;
 }

@@ -17,9 +17,15 @@ bool PlatformCtrl()
     return (platform::GetKeyState(platform::VK_CONTROL) & 0x8000) != 0;
 }
 
+bool PlatformShift()
+{
+    return (platform::GetKeyState(platform::VK_SHIFT) & 0x8000) != 0;
+}
+
 } // namespace
 
 bool (*EditorCtrlHeld)() = PlatformCtrl;
+bool (*EditorShiftHeld)() = PlatformShift;
 bool EditorFramePause = false;
 
 CEditorTree::CEditorTree() = default;
@@ -102,6 +108,22 @@ void CEditorTree::AddToSelection(uint32_t item)
 uint32_t CEditorTree::GetSelectedItem()
 {
     return TreeCtrl::GetSelectedItem();
+}
+
+uint32_t CEditorTree::InsertItemFirst(const char* text, uint32_t parent)
+{
+    return TreeCtrl::InsertItem(text ? text : "", parent, platform::ui::TVI_FIRST);
+}
+
+void CEditorTree::DeleteItem(uint32_t item)
+{
+    removeSelectionId(item);
+    TreeCtrl::DeleteItem(item);
+}
+
+void CEditorTree::SetItemText(uint32_t item, const char* text)
+{
+    TreeCtrl::SetItemText(item, text ? text : "");
 }
 
 bool CEditorTree::PreTranslateKey(int virtualKey)
@@ -263,7 +285,7 @@ platform::ui::TreeRowColours CEditorTree::RowColours(HTREEITEM item) const
     using platform::ui::SysColour;
     platform::ui::TreeRowColours c;
     if (!multiSelect)
-        return c;
+        return ownerColours ? ownerColours(item) : c;
     if (std::find(selection_.begin(), selection_.end(), item) != selection_.end()) {
         c.custom = true;
         c.text = GetSysColour(highlight ? SysColour::HighlightText : SysColour::WindowText);

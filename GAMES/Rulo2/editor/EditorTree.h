@@ -50,6 +50,8 @@ public:
 
     bool multiSelect = false;
     bool highlight = true;
+    // With multi-select off the owner paints the rows (null: the defaults).
+    std::function<platform::ui::TreeRowColours(HTREEITEM)> ownerColours;
 
     bool dragging() const { return dragging_; }
     HTREEITEM draggedItem() const { return dragged_; }
@@ -66,6 +68,9 @@ public:
     void SelectItem(uint32_t item) override;
     void AddToSelection(uint32_t item) override;
     uint32_t GetSelectedItem() override;
+    uint32_t InsertItemFirst(const char* text, uint32_t parent) override;
+    void DeleteItem(uint32_t item) override;
+    void SetItemText(uint32_t item, const char* text) override;
 
     // Key pre-translation while a label is edited.
     bool PreTranslateKey(int virtualKey) override;
@@ -106,6 +111,7 @@ private:
 // The Ctrl key as the handlers read it; the platform's key state unless a test
 // puts its own.
 extern bool (*EditorCtrlHeld)();
+extern bool (*EditorShiftHeld)();
 // Set while a tree drag runs: the frame loop shows the last picture with the tool
 // windows but does not step the 3-D view.
 extern bool EditorFramePause;

@@ -3,6 +3,11 @@
 #include "GAMES/Rulo2/Model.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/editor/EditorCurrent.h"
+#include "GAMES/Rulo2/world/CModelEntry.h"
+#include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "LIBS/System/LogPrintf.h"
 
 #include <algorithm>
@@ -150,42 +155,6 @@ void CToolWindow::AddSizedTree(int id, CEditorTree& tree)
     SetSizedControl(id);
 }
 
-ModelTreeDlg::ModelTreeDlg()
-    : CToolWindow(183, "ModelTreeDlg", "Model Tree", true, "ShowModelTree", &g_ShowModelTree, kDefaultW,
-                  kDefaultH)
-{
-    AddSizedTree(IDC_MODEL_TREE, tree);
-    // The model nodes fill this tree from now on.
-    g_ModelTreeView.control = &tree;
-}
-ModelTreeDlg::~ModelTreeDlg()
-{
-    if (g_ModelTreeView.control == &tree)
-        g_ModelTreeView.control = nullptr;
-}
-bool ModelTreeDlg::OnCommand(int id)
-{
-    if (CToolWindow::OnCommand(id))
-        return true;
-    if (!Owner())
-        return false;
-    Owner()->SendMessage(platform::WM_COMMAND, platform::WPARAM(id));
-    return true;
-}
-WorldTreeDlg::WorldTreeDlg()
-    : CToolWindow(198, "WorldTreeDlg", "World Tree", true, "ShowWorldTree", &g_ShowWorldTree, kDefaultW,
-                  kDefaultH)
-{
-    AddSizedTree(IDC_WORLD_TREE, tree);
-}
-ModelListDlg::ModelListDlg()
-    : CToolWindow(190, "ModelListDlg", "Model List", true, "ShowModelList", &g_ShowModelList, kDefaultW,
-                  kDefaultH)
-{
-    AddSizedTree(IDC_MODEL_LIST_TREE, tree);
-    // The Model List holds many entries at once.
-    tree.multiSelect = true;
-}
 TextureListDlg::TextureListDlg()
     : CToolWindow(193, "TextureListDlg", "Texture List", true, "ShowTextureList", &g_ShowTextureList,
                   kDefaultW, kDefaultH)
@@ -199,11 +168,6 @@ TextureManagerDlg::TextureManagerDlg()
 MaterialManagerDlg::MaterialManagerDlg()
     : CToolWindow(205, "MaterialManagerDlg", "Material Manager", false, "ShowMaterialManager",
                   &g_ShowMaterialManager, 230, 330)
-{
-}
-ObjectPropertiesDlg::ObjectPropertiesDlg()
-    : CToolWindow(340, "ObjectPropertiesDlg", "Properties", false, "ShowObjectProperties",
-                  &g_ShowObjectProperties, 240, 360)
 {
 }
 TaskListDlg::TaskListDlg()
@@ -287,4 +251,23 @@ void ShowToolWindowsForView(int view)
     ShowAs(g_TextureManagerDlg, model && g_ShowTextureManager);
     ShowAs(g_MaterialManagerDlg, model && g_ShowMaterialManager);
     ShowObjectTools(world && !ground && g_ShowObjectProperties);
+}
+
+void RefillToolWindowsAfterLoad()
+{
+    ForgetCurrentEntry();
+    if (g_ModelListDlg)
+        g_ModelListDlg->Refill();
+    if (g_WorldTreeDlg && g_WorldRoot)
+        g_WorldRoot->InsertIntoTree(0);
+    if (g_ObjectPropertiesDlg)
+        g_ObjectPropertiesDlg->SetObject(nullptr, nullptr, nullptr);
+}
+
+void RefillToolWindowsForView()
+{
+    if (g_WorldTreeDlg && g_WorldRoot)
+        g_WorldRoot->InsertIntoTree(0);
+    if (g_ModelTreeDlg && CurrentModel && CurrentModel->model)
+        CurrentModel->model->InsertIntoTree(0, nullptr);
 }

@@ -51,28 +51,9 @@ constexpr int IDC_MODEL_TREE = 1025;
 constexpr int IDC_MODEL_LIST_TREE = 1026;
 constexpr int IDC_WORLD_TREE = 1028;
 
-class ModelTreeDlg : public CToolWindow
-{
-public:
-    ModelTreeDlg();
-    ~ModelTreeDlg() override;
-    // The 3-D view's context menus are tracked with this window as owner: what it
-    // does not handle itself goes on to the main window's command table.
-    bool OnCommand(int id) override;
-    CEditorTree tree;
-};
-class WorldTreeDlg : public CToolWindow
-{
-public:
-    WorldTreeDlg();
-    CEditorTree tree;
-};
-class ModelListDlg : public CToolWindow
-{
-public:
-    ModelListDlg();
-    CEditorTree tree;
-};
+class ModelTreeDlg;
+class WorldTreeDlg;
+class ModelListDlg;
 class TextureListDlg : public CToolWindow
 {
 public:
@@ -88,11 +69,7 @@ class MaterialManagerDlg : public CToolWindow
 public:
     MaterialManagerDlg();
 };
-class ObjectPropertiesDlg : public CToolWindow
-{
-public:
-    ObjectPropertiesDlg();
-};
+class ObjectPropertiesDlg;
 class TaskListDlg : public CToolWindow
 {
 public:
@@ -140,3 +117,16 @@ void ToggleObjectTools();
 // After a change of the editor view: each window shown (without the focus) when
 // its flag is set and the view uses it, hidden otherwise. `view` is a ViewIndex.
 void ShowToolWindowsForView(int view);
+
+// After a world was loaded or a file dropped: the current entry is forgotten, the
+// Model List and the World Tree filled again and Object Properties unbound.
+void RefillToolWindowsAfterLoad();
+// After a change of the editor view: the World Tree filled again and the current
+// model shown in the Model Tree.
+void RefillToolWindowsForView();
+
+// The windows whose content lives in files of their own.
+#include "GAMES/Rulo2/editor/ModelListDlg.h"
+#include "GAMES/Rulo2/editor/ModelTreeDlg.h"
+#include "GAMES/Rulo2/editor/ObjectPropertiesDlg.h"
+#include "GAMES/Rulo2/editor/WorldTreeDlg.h"

@@ -13,6 +13,8 @@ uint8_t HudAbortFlag = 0;
 uint8_t HudAbortBlockFlag = 0;
 int32_t HudViewMode = 0;
 CWorldObject* HudFocusObject = nullptr;
+float LootTargetValue = 0.0f;
+float LootTargetFactor = 0.0f;
 
 CWorldObject* HudReferenceCharacter()
 {
@@ -24,3 +26,6 @@ void RefreshRecordHighlight(int32_t feedbackId)
     if (feedbackId != -1 && feedbackId == HudFeedbackId)
         HudFeedbackTime = GameClock.gameClock;
 }
+
+int32_t VehicleMode = 0;
+std::vector<SGangMember> GangMemberList;

@@ -18,11 +18,16 @@ extern CWorldObject* HudExemptObject;
 extern int32_t HudFeedbackId;
 // Refreshed with the game clock when a request with the highlighted id gives feedback.
 extern int32_t HudFeedbackTime;
-// Cleared when a recording stops.
+// The play state the HUD bar's button row latches; cleared when a recording stops and by the
+// replay steps.
 extern uint8_t HudRecordByte;
 // The stepping loops end while the first is set and the second clear.
 extern uint8_t HudAbortFlag;
 extern uint8_t HudAbortBlockFlag;
+// The burglary target's total loot value and the share of it the gang must take (set by the
+// target's task); the bar's loot text turns green at their product.
+extern float LootTargetValue;
+extern float LootTargetFactor;
 // 1: the house and floor follow HudFocusObject instead of the selected character.
 extern int32_t HudViewMode;
 extern CWorldObject* HudFocusObject;
@@ -31,3 +36,15 @@ extern CWorldObject* HudFocusObject;
 CWorldObject* HudReferenceCharacter();
 // Feedback for a request: refreshes the highlight when the id is the highlighted one.
 void RefreshRecordHighlight(int32_t feedbackId);
+
+// How the hero travels: 0 on foot, 1 in a taxi, 2 in the getaway car, 3 hidden in a locker.
+extern int32_t VehicleMode;
+
+// The player's gang in the burglary; members that escaped are no longer watched for.
+struct SGangMember
+{
+    CWorldObject* object = nullptr;
+    uint8_t escaped = 0;
+    uint8_t caught = 0;
+};
+extern std::vector<SGangMember> GangMemberList;

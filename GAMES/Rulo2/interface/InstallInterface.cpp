@@ -1,6 +1,8 @@
 #include "GAMES/Rulo2/interface/InstallInterface.h"
 
 #include "GAMES/Rulo2/app/ScreenHooks.h"
+#include "GAMES/Rulo2/interface/CGameMenu.h"
+#include "GAMES/Rulo2/interface/CHudBarMenu.h"
 #include "GAMES/Rulo2/interface/CListMenu.h"
 #include "GAMES/Rulo2/interface/CMapMenu.h"
 #include "GAMES/Rulo2/interface/CMessageMenu.h"
@@ -32,6 +34,8 @@ void InstallInterface()
     KeepNarrowestWindow = OverlayNoiseWindow;
 
     // The screens the game step renders: one line per screen.
+    ScreenRenderHooks.render[SCREEN_HUD_BAR] = RenderScreen<HudBarMenu>;
+    ScreenRenderHooks.render[SCREEN_GAME] = RenderScreen<PlanningScreen>;
     ScreenRenderHooks.render[SCREEN_PP] = RenderScreen<PPMenu>;
     ScreenRenderHooks.render[SCREEN_PLAN_SELECT] = RenderScreen<PlanSelectMenu>;
     ScreenRenderHooks.render[SCREEN_SELECT] = RenderScreen<SelectMenu>;

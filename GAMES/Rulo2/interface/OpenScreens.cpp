@@ -6,6 +6,8 @@
 #include "GAMES/Rulo2/app/SaveGame.h"
 #include "GAMES/Rulo2/app/ScreenHooks.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/interface/CGameMenu.h"
+#include "GAMES/Rulo2/interface/CHudBarMenu.h"
 #include "GAMES/Rulo2/interface/CListMenu.h"
 #include "GAMES/Rulo2/interface/CMapMenu.h"
 #include "GAMES/Rulo2/interface/CMessageMenu.h"
@@ -48,9 +50,22 @@ void OpenSelectMenu(int32_t time, uint8_t startInGrid, int32_t okMode)
     SelectMenu.Build(time, startInGrid, uint8_t(okMode));
 }
 
-// The HUD fills these two.
-void OpenGameMenu(int32_t) {}
-void OpenHudBarMenu(int32_t) {}
+void OpenGameMenu(int32_t time)
+{
+    PlanningScreen.RemoveAllElements();
+    PlanningScreen.started = 0;
+    PlanningScreen.Build(time);
+    ShowMouseCursor(true);
+    // The planning screen's open word: the game step renders it while planning with mode 1.
+    InterfaceMode = 1;
+}
+
+void OpenHudBarMenu(int32_t time)
+{
+    HudBarMenu.RemoveAllElements();
+    HudBarMenu.started = 0;
+    HudBarMenu.Build(time);
+}
 
 void OpenMapMenu(int32_t time)
 {

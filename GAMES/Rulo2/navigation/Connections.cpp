@@ -7,6 +7,7 @@
 #include "GAMES/Rulo2/navigation/Navigation.h"
 #include "GAMES/Rulo2/navigation/PathFinder.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/HouseFloors.h"
 #include "LIBS/System/LogPrintf.h"
 
 static void Unregister(CWorldObject* target, CWorldObject* source)
@@ -194,18 +195,14 @@ void CWorldObject::CheckConnections(CWorldObject* root)
     RepairConnections(root);
 }
 
-static bool StartsWith(const char* text, const char* prefix)
-{
-    return text && std::strncmp(text, prefix, std::strlen(prefix)) == 0;
-}
-
 bool IsInside(const CNode* node)
 {
-    for (const CNode* n = node ? node->parent : nullptr; n; n = n->parent) {
+    // The node's own name counts: a light group named "innen..." is inside itself.
+    for (const CNode* n = node; n; n = n->parent) {
         const char* name = n->GetName();
-        if (StartsWith(name, "innen"))
+        if (NameStartsWith(name, "innen"))
             return true;
-        if (StartsWith(name, "aussen"))
+        if (NameStartsWith(name, "aussen"))
             return false;
     }
     return false;

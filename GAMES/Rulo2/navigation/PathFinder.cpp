@@ -85,13 +85,6 @@ static int32_t Now()
     return GameClock.gameClock;
 }
 
-static int32_t FloatBits(float value)
-{
-    int32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
 static void CopyPosition(const CVector& from, float* to)
 {
     to[0] = from.x;

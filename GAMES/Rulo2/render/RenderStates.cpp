@@ -208,3 +208,11 @@ void ApplyStateBlockCached(uint32_t handle)
     if (DX.device && handle)
         DX.device->ApplyStateBlock(handle);
 }
+
+void SetFog(bool on)
+{
+    if (RenderCache.fog == on)
+        return;
+    RenderCache.fog = on;
+    send(D3DRENDERSTATE_FOGENABLE, on);
+}

@@ -53,3 +53,6 @@ void DrawLine2D(float x1, float y1, float x2, float y2, const CVector4& colour1,
 
 // Applies a state block unless it is the one applied last.
 void ApplyStateBlockCached(uint32_t handle);
+
+// Fog enable through the cache (the additive passes and the view cones switch it).
+void SetFog(bool on);

@@ -18,7 +18,6 @@ bool HardwareCursor = true;
 IDirectDrawSurface7* PreviewSurface = nullptr;
 SPreviewState Preview;
 int32_t PreviewDelay = 300;
-const CTaskList* (*PreviewTaskList)(const CWorldObject* source) = nullptr;
 
 namespace {
 
@@ -139,9 +138,9 @@ bool IsPreviewTask(int32_t type)
 
 void CollectPreviewObjects(const CWorldObject* source, std::vector<CWorldObject*>& out)
 {
-    if (!source || (source->objectLogic && source->objectLogic->IsCharacter()) || !PreviewTaskList)
+    if (!source || !source->objectLogic || source->objectLogic->IsCharacter())
         return;
-    const CTaskList* root = PreviewTaskList(source);
+    const CTaskList* root = source->objectLogic->MainTaskList();
     if (!root)
         return;
     // Depth first with the first child list visited first.

@@ -22,8 +22,6 @@ struct SPreviewState
     CWorldObject* target = nullptr;
 };
 extern SPreviewState Preview;
-// The outermost task list of a source object's behaviour; null when it has none.
-extern const CTaskList* (*PreviewTaskList)(const CWorldObject* source);
 // Outside REALTIME the preview runs only while the interface shows no character bars.
 bool PreviewAllowed();
 // The objects a source previews: those named by the object parameters of its alarm-system and

@@ -14,6 +14,7 @@
 #include "GAMES/Rulo2/render/Overlays.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
 #include "GAMES/Rulo2/render/ViewRects.h"
+#include "GAMES/Rulo2/render/WatcherMarks.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 
 namespace {
@@ -148,6 +149,8 @@ void DrawWorldFrame(const SWorldFrame& frame)
     }
     if (PointedObject)
         DrawHighlight(PointedObject);
+    if (frame.gameView)
+        DrawWatcherMarks(ViewConeList);
     if (!frame.gameView) {
         DrawEditorGrid();
         return;

@@ -6,6 +6,7 @@
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/CTaskList.h"
+#include "GAMES/Rulo2/editor/EditorCurrent.h"
 #include "GAMES/Rulo2/world/CMacro.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
@@ -70,6 +71,8 @@ CObjectNode::CObjectNode(const char* text) : CNode(text)
 
 CObjectNode::~CObjectNode()
 {
+    // The Object Properties window may show this definition's defaults.
+    ObjectPropertiesForget(this);
     if (g_ObjectList == this) {
         g_ObjectList = NextDefinition();
     } else {

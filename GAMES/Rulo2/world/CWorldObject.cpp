@@ -9,12 +9,15 @@
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/editor/EditorCurrent.h"
 #include "GAMES/Rulo2/editor/terrain/CTerrainRules.h"
 #include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/TreeControl.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "GAMES/Rulo2/world/WorldWalkers.h"
 
 uint32_t g_ObjectIdCounter = 1;
 
@@ -31,6 +34,8 @@ CWorldObject::CWorldObject(const char* text) : CNode(text) {}
 
 CWorldObject::~CWorldObject()
 {
+    // The Object Properties window may show this node and its logic.
+    ObjectPropertiesForget(this);
     if (SWorldLight* light = Light()) {
         delete light->deviceLight;
         delete light;
@@ -201,6 +206,75 @@ static int ResolveIds(CWorldObject* node, void*)
             MessageBoxWarning("Illegal object-id");
     }
     return NODE_WALK_CONTINUE;
+}
+
+namespace {
+
+// Groups show as closed folders (the tree opens them with their branch); the
+// others by their kind.
+constexpr int kGroupImage = 17;
+
+} // namespace
+
+uint32_t CWorldObject::InsertOwnItem(uint32_t parentItem, bool asFirst)
+{
+    CTreeControl* tree = WorldTreeControl;
+    if (!tree)
+        return 0;
+    const char* text = WorldWalk::TreeText(this);
+    id = asFirst ? tree->InsertItemFirst(text, parentItem) : tree->InsertItem(text, parentItem);
+    const int image = objectKind == KIND_GROUP ? kGroupImage : int(objectKind);
+    tree->SetItemImage(id, image, image);
+    return id;
+}
+
+void CWorldObject::InsertChainIntoTree(uint32_t parentItem, bool asFirst)
+{
+    if (!WorldTreeControl)
+        return;
+    std::vector<CWorldObject*> chain;
+    for (CWorldObject* n = this; n; n = n->NextObject())
+        chain.push_back(n);
+    if (asFirst) {
+        // In front of the parent's items: inserted in reverse, the order stays.
+        for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+            (*it)->InsertOwnItem(parentItem, true);
+            if ((*it)->firstChild)
+                (*it)->FirstObject()->InsertChainIntoTree((*it)->id);
+        }
+        return;
+    }
+    for (CWorldObject* n : chain) {
+        n->InsertOwnItem(parentItem, false);
+        if (n->firstChild)
+            n->FirstObject()->InsertChainIntoTree(n->id);
+    }
+}
+
+void CWorldObject::InsertIntoTree(uint32_t parentItem)
+{
+    CTreeControl* tree = WorldTreeControl;
+    if (!tree)
+        return;
+    if (!parentItem)
+        tree->DeleteAllItems();
+    ClearTreeItems();
+    InsertChainIntoTree(parentItem);
+    // The world's own groups show at once.
+    for (CWorldObject* n = this; n; n = n->NextObject())
+        if (n->id)
+            tree->Expand(n->id);
+}
+
+void CWorldObject::RemoveFromTree()
+{
+    for (CWorldObject* n = this; n; n = n->NextObject()) {
+        if (n->firstChild)
+            n->FirstObject()->RemoveFromTree();
+        if (n->id && WorldTreeControl)
+            WorldTreeControl->DeleteItem(n->id);
+        n->id = 0;
+    }
 }
 
 void CWorldObject::ResolveObjectIds()

@@ -128,6 +128,18 @@ public:
     bool AreAttackPointsOverGround(CWorldObject* node);
     bool AreAttackPointsOverGrounds(CWorldObject* a, CWorldObject* b);
 
+    // The World Tree's items (WorldTreeControl; nothing without it), each kept
+    // in its node's id. InsertIntoTree rebuilds the whole tree from this root;
+    // InsertChainIntoTree puts this node, its children and its following
+    // siblings under `parentItem` (the first of them as the item's first child
+    // when `asFirst`); RemoveFromTree deletes the items of that chain.
+    using CNode::InsertIntoTree;
+    void InsertIntoTree(uint32_t parentItem);
+    void InsertChainIntoTree(uint32_t parentItem, bool asFirst = false);
+    void RemoveFromTree();
+    // The item of this node alone (its children follow with InsertChainIntoTree).
+    uint32_t InsertOwnItem(uint32_t parentItem, bool asFirst);
+
     // Gives object logic and object ids to the placed objects of the subtree.
     void ResolveObjectIds();
 

@@ -473,7 +473,7 @@ namespace {
 template <class Match>
 int32_t SelectWhere(CModelEntry* first, Match&& match)
 {
-    CTreeControl* tree = g_ModelTreeView.control;
+    CTreeControl* tree = ModelListView.control;
     int32_t selected = 0;
     WalkModelList(first, [&](CModelEntry* e) {
         if (!e->model)
@@ -737,7 +737,7 @@ void InsertEntries(CTreeControl* tree, CModelEntry* first, CModelEntry* listRoot
 
 void FillModelTree(CModelEntry* listRoot, bool includeVariants)
 {
-    CTreeControl* tree = g_ModelTreeView.control;
+    CTreeControl* tree = ModelListView.control;
     if (!tree || !listRoot)
         return;
     tree->DeleteAllItems();

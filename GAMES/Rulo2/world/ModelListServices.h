@@ -15,6 +15,7 @@ class CObjectNode;
 class CRootNode;
 class CTexturePage;
 class CWorldObject;
+class CTreeControl;
 
 // Name helpers.
 bool HasBracketedPart(const CNode* node);
@@ -95,7 +96,7 @@ void ReplaceMacroObject(CMacro* first, const CObjectNode* definition, CObjectNod
 CWorldObject* FindMacroUserOfModel(CMacro* first, const CModelEntry* entry);
 CWorldObject* FindMacroUserOfObject(CMacro* first, const CObjectNode* definition);
 
-// What the editor's model tree window shows.
+// What the editor's Model List window shows.
 enum EModelListView : int32_t
 {
     MODELVIEW_PLAIN = 0,
@@ -104,6 +105,8 @@ enum EModelListView : int32_t
 };
 struct SModelListView
 {
+    // The Model List window's tree; null while no such window exists.
+    CTreeControl* control = nullptr;
     uint8_t showCategories = 1;
     int32_t view = MODELVIEW_CATEGORIES;
     // Item handles kept for the fixed items; 0 while absent.

@@ -21,4 +21,9 @@ public:
     virtual void AddToSelection(uint32_t item) = 0;
     // The selected item, or 0.
     virtual uint32_t GetSelectedItem() = 0;
+    // Inserts an item as the first child of `parent` (0: top level).
+    virtual uint32_t InsertItemFirst(const char* text, uint32_t parent) { return InsertItem(text, parent); }
+    // Deletes an item with the items below it.
+    virtual void DeleteItem(uint32_t /*item*/) {}
+    virtual void SetItemText(uint32_t /*item*/, const char* /*text*/) {}
 };

@@ -47,14 +47,10 @@ void SplitModel(CModelEntry* entry, bool deleteInside)
 
 CRootNode* CopyModel(CRootNode* source)
 {
-    const std::string path = MakeTempFileName();
     std::string error;
-    if (!source->Save(path.c_str(), &error)) {
-        LogPrintf("Wall split: the model copy cannot be written (%s)", error.c_str());
-        return nullptr;
-    }
-    CRootNode* copy = LoadTmf(path.c_str(), &error);
-    std::remove(path.c_str());
+    CRootNode* copy = CopyModelThroughTempFile(source, &error);
+    if (!copy)
+        LogPrintf("Wall split: the model cannot be copied (%s)", error.c_str());
     return copy;
 }
 

@@ -17,6 +17,7 @@
 #include "GAMES/Rulo2/world/LoadingScreen.h"
 #include "GAMES/Rulo2/world/ModelListServices.h"
 #include "GAMES/Rulo2/world/SnapPoints.h"
+#include "GAMES/Rulo2/world/WaitCursor.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "GAMES/Rulo2/world/WorldTree.h"
 #include "LIBS/System/LogPrintf.h"
@@ -233,21 +234,6 @@ struct SUpdateScope
             Restore();
             DestroyFresh();
         }
-    }
-};
-
-// The wait cursor while the world loads.
-struct SWaitCursor
-{
-    SWaitCursor()
-    {
-        if (platform::Application* app = platform::GetApp())
-            app->BeginWaitCursor();
-    }
-    ~SWaitCursor()
-    {
-        if (platform::Application* app = platform::GetApp())
-            app->EndWaitCursor();
     }
 };
 

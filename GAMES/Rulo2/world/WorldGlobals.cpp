@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "GAMES/Rulo2/editor/EditorCurrent.h"
 #include "GAMES/Rulo2/world/CMacro.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
@@ -9,6 +10,7 @@
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/ModelListServices.h"
 #include "GAMES/Rulo2/world/ParentTable.h"
+#include "GAMES/Rulo2/world/TreeControl.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldWalkers.h"
 #include "LIBS/System/LogPrintf.h"
@@ -16,6 +18,7 @@
 CWorldObject* g_WorldRoot = nullptr;
 CWorldObject* g_PasteRoot = nullptr;
 CWorldObject* g_PreviewRoot = nullptr;
+CTreeControl* WorldTreeControl = nullptr;
 CModelEntry* g_ModelListRoot = nullptr;
 CObjectNode* g_ObjectList = nullptr;
 CMacro* g_MacroListRoot = nullptr;
@@ -77,6 +80,12 @@ static void DeleteDefinitions()
 
 void ClearWorld()
 {
+    // The editor's windows let go of what is about to go.
+    ForgetCurrentEntry();
+    if (WorldTreeControl)
+        WorldTreeControl->DeleteAllItems();
+    if (ModelListView.control)
+        ModelListView.control->DeleteAllItems();
     // The world tree first: its nodes refer to models and definitions.
     if (g_WorldRoot)
         g_WorldRoot->DeleteChildren();

@@ -15,6 +15,7 @@ class CModelEntry;
 class CObjectNode;
 class CMacro;
 class CRootNode;
+class CTreeControl;
 
 extern CWorldObject* g_WorldRoot;
 // The editor's paste buffer: a spare world root whose children are the copies
@@ -22,6 +23,8 @@ extern CWorldObject* g_WorldRoot;
 extern CWorldObject* g_PasteRoot;
 // The editor's placement preview: what the Model List's current entry would place.
 extern CWorldObject* g_PreviewRoot;
+// The World Tree's control; null while no such window exists (the game, the tools).
+extern CTreeControl* WorldTreeControl;
 extern CModelEntry* g_ModelListRoot;
 extern CObjectNode* g_ObjectList; // first definition; null when empty
 extern CMacro* g_MacroListRoot;

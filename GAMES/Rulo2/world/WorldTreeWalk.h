@@ -31,6 +31,19 @@ bool WalkWorldTree(CWorldObject* first, Visit&& visit)
     return WalkTree(first, visit);
 }
 
+// Visits `root` and its subtree only, not its later siblings; the same stop rule.
+template <class Visit>
+bool WalkWorldSubtree(CWorldObject* root, Visit&& visit)
+{
+    if (!root)
+        return true;
+    if constexpr (std::is_void_v<std::invoke_result_t<Visit&, CWorldObject*>>)
+        visit(root);
+    else if (!visit(root))
+        return false;
+    return WalkTree(root->FirstObject(), visit);
+}
+
 template <class Visit>
 bool WalkModelTree(CModelNode* first, Visit&& visit)
 {

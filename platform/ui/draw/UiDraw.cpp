@@ -451,8 +451,27 @@ void DrawControl(Dialog& d, Control& c, float top)
             ImGui::PopItemFlag();
         break;
     }
-    case ControlKind::Edit:
-    case ControlKind::ComboBox: {
+    case ControlKind::ComboBox:
+        if (!c.list.empty()) {
+            // A drop-down list: choosing an item selects it and tells the dialog (its command).
+            const std::string shown = c.selection >= 0 && c.selection < int(c.list.size())
+                                          ? Utf8(c.list[size_t(c.selection)])
+                                          : std::string();
+            ImGui::SetNextItemWidth(size.x);
+            if (ImGui::BeginCombo(label.c_str(), shown.c_str())) {
+                for (size_t i = 0; i < c.list.size(); ++i)
+                    if (ImGui::Selectable(Utf8(c.list[i]).c_str(), int(i) == c.selection) &&
+                        int(i) != c.selection) {
+                        c.selection = int(i);
+                        c.text = c.list[i];
+                        Defer(click);
+                    }
+                ImGui::EndCombo();
+            }
+            break;
+        }
+        [[fallthrough]];
+    case ControlKind::Edit: {
         std::string text = Utf8(c.text);
         std::vector<char> buf(text.begin(), text.end());
         buf.resize(std::max<size_t>(buf.size() + 256, 512), '\0');
@@ -465,11 +484,20 @@ void DrawControl(Dialog& d, Control& c, float top)
         if (c.tree)
             DrawTree(d, c, top);
         break;
+    case ControlKind::Progress: {
+        const int span = c.rangeHigh - c.rangeLow;
+        const float done = span > 0 ? float(c.position - c.rangeLow) / float(span) : 0.0f;
+        ImGui::ProgressBar(std::clamp(done, 0.0f, 1.0f), size, "");
+        break;
+    }
     case ControlKind::ListBox:
         if (ImGui::BeginListBox(label.c_str(), size)) {
             for (size_t i = 0; i < c.list.size(); ++i)
-                if (ImGui::Selectable(Utf8(c.list[i]).c_str(), int(i) == c.selection))
+                if (ImGui::Selectable(Utf8(c.list[i]).c_str(), int(i) == c.selection)) {
+                    // A click on a row tells the dialog (its command), as a list's selection change.
                     c.selection = int(i);
+                    Defer(click);
+                }
             ImGui::EndListBox();
         }
         break;
@@ -672,7 +700,7 @@ void DrawnModalLoop(Dialog& dialog)
         RunWindowLoop(dialog);
         return;
     }
-    if (NonInteractive())
+    if (NonInteractive() && !dialog.EndsItself())
         return;
     while (!dialog.Ended()) {
         if (!WaitAndPumpMessages(16))

@@ -1,17 +1,16 @@
 #pragma once
-// The lightmap renderer's two dialogs as the editor's dialog classes: their fields,
-// control texts, data exchange with its range checks, and handlers. A modal dialog
-// takes its answers from a queue (tests, scripted runs) and otherwise from its default
-// button, as every modal box does without a person at the screen.
+// The lightmap renderer's two dialogs on the editor toolkit: the properties dialog
+// (settings with their range checks) and the progress dialog, whose modal loop draws the
+// renderer's progress snapshot on a timer while the worker renders.
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <map>
 #include <string>
 
 #include "GAMES/Rulo2/editor/shadowmap/ShadowMapRenderer.h"
+#include "platform/ui/Ui.h"
 
-class ShadowMapRendererPropertiesDlg
+class ShadowMapRendererPropertiesDlg : public platform::ui::Dialog
 {
 public:
     enum
@@ -33,46 +32,32 @@ public:
     };
     static const char* const kPhaseNames[4];
 
+    ShadowMapRendererPropertiesDlg();
+
     // Fields to controls (the dialog opening).
-    void OnInitDialog();
-    // Controls to fields with the range checks; false (and `error` set) when a value is out
-    // of range: the dialog then stays open.
-    bool SaveFields();
+    bool OnInitDialog() override;
+    // Controls to fields with the range checks (texture size 1 to 1024: the layout divides
+    // by it; colours 0 to 255); a failed check shows the standard message and the dialog
+    // stays open.
+    void DoDataExchange(platform::ui::DataExchange& dx) override;
+    bool OnCommand(int id) override;
     // Typing into an edit keeps only its digits.
     void TypeText(int32_t control, const std::string& text);
     void SetCheck(int32_t control, bool on);
     void SelectPhase(int32_t index);
-    // OK: ends the dialog with IDOK once the fields pass their checks; Cancel ends it.
-    bool OnOK();
-    void OnCancel();
     // The Select button: the colour dialog starts from the values last transferred; the
     // chosen colour replaces the three fields and what was typed.
     uint32_t SelectStartColour() const;
     void OnColourChosen(uint32_t rgb);
-
-    int32_t DoModal();
-    using Answer = std::function<void(ShadowMapRendererPropertiesDlg&)>;
-    static void QueueAnswer(Answer answer);
-    static void ClearAnswers();
 
     uint32_t textureSize = 64;
     int32_t red = 0, green = 0, blue = 0;
     int32_t smooth = 0, multipleRays = 0, transparent = 0, sun = 0, combine = 0;
     int32_t lightPhase = 0;
     int32_t totalTolerance = 0, quadTolerance = 0;
-
-    std::map<int32_t, std::string> text; // edit controls
-    std::map<int32_t, bool> checks;
-    int32_t phaseSelection = 0;
-    std::string error;
-    bool ended = false;
-    int32_t result = 0;
-
-private:
-    static std::deque<Answer> s_answers;
 };
 
-class ShadowMapRendererDlg
+class ShadowMapRendererDlg : public platform::ui::Dialog
 {
 public:
     enum
@@ -91,28 +76,36 @@ public:
         IDC_BUTTON = 2,
     };
 
-    explicit ShadowMapRendererDlg(CShadowMapRenderer* renderer) : renderer(renderer) {}
+    explicit ShadowMapRendererDlg(CShadowMapRenderer* renderer);
 
-    // One frame of the modal loop: the renderer's messages shown in order, its progress
-    // copied into the controls.
+    bool OnInitDialog() override;
+    // One frame of the modal loop (its timer): the renderer's messages shown in order, its
+    // progress copied into the controls. Without a person at the screen the finished run
+    // is closed with its "OK".
+    void OnTimer(uint32_t id) override;
     void Poll();
-    // Button 2: while the worker runs it cancels (cancel and closed flags) and ends the
-    // dialog at once; after the end it is "OK".
+    // Button 2 (also Esc and the close box): while the worker runs it cancels (cancel and
+    // closed flags) and ends the dialog at once; after the end it is "OK".
+    bool OnCommand(int id) override;
+    void OnCancel() override { OnButton(); }
+    void OnOK() override {}
     void OnButton();
-    // The modal loop; returns the button that ended it.
-    int32_t DoModal();
 
-    // An answer is asked each frame; it returns true when it pressed something.
+    // Test hook: an answer is asked each frame; it returns true when it pressed something.
     using Answer = std::function<bool(ShadowMapRendererDlg&)>;
     static void QueueAnswer(Answer answer);
     static void ClearAnswers();
 
     CShadowMapRenderer* renderer = nullptr;
     ShadowProgress shown;
-    bool ended = false;
-    int32_t result = 0;
     int32_t frames = 0;
 
 private:
     static std::deque<Answer> s_answers;
+    bool polling_ = false;
 };
+
+// "Calc ShadowMaps..." of the World Tree window: for a group with children, a renderer
+// with the default settings runs on the group's children and is destroyed afterwards.
+// Nothing for other nodes.
+void CalcGroupShadowMaps(CWorldObject* group);

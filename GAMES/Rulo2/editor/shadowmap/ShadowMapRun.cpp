@@ -116,7 +116,7 @@ void CShadowMapRenderer::PrepareRun(CWorldObject* root)
     triangleCounts.clear();
     // The meshes are read in model space: the models' matrices at rest, made here on the
     // main thread before any worker reads them.
-    WalkWorldTree(root, [](CWorldObject* n) {
+    WalkWorldSubtree(root, [](CWorldObject* n) {
         CModelEntry* entry = n->ModelEntry();
         CRootNode* model = entry ? entry->model : nullptr;
         if (model && (!model->worldMatricesValid || model->animated))
@@ -158,7 +158,7 @@ uint32_t CShadowMapRenderer::ThreadProc()
 
 void CShadowMapRenderer::Run(CWorldObject* root, void* parentWindow)
 {
-    (void)parentWindow;
+    const auto owner = static_cast<platform::HWND>(parentWindow);
     if (g_RunningShadowMapRenderer.load())
         return;
     PrepareRun(root);
@@ -176,7 +176,7 @@ void CShadowMapRenderer::Run(CWorldObject* root, void* parentWindow)
     properties.lightPhase = 0;
     properties.totalTolerance = 16;
     properties.quadTolerance = 4;
-    if (properties.DoModal() != platform::IDOK)
+    if (properties.DoModal(owner) != platform::IDOK)
         return;
 
     textureSize = int32_t(std::clamp<uint32_t>(properties.textureSize, 1, 1024));
@@ -202,7 +202,7 @@ void CShadowMapRenderer::Run(CWorldObject* root, void* parentWindow)
     progressShown = true;
     ShadowMapRendererDlg progress(this);
     std::thread worker(&CShadowMapRenderer::ThreadProc);
-    progress.DoModal();
+    progress.DoModal(owner);
     progressShown = false;
 
     while (!finished)
@@ -235,7 +235,8 @@ void CShadowMapRenderer::HandOverToWorld()
         return;
     std::map<CRootNode*, std::unique_ptr<SModelLightmap>> made;
     std::set<CRootNode*> buffers;
-    WalkWorldTree(worldRoot, [&](CWorldObject* object) {
+    // Only the run's root and what lies below it were rendered: its siblings keep what they have.
+    WalkWorldSubtree(worldRoot, [&](CWorldObject* object) {
         CModelEntry* entry = object->ModelEntry();
         CRootNode* model = entry ? entry->model : nullptr;
         if (!model || object->objectKind != CWorldObject::KIND_MODEL || (object->flags & 1))
@@ -314,4 +315,13 @@ void CShadowMapRenderer::HandOverToWorld()
     for (CRootNode* model : buffers)
         model->CreateVertexBuffer();
     LogPrintf("ShadowMaps: %d textures for %d models", textureCount.load(), int(made.size()));
+}
+
+void CalcGroupShadowMaps(CWorldObject* group)
+{
+    if (!group || group->objectKind != CWorldObject::KIND_GROUP || !group->FirstObject())
+        return;
+    // The walks of the passes take the group with everything below it, not its siblings.
+    CShadowMapRenderer renderer;
+    renderer.Run(group, nullptr);
 }

@@ -5,7 +5,11 @@
 
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/editor/terrain/CTerrainRules.h"
+#include "GAMES/Rulo2/editor/terrain/TerrainRulesDlg.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
+
+using platform::ui::ControlKind;
 
 TerrainPropertiesDlg* g_TerrainProperties = nullptr;
 
@@ -17,9 +21,41 @@ std::vector<TerrainPropertiesDlg*>& Windows()
 }
 } // namespace
 
-TerrainPropertiesDlg::TerrainPropertiesDlg() : platform::ui::Dialog(IDD, "Terrain Properties", 300, 400)
+TerrainPropertiesDlg::TerrainPropertiesDlg() : platform::ui::Dialog(IDD, "Terrain Properties", 300, 430)
 {
     Windows().push_back(this);
+    const struct
+    {
+        int id;
+        const char* label;
+    } edits[] = {{IDC_WIDTH, "Width:"},
+                 {IDC_HEIGHT, "Height:"},
+                 {IDC_DEVX, "DevX:"},
+                 {IDC_DEVY, "DevY:"},
+                 {IDC_TEXRESX, "TexResX:"},
+                 {IDC_TEXRESY, "TexResY:"},
+                 {IDC_MAXHEIGHT, "Max Height:"},
+                 {IDC_RANDX, "RandX:"},
+                 {IDC_RANDY, "RandY:"}};
+    int y = 10;
+    for (const auto& e : edits) {
+        AddControl(ControlKind::Static, 0, e.label, 10, y + 3, 90, 20);
+        AddControl(ControlKind::Edit, e.id, "", 100, y, 80, 22);
+        y += 26;
+    }
+    AddControl(ControlKind::CheckBox, IDC_CALC_HEIGHTMAP, "Calc Heightmap", 190, 10, 100, 20);
+    AddControl(ControlKind::Static, 0, "ImageName:", 10, y + 3, 90, 20);
+    AddControl(ControlKind::Button, IDC_BROWSE_IMAGE, "Browse...", 200, y, 80, 22);
+    AddControl(ControlKind::Edit, IDC_IMAGENAME, "", 10, y + 24, 270, 22);
+    y += 54;
+    AddControl(ControlKind::Static, 0, "TexRules:", 10, y + 3, 90, 20);
+    AddControl(ControlKind::Button, IDC_BROWSE_RULES, "Browse...", 200, y, 80, 22);
+    AddControl(ControlKind::Edit, IDC_TEXRULES, "", 10, y + 24, 270, 22);
+    y += 58;
+    AddControl(ControlKind::Button, IDC_RECALC, "Recalc", 10, y, 64, 24);
+    AddControl(ControlKind::Button, IDC_CALC, "Calc", 80, y, 64, 24);
+    AddControl(ControlKind::Button, IDC_EDIT, "Edit...", 150, y, 64, 24);
+    AddControl(ControlKind::Button, platform::ui::IDOK, "OK", 220, y, 64, 24);
 }
 
 TerrainPropertiesDlg::~TerrainPropertiesDlg()
@@ -51,10 +87,73 @@ void TerrainPropertiesDlg::SetTerrain(CTerrainRules* terrain)
     maxHeight = terrain->maxHeight;
     imageName = terrain->heightmapName;
     rulesName = terrain->rulesPath;
+    if (IsWindow())
+        UpdateData(false);
+}
+
+void TerrainPropertiesDlg::DoDataExchange(platform::ui::DataExchange& dx)
+{
+    using namespace platform::ui;
+    DDX_Text(dx, IDC_WIDTH, width);
+    DDX_Text(dx, IDC_HEIGHT, depth);
+    DDX_Text(dx, IDC_DEVX, devX);
+    DDX_Text(dx, IDC_DEVY, devY);
+    DDX_Text(dx, IDC_TEXRESX, texResX);
+    DDV_MinMaxFloat(dx, texResX, 0.0f, 1.0f);
+    DDX_Text(dx, IDC_TEXRESY, texResY);
+    DDV_MinMaxFloat(dx, texResY, 0.0f, 1.0f);
+    DDX_Text(dx, IDC_MAXHEIGHT, maxHeight);
+    DDX_Text(dx, IDC_RANDX, randX);
+    DDV_MinMaxFloat(dx, randX, 0.0f, 100.0f);
+    DDX_Text(dx, IDC_RANDY, randY);
+    DDV_MinMaxFloat(dx, randY, 0.0f, 100.0f);
+    DDX_Check(dx, IDC_CALC_HEIGHTMAP, calcHeightmap);
+    DDX_Text(dx, IDC_IMAGENAME, imageName);
+    DDX_Text(dx, IDC_TEXRULES, rulesName);
+}
+
+bool TerrainPropertiesDlg::OnCommand(int id)
+{
+    switch (id) {
+    case IDC_RECALC:
+        OnRecalc();
+        return true;
+    case IDC_CALC:
+        OnCalc();
+        return true;
+    case IDC_EDIT:
+        OnEdit(&TerrainPropertiesDlg::RunRulesDialog);
+        return true;
+    case IDC_BROWSE_IMAGE:
+    case IDC_BROWSE_RULES: {
+        platform::ui::FileDialog files(true, std::string());
+        if (files.DoModal(Owner()) != platform::ui::IDOK)
+            return true;
+        const std::string chosen = files.GetPathName().string();
+        if (id == IDC_BROWSE_IMAGE)
+            OnBrowseImage(chosen.c_str());
+        else
+            OnBrowseRules(chosen.c_str());
+        return true;
+    }
+    case IDC_CALC_HEIGHTMAP:
+        return true;
+    default:
+        return platform::ui::Dialog::OnCommand(id);
+    }
+}
+
+bool TerrainPropertiesDlg::RunRulesDialog(CTerrainRules* terrain)
+{
+    TerrainRulesDlg rules(terrain);
+    return rules.DoModal(g_TerrainProperties ? g_TerrainProperties->Owner() : nullptr) == platform::ui::IDOK;
 }
 
 bool TerrainPropertiesDlg::ReadControls(std::string* message)
 {
+    // A range check of the exchange has shown its message already.
+    if (IsWindow() && !UpdateData(true))
+        return false;
     for (float value : {randX, randY})
         if (!(value >= 0.0f && value <= 100.0f)) {
             if (message)
@@ -104,21 +203,41 @@ void TerrainPropertiesDlg::OnEdit(bool (*runDialog)(CTerrainRules* terrain))
 {
     if (!terrain_ || !runDialog)
         return;
+    if (IsWindow())
+        rulesName = GetDlgItemText(IDC_TEXRULES);
     terrain_->Parse(rulesName.c_str());
     if (!runDialog(terrain_) || !terrain_)
         return;
     rulesName = terrain_->rulesPath;
+    if (IsWindow())
+        SetDlgItemText(IDC_TEXRULES, rulesName);
     OnRecalc();
 }
 
 void TerrainPropertiesDlg::OnBrowseImage(const char* chosen)
 {
-    if (chosen)
-        imageName = chosen;
+    if (!chosen)
+        return;
+    imageName = chosen;
+    // Only this edit changes: what was typed into the others stays.
+    if (IsWindow())
+        SetDlgItemText(IDC_IMAGENAME, imageName);
 }
 
 void TerrainPropertiesDlg::OnBrowseRules(const char* chosen)
 {
-    if (chosen)
-        rulesName = chosen;
+    if (!chosen)
+        return;
+    rulesName = chosen;
+    if (IsWindow())
+        SetDlgItemText(IDC_TEXRULES, rulesName);
+}
+
+void ShowTerrainProperties(CWorldObject* terrain)
+{
+    CTerrainRules* record = terrain ? terrain->Terrain() : nullptr;
+    if (!record || !g_TerrainProperties)
+        return;
+    g_TerrainProperties->ShowWindow(platform::SW_SHOW);
+    g_TerrainProperties->SetTerrain(record);
 }

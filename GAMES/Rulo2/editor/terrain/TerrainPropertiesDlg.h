@@ -1,8 +1,7 @@
 #pragma once
-// The Terrain Properties window's data and handlers: it edits one terrain
-// record's parameters and rebuilds the terrain from them. The window's drawing
-// belongs to the editor toolkit; everything it does is here. It keeps the
-// standard OK and Cancel (either hides it) and stores no placement.
+// The Terrain Properties window: it edits one terrain record's parameters and
+// rebuilds the terrain from them. It keeps the standard OK and Cancel (either
+// hides it) and stores no placement.
 #include "platform/ui/Ui.h"
 
 #include <string>
@@ -40,8 +39,11 @@ public:
     void SetTerrain(CTerrainRules* terrain);
     CTerrainRules* Terrain() const { return terrain_; }
 
-    // The members checked as the standard exchange does: false (nothing
-    // written) with a message when RandX or RandY lies outside 0 to 100.
+    void DoDataExchange(platform::ui::DataExchange& dx) override;
+    bool OnCommand(int id) override;
+    // The controls into the members (while the window exists) and the members
+    // checked: false (nothing written) with the standard message when RandX or
+    // RandY lies outside 0 to 100 or TexResX or TexResY outside 0 to 1.
     bool ReadControls(std::string* message = nullptr);
     void OnRecalc();
     void OnCalc();
@@ -50,6 +52,8 @@ public:
     void OnEdit(bool (*runDialog)(CTerrainRules* terrain));
     void OnBrowseImage(const char* chosen);
     void OnBrowseRules(const char* chosen);
+    // The placement rules dialog, modal on a terrain; true when it ended with OK.
+    static bool RunRulesDialog(CTerrainRules* terrain);
 
     // A terrain record going away unbinds every window bound to it.
     static void ForgetTerrain(const CTerrainRules* terrain);
@@ -66,3 +70,8 @@ private:
 
 // The one window of the editor (created hidden at start-up in editor mode).
 extern TerrainPropertiesDlg* g_TerrainProperties;
+
+class CWorldObject;
+// The World Tree's double click on a terrain: the window is shown and bound to
+// the terrain's record. Nothing for a node without one.
+void ShowTerrainProperties(CWorldObject* terrain);

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "GAMES/Rulo2/editor/ToolWindows.h"
 #include "GAMES/Rulo2/editor/terrain/CTerrainRules.h"
 #include "GAMES/Rulo2/editor/terrain/TerrainText.h"
 #include "GAMES/Rulo2/editor/terrain/TerrainTextures.h"
@@ -14,6 +15,10 @@
 #include "LIBS/System/LogPrintf.h"
 #include "platform/crt/Crt.h"
 #include "platform/files/WinPath.h"
+#include "platform/ui/Ui.h"
+#include "platform/win/MessageBox.h"
+
+using platform::ui::ControlKind;
 
 namespace {
 
@@ -48,15 +53,17 @@ int32_t VariantOf(const sString& key, const char* file)
 
 } // namespace
 
-void TerrainRulesDlg::OnInitDialog()
+bool TerrainRulesDlg::OnInitDialog()
 {
     if (!terrain)
-        return;
+        return true;
     standardPath = terrain->standardPath;
     generatedPath = terrain->generatedPath;
     FillFamilies();
     FillObjects();
     FillRules();
+    UpdateData(false);
+    return true;
 }
 
 void TerrainRulesDlg::FillFamilies()
@@ -549,4 +556,301 @@ int32_t TerrainRulesDlg::OnOK(std::string (*askPath)())
     if (!terrain->rulesPath.empty())
         terrain->Write(terrain->rulesPath.c_str());
     return IDOK;
+}
+
+// ---------------------------------------------------------------- the window
+
+namespace {
+
+// One list row: its columns side by side.
+std::string RowText(const std::vector<std::string>& row)
+{
+    std::string text;
+    for (size_t i = 0; i < row.size(); ++i)
+        text += (i ? "  |  " : "") + row[i];
+    return text;
+}
+
+void ExchangeBox(platform::ui::DataExchange& dx, int id, const std::vector<std::string>& items,
+                 int32_t& selected)
+{
+    platform::ui::Control* c = dx.Owner().GetDlgItem(id);
+    if (!c || dx.Failed())
+        return;
+    if (dx.Saving()) {
+        selected = c->selection >= 0 && c->selection < int(items.size()) ? c->selection : -1;
+        return;
+    }
+    c->list = items;
+    c->selection = selected >= 0 && selected < int32_t(items.size()) ? selected : -1;
+    c->text = c->selection >= 0 ? items[size_t(c->selection)] : std::string();
+}
+
+void ExchangeList(platform::ui::DataExchange& dx, int id, const TerrainRulesDlg::Rows& rows,
+                  int32_t& selected)
+{
+    std::vector<std::string> texts;
+    for (const auto& row : rows)
+        texts.push_back(RowText(row));
+    ExchangeBox(dx, id, texts, selected);
+}
+
+void ExchangeFlag(platform::ui::DataExchange& dx, int id, bool& flag)
+{
+    int check = flag ? platform::ui::BST_CHECKED : platform::ui::BST_UNCHECKED;
+    platform::ui::DDX_Check(dx, id, check);
+    flag = check == platform::ui::BST_CHECKED;
+}
+
+void ExchangeRange(platform::ui::DataExchange& dx, int startId, int endId, float& start, float& end,
+                   float high)
+{
+    platform::ui::DDX_Text(dx, startId, start);
+    platform::ui::DDV_MinMaxFloat(dx, start, 0.0f, high);
+    platform::ui::DDX_Text(dx, endId, end);
+    platform::ui::DDV_MinMaxFloat(dx, end, 0.0f, high);
+}
+
+const char* const kRuleTypes[2] = {"TextureRule", "ObjectRule"};
+
+} // namespace
+
+TerrainRulesDlg::TerrainRulesDlg(CTerrainRules* terrain)
+    : platform::ui::Dialog(IDD, "Dialog", 760, 600), terrain(terrain)
+{
+    auto label = [this](const char* text, int x, int y, int width = 90) {
+        AddControl(ControlKind::Static, 0, text, x, y + 3, width, 20);
+    };
+    auto edit = [this, &label](const char* text, int id, int x, int y, int labelWidth = 90, int width = 80) {
+        label(text, x, y, labelWidth);
+        AddControl(ControlKind::Edit, id, "", x + labelWidth, y, width, 22);
+    };
+    auto button = [this](const char* text, int id, int x, int y, int width = 70) {
+        AddControl(ControlKind::Button, id, text, x, y, width, 24);
+    };
+    edit("Texturepath Standard:", IDC_STANDARD_PATH, 10, 10, 150, 460);
+    button("Browse...", IDC_BROWSE_STANDARD, 630, 10, 80);
+    edit("Texturepath Generated:", IDC_GENERATED_PATH, 10, 36, 150, 460);
+    button("Browse...", IDC_BROWSE_GENERATED, 630, 36, 80);
+
+    label("Texture Families", 10, 66, 150);
+    AddControl(ControlKind::ListBox, IDC_FAMILIES, "", 10, 88, 180, 90);
+    edit("Number:", IDC_FAMILY_NUMBER, 10, 184, 100, 80);
+    edit("Texture Family:", IDC_FAMILY_NAME, 10, 210, 100, 80);
+    button("Add", IDC_ADD_FAMILY, 10, 236);
+    button("Remove", IDC_REMOVE_FAMILY, 90, 236);
+
+    label("Objects", 210, 66, 150);
+    AddControl(ControlKind::ListBox, IDC_OBJECTS, "", 210, 88, 540, 90);
+    edit("Number:", IDC_OBJECT_NUMBER, 210, 184, 60, 50);
+    edit("Object:", IDC_OBJECT_NAME, 330, 184, 60, 140);
+    button("Select Model...", IDC_SELECT_MODEL, 540, 184, 110);
+    label("Scale:", 210, 212, 60);
+    AddControl(ControlKind::CheckBox, IDC_SCALE_PERCENT_FLAG, "Use Percentage", 270, 212, 130, 20);
+    edit("Scale:", IDC_SCALE_PERCENT, 400, 210, 45, 60);
+    edit("Scale From:", IDC_SCALE_FROM, 510, 210, 80, 50);
+    edit("Scale To:", IDC_SCALE_TO, 640, 210, 60, 50);
+    label("Rotate:", 210, 238, 60);
+    AddControl(ControlKind::CheckBox, IDC_ROTATE_PERCENT_FLAG, "Use Percentage", 270, 238, 130, 20);
+    edit("Rot:", IDC_ROTATE_PERCENT, 400, 236, 45, 60);
+    edit("Rot From:", IDC_ROTATE_FROM, 510, 236, 80, 50);
+    edit("Rot To:", IDC_ROTATE_TO, 640, 236, 60, 50);
+    edit("Amount:", IDC_AMOUNT, 210, 262, 60, 50);
+    button("Add", IDC_ADD_OBJECT, 330, 262);
+    button("Remove", IDC_REMOVE_OBJECT, 410, 262);
+
+    label("Rules", 10, 294, 150);
+    AddControl(ControlKind::ListBox, IDC_RULES, "", 10, 316, 740, 90);
+    edit("Rulename:", IDC_RULE_NAME, 10, 412, 80, 120);
+    label("Ruletype:", 220, 412, 70);
+    platform::ui::Control& type = AddControl(ControlKind::ComboBox, IDC_RULE_TYPE, "", 290, 412, 120, 22);
+    type.list.assign(std::begin(kRuleTypes), std::end(kRuleTypes));
+    label("Family:", 420, 412, 60);
+    AddControl(ControlKind::ComboBox, IDC_FAMILY_BOX, "", 480, 412, 120, 22);
+    edit("Density:", IDC_DENSITY, 610, 412, 60, 70);
+    label("Height", 10, 440, 60);
+    edit("Start:", IDC_HEIGHT_START, 70, 440, 45, 60);
+    edit("End:", IDC_HEIGHT_END, 180, 440, 40, 60);
+    label("Slope", 10, 466, 60);
+    edit("Start:", IDC_SLOPE_START, 70, 466, 45, 60);
+    edit("End:", IDC_SLOPE_END, 180, 466, 40, 60);
+    label("Direction", 10, 492, 60);
+    edit("Start:", IDC_DIRECTION_START, 70, 492, 45, 60);
+    edit("End:", IDC_DIRECTION_END, 180, 492, 40, 60);
+    button("Add", IDC_ADD_RULE, 10, 522);
+    button("Remove", IDC_REMOVE_RULE, 90, 522);
+
+    AddControl(ControlKind::ListBox, IDC_ENTRIES, "", 300, 440, 200, 100);
+    label("Index:", 510, 440, 60);
+    AddControl(ControlKind::ComboBox, IDC_INDEX_BOX, "", 570, 440, 120, 22);
+    edit("Density:", IDC_ENTRY_DENSITY, 510, 466, 60, 70);
+    button("Add", IDC_ADD_ENTRY, 510, 494);
+    button("Remove", IDC_REMOVE_ENTRY, 590, 494);
+
+    // Disabled in the resource and never enabled.
+    button("Apply", IDC_APPLY, 510, 560);
+    EnableDlgItem(IDC_APPLY, false);
+    button("OK", IDOK, 590, 560);
+    button("Cancel", IDCANCEL, 670, 560);
+}
+
+void TerrainRulesDlg::DoDataExchange(platform::ui::DataExchange& dx)
+{
+    using namespace platform::ui;
+    DDX_Text(dx, IDC_STANDARD_PATH, standardPath);
+    DDX_Text(dx, IDC_GENERATED_PATH, generatedPath);
+    ExchangeList(dx, IDC_FAMILIES, families, familiesSelected);
+    DDX_Text(dx, IDC_FAMILY_NUMBER, familyNumber);
+    DDX_Text(dx, IDC_FAMILY_NAME, familyName);
+    ExchangeList(dx, IDC_OBJECTS, objects, objectsSelected);
+    DDX_Text(dx, IDC_OBJECT_NUMBER, objectNumber);
+    DDX_Text(dx, IDC_OBJECT_NAME, objectName);
+    ExchangeFlag(dx, IDC_SCALE_PERCENT_FLAG, scalePercentFlag);
+    DDX_Text(dx, IDC_SCALE_PERCENT, scalePercent);
+    DDX_Text(dx, IDC_SCALE_FROM, scaleFrom);
+    DDX_Text(dx, IDC_SCALE_TO, scaleTo);
+    ExchangeFlag(dx, IDC_ROTATE_PERCENT_FLAG, rotatePercentFlag);
+    DDX_Text(dx, IDC_ROTATE_PERCENT, rotatePercent);
+    DDX_Text(dx, IDC_ROTATE_FROM, rotateFrom);
+    DDX_Text(dx, IDC_ROTATE_TO, rotateTo);
+    DDX_Text(dx, IDC_AMOUNT, amount);
+    ExchangeList(dx, IDC_RULES, rules, rulesSelected);
+    DDX_Text(dx, IDC_RULE_NAME, ruleName);
+    int32_t type = ruleType == kRuleTypes[1] ? 1 : 0;
+    ExchangeBox(dx, IDC_RULE_TYPE, {kRuleTypes[0], kRuleTypes[1]}, type);
+    if (dx.Saving() && !dx.Failed())
+        ruleType = kRuleTypes[type == 1 ? 1 : 0];
+    ExchangeBox(dx, IDC_FAMILY_BOX, familyBox, familyBoxSelected);
+    DDX_Text(dx, IDC_DENSITY, density);
+    DDV_MinMaxFloat(dx, density, 0.0f, 1.0f);
+    ExchangeRange(dx, IDC_HEIGHT_START, IDC_HEIGHT_END, heightStart, heightEnd, 1.0f);
+    ExchangeRange(dx, IDC_SLOPE_START, IDC_SLOPE_END, slopeStart, slopeEnd, 90.0f);
+    ExchangeRange(dx, IDC_DIRECTION_START, IDC_DIRECTION_END, directionStart, directionEnd, 360.0f);
+    ExchangeList(dx, IDC_ENTRIES, entries, entriesSelected);
+    ExchangeBox(dx, IDC_INDEX_BOX, indexBox, indexSelected);
+    DDX_Text(dx, IDC_ENTRY_DENSITY, entryDensity);
+    if (dx.Saving() || dx.Failed())
+        return;
+    EnableDlgItem(IDC_SCALE_PERCENT, scalePercentEnabled);
+    EnableDlgItem(IDC_SCALE_FROM, scaleRangeEnabled);
+    EnableDlgItem(IDC_SCALE_TO, scaleRangeEnabled);
+    EnableDlgItem(IDC_ROTATE_PERCENT, rotatePercentEnabled);
+    EnableDlgItem(IDC_ROTATE_FROM, rotateRangeEnabled);
+    EnableDlgItem(IDC_ROTATE_TO, rotateRangeEnabled);
+    EnableDlgItem(IDC_FAMILY_BOX, familyBoxEnabled);
+    EnableDlgItem(IDC_DENSITY, densityEnabled);
+}
+
+bool TerrainRulesDlg::OnCommand(int id)
+{
+    if (id == IDOK || id == IDCANCEL)
+        return platform::ui::Dialog::OnCommand(id);
+    // A failed range check has shown its message; the dialog stays as it is.
+    if (!UpdateData(true))
+        return true;
+    // Leaving a path edit for any control of the dialog ends its edit.
+    OnStandardPathKillFocus();
+    OnGeneratedPathKillFocus();
+    switch (id) {
+    case IDC_FAMILIES:
+        OnFamiliesClick(familiesSelected);
+        break;
+    case IDC_ADD_FAMILY:
+        OnAddFamily();
+        break;
+    case IDC_REMOVE_FAMILY:
+        OnRemoveFamily();
+        break;
+    case IDC_OBJECTS:
+        OnObjectsClick(objectsSelected);
+        break;
+    case IDC_SCALE_PERCENT_FLAG:
+        OnScalePercent();
+        break;
+    case IDC_ROTATE_PERCENT_FLAG:
+        OnRotatePercent();
+        break;
+    case IDC_SELECT_MODEL:
+        OnSelectModel();
+        break;
+    case IDC_ADD_OBJECT:
+        OnAddObject();
+        break;
+    case IDC_REMOVE_OBJECT:
+        OnRemoveObject();
+        break;
+    case IDC_RULES:
+        OnRulesClick(rulesSelected);
+        break;
+    case IDC_RULE_TYPE:
+        OnRuleTypeChange();
+        break;
+    case IDC_ADD_RULE:
+        OnAddRule();
+        break;
+    case IDC_REMOVE_RULE:
+        OnRemoveRule();
+        break;
+    case IDC_ENTRIES:
+        OnEntriesClick(entriesSelected);
+        break;
+    case IDC_ADD_ENTRY:
+        OnAddEntry();
+        break;
+    case IDC_REMOVE_ENTRY:
+        OnRemoveEntry();
+        break;
+    case IDC_BROWSE_STANDARD:
+    case IDC_BROWSE_GENERATED: {
+        platform::ui::FileDialog folder(false, "Folders|*|");
+        folder.SetWindowText("Browse for Group");
+        if (folder.DoModal(Owner()) != platform::ui::IDOK || !terrain)
+            break;
+        std::string chosen = folder.GetPathName().string();
+        for (char& c : chosen)
+            if (c == '/')
+                c = '\\';
+        (id == IDC_BROWSE_STANDARD ? standardPath : generatedPath) = WithBackslash(chosen);
+        (id == IDC_BROWSE_STANDARD ? terrain->standardPath : terrain->generatedPath) = WithBackslash(chosen);
+        break;
+    }
+    default:
+        return platform::ui::Dialog::OnCommand(id);
+    }
+    UpdateData(false);
+    return true;
+}
+
+void TerrainRulesDlg::OnSelectModel()
+{
+    if (platform::MessageBox(Owner(), "Select a model in modellist-dialog", "", platform::MB_OKCANCEL) !=
+        platform::IDOK)
+        return;
+    if (!g_ModelListDlg)
+        return;
+    const auto item = g_ModelListDlg->tree.GetSelectedItem();
+    if (!item)
+        return;
+    WalkModelList(g_ModelListRoot, [&](CModelEntry* e) {
+        if (e->id != item)
+            return true;
+        if (e->model && e->model->name)
+            objectName = e->model->name;
+        return false;
+    });
+}
+
+void TerrainRulesDlg::OnOK()
+{
+    if (!UpdateData(true))
+        return;
+    OnStandardPathKillFocus();
+    OnGeneratedPathKillFocus();
+    OnOK(+[]() -> std::string {
+        platform::ui::FileDialog file(false, "All Files|*.*|");
+        if (file.DoModal() != platform::ui::IDOK)
+            return std::string();
+        return file.GetPathName().string();
+    });
+    EndDialog(IDOK);
 }

@@ -1,15 +1,17 @@
 #pragma once
-// The placement rules dialog's data and handlers: it edits the rule set of one
-// terrain record in place and writes it to the rule file on OK. The drawing
-// belongs to the editor toolkit; the controls are held here as their texts,
-// lists as rows of column texts.
+// The placement rules dialog: it edits the rule set of one terrain record in
+// place and writes it to the rule file on OK. The handlers work on the members
+// (texts, lists as rows of column texts); the data exchange moves them to and
+// from the controls around each command of the dialog.
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "platform/ui/Ui.h"
+
 class CTerrainRules;
 
-class TerrainRulesDlg
+class TerrainRulesDlg : public platform::ui::Dialog
 {
 public:
     enum
@@ -17,13 +19,59 @@ public:
         IDD = 484,
         IDOK = 1,
         IDCANCEL = 2,
+        IDC_STANDARD_PATH = 1362,
+        IDC_GENERATED_PATH = 1363,
+        IDC_BROWSE_STANDARD = 1364,
+        IDC_BROWSE_GENERATED = 1365,
+        IDC_FAMILIES = 1336,
+        IDC_FAMILY_NUMBER = 1189,
+        IDC_FAMILY_NAME = 1191,
+        IDC_ADD_FAMILY = 1340,
+        IDC_REMOVE_FAMILY = 1342,
+        IDC_OBJECTS = 1337,
+        IDC_OBJECT_NUMBER = 1192,
+        IDC_OBJECT_NAME = 1193,
+        IDC_SELECT_MODEL = 1361,
+        IDC_SCALE_PERCENT_FLAG = 1109,
+        IDC_SCALE_PERCENT = 1194,
+        IDC_SCALE_FROM = 1195,
+        IDC_SCALE_TO = 1196,
+        IDC_ROTATE_PERCENT_FLAG = 1110,
+        IDC_ROTATE_PERCENT = 1197,
+        IDC_ROTATE_FROM = 1198,
+        IDC_ROTATE_TO = 1199,
+        IDC_AMOUNT = 1200,
+        IDC_ADD_OBJECT = 1341,
+        IDC_REMOVE_OBJECT = 1343,
+        IDC_RULES = 1338,
+        IDC_RULE_NAME = 1356,
+        IDC_RULE_TYPE = 1357,
+        IDC_FAMILY_BOX = 1358,
+        IDC_DENSITY = 1366,
+        IDC_HEIGHT_START = 1346,
+        IDC_HEIGHT_END = 1347,
+        IDC_SLOPE_START = 1352,
+        IDC_SLOPE_END = 1353,
+        IDC_DIRECTION_START = 1354,
+        IDC_DIRECTION_END = 1355,
+        IDC_ADD_RULE = 1350,
+        IDC_REMOVE_RULE = 1351,
+        IDC_ENTRIES = 1339,
+        IDC_INDEX_BOX = 1359,
+        IDC_ENTRY_DENSITY = 1345,
+        IDC_ADD_ENTRY = 1348,
+        IDC_REMOVE_ENTRY = 1349,
+        IDC_APPLY = 1360,
     };
     using Rows = std::vector<std::vector<std::string>>;
 
-    explicit TerrainRulesDlg(CTerrainRules* terrain = nullptr) : terrain(terrain) {}
+    explicit TerrainRulesDlg(CTerrainRules* terrain = nullptr);
 
     // Opening: paths, columns and the lists.
-    void OnInitDialog();
+    bool OnInitDialog() override;
+    void DoDataExchange(platform::ui::DataExchange& dx) override;
+    // Reads the controls, runs the handler of the control and shows the result.
+    bool OnCommand(int id) override;
 
     void OnFamiliesClick(int32_t row);
     void OnAddFamily();
@@ -42,9 +90,14 @@ public:
     void OnRemoveEntry();
     void OnStandardPathKillFocus();
     void OnGeneratedPathKillFocus();
+    // "Select a model in modellist-dialog": on OK the Model List's current model
+    // becomes the object name.
+    void OnSelectModel();
     // `askPath` is the file-save question when the record has no rules path;
     // it returns an empty text for Cancel. Returns IDOK.
     int32_t OnOK(std::string (*askPath)());
+    // The OK button: OnOK with the file-save dialog, then the dialog ends with IDOK.
+    void OnOK() override;
 
     CTerrainRules* terrain = nullptr;
 

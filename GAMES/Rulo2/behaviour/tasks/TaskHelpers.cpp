@@ -1,0 +1,110 @@
+#include "GAMES/Rulo2/behaviour/tasks/TaskHelpers.h"
+
+#include <cmath>
+
+#include "GAMES/Rulo2/app/GameClock.h"
+#include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/behaviour/CTaskParam.h"
+#include "GAMES/Rulo2/behaviour/Feedback.h"
+#include "GAMES/Rulo2/behaviour/GameLists.h"
+#include "GAMES/Rulo2/interface/CTextTree.h"
+#include "GAMES/Rulo2/navigation/PathFinder.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/HouseFloors.h"
+
+namespace tasks {
+
+int32_t Now()
+{
+    return GameClock.gameClock;
+}
+
+void Say(CWorldObject* owner, const char* key)
+{
+    if (owner)
+        ShowTextBubble(owner, GetDisplayText(key), false);
+}
+
+bool IsHero(const CWorldObject* object)
+{
+    return object && object == CurrentCharacter;
+}
+
+bool IsCharacter(const CWorldObject* object)
+{
+    return object && object->objectLogic && object->objectLogic->IsCharacter();
+}
+
+bool IsHidden(const CWorldObject* object)
+{
+    return object && (object->flags & 0x02) != 0;
+}
+
+float Distance(const CVector& a, const CVector& b)
+{
+    const float dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+SLocation LocationOf(const CWorldObject* node)
+{
+    SLocation l;
+    if (node)
+        GetLocation(node, &l.house, &l.floor, &l.floorNumber, &l.inside);
+    return l;
+}
+
+int32_t NoiseArea(const CWorldObject* floor)
+{
+    return floor ? int32_t(floor->index) + 1 : 0;
+}
+
+bool HeroInside()
+{
+    CWorldObject* hero = CurrentCharacter;
+    if (!hero)
+        return false;
+    const CWorldObject* node = hero;
+    if (hero->objectLogic)
+        if (PATHFINDER* path = hero->objectLogic->GetPathfinder())
+            if (path->groundNode)
+                node = path->groundNode;
+    return LocationOf(node).inside != 0;
+}
+
+void StoreSnapshot(CObjectLogic& logic, std::initializer_list<int32_t> values)
+{
+    if (!logic.Records())
+        return;
+    logic.recordedValues.assign(values.begin(), values.end());
+    logic.RecordTaskEvent();
+}
+
+int32_t ReadValue(CObjectLogic& logic, int32_t fallback)
+{
+    if (logic.readPosition < 0 || size_t(logic.readPosition) >= logic.recordedValues.size())
+        return fallback;
+    return logic.recordedValues[size_t(logic.readPosition++)];
+}
+
+int32_t NumberAt(TaskParamList& parameters, size_t i)
+{
+    auto* p = ParamAs<CIntParam>(parameters, i);
+    return p ? p->value : 0;
+}
+
+CWorldObject* ObjectAt(TaskParamList& parameters, size_t i)
+{
+    auto* p = ParamAs<CObjectRefParam>(parameters, i);
+    return p ? p->object : nullptr;
+}
+
+CActionEntry Request(int32_t kind, CWorldObject* source, CWorldObject* target)
+{
+    CActionEntry e;
+    e.init(kind, target, nullptr);
+    e.source = source;
+    return e;
+}
+
+} // namespace tasks
