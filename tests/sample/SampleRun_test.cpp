@@ -574,6 +574,8 @@ TEST_F(SampleRun, TheAutosaveSurvivesTheToolsRoundTripsAndAPlanOfNobodyIsRefused
             << ReadText(dir / "plan.txt");
         EXPECT_FALSE(fs::exists(dir / "out.pln"));
     }
+}
+
 // The town's passer-by walks up the pavement and turns to the street; a click on the pavement
 // ahead of the hero walks it there. The autosave written at the exit holds both where they ended.
 TEST_F(SampleRun, ThePasserByWalksAndTurnsAndAClickOnThePavementWalksTheHero)
