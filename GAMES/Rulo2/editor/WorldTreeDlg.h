@@ -88,4 +88,3 @@ struct SSphereMarker
     float radius = 0;
 };
 extern SSphereMarker ViewSphereMarker;
-
