@@ -40,8 +40,12 @@ protected:
         SnappingMode = 1;
         GridLevels[0] = GridLevels[1] = GridLevels[2] = 0;
         ConnectionIndex = -1;
-        // A borrowed ground map is not the entry's to free.
-        chair->groundMap = table->groundMap = nullptr;
+        // A borrowed ground map is not the entry's to free (a test that clears the world
+        // has freed the entries already).
+        if (chair)
+            chair->groundMap = nullptr;
+        if (table)
+            table->groundMap = nullptr;
         WorldServicesTest::TearDown();
     }
     CWorldObject* PlaceModel(CModelEntry* entry, const CVector& at)
@@ -135,6 +139,7 @@ TEST_F(EditorEditing, ClearingTheWorldEmptiesTheBufferBeforeItsModelsGo)
     PlaceModel(chair, {0, 0, 0})->selected = 1;
     ASSERT_TRUE(CopySelection());
     ClearWorld();
+    chair = table = nullptr;
     EXPECT_TRUE(PasteBufferEmpty()) << "copies must not outlive the models they show";
 }
 
