@@ -251,6 +251,27 @@ void CGameMenu::PlayWithCompanions(int32_t index, const char* track)
         Play(i, track);
 }
 
+// Back on the overview: target and car choices, their figures, the remove buttons and
+// the row of OK, Cancel and the page button the overview was entered from.
+void CGameMenu::ShowOverviewControls(int32_t pageButton)
+{
+    for (int32_t b : {targetButton, carButton}) {
+        Play(b, "start");
+        Selectable(b, true);
+    }
+    Play(targetFigure, "start");
+    Show(targetFigure, true);
+    Show(carFigure, true);
+    for (int32_t b : removeButtons) {
+        Show(b - 1, true);
+        Show(b + 1, true);
+    }
+    for (int32_t b : {okButton, cancelButton, pageButton}) {
+        ShowWithCompanions(b, true);
+        PlayWithCompanions(b, "start");
+    }
+}
+
 CMenuFigure* CGameMenu::Figure(int32_t index) const
 {
     CMenuElement* e = Element(index);
@@ -634,21 +655,7 @@ void CGameMenu::AdvanceTransition()
                 Selectable(f, true);
             mode = MODE_TOOLS;
         } else {
-            for (int32_t b : {targetButton, carButton}) {
-                Play(b, "start");
-                Selectable(b, true);
-            }
-            Play(targetFigure, "start");
-            Show(targetFigure, true);
-            Show(carFigure, true);
-            for (int32_t b : removeButtons) {
-                Show(b - 1, true);
-                Show(b + 1, true);
-            }
-            for (int32_t b : {okButton, cancelButton, enterInfoButton}) {
-                ShowWithCompanions(b, true);
-                PlayWithCompanions(b, "start");
-            }
+            ShowOverviewControls(enterInfoButton);
             Selectable(enterInfoButton, true);
             Show(enterToolsButton, true);
             Selectable(enterToolsButton, true);
@@ -694,21 +701,7 @@ void CGameMenu::AdvanceTransition()
             transition = 5;
         } else if (mode == MODE_INFO && TrackFinished(memberButtons[0])) {
             Show(heroButton, false);
-            for (int32_t b : {targetButton, carButton}) {
-                Play(b, "start");
-                Selectable(b, true);
-            }
-            Play(targetFigure, "start");
-            Show(targetFigure, true);
-            Show(carFigure, true);
-            for (int32_t b : removeButtons) {
-                Show(b - 1, true);
-                Show(b + 1, true);
-            }
-            for (int32_t b : {okButton, cancelButton, enterToolsButton}) {
-                ShowWithCompanions(b, true);
-                PlayWithCompanions(b, "start");
-            }
+            ShowOverviewControls(enterToolsButton);
             Selectable(enterToolsButton, true);
             Show(leaveInfoButton, false);
             Selectable(leaveInfoButton, false);

@@ -159,6 +159,7 @@ private:
     // A button with plates: the figure and the elements before and after it.
     void ShowWithCompanions(int32_t index, bool on);
     void PlayWithCompanions(int32_t index, const char* track);
+    void ShowOverviewControls(int32_t pageButton);
     class CMenuFigure* Figure(int32_t index) const;
     void SetFigureModel(int32_t index, CRootNode* model);
 
