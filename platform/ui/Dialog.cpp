@@ -498,7 +498,7 @@ void Dialog::OnClose()
 void Dialog::Click(int id)
 {
     Control* c = GetDlgItem(id);
-    if (c && !c->enabled)
+    if (!enabled_ || (c && !c->enabled))
         return;
     if (c && c->kind == ControlKind::CheckBox)
         c->check =

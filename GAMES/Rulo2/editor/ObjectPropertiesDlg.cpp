@@ -4,6 +4,7 @@
 #include "GAMES/Rulo2/behaviour/CKindState.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/CTaskList.h"
+#include "GAMES/Rulo2/editor/EditDialogsDlg.h"
 #include "GAMES/Rulo2/editor/EditorCurrent.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
@@ -627,7 +628,15 @@ void ObjectPropertiesDlg::ShowTaskList()
 
 void ObjectPropertiesDlg::EditDialogs()
 {
-    LogPrintf("Edit Dialogs is not available yet");
+    auto* state = dynamic_cast<CCharacterState*>(State());
+    if (!state || (kind_ != KIND_CHARACTER_A && kind_ != KIND_CHARACTER_B))
+        return;
+    EditDialogsDlg dialog;
+    dialog.entries = CopyDialogEntries(state->entries);
+    if (dialog.DoModal(Owner()) != platform::ui::IDOK)
+        return;
+    state->entries = std::move(dialog.entries);
+    MarkModified();
 }
 
 void ObjectPropertiesForget(const CNode* node)
