@@ -24,6 +24,7 @@
 #include "GAMES/Rulo2/editor/AttackPointsDlg.h"
 #include "GAMES/Rulo2/editor/EditorDialogs.h"
 #include "GAMES/Rulo2/editor/EditorEditing.h"
+#include "GAMES/Rulo2/editor/ObjectEditorKeys.h"
 #include "GAMES/Rulo2/editor/ToolWindows.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/interface/TextBubbles.h"
@@ -504,6 +505,7 @@ void CMainWindow::OnKeyDown(int key)
         return;
     case VK_DELETE:
         OnEditorCommand(ID_EDIT_DELETE);
+        ObjectEditorKey(key, ctrl, shift);
         return;
     case VK_SPACE:
         if (CurrentViewIndex() == VIEW_MODEL && AttackPointMode) {
@@ -515,6 +517,7 @@ void CMainWindow::OnKeyDown(int key)
     case VK_NEXT:
         if (StepGridLevel(CurrentViewIndex(), key == VK_PRIOR))
             switchMode();
+        ObjectEditorKey(key, ctrl, shift);
         return;
     case '1':
         SnappingMode = 1;
@@ -595,6 +598,8 @@ void CMainWindow::OnKeyDown(int key)
             break;
         }
     }
+    if (ObjectEditorKey(key, ctrl, shift))
+        return;
     if (GroundViewKey(key))
         return;
     if (EditSelectionByKey(key, ctrl, shift))
