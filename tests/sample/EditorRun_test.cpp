@@ -147,3 +147,47 @@ TEST(EditorRun, OrganisesTheWorldInItsToolWindowsAndSavesIt)
 }
 
 } // namespace
+
+// The attack points of a chair edited in Model View through their dialog, the view
+// held while it is open, the camera positioned with Ctrl+D, and the world saved.
+TEST(EditorRun, EditsAttackPointsInTheModelViewAndSavesThem)
+{
+    const fs::path dir = TempFolder("editor_attack_points");
+    std::string output;
+    ASSERT_TRUE(MakeSample(dir, &output)) << output;
+    std::error_code ec;
+    fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
+    ASSERT_FALSE(ec) << ec.message();
+    std::ofstream(dir / "script.txt")
+        << "3 command 32784                      # View Model-List\n"
+           "4 tree 190 select Models\\Furniture\\Stuhl\n"
+           "5 key F6 press                       # Model View\n"
+           "6 command 32996                      # Edit AttackPoints...\n"
+           "7 control 400 1271                   # Add\n"
+           "8 control 400 1273                   # Mirror\n"
+           "9 control 400 1271                   # Add\n"
+           "10 key F4 press                      # the view stays\n"
+           "11 command 32996                     # a second dialog does not open\n"
+           "12 close 400\n"
+           "13 dialog 431 ok 1189=10 1190=2 1191=-5\n"
+           "14 key CTRL down\n"
+           "14 key D press                       # Position Camera\n"
+           "14 key CTRL up\n"
+           "16 command 32825                     # Save World\n"
+           "18 command 32771                     # Exit\n";
+    const int rc = RunCommand("cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
+                              " LSAN_OPTIONS=detect_leaks=0 VAREK_NONINTERACTIVE=1 VAREK_FIXED_STEP=1"
+                              " VAREK_EXIT_AFTER_FRAMES=40 VAREK_INPUT_SCRIPT=script.txt"
+                              " ./VarekEdit -window -logging Varek.wld > output.txt 2>&1");
+    const std::string log = ReadText(dir / "log.txt");
+    ASSERT_EQ(rc, 0) << ReadText(dir / "output.txt") << log;
+    EXPECT_EQ(log.find("was not answered"), std::string::npos) << log;
+    EXPECT_EQ(log.find("no control"), std::string::npos) << log;
+    const std::string dump = DumpAfterFirstLine(dir, "Varek.wld");
+    const size_t chair = dump.find("\"Stuhl\" folder \"\\Models\\Furniture\"");
+    ASSERT_NE(chair, std::string::npos) << dump;
+    const std::string line = dump.substr(chair, dump.find('\n', chair) - chair);
+    EXPECT_NE(line.find(" attack (-0, 0, -0, 3.14159) attack (0, 0, 0, 0)"), std::string::npos) << line;
+    if (!::testing::Test::HasFailure())
+        fs::remove_all(dir);
+}

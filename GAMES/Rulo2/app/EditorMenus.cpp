@@ -632,9 +632,8 @@ bool OnEditorCommand(uint32_t id)
     default:
         break;
     }
-    const bool known =
-        id == ID_FILE_IMPORT_TEXTURE || id == ID_FILE_ACCUMULATE_TEXTURES ||
-        (id >= ID_EDIT_RECORD_CAMERA && id <= ID_EDIT_DELETE_CAMERA);
+    const bool known = id == ID_FILE_IMPORT_TEXTURE || id == ID_FILE_ACCUMULATE_TEXTURES ||
+                       (id >= ID_EDIT_RECORD_CAMERA && id <= ID_EDIT_DELETE_CAMERA);
     return known ? NotYet(id) : false;
 }
 

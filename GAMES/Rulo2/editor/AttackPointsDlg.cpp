@@ -49,7 +49,8 @@ void MirrorAttackPoint(float point[4])
     point[2] = -point[2];
 }
 
-AttackPointsDlg::AttackPointsDlg(CModelEntry* model) : Dialog(IDD, "Edit AttackPoints", 230, 200), model_(model)
+AttackPointsDlg::AttackPointsDlg(CModelEntry* model)
+    : Dialog(IDD, "Edit AttackPoints", 230, 200), model_(model)
 {
     AddControl(ControlKind::ListBox, kList, "", 8, 8, 130, 160);
     AddControl(ControlKind::Button, kAdd, "Add", 146, 8, 74, 24);

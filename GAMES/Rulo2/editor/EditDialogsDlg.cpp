@@ -120,14 +120,15 @@ struct ColumnLayout
     int x, width;
 };
 const ColumnLayout kLayout[COL_COUNT] = {
-    {"Always", 8, 44},       {"Active", 56, 44},   {"DlgNo", 104, 40},    {"Q", 148, 150},
-    {"A", 302, 150},         {"Dlg+", 456, 60},    {"Dlg-", 520, 60},     {"Always+", 584, 60},
-    {"Always-", 648, 60},    {"Story", 712, 44},   {"Coolness", 760, 54}, {"DialogEvent", 818, 70},
+    {"Always", 8, 44},    {"Active", 56, 44}, {"DlgNo", 104, 40},    {"Q", 148, 150},
+    {"A", 302, 150},      {"Dlg+", 456, 60},  {"Dlg-", 520, 60},     {"Always+", 584, 60},
+    {"Always-", 648, 60}, {"Story", 712, 44}, {"Coolness", 760, 54}, {"DialogEvent", 818, 70},
 };
 
 } // namespace
 
-std::vector<std::unique_ptr<CDialogEntry>> CopyDialogEntries(const std::vector<std::unique_ptr<CDialogEntry>>& from)
+std::vector<std::unique_ptr<CDialogEntry>>
+CopyDialogEntries(const std::vector<std::unique_ptr<CDialogEntry>>& from)
 {
     std::vector<std::unique_ptr<CDialogEntry>> copies;
     copies.reserve(from.size());

@@ -85,4 +85,5 @@ private:
 };
 
 // Deep copies of conversation entries.
-std::vector<std::unique_ptr<CDialogEntry>> CopyDialogEntries(const std::vector<std::unique_ptr<CDialogEntry>>& from);
+std::vector<std::unique_ptr<CDialogEntry>>
+CopyDialogEntries(const std::vector<std::unique_ptr<CDialogEntry>>& from);

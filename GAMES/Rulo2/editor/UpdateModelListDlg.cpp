@@ -197,7 +197,8 @@ void UpdateModelListDlg::FillList(int list, const SWorldGlobals& set, std::vecto
     control->selection = -1;
     for (CObjectNode* d = set.objects; d; d = d->NextDefinition()) {
         rows.push_back({d, nullptr});
-        control->list.push_back(FolderPath(d->group, set.objectsTree) + "\\" + (d->GetName() ? d->GetName() : ""));
+        control->list.push_back(FolderPath(d->group, set.objectsTree) + "\\" +
+                                (d->GetName() ? d->GetName() : ""));
     }
     if (set.models)
         WalkModelList(set.models->FirstEntry(), [&](CModelEntry* e) {
@@ -283,8 +284,8 @@ bool UpdateModelListDlg::Copy(const std::vector<SRow>& rows, const SWorldGlobals
         const std::string path = FolderPath(source->group, from.objectsTree);
         CObjectNode* existing = FindObject(g_ObjectList, source->GetName(), path, g_ObjectsTree);
         if (existing) {
-            const int answer =
-                AskConflict("Object '" + std::string(source->GetName()) + "' already exists. Replace it?", exporting);
+            const int answer = AskConflict(
+                "Object '" + std::string(source->GetName()) + "' already exists. Replace it?", exporting);
             if (answer == -1) {
                 stopped = true;
                 break;
@@ -333,9 +334,9 @@ bool UpdateModelListDlg::Copy(const std::vector<SRow>& rows, const SWorldGlobals
         const std::string path = FolderPath(source->group, from.modelsTree);
         CModelEntry* entry = FindModel(g_ModelListRoot, source->name, path, g_ModelsTree);
         if (entry) {
-            const int answer =
-                AskConflict("Model '" + std::string(source->name ? source->name : "") + "' already exists. Replace it?",
-                            exporting);
+            const int answer = AskConflict("Model '" + std::string(source->name ? source->name : "") +
+                                               "' already exists. Replace it?",
+                                           exporting);
             if (answer == -1) {
                 stopped = true;
                 break;
@@ -372,9 +373,13 @@ bool UpdateModelListDlg::Copy(const std::vector<SRow>& rows, const SWorldGlobals
         if (exporting)
             modified_ = true;
     }
+    // A model left out (skipped, or the copy stopped first) binds to the one of its name there, if any.
     for (const auto& [state, source] : stateModels) {
         const auto it = source ? copies.find(source) : copies.end();
-        state->modelEntry = it != copies.end() ? it->second : nullptr;
+        state->modelEntry = it != copies.end() ? it->second
+                            : source           ? FindModel(g_ModelListRoot, source->name,
+                                                           FolderPath(source->group, from.modelsTree), g_ModelsTree)
+                                               : nullptr;
     }
     to = SWorldGlobals::Current();
     home.Install();
