@@ -28,4 +28,5 @@ void RefreshRecordHighlight(int32_t feedbackId)
 }
 
 int32_t VehicleMode = 0;
+uint8_t LookInfoSwitch = 0;
 std::vector<SGangMember> GangMemberList;

@@ -40,6 +40,10 @@ void RefreshRecordHighlight(int32_t feedbackId);
 // How the hero travels: 0 on foot, 1 in a taxi, 2 in the getaway car, 3 hidden in a locker.
 extern int32_t VehicleMode;
 
+// In the burglary the item descriptions show only while it is on; while it is on a look command
+// lets the hero hide in a locker.
+extern uint8_t LookInfoSwitch;
+
 // The player's gang in the burglary; members that escaped are no longer watched for.
 struct SGangMember
 {
