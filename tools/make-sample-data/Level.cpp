@@ -50,6 +50,9 @@ constexpr int kRoadPieces = 8;
 // The passer-by's walk up the west pavement.
 const CVector kWalkerStart(-0.66f, 0.02f, 0.7f);
 const CVector kWalkerGoal(-0.66f, 0.02f, 1.3f);
+// The fog change of the level's stage hand: when it starts (game time) and the colour it ends at.
+constexpr int32_t kFogChangeStart = 1000;
+constexpr int32_t kFogEndColour[3] = {16, 24, 96};
 constexpr float kPieceLength = (kStreetZ1 - kStreetZ0) / float(kRoadPieces);
 constexpr float kStairX0 = 0.06f, kStairX1 = 0.36f, kStairZ0 = 0.7f, kStairZ1 = 1.5f;
 // Where the stairs come within a step of the upper floor.
@@ -727,6 +730,22 @@ void CLevel::MakeHero()
     turn->AddParameter(PARAM_NUMBER);
     static_cast<CIntParam*>(turn->parameters.back().get())->value = 90;
     walker->ownTaskList->AddTask(std::move(turn));
+    // A stage hand out of sight who turns the walk fog dark blue over two seconds, a second after
+    // the start, keeping its distances.
+    Define("Regie", objects, {{"STAND", hero}});
+    CObjectLogic* director = GiveLogic(defs_["Regie"], KIND_CHARACTER_B, "Fog");
+    CTaskItem* fog = director->ownTaskList->tasks.front().get();
+    fog->startTime = kFogChangeStart;
+    const int32_t values[] = {2000, 0, 0, kFogEndColour[0], kFogEndColour[1], kFogEndColour[2], 2};
+    const int32_t types[] = {PARAM_TIME,   PARAM_RADIUS, PARAM_RADIUS, PARAM_NUMBER,
+                             PARAM_NUMBER, PARAM_NUMBER, PARAM_NUMBER};
+    for (size_t i = 0; i < std::size(types); ++i) {
+        fog->AddParameter(types[i]);
+        if (auto* number = dynamic_cast<CIntParam*>(fog->parameters.back().get()))
+            number->value = values[i];
+    }
+    static_cast<CRadiusParam*>(fog->parameters[1].get())->value = 2.5f;
+    static_cast<CRadiusParam*>(fog->parameters[2].get())->value = 5.0f;
 }
 
 void CLevel::BuildStreet()
@@ -847,6 +866,7 @@ bool CLevel::Build()
     // The hero waits on the pavement, where the game camera looks.
     PlaceObject(g_WorldRoot, "Held", defs_["Hero"], CVector(-0.72f, 0.02f, 0.1f));
     PlaceObject(g_WorldRoot, "Passant", defs_["Passant"], kWalkerStart);
+    PlaceObject(g_WorldRoot, "Regie", defs_["Regie"], CVector(6.0f, 0.02f, -6.0f));
     return true;
 }
 

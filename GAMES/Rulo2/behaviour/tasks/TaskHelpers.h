@@ -66,6 +66,9 @@ int32_t NumberAt(TaskParamList& parameters, size_t i);
 // The object of an object parameter; null when missing.
 CWorldObject* ObjectAt(TaskParamList& parameters, size_t i);
 
+// Where the pick ray of a walk order (kind 8) meets the walkable ground that is shown.
+bool GroundHit(const CActionEntry& order, CVector* hit);
+
 // A request that nobody takes, as CActionEntry::init leaves it, with a kind.
 CActionEntry Request(int32_t kind, CWorldObject* source, CWorldObject* target);
 
