@@ -6,17 +6,23 @@
 #include "GAMES/Rulo2/behaviour/CTask.h"
 #include "GAMES/Rulo2/behaviour/CTaskList.h"
 #include "GAMES/Rulo2/behaviour/CTaskParam.h"
+#include "GAMES/Rulo2/behaviour/tasks/BarTasks.h"
+#include "GAMES/Rulo2/behaviour/tasks/BirdTasks.h"
 #include "GAMES/Rulo2/behaviour/tasks/BurglaryTasks.h"
+#include "GAMES/Rulo2/behaviour/tasks/CarTasks.h"
 #include "GAMES/Rulo2/behaviour/tasks/CrackTask.h"
 #include "GAMES/Rulo2/behaviour/tasks/DialogTasks.h"
 #include "GAMES/Rulo2/behaviour/tasks/GuardTasks.h"
 #include "GAMES/Rulo2/behaviour/tasks/HeroTasks.h"
 #include "GAMES/Rulo2/behaviour/tasks/InventoryTasks.h"
 #include "GAMES/Rulo2/behaviour/tasks/LightBarrierTasks.h"
+#include "GAMES/Rulo2/behaviour/tasks/LockerTasks.h"
 #include "GAMES/Rulo2/behaviour/tasks/MovementTasks.h"
 #include "GAMES/Rulo2/behaviour/tasks/PassageTasks.h"
+#include "GAMES/Rulo2/behaviour/tasks/SceneTasks.h"
 #include "GAMES/Rulo2/behaviour/tasks/SecurityTasks.h"
 #include "GAMES/Rulo2/behaviour/tasks/StateTasks.h"
+#include "GAMES/Rulo2/behaviour/tasks/TradeTasks.h"
 
 namespace {
 
@@ -87,12 +93,12 @@ const STaskTypeRow g_Rows[kTaskTypeRows] = {
     Row("Door", DOOR, {}, Make<CDoorTask>),
     Row("FrozenCharacter", CHARS | HIDDEN, {}, Make<CFrozenCharacterTask>),
     Row("Crack", ALL, {{PARAM_NUMBER, kCrackAction}}, Make<CCrackTask>),
-    Row("Taxi", CAR),
+    Row("Taxi", CAR, {}, Make<CTaxiTask>),
     Row("Walk", CHARS, {{PARAM_POSITION}}, Make<CWalkTask>),
     Row("AddInventoryItem", ALL, {{PARAM_INVITEM}}, Make<CAddInventoryItemTask>),
     Row("RemoveInventoryItem", ALL, {{PARAM_INVITEM}}, Make<CRemoveInventoryItemTask>),
     Row("Hero", CHAR_A, {}, Make<CHeroTask>),
-    Row("BirdEating", CHAR_C, {{PARAM_POSITION}, {PARAM_RADIUS}}),
+    Row("BirdEating", CHAR_C, {{PARAM_POSITION}, {PARAM_RADIUS}}, Make<CBirdEatingTask>),
     Empty("EMPTY"),
     Row("Alarmanlage", FIXED,
         {{PARAM_FLAG, "Mode (0..Crack, 1..Open, 2..Pick)"},
@@ -123,12 +129,13 @@ const STaskTypeRow g_Rows[kTaskTypeRows] = {
     Row("Window", WINDOW, {}, Make<CWindowTask>),
     Row("Wait", ALL, {{PARAM_NUMBER, "Delay"}, {PARAM_NUMBER, "Random Delay"}}, Make<CWaitTask>),
     Row("Kasterl", FIXED,
-        {{PARAM_NUMBER, kCrackAction}, {PARAM_NUMBER, "item appear (0..when open, 1..when opening)"}}),
+        {{PARAM_NUMBER, kCrackAction}, {PARAM_NUMBER, "item appear (0..when open, 1..when opening)"}},
+        Make<CKasterlTask>),
     Row("Lichtschranke", FIXED, {}, Make<CLichtschrankeTask>),
-    Row("Aufsperren", DOOR),
-    Row("BirdFlying", CHAR_C, {{PARAM_POSITION, nullptr, 10}}),
-    Row("Polizeiauto", CAR, {{PARAM_OBJECT, "destination"}}),
-    Row("Fluchtwagen", CAR, {{PARAM_OBJECT, "destination"}}),
+    Row("Aufsperren", DOOR, {}, Make<CAufsperrenTask>),
+    Row("BirdFlying", CHAR_C, {{PARAM_POSITION, nullptr, 10}}, Make<CBirdFlyingTask>),
+    Row("Polizeiauto", CAR, {{PARAM_OBJECT, "destination"}}, Make<CPolizeiautoTask>),
+    Row("Fluchtwagen", CAR, {{PARAM_OBJECT, "destination"}}, Make<CFluchtwagenTask>),
     Empty("EMPTY"),
     Empty("EMPTY"),
     Row("Plan Mode", ALL, {}, Make<CPlanModeTask>),
@@ -144,9 +151,9 @@ const STaskTypeRow g_Rows[kTaskTypeRows] = {
         Make<CCheckDoorsTask>),
     Row("GenerateActionCode", ALL, {{PARAM_ACTIONCODE}}, Make<CGenerateActionCodeTask>),
     Row("Turn", CHARS, {{PARAM_NUMBER, "Angle (degrees)"}}, Make<CTurnTask>),
-    Row("CharacterC walk", CHAR_C),
+    Row("CharacterC walk", CHAR_C, {}, Make<CCharacterCWalkTask>),
     Row("PlayActionSender", ALL, {{PARAM_ACTIONNAME}}, Make<CPlayActionSenderTask>),
-    Row("Dynamic Car", CAR),
+    Row("Dynamic Car", CAR, {}, Make<CDynamicCarTask>),
     Row("Check Lockers", CHARS,
         {{PARAM_OBJECT, "object"},
          {PARAM_NUMBER, kSoundFlag},
@@ -166,7 +173,8 @@ const STaskTypeRow g_Rows[kTaskTypeRows] = {
         {{PARAM_TIME, "Duration"},
          {PARAM_POSITION, "Position"},
          {PARAM_POSITION, "Target"},
-         {PARAM_NUMBER, kInterpolation}}),
+         {PARAM_NUMBER, kInterpolation}},
+        Make<CCameraTask>),
     Row("WalkTo", CHARS | HIDDEN,
         {{PARAM_NUMBER, "Finish (0/1)"}, {PARAM_TIME, "Finishing Time"}, {PARAM_POSITION}},
         Make<CWalkToTask>),
@@ -179,8 +187,9 @@ const STaskTypeRow g_Rows[kTaskTypeRows] = {
          {PARAM_POSITION, "Talk 3/2"},
          {PARAM_POSITION, "Shake 1"},
          {PARAM_POSITION, "Shake 2"},
-         {PARAM_POSITION, "Shake 3"}}),
-    Row("Bar Client", CHARS, {{PARAM_OBJECT, "Bar Server"}}),
+         {PARAM_POSITION, "Shake 3"}},
+        Make<CBarServerTask>),
+    Row("Bar Client", CHARS, {{PARAM_OBJECT, "Bar Server"}}, Make<CBarClientTask>),
     Row("Fog", CHARS,
         {{PARAM_TIME, "Duration"},
          {PARAM_RADIUS, "Start"},
@@ -188,14 +197,16 @@ const STaskTypeRow g_Rows[kTaskTypeRows] = {
          {PARAM_NUMBER, "Red"},
          {PARAM_NUMBER, "Green"},
          {PARAM_NUMBER, "Blue"},
-         {PARAM_NUMBER, kInterpolation}}),
+         {PARAM_NUMBER, kInterpolation}},
+        Make<CFogTask>),
     Row("Action Walk", CHARS,
         {{PARAM_POSITION, "Position"},
          {PARAM_ACTIONNAME, "Action1"},
          {PARAM_ACTIONNAME, "Action2"},
          {PARAM_ACTIONNAME, "Action3"},
          {PARAM_NUMBER, "random from (ms)"},
-         {PARAM_NUMBER, "random to (ms)"}}),
+         {PARAM_NUMBER, "random to (ms)"}},
+        Make<CActionWalkTask>),
     Row("HeroRecord", CHAR_A | HIDDEN, {}, Make<CHeroRecordTask>),
     Row("BurglaryTarget", ALL,
         {{PARAM_NUMBER, "Burglary Number (1..)"},
@@ -232,34 +243,41 @@ const STaskTypeRow g_Rows[kTaskTypeRows] = {
          {PARAM_NUMBER, "Storylevel to"},
          {PARAM_TEXTID, "Text if list empty"},
          {PARAM_TEXTID, "Text if too expensive"},
-         {PARAM_TEXTID, "Text if successful"}}),
+         {PARAM_TEXTID, "Text if successful"}},
+        Make<CBuyTask>),
     Row("Sell", CHARS,
         {{PARAM_NUMBER, "Type: 1:tool, 2:car, 4:loot"},
          {PARAM_NUMBER, "Percentage usury (wucher)"},
          {PARAM_TEXTID, "Text if list empty"},
          {PARAM_TEXTID, "Text if value = 0"},
-         {PARAM_TEXTID, "Text if successful"}}),
+         {PARAM_TEXTID, "Text if successful"}},
+        Make<CSellTask>),
     Row("Environment Sound", ALL,
-        {{PARAM_RADIUS, "radius"}, {PARAM_SOUNDID, "sound id"}, {PARAM_RADIUS, "volume (0..1)"}}),
+        {{PARAM_RADIUS, "radius"}, {PARAM_SOUNDID, "sound id"}, {PARAM_RADIUS, "volume (0..1)"}},
+        Make<CEnvironmentSoundTask>),
     Row("PlaySound", ALL,
-        {{PARAM_SOUNDID, "sound id"}, {PARAM_RADIUS, "volume (0..1)"}, {PARAM_NUMBER, "3d sound (0,1)"}}),
+        {{PARAM_SOUNDID, "sound id"}, {PARAM_RADIUS, "volume (0..1)"}, {PARAM_NUMBER, "3d sound (0,1)"}},
+        Make<CPlaySoundTask>),
     Row("Finish Burglary", CAR, {}, Make<CFinishBurglaryTask>),
     Row("Direct Camera", CHARS,
-        {{PARAM_TIME, "Duration"}, {PARAM_CAMERA, "Camera"}, {PARAM_NUMBER, kInterpolation}}),
+        {{PARAM_TIME, "Duration"}, {PARAM_CAMERA, "Camera"}, {PARAM_NUMBER, kInterpolation}},
+        Make<CDirectCameraTask>),
     Row("Car Target", CAR,
         {{PARAM_POSITION, "Target"},
-         {PARAM_NUMBER, "Drive Mode (0..start, 1..end, 2..linear, 3..start+end)"}}),
+         {PARAM_NUMBER, "Drive Mode (0..start, 1..end, 2..linear, 3..start+end)"}},
+        Make<CCarTargetTask>),
     Row("Map Area", ALL,
         {{PARAM_POSITION, "Area Center"},
          {PARAM_RADIUS, "Area Radius"},
          {PARAM_POSITION, "Taxi Position"},
-         {PARAM_TEXTID, "Area Name"}}),
+         {PARAM_TEXTID, "Area Name"}},
+        Make<CMapAreaTask>),
     Row("Activate Dialog", CHARS, {{PARAM_NUMBER, "Dialog Number"}}, Make<CActivateDialogTask<true>>),
     Row("Deactivate Dialog", CHARS, {{PARAM_NUMBER, "Dialog Number"}}, Make<CActivateDialogTask<false>>),
     Row("Enable Burglary Success", ALL, {}, Make<CEnableBurglarySuccessTask>),
     Row("InitFakeHero", CHARS, {}, Make<CInitFakeHeroTask>),
     Row("InitOutro", ALL, {}, Make<CInitOutroTask>),
-    Row("Music", ALL, {{PARAM_NUMBER, "Track Number"}, {PARAM_RADIUS, "Active Radius"}}),
+    Row("Music", ALL, {{PARAM_NUMBER, "Track Number"}, {PARAM_RADIUS, "Active Radius"}}, Make<CMusicTask>),
     Row("Reduce Crimerate", ALL, {{PARAM_NUMBER, "Percent (0..100)"}}, Make<CReduceCrimerateTask>),
     Empty(nullptr),
 };

@@ -12,6 +12,8 @@
 #include "GAMES/Rulo2/navigation/PathFinder.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/HouseFloors.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "GAMES/Rulo2/world/WorldRays.h"
 
 namespace tasks {
 
@@ -123,6 +125,16 @@ bool PlayBusy(CObjectLogic& logic, const char* name)
 bool PlayBusy(CWorldObject* object, const char* name)
 {
     return object && object->objectLogic && PlayBusy(*object->objectLogic, name);
+}
+
+bool GroundHit(const CActionEntry& order, CVector* hit)
+{
+    const CVector origin(order.rayOrigin[0], order.rayOrigin[1], order.rayOrigin[2]);
+    const CVector direction(order.position[0], order.position[1], order.position[2]);
+    CWorldObject* node = nullptr;
+    // Only ground the frame shows: a hidden floor above the clicked one takes no click.
+    return g_WorldRoot &&
+           IntersectRayWithNode(g_WorldRoot->FirstObject(), origin, direction, hit, &node, true);
 }
 
 CActionEntry Request(int32_t kind, CWorldObject* source, CWorldObject* target)

@@ -73,6 +73,8 @@ int32_t FeedbackIdOf(const CActionEntry& request);
 // Plays the animation and takes the busy flag from whether it exists.
 bool PlayBusy(CObjectLogic& logic, const char* name);
 bool PlayBusy(CWorldObject* object, const char* name);
+// Where the pick ray of a walk order (kind 8) meets the walkable ground that is shown.
+bool GroundHit(const CActionEntry& order, CVector* hit);
 
 // A request that nobody takes, as CActionEntry::init leaves it, with a kind.
 CActionEntry Request(int32_t kind, CWorldObject* source, CWorldObject* target);
