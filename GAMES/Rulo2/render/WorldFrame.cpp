@@ -153,6 +153,8 @@ void DrawWorldFrame(const SWorldFrame& frame)
         DrawWatcherMarks(ViewConeList);
     if (!frame.gameView) {
         DrawEditorGrid();
+        if (ViewLocator.visible)
+            DrawCircle3D(ViewLocator.position, kMarkerSelectedColour);
         return;
     }
     DrawCharacterLabels(VisibleCharacters());

@@ -558,9 +558,11 @@ void DrawDialog(Dialog& d, bool fullWindow, float width, float height)
                 int(sz.y) != r.bottom - r.top)
                 d.NoteMovedTo(int(p.x), int(p.y), int(sz.x), int(sz.y));
         }
+        ImGui::BeginDisabled(!d.IsWindowEnabled());
         for (size_t i = 0; i < d.Controls().size(); ++i)
             DrawControl(d, const_cast<Control&>(d.Controls()[i]), top);
         d.DrawContent();
+        ImGui::EndDisabled();
     }
     ImGui::End();
     if (!open) {
