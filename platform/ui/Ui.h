@@ -245,6 +245,9 @@ public:
     bool IsWindowEnabled() const { return enabled_; }
     // Whether the window has the keyboard focus (a person clicked into it).
     bool HasFocus() const { return focus_; }
+    // A disabled window is drawn greyed and takes no input (clicks, keys, trees).
+    void EnableWindow(bool enable) { enabled_ = enable; }
+    bool IsWindowEnabled() const { return enabled_; }
 
     // Outer rectangle in client pixels of the host window.
     RECT GetWindowRect() const;
@@ -331,6 +334,7 @@ private:
     bool visible_ = false;
     bool enabled_ = true;
     bool focus_ = false;
+    bool enabled_ = true;
     int focusControl_ = 0;
     bool modal_ = false;
     bool endsItself_ = false;

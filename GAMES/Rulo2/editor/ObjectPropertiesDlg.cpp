@@ -201,6 +201,15 @@ bool ParseInt(const std::string& text, long& out)
     return true;
 }
 
+// The Task List starts afresh on a main task list (null: none).
+void ShowMainTaskList(CTaskList* list)
+{
+    if (!g_TaskListDlg)
+        return;
+    g_TaskListDlg->backStack.clear();
+    g_TaskListDlg->SetTaskList(list);
+}
+
 } // namespace
 
 ObjectPropertiesDlg::ObjectPropertiesDlg()
@@ -348,6 +357,7 @@ void ObjectPropertiesDlg::Bind()
         ClearAll();
         EnableAll(false);
         SetWindowText("Properties");
+        ShowMainTaskList(nullptr);
         return;
     }
     EnableAll(true);
@@ -382,6 +392,7 @@ void ObjectPropertiesDlg::Bind()
             logic_->ownTaskList->Copy(*defaults->ownTaskList);
     }
     kind_ = kind;
+    ShowMainTaskList(logic_->ownTaskList.get());
     ToControls();
 }
 
@@ -619,6 +630,7 @@ void ObjectPropertiesDlg::ResetToDefault()
 
 void ObjectPropertiesDlg::ShowTaskList()
 {
+    ShowMainTaskList(logic_->ownTaskList.get());
     g_ShowTaskList = true;
     if (g_TaskListDlg)
         g_TaskListDlg->ShowWindow(platform::SW_SHOWNA);

@@ -155,6 +155,8 @@ void DrawWorldFrame(const SWorldFrame& frame)
     if (!frame.gameView) {
         DrawEditorGrid();
         DrawAttackPointMarkers();
+        if (ViewLocator.visible)
+            DrawCircle3D(ViewLocator.position, kMarkerSelectedColour);
         return;
     }
     DrawCharacterLabels(VisibleCharacters());
