@@ -69,6 +69,8 @@ public:
     int32_t count() const { return int32_t(entries.size()); }
 
     static CTexturePage* First() { return s_first; }
+    // Takes the page out of the list and appends it at the end.
+    void MoveToEnd();
     // Deletes every page.
     static void DeleteAll();
     // The page with a number (see `number`); null when none.

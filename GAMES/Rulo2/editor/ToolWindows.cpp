@@ -1,6 +1,7 @@
 #include "GAMES/Rulo2/editor/ToolWindows.h"
 
 #include "GAMES/Rulo2/Model.h"
+#include "GAMES/Rulo2/Texture.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/editor/EditorCurrent.h"
@@ -155,21 +156,6 @@ void CToolWindow::AddSizedTree(int id, CEditorTree& tree)
     SetSizedControl(id);
 }
 
-TextureListDlg::TextureListDlg()
-    : CToolWindow(193, "TextureListDlg", "Texture List", true, "ShowTextureList", &g_ShowTextureList,
-                  kDefaultW, kDefaultH)
-{
-}
-TextureManagerDlg::TextureManagerDlg()
-    : CToolWindow(202, "TextureManagerDlg", "Texture Manager", false, "ShowTextureManager",
-                  &g_ShowTextureManager, 300, 330)
-{
-}
-MaterialManagerDlg::MaterialManagerDlg()
-    : CToolWindow(205, "MaterialManagerDlg", "Material Manager", false, "ShowMaterialManager",
-                  &g_ShowMaterialManager, 230, 330)
-{
-}
 TaskListDlg::TaskListDlg()
     : CToolWindow(339, "TaskListDlg", "Task List", true, "ShowTaskList", &g_ShowTaskList, kDefaultW,
                   kDefaultH)
@@ -262,6 +248,12 @@ void RefillToolWindowsAfterLoad()
         g_WorldRoot->InsertIntoTree(0);
     if (g_ObjectPropertiesDlg)
         g_ObjectPropertiesDlg->SetObject(nullptr, nullptr, nullptr);
+    if (g_TextureListDlg)
+        CTexture::FillEditorTree(nullptr);
+    if (g_TextureManagerDlg)
+        g_TextureManagerDlg->Refresh();
+    if (g_MaterialManagerDlg)
+        g_MaterialManagerDlg->Refresh(true);
 }
 
 void RefillToolWindowsForView()

@@ -478,6 +478,28 @@ void DrawControl(Dialog& d, Control& c, float top)
         ImGui::SetNextItemWidth(size.x);
         if (ImGui::InputText(label.c_str(), buf.data(), buf.size()))
             c.text = Utf8ToCp1252(buf.data());
+        if (c.kind == ControlKind::Edit && ImGui::IsItemDeactivatedAfterEdit())
+            Defer([dp, id] {
+                if (IsLiveDialog(dp))
+                    dp->LeaveEdit(id);
+            });
+        break;
+    }
+    case ControlKind::Slider:
+    case ControlKind::ScrollBar: {
+        int value = c.position;
+        ImGui::SetNextItemWidth(size.x);
+        if (ImGui::SliderInt(label.c_str(), &value, c.rangeLow, std::max(c.rangeLow, c.rangeHigh), "") &&
+            value != c.position)
+            Defer([dp, id, value] {
+                if (IsLiveDialog(dp))
+                    dp->Scroll(id, SB_THUMBTRACK, value);
+            });
+        if (ImGui::IsItemDeactivated())
+            Defer([dp, id] {
+                if (IsLiveDialog(dp))
+                    dp->Scroll(id, SB_ENDSCROLL);
+            });
         break;
     }
     case ControlKind::Tree:
@@ -505,6 +527,8 @@ void DrawControl(Dialog& d, Control& c, float top)
     ImGui::EndDisabled();
 }
 
+void DrawMenuItems(HWND owner, Menu& menu, Dialog* dialogOwner);
+
 void DrawDialog(Dialog& d, bool fullWindow, float width, float height)
 {
     ImGuiWindowFlags flags = ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoSavedSettings |
@@ -513,6 +537,8 @@ void DrawDialog(Dialog& d, bool fullWindow, float width, float height)
         flags |= ImGuiWindowFlags_NoResize;
     float top = 0;
     const bool popup = d.Popup() && !fullWindow;
+    if (d.MenuBar() && !popup)
+        flags |= ImGuiWindowFlags_MenuBar;
     if (popup) {
         flags |= ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoInputs | ImGuiWindowFlags_NoNav |
                  ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize;
@@ -558,6 +584,12 @@ void DrawDialog(Dialog& d, bool fullWindow, float width, float height)
                 int(sz.y) != r.bottom - r.top)
                 d.NoteMovedTo(int(p.x), int(p.y), int(sz.x), int(sz.y));
         }
+        if ((flags & ImGuiWindowFlags_MenuBar) && ImGui::BeginMenuBar()) {
+            DrawMenuItems(nullptr, *d.MenuBar(), &d);
+            ImGui::EndMenuBar();
+        }
+        if (flags & ImGuiWindowFlags_MenuBar)
+            top += ImGui::GetFrameHeight();
         for (size_t i = 0; i < d.Controls().size(); ++i)
             DrawControl(d, const_cast<Control&>(d.Controls()[i]), top);
         d.DrawContent();
@@ -596,6 +628,8 @@ void DrawMenuItems(HWND owner, Menu& menu, Dialog* dialogOwner)
                 bool& wasOpen = S().openPopups[item.popup.get()];
                 if (!wasOpen && owner)
                     owner->SendMessage(WM_INITMENUPOPUP, WPARAM(item.popup.get()), LPARAM(i));
+                else if (!wasOpen && dialogOwner && IsLiveDialog(dialogOwner))
+                    dialogOwner->OnInitMenuPopup(*item.popup);
                 wasOpen = true;
                 DrawMenuItems(owner, *item.popup, dialogOwner);
                 ImGui::EndMenu();
