@@ -112,6 +112,7 @@ TEST(EditorRun, OrganisesTheWorldInItsToolWindowsAndSavesIt)
         << "3 command 32837                      # View World-Tree\n"
            "4 tree 198 select unnamed\\Haus_B     # the houses of the town are shown\n"
            "4 tree 198 select unnamed\\Haus_C\n"
+           "4 key ESCAPE press                   # the house is not drawn as selected\n"
            "4 tree 198 select unnamed\\Haus_D\n"
            "4 tree 198 select unnamed\\Strasse\n"
            "5 tree 198 rclick unnamed\\Haus_A\n"
@@ -299,6 +300,137 @@ TEST(EditorRun, ANewTerrainGetsItsHeightmapAndRulesAndTheSavedWorldDrawsItInTool
     EXPECT_GT(CountPixels(dir / "after.bmp", TerrainColour), before + 1000);
     ASSERT_EQ(RunGame(dir, "game.bmp"), 0) << ReadText(dir / "game.txt");
     EXPECT_GT(CountPixels(dir / "game.bmp", TerrainColour), 1000);
+    if (!::testing::Test::HasFailure())
+        fs::remove_all(dir);
+}
+
+// Pixels whose colour differs by more than `tolerance` in a channel between two pictures.
+int DifferentPixels(const fs::path& a, const fs::path& b, int tolerance = 8)
+{
+    const std::vector<uint8_t> pa = ReadBytes(a), pb = ReadBytes(b);
+    int w = 0, h = 0, count = 0;
+    uint32_t ca = 0, cb = 0;
+    if (!BmpPixel(pa, 0, 0, &w, &h, &ca) || !BmpPixel(pb, 0, 0, &w, &h, &cb))
+        return -1;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (BmpPixel(pa, x, y, &w, &h, &ca) && BmpPixel(pb, x, y, &w, &h, &cb))
+                for (int shift : {0, 8, 16})
+                    if (std::abs(int((ca >> shift) & 0xFF) - int((cb >> shift) & 0xFF)) > tolerance) {
+                        ++count;
+                        break;
+                    }
+    return count;
+}
+
+// The pixels that differ between two pictures inside a rectangle.
+int DifferentPixelsIn(const fs::path& a, const fs::path& b, int x0, int y0, int x1, int y1)
+{
+    const std::vector<uint8_t> pa = ReadBytes(a), pb = ReadBytes(b);
+    int w = 0, h = 0, count = 0;
+    uint32_t ca = 0, cb = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            if (BmpPixel(pa, x, y, &w, &h, &ca) && BmpPixel(pb, x, y, &w, &h, &cb) && ca != cb)
+                ++count;
+    return count;
+}
+
+// In the 3-D view: a tree chosen in the Model List follows the cursor and a click
+// places it (the World Tree shows it); copied, it follows the cursor again as the
+// paste buffer; a drag over empty ground shows the rubber band.
+TEST(EditorRun, ThePreviewThePasteBufferAndTheRubberBandAreDrawnInTheView)
+{
+    const fs::path dir = TempFolder("editor_drawn_edits");
+    std::string output;
+    ASSERT_TRUE(MakeSample(dir, &output)) << output;
+    std::error_code ec;
+    fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
+    ASSERT_FALSE(ec) << ec.message();
+    const size_t before = PlacedCount(DumpAfterFirstLine(dir, "Varek.wld"));
+    // The tool windows stand at the top left; the view is used right of and below them.
+    const int rc =
+        RunEditor(dir,
+                  "2 command 32804                      # Top View: the view's plane is the ground\n"
+                  "2 wheel 6                            # nearer, so that a chair is large\n"
+                  "3 command 32784                      # View Model-List\n"
+                  "3 command 32837                      # View World-Tree\n"
+                  "4 tree 190 select Models\\Street\\Baum\n"
+                  "5 move 420 300\n"
+                  "6 click left 420 300                 # placed\n"
+                  "7 tree 198 select unnamed\\Baum\n"
+                  "8 key CTRL down\n"
+                  "8 key C press                        # Copy\n"
+                  "8 key CTRL up\n"
+                  "9 move 250 150\n"
+                  "10 key ESCAPE press\n"
+                  "11 down left 200 320\n"
+                  "12 move 300 400\n"
+                  "13 move 350 410\n"
+                  "14 move 400 420\n"
+                  "15 up left 400 420\n"
+                  "16 command 32825                     # Save World\n"
+                  "18 command 32771                     # Exit\n",
+                  40, "VAREK_SNAPSHOTS=3,5,9,14");
+    const std::string log = ReadText(dir / "log.txt");
+    ASSERT_EQ(rc, 0) << ReadText(dir / "output.txt") << log;
+    EXPECT_EQ(log.find("no tree item"), std::string::npos) << log;
+    EXPECT_GT(DifferentPixelsIn(dir / "snapshot00003.bmp", dir / "snapshot00005.bmp", 370, 250, 470, 350), 50)
+        << "the preview at the cursor";
+    EXPECT_GT(DifferentPixelsIn(dir / "snapshot00003.bmp", dir / "snapshot00009.bmp", 200, 100, 300, 200), 50)
+        << "the paste buffer at the cursor";
+    // The band's dotted frame along its top edge.
+    const int dots = CountPixels(dir / "snapshot00014.bmp",
+                                 [](int r, int g, int b) { return r == 255 && g == 255 && b == 255; });
+    EXPECT_GT(dots, 250) << "the rubber band";
+    EXPECT_EQ(PlacedCount(DumpAfterFirstLine(dir, "Varek.wld")), before + 1);
+    if (!::testing::Test::HasFailure())
+        fs::remove_all(dir);
+}
+
+// "Calc ShadowMaps..." on a house group with its properties answered, then "Save
+// World": the editor draws the lightmaps from the next frame on, and the game on
+// the saved world draws them too.
+TEST(EditorRun, ShadowMapsOfAHouseAreDrawnAtOnceAndByTheGameOnTheSavedWorld)
+{
+    const fs::path dir = TempFolder("editor_shadowmaps");
+    std::string output;
+    ASSERT_TRUE(MakeSample(dir, &output)) << output;
+    std::error_code ec;
+    fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
+    ASSERT_FALSE(ec) << ec.message();
+    ASSERT_EQ(RunGame(dir, "game_before.bmp"), 0) << ReadText(dir / "game.txt");
+    // Shadow maps are drawn while the setting is on (it starts off).
+    const fs::path reg = dir / "config" / "varek" / "user.reg";
+    std::string settings = ReadText(reg);
+    const std::string off = "\"Shadowmaps\"=dword:00000000";
+    ASSERT_NE(settings.find(off), std::string::npos) << settings;
+    settings.replace(settings.find(off), off.size(), "\"Shadowmaps\"=dword:00000001");
+    std::ofstream(reg) << settings;
+    const int rc = RunEditor(dir,
+                             "3 command 32837                      # View World-Tree\n"
+                             "4 tree 198 select unnamed\\Haus_C\n"
+                             "4 key ESCAPE press                   # the house is not drawn as selected\n"
+                             "5 dialog 331 ok 1080=16              # the properties: texture size 16\n"
+                             "5 control 198 32921                  # Calc ShadowMaps...\n"
+                             "8 command 32825                      # Save World\n"
+                             "10 command 32823                     # Start Game\n"
+                             "31 command 32771                     # Exit\n",
+                             40, "VAREK_SNAPSHOTS=4,5,30");
+    const std::string log = ReadText(dir / "log.txt");
+    ASSERT_EQ(rc, 0) << ReadText(dir / "output.txt") << log;
+    EXPECT_EQ(log.find("was not answered"), std::string::npos) << log;
+    const std::string dump = DumpAfterFirstLine(dir, "Varek.wld");
+    EXPECT_NE(dump.find(" shadow "), std::string::npos) << dump;
+    // The frame after the run shows the house with its lightmaps.
+    EXPECT_GT(DifferentPixels(dir / "snapshot00004.bmp", dir / "snapshot00005.bmp"), 500);
+    ASSERT_EQ(RunGame(dir, "game_after.bmp"), 0) << ReadText(dir / "game.txt");
+    EXPECT_GT(DifferentPixels(dir / "game_before.bmp", dir / "game_after.bmp"), 500);
+    // The game started from the editor lights its street as the game program does.
+    const SRegion fromEditor = Mean(ReadBytes(dir / "snapshot00030.bmp"), 0, 0, 640, 480);
+    const SRegion fromGame = Mean(ReadBytes(dir / "game_after.bmp"), 0, 0, 640, 480);
+    EXPECT_NEAR(fromEditor.r + fromEditor.g + fromEditor.b, fromGame.r + fromGame.g + fromGame.b, 30.0);
+    EXPECT_GT(fromEditor.distinct, 40);
     if (!::testing::Test::HasFailure())
         fs::remove_all(dir);
 }
