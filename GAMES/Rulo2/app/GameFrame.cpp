@@ -1,5 +1,6 @@
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/app/CGameSoundManager.h"
+#include "GAMES/Rulo2/app/CMainWindow.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameFlow.h"
@@ -10,6 +11,7 @@
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/behaviour/Feedback.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
+#include "GAMES/Rulo2/editor/EditorEditing.h"
 #include "GAMES/Rulo2/navigation/CCar.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/Overlays.h"
@@ -17,6 +19,7 @@
 #include "GAMES/Rulo2/render/WorldFrame.h"
 
 #include <chrono>
+#include <optional>
 
 namespace {
 
@@ -25,6 +28,12 @@ using StepClock = std::chrono::steady_clock;
 double MsSince(StepClock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(StepClock::now() - start).count();
+}
+
+// The editor views in which the world is edited with the mouse.
+bool EditsWorld()
+{
+    return !IsGameView() && CurrentView->worldView && CurrentViewIndex() != VIEW_WORLD_GROUND;
 }
 
 // The world frame as the shell's state gives it: the current view's pose (the game
@@ -50,6 +59,10 @@ SWorldFrame ShellWorldFrame(bool gameView)
         // The camera follows the hero, looking at the focus the game flow set.
         frame.camera.hero = Hero;
         frame.camera.focus = GameCamera.focusObject ? GameCamera.focusObject : Hero;
+    } else if (EditsWorld()) {
+        frame.editRoots = true;
+        frame.placedPoint = EditorDraggedPoint;
+        frame.placedPointDragged = EditorDrag.mode == DRAG_MOVE_POINT;
     }
     return frame;
 }
@@ -74,6 +87,13 @@ SStatisticsInput ShellStatistics()
     input.gamePhase = GamePhase;
     input.recordState = RecordState;
     input.viewName = EditorViewName();
+    if (EditorDrag.mode == DRAG_RUBBER_BAND) {
+        input.rubberBand = 1;
+        input.bandStart[0] = EditorDrag.startX;
+        input.bandStart[1] = EditorDrag.startY;
+        input.bandEnd[0] = EditorDrag.bandX;
+        input.bandEnd[1] = EditorDrag.bandY;
+    }
     return input;
 }
 
@@ -114,6 +134,8 @@ bool GameFrame()
     const bool gameView = IsGameView();
     // Built after the simulation ticks, so that the view and the clock are this frame's.
     SWorldFrame frame;
+    // The paste buffer stands at the cursor from the visibility step to the end of the scene.
+    std::optional<CShownPasteBuffer> shownPaste;
 
     if (StepHooks.readMouse) {
         float dx = 0, dy = 0;
@@ -160,6 +182,9 @@ bool GameFrame()
         UpdateFrameView(frame);
         ViewDragFlag = frame.camera.viewDrag;
         CollectMarkedIds();
+        if (frame.editRoots && !PasteBufferEmpty())
+            shownPaste.emplace(CursorPointInView(*CurrentView, float(Input.cursorX), float(Input.cursorY),
+                                                 DX.screenWidth, DX.screenHeight));
         CollectFrameVisibility(frame);
         if (gameView)
             PickUnderCursor(Input.cursorX, Input.cursorY, viewW, viewH);
@@ -182,6 +207,7 @@ bool GameFrame()
             Call(StepHooks.updateTutorialAndFade);
         device->EndScene();
     }
+    shownPaste.reset();
     HandleReturnToPlanSelect();
 
     Call(StepHooks.drawObjectOverlays);

@@ -255,8 +255,21 @@ void RefillToolWindowsAfterLoad()
 
 void RefillToolWindowsForView()
 {
-    if (g_WorldTreeDlg && g_WorldRoot)
-        g_WorldRoot->InsertIntoTree(0);
+    RefillWorldTree();
     if (g_ModelTreeDlg && CurrentModel && CurrentModel->model)
         CurrentModel->model->InsertIntoTree(0, nullptr);
+}
+
+void RefillWorldTree()
+{
+    if (g_WorldTreeDlg && g_WorldRoot)
+        g_WorldRoot->InsertIntoTree(0);
+}
+
+void RefreshTreesAfterEscape()
+{
+    if (g_WorldTreeDlg)
+        g_WorldTreeDlg->Redraw();
+    if (g_ModelTreeDlg)
+        g_ModelTreeDlg->tree.SelectItem(0);
 }

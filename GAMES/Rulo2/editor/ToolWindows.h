@@ -104,6 +104,11 @@ void RefillToolWindowsAfterLoad();
 // After a change of the editor view: the World Tree filled again and the current
 // model shown in the Model Tree.
 void RefillToolWindowsForView();
+// After nodes left or joined the world (Cut, Delete, a paste, a placed preview).
+void RefillWorldTree();
+// Esc in the 3-D view: the World Tree redrawn for the cleared selection and the
+// Model Tree's item deselected.
+void RefreshTreesAfterEscape();
 
 // The windows whose content lives in files of their own.
 #include "GAMES/Rulo2/editor/DependencyListDlg.h"
