@@ -17,6 +17,7 @@
 #include "GAMES/Rulo2/interface/CMenuFigure.h"
 #include "GAMES/Rulo2/interface/HudState.h"
 #include "GAMES/Rulo2/navigation/PathFinder.h"
+#include "GAMES/Rulo2/render/ViewRects.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
@@ -308,11 +309,11 @@ TEST_F(Planning, CancelAndEscapeCloseWithoutAPlan)
             menu.Release(menu.cancelButton);
         else
             Input.menuKey = 8;
-        ExclusionRects.assign(15, SExclusionRect{});
+        ClearViewRects();
         Frame();
         EXPECT_EQ(result, 0) << round;
         EXPECT_EQ(Input.menuKey, 0);
-        EXPECT_EQ(ExclusionRects[3].right, 0);
+        EXPECT_EQ(ViewRectTable[3].right, 0);
         EXPECT_EQ(PlanMemberArray.count(), 1);
         EXPECT_EQ(PlanBurglaryNumber, 0);
     }
