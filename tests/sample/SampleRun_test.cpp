@@ -677,6 +677,9 @@ TEST_F(SampleRun, TheBarLiesAlongTheBottomAndItsMapButtonOpensAndClosesTheMap)
     EXPECT_LT(PixelsNear(bar, 30, 40, 210, 160, land, 12), 100);
     EXPECT_GT(PixelsNear(map, 30, 40, 210, 160, land, 12), 3000);
     EXPECT_LT(PixelsNear(closed, 30, 40, 210, 160, land, 12), 100);
+    // The zoom button's yellow figure stands on its plate, in front of the plate and the world.
+    EXPECT_GT(AmberPixels(map, 12, 0, 46, 28), 15);
+    EXPECT_EQ(AmberPixels(bar, 12, 0, 46, 28), 0);
     // The street beside it stays as it was.
     const SRegion before = Mean(bar, 450, 200, 630, 385), after = Mean(closed, 450, 200, 630, 385);
     EXPECT_NEAR(before.r, after.r, 3);

@@ -308,7 +308,7 @@ constexpr uint8_t kSegments[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x0
 // top tenth. Lit segments in amber on a dark display.
 void DigitStrip(SPicture& p)
 {
-    const uint32_t dark = Rgb(18, 20, 26), unlit = Rgb(40, 36, 30), lit = Rgb(255, 186, 64);
+    const uint32_t dark = Rgb(18, 20, 26), unlit = Rgb(30, 29, 30), lit = Rgb(255, 186, 64);
     p.Fill(0, 0, p.width, p.height, dark);
     const float cell = float(p.height) / 10, half = float(p.width) / 2;
     for (int d = 0; d < 10; ++d) {
