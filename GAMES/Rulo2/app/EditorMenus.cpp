@@ -11,17 +11,20 @@
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
+#include "GAMES/Rulo2/editor/AttackPointsDlg.h"
 #include "GAMES/Rulo2/editor/ContextMenus.h"
 #include "GAMES/Rulo2/editor/EditorCurrent.h"
 #include "GAMES/Rulo2/editor/EditorDialogs.h"
 #include "GAMES/Rulo2/editor/EditorEditing.h"
 #include "GAMES/Rulo2/editor/ToolWindows.h"
+#include "GAMES/Rulo2/editor/UpdateModelListDlg.h"
 #include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/render/GameResources.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
 #include "GAMES/Rulo2/render/WorldFrame.h"
 #include "GAMES/Rulo2/world/CMacro.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
+#include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/ModelImport.h"
 #include "GAMES/Rulo2/world/ModelListServices.h"
@@ -240,6 +243,14 @@ void SwitchSelectionTo(uint32_t id)
     }
 }
 
+// The model the model views edit: the current model, else the current object's state's.
+CModelEntry* EditedModel()
+{
+    if (CurrentModel)
+        return CurrentModel;
+    return CurrentState ? CurrentState->modelEntry : nullptr;
+}
+
 // The edited model's camera record: eye, unit view direction, then pitch, yaw and
 // the inner and outer range (0.3 and 0.5 when it is made) as float words.
 float CameraWord(uint32_t word)
@@ -254,14 +265,15 @@ uint32_t CameraWord(float value)
 
 void RecordCamera()
 {
-    if (!CurrentModel)
+    CModelEntry* model = EditedModel();
+    if (!model)
         return;
-    if (!CurrentModel->camera) {
-        CurrentModel->camera = new SModelCamera;
-        CurrentModel->camera->word9 = CameraWord(0.3f);
-        CurrentModel->camera->word10 = CameraWord(0.5f);
+    if (!model->camera) {
+        model->camera = new SModelCamera;
+        model->camera->word9 = CameraWord(0.3f);
+        model->camera->word10 = CameraWord(0.5f);
     }
-    SModelCamera& c = *CurrentModel->camera;
+    SModelCamera& c = *model->camera;
     const CCameraView& v = *CurrentView;
     const CVector eye = ViewEye(v);
     CVector direction = CVector(v.target[0], v.target[1], v.target[2]) - eye;
@@ -278,9 +290,10 @@ void RecordCamera()
 
 void SetCameraRange()
 {
-    if (!CurrentModel || !CurrentModel->camera)
+    CModelEntry* model = EditedModel();
+    if (!model || !model->camera)
         return;
-    SModelCamera& c = *CurrentModel->camera;
+    SModelCamera& c = *model->camera;
     CameraRangeDlg dialog;
     dialog.innerRange = CameraWord(c.word9);
     dialog.outerRange = CameraWord(c.word10);
@@ -292,9 +305,10 @@ void SetCameraRange()
 
 void ShowCamera()
 {
-    if (!CurrentModel || !CurrentModel->camera)
+    CModelEntry* model = EditedModel();
+    if (!model || !model->camera)
         return;
-    const SModelCamera& c = *CurrentModel->camera;
+    const SModelCamera& c = *model->camera;
     CCameraView& v = *CurrentView;
     v.pitch = CameraWord(c.word7);
     v.yaw = CameraWord(c.word8);
@@ -306,10 +320,10 @@ void ShowCamera()
 
 void DeleteCamera()
 {
-    if (!CurrentModel)
-        return;
-    delete CurrentModel->camera;
-    CurrentModel->camera = nullptr;
+    if (CModelEntry* model = EditedModel()) {
+        delete model->camera;
+        model->camera = nullptr;
+    }
 }
 
 constexpr const char* TextureFilter =
@@ -351,13 +365,6 @@ void AccumulateTextures()
     }
     if (platform::GetApp())
         platform::GetApp()->EndWaitCursor();
-}
-
-// Commands whose dialogs or data come with later windows.
-bool NotYet(uint32_t id)
-{
-    LogPrintf("Editor command %u is not available yet", unsigned(id));
-    return true;
 }
 
 } // namespace
@@ -741,6 +748,12 @@ bool OnEditorCommand(uint32_t id)
     case ID_EDIT_DELETE_CAMERA:
         DeleteCamera();
         return true;
+    case ID_FILE_UPDATE_MODELLIST:
+        UpdateModelList(ChooseFile(WorldFilter, Settings.worldPath));
+        return true;
+    case ID_EDIT_ATTACK_POINTS:
+        OpenAttackPointsDialog(EditedModel(), MainWindow);
+        return true;
     case ID_APP_ABOUT: {
         AboutDlg about;
         about.DoModal(MainWindow);
@@ -749,8 +762,7 @@ bool OnEditorCommand(uint32_t id)
     default:
         break;
     }
-    const bool known = id == ID_FILE_UPDATE_MODELLIST || id == ID_EDIT_ATTACK_POINTS;
-    return known ? NotYet(id) : false;
+    return false;
 }
 
 void OnEditorInitMenuPopup(Menu& popup, int position)
@@ -773,7 +785,7 @@ void OnEditorInitMenuPopup(Menu& popup, int position)
                                       ID_EDIT_HIDE_SELECTION,
                                       ID_EDIT_SHOW_ALL};
         const uint32_t camera[] = {ID_EDIT_RECORD_CAMERA, ID_EDIT_SET_CAMERA_RANGE, ID_EDIT_SHOW_CAMERA,
-                                   ID_EDIT_DELETE_CAMERA, ID_EDIT_ATTACK_POINTS};
+                                   ID_EDIT_DELETE_CAMERA};
         for (uint32_t id : selection) {
             bool on = worldEdits;
             if (view == VIEW_WORLD_GROUND)
@@ -782,13 +794,10 @@ void OnEditorInitMenuPopup(Menu& popup, int position)
                 on = id == ID_EDIT_DELETE;
             popup.EnableMenuItem(id, on);
         }
-        const bool hasCamera = CurrentModel && CurrentModel->camera;
-        for (uint32_t id : camera) {
-            bool on = false;
-            if (view == VIEW_MODEL)
-                on = id == ID_EDIT_RECORD_CAMERA || (id != ID_EDIT_ATTACK_POINTS && hasCamera);
-            popup.EnableMenuItem(id, on);
-        }
+        const bool hasCamera = EditedModel() && EditedModel()->camera;
+        for (uint32_t id : camera)
+            popup.EnableMenuItem(id, view == VIEW_MODEL && (id == ID_EDIT_RECORD_CAMERA || hasCamera));
+        popup.EnableMenuItem(ID_EDIT_ATTACK_POINTS, view == VIEW_MODEL && EditedModel());
         for (uint32_t id = ID_EDIT_SNAP_GRID_LOCATORS; id <= ID_EDIT_NO_SNAPPING; ++id)
             popup.EnableMenuItem(id, worldEdits);
         const uint32_t mark = SnappingMode == 1   ? ID_EDIT_SNAP_GRID_LOCATORS
@@ -844,6 +853,9 @@ void OnEditorInitMenuPopup(Menu& popup, int position)
                                                          : view == VIEW_MODEL_GROUND ? 6
                                                                                      : 7);
         popup.CheckMenuRadioItem(ID_VIEW_TOP, ID_VIEW_OBJECT_EDITOR, viewItem);
+        // The view follows the attack points while their dialog is open.
+        for (uint32_t item = ID_VIEW_TOP; item <= ID_VIEW_OBJECT_EDITOR; ++item)
+            popup.EnableMenuItem(item, !AttackPointDialogOpen());
         break;
     }
     default:

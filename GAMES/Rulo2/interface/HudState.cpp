@@ -28,4 +28,9 @@ void RefreshRecordHighlight(int32_t feedbackId)
 }
 
 int32_t VehicleMode = 0;
+CWorldObject* StoredCharacter = nullptr;
+const CVector* HidingPoint = nullptr;
+CWorldObject* HidingLocker = nullptr;
+uint8_t LookInfoSwitch = 0;
+CWorldObject* CurrentInteractionObject = nullptr;
 std::vector<SGangMember> GangMemberList;
