@@ -499,8 +499,6 @@ TEST(EditorRun, GivesADoorATimedTaskAndADependencyThatTheGameReads)
         fs::remove_all(dir);
 }
 
-} // namespace
-
 // The attack points of a chair edited in Model View through their dialog, the view
 // held while it is open, the camera positioned with Ctrl+D, and the world saved.
 TEST(EditorRun, EditsAttackPointsInTheModelViewAndSavesThem)
@@ -544,3 +542,5 @@ TEST(EditorRun, EditsAttackPointsInTheModelViewAndSavesThem)
     if (!::testing::Test::HasFailure())
         fs::remove_all(dir);
 }
+
+} // namespace

@@ -795,6 +795,8 @@ void CMainWindow::OnLButtonDown(int x, int y)
     if (!IsGameView()) {
         if (KeyHeld(VK_MENU))
             beginDrag(KeyHeld(VK_MBUTTON) ? DRAG_ZOOM : DRAG_ORBIT, x, y);
+        else if (CurrentViewIndex() == VIEW_MODEL_GROUND)
+            EditShapeAt(x, y);
         else if (WorldViewWithSelectionEdits())
             EditorLeftDown(x, y);
         else if (CurrentViewIndex() == VIEW_MODEL && AttackPointMode && BeginAttackPointDrag())

@@ -12,11 +12,13 @@
 #include "GAMES/Rulo2/behaviour/Feedback.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/editor/EditorEditing.h"
+#include "GAMES/Rulo2/interface/HudState.h"
 #include "GAMES/Rulo2/navigation/CCar.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/Overlays.h"
 #include "GAMES/Rulo2/render/UiSurfaces.h"
 #include "GAMES/Rulo2/render/WorldFrame.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
 
 #include <chrono>
 #include <optional>
@@ -91,6 +93,14 @@ SStatisticsInput ShellStatistics()
         input.bandStart[1] = EditorDrag.startY;
         input.bandEnd[0] = EditorDrag.bandX;
         input.bandEnd[1] = EditorDrag.bandY;
+    }
+    // The current character's position, while the HUD is current.
+    static float position[3];
+    if (const CWorldObject* character = input.hudIsCurrent ? HudReferenceCharacter() : nullptr) {
+        position[0] = character->position.x;
+        position[1] = character->position.y;
+        position[2] = character->position.z;
+        input.heroPosition = position;
     }
     return input;
 }
@@ -199,8 +209,13 @@ bool GameFrame()
         // frozen picture stands in for it.
         if (gameView && ViewFreeze == 1)
             CaptureBackground();
-        if (gameView)
+        if (gameView) {
+            // The screens' 3-D figures stand in front of the world: drawn against the world's
+            // depth they would hide behind whatever lies nearer than them in the scene.
+            if (DX.zBuffer)
+                device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
             Call(StepHooks.drawScreens);
+        }
         if (!ModalScreenOpen)
             Call(StepHooks.updateTutorialAndFade);
         device->EndScene();

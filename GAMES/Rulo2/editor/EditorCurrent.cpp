@@ -30,6 +30,11 @@ void SetCurrent(int32_t light, CModelEntry* model, CObjectNode* object, CObjectS
     CurrentObject = object;
     CurrentState = state;
     CurrentMacro = macro;
+    // The material and texture windows work on the current model.
+    if (g_MaterialManagerDlg)
+        g_MaterialManagerDlg->Forget(nullptr);
+    if (g_TextureManagerDlg)
+        g_TextureManagerDlg->Refresh();
 }
 
 void SelectInModelList(uint32_t item)

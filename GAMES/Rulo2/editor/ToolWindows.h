@@ -54,21 +54,9 @@ constexpr int IDC_WORLD_TREE = 1028;
 class ModelTreeDlg;
 class WorldTreeDlg;
 class ModelListDlg;
-class TextureListDlg : public CToolWindow
-{
-public:
-    TextureListDlg();
-};
-class TextureManagerDlg : public CToolWindow
-{
-public:
-    TextureManagerDlg();
-};
-class MaterialManagerDlg : public CToolWindow
-{
-public:
-    MaterialManagerDlg();
-};
+class TextureListDlg;
+class TextureManagerDlg;
+class MaterialManagerDlg;
 class ObjectPropertiesDlg;
 class TaskListDlg;
 class DependencyListDlg;
@@ -124,8 +112,11 @@ void RefreshTreesAfterEscape();
 
 // The windows whose content lives in files of their own.
 #include "GAMES/Rulo2/editor/DependencyListDlg.h"
+#include "GAMES/Rulo2/editor/MaterialManagerDlg.h"
 #include "GAMES/Rulo2/editor/ModelListDlg.h"
 #include "GAMES/Rulo2/editor/ModelTreeDlg.h"
 #include "GAMES/Rulo2/editor/ObjectPropertiesDlg.h"
 #include "GAMES/Rulo2/editor/TaskListDlg.h"
+#include "GAMES/Rulo2/editor/TextureListDlg.h"
+#include "GAMES/Rulo2/editor/TextureManagerDlg.h"
 #include "GAMES/Rulo2/editor/WorldTreeDlg.h"
