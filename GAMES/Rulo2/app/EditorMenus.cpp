@@ -265,14 +265,15 @@ uint32_t CameraWord(float value)
 
 void RecordCamera()
 {
-    if (!CurrentModel)
+    CModelEntry* model = EditedModel();
+    if (!model)
         return;
-    if (!CurrentModel->camera) {
-        CurrentModel->camera = new SModelCamera;
-        CurrentModel->camera->word9 = CameraWord(0.3f);
-        CurrentModel->camera->word10 = CameraWord(0.5f);
+    if (!model->camera) {
+        model->camera = new SModelCamera;
+        model->camera->word9 = CameraWord(0.3f);
+        model->camera->word10 = CameraWord(0.5f);
     }
-    SModelCamera& c = *CurrentModel->camera;
+    SModelCamera& c = *model->camera;
     const CCameraView& v = *CurrentView;
     const CVector eye = ViewEye(v);
     CVector direction = CVector(v.target[0], v.target[1], v.target[2]) - eye;
@@ -289,9 +290,10 @@ void RecordCamera()
 
 void SetCameraRange()
 {
-    if (!CurrentModel || !CurrentModel->camera)
+    CModelEntry* model = EditedModel();
+    if (!model || !model->camera)
         return;
-    SModelCamera& c = *CurrentModel->camera;
+    SModelCamera& c = *model->camera;
     CameraRangeDlg dialog;
     dialog.innerRange = CameraWord(c.word9);
     dialog.outerRange = CameraWord(c.word10);
@@ -303,9 +305,10 @@ void SetCameraRange()
 
 void ShowCamera()
 {
-    if (!CurrentModel || !CurrentModel->camera)
+    CModelEntry* model = EditedModel();
+    if (!model || !model->camera)
         return;
-    const SModelCamera& c = *CurrentModel->camera;
+    const SModelCamera& c = *model->camera;
     CCameraView& v = *CurrentView;
     v.pitch = CameraWord(c.word7);
     v.yaw = CameraWord(c.word8);
@@ -317,10 +320,10 @@ void ShowCamera()
 
 void DeleteCamera()
 {
-    if (!CurrentModel)
-        return;
-    delete CurrentModel->camera;
-    CurrentModel->camera = nullptr;
+    if (CModelEntry* model = EditedModel()) {
+        delete model->camera;
+        model->camera = nullptr;
+    }
 }
 
 constexpr const char* TextureFilter =
@@ -727,12 +730,6 @@ bool OnEditorCommand(uint32_t id)
     case ID_WORLD_SELECT_GROUP:
         SelectGroup();
         return true;
-    case ID_FILE_UPDATE_MODELLIST:
-        UpdateModelList(ChooseFile(WorldFilter, Settings.worldPath));
-        return true;
-    case ID_EDIT_ATTACK_POINTS:
-        OpenAttackPointsDialog(EditedModel(), MainWindow);
-        return true;
     case ID_FILE_IMPORT_TEXTURE:
         ImportTexture();
         return true;
@@ -750,6 +747,12 @@ bool OnEditorCommand(uint32_t id)
         return true;
     case ID_EDIT_DELETE_CAMERA:
         DeleteCamera();
+        return true;
+    case ID_FILE_UPDATE_MODELLIST:
+        UpdateModelList(ChooseFile(WorldFilter, Settings.worldPath));
+        return true;
+    case ID_EDIT_ATTACK_POINTS:
+        OpenAttackPointsDialog(EditedModel(), MainWindow);
         return true;
     case ID_APP_ABOUT: {
         AboutDlg about;
@@ -791,13 +794,9 @@ void OnEditorInitMenuPopup(Menu& popup, int position)
                 on = id == ID_EDIT_DELETE;
             popup.EnableMenuItem(id, on);
         }
-        const bool hasCamera = CurrentModel && CurrentModel->camera;
-        for (uint32_t id : camera) {
-            bool on = false;
-            if (view == VIEW_MODEL)
-                on = id == ID_EDIT_RECORD_CAMERA || (id != ID_EDIT_ATTACK_POINTS && hasCamera);
-            popup.EnableMenuItem(id, on);
-        }
+        const bool hasCamera = EditedModel() && EditedModel()->camera;
+        for (uint32_t id : camera)
+            popup.EnableMenuItem(id, view == VIEW_MODEL && (id == ID_EDIT_RECORD_CAMERA || hasCamera));
         popup.EnableMenuItem(ID_EDIT_ATTACK_POINTS, view == VIEW_MODEL && EditedModel());
         for (uint32_t id = ID_EDIT_SNAP_GRID_LOCATORS; id <= ID_EDIT_NO_SNAPPING; ++id)
             popup.EnableMenuItem(id, worldEdits);

@@ -61,10 +61,8 @@ SWorldFrame ShellWorldFrame(bool gameView)
         // The camera follows the hero, looking at the focus the game flow set.
         frame.camera.hero = Hero;
         frame.camera.focus = GameCamera.focusObject ? GameCamera.focusObject : Hero;
-    } else if (EditsWorld()) {
-        frame.editRoots = true;
-        frame.placedPoint = EditorDraggedPoint;
-        frame.placedPointDragged = EditorDrag.mode == DRAG_MOVE_POINT;
+    } else {
+        frame.editRoots = EditsWorld();
     }
     return frame;
 }

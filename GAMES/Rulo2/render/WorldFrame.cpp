@@ -165,8 +165,6 @@ void DrawWorldFrame(const SWorldFrame& frame)
         DrawAttackPointMarkers();
         if (ViewLocator.visible)
             DrawCircle3D(ViewLocator.position, kMarkerSelectedColour);
-        if (const CVector* p = frame.placedPoint)
-            DrawAxisCross(p->x, p->y, p->z, frame.placedPointDragged ? kMarkerSelectedColour : kMarkerColour);
         return;
     }
     DrawCharacterLabels(VisibleCharacters());

@@ -36,11 +36,8 @@ struct SWorldFrame
     int32_t gameSpeed = 100;
     uint8_t burglaryFlag = 0;
     // An editor view that edits the world also draws the placement preview and the
-    // paste buffer, and the point being placed (null: none) as a cross, in the
-    // selected colour while it is dragged.
+    // paste buffer.
     bool editRoots = false;
-    const CVector* placedPoint = nullptr;
-    bool placedPointDragged = false;
 };
 
 // The colour a frame starts from: the walk fog colour in the game view, black in the editor's.
