@@ -3,7 +3,9 @@
 // what happens to the other file on closing.
 #include "GAMES/Rulo2/editor/EditorDialogs.h"
 #include "GAMES/Rulo2/editor/UpdateModelListDlg.h"
+#include "GAMES/Rulo2/world/ModelListServices.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
+#include "GAMES/Rulo2/world/WorldTreeWalk.h"
 #include "tests/editor/EditorWindowsFixture.h"
 
 #include <fstream>
@@ -54,6 +56,8 @@ protected:
     {
         for (const char* name : names)
             Placed(g_WorldRoot, Object(name, true));
+        // An animated model: its load registers it in the animation table.
+        tile->animIndex = 5;
         ASSERT_TRUE(SaveWorld(other.c_str()));
         ClearWorld();
         tile = shelltest::AddTileEntry(1.0f);
@@ -97,6 +101,12 @@ TEST_F(UpdateModelList, BothListsShowObjectsThenModelsAndClosingWithoutExportKee
     EXPECT_EQ(Bytes(other), before);
     EXPECT_EQ(g_WorldRoot, world);
     EXPECT_NE(Find("Lamp"), nullptr);
+    // The animation table names only models of the current world.
+    for (CModelEntry* e : AnimInfoTable) {
+        bool current = e == nullptr;
+        WalkModelList(g_ModelListRoot->FirstEntry(), [&](CModelEntry* m) { current = current || m == e; });
+        EXPECT_TRUE(current);
+    }
 }
 
 TEST_F(UpdateModelList, CancelInAnExportConflictKeepsTheEarlierExportsAndStillSaves)

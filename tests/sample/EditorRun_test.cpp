@@ -26,22 +26,34 @@ std::string DumpAfterFirstLine(const fs::path& dir, const char* file)
     return eol == std::string::npos ? std::string() : text.substr(eol + 1);
 }
 
-TEST(EditorRun, SavesTheWorldAsTogglesTheWorldTreeAndExits)
+// The sample installation in `dir` with the editor build beside it.
+void MakeEditorInstallation(const fs::path& dir)
 {
-    const fs::path dir = TempFolder("editor_run");
     std::string output;
     ASSERT_TRUE(MakeSample(dir, &output)) << output;
     std::error_code ec;
     fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
     ASSERT_FALSE(ec) << ec.message();
+}
+
+// The editor on the sample world, driven by "script.txt" for 40 fixed steps; its exit code.
+int RunEditor(const fs::path& dir)
+{
+    return RunCommand("cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
+                      " LSAN_OPTIONS=detect_leaks=0 VAREK_NONINTERACTIVE=1 VAREK_FIXED_STEP=1"
+                      " VAREK_EXIT_AFTER_FRAMES=40 VAREK_INPUT_SCRIPT=script.txt"
+                      " ./VarekEdit -window -logging Varek.wld > output.txt 2>&1");
+}
+
+TEST(EditorRun, SavesTheWorldAsTogglesTheWorldTreeAndExits)
+{
+    const fs::path dir = TempFolder("editor_run");
+    ASSERT_NO_FATAL_FAILURE(MakeEditorInstallation(dir));
     std::ofstream(dir / "script.txt") << "2 dialog 1537 ok 1152=town.txt   # the file dialog's answer\n"
                                          "3 command 32793                   # Save World As...\n"
                                          "5 command 32837                   # View World-Tree\n"
                                          "9 command 32771                   # Exit\n";
-    const int rc = RunCommand("cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
-                              " LSAN_OPTIONS=detect_leaks=0 VAREK_NONINTERACTIVE=1 VAREK_FIXED_STEP=1"
-                              " VAREK_EXIT_AFTER_FRAMES=40 VAREK_INPUT_SCRIPT=script.txt"
-                              " ./VarekEdit -window -logging Varek.wld > output.txt 2>&1");
+    const int rc = RunEditor(dir);
     const std::string log = ReadText(dir / "log.txt");
     ASSERT_EQ(rc, 0) << ReadText(dir / "output.txt") << log;
     ASSERT_TRUE(fs::exists(dir / "town.wld"));
@@ -73,11 +85,7 @@ size_t PlacedCount(const std::string& dump)
 TEST(EditorRun, SelectAllCopyAndAClickInTheViewPasteTheCopiesIntoTheSavedWorld)
 {
     const fs::path dir = TempFolder("editor_paste");
-    std::string output;
-    ASSERT_TRUE(MakeSample(dir, &output)) << output;
-    std::error_code ec;
-    fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
-    ASSERT_FALSE(ec) << ec.message();
+    ASSERT_NO_FATAL_FAILURE(MakeEditorInstallation(dir));
     const size_t before = PlacedCount(DumpAfterFirstLine(dir, "Varek.wld"));
     ASSERT_GT(before, 0u);
     std::ofstream(dir / "script.txt") << "3 key F4 press\n"
@@ -88,10 +96,7 @@ TEST(EditorRun, SelectAllCopyAndAClickInTheViewPasteTheCopiesIntoTheSavedWorld)
                                          "9 click left 320 300\n"
                                          "12 command 32825   # Save World\n"
                                          "14 command 32771   # Exit\n";
-    const int rc = RunCommand("cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
-                              " LSAN_OPTIONS=detect_leaks=0 VAREK_NONINTERACTIVE=1 VAREK_FIXED_STEP=1"
-                              " VAREK_EXIT_AFTER_FRAMES=40 VAREK_INPUT_SCRIPT=script.txt"
-                              " ./VarekEdit -window -logging Varek.wld > output.txt 2>&1");
+    const int rc = RunEditor(dir);
     ASSERT_EQ(rc, 0) << ReadText(dir / "output.txt") << ReadText(dir / "log.txt");
     EXPECT_EQ(PlacedCount(DumpAfterFirstLine(dir, "Varek.wld")), 2 * before);
     if (!::testing::Test::HasFailure())
@@ -103,11 +108,7 @@ TEST(EditorRun, SelectAllCopyAndAClickInTheViewPasteTheCopiesIntoTheSavedWorld)
 TEST(EditorRun, OrganisesTheWorldInItsToolWindowsAndSavesIt)
 {
     const fs::path dir = TempFolder("editor_windows_run");
-    std::string output;
-    ASSERT_TRUE(MakeSample(dir, &output)) << output;
-    std::error_code ec;
-    fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
-    ASSERT_FALSE(ec) << ec.message();
+    ASSERT_NO_FATAL_FAILURE(MakeEditorInstallation(dir));
     std::ofstream(dir / "script.txt")
         << "3 command 32837                      # View World-Tree\n"
            "4 tree 198 select unnamed\\Haus_B     # the houses of the town are shown\n"
@@ -125,10 +126,7 @@ TEST(EditorRun, OrganisesTheWorldInItsToolWindowsAndSavesIt)
            "14 command 32875                     # Copy Model\n"
            "16 command 32825                     # Save World\n"
            "18 command 32771                     # Exit\n";
-    const int rc = RunCommand("cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
-                              " LSAN_OPTIONS=detect_leaks=0 VAREK_NONINTERACTIVE=1 VAREK_FIXED_STEP=1"
-                              " VAREK_EXIT_AFTER_FRAMES=40 VAREK_INPUT_SCRIPT=script.txt"
-                              " ./VarekEdit -window -logging Varek.wld > output.txt 2>&1");
+    const int rc = RunEditor(dir);
     const std::string log = ReadText(dir / "log.txt");
     ASSERT_EQ(rc, 0) << ReadText(dir / "output.txt") << log;
     EXPECT_EQ(log.find("no tree item"), std::string::npos) << log;
@@ -504,11 +502,7 @@ TEST(EditorRun, GivesADoorATimedTaskAndADependencyThatTheGameReads)
 TEST(EditorRun, EditsAttackPointsInTheModelViewAndSavesThem)
 {
     const fs::path dir = TempFolder("editor_attack_points");
-    std::string output;
-    ASSERT_TRUE(MakeSample(dir, &output)) << output;
-    std::error_code ec;
-    fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
-    ASSERT_FALSE(ec) << ec.message();
+    ASSERT_NO_FATAL_FAILURE(MakeEditorInstallation(dir));
     std::ofstream(dir / "script.txt")
         << "3 command 32784                      # View Model-List\n"
            "4 tree 190 select Models\\Furniture\\Stuhl\n"
@@ -526,10 +520,7 @@ TEST(EditorRun, EditsAttackPointsInTheModelViewAndSavesThem)
            "14 key CTRL up\n"
            "16 command 32825                     # Save World\n"
            "18 command 32771                     # Exit\n";
-    const int rc = RunCommand("cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
-                              " LSAN_OPTIONS=detect_leaks=0 VAREK_NONINTERACTIVE=1 VAREK_FIXED_STEP=1"
-                              " VAREK_EXIT_AFTER_FRAMES=40 VAREK_INPUT_SCRIPT=script.txt"
-                              " ./VarekEdit -window -logging Varek.wld > output.txt 2>&1");
+    const int rc = RunEditor(dir);
     const std::string log = ReadText(dir / "log.txt");
     ASSERT_EQ(rc, 0) << ReadText(dir / "output.txt") << log;
     EXPECT_EQ(log.find("was not answered"), std::string::npos) << log;

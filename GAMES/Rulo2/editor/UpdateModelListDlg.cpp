@@ -101,6 +101,18 @@ void ReleaseInstalledWorld()
         delete CTexture::First();
 }
 
+// The load numbered the other world's objects, registered its models' animations and
+// built its streets: the current world's come back, so that nothing points into the
+// other world once it is released.
+void RestoreCurrentWorldTables()
+{
+    CountWorldObjects(g_WorldRoot);
+    AnimInfoTable.assign(5, nullptr);
+    if (g_ModelListRoot)
+        RegisterInTable(g_ModelListRoot->FirstEntry());
+    StreetNet.Build(g_WorldRoot);
+}
+
 } // namespace
 
 SWorldGlobals SWorldGlobals::Current()
@@ -157,16 +169,13 @@ bool UpdateModelListDlg::OnInitDialog()
         LogPrintf("Update Model-List: %s", error.c_str());
         ReleaseInstalledWorld();
         current_.Install();
-        CountWorldObjects(g_WorldRoot);
-        StreetNet.Build(g_WorldRoot);
+        RestoreCurrentWorldTables();
         return true;
     }
     loaded_ = true;
     other_ = SWorldGlobals::Current();
     current_.Install();
-    // The load numbered the other world's objects and streets: the current world's come back.
-    CountWorldObjects(g_WorldRoot);
-    StreetNet.Build(g_WorldRoot);
+    RestoreCurrentWorldTables();
     Fill();
     return true;
 }
