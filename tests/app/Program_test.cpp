@@ -264,6 +264,7 @@ TEST_F(ProgramRun, ABadScriptLineOrSwitchEndsTheStartBeforeAnyWindowOpens)
     } cases[] = {
         {"# zoom in\n5 wheel 3\n6 fly away\n", "", "script.txt(3): unknown verb 'fly'"},
         {"5x wheel 3\n", "", "script.txt(1): '5x' is no frame number"},
+        {"5 probe 10\n", "", "script.txt(1): probe X Y expected: client pixels"},
         {"", "VAREK_SNAPSHOTS=4,x",
          "VAREK_SNAPSHOTS: '4,x' is neither \"all\" nor a list of frame numbers such as 7,20 (L3: "
          "loading-screen frame 3)"},

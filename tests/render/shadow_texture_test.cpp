@@ -8,6 +8,8 @@
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/render/InstallRender.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/ChunkFile.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "tests/app/ShellWorld.h"
@@ -136,6 +138,40 @@ TEST_F(ShadowTexture, WithoutASurfaceThePixelsStillGoBackIntoASave)
         EXPECT_EQ(back->shadowTexture->pixels, kPixels);
         ClearWorld();
     }
+}
+
+// The game without shadow maps passes the block over unread: no texture, no surface, and the
+// node after it loads whole (the block's pixels are not taken for the next fields).
+TEST_F(ShadowTexture, TheGameWithoutShadowMapsPassesTheBlockOver)
+{
+    TextureDeviceRig rig(FormatSet::Only565);
+    CModelEntry* tile = shelltest::AddTileEntry(1.0f);
+    for (int i = 0; i < 2; ++i) {
+        CWorldObject* o = shelltest::AddInstance(g_WorldRoot, tile, CVector(float(i) * 2.0f, 0, 0));
+        o->shadowTexture = new SShadowTexture;
+        o->shadowTexture->width = 4;
+        o->shadowTexture->height = 2;
+        o->shadowTexture->pixels = kPixels;
+    }
+    path = (rig.folder / "Shadows.wld").string();
+    ASSERT_TRUE(SaveWorld(path.c_str()));
+    ClearWorld();
+    GameModeFlag = 1;
+    NoShadowsFlag = 1;
+    LoadLosses().clear();
+    ASSERT_TRUE(LoadWorld(path.c_str(), LOADWORLD_OPEN));
+    EXPECT_TRUE(LoadLosses().empty()) << LoadLosses().front();
+    std::vector<CWorldObject*> nodes;
+    for (CWorldObject* o = g_WorldRoot->FirstObject(); o; o = o->NextObject())
+        nodes.push_back(o);
+    ASSERT_EQ(nodes.size(), 2u);
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        EXPECT_EQ(nodes[i]->shadowTexture, nullptr);
+        EXPECT_EQ(nodes[i]->position.x, float(i) * 2.0f);
+        EXPECT_NE(nodes[i]->ModelEntry(), nullptr);
+    }
+    EXPECT_EQ(rig.logCount("shadow-texture"), 0);
+    ClearWorld();
 }
 
 } // namespace

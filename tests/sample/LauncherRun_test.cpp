@@ -1,6 +1,6 @@
 // The launcher started headless in the sample installation after `setup`: its
 // window shows the picture above the eight buttons, and a click on Play starts the
-// game in the installation folder and closes the launcher.
+// installation's game in its folder and closes the launcher without waiting for it.
 #include "tests/sample/SampleTestUtil.h"
 
 #include <chrono>
@@ -15,38 +15,62 @@ namespace {
 
 using namespace sampletest;
 
+// The sample installation with the built launcher, setup and game, set up by `setup`. The
+// returned words go before a program's command in the folder: the settings of the run, which the
+// game started from the launcher inherits.
+std::string Install(const fs::path& dir)
+{
+    std::string output;
+    EXPECT_TRUE(MakeSample(dir, &output)) << output;
+    std::error_code ec;
+    for (const auto& [from, to] : {std::pair<const char*, const char*>{LAUNCHER_PROGRAM, "launcher"},
+                                   {SETUP_PROGRAM, "setup"},
+                                   {VAREK_PROGRAM, "Varek"}}) {
+        fs::create_hard_link(from, dir / to, ec);
+        if (ec)
+            fs::copy_file(from, dir / to, fs::copy_options::overwrite_existing, ec);
+        EXPECT_FALSE(ec) << to << ": " << ec.message();
+    }
+    const std::string vars = "env XDG_CONFIG_HOME=" + Quote(dir / "config") +
+                             " XDG_RUNTIME_DIR=" + Quote(dir) +
+                             " LSAN_OPTIONS=detect_leaks=0 VAREK_NONINTERACTIVE=1 ";
+    EXPECT_EQ(RunCommand("cd " + Quote(dir) + " && " + vars + "./setup > setup.txt 2>&1"), 0)
+        << ReadText(dir / "setup.txt");
+    return vars;
+}
+
+// The game ran to its end: it wrote the autosave as it left.
+bool WaitForTheGamesEnd(const fs::path& dir)
+{
+    const fs::path save = dir / "Savegame" / "game000.gam";
+    for (int i = 0; i < 3000 && !fs::exists(save); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return fs::exists(save);
+}
+
 TEST(LauncherRun, ShowsThePictureAndButtonsAndPlayStartsTheGame)
 {
     const fs::path dir = TempFolder("launcher_run");
-    std::string output;
-    ASSERT_TRUE(MakeSample(dir, &output)) << output;
-    std::error_code ec;
-    for (const auto& [from, to] :
-         {std::pair<const char*, const char*>{LAUNCHER_PROGRAM, "launcher"}, {SETUP_PROGRAM, "setup"}}) {
-        fs::copy_file(from, dir / to, fs::copy_options::overwrite_existing, ec);
-        ASSERT_FALSE(ec) << to << ": " << ec.message();
-    }
-    // The game here is a stand-in that notes where and how it was started.
-    std::ofstream(dir / "Varek") << "#!/bin/sh\necho \"$(pwd) $#\" > \"" << (dir / "played.txt").string()
-                                 << "\"\n";
-    fs::permissions(dir / "Varek", fs::perms::owner_all);
-    const std::string env = "cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
-                            " XDG_RUNTIME_DIR=" + Quote(dir) + " LSAN_OPTIONS=detect_leaks=0 ";
-    ASSERT_EQ(RunCommand(env + "./setup > setup.txt 2>&1"), 0) << ReadText(dir / "setup.txt");
+    const std::string env = "cd " + Quote(dir) + " && " + Install(dir);
+    ASSERT_FALSE(::testing::Test::HasFailure());
 
-    // Play: dialog units (7, 128), 259 x 14 wide; its middle in pixels.
-    std::ofstream(dir / "script.txt") << "2 snapshot picture.bmp\n4 click left 204 219\n";
-    const int rc = RunCommand(env + "VAREK_NONINTERACTIVE=1 VAREK_SNAPSHOTS=1 VAREK_INPUT_SCRIPT=script.txt"
-                                    " ./launcher > output.txt 2>&1");
+    // The picture first, in a run of its own: the game a Play starts reads the same switches
+    // and script as the launcher, and would take its snapshots too.
+    std::ofstream(dir / "look.txt") << "2 snapshot picture.bmp\n3 quit\n";
+    ASSERT_EQ(RunCommand(env + "VAREK_SNAPSHOTS=1 VAREK_INPUT_SCRIPT=look.txt ./launcher > look.out 2>&1"), 0)
+        << ReadText(dir / "look.out");
+
+    // Play: dialog units (7, 128), 259 x 14 wide; its middle in pixels. The game runs 60 fixed
+    // steps and leaves.
+    std::ofstream(dir / "script.txt") << "4 click left 204 219\n";
+    const int rc =
+        RunCommand(env + "VAREK_FIXED_STEP=1 VAREK_EXIT_AFTER_FRAMES=60 VAREK_INPUT_SCRIPT=script.txt"
+                         " ./launcher > output.txt 2>&1");
     ASSERT_EQ(rc, 0) << ReadText(dir / "output.txt");
-
-    // The game starts detached: wait for its note.
-    for (int i = 0; i < 100 && !fs::exists(dir / "played.txt"); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    std::string played = ReadText(dir / "played.txt");
-    while (!played.empty() && played.back() == '\n')
-        played.pop_back();
-    EXPECT_EQ(played, fs::canonical(dir).string() + " 0") << ReadText(dir / "output.txt");
+    EXPECT_FALSE(fs::exists(dir / "Savegame" / "game000.gam")) << "the launcher did not wait for the game";
+    // The game started in the installation folder: its autosave and settings land there.
+    ASSERT_TRUE(WaitForTheGamesEnd(dir)) << ReadText(dir / "output.txt");
+    EXPECT_TRUE(fs::exists(dir / "config" / "varek" / "user.reg"));
 
     // The picture (388 x 193 at dialog units 7, 7) above the buttons; kept for a look.
     for (const char* name : {"snapshot00001.bmp", "picture.bmp"}) {
@@ -68,6 +92,7 @@ TEST(LauncherRun, ShowsThePictureAndButtonsAndPlayStartsTheGame)
                 << name << " row " << row;
         }
     }
+    std::error_code ec;
     const fs::path kept = fs::path(::testing::TempDir()) / "launcher_snapshot.bmp";
     fs::copy_file(dir / "snapshot00001.bmp", kept, fs::copy_options::overwrite_existing, ec);
     if (!::testing::Test::HasFailure())
@@ -80,22 +105,9 @@ TEST(LauncherRun, ShowsThePictureAndButtonsAndPlayStartsTheGame)
 TEST(LauncherRun, ASecondLauncherEndsAtOnceAndTheGameItStartsHoldsNoLock)
 {
     const fs::path dir = TempFolder("launcher_once");
-    std::string output;
-    ASSERT_TRUE(MakeSample(dir, &output)) << output;
-    std::error_code ec;
-    for (const auto& [from, to] :
-         {std::pair<const char*, const char*>{LAUNCHER_PROGRAM, "launcher"}, {SETUP_PROGRAM, "setup"}}) {
-        fs::copy_file(from, dir / to, fs::copy_options::overwrite_existing, ec);
-        ASSERT_FALSE(ec) << to << ": " << ec.message();
-    }
-    // A game that takes its time before it notes that it ran.
-    std::ofstream(dir / "Varek") << "#!/bin/sh\nsleep 5\ntouch '" << (dir / "played.txt").string() << "'\n";
-    fs::permissions(dir / "Varek", fs::perms::owner_all);
-    const std::string vars = "env XDG_CONFIG_HOME=" + Quote(dir / "config") +
-                             " XDG_RUNTIME_DIR=" + Quote(dir) +
-                             " LSAN_OPTIONS=detect_leaks=0 VAREK_NONINTERACTIVE=1 VAREK_SNAPSHOTS=1 ";
+    const std::string vars = Install(dir);
     const std::string env = "cd " + Quote(dir) + " && " + vars;
-    ASSERT_EQ(RunCommand(env + "./setup > setup.txt 2>&1"), 0) << ReadText(dir / "setup.txt");
+    ASSERT_FALSE(::testing::Test::HasFailure());
     auto waitFor = [](const fs::path& file) {
         for (int i = 0; i < 500 && !fs::exists(file); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -106,11 +118,13 @@ TEST(LauncherRun, ASecondLauncherEndsAtOnceAndTheGameItStartsHoldsNoLock)
     std::ofstream(dir / "first.txt") << "1 snapshot first.bmp\n1000000 quit\n";
     // env runs the launcher in its own process: $! is the launcher.
     ASSERT_EQ(RunCommand("cd " + Quote(dir) + " && (" + vars +
-                         "VAREK_INPUT_SCRIPT=first.txt ./launcher > first.out 2>&1 & echo $! > first.pid)"),
+                         "VAREK_SNAPSHOTS=1 VAREK_INPUT_SCRIPT=first.txt ./launcher > first.out 2>&1 & "
+                         "echo $! > first.pid)"),
               0);
     ASSERT_TRUE(waitFor(dir / "first.bmp")) << ReadText(dir / "first.out");
     std::ofstream(dir / "second.txt") << "1 snapshot second.bmp\n2 quit\n";
-    EXPECT_EQ(RunCommand(env + "VAREK_INPUT_SCRIPT=second.txt ./launcher > second.out 2>&1"), 0);
+    EXPECT_EQ(
+        RunCommand(env + "VAREK_SNAPSHOTS=1 VAREK_INPUT_SCRIPT=second.txt ./launcher > second.out 2>&1"), 0);
     EXPECT_FALSE(fs::exists(dir / "second.bmp")) << "no window while the first runs";
     const pid_t first = pid_t(std::stol(ReadText(dir / "first.pid")));
     ASSERT_GT(first, 0);
@@ -118,16 +132,22 @@ TEST(LauncherRun, ASecondLauncherEndsAtOnceAndTheGameItStartsHoldsNoLock)
     for (int i = 0; i < 250 && ::kill(first, 0) == 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
 
-    // After it, a new one opens; Play starts the game and the launcher ends before it.
-    std::ofstream(dir / "third.txt") << "1 snapshot third.bmp\n3 click left 204 219\n";
-    EXPECT_EQ(RunCommand(env + "VAREK_INPUT_SCRIPT=third.txt ./launcher > third.out 2>&1"), 0);
-    EXPECT_TRUE(fs::exists(dir / "third.bmp")) << ReadText(dir / "third.out");
-    EXPECT_FALSE(fs::exists(dir / "played.txt")) << "the launcher did not wait for the game";
-    // The game still runs and holds no lock: a launcher opens beside it.
+    // After it, a new one opens; Play starts the game, which runs its 150 fixed steps after the
+    // launcher has ended. (The game reads the launcher's script too: its click lands in the street.)
+    std::ofstream(dir / "third.txt") << "3 click left 204 219\n";
+    EXPECT_EQ(RunCommand(env + "VAREK_FIXED_STEP=1 VAREK_EXIT_AFTER_FRAMES=150 VAREK_INPUT_SCRIPT=third.txt"
+                               " ./launcher > third.out 2>&1"),
+              0);
+    const fs::path save = dir / "Savegame" / "game000.gam";
+    EXPECT_FALSE(fs::exists(save)) << "the launcher did not wait for the game";
+    // The game runs and holds no lock: a launcher opens beside it, while the game has not yet
+    // written the autosave it leaves with.
     std::ofstream(dir / "fourth.txt") << "1 snapshot fourth.bmp\n2 quit\n";
-    EXPECT_EQ(RunCommand(env + "VAREK_INPUT_SCRIPT=fourth.txt ./launcher > fourth.out 2>&1"), 0);
+    EXPECT_EQ(
+        RunCommand(env + "VAREK_SNAPSHOTS=1 VAREK_INPUT_SCRIPT=fourth.txt ./launcher > fourth.out 2>&1"), 0);
     EXPECT_TRUE(fs::exists(dir / "fourth.bmp")) << ReadText(dir / "fourth.out");
-    EXPECT_TRUE(waitFor(dir / "played.txt"));
+    EXPECT_FALSE(fs::exists(save)) << "the game ended before the fourth launcher";
+    EXPECT_TRUE(WaitForTheGamesEnd(dir));
     if (!::testing::Test::HasFailure())
         fs::remove_all(dir);
 }

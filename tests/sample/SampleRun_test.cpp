@@ -12,6 +12,8 @@
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
@@ -68,18 +70,6 @@ int HeroPixels(const std::vector<uint8_t>& shot)
                 count += b > r + 30 && b > g + 30;
             }
     return count;
-}
-
-// Lit houses on both sides of the street: brick between rows `leftTop` and `leftBottom` on the
-// left, lit walls on the right.
-void ExpectLitHouses(const std::vector<uint8_t>& shot, int leftTop, int leftBottom)
-{
-    const SRegion brickHouse = Mean(shot, 0, leftTop, 100, leftBottom);
-    EXPECT_GT(brickHouse.r, brickHouse.g + 30);
-    EXPECT_GT(brickHouse.distinct, 40);
-    const SRegion rightHouses = Mean(shot, 560, 150, 640, 400);
-    EXPECT_GT(rightHouses.distinct, 40);
-    EXPECT_GT(rightHouses.r, 100) << "lit walls, not shadow";
 }
 
 TEST_F(SampleRun, DrawsTheStreetBlockFromTheGameCameraAndLoadsEverything)
@@ -186,6 +176,25 @@ std::pair<int, int> RoadSpan(const std::vector<uint8_t>& bmp, int y)
     while (right < 639 && Asphalt(bmp, right + 1, y))
         ++right;
     return {left, right};
+}
+
+// The longest span of asphalt on a picture row.
+std::pair<int, int> LongestAsphalt(const std::vector<uint8_t>& bmp, int y)
+{
+    std::pair<int, int> best{0, -1};
+    for (int x = 0; x < 640;) {
+        if (!Asphalt(bmp, x, y)) {
+            ++x;
+            continue;
+        }
+        int end = x;
+        while (end + 1 < 640 && Asphalt(bmp, end + 1, y))
+            ++end;
+        if (end - x > best.second - best.first)
+            best = {x, end};
+        x = end + 1;
+    }
+    return best;
 }
 
 TEST_F(SampleRun, TheWheelOfAScriptZoomsTheGameCameraByItsSteps)
@@ -463,14 +472,18 @@ TEST_F(SampleRun, QuitFromTheOptionsScreenAsksFirstAndThenEndsTheProgram)
 // The view tool draws the sample world lit, as the game's first frames do: the world's texture
 // pages on the game's device states, the sun and the ambient light over the walk fog's colour (the
 // tool drew it black before). A relative --snapshot lands in the folder the tool was started in,
-// not in the world's.
+// not in the world's. Its camera starts as the game's on the same world, so after the same
+// number of frames it shows the road, the kerbs and the houses where the game's snapshot has them.
 TEST_F(SampleRun, TheViewToolDrawsTheLitStreetIntoTheFolderItStartedIn)
 {
+    constexpr int kFrames = 14;
+    ASSERT_EQ(Start(kFrames, "VAREK_SNAPSHOTS=13"), 0) << ReadText(dir / "output.txt");
+    const std::vector<uint8_t> game = ReadBytes(dir / "snapshot00013.bmp");
     const fs::path elsewhere = dir / "elsewhere";
     fs::create_directories(elsewhere);
     const int rc = RunCommand("cd " + Quote(elsewhere) +
                               " && LSAN_OPTIONS=detect_leaks=0 '" VAREK_TOOL_PATH
-                              "' world view ../Varek.wld --snapshot out.bmp > view.txt 2>&1");
+                              "' world view ../Varek.wld --frames 14 --snapshot out.bmp > view.txt 2>&1");
     ASSERT_EQ(rc, 0) << ReadText(elsewhere / "view.txt");
     EXPECT_FALSE(fs::exists(dir / "out.bmp"));
     const std::vector<uint8_t> tool = ReadBytes(elsewhere / "out.bmp");
@@ -479,21 +492,65 @@ TEST_F(SampleRun, TheViewToolDrawsTheLitStreetIntoTheFolderItStartedIn)
     ASSERT_TRUE(BmpPixel(tool, 0, 0, &w, &h, &rgb)) << ReadText(elsewhere / "view.txt");
     ASSERT_EQ(w, 640);
     ASSERT_EQ(h, 480);
+    ASSERT_TRUE(BmpPixel(game, 0, 0, &w, &h, &rgb));
 
-    // The road down the middle; the kerbs' paving, lighter than the asphalt, on both sides of it.
-    for (int y : {240, 400}) {
-        const auto [left, right] = RoadSpan(tool, y);
-        EXPECT_NEAR(left + right, 640, 16) << y;
-        EXPECT_GT(right - left, 40) << y;
+    // The road on the right of the hero, the kerb's paving, lighter than the asphalt, on its left;
+    // in both pictures at nearly the same places (the game's HUD bar covers its bottom rows).
+    for (int y : {250, 300, 350}) {
+        const auto [left, right] = LongestAsphalt(tool, y);
+        const int gameLeft = LongestAsphalt(game, y).first;
+        EXPECT_GT(left, 320) << y;
+        EXPECT_NEAR(left, gameLeft, 30) << y;
+        EXPECT_GT(right - left, 100) << y;
         const SRegion road = Mean(tool, left + 10, y - 5, right - 10, y + 5);
-        for (int x : {left - 30, right + 10}) {
-            const SRegion paving = Mean(tool, x, y - 5, x + 20, y + 5);
-            EXPECT_GT(paving.r, road.r + 30) << x << "," << y;
-            EXPECT_NEAR(paving.r, paving.b, 25) << x << "," << y;
-        }
+        const SRegion paving = Mean(tool, left - 40, y - 5, left - 10, y + 5);
+        EXPECT_GT(paving.r, road.r + 30) << y;
+        EXPECT_NEAR(paving.r, paving.b, 25) << y;
     }
-    // Seen from farther away, the left houses' bricks and roof tiles start lower down.
-    ExpectLitHouses(tool, 220, 460);
+    // The lit house front on the left, in both.
+    for (const std::vector<uint8_t>* shot : {&tool, &game}) {
+        const SRegion house = Mean(*shot, 0, 20, 120, 200);
+        EXPECT_GT(house.distinct, 40);
+        EXPECT_GT(house.r, 150) << "lit walls, not shadow";
+    }
+    EXPECT_GT(HeroPixels(tool), 2000) << "the camera stands behind the hero";
+}
+
+// The tool's --input steers its camera as the game's input does: three wheel notches bring it
+// nearer to the hero; a right-button drag turns it. A bad line ends the command before it draws.
+TEST_F(SampleRun, TheViewToolsInputScriptSteersItsCamera)
+{
+    auto view = [&](const std::string& args, const char* picture) {
+        return RunCommand("cd " + Quote(dir) +
+                          " && LSAN_OPTIONS=detect_leaks=0 '" VAREK_TOOL_PATH "' view Varek.wld --snapshot " +
+                          picture + " " + args + " > view.txt 2>&1");
+    };
+    std::ofstream(dir / "zoom.txt") << "5 wheel 3\n";
+    std::ofstream(dir / "turn.txt") << "2 down right 320 240\n3 move 380 240\n4 move 440 240\n"
+                                       "5 move 500 240\n9 up right 500 240\n";
+    ASSERT_EQ(view("--frames 14", "plain.bmp"), 0) << ReadText(dir / "view.txt");
+    ASSERT_EQ(view("--frames 14 --input zoom.txt", "zoom.bmp"), 0) << ReadText(dir / "view.txt");
+    ASSERT_EQ(view("--frames 14 --input turn.txt", "turn.bmp"), 0) << ReadText(dir / "view.txt");
+    const std::vector<uint8_t> plain = ReadBytes(dir / "plain.bmp"), zoom = ReadBytes(dir / "zoom.bmp"),
+                               turn = ReadBytes(dir / "turn.bmp");
+    const int heroPlain = HeroPixels(plain), heroZoom = HeroPixels(zoom);
+    EXPECT_GT(heroPlain, 2000);
+    EXPECT_GT(double(heroZoom), 1.4 * double(heroPlain)) << heroPlain << " -> " << heroZoom;
+    // Turned round the hero: the road no longer runs up the picture on its right but crosses it.
+    const auto [left, right] = LongestAsphalt(plain, 250);
+    const auto [turnLeft, turnRight] = LongestAsphalt(turn, 250);
+    EXPECT_GT(left, 320);
+    EXPECT_LT(turnLeft, left - 200) << left << "-" << right << " / " << turnLeft << "-" << turnRight;
+
+    // Without --frames the tool draws up to the script's last frame.
+    ASSERT_EQ(view("--input zoom.txt", "last.bmp"), 0) << ReadText(dir / "view.txt");
+    EXPECT_NE(ReadText(dir / "view.txt").find(": 6 frames"), std::string::npos) << ReadText(dir / "view.txt");
+
+    std::ofstream(dir / "bad.txt") << "1 wheel 3\n2 jump 4\n";
+    EXPECT_EQ(view("--input bad.txt", "bad.bmp"), 1);
+    EXPECT_NE(ReadText(dir / "view.txt").find("bad.txt(2): unknown verb 'jump'"), std::string::npos)
+        << ReadText(dir / "view.txt");
+    EXPECT_FALSE(fs::exists(dir / "bad.bmp"));
 }
 
 // The autosave the program writes as it ends goes through varek-tool: read and written again as it
@@ -581,7 +638,8 @@ TEST_F(SampleRun, TheAutosaveSurvivesTheToolsRoundTripsAndAPlanOfNobodyIsRefused
 // ahead of the hero walks it there. The autosave written at the exit holds both where they ended.
 TEST_F(SampleRun, ThePasserByWalksAndTurnsAndAClickOnThePavementWalksTheHero)
 {
-    std::ofstream(dir / "script.txt") << "16 click left 265 125\n";
+    // The probe logs the ground point the click orders the walk to.
+    std::ofstream(dir / "script.txt") << "16 probe 265 125\n16 click left 265 125\n";
     ASSERT_EQ(Start(110, "VAREK_INPUT_SCRIPT=script.txt"), 0) << ReadText(dir / "output.txt");
     const std::string log = ReadText(dir / "log.txt");
     for (const char* failure :
@@ -614,10 +672,18 @@ TEST_F(SampleRun, ThePasserByWalksAndTurnsAndAClickOnThePavementWalksTheHero)
     EXPECT_NEAR(walker->position.x, -0.66f, 0.05f);
     EXPECT_NEAR(walker->position.z, 1.3f, 0.05f);
     EXPECT_EQ(walker->angle, 1.5707964f);
-    // The hero started at (-0.72, 0.1) and stands a few steps up the west pavement.
+    // The hero started at (-0.72, 0.1) and stands a few steps up the west pavement, on the clicked
+    // ground point.
     EXPECT_GT(hero->position.z, 0.6f);
     EXPECT_GT(hero->position.x, -0.95f);
     EXPECT_LT(hero->position.x, -0.45f);
+    const size_t probe = log.find("Probe 265 125: ground ");
+    ASSERT_NE(probe, std::string::npos) << log;
+    float x = 0, y = 0, z = 0;
+    ASSERT_EQ(std::sscanf(log.c_str() + probe + 22, "%f %f %f", &x, &y, &z), 3) << log.substr(probe, 60);
+    EXPECT_LT(std::hypot(hero->position.x - x, hero->position.z - z), 0.05f)
+        << "clicked " << x << " " << z << ", hero at " << hero->position.x << " " << hero->position.z;
+    EXPECT_NEAR(hero->position.y, y, 0.05f);
     ClearWorld();
 }
 

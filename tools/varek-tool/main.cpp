@@ -58,8 +58,9 @@ const Group kGroups[] = {
      "a "
      "plan"},
     {"view", cmd_view,
-     "view FILE [--frames N] [--snapshot OUT.bmp] | world view ...   draw N frames (1 unless given) "
-     "off-screen"},
+     "view FILE [--frames N] [--snapshot OUT.bmp] [--input SCRIPT] | world view ...   draw N frames "
+     "(1 unless given, or to the script's last frame) off-screen; the script's mouse and Space steer the "
+     "camera"},
 };
 
 int usage()

@@ -6,6 +6,8 @@
 
 #include "LIBS/System/CVector.h"
 
+class CWorldObject;
+
 struct CCameraView
 {
     float zoom = 4.0f;
@@ -46,3 +48,9 @@ CVector ViewEye(const CCameraView& view);
 // leaving either copies its pose into the other. The model views start again
 // from their reset pose whenever they are chosen.
 void SelectView(ViewIndex view);
+
+// Where the game view starts on a loaded world, for the game and the view tool alike: behind
+// `hero` when there is one; else the game view, with its own angles, looks at the centre of the
+// world's bounds from 0.8 of the world's size away (within
+// the far distance).
+void PlaceGameViewAtStart(CWorldObject* hero);

@@ -319,6 +319,7 @@ void InitGame()
     CreateObjectLogic(g_WorldRoot);
     CObjectNode::InitAllObjectLogic();
     FindHero();
+    PlaceGameViewAtStart(Hero);
     if (StartupInitFlag) {
         CountWorldObjects(g_WorldRoot);
         if (g_WorldRoot)

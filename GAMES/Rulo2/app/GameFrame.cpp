@@ -38,35 +38,6 @@ bool EditsWorld()
     return !IsGameView() && CurrentView->worldView && CurrentViewIndex() != VIEW_WORLD_GROUND;
 }
 
-// The world frame as the shell's state gives it: the current view's pose (the game
-// view's own while there is no hero to follow), the mouse and the game clock.
-SWorldFrame ShellWorldFrame(bool gameView)
-{
-    SWorldFrame frame;
-    frame.gameView = gameView;
-    const CCameraView& v = gameView ? CameraViews[VIEW_GAME] : *CurrentView;
-    frame.posed = true;
-    frame.target = CVector(v.target[0], v.target[1], v.target[2]);
-    frame.eye = ViewEye(v);
-    frame.camera.frameTime = int32_t(GameClock.frameTime);
-    frame.camera.mouseDX = Input.mouseDX;
-    frame.camera.mouseDY = Input.mouseDY;
-    frame.camera.leftButton = Input.leftButton;
-    frame.camera.rightButton = Input.rightButton;
-    frame.camera.zoomAccumulator = &Input.wheel;
-    frame.clock = GameClock.gameClock;
-    frame.gameSpeed = GameClock.gameSpeed;
-    frame.burglaryFlag = BurglaryFlag;
-    if (gameView) {
-        // The camera follows the hero, looking at the focus the game flow set.
-        frame.camera.hero = Hero;
-        frame.camera.focus = GameCamera.focusObject ? GameCamera.focusObject : Hero;
-    } else {
-        frame.editRoots = EditsWorld();
-    }
-    return frame;
-}
-
 const char* EditorViewName()
 {
     static const char* const names[VIEW_COUNT] = {nullptr,      "Front View",        "Side View",
@@ -132,6 +103,34 @@ bool ComputeModalScreenOpen()
 }
 
 } // namespace
+
+// The current view's pose (the game view's own while there is no hero to follow).
+SWorldFrame ShellWorldFrame(bool gameView)
+{
+    SWorldFrame frame;
+    frame.gameView = gameView;
+    const CCameraView& v = gameView ? CameraViews[VIEW_GAME] : *CurrentView;
+    frame.posed = true;
+    frame.target = CVector(v.target[0], v.target[1], v.target[2]);
+    frame.eye = ViewEye(v);
+    frame.camera.frameTime = int32_t(GameClock.frameTime);
+    frame.camera.mouseDX = Input.mouseDX;
+    frame.camera.mouseDY = Input.mouseDY;
+    frame.camera.leftButton = Input.leftButton;
+    frame.camera.rightButton = Input.rightButton;
+    frame.camera.zoomAccumulator = &Input.wheel;
+    frame.clock = GameClock.gameClock;
+    frame.gameSpeed = GameClock.gameSpeed;
+    frame.burglaryFlag = BurglaryFlag;
+    if (gameView) {
+        // The camera follows the hero, looking at the focus the game flow set.
+        frame.camera.hero = Hero;
+        frame.camera.focus = GameCamera.focusObject ? GameCamera.focusObject : Hero;
+    } else {
+        frame.editRoots = EditsWorld();
+    }
+    return frame;
+}
 
 bool GameFrame()
 {

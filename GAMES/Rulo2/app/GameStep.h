@@ -70,3 +70,7 @@ void CollectMarkedIds();
 
 // The whole step; false when the device is not ready (nothing else is done).
 bool GameFrame();
+// The world frame as the shell's state gives it (views, hero, mouse, clock); the view tool draws
+// the game view from it too.
+struct SWorldFrame;
+SWorldFrame ShellWorldFrame(bool gameView);

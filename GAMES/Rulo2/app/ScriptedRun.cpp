@@ -1,8 +1,11 @@
 #include "GAMES/Rulo2/app/ScriptedRun.h"
 
 #include "GAMES/Rulo2/app/GameClock.h"
+#include "GAMES/Rulo2/render/CGameCamera.h"
+#include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/Screenshot.h"
 #include "GAMES/Rulo2/world/LoadingScreen.h"
+#include "GAMES/Rulo2/world/WorldRays.h"
 #include "LIBS/System/LogPrintf.h"
 #include "platform/files/WinPath.h"
 #include "platform/ui/Ui.h"
@@ -96,6 +99,27 @@ void AddGameVerbs()
             return "'" + a.text + "' is no usable file name";
         step.afterFrame = true;
         step.run = [path] { WriteBmpFile(path.c_str()); };
+        return std::string();
+    });
+    // Where a click on a pixel would order a walk to: the pick ray through it in the view drawn
+    // last, met with the ground as a walk order meets it, written to the log.
+    platform::RegisterScriptVerb("probe", [](const platform::ScriptArgs& a, platform::ScriptStep& step) {
+        int xy[2] = {0, 0};
+        for (size_t i = 0; i < 2; ++i) {
+            char* end = nullptr;
+            const long v = a.words.size() == 2 ? std::strtol(a.words[i].c_str(), &end, 10) : 0;
+            if (a.words.size() != 2 || !end || *end || a.words[i].empty() || v < 0 || v > 32767)
+                return std::string("probe X Y expected: client pixels");
+            xy[i] = int(v);
+        }
+        step.run = [x = xy[0], y = xy[1]] {
+            UpdateCursorRay(x, y);
+            CVector hit;
+            if (CursorRay.valid && PickGroundPoint(CursorRay.origin, CursorRay.direction, &hit))
+                LogPrintf("Probe %d %d: ground %.4f %.4f %.4f", x, y, hit.x, hit.y, hit.z);
+            else
+                LogPrintf("Probe %d %d: no ground", x, y);
+        };
         return std::string();
     });
     platform::RegisterScriptVerb("quit", [](const platform::ScriptArgs& a, platform::ScriptStep& step) {

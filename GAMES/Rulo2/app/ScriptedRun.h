@@ -30,9 +30,9 @@ struct SScriptedRun
 };
 extern SScriptedRun ScriptedRun;
 
-// Reads the switches (and the script, with the game's verbs "snapshot FILE" and
-// "quit" added to the input verbs). False with the reason in `error`:
-// "FILE(LINE): reason" for a script line, "VAREK_SNAPSHOTS: reason".
+// Reads the switches (and the script, with the game's verbs "snapshot FILE", "probe X Y" (logs
+// where a click there would order a walk to) and "quit" added to the input verbs). False with the reason in
+// `error`: "FILE(LINE): reason" for a script line, "VAREK_SNAPSHOTS: reason".
 bool ReadScriptedRun(std::string& error);
 
 // Whether any switch is set.

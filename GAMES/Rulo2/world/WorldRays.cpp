@@ -6,6 +6,7 @@
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/HouseFloors.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
 
 bool RayHitsSphere(const CVector& origin, const CVector& direction, const CVector& centre, float radius)
 {
@@ -282,4 +283,11 @@ bool IntersectRayWithNode(CWorldObject* first, const CVector& origin, const CVec
     NodeHitState state;
     NodeChain(first, origin, direction, hit, hitObject, solidOnly, state);
     return state.any;
+}
+
+bool PickGroundPoint(const CVector& origin, const CVector& direction, CVector* hit)
+{
+    CWorldObject* node = nullptr;
+    return g_WorldRoot &&
+           IntersectRayWithNode(g_WorldRoot->FirstObject(), origin, direction, hit, &node, true);
 }

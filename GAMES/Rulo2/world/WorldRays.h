@@ -25,6 +25,9 @@ bool IntersectRayWithNodeList(CWorldObject* object, const CVector& origin, const
                               CVector* hit, const CMatrix& matrix);
 bool IntersectRayWithNode(CWorldObject* first, const CVector& origin, const CVector& direction, CVector* hit,
                           CWorldObject** hitObject, bool solidOnly);
+// Where a pick ray meets the world the frame shows (a hidden floor above the clicked one takes no
+// click): the ground point of a walk order.
+bool PickGroundPoint(const CVector& origin, const CVector& direction, CVector* hit);
 
 // Rotation about the vertical axis by the object's angle, translated to its position.
 CMatrix ObjectMatrix(const CWorldObject* object);

@@ -259,7 +259,11 @@ bool ParseWorldNode(CWorldObject* node, CChunkReader& r, bool extendBounds, cons
         (node->objectKind == CWorldObject::KIND_MODEL || node->objectKind == CWorldObject::KIND_OBJECT))
         g_WorldBounds.extend(node->position);
     if (v >= 13) {
-        if (r.PeekId() == ChunkId("SHAD")) {
+        if (r.PeekId() == ChunkId("SHAD") && NoShadowsFlag && GameModeFlag) {
+            // The game without shadow maps never draws the texture and cannot save the world: the
+            // block, the last field of the node, is passed over to the chunk's end unread.
+            r.Skip(r.Remaining());
+        } else if (r.PeekId() == ChunkId("SHAD")) {
             r.ReadId();
             auto* shadow = new SShadowTexture;
             shadow->width = r.ReadU32();
@@ -272,8 +276,8 @@ bool ParseWorldNode(CWorldObject* node, CChunkReader& r, bool extendBounds, cons
             shadow->pixels.resize(size_t(pixels));
             for (uint16_t& p : shadow->pixels)
                 p = r.ReadU16();
-            // With shadow maps off (the settings or NOSHADOWS) the texture gets no surface and is
-            // never drawn; its pixels stay so that an editor save does not drop them.
+            // With shadow maps off (the settings or NOSHADOWS) the editor's texture gets no surface
+            // and is never drawn; its pixels stay so that a save does not drop them.
             if (!NoShadowsFlag)
                 MakeShadowSurface(*shadow);
             delete node->shadowTexture;
