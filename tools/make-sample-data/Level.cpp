@@ -53,6 +53,7 @@ const CVector kWalkerGoal(-0.66f, 0.02f, 1.3f);
 // The fog change of the level's stage hand: when it starts (game time) and the colour it ends at.
 constexpr int32_t kFogChangeStart = 1000;
 constexpr int32_t kFogEndColour[3] = {16, 24, 96};
+constexpr float kFogEndDistances[2] = {1.0f, 2.5f};
 constexpr float kPieceLength = (kStreetZ1 - kStreetZ0) / float(kRoadPieces);
 constexpr float kStairX0 = 0.06f, kStairX1 = 0.36f, kStairZ0 = 0.7f, kStairZ1 = 1.5f;
 // Where the stairs come within a step of the upper floor.
@@ -730,8 +731,8 @@ void CLevel::MakeHero()
     turn->AddParameter(PARAM_NUMBER);
     static_cast<CIntParam*>(turn->parameters.back().get())->value = 90;
     walker->ownTaskList->AddTask(std::move(turn));
-    // A stage hand out of sight who turns the walk fog dark blue over two seconds, a second after
-    // the start, keeping its distances.
+    // A stage hand out of sight who, a second after the start, closes the walk fog in to the
+    // pavement ahead and turns it dark blue over two seconds: beyond its end nothing is drawn.
     Define("Regie", objects, {{"STAND", hero}});
     CObjectLogic* director = GiveLogic(defs_["Regie"], KIND_CHARACTER_B, "Fog");
     CTaskItem* fog = director->ownTaskList->tasks.front().get();
@@ -744,8 +745,8 @@ void CLevel::MakeHero()
         if (auto* number = dynamic_cast<CIntParam*>(fog->parameters.back().get()))
             number->value = values[i];
     }
-    static_cast<CRadiusParam*>(fog->parameters[1].get())->value = 2.5f;
-    static_cast<CRadiusParam*>(fog->parameters[2].get())->value = 5.0f;
+    static_cast<CRadiusParam*>(fog->parameters[1].get())->value = kFogEndDistances[0];
+    static_cast<CRadiusParam*>(fog->parameters[2].get())->value = kFogEndDistances[1];
 }
 
 void CLevel::BuildStreet()
@@ -866,7 +867,7 @@ bool CLevel::Build()
     // The hero waits on the pavement, where the game camera looks.
     PlaceObject(g_WorldRoot, "Held", defs_["Hero"], CVector(-0.72f, 0.02f, 0.1f));
     PlaceObject(g_WorldRoot, "Passant", defs_["Passant"], kWalkerStart);
-    PlaceObject(g_WorldRoot, "Regie", defs_["Regie"], CVector(6.0f, 0.02f, -6.0f));
+    PlaceObject(g_WorldRoot, "Regie", defs_["Regie"], CVector(-0.72f, 0.02f, -3.6f));
     return true;
 }
 

@@ -137,8 +137,8 @@ void CFogTask::Start(CObjectLogic&, TaskParamList& parameters)
     for (int i = 0; i < 3; ++i)
         m_to[2 + i] = float(NumberAt(parameters, size_t(3 + i)));
     m_mode = NumberAt(parameters, 6);
-    m_from[0] = Settings.fogStart;
-    m_from[1] = Settings.fogEnd;
+    m_from[0] = FogStartInUse();
+    m_from[1] = FogEndInUse();
     for (int i = 0; i < 3; ++i)
         m_from[2 + i] = float(CurrentFogColor[i]);
     m_start = Now();
@@ -151,14 +151,16 @@ bool CFogTask::Update(CObjectLogic&)
         float v[5];
         for (int i = 0; i < 5; ++i)
             v[i] = m_from[i] + (m_to[i] - m_from[i]) * f;
-        Settings.fogStart = v[0];
-        Settings.fogEnd = v[1] < v[0] ? v[0] : v[1];
+        // The scene's distances stand in for the player's without becoming the stored settings.
+        SceneFogSet = 1;
+        SceneFogStart = v[0];
+        SceneFogEnd = v[1] < v[0] ? v[0] : v[1];
         for (int i = 0; i < 3; ++i)
             CurrentFogColor[i] = int16_t(v[2 + i]);
         if (DX.device) {
             const bool fogged = IsGameView() || FarViewFlag;
             CMatrix projection;
-            projection.perspective(kPi / 4.0f, 0.75f, 0.1f, fogged ? Settings.fogEnd : DefaultFarDistance);
+            projection.perspective(kPi / 4.0f, 0.75f, 0.1f, fogged ? SceneFogEnd : DefaultFarDistance);
             D3DMATRIX m;
             std::memcpy(m.m, projection.m, sizeof m.m);
             DX.device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &m);
