@@ -69,6 +69,8 @@ public:
     int32_t count() const { return int32_t(entries.size()); }
 
     static CTexturePage* First() { return s_first; }
+    // Moves the head of the list (the editor keeps a second world's pages aside).
+    static void SetFirst(CTexturePage* first) { s_first = first; }
     // Deletes every page.
     static void DeleteAll();
     // The page with a number (see `number`); null when none.

@@ -21,8 +21,10 @@
 #include "GAMES/Rulo2/behaviour/Feedback.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
+#include "GAMES/Rulo2/editor/AttackPointsDlg.h"
 #include "GAMES/Rulo2/editor/EditorDialogs.h"
 #include "GAMES/Rulo2/editor/EditorEditing.h"
+#include "GAMES/Rulo2/editor/ObjectEditorKeys.h"
 #include "GAMES/Rulo2/editor/ToolWindows.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/interface/TextBubbles.h"
@@ -503,11 +505,19 @@ void CMainWindow::OnKeyDown(int key)
         return;
     case VK_DELETE:
         OnEditorCommand(ID_EDIT_DELETE);
+        ObjectEditorKey(key, ctrl, shift);
         return;
+    case VK_SPACE:
+        if (CurrentViewIndex() == VIEW_MODEL && AttackPointMode) {
+            TurnAttackPointRandomly();
+            return;
+        }
+        break;
     case VK_PRIOR:
     case VK_NEXT:
         if (StepGridLevel(CurrentViewIndex(), key == VK_PRIOR))
             switchMode();
+        ObjectEditorKey(key, ctrl, shift);
         return;
     case '1':
         SnappingMode = 1;
@@ -543,6 +553,11 @@ void CMainWindow::OnKeyDown(int key)
         case 'S':
             SaveCurrentWorld();
             return;
+        case 'D': {
+            PositionCameraDlg dialog;
+            dialog.DoModal(this);
+            return;
+        }
         case 'B':
             OnEditorCommand(ID_VIEW_BACKFACE_CULLING);
             return;
@@ -583,6 +598,8 @@ void CMainWindow::OnKeyDown(int key)
             break;
         }
     }
+    if (ObjectEditorKey(key, ctrl, shift))
+        return;
     if (GroundViewKey(key))
         return;
     if (EditSelectionByKey(key, ctrl, shift))
@@ -612,7 +629,9 @@ void CMainWindow::OnKeyDown(int key)
     default:
         break;
     }
-    if (view != VIEW_COUNT) {
+    // The view stays while the attack-point dialog is open.
+    if (view != VIEW_COUNT && !AttackPointDialogOpen()) {
+        EditorDrag.mode = DRAG_NONE;
         SelectView(view);
         switchMode();
     }
@@ -777,6 +796,8 @@ void CMainWindow::OnLButtonDown(int x, int y)
             beginDrag(KeyHeld(VK_MBUTTON) ? DRAG_ZOOM : DRAG_ORBIT, x, y);
         else if (WorldViewWithSelectionEdits())
             EditorLeftDown(x, y);
+        else if (CurrentViewIndex() == VIEW_MODEL && AttackPointMode && BeginAttackPointDrag())
+            beginDrag(DRAG_MOVE_ATTACK_POINT, x, y);
         return;
     }
     if (MoviePlays() || GameCameraMode == 1)
@@ -904,6 +925,8 @@ void CMainWindow::OnMButtonDown(int x, int y)
             beginDrag(KeyHeld(VK_LBUTTON) ? DRAG_ZOOM : DRAG_PAN, x, y);
         else if (WorldViewWithSelectionEdits() && BeginSelectionDrag())
             beginDrag(DRAG_ROTATE_SELECTION, x, y);
+        else if (CurrentViewIndex() == VIEW_MODEL && AttackPointMode && BeginAttackPointDrag())
+            beginDrag(DRAG_TURN_ATTACK_POINT, x, y);
         return;
     }
     if (MoviePlays())
@@ -1011,6 +1034,12 @@ void CMainWindow::OnMouseMove(int x, int y)
         return;
     case DRAG_ROTATE_SELECTION:
         TurnSelectionBy(0.01f * dx);
+        return;
+    case DRAG_MOVE_ATTACK_POINT:
+        MoveAttackPointBy(CursorOffsetInView(v, dx, dy, RenderWidth(), RenderHeight()));
+        return;
+    case DRAG_TURN_ATTACK_POINT:
+        TurnAttackPointBy(0.01f * dx);
         return;
     case DRAG_MOVE_POINT:
         MovePointTo(CursorPoint(x, y));

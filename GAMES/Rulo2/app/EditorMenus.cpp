@@ -10,16 +10,20 @@
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
+#include "GAMES/Rulo2/editor/AttackPointsDlg.h"
 #include "GAMES/Rulo2/editor/ContextMenus.h"
+#include "GAMES/Rulo2/editor/EditorCurrent.h"
 #include "GAMES/Rulo2/editor/EditorDialogs.h"
 #include "GAMES/Rulo2/editor/EditorEditing.h"
 #include "GAMES/Rulo2/editor/ToolWindows.h"
+#include "GAMES/Rulo2/editor/UpdateModelListDlg.h"
 #include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/render/GameResources.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
 #include "GAMES/Rulo2/render/WorldFrame.h"
 #include "GAMES/Rulo2/world/CMacro.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
+#include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/ModelImport.h"
 #include "GAMES/Rulo2/world/ModelListServices.h"
@@ -234,6 +238,14 @@ void SwitchSelectionTo(uint32_t id)
         const std::string variant = VariantNames[n];
         ReplaceModelsByBaseName(first, g_ModelListRoot, variant.c_str(), true);
     }
+}
+
+// The model the model views edit: the current model, else the current object's state's.
+CModelEntry* EditedModel()
+{
+    if (CurrentModel)
+        return CurrentModel;
+    return CurrentState ? CurrentState->modelEntry : nullptr;
 }
 
 // Commands whose dialogs or data come with later windows.
@@ -607,6 +619,12 @@ bool OnEditorCommand(uint32_t id)
     case ID_WORLD_SELECT_GROUP:
         SelectGroup();
         return true;
+    case ID_FILE_UPDATE_MODELLIST:
+        UpdateModelList(ChooseFile(WorldFilter, Settings.worldPath));
+        return true;
+    case ID_EDIT_ATTACK_POINTS:
+        OpenAttackPointsDialog(EditedModel(), MainWindow);
+        return true;
     case ID_APP_ABOUT: {
         AboutDlg about;
         about.DoModal(MainWindow);
@@ -615,9 +633,8 @@ bool OnEditorCommand(uint32_t id)
     default:
         break;
     }
-    const bool known =
-        id == ID_FILE_IMPORT_TEXTURE || id == ID_FILE_UPDATE_MODELLIST || id == ID_FILE_ACCUMULATE_TEXTURES ||
-        (id >= ID_EDIT_RECORD_CAMERA && id <= ID_EDIT_DELETE_CAMERA) || id == ID_EDIT_ATTACK_POINTS;
+    const bool known = id == ID_FILE_IMPORT_TEXTURE || id == ID_FILE_ACCUMULATE_TEXTURES ||
+                       (id >= ID_EDIT_RECORD_CAMERA && id <= ID_EDIT_DELETE_CAMERA);
     return known ? NotYet(id) : false;
 }
 
@@ -641,7 +658,7 @@ void OnEditorInitMenuPopup(Menu& popup, int position)
                                       ID_EDIT_HIDE_SELECTION,
                                       ID_EDIT_SHOW_ALL};
         const uint32_t camera[] = {ID_EDIT_RECORD_CAMERA, ID_EDIT_SET_CAMERA_RANGE, ID_EDIT_SHOW_CAMERA,
-                                   ID_EDIT_DELETE_CAMERA, ID_EDIT_ATTACK_POINTS};
+                                   ID_EDIT_DELETE_CAMERA};
         for (uint32_t id : selection) {
             bool on = worldEdits;
             if (view == VIEW_WORLD_GROUND)
@@ -653,6 +670,7 @@ void OnEditorInitMenuPopup(Menu& popup, int position)
         for (uint32_t id : camera)
             // The edited model's camera record comes with the model views' content.
             popup.EnableMenuItem(id, view == VIEW_MODEL && id == ID_EDIT_RECORD_CAMERA);
+        popup.EnableMenuItem(ID_EDIT_ATTACK_POINTS, view == VIEW_MODEL && EditedModel());
         for (uint32_t id = ID_EDIT_SNAP_GRID_LOCATORS; id <= ID_EDIT_NO_SNAPPING; ++id)
             popup.EnableMenuItem(id, worldEdits);
         const uint32_t mark = SnappingMode == 1   ? ID_EDIT_SNAP_GRID_LOCATORS
@@ -708,6 +726,9 @@ void OnEditorInitMenuPopup(Menu& popup, int position)
                                                          : view == VIEW_MODEL_GROUND ? 6
                                                                                      : 7);
         popup.CheckMenuRadioItem(ID_VIEW_TOP, ID_VIEW_OBJECT_EDITOR, viewItem);
+        // The view follows the attack points while their dialog is open.
+        for (uint32_t item = ID_VIEW_TOP; item <= ID_VIEW_OBJECT_EDITOR; ++item)
+            popup.EnableMenuItem(item, !AttackPointDialogOpen());
         break;
     }
     default:

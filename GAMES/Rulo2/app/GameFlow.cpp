@@ -21,6 +21,7 @@
 #include "GAMES/Rulo2/behaviour/ObjectIds.h"
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
 #include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
+#include "GAMES/Rulo2/behaviour/WatchLists.h"
 #include "GAMES/Rulo2/editor/WebBrowserDlg.h"
 #include "GAMES/Rulo2/interface/CMapMenu.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
@@ -101,6 +102,7 @@ void ClearPerRunFields()
         std::fill(std::begin(m.words), std::end(m.words), 0u);
         m.pickedLocks = m.crackedSafes = m.alarmsSwitchedOff = 0;
     }
+    RebuildGangMemberList();
 }
 
 void BuildCharacterList()
@@ -261,7 +263,12 @@ void ResetGame()
         if (GamePhase == PHASE_REALTIME)
             StartGangWithHero();
         LogPrintf("Resetting burglary object...");
+        BurglaryTargetReset = 1;
         SkipStartTasks(g_WorldRoot);
+        BurglaryTargetReset = 0;
+        // The burglary target places the plan's car: it goes with the plan.
+        if (g_SpecialObject && !ExtraInstance)
+            ExtraInstance = g_SpecialObject;
         if (GamePhase == PHASE_PLANNING) {
             LogPrintf("Resetting burglary-info...");
             MarkLogableObjects();

@@ -8,14 +8,20 @@
 #include "GAMES/Rulo2/behaviour/CTaskParam.h"
 #include "GAMES/Rulo2/behaviour/tasks/BarTasks.h"
 #include "GAMES/Rulo2/behaviour/tasks/BirdTasks.h"
+#include "GAMES/Rulo2/behaviour/tasks/BurglaryTasks.h"
 #include "GAMES/Rulo2/behaviour/tasks/CarTasks.h"
+#include "GAMES/Rulo2/behaviour/tasks/CrackTask.h"
+#include "GAMES/Rulo2/behaviour/tasks/DialogTasks.h"
 #include "GAMES/Rulo2/behaviour/tasks/GuardTasks.h"
 #include "GAMES/Rulo2/behaviour/tasks/HeroTasks.h"
+#include "GAMES/Rulo2/behaviour/tasks/InventoryTasks.h"
+#include "GAMES/Rulo2/behaviour/tasks/LightBarrierTasks.h"
 #include "GAMES/Rulo2/behaviour/tasks/LockerTasks.h"
 #include "GAMES/Rulo2/behaviour/tasks/MovementTasks.h"
 #include "GAMES/Rulo2/behaviour/tasks/PassageTasks.h"
 #include "GAMES/Rulo2/behaviour/tasks/SceneTasks.h"
 #include "GAMES/Rulo2/behaviour/tasks/SecurityTasks.h"
+#include "GAMES/Rulo2/behaviour/tasks/StateTasks.h"
 #include "GAMES/Rulo2/behaviour/tasks/TradeTasks.h"
 
 namespace {
@@ -86,7 +92,7 @@ const STaskTypeRow g_Rows[kTaskTypeRows] = {
     Row("PlayAction", ALL, {{PARAM_ACTIONNAME}}, Make<CPlayActionTask>),
     Row("Door", DOOR, {}, Make<CDoorTask>),
     Row("FrozenCharacter", CHARS | HIDDEN, {}, Make<CFrozenCharacterTask>),
-    Row("Crack", ALL, {{PARAM_NUMBER, kCrackAction}}),
+    Row("Crack", ALL, {{PARAM_NUMBER, kCrackAction}}, Make<CCrackTask>),
     Row("Taxi", CAR, {}, Make<CTaxiTask>),
     Row("Walk", CHARS, {{PARAM_POSITION}}, Make<CWalkTask>),
     Row("AddInventoryItem", ALL, {{PARAM_INVITEM}}, Make<CAddInventoryItemTask>),
@@ -103,36 +109,37 @@ const STaskTypeRow g_Rows[kTaskTypeRows] = {
         Make<CAlarmanlageTask>),
     Row("Sound Sensor", FIXED, {{PARAM_NUMBER, "Sensitivity (0..255)"}}, Make<CSoundSensorTask>),
     Row("Video Sensor", FIXED, {{PARAM_NUMBER, "field of view (0..180)"}}, Make<CVideoSensorTask>),
-    Row("Set Open State", PASSAGES),
-    Row("Clear Open State", PASSAGES),
-    Row("Set Active State", FIXED),
-    Row("Clear Active State", FIXED),
-    Row("Set Locked State", PASSAGES),
-    Row("Clear Locked State", PASSAGES),
-    Row("Set Alarm State", FIXED),
-    Row("Clear Alarm State", FIXED),
-    Row("Set Broken State", PASSAGES),
-    Row("Clear Broken State", PASSAGES),
-    Row("Pick", ITEMS),
-    Row("Hide", ALL, {{PARAM_OBJECT}}),
-    Row("Show", ALL, {{PARAM_OBJECT}}),
+    Row("Set Open State", PASSAGES, {}, Make<CSetStateTask<STATE_OPEN, true>>),
+    Row("Clear Open State", PASSAGES, {}, Make<CSetStateTask<STATE_OPEN, false>>),
+    Row("Set Active State", FIXED, {}, Make<CSetStateTask<STATE_ACTIVE, true>>),
+    Row("Clear Active State", FIXED, {}, Make<CSetStateTask<STATE_ACTIVE, false>>),
+    Row("Set Locked State", PASSAGES, {}, Make<CSetStateTask<STATE_LOCKED, true>>),
+    Row("Clear Locked State", PASSAGES, {}, Make<CSetStateTask<STATE_LOCKED, false>>),
+    Row("Set Alarm State", FIXED, {}, Make<CSetStateTask<STATE_ALARM, true>>),
+    Row("Clear Alarm State", FIXED, {}, Make<CSetStateTask<STATE_ALARM, false>>),
+    Row("Set Broken State", PASSAGES, {}, Make<CSetStateTask<STATE_BROKEN, true>>),
+    Row("Clear Broken State", PASSAGES, {}, Make<CSetStateTask<STATE_BROKEN, false>>),
+    Row("Pick", ITEMS, {}, Make<CPickTask>),
+    Row("Hide", ALL, {{PARAM_OBJECT}}, Make<CHideTask>),
+    Row("Show", ALL, {{PARAM_OBJECT}}, Make<CShowTask>),
     Row("Inventory Object", ITEMS,
-        {{PARAM_NUMBER, "nehmen? (0..einbruch, 1..immer)"}, {PARAM_NUMBER, kCrackAction}}),
-    Row("Say", ALL, {{PARAM_OBJECT, "Sprecher"}, {PARAM_TEXTID, "Textid"}}),
+        {{PARAM_NUMBER, "nehmen? (0..einbruch, 1..immer)"}, {PARAM_NUMBER, kCrackAction}},
+        Make<CInventoryObjectTask>),
+    Row("Say", ALL, {{PARAM_OBJECT, "Sprecher"}, {PARAM_TEXTID, "Textid"}}, Make<CSayTask>),
     Row("Window", WINDOW, {}, Make<CWindowTask>),
-    Row("Wait", ALL, {{PARAM_NUMBER, "Delay"}, {PARAM_NUMBER, "Random Delay"}}),
+    Row("Wait", ALL, {{PARAM_NUMBER, "Delay"}, {PARAM_NUMBER, "Random Delay"}}, Make<CWaitTask>),
     Row("Kasterl", FIXED,
         {{PARAM_NUMBER, kCrackAction}, {PARAM_NUMBER, "item appear (0..when open, 1..when opening)"}},
         Make<CKasterlTask>),
-    Row("Lichtschranke", FIXED),
+    Row("Lichtschranke", FIXED, {}, Make<CLichtschrankeTask>),
     Row("Aufsperren", DOOR, {}, Make<CAufsperrenTask>),
     Row("BirdFlying", CHAR_C, {{PARAM_POSITION, nullptr, 10}}, Make<CBirdFlyingTask>),
     Row("Polizeiauto", CAR, {{PARAM_OBJECT, "destination"}}, Make<CPolizeiautoTask>),
     Row("Fluchtwagen", CAR, {{PARAM_OBJECT, "destination"}}, Make<CFluchtwagenTask>),
     Empty("EMPTY"),
     Empty("EMPTY"),
-    Row("Plan Mode", ALL),
-    Row("Dialog", CHARS_AB),
+    Row("Plan Mode", ALL, {}, Make<CPlanModeTask>),
+    Row("Dialog", CHARS_AB, {}, Make<CDialogTask>),
     Row("Guard", CHARS, {{PARAM_NUMBER, kSoundFlag}, {PARAM_POSITION, "position"}, {PARAM_OBJECT, "object"}},
         Make<CGuardTask>),
     Row("Check Objects", CHARS, {{PARAM_OBJECT, nullptr, 10}}, Make<CCheckObjectsTask>),
@@ -214,7 +221,8 @@ const STaskTypeRow g_Rows[kTaskTypeRows] = {
          {PARAM_OBJECT, nullptr, 10},
          {PARAM_NUMBER, "Loot Needed (0..100%)"},
          {PARAM_TIME, "Par-Time"},
-         {PARAM_NUMBER, "Car Angle (0-359)"}}),
+         {PARAM_NUMBER, "Car Angle (0-359)"}},
+        Make<CBurglaryTargetTask>),
     Row("SetRemoteOpenState", ALL, {{PARAM_NUMBER, kRemoteState}, {PARAM_OBJECT}},
         Make<CSetRemoteStateTask<STATE_OPEN>>),
     Row("SetRemoteBrokenState", ALL, {{PARAM_NUMBER, kRemoteState}, {PARAM_OBJECT}},
@@ -225,7 +233,7 @@ const STaskTypeRow g_Rows[kTaskTypeRows] = {
         Make<CSetRemoteStateTask<STATE_LOCKED>>),
     Row("SetRemoteActiveState", ALL, {{PARAM_NUMBER, kRemoteState}, {PARAM_OBJECT}},
         Make<CSetRemoteStateTask<STATE_ACTIVE>>),
-    Row("AddToKnownPeople", CHAR_A, {{PARAM_OBJECT}}),
+    Row("AddToKnownPeople", CHAR_A, {{PARAM_OBJECT}}, Make<CAddToKnownPeopleTask>),
     Row("WaitGuard", CHARS,
         {{PARAM_NUMBER, kSoundFlag}, {PARAM_NUMBER, "Delay"}, {PARAM_NUMBER, "Random Delay"}},
         Make<CWaitGuardTask>),
@@ -250,7 +258,7 @@ const STaskTypeRow g_Rows[kTaskTypeRows] = {
     Row("PlaySound", ALL,
         {{PARAM_SOUNDID, "sound id"}, {PARAM_RADIUS, "volume (0..1)"}, {PARAM_NUMBER, "3d sound (0,1)"}},
         Make<CPlaySoundTask>),
-    Row("Finish Burglary", CAR),
+    Row("Finish Burglary", CAR, {}, Make<CFinishBurglaryTask>),
     Row("Direct Camera", CHARS,
         {{PARAM_TIME, "Duration"}, {PARAM_CAMERA, "Camera"}, {PARAM_NUMBER, kInterpolation}},
         Make<CDirectCameraTask>),
@@ -264,13 +272,13 @@ const STaskTypeRow g_Rows[kTaskTypeRows] = {
          {PARAM_POSITION, "Taxi Position"},
          {PARAM_TEXTID, "Area Name"}},
         Make<CMapAreaTask>),
-    Row("Activate Dialog", CHARS, {{PARAM_NUMBER, "Dialog Number"}}),
-    Row("Deactivate Dialog", CHARS, {{PARAM_NUMBER, "Dialog Number"}}),
-    Row("Enable Burglary Success", ALL),
-    Row("InitFakeHero", CHARS),
-    Row("InitOutro", ALL),
+    Row("Activate Dialog", CHARS, {{PARAM_NUMBER, "Dialog Number"}}, Make<CActivateDialogTask<true>>),
+    Row("Deactivate Dialog", CHARS, {{PARAM_NUMBER, "Dialog Number"}}, Make<CActivateDialogTask<false>>),
+    Row("Enable Burglary Success", ALL, {}, Make<CEnableBurglarySuccessTask>),
+    Row("InitFakeHero", CHARS, {}, Make<CInitFakeHeroTask>),
+    Row("InitOutro", ALL, {}, Make<CInitOutroTask>),
     Row("Music", ALL, {{PARAM_NUMBER, "Track Number"}, {PARAM_RADIUS, "Active Radius"}}, Make<CMusicTask>),
-    Row("Reduce Crimerate", ALL, {{PARAM_NUMBER, "Percent (0..100)"}}),
+    Row("Reduce Crimerate", ALL, {{PARAM_NUMBER, "Percent (0..100)"}}, Make<CReduceCrimerateTask>),
     Empty(nullptr),
 };
 

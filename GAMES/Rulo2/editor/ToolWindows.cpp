@@ -3,6 +3,7 @@
 #include "GAMES/Rulo2/Model.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/editor/EditTaskDlg.h"
 #include "GAMES/Rulo2/editor/EditorCurrent.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
@@ -170,15 +171,6 @@ MaterialManagerDlg::MaterialManagerDlg()
                   &g_ShowMaterialManager, 230, 330)
 {
 }
-TaskListDlg::TaskListDlg()
-    : CToolWindow(339, "TaskListDlg", "Task List", true, "ShowTaskList", &g_ShowTaskList, kDefaultW,
-                  kDefaultH)
-{
-}
-DependencyListDlg::DependencyListDlg()
-    : CToolWindow(343, "DependencyListDlg", "Dependency List", true, nullptr, nullptr, kDefaultW, kDefaultH)
-{
-}
 
 void CreateToolWindows(platform::HWND owner)
 {
@@ -197,6 +189,9 @@ void CreateToolWindows(platform::HWND owner)
 
 void DestroyToolWindows()
 {
+    // A dialog editing one element of an object goes first, as Cancel ends it.
+    if (OpenElementEditor)
+        OpenElementEditor->OnCancel();
     DestroyAndDelete(g_TerrainProperties);
     DestroyAndDelete(g_ModelTreeDlg);
     DestroyAndDelete(g_WorldTreeDlg);
@@ -255,6 +250,9 @@ void ShowToolWindowsForView(int view)
 
 void RefillToolWindowsAfterLoad()
 {
+    // What an open element editor edits went with the old world.
+    if (OpenElementEditor)
+        OpenElementEditor->OnCancel();
     ForgetCurrentEntry();
     if (g_ModelListDlg)
         g_ModelListDlg->Refill();

@@ -70,16 +70,8 @@ public:
     MaterialManagerDlg();
 };
 class ObjectPropertiesDlg;
-class TaskListDlg : public CToolWindow
-{
-public:
-    TaskListDlg();
-};
-class DependencyListDlg : public CToolWindow
-{
-public:
-    DependencyListDlg();
-};
+class TaskListDlg;
+class DependencyListDlg;
 
 // One pointer per window: set at start-up in editor mode, null in game mode.
 extern ModelTreeDlg* g_ModelTreeDlg;
@@ -126,7 +118,9 @@ void RefillToolWindowsAfterLoad();
 void RefillToolWindowsForView();
 
 // The windows whose content lives in files of their own.
+#include "GAMES/Rulo2/editor/DependencyListDlg.h"
 #include "GAMES/Rulo2/editor/ModelListDlg.h"
 #include "GAMES/Rulo2/editor/ModelTreeDlg.h"
 #include "GAMES/Rulo2/editor/ObjectPropertiesDlg.h"
+#include "GAMES/Rulo2/editor/TaskListDlg.h"
 #include "GAMES/Rulo2/editor/WorldTreeDlg.h"

@@ -7,6 +7,7 @@
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/Texture.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/editor/AttackPointsDlg.h"
 #include "GAMES/Rulo2/render/EditorHelpers.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/GameResources.h"
@@ -153,6 +154,9 @@ void DrawWorldFrame(const SWorldFrame& frame)
         DrawWatcherMarks(ViewConeList);
     if (!frame.gameView) {
         DrawEditorGrid();
+        DrawAttackPointMarkers();
+        if (ViewLocator.visible)
+            DrawCircle3D(ViewLocator.position, kMarkerSelectedColour);
         return;
     }
     DrawCharacterLabels(VisibleCharacters());

@@ -8,6 +8,7 @@
 #include "GAMES/Rulo2/behaviour/Feedback.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
+#include "GAMES/Rulo2/interface/HudState.h"
 #include "GAMES/Rulo2/navigation/PathFinder.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/HouseFloors.h"
@@ -99,6 +100,31 @@ CWorldObject* ObjectAt(TaskParamList& parameters, size_t i)
 {
     auto* p = ParamAs<CObjectRefParam>(parameters, i);
     return p ? p->object : nullptr;
+}
+
+CActionEntry* PendingRequest(int32_t kind, const CWorldObject* target)
+{
+    if (!RequestPending || RequestQueue.empty())
+        return nullptr;
+    CActionEntry& r = RequestQueue.front();
+    return !r.handled && r.action == kind && r.target == target ? &r : nullptr;
+}
+
+int32_t FeedbackIdOf(const CActionEntry& request)
+{
+    return request.feedbackId == HudFeedbackId ? request.feedbackId : 0;
+}
+
+bool PlayBusy(CObjectLogic& logic, const char* name)
+{
+    const bool found = logic.PlayAnimation(name);
+    logic.SetStateByte(found ? 1 : 0);
+    return found;
+}
+
+bool PlayBusy(CWorldObject* object, const char* name)
+{
+    return object && object->objectLogic && PlayBusy(*object->objectLogic, name);
 }
 
 bool GroundHit(const CActionEntry& order, CVector* hit)
