@@ -1,13 +1,17 @@
 #include "GAMES/Rulo2/Texture.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
+#include <strings.h>
+#include <vector>
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/DirectXError.h"
 #include "GAMES/Rulo2/Enumerate.h"
 #include "GAMES/Rulo2/TexturePage.h"
+#include "GAMES/Rulo2/world/TreeControl.h"
 #include "LIBS/Image/imgImage.h"
 #include "LIBS/System/LogPrintf.h"
 #include "platform/files/Files.h"
@@ -15,6 +19,7 @@
 
 CTexture* CTexture::s_first = nullptr;
 CTexture* CTexture::s_last = nullptr;
+CTreeControl* g_TextureTree = nullptr;
 bool TextureLoadFailed = false;
 bool TextureAuthoringShare = false;
 
@@ -266,6 +271,30 @@ void CTexture::Unload(bool freeNames)
     CTextureSurface::Release();
     if (freeNames)
         ClearNames();
+}
+
+void CTexture::FillEditorTree(CTexture* selected)
+{
+    std::vector<CTexture*> named;
+    for (CTexture* t = s_first; t; t = t->next) {
+        t->treeItem = kNoTextureItem;
+        if (!t->name.empty())
+            named.push_back(t);
+    }
+    if (!g_TextureTree)
+        return;
+    // Rebuilt from scratch, so no texture is listed twice.
+    g_TextureTree->DeleteAllItems();
+    std::stable_sort(named.begin(), named.end(), [](const CTexture* a, const CTexture* b) {
+        return strcasecmp(a->name.c_str(), b->name.c_str()) < 0;
+    });
+    for (CTexture* t : named) {
+        const uint32_t item = g_TextureTree->InsertItem(t->name.c_str(), 0);
+        g_TextureTree->SetItemImage(item, 8, 8);
+        t->treeItem = intptr_t(item);
+    }
+    if (selected && selected->treeItem > 0)
+        g_TextureTree->SelectItem(uint32_t(selected->treeItem));
 }
 
 CTexture* CTexture::FindByFileName(const std::string& path)

@@ -79,6 +79,9 @@ public:
     // The first texture named like the file of `path` (without folder and
     // extension); null when none is.
     static CTexture* FindByFileName(const std::string& path);
+    // Fills the editor's texture tree (g_TextureTree) again from the list: the
+    // named textures, sorted, `selected` (null: none) selected.
+    static void FillEditorTree(CTexture* selected);
 
     CTexture* next = nullptr;
     CTexture* previous = nullptr;
@@ -97,6 +100,12 @@ private:
     static CTexture* s_first;
     static CTexture* s_last;
 };
+
+class CTreeControl;
+// The editor's texture tree (the Texture List window's); null without one.
+extern CTreeControl* g_TextureTree;
+// A texture without a name keeps this as its tree item.
+constexpr intptr_t kNoTextureItem = -1000;
 
 // Set when a texture file could not be loaded; the world loader clears and reads it.
 extern bool TextureLoadFailed;

@@ -99,6 +99,20 @@ CTexturePage::~CTexturePage()
     next = nullptr;
 }
 
+void CTexturePage::MoveToEnd()
+{
+    CTexturePage** link = &s_first;
+    while (*link && *link != this)
+        link = &(*link)->next;
+    if (!*link)
+        return;
+    *link = next;
+    next = nullptr;
+    while (*link)
+        link = &(*link)->next;
+    *link = this;
+}
+
 void CTexturePage::DeleteAll()
 {
     while (s_first)

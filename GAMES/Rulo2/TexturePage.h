@@ -71,6 +71,8 @@ public:
     static CTexturePage* First() { return s_first; }
     // Moves the head of the list (the editor keeps a second world's pages aside).
     static void SetFirst(CTexturePage* first) { s_first = first; }
+    // Takes the page out of the list and appends it at the end.
+    void MoveToEnd();
     // Deletes every page.
     static void DeleteAll();
     // The page with a number (see `number`); null when none.

@@ -506,6 +506,24 @@ void Dialog::Click(int id)
     OnCommand(id);
 }
 
+void Dialog::Scroll(int id, int code, int position)
+{
+    Control* c = GetDlgItem(id);
+    if (c && !c->enabled)
+        return;
+    if (c && (code == SB_THUMBTRACK || code == SB_THUMBPOSITION))
+        c->position = std::clamp(position, c->rangeLow, c->rangeHigh);
+    OnHScroll(id, code, c ? c->position : position);
+}
+
+void Dialog::LeaveEdit(int id)
+{
+    const Control* c = GetDlgItem(id);
+    if (c && !c->enabled)
+        return;
+    OnEditDone(id);
+}
+
 void Dialog::PressKey(int virtualKey)
 {
     if (!enabled_)

@@ -122,9 +122,22 @@ enum class ControlKind
     Edit,
     ComboBox, // editable: text and a list
     ListBox,
-    Tree,     // a TreeCtrl (platform/ui/Tree.h) the dialog's owner keeps
-    Progress, // a progress bar: `position` within `rangeLow`..`rangeHigh`
+    Tree,      // a TreeCtrl (platform/ui/Tree.h) the dialog's owner keeps
+    Progress,  // a progress bar: `position` within `rangeLow`..`rangeHigh`
+    Slider,    // a track bar: `position` within `rangeLow`..`rangeHigh`, reported by OnHScroll
+    ScrollBar, // a horizontal scroll bar, likewise
 };
+
+// Scroll codes of OnHScroll, as WM_HSCROLL has them.
+constexpr int SB_LINELEFT = 0;
+constexpr int SB_LINERIGHT = 1;
+constexpr int SB_PAGELEFT = 2;
+constexpr int SB_PAGERIGHT = 3;
+constexpr int SB_THUMBPOSITION = 4;
+constexpr int SB_THUMBTRACK = 5;
+constexpr int SB_LEFT = 6;
+constexpr int SB_RIGHT = 7;
+constexpr int SB_ENDSCROLL = 8;
 
 class TreeCtrl;
 
@@ -157,7 +170,7 @@ struct Control
     int selection = -1;            // combo and list boxes
     std::shared_ptr<Bitmap> picture;
     TreeCtrl* tree = nullptr;                        // ControlKind::Tree
-    int rangeLow = 0, rangeHigh = 100, position = 0; // ControlKind::Progress
+    int rangeLow = 0, rangeHigh = 100, position = 0; // Progress, Slider, ScrollBar
     // An edit that tells its dialog of every change of its text (OnCommand with its id).
     bool notifyChange = false;
 };
@@ -245,9 +258,6 @@ public:
     bool IsWindowEnabled() const { return enabled_; }
     // Whether the window has the keyboard focus (a person clicked into it).
     bool HasFocus() const { return focus_; }
-    // A disabled window is drawn greyed and takes no input (clicks, keys, trees).
-    void EnableWindow(bool enable) { enabled_ = enable; }
-    bool IsWindowEnabled() const { return enabled_; }
 
     // Outer rectangle in client pixels of the host window.
     RECT GetWindowRect() const;
@@ -282,6 +292,15 @@ public:
     void PressKey(int virtualKey);
     // The caption's close box: OnClose.
     void CloseBox();
+    // A slider or scroll bar moved: the thumb codes set its position first; then OnHScroll.
+    void Scroll(int id, int code, int position = 0);
+    // The focus left an edit whose text was changed: OnEditDone.
+    void LeaveEdit(int id);
+
+    // A menu bar of the dialog's own (null: none; the dialog keeps the menu). Its
+    // pop-ups open through OnInitMenuPopup, its items reach OnCommand.
+    void SetMenuBar(Menu* menu) { menuBar_ = menu; }
+    Menu* MenuBar() const { return menuBar_; }
 
     // Values through DoDataExchange; false when a range check failed.
     bool UpdateData(bool saveAndValidate = true);
@@ -304,6 +323,9 @@ public:
     virtual void OnDestroy() {}
     virtual void OnSize(int /*clientWidth*/, int /*clientHeight*/) {}
     virtual void OnTimer(uint32_t /*id*/) {}
+    virtual void OnHScroll(int /*id*/, int /*code*/, int /*position*/) {}
+    virtual void OnEditDone(int /*id*/) {}
+    virtual void OnInitMenuPopup(Menu& /*popup*/) {}
     virtual void DoDataExchange(DataExchange& /*dx*/) {}
     // Draws content that is not a plain control (trees, lists); called inside the
     // dialog's ImGui window after the controls.
@@ -334,8 +356,8 @@ private:
     bool visible_ = false;
     bool enabled_ = true;
     bool focus_ = false;
-    bool enabled_ = true;
     int focusControl_ = 0;
+    Menu* menuBar_ = nullptr;
     bool modal_ = false;
     bool endsItself_ = false;
     bool ended_ = false;

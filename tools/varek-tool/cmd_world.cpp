@@ -139,6 +139,8 @@ void DumpNodes(CWorldObject* first, int depth)
             break;
         }
         std::printf(" at (%g, %g, %g)", n->position.x, n->position.y, n->position.z);
+        if (const SShadowTexture* shadow = n->shadowTexture)
+            std::printf(" shadow %ux%u", shadow->width, shadow->height);
         if (!n->connections.empty()) {
             std::printf(" connections");
             for (const SConnection& c : n->connections)

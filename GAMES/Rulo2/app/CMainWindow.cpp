@@ -22,6 +22,7 @@
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
 #include "GAMES/Rulo2/editor/AttackPointsDlg.h"
+#include "GAMES/Rulo2/editor/EditorCurrent.h"
 #include "GAMES/Rulo2/editor/EditorDialogs.h"
 #include "GAMES/Rulo2/editor/EditorEditing.h"
 #include "GAMES/Rulo2/editor/ObjectEditorKeys.h"
@@ -499,8 +500,8 @@ void CMainWindow::OnKeyDown(int key)
         AnimationStopFlag = !AnimationStopFlag;
         return;
     case VK_ESCAPE:
-        // The trees and the material manager follow with their windows' refresh.
         ClearEditorSelection();
+        RefreshTreesAfterEscape();
         EditorDrag.mode = DRAG_NONE;
         return;
     case VK_DELETE:
@@ -794,6 +795,8 @@ void CMainWindow::OnLButtonDown(int x, int y)
     if (!IsGameView()) {
         if (KeyHeld(VK_MENU))
             beginDrag(KeyHeld(VK_MBUTTON) ? DRAG_ZOOM : DRAG_ORBIT, x, y);
+        else if (CurrentViewIndex() == VIEW_MODEL_GROUND)
+            EditShapeAt(x, y);
         else if (WorldViewWithSelectionEdits())
             EditorLeftDown(x, y);
         else if (CurrentViewIndex() == VIEW_MODEL && AttackPointMode && BeginAttackPointDrag())
@@ -848,6 +851,8 @@ void CMainWindow::OnLButtonUp(int x, int y)
         switch (EditorDrag.mode) {
         case DRAG_RUBBER_BAND:
             SelectInRect(EditorDrag.startX, EditorDrag.startY, EditorDrag.bandX, EditorDrag.bandY);
+            if (g_WorldTreeDlg)
+                g_WorldTreeDlg->Redraw();
             break;
         case DRAG_MOVE_SELECTION:
         case DRAG_MOVE_POINT:
@@ -958,7 +963,11 @@ void CMainWindow::OnLButtonDblClk(int x, int y)
         return;
     }
     EditorDrag.mode = DRAG_NONE;
-    SelectAtCursor(x, y, KeyHeld(VK_CONTROL) || KeyHeld(VK_MENU));
+    CWorldObject* hit = SelectAtCursor(x, y, KeyHeld(VK_CONTROL) || KeyHeld(VK_MENU));
+    if (hit && hit->objectKind == CWorldObject::KIND_OBJECT)
+        BindSelectionToObjectProperties(hit);
+    if (g_WorldTreeDlg)
+        g_WorldTreeDlg->Redraw();
 }
 
 void CMainWindow::EditorLeftDown(int x, int y)
@@ -973,7 +982,10 @@ void CMainWindow::EditorLeftDown(int x, int y)
     if (PlaceNewObject())
         return;
     if (!PasteBufferEmpty()) {
-        PasteAt(CursorPoint(x, y));
+        if (CWorldObject* first = PasteAt(CursorPoint(x, y))) {
+            RefillWorldTree();
+            BindSelectionToObjectProperties(first);
+        }
         return;
     }
     const bool ctrl = KeyHeld(VK_CONTROL), modifier = ctrl || KeyHeld(VK_SHIFT);

@@ -57,7 +57,6 @@ int32_t SelectedGangRecord = 0;
 CWorldObject* ExtraInstance = nullptr;
 int32_t PlanBurglaryNumber = 0;
 CWorldObject* Hero = nullptr;
-std::vector<SExclusionRect> ExclusionRects;
 std::vector<SInventoryRecord> InventoryList;
 
 namespace {
@@ -214,7 +213,7 @@ void ResetGame()
     RegisterObjectLogicNumbers(g_WorldRoot);
 
     LogPrintf("Resetting variables...");
-    ExclusionRects.assign(15, SExclusionRect{});
+    ClearViewRects();
     ActiveObjectList.clear();
     RequestQueue.clear();
     RequestPending = 0;

@@ -135,5 +135,31 @@ std::unique_ptr<Menu> LoadContextMenus()
                                             {32969, "Make Always Active"},
                                             {0, nullptr},
                                             {32968, "Show Sub-Tasklist"}});
+    // 13 to 17: the Texture Manager's, by edit mode and view, and the Texture List's.
+    for (const char* name : {"TextureManagerStretch", "TextureManagerResize"})
+        Fill(menu->AddPopup(name), {{32854, "Double"},
+                                    {32849, "Double Vertical"},
+                                    {32850, "Double Horizontal"},
+                                    {32855, "Halve"},
+                                    {32851, "Halve Vertical"},
+                                    {32852, "Halve Horizontal"},
+                                    {32856, "Original Size"},
+                                    {32857, "Full Size"},
+                                    {32853, "Size..."},
+                                    {0, nullptr},
+                                    {32846, "Remove Texture From Page"},
+                                    {32922, "Show Where Used"},
+                                    {32980, "Highlight Models That Use This Texture-Page"},
+                                    {32979, "Highlight Models That Use This Texture"}});
+    Fill(menu->AddPopup("TextureManagerFreehand"), {{32857, "Full Size"},
+                                                    {0, nullptr},
+                                                    {32922, "Show Where Used"},
+                                                    {32980, "Highlight Models That Use This Texture-Page"},
+                                                    {32979, "Highlight Models That Use This Texture"}});
+    Fill(menu->AddPopup("TextureManagerUsedTexture"), {{32845, "Add Texture To Page"},
+                                                       {32922, "Show Where Used"},
+                                                       {32979, "Highlight Models That Use This Texture"},
+                                                       {32981, "Which Texture-Pages Uses This Texture"}});
+    Fill(menu->AddPopup("TextureList"), {{33014, "Update Texture"}});
     return menu;
 }

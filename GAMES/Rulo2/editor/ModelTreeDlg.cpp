@@ -10,7 +10,9 @@
 #include "GAMES/Rulo2/world/MeshShape.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 using platform::ui::TreeCode;
 using platform::ui::TreeNotify;
@@ -108,12 +110,35 @@ void ModelTreeDlg::DeleteSelected()
     CModelNode* node = Selected(&shape);
     if (!node || node == Model())
         return;
+    if (g_MaterialManagerDlg)
+        g_MaterialManagerDlg->Forget(nullptr);
     if (shape)
         shape->Delete();
     node->Delete();
     if (g_WorldRoot)
         RecomputeWorldBounds();
     Rebuild();
+}
+
+void ModelTreeDlg::OnSelectionChanged()
+{
+    if (!g_MaterialManagerDlg)
+        return;
+    g_MaterialManagerDlg->Refresh(true);
+    const CMeshMaterial* m = g_MaterialManagerDlg->Material();
+    if (!m || !g_TextureManagerDlg || EditorShiftHeld() || CurrentViewIndex() != VIEW_MODEL)
+        return;
+    if (m->page) {
+        int index = 0;
+        for (CTexturePage* p = CTexturePage::First(); p && p != m->page; p = p->next)
+            ++index;
+        g_TextureManagerDlg->Refresh(TextureManagerDlg::SHOW_PAGES, index, m->pageEntry);
+    } else if (m->texture) {
+        const std::vector<CTexture*> named = TextureManagerDlg::NamedTextures();
+        const auto it = std::find(named.begin(), named.end(), m->texture);
+        if (it != named.end())
+            g_TextureManagerDlg->Refresh(TextureManagerDlg::SHOW_TEXTURES, int(it - named.begin()));
+    }
 }
 
 void ModelTreeDlg::OnTreeNotify(const TreeNotify& n)
@@ -156,6 +181,9 @@ void ModelTreeDlg::OnTreeNotify(const TreeNotify& n)
     case TreeCode::EndLabelEdit:
         if (!n.cancelled)
             Rename(n.text.c_str());
+        break;
+    case TreeCode::SelChanged:
+        OnSelectionChanged();
         break;
     default:
         break;
@@ -207,4 +235,10 @@ bool ModelTreeDlg::OnCommand(int id)
         Owner()->SendMessage(platform::WM_COMMAND, platform::WPARAM(id));
         return true;
     }
+}
+
+bool EditShapeAt(int x, int y)
+{
+    CRootNode* model = ModelTreeDlg::Model();
+    return model && PickShapePoint(model, x, y);
 }

@@ -32,6 +32,9 @@ public:
     bool OnInitDialog() override;
     bool OnCommand(int id) override;
     void OnTreeNotify(const platform::ui::TreeNotify& n);
+    // The Material Manager follows the selection, and the Texture Manager shows
+    // what the selected material uses.
+    void OnSelectionChanged();
 
     // The model shown: the current Model List entry's (null: none).
     static CRootNode* Model();
@@ -47,3 +50,7 @@ public:
     CEditorTree tree;
     std::unique_ptr<platform::ui::Menu> contextMenu;
 };
+
+// Model Ground View: a click on a vertex of the mesh selected in the Model Tree
+// adds or removes a shape point there (with Ctrl: joins it to the edge list).
+bool EditShapeAt(int x, int y);

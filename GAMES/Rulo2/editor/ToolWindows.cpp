@@ -1,6 +1,7 @@
 #include "GAMES/Rulo2/editor/ToolWindows.h"
 
 #include "GAMES/Rulo2/Model.h"
+#include "GAMES/Rulo2/Texture.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/editor/EditTaskDlg.h"
@@ -156,22 +157,6 @@ void CToolWindow::AddSizedTree(int id, CEditorTree& tree)
     SetSizedControl(id);
 }
 
-TextureListDlg::TextureListDlg()
-    : CToolWindow(193, "TextureListDlg", "Texture List", true, "ShowTextureList", &g_ShowTextureList,
-                  kDefaultW, kDefaultH)
-{
-}
-TextureManagerDlg::TextureManagerDlg()
-    : CToolWindow(202, "TextureManagerDlg", "Texture Manager", false, "ShowTextureManager",
-                  &g_ShowTextureManager, 300, 330)
-{
-}
-MaterialManagerDlg::MaterialManagerDlg()
-    : CToolWindow(205, "MaterialManagerDlg", "Material Manager", false, "ShowMaterialManager",
-                  &g_ShowMaterialManager, 230, 330)
-{
-}
-
 void CreateToolWindows(platform::HWND owner)
 {
     (g_ModelTreeDlg = new ModelTreeDlg())->Create(owner);
@@ -260,12 +245,31 @@ void RefillToolWindowsAfterLoad()
         g_WorldRoot->InsertIntoTree(0);
     if (g_ObjectPropertiesDlg)
         g_ObjectPropertiesDlg->SetObject(nullptr, nullptr, nullptr);
+    if (g_TextureListDlg)
+        CTexture::FillEditorTree(nullptr);
+    if (g_TextureManagerDlg)
+        g_TextureManagerDlg->Refresh();
+    if (g_MaterialManagerDlg)
+        g_MaterialManagerDlg->Refresh(true);
 }
 
 void RefillToolWindowsForView()
 {
-    if (g_WorldTreeDlg && g_WorldRoot)
-        g_WorldRoot->InsertIntoTree(0);
+    RefillWorldTree();
     if (g_ModelTreeDlg && CurrentModel && CurrentModel->model)
         CurrentModel->model->InsertIntoTree(0, nullptr);
+}
+
+void RefillWorldTree()
+{
+    if (g_WorldTreeDlg && g_WorldRoot)
+        g_WorldRoot->InsertIntoTree(0);
+}
+
+void RefreshTreesAfterEscape()
+{
+    if (g_WorldTreeDlg)
+        g_WorldTreeDlg->Redraw();
+    if (g_ModelTreeDlg)
+        g_ModelTreeDlg->tree.SelectItem(0);
 }

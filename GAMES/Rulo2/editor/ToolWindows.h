@@ -54,21 +54,9 @@ constexpr int IDC_WORLD_TREE = 1028;
 class ModelTreeDlg;
 class WorldTreeDlg;
 class ModelListDlg;
-class TextureListDlg : public CToolWindow
-{
-public:
-    TextureListDlg();
-};
-class TextureManagerDlg : public CToolWindow
-{
-public:
-    TextureManagerDlg();
-};
-class MaterialManagerDlg : public CToolWindow
-{
-public:
-    MaterialManagerDlg();
-};
+class TextureListDlg;
+class TextureManagerDlg;
+class MaterialManagerDlg;
 class ObjectPropertiesDlg;
 class TaskListDlg;
 class DependencyListDlg;
@@ -116,11 +104,19 @@ void RefillToolWindowsAfterLoad();
 // After a change of the editor view: the World Tree filled again and the current
 // model shown in the Model Tree.
 void RefillToolWindowsForView();
+// After nodes left or joined the world (Cut, Delete, a paste, a placed preview).
+void RefillWorldTree();
+// Esc in the 3-D view: the World Tree redrawn for the cleared selection and the
+// Model Tree's item deselected.
+void RefreshTreesAfterEscape();
 
 // The windows whose content lives in files of their own.
 #include "GAMES/Rulo2/editor/DependencyListDlg.h"
+#include "GAMES/Rulo2/editor/MaterialManagerDlg.h"
 #include "GAMES/Rulo2/editor/ModelListDlg.h"
 #include "GAMES/Rulo2/editor/ModelTreeDlg.h"
 #include "GAMES/Rulo2/editor/ObjectPropertiesDlg.h"
 #include "GAMES/Rulo2/editor/TaskListDlg.h"
+#include "GAMES/Rulo2/editor/TextureListDlg.h"
+#include "GAMES/Rulo2/editor/TextureManagerDlg.h"
 #include "GAMES/Rulo2/editor/WorldTreeDlg.h"

@@ -13,8 +13,6 @@ uint8_t HudAbortFlag = 0;
 uint8_t HudAbortBlockFlag = 0;
 int32_t HudViewMode = 0;
 CWorldObject* HudFocusObject = nullptr;
-float LootTargetValue = 0.0f;
-float LootTargetFactor = 0.0f;
 
 CWorldObject* HudReferenceCharacter()
 {

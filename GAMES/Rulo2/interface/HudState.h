@@ -26,10 +26,6 @@ extern uint8_t HudRecordByte;
 // The stepping loops end while the first is set and the second clear.
 extern uint8_t HudAbortFlag;
 extern uint8_t HudAbortBlockFlag;
-// The burglary target's total loot value and the share of it the gang must take (set by the
-// target's task); the bar's loot text turns green at their product.
-extern float LootTargetValue;
-extern float LootTargetFactor;
 // 1: the house and floor follow HudFocusObject instead of the selected character.
 extern int32_t HudViewMode;
 extern CWorldObject* HudFocusObject;

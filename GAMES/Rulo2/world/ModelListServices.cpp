@@ -394,6 +394,16 @@ void RemoveTextureFromModels(CModelEntry* first, CTexturePage* page, int32_t ent
     });
 }
 
+void RefitTextureInModels(CModelEntry* first, CTexturePage* page, int32_t entry)
+{
+    WalkModelList(first, [&](CModelEntry* e) {
+        if (!e->model || !e->model->IsTextureUsed(page, entry))
+            return;
+        e->model->RefitTextureCoords(page, entry);
+        e->model->Refresh();
+    });
+}
+
 bool IsTextureUsedByModels(CModelEntry* first, CTexturePage* page, int32_t entry)
 {
     CModelEntry* found = nullptr;

@@ -58,6 +58,8 @@ void ValidateModel(CModelEntry* first);
 void ReleaseVertexBuffers(CModelEntry* first);
 void RefitAllTexturesInModels(CModelEntry* first);
 void RemoveTextureFromModels(CModelEntry* first, CTexturePage* page, int32_t entry);
+// Every model using the page entry fits its coordinates to the entry's place again.
+void RefitTextureInModels(CModelEntry* first, CTexturePage* page, int32_t entry);
 bool IsTextureUsedByModels(CModelEntry* first, CTexturePage* page, int32_t entry);
 void ClearLinkTo(CModelEntry* first, const CModelEntry* target);
 // Loads the file (a model file, or any other through ImportModelFile) and

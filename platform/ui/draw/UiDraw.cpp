@@ -481,6 +481,28 @@ void DrawControl(Dialog& d, Control& c, float top)
             if (c.notifyChange)
                 Defer(click);
         }
+        if (c.kind == ControlKind::Edit && ImGui::IsItemDeactivatedAfterEdit())
+            Defer([dp, id] {
+                if (IsLiveDialog(dp))
+                    dp->LeaveEdit(id);
+            });
+        break;
+    }
+    case ControlKind::Slider:
+    case ControlKind::ScrollBar: {
+        int value = c.position;
+        ImGui::SetNextItemWidth(size.x);
+        if (ImGui::SliderInt(label.c_str(), &value, c.rangeLow, std::max(c.rangeLow, c.rangeHigh), "") &&
+            value != c.position)
+            Defer([dp, id, value] {
+                if (IsLiveDialog(dp))
+                    dp->Scroll(id, SB_THUMBTRACK, value);
+            });
+        if (ImGui::IsItemDeactivated())
+            Defer([dp, id] {
+                if (IsLiveDialog(dp))
+                    dp->Scroll(id, SB_ENDSCROLL);
+            });
         break;
     }
     case ControlKind::Tree:
@@ -508,6 +530,8 @@ void DrawControl(Dialog& d, Control& c, float top)
     ImGui::EndDisabled();
 }
 
+void DrawMenuItems(HWND owner, Menu& menu, Dialog* dialogOwner);
+
 void DrawDialog(Dialog& d, bool fullWindow, float width, float height)
 {
     ImGuiWindowFlags flags = ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoSavedSettings |
@@ -516,6 +540,8 @@ void DrawDialog(Dialog& d, bool fullWindow, float width, float height)
         flags |= ImGuiWindowFlags_NoResize;
     float top = 0;
     const bool popup = d.Popup() && !fullWindow;
+    if (d.MenuBar() && !popup)
+        flags |= ImGuiWindowFlags_MenuBar;
     if (popup) {
         flags |= ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoInputs | ImGuiWindowFlags_NoNav |
                  ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize;
@@ -561,6 +587,12 @@ void DrawDialog(Dialog& d, bool fullWindow, float width, float height)
                 int(sz.y) != r.bottom - r.top)
                 d.NoteMovedTo(int(p.x), int(p.y), int(sz.x), int(sz.y));
         }
+        if ((flags & ImGuiWindowFlags_MenuBar) && ImGui::BeginMenuBar()) {
+            DrawMenuItems(nullptr, *d.MenuBar(), &d);
+            ImGui::EndMenuBar();
+        }
+        if (flags & ImGuiWindowFlags_MenuBar)
+            top += ImGui::GetFrameHeight();
         ImGui::BeginDisabled(!d.IsWindowEnabled());
         for (size_t i = 0; i < d.Controls().size(); ++i)
             DrawControl(d, const_cast<Control&>(d.Controls()[i]), top);
@@ -601,6 +633,8 @@ void DrawMenuItems(HWND owner, Menu& menu, Dialog* dialogOwner)
                 bool& wasOpen = S().openPopups[item.popup.get()];
                 if (!wasOpen && owner)
                     owner->SendMessage(WM_INITMENUPOPUP, WPARAM(item.popup.get()), LPARAM(i));
+                else if (!wasOpen && dialogOwner && IsLiveDialog(dialogOwner))
+                    dialogOwner->OnInitMenuPopup(*item.popup);
                 wasOpen = true;
                 DrawMenuItems(owner, *item.popup, dialogOwner);
                 ImGui::EndMenu();
