@@ -48,10 +48,6 @@ extern uint8_t LookInfoSwitch;
 // The object the interface offers its interaction on; a taxi's open question clears it.
 extern CWorldObject* CurrentInteractionObject;
 
-// In the burglary the item descriptions show only while it is on; while it is on a look command
-// lets the hero hide in a locker.
-extern uint8_t LookInfoSwitch;
-
 // The player's gang in the burglary; members that escaped are no longer watched for.
 struct SGangMember
 {

@@ -21,7 +21,6 @@
 #include "GAMES/Rulo2/render/WorldFrame.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "LIBS/System/CMatrix.h"
-#include "platform/crt/Crt.h"
 
 using namespace tasks;
 
@@ -29,12 +28,6 @@ namespace {
 
 constexpr float kPi = 3.1415927f;
 constexpr int32_t kFadeMs = 3500;
-
-// A fresh pseudo-random fraction 0 to 1.
-float Random()
-{
-    return float(crt::rand()) / 32767.0f;
-}
 
 CVector PositionAt(TaskParamList& parameters, size_t i)
 {
@@ -268,11 +261,11 @@ void CCharacterCWalkTask::BeginIdle(CObjectLogic& logic)
 {
     static const char* const idles[] = {"IDLE_SWEAT", "IDLE_LOOKWATCH", "IDLE_SMOKE"};
     logic.PlayAnimation("STAND");
-    const int32_t d = int32_t(Random() * 10'000.0f);
+    const int32_t d = int32_t(RandomFraction() * 10'000.0f);
     m_idleDuration = d >= 501 ? d + 2000 : 0;
     m_idleStart = Now();
     m_idling = true;
-    const int32_t k = int32_t(2.0f * Random() + 0.49f);
+    const int32_t k = int32_t(2.0f * RandomFraction() + 0.49f);
     logic.PlayAnimation(idles[k < 0 ? 0 : k > 2 ? 2 : k]);
 }
 
@@ -307,7 +300,7 @@ void CActionWalkTask::Start(CObjectLogic& logic, TaskParamList& parameters)
         m_actions[i] = TextAt(parameters, 1 + i);
     m_from = NumberAt(parameters, 4);
     m_to = NumberAt(parameters, 5);
-    m_pause = Now() + m_from + int32_t(Random() * float(m_to - m_from) + 0.49f);
+    m_pause = Now() + m_from + int32_t(RandomFraction() * float(m_to - m_from) + 0.49f);
     m_walking = true;
     if (PATHFINDER* path = logic.GetPathfinder())
         path->WalkTo(m_target, nullptr);
