@@ -419,7 +419,7 @@ bool CreateD3DDevice()
 
     const bool farView = FarViewFlag || (DXHooks.editorCameraActive && DXHooks.editorCameraActive());
     CMatrix projection;
-    projection.perspective(3.1415927f / 4.0f, 0.75f, 0.1f, farView ? Settings.fogEnd : DefaultFarDistance);
+    projection.perspective(3.1415927f / 4.0f, 0.75f, 0.1f, farView ? FogEndInUse() : DefaultFarDistance);
     D3DMATRIX pm;
     std::memcpy(pm.m, projection.m, sizeof pm.m);
     d->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &pm);

@@ -29,6 +29,7 @@ protected:
         GameCamera.lookAt = savedCamera[1];
         Settings.fogStart = savedFog[0];
         Settings.fogEnd = savedFog[1];
+        SceneFogSet = 0;
         std::copy(savedColour, savedColour + 3, CurrentFogColor);
         TaskWorldTest::TearDown();
     }
@@ -109,16 +110,25 @@ TEST_F(Scenes, AFogEndBelowItsStartStaysEqualToIt)
                                                 Number(PARAM_NUMBER, 0), Number(PARAM_NUMBER, 50),
                                                 Number(PARAM_NUMBER, 201), Number(PARAM_NUMBER, 2)));
     Tick(task, 500);
-    EXPECT_FLOAT_EQ(Settings.fogStart, 3.0f);
-    EXPECT_FLOAT_EQ(Settings.fogEnd, 3.5f);
+    EXPECT_FLOAT_EQ(FogStartInUse(), 3.0f);
+    EXPECT_FLOAT_EQ(FogEndInUse(), 3.5f);
     EXPECT_EQ(CurrentFogColor[0], 50);
     EXPECT_EQ(CurrentFogColor[2], 150);
     Tick(task, 500);
-    EXPECT_FLOAT_EQ(Settings.fogStart, 4.0f);
-    EXPECT_FLOAT_EQ(Settings.fogEnd, 4.0f);
+    EXPECT_FLOAT_EQ(FogStartInUse(), 4.0f);
+    EXPECT_FLOAT_EQ(FogEndInUse(), 4.0f);
     EXPECT_EQ(CurrentFogColor[0], 0);
     EXPECT_EQ(CurrentFogColor[1], 50);
     EXPECT_EQ(CurrentFogColor[2], 201);
+    // The scene's fog is drawn, but the player's own distances are what the settings keep.
+    EXPECT_EQ(Settings.fogStart, 2.0f);
+    EXPECT_EQ(Settings.fogEnd, 6.0f);
+    // A second change goes on from where the first left the fog.
+    auto* next = Start<CFogTask>(director, List(Number(PARAM_TIME, 0), Radius(1.0f), Radius(2.0f),
+                                                Number(PARAM_NUMBER, 0), Number(PARAM_NUMBER, 0),
+                                                Number(PARAM_NUMBER, 0), Number(PARAM_NUMBER, 4)));
+    Tick(next, 50);
+    EXPECT_FLOAT_EQ(FogEndInUse(), 2.0f);
 }
 
 TEST_F(Scenes, AJukeboxRegistersItsRadiusOutsideTheBurglaryOnly)

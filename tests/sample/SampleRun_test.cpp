@@ -640,11 +640,23 @@ TEST_F(SampleRun, ThePasserByWalksAndTurnsAndAClickOnThePavementWalksTheHero)
 {
     // The probe logs the ground point the click orders the walk to.
     std::ofstream(dir / "script.txt") << "16 probe 265 125\n16 click left 265 125\n";
-    ASSERT_EQ(Start(110, "VAREK_INPUT_SCRIPT=script.txt"), 0) << ReadText(dir / "output.txt");
+    ASSERT_EQ(Start(110, "VAREK_SNAPSHOTS=13,100 VAREK_INPUT_SCRIPT=script.txt"), 0)
+        << ReadText(dir / "output.txt");
     const std::string log = ReadText(dir / "log.txt");
     for (const char* failure :
          {"Warning: task skipped", "WARNING: Character could not be initialized correctly."})
         EXPECT_EQ(log.find(failure), std::string::npos) << failure << "\n" << log;
+
+    // The stage hand's "Fog" item starts a second into the game and closes the fog in to 2.5 over
+    // two seconds, turning it dark blue: the far end of the street, drawn in the first picture
+    // after the fade, is left to the cleared fog colour once the far plane has come in.
+    const SRegion far = Mean(ReadBytes(dir / "snapshot00013.bmp"), 380, 0, 620, 8);
+    EXPECT_GT(far.r, 60) << "the grey street, not the fog";
+    EXPECT_NEAR(far.r, far.b, 25);
+    const SRegion closed = Mean(ReadBytes(dir / "snapshot00100.bmp"), 380, 0, 620, 8);
+    EXPECT_NEAR(closed.r, 16, 3);
+    EXPECT_NEAR(closed.g, 24, 3);
+    EXPECT_NEAR(closed.b, 96, 3);
 
     const fs::path saved = dir / "Savegame" / "game000.gam";
     ASSERT_TRUE(fs::exists(saved)) << log;

@@ -310,7 +310,7 @@ void CMainWindow::switchMode()
             // While fog is on, its end is the far plane (always in the game view).
             const bool fogged = game || RenderCache.fog;
             float nearPlane = fogged ? 0.1f : EditorNearPlane;
-            float farPlane = fogged ? Settings.fogEnd : EditorFarPlane;
+            float farPlane = fogged ? FogEndInUse() : EditorFarPlane;
             proj.perspective(Pi / 4, 0.75f, nearPlane, farPlane);
         } else {
             proj.ortho(2 * v.zoom, 2 * v.zoom, EditorNearPlane, EditorFarPlane);

@@ -696,6 +696,7 @@ bool OnEditorCommand(uint32_t id)
         try {
             Settings.fogStart = std::stof(dialog.start);
             Settings.fogEnd = std::stof(dialog.end);
+            SceneFogSet = 0;
         } catch (const std::exception&) {
             LogPrintf("Fog range '%s' to '%s' is no number", dialog.start.c_str(), dialog.end.c_str());
         }

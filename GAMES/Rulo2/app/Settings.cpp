@@ -22,6 +22,18 @@ const char* const VersionText = "V2.0d - Demo";
 GameSettings Settings;
 
 int16_t CurrentFogColor[3] = {88, 88, 80};
+uint8_t SceneFogSet = 0;
+float SceneFogStart = 0.0f, SceneFogEnd = 0.0f;
+
+float FogStartInUse()
+{
+    return SceneFogSet ? SceneFogStart : Settings.fogStart;
+}
+
+float FogEndInUse()
+{
+    return SceneFogSet ? SceneFogEnd : Settings.fogEnd;
+}
 uint8_t ShadowDisplayFlag = 1;
 uint8_t NoShadowsFlag = 0;
 int32_t Language = 1;

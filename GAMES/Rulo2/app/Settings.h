@@ -50,7 +50,14 @@ struct GameSettings
 extern GameSettings Settings;
 
 // Derived at start-up and toggled by commands and keys.
-extern int16_t CurrentFogColor[3];  // the walk fog colour after reading
+extern int16_t CurrentFogColor[3]; // the walk fog colour after reading
+// Fog distances a scene has set in place of the player's: the frame draws with them while set, and
+// the stored settings keep the player's own. A change on the options screen or in the editor's fog
+// dialog clears them.
+extern uint8_t SceneFogSet;
+extern float SceneFogStart, SceneFogEnd;
+float FogStartInUse();
+float FogEndInUse();
 extern uint8_t ShadowDisplayFlag;   // shadow maps shown (game step, editor shadow commands)
 extern uint8_t NoShadowsFlag;       // read by the world loader and the renderer
 extern int32_t Language;            // 1 English, 0 German (dialog text file)

@@ -323,6 +323,7 @@ void COptionsMenu::ApplyPage()
         Settings.highResTextures = BoxChecked(highResBox) ? 1 : 0;
         Settings.fogEnd = SliderValue(distanceSlider) + kFogEndOffset;
         Settings.fogStart = FogStartFor(Settings.fogEnd);
+        SceneFogSet = 0;
         if (DX.device) {
             CMatrix projection;
             projection.perspective(kPi / 4.0f, 0.75f, 0.1f, Settings.fogEnd);

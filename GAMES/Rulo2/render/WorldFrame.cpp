@@ -87,14 +87,14 @@ void SetFogStates(const D3DDeviceInfo& info)
         DX.device->SetRenderState(D3DRENDERSTATE_FOGCOLOR, fogColour);
         DX.device->SetRenderState(D3DRENDERSTATE_FOGTABLEMODE, D3DFOG_LINEAR);
         DX.device->SetRenderState(D3DRENDERSTATE_FOGVERTEXMODE, D3DFOG_NONE);
-        DX.device->SetRenderState(D3DRENDERSTATE_FOGSTART, FloatBits(Settings.fogStart));
-        DX.device->SetRenderState(D3DRENDERSTATE_FOGEND, FloatBits(Settings.fogEnd));
+        DX.device->SetRenderState(D3DRENDERSTATE_FOGSTART, FloatBits(FogStartInUse()));
+        DX.device->SetRenderState(D3DRENDERSTATE_FOGEND, FloatBits(FogEndInUse()));
     } else if (info.vertexFog) {
         DX.device->SetRenderState(D3DRENDERSTATE_FOGCOLOR, fogColour);
         DX.device->SetRenderState(D3DRENDERSTATE_FOGVERTEXMODE, D3DFOG_LINEAR);
         DX.device->SetRenderState(D3DRENDERSTATE_FOGTABLEMODE, D3DFOG_NONE);
-        DX.device->SetRenderState(D3DRENDERSTATE_FOGSTART, FloatBits(Settings.fogStart));
-        DX.device->SetRenderState(D3DRENDERSTATE_FOGEND, FloatBits(Settings.fogEnd));
+        DX.device->SetRenderState(D3DRENDERSTATE_FOGSTART, FloatBits(FogStartInUse()));
+        DX.device->SetRenderState(D3DRENDERSTATE_FOGEND, FloatBits(FogEndInUse()));
         DX.device->SetRenderState(D3DRENDERSTATE_RANGEFOGENABLE, info.rangeFog);
     }
 }

@@ -10,7 +10,6 @@
 #include "GAMES/Rulo2/behaviour/tasks/TaskHelpers.h"
 #include "GAMES/Rulo2/navigation/PathFinder.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
-#include "platform/crt/Crt.h"
 
 using namespace tasks;
 
@@ -21,11 +20,6 @@ constexpr float kTwoPi = 6.2831855f;
 // The server tasks alive now: a guest checks its server here before it touches it.
 std::vector<CBarServerTask*> g_LiveServers;
 uint32_t g_NextSerial = 1;
-
-float Random()
-{
-    return float(crt::rand()) / 32767.0f;
-}
 
 CBarClientTask* GuestTask(const CWorldObject* occupant)
 {
@@ -196,7 +190,7 @@ bool CBarClientTask::GoToShakeSpot(CBarServerTask& server)
         return false;
     mode = 1;
     nextMode = 3;
-    GoToPlace(server.places[CBarServerTask::kSeats + spot], Random() * kTwoPi);
+    GoToPlace(server.places[CBarServerTask::kSeats + spot], RandomFraction() * kTwoPi);
     return true;
 }
 
@@ -211,13 +205,13 @@ void CBarClientTask::Start(CObjectLogic& logic, TaskParamList& parameters)
         m_server = server;
         m_serial = server->serial;
     }
-    if (Random() <= 0.5f) {
+    if (RandomFraction() <= 0.5f) {
         if (m_server)
             GoToShakeSpot(*m_server);
     } else if (m_server) {
         GoToTableSeat(*m_server);
     }
-    m_stayEnd = int32_t(float(Now()) + Random() * 20'000.0f) + 10'000;
+    m_stayEnd = int32_t(float(Now()) + RandomFraction() * 20'000.0f) + 10'000;
     talkState = 2;
 }
 
@@ -231,11 +225,11 @@ bool CBarClientTask::Update(CObjectLogic& logic)
     const int32_t now = Now();
     if (now > m_stayEnd) {
         if (mode == 2 || nextMode == 2) {
-            m_stayEnd = int32_t(float(now) + Random() * 50'000.0f) + 10'000;
+            m_stayEnd = int32_t(float(now) + RandomFraction() * 50'000.0f) + 10'000;
             LeaveSeat();
             GoToShakeSpot(*server);
         } else {
-            m_stayEnd = int32_t(float(now) + Random() * 30'000.0f) + 30'000;
+            m_stayEnd = int32_t(float(now) + RandomFraction() * 30'000.0f) + 30'000;
             if (mode == 3 || nextMode == 3) {
                 for (int32_t i = CBarServerTask::kSeats; i < CBarServerTask::kPlaces; ++i) {
                     SBarPlace& spot = server->places[i];
@@ -290,7 +284,7 @@ void CBarClientTask::UpdateTalk()
     const CBarClientTask* partnerTask = GuestTask(partner);
     const bool partnerTalking = partnerTask && partnerTask->talkState == 1;
     const int32_t now = Now();
-    auto talkTime = [now] { return now + 2000 + int32_t(Random() * 10'000.0f + 0.49f); };
+    auto talkTime = [now] { return now + 2000 + int32_t(RandomFraction() * 10'000.0f + 0.49f); };
     switch (talkState) {
     case 0:
         m_logic->PlayAnimation("STAND");

@@ -10,7 +10,6 @@
 #include "GAMES/Rulo2/interface/HudState.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
-#include "platform/crt/Crt.h"
 
 using namespace tasks;
 
@@ -19,11 +18,6 @@ namespace {
 constexpr float kPi = 3.1415927f;
 constexpr float kTwoPi = 6.2831855f;
 constexpr float kScareDistance = 1.0f;
-
-float Random()
-{
-    return float(crt::rand()) / 32767.0f;
-}
 
 // The angle of the way from one point to another around the vertical axis.
 float HeadingTowards(const CVector& from, const CVector& to)
@@ -79,8 +73,8 @@ int32_t BirdAnimationMs(const CWorldObject* bird, const char* name)
 void CBirdEatingTask::ChooseHop()
 {
     m_hopStart = m_position;
-    const float dx = Random() * 0.4f - 0.2f;
-    const float dz = Random() * 0.4f - 0.2f;
+    const float dx = RandomFraction() * 0.4f - 0.2f;
+    const float dz = RandomFraction() * 0.4f - 0.2f;
     m_hopTarget = m_position + CVector(dx, 0, dz);
     const CVector flatTarget(m_hopTarget.x, m_centre.y, m_hopTarget.z);
     if (Distance(flatTarget, m_centre) > m_radius) {
@@ -135,7 +129,7 @@ bool CBirdEatingTask::Update(CObjectLogic& logic)
     case 2:
         if (TurnHeading(m_heading, m_targetHeading, 0.02f)) {
             state = 3;
-            m_restEnd = m_hopStartTime + m_liftAndLand + int32_t(Random() * 2000.0f + 0.49f);
+            m_restEnd = m_hopStartTime + m_liftAndLand + int32_t(RandomFraction() * 2000.0f + 0.49f);
             m_hopStartTime = now;
             logic.PlayAnimation("LIFT");
         }
@@ -197,7 +191,7 @@ bool CBirdEatingTask::Update(CObjectLogic& logic)
 
 void CBirdFlyingTask::ChooseTarget()
 {
-    int32_t index = int32_t(Random() * float(m_spotCount) + 0.49f);
+    int32_t index = int32_t(RandomFraction() * float(m_spotCount) + 0.49f);
     if (index > m_spotCount - 1)
         index = m_spotCount - 1;
     m_hopTarget = m_spotCount > 0 ? m_spots[index < 0 ? 0 : index] : m_position;
@@ -253,14 +247,14 @@ bool CBirdFlyingTask::Update(CObjectLogic& logic)
     case 2:
         if (TurnHeading(m_heading, m_targetHeading, step * 0.02f)) {
             state = 3;
-            m_restEnd = m_hopStartTime + m_liftAndLand + int32_t(Random() * 2000.0f);
+            m_restEnd = m_hopStartTime + m_liftAndLand + int32_t(RandomFraction() * 2000.0f);
             m_hopStartTime = now;
             logic.PlayAnimation("LIFT");
         }
         break;
     case 6:
         state = 7;
-        m_restEnd += 10'000 + int32_t(Random() * 20'000.0f);
+        m_restEnd += 10'000 + int32_t(RandomFraction() * 20'000.0f);
         break;
     case 7:
         if (now > m_restEnd) {

@@ -21,7 +21,6 @@
 #include "GAMES/Rulo2/render/WorldFrame.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "LIBS/System/CMatrix.h"
-#include "platform/crt/Crt.h"
 
 using namespace tasks;
 
@@ -29,12 +28,6 @@ namespace {
 
 constexpr float kPi = 3.1415927f;
 constexpr int32_t kFadeMs = 3500;
-
-// A fresh pseudo-random fraction 0 to 1.
-float Random()
-{
-    return float(crt::rand()) / 32767.0f;
-}
 
 CVector PositionAt(TaskParamList& parameters, size_t i)
 {
@@ -137,8 +130,8 @@ void CFogTask::Start(CObjectLogic&, TaskParamList& parameters)
     for (int i = 0; i < 3; ++i)
         m_to[2 + i] = float(NumberAt(parameters, size_t(3 + i)));
     m_mode = NumberAt(parameters, 6);
-    m_from[0] = Settings.fogStart;
-    m_from[1] = Settings.fogEnd;
+    m_from[0] = FogStartInUse();
+    m_from[1] = FogEndInUse();
     for (int i = 0; i < 3; ++i)
         m_from[2 + i] = float(CurrentFogColor[i]);
     m_start = Now();
@@ -151,14 +144,16 @@ bool CFogTask::Update(CObjectLogic&)
         float v[5];
         for (int i = 0; i < 5; ++i)
             v[i] = m_from[i] + (m_to[i] - m_from[i]) * f;
-        Settings.fogStart = v[0];
-        Settings.fogEnd = v[1] < v[0] ? v[0] : v[1];
+        // The scene's distances stand in for the player's without becoming the stored settings.
+        SceneFogSet = 1;
+        SceneFogStart = v[0];
+        SceneFogEnd = v[1] < v[0] ? v[0] : v[1];
         for (int i = 0; i < 3; ++i)
             CurrentFogColor[i] = int16_t(v[2 + i]);
         if (DX.device) {
             const bool fogged = IsGameView() || FarViewFlag;
             CMatrix projection;
-            projection.perspective(kPi / 4.0f, 0.75f, 0.1f, fogged ? Settings.fogEnd : DefaultFarDistance);
+            projection.perspective(kPi / 4.0f, 0.75f, 0.1f, fogged ? SceneFogEnd : DefaultFarDistance);
             D3DMATRIX m;
             std::memcpy(m.m, projection.m, sizeof m.m);
             DX.device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &m);
@@ -266,11 +261,11 @@ void CCharacterCWalkTask::BeginIdle(CObjectLogic& logic)
 {
     static const char* const idles[] = {"IDLE_SWEAT", "IDLE_LOOKWATCH", "IDLE_SMOKE"};
     logic.PlayAnimation("STAND");
-    const int32_t d = int32_t(Random() * 10'000.0f);
+    const int32_t d = int32_t(RandomFraction() * 10'000.0f);
     m_idleDuration = d >= 501 ? d + 2000 : 0;
     m_idleStart = Now();
     m_idling = true;
-    const int32_t k = int32_t(2.0f * Random() + 0.49f);
+    const int32_t k = int32_t(2.0f * RandomFraction() + 0.49f);
     logic.PlayAnimation(idles[k < 0 ? 0 : k > 2 ? 2 : k]);
 }
 
@@ -305,7 +300,7 @@ void CActionWalkTask::Start(CObjectLogic& logic, TaskParamList& parameters)
         m_actions[i] = TextAt(parameters, 1 + i);
     m_from = NumberAt(parameters, 4);
     m_to = NumberAt(parameters, 5);
-    m_pause = Now() + m_from + int32_t(Random() * float(m_to - m_from) + 0.49f);
+    m_pause = Now() + m_from + int32_t(RandomFraction() * float(m_to - m_from) + 0.49f);
     m_walking = true;
     if (PATHFINDER* path = logic.GetPathfinder())
         path->WalkTo(m_target, nullptr);

@@ -14,12 +14,18 @@
 #include "GAMES/Rulo2/world/HouseFloors.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "GAMES/Rulo2/world/WorldRays.h"
+#include "platform/crt/Crt.h"
 
 namespace tasks {
 
 int32_t Now()
 {
     return GameClock.gameClock;
+}
+
+float RandomFraction()
+{
+    return float(crt::rand()) / 32767.0f;
 }
 
 void Say(CWorldObject* owner, const char* key)

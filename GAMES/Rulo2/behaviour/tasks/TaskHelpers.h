@@ -18,6 +18,8 @@ constexpr float kHalfPi = 1.5707964f;
 constexpr float kQuarterPi = 0.7853982f;
 
 int32_t Now();
+// r / 32767 for a fresh r of the run-time's random generator: 0 to 1.
+float RandomFraction();
 // |a - b| > bound on the game clock (a clock that wrapped or went back counts too).
 inline bool Elapsed(int32_t a, int32_t b, int32_t bound)
 {
