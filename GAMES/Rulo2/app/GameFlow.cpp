@@ -265,9 +265,6 @@ void ResetGame()
         BurglaryTargetReset = 1;
         SkipStartTasks(g_WorldRoot);
         BurglaryTargetReset = 0;
-        // The burglary target places the plan's car: it goes with the plan.
-        if (g_SpecialObject && !ExtraInstance)
-            ExtraInstance = g_SpecialObject;
         if (GamePhase == PHASE_PLANNING) {
             LogPrintf("Resetting burglary-info...");
             MarkLogableObjects();

@@ -214,35 +214,34 @@ bool CCrackTask::Accept(CObjectLogic& logic)
     const float factor = material >= 0 && material <= 3 ? ToolValue(toolData, TOOL_FACTOR + material) : 0.0f;
     if (factor == 0.0f)
         return refuse("CHAR_CRACKWRONGTOOL");
-    const auto* skills =
-        m_cracker->objectLogic
-            ? dynamic_cast<const CCharacterAState*>(m_cracker->objectLogic->EffectiveConditions())
-            : nullptr;
-    float skill = 0.0f, effectiveness = 0.0f;
-    if (m_safe) {
-        skill = skills ? skills->pickSafes : 0.0f;
-        effectiveness = ToolValue(toolData, TOOL_SAFES);
-        if (skill == 0.0f)
-            return refuse("CHAR_CRACKNOSAFES");
-        if (effectiveness == 0.0f)
-            return refuse("CHAR_CRACKTOOLNOSAFES");
-    } else if (m_lock) {
-        skill = skills ? skills->pickLocks : 0.0f;
-        effectiveness = ToolValue(toolData, TOOL_LOCKS);
-        if (skill == 0.0f)
-            return refuse("CHAR_CRACKNOLOCKS");
-        if (effectiveness == 0.0f)
-            return refuse("CHAR_CRACKTOOLNOLOCKS");
-    } else if (m_alarm) {
-        skill = skills ? skills->alarmSystems : 0.0f;
-        effectiveness = ToolValue(toolData, TOOL_ALARM_SYSTEMS);
-        if (skill == 0.0f)
-            return refuse("CHAR_CRACKNOALARM");
-        if (effectiveness == 0.0f)
-            return refuse("CHAR_CRACKTOOLNOALARM");
-    } else {
+    // Per crack type: the cracker's skill, the tool's effectiveness and the refusals when either is 0.
+    struct SNeeds
+    {
+        bool applies;
+        float CCharacterAState::*skill;
+        int32_t effectiveness;
+        const char* noSkill;
+        const char* badTool;
+    };
+    const SNeeds needs[] = {
+        {m_safe, &CCharacterAState::pickSafes, TOOL_SAFES, "CHAR_CRACKNOSAFES", "CHAR_CRACKTOOLNOSAFES"},
+        {m_lock, &CCharacterAState::pickLocks, TOOL_LOCKS, "CHAR_CRACKNOLOCKS", "CHAR_CRACKTOOLNOLOCKS"},
+        {m_alarm, &CCharacterAState::alarmSystems, TOOL_ALARM_SYSTEMS, "CHAR_CRACKNOALARM",
+         "CHAR_CRACKTOOLNOALARM"},
+    };
+    const SNeeds* need = nullptr;
+    for (const SNeeds& n : needs)
+        if (n.applies && !need)
+            need = &n;
+    if (!need)
         return refuse("CHAR_CRACKNOCRACK");
-    }
+    const CCharacterAState* skills = AttributesOf(m_cracker);
+    const float skill = skills ? skills->*need->skill : 0.0f;
+    const float effectiveness = ToolValue(toolData, need->effectiveness);
+    if (skill == 0.0f)
+        return refuse(need->noSkill);
+    if (effectiveness == 0.0f)
+        return refuse(need->badTool);
     const float k = (effectiveness * factor + skill) * 3.0f;
     if (k == 0.0f)
         return refuse("CHAR_CRACKTOOBAD");

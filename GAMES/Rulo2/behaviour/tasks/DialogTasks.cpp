@@ -27,11 +27,8 @@ std::vector<std::unique_ptr<CDialogEntry>>* EntriesOf(CObjectLogic* logic)
 
 float Coolness(const CWorldObject* character)
 {
-    const auto* state =
-        character && character->objectLogic
-            ? dynamic_cast<const CCharacterAState*>(character->objectLogic->EffectiveConditions())
-            : nullptr;
-    return state ? state->coolness : 0.0f;
+    const CCharacterAState* attributes = AttributesOf(character);
+    return attributes ? attributes->coolness : 0.0f;
 }
 
 std::string Expand(const std::string& keys)

@@ -29,11 +29,8 @@ bool Planned()
 
 float CarriedWeightAttribute(const CWorldObject* character)
 {
-    const auto* state =
-        character && character->objectLogic
-            ? dynamic_cast<const CCharacterAState*>(character->objectLogic->EffectiveConditions())
-            : nullptr;
-    return state ? state->weight : 0.0f;
+    const CCharacterAState* attributes = AttributesOf(character);
+    return attributes ? attributes->weight : 0.0f;
 }
 
 } // namespace

@@ -44,6 +44,13 @@ bool IsCharacter(const CWorldObject* object)
     return object && object->objectLogic && object->objectLogic->IsCharacter();
 }
 
+const CCharacterAState* AttributesOf(const CWorldObject* character)
+{
+    return character && character->objectLogic
+               ? dynamic_cast<const CCharacterAState*>(character->objectLogic->EffectiveConditions())
+               : nullptr;
+}
+
 bool IsHidden(const CWorldObject* object)
 {
     return object && (object->flags & 0x02) != 0;

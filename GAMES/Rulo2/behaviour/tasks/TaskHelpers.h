@@ -9,6 +9,7 @@
 #include "GAMES/Rulo2/behaviour/CTask.h"
 #include "LIBS/System/CVector.h"
 
+class CCharacterAState;
 class CObjectLogic;
 class CWorldObject;
 
@@ -31,6 +32,8 @@ inline bool Elapsed(int32_t a, int32_t b, int32_t bound)
 void Say(CWorldObject* owner, const char* key);
 bool IsHero(const CWorldObject* object);
 bool IsCharacter(const CWorldObject* object);
+// The attributes of a kind-4 character (skills, strength, coolness); null for others.
+const CCharacterAState* AttributesOf(const CWorldObject* character);
 // Node flag bit 1.
 bool IsHidden(const CWorldObject* object);
 float Distance(const CVector& a, const CVector& b);
