@@ -410,26 +410,9 @@ bool EditDependencyDlg::OnCommand(int id)
     case IDC_FLAGS_ON:
         ApplyGroups();
         return true;
-    case IDC_CODE:
-        code = std::max(0, GetDlgItem(IDC_CODE)->selection);
-        RefillItems(*this, code, item_, actionOn && code >= 4 && code <= 6);
-        Describe();
-        return true;
-    case IDC_ITEM:
-        item_ = ChosenItem(*this, code);
-        Describe();
-        return true;
-    case IDC_PICK_ME:
-        receiver_ = nullptr;
-        Describe();
-        return true;
-    case IDC_PICK_RECEIVER:
-        if (CWorldObject* picked = PickedObject())
-            receiver_ = picked;
-        Describe();
-        return true;
     default:
-        return Dialog::OnCommand(id);
+        return ActionCodeControls::OnCommand(*this, id, code, item_, receiver_, actionOn != 0) ||
+               Dialog::OnCommand(id);
     }
 }
 

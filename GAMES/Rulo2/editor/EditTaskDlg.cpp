@@ -560,27 +560,8 @@ public:
     }
     bool OnCommand(int id) override
     {
-        switch (id) {
-        case IDC_CODE:
-            code_ = GetDlgItem(IDC_CODE)->selection;
-            Refill();
-            return true;
-        case IDC_ITEM:
-            item_ = ChosenItem(*this, code_);
-            Describe();
-            return true;
-        case IDC_PICK_ME:
-            receiver_ = nullptr;
-            Describe();
-            return true;
-        case IDC_PICK_RECEIVER:
-            if (CWorldObject* picked = PickedObject())
-                receiver_ = picked;
-            Describe();
-            return true;
-        default:
-            return CParameterDlg::OnCommand(id);
-        }
+        return ActionCodeControls::OnCommand(*this, id, code_, item_, receiver_, true) ||
+               CParameterDlg::OnCommand(id);
     }
 
 protected:
@@ -794,6 +775,31 @@ CWorldObject* PickedObject()
     CWorldObject* picked = g_WorldRoot ? WorldWalk::FindSelected(g_WorldRoot) : nullptr;
     return picked && picked->objectKind == CWorldObject::KIND_OBJECT && picked->objectLogic ? picked
                                                                                             : nullptr;
+}
+
+bool OnCommand(Dialog& dialog, int id, int32_t& code, CObjectNode*& item, CWorldObject*& receiver,
+               bool groupOn)
+{
+    switch (id) {
+    case IDC_CODE:
+        code = std::max(0, dialog.GetDlgItem(IDC_CODE)->selection);
+        RefillItems(dialog, code, item, groupOn && code >= 4 && code <= 6);
+        break;
+    case IDC_ITEM:
+        item = ChosenItem(dialog, code);
+        break;
+    case IDC_PICK_ME:
+        receiver = nullptr;
+        break;
+    case IDC_PICK_RECEIVER:
+        if (CWorldObject* picked = PickedObject())
+            receiver = picked;
+        break;
+    default:
+        return false;
+    }
+    dialog.SetDlgItemText(IDC_DESCRIPTION, Describe(code, receiver, item));
+    return true;
 }
 
 } // namespace ActionCodeControls

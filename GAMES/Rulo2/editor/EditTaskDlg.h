@@ -142,4 +142,9 @@ CObjectNode* ChosenItem(const platform::ui::Dialog& dialog, int32_t code);
 std::string Describe(int32_t code, CWorldObject* receiver, CObjectNode* item);
 // "Pick Receiver": the first selected world object with object logic, else null.
 CWorldObject* PickedObject();
+// A click on the code list, the item list or a pick button: the record's part
+// changes and the description follows. `groupOn`: the dialog's action code is in
+// use (the item list is enabled only then). False for any other control.
+bool OnCommand(platform::ui::Dialog& dialog, int id, int32_t& code, CObjectNode*& item,
+               CWorldObject*& receiver, bool groupOn);
 } // namespace ActionCodeControls
