@@ -8,8 +8,9 @@
 #     GameClock.h, the game's sound manager (CGameSoundManager.h) that objects,
 #     characters and screens play their sounds through, the views (CameraViews.h) the
 #     editor's windows follow, the saved games and plans (SaveGame.h) the screens list,
-#     the screens' render table (ScreenHooks.h) the interface fills, and the CD music
-#     (CCdAudio.h) the options and results screens set and stop.
+#     the screens' render table (ScreenHooks.h) the interface fills, the CD music
+#     (CCdAudio.h) the options and results screens set and stop, and the gang's value drift
+#     (GangValues.h) that a successful burglary's results screen applies.
 #   - Only the shell (app/, Rulo2.*, program/) includes the application object (Rulo2.h),
 #     the main window (app/CMainWindow.h) and the wiring (app/InstallApp.h).
 #   - GetDisplayText is declared only where it is defined, in interface/.
@@ -47,7 +48,7 @@ sources LIBS platform launcher | xargs -r grep -Hn '^[[:space:]]*#[[:space:]]*in
   report "LIBS/, platform/ and launcher/ must not include the game"
 
 mapfile -t engine < <(sources "$game" | grep -v -e "^$game/app/" -e "^$game/program/" -e "^$game/Rulo2\.")
-shared='(AppGlobals|Settings|GameState|ShowKeys|GameClock|CGameSoundManager|CameraViews|SaveGame|ScreenHooks|CCdAudio)\.h"'
+shared='(AppGlobals|Settings|GameState|ShowKeys|GameClock|CGameSoundManager|CameraViews|SaveGame|ScreenHooks|CCdAudio|GangValues)\.h"'
 includes "${engine[@]}" | grep "\"$game/app/" | grep -Ev "\"$game/app/$shared" |
   report "outside the shell only the shared shell headers of app/ may be included"
 includes "${engine[@]}" | grep -E "\"$game/(Rulo2\.h|app/CMainWindow\.h|app/InstallApp\.h)\"" |

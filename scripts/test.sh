@@ -12,6 +12,8 @@ export VAREK_NONINTERACTIVE=1 ALSOFT_DRIVERS=null SDL_AUDIODRIVER=dummy
 xrun() { xvfb-run -a -s "-screen 0 1024x768x24" "$@"; }
 passed=0
 failed=0
+# Each phase says when it starts, so a slow CI run shows where its time went.
+phase() { echo "== $1 (at ${SECONDS} s)"; }
 # runtests DIR TIMEOUT [CTEST OPTIONS]: ctest in one build folder; its counts add to the totals.
 runtests() {
   local out rc total bad dir=$1 timeout=$2
@@ -32,15 +34,15 @@ runtests() {
   fi
 }
 
-echo "== normal build"
+phase "normal build"
 bash scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 runtests build 600
 
-echo "== sanitizer build (ASan + UBSan)"
+phase "sanitizer build (ASan + UBSan)"
 bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVAREK_SANITIZE=ON -DVAREK_BENCH=OFF
 runtests build-asan 900
 
-echo "== thread tests under ThreadSanitizer"
+phase "thread tests under ThreadSanitizer"
 if [ ! -f build-tsan/CMakeCache.txt ]; then
   cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVAREK_TSAN=ON -DVAREK_BENCH=OFF
 fi
@@ -48,7 +50,7 @@ cmake --build build-tsan -j "$jobs" --target varek_thread_tests
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
 runtests build-tsan 600 -L thread --no-tests=error
 
-echo "== fuzzers (libFuzzer, a few seconds each)"
+phase "fuzzers (libFuzzer, a few seconds each)"
 if [ ! -f build-fuzz/CMakeCache.txt ]; then
   cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVAREK_FUZZ=ON \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
@@ -66,4 +68,5 @@ for f in build-fuzz/fuzz/*/fuzz_* build-fuzz/fuzz/fuzz_*; do
   ran=$((ran + 1))
 done
 echo "fuzzers run: $ran"
+phase "done"
 echo "$passed passed, $failed failed"

@@ -69,6 +69,8 @@ public:
     int32_t count() const { return int32_t(entries.size()); }
 
     static CTexturePage* First() { return s_first; }
+    // Moves the head of the list (the editor keeps a second world's pages aside).
+    static void SetFirst(CTexturePage* first) { s_first = first; }
     // Takes the page out of the list and appends it at the end.
     void MoveToEnd();
     // Deletes every page.

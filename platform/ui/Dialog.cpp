@@ -498,7 +498,7 @@ void Dialog::OnClose()
 void Dialog::Click(int id)
 {
     Control* c = GetDlgItem(id);
-    if (c && !c->enabled)
+    if (!enabled_ || (c && !c->enabled))
         return;
     if (c && c->kind == ControlKind::CheckBox)
         c->check =
@@ -526,6 +526,8 @@ void Dialog::LeaveEdit(int id)
 
 void Dialog::PressKey(int virtualKey)
 {
+    if (!enabled_)
+        return;
     if (const Control* c = focusControl_ ? GetDlgItem(focusControl_) : nullptr; c && c->tree) {
         if (c->tree->PreTranslateKey(virtualKey) || c->tree->KeyDown(virtualKey))
             return;

@@ -171,6 +171,8 @@ struct Control
     std::shared_ptr<Bitmap> picture;
     TreeCtrl* tree = nullptr;                        // ControlKind::Tree
     int rangeLow = 0, rangeHigh = 100, position = 0; // Progress, Slider, ScrollBar
+    // An edit that tells its dialog of every change of its text (OnCommand with its id).
+    bool notifyChange = false;
 };
 
 // The size of a text in the UI's font (lines split at '\n'; an empty text is one
@@ -251,6 +253,9 @@ public:
     bool IsWindow() const { return created_; }
     bool ShowWindow(int command); // SW_HIDE, SW_SHOW, SW_SHOWNA
     bool IsWindowVisible() const { return created_ && visible_; }
+    // A disabled window takes no input: its controls are greyed and clicks do nothing.
+    void EnableWindow(bool enable) { enabled_ = enable; }
+    bool IsWindowEnabled() const { return enabled_; }
     // Whether the window has the keyboard focus (a person clicked into it).
     bool HasFocus() const { return focus_; }
 
@@ -349,6 +354,7 @@ private:
     bool popup_ = false;
     bool created_ = false;
     bool visible_ = false;
+    bool enabled_ = true;
     bool focus_ = false;
     int focusControl_ = 0;
     Menu* menuBar_ = nullptr;

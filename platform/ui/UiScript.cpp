@@ -97,7 +97,7 @@ void LabelPoint(TreeCtrl& tree, HTREEITEM item, int& x, int& y)
 TreeCtrl* WindowTree(int window)
 {
     Dialog* d = FindDialog(window);
-    if (!d || !d->IsWindowVisible())
+    if (!d || !d->IsWindowVisible() || !d->IsWindowEnabled())
         return nullptr;
     for (const Control& c : d->Controls())
         if (c.kind == ControlKind::Tree && c.tree)
@@ -159,13 +159,32 @@ void RegisterScriptVerbs()
     RegisterScriptVerb("tree", [](const ScriptArgs& a, ScriptStep& step) -> std::string {
         static const char* const kUsage =
             "tree needs a window (dialog resource) id, an action (select, rclick, dblclick or drag) and an "
-            "item path (texts separated by \\; drag: SOURCE -> TARGET)";
+            "item path (texts separated by \\; drag: SOURCE -> TARGET; rclick without a path: below the "
+            "items)";
         int window = 0;
-        if (a.words.size() < 3 || !Number(a.words[0], window))
+        if (a.words.size() < 2 || !Number(a.words[0], window))
             return kUsage;
         std::string action = a.words[1];
         for (char& c : action)
             c = char(std::tolower(static_cast<unsigned char>(c)));
+        if (a.words.size() == 2) {
+            if (action != "rclick")
+                return kUsage;
+            step.run = [window] {
+                TreeCtrl* tree = WindowTree(window);
+                if (!tree) {
+                    LogLine(("Script: window " + std::to_string(window) + " shows no tree").c_str());
+                    return;
+                }
+                // A point under the last row, where no item lies.
+                const int rows = int(tree->Rows().size()) - tree->TopRow();
+                const int y =
+                    std::min(rows * TreeCtrl::kRowHeight + 2, std::max(0, tree->ClientHeight() - 1));
+                tree->MouseDown(1, 4, y);
+                tree->MouseUp(1, 4, y);
+            };
+            return {};
+        }
         // The path is the rest of the line as written: item texts may hold blanks.
         std::string rest = a.text;
         for (int skip = 0; skip < 2; ++skip) {

@@ -1,9 +1,12 @@
 // The editor menu: its states when a pop-up opens, "New World"'s question, the
 // View toggles and the snapping marks.
+#include "GAMES/Rulo2/Texture.h"
 #include "GAMES/Rulo2/app/CMainWindow.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/EditorMenus.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/editor/EditorCurrent.h"
+#include "GAMES/Rulo2/editor/EditorDialogs.h"
 #include "GAMES/Rulo2/editor/EditorEditing.h"
 #include "GAMES/Rulo2/editor/ToolWindows.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
@@ -11,13 +14,19 @@
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "LIBS/Image/imgImage.h"
+#include "LIBS/System/LogPrintf.h"
 #include "platform/win/MessageBox.h"
 #include "tests/app/ShellWorld.h"
 #include "tests/platform/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -258,6 +267,137 @@ TEST_F(EditorMenus, CopyNeedsAWorldViewAndDeleteInWorldGroundViewKeepsTheObjects
     platform::QueueMessageBoxAnswer(platform::IDOK);
     EXPECT_TRUE(NewWorld());
     EXPECT_TRUE(PasteBufferEmpty());
+}
+
+TEST_F(EditorMenus, CutDeleteAndEscapeKeepTheWorldTreeInStepWithTheWorld)
+{
+    CreateToolWindows(nullptr);
+    SelectView(VIEW_PERSPECTIVE);
+    CModelEntry* tile = shelltest::AddTileEntry(1.0f);
+    CWorldObject* a = shelltest::AddInstance(g_WorldRoot, tile, CVector(0, 0, 0));
+    CWorldObject* b = shelltest::AddInstance(g_WorldRoot, tile, CVector(2, 0, 0));
+    RefillWorldTree();
+    CEditorTree& tree = g_WorldTreeDlg->tree;
+    const HTREEITEM itemA = a->id, itemB = b->id;
+    ASSERT_TRUE(tree.ItemExists(itemA) && tree.ItemExists(itemB));
+
+    a->selected = 1;
+    OnEditorCommand(ID_EDIT_CUT);
+    EXPECT_FALSE(tree.ItemExists(itemA)) << "the cut node has left the tree";
+    ASSERT_TRUE(tree.ItemExists(b->id));
+    b->selected = 1;
+    OnEditorCommand(ID_EDIT_DELETE);
+    EXPECT_EQ(tree.GetCount(), 1u) << "only the world's own item is left";
+
+    // Esc: the buffer emptied and the Model Tree's caret taken away.
+    g_ModelTreeDlg->tree.InsertItemFirst("model", 0);
+    g_ModelTreeDlg->tree.SelectItem(g_ModelTreeDlg->tree.GetRootItem());
+    ASSERT_NE(g_ModelTreeDlg->tree.TreeCtrl::GetSelectedItem(), 0u);
+    ClearEditorSelection();
+    RefreshTreesAfterEscape();
+    EXPECT_TRUE(PasteBufferEmpty());
+    EXPECT_EQ(g_ModelTreeDlg->tree.TreeCtrl::GetSelectedItem(), 0u);
+}
+
+TEST_F(EditorMenus, TheCameraCommandsRecordShowRangeAndDeleteTheCurrentModelsCamera)
+{
+    const std::vector<uint32_t> camera = {ID_EDIT_RECORD_CAMERA, ID_EDIT_SET_CAMERA_RANGE,
+                                          ID_EDIT_SHOW_CAMERA, ID_EDIT_DELETE_CAMERA};
+    CModelEntry* tile = shelltest::AddTileEntry(1.0f);
+    SelectView(VIEW_MODEL);
+    OnEditorCommand(ID_EDIT_RECORD_CAMERA);
+    EXPECT_EQ(tile->camera, nullptr) << "no current model: nothing to record into";
+    EXPECT_EQ(Enabled(POPUP_EDIT, camera), std::vector<uint32_t>{ID_EDIT_RECORD_CAMERA});
+
+    CurrentModel = tile;
+    CCameraView& view = *CurrentView;
+    view.yaw = 1.0f;
+    view.pitch = 0.5f;
+    view.target[0] = 1, view.target[1] = 2, view.target[2] = 3;
+    const CVector eye = ViewEye(view);
+    OnEditorCommand(ID_EDIT_RECORD_CAMERA);
+    ASSERT_NE(tile->camera, nullptr);
+    EXPECT_FLOAT_EQ(std::bit_cast<float>(tile->camera->word9), 0.3f);
+    EXPECT_FLOAT_EQ(std::bit_cast<float>(tile->camera->word10), 0.5f);
+    EXPECT_EQ(Enabled(POPUP_EDIT, camera), camera);
+    SelectView(VIEW_PERSPECTIVE);
+    EXPECT_TRUE(Enabled(POPUP_EDIT, camera).empty()) << "only in Model View";
+    SelectView(VIEW_MODEL);
+
+    // Show Camera puts the view's eye back where it was recorded, at the view's own zoom.
+    view.yaw = view.pitch = 0;
+    view.target[0] = view.target[1] = view.target[2] = 0;
+    view.zoom = 6;
+    OnEditorCommand(ID_EDIT_SHOW_CAMERA);
+    EXPECT_FLOAT_EQ(view.yaw, 1.0f);
+    EXPECT_FLOAT_EQ(view.pitch, 0.5f);
+    const CVector shown = ViewEye(view);
+    EXPECT_NEAR(shown.x, eye.x, 1e-4f);
+    EXPECT_NEAR(shown.y, eye.y, 1e-4f);
+    EXPECT_NEAR(shown.z, eye.z, 1e-4f);
+
+    // The range dialog refuses 1001 and stays open; the next answer is taken.
+    platform::ui::QueueDialogAnswer({CameraRangeDlg::IDD,
+                                     {{CameraRangeDlg::kInner, "2"}, {CameraRangeDlg::kOuter, "1001"}},
+                                     platform::ui::IDOK});
+    platform::ui::QueueDialogAnswer({CameraRangeDlg::IDD,
+                                     {{CameraRangeDlg::kInner, "2"}, {CameraRangeDlg::kOuter, "40"}},
+                                     platform::ui::IDOK});
+    OnEditorCommand(ID_EDIT_SET_CAMERA_RANGE);
+    EXPECT_FLOAT_EQ(std::bit_cast<float>(tile->camera->word9), 2.0f);
+    EXPECT_FLOAT_EQ(std::bit_cast<float>(tile->camera->word10), 40.0f);
+
+    OnEditorCommand(ID_EDIT_DELETE_CAMERA);
+    EXPECT_EQ(tile->camera, nullptr);
+    EXPECT_EQ(Enabled(POPUP_EDIT, camera), std::vector<uint32_t>{ID_EDIT_RECORD_CAMERA});
+    CurrentModel = nullptr;
+}
+
+TEST_F(EditorMenus, AccumulateTexturesCopiesEveryTextureFileAsRifBesideTheWorld)
+{
+    namespace fs = std::filesystem;
+    imgImage image;
+    ASSERT_EQ(1, image.allocate(4, 4, FMT_RGB_888));
+    std::fill(image.pixels, image.pixels + image.imageSize, uint8_t(90));
+    const fs::path source = dir.path / "art" / "Brick.tif";
+    fs::create_directories(source.parent_path());
+    ASSERT_EQ(1, image.save(source.string().c_str()));
+    auto* brick = new CTexture("Brick");
+    brick->sourcePath = source.string();
+    auto* lost = new CTexture("Lost");
+    lost->sourcePath = (dir.path / "art" / "Lost.tif").string();
+    auto* unnamed = new CTexture;
+    const uint8_t logging = 1;
+    const fs::path logPath = dir.path / "log.txt";
+    LogPrintfSetTarget(&logging, logPath.c_str());
+    auto logLines = [&] {
+        std::vector<std::string> lines;
+        std::ifstream in(logPath);
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    };
+
+    OnEditorCommand(ID_FILE_ACCUMULATE_TEXTURES);
+    EXPECT_TRUE(logLines().empty()) << "an unnamed world has no folder to copy into";
+    CurrentWorldFile = (dir.path / "level" / "Town.wld").string();
+    fs::create_directories(dir.path / "level");
+    OnEditorCommand(ID_FILE_ACCUMULATE_TEXTURES);
+    LogPrintfSetTarget(nullptr, nullptr);
+    const std::vector<std::string> lines = logLines();
+
+    imgImage copy;
+    ASSERT_EQ(1, copy.load((dir.path / "level" / "Textures" / "Brick.rif").string().c_str()));
+    EXPECT_EQ(copy.width, 4);
+    const std::string expected = "Copying '" + source.string() + "' to '" +
+                                 (dir.path / "level" / "Textures" / "Brick.rif").string() + "'";
+    EXPECT_NE(std::find(lines.begin(), lines.end(), expected), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Copying '" + lost->sourcePath + "' failed"),
+              lines.end());
+    EXPECT_FALSE(fs::exists(dir.path / "level" / "Textures" / "Lost.rif"));
+    delete unnamed;
+    delete lost;
+    delete brick;
 }
 
 } // namespace

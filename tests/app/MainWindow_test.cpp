@@ -13,6 +13,8 @@
 #include "GAMES/Rulo2/app/ShowKeys.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
+#include "GAMES/Rulo2/editor/AttackPointsDlg.h"
+#include "GAMES/Rulo2/editor/EditorDialogs.h"
 #include "GAMES/Rulo2/editor/EditorSelection.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
@@ -34,6 +36,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -434,6 +437,99 @@ TEST_F(MainWindowTest, AltDragOrbitsTheEditorViewFromTheThirdMoveWithThePitchCla
     Send(WM_MBUTTONUP, 0, LPARAM(MAKELONG(160, 100)));
     HoldAlt(window, false);
     CameraViews[VIEW_PERSPECTIVE] = CCameraView();
+}
+
+TEST_F(MainWindowTest, CtrlDPositionsTheCameraAndF10AsksForTheBurglaryWithTheLastNumber)
+{
+    ::setenv("VAREK_NONINTERACTIVE", "1", 1);
+    SelectView(VIEW_TOP);
+    const CCameraView before = *CurrentView;
+    const CCameraView perspective = CameraViews[VIEW_PERSPECTIVE];
+    const int32_t snapping = SnappingMode;
+    platform::ui::QueueDialogAnswer(platform::ui::DialogAnswer{
+        PositionCameraDlg::IDD,
+        {{PositionCameraDlg::kX, "10"}, {PositionCameraDlg::kY, "2"}, {PositionCameraDlg::kZ, "-5"}},
+        platform::ui::IDOK});
+    HoldCtrl(window, true);
+    Send(WM_KEYDOWN, 'D');
+    HoldCtrl(window, false);
+    EXPECT_EQ(CurrentViewIndex(), VIEW_TOP);
+    EXPECT_EQ(CurrentView->target[0], 10.0f);
+    EXPECT_EQ(CurrentView->target[1], 2.0f);
+    EXPECT_EQ(CurrentView->target[2], -5.0f);
+    EXPECT_EQ(CurrentView->zoom, before.zoom);
+    EXPECT_EQ(CurrentView->yaw, before.yaw);
+    EXPECT_EQ(CurrentView->pitch, before.pitch);
+    EXPECT_EQ(CameraViews[VIEW_PERSPECTIVE].target[0], perspective.target[0]);
+    EXPECT_EQ(SnappingMode, snapping);
+    EXPECT_EQ(platform::ui::FindDialog(PositionCameraDlg::IDD), nullptr);
+
+    // F10 offers the number chosen last; Cancel starts nothing.
+    PlanningBurglaryNumber = 2;
+    const int32_t phase = GamePhase;
+    platform::ui::QueueDialogAnswer(
+        platform::ui::DialogAnswer{StartPlanningModeDlg::IDD, {}, platform::ui::IDCANCEL});
+    Send(WM_SYSKEYDOWN, VK_F10);
+    EXPECT_EQ(GamePhase, phase);
+    EXPECT_EQ(PlanningBurglaryNumber, 2);
+    CameraViews[VIEW_TOP] = before;
+}
+
+TEST_F(MainWindowTest, InAttackPointModeTheModelViewTurnsAndDragsThePointAndKeepsItsView)
+{
+    ::setenv("VAREK_NONINTERACTIVE", "1", 1);
+    CreateWorldRoots();
+    CModelEntry* entry = shelltest::AddTileEntry(1.0f);
+    SelectView(VIEW_MODEL);
+    ASSERT_TRUE(OpenAttackPointsDialog(entry, window));
+    g_AttackPointsDlg->Click(AttackPointsDlg::kAdd);
+    auto point = [&] {
+        float v[4];
+        std::memcpy(v, entry->points[0].words, sizeof v);
+        return std::vector<float>(v, v + 4);
+    };
+    for (int i = 0; i < 6; ++i) {
+        Send(WM_KEYDOWN, VK_SPACE);
+        const float quarters = point()[3] / (3.1415927f / 2);
+        EXPECT_FLOAT_EQ(quarters, std::round(quarters));
+    }
+    auto move = [&](int x, int y) {
+        Input.mouseMoveHandled = 0;
+        Send(WM_MOUSEMOVE, 0, LPARAM(MAKELONG(x, y)));
+    };
+    // The middle button turns the point by 0.01 a pixel from the third move on.
+    const float angle = point()[3];
+    Send(WM_MBUTTONDOWN, MK_MBUTTON, LPARAM(MAKELONG(100, 100)));
+    EXPECT_EQ(EditorDrag.mode, DRAG_TURN_ATTACK_POINT);
+    move(110, 100);
+    move(120, 100);
+    EXPECT_FLOAT_EQ(point()[3], angle);
+    move(150, 100);
+    EXPECT_FLOAT_EQ(point()[3], angle + 0.5f);
+    Send(WM_MBUTTONUP, 0, LPARAM(MAKELONG(150, 100)));
+    // The left button moves it in the view's plane.
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, LPARAM(MAKELONG(100, 100)));
+    EXPECT_EQ(EditorDrag.mode, DRAG_MOVE_ATTACK_POINT);
+    for (int i = 1; i <= 3; ++i)
+        move(100 + 20 * i, 100);
+    EXPECT_NE(point()[0] * point()[0] + point()[2] * point()[2], 0.0f);
+    EXPECT_FLOAT_EQ(point()[3], angle + 0.5f);
+    Send(WM_LBUTTONUP, 0, LPARAM(MAKELONG(160, 100)));
+    EXPECT_EQ(EditorDrag.mode, DRAG_NONE);
+
+    // The view keys wait until the dialog is closed.
+    Send(WM_KEYDOWN, VK_F1);
+    EXPECT_EQ(CurrentViewIndex(), VIEW_MODEL);
+    g_AttackPointsDlg->CloseBox();
+    Send(WM_KEYDOWN, VK_F1);
+    EXPECT_EQ(CurrentViewIndex(), VIEW_TOP);
+    // Without the dialog Space turns no point.
+    SelectView(VIEW_MODEL);
+    const float last = point()[3];
+    Send(WM_KEYDOWN, VK_SPACE);
+    EXPECT_EQ(point()[3], last);
+    g_AttackPointsDlg.reset();
+    ClearWorld();
 }
 
 TEST_F(MainWindowTest, EditorKeysSelectMoveTurnAndSaveTheWorld)

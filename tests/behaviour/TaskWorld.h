@@ -3,13 +3,20 @@
 // the game's watch lists reset around every test. Texts show as their keys.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/app/SaveGame.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/CTask.h"
@@ -24,7 +31,40 @@
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/GamePasses.h"
 #include "GAMES/Rulo2/world/HouseFloors.h"
+#include "LIBS/System/LogPrintf.h"
 #include "tests/navigation/NavWorld.h"
+#include "tests/support/QuietSounds.h"
+
+// The application log caught in a file while it lives.
+class ProgramLog
+{
+public:
+    ProgramLog()
+        : path_(std::filesystem::temp_directory_path() /
+                ("task_log_" + std::to_string(::getpid()) + "_" + std::to_string(counter_++) + ".txt"))
+    {
+        LogPrintfSetTarget(&logging_, path_.string().c_str());
+    }
+    ~ProgramLog()
+    {
+        LogPrintfSetTarget(nullptr, "");
+        std::filesystem::remove(path_);
+    }
+    ProgramLog(const ProgramLog&) = delete;
+    ProgramLog& operator=(const ProgramLog&) = delete;
+    std::string Text() const
+    {
+        std::ifstream in(path_);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+private:
+    static inline int counter_ = 0;
+    std::filesystem::path path_;
+    uint8_t logging_ = 1;
+};
 
 class TaskWorldTest : public WorldServicesTest
 {
@@ -68,6 +108,10 @@ protected:
         VehicleMode = 0;
         HudFeedbackId = -1;
         PendingStopCharacter = nullptr;
+        LightBarrierList.clear();
+        CrackingList.clear();
+        KnownPeople.clear();
+        BurglaryCharacters.clear();
     }
 
     // An object of the kind with run-time conditions; characters get a ground node under them.

@@ -1,6 +1,8 @@
 // The editor's small dialogs answered the way a person (or an input script) answers
 // them: the question's five answers, the naming dialogs, the range checks and the
 // light dialog's angles, colour and phase flags.
+#include "GAMES/Rulo2/app/CGameSoundManager.h"
+#include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/editor/EditorDialogs.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "platform/ui/ColorDialog.h"
@@ -8,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -214,6 +217,90 @@ TEST_F(EditorDialogs, TheAboutBoxShowsTheBuildString)
     ASSERT_EQ(BuildString().size(), 20u);
     EXPECT_EQ(BuildString()[11], ' ');
     EXPECT_EQ(BuildString()[14], ':');
+}
+
+// A dialog that shows what it opened with and then takes a queued answer.
+template <class D>
+struct Opened : D
+{
+    bool OnInitDialog() override
+    {
+        D::OnInitDialog();
+        for (const platform::ui::Control& c : D::Controls())
+            shown.push_back(c.text);
+        return true;
+    }
+    std::vector<std::string> shown;
+};
+
+TEST_F(EditorDialogs, PositionCameraOpensAtZeroAndMovesTheViewTargetOnlyOnAValidOk)
+{
+    SelectView(VIEW_PERSPECTIVE);
+    const CCameraView before = *CurrentView;
+    Opened<PositionCameraDlg> first;
+    QueueDialogAnswer(DialogAnswer{PositionCameraDlg::IDD, {}, platform::ui::IDCANCEL});
+    first.DoModal();
+    EXPECT_EQ(std::count(first.shown.begin(), first.shown.end(), "0"), 3);
+    EXPECT_EQ(CurrentView->target[0], before.target[0]);
+
+    PositionCameraDlg dialog;
+    QueueDialogAnswer(DialogAnswer{
+        PositionCameraDlg::IDD,
+        {{PositionCameraDlg::kX, "10"}, {PositionCameraDlg::kY, "2"}, {PositionCameraDlg::kZ, "-5"}},
+        platform::ui::IDOK});
+    EXPECT_EQ(dialog.DoModal(), platform::ui::IDOK);
+    EXPECT_EQ(CurrentView->target[0], 10.0f);
+    EXPECT_EQ(CurrentView->target[1], 2.0f);
+    EXPECT_EQ(CurrentView->target[2], -5.0f);
+    EXPECT_EQ(CurrentView->zoom, before.zoom);
+    EXPECT_EQ(CurrentView->yaw, before.yaw);
+    EXPECT_EQ(CurrentView->pitch, before.pitch);
+
+    // Text that is no number keeps the dialog open (here: unanswered, so cancelled).
+    PositionCameraDlg bad;
+    QueueDialogAnswer(
+        DialogAnswer{PositionCameraDlg::IDD, {{PositionCameraDlg::kX, "ten"}}, platform::ui::IDOK});
+    EXPECT_EQ(bad.DoModal(), platform::ui::IDCANCEL);
+    EXPECT_EQ(CurrentView->target[0], 10.0f);
+    EXPECT_TRUE(Logged("Please enter an integer."));
+}
+
+TEST_F(EditorDialogs, StartPlanningModeShowsTheNumberEnteredBefore)
+{
+    int32_t number = 2;
+    QueueDialogAnswer(
+        DialogAnswer{StartPlanningModeDlg::IDD, {{StartPlanningModeDlg::kNumber, "5"}}, platform::ui::IDOK});
+    ASSERT_TRUE(AskStartPlanningMode(number));
+    EXPECT_EQ(number, 5);
+    // Opened again, it shows 5; OK without typing keeps it.
+    Opened<StartPlanningModeDlg> again;
+    again.number = number;
+    QueueDialogAnswer(DialogAnswer{StartPlanningModeDlg::IDD, {}, platform::ui::IDOK});
+    again.DoModal();
+    EXPECT_EQ(again.GetDlgItemText(StartPlanningModeDlg::kNumber), "5");
+    QueueDialogAnswer(DialogAnswer{
+        StartPlanningModeDlg::IDD, {{StartPlanningModeDlg::kNumber, "7"}}, platform::ui::IDCANCEL});
+    EXPECT_FALSE(AskStartPlanningMode(number));
+    EXPECT_EQ(number, 5);
+}
+
+TEST_F(EditorDialogs, AddSoundFxListsTheDefinitionsInFileOrderAndStartsAtTheFirst)
+{
+    const std::vector<std::string> kept = SoundNames;
+    SoundNames.clear();
+    AddSoundFxDlg none;
+    QueueDialogAnswer(DialogAnswer{AddSoundFxDlg::IDD, {}, platform::ui::IDOK});
+    EXPECT_EQ(none.DoModal(), platform::ui::IDOK);
+    EXPECT_TRUE(none.GetDlgItem(AddSoundFxDlg::kName)->list.empty());
+    EXPECT_EQ(none.soundIndex, 0);
+
+    SoundNames = {"DOOR_OPEN", "ALARM_SIREN", "STEPS"};
+    AddSoundFxDlg three;
+    QueueDialogAnswer(DialogAnswer{AddSoundFxDlg::IDD, {{AddSoundFxDlg::kName, "#2"}}, platform::ui::IDOK});
+    three.DoModal();
+    EXPECT_EQ(three.GetDlgItem(AddSoundFxDlg::kName)->list, SoundNames);
+    EXPECT_EQ(three.soundIndex, 2);
+    SoundNames = kept;
 }
 
 } // namespace

@@ -96,6 +96,18 @@ TEST_F(EditorEditing, CopyKeepsTheWorldAndPasteAtTheCursorPlacesSelectedCopiesAr
     first = PasteAt({0.1f, 0, 0.1f});
     ExpectNear(first->position, {-1, 0, 0}, "snapped paste");
 
+    // Shown at the cursor, the buffer stands where a paste there goes, and comes back exactly.
+    const CVector kept = g_PasteRoot->FirstObject()->position;
+    {
+        const CShownPasteBuffer shown({10.1f, 0, 20.1f});
+        ExpectNear(g_PasteRoot->FirstObject()->position, {9, 0, 20}, "shown snapped at the cursor");
+        ExpectNear(g_PasteRoot->FirstObject()->NextObject()->position, {11, 0, 20}, "and its second copy");
+    }
+    EXPECT_EQ(g_PasteRoot->FirstObject()->position.x, kept.x);
+    EXPECT_EQ(g_PasteRoot->FirstObject()->position.z, kept.z);
+    first = PasteAt({10.1f, 0, 20.1f});
+    ExpectNear(first->position, {9, 0, 20}, "the paste goes where it was shown");
+
     // Esc empties the buffer and the selection.
     ClearEditorSelection();
     EXPECT_TRUE(PasteBufferEmpty());

@@ -17,6 +17,7 @@
 #include "GAMES/Rulo2/interface/CMenuFigure.h"
 #include "GAMES/Rulo2/interface/HudState.h"
 #include "GAMES/Rulo2/navigation/PathFinder.h"
+#include "GAMES/Rulo2/render/ViewRects.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
@@ -308,11 +309,11 @@ TEST_F(Planning, CancelAndEscapeCloseWithoutAPlan)
             menu.Release(menu.cancelButton);
         else
             Input.menuKey = 8;
-        ExclusionRects.assign(15, SExclusionRect{});
+        ClearViewRects();
         Frame();
         EXPECT_EQ(result, 0) << round;
         EXPECT_EQ(Input.menuKey, 0);
-        EXPECT_EQ(ExclusionRects[3].right, 0);
+        EXPECT_EQ(ViewRectTable[3].right, 0);
         EXPECT_EQ(PlanMemberArray.count(), 1);
         EXPECT_EQ(PlanBurglaryNumber, 0);
     }
@@ -422,3 +423,37 @@ TEST_F(Planning, LootSharesFollowTheSkillsAndNeverDivideByZero)
 }
 
 } // namespace
+
+// The road through the screen: the car is chosen in the selection list, a tool is dragged to the
+// hero, and OK ends with the gang table, the car and the target word. (The target chooser lists
+// the levels' models, which only the program's resources hold; the target is set here.)
+TEST_F(Planning, ARunThroughTheCarChooserAndADragEndsWithTheChosenPlan)
+{
+    menu.Build(now);
+    menu.target = 1;
+    menu.Release(menu.carButton);
+    ASSERT_EQ(menu.pendingChoice, 2);
+    ASSERT_EQ(menu.chooser.EntryCount(), 1);
+    Frame();
+    EXPECT_EQ(result, -1) << "the chooser is still open";
+    menu.chooser.selected = menu.chooser.firstEntry;
+    menu.chooser.finished = 1;
+    Frame();
+    EXPECT_EQ(menu.pendingChoice, 0);
+    EXPECT_EQ(menu.car, car->world.get());
+    Drag(menu.poolFirst, menu.slotFrames[1]);
+    menu.Release(menu.okButton);
+    Frame();
+    ASSERT_EQ(result, 1);
+
+    EXPECT_EQ(PlanBurglaryNumber, 2);
+    EXPECT_EQ(PlanCar, car->node.get());
+    EXPECT_FLOAT_EQ(PlanCarCapacity, 200.0f);
+    ASSERT_EQ(PlanMemberArray.count(), 1);
+    EXPECT_EQ(PlanMemberArray[0].member, hero->world.get());
+    EXPECT_EQ(PlanMemberArray[0].leader, 1);
+    EXPECT_EQ(PlanMemberArray[0].hands[1].item, ToolNode(0));
+    EXPECT_EQ(PlanMemberArray[0].toolFlags[1], 1);
+    EXPECT_FLOAT_EQ(PlanMemberArray[0].carriedLoad, 5.0f);
+    EXPECT_FLOAT_EQ(PlanMemberArray[0].memberFactor, 1.0f);
+}

@@ -19,6 +19,7 @@
 #include "GAMES/Rulo2/interface/CMenuQuad.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/interface/HudState.h"
+#include "GAMES/Rulo2/render/ViewRects.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 
 namespace {
@@ -57,7 +58,7 @@ protected:
         HudRecordByte = 0;
         ModalMenuFlag = 0;
         BurglaryLevel = 1;
-        ExclusionRects.clear();
+        ClearViewRects();
         Calls.clear();
         FakeRecordingActive = false;
         bar.recorder = FakeRecorder();
@@ -73,7 +74,7 @@ protected:
         HudSelectedCharacter = nullptr;
         PlanMemberArray.clear();
         MenuDragRect = SDragRect{};
-        ExclusionRects.clear();
+        ClearViewRects();
         Cash = 0;
     }
 
@@ -197,8 +198,8 @@ TEST_F(HudBar, KnobSetsTheSpeedWhileDraggedAndStopsTheGameWhenReleased)
         HoverOver(bar.speedKnob);
         Press();
         ASSERT_EQ(bar.draggingKnob, 1);
-        EXPECT_EQ(ExclusionRects[6].right, c.screenWidth);
-        EXPECT_EQ(ExclusionRects[6].bottom, 480);
+        EXPECT_EQ(ViewRectTable[6].right, c.screenWidth);
+        EXPECT_EQ(ViewRectTable[6].bottom, 480);
         EXPECT_EQ(Calls, c.phase == PHASE_PLANNING ? std::vector<std::string>{"clearRecording"}
                                                    : std::vector<std::string>{});
         PointAt(c.pointerX, 0.1f);
@@ -211,7 +212,7 @@ TEST_F(HudBar, KnobSetsTheSpeedWhileDraggedAndStopsTheGameWhenReleased)
         EXPECT_EQ(bar.draggingKnob, 0);
         EXPECT_EQ(bar.speedValue, 0.0f);
         EXPECT_EQ(GameClock.gameSpeed, c.speedAfterRelease);
-        EXPECT_EQ(ExclusionRects[6].right, 0);
+        EXPECT_EQ(ViewRectTable[6].right, 0);
         Frame();
         EXPECT_EQ(GameClock.gameSpeed, c.speedAfterRelease);
     }
@@ -326,19 +327,19 @@ TEST_F(HudBar, ValueTextShowsCashOrLootAndTheLoadInPoundUnits)
 TEST_F(HudBar, ClaimsItsScreenAreasEveryFrameAndDrawsNothingWhileHidden)
 {
     Frame();
-    ASSERT_GE(ExclusionRects.size(), 3u);
-    const SExclusionRect expected[3] = {{32, 415, 608, 456}, {3, 396, 70, 477}, {569, 396, 636, 477}};
+    const SViewRect expected[3] = {{32, 415, 608, 456}, {3, 396, 70, 477}, {569, 396, 636, 477}};
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(ExclusionRects[size_t(i)].left, expected[i].left) << i;
-        EXPECT_EQ(ExclusionRects[size_t(i)].top, expected[i].top) << i;
-        EXPECT_EQ(ExclusionRects[size_t(i)].right, expected[i].right) << i;
-        EXPECT_EQ(ExclusionRects[size_t(i)].bottom, expected[i].bottom) << i;
+        EXPECT_EQ(ViewRectTable[i].left, expected[i].left) << i;
+        EXPECT_EQ(ViewRectTable[i].top, expected[i].top) << i;
+        EXPECT_EQ(ViewRectTable[i].right, expected[i].right) << i;
+        EXPECT_EQ(ViewRectTable[i].bottom, expected[i].bottom) << i;
     }
-    ExclusionRects.clear();
+    ClearViewRects();
     HudHiddenFlag = 1;
     Frame();
     HudHiddenFlag = 0;
-    EXPECT_TRUE(ExclusionRects.empty());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(ViewRectTable[i].IsEmpty()) << i;
 }
 
 TEST_F(HudBar, MapButtonTogglesTheMapScreen)

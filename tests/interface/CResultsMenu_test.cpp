@@ -271,3 +271,38 @@ TEST_F(Results, ButtonOrEscapeFadesAndTheNextRenderAfterTheFadeCloses)
         ScreenFade = CScreenFade();
     }
 }
+
+TEST_F(Results, ACleanSuccessDriftsTheGangsValuesAndTheLinesShowTheGrowth)
+{
+    struct Case
+    {
+        const char* name;
+        bool alarm;
+        int32_t successSwitch;
+        float requiredShare;
+        bool drifts;
+    };
+    const Case cases[] = {
+        {"clean success", false, 1, 0.0f, true},
+        {"alarm", true, 1, 0.0f, false},
+        {"success not enabled", false, 0, 0.0f, false},
+        {"not enough loot", false, 1, 0.5f, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Members({0.2f});
+        // Ten locks picked: pick locks grows from 0.25 by 2 % of the rest each time, to 0.387.
+        PlanMemberArray[0].pickedLocks = 10;
+        AlarmRaised = c.alarm ? 1 : 0;
+        ResultsSwitch = c.successSwitch;
+        RequiredLootShare = c.requiredShare;
+        CResultsMenu results;
+        results.Build(now);
+        const std::string lines = results.MemberLines(0);
+        EXPECT_EQ(Attributes(0).pickLocks > 0.3f, c.drifts) << Attributes(0).pickLocks;
+        if (c.drifts) {
+            EXPECT_TRUE(Contains(lines, "ATTR_PL 39% (+14)")) << lines;
+            EXPECT_GT(Attributes(0).crimeRecords, 0.2f);
+        }
+    }
+}

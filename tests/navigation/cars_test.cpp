@@ -8,6 +8,7 @@
 #include "GAMES/Rulo2/app/CGameSoundManager.h"
 #include "GAMES/Rulo2/navigation/DynamicCharacters.h"
 #include "tests/navigation/StreetWorld.h"
+#include "tests/support/QuietSounds.h"
 
 using namespace navtest;
 
@@ -279,32 +280,9 @@ TEST_F(Cars, BrakingLosesTwoASecondAtAnyFrameRate)
     EXPECT_EQ(car->speed, 0.0f);
 }
 
-// A sound manager that plays nothing: the named sounds load on demand.
-struct QuietSounds
-{
-    CGameSoundManager manager;
-    std::vector<std::unique_ptr<CSoundSample>> samples;
-    QuietSounds()
-    {
-        for (const char* name : {"TRUCK", "CARTURN", "CAR_BRAKE"}) {
-            samples.push_back(std::make_unique<CSoundSample>(&manager));
-            samples.back()->setup(name, "none.wav", 0, SOUND_ON_DEMAND | 0x08, 1);
-        }
-        SoundManager = &manager;
-    }
-    ~QuietSounds() { SoundManager = nullptr; }
-    int Count(const char* name) const
-    {
-        int n = 0;
-        for (const SoundRequest& r : manager.requests)
-            n += r.sound && r.sound->name == name;
-        return n;
-    }
-};
-
 TEST_F(Cars, APersonOnTheForwardLineStopsTheCarWithABrakeSound)
 {
-    QuietSounds sounds;
+    QuietSounds sounds({"TRUCK", "CARTURN", "CAR_BRAKE"});
     CCar* car = BoundCar(2);
     CWorldObject* hero = world->Character({0, 0, 0});
     CurrentCharacter = hero;
@@ -355,7 +333,7 @@ TEST_F(Cars, ANeverBoundCarSkipsThePersonTest)
 
 TEST_F(Cars, TheEngineSoundPlaysWithinFiveOfTheHero)
 {
-    QuietSounds sounds;
+    QuietSounds sounds({"TRUCK", "CARTURN", "CAR_BRAKE"});
     CCar* car = BoundCar(2);
     CWorldObject* hero = world->Character({0, 0, 0});
     CurrentCharacter = hero;

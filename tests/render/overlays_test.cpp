@@ -16,7 +16,9 @@
 #include "GAMES/Rulo2/render/Overlays.h"
 #include "GAMES/Rulo2/render/UiSurfaces.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
+#include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/HouseFloors.h"
 
 TEST(StatisticsTexts, FrameRateClockAndWords)
 {
@@ -371,4 +373,38 @@ TEST_F(OnBackSurface, EditorViewsShowModelCountsTheStatePanelAndTheBand)
     DrawStatistics(in);
     EXPECT_GT(BrightPixels(100, 100, 141, 101), 15); // the top edge, dotted
     EXPECT_EQ(BrightPixels(102, 102, 139, 119), 0);  // the inside stays
+}
+
+// With the HUD current the drawing itself gathers this frame's counts, at most every 500 ms of
+// game clock; outside the HUD nothing is counted.
+TEST_F(OnBackSurface, TheHudsStatisticsCountTheFramesVisibleObjects)
+{
+    CWorldObject house("house");
+    house.objectKind = CWorldObject::KIND_MODEL;
+    CRootNode model("model");
+    model.triangleCount = 12;
+    model.vertexCount = 24;
+    VisibleObjects.clear();
+    VisibleObjects.push_back(SVisibleEntry{&house, &model});
+    WorldStatistics = SWorldStatistics();
+
+    SStatisticsInput in;
+    in.gameClock = 10000;
+    DrawStatistics(in);
+    EXPECT_EQ(WorldStatistics.triangles, 0) << "not the HUD";
+
+    in.hudIsCurrent = 1;
+    DrawStatistics(in);
+    EXPECT_EQ(WorldStatistics.triangles, 12);
+    EXPECT_EQ(WorldStatistics.vertices, 24);
+    EXPECT_EQ(WorldStatistics.visibleModels, 1);
+
+    VisibleObjects.push_back(SVisibleEntry{&house, &model});
+    in.gameClock = 10500;
+    DrawStatistics(in);
+    EXPECT_EQ(WorldStatistics.triangles, 12) << "500 ms are not yet more than 500";
+    in.gameClock = 10501;
+    DrawStatistics(in);
+    EXPECT_EQ(WorldStatistics.triangles, 24);
+    VisibleObjects.clear();
 }

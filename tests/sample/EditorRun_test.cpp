@@ -1,9 +1,14 @@
 // The editor build started on the sample installation, driven by an input script
 // through its menu: "Save World As..." answered with a name, "View World-Tree",
 // then "Exit". The saved world holds what the sample's did, and the tool window's
-// placement and show value are in the registry.
+// placement and show value are in the registry. Terrains and shadow maps made in
+// the editor are saved and drawn by the tool and the game.
 #include "tests/sample/SampleTestUtil.h"
 
+#include "LIBS/Image/imgImage.h"
+
+#include <cmath>
+#include <functional>
 #include <sstream>
 
 namespace {
@@ -124,6 +129,7 @@ TEST(EditorRun, OrganisesTheWorldInItsToolWindowsAndSavesIt)
         << "3 command 32837                      # View World-Tree\n"
            "4 tree 198 select unnamed\\Haus_B     # the houses of the town are shown\n"
            "4 tree 198 select unnamed\\Haus_C\n"
+           "4 key ESCAPE press                   # the house is not drawn as selected\n"
            "4 tree 198 select unnamed\\Haus_D\n"
            "4 tree 198 select unnamed\\Strasse\n"
            "5 tree 198 rclick unnamed\\Haus_A\n"
@@ -165,6 +171,398 @@ TEST(EditorRun, OrganisesTheWorldInItsToolWindowsAndSavesIt)
     EXPECT_EQ(dump.substr(inside, dump.find("group \"Stockwerk_2\"", inside) - inside).find("Stuhl"),
               std::string::npos);
     EXPECT_LT(inside, nextHouse);
+    if (!::testing::Test::HasFailure())
+        fs::remove_all(dir);
+}
+
+// The editor with an input script on the sample in `dir`, ending after `frames` frames.
+int RunEditor(const fs::path& dir, const std::string& script, int frames, const std::string& env = "")
+{
+    std::ofstream(dir / "script.txt") << script;
+    return RunCommand("cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
+                      " LSAN_OPTIONS=detect_leaks=0 VAREK_NONINTERACTIVE=1 VAREK_FIXED_STEP=1"
+                      " VAREK_EXIT_AFTER_FRAMES=" +
+                      std::to_string(frames) + " VAREK_INPUT_SCRIPT=script.txt " + env +
+                      " ./VarekEdit -window -logging Varek.wld > output.txt 2>&1");
+}
+
+// The game on the world of `dir`; its picture of frame 13 becomes `shot`.
+int RunGame(const fs::path& dir, const std::string& shot)
+{
+    std::error_code ec;
+    if (!fs::exists(dir / "Varek")) {
+        fs::create_hard_link(VAREK_PROGRAM, dir / "Varek", ec);
+        if (ec)
+            fs::copy_file(VAREK_PROGRAM, dir / "Varek", ec);
+    }
+    const int rc = RunCommand("cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
+                              " LSAN_OPTIONS=detect_leaks=0 VAREK_EXIT_AFTER_FRAMES=14 VAREK_FIXED_STEP=1"
+                              " VAREK_SNAPSHOTS=13 ./Varek -window -logging > game.txt 2>&1");
+    fs::rename(dir / "snapshot00013.bmp", dir / shot, ec);
+    return ec ? -1 : rc;
+}
+
+// `varek-tool world view` of the world of `dir` into `shot`.
+int ToolView(const fs::path& dir, const std::string& shot)
+{
+    return RunCommand("cd " + Quote(dir) + " && '" + VAREK_TOOL_PATH + "' world view Varek.wld --snapshot " +
+                      shot + " > view.txt 2>&1");
+}
+
+// Pixels of a picture that pass `test` on their (r, g, b).
+int CountPixels(const fs::path& bmpFile, const std::function<bool(int r, int g, int b)>& test)
+{
+    const std::vector<uint8_t> bmp = ReadBytes(bmpFile);
+    int w = 0, h = 0, count = 0;
+    uint32_t rgb = 0;
+    if (!BmpPixel(bmp, 0, 0, &w, &h, &rgb))
+        return -1;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (BmpPixel(bmp, x, y, &w, &h, &rgb) &&
+                test(int(rgb >> 16), int((rgb >> 8) & 0xFF), int(rgb & 0xFF)))
+                ++count;
+    return count;
+}
+
+// The two family colours of the test terrain, lit or not: yellow in the valley, cyan on the slopes.
+bool TerrainColour(int r, int g, int b)
+{
+    return (r > b + 80 && g > b + 80 && std::abs(r - g) < 40) ||
+           (g > r + 80 && b > r + 80 && std::abs(g - b) < 40);
+}
+
+bool SavePicture(const fs::path& file, int width, int height,
+                 const std::function<uint32_t(int x, int y)>& rgb)
+{
+    imgImage image;
+    if (!image.allocate(width, height, FMT_RGB_888))
+        return false;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const uint32_t c = rgb(x, y);
+            uint8_t* p = image.pixels + size_t(y) * size_t(image.bytesPerLine) + size_t(x) * 3;
+            p[0] = uint8_t(c >> 16);
+            p[1] = uint8_t(c >> 8);
+            p[2] = uint8_t(c);
+        }
+    return image.save(file.string().c_str()) == 1;
+}
+
+// "New Terrain..." in the World Tree, its double click, a heightmap and a rule file
+// given to Terrain Properties, Recalc and "Save World": the editor, the tool's view
+// and the game draw the textured terrain of the saved world.
+TEST(EditorRun, ANewTerrainGetsItsHeightmapAndRulesAndTheSavedWorldDrawsItInToolAndGame)
+{
+    const fs::path dir = TempFolder("editor_terrain");
+    std::string output;
+    ASSERT_TRUE(MakeSample(dir, &output)) << output;
+    std::error_code ec;
+    fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
+    ASSERT_FALSE(ec) << ec.message();
+    ASSERT_EQ(ToolView(dir, "before.bmp"), 0) << ReadText(dir / "view.txt");
+    const int before = CountPixels(dir / "before.bmp", TerrainColour);
+
+    // A bowl: flat under the town, rising to the edges; two small family textures.
+    fs::create_directories(dir / "tex");
+    fs::create_directories(dir / "gen");
+    ASSERT_TRUE(SavePicture(dir / "map.tif", 16, 16, [](int x, int y) {
+        const double d = std::hypot(x - 7.5, y - 7.5);
+        const uint32_t v = uint32_t(std::clamp((d - 2.5) * 60.0, 0.0, 255.0));
+        return v << 16 | v << 8 | v;
+    }));
+    // Checkered, so that a look at the pictures shows texture rather than colour.
+    ASSERT_TRUE(SavePicture(dir / "tex" / "LOW_V0.tif", 8, 8,
+                            [](int x, int y) { return (x / 2 + y / 2) % 2 ? 0xE6E614u : 0xA0A00Au; }));
+    ASSERT_TRUE(SavePicture(dir / "tex" / "HIGH_V0.tif", 8, 8,
+                            [](int x, int y) { return (x / 2 + y / 2) % 2 ? 0x14E6E6u : 0x0AA0A0u; }));
+    std::ofstream(dir / "rules.txt") << "texturepath_standard " << (dir / "tex").string() << "\n"
+                                     << "texturepath_generated " << (dir / "gen").string() << "\n"
+                                     << "family 0 low\nfamily 1 high\n"
+                                        "rule valley\nfamily 0\ntexture V0 1\nruleend\n"
+                                        "rule slope\nfamily 1\nheightstart 0.3\ntexture V0 1\nruleend\n";
+    const std::string map = (dir / "map.tif").string(), rules = (dir / "rules.txt").string();
+    const int rc = RunEditor(dir,
+                             "3 command 32837                      # View World-Tree\n"
+                             "4 tree 198 select unnamed\n"
+                             "5 dialog 370 ok 1174=Hill            # the terrain's name\n"
+                             "5 control 198 33015                  # New Terrain...\n"
+                             "6 tree 198 select unnamed\\Hill\\Hill\n"
+                             "7 tree 198 dblclick unnamed\\Hill\\Hill\n"
+                             "8 dialog 1536 ok 1152=" +
+                                 map +
+                                 "\n"
+                                 "8 control 432 1324                   # Browse... the heightmap\n"
+                                 "9 dialog 1536 ok 1152=" +
+                                 rules +
+                                 "\n"
+                                 "9 control 432 1325                   # Browse... the rule file\n"
+                                 "10 key ESCAPE press                  # no selection drawn over the view\n"
+                                 "10 control 432 1327                  # Recalc\n"
+                                 "12 command 32825                     # Save World\n"
+                                 "14 command 32771                     # Exit\n",
+                             40, "VAREK_SNAPSHOTS=3,11");
+    const std::string log = ReadText(dir / "log.txt");
+    ASSERT_EQ(rc, 0) << ReadText(dir / "output.txt") << log;
+    EXPECT_EQ(log.find("no tree item"), std::string::npos) << log;
+    EXPECT_EQ(log.find("was not answered"), std::string::npos) << log;
+    const std::string dump = DumpAfterFirstLine(dir, "Varek.wld");
+    EXPECT_NE(dump.find("terrain \"Hill\""), std::string::npos) << dump;
+    // Where the families meet, transition textures were made.
+    int transitions = 0;
+    for (const auto& entry : fs::directory_iterator(dir / "gen", ec)) {
+        const std::string name = entry.path().filename().string();
+        transitions += name.find("LOW") != std::string::npos && name.find("HIGH") != std::string::npos;
+    }
+    EXPECT_GT(transitions, 0);
+
+    // Before the recalculation the terrain has no mesh; afterwards the editor draws it.
+    EXPECT_LT(CountPixels(dir / "snapshot00003.bmp", TerrainColour), 50);
+    EXPECT_GT(CountPixels(dir / "snapshot00011.bmp", TerrainColour), 1000);
+    ASSERT_EQ(ToolView(dir, "after.bmp"), 0) << ReadText(dir / "view.txt");
+    EXPECT_GT(CountPixels(dir / "after.bmp", TerrainColour), before + 1000);
+    ASSERT_EQ(RunGame(dir, "game.bmp"), 0) << ReadText(dir / "game.txt");
+    EXPECT_GT(CountPixels(dir / "game.bmp", TerrainColour), 1000);
+    if (!::testing::Test::HasFailure())
+        fs::remove_all(dir);
+}
+
+// Pixels whose colour differs by more than `tolerance` in a channel between two pictures.
+int DifferentPixels(const fs::path& a, const fs::path& b, int tolerance = 8)
+{
+    const std::vector<uint8_t> pa = ReadBytes(a), pb = ReadBytes(b);
+    int w = 0, h = 0, count = 0;
+    uint32_t ca = 0, cb = 0;
+    if (!BmpPixel(pa, 0, 0, &w, &h, &ca) || !BmpPixel(pb, 0, 0, &w, &h, &cb))
+        return -1;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (BmpPixel(pa, x, y, &w, &h, &ca) && BmpPixel(pb, x, y, &w, &h, &cb))
+                for (int shift : {0, 8, 16})
+                    if (std::abs(int((ca >> shift) & 0xFF) - int((cb >> shift) & 0xFF)) > tolerance) {
+                        ++count;
+                        break;
+                    }
+    return count;
+}
+
+// The pixels that differ between two pictures inside a rectangle.
+int DifferentPixelsIn(const fs::path& a, const fs::path& b, int x0, int y0, int x1, int y1)
+{
+    const std::vector<uint8_t> pa = ReadBytes(a), pb = ReadBytes(b);
+    int w = 0, h = 0, count = 0;
+    uint32_t ca = 0, cb = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            if (BmpPixel(pa, x, y, &w, &h, &ca) && BmpPixel(pb, x, y, &w, &h, &cb) && ca != cb)
+                ++count;
+    return count;
+}
+
+// In the 3-D view: a tree chosen in the Model List follows the cursor and a click
+// places it (the World Tree shows it); copied, it follows the cursor again as the
+// paste buffer; a drag over empty ground shows the rubber band.
+TEST(EditorRun, ThePreviewThePasteBufferAndTheRubberBandAreDrawnInTheView)
+{
+    const fs::path dir = TempFolder("editor_drawn_edits");
+    std::string output;
+    ASSERT_TRUE(MakeSample(dir, &output)) << output;
+    std::error_code ec;
+    fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
+    ASSERT_FALSE(ec) << ec.message();
+    const size_t before = PlacedCount(DumpAfterFirstLine(dir, "Varek.wld"));
+    // The tool windows stand at the top left; the view is used right of and below them.
+    const int rc =
+        RunEditor(dir,
+                  "2 command 32804                      # Top View: the view's plane is the ground\n"
+                  "2 wheel 6                            # nearer, so that a chair is large\n"
+                  "3 command 32784                      # View Model-List\n"
+                  "3 command 32837                      # View World-Tree\n"
+                  "4 tree 190 select Models\\Street\\Baum\n"
+                  "5 move 420 300\n"
+                  "6 click left 420 300                 # placed\n"
+                  "7 tree 198 select unnamed\\Baum\n"
+                  "8 key CTRL down\n"
+                  "8 key C press                        # Copy\n"
+                  "8 key CTRL up\n"
+                  "9 move 250 150\n"
+                  "10 key ESCAPE press\n"
+                  "11 down left 200 320\n"
+                  "12 move 300 400\n"
+                  "13 move 350 410\n"
+                  "14 move 400 420\n"
+                  "15 up left 400 420\n"
+                  "16 command 32825                     # Save World\n"
+                  "18 command 32771                     # Exit\n",
+                  40, "VAREK_SNAPSHOTS=3,5,9,14");
+    const std::string log = ReadText(dir / "log.txt");
+    ASSERT_EQ(rc, 0) << ReadText(dir / "output.txt") << log;
+    EXPECT_EQ(log.find("no tree item"), std::string::npos) << log;
+    EXPECT_GT(DifferentPixelsIn(dir / "snapshot00003.bmp", dir / "snapshot00005.bmp", 370, 250, 470, 350), 50)
+        << "the preview at the cursor";
+    EXPECT_GT(DifferentPixelsIn(dir / "snapshot00003.bmp", dir / "snapshot00009.bmp", 200, 100, 300, 200), 50)
+        << "the paste buffer at the cursor";
+    // The band's dotted frame along its top edge.
+    const int dots = CountPixels(dir / "snapshot00014.bmp",
+                                 [](int r, int g, int b) { return r == 255 && g == 255 && b == 255; });
+    EXPECT_GT(dots, 250) << "the rubber band";
+    EXPECT_EQ(PlacedCount(DumpAfterFirstLine(dir, "Varek.wld")), before + 1);
+    if (!::testing::Test::HasFailure())
+        fs::remove_all(dir);
+}
+
+// "Calc ShadowMaps..." on a house group with its properties answered, then "Save
+// World": the editor draws the lightmaps from the next frame on, and the game on
+// the saved world draws them too.
+TEST(EditorRun, ShadowMapsOfAHouseAreDrawnAtOnceAndByTheGameOnTheSavedWorld)
+{
+    const fs::path dir = TempFolder("editor_shadowmaps");
+    std::string output;
+    ASSERT_TRUE(MakeSample(dir, &output)) << output;
+    std::error_code ec;
+    fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
+    ASSERT_FALSE(ec) << ec.message();
+    ASSERT_EQ(RunGame(dir, "game_before.bmp"), 0) << ReadText(dir / "game.txt");
+    // Shadow maps are drawn while the setting is on (it starts off).
+    const fs::path reg = dir / "config" / "varek" / "user.reg";
+    std::string settings = ReadText(reg);
+    const std::string off = "\"Shadowmaps\"=dword:00000000";
+    ASSERT_NE(settings.find(off), std::string::npos) << settings;
+    settings.replace(settings.find(off), off.size(), "\"Shadowmaps\"=dword:00000001");
+    std::ofstream(reg) << settings;
+    const int rc = RunEditor(dir,
+                             "3 command 32837                      # View World-Tree\n"
+                             "4 tree 198 select unnamed\\Haus_C\n"
+                             "4 key ESCAPE press                   # the house is not drawn as selected\n"
+                             "5 dialog 331 ok 1080=16              # the properties: texture size 16\n"
+                             "5 control 198 32921                  # Calc ShadowMaps...\n"
+                             "8 command 32825                      # Save World\n"
+                             "10 command 32823                     # Start Game\n"
+                             "31 command 32771                     # Exit\n",
+                             40, "VAREK_SNAPSHOTS=4,5,30");
+    const std::string log = ReadText(dir / "log.txt");
+    ASSERT_EQ(rc, 0) << ReadText(dir / "output.txt") << log;
+    EXPECT_EQ(log.find("was not answered"), std::string::npos) << log;
+    const std::string dump = DumpAfterFirstLine(dir, "Varek.wld");
+    EXPECT_NE(dump.find(" shadow "), std::string::npos) << dump;
+    // The frame after the run shows the house with its lightmaps.
+    EXPECT_GT(DifferentPixels(dir / "snapshot00004.bmp", dir / "snapshot00005.bmp"), 500);
+    ASSERT_EQ(RunGame(dir, "game_after.bmp"), 0) << ReadText(dir / "game.txt");
+    EXPECT_GT(DifferentPixels(dir / "game_before.bmp", dir / "game_after.bmp"), 500);
+    // The game started from the editor lights its street as the game program does.
+    const SRegion fromEditor = Mean(ReadBytes(dir / "snapshot00030.bmp"), 0, 0, 640, 480);
+    const SRegion fromGame = Mean(ReadBytes(dir / "game_after.bmp"), 0, 0, 640, 480);
+    EXPECT_NEAR(fromEditor.r + fromEditor.g + fromEditor.b, fromGame.r + fromGame.g + fromGame.b, 30.0);
+    EXPECT_GT(fromEditor.distinct, 40);
+    if (!::testing::Test::HasFailure())
+        fs::remove_all(dir);
+}
+
+// A designer's behaviour edit: the front door of the first house gets a timed
+// task through the Task List and Edit Task and a dependency on its states, and
+// the saved world carries both in the door's own object data, which the game
+// then reads without complaint.
+TEST(EditorRun, GivesADoorATimedTaskAndADependencyThatTheGameReads)
+{
+    const fs::path dir = TempFolder("editor_tasks_run");
+    std::string output;
+    ASSERT_TRUE(MakeSample(dir, &output)) << output;
+    std::error_code ec;
+    fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
+    ASSERT_FALSE(ec) << ec.message();
+    fs::copy_file(VAREK_PROGRAM, dir / "Varek", ec);
+    ASSERT_FALSE(ec) << ec.message();
+    std::ofstream(dir / "script.txt")
+        << "3 command 32837                      # View World-Tree\n"
+           "4 tree 198 select unnamed\\Haus_A\\Stockwerk_1\\aussen\\Door_Left\n"
+           "5 command 32977                      # View Object-Properties\n"
+           "6 control 340 1110                   # Show Main-Task-List\n"
+           "7 dialog 344 ok 1119=#3 1128=1 1117=1 1118=2 1120=3.4   # Door at 01:02:03.4\n"
+           "8 tree 339 rclick\n"
+           "9 command 32958                      # Add Task...\n"
+           "10 tree 343 rclick\n"
+           "11 command 32962                     # Add Dependency...\n"
+           "12 control 347 1295                  # States\n"
+           "12 control 347 1296                  # Open: cleared\n"
+           "12 control 347 1296                  # Open: set\n"
+           "13 control 347 1                     # OK\n"
+           "15 command 32825                     # Save World\n"
+           "17 command 32771                     # Exit\n";
+    const int rc = RunCommand("cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
+                              " LSAN_OPTIONS=detect_leaks=0 VAREK_NONINTERACTIVE=1 VAREK_FIXED_STEP=1"
+                              " VAREK_EXIT_AFTER_FRAMES=40 VAREK_INPUT_SCRIPT=script.txt"
+                              " ./VarekEdit -window -logging Varek.wld > output.txt 2>&1");
+    const std::string log = ReadText(dir / "log.txt");
+    ASSERT_EQ(rc, 0) << ReadText(dir / "output.txt") << log;
+    EXPECT_EQ(log.find("Script:"), std::string::npos) << log;
+    EXPECT_EQ(log.find("was not answered"), std::string::npos) << log;
+
+    const fs::path logic = dir / "logic.txt";
+    const int toolRc = RunCommand("cd " + Quote(dir) + " && '" + VAREK_TOOL_PATH +
+                                  "' world logic Varek.wld >" + Quote(logic) + " 2>&1");
+    const std::string text = ReadText(logic);
+    ASSERT_EQ(toolRc, 0) << text;
+    const size_t door = text.find("of \"Door_Left\"");
+    ASSERT_NE(door, std::string::npos) << text;
+    const size_t next = text.find("\n  \"", door + 1);
+    const std::string own = text.substr(door, next == std::string::npos ? std::string::npos : next - door);
+    EXPECT_NE(own.find("task 4 \"Door\" start 3723400"), std::string::npos) << own;
+    EXPECT_NE(own.find("dependency 1: States: Open Set (0 linked tasks)"), std::string::npos) << own;
+
+    // The game reads the saved world as its own.
+    fs::remove(dir / "log.txt");
+    const int game = RunCommand("cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
+                                " LSAN_OPTIONS=detect_leaks=0 VAREK_NONINTERACTIVE=1 VAREK_FIXED_STEP=1"
+                                " VAREK_EXIT_AFTER_FRAMES=5 ./Varek -window -logging > game.txt 2>&1");
+    const std::string gameLog = ReadText(dir / "log.txt");
+    EXPECT_EQ(game, 0) << ReadText(dir / "game.txt") << gameLog;
+    EXPECT_EQ(gameLog.find("INFO"), std::string::npos) << gameLog;
+    EXPECT_NE(gameLog.find("World loaded successfuly"), std::string::npos) << gameLog;
+    if (!::testing::Test::HasFailure())
+        fs::remove_all(dir);
+}
+
+
+// The attack points of a chair edited in Model View through their dialog, the view
+// held while it is open, the camera positioned with Ctrl+D, and the world saved.
+TEST(EditorRun, EditsAttackPointsInTheModelViewAndSavesThem)
+{
+    const fs::path dir = TempFolder("editor_attack_points");
+    std::string output;
+    ASSERT_TRUE(MakeSample(dir, &output)) << output;
+    std::error_code ec;
+    fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
+    ASSERT_FALSE(ec) << ec.message();
+    std::ofstream(dir / "script.txt")
+        << "3 command 32784                      # View Model-List\n"
+           "4 tree 190 select Models\\Furniture\\Stuhl\n"
+           "5 key F6 press                       # Model View\n"
+           "6 command 32996                      # Edit AttackPoints...\n"
+           "7 control 400 1271                   # Add\n"
+           "8 control 400 1273                   # Mirror\n"
+           "9 control 400 1271                   # Add\n"
+           "10 key F4 press                      # the view stays\n"
+           "11 command 32996                     # a second dialog does not open\n"
+           "12 close 400\n"
+           "13 dialog 431 ok 1189=10 1190=2 1191=-5\n"
+           "14 key CTRL down\n"
+           "14 key D press                       # Position Camera\n"
+           "14 key CTRL up\n"
+           "16 command 32825                     # Save World\n"
+           "18 command 32771                     # Exit\n";
+    const int rc = RunCommand("cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
+                              " LSAN_OPTIONS=detect_leaks=0 VAREK_NONINTERACTIVE=1 VAREK_FIXED_STEP=1"
+                              " VAREK_EXIT_AFTER_FRAMES=40 VAREK_INPUT_SCRIPT=script.txt"
+                              " ./VarekEdit -window -logging Varek.wld > output.txt 2>&1");
+    const std::string log = ReadText(dir / "log.txt");
+    ASSERT_EQ(rc, 0) << ReadText(dir / "output.txt") << log;
+    EXPECT_EQ(log.find("was not answered"), std::string::npos) << log;
+    EXPECT_EQ(log.find("no control"), std::string::npos) << log;
+    const std::string dump = DumpAfterFirstLine(dir, "Varek.wld");
+    const size_t chair = dump.find("\"Stuhl\" folder \"\\Models\\Furniture\"");
+    ASSERT_NE(chair, std::string::npos) << dump;
+    const std::string line = dump.substr(chair, dump.find('\n', chair) - chair);
+    EXPECT_NE(line.find(" attack (-0, 0, -0, 3.14159) attack (0, 0, 0, 0)"), std::string::npos) << line;
     if (!::testing::Test::HasFailure())
         fs::remove_all(dir);
 }

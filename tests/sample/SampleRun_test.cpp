@@ -620,3 +620,68 @@ TEST_F(SampleRun, ThePasserByWalksAndTurnsAndAClickOnThePavementWalksTheHero)
     EXPECT_LT(hero->position.x, -0.45f);
     ClearWorld();
 }
+
+namespace {
+
+// Pixels whose colour is within `tolerance` of `rgb` on every channel.
+int PixelsNear(const std::vector<uint8_t>& bmp, int x0, int y0, int x1, int y1, uint32_t rgb, int tolerance)
+{
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            int w = 0, h = 0;
+            uint32_t c = 0;
+            if (!BmpPixel(bmp, x, y, &w, &h, &c))
+                continue;
+            bool close = true;
+            for (int shift : {16, 8, 0})
+                close = close && std::abs(int((c >> shift) & 0xFF) - int((rgb >> shift) & 0xFF)) <= tolerance;
+            n += close;
+        }
+    return n;
+}
+
+} // namespace
+
+// The HUD bar lies along the bottom of the game view with its side panels and the cash; its map
+// button opens the town map in the top left corner and a second click closes it.
+TEST_F(SampleRun, TheBarLiesAlongTheBottomAndItsMapButtonOpensAndClosesTheMap)
+{
+    std::ofstream(dir / "input.txt") << "30 snapshot bar.bmp\n"
+                                        "31 move 32 434\n"
+                                        "33 click left 32 434\n"
+                                        "50 snapshot map.bmp\n"
+                                        "51 move 32 434\n"
+                                        "53 click left 32 434\n"
+                                        "70 snapshot closed.bmp\n";
+    ASSERT_EQ(Start(72, "VAREK_INPUT_SCRIPT=input.txt"), 0) << ReadText(dir / "output.txt");
+    const std::vector<uint8_t> bar = ReadBytes(dir / "bar.bmp");
+    const std::vector<uint8_t> map = ReadBytes(dir / "map.bmp");
+    const std::vector<uint8_t> closed = ReadBytes(dir / "closed.bmp");
+    ASSERT_FALSE(bar.empty() || map.empty() || closed.empty());
+
+    // The background between the side panels: the dark blue-grey of the bar over the street.
+    const SRegion background = Mean(bar, 100, 420, 260, 452);
+    EXPECT_LT(background.r, 90);
+    EXPECT_GT(background.b, background.r + 10);
+    // Both side panels, the right one with the backpack, the left one with the map button.
+    const SRegion right = Mean(bar, 566, 402, 630, 466);
+    EXPECT_GT(right.distinct, 8);
+    EXPECT_GT(PixelsNear(bar, 566, 402, 630, 466, 0x6E5032, 30), 100) << "the backpack";
+    EXPECT_GT(PixelsNear(bar, 8, 402, 60, 466, 0xDEE2CE, 20), 100) << "the map button";
+    // The cash of REALTIME in yellow on the plate's window.
+    EXPECT_GT(PixelsNear(bar, 280, 424, 360, 444, 0xFFFF00, 90), 20) << "the cash text";
+
+    // The map's open land in the top left corner only while it is open.
+    const uint32_t land = 0xDEE2CE;
+    EXPECT_LT(PixelsNear(bar, 30, 40, 210, 160, land, 12), 100);
+    EXPECT_GT(PixelsNear(map, 30, 40, 210, 160, land, 12), 3000);
+    EXPECT_LT(PixelsNear(closed, 30, 40, 210, 160, land, 12), 100);
+    // The zoom button's yellow figure stands on its plate, in front of the plate and the world.
+    EXPECT_GT(AmberPixels(map, 12, 0, 46, 28), 15);
+    EXPECT_EQ(AmberPixels(bar, 12, 0, 46, 28), 0);
+    // The street beside it stays as it was.
+    const SRegion before = Mean(bar, 450, 200, 630, 385), after = Mean(closed, 450, 200, 630, 385);
+    EXPECT_NEAR(before.r, after.r, 3);
+    EXPECT_NEAR(before.b, after.b, 3);
+}

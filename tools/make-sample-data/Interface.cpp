@@ -201,6 +201,282 @@ void IconSheet(SPicture& p, uint32_t tint)
     }
 }
 
+// Coverage of a shape in one pixel, from 4 x 4 samples; `inside` takes picture coordinates.
+template <typename F>
+float Coverage(int x, int y, F inside)
+{
+    int hits = 0;
+    for (int sy = 0; sy < 4; ++sy)
+        for (int sx = 0; sx < 4; ++sx)
+            hits += inside(float(x) + (float(sx) + 0.5f) / 4, float(y) + (float(sy) + 0.5f) / 4) ? 1 : 0;
+    return float(hits) / 16;
+}
+
+// Paints a shape over the picture: its colour where it covers a pixel, the alpha raised to the
+// coverage, so alpha-tested and tinted symbols keep the shape's outline.
+template <typename F>
+void PaintShape(SPicture& p, uint32_t colour, F inside)
+{
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) {
+            const float c = Coverage(x, y, inside);
+            if (c <= 0)
+                continue;
+            const uint32_t old = p.At(x, y);
+            const int alpha = std::max(int(old >> 24), int(std::lround(c * 255)));
+            p.At(x, y) = WithAlpha(Mix(old, colour, c), alpha);
+        }
+}
+
+// True inside the triangle (x0, y0), (x1, y1), (x2, y2), either winding.
+bool InTriangle(float x, float y, float x0, float y0, float x1, float y1, float x2, float y2)
+{
+    const float d0 = (x1 - x0) * (y - y0) - (y1 - y0) * (x - x0);
+    const float d1 = (x2 - x1) * (y - y1) - (y2 - y1) * (x - x1);
+    const float d2 = (x0 - x2) * (y - y2) - (y0 - y2) * (x - x2);
+    return (d0 >= 0 && d1 >= 0 && d2 >= 0) || (d0 <= 0 && d1 <= 0 && d2 <= 0);
+}
+
+bool InRoundedBox(float x, float y, float x0, float y0, float x1, float y1, float r)
+{
+    const float cx = std::clamp(x, x0 + r, x1 - r), cy = std::clamp(y, y0 + r, y1 - r);
+    return x >= x0 && x <= x1 && y >= y0 && y <= y1 && (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r;
+}
+
+// The symbols of the bar's six buttons: white on transparent, tinted by the bar.
+enum ESymbol
+{
+    SYM_END,            // a triangle against a stop line: to the end
+    SYM_STEP,           // two triangles: to the next mark
+    SYM_PLAY,           // one triangle
+    SYM_PAUSE,          // two bars
+    SYM_RECORD,         // a solid dot
+    SYM_RECORD_LATCHED, // a ring: recording armed
+    SYM_RECORDING,      // a dot in a ring: recording runs
+};
+
+void Symbol(SPicture& p, ESymbol symbol)
+{
+    p.Fill(0, 0, p.width, p.height, 0);
+    const float w = float(p.width), h = float(p.height), cx = w / 2, cy = h / 2;
+    const uint32_t white = Rgb(255, 255, 255);
+    auto triangle = [&](float left, float right) {
+        PaintShape(p, white, [=](float x, float y) {
+            return InTriangle(x, y, left, h * 0.12f, right, cy, left, h * 0.88f);
+        });
+    };
+    auto disc = [&](float outer, float inner) {
+        PaintShape(p, white, [=](float x, float y) {
+            const float d = std::hypot(x - cx, y - cy);
+            return d <= outer && d >= inner;
+        });
+    };
+    switch (symbol) {
+    case SYM_END:
+        triangle(w * 0.1f, w * 0.7f);
+        p.Fill(int(w * 0.72f), int(h * 0.12f), int(w * 0.9f), int(h * 0.88f), WithAlpha(white, 255));
+        break;
+    case SYM_STEP:
+        triangle(w * 0.06f, w * 0.5f);
+        triangle(w * 0.5f, w * 0.94f);
+        break;
+    case SYM_PLAY:
+        triangle(w * 0.18f, w * 0.86f);
+        break;
+    case SYM_PAUSE:
+        p.Fill(int(w * 0.18f), int(h * 0.12f), int(w * 0.42f), int(h * 0.88f), WithAlpha(white, 255));
+        p.Fill(int(w * 0.58f), int(h * 0.12f), int(w * 0.82f), int(h * 0.88f), WithAlpha(white, 255));
+        break;
+    case SYM_RECORD:
+        disc(h * 0.4f, 0);
+        break;
+    case SYM_RECORD_LATCHED:
+        disc(h * 0.42f, h * 0.26f);
+        break;
+    case SYM_RECORDING:
+        disc(h * 0.22f, 0);
+        disc(h * 0.46f, h * 0.34f);
+        break;
+    }
+}
+
+// The seven segments of a digit, a to g.
+constexpr uint8_t kSegments[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F, 0x6F};
+
+// The bar's digit strip: the digits 0 to 9 top to bottom in the left half, each in a tenth of the
+// height (the bar reads the band 0.02 to 0.09 of each tenth); the separator in the right half's
+// top tenth. Lit segments in amber on a dark display.
+void DigitStrip(SPicture& p)
+{
+    const uint32_t dark = Rgb(18, 20, 26), unlit = Rgb(30, 29, 30), lit = Rgb(255, 186, 64);
+    p.Fill(0, 0, p.width, p.height, dark);
+    const float cell = float(p.height) / 10, half = float(p.width) / 2;
+    for (int d = 0; d < 10; ++d) {
+        const float top = float(d) * cell + cell * 0.25f, bottom = float(d) * cell + cell * 0.88f;
+        const float left = half * 0.08f, right = half * 0.92f, mid = (top + bottom) / 2;
+        const float t = cell * 0.12f, v = half * 0.26f;
+        const float boxes[7][4] = {
+            {left, top, right, top + t},
+            {right - v, top, right, mid},
+            {right - v, mid, right, bottom},
+            {left, bottom - t, right, bottom},
+            {left, mid, left + v, bottom},
+            {left, top, left + v, mid},
+            {left, mid - t / 2, right, mid + t / 2},
+        };
+        for (int s = 0; s < 7; ++s)
+            p.Fill(int(boxes[s][0]), int(boxes[s][1]), int(std::ceil(boxes[s][2])),
+                   int(std::ceil(boxes[s][3])), kSegments[d] & (1 << s) ? lit : unlit);
+    }
+    // The separator: two dots.
+    const float x = half * 1.5f, r = half * 0.18f;
+    p.Disc(x, cell * 0.35f, r, lit);
+    p.Disc(x, cell * 0.72f, r, lit);
+}
+
+// The bar's clock housing (the quad x -0.99..-0.6, y 0.648..0.968): a round dial about the hands'
+// pivot (-0.876, 0.8) and the window of the digital clock (x -0.785..-0.625, y 0.79..0.84). The
+// hands are separate quads. Shapes are laid out in screen pixels of a 640 x 480 frame so the dial
+// comes out round.
+void ClockFace(SPicture& p)
+{
+    p.Fill(0, 0, p.width, p.height, 0);
+    const float x0 = -0.99f, x1 = -0.6f, y0 = 0.648f, y1 = 0.968f;
+    auto screen = [&](float px, float py) {
+        return std::pair{(x0 + px / float(p.width) * (x1 - x0)) * 320,
+                         (y0 + py / float(p.height) * (y1 - y0)) * 240};
+    };
+    const float pivotX = -0.876f * 320, pivotY = 0.8f * 240;
+    auto dial = [&](float radius) {
+        return [=](float px, float py) {
+            const auto [sx, sy] = screen(px, py);
+            return std::hypot(sx - pivotX, sy - pivotY) <= radius;
+        };
+    };
+    auto box = [&](float l, float t, float r, float b, float round) {
+        return [=](float px, float py) {
+            const auto [sx, sy] = screen(px, py);
+            return InRoundedBox(sx, sy, l * 320, t * 240, r * 320, b * 240, round);
+        };
+    };
+    // The housing: the dial's rim and a rounded case that holds the display.
+    PaintShape(p, kRim, dial(25));
+    PaintShape(p, kRim, box(-0.83f, 0.765f, -0.605f, 0.865f, 5));
+    PaintShape(p, kPanel, box(-0.82f, 0.772f, -0.612f, 0.858f, 4));
+    PaintShape(p, kAccent, dial(23));
+    PaintShape(p, Rgb(246, 242, 230), dial(21.5f));
+    // Twelve hour marks, the quarters longer.
+    for (int i = 0; i < 12; ++i) {
+        const float a = float(i) * kPi / 6, length = i % 3 == 0 ? 5.0f : 3.0f;
+        PaintShape(p, kPanel, [&](float px, float py) {
+            const auto [sx, sy] = screen(px, py);
+            const float dx = sx - pivotX, dy = sy - pivotY;
+            const float along = dx * std::sin(a) - dy * std::cos(a),
+                        across = dx * std::cos(a) + dy * std::sin(a);
+            return along >= 20 - length && along <= 20 && std::fabs(across) <= 0.9f;
+        });
+    }
+    // The display's window, a little larger than the digits' cells.
+    PaintShape(p, Rgb(12, 14, 18), box(-0.79f, 0.783f, -0.62f, 0.847f, 1));
+}
+
+// The clock glass, drawn additively over the dial: a faint reflection, black elsewhere.
+void ClockGlass(SPicture& p)
+{
+    p.Fill(0, 0, p.width, p.height, 0xFF000000u);
+    const float w = float(p.width), h = float(p.height);
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) {
+            // A soft crescent along the upper left of the glass.
+            const float dx = (float(x) + 0.5f) / w - 0.62f, dy = (float(y) + 0.5f) / h - 0.6f;
+            const float d = std::hypot(dx, dy * 0.8f);
+            const float band = std::max(0.0f, 1 - std::fabs(d - 0.42f) / 0.07f);
+            const float upperLeft = std::clamp((-dx - dy) * 2.5f, 0.0f, 1.0f);
+            const int v = int(70 * band * upperLeft);
+            p.At(x, y) = WithAlpha(Rgb(v, v, v), 255);
+        }
+}
+
+// One clock hand: a white needle, tip at the top; the pivot lies at 0.875 of the height (the
+// hand reaches 0.07 above it and 0.01 below). The bar tints it per hand.
+void ClockHand(SPicture& p)
+{
+    p.Fill(0, 0, p.width, p.height, 0);
+    const float w = float(p.width), h = float(p.height), pivot = h * 0.875f, cx = w / 2;
+    PaintShape(p, Rgb(255, 255, 255), [=](float x, float y) {
+        if (y < h * 0.02f || y > h * 0.99f)
+            return false;
+        const float halfWidth = y < pivot ? w * (0.1f + 0.3f * (y / pivot)) : w * 0.3f;
+        return std::fabs(x - cx) <= halfWidth || std::hypot(x - cx, y - pivot) <= w * 0.45f;
+    });
+}
+
+// The speed slider's track: the panel under the button row with the knob's rail along its top
+// edge, the centre (stop) marked, forward to the right in amber, backward to the left in blue.
+void SpeedTrack(SPicture& p)
+{
+    const float w = float(p.width), h = float(p.height);
+    Panel(p);
+    // The recess the six buttons sit in (the bar's inner rectangle below the top fifth).
+    p.Fill(int(w * 0.04f), int(h * 0.2f), int(w * 0.96f), p.height - 2, Rgb(24, 28, 36));
+    // The rail the knob rides along (the knob moves 1/6.5 of the screen to either side).
+    const int railLeft = int(w * 0.19f), railRight = int(w * 0.81f), centre = p.width / 2;
+    p.Fill(railLeft, 2, railRight, 6, Rgb(16, 18, 24));
+    p.Fill(railLeft, 3, centre, 5, Rgb(90, 140, 220));
+    p.Fill(centre, 3, railRight, 5, kAccent);
+    p.Fill(centre - 2, 0, centre + 2, int(h * 0.2f), kInk);
+    for (int k = 1; k <= 3; ++k) {
+        const int dx = (railRight - centre) * k / 4;
+        p.Fill(centre + dx - 1, 6, centre + dx + 1, 10, kAccent);
+        p.Fill(centre - dx - 1, 6, centre - dx + 1, 10, Rgb(90, 140, 220));
+    }
+}
+
+// The speed knob: a grip with a pointer at its foot, in the middle of a transparent picture (the
+// bar draws it 0.128 wide and 0.071 high).
+void SpeedKnob(SPicture& p)
+{
+    p.Fill(0, 0, p.width, p.height, 0);
+    const float w = float(p.width), h = float(p.height);
+    const float l = w * 0.34f, r = w * 0.66f, t = h * 0.08f, b = h * 0.72f;
+    PaintShape(p, kRim, [=](float x, float y) {
+        return InRoundedBox(x, y, l, t, r, b, w * 0.05f) ||
+               InTriangle(x, y, w * 0.42f, b - 1, w * 0.58f, b - 1, w / 2, h * 0.96f);
+    });
+    PaintShape(p, kAccent,
+               [=](float x, float y) { return InRoundedBox(x, y, l + 3, t + 3, r - 3, b - 3, w * 0.04f); });
+    for (int k = -1; k <= 1; ++k) {
+        const int x = int(w / 2 + float(k) * w * 0.06f);
+        p.Fill(x - 1, int(t + h * 0.15f), x + 1, int(b - h * 0.15f), WithAlpha(Rgb(120, 80, 24), 255));
+    }
+}
+
+// A frame of the button row: a raised light key, so that the black and red symbols read on it.
+void BarButton(SPicture& p)
+{
+    const int w = p.width, h = p.height;
+    p.VerticalGradient(0, 0, w, h, Rgb(214, 218, 226), Rgb(150, 156, 170));
+    p.Fill(0, 0, w, 3, Rgb(246, 248, 252));
+    p.Fill(0, 0, 3, h, Rgb(246, 248, 252));
+    p.Fill(0, h - 3, w, h, Rgb(70, 76, 90));
+    p.Fill(w - 3, 0, w, h, Rgb(70, 76, 90));
+}
+
+// The plate behind the cash (x -0.15..0.15, y 0.63..0.95): the display window where the bar writes
+// the cash or the loot (y 0.785) and a lower one for the character's load (y 0.93).
+void CashPlate(SPicture& p)
+{
+    Panel(p);
+    const float w = float(p.width), h = float(p.height);
+    auto window = [&](float top, float bottom) {
+        const int t = int(h * (top - 0.63f) / 0.32f), b = int(h * (bottom - 0.63f) / 0.32f);
+        p.Fill(int(w * 0.08f), t, int(w * 0.92f), b, Rgb(12, 14, 18));
+        p.Frame(int(w * 0.08f), t, int(w * 0.92f), b, 1, kRim);
+    };
+    window(0.77f, 0.85f);
+    window(0.905f, 0.945f);
+}
+
 void Icon(SPicture& p, const char* label, bool keyed)
 {
     const uint32_t back = keyed ? kKey : kPanel;
@@ -251,11 +527,9 @@ enum EKind
     FLARE,
     GRADIENT,
     PHOTO,
-    DIGITS,
     FONT,
     SLIDER_BAR,
     SLIDER_KNOB,
-    CLOCK,
     MAP,
     ALARM_HEADER,  // the alarm display's beacon and word
     ALARM_STRIPES, // its warning stripes
@@ -269,6 +543,16 @@ enum EKind
     CHECK_MARK,
     SLIDER_GROOVE,
     SLIDER_CAP, // the arrow at the left end; the right end is its mirror
+    // The HUD bar's own pictures.
+    DIGIT_STRIP,
+    CLOCK_FACE,
+    CLOCK_GLASS,
+    CLOCK_HAND,
+    SPEED_TRACK,
+    SPEED_KNOB,
+    BAR_BUTTON,
+    CASH_PLATE,
+    BAR_SYMBOL, // a button symbol; the label names which (ESymbol as a digit)
 };
 
 struct SImage
@@ -287,27 +571,27 @@ const SImage kImages[] = {
     {582, GRADIENT, 256, 16, nullptr},
     {569, PHOTO, 256, 256, "HOTEL"},
     {393, FLARE, 64, 64, nullptr},
-    {571, BUTTON, 128, 32, "PLAN"},
+    {571, SPEED_TRACK, 256, 64, nullptr},
     {572, BUTTON, 128, 32, "GO"},
-    {573, BUTTON, 128, 32, "STOP"},
-    {577, BUTTON, 64, 64, "1"},
-    {576, BUTTON, 64, 64, "2"},
-    {575, BUTTON, 64, 64, "3"},
-    {574, BUTTON, 64, 64, "4"},
-    {609, PANEL, 256, 64, "TASKS"},
-    {592, BUTTON, 64, 64, "+"},
-    {591, BUTTON, 64, 64, "-"},
-    {600, PANEL, 128, 128, "MAP"},
+    {573, BAR_BUTTON, 64, 64, nullptr},
+    {577, BAR_SYMBOL, 64, 64, "5"},
+    {576, BAR_SYMBOL, 64, 64, "4"},
+    {575, BAR_SYMBOL, 64, 64, "2"},
+    {574, BAR_SYMBOL, 64, 64, "0"},
+    {609, BAR_SYMBOL, 128, 64, "1"},
+    {592, BAR_SYMBOL, 64, 64, "3"},
+    {591, BAR_SYMBOL, 64, 64, "6"},
+    {600, SPEED_KNOB, 128, 64, nullptr},
     {584, ICON_SHEET, 256, 256, nullptr},
     {585, ICON_SHEET, 256, 256, nullptr},
-    {587, BUTTON, 64, 32, "BACK"},
-    {586, BUTTON, 64, 32, "NEXT"},
+    {587, PANEL, 64, 64, nullptr},
+    {586, PANEL, 64, 64, nullptr},
     {465, PHOTO, 256, 256, "FRONT"},
     {467, PHOTO, 256, 256, "YARD"},
-    {537, PANEL, 256, 64, "$ 0"},
+    {537, CASH_PLATE, 256, 128, nullptr},
     {488, PANEL, 256, 256, nullptr},
     {552, PANEL, 128, 256, nullptr},
-    {489, DIGITS, 256, 32, nullptr},
+    {489, DIGIT_STRIP, 64, 320, nullptr},
     {531, PLATE_FRONT, 64, 64, nullptr},
     {530, PLATE_BACK, 64, 64, nullptr},
     {430, BACKPACK, 64, 64, nullptr},
@@ -320,13 +604,13 @@ const SImage kImages[] = {
     {542, SLIDER_CAP, 32, 32, nullptr},
     {543, SLIDER_CAP, 32, 32, nullptr},
     {541, SLIDER_GROOVE, 64, 32, nullptr},
-    {471, CLOCK, 128, 128, nullptr},
+    {471, CLOCK_FACE, 256, 128, nullptr},
     {472, BUTTON, 32, 32, "1"},
     {473, BUTTON, 32, 32, "2"},
     {474, BUTTON, 32, 32, "3"},
-    {482, CLOCK, 64, 64, nullptr},
+    {482, CLOCK_GLASS, 64, 64, nullptr},
     {567, MAP, 512, 512, nullptr},
-    {570, PANEL, 64, 64, nullptr},
+    {570, CLOCK_HAND, 16, 64, nullptr},
     {578, CHECK_BOX, 64, 64, nullptr},
     {579, CHECK_MARK, 64, 64, nullptr},
     {594, LOADING, 256, 192, "THE STREET"},
@@ -364,13 +648,6 @@ void DrawImage(const SImage& s, SPicture& p, CRandom& rnd)
         TownPicture(p, rnd, s.label);
         p.Frame(0, 0, p.width, p.height, 4, Rgb(240, 236, 226));
         break;
-    case DIGITS:
-        p.Fill(0, 0, p.width, p.height, kPanel);
-        for (int d = 0; d < 10; ++d) {
-            const char text[2] = {char('0' + d), 0};
-            p.Text(d * 25 + 3, 5, text, 3, kAccent);
-        }
-        break;
     case FONT:
         FontPage(p, s.id - 547);
         break;
@@ -383,22 +660,6 @@ void DrawImage(const SImage& s, SPicture& p, CRandom& rnd)
         p.Disc(float(p.width) / 2, float(p.height) / 2, float(p.width) / 2 - 1, WithAlpha(kAccent, 255));
         p.Disc(float(p.width) / 2, float(p.height) / 2, float(p.width) / 4, WithAlpha(kRim, 255));
         break;
-    case CLOCK: {
-        const float c = float(p.width) / 2;
-        p.Fill(0, 0, p.width, p.height, 0);
-        p.Disc(c, c, c - 1, WithAlpha(kRim, 255));
-        p.Disc(c, c, c - 4, WithAlpha(Rgb(246, 242, 230), 255));
-        for (int i = 0; i < 12; ++i) {
-            const float a = float(i) * kPi / 6;
-            p.Disc(c + std::sin(a) * (c - 10), c - std::cos(a) * (c - 10), std::max(1.5f, c / 20),
-                   WithAlpha(kPanel, 255));
-        }
-        for (int i = 0; i < int(c * 0.55f); ++i)
-            p.Disc(c + float(i) * 0.7f, c - float(i) * 0.7f, std::max(1.0f, c / 30), WithAlpha(kPanel, 255));
-        for (int i = 0; i < int(c * 0.8f); ++i)
-            p.Disc(c, c - float(i), std::max(1.0f, c / 40), WithAlpha(kAccent, 255));
-        break;
-    }
     case MAP:
         MapPicture(p, rnd);
         break;
@@ -452,6 +713,33 @@ void DrawImage(const SImage& s, SPicture& p, CRandom& rnd)
         p.Fill(0, p.height / 2 - 4, p.width, p.height / 2 + 4, WithAlpha(kRim, 255));
         p.Fill(0, p.height / 2 - 2, p.width, p.height / 2 + 2, WithAlpha(kPanel, 255));
         break;
+    case DIGIT_STRIP:
+        DigitStrip(p);
+        break;
+    case CLOCK_FACE:
+        ClockFace(p);
+        break;
+    case CLOCK_GLASS:
+        ClockGlass(p);
+        break;
+    case CLOCK_HAND:
+        ClockHand(p);
+        break;
+    case SPEED_TRACK:
+        SpeedTrack(p);
+        break;
+    case SPEED_KNOB:
+        SpeedKnob(p);
+        break;
+    case BAR_BUTTON:
+        BarButton(p);
+        break;
+    case CASH_PLATE:
+        CashPlate(p);
+        break;
+    case BAR_SYMBOL:
+        Symbol(p, ESymbol(s.label[0] - '0'));
+        break;
     case SLIDER_CAP:
         p.Fill(0, 0, p.width, p.height, 0);
         // A triangle pointing left.
@@ -469,10 +757,11 @@ bool MakeImages(SContext& c)
     for (const SImage& s : kImages) {
         SPicture p(s.width, s.height);
         DrawImage(s, p, rnd);
-        const bool alpha = s.kind == SHADOW || s.kind == FLARE || s.kind == FONT || s.kind == CLOCK ||
+        const bool alpha = s.kind == SHADOW || s.kind == FLARE || s.kind == FONT || s.kind == CLOCK_FACE ||
                            s.kind == GRADIENT || s.kind == BACKPACK || s.kind == PLATE_BACK ||
                            s.kind == PLATE_FRONT || s.kind == CHECK_BOX || s.kind == CHECK_MARK ||
-                           s.kind == SLIDER_GROOVE || s.kind == SLIDER_CAP || s.kind == SLIDER_KNOB;
+                           s.kind == SLIDER_GROOVE || s.kind == SLIDER_CAP || s.kind == SLIDER_KNOB ||
+                           s.kind == CLOCK_HAND || s.kind == SPEED_KNOB || s.kind == BAR_SYMBOL;
         const fs::path file =
             c.out / "resources" / "IMAGES" / (std::to_string(s.id) + (alpha ? ".tga" : ".bmp"));
         // An earlier installation may hold the picture under the other extension.

@@ -50,6 +50,11 @@ constexpr int kRoadPieces = 8;
 // The passer-by's walk up the west pavement.
 const CVector kWalkerStart(-0.66f, 0.02f, 0.7f);
 const CVector kWalkerGoal(-0.66f, 0.02f, 1.3f);
+// The bystander whose "Fog" item darkens the evening (linear, over 2 s), behind the camera.
+const CVector kWeatherPlace(-0.66f, 0.02f, -3.8f);
+constexpr int32_t kFogDuration = 2000;
+constexpr float kFogStart = 4.0f, kFogEnd = 6.0f;
+constexpr int32_t kFogEndColour[3] = {10, 20, 90};
 constexpr float kPieceLength = (kStreetZ1 - kStreetZ0) / float(kRoadPieces);
 constexpr float kStairX0 = 0.06f, kStairX1 = 0.36f, kStairZ0 = 0.7f, kStairZ1 = 1.5f;
 // Where the stairs come within a step of the upper floor.
@@ -727,6 +732,20 @@ void CLevel::MakeHero()
     turn->AddParameter(PARAM_NUMBER);
     static_cast<CIntParam*>(turn->parameters.back().get())->value = 90;
     walker->ownTaskList->AddTask(std::move(turn));
+    // A bystander behind the camera that brings the evening: the fog turns dark blue in 2 s.
+    Define("Wetter", objects, {{"STAND", hero}});
+    CObjectLogic* weather = GiveLogic(defs_["Wetter"], KIND_CHARACTER_B, "Fog");
+    CTaskItem* fog = weather->ownTaskList->tasks.front().get();
+    fog->AddParameter(PARAM_TIME);
+    static_cast<CIntParam*>(fog->parameters.back().get())->value = kFogDuration;
+    for (float radius : {kFogStart, kFogEnd}) {
+        fog->AddParameter(PARAM_RADIUS);
+        static_cast<CRadiusParam*>(fog->parameters.back().get())->value = radius;
+    }
+    for (int32_t value : {kFogEndColour[0], kFogEndColour[1], kFogEndColour[2], 2}) {
+        fog->AddParameter(PARAM_NUMBER);
+        static_cast<CIntParam*>(fog->parameters.back().get())->value = value;
+    }
 }
 
 void CLevel::BuildStreet()
@@ -847,6 +866,7 @@ bool CLevel::Build()
     // The hero waits on the pavement, where the game camera looks.
     PlaceObject(g_WorldRoot, "Held", defs_["Hero"], CVector(-0.72f, 0.02f, 0.1f));
     PlaceObject(g_WorldRoot, "Passant", defs_["Passant"], kWalkerStart);
+    PlaceObject(g_WorldRoot, "Wetter", defs_["Wetter"], kWeatherPlace);
     return true;
 }
 

@@ -139,6 +139,8 @@ void DumpNodes(CWorldObject* first, int depth)
             break;
         }
         std::printf(" at (%g, %g, %g)", n->position.x, n->position.y, n->position.z);
+        if (const SShadowTexture* shadow = n->shadowTexture)
+            std::printf(" shadow %ux%u", shadow->width, shadow->height);
         if (!n->connections.empty()) {
             std::printf(" connections");
             for (const SConnection& c : n->connections)
@@ -190,9 +192,17 @@ int Dump(const char* path)
     std::printf("Objects folders:\n");
     DumpFolders(g_ObjectsTree->firstChild, 1);
     std::printf("Model list:\n");
-    for (CModelEntry* e = g_ModelListRoot->FirstEntry(); e; e = e->NextEntry())
-        std::printf("  #%u \"%s\" folder \"%s\"\n", e->index, Text(e->GetName()),
+    for (CModelEntry* e = g_ModelListRoot->FirstEntry(); e; e = e->NextEntry()) {
+        std::printf("  #%u \"%s\" folder \"%s\"", e->index, Text(e->GetName()),
                     e->group ? GetPath(e->group).c_str() : "");
+        // Each attack point as x, y, z and angle.
+        for (const SModelPoint& p : e->points) {
+            float v[4];
+            std::memcpy(v, p.words, sizeof v);
+            std::printf(" attack (%g, %g, %g, %g)", v[0], v[1], v[2], v[3]);
+        }
+        std::printf("\n");
+    }
     std::printf("Object definitions:\n");
     for (CObjectNode* d = g_ObjectList; d; d = d->NextDefinition()) {
         std::printf("  #%u \"%s\" states", d->index, Text(d->name));

@@ -21,8 +21,11 @@
 #include "GAMES/Rulo2/behaviour/Feedback.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
+#include "GAMES/Rulo2/editor/AttackPointsDlg.h"
+#include "GAMES/Rulo2/editor/EditorCurrent.h"
 #include "GAMES/Rulo2/editor/EditorDialogs.h"
 #include "GAMES/Rulo2/editor/EditorEditing.h"
+#include "GAMES/Rulo2/editor/ObjectEditorKeys.h"
 #include "GAMES/Rulo2/editor/ToolWindows.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/interface/TextBubbles.h"
@@ -497,17 +500,25 @@ void CMainWindow::OnKeyDown(int key)
         AnimationStopFlag = !AnimationStopFlag;
         return;
     case VK_ESCAPE:
-        // The trees and the material manager follow with their windows' refresh.
         ClearEditorSelection();
+        RefreshTreesAfterEscape();
         EditorDrag.mode = DRAG_NONE;
         return;
     case VK_DELETE:
         OnEditorCommand(ID_EDIT_DELETE);
+        ObjectEditorKey(key, ctrl, shift);
         return;
+    case VK_SPACE:
+        if (CurrentViewIndex() == VIEW_MODEL && AttackPointMode) {
+            TurnAttackPointRandomly();
+            return;
+        }
+        break;
     case VK_PRIOR:
     case VK_NEXT:
         if (StepGridLevel(CurrentViewIndex(), key == VK_PRIOR))
             switchMode();
+        ObjectEditorKey(key, ctrl, shift);
         return;
     case '1':
         SnappingMode = 1;
@@ -543,6 +554,11 @@ void CMainWindow::OnKeyDown(int key)
         case 'S':
             SaveCurrentWorld();
             return;
+        case 'D': {
+            PositionCameraDlg dialog;
+            dialog.DoModal(this);
+            return;
+        }
         case 'B':
             OnEditorCommand(ID_VIEW_BACKFACE_CULLING);
             return;
@@ -583,6 +599,8 @@ void CMainWindow::OnKeyDown(int key)
             break;
         }
     }
+    if (ObjectEditorKey(key, ctrl, shift))
+        return;
     if (GroundViewKey(key))
         return;
     if (EditSelectionByKey(key, ctrl, shift))
@@ -612,7 +630,9 @@ void CMainWindow::OnKeyDown(int key)
     default:
         break;
     }
-    if (view != VIEW_COUNT) {
+    // The view stays while the attack-point dialog is open.
+    if (view != VIEW_COUNT && !AttackPointDialogOpen()) {
+        EditorDrag.mode = DRAG_NONE;
         SelectView(view);
         switchMode();
     }
@@ -779,6 +799,8 @@ void CMainWindow::OnLButtonDown(int x, int y)
             EditShapeAt(x, y);
         else if (WorldViewWithSelectionEdits())
             EditorLeftDown(x, y);
+        else if (CurrentViewIndex() == VIEW_MODEL && AttackPointMode && BeginAttackPointDrag())
+            beginDrag(DRAG_MOVE_ATTACK_POINT, x, y);
         return;
     }
     if (MoviePlays() || GameCameraMode == 1)
@@ -829,6 +851,8 @@ void CMainWindow::OnLButtonUp(int x, int y)
         switch (EditorDrag.mode) {
         case DRAG_RUBBER_BAND:
             SelectInRect(EditorDrag.startX, EditorDrag.startY, EditorDrag.bandX, EditorDrag.bandY);
+            if (g_WorldTreeDlg)
+                g_WorldTreeDlg->Redraw();
             break;
         case DRAG_MOVE_SELECTION:
         case DRAG_MOVE_POINT:
@@ -906,6 +930,8 @@ void CMainWindow::OnMButtonDown(int x, int y)
             beginDrag(KeyHeld(VK_LBUTTON) ? DRAG_ZOOM : DRAG_PAN, x, y);
         else if (WorldViewWithSelectionEdits() && BeginSelectionDrag())
             beginDrag(DRAG_ROTATE_SELECTION, x, y);
+        else if (CurrentViewIndex() == VIEW_MODEL && AttackPointMode && BeginAttackPointDrag())
+            beginDrag(DRAG_TURN_ATTACK_POINT, x, y);
         return;
     }
     if (MoviePlays())
@@ -937,7 +963,11 @@ void CMainWindow::OnLButtonDblClk(int x, int y)
         return;
     }
     EditorDrag.mode = DRAG_NONE;
-    SelectAtCursor(x, y, KeyHeld(VK_CONTROL) || KeyHeld(VK_MENU));
+    CWorldObject* hit = SelectAtCursor(x, y, KeyHeld(VK_CONTROL) || KeyHeld(VK_MENU));
+    if (hit && hit->objectKind == CWorldObject::KIND_OBJECT)
+        BindSelectionToObjectProperties(hit);
+    if (g_WorldTreeDlg)
+        g_WorldTreeDlg->Redraw();
 }
 
 void CMainWindow::EditorLeftDown(int x, int y)
@@ -952,7 +982,10 @@ void CMainWindow::EditorLeftDown(int x, int y)
     if (PlaceNewObject())
         return;
     if (!PasteBufferEmpty()) {
-        PasteAt(CursorPoint(x, y));
+        if (CWorldObject* first = PasteAt(CursorPoint(x, y))) {
+            RefillWorldTree();
+            BindSelectionToObjectProperties(first);
+        }
         return;
     }
     const bool ctrl = KeyHeld(VK_CONTROL), modifier = ctrl || KeyHeld(VK_SHIFT);
@@ -1013,6 +1046,12 @@ void CMainWindow::OnMouseMove(int x, int y)
         return;
     case DRAG_ROTATE_SELECTION:
         TurnSelectionBy(0.01f * dx);
+        return;
+    case DRAG_MOVE_ATTACK_POINT:
+        MoveAttackPointBy(CursorOffsetInView(v, dx, dy, RenderWidth(), RenderHeight()));
+        return;
+    case DRAG_TURN_ATTACK_POINT:
+        TurnAttackPointBy(0.01f * dx);
         return;
     case DRAG_MOVE_POINT:
         MovePointTo(CursorPoint(x, y));

@@ -16,7 +16,7 @@ extern float EditorNearPlane;   // 0.1
 extern float EditorFarPlane;    // 12.0
 extern int32_t GameCameraMode;  // 0 normal, 1 along the current character's heading
 
-// Editor drags (6, 9 and 10 come with the model views' attack points).
+// Editor drags.
 enum EditorDragMode : int32_t
 {
     DRAG_NONE = 0,
@@ -26,7 +26,9 @@ enum EditorDragMode : int32_t
     DRAG_MOVE_SELECTION = 4,
     DRAG_ROTATE_SELECTION = 5,
     DRAG_RUBBER_BAND = 7,
-    DRAG_MOVE_POINT = 8
+    DRAG_MOVE_POINT = 8,
+    DRAG_MOVE_ATTACK_POINT = 9,
+    DRAG_TURN_ATTACK_POINT = 10
 };
 struct EditorDragState
 {

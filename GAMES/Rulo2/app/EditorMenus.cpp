@@ -2,6 +2,7 @@
 
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/Rulo2.h"
+#include "GAMES/Rulo2/Texture.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
 #include "GAMES/Rulo2/app/CMainWindow.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
@@ -10,25 +11,31 @@
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
+#include "GAMES/Rulo2/editor/AttackPointsDlg.h"
 #include "GAMES/Rulo2/editor/ContextMenus.h"
+#include "GAMES/Rulo2/editor/EditorCurrent.h"
 #include "GAMES/Rulo2/editor/EditorDialogs.h"
 #include "GAMES/Rulo2/editor/EditorEditing.h"
 #include "GAMES/Rulo2/editor/ToolWindows.h"
+#include "GAMES/Rulo2/editor/UpdateModelListDlg.h"
 #include "GAMES/Rulo2/render/CD3DLight.h"
 #include "GAMES/Rulo2/render/GameResources.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
 #include "GAMES/Rulo2/render/WorldFrame.h"
 #include "GAMES/Rulo2/world/CMacro.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
+#include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/ModelImport.h"
 #include "GAMES/Rulo2/world/ModelListServices.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "GAMES/Rulo2/world/WorldWalkers.h"
+#include "LIBS/Image/imgImage.h"
 #include "LIBS/System/LogPrintf.h"
 
 #include <algorithm>
+#include <bit>
 #include <exception>
 #include <filesystem>
 #include <string>
@@ -236,11 +243,125 @@ void SwitchSelectionTo(uint32_t id)
     }
 }
 
-// Commands whose dialogs or data come with later windows.
-bool NotYet(uint32_t id)
+// The model the model views edit: the current model, else the current object's state's.
+CModelEntry* EditedModel()
 {
-    LogPrintf("Editor command %u is not available yet", unsigned(id));
-    return true;
+    if (CurrentModel)
+        return CurrentModel;
+    return CurrentState ? CurrentState->modelEntry : nullptr;
+}
+
+// The edited model's camera record: eye, unit view direction, then pitch, yaw and
+// the inner and outer range (0.3 and 0.5 when it is made) as float words.
+float CameraWord(uint32_t word)
+{
+    return std::bit_cast<float>(word);
+}
+
+uint32_t CameraWord(float value)
+{
+    return std::bit_cast<uint32_t>(value);
+}
+
+void RecordCamera()
+{
+    if (!CurrentModel)
+        return;
+    if (!CurrentModel->camera) {
+        CurrentModel->camera = new SModelCamera;
+        CurrentModel->camera->word9 = CameraWord(0.3f);
+        CurrentModel->camera->word10 = CameraWord(0.5f);
+    }
+    SModelCamera& c = *CurrentModel->camera;
+    const CCameraView& v = *CurrentView;
+    const CVector eye = ViewEye(v);
+    CVector direction = CVector(v.target[0], v.target[1], v.target[2]) - eye;
+    const float length = direction.length();
+    if (length > 0)
+        direction = direction * (1.0f / length);
+    for (int i = 0; i < 3; ++i) {
+        c.vectorA[i] = eye[i];
+        c.vectorB[i] = direction[i];
+    }
+    c.word7 = CameraWord(v.pitch);
+    c.word8 = CameraWord(v.yaw);
+}
+
+void SetCameraRange()
+{
+    if (!CurrentModel || !CurrentModel->camera)
+        return;
+    SModelCamera& c = *CurrentModel->camera;
+    CameraRangeDlg dialog;
+    dialog.innerRange = CameraWord(c.word9);
+    dialog.outerRange = CameraWord(c.word10);
+    if (dialog.DoModal(MainWindow) != platform::ui::IDOK)
+        return;
+    c.word9 = CameraWord(dialog.innerRange);
+    c.word10 = CameraWord(dialog.outerRange);
+}
+
+void ShowCamera()
+{
+    if (!CurrentModel || !CurrentModel->camera)
+        return;
+    const SModelCamera& c = *CurrentModel->camera;
+    CCameraView& v = *CurrentView;
+    v.pitch = CameraWord(c.word7);
+    v.yaw = CameraWord(c.word8);
+    // The target lies the view's own distance ahead of the recorded eye, so that the
+    // view's eye comes to stand on it.
+    for (int i = 0; i < 3; ++i)
+        v.target[i] = c.vectorA[i] + c.vectorB[i] * v.zoom;
+}
+
+void DeleteCamera()
+{
+    if (!CurrentModel)
+        return;
+    delete CurrentModel->camera;
+    CurrentModel->camera = nullptr;
+}
+
+constexpr const char* TextureFilter =
+    "Texture Files|*.iff;*.tga;*.tif;*.rif;*.bmp|TIF Files (*.tif)|*.tif|IFF Files (*.iff)|*.iff|Targa "
+    "Files (*.tga)|*.tga|RIF Files (*.rif)|*.rif|BMP Files (*.bmp)|*.bmp|All Files (*.*)|*.*|";
+
+void ImportTexture()
+{
+    const std::string path = ChooseFile(TextureFilter, Settings.texturePath);
+    if (path.empty())
+        return;
+    // As a dropped texture file: the texture object goes again when the file cannot be loaded.
+    if (!DroppedFileHooks.loadTexture || !DroppedFileHooks.loadTexture(path.c_str()))
+        LogPrintf("Importing texture '%s' failed", path.c_str());
+}
+
+// Every texture that has a file is copied as ".rif" into "Textures" beside the world file.
+void AccumulateTextures()
+{
+    if (!WorldHasName())
+        return;
+    std::error_code ec;
+    const std::filesystem::path world = CurrentWorldPath.empty() ? CurrentWorldFile : CurrentWorldPath;
+    const std::filesystem::path folder = std::filesystem::absolute(world, ec).parent_path() / "Textures";
+    std::filesystem::create_directories(folder, ec);
+    if (ec || !std::filesystem::is_directory(folder, ec))
+        return;
+    if (platform::GetApp())
+        platform::GetApp()->BeginWaitCursor();
+    for (CTexture* t = CTexture::First(); t; t = t->next) {
+        const std::string& source = !t->resolvedPath.empty() ? t->resolvedPath : t->sourcePath;
+        if (t->name.empty() || source.empty())
+            continue;
+        const std::string target = (folder / (t->name + ".rif")).string();
+        LogPrintf("Copying '%s' to '%s'", source.c_str(), target.c_str());
+        imgImage image;
+        if (!image.load(source.c_str()) || !image.save(target.c_str()))
+            LogPrintf("Copying '%s' failed", source.c_str());
+    }
+    if (platform::GetApp())
+        platform::GetApp()->EndWaitCursor();
 }
 
 } // namespace
@@ -517,16 +638,16 @@ bool OnEditorCommand(uint32_t id)
         StartGameFromEditor(false);
         return true;
     case ID_EDIT_CUT:
-        if (WorldViewButGround())
-            CutSelection();
+        if (WorldViewButGround() && CutSelection())
+            RefillWorldTree();
         return true;
     case ID_EDIT_COPY:
         if (WorldViewButGround())
             CopySelection();
         return true;
     case ID_EDIT_DELETE:
-        if (CurrentView->worldView && !IsGameView())
-            DeleteSelection(CurrentViewIndex());
+        if (CurrentView->worldView && !IsGameView() && DeleteSelection(CurrentViewIndex()) > 0)
+            RefillWorldTree();
         return true;
     case ID_EDIT_ADD_MACRO:
         AddMacro();
@@ -606,6 +727,30 @@ bool OnEditorCommand(uint32_t id)
     case ID_WORLD_SELECT_GROUP:
         SelectGroup();
         return true;
+    case ID_FILE_UPDATE_MODELLIST:
+        UpdateModelList(ChooseFile(WorldFilter, Settings.worldPath));
+        return true;
+    case ID_EDIT_ATTACK_POINTS:
+        OpenAttackPointsDialog(EditedModel(), MainWindow);
+        return true;
+    case ID_FILE_IMPORT_TEXTURE:
+        ImportTexture();
+        return true;
+    case ID_FILE_ACCUMULATE_TEXTURES:
+        AccumulateTextures();
+        return true;
+    case ID_EDIT_RECORD_CAMERA:
+        RecordCamera();
+        return true;
+    case ID_EDIT_SET_CAMERA_RANGE:
+        SetCameraRange();
+        return true;
+    case ID_EDIT_SHOW_CAMERA:
+        ShowCamera();
+        return true;
+    case ID_EDIT_DELETE_CAMERA:
+        DeleteCamera();
+        return true;
     case ID_APP_ABOUT: {
         AboutDlg about;
         about.DoModal(MainWindow);
@@ -614,10 +759,7 @@ bool OnEditorCommand(uint32_t id)
     default:
         break;
     }
-    const bool known =
-        id == ID_FILE_IMPORT_TEXTURE || id == ID_FILE_UPDATE_MODELLIST || id == ID_FILE_ACCUMULATE_TEXTURES ||
-        (id >= ID_EDIT_RECORD_CAMERA && id <= ID_EDIT_DELETE_CAMERA) || id == ID_EDIT_ATTACK_POINTS;
-    return known ? NotYet(id) : false;
+    return false;
 }
 
 void OnEditorInitMenuPopup(Menu& popup, int position)
@@ -640,7 +782,7 @@ void OnEditorInitMenuPopup(Menu& popup, int position)
                                       ID_EDIT_HIDE_SELECTION,
                                       ID_EDIT_SHOW_ALL};
         const uint32_t camera[] = {ID_EDIT_RECORD_CAMERA, ID_EDIT_SET_CAMERA_RANGE, ID_EDIT_SHOW_CAMERA,
-                                   ID_EDIT_DELETE_CAMERA, ID_EDIT_ATTACK_POINTS};
+                                   ID_EDIT_DELETE_CAMERA};
         for (uint32_t id : selection) {
             bool on = worldEdits;
             if (view == VIEW_WORLD_GROUND)
@@ -649,9 +791,14 @@ void OnEditorInitMenuPopup(Menu& popup, int position)
                 on = id == ID_EDIT_DELETE;
             popup.EnableMenuItem(id, on);
         }
-        for (uint32_t id : camera)
-            // The edited model's camera record comes with the model views' content.
-            popup.EnableMenuItem(id, view == VIEW_MODEL && id == ID_EDIT_RECORD_CAMERA);
+        const bool hasCamera = CurrentModel && CurrentModel->camera;
+        for (uint32_t id : camera) {
+            bool on = false;
+            if (view == VIEW_MODEL)
+                on = id == ID_EDIT_RECORD_CAMERA || (id != ID_EDIT_ATTACK_POINTS && hasCamera);
+            popup.EnableMenuItem(id, on);
+        }
+        popup.EnableMenuItem(ID_EDIT_ATTACK_POINTS, view == VIEW_MODEL && EditedModel());
         for (uint32_t id = ID_EDIT_SNAP_GRID_LOCATORS; id <= ID_EDIT_NO_SNAPPING; ++id)
             popup.EnableMenuItem(id, worldEdits);
         const uint32_t mark = SnappingMode == 1   ? ID_EDIT_SNAP_GRID_LOCATORS
@@ -707,6 +854,9 @@ void OnEditorInitMenuPopup(Menu& popup, int position)
                                                          : view == VIEW_MODEL_GROUND ? 6
                                                                                      : 7);
         popup.CheckMenuRadioItem(ID_VIEW_TOP, ID_VIEW_OBJECT_EDITOR, viewItem);
+        // The view follows the attack points while their dialog is open.
+        for (uint32_t item = ID_VIEW_TOP; item <= ID_VIEW_OBJECT_EDITOR; ++item)
+            popup.EnableMenuItem(item, !AttackPointDialogOpen());
         break;
     }
     default:

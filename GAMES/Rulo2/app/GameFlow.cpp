@@ -21,6 +21,7 @@
 #include "GAMES/Rulo2/behaviour/ObjectIds.h"
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
 #include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
+#include "GAMES/Rulo2/behaviour/WatchLists.h"
 #include "GAMES/Rulo2/editor/WebBrowserDlg.h"
 #include "GAMES/Rulo2/interface/CMapMenu.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
@@ -56,7 +57,6 @@ int32_t SelectedGangRecord = 0;
 CWorldObject* ExtraInstance = nullptr;
 int32_t PlanBurglaryNumber = 0;
 CWorldObject* Hero = nullptr;
-std::vector<SExclusionRect> ExclusionRects;
 std::vector<SInventoryRecord> InventoryList;
 
 namespace {
@@ -101,6 +101,7 @@ void ClearPerRunFields()
         std::fill(std::begin(m.words), std::end(m.words), 0u);
         m.pickedLocks = m.crackedSafes = m.alarmsSwitchedOff = 0;
     }
+    RebuildGangMemberList();
 }
 
 void BuildCharacterList()
@@ -212,7 +213,7 @@ void ResetGame()
     RegisterObjectLogicNumbers(g_WorldRoot);
 
     LogPrintf("Resetting variables...");
-    ExclusionRects.assign(15, SExclusionRect{});
+    ClearViewRects();
     ActiveObjectList.clear();
     RequestQueue.clear();
     RequestPending = 0;
@@ -261,7 +262,12 @@ void ResetGame()
         if (GamePhase == PHASE_REALTIME)
             StartGangWithHero();
         LogPrintf("Resetting burglary object...");
+        BurglaryTargetReset = 1;
         SkipStartTasks(g_WorldRoot);
+        BurglaryTargetReset = 0;
+        // The burglary target places the plan's car: it goes with the plan.
+        if (g_SpecialObject && !ExtraInstance)
+            ExtraInstance = g_SpecialObject;
         if (GamePhase == PHASE_PLANNING) {
             LogPrintf("Resetting burglary-info...");
             MarkLogableObjects();

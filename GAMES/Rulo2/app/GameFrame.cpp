@@ -1,5 +1,6 @@
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/app/CGameSoundManager.h"
+#include "GAMES/Rulo2/app/CMainWindow.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameFlow.h"
@@ -10,13 +11,17 @@
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/behaviour/Feedback.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
+#include "GAMES/Rulo2/editor/EditorEditing.h"
+#include "GAMES/Rulo2/interface/HudState.h"
 #include "GAMES/Rulo2/navigation/CCar.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/Overlays.h"
 #include "GAMES/Rulo2/render/UiSurfaces.h"
 #include "GAMES/Rulo2/render/WorldFrame.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
 
 #include <chrono>
+#include <optional>
 
 namespace {
 
@@ -25,6 +30,12 @@ using StepClock = std::chrono::steady_clock;
 double MsSince(StepClock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(StepClock::now() - start).count();
+}
+
+// The editor views in which the world is edited with the mouse.
+bool EditsWorld()
+{
+    return !IsGameView() && CurrentView->worldView && CurrentViewIndex() != VIEW_WORLD_GROUND;
 }
 
 // The world frame as the shell's state gives it: the current view's pose (the game
@@ -50,6 +61,10 @@ SWorldFrame ShellWorldFrame(bool gameView)
         // The camera follows the hero, looking at the focus the game flow set.
         frame.camera.hero = Hero;
         frame.camera.focus = GameCamera.focusObject ? GameCamera.focusObject : Hero;
+    } else if (EditsWorld()) {
+        frame.editRoots = true;
+        frame.placedPoint = EditorDraggedPoint;
+        frame.placedPointDragged = EditorDrag.mode == DRAG_MOVE_POINT;
     }
     return frame;
 }
@@ -74,6 +89,21 @@ SStatisticsInput ShellStatistics()
     input.gamePhase = GamePhase;
     input.recordState = RecordState;
     input.viewName = EditorViewName();
+    if (EditorDrag.mode == DRAG_RUBBER_BAND) {
+        input.rubberBand = 1;
+        input.bandStart[0] = EditorDrag.startX;
+        input.bandStart[1] = EditorDrag.startY;
+        input.bandEnd[0] = EditorDrag.bandX;
+        input.bandEnd[1] = EditorDrag.bandY;
+    }
+    // The current character's position, while the HUD is current.
+    static float position[3];
+    if (const CWorldObject* character = input.hudIsCurrent ? HudReferenceCharacter() : nullptr) {
+        position[0] = character->position.x;
+        position[1] = character->position.y;
+        position[2] = character->position.z;
+        input.heroPosition = position;
+    }
     return input;
 }
 
@@ -114,6 +144,8 @@ bool GameFrame()
     const bool gameView = IsGameView();
     // Built after the simulation ticks, so that the view and the clock are this frame's.
     SWorldFrame frame;
+    // The paste buffer stands at the cursor from the visibility step to the end of the scene.
+    std::optional<CShownPasteBuffer> shownPaste;
 
     if (StepHooks.readMouse) {
         float dx = 0, dy = 0;
@@ -160,6 +192,9 @@ bool GameFrame()
         UpdateFrameView(frame);
         ViewDragFlag = frame.camera.viewDrag;
         CollectMarkedIds();
+        if (frame.editRoots && !PasteBufferEmpty())
+            shownPaste.emplace(CursorPointInView(*CurrentView, float(Input.cursorX), float(Input.cursorY),
+                                                 DX.screenWidth, DX.screenHeight));
         CollectFrameVisibility(frame);
         if (gameView)
             PickUnderCursor(Input.cursorX, Input.cursorY, viewW, viewH);
@@ -176,12 +211,18 @@ bool GameFrame()
         // frozen picture stands in for it.
         if (gameView && ViewFreeze == 1)
             CaptureBackground();
-        if (gameView)
+        if (gameView) {
+            // The screens' 3-D figures stand in front of the world: drawn against the world's
+            // depth they would hide behind whatever lies nearer than them in the scene.
+            if (DX.zBuffer)
+                device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
             Call(StepHooks.drawScreens);
+        }
         if (!ModalScreenOpen)
             Call(StepHooks.updateTutorialAndFade);
         device->EndScene();
     }
+    shownPaste.reset();
     HandleReturnToPlanSelect();
 
     Call(StepHooks.drawObjectOverlays);

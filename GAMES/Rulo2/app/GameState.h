@@ -124,16 +124,6 @@ extern uint8_t LevelFlags[LevelCount];
 // The plan word the plan file's header stores (the burglary the plan is for, 1-based; 0 none).
 extern int32_t PlanBurglaryNumber;
 
-// Screen rectangles in client pixels that belong to the interface, so the game step's cursor
-// tests leave them out (15 empty ones after a reset): 0-2 the HUD bar's background and side
-// panels, 3 a screen over the whole view (map, planning), 6 the whole screen while the bar's
-// speed knob is dragged.
-struct SExclusionRect
-{
-    int32_t left = 0, top = 0, right = 0, bottom = 0;
-};
-extern std::vector<SExclusionRect> ExclusionRects;
-
 // While set the HUD bar draws nothing.
 extern uint8_t HudHiddenFlag;
 // The camera's input word that the bar's knob and replay buttons clear.

@@ -89,6 +89,9 @@ public:
 
     std::vector<std::unique_ptr<CTaskItem>> tasks;
     std::vector<std::unique_ptr<CDependency>> dependencies;
+    // The editor's caption of a sub-task list (its dependency's text); empty for
+    // an object's main list. Not stored in files.
+    std::string name;
 };
 
 enum EObjectState : int32_t

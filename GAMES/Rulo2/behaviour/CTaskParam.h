@@ -53,6 +53,7 @@ public:
     virtual bool Write(CChunkWriter& writer) const = 0;
 
     const int32_t typeId;
+    uint32_t treeItem = 0; // the editor's tree item while shown
 
 protected:
     const char* Label(const char* label) const;

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 
+#include "GAMES/Rulo2/app/SaveGame.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/behaviour/GameLists.h"
+#include "GAMES/Rulo2/interface/HudState.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/HouseFloors.h"
 
@@ -12,6 +15,10 @@ CVector BurglaryStartPoint{0, 0, 0};
 float BurglaryLeashRadius = kDefaultLeashRadius;
 CVector HeroStartPosition{0, 0, 0};
 std::vector<CWorldObject*> SoundSensorList;
+std::vector<CWorldObject*> BurglaryCharacters;
+uint8_t BurglaryTargetReset = 0;
+std::vector<SLightBarrier> LightBarrierList;
+std::vector<SCrackedObject> CrackingList;
 
 int32_t FindIdIndex(const SIdArray& array, const int32_t* value)
 {
@@ -52,4 +59,20 @@ int32_t RemoveIdEntry(CIdEntryList& list, CObjectLogic* object)
 bool IsBurglaryHouse(const CWorldObject* house)
 {
     return house && std::find(BurglaryHouses.begin(), BurglaryHouses.end(), house) != BurglaryHouses.end();
+}
+
+void RebuildGangMemberList()
+{
+    GangMemberList.clear();
+    for (const SPlanMember& m : PlanMemberArray)
+        if (m.member)
+            GangMemberList.push_back({m.member, 0, 0});
+}
+
+bool AddKnownPerson(CWorldObject* person)
+{
+    if (!person || std::find(KnownPeople.begin(), KnownPeople.end(), person) != KnownPeople.end())
+        return false;
+    KnownPeople.push_back(person);
+    return true;
 }

@@ -45,6 +45,32 @@ extern float BurglaryLeashRadius;
 extern CVector HeroStartPosition;
 constexpr float kDefaultLeashRadius = 1000.0f;
 bool IsBurglaryHouse(const CWorldObject* house);
+// The characters the burglary target names (its report lists them).
+extern std::vector<CWorldObject*> BurglaryCharacters;
+// Set by the game reset while it starts the burglary target tasks: only then
+// does a burglary target write the globals above.
+extern uint8_t BurglaryTargetReset;
+// The gang of the plan, escaped and caught cleared: one record per plan member.
+void RebuildGangMemberList();
+
+// The light barriers that a walking character can cross: one record per
+// running light barrier task.
+struct SLightBarrier
+{
+    CWorldObject* node = nullptr;
+    int32_t words[2] = {0, 1};
+};
+extern std::vector<SLightBarrier> LightBarrierList;
+// The objects that characters are cracking right now.
+struct SCrackedObject
+{
+    CWorldObject* node = nullptr;
+    CObjectLogic* logic = nullptr;
+};
+extern std::vector<SCrackedObject> CrackingList;
+
+// The known people, each at most once (saved with the game).
+bool AddKnownPerson(CWorldObject* person);
 
 // The sound sensors of the burglary's houses, which a player command with
 // action number 17 acts on.

@@ -120,7 +120,22 @@ std::unique_ptr<Menu> LoadContextMenus()
                                   {32783, "Show All Nodes"},
                                   {32812, "Show Locators"}});
     Fill(menu->AddPopup("ModelTree"), {{32783, "Show All Nodes"}, {32812, "Show Locators"}});
-    // 11 to 15: the Texture Manager's, by edit mode and view, and the Texture List's.
+    // 11 and 12: the Task List's and the Dependency List's.
+    Fill(menu->AddPopup("TaskList"), {{32958, "Add Task..."},
+                                      {32960, "Edit Task..."},
+                                      {32959, "Delete Task"},
+                                      {0, nullptr},
+                                      {32965, "Link Dependencies With Tasks"},
+                                      {0, nullptr},
+                                      {32966, "Show Previous Tasklist"}});
+    Fill(menu->AddPopup("DependencyList"), {{32962, "Add Dependency..."},
+                                            {32964, "Edit Dependency..."},
+                                            {32963, "Delete Dependency"},
+                                            {0, nullptr},
+                                            {32969, "Make Always Active"},
+                                            {0, nullptr},
+                                            {32968, "Show Sub-Tasklist"}});
+    // 13 to 17: the Texture Manager's, by edit mode and view, and the Texture List's.
     for (const char* name : {"TextureManagerStretch", "TextureManagerResize"})
         Fill(menu->AddPopup(name), {{32854, "Double"},
                                     {32849, "Double Vertical"},

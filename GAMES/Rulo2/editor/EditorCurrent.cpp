@@ -4,6 +4,7 @@
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/editor/ToolWindows.h"
+#include "GAMES/Rulo2/render/WorldLights.h"
 #include "GAMES/Rulo2/world/CMacro.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
@@ -11,6 +12,7 @@
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/ModelListServices.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "GAMES/Rulo2/world/WorldWalkers.h"
 
 CModelEntry* CurrentModel = nullptr;
 CObjectNode* CurrentObject = nullptr;
@@ -47,19 +49,64 @@ void EmptyModelTree()
         g_ModelTreeDlg->tree.deleteAllItems(false);
 }
 
+// A selection with "place": the preview shows the current entry, centred on its points,
+// and the world's selection is given up.
+void FillPreview()
+{
+    if (!g_PreviewRoot)
+        return;
+    g_PreviewRoot->DeleteChildren();
+    g_PreviewRoot->position = CVector(0, 0, 0);
+    if (CurrentLight) {
+        auto* shown = new CWorldObject(CurrentLight == 1 ? "Spot" : "Point");
+        SWorldLight* light = shown->MakeLight();
+        light->light.dltType = CurrentLight == 1 ? D3DLIGHT_SPOT : D3DLIGHT_POINT;
+        light->light.dcvDiffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+        light->deviceLight = CreateWorldDeviceLight(*light);
+        g_PreviewRoot->AddChild(shown);
+    } else if (CurrentMacro && CurrentMacro->content) {
+        WorldWalk::CopyTree(CurrentMacro->content, g_PreviewRoot, true, false);
+    } else if (CurrentModel || (CurrentObject && CurrentObject->firstState)) {
+        auto* shown = new CWorldObject(CurrentModel ? CurrentModel->GetName() : CurrentObject->name);
+        shown->objectKind = CurrentModel ? CWorldObject::KIND_MODEL : CWorldObject::KIND_OBJECT;
+        shown->reference =
+            CurrentModel ? static_cast<void*>(CurrentModel) : static_cast<void*>(CurrentObject);
+        g_PreviewRoot->AddChild(shown);
+    }
+    CWorldObject* first = g_PreviewRoot->FirstObject();
+    if (!first)
+        return;
+    if (g_WorldRoot && WorldWalk::HasSelection(g_WorldRoot)) {
+        WorldWalk::ClearSelection(g_WorldRoot);
+        if (g_WorldTreeDlg)
+            g_WorldTreeDlg->Redraw();
+    }
+    if (CurrentLight)
+        return;
+    CVector sum(0, 0, 0);
+    int32_t count = 0;
+    WorldWalk::SumPositions(first, sum, count, false);
+    if (count == 0)
+        return;
+    const CVector mean = sum * (1.0f / float(count));
+    WorldWalk::Move(first, -mean.x, -mean.y, -mean.z, false);
+}
+
 } // namespace
 
-bool EditorSelectLight(int32_t index, bool)
+bool EditorSelectLight(int32_t index, bool place)
 {
     if (index != 1 && index != 2)
         return false;
     SetCurrent(index, nullptr, nullptr, nullptr, nullptr);
     SelectInModelList(index == 1 ? ModelListView.spotItem : ModelListView.pointItem);
     EmptyModelTree();
+    if (place)
+        FillPreview();
     return true;
 }
 
-bool EditorSelectModel(CModelEntry* entry, bool)
+bool EditorSelectModel(CModelEntry* entry, bool place)
 {
     if (!entry)
         return false;
@@ -68,25 +115,31 @@ bool EditorSelectModel(CModelEntry* entry, bool)
     const bool modelView = CurrentViewIndex() == VIEW_MODEL;
     if (entry->model && (modelView || (g_ModelTreeDlg && g_ModelTreeDlg->IsWindowVisible())))
         entry->model->InsertIntoTree(0, nullptr);
+    if (place)
+        FillPreview();
     return true;
 }
 
-bool EditorSelectObject(CObjectNode* definition, CObjectState* state, bool)
+bool EditorSelectObject(CObjectNode* definition, CObjectState* state, bool place)
 {
     if (!definition)
         return false;
     SetCurrent(0, nullptr, definition, state, nullptr);
     SelectInModelList(state && state->id ? state->id : definition->id);
+    if (place)
+        FillPreview();
     return true;
 }
 
-bool EditorSelectMacro(CMacro* macro, bool)
+bool EditorSelectMacro(CMacro* macro, bool place)
 {
     if (!macro)
         return false;
     SetCurrent(0, nullptr, nullptr, nullptr, macro);
     SelectInModelList(macro->id);
     EmptyModelTree();
+    if (place)
+        FillPreview();
     return true;
 }
 
@@ -122,6 +175,9 @@ bool EditorSelectWorldEntry(CWorldObject* node, bool place)
 void ForgetCurrentEntry()
 {
     SetCurrent(0, nullptr, nullptr, nullptr, nullptr);
+    // The preview refers to the entry that goes.
+    if (g_PreviewRoot)
+        g_PreviewRoot->DeleteChildren();
 }
 
 void BindSelectionToObjectProperties(CWorldObject* node)

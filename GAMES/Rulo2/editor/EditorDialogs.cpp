@@ -1,5 +1,7 @@
 #include "GAMES/Rulo2/editor/EditorDialogs.h"
 
+#include "GAMES/Rulo2/app/CGameSoundManager.h"
+#include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/render/WorldLights.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "LIBS/System/LogPrintf.h"
@@ -133,10 +135,89 @@ void NameDlg::DoDataExchange(DataExchange& dx)
     DDX_Text(dx, editId_, name);
 }
 
-bool AskStartPlanningMode(int32_t& /*number*/)
+StartPlanningModeDlg::StartPlanningModeDlg() : Dialog(IDD, "Start Planning Mode", 240, 90)
 {
-    LogPrintf("Start Planning Mode is not available yet");
-    return false;
+    Field(*this, kNumber, "Burglary Number:", 10, 8);
+    OkCancel(*this, 40, 50);
+}
+
+bool StartPlanningModeDlg::OnInitDialog()
+{
+    UpdateData(false);
+    return true;
+}
+
+void StartPlanningModeDlg::DoDataExchange(DataExchange& dx)
+{
+    DDX_Text(dx, kNumber, number);
+}
+
+bool AskStartPlanningMode(int32_t& number)
+{
+    StartPlanningModeDlg dialog;
+    dialog.number = number;
+    if (dialog.DoModal(MainHwnd()) != platform::ui::IDOK)
+        return false;
+    number = dialog.number;
+    return true;
+}
+
+AddSoundFxDlg::AddSoundFxDlg() : Dialog(IDD, "Add Sound-FX", 260, 90)
+{
+    AddControl(ControlKind::Static, 0, "Sound-FX Name:", 10, 10, 100, 20);
+    AddControl(ControlKind::ComboBox, kName, "", 110, 8, 140, 22);
+    OkCancel(*this, 50, 50);
+}
+
+bool AddSoundFxDlg::OnInitDialog()
+{
+    GetDlgItem(kName)->list = SoundNames;
+    // The first entry even when there is none: the caller checks the list.
+    soundIndex = 0;
+    UpdateData(false);
+    return true;
+}
+
+void AddSoundFxDlg::DoDataExchange(DataExchange& dx)
+{
+    platform::ui::Control* list = GetDlgItem(kName);
+    if (dx.Saving()) {
+        soundIndex = list->selection < 0 ? 0 : list->selection;
+        return;
+    }
+    list->selection = soundIndex < int(list->list.size()) ? soundIndex : -1;
+    list->text = list->selection >= 0 ? list->list[size_t(list->selection)] : std::string();
+}
+
+PositionCameraDlg::PositionCameraDlg() : Dialog(IDD, "Position Camera", 220, 140)
+{
+    Field(*this, kX, "X:", 10, 8);
+    Field(*this, kY, "Y:", 10, 36);
+    Field(*this, kZ, "Z:", 10, 64);
+    OkCancel(*this, 30, 100);
+}
+
+bool PositionCameraDlg::OnInitDialog()
+{
+    UpdateData(false);
+    return true;
+}
+
+void PositionCameraDlg::DoDataExchange(DataExchange& dx)
+{
+    DDX_Text(dx, kX, x);
+    DDX_Text(dx, kY, y);
+    DDX_Text(dx, kZ, z);
+}
+
+void PositionCameraDlg::OnOK()
+{
+    if (!UpdateData(true))
+        return;
+    CurrentView->target[0] = float(x);
+    CurrentView->target[1] = float(y);
+    CurrentView->target[2] = float(z);
+    EndDialog(platform::ui::IDOK);
 }
 
 std::string AskName(NameDlg::Kind kind)

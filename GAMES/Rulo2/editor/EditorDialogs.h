@@ -38,9 +38,47 @@ private:
     platform::HWND parent_;
 };
 
-// The "Start Planning Mode" dialog over the burglary number (F10 in the editor); true on OK
-// with the entered number in `number`.
+// The burglary whose planning mode F10 starts in the editor.
+class StartPlanningModeDlg : public platform::ui::Dialog
+{
+public:
+    static constexpr int IDD = 434;
+    static constexpr int kNumber = 1164;
+    StartPlanningModeDlg();
+    bool OnInitDialog() override;
+    void DoDataExchange(platform::ui::DataExchange& dx) override;
+    int number = 0;
+};
+
+// The "Start Planning Mode" dialog over the burglary number (F10 in the editor), preset
+// with `number`; true on OK with the entered number in `number`.
 bool AskStartPlanningMode(int32_t& number);
+
+// A sound definition of "data\sounds.txt" for a new sound effect.
+class AddSoundFxDlg : public platform::ui::Dialog
+{
+public:
+    static constexpr int IDD = 435;
+    static constexpr int kName = 1149;
+    AddSoundFxDlg();
+    // Fills the list with the definitions' names in file order; the first is chosen.
+    bool OnInitDialog() override;
+    void DoDataExchange(platform::ui::DataExchange& dx) override;
+    int soundIndex = -1;
+};
+
+// A camera target typed in; OK moves the current view's target there.
+class PositionCameraDlg : public platform::ui::Dialog
+{
+public:
+    static constexpr int IDD = 431;
+    static constexpr int kX = 1189, kY = 1190, kZ = 1191;
+    PositionCameraDlg();
+    bool OnInitDialog() override;
+    void OnOK() override;
+    void DoDataExchange(platform::ui::DataExchange& dx) override;
+    int x = 0, y = 0, z = 0;
+};
 
 // The question dialog's result for `text`.
 int ShowPromptDialog(const std::string& text);

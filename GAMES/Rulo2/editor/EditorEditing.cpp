@@ -166,12 +166,47 @@ CWorldObject* PasteAt(const CVector& point)
         return nullptr;
     for (CWorldObject* n = first; n; n = n->NextObject())
         n->selected = 1;
-    WorldWalk::Move(first, point.x, point.y, point.z, true);
-    const CVector snap = SnapOf(PositionsOf(first, true));
-    WorldWalk::Move(first, snap.x, snap.y, snap.z, true);
+    const CVector origin = PasteOrigin(point);
+    WorldWalk::Move(first, origin.x, origin.y, origin.z, true);
     first->ResolveObjectIds();
     RecomputeWorldBounds();
     return first;
+}
+
+CVector PasteOrigin(const CVector& point)
+{
+    if (PasteBufferEmpty())
+        return point;
+    // The buffer holds flat copies (no groups): its chain's points, moved to the point.
+    std::vector<CVector> points;
+    for (CWorldObject* n = g_PasteRoot->FirstObject(); n; n = n->NextObject())
+        points.push_back(n->position + point);
+    return point + SnapOf(points);
+}
+
+CShownPasteBuffer::CShownPasteBuffer(const CVector& point)
+{
+    if (PasteBufferEmpty())
+        return;
+    const CVector origin = PasteOrigin(point);
+    std::vector<CWorldObject*> stack{g_PasteRoot->FirstObject()};
+    while (!stack.empty()) {
+        CWorldObject* n = stack.back();
+        stack.pop_back();
+        saved_.emplace_back(n, n->position);
+        if (CWorldObject* next = n->NextObject())
+            stack.push_back(next);
+        if (CWorldObject* child = n->FirstObject())
+            stack.push_back(child);
+    }
+    // Lights move with the walker, so that a copied light shines where it would go.
+    WorldWalk::Move(g_PasteRoot->FirstObject(), origin.x, origin.y, origin.z, false);
+}
+
+CShownPasteBuffer::~CShownPasteBuffer()
+{
+    for (auto& [node, position] : saved_)
+        node->position = position;
 }
 
 int32_t DeleteSelection(ViewIndex view)

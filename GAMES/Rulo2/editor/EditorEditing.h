@@ -9,6 +9,8 @@
 #include "LIBS/System/CVector.h"
 
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 class CWorldObject;
 
@@ -30,6 +32,22 @@ bool CutSelection();
 // `point` (snapped as a whole); the copies become the selection and get their
 // object logic. Returns the first copy (null with an empty buffer).
 CWorldObject* PasteAt(const CVector& point);
+// Where a paste at `point` puts the buffer's origin: the point, snapped as a whole.
+CVector PasteOrigin(const CVector& point);
+// The buffer shown where a click would paste it: while this lives its copies
+// stand with the buffer's origin at PasteOrigin(point); their own positions
+// come back unchanged afterwards.
+class CShownPasteBuffer
+{
+public:
+    explicit CShownPasteBuffer(const CVector& point);
+    ~CShownPasteBuffer();
+    CShownPasteBuffer(const CShownPasteBuffer&) = delete;
+    CShownPasteBuffer& operator=(const CShownPasteBuffer&) = delete;
+
+private:
+    std::vector<std::pair<CWorldObject*, CVector>> saved_;
+};
 
 // "Delete" in a world view: World Ground View removes the path connections of
 // the selected object in both directions; the other world views delete the

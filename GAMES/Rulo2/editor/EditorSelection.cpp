@@ -1,5 +1,8 @@
 #include "GAMES/Rulo2/editor/EditorSelection.h"
 
+#include "GAMES/Rulo2/editor/EditorCurrent.h"
+#include "GAMES/Rulo2/editor/ToolWindows.h"
+
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/GamePasses.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
@@ -93,5 +96,9 @@ bool PlaceNewObject()
     g_PreviewRoot->position = CVector(0, 0, 0);
     g_WorldRoot->FirstObject()->ResolveObjectIds();
     RecomputeWorldBounds();
+    RefillWorldTree();
+    if (g_WorldTreeDlg && placed.front()->id)
+        g_WorldTreeDlg->tree.EnsureVisible(placed.front()->id);
+    BindSelectionToObjectProperties(WorldWalk::FindSelected(g_WorldRoot));
     return true;
 }

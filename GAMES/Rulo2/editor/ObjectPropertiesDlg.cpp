@@ -4,6 +4,7 @@
 #include "GAMES/Rulo2/behaviour/CKindState.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/CTaskList.h"
+#include "GAMES/Rulo2/editor/EditDialogsDlg.h"
 #include "GAMES/Rulo2/editor/EditorCurrent.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
@@ -200,6 +201,15 @@ bool ParseInt(const std::string& text, long& out)
     return true;
 }
 
+// The Task List starts afresh on a main task list (null: none).
+void ShowMainTaskList(CTaskList* list)
+{
+    if (!g_TaskListDlg)
+        return;
+    g_TaskListDlg->backStack.clear();
+    g_TaskListDlg->SetTaskList(list);
+}
+
 } // namespace
 
 ObjectPropertiesDlg::ObjectPropertiesDlg()
@@ -347,6 +357,7 @@ void ObjectPropertiesDlg::Bind()
         ClearAll();
         EnableAll(false);
         SetWindowText("Properties");
+        ShowMainTaskList(nullptr);
         return;
     }
     EnableAll(true);
@@ -381,6 +392,7 @@ void ObjectPropertiesDlg::Bind()
             logic_->ownTaskList->Copy(*defaults->ownTaskList);
     }
     kind_ = kind;
+    ShowMainTaskList(logic_->ownTaskList.get());
     ToControls();
 }
 
@@ -618,6 +630,7 @@ void ObjectPropertiesDlg::ResetToDefault()
 
 void ObjectPropertiesDlg::ShowTaskList()
 {
+    ShowMainTaskList(logic_->ownTaskList.get());
     g_ShowTaskList = true;
     if (g_TaskListDlg)
         g_TaskListDlg->ShowWindow(platform::SW_SHOWNA);
@@ -627,7 +640,15 @@ void ObjectPropertiesDlg::ShowTaskList()
 
 void ObjectPropertiesDlg::EditDialogs()
 {
-    LogPrintf("Edit Dialogs is not available yet");
+    auto* state = dynamic_cast<CCharacterState*>(State());
+    if (!state || (kind_ != KIND_CHARACTER_A && kind_ != KIND_CHARACTER_B))
+        return;
+    EditDialogsDlg dialog;
+    dialog.entries = CopyDialogEntries(state->entries);
+    if (dialog.DoModal(Owner()) != platform::ui::IDOK)
+        return;
+    state->entries = std::move(dialog.entries);
+    MarkModified();
 }
 
 void ObjectPropertiesForget(const CNode* node)

@@ -58,6 +58,8 @@ public:
 
     // A node or definition that goes away: the window lets go of it first.
     void Forget(const CNode* node);
+    // After an edit of the object's data (its tasks too): the data are its own.
+    void MarkModified();
 
 private:
     void Bind();
@@ -72,7 +74,6 @@ private:
     void ResetToDefault();
     void ShowTaskList();
     void EditDialogs();
-    void MarkModified();
     CKindData* Data() const;
     CKindState* State() const;
 

@@ -4,6 +4,7 @@
 #include "GAMES/Rulo2/Texture.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/editor/EditTaskDlg.h"
 #include "GAMES/Rulo2/editor/EditorCurrent.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
@@ -156,16 +157,6 @@ void CToolWindow::AddSizedTree(int id, CEditorTree& tree)
     SetSizedControl(id);
 }
 
-TaskListDlg::TaskListDlg()
-    : CToolWindow(339, "TaskListDlg", "Task List", true, "ShowTaskList", &g_ShowTaskList, kDefaultW,
-                  kDefaultH)
-{
-}
-DependencyListDlg::DependencyListDlg()
-    : CToolWindow(343, "DependencyListDlg", "Dependency List", true, nullptr, nullptr, kDefaultW, kDefaultH)
-{
-}
-
 void CreateToolWindows(platform::HWND owner)
 {
     (g_ModelTreeDlg = new ModelTreeDlg())->Create(owner);
@@ -183,6 +174,9 @@ void CreateToolWindows(platform::HWND owner)
 
 void DestroyToolWindows()
 {
+    // A dialog editing one element of an object goes first, as Cancel ends it.
+    if (OpenElementEditor)
+        OpenElementEditor->OnCancel();
     DestroyAndDelete(g_TerrainProperties);
     DestroyAndDelete(g_ModelTreeDlg);
     DestroyAndDelete(g_WorldTreeDlg);
@@ -241,6 +235,9 @@ void ShowToolWindowsForView(int view)
 
 void RefillToolWindowsAfterLoad()
 {
+    // What an open element editor edits went with the old world.
+    if (OpenElementEditor)
+        OpenElementEditor->OnCancel();
     ForgetCurrentEntry();
     if (g_ModelListDlg)
         g_ModelListDlg->Refill();
@@ -258,8 +255,21 @@ void RefillToolWindowsAfterLoad()
 
 void RefillToolWindowsForView()
 {
-    if (g_WorldTreeDlg && g_WorldRoot)
-        g_WorldRoot->InsertIntoTree(0);
+    RefillWorldTree();
     if (g_ModelTreeDlg && CurrentModel && CurrentModel->model)
         CurrentModel->model->InsertIntoTree(0, nullptr);
+}
+
+void RefillWorldTree()
+{
+    if (g_WorldTreeDlg && g_WorldRoot)
+        g_WorldRoot->InsertIntoTree(0);
+}
+
+void RefreshTreesAfterEscape()
+{
+    if (g_WorldTreeDlg)
+        g_WorldTreeDlg->Redraw();
+    if (g_ModelTreeDlg)
+        g_ModelTreeDlg->tree.SelectItem(0);
 }

@@ -58,16 +58,8 @@ class TextureListDlg;
 class TextureManagerDlg;
 class MaterialManagerDlg;
 class ObjectPropertiesDlg;
-class TaskListDlg : public CToolWindow
-{
-public:
-    TaskListDlg();
-};
-class DependencyListDlg : public CToolWindow
-{
-public:
-    DependencyListDlg();
-};
+class TaskListDlg;
+class DependencyListDlg;
 
 // One pointer per window: set at start-up in editor mode, null in game mode.
 extern ModelTreeDlg* g_ModelTreeDlg;
@@ -112,12 +104,19 @@ void RefillToolWindowsAfterLoad();
 // After a change of the editor view: the World Tree filled again and the current
 // model shown in the Model Tree.
 void RefillToolWindowsForView();
+// After nodes left or joined the world (Cut, Delete, a paste, a placed preview).
+void RefillWorldTree();
+// Esc in the 3-D view: the World Tree redrawn for the cleared selection and the
+// Model Tree's item deselected.
+void RefreshTreesAfterEscape();
 
 // The windows whose content lives in files of their own.
+#include "GAMES/Rulo2/editor/DependencyListDlg.h"
 #include "GAMES/Rulo2/editor/MaterialManagerDlg.h"
 #include "GAMES/Rulo2/editor/ModelListDlg.h"
 #include "GAMES/Rulo2/editor/ModelTreeDlg.h"
 #include "GAMES/Rulo2/editor/ObjectPropertiesDlg.h"
+#include "GAMES/Rulo2/editor/TaskListDlg.h"
 #include "GAMES/Rulo2/editor/TextureListDlg.h"
 #include "GAMES/Rulo2/editor/TextureManagerDlg.h"
 #include "GAMES/Rulo2/editor/WorldTreeDlg.h"

@@ -24,6 +24,7 @@
 #include "GAMES/Rulo2/navigation/Perception.h"
 #include "GAMES/Rulo2/render/CScreenFade.h"
 #include "GAMES/Rulo2/render/GameResources.h"
+#include "GAMES/Rulo2/render/ViewRects.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
@@ -1022,8 +1023,7 @@ int32_t CGameMenu::Finish()
 {
     if (cancelRequested || Input.menuKey == 8) {
         Input.menuKey = 0;
-        if (ExclusionRects.size() > 3)
-            ExclusionRects[3] = SExclusionRect{};
+        ViewRectTable[3] = SViewRect{};
         return 0;
     }
     if (!okRequested)
@@ -1031,8 +1031,7 @@ int32_t CGameMenu::Finish()
     ComputeLootShares();
     PlanCar = car ? car->Definition() : nullptr;
     PlanCarCapacity = car ? TypeScalar(car) * 100.0f : 0.0f;
-    if (ExclusionRects.size() > 3)
-        ExclusionRects[3] = SExclusionRect{};
+    ViewRectTable[3] = SViewRect{};
     PlanMemberArray.clear();
     for (int32_t p = 0; p < 4; ++p) {
         CWorldObject* person = Person(p);
@@ -1063,9 +1062,7 @@ int32_t CGameMenu::Finish()
 
 int32_t CGameMenu::Render(int32_t now)
 {
-    if (ExclusionRects.size() <= 3)
-        ExclusionRects.resize(4);
-    ExclusionRects[3] = SExclusionRect{0, 0, DX.screenWidth, DX.screenHeight};
+    ViewRectTable[3] = SViewRect{0, 0, DX.screenWidth, DX.screenHeight};
     HandleInput();
 
     if (pendingChoice != 0) {

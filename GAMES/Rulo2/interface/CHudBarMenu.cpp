@@ -25,6 +25,7 @@
 #include "GAMES/Rulo2/render/GameResources.h"
 #include "GAMES/Rulo2/render/RenderStates.h"
 #include "GAMES/Rulo2/render/UiSurfaces.h"
+#include "GAMES/Rulo2/render/ViewRects.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/ObjectInstances.h"
@@ -126,9 +127,7 @@ bool InstanceHeld(const CObjectNode* object)
 
 void SetRect(int32_t index, int32_t left, int32_t top, int32_t right, int32_t bottom)
 {
-    if (ExclusionRects.size() <= size_t(index))
-        ExclusionRects.resize(size_t(index) + 1);
-    ExclusionRects[size_t(index)] = SExclusionRect{left, top, right, bottom};
+    ViewRectTable[index] = SViewRect{left, top, right, bottom};
 }
 
 } // namespace
@@ -570,7 +569,7 @@ void CHudBarMenu::DrawTexts()
         valueText = crt::Format("$%d", int32_t(lootTotal));
         const float green[3] = {0, 1, 0}, red[3] = {1, 0, 0};
         DrawText2D(valueText.c_str(), {0, 0.785f}, 2, kGlyphSize, kGlyphSpacing,
-                   lootTotal >= LootTargetValue * LootTargetFactor ? green : red);
+                   lootTotal >= TargetLootValue * RequiredLootShare ? green : red);
         CWorldObject* selected = HudReferenceCharacter();
         if (const SPlanMember* record = FindGangRecord(selected)) {
             const float capacity = selected->objectLogic ? selected->objectLogic->CarryingCapacity() : 0.0f;
@@ -650,10 +649,12 @@ int32_t CHudBarMenu::Render(int32_t now)
     UpdateVisibility();
     if (StageTwo())
         UpdateButtonRow();
-    DrawTexts();
 
     SetZEnable(false);
     CMenu::Render(now);
+    // The texts go over the cash plate that the elements just drew; drawn first, the plate and
+    // the background would hide them.
+    DrawTexts();
     SetZEnable(true);
     SetZWrite(true);
 

@@ -8,6 +8,7 @@
 #include "GAMES/Rulo2/app/CGameSoundManager.h"
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/app/GangValues.h"
 #include "GAMES/Rulo2/app/ScreenHooks.h"
 #include "GAMES/Rulo2/behaviour/CKindData.h"
 #include "GAMES/Rulo2/behaviour/CKindState.h"
@@ -164,6 +165,10 @@ void CResultsMenu::Build(int32_t now)
         if (i < members)
             CurrentValues(PlanMemberArray[size_t(i)].member, snapshots[i]);
     }
+    // A clean success drifts the gang's values now, so the member lines show the change against
+    // the snapshots.
+    if (!AlarmRaised && ResultsSwitch && enoughLoot)
+        DriftGangValues();
 
     float first[4] = {0, 0, 0, 0};
     if (members > 0)

@@ -13,8 +13,6 @@ uint8_t HudAbortFlag = 0;
 uint8_t HudAbortBlockFlag = 0;
 int32_t HudViewMode = 0;
 CWorldObject* HudFocusObject = nullptr;
-float LootTargetValue = 0.0f;
-float LootTargetFactor = 0.0f;
 
 CWorldObject* HudReferenceCharacter()
 {
@@ -28,4 +26,9 @@ void RefreshRecordHighlight(int32_t feedbackId)
 }
 
 int32_t VehicleMode = 0;
+CWorldObject* StoredCharacter = nullptr;
+const CVector* HidingPoint = nullptr;
+CWorldObject* HidingLocker = nullptr;
+uint8_t LookInfoSwitch = 0;
+CWorldObject* CurrentInteractionObject = nullptr;
 std::vector<SGangMember> GangMemberList;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "LIBS/System/CVector.h"
+
 class CWorldObject;
 
 // The character the HUD has selected; null: the hero.
@@ -24,10 +26,6 @@ extern uint8_t HudRecordByte;
 // The stepping loops end while the first is set and the second clear.
 extern uint8_t HudAbortFlag;
 extern uint8_t HudAbortBlockFlag;
-// The burglary target's total loot value and the share of it the gang must take (set by the
-// target's task); the bar's loot text turns green at their product.
-extern float LootTargetValue;
-extern float LootTargetFactor;
 // 1: the house and floor follow HudFocusObject instead of the selected character.
 extern int32_t HudViewMode;
 extern CWorldObject* HudFocusObject;
@@ -39,6 +37,20 @@ void RefreshRecordHighlight(int32_t feedbackId);
 
 // How the hero travels: 0 on foot, 1 in a taxi, 2 in the getaway car, 3 hidden in a locker.
 extern int32_t VehicleMode;
+// The character that got into the vehicle (hidden while inside); while the hero hides in a
+// locker, the point it hides at and the locker's world object.
+extern CWorldObject* StoredCharacter;
+extern const CVector* HidingPoint;
+extern CWorldObject* HidingLocker;
+// In the burglary, item descriptions show and a look command hides the hero in a locker only
+// while this is set.
+extern uint8_t LookInfoSwitch;
+// The object the interface offers its interaction on; a taxi's open question clears it.
+extern CWorldObject* CurrentInteractionObject;
+
+// In the burglary the item descriptions show only while it is on; while it is on a look command
+// lets the hero hide in a locker.
+extern uint8_t LookInfoSwitch;
 
 // The player's gang in the burglary; members that escaped are no longer watched for.
 struct SGangMember

@@ -70,6 +70,8 @@ public:
     void JoinRoad();
     bool Drive(CWorldObject* object);
     bool IsBlocked();
+    // Tilts the car onto the ground under its wheels.
+    void AlignToGround();
     // Modes: 0 a point beside the piece to the next piece, 1 the previous
     // piece to a point on the piece, 2 the previous piece to the next piece.
     int32_t ChooseLane(const CVector& a, const CVector& b, const CVector& centre, float yaw, int32_t mode,
@@ -138,7 +140,6 @@ private:
     bool Advance(int32_t dt, CVector* next);
     void ArriveAtEnd();
     void PlaceNode();
-    void AlignToGround();
     bool BlockedByCars();
 };
 

@@ -12,6 +12,7 @@
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/behaviour/RecordEvents.h"
+#include "GAMES/Rulo2/behaviour/WatchLists.h"
 #include "GAMES/Rulo2/editor/GroundProbe.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/navigation/Navigation.h"
@@ -476,6 +477,52 @@ static int32_t AheadOnPath(const PATHFINDER& p, const CWorldObject* node)
     return at == w.end() ? -1 : int32_t(at - w.begin());
 }
 
+// The light barriers whose test box the step from `from` to `to` enters: one
+// request of kind 12 for each, naming the barrier.
+static void CrossLightBarriers(CWorldObject* walker, const CVector& from, const CVector& to)
+{
+    for (const SLightBarrier& barrier : LightBarrierList) {
+        const CWorldObject* b = barrier.node;
+        if (!b || !walker)
+            continue;
+        const bool testBox = b->boundsBMin.x <= b->boundsBMax.x && b->boundsBMin.z <= b->boundsBMax.z;
+        const CVector lo = testBox ? b->boundsBMin : b->boundsAMin;
+        const CVector hi = testBox ? b->boundsBMax : b->boundsAMax;
+        if (lo.x > hi.x || lo.z > hi.z || to.y < lo.y - 0.25f || to.y > hi.y)
+            continue;
+        auto inside = [&](const CVector& p) {
+            return p.x >= lo.x && p.x <= hi.x && p.z >= lo.z && p.z <= hi.z;
+        };
+        if (inside(from))
+            continue;
+        // Clip the step against the box in x and z (slab test), so a step over a thin box counts.
+        float t0 = 0.0f, t1 = 1.0f;
+        const float d[2] = {to.x - from.x, to.z - from.z};
+        const float o[2] = {from.x, from.z};
+        const float mins[2] = {lo.x, lo.z}, maxs[2] = {hi.x, hi.z};
+        bool hit = true;
+        for (int axis = 0; axis < 2 && hit; ++axis) {
+            if (d[axis] == 0.0f) {
+                hit = o[axis] >= mins[axis] && o[axis] <= maxs[axis];
+                continue;
+            }
+            float a = (mins[axis] - o[axis]) / d[axis], c = (maxs[axis] - o[axis]) / d[axis];
+            if (a > c)
+                std::swap(a, c);
+            t0 = std::max(t0, a);
+            t1 = std::min(t1, c);
+            hit = t0 <= t1;
+        }
+        if (!hit)
+            continue;
+        CActionEntry request;
+        request.action = 12;
+        request.source = walker;
+        request.target = barrier.node;
+        PushRequest(request);
+    }
+}
+
 bool PATHFINDER::Walk(CVector& position, float orientation, float speed)
 {
     (void)orientation;
@@ -618,6 +665,8 @@ bool PATHFINDER::Walk(CVector& position, float orientation, float speed)
     lastScanCount = scan + 1;
     const CWorldObject* previous = groundNode;
     groundNode = node;
+    if (!LightBarrierList.empty())
+        CrossLightBarriers(owner, position, taken);
     position = taken;
     if (owner)
         owner->position = position;

@@ -31,6 +31,7 @@ std::vector<STransparentBatch> TransparentBatches;
 std::vector<CWorldObject*> FadedObjects;
 std::vector<SFlare> FlareList;
 CWorldObject* PointedObject = nullptr;
+SViewLocator ViewLocator;
 SCursorRay CursorRay;
 uint8_t ViewDragFlag = 0;
 SPassOptions PassOptions;

@@ -115,6 +115,16 @@ void DrawInterfaceModel(CRootNode* model, const CMatrix& world, bool highlight, 
         return;
     D3DMATRIX savedView;
     DX.device->GetTransform(D3DTRANSFORMSTATE_VIEW, &savedView);
+    // The figure's depths go to the front of the depth range: the interface's quads lie deeper
+    // (0.28 and more), so a button's plate, drawn first, does not hide its figure.
+    D3DVIEWPORT7 savedViewport{};
+    const bool viewportKept = DX.device->GetViewport(&savedViewport) == D3D_OK;
+    if (viewportKept) {
+        D3DVIEWPORT7 front = savedViewport;
+        front.dvMinZ = 0.0f;
+        front.dvMaxZ = 0.1f;
+        DX.device->SetViewport(&front);
+    }
     CMatrix view;
     view.lookAt(CVector(0, 0, -2), CVector(0, 0, 0), CVector(0, 1, 0));
     const D3DMATRIX v = ToD3D(view);
@@ -173,6 +183,8 @@ void DrawInterfaceModel(CRootNode* model, const CMatrix& world, bool highlight, 
     DX.device->SetRenderState(D3DRENDERSTATE_ZBIAS, 0);
     RenderCache.blendMode = -1;
     DX.device->SetTransform(D3DTRANSFORMSTATE_VIEW, &savedView);
+    if (viewportKept)
+        DX.device->SetViewport(&savedViewport);
 }
 
 void DrawTargetMarker(CRootNode* marker, const CVector& position)

@@ -236,6 +236,10 @@ void BuildStatisticsLines(const SStatisticsInput& in, std::vector<SOverlayLine>&
 
 void DrawStatistics(const SStatisticsInput& input)
 {
+    // The world counts come from this frame's visible objects, so they are gathered here, after
+    // the world pass and before its list is reset.
+    if (input.hudIsCurrent)
+        RecountWorldStatistics(input.gameClock);
     std::vector<SOverlayLine> lines;
     BuildStatisticsLines(input, lines);
     if ((lines.empty() && !input.rubberBand) || !DX.backSurface)

@@ -71,6 +71,15 @@ extern int32_t PreviewDelay;
 extern IDirectDrawSurface7* CursorSurface;
 extern bool HardwareCursor;
 
+// The editor's locator: a point that a task's Position parameter is edited with,
+// drawn as a marker in the editor views while it is visible.
+struct SViewLocator
+{
+    CVector position{0, 0, 0};
+    bool visible = false;
+};
+extern SViewLocator ViewLocator;
+
 // The client size of the main window as the last view update found it.
 extern int32_t ClientWidth, ClientHeight;
 // Starts at 0 with the program and counts every snapshot written.

@@ -7,6 +7,7 @@
 #include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/Texture.h"
 #include "GAMES/Rulo2/app/Settings.h"
+#include "GAMES/Rulo2/editor/AttackPointsDlg.h"
 #include "GAMES/Rulo2/render/EditorHelpers.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/GameResources.h"
@@ -15,6 +16,8 @@
 #include "GAMES/Rulo2/render/RenderStates.h"
 #include "GAMES/Rulo2/render/ViewRects.h"
 #include "GAMES/Rulo2/render/WatcherMarks.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/HouseFloors.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 
 namespace {
@@ -123,6 +126,12 @@ void CollectFrameVisibility(const SWorldFrame& frame)
 {
     if (g_WorldRoot)
         CollectVisibleFrame(g_WorldRoot, frame.gameView);
+    if (!frame.editRoots)
+        return;
+    // The spare roots are drawn by the same passes; their positions are world positions.
+    for (CWorldObject* root : {g_PreviewRoot, g_PasteRoot})
+        if (root && root->firstChild)
+            CollectVisible(root->FirstObject(), 0, false);
 }
 
 void DrawWorldFrame(const SWorldFrame& frame)
@@ -153,6 +162,11 @@ void DrawWorldFrame(const SWorldFrame& frame)
         DrawWatcherMarks(ViewConeList);
     if (!frame.gameView) {
         DrawEditorGrid();
+        DrawAttackPointMarkers();
+        if (ViewLocator.visible)
+            DrawCircle3D(ViewLocator.position, kMarkerSelectedColour);
+        if (const CVector* p = frame.placedPoint)
+            DrawAxisCross(p->x, p->y, p->z, frame.placedPointDragged ? kMarkerSelectedColour : kMarkerColour);
         return;
     }
     DrawCharacterLabels(VisibleCharacters());

@@ -35,13 +35,19 @@ struct SWorldFrame
     // The game speed and the burglary flag the object passes read.
     int32_t gameSpeed = 100;
     uint8_t burglaryFlag = 0;
+    // An editor view that edits the world also draws the placement preview and the
+    // paste buffer, and the point being placed (null: none) as a cross, in the
+    // selected colour while it is dragged.
+    bool editRoots = false;
+    const CVector* placedPoint = nullptr;
+    bool placedPointDragged = false;
 };
 
 // The colour a frame starts from: the walk fog colour in the game view, black in the editor's.
 uint32_t FrameClearColour(bool gameView);
 // The camera step: the view transform of this frame.
 void UpdateFrameView(SWorldFrame& frame);
-// The visibility step from the world root.
+// The visibility step from the world root (and the editor's preview and paste buffer).
 void CollectFrameVisibility(const SWorldFrame& frame);
 // The world's passes inside the scene: the options from the shell's toggles, visible
 // objects, shadow maps, transparent and faded objects, flares, the pointed object's

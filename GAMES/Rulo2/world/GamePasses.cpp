@@ -142,14 +142,18 @@ void SkipStartTasks(CWorldObject* first)
 {
     WalkWorldTree(first, [](CWorldObject* n) {
         CObjectLogic* logic = IsObjectNode(n) ? n->objectLogic : nullptr;
-        if (!logic || !logic->currentItem || logic->currentItem->taskType != TASK_BURGLARY_TARGET ||
-            !logic->taskList)
+        CTaskList* list = logic ? logic->taskList : nullptr;
+        if (!list || list->tasks.empty() || list->tasks.front()->taskType != TASK_BURGLARY_TARGET)
             return;
-        const int32_t i = logic->taskList->IndexOf(logic->currentItem);
-        logic->currentItem = size_t(i + 1) < logic->taskList->tasks.size()
-                                 ? logic->taskList->tasks[size_t(i + 1)].get()
-                                 : nullptr;
-        logic->NextTask();
+        // Every burglary target at the head of the list runs once (each ends in its first
+        // update); the object then waits at its first other task for the activation.
+        size_t i = 0;
+        for (; i < list->tasks.size() && list->tasks[i]->taskType == TASK_BURGLARY_TARGET; ++i) {
+            logic->currentItem = list->tasks[i].get();
+            logic->NextTask();
+        }
+        logic->DeleteCurrentTask();
+        logic->currentItem = i < list->tasks.size() ? list->tasks[i].get() : nullptr;
     });
 }
 

@@ -476,8 +476,11 @@ void DrawControl(Dialog& d, Control& c, float top)
         std::vector<char> buf(text.begin(), text.end());
         buf.resize(std::max<size_t>(buf.size() + 256, 512), '\0');
         ImGui::SetNextItemWidth(size.x);
-        if (ImGui::InputText(label.c_str(), buf.data(), buf.size()))
+        if (ImGui::InputText(label.c_str(), buf.data(), buf.size())) {
             c.text = Utf8ToCp1252(buf.data());
+            if (c.notifyChange)
+                Defer(click);
+        }
         if (c.kind == ControlKind::Edit && ImGui::IsItemDeactivatedAfterEdit())
             Defer([dp, id] {
                 if (IsLiveDialog(dp))
@@ -590,9 +593,11 @@ void DrawDialog(Dialog& d, bool fullWindow, float width, float height)
         }
         if (flags & ImGuiWindowFlags_MenuBar)
             top += ImGui::GetFrameHeight();
+        ImGui::BeginDisabled(!d.IsWindowEnabled());
         for (size_t i = 0; i < d.Controls().size(); ++i)
             DrawControl(d, const_cast<Control&>(d.Controls()[i]), top);
         d.DrawContent();
+        ImGui::EndDisabled();
     }
     ImGui::End();
     if (!open) {

@@ -31,17 +31,6 @@ CActionEntry* PendingOrder()
     return &RequestQueue.front();
 }
 
-// Where the pick ray of a walk order meets the walkable ground.
-bool GroundHit(const CActionEntry& order, CVector* hit)
-{
-    const CVector origin(order.rayOrigin[0], order.rayOrigin[1], order.rayOrigin[2]);
-    const CVector direction(order.position[0], order.position[1], order.position[2]);
-    CWorldObject* node = nullptr;
-    // Only ground the frame shows: a hidden floor above the clicked one takes no click.
-    return g_WorldRoot &&
-           IntersectRayWithNode(g_WorldRoot->FirstObject(), origin, direction, hit, &node, true);
-}
-
 CActionEntry FollowUpOf(CActionEntry& order)
 {
     CActionEntry followUp;

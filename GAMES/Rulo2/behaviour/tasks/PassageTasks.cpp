@@ -23,34 +23,6 @@ constexpr int32_t kCheckInterval = 500;
 constexpr float kDoorReach = 0.3f;
 constexpr float kWindowReach = 0.35f;
 
-// The pending request when it is a request of the kind on this object that nobody took yet.
-CActionEntry* PendingRequest(int32_t kind, const CWorldObject* target)
-{
-    if (!RequestPending || RequestQueue.empty())
-        return nullptr;
-    CActionEntry& r = RequestQueue.front();
-    return !r.handled && r.action == kind && r.target == target ? &r : nullptr;
-}
-
-// A request's feedback id counts only while the interface highlights it.
-int32_t FeedbackIdOf(const CActionEntry& request)
-{
-    return request.feedbackId == HudFeedbackId ? request.feedbackId : 0;
-}
-
-// Plays the animation and takes the busy flag from whether it exists.
-bool PlayBusy(CObjectLogic& logic, const char* name)
-{
-    const bool found = logic.PlayAnimation(name);
-    logic.SetStateByte(found ? 1 : 0);
-    return found;
-}
-
-bool PlayBusy(CWorldObject* object, const char* name)
-{
-    return object && object->objectLogic && PlayBusy(*object->objectLogic, name);
-}
-
 // Planning refuses the hero at a house that the burglary does not cover.
 bool OutsidePlan(const CWorldObject* house, const CWorldObject* requester)
 {

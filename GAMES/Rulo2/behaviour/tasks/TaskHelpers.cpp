@@ -8,9 +8,12 @@
 #include "GAMES/Rulo2/behaviour/Feedback.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
+#include "GAMES/Rulo2/interface/HudState.h"
 #include "GAMES/Rulo2/navigation/PathFinder.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/HouseFloors.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "GAMES/Rulo2/world/WorldRays.h"
 
 namespace tasks {
 
@@ -97,6 +100,41 @@ CWorldObject* ObjectAt(TaskParamList& parameters, size_t i)
 {
     auto* p = ParamAs<CObjectRefParam>(parameters, i);
     return p ? p->object : nullptr;
+}
+
+CActionEntry* PendingRequest(int32_t kind, const CWorldObject* target)
+{
+    if (!RequestPending || RequestQueue.empty())
+        return nullptr;
+    CActionEntry& r = RequestQueue.front();
+    return !r.handled && r.action == kind && r.target == target ? &r : nullptr;
+}
+
+int32_t FeedbackIdOf(const CActionEntry& request)
+{
+    return request.feedbackId == HudFeedbackId ? request.feedbackId : 0;
+}
+
+bool PlayBusy(CObjectLogic& logic, const char* name)
+{
+    const bool found = logic.PlayAnimation(name);
+    logic.SetStateByte(found ? 1 : 0);
+    return found;
+}
+
+bool PlayBusy(CWorldObject* object, const char* name)
+{
+    return object && object->objectLogic && PlayBusy(*object->objectLogic, name);
+}
+
+bool GroundHit(const CActionEntry& order, CVector* hit)
+{
+    const CVector origin(order.rayOrigin[0], order.rayOrigin[1], order.rayOrigin[2]);
+    const CVector direction(order.position[0], order.position[1], order.position[2]);
+    CWorldObject* node = nullptr;
+    // Only ground the frame shows: a hidden floor above the clicked one takes no click.
+    return g_WorldRoot &&
+           IntersectRayWithNode(g_WorldRoot->FirstObject(), origin, direction, hit, &node, true);
 }
 
 CActionEntry Request(int32_t kind, CWorldObject* source, CWorldObject* target)

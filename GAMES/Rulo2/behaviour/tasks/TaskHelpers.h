@@ -66,6 +66,16 @@ int32_t NumberAt(TaskParamList& parameters, size_t i);
 // The object of an object parameter; null when missing.
 CWorldObject* ObjectAt(TaskParamList& parameters, size_t i);
 
+// The pending request when it is a request of the kind on this object that nobody took yet.
+CActionEntry* PendingRequest(int32_t kind, const CWorldObject* target);
+// A request's feedback id counts only while the interface highlights it.
+int32_t FeedbackIdOf(const CActionEntry& request);
+// Plays the animation and takes the busy flag from whether it exists.
+bool PlayBusy(CObjectLogic& logic, const char* name);
+bool PlayBusy(CWorldObject* object, const char* name);
+// Where the pick ray of a walk order (kind 8) meets the walkable ground that is shown.
+bool GroundHit(const CActionEntry& order, CVector* hit);
+
 // A request that nobody takes, as CActionEntry::init leaves it, with a kind.
 CActionEntry Request(int32_t kind, CWorldObject* source, CWorldObject* target);
 
