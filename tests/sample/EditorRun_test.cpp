@@ -522,7 +522,6 @@ TEST(EditorRun, GivesADoorATimedTaskAndADependencyThatTheGameReads)
         fs::remove_all(dir);
 }
 
-
 // The attack points of a chair edited in Model View through their dialog, the view
 // held while it is open, the camera positioned with Ctrl+D, and the world saved.
 TEST(EditorRun, EditsAttackPointsInTheModelViewAndSavesThem)
