@@ -223,7 +223,6 @@ void CBurglaryTargetTask::Start(CObjectLogic& logic, TaskParamList& parameters)
         number != PlanBurglaryNumber)
         return;
     RequiredLootShare = float(NumberAt(parameters, 19)) / 100.0f;
-    LootTargetFactor = RequiredLootShare;
     BurglaryParTime = NumberAt(parameters, 20);
     BurglaryStartPoint = logic.GetPosition();
     BurglaryLeashRadius = RadiusAt(parameters, 1);
@@ -264,7 +263,6 @@ void CBurglaryTargetTask::Start(CObjectLogic& logic, TaskParamList& parameters)
     std::vector<CWorldObject*> loot, secured, others;
     CollectHouseStatistics(g_WorldRoot, value, weight, &loot, &secured, &others, BurglaryHouses);
     TargetLootValue = value;
-    LootTargetValue = value;
     if (!GameModeFlag)
         Report(number, value, weight, loot, secured, others);
 }
