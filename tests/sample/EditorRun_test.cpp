@@ -103,12 +103,29 @@ TEST(EditorRun, SelectAllCopyAndAClickInTheViewPasteTheCopiesIntoTheSavedWorld)
         fs::remove_all(dir);
 }
 
+// The number of texture pages `varek-tool texpage dump` reports.
+int PageCount(const fs::path& dir, const char* file)
+{
+    const fs::path out = dir / (std::string(file) + ".pages");
+    RunCommand("cd " + Quote(dir) + " && '" + VAREK_TOOL_PATH + "' texpage dump " + file + " >" + Quote(out) +
+               " 2>&1");
+    const std::string text = ReadText(out);
+    const size_t at = text.rfind(" texture-page(s)");
+    if (at == std::string::npos)
+        return -1;
+    const size_t start = text.rfind('\n', at);
+    return std::atoi(text.c_str() + (start == std::string::npos ? 0 : start + 1));
+}
+
 // The World Tree and the Model List driven as a person drives them: a new group
-// in a house takes a chair dropped on it, a model is copied, and the world saved.
+// in a house takes a chair dropped on it, a model is copied, the Texture Manager
+// makes a texture page, and the world saved.
 TEST(EditorRun, OrganisesTheWorldInItsToolWindowsAndSavesIt)
 {
     const fs::path dir = TempFolder("editor_windows_run");
     ASSERT_NO_FATAL_FAILURE(MakeEditorInstallation(dir));
+    const int pages = PageCount(dir, "Varek.wld");
+    ASSERT_GE(pages, 0);
     std::ofstream(dir / "script.txt")
         << "3 command 32837                      # View World-Tree\n"
            "4 tree 198 select unnamed\\Haus_B     # the houses of the town are shown\n"
@@ -124,12 +141,18 @@ TEST(EditorRun, OrganisesTheWorldInItsToolWindowsAndSavesIt)
            "12 command 32784                     # View Model-List\n"
            "13 tree 190 rclick Models\\Furniture\\Stuhl\n"
            "14 command 32875                     # Copy Model\n"
+           "15 command 32809                     # Model View\n"
+           "15 command 32838                     # View Texture-Manager\n"
+           "15 control 202 32843                 # New Texture-Page\n"
            "16 command 32825                     # Save World\n"
            "18 command 32771                     # Exit\n";
     const int rc = RunEditor(dir);
     const std::string log = ReadText(dir / "log.txt");
     ASSERT_EQ(rc, 0) << ReadText(dir / "output.txt") << log;
     EXPECT_EQ(log.find("no tree item"), std::string::npos) << log;
+    EXPECT_EQ(log.find("is not shown"), std::string::npos) << log;
+    // The Texture Manager's new page was saved with the world.
+    EXPECT_EQ(PageCount(dir, "Varek.wld"), pages + 1);
     const std::string dump = DumpAfterFirstLine(dir, "Varek.wld");
     EXPECT_NE(dump.find("#45 \"Stuhl [Copy 2]\" folder \"\\Models\\Furniture\""), std::string::npos) << dump;
     const size_t house = dump.find("\n  group \"Haus_A\"");
