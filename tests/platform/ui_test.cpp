@@ -403,15 +403,21 @@ TEST_F(UiTest, TheTreeVerbPressesItemsByTheirLabelPath)
         const char* text;
         const char* error;
     } bad[] = {
-        {"1 tree 600 select\n", "s.txt(1): tree needs a window (dialog resource) id, an action (select, "
-                                "rclick, dblclick or drag) and an "
-                                "item path (texts separated by \\; drag: SOURCE -> TARGET)"},
-        {"1 tree 600 poke Houses\n", "s.txt(1): tree needs a window (dialog resource) id, an action (select, "
-                                     "rclick, dblclick or drag) and an "
-                                     "item path (texts separated by \\; drag: SOURCE -> TARGET)"},
-        {"1 tree 600 drag Houses\n", "s.txt(1): tree needs a window (dialog resource) id, an action (select, "
-                                     "rclick, dblclick or drag) and an "
-                                     "item path (texts separated by \\; drag: SOURCE -> TARGET)"},
+        {"1 tree 600 select\n",
+         "s.txt(1): tree needs a window (dialog resource) id, an action (select, "
+         "rclick, dblclick or drag) and an "
+         "item path (texts separated by \\; drag: SOURCE -> TARGET; rclick without a path: "
+         "below the items)"},
+        {"1 tree 600 poke Houses\n",
+         "s.txt(1): tree needs a window (dialog resource) id, an action (select, "
+         "rclick, dblclick or drag) and an "
+         "item path (texts separated by \\; drag: SOURCE -> TARGET; rclick without a path: "
+         "below the items)"},
+        {"1 tree 600 drag Houses\n",
+         "s.txt(1): tree needs a window (dialog resource) id, an action (select, "
+         "rclick, dblclick or drag) and an "
+         "item path (texts separated by \\; drag: SOURCE -> TARGET; rclick without a path: "
+         "below the items)"},
     };
     for (const Bad& b : bad) {
         InputScript s;
