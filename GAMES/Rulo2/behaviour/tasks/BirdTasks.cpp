@@ -25,12 +25,6 @@ float HeadingTowards(const CVector& from, const CVector& to)
     return (to - from).angleAround(1);
 }
 
-CVector PositionAt(TaskParamList& parameters, size_t i)
-{
-    auto* p = ParamAs<CPositionParam>(parameters, i);
-    return p ? CVector(p->x, p->y, p->z) : CVector(0, 0, 0);
-}
-
 bool AnimationOver(const CObjectLogic& logic)
 {
     return logic.animationEnded != 0;

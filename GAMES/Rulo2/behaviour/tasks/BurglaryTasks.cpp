@@ -47,18 +47,6 @@ constexpr int32_t kMemberPositions = 6;
 constexpr int32_t kFirstObject = 9;
 constexpr int32_t kObjects = 10;
 
-CVector PositionAt(TaskParamList& parameters, size_t i)
-{
-    auto* p = ParamAs<CPositionParam>(parameters, i);
-    return p ? CVector(p->x, p->y, p->z) : CVector(0, 0, 0);
-}
-
-float RadiusAt(TaskParamList& parameters, size_t i)
-{
-    auto* p = ParamAs<CRadiusParam>(parameters, i);
-    return p ? p->value : 0.0f;
-}
-
 bool BoxIsEmpty(const CWorldObject* o)
 {
     return o->boundsAMin.x > o->boundsAMax.x || o->boundsAMin.y > o->boundsAMax.y ||

@@ -29,18 +29,6 @@ namespace {
 constexpr float kPi = 3.1415927f;
 constexpr int32_t kFadeMs = 3500;
 
-CVector PositionAt(TaskParamList& parameters, size_t i)
-{
-    auto* p = ParamAs<CPositionParam>(parameters, i);
-    return p ? CVector(p->x, p->y, p->z) : CVector(0, 0, 0);
-}
-
-float RadiusAt(TaskParamList& parameters, size_t i)
-{
-    auto* p = ParamAs<CRadiusParam>(parameters, i);
-    return p ? p->value : 0.0f;
-}
-
 std::string TextAt(TaskParamList& parameters, size_t i)
 {
     auto* p = ParamAs<CTextParam>(parameters, i);

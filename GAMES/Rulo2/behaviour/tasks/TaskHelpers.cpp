@@ -115,6 +115,18 @@ CWorldObject* ObjectAt(TaskParamList& parameters, size_t i)
     return p ? p->object : nullptr;
 }
 
+CVector PositionAt(TaskParamList& parameters, size_t i)
+{
+    auto* p = ParamAs<CPositionParam>(parameters, i);
+    return p ? CVector(p->x, p->y, p->z) : CVector(0, 0, 0);
+}
+
+float RadiusAt(TaskParamList& parameters, size_t i)
+{
+    auto* p = ParamAs<CRadiusParam>(parameters, i);
+    return p ? p->value : 0.0f;
+}
+
 CActionEntry* PendingRequest(int32_t kind, const CWorldObject* target)
 {
     if (!RequestPending || RequestQueue.empty())

@@ -70,6 +70,10 @@ T* ParamAs(TaskParamList& parameters, size_t i)
 int32_t NumberAt(TaskParamList& parameters, size_t i);
 // The object of an object parameter; null when missing.
 CWorldObject* ObjectAt(TaskParamList& parameters, size_t i);
+// The point of a position parameter; the origin when missing.
+CVector PositionAt(TaskParamList& parameters, size_t i);
+// The value of a radius parameter; 0 when missing.
+float RadiusAt(TaskParamList& parameters, size_t i);
 
 // The pending request when it is a request of the kind on this object that nobody took yet.
 CActionEntry* PendingRequest(int32_t kind, const CWorldObject* target);
