@@ -4,6 +4,7 @@
 // placement and show value are in the registry. Terrains and shadow maps made in
 // the editor are saved and drawn by the tool and the game.
 #include "tests/sample/SampleTestUtil.h"
+#include "tests/support/ToolLeakSuppressions.h"
 
 #include "LIBS/Image/imgImage.h"
 
@@ -203,8 +204,8 @@ int RunGame(const fs::path& dir, const std::string& shot)
 // `varek-tool world view` of the world of `dir` into `shot`.
 int ToolView(const fs::path& dir, const std::string& shot)
 {
-    return RunCommand("cd " + Quote(dir) + " && '" + VAREK_TOOL_PATH + "' world view Varek.wld --snapshot " +
-                      shot + " > view.txt 2>&1");
+    return RunCommand("cd " + Quote(dir) + " && LSAN_OPTIONS=suppressions=" + ToolLeakSuppressions() + " '" +
+                      VAREK_TOOL_PATH + "' world view Varek.wld --snapshot " + shot + " > view.txt 2>&1");
 }
 
 // Pixels of a picture that pass `test` on their (r, g, b).
