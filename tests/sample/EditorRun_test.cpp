@@ -522,7 +522,8 @@ TEST(EditorRun, GivesADoorATimedTaskAndADependencyThatTheGameReads)
 }
 
 // The attack points of a chair edited in Model View through their dialog, the view
-// held while it is open, the camera positioned with Ctrl+D, and the world saved.
+// held while it is open, the camera positioned with Ctrl+D, a shape point added in
+// Model Ground View, and the world saved.
 TEST(EditorRun, EditsAttackPointsInTheModelViewAndSavesThem)
 {
     const fs::path dir = TempFolder("editor_attack_points");
@@ -542,8 +543,14 @@ TEST(EditorRun, EditsAttackPointsInTheModelViewAndSavesThem)
            "14 key CTRL down\n"
            "14 key D press                       # Position Camera\n"
            "14 key CTRL up\n"
-           "16 command 32825                     # Save World\n"
-           "18 command 32771                     # Exit\n";
+           "15 key F7 press                      # Model Ground View\n"
+           "16 command 32778                     # View Model-Tree\n"
+           "17 tree 183 select Stuhl\\Stuhl\n"
+           "17 snapshot shape_before.bmp\n"
+           "18 click left 309 214                # a vertex of the chair's back\n"
+           "18 snapshot shape_after.bmp\n"
+           "19 command 32825                     # Save World\n"
+           "21 command 32771                     # Exit\n";
     const int rc = RunEditor(dir);
     const std::string log = ReadText(dir / "log.txt");
     ASSERT_EQ(rc, 0) << ReadText(dir / "output.txt") << log;
@@ -554,6 +561,23 @@ TEST(EditorRun, EditsAttackPointsInTheModelViewAndSavesThem)
     ASSERT_NE(chair, std::string::npos) << dump;
     const std::string line = dump.substr(chair, dump.find('\n', chair) - chair);
     EXPECT_NE(line.find(" attack (-0, 0, -0, 3.14159) attack (0, 0, 0, 0)"), std::string::npos) << line;
+    // Model Ground View draws the selected mesh's shape: its outline's points joined by edges
+    // (blue) on the ground and the other vertices (green). The click makes the vertex a shape
+    // point (pink) and the outline, no longer closed, loses its edges.
+    auto count = [&](const char* shot, uint32_t colour, int top, int bottom) {
+        const std::vector<uint8_t> bmp = ReadBytes(dir / shot);
+        int w = 0, h = 0, n = 0;
+        uint32_t rgb = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = 290; x < 350; ++x)
+                n += BmpPixel(bmp, x, y, &w, &h, &rgb) && rgb == colour ? 1 : 0;
+        return n;
+    };
+    EXPECT_GT(count("shape_before.bmp", 0x80FF99u, 205, 240), 0);
+    EXPECT_GT(count("shape_before.bmp", 0x4000E0u, 240, 275), 0);
+    EXPECT_EQ(count("shape_before.bmp", 0xD09090u, 205, 240), 0);
+    EXPECT_GT(count("shape_after.bmp", 0xD09090u, 205, 240), 0);
+    EXPECT_EQ(count("shape_after.bmp", 0x4000E0u, 240, 275), 0);
     if (!::testing::Test::HasFailure())
         fs::remove_all(dir);
 }
