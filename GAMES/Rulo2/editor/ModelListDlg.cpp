@@ -6,6 +6,7 @@
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/editor/ContextMenus.h"
 #include "GAMES/Rulo2/editor/EditorCurrent.h"
+#include "GAMES/Rulo2/editor/MaterialManagerDlg.h"
 #include "GAMES/Rulo2/editor/TextureManagerDlg.h"
 #include "GAMES/Rulo2/world/CMacro.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
@@ -410,6 +411,9 @@ void ModelListDlg::ReplaceModel()
         return;
     const std::filesystem::path chosen = dialog.GetPathName();
     Settings.modelPath = chosen.parent_path().string();
+    // The Material Manager may show a mesh of the model that goes.
+    if (g_MaterialManagerDlg)
+        g_MaterialManagerDlg->Forget(nullptr);
     bool replaced = false;
     {
         SWaitCursor wait;
