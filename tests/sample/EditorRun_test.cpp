@@ -254,11 +254,7 @@ bool SavePicture(const fs::path& file, int width, int height,
 TEST(EditorRun, ANewTerrainGetsItsHeightmapAndRulesAndTheSavedWorldDrawsItInToolAndGame)
 {
     const fs::path dir = TempFolder("editor_terrain");
-    std::string output;
-    ASSERT_TRUE(MakeSample(dir, &output)) << output;
-    std::error_code ec;
-    fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
-    ASSERT_FALSE(ec) << ec.message();
+    ASSERT_NO_FATAL_FAILURE(MakeEditorInstallation(dir));
     ASSERT_EQ(ToolView(dir, "before.bmp"), 0) << ReadText(dir / "view.txt");
     const int before = CountPixels(dir / "before.bmp", TerrainColour);
 
@@ -309,6 +305,7 @@ TEST(EditorRun, ANewTerrainGetsItsHeightmapAndRulesAndTheSavedWorldDrawsItInTool
     EXPECT_NE(dump.find("terrain \"Hill\""), std::string::npos) << dump;
     // Where the families meet, transition textures were made.
     int transitions = 0;
+    std::error_code ec;
     for (const auto& entry : fs::directory_iterator(dir / "gen", ec)) {
         const std::string name = entry.path().filename().string();
         transitions += name.find("LOW") != std::string::npos && name.find("HIGH") != std::string::npos;
@@ -364,11 +361,7 @@ int DifferentPixelsIn(const fs::path& a, const fs::path& b, int x0, int y0, int 
 TEST(EditorRun, ThePreviewThePasteBufferAndTheRubberBandAreDrawnInTheView)
 {
     const fs::path dir = TempFolder("editor_drawn_edits");
-    std::string output;
-    ASSERT_TRUE(MakeSample(dir, &output)) << output;
-    std::error_code ec;
-    fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
-    ASSERT_FALSE(ec) << ec.message();
+    ASSERT_NO_FATAL_FAILURE(MakeEditorInstallation(dir));
     const size_t before = PlacedCount(DumpAfterFirstLine(dir, "Varek.wld"));
     // The tool windows stand at the top left; the view is used right of and below them.
     const int rc =
@@ -416,11 +409,7 @@ TEST(EditorRun, ThePreviewThePasteBufferAndTheRubberBandAreDrawnInTheView)
 TEST(EditorRun, ShadowMapsOfAHouseAreDrawnAtOnceAndByTheGameOnTheSavedWorld)
 {
     const fs::path dir = TempFolder("editor_shadowmaps");
-    std::string output;
-    ASSERT_TRUE(MakeSample(dir, &output)) << output;
-    std::error_code ec;
-    fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
-    ASSERT_FALSE(ec) << ec.message();
+    ASSERT_NO_FATAL_FAILURE(MakeEditorInstallation(dir));
     ASSERT_EQ(RunGame(dir, "game_before.bmp"), 0) << ReadText(dir / "game.txt");
     // Shadow maps are drawn while the setting is on (it starts off).
     const fs::path reg = dir / "config" / "varek" / "user.reg";
@@ -464,11 +453,8 @@ TEST(EditorRun, ShadowMapsOfAHouseAreDrawnAtOnceAndByTheGameOnTheSavedWorld)
 TEST(EditorRun, GivesADoorATimedTaskAndADependencyThatTheGameReads)
 {
     const fs::path dir = TempFolder("editor_tasks_run");
-    std::string output;
-    ASSERT_TRUE(MakeSample(dir, &output)) << output;
+    ASSERT_NO_FATAL_FAILURE(MakeEditorInstallation(dir));
     std::error_code ec;
-    fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
-    ASSERT_FALSE(ec) << ec.message();
     fs::copy_file(VAREK_PROGRAM, dir / "Varek", ec);
     ASSERT_FALSE(ec) << ec.message();
     std::ofstream(dir / "script.txt")
@@ -487,10 +473,7 @@ TEST(EditorRun, GivesADoorATimedTaskAndADependencyThatTheGameReads)
            "13 control 347 1                     # OK\n"
            "15 command 32825                     # Save World\n"
            "17 command 32771                     # Exit\n";
-    const int rc = RunCommand("cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
-                              " LSAN_OPTIONS=detect_leaks=0 VAREK_NONINTERACTIVE=1 VAREK_FIXED_STEP=1"
-                              " VAREK_EXIT_AFTER_FRAMES=40 VAREK_INPUT_SCRIPT=script.txt"
-                              " ./VarekEdit -window -logging Varek.wld > output.txt 2>&1");
+    const int rc = RunEditor(dir);
     const std::string log = ReadText(dir / "log.txt");
     ASSERT_EQ(rc, 0) << ReadText(dir / "output.txt") << log;
     EXPECT_EQ(log.find("Script:"), std::string::npos) << log;
