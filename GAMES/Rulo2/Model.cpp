@@ -21,6 +21,7 @@
 #include "GAMES/Rulo2/world/TreeControl.h"
 #include "LIBS/System/LogPrintf.h"
 #include "platform/crt/Crt.h"
+#include "platform/files/Files.h"
 #include "platform/files/WinPath.h"
 
 SModelTreeView g_ModelTreeView;
@@ -64,7 +65,11 @@ CRootNode* CopyModelThroughTempFile(CRootNode* source, std::string* error)
             *error = "no temporary file can be made in " + platform::ProgramFolder().string();
         return nullptr;
     }
+    // Reading a model moves to its folder; the temporary file's is not the world's, whose
+    // textures are read after the copy.
+    const std::string folder = platform::GetCurrentDirectory();
     CRootNode* copy = source->Save(path.c_str(), error) ? LoadTmf(path.c_str(), error) : nullptr;
+    platform::SetCurrentDirectory(folder);
     std::remove(path.c_str());
     return copy;
 }

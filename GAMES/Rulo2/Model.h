@@ -98,8 +98,9 @@ public:
     void FillVertexBuffer(IDirect3DVertexBuffer7* vertexBuffer, int32_t& next);
     void DrawEditorMarkers();
     // Draws the meshes into the pick test over the screen rectangle; true when
-    // any was hit, with the last hit's tree item in hitId.
-    bool Pick(uint32_t& hitId, int32_t left, int32_t top, int32_t right, int32_t bottom);
+    // any was hit, with the last hit's tree item in hitId (and the mesh in `hitMesh`).
+    bool Pick(uint32_t& hitId, int32_t left, int32_t top, int32_t right, int32_t bottom,
+              CMeshNode** hitMesh = nullptr);
     // The position of the node that the path names ("Hand", or "|Body|Hand"
     // where each component matches the start of a name).
     bool GetPositionByPath(const char* path, CVector* out, const CMatrix& world, float time);

@@ -828,12 +828,10 @@ bool CTexturePage::LoadPages(CChunkReader& data, std::string* error)
         error);
 }
 
-bool SaveTexturePageFile(const char* path, std::string* error)
+namespace {
+
+bool WriteSectionFile(const CChunkWriter& w, bool ok, const char* path, std::string* error)
 {
-    CChunkWriter w;
-    const bool ok = CTexturePage::First()
-                        ? CTexturePage::First()->SavePages(w)
-                        : (w.WriteMarker(ChunkId("TEXP")) && w.WriteMarker(ChunkId("END ")));
     std::FILE* f = ok ? platform::OpenFile(path ? path : "", "wb") : nullptr;
     if (!f) {
         if (error)
@@ -845,6 +843,23 @@ bool SaveTexturePageFile(const char* path, std::string* error)
     if (!(written && closed) && error)
         *error = "write failed";
     return written && closed;
+}
+
+} // namespace
+
+bool SaveTexturePageFile(const char* path, std::string* error)
+{
+    CChunkWriter w;
+    const bool ok = CTexturePage::First()
+                        ? CTexturePage::First()->SavePages(w)
+                        : (w.WriteMarker(ChunkId("TEXP")) && w.WriteMarker(ChunkId("END ")));
+    return WriteSectionFile(w, ok, path, error);
+}
+
+bool SaveUsedTexturePageFile(CTexturePage* first, const char* path, std::string* error)
+{
+    CChunkWriter w;
+    return WriteSectionFile(w, CTexturePage::SaveUsedPages(first, w), path, error);
 }
 
 bool LoadTexturePageFile(const char* path, std::string* error)

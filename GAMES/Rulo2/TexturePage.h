@@ -102,6 +102,8 @@ private:
 // the pages and "END ".
 bool SaveTexturePageFile(const char* path, std::string* error = nullptr);
 bool LoadTexturePageFile(const char* path, std::string* error = nullptr);
+// The same file of the pages of the list from `first` whose used flag is set.
+bool SaveUsedTexturePageFile(CTexturePage* first, const char* path, std::string* error = nullptr);
 
 // Takes over the world file's TEXP hooks and tells the model list about
 // removed page entries.

@@ -513,7 +513,10 @@ void Dialog::Scroll(int id, int code, int position)
         return;
     if (c && (code == SB_THUMBTRACK || code == SB_THUMBPOSITION))
         c->position = std::clamp(position, c->rangeLow, c->rangeHigh);
-    OnHScroll(id, code, c ? c->position : position);
+    if (c && c->kind == ControlKind::ScrollBar && c->vertical)
+        OnVScroll(id, code, c->position);
+    else
+        OnHScroll(id, code, c ? c->position : position);
 }
 
 void Dialog::LeaveEdit(int id)

@@ -125,7 +125,7 @@ enum class ControlKind
     Tree,      // a TreeCtrl (platform/ui/Tree.h) the dialog's owner keeps
     Progress,  // a progress bar: `position` within `rangeLow`..`rangeHigh`
     Slider,    // a track bar: `position` within `rangeLow`..`rangeHigh`, reported by OnHScroll
-    ScrollBar, // a horizontal scroll bar, likewise
+    ScrollBar, // a scroll bar, likewise; a `vertical` one is reported by OnVScroll
 };
 
 // Scroll codes of OnHScroll, as WM_HSCROLL has them.
@@ -173,6 +173,8 @@ struct Control
     int rangeLow = 0, rangeHigh = 100, position = 0; // Progress, Slider, ScrollBar
     // An edit that tells its dialog of every change of its text (OnCommand with its id).
     bool notifyChange = false;
+    // A scroll bar that runs from `rangeLow` at the top to `rangeHigh` at the bottom.
+    bool vertical = false;
 };
 
 // The size of a text in the UI's font (lines split at '\n'; an empty text is one
@@ -292,7 +294,8 @@ public:
     void PressKey(int virtualKey);
     // The caption's close box: OnClose.
     void CloseBox();
-    // A slider or scroll bar moved: the thumb codes set its position first; then OnHScroll.
+    // A slider or scroll bar moved: the thumb codes set its position first; then
+    // OnHScroll, or OnVScroll for a vertical scroll bar.
     void Scroll(int id, int code, int position = 0);
     // The focus left an edit whose text was changed: OnEditDone.
     void LeaveEdit(int id);
@@ -324,6 +327,11 @@ public:
     virtual void OnSize(int /*clientWidth*/, int /*clientHeight*/) {}
     virtual void OnTimer(uint32_t /*id*/) {}
     virtual void OnHScroll(int /*id*/, int /*code*/, int /*position*/) {}
+    // Scroll codes as WM_VSCROLL has them: SB_LINELEFT is line up, SB_PAGERIGHT page down.
+    virtual void OnVScroll(int /*id*/, int /*code*/, int /*position*/) {}
+    // The pointer moved over the control `id` (0: the dialog's background) to the
+    // point (x, y) of the host window.
+    virtual void OnMouseMove(int /*id*/, int /*x*/, int /*y*/) {}
     virtual void OnEditDone(int /*id*/) {}
     virtual void OnInitMenuPopup(Menu& /*popup*/) {}
     virtual void DoDataExchange(DataExchange& /*dx*/) {}

@@ -1,8 +1,12 @@
 // The attack points dialog driven by its buttons and list, and the view's edits of
 // the selected point.
 #include "GAMES/Rulo2/editor/AttackPointsDlg.h"
+#include "GAMES/Rulo2/world/CFrameNode.h"
+#include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
+#include "GAMES/Rulo2/world/CRootNode.h"
 #include "tests/editor/EditorWindowsFixture.h"
+#include "tests/support/TestDevice.h"
 
 #include <cstring>
 
@@ -147,6 +151,70 @@ TEST_F(AttackPoints, TheViewTurnsAndMovesOnlyTheSelectedPointWhileTheDialogIsOpe
     EXPECT_EQ(Read(tile->points[0]).z, 1.0f);
     d.DestroyWindow();
     EXPECT_FALSE(TurnAttackPointRandomly());
+}
+
+// Drag 6: with no point selected, the frame of the mesh drawn under the cursor moves.
+// The model is a square over the left half of a 64 x 64 view (identity view and
+// projection) in a frame below a joint.
+TEST_F(AttackPoints, WithNoPointSelectedTheFrameOfTheMeshUnderTheCursorMoves)
+{
+    TestDevice device;
+    ASSERT_NO_FATAL_FAILURE(device.Open(64, 64));
+    auto* model = new CRootNode();
+    auto* joint = static_cast<CJointNode*>(model->AddChild(new CJointNode("Hip")));
+    joint->scaling = CVector(1, 1, 1);
+    auto* frame = static_cast<CFrameNode*>(joint->AddChild(new CFrameNode("Seat")));
+    frame->scaling = CVector(1, 1, 1);
+    frame->translation = CVector(0, 0, 0.5f);
+    auto* mesh = static_cast<CMeshNode*>(frame->AddChild(new CMeshNode("SeatShape")));
+    MeshVertex v[4] = {};
+    const float xy[4][2] = {{-1, 1}, {0, 1}, {0, -1}, {-1, -1}};
+    for (int i = 0; i < 4; ++i) {
+        v[i].x = xy[i][0];
+        v[i].y = xy[i][1];
+        v[i].nz = -1;
+    }
+    const uint16_t idx[6] = {0, 1, 2, 0, 2, 3};
+    mesh->SetVertices(v, 4);
+    mesh->SetIndices(idx, 6);
+    mesh->SetMaterialCount(1);
+    mesh->materials[0].vertexCount = 4;
+    mesh->materials[0].indexCount = 6;
+    delete tile->model;
+    tile->model = model;
+    model->UpdateWorldMatrix(CMatrix::Identity, kRestTime);
+    D3DMATRIX identity;
+    std::memcpy(&identity, CMatrix::Identity.m, sizeof identity);
+    DX.device->SetTransform(D3DTRANSFORMSTATE_VIEW, &identity);
+    DX.device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &identity);
+    DX.device->BeginScene();
+    // Each pick sees the picture of a new frame, as in the editor.
+    const auto fresh = [] {
+        DX.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    };
+
+    EXPECT_FALSE(BeginModelNodeDrag(16, 32)) << "no dialog open";
+    tile->points = {Point(1, 0, 2, 0.5f)};
+    AttackPointsDlg& d = Open();
+    fresh();
+    EXPECT_FALSE(BeginModelNodeDrag(48, 32)) << "nothing drawn there";
+    fresh();
+    ASSERT_TRUE(BeginModelNodeDrag(16, 32));
+    MoveModelNodeBy(CVector(0.25f, 0, 0));
+    MoveModelNodeBy(CVector(0.5f, 0.125f, 0));
+    EXPECT_EQ(frame->translation.x, 0.5f);
+    EXPECT_EQ(frame->translation.y, 0.125f);
+    EXPECT_EQ(frame->translation.z, 0.5f);
+    EXPECT_EQ(joint->translation.x, 0.0f);
+    // A selected point is dragged instead.
+    Choose(d, 0);
+    fresh();
+    EXPECT_FALSE(BeginModelNodeDrag(16, 32));
+    DX.device->EndScene();
+    d.DestroyWindow();
+    MoveModelNodeBy(CVector(1, 1, 1));
+    EXPECT_EQ(frame->translation.x, 0.5f) << "the dialog closed";
+    device.Close();
 }
 
 } // namespace

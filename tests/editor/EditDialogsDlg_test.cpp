@@ -5,6 +5,7 @@
 #include "GAMES/Rulo2/editor/EditDialogsDlg.h"
 #include "GAMES/Rulo2/editor/IntelliTip.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
+#include "platform/ui/draw/UiDraw.h"
 #include "tests/editor/EditorWindowsFixture.h"
 
 namespace {
@@ -55,7 +56,7 @@ TEST(EditDialogs, FewEntriesLeaveRowsAndTheScrollBarDisabled)
     EXPECT_TRUE(three.dialog.GetDlgItem(EditDialogsDlg::QuestionId(2))->enabled);
     EXPECT_FALSE(three.dialog.ScrollEnabled());
     EXPECT_FALSE(three.dialog.GetDlgItem(EditDialogsDlg::kScrollBar)->enabled);
-    three.dialog.OnVScroll(EditDialogsDlg::SB_LINEDOWN);
+    three.dialog.Scroll(EditDialogsDlg::kScrollBar, EditDialogsDlg::SB_LINEDOWN);
     EXPECT_EQ(three.dialog.FirstVisible(), 0);
 }
 
@@ -63,9 +64,9 @@ TEST(EditDialogs, ScrollingStaysWithinTheEntries)
 {
     SDialogs five(5);
     EXPECT_TRUE(five.dialog.ScrollEnabled());
-    five.dialog.OnVScroll(EditDialogsDlg::SB_LINEDOWN);
+    five.dialog.Scroll(EditDialogsDlg::kScrollBar, EditDialogsDlg::SB_LINEDOWN);
     EXPECT_EQ(five.Shown(), (std::vector<std::string>{"2", "3", "4", "5"}));
-    five.dialog.OnVScroll(EditDialogsDlg::SB_LINEDOWN);
+    five.dialog.Scroll(EditDialogsDlg::kScrollBar, EditDialogsDlg::SB_LINEDOWN);
     EXPECT_EQ(five.dialog.FirstVisible(), 1);
 
     SDialogs ten(10);
@@ -79,11 +80,15 @@ TEST(EditDialogs, ScrollingStaysWithinTheEntries)
                  {EditDialogsDlg::SB_THUMBPOSITION, 9, "7"}, {EditDialogsDlg::SB_LINEUP, 0, "6"},
                  {EditDialogsDlg::SB_PAGEUP, 0, "2"},        {EditDialogsDlg::SB_PAGEUP, 0, "1"}};
     for (const auto& step : steps) {
-        ten.dialog.OnVScroll(step.code, step.thumb);
+        ten.dialog.Scroll(EditDialogsDlg::kScrollBar, step.code, step.thumb);
         EXPECT_EQ(ten.Shown()[0], step.first) << step.code;
         EXPECT_EQ(ten.dialog.ScrollPosition(), ten.dialog.FirstVisible());
+        EXPECT_EQ(ten.dialog.GetDlgItem(EditDialogsDlg::kScrollBar)->position, ten.dialog.FirstVisible());
     }
-    ten.dialog.OnVScroll(EditDialogsDlg::SB_PAGEDOWN);
+    // The bar's range: entry 1 to 10 at its top, page 4.
+    EXPECT_EQ(ten.dialog.GetDlgItem(EditDialogsDlg::kScrollBar)->rangeLow, 0);
+    EXPECT_EQ(ten.dialog.GetDlgItem(EditDialogsDlg::kScrollBar)->rangeHigh, 9);
+    ten.dialog.Scroll(EditDialogsDlg::kScrollBar, EditDialogsDlg::SB_PAGEDOWN);
     EXPECT_EQ(ten.Shown(), (std::vector<std::string>{"5", "6", "7", "8"}));
     EXPECT_EQ(ten.dialog.GetDlgItemText(EditDialogsDlg::QuestionId(0)), "Q5");
 }
@@ -105,7 +110,7 @@ TEST(EditDialogs, AddShowsTheNewEntryLastAndRemoveAllEmptiesTheGrid)
 TEST(EditDialogs, EachFieldWritesTheEntryOfItsRow)
 {
     SDialogs six(6);
-    six.dialog.OnVScroll(EditDialogsDlg::SB_LINEDOWN);
+    six.dialog.Scroll(EditDialogsDlg::kScrollBar, EditDialogsDlg::SB_LINEDOWN);
     six.dialog.Click(EditDialogsDlg::AlwaysId(1));
     six.dialog.Click(EditDialogsDlg::ActiveId(2));
     six.Type(EditDialogsDlg::StoryId(0), "3");
@@ -163,6 +168,41 @@ TEST(EditDialogs, TheTooltipShowsTheTextsOfTheKnownKeys)
     EXPECT_EQ(two.dialog.Tip()->text(), "Good evening.");
     two.dialog.OnMouseOverDialog();
     EXPECT_EQ(two.dialog.Tip()->text(), "");
+}
+
+// The dialog drawn in a window of its own, as a person meets it: the pointer resting on
+// a question shows its texts, on the background hides them, and a click on the lower
+// part of the scroll bar scrolls the rows.
+TEST(EditDialogs, ThePointerAndTheScrollBarWorkThroughTheDrawnDialog)
+{
+    TextTree.Insert("HELLO", "Good evening.");
+    struct SWatched : EditDialogsDlg
+    {
+        std::vector<std::pair<int, std::string>> moves; // control, tip text afterwards
+        void OnMouseMove(int id, int x, int y) override
+        {
+            EditDialogsDlg::OnMouseMove(id, x, y);
+            if (moves.empty() || moves.back().first != id)
+                moves.emplace_back(id, Tip() ? Tip()->text() : std::string());
+        }
+    } dialog;
+    for (int i = 0; i < 6; ++i)
+        dialog.entries.push_back(std::make_unique<CDialogEntry>());
+    dialog.entries[0]->question = "HELLO";
+    TempDir dir;
+    // Row 0's question edit spans x 148..298, y 30..52; the bar x 896..912, y 30..136.
+    std::ofstream(dir.path / "s.txt") << "2 move 200 40\n4 move 600 195\n6 click left 904 125\n";
+    setenv("VAREK_INPUT_SCRIPT", "s.txt", 1);
+    const int result = platform::ui::RunDialogWindow(dialog, dir.path);
+    unsetenv("VAREK_INPUT_SCRIPT");
+    EXPECT_EQ(result, platform::ui::IDCANCEL);
+    const std::vector<std::pair<int, std::string>> hovered = {
+        {EditDialogsDlg::QuestionId(0), "Good evening."}, {0, ""}};
+    ASSERT_GE(dialog.moves.size(), 2u);
+    EXPECT_EQ(std::vector(dialog.moves.begin(), dialog.moves.begin() + 2), hovered);
+    // Near the bottom of the bar: the last four entries.
+    EXPECT_EQ(dialog.FirstVisible(), 2);
+    EXPECT_EQ(dialog.GetDlgItem(EditDialogsDlg::kScrollBar)->position, 2);
 }
 
 class EditDialogsFromProperties : public editortest::EditorWindowsTest

@@ -506,7 +506,8 @@ TEST(EditorRun, GivesADoorATimedTaskAndADependencyThatTheGameReads)
 
 // The attack points of a chair edited in Model View through their dialog, the view
 // held while it is open, the camera positioned with Ctrl+D, a shape point added in
-// Model Ground View, and the world saved.
+// Model Ground View, and the world saved; then F10 starts planning the burglary
+// chosen in its dialog.
 TEST(EditorRun, EditsAttackPointsInTheModelViewAndSavesThem)
 {
     const fs::path dir = TempFolder("editor_attack_points");
@@ -533,12 +534,21 @@ TEST(EditorRun, EditsAttackPointsInTheModelViewAndSavesThem)
            "18 click left 309 214                # a vertex of the chair's back\n"
            "18 snapshot shape_after.bmp\n"
            "19 command 32825                     # Save World\n"
-           "21 command 32771                     # Exit\n";
+           "20 dialog 434 ok 1164=2              # the burglary to plan\n"
+           "20 key F10 press                     # Start Planning Mode\n"
+           "22 command 32771                     # Exit\n";
     const int rc = RunEditor(dir);
     const std::string log = ReadText(dir / "log.txt");
     ASSERT_EQ(rc, 0) << ReadText(dir / "output.txt") << log;
     EXPECT_EQ(log.find("was not answered"), std::string::npos) << log;
     EXPECT_EQ(log.find("no control"), std::string::npos) << log;
+    // The game was initialised a second time, now in the planning phase.
+    const size_t saved = log.find("Saving '");
+    ASSERT_NE(saved, std::string::npos) << log;
+    const size_t planning = log.find("Marking logable objects...");
+    EXPECT_NE(planning, std::string::npos) << log;
+    EXPECT_GT(planning, saved) << log;
+    EXPECT_NE(log.find("Game initialization complete", planning), std::string::npos) << log;
     const std::string dump = DumpAfterFirstLine(dir, "Varek.wld");
     const size_t chair = dump.find("\"Stuhl\" folder \"\\Models\\Furniture\"");
     ASSERT_NE(chair, std::string::npos) << dump;

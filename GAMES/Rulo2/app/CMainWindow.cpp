@@ -801,6 +801,9 @@ void CMainWindow::OnLButtonDown(int x, int y)
             EditorLeftDown(x, y);
         else if (CurrentViewIndex() == VIEW_MODEL && AttackPointMode && BeginAttackPointDrag())
             beginDrag(DRAG_MOVE_ATTACK_POINT, x, y);
+        else if (CurrentViewIndex() == VIEW_MODEL && AttackPointMode && KeyHeld(VK_CONTROL) &&
+                 BeginModelNodeDrag(x, y))
+            beginDrag(DRAG_MOVE_MODEL_NODE, x, y);
         return;
     }
     if (MoviePlays() || GameCameraMode == 1)
@@ -857,6 +860,10 @@ void CMainWindow::OnLButtonUp(int x, int y)
         case DRAG_MOVE_SELECTION:
         case DRAG_MOVE_POINT:
             EndSelectionDrag();
+            break;
+        case DRAG_MOVE_MODEL_NODE:
+            // The placed models of the moved node take up other room now.
+            RecomputeWorldBounds();
             break;
         default:
             break;
@@ -1049,6 +1056,9 @@ void CMainWindow::OnMouseMove(int x, int y)
         return;
     case DRAG_MOVE_ATTACK_POINT:
         MoveAttackPointBy(CursorOffsetInView(v, dx, dy, RenderWidth(), RenderHeight()));
+        return;
+    case DRAG_MOVE_MODEL_NODE:
+        MoveModelNodeBy(CursorOffsetInView(v, dx, dy, RenderWidth(), RenderHeight()));
         return;
     case DRAG_TURN_ATTACK_POINT:
         TurnAttackPointBy(0.01f * dx);

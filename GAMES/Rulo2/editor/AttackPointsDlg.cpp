@@ -2,7 +2,10 @@
 
 #include "GAMES/Rulo2/editor/ToolWindows.h"
 #include "GAMES/Rulo2/render/Markers.h"
+#include "GAMES/Rulo2/world/CFrameNode.h"
+#include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
+#include "GAMES/Rulo2/world/CRootNode.h"
 #include "platform/crt/Crt.h"
 
 #include <cstdio>
@@ -21,6 +24,9 @@ constexpr float kPi = 3.1415927f;
 
 // The place and angle of the dragged point when its drag began.
 float dragStart[4] = {0, 0, 0, 0};
+// Drag 6: the node and its translation when the drag began.
+CFrameNode* draggedNode = nullptr;
+CVector nodeStart{0, 0, 0};
 
 void ReadPoint(const SModelPoint& p, float out[4])
 {
@@ -199,6 +205,36 @@ void TurnAttackPointBy(float angle)
         p[3] = dragStart[3] + angle;
         WritePoint(*point, p);
     }
+}
+
+bool BeginModelNodeDrag(int x, int y)
+{
+    draggedNode = nullptr;
+    if (!AttackPointDialogOpen() || SelectedAttackPointData() || !g_AttackPointsDlg->Model()->model)
+        return false;
+    uint32_t item = 0;
+    CMeshNode* mesh = nullptr;
+    if (!g_AttackPointsDlg->Model()->model->Pick(item, x, y, x, y, &mesh) || !mesh)
+        return false;
+    // The mesh's own frame or joint is what places it.
+    for (CNode* n = mesh->parent; n; n = n->parent) {
+        auto* node = dynamic_cast<CModelNode*>(n);
+        if (!node || node->modelKind == CModelNode::KIND_ROOT)
+            break;
+        if (node->modelKind == CModelNode::KIND_FRAME || node->modelKind == CModelNode::KIND_JOINT) {
+            draggedNode = static_cast<CFrameNode*>(node);
+            nodeStart = draggedNode->translation;
+            return true;
+        }
+    }
+    return false;
+}
+
+void MoveModelNodeBy(const CVector& offset)
+{
+    if (draggedNode && AttackPointDialogOpen())
+        draggedNode->translation =
+            CVector(nodeStart.x + offset.x, nodeStart.y + offset.y, nodeStart.z + offset.z);
 }
 
 void DrawAttackPointMarkers()

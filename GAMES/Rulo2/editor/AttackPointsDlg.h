@@ -58,6 +58,13 @@ bool TurnAttackPointRandomly();
 bool BeginAttackPointDrag();
 void MoveAttackPointBy(const CVector& offset);
 void TurnAttackPointBy(float angle);
+// Drag 6, with no point selected: the frame or joint that holds the mesh drawn at the
+// view's pixel (x, y) of the open dialog's model, its translation kept at the start;
+// false when no such node is there. Moves go along the model's own axes, as the
+// points' do.
+bool BeginModelNodeDrag(int x, int y);
+void MoveModelNodeBy(const CVector& offset);
+
 // The open dialog's points in the editor view, the selected one highlighted.
 void DrawAttackPointMarkers();
 

@@ -150,7 +150,7 @@ EditDialogsDlg::EditDialogsDlg() : Dialog(IDD, "Edit Dialogs", 930, 220)
             control.notifyChange = kind == ControlKind::Edit && c != COL_NUMBER;
         }
     }
-    AddControl(ControlKind::Static, kScrollBar, "", 896, 30, 16, 106);
+    AddControl(ControlKind::ScrollBar, kScrollBar, "", 896, 30, 16, 106).vertical = true;
     AddControl(ControlKind::Button, kAdd, "Add Dialog", 8, 150, 110, 24);
     AddControl(ControlKind::Button, kRemoveAll, "Remove All Dialogs", 124, 150, 150, 24);
     AddControl(ControlKind::Button, kReloadText, "Reload Text", 280, 150, 110, 24);
@@ -204,7 +204,11 @@ void EditDialogsDlg::Refresh()
         GetDlgItem(NumberId(r))->enabled = false;
     }
     scrollEnabled_ = count > kRows;
-    EnableDlgItem(kScrollBar, scrollEnabled_);
+    platform::ui::Control* scroll = GetDlgItem(kScrollBar);
+    scroll->enabled = scrollEnabled_;
+    scroll->rangeLow = 0;
+    scroll->rangeHigh = std::max(0, count - 1);
+    scroll->position = first_;
     refreshing_ = false;
 }
 
@@ -215,9 +219,9 @@ void EditDialogsDlg::ScrollTo(int first)
     Refresh();
 }
 
-void EditDialogsDlg::OnVScroll(int code, int thumbPosition)
+void EditDialogsDlg::OnVScroll(int id, int code, int thumbPosition)
 {
-    if (!scrollEnabled_)
+    if (id != kScrollBar || !scrollEnabled_)
         return;
     switch (code) {
     case SB_LINEUP:
@@ -332,6 +336,14 @@ void EditDialogsDlg::OnMouseOverKeyList(int id, int x, int y)
         tip_ = std::make_unique<CIntelliTip>();
     if (tip_->setPosition(x, y))
         tip_->show(texts.c_str() ? texts.c_str() : "");
+}
+
+void EditDialogsDlg::OnMouseMove(int id, int x, int y)
+{
+    if (id == 0)
+        OnMouseOverDialog();
+    else
+        OnMouseOverKeyList(id, x, y);
 }
 
 void EditDialogsDlg::OnMouseOverDialog()

@@ -51,11 +51,12 @@ public:
 
     bool OnInitDialog() override;
     bool OnCommand(int id) override;
-    void OnVScroll(int code, int thumbPosition = 0);
-    // The mouse over a Q or A edit at a point of the host window: the tooltip shows
-    // the texts of the list's known keys.
+    void OnVScroll(int id, int code, int position) override;
+    // Over a Q or A edit the tooltip shows the texts of the list's known keys; over
+    // the dialog's background it goes.
+    void OnMouseMove(int id, int x, int y) override;
+    // The mouse over a Q or A edit at a point of the host window.
     void OnMouseOverKeyList(int id, int x, int y);
-    // The mouse over the dialog's background hides the tooltip.
     void OnMouseOverDialog();
 
     // The entries edited, owned by the dialog (deep copies of the character's).

@@ -9,6 +9,7 @@
 #include "GAMES/Rulo2/editor/ToolWindows.h"
 #include "GAMES/Rulo2/navigation/StreetNet.h"
 #include "GAMES/Rulo2/world/CMacro.h"
+#include "GAMES/Rulo2/world/CMeshNode.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
@@ -21,6 +22,7 @@
 #include "LIBS/System/LogPrintf.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
 
@@ -113,7 +115,74 @@ void RestoreCurrentWorldTables()
     StreetNet.Build(g_WorldRoot);
 }
 
+// The materials of a model tree in walk order.
+std::vector<CMeshMaterial*> Materials(CModelNode* model)
+{
+    std::vector<CMeshMaterial*> materials;
+    WalkMeshTree(model, [&](CMeshNode* mesh) {
+        for (int32_t i = 0; i < mesh->materialCount; ++i)
+            materials.push_back(&mesh->materials[i]);
+    });
+    return materials;
+}
+
 } // namespace
+
+bool CopyUsedTexturePages(CRootNode* model, const SWorldGlobals& from, PageCopies& copies, std::string* error)
+{
+    for (CTexturePage* p = from.pages; p; p = p->next)
+        p->used = false;
+    for (CTexture* t = from.firstTexture; t; t = t->next)
+        t->used = false;
+    model->MarkUsedTextures();
+    // A page copied before for another model of the same copy is used again.
+    std::vector<CTexturePage*> wanted;
+    for (CTexturePage* p = from.pages; p; p = p->next) {
+        if (p->used && copies.count(p))
+            p->used = false;
+        if (p->used)
+            wanted.push_back(p);
+    }
+    if (wanted.empty())
+        return true;
+    CTexturePage* last = nullptr;
+    int32_t highest = 0;
+    for (CTexturePage* p = CTexturePage::First(); p; p = p->next) {
+        last = p;
+        highest = std::max(highest, p->number);
+    }
+    const std::string path = MakeTempFileName();
+    if (path.empty()) {
+        if (error)
+            *error = "no temporary file can be made";
+        return false;
+    }
+    const bool read =
+        SaveUsedTexturePageFile(from.pages, path.c_str(), error) && LoadTexturePageFile(path.c_str(), error);
+    std::remove(path.c_str());
+    // The section is written and read in list order: the n-th page read is the n-th used one.
+    size_t n = 0;
+    for (CTexturePage* p = last ? last->next : CTexturePage::First(); p; p = p->next, ++n) {
+        p->number = ++highest;
+        if (n < wanted.size())
+            copies[wanted[n]] = p;
+    }
+    if (read && n != wanted.size() && error)
+        *error = "the texture-pages read back are not the ones written";
+    return read && n == wanted.size();
+}
+
+void BindCopiedPages(CRootNode* source, CRootNode* copy, const PageCopies& copies)
+{
+    const std::vector<CMeshMaterial*> from = Materials(source), to = Materials(copy);
+    for (size_t i = 0; i < from.size() && i < to.size(); ++i) {
+        const auto it = from[i]->page ? copies.find(from[i]->page) : copies.end();
+        if (it == copies.end())
+            continue;
+        to[i]->page = it->second;
+        to[i]->pageNumber = it->second->number;
+    }
+}
 
 SWorldGlobals SWorldGlobals::Current()
 {
@@ -278,6 +347,9 @@ bool UpdateModelListDlg::Copy(const std::vector<SRow>& rows, const SWorldGlobals
                               bool exporting)
 {
     const SWorldGlobals home = SWorldGlobals::Current();
+    // The copy may change the heads of `to`'s lists: if they were the installed
+    // ones, they stay installed as the copy leaves them.
+    const bool toWasHome = home.world == to.world;
     to.Install();
     bool stopped = false;
     std::vector<CModelEntry*> models;
@@ -337,6 +409,7 @@ bool UpdateModelListDlg::Copy(const std::vector<SRow>& rows, const SWorldGlobals
             modified_ = true;
     }
     std::map<CModelEntry*, CModelEntry*> copies;
+    PageCopies pages;
     for (CModelEntry* source : models) {
         if (stopped)
             break;
@@ -355,7 +428,16 @@ bool UpdateModelListDlg::Copy(const std::vector<SRow>& rows, const SWorldGlobals
                 continue;
         }
         std::string error;
+        // The pages the model shows go with it, so that it looks the same there.
+        if (source->model && !CopyUsedTexturePages(source->model, from, pages, &error)) {
+            LogPrintf("Update Model-List: the texture-pages of model '%s' cannot be copied: %s", source->name,
+                      error.c_str());
+            stopped = true;
+            break;
+        }
         CRootNode* model = source->model ? CopyModelThroughTempFile(source->model, &error) : nullptr;
+        if (model)
+            BindCopiedPages(source->model, model, pages);
         if (source->model && !model) {
             LogPrintf("Update Model-List: model '%s' cannot be copied: %s", source->name, error.c_str());
             stopped = true;
@@ -391,7 +473,8 @@ bool UpdateModelListDlg::Copy(const std::vector<SRow>& rows, const SWorldGlobals
                                                : nullptr;
     }
     to = SWorldGlobals::Current();
-    home.Install();
+    if (!toWasHome)
+        home.Install();
     return !stopped;
 }
 

@@ -7,6 +7,7 @@
 // was exported to it.
 #include "platform/ui/Ui.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,18 @@ private:
     // Import asks through the question dialog; its answer holds for the import.
     int lastAnswer_ = -1;
 };
+
+// Pages of one world and their copies in the other.
+using PageCopies = std::map<CTexturePage*, CTexturePage*>;
+class CRootNode;
+// The texture pages that `model` (of the world `from`) shows and that are not in
+// `copies` yet go through a temporary file into the installed world's page and
+// texture lists, numbered after its pages; `copies` gets each new pair. False
+// (the reason in `error`) when the file cannot be made or read back.
+bool CopyUsedTexturePages(CRootNode* model, const SWorldGlobals& from, PageCopies& copies,
+                          std::string* error = nullptr);
+// The copy's materials show the copies of the source's pages.
+void BindCopiedPages(CRootNode* source, CRootNode* copy, const PageCopies& copies);
 
 // "Update Modellist...": the other world chosen, then the dialog over it.
 void UpdateModelList(const std::string& otherWorld);

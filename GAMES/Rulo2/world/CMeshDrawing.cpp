@@ -273,7 +273,8 @@ void CModelNode::DrawEditorMarkers()
     });
 }
 
-bool CModelNode::Pick(uint32_t& hitId, int32_t left, int32_t top, int32_t right, int32_t bottom)
+bool CModelNode::Pick(uint32_t& hitId, int32_t left, int32_t top, int32_t right, int32_t bottom,
+                      CMeshNode** hitMesh)
 {
     IDirect3DDevice7* device = DX.device;
     if (!device)
@@ -299,6 +300,8 @@ bool CModelNode::Pick(uint32_t& hitId, int32_t left, int32_t top, int32_t right,
             DrawBatch(*mesh, mesh->materials[k]);
         if (EndPickTest(rect)) {
             hitId = mesh->id;
+            if (hitMesh)
+                *hitMesh = mesh;
             hit = true;
         }
     });

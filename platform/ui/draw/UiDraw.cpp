@@ -402,7 +402,8 @@ void DrawTree(Dialog& d, Control& c, float top)
     }
 }
 
-void DrawControl(Dialog& d, Control& c, float top)
+// `hovered` becomes the control's id when the pointer is over it.
+void DrawControl(Dialog& d, Control& c, float top, int& hovered)
 {
     if (!c.visible)
         return;
@@ -490,10 +491,19 @@ void DrawControl(Dialog& d, Control& c, float top)
     }
     case ControlKind::Slider:
     case ControlKind::ScrollBar: {
+        const int high = std::max(c.rangeLow, c.rangeHigh);
+        bool moved;
         int value = c.position;
-        ImGui::SetNextItemWidth(size.x);
-        if (ImGui::SliderInt(label.c_str(), &value, c.rangeLow, std::max(c.rangeLow, c.rangeHigh), "") &&
-            value != c.position)
+        if (c.vertical) {
+            // ImGui's vertical slider has its low end at the bottom; a scroll bar at the top.
+            value = high + c.rangeLow - c.position;
+            moved = ImGui::VSliderInt(label.c_str(), size, &value, c.rangeLow, high, "");
+            value = high + c.rangeLow - value;
+        } else {
+            ImGui::SetNextItemWidth(size.x);
+            moved = ImGui::SliderInt(label.c_str(), &value, c.rangeLow, high, "");
+        }
+        if (moved && value != c.position)
             Defer([dp, id, value] {
                 if (IsLiveDialog(dp))
                     dp->Scroll(id, SB_THUMBTRACK, value);
@@ -527,6 +537,8 @@ void DrawControl(Dialog& d, Control& c, float top)
         }
         break;
     }
+    if (c.id != 0 && ImGui::IsItemHovered(ImGuiHoveredFlags_AllowWhenDisabled))
+        hovered = c.id;
     ImGui::EndDisabled();
 }
 
@@ -594,10 +606,20 @@ void DrawDialog(Dialog& d, bool fullWindow, float width, float height)
         if (flags & ImGuiWindowFlags_MenuBar)
             top += ImGui::GetFrameHeight();
         ImGui::BeginDisabled(!d.IsWindowEnabled());
+        int hovered = 0;
         for (size_t i = 0; i < d.Controls().size(); ++i)
-            DrawControl(d, const_cast<Control&>(d.Controls()[i]), top);
+            DrawControl(d, const_cast<Control&>(d.Controls()[i]), top, hovered);
         d.DrawContent();
         ImGui::EndDisabled();
+        const ImGuiIO& io = ImGui::GetIO();
+        if (!popup && (io.MouseDelta.x != 0 || io.MouseDelta.y != 0) && ImGui::IsWindowHovered()) {
+            Dialog* dp = &d;
+            const int x = int(io.MousePos.x), y = int(io.MousePos.y);
+            Defer([dp, hovered, x, y] {
+                if (IsLiveDialog(dp))
+                    dp->OnMouseMove(hovered, x, y);
+            });
+        }
     }
     ImGui::End();
     if (!open) {
