@@ -433,10 +433,34 @@ TEST(EditorRun, ShadowMapsOfAHouseAreDrawnAtOnceAndByTheGameOnTheSavedWorld)
     EXPECT_EQ(log.find("was not answered"), std::string::npos) << log;
     const std::string dump = DumpAfterFirstLine(dir, "Varek.wld");
     EXPECT_NE(dump.find(" shadow "), std::string::npos) << dump;
+    // The house's lamps reach its lightmaps: some map keeps more than one texel and holds
+    // texels brighter than the ambient colour (64, 64, 70) that an unlit map reduces to.
+    const size_t house = dump.find("group \"Haus_C\"");
+    ASSERT_NE(house, std::string::npos) << dump;
+    std::istringstream lines(dump.substr(house, dump.find("\n  group ", house) - house));
+    int litMaps = 0;
+    for (std::string line; std::getline(lines, line);) {
+        const size_t at = line.find(" shadow ");
+        unsigned w = 0, h = 0;
+        int r = 0, g = 0, b = 0;
+        if (at != std::string::npos &&
+            std::sscanf(line.c_str() + at, " shadow %ux%u brightest (%d, %d, %d)", &w, &h, &r, &g, &b) == 5 &&
+            w * h > 1 && r + g + b > 64 + 64 + 70 + 30)
+            ++litMaps;
+    }
+    EXPECT_GT(litMaps, 0) << dump.substr(house, 3000);
     // The frame after the run shows the house with its lightmaps.
     EXPECT_GT(DifferentPixels(dir / "snapshot00004.bmp", dir / "snapshot00005.bmp"), 500);
     ASSERT_EQ(RunGame(dir, "game_after.bmp"), 0) << ReadText(dir / "game.txt");
     EXPECT_GT(DifferentPixels(dir / "game_before.bmp", dir / "game_after.bmp"), 500);
+    // The house's street wall at the left, below the statistics: darkened by its night
+    // lightmap once, not drawn near-black.
+    const SRegion wallBefore = Mean(ReadBytes(dir / "game_before.bmp"), 10, 165, 160, 235);
+    const SRegion wallAfter = Mean(ReadBytes(dir / "game_after.bmp"), 10, 165, 160, 235);
+    const double before = wallBefore.r + wallBefore.g + wallBefore.b;
+    const double after = wallAfter.r + wallAfter.g + wallAfter.b;
+    EXPECT_LT(after, before * 0.6);
+    EXPECT_GT(after, before * 0.18) << "the lightmap laid on twice";
     // The game started from the editor lights its street as the game program does.
     const SRegion fromEditor = Mean(ReadBytes(dir / "snapshot00030.bmp"), 0, 0, 640, 480);
     const SRegion fromGame = Mean(ReadBytes(dir / "game_after.bmp"), 0, 0, 640, 480);

@@ -299,6 +299,8 @@ TEST_F(SampleWorld, LightsAndTheJointedHeroAreThere)
         if (SWorldLight* l = n->Light()) {
             ++lights[l->light.dltType];
             EXPECT_GT(l->light.dvRange, 0.0f);
+            // Lightmaps bake a light only in the phases its word names.
+            EXPECT_NE(l->lightWord & 0xFu, 0u);
         }
     EXPECT_GE(lights[D3DLIGHT_POINT], 4);
     EXPECT_GE(lights[D3DLIGHT_SPOT], 1);

@@ -38,6 +38,8 @@ constexpr float kStorey = 0.72f; // floor to floor
 constexpr float kSlab = 0.02f;   // floor slab
 constexpr float kHouseW = 2.0f;
 constexpr float kHouseD = 1.6f;
+// The lamps burn in the night light phase (00:00) that lightmaps are made for by default.
+constexpr uint32_t kNightPhase = 1;
 constexpr float kDoorW = 0.26f, kDoorH = 0.56f;
 constexpr float kWinW = 0.28f, kWinH = 0.26f, kWinSill = 0.24f;
 // The street runs along z, from behind the game camera's start to where the
@@ -231,6 +233,7 @@ CWorldObject* CLevel::PointLight(CNode* parent, const char* name, const CVector&
     l->light.dvRange = range;
     l->light.dvAttenuation0 = 1.0f;
     l->light.dvAttenuation1 = 0.5f;
+    l->lightWord = kNightPhase;
     return o;
 }
 
@@ -252,6 +255,7 @@ CWorldObject* CLevel::SpotLight(CNode* parent, const char* name, const CVector& 
     l->light.dvAttenuation0 = 1.0f;
     l->light.dvTheta = 0.5f;
     l->light.dvPhi = 1.0f;
+    l->lightWord = kNightPhase;
     return o;
 }
 
@@ -433,7 +437,9 @@ void CLevel::MakeHouseModels()
                     b.Box(glass, CVector(x - 0.005f, y0 + kWinSill, 0.8f - kWinW / 2),
                           CVector(x + 0.005f, y0 + kWinSill + kWinH, 0.8f + kWinW / 2), 12);
                 const std::string part = std::string("Wand") + char('1' + storey);
-                AddModel(HouseModelName(part.c_str(), brick, turns).c_str(), b, folder);
+                // "Complex": each wall face gets a lightmap patch of its own.
+                AddModel(HouseModelName(part.c_str(), brick, turns).c_str(), b, folder)
+                    .entry->model->SetMeshFlagA(true);
             }
             CMeshBuilder roof;
             roof.SetTurns(turns);
@@ -820,6 +826,9 @@ void CLevel::BuildHouse(const char* name, const CVector& o, int turns, bool bric
 
         if (storey == 0) {
             PlaceObject(outside, "Haustuer", defs_["Door_" + side], at(1.0f, y, 0));
+            // The house's own light: a lightmap made for the house alone lights its front.
+            if (!brick)
+                SpotLight(outside, "Eingangslicht", at(1.0f, kDoorH + 0.12f, -0.08f), 1.0f, 1.0f, 0.8f);
             floors[0] = Place(inside, "Boden", models_[(brick ? "Boden_Holz" : "Boden_Fliesen") + tag], o);
             stairs = Place(inside, "Treppe", models_["Treppe_Holz" + tag], o);
             if (brick) {
@@ -847,8 +856,6 @@ void CLevel::BuildHouse(const char* name, const CVector& o, int turns, bool bric
     stairs->AddConnection(floors[0], false);
     stairs->AddConnection(floors[1], false);
     floors[1]->AddConnection(stairs, false);
-    if (!brick)
-        SpotLight(street_, "Eingangslicht", at(1.0f, kDoorH + 0.12f, -0.08f), 1.0f, 1.0f, 0.8f);
 }
 
 bool CLevel::Build()

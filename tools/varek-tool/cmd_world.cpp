@@ -102,6 +102,25 @@ const char* Text(const char* s)
     return s ? s : "";
 }
 
+// The shadow texture's brightest texel (largest sum of its channels), 8 bits a channel, so
+// that a lightmap that holds no more than its ambient colour shows as such.
+void PrintBrightestTexel(const SShadowTexture& shadow)
+{
+    if (shadow.pixels.empty())
+        return;
+    int best[3] = {-1, 0, 0};
+    for (uint16_t p : shadow.pixels) {
+        int c[3];
+        for (int i = 0; i < 3; ++i) {
+            const int five = (p >> (10 - 5 * i)) & 31;
+            c[i] = (five << 3) | (five >> 2);
+        }
+        if (best[0] < 0 || c[0] + c[1] + c[2] > best[0] + best[1] + best[2])
+            std::copy(c, c + 3, best);
+    }
+    std::printf(" brightest (%d, %d, %d)", best[0], best[1], best[2]);
+}
+
 void DumpNodes(CWorldObject* first, int depth)
 {
     for (CWorldObject* n = first; n; n = n->NextObject()) {
@@ -139,8 +158,10 @@ void DumpNodes(CWorldObject* first, int depth)
             break;
         }
         std::printf(" at (%g, %g, %g)", n->position.x, n->position.y, n->position.z);
-        if (const SShadowTexture* shadow = n->shadowTexture)
+        if (const SShadowTexture* shadow = n->shadowTexture) {
             std::printf(" shadow %ux%u", shadow->width, shadow->height);
+            PrintBrightestTexel(*shadow);
+        }
         if (!n->connections.empty()) {
             std::printf(" connections");
             for (const SConnection& c : n->connections)

@@ -153,13 +153,19 @@ void DrawBatchAs(CMeshNode* mesh, int32_t k, const CMatrix& objectMatrix, const 
     DrawBatch(*mesh, mm);
 }
 
+// With a shadow texture and a device that takes two textures at once, the opaque pass
+// lays the shadow on the second stage; otherwise the shadow-map pass lays it on.
+bool ShadowOnSecondStage(const CWorldObject* object)
+{
+    return object->shadowTexture && object->shadowTexture->texture.surface && DX.stateBlockMulti &&
+           DX.deviceInfo && DX.deviceInfo->multitexture;
+}
+
 void DrawOpaqueObject(CWorldObject* object, CRootNode* model)
 {
     const CMatrix objectMatrix = ObjectWorldMatrix(object);
-    // With a shadow texture and a device that takes two textures at once, the
-    // shadow goes on the second stage; otherwise the shadow-map pass lays it on.
     auto* shadow = object->shadowTexture ? object->shadowTexture->texture.surface : nullptr;
-    if (shadow && DX.stateBlockMulti && DX.deviceInfo && DX.deviceInfo->multitexture) {
+    if (ShadowOnSecondStage(object)) {
         ApplyStateBlockCached(DX.stateBlockMulti);
         SetTextureCached(shadow, 1);
     } else {
@@ -403,10 +409,15 @@ void DrawShadowMaps()
             continue;
         IDirectDrawSurface7* shadow = object->shadowTexture->texture.surface;
         const CMatrix m = ObjectWorldMatrix(object);
+        // Batches that the opaque pass drew with the shadow on their second stage carry it
+        // already: a second multiply would square the lighting.
+        const bool carried = object->factor == 1.0f && ShadowOnSecondStage(object);
         ForEachMesh(e.model, [&](CMeshNode* mesh) {
-            for (int32_t k = 0; k < mesh->materialCount; ++k)
-                if (mesh->materials[k].transparency != 4)
+            for (int32_t k = 0; k < mesh->materialCount; ++k) {
+                const int32_t kind = mesh->materials[k].transparency;
+                if (kind != 4 && !(carried && kind == 0))
                     DrawBatchAs(mesh, k, m, grey.material, shadow);
+            }
         });
     }
     SetBlendMode(0);
