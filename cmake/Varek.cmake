@@ -73,6 +73,16 @@ set(VAREK_THREAD_TESTS
   platform_cdaudio_test
   app_SoundManager_test
   editor_ShadowMapRun_test)
+# The slowest test programs (whole-program runs of the sample installation and
+# the floor-plan checks): their tests start first, so that a ctest run does not
+# end waiting on one of them while the other cores are idle.
+set(VAREK_LONG_TESTS
+  sample_run_test
+  sample_editor_run_test
+  sample_content_test
+  sample_large_town_test
+  scripts_FloorPlan_test)
+
 if(VAREK_TESTS AND NOT TARGET varek_thread_tests)
   add_custom_target(varek_thread_tests)
 endif()
@@ -97,6 +107,9 @@ function(varek_test name)
   endif()
   if(name IN_LIST VAREK_DISPLAY_MODE_TESTS)
     list(APPEND props RESOURCE_LOCK display_mode)
+  endif()
+  if(name IN_LIST VAREK_LONG_TESTS)
+    list(APPEND props COST 1000)
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST

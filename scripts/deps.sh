@@ -8,7 +8,7 @@ PACKAGES=(
   libimgui-dev libstb-dev libopenal-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
   liblitehtml-dev libgumbo-dev libtiff-dev libtiff-tools libfreetype-dev fonts-dejavu-core
-  zlib1g-dev clang clang-format libfuzzer-14-dev imagemagick
+  zlib1g-dev clang clang-format lld libfuzzer-14-dev imagemagick
   # models made by other programs, read by the importer tests
   assimp-testmodels libirrlicht-doc assimp-utils
 )

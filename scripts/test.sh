@@ -56,17 +56,43 @@ if [ ! -f build-fuzz/CMakeCache.txt ]; then
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 fi
 cmake --build build-fuzz -j "$jobs" --target fuzz_all
-ran=0
-for f in build-fuzz/fuzz/*/fuzz_* build-fuzz/fuzz/fuzz_*; do
-  [ -x "$f" ] && [ -f "$f" ] || continue
+# Each fuzzer keeps one core for its 5 s: they run side by side, one per core,
+# and their endings are shown in a fixed order once all have run.
+fuzzlogs=$(mktemp -d)
+runfuzzer() {
+  local f=$1 name work
   name=$(basename "$f")
   work=$(mktemp -d)
   if [ -d "fuzz/corpus/$name" ]; then cp -r "fuzz/corpus/$name/." "$work/"; fi
-  echo "-- $name"
-  "$f" -max_total_time=5 -rss_limit_mb=4096 -print_final_stats=0 "$work" 2>&1 | tail -n 3
+  set +e
+  "$f" -max_total_time=5 -rss_limit_mb=4096 -print_final_stats=0 "$work" >"$fuzzlogs/$name.log" 2>&1
+  echo $? >"$fuzzlogs/$name.rc"
+  set -e
   rm -rf "$work"
+}
+fuzzers=()
+for f in build-fuzz/fuzz/*/fuzz_* build-fuzz/fuzz/fuzz_*; do
+  [ -x "$f" ] && [ -f "$f" ] || continue
+  fuzzers+=("$f")
+  while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n || true; done
+  runfuzzer "$f" &
+done
+wait
+ran=0
+found=()
+for f in "${fuzzers[@]}"; do
+  name=$(basename "$f")
+  echo "-- $name"
+  tail -n 3 "$fuzzlogs/$name.log"
+  [ "$(cat "$fuzzlogs/$name.rc")" = 0 ] || found+=("$name")
   ran=$((ran + 1))
 done
+rm -rf "$fuzzlogs"
 echo "fuzzers run: $ran"
+if [ ${#found[@]} -ne 0 ]; then
+  echo "fuzzers that failed: ${found[*]}"
+  echo "$passed passed, $failed failed"
+  exit 1
+fi
 phase "done"
 echo "$passed passed, $failed failed"
