@@ -127,10 +127,6 @@ SWorldFrame ShellWorldFrame(bool gameView)
         // The camera follows the hero, looking at the focus the game flow set.
         frame.camera.hero = Hero;
         frame.camera.focus = GameCamera.focusObject ? GameCamera.focusObject : Hero;
-        // The pick ray through the cursor, which the object pass meets with the objects to find
-        // the next frame's candidate.
-        frame.camera.cursorX = Input.cursorX;
-        frame.camera.cursorY = Input.cursorY;
     } else {
         frame.editRoots = EditsWorld();
     }
