@@ -3,6 +3,7 @@
 // recorded walk that should have stopped, and the tutorial emblem under the cursor.
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/app/InsetView.h"
 #include "GAMES/Rulo2/app/Picking.h"
 #include "GAMES/Rulo2/behaviour/CKindState.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
@@ -61,6 +62,7 @@ protected:
         CurrentFloor = 0;
         HoldState = 0;
         HeldObject = PickedObject = PointedObject = nullptr;
+        InsetObject = nullptr;
         Input = InputState();
         BarZoneFlag = CornerZoneFlag = 0;
         HudRecordByte = 0;
@@ -162,6 +164,13 @@ TEST_F(PickingTest, TheGamesStateAndTheCursorsPlaceDecideWhatIsPicked)
              CurrentFloor = 1;
          },
          &PickingTest::upstairs, W / 2, H / 2, false},
+        {"another floor of the shown house, shown in the inset",
+         [this] {
+             CurrentHouse = house;
+             CurrentFloor = 1;
+             InsetObject = upstairs;
+         },
+         &PickingTest::upstairs, W / 2, H / 2, true},
         {"the shown floor",
          [this] {
              CurrentHouse = house;

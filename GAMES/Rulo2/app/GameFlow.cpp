@@ -9,6 +9,7 @@
 #include "GAMES/Rulo2/app/CameraViews.h"
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/app/InsetView.h"
 #include "GAMES/Rulo2/app/Picking.h"
 #include "GAMES/Rulo2/app/SaveGame.h"
 #include "GAMES/Rulo2/app/ScreenHooks.h"
@@ -205,7 +206,7 @@ void ResetGame()
     RestoreTransforms(g_WorldRoot);
 
     LogPrintf("Resetting game...");
-    ClearViewRect();
+    ReleaseInsetView();
     if (GamePhase == PHASE_REALTIME)
         RemoveExtraInstance();
 
@@ -358,7 +359,7 @@ void InitGame()
     ActivateObjectLogic(g_WorldRoot);
     HudBarMode = 3;
     // The picture screen starts at the inset's place, the view's top-left corner.
-    OpenPictureMenu(GameClock.gameClock, {-0.95f, -0.95f}, {-0.28333f, -0.28333f});
+    OpenPictureMenu(GameClock.gameClock, {InsetLeft, InsetTop}, {InsetRight, InsetBottom});
     UpdateCarriedLoad();
 
     LogPrintf("Game initialization complete");
@@ -396,7 +397,7 @@ void AutoSave()
         LogPrintf("The autosave could not be written");
 
     ReleaseUiSurfaces();
-    ClearViewRect();
+    ReleaseInsetView();
     ViewFreeze = 0;
     GameClock.gameSpeed = 100;
     if (!IsMouseCursorShown())

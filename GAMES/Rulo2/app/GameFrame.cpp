@@ -6,6 +6,7 @@
 #include "GAMES/Rulo2/app/GameFlow.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/GameStep.h"
+#include "GAMES/Rulo2/app/InsetView.h"
 #include "GAMES/Rulo2/app/Picking.h"
 #include "GAMES/Rulo2/app/ScreenResults.h"
 #include "GAMES/Rulo2/app/Settings.h"
@@ -173,12 +174,15 @@ bool GameFrame()
     }
 
     const int32_t viewW = DX.screenWidth, viewH = DX.screenHeight;
+    const int32_t now = int32_t(GameClock.frameTime);
     if (gameView && ViewFreeze == 2) {
         UpdateCursorZones(Input.cursorX, Input.cursorY, viewW, viewH);
         Call(StepHooks.updateSounds);
     } else {
         // Last frame's candidate under the cursor is what a click acts on.
         PickFromCandidate();
+        if (gameView)
+            UpdateInsetView(now);
         auto start = StepClock::now();
         RunSimulationTicks(GameClock);
         // Bubbles run on real time, paused game or not.
@@ -202,11 +206,15 @@ bool GameFrame()
     ModalScreenOpen = ComputeModalScreenOpen() ? 1 : 0;
 
     if (device->BeginScene() == D3D_OK) {
+        if (gameView)
+            SetInsetViewRect();
         if (!gameView || ViewFreeze != 2)
             DrawWorldFrame(frame);
-        // A requested copy of the view is taken from the world just drawn; from then on the
-        // frozen picture stands in for it.
-        if (gameView && ViewFreeze == 1)
+        if (gameView)
+            DrawInsetInScene(now);
+        // A requested copy of the view is taken from the world just drawn (not from a frame that
+        // drew the inset); from then on the frozen picture stands in for it.
+        if (gameView && ViewFreeze == 1 && InsetViewState != 1)
             CaptureBackground();
         if (gameView) {
             // The screens' 3-D figures stand in front of the world: drawn against the world's
@@ -226,6 +234,7 @@ bool GameFrame()
     MenuActive = 0;
 
     if (gameView && ModalScreenOpen) {
+        ReleaseInsetView();
         ShowFrozenView();
         if (DX.zBuffer)
             device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
@@ -240,13 +249,14 @@ bool GameFrame()
 
     Call(StepHooks.runFadeCommand);
     ApplyDeferredButtonReleases(Input, GameStepFrame);
+    if (gameView)
+        ShowInsetPicture(now);
     DrawFrameOverlays(ShellStatistics());
     DrawCursorImage(Input.cursorX, Input.cursorY);
 
     ++StepTimes.frames;
-    if (InsetViewState == 1) {
+    if (FinishInsetFrame()) {
         // This frame's picture was the inset view: nothing is presented.
-        InsetViewState = 2;
         StepTimes.drawingMs += MsSince(drawStart);
         return true;
     }

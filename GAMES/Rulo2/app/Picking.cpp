@@ -2,6 +2,7 @@
 
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
+#include "GAMES/Rulo2/app/InsetView.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/CTaskList.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
@@ -92,8 +93,9 @@ void PickFromCandidate()
     if (GamePhase == PHASE_BURGLARY && !HeroControlSwitch && !AlarmOverride)
         PickedObject = nullptr;
 
-    // With floors cut away, an object on another floor of the shown house is out of reach.
-    if (PickedObject && CurrentHouse) {
+    // With floors cut away, an object on another floor of the shown house is out of reach, unless
+    // the inset shows it already.
+    if (PickedObject && CurrentHouse && PickedObject != InsetObject) {
         CWorldObject *house = nullptr, *floor = nullptr;
         int32_t floorNumber = 0;
         GetHouseAndFloor(PickedObject, &house, &floor, &floorNumber);

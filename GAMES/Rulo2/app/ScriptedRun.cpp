@@ -2,9 +2,13 @@
 
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
+#include "GAMES/Rulo2/render/DeviceHelpers.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/Screenshot.h"
+#include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/LoadingScreen.h"
+#include "GAMES/Rulo2/world/ObjectPaths.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "GAMES/Rulo2/world/WorldRays.h"
 #include "LIBS/System/LogPrintf.h"
 #include "platform/files/WinPath.h"
@@ -119,6 +123,24 @@ void AddGameVerbs()
                 LogPrintf("Probe %d %d: ground %.4f %.4f %.4f", x, y, hit.x, hit.y, hit.z);
             else
                 LogPrintf("Probe %d %d: no ground", x, y);
+        };
+        return std::string();
+    });
+    // The pointer onto a world object (a path such as \Haus_C\Door_Left): its position
+    // as the view drawn last shows it, where picking finds it unless a nearer object covers it.
+    platform::RegisterScriptVerb("point", [](const platform::ScriptArgs& a, platform::ScriptStep& step) {
+        if (a.text.empty())
+            return std::string("point PATH expected: a world object's path such as \\Haus_C\\Door_Left");
+        step.run = [name = a.text] {
+            CWorldObject* object = FindWorldObject(g_WorldRoot, name.c_str());
+            int32_t screen[2] = {-1, -1};
+            if (object)
+                ProjectToScreen(object->position, screen);
+            if (screen[0] == -1 && screen[1] == -1) {
+                LogPrintf("Point %s: not in the view", name.c_str());
+                return;
+            }
+            platform::QueueMouseMove(nullptr, screen[0], screen[1]);
         };
         return std::string();
     });

@@ -221,6 +221,17 @@ void CGameCamera::FrameThumbnail()
     thumbnailState = 1;
 }
 
+void CGameCamera::RestoreThumbnailView()
+{
+    lookAt = savedView[0];
+    eye = savedView[1];
+    desiredEye = savedView[2];
+    desiredEye2 = savedView[3];
+    direction = savedView[4];
+    actualEye = savedView[5];
+    thumbnailState = 0;
+}
+
 void CGameCamera::ApplyMouseLook(int32_t time)
 {
     const CVector target = followedPoint + CVector(0, 0.05f, 0);
@@ -252,13 +263,7 @@ void CGameCamera::ApplyMouseLook(int32_t time)
 void CGameCamera::Update(int32_t time)
 {
     if (thumbnailState == 1) {
-        lookAt = savedView[0];
-        eye = savedView[1];
-        desiredEye = savedView[2];
-        desiredEye2 = savedView[3];
-        direction = savedView[4];
-        actualEye = savedView[5];
-        thumbnailState = 0;
+        RestoreThumbnailView();
     } else if (thumbnailState == 2 && thumbnailObject) {
         FrameThumbnail();
         return;

@@ -20,8 +20,12 @@ public:
     void Update(int32_t time);
     void MouseLook(bool on);
     void SetMode(bool firstPersonOn);
+    // A view still framing the last object is put back first, so that the next framing (or none)
+    // returns to the player's view.
     void SetThumbnailObject(CWorldObject* object)
     {
+        if (thumbnailState == 1)
+            RestoreThumbnailView();
         thumbnailObject = object;
         thumbnailState = object ? 2 : 0;
     }
@@ -81,6 +85,7 @@ public:
 
 private:
     void FrameThumbnail();
+    void RestoreThumbnailView();
     void ApplyMouseLook(int32_t time);
     std::vector<CWorldObject*> ignore_;
 };

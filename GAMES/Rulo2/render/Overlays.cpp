@@ -483,7 +483,8 @@ bool HeadPoint(const CWorldObject* object, float* x, float* y)
     return true;
 }
 
-// A framed box with the text inside, drawn once; returns the box.
+} // namespace
+
 SLabelBox DrawTextBox(const char* text, float headX, float headY)
 {
     sString wrapped(text);
@@ -513,8 +514,6 @@ SLabelBox DrawTextBox(const char* text, float headX, float headY)
     SetZEnable(true);
     return box;
 }
-
-} // namespace
 
 std::vector<CWorldObject*> VisibleCharacters()
 {

@@ -125,6 +125,8 @@ struct SLabelBox
     float left, top, right, bottom;
 };
 SLabelBox PlaceLabelBox(float headX, float headY, float width, float height);
+// A framed box with the text inside, placed over the point as a label, drawn once; returns the box.
+SLabelBox DrawTextBox(const char* text, float headX, float headY);
 // The name label of each character: the text of "CHR_<model name>" in a framed
 // box above its head, kept inside the screen.
 void DrawCharacterLabels(const std::vector<CWorldObject*>& characters);

@@ -122,6 +122,17 @@ void ReleaseUiSurfaces()
     ViewFreeze = 0;
 }
 
+void ReleasePreview()
+{
+    if (PreviewSurface)
+        PreviewSurface->Release();
+    PreviewSurface = nullptr;
+    Preview = SPreviewState();
+    // A framing not yet done is dropped; one done already restores the view at the next update.
+    if (GameCamera.thumbnailState == 2)
+        GameCamera.SetThumbnailObject(nullptr);
+}
+
 bool PreviewAllowed()
 {
     return GamePhase == 0 || (!CharacterBarsOff[0] && !CharacterBarsOff[1]);

@@ -40,5 +40,7 @@ void ShowFrozenView();
 void DrawCursorImage(int32_t x, int32_t y);
 // Releases both slots and the preview surface; the request becomes 0.
 void ReleaseUiSurfaces();
+// Releases the preview surface and forgets the previewed objects (a pending framing is dropped).
+void ReleasePreview();
 void UpdatePreviewCycle(CWorldObject* source, int32_t now);
 void SetPreviewTarget(CWorldObject* object, int32_t now);

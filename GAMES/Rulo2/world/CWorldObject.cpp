@@ -15,6 +15,7 @@
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
+#include "GAMES/Rulo2/world/ObjectPaths.h"
 #include "GAMES/Rulo2/world/TreeControl.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "GAMES/Rulo2/world/WorldWalkers.h"
@@ -309,4 +310,41 @@ bool CWorldObject::ScanObjectPositions(const CWorldObject* root, int axis, float
     if (found)
         value = best;
     return found;
+}
+
+namespace {
+
+bool NamedAs(const CWorldObject* o, const std::string& name)
+{
+    if (o->name && *o->name)
+        return name == o->name;
+    const CObjectNode* definition = o->Definition();
+    return definition && definition->GetName() && name == definition->GetName();
+}
+
+CWorldObject* FindBelow(CWorldObject* first, const std::string& name)
+{
+    for (CWorldObject* o = first; o; o = o->NextObject()) {
+        if (NamedAs(o, name))
+            return o;
+        if (CWorldObject* found = FindBelow(o->FirstObject(), name))
+            return found;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+CWorldObject* FindWorldObject(CWorldObject* root, const char* path)
+{
+    CWorldObject* at = root;
+    std::string rest = path ? path : "";
+    while (at && !rest.empty()) {
+        const size_t cut = rest.find('\\');
+        const std::string component = rest.substr(0, cut);
+        rest = cut == std::string::npos ? std::string() : rest.substr(cut + 1);
+        if (!component.empty())
+            at = FindBelow(at->FirstObject(), component);
+    }
+    return at == root ? nullptr : at;
 }
