@@ -10,6 +10,7 @@
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "platform/ui/Ui.h"
 #include "tests/editor/EditorWindowsFixture.h"
+#include "tests/render/TextureTestRig.h"
 #include "tests/world/ServicesFixture.h"
 
 #include <cmath>
@@ -194,6 +195,44 @@ TEST_F(TextureWindows, HandlesPickTheEdgesADragMoves)
     EXPECT_EQ(page->entries[0].pageRect.right, 74);
     EXPECT_EQ(page->entries[0].pageRect.bottom, 72);
     EXPECT_EQ(page->entries[0].pageRect.left, 0);
+}
+
+// With the render engine halving textures a surface holds a quarter of the pixels; the views
+// still draw the texture at its own size, each texel read standing for two per halved side.
+TEST_F(TextureWindows, ViewsDrawHalvedTexturesAtTheirOwnSize)
+{
+    TextureDeviceRig rig;
+    DX.halveTextureWidths = DX.halveTextureHeights = true;
+    // Red on the left, blue on the right, green in the bottom-right quarter.
+    std::vector<uint32_t> words;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            words.push_back(x < 16 ? 0xFFFF0000u : y < 16 ? 0xFF0000FFu : 0xFF00FF00u);
+    imgImage img;
+    FillImage(img, 32, 32, words);
+    auto* t = new CTexture("Halved");
+    ASSERT_TRUE(t->CreateFromImage(img, false));
+    ASSERT_EQ(t->width, 32);
+    Manager().ShowWindow(platform::SW_SHOW);
+    Manager().Refresh(TM::SHOW_TEXTURES, 0);
+    auto picture = Manager().GetDlgItem(TM::IDC_VIEW)->picture;
+    ASSERT_TRUE(picture);
+    ASSERT_EQ(picture->width, 32);
+    ASSERT_EQ(picture->height, 32);
+    auto at = [&](int x, int y) {
+        return picture->pixels[size_t(y) * size_t(picture->width) + size_t(x)] & 0xFFFFFFu;
+    };
+    EXPECT_EQ(at(4, 4), 0xFF0000u);
+    EXPECT_EQ(at(28, 4), 0x0000FFu) << "the right half comes from the halved surface, not black";
+    EXPECT_EQ(at(28, 28), 0x00FF00u);
+
+    // A page entry showing the whole texture reads it the same way.
+    Page(t, {RECT{0, 0, 32, 32}});
+    Manager().Refresh(TM::SHOW_PAGES, 0);
+    picture = Manager().GetDlgItem(TM::IDC_VIEW)->picture;
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(at(28, 28), 0x00FF00u);
+    Manager().ShowWindow(platform::SW_HIDE);
 }
 
 TEST_F(TextureWindows, SizeCommandsGrowAndShrinkTheCurrentEntryWhereItFits)

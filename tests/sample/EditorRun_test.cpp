@@ -254,11 +254,7 @@ bool SavePicture(const fs::path& file, int width, int height,
 TEST(EditorRun, ANewTerrainGetsItsHeightmapAndRulesAndTheSavedWorldDrawsItInToolAndGame)
 {
     const fs::path dir = TempFolder("editor_terrain");
-    std::string output;
-    ASSERT_TRUE(MakeSample(dir, &output)) << output;
-    std::error_code ec;
-    fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
-    ASSERT_FALSE(ec) << ec.message();
+    ASSERT_NO_FATAL_FAILURE(MakeEditorInstallation(dir));
     ASSERT_EQ(ToolView(dir, "before.bmp"), 0) << ReadText(dir / "view.txt");
     const int before = CountPixels(dir / "before.bmp", TerrainColour);
 
@@ -309,6 +305,7 @@ TEST(EditorRun, ANewTerrainGetsItsHeightmapAndRulesAndTheSavedWorldDrawsItInTool
     EXPECT_NE(dump.find("terrain \"Hill\""), std::string::npos) << dump;
     // Where the families meet, transition textures were made.
     int transitions = 0;
+    std::error_code ec;
     for (const auto& entry : fs::directory_iterator(dir / "gen", ec)) {
         const std::string name = entry.path().filename().string();
         transitions += name.find("LOW") != std::string::npos && name.find("HIGH") != std::string::npos;
@@ -364,11 +361,7 @@ int DifferentPixelsIn(const fs::path& a, const fs::path& b, int x0, int y0, int 
 TEST(EditorRun, ThePreviewThePasteBufferAndTheRubberBandAreDrawnInTheView)
 {
     const fs::path dir = TempFolder("editor_drawn_edits");
-    std::string output;
-    ASSERT_TRUE(MakeSample(dir, &output)) << output;
-    std::error_code ec;
-    fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
-    ASSERT_FALSE(ec) << ec.message();
+    ASSERT_NO_FATAL_FAILURE(MakeEditorInstallation(dir));
     const size_t before = PlacedCount(DumpAfterFirstLine(dir, "Varek.wld"));
     // The tool windows stand at the top left; the view is used right of and below them.
     const int rc =
@@ -416,11 +409,7 @@ TEST(EditorRun, ThePreviewThePasteBufferAndTheRubberBandAreDrawnInTheView)
 TEST(EditorRun, ShadowMapsOfAHouseAreDrawnAtOnceAndByTheGameOnTheSavedWorld)
 {
     const fs::path dir = TempFolder("editor_shadowmaps");
-    std::string output;
-    ASSERT_TRUE(MakeSample(dir, &output)) << output;
-    std::error_code ec;
-    fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
-    ASSERT_FALSE(ec) << ec.message();
+    ASSERT_NO_FATAL_FAILURE(MakeEditorInstallation(dir));
     ASSERT_EQ(RunGame(dir, "game_before.bmp"), 0) << ReadText(dir / "game.txt");
     // Shadow maps are drawn while the setting is on (it starts off).
     const fs::path reg = dir / "config" / "varek" / "user.reg";
@@ -464,11 +453,8 @@ TEST(EditorRun, ShadowMapsOfAHouseAreDrawnAtOnceAndByTheGameOnTheSavedWorld)
 TEST(EditorRun, GivesADoorATimedTaskAndADependencyThatTheGameReads)
 {
     const fs::path dir = TempFolder("editor_tasks_run");
-    std::string output;
-    ASSERT_TRUE(MakeSample(dir, &output)) << output;
+    ASSERT_NO_FATAL_FAILURE(MakeEditorInstallation(dir));
     std::error_code ec;
-    fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
-    ASSERT_FALSE(ec) << ec.message();
     fs::copy_file(VAREK_PROGRAM, dir / "Varek", ec);
     ASSERT_FALSE(ec) << ec.message();
     std::ofstream(dir / "script.txt")
@@ -487,10 +473,7 @@ TEST(EditorRun, GivesADoorATimedTaskAndADependencyThatTheGameReads)
            "13 control 347 1                     # OK\n"
            "15 command 32825                     # Save World\n"
            "17 command 32771                     # Exit\n";
-    const int rc = RunCommand("cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
-                              " LSAN_OPTIONS=detect_leaks=0 VAREK_NONINTERACTIVE=1 VAREK_FIXED_STEP=1"
-                              " VAREK_EXIT_AFTER_FRAMES=40 VAREK_INPUT_SCRIPT=script.txt"
-                              " ./VarekEdit -window -logging Varek.wld > output.txt 2>&1");
+    const int rc = RunEditor(dir);
     const std::string log = ReadText(dir / "log.txt");
     ASSERT_EQ(rc, 0) << ReadText(dir / "output.txt") << log;
     EXPECT_EQ(log.find("Script:"), std::string::npos) << log;
@@ -522,7 +505,8 @@ TEST(EditorRun, GivesADoorATimedTaskAndADependencyThatTheGameReads)
 }
 
 // The attack points of a chair edited in Model View through their dialog, the view
-// held while it is open, the camera positioned with Ctrl+D, and the world saved.
+// held while it is open, the camera positioned with Ctrl+D, a shape point added in
+// Model Ground View, and the world saved.
 TEST(EditorRun, EditsAttackPointsInTheModelViewAndSavesThem)
 {
     const fs::path dir = TempFolder("editor_attack_points");
@@ -542,8 +526,14 @@ TEST(EditorRun, EditsAttackPointsInTheModelViewAndSavesThem)
            "14 key CTRL down\n"
            "14 key D press                       # Position Camera\n"
            "14 key CTRL up\n"
-           "16 command 32825                     # Save World\n"
-           "18 command 32771                     # Exit\n";
+           "15 key F7 press                      # Model Ground View\n"
+           "16 command 32778                     # View Model-Tree\n"
+           "17 tree 183 select Stuhl\\Stuhl\n"
+           "17 snapshot shape_before.bmp\n"
+           "18 click left 309 214                # a vertex of the chair's back\n"
+           "18 snapshot shape_after.bmp\n"
+           "19 command 32825                     # Save World\n"
+           "21 command 32771                     # Exit\n";
     const int rc = RunEditor(dir);
     const std::string log = ReadText(dir / "log.txt");
     ASSERT_EQ(rc, 0) << ReadText(dir / "output.txt") << log;
@@ -554,6 +544,23 @@ TEST(EditorRun, EditsAttackPointsInTheModelViewAndSavesThem)
     ASSERT_NE(chair, std::string::npos) << dump;
     const std::string line = dump.substr(chair, dump.find('\n', chair) - chair);
     EXPECT_NE(line.find(" attack (-0, 0, -0, 3.14159) attack (0, 0, 0, 0)"), std::string::npos) << line;
+    // Model Ground View draws the selected mesh's shape: its outline's points joined by edges
+    // (blue) on the ground and the other vertices (green). The click makes the vertex a shape
+    // point (pink) and the outline, no longer closed, loses its edges.
+    auto count = [&](const char* shot, uint32_t colour, int top, int bottom) {
+        const std::vector<uint8_t> bmp = ReadBytes(dir / shot);
+        int w = 0, h = 0, n = 0;
+        uint32_t rgb = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = 290; x < 350; ++x)
+                n += BmpPixel(bmp, x, y, &w, &h, &rgb) && rgb == colour ? 1 : 0;
+        return n;
+    };
+    EXPECT_GT(count("shape_before.bmp", 0x80FF99u, 205, 240), 0);
+    EXPECT_GT(count("shape_before.bmp", 0x4000E0u, 240, 275), 0);
+    EXPECT_EQ(count("shape_before.bmp", 0xD09090u, 205, 240), 0);
+    EXPECT_GT(count("shape_after.bmp", 0xD09090u, 205, 240), 0);
+    EXPECT_EQ(count("shape_after.bmp", 0x4000E0u, 240, 275), 0);
     if (!::testing::Test::HasFailure())
         fs::remove_all(dir);
 }

@@ -93,7 +93,8 @@ TEST(LauncherRun, ShowsThePictureAndButtonsAndPlayStartsTheGame)
         }
     }
     std::error_code ec;
-    const fs::path kept = fs::path(::testing::TempDir()) / "launcher_snapshot.bmp";
+    fs::create_directories(fs::path(VAREK_ARTEFACT_DIR) / "screens", ec);
+    const fs::path kept = fs::path(VAREK_ARTEFACT_DIR) / "screens" / "launcher.bmp";
     fs::copy_file(dir / "snapshot00001.bmp", kept, fs::copy_options::overwrite_existing, ec);
     if (!::testing::Test::HasFailure())
         fs::remove_all(dir);

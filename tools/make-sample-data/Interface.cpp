@@ -774,17 +774,83 @@ bool MakeImages(SContext& c)
     return true;
 }
 
-// Interface bitmaps: the eleven-entry and the twenty-entry tables are icon
-// rows; the single ones panels. Magenta is the colour key.
+// The action bubble over a held object (122 x 60, magenta keyed): a button
+// for each action, "talk" on the left, "use" at the top in the middle and
+// "look" on the right, each centred where the game tests the pointer.
+struct SBubbleButton
+{
+    float x, y;
+    int action; // 0 use, 1 talk, 2 look
+};
+const SBubbleButton kBubbleButtons[3] = {{22, 30, 1}, {61, 20, 0}, {99, 30, 2}};
+
+void BubbleSymbol(SPicture& p, float cx, float cy, float r, int action, uint32_t ink, uint32_t face)
+{
+    switch (action) {
+    case 0: // a hand: palm, four fingers apart and the thumb
+        p.Disc(cx, cy + r * 0.22f, r * 0.4f, ink);
+        for (int f = 0; f < 4; ++f) {
+            const int fx = int(std::lround(cx + (float(f) - 1.5f) * r * 0.27f));
+            const int top = int(cy - r * (f == 1 || f == 2 ? 0.62f : 0.5f));
+            p.Fill(fx - 1, top, fx + 1, int(cy + r * 0.1f), ink);
+        }
+        p.Disc(cx - r * 0.5f, cy + r * 0.02f, r * 0.14f, ink);
+        break;
+    case 1: // a speech balloon with its tail
+        p.Disc(cx, cy - r * 0.1f, r * 0.5f, ink);
+        for (int i = 0; i < int(r * 0.35f); ++i)
+            p.Fill(int(cx - r * 0.35f), int(cy + r * 0.3f) + i, int(cx - r * 0.35f + r * 0.3f) - i,
+                   int(cy + r * 0.3f) + i + 1, ink);
+        p.Fill(int(cx - r * 0.28f), int(cy - r * 0.12f), int(cx + r * 0.3f), int(cy - r * 0.02f), face);
+        break;
+    default: // an eye: white, iris, pupil
+        for (int y = int(cy - r * 0.35f); y <= int(cy + r * 0.35f); ++y) {
+            const float t = (float(y) + 0.5f - cy) / (r * 0.35f);
+            const float half = r * 0.62f * std::sqrt(std::max(0.0f, 1.0f - t * t));
+            p.Fill(int(cx - half), y, int(cx + half) + 1, y + 1, ink);
+        }
+        p.Disc(cx, cy, r * 0.24f, Rgb(70, 120, 170));
+        p.Disc(cx, cy, r * 0.11f, Rgb(16, 20, 28));
+        break;
+    }
+}
+
+// `grow` 0..1 places the buttons from the middle to their places (the opening
+// frames); `glow` 0..1 lights their rims (the hover frames).
+void ActionBubblePicture(SPicture& p, float grow, float glow)
+{
+    p.Fill(0, 0, p.width, p.height, kKey);
+    const float r = 16.0f * (0.35f + 0.65f * grow);
+    for (const SBubbleButton& b : kBubbleButtons) {
+        const float x = 61.0f + (b.x - 61.0f) * grow, y = 30.0f + (b.y - 30.0f) * grow;
+        p.Disc(x, y, r + 1.5f, Rgb(16, 20, 28));
+        p.Disc(x, y, r, Mix(kRim, kAccent, glow));
+        p.Disc(x, y, r - 2.5f, Mix(kPanel, kPanelLight, glow * 0.6f));
+        if (grow > 0.5f)
+            BubbleSymbol(p, x, y, r - 2.5f, b.action, Mix(kInk, kAccent, glow * 0.5f),
+                         Mix(kPanel, kPanelLight, glow * 0.6f));
+    }
+}
+
+// Interface bitmaps: the eleven opening frames and the twenty hover frames of
+// the action bubble; the single ones icons and a panel. Magenta is the colour key.
 bool MakeBitmaps(SContext& c)
 {
+    const int table11[] = {227, 217, 218, 219, 220, 221, 222, 223, 224, 225, 226};
+    for (int i = 0; i < 11; ++i) {
+        SPicture p(122, 60);
+        ActionBubblePicture(p, float(i) / 10.0f, 0.0f);
+        if (!p.Save(c.out / "resources" / "BITMAP" / (std::to_string(table11[i]) + ".bmp"), c.error))
+            return false;
+    }
+    for (int i = 0; i < 20; ++i) {
+        SPicture p(122, 60);
+        ActionBubblePicture(p, 1.0f, 0.5f - 0.5f * std::cos(float(i) / 20.0f * 6.2831853f));
+        if (!p.Save(c.out / "resources" / "BITMAP" / (std::to_string(277 + i) + ".bmp"), c.error))
+            return false;
+    }
     std::vector<std::pair<int, std::string>> icons;
     icons.emplace_back(216, "V");
-    const int table11[] = {227, 217, 218, 219, 220, 221, 222, 223, 224, 225, 226};
-    for (int i = 0; i < 11; ++i)
-        icons.emplace_back(table11[i], std::to_string(i));
-    for (int i = 0; i < 20; ++i)
-        icons.emplace_back(277 + i, std::string(1, char('A' + i)));
     for (int id : {399, 398, 413, 545})
         icons.emplace_back(id, id == 399 ? "?" : id == 398 ? "!" : id == 413 ? "+" : "$");
     for (const auto& [id, label] : icons) {

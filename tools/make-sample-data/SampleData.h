@@ -104,7 +104,7 @@ bool MakeLevel(SContext& c);
 bool MakeLargeTown(SContext& c);
 // resources/IMAGES, resources/MODELS and resources/BITMAP.
 bool MakeInterfaceResources(SContext& c);
-// data\dialogs_eng_demo.txt and its encoded variant.
+// The four dialog text files in data\ and their encoded variants.
 bool MakeDialogTexts(SContext& c);
 // VarekDemo.ini.
 bool MakeDemoSettings(SContext& c);

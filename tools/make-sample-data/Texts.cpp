@@ -1,4 +1,4 @@
-// The English dialog texts (plain and encoded with the program's own encoder)
+// The four dialog text files (plain and encoded with the program's own encoder)
 // and the demo settings file.
 #include <string>
 #include <utility>
@@ -198,25 +198,115 @@ const std::vector<std::pair<const char*, const char*>> kTexts = {
     {"MENU_PLAN_CARSPACE", "Room in the car"},
     {"MENU_PLAN_OVERLOADED", "Overloaded!"},
     {"LOOT_PERCENTAGE", "of the loot"},
+    {"// Pick a person", nullptr},
+    {"MENU_PP_REQUESTER", "Who should do it?"},
+    {"MENU_PP_SOUNDSOURCE", "Heard a noise"},
+    {"TTIP_PP_SE", "Choose this person for the plan"},
+    {"TTIP_PP_PROCEED", "Carry on with this person"},
+    {"TTIP_PP_TAKEOVER", "Take over this person"},
+    {"TTIP_PP_SELECT", "Choose this person"},
+    {"TTIP_PP_CANCEL", "Back without choosing"},
+    {"// Alarms: \"<who> <what> <by whom>\"", nullptr},
+    {"ALARM_ALARMSYSTEM", "The alarm system went off"},
+    {"ALARM_SOUND", "A noise was heard"},
+    {"ALARM_GUARD", "was seen by"},
+    {"ALARM_STOLEN", "Something was stolen"},
+    {"ALARM_DOORUNLOCKED", "A door was found unlocked"},
+    {"ALARM_DOORBROKEN", "A door was found broken"},
+    {"ALARM_LOCKEROPEN", "A locker was found open"},
+    {"ALARM_LOCKERUNLOCKED", "A locker was found unlocked"},
+    {"ALARM_LOCKERBROKEN", "A locker was found broken"},
+    {"ALARM_SIREN", "Alarm!"},
+    {"// Work on locks, safes and alarms", nullptr},
+    {"CHAR_CRACKFIT", "That tool does not fit here."},
+    {"CHAR_CRACKNOALARM", "There is no alarm to switch off."},
+    {"CHAR_CRACKNOCRACK", "There is nothing to crack here."},
+    {"CHAR_CRACKNODOUBLE", "Someone is working on it already."},
+    {"CHAR_CRACKNOKEY", "I have no key for this."},
+    {"CHAR_CRACKNOLOCKS", "I know nothing about locks."},
+    {"CHAR_CRACKNOSAFES", "I know nothing about safes."},
+    {"CHAR_CRACKNOPLAN", "That is not part of the plan."},
+    {"CHAR_CRACKTOOBAD", "I am not good enough for this one."},
+    {"CHAR_CRACKTOOLBROKEN", "The tool is broken."},
+    {"CHAR_CRACKTOOLNOALARM", "That tool is no use on alarms."},
+    {"CHAR_CRACKTOOLNOLOCKS", "That tool is no use on locks."},
+    {"CHAR_CRACKTOOLNOSAFES", "That tool is no use on safes."},
+    {"CHAR_CRACKTURNEDOFF", "It is switched off already."},
+    {"CHAR_CRACKUNLOCKED", "It is not locked."},
+    {"CHAR_CRACKWRONGTOOL", "Wrong tool for this."},
+    {"CHAR_DOOROPENBUTLOCKED", "It is open, but the lock is still shut."},
+    {"CHAR_LOCKERLOCKED", "The locker is locked."},
+    {"CHAR_LOCKERNOPLAN", "That locker is not part of the plan."},
+    {"CHAR_LOCKER_CLOSED_LOOK", "It is closed. I can't see inside."},
+    {"CHAR_INV_NOPLAN", "That is not part of the plan."},
+    {"CHAR_BAGTOOHEAVYBURGLARY", "The bag is too heavy."},
+    {"CHAR_TOOHEAVYFORCARBURGLARY", "The car cannot take any more."},
+    {"CHAR_BURTOOFARAWAY", "I am too far away from the job."},
+    {"CHAR_REACHED_MAX_RECORDING_TIME", "The plan cannot be any longer."},
+    {"// Taxis", nullptr},
+    {"TAXI_QUESTION", "Where to?"},
+    {"TAXI_DONTWANNADRIVE", "Nowhere, thanks."},
+    {"TAXI_FEE", "20"},
+    {"NO_TAXI", "That is not a taxi."},
+    {"CANT_AFFORD_TAXI", "I can't pay for a taxi."},
+    {"CAB_01", "The station"},
+    {"CAB_02", "The harbour"},
+    {"CAB_03", "The market"},
+    {"CAB_04", "The town hall"},
+    {"CAB_05", "The park"},
+    {"CAB_06", "The old town"},
+    {"CAB_07", "The bank"},
+    {"CAB_08", "The museum"},
+    {"CAB_09", "The hotel"},
+    {"CAB_10", "The church"},
+    {"CAB_11", "The cinema"},
+    {"CAB_12", "The hospital"},
+    {"CAB_13", "The post office"},
+    {"CAB_14", "The river"},
+    {"CAB_15", "The school"},
+    {"CAB_16", "The bridge"},
+    {"CAB_17", "The factory"},
+    {"CAB_18", "The square"},
+    {"CAB_19", "The warehouse"},
+    {"CAB_20", "The library"},
+    {"CAB_21", "The stadium"},
+    {"CAB_22", "The theatre"},
+    {"CAB_23", "The zoo"},
+    {"CAB_24", "The airport"},
+    {"CAB_25", "The hideout"},
+    {"CAB_26", "Linden Street"},
 };
 
 } // namespace
 
 bool MakeDialogTexts(SContext& c)
 {
-    std::string text = "// Varek: English texts of the demo\r\n";
-    for (const auto& [key, value] : kTexts) {
-        if (!value)
-            text += std::string("\r\n") + key + "\r\n";
-        else
-            text += std::string(key) + " = " + value + "\r\n";
+    // The full and the demo files of both languages; the German ones carry the
+    // English texts until they are translated.
+    const struct
+    {
+        const char* file;
+        const char* title;
+    } files[] = {
+        {"dialogs_ger.txt", "German texts (English for now)"},
+        {"dialogs_eng.txt", "English texts"},
+        {"dialogs_ger_demo.txt", "German texts of the demo (English for now)"},
+        {"dialogs_eng_demo.txt", "English texts of the demo"},
+    };
+    for (const auto& f : files) {
+        std::string text = std::string("// Varek: ") + f.title + "\r\n";
+        for (const auto& [key, value] : kTexts) {
+            if (!value)
+                text += std::string("\r\n") + key + "\r\n";
+            else
+                text += std::string(key) + " = " + value + "\r\n";
+        }
+        if (!WriteFileBytes(c.out / "data" / f.file, text.data(), text.size(), c.error))
+            return false;
     }
-    const fs::path plain = c.out / "data" / "dialogs_eng_demo.txt";
-    if (!WriteFileBytes(plain, text.data(), text.size(), c.error))
-        return false;
+    // Through the editor's own command, which writes all four encoded files.
     std::string error;
-    const fs::path encoded = c.out / "data" / "dialogs_eng_demo_encoded.txt";
-    if (!EncodeDialogTextFile(plain.string(), encoded.string(), &error)) {
+    if (!EncodeDialogTexts(c.out.string(), &error)) {
         c.error = error;
         return false;
     }

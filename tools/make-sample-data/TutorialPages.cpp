@@ -18,35 +18,38 @@ struct SPage
     const char* keys[3][2];
 };
 
+// One page per step that the game's events move on: entering the hideout (1),
+// a new plan (2), the gang confirmed (3), a successful burglary (5), loot sold
+// (6), a tool bought (7); page 8 is reached through the link of page 7.
 const SPage kPages[8] = {
     {"Welcome",
      "Welcome to the town. This guide shows you, step by step, how a job is planned and done. "
-     "Click the emblem at the right edge whenever you want to read the next step.",
-     {{"Left click", "choose"}, {"Right click", "look around"}, {"Esc", "menu"}}},
+     "Walk your crook to the hideout to start planning the first job.",
+     {{"Left click", "walk there"}, {"Right click", "look around"}, {"Esc", "menu"}}},
     {"Your hideout",
      "Everything starts at the hideout. Choose <b>New plan</b> to start planning the first job; "
      "the guide moves on by itself when you do.",
-     {{"New plan", "start planning"}, {"Load", "continue a plan"}, {"Delete", "throw a plan away"}}},
-    {"Looking around",
-     "Move the view with the mouse and zoom with the wheel. Walk your crook to the street corner "
-     "to have a look at the house.",
-     {{"Wheel", "zoom"}, {"Middle button", "turn the view"}, {"Left click", "walk there"}}},
+     {{"New plan", "start planning"}, {"Edit", "change a plan"}, {"Carry out", "do the job"}}},
+    {"Your gang",
+     "Choose who comes along, hand out the tools and pick the getaway car. Mind the room in the "
+     "car. Confirm the gang to start recording.",
+     {{"Accomplices", "up to three"}, {"Tools", "picklocks, crowbars"}, {"Car", "room for the loot"}}},
     {"Recording the plan",
-     "Every step you take now is recorded. When the plan feels right, save it: the guide carries on "
-     "once the plan is saved.",
-     {{"Record", "steps are written"}, {"Pause", "time stands still"}, {"Save", "keep the plan"}}},
-    {"Doors and locks",
-     "A locked door needs the right tool. Pick the tool from the bag, then click the door. "
-     "Noise carries: a guard who hears it comes to look.",
-     {{"Bag", "your tools"}, {"Door", "use the tool"}, {"Noise", "wakes the guards"}}},
+     "Every step you take now is recorded. Pick the front door's lock with the picklock, open the "
+     "locker, take the loot and walk back to the car. Then save the plan and carry it out.",
+     {{"Picklock", "opens the door"}, {"Locker", "holds the loot"}, {"Save", "keep the plan"}}},
     {"The loot",
-     "Take what shines, but mind the weight: a heavy bag slows you down. Back at the car, the loot "
-     "is counted.",
-     {{"Pick up", "left click"}, {"Weight", "slows you"}, {"Car", "counts the loot"}}},
+     "The job is done and the loot is counted: it has to reach the amount the job needs. Take it "
+     "to the fence next.",
+     {{"Loot needed", "the least share"}, {"Par time", "the time to beat"}, {"Fence", "buys loot"}}},
     {"Selling",
      "At the fence you sell the loot for cash. Cash buys better tools and pays the crew for the "
      "next job.",
      {{"Fence", "buys loot"}, {"Cash", "buys tools"}, {"Crew", "wants its share"}}},
+    {"Buying tools",
+     "The dealer sells tools: a better picklock opens a lock faster and more quietly. Buy one, then "
+     "go back to the hideout.",
+     {{"Dealer", "sells tools"}, {"Better tools", "less noise"}, {"Hideout", "the next plan"}}},
     {"Your first job",
      "That is all there is to it. Plan carefully, keep an eye on the clock, and good luck \x96 "
      "the town is yours.",

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
+#include <string>
 
 CGameSoundManager* SoundManager = nullptr;
 std::vector<CSoundSample*> SoundList;
@@ -247,8 +249,13 @@ int32_t CGameSoundManager::play(const char* name, CWorldObject* emitter, uint8_t
     if (!soundOn && !loop && !force)
         return -1;
     auto* sound = static_cast<CSoundSample*>(findSound(name));
-    if (!sound)
+    if (!sound) {
+        // Once per name: a sound missing from sounds.txt shows in the log without flooding it.
+        static std::set<std::string> reported;
+        if (reported.insert(name ? name : "").second)
+            LogPrintf("Unknown sound %s", name ? name : "");
         return -1;
+    }
     SoundRequest r;
     r.sound = sound;
     r.emitter = Is3DMode(sound) ? emitter : nullptr;

@@ -16,6 +16,7 @@
 #include "GAMES/Rulo2/editor/EditorCurrent.h"
 #include "GAMES/Rulo2/editor/EditorDialogs.h"
 #include "GAMES/Rulo2/editor/EditorEditing.h"
+#include "GAMES/Rulo2/editor/ModelListDlg.h"
 #include "GAMES/Rulo2/editor/ToolWindows.h"
 #include "GAMES/Rulo2/editor/UpdateModelListDlg.h"
 #include "GAMES/Rulo2/render/CD3DLight.h"
@@ -151,9 +152,6 @@ CWorldObject* FirstWorldObject()
 }
 
 constexpr const char* WorldFilter = "World Files|*.wld|All Files|*.*|";
-constexpr const char* ModelFilter =
-    "Models|*.ma;*.x;*.obj;*.tmf|Maya-Ascii Files|*.ma|Tuv-Model Files|*.tmf|X "
-    "Files|*.x|Wavefront-Object Files|*.obj|All Files|*.*|";
 
 // A file chosen in an open dialog starting in `folder`, which then remembers its
 // folder; empty when cancelled.
@@ -632,7 +630,7 @@ bool OnEditorCommand(uint32_t id)
         return true;
     }
     case ID_FILE_IMPORT_MODEL: {
-        const std::string path = ChooseFile(ModelFilter, Settings.modelPath);
+        const std::string path = ChooseFile(kModelFileFilter, Settings.modelPath);
         if (!path.empty() && !ImportModelFromProject(path.c_str()))
             LogPrintf("Importing '%s' failed", path.c_str());
         return true;

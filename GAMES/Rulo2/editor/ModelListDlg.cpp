@@ -6,11 +6,14 @@
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/editor/ContextMenus.h"
 #include "GAMES/Rulo2/editor/EditorCurrent.h"
+#include "GAMES/Rulo2/editor/MaterialManagerDlg.h"
+#include "GAMES/Rulo2/editor/TextureManagerDlg.h"
 #include "GAMES/Rulo2/world/CMacro.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/GamePasses.h"
 #include "GAMES/Rulo2/world/ModelListServices.h"
 #include "GAMES/Rulo2/world/WaitCursor.h"
 #include "GAMES/Rulo2/world/WallSplit.h"
@@ -18,8 +21,10 @@
 #include "GAMES/Rulo2/world/WorldTreeWalk.h"
 #include "GAMES/Rulo2/world/WorldWalkers.h"
 #include "LIBS/System/LogPrintf.h"
+#include "platform/ui/Ui.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -76,7 +81,38 @@ void RemoveModel(CModelEntry* entry)
     entry->Delete();
 }
 
+// An object definition's item (a state's item is none).
+CObjectNode* ObjectOf(uint32_t item)
+{
+    CObjectState* state = nullptr;
+    CObjectNode* definition = item && g_ObjectList ? g_ObjectList->FindByIdOrStateId(item, &state) : nullptr;
+    return state ? nullptr : definition;
+}
+
+// The folder of one folder tree (its root included) that `item` shows.
+CNode* FolderOf(CNode* folders, uint32_t item)
+{
+    return item && folders && folders->id ? folders->FindById(item) : nullptr;
+}
+
+// Every world node in the world and the paste buffer that shows the model becomes
+// `kind` of `target`.
+void RetargetModelUsers(const CModelEntry* entry, int32_t kind, void* target)
+{
+    for (CWorldObject* root : {g_WorldRoot, g_PasteRoot})
+        WalkWorldTree(root, [&](CWorldObject* n) {
+            if (n->ModelEntry() == entry) {
+                n->objectKind = kind;
+                n->reference = target;
+            }
+        });
+}
+
 } // namespace
+
+const char* const kModelFileFilter =
+    "Models|*.ma;*.x;*.obj;*.tmf|Maya-Ascii Files|*.ma|Tuv-Model Files|*.tmf|X "
+    "Files|*.x|Wavefront-Object Files|*.obj|All Files|*.*|";
 
 void ShowNewEntry(CModelEntry* entry)
 {
@@ -106,6 +142,9 @@ ModelListDlg::~ModelListDlg()
 bool ModelListDlg::OnInitDialog()
 {
     CToolWindow::OnInitDialog();
+    tree.setBeginDragCallback([this](HTREEITEM item) { return BeginDrag(item); });
+    tree.setCanDropCallback([this](HTREEITEM d, HTREEITEM t) { return CanDrop(d, t); });
+    tree.setDropCallback([this](HTREEITEM d, HTREEITEM t) { Drop(d, t); });
     tree.notify = [this](const TreeNotify& n) { OnTreeNotify(n); };
     return true;
 }
@@ -177,6 +216,12 @@ bool ModelListDlg::OnCommand(int id)
 {
     CModelEntry* entry = CurrentModel;
     switch (id) {
+    case ID_SAVE_MODEL:
+        SaveModel();
+        return true;
+    case ID_REPLACE_MODEL:
+        ReplaceModel();
+        return true;
     case ID_COPY_MODEL:
         CopyModel();
         return true;
@@ -224,6 +269,14 @@ bool ModelListDlg::OnCommand(int id)
             RecomputeWorldBounds();
         return true;
     default:
+        if (id >= ID_SET_DEFAULT_SKELETON_1 && id < ID_SET_DEFAULT_SKELETON_1 + kSkeletonSlots) {
+            SetAsDefaultSkeleton(id - ID_SET_DEFAULT_SKELETON_1);
+            return true;
+        }
+        if (id >= ID_USE_SKELETON_1 && id < ID_USE_SKELETON_1 + kSkeletonSlots) {
+            UseSkeleton(id - ID_USE_SKELETON_1);
+            return true;
+        }
         if (id >= 32700 && id < 33100) {
             LogPrintf("Model List command %d is not available yet", id);
             return true;
@@ -323,4 +376,202 @@ int ModelListDlg::DeleteUnusedObjects()
     std::snprintf(text, sizeof text, "Removed %d objects", removed);
     MessageBoxWarning(text);
     return removed;
+}
+
+void ModelListDlg::SaveModel()
+{
+    CModelEntry* entry = CurrentModel;
+    if (!entry || !entry->model)
+        return;
+    platform::ui::FileDialog dialog(false, "Tuv-Model Files|*.tmf|");
+    if (dialog.DoModal(Owner()) != platform::ui::IDOK)
+        return;
+    std::filesystem::path path = dialog.GetPathName();
+    path.replace_extension(".tmf");
+    // The file keeps the coordinates of the textures themselves; the places in the texture
+    // pages are fitted again afterwards.
+    entry->model->ResetAllTexCoords();
+    std::string error;
+    const bool saved = entry->model->Save(path.string().c_str(), &error);
+    entry->model->RefitAllTexCoords();
+    entry->model->Refresh();
+    if (!saved) {
+        LogPrintf("Saving model '%s' failed: %s", path.string().c_str(), error.c_str());
+        MessageBoxWarning("Saving model failed");
+    }
+}
+
+void ModelListDlg::ReplaceModel()
+{
+    CModelEntry* entry = CurrentModel;
+    if (!entry)
+        return;
+    platform::ui::FileDialog dialog(true, kModelFileFilter, Settings.modelPath);
+    if (dialog.DoModal(Owner()) != platform::ui::IDOK)
+        return;
+    const std::filesystem::path chosen = dialog.GetPathName();
+    Settings.modelPath = chosen.parent_path().string();
+    // The Material Manager may show a mesh of the model that goes.
+    if (g_MaterialManagerDlg)
+        g_MaterialManagerDlg->Forget(nullptr);
+    bool replaced = false;
+    {
+        SWaitCursor wait;
+        replaced = ReplaceModelFromFile(entry, chosen.string().c_str());
+    }
+    if (!replaced) {
+        LogPrintf("Replacing model '%s' with '%s' failed", entry->GetName() ? entry->GetName() : "",
+                  chosen.string().c_str());
+        return;
+    }
+    Refill();
+    if (g_TextureManagerDlg)
+        g_TextureManagerDlg->Refresh();
+    if (g_WorldRoot)
+        RecomputeWorldBounds();
+    EditorSelectModel(entry, false);
+    entry->linkIndex = -1;
+    // The skeleton table again from the entries; every bound model borrows anew, since a
+    // replaced skeleton took its old animations with it.
+    AnimInfoTable.assign(kSkeletonSlots, nullptr);
+    RegisterInTable(FirstEntry());
+    ResolveLinkedModels(FirstEntry());
+}
+
+void ModelListDlg::SetAsDefaultSkeleton(int slot)
+{
+    CModelEntry* entry = CurrentModel;
+    if (!entry || !entry->model || slot < 0 || slot >= kSkeletonSlots)
+        return;
+    if (AnimInfoTable.size() < size_t(kSkeletonSlots))
+        AnimInfoTable.resize(kSkeletonSlots, nullptr);
+    // One slot per entry and one entry per slot: two entries naming one slot would make the
+    // saved world bind its models to whichever of them is read last.
+    if (entry->animIndex >= 0 && size_t(entry->animIndex) < AnimInfoTable.size() &&
+        AnimInfoTable[size_t(entry->animIndex)] == entry)
+        AnimInfoTable[size_t(entry->animIndex)] = nullptr;
+    if (CModelEntry* previous = AnimInfoTable[size_t(slot)]; previous && previous != entry)
+        previous->animIndex = -1;
+    entry->animIndex = slot;
+    AnimInfoTable[size_t(slot)] = entry;
+}
+
+void ModelListDlg::UseSkeleton(int slot)
+{
+    CModelEntry* entry = CurrentModel;
+    if (!entry || !entry->model || slot < 0 || slot >= kSkeletonSlots)
+        return;
+    if (!entry->model->HasAnimationIn(slot)) {
+        MessageBoxError("Skeleton not compatible");
+        return;
+    }
+    entry->linkIndex = slot;
+    LinkToSkeleton(entry);
+}
+
+bool ModelListDlg::BeginDrag(HTREEITEM item)
+{
+    const bool model = EntryOf(item) != nullptr, object = ObjectOf(item) != nullptr;
+    if (!model && !object)
+        return false;
+    if (EditorShiftHeld())
+        dragMode = DRAG_MERGE;
+    else
+        dragMode = model ? DRAG_MODELS_TO_FOLDER : DRAG_OBJECTS_TO_FOLDER;
+    return true;
+}
+
+bool ModelListDlg::CanDrop(HTREEITEM dragged, HTREEITEM target) const
+{
+    switch (dragMode) {
+    case DRAG_MERGE: {
+        if (!EntryOf(target) && !ObjectOf(target))
+            return false;
+        if (target == dragged)
+            return false;
+        for (HTREEITEM item : tree.selection())
+            if (item == target)
+                return false;
+        return true;
+    }
+    case DRAG_OBJECTS_TO_FOLDER:
+        return FolderOf(g_ObjectsTree, target) != nullptr;
+    case DRAG_MODELS_TO_FOLDER:
+        return FolderOf(g_ModelsTree, target) != nullptr;
+    default:
+        return false;
+    }
+}
+
+void ModelListDlg::Drop(HTREEITEM dragged, HTREEITEM target)
+{
+    std::vector<HTREEITEM> items = tree.selection();
+    if (items.empty())
+        items.push_back(dragged);
+    if (dragMode == DRAG_MODELS_TO_FOLDER || dragMode == DRAG_OBJECTS_TO_FOLDER) {
+        CNode* folder = FolderOf(dragMode == DRAG_MODELS_TO_FOLDER ? g_ModelsTree : g_ObjectsTree, target);
+        if (!folder)
+            return;
+        for (HTREEITEM item : items) {
+            if (dragMode == DRAG_MODELS_TO_FOLDER) {
+                if (CModelEntry* e = EntryOf(item))
+                    e->group = folder;
+            } else if (CObjectNode* d = ObjectOf(item)) {
+                d->group = folder;
+            }
+        }
+        Refill();
+        return;
+    }
+    char question[512];
+    CModelEntry* targetModel = EntryOf(target);
+    CObjectNode* targetObject = targetModel ? nullptr : ObjectOf(target);
+    if (targetModel) {
+        std::snprintf(question, sizeof question, "Are you sure you want replace %d models with model '%s'?",
+                      int(items.size()), targetModel->GetName() ? targetModel->GetName() : "");
+    } else if (targetObject) {
+        std::snprintf(question, sizeof question,
+                      "Are you sure you want replace %d models/objects with object '%s'?", int(items.size()),
+                      targetObject->GetName() ? targetObject->GetName() : "");
+    } else {
+        return;
+    }
+    if (!MessageBoxConfirm(question))
+        return;
+    const char* targetName = targetModel ? targetModel->GetName() : targetObject->GetName();
+    for (HTREEITEM item : items) {
+        CModelEntry* model = EntryOf(item);
+        CObjectNode* object = model ? nullptr : ObjectOf(item);
+        if ((!model && !object) || (model && model == targetModel) || (object && object == targetObject))
+            continue;
+        const char* name = model ? model->GetName() : object->GetName();
+        LogPrintf("Merging '%s' with '%s'", name ? name : "", targetName ? targetName : "");
+        if (targetModel) {
+            // Only models merge into a model: the entry gives way to the target everywhere.
+            if (!model)
+                continue;
+            RetargetModelUsers(model, CWorldObject::KIND_MODEL, targetModel);
+            for (CObjectNode* d = g_ObjectList; d; d = d->NextDefinition())
+                d->ReplaceModelEntryInStates(model, targetModel);
+            if (g_MacroListRoot)
+                ReplaceMacroModel(g_MacroListRoot->FirstMacro(), model, targetModel);
+            ClearLinkTo(FirstEntry(), model);
+            if (CurrentModel == model)
+                ForgetCurrentEntry();
+            model->Delete();
+        } else if (model) {
+            RetargetModelUsers(model, CWorldObject::KIND_OBJECT, targetObject);
+        } else {
+            WalkWorldTree(g_WorldRoot, [&](CWorldObject* n) {
+                if (n->Definition() == object)
+                    n->reference = targetObject;
+            });
+        }
+    }
+    if (g_WorldRoot) {
+        CreateMissingObjectLogic(g_WorldRoot);
+        RecomputeWorldBounds();
+        g_WorldRoot->InsertIntoTree(0);
+    }
+    Refill();
 }

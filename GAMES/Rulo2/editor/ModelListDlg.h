@@ -32,6 +32,16 @@ public:
         ID_DELETE_UNUSED_OBJECTS = 33008,
         ID_DELETE_MAKRO = 32877,
         ID_DELETE_ALL_MAKROS = 32997,
+        ID_SET_DEFAULT_SKELETON_1 = 33021, // to 33025
+        ID_USE_SKELETON_1 = 33027,         // to 33031
+    };
+    static constexpr int kSkeletonSlots = 5;
+    // What a drag in the tree does.
+    enum EDragMode
+    {
+        DRAG_MERGE = 0,
+        DRAG_OBJECTS_TO_FOLDER = 1,
+        DRAG_MODELS_TO_FOLDER = 2,
     };
 
     ModelListDlg();
@@ -50,10 +60,26 @@ public:
     // Returns the number removed.
     int DeleteUnusedModels();
     int DeleteUnusedObjects();
+    // Through a file dialog: the current model written as a model file, or loaded from one
+    // (any model format) in its place.
+    void SaveModel();
+    void ReplaceModel();
+    // Default skeleton slots 0 to 4.
+    void SetAsDefaultSkeleton(int slot);
+    void UseSkeleton(int slot);
+
+    // The tree's drag callbacks: models and objects merged (Shift) or moved into folders.
+    bool BeginDrag(HTREEITEM item);
+    bool CanDrop(HTREEITEM dragged, HTREEITEM target) const;
+    void Drop(HTREEITEM dragged, HTREEITEM target);
+    int dragMode = DRAG_MERGE;
 
     CEditorTree tree;
     std::unique_ptr<platform::ui::Menu> contextMenu;
 };
+
+// The file types a model is loaded from.
+extern const char* const kModelFileFilter;
 
 // A model entry that was imported: the list filled again with it selected
 // (nothing without the window).

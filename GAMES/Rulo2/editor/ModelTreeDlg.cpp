@@ -237,8 +237,32 @@ bool ModelTreeDlg::OnCommand(int id)
     }
 }
 
-bool EditShapeAt(int x, int y)
+namespace {
+
+// The model views show the model at the origin in its rest pose; the world's instances of it
+// set their own matrices whenever they are drawn.
+CRootNode* ModelAtOrigin()
 {
     CRootNode* model = ModelTreeDlg::Model();
+    if (model)
+        model->UpdateWorldMatrix(CMatrix::Identity, kRestTime);
+    return model;
+}
+
+} // namespace
+
+bool EditShapeAt(int x, int y)
+{
+    CRootNode* model = ModelAtOrigin();
     return model && PickShapePoint(model, x, y);
+}
+
+void DrawShapeOfSelectedMesh()
+{
+    if (CurrentViewIndex() != VIEW_MODEL_GROUND)
+        return;
+    if (CRootNode* model = ModelAtOrigin()) {
+        DrawShape(model);
+        DrawShapeMarkers(model);
+    }
 }

@@ -54,3 +54,5 @@ public:
 // Model Ground View: a click on a vertex of the mesh selected in the Model Tree
 // adds or removes a shape point there (with Ctrl: joins it to the edge list).
 bool EditShapeAt(int x, int y);
+// Model Ground View's drawing: the shape and the vertex markers of that mesh.
+void DrawShapeOfSelectedMesh();

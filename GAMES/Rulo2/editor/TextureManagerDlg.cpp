@@ -1,5 +1,6 @@
 #include "GAMES/Rulo2/editor/TextureManagerDlg.h"
 
+#include "GAMES/Rulo2/DirectX.h"
 #include "GAMES/Rulo2/Texture.h"
 #include "GAMES/Rulo2/TexturePage.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
@@ -86,9 +87,15 @@ std::unique_ptr<Menu> MakeMenu()
     return menu;
 }
 
-// One pixel of a texture area, scaled from the entry rectangle into the texture.
+// One pixel of a texture at its own size. While the render engine halves textures, a surface
+// holds half the pixels along each halved side: only that half of the source is read, each of
+// its pixels standing for two.
 uint32_t SamplePixel(CTexture* texture, int tx, int ty)
 {
+    if (DX.halveTextureWidths)
+        tx /= 2;
+    if (DX.halveTextureHeights)
+        ty /= 2;
     int32_t r = 0, g = 0, b = 0, a = 0;
     if (!texture || !texture->GetPixel(tx, ty, &r, &g, &b, &a))
         return 0xFF000000u;

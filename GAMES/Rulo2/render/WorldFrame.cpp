@@ -8,6 +8,7 @@
 #include "GAMES/Rulo2/Texture.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/editor/AttackPointsDlg.h"
+#include "GAMES/Rulo2/editor/ModelTreeDlg.h"
 #include "GAMES/Rulo2/render/EditorHelpers.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/GameResources.h"
@@ -163,6 +164,7 @@ void DrawWorldFrame(const SWorldFrame& frame)
     if (!frame.gameView) {
         DrawEditorGrid();
         DrawAttackPointMarkers();
+        DrawShapeOfSelectedMesh();
         if (ViewLocator.visible)
             DrawCircle3D(ViewLocator.position, kMarkerSelectedColour);
         return;

@@ -332,27 +332,30 @@ void ResetCopyNumbers(CModelEntry* first)
     WalkModelList(first, [](CModelEntry* e) { e->copyNumber = -1; });
 }
 
+void LinkToSkeleton(CModelEntry* e)
+{
+    if (!e || !e->model || e->linkIndex < 0 || size_t(e->linkIndex) >= AnimInfoTable.size())
+        return;
+    CModelEntry* linked = AnimInfoTable[size_t(e->linkIndex)];
+    if (!linked || !linked->model || linked == e)
+        return;
+    e->model->RemoveAnimation();
+    linked->model->LendAnimationTo(e->model);
+    float start = 100000.0f, end = -100000.0f;
+    e->model->GetAnimationStart(start);
+    e->model->GetAnimationEnd(end);
+    if (end - start > 0.0f) {
+        e->model->animationStart = start;
+        e->model->animationEnd = end;
+        e->model->animated = 1;
+    } else {
+        e->model->animated = 0;
+    }
+}
+
 void ResolveLinkedModels(CModelEntry* first)
 {
-    WalkModelList(first, [](CModelEntry* e) {
-        if (!e->model || e->linkIndex < 0 || size_t(e->linkIndex) >= AnimInfoTable.size())
-            return;
-        CModelEntry* linked = AnimInfoTable[size_t(e->linkIndex)];
-        if (!linked || !linked->model || linked == e)
-            return;
-        e->model->RemoveAnimation();
-        linked->model->LendAnimationTo(e->model);
-        float start = 100000.0f, end = -100000.0f;
-        e->model->GetAnimationStart(start);
-        e->model->GetAnimationEnd(end);
-        if (end - start > 0.0f) {
-            e->model->animationStart = start;
-            e->model->animationEnd = end;
-            e->model->animated = 1;
-        } else {
-            e->model->animated = 0;
-        }
-    });
+    WalkModelList(first, [](CModelEntry* e) { LinkToSkeleton(e); });
 }
 
 void ValidateModel(CModelEntry* first)
@@ -752,7 +755,7 @@ void FillModelTree(CModelEntry* listRoot, bool includeVariants)
         return;
     tree->DeleteAllItems();
     SModelListView& v = ModelListView;
-    v.lightsItem = v.spotItem = v.pointItem = v.macrosItem = v.modelsItem = 0;
+    v.lightsItem = v.spotItem = v.pointItem = v.macrosItem = v.modelsItem = v.objectsItem = 0;
     const bool categories = v.showCategories && v.view != MODELVIEW_PLAIN;
     if (categories) {
         v.lightsItem = Insert(tree, "Lights", 0, kImageLights);
@@ -764,11 +767,18 @@ void FillModelTree(CModelEntry* listRoot, bool includeVariants)
             g_ModelsTree->id = v.modelsItem;
             InsertFolders(tree, g_ModelsTree->firstChild, v.modelsItem);
         }
+        // The object folders, which the objects are moved between.
+        if (g_ObjectsTree && v.view == MODELVIEW_OBJECTS) {
+            v.objectsItem = Insert(tree, g_ObjectsTree->name, 0, 0);
+            g_ObjectsTree->id = v.objectsItem;
+            InsertFolders(tree, g_ObjectsTree->firstChild, v.objectsItem);
+        }
         v.macrosItem = Insert(tree, "Macros", 0, 0);
     }
     if (categories && v.view == MODELVIEW_OBJECTS) {
         for (CObjectNode* d = g_ObjectList; d; d = d->NextDefinition()) {
-            d->id = Insert(tree, d->GetName(), d->group && d->group->id ? d->group->id : 0, kImageItem);
+            d->id = Insert(tree, d->GetName(), d->group && d->group->id ? d->group->id : v.objectsItem,
+                           kImageItem);
             for (CObjectState* s = d->firstState; s; s = s->next)
                 s->id = Insert(tree, s->GetName(), d->id, kImageItem);
         }

@@ -53,6 +53,10 @@ extern std::vector<CModelEntry*> AnimInfoTable;
 constexpr int32_t kMaxAnimSlot = 65536;
 void RegisterInTable(CModelEntry* first);
 void ResetCopyNumbers(CModelEntry* first);
+// Binds the entry's model to the skeleton of the animation-info slot `linkIndex` names: its own
+// animations go, the skeleton's model lends its animations to their namesakes and the animation
+// range is measured again. Nothing without a skeleton in that slot.
+void LinkToSkeleton(CModelEntry* entry);
 void ResolveLinkedModels(CModelEntry* first);
 void ValidateModel(CModelEntry* first);
 void ReleaseVertexBuffers(CModelEntry* first);
@@ -112,7 +116,7 @@ struct SModelListView
     uint8_t showCategories = 1;
     int32_t view = MODELVIEW_CATEGORIES;
     // Item handles kept for the fixed items; 0 while absent.
-    uint32_t lightsItem = 0, spotItem = 0, pointItem = 0, macrosItem = 0, modelsItem = 0;
+    uint32_t lightsItem = 0, spotItem = 0, pointItem = 0, macrosItem = 0, modelsItem = 0, objectsItem = 0;
 };
 extern SModelListView ModelListView;
 // Empties the tree control and fills it from the model list (see the .cpp).
