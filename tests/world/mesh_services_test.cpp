@@ -4,6 +4,9 @@
 
 #include "GAMES/Rulo2/world/MeshShape.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 // One track moving vertex 0 along x with keys at 0 and 10 (values 0 and 2).
@@ -105,4 +108,57 @@ TEST(MeshServices, BoundsAndCountsCoverChildrenAndSiblings)
     root->FirstModelChild()->CountGeometry(triangles, vertices);
     EXPECT_EQ(triangles, 2u);
     EXPECT_EQ(vertices, 6u);
+}
+
+// Bounds under matrices that scale and move (taken from the untransformed box) and under
+// ones that turn (taken vertex by vertex) agree with every vertex transformed on its own;
+// a vertex that is not a number extends nothing.
+TEST(MeshServices, BoundsUnderScaledMovedAndTurnedMatricesMatchEachVertexTransformed)
+{
+    const MeshVertex v[4] = {{0.5f, -2.0f, 3.25f, 0, 1, 0, 0, 0, 0, 0},
+                             {-1.75f, 4.0f, 0.125f, 0, 1, 0, 0, 0, 0, 0},
+                             {2.0f, 0.3f, -5.0f, 0, 1, 0, 0, 0, 0, 0},
+                             {0.1f, 0.7f, 0.9f, 0, 1, 0, 0, 0, 0, 0}};
+    CMatrix mirrored = CMatrix::Identity;
+    mirrored[0] = -2.5f;
+    mirrored[5] = 0.3f;
+    mirrored[10] = -1.0f;
+    mirrored[12] = 7.0f;
+    mirrored[14] = -0.1f;
+    CMatrix turned = CMatrix::Identity;
+    turned[0] = turned[5] = 0.6f;
+    turned[1] = 0.8f;
+    turned[4] = -0.8f;
+    CMatrix flat = CMatrix::Identity;
+    flat[5] = 0.0f;
+    for (const CMatrix* world :
+         std::initializer_list<const CMatrix*>{&CMatrix::Identity, &mirrored, &turned, &flat}) {
+        CMeshNode mesh("m");
+        mesh.SetVertices(v, 4);
+        CVector min(3e38f, 3e38f, 3e38f), max(-3e38f, -3e38f, -3e38f);
+        mesh.ExtendBounds(*world, min, max);
+        CVector wantMin(3e38f, 3e38f, 3e38f), wantMax(-3e38f, -3e38f, -3e38f);
+        for (const MeshVertex& p : v) {
+            CVector t(p.x, p.y, p.z);
+            t.transform(*world);
+            for (int a = 0; a < 3; ++a) {
+                wantMin[a] = std::min(wantMin[a], t[a]);
+                wantMax[a] = std::max(wantMax[a], t[a]);
+            }
+        }
+        for (int a = 0; a < 3; ++a) {
+            EXPECT_EQ(min[a], wantMin[a]) << "axis " << a;
+            EXPECT_EQ(max[a], wantMax[a]) << "axis " << a;
+        }
+    }
+    MeshVertex broken[2] = {v[0], v[1]};
+    broken[1].y = std::numeric_limits<float>::quiet_NaN();
+    CMeshNode mesh("m");
+    mesh.SetVertices(broken, 2);
+    CVector min(3e38f, 3e38f, 3e38f), max(-3e38f, -3e38f, -3e38f);
+    mesh.ExtendBounds(mirrored, min, max);
+    CVector only(v[0].x, v[0].y, v[0].z);
+    only.transform(mirrored);
+    EXPECT_EQ(min.x, only.x) << "the vertex with a NaN is passed over";
+    EXPECT_EQ(max.x, only.x);
 }

@@ -276,6 +276,16 @@ void CMeshNode::BuildWireEdges()
     }
 }
 
+// A loop without an early way out, so that the compiler does it many indices at a time: every
+// load checks every index of every mesh.
+static uint16_t LargestIndex(const uint16_t* first, const uint16_t* last)
+{
+    uint16_t largest = 0;
+    for (const uint16_t* i = first; i != last; ++i)
+        largest = *i > largest ? *i : largest;
+    return largest;
+}
+
 bool CMeshNode::IndicesValid(const char** reason) const
 {
     auto fail = [reason](const char* why) {
@@ -285,18 +295,17 @@ bool CMeshNode::IndicesValid(const char** reason) const
     };
     if (vertexCount < 0 || indexCount < 0 || materialCount < 0 || shapePointCount < 0 || shapeEdgeCount < 0)
         return fail("negative count");
-    for (int32_t i = 0; i < indexCount; ++i)
-        if (indices[i] >= vertexCount)
-            return fail("index beyond the vertices");
+    if (indexCount && LargestIndex(indices, indices + indexCount) >= vertexCount)
+        return fail("index beyond the vertices");
     for (int32_t k = 0; k < materialCount; ++k) {
         const CMeshMaterial& m = materials[k];
         if (m.firstVertex < 0 || m.vertexCount < 0 || int64_t(m.firstVertex) + m.vertexCount > vertexCount)
             return fail("material vertex range beyond the vertices");
         if (m.firstIndex < 0 || m.indexCount < 0 || int64_t(m.firstIndex) + m.indexCount > indexCount)
             return fail("material index range beyond the indices");
-        for (int32_t i = m.firstIndex; i < m.firstIndex + m.indexCount; ++i)
-            if (indices[i] >= m.vertexCount)
-                return fail("index beyond its material's vertices");
+        if (m.indexCount &&
+            LargestIndex(indices + m.firstIndex, indices + m.firstIndex + m.indexCount) >= m.vertexCount)
+            return fail("index beyond its material's vertices");
     }
     for (const CVertexTrack* t = vertexTracks; t; t = t->next)
         for (int32_t i = 0; i < t->count; ++i)
@@ -442,17 +451,55 @@ void CMeshNode::OnBakeStaticAnimation()
 
 // ---------------------------------------------------------------- geometry
 
+// The bounds of the vertices of a mesh posed by a matrix that only scales and
+// moves: each axis maps on its own and in order, so the corners of the untransformed
+// box, transformed, are exactly the bounds of the transformed vertices. False (and
+// nothing extended) when the matrix turns or a coordinate is not a finite number,
+// where the vertices must be transformed one by one.
+static bool ExtendAxisAlignedBounds(const MeshVertex* vertices, int32_t count, const CMatrix& world,
+                                    CVector& min, CVector& max)
+{
+    const float* m = world.m;
+    if (count <= 0 || m[1] != 0 || m[2] != 0 || m[4] != 0 || m[6] != 0 || m[8] != 0 || m[9] != 0)
+        return false;
+    CVector low(vertices[0].x, vertices[0].y, vertices[0].z), high = low;
+    // Stays 0 unless some coordinate is infinite or NaN.
+    float notFinite = 0.0f;
+    for (int32_t i = 0; i < count; ++i) {
+        const MeshVertex& v = vertices[i];
+        low.x = std::min(low.x, v.x);
+        low.y = std::min(low.y, v.y);
+        low.z = std::min(low.z, v.z);
+        high.x = std::max(high.x, v.x);
+        high.y = std::max(high.y, v.y);
+        high.z = std::max(high.z, v.z);
+        notFinite += (v.x + v.y + v.z) * 0.0f;
+    }
+    if (notFinite != 0.0f)
+        return false;
+    low.transform(world);
+    high.transform(world);
+    for (int a = 0; a < 3; ++a) {
+        min[a] = std::min({min[a], low[a], high[a]});
+        max[a] = std::max({max[a], low[a], high[a]});
+    }
+    return true;
+}
+
 void CMeshNode::OnExtendBounds(const CMatrix& world, CVector& min, CVector& max)
 {
-    for (int32_t i = 0; i < vertexCount; ++i) {
-        CVector p(vertices[i].x, vertices[i].y, vertices[i].z);
-        p.transform(world);
-        min.x = std::min(min.x, p.x);
-        min.y = std::min(min.y, p.y);
-        min.z = std::min(min.z, p.z);
-        max.x = std::max(max.x, p.x);
-        max.y = std::max(max.y, p.y);
-        max.z = std::max(max.z, p.z);
+    // Every model's frames at rest, as a rule: a prepare then transforms no vertex.
+    if (!ExtendAxisAlignedBounds(vertices, vertexCount, world, min, max)) {
+        for (int32_t i = 0; i < vertexCount; ++i) {
+            CVector p(vertices[i].x, vertices[i].y, vertices[i].z);
+            p.transform(world);
+            min.x = std::min(min.x, p.x);
+            min.y = std::min(min.y, p.y);
+            min.z = std::min(min.z, p.z);
+            max.x = std::max(max.x, p.x);
+            max.y = std::max(max.y, p.y);
+            max.z = std::max(max.z, p.z);
+        }
     }
     CModelNode::OnExtendBounds(world, min, max);
 }
@@ -696,15 +743,19 @@ bool CMeshNode::ReadChunk(CChunkReader& r)
     }
     // Ten floats a vertex, the last two (second texture coordinates) only from
     // version 14 on; older files repeat the first pair there.
-    const size_t fieldCount = version >= 14 ? 10 : 8;
+    // Field by field through the inline reads: a call for each vertex's run of
+    // floats cost more than the copy itself. Braced lists read left to right.
     for (uint32_t i = 0; i < v; ++i) {
-        float f[10];
-        r.ReadFloats(f, fieldCount);
-        if (fieldCount == 8) {
-            f[8] = f[6];
-            f[9] = f[7];
+        MeshVertex& out = vertices[i];
+        out = MeshVertex{r.ReadF32(), r.ReadF32(), r.ReadF32(), r.ReadF32(), r.ReadF32(),
+                         r.ReadF32(), r.ReadF32(), r.ReadF32(), 0.0f,        0.0f};
+        if (version >= 14) {
+            out.tu2 = r.ReadF32();
+            out.tv2 = r.ReadF32();
+        } else {
+            out.tu2 = out.u;
+            out.tv2 = out.v;
         }
-        vertices[i] = MeshVertex{f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9]};
     }
     if (version >= 3) {
         if (!r.ReadFloats(baseTexCoords, 2 * size_t(v)))
