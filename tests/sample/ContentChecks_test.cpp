@@ -10,6 +10,7 @@
 #include "GAMES/Rulo2/app/CGameSoundManager.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/interface/DialogTexts.h"
+#include "LIBS/Image/imgImage.h"
 
 namespace {
 
@@ -178,6 +179,50 @@ TEST_F(ContentChecks, EachEncodedTextFileLoadsToTheSameDictionaryAsItsPlainOne)
             english = a;
     }
     EXPECT_GT(english.count(), 230);
+}
+
+// The font pages: byte b is glyph b - 1, on page (b - 1) / 64 in cell (b - 1) mod 64 of an 8 x 8
+// grid; the text element samples each cell less its first eighth at the left and the top, so
+// the glyph lies there and the margins stay black.
+TEST_F(ContentChecks, EachCharacterOfTheCodePageLiesInItsFontCell)
+{
+    std::vector<std::vector<uint32_t>> pages;
+    int size = 0;
+    for (int page = 0; page < 4; ++page) {
+        const std::vector<uint8_t> bytes =
+            ReadBytes(*dir / "resources" / "IMAGES" / (std::to_string(547 + page) + ".tga"));
+        imgImage image;
+        ASSERT_EQ(image.loadMemory(bytes.data(), bytes.size()), 1) << page;
+        ASSERT_EQ(image.width, image.height);
+        size = image.width;
+        std::vector<uint32_t> argb(size_t(size) * size_t(size));
+        ASSERT_NE(image.convertInto(argb.data(), FMT_BGRA_8888, ORIGIN_TOP_LEFT, size * 4), 0);
+        pages.push_back(std::move(argb));
+    }
+    const int cell = size / 8, margin = cell / 8;
+    auto lit = [&](int code, bool inner) {
+        const int g = code - 1, page = g / 64, index = g % 64;
+        const int x0 = (index % 8) * cell, y0 = (index / 8) * cell;
+        int n = 0;
+        for (int y = y0; y < y0 + cell; ++y)
+            for (int x = x0; x < x0 + cell; ++x) {
+                const bool inside = x >= x0 + margin && y >= y0 + margin;
+                if (inside == inner &&
+                    ((pages[size_t(page)][size_t(y) * size_t(size) + size_t(x)] >> 8) & 0xFF) > 96)
+                    ++n;
+            }
+        return n;
+    };
+    for (int code = 1; code < 256; ++code)
+        EXPECT_EQ(lit(code, false), 0) << "margin of code " << code;
+    for (int code : {1, 9, 31, 32, 160})
+        EXPECT_EQ(lit(code, true), 0) << "control or space " << code;
+    // ASCII, the euro sign, the dashes and quotes of 0x80-0x9F and the Latin-1 letters.
+    for (int code : std::initializer_list<int>{'!', '0', 'A', 'Z', 'a', 'z', '~', 0x80, 0x93, 0x96, 0xC4,
+                                               0xD6, 0xDC, 0xDF, 0xE9, 0xFF})
+        EXPECT_GT(lit(code, true), 4) << "glyph of code " << code;
+    // Different letters differ.
+    EXPECT_NE(lit('I', true), lit('W', true));
 }
 
 } // namespace

@@ -16,17 +16,6 @@ namespace {
 
 using namespace sampletest;
 
-std::string DumpAfterFirstLine(const fs::path& dir, const char* file)
-{
-    const fs::path out = dir / (std::string(file) + ".dump");
-    const int rc = RunCommand("cd " + Quote(dir) + " && '" + VAREK_TOOL_PATH + "' world dump " + file + " >" +
-                              Quote(out) + " 2>&1");
-    std::string text = ReadText(out);
-    EXPECT_EQ(rc, 0) << text;
-    const size_t eol = text.find('\n');
-    return eol == std::string::npos ? std::string() : text.substr(eol + 1);
-}
-
 // The sample installation in `dir` with the editor build beside it.
 void MakeEditorInstallation(const fs::path& dir)
 {

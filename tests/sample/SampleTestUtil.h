@@ -65,6 +65,21 @@ inline bool MakeSample(const fs::path& dir, std::string* output = nullptr, const
     return rc == 0;
 }
 
+#ifdef VAREK_TOOL_PATH
+// The world file as `varek-tool world dump` shows it, less its first line (the file's name).
+inline std::string DumpAfterFirstLine(const fs::path& dir, const char* file)
+{
+    const fs::path out = dir / (std::string(file) + ".dump");
+    const int rc = RunCommand("cd " + Quote(dir) + " && '" + VAREK_TOOL_PATH + "' world dump " + file + " >" +
+                              Quote(out) + " 2>&1");
+    std::string text = ReadText(out);
+    EXPECT_EQ(rc, 0) << text;
+    const size_t eol = text.find('\n');
+    return eol == std::string::npos ? std::string() : text.substr(eol + 1);
+}
+
+#endif
+
 // A 24-bit bottom-up BMP's pixel (x, y from the top) as 0xRRGGBB.
 inline bool BmpPixel(const std::vector<uint8_t>& b, int x, int y, int* width, int* height, uint32_t* rgb)
 {

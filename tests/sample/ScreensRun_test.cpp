@@ -106,18 +106,6 @@ TEST(ScreensRun, EveryScreenFindsItsPicturesTextsAndSounds)
         fs::remove_all(dir);
 }
 
-// The world as varek-tool dumps it, less the first line (the file's name).
-std::string WorldDump(const fs::path& dir, const char* file)
-{
-    const fs::path out = dir / (std::string(file) + ".dump");
-    const int rc = RunCommand("cd " + Quote(dir) + " && '" + VAREK_TOOL_PATH + "' world dump " + file + " >" +
-                              Quote(out) + " 2>&1");
-    std::string text = ReadText(out);
-    EXPECT_EQ(rc, 0) << text;
-    const size_t eol = text.find('\n');
-    return eol == std::string::npos ? std::string() : text.substr(eol + 1);
-}
-
 TEST(ScreensRun, TheEditorOpensTheLevelAndSavesItBackUnchanged)
 {
     const fs::path dir = TempFolder("level_editor_run");
@@ -126,7 +114,7 @@ TEST(ScreensRun, TheEditorOpensTheLevelAndSavesItBackUnchanged)
     std::error_code ec;
     fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
     ASSERT_FALSE(ec) << ec.message();
-    const std::string before = WorldDump(dir, "Varek.wld");
+    const std::string before = DumpAfterFirstLine(dir, "Varek.wld");
     ASSERT_GT(before.size(), 1000u);
     const auto written = fs::last_write_time(dir / "Varek.wld");
 
@@ -140,7 +128,7 @@ TEST(ScreensRun, TheEditorOpensTheLevelAndSavesItBackUnchanged)
     ASSERT_EQ(rc, 0) << ReadText(dir / "output.txt") << log;
     EXPECT_EQ(log.find("Save world failed!"), std::string::npos) << log;
     EXPECT_NE(fs::last_write_time(dir / "Varek.wld"), written) << "the editor wrote the level again";
-    EXPECT_EQ(WorldDump(dir, "Varek.wld"), before);
+    EXPECT_EQ(DumpAfterFirstLine(dir, "Varek.wld"), before);
     for (const std::string& line : MissingThings(log))
         ADD_FAILURE() << line;
     if (!::testing::Test::HasFailure())
