@@ -16,28 +16,8 @@ namespace {
 
 using namespace sampletest;
 
-class ContentChecks : public ::testing::Test
+class ContentChecks : public SampleSuite<ContentChecks>
 {
-protected:
-    static void SetUpTestSuite()
-    {
-        dir = new fs::path(TempFolder("checks"));
-        output = new std::string;
-        made = MakeSample(*dir, output);
-    }
-    static void TearDownTestSuite()
-    {
-        fs::remove_all(*dir);
-        delete dir;
-        dir = nullptr;
-        delete output;
-        output = nullptr;
-    }
-    void SetUp() override { ASSERT_TRUE(made) << *output; }
-
-    static inline fs::path* dir = nullptr;
-    static inline std::string* output = nullptr;
-    static inline bool made = false;
 };
 
 struct SSourceNames

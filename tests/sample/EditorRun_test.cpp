@@ -16,25 +16,6 @@ namespace {
 
 using namespace sampletest;
 
-// The sample installation in `dir` with the editor build beside it.
-void MakeEditorInstallation(const fs::path& dir)
-{
-    std::string output;
-    ASSERT_TRUE(MakeSample(dir, &output)) << output;
-    std::error_code ec;
-    fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
-    ASSERT_FALSE(ec) << ec.message();
-}
-
-// The editor on the sample world, driven by "script.txt" for 40 fixed steps; its exit code.
-int RunEditor(const fs::path& dir)
-{
-    return RunCommand("cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
-                      " LSAN_OPTIONS=detect_leaks=0 VAREK_NONINTERACTIVE=1 VAREK_FIXED_STEP=1"
-                      " VAREK_EXIT_AFTER_FRAMES=40 VAREK_INPUT_SCRIPT=script.txt"
-                      " ./VarekEdit -window -logging Varek.wld > output.txt 2>&1");
-}
-
 TEST(EditorRun, SavesTheWorldAsTogglesTheWorldTreeAndExits)
 {
     const fs::path dir = TempFolder("editor_run");
@@ -179,9 +160,7 @@ int RunGame(const fs::path& dir, const std::string& shot)
 {
     std::error_code ec;
     if (!fs::exists(dir / "Varek")) {
-        fs::create_hard_link(VAREK_PROGRAM, dir / "Varek", ec);
-        if (ec)
-            fs::copy_file(VAREK_PROGRAM, dir / "Varek", ec);
+        JoinInstallation(dir, VAREK_PROGRAM, "Varek", ec);
     }
     const int rc = RunCommand("cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
                               " LSAN_OPTIONS=detect_leaks=0 VAREK_EXIT_AFTER_FRAMES=14 VAREK_FIXED_STEP=1"
@@ -468,7 +447,7 @@ TEST(EditorRun, GivesADoorATimedTaskAndADependencyThatTheGameReads)
     const fs::path dir = TempFolder("editor_tasks_run");
     ASSERT_NO_FATAL_FAILURE(MakeEditorInstallation(dir));
     std::error_code ec;
-    fs::copy_file(VAREK_PROGRAM, dir / "Varek", ec);
+    JoinInstallation(dir, VAREK_PROGRAM, "Varek", ec);
     ASSERT_FALSE(ec) << ec.message();
     std::ofstream(dir / "script.txt")
         << "3 command 32837                      # View World-Tree\n"

@@ -26,10 +26,7 @@ std::string Install(const fs::path& dir)
     for (const auto& [from, to] : {std::pair<const char*, const char*>{LAUNCHER_PROGRAM, "launcher"},
                                    {SETUP_PROGRAM, "setup"},
                                    {VAREK_PROGRAM, "Varek"}}) {
-        fs::create_hard_link(from, dir / to, ec);
-        if (ec)
-            fs::copy_file(from, dir / to, fs::copy_options::overwrite_existing, ec);
-        EXPECT_FALSE(ec) << to << ": " << ec.message();
+        EXPECT_TRUE(JoinInstallation(dir, from, to, ec)) << to << ": " << ec.message();
     }
     const std::string vars = "env XDG_CONFIG_HOME=" + Quote(dir / "config") +
                              " XDG_RUNTIME_DIR=" + Quote(dir) +

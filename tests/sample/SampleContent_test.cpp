@@ -40,26 +40,9 @@ namespace {
 
 using namespace sampletest;
 
-class SampleContent : public ::testing::Test
+class SampleContent : public SampleSuite<SampleContent>
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        dir = new fs::path(TempFolder("content"));
-        output = new std::string;
-        made = MakeSample(*dir, output);
-    }
-    static void TearDownTestSuite()
-    {
-        fs::remove_all(*dir);
-        delete dir;
-        dir = nullptr;
-        delete output;
-        output = nullptr;
-    }
-    // Checked per test, so that a tool that fails fails every test.
-    void SetUp() override { ASSERT_TRUE(made) << *output; }
-
     std::string Tool(const std::string& args, int* rc)
     {
         const fs::path out = dir->string() + ".tool";
@@ -69,10 +52,6 @@ protected:
         fs::remove(out);
         return text;
     }
-
-    static inline fs::path* dir = nullptr;
-    static inline std::string* output = nullptr;
-    static inline bool made = false;
 };
 
 int Count(const std::string& text, const std::string& needle)

@@ -33,10 +33,7 @@ protected:
         ASSERT_TRUE(MakeSample(dir, &output)) << output;
         // The program reads its resources beside itself: it joins the installation.
         std::error_code ec;
-        fs::create_hard_link(VAREK_PROGRAM, dir / "Varek", ec);
-        if (ec)
-            fs::copy_file(VAREK_PROGRAM, dir / "Varek", ec);
-        ASSERT_FALSE(ec) << ec.message();
+        ASSERT_TRUE(JoinInstallation(dir, VAREK_PROGRAM, "Varek", ec)) << ec.message();
     }
     void TearDown() override
     {

@@ -65,6 +65,65 @@ inline bool MakeSample(const fs::path& dir, std::string* output = nullptr, const
     return rc == 0;
 }
 
+// Puts a program into the installation in `dir` under `name`: a hard link where the file
+// system allows one (cheap), else a copy. The programs read their resources beside themselves.
+inline bool JoinInstallation(const fs::path& dir, const char* program, const char* name, std::error_code& ec)
+{
+    ec.clear();
+    fs::create_hard_link(program, dir / name, ec);
+    if (ec)
+        fs::copy_file(program, dir / name, fs::copy_options::overwrite_existing, ec);
+    return !ec;
+}
+
+// A test suite sharing one sample installation, made once before its first test. `Suite` is the
+// deriving class, so that two suites in one program keep apart.
+template <class Suite>
+class SampleSuite : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        dir = new fs::path(TempFolder(::testing::UnitTest::GetInstance()->current_test_suite()->name()));
+        output = new std::string;
+        made = MakeSample(*dir, output);
+    }
+    static void TearDownTestSuite()
+    {
+        fs::remove_all(*dir);
+        delete dir;
+        dir = nullptr;
+        delete output;
+        output = nullptr;
+    }
+    // Checked per test, so that a tool that fails fails every test.
+    void SetUp() override { ASSERT_TRUE(made) << *output; }
+
+    static inline fs::path* dir = nullptr;
+    static inline std::string* output = nullptr;
+    static inline bool made = false;
+};
+
+#ifdef VAREK_EDIT_PROGRAM
+// The sample installation in `dir` with the editor build beside it.
+inline void MakeEditorInstallation(const fs::path& dir)
+{
+    std::string output;
+    ASSERT_TRUE(MakeSample(dir, &output)) << output;
+    std::error_code ec;
+    ASSERT_TRUE(JoinInstallation(dir, VAREK_EDIT_PROGRAM, "VarekEdit", ec)) << ec.message();
+}
+
+// The editor on the sample world, driven by "script.txt" for 40 fixed steps; its exit code.
+inline int RunEditor(const fs::path& dir)
+{
+    return RunCommand("cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
+                      " LSAN_OPTIONS=detect_leaks=0 VAREK_NONINTERACTIVE=1 VAREK_FIXED_STEP=1"
+                      " VAREK_EXIT_AFTER_FRAMES=40 VAREK_INPUT_SCRIPT=script.txt"
+                      " ./VarekEdit -window -logging Varek.wld > output.txt 2>&1");
+}
+#endif
+
 #ifdef VAREK_TOOL_PATH
 // The world file as `varek-tool world dump` shows it, less its first line (the file's name).
 inline std::string DumpAfterFirstLine(const fs::path& dir, const char* file)

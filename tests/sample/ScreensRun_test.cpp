@@ -33,10 +33,7 @@ TEST(ScreensRun, EveryScreenFindsItsPicturesTextsAndSounds)
     std::string output;
     ASSERT_TRUE(MakeSample(dir, &output)) << output;
     std::error_code ec;
-    fs::create_hard_link(VAREK_PROGRAM, dir / "Varek", ec);
-    if (ec)
-        fs::copy_file(VAREK_PROGRAM, dir / "Varek", ec);
-    ASSERT_FALSE(ec) << ec.message();
+    ASSERT_TRUE(JoinInstallation(dir, VAREK_PROGRAM, "Varek", ec)) << ec.message();
 
     // Options entries lie 0.14 apart from -0.7 (pixel 82 for the first); Esc leaves a page.
     std::ofstream(dir / "input.txt") << "20 snapshot bar.bmp\n"
@@ -109,21 +106,14 @@ TEST(ScreensRun, EveryScreenFindsItsPicturesTextsAndSounds)
 TEST(ScreensRun, TheEditorOpensTheLevelAndSavesItBackUnchanged)
 {
     const fs::path dir = TempFolder("level_editor_run");
-    std::string output;
-    ASSERT_TRUE(MakeSample(dir, &output)) << output;
-    std::error_code ec;
-    fs::copy_file(VAREK_EDIT_PROGRAM, dir / "VarekEdit", ec);
-    ASSERT_FALSE(ec) << ec.message();
+    ASSERT_NO_FATAL_FAILURE(MakeEditorInstallation(dir));
     const std::string before = DumpAfterFirstLine(dir, "Varek.wld");
     ASSERT_GT(before.size(), 1000u);
     const auto written = fs::last_write_time(dir / "Varek.wld");
 
     std::ofstream(dir / "script.txt") << "3 command 32825   # Save World\n"
                                          "6 command 32771   # Exit\n";
-    const int rc = RunCommand("cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
-                              " LSAN_OPTIONS=detect_leaks=0 VAREK_NONINTERACTIVE=1 VAREK_FIXED_STEP=1"
-                              " VAREK_EXIT_AFTER_FRAMES=40 VAREK_INPUT_SCRIPT=script.txt"
-                              " ./VarekEdit -window -logging Varek.wld > output.txt 2>&1");
+    const int rc = RunEditor(dir);
     const std::string log = ReadText(dir / "log.txt");
     ASSERT_EQ(rc, 0) << ReadText(dir / "output.txt") << log;
     EXPECT_EQ(log.find("Save world failed!"), std::string::npos) << log;
