@@ -15,6 +15,8 @@
 namespace {
 
 using namespace sampletest;
+// The two-argument form comes from the shared helpers, beside this file's own.
+using sampletest::RunEditor;
 
 TEST(EditorRun, SavesTheWorldAsTogglesTheWorldTreeAndExits)
 {
