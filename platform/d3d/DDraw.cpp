@@ -1253,6 +1253,8 @@ HRESULT IDirectDraw7::SetDisplayMode(uint32_t width, uint32_t height, uint32_t b
 {
     if (bpp != 16 && bpp != 32 && bpp != 24)
         return DDERR_UNSUPPORTEDMODE;
+    if (width == 0 || height == 0 || width > 16384 || height > 16384)
+        return DDERR_INVALIDPARAMS;
     SDL_Window* w = window ? window : gWindow;
     if (!w)
         return DDERR_NOHWND;
@@ -1261,9 +1263,10 @@ HRESULT IDirectDraw7::SetDisplayMode(uint32_t width, uint32_t height, uint32_t b
     want.h = int(height);
     SDL_DisplayMode got;
     if (!gFakeModes) {
-        if (!SDL_GetClosestDisplayMode(0, &want, &got))
-            return DDERR_UNSUPPORTEDMODE;
-        SDL_SetWindowDisplayMode(w, &got);
+        // No fitting mode (or one of no size, see EnumDisplayModes): the window keeps the
+        // desktop's mode, and presenting scales the chain to it.
+        if (SDL_GetClosestDisplayMode(0, &want, &got) && got.w > 0 && got.h > 0)
+            SDL_SetWindowDisplayMode(w, &got);
     }
     SDL_SetWindowSize(w, int(width), int(height));
     if (SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN) != 0)
@@ -1353,11 +1356,26 @@ HRESULT IDirectDraw7::EnumDisplayModes(uint32_t, DDSURFACEDESC2*, void* ctx, Enu
     if (gFakeModes) {
         modes = *gFakeModes;
     } else {
+        // The X server can report a mode of no size while another client changes the
+        // screen; such a mode is skipped, and with none left the desktop's own size (or
+        // 640 x 480) is offered, so that full screen still has a mode to take.
+        std::vector<SDL_DisplayMode> found;
         int n = SDL_GetNumDisplayModes(0);
         for (int i = 0; i < n; ++i) {
             SDL_DisplayMode m;
-            if (SDL_GetDisplayMode(0, i, &m) != 0)
-                continue;
+            if (SDL_GetDisplayMode(0, i, &m) == 0 && m.w > 0 && m.h > 0)
+                found.push_back(m);
+        }
+        if (found.empty()) {
+            SDL_DisplayMode m{};
+            if (SDL_GetDesktopDisplayMode(0, &m) != 0 || m.w <= 0 || m.h <= 0) {
+                m.w = 640;
+                m.h = 480;
+                m.format = SDL_PIXELFORMAT_RGB888;
+            }
+            found.push_back(m);
+        }
+        for (const SDL_DisplayMode& m : found) {
             int bytes = SDL_BYTESPERPIXEL(m.format);
             uint32_t bpp = bytes >= 3 ? 32 : uint32_t(bytes * 8);
             // Every size is offered as a 16-bit mode too: full-screen selection takes only those.

@@ -145,7 +145,7 @@ TEST(LauncherRun, ASecondLauncherEndsAtOnceAndTheGameItStartsHoldsNoLock)
         RunCommand(env + "VAREK_SNAPSHOTS=1 VAREK_INPUT_SCRIPT=fourth.txt ./launcher > fourth.out 2>&1"), 0);
     EXPECT_TRUE(fs::exists(dir / "fourth.bmp")) << ReadText(dir / "fourth.out");
     EXPECT_FALSE(fs::exists(save)) << "the game ended before the fourth launcher";
-    EXPECT_TRUE(WaitForTheGamesEnd(dir));
+    EXPECT_TRUE(WaitForTheGamesEnd(dir)) << ReadText(dir / "third.out");
     if (!::testing::Test::HasFailure())
         fs::remove_all(dir);
 }

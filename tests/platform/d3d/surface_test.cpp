@@ -250,6 +250,22 @@ TEST_F(Surfaces, FullScreenChainTakesTheModeSizeNotTheWindows)
     D3DSetFakeDisplayModes(nullptr);
 }
 
+// A mode of no size (the X server reports one while another client changes the screen)
+// is never offered nor taken: a full-screen chain of 0 x 0 has nothing to draw into.
+TEST_F(Surfaces, DisplayModesOfNoSizeAreNeitherOfferedNorTaken)
+{
+    EXPECT_EQ(rig.dd->SetDisplayMode(0, 480, 16, 0, 0), DDERR_INVALIDPARAMS);
+    EXPECT_EQ(rig.dd->SetDisplayMode(640, 0, 16, 0, 0), DDERR_INVALIDPARAMS);
+    int offered = 0;
+    rig.dd->EnumDisplayModes(0, nullptr, &offered, [](DDSURFACEDESC2* d, void* ctx) -> HRESULT {
+        EXPECT_GT(d->dwWidth, 0u);
+        EXPECT_GT(d->dwHeight, 0u);
+        ++*static_cast<int*>(ctx);
+        return DDENUMRET_OK;
+    });
+    EXPECT_GT(offered, 0);
+}
+
 TEST_F(Surfaces, EnumerationOffersOneHardwareDriverAndTheDocumentedFormats)
 {
     int drivers = 0;
