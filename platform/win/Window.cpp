@@ -49,6 +49,7 @@ void (*idleHook)() = nullptr;
 // pointer position came from them, GetCursorPos reports it (as a moved cursor would).
 constexpr uint32_t kQueuedMouseId = 0x56524B31;
 bool queuedCursorSet = false;
+bool scriptOwnsPointer = false;
 POINT queuedCursor;                         // screen position
 int pointerWindowX = 0, pointerWindowY = 0; // last pointer position in window pixels
 
@@ -378,7 +379,7 @@ void TranslateButton(const SDL_MouseButtonEvent& e)
 
 void TranslateMotion(const SDL_MouseMotionEvent& e)
 {
-    if (e.which == SDL_TOUCH_MOUSEID)
+    if (!TakesPointerEvent(e.which))
         return;
     HWND target = MouseTarget(e.windowID);
     NotePointer(target, e.x, e.y, e.which);
@@ -1038,11 +1039,6 @@ bool GetCursorPos(POINT& screenPoint)
     return true;
 }
 
-bool SetCursorPos(int x, int y)
-{
-    return SDL_WasInit(SDL_INIT_VIDEO) && SDL_WarpMouseGlobal(x, y) == 0;
-}
-
 namespace {
 
 HWND InputWindow(HWND window)
@@ -1124,6 +1120,22 @@ bool QueueTextInput(std::string_view text1252)
     return flush();
 }
 
+bool SetCursorPos(int x, int y)
+{
+    if (!SDL_WasInit(SDL_INIT_VIDEO))
+        return false;
+    if (scriptOwnsPointer) {
+        // The warp's own motion is dropped like any device motion: the move comes
+        // through the queue instead, as a script's would.
+        if (HWND w = InputWindow(nullptr); w && w->impl()->sdl) {
+            int wx = 0, wy = 0;
+            SDL_GetWindowPosition(w->impl()->sdl, &wx, &wy);
+            return QueueMouseMove(w, x - wx, y - wy);
+        }
+    }
+    return SDL_WarpMouseGlobal(x, y) == 0;
+}
+
 bool QueueMouseMove(HWND window, int x, int y)
 {
     HWND w = InputWindow(window);
@@ -1148,6 +1160,16 @@ bool QueueMouseMove(HWND window, int x, int y)
     pointerWindowX = x;
     pointerWindowY = y;
     return PushInput(e);
+}
+
+void SetScriptOwnsPointer(bool owns)
+{
+    scriptOwnsPointer = owns;
+}
+
+bool TakesPointerEvent(uint32_t mouseId)
+{
+    return mouseId != SDL_TOUCH_MOUSEID && (!scriptOwnsPointer || mouseId == kQueuedMouseId);
 }
 
 bool QueueMouseButton(HWND window, MouseButton button, bool down, int clicks, int x, int y)

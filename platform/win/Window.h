@@ -302,6 +302,12 @@ bool QueueMouseMove(HWND window, int x, int y);
 bool QueueMouseButton(HWND window, MouseButton button, bool down, int clicks, int x, int y);
 // Notches away from the user are positive (120 wheel units each).
 bool QueueMouseWheel(HWND window, int notches);
+// While a script owns the pointer, motions of the real pointer are dropped: another
+// program on the same display moving the pointer would otherwise steer a scripted run.
+void SetScriptOwnsPointer(bool owns);
+// Whether a pointer event from this mouse (SDL's `which`) is taken: not the real pointer's
+// while a script owns it.
+bool TakesPointerEvent(uint32_t mouseId);
 // Files dragged from the file manager and let go over the window (WM_DROPFILES, in this order);
 // paths as the system gives them (UTF-8).
 bool QueueFileDrop(HWND window, const std::vector<std::string>& paths);

@@ -198,7 +198,10 @@ TEST(EditDialogs, ThePointerAndTheScrollBarWorkThroughTheDrawnDialog)
     EXPECT_EQ(result, platform::ui::IDCANCEL);
     const std::vector<std::pair<int, std::string>> hovered = {
         {EditDialogsDlg::QuestionId(0), "Good evening."}, {0, ""}};
-    ASSERT_GE(dialog.moves.size(), 2u);
+    std::string seen;
+    for (const auto& [id, tip] : dialog.moves)
+        seen += std::to_string(id) + " '" + tip + "'; ";
+    ASSERT_GE(dialog.moves.size(), 2u) << seen;
     EXPECT_EQ(std::vector(dialog.moves.begin(), dialog.moves.begin() + 2), hovered);
     // Near the bottom of the bar: the last four entries.
     EXPECT_EQ(dialog.FirstVisible(), 2);

@@ -166,6 +166,7 @@ bool ReadScriptedRun(std::string& error)
         if (!ScriptedRun.script.Load(script, error))
             return false;
     }
+    platform::SetScriptOwnsPointer(ScriptedRun.script.Size() > 0);
     if (ScriptedRun.fixedStep)
         LogPrintf("Fixed step: %u ms a frame", unsigned(FakeRecordingStepMs));
     if (script && *script)
@@ -200,6 +201,7 @@ void ScriptedRunAfterFrame()
 
 void EndScriptedRun()
 {
+    platform::SetScriptOwnsPointer(false);
     if (!ScriptedRunActive())
         return;
     LogPrintf("Scripted run ended after %d frames; fake recording was on in %d", int(ScriptedRun.frame),

@@ -216,7 +216,9 @@ int RunDialogWindow(Dialog& dialog, const std::filesystem::path& startFolder)
     run = &r;
     EnsureContext(r.sdl);
     SetFullWindowDialog(&dialog);
+    SetScriptOwnsPointer(r.haveScript);
     const int result = dialog.DoModal(&window);
+    SetScriptOwnsPointer(false);
     SetFullWindowDialog(nullptr);
     DropContext();
     run = nullptr;

@@ -132,7 +132,7 @@ bool Observe(const SDL_Event& e)
     ImGuiIO& io = ImGui::GetIO();
     switch (e.type) {
     case SDL_MOUSEMOTION:
-        if (!mine(e.motion.windowID))
+        if (!mine(e.motion.windowID) || !TakesPointerEvent(e.motion.which))
             return false;
         s.mouse.x = float(e.motion.x);
         s.mouse.y = float(e.motion.y);
