@@ -203,6 +203,24 @@ bool LabelEditable(const SListItem& s)
     }
 }
 
+// The selected item when it is of `kind`, with the name the naming dialog asked for it;
+// an empty name when the item is another or the dialog gave none.
+std::string NameForSelected(const CEditorTree& tree, SListItem::EKind kind, NameDlg::Kind dialog,
+                            SListItem& s)
+{
+    s = ListItemOf(tree.TreeCtrl::GetSelectedItem());
+    return s.kind == kind ? AskName(dialog) : std::string();
+}
+
+// After nodes went or changed: the world's bounds and the World Tree's items again.
+void RefreshWorld()
+{
+    if (!g_WorldRoot)
+        return;
+    RecomputeWorldBounds();
+    g_WorldRoot->InsertIntoTree(0);
+}
+
 // A new definition's own logic: kind data carrying its name and an empty task list.
 void GiveFreshLogic(CObjectNode* definition)
 {
@@ -564,10 +582,7 @@ void ModelListDlg::RemoveAllExceptSelection()
         for (CModelEntry* e : doomed)
             RemoveModel(e);
     }
-    if (g_WorldRoot) {
-        RecomputeWorldBounds();
-        g_WorldRoot->InsertIntoTree(0);
-    }
+    RefreshWorld();
     Refill();
 }
 
@@ -595,10 +610,8 @@ void ModelListDlg::DeleteAllMacros()
 
 CObjectNode* ModelListDlg::NewObject()
 {
-    const SListItem s = ListItemOf(tree.TreeCtrl::GetSelectedItem());
-    if (s.kind != SListItem::OBJECT_FOLDER)
-        return nullptr;
-    const std::string name = AskName(NameDlg::NewObject);
+    SListItem s;
+    const std::string name = NameForSelected(tree, SListItem::OBJECT_FOLDER, NameDlg::NewObject, s);
     if (name.empty())
         return nullptr;
     auto* definition = new CObjectNode(name.c_str());
@@ -610,10 +623,9 @@ CObjectNode* ModelListDlg::NewObject()
 
 CNode* ModelListDlg::NewFolder(bool objects)
 {
-    const SListItem s = ListItemOf(tree.TreeCtrl::GetSelectedItem());
-    if (s.kind != (objects ? SListItem::OBJECT_FOLDER : SListItem::MODEL_FOLDER))
-        return nullptr;
-    const std::string name = AskName(NameDlg::NewFolder);
+    SListItem s;
+    const std::string name = NameForSelected(
+        tree, objects ? SListItem::OBJECT_FOLDER : SListItem::MODEL_FOLDER, NameDlg::NewFolder, s);
     if (name.empty())
         return nullptr;
     auto* folder = new CNode(name.c_str());
@@ -673,19 +685,14 @@ void ModelListDlg::DeleteObject()
             ForgetCurrentEntry();
         delete definition;
     }
-    if (g_WorldRoot) {
-        RecomputeWorldBounds();
-        g_WorldRoot->InsertIntoTree(0);
-    }
+    RefreshWorld();
     Refill();
 }
 
 CObjectState* ModelListDlg::AddAction()
 {
-    const SListItem s = ListItemOf(tree.TreeCtrl::GetSelectedItem());
-    if (s.kind != SListItem::OBJECT)
-        return nullptr;
-    const std::string name = AskName(NameDlg::NewAction);
+    SListItem s;
+    const std::string name = NameForSelected(tree, SListItem::OBJECT, NameDlg::NewAction, s);
     if (name.empty())
         return nullptr;
     CObjectState* action = s.object->AddState(name.c_str());
@@ -695,10 +702,8 @@ CObjectState* ModelListDlg::AddAction()
 
 int ModelListDlg::ApplyActions()
 {
-    const SListItem s = ListItemOf(tree.TreeCtrl::GetSelectedItem());
-    if (s.kind != SListItem::OBJECT)
-        return 0;
-    const std::string name = AskName(NameDlg::ApplyActions);
+    SListItem s;
+    const std::string name = NameForSelected(tree, SListItem::OBJECT, NameDlg::ApplyActions, s);
     if (name.empty())
         return 0;
     int targets = 0;
@@ -780,10 +785,7 @@ void ModelListDlg::DeleteModel()
         SWaitCursor wait;
         RemoveModel(entry);
     }
-    if (g_WorldRoot) {
-        RecomputeWorldBounds();
-        g_WorldRoot->InsertIntoTree(0);
-    }
+    RefreshWorld();
     Refill();
 }
 
@@ -1018,10 +1020,8 @@ void ModelListDlg::Drop(HTREEITEM dragged, HTREEITEM target)
             });
         }
     }
-    if (g_WorldRoot) {
+    if (g_WorldRoot)
         CreateMissingObjectLogic(g_WorldRoot);
-        RecomputeWorldBounds();
-        g_WorldRoot->InsertIntoTree(0);
-    }
+    RefreshWorld();
     Refill();
 }
