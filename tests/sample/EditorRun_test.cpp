@@ -114,6 +114,16 @@ TEST(EditorRun, OrganisesTheWorldInItsToolWindowsAndSavesIt)
            "12 command 32784                     # View Model-List\n"
            "13 tree 190 rclick Models\\Furniture\\Stuhl\n"
            "14 command 32875                     # Copy Model\n"
+           "14 dialog 369 ok 1173=Moebel         # the name of the new object folder\n"
+           "14 tree 190 rclick Objects\n"
+           "14 command 32988                     # New Folder...\n"
+           "14 tree 190 rclick Objects\\Moebel\n"
+           "14 tree 190 rclick Models\\Furniture\\Tisch\n"
+           "14 command 33009                     # Make Object From Model\n"
+           "14 tree 190 rclick Objects\\Moebel\\Tisch\n"
+           "14 command 32902                     # Delete Object\n"
+           "14 tree 190 rclick Models\\Furniture\\Stuhl\n"
+           "14 command 33009                     # Make Object From Model\n"
            "15 command 32809                     # Model View\n"
            "15 command 32838                     # View Texture-Manager\n"
            "15 control 202 32843                 # New Texture-Page\n"
@@ -128,6 +138,13 @@ TEST(EditorRun, OrganisesTheWorldInItsToolWindowsAndSavesIt)
     EXPECT_EQ(PageCount(dir, "Varek.wld"), pages + 1);
     const std::string dump = DumpAfterFirstLine(dir, "Varek.wld");
     EXPECT_NE(dump.find("#45 \"Stuhl [Copy 2]\" folder \"\\Models\\Furniture\""), std::string::npos) << dump;
+    // The chair made an object in the new folder picked last; the table's object was
+    // deleted again without a question, as nothing used it.
+    EXPECT_NE(dump.find("\"Stuhl\" states DUMMY(model #31) folder \"\\Objects\\Moebel\"\n"),
+              std::string::npos)
+        << dump;
+    EXPECT_EQ(dump.find("\"Tisch\" states"), std::string::npos) << dump;
+    EXPECT_EQ(log.find("Object is still in use"), std::string::npos) << log;
     const size_t house = dump.find("\n  group \"Haus_A\"");
     ASSERT_NE(house, std::string::npos) << dump;
     // The new group comes first in the house and holds the chair.

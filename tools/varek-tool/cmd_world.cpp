@@ -229,7 +229,8 @@ int Dump(const char* path)
         std::printf("  #%u \"%s\" states", d->index, Text(d->name));
         for (CObjectState* s = d->firstState; s; s = s->next)
             std::printf(" %s(model #%u)", Text(s->name), s->modelEntry ? s->modelEntry->index : 0);
-        std::printf("\n");
+        // The root folder is the one a definition without a folder of its own is in.
+        std::printf(" folder \"%s\"\n", GetPath(d->group ? d->group : g_ObjectsTree).c_str());
     }
     std::printf("Macros:\n");
     DumpMacros(g_MacroListRoot->FirstMacro(), 1);
