@@ -8,6 +8,16 @@ find_package(SDL2 CONFIG REQUIRED)
 find_package(OpenGL REQUIRED COMPONENTS OpenGL)
 pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
 find_package(litehtml CONFIG REQUIRED)
+# A build of static libraries takes the page library's archive (same headers and
+# flags as its shared form): the shared form loads and binds the shared C++
+# run-time at every program start, varek-tool's short runs included.
+set(VAREK_LITEHTML litehtml)
+if(NOT VAREK_SHARED_LIBS AND TARGET litehtml-static)
+  get_target_property(varek_litehtml_archive litehtml-static IMPORTED_LOCATION_NONE)
+  if(varek_litehtml_archive AND EXISTS "${varek_litehtml_archive}")
+    set(VAREK_LITEHTML "${varek_litehtml_archive}" gumbo)
+  endif()
+endif()
 pkg_check_modules(STB REQUIRED IMPORTED_TARGET stb)
 # Dear ImGui for the editor's windows and the launcher (static, SDL2 and OpenGL2 back ends inside).
 pkg_check_modules(IMGUI REQUIRED IMPORTED_TARGET imgui)

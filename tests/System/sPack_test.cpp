@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -271,6 +272,34 @@ TEST(sPack, EveryCutOrFlipIsHandled)
             ASSERT_EQ(n, measured);
         else
             ASSERT_TRUE(measured == -1 || measured > int64_t(out.size()));
+    }
+}
+
+TEST(sPack, RoomyAndTightRoomUnpackAlike)
+{
+    // With much room the walk takes whole flag groups at once; with exactly
+    // the room needed it goes item by item near the end. Both must give the
+    // same bytes and write nothing past what they report, damaged or not.
+    const Bytes in = Text(5000);
+    const Bytes p = Pack(in);
+    ASSERT_EQ(p[4], 0);
+    std::mt19937 rng(11);
+    for (int round = 0; round < 500; ++round) {
+        Bytes bad = p;
+        if (round > 0)
+            bad[8 + rng() % (bad.size() - 8)] ^= uint8_t(1 + rng() % 255);
+        Bytes roomy(in.size() + 4096, 0xCD);
+        const int64_t n = sPack::unpack(bad.data(), bad.size(), roomy.data(), roomy.size());
+        ASSERT_EQ(n, sPack::unpackedLength(bad.data(), bad.size())) << round;
+        if (n < 0)
+            continue;
+        for (size_t i = size_t(n); i < roomy.size(); ++i)
+            ASSERT_EQ(roomy[i], 0xCD) << round << " at " << i;
+        Bytes tight(size_t(n), 0xCD);
+        ASSERT_EQ(sPack::unpack(bad.data(), bad.size(), tight.data(), tight.size()), n) << round;
+        ASSERT_TRUE(std::equal(tight.begin(), tight.end(), roomy.begin())) << round;
+        if (round == 0)
+            ASSERT_EQ(tight, in);
     }
 }
 

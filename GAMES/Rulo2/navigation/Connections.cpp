@@ -82,11 +82,35 @@ static int ResolveNode(CWorldObject* node, void* argument)
     return NODE_WALK_CONTINUE;
 }
 
+namespace {
+struct SIncomingCount
+{
+    const std::vector<CWorldObject*>* table;
+    std::vector<uint32_t> counts;
+};
+} // namespace
+
+static int CountIncoming(CWorldObject* node, void* argument)
+{
+    auto& r = *static_cast<SIncomingCount*>(argument);
+    for (const SConnection& c : node->connections)
+        if (!c.target && c.targetNumber < r.table->size())
+            ++r.counts[c.targetNumber];
+    return NODE_WALK_CONTINUE;
+}
+
 void CWorldObject::ResolveConnections(CWorldObject* first, CWorldObject* root,
                                       const std::vector<CWorldObject*>& table)
 {
     if (!first)
         return;
+    // Each incoming list is sized once: grown one connection at a time it cost
+    // an allocation and a copy for nearly every node of a loaded world.
+    SIncomingCount count{&table, std::vector<uint32_t>(table.size(), 0)};
+    first->ForEach(CountIncoming, &count);
+    for (size_t i = 0; i < table.size(); ++i)
+        if (table[i] && count.counts[i])
+            table[i]->incoming.reserve(table[i]->incoming.size() + count.counts[i]);
     SResolve r{root, &table};
     first->ForEach(ResolveNode, &r);
 }

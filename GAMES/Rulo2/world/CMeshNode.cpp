@@ -743,16 +743,18 @@ bool CMeshNode::ReadChunk(CChunkReader& r)
     }
     // Ten floats a vertex, the last two (second texture coordinates) only from
     // version 14 on; older files repeat the first pair there.
-    // Field by field through the inline reads: a call for each vertex's run of
-    // floats cost more than the copy itself. Braced lists read left to right.
-    for (uint32_t i = 0; i < v; ++i) {
-        MeshVertex& out = vertices[i];
-        out = MeshVertex{r.ReadF32(), r.ReadF32(), r.ReadF32(), r.ReadF32(), r.ReadF32(),
-                         r.ReadF32(), r.ReadF32(), r.ReadF32(), 0.0f,        0.0f};
-        if (version >= 14) {
-            out.tu2 = r.ReadF32();
-            out.tv2 = r.ReadF32();
-        } else {
+    if (version >= 14) {
+        // The stored vertex is the one in memory: the whole block is one run.
+        static_assert(sizeof(MeshVertex) == 10 * sizeof(float));
+        if (v && !r.ReadFloats(reinterpret_cast<float*>(vertices), 10 * size_t(v)))
+            return false;
+    } else {
+        // Field by field through the inline reads: a call for each vertex's run
+        // of floats cost more than the copy itself. Braced lists read left to right.
+        for (uint32_t i = 0; i < v; ++i) {
+            MeshVertex& out = vertices[i];
+            out = MeshVertex{r.ReadF32(), r.ReadF32(), r.ReadF32(), r.ReadF32(), r.ReadF32(),
+                             r.ReadF32(), r.ReadF32(), r.ReadF32(), 0.0f,        0.0f};
             out.tu2 = out.u;
             out.tv2 = out.v;
         }
