@@ -94,10 +94,10 @@ TEST_F(SampleContent, TheWorldDumpListsHousesFloorsStairsDoorsWindowsLightsAndTh
         {"group \"Haus_D\"", 1},      {"group \"Stockwerk_1\"", 4},
         {"group \"Stockwerk_2\"", 4}, {"group \"innen\"", 8},
         {"group \"aussen\"", 8},      {"\"Treppe_Holz_L\" at", 2},
-        {"\"Treppe_Holz_R\" at", 2},  {"\"Door_Left\" at", 2},
+        {"\"Treppe_Holz_R\" at", 2},  {"\"Door_Left\" at", 1},
         {"\"Door_Right\" at", 2},     {"\"Window_Left\" at", 10},
         {"\"Window_Right\" at", 10},  {"light spot", 2},
-        {"\"Hero\" at", 1},
+        {"\"Hero\" at", 1},           {"\"Door_Locked_Left\" at", 1},
     };
     for (const auto& [needle, n] : expected)
         EXPECT_EQ(Count(dump, needle), n) << needle << "\n" << dump;

@@ -86,6 +86,8 @@ struct SContext
     fs::path out;
     std::vector<SSampleTexture> textures;
     std::string error;
+    // The "alert" variant: the watchman's round crosses the gang's way.
+    bool alert = false;
 
     const SSampleTexture& Texture(const std::string& name) const;
 };
@@ -97,7 +99,7 @@ void CloseTextureDevice();
 
 // Draws the level's textures, writes them under "textures" and fills the pages.
 bool MakeTextures(SContext& c);
-// "Varek.wld": the street block.
+// "Varek.wld": the street block with the burglary of Haus_C.
 bool MakeLevel(SContext& c);
 // "Varek.wld" as a town of ten street blocks, for measuring the game on a
 // larger level (the "large" variant).

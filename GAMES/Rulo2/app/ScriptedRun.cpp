@@ -2,16 +2,22 @@
 
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
+#include "GAMES/Rulo2/render/DeviceHelpers.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/Screenshot.h"
+#include "GAMES/Rulo2/world/CObjectNode.h"
+#include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/LoadingScreen.h"
+#include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "GAMES/Rulo2/world/WorldRays.h"
+#include "GAMES/Rulo2/world/WorldTreeWalk.h"
 #include "LIBS/System/LogPrintf.h"
 #include "platform/files/WinPath.h"
 #include "platform/ui/Ui.h"
 #include "platform/win/Window.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -85,6 +91,30 @@ void DrawAndSaveLoadingScreen(int picture, int placement, float fraction)
     }
 }
 
+// The first object of the world (pre-order) whose name, its own or its definition's, is `name`
+// (without regard to case).
+CWorldObject* FindPlacedObject(const char* name)
+{
+    auto same = [name](const char* other) {
+        if (!other)
+            return false;
+        size_t i = 0;
+        for (; name[i] && other[i]; ++i)
+            if (std::tolower(static_cast<unsigned char>(name[i])) !=
+                std::tolower(static_cast<unsigned char>(other[i])))
+                return false;
+        return name[i] == other[i];
+    };
+    CWorldObject* found = nullptr;
+    WalkWorldTree(g_WorldRoot, [&](CWorldObject* node) {
+        const CObjectNode* definition = node->Definition();
+        if (same(node->name) || (definition && same(definition->GetName())))
+            found = node;
+        return !found;
+    });
+    return found;
+}
+
 // The game's own verbs: a picture of a frame, and the end of the run.
 void AddGameVerbs()
 {
@@ -122,6 +152,32 @@ void AddGameVerbs()
         };
         return std::string();
     });
+    // A left click on a world object, named by its own name or its definition's: its middle,
+    // projected through the camera of the view drawn last, is where the pointer goes; the press
+    // and release follow before the next frame.
+    platform::RegisterScriptVerb(
+        "clickobject", [](const platform::ScriptArgs& a, platform::ScriptStep& step) {
+            if (a.words.size() != 1)
+                return std::string("clickobject NAME expected: a placed object's or its definition's name");
+            step.run = [name = a.words[0]] {
+                CWorldObject* object = FindPlacedObject(name.c_str());
+                if (!object) {
+                    LogPrintf("Click on %s: no such object", name.c_str());
+                    return;
+                }
+                CRootNode* model = object->GetShapeRoot();
+                const float middle =
+                    model ? (model->boundsMin.y + model->boundsMax.y) * 0.5f * object->scale : 0.0f;
+                int32_t screen[2];
+                ProjectToScreen(object->position + CVector(0, middle, 0), screen);
+                LogPrintf("Click on %s at %d %d", name.c_str(), int(screen[0]), int(screen[1]));
+                platform::QueueMouseMove(nullptr, screen[0], screen[1]);
+                ScriptedRun.objectPress[0] = ScriptedRun.frame + 1;
+                ScriptedRun.objectPress[1] = screen[0];
+                ScriptedRun.objectPress[2] = screen[1];
+            };
+            return std::string();
+        });
     platform::RegisterScriptVerb("quit", [](const platform::ScriptArgs& a, platform::ScriptStep& step) {
         if (!a.words.empty())
             return std::string("quit takes no arguments");
@@ -162,7 +218,14 @@ bool ScriptedRunBeforeFrame()
     if (ScriptedRun.queuedFrame >= ScriptedRun.frame)
         return false;
     ScriptedRun.queuedFrame = ScriptedRun.frame;
-    return ScriptedRun.script.RunBeforeFrame(ScriptedRun.frame);
+    bool queued = false;
+    if (int32_t* press = ScriptedRun.objectPress; press[0] == ScriptedRun.frame) {
+        platform::QueueMouseButton(nullptr, platform::MouseButton::Left, true, 1, press[1], press[2]);
+        platform::QueueMouseButton(nullptr, platform::MouseButton::Left, false, 1, press[1], press[2]);
+        press[0] = -1;
+        queued = true;
+    }
+    return ScriptedRun.script.RunBeforeFrame(ScriptedRun.frame) || queued;
 }
 
 void ScriptedRunAfterFrame()
