@@ -73,10 +73,10 @@ TEST_F(SampleContent, TheWorldDumpListsHousesFloorsStairsDoorsWindowsLightsAndTh
         {"group \"Haus_D\"", 1},      {"group \"Stockwerk_1\"", 4},
         {"group \"Stockwerk_2\"", 4}, {"group \"innen\"", 8},
         {"group \"aussen\"", 8},      {"\"Treppe_Holz_L\" at", 2},
-        {"\"Treppe_Holz_R\" at", 2},  {"\"Door_Left\" at", 2},
+        {"\"Treppe_Holz_R\" at", 2},  {"\"Door_Left\" at", 1},
         {"\"Door_Right\" at", 2},     {"\"Window_Left\" at", 10},
         {"\"Window_Right\" at", 10},  {"light spot", 2},
-        {"\"Hero\" at", 1},
+        {"\"Hero\" at", 1},           {"\"Door_Locked_Left\" at", 1},
     };
     for (const auto& [needle, n] : expected)
         EXPECT_EQ(Count(dump, needle), n) << needle << "\n" << dump;
@@ -486,9 +486,9 @@ TEST_F(SampleContent, BadCommandLinesAreRefusedWithAReason)
         std::string message;
     };
     const Case cases[] = {
-        {"", "usage: make-sample-data [--variant sample|large] OUTDIR"},
-        {"a b", "usage: make-sample-data [--variant sample|large] OUTDIR"},
-        {"--variant huge x", "usage: make-sample-data [--variant sample|large] OUTDIR"},
+        {"", "usage: make-sample-data [--variant sample|large|alert] OUTDIR"},
+        {"a b", "usage: make-sample-data [--variant sample|large|alert] OUTDIR"},
+        {"--variant huge x", "usage: make-sample-data [--variant sample|large|alert] OUTDIR"},
         {Quote(file), file.string() + ": cannot create the folder"},
     };
     for (const Case& c : cases) {

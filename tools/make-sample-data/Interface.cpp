@@ -144,6 +144,16 @@ void MapPicture(SPicture& p, CRandom& rnd)
                                {-3.3f, -1.4f},
                                {3.3f, 1.3f}})
         p.Disc(float(px(x)), float(py(z)), 3.0f, tree);
+    // The burglary: the target house framed in signal red, the getaway car at its stop and the
+    // phone box from which the gang calls for its plans.
+    const uint32_t signal = Rgb(214, 40, 36);
+    const int hx0 = px(-2.75f), hx1 = px(-1.15f), hz0 = py(2.4f), hz1 = py(0.4f);
+    p.Frame(hx0 - 3, hz0 - 3, hx1 + 3, hz1 + 3, 2, signal);
+    // The car stands turned a quarter, along the road.
+    area(kCarAt.x - 0.18f, kCarAt.z - 0.45f, kCarAt.x + 0.18f, kCarAt.z + 0.45f, Rgb(140, 20, 20));
+    p.Fill(px(kPhoneAt.x) - 3, py(kPhoneAt.z) - 3, px(kPhoneAt.x) + 3, py(kPhoneAt.z) + 3, signal);
+    p.Fill(px(kPhoneAt.x) - 1, py(kPhoneAt.z) - 1, px(kPhoneAt.x) + 1, py(kPhoneAt.z) + 1,
+           Rgb(255, 255, 255));
     p.Frame(0, 0, p.width, p.height, 4, kPanel);
 }
 

@@ -9,12 +9,17 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <vector>
 
 #include "GAMES/Rulo2/TexturePage.h"
 #include "GAMES/Rulo2/app/AppGlobals.h"
+#include "GAMES/Rulo2/behaviour/CKindData.h"
+#include "GAMES/Rulo2/behaviour/CKindState.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/behaviour/CTaskList.h"
+#include "GAMES/Rulo2/behaviour/CTaskParam.h"
 #include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
 #include "GAMES/Rulo2/world/CFrameNode.h"
 #include "GAMES/Rulo2/world/CLocatorNode.h"
@@ -24,6 +29,7 @@
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
+#include "GAMES/Rulo2/world/WorldTreeWalk.h"
 #include "tools/make-sample-data/MeshBuilder.h"
 #include "tools/make-sample-data/SampleData.h"
 
@@ -60,6 +66,21 @@ constexpr float kPieceLength = (kStreetZ1 - kStreetZ0) / float(kRoadPieces);
 constexpr float kStairX0 = 0.06f, kStairX1 = 0.36f, kStairZ0 = 0.7f, kStairZ1 = 1.5f;
 // Where the stairs come within a step of the upper floor.
 constexpr float kStairExit = 1.3f;
+// Materials and crack types of the kind data: what tool opens a thing, and how long it takes.
+constexpr uint32_t kMaterialGlass = 0, kMaterialWood = 1, kMaterialSteel = 2;
+constexpr uint32_t kCrackPicklocks = 1, kCrackSafes = 2;
+constexpr float kDoorWorkingTime = 4.0f, kWindowWorkingTime = 8.0f, kLockerWorkingTime = 20.0f;
+// The burglary of Haus_C: the car stops on the road in front of it (kCarAt), the gang gets out onto
+// the west pavement; the picklock lies by the target's garden path, the phone box (kPhoneAt) beyond
+// the target; all ahead of the game camera's start, so nothing stands between it and the hero.
+const CVector kGangAt(-0.72f, 0.02f, 0.75f);
+const CVector kPicklockAt(-0.86f, 0.02f, 0.9f);
+// Where the watchman's round takes him: Haus_A's garden path, or the target's.
+const CVector kGuardPost(-0.72f, 0.02f, -1.55f);
+const CVector kGuardAlertPost(-0.72f, 0.02f, 1.35f);
+constexpr int32_t kGuardSafeCheck = 240'000; // after the par time
+constexpr int32_t kLootNeeded = 50;          // percent of the loot
+constexpr int32_t kParTime = 120'000;
 
 // An opening in a wall: from `a0` to `a1` along the wall, `b0` to `b1` up.
 struct SHole
@@ -80,12 +101,104 @@ struct SDefinition
     CVector centre{0, 0, 0};
 };
 
+// A task item of the named type with the parameters its table row gives, at the end of `list`.
+CTaskItem* AddItem(CTaskList& list, const char* type, int32_t startTime = 0)
+{
+    auto item = std::make_unique<CTaskItem>(startTime, TaskTypeByName(type));
+    item->SyncParameters(nullptr);
+    CTaskItem* raw = item.get();
+    list.AddTask(std::move(item));
+    return raw;
+}
+
+void SetNumber(CTaskItem* item, size_t i, int32_t value)
+{
+    static_cast<CIntParam*>(item->parameters[i].get())->value = value;
+}
+
+void SetRadius(CTaskItem* item, size_t i, float value)
+{
+    static_cast<CRadiusParam*>(item->parameters[i].get())->value = value;
+}
+
+void SetPosition(CTaskItem* item, size_t i, const CVector& at)
+{
+    auto* p = static_cast<CPositionParam*>(item->parameters[i].get());
+    p->x = at.x;
+    p->y = at.y;
+    p->z = at.z;
+}
+
+void SetObject(CTaskItem* item, size_t i, CWorldObject* object)
+{
+    static_cast<CObjectRefParam*>(item->parameters[i].get())->Set(object);
+}
+
+// The list that the action `verb` on the owner (with `item` in hand, when given) starts.
+CTaskList& OnAction(CTaskList& list, int32_t verb, CObjectNode* item = nullptr)
+{
+    auto d = std::make_unique<CDependency>();
+    d->useAction = 1;
+    d->action.action = verb;
+    d->action.item = item;
+    CTaskList& child = *d->childList;
+    list.AddDependency(std::move(d));
+    return child;
+}
+
+// A placed object's own logic, which the world file keeps with the node (its recorder id, and the
+// task list when it has one of its own): a copy of its definition's, as the editor's Object
+// Properties make it, so that the object keeps its kind, conditions and tasks.
+CObjectLogic* OwnLogic(CWorldObject* node)
+{
+    if (node->objectLogic && node->objectLogic->ownDefinition)
+        return node->objectLogic;
+    auto* logic = new CObjectLogic;
+    logic->worldNode = node;
+    logic->ownDefinition = 1;
+    const CObjectNode* definition = node->Definition();
+    if (const CObjectLogic* defaults = definition ? definition->objectLogic : nullptr) {
+        if (defaults->ownKindData) {
+            logic->ownKindData = CKindData::Create(defaults->ownKindData->kind);
+            logic->ownKindData->Copy(*defaults->ownKindData);
+        }
+        if (defaults->ownConditions) {
+            logic->ownConditions = CKindState::Create(defaults->ownConditions->kind);
+            logic->ownConditions->CopyFrom(*defaults->ownConditions);
+        }
+        if (defaults->ownTaskList) {
+            logic->ownTaskList = std::make_unique<CTaskList>();
+            logic->ownTaskList->Copy(*defaults->ownTaskList);
+        }
+    }
+    delete node->objectLogic;
+    node->objectLogic = logic;
+    return logic;
+}
+
+// A placed object's own task list in place of its definition's.
+CTaskList& OwnTaskList(CWorldObject* node)
+{
+    CObjectLogic* logic = OwnLogic(node);
+    logic->ownTaskList = std::make_unique<CTaskList>();
+    return *logic->ownTaskList;
+}
+
+// Kind values stored as the rules read them.
+template <size_t N>
+void SetValues(CKindData* data, const float (&values)[N])
+{
+    for (size_t i = 0; i < N && int32_t(i) < data->ValueCount(); ++i)
+        data->Values()[i] = FloatAsWord(values[i]);
+}
+
 class CLevel
 {
 public:
     explicit CLevel(SContext& c) : c_(c) {}
 
-    bool Build();
+    // The sample street with its burglary; `alert` is the variant whose watchman stands in the way.
+    bool Build(bool alert);
     // A town of ten street blocks: two parallel streets of five blocks each,
     // their houses, lamps and trees varied by the seed.
     bool BuildTown(uint32_t seed);
@@ -115,6 +228,9 @@ private:
     }
 
     CNode* ModelFolder(const char* name) { return g_ModelsTree->AddChild(new CNode(name)); }
+    // Where a character stands to act on the model: points in the model's building frame, turned
+    // as the model was.
+    static void AddAttackPoints(const SModel& m, std::initializer_list<CVector> points, int turns = 0);
     SModel AddModel(const char* name, const CMeshBuilder& b, CNode* folder);
     SModel AddModel(const char* name, CRootNode* root, const CVector& centre, CNode* folder);
     static CWorldObject* Group(CNode* parent, const char* name);
@@ -141,9 +257,17 @@ private:
     void MakeHouseModels();
     void MakeFurniture();
     void MakeDoorsAndWindows();
+    // A jointed figure about 0.45 high (1.8 m) in the given clothes.
+    SModel MakeFigure(const char* name, const SLook& jacket, const SLook& trousers, CNode* folder);
     void MakeHero();
+    // The burglary's things: locker, loot, picklock, getaway car, guard, walkers, accomplice,
+    // the phone that leads to the plans and the marker that holds the burglary target.
+    void MakeBurglaryObjects();
     void BuildStreet();
+    // The ground floor's front door and inside group are kept for the burglary.
     void BuildHouse(const char* name, const CVector& origin, int turns, bool brick);
+    // The burglary of Haus_C; `alert` puts the guard's patrol across the gang's way.
+    void BuildBurglary(bool alert);
     static std::string HouseModelName(const char* part, bool brick, int turns);
 
     SContext& c_;
@@ -151,6 +275,16 @@ private:
     std::map<std::string, SDefinition> defs_;
     CWorldObject* street_ = nullptr;
     CWorldObject* pavements_[2] = {};
+    // Of the house built last: its front door, a front window and its ground floor's inside group.
+    CWorldObject* lastDoor_ = nullptr;
+    CWorldObject* lastWindow_ = nullptr;
+    CWorldObject* lastInside_ = nullptr;
+    // The burglary's house (Haus_C): its door, a window and its ground floor inside; the door the
+    // watchman tries on his round (Haus_A's).
+    CWorldObject* targetDoor_ = nullptr;
+    CWorldObject* targetWindow_ = nullptr;
+    CWorldObject* targetInside_ = nullptr;
+    CWorldObject* watchedDoor_ = nullptr;
     // Where the street block being built lies.
     CVector offset_{0, 0, 0};
     CRandom* rnd_ = nullptr;
@@ -175,6 +309,17 @@ SModel CLevel::AddModel(const char* name, CRootNode* root, const CVector& centre
     m.centre = centre;
     models_[name] = m;
     return m;
+}
+
+void CLevel::AddAttackPoints(const SModel& m, std::initializer_list<CVector> points, int turns)
+{
+    for (const CVector& p : points) {
+        const CVector at = Turn(p, turns) - m.centre;
+        const float values[4] = {at.x, at.y, at.z, 0.0f};
+        SModelPoint point;
+        std::memcpy(point.words, values, sizeof values);
+        m.entry->points.push_back(point);
+    }
 }
 
 CWorldObject* CLevel::Group(CNode* parent, const char* name)
@@ -202,7 +347,9 @@ CObjectLogic* CLevel::GiveLogic(const SDefinition& d, int32_t kind, const char* 
     logic->ownKindData = CKindData::Create(kind);
     logic->ownKindData->name = d.definition->name;
     logic->ownTaskList = std::make_unique<CTaskList>();
-    logic->ownTaskList->AddTask(std::make_unique<CTaskItem>(0, TaskTypeByName(task)));
+    // With the parameters of its table row, as the loader gives them: a world saved again
+    // keeps its bytes.
+    AddItem(*logic->ownTaskList, task);
     logic->ownDefinition = 1;
     delete d.definition->objectLogic;
     d.definition->objectLogic = logic;
@@ -620,7 +767,9 @@ void CLevel::MakeDoorsAndWindows()
                   CVector(w / 2 - 0.015f, h - 0.017f, t / 2 + 0.01f));
         b.Box(b.Material(Plain(0.35f, 0.25f, 0.18f)), CVector(-w / 2, 0, t),
               CVector(w / 2, 0.004f, t + w - 0.03f), 16);
-        return AddModel(name.c_str(), b, folder);
+        const SModel m = AddModel(name.c_str(), b, folder);
+        AddAttackPoints(m, {CVector(0, 0, -0.12f), CVector(0, 0, t + w)}, turns);
+        return m;
     };
     // The window: two casements; open, they turn inwards over the inner sill.
     const float ww = kWinW, wh = kWinH;
@@ -643,7 +792,9 @@ void CLevel::MakeDoorsAndWindows()
         } else {
             b.Box(glass, CVector(-half, 0.012f, t / 2 - 0.004f), CVector(half, wh - 0.012f, t / 2 + 0.004f));
         }
-        return AddModel(name.c_str(), b, folder);
+        const SModel m = AddModel(name.c_str(), b, folder);
+        AddAttackPoints(m, {CVector(0, -kWinSill, -0.12f), CVector(0, -kWinSill, t + 0.12f)}, turns);
+        return m;
     };
     // Houses on the left of the street face +x, those on the right -x.
     for (int turns : {1, 3}) {
@@ -651,25 +802,42 @@ void CLevel::MakeDoorsAndWindows()
         const std::string tag = turns == 1 ? "_L" : "_R";
         const SModel doorClosed = door("Tuer_zu" + tag, false, turns),
                      doorOpen = door("Tuer_offen" + tag, true, turns);
-        Define(("Door_" + side).c_str(), objects,
-               {{"CLOSED", doorClosed}, {"OPENING", doorOpen}, {"OPEN", doorOpen}, {"CLOSING", doorClosed}});
-        GiveLogic(defs_["Door_" + side], KIND_DOOR, "Door");
+        // Wooden doors that a picklock opens in a few seconds, glass windows that take longer.
+        for (const bool locked : {false, true}) {
+            const std::string name = std::string(locked ? "Door_Locked_" : "Door_") + side;
+            Define(
+                name.c_str(), objects,
+                {{"CLOSED", doorClosed}, {"OPENING", doorOpen}, {"OPEN", doorOpen}, {"CLOSING", doorClosed}});
+            CObjectLogic* logic = GiveLogic(defs_[name], KIND_DOOR, "Door");
+            auto* data = static_cast<CPassageKindData*>(logic->ownKindData.get());
+            data->values[0] = FloatAsWord(kDoorWorkingTime);
+            data->values[1] = kMaterialWood;
+            data->values[2] = kCrackPicklocks;
+            auto conditions = std::make_unique<CPassageState>(KIND_DOOR);
+            conditions->locked = locked;
+            logic->ownConditions = std::move(conditions);
+        }
         const SModel winClosed = window("Fenster_zu" + tag, false, turns);
         const SModel winOpen = window("Fenster_offen" + tag, true, turns);
         Define(("Window_" + side).c_str(), objects,
                {{"CLOSED", winClosed}, {"OPENING", winOpen}, {"OPEN", winOpen}, {"CLOSING", winClosed}});
-        GiveLogic(defs_["Window_" + side], KIND_WINDOW, "Window");
+        CObjectLogic* logic = GiveLogic(defs_["Window_" + side], KIND_WINDOW, "Window");
+        auto* data = static_cast<CPassageKindData*>(logic->ownKindData.get());
+        data->values[0] = FloatAsWord(kWindowWorkingTime);
+        data->values[1] = kMaterialGlass;
+        data->values[2] = kCrackPicklocks;
+        auto conditions = std::make_unique<CPassageState>(KIND_WINDOW);
+        conditions->locked = 1;
+        logic->ownConditions = std::move(conditions);
     }
 }
 
-// The hero: a jointed figure about 0.45 high (1.8 m), its feet on the model's
-// origin where the "snapperShape" locator stands.
-void CLevel::MakeHero()
+// A character: a jointed figure about 0.45 high (1.8 m), its feet on the
+// model's origin where the "snapperShape" locator stands.
+SModel CLevel::MakeFigure(const char* name, const SLook& jacket, const SLook& trousers, CNode* folder)
 {
-    CNode* folder = ModelFolder("Characters");
-    CNode* objects = g_ObjectsTree->AddChild(new CNode("Characters"));
     auto* root = new CRootNode();
-    root->SetName("Hero");
+    root->SetName(name);
     auto joint = [](CNode* parent, const char* name, const CVector& at) {
         auto* j = new CJointNode(name);
         j->translation = at;
@@ -684,8 +852,7 @@ void CLevel::MakeHero()
         b.Box(b.Material(look), lo, hi);
         parent->AddChild(b.BuildMesh(name));
     };
-    const SLook jacket = Plain(0.18f, 0.2f, 0.26f), trousers = Plain(0.22f, 0.24f, 0.4f),
-                skin = Plain(0.9f, 0.7f, 0.55f);
+    const SLook skin = Plain(0.9f, 0.7f, 0.55f);
     const SLook shoes = Plain(0.1f, 0.08f, 0.06f), cap = Plain(0.08f, 0.08f, 0.08f);
     CJointNode* hips = joint(root, "Hips", CVector(0, 0.22f, 0));
     part(hips, "Pelvis", trousers, CVector(-0.055f, -0.02f, -0.03f), CVector(0.055f, 0.03f, 0.03f));
@@ -718,21 +885,32 @@ void CLevel::MakeHero()
     CJointNode* ground = joint(root, "Ground", -centre);
     ground->AddChild(new CLocatorNode("snapperShape"));
     root->Prepare();
-    const SModel hero = AddModel("Hero", root, centre, folder);
+    return AddModel(name, root, centre, folder);
+}
+
+void CLevel::MakeHero()
+{
+    CNode* folder = ModelFolder("Characters");
+    CNode* objects = g_ObjectsTree->AddChild(new CNode("Characters"));
+    const SModel hero = MakeFigure("Hero", Plain(0.18f, 0.2f, 0.26f), Plain(0.22f, 0.24f, 0.4f), folder);
     Define("Hero", objects, {{"STAND", hero}});
     CObjectLogic* logic = GiveLogic(defs_["Hero"], KIND_CHARACTER_A, "Hero");
     auto conditions = std::make_unique<CCharacterAState>();
     conditions->strength = 25.0f; // what the hero carries before it slows down
+    // A burglar who picks locks well and knows little of safes and alarm systems.
+    conditions->age = 34;
+    conditions->skillfulness = 0.6f;
+    conditions->pickLocks = 0.7f;
+    conditions->pickSafes = 0.2f;
+    conditions->alarmSystems = 0.1f;
+    conditions->weight = 75.0f;
+    conditions->fighting = 0.3f;
+    conditions->coolness = 0.5f;
     logic->ownConditions = std::move(conditions);
     // A passer-by in the hero's clothes that walks up the pavement and turns to the street.
     Define("Passant", objects, {{"STAND", hero}});
     CObjectLogic* walker = GiveLogic(defs_["Passant"], KIND_CHARACTER_B, "Walk");
-    CTaskItem* walk = walker->ownTaskList->tasks.front().get();
-    walk->AddParameter(PARAM_POSITION);
-    auto* to = static_cast<CPositionParam*>(walk->parameters.back().get());
-    to->x = kWalkerGoal.x;
-    to->y = kWalkerGoal.y;
-    to->z = kWalkerGoal.z;
+    SetPosition(walker->ownTaskList->tasks.front().get(), 0, kWalkerGoal);
     auto turn = std::make_unique<CTaskItem>(0, TaskTypeByName("Turn"));
     turn->AddParameter(PARAM_NUMBER);
     static_cast<CIntParam*>(turn->parameters.back().get())->value = 90;
@@ -743,16 +921,238 @@ void CLevel::MakeHero()
     CObjectLogic* director = GiveLogic(defs_["Regie"], KIND_CHARACTER_B, "Fog");
     CTaskItem* fog = director->ownTaskList->tasks.front().get();
     fog->startTime = kFogChangeStart;
+    // Duration, start and end distances, the colour and the fog mode, as the task's row gives them.
     const int32_t values[] = {2000, 0, 0, kFogEndColour[0], kFogEndColour[1], kFogEndColour[2], 2};
-    const int32_t types[] = {PARAM_TIME,   PARAM_RADIUS, PARAM_RADIUS, PARAM_NUMBER,
-                             PARAM_NUMBER, PARAM_NUMBER, PARAM_NUMBER};
-    for (size_t i = 0; i < std::size(types); ++i) {
-        fog->AddParameter(types[i]);
-        if (auto* number = dynamic_cast<CIntParam*>(fog->parameters.back().get()))
+    for (size_t i = 0; i < std::size(values) && i < fog->parameters.size(); ++i)
+        if (auto* number = dynamic_cast<CIntParam*>(fog->parameters[i].get()))
             number->value = values[i];
-    }
     static_cast<CRadiusParam*>(fog->parameters[1].get())->value = kFogEndDistances[0];
     static_cast<CRadiusParam*>(fog->parameters[2].get())->value = kFogEndDistances[1];
+}
+
+void CLevel::MakeBurglaryObjects()
+{
+    CNode* folder = ModelFolder("Burglary");
+    CNode* objects = g_ObjectsTree->AddChild(new CNode("Burglary"));
+    const SLook steel = Plain(0.42f, 0.45f, 0.5f), dark = Plain(0.12f, 0.12f, 0.14f);
+
+    // The wall safe: a steel box whose door swings open to show the shelf.
+    auto locker = [&](const char* name, bool open) {
+        CMeshBuilder b;
+        const int body = b.Material(steel), inner = b.Material(dark);
+        b.Box(body, CVector(-0.12f, 0, -0.08f), CVector(0.12f, 0.03f, 0.08f));
+        b.Box(body, CVector(-0.12f, 0.33f, -0.08f), CVector(0.12f, 0.36f, 0.08f));
+        b.Box(body, CVector(-0.12f, 0.03f, -0.08f), CVector(-0.1f, 0.33f, 0.08f));
+        b.Box(body, CVector(0.1f, 0.03f, -0.08f), CVector(0.12f, 0.33f, 0.08f));
+        b.Box(body, CVector(-0.1f, 0.03f, 0.06f), CVector(0.1f, 0.33f, 0.08f));
+        b.Box(inner, CVector(-0.1f, 0.15f, -0.06f), CVector(0.1f, 0.16f, 0.06f));
+        const int door = b.Material(Plain(0.5f, 0.53f, 0.58f, 0.1f));
+        if (open)
+            b.Box(door, CVector(-0.14f, 0.03f, -0.28f), CVector(-0.12f, 0.33f, -0.08f));
+        else
+            b.Box(door, CVector(-0.1f, 0.03f, -0.08f), CVector(0.1f, 0.33f, -0.06f));
+        b.Box(b.Material(Plain(0.85f, 0.75f, 0.3f, 0.3f)), CVector(0.04f, 0.17f, open ? -0.1f : -0.09f),
+              CVector(0.07f, 0.2f, open ? -0.08f : -0.06f));
+        // The safe blocks the floor it stands on, as furniture does; its door swings into the
+        // space in front, where the attack point lies.
+        b.ClosedOutline({{-0.12f, 0, -0.08f}, {0.12f, 0, -0.08f}, {0.12f, 0, 0.08f}, {-0.12f, 0, 0.08f}});
+        const SModel m = AddModel(name, b, folder);
+        m.entry->antiGround = true;
+        AddAttackPoints(m, {CVector(0, 0, -0.25f)});
+        return m;
+    };
+    const SModel safeClosed = locker("Tresor_zu", false), safeOpen = locker("Tresor_offen", true);
+    Define("Tresor", objects,
+           {{"CLOSED", safeClosed}, {"OPENING", safeOpen}, {"OPEN", safeOpen}, {"CLOSING", safeClosed}});
+    {
+        CObjectLogic* logic = GiveLogic(defs_["Tresor"], KIND_FIXED, "Kasterl");
+        SetValues(logic->ownKindData.get(), {kLockerWorkingTime});
+        auto* data = static_cast<CFixedKindData*>(logic->ownKindData.get());
+        data->values[1] = kMaterialSteel;
+        data->values[2] = kCrackSafes;
+        logic->ownConditions = std::make_unique<CFixedState>();
+    }
+
+    // The loot: a casket of jewellery, worth 5,000 and weighing 2.
+    {
+        CMeshBuilder b;
+        b.Box(b.Material(Plain(0.55f, 0.2f, 0.15f)), CVector(-0.04f, 0, -0.025f),
+              CVector(0.04f, 0.035f, 0.025f));
+        b.Box(b.Material(Plain(0.95f, 0.8f, 0.25f, 0.5f)), CVector(-0.042f, 0.035f, -0.027f),
+              CVector(0.042f, 0.045f, 0.027f));
+        const SModel casket = AddModel("Schmuckkassette", b, folder);
+        // Taken from in front of the safe, at whose shelf it lies.
+        AddAttackPoints(casket, {CVector(0, -0.16f, -0.25f)});
+        Define("Schmuck", objects, {{"STAND", casket}});
+        CObjectLogic* logic = GiveLogic(defs_["Schmuck"], KIND_LOOT, "Inventory Object");
+        SetValues(logic->ownKindData.get(), {2.0f, 5000.0f});
+        CTaskItem* take = logic->ownTaskList->tasks.front().get();
+        SetNumber(take, 1, 1); // taken out of the safe at waist height
+    }
+
+    // The picklock: weight, price, then its effectiveness against alarm systems, locks and safes, the
+    // breaks-object flag, and per material (glass, wood, steel, high-tech) its factor and its noise.
+    {
+        CMeshBuilder b;
+        const int metal = b.Material(Plain(0.7f, 0.72f, 0.75f, 0.2f));
+        b.Box(metal, CVector(-0.05f, 0, -0.004f), CVector(0.03f, 0.006f, 0.004f));
+        b.Box(b.Material(Plain(0.6f, 0.15f, 0.1f)), CVector(0.03f, 0, -0.01f), CVector(0.06f, 0.01f, 0.01f));
+        const SModel picklock = AddModel("Dietrich", b, folder);
+        AddAttackPoints(picklock, {CVector(0.12f, 0, 0), CVector(-0.12f, 0, 0)});
+        Define("Dietrich", objects, {{"STAND", picklock}});
+        CObjectLogic* logic = GiveLogic(defs_["Dietrich"], KIND_TOOL, "Inventory Object");
+        SetValues(logic->ownKindData.get(), {0.2f, 150.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.3f, 1.0f,
+                                             0.5f, 0.0f, 0.05f, 0.05f, 0.1f, 0.1f});
+        logic->ownKindData->Values()[CToolKindData::kDamaging] = 0;
+        auto tool = std::make_unique<CToolState>();
+        tool->condition = 3.0f; // three attempts before it is worn out
+        logic->ownConditions = std::move(tool);
+        CTaskItem* take = logic->ownTaskList->tasks.front().get();
+        SetNumber(take, 0, 1); // may be taken at any time
+        SetNumber(take, 1, 1);
+        // Doors and windows answer the picklock with their crack task.
+        for (const char* passage : {"Door_Left", "Door_Right", "Door_Locked_Left", "Door_Locked_Right",
+                                    "Window_Left", "Window_Right"}) {
+            CTaskList& crack = OnAction(*defs_[passage].definition->objectLogic->ownTaskList, 4,
+                                        defs_["Dietrich"].definition);
+            SetNumber(AddItem(crack, "Crack"), 0, 0);
+        }
+    }
+
+    // The getaway car, the gang's own ("*" marks the cars the gang may choose): it drives to its
+    // destination once the hero sits in it, and the burglary ends as the gang gets in.
+    {
+        CMeshBuilder b;
+        const int paint = b.Material(Plain(0.55f, 0.08f, 0.08f, 0.1f));
+        b.Box(paint, CVector(-0.45f, 0.05f, -0.18f), CVector(0.45f, 0.18f, 0.18f));
+        b.Box(paint, CVector(-0.22f, 0.18f, -0.16f), CVector(0.2f, 0.3f, 0.16f));
+        const int glass = b.Material(Look("glass", 1.0f));
+        b.Box(glass, CVector(0.2f, 0.19f, -0.15f), CVector(0.22f, 0.29f, 0.15f));
+        b.Box(glass, CVector(-0.24f, 0.19f, -0.15f), CVector(-0.22f, 0.29f, 0.15f));
+        const int tyre = b.Material(Plain(0.05f, 0.05f, 0.05f));
+        for (float x : {-0.28f, 0.28f})
+            for (float z : {-0.19f, 0.15f})
+                b.Box(tyre, CVector(x - 0.07f, 0, z), CVector(x + 0.07f, 0.12f, z + 0.04f));
+        b.Box(b.Material(Plain(1.0f, 0.95f, 0.7f, 0.9f)), CVector(0.45f, 0.1f, -0.15f),
+              CVector(0.46f, 0.14f, 0.15f));
+        const SModel car = AddModel("Fluchtwagen", b, folder);
+        AddAttackPoints(car, {CVector(0, 0, -0.3f), CVector(0, 0, 0.3f)});
+        Define("*hero_car", objects, {{"STAND", car}});
+        CObjectLogic* logic = GiveLogic(defs_["*hero_car"], KIND_CAR, "Fluchtwagen");
+        // Type, top speed, acceleration, price, seats.
+        SetValues(logic->ownKindData.get(), {0.0f, 1.5f, 0.8f, 2000.0f, 4.0f});
+        logic->ownConditions = std::make_unique<CCarState>();
+        AddItem(OnAction(*logic->ownTaskList, 0), "Finish Burglary");
+    }
+
+    // The phone box from which the gang calls for its plans.
+    {
+        CMeshBuilder b;
+        const int frame = b.Material(Plain(0.8f, 0.12f, 0.1f, 0.2f)); // signal red
+        b.Box(frame, CVector(-0.1f, 0, -0.1f), CVector(0.1f, 0.03f, 0.1f));
+        b.Box(frame, CVector(-0.1f, 0.52f, -0.1f), CVector(0.1f, 0.58f, 0.1f));
+        for (float x : {-0.1f, 0.085f})
+            for (float z : {-0.1f, 0.085f})
+                b.Box(frame, CVector(x, 0.03f, z), CVector(x + 0.015f, 0.52f, z + 0.015f));
+        b.Box(b.Material(Look("glass", 1.0f)), CVector(-0.085f, 0.1f, 0.09f), CVector(0.085f, 0.5f, 0.095f));
+        b.Box(b.Material(Plain(0.2f, 0.2f, 0.22f)), CVector(-0.03f, 0.28f, 0.06f),
+              CVector(0.03f, 0.36f, 0.085f));
+        b.ClosedOutline({{-0.1f, 0, -0.1f}, {0.1f, 0, -0.1f}, {0.1f, 0, 0.1f}, {-0.1f, 0, 0.1f}});
+        SModel box = AddModel("Telefonzelle", b, folder);
+        box.entry->antiGround = true;
+        AddAttackPoints(box, {CVector(0, 0, 0.22f)});
+        Define("Telefon", objects, {{"STAND", box}});
+        CObjectLogic* logic = GiveLogic(defs_["Telefon"], KIND_FIXED, "DoNothing");
+        AddItem(OnAction(*logic->ownTaskList, 0), "Plan Mode");
+    }
+
+    // The manhole cover where the gang's car stops: it carries the burglary target.
+    {
+        CMeshBuilder b;
+        b.Box(b.Material(Plain(0.2f, 0.2f, 0.2f)), CVector(-0.06f, 0, -0.06f), CVector(0.06f, 0.01f, 0.06f));
+        Define("Einbruch", objects, {{"STAND", AddModel("Gullydeckel", b, folder)}});
+        CObjectLogic* logic = GiveLogic(defs_["Einbruch"], KIND_FIXED, "BurglaryTarget");
+        logic->ownKindData->clickable = 0;
+    }
+
+    // The night watchman, the passers-by of the streets and the hero's accomplice.
+    const SModel guard =
+        MakeFigure("Wachmann", Plain(0.1f, 0.16f, 0.12f), Plain(0.12f, 0.14f, 0.12f), folder);
+    Define("Wachmann", objects, {{"STAND", guard}});
+    GiveLogic(defs_["Wachmann"], KIND_CHARACTER_B, "Guard");
+    const SModel walker =
+        MakeFigure("Fussgaenger", Plain(0.6f, 0.45f, 0.3f), Plain(0.3f, 0.3f, 0.32f), folder);
+    Define("Fussgaenger", objects, {{"STAND", walker}});
+    GiveLogic(defs_["Fussgaenger"], KIND_CHARACTER_C, "CharacterC walk");
+    const SModel mate = MakeFigure("Komplize", Plain(0.3f, 0.22f, 0.18f), Plain(0.32f, 0.26f, 0.2f), folder);
+    Define("Komplize", objects, {{"STAND", mate}});
+    CObjectLogic* logic = GiveLogic(defs_["Komplize"], KIND_CHARACTER_A, "DoNothing");
+    auto attributes = std::make_unique<CCharacterAState>();
+    attributes->age = 29;
+    attributes->skillfulness = 0.4f;
+    attributes->alarmSystems = 0.6f;
+    attributes->weight = 82.0f;
+    attributes->pickLocks = 0.3f;
+    attributes->pickSafes = 0.5f;
+    attributes->fighting = 0.5f;
+    attributes->strength = 40.0f;
+    attributes->coolness = 0.4f;
+    logic->ownConditions = std::move(attributes);
+}
+
+void CLevel::BuildBurglary(bool alert)
+{
+    // The target, Haus_C: its front door is locked; the safe stands inside by the north wall, its
+    // door towards the front door.
+    CWorldObject* door = targetDoor_;
+    door->reference = defs_["Door_Locked_Left"].definition;
+    const CVector safeAt(-1.4f, kSlab, 2.05f);
+    CWorldObject* safe = PlaceObject(targetInside_, "Tresor", defs_["Tresor"], safeAt);
+    CWorldObject* loot = PlaceObject(safe, "Schmuck", defs_["Schmuck"], safeAt + CVector(0, 0.16f, 0));
+    PlaceObject(g_WorldRoot, "Dietrich", defs_["Dietrich"], kPicklockAt);
+    PlaceObject(g_WorldRoot, "Telefon", defs_["Telefon"], kPhoneAt);
+    PlaceObject(g_WorldRoot, "Komplize", defs_["Komplize"], CVector(-0.6f, 0.02f, 1.9f));
+    CWorldObject* walkers = Group(g_WorldRoot, "Fussgaenger");
+    for (const CVector& at : {CVector(0.72f, 0.02f, -3.2f), CVector(0.72f, 0.02f, 3.2f)})
+        PlaceObject(walkers, "Fussgaenger", defs_["Fussgaenger"], at);
+
+    // The watchman's night: the placed watchman's own list, in game time. On his round he walks to
+    // Haus_A, tries its door, waits, and later looks at the safe; in the alert variant he stands
+    // on the pavement in front of the target, where the gang passes.
+    CWorldObject* guard = PlaceObject(g_WorldRoot, "Wachmann", defs_["Wachmann"],
+                                      alert ? CVector(-0.72f, 0.02f, 1.9f) : CVector(-0.72f, 0.02f, -3.0f));
+    {
+        CTaskList& round = OwnTaskList(guard);
+        SetPosition(AddItem(round, "Guard", 0), 1, alert ? kGuardAlertPost : kGuardPost);
+        CTaskItem* check = AddItem(round, "Check doors and windows", 12'000);
+        SetObject(check, 0, watchedDoor_);
+        SetNumber(check, 2, 1);
+        SetNumber(check, 3, 1);
+        SetNumber(AddItem(round, "WaitGuard", 24'000), 1, 8000);
+        SetPosition(AddItem(round, "Guard", 40'000), 1,
+                    alert ? kGuardAlertPost : CVector(-0.72f, 0.02f, -3.3f));
+        CTaskItem* look = AddItem(round, "Check Lockers", kGuardSafeCheck);
+        SetObject(look, 0, safe);
+        SetNumber(look, 2, 1);
+        SetNumber(look, 3, 1);
+        SetNumber(look, 4, 1);
+    }
+
+    // The burglary: where car and gang start, what belongs to it, the share of the loot it needs
+    // and its par time.
+    CWorldObject* target = PlaceObject(street_, "Einbruch", defs_["Einbruch"], kCarAt);
+    CTaskItem* burglary = AddItem(OwnTaskList(target), "BurglaryTarget");
+    SetNumber(burglary, 0, 1);
+    SetRadius(burglary, 1, 3.5f);
+    SetPosition(burglary, 2, kCarAt);
+    for (size_t member = 0; member < 4; ++member)
+        SetPosition(burglary, 3 + member, kGangAt + CVector(0, 0, -0.15f * float(member)));
+    CWorldObject* parts[] = {door, targetWindow_, safe, loot, guard};
+    for (size_t i = 0; i < std::size(parts); ++i)
+        SetObject(burglary, 9 + i, parts[i]);
+    SetNumber(burglary, 19, kLootNeeded);
+    SetNumber(burglary, 20, kParTime);
+    SetNumber(burglary, 21, 90);
 }
 
 void CLevel::BuildStreet()
@@ -821,11 +1221,16 @@ void CLevel::BuildHouse(const char* name, const CVector& o, int turns, bool bric
             Place(outside, "Dach", models_[HouseModelName("Dach", brick, turns)], o);
         const std::vector<float> windows =
             storey ? std::vector<float>{0.4f, 1.0f, 1.6f} : std::vector<float>{0.4f, 1.6f};
-        for (float x : windows)
-            PlaceObject(outside, "Fenster", defs_["Window_" + side], at(x, y + kWinSill, 0));
+        for (float x : windows) {
+            CWorldObject* window =
+                PlaceObject(outside, "Fenster", defs_["Window_" + side], at(x, y + kWinSill, 0));
+            if (storey == 0)
+                lastWindow_ = window;
+        }
 
         if (storey == 0) {
-            PlaceObject(outside, "Haustuer", defs_["Door_" + side], at(1.0f, y, 0));
+            lastDoor_ = PlaceObject(outside, "Haustuer", defs_["Door_" + side], at(1.0f, y, 0));
+            lastInside_ = inside;
             // The house's own light: a lightmap made for the house alone lights its front.
             if (!brick)
                 SpotLight(outside, "Eingangslicht", at(1.0f, kDoorH + 0.12f, -0.08f), 1.0f, 1.0f, 0.8f);
@@ -858,23 +1263,41 @@ void CLevel::BuildHouse(const char* name, const CVector& o, int turns, bool bric
     floors[1]->AddConnection(stairs, false);
 }
 
-bool CLevel::Build()
+bool CLevel::Build(bool alert)
 {
     MakeStreetModels();
     MakeHouseModels();
     MakeFurniture();
     MakeDoorsAndWindows();
     MakeHero();
+    MakeBurglaryObjects();
     BuildStreet();
     // Two houses on each side of the street, their fronts towards it.
     BuildHouse("Haus_A", CVector(-1.15f, 0, -2.4f), 1, true);
+    watchedDoor_ = lastDoor_;
     BuildHouse("Haus_B", CVector(1.15f, 0, -0.4f), 3, false);
     BuildHouse("Haus_C", CVector(-1.15f, 0, 0.4f), 1, false);
+    targetDoor_ = lastDoor_;
+    targetWindow_ = lastWindow_;
+    targetInside_ = lastInside_;
     BuildHouse("Haus_D", CVector(1.15f, 0, 2.4f), 3, true);
+    BuildBurglary(alert);
     // The hero waits on the pavement, where the game camera looks.
     PlaceObject(g_WorldRoot, "Held", defs_["Hero"], CVector(-0.72f, 0.02f, 0.1f));
     PlaceObject(g_WorldRoot, "Passant", defs_["Passant"], kWalkerStart);
     PlaceObject(g_WorldRoot, "Regie", defs_["Regie"], CVector(-0.72f, 0.02f, -3.6f));
+    // Task parameters, plans and recordings name objects by their recorder ids: the objects the
+    // burglary names and the gang get theirs, in the order of the world tree.
+    int32_t recorderId = 0;
+    WalkWorldTree(g_WorldRoot, [&](CWorldObject* node) {
+        const CObjectNode* d = node->Definition();
+        static const char* const kRecorded[] = {"Hero",        "Komplize", "Door_Left", "Door_Locked_Left",
+                                                "Window_Left", "Tresor",   "Schmuck",   "Dietrich",
+                                                "Wachmann"};
+        if (d && std::any_of(std::begin(kRecorded), std::end(kRecorded),
+                             [d](const char* name) { return std::strcmp(d->GetName(), name) == 0; }))
+            OwnLogic(node)->recorderId = ++recorderId;
+    });
     return true;
 }
 
@@ -939,7 +1362,7 @@ bool SaveLevel(SContext& c, const std::function<bool(CLevel&)>& build)
 
 bool MakeLevel(SContext& c)
 {
-    return SaveLevel(c, [](CLevel& level) { return level.Build(); });
+    return SaveLevel(c, [&c](CLevel& level) { return level.Build(c.alert); });
 }
 
 bool MakeLargeTown(SContext& c)

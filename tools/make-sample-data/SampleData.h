@@ -19,6 +19,11 @@ namespace sample {
 
 namespace fs = std::filesystem;
 
+// The burglary's places on the street block, which the level puts there and its map shows: the
+// getaway car's stop on the road in front of Haus_C, and the phone box beyond the target.
+inline const CVector kCarAt(-0.25f, 0.0f, 0.9f);
+inline const CVector kPhoneAt(-0.86f, 0.02f, 2.7f);
+
 // A reproducible random sequence, so that every run writes the same bytes.
 class CRandom
 {
@@ -86,6 +91,8 @@ struct SContext
     fs::path out;
     std::vector<SSampleTexture> textures;
     std::string error;
+    // The "alert" variant: the watchman's round crosses the gang's way.
+    bool alert = false;
 
     const SSampleTexture& Texture(const std::string& name) const;
 };
@@ -97,7 +104,7 @@ void CloseTextureDevice();
 
 // Draws the level's textures, writes them under "textures" and fills the pages.
 bool MakeTextures(SContext& c);
-// "Varek.wld": the street block.
+// "Varek.wld": the street block with the burglary of Haus_C.
 bool MakeLevel(SContext& c);
 // "Varek.wld" as a town of ten street blocks, for measuring the game on a
 // larger level (the "large" variant).

@@ -26,7 +26,7 @@ namespace {
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: make-sample-data [--variant sample|large] OUTDIR\n");
+    std::fprintf(stderr, "usage: make-sample-data [--variant sample|large|alert] OUTDIR\n");
     return 1;
 }
 
@@ -34,11 +34,14 @@ int Usage()
 
 int main(int argc, char** argv)
 {
-    // "large": the town of ten street blocks in place of the sample street.
-    bool large = false;
+    // "large": the town of ten street blocks in place of the sample street; "alert": the sample
+    // whose watchman stands in the burglars' way.
+    bool large = false, alert = false;
     if (argc == 4 && std::strcmp(argv[1], "--variant") == 0) {
         if (std::strcmp(argv[2], "large") == 0)
             large = true;
+        else if (std::strcmp(argv[2], "alert") == 0)
+            alert = true;
         else if (std::strcmp(argv[2], "sample") != 0)
             return Usage();
         argv += 2;
@@ -49,6 +52,7 @@ int main(int argc, char** argv)
     // Notes of every picture written would bury the one line that matters.
     sLog.level = 2;
     sample::SContext c;
+    c.alert = alert;
     std::error_code ec;
     c.out = sample::fs::absolute(argv[1], ec);
     sample::fs::create_directories(c.out, ec);

@@ -1,10 +1,10 @@
 // varek-tool view FILE [--frames N] [--snapshot OUT.bmp] [--input SCRIPT]   (also: varek-tool world view ...)
 // Loads a world as the game does (device, subsystems, the game's resources with the
-// sun, then the world), starts the game view as the game does on the first character
-// (or on the world's centre) and draws frames off-screen through the game's own frame
-// function; the last one can be written as a BMP picture, its path taken from the
-// current folder. An input script's mouse and key lines steer the camera as they steer
-// the game's: they reach the game's own window handlers.
+// sun, then the world), starts the game view as the game does on the hero (the character
+// running the "Hero" task, else the first one; or on the world's centre) and draws frames
+// off-screen through the game's own frame function; the last one can be written as a BMP
+// picture, its path taken from the current folder. An input script's mouse and key lines steer the camera as
+// they steer the game's: they reach the game's own window handlers.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -26,6 +26,8 @@
 #include "GAMES/Rulo2/app/GameStep.h"
 #include "GAMES/Rulo2/app/InstallApp.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/behaviour/CTaskList.h"
+#include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/GameResources.h"
@@ -54,19 +56,24 @@ int ViewUsage()
     return 1;
 }
 
-// The first placed character; placed objects get their own logic only when a game starts, so
-// their definitions' logic tells.
-CWorldObject* FirstCharacter(CWorldObject* first)
+// The first placed character, with `hero` the first whose task list runs the "Hero" task, the
+// task that makes a character the hero when a game starts. Placed objects get their own logic
+// only when a game starts, so their definitions' logic tells, save a list of their own.
+CWorldObject* FirstCharacter(CWorldObject* first, bool hero)
 {
+    static const int32_t heroTask = TaskTypeByName("Hero");
     for (CWorldObject* n = first; n; n = n->NextObject()) {
         const CObjectNode* definition =
             n->objectKind == CWorldObject::KIND_OBJECT ? n->Definition() : nullptr;
-        const CObjectLogic* logic = n->objectLogic ? n->objectLogic
-                                    : definition   ? definition->objectLogic
-                                                   : nullptr;
-        if (logic && logic->IsCharacter())
-            return n;
-        if (CWorldObject* c = FirstCharacter(n->FirstObject()))
+        const CObjectLogic* kind = definition ? definition->objectLogic : n->objectLogic;
+        if (kind && kind->IsCharacter()) {
+            const CObjectLogic* own = n->objectLogic && n->objectLogic->ownTaskList ? n->objectLogic : kind;
+            const CTaskList* list = own->ownTaskList.get();
+            if (!hero || (list && std::any_of(list->tasks.begin(), list->tasks.end(),
+                                              [](const auto& item) { return item->taskType == heroTask; })))
+                return n;
+        }
+        if (CWorldObject* c = FirstCharacter(n->FirstObject(), hero))
             return c;
     }
     return nullptr;
@@ -231,8 +238,10 @@ int cmd_view(int argc, char** argv)
     WorldWalk::ComputeBounds(g_WorldRoot, min, max);
     FillObjectBoxes(g_WorldRoot->FirstObject());
 
-    // The tool runs no tasks, so the first character stands in for the hero the game's tasks choose.
-    Hero = FirstCharacter(g_WorldRoot->FirstObject());
+    // The tool runs no tasks: the character the "Hero" task would choose, else the first one.
+    Hero = FirstCharacter(g_WorldRoot->FirstObject(), true);
+    if (!Hero)
+        Hero = FirstCharacter(g_WorldRoot->FirstObject(), false);
     SelectView(VIEW_GAME);
     GameCamera.Reset();
     PlaceGameViewAtStart(Hero);

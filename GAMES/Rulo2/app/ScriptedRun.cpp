@@ -5,6 +5,7 @@
 #include "GAMES/Rulo2/render/DeviceHelpers.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/Screenshot.h"
+#include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/LoadingScreen.h"
 #include "GAMES/Rulo2/world/ObjectPaths.h"
@@ -89,6 +90,25 @@ void DrawAndSaveLoadingScreen(int picture, int placement, float fraction)
     }
 }
 
+// Where the view drawn last shows the world object a path names (see FindWorldObject): its
+// origin, or with `middle` the middle of its model's height, where a click picks the object
+// itself rather than the ground it stands on. False, logged under `verb`, when it is not in view.
+bool ObjectOnScreen(const std::string& path, bool middle, const char* verb, int32_t screen[2])
+{
+    CWorldObject* object = FindWorldObject(g_WorldRoot, path.c_str());
+    screen[0] = screen[1] = -1;
+    if (object) {
+        const CRootNode* model = middle ? object->GetShapeRoot() : nullptr;
+        const float up = model ? (model->boundsMin.y + model->boundsMax.y) * 0.5f * object->scale : 0.0f;
+        ProjectToScreen(object->position + CVector(0, up, 0), screen);
+    }
+    if (screen[0] == -1 && screen[1] == -1) {
+        LogPrintf("%s %s: not in the view", verb, path.c_str());
+        return false;
+    }
+    return true;
+}
+
 // The game's own verbs: a picture of a frame, and the end of the run.
 void AddGameVerbs()
 {
@@ -131,19 +151,32 @@ void AddGameVerbs()
     platform::RegisterScriptVerb("point", [](const platform::ScriptArgs& a, platform::ScriptStep& step) {
         if (a.text.empty())
             return std::string("point PATH expected: a world object's path such as \\Haus_C\\Door_Left");
-        step.run = [name = a.text] {
-            CWorldObject* object = FindWorldObject(g_WorldRoot, name.c_str());
-            int32_t screen[2] = {-1, -1};
-            if (object)
-                ProjectToScreen(object->position, screen);
-            if (screen[0] == -1 && screen[1] == -1) {
-                LogPrintf("Point %s: not in the view", name.c_str());
-                return;
-            }
-            platform::QueueMouseMove(nullptr, screen[0], screen[1]);
+        step.run = [path = a.text] {
+            int32_t screen[2];
+            if (ObjectOnScreen(path, false, "Point", screen))
+                platform::QueueMouseMove(nullptr, screen[0], screen[1]);
         };
         return std::string();
     });
+    // A left click on a world object named as `point` names it, at the middle of its height:
+    // the pointer comes there now, the press and release before the next frame, as the game
+    // picks what lies under the pointer once a frame.
+    platform::RegisterScriptVerb(
+        "clickobject", [](const platform::ScriptArgs& a, platform::ScriptStep& step) {
+            if (a.text.empty())
+                return std::string("clickobject PATH expected: a world object's path such as Dietrich");
+            step.run = [path = a.text] {
+                int32_t screen[2];
+                if (!ObjectOnScreen(path, true, "Click on", screen))
+                    return;
+                LogPrintf("Click on %s at %d %d", path.c_str(), int(screen[0]), int(screen[1]));
+                platform::QueueMouseMove(nullptr, screen[0], screen[1]);
+                ScriptedRun.objectPress[0] = ScriptedRun.frame + 1;
+                ScriptedRun.objectPress[1] = screen[0];
+                ScriptedRun.objectPress[2] = screen[1];
+            };
+            return std::string();
+        });
     platform::RegisterScriptVerb("quit", [](const platform::ScriptArgs& a, platform::ScriptStep& step) {
         if (!a.words.empty())
             return std::string("quit takes no arguments");
@@ -185,7 +218,14 @@ bool ScriptedRunBeforeFrame()
     if (ScriptedRun.queuedFrame >= ScriptedRun.frame)
         return false;
     ScriptedRun.queuedFrame = ScriptedRun.frame;
-    return ScriptedRun.script.RunBeforeFrame(ScriptedRun.frame);
+    bool queued = false;
+    if (int32_t* press = ScriptedRun.objectPress; press[0] == ScriptedRun.frame) {
+        platform::QueueMouseButton(nullptr, platform::MouseButton::Left, true, 1, press[1], press[2]);
+        platform::QueueMouseButton(nullptr, platform::MouseButton::Left, false, 1, press[1], press[2]);
+        press[0] = -1;
+        queued = true;
+    }
+    return ScriptedRun.script.RunBeforeFrame(ScriptedRun.frame) || queued;
 }
 
 void ScriptedRunAfterFrame()

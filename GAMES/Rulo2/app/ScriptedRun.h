@@ -27,12 +27,16 @@ struct SScriptedRun
     bool quit = false;        // a script asked to end before this frame
     uint32_t stepTime = 0;    // frame time of the fixed step
     int32_t fakeRecordingFrames = 0;
+    // A click on an object: the pointer comes over it a frame before the press, as the game
+    // picks what lies under the pointer once a frame. Frame (-1 none), then client x, y.
+    int32_t objectPress[3] = {-1, 0, 0};
 };
 extern SScriptedRun ScriptedRun;
 
 // Reads the switches (and the script, with the game's verbs "snapshot FILE", "probe X Y" (logs
-// where a click there would order a walk to) and "quit" added to the input verbs). False with the reason in
-// `error`: "FILE(LINE): reason" for a script line, "VAREK_SNAPSHOTS: reason".
+// where a click there would order a walk to), "point PATH", "clickobject PATH" and "quit" added to the input
+// verbs). False with the reason in `error`: "FILE(LINE): reason" for a script line, "VAREK_SNAPSHOTS:
+// reason".
 bool ReadScriptedRun(std::string& error);
 
 // Whether any switch is set.

@@ -299,8 +299,11 @@ void CObjectNode::BuildIndexTable()
 
 bool CObjectNode::RebuildTaskLists()
 {
-    // Stored object numbers are recorder ids: the table must be filled first.
+    // Stored object numbers are recorder ids: the table must be filled first. Stored items are
+    // definition numbers: their table is filled too, in the editor as well as in the game, or
+    // an editor save would write an action's item (a dependency on a tool in hand) as none.
     RegisterObjectLogicNumbers(g_WorldRoot);
+    BuildIndexTable();
     bool ok = true;
     for (CObjectNode* d = g_ObjectList; d; d = d->NextDefinition())
         if (d->objectLogic && d->objectLogic->ownTaskList)
