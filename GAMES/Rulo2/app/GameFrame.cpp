@@ -119,6 +119,9 @@ SWorldFrame ShellWorldFrame(bool gameView)
     frame.camera.mouseDY = Input.mouseDY;
     frame.camera.leftButton = Input.leftButton;
     frame.camera.rightButton = Input.rightButton;
+    // The pick ray goes through the cursor: the object under it becomes the frame's candidate.
+    frame.camera.cursorX = Input.cursorX;
+    frame.camera.cursorY = Input.cursorY;
     frame.camera.zoomAccumulator = &Input.wheel;
     frame.clock = GameClock.gameClock;
     frame.gameSpeed = GameClock.gameSpeed;
@@ -251,7 +254,10 @@ bool GameFrame()
     ApplyDeferredButtonReleases(Input, GameStepFrame);
     if (gameView)
         ShowInsetPicture(now);
-    DrawFrameOverlays(ShellStatistics());
+    const SStatisticsInput statistics = ShellStatistics();
+    if (gameView)
+        DrawWorldOverlays(statistics.hudIsCurrent != 0, now);
+    DrawFrameOverlays(statistics);
     DrawCursorImage(Input.cursorX, Input.cursorY);
 
     ++StepTimes.frames;
