@@ -378,7 +378,7 @@ void HoldModifier(CMainWindow* window, SDL_Keycode sym, SDL_Scancode code, uint1
     e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
     e.key.keysym.sym = sym;
     e.key.keysym.scancode = code;
-    e.key.keysym.mod = down ? mod : KMOD_NONE;
+    e.key.keysym.mod = down ? mod : uint16_t(KMOD_NONE);
     SDL_PushEvent(&e);
     PumpMessages();
 }

@@ -194,8 +194,9 @@ TEST_F(ScreenResultsTest, TheNewGameAndTutorialAnswersStopAndStartTheTutorial)
         DrawModalScreens();
         EXPECT_EQ(MessageMenuOpen, 0) << c.purpose << "/" << c.answer;
         EXPECT_EQ(Tutorial.active, c.runningAfter) << c.purpose << "/" << c.answer;
-        if (c.answer == 1 && c.purpose != 11)
+        if (c.answer == 1 && c.purpose != 11) {
             EXPECT_EQ(ScreenFade.followUp, FADE_NEW_GAME) << c.purpose;
+        }
         ScreenFade = CScreenFade();
         OptionsMenuOpen = 0;
         ReturnToPlanSelect = 0;

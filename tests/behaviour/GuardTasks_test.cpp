@@ -35,8 +35,9 @@ TEST_F(GuardTactics, HearingRaisesTheSoundAlarmOnlyAboveTen)
         auto* task = Start<CWaitGuardTask>(guard, List(Number(PARAM_NUMBER, 0), Number(PARAM_NUMBER, 5000)));
         EXPECT_TRUE(task->Update(*guard->objectLogic));
         EXPECT_EQ(AlarmRaised != 0, c.alarm) << c.loudness;
-        if (c.alarm)
+        if (c.alarm) {
             EXPECT_EQ(AlarmText, "ALARM_SOUND");
+        }
     }
 }
 

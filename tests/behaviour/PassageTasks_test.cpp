@@ -120,8 +120,9 @@ TEST_F(Passages, AnOpenerWithinReachKeepsItOpenAndOneStepFurtherClosesIt)
             closing = passage->objectLogic->IsCurrentAnimation("CLOSING");
         }
         EXPECT_EQ(closing, c.closes) << c.kind << " " << c.distance;
-        if (closing)
+        if (closing) {
             EXPECT_LE(GameClock.gameClock - left, 550) << c.kind;
+        }
     }
 }
 

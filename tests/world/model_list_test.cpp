@@ -88,12 +88,14 @@ TEST(EntryNames, BaseVariantAndSuffixFollowTheConvention)
         EXPECT_EQ(base, c.base);
         EXPECT_EQ(GetBracketedPart(&node, variant), c.variant != nullptr);
         EXPECT_EQ(HasBracketedPart(&node), c.variant != nullptr);
-        if (c.variant)
+        if (c.variant) {
             EXPECT_EQ(variant, c.variant);
+        }
         const char* suffix = GetNameAfterDash(&node);
         EXPECT_EQ(suffix != nullptr, c.suffix != nullptr);
-        if (c.suffix && suffix)
+        if (c.suffix && suffix) {
             EXPECT_STREQ(suffix, c.suffix);
+        }
     }
     CNode unnamed;
     std::string base;
