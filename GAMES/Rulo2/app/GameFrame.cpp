@@ -119,9 +119,6 @@ SWorldFrame ShellWorldFrame(bool gameView)
     frame.camera.mouseDY = Input.mouseDY;
     frame.camera.leftButton = Input.leftButton;
     frame.camera.rightButton = Input.rightButton;
-    // The pick ray goes through the cursor: the object under it becomes the frame's candidate.
-    frame.camera.cursorX = Input.cursorX;
-    frame.camera.cursorY = Input.cursorY;
     frame.camera.zoomAccumulator = &Input.wheel;
     frame.clock = GameClock.gameClock;
     frame.gameSpeed = GameClock.gameSpeed;
