@@ -191,18 +191,27 @@ ScriptVerb ButtonVerb(int presses, bool down)
             button = MouseButton::Middle;
         else
             return "'" + a.words[0] + "': left, right or middle expected";
+        // Without a position the button acts where the pointer is (after a move or `point`).
+        const bool here = a.words.size() == 1;
         int x = 0, y = 0;
-        if (std::string reason = ParsePoint(a.words, 1, x, y); !reason.empty())
-            return reason;
+        if (!here)
+            if (std::string reason = ParsePoint(a.words, 1, x, y); !reason.empty())
+                return reason;
         step.run = [=] {
+            auto change = [&](bool press, int clicks) {
+                if (here)
+                    QueueMouseButtonHere(nullptr, button, press, clicks);
+                else
+                    QueueMouseButton(nullptr, button, press, clicks, x, y);
+            };
             if (presses == 0) {
-                QueueMouseButton(nullptr, button, down, 1, x, y);
+                change(down, 1);
                 return;
             }
             // The second press of a double click is the double click itself.
             for (int click = 1; click <= presses; ++click) {
-                QueueMouseButton(nullptr, button, true, click, x, y);
-                QueueMouseButton(nullptr, button, false, click, x, y);
+                change(true, click);
+                change(false, click);
             }
         };
         return {};

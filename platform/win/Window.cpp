@@ -1172,18 +1172,11 @@ bool TakesPointerEvent(uint32_t mouseId)
     return mouseId != SDL_TOUCH_MOUSEID && (!scriptOwnsPointer || mouseId == kQueuedMouseId);
 }
 
-bool QueueMouseButton(HWND window, MouseButton button, bool down, int clicks, int x, int y)
+namespace {
+
+// A button change at window pixel (x, y), where the pointer is.
+bool QueueButtonEvent(HWND w, MouseButton button, bool down, int clicks, int x, int y)
 {
-    HWND w = InputWindow(window);
-    if (!w)
-        return false;
-    int wx = x, wy = y;
-    ClientPointToWindow(w, wx, wy);
-    // A hand moves the mouse there before it presses.
-    if ((wx != pointerWindowX || wy != pointerWindowY) && !QueueMouseMove(w, x, y))
-        return false;
-    x = wx;
-    y = wy;
     SDL_Event e{};
     e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
     e.button.windowID = w->impl()->id;
@@ -1194,6 +1187,27 @@ bool QueueMouseButton(HWND window, MouseButton button, bool down, int clicks, in
     e.button.x = x;
     e.button.y = y;
     return PushInput(e);
+}
+
+} // namespace
+
+bool QueueMouseButton(HWND window, MouseButton button, bool down, int clicks, int x, int y)
+{
+    HWND w = InputWindow(window);
+    if (!w)
+        return false;
+    int wx = x, wy = y;
+    ClientPointToWindow(w, wx, wy);
+    // A hand moves the mouse there before it presses.
+    if ((wx != pointerWindowX || wy != pointerWindowY) && !QueueMouseMove(w, x, y))
+        return false;
+    return QueueButtonEvent(w, button, down, clicks, wx, wy);
+}
+
+bool QueueMouseButtonHere(HWND window, MouseButton button, bool down, int clicks)
+{
+    HWND w = InputWindow(window);
+    return w && QueueButtonEvent(w, button, down, clicks, pointerWindowX, pointerWindowY);
 }
 
 bool QueueMouseWheel(HWND window, int notches)

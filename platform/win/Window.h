@@ -300,6 +300,8 @@ bool QueueKeyInput(int virtualKey, bool down);
 bool QueueTextInput(std::string_view text1252);
 bool QueueMouseMove(HWND window, int x, int y);
 bool QueueMouseButton(HWND window, MouseButton button, bool down, int clicks, int x, int y);
+// The same where the pointer is now (after the moves queued so far).
+bool QueueMouseButtonHere(HWND window, MouseButton button, bool down, int clicks);
 // Notches away from the user are positive (120 wheel units each).
 bool QueueMouseWheel(HWND window, int notches);
 // While a script owns the pointer, motions of the real pointer are dropped: another

@@ -11,6 +11,7 @@
 #include "GAMES/Rulo2/app/ScreenResults.h"
 #include "GAMES/Rulo2/app/Settings.h"
 #include "GAMES/Rulo2/app/ShowKeys.h"
+#include "GAMES/Rulo2/behaviour/CKindData.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/editor/AttackPointsDlg.h"
@@ -22,6 +23,7 @@
 #include "GAMES/Rulo2/render/Overlays.h"
 #include "GAMES/Rulo2/render/ViewRects.h"
 #include "GAMES/Rulo2/render/WorldFrame.h"
+#include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
@@ -747,12 +749,50 @@ TEST_F(MainWindowTest, AReleaseOverAnObjectOrdersTheBubblesAction)
         Send(WM_LBUTTONUP, 0, LPARAM(MAKELONG(300, 440)));
         ASSERT_EQ(RequestQueue.size(), c.ordered ? 1u : 0u) << c.what;
         if (c.ordered) {
-            EXPECT_EQ(RequestQueue[0].action, c.hovered) << c.what;
-            EXPECT_EQ(RequestQueue[0].source, &hero) << c.what;
-            EXPECT_EQ(RequestQueue[0].target, &door) << c.what;
+            // A walk to the object that performs the action there.
+            const CActionEntry& order = RequestQueue[0];
+            EXPECT_EQ(order.action, 9) << c.what;
+            EXPECT_EQ(order.source, &hero) << c.what;
+            EXPECT_EQ(order.target, &door) << c.what;
+            ASSERT_NE(order.followUp, nullptr) << c.what;
+            EXPECT_EQ(order.followUp->action, c.hovered) << c.what;
+            EXPECT_EQ(order.followUp->source, &hero) << c.what;
+            EXPECT_EQ(order.followUp->target, &door) << c.what;
+            EXPECT_EQ(order.followUp->item, nullptr) << c.what;
         }
     }
+    // With a tool in hand the release breaks the object open with it, whatever the bubble
+    // offers; the hand is empty afterwards and the button counts as let go.
+    CObjectNode picklock("Dietrich");
+    picklock.objectLogic = new CObjectLogic;
+    picklock.objectLogic->ownKindData = CKindData::Create(KIND_TOOL);
+    ClearViewRects();
+    TutorialBrowserOpen = 0;
+    RequestQueue.clear();
+    PickedObject = &door;
+    CurrentCharacter = &hero;
+    ActionBubble.hovered = 2;
+    ActiveItem = &picklock;
+    Input.leftButton = 1;
+    Input.inputFrame = GameStepFrame - 1;
+    Send(WM_LBUTTONUP, 0, LPARAM(MAKELONG(300, 440)));
+    ASSERT_EQ(RequestQueue.size(), 1u);
+    ASSERT_NE(RequestQueue[0].followUp, nullptr);
+    EXPECT_EQ(RequestQueue[0].followUp->action, 4);
+    EXPECT_EQ(RequestQueue[0].followUp->item, &picklock);
+    EXPECT_EQ(ActiveItem, nullptr);
+    EXPECT_EQ(Input.leftButton, 0);
+    // Something in hand that is no item orders nothing, and is dropped all the same.
+    CObjectNode lamp("Lampe");
+    lamp.objectLogic = new CObjectLogic;
+    lamp.objectLogic->ownKindData = CKindData::Create(KIND_FIXED);
+    RequestQueue.clear();
+    ActiveItem = &lamp;
+    Send(WM_LBUTTONUP, 0, LPARAM(MAKELONG(300, 440)));
+    EXPECT_TRUE(RequestQueue.empty());
+    EXPECT_EQ(ActiveItem, nullptr);
     // A press over a screen's rectangle orders nothing either.
+    ViewRectTable[0] = {0, 400, 640, 480};
     RequestQueue.clear();
     CurrentCharacter = &hero;
     PickedObject = &door;

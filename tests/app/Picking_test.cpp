@@ -14,6 +14,7 @@
 #include "GAMES/Rulo2/interface/CTutorial.h"
 #include "GAMES/Rulo2/interface/HudState.h"
 #include "GAMES/Rulo2/navigation/PathFinder.h"
+#include "GAMES/Rulo2/render/Overlays.h"
 #include "GAMES/Rulo2/render/RenderGlobals.h"
 #include "GAMES/Rulo2/render/ViewRects.h"
 #include "GAMES/Rulo2/world/HouseFloors.h"
@@ -61,6 +62,8 @@ protected:
         CurrentHouse = nullptr;
         CurrentFloor = 0;
         HoldState = 0;
+        ActionBubble = SActionBubble();
+        ActiveItem = nullptr;
         HeldObject = PickedObject = PointedObject = nullptr;
         InsetObject = nullptr;
         Input = InputState();
@@ -242,6 +245,47 @@ TEST_F(PickingTest, AHeldPressKeepsItsObjectPickedOnlyWhereHoldingIsAllowed)
         Pick(door);
         EXPECT_EQ(HoldState, c.hold) << c.recordState << "/" << int(c.recordSwitch);
     }
+}
+
+// The hold opens the action bubble over the held object; once the bubble stands open the hold is
+// complete, and letting go shuts it. With an item in hand the click uses the item: no bubble.
+TEST_F(PickingTest, AHoldOpensTheActionBubbleAndAnItemInHandDecidesTheActionInstead)
+{
+    Input.leftButton = 1;
+    GameClock.frameTime = 500;
+    ActionBubble.hovered = 2;
+    Pick(door);
+    EXPECT_EQ(ActionBubble.state, 2);
+    EXPECT_EQ(ActionBubble.startTime, 500);
+    EXPECT_EQ(ActionBubble.hovered, -1);
+    DrawWorldOverlays(false, 1200);
+    EXPECT_EQ(HoldState, 2) << "not drawn while another menu than the HUD is current";
+    DrawWorldOverlays(true, 700);
+    EXPECT_EQ(ActionBubble.state, 2);
+    EXPECT_EQ(HoldState, 2);
+    DrawWorldOverlays(true, 1100);
+    EXPECT_EQ(ActionBubble.state, 3);
+    EXPECT_EQ(HoldState, 3);
+    EXPECT_EQ(Pick(nullptr), door);
+    EXPECT_EQ(ActionBubble.state, 3) << "it stays open while the button is held";
+    Input.leftButton = 0;
+    Pick(nullptr);
+    EXPECT_EQ(ActionBubble.state, 0);
+    EXPECT_EQ(HoldState, 0);
+
+    ActiveItem = Item("Dietrich", 7, KIND_TOOL);
+    Input.leftButton = 1;
+    Pick(door);
+    EXPECT_EQ(HoldState, 0);
+    EXPECT_EQ(ActionBubble.state, 0);
+
+    // What the click does with the item follows its kind.
+    const std::pair<int32_t, int32_t> codes[] = {
+        {KIND_ITEM, 6}, {KIND_LOOT, 5}, {KIND_TOOL, 4}, {KIND_FIXED, -1}, {KIND_DOOR, -1}};
+    uint32_t number = 8;
+    for (const auto& [kind, code] : codes)
+        EXPECT_EQ(ItemActionCode(Item("thing", number++, kind)), code) << kind;
+    EXPECT_EQ(ItemActionCode(nullptr), -1);
 }
 
 TEST_F(PickingTest, ARecordedWalkPastItsStopTimeSettlesOrPausesTheRecording)

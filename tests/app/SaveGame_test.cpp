@@ -341,10 +341,11 @@ TEST_F(SaveGameTest, PlansThatCannotBeUsedGiveOneReason)
         EXPECT_EQ(LoadPlanFromMemory(c.bytes.data(), c.bytes.size()), c.reason) << c.what << "\n" << Log();
     }
 
-    // A person number at the table's count makes the head unreadable: the last person leaves the
-    // table, which the reader rebuilds from the world.
+    // A person number beyond the table makes the head unreadable: the person leaves the world's
+    // table, which the reader rebuilds from the world (as the spawned car's id, it takes no place).
+    ghost->objectLogic->recorderId = int32_t(kMaxObjectId);
     std::vector<uint8_t> bytes = plan([&] { Member(ghost); });
-    ghost->objectLogic->recorderId = 0;
+    ghost->objectLogic->recorderId = int32_t(kSpecialObjectId);
     EXPECT_EQ(LoadPlanFromMemory(bytes.data(), bytes.size()), PLAN_UNKNOWN_ERROR);
 
     // The texts are looked up one at a time: the lookup keeps one buffer.

@@ -6,6 +6,7 @@
 #include "GAMES/Rulo2/behaviour/CTaskList.h"
 #include "GAMES/Rulo2/behaviour/CTaskParam.h"
 #include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
+#include "GAMES/Rulo2/world/GamePasses.h"
 #include "LIBS/System/LogPrintf.h"
 #include "tests/world/WorldTestUtil.h"
 
@@ -323,6 +324,64 @@ TEST_F(WorldFileTest, TexturePagesAreKeptAndWrittenBackUnchanged)
     ASSERT_TRUE(LoadWorldFromMemory(bytes.data(), bytes.size(), LOADWORLD_OPEN, "pages.wld"));
     EXPECT_EQ(pages.Bytes(), g_KeptTexturePages);
     EXPECT_EQ(bytes, WorldBytes());
+}
+
+// Objects are numbered in tree order: a stored id stays unless an earlier object holds it, the
+// others follow the highest kept one. A save writes the numbers loading gives again, so the
+// objects that task lists name by number are the same after loading.
+TEST_F(WorldFileTest, ObjectsAreNumberedInTreeOrderAndTasksNameTheSameObjectsAfterLoading)
+{
+    const SSampleWorld s = BuildSampleWorld(); // its object has id 1 and its own definition
+    auto place = [&](CWorldObject* parent, int32_t storedId) {
+        CWorldObject* o = AddNode(parent, CWorldObject::KIND_OBJECT);
+        o->reference = s.doorDef;
+        if (storedId >= 0) {
+            o->objectLogic = new CObjectLogic;
+            o->objectLogic->ownDefinition = 1;
+            o->objectLogic->recorderId = storedId;
+        }
+        return o;
+    };
+    CWorldObject* twin = place(s.house, 1);       // a copy that took the id along
+    CWorldObject* plain = place(g_WorldRoot, -1); // no logic of its own: it stores no id
+    CWorldObject* wild = place(g_WorldRoot, 200000);
+    CWorldObject* safe = s.object->NextObject();
+
+    RegisterObjectLogicNumbers(g_WorldRoot);
+    EXPECT_EQ(s.object->objectLogic->recorderId, 1);
+    EXPECT_EQ(twin->objectLogic->recorderId, 3);
+    EXPECT_EQ(wild->objectLogic->recorderId, 5);
+    ASSERT_EQ(ObjectLogicTable.size(), 6u);
+    const std::vector<CWorldObject*> table = {nullptr, s.object, safe, twin, plain, wild};
+    EXPECT_EQ(ObjectLogicTable, table) << "objects without logic yet keep their place";
+    EXPECT_EQ(NextRecorderId, 6);
+    EXPECT_EQ(FindRecordedObject(4), plain);
+
+    CTaskList& list = *s.object->objectLogic->ownTaskList;
+    for (CWorldObject* named : {plain, twin}) {
+        auto task = std::make_unique<CTaskItem>(1000, TaskTypeByName("Hide"));
+        task->AddParameter(PARAM_OBJECT);
+        static_cast<CObjectRefParam&>(*task->parameters[0]).Set(named);
+        list.AddTask(std::move(task));
+    }
+    const std::vector<uint8_t> bytes = WorldBytes();
+    ClearWorld();
+    ASSERT_TRUE(LoadWorldFromMemory(bytes.data(), bytes.size(), LOADWORLD_OPEN, "numbers.wld"));
+    EXPECT_TRUE(LoadLosses().empty()) << LoadLosses()[0];
+    CWorldObject* house = g_WorldRoot->FirstObject();
+    CWorldObject* object = house->FirstObject()->NextObject();
+    CWorldObject* loadedTwin = object->NextObject()->NextObject();
+    CWorldObject* loadedPlain = house->NextObject()->NextObject()->NextObject()->NextObject();
+    ASSERT_NE(loadedPlain, nullptr);
+    EXPECT_EQ(loadedPlain->Definition(), g_ObjectList);
+    ASSERT_NE(loadedTwin->objectLogic, nullptr);
+    EXPECT_EQ(loadedTwin->objectLogic->recorderId, 3);
+    EXPECT_EQ(loadedPlain->NextObject()->objectLogic->recorderId, 5);
+    const CTaskList& loaded = *object->objectLogic->ownTaskList;
+    ASSERT_EQ(loaded.tasks.size(), 3u);
+    EXPECT_EQ(static_cast<const CObjectRefParam&>(*loaded.tasks[1]->parameters[0]).object, loadedPlain);
+    EXPECT_EQ(static_cast<const CObjectRefParam&>(*loaded.tasks[2]->parameters[0]).object, loadedTwin);
+    EXPECT_EQ(bytes, WorldBytes()) << "the numbers written are those loading gave";
 }
 
 } // namespace

@@ -176,6 +176,7 @@ void SelectGangMember(size_t index)
         CurrentCharacter->flags &= uint8_t(~0x10);
     CurrentCharacter = PlanMemberArray[index].member;
     CurrentCharacter->flags |= 0x10;
+    ActiveItem = nullptr;
 }
 
 void GameViewKey(int key)
@@ -885,16 +886,31 @@ void CMainWindow::OnLButtonUp(int x, int y)
         ReleaseCapture();
     if (TutorialBrowserOpen || OverInterfaceRect(x, y) || !PickedObject)
         return;
-    // The action the bubble over the held object offers under the cursor.
-    const int32_t code = ActionBubble.hovered;
-    if (SoundManager)
-        SoundManager->play("MENUCLICK", nullptr, 0, 0, 0, 5.0f, 1.0f, 1.0f, 1);
+    CObjectNode* item = ActiveItem;
+    int32_t code = -1;
+    if (item) {
+        // The item in hand decides the action, and the hand is empty afterwards.
+        code = ItemActionCode(item);
+        ActiveItem = nullptr;
+        Input.leftButton = 0;
+    } else {
+        // The action the bubble over the held object offers under the cursor.
+        code = ActionBubble.hovered;
+        if (SoundManager)
+            SoundManager->play("MENUCLICK", nullptr, 0, 0, 0, 5.0f, 1.0f, 1.0f, 1);
+    }
     if (code == -1 || !CurrentCharacter)
         return;
+    // The character walks to the object and acts there: an action on its own would reach the
+    // object wherever the character stands. The press's walk order on the same object joins it.
+    auto action = std::make_shared<CActionEntry>();
+    action->init(code, PickedObject, item);
+    action->source = CurrentCharacter;
     CActionEntry order;
-    order.action = code;
+    order.action = 9;
     order.source = CurrentCharacter;
     order.target = PickedObject;
+    order.followUp = action;
     PushRequest(order);
 }
 

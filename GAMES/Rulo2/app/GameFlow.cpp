@@ -33,6 +33,7 @@
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/CScreenFade.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
+#include "GAMES/Rulo2/render/Overlays.h"
 #include "GAMES/Rulo2/render/UiSurfaces.h"
 #include "GAMES/Rulo2/render/ViewRects.h"
 #include "GAMES/Rulo2/world/CModelEntry.h"
@@ -225,6 +226,8 @@ void ResetGame()
     AlarmRaised = 0;
     AlarmOverride = 0;
     HoldState = 0;
+    ActionBubble.state = 0;
+    ActiveItem = nullptr;
     TransitionWord = 0;
     ControlModeWord = 0;
     ItemChoiceOpen = 0;

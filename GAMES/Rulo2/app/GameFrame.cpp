@@ -251,7 +251,10 @@ bool GameFrame()
     ApplyDeferredButtonReleases(Input, GameStepFrame);
     if (gameView)
         ShowInsetPicture(now);
-    DrawFrameOverlays(ShellStatistics());
+    const SStatisticsInput statistics = ShellStatistics();
+    if (gameView)
+        DrawWorldOverlays(statistics.hudIsCurrent != 0, now);
+    DrawFrameOverlays(statistics);
     DrawCursorImage(Input.cursorX, Input.cursorY);
 
     ++StepTimes.frames;

@@ -20,6 +20,7 @@ int32_t ControlModeWord = 0;
 CWorldObject* PickedObject = nullptr;
 uint8_t TradeListOpen = 0;
 uint8_t ItemChoiceOpen = 0;
+CObjectNode* ActiveItem = nullptr;
 uint8_t CharacterBarsOff[2] = {};
 uint8_t MovieSequenceFlag = 0;
 uint8_t ListMenuOpen = 0;

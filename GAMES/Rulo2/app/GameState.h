@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+class CObjectNode;
 class CWorldObject;
 
 // Game phase.
@@ -66,6 +67,9 @@ extern CWorldObject* PickedObject;
 // The in-game trade list and item choice screens are open.
 extern uint8_t TradeListOpen;
 extern uint8_t ItemChoiceOpen;
+// The item in hand, chosen in the item choice: the next click on an object uses it there (and
+// drops it). While it is held no press opens the action bubble.
+extern CObjectNode* ActiveItem;
 // The two interface flags that hide the characters' progress bars; outside REALTIME the object
 // preview waits while either is set.
 extern uint8_t CharacterBarsOff[2];

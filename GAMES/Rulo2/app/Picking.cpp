@@ -3,6 +3,7 @@
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/app/InsetView.h"
+#include "GAMES/Rulo2/behaviour/CKindData.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/CTaskList.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
@@ -14,6 +15,7 @@
 #include "GAMES/Rulo2/render/Overlays.h"
 #include "GAMES/Rulo2/render/RenderGlobals.h"
 #include "GAMES/Rulo2/render/ViewRects.h"
+#include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/HouseFloors.h"
 
@@ -47,9 +49,12 @@ void UpdateHold()
     if (!Input.leftButton) {
         HoldState = 0;
         HeldObject = nullptr;
+        ActionBubble.state = 0;
         return;
     }
-    const bool mayHold = GamePhase != PHASE_PLANNING || (RecordState != RECORD_REPLAY && HudRecordByte != 0);
+    // With an item in hand the click uses the item: there is no choice to offer.
+    const bool mayHold =
+        !ActiveItem && (GamePhase != PHASE_PLANNING || (RecordState != RECORD_REPLAY && HudRecordByte != 0));
     if (HoldState == 1 || (HoldState == 0 && PickedObject && mayHold)) {
         if (HoldState == 0) {
             HeldObject = PickedObject;
@@ -57,12 +62,38 @@ void UpdateHold()
         }
         HoldState = 2;
         HoldStartTime = int32_t(GameClock.frameTime);
+        // The bubble opens over the held object with the hold.
+        ActionBubble.state = 2;
+        ActionBubble.startTime = HoldStartTime;
+        ActionBubble.figure = -1;
     }
     if (HoldState >= 2)
         PickedObject = HeldObject;
 }
 
 } // namespace
+
+void DrawWorldOverlays(bool hudIsCurrent, int32_t now)
+{
+    DrawActionBubble(hudIsCurrent, HoldState >= 2 ? HeldObject : nullptr, now, Input.cursorX, Input.cursorY);
+    // The hold is complete once the bubble stands open.
+    if (HoldState == 2 && ActionBubble.state == 3)
+        HoldState = 3;
+}
+
+int32_t ItemActionCode(const CObjectNode* item)
+{
+    switch (item && item->objectLogic ? item->objectLogic->Kind() : -1) {
+    case KIND_ITEM:
+        return 6; // use the item on the object
+    case KIND_LOOT:
+        return 5; // sell it there
+    case KIND_TOOL:
+        return 4; // break the object open with it
+    default:
+        return -1;
+    }
+}
 
 bool OverInterfaceRect(int32_t x, int32_t y)
 {

@@ -4,6 +4,7 @@
 // over an object keeps that object picked.
 #include <cstdint>
 
+class CObjectNode;
 class CWorldObject;
 
 // The cursor lies in the corner zone near the top right; nothing is picked there.
@@ -23,5 +24,11 @@ void PickFromCandidate();
 void UpdateCursorZones(int32_t x, int32_t y, int32_t w, int32_t h);
 // Second part, after the camera and the sort: the rules that leave nothing picked, and the hold.
 void PickUnderCursor(int32_t x, int32_t y, int32_t w, int32_t h);
+// The overlays of the 3-D view: the action bubble over the held object (while the HUD is the
+// current menu); a hold whose bubble stands open is complete (hold state 3).
+void DrawWorldOverlays(bool hudIsCurrent, int32_t now);
+// What a click on an object does with the item in hand: 6 use a plain item, 5 sell loot, 4 break
+// the object open with a tool; -1 for anything else.
+int32_t ItemActionCode(const CObjectNode* item);
 // The cursor lies over one of the screen areas the interface claims this frame.
 bool OverInterfaceRect(int32_t x, int32_t y);

@@ -17,6 +17,7 @@
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
 #include "GAMES/Rulo2/behaviour/RecordEvents.h"
+#include "GAMES/Rulo2/interface/CSelectMenu.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/interface/CTutorial.h"
 #include "GAMES/Rulo2/interface/OpenScreens.h"
@@ -419,6 +420,9 @@ void HandleInGameScreen(int32_t r)
 void HandleSelectList(int32_t r)
 {
     if (ItemChoiceOpen) {
+        // The chosen object goes into the hand; the next click on an object uses it.
+        if (r >= 0 && r < SelectMenu.EntryCount())
+            ActiveItem = SelectMenu.entries[size_t(r)].instance;
         ItemChoiceOpen = 0;
         ReleaseViewSurface();
         HudBarMode = 3;

@@ -4,6 +4,7 @@
 #include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/DeviceHelpers.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
+#include "GAMES/Rulo2/render/Overlays.h"
 #include "GAMES/Rulo2/render/Screenshot.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
@@ -21,6 +22,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <strings.h>
 
 SScriptedRun ScriptedRun;
 
@@ -177,6 +179,29 @@ void AddGameVerbs()
             };
             return std::string();
         });
+    // The pointer onto a slice of the action bubble as it was drawn last (the bubble opens over an
+    // object while the left button is held on it): left, middle or right.
+    platform::RegisterScriptVerb("bubble", [](const platform::ScriptArgs& a, platform::ScriptStep& step) {
+        static const struct
+        {
+            const char* name;
+            int32_t x, y; // the slice's centre from the bubble's top left
+        } slices[] = {{"left", 22, 30}, {"middle", 61, 20}, {"right", 99, 30}};
+        for (const auto& slice : slices)
+            if (a.words.size() == 1 && strcasecmp(a.words[0].c_str(), slice.name) == 0) {
+                step.run = [name = slice.name, x = slice.x, y = slice.y] {
+                    if (ActionBubble.state != 3) {
+                        LogPrintf("Bubble: not open");
+                        return;
+                    }
+                    const int32_t px = ActionBubble.topLeft[0] + x, py = ActionBubble.topLeft[1] + y;
+                    LogPrintf("Bubble %s at %d %d", name, px, py);
+                    platform::QueueMouseMove(nullptr, px, py);
+                };
+                return std::string();
+            }
+        return std::string("bubble left|middle|right expected");
+    });
     platform::RegisterScriptVerb("quit", [](const platform::ScriptArgs& a, platform::ScriptStep& step) {
         if (!a.words.empty())
             return std::string("quit takes no arguments");

@@ -8,6 +8,7 @@
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/CTaskList.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
+#include "GAMES/Rulo2/behaviour/ObjectIds.h"
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
 #include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
 #include "GAMES/Rulo2/editor/terrain/CTerrainRules.h"
@@ -320,15 +321,73 @@ void MaxObjectLogicNumber(CWorldObject* first, int32_t& maximum)
     });
 }
 
+namespace {
+
+// Objects that the numbering counts: those with object logic and the object nodes, which get
+// logic when the game starts or the world is saved.
+bool TakesRecorderId(const CWorldObject* n)
+{
+    if (n->objectLogic)
+        return n->objectLogic->recorderId != int32_t(kSpecialObjectId);
+    return IsObjectNode(n);
+}
+
+} // namespace
+
+void NumberObjectLogic(CWorldObject* first, std::vector<CWorldObject*>* table)
+{
+    // A stored id stays when it is in range and no object before it in tree order holds it.
+    std::vector<CWorldObject*> byId(1, nullptr);
+    int32_t highest = 0;
+    WalkWorldTree(first, [&](CWorldObject* n) {
+        if (!TakesRecorderId(n) || !n->objectLogic)
+            return;
+        const int32_t id = n->objectLogic->recorderId;
+        if (id < 1 || id > int32_t(kMaxObjectId))
+            return;
+        if (byId.size() <= size_t(id))
+            byId.resize(size_t(id) + 1, nullptr);
+        if (byId[size_t(id)])
+            return;
+        byId[size_t(id)] = n;
+        highest = std::max(highest, id);
+    });
+    byId.resize(size_t(highest) + 1);
+    // The others follow in tree order; an object that has no logic yet still takes its place, so
+    // the numbers stay the same once the game gives it one.
+    WalkWorldTree(first, [&](CWorldObject* n) {
+        if (!TakesRecorderId(n))
+            return;
+        const int32_t stored = n->objectLogic ? n->objectLogic->recorderId : 0;
+        if (stored >= 1 && stored <= highest && byId[size_t(stored)] == n)
+            return;
+        const int32_t id = int32_t(byId.size());
+        byId.push_back(n);
+        if (n->objectLogic)
+            n->objectLogic->recorderId = id;
+    });
+    NextRecorderId = int32_t(byId.size());
+    if (table)
+        *table = std::move(byId);
+}
+
 void RegisterObjectLogicNumbers(CWorldObject* first)
 {
-    int32_t maximum = 0;
-    MaxObjectLogicNumber(first, maximum);
-    ObjectLogicTable.assign(size_t(maximum) + 1, nullptr);
+    NumberObjectLogic(first, &ObjectLogicTable);
+}
+
+void NumberObjectLogicForSaving(CWorldObject* first)
+{
+    NumberObjectLogic(first, nullptr);
+    // Only objects with their own definition store their id; the others are numbered after the
+    // highest stored one on loading, and are numbered so now, so that what the file names them
+    // by names them again.
     WalkWorldTree(first, [](CWorldObject* n) {
-        if (n->objectLogic && n->objectLogic->recorderId > 0)
-            ObjectLogicTable[size_t(n->objectLogic->recorderId)] = n;
+        if (n->objectLogic && !n->objectLogic->ownDefinition &&
+            n->objectLogic->recorderId != int32_t(kSpecialObjectId))
+            n->objectLogic->recorderId = 0;
     });
+    RegisterObjectLogicNumbers(first);
 }
 
 void CollectLights(CWorldObject* first)

@@ -35,9 +35,17 @@ void SetBurglaryLevel(int32_t level);
 void ReleaseObjectLogicRuntime(CWorldObject* first);
 void DeleteAttachedObjects(CWorldObject* first);
 void MaxObjectLogicNumber(CWorldObject* first, int32_t& maximum);
-// The object nodes by logic number; slot 0 stays null.
+// The object nodes by logic number (the recorder id); slot 0 stays null.
 extern std::vector<CWorldObject*> ObjectLogicTable;
+// Gives every object a recorder id: a stored id from 1 to kMaxObjectId stays unless an object
+// before it in tree order holds it; the others take the next numbers after the highest kept id
+// in tree order. Object nodes whose logic the game creates later take their place too. The
+// table by id is filled when one is given.
+void NumberObjectLogic(CWorldObject* first, std::vector<CWorldObject*>* table);
+// Numbers the objects and rebuilds ObjectLogicTable.
 void RegisterObjectLogicNumbers(CWorldObject* first);
+// Before a world save: the numbers that loading the saved file will give.
+void NumberObjectLogicForSaving(CWorldObject* first);
 
 // The light nodes of the world (kind 3 with a light).
 void CollectLights(CWorldObject* first);

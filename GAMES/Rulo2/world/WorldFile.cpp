@@ -99,6 +99,7 @@ bool WriteWorld(CChunkWriter& w)
     NumberAll();
     if (g_WorldRoot)
         g_WorldRoot->ResolveObjectIds();
+    NumberObjectLogicForSaving(g_WorldRoot);
     bool ok = w.WriteMarker(ChunkId("WRLD"));
     if (ok && TexturePageHooks.write)
         ok = TexturePageHooks.write(w);
