@@ -51,6 +51,7 @@ constexpr uint32_t kQueuedMouseId = 0x56524B31;
 bool queuedCursorSet = false;
 POINT queuedCursor;                         // screen position
 int pointerWindowX = 0, pointerWindowY = 0; // last pointer position in window pixels
+bool deviceMotionIgnored = false;
 
 // Keys whose virtual-key code is not their character; the first entry of a code
 // is the key that makes it when input is queued by code.
@@ -378,7 +379,7 @@ void TranslateButton(const SDL_MouseButtonEvent& e)
 
 void TranslateMotion(const SDL_MouseMotionEvent& e)
 {
-    if (e.which == SDL_TOUCH_MOUSEID)
+    if (e.which == SDL_TOUCH_MOUSEID || (deviceMotionIgnored && e.which != kQueuedMouseId))
         return;
     HWND target = MouseTarget(e.windowID);
     NotePointer(target, e.x, e.y, e.which);
@@ -1122,6 +1123,11 @@ bool QueueTextInput(std::string_view text1252)
         utf8 += one;
     }
     return flush();
+}
+
+void IgnoreDeviceMotion(bool ignore)
+{
+    deviceMotionIgnored = ignore;
 }
 
 bool QueueMouseMove(HWND window, int x, int y)

@@ -298,6 +298,9 @@ bool QueueKeyInput(int virtualKey, bool down);
 // One WM_CHAR per byte; the control characters of Return, Escape, Backspace and
 // Tab come with their keys instead.
 bool QueueTextInput(std::string_view text1252);
+// While set, the pointer moves only as queued here: the device's own motion (a pointer
+// shared with other programs) is dropped, so that a scripted run repeats.
+void IgnoreDeviceMotion(bool ignore);
 bool QueueMouseMove(HWND window, int x, int y);
 bool QueueMouseButton(HWND window, MouseButton button, bool down, int clicks, int x, int y);
 // Notches away from the user are positive (120 wheel units each).

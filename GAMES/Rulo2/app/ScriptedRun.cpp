@@ -166,6 +166,8 @@ bool ReadScriptedRun(std::string& error)
         if (!ScriptedRun.script.Load(script, error))
             return false;
     }
+    // The hover picking follows the pointer: a fixed-step run sees only the script's moves.
+    platform::IgnoreDeviceMotion(ScriptedRun.fixedStep);
     if (ScriptedRun.fixedStep)
         LogPrintf("Fixed step: %u ms a frame", unsigned(FakeRecordingStepMs));
     if (script && *script)
