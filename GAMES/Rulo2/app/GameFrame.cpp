@@ -15,6 +15,7 @@
 #include "GAMES/Rulo2/editor/EditorEditing.h"
 #include "GAMES/Rulo2/interface/HudState.h"
 #include "GAMES/Rulo2/navigation/CCar.h"
+#include "GAMES/Rulo2/render/CGameCamera.h"
 #include "GAMES/Rulo2/render/FramePasses.h"
 #include "GAMES/Rulo2/render/Overlays.h"
 #include "GAMES/Rulo2/render/UiSurfaces.h"
@@ -127,6 +128,9 @@ SWorldFrame ShellWorldFrame(bool gameView)
         // The camera follows the hero, looking at the focus the game flow set.
         frame.camera.hero = Hero;
         frame.camera.focus = GameCamera.focusObject ? GameCamera.focusObject : Hero;
+        // The camera step turns the cursor into the ray that the object pass picks along.
+        frame.camera.cursorX = Input.cursorX;
+        frame.camera.cursorY = Input.cursorY;
     } else {
         frame.editRoots = EditsWorld();
     }
@@ -176,6 +180,7 @@ bool GameFrame()
     const int32_t viewW = DX.screenWidth, viewH = DX.screenHeight;
     const int32_t now = int32_t(GameClock.frameTime);
     if (gameView && ViewFreeze == 2) {
+        UpdateCursorRay(Input.cursorX, Input.cursorY);
         UpdateCursorZones(Input.cursorX, Input.cursorY, viewW, viewH);
         Call(StepHooks.updateSounds);
     } else {

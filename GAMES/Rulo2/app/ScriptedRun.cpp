@@ -224,7 +224,8 @@ bool ReadScriptedRun(std::string& error)
         if (!ScriptedRun.script.Load(script, error))
             return false;
     }
-    platform::SetScriptOwnsPointer(ScriptedRun.script.Size() > 0);
+    // The hover picking follows the pointer: a scripted or fixed-step run sees only its own moves.
+    platform::SetScriptOwnsPointer(ScriptedRun.fixedStep || ScriptedRun.script.Size() > 0);
     if (ScriptedRun.fixedStep)
         LogPrintf("Fixed step: %u ms a frame", unsigned(FakeRecordingStepMs));
     if (script && *script)
