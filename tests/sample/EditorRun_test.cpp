@@ -137,7 +137,7 @@ TEST(EditorRun, OrganisesTheWorldInItsToolWindowsAndSavesIt)
     // The Texture Manager's new page was saved with the world.
     EXPECT_EQ(PageCount(dir, "Varek.wld"), pages + 1);
     const std::string dump = DumpAfterFirstLine(dir, "Varek.wld");
-    EXPECT_NE(dump.find("#45 \"Stuhl [Copy 2]\" folder \"\\Models\\Furniture\""), std::string::npos) << dump;
+    EXPECT_NE(dump.find("#55 \"Stuhl [Copy 2]\" folder \"\\Models\\Furniture\""), std::string::npos) << dump;
     // The chair made an object in the new folder picked last; the table's object was
     // deleted again without a question, as nothing used it.
     EXPECT_NE(dump.find("\"Stuhl\" states DUMMY(model #31) folder \"\\Objects\\Moebel\"\n"),

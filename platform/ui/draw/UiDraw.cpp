@@ -29,6 +29,10 @@ struct MouseTrack
     bool held[3] = {false, false, false};
     bool latched[3] = {false, false, false}; // pressed since the last frame
     bool uiOwns[3] = {false, false, false};  // the press went to the UI
+    // The position the last frame was drawn with: the first known position counts as a
+    // move too (the UI's own delta is zero until it has seen two positions).
+    float drawnX = -FLT_MAX, drawnY = -FLT_MAX;
+    bool moved = false;
 };
 
 struct State
@@ -612,7 +616,7 @@ void DrawDialog(Dialog& d, bool fullWindow, float width, float height)
         d.DrawContent();
         ImGui::EndDisabled();
         const ImGuiIO& io = ImGui::GetIO();
-        if (!popup && (io.MouseDelta.x != 0 || io.MouseDelta.y != 0) && ImGui::IsWindowHovered()) {
+        if (!popup && S().mouse.moved && ImGui::IsWindowHovered()) {
             Dialog* dp = &d;
             const int x = int(io.MousePos.x), y = int(io.MousePos.y);
             Defer([dp, hovered, x, y] {
@@ -862,6 +866,9 @@ void DrawFrame(int width, int height)
             : 1.0f / 60.0f;
     s.lastFrame = now;
     io.MousePos = ImVec2(s.mouse.x, s.mouse.y);
+    s.mouse.moved = s.mouse.x != -FLT_MAX && (s.mouse.x != s.mouse.drawnX || s.mouse.y != s.mouse.drawnY);
+    s.mouse.drawnX = s.mouse.x;
+    s.mouse.drawnY = s.mouse.y;
     for (int b = 0; b < 3; ++b) {
         io.MouseDown[b] = s.mouse.held[b] || s.mouse.latched[b];
         s.mouse.latched[b] = false;
