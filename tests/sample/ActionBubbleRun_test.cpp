@@ -1,6 +1,7 @@
 // The game program on the sample installation, driven by an input script: a press held on the
 // door of Haus_C opens the action bubble over it, the pointer goes onto the bubble's middle slice
 // (lay a hand on it) and the release orders the hero there.
+#include "tests/sample/SampleAutosave.h"
 #include "tests/sample/SampleTestUtil.h"
 
 #include "GAMES/Rulo2/app/SaveGame.h"
@@ -26,9 +27,9 @@ class ActionBubbleRun : public SampleSuite<ActionBubbleRun>
 
 TEST_F(ActionBubbleRun, AHeldPressOnTheDoorOpensTheBubbleAndItsSliceOrdersTheHeroThere)
 {
-    // The game step does not yet pick under the cursor (its world frame gets no cursor position;
-    // giving it one lets the shared display's own pointer decide what the first frames highlight).
-    GTEST_SKIP() << "waits for the hover pick ray of the game step";
+    // The burglary level moved the door out of the start view and locked it: the run waits for
+    // its script to follow the level.
+    GTEST_SKIP() << "waits for a script on the burglary level's front door";
     const fs::path& d = *dir;
     std::error_code ec;
     ASSERT_TRUE(JoinInstallation(d, VAREK_PROGRAM, "Varek", ec)) << ec.message();
@@ -66,13 +67,7 @@ TEST_F(ActionBubbleRun, AHeldPressOnTheDoorOpensTheBubbleAndItsSliceOrdersTheHer
 
     // The autosave at the exit has the hero walked up to the door (it started at (-0.72, 0.1));
     // the door has no attack points in this town, so it stops where the pavement meets the garden.
-    ASSERT_TRUE(LoadWorld((d / "Varek.wld").string().c_str(), LOADWORLD_OPEN));
-    CreateObjectLogic(g_WorldRoot);
-    CObjectNode::InitAllObjectLogic();
-    CountWorldObjects(g_WorldRoot);
-    g_WorldRoot->ResolveObjectIds();
-    CreateSaveFolders(d.string().c_str());
-    ASSERT_TRUE(LoadGame((d / "Savegame" / "game000.gam").string(), false));
+    ASSERT_TRUE(LoadWorldAndSave(d, d / "Savegame" / "game000.gam"));
     const CWorldObject* door = FindWorldObject(g_WorldRoot, "\\Haus_C\\Door_Left");
     const CWorldObject* hero = FindWorldObject(g_WorldRoot, "Hero");
     ASSERT_NE(door, nullptr);

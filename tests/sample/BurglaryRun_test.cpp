@@ -1,5 +1,6 @@
 // The sample's burglary of Haus_C as the tool writes it, read back through the world file, and the
 // game program started on it, driven by an input script that names the objects it clicks.
+#include "tests/sample/SampleAutosave.h"
 #include "tests/sample/SampleTestUtil.h"
 
 #include "GAMES/Rulo2/app/SaveGame.h"
@@ -291,14 +292,7 @@ TEST_F(BurglaryLevel, TheGameStartsTheLevelAndAClickNamingThePicklockWalksTheHer
     EXPECT_LT(y, 390) << "above the HUD bar";
 
     // The autosave at the end holds where everybody stood.
-    ASSERT_TRUE(LoadWorld((dir / "Varek.wld").string().c_str(), LOADWORLD_OPEN));
-    // The objects get their logic and ids as a new game gives them.
-    CreateObjectLogic(g_WorldRoot);
-    CObjectNode::InitAllObjectLogic();
-    CountWorldObjects(g_WorldRoot);
-    g_WorldRoot->ResolveObjectIds();
-    CreateSaveFolders(dir.string().c_str());
-    ASSERT_TRUE(LoadGame((dir / "Savegame" / "game000.gam").string(), false));
+    ASSERT_TRUE(LoadWorldAndSave(dir, dir / "Savegame" / "game000.gam"));
     CWorldObject* hero = Placed("Hero");
     CWorldObject* picklock = Placed("Dietrich");
     ASSERT_NE(hero, nullptr);

@@ -1,6 +1,7 @@
 // The game program started on the sample installation, headless, with fixed
 // steps and a snapshot of every frame: it draws the street block from the game camera and leaves by
 // itself; its log names no missing resource or texture.
+#include "tests/sample/SampleAutosave.h"
 #include "tests/sample/SampleTestUtil.h"
 
 #include "GAMES/Rulo2/app/SaveGame.h"
@@ -162,17 +163,6 @@ bool Asphalt(const std::vector<uint8_t>& bmp, int x, int y)
         return false;
     const int r = int(rgb >> 16), g = int((rgb >> 8) & 0xFF), b = int(rgb & 0xFF);
     return std::max({r, g, b}) < 120 && std::abs(r - b) < 25 && std::abs(g - b) < 25;
-}
-
-// The road's dark span on a picture row, found from either side of the centre line.
-std::pair<int, int> RoadSpan(const std::vector<uint8_t>& bmp, int y)
-{
-    int left = 300, right = 340;
-    while (left > 0 && Asphalt(bmp, left - 1, y))
-        --left;
-    while (right < 639 && Asphalt(bmp, right + 1, y))
-        ++right;
-    return {left, right};
 }
 
 // The longest span of asphalt on a picture row.
@@ -658,14 +648,7 @@ TEST_F(SampleRun, ThePasserByWalksAndTurnsAndAClickOnThePavementWalksTheHero)
 
     const fs::path saved = dir / "Savegame" / "game000.gam";
     ASSERT_TRUE(fs::exists(saved)) << log;
-    ASSERT_TRUE(LoadWorld((dir / "Varek.wld").string().c_str(), LOADWORLD_OPEN));
-    // The objects get their logic and ids as a new game gives them.
-    CreateObjectLogic(g_WorldRoot);
-    CObjectNode::InitAllObjectLogic();
-    CountWorldObjects(g_WorldRoot);
-    g_WorldRoot->ResolveObjectIds();
-    CreateSaveFolders(dir.string().c_str());
-    ASSERT_TRUE(LoadGame(saved.string(), false));
+    ASSERT_TRUE(LoadWorldAndSave(dir, saved));
     // Placed objects keep no names of their own: they go by their definitions'.
     auto placed = [](const char* definition) -> CWorldObject* {
         for (CNode* n = g_WorldRoot->firstChild; n; n = n->next) {
