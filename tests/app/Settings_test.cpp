@@ -161,8 +161,9 @@ TEST_F(SettingsTest, WindowPlacementOutOfRangeFallsBackToTheDefaults)
         std::ifstream in(log);
         std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), c.logged ? 1 : 0) << text;
-        if (c.logged)
+        if (c.logged) {
             EXPECT_NE(text.find("out of range"), std::string::npos) << text;
+        }
         WriteSettings();
         EXPECT_EQ(int32_t(RegReadDword(HKEY_CURRENT_USER, SettingsKey, "MainWnd-W", 0)), c.expected[2]);
         EXPECT_EQ(int32_t(RegReadDword(HKEY_CURRENT_USER, SettingsKey, "MainWnd-H", 0)), c.expected[3]);

@@ -55,8 +55,9 @@ TEST_F(Movement, AFrozenCharacterWaitsFiveSecondsOrEndsOnAnotherOrderWhichItSwal
         if (c.order >= 0)
             Request(c.order, hero, c.onItself ? frozen : nullptr);
         EXPECT_EQ(RunUntilDone(task, *frozen->objectLogic, 6000), c.endsAt) << c.order << c.onItself;
-        if (c.order >= 0)
+        if (c.order >= 0) {
             EXPECT_EQ(RequestQueue.front().handled, c.endsAt == 50) << "swallowed";
+        }
     }
 }
 

@@ -27,8 +27,9 @@ TEST_F(TaskTypeTest, TableRows)
     for (int32_t row : {0, 13, 40, 41, 86})
         EXPECT_EQ(TaskTypeTable[row].factory, nullptr) << row;
     for (int32_t row = 1; row < 86; ++row)
-        if (row != 13 && row != 40 && row != 41)
+        if (row != 13 && row != 40 && row != 41) {
             EXPECT_NE(TaskTypeTable[row].factory, nullptr) << row;
+        }
 
     struct Case
     {

@@ -37,8 +37,9 @@ CTexture* SolidTexture(const char* name, int w, int h, uint32_t argb, bool keyed
     auto* t = new CTexture(name);
     imgImage img;
     FillImage(img, w, h, std::vector<uint32_t>(size_t(w * h), argb));
-    if (!keyed)
+    if (!keyed) {
         EXPECT_EQ(img.convertTo(FMT_BGR_888, ORIGIN_TOP_LEFT), 1);
+    }
     EXPECT_TRUE(t->CreateFromImage(img, keyed));
     t->sourcePath = std::string("textures\\") + name + ".bmp";
     return t;

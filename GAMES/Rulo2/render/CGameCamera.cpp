@@ -453,7 +453,7 @@ bool CGameCamera::FindWallPoint(const CVector& point, CVector* wall)
     {
         CVector p;
         float d;
-    } best[2];
+    } best[2] = {};
     int found = 0;
     for (const SVisibleEntry& e : VisibleObjects) {
         CWorldObject* w = e.node;
