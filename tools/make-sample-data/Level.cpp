@@ -1063,6 +1063,8 @@ void CLevel::MakeBurglaryObjects()
         AddAttackPoints(box, {CVector(0, 0, 0.22f)});
         Define("Telefon", objects, {{"STAND", box}});
         CObjectLogic* logic = GiveLogic(defs_["Telefon"], KIND_FIXED, "DoNothing");
+        // Its idle task never asks to be ticked: seen, it takes the hero's call all the same.
+        logic->ownKindData->processWhenVisible = 1;
         AddItem(OnAction(*logic->ownTaskList, 0), "Plan Mode");
     }
 
