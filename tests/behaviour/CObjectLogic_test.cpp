@@ -13,6 +13,7 @@
 #include "GAMES/Rulo2/behaviour/CTaskList.h"
 #include "GAMES/Rulo2/behaviour/Feedback.h"
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
+#include "GAMES/Rulo2/behaviour/tasks/HeroTasks.h"
 #include "GAMES/Rulo2/behaviour/RecordEvents.h"
 #include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
 #include "GAMES/Rulo2/interface/HudState.h"
@@ -643,6 +644,35 @@ TEST_F(ObjectLogicTest, StartingARecordingHandsTheHeroItsOrdersAndAFakeRecording
         }
     }
     GameClock.fakeRecording = 0;
+}
+
+// A new plan is in RECORD from its start, its hero on the plain order task: starting the recording
+// hands the hero the task that writes its orders into the plan; a recording already under way
+// goes on untouched.
+TEST_F(ObjectLogicTest, StartingTheRecordingOfANewPlanHandsTheHeroTheRecordingTask)
+{
+    CWorldObject* hero = Defined("hero", 1, KIND_CHARACTER_A);
+    List(hero).AddTask(NewItem("DoNothing", 0));
+    PlanMemberArray.add(1);
+    PlanMemberArray.at(0)->member = hero;
+    hero->objectLogic->Init(hero);
+    hero->objectLogic->NextTask();
+    CurrentCharacter = hero;
+    GamePhase = PHASE_PLANNING;
+    RecordState = RECORD_RECORD;
+    GameClock.gameSpeed = 0;
+    ASSERT_EQ(dynamic_cast<CHeroRecordTask*>(hero->objectLogic->Task()), nullptr);
+
+    SetRecordState(1);
+    EXPECT_EQ(RecordState, RECORD_RECORD);
+    EXPECT_EQ(GameClock.gameSpeed, 100);
+    const CTask* recording = hero->objectLogic->Task();
+    EXPECT_NE(dynamic_cast<const CHeroRecordTask*>(recording), nullptr);
+
+    GameClock.gameSpeed = 0;
+    SetRecordState(1);
+    EXPECT_EQ(hero->objectLogic->Task(), recording) << "no second restart";
+    EXPECT_EQ(GameClock.gameSpeed, 100);
 }
 
 // What the program's own install gives the game step: active objects tick on

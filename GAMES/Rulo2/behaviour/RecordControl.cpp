@@ -11,6 +11,7 @@
 #include "GAMES/Rulo2/behaviour/Feedback.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/behaviour/RecordEvents.h"
+#include "GAMES/Rulo2/behaviour/tasks/HeroTasks.h"
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "GAMES/Rulo2/interface/HudState.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
@@ -96,6 +97,13 @@ void RestartTasksForRecording(bool fake)
     RecordingControl.skip = 0;
 }
 
+// The character runs the task that writes its orders into its planned list.
+bool RecordsOrders(const CWorldObject* character)
+{
+    const CObjectLogic* logic = character ? character->objectLogic : nullptr;
+    return logic && dynamic_cast<const CHeroRecordTask*>(logic->Task()) != nullptr;
+}
+
 void FormatClock(char* out, size_t size, int32_t clock)
 {
     std::snprintf(out, size, "%02d:%02d.%02d,%02d", clock / 3600000, clock / 60000 % 60, clock / 1000 % 60,
@@ -176,6 +184,10 @@ void SetRecordState(uint8_t flag)
             std::find(HudGangCharacters.begin(), HudGangCharacters.end(), selected) !=
                 HudGangCharacters.end()) {
             CurrentCharacter = selected;
+            RestartTasksForRecording(false);
+        } else if (GamePhase == PHASE_PLANNING && !RecordsOrders(CurrentCharacter)) {
+            // A new plan starts in RECORD with the hero on its plain order task: without the
+            // recording one, nothing the hero is told would reach its planned list.
             RestartTasksForRecording(false);
         }
         Speed() = 100;
