@@ -161,6 +161,9 @@ CObjectLogic* OwnLogic(CWorldObject* node)
         if (defaults->ownKindData) {
             logic->ownKindData = CKindData::Create(defaults->ownKindData->kind);
             logic->ownKindData->Copy(*defaults->ownKindData);
+            // The copy leaves out when the object is processed: set here as for the definition.
+            logic->ownKindData->processWhenVisible = defaults->ownKindData->processWhenVisible;
+            logic->ownKindData->processAlways = defaults->ownKindData->processAlways;
         }
         if (defaults->ownConditions) {
             logic->ownConditions = CKindState::Create(defaults->ownConditions->kind);
@@ -346,6 +349,10 @@ CObjectLogic* CLevel::GiveLogic(const SDefinition& d, int32_t kind, const char* 
     logic->objectNode = d.definition;
     logic->ownKindData = CKindData::Create(kind);
     logic->ownKindData->name = d.definition->name;
+    // Things the gang handles take its requests only while ticked: in view they are. Characters
+    // are ticked by the game step anyway.
+    if (kind != KIND_CHARACTER_A && kind != KIND_CHARACTER_B && kind != KIND_CHARACTER_C)
+        logic->ownKindData->processWhenVisible = 1;
     logic->ownTaskList = std::make_unique<CTaskList>();
     // With the parameters of its table row, as the loader gives them: a world saved again
     // keeps its bytes.
@@ -1063,8 +1070,6 @@ void CLevel::MakeBurglaryObjects()
         AddAttackPoints(box, {CVector(0, 0, 0.22f)});
         Define("Telefon", objects, {{"STAND", box}});
         CObjectLogic* logic = GiveLogic(defs_["Telefon"], KIND_FIXED, "DoNothing");
-        // Its idle task never asks to be ticked: seen, it takes the hero's call all the same.
-        logic->ownKindData->processWhenVisible = 1;
         AddItem(OnAction(*logic->ownTaskList, 0), "Plan Mode");
     }
 
