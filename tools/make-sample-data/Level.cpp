@@ -1039,8 +1039,8 @@ void CLevel::MakeBurglaryObjects()
         AddAttackPoints(car, {CVector(0, 0, -0.3f), CVector(0, 0, 0.3f)});
         Define("*hero_car", objects, {{"STAND", car}});
         CObjectLogic* logic = GiveLogic(defs_["*hero_car"], KIND_CAR, "Fluchtwagen");
-        // Type, top speed, acceleration, price, seats.
-        SetValues(logic->ownKindData.get(), {0.0f, 1.5f, 0.8f, 2000.0f, 4.0f});
+        // Transport space (200 lbs), top speed, acceleration, value, driving.
+        SetValues(logic->ownKindData.get(), {2.0f, 1.5f, 0.8f, 2000.0f, 4.0f});
         logic->ownConditions = std::make_unique<CCarState>();
         AddItem(OnAction(*logic->ownTaskList, 0), "Finish Burglary");
     }
@@ -1063,6 +1063,8 @@ void CLevel::MakeBurglaryObjects()
         AddAttackPoints(box, {CVector(0, 0, 0.22f)});
         Define("Telefon", objects, {{"STAND", box}});
         CObjectLogic* logic = GiveLogic(defs_["Telefon"], KIND_FIXED, "DoNothing");
+        // Its idle task never asks to be ticked: seen, it takes the hero's call all the same.
+        logic->ownKindData->processWhenVisible = 1;
         AddItem(OnAction(*logic->ownTaskList, 0), "Plan Mode");
     }
 
@@ -1140,6 +1142,10 @@ void CLevel::BuildBurglary(bool alert)
 
     // The burglary: where car and gang start, what belongs to it, the share of the loot it needs
     // and its par time.
+    // The gang's own car waits where the burglary starts: the plan chooses it from the cars
+    // standing in the world.
+    CWorldObject* getaway = PlaceObject(street_, "Fluchtwagen", defs_["*hero_car"], kCarAt);
+    getaway->angle = 1.5707964f;
     CWorldObject* target = PlaceObject(street_, "Einbruch", defs_["Einbruch"], kCarAt);
     CTaskItem* burglary = AddItem(OwnTaskList(target), "BurglaryTarget");
     SetNumber(burglary, 0, 1);
