@@ -27,6 +27,7 @@
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/ObjectPaths.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "GAMES/Rulo2/world/WorldTreeWalk.h"
@@ -1116,6 +1117,18 @@ void CLevel::BuildBurglary(bool alert)
     const CVector safeAt(-1.4f, kSlab, 2.05f);
     CWorldObject* safe = PlaceObject(targetInside_, "Tresor", defs_["Tresor"], safeAt);
     CWorldObject* loot = PlaceObject(safe, "Schmuck", defs_["Schmuck"], safeAt + CVector(0, 0.16f, 0));
+    // The alarm contact of the window by the pavement: broken in, it puts the front door and the
+    // safe into alarm. While planning, the pointer on the window shows them in the inset view.
+    auto contact = std::make_unique<CDependency>();
+    contact->useStates = 1;
+    contact->AddStateCondition(STATE_BROKEN, true);
+    for (CWorldObject* wired : {door, safe}) {
+        CTaskItem* alarm = AddItem(*contact->childList, "SetRemoteAlarmState");
+        SetNumber(alarm, 0, 1);
+        SetObject(alarm, 1, wired);
+    }
+    OwnLogic(FindWorldObject(static_cast<CWorldObject*>(targetInside_->parent), "Fenster"))
+        ->ownTaskList->AddDependency(std::move(contact));
     PlaceObject(g_WorldRoot, "Dietrich", defs_["Dietrich"], kPicklockAt);
     PlaceObject(g_WorldRoot, "Telefon", defs_["Telefon"], kPhoneAt);
     PlaceObject(g_WorldRoot, "Komplize", defs_["Komplize"], CVector(-0.6f, 0.02f, 1.9f));
