@@ -69,6 +69,27 @@ TEST_F(Inventory, TheObjectIsTakenWhenTheLowPickEnds)
     EXPECT_EQ(ObjectInstances[0].owner, taker);
 }
 
+// A figure that has no pick animation stands still: the object is taken in the next update
+// rather than waiting for an end that never comes.
+TEST_F(Inventory, ATakerWithoutThePickAnimationTakesTheObjectAtOnce)
+{
+    CWorldObject* plain = Object("Plain", KIND_CHARACTER_A, {0.8f, 0, 0}, {"STAND"});
+    auto attributes = std::make_unique<CCharacterAState>();
+    attributes->strength = 20.0f;
+    plain->objectLogic->conditions = std::move(attributes);
+    PlanMemberArray[0].member = plain;
+    plain->objectLogic->PlayAnimation("STAND");
+    CInventoryObjectTask* task = Task(0, 1);
+    RequestQueue.clear();
+    Request(0, plain, item);
+    EXPECT_TRUE(task->Update(*item->objectLogic));
+    EXPECT_EQ(plain->objectLogic->busy, 0);
+    EXPECT_FALSE(Taken());
+    EXPECT_TRUE(task->Update(*item->objectLogic));
+    EXPECT_TRUE(Taken());
+    EXPECT_EQ(ObjectInstances[0].owner, plain);
+}
+
 TEST_F(Inventory, InRealtimeAnObjectForPlansIsRefused)
 {
     GamePhase = PHASE_REALTIME;

@@ -1160,10 +1160,13 @@ void CLevel::BuildBurglary(bool alert)
 
     // The burglary: where car and gang start, what belongs to it, the share of the loot it needs
     // and its par time.
-    // The gang's own car waits where the burglary starts: the plan chooses it from the cars
-    // standing in the world.
-    CWorldObject* getaway = PlaceObject(street_, "Fluchtwagen", defs_["*hero_car"], kCarAt);
+    // The gang's own car, parked down the road behind the start view: the plan chooses it from
+    // the cars standing in the world, and the burglary brings a car of its kind to kCarAt. Parked,
+    // it does not drive.
+    CWorldObject* getaway =
+        PlaceObject(street_, "Fluchtwagen", defs_["*hero_car"], CVector(kCarAt.x, 0.0f, -2.6f));
     getaway->angle = 1.5707964f;
+    AddItem(OwnTaskList(getaway), "DoNothing");
     CWorldObject* target = PlaceObject(street_, "Einbruch", defs_["Einbruch"], kCarAt);
     CTaskItem* burglary = AddItem(OwnTaskList(target), "BurglaryTarget");
     SetNumber(burglary, 0, 1);

@@ -101,7 +101,8 @@ bool CInventoryObjectTask::Update(CObjectLogic& logic)
     auto bubbleOwner = [&] { return VehicleMode == 3 ? node : m_taker; };
     if (m_taking) {
         CObjectLogic* taker = m_taker ? m_taker->objectLogic : nullptr;
-        if (taker && !taker->animationEnded)
+        // A taker without the pick animation was never made busy: there is no end to wait for.
+        if (taker && taker->busy && !taker->animationEnded)
             return true;
         if (m_taker && CanCarry(logic, bubbleOwner())) {
             CloneObjectInstance(node, m_taker);
