@@ -52,10 +52,7 @@ TEST(InsetRun, PlanningShowsTheObjectsAPointedWindowsAlarmContactNamesInTheCorne
                                          "21 point \\Haus_C\\Window_Left\n"
                                          "24 snapshot waiting.bmp\n"
                                          "34 snapshot inset.bmp\n";
-    const int rc = RunCommand("cd " + Quote(dir) + " && env XDG_CONFIG_HOME=" + Quote(dir / "config") +
-                              " LSAN_OPTIONS=detect_leaks=0 VAREK_NONINTERACTIVE=1 VAREK_FIXED_STEP=1"
-                              " VAREK_EXIT_AFTER_FRAMES=35 VAREK_INPUT_SCRIPT=script.txt"
-                              " ./VarekEdit -window -logging Varek.wld > output.txt 2>&1");
+    const int rc = RunEditor(dir);
     const std::string log = ReadText(dir / "log.txt");
     ASSERT_EQ(rc, 0) << ReadText(dir / "output.txt") << log;
     ASSERT_EQ(log.find("not in the view"), std::string::npos) << log;

@@ -4,6 +4,8 @@
 #include "tests/sample/SampleAutosave.h"
 #include "tests/sample/SampleTestUtil.h"
 
+#include "tests/app/FirstStartLog.h"
+
 #include "GAMES/Rulo2/app/SaveGame.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
 #include "GAMES/Rulo2/behaviour/Feedback.h"
@@ -120,27 +122,7 @@ TEST_F(SampleRun, DrawsTheStreetBlockFromTheGameCameraAndLoadsEverything)
     // Once the world is loaded the game starts: its reset, then navigation and the objects in their
     // order; the sample's connections are two-way.
     size_t at = log.find("World loaded successfuly");
-    for (const char* line : {"Initializing game...",
-                             "Resetting game...",
-                             "Creating object-id table...",
-                             "Resetting variables...",
-                             "Unhiding world-objects...",
-                             "Resetting camera...",
-                             "Resetting inventory...",
-                             "Recalcing gang-members weight & speed...",
-                             "Resetting game complete.",
-                             "Deleting ground-maps...",
-                             "Checking for invalid connections...",
-                             "Calculating bounding boxes...",
-                             "Resetting object infos...",
-                             "Initializing available cars...",
-                             "Initializing burglary-task...",
-                             "Creating cross-references...",
-                             "Calculating anti-ground connections...",
-                             "Creating list of all characters in the world...",
-                             "Initializing dynamic characters engine...",
-                             "Initializing Tasks...",
-                             "Game initialization complete"}) {
+    for (const std::string& line : kFirstStartLogLines) {
         ASSERT_NE(at, std::string::npos);
         at = log.find(line, at);
         EXPECT_NE(at, std::string::npos) << "missing or out of order: " << line;
