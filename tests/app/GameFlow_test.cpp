@@ -8,6 +8,7 @@
 #include "GAMES/Rulo2/behaviour/Feedback.h"
 #include "GAMES/Rulo2/behaviour/TaskTypeTable.h"
 #include "GAMES/Rulo2/render/CGameCamera.h"
+#include "tests/app/FirstStartLog.h"
 #include "tests/behaviour/BehaviourFixture.h"
 
 #include <memory>
@@ -72,27 +73,7 @@ TEST_F(GameFlowTest, TheFirstStartLogsResetAndInitialisationInOrderAndFindsTheHe
     Cash = 0;
     InitGame();
 
-    ExpectInOrder({"Initializing game...",
-                   "Resetting game...",
-                   "Creating object-id table...",
-                   "Resetting variables...",
-                   "Unhiding world-objects...",
-                   "Resetting camera...",
-                   "Resetting inventory...",
-                   "Recalcing gang-members weight & speed...",
-                   "Resetting game complete.",
-                   "Deleting ground-maps...",
-                   "Checking for invalid connections...",
-                   "Calculating bounding boxes...",
-                   "Resetting object infos...",
-                   "Initializing available cars...",
-                   "Initializing burglary-task...",
-                   "Creating cross-references...",
-                   "Calculating anti-ground connections...",
-                   "Creating list of all characters in the world...",
-                   "Initializing dynamic characters engine...",
-                   "Initializing Tasks...",
-                   "Game initialization complete"});
+    ExpectInOrder(kFirstStartLogLines);
     // The one-time preparation belongs to the first start: the reset inside it skips the objects.
     EXPECT_EQ(Log().find("Resetting gang-info..."), std::string::npos);
     EXPECT_EQ(StartupInitFlag, 0);

@@ -14,6 +14,7 @@
 #include "GAMES/Rulo2/interface/CTextTree.h"
 #include "tests/behaviour/BehaviourFixture.h"
 
+#include <algorithm>
 #include <csignal>
 #include <fstream>
 #include <memory>
@@ -347,6 +348,15 @@ TEST_F(SaveGameTest, PlansThatCannotBeUsedGiveOneReason)
     std::vector<uint8_t> bytes = plan([&] { Member(ghost); });
     ghost->objectLogic->recorderId = int32_t(kSpecialObjectId);
     EXPECT_EQ(LoadPlanFromMemory(bytes.data(), bytes.size()), PLAN_UNKNOWN_ERROR);
+    // So does a person numbered as the rebuilt table counts its entries, one past its last.
+    const uint32_t tableCount = uint32_t(ObjectLogicTable.size());
+    const uint8_t far[4] = {uint8_t(kMaxObjectId), uint8_t(kMaxObjectId >> 8), uint8_t(kMaxObjectId >> 16),
+                            uint8_t(kMaxObjectId >> 24)};
+    const auto person = std::search(bytes.begin(), bytes.end(), std::begin(far), std::end(far));
+    ASSERT_NE(person, bytes.end());
+    for (int i = 0; i < 4; ++i)
+        person[i] = uint8_t(tableCount >> (8 * i));
+    EXPECT_EQ(LoadPlanFromMemory(bytes.data(), bytes.size()), PLAN_UNKNOWN_ERROR) << "person " << tableCount;
 
     // The texts are looked up one at a time: the lookup keeps one buffer.
     const std::string failed = GetDisplayText("ERROR_LOADING_PLAN");

@@ -181,6 +181,19 @@ TEST_F(Planning, BuildOfANewPlanLeavesEveryChoiceOpen)
     EXPECT_EQ(menu.mode, CGameMenu::MODE_OVERVIEW);
 }
 
+// Once the opening has played, the target, car and accomplice boxes take the pointer: without
+// that no plan could get its target or car.
+TEST_F(Planning, AfterTheOpeningTheChoicesTakeThePointer)
+{
+    Gang({hero.get()});
+    menu.Build(now);
+    for (int i = 0; i < 25 && menu.transition != 0; ++i)
+        Frame();
+    ASSERT_EQ(menu.transition, 0);
+    for (int32_t e : {menu.targetButton, menu.carButton, menu.memberButtons[0]})
+        EXPECT_EQ(menu.Element(e)->selectable, 1) << e;
+}
+
 TEST_F(Planning, BuildOfALoadedPlanLocksWhatThePlanChose)
 {
     PlanBurglaryNumber = 2;

@@ -14,6 +14,7 @@
 #include "GAMES/Rulo2/app/GameState.h"
 #include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/behaviour/RecordControl.h"
+#include "GAMES/Rulo2/interface/CMenuText.h"
 #include "GAMES/Rulo2/interface/CPlanSelectMenu.h"
 #include "GAMES/Rulo2/render/ViewRects.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
@@ -116,6 +117,42 @@ TEST_F(PlanSelect, WithoutPlansOnlyNewAndBackReact)
     EXPECT_EQ(menu.Element(menu.newPlanIndex)->active, 0);
     EXPECT_EQ(Click(menu.backIndex), 1);
     EXPECT_TRUE(ScreenRect.IsEmpty());
+}
+
+// The screen's own hover: once shown, the items are hit where their glyphs were drawn; until the
+// panel has faded in, and while greyed, they are not.
+TEST_F(PlanSelect, TheShownItemsAreHitWhereTheyWereDrawn)
+{
+    CPlanSelectMenu plain;
+    plain.Build(now);
+    auto drawnAround = [&](int32_t index, float y) {
+        auto* text = static_cast<CMenuText*>(plain.Element(index));
+        text->drawnMinX = -0.2f;
+        text->drawnMaxX = 0.2f;
+        text->drawnMinY = y - 0.04f;
+        text->drawnMaxY = y + 0.04f;
+    };
+    const MenuPoint onNew{0.0f, -0.78f}, onEdit{0.0f, -0.58f}, onBack{0.0f, 0.22f};
+    drawnAround(plain.newPlanIndex, -0.78f);
+    drawnAround(plain.editPlanIndex, -0.58f);
+    drawnAround(plain.backIndex, 0.22f);
+    plain.UpdateHover(&onNew);
+    EXPECT_EQ(plain.hoveredIndex, -1) << "still fading in";
+    now += 40;
+    plain.Render(now);
+    now += 300;
+    plain.Render(now);
+    ASSERT_EQ(plain.introRunning, 0);
+    drawnAround(plain.newPlanIndex, -0.78f);
+    drawnAround(plain.editPlanIndex, -0.58f);
+    drawnAround(plain.backIndex, 0.22f);
+    plain.UpdateHover(&onNew);
+    EXPECT_EQ(plain.hoveredIndex, plain.newPlanIndex);
+    plain.UpdateHover(&onBack);
+    EXPECT_EQ(plain.hoveredIndex, plain.backIndex);
+    plain.UpdateHover(&onEdit);
+    EXPECT_EQ(plain.hoveredIndex, -1) << "greyed without plans";
+    plain.RemoveAllElements();
 }
 
 TEST_F(PlanSelect, PlanActionsRecordThePurposeAndOpenThePlanList)

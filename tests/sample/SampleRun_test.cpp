@@ -4,8 +4,12 @@
 #include "tests/sample/SampleAutosave.h"
 #include "tests/sample/SampleTestUtil.h"
 
+#include "tests/app/FirstStartLog.h"
+
 #include "GAMES/Rulo2/app/SaveGame.h"
 #include "GAMES/Rulo2/behaviour/CObjectLogic.h"
+#include "GAMES/Rulo2/behaviour/Feedback.h"
+#include "GAMES/Rulo2/behaviour/GameLists.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/GamePasses.h"
@@ -115,13 +119,10 @@ TEST_F(SampleRun, DrawsTheStreetBlockFromTheGameCameraAndLoadsEverything)
     for (const char* failure : {"not found", "Couldn't load", "not a readable picture", "could not be loaded",
                                 "No appropriate texture-format", "ILLEGAL INDICES", "Damaged"})
         EXPECT_EQ(log.find(failure), std::string::npos) << failure << "\n" << log;
-    // The game's start prepares navigation in its order; the sample's connections are two-way.
-    size_t at = log.find("Initializing game...");
-    for (const char* line :
-         {"Deleting ground-maps...", "Checking for invalid connections...", "Calculating bounding boxes...",
-          "Resetting object infos...", "Creating cross-references...",
-          "Calculating anti-ground connections...", "Creating list of all characters in the world...",
-          "Game initialization complete"}) {
+    // Once the world is loaded the game starts: its reset, then navigation and the objects in their
+    // order; the sample's connections are two-way.
+    size_t at = log.find("World loaded successfuly");
+    for (const std::string& line : kFirstStartLogLines) {
         ASSERT_NE(at, std::string::npos);
         at = log.find(line, at);
         EXPECT_NE(at, std::string::npos) << "missing or out of order: " << line;
@@ -449,6 +450,11 @@ TEST_F(SampleRun, QuitFromTheOptionsScreenAsksFirstAndThenEndsTheProgram)
     EXPECT_NEAR(optionsCorner.g, boxCorner.g, 1);
     EXPECT_NEAR(optionsCorner.b, boxCorner.b, 1);
 
+    // Esc in the street saved the temporary game before the options opened.
+    const std::vector<uint8_t> temp = ReadBytes(dir / "data" / "~TempGame.tmp");
+    ASSERT_GE(temp.size(), 8u);
+    EXPECT_EQ(std::string(temp.begin(), temp.begin() + 4), "GAME");
+
     // Ended by itself, long before the frame limit.
     const std::string log = ReadText(dir / "log.txt");
     const size_t ended = log.find("Scripted run ended after ");
@@ -549,6 +555,16 @@ TEST_F(SampleRun, TheAutosaveSurvivesTheToolsRoundTripsAndAPlanOfNobodyIsRefused
     ASSERT_EQ(Start(14), 0) << ReadText(dir / "output.txt");
     const fs::path save = dir / "Savegame" / "game000.gam";
     ASSERT_TRUE(fs::exists(save)) << ReadText(dir / "log.txt");
+    // Titled with the sample's text of "AUTOSAVE", it loads back with the new game's cash and level.
+    std::string caption;
+    ASSERT_TRUE(ReadSaveInfo(save.string(), caption, nullptr));
+    EXPECT_EQ(caption.rfind("Autosave\n(", 0), 0u) << caption;
+    Cash = 0;
+    BurglaryLevel = 0;
+    ASSERT_TRUE(LoadWorldAndSave(dir, save));
+    EXPECT_EQ(Cash, 15);
+    EXPECT_EQ(BurglaryLevel, 1);
+    ClearWorld();
     auto tool = [&](const std::string& args, const char* output) {
         return RunCommand("cd " + Quote(dir) + " && LSAN_OPTIONS=detect_leaks=0 '" VAREK_TOOL_PATH "' " +
                           args + " > " + output + " 2>&1");

@@ -27,6 +27,7 @@
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/CRootNode.h"
 #include "GAMES/Rulo2/world/CWorldObject.h"
+#include "GAMES/Rulo2/world/ObjectPaths.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "GAMES/Rulo2/world/WorldTreeWalk.h"
@@ -1039,8 +1040,8 @@ void CLevel::MakeBurglaryObjects()
         AddAttackPoints(car, {CVector(0, 0, -0.3f), CVector(0, 0, 0.3f)});
         Define("*hero_car", objects, {{"STAND", car}});
         CObjectLogic* logic = GiveLogic(defs_["*hero_car"], KIND_CAR, "Fluchtwagen");
-        // Type, top speed, acceleration, price, seats.
-        SetValues(logic->ownKindData.get(), {0.0f, 1.5f, 0.8f, 2000.0f, 4.0f});
+        // Transport space (200 lbs), top speed, acceleration, value, driving.
+        SetValues(logic->ownKindData.get(), {2.0f, 1.5f, 0.8f, 2000.0f, 4.0f});
         logic->ownConditions = std::make_unique<CCarState>();
         AddItem(OnAction(*logic->ownTaskList, 0), "Finish Burglary");
     }
@@ -1063,6 +1064,8 @@ void CLevel::MakeBurglaryObjects()
         AddAttackPoints(box, {CVector(0, 0, 0.22f)});
         Define("Telefon", objects, {{"STAND", box}});
         CObjectLogic* logic = GiveLogic(defs_["Telefon"], KIND_FIXED, "DoNothing");
+        // Its idle task never asks to be ticked: seen, it takes the hero's call all the same.
+        logic->ownKindData->processWhenVisible = 1;
         AddItem(OnAction(*logic->ownTaskList, 0), "Plan Mode");
     }
 
@@ -1109,6 +1112,18 @@ void CLevel::BuildBurglary(bool alert)
     const CVector safeAt(-1.4f, kSlab, 2.05f);
     CWorldObject* safe = PlaceObject(targetInside_, "Tresor", defs_["Tresor"], safeAt);
     CWorldObject* loot = PlaceObject(safe, "Schmuck", defs_["Schmuck"], safeAt + CVector(0, 0.16f, 0));
+    // The alarm contact of the window by the pavement: broken in, it puts the front door and the
+    // safe into alarm. While planning, the pointer on the window shows them in the inset view.
+    auto contact = std::make_unique<CDependency>();
+    contact->useStates = 1;
+    contact->AddStateCondition(STATE_BROKEN, true);
+    for (CWorldObject* wired : {door, safe}) {
+        CTaskItem* alarm = AddItem(*contact->childList, "SetRemoteAlarmState");
+        SetNumber(alarm, 0, 1);
+        SetObject(alarm, 1, wired);
+    }
+    OwnLogic(FindWorldObject(static_cast<CWorldObject*>(targetInside_->parent), "Fenster"))
+        ->ownTaskList->AddDependency(std::move(contact));
     PlaceObject(g_WorldRoot, "Dietrich", defs_["Dietrich"], kPicklockAt);
     PlaceObject(g_WorldRoot, "Telefon", defs_["Telefon"], kPhoneAt);
     PlaceObject(g_WorldRoot, "Komplize", defs_["Komplize"], CVector(-0.6f, 0.02f, 1.9f));
@@ -1140,6 +1155,10 @@ void CLevel::BuildBurglary(bool alert)
 
     // The burglary: where car and gang start, what belongs to it, the share of the loot it needs
     // and its par time.
+    // The gang's own car waits where the burglary starts: the plan chooses it from the cars
+    // standing in the world.
+    CWorldObject* getaway = PlaceObject(street_, "Fluchtwagen", defs_["*hero_car"], kCarAt);
+    getaway->angle = 1.5707964f;
     CWorldObject* target = PlaceObject(street_, "Einbruch", defs_["Einbruch"], kCarAt);
     CTaskItem* burglary = AddItem(OwnTaskList(target), "BurglaryTarget");
     SetNumber(burglary, 0, 1);

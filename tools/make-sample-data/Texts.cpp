@@ -26,6 +26,8 @@ const std::vector<std::pair<const char*, const char*>> kTexts = {
     {"CHR_Komplize", "Accomplice"},
     {"CHR_Wachmann", "Watchman"},
     {"CHR_Fussgaenger", "Passer-by"},
+    {"// Cars", nullptr},
+    {"CAR_*hero_car", "The getaway car"},
     {"// Levels", nullptr},
     {"LEVEL_1", "The Corner Shop"},
     {"LEVEL_2", "Linden Street"},

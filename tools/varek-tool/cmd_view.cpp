@@ -61,7 +61,7 @@ int ViewUsage()
 // only when a game starts, so their definitions' logic tells, save a list of their own.
 CWorldObject* FirstCharacter(CWorldObject* first, bool hero)
 {
-    static const int32_t heroTask = TaskTypeByName("Hero");
+    const int32_t heroTask = TaskTypeByName("Hero");
     for (CWorldObject* n = first; n; n = n->NextObject()) {
         const CObjectNode* definition =
             n->objectKind == CWorldObject::KIND_OBJECT ? n->Definition() : nullptr;
@@ -69,8 +69,9 @@ CWorldObject* FirstCharacter(CWorldObject* first, bool hero)
         if (kind && kind->IsCharacter()) {
             const CObjectLogic* own = n->objectLogic && n->objectLogic->ownTaskList ? n->objectLogic : kind;
             const CTaskList* list = own->ownTaskList.get();
-            if (!hero || (list && std::any_of(list->tasks.begin(), list->tasks.end(),
-                                              [](const auto& item) { return item->taskType == heroTask; })))
+            if (!hero ||
+                (list && std::any_of(list->tasks.begin(), list->tasks.end(),
+                                     [heroTask](const auto& item) { return item->taskType == heroTask; })))
                 return n;
         }
         if (CWorldObject* c = FirstCharacter(n->FirstObject(), hero))

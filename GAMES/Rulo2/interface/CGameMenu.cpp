@@ -677,6 +677,10 @@ void CGameMenu::AdvanceTransition()
             Play(e, "start");
             Show(e, true);
         }
+        // The choices take the pointer from now on, as on every later return to the overview;
+        // what a loaded plan fixed is locked again each frame.
+        for (int32_t e : {targetButton, carButton, memberButtons[0], memberButtons[1], memberButtons[2]})
+            Selectable(e, true);
         for (int32_t f : personFigures) {
             Play(f, "start");
             const CMenuFigure* figure = Figure(f);

@@ -175,7 +175,9 @@ int32_t CPlanSelectMenu::Render(int32_t now)
         introRunning = 0;
         for (int32_t index : {newPlanIndex, editPlanIndex, startPlanIndex, deletePlanIndex, backIndex})
             if (CMenuElement* e = Element(index)) {
+                // Shown, every item takes the pointer (a greyed one stays out of reach as active).
                 e->SetState(1);
+                e->selectable = 1;
                 e->PlayTrack("start");
             }
     }

@@ -655,7 +655,7 @@ bool PATHFINDER::CreateLocalWayPoints(int32_t goal)
                       w.z * kCellsPerUnit - float(mapMinZ));
         if (final)
             LogPrintf("FINAL");
-        LogPrintf("");
+        LogPrintf("%s", "");
     }
     if (localWayPoints.size() < 2)
         return false;
