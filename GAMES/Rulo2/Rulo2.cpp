@@ -39,6 +39,7 @@
 #include "LIBS/System/sMemory.h"
 #include "platform/files/WinPath.h"
 #include "platform/input/Mouse.h"
+#include "platform/sound/Sound.h"
 #include "platform/win/Com.h"
 
 #include <cstdio>
@@ -193,6 +194,9 @@ bool CGameApp::StartUp()
     }
     UseScriptedLoadingScreen();
 
+    // The sound device takes a while to open: it opens while the window is made.
+    if (!NoSoundFlag)
+        platform::PrepareSoundDevice();
     MainWindow = new CMainWindow();
     if (!MainWindow->CreateMainWindow()) {
         LogPrintf("Creating the main window failed");

@@ -325,6 +325,14 @@ public:
         int normalStride;
         const void* colorPointer;
         int activeUnit;
+        int matrixMode;
+        // The current colour, normal and texture coordinates the device last set
+        // (white, zero, zero) are known to be in place; a draw with that array on
+        // leaves them undefined.
+        bool whiteColor, zeroNormal, zeroTexCoord[D3D_MAX_STAGES];
+        // The model-view matrix GL holds (world times view), when known.
+        bool modelviewValid;
+        D3DMATRIX modelview;
         int8_t texture2D[D3D_MAX_STAGES], texCoordArray[D3D_MAX_STAGES];
         const void* texCoordPointer[D3D_MAX_STAGES];
         int texCoordStride[D3D_MAX_STAGES];
@@ -349,6 +357,8 @@ public:
     HRESULT draw(D3DPRIMITIVETYPE type, uint32_t fvf, const uint8_t* vertices, uint32_t vertexCount,
                  const uint16_t* indices, uint32_t indexCount);
     // The steps of a draw, in the order they run.
+    void selectMatrix(int mode);
+    void loadModelview(const D3DMATRIX& m);
     void applyTransforms(bool transformed, const uint8_t* vertices, uint32_t vertexCount, uint32_t stride);
     // Fills `reaching` with the enabled lights that reach the drawn vertices.
     void reachingLights(const uint8_t* vertices, uint32_t vertexCount, uint32_t stride);

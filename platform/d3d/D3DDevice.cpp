@@ -744,11 +744,15 @@ void IDirect3DDevice7::SAppliedGL::Forget(uint64_t now)
     vertexPointer = normalPointer = colorPointer = nullptr;
     vertexSize = vertexStride = normalStride = -1;
     activeUnit = -1;
+    matrixMode = -1;
+    modelviewValid = false;
+    whiteColor = zeroNormal = false;
     for (uint32_t u = 0; u < D3D_MAX_STAGES; ++u) {
         texture2D[u] = texCoordArray[u] = -1;
         texCoordPointer[u] = nullptr;
         texCoordStride[u] = -1;
         boundTexture[u] = ~0u;
+        zeroTexCoord[u] = false;
     }
     epoch = now;
 }
@@ -1088,6 +1092,26 @@ HRESULT IDirect3DDevice7::DrawIndexedPrimitiveVB(D3DPRIMITIVETYPE type, IDirect3
                 indexCount);
 }
 
+void IDirect3DDevice7::selectMatrix(int mode)
+{
+    if (appliedGL.matrixMode == mode)
+        return;
+    appliedGL.matrixMode = mode;
+    glMatrixMode(GLenum(mode));
+}
+
+void IDirect3DDevice7::loadModelview(const D3DMATRIX& m)
+{
+    // Only a matrix that differs from what GL holds is sent: a run of draws
+    // under one transform sends it once.
+    if (appliedGL.modelviewValid && std::memcmp(&m, &appliedGL.modelview, sizeof m) == 0)
+        return;
+    appliedGL.modelviewValid = true;
+    appliedGL.modelview = m;
+    selectMatrix(GL_MODELVIEW);
+    glLoadMatrixf(&m.m[0][0]);
+}
+
 void IDirect3DDevice7::applyTransforms(bool transformed, const uint8_t* v, uint32_t vertexCount,
                                        uint32_t stride)
 {
@@ -1097,7 +1121,7 @@ void IDirect3DDevice7::applyTransforms(bool transformed, const uint8_t* v, uint3
         glViewport(GLint(viewport.dwX), GLint(viewport.dwY), GLsizei(viewport.dwWidth),
                    GLsizei(viewport.dwHeight));
         glDepthRange(viewport.dvMinZ, viewport.dvMaxZ);
-        glMatrixMode(GL_PROJECTION);
+        selectMatrix(GL_PROJECTION);
         if (transformed) {
             const float w = float(viewport.dwWidth), h = float(viewport.dwHeight);
             const float ox = float(viewport.dwX), oy = float(viewport.dwY);
@@ -1110,9 +1134,7 @@ void IDirect3DDevice7::applyTransforms(bool transformed, const uint8_t* v, uint3
             glMultMatrixf(&proj.m[0][0]);
         }
     }
-    glMatrixMode(GL_MODELVIEW);
     if (transformed) {
-        glLoadIdentity();
         positions.resize(size_t(vertexCount) * 4);
         for (uint32_t i = 0; i < vertexCount; ++i) {
             D3DTLVertex t;
@@ -1123,8 +1145,6 @@ void IDirect3DDevice7::applyTransforms(bool transformed, const uint8_t* v, uint3
             positions[i * 4 + 2] = t.sz * wv;
             positions[i * 4 + 3] = wv;
         }
-    } else {
-        glLoadMatrixf(&view.m[0][0]);
     }
 }
 
@@ -1178,6 +1198,8 @@ void IDirect3DDevice7::applyLights()
     if (lightsDirty || reaching != appliedLights) {
         lightsDirty = false;
         appliedLights = reaching;
+        // Light positions are given in world space: GL places them under the view alone.
+        loadModelview(view);
         int gl = 0;
         for (uint32_t index : reaching) {
             const D3DLIGHT7& L = lights[index];
@@ -1343,13 +1365,15 @@ void IDirect3DDevice7::applyTextureStages(uint32_t fvf, const uint8_t* v, uint32
         int set = int(t[D3DTSS_TEXCOORDINDEX] & 0xFFFF);
         glClientSwitch(GL_TEXTURE_COORD_ARRAY, set < sets, appliedGL.texCoordArray[u]);
         if (set < sets) {
+            appliedGL.zeroTexCoord[u] = false;
             const uint8_t* uv = v + uvOffset + size_t(set) * 8;
             if (appliedGL.texCoordPointer[u] != uv || appliedGL.texCoordStride[u] != int(stride)) {
                 appliedGL.texCoordPointer[u] = uv;
                 appliedGL.texCoordStride[u] = int(stride);
                 glTexCoordPointer(2, GL_FLOAT, GLsizei(stride), uv);
             }
-        } else {
+        } else if (!appliedGL.zeroTexCoord[u]) {
+            appliedGL.zeroTexCoord[u] = true;
             glMultiTexCoord2f(GL_TEXTURE0 + u, 0, 0);
         }
     }
@@ -1373,15 +1397,18 @@ void IDirect3DDevice7::setVertexArrays(uint32_t fvf, bool transformed, const uin
     }
     glClientSwitch(GL_NORMAL_ARRAY, fvf & D3DFVF_NORMAL, appliedGL.normalArray);
     if (fvf & D3DFVF_NORMAL) {
+        appliedGL.zeroNormal = false;
         if (appliedGL.normalPointer != v + 12 || appliedGL.normalStride != int(stride)) {
             appliedGL.normalPointer = v + 12;
             appliedGL.normalStride = int(stride);
             glNormalPointer(GL_FLOAT, GLsizei(stride), v + 12);
         }
-    } else {
+    } else if (!appliedGL.zeroNormal) {
+        appliedGL.zeroNormal = true;
         glNormal3f(0, 0, 0);
     }
     if (fvf & D3DFVF_DIFFUSE) {
+        appliedGL.whiteColor = false;
         const size_t offset = transformed ? 16 : 12;
         colors.resize(size_t(vertexCount) * 4);
         for (uint32_t i = 0; i < vertexCount; ++i) {
@@ -1399,7 +1426,10 @@ void IDirect3DDevice7::setVertexArrays(uint32_t fvf, bool transformed, const uin
         }
     } else {
         glClientSwitch(GL_COLOR_ARRAY, false, appliedGL.colorArray);
-        glColor4f(1, 1, 1, 1);
+        if (!appliedGL.whiteColor) {
+            appliedGL.whiteColor = true;
+            glColor4f(1, 1, 1, 1);
+        }
     }
 }
 
@@ -1412,10 +1442,14 @@ HRESULT IDirect3DDevice7::draw(D3DPRIMITIVETYPE type, uint32_t fvf, const uint8_
     GLenum prim = glPrimitive(type);
     if (prim == GL_INVALID_ENUM)
         return D3DERR_INVALIDPRIMITIVETYPE;
-    if (indices)
+    if (indices) {
+        // Never read outside the vertices; one comparison after a branch-free scan.
+        uint16_t highest = 0;
         for (uint32_t i = 0; i < indexCount; ++i)
-            if (indices[i] >= vertexCount)
-                return DDERR_INVALIDPARAMS; // never read outside the vertices
+            highest = std::max(highest, indices[i]);
+        if (indexCount && highest >= vertexCount)
+            return DDERR_INVALIDPARAMS;
+    }
     uint32_t n = indices ? indexCount : vertexCount;
     record(D3DCallKind::Draw, type, fvf, n);
     ++drawCalls;
@@ -1438,8 +1472,8 @@ HRESULT IDirect3DDevice7::draw(D3DPRIMITIVETYPE type, uint32_t fvf, const uint8_
         glSwitch(GL_LIGHTING, false, appliedGL.lighting);
         glSwitch(GL_COLOR_MATERIAL, false, appliedGL.colorMaterial);
     }
-    if (!transformed)
-        glMultMatrixf(&world.m[0][0]);
+    // World times view in one matrix, multiplied in the order GL would multiply them.
+    loadModelview(transformed ? identity() : multiply(world, view));
     applyFog(transformed);
     applyTextureStages(fvf, v, stride);
     setVertexArrays(fvf, transformed, v, vertexCount, stride);

@@ -168,6 +168,9 @@ public:
 
 // Opens the default output device.
 SOUNDRESULT DirectSoundCreate(DirectSound** out);
+// Starts opening the output device on its own thread, so that the opening
+// overlaps other start-up work; the first user of the device waits for it.
+void PrepareSoundDevice();
 
 // A sine tone of `frequency` Hz for `milliseconds`, as the system speaker gives it: returns
 // when the tone has played. Without a sound device it is silent and returns false at once.

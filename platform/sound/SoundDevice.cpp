@@ -8,6 +8,8 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -20,7 +22,7 @@ int AlUsers = 0;
 ALCdevice* AlDevice = nullptr;
 ALCcontext* AlContext = nullptr;
 
-bool AcquireAl()
+bool AcquireAlNow()
 {
     std::lock_guard<std::mutex> lock(AlMutex);
     if (AlUsers == 0) {
@@ -42,6 +44,30 @@ bool AcquireAl()
     return true;
 }
 
+// The device opened ahead on its own thread (PrepareSoundDevice): the first
+// user takes over its reference; whatever is left is closed at exit.
+struct SPreparedAl
+{
+    std::mutex mutex;
+    std::thread thread;
+    bool opened = false;
+    // Waits for the opening; true when its reference is handed to the caller.
+    bool TakeOver()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (thread.joinable())
+            thread.join();
+        return std::exchange(opened, false);
+    }
+    ~SPreparedAl();
+};
+SPreparedAl PreparedAl;
+
+bool AcquireAl()
+{
+    return PreparedAl.TakeOver() || AcquireAlNow();
+}
+
 void ReleaseAl()
 {
     std::lock_guard<std::mutex> lock(AlMutex);
@@ -52,6 +78,12 @@ void ReleaseAl()
     alcCloseDevice(AlDevice);
     AlContext = nullptr;
     AlDevice = nullptr;
+}
+
+SPreparedAl::~SPreparedAl()
+{
+    if (TakeOver())
+        ReleaseAl();
 }
 
 std::atomic<uint32_t> Hardware3DBuffers{64};
@@ -840,6 +872,14 @@ float GainFromMillibels(int32_t millibels)
     if (millibels <= DSBVOLUME_MIN)
         return 0.0f;
     return std::pow(10.0f, float(std::min(millibels, 0)) / 2000.0f);
+}
+
+void PrepareSoundDevice()
+{
+    std::lock_guard<std::mutex> lock(PreparedAl.mutex);
+    if (PreparedAl.thread.joinable() || PreparedAl.opened)
+        return;
+    PreparedAl.thread = std::thread([] { PreparedAl.opened = AcquireAlNow(); });
 }
 
 SOUNDRESULT DirectSoundCreate(DirectSound** out)

@@ -9,6 +9,7 @@
 #include "GAMES/Rulo2/behaviour/tasks/TaskHelpers.h"
 #include "GAMES/Rulo2/world/CObjectNode.h"
 #include "GAMES/Rulo2/world/ObjectInstances.h"
+#include "GAMES/Rulo2/world/SnapPoints.h"
 #include "tests/behaviour/TaskWorld.h"
 
 namespace {
@@ -78,6 +79,30 @@ TEST_F(Burglary, OnlyTheTargetOfTheCurrentNumberWritesTheGlobals)
     EXPECT_EQ(BurglaryHouses[0], house);
     ASSERT_EQ(BurglaryCharacters.size(), 1u) << "a character is no house";
     EXPECT_EQ(BurglaryCharacters[0], guard);
+}
+
+// The guard a burglary names is chosen, so the reset's character list keeps him active and shown
+// in the planning and the burglary; without the target he would stand hidden and never watch.
+TEST_F(Burglary, TheTargetsCharactersTakePartInThePlanningAndTheBurglary)
+{
+    CWorldObject* holder = Object("Targets", KIND_FIXED, {5, 0, 5});
+    CWorldObject* guard = Character("Guard", {0, 0, 0});
+    CWorldObject* walker = Character("Walker", {1, 0, 0});
+    guard->objectLogic->objectId = 41;
+    walker->objectLogic->objectId = 42;
+    ChosenCharacterIds = {42};
+    Start<CBurglaryTargetTask>(holder, Target(1, {guard}));
+    EXPECT_EQ(ChosenCharacterIds, std::vector<uint32_t>{41}) << "the list of an earlier reset goes";
+    for (int32_t phase : {PHASE_PLANNING, PHASE_BURGLARY}) {
+        GamePhase = phase;
+        ActiveCharacters.clear();
+        PrepareCharacters(world->root.get());
+        EXPECT_EQ(ActiveCharacters, std::vector<CWorldObject*>{guard}) << phase;
+        EXPECT_EQ(guard->flags & 4, 0) << phase;
+        EXPECT_EQ(walker->flags & 4, 4) << phase;
+    }
+    ActiveCharacters.clear();
+    ChosenCharacterIds.clear();
 }
 
 TEST_F(Burglary, NothingIsWrittenOutsideTheResetOrInRealtime)

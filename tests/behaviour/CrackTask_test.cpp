@@ -94,6 +94,9 @@ TEST_F(Crack, TheWorkEndsWhenTheRestOfTheTimeIsUpAndUnlocksTheSafe)
     EXPECT_TRUE(cracker->objectLogic->IsCurrentAnimation("WORK_MID"));
     EXPECT_NEAR(safe->objectLogic->GetProgress(), 0.75f, 1e-5f);
     EXPECT_TRUE(safe->objectLogic->IsLocked());
+    // The progress bar over the cracker finds the work through the cracking entry.
+    ASSERT_EQ(CrackingList.size(), 1u);
+    EXPECT_EQ(CrackingList[0].cracker, cracker);
 
     GameClock.gameClock = 6050;
     EXPECT_TRUE(task->Update(*safe->objectLogic));

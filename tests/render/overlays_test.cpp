@@ -316,9 +316,10 @@ TEST_F(OnBackSurface, ProgressBarsFillByTheirFraction)
     Black();
     DrawObjectOverlays(list, back, fill, 0.0f);
     uint32_t left = 0, right = 0;
-    // The bar sits above the projected point (160, 120), centred.
-    ASSERT_TRUE(DX.backSurface->ReadPixel(145, 117, &left));
-    ASSERT_TRUE(DX.backSurface->ReadPixel(175, 117, &right));
+    // The bar sits above the projected point (160, 120), centred, clear of a label standing there
+    // (16 pixels on a screen 240 high).
+    ASSERT_TRUE(DX.backSurface->ReadPixel(145, 101, &left));
+    ASSERT_TRUE(DX.backSurface->ReadPixel(175, 101, &right));
     EXPECT_EQ(left & 0xFFFFFF, 0x00FF00u);
     EXPECT_EQ(right & 0xFFFFFF, 0x800000u);
     back->Release();

@@ -488,8 +488,9 @@ TEST_F(SampleRun, TheViewToolDrawsTheLitStreetIntoTheFolderItStartedIn)
     ASSERT_TRUE(BmpPixel(game, 0, 0, &w, &h, &rgb));
 
     // The road on the right of the hero, the kerb's paving, lighter than the asphalt, on its left;
-    // in both pictures at nearly the same places (the game's HUD bar covers its bottom rows).
-    for (int y : {250, 300, 350}) {
+    // in both pictures at nearly the same places (the game's HUD bar covers its bottom rows, the
+    // getaway car the road's upper rows).
+    for (int y : {290, 320, 350}) {
         const auto [left, right] = LongestAsphalt(tool, y);
         const int gameLeft = LongestAsphalt(game, y).first;
         EXPECT_GT(left, 320) << y;
@@ -500,6 +501,18 @@ TEST_F(SampleRun, TheViewToolDrawsTheLitStreetIntoTheFolderItStartedIn)
         EXPECT_GT(paving.r, road.r + 30) << y;
         EXPECT_NEAR(paving.r, paving.b, 25) << y;
     }
+    // The getaway car waits on the road where the burglary starts, in both.
+    auto redPixels = [](const std::vector<uint8_t>& shot) {
+        int n = 0, width = 0, height = 0;
+        uint32_t c = 0;
+        for (int y = 0; y < 300; ++y)
+            for (int x = 320; x < 640; ++x)
+                if (BmpPixel(shot, x, y, &width, &height, &c))
+                    n += (c >> 16) > 150 && ((c >> 8) & 0xFF) < 60 && (c & 0xFF) < 60;
+        return n;
+    };
+    EXPECT_GT(redPixels(tool), 5000);
+    EXPECT_GT(redPixels(game), 5000);
     // The lit house front on the left, in both.
     for (const std::vector<uint8_t>* shot : {&tool, &game}) {
         const SRegion house = Mean(*shot, 0, 20, 120, 200);

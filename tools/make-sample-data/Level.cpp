@@ -11,6 +11,7 @@
 #include <functional>
 #include <initializer_list>
 #include <map>
+#include <tuple>
 #include <vector>
 
 #include "GAMES/Rulo2/TexturePage.h"
@@ -1030,21 +1031,48 @@ void CLevel::MakeBurglaryObjects()
     // The getaway car, the gang's own ("*" marks the cars the gang may choose): it drives to its
     // destination once the hero sits in it, and the burglary ends as the gang gets in.
     {
-        CMeshBuilder b;
-        const int paint = b.Material(Plain(0.55f, 0.08f, 0.08f, 0.1f));
-        b.Box(paint, CVector(-0.45f, 0.05f, -0.18f), CVector(0.45f, 0.18f, 0.18f));
-        b.Box(paint, CVector(-0.22f, 0.18f, -0.16f), CVector(0.2f, 0.3f, 0.16f));
-        const int glass = b.Material(Look("glass", 1.0f));
-        b.Box(glass, CVector(0.2f, 0.19f, -0.15f), CVector(0.22f, 0.29f, 0.15f));
-        b.Box(glass, CVector(-0.24f, 0.19f, -0.15f), CVector(-0.22f, 0.29f, 0.15f));
-        const int tyre = b.Material(Plain(0.05f, 0.05f, 0.05f));
-        for (float x : {-0.28f, 0.28f})
-            for (float z : {-0.19f, 0.15f})
-                b.Box(tyre, CVector(x - 0.07f, 0, z), CVector(x + 0.07f, 0.12f, z + 0.04f));
-        b.Box(b.Material(Plain(1.0f, 0.95f, 0.7f, 0.9f)), CVector(0.45f, 0.1f, -0.15f),
-              CVector(0.46f, 0.14f, 0.15f));
-        const SModel car = AddModel("Fluchtwagen", b, folder);
-        AddAttackPoints(car, {CVector(0, 0, -0.3f), CVector(0, 0, 0.3f)});
+        // The car code moves the wheels, chassis and body by the frames it finds under these
+        // names; the car faces +z, its left side is -x.
+        auto* root = new CRootNode();
+        root->SetName("Fluchtwagen");
+        auto frame = [&](const char* name, const CVector& at, const CMeshBuilder& b, const char* mesh) {
+            auto* f = new CFrameNode(name);
+            f->translation = at;
+            f->scaling = CVector(1, 1, 1);
+            f->localMatrix = MatrixTranslation(at);
+            f->AddChild(b.BuildMesh(mesh));
+            root->AddChild(f);
+            return f;
+        };
+        const SLook paint = Plain(0.55f, 0.08f, 0.08f, 0.1f);
+        CMeshBuilder chassis;
+        chassis.Box(chassis.Material(paint), CVector(-0.18f, 0.05f, -0.45f), CVector(0.18f, 0.18f, 0.45f));
+        std::vector<CFrameNode*> frames = {frame("ch", CVector(0, 0, 0), chassis, "Chassis")};
+        CMeshBuilder body;
+        body.Box(body.Material(paint), CVector(-0.16f, 0.18f, -0.22f), CVector(0.16f, 0.3f, 0.2f));
+        const int glass = body.Material(Look("glass", 1.0f));
+        body.Box(glass, CVector(-0.15f, 0.19f, 0.2f), CVector(0.15f, 0.29f, 0.22f));
+        body.Box(glass, CVector(-0.15f, 0.19f, -0.24f), CVector(0.15f, 0.29f, -0.22f));
+        body.Box(body.Material(Plain(1.0f, 0.95f, 0.7f, 0.9f)), CVector(-0.15f, 0.1f, 0.45f),
+                 CVector(0.15f, 0.14f, 0.46f));
+        frames.push_back(frame("car", CVector(0, 0, 0), body, "Body"));
+        // Each wheel turns about its own centre.
+        CMeshBuilder tyre;
+        tyre.Box(tyre.Material(Plain(0.05f, 0.05f, 0.05f)), CVector(-0.02f, -0.06f, -0.07f),
+                 CVector(0.02f, 0.06f, 0.07f));
+        for (const auto& [name, x, z] : {std::tuple{"vrl", -0.17f, 0.28f}, std::tuple{"vrr", 0.17f, 0.28f},
+                                         std::tuple{"hrl", -0.17f, -0.28f}, std::tuple{"hrr", 0.17f, -0.28f}})
+            frames.push_back(frame(name, CVector(x, 0.06f, z), tyre, "Tyre"));
+        // Centred on its origin like every other model.
+        root->Prepare();
+        const CVector centre = root->originalCentre;
+        for (CFrameNode* f : frames) {
+            f->translation = f->translation - centre;
+            f->localMatrix = MatrixTranslation(f->translation);
+        }
+        root->Prepare();
+        const SModel car = AddModel("Fluchtwagen", root, centre, folder);
+        AddAttackPoints(car, {CVector(-0.3f, 0, 0), CVector(0.3f, 0, 0)});
         Define("*hero_car", objects, {{"STAND", car}});
         CObjectLogic* logic = GiveLogic(defs_["*hero_car"], KIND_CAR, "Fluchtwagen");
         // Transport space (200 lbs), top speed, acceleration, value, driving.
@@ -1160,13 +1188,10 @@ void CLevel::BuildBurglary(bool alert)
 
     // The burglary: where car and gang start, what belongs to it, the share of the loot it needs
     // and its par time.
-    // The gang's own car, parked down the road behind the start view: the plan chooses it from
-    // the cars standing in the world, and the burglary brings a car of its kind to kCarAt. Parked,
-    // it does not drive.
-    CWorldObject* getaway =
-        PlaceObject(street_, "Fluchtwagen", defs_["*hero_car"], CVector(kCarAt.x, 0.0f, -2.6f));
-    getaway->angle = 1.5707964f;
-    AddItem(OwnTaskList(getaway), "DoNothing");
+    // The gang's own car waits where the burglary starts: the plan chooses it from the cars
+    // standing in the world.
+    CWorldObject* getaway = PlaceObject(street_, "Fluchtwagen", defs_["*hero_car"], kCarAt);
+    getaway->angle = 3.1415927f;
     CWorldObject* target = PlaceObject(street_, "Einbruch", defs_["Einbruch"], kCarAt);
     CTaskItem* burglary = AddItem(OwnTaskList(target), "BurglaryTarget");
     SetNumber(burglary, 0, 1);

@@ -9,6 +9,7 @@
 #include "GAMES/Rulo2/app/CMainWindow.h"
 #include "GAMES/Rulo2/app/CMoviePlayer.h"
 #include "GAMES/Rulo2/app/CameraViews.h"
+#include "GAMES/Rulo2/app/CharacterBars.h"
 #include "GAMES/Rulo2/app/GameClock.h"
 #include "GAMES/Rulo2/app/GameFlow.h"
 #include "GAMES/Rulo2/app/GameState.h"
@@ -169,6 +170,7 @@ void InstallApp()
     StepHooks.drawModalScreens = DrawModalScreens;
     StepHooks.interfaceModal = InterfaceModal;
     StepHooks.runFadeCommand = RunFadeCommand;
+    StepHooks.drawObjectOverlays = DrawCharacterBars;
     StepHooks.presentFrame = UpdateViewRect;
     RedrawGameFrame = RedrawFrame;
 

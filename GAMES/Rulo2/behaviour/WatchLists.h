@@ -66,6 +66,7 @@ struct SCrackedObject
 {
     CWorldObject* node = nullptr;
     CObjectLogic* logic = nullptr;
+    CWorldObject* cracker = nullptr; // the character at work, whose progress bar shows it
 };
 extern std::vector<SCrackedObject> CrackingList;
 

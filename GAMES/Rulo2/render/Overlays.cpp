@@ -431,7 +431,15 @@ void DrawObjectOverlays(const std::vector<SCharacterProgress>& characters, IDire
         return;
     DDSURFACEDESC2 bd;
     background->GetSurfaceDesc(&bd);
-    const int32_t bw = int32_t(bd.dwWidth), bh = int32_t(bd.dwHeight);
+    // A wide picture is shrunk to an eighth of the screen's width: the bar belongs to one figure.
+    const float shrink =
+        std::min(1.0f, float(std::max(DX.screenWidth / 8, 1)) / float(std::max<uint32_t>(bd.dwWidth, 1)));
+    const int32_t bw = std::max(int32_t(float(bd.dwWidth) * shrink), 1);
+    // Shrunk, it keeps a height the eye finds.
+    const int32_t bh = std::max(int32_t(float(bd.dwHeight) * shrink), std::min(int32_t(bd.dwHeight), 6));
+    // The bar stands clear of the name label, a one-line box (under a fifteenth of the screen's
+    // height) that stands on the same point.
+    const int32_t gap = DX.screenHeight / 15;
     for (const SCharacterProgress& c : characters) {
         if (!c.character || c.progress < 0.0f)
             continue;
@@ -442,16 +450,15 @@ void DrawObjectOverlays(const std::vector<SCharacterProgress>& characters, IDire
         int32_t screen[2];
         ProjectToScreen(c.character->position + CVector(0, top, 0), screen);
         const int32_t x = std::clamp(screen[0] - bw / 2, 0, std::max(0, DX.screenWidth - bw));
-        const int32_t y = std::clamp(screen[1] - bh, 0, std::max(0, DX.screenHeight - bh));
-        BlitSurfaceRect(background, x, y, 0, 0, bw, bh);
+        const int32_t y = std::clamp(screen[1] - gap - bh, 0, std::max(0, DX.screenHeight - bh));
+        StretchBlitRect(background, x, y, bw, bh, 0, 0, int32_t(bd.dwWidth), int32_t(bd.dwHeight));
         if (fill) {
             DDSURFACEDESC2 fd;
             fill->GetSurfaceDesc(&fd);
             const float f = std::min(c.progress, 1.0f);
-            const int32_t width = int32_t(float(fd.dwWidth) * f);
+            const int32_t width = int32_t(float(bw) * f);
             if (width > 0)
-                StretchBlitRect(fill, x, y, width, int32_t(fd.dwHeight), 0, 0, int32_t(fd.dwWidth),
-                                int32_t(fd.dwHeight));
+                StretchBlitRect(fill, x, y, width, bh, 0, 0, int32_t(fd.dwWidth), int32_t(fd.dwHeight));
         }
     }
 }

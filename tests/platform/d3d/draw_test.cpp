@@ -286,6 +286,86 @@ TEST_F(DeviceDraw, StateChangesBetweenDrawsReachTheNextDraw)
     EXPECT_RGB_NEAR(drawMesh(), 0, 128, 0, 2);
 }
 
+// The device sends a transform, current colour or normal only when it differs
+// from what GL holds: draws under one transform, a moved object, vertex colours
+// between plain draws and a point light under a moved world must still come out
+// as if everything were sent each time.
+TEST_F(DeviceDraw, WhatADrawLeavesInGLDoesNotLeakIntoTheNext)
+{
+    D3DMATRIX proj = Perspective(1.5707963f, 640.0f / 480.0f, 0.5f, 10.0f), id = Identity(), moved = id;
+    moved.m[3][0] = 1.5f; // to the right
+    rig.dev->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &proj);
+    rig.dev->SetTransform(D3DTRANSFORMSTATE_VIEW, &id);
+    D3DMeshVertex mesh[3] = {{-0.5f, -0.5f, 2, 0, 0, -1, 0, 0, 0, 0},
+                             {0, 0.5f, 2, 0, 0, -1, 0, 0, 0, 0},
+                             {0.5f, -0.5f, 2, 0, 0, -1, 0, 0, 0, 0}};
+    D3DLVertex coloured[3] = {{-0.5f, -0.5f, 2, 0xFFFF0000, 0, 0, 0},
+                              {0, 0.5f, 2, 0xFFFF0000, 0, 0, 0},
+                              {0.5f, -0.5f, 2, 0xFFFF0000, 0, 0, 0}};
+    const int centre = 320;
+    auto draw = [&](const D3DMATRIX& world, bool withColours) {
+        rig.dev->SetTransform(D3DTRANSFORMSTATE_WORLD, &world);
+        if (withColours)
+            return rig.dev->DrawPrimitive(D3DPT_TRIANGLELIST, FVF_LVERTEX, coloured, 3, 0);
+        return rig.dev->DrawPrimitive(D3DPT_TRIANGLELIST, FVF_MESH, mesh, 3, 0);
+    };
+
+    // Unlit: plain draws read white, vertex colours red, in any order and under
+    // the same or a moved transform.
+    rig.clear(0xFF000000);
+    ASSERT_EQ(draw(id, false), D3D_OK);
+    EXPECT_EQ(rig.pixel(centre, 250) & 0xFFFFFF, 0xFFFFFFu);
+    ASSERT_EQ(draw(id, true), D3D_OK);
+    EXPECT_EQ(rig.pixel(centre, 250) & 0xFFFFFF, 0xFF0000u);
+    ASSERT_EQ(draw(id, false), D3D_OK);
+    EXPECT_EQ(rig.pixel(centre, 250) & 0xFFFFFF, 0xFFFFFFu) << "the vertex colour stayed behind";
+    rig.clear(0xFF000000);
+    ASSERT_EQ(draw(moved, false), D3D_OK);
+    EXPECT_EQ(rig.pixel(centre, 250) & 0xFFFFFF, 0u) << "the moved object is still drawn in the middle";
+    ASSERT_EQ(draw(id, false), D3D_OK);
+    EXPECT_EQ(rig.pixel(centre, 250) & 0xFFFFFF, 0xFFFFFFu) << "the object is not back in the middle";
+    quad(0, 0, 10, 10, 0xFF0000FF); // a screen-space draw sets its own transforms
+    rig.clear(0xFF000000);
+    ASSERT_EQ(draw(id, false), D3D_OK);
+    EXPECT_EQ(rig.pixel(centre, 250) & 0xFFFFFF, 0xFFFFFFu);
+
+    // Lit by a point light in front of the origin: an object moved away from
+    // it and the same object made at that place look the same, whether the
+    // light was sent before or after the world moved.
+    D3DLIGHT7 l;
+    l.dltType = D3DLIGHT_POINT;
+    l.dcvDiffuse = {1, 1, 1, 0};
+    l.dvPosition = {0, 0, 1};
+    l.dvRange = 100;
+    l.dvAttenuation0 = 0.2f;
+    l.dvAttenuation1 = 1;
+    rig.dev->SetLight(0, &l);
+    rig.dev->LightEnable(0, true);
+    D3DMATERIAL7 m;
+    m.diffuse = {1, 1, 1, 1};
+    rig.dev->SetMaterial(&m);
+    rig.dev->SetRenderState(D3DRENDERSTATE_LIGHTING, 1);
+    D3DMATRIX near = id;
+    near.m[3][1] = 0.6f; // up, still on screen
+    D3DMeshVertex placed[3];
+    for (int i = 0; i < 3; ++i) {
+        placed[i] = mesh[i];
+        placed[i].y += 0.6f;
+    }
+    rig.clear(0xFF000000);
+    rig.dev->SetTransform(D3DTRANSFORMSTATE_WORLD, &id);
+    ASSERT_EQ(rig.dev->DrawPrimitive(D3DPT_TRIANGLELIST, FVF_MESH, placed, 3, 0), D3D_OK);
+    const uint32_t expected = rig.pixel(centre, 160) & 0xFF;
+    ASSERT_GT(expected, 20u);
+    for (bool viewSetAgain : {false, true}) {
+        if (viewSetAgain)
+            rig.dev->SetTransform(D3DTRANSFORMSTATE_VIEW, &id); // the lights go to GL again
+        rig.clear(0xFF000000);
+        ASSERT_EQ(draw(near, false), D3D_OK);
+        EXPECT_NEAR(double(rig.pixel(centre, 160) & 0xFF), double(expected), 2) << viewSetAgain;
+    }
+}
+
 TEST_F(DeviceDraw, DepthBiasPullsCoplanarGeometryForward)
 {
     rig.dev->SetRenderState(D3DRENDERSTATE_ZENABLE, 1);

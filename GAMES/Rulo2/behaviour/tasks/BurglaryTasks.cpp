@@ -217,12 +217,17 @@ void CBurglaryTargetTask::Start(CObjectLogic& logic, TaskParamList& parameters)
 
     BurglaryCharacters.clear();
     BurglaryHouses.clear();
+    // The burglary's characters (its guards) take part in the planning and the burglary: the
+    // character list that the reset builds next keeps only chosen characters and the gang.
+    ChosenCharacterIds.clear();
     for (int32_t i = 0; i < kObjects; ++i) {
         CWorldObject* o = ObjectAt(parameters, size_t(kFirstObject + i));
         if (!o)
             continue;
         if (IsCharacter(o)) {
             BurglaryCharacters.push_back(o);
+            if (o->objectLogic && o->objectLogic->objectId)
+                ChosenCharacterIds.push_back(o->objectLogic->objectId);
             continue;
         }
         CWorldObject* house = LocationOf(o).house;

@@ -276,7 +276,7 @@ bool CCrackTask::Accept(CObjectLogic& logic)
 void CCrackTask::Begin(CObjectLogic& logic, bool replayed)
 {
     CWorldObject* node = logic.worldNode;
-    CrackingList.push_back({node, &logic});
+    CrackingList.push_back({node, &logic, m_cracker});
     const SLocation where = LocationOf(node);
     m_inside = where.inside ? NoiseArea(where.floor) : 0;
     NoiseSources.push_back({m_objectPosition.x, m_objectPosition.y, m_objectPosition.z, m_volume, m_inside});
