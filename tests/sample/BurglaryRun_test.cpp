@@ -14,6 +14,7 @@
 #include "GAMES/Rulo2/world/CWorldObject.h"
 #include "GAMES/Rulo2/world/GamePasses.h"
 #include "GAMES/Rulo2/world/HouseFloors.h"
+#include "GAMES/Rulo2/world/ObjectInstances.h"
 #include "GAMES/Rulo2/world/WorldFile.h"
 #include "GAMES/Rulo2/world/WorldGlobals.h"
 #include "GAMES/Rulo2/world/WorldTreeWalk.h"
@@ -89,7 +90,12 @@ protected:
         sample_.clear();
         alert_.clear();
     }
-    void TearDown() override { ClearWorld(); }
+    // A loaded game's carried things are copies the world does not own.
+    void TearDown() override
+    {
+        ClearObjectInstances();
+        ClearWorld();
+    }
 
     // The tool's installation of the variant, made once per test program.
     static const fs::path& Made(const char* variant)
